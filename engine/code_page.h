@@ -1,0 +1,11 @@
+// The four single-byte Cyrillic code pages and the value that asks for
+// detection. Bytes 0x00 to 0x7F are the same in all of them.
+#pragma once
+
+#include <cstdint>
+
+namespace snpln::engine {
+
+enum class CodePage : std::uint8_t { Auto = 0, Dos = 1, Win = 2, Koi = 3, Iso = 4 };
+
+} // namespace snpln::engine

@@ -1,0 +1,99 @@
+// One operation over one file.
+//
+// start() settles everything before the first byte is written: the file is
+// opened, its attributes saved and set to normal, the code page detected for
+// recoding and detection, the temporary file created. A start-up end settles
+// the result at once (with its message through the host). Otherwise the host
+// calls tick() once per timer turn until ended(); each tick runs exactly one
+// engine step. The job ends through its success end (the temporary file takes
+// the file's place) or its failure end (the temporary file is removed); both
+// put the file's attributes back.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "engine/case_slice.h"
+#include "engine/empty_line_slice.h"
+#include "engine/exclusion_slice.h"
+#include "engine/optimize_slice.h"
+#include "engine/recode_slice.h"
+#include "engine/slice_stream.h"
+#include "job/job_host.h"
+#include "job/job_request.h"
+#include "platform/file_system.h"
+
+namespace snpln::job {
+
+inline constexpr const char *kTempName = "~sn$ln~.tmp";
+inline constexpr int kTimerId = 1105;
+
+class FileJob {
+public:
+  FileJob(JobRequest request, JobHost &host,
+          platform::FileSystem &fs = platform::realFileSystem());
+  ~FileJob();
+  FileJob(const FileJob &) = delete;
+  FileJob &operator=(const FileJob &) = delete;
+
+  // Bytes per slice: 8192 in the product; tests may set less before start().
+  void setSliceSize(std::size_t size) { sliceSize_ = size; }
+  std::size_t sliceSize() const { return sliceSize_; }
+
+  // Start-up. True when the job now runs and wants ticks; false when a
+  // start-up end has settled its result.
+  bool start();
+  // One timer turn: the busy guard, the cancel check, one engine step.
+  void tick();
+  // The CANCEL button and Esc: honoured at the next tick.
+  void requestCancel() { cancelRequested_ = true; }
+
+  bool ended() const { return result_.has_value(); }
+  JobResult result() const { return result_.value_or(JobResult::Stop); }
+  // start() and then tick() until the job ends, for hosts without a timer.
+  JobResult run();
+
+  const JobRequest &request() const { return request_; }
+  bool busy() const { return busy_; }
+  bool autoDetected() const { return autoDetected_; }
+  engine::CodePage sourceCodePage() const { return request_.sourceCodePage; }
+
+private:
+  using EngineState =
+      std::variant<std::monostate, engine::RecodeState, engine::CaseState,
+                   engine::ExclusionState, engine::OptimizeState,
+                   engine::EmptyLineState>;
+
+  engine::StepResult step();
+  void finishJob(const std::string &line1, const std::string &line2);
+  void abortJob(const std::string &message, JobResult result);
+  void endStartup(JobResult result);
+  int message(const std::string &line1, const std::string &line2);
+  void successLines(std::string &line1, std::string &line2) const;
+  void closeFiles();
+
+  JobRequest request_;
+  JobHost &host_;
+  platform::FileSystem &fs_;
+  std::size_t sliceSize_ = engine::kSliceSize;
+  bool busy_ = false;
+  bool cancelRequested_ = false;
+  bool autoDetected_ = false;
+  bool attributesChanged_ = false;
+  bool tempCreated_ = false;
+  platform::FileAttributes savedAttributes_;
+  std::unique_ptr<platform::InputFile> input_;
+  std::unique_ptr<platform::OutputFile> temp_;
+  engine::SliceStream stream_;
+  EngineState engine_;
+  std::optional<JobResult> result_;
+};
+
+// The file name without its directory: the text after the last '\\', '/' or
+// ':', or the whole path when it holds none of them.
+std::string displayNameOf(const std::string &path);
+
+} // namespace snpln::job

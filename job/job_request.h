@@ -1,0 +1,57 @@
+// What starts a FileJob: the operation, the file, and the run's parameters.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/code_page.h"
+
+namespace snpln::job {
+
+using engine::CodePage;
+
+enum class OperationCode : std::uint8_t {
+  UpperCase = 0,
+  RecodeToWin = 1,
+  RecodeToKoi = 2,
+  RecodeToIso = 3,
+  RecodeToDos = 4,
+  LowerCase = 5,
+  SmartCase = 6,
+  Exclude = 7,
+  Replace = 8,
+  Optimize = 9,
+  DeleteEmpty = 10,
+  Detect = 11,
+};
+inline constexpr int kOperationCount = 12;
+
+// What a job's run returns; the batch run acts only on Stop.
+enum class JobResult : int {
+  Stop = 4,
+  ReadFailed = 5,
+  WriteFailed = 6,
+  Done = 7,
+  NotFound = 8,
+  Skipped = 10,
+};
+
+struct JobRequest {
+  OperationCode operation = OperationCode::UpperCase;
+  std::string path;
+  int lastJob = 0;
+  std::string searchText;
+  std::string replaceText;
+  int leftPartOfWord = 0;
+  int rightPartOfWord = 0;
+  int caseInsensitive = 0;
+  CodePage targetCodePage = CodePage::Win;
+  CodePage sourceCodePage = CodePage::Auto;
+  std::uint8_t detectOnly = 0;
+  int tabSize = 8;
+  // Set after construction by the batch run.
+  std::string displayName;
+  int saveUpper = 0;
+};
+
+} // namespace snpln::job

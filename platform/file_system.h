@@ -1,0 +1,143 @@
+// The file services the jobs, the walk and the preview use, behind one
+// interface so that a Windows implementation can stand beside the POSIX one
+// and tests can make any call fail.
+//
+// Paths are byte strings, handed to the system unchanged. Sizes and positions
+// are 64-bit everywhere. Every call reports failure through its result; none
+// throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace snpln::platform {
+
+using FileSize = std::uint64_t;
+
+// The attribute word, with the values of the Windows file attributes.
+inline constexpr std::uint32_t kAttrReadOnly = 0x01;
+inline constexpr std::uint32_t kAttrHidden = 0x02;
+inline constexpr std::uint32_t kAttrSystem = 0x04;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+inline constexpr std::uint32_t kAttrNormal = 0x80;
+inline constexpr std::uint32_t kAttrTemporary = 0x100;
+inline constexpr std::uint32_t kAttrReparsePoint = 0x400; // a symbolic link
+
+// What a job saves before it touches a file and puts back at its end: the
+// attribute word and, on POSIX, the exact permission bits behind it.
+struct FileAttributes {
+  std::uint32_t word = 0;
+  std::uint32_t mode = 0;
+};
+
+// True when the word is the directory attribute and nothing else.
+inline bool isExactlyDirectory(std::uint32_t word) {
+  return word == kAttrDirectory;
+}
+
+class InputFile {
+public:
+  virtual ~InputFile() = default;
+  // Reads up to `size` bytes; `got` is what arrived (0 at the end of file).
+  virtual bool read(void *buffer, std::size_t size, std::size_t &got) = 0;
+  virtual bool seek(FileSize position) = 0;
+  virtual FileSize position() const = 0;
+  virtual bool size(FileSize &result) = 0;
+};
+
+class OutputFile {
+public:
+  virtual ~OutputFile() = default;
+  // Writes up to `size` bytes; `written` is what the system took. A write
+  // that takes fewer bytes than asked is short, and callers treat it as a
+  // failure.
+  virtual bool write(const void *buffer, std::size_t size,
+                     std::size_t &written) = 0;
+  // Puts everything written so far on the disk.
+  virtual bool flush() = 0;
+};
+
+// One entry of a directory listing.
+struct DirEntry {
+  std::string name; // without directory
+  std::uint32_t attributes = 0;
+};
+
+// An open listing, as the C runtime's directory search gives it: entries that
+// match the pattern, in the platform's order, "." and ".." included when the
+// pattern matches them.
+class DirListing {
+public:
+  virtual ~DirListing() = default;
+  // The next entry, or nothing when the listing is exhausted.
+  virtual std::optional<DirEntry> next() = 0;
+};
+
+class FileSystem {
+public:
+  virtual ~FileSystem() = default;
+
+  // Opens an existing regular file for reading (a link is followed). A
+  // directory or anything else that is not a regular file is refused.
+  virtual std::unique_ptr<InputFile> openRead(const std::string &path) = 0;
+
+  // The attributes of `path`, or nothing when it does not exist.
+  virtual std::optional<FileAttributes>
+  getAttributes(const std::string &path) = 0;
+  // Makes the file writable by its owner ("normal").
+  virtual bool setNormal(const std::string &path) = 0;
+  // Puts back exactly the saved attributes.
+  virtual bool restoreAttributes(const std::string &path,
+                                 const FileAttributes &saved) = 0;
+
+  // Creates `name` anew for writing: a leftover of that name is removed
+  // first, and the file is then created exclusively, never through a link.
+  virtual std::unique_ptr<OutputFile> createTemp(const std::string &name) = 0;
+  // Marks the temporary file as temporary (nothing to do on POSIX).
+  virtual bool markTemporary(const std::string &name) = 0;
+
+  virtual bool remove(const std::string &path) = 0;
+
+  // Puts the finished temporary file in the place of `target`: its content
+  // is already flushed; the replacement is atomic (a rename over the file it
+  // names, following a link so the link stays), with a copy beside the target
+  // first when the two lie on different filesystems. The new file gets the
+  // permission bits of `keep`. On failure `target` is untouched and the
+  // temporary file is still there.
+  virtual bool replaceWith(const std::string &tempName,
+                           const std::string &target,
+                           const FileAttributes &keep) = 0;
+
+  // A listing of the directory part of `pattern` filtered by its last part,
+  // a DOS wildcard mask ("dir/*.*", "dir/*.txt"). Nothing when the directory
+  // cannot be listed or no entry matches.
+  virtual std::unique_ptr<DirListing> list(const std::string &pattern) = 0;
+
+  // The batch run's lookup of one name: the attribute word of the first
+  // entry the name matches (it may hold wildcards in its last part), or
+  // nothing when it matches none. A link is not exactly a directory.
+  virtual std::optional<std::uint32_t> lookup(const std::string &name) = 0;
+};
+
+// DOS wildcard matching as the directory search does it: '*' any run, '?'
+// one character, letters regardless of case, and "*.*" every name, also
+// names without a dot.
+bool matchesDosMask(const std::string &name, const std::string &mask);
+
+// The real file system of this machine.
+FileSystem &realFileSystem();
+
+// The separator the walk appends to a directory name and cuts at.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+inline bool isPathSeparator(char c) { return c == '\\' || c == ':'; }
+#else
+inline constexpr char kPathSeparator = '/';
+inline bool isPathSeparator(char c) { return c == '/'; }
+#endif
+
+} // namespace snpln::platform
