@@ -1,0 +1,332 @@
+#include "job/file_job.h"
+
+#include <cstdint>
+#include <limits>
+#include <utility>
+
+#include "engine/detect_code_page.h"
+#include "job/messages.h"
+
+namespace snpln::job {
+
+namespace {
+
+bool isRecode(OperationCode op) {
+  return op >= OperationCode::RecodeToWin && op <= OperationCode::RecodeToDos;
+}
+
+int percentOf(platform::FileSize processed, platform::FileSize fileSize) {
+  if (fileSize == 0 || processed >= fileSize)
+    return 100;
+  constexpr auto kMax = std::numeric_limits<platform::FileSize>::max();
+  if (fileSize <= kMax / 100)
+    return static_cast<int>(processed * 100 / fileSize);
+  return static_cast<int>(processed / (fileSize / 100));
+}
+
+} // namespace
+
+std::string displayNameOf(const std::string &path) {
+  const auto cut = path.find_last_of("\\/:");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+FileJob::FileJob(JobRequest request, JobHost &host, platform::FileSystem &fs)
+    : request_(std::move(request)), host_(host), fs_(fs) {}
+
+FileJob::~FileJob() {
+  // A job destroyed while it runs (its window went away) ends like a cancel,
+  // without a message: the file stays as it was.
+  if (!ended() && (input_ || temp_ || tempCreated_)) {
+    closeFiles();
+    if (tempCreated_)
+      fs_.remove(kTempName);
+    if (attributesChanged_)
+      fs_.restoreAttributes(request_.path, savedAttributes_);
+  }
+}
+
+int FileJob::message(const std::string &line1, const std::string &line2) {
+  return host_.showMessage(line1, line2);
+}
+
+void FileJob::closeFiles() {
+  input_.reset();
+  temp_.reset();
+}
+
+void FileJob::endStartup(JobResult result) {
+  closeFiles();
+  result_ = result;
+}
+
+bool FileJob::start() {
+  cancelRequested_ = false;
+  const std::string &path = request_.path;
+  const OperationCode op = request_.operation;
+  if (op == OperationCode::Detect)
+    request_.detectOnly = 1;
+
+  // Open the file and make it writable while the job runs.
+  const auto attributes = fs_.getAttributes(path);
+  if (attributes)
+    input_ = fs_.openRead(path);
+  if (input_) {
+    savedAttributes_ = *attributes;
+    attributesChanged_ = fs_.setNormal(path);
+  }
+  if (!input_ || !attributesChanged_) {
+    endStartup(JobResult::NotFound);
+    if (message(path, messages::kNotFound) == kAnswerEsc)
+      result_ = JobResult::Stop;
+    return false;
+  }
+  platform::FileSize fileSize = 0;
+  if (!input_->size(fileSize)) {
+    fs_.restoreAttributes(path, savedAttributes_);
+    endStartup(JobResult::ReadFailed);
+    message(path, messages::kReadError);
+    return false;
+  }
+
+  const bool detectOnly = request_.detectOnly != 0;
+  if (isRecode(op) || op == OperationCode::Detect) {
+    autoDetected_ = request_.sourceCodePage == CodePage::Auto;
+    if (autoDetected_ || detectOnly) {
+      request_.sourceCodePage = engine::detectCodePage(*input_, fileSize);
+      if (request_.sourceCodePage == CodePage::Auto) {
+        fs_.restoreAttributes(path, savedAttributes_);
+        endStartup(JobResult::Done);
+        if (detectOnly || request_.lastJob) {
+          result_ = JobResult::Skipped;
+          if (message(path, messages::kEnglishOnly) == kAnswerEsc)
+            result_ = JobResult::Stop;
+        }
+        return false;
+      }
+      if (detectOnly) {
+        fs_.restoreAttributes(path, savedAttributes_);
+        endStartup(JobResult::Done);
+        if (message(path, messages::detectionReport(
+                              request_.sourceCodePage)) == kAnswerEsc)
+          result_ = JobResult::Stop;
+        return false;
+      }
+    }
+    if (request_.targetCodePage == request_.sourceCodePage) {
+      fs_.restoreAttributes(path, savedAttributes_);
+      endStartup(JobResult::Done);
+      if ((request_.lastJob || detectOnly) &&
+          message(path, messages::kSameCoding) == kAnswerEsc)
+        result_ = JobResult::Stop;
+      return false;
+    }
+  }
+  const bool exclusion =
+      op == OperationCode::Exclude || op == OperationCode::Replace;
+  if (exclusion && request_.searchText.empty()) {
+    // Nothing can match an empty text; the run refuses it before any job,
+    // and a job given one leaves the file alone.
+    fs_.restoreAttributes(path, savedAttributes_);
+    endStartup(JobResult::Done);
+    return false;
+  }
+
+  temp_ = fs_.createTemp(kTempName);
+  tempCreated_ = temp_ != nullptr;
+  if (!temp_ || !fs_.markTemporary(kTempName)) {
+    fs_.restoreAttributes(path, savedAttributes_);
+    endStartup(JobResult::Stop);
+    if (tempCreated_)
+      fs_.remove(kTempName);
+    tempCreated_ = false;
+    message(messages::kNoTempFile, "");
+    return false;
+  }
+
+  stream_ = engine::SliceStream(input_.get(), temp_.get(), fileSize, sliceSize_);
+  switch (op) {
+  case OperationCode::UpperCase:
+  case OperationCode::LowerCase:
+  case OperationCode::SmartCase:
+    engine_.emplace<engine::CaseState>(static_cast<std::uint8_t>(op),
+                                       request_.saveUpper != 0);
+    break;
+  case OperationCode::RecodeToWin:
+  case OperationCode::RecodeToKoi:
+  case OperationCode::RecodeToIso:
+  case OperationCode::RecodeToDos:
+    engine_.emplace<engine::RecodeState>(request_.sourceCodePage,
+                                         request_.targetCodePage);
+    break;
+  case OperationCode::Exclude:
+  case OperationCode::Replace:
+    engine_.emplace<engine::ExclusionState>(
+        request_.searchText, request_.replaceText,
+        engine::ExclusionOptions{request_.leftPartOfWord,
+                                 request_.rightPartOfWord,
+                                 request_.caseInsensitive});
+    break;
+  case OperationCode::Optimize:
+    engine_.emplace<engine::OptimizeState>(
+        request_.tabSize < 1 ? 8 : request_.tabSize);
+    break;
+  case OperationCode::DeleteEmpty:
+    engine_.emplace<engine::EmptyLineState>();
+    break;
+  case OperationCode::Detect:
+    break;
+  }
+  busy_ = false;
+  return true;
+}
+
+engine::StepResult FileJob::step() {
+  struct Dispatch {
+    engine::SliceStream &stream;
+    engine::StepResult operator()(std::monostate) {
+      return engine::StepResult::Finished;
+    }
+    engine::StepResult operator()(engine::RecodeState &s) {
+      return engine::recodeSlice(stream, s);
+    }
+    engine::StepResult operator()(engine::CaseState &s) {
+      return engine::caseSlice(stream, s);
+    }
+    engine::StepResult operator()(engine::ExclusionState &s) {
+      return engine::exclusionSlice(stream, s);
+    }
+    engine::StepResult operator()(engine::OptimizeState &s) {
+      return engine::optimizeSlice(stream, s);
+    }
+    engine::StepResult operator()(engine::EmptyLineState &s) {
+      return engine::emptyLineSlice(stream, s);
+    }
+  };
+  return std::visit(Dispatch{stream_}, engine_);
+}
+
+void FileJob::tick() {
+  if (ended() || busy_)
+    return;
+  busy_ = true;
+  if (cancelRequested_) {
+    cancelRequested_ = false;
+    abortJob(messages::kCanceled, JobResult::Stop);
+    return;
+  }
+  switch (step()) {
+  case engine::StepResult::Continue:
+    host_.setProgress(percentOf(stream_.processed, stream_.fileSize));
+    host_.drainTimerMessages();
+    break;
+  case engine::StepResult::Finished: {
+    std::string line1, line2;
+    successLines(line1, line2);
+    finishJob(line1, line2);
+    break;
+  }
+  case engine::StepResult::ReadFailed:
+    abortJob(messages::kReadError, JobResult::ReadFailed);
+    break;
+  case engine::StepResult::WriteFailed:
+    abortJob(messages::kWriteError, JobResult::WriteFailed);
+    break;
+  case engine::StepResult::LineTooLong:
+    abortJob(messages::lineTooLong(engine::kLineLimit), JobResult::ReadFailed);
+    break;
+  }
+  busy_ = false;
+}
+
+void FileJob::successLines(std::string &line1, std::string &line2) const {
+  const OperationCode op = request_.operation;
+  line1 = messages::kConverted;
+  switch (op) {
+  case OperationCode::UpperCase:
+    line2 = messages::kWithUpperCase;
+    break;
+  case OperationCode::LowerCase:
+    line2 = messages::kWithLowerCase;
+    break;
+  case OperationCode::SmartCase:
+    line2 = messages::kWithSmartCase;
+    break;
+  case OperationCode::RecodeToWin:
+  case OperationCode::RecodeToKoi:
+  case OperationCode::RecodeToIso:
+  case OperationCode::RecodeToDos:
+    line2 = messages::recodeSourcePiece(request_.sourceCodePage,
+                                        autoDetected_) +
+            messages::recodeTargetPiece(op);
+    break;
+  case OperationCode::Exclude:
+  case OperationCode::Replace: {
+    const auto hits = std::get<engine::ExclusionState>(engine_).hitCount;
+    line1 = messages::kExcluded;
+    line2 = op == OperationCode::Exclude
+                ? messages::kNumberOfHits + std::to_string(hits)
+                : std::string(messages::kReplaced) + messages::kNrOfHits +
+                      std::to_string(hits);
+    break;
+  }
+  case OperationCode::Optimize:
+    line1 = messages::kOptimized;
+    line2.clear();
+    break;
+  case OperationCode::DeleteEmpty:
+    line1 = messages::kDeletedEmpty;
+    line2 = messages::kNumberOfHits +
+            std::to_string(std::get<engine::EmptyLineState>(engine_).hitCount);
+    break;
+  case OperationCode::Detect:
+    line2.clear();
+    break;
+  }
+}
+
+void FileJob::finishJob(const std::string &line1, const std::string &line2) {
+  // The new content reaches the disk before it takes the file's place; the
+  // replacement is one atomic rename, so the file is never lost.
+  if (!temp_->flush()) {
+    abortJob(messages::kWriteError, JobResult::WriteFailed);
+    return;
+  }
+  closeFiles();
+  if (!fs_.replaceWith(kTempName, request_.path, savedAttributes_)) {
+    abortJob(messages::kWriteError, JobResult::WriteFailed);
+    return;
+  }
+  tempCreated_ = false;
+  result_ = JobResult::Done;
+  fs_.restoreAttributes(request_.path, savedAttributes_);
+  engine_ = std::monostate{};
+  stream_ = engine::SliceStream();
+  if (request_.lastJob)
+    message(line1, line2);
+  host_.drainTimerMessages();
+}
+
+void FileJob::abortJob(const std::string &text, JobResult result) {
+  closeFiles();
+  if (tempCreated_)
+    fs_.remove(kTempName);
+  tempCreated_ = false;
+  result_ = result;
+  if (attributesChanged_)
+    fs_.restoreAttributes(request_.path, savedAttributes_);
+  engine_ = std::monostate{};
+  stream_ = engine::SliceStream();
+  message(request_.path, text);
+  host_.drainTimerMessages();
+}
+
+JobResult FileJob::run() {
+  if (!start())
+    return result();
+  while (!ended())
+    tick();
+  return result();
+}
+
+} // namespace snpln::job

@@ -1,0 +1,72 @@
+#include "job/messages.h"
+
+namespace snpln::job::messages {
+
+std::string lineTooLong(std::size_t limit) {
+  return "Line in file is too long (greater than " + std::to_string(limit) +
+         " bytes)";
+}
+
+const char *operationTitle(OperationCode operation) {
+  static constexpr const char *kTitles[kOperationCount] = {
+      "Upper case",    "Recode to WIN", "Recode to KOI",   "Recode to ISO",
+      "Recode to DOS", "Lower case",    "Smart case",      "Exclude",
+      "Replace",       "Optimize",      "Delete excessive", "Detect coding"};
+  const auto index = static_cast<std::size_t>(operation);
+  return index < kOperationCount ? kTitles[index] : "";
+}
+
+const char *codingName(engine::CodePage page) {
+  switch (page) {
+  case engine::CodePage::Dos:
+    return "''Dos''";
+  case engine::CodePage::Win:
+    return "''Win1251''";
+  case engine::CodePage::Koi:
+    return "''Koi8''";
+  case engine::CodePage::Iso:
+    return "''Iso''";
+  case engine::CodePage::Auto:
+    break;
+  }
+  return "";
+}
+
+std::string detectionReport(engine::CodePage page) {
+  return std::string(kHasCoding) + codingName(page);
+}
+
+std::string recodeSourcePiece(engine::CodePage source, bool autoDetected) {
+  if (autoDetected)
+    return kAutodetect;
+  switch (source) {
+  case engine::CodePage::Dos:
+    return "from ''Dos'' ";
+  case engine::CodePage::Win:
+    return "from ''Win1251'' ";
+  case engine::CodePage::Koi:
+    return "from ''Koi'' ";
+  case engine::CodePage::Iso:
+    return "from ''Iso'' ";
+  case engine::CodePage::Auto:
+    break;
+  }
+  return "";
+}
+
+std::string recodeTargetPiece(OperationCode operation) {
+  switch (operation) {
+  case OperationCode::RecodeToWin:
+    return " to ''Win1251''";
+  case OperationCode::RecodeToKoi:
+    return " to ''Koi8''";
+  case OperationCode::RecodeToIso:
+    return " to ''Iso''";
+  case OperationCode::RecodeToDos:
+    return " to ''Dos''";
+  default:
+    return "";
+  }
+}
+
+} // namespace snpln::job::messages

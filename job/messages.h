@@ -1,0 +1,55 @@
+// Every fixed text a job shows, and the rules that join them. Texts are put
+// together by plain concatenation; the pieces carry their own blanks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/code_page.h"
+#include "job/job_request.h"
+
+namespace snpln::job::messages {
+
+// Start-up ends and failures.
+inline constexpr const char *kNotFound = "This file not found";
+inline constexpr const char *kEnglishOnly =
+    "This file consist of english symbols only";
+inline constexpr const char *kHasCoding = "This file has coding ";
+inline constexpr const char *kSameCoding = "This file just is in same coding";
+inline constexpr const char *kNoTempFile = "Unable to open temporary file";
+inline constexpr const char *kCanceled = "Operation canceled";
+inline constexpr const char *kReadError = "Error reading file";
+inline constexpr const char *kWriteError = "Error writing file";
+
+// Success lines.
+inline constexpr const char *kConverted = "File(s) successfully converted";
+inline constexpr const char *kWithUpperCase = "with upper case";
+inline constexpr const char *kWithLowerCase = "with lower case";
+inline constexpr const char *kWithSmartCase = "with 'smart' case";
+inline constexpr const char *kExcluded =
+    "From file(s) successfully excluded given string";
+inline constexpr const char *kNumberOfHits = "Number of hits: ";
+inline constexpr const char *kReplaced = "and replaced with received string";
+inline constexpr const char *kNrOfHits = ", Nr. of hits: ";
+inline constexpr const char *kOptimized = "File(s) successfully optimized";
+inline constexpr const char *kDeletedEmpty =
+    "From file(s) deleted excessive empty lines,";
+inline constexpr const char *kAutodetect = "with coding autodetect ";
+
+// "Line in file is too long (greater than 30000 bytes)".
+std::string lineTooLong(std::size_t limit);
+
+// The progress window's caption for an operation ("Upper case", ...).
+const char *operationTitle(OperationCode operation);
+
+// "''Dos''", "''Win1251''", "''Koi8''", "''Iso''" of the detection report.
+const char *codingName(engine::CodePage page);
+// "This file has coding ''Koi8''".
+std::string detectionReport(engine::CodePage page);
+
+// The two pieces of a recoding's success line: "from ''Dos'' " (or the
+// autodetect piece) and " to ''Win1251''".
+std::string recodeSourcePiece(engine::CodePage source, bool autoDetected);
+std::string recodeTargetPiece(OperationCode operation);
+
+} // namespace snpln::job::messages
