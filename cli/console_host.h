@@ -1,0 +1,77 @@
+// The console's side of a run: the prompts answered from the options,
+// messages printed as lines, progress on a terminal, Ctrl-C as CANCEL.
+//
+// Every message becomes one line, its two lines joined by ": " (only the
+// non-empty one when the other is empty): failures go to the error stream,
+// everything else to the output stream. Every message is answered with OK.
+#pragma once
+
+#include <atomic>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "batch/batch_host.h"
+#include "cli/cli_options.h"
+#include "job/job_host.h"
+#include "platform/file_system.h"
+
+namespace snpln::cli {
+
+// Set by the Ctrl-C handler; read between slices.
+extern std::atomic<bool> interrupted;
+void installInterruptHandler();
+
+class ConsoleHost : public batch::BatchHost, public job::JobHost {
+public:
+  ConsoleHost(const CliOptions &options, std::ostream &out, std::ostream &err,
+              bool progressOnTerminal,
+              platform::FileSystem &fs = platform::realFileSystem());
+
+  // batch::BatchHost
+  bool fileNameFieldEmpty() override;
+  const std::vector<std::string> &fileList() override;
+  void setStatusLine(const std::string &text) override;
+  int prompt(const std::string &text, std::string &answer) override;
+  int excludeOptions(int &left, int &right, int &caseInsensitive) override;
+  int showMessage(const std::string &line1, const std::string &line2) override;
+  job::JobResult runJob(const job::JobRequest &request) override;
+  std::string filterText() override;
+  std::vector<std::string> &filterList() override;
+  bool saveUpperChecked() override;
+
+  // job::JobHost
+  void setProgress(int percent) override;
+  void drainTimerMessages() override {}
+
+  // Whether every job ended Done and nothing failed on the way.
+  bool allDone() const { return allDone_; }
+  bool stoppedByInterrupt() const { return stoppedByInterrupt_; }
+  // Slice size for the jobs (tests use small ones).
+  void setSliceSize(std::size_t size) { sliceSize_ = size; }
+
+private:
+  void clearProgress();
+
+  const CliOptions &options_;
+  std::ostream &out_;
+  std::ostream &err_;
+  bool progressOnTerminal_;
+  platform::FileSystem &fs_;
+  std::vector<std::string> filters_;
+  std::string progressTitle_;
+  std::string progressName_;
+  int lastPercent_ = -1;
+  bool progressShown_ = false;
+  bool allDone_ = true;
+  bool stoppedByInterrupt_ = false;
+  std::size_t sliceSize_ = 0;
+};
+
+// Runs snpln-cli; returns the exit status: 0 when every job ended Done, 130
+// when Ctrl-C stopped the run, 2 for a usage error, 1 otherwise.
+int runCli(int argc, char **argv, std::ostream &out, std::ostream &err,
+           bool progressOnTerminal,
+           platform::FileSystem &fs = platform::realFileSystem());
+
+} // namespace snpln::cli

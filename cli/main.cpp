@@ -1,0 +1,10 @@
+#include <iostream>
+#include <unistd.h>
+
+#include "cli/console_host.h"
+
+int main(int argc, char **argv) {
+  snpln::cli::installInterruptHandler();
+  return snpln::cli::runCli(argc, argv, std::cout, std::cerr,
+                            isatty(STDERR_FILENO) != 0);
+}

@@ -1,0 +1,317 @@
+// A FileJob over real files in a fresh directory (which is also the current
+// directory, where the job puts its temporary file).
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "job/file_job.h"
+#include "job/messages.h"
+#include "platform/posix_file_system.h"
+#include "tests/support/recording_job_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace snpln {
+namespace {
+
+using job::CodePage;
+using job::FileJob;
+using job::JobRequest;
+using job::JobResult;
+using job::OperationCode;
+using Message = std::pair<std::string, std::string>;
+
+// "Привет, мир" in the four code pages.
+const std::string kHelloWin = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0";
+const std::string kHelloKoi = "\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2";
+const std::string kHelloDos = "\x8F\xE0\xA8\xA2\xA5\xE2, \xAC\xA8\xE0";
+
+class FileJobTest : public ::testing::Test {
+protected:
+  test::TempDir dir;
+  test::ChangeDirectory cd{dir.path()};
+  test::RecordingJobHost host;
+
+  JobRequest request(OperationCode op, const std::string &name,
+                     int lastJob = 1) {
+    JobRequest r;
+    r.operation = op;
+    r.path = dir.file(name);
+    r.lastJob = lastJob;
+    r.displayName = name;
+    return r;
+  }
+  JobResult run(const JobRequest &r, std::size_t slice = 8192) {
+    FileJob job(r, host);
+    job.setSliceSize(slice);
+    return job.run();
+  }
+  bool tempLeft() const { return dir.exists(job::kTempName); }
+};
+
+TEST_F(FileJobTest, DetectOnlyReportsTheCodePageAndLeavesTheFile) {
+  dir.write("a.txt", kHelloWin);
+  dir.chmod("a.txt", 0640);
+  auto r = request(OperationCode::Detect, "a.txt", 0);
+  r.detectOnly = 1;
+  EXPECT_EQ(run(r), JobResult::Done);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0],
+            Message(r.path, "This file has coding ''Win1251''"));
+  EXPECT_EQ(dir.read("a.txt"), kHelloWin);
+  EXPECT_EQ(dir.mode("a.txt"), 0640);
+  EXPECT_FALSE(tempLeft());
+}
+
+TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
+  struct Case {
+    const char *name;
+    std::string content; // empty name below means: no file
+    OperationCode op;
+    CodePage source, target;
+    int lastJob;
+    int answer;
+    JobResult result;
+    std::vector<std::string> line2; // expected second lines
+  };
+  const Case cases[] = {
+      {"missing", "", OperationCode::UpperCase, CodePage::Auto, CodePage::Win,
+       0, job::kAnswerOk, JobResult::NotFound, {"This file not found"}},
+      {"missing, Esc", "", OperationCode::UpperCase, CodePage::Auto,
+       CodePage::Win, 0, job::kAnswerEsc, JobResult::Stop,
+       {"This file not found"}},
+      {"english, not last", "plain text", OperationCode::RecodeToWin,
+       CodePage::Auto, CodePage::Win, 0, job::kAnswerOk, JobResult::Done, {}},
+      {"english, last", "plain text", OperationCode::RecodeToWin,
+       CodePage::Auto, CodePage::Win, 1, job::kAnswerOk, JobResult::Skipped,
+       {"This file consist of english symbols only"}},
+      {"english, last, Esc", "plain text", OperationCode::RecodeToWin,
+       CodePage::Auto, CodePage::Win, 1, job::kAnswerEsc, JobResult::Stop,
+       {"This file consist of english symbols only"}},
+      {"same coding, not last", kHelloKoi, OperationCode::RecodeToKoi,
+       CodePage::Koi, CodePage::Koi, 0, job::kAnswerOk, JobResult::Done, {}},
+      {"same coding, last", kHelloKoi, OperationCode::RecodeToKoi,
+       CodePage::Koi, CodePage::Koi, 1, job::kAnswerOk, JobResult::Done,
+       {"This file just is in same coding"}},
+      {"same coding detected, Esc", kHelloKoi, OperationCode::RecodeToKoi,
+       CodePage::Auto, CodePage::Koi, 1, job::kAnswerEsc, JobResult::Stop,
+       {"This file just is in same coding"}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    host = {};
+    host.answers.push_back(c.answer);
+    const bool exists = std::string(c.name).rfind("missing", 0) != 0;
+    if (exists) {
+      dir.write("f.txt", c.content);
+      dir.chmod("f.txt", 0444);
+    }
+    auto r = request(c.op, exists ? "f.txt" : "nothing.txt", c.lastJob);
+    r.sourceCodePage = c.source;
+    r.targetCodePage = c.target;
+    EXPECT_EQ(run(r), c.result);
+    std::vector<std::string> got;
+    for (const auto &m : host.messages) {
+      EXPECT_EQ(m.first, r.path);
+      got.push_back(m.second);
+    }
+    EXPECT_EQ(got, c.line2);
+    if (exists) {
+      EXPECT_EQ(dir.read("f.txt"), c.content);
+      EXPECT_EQ(dir.mode("f.txt"), 0444);
+    }
+    EXPECT_FALSE(tempLeft());
+  }
+}
+
+TEST_F(FileJobTest, DirectoryIsNotFound) {
+  dir.mkdir("sub");
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "sub")), JobResult::NotFound);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].second, "This file not found");
+}
+
+TEST_F(FileJobTest, RecodeReplacesTheFileAndReportsSourceAndTarget) {
+  struct Case {
+    CodePage source;
+    OperationCode op;
+    CodePage target;
+    std::string before, after, line2;
+  };
+  const Case cases[] = {
+      {CodePage::Dos, OperationCode::RecodeToWin, CodePage::Win, kHelloDos,
+       kHelloWin, "from ''Dos''  to ''Win1251''"},
+      {CodePage::Auto, OperationCode::RecodeToWin, CodePage::Win, kHelloKoi,
+       kHelloWin, "with coding autodetect  to ''Win1251''"},
+      {CodePage::Dos, OperationCode::RecodeToKoi, CodePage::Koi, kHelloDos,
+       kHelloKoi, "from ''Dos''  to ''Koi8''"},
+  };
+  for (const auto &c : cases) {
+    host = {};
+    dir.write("r.txt", c.before);
+    auto r = request(c.op, "r.txt");
+    r.sourceCodePage = c.source;
+    r.targetCodePage = c.target;
+    EXPECT_EQ(run(r, 3), JobResult::Done);
+    EXPECT_EQ(dir.read("r.txt"), c.after);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0],
+              Message("File(s) successfully converted", c.line2));
+    EXPECT_FALSE(tempLeft());
+  }
+}
+
+TEST_F(FileJobTest, SuccessMessageOnlyForTheLastJob) {
+  dir.write("u.txt", "abc");
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "u.txt", 0)),
+            JobResult::Done);
+  EXPECT_EQ(dir.read("u.txt"), "ABC");
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(FileJobTest, EmptyFileFinishesOnTheFirstTick) {
+  dir.write("e.txt", "");
+  FileJob job(request(OperationCode::UpperCase, "e.txt"), host);
+  ASSERT_TRUE(job.start());
+  EXPECT_TRUE(tempLeft());
+  job.tick();
+  EXPECT_TRUE(job.ended());
+  EXPECT_EQ(job.result(), JobResult::Done);
+  EXPECT_EQ(dir.read("e.txt"), "");
+  EXPECT_EQ(host.messages,
+            (std::vector<Message>{{"File(s) successfully converted",
+                                   "with upper case"}}));
+  EXPECT_FALSE(tempLeft());
+}
+
+TEST_F(FileJobTest, FileOfOneSliceIsReplacedOnTheSecondTick) {
+  dir.write("s.txt", std::string(8192, 'a'));
+  FileJob job(request(OperationCode::UpperCase, "s.txt", 0), host);
+  ASSERT_TRUE(job.start());
+  job.tick();
+  EXPECT_FALSE(job.ended());
+  EXPECT_EQ(host.progress, std::vector<int>{100});
+  EXPECT_EQ(dir.read("s.txt"), std::string(8192, 'a'));
+  job.tick();
+  EXPECT_TRUE(job.ended());
+  EXPECT_EQ(dir.read("s.txt"), std::string(8192, 'A'));
+}
+
+TEST_F(FileJobTest, ReadOnlyFileIsRewrittenAndStaysReadOnly) {
+  dir.write("ro.txt", "hello");
+  dir.chmod("ro.txt", 0444);
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "ro.txt")), JobResult::Done);
+  EXPECT_EQ(dir.read("ro.txt"), "HELLO");
+  EXPECT_EQ(dir.mode("ro.txt"), 0444);
+}
+
+TEST_F(FileJobTest, CancelInTheMiddleLeavesTheFileAndNoTemporaryFile) {
+  const std::string content(1000, 'x');
+  dir.write("c.txt", content);
+  dir.chmod("c.txt", 0600);
+  FileJob job(request(OperationCode::UpperCase, "c.txt", 0), host);
+  job.setSliceSize(7);
+  ASSERT_TRUE(job.start());
+  for (int i = 0; i < 10; ++i)
+    job.tick();
+  job.requestCancel();
+  job.tick();
+  ASSERT_TRUE(job.ended());
+  EXPECT_EQ(job.result(), JobResult::Stop);
+  EXPECT_EQ(host.messages,
+            (std::vector<Message>{{dir.file("c.txt"), "Operation canceled"}}));
+  EXPECT_EQ(dir.read("c.txt"), content);
+  EXPECT_EQ(dir.mode("c.txt"), 0600);
+  EXPECT_FALSE(tempLeft());
+}
+
+TEST_F(FileJobTest, LeftoverTemporaryFileIsReplaced) {
+  dir.write(job::kTempName, "leftover");
+  dir.write("l.txt", "abc");
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "l.txt")), JobResult::Done);
+  EXPECT_EQ(dir.read("l.txt"), "ABC");
+  EXPECT_FALSE(tempLeft());
+}
+
+TEST_F(FileJobTest, LinkPlantedUnderTheTemporaryNameIsNotFollowed) {
+  dir.write("victim.txt", "precious");
+  dir.symlink(dir.file("victim.txt"), job::kTempName);
+  dir.write("l.txt", "abc");
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "l.txt")), JobResult::Done);
+  EXPECT_EQ(dir.read("victim.txt"), "precious");
+  EXPECT_EQ(dir.read("l.txt"), "ABC");
+}
+
+TEST_F(FileJobTest, LinkToAFileKeepsTheLinkAndRewritesItsTarget) {
+  dir.mkdir("real");
+  dir.write("real/t.txt", "abc");
+  dir.symlink(dir.file("real/t.txt"), "link.txt");
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "link.txt")),
+            JobResult::Done);
+  struct stat st {};
+  ASSERT_EQ(lstat(dir.file("link.txt").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(dir.read("real/t.txt"), "ABC");
+}
+
+TEST_F(FileJobTest, FileThatShrinksWhileTheJobRunsEndsWithReadError) {
+  dir.write("s.txt", std::string(100, 'a'));
+  FileJob job(request(OperationCode::UpperCase, "s.txt", 0), host);
+  job.setSliceSize(10);
+  ASSERT_TRUE(job.start());
+  job.tick();
+  ASSERT_EQ(truncate(dir.file("s.txt").c_str(), 20), 0);
+  for (int i = 0; i < 20 && !job.ended(); ++i)
+    job.tick();
+  ASSERT_TRUE(job.ended());
+  EXPECT_EQ(job.result(), JobResult::ReadFailed);
+  EXPECT_EQ(host.messages.back().second, "Error reading file");
+  EXPECT_FALSE(tempLeft());
+}
+
+TEST_F(FileJobTest, MessageWindowInsideATickRunsNoNestedStep) {
+  dir.write("n.txt", "abcdefghij");
+  FileJob job(request(OperationCode::UpperCase, "n.txt"), host);
+  job.setSliceSize(2);
+  int nested = 0;
+  host.duringMessage = [&] {
+    ++nested;
+    job.tick(); // what a nested message loop would deliver
+    job.tick();
+  };
+  ASSERT_TRUE(job.start());
+  job.requestCancel();
+  job.tick();
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(job.result(), JobResult::Stop);
+  EXPECT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(dir.read("n.txt"), "abcdefghij");
+}
+
+TEST_F(FileJobTest, TicksAfterTheEndDoNothing) {
+  dir.write("t.txt", "ab");
+  FileJob job(request(OperationCode::UpperCase, "t.txt"), host);
+  EXPECT_EQ(job.run(), JobResult::Done);
+  job.tick();
+  EXPECT_EQ(host.messages.size(), 1u);
+}
+
+TEST(OperationTitles, AreTheWindowCaptions) {
+  const char *expected[] = {
+      "Upper case",    "Recode to WIN", "Recode to KOI",    "Recode to ISO",
+      "Recode to DOS", "Lower case",    "Smart case",       "Exclude",
+      "Replace",       "Optimize",      "Delete excessive", "Detect coding"};
+  for (int i = 0; i < job::kOperationCount; ++i)
+    EXPECT_STREQ(job::messages::operationTitle(static_cast<OperationCode>(i)),
+                 expected[i]);
+}
+
+TEST(DisplayName, IsTheTextAfterTheLastSeparator) {
+  EXPECT_EQ(job::displayNameOf("a/b/c.txt"), "c.txt");
+  EXPECT_EQ(job::displayNameOf("C:\\dir\\f.txt"), "f.txt");
+  EXPECT_EQ(job::displayNameOf("C:f.txt"), "f.txt");
+  EXPECT_EQ(job::displayNameOf("plain"), "plain");
+}
+
+} // namespace
+} // namespace snpln
