@@ -1,0 +1,182 @@
+// snpln-cli end to end through runCli, over real files.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/console_host.h"
+#include "job/file_job.h"
+#include "platform/posix_file_system.h"
+#include "tests/support/temp_dir.h"
+
+namespace snpln {
+namespace {
+
+// "Привет, мир" in Win1251 and CP866.
+const std::string kHelloWin = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0";
+const std::string kHelloDos = "\x8F\xE0\xA8\xA2\xA5\xE2, \xAC\xA8\xE0";
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+  test::TempDir dir;
+  test::ChangeDirectory cd{dir.path()};
+
+  void TearDown() override { cli::interrupted = false; }
+
+  Outcome run(std::vector<std::string> args,
+              platform::FileSystem &fs = platform::realFileSystem()) {
+    args.insert(args.begin(), "snpln-cli");
+    std::vector<char *> argv;
+    for (auto &a : args)
+      argv.push_back(a.data());
+    std::ostringstream out, err;
+    const int status = cli::runCli(static_cast<int>(argv.size()), argv.data(),
+                                   out, err, false, fs);
+    return {status, out.str(), err.str()};
+  }
+};
+
+TEST_F(CliTest, DetectPrintsOneLinePerFile) {
+  dir.write("notes.txt", kHelloWin);
+  dir.write("dos.txt", kHelloDos);
+  const auto r = run({"--detect", "notes.txt", "dos.txt"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "notes.txt: This file has coding ''Win1251''\n"
+                   "dos.txt: This file has coding ''Dos''\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliTest, RecodeInPlaceWithTheSuccessLineOnce) {
+  dir.write("a.txt", kHelloDos);
+  dir.write("b.txt", kHelloDos);
+  const auto r = run({"--from", "dos", "--to", "win", "a.txt", "b.txt"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(dir.read("a.txt"), kHelloWin);
+  EXPECT_EQ(dir.read("b.txt"), kHelloWin);
+  EXPECT_EQ(r.out,
+            "File(s) successfully converted: from ''Dos''  to ''Win1251''\n");
+}
+
+TEST_F(CliTest, SeveralOperationsRunAsPassesInOperationOrder) {
+  dir.write("a.txt", "one cat.\r\n\r\n\r\n\r\ntwo cats");
+  // Upper case (0) runs before replace (8), so the lower-case search text
+  // no longer matches unless the case is ignored.
+  const auto r = run({"--delete-empty", "--replace", "cat", "--with", "dog",
+                      "--ignore-case", "--upper", "a.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(dir.read("a.txt"), "ONE dog.\r\n\r\nTWO dogS\r\n");
+  EXPECT_EQ(r.out, "From file(s) deleted excessive empty lines,: Number of "
+                   "hits: 2\n");
+}
+
+TEST_F(CliTest, FailuresGoToStandardErrorAndGiveStatusOne) {
+  dir.write("plain.txt", "english only");
+  const auto r = run({"--upper", "missing.txt", "plain.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "missing.txt: File or directory not found\n");
+  EXPECT_EQ(dir.read("plain.txt"), "ENGLISH ONLY");
+
+  const auto s = run({"--to", "win", "plain.txt"});
+  EXPECT_EQ(s.status, 1); // no Cyrillic letter: skipped
+  EXPECT_EQ(s.out, "plain.txt: This file consist of english symbols only\n");
+}
+
+TEST_F(CliTest, UsageErrorsGiveStatusTwo) {
+  dir.write("a.txt", "x");
+  const std::vector<std::vector<std::string>> cases = {
+      {"a.txt"},
+      {"--upper", "--lower", "a.txt"},
+      {"--upper"},
+      {"--exclude", "a", "--replace", "b", "a.txt"},
+      {"--detect", "--to", "win", "a.txt"},
+      {"--to", "utf8", "a.txt"},
+      {"--bogus", "a.txt"},
+      {"--with", "x", "a.txt"},
+  };
+  for (const auto &args : cases) {
+    const auto r = run(args);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_NE(r.err, "") << args[0];
+  }
+  EXPECT_EQ(dir.read("a.txt"), "x");
+}
+
+TEST_F(CliTest, EmptySearchTextIsRefusedWithTheSystemsOwnWords) {
+  dir.write("a.txt", "x");
+  const auto r = run({"--exclude", "", "a.txt"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "Are you want to exclude empty string from file 8-) ?: "
+                   "I'm surprised :)\n");
+}
+
+TEST_F(CliTest, DirectoryIsWalkedWithTheFilterMasks) {
+  dir.mkdir("tree");
+  dir.mkdir("tree/sub");
+  dir.write("tree/a.txt", "a");
+  dir.write("tree/b.doc", "b");
+  dir.write("tree/sub/c.TXT", "c");
+  const auto r = run({"--upper", "--filter", "*.txt", "tree"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(dir.read("tree/a.txt"), "A");
+  EXPECT_EQ(dir.read("tree/b.doc"), "b");
+  EXPECT_EQ(dir.read("tree/sub/c.TXT"), "C");
+  EXPECT_EQ(r.out, dir.file("tree").substr(dir.path().size() + 1) +
+                       ": Processing this directory and its subdirectories "
+                       "is completed\n");
+}
+
+// Sets the interrupt flag when the job has read `after` bytes, as Ctrl-C
+// would between two slices.
+class InterruptingFileSystem : public platform::PosixFileSystem {
+public:
+  explicit InterruptingFileSystem(std::size_t after) : after_(after) {}
+  std::unique_ptr<platform::InputFile>
+  openRead(const std::string &path) override {
+    struct File : platform::InputFile {
+      std::unique_ptr<platform::InputFile> inner;
+      std::size_t after, total = 0;
+      bool read(void *b, std::size_t n, std::size_t &got) override {
+        const bool ok = inner->read(b, n, got);
+        total += got;
+        if (total >= after)
+          cli::interrupted = true;
+        return ok;
+      }
+      bool seek(platform::FileSize p) override { return inner->seek(p); }
+      platform::FileSize position() const override {
+        return inner->position();
+      }
+      bool size(platform::FileSize &s) override { return inner->size(s); }
+    };
+    auto inner = PosixFileSystem::openRead(path);
+    if (!inner)
+      return nullptr;
+    auto file = std::make_unique<File>();
+    file->inner = std::move(inner);
+    file->after = after_;
+    return file;
+  }
+
+private:
+  std::size_t after_;
+};
+
+TEST_F(CliTest, CtrlCCancelsTheFileAndStopsTheRun) {
+  const std::string big(100000, 'a');
+  dir.write("a.txt", big);
+  dir.write("b.txt", big);
+  InterruptingFileSystem fs(20000);
+  const auto r = run({"--upper", "a.txt", "b.txt"}, fs);
+  EXPECT_EQ(r.status, 130);
+  EXPECT_EQ(r.err, "a.txt: Operation canceled\n");
+  EXPECT_EQ(dir.read("a.txt"), big);
+  EXPECT_EQ(dir.read("b.txt"), big);
+  EXPECT_FALSE(dir.exists(job::kTempName));
+}
+
+} // namespace
+} // namespace snpln
