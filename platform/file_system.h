@@ -17,7 +17,10 @@ namespace snpln::platform {
 
 using FileSize = std::uint64_t;
 
-// The attribute word, with the values of the Windows file attributes.
+// The attribute word, with the values of the Windows file attributes. How
+// the POSIX implementation computes it from a file's status (a regular file
+// reports kAttrArchive, never kAttrNormal; a link reports kAttrReparsePoint
+// in listings and lookups): see posix_file_system.h.
 inline constexpr std::uint32_t kAttrReadOnly = 0x01;
 inline constexpr std::uint32_t kAttrHidden = 0x02;
 inline constexpr std::uint32_t kAttrSystem = 0x04;
@@ -123,12 +126,16 @@ public:
   virtual std::optional<std::uint32_t> lookup(const std::string &name) = 0;
 };
 
-// DOS wildcard matching as the directory search does it: '*' any run, '?'
-// one character, letters regardless of case, and "*.*" every name, also
-// names without a dot.
+// DOS wildcard matching as the directory search does it: '*' any run
+// (possibly empty), '?' exactly one character, ASCII letters regardless of
+// case, every other byte literal. A mask ending in ".*" also matches a name
+// that the part before ".*" matches whole, as on Windows: so "*.*" matches
+// every name, also names without a dot, and "abc.*" matches "abc". At most
+// name length x mask length steps, never exponential.
 bool matchesDosMask(const std::string &name, const std::string &mask);
 
-// The real file system of this machine.
+// The real file system of this machine (one static PosixFileSystem on
+// POSIX).
 FileSystem &realFileSystem();
 
 // The separator the walk appends to a directory name and cuts at.

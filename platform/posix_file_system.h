@@ -1,0 +1,85 @@
+// The file services and the directory search on POSIX, with raw system
+// calls and 64-bit offsets.
+//
+// The attribute word (see file_system.h for the bits) is computed from a
+// file's status:
+//   - a directory gives kAttrDirectory (0x10);
+//   - a regular file gives kAttrArchive (0x20), as Windows reports a file
+//     that has been written since its last backup, which is nearly every
+//     file (we never report kAttrNormal: a word is never empty of type bits);
+//   - anything else (FIFO, device, socket) gives kAttrSystem (0x04);
+//   - plus kAttrReadOnly (0x01) when the owner may not write (S_IWUSR clear);
+//   - plus kAttrHidden (0x02) when the base name begins with '.', except for
+//     "." and "..".
+// getAttributes follows links: it describes the file a job rewrites. The
+// listing and lookup look at the entry itself: a symbolic link gives
+// kAttrReparsePoint (0x400), plus the bits of the file it resolves to (the
+// read-only, directory, archive or system bits; nothing more when it
+// dangles) and the hidden bit of its own name. So a link is never "exactly
+// a directory" and the walk never enters one.
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace snpln::platform {
+
+class PosixFileSystem : public FileSystem {
+public:
+  // openRead refuses anything that is not a regular file after following
+  // links, without blocking on a FIFO and without opening a device.
+  std::unique_ptr<InputFile> openRead(const std::string &path) override;
+
+  // Follows links; `mode` is st_mode & 07777 of the file linked to.
+  std::optional<FileAttributes> getAttributes(const std::string &path) override;
+  // chmod u+w, following links.
+  bool setNormal(const std::string &path) override;
+  // chmod to exactly saved.mode, following links.
+  bool restoreAttributes(const std::string &path,
+                         const FileAttributes &saved) override;
+
+  // unlink(name) (a planted link goes, its target stays), then
+  // open(O_WRONLY|O_CREAT|O_EXCL|O_NOFOLLOW|O_CLOEXEC, 0600).
+  std::unique_ptr<OutputFile> createTemp(const std::string &name) override;
+  bool markTemporary(const std::string &name) override;
+
+  // unlink: removes a file or a link, never a directory.
+  bool remove(const std::string &path) override;
+
+  // When `target` is a symbolic link, the file it resolves to (realpath) is
+  // replaced and the link stays. The temporary file gets the owner (best
+  // effort) and exactly the permission bits keep.mode (a default-constructed
+  // `keep`, word and mode both 0, means: the target's current mode), then is
+  // renamed over the target. When the rename fails with EXDEV (or
+  // forceCopyReplace is set) its content is copied into a new exclusive
+  // hidden sibling of the target (".~sn$ln~XXXXXX"), which is fsynced, given
+  // the owner and mode and renamed over the target; the temporary file is
+  // then unlinked (a failure to unlink it after a successful replacement is
+  // not reported: the leftover is removed by the next createTemp). The
+  // target's directory is fsynced after the rename (best effort). On every
+  // failure the target is untouched, the sibling is gone and the temporary
+  // file is still there.
+  //
+  // A target with more than one hard link loses the link to its other names
+  // (as with any editor that saves through a rename).
+  bool replaceWith(const std::string &tempName, const std::string &target,
+                   const FileAttributes &keep) override;
+
+  // Splits `pattern` at its last '/': the directory part ("." when there is
+  // none) is read at once, and the names that match the last part by
+  // matchesDosMask are kept in readdir order, "." and ".." included when they
+  // match. Each entry's attributes are read (lstat) when next() reaches it;
+  // an entry that has vanished by then is skipped. Taking the names at once
+  // means that files created or replaced while the listing is open (the jobs
+  // of the walk) are never returned twice or late.
+  std::unique_ptr<DirListing> list(const std::string &pattern) override;
+
+  // Wildcards ('*' or '?') in the last part: the first entry of list(name).
+  // Otherwise the name itself (lstat, after cutting trailing '/'; a name
+  // with a trailing '/' must then also resolve to a directory).
+  std::optional<std::uint32_t> lookup(const std::string &name) override;
+
+  // Tests: take the copy path of replaceWith even when the rename would work.
+  bool forceCopyReplace = false;
+};
+
+} // namespace snpln::platform
