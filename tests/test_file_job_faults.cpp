@@ -1,0 +1,189 @@
+// Every way a job can fail, for every engine: the file keeps its content
+// and its mode, no temporary file remains, and the job ends with the message
+// and result its failure calls for.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+#include "job/file_job.h"
+#include "platform/faulty_file_system.h"
+#include "tests/support/recording_job_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace snpln {
+namespace {
+
+using job::CodePage;
+using job::JobRequest;
+using job::JobResult;
+using job::OperationCode;
+using platform::FaultPlan;
+using Message = std::pair<std::string, std::string>;
+
+struct Seam {
+  const char *name;
+  std::function<void(FaultPlan &)> plan;
+  bool startupEnd; // the job ends before its first tick
+  Message message; // line 1 "<path>" stands for the file's path
+  JobResult result;
+};
+
+const std::string kPath = "<path>";
+
+std::vector<Seam> seams() {
+  return {
+      {"open", [](FaultPlan &p) { p.openRead = true; }, true,
+       {kPath, "This file not found"}, JobResult::NotFound},
+      {"attributes", [](FaultPlan &p) { p.getAttributes = true; }, true,
+       {kPath, "This file not found"}, JobResult::NotFound},
+      {"set normal", [](FaultPlan &p) { p.setNormal = true; }, true,
+       {kPath, "This file not found"}, JobResult::NotFound},
+      {"temp creation", [](FaultPlan &p) { p.createTemp = true; }, true,
+       {"Unable to open temporary file", ""}, JobResult::Stop},
+      {"temp marking", [](FaultPlan &p) { p.markTemporary = true; }, true,
+       {"Unable to open temporary file", ""}, JobResult::Stop},
+      {"first read", [](FaultPlan &p) { p.readAt = 0; }, false,
+       {kPath, "Error reading file"}, JobResult::ReadFailed},
+      {"read in the middle", [](FaultPlan &p) { p.readAt = 333; }, false,
+       {kPath, "Error reading file"}, JobResult::ReadFailed},
+      {"read of the last byte", [](FaultPlan &p) { p.readAt = 1999; }, false,
+       {kPath, "Error reading file"}, JobResult::ReadFailed},
+      {"first write", [](FaultPlan &p) { p.writeAt = 0; }, false,
+       {kPath, "Error writing file"}, JobResult::WriteFailed},
+      {"write in the middle", [](FaultPlan &p) { p.writeAt = 500; }, false,
+       {kPath, "Error writing file"}, JobResult::WriteFailed},
+      {"short write", [](FaultPlan &p) { p.shortWriteAt = 700; }, false,
+       {kPath, "Error writing file"}, JobResult::WriteFailed},
+      {"flush", [](FaultPlan &p) { p.flush = true; }, false,
+       {kPath, "Error writing file"}, JobResult::WriteFailed},
+      {"rename", [](FaultPlan &p) { p.replaceWith = true; }, false,
+       {kPath, "Error writing file"}, JobResult::WriteFailed},
+  };
+}
+
+struct Operation {
+  const char *name;
+  OperationCode op;
+  std::function<void(JobRequest &)> setUp;
+};
+
+std::vector<Operation> operations() {
+  return {
+      {"upper", OperationCode::UpperCase, [](JobRequest &) {}},
+      {"smart", OperationCode::SmartCase, [](JobRequest &) {}},
+      {"recode", OperationCode::RecodeToWin,
+       [](JobRequest &r) {
+         r.sourceCodePage = CodePage::Dos;
+         r.targetCodePage = CodePage::Win;
+       }},
+      {"replace", OperationCode::Replace,
+       [](JobRequest &r) {
+         r.searchText = "a";
+         r.replaceText = "bb";
+         r.rightPartOfWord = 1;
+       }},
+      {"optimize", OperationCode::Optimize, [](JobRequest &r) { r.tabSize = 4; }},
+      {"delete empty", OperationCode::DeleteEmpty, [](JobRequest &) {}},
+  };
+}
+
+// 2000 bytes of text with letters of both alphabets, blanks and line ends,
+// so every engine has work to do in every slice.
+std::string sampleText() {
+  std::mt19937 random(7);
+  const std::string pieces[] = {"a", "A", "\xE0", "\xC0", " ", "    ", "\t",
+                                "\r\n", "\r\n\r\n", ". ", "Ivan", "\x8F"};
+  std::string text;
+  while (text.size() < 2000)
+    text += pieces[random() % std::size(pieces)];
+  text.resize(2000);
+  return text;
+}
+
+TEST(FileJobFaults, EveryFailureLeavesTheFileAsItWas) {
+  const std::string content = sampleText();
+  for (const auto &operation : operations()) {
+    for (const auto &seam : seams()) {
+      SCOPED_TRACE(std::string(operation.name) + ", " + seam.name);
+      test::TempDir dir;
+      test::ChangeDirectory cd(dir.path());
+      dir.write("f.txt", content);
+      dir.chmod("f.txt", 0444);
+
+      platform::FaultyFileSystem fs;
+      seam.plan(fs.fail);
+      test::RecordingJobHost host;
+      JobRequest r;
+      r.operation = operation.op;
+      r.path = dir.file("f.txt");
+      r.lastJob = 1;
+      operation.setUp(r);
+      job::FileJob job(r, host, fs);
+      job.setSliceSize(64);
+      EXPECT_EQ(job.start(), !seam.startupEnd);
+      while (!job.ended())
+        job.tick();
+
+      EXPECT_EQ(job.result(), seam.result);
+      Message expected = seam.message;
+      if (expected.first == kPath)
+        expected.first = r.path;
+      EXPECT_EQ(host.messages, std::vector<Message>{expected});
+      EXPECT_EQ(dir.read("f.txt"), content);
+      EXPECT_EQ(dir.mode("f.txt"), 0444);
+      EXPECT_FALSE(dir.exists(job::kTempName));
+    }
+  }
+}
+
+TEST(FileJobFaults, LineTooLongEndsTheLineEnginesWithReadFailed) {
+  for (auto op : {OperationCode::Optimize, OperationCode::DeleteEmpty}) {
+    test::TempDir dir;
+    test::ChangeDirectory cd(dir.path());
+    const std::string content = "short\r\n" + std::string(30001, 'x') + "\r\n";
+    dir.write("f.txt", content);
+    test::RecordingJobHost host;
+    JobRequest r;
+    r.operation = op;
+    r.path = dir.file("f.txt");
+    EXPECT_EQ(job::FileJob(r, host).run(), JobResult::ReadFailed);
+    EXPECT_EQ(host.messages,
+              (std::vector<Message>{
+                  {r.path,
+                   "Line in file is too long (greater than 30000 bytes)"}}));
+    EXPECT_EQ(dir.read("f.txt"), content);
+    EXPECT_FALSE(dir.exists(job::kTempName));
+  }
+}
+
+TEST(FileJobFaults, LineOfExactlyTheLimitIsProcessed) {
+  test::TempDir dir;
+  test::ChangeDirectory cd(dir.path());
+  dir.write("f.txt", std::string(30000, 'x'));
+  test::RecordingJobHost host;
+  JobRequest r;
+  r.operation = OperationCode::Optimize;
+  r.path = dir.file("f.txt");
+  EXPECT_EQ(job::FileJob(r, host).run(), JobResult::Done);
+  EXPECT_EQ(dir.read("f.txt"), std::string(30000, 'x') + "\r\n");
+}
+
+TEST(FileJobFaults, FailedRestoreOfAttributesAfterSuccessStillKeepsTheNewContent) {
+  test::TempDir dir;
+  test::ChangeDirectory cd(dir.path());
+  dir.write("f.txt", "abc");
+  dir.chmod("f.txt", 0640);
+  platform::FaultyFileSystem fs;
+  fs.fail.restoreAttributes = true;
+  test::RecordingJobHost host;
+  JobRequest r;
+  r.path = dir.file("f.txt");
+  EXPECT_EQ(job::FileJob(r, host, fs).run(), JobResult::Done);
+  EXPECT_EQ(dir.read("f.txt"), "ABC");
+  // The replacement itself carries the saved mode.
+  EXPECT_EQ(dir.mode("f.txt"), 0640);
+}
+
+} // namespace
+} // namespace snpln
