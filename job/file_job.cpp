@@ -132,8 +132,12 @@ bool FileJob::start() {
     return false;
   }
 
-  temp_ = fs_.createTemp(kTempName);
-  tempCreated_ = temp_ != nullptr;
+  // The file itself may bear the temporary file's name in the current
+  // directory: making the temporary file would then remove it.
+  if (!fs_.sameFile(path, kTempName)) {
+    temp_ = fs_.createTemp(kTempName);
+    tempCreated_ = temp_ != nullptr;
+  }
   if (!temp_ || !fs_.markTemporary(kTempName)) {
     fs_.restoreAttributes(path, savedAttributes_);
     endStartup(JobResult::Stop);

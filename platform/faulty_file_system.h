@@ -106,6 +106,9 @@ public:
                    const FileAttributes &keep) override;
   std::unique_ptr<DirListing> list(const std::string &pattern) override;
   std::optional<std::uint32_t> lookup(const std::string &name) override;
+  bool sameFile(const std::string &a, const std::string &b) override {
+    return inner_.sameFile(a, b);
+  }
 
 private:
   bool fails(bool planned, const std::string &path) const;

@@ -124,6 +124,9 @@ public:
   // entry the name matches (it may hold wildcards in its last part), or
   // nothing when it matches none. A link is not exactly a directory.
   virtual std::optional<std::uint32_t> lookup(const std::string &name) = 0;
+
+  // Whether the two names lead to the same existing file (links followed).
+  virtual bool sameFile(const std::string &a, const std::string &b) = 0;
 };
 
 // DOS wildcard matching as the directory search does it: '*' any run

@@ -467,6 +467,12 @@ FileSystem &realFileSystem() {
   return instance;
 }
 
+bool PosixFileSystem::sameFile(const std::string &a, const std::string &b) {
+  struct stat sa {}, sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 } // namespace snpln::platform
 
 #endif // _WIN32

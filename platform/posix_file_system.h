@@ -77,6 +77,8 @@ public:
   // Otherwise the name itself (lstat, after cutting trailing '/'; a name
   // with a trailing '/' must then also resolve to a directory).
   std::optional<std::uint32_t> lookup(const std::string &name) override;
+  // Same device and inode.
+  bool sameFile(const std::string &a, const std::string &b) override;
 
   // Tests: take the copy path of replaceWith even when the rename would work.
   bool forceCopyReplace = false;

@@ -242,6 +242,15 @@ TEST_F(FileJobTest, LinkPlantedUnderTheTemporaryNameIsNotFollowed) {
   EXPECT_EQ(dir.read("l.txt"), "ABC");
 }
 
+TEST_F(FileJobTest, FileNamedLikeTheTemporaryFileIsNeverRemoved) {
+  dir.write(job::kTempName, "precious");
+  auto r = request(OperationCode::UpperCase, job::kTempName);
+  EXPECT_EQ(run(r), JobResult::Stop);
+  EXPECT_EQ(host.messages,
+            (std::vector<Message>{{"Unable to open temporary file", ""}}));
+  EXPECT_EQ(dir.read(job::kTempName), "precious");
+}
+
 TEST_F(FileJobTest, LinkToAFileKeepsTheLinkAndRewritesItsTarget) {
   dir.mkdir("real");
   dir.write("real/t.txt", "abc");
