@@ -1,0 +1,90 @@
+#include "tests/support/scripted_batch_host.h"
+
+#include "job/file_job.h"
+
+namespace snpln::test {
+
+void ScriptedBatchHost::setStatusLine(const std::string &text) {
+  statusLines.push_back(text);
+  events.push_back("status:" + text);
+}
+
+int ScriptedBatchHost::prompt(const std::string &text, std::string &answer) {
+  prompts.emplace_back(text, answer);
+  events.push_back("prompt:" + text);
+  if (promptAnswers.empty())
+    return batch::kDialogOk;
+  PromptAnswer a = promptAnswers.front();
+  promptAnswers.pop_front();
+  if (!a.keepPreset)
+    answer = a.text;
+  return a.result;
+}
+
+int ScriptedBatchHost::excludeOptions(int &leftPartOfWord, int &rightPartOfWord,
+                                      int &caseInsensitive) {
+  ++optionsDialogs;
+  events.push_back("options");
+  OptionsAnswer a;
+  if (!optionsAnswers.empty()) {
+    a = optionsAnswers.front();
+    optionsAnswers.pop_front();
+  }
+  leftPartOfWord = a.left;
+  rightPartOfWord = a.right;
+  caseInsensitive = a.caseInsensitive;
+  return a.result;
+}
+
+int ScriptedBatchHost::showMessage(const std::string &line1,
+                                   const std::string &line2) {
+  messages.emplace_back(line1, line2);
+  events.push_back("message:" + line1 + "|" + line2);
+  if (messageAnswers.empty())
+    return batch::kDialogOk;
+  int a = messageAnswers.front();
+  messageAnswers.pop_front();
+  return a;
+}
+
+job::JobResult ScriptedBatchHost::runJob(const job::JobRequest &request) {
+  jobs.push_back(request);
+  events.push_back(
+      "job:" + std::to_string(static_cast<int>(request.operation)) + ":" +
+      request.path);
+  if (beforeJob)
+    beforeJob(request);
+  job::JobResult result = job::JobResult::Done;
+  if (!jobResults.empty()) {
+    result = jobResults.front();
+    jobResults.pop_front();
+  } else if (realJobs) {
+    RecordingJobHost jobHost;
+    job::FileJob job(request, jobHost, *fs);
+    job.setSliceSize(sliceSize);
+    if (job.start()) {
+      if (jobs.size() == cancelJob) {
+        job.tick();
+        job.requestCancel();
+      }
+      while (!job.ended())
+        job.tick();
+    }
+    result = job.result();
+    for (const auto &m : jobHost.messages) {
+      jobMessages.push_back(m);
+      events.push_back("jobmessage:" + m.first + "|" + m.second);
+    }
+  }
+  results.push_back(result);
+  return result;
+}
+
+std::vector<std::string> ScriptedBatchHost::jobPaths() const {
+  std::vector<std::string> paths;
+  for (const auto &r : jobs)
+    paths.push_back(r.path);
+  return paths;
+}
+
+} // namespace snpln::test

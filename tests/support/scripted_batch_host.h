@@ -1,0 +1,86 @@
+// A batch host for tests: the file list, filter box and "Sa&ve upper" mark are
+// plain fields; prompts, the options dialog and messages are answered from
+// queues; every status text, prompt, message and job request is recorded,
+// and `events` keeps all of them in one ordered journal.
+//
+// Jobs: by default each request is only recorded and answered with Done (or
+// with the next value of `jobResults`). With `realJobs` set, a real FileJob
+// runs over `fs` behind a RecordingJobHost (its messages land in
+// `jobMessages` and in the journal). `cancelJob` (1-based) makes that job be
+// cancelled by its user after its first slice.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "batch/batch_host.h"
+#include "job/job_request.h"
+#include "platform/file_system.h"
+#include "tests/support/recording_job_host.h"
+
+namespace snpln::test {
+
+class ScriptedBatchHost : public batch::BatchHost {
+public:
+  struct PromptAnswer {
+    int result = batch::kDialogOk;
+    std::string text;
+    bool keepPreset = false; // leave the preset as the answer
+  };
+  struct OptionsAnswer {
+    int result = batch::kDialogOk;
+    int left = 0, right = 0, caseInsensitive = 0;
+  };
+
+  ScriptedBatchHost() = default;
+  explicit ScriptedBatchHost(std::vector<std::string> list)
+      : files(std::move(list)), field(files.empty() ? "" : "chosen") {}
+
+  bool fileNameFieldEmpty() override { return field.empty(); }
+  const std::vector<std::string> &fileList() override { return files; }
+  void setStatusLine(const std::string &text) override;
+  int prompt(const std::string &text, std::string &answer) override;
+  int excludeOptions(int &leftPartOfWord, int &rightPartOfWord,
+                     int &caseInsensitive) override;
+  int showMessage(const std::string &line1, const std::string &line2) override;
+  job::JobResult runJob(const job::JobRequest &request) override;
+  std::string filterText() override { return filter; }
+  std::vector<std::string> &filterList() override { return filters; }
+  bool saveUpperChecked() override { return saveUpper; }
+  void refresh() override { ++refreshes; }
+
+  // Paths of the recorded jobs, in order.
+  std::vector<std::string> jobPaths() const;
+
+  // The script.
+  std::vector<std::string> files;
+  std::string field;
+  std::string filter;
+  std::vector<std::string> filters;
+  bool saveUpper = false;
+  std::deque<PromptAnswer> promptAnswers;   // OK with the preset when empty
+  std::deque<OptionsAnswer> optionsAnswers; // OK, all clear when empty
+  std::deque<int> messageAnswers;           // OK when empty
+  std::deque<job::JobResult> jobResults;    // Done when empty
+  std::function<void(const job::JobRequest &)> beforeJob;
+  bool realJobs = false;
+  std::size_t cancelJob = 0; // 1-based; 0 for none
+  platform::FileSystem *fs = &platform::realFileSystem();
+  std::size_t sliceSize = 8192;
+
+  // The record.
+  std::vector<std::string> statusLines;
+  std::vector<std::pair<std::string, std::string>> prompts; // text, preset
+  int optionsDialogs = 0;
+  std::vector<std::pair<std::string, std::string>> messages;
+  std::vector<std::pair<std::string, std::string>> jobMessages;
+  std::vector<job::JobRequest> jobs;
+  std::vector<job::JobResult> results;
+  std::vector<std::string> events;
+  int refreshes = 0;
+};
+
+} // namespace snpln::test

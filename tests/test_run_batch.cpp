@@ -1,0 +1,486 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "batch/directory_walk.h"
+#include "batch/run_batch.h"
+#include "batch/tab_size.h"
+#include "tests/support/scripted_batch_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace snpln::test {
+namespace {
+
+using batch::SelectionState;
+using job::JobResult;
+using job::OperationCode;
+using Paths = std::vector<std::string>;
+using Message = std::pair<std::string, std::string>;
+using Prompt = ScriptedBatchHost::PromptAnswer;
+
+constexpr const char *kNoAction = "No action selected";
+constexpr const char *kCanceled = "Operation canceled";
+
+class RunBatch : public ::testing::Test {
+protected:
+  RunBatch() : cwd(dir.path()) {}
+
+  void select(std::initializer_list<int> buttons) {
+    for (int b : buttons)
+      selection.pressModeButton(b);
+  }
+  void choose(Paths names) {
+    host.files = std::move(names);
+    host.field = "chosen";
+  }
+  void run() { batch::runBatch(selection, host); }
+  void expectReset() {
+    EXPECT_FALSE(selection.anySelected());
+    ASSERT_FALSE(host.statusLines.empty());
+    EXPECT_EQ(kNoAction, host.statusLines.back());
+  }
+  std::vector<std::string> promptTexts() const {
+    std::vector<std::string> texts;
+    for (const auto &p : host.prompts)
+      texts.push_back(p.first);
+    return texts;
+  }
+
+  TempDir dir;
+  ChangeDirectory cwd;
+  SelectionState selection;
+  ScriptedBatchHost host;
+};
+
+TEST_F(RunBatch, EmptyFileNameFieldIsCheckedFirstAndKeepsTheSelection) {
+  run(); // neither a name nor a button
+  select({batch::kUpperCaseButton});
+  run();
+  EXPECT_EQ(
+      (std::vector<std::string>{
+          "At the first choose filename , then click button [DO it !] ;)",
+          "At the first choose filename , then click button [DO it !] ;)"}),
+      host.statusLines);
+  EXPECT_TRUE(selection.isDown(batch::kUpperCaseButton));
+  EXPECT_TRUE(host.jobs.empty());
+}
+
+TEST_F(RunBatch, NoButtonDownIsRefused) {
+  choose({"a"});
+  run();
+  EXPECT_EQ(std::vector<std::string>{"So,what I must to do ? Choose any file "
+                                     "manipulation ;)"},
+            host.statusLines);
+  EXPECT_TRUE(host.prompts.empty());
+}
+
+TEST_F(RunBatch, OnlyASourceButtonRunsNoPassAndResets) {
+  dir.write("a", "x");
+  choose({"a"});
+  select({batch::kFromAutoButton});
+  run();
+  EXPECT_TRUE(host.prompts.empty());
+  EXPECT_TRUE(host.jobs.empty());
+  EXPECT_TRUE(host.messages.empty());
+  expectReset();
+}
+
+TEST_F(RunBatch, TwoOperationsThreeFilesSixJobsOperationMajor) {
+  for (const char *f : {"f1", "f2", "f3"})
+    dir.write(f, "abc\n\n\n\nend\n");
+  choose({"f1", "f2", "f3"});
+  select({batch::kDeleteEmptyButton, batch::kUpperCaseButton});
+  host.realJobs = true;
+  run();
+  ASSERT_EQ(6u, host.jobs.size());
+  const OperationCode ops[] = {OperationCode::UpperCase,
+                               OperationCode::DeleteEmpty};
+  for (std::size_t k = 0; k < 6; ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(ops[k / 3], host.jobs[k].operation);
+    EXPECT_EQ("f" + std::to_string(k % 3 + 1), host.jobs[k].path);
+    EXPECT_EQ(k == 5 ? 1 : 0, host.jobs[k].lastJob);
+  }
+  // Only the last job tells of its success.
+  EXPECT_EQ(1u, host.jobMessages.size());
+  for (const char *f : {"f1", "f2", "f3"})
+    EXPECT_EQ(std::string::npos, dir.read(f).find("abc")) << f;
+  EXPECT_FALSE(dir.exists("~sn$ln~.tmp"));
+  expectReset();
+}
+
+TEST_F(RunBatch, MissingEntryFollowedByAFileGoesOn) {
+  dir.write("f", "x");
+  choose({"missing", "f"});
+  select({batch::kUpperCaseButton, batch::kLowerCaseButton,
+          batch::kExcludeButton});
+  host.promptAnswers = {{1, "q"}};
+  run();
+  EXPECT_EQ((Paths{"f", "f"}), host.jobPaths());
+  EXPECT_EQ((std::vector<Message>{{"missing", "File or directory not found"},
+                                  {"missing", "File or directory not found"}}),
+            host.messages);
+  EXPECT_EQ(1, host.jobs.back().lastJob);
+  expectReset();
+}
+
+TEST_F(RunBatch, MissingLastEntryStopsAfterThatPass) {
+  dir.write("f", "x");
+  choose({"f", "gone1", "gone2"});
+  select({batch::kUpperCaseButton, batch::kOptimizeButton});
+  run();
+  EXPECT_EQ((Paths{"f"}), host.jobPaths());
+  EXPECT_EQ(2u, host.messages.size());
+  expectReset();
+}
+
+TEST_F(RunBatch, OnlyMissingEntryStopsAfterTheFirstPass) {
+  choose({"gone"});
+  select({batch::kUpperCaseButton, batch::kDeleteEmptyButton});
+  run();
+  EXPECT_EQ(1u, host.messages.size());
+  expectReset();
+}
+
+struct CancelCase {
+  const char *name;
+  std::deque<Prompt> prompts;
+  int optionsResult;
+  std::vector<std::string> asked;
+  int optionsDialogs;
+};
+
+TEST_F(RunBatch, CancelAtEachPrompt) {
+  const std::string ex = "Enter text for exclude",
+                    rp = "Enter text for replace",
+                    tab = "Enter tab size (default - 8)";
+  const CancelCase cases[] = {
+      {"exclude prompt", {{2, "abc"}}, 1, {ex}, 0},
+      {"exclude prompt with empty text", {{2, ""}}, 1, {ex}, 0},
+      {"replace prompt", {{1, "a"}, {2, "b"}}, 1, {ex, rp}, 0},
+      {"options dialog", {{1, "a"}, {1, "b"}}, 2, {ex, rp}, 1},
+      {"tab size prompt", {{1, "a"}, {1, "b"}, {2, "4"}}, 1, {ex, rp, tab}, 1},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    SelectionState s;
+    for (int b :
+         {batch::kExcludeButton, batch::kReplaceButton, batch::kOptimizeButton})
+      s.pressModeButton(b);
+    ScriptedBatchHost h({"whatever"});
+    h.promptAnswers = c.prompts;
+    h.optionsAnswers = {{c.optionsResult}};
+    batch::runBatch(s, h);
+    std::vector<std::string> asked;
+    for (const auto &p : h.prompts)
+      asked.push_back(p.first);
+    EXPECT_EQ(c.asked, asked);
+    EXPECT_EQ(c.optionsDialogs, h.optionsDialogs);
+    EXPECT_EQ(std::vector<Message>{Message(kCanceled, "")}, h.messages);
+    EXPECT_TRUE(h.jobs.empty());
+    EXPECT_FALSE(s.anySelected());
+    EXPECT_EQ(kNoAction, h.statusLines.back());
+  }
+}
+
+TEST_F(RunBatch, EmptySearchTextConfirmedEndsTheRunWithoutMorePrompts) {
+  choose({"x"});
+  select({batch::kReplaceButton, batch::kOptimizeButton});
+  host.promptAnswers = {{1, ""}};
+  run();
+  EXPECT_EQ(std::vector<std::string>{"Enter text for exclude"}, promptTexts());
+  EXPECT_EQ((std::vector<Message>{
+                {"Are you want to exclude empty string from file 8-) ?",
+                 "I'm surprised :)"}}),
+            host.messages);
+  EXPECT_EQ(0, host.optionsDialogs);
+  expectReset();
+}
+
+TEST_F(RunBatch, RegressionDialogThatFailsCountsAsCancel) {
+  choose({"x"});
+  select({batch::kExcludeButton});
+  host.promptAnswers = {{-1, "abc"}};
+  run();
+  EXPECT_EQ(0, host.optionsDialogs);
+  EXPECT_EQ(std::vector<Message>{Message(kCanceled, "")}, host.messages);
+  EXPECT_TRUE(host.jobs.empty());
+}
+
+TEST_F(RunBatch, ReplaceAloneAsksThreeTimesAndCarriesTheAnswers) {
+  dir.write("f", "x");
+  choose({"f"});
+  select({batch::kReplaceButton, batch::kExcludeButton, batch::kToKoiButton,
+          batch::kFromDosButton});
+  host.promptAnswers = {{1, "old"}, {1, ""}};
+  host.optionsAnswers = {{1, 1, 0, 1}};
+  run();
+  EXPECT_EQ((std::vector<std::string>{"Enter text for exclude",
+                                      "Enter text for replace"}),
+            promptTexts());
+  EXPECT_EQ("", host.prompts[0].second); // empty presets
+  EXPECT_EQ("", host.prompts[1].second);
+  EXPECT_EQ(1, host.optionsDialogs);
+  // Recode to Koi, exclude and replace passes, one search text for both.
+  ASSERT_EQ(3u, host.jobs.size());
+  EXPECT_EQ(OperationCode::RecodeToKoi, host.jobs[0].operation);
+  EXPECT_EQ(OperationCode::Exclude, host.jobs[1].operation);
+  EXPECT_EQ(OperationCode::Replace, host.jobs[2].operation);
+  for (const auto &r : host.jobs) {
+    EXPECT_EQ("old", r.searchText);
+    EXPECT_EQ("", r.replaceText);
+    EXPECT_EQ(1, r.leftPartOfWord);
+    EXPECT_EQ(0, r.rightPartOfWord);
+    EXPECT_EQ(1, r.caseInsensitive);
+    EXPECT_EQ(engine::CodePage::Koi, r.targetCodePage);
+    EXPECT_EQ(engine::CodePage::Dos, r.sourceCodePage);
+    EXPECT_EQ(0, r.detectOnly);
+  }
+  EXPECT_EQ((std::vector<int>{0, 0, 1}),
+            (std::vector<int>{host.jobs[0].lastJob, host.jobs[1].lastJob,
+                              host.jobs[2].lastJob}));
+}
+
+TEST_F(RunBatch, TabSizeAnswers) {
+  const std::pair<const char *, int> cases[] = {{"0", 8},
+                                                {"-3", 8},
+                                                {"abc", 8},
+                                                {"", 8},
+                                                {" 12x", 12},
+                                                {"\t+5", 5},
+                                                {"99999999999", INT_MAX}};
+  for (auto [answer, expected] : cases) {
+    SCOPED_TRACE(answer);
+    SelectionState s;
+    s.pressModeButton(batch::kOptimizeButton);
+    ScriptedBatchHost h({"f"});
+    dir.write("f", "x");
+    h.promptAnswers = {{1, answer}};
+    batch::runBatch(s, h);
+    ASSERT_EQ(1u, h.prompts.size());
+    EXPECT_EQ("8", h.prompts[0].second);
+    ASSERT_EQ(1u, h.jobs.size());
+    EXPECT_EQ(expected, h.jobs[0].tabSize);
+  }
+}
+
+TEST(ParseTabSize, AtoiRules) {
+  const std::pair<const char *, int> cases[] = {
+      {"8", 8},
+      {" \t\n\v\f\r7", 7},
+      {"+", 8},
+      {"-", 8},
+      {"1", 1},
+      {"3 4", 3},
+      {"2147483647", INT_MAX},
+      {"2147483648", INT_MAX},
+      {"000000000000000000000000009", 9},
+      {"123456789012345678901234567890", INT_MAX},
+      {"-2147483648", 8},
+      {"-99999999999999999999", 8},
+      {"--5", 8},
+      {"0x10", 8},
+  };
+  for (auto [answer, expected] : cases)
+    EXPECT_EQ(expected, batch::parseTabSize(answer)) << answer;
+}
+
+TEST_F(RunBatch, FilterTextMovesToTheTop) {
+  dir.write("f", "x");
+  choose({"f"});
+  host.filters = {"a", "b", "*.txt", "d"};
+  host.filter = "*.txt";
+  select({batch::kUpperCaseButton});
+  run();
+  EXPECT_EQ((Paths{"*.txt", "a", "b", "d"}), host.filters);
+
+  host.filter = "";
+  select({batch::kUpperCaseButton});
+  run();
+  EXPECT_EQ((Paths{"*.txt", "a", "b", "d"}), host.filters);
+
+  host.filter = " \t ";
+  select({batch::kUpperCaseButton});
+  run();
+  EXPECT_EQ((Paths{" \t ", "*.txt", "a", "b", "d"}), host.filters);
+}
+
+TEST_F(RunBatch, FilterHistoryIsUpdatedEvenWhenTheFileListHasNoDirectory) {
+  choose({"gone"});
+  host.filter = "*.x";
+  select({batch::kUpperCaseButton});
+  run();
+  EXPECT_EQ(Paths{"*.x"}, host.filters);
+}
+
+TEST_F(RunBatch, TwoMasksWalkTheTreeTwiceThenTheDirectoryMessage) {
+  dir.mkdir("d");
+  dir.mkdir("d/sub");
+  for (const char *f : {"d/a.htm", "d/b.txt", "d/c.htm.txt", "d/n.doc",
+                        "d/sub/e.txt", "d/sub/g.html"})
+    dir.write(f, "x");
+  choose({"d"});
+  host.filter = "*.htm* *.txt";
+  select({batch::kUpperCaseButton});
+  run();
+  ASSERT_EQ(6u, host.jobs.size());
+  Paths paths = host.jobPaths();
+  EXPECT_EQ((std::set<std::string>{"d/a.htm", "d/c.htm.txt"}),
+            std::set<std::string>(paths.begin(), paths.begin() + 2));
+  EXPECT_EQ("d/sub/g.html", paths[2]);
+  EXPECT_EQ((std::set<std::string>{"d/b.txt", "d/c.htm.txt"}),
+            std::set<std::string>(paths.begin() + 3, paths.begin() + 5));
+  EXPECT_EQ("d/sub/e.txt", paths[5]);
+  for (const auto &r : host.jobs)
+    EXPECT_EQ(0, r.lastJob);
+  EXPECT_EQ((std::vector<Message>{
+                {"d", "Processing this directory and its subdirectories is "
+                      "completed"}}),
+            host.messages);
+  expectReset();
+}
+
+TEST_F(RunBatch, DirectoryMessageOnlyAfterTheFinalPassAndEmptyFilterIsAll) {
+  dir.mkdir("d");
+  dir.write("d/noext", "x");
+  dir.write("f", "x");
+  choose({"d", "f"});
+  select({batch::kUpperCaseButton, batch::kLowerCaseButton,
+          batch::kDeleteEmptyButton});
+  run();
+  EXPECT_EQ((Paths{"d/noext", "f", "d/noext", "f"}), host.jobPaths());
+  EXPECT_EQ(1u, host.messages.size());
+  EXPECT_EQ(1, host.jobs.back().lastJob);
+}
+
+TEST_F(RunBatch, StopInTheThirdFileOfATreeStopsEverything) {
+  dir.mkdir("t");
+  dir.mkdir("t/s");
+  for (const char *f : {"t/1", "t/2", "t/s/3", "t/s/4"})
+    dir.write(f, std::string(100, 'a'));
+  dir.write("after", "a");
+  choose({"t", "after"});
+  select({batch::kUpperCaseButton, batch::kLowerCaseButton});
+  host.realJobs = true;
+  host.sliceSize = 7;
+  host.cancelJob = 3;
+  run();
+  ASSERT_EQ(3u, host.jobs.size());
+  EXPECT_EQ("t/s/3", host.jobs[2].path);
+  EXPECT_EQ(JobResult::Stop, host.results.back());
+  EXPECT_EQ((std::vector<Message>{{"t/s/3", kCanceled}}), host.jobMessages);
+  EXPECT_TRUE(host.messages.empty()); // no directory message
+  EXPECT_EQ(std::string(100, 'a'), dir.read("t/s/3"));
+  EXPECT_EQ(std::string(100, 'a'), dir.read("t/s/4"));
+  EXPECT_EQ("a", dir.read("after"));
+  EXPECT_FALSE(dir.exists("~sn$ln~.tmp"));
+  expectReset();
+}
+
+TEST_F(RunBatch, StopOfAPlainFileEndsTheRunAtOnce) {
+  for (const char *f : {"a", "b", "c"})
+    dir.write(f, "x");
+  choose({"a", "b", "c"});
+  select({batch::kUpperCaseButton, batch::kLowerCaseButton});
+  host.jobResults = {JobResult::NotFound, JobResult::Stop};
+  run();
+  EXPECT_EQ((Paths{"a", "b"}), host.jobPaths());
+  expectReset();
+}
+
+TEST_F(RunBatch, OutOfMemoryInAWalkDoesNotStopTheRun) {
+  dir.mkdir("d");
+  dir.mkdir("d/s");
+  dir.mkdir("d/s/t");
+  dir.write("d/s/t/f", "x");
+  dir.write("f", "x");
+  choose({"d", "f"});
+  select({batch::kUpperCaseButton});
+  batch::walkFrameAllocationAllowed = [] { return false; };
+  run();
+  batch::walkFrameAllocationAllowed = nullptr;
+  EXPECT_EQ(Paths{"f"}, host.jobPaths());
+  EXPECT_EQ(1u, host.messages.size()); // the directory message only
+  EXPECT_EQ(1, host.jobs.back().lastJob);
+}
+
+TEST_F(RunBatch, DisplayNameAndSaveUpperPerFile) {
+  dir.mkdir("d");
+  for (const char *f : {"plain", "d/x.txt"})
+    dir.write(f, "x");
+  choose({"plain", "d/x.txt", "./d/x.txt"});
+  select({batch::kSmartCaseButton});
+  host.beforeJob = [&](const job::JobRequest &) {
+    host.saveUpper = !host.saveUpper;
+  };
+  run();
+  ASSERT_EQ(3u, host.jobs.size());
+  EXPECT_EQ("plain", host.jobs[0].displayName);
+  EXPECT_EQ("x.txt", host.jobs[1].displayName);
+  EXPECT_EQ((std::vector<int>{0, 1, 0}),
+            (std::vector<int>{host.jobs[0].saveUpper, host.jobs[1].saveUpper,
+                              host.jobs[2].saveUpper}));
+  EXPECT_EQ(3, host.refreshes - 1); // one per job, one after the reset
+}
+
+TEST_F(RunBatch, WildcardEntryIsHandedOnAsItIs) {
+  dir.write("a.txt", "x");
+  choose({"*.txt"});
+  select({batch::kUpperCaseButton});
+  host.realJobs = true;
+  run();
+  EXPECT_EQ(Paths{"*.txt"}, host.jobPaths());
+  EXPECT_EQ((std::vector<Message>{{"*.txt", "This file not found"}}),
+            host.jobMessages);
+  EXPECT_EQ("x", dir.read("a.txt"));
+}
+
+TEST_F(RunBatch, RegressionLongEntryIsNotCutIntoAnotherFilesName) {
+  // A file whose path is exactly 999 bytes, and an entry of 1000 bytes that
+  // begins with it: cut to a 999-byte buffer it would name that file.
+  std::string path = "l";
+  dir.mkdir(path);
+  while (path.size() + 1 + 200 < 999) {
+    path += "/" + std::string(200, 'd');
+    dir.mkdir(path);
+  }
+  path += "/" + std::string(999 - path.size() - 1, 'f');
+  ASSERT_EQ(999u, path.size());
+  dir.write(path, "abc");
+  choose({path + "g"});
+  select({batch::kUpperCaseButton});
+  host.realJobs = true;
+  run();
+  EXPECT_TRUE(host.jobs.empty());
+  EXPECT_EQ((std::vector<Message>{{path + "g", "File or directory not found"}}),
+            host.messages);
+  EXPECT_EQ("abc", dir.read(path));
+
+  // The whole long name is processed when it exists.
+  dir.write(path + "g", "abc");
+  select({batch::kUpperCaseButton});
+  host.messages.clear();
+  run();
+  EXPECT_EQ(Paths{path + "g"}, host.jobPaths());
+  EXPECT_EQ("ABC", dir.read(path + "g"));
+  EXPECT_EQ("abc", dir.read(path));
+}
+
+TEST_F(RunBatch, EventOrderOfARun) {
+  dir.write("f", "x");
+  choose({"f", "gone"});
+  select({batch::kOptimizeButton});
+  host.promptAnswers = {{1, "4"}};
+  run();
+  EXPECT_EQ((std::vector<std::string>{
+                "prompt:Enter tab size (default - 8)", "job:9:f",
+                "message:gone|File or directory not found",
+                "status:No action selected"}),
+            host.events);
+}
+
+} // namespace
+} // namespace snpln::test
