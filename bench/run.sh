@@ -105,3 +105,21 @@ bench_case() {
 
 bench_case "dos->win" '"$CLI" --from dos --to win "$F"' \
   'iconv -f CP866 -t CP1251 "$F" > "$T" && sync "$T" && mv "$T" "$F"'
+
+# The text operations, on a Windows-1251 text, each against the tool a user
+# would pick instead, doing the same rewrite safely.
+echo "making a ${SIZE_MB} MiB Win1251 text file"
+python3 "$ROOT/bench/make_text.py" --code win --size "$SIZE_MB" "$SOURCE"
+DD=$(median_of "$DD_CMD")
+printf '%-14s %8s\n' "dd (floor)" "$DD"
+SAFE='> "$T" && sync "$T" && mv "$T" "$F"'
+MIR=$(printf '\354\350\360') # "мир" in Windows-1251
+export MIR
+bench_case "upper" '"$CLI" --upper "$F"' \
+  "LC_ALL=C tr 'a-z\\340-\\377' 'A-Z\\300-\\337' < \"\$F\" $SAFE"
+bench_case "replace" '"$CLI" --replace "$MIR" --with MIR "$F"' \
+  "LC_ALL=C sed \"s/\$MIR/MIR/g\" \"\$F\" $SAFE"
+bench_case "optimize" '"$CLI" --optimize "$F"' \
+  "LC_ALL=C unexpand -a \"\$F\" $SAFE"
+bench_case "delete-empty" '"$CLI" --delete-empty "$F"' \
+  "cat -s \"\$F\" $SAFE"

@@ -1,6 +1,9 @@
 // The tab optimization engine step (operation 9): whole lines until they
-// total 8192 bytes per step; blanks that end at a tab stop become one TAB,
-// blanks at the end of a line are removed, lines are written with CR LF.
+// total 8192 bytes per step (line ends not counted); blanks that end at a
+// tab stop become one TAB, blanks at the end of a line are removed, lines
+// are written with CR LF. The step after the one that used up the file hands
+// the last lines to `temp` and returns Finished.
+// Carried across steps: the line reader's and writer's state in `line`.
 #pragma once
 
 #include <cstdint>
@@ -11,13 +14,16 @@
 
 namespace snpln::engine {
 
-// The line transformed in place; the output is never longer than the input.
-// tabSize >= 1.
+inline constexpr int kDefaultTabSize = 8;
+
+// Transforms line[0, length) in place and sets `length` to the output's
+// length; the output is never longer than the input. Any tabSize >= 1
+// works (a tab size below 1 is taken as 8).
 void compressTabs(std::vector<std::uint8_t> &line, std::size_t &length,
                   int tabSize);
 
 struct OptimizeState {
-  explicit OptimizeState(int tabSize);
+  explicit OptimizeState(int tabSize); // below 1 → 8
   int tabSize;
   LineBuffer line;
 };

@@ -1,0 +1,33 @@
+// Runs a line engine step after step over an in-memory file, the way the job
+// drives it, and collects what it wrote.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "engine/slice_stream.h"
+
+namespace snpln::test {
+
+struct LineEngineRun {
+  engine::StepResult result = engine::StepResult::Continue; // the last step's
+  std::string output;     // what reached the temporary file
+  std::uint64_t hits = 0; // lines deleted (empty-line engine only)
+  std::size_t steps = 0;
+};
+
+// Steps until a step returns anything but Continue. A step that keeps
+// returning Continue after the whole file has been used up ends the run with
+// result Continue, which callers treat as a fault.
+LineEngineRun runOptimize(const std::string &bytes, int tabSize,
+                          std::size_t sliceSize);
+LineEngineRun runDeleteEmpty(const std::string &bytes, std::size_t sliceSize);
+
+// A text of at most maxLength bytes made of the pieces the line engines care
+// about: runs of SPACEs and TABs, words (with quotes and Cyrillic bytes), and
+// every kind of line end and CR/LF mixture, blank lines among them.
+std::string randomLineText(std::mt19937 &rng, std::size_t maxLength);
+
+} // namespace snpln::test

@@ -1,0 +1,130 @@
+#include "tests/support/reference_line_engines.h"
+
+namespace snpln::test {
+
+namespace {
+
+bool blank(char c) { return c == ' ' || c == '\t'; }
+
+bool anyTooLong(const std::vector<std::string> &lines) {
+  for (const std::string &line : lines)
+    if (line.size() > kReferenceLineLimit)
+      return true;
+  return false;
+}
+
+std::string transformSegment(const std::string &segment) {
+  std::size_t last = segment.size();
+  while (last > 0 && blank(segment[last - 1]))
+    --last;
+  if (last == 0)
+    return "\t";
+  if (last < segment.size())
+    return segment.substr(0, last) + "\t";
+  return segment;
+}
+
+} // namespace
+
+std::vector<std::string> referenceSplitLines(const std::string &bytes) {
+  std::vector<std::string> lines;
+  std::string current;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c != '\r' && c != '\n') {
+      current += c;
+      continue;
+    }
+    lines.push_back(current);
+    current.clear();
+    const char partner = c == '\r' ? '\n' : '\r';
+    if (i + 1 < bytes.size() && bytes[i + 1] == partner)
+      ++i;
+  }
+  if (!current.empty())
+    lines.push_back(current);
+  return lines;
+}
+
+std::string referenceCompressTabs(const std::string &line, int tabSize) {
+  const std::uint64_t t = static_cast<std::uint64_t>(tabSize);
+  std::uint64_t column = 0;
+  std::string segment, out;
+  for (char c : line) {
+    segment += c;
+    if (c == '\t')
+      column = (column / t + 1) * t;
+    else
+      column += 1;
+    if (column % t == 0) {
+      out += transformSegment(segment);
+      segment.clear();
+    }
+  }
+  if (!segment.empty())
+    out += transformSegment(segment);
+  return out;
+}
+
+ReferenceOutput referenceOptimize(const std::string &bytes, int tabSize) {
+  ReferenceOutput result;
+  const std::vector<std::string> lines = referenceSplitLines(bytes);
+  if (anyTooLong(lines)) {
+    result.lineTooLong = true;
+    return result;
+  }
+  for (const std::string &line : lines) {
+    std::string out = referenceCompressTabs(line, tabSize);
+    while (!out.empty() && blank(out.back()))
+      out.pop_back();
+    result.bytes += out + "\r\n";
+  }
+  return result;
+}
+
+ReferenceOutput referenceDeleteEmpty(const std::string &bytes,
+                                     std::uint64_t *hits) {
+  ReferenceOutput result;
+  *hits = 0;
+  const std::vector<std::string> lines = referenceSplitLines(bytes);
+  if (anyTooLong(lines)) {
+    result.lineTooLong = true;
+    return result;
+  }
+  const auto isEmpty = [&](std::size_t i) {
+    for (char c : lines[i])
+      if (!blank(c))
+        return false;
+    return true;
+  };
+  // Lines before the file count as empty.
+  const auto emptyAt = [&](std::ptrdiff_t i) {
+    return i < 0 || isEmpty(static_cast<std::size_t>(i));
+  };
+  bool firstOfRunStayed = false;
+  std::size_t position = 0; // within the current run of empty lines
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    bool stays = true;
+    if (!isEmpty(i)) {
+      position = 0;
+    } else {
+      ++position;
+      const auto p = static_cast<std::ptrdiff_t>(i);
+      if (position == 1) {
+        stays = !emptyAt(p - 1) && !emptyAt(p - 2);
+        firstOfRunStayed = stays;
+      } else if (position == 2) {
+        stays = !firstOfRunStayed;
+      } else {
+        stays = false;
+      }
+    }
+    if (stays)
+      result.bytes += lines[i] + "\r\n";
+    else
+      ++*hits;
+  }
+  return result;
+}
+
+} // namespace snpln::test
