@@ -1,0 +1,52 @@
+// Helpers for driving modal windows from a test: act on the next modal
+// window once it is open, and press keys where the user would.
+#pragma once
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+namespace snpln::test {
+
+// Calls `action` with the next modal window that opens on top of `below`
+// (the current one by default), as soon as it is visible.
+inline void onNextModal(std::function<void(QWidget *)> action,
+                        QWidget *below = QApplication::activeModalWidget()) {
+  auto *timer = new QTimer(qApp);
+  timer->setInterval(1);
+  QPointer<QWidget> under(below);
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, under, action] {
+    QWidget *top = QApplication::activeModalWidget();
+    if (!top || top == under.data() || !top->isVisible())
+      return;
+    timer->stop();
+    timer->deleteLater();
+    action(top);
+  });
+  timer->start();
+}
+
+// Calls `until` on every turn of the event loop until it returns true.
+inline void whilePolling(std::function<bool()> until) {
+  auto *timer = new QTimer(qApp);
+  timer->setInterval(0);
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, until] {
+    if (until()) {
+      timer->stop();
+      timer->deleteLater();
+    }
+  });
+  timer->start();
+}
+
+// A key pressed in `window`: it goes to the window's focus widget.
+inline void pressKey(QWidget *window, Qt::Key key) {
+  QWidget *target = window->focusWidget() ? window->focusWidget() : window;
+  QTest::keyClick(target, key);
+}
+
+} // namespace snpln::test

@@ -1,0 +1,263 @@
+#include "ui/dialog_builder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+
+#include "ui/picture_button.h"
+#include "ui/pictures.h"
+
+namespace snpln::ui {
+
+namespace {
+
+// a × b / c rounded to the nearest integer, halves away from zero.
+int mulDiv(int a, int b, int c) {
+  const long long product = static_cast<long long>(a) * b;
+  const long long half = c / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / c
+                                       : (product - half) / c);
+}
+
+QString text(const char *caption) { return QString::fromUtf8(caption); }
+
+QLabel *makeStatic(const ControlTemplate &c, QWidget *parent, QRect rect) {
+  auto *label = new QLabel(text(c.caption), parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(
+      ((c.style & kCentred) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+  // A static of one line never wraps; a taller one wraps unless told not to.
+  const int lineHeight = QFontMetrics(parent->font()).height();
+  label->setWordWrap(!(c.style & kNoWrap) && rect.height() >= 2 * lineHeight);
+  label->setGeometry(rect);
+  return label;
+}
+
+QWidget *makeEdit(const ControlTemplate &c, QWidget *parent, QRect rect) {
+  const bool readOnly = (c.style & kReadOnly) != 0;
+  if ((c.style & kMultiLine) && (c.style & (kVScroll | kHScroll))) {
+    auto *edit = new QPlainTextEdit(parent);
+    edit->setVerticalScrollBarPolicy(
+        (c.style & kVScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    edit->setHorizontalScrollBarPolicy(
+        (c.style & kHScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    if (c.style & kHScroll)
+      edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setReadOnly(readOnly);
+    edit->setTabChangesFocus(true);
+    edit->setGeometry(rect);
+    return edit;
+  }
+  // A one-line field, also where the template asks for a multi-line edit
+  // without scroll bars: it holds one line and Enter goes to the dialog.
+  auto *edit = new QLineEdit(parent);
+  edit->setReadOnly(readOnly);
+  edit->setGeometry(rect);
+  return edit;
+}
+
+QWidget *makeControl(const ControlTemplate &c, QDialog &dialog,
+                     const DialogUnits &units) {
+  const QRect rect = units.toPixels(c.x, c.y, c.width, c.height);
+  const QPoint origin = rect.topLeft();
+  switch (c.kind) {
+  case ControlKind::PictureButton: {
+    auto *button = new PictureButton(text(c.caption), &dialog);
+    if (button->loadPictures())
+      button->move(origin);
+    else
+      button->setGeometry(rect);
+    return button;
+  }
+  case ControlKind::PushButton: {
+    auto *button = new QPushButton(text(c.caption), &dialog);
+    button->setGeometry(rect);
+    return button;
+  }
+  case ControlKind::Static:
+    return makeStatic(c, &dialog, rect);
+  case ControlKind::GroupBox: {
+    auto *box = new QGroupBox(text(c.caption), &dialog);
+    box->setGeometry(rect);
+    return box;
+  }
+  case ControlKind::CheckBox: {
+    if (c.style & kPushLike) {
+      auto *button = new QPushButton(text(c.caption), &dialog);
+      button->setCheckable(true);
+      button->setAutoDefault(false); // Enter stays with the default button
+      button->setGeometry(rect);
+      return button;
+    }
+    auto *box = new QCheckBox(text(c.caption), &dialog);
+    box->setGeometry(rect);
+    return box;
+  }
+  case ControlKind::Edit:
+    return makeEdit(c, &dialog, rect);
+  case ControlKind::ComboBox: {
+    auto *combo = new QComboBox(&dialog);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    // The template's height is the height of the open list.
+    const int closed = combo->sizeHint().height();
+    const int item = std::max(1, QFontMetrics(dialog.font()).height());
+    combo->setMaxVisibleItems(std::max(1, (rect.height() - closed) / item));
+    combo->setGeometry(rect.x(), rect.y(), rect.width(), closed);
+    return combo;
+  }
+  case ControlKind::ProgressBar: {
+    auto *bar = new QProgressBar(&dialog);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    bar->setGeometry(rect);
+    return bar;
+  }
+  case ControlKind::Icon: {
+    auto *label = new QLabel(&dialog);
+    const QPixmap icon = programIconPixmap(32);
+    label->setPixmap(icon);
+    label->setGeometry(QRect(origin, icon.size()));
+    return label;
+  }
+  case ControlKind::Picture: {
+    auto *label = new QLabel(&dialog);
+    const QPixmap pixmap = picture(text(c.caption));
+    label->setPixmap(pixmap);
+    label->setGeometry(pixmap.isNull() ? rect : QRect(origin, pixmap.size()));
+    return label;
+  }
+  }
+  return nullptr;
+}
+
+} // namespace
+
+DialogUnits DialogUnits::fromFont(const QFont &font) {
+  const QFontMetrics metrics(font);
+  const int alphabet = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  DialogUnits units;
+  units.baseX = (alphabet / 26 + 1) / 2;
+  units.baseY = metrics.height();
+  return units;
+}
+
+int DialogUnits::toPixelsX(int units) const { return mulDiv(units, baseX, 4); }
+int DialogUnits::toPixelsY(int units) const { return mulDiv(units, baseY, 8); }
+
+QRect DialogUnits::toPixels(int x, int y, int width, int height) const {
+  return QRect(toPixelsX(x), toPixelsY(y), toPixelsX(width), toPixelsY(height));
+}
+
+QFont templateFont(const DialogTemplate &tmpl) {
+  QFont font(QString::fromUtf8(tmpl.fontFamily));
+  font.setPointSize(tmpl.fontPointSize);
+  return font;
+}
+
+QWidget *DialogControls::control(int id) const {
+  for (std::size_t i = 0; i < ids_.size(); ++i)
+    if (ids_[i] == id)
+      return widgets_[i];
+  return nullptr;
+}
+
+DialogControls buildDialog(QDialog &dialog, const DialogTemplate &tmpl) {
+  DialogControls controls;
+  controls.template_ = &tmpl;
+  dialog.setFont(templateFont(tmpl));
+  controls.units_ = DialogUnits::fromFont(dialog.font());
+  const DialogUnits &units = controls.units_;
+
+  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
+  if (tmpl.style & kCaption)
+    flags |= Qt::WindowTitleHint;
+  if (tmpl.style & kCloseBox)
+    flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  dialog.setWindowFlags(flags);
+  dialog.setWindowTitle(QString::fromUtf8(tmpl.title));
+  dialog.setWindowIcon(programIcon());
+  const QSize client(units.toPixelsX(tmpl.width), units.toPixelsY(tmpl.height));
+  if (tmpl.style & kResizable)
+    dialog.resize(client);
+  else
+    dialog.setFixedSize(client);
+
+  QPushButton *markedDefault = nullptr;
+  QPushButton *okButton = nullptr;
+  QWidget *previousStop = nullptr;
+  QWidget *firstStop = nullptr;
+  for (const ControlTemplate &c : tmpl.controls) {
+    QWidget *widget = makeControl(c, dialog, units);
+    widget->setObjectName(c.id == kNoId
+                              ? QStringLiteral("control")
+                              : QStringLiteral("control%1").arg(c.id));
+    widget->setProperty("controlId", c.id);
+    if (c.style & kDisabled)
+      widget->setEnabled(false);
+    if (auto *button = qobject_cast<QPushButton *>(widget);
+        button && !button->isCheckable()) {
+      if (c.style & kDefault)
+        markedDefault = button;
+      if (c.id == kIdOk && !okButton)
+        okButton = button;
+    }
+    if (widget->focusPolicy() & Qt::TabFocus) {
+      if (previousStop)
+        QWidget::setTabOrder(previousStop, widget);
+      else
+        firstStop = widget;
+      previousStop = widget;
+    }
+    controls.widgets_.push_back(widget);
+    controls.ids_.push_back(c.id);
+  }
+  if (QPushButton *def = markedDefault ? markedDefault : okButton)
+    def->setDefault(true);
+  // The first control of the tab order takes the focus when the window
+  // opens.
+  if (firstStop)
+    firstStop->setFocus();
+  return controls;
+}
+
+void placeDialog(QDialog &dialog, Placement placement, QWidget *owner) {
+  QWidget *ownerWindow = owner ? owner->window() : nullptr;
+  if (ownerWindow && !ownerWindow->isVisible())
+    ownerWindow = nullptr;
+  QScreen *screen =
+      ownerWindow ? ownerWindow->screen() : QGuiApplication::primaryScreen();
+  if (!screen)
+    return;
+  const QRect available = screen->availableGeometry();
+  const QSize size = dialog.size();
+  QPoint position =
+      available.center() - QPoint(size.width() / 2, size.height() / 2);
+  if (ownerWindow && placement == Placement::OwnerOrigin)
+    position = ownerWindow->mapToGlobal(QPoint(0, 0));
+  else if (ownerWindow && placement == Placement::CentreOnOwner)
+    position = ownerWindow->geometry().center() -
+               QPoint(size.width() / 2, size.height() / 2);
+  // Keep the whole window on the screen.
+  position.setX(std::clamp(
+      position.x(), available.left(),
+      std::max(available.left(), available.right() + 1 - size.width())));
+  position.setY(std::clamp(
+      position.y(), available.top(),
+      std::max(available.top(), available.bottom() + 1 - size.height())));
+  dialog.move(position);
+}
+
+} // namespace snpln::ui

@@ -1,0 +1,70 @@
+// Builds a window from its dialog template.
+//
+// Positions and sizes in dialog units become pixels from the dialog font,
+// as the dialog framework does: x and width are units × the average
+// character width / 4, y and height units × the character height / 8, each
+// rounded to the nearest pixel. Picture buttons, pictures and the icon take
+// the template's position and the size of their picture. The controls are
+// created in template order, which is also the tab order; windows find them
+// by id. The default button is the one the template marks, else the button
+// with the OK id.
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QRect>
+
+#include <utility>
+#include <vector>
+
+#include "ui/dialog_templates.h"
+
+namespace snpln::ui {
+
+// The dialog base units of a font, in pixels.
+struct DialogUnits {
+  int baseX = 0; // average character width
+  int baseY = 0; // character height
+
+  static DialogUnits fromFont(const QFont &font);
+
+  int toPixelsX(int units) const;
+  int toPixelsY(int units) const;
+  QRect toPixels(int x, int y, int width, int height) const;
+};
+
+// The font a template asks for.
+QFont templateFont(const DialogTemplate &tmpl);
+
+// The controls of a built window.
+class DialogControls {
+public:
+  // The first control with this id, or nullptr.
+  QWidget *control(int id) const;
+  template <typename T> T *control(int id) const {
+    return qobject_cast<T *>(control(id));
+  }
+  // Every control in template order.
+  const std::vector<QWidget *> &all() const { return widgets_; }
+  // The control of the template entry with this index.
+  QWidget *at(std::size_t index) const { return widgets_.at(index); }
+  const DialogUnits &units() const { return units_; }
+  const DialogTemplate *source() const { return template_; }
+
+private:
+  friend DialogControls buildDialog(QDialog &, const DialogTemplate &);
+  std::vector<QWidget *> widgets_;
+  std::vector<int> ids_;
+  DialogUnits units_;
+  const DialogTemplate *template_ = nullptr;
+};
+
+// Sets the window's title, font, frame and client size, and creates its
+// controls as children.
+DialogControls buildDialog(QDialog &dialog, const DialogTemplate &tmpl);
+
+// Puts the window where its template wants it, relative to `owner` (may be
+// nullptr). Call before showing it.
+void placeDialog(QDialog &dialog, Placement placement, QWidget *owner);
+
+} // namespace snpln::ui

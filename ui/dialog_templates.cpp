@@ -1,0 +1,240 @@
+#include "ui/dialog_templates.h"
+
+#include <cassert>
+#include <cstdlib>
+
+namespace snpln::ui {
+
+namespace {
+
+using K = ControlKind;
+
+constexpr unsigned kDialogFrame = kCaption | kModalFrame;
+constexpr unsigned kDialogFrameWithClose = kCaption | kCloseBox | kModalFrame;
+constexpr unsigned kPicture = kTabStop; // picture buttons are tab stops
+
+std::vector<DialogTemplate> makeTemplates() {
+  std::vector<DialogTemplate> all;
+
+  // The about box.
+  all.push_back(
+      {kAboutTemplate,
+       "About SNPLN",
+       246,
+       48,
+       "Arial",
+       9,
+       kDialogFrameWithClose,
+       Placement::OwnerOrigin,
+       {
+           {kNoId, K::Icon, "", 10, 12, 0, 0, 0},
+           {kNoId, K::Static, "Snipline (SNPLN) v1.2, Russian text file tool",
+            40, 20, 145, 8, kNoWrap},
+           {kNoId, K::Static, "Made by the Snipline project", 42, 29, 143, 8,
+            kNoWrap},
+           {kNoId, K::Static, "Source and issues: the Snipline repository", 40,
+            40, 145, 8, kNoWrap},
+           {kIdOk, K::PictureButton, "OK", 190, 25, 50, 20,
+            kPicture | kDefault},
+           {kNoId, K::Static, "click", 13, 31, 20, 8, kNoWrap},
+           {kNoId, K::Picture, "SNPLN", 40, 5, 0, 0, 0},
+       }});
+
+  // The two-line message.
+  all.push_back({kMessageTemplate,
+                 "Snpln Message",
+                 211,
+                 60,
+                 "Arial",
+                 9,
+                 kDialogFrame,
+                 Placement::CentreOnOwner,
+                 {
+                     {1016, K::Static, "", 0, 10, 210, 8, kCentred | kNoWrap},
+                     {1017, K::Static, "", 0, 20, 210, 8, kCentred | kNoWrap},
+                     {kIdOk, K::PictureButton, "OK", 80, 35, 50, 20, kPicture},
+                 }});
+
+  // The progress window; its caption is the operation's title.
+  all.push_back(
+      {kProgressTemplate,
+       "",
+       141,
+       65,
+       "Arial",
+       9,
+       kDialogFrame,
+       Placement::CentreOnOwner,
+       {
+           {1075, K::Static, "Progressing file", 10, 5, 130, 8, kNoWrap},
+           {1022, K::Static, "", 10, 15, 130, 8, kNoWrap},
+           {1004, K::ProgressBar, "", 10, 25, 120, 10, kBorder},
+           {kIdCancel, K::PictureButton, "CANCEL", 45, 40, 50, 20, kPicture},
+       }});
+
+  // The one-line prompt.
+  all.push_back(
+      {kInputTemplate,
+       "",
+       149,
+       60,
+       "Arial",
+       9,
+       kModalFrame,
+       Placement::OwnerOrigin,
+       {
+           {1037, K::Edit, "", 5, 15, 140, 14,
+            kMultiLine | kAutoHScroll | kAutoVScroll | kBorder | kTabStop},
+           {kIdOk, K::PictureButton, "OK", 20, 35, 50, 20, kPicture},
+           {kIdCancel, K::PictureButton, "CANCEL", 80, 35, 50, 20, kPicture},
+           {1036, K::Static, "", 5, 5, 140, 8, kNoWrap},
+       }});
+
+  // The word and case options of exclusion and replacement.
+  all.push_back(
+      {kExcludeOptionsTemplate,
+       "",
+       111,
+       94,
+       "Arial",
+       9,
+       kModalFrame,
+       Placement::OwnerOrigin,
+       {
+           {kNoId, K::Static, "Excluded string must be ...", 5, 5, 88, 8,
+            kNoWrap},
+           {1038, K::CheckBox, "&Left part of word", 5, 20, 100, 15,
+            kPushLike | kTabStop},
+           {1039, K::CheckBox, "&Right part of word", 5, 35, 100, 15,
+            kPushLike | kTabStop},
+           {1040, K::CheckBox, "C&ase insensitivity", 5, 50, 100, 15,
+            kPushLike | kTabStop},
+           {kIdOk, K::PictureButton, "OK", 5, 70, 50, 20, kPicture},
+           {kIdCancel, K::PictureButton, "CANCEL", 55, 70, 50, 20, kPicture},
+       }});
+
+  // The question before the preview saves.
+  all.push_back(
+      {kSavePromptTemplate,
+       "SNPLN : Save file ?",
+       181,
+       51,
+       "Arial",
+       9,
+       kDialogFrameWithClose,
+       Placement::CentreOnOwner,
+       {
+           {kIdYes, K::PushButton, "&YES", 0, 30, 60, 20, kDefault | kTabStop},
+           {kIdNo, K::PushButton, "&NO", 60, 30, 65, 20, kTabStop},
+           {kIdCancel, K::PushButton, "&Cancel", 125, 30, 55, 20, kTabStop},
+           {1001, K::Static, "", 5, 5, 175, 8, kCentred | kNoWrap},
+           {kNoId, K::Static, "This file was modified. Save this file ?", 5, 15,
+            175, 8, kCentred | kNoWrap},
+       }});
+
+  // The page of help text behind the about box.
+  all.push_back(
+      {kDescriptionTemplate,
+       "Snipline description",
+       246,
+       228,
+       "Arial",
+       9,
+       kDialogFrameWithClose,
+       Placement::CentreOnScreen,
+       {
+           {kIdOk, K::PushButton, "&RULEZ-Z-Z", 145, 206, 95, 20,
+            kDefault | kTabStop},
+           {kNoId, K::Icon, "", 5, 6, 0, 0, 0},
+           {kNoId, K::Static,
+            "By the using program `Snipline (SNPLN)'  you can do:", 29, 3, 212,
+            8, kNoWrap},
+           {kNoId, K::Static,
+            "* Delete or change any line in the file herewith you may define",
+            30, 15, 211, 8, kNoWrap},
+           {kNoId, K::Static,
+            "a change word as a beginning/end of any word or as a full word. ",
+            5, 25, 236, 8, kNoWrap},
+           {kNoId, K::Static, "Also you can turn off case sensitivity.", 5, 35,
+            236, 8, kNoWrap},
+           {kNoId, K::Static,
+            "* Convert a file in upper/lowercase or produce a smart", 30, 45,
+            211, 8, kNoWrap},
+           {kNoId, K::Static,
+            "transformation. 'Smart' mean that sentence start with upper case. "
+            "Also you",
+            5, 55, 236, 8, kNoWrap},
+           {kNoId, K::Static,
+            "can save existing upper case, such as families, other self names.",
+            5, 65, 236, 8, kNoWrap},
+           {kNoId, K::Static,
+            "* Delete excessive empty lines in text file. Line is empty if "
+            "this consist",
+            30, 75, 211, 8, kNoWrap},
+           {kNoId, K::Static,
+            "of SPACEs,TABs. This option dosn't stupidly delete all empty "
+            "lines !!! After",
+            5, 85, 236, 8, kNoWrap},
+           {kNoId, K::Static,
+            "applying file has maximum suitable to read form. Try for "
+            "understand.",
+            5, 95, 236, 8, kNoWrap},
+           {kNoId, K::Static,
+            "* Optimize a text file on the size to the account of changing the",
+            30, 105, 211, 8, kNoWrap},
+           {kNoId, K::Static,
+            "excessive spaces by symbol tabulation (TAB).  So file has smaller "
+            "size.",
+            5, 115, 236, 8, kNoWrap},
+           {kNoId, K::Static,
+            "* Decode file from dos/win1251/koi8/iso coding in the coding", 30,
+            125, 211, 8, kNoWrap},
+           {kNoId, K::Static,
+            "dos/win1251/koi8/iso. Possible autodetection of coding of file. ",
+            5, 135, 236, 8, kNoWrap},
+           {kNoId, K::Static,
+            "SNPLN support command line with several files. As a file you can "
+            "indicate",
+            5, 150, 236, 8, kNoWrap},
+           {kNoId, K::Static,
+            "directory - then all files at this directory and its "
+            "subdirecories will be",
+            5, 160, 236, 8, kNoWrap},
+           {kNoId, K::Static,
+            "processed. Also you can add files by drag'n'drop filelist on "
+            "SNPLN.",
+            5, 170, 236, 8, kNoWrap},
+           {kNoId, K::Static, "Snipline (SNPLN) v1.2", 5, 185, 135, 8,
+            kCentred | kNoWrap},
+           {kNoId, K::Static, "Source: the Snipline repository", 5, 195, 135, 8,
+            kCentred | kNoWrap},
+           {kNoId, K::Static, "Reports: the repository's issue tracker", 5, 205,
+            135, 8, kCentred | kNoWrap},
+       }});
+
+  return all;
+}
+
+} // namespace
+
+const std::vector<DialogTemplate> &dialogTemplates() {
+  static const std::vector<DialogTemplate> all = makeTemplates();
+  return all;
+}
+
+const DialogTemplate *findDialogTemplate(int id) {
+  for (const DialogTemplate &t : dialogTemplates())
+    if (t.id == id)
+      return &t;
+  return nullptr;
+}
+
+const DialogTemplate &dialogTemplate(int id) {
+  const DialogTemplate *t = findDialogTemplate(id);
+  assert(t && "unknown dialog template");
+  if (!t)
+    std::abort();
+  return *t;
+}
+
+} // namespace snpln::ui

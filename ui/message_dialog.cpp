@@ -1,0 +1,47 @@
+#include "ui/message_dialog.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+
+#include "ui/byte_text.h"
+
+namespace snpln::ui {
+
+namespace {
+
+// The line as far as it fits; a longer one loses its middle, so both the
+// start and the end of a path stay readable. The whole text is the tip.
+void showLine(QLabel *label, const QString &text) {
+  if (!label)
+    return;
+  const QFontMetrics metrics(label->font());
+  label->setText(metrics.elidedText(text, Qt::ElideMiddle, label->width()));
+  label->setToolTip(text);
+}
+
+} // namespace
+
+MessageDialog::MessageDialog(const QString &line1, const QString &line2,
+                             QWidget *owner)
+    : QDialog(owner), line1_(line1), line2_(line2) {
+  controls_ = buildDialog(*this, dialogTemplate(kMessageTemplate));
+  showLine(controls_.control<QLabel>(kLine1Id), line1_);
+  showLine(controls_.control<QLabel>(kLine2Id), line2_);
+  if (auto *ok = controls_.control<QPushButton>(kIdOk))
+    connect(ok, &QPushButton::clicked, this, [this] { done(kAnswerOk); });
+}
+
+MessageDialog::MessageDialog(const std::string &line1, const std::string &line2,
+                             QWidget *owner)
+    : MessageDialog(fromBytes(line1), fromBytes(line2), owner) {}
+
+int MessageDialog::run() {
+  placeDialog(*this, dialogTemplate(kMessageTemplate).placement,
+              parentWidget());
+  return exec() == kAnswerOk ? kAnswerOk : kAnswerEsc;
+}
+
+void MessageDialog::reject() { done(kAnswerEsc); }
+
+} // namespace snpln::ui

@@ -1,0 +1,46 @@
+// The two-line modal message of every outcome (template 132, "Snpln
+// Message"): line 1 over line 2, each centred and cut to one line, and the
+// OK picture button. run() answers 1 for OK or Enter and 2 for Esc; nothing
+// closes the window on its own, and it has no close box.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <string>
+
+#include "ui/dialog_builder.h"
+
+namespace snpln::ui {
+
+class MessageDialog : public QDialog {
+  Q_OBJECT
+
+public:
+  static constexpr int kLine1Id = 1016;
+  static constexpr int kLine2Id = 1017;
+  static constexpr int kAnswerOk = 1;
+  static constexpr int kAnswerEsc = 2;
+
+  MessageDialog(const QString &line1, const QString &line2,
+                QWidget *owner = nullptr);
+  MessageDialog(const std::string &line1, const std::string &line2,
+                QWidget *owner = nullptr);
+
+  int run();
+
+  QString line1() const { return line1_; }
+  QString line2() const { return line2_; }
+  const DialogControls &controls() const { return controls_; }
+
+public slots:
+  // Esc and any request to close the window: the Esc answer.
+  void reject() override;
+
+private:
+  QString line1_;
+  QString line2_;
+  DialogControls controls_;
+};
+
+} // namespace snpln::ui

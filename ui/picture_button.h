@@ -1,0 +1,53 @@
+// An owner-drawn push button that shows named pictures instead of a face of
+// its own: its caption plus "U" (up), "D" (pressed), "F" (focused) and "X"
+// (disabled), each where that picture exists, and it is sized to them.
+//
+// The picture shown is the pressed one while the button is down, else the
+// focused one while it has the focus, else the disabled one while it is
+// disabled, else the up one; a missing picture falls back to the up one.
+// setFixedPicture pins one picture for every state (the main window's mode
+// buttons show only the picture of their state once they have changed).
+#pragma once
+
+#include <QPushButton>
+#include <QString>
+
+namespace snpln::ui {
+
+class PictureButton : public QPushButton {
+  Q_OBJECT
+
+public:
+  explicit PictureButton(const QString &caption, QWidget *parent = nullptr);
+
+  QString caption() const { return caption_; }
+
+  // Takes the pictures of the caption and sizes the button to the up
+  // picture. False, and the button keeps a plain face, when there is none.
+  bool loadPictures();
+  bool hasPictures() const { return loaded_; }
+
+  // Shows only `name` from now on, whatever the state; an empty name goes
+  // back to the pictures of the states.
+  void setFixedPicture(const QString &name);
+  QString fixedPicture() const { return fixed_; }
+
+  // The picture the button would draw now.
+  QString currentPictureName() const;
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+  void paintEvent(QPaintEvent *event) override;
+
+private:
+  QString caption_;
+  QString fixed_;
+  bool loaded_ = false;
+  bool hasDown_ = false;
+  bool hasFocused_ = false;
+  bool hasDisabled_ = false;
+};
+
+} // namespace snpln::ui

@@ -1,0 +1,70 @@
+// The window behind which one FileJob runs (template 135): the operation's
+// title as caption, "Progressing file" over the file's display name, a bar
+// from 0 to 100 and the CANCEL picture button.
+//
+// run() does the job's start-up before the window is shown, so a start-up
+// end never shows it. Otherwise a zero-interval timer gives the job one tick
+// per turn of the event loop until the job ends itself. CANCEL, Esc, Enter
+// (CANCEL has the focus) and any request to close the window only ask the job
+// to cancel: the window never ends before its job. The window hosts the job:
+// its messages open in a MessageDialog, and while one is open the timer
+// rests, so no tick is served under it.
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+#include "job/file_job.h"
+#include "job/job_host.h"
+#include "job/job_request.h"
+#include "platform/file_system.h"
+#include "ui/dialog_builder.h"
+
+namespace snpln::ui {
+
+class ProgressDialog : public QDialog, public job::JobHost {
+  Q_OBJECT
+
+public:
+  static constexpr int kHeadingId = 1075;
+  static constexpr int kNameId = 1022;
+  static constexpr int kBarId = 1004;
+
+  explicit ProgressDialog(
+      job::JobRequest request, QWidget *owner = nullptr,
+      platform::FileSystem &fs = platform::realFileSystem());
+  ~ProgressDialog() override;
+
+  // The job, for its slice size before run().
+  job::FileJob &job() { return job_; }
+
+  // Runs the job to its end and returns its result.
+  job::JobResult run();
+
+  // One timer turn: one job tick, and the window's end once the job ended.
+  void tick();
+
+  // JobHost.
+  int showMessage(const std::string &line1, const std::string &line2) override;
+  void setProgress(int percent) override;
+  void drainTimerMessages() override;
+
+  const DialogControls &controls() const { return controls_; }
+  int progress() const { return progress_; }
+
+public slots:
+  // Esc: a cancel request.
+  void reject() override;
+  // Only the job's end closes the window; anything else asks it to cancel.
+  void done(int result) override;
+
+private:
+  job::FileJob job_;
+  DialogControls controls_;
+  QTimer timer_;
+  int progress_ = 0;
+  int tickDepth_ = 0;
+  bool running_ = false;
+};
+
+} // namespace snpln::ui
