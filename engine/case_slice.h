@@ -1,7 +1,16 @@
 // The case engine step for operation 0 (upper), 5 (lower) and 6 (smart case).
+//
+// Each call handles one slice in place and writes it to the temporary file,
+// or returns Finished once the whole file has been consumed (an empty file
+// finishes on its first call). Upper and lower case map every letter on its
+// own. Smart case writes letters small except the first letter of a sentence;
+// with `saveUpper` it keeps existing capitals, and it keeps a capitalised word
+// (a capital after a blank followed by a small letter).
+//
 // Carried across steps: `caseHistory`, the last 254 output bytes, which the
 // smart case looks back over. The capitalised-word rule may look one byte
-// past the slice (the file position is put back).
+// past the slice (the file position is put back; a failed look-ahead is
+// ReadFailed).
 #pragma once
 
 #include <cstdint>
@@ -10,15 +19,16 @@
 
 namespace snpln::engine {
 
+inline constexpr unsigned kCaseHistorySize = 254;
+
 struct CaseState {
   CaseState(std::uint8_t operation, bool saveUpper);
   std::uint8_t operation;
   bool saveUpper;
-  // caseHistory: ring of the most recent output bytes (at most 254), kept
-  // by the implementation.
-  std::uint8_t history[254] = {};
+  // caseHistory: the most recent output bytes of the job, oldest first,
+  // at most kCaseHistorySize.
+  std::uint8_t history[kCaseHistorySize] = {};
   unsigned historySize = 0;
-  unsigned historyStart = 0;
 };
 
 StepResult caseSlice(SliceStream &job, CaseState &state);

@@ -1,8 +1,19 @@
 // The exclusion engine step for operation 7 (exclude) and 8 (replace): a
 // single-pass matcher without backtracking that streams the file into the
 // temporary file, putting `replaceText` in the place of every occurrence of
-// `searchText`. Carried across steps: the match position, `MatchBuffer`, the
-// previous byte, the output buffer and `hitCount`.
+// `searchText` (removing it when `replaceText` is empty).
+//
+// Bytes are compared as they are, or after toUpperChar with
+// `caseInsensitive`. With `leftPartOfWord` an occurrence must not follow a
+// letter; with `rightPartOfWord` it must not be followed by one (the end of
+// the file counts as a space). After a mismatch the held-back bytes go out
+// unchanged and matching starts afresh after the mismatching byte.
+//
+// Each call reads one slice and returns Continue, or Finished on the call
+// that finds the file consumed (the unfinished match goes out unchanged and
+// the output buffer is written). Carried across steps: the match position,
+// `MatchBuffer`, the previous byte, the output buffer and `hitCount`. Texts
+// of any length work; the output buffer grows as needed.
 #pragma once
 
 #include <cstdint>
@@ -26,12 +37,12 @@ struct ExclusionState {
   std::string replaceText;
   ExclusionOptions options;
   std::uint64_t hitCount = 0;
-  // The matcher's own state, kept by the implementation.
-  std::size_t matchPos = 1;
-  std::string matchBuffer;
-  std::uint8_t previousByte = 0x20;
-  std::vector<std::uint8_t> output;
-  std::size_t writeThreshold = 0;
+  // The matcher's own state.
+  std::size_t matchPos = 1; // bytes of searchText matched so far, plus 1
+  std::string matchBuffer;  // the held-back bytes of a partial match
+  std::uint8_t previousByte = 0x20; // the last byte taken from the file
+  std::vector<std::uint8_t> output; // waiting to be written
+  std::size_t writeThreshold = 0;   // output is written at this fill
 };
 
 StepResult exclusionSlice(SliceStream &job, ExclusionState &state);

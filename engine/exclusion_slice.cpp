@@ -1,0 +1,235 @@
+#include "engine/exclusion_slice.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "engine/letters.h"
+
+namespace snpln::engine {
+namespace {
+
+constexpr std::uint8_t kSpace = 0x20;
+// The output buffer's nominal size; it grows when a text needs more.
+constexpr std::size_t kOutputSize = 8192;
+
+// One slice of the matcher. The bytes between occurrence candidates (bytes
+// that may begin the search text) are copied in runs; a candidate whose
+// occurrence and next byte lie in the slice is decided at once; everything
+// else (a match pending from the slice before, or one that reaches the end
+// of the slice) goes through the byte rules one byte at a time. An empty
+// search text (refused before any job starts) copies the file unchanged.
+class SliceMatcher {
+public:
+  SliceMatcher(SliceStream &job, ExclusionState &state)
+      : job_(job), s_(state), bytes_(job.sliceBuffer.data()),
+        size_(job.bytesRead),
+        lastSliceOfFile_(job.processed + job.bytesRead >= job.fileSize),
+        search_(
+            reinterpret_cast<const std::uint8_t *>(state.searchText.data())),
+        searchSize_(state.searchText.size()) {
+    if (searchSize_ > 0) {
+      first_ = search_[0];
+      if (s_.options.caseInsensitive) {
+        const std::uint8_t up = kUpperCaseTable[first_];
+        alt_ = up != first_ ? up : kLowerCaseTable[first_];
+      } else {
+        alt_ = first_;
+      }
+    }
+  }
+
+  StepResult run() {
+    std::size_t i = 0;
+    while (i < size_) {
+      if (s_.matchPos == 1) {
+        const std::size_t p = nextCandidate(i);
+        if (p > i) {
+          append(bytes_ + i, p - i);
+          s_.previousByte = bytes_[p - 1];
+          i = p;
+          if (!flushIfFull())
+            return StepResult::WriteFailed;
+          if (i == size_)
+            break;
+        }
+        if (p + searchSize_ < size_) {
+          // The occurrence, if any, and the byte after it lie in the slice.
+          i = tryCandidate(p);
+          if (!flushIfFull())
+            return StepResult::WriteFailed;
+          continue;
+        }
+      }
+      if (!takeByte(i))
+        return StepResult::ReadFailed;
+      ++i;
+      if (!flushIfFull())
+        return StepResult::WriteFailed;
+    }
+    return StepResult::Continue;
+  }
+
+private:
+  bool equal(std::uint8_t c, std::uint8_t s) const {
+    return c == s || (s_.options.caseInsensitive &&
+                      kUpperCaseTable[c] == kUpperCaseTable[s]);
+  }
+
+  // The first position from `from` on whose byte may begin an occurrence.
+  std::size_t nextCandidate(std::size_t from) {
+    if (searchSize_ == 0)
+      return size_;
+    nextFirst_ = find(first_, from, nextFirst_);
+    if (alt_ == first_)
+      return nextFirst_;
+    nextAlt_ = find(alt_, from, nextAlt_);
+    return std::min(nextFirst_, nextAlt_);
+  }
+
+  std::size_t find(std::uint8_t byte, std::size_t from, std::size_t known) {
+    if (known != kUnknown && known >= from)
+      return known;
+    const void *hit = std::memchr(bytes_ + from, byte, size_ - from);
+    return hit ? static_cast<std::size_t>(
+                     static_cast<const std::uint8_t *>(hit) - bytes_)
+               : size_;
+  }
+
+  // The byte rules applied at once to a candidate at `p` whose whole
+  // occurrence and next byte lie inside the slice, with no match pending.
+  // Returns the position after the bytes taken.
+  std::size_t tryCandidate(std::size_t p) {
+    if (s_.options.leftPartOfWord && kLetterTable[s_.previousByte]) {
+      append(bytes_ + p, 1);
+      s_.previousByte = bytes_[p];
+      return p + 1;
+    }
+    std::size_t j = 0;
+    while (j < searchSize_ && equal(bytes_[p + j], search_[j]))
+      ++j;
+    if (j < searchSize_) {
+      // The held bytes and the mismatching one go out unchanged.
+      append(bytes_ + p, j + 1);
+      s_.previousByte = bytes_[p + j];
+      return p + j + 1;
+    }
+    const std::size_t end = p + searchSize_;
+    if (s_.options.rightPartOfWord && kLetterTable[bytes_[end]]) {
+      append(bytes_ + p, searchSize_);
+    } else {
+      append(reinterpret_cast<const std::uint8_t *>(s_.replaceText.data()),
+             s_.replaceText.size());
+      ++s_.hitCount;
+    }
+    s_.previousByte = bytes_[end - 1];
+    return end;
+  }
+
+  // The byte rules for the byte at slice position `i`. False when the
+  // look-ahead past the slice failed.
+  bool takeByte(std::size_t i) {
+    const std::uint8_t c = bytes_[i];
+    std::size_t &k = s_.matchPos;
+    if (k == 1 && s_.options.leftPartOfWord && kLetterTable[s_.previousByte]) {
+      s_.output.push_back(c);
+    } else if (!equal(c, search_[k - 1])) {
+      if (k == 1) {
+        s_.output.push_back(c);
+      } else {
+        s_.matchBuffer.push_back(static_cast<char>(c));
+        appendOutput(s_.matchBuffer);
+        s_.matchBuffer.clear();
+        k = 1;
+      }
+    } else {
+      s_.matchBuffer.push_back(static_cast<char>(c));
+      if (++k > searchSize_) {
+        bool hit = true;
+        if (s_.options.rightPartOfWord) {
+          std::uint8_t next = kSpace;
+          if (i + 1 < size_)
+            next = bytes_[i + 1];
+          else if (!lastSliceOfFile_ && !job_.peekNextByte(next))
+            return false;
+          hit = !kLetterTable[next];
+        }
+        if (hit) {
+          appendOutput(s_.replaceText);
+          ++s_.hitCount;
+        } else {
+          appendOutput(s_.matchBuffer);
+        }
+        s_.matchBuffer.clear();
+        k = 1;
+      }
+    }
+    s_.previousByte = c;
+    return true;
+  }
+
+  void appendOutput(const std::string &text) {
+    append(reinterpret_cast<const std::uint8_t *>(text.data()), text.size());
+  }
+
+  void append(const std::uint8_t *data, std::size_t size) {
+    s_.output.insert(s_.output.end(), data, data + size);
+  }
+
+  bool flushIfFull() {
+    if (s_.output.size() < s_.writeThreshold)
+      return true;
+    const bool ok = job_.writeAll(s_.output.data(), s_.output.size());
+    s_.output.clear();
+    return ok;
+  }
+
+  static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+
+  SliceStream &job_;
+  ExclusionState &s_;
+  const std::uint8_t *bytes_;
+  std::size_t size_;
+  bool lastSliceOfFile_;
+  const std::uint8_t *search_;
+  std::size_t searchSize_;
+  std::uint8_t first_ = 0;
+  std::uint8_t alt_ = 0;
+  std::size_t nextFirst_ = kUnknown;
+  std::size_t nextAlt_ = kUnknown;
+};
+
+} // namespace
+
+ExclusionState::ExclusionState(std::string search, std::string replace,
+                               ExclusionOptions opts)
+    : searchText(std::move(search)), replaceText(std::move(replace)),
+      options(opts) {
+  // Room is kept for the largest single append (L bytes); texts too long
+  // for the nominal buffer make it grow instead.
+  const std::size_t longest = std::max(searchText.size(), replaceText.size());
+  writeThreshold =
+      longest + 1 < kOutputSize ? kOutputSize - (longest + 1) : kOutputSize;
+  matchBuffer.reserve(searchText.size() + 1);
+  output.reserve(kOutputSize);
+}
+
+StepResult exclusionSlice(SliceStream &job, ExclusionState &state) {
+  if (job.atEnd()) {
+    // An occurrence left unfinished at the end of the file goes out as is.
+    state.output.insert(state.output.end(), state.matchBuffer.begin(),
+                        state.matchBuffer.end());
+    state.matchBuffer.clear();
+    state.matchPos = 1;
+    const bool ok = job.writeAll(state.output.data(), state.output.size());
+    state.output.clear();
+    return ok ? StepResult::Finished : StepResult::WriteFailed;
+  }
+  if (!job.readSlice())
+    return StepResult::ReadFailed;
+  const StepResult result = SliceMatcher(job, state).run();
+  job.processed += job.bytesRead;
+  return result;
+}
+
+} // namespace snpln::engine

@@ -1,0 +1,45 @@
+// Runs the exclusion engine over the input and traps when its output or hit
+// count differs from the whole-buffer reference.
+//
+// Byte 0: the three options (bits 0..2); byte 1: slice size; byte 2: search
+// text length (1..8); byte 3: replacement length (0..8); then the search
+// text, the replacement and the file.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "engine/exclusion_slice.h"
+#include "tests/support/memory_file.h"
+#include "tests/support/reference_text_engines.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
+                                      std::size_t size) {
+  using namespace snpln;
+  if (size < 4)
+    return 0;
+  const engine::ExclusionOptions options{data[0] & 1, (data[0] >> 1) & 1,
+                                         (data[0] >> 2) & 1};
+  const std::size_t slice =
+      data[1] == 0xFF ? engine::kSliceSize : 1 + data[1] % 64;
+  const std::size_t searchSize = 1 + data[2] % 8;
+  const std::size_t replaceSize = data[3] % 9;
+  if (size < 4 + searchSize + replaceSize)
+    return 0;
+  const char *p = reinterpret_cast<const char *>(data + 4);
+  const std::string search(p, searchSize);
+  const std::string replace(p + searchSize, replaceSize);
+  const std::string text(p + searchSize + replaceSize,
+                         size - 4 - searchSize - replaceSize);
+
+  test::MemoryStream m(text, slice);
+  engine::ExclusionState state(search, replace, options);
+  const engine::StepResult r =
+      test::runSteps([&] { return engine::exclusionSlice(m.stream, state); });
+  std::uint64_t hits = 0;
+  const std::string expected =
+      test::referenceExclusion(text, search, replace, options, &hits);
+  if (r != engine::StepResult::Finished || m.out.data != expected ||
+      state.hitCount != hits)
+    __builtin_trap();
+  return 0;
+}

@@ -1,0 +1,224 @@
+#include "engine/case_slice.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/letters.h"
+#include "tests/support/memory_file.h"
+#include "tests/support/reference_text_engines.h"
+
+namespace snpln::test {
+namespace {
+
+using engine::CaseState;
+using engine::StepResult;
+
+constexpr std::size_t kSliceSizes[] = {1, 2, 3, 7, 64, 8192};
+
+struct CaseRun {
+  StepResult result;
+  std::string output;
+};
+
+CaseRun runCase(const std::string &input, int operation, bool saveUpper,
+                std::size_t sliceSize) {
+  MemoryStream m(input, sliceSize);
+  CaseState state(static_cast<std::uint8_t>(operation), saveUpper);
+  const StepResult r =
+      runSteps([&] { return engine::caseSlice(m.stream, state); });
+  return {r, m.out.data};
+}
+
+struct CaseExample {
+  const char *name;
+  int operation;
+  bool saveUpper;
+  std::string input;
+  std::string expected;
+};
+
+const std::vector<CaseExample> &examples() {
+  static const std::vector<CaseExample> list = {
+      {"sentences", 6, false, "hello world. this is it",
+       "Hello world. This is it"},
+      {"shouting", 6, false, "HELLO WORLD. THIS IS IVAN",
+       "Hello world. This is ivan"},
+      {"capitalised words", 6, false, "I met Ivan and IVAN in Paris",
+       "I met Ivan and ivan in Paris"},
+      {"hyphen CR LF", 6, false, "some-\r\nthing else", "Some-\r\nthing else"},
+      {"hyphen LF", 6, false, "some-\nthing else", "Some-\nthing else"},
+      {"hyphen LF CR", 6, false, "ab-\n\rcd", "Ab-\n\rcd"},
+      {"hyphen then two line ends", 6, false, "ab-\n\n\ncd", "Ab-\n\n\nCd"},
+      {"hyphen line end with short history", 6, false, "-\nb", "-\nB"},
+      {"hyphen in word", 6, false, "e-mail me", "E-Mail me"},
+      {"parentheses", 6, false, "(ivan) went. (he) said",
+       "(Ivan) went. (He) said"},
+      {"leading blanks", 6, false, "\r\n  first line", "\r\n  First line"},
+      {"digits and terminators", 6, false, "3.14 is pi. ok?yes",
+       "3.14 Is pi. Ok?Yes"},
+      {"comma", 6, false, "one, two", "One, two"},
+      {"terminator right before letter", 6, false, "x a-b", "X a-B"},
+      {"quote after full stop", 6, false, "no. \"yes\"", "No. \"Yes\""},
+      {"capital last byte after letter", 6, false, "ab I", "Ab i"},
+      {"capital last byte after stop", 6, false, "ab. I", "Ab. I"},
+      {"single small letter", 6, false, "i", "I"},
+      {"capital before small at slice ends", 6, false, "ab Ivan ab Oleg",
+       "Ab Ivan ab Oleg"},
+      {"save upper keeps capitals", 6, true, "HELLO WORLD. THIS IS IVAN",
+       "HELLO WORLD. THIS IS IVAN"},
+      {"save upper sentences", 6, true, "hello world. this is it",
+       "Hello world. This is it"},
+      {"win smart", 6, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
+       win1251("ЁЛка. ёЖик. Иван и иван.")},
+      {"win upper", 0, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
+       win1251("ЁЛКА. ёЖИК. ИВАН И ИВАН.")},
+      {"win lower", 5, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
+       win1251("Ёлка. ёжик. иван и иван.")},
+      {"upper keeps controls", 0, false, "a\tb\r\nc\x01\x7f",
+       "A\tB\r\nC\x01\x7f"},
+      {"lower", 5, false, "ABC def\r\nXYZ", "abc def\r\nxyz"},
+      {"empty file", 6, false, "", ""},
+      // The look-back holds 254 bytes: a letter further back is forgotten.
+      {"letter just inside the history", 6, false,
+       "a" + std::string(253, ' ') + "b", "A" + std::string(253, ' ') + "b"},
+      {"letter just outside the history", 6, false,
+       "a" + std::string(254, ' ') + "b", "A" + std::string(254, ' ') + "B"},
+  };
+  return list;
+}
+
+TEST(CaseSlice, ExamplesAtEverySliceSize) {
+  for (const CaseExample &e : examples()) {
+    EXPECT_EQ(referenceCase(e.input, e.operation, e.saveUpper), e.expected)
+        << "reference, " << e.name;
+    for (std::size_t slice : kSliceSizes) {
+      const CaseRun run = runCase(e.input, e.operation, e.saveUpper, slice);
+      EXPECT_EQ(run.result, StepResult::Finished) << e.name;
+      EXPECT_EQ(run.output, e.expected) << e.name << ", slice " << slice;
+    }
+  }
+}
+
+TEST(CaseSlice, UpperAndLowerChangeOnlyLettersAndKeepLength) {
+  std::string all;
+  for (int c = 0; c < 256; ++c)
+    all.push_back(static_cast<char>(c));
+  for (int op : {0, 5}) {
+    const CaseRun run = runCase(all, op, false, 100);
+    ASSERT_EQ(run.output.size(), all.size());
+    for (int c = 0; c < 256; ++c) {
+      const auto b = static_cast<std::uint8_t>(c);
+      const std::uint8_t want =
+          op == 0 ? engine::toUpperChar(b) : engine::toLowerChar(b);
+      EXPECT_EQ(static_cast<std::uint8_t>(run.output[c]), want) << "byte " << c;
+    }
+  }
+}
+
+// Texts that exercise the look-back: capitals after blanks, hyphens before
+// line ends, terminators, others, Yo, top-bit bytes, long blank runs.
+std::string randomText(std::mt19937 &rng) {
+  static const std::string pieces[] = {
+      "a",    "b",  "I",    "Iv", "A",  "\xC0", "\xE0",  "\xDF\xFF",
+      " ",    "  ", "\r\n", "\n", "\r", "-",    "-\r\n", "-\n\n",
+      ".",    "?",  ",",    "3",  "\"", "(",    "\xA8",  "\xB8",
+      "\xA0", "\t", "x",    "Ab", "ZZ", "}"};
+  std::uniform_int_distribution<int> length(0, 400);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+  std::uniform_int_distribution<int> rare(0, 60);
+  std::string text;
+  const int n = length(rng);
+  for (int i = 0; i < n; ++i) {
+    if (rare(rng) == 0)
+      text.append(250 + rare(rng) % 10, ' ');
+    else
+      text += pieces[pick(rng)];
+  }
+  return text;
+}
+
+TEST(CaseSlice, MatchesReferenceOnRandomTextsAtEverySliceSize) {
+  std::mt19937 rng(1303);
+  for (int round = 0; round < 300; ++round) {
+    const std::string text = randomText(rng);
+    for (int op : {0, 5, 6}) {
+      for (bool saveUpper : {false, true}) {
+        if (op != 6 && saveUpper)
+          continue;
+        const std::string want = referenceCase(text, op, saveUpper);
+        for (std::size_t slice : kSliceSizes) {
+          const CaseRun run = runCase(text, op, saveUpper, slice);
+          ASSERT_EQ(run.result, StepResult::Finished);
+          ASSERT_EQ(run.output, want)
+              << "round " << round << " op " << op << " saveUpper " << saveUpper
+              << " slice " << slice;
+        }
+      }
+    }
+  }
+}
+
+TEST(CaseSlice, FinishesOnTheStepAfterTheLastSlice) {
+  MemoryStream m("0123456789", 4);
+  CaseState state(0, false);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(engine::caseSlice(m.stream, state), StepResult::Continue);
+  EXPECT_EQ(engine::caseSlice(m.stream, state), StepResult::Finished);
+  EXPECT_EQ(m.stream.processed, 10u);
+  EXPECT_EQ(m.out.data, "0123456789");
+}
+
+struct CaseSeam {
+  const char *name;
+  int operation;
+  std::string input;
+  std::size_t slice;
+  std::uint64_t failReadAt = kNever;
+  bool failSeek = false;
+  std::uint64_t failWriteAt = kNever;
+  std::uint64_t shortWriteAt = kNever;
+  StepResult expected;
+  std::string output = "";
+};
+
+TEST(CaseSlice, FailureSeams) {
+  const std::string text(100, 'a');
+  const CaseSeam seams[] = {
+      {"read fails", 6, text, 16, 40, false, kNever, kNever,
+       StepResult::ReadFailed},
+      {"read fails at once", 0, text, 16, 0, false, kNever, kNever,
+       StepResult::ReadFailed},
+      // The capital ends the first slice and needs the next byte.
+      {"look-ahead read fails", 6, "ab Ivan", 4, 4, false, kNever, kNever,
+       StepResult::ReadFailed},
+      {"look-ahead seek fails", 6, "ab Ivan", 4, kNever, true, kNever, kNever,
+       StepResult::ReadFailed},
+      // A capital that is the file's last byte has no next byte to read.
+      {"no look-ahead past the end", 6, "ab I", 4, 4, false, kNever, kNever,
+       StepResult::Finished, "Ab i"},
+      {"write fails", 5, text, 16, kNever, false, 40, kNever,
+       StepResult::WriteFailed},
+      {"short write", 6, text, 16, kNever, false, kNever, 40,
+       StepResult::WriteFailed},
+  };
+  for (const CaseSeam &s : seams) {
+    MemoryStream m(s.input, s.slice);
+    m.in.failReadAt = s.failReadAt;
+    m.in.failSeek = s.failSeek;
+    m.out.failWriteAt = s.failWriteAt;
+    m.out.shortWriteAt = s.shortWriteAt;
+    CaseState state(static_cast<std::uint8_t>(s.operation), false);
+    EXPECT_EQ(runSteps([&] { return engine::caseSlice(m.stream, state); }),
+              s.expected)
+        << s.name;
+    if (s.expected == StepResult::Finished) {
+      EXPECT_EQ(m.out.data, s.output) << s.name;
+    }
+  }
+}
+
+} // namespace
+} // namespace snpln::test

@@ -1,0 +1,227 @@
+#include "engine/exclusion_slice.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/support/memory_file.h"
+#include "tests/support/reference_text_engines.h"
+
+namespace snpln::test {
+namespace {
+
+using engine::ExclusionOptions;
+using engine::ExclusionState;
+using engine::StepResult;
+
+constexpr std::size_t kSliceSizes[] = {1, 2, 3, 7, 64, 8192};
+
+constexpr ExclusionOptions kPlain{0, 0, 0};
+constexpr ExclusionOptions kLeft{1, 0, 0};
+constexpr ExclusionOptions kRight{0, 1, 0};
+constexpr ExclusionOptions kBoth{1, 1, 0};
+constexpr ExclusionOptions kFold{0, 0, 1};
+
+struct ExclusionRun {
+  StepResult result;
+  std::string output;
+  std::uint64_t hits;
+};
+
+ExclusionRun runExclusion(const std::string &input, const std::string &search,
+                          const std::string &replace, ExclusionOptions options,
+                          std::size_t sliceSize) {
+  MemoryStream m(input, sliceSize);
+  ExclusionState state(search, replace, options);
+  const StepResult r =
+      runSteps([&] { return engine::exclusionSlice(m.stream, state); });
+  return {r, m.out.data, state.hitCount};
+}
+
+struct ExclusionExample {
+  const char *name;
+  std::string input, search, replace;
+  ExclusionOptions options;
+  std::string expected;
+  std::uint64_t hits;
+};
+
+const std::vector<ExclusionExample> &examples() {
+  static const std::vector<ExclusionExample> list = {
+      {"no backtracking", "aaab", "aab", "X", kPlain, "aaab", 0},
+      {"unfinished match at the end", "aaa", "aa", "X", kPlain, "Xa", 1},
+      {"exclude", "one two one", "one", "", kPlain, " two ", 2},
+      {"mismatching byte is not retried", "ababc", "abc", "X", kPlain, "ababc",
+       0},
+      {"line ends are ordinary bytes", "a\r\nb\r\n", "\r\n", "|", kPlain,
+       "a|b|", 2},
+      {"left part of word", "concat cat", "cat", "X", kLeft, "concat X", 1},
+      {"right part of word", "cats cat", "cat", "X", kRight, "cats X", 1},
+      {"both parts, digits and underscore", "x1 x_ xy", "x", "Z", kBoth,
+       "Z1 Z_ xy", 2},
+      {"left part after a hit", "catcat", "cat", "X", kLeft, "Xcat", 1},
+      {"case insensitive ASCII", "say hELLO", "Hello", "hi", kFold, "say hi",
+       1},
+      {"case sensitive by default", "say hELLO", "Hello", "hi", kPlain,
+       "say hELLO", 0},
+      {"win folding", win1251("Мир мир МИР"), win1251("мир"), "W", kFold,
+       "W W W", 3},
+      {"yo is not folded", "\xA8\xB8", "\xB8", "-", kFold, "\xA8-", 1},
+      // KOI8-R: small letters C0..DF, capitals E0..FF fold the same way.
+      {"koi folding", "\xCD\xC9\xD2 \xED\xE9\xF2", "\xED\xE9\xF2", "K", kFold,
+       "K K", 2},
+      // Iso: only the capitals R..Ya (C0..CF) meet their small letters
+      // (E0..EF); A..P (B0..BF) and a..p (D0..DF) do not.
+      {"iso partial folding", "\xC0\xE0\xB0\xD0", "\xE0", "=", kFold,
+       "==\xB0\xD0", 2},
+      {"iso low capitals", "\xB0\xD0", "\xD0", "=", kFold, "\xB0=", 1},
+      // Dos: no Cyrillic pair is 0x20 apart within C0..FF.
+      {"dos no folding", "\x80\xA0\x90\xE0", "\xA0", "=", kFold,
+       "\x80=\x90\xE0", 1},
+      {"dos box drawing is a letter", "\xC4x \xB3x", "x", "=", kLeft,
+       "\xC4x \xB3=", 1},
+      {"file shorter than search", "ab", "abc", "X", kPlain, "ab", 0},
+      {"empty file", "", "abc", "X", kPlain, "", 0},
+      {"empty search text changes nothing", "abc", "", "X", kPlain, "abc", 0},
+      {"replacement forms no new match", "aaa", "a", "aa", kPlain, "aaaaaa", 3},
+  };
+  return list;
+}
+
+TEST(ExclusionSlice, ExamplesAtEverySliceSize) {
+  for (const ExclusionExample &e : examples()) {
+    std::uint64_t refHits = 0;
+    EXPECT_EQ(
+        referenceExclusion(e.input, e.search, e.replace, e.options, &refHits),
+        e.expected)
+        << "reference, " << e.name;
+    EXPECT_EQ(refHits, e.hits) << "reference, " << e.name;
+    for (std::size_t slice : kSliceSizes) {
+      const ExclusionRun run =
+          runExclusion(e.input, e.search, e.replace, e.options, slice);
+      EXPECT_EQ(run.result, StepResult::Finished) << e.name;
+      EXPECT_EQ(run.output, e.expected) << e.name << ", slice " << slice;
+      EXPECT_EQ(run.hits, e.hits) << e.name << ", slice " << slice;
+    }
+  }
+}
+
+// A small alphabet makes partial matches, case pairs and word boundaries
+// frequent; long runs move matches across every slice end.
+std::string randomBytes(std::mt19937 &rng, std::size_t maxLength) {
+  static const char alphabet[] = "aAb \r\n1_\xE0\xC0\xA8\xB8";
+  std::uniform_int_distribution<std::size_t> length(0, maxLength);
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof alphabet - 2);
+  std::string s(length(rng), ' ');
+  for (char &c : s)
+    c = alphabet[pick(rng)];
+  return s;
+}
+
+TEST(ExclusionSlice, MatchesReferenceOnRandomTextsAtEverySliceSize) {
+  std::mt19937 rng(1404);
+  for (int round = 0; round < 2000; ++round) {
+    const std::string text = randomBytes(rng, round % 10 == 0 ? 3000 : 200);
+    std::string search = randomBytes(rng, 4);
+    if (search.empty())
+      search = "a";
+    const std::string replace = randomBytes(rng, 5);
+    const ExclusionOptions options{int(rng() & 1), int(rng() & 1),
+                                   int(rng() & 1)};
+    std::uint64_t want = 0;
+    const std::string expected =
+        referenceExclusion(text, search, replace, options, &want);
+    for (std::size_t slice : kSliceSizes) {
+      const ExclusionRun run =
+          runExclusion(text, search, replace, options, slice);
+      ASSERT_EQ(run.result, StepResult::Finished);
+      ASSERT_EQ(run.output, expected)
+          << "round " << round << " slice " << slice;
+      ASSERT_EQ(run.hits, want) << "round " << round << " slice " << slice;
+    }
+  }
+}
+
+TEST(ExclusionSlice, TextsLongerThanTheOutputBufferWork) {
+  std::mt19937 rng(9);
+  std::string search(9000, 'a');
+  for (char &c : search)
+    c = static_cast<char>('a' + rng() % 26);
+  const std::string replace(20000, 'R');
+  const std::string text =
+      "1" + search + " " + search.substr(0, 8999) + "." + search + search + "2";
+  for (ExclusionOptions options : {kPlain, kBoth}) {
+    std::uint64_t want = 0;
+    const std::string expected =
+        referenceExclusion(text, search, replace, options, &want);
+    EXPECT_EQ(want, options.leftPartOfWord ? 1u : 3u);
+    for (std::size_t slice : {std::size_t{7}, std::size_t{8192}}) {
+      const ExclusionRun run =
+          runExclusion(text, search, replace, options, slice);
+      EXPECT_EQ(run.result, StepResult::Finished);
+      EXPECT_EQ(run.hits, want);
+      EXPECT_TRUE(run.output == expected) << "slice " << slice;
+    }
+  }
+}
+
+TEST(ExclusionSlice, SmallFileIsWrittenOnceAtTheFinish) {
+  MemoryStream m("a cat and a dog", 4);
+  ExclusionState state("cat", "dog", kPlain);
+  for (int i = 0; i < 4; ++i)
+    ASSERT_EQ(engine::exclusionSlice(m.stream, state), StepResult::Continue);
+  EXPECT_EQ(m.out.data, "");
+  EXPECT_EQ(engine::exclusionSlice(m.stream, state), StepResult::Finished);
+  EXPECT_EQ(m.out.data, "a dog and a dog");
+}
+
+struct ExclusionSeam {
+  const char *name;
+  std::string input;
+  ExclusionOptions options;
+  std::size_t slice;
+  std::uint64_t failReadAt = kNever;
+  bool failSeek = false;
+  std::uint64_t failWriteAt = kNever;
+  std::uint64_t shortWriteAt = kNever;
+  StepResult expected;
+};
+
+TEST(ExclusionSlice, FailureSeams) {
+  const std::string big(30000, 'b');
+  const ExclusionSeam seams[] = {
+      {"read fails", "x cat y cat", kPlain, 4, 6, false, kNever, kNever,
+       StepResult::ReadFailed},
+      // "cat" ends the first slice; its next byte decides the hit.
+      {"look-ahead read fails", "cats", kRight, 3, 3, false, kNever, kNever,
+       StepResult::ReadFailed},
+      {"look-ahead seek fails", "cats", kRight, 3, kNever, true, kNever, kNever,
+       StepResult::ReadFailed},
+      {"no look-ahead past the end", "cat", kRight, 3, 3, false, kNever, kNever,
+       StepResult::Finished},
+      {"write fails at the finish", "x cat", kPlain, 4, kNever, false, 2,
+       kNever, StepResult::WriteFailed},
+      {"short write at the finish", "x cat", kPlain, 4, kNever, false, kNever,
+       2, StepResult::WriteFailed},
+      {"write fails midway", big, kPlain, 8192, kNever, false, 9000, kNever,
+       StepResult::WriteFailed},
+      {"short write midway", big, kPlain, 8192, kNever, false, kNever, 9000,
+       StepResult::WriteFailed},
+  };
+  for (const ExclusionSeam &s : seams) {
+    MemoryStream m(s.input, s.slice);
+    m.in.failReadAt = s.failReadAt;
+    m.in.failSeek = s.failSeek;
+    m.out.failWriteAt = s.failWriteAt;
+    m.out.shortWriteAt = s.shortWriteAt;
+    ExclusionState state("cat", "dog", s.options);
+    EXPECT_EQ(runSteps([&] { return engine::exclusionSlice(m.stream, state); }),
+              s.expected)
+        << s.name;
+  }
+}
+
+} // namespace
+} // namespace snpln::test
