@@ -40,6 +40,58 @@ std::vector<DialogTemplate> makeTemplates() {
            {kNoId, K::Picture, "SNPLN", 40, 5, 0, 0, 0},
        }});
 
+  // The main window.
+  all.push_back(
+      {kMainTemplate,
+       "Snipline (SNPLN) v1.2",
+       291,
+       143,
+       "Arial",
+       9,
+       kCaption | kModalFrame,
+       Placement::CentreOnScreen,
+       {
+           {1013, K::PictureButton, "DOIT", 190, 75, 95, 30, kPicture},
+           {kIdOk, K::PictureButton, "EXIT", 260, 10, 25, 40, kPicture},
+           {1003, K::PictureButton, "BROWSE", 240, 110, 45, 14, kPicture},
+           {1020, K::PictureButton, "COPY", 260, 55, 24, 15, kPicture},
+           {1056, K::PictureButton, "FP", 135, 75, 50, 30, kPicture},
+           {1014, K::Static, "Select file manipulation from the follow groups:",
+            5, 5, 156, 8, kNoWrap},
+           {1012, K::GroupBox, "Case group", 5, 15, 60, 75, 0},
+           {1027, K::GroupBox, "Exclude group", 70, 15, 60, 45, 0},
+           {1050, K::GroupBox, "Optimize group", 70, 60, 60, 45, 0},
+           {1009, K::PictureButton, "UCASE", 10, 25, 50, 15, kPicture},
+           {1010, K::PictureButton, "LCASE", 10, 40, 50, 15, kPicture},
+           {1011, K::PictureButton, "SCASE", 10, 55, 50, 15, kPicture},
+           {1021, K::CheckBox, "Sa&ve upper", 10, 75, 50, 10, kTabStop},
+           {1025, K::PictureButton, "EXCLUDE", 75, 25, 50, 15, kPicture},
+           {1026, K::PictureButton, "REPLACE", 75, 40, 50, 15, kPicture},
+           {1028, K::PictureButton, "OPT", 75, 70, 50, 15, kPicture},
+           {1029, K::PictureButton, "DEL", 75, 85, 50, 15, kPicture},
+           {1035, K::PictureButton, "WIN", 160, 50, 20, 15, kPicture},
+           {1036, K::PictureButton, "KOI", 180, 50, 20, 15, kPicture},
+           {1037, K::PictureButton, "ISO", 200, 50, 20, 15, kPicture},
+           {1038, K::PictureButton, "DOS", 220, 50, 20, 15, kPicture},
+           {1053, K::Static, "To", 145, 55, 9, 8, kNoWrap},
+           {1051, K::GroupBox, "Recode Group", 135, 15, 110, 55, 0},
+           {1052, K::Static, "From", 140, 25, 18, 8, kNoWrap},
+           {1030, K::PictureButton, "WIN", 140, 35, 20, 15, kPicture},
+           {1031, K::PictureButton, "KOI", 160, 35, 20, 15, kPicture},
+           {1032, K::PictureButton, "ISO", 180, 35, 20, 15, kPicture},
+           {1033, K::PictureButton, "DOS", 200, 35, 20, 15, kPicture},
+           {1034, K::PictureButton, "AUTO", 220, 35, 20, 15, kPicture},
+           {1054, K::PictureButton, "DETECT", 180, 25, 60, 10, kPicture},
+           {1001, K::Static, "Filename(s):", 3, 100, 40, 8, kNoWrap},
+           {1000, K::Edit, "", 5, 110, 230, 12,
+            kMultiLine | kAutoHScroll | kBorder | kTabStop},
+           {1002, K::Static, "No action selected", 5, 135, 255, 8, kNoWrap},
+           {1071, K::PictureButton, "CLEAR", 43, 100, 25, 8, kPicture},
+           {1076, K::ComboBox, "", 105, 122, 131, 130, kVScroll | kTabStop},
+           {kNoId, K::Static, "Filter(s) for subdirectories:", 15, 125, 83, 8,
+            kNoWrap},
+       }});
+
   // The two-line message.
   all.push_back({kMessageTemplate,
                  "Snpln Message",
@@ -111,6 +163,26 @@ std::vector<DialogTemplate> makeTemplates() {
             kPushLike | kTabStop},
            {kIdOk, K::PictureButton, "OK", 5, 70, 50, 20, kPicture},
            {kIdCancel, K::PictureButton, "CANCEL", 55, 70, 50, 20, kPicture},
+       }});
+
+  // The file preview and editor.
+  all.push_back(
+      {kPreviewTemplate,
+       "SNPLN : File preview",
+       290,
+       133,
+       "Arial",
+       9,
+       kCaption | kCloseBox | kResizable,
+       Placement::CentreOnOwner,
+       {
+           {kIdOk, K::PushButton, "&OK", 269, 5, 21, 65, kDefault | kTabStop},
+           {1059, K::PushButton, "&Save", 270, 100, 20, 30, kTabStop},
+           {1060, K::PushButton, "&Edit", 270, 70, 20, 30, kTabStop},
+           {1055, K::Edit, "", 0, 1, 268, 118,
+            kMultiLine | kVScroll | kHScroll | kBorder | kTabStop},
+           {1069, K::Edit, "", 0, 120, 268, 12,
+            kMultiLine | kAutoVScroll | kBorder | kTabStop},
        }});
 
   // The question before the preview saves.

@@ -1,0 +1,504 @@
+// The whole program through its window: start-up from a command line, the
+// mode buttons' pictures and status sentences, runs with their prompts
+// answered, files rewritten on disk, Esc on a message stopping a run, the
+// file list sources, the filter history across a restart, the about box
+// and the preview.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <fstream>
+#include <sstream>
+
+#include "batch/batch_texts.h"
+#include "tests/ui/modal_script.h"
+#include "ui/main_window.h"
+#include "ui/picture_button.h"
+
+using namespace snpln;
+using namespace snpln::ui;
+using snpln::test::clickId;
+using snpln::test::ModalScript;
+
+namespace {
+
+void writeFile(const QString &path, const std::string &bytes) {
+  std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+QByteArray readFile(const QString &path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  std::ostringstream all;
+  all << in.rdbuf();
+  return QByteArray::fromStdString(all.str());
+}
+
+QString status(const MainWindow &w) { return w.statusLabel()->text(); }
+
+void click(MainWindow &w, int id) {
+  QTest::mouseClick(w.pictureButton(id), Qt::LeftButton);
+}
+
+void clickMode(MainWindow &w, int index) {
+  QTest::mouseClick(w.modeButton(index), Qt::LeftButton);
+}
+
+// The answers of a run: prompts get the next text of `typed`, the options
+// dialog OK, messages OK (or Esc from `escapeAt` on, counted from 0).
+struct RunAnswers {
+  QStringList typed;
+  int escapeAt = -1;
+};
+
+QStringList runWith(MainWindow &w, RunAnswers answers) {
+  int prompts = 0, messages = 0;
+  ModalScript script([&](QWidget *dialog) {
+    if (qobject_cast<InputDialog *>(dialog)) {
+      if (prompts < answers.typed.size()) {
+        dialog->findChild<QLineEdit *>("control1037")
+            ->setText(answers.typed[prompts++]);
+        clickId(dialog, 1);
+      } else {
+        clickId(dialog, 2);
+      }
+    } else if (qobject_cast<ExcludeOptionsDialog *>(dialog)) {
+      clickId(dialog, 1);
+    } else if (qobject_cast<MessageDialog *>(dialog)) {
+      if (answers.escapeAt >= 0 && messages >= answers.escapeAt)
+        QTest::keyClick(dialog, Qt::Key_Escape);
+      else
+        clickId(dialog, 1);
+      ++messages;
+    } else if (auto *d = qobject_cast<QDialog *>(dialog)) {
+      d->reject();
+    }
+  });
+  click(w, MainWindow::kDoItId);
+  return script.log;
+}
+
+// The window's settings go to a fresh directory of their own.
+struct Fixture {
+  QTemporaryDir home;
+  QString previous = QDir::currentPath();
+  Fixture() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       home.filePath("config"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       home.filePath("config"));
+    // Jobs put their temporary file in the current directory.
+    QDir::setCurrent(home.path());
+  }
+  ~Fixture() { QDir::setCurrent(previous); }
+  QString path(const char *name) const { return home.filePath(name); }
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+private slots:
+  void startsWithoutNames() {
+    Fixture f;
+    MainWindow w("");
+    QCOMPARE(w.windowTitle(), QStringLiteral("Snipline (SNPLN) v1.2"));
+    const DialogUnits &u = w.controls().units();
+    QCOMPARE(w.size(), QSize(u.toPixelsX(291), u.toPixelsY(143)));
+    QCOMPARE(status(w), QStringLiteral("0 files are choosed"));
+    QVERIFY(w.fileNameEdit()->text().isEmpty());
+    QVERIFY(w.fileNameEdit()->isReadOnly());
+    QVERIFY(!w.pictureButton(MainWindow::kPreviewId)->isEnabled());
+    QCOMPARE(w.pictureButton(MainWindow::kPreviewId)->currentPictureName(),
+             QStringLiteral("FPX"));
+    QVERIFY(!w.saveUpperBox()->isEnabled());
+    QCOMPARE(w.saveUpperBox()->text(), QStringLiteral("Sa&ve upper"));
+    QVERIFY(w.acceptDrops());
+    QVERIFY(!w.windowIcon().isNull());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(QApplication::focusWidget(),
+             static_cast<QWidget *>(w.pictureButton(MainWindow::kDoItId)));
+    w.reject();
+  }
+
+  // The 23 picture buttons: their captions, pictures and sizes.
+  void pictureButtonsHaveTheirSets_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QSize>("size");
+    const struct {
+      int id;
+      const char *caption;
+      QSize size;
+    } rows[] = {
+        {1013, "DOIT", {166, 58}},   {1, "EXIT", {44, 75}},
+        {1003, "BROWSE", {79, 26}},  {1020, "COPY", {42, 28}},
+        {1056, "FP", {88, 56}},      {1071, "CLEAR", {44, 15}},
+        {1009, "UCASE", {88, 28}},   {1010, "LCASE", {88, 28}},
+        {1011, "SCASE", {88, 28}},   {1025, "EXCLUDE", {88, 28}},
+        {1026, "REPLACE", {88, 28}}, {1028, "OPT", {88, 28}},
+        {1029, "DEL", {88, 28}},     {1035, "WIN", {35, 28}},
+        {1036, "KOI", {35, 28}},     {1037, "ISO", {35, 28}},
+        {1038, "DOS", {35, 28}},     {1030, "WIN", {35, 28}},
+        {1031, "KOI", {35, 28}},     {1032, "ISO", {35, 28}},
+        {1033, "DOS", {35, 28}},     {1034, "AUTO", {35, 28}},
+        {1054, "DETECT", {104, 18}},
+    };
+    for (const auto &r : rows)
+      QTest::newRow(QByteArray::number(r.id).constData())
+          << r.id << QString::fromUtf8(r.caption) << r.size;
+  }
+  void pictureButtonsHaveTheirSets() {
+    QFETCH(int, id);
+    QFETCH(QString, caption);
+    QFETCH(QSize, size);
+    Fixture f;
+    MainWindow w("");
+    PictureButton *b = w.pictureButton(id);
+    QVERIFY(b);
+    QCOMPARE(b->caption(), caption);
+    QVERIFY(b->hasPictures());
+    QCOMPARE(b->size(), size);
+    QVERIFY(b->isEnabled() || id == MainWindow::kPreviewId);
+  }
+
+  void startsWithNames_data() {
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("preview");
+    QTest::newRow("one") << "a.txt"
+                         << "File 'a.txt' is choosed" << true;
+    QTest::newRow("two") << "a.txt b"
+                         << "2 files are choosed" << false;
+    QTest::newRow("quoted") << "\"my file.txt\""
+                            << "File 'my file.txt' is choosed" << true;
+  }
+  void startsWithNames() {
+    QFETCH(QString, commandLine);
+    QFETCH(QString, status);
+    QFETCH(bool, preview);
+    Fixture f;
+    MainWindow w(commandLine.toStdString());
+    QCOMPARE(::status(w), status);
+    QCOMPARE(w.fileNameEdit()->text(), commandLine);
+    QCOMPARE(w.pictureButton(MainWindow::kPreviewId)->isEnabled(), preview);
+  }
+
+  // A mode button shows the pictures of its states until the selection
+  // changes it once; from then on only the picture of its state.
+  void modeButtonsFollowTheSelection() {
+    Fixture f;
+    MainWindow w("a.txt");
+    PictureButton *upper = w.modeButton(batch::kUpperCaseButton);
+    PictureButton *lower = w.modeButton(batch::kLowerCaseButton);
+    PictureButton *smart = w.modeButton(batch::kSmartCaseButton);
+    QCOMPARE(upper->currentPictureName(), QStringLiteral("UCASEU"));
+    QVERIFY(upper->fixedPicture().isEmpty());
+
+    clickMode(w, batch::kUpperCaseButton);
+    QCOMPARE(upper->currentPictureName(), QStringLiteral("UCASED"));
+    QCOMPARE(status(w),
+             QStringLiteral("Selected upper case convert file mode"));
+    clickMode(w, batch::kLowerCaseButton);
+    QCOMPARE(upper->currentPictureName(), QStringLiteral("UCASEU"));
+    QCOMPARE(lower->currentPictureName(), QStringLiteral("LCASED"));
+    // Released by LCASE, SCASE now shows only its up picture, also focused.
+    smart->setFocus();
+    QCOMPARE(smart->currentPictureName(), QStringLiteral("SCASEU"));
+    QCOMPARE(status(w),
+             QStringLiteral("Selected lower case convert file mode"));
+
+    clickMode(w, batch::kSmartCaseButton);
+    QVERIFY(w.saveUpperBox()->isEnabled());
+    w.saveUpperBox()->setChecked(true);
+    clickMode(w, batch::kUpperCaseButton);
+    QVERIFY(!w.saveUpperBox()->isEnabled());
+    QVERIFY(w.saveUpperBox()->isChecked());
+
+    clickMode(w, batch::kToKoiButton);
+    clickMode(w, batch::kFromDosButton);
+    clickMode(w, batch::kDetectButton);
+    QCOMPARE(w.modeButton(batch::kToKoiButton)->currentPictureName(),
+             QStringLiteral("KOIU"));
+    QCOMPARE(w.modeButton(batch::kFromDosButton)->currentPictureName(),
+             QStringLiteral("DOSU"));
+    QCOMPARE(w.modeButton(batch::kDetectButton)->currentPictureName(),
+             QStringLiteral("DETECTD"));
+    QCOMPARE(status(w), QStringLiteral("Selected detect file source mode"));
+    // Untouched buttons keep their state pictures.
+    QVERIFY(w.modeButton(batch::kOptimizeButton)->fixedPicture().isEmpty());
+  }
+
+  void refusedRunsKeepTheSelection() {
+    Fixture f;
+    MainWindow none("");
+    clickMode(none, batch::kUpperCaseButton);
+    QCOMPARE(runWith(none, {}), QStringList());
+    QCOMPARE(status(none), QString::fromUtf8(batch::texts::kNoFileName));
+    QVERIFY(none.selection().isDown(batch::kUpperCaseButton));
+
+    MainWindow some("a.txt");
+    QCOMPARE(runWith(some, {}), QStringList());
+    QCOMPARE(status(some), QString::fromUtf8(batch::texts::kNoOperation));
+    // A refused run changes no button: they keep the pictures of their
+    // states.
+    QVERIFY(some.modeButton(batch::kLowerCaseButton)->fixedPicture().isEmpty());
+  }
+
+  // Upper case over two files: both rewritten, one message, every button
+  // up afterwards.
+  void upperCaseRunRewritesTheFiles() {
+    Fixture f;
+    writeFile(f.path("a.txt"), "hello\r\n");
+    writeFile(f.path("b.txt"), "world \xE0\xE1\n");
+    MainWindow w("a.txt b.txt");
+    clickMode(w, batch::kUpperCaseButton);
+    const QStringList log = runWith(w, {});
+    QCOMPARE(log, QStringList{QStringLiteral(
+                      "message: File(s) successfully converted / with upper "
+                      "case")});
+    QCOMPARE(readFile(f.path("a.txt")), QByteArray("HELLO\r\n"));
+    QCOMPARE(readFile(f.path("b.txt")), QByteArray("WORLD \xC0\xC1\n"));
+    QCOMPARE(status(w), QStringLiteral("No action selected"));
+    QCOMPARE(w.modeButton(batch::kUpperCaseButton)->currentPictureName(),
+             QStringLiteral("UCASEU"));
+    QCOMPARE(w.modeButton(batch::kDeleteEmptyButton)->fixedPicture(),
+             QStringLiteral("DELU"));
+    QVERIFY(!QFile::exists(f.path("~sn$ln~.tmp")));
+  }
+
+  // The typed texts reach the jobs as Windows-1251 bytes.
+  void replaceRunAsksAndReplaces() {
+    Fixture f;
+    writeFile(f.path("r.txt"), "\xEC\xE8\xF0 mir \xEC\xE8\xF0\r\n");
+    MainWindow w("r.txt");
+    clickMode(w, batch::kReplaceButton);
+    const QStringList log =
+        runWith(w, {{QStringLiteral("мир"), QStringLiteral("МИР")}});
+    QCOMPARE(log, (QStringList{
+                      QStringLiteral("prompt: Enter text for exclude"),
+                      QStringLiteral("prompt: Enter text for replace"),
+                      QStringLiteral("options"),
+                      QStringLiteral("message: From file(s) successfully "
+                                     "excluded given string / and replaced "
+                                     "with received string, Nr. of hits: 2"),
+                  }));
+    QCOMPARE(readFile(f.path("r.txt")),
+             QByteArray("\xCC\xC8\xD0 mir \xCC\xC8\xD0\r\n"));
+  }
+
+  void cancelledPromptEndsTheRun() {
+    Fixture f;
+    writeFile(f.path("t.txt"), "a        b\r\n");
+    MainWindow w("t.txt");
+    clickMode(w, batch::kOptimizeButton);
+    clickMode(w, batch::kUpperCaseButton);
+    const QStringList log = runWith(w, {});
+    QCOMPARE(log, (QStringList{
+                      QStringLiteral("prompt: Enter tab size (default - 8)"),
+                      QStringLiteral("message: Operation canceled / "),
+                  }));
+    QCOMPARE(readFile(f.path("t.txt")), QByteArray("a        b\r\n"));
+    QCOMPARE(status(w), QStringLiteral("No action selected"));
+    QVERIFY(!w.selection().anySelected());
+  }
+
+  // Esc on a job's start-up message stops the run; OK lets it go on.
+  void escapeOnAMessageStopsTheRun() {
+    Fixture f;
+    writeFile(f.path("a.txt"), "\xEF\xF0\xE8\xE2\xE5\xF2\r\n");
+    writeFile(f.path("b.txt"), "\xEF\xF0\xE8\xE2\xE5\xF2\r\n");
+    for (const int escapeAt : {0, -1}) {
+      MainWindow w("a.txt b.txt");
+      clickMode(w, batch::kDetectButton);
+      const QStringList log = runWith(w, {{}, escapeAt});
+      const QString report =
+          QStringLiteral(" / This file has coding ''Win1251''");
+      QStringList expected{QStringLiteral("message: a.txt") + report};
+      if (escapeAt < 0)
+        expected << QStringLiteral("message: b.txt") + report;
+      QCOMPARE(log, expected);
+      QCOMPARE(status(w), QStringLiteral("No action selected"));
+    }
+  }
+
+  // The filter text of a run goes to the top of the list; the list is
+  // stored when the window goes and loaded by the next one.
+  void filterHistorySurvivesARestart() {
+    Fixture f;
+    {
+      MainWindow w("a.txt");
+      QCOMPARE(w.filterBox()->count(), 2);
+      QCOMPARE(w.filterBox()->itemText(0), QStringLiteral("*.htm* *.txt"));
+      QCOMPARE(w.filterBox()->itemText(1), QStringLiteral("*.doc"));
+      QVERIFY(w.filterBox()->currentText().isEmpty());
+      w.filterBox()->setEditText(QStringLiteral("*.doc"));
+      clickMode(w, batch::kFromAutoButton); // passes the checks, no pass
+      runWith(w, {});
+      QCOMPARE(w.filterBox()->itemText(0), QStringLiteral("*.doc"));
+      QCOMPARE(w.filterBox()->currentText(), QStringLiteral("*.doc"));
+      w.filterBox()->setEditText(QStringLiteral("*.txt"));
+      clickMode(w, batch::kFromAutoButton);
+      runWith(w, {});
+      w.accept();
+    }
+    QSettings stored(QSettings::NativeFormat, QSettings::UserScope,
+                     QStringLiteral("Snipline (SNPLN)"),
+                     QStringLiteral("filters"));
+    QCOMPARE(stored.value("filter0").toString(), QStringLiteral("*.txt"));
+    QCOMPARE(stored.value("filter1").toString(), QStringLiteral("*.doc"));
+    QCOMPARE(stored.value("filter2").toString(),
+             QStringLiteral("*.htm* *.txt"));
+    MainWindow again("");
+    QCOMPARE(again.filterBox()->count(), 3);
+    QCOMPARE(again.filterBox()->itemText(0), QStringLiteral("*.txt"));
+    QVERIFY(again.filterBox()->currentText().isEmpty());
+  }
+
+  // BROWSE opens the platform dialog as the file list wants it; a cancel
+  // only writes the status.
+  void browseCancelled() {
+    Fixture f;
+    MainWindow w("a.txt");
+    QString title;
+    QStringList filters;
+    bool multiple = false;
+    ModalScript script([&](QWidget *dialog) {
+      if (auto *fd = qobject_cast<QFileDialog *>(dialog)) {
+        title = fd->windowTitle();
+        filters = fd->nameFilters();
+        multiple = fd->fileMode() == QFileDialog::ExistingFiles;
+        fd->reject();
+      }
+    });
+    click(w, MainWindow::kBrowseId);
+    QCOMPARE(title, QStringLiteral("Choose file ..."));
+    // Every name, also names without a dot, as "*.*" means in DOS masks.
+    QCOMPARE(filters, QStringList{QStringLiteral("All Files (*)")});
+    QVERIFY(multiple);
+    QCOMPARE(status(w), QStringLiteral("File(s) choose canceled"));
+    QCOMPARE(w.fileListModel().fileList(), std::vector<std::string>{"a.txt"});
+  }
+
+  // Drops append, BROWSE replaces, CLEAR empties; FP follows the count.
+  void fileListSources() {
+    Fixture f;
+    QStringList chosen;
+    MainWindowOptions options;
+    options.chooseFiles = [&](QWidget *, const QString &, const QString &,
+                              QStringList &paths) {
+      paths = chosen;
+      return true;
+    };
+    MainWindow w("", options);
+    auto drop = [&](const QStringList &names) {
+      QMimeData data;
+      QList<QUrl> urls;
+      for (const QString &n : names)
+        urls << QUrl::fromLocalFile(n);
+      data.setUrls(urls);
+      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data,
+                            Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&w, &enter);
+      QVERIFY(enter.isAccepted());
+      QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                       Qt::NoModifier);
+      QApplication::sendEvent(&w, &event);
+    };
+    drop({f.path("one.txt")});
+    QCOMPARE(status(w), QStringLiteral("File '") + f.path("one.txt") +
+                            QStringLiteral("' is choosed"));
+    QVERIFY(w.pictureButton(MainWindow::kPreviewId)->isEnabled());
+    drop({f.path("two.txt"), f.path("dir")});
+    QCOMPARE(status(w), QStringLiteral("3 files are choosed"));
+    QVERIFY(!w.pictureButton(MainWindow::kPreviewId)->isEnabled());
+
+    chosen = {f.path("x.txt")};
+    click(w, MainWindow::kBrowseId);
+    QCOMPARE(status(w), QStringLiteral("File 'x.txt' is choosed"));
+    QCOMPARE(w.fileNameEdit()->text(), f.path("x.txt") + QLatin1Char(' '));
+    QVERIFY(w.pictureButton(MainWindow::kPreviewId)->isEnabled());
+
+    click(w, MainWindow::kClearId);
+    QCOMPARE(status(w),
+             QStringLiteral("File list is cleaned. No file is choosed."));
+    QVERIFY(w.fileNameEdit()->text().isEmpty());
+    QVERIFY(!w.pictureButton(MainWindow::kPreviewId)->isEnabled());
+  }
+
+  // COPY, F1, the about item and its system command open the about box.
+  void aboutBoxFromEveryPlace() {
+    Fixture f;
+    MainWindow w("");
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    ModalScript script([](QWidget *dialog) {
+      if (auto *d = qobject_cast<QDialog *>(dialog))
+        clickId(d, 1);
+    });
+    click(w, MainWindow::kCopyId);
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(w.aboutBoxesOpened(), 1);
+    QTest::keyClick(&w, Qt::Key_F1);
+    QCOMPARE(w.aboutBoxesOpened(), 2);
+    std::unique_ptr<QMenu> menu = w.makeAboutMenu();
+    QCOMPARE(menu->actions().size(), 1);
+    QCOMPARE(menu->actions().front()->text(),
+             QStringLiteral("&About snpln..."));
+    menu->actions().front()->trigger();
+    QVERIFY(w.systemCommand(MainWindow::kAboutCommand | 0x5));
+    QVERIFY(!w.systemCommand(0xF060));
+    QCOMPARE(w.aboutBoxesOpened(), 4);
+    QCOMPARE(script.log, QStringList(4, QStringLiteral("about")));
+    w.reject();
+  }
+
+  void exitAndEscapeClose() {
+    Fixture f;
+    for (const bool viaExit : {true, false}) {
+      MainWindow w("");
+      QTimer::singleShot(0, &w, [&] {
+        if (viaExit)
+          click(w, MainWindow::kExitId);
+        else
+          QTest::keyClick(w.pictureButton(MainWindow::kDoItId), Qt::Key_Escape);
+      });
+      QCOMPARE(w.run(), viaExit ? 1 : 0);
+      QVERIFY(!w.isVisible());
+    }
+  }
+
+  // FP opens the preview of the one chosen name.
+  void previewButtonOpensThePreview() {
+    Fixture f;
+    writeFile(f.path("p.txt"), "preview me\r\n");
+    MainWindow w(f.path("p.txt").toStdString());
+    QString text;
+    ModalScript script([&](QWidget *dialog) {
+      if (auto *p = qobject_cast<PreviewDialog *>(dialog)) {
+        text = p->view()->toPlainText();
+        QTest::keyClick(p->view(), Qt::Key_Escape);
+      }
+    });
+    click(w, MainWindow::kPreviewId);
+    QCOMPARE(script.log, QStringList{QStringLiteral("preview")});
+    QCOMPARE(text, QStringLiteral("preview me\n"));
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"

@@ -1,0 +1,527 @@
+// The preview and editor: the bytes of a file survive the view (all 256
+// byte values in each code page, mixed line ends), edits change only what
+// was edited, the status texts, truncation and the zero byte, the save
+// prompt's three answers, read-only files, and saves that fail part way
+// leaving the old file whole.
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "platform/faulty_file_system.h"
+#include "tests/ui/modal_script.h"
+#include "ui/code_page_text.h"
+#include "ui/preview_dialog.h"
+#include "ui/save_prompt_dialog.h"
+
+using namespace snpln;
+using namespace snpln::ui;
+using snpln::test::clickId;
+using snpln::test::ModalScript;
+
+namespace {
+
+void writeFile(const QString &path, const std::string &bytes) {
+  std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// As a QByteArray, so that a failed comparison prints both sides.
+QByteArray readFile(const QString &path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  std::ostringstream all;
+  all << in.rdbuf();
+  return QByteArray::fromStdString(all.str());
+}
+
+QByteArray bytes(const std::string &s) { return QByteArray::fromStdString(s); }
+
+unsigned modeOf(const QString &path) {
+  struct stat st {};
+  ::stat(path.toLocal8Bit().constData(), &st);
+  return st.st_mode & 07777;
+}
+
+QStringList entries(const QTemporaryDir &dir) {
+  return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+}
+
+// Every byte value but zero, and then line ends of every kind.
+std::string allBytesAndLineEnds() {
+  std::string bytes;
+  for (int b = 1; b < 256; ++b)
+    bytes.push_back(static_cast<char>(b));
+  bytes += "a\r\nb\nc\rd\r\n\n\r\r\n\n\rend";
+  return bytes;
+}
+
+struct PreviewRun {
+  int result = -1;
+  QStringList log;
+};
+
+// Opens a preview of `path` and calls `body` once it is shown; save prompts
+// are answered from `answers` (Cancel when they run out), messages with OK.
+// A preview the body leaves open is closed with Esc.
+PreviewRun runPreview(const QString &path,
+                      const std::function<void(PreviewDialog &)> &body,
+                      std::vector<int> answers = {},
+                      platform::FileSystem &fs = platform::realFileSystem()) {
+  std::size_t next = 0;
+  ModalScript script([&](QWidget *w) {
+    if (auto *p = qobject_cast<PreviewDialog *>(w)) {
+      body(*p);
+      if (p->isVisible())
+        p->reject();
+    } else if (qobject_cast<SavePromptDialog *>(w)) {
+      clickId(w, next < answers.size() ? answers[next++] : 2);
+    } else if (qobject_cast<MessageDialog *>(w)) {
+      clickId(w, 1);
+    }
+  });
+  PreviewDialog preview(path.toStdString(), nullptr, fs);
+  PreviewRun run;
+  run.result = preview.run();
+  run.log = script.log;
+  return run;
+}
+
+// Makes any change and takes it back: the text is the same, but modified.
+void touch(PreviewDialog &p) {
+  p.pressEdit();
+  QTest::keyClick(p.view(), Qt::Key_X);
+  QTest::keyClick(p.view(), Qt::Key_Backspace);
+}
+
+void moveTo(QPlainTextEdit *view, int block, int column) {
+  QTextCursor cursor(view->document()->findBlockByNumber(block));
+  cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+  view->setTextCursor(cursor);
+}
+
+QString whole(const QString &name, qint64 size) {
+  return QStringLiteral("File: ''%1'' , Filesize: %2 bytes")
+      .arg(name)
+      .arg(size);
+}
+
+} // namespace
+
+class PreviewDialogTest : public QObject {
+  Q_OBJECT
+
+private slots:
+  void init() { PreviewDialog::setCapacity(PreviewDialog::kDefaultCapacity); }
+
+  // Each page's 256 characters are all different, and decoding then
+  // encoding gives back every byte value.
+  void codePagesAreOneToOne_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("capitalA"); // the byte of Cyrillic А
+    QTest::newRow("Dos") << int(engine::CodePage::Dos) << 0x80;
+    QTest::newRow("Win") << int(engine::CodePage::Win) << 0xC0;
+    QTest::newRow("Koi") << int(engine::CodePage::Koi) << 0xE1;
+    QTest::newRow("Iso") << int(engine::CodePage::Iso) << 0xB0;
+  }
+  void codePagesAreOneToOne() {
+    QFETCH(int, page);
+    QFETCH(int, capitalA);
+    const auto cp = static_cast<engine::CodePage>(page);
+    const auto &table = codePageTable(cp);
+    QCOMPARE(std::set<char16_t>(table.begin(), table.end()).size(),
+             std::size_t(256));
+    QCOMPARE(int(table[static_cast<std::size_t>(capitalA)]), 0x0410);
+    std::string bytes;
+    for (int b = 0; b < 256; ++b)
+      bytes.push_back(static_cast<char>(b));
+    QCOMPARE(encodeText(decodeBytes(bytes, cp), cp), bytes);
+    QCOMPARE(encodeText(QStringLiteral("\u4e2d"), cp), std::string("?"));
+  }
+
+  // The document keeps every byte and every kind of line end.
+  void documentKeepsBytesAndLineEnds_data() { codePagesAreOneToOne_data(); }
+  void documentKeepsBytesAndLineEnds() {
+    QFETCH(int, page);
+    const auto cp = static_cast<engine::CodePage>(page);
+    for (const std::string &bytes :
+         {allBytesAndLineEnds(), std::string(), std::string("\r\n"),
+          std::string("\n\n"), std::string("\r"), std::string("x\r\n")}) {
+      QTextDocument document;
+      setDocumentBytes(document, bytes, cp);
+      QVERIFY(!document.isModified());
+      QCOMPARE(documentBytes(document, cp), bytes);
+    }
+  }
+
+  // Edits of the document, as a paste or a selection typed over does them:
+  // every line end not touched stays, new breaks are CR LF.
+  void editsKeepUntouchedLineEnds_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QString>("inserted");
+    QTest::addColumn<QByteArray>("expected");
+    // "one" CR LF "two" LF "three" CR "four"; positions count characters
+    // and breaks: "two" starts at 4, "three" at 8, "four" at 14.
+    QTest::newRow("paste with a break")
+        << 5 << 5 << "X\nY" << QByteArray("one\r\ntX\r\nYwo\nthree\rfour");
+    QTest::newRow("break typed over a break")
+        << 6 << 10 << "-\n-" << QByteArray("one\r\ntw-\r\n-ree\rfour");
+    QTest::newRow("break deleted forward")
+        << 7 << 8 << "" << QByteArray("one\r\ntwothree\rfour");
+    QTest::newRow("two breaks deleted")
+        << 2 << 10 << "" << QByteArray("onree\rfour");
+  }
+  void editsKeepUntouchedLineEnds() {
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QString, inserted);
+    QFETCH(QByteArray, expected);
+    QTextDocument document;
+    keepLineEnds(document);
+    setDocumentBytes(document, "one\r\ntwo\nthree\rfour",
+                     engine::CodePage::Win);
+    QTextCursor cursor(&document);
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.insertText(inserted);
+    QCOMPARE(bytes(documentBytes(document, engine::CodePage::Win)), expected);
+  }
+
+  void statusNamesFileAndSize() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("note.txt");
+    for (const std::string &content : {std::string(), std::string("abc\r\n")}) {
+      writeFile(path, content);
+      QString status, text;
+      const PreviewRun run = runPreview(path, [&](PreviewDialog &p) {
+        status = p.statusField()->text();
+        text = p.view()->toPlainText();
+        QVERIFY(p.view()->isReadOnly());
+        QVERIFY(p.editButton()->isEnabled());
+        QVERIFY(!p.saveButton()->isEnabled());
+        QVERIFY(!p.truncated());
+        QCOMPARE(p.windowTitle(), QStringLiteral("SNPLN : File preview"));
+      });
+      QCOMPARE(status, whole(path, qint64(content.size())));
+      QCOMPARE(text, content.empty() ? QString() : QStringLiteral("abc\n"));
+      QCOMPARE(run.result, 2);
+    }
+  }
+
+  void missingFileIsNotShown() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("missing.txt");
+    bool shown = false;
+    const PreviewRun run =
+        runPreview(path, [&](PreviewDialog &) { shown = true; });
+    QCOMPARE(run.result, 0);
+    QVERIFY(!shown);
+    QCOMPARE(run.log, QStringList{QStringLiteral("message: ") + path +
+                                  QStringLiteral(" / This file not found")});
+  }
+
+  // Opening and saving with no real change writes back the same bytes, in
+  // whichever code page the file is shown.
+  void saveWithoutChangeKeepsEveryByte() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bytes.txt");
+    const std::string original = allBytesAndLineEnds();
+    writeFile(path, original);
+    int saved = 0;
+    const PreviewRun run = runPreview(path,
+                                      [&](PreviewDialog &p) {
+                                        touch(p);
+                                        QVERIFY(p.isModified());
+                                        saved = p.saveText();
+                                      },
+                                      {kIdYes});
+    QCOMPARE(saved, PreviewDialog::kSaveDone);
+    QCOMPARE(readFile(path), bytes(original));
+    QCOMPARE(entries(dir), QStringList{QStringLiteral("bytes.txt")});
+    QCOMPARE(run.log, (QStringList{QStringLiteral("preview"),
+                                   QStringLiteral("save prompt: ") + path}));
+  }
+
+  // A typed letter, a Ctrl+Enter and a deleted line break change those
+  // places only; the other line ends stay as they were.
+  void editChangesOnlyWhatWasEdited() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lines.txt");
+    // Windows-1251: "мир" on the first line.
+    writeFile(path, "\xEC\xE8\xF0\r\nline2\nline3\rline4");
+    engine::CodePage page{};
+    runPreview(path,
+               [&](PreviewDialog &p) {
+                 page = p.codePage();
+                 p.pressEdit();
+                 QTextBlock first = p.view()->document()->firstBlock();
+                 QCOMPARE(first.text(), QStringLiteral("мир"));
+                 moveTo(p.view(), 1, 5); // "line2" ends with LF
+                 QTest::keyClick(p.view(), Qt::Key_X);
+                 moveTo(p.view(), 1, 2);
+                 QTest::keyClick(p.view(), Qt::Key_Return, Qt::ControlModifier);
+                 QVERIFY(p.isVisible()); // Ctrl+Enter does not close
+                 moveTo(p.view(), 4, 0); // "line4": join it to "line3"
+                 QTest::keyClick(p.view(), Qt::Key_Backspace);
+                 QCOMPARE(p.saveText(), PreviewDialog::kSaveDone);
+               },
+               {kIdYes});
+    QCOMPARE(int(page), int(engine::CodePage::Win));
+    QCOMPARE(readFile(path),
+             bytes(std::string("\xEC\xE8\xF0\r\nli\r\nne2x\nline3line4")));
+  }
+
+  void typedCyrillicIsWrittenInTheFilesPage() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("koi.txt");
+    // KOI8-R "привет мир".
+    const std::string koi = "\xD0\xD2\xC9\xD7\xC5\xD4 \xCD\xC9\xD2";
+    writeFile(path, koi);
+    runPreview(path,
+               [&](PreviewDialog &p) {
+                 QCOMPARE(int(p.codePage()), int(engine::CodePage::Koi));
+                 QCOMPARE(p.view()->toPlainText(),
+                          QStringLiteral("привет мир"));
+                 p.pressEdit();
+                 p.view()->moveCursor(QTextCursor::End);
+                 p.view()->insertPlainText(QStringLiteral("!Я"));
+                 p.saveText();
+               },
+               {kIdYes});
+    QCOMPARE(readFile(path), bytes(koi + "!\xF1"));
+  }
+
+  // Truncated by the capacity: the status says so, a save warns first and
+  // writes what the view holds; a second save does not warn again.
+  void truncatedFileWarnsBeforeTheFirstSave() {
+    PreviewDialog::setCapacity(10);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("long.txt");
+    writeFile(path, "0123456789abcdefghijklmno");
+    QString status, statusAfter;
+    const PreviewRun run = runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          status = p.statusField()->text();
+          QVERIFY(p.truncated());
+          QCOMPARE(p.view()->toPlainText(), QStringLiteral("0123456789"));
+          touch(p);
+          QCOMPARE(p.saveText(), PreviewDialog::kSaveDone);
+          statusAfter = p.statusField()->text();
+          QVERIFY(!p.truncated());
+          touch(p);
+          QCOMPARE(p.saveText(), PreviewDialog::kSaveDone);
+        },
+        {kIdYes, kIdYes});
+    QCOMPARE(status, whole(path, 25) +
+                         QStringLiteral(" , file you are see is truncated to "
+                                        "10 bytes buffer , so be CAREFULLY if "
+                                        "you will save it on disk !"));
+    QCOMPARE(statusAfter, whole(path, 10));
+    QCOMPARE(readFile(path), bytes(std::string("0123456789")));
+    QCOMPARE(run.log,
+             (QStringList{QStringLiteral("preview"),
+                          QStringLiteral("message: ") + path +
+                              QStringLiteral(" / On open this file was "
+                                             "truncated. So be carefully !"),
+                          QStringLiteral("save prompt: ") + path,
+                          QStringLiteral("save prompt: ") + path}));
+  }
+
+  // A zero byte cannot be shown: the view ends before it, and the file is
+  // treated as truncated, so nothing after it is dropped without a warning.
+  void zeroByteCountsAsTruncated() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zero.bin");
+    writeFile(path, std::string("abc\0def", 7));
+    QString status;
+    const PreviewRun run = runPreview(path, [&](PreviewDialog &p) {
+      status = p.statusField()->text();
+      QVERIFY(p.truncated());
+      QCOMPARE(p.view()->toPlainText(), QStringLiteral("abc"));
+      touch(p);
+      QCOMPARE(p.saveText(), PreviewDialog::kSaveCanceled);
+    });
+    QCOMPARE(status, whole(path, 7) +
+                         QStringLiteral(" , file you are see is truncated to 3 "
+                                        "bytes buffer , so be CAREFULLY if you "
+                                        "will save it on disk !"));
+    QVERIFY(run.log.contains(QStringLiteral("message: ") + path +
+                             QStringLiteral(" / On open this file was "
+                                            "truncated. So be carefully !")));
+    QCOMPARE(readFile(path), bytes(std::string("abc\0def", 7)));
+  }
+
+  // "&NO" and "&Cancel" from "&Save" keep the file and the editing state;
+  // from "&OK", "&NO" closes and "&Cancel" stays.
+  void promptAnswers_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("viaOk");
+    QTest::addColumn<int>("saveResult");
+    QTest::addColumn<bool>("staysOpen");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("Save, YES") << kIdYes << false << 6 << true << true;
+    QTest::newRow("Save, NO") << kIdNo << false << 7 << true << false;
+    QTest::newRow("Save, Cancel") << kIdCancel << false << 2 << true << false;
+    QTest::newRow("OK, YES") << kIdYes << true << 0 << false << true;
+    QTest::newRow("OK, NO") << kIdNo << true << 0 << false << false;
+    QTest::newRow("OK, Cancel") << kIdCancel << true << 0 << true << false;
+  }
+  void promptAnswers() {
+    QFETCH(int, answer);
+    QFETCH(bool, viaOk);
+    QFETCH(int, saveResult);
+    QFETCH(bool, staysOpen);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.txt");
+    writeFile(path, "old\n");
+    QVERIFY(QFile(path).setPermissions(QFileDevice::ReadOwner));
+    const unsigned mode = modeOf(path);
+    bool open = false, editing = false;
+    int result = 0;
+    const PreviewRun run = runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          p.pressEdit();
+          p.view()->moveCursor(QTextCursor::Start);
+          QTest::keyClick(p.view(), Qt::Key_N);
+          if (viaOk)
+            QTest::keyClick(p.view(), Qt::Key_Return); // Enter is "&OK"
+          else
+            result = p.saveText();
+          open = p.isVisible();
+          editing = !p.view()->isReadOnly() && p.saveButton()->isEnabled() &&
+                    !p.editButton()->isEnabled();
+        },
+        {answer});
+    QCOMPARE(result, saveResult);
+    QCOMPARE(open, staysOpen);
+    if (staysOpen && answer != kIdYes)
+      QVERIFY(editing);
+    QCOMPARE(readFile(path), bytes(std::string(written ? "nold\n" : "old\n")));
+    QCOMPARE(modeOf(path), mode); // read-only before and after
+    QCOMPARE(entries(dir), QStringList{QStringLiteral("a.txt")});
+    QCOMPARE(run.result, staysOpen ? 2 : 1);
+  }
+
+  // "&Edit", no change, "&Save": no prompt, back to viewing with "&Save"
+  // still enabled; Enter then closes with OK.
+  void saveWithoutChangesOnlyEndsEditing() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.txt");
+    writeFile(path, "text");
+    int result = 0;
+    const PreviewRun run = runPreview(path, [&](PreviewDialog &p) {
+      p.pressEdit();
+      result = p.saveText();
+      QVERIFY(p.view()->isReadOnly());
+      QVERIFY(p.editButton()->isEnabled());
+      QVERIFY(p.saveButton()->isEnabled());
+      QTest::keyClick(p.view(), Qt::Key_Enter);
+    });
+    QCOMPARE(result, PreviewDialog::kSaveUnchanged);
+    QCOMPARE(run.log, QStringList{QStringLiteral("preview")});
+    QCOMPARE(run.result, 1);
+  }
+
+  void escapeClosesWithoutAsking() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.txt");
+    writeFile(path, "text");
+    const PreviewRun run = runPreview(path, [&](PreviewDialog &p) {
+      touch(p);
+      QTest::keyClick(p.view(), Qt::Key_A);
+      QTest::keyClick(p.view(), Qt::Key_Escape);
+    });
+    QCOMPARE(run.result, 2);
+    QCOMPARE(run.log, QStringList{QStringLiteral("preview")});
+    QCOMPARE(readFile(path), bytes(std::string("text")));
+  }
+
+  // A save that fails part way (write, short write, flush, rename) says so,
+  // ends the preview and leaves the old file byte for byte, with its mode,
+  // and no file beside it; one that cannot create its file reports the file
+  // as not found.
+  void failedSaveLeavesTheOldFileWhole_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("line2");
+    QTest::newRow("write fails") << 0 << "Unable to save file";
+    QTest::newRow("short write") << 1 << "Unable to save file";
+    QTest::newRow("flush fails") << 2 << "Unable to save file";
+    QTest::newRow("rename fails") << 3 << "Unable to save file";
+    QTest::newRow("create fails") << 4 << "This file not found";
+    QTest::newRow("attributes") << 5 << "File access error";
+  }
+  void failedSaveLeavesTheOldFileWhole() {
+    QFETCH(int, fault);
+    QFETCH(QString, line2);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("keep.txt");
+    std::string old(20000, 'k');
+    old += "\r\nend";
+    writeFile(path, old);
+    QVERIFY(QFile(path).setPermissions(QFileDevice::ReadOwner |
+                                       QFileDevice::ReadGroup));
+    const unsigned mode = modeOf(path);
+    platform::FaultyFileSystem fs;
+    int saveResult = 0;
+    const PreviewRun run = runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          switch (fault) {
+          case 0:
+            fs.fail.writeAt = 9000;
+            break;
+          case 1:
+            fs.fail.shortWriteAt = 9000;
+            break;
+          case 2:
+            fs.fail.flush = true;
+            break;
+          case 3:
+            fs.fail.replaceWith = true;
+            break;
+          case 4:
+            fs.fail.createTemp = true;
+            break;
+          case 5:
+            fs.fail.setNormal = true;
+            break;
+          }
+          touch(p);
+          saveResult = p.saveText();
+        },
+        {kIdYes}, fs);
+    QVERIFY(run.log.contains(QStringLiteral("message: ") + path +
+                             QStringLiteral(" / ") + line2));
+    QCOMPARE(run.result, fault == 5 ? 2 : 0);
+    QCOMPARE(saveResult, fault == 5 || fault == 4 ? 7 : 2);
+    QCOMPARE(readFile(path), bytes(old));
+    QCOMPARE(modeOf(path), mode);
+    QCOMPARE(entries(dir), QStringList{QStringLiteral("keep.txt")});
+  }
+
+  void promptShowsItsTemplate() {
+    SavePromptDialog prompt("/tmp/some/file.txt");
+    QCOMPARE(prompt.windowTitle(), QStringLiteral("SNPLN : Save file ?"));
+    auto *name = prompt.controls().control<QLabel>(SavePromptDialog::kNameId);
+    QVERIFY(name);
+    QCOMPARE(name->text(), QStringLiteral("/tmp/some/file.txt"));
+    QTimer::singleShot(0, &prompt,
+                       [&] { QTest::keyClick(&prompt, Qt::Key_Escape); });
+    QCOMPARE(prompt.run(), kIdCancel);
+  }
+};
+
+QTEST_MAIN(PreviewDialogTest)
+#include "test_preview_dialog.moc"

@@ -1,0 +1,61 @@
+// A file's bytes as text and back, one to one.
+//
+// Each of the four Cyrillic code pages gets a table of 256 characters, one
+// per byte value, all different: bytes 0x00 to 0x7F are ASCII and the upper
+// half is the page's own letters and signs (a byte the page leaves undefined
+// stands for the C1 control of its value). Decoding and encoding with the
+// same page therefore give back every byte. Characters no table holds (typed
+// or pasted) are written as '?'.
+//
+// The preview shows line ends as line breaks of its view and keeps what each
+// one was (CR LF, lone LF or lone CR) beside the break, so that saving writes
+// back the line ends the file had; breaks made while editing are CR LF.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/code_page.h"
+
+class QTextDocument;
+
+namespace snpln::ui {
+
+// The page a preview shows a file in: the detected one, Win when detection
+// finds no Cyrillic letter (Auto).
+engine::CodePage previewCodePage(engine::CodePage detected);
+
+// The character of every byte value in `page` (Auto reads as Win).
+const std::array<char16_t, 256> &codePageTable(engine::CodePage page);
+
+QString decodeBytes(std::string_view bytes, engine::CodePage page);
+std::string encodeText(const QString &text, engine::CodePage page);
+
+// How one line of the preview ended in the file.
+enum class LineEnd { CrLf = 0, Lf = 1, Cr = 2 };
+
+// The lines of a file's bytes: `text` holds them joined by '\n', `ends` the
+// line end behind each line but the last (which has none; a file that ends
+// with a line end has an empty last line).
+struct PreviewLines {
+  QString text;
+  std::vector<LineEnd> ends;
+};
+PreviewLines splitLines(std::string_view bytes, engine::CodePage page);
+
+// Fills `document` with the lines and remembers each line end in the block
+// it ends.
+void setDocumentBytes(QTextDocument &document, std::string_view bytes,
+                      engine::CodePage page);
+// Keeps the remembered line ends with their breaks while the user edits the
+// document: a deleted break takes its line end along, a new one is CR LF.
+void keepLineEnds(QTextDocument &document);
+// The document's text as the file's bytes: each line encoded, each break
+// written as the line end it came from (CR LF for new breaks).
+std::string documentBytes(const QTextDocument &document, engine::CodePage page);
+
+} // namespace snpln::ui

@@ -1,0 +1,50 @@
+// snpln: the window. The arguments are the names to work on; all of them,
+// also those that look like options, go to the window's command line.
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/command_line.h"
+#include "ui/main_window.h"
+#include "ui/pictures.h"
+
+int main(int argc, char **argv) {
+  // The argument text is taken before Qt sees anything; Qt gets only the
+  // program's name, so no file name is taken for one of its options.
+  const std::string commandLine = snpln::platform::rawCommandLine(argc, argv);
+  for (int i = 1; i < argc; ++i)
+    if (!snpln::platform::roundTripsOnCommandLine(argv[i]))
+      std::fprintf(stderr, "snpln: left out a name that cannot be passed: %s\n",
+                   argv[i]);
+  int qtArgc = 1;
+  char *qtArgv[] = {argv[0], nullptr};
+  QApplication app(qtArgc, qtArgv);
+  QApplication::setApplicationName(QStringLiteral("snpln"));
+  QApplication::setWindowIcon(snpln::ui::programIcon());
+
+  snpln::ui::MainWindow window(commandLine);
+
+  // For packaging and the documentation (tools/screenshot.sh):
+  // SNPLN_ICON_DIR=dir writes the program icon as dir/snpln-32.png and
+  // dir/snpln-16.png; SNPLN_SCREENSHOT=file.png takes a picture of the
+  // window once it is shown, and closes it.
+  if (const char *dir = std::getenv("SNPLN_ICON_DIR"); dir && *dir)
+    for (const int size : {32, 16})
+      snpln::ui::programIconPixmap(size).save(
+          QString::fromLocal8Bit(dir) +
+          QStringLiteral("/snpln-%1.png").arg(size));
+  if (const char *shot = std::getenv("SNPLN_SCREENSHOT"); shot && *shot) {
+    const QString file = QString::fromLocal8Bit(shot);
+    QTimer::singleShot(500, &window, [&window, file] {
+      const bool saved = window.grab().save(file);
+      window.reject();
+      if (!saved)
+        std::fprintf(stderr, "snpln: cannot write the screenshot\n");
+    });
+  }
+  window.run();
+  return 0;
+}

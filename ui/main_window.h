@@ -1,0 +1,170 @@
+// The program's one window (template 102, "Snipline (SNPLN) v1.2").
+//
+// It owns the file list, the selection of the seventeen mode buttons, the
+// filter box and the status line, and routes every control: a mode button
+// to the selection, DOIT to the batch run, BROWSE, drops and CLEAR to the
+// file list, FP to the preview of the one chosen name, COPY, F1 and
+// "&About snpln..." (system menu on Windows, the window's context menu
+// elsewhere) to the about box, EXIT and Esc to closing. Its start-up loads
+// the filter history and splits the command line into the file list; the
+// history is stored when the window is destroyed.
+//
+// The window is the batch run's host: the run's prompts, options, messages
+// and jobs open as modal windows over it (InputDialog, ExcludeOptionsDialog,
+// MessageDialog, ProgressDialog). The prompt's answers go to the jobs as
+// Windows-1251 bytes, the alphabet the letter functions work in; names and
+// filters are in the local 8-bit encoding of file names.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/batch_host.h"
+#include "batch/file_list.h"
+#include "batch/filter_history.h"
+#include "batch/selection_state.h"
+#include "platform/file_system.h"
+#include "ui/dialog_builder.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+
+namespace snpln::ui {
+
+class PictureButton;
+
+// The file-open dialog of BROWSE: fills `paths` and answers true when files
+// were chosen, false when it was cancelled or failed.
+using MainWindowFileChooser =
+    std::function<bool(QWidget *owner, const QString &title,
+                       const QString &filter, QStringList &paths)>;
+
+// What tests and other hosts may put in place of the real thing.
+struct MainWindowOptions {
+  // The filter history's store; the user's QSettings when null.
+  batch::SettingsStore *settings = nullptr;
+  // The platform's file dialog when empty.
+  MainWindowFileChooser chooseFiles;
+  // The file system of jobs and the preview; the real one when null.
+  platform::FileSystem *fileSystem = nullptr;
+};
+
+class MainWindow : public QDialog, public batch::BatchHost {
+  Q_OBJECT
+
+public:
+  static constexpr int kDoItId = 1013;
+  static constexpr int kExitId = 1;
+  static constexpr int kBrowseId = 1003;
+  static constexpr int kCopyId = 1020;
+  static constexpr int kPreviewId = 1056;
+  static constexpr int kClearId = 1071;
+  static constexpr int kSaveUpperId = 1021;
+  static constexpr int kFileNameId = 1000;
+  static constexpr int kStatusId = 1002;
+  static constexpr int kFilterBoxId = 1076;
+  // The system command of the about item, and the Help command (F1).
+  static constexpr int kAboutCommand = 16;
+  static constexpr int kHelpCommand = 57670;
+
+  using FileChooser = MainWindowFileChooser;
+  using Options = MainWindowOptions;
+
+  // `commandLine` is the argument text of the process, unchanged.
+  explicit MainWindow(std::string commandLine, Options options = {});
+  ~MainWindow() override;
+
+  // Opens the window centred, in front, and returns when it closes.
+  int run();
+
+  // The window's commands, as its controls and keys call them.
+  void pressModeButton(int index);
+  void doIt();
+  void browse();
+  void dropNames(const std::vector<std::string> &names);
+  void clearList();
+  void openPreview();
+  void openAbout();
+  // A system command (its low four bits are ignored); true when handled.
+  bool systemCommand(int id);
+  // The context menu that offers what the system menu holds on Windows.
+  std::unique_ptr<QMenu> makeAboutMenu();
+
+  // The platform file dialog of BROWSE.
+  static bool platformChooseFiles(QWidget *owner, const QString &title,
+                                  const QString &filter, QStringList &paths);
+
+  // What the window shows.
+  const batch::SelectionState &selection() const { return selection_; }
+  const batch::FileListModel &fileListModel() const { return files_; }
+  const std::string &statusLine() const { return statusLine_; }
+  PictureButton *modeButton(int index) const;
+  PictureButton *pictureButton(int id) const;
+  QLabel *statusLabel() const;
+  QLineEdit *fileNameEdit() const;
+  QComboBox *filterBox() const;
+  QCheckBox *saveUpperBox() const;
+  const DialogControls &controls() const { return controls_; }
+  int aboutBoxesOpened() const { return aboutBoxesOpened_; }
+
+  // BatchHost.
+  bool fileNameFieldEmpty() override;
+  const std::vector<std::string> &fileList() override;
+  void setStatusLine(const std::string &text) override;
+  int prompt(const std::string &text, std::string &answer) override;
+  int excludeOptions(int &leftPartOfWord, int &rightPartOfWord,
+                     int &caseInsensitive) override;
+  int showMessage(const std::string &line1, const std::string &line2) override;
+  job::JobResult runJob(const job::JobRequest &request) override;
+  std::string filterText() override;
+  std::vector<std::string> &filterList() override;
+  bool saveUpperChecked() override;
+  void refresh() override;
+
+protected:
+  void contextMenuEvent(QContextMenuEvent *event) override;
+  void dragEnterEvent(QDragEnterEvent *event) override;
+  void dropEvent(QDropEvent *event) override;
+  void paintEvent(QPaintEvent *event) override;
+#ifdef Q_OS_WIN
+  bool nativeEvent(const QByteArray &eventType, void *message,
+                   qintptr *result) override;
+#endif
+
+private:
+  void startUp();
+  void showFileList();
+  void showFilters();
+  void showPictures();
+  bool isButtonBusy(int index) const;
+
+  std::string commandLine_;
+  Options options_;
+  std::unique_ptr<batch::SettingsStore> ownSettings_;
+  batch::SettingsStore *settings_ = nullptr;
+  platform::FileSystem *fs_ = nullptr;
+
+  batch::FileListModel files_;
+  batch::SelectionState selection_;
+  std::vector<std::string> filters_;
+  std::string statusLine_;
+
+  DialogControls controls_;
+  std::array<PictureButton *, batch::kButtonCount> modeButtons_{};
+  // Whether the selection has changed a button once: it then shows only the
+  // picture of its state.
+  std::array<bool, batch::kButtonCount> changed_{};
+  int aboutBoxesOpened_ = 0;
+};
+
+} // namespace snpln::ui

@@ -1,0 +1,339 @@
+#include "ui/preview_dialog.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTextCursor>
+
+#include <algorithm>
+#include <utility>
+
+#include "engine/detect_code_page.h"
+#include "ui/byte_text.h"
+#include "ui/code_page_text.h"
+#include "ui/message_dialog.h"
+#include "ui/save_prompt_dialog.h"
+
+namespace snpln::ui {
+
+namespace {
+
+std::size_t previewCapacity = PreviewDialog::kDefaultCapacity;
+
+constexpr const char *kNotFound = "This file not found";
+constexpr const char *kAccessError = "File access error";
+constexpr const char *kTruncatedWarning =
+    "On open this file was truncated. So be carefully !";
+constexpr const char *kUnableToSave = "Unable to save file";
+
+std::string sizeStatus(const std::string &name, std::uint64_t size) {
+  return "File: ''" + name + "'' , Filesize: " + std::to_string(size) +
+         " bytes";
+}
+
+// The name of a file that does not exist yet, in the directory of `path`.
+std::string tempNameBeside(const std::string &path, platform::FileSystem &fs) {
+  std::size_t cut = path.size();
+  while (cut > 0 && !platform::isPathSeparator(path[cut - 1]))
+    --cut;
+  const std::string directory = path.substr(0, cut);
+  for (int i = 0; i < 1000; ++i) {
+    std::string name = directory + "~sn$pv" +
+                       (i == 0 ? std::string() : std::to_string(i)) + "~.tmp";
+    if (!fs.getAttributes(name))
+      return name;
+  }
+  return {};
+}
+
+} // namespace
+
+std::size_t PreviewDialog::capacity() { return previewCapacity; }
+void PreviewDialog::setCapacity(std::size_t bytes) { previewCapacity = bytes; }
+
+PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
+                             platform::FileSystem &fs)
+    : QDialog(owner), fileName_(std::move(fileName)), fs_(fs) {
+  controls_ = buildDialog(*this, dialogTemplate(kPreviewTemplate));
+  templateSize_ = size();
+  for (QWidget *w : controls_.all()) {
+    w->setProperty("templateGeometry", w->geometry());
+    w->installEventFilter(this);
+  }
+  if (auto *ok = controls_.control<QPushButton>(kIdOk))
+    connect(ok, &QPushButton::clicked, this, &PreviewDialog::closePreview);
+  if (QPushButton *edit = editButton()) {
+    edit->setAutoDefault(false);
+    connect(edit, &QPushButton::clicked, this, &PreviewDialog::pressEdit);
+  }
+  if (QPushButton *save = saveButton()) {
+    save->setAutoDefault(false);
+    connect(save, &QPushButton::clicked, this, [this] { saveText(); });
+  }
+  if (QPlainTextEdit *text = view()) {
+    text->setReadOnly(true);
+    text->setUndoRedoEnabled(true);
+    keepLineEnds(*text->document());
+  }
+  if (QLineEdit *status = statusField())
+    status->setReadOnly(true);
+}
+
+QPlainTextEdit *PreviewDialog::view() const {
+  return controls_.control<QPlainTextEdit>(kViewId);
+}
+QLineEdit *PreviewDialog::statusField() const {
+  return controls_.control<QLineEdit>(kStatusId);
+}
+QPushButton *PreviewDialog::editButton() const {
+  return controls_.control<QPushButton>(kEditId);
+}
+QPushButton *PreviewDialog::saveButton() const {
+  return controls_.control<QPushButton>(kSaveId);
+}
+
+std::string PreviewDialog::viewBytes() const {
+  return view() ? documentBytes(*view()->document(), codePage_) : std::string();
+}
+
+bool PreviewDialog::isModified() const {
+  return view() && view()->document()->isModified();
+}
+
+int PreviewDialog::message(const char *line2) {
+  MessageDialog box(fileName_, line2, isVisible() ? this : parentWidget());
+  return box.run();
+}
+
+void PreviewDialog::setStatus(const std::string &text) {
+  if (QLineEdit *status = statusField()) {
+    status->setText(fromBytes(text));
+    status->setCursorPosition(0);
+  }
+}
+
+bool PreviewDialog::openFile() {
+  truncated_ = false;
+  if (view())
+    view()->setReadOnly(true);
+  if (saveButton())
+    saveButton()->setEnabled(false);
+  if (editButton())
+    editButton()->setEnabled(true);
+
+  std::unique_ptr<platform::InputFile> input = fs_.openRead(fileName_);
+  if (!input) {
+    message(kNotFound);
+    return false;
+  }
+  platform::FileSize size = 0;
+  if (!input->size(size))
+    return false;
+  std::uint64_t wanted = size;
+  if (capacity() < size) {
+    wanted = capacity();
+    truncated_ = true;
+  }
+  std::string bytes(static_cast<std::size_t>(wanted), '\0');
+  std::size_t have = 0;
+  while (have < bytes.size()) {
+    std::size_t got = 0;
+    if (!input->read(bytes.data() + have, bytes.size() - have, got))
+      return false;
+    if (got == 0)
+      break;
+    have += got;
+  }
+  bytes.resize(have);
+  input.reset();
+
+  const std::size_t sample = std::min(bytes.size(), engine::kDetectSampleSize);
+  codePage_ = previewCodePage(engine::chooseCodePage(engine::countLetters(
+      reinterpret_cast<const std::uint8_t *>(bytes.data()), sample)));
+
+  // The view cannot hold a zero byte: it shows what comes before the first
+  // one, and the file counts as truncated there, so a save warns first.
+  if (const std::size_t zero = bytes.find('\0'); zero != std::string::npos) {
+    bytes.resize(zero);
+    truncated_ = true;
+  }
+  if (bytes.size() < size)
+    truncated_ = true; // the file was cut short while it was read
+  if (truncated_)
+    setStatus(sizeStatus(fileName_, size) +
+              " , file you are see is truncated to " +
+              std::to_string(bytes.size()) +
+              " bytes buffer , so be CAREFULLY if you will save it on disk !");
+  else
+    setStatus(sizeStatus(fileName_, size));
+  if (QPlainTextEdit *text = view())
+    setDocumentBytes(*text->document(), bytes, codePage_);
+  if (auto *ok = controls_.control<QPushButton>(kIdOk))
+    ok->setFocus();
+  return true;
+}
+
+int PreviewDialog::run() {
+  ended_ = false;
+  if (!openFile())
+    return 0;
+  placeDialog(*this, dialogTemplate(kPreviewTemplate).placement,
+              parentWidget());
+  const int result = exec();
+  return ended_ ? 0 : result;
+}
+
+void PreviewDialog::pressEdit() {
+  if (view())
+    view()->setReadOnly(false);
+  if (saveButton())
+    saveButton()->setEnabled(true);
+  if (editButton())
+    editButton()->setEnabled(false);
+  if (view())
+    view()->setFocus();
+}
+
+int PreviewDialog::saveText() {
+  QPlainTextEdit *text = view();
+  if (!isModified()) {
+    if (text)
+      text->setReadOnly(true);
+    if (editButton())
+      editButton()->setEnabled(true);
+    return kSaveUnchanged;
+  }
+  const std::optional<platform::FileAttributes> saved =
+      fs_.getAttributes(fileName_);
+  if (!saved || !fs_.setNormal(fileName_)) {
+    message(kAccessError);
+    return kSaveNotDone;
+  }
+  if (truncated_)
+    message(kTruncatedWarning);
+
+  SavePromptDialog prompt(fileName_, this);
+  const int answer = prompt.run();
+  if (answer != kIdYes) {
+    fs_.restoreAttributes(fileName_, *saved);
+    return answer == kIdNo ? kSaveNotDone : kSaveCanceled;
+  }
+  truncated_ = false;
+
+  const std::string bytes = viewBytes();
+  if (const int failed = writeBeside(bytes, *saved); failed != 0)
+    return failed;
+  if (!fs_.restoreAttributes(fileName_, *saved)) {
+    message(kAccessError);
+    return kSaveNotDone;
+  }
+  setStatus(sizeStatus(fileName_, bytes.size()));
+  if (text) {
+    text->setReadOnly(true);
+    text->document()->setModified(false);
+  }
+  if (saveButton())
+    saveButton()->setEnabled(false);
+  if (editButton())
+    editButton()->setEnabled(true);
+  return kSaveDone;
+}
+
+// The new content goes to a file of its own beside the old one and takes
+// its place only once it is whole on the disk; a failure leaves the old file
+// as it was. 0 when it is in place; else the user has been told, the
+// preview is ended, and the result is 7 (not created) or 2 (not written).
+int PreviewDialog::writeBeside(const std::string &bytes,
+                               const platform::FileAttributes &keep) {
+  const std::string temp = tempNameBeside(fileName_, fs_);
+  std::unique_ptr<platform::OutputFile> output =
+      temp.empty() ? nullptr : fs_.createTemp(temp);
+  if (!output) {
+    fs_.restoreAttributes(fileName_, keep);
+    message(kNotFound);
+    endPreview(0);
+    return kSaveNotDone;
+  }
+  std::size_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    std::size_t written = 0;
+    ok = output->write(bytes.data() + done, bytes.size() - done, written) &&
+         written == bytes.size() - done;
+    done += written;
+  }
+  ok = ok && output->flush();
+  output.reset();
+  ok = ok && fs_.replaceWith(temp, fileName_, keep);
+  if (!ok) {
+    fs_.remove(temp);
+    fs_.restoreAttributes(fileName_, keep);
+    message(kUnableToSave);
+    endPreview(0);
+    return kSaveCanceled;
+  }
+  return 0;
+}
+
+void PreviewDialog::closePreview() {
+  if (isModified()) {
+    const int result = saveText();
+    if (ended_)
+      return;
+    if (result == kSaveDone || result == kSaveNotDone)
+      done(kIdOk);
+    return;
+  }
+  done(kIdOk);
+}
+
+void PreviewDialog::reject() {
+  if (!ended_)
+    done(kIdCancel);
+}
+
+void PreviewDialog::endPreview(int result) {
+  ended_ = true;
+  done(result);
+}
+
+bool PreviewDialog::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() != QEvent::KeyPress)
+    return QDialog::eventFilter(watched, event);
+  auto *key = static_cast<QKeyEvent *>(event);
+  if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+    return QDialog::eventFilter(watched, event);
+  QPlainTextEdit *text = view();
+  if (key->modifiers() & Qt::ControlModifier) {
+    // Ctrl+Enter breaks the line; the new break is CR LF.
+    if (text && !text->isReadOnly() && watched == text)
+      text->textCursor().insertBlock();
+    return true;
+  }
+  closePreview();
+  return true;
+}
+
+void PreviewDialog::resizeEvent(QResizeEvent *event) {
+  QDialog::resizeEvent(event);
+  if (templateSize_.isEmpty())
+    return;
+  // The view and the status field grow with the window; the buttons keep to
+  // its right edge.
+  const int dx = width() - templateSize_.width();
+  const int dy = height() - templateSize_.height();
+  for (QWidget *w : controls_.all()) {
+    const QRect r = w->property("templateGeometry").toRect();
+    const int id = w->property("controlId").toInt();
+    if (id == kViewId)
+      w->setGeometry(r.adjusted(0, 0, dx, dy));
+    else if (id == kStatusId)
+      w->setGeometry(r.translated(0, dy).adjusted(0, 0, dx, 0));
+    else
+      w->setGeometry(r.translated(dx, 0));
+  }
+}
+
+} // namespace snpln::ui

@@ -1,0 +1,100 @@
+// The file preview and editor (template 138, "SNPLN : File preview").
+//
+// run() reads the file into a read-only view, up to PreviewCapacity bytes
+// and never past a zero byte, in the code page detection finds (Win when it
+// finds none), one character per byte, with its line ends kept; a file shown
+// short is marked truncated in the status field and warned about before a
+// save. "&Edit" makes the view writable; "&Save" asks with the
+// SavePromptDialog and writes the view's bytes beside the file, putting them
+// in its place only when they are all on the disk, so a failed save leaves
+// the file whole. "&OK" and Enter (anywhere, also while editing) save a
+// changed text first; Ctrl+Enter breaks the line (CR LF); Esc closes at once
+// without asking.
+//
+// run() answers 1 for OK, 2 for Esc, and 0 when the file could not be shown
+// or a failed save ended the preview.
+#pragma once
+
+#include <QDialog>
+
+#include <cstddef>
+#include <string>
+
+#include "engine/code_page.h"
+#include "platform/file_system.h"
+#include "ui/dialog_builder.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace snpln::ui {
+
+class PreviewDialog : public QDialog {
+  Q_OBJECT
+
+public:
+  static constexpr int kSaveId = 1059;
+  static constexpr int kEditId = 1060;
+  static constexpr int kViewId = 1055;
+  static constexpr int kStatusId = 1069;
+
+  // saveText() results.
+  static constexpr int kSaveUnchanged = 1;
+  static constexpr int kSaveCanceled = 2;
+  static constexpr int kSaveDone = 6;
+  static constexpr int kSaveNotDone = 7;
+
+  // PreviewCapacity: the most bytes the view takes from a file.
+  static std::size_t capacity();
+  static void setCapacity(std::size_t bytes);
+  static constexpr std::size_t kDefaultCapacity = 32u << 20;
+
+  explicit PreviewDialog(std::string fileName, QWidget *owner = nullptr,
+                         platform::FileSystem &fs = platform::realFileSystem());
+
+  int run();
+
+  // The three buttons.
+  void pressEdit();
+  int saveText();
+  void closePreview();
+
+  bool truncated() const { return truncated_; }
+  engine::CodePage codePage() const { return codePage_; }
+  // The view's text as the file's bytes.
+  std::string viewBytes() const;
+  bool isModified() const;
+
+  QPlainTextEdit *view() const;
+  QLineEdit *statusField() const;
+  QPushButton *editButton() const;
+  QPushButton *saveButton() const;
+  const DialogControls &controls() const { return controls_; }
+
+public slots:
+  // Esc and the close box: closed without asking.
+  void reject() override;
+
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+
+private:
+  bool openFile();
+  void setStatus(const std::string &text);
+  void endPreview(int result);
+  int writeBeside(const std::string &bytes,
+                  const platform::FileAttributes &keep);
+  int message(const char *line2);
+
+  std::string fileName_;
+  platform::FileSystem &fs_;
+  DialogControls controls_;
+  engine::CodePage codePage_ = engine::CodePage::Win;
+  bool truncated_ = false;
+  bool ended_ = false;
+  QSize templateSize_;
+};
+
+} // namespace snpln::ui

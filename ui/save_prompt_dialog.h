@@ -1,0 +1,39 @@
+// The question before the preview writes a file (template 139,
+// "SNPLN : Save file ?"): the file's name over "This file was modified.
+// Save this file ?" and the buttons "&YES", "&NO" and "&Cancel". run()
+// answers 6 for YES (also Enter), 7 for NO and 2 for Cancel, Esc or the
+// close box.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <string>
+
+#include "ui/dialog_builder.h"
+
+namespace snpln::ui {
+
+class SavePromptDialog : public QDialog {
+  Q_OBJECT
+
+public:
+  static constexpr int kNameId = 1001;
+
+  SavePromptDialog(const std::string &fileName, QWidget *owner = nullptr);
+
+  int run();
+
+  // The text the name line shows.
+  QString shownText() const { return shownText_; }
+  const DialogControls &controls() const { return controls_; }
+
+public slots:
+  void reject() override { done(kIdCancel); }
+
+private:
+  QString shownText_;
+  DialogControls controls_;
+};
+
+} // namespace snpln::ui
