@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Times snpln-cli against a peer command and against a plain safe copy (the
 # floor for 8 KB slices written to disk), on fresh copies of one large
-# Russian text file.
+# Russian text file; then the progress window (offscreen) against snpln-cli
+# on the same recode, and how fast it honours CANCEL. Ends with one table of
+# every ratio, its goal and whether it is met.
 #
 #   bench/run.sh            # 5 runs per command, 128 MiB file
 #   RUNS=9 SIZE_MB=1024 bench/run.sh
@@ -16,6 +18,7 @@ RUNS=${RUNS:-5}
 SIZE_MB=${SIZE_MB:-128}
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${BUILD:-$ROOT/build/bench}
+[[ $BUILD == /* ]] || BUILD=$PWD/$BUILD
 CLI=$BUILD/cli/snpln-cli
 TIME=/usr/bin/time
 
@@ -24,10 +27,18 @@ if [[ ! -x $TIME ]]; then
   apt-get install -y time >/dev/null || { apt-get update >/dev/null && apt-get install -y time >/dev/null; }
 fi
 
+PDB=$BUILD/bench/progress_dialog_bench
+
+# The window benchmark needs Qt; without it the build goes on without the UI.
 if [[ ${SKIP_BUILD:-0} != 1 ]]; then
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DSNPLN_BUILD_UI=OFF -DSNPLN_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$BUILD" --target snpln-cli
+  common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DSNPLN_BUILD_TESTS=OFF -DSNPLN_BUILD_BENCH=ON)
+  if cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=ON >/dev/null 2>&1; then
+    cmake --build "$BUILD" --target snpln-cli progress_dialog_bench
+  else
+    echo "no Qt: the progress window benchmark will be skipped" >&2
+    cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=OFF >/dev/null
+    cmake --build "$BUILD" --target snpln-cli
+  fi
 fi
 if [[ ! -x $CLI ]]; then
   echo "no $CLI: snpln cases will be skipped" >&2
@@ -35,14 +46,16 @@ fi
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/snpln-bench.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
-SOURCE=$WORK/source.txt
+DOS_SOURCE=$WORK/dos.txt
+WIN_SOURCE=$WORK/win.txt
+SOURCE=$DOS_SOURCE
 F=$WORK/f.txt
 T=$WORK/t.txt
 export F T CLI
 cd "$WORK"
 
 echo "making a ${SIZE_MB} MiB Dos text file"
-python3 "$ROOT/bench/make_text.py" --code dos --size "$SIZE_MB" "$SOURCE"
+python3 "$ROOT/bench/make_text.py" --code dos --size "$SIZE_MB" "$DOS_SOURCE"
 SIZE=$(stat -c %s "$SOURCE")
 
 # fresh_copy: $F becomes a copy of the source, on disk, with no leftovers.
@@ -80,14 +93,28 @@ median_of() {
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 
+# goal NAME VALUE LIMIT: one row of the final table; met when VALUE <= LIMIT
+# (LIMIT "-": no goal).
+SUMMARY=()
+goal() {
+  local met
+  if [[ $3 == - ]]; then # timed for the record, no goal
+    SUMMARY+=("$(printf '%-30s %9s %9s   %s' "$1" "$2" "-" "-")")
+    return 0
+  fi
+  met=$(awk -v v="$2" -v g="$3" 'BEGIN { if (v == "-" || v == "") print "?"; else print (v + 0 <= g + 0) ? "yes" : "NO" }')
+  SUMMARY+=("$(printf '%-30s %9s %9s   %s' "$1" "$2" "<= $3" "$met")")
+}
+
 echo "file: $SIZE bytes, $RUNS runs per command, medians in seconds"
 DD_CMD='dd if="$F" of="$T" bs=8192 conv=fsync status=none'
 DD=$(median_of "$DD_CMD")
 printf '%-14s %8s\n' "dd (floor)" "$DD"
 
-# bench_case NAME "snpln command" "peer command": times both, prints the
-# medians, snpln/peer and snpln/dd, snpln's peak RSS, and whether the two
-# left the same bytes in $F.
+# bench_case NAME "snpln command" "peer command" PEER PEER_GOAL DD_GOAL: times
+# both, prints the medians, snpln/peer and snpln/dd, snpln's peak RSS, and
+# whether the two left the same bytes in $F; the two ratios go to the table
+# with their goals.
 bench_case() {
   local name=$1 mine=$2 peer=$3 mine_t peer_t rss=$WORK/rss
   peer_t=$(TAG=peer median_of "$peer")
@@ -98,28 +125,93 @@ bench_case() {
   mine_t=$(TAG=mine median_of "$mine" "$rss")
   local same=no
   if cmp -s "$WORK/last.mine" "$WORK/last.peer"; then same=yes; fi
+  local vs_peer vs_dd
+  vs_peer=$(ratio "$mine_t" "$peer_t")
+  vs_dd=$(ratio "$mine_t" "$DD")
   printf '%-14s snpln %8s  peer %8s  snpln/peer %5s  snpln/dd %5s  peak RSS %s KiB  same output: %s\n' \
-    "$name" "$mine_t" "$peer_t" "$(ratio "$mine_t" "$peer_t")" \
-    "$(ratio "$mine_t" "$DD")" "$(cat "$rss")" "$same"
+    "$name" "$mine_t" "$peer_t" "$vs_peer" "$vs_dd" "$(cat "$rss")" "$same"
+  goal "$name / $4" "$vs_peer" "$5"
+  goal "$name / dd" "$vs_dd" "$6"
 }
 
 bench_case "dos->win" '"$CLI" --from dos --to win "$F"' \
-  'iconv -f CP866 -t CP1251 "$F" > "$T" && sync "$T" && mv "$T" "$F"'
+  'iconv -f CP866 -t CP1251 "$F" > "$T" && sync "$T" && mv "$T" "$F"' \
+  iconv 0.6 1.5
 
 # The text operations, on a Windows-1251 text, each against the tool a user
 # would pick instead, doing the same rewrite safely.
 echo "making a ${SIZE_MB} MiB Win1251 text file"
-python3 "$ROOT/bench/make_text.py" --code win --size "$SIZE_MB" "$SOURCE"
+python3 "$ROOT/bench/make_text.py" --code win --size "$SIZE_MB" "$WIN_SOURCE"
+SOURCE=$WIN_SOURCE
 DD=$(median_of "$DD_CMD")
 printf '%-14s %8s\n' "dd (floor)" "$DD"
 SAFE='> "$T" && sync "$T" && mv "$T" "$F"'
 MIR=$(printf '\354\350\360') # "мир" in Windows-1251
 export MIR
 bench_case "upper" '"$CLI" --upper "$F"' \
-  "LC_ALL=C tr 'a-z\\340-\\377' 'A-Z\\300-\\337' < \"\$F\" $SAFE"
+  "LC_ALL=C tr 'a-z\\340-\\377' 'A-Z\\300-\\337' < \"\$F\" $SAFE" tr 1.0 2
+# Smart case has no peer of its own nor a goal: tr's plain upper case is the
+# yardstick.
+bench_case "smart" '"$CLI" --smart "$F"' \
+  "LC_ALL=C tr 'a-z\\340-\\377' 'A-Z\\300-\\337' < \"\$F\" $SAFE" tr - -
 bench_case "replace" '"$CLI" --replace "$MIR" --with MIR "$F"' \
-  "LC_ALL=C sed \"s/\$MIR/MIR/g\" \"\$F\" $SAFE"
+  "LC_ALL=C sed \"s/\$MIR/MIR/g\" \"\$F\" $SAFE" sed 0.5 2
 bench_case "optimize" '"$CLI" --optimize "$F"' \
-  "LC_ALL=C unexpand -a \"\$F\" $SAFE"
+  "LC_ALL=C unexpand -a \"\$F\" $SAFE" unexpand 0.5 2
 bench_case "delete-empty" '"$CLI" --delete-empty "$F"' \
-  "cat -s \"\$F\" $SAFE"
+  "cat -s \"\$F\" $SAFE" "cat -s" 1.0 2
+
+# The progress window, offscreen, recoding the Dos file: its run against
+# snpln-cli's (interleaved, fresh copies), then CANCEL pressed when the bar
+# shows 10 %, 50 % and 90 % (and Esc at 50 %), each press timed to the
+# window's end; the file must be unchanged and no temporary file left.
+progress_window() {
+  if [[ ! -x $PDB || ! -x $CLI ]]; then
+    echo "no $PDB: progress window skipped"
+    goal "progress window / cli" "-" 1.5
+    goal "CANCEL latency ms (max)" "-" 50
+    return
+  fi
+  export QT_QPA_PLATFORM=offscreen
+  SOURCE=$DOS_SOURCE
+  local cli_times=() win_times=() out
+  for ((i = 0; i < RUNS; i++)); do
+    cli_times+=("$(time_once '"$CLI" --from dos --to win "$F"')")
+    fresh_copy
+    out=$("$PDB" run "$F" 2>/dev/null)
+    win_times+=("$(awk '{ print $2 }' <<<"$out")")
+  done
+  local cli_t win_t
+  cli_t=$(printf '%s\n' "${cli_times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+  win_t=$(printf '%s\n' "${win_times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+  printf '%-14s window %8s  cli %8s  window/cli %5s\n' "progress" "$win_t" "$cli_t" "$(ratio "$win_t" "$cli_t")"
+  goal "progress window / cli" "$(ratio "$win_t" "$cli_t")" 1.5
+
+  local worst=0 failures=0 point pct how line latency
+  for point in 10:button 50:button 90:button 50:esc; do
+    pct=${point%%:*} how=${point##*:}
+    local lat=()
+    for ((i = 0; i < RUNS; i++)); do
+      fresh_copy
+      line=$("$PDB" cancel "$F" "$pct" "$how" 2>/dev/null || true)
+      latency=$(awk '{ print $2 }' <<<"$line")
+      if ! grep -q 'result 4 unchanged yes temp_left no' <<<"$line" || [[ -e "$WORK/~sn\$ln~.tmp" ]]; then
+        failures=$((failures + 1))
+        echo "  cancel at $pct % ($how): $line"
+      fi
+      lat+=("$latency")
+      worst=$(awk -v a="$worst" -v b="$latency" 'BEGIN { print (b > a) ? b : a }')
+    done
+    printf '  CANCEL (%-6s) at %2s %%: latency ms median %s, max %s\n' "$how" "$pct" \
+      "$(printf '%s\n' "${lat[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')" \
+      "$(printf '%s\n' "${lat[@]}" | sort -n | tail -1)"
+  done
+  goal "CANCEL latency ms (max)" "$worst" 50
+  goal "CANCEL: file changed / temp left" "$failures" 0
+}
+progress_window
+
+echo
+echo "load: $(uptime)"
+printf '%-30s %9s %9s   %s\n' "ratio" "measured" "goal" "met"
+printf '%s\n' "${SUMMARY[@]}"

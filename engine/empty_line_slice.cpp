@@ -49,11 +49,11 @@ StepResult emptyLineSlice(SliceStream &job, EmptyLineState &state) {
     if (r != StepResult::Continue)
       return r;
     budget += line.length;
-    if (!decideLine(state, isBlankLine(line.bytes.data(), line.length))) {
+    if (!decideLine(state, isBlankLine(line.data, line.length))) {
       ++state.hitCount;
       continue;
     }
-    r = writeLine(job, line);
+    r = writeLine(job, line, line.data, line.length); // as read
     if (r != StepResult::Continue)
       return r;
   } while (!job.atEnd() && budget < kLineStepBudget);

@@ -10,8 +10,9 @@ namespace snpln::engine {
 namespace {
 
 constexpr std::uint8_t kSpace = 0x20;
-// The output buffer's nominal size; it grows when a text needs more.
-constexpr std::size_t kOutputSize = 8192;
+// The output buffer's nominal size (eight slices, so that a write call
+// carries more than one slice); it grows when a text needs more.
+constexpr std::size_t kOutputSize = 65536;
 
 // One slice of the matcher. The bytes between occurrence candidates (bytes
 // that may begin the search text) are copied in runs; a candidate whose

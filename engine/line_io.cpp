@@ -1,6 +1,12 @@
 #include "engine/line_io.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace snpln::engine {
 
@@ -11,26 +17,57 @@ constexpr std::uint8_t kLf = 0x0A;
 
 bool isLineEnd(std::uint8_t b) { return b == kCr || b == kLf; }
 
-// The first CR or LF in [p, end), or end. Eight bytes at a time while none
-// of them can be one: a word has a zero byte exactly when
-// (w - 0x01..) & ~w & 0x80.. is not zero.
-const std::uint8_t *findLineEnd(const std::uint8_t *p,
-                                const std::uint8_t *end) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-  const auto hasZero = [](std::uint64_t w) {
-    return ((w - kOnes) & ~w & kHighs) != 0;
-  };
-  while (end - p >= 8) {
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
-    if (hasZero(w ^ (kOnes * kCr)) || hasZero(w ^ (kOnes * kLf)))
-      break;
-    p += 8;
+// Sets bit i of words[i / 64] when bytes[i] is a CR or LF, for i < size; the
+// bits past `size` in the last word are clear.
+void mapLineEnds(const std::uint8_t *bytes, std::size_t size,
+                 std::uint64_t *words) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8(static_cast<char>(kCr));
+  const __m128i lf = _mm_set1_epi8(static_cast<char>(kLf));
+  for (; size - i >= 64; i += 64) {
+    std::uint64_t word = 0;
+    for (std::size_t k = 0; k < 64; k += 16) {
+      const __m128i v =
+          _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + i + k));
+      const __m128i hit =
+          _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+      word |= static_cast<std::uint64_t>(
+                  static_cast<std::uint16_t>(_mm_movemask_epi8(hit)))
+              << k;
+    }
+    words[i / 64] = word;
   }
-  while (p != end && !isLineEnd(*p))
-    ++p;
-  return p;
+#endif
+  for (; i < size; i += 64) {
+    std::uint64_t word = 0;
+    const std::size_t n = std::min<std::size_t>(64, size - i);
+    for (std::size_t k = 0; k < n; ++k)
+      word |= static_cast<std::uint64_t>(isLineEnd(bytes[i + k])) << k;
+    words[i / 64] = word;
+  }
+}
+
+// The index of the first CR or LF in the slice at or after slicePos, or
+// bytesRead. The slice is mapped once, on its first search.
+std::size_t nextLineEnd(const SliceStream &job, LineBuffer &line) {
+  const platform::FileSize sliceStart = job.processed - job.slicePos;
+  const std::size_t wordCount = (job.bytesRead + 63) / 64;
+  if (line.mappedSliceStart != sliceStart) {
+    line.mappedSliceStart = sliceStart;
+    if (line.lineEnds.size() < wordCount)
+      line.lineEnds.resize(wordCount);
+    mapLineEnds(job.sliceBuffer.data(), job.bytesRead, line.lineEnds.data());
+  }
+  std::size_t w = job.slicePos / 64;
+  std::uint64_t word =
+      line.lineEnds[w] & (~std::uint64_t{0} << (job.slicePos % 64));
+  while (word == 0) {
+    if (++w == wordCount)
+      return job.bytesRead;
+    word = line.lineEnds[w];
+  }
+  return w * 64 + static_cast<std::size_t>(std::countr_zero(word));
 }
 
 // Makes sure an unhandled byte is in the slice. False with `result` set when
@@ -51,31 +88,41 @@ bool haveByte(SliceStream &job, StepResult &result) {
 
 } // namespace
 
-LineBuffer::LineBuffer() : bytes(kLineLimit) {
-  output.reserve(kOutputFlushSize + kLineLimit + 2);
-}
+LineBuffer::LineBuffer()
+    : bytes(kLineLimit), output(kOutputFlushSize + kLineLimit + 2) {}
 
 StepResult readLine(SliceStream &job, LineBuffer &line) {
+  line.data = line.bytes.data();
   line.length = 0;
   StepResult result = StepResult::Continue;
   for (;;) {
     if (!haveByte(job, result))
       return result; // used up inside the line: it ends here
-    const std::uint8_t *begin = job.sliceBuffer.data() + job.slicePos;
-    const std::uint8_t *end = job.sliceBuffer.data() + job.bytesRead;
-    const std::uint8_t *p = findLineEnd(begin, end);
-    const std::size_t count = static_cast<std::size_t>(p - begin);
+    const std::size_t start = job.slicePos;
+    const std::size_t at = nextLineEnd(job, line);
+    const std::size_t count = at - start;
     if (count > kLineLimit - line.length)
       return StepResult::LineTooLong;
-    std::memcpy(line.bytes.data() + line.length, begin, count);
-    line.length += count;
-    job.slicePos += count;
+    const std::uint8_t *begin = job.sliceBuffer.data() + start;
+    job.slicePos = at;
     job.processed += count;
-    if (p == end)
-      continue;
+    if (at < job.bytesRead - 1 && line.length == 0) {
+      // The line and its line end's first byte lie inside the slice, and the
+      // partner check below needs no read: use the slice as it is.
+      line.data = begin;
+      line.length = count;
+    } else {
+      // The slice ends inside the line or with its line end: the next read
+      // will overwrite the slice, so the line is gathered.
+      if (count > 0)
+        std::memcpy(line.bytes.data() + line.length, begin, count);
+      line.length += count;
+      if (at == job.bytesRead)
+        continue;
+    }
 
     // A line end: take it, and its partner when one follows.
-    const std::uint8_t first = *p;
+    const std::uint8_t first = job.sliceBuffer[at];
     ++job.slicePos;
     ++job.processed;
     if (!haveByte(job, result))
@@ -89,21 +136,27 @@ StepResult readLine(SliceStream &job, LineBuffer &line) {
   }
 }
 
-StepResult writeLine(SliceStream &job, LineBuffer &line) {
-  line.output.insert(line.output.end(), line.bytes.begin(),
-                     line.bytes.begin() +
-                         static_cast<std::ptrdiff_t>(line.length));
-  line.output.push_back(kCr);
-  line.output.push_back(kLf);
-  if (line.output.size() < kOutputFlushSize)
+StepResult commitLine(SliceStream &job, LineBuffer &line, std::size_t length) {
+  std::uint8_t *end = lineSpace(line) + length;
+  end[0] = kCr;
+  end[1] = kLf;
+  line.outputLength += length + 2;
+  if (line.outputLength < kOutputFlushSize)
     return StepResult::Continue;
   return flushLines(job, line);
 }
 
+StepResult writeLine(SliceStream &job, LineBuffer &line,
+                     const std::uint8_t *bytes, std::size_t length) {
+  if (length > 0)
+    std::memcpy(lineSpace(line), bytes, length);
+  return commitLine(job, line, length);
+}
+
 StepResult flushLines(SliceStream &job, LineBuffer &line) {
-  if (!job.writeAll(line.output.data(), line.output.size()))
+  if (!job.writeAll(line.output.data(), line.outputLength))
     return StepResult::WriteFailed;
-  line.output.clear();
+  line.outputLength = 0;
   return StepResult::Continue;
 }
 

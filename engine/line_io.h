@@ -9,8 +9,15 @@
 // line, reading the next slice for it when needed, so once a line has been
 // read `job.atEnd()` tells whether another line follows.
 //
-// Carried across calls: `slicePos` and the unread rest of the slice, and the
-// written lines not yet handed to `temp` (`output`, see flushLines).
+// A line that lies whole inside the slice is not copied: `line.data` points
+// into `job.sliceBuffer` and stays valid until the next readLine. Only a line
+// that crosses a slice end (or whose line end is the slice's last byte) is
+// gathered in `line.bytes`.
+//
+// Carried across calls: `slicePos` and the unread rest of the slice, a map of
+// where the slice's CR and LF bytes lie (made once per slice), and the
+// written lines not yet handed to `temp` (`output`, see flushLines). A
+// LineBuffer serves one stream.
 #pragma once
 
 #include <cstddef>
@@ -26,22 +33,43 @@ inline constexpr std::size_t kLineLimit = 30000;
 // line ends not counted.
 inline constexpr std::size_t kLineStepBudget = 8192;
 // Written lines are collected and handed to `temp` once they reach this size.
-inline constexpr std::size_t kOutputFlushSize = 8192;
+inline constexpr std::size_t kOutputFlushSize = 65536;
 
 struct LineBuffer {
-  std::vector<std::uint8_t> bytes; // kLineLimit bytes
+  // The line read last: `length` bytes at `data`, either in the slice or in
+  // `bytes`.
+  const std::uint8_t *data = nullptr;
   std::size_t length = 0;
-  // Lines written but not yet handed to `temp`.
+  std::vector<std::uint8_t> bytes; // kLineLimit bytes
+  // Lines written but not yet handed to `temp`: output[0, outputLength). The
+  // vector has room for kOutputFlushSize bytes plus one longest line and its
+  // CR LF.
   std::vector<std::uint8_t> output;
+  std::size_t outputLength = 0;
+  // Bit i of lineEnds[i / 64] is set when byte i of the slice that starts
+  // at file offset `mappedSliceStart` is a CR or LF.
+  platform::FileSize mappedSliceStart = ~platform::FileSize{0};
+  std::vector<std::uint64_t> lineEnds;
   LineBuffer();
 };
 
 // Continue (a line is complete, or the file is used up; the line may be
 // empty), ReadFailed or LineTooLong. Call only while !job.atEnd().
 StepResult readLine(SliceStream &job, LineBuffer &line);
-// Appends line.bytes[0, length) and CR LF to `output`, and hands `output` to
-// `temp` once it has grown to kOutputFlushSize. Continue or WriteFailed.
-StepResult writeLine(SliceStream &job, LineBuffer &line);
+
+// Room for one line of up to kLineLimit bytes and its CR LF at the end of
+// `output`. Write the line there, then call commitLine with its length.
+inline std::uint8_t *lineSpace(LineBuffer &line) {
+  return line.output.data() + line.outputLength;
+}
+// Adds CR LF after the `length` bytes written at lineSpace(), and hands
+// `output` to `temp` once it has grown to kOutputFlushSize. Continue or
+// WriteFailed.
+StepResult commitLine(SliceStream &job, LineBuffer &line, std::size_t length);
+// Appends `length` (at most kLineLimit) bytes at `bytes` and CR LF, as
+// commitLine does.
+StepResult writeLine(SliceStream &job, LineBuffer &line,
+                     const std::uint8_t *bytes, std::size_t length);
 // Hands everything still in `output` to `temp`. Continue or WriteFailed.
 StepResult flushLines(SliceStream &job, LineBuffer &line);
 

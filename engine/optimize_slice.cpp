@@ -1,6 +1,11 @@
 #include "engine/optimize_slice.h"
 
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace snpln::engine {
 
@@ -11,53 +16,110 @@ constexpr std::uint8_t kTab = 0x09;
 
 bool isBlank(std::uint8_t b) { return b == kSpace || b == kTab; }
 
+// The index of the first TAB in in[from, length), or length.
+std::size_t findTab(const std::uint8_t *in, std::size_t from,
+                    std::size_t length) {
+  if (from >= length)
+    return length;
+  const void *hit = std::memchr(in + from, kTab, length - from);
+  return hit != nullptr ? static_cast<std::size_t>(
+                              static_cast<const std::uint8_t *>(hit) - in)
+                        : length;
+}
+
+#if defined(__SSE2__)
+// Segments of `stop` (at most 16) bytes from in[start], while at least 16
+// bytes lie before `limit` and no TAB lies before it, so the only blank is
+// SPACE. Each segment is copied whole (16 bytes, the surplus is overwritten
+// later or lies past the result) and `o` moves past its kept bytes, and past
+// a TAB when it ends with blanks. Returns where it stopped. Writes up to
+// 16 bytes at `o`, which must be no further into `out` than `start` is into
+// `in`.
+std::size_t compressPlainSegments(const std::uint8_t *in, std::size_t start,
+                                  std::size_t limit, std::uint8_t *&o,
+                                  std::size_t stop) {
+  const __m128i space = _mm_set1_epi8(static_cast<char>(kSpace));
+  const unsigned segment = (1u << stop) - 1;
+  while (limit - start >= 16) {
+    const __m128i v =
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + start));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(o), v);
+    const unsigned spaces =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, space)));
+    const std::size_t kept = std::bit_width(~spaces & segment);
+    o[kept] = kTab;
+    o += kept + (kept < stop ? 1 : 0);
+    start += stop;
+  }
+  return start;
+}
+#endif
+
 } // namespace
+
+// The line is cut into segments, each ending just after a TAB, at a tab stop
+// (`stop` columns after the segment's start) or at the end of the line. A
+// segment that ends with a non-blank byte stays as it is; any other keeps its
+// bytes up to its last non-blank one and gets a TAB in place of the blanks
+// after it. Unchanged segments are not copied one by one: the run of them
+// since the last changed segment (in[run, start)) is copied at once.
+std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
+                             std::uint8_t *out, int tabSize) {
+  const std::size_t stop =
+      static_cast<std::size_t>(tabSize < 1 ? kDefaultTabSize : tabSize);
+  if (length == 0)
+    return 0;
+  std::uint8_t *o = out;
+  std::size_t run = 0;
+  std::size_t start = 0;
+  std::size_t nextTab = findTab(in, 0, length);
+  while (start < length) {
+#if defined(__SSE2__)
+    if (stop <= 16 && nextTab - start >= 16) {
+      std::memcpy(o, in + run, start - run);
+      o += start - run;
+      run = start = compressPlainSegments(in, start, nextTab, o, stop);
+    }
+#endif
+    // Whole segments before the next TAB (or the end) that end with a
+    // non-blank byte stay: only their last byte needs a look.
+    while (nextTab - start >= stop && in[start + stop - 1] != kSpace)
+      start += stop;
+    if (start == length)
+      break;
+    std::size_t end;
+    const bool byTab = nextTab < length && nextTab - start < stop;
+    if (byTab)
+      end = nextTab + 1;
+    else
+      end = length - start > stop ? start + stop : length;
+    if (!byTab && !isBlank(in[end - 1])) {
+      start = end; // unchanged
+      continue;
+    }
+    std::size_t kept = end - 1;
+    while (kept > start && isBlank(in[kept - 1]))
+      --kept;
+    // Without the TAB that ends it a segment that ends with a blank always
+    // changes: its blanks (at least one) become one TAB, or it is all
+    // blanks.
+    std::memcpy(o, in + run, kept - run);
+    o += kept - run;
+    *o++ = kTab;
+    run = start = end;
+    if (byTab)
+      nextTab = findTab(in, end, length);
+  }
+  std::memcpy(o, in + run, length - run);
+  o += length - run;
+  return static_cast<std::size_t>(o - out);
+}
 
 void compressTabs(std::vector<std::uint8_t> &line, std::size_t &length,
                   int tabSize) {
-  const std::uint64_t stop =
-      static_cast<std::uint64_t>(tabSize < 1 ? kDefaultTabSize : tabSize);
-  std::uint8_t *bytes = line.data();
-  // The output is written at `out`, never ahead of the segment being read,
-  // because a transformed segment is never longer than the segment.
-  std::size_t out = 0;
-  std::size_t segmentStart = 0;
-  std::size_t otherEnd = 0; // just after the segment's last non-blank byte
-  std::uint64_t column = 0; // column since the last tab stop
-
-  const auto emitSegment = [&](std::size_t segmentEnd) {
-    if (otherEnd == segmentStart) { // blanks only
-      bytes[out++] = kTab;
-      return;
-    }
-    const std::size_t keep = otherEnd - segmentStart;
-    std::memmove(bytes + out, bytes + segmentStart, keep);
-    out += keep;
-    if (otherEnd < segmentEnd)
-      bytes[out++] = kTab; // the blanks after the last other byte
-  };
-
-  for (std::size_t i = 0; i < length; ++i) {
-    const std::uint8_t b = bytes[i];
-    if (!isBlank(b))
-      otherEnd = i + 1;
-    bool atStop;
-    if (b == kTab) {
-      atStop = true;
-    } else {
-      ++column;
-      atStop = column == stop;
-    }
-    if (atStop) {
-      emitSegment(i + 1);
-      column = 0;
-      segmentStart = i + 1;
-      otherEnd = segmentStart;
-    }
-  }
-  if (segmentStart < length)
-    emitSegment(length);
-  length = out;
+  const std::vector<std::uint8_t> in(
+      line.begin(), line.begin() + static_cast<std::ptrdiff_t>(length));
+  length = compressTabsInto(in.data(), length, line.data(), tabSize);
 }
 
 OptimizeState::OptimizeState(int size)
@@ -75,10 +137,13 @@ StepResult optimizeSlice(SliceStream &job, OptimizeState &state) {
     if (r != StepResult::Continue)
       return r;
     budget += line.length;
-    compressTabs(line.bytes, line.length, state.tabSize);
-    while (line.length > 0 && isBlank(line.bytes[line.length - 1]))
-      --line.length;
-    r = writeLine(job, line);
+    // Straight from the slice (or the gathered line) into the output.
+    std::uint8_t *out = lineSpace(line);
+    std::size_t length =
+        compressTabsInto(line.data, line.length, out, state.tabSize);
+    while (length > 0 && isBlank(out[length - 1]))
+      --length;
+    r = commitLine(job, line, length);
     if (r != StepResult::Continue)
       return r;
   } while (!job.atEnd() && budget < kLineStepBudget);

@@ -16,9 +16,13 @@ namespace snpln::engine {
 
 inline constexpr int kDefaultTabSize = 8;
 
-// Transforms line[0, length) in place and sets `length` to the output's
-// length; the output is never longer than the input. Any tabSize >= 1
-// works (a tab size below 1 is taken as 8).
+// Writes the transform of in[0, length) to `out` and returns its length,
+// which is never more than `length`. `out` has room for `length` bytes
+// (which may all be written, whatever the result's length) and does not
+// overlap `in`. Any tabSize >= 1 works (a tab size below 1 is taken as 8).
+std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
+                             std::uint8_t *out, int tabSize);
+// Transforms line[0, length) and sets `length` to the output's length.
 void compressTabs(std::vector<std::uint8_t> &line, std::size_t &length,
                   int tabSize);
 

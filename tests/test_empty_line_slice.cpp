@@ -158,5 +158,21 @@ TEST(EmptyLineSlice, ReadOrWriteFailureAnywhereIsReported) {
   }
 }
 
+// Written lines are collected in a buffer, but a write that fails is
+// reported by the step that makes it, well before the file is used up.
+TEST(EmptyLineSlice, WriteFailureStopsTheRunWhereItHappens) {
+  std::string text;
+  while (text.size() < 400000)
+    text += "a line of text that stays\r\n";
+  for (int shortWrite = 0; shortWrite < 2; ++shortWrite) {
+    MemoryStream memory(text, 8192);
+    (shortWrite ? memory.out.shortWriteAt : memory.out.failWriteAt) = 100000;
+    engine::EmptyLineState state;
+    EXPECT_EQ(runSteps([&] { return emptyLineSlice(memory.stream, state); }),
+              StepResult::WriteFailed);
+    EXPECT_LT(memory.stream.processed, 200000u) << "short " << shortWrite;
+  }
+}
+
 } // namespace
 } // namespace snpln::test

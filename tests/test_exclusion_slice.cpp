@@ -190,7 +190,8 @@ struct ExclusionSeam {
 };
 
 TEST(ExclusionSlice, FailureSeams) {
-  const std::string big(30000, 'b');
+  // Longer than the output buffer, so that a write is made before the end.
+  const std::string big(200000, 'b');
   const ExclusionSeam seams[] = {
       {"read fails", "x cat y cat", kPlain, 4, 6, false, kNever, kNever,
        StepResult::ReadFailed},

@@ -30,7 +30,7 @@ std::vector<std::string> readAllLines(const std::string &bytes,
     EXPECT_EQ(r, StepResult::Continue);
     if (r != StepResult::Continue)
       break;
-    lines.emplace_back(line.bytes.begin(), line.bytes.begin() + line.length);
+    lines.emplace_back(line.data, line.data + line.length);
   }
   return lines;
 }
@@ -81,6 +81,22 @@ TEST(ReadLine, MatchesReferenceOnRandomTexts) {
   }
 }
 
+// Line ends at and around the 64-byte words the slice is mapped in, and at
+// and around slice ends, for every kind of line end.
+TEST(ReadLine, LineEndsAroundWordAndSliceEnds) {
+  for (const char *end : {"\r\n", "\n\r", "\r", "\n", "\n\n", "\r\r"}) {
+    for (std::size_t before = 0; before < 200; ++before) {
+      const std::string text =
+          std::string(before, 'x') + end + std::string(before % 7, 'y') + end;
+      const std::vector<std::string> expected = referenceSplitLines(text);
+      for (std::size_t slice : {std::size_t{63}, std::size_t{64},
+                                std::size_t{65}, std::size_t{8192}})
+        ASSERT_EQ(readAllLines(text, slice), expected)
+            << "input " << testing::PrintToString(text) << " slice " << slice;
+    }
+  }
+}
+
 TEST(ReadLine, LineLimitIs30000Bytes) {
   const std::string longest(engine::kLineLimit, 'x');
   for (std::size_t slice : {std::size_t{7}, std::size_t{8192}}) {
@@ -127,41 +143,46 @@ TEST(ReadLine, FileThatShrankIsAReadFailure) {
 TEST(WriteLine, WritesCrLfAndHandsOverOnceBufferIsFull) {
   MemoryStream memory("");
   LineBuffer line;
-  line.length = 3;
-  line.bytes[0] = 'a';
-  line.bytes[1] = ' ';
-  line.bytes[2] = '\t';
-  ASSERT_EQ(engine::writeLine(memory.stream, line), StepResult::Continue);
-  line.length = 0;
-  ASSERT_EQ(engine::writeLine(memory.stream, line), StepResult::Continue);
+  const std::uint8_t text[] = {'a', ' ', '\t'};
+  ASSERT_EQ(engine::writeLine(memory.stream, line, text, 3),
+            StepResult::Continue);
+  ASSERT_EQ(engine::writeLine(memory.stream, line, text, 0),
+            StepResult::Continue);
+  std::uint8_t *space = engine::lineSpace(line);
+  space[0] = 'z';
+  ASSERT_EQ(engine::commitLine(memory.stream, line, 1), StepResult::Continue);
   EXPECT_EQ(memory.out.data, ""); // still collected
   ASSERT_EQ(engine::flushLines(memory.stream, line), StepResult::Continue);
-  EXPECT_EQ(memory.out.data, "a \t\r\n\r\n");
+  EXPECT_EQ(memory.out.data, "a \t\r\n\r\nz\r\n");
 
-  // Lines that reach the hand-over size are written without a flush.
-  line.length = 1000;
+  // Lines that reach the hand-over size are written without a flush; the
+  // longest line fits whatever is collected.
+  const std::vector<std::uint8_t> longest(engine::kLineLimit, 'w');
   std::size_t written = 0;
-  while (memory.out.data.size() == 7) {
-    ASSERT_EQ(engine::writeLine(memory.stream, line), StepResult::Continue);
-    written += 1002;
+  while (memory.out.data.size() == 10) {
+    ASSERT_EQ(
+        engine::writeLine(memory.stream, line, longest.data(), longest.size()),
+        StepResult::Continue);
+    written += longest.size() + 2;
   }
   EXPECT_GE(written, engine::kOutputFlushSize);
-  EXPECT_EQ(memory.out.data.size(), 7 + written);
+  EXPECT_EQ(memory.out.data.size(), 10 + written);
+  EXPECT_EQ(memory.out.data.substr(10, 3), "www");
 }
 
 TEST(WriteLine, FailedOrShortWriteIsWriteFailed) {
+  const std::vector<std::uint8_t> text(1000, 'w');
   for (int shortWrite = 0; shortWrite < 2; ++shortWrite) {
-    for (std::uint64_t at : {0u, 1u, 5000u, 10000u}) {
+    for (std::uint64_t at : {0u, 1u, 5000u, 10000u, 70000u}) {
       MemoryStream memory("");
       if (shortWrite)
         memory.out.shortWriteAt = at;
       else
         memory.out.failWriteAt = at;
       LineBuffer line;
-      line.length = 1000;
       StepResult r = StepResult::Continue;
-      for (int i = 0; i < 20 && r == StepResult::Continue; ++i)
-        r = engine::writeLine(memory.stream, line);
+      for (int i = 0; i < 80 && r == StepResult::Continue; ++i)
+        r = engine::writeLine(memory.stream, line, text.data(), text.size());
       if (r == StepResult::Continue)
         r = engine::flushLines(memory.stream, line);
       EXPECT_EQ(r, StepResult::WriteFailed)
