@@ -2,6 +2,8 @@
 // directory, where the job puts its temporary file).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,26 +77,77 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
     std::vector<std::string> line2; // expected second lines
   };
   const Case cases[] = {
-      {"missing", "", OperationCode::UpperCase, CodePage::Auto, CodePage::Win,
-       0, job::kAnswerOk, JobResult::NotFound, {"This file not found"}},
-      {"missing, Esc", "", OperationCode::UpperCase, CodePage::Auto,
-       CodePage::Win, 0, job::kAnswerEsc, JobResult::Stop,
+      {"missing",
+       "",
+       OperationCode::UpperCase,
+       CodePage::Auto,
+       CodePage::Win,
+       0,
+       job::kAnswerOk,
+       JobResult::NotFound,
        {"This file not found"}},
-      {"english, not last", "plain text", OperationCode::RecodeToWin,
-       CodePage::Auto, CodePage::Win, 0, job::kAnswerOk, JobResult::Done, {}},
-      {"english, last", "plain text", OperationCode::RecodeToWin,
-       CodePage::Auto, CodePage::Win, 1, job::kAnswerOk, JobResult::Skipped,
+      {"missing, Esc",
+       "",
+       OperationCode::UpperCase,
+       CodePage::Auto,
+       CodePage::Win,
+       0,
+       job::kAnswerEsc,
+       JobResult::Stop,
+       {"This file not found"}},
+      {"english, not last",
+       "plain text",
+       OperationCode::RecodeToWin,
+       CodePage::Auto,
+       CodePage::Win,
+       0,
+       job::kAnswerOk,
+       JobResult::Done,
+       {}},
+      {"english, last",
+       "plain text",
+       OperationCode::RecodeToWin,
+       CodePage::Auto,
+       CodePage::Win,
+       1,
+       job::kAnswerOk,
+       JobResult::Skipped,
        {"This file consist of english symbols only"}},
-      {"english, last, Esc", "plain text", OperationCode::RecodeToWin,
-       CodePage::Auto, CodePage::Win, 1, job::kAnswerEsc, JobResult::Stop,
+      {"english, last, Esc",
+       "plain text",
+       OperationCode::RecodeToWin,
+       CodePage::Auto,
+       CodePage::Win,
+       1,
+       job::kAnswerEsc,
+       JobResult::Stop,
        {"This file consist of english symbols only"}},
-      {"same coding, not last", kHelloKoi, OperationCode::RecodeToKoi,
-       CodePage::Koi, CodePage::Koi, 0, job::kAnswerOk, JobResult::Done, {}},
-      {"same coding, last", kHelloKoi, OperationCode::RecodeToKoi,
-       CodePage::Koi, CodePage::Koi, 1, job::kAnswerOk, JobResult::Done,
+      {"same coding, not last",
+       kHelloKoi,
+       OperationCode::RecodeToKoi,
+       CodePage::Koi,
+       CodePage::Koi,
+       0,
+       job::kAnswerOk,
+       JobResult::Done,
+       {}},
+      {"same coding, last",
+       kHelloKoi,
+       OperationCode::RecodeToKoi,
+       CodePage::Koi,
+       CodePage::Koi,
+       1,
+       job::kAnswerOk,
+       JobResult::Done,
        {"This file just is in same coding"}},
-      {"same coding detected, Esc", kHelloKoi, OperationCode::RecodeToKoi,
-       CodePage::Auto, CodePage::Koi, 1, job::kAnswerEsc, JobResult::Stop,
+      {"same coding detected, Esc",
+       kHelloKoi,
+       OperationCode::RecodeToKoi,
+       CodePage::Auto,
+       CodePage::Koi,
+       1,
+       job::kAnswerEsc,
+       JobResult::Stop,
        {"This file just is in same coding"}},
   };
   for (const auto &c : cases) {
@@ -179,8 +232,8 @@ TEST_F(FileJobTest, EmptyFileFinishesOnTheFirstTick) {
   EXPECT_EQ(job.result(), JobResult::Done);
   EXPECT_EQ(dir.read("e.txt"), "");
   EXPECT_EQ(host.messages,
-            (std::vector<Message>{{"File(s) successfully converted",
-                                   "with upper case"}}));
+            (std::vector<Message>{
+                {"File(s) successfully converted", "with upper case"}}));
   EXPECT_FALSE(tempLeft());
 }
 
@@ -320,6 +373,81 @@ TEST(DisplayName, IsTheTextAfterTheLastSeparator) {
   EXPECT_EQ(job::displayNameOf("C:\\dir\\f.txt"), "f.txt");
   EXPECT_EQ(job::displayNameOf("C:f.txt"), "f.txt");
   EXPECT_EQ(job::displayNameOf("plain"), "plain");
+}
+
+// A file system with one huge file of zeros and a temporary file that
+// swallows what it is given: enough to run a job over more than 4 GiB
+// without the disk.
+class HugeFileSystem : public platform::PosixFileSystem {
+public:
+  static constexpr platform::FileSize kSize = (1ull << 32) + 5;
+  struct Input : platform::InputFile {
+    platform::FileSize pos = 0;
+    bool read(void *, std::size_t n, std::size_t &got) override {
+      got = static_cast<std::size_t>(
+          std::min<platform::FileSize>(n, kSize - pos));
+      pos += got;
+      return true;
+    }
+    bool seek(platform::FileSize p) override { return (pos = p), true; }
+    platform::FileSize position() const override { return pos; }
+    bool size(platform::FileSize &s) override { return (s = kSize), true; }
+  };
+  struct Sink : platform::OutputFile {
+    platform::FileSize *total;
+    bool write(const void *, std::size_t n, std::size_t &w) override {
+      *total += w = n;
+      return true;
+    }
+    bool flush() override { return true; }
+  };
+  std::unique_ptr<platform::InputFile> openRead(const std::string &) override {
+    return std::make_unique<Input>();
+  }
+  std::optional<platform::FileAttributes>
+  getAttributes(const std::string &) override {
+    return platform::FileAttributes{platform::kAttrArchive, 0644};
+  }
+  bool setNormal(const std::string &) override { return true; }
+  bool restoreAttributes(const std::string &,
+                         const platform::FileAttributes &) override {
+    return true;
+  }
+  std::unique_ptr<platform::OutputFile>
+  createTemp(const std::string &) override {
+    auto sink = std::make_unique<Sink>();
+    sink->total = &written;
+    return sink;
+  }
+  bool replaceWith(const std::string &, const std::string &,
+                   const platform::FileAttributes &) override {
+    return replaced = true;
+  }
+  bool remove(const std::string &) override { return true; }
+  bool sameFile(const std::string &, const std::string &) override {
+    return false;
+  }
+  platform::FileSize written = 0;
+  bool replaced = false;
+};
+
+TEST(FileJobSizes, FileOfFourGibibytesOrMoreFinishes) {
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "4 GiB of bytes take too long in a debug or sanitizer build";
+#endif
+  HugeFileSystem fs;
+  test::RecordingJobHost host;
+  JobRequest r;
+  r.operation = OperationCode::UpperCase;
+  r.path = "huge.txt";
+  FileJob job(r, host, fs);
+  job.setSliceSize(1 << 20);
+  EXPECT_EQ(job.run(), JobResult::Done);
+  EXPECT_TRUE(fs.replaced);
+  EXPECT_EQ(fs.written, HugeFileSystem::kSize);
+  ASSERT_FALSE(host.progress.empty());
+  EXPECT_EQ(host.progress.back(), 100);
+  EXPECT_TRUE(std::is_sorted(host.progress.begin(), host.progress.end()));
 }
 
 } // namespace
