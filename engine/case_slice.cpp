@@ -134,6 +134,13 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
     for (std::size_t i = 0; i < size; ++i) {
       const std::uint8_t orig = bytes[i];
       std::uint8_t cur = kLowerCaseTable[orig];
+      // Most bytes are decided by the byte before: a letter after a letter
+      // stays small, and a byte that is no letter stays as it is.
+      if (i > 0 && !(state.saveUpper && cur != orig) &&
+          (kClass[cur] != Letter || kClass[bytes[i - 1]] == Letter)) {
+        bytes[i] = cur;
+        continue;
+      }
       const LookBack back(bytes, i, state.history, state.historySize);
       if (state.saveUpper && cur != orig) {
         cur = orig;
