@@ -292,6 +292,13 @@ void FileJob::successLines(std::string &line1, std::string &line2) const {
 void FileJob::finishJob(const std::string &line1, const std::string &line2) {
   // The new content reaches the disk before it takes the file's place; the
   // replacement is one atomic rename, so the file is never lost.
+  // A file that grew while the job ran holds bytes the new content lacks:
+  // replacing it would lose them.
+  platform::FileSize sizeNow = 0;
+  if (!input_->size(sizeNow) || sizeNow != stream_.fileSize) {
+    abortJob(messages::kReadError, JobResult::ReadFailed);
+    return;
+  }
   if (!temp_->flush()) {
     abortJob(messages::kWriteError, JobResult::WriteFailed);
     return;

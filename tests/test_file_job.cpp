@@ -331,6 +331,21 @@ TEST_F(FileJobTest, FileThatShrinksWhileTheJobRunsEndsWithReadError) {
   EXPECT_FALSE(tempLeft());
 }
 
+TEST_F(FileJobTest, FileThatGrowsWhileTheJobRunsKeepsWhatWasAppended) {
+  dir.write("g.txt", std::string(100, 'a'));
+  FileJob job(request(OperationCode::UpperCase, "g.txt", 0), host);
+  job.setSliceSize(10);
+  ASSERT_TRUE(job.start());
+  job.tick();
+  dir.write("g.txt", std::string(150, 'a')); // same file, appended to
+  while (!job.ended())
+    job.tick();
+  EXPECT_EQ(job.result(), JobResult::ReadFailed);
+  EXPECT_EQ(host.messages.back().second, "Error reading file");
+  EXPECT_EQ(dir.read("g.txt"), std::string(150, 'a'));
+  EXPECT_FALSE(tempLeft());
+}
+
 TEST_F(FileJobTest, MessageWindowInsideATickRunsNoNestedStep) {
   dir.write("n.txt", "abcdefghij");
   FileJob job(request(OperationCode::UpperCase, "n.txt"), host);
