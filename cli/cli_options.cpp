@@ -42,8 +42,8 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   app.add_option("--exclude", o.exclude, "Remove every occurrence of TEXT");
   auto *replace = app.add_option("--replace", o.replace,
                                  "Replace every occurrence of TEXT");
-  auto *with = app.add_option("--with", o.with,
-                              "The replacement (empty: remove)");
+  auto *with =
+      app.add_option("--with", o.with, "The replacement (empty: remove)");
   app.add_flag("--left-part", o.leftPart,
                "An occurrence must begin a word (not follow a letter)");
   app.add_flag("--right-part", o.rightPart,
@@ -53,8 +53,7 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   app.add_flag("--optimize", o.optimize,
                "Turn blanks that end at tab stops into TABs");
   app.add_option("--tab-size", o.tabSize, "TAB width for --optimize (8)");
-  app.add_flag("--delete-empty", o.deleteEmpty,
-               "Delete excessive empty lines");
+  app.add_flag("--delete-empty", o.deleteEmpty, "Delete excessive empty lines");
   app.add_option("--filter", o.filter,
                  "Masks for files in directories, blank-separated "
                  "(default *.*)");
@@ -97,9 +96,8 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     return usage(
         "--left-part, --right-part and --ignore-case go with --exclude or "
         "--replace");
-  const bool any = o.detect || !o.to.empty() || o.upper || o.lower ||
-                   o.smart || o.exclude || o.replace || o.optimize ||
-                   o.deleteEmpty;
+  const bool any = o.detect || !o.to.empty() || o.upper || o.lower || o.smart ||
+                   o.exclude || o.replace || o.optimize || o.deleteEmpty;
   if (!any)
     return usage("no operation chosen: give --detect, --to, --upper, "
                  "--lower, --smart, --exclude, --replace, --optimize or "

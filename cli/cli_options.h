@@ -18,7 +18,7 @@ inline constexpr int kExitUsage = 2;
 
 struct CliOptions {
   bool detect = false;
-  std::string to;           // dos, win, koi, iso or empty
+  std::string to;            // dos, win, koi, iso or empty
   std::string from = "auto"; // auto, dos, win, koi, iso
   bool upper = false;
   bool lower = false;

@@ -55,7 +55,8 @@ void ConsoleHost::setStatusLine(const std::string &) {}
 
 int ConsoleHost::prompt(const std::string &text, std::string &answer) {
   if (text == batch::texts::kPromptExclude)
-    answer = options_.exclude ? *options_.exclude : options_.replace.value_or("");
+    answer =
+        options_.exclude ? *options_.exclude : options_.replace.value_or("");
   else if (text == batch::texts::kPromptReplace)
     answer = options_.with;
   else if (text == batch::texts::kPromptTabSize)

@@ -6,6 +6,12 @@
 
 namespace snpln::engine {
 
-enum class CodePage : std::uint8_t { Auto = 0, Dos = 1, Win = 2, Koi = 3, Iso = 4 };
+enum class CodePage : std::uint8_t {
+  Auto = 0,
+  Dos = 1,
+  Win = 2,
+  Koi = 3,
+  Iso = 4
+};
 
 } // namespace snpln::engine

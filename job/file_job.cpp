@@ -107,8 +107,8 @@ bool FileJob::start() {
       if (detectOnly) {
         fs_.restoreAttributes(path, savedAttributes_);
         endStartup(JobResult::Done);
-        if (message(path, messages::detectionReport(
-                              request_.sourceCodePage)) == kAnswerEsc)
+        if (message(path, messages::detectionReport(request_.sourceCodePage)) ==
+            kAnswerEsc)
           result_ = JobResult::Stop;
         return false;
       }
@@ -148,7 +148,8 @@ bool FileJob::start() {
     return false;
   }
 
-  stream_ = engine::SliceStream(input_.get(), temp_.get(), fileSize, sliceSize_);
+  stream_ =
+      engine::SliceStream(input_.get(), temp_.get(), fileSize, sliceSize_);
   switch (op) {
   case OperationCode::UpperCase:
   case OperationCode::LowerCase:
@@ -260,9 +261,9 @@ void FileJob::successLines(std::string &line1, std::string &line2) const {
   case OperationCode::RecodeToKoi:
   case OperationCode::RecodeToIso:
   case OperationCode::RecodeToDos:
-    line2 = messages::recodeSourcePiece(request_.sourceCodePage,
-                                        autoDetected_) +
-            messages::recodeTargetPiece(op);
+    line2 =
+        messages::recodeSourcePiece(request_.sourceCodePage, autoDetected_) +
+        messages::recodeTargetPiece(op);
     break;
   case OperationCode::Exclude:
   case OperationCode::Replace: {

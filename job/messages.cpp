@@ -9,8 +9,8 @@ std::string lineTooLong(std::size_t limit) {
 
 const char *operationTitle(OperationCode operation) {
   static constexpr const char *kTitles[kOperationCount] = {
-      "Upper case",    "Recode to WIN", "Recode to KOI",   "Recode to ISO",
-      "Recode to DOS", "Lower case",    "Smart case",      "Exclude",
+      "Upper case",    "Recode to WIN", "Recode to KOI",    "Recode to ISO",
+      "Recode to DOS", "Lower case",    "Smart case",       "Exclude",
       "Replace",       "Optimize",      "Delete excessive", "Detect coding"};
   const auto index = static_cast<std::size_t>(operation);
   return index < kOperationCount ? kTitles[index] : "";

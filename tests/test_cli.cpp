@@ -147,9 +147,7 @@ public:
         return ok;
       }
       bool seek(platform::FileSize p) override { return inner->seek(p); }
-      platform::FileSize position() const override {
-        return inner->position();
-      }
+      platform::FileSize position() const override { return inner->position(); }
       bool size(platform::FileSize &s) override { return inner->size(s); }
     };
     auto inner = PosixFileSystem::openRead(path);

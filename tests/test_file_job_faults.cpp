@@ -33,32 +33,71 @@ const std::string kPath = "<path>";
 
 std::vector<Seam> seams() {
   return {
-      {"open", [](FaultPlan &p) { p.openRead = true; }, true,
-       {kPath, "This file not found"}, JobResult::NotFound},
-      {"attributes", [](FaultPlan &p) { p.getAttributes = true; }, true,
-       {kPath, "This file not found"}, JobResult::NotFound},
-      {"set normal", [](FaultPlan &p) { p.setNormal = true; }, true,
-       {kPath, "This file not found"}, JobResult::NotFound},
-      {"temp creation", [](FaultPlan &p) { p.createTemp = true; }, true,
-       {"Unable to open temporary file", ""}, JobResult::Stop},
-      {"temp marking", [](FaultPlan &p) { p.markTemporary = true; }, true,
-       {"Unable to open temporary file", ""}, JobResult::Stop},
-      {"first read", [](FaultPlan &p) { p.readAt = 0; }, false,
-       {kPath, "Error reading file"}, JobResult::ReadFailed},
-      {"read in the middle", [](FaultPlan &p) { p.readAt = 333; }, false,
-       {kPath, "Error reading file"}, JobResult::ReadFailed},
-      {"read of the last byte", [](FaultPlan &p) { p.readAt = 1999; }, false,
-       {kPath, "Error reading file"}, JobResult::ReadFailed},
-      {"first write", [](FaultPlan &p) { p.writeAt = 0; }, false,
-       {kPath, "Error writing file"}, JobResult::WriteFailed},
-      {"write in the middle", [](FaultPlan &p) { p.writeAt = 500; }, false,
-       {kPath, "Error writing file"}, JobResult::WriteFailed},
-      {"short write", [](FaultPlan &p) { p.shortWriteAt = 700; }, false,
-       {kPath, "Error writing file"}, JobResult::WriteFailed},
-      {"flush", [](FaultPlan &p) { p.flush = true; }, false,
-       {kPath, "Error writing file"}, JobResult::WriteFailed},
-      {"rename", [](FaultPlan &p) { p.replaceWith = true; }, false,
-       {kPath, "Error writing file"}, JobResult::WriteFailed},
+      {"open",
+       [](FaultPlan &p) { p.openRead = true; },
+       true,
+       {kPath, "This file not found"},
+       JobResult::NotFound},
+      {"attributes",
+       [](FaultPlan &p) { p.getAttributes = true; },
+       true,
+       {kPath, "This file not found"},
+       JobResult::NotFound},
+      {"set normal",
+       [](FaultPlan &p) { p.setNormal = true; },
+       true,
+       {kPath, "This file not found"},
+       JobResult::NotFound},
+      {"temp creation",
+       [](FaultPlan &p) { p.createTemp = true; },
+       true,
+       {"Unable to open temporary file", ""},
+       JobResult::Stop},
+      {"temp marking",
+       [](FaultPlan &p) { p.markTemporary = true; },
+       true,
+       {"Unable to open temporary file", ""},
+       JobResult::Stop},
+      {"first read",
+       [](FaultPlan &p) { p.readAt = 0; },
+       false,
+       {kPath, "Error reading file"},
+       JobResult::ReadFailed},
+      {"read in the middle",
+       [](FaultPlan &p) { p.readAt = 333; },
+       false,
+       {kPath, "Error reading file"},
+       JobResult::ReadFailed},
+      {"read of the last byte",
+       [](FaultPlan &p) { p.readAt = 1999; },
+       false,
+       {kPath, "Error reading file"},
+       JobResult::ReadFailed},
+      {"first write",
+       [](FaultPlan &p) { p.writeAt = 0; },
+       false,
+       {kPath, "Error writing file"},
+       JobResult::WriteFailed},
+      {"write in the middle",
+       [](FaultPlan &p) { p.writeAt = 500; },
+       false,
+       {kPath, "Error writing file"},
+       JobResult::WriteFailed},
+      {"short write",
+       [](FaultPlan &p) { p.shortWriteAt = 700; },
+       false,
+       {kPath, "Error writing file"},
+       JobResult::WriteFailed},
+      {"flush",
+       [](FaultPlan &p) { p.flush = true; },
+       false,
+       {kPath, "Error writing file"},
+       JobResult::WriteFailed},
+      {"rename",
+       [](FaultPlan &p) { p.replaceWith = true; },
+       false,
+       {kPath, "Error writing file"},
+       JobResult::WriteFailed},
   };
 }
 
@@ -83,7 +122,8 @@ std::vector<Operation> operations() {
          r.replaceText = "bb";
          r.rightPartOfWord = 1;
        }},
-      {"optimize", OperationCode::Optimize, [](JobRequest &r) { r.tabSize = 4; }},
+      {"optimize", OperationCode::Optimize,
+       [](JobRequest &r) { r.tabSize = 4; }},
       {"delete empty", OperationCode::DeleteEmpty, [](JobRequest &) {}},
   };
 }
@@ -92,8 +132,9 @@ std::vector<Operation> operations() {
 // so every engine has work to do in every slice.
 std::string sampleText() {
   std::mt19937 random(7);
-  const std::string pieces[] = {"a", "A", "\xE0", "\xC0", " ", "    ", "\t",
-                                "\r\n", "\r\n\r\n", ". ", "Ivan", "\x8F"};
+  const std::string pieces[] = {"a",        "A",    "\xE0", "\xC0",
+                                " ",        "    ", "\t",   "\r\n",
+                                "\r\n\r\n", ". ",   "Ivan", "\x8F"};
   std::string text;
   while (text.size() < 2000)
     text += pieces[random() % std::size(pieces)];
@@ -148,10 +189,10 @@ TEST(FileJobFaults, LineTooLongEndsTheLineEnginesWithReadFailed) {
     r.operation = op;
     r.path = dir.file("f.txt");
     EXPECT_EQ(job::FileJob(r, host).run(), JobResult::ReadFailed);
-    EXPECT_EQ(host.messages,
-              (std::vector<Message>{
-                  {r.path,
-                   "Line in file is too long (greater than 30000 bytes)"}}));
+    EXPECT_EQ(
+        host.messages,
+        (std::vector<Message>{
+            {r.path, "Line in file is too long (greater than 30000 bytes)"}}));
     EXPECT_EQ(dir.read("f.txt"), content);
     EXPECT_FALSE(dir.exists(job::kTempName));
   }
@@ -169,7 +210,8 @@ TEST(FileJobFaults, LineOfExactlyTheLimitIsProcessed) {
   EXPECT_EQ(dir.read("f.txt"), std::string(30000, 'x') + "\r\n");
 }
 
-TEST(FileJobFaults, FailedRestoreOfAttributesAfterSuccessStillKeepsTheNewContent) {
+TEST(FileJobFaults,
+     FailedRestoreOfAttributesAfterSuccessStillKeepsTheNewContent) {
   test::TempDir dir;
   test::ChangeDirectory cd(dir.path());
   dir.write("f.txt", "abc");

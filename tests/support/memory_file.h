@@ -12,7 +12,8 @@
 
 namespace snpln::test {
 
-inline constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
+inline constexpr std::uint64_t kNever =
+    std::numeric_limits<std::uint64_t>::max();
 
 class MemoryInputFile : public platform::InputFile {
 public:
@@ -45,8 +46,7 @@ public:
 // A stream over an input text, ready for engine steps.
 struct MemoryStream {
   explicit MemoryStream(std::string input, std::size_t sliceSize = 8192)
-      : in(std::move(input)),
-        stream(&in, &out, in.data_.size(), sliceSize) {}
+      : in(std::move(input)), stream(&in, &out, in.data_.size(), sliceSize) {}
   MemoryInputFile in;
   MemoryOutputFile out;
   engine::SliceStream stream;
