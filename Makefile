@@ -10,9 +10,9 @@ JOBS ?= $(shell nproc)
 ARGS ?=
 
 PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
-            fonts-liberation xvfb xauth clang libclang-rt-14-dev
+            fonts-liberation xvfb xauth clang libclang-rt-14-dev clang-format
 
-.PHONY: deps configure build run test test-release test-asan bench format clean
+.PHONY: deps configure build run test test-release test-asan format-check bench format clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -41,7 +41,10 @@ run: build
 	  bash samples/demo.sh $(BUILD)/cli/snpln-cli $(ARGS); \
 	fi
 
-test: test-release test-asan
+test: format-check test-release test-asan
+
+format-check: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 test-release: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
