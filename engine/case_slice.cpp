@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "engine/letters.h"
@@ -53,6 +54,23 @@ void lowerSlice(std::uint8_t *bytes, std::size_t size) {
                          static_cast<std::uint8_t>(c - 0xC0) < 32;
     bytes[i] = static_cast<std::uint8_t>(c + (capital << 5));
   }
+}
+
+// marks[i] = 1 when bytes[i] is a letter, else 0; branch-free.
+void markLetters(const std::uint8_t *bytes, std::uint8_t *marks,
+                 std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::uint8_t c = bytes[i];
+    marks[i] = static_cast<std::uint8_t>(
+        (static_cast<std::uint8_t>((c | 0x20) - 'a') < 26) | (c >= 0xC0));
+  }
+}
+
+// Eight marks as loaded from memory, first byte lowest.
+std::uint64_t fromLittleEndian(std::uint64_t v) {
+  if constexpr (std::endian::native == std::endian::big)
+    return __builtin_bswap64(v);
+  return v;
 }
 
 // The output so far as seen from slice position `pos`: the slice bytes
@@ -119,11 +137,22 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
   } else if (state.operation == 5) {
     lowerSlice(bytes, size);
   } else {
+    // Only a letter that begins a word can come out other than as the
+    // plain rule gives it (small, or as it is with saveUpper): every other
+    // byte's output follows from the byte alone, because case conversion
+    // keeps letters letters. So the slice is converted in one pass and the
+    // word starts are then decided one by one, in order, each looking back
+    // over output that is already final.
+    state.original.assign(bytes, bytes + size);
+    const std::uint8_t *orig = state.original.data();
+    if (!state.saveUpper)
+      lowerSlice(bytes, size);
+
     // The next input byte after position i, for the capitalised-word rule.
     auto nextByte = [&](std::size_t i) {
       std::uint8_t next = 0;
       if (i + 1 < size)
-        next = bytes[i + 1];
+        next = orig[i + 1];
       else if (lastSliceOfFile)
         return Lookahead::None;
       else if (!job.peekNextByte(next))
@@ -131,54 +160,65 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
       return isSmallLetter(next) ? Lookahead::Small : Lookahead::NotSmall;
     };
 
-    for (std::size_t i = 0; i < size; ++i) {
-      const std::uint8_t orig = bytes[i];
-      std::uint8_t cur = kLowerCaseTable[orig];
-      // Most bytes are decided by the byte before: a letter after a letter
-      // stays small, and a byte that is no letter stays as it is.
-      if (i > 0 && !(state.saveUpper && cur != orig) &&
-          (kClass[cur] != Letter || kClass[bytes[i - 1]] == Letter)) {
-        bytes[i] = cur;
-        continue;
-      }
-      const LookBack back(bytes, i, state.history, state.historySize);
-      if (state.saveUpper && cur != orig) {
-        cur = orig;
-      } else if (kClass[cur] == Letter) {
-        bool upper = true; // the walk passed the oldest byte
-        const std::uint8_t newest = back.size() ? back.at(1) : 0;
-        if (back.size() >= 4 && isLineEnd(newest) &&
-            (back.at(2) == kHyphen ||
-             (isLineEnd(back.at(2)) && back.at(3) == kHyphen))) {
-          upper = false; // a word continued after a hyphenated line end
+    // Word starts: a letter whose previous byte (in the history for the
+    // slice's first byte) is no letter. The letter marks are computed in
+    // one vectorisable pass, then scanned eight at a time.
+    state.letters.resize(size + 8);
+    std::uint8_t *marks = state.letters.data();
+    markLetters(orig, marks, size);
+    std::memset(marks + size, 0, 8);
+    std::uint64_t previous =
+        state.historySize > 0 &&
+        kClass[state.history[state.historySize - 1]] == Letter;
+    for (std::size_t base = 0; base < size; base += 8) {
+      std::uint64_t chunk;
+      std::memcpy(&chunk, marks + base, 8);
+      chunk = fromLittleEndian(chunk);
+      std::uint64_t starts = chunk & ~((chunk << 8) | previous);
+      previous = chunk >> 56;
+      while (starts) {
+        const std::size_t i = base + std::countr_zero(starts) / 8;
+        starts &= starts - 1;
+        const std::uint8_t original = orig[i];
+        std::uint8_t cur = kLowerCaseTable[original];
+        const LookBack back(bytes, i, state.history, state.historySize);
+        if (state.saveUpper && cur != original) {
+          cur = original;
         } else {
-          for (unsigned k = 1; k <= back.size(); ++k) {
-            const std::uint8_t b = back.at(k);
-            const std::uint8_t cls = kClass[b];
-            if (cls == Letter) {
-              upper = false;
-              break;
-            }
-            if (cls == Terminator)
-              break;
-            if (cls == Blank && k == 1 && !isSmallLetter(orig)) {
-              const Lookahead next = nextByte(i);
-              if (next == Lookahead::Failed)
-                return StepResult::ReadFailed;
-              if (next == Lookahead::Small) {
+          bool upper = true; // the walk passed the oldest byte
+          const std::uint8_t newest = back.size() ? back.at(1) : 0;
+          if (back.size() >= 4 && isLineEnd(newest) &&
+              (back.at(2) == kHyphen ||
+               (isLineEnd(back.at(2)) && back.at(3) == kHyphen))) {
+            upper = false; // a word continued after a hyphenated line end
+          } else {
+            for (unsigned k = 1; k <= back.size(); ++k) {
+              const std::uint8_t cls = kClass[back.at(k)];
+              if (cls == Letter) {
                 upper = false;
-                cur = orig; // a capitalised word stays as it is
                 break;
+              }
+              if (cls == Terminator)
+                break;
+              if (cls == Blank && k == 1 && !isSmallLetter(original)) {
+                const Lookahead next = nextByte(i);
+                if (next == Lookahead::Failed)
+                  return StepResult::ReadFailed;
+                if (next == Lookahead::Small) {
+                  upper = false;
+                  cur = original; // a capitalised word stays as it is
+                  break;
+                }
               }
             }
           }
+          if (upper)
+            cur = kUpperCaseTable[cur];
         }
-        if (upper)
-          cur = kUpperCaseTable[cur];
+        if (back.size() == 0)
+          cur = kUpperCaseTable[cur]; // the first byte of the file
+        bytes[i] = cur;
       }
-      if (back.size() == 0)
-        cur = kUpperCaseTable[cur]; // the first byte of the file
-      bytes[i] = cur;
     }
     remember(state, bytes, size);
   }

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/slice_stream.h"
 
@@ -29,6 +30,10 @@ struct CaseState {
   // at most kCaseHistorySize.
   std::uint8_t history[kCaseHistorySize] = {};
   unsigned historySize = 0;
+  // The slice as read, while smart case rewrites it in place.
+  std::vector<std::uint8_t> original;
+  // Which bytes of the slice are letters (1) or not (0).
+  std::vector<std::uint8_t> letters;
 };
 
 StepResult caseSlice(SliceStream &job, CaseState &state);
