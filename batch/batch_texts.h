@@ -3,6 +3,8 @@
 // file dialog's strings and the names of the filter history's values.
 #pragma once
 
+#include "job/messages.h"
+
 namespace snpln::batch::texts {
 
 // Entry checks of a run.
@@ -21,7 +23,8 @@ inline constexpr const char *kTabSizePreset = "8";
 inline constexpr const char *kEmptyExcludeLine1 =
     "Are you want to exclude empty string from file 8-) ?";
 inline constexpr const char *kEmptyExcludeLine2 = "I'm surprised :)";
-inline constexpr const char *kOperationCanceled = "Operation canceled";
+// The same words as a cancelled job's.
+inline constexpr const char *kOperationCanceled = job::messages::kCanceled;
 inline constexpr const char *kNotFound = "File or directory not found";
 inline constexpr const char *kDirectoryDone =
     "Processing this directory and its subdirectories is completed";

@@ -39,25 +39,13 @@ bool isBlankLine(const std::uint8_t *bytes, std::size_t length) {
 
 StepResult emptyLineSlice(SliceStream &job, EmptyLineState &state) {
   LineBuffer &line = state.line;
-  if (job.atEnd()) {
-    const StepResult flushed = flushLines(job, line);
-    return flushed == StepResult::Continue ? StepResult::Finished : flushed;
-  }
-  std::size_t budget = 0;
-  do {
-    StepResult r = readLine(job, line);
-    if (r != StepResult::Continue)
-      return r;
-    budget += line.length;
+  return lineStep(job, line, [&] {
     if (!decideLine(state, isBlankLine(line.data, line.length))) {
       ++state.hitCount;
-      continue;
+      return StepResult::Continue;
     }
-    r = writeLine(job, line, line.data, line.length); // as read
-    if (r != StepResult::Continue)
-      return r;
-  } while (!job.atEnd() && budget < kLineStepBudget);
-  return StepResult::Continue;
+    return writeLine(job, line, line.data, line.length); // as read
+  });
 }
 
 } // namespace snpln::engine

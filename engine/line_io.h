@@ -73,4 +73,28 @@ StepResult writeLine(SliceStream &job, LineBuffer &line,
 // Hands everything still in `output` to `temp`. Continue or WriteFailed.
 StepResult flushLines(SliceStream &job, LineBuffer &line);
 
+// One step of a line engine: at the end of the file, flush and finish;
+// otherwise read whole lines and hand each to `handleLine` (which returns
+// Continue or a failure) until they total kLineStepBudget bytes, line ends
+// not counted, or the file is used up.
+template <typename HandleLine>
+StepResult lineStep(SliceStream &job, LineBuffer &line,
+                    HandleLine &&handleLine) {
+  if (job.atEnd()) {
+    const StepResult flushed = flushLines(job, line);
+    return flushed == StepResult::Continue ? StepResult::Finished : flushed;
+  }
+  std::size_t budget = 0;
+  do {
+    StepResult r = readLine(job, line);
+    if (r != StepResult::Continue)
+      return r;
+    budget += line.length;
+    r = handleLine();
+    if (r != StepResult::Continue)
+      return r;
+  } while (!job.atEnd() && budget < kLineStepBudget);
+  return StepResult::Continue;
+}
+
 } // namespace snpln::engine

@@ -127,27 +127,15 @@ OptimizeState::OptimizeState(int size)
 
 StepResult optimizeSlice(SliceStream &job, OptimizeState &state) {
   LineBuffer &line = state.line;
-  if (job.atEnd()) {
-    const StepResult flushed = flushLines(job, line);
-    return flushed == StepResult::Continue ? StepResult::Finished : flushed;
-  }
-  std::size_t budget = 0;
-  do {
-    StepResult r = readLine(job, line);
-    if (r != StepResult::Continue)
-      return r;
-    budget += line.length;
+  return lineStep(job, line, [&] {
     // Straight from the slice (or the gathered line) into the output.
     std::uint8_t *out = lineSpace(line);
     std::size_t length =
         compressTabsInto(line.data, line.length, out, state.tabSize);
     while (length > 0 && isBlank(out[length - 1]))
       --length;
-    r = commitLine(job, line, length);
-    if (r != StepResult::Continue)
-      return r;
-  } while (!job.atEnd() && budget < kLineStepBudget);
-  return StepResult::Continue;
+    return commitLine(job, line, length);
+  });
 }
 
 } // namespace snpln::engine

@@ -22,6 +22,7 @@
 
 #include "batch/batch_texts.h"
 #include "tests/ui/modal_script.h"
+#include "tests/ui/ui_test_support.h"
 #include "ui/main_window.h"
 #include "ui/picture_button.h"
 
@@ -29,20 +30,10 @@ using namespace snpln;
 using namespace snpln::ui;
 using snpln::test::clickId;
 using snpln::test::ModalScript;
+using snpln::test::readFile;
+using snpln::test::writeFile;
 
 namespace {
-
-void writeFile(const QString &path, const std::string &bytes) {
-  std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-QByteArray readFile(const QString &path) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return QByteArray::fromStdString(all.str());
-}
 
 QString status(const MainWindow &w) { return w.statusLabel()->text(); }
 

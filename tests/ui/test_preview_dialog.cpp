@@ -19,6 +19,7 @@
 
 #include "platform/faulty_file_system.h"
 #include "tests/ui/modal_script.h"
+#include "tests/ui/ui_test_support.h"
 #include "ui/code_page_text.h"
 #include "ui/preview_dialog.h"
 #include "ui/save_prompt_dialog.h"
@@ -27,21 +28,10 @@ using namespace snpln;
 using namespace snpln::ui;
 using snpln::test::clickId;
 using snpln::test::ModalScript;
+using snpln::test::readFile;
+using snpln::test::writeFile;
 
 namespace {
-
-void writeFile(const QString &path, const std::string &bytes) {
-  std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// As a QByteArray, so that a failed comparison prints both sides.
-QByteArray readFile(const QString &path) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return QByteArray::fromStdString(all.str());
-}
 
 QByteArray bytes(const std::string &s) { return QByteArray::fromStdString(s); }
 

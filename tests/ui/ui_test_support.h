@@ -8,9 +8,30 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <QByteArray>
+#include <QString>
+
+#include <fstream>
 #include <functional>
+#include <sstream>
+#include <string>
 
 namespace snpln::test {
+
+// Writes exactly `bytes` to the file at `path`.
+inline void writeFile(const QString &path, const std::string &bytes) {
+  std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The whole file, as a QByteArray so that a failed comparison prints both
+// sides.
+inline QByteArray readFile(const QString &path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  std::ostringstream all;
+  all << in.rdbuf();
+  return QByteArray::fromStdString(all.str());
+}
 
 // Calls `action` with the next modal window that opens on top of `below`
 // (the current one by default), as soon as it is visible.
