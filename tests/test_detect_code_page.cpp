@@ -249,7 +249,7 @@ std::string fromUtf8(const std::string &utf8, const char *code) {
 
 TEST(DetectCodePage, RussianProseInEachCodePage) {
   const auto path =
-      std::filesystem::path(__FILE__).parent_path() / "data/russian_prose.txt";
+      std::filesystem::path(SNPLN_TEST_DATA_DIR) / "russian_prose.txt";
   std::ifstream file(path, std::ios::binary);
   std::ostringstream prose;
   prose << file.rdbuf();

@@ -141,7 +141,7 @@ TEST(RecodeTables, DosBoxDrawingBecomesIsoLettersAndComesBackAsLetters) {
 // Russian prose in UTF-8, converted by the C library into each code page.
 std::string readProse() {
   const auto path =
-      std::filesystem::path(__FILE__).parent_path() / "data/russian_prose.txt";
+      std::filesystem::path(SNPLN_TEST_DATA_DIR) / "russian_prose.txt";
   std::ifstream file(path, std::ios::binary);
   std::ostringstream text;
   text << file.rdbuf();
