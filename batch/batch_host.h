@@ -3,19 +3,42 @@
 // Every call is made on the caller's thread and returns when the user (or
 // the console's script) has answered; a window implements the dialogs
 // modally. Nothing here changes while a run is going: the run reads the
-// file list and the filter text once.
+// file list and the filter text once. The run asks by kind, never by text:
+// a host that shows a prompt takes its text from promptText().
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "job/dialog_answer.h"
 #include "job/job_request.h"
 
 namespace snpln::batch {
 
-// Dialog answers.
-inline constexpr int kDialogOk = 1;
-inline constexpr int kDialogCancel = 2;
+using job::DialogAnswer;
+using job::RunParameters;
+
+// The run's parameter prompts, in the order the run asks them.
+enum class PromptKind : std::uint8_t {
+  SearchText,  // the text to exclude (or, for a replacement, to replace)
+  ReplaceText, // the replacement
+  TabSize,     // the tab size; the answer comes in preset to "8"
+};
+
+// What a message tells: a host that routes messages (the console's two
+// streams) goes by this, never by the text.
+enum class MessageKind : std::uint8_t {
+  Info,    // an outcome, a report, a refusal the user asked for
+  Failure, // a name or a tree that could not be handled
+};
+
+// The three checks of the options dialog.
+struct WordOptions {
+  bool leftPartOfWord = false;
+  bool rightPartOfWord = false;
+  bool caseInsensitive = false;
+};
 
 class BatchHost {
 public:
@@ -30,15 +53,14 @@ public:
   virtual void setStatusLine(const std::string &text) = 0;
 
   // The InputDialog: `answer` comes in as the preset and goes out as the
-  // user's text. Returns kDialogOk or kDialogCancel.
-  virtual int prompt(const std::string &text, std::string &answer) = 0;
-  // The ExcludeOptionsDialog, all three checks clear at first: the flags
-  // come out as 0 or 1. Returns kDialogOk or kDialogCancel.
-  virtual int excludeOptions(int &leftPartOfWord, int &rightPartOfWord,
-                             int &caseInsensitive) = 0;
+  // user's text. Ok or Cancel.
+  virtual DialogAnswer prompt(PromptKind kind, std::string &answer) = 0;
+  // The ExcludeOptionsDialog, all three checks clear at first; the checks
+  // come out in `options`. Ok or Cancel.
+  virtual DialogAnswer excludeOptions(WordOptions &options) = 0;
   // The two-line MessageDialog; the run does not look at the answer.
-  virtual int showMessage(const std::string &line1,
-                          const std::string &line2) = 0;
+  virtual DialogAnswer showMessage(MessageKind kind, const std::string &line1,
+                                   const std::string &line2) = 0;
 
   // Runs one FileJob to its end over a complete request (displayName and
   // saveUpper set) behind the progress window or on the console.

@@ -3,6 +3,7 @@
 // file dialog's strings and the names of the filter history's values.
 #pragma once
 
+#include "batch/batch_host.h"
 #include "job/messages.h"
 
 namespace snpln::batch::texts {
@@ -19,6 +20,19 @@ inline constexpr const char *kPromptReplace = "Enter text for replace";
 inline constexpr const char *kPromptTabSize = "Enter tab size (default - 8)";
 inline constexpr const char *kTabSizePreset = "8";
 
+// The text of a prompt, as the window shows it.
+constexpr const char *promptText(PromptKind kind) {
+  switch (kind) {
+  case PromptKind::SearchText:
+    return kPromptExclude;
+  case PromptKind::ReplaceText:
+    return kPromptReplace;
+  case PromptKind::TabSize:
+    return kPromptTabSize;
+  }
+  return "";
+}
+
 // Messages of a run.
 inline constexpr const char *kEmptyExcludeLine1 =
     "Are you want to exclude empty string from file 8-) ?";
@@ -31,6 +45,10 @@ inline constexpr const char *kDirectoryDone =
 
 // The selection after a reset.
 inline constexpr const char *kNoActionSelected = "No action selected";
+
+// A walk that could not go through its whole tree.
+inline constexpr const char *kWalkOutOfMemory =
+    "Not enough memory to walk this directory";
 
 // The mask of a run whose filter text holds no mask.
 inline constexpr const char *kDefaultMask = "*.*";

@@ -99,18 +99,19 @@ std::optional<DirEntry> nextSubdirectory(WalkFrame &frame) {
 
 } // namespace
 
-int processDirectoryFiles(const std::string &directoryPath,
-                          const std::string &mask, job::OperationCode operation,
-                          int lastJob, const RunParameters &parameters,
-                          BatchHost &host, platform::FileSystem &fs) {
+WalkOutcome processDirectoryFiles(const std::string &directoryPath,
+                                  const std::string &mask,
+                                  job::OperationCode operation, bool lastJob,
+                                  const RunParameters &parameters,
+                                  BatchHost &host, platform::FileSystem &fs) {
   if (holdsSeparator(mask))
-    return kFilesDone;
+    return WalkOutcome::Done;
   std::string path = directoryPath + mask;
   std::vector<std::string> names;
   {
     auto listing = fs.list(path);
     if (!listing)
-      return kFilesDone;
+      return WalkOutcome::Done;
     while (auto entry = listing->next()) {
       if (isExactlyDirectory(entry->attributes) || isDotEntry(entry->name) ||
           entry->name == job::kTempName)
@@ -125,21 +126,23 @@ int processDirectoryFiles(const std::string &directoryPath,
         runFileJob(host, operation, path, lastJob, parameters);
     path.resize(directoryPath.size());
     if (result == job::JobResult::Stop)
-      return kFilesStop;
+      return WalkOutcome::Stopped;
   }
-  return kFilesDone;
+  return WalkOutcome::Done;
 }
 
-int walkDirectoryTree(const std::string &directory, const std::string &mask,
-                      job::OperationCode operation, int lastJob,
-                      const RunParameters &parameters, BatchHost &host,
-                      platform::FileSystem &fs, const WalkHooks &hooks) {
+WalkOutcome walkDirectoryTree(const std::string &directory,
+                              const std::string &mask,
+                              job::OperationCode operation, bool lastJob,
+                              const RunParameters &parameters, BatchHost &host,
+                              platform::FileSystem &fs,
+                              const WalkHooks &hooks) {
   std::string path = directory;
   if (!path.empty() && !platform::isPathSeparator(path.back()))
     path += platform::kPathSeparator;
   if (processDirectoryFiles(path, mask, operation, lastJob, parameters, host,
-                            fs) == kFilesStop)
-    return kWalkStop;
+                            fs) == WalkOutcome::Stopped)
+    return WalkOutcome::Stopped;
 
   FrameChain chain(hooks);
   chain.current().pathLength = path.size();
@@ -149,17 +152,17 @@ int walkDirectoryTree(const std::string &directory, const std::string &mask,
       path += entry->name;
       path += platform::kPathSeparator;
       if (processDirectoryFiles(path, mask, operation, lastJob, parameters,
-                                host, fs) == kFilesStop)
-        return kWalkStop;
+                                host, fs) == WalkOutcome::Stopped)
+        return WalkOutcome::Stopped;
       if (!chain.push())
-        return kWalkOutOfMemory;
+        return WalkOutcome::OutOfMemory;
       chain.current().pathLength = path.size();
       openListing(chain.current(), path, fs);
       continue;
     }
     chain.current().listing.reset();
     if (chain.atTop())
-      return kWalkDone;
+      return WalkOutcome::Done;
     chain.climb();
     path.resize(chain.current().pathLength);
   }

@@ -16,24 +16,22 @@
 // file a job creates or replaces there is never visited twice in one walk.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "batch/batch_host.h"
-#include "batch/run_parameters.h"
 #include "job/job_request.h"
 #include "platform/file_system.h"
 
 namespace snpln::batch {
 
-// walkDirectoryTree's results.
-inline constexpr int kWalkDone = 0;
-inline constexpr int kWalkStop = 4;
-inline constexpr int kWalkOutOfMemory = -1;
-
-// processDirectoryFiles's results.
-inline constexpr int kFilesDone = 7;
-inline constexpr int kFilesStop = 4;
+// How a walk (or the jobs of one directory) ended.
+enum class WalkOutcome : std::uint8_t {
+  Done,        // every matching file had its job
+  Stopped,     // a job ended with Stop: the rest of the tree is untouched
+  OutOfMemory, // a WalkFrame could not be allocated: the tree is not done
+};
 
 // What a caller may set beyond the walk's arguments.
 struct WalkHooks {
@@ -43,21 +41,23 @@ struct WalkHooks {
 };
 
 // Walks `directory` (a name as the file list gives it; a separator is added
-// when it does not end in one). Returns kWalkDone, kWalkStop as soon as a job
-// ends with Stop, or kWalkOutOfMemory when a WalkFrame cannot be allocated
-// (every listing closed, every frame released).
-int walkDirectoryTree(const std::string &directory, const std::string &mask,
-                      job::OperationCode operation, int lastJob,
-                      const RunParameters &parameters, BatchHost &host,
-                      platform::FileSystem &fs = platform::realFileSystem(),
-                      const WalkHooks &hooks = {});
+// when it does not end in one). Returns Done, Stopped as soon as a job ends
+// with Stop, or OutOfMemory when a WalkFrame cannot be allocated (every
+// listing closed, every frame released).
+WalkOutcome
+walkDirectoryTree(const std::string &directory, const std::string &mask,
+                  job::OperationCode operation, bool lastJob,
+                  const RunParameters &parameters, BatchHost &host,
+                  platform::FileSystem &fs = platform::realFileSystem(),
+                  const WalkHooks &hooks = {});
 
 // Runs the jobs of one directory: `directoryPath` ends in a separator. A mask
 // that holds a separator names no file of this directory and runs no job.
-// Returns kFilesDone, or kFilesStop as soon as a job ends with Stop.
-int processDirectoryFiles(
-    const std::string &directoryPath, const std::string &mask,
-    job::OperationCode operation, int lastJob, const RunParameters &parameters,
-    BatchHost &host, platform::FileSystem &fs = platform::realFileSystem());
+// Returns Done, or Stopped as soon as a job ends with Stop.
+WalkOutcome
+processDirectoryFiles(const std::string &directoryPath, const std::string &mask,
+                      job::OperationCode operation, bool lastJob,
+                      const RunParameters &parameters, BatchHost &host,
+                      platform::FileSystem &fs = platform::realFileSystem());
 
 } // namespace snpln::batch

@@ -1,5 +1,6 @@
 #include "batch/run_batch.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,46 @@ namespace snpln::batch {
 
 namespace {
 
-// The last result before the first prompt: neither OK nor Cancel.
-constexpr int kNoResult = 0;
-// What a missing entry leaves behind; equal to a Stop result.
-constexpr int kStopMark = 4;
+// The caller's host, counting the result of every job it runs (also those
+// of the walks) into the run's outcome.
+class CountingHost : public BatchHost {
+public:
+  CountingHost(BatchHost &inner, RunOutcome &outcome)
+      : inner_(inner), outcome_(outcome) {}
+
+  bool fileNameFieldEmpty() override { return inner_.fileNameFieldEmpty(); }
+  const std::vector<std::string> &fileList() override {
+    return inner_.fileList();
+  }
+  void setStatusLine(const std::string &text) override {
+    inner_.setStatusLine(text);
+  }
+  DialogAnswer prompt(PromptKind kind, std::string &answer) override {
+    return inner_.prompt(kind, answer);
+  }
+  DialogAnswer excludeOptions(WordOptions &options) override {
+    return inner_.excludeOptions(options);
+  }
+  DialogAnswer showMessage(MessageKind kind, const std::string &line1,
+                           const std::string &line2) override {
+    return inner_.showMessage(kind, line1, line2);
+  }
+  job::JobResult runJob(const job::JobRequest &request) override {
+    const job::JobResult result = inner_.runJob(request);
+    outcome_.count(result);
+    return result;
+  }
+  std::string filterText() override { return inner_.filterText(); }
+  std::vector<std::string> &filterList() override {
+    return inner_.filterList();
+  }
+  bool saveUpperChecked() override { return inner_.saveUpperChecked(); }
+  void refresh() override { inner_.refresh(); }
+
+private:
+  BatchHost &inner_;
+  RunOutcome &outcome_;
+};
 
 void endRun(SelectionState &selection, BatchHost &host) {
   selection.resetSelection();
@@ -27,111 +64,129 @@ void endRun(SelectionState &selection, BatchHost &host) {
 
 // Anything but OK from a dialog counts as Cancel: a dialog that could not be
 // shown must not let the run go on with parameters nobody gave.
-int asDialogResult(int answer) {
-  return answer == kDialogOk ? kDialogOk : kDialogCancel;
+DialogAnswer okOrCancel(DialogAnswer answer) {
+  return answer == DialogAnswer::Ok ? DialogAnswer::Ok : DialogAnswer::Cancel;
 }
 
 // Asks for the parameters. False when the run ends here (the selection is
 // then already reset).
 bool askParameters(SelectionState &selection, BatchHost &host,
                    RunParameters &parameters) {
-  const bool exclude = selection.isDown(kExcludeButton);
-  const bool replace = selection.isDown(kReplaceButton);
-  const bool optimize = selection.isDown(kOptimizeButton);
-  int last = kNoResult;
+  const bool exclude = selection.isDown(ModeButton::Exclude);
+  const bool replace = selection.isDown(ModeButton::Replace);
+  const bool optimize = selection.isDown(ModeButton::Optimize);
+  // The latest answer; none before the first prompt.
+  std::optional<DialogAnswer> last;
+  const auto canceled = [&] { return last == DialogAnswer::Cancel; };
 
   if (exclude || replace) {
     std::string answer;
-    last = asDialogResult(host.prompt(texts::kPromptExclude, answer));
+    last = okOrCancel(host.prompt(PromptKind::SearchText, answer));
     parameters.searchText = answer;
-    if (answer.empty() && last == kDialogOk) {
-      host.showMessage(texts::kEmptyExcludeLine1, texts::kEmptyExcludeLine2);
+    if (answer.empty() && last == DialogAnswer::Ok) {
+      host.showMessage(MessageKind::Info, texts::kEmptyExcludeLine1,
+                       texts::kEmptyExcludeLine2);
       endRun(selection, host);
       return false;
     }
   }
-  if (replace && last != kDialogCancel) {
+  if (replace && !canceled()) {
     std::string answer;
-    last = asDialogResult(host.prompt(texts::kPromptReplace, answer));
+    last = okOrCancel(host.prompt(PromptKind::ReplaceText, answer));
     parameters.replaceText = answer;
   }
-  if ((exclude || replace) && last == kDialogOk) {
-    int left = 0, right = 0, caseInsensitive = 0;
-    last = asDialogResult(host.excludeOptions(left, right, caseInsensitive));
-    parameters.leftPartOfWord = left ? 1 : 0;
-    parameters.rightPartOfWord = right ? 1 : 0;
-    parameters.caseInsensitive = caseInsensitive ? 1 : 0;
+  if ((exclude || replace) && last == DialogAnswer::Ok) {
+    WordOptions options;
+    last = okOrCancel(host.excludeOptions(options));
+    parameters.leftPartOfWord = options.leftPartOfWord;
+    parameters.rightPartOfWord = options.rightPartOfWord;
+    parameters.caseInsensitive = options.caseInsensitive;
   }
-  if (optimize && last != kDialogCancel) {
+  if (optimize && !canceled()) {
     std::string answer = texts::kTabSizePreset;
-    last = asDialogResult(host.prompt(texts::kPromptTabSize, answer));
+    last = okOrCancel(host.prompt(PromptKind::TabSize, answer));
     parameters.tabSize = parseTabSize(answer);
   }
-  if (last == kDialogCancel) {
-    host.showMessage(texts::kOperationCanceled, "");
+  if (canceled()) {
+    host.showMessage(MessageKind::Info, texts::kOperationCanceled, "");
     endRun(selection, host);
     return false;
   }
   return true;
 }
 
-// One pass of `operation` over the list. Returns the last result.
-int runPass(job::OperationCode operation, bool finalPass,
-            const std::vector<std::string> &fileList,
-            const std::vector<std::string> &masks,
-            const RunParameters &parameters, BatchHost &host,
-            platform::FileSystem &fs, const WalkHooks &walkHooks) {
-  int last = kNoResult;
+// One pass of `operation` over the list. True when the run goes on: the
+// pass was not stopped by a job, and its last entry was not a missing one
+// (a missing entry leaves a stop mark that the next entry's outcome
+// replaces).
+bool runPass(job::OperationCode operation, bool finalPass,
+             const std::vector<std::string> &fileList,
+             const std::vector<std::string> &masks,
+             const RunParameters &parameters, BatchHost &host,
+             RunOutcome &outcome, platform::FileSystem &fs,
+             const WalkHooks &walkHooks) {
+  bool stopMark = false;
   for (std::size_t i = 0; i < fileList.size(); ++i) {
     const std::string &entry = fileList[i];
     auto attributes = fs.lookup(entry);
     if (!attributes) {
-      host.showMessage(entry, texts::kNotFound);
-      last = kStopMark;
+      host.showMessage(MessageKind::Failure, entry, texts::kNotFound);
+      ++outcome.failed;
+      stopMark = true;
       continue;
     }
+    stopMark = false;
     if (platform::isExactlyDirectory(*attributes)) {
+      bool whole = true;
       for (const std::string &mask : masks) {
-        last = walkDirectoryTree(entry, mask, operation, 0, parameters, host,
-                                 fs, walkHooks);
-        if (last == kWalkStop)
-          return last;
+        const WalkOutcome walk = walkDirectoryTree(
+            entry, mask, operation, false, parameters, host, fs, walkHooks);
+        outcome.count(walk);
+        if (walk == WalkOutcome::Stopped)
+          return false;
+        if (walk == WalkOutcome::OutOfMemory) {
+          host.showMessage(MessageKind::Failure, entry,
+                           texts::kWalkOutOfMemory);
+          whole = false;
+        }
       }
-      if (finalPass)
-        host.showMessage(entry, texts::kDirectoryDone);
+      if (finalPass && whole)
+        host.showMessage(MessageKind::Info, entry, texts::kDirectoryDone);
       continue;
     }
-    const int lastJob = finalPass && i + 1 == fileList.size() ? 1 : 0;
-    job::JobResult result =
-        runFileJob(host, operation, entry, lastJob, parameters);
-    last = static_cast<int>(result);
-    if (result == job::JobResult::Stop)
-      return last;
+    const bool lastJob = finalPass && i + 1 == fileList.size();
+    if (runFileJob(host, operation, entry, lastJob, parameters) ==
+        job::JobResult::Stop)
+      return false;
   }
-  return last;
+  return !stopMark;
 }
 
 } // namespace
 
-void runBatch(SelectionState &selection, BatchHost &host,
-              platform::FileSystem &fs, const WalkHooks &walkHooks) {
+RunOutcome runBatch(SelectionState &selection, BatchHost &callerHost,
+                    platform::FileSystem &fs, const WalkHooks &walkHooks) {
+  RunOutcome outcome;
+  CountingHost host(callerHost, outcome);
   if (host.fileNameFieldEmpty()) {
     host.setStatusLine(texts::kNoFileName);
-    return;
+    return outcome;
   }
   if (!selection.anySelected()) {
     host.setStatusLine(texts::kNoOperation);
-    return;
+    return outcome;
   }
 
   RunParameters parameters;
   parameters.sourceCodePage = selection.sourceCodePage();
   parameters.targetCodePage = selection.targetCodePage();
-  parameters.detectOnly = selection.detectOnly() ? 1 : 0;
+  parameters.detectOnly = selection.detectOnly();
   const job::OperationCode finalOperation = selection.finalOperation();
 
-  if (!askParameters(selection, host, parameters))
-    return;
+  if (!askParameters(selection, host, parameters)) {
+    outcome.end = RunEnd::Canceled;
+    return outcome;
+  }
 
   const std::string filterText = host.filterText();
   promoteFilter(host.filterList(), filterText);
@@ -140,13 +195,16 @@ void runBatch(SelectionState &selection, BatchHost &host,
   // from a host that hands out a reference to a list it rebuilds.
   const std::vector<std::string> fileList = host.fileList();
 
+  outcome.end = RunEnd::Completed;
   for (job::OperationCode operation : selection.operationPasses()) {
-    int last = runPass(operation, operation == finalOperation, fileList, masks,
-                       parameters, host, fs, walkHooks);
-    if (last == kStopMark)
+    if (!runPass(operation, operation == finalOperation, fileList, masks,
+                 parameters, host, outcome, fs, walkHooks)) {
+      outcome.end = RunEnd::Stopped;
       break;
+    }
   }
   endRun(selection, host);
+  return outcome;
 }
 
 } // namespace snpln::batch

@@ -8,19 +8,22 @@
 // walked once per mask. A job (or walk) ending with Stop ends the run at
 // once. Every run past the two checks ends with the selection reset and
 // "No action selected" on the status line.
+//
+// A directory whose walk could not go through the whole tree (out of memory)
+// is reported as a failure instead of as completed.
 #pragma once
 
 #include "batch/batch_host.h"
 #include "batch/directory_walk.h"
-#include "batch/run_parameters.h"
+#include "batch/run_outcome.h"
 #include "batch/selection_state.h"
 #include "platform/file_system.h"
 
 namespace snpln::batch {
 
 // `walkHooks` go to every directory walk of the run.
-void runBatch(SelectionState &selection, BatchHost &host,
-              platform::FileSystem &fs = platform::realFileSystem(),
-              const WalkHooks &walkHooks = {});
+RunOutcome runBatch(SelectionState &selection, BatchHost &host,
+                    platform::FileSystem &fs = platform::realFileSystem(),
+                    const WalkHooks &walkHooks = {});
 
 } // namespace snpln::batch

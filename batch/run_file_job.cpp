@@ -4,31 +4,23 @@
 namespace snpln::batch {
 
 job::JobRequest makeJobRequest(job::OperationCode operation,
-                               const std::string &path, int lastJob,
+                               const std::string &path, bool lastJob,
                                const RunParameters &parameters) {
   job::JobRequest request;
+  static_cast<RunParameters &>(request) = parameters;
   request.operation = operation;
   request.path = path;
   request.lastJob = lastJob;
-  request.searchText = parameters.searchText;
-  request.replaceText = parameters.replaceText;
-  request.leftPartOfWord = parameters.leftPartOfWord;
-  request.rightPartOfWord = parameters.rightPartOfWord;
-  request.caseInsensitive = parameters.caseInsensitive;
-  request.targetCodePage = parameters.targetCodePage;
-  request.sourceCodePage = parameters.sourceCodePage;
-  request.detectOnly = parameters.detectOnly;
-  request.tabSize = parameters.tabSize;
   request.displayName = job::displayNameOf(path);
   return request;
 }
 
 job::JobResult runFileJob(BatchHost &host, job::OperationCode operation,
-                          const std::string &path, int lastJob,
+                          const std::string &path, bool lastJob,
                           const RunParameters &parameters) {
   job::JobRequest request =
       makeJobRequest(operation, path, lastJob, parameters);
-  request.saveUpper = host.saveUpperChecked() ? 1 : 0;
+  request.saveUpper = host.saveUpperChecked();
   host.refresh();
   return host.runJob(request);
 }

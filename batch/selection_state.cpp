@@ -10,128 +10,167 @@ namespace {
 
 using engine::CodePage;
 
-constexpr std::uint32_t bit(int index) { return std::uint32_t{1} << index; }
+constexpr std::uint32_t bit(ModeButton button) {
+  return std::uint32_t{1} << indexOf(button);
+}
 
-constexpr std::uint32_t kCaseButtons =
-    bit(kUpperCaseButton) | bit(kLowerCaseButton) | bit(kSmartCaseButton);
-constexpr std::uint32_t kToButtons = bit(kToWinButton) | bit(kToKoiButton) |
-                                     bit(kToIsoButton) | bit(kToDosButton);
+constexpr std::uint32_t kCaseButtons = bit(ModeButton::UpperCase) |
+                                       bit(ModeButton::LowerCase) |
+                                       bit(ModeButton::SmartCase);
+constexpr std::uint32_t kToButtons =
+    bit(ModeButton::ToWin) | bit(ModeButton::ToKoi) | bit(ModeButton::ToIso) |
+    bit(ModeButton::ToDos);
 constexpr std::uint32_t kFromButtons =
-    bit(kFromWinButton) | bit(kFromKoiButton) | bit(kFromIsoButton) |
-    bit(kFromDosButton) | bit(kFromAutoButton);
+    bit(ModeButton::FromWin) | bit(ModeButton::FromKoi) |
+    bit(ModeButton::FromIso) | bit(ModeButton::FromDos) |
+    bit(ModeButton::FromAuto);
 
 constexpr ModeButtonInfo kButtons[kButtonCount] = {
-    {1009, "UCASE", ButtonGroup::Case, "Selected upper case convert file mode",
+    {"UCASE", ButtonGroup::Case, "Selected upper case convert file mode",
      "Unselected upper case convert file mode"},
-    {1035, "WIN", ButtonGroup::Recode,
+    {"WIN", ButtonGroup::Recode,
      "Selected recode to ''Win1251'' convert file mode",
      "Unselected recode to ''Win1251'' convert file mode"},
-    {1036, "KOI", ButtonGroup::Recode,
-     "Selected recode to ''Koi'' convert file mode",
+    {"KOI", ButtonGroup::Recode, "Selected recode to ''Koi'' convert file mode",
      "Unselected recode to ''Koi'' convert file mode"},
-    {1037, "ISO", ButtonGroup::Recode,
-     "Selected recode to ''Iso'' convert file mode",
+    {"ISO", ButtonGroup::Recode, "Selected recode to ''Iso'' convert file mode",
      "Unselected recode to ''Iso'' convert file mode"},
-    {1038, "DOS", ButtonGroup::Recode,
-     "Selected recode to ''Dos'' convert file mode",
+    {"DOS", ButtonGroup::Recode, "Selected recode to ''Dos'' convert file mode",
      "Unselected recode to ''Dos'' convert file mode"},
-    {1010, "LCASE", ButtonGroup::Case, "Selected lower case convert file mode",
+    {"LCASE", ButtonGroup::Case, "Selected lower case convert file mode",
      "Unselected lower case convert file mode"},
-    {1011, "SCASE", ButtonGroup::Case,
-     "Selected 'smart' case convert file mode",
+    {"SCASE", ButtonGroup::Case, "Selected 'smart' case convert file mode",
      "Unselected 'smart' case convert file mode"},
-    {1025, "EXCLUDE", ButtonGroup::Exclude,
-     "Selected snipline convert file mode",
+    {"EXCLUDE", ButtonGroup::Exclude, "Selected snipline convert file mode",
      "Unselected snipline convert file mode"},
-    {1026, "REPLACE", ButtonGroup::Exclude,
+    {"REPLACE", ButtonGroup::Exclude,
      "Selected replace symbols convert file mode",
      "Unselected replace symbols convert file mode"},
-    {1028, "OPT", ButtonGroup::Optimize, "Selected optimize convert file mode",
+    {"OPT", ButtonGroup::Optimize, "Selected optimize convert file mode",
      "Unselected optimize convert file mode"},
-    {1029, "DEL", ButtonGroup::Optimize,
+    {"DEL", ButtonGroup::Optimize,
      "Selected delete excessive lines convert file mode",
      "Unselected delete excessive lines convert file mode"},
-    {1054, "DETECT", ButtonGroup::Recode, "Selected detect file source mode",
+    {"DETECT", ButtonGroup::Recode, "Selected detect file source mode",
      "Unselected detect file source mode"},
-    {1030, "WIN", ButtonGroup::Recode, "Selected source for file - ''Win1251''",
+    {"WIN", ButtonGroup::Recode, "Selected source for file - ''Win1251''",
      "Unselected source for file - ''Win1251''"},
-    {1031, "KOI", ButtonGroup::Recode, "Selected source for file - ''Koi8''",
+    {"KOI", ButtonGroup::Recode, "Selected source for file - ''Koi8''",
      "Unselected source for file - ''Koi8''"},
-    {1032, "ISO", ButtonGroup::Recode, "Selected source for file - ''Iso''",
+    {"ISO", ButtonGroup::Recode, "Selected source for file - ''Iso''",
      "Unselected source for file - ''Iso''"},
-    {1033, "DOS", ButtonGroup::Recode, "Selected source for file - ''Dos''",
+    {"DOS", ButtonGroup::Recode, "Selected source for file - ''Dos''",
      "Unselected source for file - ''Dos''"},
-    {1034, "AUTO", ButtonGroup::Recode, "Selected file source autodetect",
+    {"AUTO", ButtonGroup::Recode, "Selected file source autodetect",
      "Unselected file source autodetect"},
 };
 
 // What selecting each button releases.
 constexpr std::uint32_t kReleases[kButtonCount] = {
-    kCaseButtons & ~bit(kUpperCaseButton),
-    (kToButtons & ~bit(kToWinButton)) | bit(kDetectButton),
-    (kToButtons & ~bit(kToKoiButton)) | bit(kDetectButton),
-    (kToButtons & ~bit(kToIsoButton)) | bit(kDetectButton),
-    (kToButtons & ~bit(kToDosButton)) | bit(kDetectButton),
-    kCaseButtons & ~bit(kLowerCaseButton),
-    kCaseButtons & ~bit(kSmartCaseButton),
+    kCaseButtons & ~bit(ModeButton::UpperCase),
+    (kToButtons & ~bit(ModeButton::ToWin)) | bit(ModeButton::Detect),
+    (kToButtons & ~bit(ModeButton::ToKoi)) | bit(ModeButton::Detect),
+    (kToButtons & ~bit(ModeButton::ToIso)) | bit(ModeButton::Detect),
+    (kToButtons & ~bit(ModeButton::ToDos)) | bit(ModeButton::Detect),
+    kCaseButtons & ~bit(ModeButton::LowerCase),
+    kCaseButtons & ~bit(ModeButton::SmartCase),
     0,
     0,
     0,
     0,
     kToButtons | kFromButtons,
-    (kFromButtons & ~bit(kFromWinButton)) | bit(kDetectButton),
-    (kFromButtons & ~bit(kFromKoiButton)) | bit(kDetectButton),
-    (kFromButtons & ~bit(kFromIsoButton)) | bit(kDetectButton),
-    (kFromButtons & ~bit(kFromDosButton)) | bit(kDetectButton),
-    (kFromButtons & ~bit(kFromAutoButton)) | bit(kDetectButton),
+    (kFromButtons & ~bit(ModeButton::FromWin)) | bit(ModeButton::Detect),
+    (kFromButtons & ~bit(ModeButton::FromKoi)) | bit(ModeButton::Detect),
+    (kFromButtons & ~bit(ModeButton::FromIso)) | bit(ModeButton::Detect),
+    (kFromButtons & ~bit(ModeButton::FromDos)) | bit(ModeButton::Detect),
+    (kFromButtons & ~bit(ModeButton::FromAuto)) | bit(ModeButton::Detect),
 };
 
 // The code page each To and From button stands for, in overwrite order.
 struct CodePageButton {
-  int index;
+  ModeButton button;
   CodePage codePage;
 };
-constexpr CodePageButton kSourceOrder[] = {{kFromWinButton, CodePage::Win},
-                                           {kFromKoiButton, CodePage::Koi},
-                                           {kFromIsoButton, CodePage::Iso},
-                                           {kFromDosButton, CodePage::Dos},
-                                           {kFromAutoButton, CodePage::Auto}};
-constexpr CodePageButton kTargetOrder[] = {{kToWinButton, CodePage::Win},
-                                           {kToKoiButton, CodePage::Koi},
-                                           {kToIsoButton, CodePage::Iso},
-                                           {kToDosButton, CodePage::Dos}};
+constexpr CodePageButton kSourceOrder[] = {
+    {ModeButton::FromWin, CodePage::Win},
+    {ModeButton::FromKoi, CodePage::Koi},
+    {ModeButton::FromIso, CodePage::Iso},
+    {ModeButton::FromDos, CodePage::Dos},
+    {ModeButton::FromAuto, CodePage::Auto}};
+constexpr CodePageButton kTargetOrder[] = {{ModeButton::ToWin, CodePage::Win},
+                                           {ModeButton::ToKoi, CodePage::Koi},
+                                           {ModeButton::ToIso, CodePage::Iso},
+                                           {ModeButton::ToDos, CodePage::Dos}};
 
-bool validIndex(int index) { return index >= 0 && index < kButtonCount; }
+bool valid(ModeButton button) {
+  return indexOf(button) < static_cast<std::size_t>(kButtonCount);
+}
 
 } // namespace
 
-const ModeButtonInfo &modeButtonInfo(int index) { return kButtons[index]; }
+const std::array<ModeButton, kButtonCount> &allModeButtons() {
+  static const std::array<ModeButton, kButtonCount> all = [] {
+    std::array<ModeButton, kButtonCount> buttons{};
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+      buttons[i] = static_cast<ModeButton>(i);
+    return buttons;
+  }();
+  return all;
+}
+
+std::optional<ModeButton> targetButton(engine::CodePage page) {
+  for (const auto &b : kTargetOrder)
+    if (b.codePage == page)
+      return b.button;
+  return std::nullopt;
+}
+
+std::optional<ModeButton> sourceButton(engine::CodePage page) {
+  for (const auto &b : kSourceOrder)
+    if (b.codePage == page)
+      return b.button;
+  return std::nullopt;
+}
+
+const ModeButtonInfo &modeButtonInfo(ModeButton button) {
+  return kButtons[indexOf(button)];
+}
+
+std::vector<ModeButton> releasedBy(ModeButton button) {
+  std::vector<ModeButton> released;
+  if (!valid(button))
+    return released;
+  for (ModeButton other : allModeButtons())
+    if (kReleases[indexOf(button)] & bit(other))
+      released.push_back(other);
+  return released;
+}
 
 SelectionState::SelectionState() = default;
 
-void SelectionState::release(int index, bool testBusy) {
-  if (testBusy && isButtonBusy && isButtonBusy(index))
+void SelectionState::release(ModeButton button, bool testBusy) {
+  if (testBusy && isButtonBusy && isButtonBusy(button))
     return;
-  down_[index] = false;
-  if (index == kSmartCaseButton)
+  down_[indexOf(button)] = false;
+  if (button == ModeButton::SmartCase)
     saveUpperEnabled_ = false;
 }
 
-void SelectionState::pressModeButton(int index) {
-  if (!validIndex(index))
+void SelectionState::pressModeButton(ModeButton button) {
+  if (!valid(button))
     return;
+  const std::size_t index = indexOf(button);
   if (!down_[index]) {
-    for (int other = 0; other < kButtonCount; ++other)
-      if (kReleases[index] & bit(other))
-        release(other, other != kDetectButton);
+    for (ModeButton other : releasedBy(button))
+      release(other, other != ModeButton::Detect);
     down_[index] = true;
     statusLine_ = kButtons[index].selectedSentence;
-    if (index == kSmartCaseButton)
+    if (button == ModeButton::SmartCase)
       saveUpperEnabled_ = true;
   } else {
     down_[index] = false;
     statusLine_ = kButtons[index].unselectedSentence;
-    if (index == kSmartCaseButton)
+    if (button == ModeButton::SmartCase)
       saveUpperEnabled_ = false;
   }
 }
@@ -142,13 +181,14 @@ void SelectionState::resetSelection() {
   statusLine_ = texts::kNoActionSelected;
 }
 
-bool SelectionState::isDown(int index) const {
-  return validIndex(index) && down_[index];
+bool SelectionState::isDown(ModeButton button) const {
+  return valid(button) && down_[indexOf(button)];
 }
 
-std::string SelectionState::pictureName(int index) const {
-  if (!validIndex(index))
+std::string SelectionState::pictureName(ModeButton button) const {
+  if (!valid(button))
     return {};
+  const std::size_t index = indexOf(button);
   return std::string(kButtons[index].caption) + (down_[index] ? "D" : "U");
 }
 
@@ -161,9 +201,11 @@ bool SelectionState::anySelected() const {
 
 std::vector<job::OperationCode> SelectionState::operationPasses() const {
   std::vector<job::OperationCode> passes;
-  for (int op = 0; op < job::kOperationCount; ++op)
-    if (down_[op])
-      passes.push_back(static_cast<job::OperationCode>(op));
+  for (int op = 0; op < job::kOperationCount; ++op) {
+    const auto operation = static_cast<job::OperationCode>(op);
+    if (isDown(buttonOf(operation)))
+      passes.push_back(operation);
+  }
   return passes;
 }
 
@@ -175,7 +217,7 @@ job::OperationCode SelectionState::finalOperation() const {
 engine::CodePage SelectionState::sourceCodePage() const {
   CodePage result = CodePage::Auto;
   for (const auto &b : kSourceOrder)
-    if (down_[b.index])
+    if (isDown(b.button))
       result = b.codePage;
   return result;
 }
@@ -183,7 +225,7 @@ engine::CodePage SelectionState::sourceCodePage() const {
 engine::CodePage SelectionState::targetCodePage() const {
   CodePage result = CodePage::Auto;
   for (const auto &b : kTargetOrder)
-    if (down_[b.index])
+    if (isDown(b.button))
       result = b.codePage;
   return result;
 }

@@ -1,7 +1,7 @@
 // Which of the seventeen mode buttons are down, as a plain state machine.
 //
-// Indices 0 to 11 are operation codes; 12 to 16 choose the recoding source
-// (From WIN, KOI, ISO, DOS, AUTO). pressModeButton() toggles a button, lets
+// Twelve buttons are operations; five choose the recoding source (From
+// WIN, KOI, ISO, DOS, AUTO). pressModeButton() toggles a button, lets
 // it release the buttons that conflict with it (the case group and the
 // recode groups are exclusive), writes the button's status sentence and
 // keeps the enabled state of "Sa&ve upper". The state lasts until the next
@@ -11,7 +11,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,64 +23,82 @@
 
 namespace snpln::batch {
 
+// The seventeen mode buttons. The first twelve stand for the operation of
+// the same name (buttonOf, operationOf); the last five choose the recoding
+// source.
+enum class ModeButton : std::uint8_t {
+  UpperCase,
+  ToWin,
+  ToKoi,
+  ToIso,
+  ToDos,
+  LowerCase,
+  SmartCase,
+  Exclude,
+  Replace,
+  Optimize,
+  DeleteEmpty,
+  Detect,
+  FromWin,
+  FromKoi,
+  FromIso,
+  FromDos,
+  FromAuto,
+};
 inline constexpr int kButtonCount = 17;
 
-// Button indices. 0 to 11 equal their job::OperationCode.
-enum ButtonIndex : int {
-  kUpperCaseButton = 0,
-  kToWinButton = 1,
-  kToKoiButton = 2,
-  kToIsoButton = 3,
-  kToDosButton = 4,
-  kLowerCaseButton = 5,
-  kSmartCaseButton = 6,
-  kExcludeButton = 7,
-  kReplaceButton = 8,
-  kOptimizeButton = 9,
-  kDeleteEmptyButton = 10,
-  kDetectButton = 11,
-  kFromWinButton = 12,
-  kFromKoiButton = 13,
-  kFromIsoButton = 14,
-  kFromDosButton = 15,
-  kFromAutoButton = 16,
-};
+// The button's place in tables of all seventeen.
+constexpr std::size_t indexOf(ModeButton button) {
+  return static_cast<std::size_t>(button);
+}
+// Every button, in table order.
+const std::array<ModeButton, kButtonCount> &allModeButtons();
+constexpr ModeButton buttonOf(job::OperationCode operation) {
+  return static_cast<ModeButton>(static_cast<std::uint8_t>(operation));
+}
+
+// The To button of a code page, and its From button (From AUTO for Auto);
+// nothing for a page without one.
+std::optional<ModeButton> targetButton(engine::CodePage page);
+std::optional<ModeButton> sourceButton(engine::CodePage page);
 
 enum class ButtonGroup { Case, Exclude, Optimize, Recode };
 
 // One row of the button table.
 struct ModeButtonInfo {
-  int controlId;
   const char *caption; // the picture base
   ButtonGroup group;
   const char *selectedSentence;
   const char *unselectedSentence;
 };
 
-// The table, indexed by button index.
-const ModeButtonInfo &modeButtonInfo(int index);
+const ModeButtonInfo &modeButtonInfo(ModeButton button);
+
+// The buttons a press of `button` releases when it goes down (its release
+// rule), in table order.
+std::vector<ModeButton> releasedBy(ModeButton button);
 
 class SelectionState {
 public:
   SelectionState();
 
-  // The user pressed mode button `index` (0 to 16); other values are
+  // The user pressed the button; values outside the enumeration are
   // ignored.
-  void pressModeButton(int index);
+  void pressModeButton(ModeButton button);
   // Every button up, "Sa&ve upper" disabled, "No action selected".
   void resetSelection();
 
   // The window's answer whether a button is held down or has the focus at
   // this moment; such a button is not released by another's press. False
   // when not set.
-  std::function<bool(int index)> isButtonBusy;
+  std::function<bool(ModeButton button)> isButtonBusy;
 
-  bool isDown(int index) const;
+  bool isDown(ModeButton button) const;
   const std::array<bool, kButtonCount> &flags() const { return down_; }
   // The last sentence the selection wrote; empty before the first.
   const std::string &statusLine() const { return statusLine_; }
   // Base + "U" when up, base + "D" when down.
-  std::string pictureName(int index) const;
+  std::string pictureName(ModeButton button) const;
   bool saveUpperEnabled() const { return saveUpperEnabled_; }
 
   bool anySelected() const;
@@ -85,7 +106,7 @@ public:
   std::vector<job::OperationCode> operationPasses() const;
   // The highest of operationPasses(), UpperCase when there is none.
   job::OperationCode finalOperation() const;
-  bool detectOnly() const { return down_[kDetectButton]; }
+  bool detectOnly() const { return isDown(ModeButton::Detect); }
   // Auto unless a From button is down; the later of From WIN, KOI, ISO,
   // DOS, AUTO wins.
   engine::CodePage sourceCodePage() const;
@@ -94,7 +115,7 @@ public:
   engine::CodePage targetCodePage() const;
 
 private:
-  void release(int index, bool testBusy);
+  void release(ModeButton button, bool testBusy);
 
   std::array<bool, kButtonCount> down_{};
   std::string statusLine_;

@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "engine/optimize_slice.h"
+
 namespace snpln::batch {
 
 namespace {
@@ -10,8 +12,6 @@ bool isCSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
          c == '\r';
 }
-
-constexpr int kDefaultTabSize = 8;
 
 } // namespace
 
@@ -39,7 +39,7 @@ int parseTabSize(const std::string &answer) {
     result = saturated ? INT_MIN : static_cast<int>(-value);
   else
     result = saturated || value > INT_MAX ? INT_MAX : static_cast<int>(value);
-  return result < 1 ? kDefaultTabSize : result;
+  return engine::normalTabSize(result);
 }
 
 } // namespace snpln::batch

@@ -85,7 +85,7 @@ protected:
           QCoreApplication::sendEvent(target, &press);
           QCoreApplication::sendEvent(target, &release);
           if (message->isVisible()) // Enter did not reach OK
-            message->done(snpln::ui::MessageDialog::kAnswerOk);
+            message->done(QDialog::Accepted);
         });
       }
     }

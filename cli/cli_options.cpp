@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "batch/batch_texts.h"
+#include "cli/code_page_names.h"
 
 namespace snpln::cli {
 
@@ -23,16 +24,14 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                                 std::ostream &out, std::ostream &err) {
   CLI::App app{kDescription, "snpln-cli"};
   app.set_version_flag("--version", "snpln-cli 1.2");
-  const std::vector<std::string> pages{"dos", "win", "koi", "iso"};
-  std::vector<std::string> sources{"auto"};
-  sources.insert(sources.end(), pages.begin(), pages.end());
-
   app.add_flag("--detect", o.detect, "Report each file's code page");
   auto *to = app.add_option("--to", o.to, "Recode to this code page")
-                 ->check(CLI::IsMember(pages, CLI::ignore_case));
+                 ->transform(CLI::CheckedTransformer(codePageNames(),
+                                                     CLI::ignore_case));
   auto *from =
       app.add_option("--from", o.from, "Source code page (default: auto)")
-          ->check(CLI::IsMember(sources, CLI::ignore_case));
+          ->transform(
+              CLI::CheckedTransformer(sourceCodePageNames(), CLI::ignore_case));
   app.add_flag("--upper", o.upper, "Convert to upper case");
   app.add_flag("--lower", o.lower, "Convert to lower case");
   app.add_flag("--smart", o.smart,
@@ -69,10 +68,6 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     app.exit(e, out, err);
     return kExitUsage;
   }
-  for (auto *s : {&o.to, &o.from})
-    for (auto &c : *s)
-      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-
   auto usage = [&](const std::string &text) {
     err << "snpln-cli: " << text << "\nRun with --help for more information.\n";
     return kExitUsage;
@@ -83,7 +78,7 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     return usage("--save-upper goes with --smart");
   if (o.detect && (to->count() > 0 || from->count() > 0))
     return usage("--detect does not go with --to or --from");
-  if (from->count() > 0 && o.to.empty())
+  if (from->count() > 0 && !o.to)
     return usage("--from goes with --to");
   if (o.exclude && o.replace && *o.exclude != *o.replace)
     return usage("--exclude and --replace name different texts");
@@ -96,13 +91,42 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     return usage(
         "--left-part, --right-part and --ignore-case go with --exclude or "
         "--replace");
-  const bool any = o.detect || !o.to.empty() || o.upper || o.lower || o.smart ||
+  const bool any = o.detect || o.to || o.upper || o.lower || o.smart ||
                    o.exclude || o.replace || o.optimize || o.deleteEmpty;
   if (!any)
     return usage("no operation chosen: give --detect, --to, --upper, "
                  "--lower, --smart, --exclude, --replace, --optimize or "
                  "--delete-empty");
   return std::nullopt;
+}
+
+} // namespace snpln::cli
+
+namespace snpln::cli {
+
+std::vector<batch::ModeButton> modeButtonsOf(const CliOptions &o) {
+  using batch::ModeButton;
+  std::vector<ModeButton> buttons;
+  const std::pair<bool, ModeButton> flags[] = {
+      {o.upper, ModeButton::UpperCase},
+      {o.lower, ModeButton::LowerCase},
+      {o.smart, ModeButton::SmartCase},
+      {o.exclude.has_value(), ModeButton::Exclude},
+      {o.replace.has_value(), ModeButton::Replace},
+      {o.optimize, ModeButton::Optimize},
+      {o.deleteEmpty, ModeButton::DeleteEmpty},
+      {o.detect, ModeButton::Detect},
+  };
+  for (const auto &[set, button] : flags)
+    if (set)
+      buttons.push_back(button);
+  if (o.to) {
+    if (auto target = batch::targetButton(*o.to))
+      buttons.push_back(*target);
+    if (auto source = batch::sourceButton(o.from))
+      buttons.push_back(*source);
+  }
+  return buttons;
 }
 
 } // namespace snpln::cli

@@ -12,14 +12,21 @@
 #include <string>
 #include <vector>
 
+#include "batch/selection_state.h"
+#include "engine/code_page.h"
+
 namespace snpln::cli {
 
+// Exit statuses.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130; // 128 + SIGINT
 
 struct CliOptions {
   bool detect = false;
-  std::string to;            // dos, win, koi, iso or empty
-  std::string from = "auto"; // auto, dos, win, koi, iso
+  std::optional<engine::CodePage> to;
+  engine::CodePage from = engine::CodePage::Auto;
   bool upper = false;
   bool lower = false;
   bool smart = false;
@@ -39,5 +46,8 @@ struct CliOptions {
 
 std::optional<int> parseOptions(int argc, char **argv, CliOptions &options,
                                 std::ostream &out, std::ostream &err);
+
+// The mode buttons the options stand for, in the order to press them.
+std::vector<batch::ModeButton> modeButtonsOf(const CliOptions &options);
 
 } // namespace snpln::cli

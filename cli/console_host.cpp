@@ -1,7 +1,6 @@
 #include "cli/console_host.h"
 
 #include <csignal>
-#include <set>
 
 #include "batch/batch_texts.h"
 #include "batch/run_batch.h"
@@ -17,17 +16,9 @@ namespace {
 
 extern "C" void onInterrupt(int) { interrupted = true; }
 
-bool isFailureText(const std::string &text) {
-  static const std::set<std::string> kFailures = {
-      job::messages::kNotFound,
-      job::messages::kNoTempFile,
-      job::messages::kCanceled,
-      job::messages::kReadError,
-      job::messages::kWriteError,
-      job::messages::lineTooLong(engine::kLineLimit),
-      batch::texts::kNotFound,
-  };
-  return kFailures.count(text) > 0;
+// Whether a job that ended so failed (or was stopped).
+bool failedJob(job::JobResult result) {
+  return result != job::JobResult::Done && result != job::JobResult::Skipped;
 }
 
 } // namespace
@@ -53,46 +44,61 @@ const std::vector<std::string> &ConsoleHost::fileList() {
 
 void ConsoleHost::setStatusLine(const std::string &) {}
 
-int ConsoleHost::prompt(const std::string &text, std::string &answer) {
-  if (text == batch::texts::kPromptExclude)
+job::DialogAnswer ConsoleHost::prompt(batch::PromptKind kind,
+                                      std::string &answer) {
+  switch (kind) {
+  case batch::PromptKind::SearchText:
     answer =
         options_.exclude ? *options_.exclude : options_.replace.value_or("");
-  else if (text == batch::texts::kPromptReplace)
+    break;
+  case batch::PromptKind::ReplaceText:
     answer = options_.with;
-  else if (text == batch::texts::kPromptTabSize)
+    break;
+  case batch::PromptKind::TabSize:
     answer = options_.tabSize;
-  return job::kAnswerOk;
+    break;
+  }
+  return job::DialogAnswer::Ok;
 }
 
-int ConsoleHost::excludeOptions(int &left, int &right, int &caseInsensitive) {
-  left = options_.leftPart;
-  right = options_.rightPart;
-  caseInsensitive = options_.ignoreCase;
-  return job::kAnswerOk;
+job::DialogAnswer ConsoleHost::excludeOptions(batch::WordOptions &options) {
+  options.leftPartOfWord = options_.leftPart;
+  options.rightPartOfWord = options_.rightPart;
+  options.caseInsensitive = options_.ignoreCase;
+  return job::DialogAnswer::Ok;
 }
 
-int ConsoleHost::showMessage(const std::string &line1,
-                             const std::string &line2) {
+void ConsoleHost::print(bool failure, const std::string &line1,
+                        const std::string &line2) {
   clearProgress();
   std::string text = line1;
   if (!line1.empty() && !line2.empty())
     text += ": ";
   text += line2;
-  if (isFailureText(line2) || isFailureText(line1)) {
-    allDone_ = false;
-    err_ << text << '\n' << std::flush;
-  } else {
-    out_ << text << '\n' << std::flush;
-  }
-  return job::kAnswerOk;
+  std::ostream &stream = failure ? err_ : out_;
+  stream << text << '\n' << std::flush;
+}
+
+job::DialogAnswer ConsoleHost::showMessage(batch::MessageKind kind,
+                                           const std::string &line1,
+                                           const std::string &line2) {
+  print(kind == batch::MessageKind::Failure, line1, line2);
+  return job::DialogAnswer::Ok;
+}
+
+job::DialogAnswer ConsoleHost::showMessage(const std::string &line1,
+                                           const std::string &line2) {
+  jobMessages_.emplace_back(line1, line2);
+  return job::DialogAnswer::Ok;
 }
 
 job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
   if (interrupted) {
     stoppedByInterrupt_ = true;
-    showMessage(request.path, job::messages::kCanceled);
+    print(true, request.path, job::messages::kCanceled);
     return job::JobResult::Stop;
   }
+  jobMessages_.clear();
   job::FileJob job(request, *this, fs_);
   if (sliceSize_ != 0)
     job.setSliceSize(sliceSize_);
@@ -110,8 +116,9 @@ job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
   const job::JobResult result = job.result();
   if (result == job::JobResult::Stop && interrupted)
     stoppedByInterrupt_ = true;
-  if (result != job::JobResult::Done)
-    allDone_ = false;
+  for (const auto &[line1, line2] : jobMessages_)
+    print(failedJob(result), line1, line2);
+  jobMessages_.clear();
   return result;
 }
 
@@ -146,41 +153,16 @@ int runCli(int argc, char **argv, std::ostream &out, std::ostream &err,
   // The options press the window's mode buttons, so the run is the very
   // same as the window's.
   batch::SelectionState selection;
-  auto press = [&](int index) { selection.pressModeButton(index); };
-  if (options.upper)
-    press(0);
-  if (options.lower)
-    press(5);
-  if (options.smart)
-    press(6);
-  if (options.exclude)
-    press(7);
-  if (options.replace)
-    press(8);
-  if (options.optimize)
-    press(9);
-  if (options.deleteEmpty)
-    press(10);
-  if (options.detect)
-    press(11);
-  static const std::pair<const char *, int> kTargets[] = {
-      {"win", 1}, {"koi", 2}, {"iso", 3}, {"dos", 4}};
-  static const std::pair<const char *, int> kSources[] = {
-      {"win", 12}, {"koi", 13}, {"iso", 14}, {"dos", 15}, {"auto", 16}};
-  if (!options.to.empty()) {
-    for (const auto &[name, index] : kTargets)
-      if (options.to == name)
-        press(index);
-    for (const auto &[name, index] : kSources)
-      if (options.from == name)
-        press(index);
-  }
+  for (batch::ModeButton button : modeButtonsOf(options))
+    selection.pressModeButton(button);
 
   ConsoleHost host(options, out, err, progressOnTerminal, fs);
-  batch::runBatch(selection, host, fs);
+  const batch::RunOutcome outcome = batch::runBatch(selection, host, fs);
   if (host.stoppedByInterrupt())
-    return 130;
-  return host.allDone() ? 0 : 1;
+    return kExitInterrupted;
+  if (outcome.failed > 0 || outcome.stopped > 0)
+    return kExitFailure;
+  return kExitSuccess;
 }
 
 } // namespace snpln::cli

@@ -2,13 +2,16 @@
 // messages printed as lines, progress on a terminal, Ctrl-C as CANCEL.
 //
 // Every message becomes one line, its two lines joined by ": " (only the
-// non-empty one when the other is empty): failures go to the error stream,
-// everything else to the output stream. Every message is answered with OK.
+// non-empty one when the other is empty). Failures go to the error stream,
+// everything else to the output stream: the run says which of its messages
+// are failures, and a job's messages are failures when the job failed or
+// was stopped. Every message is answered with OK.
 #pragma once
 
 #include <atomic>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch/batch_host.h"
@@ -32,26 +35,31 @@ public:
   bool fileNameFieldEmpty() override;
   const std::vector<std::string> &fileList() override;
   void setStatusLine(const std::string &text) override;
-  int prompt(const std::string &text, std::string &answer) override;
-  int excludeOptions(int &left, int &right, int &caseInsensitive) override;
-  int showMessage(const std::string &line1, const std::string &line2) override;
+  job::DialogAnswer prompt(batch::PromptKind kind,
+                           std::string &answer) override;
+  job::DialogAnswer excludeOptions(batch::WordOptions &options) override;
+  job::DialogAnswer showMessage(batch::MessageKind kind,
+                                const std::string &line1,
+                                const std::string &line2) override;
   job::JobResult runJob(const job::JobRequest &request) override;
   std::string filterText() override;
   std::vector<std::string> &filterList() override;
   bool saveUpperChecked() override;
 
-  // job::JobHost
+  // job::JobHost: the job's messages wait for its result.
+  job::DialogAnswer showMessage(const std::string &line1,
+                                const std::string &line2) override;
   void setProgress(int percent) override;
   void drainTimerMessages() override {}
 
-  // Whether every job ended Done and nothing failed on the way.
-  bool allDone() const { return allDone_; }
+  // Whether Ctrl-C stopped a job.
   bool stoppedByInterrupt() const { return stoppedByInterrupt_; }
   // Slice size for the jobs (tests use small ones).
   void setSliceSize(std::size_t size) { sliceSize_ = size; }
 
 private:
   void clearProgress();
+  void print(bool failure, const std::string &line1, const std::string &line2);
 
   const CliOptions &options_;
   std::ostream &out_;
@@ -63,13 +71,14 @@ private:
   std::string progressName_;
   int lastPercent_ = -1;
   bool progressShown_ = false;
-  bool allDone_ = true;
+  std::vector<std::pair<std::string, std::string>> jobMessages_;
   bool stoppedByInterrupt_ = false;
   std::size_t sliceSize_ = 0;
 };
 
-// Runs snpln-cli; returns the exit status: 0 when every job ended Done, 130
-// when Ctrl-C stopped the run, 2 for a usage error, 1 otherwise.
+// Runs snpln-cli; returns the exit status: 130 when Ctrl-C stopped the run,
+// 2 for a usage error, 1 when a file or a name failed (or a job could not
+// start its temporary file), 0 otherwise.
 int runCli(int argc, char **argv, std::ostream &out, std::ostream &err,
            bool progressOnTerminal,
            platform::FileSystem &fs = platform::realFileSystem());

@@ -119,7 +119,7 @@ void remember(CaseState &state, const std::uint8_t *bytes, std::size_t size) {
 
 } // namespace
 
-CaseState::CaseState(std::uint8_t op, bool keepUpper)
+CaseState::CaseState(CaseOperation op, bool keepUpper)
     : operation(op), saveUpper(keepUpper) {}
 
 StepResult caseSlice(SliceStream &job, CaseState &state) {
@@ -132,9 +132,9 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
   const std::size_t size = job.bytesRead;
   const bool lastSliceOfFile = job.processed + size >= job.fileSize;
 
-  if (state.operation == 0) {
+  if (state.operation == CaseOperation::Upper) {
     upperSlice(bytes, size);
-  } else if (state.operation == 5) {
+  } else if (state.operation == CaseOperation::Lower) {
     lowerSlice(bytes, size);
   } else {
     // Only a letter that begins a word can come out other than as the

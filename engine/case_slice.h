@@ -1,4 +1,4 @@
-// The case engine step for operation 0 (upper), 5 (lower) and 6 (smart case).
+// The case engine step for upper, lower and smart (sentence) case.
 //
 // Each call handles one slice in place and writes it to the temporary file,
 // or returns Finished once the whole file has been consumed (an empty file
@@ -22,9 +22,11 @@ namespace snpln::engine {
 
 inline constexpr unsigned kCaseHistorySize = 254;
 
+enum class CaseOperation : std::uint8_t { Upper, Lower, Smart };
+
 struct CaseState {
-  CaseState(std::uint8_t operation, bool saveUpper);
-  std::uint8_t operation;
+  CaseState(CaseOperation operation, bool saveUpper);
+  CaseOperation operation;
   bool saveUpper;
   // caseHistory: the most recent output bytes of the job, oldest first,
   // at most kCaseHistorySize.

@@ -25,9 +25,9 @@
 namespace snpln::engine {
 
 struct ExclusionOptions {
-  int leftPartOfWord = 0;
-  int rightPartOfWord = 0;
-  int caseInsensitive = 0;
+  bool leftPartOfWord = false;
+  bool rightPartOfWord = false;
+  bool caseInsensitive = false;
 };
 
 struct ExclusionState {

@@ -65,8 +65,7 @@ std::size_t compressPlainSegments(const std::uint8_t *in, std::size_t start,
 // since the last changed segment (in[run, start)) is copied at once.
 std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
                              std::uint8_t *out, int tabSize) {
-  const std::size_t stop =
-      static_cast<std::size_t>(tabSize < 1 ? kDefaultTabSize : tabSize);
+  const std::size_t stop = static_cast<std::size_t>(normalTabSize(tabSize));
   if (length == 0)
     return 0;
   std::uint8_t *o = out;
@@ -115,8 +114,7 @@ std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
   return static_cast<std::size_t>(o - out);
 }
 
-OptimizeState::OptimizeState(int size)
-    : tabSize(size < 1 ? kDefaultTabSize : size) {}
+OptimizeState::OptimizeState(int size) : tabSize(normalTabSize(size)) {}
 
 StepResult optimizeSlice(SliceStream &job, OptimizeState &state) {
   LineBuffer &line = state.line;

@@ -16,6 +16,11 @@ namespace snpln::engine {
 
 inline constexpr int kDefaultTabSize = 8;
 
+// The tab size rule of every caller: below 1 means kDefaultTabSize.
+constexpr int normalTabSize(int tabSize) {
+  return tabSize < 1 ? kDefaultTabSize : tabSize;
+}
+
 // Writes the transform of in[0, length) to `out` and returns its length,
 // which is never more than `length`. `out` has room for `length` bytes
 // (which may all be written, whatever the result's length) and does not

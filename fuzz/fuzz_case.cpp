@@ -1,7 +1,7 @@
 // Runs the case engine over the input at a slice size taken from the input
 // and traps when its output differs from the whole-buffer reference.
 //
-// Byte 0: operation (0 upper, 5 lower, 6 smart) and saveUpper;
+// Byte 0: operation (upper, lower, smart) and saveUpper;
 // byte 1: slice size; the rest is the file.
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   using namespace snpln;
   if (size < 2)
     return 0;
-  static const std::uint8_t kOperations[] = {0, 5, 6, 6};
-  const std::uint8_t operation = kOperations[data[0] & 3];
+  static const engine::CaseOperation kOperations[] = {
+      engine::CaseOperation::Upper, engine::CaseOperation::Lower,
+      engine::CaseOperation::Smart, engine::CaseOperation::Smart};
+  const engine::CaseOperation operation = kOperations[data[0] & 3];
   const bool saveUpper = (data[0] & 4) != 0;
   const std::size_t slice =
       data[1] == 0xFF ? engine::kSliceSize : 1 + data[1] % 64;

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   using namespace snpln;
   if (size < 4)
     return 0;
-  const engine::ExclusionOptions options{data[0] & 1, (data[0] >> 1) & 1,
-                                         (data[0] >> 2) & 1};
+  const engine::ExclusionOptions options{(data[0] & 1) != 0, (data[0] & 2) != 0,
+                                         (data[0] & 4) != 0};
   const std::size_t slice =
       data[1] == 0xFF ? engine::kSliceSize : 1 + data[1] % 64;
   const std::size_t searchSize = 1 + data[2] % 8;

@@ -15,6 +15,17 @@ bool isRecode(OperationCode op) {
   return op >= OperationCode::RecodeToWin && op <= OperationCode::RecodeToDos;
 }
 
+engine::CaseOperation caseOperationOf(OperationCode op) {
+  switch (op) {
+  case OperationCode::UpperCase:
+    return engine::CaseOperation::Upper;
+  case OperationCode::LowerCase:
+    return engine::CaseOperation::Lower;
+  default:
+    return engine::CaseOperation::Smart;
+  }
+}
+
 int percentOf(platform::FileSize processed, platform::FileSize fileSize) {
   if (fileSize == 0 || processed >= fileSize)
     return 100;
@@ -46,7 +57,8 @@ FileJob::~FileJob() {
   }
 }
 
-int FileJob::message(const std::string &line1, const std::string &line2) {
+DialogAnswer FileJob::message(const std::string &line1,
+                              const std::string &line2) {
   return host_.showMessage(line1, line2);
 }
 
@@ -55,9 +67,17 @@ void FileJob::closeFiles() {
   temp_.reset();
 }
 
-void FileJob::endStartup(JobResult result) {
+void FileJob::endEarly(JobResult result) {
+  if (attributesChanged_)
+    fs_.restoreAttributes(request_.path, savedAttributes_);
   closeFiles();
   result_ = result;
+}
+
+void FileJob::endEarly(JobResult result, const std::string &text) {
+  endEarly(result);
+  if (message(request_.path, text) == DialogAnswer::Cancel)
+    result_ = JobResult::Stop;
 }
 
 bool FileJob::start() {
@@ -65,7 +85,7 @@ bool FileJob::start() {
   const std::string &path = request_.path;
   const OperationCode op = request_.operation;
   if (op == OperationCode::Detect)
-    request_.detectOnly = 1;
+    request_.detectOnly = true;
 
   // Open the file and make it writable while the job runs.
   const auto attributes = fs_.getAttributes(path);
@@ -76,49 +96,39 @@ bool FileJob::start() {
     attributesChanged_ = fs_.setNormal(path);
   }
   if (!input_ || !attributesChanged_) {
-    endStartup(JobResult::NotFound);
-    if (message(path, messages::kNotFound) == kAnswerEsc)
-      result_ = JobResult::Stop;
+    endEarly(JobResult::NotFound, messages::kNotFound);
     return false;
   }
   platform::FileSize fileSize = 0;
   if (!input_->size(fileSize)) {
-    fs_.restoreAttributes(path, savedAttributes_);
-    endStartup(JobResult::ReadFailed);
-    message(path, messages::kReadError);
+    endEarly(JobResult::ReadFailed, messages::kReadError);
     return false;
   }
 
-  const bool detectOnly = request_.detectOnly != 0;
+  const bool detectOnly = request_.detectOnly;
+  const bool informed = detectOnly || request_.lastJob;
   if (isRecode(op) || op == OperationCode::Detect) {
     autoDetected_ = request_.sourceCodePage == CodePage::Auto;
     if (autoDetected_ || detectOnly) {
       request_.sourceCodePage = engine::detectCodePage(*input_, fileSize);
       if (request_.sourceCodePage == CodePage::Auto) {
-        fs_.restoreAttributes(path, savedAttributes_);
-        endStartup(JobResult::Done);
-        if (detectOnly || request_.lastJob) {
-          result_ = JobResult::Skipped;
-          if (message(path, messages::kEnglishOnly) == kAnswerEsc)
-            result_ = JobResult::Stop;
-        }
+        if (informed)
+          endEarly(JobResult::Skipped, messages::kEnglishOnly);
+        else
+          endEarly(JobResult::Done);
         return false;
       }
       if (detectOnly) {
-        fs_.restoreAttributes(path, savedAttributes_);
-        endStartup(JobResult::Done);
-        if (message(path, messages::detectionReport(request_.sourceCodePage)) ==
-            kAnswerEsc)
-          result_ = JobResult::Stop;
+        endEarly(JobResult::Done,
+                 messages::detectionReport(request_.sourceCodePage));
         return false;
       }
     }
     if (request_.targetCodePage == request_.sourceCodePage) {
-      fs_.restoreAttributes(path, savedAttributes_);
-      endStartup(JobResult::Done);
-      if ((request_.lastJob || detectOnly) &&
-          message(path, messages::kSameCoding) == kAnswerEsc)
-        result_ = JobResult::Stop;
+      if (informed)
+        endEarly(JobResult::Done, messages::kSameCoding);
+      else
+        endEarly(JobResult::Done);
       return false;
     }
   }
@@ -127,8 +137,7 @@ bool FileJob::start() {
   if (exclusion && request_.searchText.empty()) {
     // Nothing can match an empty text; the run refuses it before any job,
     // and a job given one leaves the file alone.
-    fs_.restoreAttributes(path, savedAttributes_);
-    endStartup(JobResult::Done);
+    endEarly(JobResult::Done);
     return false;
   }
 
@@ -139,8 +148,7 @@ bool FileJob::start() {
     tempCreated_ = temp_ != nullptr;
   }
   if (!temp_ || !fs_.markTemporary(kTempName)) {
-    fs_.restoreAttributes(path, savedAttributes_);
-    endStartup(JobResult::Stop);
+    endEarly(JobResult::Stop);
     if (tempCreated_)
       fs_.remove(kTempName);
     tempCreated_ = false;
@@ -154,8 +162,7 @@ bool FileJob::start() {
   case OperationCode::UpperCase:
   case OperationCode::LowerCase:
   case OperationCode::SmartCase:
-    engine_.emplace<engine::CaseState>(static_cast<std::uint8_t>(op),
-                                       request_.saveUpper != 0);
+    engine_.emplace<engine::CaseState>(caseOperationOf(op), request_.saveUpper);
     break;
   case OperationCode::RecodeToWin:
   case OperationCode::RecodeToKoi:
@@ -173,8 +180,7 @@ bool FileJob::start() {
                                  request_.caseInsensitive});
     break;
   case OperationCode::Optimize:
-    engine_.emplace<engine::OptimizeState>(
-        request_.tabSize < 1 ? 8 : request_.tabSize);
+    engine_.emplace<engine::OptimizeState>(request_.tabSize);
     break;
   case OperationCode::DeleteEmpty:
     engine_.emplace<engine::EmptyLineState>();

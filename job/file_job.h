@@ -69,8 +69,12 @@ private:
   engine::StepResult step();
   void finishJob(const std::string &line1, const std::string &line2);
   void abortJob(const std::string &message, JobResult result);
-  void endStartup(JobResult result);
-  int message(const std::string &line1, const std::string &line2);
+  // A start-up end: the attributes put back, the files closed, the result
+  // settled; with a text, the message (path over text), whose Esc answer
+  // makes the result Stop.
+  void endEarly(JobResult result);
+  void endEarly(JobResult result, const std::string &text);
+  DialogAnswer message(const std::string &line1, const std::string &line2);
   void successLines(std::string &line1, std::string &line2) const;
   void closeFiles();
 

@@ -4,17 +4,16 @@
 
 #include <string>
 
-namespace snpln::job {
+#include "job/dialog_answer.h"
 
-inline constexpr int kAnswerOk = 1;
-inline constexpr int kAnswerEsc = 2;
+namespace snpln::job {
 
 class JobHost {
 public:
   virtual ~JobHost() = default;
-  // Shows line 1 over line 2 and waits; returns kAnswerOk or kAnswerEsc.
-  virtual int showMessage(const std::string &line1,
-                          const std::string &line2) = 0;
+  // Shows line 1 over line 2 and waits: Ok, or Cancel for Esc.
+  virtual DialogAnswer showMessage(const std::string &line1,
+                                   const std::string &line2) = 0;
   // 0 to 100.
   virtual void setProgress(int percent) = 0;
   // Removes every tick already queued for the job.

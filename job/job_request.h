@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/code_page.h"
+#include "engine/optimize_slice.h"
 
 namespace snpln::job {
 
@@ -36,22 +37,33 @@ enum class JobResult : int {
   Skipped = 10,
 };
 
-struct JobRequest {
-  OperationCode operation = OperationCode::UpperCase;
-  std::string path;
-  int lastJob = 0;
+// The values a run asks for once (prompts and selection) and hands whole to
+// every job of the run. A job reads only those its operation uses.
+struct RunParameters {
   std::string searchText;
   std::string replaceText;
-  int leftPartOfWord = 0;
-  int rightPartOfWord = 0;
-  int caseInsensitive = 0;
-  CodePage targetCodePage = CodePage::Win;
+  bool leftPartOfWord = false;
+  bool rightPartOfWord = false;
+  bool caseInsensitive = false;
+  // Auto when no To button is down: no detection result equals it.
+  CodePage targetCodePage = CodePage::Auto;
   CodePage sourceCodePage = CodePage::Auto;
-  std::uint8_t detectOnly = 0;
-  int tabSize = 8;
+  bool detectOnly = false;
+  int tabSize = engine::kDefaultTabSize;
+};
+
+// The run's parameters, and what is particular to one job.
+struct JobRequest : RunParameters {
+  JobRequest() { targetCodePage = CodePage::Win; }
+
+  OperationCode operation = OperationCode::UpperCase;
+  std::string path;
+  // Only the last file of the run's final pass: the job then shows its
+  // success lines and the two informational messages.
+  bool lastJob = false;
   // Set after construction by the batch run.
   std::string displayName;
-  int saveUpper = 0;
+  bool saveUpper = false;
 };
 
 } // namespace snpln::job

@@ -13,7 +13,11 @@
 namespace snpln::test {
 namespace {
 
+using engine::CaseOperation;
 using engine::CaseState;
+constexpr CaseOperation kUpper = CaseOperation::Upper;
+constexpr CaseOperation kLower = CaseOperation::Lower;
+constexpr CaseOperation kSmart = CaseOperation::Smart;
 using engine::StepResult;
 
 constexpr std::size_t kSliceSizes[] = {1, 2, 3, 7, 64, 8192};
@@ -23,10 +27,10 @@ struct CaseRun {
   std::string output;
 };
 
-CaseRun runCase(const std::string &input, int operation, bool saveUpper,
-                std::size_t sliceSize) {
+CaseRun runCase(const std::string &input, CaseOperation operation,
+                bool saveUpper, std::size_t sliceSize) {
   MemoryStream m(input, sliceSize);
-  CaseState state(static_cast<std::uint8_t>(operation), saveUpper);
+  CaseState state(operation, saveUpper);
   const StepResult r =
       runSteps([&] { return engine::caseSlice(m.stream, state); });
   return {r, m.out.data};
@@ -34,7 +38,7 @@ CaseRun runCase(const std::string &input, int operation, bool saveUpper,
 
 struct CaseExample {
   const char *name;
-  int operation;
+  CaseOperation operation;
   bool saveUpper;
   std::string input;
   std::string expected;
@@ -42,49 +46,51 @@ struct CaseExample {
 
 const std::vector<CaseExample> &examples() {
   static const std::vector<CaseExample> list = {
-      {"sentences", 6, false, "hello world. this is it",
+      {"sentences", kSmart, false, "hello world. this is it",
        "Hello world. This is it"},
-      {"shouting", 6, false, "HELLO WORLD. THIS IS IVAN",
+      {"shouting", kSmart, false, "HELLO WORLD. THIS IS IVAN",
        "Hello world. This is ivan"},
-      {"capitalised words", 6, false, "I met Ivan and IVAN in Paris",
+      {"capitalised words", kSmart, false, "I met Ivan and IVAN in Paris",
        "I met Ivan and ivan in Paris"},
-      {"hyphen CR LF", 6, false, "some-\r\nthing else", "Some-\r\nthing else"},
-      {"hyphen LF", 6, false, "some-\nthing else", "Some-\nthing else"},
-      {"hyphen LF CR", 6, false, "ab-\n\rcd", "Ab-\n\rcd"},
-      {"hyphen then two line ends", 6, false, "ab-\n\n\ncd", "Ab-\n\n\nCd"},
-      {"hyphen line end with short history", 6, false, "-\nb", "-\nB"},
-      {"hyphen in word", 6, false, "e-mail me", "E-Mail me"},
-      {"parentheses", 6, false, "(ivan) went. (he) said",
+      {"hyphen CR LF", kSmart, false, "some-\r\nthing else",
+       "Some-\r\nthing else"},
+      {"hyphen LF", kSmart, false, "some-\nthing else", "Some-\nthing else"},
+      {"hyphen LF CR", kSmart, false, "ab-\n\rcd", "Ab-\n\rcd"},
+      {"hyphen then two line ends", kSmart, false, "ab-\n\n\ncd",
+       "Ab-\n\n\nCd"},
+      {"hyphen line end with short history", kSmart, false, "-\nb", "-\nB"},
+      {"hyphen in word", kSmart, false, "e-mail me", "E-Mail me"},
+      {"parentheses", kSmart, false, "(ivan) went. (he) said",
        "(Ivan) went. (He) said"},
-      {"leading blanks", 6, false, "\r\n  first line", "\r\n  First line"},
-      {"digits and terminators", 6, false, "3.14 is pi. ok?yes",
+      {"leading blanks", kSmart, false, "\r\n  first line", "\r\n  First line"},
+      {"digits and terminators", kSmart, false, "3.14 is pi. ok?yes",
        "3.14 Is pi. Ok?Yes"},
-      {"comma", 6, false, "one, two", "One, two"},
-      {"terminator right before letter", 6, false, "x a-b", "X a-B"},
-      {"quote after full stop", 6, false, "no. \"yes\"", "No. \"Yes\""},
-      {"capital last byte after letter", 6, false, "ab I", "Ab i"},
-      {"capital last byte after stop", 6, false, "ab. I", "Ab. I"},
-      {"single small letter", 6, false, "i", "I"},
-      {"capital before small at slice ends", 6, false, "ab Ivan ab Oleg",
+      {"comma", kSmart, false, "one, two", "One, two"},
+      {"terminator right before letter", kSmart, false, "x a-b", "X a-B"},
+      {"quote after full stop", kSmart, false, "no. \"yes\"", "No. \"Yes\""},
+      {"capital last byte after letter", kSmart, false, "ab I", "Ab i"},
+      {"capital last byte after stop", kSmart, false, "ab. I", "Ab. I"},
+      {"single small letter", kSmart, false, "i", "I"},
+      {"capital before small at slice ends", kSmart, false, "ab Ivan ab Oleg",
        "Ab Ivan ab Oleg"},
-      {"save upper keeps capitals", 6, true, "HELLO WORLD. THIS IS IVAN",
+      {"save upper keeps capitals", kSmart, true, "HELLO WORLD. THIS IS IVAN",
        "HELLO WORLD. THIS IS IVAN"},
-      {"save upper sentences", 6, true, "hello world. this is it",
+      {"save upper sentences", kSmart, true, "hello world. this is it",
        "Hello world. This is it"},
-      {"win smart", 6, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
+      {"win smart", kSmart, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
        win1251("ЁЛка. ёЖик. Иван и иван.")},
-      {"win upper", 0, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
+      {"win upper", kUpper, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
        win1251("ЁЛКА. ёЖИК. ИВАН И ИВАН.")},
-      {"win lower", 5, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
+      {"win lower", kLower, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
        win1251("Ёлка. ёжик. иван и иван.")},
-      {"upper keeps controls", 0, false, "a\tb\r\nc\x01\x7f",
+      {"upper keeps controls", kUpper, false, "a\tb\r\nc\x01\x7f",
        "A\tB\r\nC\x01\x7f"},
-      {"lower", 5, false, "ABC def\r\nXYZ", "abc def\r\nxyz"},
-      {"empty file", 6, false, "", ""},
+      {"lower", kLower, false, "ABC def\r\nXYZ", "abc def\r\nxyz"},
+      {"empty file", kSmart, false, "", ""},
       // The look-back holds 254 bytes: a letter further back is forgotten.
-      {"letter just inside the history", 6, false,
+      {"letter just inside the history", kSmart, false,
        "a" + std::string(253, ' ') + "b", "A" + std::string(253, ' ') + "b"},
-      {"letter just outside the history", 6, false,
+      {"letter just outside the history", kSmart, false,
        "a" + std::string(254, ' ') + "b", "A" + std::string(254, ' ') + "B"},
   };
   return list;
@@ -106,13 +112,13 @@ TEST(CaseSlice, UpperAndLowerChangeOnlyLettersAndKeepLength) {
   std::string all;
   for (int c = 0; c < 256; ++c)
     all.push_back(static_cast<char>(c));
-  for (int op : {0, 5}) {
+  for (CaseOperation op : {kUpper, kLower}) {
     const CaseRun run = runCase(all, op, false, 100);
     ASSERT_EQ(run.output.size(), all.size());
     for (int c = 0; c < 256; ++c) {
       const auto b = static_cast<std::uint8_t>(c);
       const std::uint8_t want =
-          op == 0 ? engine::toUpperChar(b) : engine::toLowerChar(b);
+          op == kUpper ? engine::toUpperChar(b) : engine::toLowerChar(b);
       EXPECT_EQ(static_cast<std::uint8_t>(run.output[c]), want) << "byte " << c;
     }
   }
@@ -144,17 +150,17 @@ TEST(CaseSlice, MatchesReferenceOnRandomTextsAtEverySliceSize) {
   std::mt19937 rng(1303);
   for (int round = 0; round < 300; ++round) {
     const std::string text = randomText(rng);
-    for (int op : {0, 5, 6}) {
+    for (CaseOperation op : {kUpper, kLower, kSmart}) {
       for (bool saveUpper : {false, true}) {
-        if (op != 6 && saveUpper)
+        if (op != kSmart && saveUpper)
           continue;
         const std::string want = referenceCase(text, op, saveUpper);
         for (std::size_t slice : kSliceSizes) {
           const CaseRun run = runCase(text, op, saveUpper, slice);
           ASSERT_EQ(run.result, StepResult::Finished);
           ASSERT_EQ(run.output, want)
-              << "round " << round << " op " << op << " saveUpper " << saveUpper
-              << " slice " << slice;
+              << "round " << round << " op " << static_cast<int>(op)
+              << " saveUpper " << saveUpper << " slice " << slice;
         }
       }
     }
@@ -163,7 +169,7 @@ TEST(CaseSlice, MatchesReferenceOnRandomTextsAtEverySliceSize) {
 
 TEST(CaseSlice, FinishesOnTheStepAfterTheLastSlice) {
   MemoryStream m("0123456789", 4);
-  CaseState state(0, false);
+  CaseState state(kUpper, false);
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(engine::caseSlice(m.stream, state), StepResult::Continue);
   EXPECT_EQ(engine::caseSlice(m.stream, state), StepResult::Finished);
@@ -173,7 +179,7 @@ TEST(CaseSlice, FinishesOnTheStepAfterTheLastSlice) {
 
 struct CaseSeam {
   const char *name;
-  int operation;
+  CaseOperation operation;
   std::string input;
   std::size_t slice;
   std::uint64_t failReadAt = kNever;
@@ -187,21 +193,21 @@ struct CaseSeam {
 TEST(CaseSlice, FailureSeams) {
   const std::string text(100, 'a');
   const CaseSeam seams[] = {
-      {"read fails", 6, text, 16, 40, false, kNever, kNever,
+      {"read fails", kSmart, text, 16, 40, false, kNever, kNever,
        StepResult::ReadFailed},
-      {"read fails at once", 0, text, 16, 0, false, kNever, kNever,
+      {"read fails at once", kUpper, text, 16, 0, false, kNever, kNever,
        StepResult::ReadFailed},
       // The capital ends the first slice and needs the next byte.
-      {"look-ahead read fails", 6, "ab Ivan", 4, 4, false, kNever, kNever,
+      {"look-ahead read fails", kSmart, "ab Ivan", 4, 4, false, kNever, kNever,
        StepResult::ReadFailed},
-      {"look-ahead seek fails", 6, "ab Ivan", 4, kNever, true, kNever, kNever,
-       StepResult::ReadFailed},
+      {"look-ahead seek fails", kSmart, "ab Ivan", 4, kNever, true, kNever,
+       kNever, StepResult::ReadFailed},
       // A capital that is the file's last byte has no next byte to read.
-      {"no look-ahead past the end", 6, "ab I", 4, 4, false, kNever, kNever,
-       StepResult::Finished, "Ab i"},
-      {"write fails", 5, text, 16, kNever, false, 40, kNever,
+      {"no look-ahead past the end", kSmart, "ab I", 4, 4, false, kNever,
+       kNever, StepResult::Finished, "Ab i"},
+      {"write fails", kLower, text, 16, kNever, false, 40, kNever,
        StepResult::WriteFailed},
-      {"short write", 6, text, 16, kNever, false, kNever, 40,
+      {"short write", kSmart, text, 16, kNever, false, kNever, 40,
        StepResult::WriteFailed},
   };
   for (const CaseSeam &s : seams) {
@@ -210,7 +216,7 @@ TEST(CaseSlice, FailureSeams) {
     m.in.failSeek = s.failSeek;
     m.out.failWriteAt = s.failWriteAt;
     m.out.shortWriteAt = s.shortWriteAt;
-    CaseState state(static_cast<std::uint8_t>(s.operation), false);
+    CaseState state(s.operation, false);
     EXPECT_EQ(runSteps([&] { return engine::caseSlice(m.stream, state); }),
               s.expected)
         << s.name;

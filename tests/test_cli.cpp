@@ -80,9 +80,11 @@ TEST_F(CliTest, FailuresGoToStandardErrorAndGiveStatusOne) {
   EXPECT_EQ(r.err, "missing.txt: File or directory not found\n");
   EXPECT_EQ(dir.read("plain.txt"), "ENGLISH ONLY");
 
+  // No Cyrillic letter: left as it is, which is no failure.
   const auto s = run({"--to", "win", "plain.txt"});
-  EXPECT_EQ(s.status, 1); // no Cyrillic letter: skipped
+  EXPECT_EQ(s.status, 0);
   EXPECT_EQ(s.out, "plain.txt: This file consist of english symbols only\n");
+  EXPECT_EQ(s.err, "");
 }
 
 TEST_F(CliTest, UsageErrorsGiveStatusTwo) {

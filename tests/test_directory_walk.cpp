@@ -123,9 +123,11 @@ class DirectoryWalk : public ::testing::Test {
 protected:
   DirectoryWalk() : cwd(dir.path()) {}
 
-  int walk(const std::string &top, const std::string &mask = "*.*",
-           OperationCode op = OperationCode::UpperCase) {
-    return batch::walkDirectoryTree(top, mask, op, 0, params, host, fs, hooks);
+  batch::WalkOutcome walk(const std::string &top,
+                          const std::string &mask = "*.*",
+                          OperationCode op = OperationCode::UpperCase) {
+    return batch::walkDirectoryTree(top, mask, op, false, params, host, fs,
+                                    hooks);
   }
   void files(std::initializer_list<const char *> names) {
     for (const char *n : names)
@@ -146,7 +148,7 @@ TEST_F(DirectoryWalk, PreOrderOwnFilesFirst) {
   dir.mkdir("a/b/c");
   dir.mkdir("a/d");
   files({"a/1", "a/2", "a/b/1", "a/b/c/1", "a/b/c/2", "a/d/1", "a/z"});
-  EXPECT_EQ(batch::kWalkDone, walk("a"));
+  EXPECT_EQ(batch::WalkOutcome::Done, walk("a"));
   EXPECT_EQ(
       (Paths{"a/1", "a/2", "a/z", "a/b/1", "a/b/c/1", "a/b/c/2", "a/d/1"}),
       host.jobPaths());
@@ -158,12 +160,12 @@ TEST_F(DirectoryWalk, RequestCarriesOperationParametersAndDisplayName) {
   files({"t/x.txt"});
   params.searchText = "s";
   params.replaceText = "r";
-  params.caseInsensitive = 1;
+  params.caseInsensitive = true;
   params.tabSize = 3;
   params.sourceCodePage = engine::CodePage::Koi;
   host.saveUpper = true;
-  EXPECT_EQ(batch::kWalkDone,
-            batch::walkDirectoryTree("t", "*.*", OperationCode::Replace, 0,
+  EXPECT_EQ(batch::WalkOutcome::Done,
+            batch::walkDirectoryTree("t", "*.*", OperationCode::Replace, false,
                                      params, host, fs));
   ASSERT_EQ(1u, host.jobs.size());
   const auto &r = host.jobs[0];
@@ -202,10 +204,10 @@ TEST_F(DirectoryWalk, MaskSelectsFilesButSubdirectoriesAreStillEntered) {
 
 TEST_F(DirectoryWalk, EmptyDirectoryAndNoMatch) {
   dir.mkdir("e");
-  EXPECT_EQ(batch::kWalkDone, walk("e"));
+  EXPECT_EQ(batch::WalkOutcome::Done, walk("e"));
   dir.mkdir("e/s");
   files({"e/s/x.doc"});
-  EXPECT_EQ(batch::kWalkDone, walk("e", "*.txt"));
+  EXPECT_EQ(batch::WalkOutcome::Done, walk("e", "*.txt"));
   EXPECT_TRUE(host.jobs.empty());
 }
 
@@ -218,7 +220,7 @@ TEST_F(DirectoryWalk,
   files({"t/ro/f", "t/.hid/f", "t/plain/f", "t/.hfile"});
   dir.symlink("..", "t/plain/up"); // would loop forever if entered
   dir.symlink(dir.path() + "/t/plain", "t/link");
-  EXPECT_EQ(batch::kWalkDone, walk("t"));
+  EXPECT_EQ(batch::WalkOutcome::Done, walk("t"));
   EXPECT_EQ((Paths{"t/.hfile", "t/.hid", "t/link", "t/ro", "t/plain/f",
                    "t/plain/up"}),
             host.jobPaths());
@@ -229,7 +231,7 @@ TEST_F(DirectoryWalk, NonDirectoryHandedToARealJobIsReportedNotFound) {
   dir.mkdir("t/ro.txt", 0555);
   host.realJobs = true;
   host.fs = &fs;
-  EXPECT_EQ(batch::kWalkDone, walk("t", "*.txt"));
+  EXPECT_EQ(batch::WalkOutcome::Done, walk("t", "*.txt"));
   ASSERT_EQ(1u, host.jobMessages.size());
   EXPECT_EQ("t/ro.txt", host.jobMessages[0].first);
   EXPECT_EQ("This file not found", host.jobMessages[0].second);
@@ -242,7 +244,7 @@ TEST_F(DirectoryWalk, UnlistableDirectoryCountsAsEmpty) {
   dir.mkdir("t/b");
   files({"t/a/f", "t/b/f", "t/f"});
   fs.unlistable = {"t/a"};
-  EXPECT_EQ(batch::kWalkDone, walk("t"));
+  EXPECT_EQ(batch::WalkOutcome::Done, walk("t"));
   EXPECT_EQ((Paths{"t/f", "t/b/f"}), host.jobPaths());
 }
 
@@ -253,7 +255,7 @@ TEST_F(DirectoryWalk, StopInTheThirdFileStopsEverything) {
   files({"t/1", "t/s/2", "t/s/u/3", "t/s/u/4", "t/s/5", "t/v"});
   host.jobResults = {job::JobResult::Done, job::JobResult::ReadFailed,
                      job::JobResult::Stop};
-  EXPECT_EQ(batch::kWalkStop, walk("t"));
+  EXPECT_EQ(batch::WalkOutcome::Stopped, walk("t"));
   EXPECT_EQ((Paths{"t/1", "t/v", "t/s/2"}), host.jobPaths());
   EXPECT_EQ(0, fs.openListings);
 }
@@ -266,8 +268,8 @@ TEST_F(DirectoryWalk, OutOfMemoryClosesEveryListing) {
   files({"t/f", "t/a/f", "t/a/b/f", "t/a/b/c/f"});
   int allowed = 1;
   hooks.frameAllocationAllowed = [&] { return allowed-- > 0; };
-  int result = walk("t");
-  EXPECT_EQ(batch::kWalkOutOfMemory, result);
+  const batch::WalkOutcome result = walk("t");
+  EXPECT_EQ(batch::WalkOutcome::OutOfMemory, result);
   // The second level's files ran before its frame was refused.
   EXPECT_EQ((Paths{"t/f", "t/a/f", "t/a/b/f"}), host.jobPaths());
   EXPECT_EQ(0, fs.openListings);
@@ -279,7 +281,7 @@ TEST_F(DirectoryWalk, RegressionMaskWithSeparatorNeverNamesAnotherFile) {
   dir.mkdir("t");
   dir.mkdir("t/sub");
   files({"t/a.txt", "t/sub/a.txt"});
-  EXPECT_EQ(batch::kWalkDone, walk("t", "sub/*.txt"));
+  EXPECT_EQ(batch::WalkOutcome::Done, walk("t", "sub/*.txt"));
   EXPECT_TRUE(host.jobs.empty());
 }
 
@@ -305,8 +307,8 @@ TEST_F(DirectoryWalk, RegressionRewrittenFilesAreNotVisitedTwice) {
   for (const char *f : {"t/a", "t/b", "t/c", "t/s/d"})
     dir.write(f, "x\n");
   ChangeDirectory into(dir.file("t"));
-  EXPECT_EQ(batch::kWalkDone,
-            batch::walkDirectoryTree(".", "*.*", OperationCode::Replace, 0,
+  EXPECT_EQ(batch::WalkOutcome::Done,
+            batch::walkDirectoryTree(".", "*.*", OperationCode::Replace, false,
                                      params, host, fs));
   EXPECT_EQ((Paths{"./a", "./b", "./c", "./s/d"}), host.jobPaths());
   for (const char *f : {"t/a", "t/b", "t/c", "t/s/d"})
@@ -325,7 +327,7 @@ TEST_F(DirectoryWalk, PathsBeyondAThousandBytesAreBuiltWhole) {
   dir.write(path + "/deep.txt", "abc\n");
   host.realJobs = true;
   host.fs = &fs;
-  EXPECT_EQ(batch::kWalkDone, walk("t"));
+  EXPECT_EQ(batch::WalkOutcome::Done, walk("t"));
   EXPECT_EQ(Paths{path + "/deep.txt"}, host.jobPaths());
   EXPECT_EQ("ABC\n", dir.read(path + "/deep.txt"));
   EXPECT_TRUE(host.jobMessages.empty());
@@ -370,9 +372,9 @@ TEST_F(DirectoryWalk, MatchesARecursiveReferenceOnRandomTrees) {
       host.jobs.clear();
       Paths expected;
       referenceWalk(top + "/", mask, platform::realFileSystem(), expected);
-      EXPECT_EQ(batch::kWalkDone,
-                batch::walkDirectoryTree(top, mask, OperationCode::UpperCase, 0,
-                                         params, host,
+      EXPECT_EQ(batch::WalkOutcome::Done,
+                batch::walkDirectoryTree(top, mask, OperationCode::UpperCase,
+                                         false, params, host,
                                          platform::realFileSystem()));
       EXPECT_EQ(expected, host.jobPaths()) << mask;
     }

@@ -37,7 +37,7 @@ std::string hits(const char *prefix, std::uint64_t n) {
 }
 
 std::vector<Operation> operations() {
-  const engine::ExclusionOptions word{1, 1, 1};
+  const engine::ExclusionOptions word{true, true, true};
   return {
       {"smart case, save upper",
        [](JobRequest &r) {
@@ -45,13 +45,16 @@ std::vector<Operation> operations() {
          r.saveUpper = 1;
        },
        [](const std::string &in) {
-         return Expected{test::referenceCase(in, 6, true), "with 'smart' case"};
+         return Expected{
+             test::referenceCase(in, engine::CaseOperation::Smart, true),
+             "with 'smart' case"};
        }},
       {"smart case",
        [](JobRequest &r) { r.operation = OperationCode::SmartCase; },
        [](const std::string &in) {
-         return Expected{test::referenceCase(in, 6, false),
-                         "with 'smart' case"};
+         return Expected{
+             test::referenceCase(in, engine::CaseOperation::Smart, false),
+             "with 'smart' case"};
        }},
       {"recode koi to dos",
        [](JobRequest &r) {

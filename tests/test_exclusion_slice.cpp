@@ -18,11 +18,11 @@ using engine::StepResult;
 
 constexpr std::size_t kSliceSizes[] = {1, 2, 3, 7, 64, 8192};
 
-constexpr ExclusionOptions kPlain{0, 0, 0};
-constexpr ExclusionOptions kLeft{1, 0, 0};
-constexpr ExclusionOptions kRight{0, 1, 0};
-constexpr ExclusionOptions kBoth{1, 1, 0};
-constexpr ExclusionOptions kFold{0, 0, 1};
+constexpr ExclusionOptions kPlain{false, false, false};
+constexpr ExclusionOptions kLeft{true, false, false};
+constexpr ExclusionOptions kRight{false, true, false};
+constexpr ExclusionOptions kBoth{true, true, false};
+constexpr ExclusionOptions kFold{false, false, true};
 
 struct ExclusionRun {
   StepResult result;
@@ -128,8 +128,8 @@ TEST(ExclusionSlice, MatchesReferenceOnRandomTextsAtEverySliceSize) {
     if (search.empty())
       search = "a";
     const std::string replace = randomBytes(rng, 5);
-    const ExclusionOptions options{int(rng() & 1), int(rng() & 1),
-                                   int(rng() & 1)};
+    const ExclusionOptions options{(rng() & 1) != 0, (rng() & 1) != 0,
+                                   (rng() & 1) != 0};
     std::uint64_t want = 0;
     const std::string expected =
         referenceExclusion(text, search, replace, options, &want);

@@ -72,7 +72,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
     OperationCode op;
     CodePage source, target;
     int lastJob;
-    int answer;
+    job::DialogAnswer answer;
     JobResult result;
     std::vector<std::string> line2; // expected second lines
   };
@@ -83,7 +83,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        CodePage::Auto,
        CodePage::Win,
        0,
-       job::kAnswerOk,
+       job::DialogAnswer::Ok,
        JobResult::NotFound,
        {"This file not found"}},
       {"missing, Esc",
@@ -92,7 +92,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        CodePage::Auto,
        CodePage::Win,
        0,
-       job::kAnswerEsc,
+       job::DialogAnswer::Cancel,
        JobResult::Stop,
        {"This file not found"}},
       {"english, not last",
@@ -101,7 +101,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        CodePage::Auto,
        CodePage::Win,
        0,
-       job::kAnswerOk,
+       job::DialogAnswer::Ok,
        JobResult::Done,
        {}},
       {"english, last",
@@ -110,7 +110,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        CodePage::Auto,
        CodePage::Win,
        1,
-       job::kAnswerOk,
+       job::DialogAnswer::Ok,
        JobResult::Skipped,
        {"This file consist of english symbols only"}},
       {"english, last, Esc",
@@ -119,7 +119,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        CodePage::Auto,
        CodePage::Win,
        1,
-       job::kAnswerEsc,
+       job::DialogAnswer::Cancel,
        JobResult::Stop,
        {"This file consist of english symbols only"}},
       {"same coding, not last",
@@ -128,7 +128,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        CodePage::Koi,
        CodePage::Koi,
        0,
-       job::kAnswerOk,
+       job::DialogAnswer::Ok,
        JobResult::Done,
        {}},
       {"same coding, last",
@@ -137,7 +137,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        CodePage::Koi,
        CodePage::Koi,
        1,
-       job::kAnswerOk,
+       job::DialogAnswer::Ok,
        JobResult::Done,
        {"This file just is in same coding"}},
       {"same coding detected, Esc",
@@ -146,7 +146,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        CodePage::Auto,
        CodePage::Koi,
        1,
-       job::kAnswerEsc,
+       job::DialogAnswer::Cancel,
        JobResult::Stop,
        {"This file just is in same coding"}},
   };

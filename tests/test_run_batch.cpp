@@ -20,6 +20,10 @@ using job::OperationCode;
 using Paths = std::vector<std::string>;
 using Message = std::pair<std::string, std::string>;
 using Prompt = ScriptedBatchHost::PromptAnswer;
+using batch::ModeButton;
+using job::DialogAnswer;
+constexpr DialogAnswer kOk = DialogAnswer::Ok;
+constexpr DialogAnswer kCancel = DialogAnswer::Cancel;
 
 constexpr const char *kNoAction = "No action selected";
 constexpr const char *kCanceled = "Operation canceled";
@@ -28,8 +32,8 @@ class RunBatch : public ::testing::Test {
 protected:
   RunBatch() : cwd(dir.path()) {}
 
-  void select(std::initializer_list<int> buttons) {
-    for (int b : buttons)
+  void select(std::initializer_list<ModeButton> buttons) {
+    for (ModeButton b : buttons)
       selection.pressModeButton(b);
   }
   void choose(Paths names) {
@@ -37,7 +41,8 @@ protected:
     host.field = "chosen";
   }
   void run() {
-    batch::runBatch(selection, host, platform::realFileSystem(), walkHooks);
+    outcome =
+        batch::runBatch(selection, host, platform::realFileSystem(), walkHooks);
   }
   void expectReset() {
     EXPECT_FALSE(selection.anySelected());
@@ -56,18 +61,19 @@ protected:
   SelectionState selection;
   ScriptedBatchHost host;
   batch::WalkHooks walkHooks;
+  batch::RunOutcome outcome;
 };
 
 TEST_F(RunBatch, EmptyFileNameFieldIsCheckedFirstAndKeepsTheSelection) {
   run(); // neither a name nor a button
-  select({batch::kUpperCaseButton});
+  select({ModeButton::UpperCase});
   run();
   EXPECT_EQ(
       (std::vector<std::string>{
           "At the first choose filename , then click button [DO it !] ;)",
           "At the first choose filename , then click button [DO it !] ;)"}),
       host.statusLines);
-  EXPECT_TRUE(selection.isDown(batch::kUpperCaseButton));
+  EXPECT_TRUE(selection.isDown(ModeButton::UpperCase));
   EXPECT_TRUE(host.jobs.empty());
 }
 
@@ -83,7 +89,7 @@ TEST_F(RunBatch, NoButtonDownIsRefused) {
 TEST_F(RunBatch, OnlyASourceButtonRunsNoPassAndResets) {
   dir.write("a", "x");
   choose({"a"});
-  select({batch::kFromAutoButton});
+  select({ModeButton::FromAuto});
   run();
   EXPECT_TRUE(host.prompts.empty());
   EXPECT_TRUE(host.jobs.empty());
@@ -95,7 +101,7 @@ TEST_F(RunBatch, TwoOperationsThreeFilesSixJobsOperationMajor) {
   for (const char *f : {"f1", "f2", "f3"})
     dir.write(f, "abc\n\n\n\nend\n");
   choose({"f1", "f2", "f3"});
-  select({batch::kDeleteEmptyButton, batch::kUpperCaseButton});
+  select({ModeButton::DeleteEmpty, ModeButton::UpperCase});
   host.realJobs = true;
   run();
   ASSERT_EQ(6u, host.jobs.size());
@@ -118,9 +124,8 @@ TEST_F(RunBatch, TwoOperationsThreeFilesSixJobsOperationMajor) {
 TEST_F(RunBatch, MissingEntryFollowedByAFileGoesOn) {
   dir.write("f", "x");
   choose({"missing", "f"});
-  select({batch::kUpperCaseButton, batch::kLowerCaseButton,
-          batch::kExcludeButton});
-  host.promptAnswers = {{1, "q"}};
+  select({ModeButton::UpperCase, ModeButton::LowerCase, ModeButton::Exclude});
+  host.promptAnswers = {{kOk, "q"}};
   run();
   EXPECT_EQ((Paths{"f", "f"}), host.jobPaths());
   EXPECT_EQ((std::vector<Message>{{"missing", "File or directory not found"},
@@ -133,7 +138,7 @@ TEST_F(RunBatch, MissingEntryFollowedByAFileGoesOn) {
 TEST_F(RunBatch, MissingLastEntryStopsAfterThatPass) {
   dir.write("f", "x");
   choose({"f", "gone1", "gone2"});
-  select({batch::kUpperCaseButton, batch::kOptimizeButton});
+  select({ModeButton::UpperCase, ModeButton::Optimize});
   run();
   EXPECT_EQ((Paths{"f"}), host.jobPaths());
   EXPECT_EQ(2u, host.messages.size());
@@ -142,7 +147,7 @@ TEST_F(RunBatch, MissingLastEntryStopsAfterThatPass) {
 
 TEST_F(RunBatch, OnlyMissingEntryStopsAfterTheFirstPass) {
   choose({"gone"});
-  select({batch::kUpperCaseButton, batch::kDeleteEmptyButton});
+  select({ModeButton::UpperCase, ModeButton::DeleteEmpty});
   run();
   EXPECT_EQ(1u, host.messages.size());
   expectReset();
@@ -151,7 +156,7 @@ TEST_F(RunBatch, OnlyMissingEntryStopsAfterTheFirstPass) {
 struct CancelCase {
   const char *name;
   std::deque<Prompt> prompts;
-  int optionsResult;
+  DialogAnswer optionsResult;
   std::vector<std::string> asked;
   int optionsDialogs;
 };
@@ -161,17 +166,21 @@ TEST_F(RunBatch, CancelAtEachPrompt) {
                     rp = "Enter text for replace",
                     tab = "Enter tab size (default - 8)";
   const CancelCase cases[] = {
-      {"exclude prompt", {{2, "abc"}}, 1, {ex}, 0},
-      {"exclude prompt with empty text", {{2, ""}}, 1, {ex}, 0},
-      {"replace prompt", {{1, "a"}, {2, "b"}}, 1, {ex, rp}, 0},
-      {"options dialog", {{1, "a"}, {1, "b"}}, 2, {ex, rp}, 1},
-      {"tab size prompt", {{1, "a"}, {1, "b"}, {2, "4"}}, 1, {ex, rp, tab}, 1},
+      {"exclude prompt", {{kCancel, "abc"}}, kOk, {ex}, 0},
+      {"exclude prompt with empty text", {{kCancel, ""}}, kOk, {ex}, 0},
+      {"replace prompt", {{kOk, "a"}, {kCancel, "b"}}, kOk, {ex, rp}, 0},
+      {"options dialog", {{kOk, "a"}, {kOk, "b"}}, kCancel, {ex, rp}, 1},
+      {"tab size prompt",
+       {{kOk, "a"}, {kOk, "b"}, {kCancel, "4"}},
+       kOk,
+       {ex, rp, tab},
+       1},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
     SelectionState s;
-    for (int b :
-         {batch::kExcludeButton, batch::kReplaceButton, batch::kOptimizeButton})
+    for (ModeButton b :
+         {ModeButton::Exclude, ModeButton::Replace, ModeButton::Optimize})
       s.pressModeButton(b);
     ScriptedBatchHost h({"whatever"});
     h.promptAnswers = c.prompts;
@@ -191,8 +200,8 @@ TEST_F(RunBatch, CancelAtEachPrompt) {
 
 TEST_F(RunBatch, EmptySearchTextConfirmedEndsTheRunWithoutMorePrompts) {
   choose({"x"});
-  select({batch::kReplaceButton, batch::kOptimizeButton});
-  host.promptAnswers = {{1, ""}};
+  select({ModeButton::Replace, ModeButton::Optimize});
+  host.promptAnswers = {{kOk, ""}};
   run();
   EXPECT_EQ(std::vector<std::string>{"Enter text for exclude"}, promptTexts());
   EXPECT_EQ((std::vector<Message>{
@@ -205,8 +214,8 @@ TEST_F(RunBatch, EmptySearchTextConfirmedEndsTheRunWithoutMorePrompts) {
 
 TEST_F(RunBatch, RegressionDialogThatFailsCountsAsCancel) {
   choose({"x"});
-  select({batch::kExcludeButton});
-  host.promptAnswers = {{-1, "abc"}};
+  select({ModeButton::Exclude});
+  host.promptAnswers = {{DialogAnswer::No, "abc"}};
   run();
   EXPECT_EQ(0, host.optionsDialogs);
   EXPECT_EQ(std::vector<Message>{Message(kCanceled, "")}, host.messages);
@@ -216,10 +225,10 @@ TEST_F(RunBatch, RegressionDialogThatFailsCountsAsCancel) {
 TEST_F(RunBatch, ReplaceAloneAsksThreeTimesAndCarriesTheAnswers) {
   dir.write("f", "x");
   choose({"f"});
-  select({batch::kReplaceButton, batch::kExcludeButton, batch::kToKoiButton,
-          batch::kFromDosButton});
-  host.promptAnswers = {{1, "old"}, {1, ""}};
-  host.optionsAnswers = {{1, 1, 0, 1}};
+  select({ModeButton::Replace, ModeButton::Exclude, ModeButton::ToKoi,
+          ModeButton::FromDos});
+  host.promptAnswers = {{kOk, "old"}, {kOk, ""}};
+  host.optionsAnswers = {{kOk, true, false, true}};
   run();
   EXPECT_EQ((std::vector<std::string>{"Enter text for exclude",
                                       "Enter text for replace"}),
@@ -258,10 +267,10 @@ TEST_F(RunBatch, TabSizeAnswers) {
   for (auto [answer, expected] : cases) {
     SCOPED_TRACE(answer);
     SelectionState s;
-    s.pressModeButton(batch::kOptimizeButton);
+    s.pressModeButton(ModeButton::Optimize);
     ScriptedBatchHost h({"f"});
     dir.write("f", "x");
-    h.promptAnswers = {{1, answer}};
+    h.promptAnswers = {{kOk, answer}};
     batch::runBatch(s, h);
     ASSERT_EQ(1u, h.prompts.size());
     EXPECT_EQ("8", h.prompts[0].second);
@@ -296,17 +305,17 @@ TEST_F(RunBatch, FilterTextMovesToTheTop) {
   choose({"f"});
   host.filters = {"a", "b", "*.txt", "d"};
   host.filter = "*.txt";
-  select({batch::kUpperCaseButton});
+  select({ModeButton::UpperCase});
   run();
   EXPECT_EQ((Paths{"*.txt", "a", "b", "d"}), host.filters);
 
   host.filter = "";
-  select({batch::kUpperCaseButton});
+  select({ModeButton::UpperCase});
   run();
   EXPECT_EQ((Paths{"*.txt", "a", "b", "d"}), host.filters);
 
   host.filter = " \t ";
-  select({batch::kUpperCaseButton});
+  select({ModeButton::UpperCase});
   run();
   EXPECT_EQ((Paths{" \t ", "*.txt", "a", "b", "d"}), host.filters);
 }
@@ -314,7 +323,7 @@ TEST_F(RunBatch, FilterTextMovesToTheTop) {
 TEST_F(RunBatch, FilterHistoryIsUpdatedEvenWhenTheFileListHasNoDirectory) {
   choose({"gone"});
   host.filter = "*.x";
-  select({batch::kUpperCaseButton});
+  select({ModeButton::UpperCase});
   run();
   EXPECT_EQ(Paths{"*.x"}, host.filters);
 }
@@ -327,7 +336,7 @@ TEST_F(RunBatch, TwoMasksWalkTheTreeTwiceThenTheDirectoryMessage) {
     dir.write(f, "x");
   choose({"d"});
   host.filter = "*.htm* *.txt";
-  select({batch::kUpperCaseButton});
+  select({ModeButton::UpperCase});
   run();
   ASSERT_EQ(6u, host.jobs.size());
   Paths paths = host.jobPaths();
@@ -351,8 +360,8 @@ TEST_F(RunBatch, DirectoryMessageOnlyAfterTheFinalPassAndEmptyFilterIsAll) {
   dir.write("d/noext", "x");
   dir.write("f", "x");
   choose({"d", "f"});
-  select({batch::kUpperCaseButton, batch::kLowerCaseButton,
-          batch::kDeleteEmptyButton});
+  select(
+      {ModeButton::UpperCase, ModeButton::LowerCase, ModeButton::DeleteEmpty});
   run();
   EXPECT_EQ((Paths{"d/noext", "f", "d/noext", "f"}), host.jobPaths());
   EXPECT_EQ(1u, host.messages.size());
@@ -366,7 +375,7 @@ TEST_F(RunBatch, StopInTheThirdFileOfATreeStopsEverything) {
     dir.write(f, std::string(100, 'a'));
   dir.write("after", "a");
   choose({"t", "after"});
-  select({batch::kUpperCaseButton, batch::kLowerCaseButton});
+  select({ModeButton::UpperCase, ModeButton::LowerCase});
   host.realJobs = true;
   host.sliceSize = 7;
   host.cancelJob = 3;
@@ -387,26 +396,35 @@ TEST_F(RunBatch, StopOfAPlainFileEndsTheRunAtOnce) {
   for (const char *f : {"a", "b", "c"})
     dir.write(f, "x");
   choose({"a", "b", "c"});
-  select({batch::kUpperCaseButton, batch::kLowerCaseButton});
+  select({ModeButton::UpperCase, ModeButton::LowerCase});
   host.jobResults = {JobResult::NotFound, JobResult::Stop};
   run();
   EXPECT_EQ((Paths{"a", "b"}), host.jobPaths());
   expectReset();
 }
 
-TEST_F(RunBatch, OutOfMemoryInAWalkDoesNotStopTheRun) {
+// A walk that ran out of memory did not go through its tree: it is
+// reported as a failure, never as completed, and the run goes on.
+TEST_F(RunBatch, RegressionWalkOutOfMemoryIsAFailureNotCompleted) {
   dir.mkdir("d");
   dir.mkdir("d/s");
   dir.mkdir("d/s/t");
   dir.write("d/s/t/f", "x");
   dir.write("f", "x");
   choose({"d", "f"});
-  select({batch::kUpperCaseButton});
+  select({ModeButton::UpperCase});
   walkHooks.frameAllocationAllowed = [] { return false; };
   run();
   EXPECT_EQ(Paths{"f"}, host.jobPaths());
-  EXPECT_EQ(1u, host.messages.size()); // the directory message only
-  EXPECT_EQ(1, host.jobs.back().lastJob);
+  EXPECT_EQ(
+      (std::vector<Message>{{"d", "Not enough memory to walk this directory"}}),
+      host.messages);
+  EXPECT_EQ(std::vector<batch::MessageKind>{batch::MessageKind::Failure},
+            host.messageKinds);
+  EXPECT_TRUE(host.jobs.back().lastJob);
+  EXPECT_EQ(batch::RunEnd::Completed, outcome.end);
+  EXPECT_EQ(1, outcome.failed);
+  EXPECT_EQ(1, outcome.done);
 }
 
 TEST_F(RunBatch, DisplayNameAndSaveUpperPerFile) {
@@ -414,7 +432,7 @@ TEST_F(RunBatch, DisplayNameAndSaveUpperPerFile) {
   for (const char *f : {"plain", "d/x.txt"})
     dir.write(f, "x");
   choose({"plain", "d/x.txt", "./d/x.txt"});
-  select({batch::kSmartCaseButton});
+  select({ModeButton::SmartCase});
   host.beforeJob = [&](const job::JobRequest &) {
     host.saveUpper = !host.saveUpper;
   };
@@ -431,7 +449,7 @@ TEST_F(RunBatch, DisplayNameAndSaveUpperPerFile) {
 TEST_F(RunBatch, WildcardEntryIsHandedOnAsItIs) {
   dir.write("a.txt", "x");
   choose({"*.txt"});
-  select({batch::kUpperCaseButton});
+  select({ModeButton::UpperCase});
   host.realJobs = true;
   run();
   EXPECT_EQ(Paths{"*.txt"}, host.jobPaths());
@@ -453,7 +471,7 @@ TEST_F(RunBatch, RegressionLongEntryIsNotCutIntoAnotherFilesName) {
   ASSERT_EQ(999u, path.size());
   dir.write(path, "abc");
   choose({path + "g"});
-  select({batch::kUpperCaseButton});
+  select({ModeButton::UpperCase});
   host.realJobs = true;
   run();
   EXPECT_TRUE(host.jobs.empty());
@@ -463,7 +481,7 @@ TEST_F(RunBatch, RegressionLongEntryIsNotCutIntoAnotherFilesName) {
 
   // The whole long name is processed when it exists.
   dir.write(path + "g", "abc");
-  select({batch::kUpperCaseButton});
+  select({ModeButton::UpperCase});
   host.messages.clear();
   run();
   EXPECT_EQ(Paths{path + "g"}, host.jobPaths());
@@ -474,8 +492,8 @@ TEST_F(RunBatch, RegressionLongEntryIsNotCutIntoAnotherFilesName) {
 TEST_F(RunBatch, EventOrderOfARun) {
   dir.write("f", "x");
   choose({"f", "gone"});
-  select({batch::kOptimizeButton});
-  host.promptAnswers = {{1, "4"}};
+  select({ModeButton::Optimize});
+  host.promptAnswers = {{kOk, "4"}};
   run();
   EXPECT_EQ((std::vector<std::string>{
                 "prompt:Enter tab size (default - 8)", "job:9:f",

@@ -9,14 +9,19 @@
 namespace snpln::test {
 namespace {
 
+using batch::ModeButton;
 using batch::SelectionState;
+
+// The button at this place of the seventeen (the tables below are written
+// in places).
+ModeButton b(int index) { return static_cast<ModeButton>(index); }
 using engine::CodePage;
 using job::OperationCode;
 
 std::set<int> downSet(const SelectionState &s) {
   std::set<int> down;
   for (int i = 0; i < batch::kButtonCount; ++i)
-    if (s.isDown(i))
+    if (s.isDown(b(i)))
       down.insert(i);
   return down;
 }
@@ -24,7 +29,7 @@ std::set<int> downSet(const SelectionState &s) {
 SelectionState pressed(std::initializer_list<int> presses) {
   SelectionState s;
   for (int i : presses)
-    s.pressModeButton(i);
+    s.pressModeButton(b(i));
   return s;
 }
 
@@ -34,7 +39,7 @@ TEST(SelectionState, StartsAllUpWithNoSentence) {
   EXPECT_FALSE(s.anySelected());
   EXPECT_FALSE(s.saveUpperEnabled());
   EXPECT_EQ("", s.statusLine());
-  EXPECT_EQ("UCASEU", s.pictureName(0));
+  EXPECT_EQ("UCASEU", s.pictureName(ModeButton::UpperCase));
 }
 
 struct SentenceCase {
@@ -81,20 +86,17 @@ TEST(SelectionState, EachButtonTogglesWithItsSentenceAndPicture) {
       {16, "AUTO", "Selected file source autodetect",
        "Unselected file source autodetect"},
   };
-  const int ids[] = {1009, 1035, 1036, 1037, 1038, 1010, 1011, 1025, 1026,
-                     1028, 1029, 1054, 1030, 1031, 1032, 1033, 1034};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.index);
     SelectionState s;
-    EXPECT_EQ(ids[c.index], batch::modeButtonInfo(c.index).controlId);
-    s.pressModeButton(c.index);
+    s.pressModeButton(b(c.index));
     EXPECT_EQ(std::set<int>{c.index}, downSet(s));
     EXPECT_EQ(c.selected, s.statusLine());
-    EXPECT_EQ(std::string(c.picture) + "D", s.pictureName(c.index));
-    s.pressModeButton(c.index);
+    EXPECT_EQ(std::string(c.picture) + "D", s.pictureName(b(c.index)));
+    s.pressModeButton(b(c.index));
     EXPECT_TRUE(downSet(s).empty());
     EXPECT_EQ(c.unselected, s.statusLine());
-    EXPECT_EQ(std::string(c.picture) + "U", s.pictureName(c.index));
+    EXPECT_EQ(std::string(c.picture) + "U", s.pictureName(b(c.index)));
   }
 }
 
@@ -128,52 +130,79 @@ TEST(SelectionState, ReleaseRules) {
     SCOPED_TRACE(c.name);
     SelectionState s;
     for (int i : c.presses)
-      s.pressModeButton(i);
+      s.pressModeButton(b(i));
     EXPECT_EQ(c.down, downSet(s));
   }
 }
 
 TEST(SelectionState, SaveUpperFollowsSmartCaseOnly) {
   SelectionState s;
-  s.pressModeButton(batch::kSmartCaseButton);
+  s.pressModeButton(batch::ModeButton::SmartCase);
   EXPECT_TRUE(s.saveUpperEnabled());
-  s.pressModeButton(batch::kUpperCaseButton); // releases SCASE
+  s.pressModeButton(batch::ModeButton::UpperCase); // releases SCASE
   EXPECT_FALSE(s.saveUpperEnabled());
-  s.pressModeButton(batch::kSmartCaseButton);
+  s.pressModeButton(batch::ModeButton::SmartCase);
   EXPECT_TRUE(s.saveUpperEnabled());
-  s.pressModeButton(batch::kExcludeButton);
+  s.pressModeButton(batch::ModeButton::Exclude);
   EXPECT_TRUE(s.saveUpperEnabled());
-  s.pressModeButton(batch::kSmartCaseButton); // up through its own press
+  s.pressModeButton(batch::ModeButton::SmartCase); // up through its own press
   EXPECT_FALSE(s.saveUpperEnabled());
   // Releasing an SCASE that is already up still disables the box.
-  s.pressModeButton(batch::kSmartCaseButton);
+  s.pressModeButton(batch::ModeButton::SmartCase);
   s.resetSelection();
   EXPECT_FALSE(s.saveUpperEnabled());
+}
+
+// The window redraws the buttons releasedBy() names: it must be exactly
+// what a press releases.
+TEST(SelectionState, ReleasedByIsWhatAPressReleases) {
+  for (ModeButton button : batch::allModeButtons()) {
+    SCOPED_TRACE(static_cast<int>(button));
+    SelectionState s;
+    bool busy = true;
+    s.isButtonBusy = [&](ModeButton) { return busy; };
+    for (ModeButton other : batch::allModeButtons())
+      if (other != ModeButton::Detect)
+        s.pressModeButton(other);
+    s.pressModeButton(ModeButton::Detect);
+    ASSERT_EQ(static_cast<std::size_t>(batch::kButtonCount), downSet(s).size());
+    s.pressModeButton(button); // up again, releasing nothing
+    busy = false;
+    s.pressModeButton(button);
+    std::set<int> expected = downSet(pressed({}));
+    for (ModeButton other : batch::allModeButtons())
+      expected.insert(static_cast<int>(other));
+    for (ModeButton released : batch::releasedBy(button))
+      expected.erase(static_cast<int>(released));
+    EXPECT_EQ(expected, downSet(s));
+  }
 }
 
 TEST(SelectionState, BusyButtonIsNotReleasedButDetectAlwaysIs) {
   SelectionState s;
   std::set<int> busy;
-  s.isButtonBusy = [&](int i) { return busy.count(i) > 0; };
-  s.pressModeButton(batch::kToKoiButton);
-  s.pressModeButton(batch::kFromDosButton);
-  busy = {batch::kToKoiButton};
-  s.pressModeButton(batch::kToIsoButton);
+  s.isButtonBusy = [&](ModeButton m) {
+    return busy.count(static_cast<int>(m)) > 0;
+  };
+  s.pressModeButton(batch::ModeButton::ToKoi);
+  s.pressModeButton(batch::ModeButton::FromDos);
+  busy = {static_cast<int>(ModeButton::ToKoi)};
+  s.pressModeButton(batch::ModeButton::ToIso);
   EXPECT_EQ((std::set<int>{2, 3, 15}), downSet(s));
   // With two To buttons down the later one in the order decides.
   EXPECT_EQ(CodePage::Iso, s.targetCodePage());
 
-  s.pressModeButton(batch::kDetectButton);
+  s.pressModeButton(batch::ModeButton::Detect);
   EXPECT_EQ((std::set<int>{2, 11}), downSet(s));
-  busy = {batch::kDetectButton};
-  s.pressModeButton(batch::kToWinButton);
+  busy = {static_cast<int>(ModeButton::Detect)};
+  s.pressModeButton(batch::ModeButton::ToWin);
   EXPECT_EQ((std::set<int>{1}), downSet(s)); // KOI no longer busy
 }
 
 TEST(SelectionState, SourceCodePageOverwriteOrder) {
   // Hold every From button busy so that several stay down together.
   SelectionState s;
-  s.isButtonBusy = [](int) { return true; };
+  s.isButtonBusy = [](ModeButton) { return true; };
   EXPECT_EQ(CodePage::Auto, s.sourceCodePage());
   const std::pair<int, CodePage> steps[] = {{12, CodePage::Win},
                                             {13, CodePage::Koi},
@@ -181,13 +210,13 @@ TEST(SelectionState, SourceCodePageOverwriteOrder) {
                                             {15, CodePage::Dos},
                                             {16, CodePage::Auto}};
   for (auto [index, expected] : steps) {
-    s.pressModeButton(index);
+    s.pressModeButton(b(index));
     EXPECT_EQ(expected, s.sourceCodePage()) << index;
   }
   SelectionState t;
-  t.isButtonBusy = [](int) { return true; };
-  t.pressModeButton(16);
-  t.pressModeButton(15);
+  t.isButtonBusy = [](ModeButton) { return true; };
+  t.pressModeButton(ModeButton::FromAuto);
+  t.pressModeButton(ModeButton::FromDos);
   EXPECT_EQ(CodePage::Auto, t.sourceCodePage()); // AUTO wins over From DOS
 }
 
@@ -219,23 +248,23 @@ TEST(SelectionState, QueriesForTheRun) {
 
 TEST(SelectionState, ResetReleasesEverythingWithoutBusyTest) {
   auto s = pressed({6, 2, 12, 7, 8, 9, 10});
-  s.isButtonBusy = [](int) { return true; };
+  s.isButtonBusy = [](ModeButton) { return true; };
   s.resetSelection();
   EXPECT_TRUE(downSet(s).empty());
   EXPECT_FALSE(s.saveUpperEnabled());
   EXPECT_EQ("No action selected", s.statusLine());
   for (int i = 0; i < batch::kButtonCount; ++i)
-    EXPECT_EQ('U', s.pictureName(i).back()) << i;
+    EXPECT_EQ('U', s.pictureName(b(i)).back()) << i;
 }
 
 TEST(SelectionState, OutOfRangeIndexIsIgnored) {
   auto s = pressed({0});
-  s.pressModeButton(-1);
-  s.pressModeButton(17);
+  s.pressModeButton(b(255));
+  s.pressModeButton(b(17));
   EXPECT_EQ(std::set<int>{0}, downSet(s));
   EXPECT_EQ("Selected upper case convert file mode", s.statusLine());
-  EXPECT_FALSE(s.isDown(99));
-  EXPECT_EQ("", s.pictureName(17));
+  EXPECT_FALSE(s.isDown(b(99)));
+  EXPECT_EQ("", s.pictureName(b(17)));
 }
 
 } // namespace

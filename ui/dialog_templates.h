@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "ui/control_ids.h"
+
 namespace snpln::ui {
 
 // Template numbers.
@@ -20,13 +22,12 @@ inline constexpr int kPreviewTemplate = 138;
 inline constexpr int kSavePromptTemplate = 139;
 inline constexpr int kDescriptionTemplate = 140;
 
-// The id of a control that has none (static labels); several may share it.
-inline constexpr int kNoId = -1;
-// Command ids of the dialog framework.
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
-inline constexpr int kIdYes = 6;
-inline constexpr int kIdNo = 7;
+// The framework's ids under the names the windows use (ui/control_ids.h).
+inline constexpr int kNoId = ids::kNone;
+inline constexpr int kIdOk = ids::kOk;
+inline constexpr int kIdCancel = ids::kCancel;
+inline constexpr int kIdYes = ids::kYes;
+inline constexpr int kIdNo = ids::kNo;
 
 enum class ControlKind {
   PictureButton, // owner-drawn push button; caption names its pictures

@@ -7,14 +7,14 @@ namespace snpln::ui {
 
 namespace {
 
-void setBox(const DialogControls &controls, int id, int flag) {
+void setBox(const DialogControls &controls, int id, bool flag) {
   if (auto *box = controls.control<QAbstractButton>(id))
-    box->setChecked(flag != 0);
+    box->setChecked(flag);
 }
 
-int boxFlag(const DialogControls &controls, int id) {
+bool boxFlag(const DialogControls &controls, int id) {
   auto *box = controls.control<QAbstractButton>(id);
-  return box && box->isChecked() ? 1 : 0;
+  return box && box->isChecked();
 }
 
 } // namespace
@@ -27,22 +27,22 @@ ExcludeOptionsDialog::ExcludeOptionsDialog(QWidget *owner) : QDialog(owner) {
     connect(cancel, &QPushButton::clicked, this, &ExcludeOptionsDialog::reject);
 }
 
-int ExcludeOptionsDialog::run() {
+job::DialogAnswer ExcludeOptionsDialog::run() {
   setBox(controls_, kCaseInsensitiveId, caseInsensitive);
   setBox(controls_, kLeftPartId, leftPartOfWord);
   setBox(controls_, kRightPartId, rightPartOfWord);
   placeDialog(*this, dialogTemplate(kExcludeOptionsTemplate).placement,
               parentWidget());
-  return exec() == kIdOk ? kIdOk : kIdCancel;
+  return exec() == Accepted ? job::DialogAnswer::Ok : job::DialogAnswer::Cancel;
 }
 
 void ExcludeOptionsDialog::accept() {
   caseInsensitive = boxFlag(controls_, kCaseInsensitiveId);
   leftPartOfWord = boxFlag(controls_, kLeftPartId);
   rightPartOfWord = boxFlag(controls_, kRightPartId);
-  done(kIdOk);
+  done(Accepted);
 }
 
-void ExcludeOptionsDialog::reject() { done(kIdCancel); }
+void ExcludeOptionsDialog::reject() { done(Rejected); }
 
 } // namespace snpln::ui

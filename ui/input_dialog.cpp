@@ -14,7 +14,7 @@ InputDialog::InputDialog(QWidget *owner) : QDialog(owner) {
     connect(cancel, &QPushButton::clicked, this, &InputDialog::reject);
 }
 
-int InputDialog::run() {
+job::DialogAnswer InputDialog::run() {
   if (auto *label = controls_.control<QLabel>(kPromptId))
     label->setText(prompt_);
   if (auto *edit = controls_.control<QLineEdit>(kValueId)) {
@@ -23,15 +23,15 @@ int InputDialog::run() {
     edit->setFocus();
   }
   placeDialog(*this, dialogTemplate(kInputTemplate).placement, parentWidget());
-  return exec() == kIdOk ? kIdOk : kIdCancel;
+  return exec() == Accepted ? job::DialogAnswer::Ok : job::DialogAnswer::Cancel;
 }
 
 void InputDialog::accept() {
   if (auto *edit = controls_.control<QLineEdit>(kValueId))
     value_ = edit->text();
-  done(kIdOk);
+  done(Accepted);
 }
 
-void InputDialog::reject() { done(kIdCancel); }
+void InputDialog::reject() { done(Rejected); }
 
 } // namespace snpln::ui

@@ -1,13 +1,15 @@
 // The one-line prompt (template 136): a prompt text over an edit, OK and
 // CANCEL picture buttons, no caption. The edit opens with the value set
 // beforehand, all of it selected, so typing replaces a preset answer.
-// run() answers 1 for OK or Enter (the value is then the edit's text) and 2
-// for CANCEL or Esc (the value stays as it was set).
+// run() answers Ok for OK or Enter (the value is then the edit's text) and
+// Cancel for CANCEL or Esc (the value stays as it was set).
 #pragma once
 
 #include <QDialog>
 #include <QString>
 
+#include "job/dialog_answer.h"
+#include "ui/control_ids.h"
 #include "ui/dialog_builder.h"
 
 namespace snpln::ui {
@@ -16,8 +18,8 @@ class InputDialog : public QDialog {
   Q_OBJECT
 
 public:
-  static constexpr int kPromptId = 1036;
-  static constexpr int kValueId = 1037;
+  static constexpr int kPromptId = ids::kPromptText;
+  static constexpr int kValueId = ids::kPromptValue;
 
   explicit InputDialog(QWidget *owner = nullptr);
 
@@ -26,7 +28,7 @@ public:
   void setValue(const QString &value) { value_ = value; }
   QString value() const { return value_; }
 
-  int run();
+  job::DialogAnswer run();
 
   const DialogControls &controls() const { return controls_; }
 

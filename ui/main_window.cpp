@@ -27,6 +27,7 @@
 #include "ui/about_dialog.h"
 #include "ui/byte_text.h"
 #include "ui/code_page_text.h"
+#include "ui/control_ids.h"
 #include "ui/exclude_options_dialog.h"
 #include "ui/input_dialog.h"
 #include "ui/message_dialog.h"
@@ -43,42 +44,6 @@ namespace {
 using namespace batch;
 
 constexpr const char *kAboutItem = "&About snpln...";
-
-// The buttons a press of `index` releases (the selection's release rule),
-// which then show only the picture of their state as well.
-std::vector<int> releasedBy(int index) {
-  const std::vector<int> caseGroup{kUpperCaseButton, kLowerCaseButton,
-                                   kSmartCaseButton};
-  const std::vector<int> toRow{kToWinButton, kToKoiButton, kToIsoButton,
-                               kToDosButton};
-  const std::vector<int> fromRow{kFromWinButton, kFromKoiButton, kFromIsoButton,
-                                 kFromDosButton, kFromAutoButton};
-  auto others = [index](const std::vector<int> &group, bool withDetect) {
-    std::vector<int> out;
-    for (const int i : group)
-      if (i != index)
-        out.push_back(i);
-    if (withDetect)
-      out.push_back(kDetectButton);
-    return out;
-  };
-  for (const auto *group : {&caseGroup})
-    for (const int i : *group)
-      if (i == index)
-        return others(caseGroup, false);
-  for (const int i : toRow)
-    if (i == index)
-      return others(toRow, true);
-  for (const int i : fromRow)
-    if (i == index)
-      return others(fromRow, true);
-  if (index == kDetectButton) {
-    std::vector<int> out = toRow;
-    out.insert(out.end(), fromRow.begin(), fromRow.end());
-    return out;
-  }
-  return {};
-}
 
 std::string nameBytes(const QString &path) {
   const QByteArray bytes = QFile::encodeName(path);
@@ -151,21 +116,22 @@ void MainWindow::startUp() {
 
   // 5. and 6. The selection (a new one has every button up) and the 23
   // picture buttons.
-  selection_.isButtonBusy = [this](int index) { return isButtonBusy(index); };
-  for (int i = 0; i < kButtonCount; ++i) {
-    modeButtons_[static_cast<std::size_t>(i)] =
-        pictureButton(modeButtonInfo(i).controlId);
-    if (PictureButton *button = modeButtons_[static_cast<std::size_t>(i)])
+  selection_.isButtonBusy = [this](ModeButton button) {
+    return isButtonBusy(button);
+  };
+  for (const ModeButton mode : allModeButtons()) {
+    modeButtons_[indexOf(mode)] = pictureButton(modeButtonId(mode));
+    if (PictureButton *button = modeButtons_[indexOf(mode)])
       connect(button, &QPushButton::clicked, this,
-              [this, i] { pressModeButton(i); });
+              [this, mode] { pressModeButton(mode); });
   }
   const std::pair<int, void (MainWindow::*)()> commands[] = {
-      {kDoItId, &MainWindow::doIt},
-      {kBrowseId, &MainWindow::browse},
-      {kClearId, &MainWindow::clearList},
-      {kPreviewId, &MainWindow::openPreview},
-      {kCopyId, &MainWindow::openAbout},
-      {kExitId, &QDialog::accept},
+      {ids::kDoIt, &MainWindow::doIt},
+      {ids::kBrowse, &MainWindow::browse},
+      {ids::kClear, &MainWindow::clearList},
+      {ids::kPreview, &MainWindow::openPreview},
+      {ids::kCopy, &MainWindow::openAbout},
+      {ids::kExit, &QDialog::accept},
   };
   for (const auto &[id, slot] : commands)
     if (PictureButton *button = pictureButton(id))
@@ -188,7 +154,7 @@ void MainWindow::startUp() {
   setAcceptDrops(true);
 
   // 14. DOIT, the first control, has the focus.
-  if (PictureButton *doit = pictureButton(kDoItId))
+  if (PictureButton *doit = pictureButton(ids::kDoIt))
     doit->setFocus();
 }
 
@@ -203,46 +169,44 @@ int MainWindow::run() {
 PictureButton *MainWindow::pictureButton(int id) const {
   return controls_.control<PictureButton>(id);
 }
-PictureButton *MainWindow::modeButton(int index) const {
-  return index >= 0 && index < kButtonCount
-             ? modeButtons_[static_cast<std::size_t>(index)]
-             : nullptr;
+PictureButton *MainWindow::modeButton(ModeButton button) const {
+  return indexOf(button) < modeButtons_.size() ? modeButtons_[indexOf(button)]
+                                               : nullptr;
 }
 QLabel *MainWindow::statusLabel() const {
-  return controls_.control<QLabel>(kStatusId);
+  return controls_.control<QLabel>(ids::kStatus);
 }
 QLineEdit *MainWindow::fileNameEdit() const {
-  return controls_.control<QLineEdit>(kFileNameId);
+  return controls_.control<QLineEdit>(ids::kFileName);
 }
 QComboBox *MainWindow::filterBox() const {
-  return controls_.control<QComboBox>(kFilterBoxId);
+  return controls_.control<QComboBox>(ids::kFilterBox);
 }
 QCheckBox *MainWindow::saveUpperBox() const {
-  return controls_.control<QCheckBox>(kSaveUpperId);
+  return controls_.control<QCheckBox>(ids::kSaveUpper);
 }
 
-bool MainWindow::isButtonBusy(int index) const {
-  const PictureButton *button = modeButton(index);
+bool MainWindow::isButtonBusy(ModeButton mode) const {
+  const PictureButton *button = modeButton(mode);
   return button && (button->isDown() || button->hasFocus());
 }
 
-void MainWindow::pressModeButton(int index) {
-  if (index < 0 || index >= kButtonCount)
+void MainWindow::pressModeButton(ModeButton button) {
+  if (indexOf(button) >= changed_.size())
     return;
-  selection_.pressModeButton(index);
-  changed_[static_cast<std::size_t>(index)] = true;
-  for (const int other : releasedBy(index))
+  selection_.pressModeButton(button);
+  changed_[indexOf(button)] = true;
+  for (const ModeButton other : releasedBy(button))
     if (!selection_.isDown(other))
-      changed_[static_cast<std::size_t>(other)] = true;
+      changed_[indexOf(other)] = true;
   setStatusLine(selection_.statusLine());
   refresh();
 }
 
 void MainWindow::doIt() {
-  runBatch(selection_, *this, *fs_);
-  // A run that got past its checks ends with every button released and
-  // "No action selected"; a refused one leaves its own sentence.
-  if (statusLine_ == texts::kNoActionSelected)
+  // A run that got past its checks ends with every button released; a
+  // refused one leaves the selection and its own sentence.
+  if (runBatch(selection_, *this, *fs_).selectionReset())
     changed_.fill(true);
   refresh();
 }
@@ -377,7 +341,7 @@ void MainWindow::showFileList() {
     field->setText(fromBytes(files_.fileNameField()));
     field->setCursorPosition(0);
   }
-  if (PictureButton *fp = pictureButton(kPreviewId))
+  if (PictureButton *fp = pictureButton(ids::kPreview))
     fp->setEnabled(files_.previewEnabled());
   setStatusLine(files_.statusLine());
 }
@@ -402,11 +366,11 @@ void MainWindow::showFilters() {
 }
 
 void MainWindow::showPictures() {
-  for (int i = 0; i < kButtonCount; ++i) {
-    PictureButton *button = modeButton(i);
-    if (button && changed_[static_cast<std::size_t>(i)])
+  for (const ModeButton mode : allModeButtons()) {
+    PictureButton *button = modeButton(mode);
+    if (button && changed_[indexOf(mode)])
       button->setFixedPicture(
-          QString::fromStdString(selection_.pictureName(i)));
+          QString::fromStdString(selection_.pictureName(mode)));
   }
 }
 
@@ -431,30 +395,29 @@ void MainWindow::setStatusLine(const std::string &text) {
   }
 }
 
-int MainWindow::prompt(const std::string &text, std::string &answer) {
+job::DialogAnswer MainWindow::prompt(PromptKind kind, std::string &answer) {
   InputDialog dialog(this);
-  dialog.setPrompt(fromBytes(text));
+  dialog.setPrompt(fromBytes(texts::promptText(kind)));
   dialog.setValue(decodeBytes(answer, engine::CodePage::Win));
-  const int result = dialog.run();
-  if (result == kDialogOk)
+  const job::DialogAnswer result = dialog.run();
+  if (result == job::DialogAnswer::Ok)
     answer = encodeText(dialog.value(), engine::CodePage::Win);
   return result;
 }
 
-int MainWindow::excludeOptions(int &leftPartOfWord, int &rightPartOfWord,
-                               int &caseInsensitive) {
+job::DialogAnswer MainWindow::excludeOptions(WordOptions &options) {
   ExcludeOptionsDialog dialog(this);
-  const int result = dialog.run();
-  if (result == kDialogOk) {
-    leftPartOfWord = dialog.leftPartOfWord;
-    rightPartOfWord = dialog.rightPartOfWord;
-    caseInsensitive = dialog.caseInsensitive;
+  const job::DialogAnswer result = dialog.run();
+  if (result == job::DialogAnswer::Ok) {
+    options.leftPartOfWord = dialog.leftPartOfWord;
+    options.rightPartOfWord = dialog.rightPartOfWord;
+    options.caseInsensitive = dialog.caseInsensitive;
   }
   return result;
 }
 
-int MainWindow::showMessage(const std::string &line1,
-                            const std::string &line2) {
+job::DialogAnswer MainWindow::showMessage(MessageKind, const std::string &line1,
+                                          const std::string &line2) {
   MessageDialog message(line1, line2, this);
   return message.run();
 }

@@ -63,16 +63,6 @@ class MainWindow : public QDialog, public batch::BatchHost {
   Q_OBJECT
 
 public:
-  static constexpr int kDoItId = 1013;
-  static constexpr int kExitId = 1;
-  static constexpr int kBrowseId = 1003;
-  static constexpr int kCopyId = 1020;
-  static constexpr int kPreviewId = 1056;
-  static constexpr int kClearId = 1071;
-  static constexpr int kSaveUpperId = 1021;
-  static constexpr int kFileNameId = 1000;
-  static constexpr int kStatusId = 1002;
-  static constexpr int kFilterBoxId = 1076;
   // The system command of the about item.
   static constexpr int kAboutCommand = 16;
 
@@ -87,7 +77,7 @@ public:
   int run();
 
   // The window's commands, as its controls and keys call them.
-  void pressModeButton(int index);
+  void pressModeButton(batch::ModeButton button);
   void doIt();
   void browse();
   void dropNames(const std::vector<std::string> &names);
@@ -107,7 +97,7 @@ public:
   const batch::SelectionState &selection() const { return selection_; }
   const batch::FileListModel &fileListModel() const { return files_; }
   const std::string &statusLine() const { return statusLine_; }
-  PictureButton *modeButton(int index) const;
+  PictureButton *modeButton(batch::ModeButton button) const;
   PictureButton *pictureButton(int id) const;
   QLabel *statusLabel() const;
   QLineEdit *fileNameEdit() const;
@@ -120,10 +110,12 @@ public:
   bool fileNameFieldEmpty() override;
   const std::vector<std::string> &fileList() override;
   void setStatusLine(const std::string &text) override;
-  int prompt(const std::string &text, std::string &answer) override;
-  int excludeOptions(int &leftPartOfWord, int &rightPartOfWord,
-                     int &caseInsensitive) override;
-  int showMessage(const std::string &line1, const std::string &line2) override;
+  job::DialogAnswer prompt(batch::PromptKind kind,
+                           std::string &answer) override;
+  job::DialogAnswer excludeOptions(batch::WordOptions &options) override;
+  job::DialogAnswer showMessage(batch::MessageKind kind,
+                                const std::string &line1,
+                                const std::string &line2) override;
   job::JobResult runJob(const job::JobRequest &request) override;
   std::string filterText() override;
   std::vector<std::string> &filterList() override;
@@ -145,7 +137,7 @@ private:
   void showFileList();
   void showFilters();
   void showPictures();
-  bool isButtonBusy(int index) const;
+  bool isButtonBusy(batch::ModeButton button) const;
 
   std::string commandLine_;
   Options options_;

@@ -29,19 +29,19 @@ MessageDialog::MessageDialog(const QString &line1, const QString &line2,
   showLine(controls_.control<QLabel>(kLine1Id), line1_);
   showLine(controls_.control<QLabel>(kLine2Id), line2_);
   if (auto *ok = controls_.control<QPushButton>(kIdOk))
-    connect(ok, &QPushButton::clicked, this, [this] { done(kAnswerOk); });
+    connect(ok, &QPushButton::clicked, this, [this] { done(Accepted); });
 }
 
 MessageDialog::MessageDialog(const std::string &line1, const std::string &line2,
                              QWidget *owner)
     : MessageDialog(fromBytes(line1), fromBytes(line2), owner) {}
 
-int MessageDialog::run() {
+job::DialogAnswer MessageDialog::run() {
   placeDialog(*this, dialogTemplate(kMessageTemplate).placement,
               parentWidget());
-  return exec() == kAnswerOk ? kAnswerOk : kAnswerEsc;
+  return exec() == Accepted ? job::DialogAnswer::Ok : job::DialogAnswer::Cancel;
 }
 
-void MessageDialog::reject() { done(kAnswerEsc); }
+void MessageDialog::reject() { done(Rejected); }
 
 } // namespace snpln::ui

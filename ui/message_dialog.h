@@ -1,7 +1,7 @@
 // The two-line modal message of every outcome (template 132, "Snpln
 // Message"): line 1 over line 2, each centred and cut to one line, and the
-// OK picture button. run() answers 1 for OK or Enter and 2 for Esc; nothing
-// closes the window on its own, and it has no close box.
+// OK picture button. run() answers Ok for OK or Enter and Cancel for Esc;
+// nothing closes the window on its own, and it has no close box.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "job/dialog_answer.h"
+#include "ui/control_ids.h"
 #include "ui/dialog_builder.h"
 
 namespace snpln::ui {
@@ -17,17 +19,15 @@ class MessageDialog : public QDialog {
   Q_OBJECT
 
 public:
-  static constexpr int kLine1Id = 1016;
-  static constexpr int kLine2Id = 1017;
-  static constexpr int kAnswerOk = 1;
-  static constexpr int kAnswerEsc = 2;
+  static constexpr int kLine1Id = ids::kMessageLine1;
+  static constexpr int kLine2Id = ids::kMessageLine2;
 
   MessageDialog(const QString &line1, const QString &line2,
                 QWidget *owner = nullptr);
   MessageDialog(const std::string &line1, const std::string &line2,
                 QWidget *owner = nullptr);
 
-  int run();
+  job::DialogAnswer run();
 
   QString line1() const { return line1_; }
   QString line2() const { return line2_; }

@@ -98,7 +98,7 @@ bool PreviewDialog::isModified() const {
   return view() && view()->document()->isModified();
 }
 
-int PreviewDialog::message(const char *line2) {
+job::DialogAnswer PreviewDialog::message(const char *line2) {
   MessageDialog box(fileName_, line2, isVisible() ? this : parentWidget());
   return box.run();
 }
@@ -211,10 +211,10 @@ int PreviewDialog::saveText() {
     message(kTruncatedWarning);
 
   SavePromptDialog prompt(fileName_, this);
-  const int answer = prompt.run();
-  if (answer != kIdYes) {
+  const job::DialogAnswer answer = prompt.run();
+  if (answer != job::DialogAnswer::Yes) {
     fs_.restoreAttributes(fileName_, *saved);
-    return answer == kIdNo ? kSaveNotDone : kSaveCanceled;
+    return answer == job::DialogAnswer::No ? kSaveNotDone : kSaveCanceled;
   }
   truncated_ = false;
 

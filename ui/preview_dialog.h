@@ -21,7 +21,9 @@
 #include <string>
 
 #include "engine/code_page.h"
+#include "job/dialog_answer.h"
 #include "platform/file_system.h"
+#include "ui/control_ids.h"
 #include "ui/dialog_builder.h"
 
 class QLineEdit;
@@ -34,10 +36,10 @@ class PreviewDialog : public QDialog {
   Q_OBJECT
 
 public:
-  static constexpr int kSaveId = 1059;
-  static constexpr int kEditId = 1060;
-  static constexpr int kViewId = 1055;
-  static constexpr int kStatusId = 1069;
+  static constexpr int kSaveId = ids::kPreviewSave;
+  static constexpr int kEditId = ids::kPreviewEdit;
+  static constexpr int kViewId = ids::kPreviewView;
+  static constexpr int kStatusId = ids::kPreviewStatus;
 
   // saveText() results.
   static constexpr int kSaveUnchanged = 1;
@@ -87,7 +89,7 @@ private:
   void endPreview(int result);
   int writeBeside(const std::string &bytes,
                   const platform::FileAttributes &keep);
-  int message(const char *line2);
+  job::DialogAnswer message(const char *line2);
 
   std::string fileName_;
   platform::FileSystem &fs_;

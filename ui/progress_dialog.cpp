@@ -67,17 +67,17 @@ void ProgressDialog::tick() {
   }
 }
 
-int ProgressDialog::showMessage(const std::string &line1,
-                                const std::string &line2) {
+job::DialogAnswer ProgressDialog::showMessage(const std::string &line1,
+                                              const std::string &line2) {
   // The timer rests while the message waits, so the job's busy guard is not
   // hammered by empty turns of the message's own event loop.
   const bool wasTicking = timer_.isActive();
   timer_.stop();
   MessageDialog message(line1, line2, isVisible() ? this : parentWidget());
-  const int answer = message.run();
+  const job::DialogAnswer answer = message.run();
   if (wasTicking && !job_.ended())
     timer_.start();
-  return answer == MessageDialog::kAnswerOk ? job::kAnswerOk : job::kAnswerEsc;
+  return answer;
 }
 
 void ProgressDialog::setProgress(int percent) {

@@ -18,6 +18,7 @@
 #include "job/job_host.h"
 #include "job/job_request.h"
 #include "platform/file_system.h"
+#include "ui/control_ids.h"
 #include "ui/dialog_builder.h"
 
 namespace snpln::ui {
@@ -26,9 +27,9 @@ class ProgressDialog : public QDialog, public job::JobHost {
   Q_OBJECT
 
 public:
-  static constexpr int kHeadingId = 1075;
-  static constexpr int kNameId = 1022;
-  static constexpr int kBarId = 1004;
+  static constexpr int kHeadingId = ids::kProgressHeading;
+  static constexpr int kNameId = ids::kProgressName;
+  static constexpr int kBarId = ids::kProgressBar;
 
   explicit ProgressDialog(
       job::JobRequest request, QWidget *owner = nullptr,
@@ -45,7 +46,8 @@ public:
   void tick();
 
   // JobHost.
-  int showMessage(const std::string &line1, const std::string &line2) override;
+  job::DialogAnswer showMessage(const std::string &line1,
+                                const std::string &line2) override;
   void setProgress(int percent) override;
   void drainTimerMessages() override;
 

@@ -22,11 +22,17 @@ SavePromptDialog::SavePromptDialog(const std::string &fileName, QWidget *owner)
       connect(button, &QPushButton::clicked, this, [this, id] { done(id); });
 }
 
-int SavePromptDialog::run() {
+job::DialogAnswer SavePromptDialog::run() {
   placeDialog(*this, dialogTemplate(kSavePromptTemplate).placement,
               parentWidget());
-  const int answer = exec();
-  return answer == kIdYes || answer == kIdNo ? answer : kIdCancel;
+  switch (exec()) {
+  case kIdYes:
+    return job::DialogAnswer::Yes;
+  case kIdNo:
+    return job::DialogAnswer::No;
+  default:
+    return job::DialogAnswer::Cancel;
+  }
 }
 
 } // namespace snpln::ui

@@ -1,8 +1,8 @@
 // The question before the preview writes a file (template 139,
 // "SNPLN : Save file ?"): the file's name over "This file was modified.
 // Save this file ?" and the buttons "&YES", "&NO" and "&Cancel". run()
-// answers 6 for YES (also Enter), 7 for NO and 2 for Cancel, Esc or the
-// close box.
+// answers Yes for YES (also Enter), No for NO and Cancel for Cancel, Esc or
+// the close box.
 #pragma once
 
 #include <QDialog>
@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "job/dialog_answer.h"
+#include "ui/control_ids.h"
 #include "ui/dialog_builder.h"
 
 namespace snpln::ui {
@@ -18,11 +20,11 @@ class SavePromptDialog : public QDialog {
   Q_OBJECT
 
 public:
-  static constexpr int kNameId = 1001;
+  static constexpr int kNameId = ids::kSavePromptName;
 
   SavePromptDialog(const std::string &fileName, QWidget *owner = nullptr);
 
-  int run();
+  job::DialogAnswer run();
 
   // The text the name line shows.
   QString shownText() const { return shownText_; }

@@ -15,13 +15,14 @@ namespace snpln::test {
 
 class RecordingJobHost : public job::JobHost {
 public:
-  int showMessage(const std::string &line1, const std::string &line2) override {
+  job::DialogAnswer showMessage(const std::string &line1,
+                                const std::string &line2) override {
     messages.emplace_back(line1, line2);
     if (duringMessage)
       duringMessage();
     if (answers.empty())
-      return job::kAnswerOk;
-    const int answer = answers.front();
+      return job::DialogAnswer::Ok;
+    const job::DialogAnswer answer = answers.front();
     answers.pop_front();
     return answer;
   }
@@ -30,7 +31,7 @@ public:
 
   std::vector<std::pair<std::string, std::string>> messages;
   std::vector<int> progress;
-  std::deque<int> answers;
+  std::deque<job::DialogAnswer> answers;
   std::function<void()> duringMessage;
   int drains = 0;
 };

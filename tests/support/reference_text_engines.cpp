@@ -80,15 +80,15 @@ Byte smartByte(const std::string &in, std::size_t i, const std::string &out,
 
 } // namespace
 
-std::string referenceCase(const std::string &bytes, int operation,
-                          bool saveUpper) {
+std::string referenceCase(const std::string &bytes,
+                          engine::CaseOperation operation, bool saveUpper) {
   std::string out;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const Byte c = static_cast<Byte>(bytes[i]);
     Byte r = c;
-    if (operation == 0)
+    if (operation == engine::CaseOperation::Upper)
       r = refUpper(c);
-    else if (operation == 5)
+    else if (operation == engine::CaseOperation::Lower)
       r = refLower(c);
     else
       r = smartByte(bytes, i, out, saveUpper);

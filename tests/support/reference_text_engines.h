@@ -3,6 +3,8 @@
 // check the streaming engines against.
 #pragma once
 
+#include "engine/case_slice.h"
+
 #include <cstdint>
 #include <string>
 
@@ -10,9 +12,9 @@
 
 namespace snpln::test {
 
-// The whole file after case operation 0, 5 or 6.
-std::string referenceCase(const std::string &bytes, int operation,
-                          bool saveUpper);
+// The whole file after a case operation.
+std::string referenceCase(const std::string &bytes,
+                          engine::CaseOperation operation, bool saveUpper);
 
 // The whole file after exclusion of `search` (replacing it by `replace`);
 // `hits` receives the number of occurrences.

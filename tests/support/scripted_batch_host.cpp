@@ -1,5 +1,6 @@
 #include "tests/support/scripted_batch_host.h"
 
+#include "batch/batch_texts.h"
 #include "job/file_job.h"
 
 namespace snpln::test {
@@ -9,11 +10,14 @@ void ScriptedBatchHost::setStatusLine(const std::string &text) {
   events.push_back("status:" + text);
 }
 
-int ScriptedBatchHost::prompt(const std::string &text, std::string &answer) {
+job::DialogAnswer ScriptedBatchHost::prompt(batch::PromptKind kind,
+                                            std::string &answer) {
+  const std::string text = batch::texts::promptText(kind);
   prompts.emplace_back(text, answer);
+  promptKinds.push_back(kind);
   events.push_back("prompt:" + text);
   if (promptAnswers.empty())
-    return batch::kDialogOk;
+    return job::DialogAnswer::Ok;
   PromptAnswer a = promptAnswers.front();
   promptAnswers.pop_front();
   if (!a.keepPreset)
@@ -21,8 +25,8 @@ int ScriptedBatchHost::prompt(const std::string &text, std::string &answer) {
   return a.result;
 }
 
-int ScriptedBatchHost::excludeOptions(int &leftPartOfWord, int &rightPartOfWord,
-                                      int &caseInsensitive) {
+job::DialogAnswer
+ScriptedBatchHost::excludeOptions(batch::WordOptions &options) {
   ++optionsDialogs;
   events.push_back("options");
   OptionsAnswer a;
@@ -30,19 +34,21 @@ int ScriptedBatchHost::excludeOptions(int &leftPartOfWord, int &rightPartOfWord,
     a = optionsAnswers.front();
     optionsAnswers.pop_front();
   }
-  leftPartOfWord = a.left;
-  rightPartOfWord = a.right;
-  caseInsensitive = a.caseInsensitive;
+  options.leftPartOfWord = a.left;
+  options.rightPartOfWord = a.right;
+  options.caseInsensitive = a.caseInsensitive;
   return a.result;
 }
 
-int ScriptedBatchHost::showMessage(const std::string &line1,
-                                   const std::string &line2) {
+job::DialogAnswer ScriptedBatchHost::showMessage(batch::MessageKind kind,
+                                                 const std::string &line1,
+                                                 const std::string &line2) {
   messages.emplace_back(line1, line2);
+  messageKinds.push_back(kind);
   events.push_back("message:" + line1 + "|" + line2);
   if (messageAnswers.empty())
-    return batch::kDialogOk;
-  int a = messageAnswers.front();
+    return job::DialogAnswer::Ok;
+  const job::DialogAnswer a = messageAnswers.front();
   messageAnswers.pop_front();
   return a;
 }

@@ -26,13 +26,13 @@ namespace snpln::test {
 class ScriptedBatchHost : public batch::BatchHost {
 public:
   struct PromptAnswer {
-    int result = batch::kDialogOk;
+    job::DialogAnswer result = job::DialogAnswer::Ok;
     std::string text;
     bool keepPreset = false; // leave the preset as the answer
   };
   struct OptionsAnswer {
-    int result = batch::kDialogOk;
-    int left = 0, right = 0, caseInsensitive = 0;
+    job::DialogAnswer result = job::DialogAnswer::Ok;
+    bool left = false, right = false, caseInsensitive = false;
   };
 
   ScriptedBatchHost() = default;
@@ -42,10 +42,12 @@ public:
   bool fileNameFieldEmpty() override { return field.empty(); }
   const std::vector<std::string> &fileList() override { return files; }
   void setStatusLine(const std::string &text) override;
-  int prompt(const std::string &text, std::string &answer) override;
-  int excludeOptions(int &leftPartOfWord, int &rightPartOfWord,
-                     int &caseInsensitive) override;
-  int showMessage(const std::string &line1, const std::string &line2) override;
+  job::DialogAnswer prompt(batch::PromptKind kind,
+                           std::string &answer) override;
+  job::DialogAnswer excludeOptions(batch::WordOptions &options) override;
+  job::DialogAnswer showMessage(batch::MessageKind kind,
+                                const std::string &line1,
+                                const std::string &line2) override;
   job::JobResult runJob(const job::JobRequest &request) override;
   std::string filterText() override { return filter; }
   std::vector<std::string> &filterList() override { return filters; }
@@ -61,10 +63,10 @@ public:
   std::string filter;
   std::vector<std::string> filters;
   bool saveUpper = false;
-  std::deque<PromptAnswer> promptAnswers;   // OK with the preset when empty
-  std::deque<OptionsAnswer> optionsAnswers; // OK, all clear when empty
-  std::deque<int> messageAnswers;           // OK when empty
-  std::deque<job::JobResult> jobResults;    // Done when empty
+  std::deque<PromptAnswer> promptAnswers;       // OK with the preset when empty
+  std::deque<OptionsAnswer> optionsAnswers;     // OK, all clear when empty
+  std::deque<job::DialogAnswer> messageAnswers; // OK when empty
+  std::deque<job::JobResult> jobResults;        // Done when empty
   std::function<void(const job::JobRequest &)> beforeJob;
   bool realJobs = false;
   std::size_t cancelJob = 0; // 1-based; 0 for none
@@ -73,9 +75,12 @@ public:
 
   // The record.
   std::vector<std::string> statusLines;
-  std::vector<std::pair<std::string, std::string>> prompts; // text, preset
+  // The prompt's text as the window shows it, and the preset.
+  std::vector<std::pair<std::string, std::string>> prompts;
+  std::vector<batch::PromptKind> promptKinds;
   int optionsDialogs = 0;
   std::vector<std::pair<std::string, std::string>> messages;
+  std::vector<batch::MessageKind> messageKinds;
   std::vector<std::pair<std::string, std::string>> jobMessages;
   std::vector<job::JobRequest> jobs;
   std::vector<job::JobResult> results;

@@ -23,6 +23,7 @@
 #include "batch/batch_texts.h"
 #include "tests/ui/modal_script.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/control_ids.h"
 #include "ui/main_window.h"
 #include "ui/picture_button.h"
 
@@ -41,8 +42,8 @@ void click(MainWindow &w, int id) {
   QTest::mouseClick(w.pictureButton(id), Qt::LeftButton);
 }
 
-void clickMode(MainWindow &w, int index) {
-  QTest::mouseClick(w.modeButton(index), Qt::LeftButton);
+void clickMode(MainWindow &w, batch::ModeButton button) {
+  QTest::mouseClick(w.modeButton(button), Qt::LeftButton);
 }
 
 // The answers of a run: prompts get the next text of `typed`, the options
@@ -75,7 +76,7 @@ QStringList runWith(MainWindow &w, RunAnswers answers) {
       d->reject();
     }
   });
-  click(w, MainWindow::kDoItId);
+  click(w, ids::kDoIt);
   return script.log;
 }
 
@@ -110,8 +111,8 @@ private slots:
     QCOMPARE(status(w), QStringLiteral("0 files are choosed"));
     QVERIFY(w.fileNameEdit()->text().isEmpty());
     QVERIFY(w.fileNameEdit()->isReadOnly());
-    QVERIFY(!w.pictureButton(MainWindow::kPreviewId)->isEnabled());
-    QCOMPARE(w.pictureButton(MainWindow::kPreviewId)->currentPictureName(),
+    QVERIFY(!w.pictureButton(ids::kPreview)->isEnabled());
+    QCOMPARE(w.pictureButton(ids::kPreview)->currentPictureName(),
              QStringLiteral("FPX"));
     QVERIFY(!w.saveUpperBox()->isEnabled());
     QCOMPARE(w.saveUpperBox()->text(), QStringLiteral("Sa&ve upper"));
@@ -120,7 +121,7 @@ private slots:
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(QApplication::focusWidget(),
-             static_cast<QWidget *>(w.pictureButton(MainWindow::kDoItId)));
+             static_cast<QWidget *>(w.pictureButton(ids::kDoIt)));
     w.reject();
   }
 
@@ -151,6 +152,23 @@ private slots:
       QTest::newRow(QByteArray::number(r.id).constData())
           << r.id << QString::fromUtf8(r.caption) << r.size;
   }
+  // The id table and the selection's button table agree: every mode button
+  // is found by its id and carries its own caption.
+  void modeButtonIdsMatchTheirCaptions() {
+    Fixture f;
+    MainWindow w("");
+    for (const batch::ModeButton b : batch::allModeButtons()) {
+      PictureButton *button = w.pictureButton(modeButtonId(b));
+      QVERIFY(button);
+      QCOMPARE(w.modeButton(b), button);
+      QCOMPARE(button->caption(),
+               QString::fromUtf8(batch::modeButtonInfo(b).caption));
+    }
+    QCOMPARE(modeButtonId(batch::ModeButton::UpperCase), 1009);
+    QCOMPARE(modeButtonId(batch::ModeButton::Detect), 1054);
+    QCOMPARE(modeButtonId(batch::ModeButton::FromAuto), 1034);
+  }
+
   void pictureButtonsHaveTheirSets() {
     QFETCH(int, id);
     QFETCH(QString, caption);
@@ -162,7 +180,7 @@ private slots:
     QCOMPARE(b->caption(), caption);
     QVERIFY(b->hasPictures());
     QCOMPARE(b->size(), size);
-    QVERIFY(b->isEnabled() || id == MainWindow::kPreviewId);
+    QVERIFY(b->isEnabled() || id == ids::kPreview);
   }
 
   void startsWithNames_data() {
@@ -184,7 +202,7 @@ private slots:
     MainWindow w(commandLine.toStdString());
     QCOMPARE(::status(w), status);
     QCOMPARE(w.fileNameEdit()->text(), commandLine);
-    QCOMPARE(w.pictureButton(MainWindow::kPreviewId)->isEnabled(), preview);
+    QCOMPARE(w.pictureButton(ids::kPreview)->isEnabled(), preview);
   }
 
   // A mode button shows the pictures of its states until the selection
@@ -192,17 +210,17 @@ private slots:
   void modeButtonsFollowTheSelection() {
     Fixture f;
     MainWindow w("a.txt");
-    PictureButton *upper = w.modeButton(batch::kUpperCaseButton);
-    PictureButton *lower = w.modeButton(batch::kLowerCaseButton);
-    PictureButton *smart = w.modeButton(batch::kSmartCaseButton);
+    PictureButton *upper = w.modeButton(batch::ModeButton::UpperCase);
+    PictureButton *lower = w.modeButton(batch::ModeButton::LowerCase);
+    PictureButton *smart = w.modeButton(batch::ModeButton::SmartCase);
     QCOMPARE(upper->currentPictureName(), QStringLiteral("UCASEU"));
     QVERIFY(upper->fixedPicture().isEmpty());
 
-    clickMode(w, batch::kUpperCaseButton);
+    clickMode(w, batch::ModeButton::UpperCase);
     QCOMPARE(upper->currentPictureName(), QStringLiteral("UCASED"));
     QCOMPARE(status(w),
              QStringLiteral("Selected upper case convert file mode"));
-    clickMode(w, batch::kLowerCaseButton);
+    clickMode(w, batch::ModeButton::LowerCase);
     QCOMPARE(upper->currentPictureName(), QStringLiteral("UCASEU"));
     QCOMPARE(lower->currentPictureName(), QStringLiteral("LCASED"));
     // Released by LCASE, SCASE now shows only its up picture, also focused.
@@ -211,41 +229,44 @@ private slots:
     QCOMPARE(status(w),
              QStringLiteral("Selected lower case convert file mode"));
 
-    clickMode(w, batch::kSmartCaseButton);
+    clickMode(w, batch::ModeButton::SmartCase);
     QVERIFY(w.saveUpperBox()->isEnabled());
     w.saveUpperBox()->setChecked(true);
-    clickMode(w, batch::kUpperCaseButton);
+    clickMode(w, batch::ModeButton::UpperCase);
     QVERIFY(!w.saveUpperBox()->isEnabled());
     QVERIFY(w.saveUpperBox()->isChecked());
 
-    clickMode(w, batch::kToKoiButton);
-    clickMode(w, batch::kFromDosButton);
-    clickMode(w, batch::kDetectButton);
-    QCOMPARE(w.modeButton(batch::kToKoiButton)->currentPictureName(),
+    clickMode(w, batch::ModeButton::ToKoi);
+    clickMode(w, batch::ModeButton::FromDos);
+    clickMode(w, batch::ModeButton::Detect);
+    QCOMPARE(w.modeButton(batch::ModeButton::ToKoi)->currentPictureName(),
              QStringLiteral("KOIU"));
-    QCOMPARE(w.modeButton(batch::kFromDosButton)->currentPictureName(),
+    QCOMPARE(w.modeButton(batch::ModeButton::FromDos)->currentPictureName(),
              QStringLiteral("DOSU"));
-    QCOMPARE(w.modeButton(batch::kDetectButton)->currentPictureName(),
+    QCOMPARE(w.modeButton(batch::ModeButton::Detect)->currentPictureName(),
              QStringLiteral("DETECTD"));
     QCOMPARE(status(w), QStringLiteral("Selected detect file source mode"));
     // Untouched buttons keep their state pictures.
-    QVERIFY(w.modeButton(batch::kOptimizeButton)->fixedPicture().isEmpty());
+    QVERIFY(
+        w.modeButton(batch::ModeButton::Optimize)->fixedPicture().isEmpty());
   }
 
   void refusedRunsKeepTheSelection() {
     Fixture f;
     MainWindow none("");
-    clickMode(none, batch::kUpperCaseButton);
+    clickMode(none, batch::ModeButton::UpperCase);
     QCOMPARE(runWith(none, {}), QStringList());
     QCOMPARE(status(none), QString::fromUtf8(batch::texts::kNoFileName));
-    QVERIFY(none.selection().isDown(batch::kUpperCaseButton));
+    QVERIFY(none.selection().isDown(batch::ModeButton::UpperCase));
 
     MainWindow some("a.txt");
     QCOMPARE(runWith(some, {}), QStringList());
     QCOMPARE(status(some), QString::fromUtf8(batch::texts::kNoOperation));
     // A refused run changes no button: they keep the pictures of their
     // states.
-    QVERIFY(some.modeButton(batch::kLowerCaseButton)->fixedPicture().isEmpty());
+    QVERIFY(some.modeButton(batch::ModeButton::LowerCase)
+                ->fixedPicture()
+                .isEmpty());
   }
 
   // Upper case over two files: both rewritten, one message, every button
@@ -255,7 +276,7 @@ private slots:
     writeFile(f.path("a.txt"), "hello\r\n");
     writeFile(f.path("b.txt"), "world \xE0\xE1\n");
     MainWindow w("a.txt b.txt");
-    clickMode(w, batch::kUpperCaseButton);
+    clickMode(w, batch::ModeButton::UpperCase);
     const QStringList log = runWith(w, {});
     QCOMPARE(log, QStringList{QStringLiteral(
                       "message: File(s) successfully converted / with upper "
@@ -263,9 +284,9 @@ private slots:
     QCOMPARE(readFile(f.path("a.txt")), QByteArray("HELLO\r\n"));
     QCOMPARE(readFile(f.path("b.txt")), QByteArray("WORLD \xC0\xC1\n"));
     QCOMPARE(status(w), QStringLiteral("No action selected"));
-    QCOMPARE(w.modeButton(batch::kUpperCaseButton)->currentPictureName(),
+    QCOMPARE(w.modeButton(batch::ModeButton::UpperCase)->currentPictureName(),
              QStringLiteral("UCASEU"));
-    QCOMPARE(w.modeButton(batch::kDeleteEmptyButton)->fixedPicture(),
+    QCOMPARE(w.modeButton(batch::ModeButton::DeleteEmpty)->fixedPicture(),
              QStringLiteral("DELU"));
     QVERIFY(!QFile::exists(f.path("~sn$ln~.tmp")));
   }
@@ -275,7 +296,7 @@ private slots:
     Fixture f;
     writeFile(f.path("r.txt"), "\xEC\xE8\xF0 mir \xEC\xE8\xF0\r\n");
     MainWindow w("r.txt");
-    clickMode(w, batch::kReplaceButton);
+    clickMode(w, batch::ModeButton::Replace);
     const QStringList log =
         runWith(w, {{QStringLiteral("мир"), QStringLiteral("МИР")}});
     QCOMPARE(log, (QStringList{
@@ -294,8 +315,8 @@ private slots:
     Fixture f;
     writeFile(f.path("t.txt"), "a        b\r\n");
     MainWindow w("t.txt");
-    clickMode(w, batch::kOptimizeButton);
-    clickMode(w, batch::kUpperCaseButton);
+    clickMode(w, batch::ModeButton::Optimize);
+    clickMode(w, batch::ModeButton::UpperCase);
     const QStringList log = runWith(w, {});
     QCOMPARE(log, (QStringList{
                       QStringLiteral("prompt: Enter tab size (default - 8)"),
@@ -313,7 +334,7 @@ private slots:
     writeFile(f.path("b.txt"), "\xEF\xF0\xE8\xE2\xE5\xF2\r\n");
     for (const int escapeAt : {0, -1}) {
       MainWindow w("a.txt b.txt");
-      clickMode(w, batch::kDetectButton);
+      clickMode(w, batch::ModeButton::Detect);
       const QStringList log = runWith(w, {{}, escapeAt});
       const QString report =
           QStringLiteral(" / This file has coding ''Win1251''");
@@ -336,12 +357,12 @@ private slots:
       QCOMPARE(w.filterBox()->itemText(1), QStringLiteral("*.doc"));
       QVERIFY(w.filterBox()->currentText().isEmpty());
       w.filterBox()->setEditText(QStringLiteral("*.doc"));
-      clickMode(w, batch::kFromAutoButton); // passes the checks, no pass
+      clickMode(w, batch::ModeButton::FromAuto); // passes the checks, no pass
       runWith(w, {});
       QCOMPARE(w.filterBox()->itemText(0), QStringLiteral("*.doc"));
       QCOMPARE(w.filterBox()->currentText(), QStringLiteral("*.doc"));
       w.filterBox()->setEditText(QStringLiteral("*.txt"));
-      clickMode(w, batch::kFromAutoButton);
+      clickMode(w, batch::ModeButton::FromAuto);
       runWith(w, {});
       w.accept();
     }
@@ -374,7 +395,7 @@ private slots:
         fd->reject();
       }
     });
-    click(w, MainWindow::kBrowseId);
+    click(w, ids::kBrowse);
     QCOMPARE(title, QStringLiteral("Choose file ..."));
     // Every name, also names without a dot, as "*.*" means in DOS masks.
     QCOMPARE(filters, QStringList{QStringLiteral("All Files (*)")});
@@ -411,22 +432,22 @@ private slots:
     drop({f.path("one.txt")});
     QCOMPARE(status(w), QStringLiteral("File '") + f.path("one.txt") +
                             QStringLiteral("' is choosed"));
-    QVERIFY(w.pictureButton(MainWindow::kPreviewId)->isEnabled());
+    QVERIFY(w.pictureButton(ids::kPreview)->isEnabled());
     drop({f.path("two.txt"), f.path("dir")});
     QCOMPARE(status(w), QStringLiteral("3 files are choosed"));
-    QVERIFY(!w.pictureButton(MainWindow::kPreviewId)->isEnabled());
+    QVERIFY(!w.pictureButton(ids::kPreview)->isEnabled());
 
     chosen = {f.path("x.txt")};
-    click(w, MainWindow::kBrowseId);
+    click(w, ids::kBrowse);
     QCOMPARE(status(w), QStringLiteral("File 'x.txt' is choosed"));
     QCOMPARE(w.fileNameEdit()->text(), f.path("x.txt") + QLatin1Char(' '));
-    QVERIFY(w.pictureButton(MainWindow::kPreviewId)->isEnabled());
+    QVERIFY(w.pictureButton(ids::kPreview)->isEnabled());
 
-    click(w, MainWindow::kClearId);
+    click(w, ids::kClear);
     QCOMPARE(status(w),
              QStringLiteral("File list is cleaned. No file is choosed."));
     QVERIFY(w.fileNameEdit()->text().isEmpty());
-    QVERIFY(!w.pictureButton(MainWindow::kPreviewId)->isEnabled());
+    QVERIFY(!w.pictureButton(ids::kPreview)->isEnabled());
   }
 
   // COPY, F1, the about item and its system command open the about box.
@@ -440,7 +461,7 @@ private slots:
       if (auto *d = qobject_cast<QDialog *>(dialog))
         clickId(d, 1);
     });
-    click(w, MainWindow::kCopyId);
+    click(w, ids::kCopy);
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(w.aboutBoxesOpened(), 1);
@@ -464,9 +485,9 @@ private slots:
       MainWindow w("");
       QTimer::singleShot(0, &w, [&] {
         if (viaExit)
-          click(w, MainWindow::kExitId);
+          click(w, ids::kExit);
         else
-          QTest::keyClick(w.pictureButton(MainWindow::kDoItId), Qt::Key_Escape);
+          QTest::keyClick(w.pictureButton(ids::kDoIt), Qt::Key_Escape);
       });
       QCOMPARE(w.run(), viaExit ? 1 : 0);
       QVERIFY(!w.isVisible());
@@ -485,7 +506,7 @@ private slots:
         QTest::keyClick(p->view(), Qt::Key_Escape);
       }
     });
-    click(w, MainWindow::kPreviewId);
+    click(w, ids::kPreview);
     QCOMPARE(script.log, QStringList{QStringLiteral("preview")});
     QCOMPARE(text, QStringLiteral("preview me\n"));
   }

@@ -507,7 +507,7 @@ private slots:
     QCOMPARE(name->text(), QStringLiteral("/tmp/some/file.txt"));
     QTimer::singleShot(0, &prompt,
                        [&] { QTest::keyClick(&prompt, Qt::Key_Escape); });
-    QCOMPARE(prompt.run(), kIdCancel);
+    QCOMPARE(prompt.run(), job::DialogAnswer::Cancel);
   }
 };
 

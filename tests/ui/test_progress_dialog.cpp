@@ -175,7 +175,7 @@ private slots:
   void successMessageOfTheLastJob() {
     writeFile("b.txt", "abc\n");
     MessageAnswer answer;
-    answer.expect(MessageDialog::kAnswerOk);
+    answer.expect(QDialog::Accepted);
     ProgressDialog progress(upperCase("b.txt", 1));
     QCOMPARE(progress.run(), job::JobResult::Done);
     QVERIFY(answer.seen);
@@ -188,10 +188,9 @@ private slots:
   void startupEndNeverShowsTheWindow_data() {
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("result");
-    QTest::newRow("OK") << MessageDialog::kAnswerOk
+    QTest::newRow("OK") << int(QDialog::Accepted)
                         << int(job::JobResult::NotFound);
-    QTest::newRow("Esc") << MessageDialog::kAnswerEsc
-                         << int(job::JobResult::Stop);
+    QTest::newRow("Esc") << int(QDialog::Rejected) << int(job::JobResult::Stop);
   }
   void startupEndNeverShowsTheWindow() {
     QFETCH(int, answer);
@@ -236,7 +235,7 @@ private slots:
           progress.progress() < 3)
         return false;
       progressAtCancel = progress.progress();
-      message.expect(MessageDialog::kAnswerOk);
+      message.expect(QDialog::Accepted);
       switch (how) {
       case 0:
         QTest::mouseClick(progress.controls().control(kIdCancel),
@@ -285,7 +284,7 @@ private slots:
             progress.tick();
           QTest::qWait(30);
           readsAfterStaleTicks = fs.reads;
-          message->done(MessageDialog::kAnswerOk);
+          message->done(QDialog::Accepted);
         },
         &progress);
     QCOMPARE(progress.run(), job::JobResult::Done);
@@ -304,7 +303,7 @@ private slots:
     whilePolling([&] {
       if (QApplication::activeModalWidget() != &progress)
         return false;
-      message.expect(MessageDialog::kAnswerOk);
+      message.expect(QDialog::Accepted);
       progress.done(QDialog::Accepted);
       progress.accept();
       return true;

@@ -45,6 +45,22 @@ void give(QWidget *window, Answer answer) {
   }
 }
 
+// The answer as the dialog framework numbers it: OK 1, Cancel 2, YES 6,
+// NO 7.
+int answerNumber(snpln::job::DialogAnswer answer) {
+  switch (answer) {
+  case snpln::job::DialogAnswer::Ok:
+    return 1;
+  case snpln::job::DialogAnswer::Cancel:
+    return 2;
+  case snpln::job::DialogAnswer::Yes:
+    return 6;
+  case snpln::job::DialogAnswer::No:
+    return 7;
+  }
+  return 0;
+}
+
 void addAnswerRows(bool withCancel) {
   QTest::addColumn<int>("answer");
   QTest::addColumn<int>("expected");
@@ -99,7 +115,7 @@ private slots:
     MessageDialog message(std::string("/tmp/a.txt"),
                           std::string("This file not found"));
     onNextModal([answer](QWidget *w) { give(w, Answer(answer)); });
-    QCOMPARE(message.run(), expected);
+    QCOMPARE(answerNumber(message.run()), expected);
   }
 
   void messageShowsItsTwoLines() {
@@ -145,7 +161,7 @@ private slots:
       QTest::keyClicks(edit, "4"); // replaces the selected preset
       give(w, Answer(answer));
     });
-    QCOMPARE(input.run(), expected);
+    QCOMPARE(answerNumber(input.run()), expected);
     QCOMPARE(input.value(),
              expected == 1 ? QStringLiteral("4") : QStringLiteral("8"));
     QCOMPARE(input.controls().control<QLabel>(InputDialog::kPromptId)->text(),
@@ -156,7 +172,7 @@ private slots:
     InputDialog input;
     input.setPrompt("Input string to exclude:");
     onNextModal([](QWidget *w) { give(w, Answer::OkButton); });
-    QCOMPARE(input.run(), 1);
+    QCOMPARE(answerNumber(input.run()), 1);
     QCOMPARE(input.value(), QString());
     QVERIFY(!(input.windowFlags() & Qt::WindowTitleHint));
   }
@@ -180,10 +196,10 @@ private slots:
       w->findChild<QPushButton *>("control1040")->setFocus();
       give(w, Answer(answer));
     });
-    QCOMPARE(options.run(), expected);
-    QCOMPARE(options.leftPartOfWord, expected == 1 ? 1 : 0);
-    QCOMPARE(options.rightPartOfWord, 0);
-    QCOMPARE(options.caseInsensitive, expected == 1 ? 1 : 0);
+    QCOMPARE(answerNumber(options.run()), expected);
+    QCOMPARE(options.leftPartOfWord, expected == 1);
+    QCOMPARE(options.rightPartOfWord, false);
+    QCOMPARE(options.caseInsensitive, expected == 1);
   }
 
   void optionsOpenUncheckedEveryTime() {
@@ -202,7 +218,7 @@ private slots:
               Qt::LeftButton);
         give(w, Answer::OkButton);
       });
-      QCOMPARE(options.run(), 1);
+      QCOMPARE(answerNumber(options.run()), 1);
       QVERIFY(allClear);
       QCOMPARE(options.leftPartOfWord + options.rightPartOfWord +
                    options.caseInsensitive,
