@@ -19,7 +19,8 @@ MANIFEST ?= $(BUILD)/install_manifest.txt
 SKIP_DEPS ?=
 
 PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
-            fonts-liberation xvfb xauth clang libclang-rt-14-dev clang-format
+            fonts-liberation xvfb xauth clang libclang-rt-14-dev clang-format \
+            help2man
 
 .PHONY: deps configure build run install uninstall test test-release test-asan format-check bench format clean
 

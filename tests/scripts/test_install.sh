@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The install rules and the manifest `make uninstall` works from: a full
 # install under a fresh prefix lists the programs, the desktop entry and the
-# icons, every listed file
+# icons, the manual pages and the bash completion, every listed file
 # is there, and `make uninstall` removes every one of them.
 #
 #   test_install.sh SOURCE_DIR BUILD_DIR
@@ -34,11 +34,19 @@ for c in $components; do
 done
 listed=$(sed "s|^$prefix/||" "$manifest" | sed '/^$/d' | sort)
 
-wanted=(bin/snpln-cli)
+wanted=(bin/snpln-cli share/bash-completion/completions/snpln-cli)
+if command -v help2man > /dev/null; then
+  wanted+=(share/man/man1/snpln-cli.1)
+fi
 if [[ -x "$build/ui/snpln" ]]; then
   wanted+=(bin/snpln share/applications/snpln.desktop
     share/icons/hicolor/16x16/apps/snpln.png
     share/icons/hicolor/32x32/apps/snpln.png)
+  # The window's page needs a window that answers --version and ends.
+  if command -v help2man > /dev/null &&
+    QT_QPA_PLATFORM=offscreen timeout 10 "$build/ui/snpln" --version > /dev/null 2>&1; then
+    wanted+=(share/man/man1/snpln.1)
+  fi
 fi
 for w in "${wanted[@]}"; do
   expect_contains "the manifest lists $w" "$listed" "$w"
