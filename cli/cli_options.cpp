@@ -4,6 +4,7 @@
 
 #include "batch/batch_texts.h"
 #include "cli/code_page_names.h"
+#include "snpln/version.h"
 
 namespace snpln::cli {
 
@@ -23,15 +24,22 @@ const char *kDescription =
 std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                                 std::ostream &out, std::ostream &err) {
   CLI::App app{kDescription, "snpln-cli"};
-  app.set_version_flag("--version", "snpln-cli 1.2");
+  app.set_version_flag("--version", std::string("snpln-cli ") + kVersion);
   app.add_flag("--detect", o.detect, "Report each file's code page");
-  auto *to = app.add_option("--to", o.to, "Recode to this code page")
-                 ->transform(CLI::CheckedTransformer(codePageNames(),
-                                                     CLI::ignore_case));
+  // The names map to the code page itself; the help names them in words.
+  const auto pageNames = [](const auto &names) {
+    return CLI::CheckedTransformer(names, CLI::ignore_case).description("");
+  };
+  auto *to = app.add_option("--to", o.to,
+                            "Recode to this code page: dos (cp866), win "
+                            "(cp1251), koi (koi8-r) or iso (iso-8859-5)")
+                 ->type_name("PAGE")
+                 ->transform(pageNames(codePageNames()));
   auto *from =
-      app.add_option("--from", o.from, "Source code page (default: auto)")
-          ->transform(
-              CLI::CheckedTransformer(sourceCodePageNames(), CLI::ignore_case));
+      app.add_option("--from", o.from,
+                     "Source code page, or auto to detect it (default)")
+          ->type_name("PAGE")
+          ->transform(pageNames(sourceCodePageNames()));
   app.add_flag("--upper", o.upper, "Convert to upper case");
   app.add_flag("--lower", o.lower, "Convert to lower case");
   app.add_flag("--smart", o.smart,

@@ -76,6 +76,7 @@ private:
   void endEarly(JobResult result, const std::string &text);
   DialogAnswer message(const std::string &line1, const std::string &line2);
   void successLines(std::string &line1, std::string &line2) const;
+  std::string badTextMessage() const;
   void closeFiles();
 
   JobRequest request_;
