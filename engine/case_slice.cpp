@@ -155,6 +155,11 @@ void remember(CaseState &state, const std::uint8_t *bytes, std::size_t size) {
 // D1 byte always begins a character, so each output byte follows from the
 // byte, the one before it and the one after it, whatever lies around them.
 
+// The output of a UTF-8 file is written once this much has gathered, in
+// whole pages.
+constexpr std::size_t kUtf8OutputSize = 65536;
+constexpr std::size_t kPage = 4096;
+
 // Upper case of w[1..m] into out[0..m), w[0] being the byte before them and
 // w[m + 1] the byte after them (0 for none). Branch-free, so it vectorises.
 void upperUtf8(const std::uint8_t *w, std::size_t m, std::uint8_t *out) {
@@ -215,10 +220,8 @@ std::size_t smartUtf8(CaseState &state, const std::uint8_t *w, std::size_t m,
   std::uint8_t *marks = state.letters.data(); // one byte per character
   std::size_t count = 0;
   std::size_t i = 0;
-  while (i < m) {
-    const Utf8Unit unit = unitAt(i);
-    if (unit.length == 0)
-      break;
+  Utf8Unit unit = m > 0 ? unitAt(0) : Utf8Unit{};
+  while (i < m && unit.length > 0) {
     const std::size_t j = i + unit.length;
     Utf8Unit next{};
     if (j < m) {
@@ -259,6 +262,7 @@ std::size_t smartUtf8(CaseState &state, const std::uint8_t *w, std::size_t m,
     }
     marks[count++] = lookBackByte(c);
     i = j;
+    unit = next;
   }
   remember(state, marks, count);
   return i;
@@ -281,8 +285,11 @@ StepResult caseSliceUtf8(SliceStream &job, CaseState &state) {
   std::memcpy(work.data() + 1 + state.pending.size(), job.sliceBuffer.data(),
               job.bytesRead);
   work[m + 1] = 0;
-  state.original.resize(m);
-  std::uint8_t *out = state.original.data();
+  // The output goes after what is still waiting to be written.
+  std::vector<std::uint8_t> &output = state.original;
+  const std::size_t waiting = output.size();
+  output.resize(waiting + m);
+  std::uint8_t *out = output.data() + waiting;
 
   std::size_t done = m;
   if (state.operation == 0 || state.operation == 5) {
@@ -301,8 +308,16 @@ StepResult caseSliceUtf8(SliceStream &job, CaseState &state) {
   state.pending.assign(work.begin() + 1 + static_cast<std::ptrdiff_t>(done),
                        work.begin() + 1 + static_cast<std::ptrdiff_t>(m));
   job.processed += job.bytesRead;
-  if (!job.writeAll(out, done))
+  output.resize(waiting + done);
+  // Held-back bytes make the slices' output uneven; it is written in whole
+  // pages, so that no write touches a page that an earlier one began.
+  std::size_t write = output.size();
+  if (!last)
+    write = write < kUtf8OutputSize ? 0 : write / kPage * kPage;
+  if (!job.writeAll(output.data(), write))
     return StepResult::WriteFailed;
+  output.erase(output.begin(),
+               output.begin() + static_cast<std::ptrdiff_t>(write));
   return StepResult::Continue;
 }
 

@@ -18,7 +18,8 @@
 // characters. A character cut by a slice end, and for smart case the last
 // character of a slice (whose next character the capitalised-word rule may
 // need), are held back and handled with the next slice; nothing is read
-// ahead.
+// ahead. The output is gathered and written in whole pages, all of it by the
+// step that reads the last slice.
 #pragma once
 
 #include <cstdint>
@@ -41,7 +42,8 @@ struct CaseState {
   // at most kCaseHistorySize.
   std::uint8_t history[kCaseHistorySize] = {};
   unsigned historySize = 0;
-  // The slice as read, while smart case rewrites it in place.
+  // The slice as read, while smart case rewrites it in place; in a UTF-8
+  // file, the output not yet written.
   std::vector<std::uint8_t> original;
   // Which bytes of the slice are letters (1) or not (0); in a UTF-8 file,
   // one byte per character standing for its class in the look-back.
