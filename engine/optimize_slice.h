@@ -26,10 +26,6 @@ inline constexpr int kDefaultTabSize = 8;
 std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
                              std::uint8_t *out, int tabSize,
                              TextEncoding encoding = TextEncoding::SingleByte);
-// Transforms line[0, length) and sets `length` to the output's length.
-void compressTabs(std::vector<std::uint8_t> &line, std::size_t &length,
-                  int tabSize,
-                  TextEncoding encoding = TextEncoding::SingleByte);
 
 struct OptimizeState {
   // tabSize below 1 → 8
