@@ -57,6 +57,9 @@ std::size_t compressPlainSegments(const std::uint8_t *in, std::size_t start,
 }
 #endif
 
+// U+FEFF, the byte order mark (or a zero-width no-break space).
+constexpr std::uint32_t kByteOrderMark = 0xFEFF;
+
 // One character (or lone byte) at a time: the segment runs from `start` to
 // the end of the character that reaches a tab stop or that is a TAB.
 std::size_t compressTabsUtf8(const std::uint8_t *in, std::size_t length,
@@ -79,6 +82,8 @@ std::size_t compressTabsUtf8(const std::uint8_t *in, std::size_t length,
     const Utf8Unit unit = utf8UnitAtEnd(in + i, length - i);
     const bool tab = in[i] == kTab;
     i += unit.length;
+    if (unit.codePoint == kByteOrderMark)
+      continue; // no width: it takes no column
     if (tab || ++column == stop) {
       column = 0;
       endSegment(i);

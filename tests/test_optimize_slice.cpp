@@ -228,6 +228,13 @@ TEST(OptimizeSliceUtf8, ColumnsCountCharacters) {
       {"«ё» —   конец   \r\n", 8, "«ё» —\tконец\r\n"},
       {"ЁЁЁЁЁЁЁ мир", 8, "ЁЁЁЁЁЁЁ\tмир"},
       {"ЁЁЁЁЁЁЁЁ мир", 8, "ЁЁЁЁЁЁЁЁ мир"},
+      // A byte order mark takes no column.
+      {"\xEF\xBB\xBF        ёж", 8, "\xEF\xBB\xBF\tёж"},
+      {"\xEF\xBB\xBF"
+       "abcdefg h",
+       8,
+       "\xEF\xBB\xBF"
+       "abcdefg\th"},
       // A byte that starts no character counts as one column.
       {"\xD0\xFFабвг  x", 8, "\xD0\xFFабвг\tx"},
   };
@@ -240,6 +247,21 @@ TEST(OptimizeSliceUtf8, ColumnsCountCharacters) {
       EXPECT_EQ(run.output, c.output)
           << "input " << testing::PrintToString(c.input) << " T " << c.tabSize
           << " slice " << slice;
+    }
+  }
+}
+
+// Lines of two-, three- and four-byte characters with blanks ending at tab
+// stops, cut by a slice end at every byte.
+TEST(OptimizeSliceUtf8, SliceEndsAtEveryBytePosition) {
+  const std::string text = "ёж      ж\r\n  😀€   é\tж   \n\xEF\xBB\xBF    Ж  я\r"
+                           "Ё ё Ё ё Ё\n\n   ";
+  for (int tabSize : {1, 2, 4, 8}) {
+    const std::string expected = referenceOptimize(text, tabSize, true).bytes;
+    for (std::size_t slice = 1; slice <= text.size(); ++slice) {
+      const LineEngineRun run = runOptimize(text, tabSize, slice, kUtf8);
+      ASSERT_EQ(run.result, StepResult::Finished);
+      ASSERT_EQ(run.output, expected) << "T " << tabSize << " slice " << slice;
     }
   }
 }

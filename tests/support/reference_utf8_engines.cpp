@@ -275,6 +275,8 @@ std::string referenceCompressTabsUtf8(const std::string &line, int tabSize) {
   std::string segment, out;
   for (const Unit &u : cut(line)) {
     segment += u.bytes;
+    if (u.code == 0xFEFF) // the byte order mark has no width
+      continue;
     column = u.code == '\t' ? (column / t + 1) * t : column + 1;
     if (column % t == 0) {
       out += transformSegment(segment);

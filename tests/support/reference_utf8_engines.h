@@ -27,7 +27,8 @@ std::string referenceExclusionUtf8(const std::string &bytes,
                                    const engine::ExclusionOptions &options,
                                    std::uint64_t *hits);
 
-// One line through the segment transform, counting characters as columns.
+// One line through the segment transform, counting characters as columns
+// (a byte order mark as none).
 std::string referenceCompressTabsUtf8(const std::string &line, int tabSize);
 
 // Valid UTF-8 text of at most maxLength bytes, dense in what the engines care
