@@ -281,9 +281,10 @@ StepResult caseSliceUtf8(SliceStream &job, CaseState &state) {
   const std::size_t m = state.pending.size() + job.bytesRead;
   work.resize(m + 2);
   work[0] = state.previousOriginal;
-  std::memcpy(work.data() + 1, state.pending.data(), state.pending.size());
-  std::memcpy(work.data() + 1 + state.pending.size(), job.sliceBuffer.data(),
-              job.bytesRead);
+  std::copy(state.pending.begin(), state.pending.end(), work.begin() + 1);
+  std::copy_n(job.sliceBuffer.begin(), job.bytesRead,
+              work.begin() + 1 +
+                  static_cast<std::ptrdiff_t>(state.pending.size()));
   work[m + 1] = 0;
   // The output goes after what is still waiting to be written.
   std::vector<std::uint8_t> &output = state.original;
