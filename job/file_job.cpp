@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/detect_code_page.h"
+#include "job/file_text_encoding.h"
 #include "job/messages.h"
 
 namespace snpln::job {
@@ -23,6 +24,21 @@ engine::CaseOperation caseOperationOf(OperationCode op) {
     return engine::CaseOperation::Lower;
   default:
     return engine::CaseOperation::Smart;
+  }
+}
+
+// Case, exclusion and replacement, tab optimization.
+bool worksOnCharacters(OperationCode op) {
+  switch (op) {
+  case OperationCode::UpperCase:
+  case OperationCode::LowerCase:
+  case OperationCode::SmartCase:
+  case OperationCode::Exclude:
+  case OperationCode::Replace:
+  case OperationCode::Optimize:
+    return true;
+  default:
+    return false;
   }
 }
 
@@ -141,6 +157,19 @@ bool FileJob::start() {
     return false;
   }
 
+  // The operations on characters must know how the file makes them before
+  // they write a byte.
+  engine::TextEncoding &encoding = textEncoding_;
+  encoding = engine::TextEncoding::SingleByte;
+  if (worksOnCharacters(op)) {
+    const auto found = fileTextEncoding(*input_, fileSize);
+    if (!found) {
+      endEarly(JobResult::ReadFailed, messages::kReadError);
+      return false;
+    }
+    encoding = *found;
+  }
+
   // The file itself may bear the temporary file's name in the current
   // directory: making the temporary file would then remove it.
   if (!fs_.sameFile(path, kTempName)) {
@@ -162,7 +191,8 @@ bool FileJob::start() {
   case OperationCode::UpperCase:
   case OperationCode::LowerCase:
   case OperationCode::SmartCase:
-    engine_.emplace<engine::CaseState>(caseOperationOf(op), request_.saveUpper);
+    engine_.emplace<engine::CaseState>(caseOperationOf(op), request_.saveUpper,
+                                       encoding);
     break;
   case OperationCode::RecodeToWin:
   case OperationCode::RecodeToKoi:
@@ -177,10 +207,11 @@ bool FileJob::start() {
         request_.searchText, request_.replaceText,
         engine::ExclusionOptions{request_.leftPartOfWord,
                                  request_.rightPartOfWord,
-                                 request_.caseInsensitive});
+                                 request_.caseInsensitive},
+        encoding);
     break;
   case OperationCode::Optimize:
-    engine_.emplace<engine::OptimizeState>(request_.tabSize);
+    engine_.emplace<engine::OptimizeState>(request_.tabSize, encoding);
     break;
   case OperationCode::DeleteEmpty:
     engine_.emplace<engine::EmptyLineState>();
