@@ -6,6 +6,7 @@
 
 #include "engine/detect_code_page.h"
 #include "engine/typed_text.h"
+#include "job/file_text_encoding.h"
 #include "job/messages.h"
 
 namespace snpln::job {
@@ -16,6 +17,21 @@ bool isRecode(OperationCode op) {
   return (op >= OperationCode::RecodeToWin &&
           op <= OperationCode::RecodeToDos) ||
          op == OperationCode::RecodeToUtf8;
+}
+
+// Case, exclusion and replacement, tab optimization.
+bool worksOnCharacters(OperationCode op) {
+  switch (op) {
+  case OperationCode::UpperCase:
+  case OperationCode::LowerCase:
+  case OperationCode::SmartCase:
+  case OperationCode::Exclude:
+  case OperationCode::Replace:
+  case OperationCode::Optimize:
+    return true;
+  default:
+    return false;
+  }
 }
 
 int percentOf(platform::FileSize processed, platform::FileSize fileSize) {
@@ -139,6 +155,21 @@ bool FileJob::start() {
       return false;
     }
   }
+  // The operations on characters must know how the file makes them before
+  // they write a byte.
+  engine::TextEncoding &encoding = textEncoding_;
+  encoding = engine::TextEncoding::SingleByte;
+  if (worksOnCharacters(op)) {
+    const auto found = fileTextEncoding(*input_, fileSize);
+    if (!found) {
+      fs_.restoreAttributes(path, savedAttributes_);
+      endStartup(JobResult::ReadFailed);
+      message(path, messages::kReadError);
+      return false;
+    }
+    encoding = *found;
+  }
+
   const bool exclusion =
       op == OperationCode::Exclude || op == OperationCode::Replace;
   if (exclusion && !textsInFilePage()) {
@@ -178,7 +209,7 @@ bool FileJob::start() {
   case OperationCode::LowerCase:
   case OperationCode::SmartCase:
     engine_.emplace<engine::CaseState>(static_cast<std::uint8_t>(op),
-                                       request_.saveUpper != 0);
+                                       request_.saveUpper != 0, encoding);
     break;
   case OperationCode::RecodeToWin:
   case OperationCode::RecodeToKoi:
@@ -194,11 +225,12 @@ bool FileJob::start() {
         request_.searchText, request_.replaceText,
         engine::ExclusionOptions{request_.leftPartOfWord,
                                  request_.rightPartOfWord,
-                                 request_.caseInsensitive});
+                                 request_.caseInsensitive},
+        encoding);
     break;
   case OperationCode::Optimize:
     engine_.emplace<engine::OptimizeState>(
-        request_.tabSize < 1 ? 8 : request_.tabSize);
+        request_.tabSize < 1 ? 8 : request_.tabSize, encoding);
     break;
   case OperationCode::DeleteEmpty:
     engine_.emplace<engine::EmptyLineState>();
@@ -282,7 +314,8 @@ void FileJob::tick() {
 engine::CodePage FileJob::filePageOfText() const {
   // The single-byte pages take typed text as Windows-1251, as they always
   // have; their letters are compared as Windows-1251 letters.
-  return filePage_ == CodePage::Utf8 ? CodePage::Utf8 : CodePage::Win;
+  return textEncoding_ == engine::TextEncoding::Utf8 ? CodePage::Utf8
+                                                     : CodePage::Win;
 }
 
 bool FileJob::textsInFilePage() {

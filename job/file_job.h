@@ -22,6 +22,7 @@
 #include "engine/optimize_slice.h"
 #include "engine/recode_slice.h"
 #include "engine/slice_stream.h"
+#include "engine/text_encoding.h"
 #include "job/job_host.h"
 #include "job/job_request.h"
 #include "platform/file_system.h"
@@ -61,6 +62,8 @@ public:
   engine::CodePage sourceCodePage() const { return request_.sourceCodePage; }
   // The code page detection found at start-up (Auto: no Cyrillic letter).
   engine::CodePage filePage() const { return filePage_; }
+  // How the engine cuts the file into characters (settled by start()).
+  engine::TextEncoding textEncoding() const { return textEncoding_; }
 
 private:
   using EngineState =
@@ -92,6 +95,7 @@ private:
   bool cancelRequested_ = false;
   bool autoDetected_ = false;
   engine::CodePage filePage_ = engine::CodePage::Auto;
+  engine::TextEncoding textEncoding_ = engine::TextEncoding::SingleByte;
   bool attributesChanged_ = false;
   bool tempCreated_ = false;
   platform::FileAttributes savedAttributes_;

@@ -310,9 +310,9 @@ private slots:
                          engine::CodePage::Utf8),
              QStringLiteral("Мир №"));
     // Whatever is typed has a UTF-8 form: nothing becomes '?'.
-    QCOMPARE(encodeText(QStringLiteral("\u4e2d\U0001F600"),
-                        engine::CodePage::Utf8),
-             std::string("\xE4\xB8\xAD\xF0\x9F\x98\x80"));
+    QCOMPARE(
+        encodeText(QStringLiteral("\u4e2d\U0001F600"), engine::CodePage::Utf8),
+        std::string("\xE4\xB8\xAD\xF0\x9F\x98\x80"));
   }
 
   void utf8FileIsShownAndEditedAsUtf8() {
