@@ -24,8 +24,14 @@ enum class OperationCode : std::uint8_t {
   Optimize = 9,
   DeleteEmpty = 10,
   Detect = 11,
+  RecodeToUtf8 = 12,
 };
-inline constexpr int kOperationCount = 12;
+inline constexpr int kOperationCount = 13;
+
+// How the texts of exclusion and replacement were given: as characters
+// (UTF-8, written into each file in its own code page) or as bytes taken
+// byte for byte whatever the file.
+enum class TypedText : std::uint8_t { Bytes, Characters };
 
 // What a job's run returns; the batch run acts only on Stop.
 enum class JobResult : int {
@@ -42,6 +48,8 @@ enum class JobResult : int {
 struct RunParameters {
   std::string searchText;
   std::string replaceText;
+  // How searchText and replaceText were given.
+  TypedText typedText = TypedText::Bytes;
   bool leftPartOfWord = false;
   bool rightPartOfWord = false;
   bool caseInsensitive = false;
