@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <limits>
+
 #include "batch/batch_texts.h"
 #include "cli/code_page_names.h"
 #include "snpln/version.h"
@@ -19,33 +21,61 @@ const char *kDescription =
     "by --filter. Several operations run as passes, one after another, over "
     "all names.";
 
+const char *kFooter =
+    "\nExamples:\n"
+    "  snpln-cli -d notes.txt                  report the code page\n"
+    "  snpln-cli -t win notes.txt              recode in place, source "
+    "detected\n"
+    "  snpln-cli -f koi -t dos --filter '*.txt' docs\n"
+    "  snpln-cli --replace colour --with color --ignore-case a.txt\n"
+    "\nExit status:\n"
+    "  0    no file failed (converted, already in the target code page, or "
+    "no\n"
+    "       Cyrillic letter in it)\n"
+    "  1    a file failed, or a name was not found\n"
+    "  2    the command line is wrong\n"
+    "  130  stopped by Ctrl-C\n";
+
+// The filter text is cut at blanks and TABs into masks; each names files
+// within the directories walked, so it holds no path separator.
+std::string checkFilter(const std::string &text) {
+  if (!text.empty() && text.find_first_not_of(" \t") == std::string::npos)
+    return "the filter holds no mask, only blanks";
+  if (text.find('/') != std::string::npos)
+    return "a mask names files, without a '/'";
+  return {};
+}
+
 } // namespace
 
 std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                                 std::ostream &out, std::ostream &err) {
   CLI::App app{kDescription, "snpln-cli"};
+  app.footer(kFooter);
   app.set_version_flag("--version", std::string("snpln-cli ") + kVersion);
-  app.add_flag("--detect", o.detect, "Report each file's code page");
+  auto *detect =
+      app.add_flag("-d,--detect", o.detect, "Report each file's code page");
   // The names map to the code page itself; the help names them in words.
   const auto pageNames = [](const auto &names) {
     return CLI::CheckedTransformer(names, CLI::ignore_case).description("");
   };
-  auto *to = app.add_option("--to", o.to,
+  auto *to = app.add_option("-t,--to", o.to,
                             "Recode to this code page: dos (cp866), win "
                             "(cp1251), koi (koi8-r) or iso (iso-8859-5)")
                  ->type_name("PAGE")
                  ->transform(pageNames(codePageNames()));
   auto *from =
-      app.add_option("--from", o.from,
+      app.add_option("-f,--from", o.from,
                      "Source code page, or auto to detect it (default)")
           ->type_name("PAGE")
           ->transform(pageNames(sourceCodePageNames()));
-  app.add_flag("--upper", o.upper, "Convert to upper case");
-  app.add_flag("--lower", o.lower, "Convert to lower case");
-  app.add_flag("--smart", o.smart,
-               "Sentence case: a capital at each sentence start");
-  app.add_flag("--save-upper", o.saveUpper,
-               "With --smart: keep letters that already are capitals");
+  auto *upper = app.add_flag("--upper", o.upper, "Convert to upper case");
+  auto *lower = app.add_flag("--lower", o.lower, "Convert to lower case");
+  auto *smart = app.add_flag("--smart", o.smart,
+                             "Sentence case: a capital at each sentence start");
+  auto *saveUpper =
+      app.add_flag("--save-upper", o.saveUpper,
+                   "With --smart: keep letters that already are capitals");
   app.add_option("--exclude", o.exclude, "Remove every occurrence of TEXT");
   auto *replace = app.add_option("--replace", o.replace,
                                  "Replace every occurrence of TEXT");
@@ -59,13 +89,20 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                "Compare letters regardless of case");
   app.add_flag("--optimize", o.optimize,
                "Turn blanks that end at tab stops into TABs");
-  app.add_option("--tab-size", o.tabSize, "TAB width for --optimize (8)");
+  app.add_option("--tab-size", o.tabSize, "TAB width for --optimize (8)")
+      ->check(CLI::Range(1, std::numeric_limits<int>::max()));
   app.add_flag("--delete-empty", o.deleteEmpty, "Delete excessive empty lines");
   app.add_option("--filter", o.filter,
                  "Masks for files in directories, blank-separated "
-                 "(default *.*)");
+                 "(default *.*)")
+      ->check(CLI::Validator(checkFilter, "MASKS"));
   app.add_option("NAME", o.names, "Files or directories")->required();
   with->needs(replace);
+  saveUpper->needs(smart);
+  from->needs(to);
+  detect->excludes(to)->excludes(from);
+  upper->excludes(lower)->excludes(smart);
+  lower->excludes(smart);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp &e) {
@@ -80,14 +117,6 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     err << "snpln-cli: " << text << "\nRun with --help for more information.\n";
     return kExitUsage;
   };
-  if (o.upper + o.lower + o.smart > 1)
-    return usage("choose at most one of --upper, --lower and --smart");
-  if (o.saveUpper && !o.smart)
-    return usage("--save-upper goes with --smart");
-  if (o.detect && (to->count() > 0 || from->count() > 0))
-    return usage("--detect does not go with --to or --from");
-  if (from->count() > 0 && !o.to)
-    return usage("--from goes with --to");
   if (o.exclude && o.replace && *o.exclude != *o.replace)
     return usage("--exclude and --replace name different texts");
   if ((o.exclude && o.exclude->empty()) || (o.replace && o.replace->empty())) {

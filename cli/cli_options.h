@@ -38,7 +38,7 @@ struct CliOptions {
   bool rightPart = false;
   bool ignoreCase = false;
   bool optimize = false;
-  std::string tabSize = "8"; // read the way the window's prompt is read
+  int tabSize = 8; // a whole number from 1
   bool deleteEmpty = false;
   std::string filter;
   std::vector<std::string> names;

@@ -55,7 +55,7 @@ job::DialogAnswer ConsoleHost::prompt(batch::PromptKind kind,
     answer = options_.with;
     break;
   case batch::PromptKind::TabSize:
-    answer = options_.tabSize;
+    answer = std::to_string(options_.tabSize);
     break;
   }
   return job::DialogAnswer::Ok;

@@ -91,6 +91,43 @@ TEST_F(CliTest, FailuresGoToStandardErrorAndGiveStatusOne) {
   EXPECT_EQ(s.err, "");
 }
 
+// Every kind of file outcome gives the same status whether the file is
+// named or found in a tree, and only failures write to standard error.
+TEST_F(CliTest, ExitStatusPerOutcomeNamedAndInATree) {
+  struct Case {
+    const char *name;
+    std::vector<std::string> options;
+    std::string content; // empty: a link to nothing
+    int status;
+  };
+  const Case cases[] = {
+      {"converted", {"--upper"}, "abc", 0},
+      {"already in the target page", {"-t", "win"}, kHelloWin, 0},
+      {"no Cyrillic letter", {"-t", "win"}, "plain english", 0},
+      {"no Cyrillic letter, detect", {"-d"}, "plain english", 0},
+      {"binary data", {"--upper"}, std::string("ab\0cd", 5), 0},
+      {"line too long", {"--optimize"}, std::string(40000, 'a'), 1},
+      {"a link to nothing", {"--upper"}, "", 1},
+  };
+  for (const Case &c : cases) {
+    for (const bool inTree : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (inTree ? ", in a tree" : ", named"));
+      test::TempDir work;
+      test::ChangeDirectory into(work.path());
+      work.mkdir("t");
+      if (c.content.empty())
+        work.symlink("missing", "t/f.txt");
+      else
+        work.write("t/f.txt", c.content);
+      std::vector<std::string> args = c.options;
+      args.push_back(inTree ? "t" : "t/f.txt");
+      const auto r = run(args);
+      EXPECT_EQ(r.status, c.status) << r.out << r.err;
+      EXPECT_EQ(r.err.empty(), c.status == 0) << r.err;
+    }
+  }
+}
+
 TEST_F(CliTest, UsageErrorsGiveStatusTwo) {
   dir.write("a.txt", "x");
   const std::vector<std::vector<std::string>> cases = {
@@ -102,13 +139,107 @@ TEST_F(CliTest, UsageErrorsGiveStatusTwo) {
       {"--to", "utf8", "a.txt"},
       {"--bogus", "a.txt"},
       {"--with", "x", "a.txt"},
+      {"--save-upper", "--upper", "a.txt"},
+      {"--from", "koi", "--upper", "a.txt"},
+      {"-d", "-t", "win", "a.txt"},
+      {"--smart", "--lower", "a.txt"},
+      // The tab size is a whole number from 1, nothing else.
+      {"--optimize", "--tab-size", "abc", "a.txt"},
+      {"--optimize", "--tab-size", "0", "a.txt"},
+      {"--optimize", "--tab-size", "-4", "a.txt"},
+      {"--optimize", "--tab-size", "4x", "a.txt"},
+      {"--optimize", "--tab-size", "", "a.txt"},
+      // A mask names files inside the walked directories.
+      {"--upper", "--filter", "sub/*.txt", "a.txt"},
+      {"--upper", "--filter", "*.txt ../*", "a.txt"},
+      {"--upper", "--filter", "   ", "a.txt"},
+      {"--upper", "--filter", "\t", "a.txt"},
   };
   for (const auto &args : cases) {
+    std::string line;
+    for (const auto &a : args)
+      line += "[" + a + "]";
     const auto r = run(args);
-    EXPECT_EQ(r.status, 2) << args[0];
-    EXPECT_NE(r.err, "") << args[0];
+    EXPECT_EQ(r.status, 2) << line;
+    EXPECT_NE(r.err, "") << line;
+    EXPECT_EQ(r.out, "") << line;
   }
   EXPECT_EQ(dir.read("a.txt"), "x");
+}
+
+TEST_F(CliTest, GoodTabSizesAndFiltersAreTaken) {
+  dir.mkdir("t");
+  dir.write("t/a.txt", "x       y");
+  dir.write("t/b.doc", "x       y");
+  const auto r = run(
+      {"--optimize", "--tab-size", "4", "--filter", " *.txt\t*.none ", "t"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(dir.read("t/a.txt"), "x\t\ty");
+  EXPECT_EQ(dir.read("t/b.doc"), "x       y");
+}
+
+// -d, -t and -f as in iconv; code page names in any letter case.
+TEST_F(CliTest, ShortOptionsAndCodePageNames) {
+  dir.write("a.txt", kHelloWin);
+  EXPECT_EQ(run({"-d", "a.txt"}).out,
+            "a.txt: This file has coding ''Win1251''\n");
+  const std::pair<const char *, const char *> names[] = {
+      {"cp866", "WINDOWS-1251"},
+      {"IBM866", "1251"},
+      {"866", "Win"},
+      {"dos", "cp1251"}};
+  for (const auto &[dos, win] : names) {
+    SCOPED_TRACE(std::string(dos) + " " + win);
+    dir.write("b.txt", kHelloWin);
+    auto r = run({"-t", dos, "b.txt"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("b.txt"), kHelloDos);
+    r = run({"-f", dos, "-t", win, "b.txt"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("b.txt"), kHelloWin);
+  }
+  for (const char *koi : {"koi", "KOI8-R", "koi8r"}) {
+    dir.write("c.txt", kHelloWin);
+    EXPECT_EQ(run({"--to", koi, "c.txt"}).status, 0) << koi;
+    EXPECT_EQ(run({"--from", koi, "--to", "win", "c.txt"}).status, 0) << koi;
+    EXPECT_EQ(dir.read("c.txt"), kHelloWin) << koi;
+  }
+  for (const char *iso : {"iso", "ISO-8859-5", "iso8859-5"}) {
+    dir.write("d.txt", kHelloWin);
+    EXPECT_EQ(run({"-t", iso, "d.txt"}).status, 0) << iso;
+    EXPECT_EQ(run({"-f", iso, "-t", "win", "d.txt"}).status, 0) << iso;
+    EXPECT_EQ(dir.read("d.txt"), kHelloWin) << iso;
+  }
+}
+
+TEST_F(CliTest, HelpGivesExamplesAndExitStatuses) {
+  const auto r = run({"--help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char *piece : {"Examples:", "Exit status:", "  130 ", "-t,--to",
+                            "-f,--from", "-d,--detect"})
+    EXPECT_NE(r.out.find(piece), std::string::npos) << piece;
+}
+
+// The stream and the exit status come from the outcome, never from what a
+// line says: names that read like failure texts change nothing.
+TEST_F(CliTest, RegressionNamesThatReadLikeFailuresDecideNothing) {
+  dir.mkdir("File or directory not found");
+  dir.write("File or directory not found/a.txt", "abc");
+  dir.write("Error reading file", "abc");
+  const auto r =
+      run({"--upper", "File or directory not found", "Error reading file"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "File or directory not found: Processing this directory "
+                   "and its subdirectories is completed\n"
+                   "File(s) successfully converted: with upper case\n");
+  EXPECT_EQ(dir.read("Error reading file"), "ABC");
+  // And a real failure whose name reads like a success still fails.
+  const auto f = run({"--upper", "File(s) successfully converted"});
+  EXPECT_EQ(f.status, 1);
+  EXPECT_EQ(f.out, "");
+  EXPECT_EQ(f.err,
+            "File(s) successfully converted: File or directory not found\n");
 }
 
 TEST_F(CliTest, EmptySearchTextIsRefusedWithTheSystemsOwnWords) {
