@@ -50,6 +50,7 @@ public:
   }
   bool saveUpperChecked() override { return inner_.saveUpperChecked(); }
   void refresh() override { inner_.refresh(); }
+  job::TypedText typedText() const override { return inner_.typedText(); }
 
 private:
   BatchHost &inner_;
@@ -79,6 +80,7 @@ bool askParameters(SelectionState &selection, BatchHost &host,
   std::optional<DialogAnswer> last;
   const auto canceled = [&] { return last == DialogAnswer::Cancel; };
 
+  parameters.typedText = host.typedText();
   if (exclude || replace) {
     std::string answer;
     last = okOrCancel(host.prompt(PromptKind::SearchText, answer));

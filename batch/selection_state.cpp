@@ -19,11 +19,11 @@ constexpr std::uint32_t kCaseButtons = bit(ModeButton::UpperCase) |
                                        bit(ModeButton::SmartCase);
 constexpr std::uint32_t kToButtons =
     bit(ModeButton::ToWin) | bit(ModeButton::ToKoi) | bit(ModeButton::ToIso) |
-    bit(ModeButton::ToDos);
+    bit(ModeButton::ToDos) | bit(ModeButton::ToUtf8);
 constexpr std::uint32_t kFromButtons =
     bit(ModeButton::FromWin) | bit(ModeButton::FromKoi) |
     bit(ModeButton::FromIso) | bit(ModeButton::FromDos) |
-    bit(ModeButton::FromAuto);
+    bit(ModeButton::FromAuto) | bit(ModeButton::FromUtf8);
 
 constexpr ModeButtonInfo kButtons[kButtonCount] = {
     {"UCASE", ButtonGroup::Case, "Selected upper case convert file mode",
@@ -63,6 +63,11 @@ constexpr ModeButtonInfo kButtons[kButtonCount] = {
      "Unselected source for file - ''Dos''"},
     {"AUTO", ButtonGroup::Recode, "Selected file source autodetect",
      "Unselected file source autodetect"},
+    {"UTF8", ButtonGroup::Recode,
+     "Selected recode to ''UTF-8'' convert file mode",
+     "Unselected recode to ''UTF-8'' convert file mode"},
+    {"UTF8", ButtonGroup::Recode, "Selected source for file - ''UTF-8''",
+     "Unselected source for file - ''UTF-8''"},
 };
 
 // What selecting each button releases.
@@ -84,6 +89,8 @@ constexpr std::uint32_t kReleases[kButtonCount] = {
     (kFromButtons & ~bit(ModeButton::FromIso)) | bit(ModeButton::Detect),
     (kFromButtons & ~bit(ModeButton::FromDos)) | bit(ModeButton::Detect),
     (kFromButtons & ~bit(ModeButton::FromAuto)) | bit(ModeButton::Detect),
+    (kToButtons & ~bit(ModeButton::ToUtf8)) | bit(ModeButton::Detect),
+    (kFromButtons & ~bit(ModeButton::FromUtf8)) | bit(ModeButton::Detect),
 };
 
 // The code page each To and From button stands for, in overwrite order.
@@ -96,11 +103,14 @@ constexpr CodePageButton kSourceOrder[] = {
     {ModeButton::FromKoi, CodePage::Koi},
     {ModeButton::FromIso, CodePage::Iso},
     {ModeButton::FromDos, CodePage::Dos},
+    {ModeButton::FromUtf8, CodePage::Utf8},
     {ModeButton::FromAuto, CodePage::Auto}};
-constexpr CodePageButton kTargetOrder[] = {{ModeButton::ToWin, CodePage::Win},
-                                           {ModeButton::ToKoi, CodePage::Koi},
-                                           {ModeButton::ToIso, CodePage::Iso},
-                                           {ModeButton::ToDos, CodePage::Dos}};
+constexpr CodePageButton kTargetOrder[] = {
+    {ModeButton::ToWin, CodePage::Win},
+    {ModeButton::ToKoi, CodePage::Koi},
+    {ModeButton::ToIso, CodePage::Iso},
+    {ModeButton::ToDos, CodePage::Dos},
+    {ModeButton::ToUtf8, CodePage::Utf8}};
 
 bool valid(ModeButton button) {
   return indexOf(button) < static_cast<std::size_t>(kButtonCount);

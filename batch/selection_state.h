@@ -1,7 +1,7 @@
-// Which of the seventeen mode buttons are down, as a plain state machine.
+// Which of the nineteen mode buttons are down, as a plain state machine.
 //
-// Twelve buttons are operations; five choose the recoding source (From
-// WIN, KOI, ISO, DOS, AUTO). pressModeButton() toggles a button, lets
+// Thirteen buttons are operations; six choose the recoding source (From
+// WIN, KOI, ISO, DOS, UTF-8, AUTO). pressModeButton() toggles a button, lets
 // it release the buttons that conflict with it (the case group and the
 // recode groups are exclusive), writes the button's status sentence and
 // keeps the enabled state of "Sa&ve upper". The state lasts until the next
@@ -23,9 +23,8 @@
 
 namespace snpln::batch {
 
-// The seventeen mode buttons. The first twelve stand for the operation of
-// the same name (buttonOf, operationOf); the last five choose the recoding
-// source.
+// The nineteen mode buttons. The first twelve and To UTF-8 stand for an
+// operation (buttonOf); the From buttons choose the recoding source.
 enum class ModeButton : std::uint8_t {
   UpperCase,
   ToWin,
@@ -44,17 +43,22 @@ enum class ModeButton : std::uint8_t {
   FromIso,
   FromDos,
   FromAuto,
+  ToUtf8,
+  FromUtf8,
 };
-inline constexpr int kButtonCount = 17;
+inline constexpr int kButtonCount = 19;
 
-// The button's place in tables of all seventeen.
+// The button's place in tables of all of them.
 constexpr std::size_t indexOf(ModeButton button) {
   return static_cast<std::size_t>(button);
 }
 // Every button, in table order.
 const std::array<ModeButton, kButtonCount> &allModeButtons();
+// The button of an operation.
 constexpr ModeButton buttonOf(job::OperationCode operation) {
-  return static_cast<ModeButton>(static_cast<std::uint8_t>(operation));
+  return operation == job::OperationCode::RecodeToUtf8
+             ? ModeButton::ToUtf8
+             : static_cast<ModeButton>(static_cast<std::uint8_t>(operation));
 }
 
 // The To button of a code page, and its From button (From AUTO for Auto);

@@ -6,6 +6,7 @@
 
 #include "batch/batch_texts.h"
 #include "cli/code_page_names.h"
+#include "cli/locale_text.h"
 #include "snpln/version.h"
 
 namespace snpln::cli {
@@ -14,7 +15,8 @@ namespace {
 
 const char *kDescription =
     "Rewrites Russian plain-text files in place: recoding between CP866 "
-    "(dos), Windows-1251 (win), KOI8-R (koi) and ISO 8859-5 (iso) with "
+    "(dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso) and UTF-8 "
+    "(utf8) with "
     "automatic detection, upper/lower/sentence case, removal and replacement "
     "of a string, blanks to TABs, and removal of excessive empty lines.\n"
     "Every NAME is a file, or a directory whose whole tree is taken, filtered "
@@ -61,7 +63,8 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   };
   auto *to = app.add_option("-t,--to", o.to,
                             "Recode to this code page: dos (cp866), win "
-                            "(cp1251), koi (koi8-r) or iso (iso-8859-5)")
+                            "(cp1251), koi (koi8-r), iso (iso-8859-5) or "
+                            "utf8 (utf-8)")
                  ->type_name("PAGE")
                  ->transform(pageNames(codePageNames()));
   auto *from =
@@ -92,6 +95,9 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   app.add_option("--tab-size", o.tabSize, "TAB width for --optimize (8)")
       ->check(CLI::Range(1, std::numeric_limits<int>::max()));
   app.add_flag("--delete-empty", o.deleteEmpty, "Delete excessive empty lines");
+  app.add_flag("--bytes", o.bytes,
+               "Take --exclude, --replace and --with byte for byte, not as "
+               "text in the terminal's character set");
   app.add_option("--filter", o.filter,
                  "Masks for files in directories, blank-separated "
                  "(default *.*)")
@@ -128,6 +134,21 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     return usage(
         "--left-part, --right-part and --ignore-case go with --exclude or "
         "--replace");
+  if (!o.bytes) {
+    // Typed text is characters: made UTF-8 from the terminal's character
+    // set here, and written into each file in the file's own code page.
+    for (auto *text : {o.exclude ? &*o.exclude : nullptr,
+                       o.replace ? &*o.replace : nullptr, &o.with}) {
+      if (!text)
+        continue;
+      const auto decoded = localeTextToUtf8(*text);
+      if (!decoded)
+        return usage("\"" + *text +
+                     "\" is not text in the terminal's character set "
+                     "(--bytes takes it byte for byte)");
+      *text = *decoded;
+    }
+  }
   const bool any = o.detect || o.to || o.upper || o.lower || o.smart ||
                    o.exclude || o.replace || o.optimize || o.deleteEmpty;
   if (!any)

@@ -34,6 +34,7 @@ struct CliOptions {
   std::optional<std::string> exclude;
   std::optional<std::string> replace;
   std::string with;
+  bool bytes = false; // texts byte for byte, not as characters
   bool leftPart = false;
   bool rightPart = false;
   bool ignoreCase = false;

@@ -13,6 +13,7 @@ const std::map<std::string, CodePage> &codePageNames() {
       {"koi", CodePage::Koi},          {"koi8-r", CodePage::Koi},
       {"koi8r", CodePage::Koi},        {"iso", CodePage::Iso},
       {"iso-8859-5", CodePage::Iso},   {"iso8859-5", CodePage::Iso},
+      {"utf8", CodePage::Utf8},        {"utf-8", CodePage::Utf8},
   };
   return names;
 }

@@ -41,6 +41,9 @@ public:
   job::DialogAnswer showMessage(batch::MessageKind kind,
                                 const std::string &line1,
                                 const std::string &line2) override;
+  job::TypedText typedText() const override {
+    return options_.bytes ? job::TypedText::Bytes : job::TypedText::Characters;
+  }
   job::JobResult runJob(const job::JobRequest &request) override;
   std::string filterText() override;
   std::vector<std::string> &filterList() override;

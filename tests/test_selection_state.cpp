@@ -260,11 +260,33 @@ TEST(SelectionState, ResetReleasesEverythingWithoutBusyTest) {
 TEST(SelectionState, OutOfRangeIndexIsIgnored) {
   auto s = pressed({0});
   s.pressModeButton(b(255));
-  s.pressModeButton(b(17));
+  s.pressModeButton(b(batch::kButtonCount));
   EXPECT_EQ(std::set<int>{0}, downSet(s));
   EXPECT_EQ("Selected upper case convert file mode", s.statusLine());
   EXPECT_FALSE(s.isDown(b(99)));
-  EXPECT_EQ("", s.pictureName(b(17)));
+  EXPECT_EQ("", s.pictureName(b(batch::kButtonCount)));
+}
+
+TEST(SelectionState, Utf8ButtonsFollowTheRulesOfTheirRows) {
+  const int toWin = 1, fromKoi = 13, toUtf8 = 17, fromUtf8 = 18;
+  auto s = pressed({toWin, fromKoi, toUtf8});
+  EXPECT_EQ((std::set<int>{fromKoi, toUtf8}), downSet(s));
+  EXPECT_EQ("Selected recode to ''UTF-8'' convert file mode", s.statusLine());
+  EXPECT_EQ(CodePage::Utf8, s.targetCodePage());
+  EXPECT_EQ(CodePage::Koi, s.sourceCodePage());
+  EXPECT_EQ(std::vector<OperationCode>{OperationCode::RecodeToUtf8},
+            s.operationPasses());
+  s.pressModeButton(ModeButton::FromUtf8);
+  EXPECT_EQ("Selected source for file - ''UTF-8''", s.statusLine());
+  EXPECT_EQ(CodePage::Utf8, s.sourceCodePage());
+  EXPECT_EQ("UTF8D", s.pictureName(ModeButton::FromUtf8));
+  s.pressModeButton(ModeButton::ToDos);
+  EXPECT_EQ((std::set<int>{fromUtf8, 4}), downSet(s));
+  s.pressModeButton(ModeButton::Detect);
+  EXPECT_EQ(std::set<int>{11}, downSet(s));
+  s.pressModeButton(ModeButton::FromUtf8);
+  s.pressModeButton(ModeButton::FromUtf8);
+  EXPECT_EQ("Unselected source for file - ''UTF-8''", s.statusLine());
 }
 
 } // namespace

@@ -41,8 +41,8 @@ inline constexpr int kFilterBox = 1076;
 inline constexpr int kExit = kOk;
 // The mode buttons, in batch::ModeButton order.
 inline constexpr std::array<int, batch::kButtonCount> kModeButtons = {
-    1009, 1035, 1036, 1037, 1038, 1010, 1011, 1025, 1026,
-    1028, 1029, 1054, 1030, 1031, 1032, 1033, 1034};
+    1009, 1035, 1036, 1037, 1038, 1010, 1011, 1025, 1026, 1028,
+    1029, 1054, 1030, 1031, 1032, 1033, 1034, 1039, 1040};
 
 // The message (template 132).
 inline constexpr int kMessageLine1 = 1016;

@@ -398,10 +398,12 @@ void MainWindow::setStatusLine(const std::string &text) {
 job::DialogAnswer MainWindow::prompt(PromptKind kind, std::string &answer) {
   InputDialog dialog(this);
   dialog.setPrompt(fromBytes(texts::promptText(kind)));
-  dialog.setValue(decodeBytes(answer, engine::CodePage::Win));
+  // What is typed is kept as characters; each job writes it in its file's
+  // code page.
+  dialog.setValue(QString::fromStdString(answer));
   const job::DialogAnswer result = dialog.run();
   if (result == job::DialogAnswer::Ok)
-    answer = encodeText(dialog.value(), engine::CodePage::Win);
+    answer = dialog.value().toStdString();
   return result;
 }
 
