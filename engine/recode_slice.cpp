@@ -88,6 +88,17 @@ std::size_t decodeSlice(const std::uint8_t *in, std::size_t count,
       ++i;
       continue;
     }
+    // Two-byte characters (all of Cyrillic) decoded here, without a call.
+    if (lead >= 0xC2 && lead <= 0xDF && i + 1 < count &&
+        (in[i + 1] & 0xC0) == 0x80) {
+      const unsigned code = (lead & 0x1Fu) << 6 | (in[i + 1] & 0x3Fu);
+      const std::uint8_t b = bytes[code];
+      if (b != 0) {
+        *o++ = b;
+        i += 2;
+        continue;
+      }
+    }
     const Utf8Char c = decodeUtf8(in + i, count - i);
     if (c.status == Utf8Status::Incomplete && !last)
       break;
