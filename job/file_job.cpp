@@ -156,18 +156,22 @@ bool FileJob::start() {
     }
   }
   // The operations on characters must know how the file makes them before
-  // they write a byte.
+  // they write a byte. Detection sees the file's head; a UTF-8 text after a
+  // long ASCII head is found from its first byte above 0x7F. Either is
+  // enough: the UTF-8 engines pass bytes that are no UTF-8 through unchanged,
+  // while the single-byte ones would break UTF-8.
   engine::TextEncoding &encoding = textEncoding_;
   encoding = engine::TextEncoding::SingleByte;
   if (worksOnCharacters(op)) {
-    const auto found = fileTextEncoding(*input_, fileSize);
-    if (!found) {
+    const auto beyondHead = fileTextEncoding(*input_, fileSize);
+    if (!beyondHead) {
       fs_.restoreAttributes(path, savedAttributes_);
       endStartup(JobResult::ReadFailed);
       message(path, messages::kReadError);
       return false;
     }
-    encoding = *found;
+    encoding =
+        filePage_ == CodePage::Utf8 ? engine::TextEncoding::Utf8 : *beyondHead;
   }
 
   const bool exclusion =

@@ -635,6 +635,17 @@ TEST_F(FileJobTest, UpperCaseOnAUtf8FileKeepsItUtf8) {
   }
 }
 
+// Detection looks at the head of a file only; UTF-8 letters after a long
+// ASCII head were taken for single bytes, and upper case broke them.
+TEST_F(FileJobTest, Utf8AfterALongAsciiHeadStaysUtf8) {
+  const std::string head(20000, 'a');
+  dir.write("u.txt", head + " ёлка, мир; ЖЁ");
+  FileJob job(request(OperationCode::UpperCase, "u.txt"), host);
+  EXPECT_EQ(job.run(), JobResult::Done);
+  EXPECT_EQ(job.textEncoding(), engine::TextEncoding::Utf8);
+  EXPECT_EQ(dir.read("u.txt"), std::string(20000, 'A') + " ЁЛКА, МИР; ЖЁ");
+}
+
 TEST_F(FileJobTest, SingleByteFileStaysSingleByte) {
   dir.write("w.txt", kHelloWin);
   FileJob job(request(OperationCode::LowerCase, "w.txt"), host);
