@@ -72,6 +72,7 @@ private:
   void endStartup(JobResult result);
   int message(const std::string &line1, const std::string &line2);
   void successLines(std::string &line1, std::string &line2) const;
+  std::string badTextMessage() const;
   void closeFiles();
 
   JobRequest request_;
