@@ -160,14 +160,14 @@ bool FileJob::start() {
   engine::TextEncoding &encoding = textEncoding_;
   encoding = engine::TextEncoding::SingleByte;
   if (worksOnCharacters(op)) {
-    const auto found = fileTextEncoding(*input_, fileSize);
-    if (!found) {
+    const auto fileEncoding = fileTextEncoding(*input_, fileSize);
+    if (!fileEncoding) {
       fs_.restoreAttributes(path, savedAttributes_);
       endStartup(JobResult::ReadFailed);
       message(path, messages::kReadError);
       return false;
     }
-    encoding = *found;
+    encoding = *fileEncoding;
   }
 
   const bool exclusion =
