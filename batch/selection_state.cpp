@@ -11,6 +11,8 @@ namespace {
 using engine::CodePage;
 
 constexpr std::uint32_t bit(int index) { return std::uint32_t{1} << index; }
+// A button index as a position in the flag array.
+constexpr std::size_t at(int index) { return static_cast<std::size_t>(index); }
 
 constexpr std::uint32_t kCaseButtons =
     bit(kUpperCaseButton) | bit(kLowerCaseButton) | bit(kSmartCaseButton);
@@ -120,7 +122,7 @@ SelectionState::SelectionState() = default;
 void SelectionState::release(int index, bool testBusy) {
   if (testBusy && isButtonBusy && isButtonBusy(index))
     return;
-  down_[index] = false;
+  down_[at(index)] = false;
   if (index == kSmartCaseButton)
     saveUpperEnabled_ = false;
 }
@@ -128,16 +130,16 @@ void SelectionState::release(int index, bool testBusy) {
 void SelectionState::pressModeButton(int index) {
   if (!validIndex(index))
     return;
-  if (!down_[index]) {
+  if (!down_[at(index)]) {
     for (int other = 0; other < kButtonCount; ++other)
       if (kReleases[index] & bit(other))
         release(other, other != kDetectButton);
-    down_[index] = true;
+    down_[at(index)] = true;
     statusLine_ = kButtons[index].selectedSentence;
     if (index == kSmartCaseButton)
       saveUpperEnabled_ = true;
   } else {
-    down_[index] = false;
+    down_[at(index)] = false;
     statusLine_ = kButtons[index].unselectedSentence;
     if (index == kSmartCaseButton)
       saveUpperEnabled_ = false;
@@ -151,13 +153,13 @@ void SelectionState::resetSelection() {
 }
 
 bool SelectionState::isDown(int index) const {
-  return validIndex(index) && down_[index];
+  return validIndex(index) && down_[at(index)];
 }
 
 std::string SelectionState::pictureName(int index) const {
   if (!validIndex(index))
     return {};
-  return std::string(kButtons[index].caption) + (down_[index] ? "D" : "U");
+  return std::string(kButtons[index].caption) + (down_[at(index)] ? "D" : "U");
 }
 
 bool SelectionState::anySelected() const {
@@ -170,7 +172,7 @@ bool SelectionState::anySelected() const {
 std::vector<job::OperationCode> SelectionState::operationPasses() const {
   std::vector<job::OperationCode> passes;
   for (int op = 0; op <= kDetectButton; ++op)
-    if (down_[op])
+    if (down_[at(op)])
       passes.push_back(static_cast<job::OperationCode>(op));
   if (down_[kToUtf8Button])
     passes.push_back(job::OperationCode::RecodeToUtf8);
@@ -185,7 +187,7 @@ job::OperationCode SelectionState::finalOperation() const {
 engine::CodePage SelectionState::sourceCodePage() const {
   CodePage result = CodePage::Auto;
   for (const auto &b : kSourceOrder)
-    if (down_[b.index])
+    if (down_[at(b.index)])
       result = b.codePage;
   return result;
 }
@@ -193,7 +195,7 @@ engine::CodePage SelectionState::sourceCodePage() const {
 engine::CodePage SelectionState::targetCodePage() const {
   CodePage result = CodePage::Auto;
   for (const auto &b : kTargetOrder)
-    if (down_[b.index])
+    if (down_[at(b.index)])
       result = b.codePage;
   return result;
 }
