@@ -10,6 +10,7 @@ JOBS ?= $(shell nproc)
 ARGS ?=
 
 PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
+            qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools \
             fonts-liberation xvfb xauth clang libclang-rt-14-dev clang-format
 
 .PHONY: deps configure build run test test-release test-asan format-check bench format clean

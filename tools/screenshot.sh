@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the picture of the main window for the README (docs/main-window.png)
-# and draws the icon files the install rules use (ui/packaging/snpln-*.png).
+# and draws the icon files the install rules use (ui/packaging/snpln-*.png at
+# every installed size, and ui/packaging/snpln.svg).
 #
 #   tools/screenshot.sh [path/to/snpln]     (default: build/release/ui/snpln)
 #
@@ -34,4 +35,4 @@ if [[ "${QT_QPA_PLATFORM:-offscreen}" == xcb ]]; then
 else
   run env QT_QPA_PLATFORM=offscreen
 fi
-echo "wrote docs/main-window.png and ui/packaging/snpln-{32,16}.png"
+echo "wrote docs/main-window.png, ui/packaging/snpln-{16,32,48,64,128,256}.png and ui/packaging/snpln.svg"

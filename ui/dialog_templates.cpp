@@ -132,7 +132,7 @@ std::vector<DialogTemplate> makeTemplates() {
        60,
        "Arial",
        9,
-       kModalFrame,
+       kModalFrame | kDrawnFrame,
        Placement::OwnerOrigin,
        {
            {1037, K::Edit, "", 5, 15, 140, 14,
@@ -150,7 +150,7 @@ std::vector<DialogTemplate> makeTemplates() {
        94,
        "Arial",
        9,
-       kModalFrame,
+       kModalFrame | kDrawnFrame,
        Placement::OwnerOrigin,
        {
            {kNoId, K::Static, "Excluded string must be ...", 5, 5, 88, 8,
@@ -193,7 +193,7 @@ std::vector<DialogTemplate> makeTemplates() {
        51,
        "Arial",
        9,
-       kDialogFrameWithClose,
+       kDialogFrameWithClose | kDrawnFrame,
        Placement::CentreOnOwner,
        {
            {kIdYes, K::PushButton, "&YES", 0, 30, 60, 20, kDefault | kTabStop},
