@@ -8,6 +8,9 @@
 #   bench/run.sh            # 5 runs per command, 128 MiB file
 #   RUNS=9 SIZE_MB=1024 bench/run.sh
 #
+# Then the detection accuracy table (ours, enca, uchardet) on excerpts of
+# real prose.
+#
 # Every timed command works on $F, a fresh copy of the source file made
 # (untimed, then synced) just before it runs, and may use $T as a temporary
 # name beside it. The working directory is the file's directory, so the
@@ -210,6 +213,33 @@ progress_window() {
   goal "CANCEL: file changed / temp left" "$failures" 0
 }
 progress_window
+
+# Detection accuracy on excerpts of real prose: ours against enca and
+# uchardet (installed from the distribution when missing, like the Russian
+# Debian FAQ that serves as prose besides the tests' own texts).
+detection_table() {
+  local pkg missing=()
+  command -v enca >/dev/null || missing+=(enca)
+  command -v uchardet >/dev/null || missing+=(uchardet)
+  [[ -e /usr/share/doc/debian/FAQ/debian-faq.ru.txt.gz ]] || missing+=(debian-faq-ru)
+  for pkg in "${missing[@]}"; do
+    apt-get install -y "$pkg" >/dev/null 2>&1 ||
+      { apt-get update >/dev/null 2>&1 && apt-get install -y "$pkg" >/dev/null 2>&1; } ||
+      echo "could not install $pkg" >&2
+  done
+  if [[ ! -x $CLI ]]; then
+    goal "detection, worst cell" "-" -
+    return
+  fi
+  local out worst
+  out=$(python3 "$ROOT/bench/detect_accuracy.py" --cli "$CLI" --per "${DETECT_PER:-60}" \
+    /usr/share/doc/debian/FAQ/debian-faq.ru.txt.gz "$ROOT"/tests/data/russian_prose*.txt)
+  echo "$out"
+  worst=$(awk '/worst cell/ { print $NF }' <<<"$out")
+  # At least 19 in 20 right in every cell: the share wrong at most 0.05.
+  goal "detection, worst cell wrong" "$(awk -v w="$worst" 'BEGIN { printf "%.3f", 1 - w }')" 0.05
+}
+detection_table
 
 echo
 echo "load: $(uptime)"

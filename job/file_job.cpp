@@ -240,8 +240,20 @@ void FileJob::tick() {
   case engine::StepResult::LineTooLong:
     abortJob(messages::lineTooLong(engine::kLineLimit), JobResult::ReadFailed);
     break;
+  case engine::StepResult::BadText:
+    abortJob(badTextMessage(), JobResult::ReadFailed);
+    break;
   }
   busy_ = false;
+}
+
+std::string FileJob::badTextMessage() const {
+  if (const auto *recode = std::get_if<engine::RecodeState>(&engine_)) {
+    if (recode->fault == engine::RecodeFault::Unrepresentable)
+      return messages::unrepresentable(recode->faultOffset, recode->target);
+    return messages::invalidUtf8(recode->faultOffset);
+  }
+  return messages::kReadError;
 }
 
 void FileJob::successLines(std::string &line1, std::string &line2) const {

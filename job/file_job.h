@@ -29,7 +29,6 @@
 namespace snpln::job {
 
 inline constexpr const char *kTempName = "~sn$ln~.tmp";
-inline constexpr int kTimerId = 1105;
 
 class FileJob {
 public:
@@ -73,6 +72,7 @@ private:
   void endStartup(JobResult result);
   int message(const std::string &line1, const std::string &line2);
   void successLines(std::string &line1, std::string &line2) const;
+  std::string badTextMessage() const;
   void closeFiles();
 
   JobRequest request_;

@@ -7,6 +7,15 @@ std::string lineTooLong(std::size_t limit) {
          " bytes)";
 }
 
+std::string invalidUtf8(std::uint64_t offset) {
+  return "Invalid UTF-8 at byte " + std::to_string(offset);
+}
+
+std::string unrepresentable(std::uint64_t offset, engine::CodePage target) {
+  return "Character at byte " + std::to_string(offset) +
+         " cannot be written in " + codingName(target);
+}
+
 const char *operationTitle(OperationCode operation) {
   static constexpr const char *kTitles[kOperationCount] = {
       "Upper case",    "Recode to WIN", "Recode to KOI",    "Recode to ISO",
@@ -26,6 +35,8 @@ const char *codingName(engine::CodePage page) {
     return "''Koi8''";
   case engine::CodePage::Iso:
     return "''Iso''";
+  case engine::CodePage::Utf8:
+    return "''UTF-8''";
   case engine::CodePage::Auto:
     break;
   }
@@ -48,6 +59,8 @@ std::string recodeSourcePiece(engine::CodePage source, bool autoDetected) {
     return "from ''Koi'' ";
   case engine::CodePage::Iso:
     return "from ''Iso'' ";
+  case engine::CodePage::Utf8:
+    return "from ''UTF-8'' ";
   case engine::CodePage::Auto:
     break;
   }

@@ -27,6 +27,9 @@ using Message = std::pair<std::string, std::string>;
 const std::string kHelloWin = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0";
 const std::string kHelloKoi = "\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2";
 const std::string kHelloDos = "\x8F\xE0\xA8\xA2\xA5\xE2, \xAC\xA8\xE0";
+const std::string kHelloUtf8 =
+    "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, "
+    "\xD0\xBC\xD0\xB8\xD1\x80";
 
 class FileJobTest : public ::testing::Test {
 protected:
@@ -198,6 +201,10 @@ TEST_F(FileJobTest, RecodeReplacesTheFileAndReportsSourceAndTarget) {
        kHelloWin, "with coding autodetect  to ''Win1251''"},
       {CodePage::Dos, OperationCode::RecodeToKoi, CodePage::Koi, kHelloDos,
        kHelloKoi, "from ''Dos''  to ''Koi8''"},
+      {CodePage::Auto, OperationCode::RecodeToWin, CodePage::Win, kHelloUtf8,
+       kHelloWin, "with coding autodetect  to ''Win1251''"},
+      {CodePage::Utf8, OperationCode::RecodeToDos, CodePage::Dos,
+       "\xEF\xBB\xBF" + kHelloUtf8, kHelloDos, "from ''UTF-8''  to ''Dos''"},
   };
   for (const auto &c : cases) {
     host = {};
@@ -211,6 +218,54 @@ TEST_F(FileJobTest, RecodeReplacesTheFileAndReportsSourceAndTarget) {
     EXPECT_EQ(host.messages[0],
               Message("File(s) successfully converted", c.line2));
     EXPECT_FALSE(tempLeft());
+  }
+}
+
+TEST_F(FileJobTest, Utf8FileIsReportedAsUtf8) {
+  dir.write("u.txt", kHelloUtf8);
+  auto r = request(OperationCode::Detect, "u.txt", 0);
+  EXPECT_EQ(run(r), JobResult::Done);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0],
+            Message(r.path, "This file has coding ''UTF-8''"));
+}
+
+TEST_F(FileJobTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
+  struct Case {
+    const char *name;
+    std::string content;
+    CodePage source;
+    OperationCode op;
+    CodePage target;
+    std::string line2;
+  };
+  const std::string eAcute = "\xC3\xA9";
+  const Case cases[] = {
+      {"latin e acute found by detection", kHelloUtf8 + " caf" + eAcute,
+       CodePage::Auto, OperationCode::RecodeToKoi, CodePage::Koi,
+       "Character at byte 24 cannot be written in ''Koi8''"},
+      {"box drawing into Windows-1251", "\xE2\x95\xAC", CodePage::Utf8,
+       OperationCode::RecodeToWin, CodePage::Win,
+       "Character at byte 0 cannot be written in ''Win1251''"},
+      {"named as UTF-8 but is not", kHelloWin, CodePage::Utf8,
+       OperationCode::RecodeToDos, CodePage::Dos, "Invalid UTF-8 at byte 0"},
+      {"cut at the end of a file past the sample",
+       kHelloUtf8 + std::string(9000, 'a') + "\xD0", CodePage::Auto,
+       OperationCode::RecodeToIso, CodePage::Iso, "Invalid UTF-8 at byte 9020"},
+  };
+  for (const Case &c : cases) {
+    host = {};
+    dir.write("u.txt", c.content);
+    dir.chmod("u.txt", 0604);
+    auto r = request(c.op, "u.txt", 0);
+    r.sourceCodePage = c.source;
+    r.targetCodePage = c.target;
+    EXPECT_EQ(run(r, 7), JobResult::ReadFailed) << c.name;
+    ASSERT_EQ(host.messages.size(), 1u) << c.name;
+    EXPECT_EQ(host.messages[0], Message(r.path, c.line2)) << c.name;
+    EXPECT_EQ(dir.read("u.txt"), c.content) << c.name;
+    EXPECT_EQ(dir.mode("u.txt"), 0604) << c.name;
+    EXPECT_FALSE(tempLeft()) << c.name;
   }
 }
 

@@ -1,4 +1,5 @@
-// The program's one window (template 102, "Snipline (SNPLN) v1.2").
+// The program's one window (template 102, "Snipline (SNPLN) v1.2", the
+// version from snpln/version.h).
 //
 // It owns the file list, the selection of the seventeen mode buttons, the
 // filter box and the status line, and routes every control: a mode button
@@ -74,9 +75,8 @@ public:
   static constexpr int kFileNameId = 1000;
   static constexpr int kStatusId = 1002;
   static constexpr int kFilterBoxId = 1076;
-  // The system command of the about item, and the Help command (F1).
+  // The system command of the about item.
   static constexpr int kAboutCommand = 16;
-  static constexpr int kHelpCommand = 57670;
 
   using FileChooser = MainWindowFileChooser;
   using Options = MainWindowOptions;

@@ -50,8 +50,7 @@ int labelPixelSize(const QString &name);
 // the windows translate it).
 const char *pictureDescription(const QString &caption);
 
-// The program icon (group icon 128), at any size in pixels.
-inline constexpr int kProgramIconId = 128;
+// The program icon, at any size in pixels.
 // The sizes of the icon files installed with the program.
 inline constexpr int kInstalledIconSizes[] = {16, 32, 48, 64, 128, 256};
 QPixmap programIconPixmap(int size, qreal ratio = 1.0);

@@ -54,8 +54,6 @@ public:
   static constexpr int kSaveNotDone = 7;
 
   // PreviewCapacity: the most bytes the view takes from a file.
-  static std::size_t capacity();
-  static void setCapacity(std::size_t bytes);
   static constexpr std::size_t kDefaultCapacity = 32u << 20;
   // Files this large and larger are shown in the fast view first.
   static constexpr std::size_t kDefaultFastViewThreshold = 1u << 20;
@@ -63,7 +61,10 @@ public:
   void setFastViewThreshold(std::size_t bytes) { fastViewThreshold_ = bytes; }
 
   explicit PreviewDialog(std::string fileName, QWidget *owner = nullptr,
-                         platform::FileSystem &fs = platform::realFileSystem());
+                         platform::FileSystem &fs = platform::realFileSystem(),
+                         std::size_t capacity = kDefaultCapacity);
+
+  std::size_t capacity() const { return capacity_; }
 
   int run();
 
@@ -108,6 +109,7 @@ private:
 
   std::string fileName_;
   platform::FileSystem &fs_;
+  std::size_t capacity_;
   DialogControls controls_;
   engine::CodePage codePage_ = engine::CodePage::Win;
   bool truncated_ = false;

@@ -231,6 +231,7 @@ private slots:
 
     ProgressDialog progress(upperCase("big.txt"));
     progress.job().setSliceSize(16);
+    progress.setShowDelay(0); // the window from the start
     int progressAtCancel = -1;
     MessageAnswer message;
     whilePolling([&] {
