@@ -164,6 +164,19 @@ bench_case "optimize" '"$CLI" --optimize "$F"' \
 bench_case "delete-empty" '"$CLI" --delete-empty "$F"' \
   "cat -s \"\$F\" $SAFE" "cat -s" 1.0 2
 
+# Upper case on a UTF-8 text: every Cyrillic letter is two bytes. The peer
+# is sed's upper case in a UTF-8 locale (no goal against it); the goal is
+# against the plain safe copy.
+echo "making a ${SIZE_MB} MiB UTF-8 text file"
+UTF8_SOURCE=$WORK/utf8.txt
+python3 "$ROOT/bench/make_text.py" --code utf8 --size "$SIZE_MB" "$UTF8_SOURCE"
+SOURCE=$UTF8_SOURCE
+DD=$(median_of "$DD_CMD")
+printf '%-14s %8s\n' "dd (floor)" "$DD"
+bench_case "utf8 upper" '"$CLI" --upper "$F"' \
+  "LC_ALL=C.UTF-8 sed 's/.*/\\U&/' \"\$F\" $SAFE" sed - 2
+rm -f "$UTF8_SOURCE"
+
 # The progress window, offscreen, recoding the Dos file: its run against
 # snpln-cli's (interleaved, fresh copies), then CANCEL pressed when the bar
 # shows 10 %, 50 % and 90 % (and Esc at 50 %), each press timed to the

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/detect_code_page.h"
+#include "job/file_text_encoding.h"
 #include "job/messages.h"
 
 namespace snpln::job {
@@ -13,6 +14,21 @@ namespace {
 
 bool isRecode(OperationCode op) {
   return op >= OperationCode::RecodeToWin && op <= OperationCode::RecodeToDos;
+}
+
+// Case, exclusion and replacement, tab optimization.
+bool worksOnCharacters(OperationCode op) {
+  switch (op) {
+  case OperationCode::UpperCase:
+  case OperationCode::LowerCase:
+  case OperationCode::SmartCase:
+  case OperationCode::Exclude:
+  case OperationCode::Replace:
+  case OperationCode::Optimize:
+    return true;
+  default:
+    return false;
+  }
 }
 
 int percentOf(platform::FileSize processed, platform::FileSize fileSize) {
@@ -132,6 +148,21 @@ bool FileJob::start() {
     return false;
   }
 
+  // The operations on characters must know how the file makes them before
+  // they write a byte.
+  engine::TextEncoding &encoding = textEncoding_;
+  encoding = engine::TextEncoding::SingleByte;
+  if (worksOnCharacters(op)) {
+    const auto found = fileTextEncoding(*input_, fileSize);
+    if (!found) {
+      fs_.restoreAttributes(path, savedAttributes_);
+      endStartup(JobResult::ReadFailed);
+      message(path, messages::kReadError);
+      return false;
+    }
+    encoding = *found;
+  }
+
   // The file itself may bear the temporary file's name in the current
   // directory: making the temporary file would then remove it.
   if (!fs_.sameFile(path, kTempName)) {
@@ -155,7 +186,7 @@ bool FileJob::start() {
   case OperationCode::LowerCase:
   case OperationCode::SmartCase:
     engine_.emplace<engine::CaseState>(static_cast<std::uint8_t>(op),
-                                       request_.saveUpper != 0);
+                                       request_.saveUpper != 0, encoding);
     break;
   case OperationCode::RecodeToWin:
   case OperationCode::RecodeToKoi:
@@ -170,11 +201,12 @@ bool FileJob::start() {
         request_.searchText, request_.replaceText,
         engine::ExclusionOptions{request_.leftPartOfWord,
                                  request_.rightPartOfWord,
-                                 request_.caseInsensitive});
+                                 request_.caseInsensitive},
+        encoding);
     break;
   case OperationCode::Optimize:
     engine_.emplace<engine::OptimizeState>(
-        request_.tabSize < 1 ? 8 : request_.tabSize);
+        request_.tabSize < 1 ? 8 : request_.tabSize, encoding);
     break;
   case OperationCode::DeleteEmpty:
     engine_.emplace<engine::EmptyLineState>();

@@ -22,6 +22,7 @@
 #include "engine/optimize_slice.h"
 #include "engine/recode_slice.h"
 #include "engine/slice_stream.h"
+#include "engine/text_encoding.h"
 #include "job/job_host.h"
 #include "job/job_request.h"
 #include "platform/file_system.h"
@@ -59,6 +60,8 @@ public:
   bool busy() const { return busy_; }
   bool autoDetected() const { return autoDetected_; }
   engine::CodePage sourceCodePage() const { return request_.sourceCodePage; }
+  // How the engine cuts the file into characters (settled by start()).
+  engine::TextEncoding textEncoding() const { return textEncoding_; }
 
 private:
   using EngineState =
@@ -82,6 +85,7 @@ private:
   bool busy_ = false;
   bool cancelRequested_ = false;
   bool autoDetected_ = false;
+  engine::TextEncoding textEncoding_ = engine::TextEncoding::SingleByte;
   bool attributesChanged_ = false;
   bool tempCreated_ = false;
   platform::FileAttributes savedAttributes_;

@@ -72,7 +72,7 @@ TEST_F(CliTest, SeveralOperationsRunAsPassesInOperationOrder) {
   const auto r = run({"--delete-empty", "--replace", "cat", "--with", "dog",
                       "--ignore-case", "--upper", "a.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(dir.read("a.txt"), "ONE dog.\r\n\r\nTWO dogS\r\n");
+  EXPECT_EQ(dir.read("a.txt"), "ONE dog.\r\n\r\nTWO dogS");
   EXPECT_EQ(r.out, "From file(s) deleted excessive empty lines,: Number of "
                    "hits: 2\n");
 }
