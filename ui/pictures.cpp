@@ -58,6 +58,7 @@ const PictureSet kSets[] = {
     {"ISO", 35, 28, "ISO", "UDF", kCodeRow, "ISO 8859-5"},
     {"DOS", 35, 28, "DOS", "UDF", kCodeRow, "DOS (CP866)"},
     {"AUTO", 35, 28, "AUTO", "UDF", kCodeRow, "Detect the source coding"},
+    {"UTF8", 35, 28, "UTF-8", "UDF", kCodeRow, "UTF-8"},
     {"DETECT", 104, 18, "Detect coding", "UDF", nullptr, "Detect coding only"},
 };
 

@@ -30,7 +30,8 @@ bool isAName(const QString &text) {
          text == QStringLiteral("Windows-1251") ||
          text == QStringLiteral("KOI8-R") ||
          text == QStringLiteral("ISO 8859-5") ||
-         text == QStringLiteral("DOS (CP866)");
+         text == QStringLiteral("DOS (CP866)") ||
+         text == QStringLiteral("UTF-8");
 }
 
 bool hasCyrillic(const QString &text) {
