@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,6 +28,7 @@
 #include "ui/about_dialog.h"
 #include "ui/byte_text.h"
 #include "ui/code_page_text.h"
+#include "ui/elide_text.h"
 #include "ui/exclude_options_dialog.h"
 #include "ui/input_dialog.h"
 #include "ui/message_dialog.h"
@@ -35,6 +37,7 @@
 #include "ui/preview_dialog.h"
 #include "ui/progress_dialog.h"
 #include "ui/settings_store.h"
+#include "ui/translation.h"
 
 namespace snpln::ui {
 
@@ -86,10 +89,12 @@ std::string nameBytes(const QString &path) {
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-// The dialog's filter list ends at its double bar: only the first pair.
+// The dialog's filter list ends at its double bar: only the first pair,
+// whose name is read in the windows' language.
 QString firstFilter(const char *filterText) {
   const QString all = QString::fromUtf8(filterText);
-  return all.section(QLatin1Char('|'), 0, 0);
+  const QString name = all.section(QLatin1Char('|'), 0, 0);
+  return uiText(name.toUtf8().constData());
 }
 
 } // namespace
@@ -123,14 +128,17 @@ void MainWindow::startUp() {
       box->setAttribute(Qt::WA_TransparentForMouseEvents);
       box->lower();
     }
-  // No button is the default: Enter presses the button that has the focus
-  // (DOIT at start) and nothing else.
+  // No button is the default, and none becomes it by taking the focus:
+  // Enter presses the button that has the focus (DOIT at start) and nothing
+  // else (keyPressEvent).
   for (QWidget *w : controls_.all())
-    if (auto *button = qobject_cast<QPushButton *>(w))
+    if (auto *button = qobject_cast<QPushButton *>(w)) {
+      button->setAutoDefault(false);
       button->setDefault(false);
+    }
 
-      // 2. The about item: the system menu on Windows (nativeEvent), the
-      // context menu elsewhere (contextMenuEvent).
+    // 2. The about item: the system menu on Windows (nativeEvent), the
+    // context menu elsewhere (contextMenuEvent).
 #ifdef Q_OS_WIN
   if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
@@ -160,6 +168,18 @@ void MainWindow::startUp() {
       connect(button, &QPushButton::clicked, this,
               [this, i] { pressModeButton(i); });
   }
+  // The To and From rows share their pictures; their accessible names say
+  // which row a button is in.
+  for (const int i :
+       {kToWinButton, kToKoiButton, kToIsoButton, kToDosButton, kFromWinButton,
+        kFromKoiButton, kFromIsoButton, kFromDosButton})
+    if (PictureButton *button = modeButton(i)) {
+      const bool to = i == kToWinButton || i == kToKoiButton ||
+                      i == kToIsoButton || i == kToDosButton;
+      button->setAccessibleName(
+          uiText(to ? "Recode to %1" : "Source coding %1")
+              .arg(uiText(pictureDescription(button->caption()))));
+    }
   const std::pair<int, void (MainWindow::*)()> commands[] = {
       {kDoItId, &MainWindow::doIt},
       {kBrowseId, &MainWindow::browse},
@@ -253,7 +273,7 @@ void MainWindow::browse() {
   setStatusLine(files_.statusLine());
   QStringList chosen;
   const bool confirmed =
-      options_.chooseFiles(this, QString::fromUtf8(texts::kBrowseTitle),
+      options_.chooseFiles(this, uiText(texts::kBrowseTitle),
                            firstFilter(texts::kBrowseFilter), chosen);
   if (!confirmed || chosen.isEmpty()) {
     files_.browseCanceled();
@@ -321,7 +341,7 @@ bool MainWindow::systemCommand(int id) {
 
 std::unique_ptr<QMenu> MainWindow::makeAboutMenu() {
   auto menu = std::make_unique<QMenu>(this);
-  QAction *about = menu->addAction(QString::fromUtf8(kAboutItem));
+  QAction *about = menu->addAction(uiText(kAboutItem));
   connect(about, &QAction::triggered, this,
           [this] { systemCommand(kAboutCommand); });
   return menu;
@@ -344,6 +364,16 @@ bool MainWindow::nativeEvent(const QByteArray &eventType, void *message,
   return QDialog::nativeEvent(eventType, message, result);
 }
 #endif
+
+void MainWindow::keyPressEvent(QKeyEvent *event) {
+  // Enter that no focused button took (a field, the filter box, the check
+  // box) does nothing: it never closes the window and loses no typing.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event) {
   if (event->mimeData()->hasUrls())
@@ -385,8 +415,9 @@ void MainWindow::showFileList() {
 
 void MainWindow::showFilters() {
   QComboBox *box = filterBox();
-  if (!box)
+  if (!box || (filtersShown_ && *filtersShown_ == filters_))
     return;
+  filtersShown_ = filters_;
   const QString text = box->currentText();
   QStringList items;
   for (const std::string &filter : filters_)
@@ -425,16 +456,26 @@ const std::vector<std::string> &MainWindow::fileList() {
 void MainWindow::setStatusLine(const std::string &text) {
   statusLine_ = text;
   if (QLabel *label = statusLabel()) {
-    label->setText(fromBytes(text));
+    showStatus(*label);
     // Shown at once, also while a run keeps the event loop busy.
     if (label->isVisible())
       label->repaint();
   }
 }
 
+void MainWindow::showStatus(QLabel &label) const {
+  const QString text = shownText(statusLine_);
+  if (label.toolTip() == text ||
+      (label.toolTip().isEmpty() && label.text() == text))
+    return; // shown already
+  label.setText(
+      elideKeepingFileName(text, QFontMetrics(label.font()), label.width()));
+  label.setToolTip(label.text() == text ? QString() : text);
+}
+
 int MainWindow::prompt(const std::string &text, std::string &answer) {
   InputDialog dialog(this);
-  dialog.setPrompt(fromBytes(text));
+  dialog.setPrompt(shownText(text));
   // What is typed is kept as characters; each job writes it in its file's
   // code page.
   dialog.setValue(QString::fromStdString(answer));
@@ -485,9 +526,10 @@ void MainWindow::refresh() {
     box->setEnabled(selection_.saveUpperEnabled());
   showFilters();
   if (QLabel *label = statusLabel())
-    label->setText(fromBytes(statusLine_));
-  if (isVisible())
-    repaint();
+    showStatus(*label);
+  // Each control that changed paints itself on the next turn of the event
+  // loop (a run's jobs give it one between their slices); one that did not
+  // change costs nothing, so a tree's thousands of jobs repaint nothing.
 }
 
 } // namespace snpln::ui

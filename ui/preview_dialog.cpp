@@ -1,5 +1,6 @@
 #include "ui/preview_dialog.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -12,9 +13,11 @@
 
 #include "engine/detect_code_page.h"
 #include "ui/byte_text.h"
+#include "ui/byte_text_view.h"
 #include "ui/code_page_text.h"
 #include "ui/message_dialog.h"
 #include "ui/save_prompt_dialog.h"
+#include "ui/translation.h"
 
 namespace snpln::ui {
 
@@ -26,9 +29,17 @@ constexpr const char *kTruncatedWarning =
     "On open this file was truncated. So be carefully !";
 constexpr const char *kUnableToSave = "Unable to save file";
 
-std::string sizeStatus(const std::string &name, std::uint64_t size) {
-  return "File: ''" + name + "'' , Filesize: " + std::to_string(size) +
-         " bytes";
+QString sizeStatus(const std::string &name, std::uint64_t size) {
+  return uiText("File: ''%1'' , Filesize: %2 bytes")
+      .arg(fromBytes(name), QString::number(size));
+}
+
+QString truncatedStatus(const std::string &name, std::uint64_t size,
+                        std::size_t shown) {
+  return uiText("File: ''%1'' , Filesize: %2 bytes , file you are see is "
+                "truncated to %3 bytes buffer , so be CAREFULLY if you will "
+                "save it on disk !")
+      .arg(fromBytes(name), QString::number(size), QString::number(shown));
 }
 
 // The name of a file that does not exist yet, in the directory of `path`.
@@ -75,6 +86,29 @@ PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
   }
   if (QLineEdit *status = statusField())
     status->setReadOnly(true);
+  // The fast view lies where the editor is, hidden until a large file.
+  fastView_ = new ByteTextView(this);
+  fastView_->setObjectName(QStringLiteral("fastView"));
+  fastView_->setAccessibleName(uiText("File text"));
+  fastView_->hide();
+  fastView_->installEventFilter(this);
+  if (QPlainTextEdit *text = view()) {
+    fastView_->setGeometry(text->geometry());
+    text->setFont(fastView_->font()); // both views show the text alike
+  }
+  // The buttons keep to the right edge at their template heights: the
+  // window keeps their column whole, and some of the text.
+  int buttonsBottom = 0;
+  for (const int id : {kIdOk, kEditId, kSaveId})
+    if (QWidget *button = controls_.control(id))
+      buttonsBottom = std::max(buttonsBottom, button->geometry().bottom() + 1);
+  setMinimumSize(
+      std::min(templateSize_.width(), controls_.units().toPixelsX(120)),
+      std::min(templateSize_.height(), buttonsBottom + 2));
+}
+
+bool PreviewDialog::showsFastView() const {
+  return fastView_ && !fastView_->isHidden();
 }
 
 QPlainTextEdit *PreviewDialog::view() const {
@@ -91,6 +125,8 @@ QPushButton *PreviewDialog::saveButton() const {
 }
 
 std::string PreviewDialog::viewBytes() const {
+  if (showsFastView())
+    return fastView_->bytes();
   return view() ? documentBytes(*view()->document(), codePage_) : std::string();
 }
 
@@ -103,9 +139,9 @@ int PreviewDialog::message(const char *line2) {
   return box.run();
 }
 
-void PreviewDialog::setStatus(const std::string &text) {
+void PreviewDialog::setStatus(const QString &text) {
   if (QLineEdit *status = statusField()) {
-    status->setText(fromBytes(text));
+    status->setText(text);
     status->setCursorPosition(0);
   }
 }
@@ -124,6 +160,12 @@ bool PreviewDialog::openFile() {
     message(kNotFound);
     return false;
   }
+  // Loading may take a moment: the wait cursor shows, and the windows
+  // behind keep painting between the chunks read.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const struct RestoreCursor {
+    ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+  } restoreCursor;
   platform::FileSize size = 0;
   if (!input->size(size))
     return false;
@@ -134,13 +176,16 @@ bool PreviewDialog::openFile() {
   }
   std::string bytes(static_cast<std::size_t>(wanted), '\0');
   std::size_t have = 0;
+  constexpr std::size_t kChunk = 4u << 20;
   while (have < bytes.size()) {
     std::size_t got = 0;
-    if (!input->read(bytes.data() + have, bytes.size() - have, got))
+    if (!input->read(bytes.data() + have, std::min(kChunk, bytes.size() - have),
+                     got))
       return false;
     if (got == 0)
       break;
     have += got;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
   bytes.resize(have);
   input.reset();
@@ -160,14 +205,17 @@ bool PreviewDialog::openFile() {
   if (bytes.size() < size)
     truncated_ = true; // the file was cut short while it was read
   if (truncated_)
-    setStatus(sizeStatus(fileName_, size) +
-              " , file you are see is truncated to " +
-              std::to_string(bytes.size()) +
-              " bytes buffer , so be CAREFULLY if you will save it on disk !");
+    setStatus(truncatedStatus(fileName_, size, bytes.size()));
   else
     setStatus(sizeStatus(fileName_, size));
-  if (QPlainTextEdit *text = view())
-    setDocumentBytes(*text->document(), bytes, codePage_);
+  const bool fast = bytes.size() >= fastViewThreshold_;
+  if (QPlainTextEdit *text = view()) {
+    setDocumentBytes(*text->document(), fast ? std::string() : bytes,
+                     codePage_);
+    text->setVisible(!fast);
+  }
+  fastView_->setBytes(fast ? std::move(bytes) : std::string(), codePage_);
+  fastView_->setVisible(fast);
   if (auto *ok = controls_.control<QPushButton>(kIdOk))
     ok->setFocus();
   return true;
@@ -183,7 +231,21 @@ int PreviewDialog::run() {
   return ended_ ? 0 : result;
 }
 
+void PreviewDialog::loadEditor() {
+  if (!showsFastView())
+    return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const std::string bytes = fastView_->takeBytes();
+  fastView_->hide();
+  if (QPlainTextEdit *text = view()) {
+    setDocumentBytes(*text->document(), bytes, codePage_);
+    text->show();
+  }
+  QApplication::restoreOverrideCursor();
+}
+
 void PreviewDialog::pressEdit() {
+  loadEditor();
   if (view())
     view()->setReadOnly(false);
   if (saveButton())
@@ -325,12 +387,15 @@ void PreviewDialog::resizeEvent(QResizeEvent *event) {
   for (QWidget *w : controls_.all()) {
     const QRect r = w->property("templateGeometry").toRect();
     const int id = w->property("controlId").toInt();
-    if (id == kViewId)
+    if (id == kViewId) {
       w->setGeometry(r.adjusted(0, 0, dx, dy));
-    else if (id == kStatusId)
+      if (fastView_)
+        fastView_->setGeometry(w->geometry());
+    } else if (id == kStatusId) {
       w->setGeometry(r.translated(0, dy).adjusted(0, 0, dx, 0));
-    else
+    } else {
       w->setGeometry(r.translated(dx, 0));
+    }
   }
 }
 
