@@ -1,6 +1,7 @@
 #ifndef _WIN32
 
 #include "platform/posix_file_system.h"
+#include "platform/posix_detail.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -25,32 +26,9 @@ namespace {
 // The largest amount handed to one read or write call.
 constexpr std::size_t kMaxIo = std::size_t{1} << 30;
 
-class FdGuard {
-public:
-  explicit FdGuard(int fd = -1) : fd_(fd) {}
-  ~FdGuard() { reset(); }
-  FdGuard(const FdGuard &) = delete;
-  FdGuard &operator=(const FdGuard &) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  void reset(int fd = -1) {
-    if (fd_ >= 0)
-      ::close(fd_);
-    fd_ = fd;
-  }
-  // Closes now and reports the result of close.
-  bool close() {
-    const int fd = release();
-    return fd < 0 || ::close(fd) == 0;
-  }
-
-private:
-  int fd_;
-};
+using posix::FdGuard;
+using posix::hiddenBit;
+using posix::statusWord;
 
 std::string baseNameOf(const std::string &path) {
   std::string p = path;
@@ -58,28 +36,6 @@ std::string baseNameOf(const std::string &path) {
     p.pop_back();
   const auto slash = p.rfind('/');
   return slash == std::string::npos ? p : p.substr(slash + 1);
-}
-
-bool isHiddenName(const std::string &base) {
-  return !base.empty() && base[0] == '.' && base != "." && base != "..";
-}
-
-// The type and read-only bits of a status, without the hidden bit.
-std::uint32_t statusWord(const struct stat &st) {
-  std::uint32_t word;
-  if (S_ISDIR(st.st_mode))
-    word = kAttrDirectory;
-  else if (S_ISREG(st.st_mode))
-    word = kAttrArchive;
-  else
-    word = kAttrSystem;
-  if ((st.st_mode & S_IWUSR) == 0)
-    word |= kAttrReadOnly;
-  return word;
-}
-
-std::uint32_t hiddenBit(const std::string &base) {
-  return isHiddenName(base) ? kAttrHidden : 0;
 }
 
 // The word of an entry as it stands (a link is described as a link).
@@ -171,6 +127,14 @@ public:
     if (::fstat(fd_.get(), &st) != 0)
       return false;
     result = static_cast<FileSize>(st.st_size);
+    return true;
+  }
+
+  bool status(FileStatus &result) override {
+    struct stat st;
+    if (::fstat(fd_.get(), &st) != 0)
+      return false;
+    result = posix::statusOf(st);
     return true;
   }
 
@@ -294,11 +258,19 @@ bool copyReplace(const std::string &from, const std::string &target,
 } // namespace
 
 std::unique_ptr<InputFile> PosixFileSystem::openRead(const std::string &path) {
+  return openRead(FileLocation(path));
+}
+
+std::unique_ptr<InputFile> PosixFileSystem::openRead(const FileLocation &at) {
+  const int from = posix::baseFd(at);
+  if (from == -1 || at.name.empty())
+    return nullptr;
+  const char *name = at.name.c_str();
   // Look first, so that a device or FIFO is never opened at all.
   struct stat before;
-  if (::stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode))
+  if (::fstatat(from, name, &before, 0) != 0 || !S_ISREG(before.st_mode))
     return nullptr;
-  FdGuard fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  FdGuard fd(::openat(from, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0)
     return nullptr;
   // The name may have changed between the look and the open.
@@ -460,6 +432,15 @@ std::optional<std::uint32_t> PosixFileSystem::lookup(const std::string &name) {
       return std::nullopt;
   }
   return entryWord(stripped, baseNameOf(stripped));
+}
+
+std::optional<FileStatus> PosixFileSystem::status(const FileLocation &at) {
+  const int from = posix::baseFd(at);
+  struct stat st;
+  if (from == -1 || at.name.empty() ||
+      ::fstatat(from, at.name.c_str(), &st, 0) != 0)
+    return std::nullopt;
+  return posix::statusOf(st);
 }
 
 FileSystem &realFileSystem() {

@@ -19,6 +19,8 @@
 // a directory" and the walk never enters one.
 #pragma once
 
+#include <functional>
+
 #include "platform/file_system.h"
 
 namespace snpln::platform {
@@ -82,6 +84,48 @@ public:
 
   // Tests: take the copy path of replaceWith even when the rename would work.
   bool forceCopyReplace = false;
+
+  // --- Files reached from open directories, and their replacement.
+
+  std::unique_ptr<InputFile> openRead(const FileLocation &at) override;
+  // fstatat, links followed.
+  std::optional<FileStatus> status(const FileLocation &at) override;
+
+  // The links of the name are followed one by one (readlinkat, at most 40)
+  // from the directory that holds it to the directory that holds the file;
+  // that directory stays open for the save, so the file is replaced there
+  // whatever happens to the path meanwhile. The temporary file is made in
+  // it: unnamed (O_TMPFILE) where the file system allows, so that nothing
+  // is left behind whenever the process ends; else under a fresh random
+  // name (isTemporaryName), created exclusively and never through a link.
+  // commit(): fchown (only when the owner differs) and fchmod on the
+  // descriptor, fsync, a name for an unnamed file (linkat), the look at the
+  // target (fstatat without following: it must be the regular file read,
+  // same device, inode, size and modification time), renameat over it,
+  // fsync of the directory. Nothing is ever done through the target's name
+  // but that look and the rename.
+  std::unique_ptr<SaveFile> beginSave(const FileLocation &at,
+                                      const FileStatus &original) override;
+
+  // O_RDONLY | O_DIRECTORY | O_NOFOLLOW, trailing '/' cut first.
+  std::shared_ptr<const Directory>
+  openDirectory(const FileLocation &at) override;
+  // Reads every name at once (readdir on a descriptor of its own), then
+  // looks at each matching entry with fstatat. A read error, or an entry
+  // that cannot be looked at for any reason but having vanished, makes the
+  // whole directory unreadable.
+  std::optional<std::vector<DirEntry>>
+  listDirectory(const Directory &directory, const std::string &mask) override;
+
+  // Tests: where a commit may be made to fail (or the process to end).
+  enum class CommitStep { Attributes, Flush, Link, Rename, DirectoryFlush };
+  using CommitCheck = std::function<bool(CommitStep)>;
+  // Asked before each step of every commit that begins after it is set;
+  // false makes the step fail as if the system had refused it.
+  CommitCheck commitCheck;
+  // Tests: false makes every temporary file a named one, as where the file
+  // system has no unnamed files.
+  bool unnamedTemporaryFiles = true;
 };
 
 } // namespace snpln::platform

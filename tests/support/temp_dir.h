@@ -48,8 +48,16 @@ private:
   std::string path_;
 };
 
-// Removes a tree as TempDir's destructor does; true when it is gone.
+// Removes a tree as TempDir's destructor does, at any depth; true when it
+// is gone.
 bool removeTree(const std::string &path);
+
+// Makes `levels` nested directories named `level` under `root` and, in the
+// deepest, the file `name` holding `content`: built one level at a time
+// from open directories, so the whole path may be as long as it likes.
+// Throws std::runtime_error on failure.
+void makeDeepTree(const std::string &root, const std::string &level, int levels,
+                  const std::string &name, const std::string &content);
 
 class ChangeDirectory {
 public:
