@@ -52,7 +52,6 @@ inline constexpr const char *kBrowseFilter =
 // The filter history in the per-user settings.
 inline constexpr const char *kSettingsKey = "Snipline (SNPLN)";
 inline constexpr const char *kSettingsProfile = "filters";
-inline constexpr const char *kSettingsSection = "";
 inline constexpr const char *kFilterValuePrefix = "filter";
 inline constexpr const char *kDefaultFilter0 = "*.htm* *.txt";
 inline constexpr const char *kDefaultFilter1 = "*.doc";

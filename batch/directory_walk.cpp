@@ -10,8 +10,6 @@
 
 namespace snpln::batch {
 
-std::function<bool()> walkFrameAllocationAllowed;
-
 namespace {
 
 using platform::DirEntry;
@@ -32,7 +30,7 @@ struct WalkFrame {
 // allocated frame released.
 class FrameChain {
 public:
-  FrameChain() = default;
+  explicit FrameChain(const WalkHooks &hooks) : hooks_(hooks) {}
   FrameChain(const FrameChain &) = delete;
   FrameChain &operator=(const FrameChain &) = delete;
   ~FrameChain() {
@@ -46,7 +44,7 @@ public:
 
   // A new level below the current one; false when it cannot be allocated.
   bool push() {
-    if (walkFrameAllocationAllowed && !walkFrameAllocationAllowed())
+    if (hooks_.frameAllocationAllowed && !hooks_.frameAllocationAllowed())
       return false;
     WalkFrame *frame = new (std::nothrow) WalkFrame;
     if (!frame)
@@ -64,6 +62,7 @@ public:
   }
 
 private:
+  const WalkHooks &hooks_;
   WalkFrame top_;
   WalkFrame *current_ = &top_;
 };
@@ -134,7 +133,7 @@ int processDirectoryFiles(const std::string &directoryPath,
 int walkDirectoryTree(const std::string &directory, const std::string &mask,
                       job::OperationCode operation, int lastJob,
                       const RunParameters &parameters, BatchHost &host,
-                      platform::FileSystem &fs) {
+                      platform::FileSystem &fs, const WalkHooks &hooks) {
   std::string path = directory;
   if (!path.empty() && !platform::isPathSeparator(path.back()))
     path += platform::kPathSeparator;
@@ -142,7 +141,7 @@ int walkDirectoryTree(const std::string &directory, const std::string &mask,
                             fs) == kFilesStop)
     return kWalkStop;
 
-  FrameChain chain;
+  FrameChain chain(hooks);
   chain.current().pathLength = path.size();
   openListing(chain.current(), path, fs);
   for (;;) {

@@ -35,6 +35,13 @@ inline constexpr int kWalkOutOfMemory = -1;
 inline constexpr int kFilesDone = 7;
 inline constexpr int kFilesStop = 4;
 
+// What a caller may set beyond the walk's arguments.
+struct WalkHooks {
+  // Asked before every WalkFrame allocation below the top level; false makes
+  // the allocation fail as if memory were exhausted. Empty: never asked.
+  std::function<bool()> frameAllocationAllowed;
+};
+
 // Walks `directory` (a name as the file list gives it; a separator is added
 // when it does not end in one). Returns kWalkDone, kWalkStop as soon as a job
 // ends with Stop, or kWalkOutOfMemory when a WalkFrame cannot be allocated
@@ -42,7 +49,8 @@ inline constexpr int kFilesStop = 4;
 int walkDirectoryTree(const std::string &directory, const std::string &mask,
                       job::OperationCode operation, int lastJob,
                       const RunParameters &parameters, BatchHost &host,
-                      platform::FileSystem &fs = platform::realFileSystem());
+                      platform::FileSystem &fs = platform::realFileSystem(),
+                      const WalkHooks &hooks = {});
 
 // Runs the jobs of one directory: `directoryPath` ends in a separator. A mask
 // that holds a separator names no file of this directory and runs no job.
@@ -51,9 +59,5 @@ int processDirectoryFiles(
     const std::string &directoryPath, const std::string &mask,
     job::OperationCode operation, int lastJob, const RunParameters &parameters,
     BatchHost &host, platform::FileSystem &fs = platform::realFileSystem());
-
-// Tests: when set, asked before every WalkFrame allocation below the top
-// level; false makes the allocation fail as if memory were exhausted.
-extern std::function<bool()> walkFrameAllocationAllowed;
 
 } // namespace snpln::batch

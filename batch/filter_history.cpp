@@ -17,7 +17,7 @@ std::string valueName(int i) {
 std::vector<std::string> loadFilters(SettingsStore &store) {
   std::vector<std::string> list;
   for (int i = 0; i < kStoredFilterCount; ++i) {
-    std::string value = store.read(texts::kSettingsSection, valueName(i));
+    std::string value = store.read(valueName(i));
     if (!value.empty())
       list.push_back(std::move(value));
   }
@@ -32,7 +32,7 @@ void storeFilters(SettingsStore &store, const std::vector<std::string> &list) {
   int n =
       static_cast<int>(std::min<std::size_t>(list.size(), kStoredFilterCount));
   for (int i = 0; i < n; ++i)
-    store.write(texts::kSettingsSection, valueName(i), list[i]);
+    store.write(valueName(i), list[i]);
 }
 
 void promoteFilter(std::vector<std::string> &list, const std::string &text) {

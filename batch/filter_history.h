@@ -1,8 +1,8 @@
 // The filter box's history: loaded from and stored to the per-user settings,
 // and reordered by every run.
 //
-// The settings hold up to ten string values "filter0" to "filter9" (empty
-// section name), "filter0" being the most recently used.
+// The settings hold up to ten string values "filter0" to "filter9" at their
+// top level, "filter0" being the most recently used.
 #pragma once
 
 #include <string>
@@ -16,11 +16,9 @@ class SettingsStore {
 public:
   virtual ~SettingsStore() = default;
   // The value, empty when missing or unreadable.
-  virtual std::string read(const std::string &section,
-                           const std::string &name) = 0;
+  virtual std::string read(const std::string &name) = 0;
   // False when the value cannot be written.
-  virtual bool write(const std::string &section, const std::string &name,
-                     const std::string &value) = 0;
+  virtual bool write(const std::string &name, const std::string &value) = 0;
 };
 
 inline constexpr int kStoredFilterCount = 10;

@@ -80,7 +80,7 @@ int runPass(job::OperationCode operation, bool finalPass,
             const std::vector<std::string> &fileList,
             const std::vector<std::string> &masks,
             const RunParameters &parameters, BatchHost &host,
-            platform::FileSystem &fs) {
+            platform::FileSystem &fs, const WalkHooks &walkHooks) {
   int last = kNoResult;
   for (std::size_t i = 0; i < fileList.size(); ++i) {
     const std::string &entry = fileList[i];
@@ -92,8 +92,8 @@ int runPass(job::OperationCode operation, bool finalPass,
     }
     if (platform::isExactlyDirectory(*attributes)) {
       for (const std::string &mask : masks) {
-        last =
-            walkDirectoryTree(entry, mask, operation, 0, parameters, host, fs);
+        last = walkDirectoryTree(entry, mask, operation, 0, parameters, host,
+                                 fs, walkHooks);
         if (last == kWalkStop)
           return last;
       }
@@ -114,7 +114,7 @@ int runPass(job::OperationCode operation, bool finalPass,
 } // namespace
 
 void runBatch(SelectionState &selection, BatchHost &host,
-              platform::FileSystem &fs) {
+              platform::FileSystem &fs, const WalkHooks &walkHooks) {
   if (host.fileNameFieldEmpty()) {
     host.setStatusLine(texts::kNoFileName);
     return;
@@ -142,7 +142,7 @@ void runBatch(SelectionState &selection, BatchHost &host,
 
   for (job::OperationCode operation : selection.operationPasses()) {
     int last = runPass(operation, operation == finalOperation, fileList, masks,
-                       parameters, host, fs);
+                       parameters, host, fs, walkHooks);
     if (last == kStopMark)
       break;
   }

@@ -11,13 +11,16 @@
 #pragma once
 
 #include "batch/batch_host.h"
+#include "batch/directory_walk.h"
 #include "batch/run_parameters.h"
 #include "batch/selection_state.h"
 #include "platform/file_system.h"
 
 namespace snpln::batch {
 
+// `walkHooks` go to every directory walk of the run.
 void runBatch(SelectionState &selection, BatchHost &host,
-              platform::FileSystem &fs = platform::realFileSystem());
+              platform::FileSystem &fs = platform::realFileSystem(),
+              const WalkHooks &walkHooks = {});
 
 } // namespace snpln::batch

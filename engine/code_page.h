@@ -1,5 +1,5 @@
-// The four single-byte Cyrillic code pages and the value that asks for
-// detection. Bytes 0x00 to 0x7F are the same in all of them.
+// The four single-byte Cyrillic code pages, UTF-8, and the value that asks
+// for detection. Bytes 0x00 to 0x7F are the same in all of them.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,8 @@ enum class CodePage : std::uint8_t {
   Dos = 1,
   Win = 2,
   Koi = 3,
-  Iso = 4
+  Iso = 4,
+  Utf8 = 5
 };
 
 } // namespace snpln::engine

@@ -115,13 +115,6 @@ std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
   return static_cast<std::size_t>(o - out);
 }
 
-void compressTabs(std::vector<std::uint8_t> &line, std::size_t &length,
-                  int tabSize) {
-  const std::vector<std::uint8_t> in(
-      line.begin(), line.begin() + static_cast<std::ptrdiff_t>(length));
-  length = compressTabsInto(in.data(), length, line.data(), tabSize);
-}
-
 OptimizeState::OptimizeState(int size)
     : tabSize(size < 1 ? kDefaultTabSize : size) {}
 

@@ -22,9 +22,6 @@ inline constexpr int kDefaultTabSize = 8;
 // overlap `in`. Any tabSize >= 1 works (a tab size below 1 is taken as 8).
 std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
                              std::uint8_t *out, int tabSize);
-// Transforms line[0, length) and sets `length` to the output's length.
-void compressTabs(std::vector<std::uint8_t> &line, std::size_t &length,
-                  int tabSize);
 
 struct OptimizeState {
   explicit OptimizeState(int tabSize); // below 1 → 8

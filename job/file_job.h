@@ -29,7 +29,6 @@
 namespace snpln::job {
 
 inline constexpr const char *kTempName = "~sn$ln~.tmp";
-inline constexpr int kTimerId = 1105;
 
 class FileJob {
 public:

@@ -26,6 +26,8 @@ const char *codingName(engine::CodePage page) {
     return "''Koi8''";
   case engine::CodePage::Iso:
     return "''Iso''";
+  case engine::CodePage::Utf8:
+    return "''UTF-8''";
   case engine::CodePage::Auto:
     break;
   }
@@ -48,6 +50,8 @@ std::string recodeSourcePiece(engine::CodePage source, bool autoDetected) {
     return "from ''Koi'' ";
   case engine::CodePage::Iso:
     return "from ''Iso'' ";
+  case engine::CodePage::Utf8:
+    return "from ''UTF-8'' ";
   case engine::CodePage::Auto:
     break;
   }

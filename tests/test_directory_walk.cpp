@@ -125,7 +125,7 @@ protected:
 
   int walk(const std::string &top, const std::string &mask = "*.*",
            OperationCode op = OperationCode::UpperCase) {
-    return batch::walkDirectoryTree(top, mask, op, 0, params, host, fs);
+    return batch::walkDirectoryTree(top, mask, op, 0, params, host, fs, hooks);
   }
   void files(std::initializer_list<const char *> names) {
     for (const char *n : names)
@@ -137,6 +137,7 @@ protected:
   TestFileSystem fs;
   RunParameters params;
   ScriptedBatchHost host;
+  batch::WalkHooks hooks;
 };
 
 TEST_F(DirectoryWalk, PreOrderOwnFilesFirst) {
@@ -264,9 +265,8 @@ TEST_F(DirectoryWalk, OutOfMemoryClosesEveryListing) {
   dir.mkdir("t/a/b/c");
   files({"t/f", "t/a/f", "t/a/b/f", "t/a/b/c/f"});
   int allowed = 1;
-  batch::walkFrameAllocationAllowed = [&] { return allowed-- > 0; };
+  hooks.frameAllocationAllowed = [&] { return allowed-- > 0; };
   int result = walk("t");
-  batch::walkFrameAllocationAllowed = nullptr;
   EXPECT_EQ(batch::kWalkOutOfMemory, result);
   // The second level's files ran before its frame was refused.
   EXPECT_EQ((Paths{"t/f", "t/a/f", "t/a/b/f"}), host.jobPaths());

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "job/file_job.h"
-#include "platform/faulty_file_system.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/recording_job_host.h"
 #include "tests/support/temp_dir.h"
 

@@ -13,15 +13,13 @@ using List = std::vector<std::string>;
 
 class MemoryStore : public batch::SettingsStore {
 public:
-  std::string read(const std::string &section,
-                   const std::string &name) override {
-    reads.push_back(section + "/" + name);
+  std::string read(const std::string &name) override {
+    reads.push_back(name);
     auto it = values.find(name);
     return it == values.end() ? std::string() : it->second;
   }
-  bool write(const std::string &section, const std::string &name,
-             const std::string &value) override {
-    writes.push_back(section + "/" + name);
+  bool write(const std::string &name, const std::string &value) override {
+    writes.push_back(name);
     if (failWrites)
       return false;
     values[name] = value;
@@ -37,8 +35,8 @@ TEST(FilterHistory, FirstStartGetsDefaultsAndStoresThem) {
   List list = batch::loadFilters(store);
   EXPECT_EQ((List{"*.htm* *.txt", "*.doc"}), list);
   EXPECT_EQ(10u, store.reads.size());
-  EXPECT_EQ("/filter0", store.reads.front()); // empty section
-  EXPECT_EQ("/filter9", store.reads.back());
+  EXPECT_EQ("filter0", store.reads.front());
+  EXPECT_EQ("filter9", store.reads.back());
   batch::storeFilters(store, list);
   EXPECT_EQ((std::map<std::string, std::string>{{"filter0", "*.htm* *.txt"},
                                                 {"filter1", "*.doc"}}),
@@ -74,7 +72,7 @@ TEST(FilterHistory, WriteFailuresAreNotFatal) {
   MemoryStore store;
   store.failWrites = true;
   batch::storeFilters(store, {"a", "b"});
-  EXPECT_EQ((List{"/filter0", "/filter1"}), store.writes);
+  EXPECT_EQ((List{"filter0", "filter1"}), store.writes);
 }
 
 struct PromoteCase {

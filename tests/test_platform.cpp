@@ -13,9 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/command_line.h"
-#include "platform/faulty_file_system.h"
 #include "platform/file_system.h"
 #include "platform/posix_file_system.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_dir.h"
 
 namespace snpln::platform {

@@ -36,7 +36,9 @@ protected:
     host.files = std::move(names);
     host.field = "chosen";
   }
-  void run() { batch::runBatch(selection, host); }
+  void run() {
+    batch::runBatch(selection, host, platform::realFileSystem(), walkHooks);
+  }
   void expectReset() {
     EXPECT_FALSE(selection.anySelected());
     ASSERT_FALSE(host.statusLines.empty());
@@ -53,6 +55,7 @@ protected:
   ChangeDirectory cwd;
   SelectionState selection;
   ScriptedBatchHost host;
+  batch::WalkHooks walkHooks;
 };
 
 TEST_F(RunBatch, EmptyFileNameFieldIsCheckedFirstAndKeepsTheSelection) {
@@ -399,9 +402,8 @@ TEST_F(RunBatch, OutOfMemoryInAWalkDoesNotStopTheRun) {
   dir.write("f", "x");
   choose({"d", "f"});
   select({batch::kUpperCaseButton});
-  batch::walkFrameAllocationAllowed = [] { return false; };
+  walkHooks.frameAllocationAllowed = [] { return false; };
   run();
-  batch::walkFrameAllocationAllowed = nullptr;
   EXPECT_EQ(Paths{"f"}, host.jobPaths());
   EXPECT_EQ(1u, host.messages.size()); // the directory message only
   EXPECT_EQ(1, host.jobs.back().lastJob);

@@ -92,6 +92,7 @@ const PageCodec &codec(engine::CodePage page) {
     return iso;
   case engine::CodePage::Auto:
   case engine::CodePage::Win:
+  case engine::CodePage::Utf8:
     break;
   }
   return win;

@@ -73,9 +73,8 @@ public:
   static constexpr int kFileNameId = 1000;
   static constexpr int kStatusId = 1002;
   static constexpr int kFilterBoxId = 1076;
-  // The system command of the about item, and the Help command (F1).
+  // The system command of the about item.
   static constexpr int kAboutCommand = 16;
-  static constexpr int kHelpCommand = 57670;
 
   using FileChooser = MainWindowFileChooser;
   using Options = MainWindowOptions;

@@ -39,8 +39,7 @@ bool hasPicture(const QString &name);
 // The picture, or a null pixmap when there is none of that name.
 QPixmap picture(const QString &name);
 
-// The program icon (group icon 128): 32 x 32 and 16 x 16.
-inline constexpr int kProgramIconId = 128;
+// The program icon: 32 x 32 and 16 x 16.
 QPixmap programIconPixmap(int size);
 QIcon programIcon();
 

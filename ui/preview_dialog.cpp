@@ -20,8 +20,6 @@ namespace snpln::ui {
 
 namespace {
 
-std::size_t previewCapacity = PreviewDialog::kDefaultCapacity;
-
 constexpr const char *kNotFound = "This file not found";
 constexpr const char *kAccessError = "File access error";
 constexpr const char *kTruncatedWarning =
@@ -50,12 +48,10 @@ std::string tempNameBeside(const std::string &path, platform::FileSystem &fs) {
 
 } // namespace
 
-std::size_t PreviewDialog::capacity() { return previewCapacity; }
-void PreviewDialog::setCapacity(std::size_t bytes) { previewCapacity = bytes; }
-
 PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
-                             platform::FileSystem &fs)
-    : QDialog(owner), fileName_(std::move(fileName)), fs_(fs) {
+                             platform::FileSystem &fs, std::size_t capacity)
+    : QDialog(owner), fileName_(std::move(fileName)), fs_(fs),
+      capacity_(capacity) {
   controls_ = buildDialog(*this, dialogTemplate(kPreviewTemplate));
   templateSize_ = size();
   for (QWidget *w : controls_.all()) {

@@ -46,12 +46,13 @@ public:
   static constexpr int kSaveNotDone = 7;
 
   // PreviewCapacity: the most bytes the view takes from a file.
-  static std::size_t capacity();
-  static void setCapacity(std::size_t bytes);
   static constexpr std::size_t kDefaultCapacity = 32u << 20;
 
   explicit PreviewDialog(std::string fileName, QWidget *owner = nullptr,
-                         platform::FileSystem &fs = platform::realFileSystem());
+                         platform::FileSystem &fs = platform::realFileSystem(),
+                         std::size_t capacity = kDefaultCapacity);
+
+  std::size_t capacity() const { return capacity_; }
 
   int run();
 
@@ -90,6 +91,7 @@ private:
 
   std::string fileName_;
   platform::FileSystem &fs_;
+  std::size_t capacity_;
   DialogControls controls_;
   engine::CodePage codePage_ = engine::CodePage::Win;
   bool truncated_ = false;

@@ -7,16 +7,6 @@
 
 namespace snpln::ui {
 
-namespace {
-
-QString key(const std::string &section, const std::string &name) {
-  return section.empty()
-             ? fromBytes(name)
-             : fromBytes(section) + QLatin1Char('/') + fromBytes(name);
-}
-
-} // namespace
-
 QtSettingsStore::QtSettingsStore()
     : settings_(std::make_unique<QSettings>(
           QSettings::NativeFormat, QSettings::UserScope,
@@ -28,14 +18,12 @@ QtSettingsStore::QtSettingsStore(const QString &iniFile)
 
 QtSettingsStore::~QtSettingsStore() = default;
 
-std::string QtSettingsStore::read(const std::string &section,
-                                  const std::string &name) {
-  return toBytes(settings_->value(key(section, name)).toString());
+std::string QtSettingsStore::read(const std::string &name) {
+  return toBytes(settings_->value(fromBytes(name)).toString());
 }
 
-bool QtSettingsStore::write(const std::string &section, const std::string &name,
-                            const std::string &value) {
-  settings_->setValue(key(section, name), fromBytes(value));
+bool QtSettingsStore::write(const std::string &name, const std::string &value) {
+  settings_->setValue(fromBytes(name), fromBytes(value));
   settings_->sync();
   return settings_->status() == QSettings::NoError;
 }

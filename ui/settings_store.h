@@ -1,7 +1,7 @@
 // The per-user settings behind the filter history: QSettings with the
 // organisation "Snipline (SNPLN)" and the application "filters" (the
 // registry key and profile name on Windows, a settings file elsewhere).
-// The empty section holds the values at the top level. Values are byte
+// The values lie at the top level. Values are byte
 // strings in the local 8-bit encoding, as the filter box shows them.
 #pragma once
 
@@ -23,10 +23,8 @@ public:
   explicit QtSettingsStore(const QString &iniFile);
   ~QtSettingsStore() override;
 
-  std::string read(const std::string &section,
-                   const std::string &name) override;
-  bool write(const std::string &section, const std::string &name,
-             const std::string &value) override;
+  std::string read(const std::string &name) override;
+  bool write(const std::string &name, const std::string &value) override;
 
   QSettings &settings() { return *settings_; }
 

@@ -17,7 +17,7 @@
 #include <set>
 #include <sstream>
 
-#include "platform/faulty_file_system.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/ui/modal_script.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/code_page_text.h"
@@ -65,7 +65,8 @@ struct PreviewRun {
 PreviewRun runPreview(const QString &path,
                       const std::function<void(PreviewDialog &)> &body,
                       std::vector<int> answers = {},
-                      platform::FileSystem &fs = platform::realFileSystem()) {
+                      platform::FileSystem &fs = platform::realFileSystem(),
+                      std::size_t capacity = PreviewDialog::kDefaultCapacity) {
   std::size_t next = 0;
   ModalScript script([&](QWidget *w) {
     if (auto *p = qobject_cast<PreviewDialog *>(w)) {
@@ -78,7 +79,7 @@ PreviewRun runPreview(const QString &path,
       clickId(w, 1);
     }
   });
-  PreviewDialog preview(path.toStdString(), nullptr, fs);
+  PreviewDialog preview(path.toStdString(), nullptr, fs, capacity);
   PreviewRun run;
   run.result = preview.run();
   run.log = script.log;
@@ -110,8 +111,6 @@ class PreviewDialogTest : public QObject {
   Q_OBJECT
 
 private slots:
-  void init() { PreviewDialog::setCapacity(PreviewDialog::kDefaultCapacity); }
-
   // Each page's 256 characters are all different, and decoding then
   // encoding gives back every byte value.
   void codePagesAreOneToOne_data() {
@@ -293,7 +292,6 @@ private slots:
   // Truncated by the capacity: the status says so, a save warns first and
   // writes what the view holds; a second save does not warn again.
   void truncatedFileWarnsBeforeTheFirstSave() {
-    PreviewDialog::setCapacity(10);
     QTemporaryDir dir;
     const QString path = dir.filePath("long.txt");
     writeFile(path, "0123456789abcdefghijklmno");
@@ -311,7 +309,7 @@ private slots:
           touch(p);
           QCOMPARE(p.saveText(), PreviewDialog::kSaveDone);
         },
-        {kIdYes, kIdYes});
+        {kIdYes, kIdYes}, platform::realFileSystem(), 10);
     QCOMPARE(status, whole(path, 25) +
                          QStringLiteral(" , file you are see is truncated to "
                                         "10 bytes buffer , so be CAREFULLY if "
