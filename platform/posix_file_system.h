@@ -11,8 +11,7 @@
 //   - plus kAttrReadOnly (0x01) when the owner may not write (S_IWUSR clear);
 //   - plus kAttrHidden (0x02) when the base name begins with '.', except for
 //     "." and "..".
-// getAttributes follows links: it describes the file a job rewrites. The
-// listing and lookup look at the entry itself: a symbolic link gives
+// Listings and the lookup look at the entry itself: a symbolic link gives
 // kAttrReparsePoint (0x400), plus the bits of the file it resolves to (the
 // read-only, directory, archive or system bits; nothing more when it
 // dangles) and the hidden bit of its own name. So a link is never "exactly
@@ -29,42 +28,9 @@ class PosixFileSystem : public FileSystem {
 public:
   // openRead refuses anything that is not a regular file after following
   // links, without blocking on a FIFO and without opening a device.
-  std::unique_ptr<InputFile> openRead(const std::string &path) override;
-
-  // Follows links; `mode` is st_mode & 07777 of the file linked to.
-  std::optional<FileAttributes> getAttributes(const std::string &path) override;
-  // chmod u+w, following links.
-  bool setNormal(const std::string &path) override;
-  // chmod to exactly saved.mode, following links.
-  bool restoreAttributes(const std::string &path,
-                         const FileAttributes &saved) override;
-
-  // unlink(name) (a planted link goes, its target stays), then
-  // open(O_WRONLY|O_CREAT|O_EXCL|O_NOFOLLOW|O_CLOEXEC, 0600).
-  std::unique_ptr<OutputFile> createTemp(const std::string &name) override;
-  bool markTemporary(const std::string &name) override;
-
-  // unlink: removes a file or a link, never a directory.
-  bool remove(const std::string &path) override;
-
-  // When `target` is a symbolic link, the file it resolves to (realpath) is
-  // replaced and the link stays. The temporary file gets the owner (best
-  // effort) and exactly the permission bits keep.mode (a default-constructed
-  // `keep`, word and mode both 0, means: the target's current mode), then is
-  // renamed over the target. When the rename fails with EXDEV (or
-  // forceCopyReplace is set) its content is copied into a new exclusive
-  // hidden sibling of the target (".~sn$ln~XXXXXX"), which is fsynced, given
-  // the owner and mode and renamed over the target; the temporary file is
-  // then unlinked (a failure to unlink it after a successful replacement is
-  // not reported: the leftover is removed by the next createTemp). The
-  // target's directory is fsynced after the rename (best effort). On every
-  // failure the target is untouched, the sibling is gone and the temporary
-  // file is still there.
-  //
-  // A target with more than one hard link loses the link to its other names
-  // (as with any editor that saves through a rename).
-  bool replaceWith(const std::string &tempName, const std::string &target,
-                   const FileAttributes &keep) override;
+  std::unique_ptr<InputFile> openRead(const FileLocation &at) override;
+  // fstatat, links followed.
+  std::optional<FileStatus> status(const FileLocation &at) override;
 
   // Splits `pattern` at its last '/': the directory part ("." when there is
   // none) is read at once, and the names that match the last part by
@@ -79,17 +45,6 @@ public:
   // Otherwise the name itself (lstat, after cutting trailing '/'; a name
   // with a trailing '/' must then also resolve to a directory).
   std::optional<std::uint32_t> lookup(const std::string &name) override;
-  // Same device and inode.
-  bool sameFile(const std::string &a, const std::string &b) override;
-
-  // Tests: take the copy path of replaceWith even when the rename would work.
-  bool forceCopyReplace = false;
-
-  // --- Files reached from open directories, and their replacement.
-
-  std::unique_ptr<InputFile> openRead(const FileLocation &at) override;
-  // fstatat, links followed.
-  std::optional<FileStatus> status(const FileLocation &at) override;
 
   // The links of the name are followed one by one (readlinkat, at most 40)
   // from the directory that holds it to the directory that holds the file;

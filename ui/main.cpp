@@ -10,6 +10,7 @@
 #include "platform/command_line.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
+#include "ui/termination_signals.h"
 
 int main(int argc, char **argv) {
   // The argument text is taken before Qt sees anything; Qt gets only the
@@ -25,6 +26,8 @@ int main(int argc, char **argv) {
   QApplication::setApplicationName(QStringLiteral("snpln"));
   QApplication::setWindowIcon(snpln::ui::programIcon());
 
+  // SIGTERM and SIGHUP cancel a running job and close the window first.
+  snpln::ui::TerminationSignals termination;
   snpln::ui::MainWindow window(commandLine);
 
   // For packaging and the documentation (tools/screenshot.sh):
@@ -46,5 +49,5 @@ int main(int argc, char **argv) {
     });
   }
   window.run();
-  return 0;
+  return termination.exitStatus();
 }

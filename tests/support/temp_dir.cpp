@@ -1,5 +1,7 @@
 #include "tests/support/temp_dir.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +12,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/file_system.h"
 
 namespace snpln::test {
 
@@ -213,5 +217,31 @@ ChangeDirectory::ChangeDirectory(const std::string &dir) {
 }
 
 ChangeDirectory::~ChangeDirectory() { (void)::chdir(previous_.c_str()); }
+
+} // namespace snpln::test
+
+namespace snpln::test {
+
+std::vector<std::string> TempDir::names(const std::string &sub) const {
+  std::vector<std::string> out;
+  const std::string where = sub.empty() ? path_ : file(sub);
+  if (DIR *d = ::opendir(where.c_str())) {
+    while (const struct dirent *e = ::readdir(d)) {
+      const std::string name = e->d_name;
+      if (name != "." && name != "..")
+        out.push_back(name);
+    }
+    ::closedir(d);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+bool TempDir::holdsTemporaryFile(const std::string &sub) const {
+  for (const std::string &name : names(sub))
+    if (platform::isTemporaryName(name))
+      return true;
+  return false;
+}
 
 } // namespace snpln::test

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace snpln::test {
 
@@ -35,6 +36,12 @@ public:
   int mode(const std::string &name) const;
   // Whether `name` exists as an entry (a dangling link counts).
   bool exists(const std::string &name) const;
+  // The names in the directory `sub` ("" for the directory itself), without
+  // "." and "..", sorted.
+  std::vector<std::string> names(const std::string &sub = "") const;
+  // Whether the directory `sub` holds an entry with one of our temporary
+  // files' names (platform::isTemporaryName).
+  bool holdsTemporaryFile(const std::string &sub = "") const;
 
   // Helpers for building trees; each throws std::runtime_error on failure.
   void mkdir(const std::string &name, int mode = 0755) const;
