@@ -1,21 +1,31 @@
-# make run   - install what is missing, build, and start the program
-# make test  - install what is missing, build, and run every test (also
-#              under AddressSanitizer and UndefinedBehaviorSanitizer)
-# ARGS="..." passes names and options to `make run`.
+# make run       - install what is missing, build, and start the program:
+#                  the window with a display, else a tour of snpln-cli on
+#                  the bundled samples (HEADLESS_WINDOW=1: the window under
+#                  Xvfb); ARGS="..." passes names and options to either
+# make test      - install what is missing, build, and run every test (also
+#                  under AddressSanitizer and UndefinedBehaviorSanitizer)
+# make install   - build and install under PREFIX (/usr/local); DESTDIR works
+# make uninstall - remove every file the last install wrote (its manifest)
 
 SHELL := /bin/bash
 BUILD ?= build/release
 ASAN_BUILD ?= build/asan
 JOBS ?= $(shell nproc)
 ARGS ?=
+HEADLESS_WINDOW ?=
+PREFIX ?= /usr/local
+MANIFEST ?= $(BUILD)/install_manifest.txt
+# SKIP_DEPS=1 leaves the packages alone (the tests that call make use it).
+SKIP_DEPS ?=
 
 PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
-            fonts-liberation xvfb xauth clang libclang-rt-14-dev clang-format
+            fonts-liberation xvfb xauth clang libclang-rt-14-dev clang-format \
+            help2man
 
-.PHONY: deps configure build run test test-release test-asan format-check bench format clean
+.PHONY: deps configure build run install uninstall test test-release test-asan format-check bench format clean
 
 deps:
-	@missing=""; for p in $(PACKAGES); do \
+	@[ -n "$(SKIP_DEPS)" ] && exit 0; missing=""; for p in $(PACKAGES); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -32,14 +42,18 @@ build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@if [ -x $(BUILD)/ui/snpln ] && { [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ] || [ -n "$$QT_QPA_PLATFORM" ]; }; then \
-	  $(BUILD)/ui/snpln $(ARGS); \
-	elif [ -x $(BUILD)/ui/snpln ]; then \
-	  echo "No display: starting the window under Xvfb."; \
-	  xvfb-run -a $(BUILD)/ui/snpln $(ARGS); \
-	else \
-	  bash samples/demo.sh $(BUILD)/cli/snpln-cli $(ARGS); \
+	@HEADLESS_WINDOW='$(HEADLESS_WINDOW)' bash tools/run.sh $(BUILD) $(ARGS)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+uninstall:
+	@if [ ! -f "$(MANIFEST)" ]; then \
+	  echo "Nothing to uninstall: no $(MANIFEST) (make install writes it)."; exit 1; \
 	fi
+	@while IFS= read -r f || [ -n "$$f" ]; do \
+	  if [ -e "$$f" ] || [ -L "$$f" ]; then echo "Removing $$f"; rm -f -- "$$f"; fi; \
+	done < "$(MANIFEST)"
 
 test: format-check test-release test-asan
 

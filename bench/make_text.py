@@ -7,14 +7,15 @@ some lines are indented with blanks, some hold runs of blanks and trailing
 blanks, and empty lines come alone or in runs, so the file also serves the
 benchmarks of the line-based operations.
 
-    make_text.py [--code dos|win|koi|iso] [--size MB] [--seed N] OUTPUT
+    make_text.py [--code dos|win|koi|iso|utf8] [--size MB] [--seed N] OUTPUT
 """
 
 import argparse
 import random
 import sys
 
-CODECS = {"dos": "cp866", "win": "cp1251", "koi": "koi8_r", "iso": "iso8859_5"}
+CODECS = {"dos": "cp866", "win": "cp1251", "koi": "koi8_r", "iso": "iso8859_5",
+          "utf8": "utf-8"}
 
 WORDS = """
 город река берег библиотека книга читатель окно дверь стол кресло утро вечер

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "batch/batch_texts.h"
+#include "snpln/version.h"
 
 namespace snpln::cli {
 
@@ -22,7 +23,7 @@ const char *kDescription =
 std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                                 std::ostream &out, std::ostream &err) {
   CLI::App app{kDescription, "snpln-cli"};
-  app.set_version_flag("--version", "snpln-cli 1.2");
+  app.set_version_flag("--version", std::string("snpln-cli ") + kVersion);
   const std::vector<std::string> pages{"dos", "win", "koi", "iso"};
   std::vector<std::string> sources{"auto"};
   sources.insert(sources.end(), pages.begin(), pages.end());

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/letters.h"
+#include "engine/utf8.h"
 
 namespace snpln::engine {
 namespace {
@@ -102,6 +103,38 @@ bool isLineEnd(std::uint8_t c) { return c == kCr || c == kLf; }
 
 enum class Lookahead { None, Small, NotSmall, Failed };
 
+// How a letter that begins a word comes out of smart case (saveUpper
+// aside), from the output before it and, for a capital right after a blank,
+// whether a small letter follows (`next`, called only then).
+enum class WordStart { Small, Capital, AsIs, ReadFailed };
+
+template <typename Next>
+WordStart wordStartCase(const LookBack &back, bool originalIsCapital,
+                        Next &&next) {
+  if (back.size() == 0)
+    return WordStart::Capital; // the walk passed the oldest byte
+  const std::uint8_t newest = back.at(1);
+  if (back.size() >= 4 && isLineEnd(newest) &&
+      (back.at(2) == kHyphen ||
+       (isLineEnd(back.at(2)) && back.at(3) == kHyphen)))
+    return WordStart::Small; // a word continued after a hyphenated line end
+  for (unsigned k = 1; k <= back.size(); ++k) {
+    const std::uint8_t cls = kClass[back.at(k)];
+    if (cls == Letter)
+      return WordStart::Small;
+    if (cls == Terminator)
+      return WordStart::Capital;
+    if (cls == Blank && k == 1 && originalIsCapital) {
+      const Lookahead following = next();
+      if (following == Lookahead::Failed)
+        return WordStart::ReadFailed;
+      if (following == Lookahead::Small)
+        return WordStart::AsIs;
+    }
+  }
+  return WordStart::Capital; // the walk passed the oldest byte
+}
+
 // Appends the slice's output to the history, keeping the newest bytes.
 void remember(CaseState &state, const std::uint8_t *bytes, std::size_t size) {
   if (size >= kCaseHistorySize) {
@@ -117,12 +150,186 @@ void remember(CaseState &state, const std::uint8_t *bytes, std::size_t size) {
   state.historySize = keep + add;
 }
 
+// UTF-8. The Cyrillic letters U+0400..U+045F are the two-byte sequences
+// D0 80..D1 9F: capitals D0 80..D0 AF, small letters D0 B0..D1 9F. A D0 or
+// D1 byte always begins a character, so each output byte follows from the
+// byte, the one before it and the one after it, whatever lies around them.
+
+// The output of a UTF-8 file is written once this much has gathered, in
+// whole pages.
+constexpr std::size_t kUtf8OutputSize = 65536;
+constexpr std::size_t kPage = 4096;
+
+// Upper case of w[1..m] into out[0..m), w[0] being the byte before them and
+// w[m + 1] the byte after them (0 for none). Branch-free, so it vectorises.
+void upperUtf8(const std::uint8_t *w, std::size_t m, std::uint8_t *out) {
+  for (std::size_t k = 1; k <= m; ++k) {
+    const std::uint8_t p = w[k - 1], c = w[k], x = w[k + 1];
+    const bool ascii = static_cast<std::uint8_t>(c - 'a') < 26;
+    // a..p (D0 B0..BF) -> A..P (D0 90..9F)
+    const bool d0 = (p == 0xD0) & (static_cast<std::uint8_t>(c - 0xB0) < 16);
+    // r..ya (D1 80..8F) -> R..Ya (D0 A0..AF)
+    const bool d1Low = (p == 0xD1) & (static_cast<std::uint8_t>(c - 0x80) < 16);
+    // U+0450..045F (D1 90..9F) -> U+0400..040F (D0 80..8F)
+    const bool d1High =
+        (p == 0xD1) & (static_cast<std::uint8_t>(c - 0x90) < 16);
+    const bool lead = (c == 0xD1) & (static_cast<std::uint8_t>(x - 0x80) < 32);
+    out[k - 1] = static_cast<std::uint8_t>(c - ((ascii | d0) << 5) +
+                                           (d1Low << 5) - (d1High << 4) - lead);
+  }
+}
+
+// Lower case, as upperUtf8.
+void lowerUtf8(const std::uint8_t *w, std::size_t m, std::uint8_t *out) {
+  for (std::size_t k = 1; k <= m; ++k) {
+    const std::uint8_t p = w[k - 1], c = w[k], x = w[k + 1];
+    const bool ascii = static_cast<std::uint8_t>(c - 'A') < 26;
+    // A..P (D0 90..9F) -> a..p (D0 B0..BF)
+    const bool d0Mid = (p == 0xD0) & (static_cast<std::uint8_t>(c - 0x90) < 16);
+    // R..Ya (D0 A0..AF) -> r..ya (D1 80..8F)
+    const bool d0High =
+        (p == 0xD0) & (static_cast<std::uint8_t>(c - 0xA0) < 16);
+    // U+0400..040F (D0 80..8F) -> U+0450..045F (D1 90..9F)
+    const bool d0Low = (p == 0xD0) & (static_cast<std::uint8_t>(c - 0x80) < 16);
+    const bool lead =
+        (c == 0xD0) & ((static_cast<std::uint8_t>(x - 0x80) < 16) |
+                       (static_cast<std::uint8_t>(x - 0xA0) < 16));
+    out[k - 1] = static_cast<std::uint8_t>(c + ((ascii | d0Mid) << 5) -
+                                           (d0High << 5) + (d0Low << 4) + lead);
+  }
+}
+
+// The byte standing for a character in the look-back: ASCII as it is, any
+// letter as a letter byte, every other character (and a byte that starts
+// none) as a blank.
+std::uint8_t lookBackByte(std::uint32_t codePoint) {
+  if (codePoint < 0x80)
+    return static_cast<std::uint8_t>(codePoint);
+  return isUtf8Letter(codePoint) ? 0xC0 : 0x80;
+}
+
+// Smart case of the characters of w[0, m) into `out`, as far as each
+// character's next character is at hand (or the file ends after w[m - 1]
+// when `last`). Returns the number of bytes handled.
+std::size_t smartUtf8(CaseState &state, const std::uint8_t *w, std::size_t m,
+                      bool last, std::uint8_t *out) {
+  const auto unitAt = [&](std::size_t i) {
+    return last ? utf8UnitAtEnd(w + i, m - i) : utf8Unit(w + i, m - i);
+  };
+  state.letters.resize(m);
+  std::uint8_t *marks = state.letters.data(); // one byte per character
+  std::size_t count = 0;
+  std::size_t i = 0;
+  Utf8Unit unit = m > 0 ? unitAt(0) : Utf8Unit{};
+  while (i < m && unit.length > 0) {
+    const std::size_t j = i + unit.length;
+    Utf8Unit next{};
+    if (j < m) {
+      next = unitAt(j);
+      if (next.length == 0)
+        break;
+    } else if (!last) {
+      break;
+    }
+    const std::uint32_t c = unit.codePoint;
+    if (!isUtf8Letter(c)) {
+      std::memcpy(out + i, w + i, unit.length);
+    } else {
+      std::uint32_t cur = toLowerCodePoint(c);
+      const LookBack back(marks, count, state.history, state.historySize);
+      if (state.saveUpper && cur != c) {
+        cur = c;
+      } else if (back.size() == 0 || kClass[back.at(1)] != Letter) {
+        const auto following = [&] {
+          if (next.length == 0)
+            return Lookahead::None;
+          return isUtf8Small(next.codePoint) ? Lookahead::Small
+                                             : Lookahead::NotSmall;
+        };
+        switch (wordStartCase(back, isUtf8Capital(c), following)) {
+        case WordStart::Small:
+        case WordStart::ReadFailed: // nothing is read ahead here
+          break;
+        case WordStart::Capital:
+          cur = toUpperCodePoint(cur);
+          break;
+        case WordStart::AsIs:
+          cur = c;
+          break;
+        }
+      }
+      encodeUtf8(cur, out + i);
+    }
+    marks[count++] = lookBackByte(c);
+    i = j;
+    unit = next;
+  }
+  remember(state, marks, count);
+  return i;
+}
+
+StepResult caseSliceUtf8(SliceStream &job, CaseState &state) {
+  // The last slice is handled whole, so nothing is pending at the end.
+  if (job.atEnd())
+    return StepResult::Finished;
+  if (!job.readSlice())
+    return StepResult::ReadFailed;
+  const bool last = job.processed + job.bytesRead >= job.fileSize;
+
+  // work: the byte before, the pending bytes, the slice, a zero after.
+  std::vector<std::uint8_t> &work = state.work;
+  const std::size_t m = state.pending.size() + job.bytesRead;
+  work.resize(m + 2);
+  work[0] = state.previousOriginal;
+  std::copy(state.pending.begin(), state.pending.end(), work.begin() + 1);
+  std::copy_n(job.sliceBuffer.begin(), job.bytesRead,
+              work.begin() + 1 +
+                  static_cast<std::ptrdiff_t>(state.pending.size()));
+  work[m + 1] = 0;
+  // The output goes after what is still waiting to be written.
+  std::vector<std::uint8_t> &output = state.original;
+  const std::size_t waiting = output.size();
+  output.resize(waiting + m);
+  std::uint8_t *out = output.data() + waiting;
+
+  std::size_t done = m;
+  if (state.operation == 0 || state.operation == 5) {
+    // A lead byte at the end waits for its partner.
+    if (!last && m > 0 && (work[m] == 0xD0 || work[m] == 0xD1))
+      done = m - 1;
+    if (state.operation == 0)
+      upperUtf8(work.data(), done, out);
+    else
+      lowerUtf8(work.data(), done, out);
+  } else {
+    done = smartUtf8(state, work.data() + 1, m, last, out);
+  }
+  if (done > 0)
+    state.previousOriginal = work[done];
+  state.pending.assign(work.begin() + 1 + static_cast<std::ptrdiff_t>(done),
+                       work.begin() + 1 + static_cast<std::ptrdiff_t>(m));
+  job.processed += job.bytesRead;
+  output.resize(waiting + done);
+  // Held-back bytes make the slices' output uneven; it is written in whole
+  // pages, so that no write touches a page that an earlier one began.
+  std::size_t write = output.size();
+  if (!last)
+    write = write < kUtf8OutputSize ? 0 : write / kPage * kPage;
+  if (!job.writeAll(output.data(), write))
+    return StepResult::WriteFailed;
+  output.erase(output.begin(),
+               output.begin() + static_cast<std::ptrdiff_t>(write));
+  return StepResult::Continue;
+}
+
 } // namespace
 
-CaseState::CaseState(std::uint8_t op, bool keepUpper)
-    : operation(op), saveUpper(keepUpper) {}
+CaseState::CaseState(std::uint8_t op, bool keepUpper, TextEncoding enc)
+    : operation(op), saveUpper(keepUpper), encoding(enc) {}
 
 StepResult caseSlice(SliceStream &job, CaseState &state) {
+  if (state.encoding == TextEncoding::Utf8)
+    return caseSliceUtf8(job, state);
   if (job.atEnd())
     return StepResult::Finished;
   if (!job.readSlice())
@@ -185,35 +392,19 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
         if (state.saveUpper && cur != original) {
           cur = original;
         } else {
-          bool upper = true; // the walk passed the oldest byte
-          const std::uint8_t newest = back.size() ? back.at(1) : 0;
-          if (back.size() >= 4 && isLineEnd(newest) &&
-              (back.at(2) == kHyphen ||
-               (isLineEnd(back.at(2)) && back.at(3) == kHyphen))) {
-            upper = false; // a word continued after a hyphenated line end
-          } else {
-            for (unsigned k = 1; k <= back.size(); ++k) {
-              const std::uint8_t cls = kClass[back.at(k)];
-              if (cls == Letter) {
-                upper = false;
-                break;
-              }
-              if (cls == Terminator)
-                break;
-              if (cls == Blank && k == 1 && !isSmallLetter(original)) {
-                const Lookahead next = nextByte(i);
-                if (next == Lookahead::Failed)
-                  return StepResult::ReadFailed;
-                if (next == Lookahead::Small) {
-                  upper = false;
-                  cur = original; // a capitalised word stays as it is
-                  break;
-                }
-              }
-            }
-          }
-          if (upper)
+          switch (wordStartCase(back, !isSmallLetter(original),
+                                [&] { return nextByte(i); })) {
+          case WordStart::Small:
+            break;
+          case WordStart::Capital:
             cur = kUpperCaseTable[cur];
+            break;
+          case WordStart::AsIs:
+            cur = original; // a capitalised word stays as it is
+            break;
+          case WordStart::ReadFailed:
+            return StepResult::ReadFailed;
+          }
         }
         if (back.size() == 0)
           cur = kUpperCaseTable[cur]; // the first byte of the file

@@ -11,29 +11,48 @@
 // smart case looks back over. The capitalised-word rule may look one byte
 // past the slice (the file position is put back; a failed look-ahead is
 // ReadFailed).
+//
+// In a UTF-8 file the same rules apply to characters (utf8.h): the ASCII and
+// Cyrillic letters change case, every other character stays as it is and
+// counts as a blank for the look-back, and the history holds the last 254
+// characters. A character cut by a slice end, and for smart case the last
+// character of a slice (whose next character the capitalised-word rule may
+// need), are held back and handled with the next slice; nothing is read
+// ahead. The output is gathered and written in whole pages, all of it by the
+// step that reads the last slice.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "engine/slice_stream.h"
+#include "engine/text_encoding.h"
 
 namespace snpln::engine {
 
 inline constexpr unsigned kCaseHistorySize = 254;
 
 struct CaseState {
-  CaseState(std::uint8_t operation, bool saveUpper);
+  CaseState(std::uint8_t operation, bool saveUpper,
+            TextEncoding encoding = TextEncoding::SingleByte);
   std::uint8_t operation;
   bool saveUpper;
+  TextEncoding encoding;
   // caseHistory: the most recent output bytes of the job, oldest first,
   // at most kCaseHistorySize.
   std::uint8_t history[kCaseHistorySize] = {};
   unsigned historySize = 0;
-  // The slice as read, while smart case rewrites it in place.
+  // The slice as read, while smart case rewrites it in place; in a UTF-8
+  // file, the output not yet written.
   std::vector<std::uint8_t> original;
-  // Which bytes of the slice are letters (1) or not (0).
+  // Which bytes of the slice are letters (1) or not (0); in a UTF-8 file,
+  // one byte per character standing for its class in the look-back.
   std::vector<std::uint8_t> letters;
+  // UTF-8 only: bytes read but not yet handled, the original byte before
+  // them, and the bytes being handled with that byte in front.
+  std::vector<std::uint8_t> pending;
+  std::uint8_t previousOriginal = 0;
+  std::vector<std::uint8_t> work;
 };
 
 StepResult caseSlice(SliceStream &job, CaseState &state);

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 #include <vector>
+
+#include "engine/letter_frequencies.h"
+#include "engine/utf8_codec.h"
 
 namespace snpln::engine {
 
@@ -119,8 +123,98 @@ CodePage chooseCodePage(const LetterCounts &counts) {
   return choice;
 }
 
+namespace {
+
+constexpr CodePage kSingleBytePages[] = {CodePage::Dos, CodePage::Win,
+                                         CodePage::Koi, CodePage::Iso};
+
+unsigned countOf(const LetterCounts &counts, CodePage page) {
+  switch (page) {
+  case CodePage::Dos:
+    return counts.dosCount;
+  case CodePage::Win:
+    return counts.winCount;
+  case CodePage::Koi:
+    return counts.koiCount;
+  case CodePage::Iso:
+    return counts.isoCount;
+  case CodePage::Auto:
+  case CodePage::Utf8:
+    break;
+  }
+  return 0;
+}
+
+bool isWinKoiPair(CodePage a, CodePage b) {
+  return (a == CodePage::Win && b == CodePage::Koi) ||
+         (a == CodePage::Koi && b == CodePage::Win);
+}
+
+} // namespace
+
+CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
+  const LetterCounts counts = countLetters(sample, size);
+  const CodePage chosen = chooseCodePage(counts);
+  if (chosen == CodePage::Auto)
+    return chosen;
+  unsigned top = 0;
+  for (const CodePage page : kSingleBytePages)
+    top = std::max(top, countOf(counts, page));
+
+  // The contenders: every page whose count is within an eighth of the top.
+  const ReadingFit chosenFit = fitOfReading(sample, size, chosen);
+  CodePage best = chosen;
+  ReadingFit bestFit = chosenFit;
+  for (const CodePage page : kSingleBytePages) {
+    if (page == chosen || countOf(counts, page) * 8 < top * 7)
+      continue;
+    const ReadingFit fit = fitOfReading(sample, size, page);
+    if (fit.score > bestFit.score) {
+      best = page;
+      bestFit = fit;
+    }
+  }
+  if (best == chosen)
+    return chosen;
+
+  // The counts' choice stands unless the other reading fits clearly
+  // better: by a quarter (Win against Koi, where the balance of small
+  // letters decided) or a tenth (otherwise) of a natural logarithm per
+  // letter. Win against Koi is reopened only for a reading that is mostly
+  // capitals; in mixed case the balance of small letters is reliable.
+  const long letters = std::max<long>(1, chosenFit.letters);
+  const long gain = bestFit.score - chosenFit.score; // in eighths
+  if (isWinKoiPair(chosen, best)) {
+    if (bestFit.capitals * 2 < bestFit.letters)
+      return chosen;
+    return gain > 2 * letters ? best : chosen;
+  }
+  return gain * 10 > 8 * letters ? best : chosen;
+}
+
+Detection detectSample(const std::uint8_t *sample, std::size_t size,
+                       bool cutShort) {
+  Detection d;
+  if (size > 0 && std::memchr(sample, 0, size) != nullptr) {
+    d.kind = TextKind::Binary;
+    return d;
+  }
+  const bool bom =
+      size >= 3 && std::memcmp(sample, kUtf8Bom, sizeof kUtf8Bom) == 0;
+  if (bom || looksLikeUtf8(sample, size, cutShort)) {
+    d.page = CodePage::Utf8;
+    return d;
+  }
+  d.page = chooseSingleByte(sample, size);
+  return d;
+}
+
 CodePage detectCodePage(platform::InputFile &input,
                         platform::FileSize fileSize) {
+  return detectFile(input, fileSize).page;
+}
+
+Detection detectFile(platform::InputFile &input, platform::FileSize fileSize) {
   const std::size_t want = static_cast<std::size_t>(
       std::min<platform::FileSize>(fileSize, kDetectSampleSize));
   std::vector<std::uint8_t> sample(want);
@@ -135,7 +229,7 @@ CodePage detectCodePage(platform::InputFile &input,
       break;
     n += got;
   }
-  const CodePage result = chooseCodePage(countLetters(sample.data(), n));
+  const Detection result = detectSample(sample.data(), n, n < fileSize);
   // A failed rewind cannot be reported from here; the slices that follow
   // would then meet the end of the file early and end with a read error.
   input.seek(0);

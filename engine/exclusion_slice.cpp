@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/letters.h"
+#include "engine/utf8.h"
 
 namespace snpln::engine {
 namespace {
@@ -200,12 +201,115 @@ private:
   std::size_t nextAlt_ = kUnknown;
 };
 
+// What a unit is compared by: its character (folded when `fold`), or for a
+// byte that starts no character the byte itself, apart from every character.
+std::uint32_t unitKey(const Utf8Unit &unit, std::uint8_t firstByte, bool fold) {
+  if (unit.codePoint == kNotACharacter)
+    return 0x80000000u | firstByte;
+  return fold ? toUpperCodePoint(unit.codePoint) : unit.codePoint;
+}
+
+// The byte rules of the single-byte matcher, applied to the UTF-8 character
+// (or lone byte) `bytes`. `nextIsLetter` tells whether the character after
+// it is a letter (false at the end of the file).
+void takeUtf8Unit(ExclusionState &s, const Utf8Unit &unit,
+                  const std::uint8_t *bytes, bool nextIsLetter) {
+  const auto append = [&](const std::uint8_t *data, std::size_t size) {
+    s.output.insert(s.output.end(), data, data + size);
+  };
+  const auto appendText = [&](const std::string &text) {
+    append(reinterpret_cast<const std::uint8_t *>(text.data()), text.size());
+  };
+  std::size_t &k = s.matchPos;
+  if (s.searchKeys.empty() ||
+      (k == 1 && s.options.leftPartOfWord && s.previousIsLetter)) {
+    append(bytes, unit.length);
+  } else if (unitKey(unit, bytes[0], s.options.caseInsensitive != 0) !=
+             s.searchKeys[k - 1]) {
+    if (k == 1) {
+      append(bytes, unit.length);
+    } else {
+      s.matchBuffer.append(reinterpret_cast<const char *>(bytes), unit.length);
+      appendText(s.matchBuffer);
+      s.matchBuffer.clear();
+      k = 1;
+    }
+  } else {
+    s.matchBuffer.append(reinterpret_cast<const char *>(bytes), unit.length);
+    if (++k > s.searchKeys.size()) {
+      if (s.options.rightPartOfWord && nextIsLetter) {
+        appendText(s.matchBuffer);
+      } else {
+        appendText(s.replaceText);
+        ++s.hitCount;
+      }
+      s.matchBuffer.clear();
+      k = 1;
+    }
+  }
+  s.previousIsLetter = isUtf8Letter(unit.codePoint);
+}
+
+StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state) {
+  const bool last = job.processed + job.bytesRead >= job.fileSize;
+  std::vector<std::uint8_t> &work = state.work;
+  work.assign(state.pending.begin(), state.pending.end());
+  work.insert(work.end(), job.sliceBuffer.begin(),
+              job.sliceBuffer.begin() +
+                  static_cast<std::ptrdiff_t>(job.bytesRead));
+  const std::uint8_t *w = work.data();
+  const std::size_t m = work.size();
+  const auto unitAt = [&](std::size_t i) {
+    return last ? utf8UnitAtEnd(w + i, m - i) : utf8Unit(w + i, m - i);
+  };
+  std::size_t i = 0;
+  StepResult result = StepResult::Continue;
+  while (i < m) {
+    const Utf8Unit unit = unitAt(i);
+    if (unit.length == 0)
+      break;
+    const std::size_t j = i + unit.length;
+    bool nextIsLetter = false;
+    if (j < m) {
+      const Utf8Unit next = unitAt(j);
+      if (next.length == 0)
+        break;
+      nextIsLetter = isUtf8Letter(next.codePoint);
+    } else if (!last) {
+      break; // the next character decides a word end
+    }
+    takeUtf8Unit(state, unit, w + i, nextIsLetter);
+    i = j;
+    if (state.output.size() >= state.writeThreshold) {
+      const bool ok = job.writeAll(state.output.data(), state.output.size());
+      state.output.clear();
+      if (!ok) {
+        result = StepResult::WriteFailed;
+        break;
+      }
+    }
+  }
+  state.pending.assign(work.begin() + static_cast<std::ptrdiff_t>(i),
+                       work.end());
+  return result;
+}
+
 } // namespace
 
 ExclusionState::ExclusionState(std::string search, std::string replace,
-                               ExclusionOptions opts)
+                               ExclusionOptions opts, TextEncoding enc)
     : searchText(std::move(search)), replaceText(std::move(replace)),
-      options(opts) {
+      options(opts), encoding(enc) {
+  if (encoding == TextEncoding::Utf8) {
+    const auto *text =
+        reinterpret_cast<const std::uint8_t *>(searchText.data());
+    for (std::size_t i = 0; i < searchText.size();) {
+      const Utf8Unit unit = utf8UnitAtEnd(text + i, searchText.size() - i);
+      searchKeys.push_back(
+          unitKey(unit, text[i], options.caseInsensitive != 0));
+      i += unit.length;
+    }
+  }
   // Room is kept for the largest single append (L bytes); texts too long
   // for the nominal buffer make it grow instead.
   const std::size_t longest = std::max(searchText.size(), replaceText.size());
@@ -228,7 +332,9 @@ StepResult exclusionSlice(SliceStream &job, ExclusionState &state) {
   }
   if (!job.readSlice())
     return StepResult::ReadFailed;
-  const StepResult result = SliceMatcher(job, state).run();
+  const StepResult result = state.encoding == TextEncoding::Utf8
+                                ? exclusionSliceUtf8(job, state)
+                                : SliceMatcher(job, state).run();
   job.processed += job.bytesRead;
   return result;
 }

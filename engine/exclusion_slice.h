@@ -14,6 +14,13 @@
 // the output buffer is written). Carried across steps: the match position,
 // `MatchBuffer`, the previous byte, the output buffer and `hitCount`. Texts
 // of any length work; the output buffer grows as needed.
+//
+// In a UTF-8 file the same rules apply to characters (utf8.h): the search
+// text is matched character by character, case folding and the word tests
+// know the ASCII and Cyrillic letters (Ё and ё among them), and an
+// occurrence always begins and ends at character boundaries. A character cut
+// by a slice end, and the slice's last character (whose next character may
+// decide a word end), are held back and handled with the next slice.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +28,7 @@
 #include <vector>
 
 #include "engine/slice_stream.h"
+#include "engine/text_encoding.h"
 
 namespace snpln::engine {
 
@@ -32,10 +40,12 @@ struct ExclusionOptions {
 
 struct ExclusionState {
   ExclusionState(std::string searchText, std::string replaceText,
-                 ExclusionOptions options);
+                 ExclusionOptions options,
+                 TextEncoding encoding = TextEncoding::SingleByte);
   std::string searchText; // at least one byte
   std::string replaceText;
   ExclusionOptions options;
+  TextEncoding encoding;
   std::uint64_t hitCount = 0;
   // The matcher's own state.
   std::size_t matchPos = 1; // bytes of searchText matched so far, plus 1
@@ -43,6 +53,13 @@ struct ExclusionState {
   std::uint8_t previousByte = 0x20; // the last byte taken from the file
   std::vector<std::uint8_t> output; // waiting to be written
   std::size_t writeThreshold = 0;   // output is written at this fill
+  // UTF-8 only: the search text's characters as compared (folded with
+  // caseInsensitive), whether the last character taken was a letter, and
+  // the bytes read but not yet handled.
+  std::vector<std::uint32_t> searchKeys;
+  bool previousIsLetter = false;
+  std::vector<std::uint8_t> pending;
+  std::vector<std::uint8_t> work;
 };
 
 StepResult exclusionSlice(SliceStream &job, ExclusionState &state);

@@ -94,6 +94,7 @@ LineBuffer::LineBuffer()
 StepResult readLine(SliceStream &job, LineBuffer &line) {
   line.data = line.bytes.data();
   line.length = 0;
+  line.lineEndLength = 0; // until a line end is found
   StepResult result = StepResult::Continue;
   for (;;) {
     if (!haveByte(job, result))
@@ -125,12 +126,16 @@ StepResult readLine(SliceStream &job, LineBuffer &line) {
     const std::uint8_t first = job.sliceBuffer[at];
     ++job.slicePos;
     ++job.processed;
+    line.lineEnd[0] = first;
+    line.lineEndLength = 1;
     if (!haveByte(job, result))
       return result;
     const std::uint8_t partner = first == kCr ? kLf : kCr;
     if (job.sliceBuffer[job.slicePos] == partner) {
       ++job.slicePos;
       ++job.processed;
+      line.lineEnd[1] = partner;
+      line.lineEndLength = 2;
     }
     return StepResult::Continue;
   }
@@ -138,9 +143,9 @@ StepResult readLine(SliceStream &job, LineBuffer &line) {
 
 StepResult commitLine(SliceStream &job, LineBuffer &line, std::size_t length) {
   std::uint8_t *end = lineSpace(line) + length;
-  end[0] = kCr;
-  end[1] = kLf;
-  line.outputLength += length + 2;
+  end[0] = line.lineEnd[0];
+  end[1] = line.lineEnd[1];
+  line.outputLength += length + line.lineEndLength;
   if (line.outputLength < kOutputFlushSize)
     return StepResult::Continue;
   return flushLines(job, line);

@@ -3,7 +3,9 @@
 // LF CR are one line end; any other CR or LF ends a line on its own (so
 // LF LF is a line end followed by an empty line). The last line ends at the
 // end of the file; a file whose last byte ends a line has no empty line after
-// it, and an empty file has no line at all. Lines are written with CR LF.
+// it, and an empty file has no line at all. Each line is written with the
+// line end it was read with (CR LF, LF CR, CR or LF), and a last line that
+// had none is written without one.
 //
 // readLine takes the partner byte of a two-byte line end together with the
 // line, reading the next slice for it when needed, so once a line has been
@@ -40,10 +42,14 @@ struct LineBuffer {
   // `bytes`.
   const std::uint8_t *data = nullptr;
   std::size_t length = 0;
+  // Its line end: lineEndLength (0 to 2) bytes. A buffer that has read no
+  // line yet writes CR LF.
+  std::uint8_t lineEnd[2] = {0x0D, 0x0A};
+  std::size_t lineEndLength = 2;
   std::vector<std::uint8_t> bytes; // kLineLimit bytes
   // Lines written but not yet handed to `temp`: output[0, outputLength). The
   // vector has room for kOutputFlushSize bytes plus one longest line and its
-  // CR LF.
+  // line end.
   std::vector<std::uint8_t> output;
   std::size_t outputLength = 0;
   // Bit i of lineEnds[i / 64] is set when byte i of the slice that starts
@@ -57,17 +63,17 @@ struct LineBuffer {
 // empty), ReadFailed or LineTooLong. Call only while !job.atEnd().
 StepResult readLine(SliceStream &job, LineBuffer &line);
 
-// Room for one line of up to kLineLimit bytes and its CR LF at the end of
-// `output`. Write the line there, then call commitLine with its length.
+// Room for one line of up to kLineLimit bytes and its line end at the end
+// of `output`. Write the line there, then call commitLine with its length.
 inline std::uint8_t *lineSpace(LineBuffer &line) {
   return line.output.data() + line.outputLength;
 }
-// Adds CR LF after the `length` bytes written at lineSpace(), and hands
-// `output` to `temp` once it has grown to kOutputFlushSize. Continue or
-// WriteFailed.
+// Adds the line end of the line read last after the `length` bytes written
+// at lineSpace(), and hands `output` to `temp` once it has grown to
+// kOutputFlushSize. Continue or WriteFailed.
 StepResult commitLine(SliceStream &job, LineBuffer &line, std::size_t length);
-// Appends `length` (at most kLineLimit) bytes at `bytes` and CR LF, as
-// commitLine does.
+// Appends `length` (at most kLineLimit) bytes at `bytes` and the line end,
+// as commitLine does.
 StepResult writeLine(SliceStream &job, LineBuffer &line,
                      const std::uint8_t *bytes, std::size_t length);
 // Hands everything still in `output` to `temp`. Continue or WriteFailed.

@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstring>
 
+#include "engine/utf8.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -55,6 +57,43 @@ std::size_t compressPlainSegments(const std::uint8_t *in, std::size_t start,
 }
 #endif
 
+// U+FEFF, the byte order mark (or a zero-width no-break space).
+constexpr std::uint32_t kByteOrderMark = 0xFEFF;
+
+// One character (or lone byte) at a time: the segment runs from `start` to
+// the end of the character that reaches a tab stop or that is a TAB.
+std::size_t compressTabsUtf8(const std::uint8_t *in, std::size_t length,
+                             std::uint8_t *out, std::size_t stop) {
+  std::uint8_t *o = out;
+  std::size_t column = 0; // within the current tab stop's span
+  std::size_t start = 0;
+  const auto endSegment = [&](std::size_t end) {
+    std::size_t kept = end;
+    while (kept > start && isBlank(in[kept - 1]))
+      --kept;
+    std::memcpy(o, in + start, kept - start);
+    o += kept - start;
+    if (kept < end)
+      *o++ = kTab;
+    start = end;
+  };
+  std::size_t i = 0;
+  while (i < length) {
+    const Utf8Unit unit = utf8UnitAtEnd(in + i, length - i);
+    const bool tab = in[i] == kTab;
+    i += unit.length;
+    if (unit.codePoint == kByteOrderMark)
+      continue; // no width: it takes no column
+    if (tab || ++column == stop) {
+      column = 0;
+      endSegment(i);
+    }
+  }
+  if (start < length)
+    endSegment(length);
+  return static_cast<std::size_t>(o - out);
+}
+
 } // namespace
 
 // The line is cut into segments, each ending just after a TAB, at a tab stop
@@ -64,11 +103,14 @@ std::size_t compressPlainSegments(const std::uint8_t *in, std::size_t start,
 // after it. Unchanged segments are not copied one by one: the run of them
 // since the last changed segment (in[run, start)) is copied at once.
 std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
-                             std::uint8_t *out, int tabSize) {
+                             std::uint8_t *out, int tabSize,
+                             TextEncoding encoding) {
   const std::size_t stop =
       static_cast<std::size_t>(tabSize < 1 ? kDefaultTabSize : tabSize);
   if (length == 0)
     return 0;
+  if (encoding == TextEncoding::Utf8)
+    return compressTabsUtf8(in, length, out, stop);
   std::uint8_t *o = out;
   std::size_t run = 0;
   std::size_t start = 0;
@@ -115,16 +157,16 @@ std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
   return static_cast<std::size_t>(o - out);
 }
 
-OptimizeState::OptimizeState(int size)
-    : tabSize(size < 1 ? kDefaultTabSize : size) {}
+OptimizeState::OptimizeState(int size, TextEncoding enc)
+    : tabSize(size < 1 ? kDefaultTabSize : size), encoding(enc) {}
 
 StepResult optimizeSlice(SliceStream &job, OptimizeState &state) {
   LineBuffer &line = state.line;
   return lineStep(job, line, [&] {
     // Straight from the slice (or the gathered line) into the output.
     std::uint8_t *out = lineSpace(line);
-    std::size_t length =
-        compressTabsInto(line.data, line.length, out, state.tabSize);
+    std::size_t length = compressTabsInto(line.data, line.length, out,
+                                          state.tabSize, state.encoding);
     while (length > 0 && isBlank(out[length - 1]))
       --length;
     return commitLine(job, line, length);

@@ -1,8 +1,10 @@
 // The tab optimization engine step (operation 9): whole lines until they
 // total 8192 bytes per step (line ends not counted); blanks that end at a
-// tab stop become one TAB, blanks at the end of a line are removed, lines
-// are written with CR LF. The step after the one that used up the file hands
-// the last lines to `temp` and returns Finished.
+// tab stop become one TAB, blanks at the end of a line are removed, each
+// line keeps its line end. The step after the one that used up the file
+// hands the last lines to `temp` and returns Finished. Columns count bytes,
+// or in a UTF-8 file characters (utf8.h; a byte that starts no character
+// counts as one, a byte order mark as none).
 // Carried across steps: the line reader's and writer's state in `line`.
 #pragma once
 
@@ -11,6 +13,7 @@
 
 #include "engine/line_io.h"
 #include "engine/slice_stream.h"
+#include "engine/text_encoding.h"
 
 namespace snpln::engine {
 
@@ -21,11 +24,15 @@ inline constexpr int kDefaultTabSize = 8;
 // (which may all be written, whatever the result's length) and does not
 // overlap `in`. Any tabSize >= 1 works (a tab size below 1 is taken as 8).
 std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
-                             std::uint8_t *out, int tabSize);
+                             std::uint8_t *out, int tabSize,
+                             TextEncoding encoding = TextEncoding::SingleByte);
 
 struct OptimizeState {
-  explicit OptimizeState(int tabSize); // below 1 → 8
+  // tabSize below 1 → 8
+  explicit OptimizeState(int tabSize,
+                         TextEncoding encoding = TextEncoding::SingleByte);
   int tabSize;
+  TextEncoding encoding;
   LineBuffer line;
 };
 

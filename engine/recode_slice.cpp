@@ -2,9 +2,18 @@
 
 #include <cstring>
 
+#include "engine/utf8_codec.h"
+
 namespace snpln::engine {
 
 namespace {
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+bool isSingleByte(CodePage page) {
+  return page == CodePage::Dos || page == CodePage::Win ||
+         page == CodePage::Koi || page == CodePage::Iso;
+}
 
 // Maps `count` bytes in place, eight at a time through the pair table.
 void mapBytes(std::uint8_t *bytes, std::size_t count, const RecodeMap &map,
@@ -25,10 +34,144 @@ void mapBytes(std::uint8_t *bytes, std::size_t count, const RecodeMap &map,
     bytes[i] = map[bytes[i]];
 }
 
+// Writes the UTF-8 of `count` single-byte characters to `out` (room for
+// 3 * count + 4 bytes) and returns its length.
+std::size_t encodeSlice(const std::uint8_t *in, std::size_t count,
+                        std::uint8_t *out, const RecodeState &state) {
+  std::uint8_t *o = out;
+  std::size_t i = 0;
+  while (i < count) {
+    if (i + 8 <= count) {
+      std::uint64_t v;
+      std::memcpy(&v, in + i, 8);
+      if ((v & kHighBits) == 0) {
+        std::memcpy(o, &v, 8);
+        o += 8;
+        i += 8;
+        continue;
+      }
+    }
+    const std::uint8_t b = in[i++];
+    // Four bytes are stored whatever the length; the next character
+    // overwrites what lies past it.
+    std::memcpy(o, &state.utf8Bytes[b], 4);
+    o += state.utf8Length[b];
+  }
+  return static_cast<std::size_t>(o - out);
+}
+
+// Recodes the UTF-8 in `in` to the target page in `out` (room for `count`
+// bytes). `at` is the file offset of in[0]; `last` says that nothing
+// follows. Returns the bytes written; sets `used` to the bytes consumed (a
+// cut sequence at the end stays unconsumed unless `last`). On a fault sets
+// it in the state and returns what was written before it.
+std::size_t decodeSlice(const std::uint8_t *in, std::size_t count,
+                        platform::FileSize at, bool last, std::uint8_t *out,
+                        std::size_t &used, RecodeState &state) {
+  const ByteTable &bytes = *state.targetBytes;
+  std::uint8_t *o = out;
+  std::size_t i = 0;
+  while (i < count) {
+    if (i + 8 <= count) {
+      std::uint64_t v;
+      std::memcpy(&v, in + i, 8);
+      if ((v & kHighBits) == 0) {
+        std::memcpy(o, &v, 8);
+        o += 8;
+        i += 8;
+        continue;
+      }
+    }
+    const std::uint8_t lead = in[i];
+    if (lead < 0x80) {
+      *o++ = lead;
+      ++i;
+      continue;
+    }
+    const Utf8Char c = decodeUtf8(in + i, count - i);
+    if (c.status == Utf8Status::Incomplete && !last)
+      break;
+    if (c.status != Utf8Status::Ok) {
+      state.fault = RecodeFault::InvalidUtf8;
+      state.faultOffset = at + i;
+      used = i;
+      return static_cast<std::size_t>(o - out);
+    }
+    if (c.code == 0xFEFF && at + i == 0) {
+      i += c.length; // the byte order mark opening the file
+      continue;
+    }
+    const std::uint8_t b = c.code <= 0xFFFF ? bytes[c.code] : 0;
+    if (b == 0) {
+      state.fault = RecodeFault::Unrepresentable;
+      state.faultOffset = at + i;
+      used = i;
+      return static_cast<std::size_t>(o - out);
+    }
+    *o++ = b;
+    i += c.length;
+  }
+  used = i;
+  return static_cast<std::size_t>(o - out);
+}
+
+StepResult encodeStep(SliceStream &job, RecodeState &state) {
+  const std::size_t count = job.bytesRead;
+  if (state.out.size() < 3 * count + 8)
+    state.out.resize(3 * count + 8);
+  const std::size_t length =
+      encodeSlice(job.sliceBuffer.data(), count, state.out.data(), state);
+  job.slicePos = count;
+  job.processed += count;
+  if (!job.writeAll(state.out.data(), length))
+    return StepResult::WriteFailed;
+  return StepResult::Continue;
+}
+
+StepResult decodeStep(SliceStream &job, RecodeState &state) {
+  const std::size_t count = job.bytesRead;
+  // The cut sequence of the last slice, then this slice.
+  const std::size_t total = state.carried + count;
+  if (state.work.size() < total + 8)
+    state.work.resize(total + 8);
+  if (state.out.size() < total + 8)
+    state.out.resize(total + 8);
+  std::memcpy(state.work.data(), state.carry.data(), state.carried);
+  std::memcpy(state.work.data() + state.carried, job.sliceBuffer.data(), count);
+  const platform::FileSize at = job.processed - state.carried;
+  job.slicePos = count;
+  job.processed += count;
+
+  std::size_t used = 0;
+  const std::size_t length = decodeSlice(
+      state.work.data(), total, at, job.atEnd(), state.out.data(), used, state);
+  if (state.fault != RecodeFault::None)
+    return StepResult::BadText;
+  state.carried = total - used;
+  std::memcpy(state.carry.data(), state.work.data() + used, state.carried);
+  if (!job.writeAll(state.out.data(), length))
+    return StepResult::WriteFailed;
+  return StepResult::Continue;
+}
+
 } // namespace
 
 RecodeState::RecodeState(CodePage from, CodePage to)
-    : source(from), target(to), map(makeRecodeMap(from, to)), pairMap(65536) {
+    : source(from), target(to), map(makeRecodeMap(from, to)) {
+  if (isSingleByte(from) && to == CodePage::Utf8) {
+    const CharTable &chars = charsOf(from);
+    for (std::size_t b = 0; b < 256; ++b) {
+      std::uint8_t encoded[4] = {};
+      utf8Length[b] = static_cast<std::uint8_t>(writeUtf8(chars[b], encoded));
+      std::memcpy(&utf8Bytes[b], encoded, 4);
+    }
+    return;
+  }
+  if (from == CodePage::Utf8 && isSingleByte(to)) {
+    targetBytes = &bytesOf(to);
+    return;
+  }
+  pairMap.resize(65536);
   for (unsigned a = 0; a < 256; ++a)
     for (unsigned b = 0; b < 256; ++b)
       pairMap[a | b << 8] = static_cast<std::uint16_t>(map[a] | map[b] << 8);
@@ -39,10 +182,15 @@ StepResult recodeSlice(SliceStream &job, RecodeState &state) {
     return StepResult::Finished;
   if (!job.readSlice())
     return StepResult::ReadFailed;
+  if (state.targetBytes)
+    return decodeStep(job, state);
+  if (state.target == CodePage::Utf8)
+    return encodeStep(job, state);
 
   std::uint8_t *bytes = job.sliceBuffer.data();
   const std::size_t count = job.bytesRead;
-  mapBytes(bytes, count, state.map, state.pairMap.data());
+  if (!state.pairMap.empty())
+    mapBytes(bytes, count, state.map, state.pairMap.data());
   job.slicePos = count;
   job.processed += count;
 

@@ -1,29 +1,66 @@
-// The recoding engine step (operations 1 to 4): one slice read, every byte
-// mapped on its own through the precomputed map, the slice written. Nothing
-// but `processed` and the file positions carries across steps.
+// The recoding engine step (operations 1 to 4 and recoding to UTF-8): one
+// slice read, recoded, written.
 //
-// The map is applied two bytes at a time through a 65536-entry table of
-// byte pairs built from it once per job (128 KiB), which halves the lookups.
+// Between two single-byte pages every byte is mapped on its own through the
+// precomputed map, in place; nothing but `processed` and the file positions
+// carries across steps. The map is applied two bytes at a time through a
+// 65536-entry table of byte pairs built from it once per job (128 KiB).
+//
+// From a single-byte page to UTF-8 each byte becomes the one to three bytes
+// of its character in the page's published standard; no byte order mark is
+// added. From UTF-8 to a single-byte page each character becomes its byte
+// there; a sequence cut by the end of a slice waits for the next slice, a
+// byte order mark at the start of the file is dropped, and invalid UTF-8 or
+// a character the target cannot hold stops the job (the state names the
+// fault and the file offset of its first byte).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "engine/code_page.h"
+#include "engine/code_page_chars.h"
 #include "engine/recode_tables.h"
 #include "engine/slice_stream.h"
 
 namespace snpln::engine {
 
+enum class RecodeFault : std::uint8_t {
+  None,
+  InvalidUtf8,     // the bytes at `faultOffset` are not UTF-8
+  Unrepresentable, // the character at `faultOffset` has no byte in the target
+};
+
 struct RecodeState {
   RecodeState(CodePage source, CodePage target);
   CodePage source;
   CodePage target;
+
+  // Between single-byte pages.
   RecodeMap map;
   // pairMap[a | b << 8] == map[a] | map[b] << 8.
   std::vector<std::uint16_t> pairMap;
+
+  // To UTF-8: the encoding of each source byte (in memory order) and its
+  // length; the output of one slice.
+  std::array<std::uint32_t, 256> utf8Bytes{};
+  std::array<std::uint8_t, 256> utf8Length{};
+  std::vector<std::uint8_t> out;
+
+  // From UTF-8: the target's byte of each character, the bytes of a
+  // sequence cut by the end of the last slice, and the work buffer that
+  // joins them to the next slice.
+  const ByteTable *targetBytes = nullptr;
+  std::array<std::uint8_t, 4> carry{};
+  std::size_t carried = 0;
+  std::vector<std::uint8_t> work;
+
+  RecodeFault fault = RecodeFault::None;
+  platform::FileSize faultOffset = 0;
 };
 
+// Ends with StepResult::BadText when `state.fault` is set.
 StepResult recodeSlice(SliceStream &job, RecodeState &state);
 
 } // namespace snpln::engine

@@ -26,6 +26,7 @@ enum class StepResult {
   ReadFailed,  // "Error reading file"
   WriteFailed, // "Error writing file"
   LineTooLong, // a line over the 30000-byte line limit
+  BadText,     // the text cannot be recoded; the engine's state says why
 };
 
 struct SliceStream {

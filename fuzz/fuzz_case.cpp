@@ -1,8 +1,9 @@
 // Runs the case engine over the input at a slice size taken from the input
 // and traps when its output differs from the whole-buffer reference.
 //
-// Byte 0: operation (0 upper, 5 lower, 6 smart) and saveUpper;
-// byte 1: slice size; the rest is the file.
+// Byte 0: operation (0 upper, 5 lower, 6 smart), saveUpper and the file's
+// encoding (bit 3: UTF-8); byte 1: slice size; the rest is the file. A
+// UTF-8 run also traps when valid UTF-8 comes out invalid.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,6 +11,7 @@
 #include "engine/case_slice.h"
 #include "tests/support/memory_file.h"
 #include "tests/support/reference_text_engines.h"
+#include "tests/support/reference_utf8_engines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
                                       std::size_t size) {
@@ -19,16 +21,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   static const std::uint8_t kOperations[] = {0, 5, 6, 6};
   const std::uint8_t operation = kOperations[data[0] & 3];
   const bool saveUpper = (data[0] & 4) != 0;
+  const bool utf8 = (data[0] & 8) != 0;
   const std::size_t slice =
       data[1] == 0xFF ? engine::kSliceSize : 1 + data[1] % 64;
   const std::string text(reinterpret_cast<const char *>(data + 2), size - 2);
 
   test::MemoryStream m(text, slice);
-  engine::CaseState state(operation, saveUpper);
+  engine::CaseState state(operation, saveUpper,
+                          utf8 ? engine::TextEncoding::Utf8
+                               : engine::TextEncoding::SingleByte);
   const engine::StepResult r =
       test::runSteps([&] { return engine::caseSlice(m.stream, state); });
-  if (r != engine::StepResult::Finished ||
-      m.out.data != test::referenceCase(text, operation, saveUpper))
+  const std::string expected =
+      utf8 ? test::referenceCaseUtf8(text, operation, saveUpper)
+           : test::referenceCase(text, operation, saveUpper);
+  if (r != engine::StepResult::Finished || m.out.data != expected)
+    __builtin_trap();
+  if (utf8 && test::referenceIsValidUtf8(text) &&
+      !test::referenceIsValidUtf8(m.out.data))
     __builtin_trap();
   return 0;
 }

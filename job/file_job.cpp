@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/detect_code_page.h"
+#include "job/file_text_encoding.h"
 #include "job/messages.h"
 
 namespace snpln::job {
@@ -13,6 +14,21 @@ namespace {
 
 bool isRecode(OperationCode op) {
   return op >= OperationCode::RecodeToWin && op <= OperationCode::RecodeToDos;
+}
+
+// Case, exclusion and replacement, tab optimization.
+bool worksOnCharacters(OperationCode op) {
+  switch (op) {
+  case OperationCode::UpperCase:
+  case OperationCode::LowerCase:
+  case OperationCode::SmartCase:
+  case OperationCode::Exclude:
+  case OperationCode::Replace:
+  case OperationCode::Optimize:
+    return true;
+  default:
+    return false;
+  }
 }
 
 int percentOf(platform::FileSize processed, platform::FileSize fileSize) {
@@ -112,6 +128,20 @@ bool FileJob::start() {
     return false;
   }
 
+  // The operations on characters must know how the file makes them before
+  // they write a byte.
+  engine::TextEncoding &encoding = textEncoding_;
+  encoding = engine::TextEncoding::SingleByte;
+  if (worksOnCharacters(op)) {
+    const auto found = fileTextEncoding(*input_, fileSize);
+    if (!found) {
+      endStartup(JobResult::ReadFailed);
+      message(path, messages::kReadError);
+      return false;
+    }
+    encoding = *found;
+  }
+
   temp_ = fs_.beginSave(at, original_);
   if (!temp_) {
     endStartup(JobResult::Stop);
@@ -126,7 +156,7 @@ bool FileJob::start() {
   case OperationCode::LowerCase:
   case OperationCode::SmartCase:
     engine_.emplace<engine::CaseState>(static_cast<std::uint8_t>(op),
-                                       request_.saveUpper != 0);
+                                       request_.saveUpper != 0, encoding);
     break;
   case OperationCode::RecodeToWin:
   case OperationCode::RecodeToKoi:
@@ -141,11 +171,12 @@ bool FileJob::start() {
         request_.searchText, request_.replaceText,
         engine::ExclusionOptions{request_.leftPartOfWord,
                                  request_.rightPartOfWord,
-                                 request_.caseInsensitive});
+                                 request_.caseInsensitive},
+        encoding);
     break;
   case OperationCode::Optimize:
     engine_.emplace<engine::OptimizeState>(
-        request_.tabSize < 1 ? 8 : request_.tabSize);
+        request_.tabSize < 1 ? 8 : request_.tabSize, encoding);
     break;
   case OperationCode::DeleteEmpty:
     engine_.emplace<engine::EmptyLineState>();
@@ -211,8 +242,20 @@ void FileJob::tick() {
   case engine::StepResult::LineTooLong:
     abortJob(messages::lineTooLong(engine::kLineLimit), JobResult::ReadFailed);
     break;
+  case engine::StepResult::BadText:
+    abortJob(badTextMessage(), JobResult::ReadFailed);
+    break;
   }
   busy_ = false;
+}
+
+std::string FileJob::badTextMessage() const {
+  if (const auto *recode = std::get_if<engine::RecodeState>(&engine_)) {
+    if (recode->fault == engine::RecodeFault::Unrepresentable)
+      return messages::unrepresentable(recode->faultOffset, recode->target);
+    return messages::invalidUtf8(recode->faultOffset);
+  }
+  return messages::kReadError;
 }
 
 void FileJob::successLines(std::string &line1, std::string &line2) const {

@@ -25,6 +25,7 @@
 #include "engine/optimize_slice.h"
 #include "engine/recode_slice.h"
 #include "engine/slice_stream.h"
+#include "engine/text_encoding.h"
 #include "job/job_host.h"
 #include "job/job_request.h"
 #include "platform/file_system.h"
@@ -60,6 +61,8 @@ public:
   bool busy() const { return busy_; }
   bool autoDetected() const { return autoDetected_; }
   engine::CodePage sourceCodePage() const { return request_.sourceCodePage; }
+  // How the engine cuts the file into characters (settled by start()).
+  engine::TextEncoding textEncoding() const { return textEncoding_; }
 
 private:
   using EngineState =
@@ -73,6 +76,7 @@ private:
   void endStartup(JobResult result);
   int message(const std::string &line1, const std::string &line2);
   void successLines(std::string &line1, std::string &line2) const;
+  std::string badTextMessage() const;
   void closeFiles();
 
   JobRequest request_;
@@ -82,6 +86,7 @@ private:
   bool busy_ = false;
   bool cancelRequested_ = false;
   bool autoDetected_ = false;
+  engine::TextEncoding textEncoding_ = engine::TextEncoding::SingleByte;
   platform::FileStatus original_;
   std::unique_ptr<platform::InputFile> input_;
   std::unique_ptr<platform::SaveFile> temp_;

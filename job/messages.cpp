@@ -7,6 +7,15 @@ std::string lineTooLong(std::size_t limit) {
          " bytes)";
 }
 
+std::string invalidUtf8(std::uint64_t offset) {
+  return "Invalid UTF-8 at byte " + std::to_string(offset);
+}
+
+std::string unrepresentable(std::uint64_t offset, engine::CodePage target) {
+  return "Character at byte " + std::to_string(offset) +
+         " cannot be written in " + codingName(target);
+}
+
 const char *operationTitle(OperationCode operation) {
   static constexpr const char *kTitles[kOperationCount] = {
       "Upper case",    "Recode to WIN", "Recode to KOI",    "Recode to ISO",

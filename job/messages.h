@@ -39,6 +39,12 @@ inline constexpr const char *kAutodetect = "with coding autodetect ";
 // "Line in file is too long (greater than 30000 bytes)".
 std::string lineTooLong(std::size_t limit);
 
+// A recoding from UTF-8 that cannot go on, with the file offset (from 0) of
+// the first byte in question: "Invalid UTF-8 at byte 120", "Character at
+// byte 120 cannot be written in ''Koi8''".
+std::string invalidUtf8(std::uint64_t offset);
+std::string unrepresentable(std::uint64_t offset, engine::CodePage target);
+
 // The progress window's caption for an operation ("Upper case", ...).
 const char *operationTitle(OperationCode operation);
 

@@ -9,6 +9,7 @@
 #include "engine/letters.h"
 #include "tests/support/memory_file.h"
 #include "tests/support/reference_text_engines.h"
+#include "tests/support/reference_utf8_engines.h"
 
 namespace snpln::test {
 namespace {
@@ -23,10 +24,12 @@ struct CaseRun {
   std::string output;
 };
 
-CaseRun runCase(const std::string &input, int operation, bool saveUpper,
-                std::size_t sliceSize) {
+CaseRun
+runCase(const std::string &input, int operation, bool saveUpper,
+        std::size_t sliceSize,
+        engine::TextEncoding encoding = engine::TextEncoding::SingleByte) {
   MemoryStream m(input, sliceSize);
-  CaseState state(static_cast<std::uint8_t>(operation), saveUpper);
+  CaseState state(static_cast<std::uint8_t>(operation), saveUpper, encoding);
   const StepResult r =
       runSteps([&] { return engine::caseSlice(m.stream, state); });
   return {r, m.out.data};
@@ -218,6 +221,174 @@ TEST(CaseSlice, FailureSeams) {
       EXPECT_EQ(m.out.data, s.output) << s.name;
     }
   }
+}
+
+// UTF-8 files: the same rules on characters.
+
+CaseRun runUtf8Case(const std::string &input, int operation, bool saveUpper,
+                    std::size_t sliceSize) {
+  return runCase(input, operation, saveUpper, sliceSize,
+                 engine::TextEncoding::Utf8);
+}
+
+const std::vector<CaseExample> &utf8Examples() {
+  static const std::vector<CaseExample> list = {
+      {"upper", 0, false, "Ёлка. ёжик. Иван и ИВАН; Über, ї ґ",
+       "ЁЛКА. ЁЖИК. ИВАН И ИВАН; ÜBER, Ї ґ"},
+      {"lower", 5, false, "ЁЛКА. ЁЖИК. ИВАН и Иван; ABC, Ї",
+       "ёлка. ёжик. иван и иван; abc, ї"},
+      {"every Russian letter up", 0, false, "абвгдеёжзийклмнопрстуфхцчшщъыьэюя",
+       "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"},
+      {"every Russian letter down", 5, false,
+       "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ",
+       "абвгдеёжзийклмнопрстуфхцчшщъыьэюя"},
+      // Neighbours of the letters' bytes: U+03FF (CF BF), U+0460 (D1 A0),
+      // U+0480 (D2 80), and characters of three and four bytes.
+      {"neighbours stay", 0, false, "Ͽѡ҂ѠҀ€😀éÿ", "Ͽѡ҂ѠҀ€😀éÿ"},
+      {"neighbours stay small", 5, false, "ϿѠҀ€😀ÉŸ", "ϿѠҀ€😀ÉŸ"},
+      {"smart sentences", 6, false, "привет, мир. это ёж! ёлка?да",
+       "Привет, мир. Это ёж! Ёлка?Да"},
+      {"smart shouting", 6, false, "ЁЛКА ГОРИТ. ИВАН ПРИШЁЛ",
+       "Ёлка горит. Иван пришёл"},
+      {"smart capitalised words", 6, false, "я и Иван и ИВАН в Москве",
+       "Я и Иван и иван в Москве"},
+      {"smart save upper", 6, true, "ЁЛКА горит. иван ПРИШЁЛ",
+       "ЁЛКА горит. Иван ПРИШЁЛ"},
+      // Guillemets and dashes are blanks: the walk goes past them.
+      {"smart after guillemets", 6, false, "он сказал. «да» — и ушёл. «ёж»",
+       "Он сказал. «Да» — и ушёл. «Ёж»"},
+      {"smart hyphenated line end", 6, false, "слово-\r\nпродолжение. далее",
+       "Слово-\r\nпродолжение. Далее"},
+      {"smart digits", 6, false, "в 3.14 раз", "В 3.14 Раз"},
+      // A character the letters do not know is a blank: a letter after it
+      // begins a word.
+      {"smart other characters", 6, false, "éa. ґa éB", "éA. ґA éb"},
+      {"smart first letter of the file", 6, false, "ёж", "Ёж"},
+      {"smart capital last character", 6, false, "ёж Я", "Ёж я"},
+      {"empty file", 6, false, "", ""},
+  };
+  return list;
+}
+
+TEST(CaseSliceUtf8, ExamplesAtEverySliceSize) {
+  for (const CaseExample &e : utf8Examples()) {
+    EXPECT_EQ(referenceCaseUtf8(e.input, e.operation, e.saveUpper), e.expected)
+        << "reference, " << e.name;
+    for (std::size_t slice : kSliceSizes) {
+      const CaseRun run = runUtf8Case(e.input, e.operation, e.saveUpper, slice);
+      EXPECT_EQ(run.result, StepResult::Finished) << e.name;
+      EXPECT_EQ(run.output, e.expected) << e.name << ", slice " << slice;
+    }
+  }
+}
+
+// The look-back holds 254 characters, whatever their length in bytes.
+TEST(CaseSliceUtf8, HistoryCountsCharacters) {
+  const std::string inside = "ж" + std::string(253, ' ') + "ж";
+  const std::string outside = "ж" + std::string(254, ' ') + "ж";
+  std::string cyrillicBlanks;
+  for (int i = 0; i < 253; ++i)
+    cyrillicBlanks += "—";
+  for (std::size_t slice : kSliceSizes) {
+    EXPECT_EQ(runUtf8Case(inside, 6, false, slice).output,
+              "Ж" + std::string(253, ' ') + "ж");
+    EXPECT_EQ(runUtf8Case(outside, 6, false, slice).output,
+              "Ж" + std::string(254, ' ') + "Ж");
+    EXPECT_EQ(runUtf8Case("ж" + cyrillicBlanks + "ж", 6, false, slice).output,
+              "Ж" + cyrillicBlanks + "ж")
+        << "slice " << slice;
+  }
+}
+
+// A slice end at every byte of a text with letters of one, two, three and
+// four bytes: every operation gives what it gives on the whole text.
+TEST(CaseSliceUtf8, SliceEndsAtEveryBytePosition) {
+  const std::string text = "ёЖ Ив. Ѐџ a€b 😀Я я. Ёлка Z ж—ж «Ёж» Ю\r\nя-\nб. Ы";
+  for (int op : {0, 5, 6}) {
+    for (bool saveUpper : {false, true}) {
+      const std::string want = referenceCaseUtf8(text, op, saveUpper);
+      for (std::size_t slice = 1; slice <= text.size(); ++slice) {
+        const CaseRun run = runUtf8Case(text, op, saveUpper, slice);
+        ASSERT_EQ(run.result, StepResult::Finished);
+        ASSERT_EQ(run.output, want)
+            << "op " << op << " saveUpper " << saveUpper << " slice " << slice;
+      }
+    }
+  }
+}
+
+TEST(CaseSliceUtf8, MatchesReferenceOnProseAndRandomTexts) {
+  std::mt19937 rng(1010);
+  std::vector<std::string> texts = {russianProse()};
+  for (int round = 0; round < 150; ++round)
+    texts.push_back(randomUtf8Text(rng, round % 10 == 0 ? 3000 : 300));
+  for (std::size_t t = 0; t < texts.size(); ++t) {
+    const std::string &text = texts[t];
+    ASSERT_TRUE(referenceIsValidUtf8(text));
+    for (int op : {0, 5, 6}) {
+      for (bool saveUpper : {false, true}) {
+        if (op != 6 && saveUpper)
+          continue;
+        const std::string want = referenceCaseUtf8(text, op, saveUpper);
+        ASSERT_TRUE(referenceIsValidUtf8(want)) << "text " << t;
+        ASSERT_EQ(want.size(), text.size()) << "text " << t;
+        for (std::size_t slice : kSliceSizes) {
+          const CaseRun run = runUtf8Case(text, op, saveUpper, slice);
+          ASSERT_EQ(run.result, StepResult::Finished);
+          ASSERT_EQ(run.output, want)
+              << "text " << t << " op " << op << " saveUpper " << saveUpper
+              << " slice " << slice;
+        }
+      }
+    }
+  }
+}
+
+// Bytes that break the UTF-8 pass unchanged and the rest is still handled
+// by the rules.
+TEST(CaseSliceUtf8, MatchesReferenceOnBrokenUtf8) {
+  std::mt19937 rng(2020);
+  for (int round = 0; round < 200; ++round) {
+    const std::string text = randomMostlyUtf8Bytes(rng, 300);
+    for (int op : {0, 5, 6}) {
+      const std::string want = referenceCaseUtf8(text, op, false);
+      for (std::size_t slice : kSliceSizes) {
+        const CaseRun run = runUtf8Case(text, op, false, slice);
+        ASSERT_EQ(run.output, want)
+            << "round " << round << " op " << op << " slice " << slice
+            << " input " << testing::PrintToString(text);
+      }
+    }
+  }
+}
+
+TEST(CaseSliceUtf8, FailureSeams) {
+  const std::string text = "ёжик " + std::string(100, 'a');
+  for (int op : {0, 6}) {
+    MemoryStream failRead(text, 7);
+    failRead.in.failReadAt = 40;
+    CaseState readState(static_cast<std::uint8_t>(op), false,
+                        engine::TextEncoding::Utf8);
+    EXPECT_EQ(runSteps([&] { return caseSlice(failRead.stream, readState); }),
+              StepResult::ReadFailed);
+    MemoryStream failWrite(text, 7);
+    failWrite.out.shortWriteAt = 40;
+    CaseState writeState(static_cast<std::uint8_t>(op), false,
+                         engine::TextEncoding::Utf8);
+    EXPECT_EQ(runSteps([&] { return caseSlice(failWrite.stream, writeState); }),
+              StepResult::WriteFailed);
+  }
+}
+
+// Nothing held back is lost: the step that reads the last slice writes
+// everything, and the next one finishes.
+TEST(CaseSliceUtf8, FinishesOnTheStepAfterTheLastSlice) {
+  MemoryStream m("аб ВГ\xD0", 4);
+  CaseState state(6, false, engine::TextEncoding::Utf8);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(engine::caseSlice(m.stream, state), StepResult::Continue);
+  EXPECT_EQ(m.out.data, "Аб вг\xD0");
+  EXPECT_EQ(engine::caseSlice(m.stream, state), StepResult::Finished);
 }
 
 } // namespace

@@ -1,11 +1,15 @@
 // snpln-cli end to end through runCli, over real files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "cli/console_host.h"
 #include "job/file_job.h"
 #include "platform/posix_file_system.h"
+#include "snpln/version.h"
 #include "tests/support/temp_dir.h"
 
 namespace snpln {
@@ -68,7 +72,7 @@ TEST_F(CliTest, SeveralOperationsRunAsPassesInOperationOrder) {
   const auto r = run({"--delete-empty", "--replace", "cat", "--with", "dog",
                       "--ignore-case", "--upper", "a.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(dir.read("a.txt"), "ONE dog.\r\n\r\nTWO dogS\r\n");
+  EXPECT_EQ(dir.read("a.txt"), "ONE dog.\r\n\r\nTWO dogS");
   EXPECT_EQ(r.out, "From file(s) deleted excessive empty lines,: Number of "
                    "hits: 2\n");
 }
@@ -175,6 +179,22 @@ TEST_F(CliTest, CtrlCCancelsTheFileAndStopsTheRun) {
   EXPECT_EQ(dir.read("a.txt"), big);
   EXPECT_EQ(dir.read("b.txt"), big);
   EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+// The version is written once, in project(... VERSION ...): --version shows
+// exactly that, and the window's short form is its first two numbers.
+TEST_F(CliTest, VersionIsTheProjectsVersion) {
+  std::ifstream lists(std::filesystem::path(SNPLN_TEST_DATA_DIR) / ".." / ".." /
+                      "CMakeLists.txt");
+  const std::string text{std::istreambuf_iterator<char>(lists), {}};
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(
+      text, m, std::regex(R"(project\(snpln VERSION ((\d+\.\d+)\.\d+))")))
+      << "no project(snpln VERSION ...) in the top CMakeLists.txt";
+  const auto r = run({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "snpln-cli " + m[1].str() + "\n");
+  EXPECT_EQ(std::string(kVersionShort), m[2].str());
 }
 
 } // namespace

@@ -7,11 +7,13 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "engine/utf8_codec.h"
 #include "tests/support/memory_file.h"
 
 namespace snpln::test {
@@ -265,6 +267,192 @@ TEST(DetectCodePage, RussianProseInEachCodePage) {
     ASSERT_FALSE(in.data_.empty()) << code;
     EXPECT_EQ(detect(in), page) << code;
     EXPECT_EQ(in.position(), 0u) << code;
+  }
+}
+
+// The letter counts alone, as detection decided before the frequencies.
+CodePage chooseOld(const std::string &bytes) {
+  return engine::chooseCodePage(engine::countLetters(
+      reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()));
+}
+
+std::string readData(const char *name) {
+  std::ifstream file(std::filesystem::path(SNPLN_TEST_DATA_DIR) / name,
+                     std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+engine::Detection detectText(const std::string &bytes, bool cutShort = false) {
+  return engine::detectSample(
+      reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(),
+      cutShort);
+}
+
+TEST(DetectText, Utf8WithAndWithoutByteOrderMarkAndInCapitals) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+  const std::string capitals =
+      "\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92\xD0\x95\xD0\xA2"; // ПРИВЕТ
+  struct Case {
+    const char *name;
+    std::string bytes;
+    bool cutShort;
+    CodePage page;
+  };
+  const Case cases[] = {
+      {"small letters", privet + ", world", false, CodePage::Utf8},
+      {"capitals", capitals + " \xD0\x9C\xD0\x98\xD0\xA0", false,
+       CodePage::Utf8},
+      {"only a dash", "plain text \xE2\x80\x94 more", false, CodePage::Utf8},
+      {"mark and ASCII", bom + "plain", false, CodePage::Utf8},
+      {"mark alone", bom, false, CodePage::Utf8},
+      {"mark before bytes that are not UTF-8", bom + "\xCF\xF0\xE8", false,
+       CodePage::Utf8},
+      {"sample cut inside a letter", privet + "\xD0", true, CodePage::Utf8},
+      {"ASCII only", "plain text", false, CodePage::Auto},
+      {"empty", "", false, CodePage::Auto},
+      {"Windows-1251 Privet", "\xCF\xF0\xE8\xE2\xE5\xF2", false, CodePage::Win},
+  };
+  for (const Case &c : cases) {
+    const engine::Detection d = detectText(c.bytes, c.cutShort);
+    EXPECT_EQ(d.kind, engine::TextKind::Text) << c.name;
+    EXPECT_EQ(int(d.page), int(c.page)) << c.name;
+  }
+  // Cut by the end of the file itself, it is not UTF-8.
+  EXPECT_NE(detectText(privet + "\xD0").page, CodePage::Utf8);
+}
+
+TEST(DetectText, AZeroByteAnywhereInTheSampleMeansBinary) {
+  const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8";
+  for (const std::string &bytes :
+       {std::string("\0", 1), "ELF" + std::string(1, '\0') + "x",
+        privet + std::string(1, '\0'), std::string(1, '\0') + privet,
+        std::string(8191, 'a') + std::string(1, '\0')}) {
+    const engine::Detection d = detectText(bytes);
+    EXPECT_EQ(d.kind, engine::TextKind::Binary) << bytes.size();
+    EXPECT_EQ(d.page, CodePage::Auto);
+  }
+  // Through the file: only the first 8192 bytes count.
+  MemoryInputFile late(std::string(8192, 'a') + std::string(1, '\0'));
+  EXPECT_EQ(engine::detectFile(late, late.data_.size()).kind,
+            engine::TextKind::Text);
+  MemoryInputFile early(std::string(8191, 'a') + std::string(1, '\0'));
+  EXPECT_EQ(engine::detectFile(early, early.data_.size()).kind,
+            engine::TextKind::Binary);
+  EXPECT_EQ(early.position(), 0u);
+}
+
+TEST(DetectText, AllCapitalWindows1251AndKoi8AreToldApart) {
+  // ПРИВЕТ МИР, ДОБРЫЙ ВЕЧЕР: the letter counts tie and the small-letter
+  // balance points to the other page; the letters' frequencies do not.
+  const std::string utf8 =
+      "\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92\xD0\x95\xD0\xA2 \xD0\x9C\xD0\x98\xD0"
+      "\xA0, \xD0\x94\xD0\x9E\xD0\x91\xD0\xA0\xD0\xAB\xD0\x99 \xD0\x92\xD0\x95"
+      "\xD0\xA7\xD0\x95\xD0\xA0";
+  const std::string win = fromUtf8(utf8, "CP1251");
+  const std::string koi = fromUtf8(utf8, "KOI8-R");
+  EXPECT_EQ(chooseOld(win), CodePage::Koi);
+  EXPECT_EQ(chooseOld(koi), CodePage::Win);
+  EXPECT_EQ(detectText(win).page, CodePage::Win);
+  EXPECT_EQ(detectText(koi).page, CodePage::Koi);
+}
+
+// Capitals of a UTF-8 text: Cyrillic а..я and ё, and Latin a..z.
+std::string capitalsOf(const std::string &utf8) {
+  std::string out;
+  const auto *p = reinterpret_cast<const std::uint8_t *>(utf8.data());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const engine::Utf8Char c = engine::decodeUtf8(p + i, utf8.size() - i);
+    char32_t code = c.status == engine::Utf8Status::Ok ? c.code : p[i];
+    if (code >= U'а' && code <= U'я')
+      code -= 0x20;
+    else if (code == U'ё')
+      code = U'Ё';
+    else if (code >= U'a' && code <= U'z')
+      code -= 0x20;
+    std::uint8_t b[4];
+    out.append(reinterpret_cast<char *>(b), engine::writeUtf8(code, b));
+    i += c.status == engine::Utf8Status::Ok ? c.length : 1;
+  }
+  return out;
+}
+
+// Excerpts of `chars` characters starting at character boundaries, each
+// holding at least a quarter of Cyrillic letters, picked by a fixed seed.
+std::vector<std::string> excerptsOf(const std::string &utf8, std::size_t chars,
+                                    std::size_t count, unsigned seed) {
+  std::vector<std::size_t> starts; // byte offset of every character
+  for (std::size_t i = 0; i < utf8.size(); ++i)
+    if ((static_cast<std::uint8_t>(utf8[i]) & 0xC0) != 0x80)
+      starts.push_back(i);
+  std::vector<std::string> out;
+  std::mt19937 rng(seed);
+  if (starts.size() <= chars)
+    return out;
+  for (std::size_t tries = 0; out.size() < count && tries < count * 50;
+       ++tries) {
+    const std::size_t first = rng() % (starts.size() - chars);
+    const std::size_t end =
+        first + chars < starts.size() ? starts[first + chars] : utf8.size();
+    std::string excerpt = utf8.substr(starts[first], end - starts[first]);
+    std::size_t cyrillic = 0;
+    for (std::size_t i = 0; i + 1 < excerpt.size(); ++i)
+      cyrillic += excerpt[i] == '\xD0' || excerpt[i] == '\xD1';
+    if (cyrillic * 4 >= chars)
+      out.push_back(std::move(excerpt));
+  }
+  return out;
+}
+
+TEST(DetectText, ExcerptsOfRealProseInFiveEncodingsNeverWorseThanTheCounts) {
+  const std::string prose =
+      readData("russian_prose.txt") + "\n" + readData("russian_prose_2.txt");
+  ASSERT_GT(prose.size(), 10000u);
+  const std::pair<const char *, CodePage> encodings[] = {
+      {"CP866", CodePage::Dos},  {"CP1251", CodePage::Win},
+      {"KOI8-R", CodePage::Koi}, {"ISO-8859-5", CodePage::Iso},
+      {"UTF-8", CodePage::Utf8},
+  };
+  struct Cell {
+    std::size_t chars;
+    bool capitals;
+  };
+  const Cell cells[] = {{40, false}, {100, false}, {300, false},
+                        {40, true},  {100, true},  {300, true}};
+  unsigned seed = 1;
+  for (const Cell &cell : cells) {
+    const auto excerpts = excerptsOf(prose, cell.chars, 200, seed++);
+    ASSERT_GE(excerpts.size(), 150u) << cell.chars;
+    std::string row = std::to_string(cell.chars) +
+                      (cell.capitals ? " capitals:" : " mixed:   ");
+    for (const auto &[code, page] : encodings) {
+      std::size_t total = 0, right = 0, countsRight = 0;
+      for (const std::string &excerpt : excerpts) {
+        const std::string text = cell.capitals ? capitalsOf(excerpt) : excerpt;
+        const std::string bytes = fromUtf8(text, code);
+        ASSERT_FALSE(bytes.empty()) << code << ": " << text;
+        ++total;
+        const bool ours = detectText(bytes).page == page;
+        const bool counts = chooseOld(bytes) == page;
+        right += ours;
+        countsRight += counts;
+        EXPECT_TRUE(ours || !counts)
+            << code << (cell.capitals ? " capitals" : "")
+            << ": the counts were right, now " << int(detectText(bytes).page)
+            << " for \"" << text << "\"";
+      }
+      // At least 19 in 20.
+      EXPECT_GE(right * 20, total * 19)
+          << code << ", " << cell.chars << " characters"
+          << (cell.capitals ? " in capitals" : "") << ": " << right << " of "
+          << total;
+      row += " " + std::string(code) + " " + std::to_string(right) + "/" +
+             std::to_string(countsRight) + "/" + std::to_string(total);
+    }
+    std::cout << row << "\n";
   }
 }
 

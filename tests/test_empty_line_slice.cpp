@@ -46,9 +46,9 @@ TEST(EmptyLineSlice, DeletesOnlyExcessiveEmptyLines) {
       {linesOf("T1 E"), linesOf("T1"), 1},
       {linesOf("T1 T2 E E E E E"), linesOf("T1 T2 E"), 4},
       {linesOf("T1 E E E E T2"), linesOf("T1 E T2"), 3},
-      {"T1\r\nT2\r\n \t \r\nT3", "T1\r\nT2\r\n \t \r\nT3\r\n", 0},
-      {"T1\r\n   \r\nT2", "T1\r\nT2\r\n", 1},
-      {"T1", "T1\r\n", 0},
+      {"T1\r\nT2\r\n \t \r\nT3", "T1\r\nT2\r\n \t \r\nT3", 0},
+      {"T1\r\n   \r\nT2", "T1\r\nT2", 1},
+      {"T1", "T1", 0},
       {"", "", 0},
       {"  T1  \r\n", "  T1  \r\n", 0},
   };
@@ -68,11 +68,35 @@ TEST(EmptyLineSlice, DeletesOnlyExcessiveEmptyLines) {
 // "T1 LF T2 LF LF T3" was read as "T1T2" and "T3": text merged, break lost.
 TEST(EmptyLineSlice, LfOnlyLinesAreNotMergedInPairs) {
   const LineEngineRun lf = runDeleteEmpty("T1\nT2\n\nT3\n", 8192);
-  EXPECT_EQ(lf.output, linesOf("T1 T2 E T3"));
+  EXPECT_EQ(lf.output, "T1\nT2\n\nT3\n");
   EXPECT_EQ(lf.hits, 0u);
   const LineEngineRun cr = runDeleteEmpty("T1\r\r\rT2\r", 8192);
-  EXPECT_EQ(cr.output, linesOf("T1 E T2"));
+  EXPECT_EQ(cr.output, "T1\r\rT2\r");
   EXPECT_EQ(cr.hits, 1u);
+}
+
+// Deleting empty lines used to write every line with CR LF, so a file with
+// LF line ends came back with CR LF ones, and a last line without a line
+// end gained one.
+TEST(EmptyLineSlice, LfLineEndsAreNotTurnedIntoCrLf) {
+  const std::vector<EmptyCase> cases = {
+      {"T1\nT2\n\n\n\nT3", "T1\nT2\n\nT3", 2},
+      {"T1\n\nT2\n", "T1\nT2\n", 1},
+      {"T1\rT2\n\r\r\nT3\n", "T1\rT2\n\r\r\nT3\n", 0},
+      {"T1\r\nT2\r\n   ", "T1\r\nT2\r\n   ", 0},
+      {"T1\n\r\n\rT2\n\r", "T1\n\rT2\n\r", 1},
+      {"\n\nT1", "\nT1", 1},
+  };
+  for (const EmptyCase &c : cases) {
+    for (std::size_t slice : kSliceSizes) {
+      const LineEngineRun run = runDeleteEmpty(c.input, slice);
+      EXPECT_EQ(run.result, StepResult::Finished);
+      EXPECT_EQ(run.output, c.output)
+          << "input " << testing::PrintToString(c.input) << " slice " << slice;
+      EXPECT_EQ(run.hits, c.hits)
+          << "input " << testing::PrintToString(c.input) << " slice " << slice;
+    }
+  }
 }
 
 TEST(EmptyLineSlice, RulesHoldAcrossStepBoundaries) {
@@ -94,7 +118,7 @@ TEST(EmptyLineSlice, RulesHoldAcrossStepBoundaries) {
   const LineEngineRun two =
       runDeleteEmpty(half + "\r\n" + half + "\r\n\r\n\r\n\r\nT", 64);
   EXPECT_GE(two.steps, 3u);
-  EXPECT_EQ(two.output, half + "\r\n" + half + "\r\n\r\nT\r\n");
+  EXPECT_EQ(two.output, half + "\r\n" + half + "\r\n\r\nT");
   EXPECT_EQ(two.hits, 2u);
 }
 
@@ -121,7 +145,7 @@ TEST(EmptyLineSlice, LineOf30000BytesPassesAndOneMoreIsTooLong) {
   const std::string longest(engine::kLineLimit, 'w');
   const LineEngineRun ok = runDeleteEmpty("\r\n" + longest + "\n", 7);
   EXPECT_EQ(ok.result, StepResult::Finished);
-  EXPECT_EQ(ok.output, longest + "\r\n");
+  EXPECT_EQ(ok.output, longest + "\n");
   EXPECT_EQ(runDeleteEmpty("\r\n" + longest + "w\n", 7).result,
             StepResult::LineTooLong);
   EXPECT_EQ(runDeleteEmpty(longest + " ", 8192).result,

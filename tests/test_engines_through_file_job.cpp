@@ -12,6 +12,7 @@
 #include "tests/support/recording_job_host.h"
 #include "tests/support/reference_line_engines.h"
 #include "tests/support/reference_text_engines.h"
+#include "tests/support/reference_utf8_engines.h"
 #include "tests/support/temp_dir.h"
 
 namespace snpln {
@@ -130,6 +131,89 @@ TEST(EnginesThroughFileJob, AgreeWithTheReferencesAtEverySliceSize) {
   for (const auto &operation : operations()) {
     for (const auto &input : inputs) {
       const Expected expected = operation.reference(input);
+      for (std::size_t slice : {1, 2, 3, 7, 64, 8192}) {
+        SCOPED_TRACE(std::string(operation.name) + ", slice " +
+                     std::to_string(slice) + ", " +
+                     std::to_string(input.size()) + " bytes");
+        dir.write("f.txt", input);
+        test::RecordingJobHost host;
+        JobRequest r;
+        r.path = dir.file("f.txt");
+        r.lastJob = 1;
+        operation.setUp(r);
+        job::FileJob job(r, host);
+        job.setSliceSize(slice);
+        ASSERT_EQ(job.run(), job::JobResult::Done);
+        EXPECT_EQ(dir.read("f.txt"), expected.bytes);
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].second, expected.line2);
+      }
+    }
+  }
+}
+
+// UTF-8 files: the job finds that they are UTF-8 and every engine works on
+// characters.
+std::vector<Operation> utf8Operations() {
+  const engine::ExclusionOptions word{1, 1, 1};
+  return {
+      {"upper case",
+       [](JobRequest &r) { r.operation = OperationCode::UpperCase; },
+       [](const std::string &in) {
+         return Expected{test::referenceCaseUtf8(in, 0, false),
+                         "with upper case"};
+       }},
+      {"lower case",
+       [](JobRequest &r) { r.operation = OperationCode::LowerCase; },
+       [](const std::string &in) {
+         return Expected{test::referenceCaseUtf8(in, 5, false),
+                         "with lower case"};
+       }},
+      {"smart case",
+       [](JobRequest &r) { r.operation = OperationCode::SmartCase; },
+       [](const std::string &in) {
+         return Expected{test::referenceCaseUtf8(in, 6, false),
+                         "with 'smart' case"};
+       }},
+      {"replace whole words, any case",
+       [word](JobRequest &r) {
+         r.operation = OperationCode::Replace;
+         r.searchText = "мир";
+         r.replaceText = "МИРУ";
+         r.leftPartOfWord = word.leftPartOfWord;
+         r.rightPartOfWord = word.rightPartOfWord;
+         r.caseInsensitive = word.caseInsensitive;
+       },
+       [word](const std::string &in) {
+         std::uint64_t n = 0;
+         auto out = test::referenceExclusionUtf8(in, "мир", "МИРУ", word, &n);
+         return Expected{out, hits("and replaced with received string, Nr. "
+                                   "of hits: ",
+                                   n)};
+       }},
+      {"optimize, tab size 4",
+       [](JobRequest &r) {
+         r.operation = OperationCode::Optimize;
+         r.tabSize = 4;
+       },
+       [](const std::string &in) {
+         return Expected{test::referenceOptimize(in, 4, true).bytes, ""};
+       }},
+  };
+}
+
+TEST(EnginesThroughFileJob, AgreeWithTheUtf8ReferencesAtEverySliceSize) {
+  test::TempDir dir;
+  test::ChangeDirectory cd(dir.path());
+  std::mt19937 rng(2027);
+  std::vector<std::string> inputs = {"ж", "Мир мир\r\nМИР, мир",
+                                     test::russianProse()};
+  for (int i = 0; i < 5; ++i)
+    inputs.push_back("ё" + test::randomUtf8Text(rng, 1 + rng() % 3000));
+  for (const auto &operation : utf8Operations()) {
+    for (const auto &input : inputs) {
+      const Expected expected = operation.reference(input);
+      ASSERT_TRUE(test::referenceIsValidUtf8(expected.bytes));
       for (std::size_t slice : {1, 2, 3, 7, 64, 8192}) {
         SCOPED_TRACE(std::string(operation.name) + ", slice " +
                      std::to_string(slice) + ", " +

@@ -8,6 +8,7 @@
 
 #include "tests/support/memory_file.h"
 #include "tests/support/reference_text_engines.h"
+#include "tests/support/reference_utf8_engines.h"
 
 namespace snpln::test {
 namespace {
@@ -30,11 +31,13 @@ struct ExclusionRun {
   std::uint64_t hits;
 };
 
-ExclusionRun runExclusion(const std::string &input, const std::string &search,
-                          const std::string &replace, ExclusionOptions options,
-                          std::size_t sliceSize) {
+ExclusionRun
+runExclusion(const std::string &input, const std::string &search,
+             const std::string &replace, ExclusionOptions options,
+             std::size_t sliceSize,
+             engine::TextEncoding encoding = engine::TextEncoding::SingleByte) {
   MemoryStream m(input, sliceSize);
-  ExclusionState state(search, replace, options);
+  ExclusionState state(search, replace, options, encoding);
   const StepResult r =
       runSteps([&] { return engine::exclusionSlice(m.stream, state); });
   return {r, m.out.data, state.hitCount};
@@ -218,6 +221,151 @@ TEST(ExclusionSlice, FailureSeams) {
     m.out.failWriteAt = s.failWriteAt;
     m.out.shortWriteAt = s.shortWriteAt;
     ExclusionState state("cat", "dog", s.options);
+    EXPECT_EQ(runSteps([&] { return engine::exclusionSlice(m.stream, state); }),
+              s.expected)
+        << s.name;
+  }
+}
+
+// UTF-8 files: the same rules on characters.
+
+constexpr auto kUtf8 = engine::TextEncoding::Utf8;
+constexpr ExclusionOptions kWordsAnyCase{1, 1, 1};
+
+const std::vector<ExclusionExample> &utf8Examples() {
+  static const std::vector<ExclusionExample> list = {
+      {"replace", "мир, миру мир", "мир", "world", kPlain,
+       "world, worldу world", 3},
+      {"case insensitive", "Мир МИР мИр ёЖ ЁЖ", "мир", "W", kFold,
+       "W W W ёЖ ЁЖ", 3},
+      {"yo folds with Yo", "ёж ЁЖ Ёж", "ёж", "-", kFold, "- - -", 3},
+      {"case sensitive by default", "Мир МИР мир", "мир", "W", kPlain,
+       "Мир МИР W", 1},
+      // A Cyrillic letter before or after is a letter for the word options.
+      {"left part of word", "примир мир", "мир", "X", kLeft, "примир X", 1},
+      {"right part of word", "миры мир", "мир", "X", kRight, "миры X", 1},
+      {"whole words any case", "Кот, кота КОТ котёл", "кот", "пёс",
+       kWordsAnyCase, "пёс, кота пёс котёл", 2},
+      {"yo is a letter for word ends", "ёлкаё ёлка", "ёлка", "Е", kRight,
+       "ёлкаё Е", 1},
+      // Characters the letters do not know are word boundaries and are not
+      // folded.
+      {"other characters bound words", "«мир»—мир…ґмир", "мир", "M", kBoth,
+       "«M»—M…ґM", 3},
+      {"other characters are not folded", "ÉÉ éé", "é", "e", kFold, "ÉÉ ee", 2},
+      // Byte-wise folding would take the lead byte of a four-byte character
+      // (F0) for that of a Cyrillic small letter (D0): nothing here matches.
+      {"no byte-wise folding", "😀ж\xF0\x9F\x98\x80", "а", "X", kFold,
+       "😀ж\xF0\x9F\x98\x80", 0},
+      {"search text of three and four bytes", "a€😀b€😀", "€😀", "", kPlain, "ab",
+       2},
+      // An occurrence never starts inside a character: the search text's
+      // last byte is the second byte of every "а".
+      {"no match inside a character", "ааа", "\xB0", "X", kPlain, "ааа", 0},
+      {"no backtracking", "жжжи", "жжи", "X", kPlain, "жжжи", 0},
+      {"unfinished match at the end", "жжж", "жж", "X", kPlain, "Xж", 1},
+      {"empty file", "", "мир", "X", kPlain, "", 0},
+  };
+  return list;
+}
+
+TEST(ExclusionSliceUtf8, ExamplesAtEverySliceSize) {
+  for (const ExclusionExample &e : utf8Examples()) {
+    std::uint64_t refHits = 0;
+    EXPECT_EQ(referenceExclusionUtf8(e.input, e.search, e.replace, e.options,
+                                     &refHits),
+              e.expected)
+        << "reference, " << e.name;
+    EXPECT_EQ(refHits, e.hits) << "reference, " << e.name;
+    for (std::size_t slice : kSliceSizes) {
+      const ExclusionRun run =
+          runExclusion(e.input, e.search, e.replace, e.options, slice, kUtf8);
+      EXPECT_EQ(run.result, StepResult::Finished) << e.name;
+      EXPECT_EQ(run.output, e.expected) << e.name << ", slice " << slice;
+      EXPECT_EQ(run.hits, e.hits) << e.name << ", slice " << slice;
+    }
+  }
+}
+
+// Occurrences and their word tests across a slice end at every byte.
+TEST(ExclusionSliceUtf8, SliceEndsAtEveryBytePosition) {
+  const std::string text = "Кот котёл, КОТ кот. скот кот😀кот€ ёКОТ";
+  for (ExclusionOptions options :
+       {kPlain, kLeft, kRight, kFold, kWordsAnyCase}) {
+    std::uint64_t want = 0;
+    const std::string expected =
+        referenceExclusionUtf8(text, "кот", "пёс", options, &want);
+    for (std::size_t slice = 1; slice <= text.size(); ++slice) {
+      const ExclusionRun run =
+          runExclusion(text, "кот", "пёс", options, slice, kUtf8);
+      ASSERT_EQ(run.output, expected) << "slice " << slice;
+      ASSERT_EQ(run.hits, want) << "slice " << slice;
+    }
+  }
+}
+
+TEST(ExclusionSliceUtf8, MatchesReferenceOnProseAndRandomTexts) {
+  std::mt19937 rng(1505);
+  const std::string prose = russianProse();
+  for (int round = 0; round < 600; ++round) {
+    std::string text;
+    if (round % 50 == 0)
+      text = prose;
+    else if (round % 3 == 0)
+      text = randomMostlyUtf8Bytes(rng, 300);
+    else
+      text = randomUtf8Text(rng, round % 10 == 0 ? 3000 : 300);
+    std::string search = randomUtf8Text(rng, 6);
+    if (round % 50 == 0)
+      search = round % 100 == 0 ? "ЧИТАТЕЛ" : "е";
+    if (search.empty())
+      search = "я";
+    const std::string replace = randomUtf8Text(rng, 8);
+    const ExclusionOptions options{int(rng() & 1), int(rng() & 1),
+                                   int(rng() & 1)};
+    std::uint64_t want = 0;
+    const std::string expected =
+        referenceExclusionUtf8(text, search, replace, options, &want);
+    if (referenceIsValidUtf8(text)) {
+      ASSERT_TRUE(referenceIsValidUtf8(expected));
+    }
+    for (std::size_t slice : kSliceSizes) {
+      const ExclusionRun run =
+          runExclusion(text, search, replace, options, slice, kUtf8);
+      ASSERT_EQ(run.result, StepResult::Finished);
+      ASSERT_EQ(run.output, expected)
+          << "round " << round << " slice " << slice << " search "
+          << testing::PrintToString(search);
+      ASSERT_EQ(run.hits, want) << "round " << round << " slice " << slice;
+    }
+  }
+}
+
+TEST(ExclusionSliceUtf8, FailureSeams) {
+  const std::string big(200000, 'b');
+  struct Seam {
+    const char *name;
+    std::string input;
+    std::size_t slice;
+    std::uint64_t failReadAt = kNever;
+    std::uint64_t failWriteAt = kNever;
+    std::uint64_t shortWriteAt = kNever;
+    StepResult expected;
+  };
+  const Seam seams[] = {
+      {"read fails", "x кот y кот", 4, 6, kNever, kNever,
+       StepResult::ReadFailed},
+      {"write fails at the finish", "x кот", 4, kNever, 2, kNever,
+       StepResult::WriteFailed},
+      {"short write midway", big, 8192, kNever, kNever, 9000,
+       StepResult::WriteFailed},
+  };
+  for (const Seam &s : seams) {
+    MemoryStream m(s.input, s.slice);
+    m.in.failReadAt = s.failReadAt;
+    m.out.failWriteAt = s.failWriteAt;
+    m.out.shortWriteAt = s.shortWriteAt;
+    ExclusionState state("кот", "пёс", kRight, kUtf8);
     EXPECT_EQ(runSteps([&] { return engine::exclusionSlice(m.stream, state); }),
               s.expected)
         << s.name;

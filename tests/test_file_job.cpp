@@ -8,9 +8,12 @@
 #include <unistd.h>
 
 #include "job/file_job.h"
+#include "job/file_text_encoding.h"
 #include "job/messages.h"
 #include "platform/posix_file_system.h"
+#include "tests/support/memory_file.h"
 #include "tests/support/recording_job_host.h"
+#include "tests/support/reference_utf8_engines.h"
 #include "tests/support/temp_dir.h"
 
 namespace snpln {
@@ -27,6 +30,9 @@ using Message = std::pair<std::string, std::string>;
 const std::string kHelloWin = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0";
 const std::string kHelloKoi = "\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2";
 const std::string kHelloDos = "\x8F\xE0\xA8\xA2\xA5\xE2, \xAC\xA8\xE0";
+const std::string kHelloUtf8 =
+    "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, "
+    "\xD0\xBC\xD0\xB8\xD1\x80";
 
 // The name every job once used for its temporary file in the current
 // directory.
@@ -202,6 +208,10 @@ TEST_F(FileJobTest, RecodeReplacesTheFileAndReportsSourceAndTarget) {
        kHelloWin, "with coding autodetect  to ''Win1251''"},
       {CodePage::Dos, OperationCode::RecodeToKoi, CodePage::Koi, kHelloDos,
        kHelloKoi, "from ''Dos''  to ''Koi8''"},
+      {CodePage::Auto, OperationCode::RecodeToWin, CodePage::Win, kHelloUtf8,
+       kHelloWin, "with coding autodetect  to ''Win1251''"},
+      {CodePage::Utf8, OperationCode::RecodeToDos, CodePage::Dos,
+       "\xEF\xBB\xBF" + kHelloUtf8, kHelloDos, "from ''UTF-8''  to ''Dos''"},
   };
   for (const auto &c : cases) {
     host = {};
@@ -215,6 +225,54 @@ TEST_F(FileJobTest, RecodeReplacesTheFileAndReportsSourceAndTarget) {
     EXPECT_EQ(host.messages[0],
               Message("File(s) successfully converted", c.line2));
     EXPECT_FALSE(tempLeft());
+  }
+}
+
+TEST_F(FileJobTest, Utf8FileIsReportedAsUtf8) {
+  dir.write("u.txt", kHelloUtf8);
+  auto r = request(OperationCode::Detect, "u.txt", 0);
+  EXPECT_EQ(run(r), JobResult::Done);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0],
+            Message(r.path, "This file has coding ''UTF-8''"));
+}
+
+TEST_F(FileJobTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
+  struct Case {
+    const char *name;
+    std::string content;
+    CodePage source;
+    OperationCode op;
+    CodePage target;
+    std::string line2;
+  };
+  const std::string eAcute = "\xC3\xA9";
+  const Case cases[] = {
+      {"latin e acute found by detection", kHelloUtf8 + " caf" + eAcute,
+       CodePage::Auto, OperationCode::RecodeToKoi, CodePage::Koi,
+       "Character at byte 24 cannot be written in ''Koi8''"},
+      {"box drawing into Windows-1251", "\xE2\x95\xAC", CodePage::Utf8,
+       OperationCode::RecodeToWin, CodePage::Win,
+       "Character at byte 0 cannot be written in ''Win1251''"},
+      {"named as UTF-8 but is not", kHelloWin, CodePage::Utf8,
+       OperationCode::RecodeToDos, CodePage::Dos, "Invalid UTF-8 at byte 0"},
+      {"cut at the end of a file past the sample",
+       kHelloUtf8 + std::string(9000, 'a') + "\xD0", CodePage::Auto,
+       OperationCode::RecodeToIso, CodePage::Iso, "Invalid UTF-8 at byte 9020"},
+  };
+  for (const Case &c : cases) {
+    host = {};
+    dir.write("u.txt", c.content);
+    dir.chmod("u.txt", 0604);
+    auto r = request(c.op, "u.txt", 0);
+    r.sourceCodePage = c.source;
+    r.targetCodePage = c.target;
+    EXPECT_EQ(run(r, 7), JobResult::ReadFailed) << c.name;
+    ASSERT_EQ(host.messages.size(), 1u) << c.name;
+    EXPECT_EQ(host.messages[0], Message(r.path, c.line2)) << c.name;
+    EXPECT_EQ(dir.read("u.txt"), c.content) << c.name;
+    EXPECT_EQ(dir.mode("u.txt"), 0604) << c.name;
+    EXPECT_FALSE(tempLeft()) << c.name;
   }
 }
 
@@ -374,6 +432,82 @@ TEST_F(FileJobTest, TicksAfterTheEndDoNothing) {
   EXPECT_EQ(job.run(), JobResult::Done);
   job.tick();
   EXPECT_EQ(host.messages.size(), 1u);
+}
+
+// The case, exclusion and tab engines work on characters; a job must know
+// that a file is UTF-8 before it writes a byte.
+struct EncodingCase {
+  const char *name;
+  std::string bytes;
+  engine::TextEncoding expected;
+};
+
+TEST(FileTextEncoding, UsesTheBytesFromTheFirstNonAsciiOn) {
+  using engine::TextEncoding;
+  const std::string ascii(100000, 'a');
+  const std::string window(job::kUtf8Window, ' ');
+  const std::vector<EncodingCase> cases = {
+      {"empty", "", TextEncoding::SingleByte},
+      {"ASCII only", ascii, TextEncoding::SingleByte},
+      {"byte order mark",
+       "\xEF\xBB\xBF"
+       "abc",
+       TextEncoding::Utf8},
+      {"byte order mark before Windows-1251", "\xEF\xBB\xBF\xCF\xF0\xE8",
+       TextEncoding::Utf8},
+      {"Russian in UTF-8", "Привет, мир", TextEncoding::Utf8},
+      {"Windows-1251", kHelloWin, TextEncoding::SingleByte},
+      {"KOI8-R", kHelloKoi, TextEncoding::SingleByte},
+      {"CP866", kHelloDos, TextEncoding::SingleByte},
+      {"UTF-8 after long ASCII", ascii + "ёж", TextEncoding::Utf8},
+      {"broken UTF-8 after long ASCII", ascii + "ёж\xE0 x",
+       TextEncoding::SingleByte},
+      {"UTF-8 cut by the end of the file", "ёж\xD0", TextEncoding::SingleByte},
+      {"broken only past the window", "ж" + window + "\xFF",
+       TextEncoding::Utf8},
+      {"a character cut by the window's end", " ж" + window,
+       TextEncoding::Utf8},
+  };
+  for (const EncodingCase &c : cases) {
+    test::MemoryInputFile input(c.bytes);
+    const auto found = job::fileTextEncoding(input, c.bytes.size());
+    ASSERT_TRUE(found.has_value()) << c.name;
+    EXPECT_EQ(*found, c.expected) << c.name;
+    EXPECT_EQ(input.position(), 0u) << c.name;
+  }
+}
+
+TEST(FileTextEncoding, FailedReadOrRewind) {
+  test::MemoryInputFile failingRead("Привет");
+  failingRead.failReadAt = 0;
+  EXPECT_EQ(job::fileTextEncoding(failingRead, 12),
+            engine::TextEncoding::SingleByte);
+  test::MemoryInputFile failingSeek("Привет");
+  failingSeek.failSeek = true;
+  EXPECT_FALSE(job::fileTextEncoding(failingSeek, 12).has_value());
+}
+
+TEST_F(FileJobTest, UpperCaseOnAUtf8FileKeepsItUtf8) {
+  const std::string text = "Привет, мир! Ёлка и ёж; hello.\n";
+  dir.write("u.txt", text);
+  for (std::size_t slice :
+       {std::size_t{1}, std::size_t{3}, std::size_t{8192}}) {
+    dir.write("u.txt", text);
+    FileJob job(request(OperationCode::UpperCase, "u.txt"), host);
+    job.setSliceSize(slice);
+    EXPECT_EQ(job.run(), JobResult::Done);
+    EXPECT_EQ(job.textEncoding(), engine::TextEncoding::Utf8);
+    EXPECT_EQ(dir.read("u.txt"), "ПРИВЕТ, МИР! ЁЛКА И ЁЖ; HELLO.\n")
+        << "slice " << slice;
+  }
+}
+
+TEST_F(FileJobTest, SingleByteFileStaysSingleByte) {
+  dir.write("w.txt", kHelloWin);
+  FileJob job(request(OperationCode::LowerCase, "w.txt"), host);
+  EXPECT_EQ(job.run(), JobResult::Done);
+  EXPECT_EQ(job.textEncoding(), engine::TextEncoding::SingleByte);
+  EXPECT_EQ(dir.read("w.txt"), "\xEF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0");
 }
 
 TEST(OperationTitles, AreTheWindowCaptions) {

@@ -11,6 +11,7 @@
 #include "tests/support/line_engine_run.h"
 #include "tests/support/memory_file.h"
 #include "tests/support/reference_line_engines.h"
+#include "tests/support/reference_utf8_engines.h"
 
 namespace snpln::test {
 namespace {
@@ -21,11 +22,13 @@ const std::size_t kSliceSizes[] = {1, 2, 3, 7, 64, 8192};
 const int kTabSizes[] = {1, 2, 3, 8, 13, 1000, INT_MAX};
 
 // One line (without its line end) through the engine's transform.
-std::string compressTabs(const std::string &line, int tabSize) {
+std::string
+compressTabs(const std::string &line, int tabSize,
+             engine::TextEncoding encoding = engine::TextEncoding::SingleByte) {
   std::vector<std::uint8_t> out(line.size());
   const std::size_t length = engine::compressTabsInto(
       reinterpret_cast<const std::uint8_t *>(line.data()), line.size(),
-      out.data(), tabSize);
+      out.data(), tabSize, encoding);
   return std::string(out.begin(),
                      out.begin() + static_cast<std::ptrdiff_t>(length));
 }
@@ -38,25 +41,26 @@ struct OptimizeCase {
 
 TEST(OptimizeSlice, TurnsBlanksEndingAtTabStopsIntoTabs) {
   const std::vector<OptimizeCase> cases = {
-      {"        abc", 8, "\tabc\r\n"},
-      {"        abc", 4, "\t\tabc\r\n"},
-      {"a       b", 8, "a\tb\r\n"},
-      {"   x", 8, "   x\r\n"},
-      {"abcdefg h", 8, "abcdefg\th\r\n"},
-      {"a b c d e f g h", 8, "a b c d\te f g h\r\n"},
-      {"\t  \t a", 8, "\t\t a\r\n"},
-      {"x   ", 8, "x\r\n"},
-      {"   \t  ", 8, "\r\n"},
-      {"a b  c d ", 1, "a\tb\t\tc\td\r\n"},
-      {"\"a      b c\"", 8, "\"a\tb c\"\r\n"},
-      {"ab  cd  ef", 2, "ab\tcd\tef\r\n"},
-      {"a  b", 3, "a\tb\r\n"},
-      {"a       b", INT_MAX, "a       b\r\n"},
-      {"  \tx", INT_MAX, "\tx\r\n"},
-      {"\xE0\xE1      \xE2", 8, "\xE0\xE1\t\xE2\r\n"},
-      // Every line ends with CR LF; no empty line follows the last line end.
+      {"        abc", 8, "\tabc"},
+      {"        abc", 4, "\t\tabc"},
+      {"a       b", 8, "a\tb"},
+      {"   x", 8, "   x"},
+      {"abcdefg h", 8, "abcdefg\th"},
+      {"a b c d e f g h", 8, "a b c d\te f g h"},
+      {"\t  \t a", 8, "\t\t a"},
+      {"x   ", 8, "x"},
+      {"   \t  ", 8, ""},
+      {"a b  c d ", 1, "a\tb\t\tc\td"},
+      {"\"a      b c\"", 8, "\"a\tb c\""},
+      {"ab  cd  ef", 2, "ab\tcd\tef"},
+      {"a  b", 3, "a\tb"},
+      {"a       b", INT_MAX, "a       b"},
+      {"  \tx", INT_MAX, "\tx"},
+      {"\xE0\xE1      \xE2", 8, "\xE0\xE1\t\xE2"},
+      // Every line keeps its line end, a last line without one stays
+      // without; no empty line follows the last line end.
       {"a\r\nb\r\n", 8, "a\r\nb\r\n"},
-      {"a\n\rb\rc", 8, "a\r\nb\r\nc\r\n"},
+      {"a\n\rb\rc", 8, "a\n\rb\rc"},
       {"\r\n\r\n", 8, "\r\n\r\n"},
       {"", 8, ""},
   };
@@ -74,9 +78,32 @@ TEST(OptimizeSlice, TurnsBlanksEndingAtTabStopsIntoTabs) {
 // The old line model ended a line at the second CR or LF since it began, so
 // a file with LF (or CR) line ends had its lines merged in pairs.
 TEST(OptimizeSlice, LfOnlyLinesAreNotMergedInPairs) {
-  EXPECT_EQ(runOptimize("abc\ndef\n", 8, 8192).output, "abc\r\ndef\r\n");
-  EXPECT_EQ(runOptimize("abc\rdef\r", 8, 8192).output, "abc\r\ndef\r\n");
-  EXPECT_EQ(runOptimize("abc\n\ndef", 8, 8192).output, "abc\r\n\r\ndef\r\n");
+  EXPECT_EQ(runOptimize("abc\ndef\n", 8, 8192).output, "abc\ndef\n");
+  EXPECT_EQ(runOptimize("abc\rdef\r", 8, 8192).output, "abc\rdef\r");
+  EXPECT_EQ(runOptimize("abc\n\ndef", 8, 8192).output, "abc\n\ndef");
+}
+
+// Optimizing used to write every line with CR LF, so a file with LF line
+// ends came back with CR LF ones, and a last line without a line end gained
+// one.
+TEST(OptimizeSlice, LfLineEndsAreNotTurnedIntoCrLf) {
+  const std::vector<OptimizeCase> cases = {
+      {"a  \nb\n", 8, "a\nb\n"},
+      {"x   \n\n\n", 8, "x\n\n\n"},
+      {"\n", 8, "\n"},
+      {"a\r\nb\n\rc\rd\ne", 8, "a\r\nb\n\rc\rd\ne"},
+      {"        a\r", 8, "\ta\r"},
+      {"a \r\n  ", 8, "a\r\n"},
+      {"a", 8, "a"},
+  };
+  for (const OptimizeCase &c : cases) {
+    for (std::size_t slice : kSliceSizes) {
+      const LineEngineRun run = runOptimize(c.input, c.tabSize, slice);
+      EXPECT_EQ(run.result, StepResult::Finished);
+      EXPECT_EQ(run.output, c.output)
+          << "input " << testing::PrintToString(c.input) << " slice " << slice;
+    }
+  }
 }
 
 TEST(OptimizeSlice, TabSizeBelowOneIsTakenAsEight) {
@@ -157,7 +184,7 @@ TEST(OptimizeSlice, FinishesOnTheStepAfterTheFileIsUsedUp) {
   ASSERT_EQ(engine::optimizeSlice(memory.stream, state), StepResult::Continue);
   EXPECT_TRUE(memory.stream.atEnd());
   ASSERT_EQ(engine::optimizeSlice(memory.stream, state), StepResult::Finished);
-  EXPECT_EQ(memory.out.data, "a\r\nb\r\n"); // all written before Finished
+  EXPECT_EQ(memory.out.data, "a\r\nb"); // all written before Finished
 }
 
 TEST(OptimizeSlice, ReadOrWriteFailureAnywhereIsReported) {
@@ -184,6 +211,96 @@ TEST(OptimizeSlice, ReadOrWriteFailureAnywhereIsReported) {
                   StepResult::WriteFailed)
             << "write fails at " << at << " short " << shortWrite;
       }
+    }
+  }
+}
+
+// UTF-8 files: columns count characters.
+
+constexpr auto kUtf8 = engine::TextEncoding::Utf8;
+
+TEST(OptimizeSliceUtf8, ColumnsCountCharacters) {
+  const std::vector<OptimizeCase> cases = {
+      {"ёжик    x", 8, "ёжик\tx"},
+      {"😀€é   a", 4, "😀€é\t  a"},
+      {"ж\tж  ж", 4, "ж\tж  ж"},
+      {"        Привет,   мир", 4, "\t\tПривет,\t  мир"},
+      {"«ё» —   конец   \r\n", 8, "«ё» —\tконец\r\n"},
+      {"ЁЁЁЁЁЁЁ мир", 8, "ЁЁЁЁЁЁЁ\tмир"},
+      {"ЁЁЁЁЁЁЁЁ мир", 8, "ЁЁЁЁЁЁЁЁ мир"},
+      // A byte order mark takes no column.
+      {"\xEF\xBB\xBF        ёж", 8, "\xEF\xBB\xBF\tёж"},
+      {"\xEF\xBB\xBF"
+       "abcdefg h",
+       8,
+       "\xEF\xBB\xBF"
+       "abcdefg\th"},
+      // A byte that starts no character counts as one column.
+      {"\xD0\xFFабвг  x", 8, "\xD0\xFFабвг\tx"},
+  };
+  for (const OptimizeCase &c : cases) {
+    EXPECT_EQ(referenceOptimize(c.input, c.tabSize, true).bytes, c.output)
+        << "reference, input " << testing::PrintToString(c.input);
+    for (std::size_t slice : kSliceSizes) {
+      const LineEngineRun run = runOptimize(c.input, c.tabSize, slice, kUtf8);
+      EXPECT_EQ(run.result, StepResult::Finished);
+      EXPECT_EQ(run.output, c.output)
+          << "input " << testing::PrintToString(c.input) << " T " << c.tabSize
+          << " slice " << slice;
+    }
+  }
+}
+
+// Lines of two-, three- and four-byte characters with blanks ending at tab
+// stops, cut by a slice end at every byte.
+TEST(OptimizeSliceUtf8, SliceEndsAtEveryBytePosition) {
+  const std::string text = "ёж      ж\r\n  😀€   é\tж   \n\xEF\xBB\xBF    Ж  я\r"
+                           "Ё ё Ё ё Ё\n\n   ";
+  for (int tabSize : {1, 2, 4, 8}) {
+    const std::string expected = referenceOptimize(text, tabSize, true).bytes;
+    for (std::size_t slice = 1; slice <= text.size(); ++slice) {
+      const LineEngineRun run = runOptimize(text, tabSize, slice, kUtf8);
+      ASSERT_EQ(run.result, StepResult::Finished);
+      ASSERT_EQ(run.output, expected) << "T " << tabSize << " slice " << slice;
+    }
+  }
+}
+
+TEST(CompressTabsUtf8, MatchesReferenceForAnyTabSize) {
+  std::mt19937 rng(55);
+  for (int i = 0; i < 2000; ++i) {
+    std::string text =
+        i % 3 == 0 ? randomMostlyUtf8Bytes(rng, 200) : randomUtf8Text(rng, 200);
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+    for (int tabSize : kTabSizes) {
+      const std::string got = compressTabs(text, tabSize, kUtf8);
+      ASSERT_LE(got.size(), text.size());
+      ASSERT_EQ(got, referenceCompressTabsUtf8(text, tabSize))
+          << "line " << testing::PrintToString(text) << " T " << tabSize;
+    }
+  }
+}
+
+TEST(OptimizeSliceUtf8, MatchesReferenceOnProseAndRandomTexts) {
+  std::mt19937 rng(77);
+  std::vector<std::string> texts = {russianProse()};
+  for (int i = 0; i < 200; ++i)
+    texts.push_back(i % 4 == 0
+                        ? randomMostlyUtf8Bytes(rng, 400)
+                        : randomUtf8Text(rng, i % 20 == 0 ? 20000 : 400));
+  for (std::size_t t = 0; t < texts.size(); ++t) {
+    const std::string &text = texts[t];
+    const int tabSize = kTabSizes[t % std::size(kTabSizes)];
+    const ReferenceOutput expected = referenceOptimize(text, tabSize, true);
+    ASSERT_FALSE(expected.lineTooLong);
+    if (referenceIsValidUtf8(text)) {
+      ASSERT_TRUE(referenceIsValidUtf8(expected.bytes));
+    }
+    for (std::size_t slice : kSliceSizes) {
+      const LineEngineRun run = runOptimize(text, tabSize, slice, kUtf8);
+      ASSERT_EQ(run.result, StepResult::Finished);
+      ASSERT_EQ(run.output, expected.bytes)
+          << "text " << t << " T " << tabSize << " slice " << slice;
     }
   }
 }

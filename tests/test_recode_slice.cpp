@@ -1,9 +1,18 @@
 #include "engine/recode_slice.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
+#include <array>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#include "engine/utf8_codec.h"
 
 #include "tests/support/memory_file.h"
 
@@ -12,6 +21,24 @@ namespace {
 
 using engine::CodePage;
 using engine::StepResult;
+
+constexpr CodePage kPages[] = {CodePage::Dos, CodePage::Win, CodePage::Koi,
+                               CodePage::Iso};
+
+const char *nameOf(CodePage page) {
+  switch (page) {
+  case CodePage::Dos:
+    return "Dos";
+  case CodePage::Win:
+    return "Win";
+  case CodePage::Koi:
+    return "Koi";
+  case CodePage::Iso:
+    return "Iso";
+  default:
+    return "UTF-8";
+  }
+}
 
 // The whole buffer recoded byte by byte by the searching definition.
 std::string recodeWhole(std::string text, CodePage from, CodePage to) {
@@ -128,6 +155,368 @@ TEST(RecodeSlice, FileThatShrankEndsWithReadFailedInsteadOfRunningForever) {
   m.stream.fileSize = 150; // the size said more than the file holds
   EXPECT_EQ(recodeAll(m, CodePage::Dos, CodePage::Win).result,
             StepResult::ReadFailed);
+}
+
+// --- Recoding to and from UTF-8 -------------------------------------------
+
+const char *iconvName(CodePage page) {
+  switch (page) {
+  case CodePage::Dos:
+    return "CP866";
+  case CodePage::Win:
+    return "CP1251";
+  case CodePage::Koi:
+    return "KOI8-R";
+  case CodePage::Iso:
+    return "ISO-8859-5";
+  default:
+    return "UTF-8";
+  }
+}
+
+// A whole buffer through the C library's converter: the output, and where
+// it stopped when it could not go on.
+struct Converted {
+  bool ok = false;
+  int error = 0; // EILSEQ (cannot convert) or EINVAL (cut short)
+  std::string out;
+  std::size_t stoppedAt = 0;
+};
+
+Converted convert(const std::string &input, const char *from, const char *to) {
+  Converted c;
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1))
+    return c;
+  std::string out(input.size() * 4 + 16, '\0');
+  char *in = const_cast<char *>(input.data());
+  std::size_t inLeft = input.size();
+  char *dest = out.data();
+  std::size_t outLeft = out.size();
+  const std::size_t r = iconv(cd, &in, &inLeft, &dest, &outLeft);
+  c.error = errno;
+  iconv_close(cd);
+  c.ok = r != static_cast<std::size_t>(-1) && inLeft == 0;
+  c.stoppedAt = input.size() - inLeft;
+  out.resize(out.size() - outLeft);
+  c.out = out;
+  return c;
+}
+
+// The UTF-8 of every byte of a page. Windows-1251 leaves 0x98 undefined and
+// the product gives it U+0098; every other byte must convert.
+std::array<std::string, 256> utf8OfEveryByte(CodePage page) {
+  std::array<std::string, 256> table;
+  for (unsigned b = 0; b < 256; ++b) {
+    const Converted c =
+        convert(std::string(1, static_cast<char>(b)), iconvName(page), "UTF-8");
+    if (!c.ok) {
+      EXPECT_TRUE(page == CodePage::Win && b == 0x98)
+          << iconvName(page) << " byte " << b;
+      table[b] = "\xC2\x98";
+    } else {
+      table[b] = c.out;
+    }
+  }
+  return table;
+}
+
+// The reference of single-byte text to UTF-8: byte by byte through the table.
+std::string toUtf8Reference(const std::string &input,
+                            const std::array<std::string, 256> &table) {
+  std::string out;
+  for (const char c : input)
+    out += table[static_cast<unsigned char>(c)];
+  return out;
+}
+
+// The outcome of recoding UTF-8 to a single-byte page, from the reference or
+// from the engine.
+struct FromUtf8 {
+  engine::RecodeFault fault = engine::RecodeFault::None;
+  std::uint64_t offset = 0;
+  std::string out; // only when there is no fault
+  bool operator==(const FromUtf8 &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &os, const FromUtf8 &r) {
+  return os << "fault " << int(r.fault) << " at " << r.offset << ", "
+            << r.out.size() << " bytes out";
+}
+
+bool isValidUtf8From(const std::string &input, std::size_t at) {
+  return convert(input.substr(at), "UTF-8", "UTF-32LE").stoppedAt != 0 ||
+         at == input.size();
+}
+
+// The reference: a leading byte order mark dropped, the rest through the C
+// library's converter; where it stops, the bytes there are either not
+// UTF-8 at all or a character the target lacks.
+FromUtf8 fromUtf8Reference(const std::string &input, CodePage target) {
+  FromUtf8 r;
+  const std::size_t skip = input.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  const std::string body = input.substr(skip);
+  const Converted c = convert(body, "UTF-8", iconvName(target));
+  if (c.ok) {
+    r.out = c.out;
+    return r;
+  }
+  r.offset = skip + c.stoppedAt;
+  const bool valid = c.error == EILSEQ && isValidUtf8From(body, c.stoppedAt);
+  r.fault = valid ? engine::RecodeFault::Unrepresentable
+                  : engine::RecodeFault::InvalidUtf8;
+  return r;
+}
+
+FromUtf8 fromUtf8Engine(const std::string &input, CodePage target,
+                        std::size_t slice) {
+  MemoryStream m(input, slice);
+  engine::RecodeState state(CodePage::Utf8, target);
+  const StepResult result =
+      runSteps([&] { return engine::recodeSlice(m.stream, state); });
+  FromUtf8 r;
+  if (result == StepResult::BadText) {
+    r.fault = state.fault;
+    r.offset = state.faultOffset;
+  } else {
+    EXPECT_EQ(result, StepResult::Finished);
+    r.out = m.out.data;
+  }
+  return r;
+}
+
+std::string readProse() {
+  std::ifstream file(std::filesystem::path(SNPLN_TEST_DATA_DIR) /
+                         "russian_prose.txt",
+                     std::ios::binary);
+  std::ostringstream prose;
+  prose << file.rdbuf();
+  return prose.str();
+}
+
+constexpr std::size_t kSliceSizes[] = {1, 2, 3, 7, 64, 8192};
+
+std::string utf8(char32_t code) {
+  std::uint8_t b[4];
+  return std::string(reinterpret_cast<char *>(b), engine::writeUtf8(code, b));
+}
+
+TEST(RecodeUtf8, EveryByteOfEveryPageEqualsTheStandardMapping) {
+  for (CodePage page : kPages) {
+    const auto table = utf8OfEveryByte(page);
+    std::string all;
+    for (unsigned b = 0; b < 256; ++b)
+      all += static_cast<char>(b);
+    for (std::size_t slice : kSliceSizes) {
+      MemoryStream m(all, slice);
+      engine::RecodeState state(page, CodePage::Utf8);
+      ASSERT_EQ(runSteps([&] { return engine::recodeSlice(m.stream, state); }),
+                StepResult::Finished);
+      ASSERT_EQ(m.out.data, toUtf8Reference(all, table))
+          << nameOf(page) << " slice " << slice;
+    }
+    // And every byte comes back, 0x98 of Windows-1251 included.
+    for (std::size_t slice : kSliceSizes)
+      ASSERT_EQ(fromUtf8Engine(toUtf8Reference(all, table), page, slice).out,
+                all)
+          << nameOf(page) << " back, slice " << slice;
+  }
+}
+
+TEST(RecodeUtf8, ProseEqualsTheCLibraryConverterBothWays) {
+  const std::string prose = readProse();
+  ASSERT_GT(prose.size(), 1000u);
+  for (CodePage page : kPages) {
+    const Converted single = convert(prose, "UTF-8", iconvName(page));
+    ASSERT_TRUE(single.ok) << iconvName(page);
+    for (std::size_t slice : kSliceSizes) {
+      MemoryStream m(single.out, slice);
+      engine::RecodeState state(page, CodePage::Utf8);
+      runSteps([&] { return engine::recodeSlice(m.stream, state); });
+      ASSERT_EQ(m.out.data, prose) << nameOf(page) << " slice " << slice;
+      ASSERT_EQ(fromUtf8Engine(prose, page, slice).out, single.out)
+          << nameOf(page) << " slice " << slice;
+    }
+  }
+}
+
+TEST(RecodeUtf8, RandomSingleByteTextAtEverySliceSize) {
+  unsigned seed = 100;
+  for (CodePage page : kPages) {
+    const auto table = utf8OfEveryByte(page);
+    for (std::size_t slice : kSliceSizes)
+      for (std::size_t size : {0, 1, 5, 64, 8191, 8192, 8193, 20011}) {
+        const std::string input = randomBytes(size, seed++);
+        MemoryStream m(input, slice);
+        engine::RecodeState state(page, CodePage::Utf8);
+        const StreamRun run = [&] {
+          StreamRun r{StepResult::Continue, 0, {}, 0};
+          while ((r.result = engine::recodeSlice(m.stream, state)) ==
+                 StepResult::Continue)
+            ++r.steps;
+          r.output = m.out.data;
+          return r;
+        }();
+        ASSERT_EQ(run.result, StepResult::Finished);
+        ASSERT_EQ(run.output, toUtf8Reference(input, table))
+            << nameOf(page) << " slice " << slice << " size " << size;
+        ASSERT_EQ(run.steps, (size + slice - 1) / slice);
+      }
+  }
+}
+
+// Random UTF-8 built from the characters of the target, others it lacks,
+// and now and then bytes that are not UTF-8 at all.
+std::string randomUtf8(CodePage target, std::size_t chars, unsigned seed,
+                       bool allowFaults) {
+  std::mt19937 rng(seed);
+  const auto table = utf8OfEveryByte(target);
+  const char *const foreign[] = {"\xC3\xA9", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80",
+                                 "\xEF\xBB\xBF"};
+  const char *const broken[] = {"\xFF",     "\x80",         "\xE2\x82",
+                                "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                                "\xC2"};
+  std::string out;
+  for (std::size_t i = 0; i < chars; ++i) {
+    const auto pick = static_cast<unsigned>(rng() % 1000);
+    if (allowFaults && pick < 2)
+      out += foreign[rng() % std::size(foreign)];
+    else if (allowFaults && pick < 4)
+      out += broken[rng() % std::size(broken)];
+    else {
+      auto b = static_cast<unsigned>(rng() % 256);
+      if (target == CodePage::Win && b == 0x98)
+        b = 0xE0; // the C library cannot write U+0098 in Windows-1251
+      out += table[b];
+    }
+  }
+  return out;
+}
+
+TEST(RecodeUtf8, RandomUtf8AtEverySliceSizeAgreesWithTheReference) {
+  unsigned seed = 500;
+  int faults = 0;
+  for (CodePage page : kPages)
+    for (std::size_t slice : kSliceSizes)
+      for (std::size_t chars : {0, 1, 2, 3, 50, 700, 5000}) {
+        for (bool allowFaults : {false, true}) {
+          const std::string input =
+              randomUtf8(page, chars, seed++, allowFaults);
+          const FromUtf8 expected = fromUtf8Reference(input, page);
+          faults += expected.fault != engine::RecodeFault::None;
+          ASSERT_EQ(fromUtf8Engine(input, page, slice), expected)
+              << nameOf(page) << " slice " << slice << " chars " << chars
+              << (allowFaults ? " with faults" : "");
+        }
+      }
+  EXPECT_GT(faults, 20); // the faults were met, not only clean text
+}
+
+TEST(RecodeUtf8, EveryCutOfAMultiByteSequenceIsJoinedAcrossSlices) {
+  // Characters of two and three bytes at every position against a slice
+  // end, in both directions of the cut.
+  const std::string text = "\xD0\x81\xE2\x84\x96"
+                           "a\xD1\x8F\xE2\x95\xAC";
+  for (std::size_t prefix = 0; prefix < 8; ++prefix) {
+    const std::string input = std::string(prefix, 'x') + text + text;
+    for (std::size_t slice : {1, 2, 3, 4, 5, 7}) {
+      const FromUtf8 got = fromUtf8Engine(input, CodePage::Dos, slice);
+      ASSERT_EQ(got, fromUtf8Reference(input, CodePage::Dos))
+          << "prefix " << prefix << " slice " << slice;
+      ASSERT_EQ(got.fault, engine::RecodeFault::None);
+    }
+  }
+}
+
+TEST(RecodeUtf8, ByteOrderMarkIsDroppedOnlyAtTheStartAndNeverAdded) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string word = utf8(0x041C) + utf8(0x0438) + utf8(0x0440); // Мир
+  for (std::size_t slice : kSliceSizes) {
+    const FromUtf8 dropped = fromUtf8Engine(bom + word, CodePage::Win, slice);
+    EXPECT_EQ(dropped.out, "\xCC\xE8\xF0") << "slice " << slice;
+    // Anywhere else it is a character no single-byte page holds.
+    const FromUtf8 inside = fromUtf8Engine(word + bom, CodePage::Win, slice);
+    EXPECT_EQ(inside.fault, engine::RecodeFault::Unrepresentable);
+    EXPECT_EQ(inside.offset, word.size());
+    // A second mark straight after the first is not dropped either.
+    const FromUtf8 twice =
+        fromUtf8Engine(bom + bom + word, CodePage::Koi, slice);
+    EXPECT_EQ(twice.fault, engine::RecodeFault::Unrepresentable);
+    EXPECT_EQ(twice.offset, 3u);
+
+    MemoryStream m("\xCC\xE8\xF0", slice);
+    engine::RecodeState state(CodePage::Win, CodePage::Utf8);
+    runSteps([&] { return engine::recodeSlice(m.stream, state); });
+    EXPECT_EQ(m.out.data, word) << "no mark added, slice " << slice;
+  }
+}
+
+TEST(RecodeUtf8, FaultsNameTheOffsetOfTheirFirstByte) {
+  struct Case {
+    const char *name;
+    std::string input;
+    CodePage target;
+    engine::RecodeFault fault;
+    std::uint64_t offset;
+  };
+  const std::string ya = utf8(0x044F);
+  const Case cases[] = {
+      {"lone continuation", "ab\x80", CodePage::Win,
+       engine::RecodeFault::InvalidUtf8, 2},
+      {"overlong slash", ya + "\xC0\xAF", CodePage::Win,
+       engine::RecodeFault::InvalidUtf8, 2},
+      {"overlong three bytes", "\xE0\x80\xAF", CodePage::Dos,
+       engine::RecodeFault::InvalidUtf8, 0},
+      {"surrogate", "x\xED\xA0\x80", CodePage::Koi,
+       engine::RecodeFault::InvalidUtf8, 1},
+      {"above U+10FFFF", "\xF4\x90\x80\x80", CodePage::Iso,
+       engine::RecodeFault::InvalidUtf8, 0},
+      {"cut by the end of the file", ya + ya + "\xE2\x84", CodePage::Dos,
+       engine::RecodeFault::InvalidUtf8, 4},
+      {"latin e acute", ya + "\xC3\xA9", CodePage::Koi,
+       engine::RecodeFault::Unrepresentable, 2},
+      {"emoji", "\xF0\x9F\x98\x80", CodePage::Win,
+       engine::RecodeFault::Unrepresentable, 0},
+      {"box drawing into Windows-1251", "\xE2\x95\xAC", CodePage::Win,
+       engine::RecodeFault::Unrepresentable, 0},
+      {"numero sign into KOI8-R", "\xE2\x84\x96", CodePage::Koi,
+       engine::RecodeFault::Unrepresentable, 0},
+  };
+  for (const Case &c : cases)
+    for (std::size_t slice : kSliceSizes) {
+      const FromUtf8 got = fromUtf8Engine(c.input, c.target, slice);
+      EXPECT_EQ(got.fault, c.fault) << c.name << ", slice " << slice;
+      EXPECT_EQ(got.offset, c.offset) << c.name << ", slice " << slice;
+      EXPECT_EQ(got, fromUtf8Reference(c.input, c.target)) << c.name;
+    }
+}
+
+TEST(RecodeUtf8, OutputOfThreeTimesTheInputFitsAtEverySliceSize) {
+  // Box drawing: every byte becomes three.
+  const std::string boxes(9000, static_cast<char>(0xCE));
+  for (std::size_t slice : kSliceSizes) {
+    MemoryStream m(boxes, slice);
+    engine::RecodeState state(CodePage::Dos, CodePage::Utf8);
+    ASSERT_EQ(runSteps([&] { return engine::recodeSlice(m.stream, state); }),
+              StepResult::Finished);
+    ASSERT_EQ(m.out.data.size(), 27000u) << "slice " << slice;
+  }
+}
+
+TEST(RecodeUtf8, WriteFailureEndsWithWriteFailed) {
+  const std::string input = randomBytes(300, 19);
+  for (const auto &[from, to] : {std::pair{CodePage::Win, CodePage::Utf8}}) {
+    MemoryStream m(input, 64);
+    m.out.failWriteAt = 100;
+    engine::RecodeState state(from, to);
+    EXPECT_EQ(runSteps([&] { return engine::recodeSlice(m.stream, state); }),
+              StepResult::WriteFailed);
+  }
+  MemoryStream m(std::string(300, 'a'), 64);
+  m.out.shortWriteAt = 100;
+  engine::RecodeState state(CodePage::Utf8, CodePage::Koi);
+  EXPECT_EQ(runSteps([&] { return engine::recodeSlice(m.stream, state); }),
+            StepResult::WriteFailed);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include <cassert>
 #include <cstdlib>
 
+#include "snpln/version.h"
+
 namespace snpln::ui {
 
 namespace {
@@ -28,7 +30,8 @@ std::vector<DialogTemplate> makeTemplates() {
        Placement::OwnerOrigin,
        {
            {kNoId, K::Icon, "", 10, 12, 0, 0, 0},
-           {kNoId, K::Static, "Snipline (SNPLN) v1.2, Russian text file tool",
+           {kNoId, K::Static,
+            "Snipline (SNPLN) v" SNPLN_VERSION_SHORT ", Russian text file tool",
             40, 20, 145, 8, kNoWrap},
            {kNoId, K::Static, "Made by the Snipline project", 42, 29, 143, 8,
             kNoWrap},
@@ -43,7 +46,7 @@ std::vector<DialogTemplate> makeTemplates() {
   // The main window.
   all.push_back(
       {kMainTemplate,
-       "Snipline (SNPLN) v1.2",
+       "Snipline (SNPLN) v" SNPLN_VERSION_SHORT,
        291,
        143,
        "Arial",
@@ -276,8 +279,8 @@ std::vector<DialogTemplate> makeTemplates() {
             "processed. Also you can add files by drag'n'drop filelist on "
             "SNPLN.",
             5, 170, 236, 8, kNoWrap},
-           {kNoId, K::Static, "Snipline (SNPLN) v1.2", 5, 185, 135, 8,
-            kCentred | kNoWrap},
+           {kNoId, K::Static, "Snipline (SNPLN) v" SNPLN_VERSION_SHORT, 5, 185,
+            135, 8, kCentred | kNoWrap},
            {kNoId, K::Static, "Source: the Snipline repository", 5, 195, 135, 8,
             kCentred | kNoWrap},
            {kNoId, K::Static, "Reports: the repository's issue tracker", 5, 205,

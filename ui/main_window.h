@@ -1,4 +1,5 @@
-// The program's one window (template 102, "Snipline (SNPLN) v1.2").
+// The program's one window (template 102, "Snipline (SNPLN) v1.2", the
+// version from snpln/version.h).
 //
 // It owns the file list, the selection of the seventeen mode buttons, the
 // filter box and the status line, and routes every control: a mode button

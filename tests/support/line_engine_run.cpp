@@ -31,8 +31,9 @@ LineEngineRun drive(const std::string &bytes, std::size_t sliceSize,
 } // namespace
 
 LineEngineRun runOptimize(const std::string &bytes, int tabSize,
-                          std::size_t sliceSize) {
-  engine::OptimizeState state(tabSize);
+                          std::size_t sliceSize,
+                          engine::TextEncoding encoding) {
+  engine::OptimizeState state(tabSize, encoding);
   return drive(bytes, sliceSize, [&](engine::SliceStream &stream) {
     return engine::optimizeSlice(stream, state);
   });

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/slice_stream.h"
+#include "engine/text_encoding.h"
 
 namespace snpln::test {
 
@@ -21,8 +22,9 @@ struct LineEngineRun {
 // Steps until a step returns anything but Continue. A step that keeps
 // returning Continue after the whole file has been used up ends the run with
 // result Continue, which callers treat as a fault.
-LineEngineRun runOptimize(const std::string &bytes, int tabSize,
-                          std::size_t sliceSize);
+LineEngineRun
+runOptimize(const std::string &bytes, int tabSize, std::size_t sliceSize,
+            engine::TextEncoding encoding = engine::TextEncoding::SingleByte);
 LineEngineRun runDeleteEmpty(const std::string &bytes, std::size_t sliceSize);
 
 // A text of at most maxLength bytes made of the pieces the line engines care

@@ -1,14 +1,16 @@
 #include "tests/support/reference_line_engines.h"
 
+#include "tests/support/reference_utf8_engines.h"
+
 namespace snpln::test {
 
 namespace {
 
 bool blank(char c) { return c == ' ' || c == '\t'; }
 
-bool anyTooLong(const std::vector<std::string> &lines) {
-  for (const std::string &line : lines)
-    if (line.size() > kReferenceLineLimit)
+bool anyTooLong(const std::vector<ReferenceLine> &lines) {
+  for (const ReferenceLine &line : lines)
+    if (line.text.size() > kReferenceLineLimit)
       return true;
   return false;
 }
@@ -26,8 +28,8 @@ std::string transformSegment(const std::string &segment) {
 
 } // namespace
 
-std::vector<std::string> referenceSplitLines(const std::string &bytes) {
-  std::vector<std::string> lines;
+std::vector<ReferenceLine> referenceLinesWithEnds(const std::string &bytes) {
+  std::vector<ReferenceLine> lines;
   std::string current;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const char c = bytes[i];
@@ -35,14 +37,22 @@ std::vector<std::string> referenceSplitLines(const std::string &bytes) {
       current += c;
       continue;
     }
-    lines.push_back(current);
-    current.clear();
+    std::string end(1, c);
     const char partner = c == '\r' ? '\n' : '\r';
     if (i + 1 < bytes.size() && bytes[i + 1] == partner)
-      ++i;
+      end += bytes[++i];
+    lines.push_back({current, end});
+    current.clear();
   }
   if (!current.empty())
-    lines.push_back(current);
+    lines.push_back({current, ""});
+  return lines;
+}
+
+std::vector<std::string> referenceSplitLines(const std::string &bytes) {
+  std::vector<std::string> lines;
+  for (const ReferenceLine &line : referenceLinesWithEnds(bytes))
+    lines.push_back(line.text);
   return lines;
 }
 
@@ -66,18 +76,20 @@ std::string referenceCompressTabs(const std::string &line, int tabSize) {
   return out;
 }
 
-ReferenceOutput referenceOptimize(const std::string &bytes, int tabSize) {
+ReferenceOutput referenceOptimize(const std::string &bytes, int tabSize,
+                                  bool utf8) {
   ReferenceOutput result;
-  const std::vector<std::string> lines = referenceSplitLines(bytes);
+  const std::vector<ReferenceLine> lines = referenceLinesWithEnds(bytes);
   if (anyTooLong(lines)) {
     result.lineTooLong = true;
     return result;
   }
-  for (const std::string &line : lines) {
-    std::string out = referenceCompressTabs(line, tabSize);
+  for (const ReferenceLine &line : lines) {
+    std::string out = utf8 ? referenceCompressTabsUtf8(line.text, tabSize)
+                           : referenceCompressTabs(line.text, tabSize);
     while (!out.empty() && blank(out.back()))
       out.pop_back();
-    result.bytes += out + "\r\n";
+    result.bytes += out + line.end;
   }
   return result;
 }
@@ -86,13 +98,13 @@ ReferenceOutput referenceDeleteEmpty(const std::string &bytes,
                                      std::uint64_t *hits) {
   ReferenceOutput result;
   *hits = 0;
-  const std::vector<std::string> lines = referenceSplitLines(bytes);
+  const std::vector<ReferenceLine> lines = referenceLinesWithEnds(bytes);
   if (anyTooLong(lines)) {
     result.lineTooLong = true;
     return result;
   }
   const auto isEmpty = [&](std::size_t i) {
-    for (char c : lines[i])
+    for (char c : lines[i].text)
       if (!blank(c))
         return false;
     return true;
@@ -120,7 +132,7 @@ ReferenceOutput referenceDeleteEmpty(const std::string &bytes,
       }
     }
     if (stays)
-      result.bytes += lines[i] + "\r\n";
+      result.bytes += lines[i].text + lines[i].end;
     else
       ++*hits;
   }

@@ -1,6 +1,7 @@
 // Plain whole-buffer versions of the two line engines (optimize, delete
 // excessive empty lines), kept deliberately simple, for comparison with the
-// streaming engines. The whole file goes in, the whole output comes out.
+// streaming engines. The whole file goes in, the whole output comes out;
+// every line that stays keeps its line end.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,14 @@ inline constexpr std::size_t kReferenceLineLimit = 30000;
 // empty line follows a line end that is the file's last byte.
 std::vector<std::string> referenceSplitLines(const std::string &bytes);
 
+// The same lines, each with the line end it had ("" for a last line that
+// had none).
+struct ReferenceLine {
+  std::string text;
+  std::string end;
+};
+std::vector<ReferenceLine> referenceLinesWithEnds(const std::string &bytes);
+
 struct ReferenceOutput {
   bool lineTooLong = false; // some line is longer than 30000 bytes
   std::string bytes;        // the new file (empty when lineTooLong)
@@ -25,7 +34,10 @@ struct ReferenceOutput {
 // One line through the segment transform, column by column.
 std::string referenceCompressTabs(const std::string &line, int tabSize);
 
-ReferenceOutput referenceOptimize(const std::string &bytes, int tabSize);
+// Each line keeps its line end. With `utf8`, columns count UTF-8
+// characters.
+ReferenceOutput referenceOptimize(const std::string &bytes, int tabSize,
+                                  bool utf8 = false);
 
 // `hits` receives the number of lines deleted.
 ReferenceOutput referenceDeleteEmpty(const std::string &bytes,

@@ -21,6 +21,7 @@
 #include <sstream>
 
 #include "batch/batch_texts.h"
+#include "snpln/version.h"
 #include "tests/ui/modal_script.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/main_window.h"
@@ -104,7 +105,8 @@ private slots:
   void startsWithoutNames() {
     Fixture f;
     MainWindow w("");
-    QCOMPARE(w.windowTitle(), QStringLiteral("Snipline (SNPLN) v1.2"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Snipline (SNPLN) v") +
+                                  QLatin1String(kVersionShort));
     const DialogUnits &u = w.controls().units();
     QCOMPARE(w.size(), QSize(u.toPixelsX(291), u.toPixelsY(143)));
     QCOMPARE(status(w), QStringLiteral("0 files are choosed"));

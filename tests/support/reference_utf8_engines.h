@@ -1,0 +1,46 @@
+// Whole-buffer reference versions of the case, exclusion and tab engines for
+// UTF-8 files, written plainly from the rules: the file is first cut into
+// characters (a byte that starts no well-formed sequence is a unit of its
+// own), then each rule works on the list of characters. No slices, no
+// held-back bytes, no byte tricks.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/exclusion_slice.h"
+
+namespace snpln::test {
+
+// The units of a UTF-8 text, each as its bytes.
+std::vector<std::string> referenceUtf8Units(const std::string &bytes);
+bool referenceIsValidUtf8(const std::string &bytes);
+
+std::string referenceCaseUtf8(const std::string &bytes, int operation,
+                              bool saveUpper);
+
+std::string referenceExclusionUtf8(const std::string &bytes,
+                                   const std::string &search,
+                                   const std::string &replace,
+                                   const engine::ExclusionOptions &options,
+                                   std::uint64_t *hits);
+
+// One line through the segment transform, counting characters as columns
+// (a byte order mark as none).
+std::string referenceCompressTabsUtf8(const std::string &line, int tabSize);
+
+// Valid UTF-8 text of at most maxLength bytes, dense in what the engines care
+// about: Russian letters of both cases with Yo, Latin letters, other
+// Cyrillic letters and characters of two, three and four bytes, sentence
+// ends, hyphens, blanks, TABs and every kind of line end.
+std::string randomUtf8Text(std::mt19937 &rng, std::size_t maxLength);
+
+// The same pieces with, now and then, a byte that breaks the UTF-8.
+std::string randomMostlyUtf8Bytes(std::mt19937 &rng, std::size_t maxLength);
+
+// tests/data/russian_prose.txt.
+std::string russianProse();
+
+} // namespace snpln::test
