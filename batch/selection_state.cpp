@@ -161,7 +161,7 @@ bool SelectionState::anySelected() const {
 
 std::vector<job::OperationCode> SelectionState::operationPasses() const {
   std::vector<job::OperationCode> passes;
-  for (int op = 0; op < job::kOperationCount; ++op)
+  for (int op = 0; op <= kDetectButton; ++op)
     if (down_[op])
       passes.push_back(static_cast<job::OperationCode>(op));
   return passes;

@@ -164,6 +164,20 @@ bench_case "optimize" '"$CLI" --optimize "$F"' \
 bench_case "delete-empty" '"$CLI" --delete-empty "$F"' \
   "cat -s \"\$F\" $SAFE" "cat -s" 1.0 2
 
+# Old files made readable as UTF-8, and back: the Windows-1251 text and its
+# UTF-8 form (made by iconv), each against iconv doing the same safely.
+bench_case "win->utf8" '"$CLI" --from win --to utf8 "$F"' \
+  "iconv -f CP1251 -t UTF-8 \"\$F\" $SAFE" iconv 0.6 2
+UTF8_FROM_WIN=$WORK/utf8-from-win.txt
+iconv -f CP1251 -t UTF-8 "$WIN_SOURCE" >"$UTF8_FROM_WIN"
+SOURCE=$UTF8_FROM_WIN
+DD=$(median_of "$DD_CMD")
+printf '%-14s %8s\n' "dd (floor)" "$DD"
+bench_case "utf8->win" '"$CLI" --from utf8 --to win "$F"' \
+  "iconv -f UTF-8 -t CP1251 \"\$F\" $SAFE" iconv 0.6 2
+rm -f "$UTF8_FROM_WIN"
+SOURCE=$WIN_SOURCE
+
 # Upper case on a UTF-8 text: every Cyrillic letter is two bytes. The peer
 # is sed's upper case in a UTF-8 locale (no goal against it); the goal is
 # against the plain safe copy.

@@ -1,6 +1,7 @@
 #include "engine/slice_stream.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace snpln::engine {
 
@@ -21,6 +22,8 @@ bool SliceStream::readSlice() {
   if (!input->read(sliceBuffer.data(), want, got))
     return false;
   bytesRead = got;
+  if (got > 0 && std::memchr(sliceBuffer.data(), 0, got) != nullptr)
+    zeroByteSeen = true;
   // A read that finds nothing before the size said the file ends means the
   // file shrank; going on would never reach the end.
   return got > 0;

@@ -38,6 +38,8 @@ struct SliceStream {
   std::size_t slicePos = 0;              // next unhandled byte of the slice
   platform::FileSize fileSize = 0;
   platform::FileSize processed = 0;
+  // Set by readSlice when a slice held a zero byte: the file is no text.
+  bool zeroByteSeen = false;
 
   SliceStream() = default;
   SliceStream(platform::InputFile *in, platform::OutputFile *out,
@@ -46,7 +48,8 @@ struct SliceStream {
   bool atEnd() const { return processed >= fileSize; }
 
   // Reads the next slice into `sliceBuffer`: up to sliceSize bytes, never
-  // past `fileSize`. Sets `bytesRead` and resets `slicePos`. Fails when the
+  // past `fileSize`. Sets `bytesRead`, resets `slicePos`, and notes a zero
+  // byte in `zeroByteSeen`. Fails when the
   // read fails or when the file holds fewer bytes than its size said (it
   // shrank while the job ran).
   bool readSlice();

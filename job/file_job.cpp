@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/detect_code_page.h"
+#include "engine/typed_text.h"
 #include "job/file_text_encoding.h"
 #include "job/messages.h"
 
@@ -13,7 +14,9 @@ namespace snpln::job {
 namespace {
 
 bool isRecode(OperationCode op) {
-  return op >= OperationCode::RecodeToWin && op <= OperationCode::RecodeToDos;
+  return (op >= OperationCode::RecodeToWin &&
+          op <= OperationCode::RecodeToDos) ||
+         op == OperationCode::RecodeToUtf8;
 }
 
 // Case, exclusion and replacement, tab optimization.
@@ -90,10 +93,23 @@ bool FileJob::start() {
   const platform::FileSize fileSize = original_.size;
 
   const bool detectOnly = request_.detectOnly != 0;
+  // Every operation knows what the file holds before it writes a byte: a
+  // zero byte in the sample makes it no text, and nothing touches it.
+  const engine::Detection found = engine::detectFile(*input_, fileSize);
+  if (found.kind == engine::TextKind::Binary) {
+    endStartup(JobResult::Done);
+    if (detectOnly || request_.lastJob) {
+      result_ = JobResult::Skipped;
+      if (message(path, messages::kNotText) == kAnswerEsc)
+        result_ = JobResult::Stop;
+    }
+    return false;
+  }
+  filePage_ = found.page;
   if (isRecode(op) || op == OperationCode::Detect) {
     autoDetected_ = request_.sourceCodePage == CodePage::Auto;
     if (autoDetected_ || detectOnly) {
-      request_.sourceCodePage = engine::detectCodePage(*input_, fileSize);
+      request_.sourceCodePage = found.page;
       if (request_.sourceCodePage == CodePage::Auto) {
         endStartup(JobResult::Done);
         if (detectOnly || request_.lastJob) {
@@ -119,15 +135,6 @@ bool FileJob::start() {
       return false;
     }
   }
-  const bool exclusion =
-      op == OperationCode::Exclude || op == OperationCode::Replace;
-  if (exclusion && request_.searchText.empty()) {
-    // Nothing can match an empty text; the run refuses it before any job,
-    // and a job given one leaves the file alone.
-    endStartup(JobResult::Done);
-    return false;
-  }
-
   // The operations on characters must know how the file makes them before
   // they write a byte.
   engine::TextEncoding &encoding = textEncoding_;
@@ -140,6 +147,20 @@ bool FileJob::start() {
       return false;
     }
     encoding = *found;
+  }
+
+  const bool exclusion =
+      op == OperationCode::Exclude || op == OperationCode::Replace;
+  if (exclusion && !textsInFilePage()) {
+    endStartup(JobResult::ReadFailed);
+    message(path, messages::typedTextUnfit(filePageOfText()));
+    return false;
+  }
+  if (exclusion && request_.searchText.empty()) {
+    // Nothing can match an empty text; the run refuses it before any job,
+    // and a job given one leaves the file alone.
+    endStartup(JobResult::Done);
+    return false;
   }
 
   temp_ = fs_.beginSave(at, original_);
@@ -162,6 +183,7 @@ bool FileJob::start() {
   case OperationCode::RecodeToKoi:
   case OperationCode::RecodeToIso:
   case OperationCode::RecodeToDos:
+  case OperationCode::RecodeToUtf8:
     engine_.emplace<engine::RecodeState>(request_.sourceCodePage,
                                          request_.targetCodePage);
     break;
@@ -222,7 +244,15 @@ void FileJob::tick() {
     abortJob(messages::kCanceled, JobResult::Stop);
     return;
   }
-  switch (step()) {
+  const engine::StepResult stepped = step();
+  if (stream_.zeroByteSeen && stepped != engine::StepResult::ReadFailed) {
+    // A zero byte past the sample: the file is no text after all. The job
+    // is given up and the file stays as it was.
+    abandonAsNotText();
+    busy_ = false;
+    return;
+  }
+  switch (stepped) {
   case engine::StepResult::Continue:
     host_.setProgress(percentOf(stream_.processed, stream_.fileSize));
     host_.drainTimerMessages();
@@ -247,6 +277,41 @@ void FileJob::tick() {
     break;
   }
   busy_ = false;
+}
+
+engine::CodePage FileJob::filePageOfText() const {
+  // The single-byte pages take typed text as Windows-1251, as they always
+  // have; their letters are compared as Windows-1251 letters.
+  return textEncoding_ == engine::TextEncoding::Utf8 ? CodePage::Utf8
+                                                     : CodePage::Win;
+}
+
+bool FileJob::textsInFilePage() {
+  if (request_.typedText != TypedText::Characters)
+    return true;
+  const CodePage page = filePageOfText();
+  auto search = engine::typedTextIn(request_.searchText, page);
+  auto replacement = engine::typedTextIn(request_.replaceText, page);
+  if (!replacement)
+    return false;
+  // A text to find that the file cannot hold is in it nowhere: a search
+  // for it finds nothing (a text that cannot be in it either).
+  request_.searchText = search ? *search : std::string();
+  request_.replaceText = *replacement;
+  request_.typedText = TypedText::Bytes;
+  return true;
+}
+
+void FileJob::abandonAsNotText() {
+  closeFiles();
+  result_ = JobResult::Done;
+  engine_ = std::monostate{};
+  stream_ = engine::SliceStream();
+  if (request_.detectOnly || request_.lastJob) {
+    result_ = JobResult::Skipped;
+    message(request_.path, messages::kNotText);
+  }
+  host_.drainTimerMessages();
 }
 
 std::string FileJob::badTextMessage() const {
@@ -275,6 +340,7 @@ void FileJob::successLines(std::string &line1, std::string &line2) const {
   case OperationCode::RecodeToKoi:
   case OperationCode::RecodeToIso:
   case OperationCode::RecodeToDos:
+  case OperationCode::RecodeToUtf8:
     line2 =
         messages::recodeSourcePiece(request_.sourceCodePage, autoDetected_) +
         messages::recodeTargetPiece(op);

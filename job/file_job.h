@@ -61,6 +61,8 @@ public:
   bool busy() const { return busy_; }
   bool autoDetected() const { return autoDetected_; }
   engine::CodePage sourceCodePage() const { return request_.sourceCodePage; }
+  // The code page detection found at start-up (Auto: no Cyrillic letter).
+  engine::CodePage filePage() const { return filePage_; }
   // How the engine cuts the file into characters (settled by start()).
   engine::TextEncoding textEncoding() const { return textEncoding_; }
 
@@ -77,6 +79,13 @@ private:
   int message(const std::string &line1, const std::string &line2);
   void successLines(std::string &line1, std::string &line2) const;
   std::string badTextMessage() const;
+  // The page typed texts are written in for this file.
+  engine::CodePage filePageOfText() const;
+  // Makes typed texts the file's bytes; false when the replacement cannot
+  // be written in the file's page.
+  bool textsInFilePage();
+  // The end of a job that met a zero byte after its start-up.
+  void abandonAsNotText();
   void closeFiles();
 
   JobRequest request_;
@@ -86,6 +95,7 @@ private:
   bool busy_ = false;
   bool cancelRequested_ = false;
   bool autoDetected_ = false;
+  engine::CodePage filePage_ = engine::CodePage::Auto;
   engine::TextEncoding textEncoding_ = engine::TextEncoding::SingleByte;
   platform::FileStatus original_;
   std::unique_ptr<platform::InputFile> input_;

@@ -25,8 +25,14 @@ enum class OperationCode : std::uint8_t {
   Optimize = 9,
   DeleteEmpty = 10,
   Detect = 11,
+  RecodeToUtf8 = 12,
 };
-inline constexpr int kOperationCount = 12;
+inline constexpr int kOperationCount = 13;
+
+// How the texts of exclusion and replacement were given: as characters
+// (UTF-8, written into each file in its own code page) or as bytes taken
+// byte for byte whatever the file.
+enum class TypedText : std::uint8_t { Bytes, Characters };
 
 // What a job's run returns; the batch run acts only on Stop.
 enum class JobResult : int {
@@ -44,6 +50,7 @@ struct JobRequest {
   int lastJob = 0;
   std::string searchText;
   std::string replaceText;
+  TypedText typedText = TypedText::Bytes;
   int leftPartOfWord = 0;
   int rightPartOfWord = 0;
   int caseInsensitive = 0;

@@ -7,6 +7,11 @@ std::string lineTooLong(std::size_t limit) {
          " bytes)";
 }
 
+std::string typedTextUnfit(engine::CodePage page) {
+  return std::string("Replacement text cannot be written in ") +
+         codingName(page);
+}
+
 std::string invalidUtf8(std::uint64_t offset) {
   return "Invalid UTF-8 at byte " + std::to_string(offset);
 }
@@ -18,9 +23,10 @@ std::string unrepresentable(std::uint64_t offset, engine::CodePage target) {
 
 const char *operationTitle(OperationCode operation) {
   static constexpr const char *kTitles[kOperationCount] = {
-      "Upper case",    "Recode to WIN", "Recode to KOI",    "Recode to ISO",
-      "Recode to DOS", "Lower case",    "Smart case",       "Exclude",
-      "Replace",       "Optimize",      "Delete excessive", "Detect coding"};
+      "Upper case",     "Recode to WIN", "Recode to KOI",    "Recode to ISO",
+      "Recode to DOS",  "Lower case",    "Smart case",       "Exclude",
+      "Replace",        "Optimize",      "Delete excessive", "Detect coding",
+      "Recode to UTF-8"};
   const auto index = static_cast<std::size_t>(operation);
   return index < kOperationCount ? kTitles[index] : "";
 }
@@ -77,6 +83,8 @@ std::string recodeTargetPiece(OperationCode operation) {
     return " to ''Iso''";
   case OperationCode::RecodeToDos:
     return " to ''Dos''";
+  case OperationCode::RecodeToUtf8:
+    return " to ''UTF-8''";
   default:
     return "";
   }

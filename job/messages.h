@@ -16,6 +16,9 @@ inline constexpr const char *kEnglishOnly =
     "This file consist of english symbols only";
 inline constexpr const char *kHasCoding = "This file has coding ";
 inline constexpr const char *kSameCoding = "This file just is in same coding";
+// A file that holds a zero byte: no operation touches it.
+inline constexpr const char *kNotText =
+    "This file is not text: it holds a zero byte";
 inline constexpr const char *kNoTempFile = "Unable to open temporary file";
 inline constexpr const char *kCanceled = "Operation canceled";
 inline constexpr const char *kReadError = "Error reading file";
@@ -38,6 +41,10 @@ inline constexpr const char *kAutodetect = "with coding autodetect ";
 
 // "Line in file is too long (greater than 30000 bytes)".
 std::string lineTooLong(std::size_t limit);
+
+// A typed text that the file's code page cannot hold: "Replacement text
+// cannot be written in ''Koi8''".
+std::string typedTextUnfit(engine::CodePage page);
 
 // A recoding from UTF-8 that cannot go on, with the file offset (from 0) of
 // the first byte in question: "Invalid UTF-8 at byte 120", "Character at

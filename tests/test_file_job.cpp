@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -276,6 +277,141 @@ TEST_F(FileJobTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
   }
 }
 
+TEST_F(FileJobTest, BinaryFileIsLeftAloneByEveryOperation) {
+  const std::string elf = std::string("\x7F"
+                                      "ELF\x02\x01\x01",
+                                      7) +
+                          std::string(1, '\0') + kHelloWin;
+  const OperationCode ops[] = {
+      OperationCode::UpperCase,   OperationCode::RecodeToWin,
+      OperationCode::RecodeToKoi, OperationCode::RecodeToUtf8,
+      OperationCode::LowerCase,   OperationCode::SmartCase,
+      OperationCode::Exclude,     OperationCode::Replace,
+      OperationCode::Optimize,    OperationCode::DeleteEmpty,
+      OperationCode::Detect};
+  for (const OperationCode op : ops)
+    for (const int lastJob : {0, 1}) {
+      host = {};
+      dir.write("b.bin", elf);
+      dir.chmod("b.bin", 0751);
+      auto r = request(op, "b.bin", lastJob);
+      r.searchText = "ELF";
+      r.targetCodePage = CodePage::Koi;
+      const bool informed = lastJob || op == OperationCode::Detect;
+      SCOPED_TRACE(std::string(job::messages::operationTitle(op)) +
+                   (lastJob ? ", last job" : ""));
+      EXPECT_EQ(run(r), informed ? JobResult::Skipped : JobResult::Done);
+      if (informed) {
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0], Message(r.path, job::messages::kNotText));
+      } else {
+        EXPECT_TRUE(host.messages.empty());
+      }
+      EXPECT_EQ(dir.read("b.bin"), elf);
+      EXPECT_EQ(dir.mode("b.bin"), 0751);
+      EXPECT_FALSE(tempLeft());
+    }
+}
+
+TEST_F(FileJobTest, ZeroByteFoundLateAbandonsTheJob) {
+  // The sample of the first 8192 bytes is text; the zero byte comes after.
+  std::string content = kHelloWin + "\r\n";
+  while (content.size() < 20000)
+    content += content;
+  content[15000] = '\0';
+  for (const OperationCode op :
+       {OperationCode::UpperCase, OperationCode::RecodeToUtf8,
+        OperationCode::Replace, OperationCode::DeleteEmpty}) {
+    for (const std::size_t slice : {std::size_t{7}, std::size_t{8192}}) {
+      host = {};
+      dir.write("late.txt", content);
+      auto r = request(op, "late.txt", 1);
+      r.searchText = "\xEC\xE8\xF0";
+      r.replaceText = "MIR";
+      r.targetCodePage = CodePage::Utf8;
+      SCOPED_TRACE(std::string(job::messages::operationTitle(op)) + ", slice " +
+                   std::to_string(slice));
+      EXPECT_EQ(run(r, slice), JobResult::Skipped);
+      ASSERT_EQ(host.messages.size(), 1u);
+      EXPECT_EQ(host.messages[0], Message(r.path, job::messages::kNotText));
+      EXPECT_EQ(dir.read("late.txt"), content);
+      EXPECT_FALSE(tempLeft());
+    }
+  }
+}
+
+TEST_F(FileJobTest, RecodeToUtf8ReportsItsTarget) {
+  dir.write("k.txt", kHelloKoi);
+  auto r = request(OperationCode::RecodeToUtf8, "k.txt");
+  r.targetCodePage = CodePage::Utf8;
+  EXPECT_EQ(run(r, 2), JobResult::Done);
+  EXPECT_EQ(dir.read("k.txt"), kHelloUtf8);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0], Message("File(s) successfully converted",
+                                      "with coding autodetect  to ''UTF-8''"));
+  // A second run finds it in UTF-8 already.
+  host = {};
+  EXPECT_EQ(run(r), JobResult::Done);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0],
+            Message(r.path, "This file just is in same coding"));
+  EXPECT_EQ(dir.read("k.txt"), kHelloUtf8);
+}
+
+TEST_F(FileJobTest, TypedTextIsWrittenInEachFilesCodePage) {
+  const std::string mirUtf8 = "\xD0\xBC\xD0\xB8\xD1\x80"; // мир
+  const std::string eAcute = "\xC3\xA9";
+  struct Case {
+    const char *name;
+    std::string content;
+    std::string search, replacement;
+    job::TypedText typed;
+    JobResult result;
+    std::string after; // empty: as before
+    std::string line2;
+  };
+  const Case cases[] = {
+      {"typed in UTF-8, file in Windows-1251", kHelloWin, mirUtf8, "MIR",
+       job::TypedText::Characters, JobResult::Done,
+       "\xCF\xF0\xE8\xE2\xE5\xF2, MIR",
+       "and replaced with received string, Nr. of hits: 1"},
+      {"Cyrillic replacement into Windows-1251", kHelloWin, "Hello", mirUtf8,
+       job::TypedText::Characters, JobResult::Done, "",
+       "and replaced with received string, Nr. of hits: 0"},
+      {"typed in UTF-8, file in UTF-8", kHelloUtf8, mirUtf8,
+       "\xD0\x9C\xD0\x98\xD0\xA0", job::TypedText::Characters, JobResult::Done,
+       "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, "
+       "\xD0\x9C\xD0\x98\xD0\xA0",
+       "and replaced with received string, Nr. of hits: 1"},
+      {"replacement Windows-1251 cannot hold", kHelloWin, mirUtf8,
+       "caf" + eAcute, job::TypedText::Characters, JobResult::ReadFailed, "",
+       "Replacement text cannot be written in ''Win1251''"},
+      {"search text Windows-1251 cannot hold", kHelloWin, "caf" + eAcute, "x",
+       job::TypedText::Characters, JobResult::Done, "", ""},
+      {"bytes taken byte for byte", kHelloWin, "\xEC\xE8\xF0", "MIR",
+       job::TypedText::Bytes, JobResult::Done, "\xCF\xF0\xE8\xE2\xE5\xF2, MIR",
+       "and replaced with received string, Nr. of hits: 1"},
+  };
+  for (const Case &c : cases) {
+    host = {};
+    dir.write("t.txt", c.content);
+    auto r = request(OperationCode::Replace, "t.txt", 1);
+    r.searchText = c.search;
+    r.replaceText = c.replacement;
+    r.typedText = c.typed;
+    EXPECT_EQ(run(r, 3), c.result) << c.name;
+    EXPECT_EQ(dir.read("t.txt"), c.after.empty() ? c.content : c.after)
+        << c.name;
+    if (c.line2.empty()) {
+      EXPECT_TRUE(host.messages.empty()) << c.name;
+    } else {
+      ASSERT_EQ(host.messages.size(), 1u) << c.name;
+      EXPECT_EQ(host.messages[0].second, c.line2) << c.name;
+    }
+    EXPECT_FALSE(tempLeft()) << c.name;
+  }
+}
+
 TEST_F(FileJobTest, SuccessMessageOnlyForTheLastJob) {
   dir.write("u.txt", "abc");
   EXPECT_EQ(run(request(OperationCode::UpperCase, "u.txt", 0)),
@@ -512,9 +648,11 @@ TEST_F(FileJobTest, SingleByteFileStaysSingleByte) {
 
 TEST(OperationTitles, AreTheWindowCaptions) {
   const char *expected[] = {
-      "Upper case",    "Recode to WIN", "Recode to KOI",    "Recode to ISO",
-      "Recode to DOS", "Lower case",    "Smart case",       "Exclude",
-      "Replace",       "Optimize",      "Delete excessive", "Detect coding"};
+      "Upper case",     "Recode to WIN", "Recode to KOI",    "Recode to ISO",
+      "Recode to DOS",  "Lower case",    "Smart case",       "Exclude",
+      "Replace",        "Optimize",      "Delete excessive", "Detect coding",
+      "Recode to UTF-8"};
+  static_assert(std::size(expected) == job::kOperationCount);
   for (int i = 0; i < job::kOperationCount; ++i)
     EXPECT_STREQ(job::messages::operationTitle(static_cast<OperationCode>(i)),
                  expected[i]);
@@ -527,7 +665,7 @@ TEST(DisplayName, IsTheTextAfterTheLastSeparator) {
   EXPECT_EQ(job::displayNameOf("plain"), "plain");
 }
 
-// A file system with one huge file of zeros and a temporary file that
+// A file system with one huge file of one letter and a temporary file that
 // swallows what it is given: enough to run a job over more than 4 GiB
 // without the disk.
 class HugeFileSystem : public platform::PosixFileSystem {
@@ -535,9 +673,11 @@ public:
   static constexpr platform::FileSize kSize = (1ull << 32) + 5;
   struct Input : platform::InputFile {
     platform::FileSize pos = 0;
-    bool read(void *, std::size_t n, std::size_t &got) override {
+    bool read(void *buffer, std::size_t n, std::size_t &got) override {
       got = static_cast<std::size_t>(
           std::min<platform::FileSize>(n, kSize - pos));
+      // Text: a zero byte would make the file no text.
+      std::memset(buffer, 'a', got);
       pos += got;
       return true;
     }

@@ -150,6 +150,19 @@ TEST(RecodeSlice, WriteFailureAndShortWriteEndWithWriteFailed) {
   }
 }
 
+TEST(RecodeSlice, ZeroByteIsNotedFromTheSliceThatHoldsIt) {
+  std::string input(200, 'a');
+  input[130] = '\0';
+  MemoryStream m(input, 64);
+  engine::RecodeState state(CodePage::Win, CodePage::Koi);
+  for (int slice = 0; slice < 2; ++slice) {
+    ASSERT_EQ(engine::recodeSlice(m.stream, state), StepResult::Continue);
+    EXPECT_FALSE(m.stream.zeroByteSeen) << "slice " << slice;
+  }
+  ASSERT_EQ(engine::recodeSlice(m.stream, state), StepResult::Continue);
+  EXPECT_TRUE(m.stream.zeroByteSeen);
+}
+
 TEST(RecodeSlice, FileThatShrankEndsWithReadFailedInsteadOfRunningForever) {
   MemoryStream m(randomBytes(100, 17), 64);
   m.stream.fileSize = 150; // the size said more than the file holds

@@ -5,6 +5,8 @@
 
 #include <unordered_map>
 
+#include "engine/utf8_codec.h"
+
 namespace snpln::ui {
 
 namespace {
@@ -112,6 +114,68 @@ void appendEncoded(std::string &out, const QString &text,
   }
 }
 
+// A byte of a UTF-8 file that starts no valid sequence is shown as a
+// character of its own from the private use area, U+F780 to U+F7FF for the
+// bytes 0x80 to 0xFF, and written back as that byte.
+constexpr char16_t kRawByteBase = 0xF700;
+
+void appendUtf8Decoded(QString &out, std::string_view bytes) {
+  const auto *p = reinterpret_cast<const std::uint8_t *>(bytes.data());
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const engine::Utf8Char c = engine::decodeUtf8(p + i, bytes.size() - i);
+    if (c.status != engine::Utf8Status::Ok) {
+      out.append(QChar(static_cast<char16_t>(kRawByteBase + p[i])));
+      ++i;
+      continue;
+    }
+    if (c.code > 0xFFFF) {
+      const char32_t code = c.code;
+      out.append(QString::fromUcs4(&code, 1));
+    } else {
+      out.append(QChar(static_cast<char16_t>(c.code)));
+    }
+    i += c.length;
+  }
+}
+
+void appendUtf8Encoded(std::string &out, const QString &text) {
+  std::uint8_t buffer[4];
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t u = text[i].unicode();
+    char32_t code = u;
+    if (u >= kRawByteBase + 0x80 && u <= kRawByteBase + 0xFF) {
+      out.push_back(static_cast<char>(u - kRawByteBase));
+      continue;
+    }
+    if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
+        text[i + 1].isLowSurrogate()) {
+      code = QChar::surrogateToUcs4(u, text[i + 1].unicode());
+      ++i;
+    } else if (QChar::isSurrogate(u)) {
+      code = 0xFFFD; // half a pair: nothing UTF-8 can hold
+    }
+    const std::size_t n = engine::writeUtf8(code, buffer);
+    out.append(reinterpret_cast<const char *>(buffer), n);
+  }
+}
+
+void appendDecodedIn(QString &out, std::string_view bytes,
+                     engine::CodePage page) {
+  if (page == engine::CodePage::Utf8)
+    appendUtf8Decoded(out, bytes);
+  else
+    appendDecoded(out, bytes, codec(page).toChar);
+}
+
+void appendEncodedIn(std::string &out, const QString &text,
+                     engine::CodePage page) {
+  if (page == engine::CodePage::Utf8)
+    appendUtf8Encoded(out, text);
+  else
+    appendEncoded(out, text, codec(page));
+}
+
 const char *lineEndBytes(int state) {
   switch (static_cast<LineEnd>(state)) {
   case LineEnd::Lf:
@@ -139,19 +203,18 @@ const std::array<char16_t, 256> &codePageTable(engine::CodePage page) {
 QString decodeBytes(std::string_view bytes, engine::CodePage page) {
   QString text;
   text.reserve(static_cast<qsizetype>(bytes.size()));
-  appendDecoded(text, bytes, codePageTable(page));
+  appendDecodedIn(text, bytes, page);
   return text;
 }
 
 std::string encodeText(const QString &text, engine::CodePage page) {
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(text.size()));
-  appendEncoded(bytes, text, codec(page));
+  appendEncodedIn(bytes, text, page);
   return bytes;
 }
 
 PreviewLines splitLines(std::string_view bytes, engine::CodePage page) {
-  const auto &table = codePageTable(page);
   PreviewLines lines;
   lines.text.reserve(static_cast<qsizetype>(bytes.size()));
   std::size_t start = 0;
@@ -159,7 +222,7 @@ PreviewLines splitLines(std::string_view bytes, engine::CodePage page) {
     const char c = bytes[i];
     if (c != '\r' && c != '\n')
       continue;
-    appendDecoded(lines.text, bytes.substr(start, i - start), table);
+    appendDecodedIn(lines.text, bytes.substr(start, i - start), page);
     lines.text.append(QLatin1Char('\n'));
     if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
       lines.ends.push_back(LineEnd::CrLf);
@@ -169,7 +232,7 @@ PreviewLines splitLines(std::string_view bytes, engine::CodePage page) {
     }
     start = i + 1;
   }
-  appendDecoded(lines.text, bytes.substr(start), table);
+  appendDecodedIn(lines.text, bytes.substr(start), page);
   return lines;
 }
 
@@ -217,12 +280,11 @@ void keepLineEnds(QTextDocument &document) {
 
 std::string documentBytes(const QTextDocument &document,
                           engine::CodePage page) {
-  const PageCodec &pageCodec = codec(page);
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(document.characterCount()));
   for (QTextBlock block = document.firstBlock(); block.isValid();
        block = block.next()) {
-    appendEncoded(bytes, block.text(), pageCodec);
+    appendEncodedIn(bytes, block.text(), page);
     if (block.next().isValid())
       bytes += lineEndBytes(block.userState());
   }

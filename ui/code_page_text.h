@@ -7,6 +7,12 @@
 // same page therefore give back every byte. Characters no table holds (typed
 // or pasted) are written as '?'.
 //
+// UTF-8 text is decoded character by character; a byte that starts no valid
+// sequence becomes a character of the private use area (U+F780 to U+F7FF)
+// that is written back as that byte, so an untouched file is saved byte for
+// byte as it was, a byte order mark included (only a file holding those
+// private characters themselves would have them written as single bytes).
+//
 // The preview shows line ends as line breaks of its view and keeps what each
 // one was (CR LF, lone LF or lone CR) beside the break, so that saving writes
 // back the line ends the file had; breaks made while editing are CR LF.
@@ -25,8 +31,8 @@ class QTextDocument;
 
 namespace snpln::ui {
 
-// The page a preview shows a file in: the detected one, Win when detection
-// finds no Cyrillic letter (Auto).
+// The page a preview shows a file in: the detected one (UTF-8 included), Win
+// when detection finds no Cyrillic letter (Auto).
 engine::CodePage previewCodePage(engine::CodePage detected);
 
 // The character of every byte value in `page` (Auto reads as Win).

@@ -45,6 +45,7 @@ const PictureSet kSets[] = {
     {"ISO", 35, 28, "ISO", "UDF"},
     {"DOS", 35, 28, "DOS", "UDF"},
     {"AUTO", 35, 28, "AUTO", "UDF"},
+    {"UTF8", 35, 28, "UTF-8", "UDF"},
     {"DETECT", 104, 18, "Detect coding", "UDF"},
 };
 

@@ -131,8 +131,10 @@ bool PreviewDialog::openFile() {
   input.reset();
 
   const std::size_t sample = std::min(bytes.size(), engine::kDetectSampleSize);
-  codePage_ = previewCodePage(engine::chooseCodePage(engine::countLetters(
-      reinterpret_cast<const std::uint8_t *>(bytes.data()), sample)));
+  codePage_ = previewCodePage(
+      engine::detectSample(reinterpret_cast<const std::uint8_t *>(bytes.data()),
+                           sample, sample < bytes.size())
+          .page);
 
   // The view cannot hold a zero byte: it shows what comes before the first
   // one, and the file counts as truncated there, so a save warns first.

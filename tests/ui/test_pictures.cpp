@@ -38,7 +38,8 @@ const Expected kExpected[] = {
     {"KOID", 35, 28},     {"KOIF", 35, 28},     {"ISOU", 35, 28},
     {"ISOD", 35, 28},     {"ISOF", 35, 28},     {"DOSU", 35, 28},
     {"DOSD", 35, 28},     {"DOSF", 35, 28},     {"AUTOU", 35, 28},
-    {"AUTOD", 35, 28},    {"AUTOF", 35, 28},    {"DETECTU", 104, 18},
+    {"AUTOD", 35, 28},    {"AUTOF", 35, 28},    {"UTF8U", 35, 28},
+    {"UTF8D", 35, 28},    {"UTF8F", 35, 28},    {"DETECTU", 104, 18},
     {"DETECTD", 104, 18}, {"DETECTF", 104, 18},
 };
 

@@ -289,6 +289,54 @@ private slots:
     QCOMPARE(readFile(path), bytes(koi + "!\xF1"));
   }
 
+  // UTF-8 text with a byte order mark, characters of two, three and four
+  // bytes, stray bytes that start no sequence and every kind of line end
+  // comes back byte for byte, in whole and cut into lines.
+  void utf8KeepsEveryByte() {
+    const std::string text =
+        "\xEF\xBB\xBF\xD0\x9C\xD0\xB8\xD1\x80\r\n\xE2\x84\x96 5\n"
+        "\xF0\x9F\x98\x80\r\xFF\xC0\xAF \xE2\x82\n\xED\xA0\x80 \xD0";
+    for (const std::string &bytes :
+         {text, std::string(), std::string("\xD0\x81\xD1\x91"),
+          std::string("\xEF\xBB\xBF")}) {
+      QCOMPARE(encodeText(decodeBytes(bytes, engine::CodePage::Utf8),
+                          engine::CodePage::Utf8),
+               bytes);
+      QTextDocument document;
+      setDocumentBytes(document, bytes, engine::CodePage::Utf8);
+      QCOMPARE(documentBytes(document, engine::CodePage::Utf8), bytes);
+    }
+    QCOMPARE(decodeBytes("\xD0\x9C\xD0\xB8\xD1\x80 \xE2\x84\x96",
+                         engine::CodePage::Utf8),
+             QStringLiteral("Мир №"));
+    // Whatever is typed has a UTF-8 form: nothing becomes '?'.
+    QCOMPARE(
+        encodeText(QStringLiteral("\u4e2d\U0001F600"), engine::CodePage::Utf8),
+        std::string("\xE4\xB8\xAD\xF0\x9F\x98\x80"));
+  }
+
+  void utf8FileIsShownAndEditedAsUtf8() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("utf8.txt");
+    // "Привет, мир" in capitals and small letters, with a mark.
+    const std::string original =
+        "\xEF\xBB\xBF\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92\xD0\x95\xD0\xA2, "
+        "\xD0\xBC\xD0\xB8\xD1\x80\n";
+    writeFile(path, original);
+    runPreview(path,
+               [&](PreviewDialog &p) {
+                 QCOMPARE(int(p.codePage()), int(engine::CodePage::Utf8));
+                 QCOMPARE(p.view()->toPlainText(),
+                          QStringLiteral("\uFEFFПРИВЕТ, мир\n"));
+                 p.pressEdit();
+                 p.view()->moveCursor(QTextCursor::End);
+                 p.view()->insertPlainText(QStringLiteral("Ёж"));
+                 p.saveText();
+               },
+               {kIdYes});
+    QCOMPARE(readFile(path), bytes(original + "\xD0\x81\xD0\xB6"));
+  }
+
   // Truncated by the capacity: the status says so, a save warns first and
   // writes what the view holds; a second save does not warn again.
   void truncatedFileWarnsBeforeTheFirstSave() {

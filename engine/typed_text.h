@@ -1,0 +1,17 @@
+// Text the user typed, kept as characters (UTF-8), made into the bytes of a
+// file's code page: itself for a UTF-8 file, each character's byte for a
+// single-byte page. Nothing when the page cannot hold a character (or the
+// text is not valid UTF-8).
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "engine/code_page.h"
+
+namespace snpln::engine {
+
+// `page` is Dos, Win, Koi, Iso or Utf8.
+std::optional<std::string> typedTextIn(const std::string &utf8, CodePage page);
+
+} // namespace snpln::engine
