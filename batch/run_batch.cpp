@@ -83,6 +83,9 @@ int runPass(job::OperationCode operation, bool finalPass,
             const RunParameters &parameters, BatchHost &host,
             platform::FileSystem &fs, const WalkHooks &walkHooks) {
   int last = kNoResult;
+  // One visit per file in the pass, whatever names, links or masks lead to
+  // it.
+  PassState pass;
   for (std::size_t i = 0; i < fileList.size(); ++i) {
     const std::string &entry = fileList[i];
     auto attributes = fs.lookup(entry);
@@ -94,7 +97,7 @@ int runPass(job::OperationCode operation, bool finalPass,
     if (platform::isExactlyDirectory(*attributes)) {
       for (const std::string &mask : masks) {
         last = walkDirectoryTree(entry, mask, operation, 0, parameters, host,
-                                 fs, walkHooks);
+                                 fs, walkHooks, &pass);
         if (last == kWalkStop)
           return last;
       }
@@ -103,10 +106,13 @@ int runPass(job::OperationCode operation, bool finalPass,
       continue;
     }
     const int lastJob = finalPass && i + 1 == fileList.size() ? 1 : 0;
-    job::JobResult result =
-        runFileJob(host, operation, entry, lastJob, parameters);
-    last = static_cast<int>(result);
-    if (result == job::JobResult::Stop)
+    const auto result =
+        runFileJobOnce(host, fs, pass, operation,
+                       FileToVisit{entry, nullptr, {}}, lastJob, parameters);
+    if (!result)
+      continue; // visited already in this pass
+    last = static_cast<int>(*result);
+    if (*result == job::JobResult::Stop)
       return last;
   }
   return last;

@@ -12,10 +12,16 @@
 namespace snpln::cli {
 
 std::atomic<bool> interrupted{false};
+std::atomic<int> interruptSignal{0};
 
 namespace {
 
-extern "C" void onInterrupt(int) { interrupted = true; }
+// The first signal decides the exit status; any of them cancels.
+extern "C" void onInterrupt(int signal) {
+  int none = 0;
+  interruptSignal.compare_exchange_strong(none, signal);
+  interrupted = true;
+}
 
 bool isFailureText(const std::string &text) {
   static const std::set<std::string> kFailures = {
@@ -26,6 +32,7 @@ bool isFailureText(const std::string &text) {
       job::messages::kWriteError,
       job::messages::lineTooLong(engine::kLineLimit),
       batch::texts::kNotFound,
+      batch::texts::kDirectoryUnreadable,
   };
   return kFailures.count(text) > 0;
 }
@@ -36,7 +43,13 @@ void installInterruptHandler() {
   struct sigaction action {};
   action.sa_handler = onInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    sigaction(signal, &action, nullptr);
+}
+
+int interruptStatus() {
+  const int signal = interruptSignal.load();
+  return 128 + (signal != 0 ? signal : SIGINT);
 }
 
 ConsoleHost::ConsoleHost(const CliOptions &options, std::ostream &out,
@@ -185,7 +198,7 @@ int runCli(int argc, char **argv, std::ostream &out, std::ostream &err,
   ConsoleHost host(options, out, err, progressOnTerminal, fs);
   batch::runBatch(selection, host, fs);
   if (host.stoppedByInterrupt())
-    return 130;
+    return interruptStatus();
   return host.allDone() ? 0 : 1;
 }
 

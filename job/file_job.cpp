@@ -55,14 +55,8 @@ FileJob::FileJob(JobRequest request, JobHost &host, platform::FileSystem &fs)
 
 FileJob::~FileJob() {
   // A job destroyed while it runs (its window went away) ends like a cancel,
-  // without a message: the file stays as it was.
-  if (!ended() && (input_ || temp_ || tempCreated_)) {
-    closeFiles();
-    if (tempCreated_)
-      fs_.remove(kTempName);
-    if (attributesChanged_)
-      fs_.restoreAttributes(request_.path, savedAttributes_);
-  }
+  // without a message: the save is abandoned, the file stays as it was.
+  closeFiles();
 }
 
 int FileJob::message(const std::string &line1, const std::string &line2) {
@@ -86,34 +80,23 @@ bool FileJob::start() {
   if (op == OperationCode::Detect)
     request_.detectOnly = 1;
 
-  // Open the file and make it writable while the job runs.
-  const auto attributes = fs_.getAttributes(path);
-  if (attributes)
-    input_ = fs_.openRead(path);
-  if (input_) {
-    savedAttributes_ = *attributes;
-    attributesChanged_ = fs_.setNormal(path);
-  }
-  if (!input_ || !attributesChanged_) {
+  // Open the file and take its status: the version the new content is
+  // made from, and the mode and owner it keeps.
+  const platform::FileLocation at = request_.location();
+  input_ = fs_.openRead(at);
+  if (!input_ || !input_->status(original_)) {
     endStartup(JobResult::NotFound);
     if (message(path, messages::kNotFound) == kAnswerEsc)
       result_ = JobResult::Stop;
     return false;
   }
-  platform::FileSize fileSize = 0;
-  if (!input_->size(fileSize)) {
-    fs_.restoreAttributes(path, savedAttributes_);
-    endStartup(JobResult::ReadFailed);
-    message(path, messages::kReadError);
-    return false;
-  }
+  const platform::FileSize fileSize = original_.size;
 
   const bool detectOnly = request_.detectOnly != 0;
   // Every operation knows what the file holds before it writes a byte: a
   // zero byte in the sample makes it no text, and nothing touches it.
   const engine::Detection found = engine::detectFile(*input_, fileSize);
   if (found.kind == engine::TextKind::Binary) {
-    fs_.restoreAttributes(path, savedAttributes_);
     endStartup(JobResult::Done);
     if (detectOnly || request_.lastJob) {
       result_ = JobResult::Skipped;
@@ -128,7 +111,6 @@ bool FileJob::start() {
     if (autoDetected_ || detectOnly) {
       request_.sourceCodePage = found.page;
       if (request_.sourceCodePage == CodePage::Auto) {
-        fs_.restoreAttributes(path, savedAttributes_);
         endStartup(JobResult::Done);
         if (detectOnly || request_.lastJob) {
           result_ = JobResult::Skipped;
@@ -138,7 +120,6 @@ bool FileJob::start() {
         return false;
       }
       if (detectOnly) {
-        fs_.restoreAttributes(path, savedAttributes_);
         endStartup(JobResult::Done);
         if (message(path, messages::detectionReport(request_.sourceCodePage)) ==
             kAnswerEsc)
@@ -147,7 +128,6 @@ bool FileJob::start() {
       }
     }
     if (request_.targetCodePage == request_.sourceCodePage) {
-      fs_.restoreAttributes(path, savedAttributes_);
       endStartup(JobResult::Done);
       if ((request_.lastJob || detectOnly) &&
           message(path, messages::kSameCoding) == kAnswerEsc)
@@ -165,7 +145,6 @@ bool FileJob::start() {
   if (worksOnCharacters(op)) {
     const auto beyondHead = fileTextEncoding(*input_, fileSize);
     if (!beyondHead) {
-      fs_.restoreAttributes(path, savedAttributes_);
       endStartup(JobResult::ReadFailed);
       message(path, messages::kReadError);
       return false;
@@ -177,7 +156,6 @@ bool FileJob::start() {
   const bool exclusion =
       op == OperationCode::Exclude || op == OperationCode::Replace;
   if (exclusion && !textsInFilePage()) {
-    fs_.restoreAttributes(path, savedAttributes_);
     endStartup(JobResult::ReadFailed);
     message(path, messages::typedTextUnfit(filePageOfText()));
     return false;
@@ -185,23 +163,13 @@ bool FileJob::start() {
   if (exclusion && request_.searchText.empty()) {
     // Nothing can match an empty text; the run refuses it before any job,
     // and a job given one leaves the file alone.
-    fs_.restoreAttributes(path, savedAttributes_);
     endStartup(JobResult::Done);
     return false;
   }
 
-  // The file itself may bear the temporary file's name in the current
-  // directory: making the temporary file would then remove it.
-  if (!fs_.sameFile(path, kTempName)) {
-    temp_ = fs_.createTemp(kTempName);
-    tempCreated_ = temp_ != nullptr;
-  }
-  if (!temp_ || !fs_.markTemporary(kTempName)) {
-    fs_.restoreAttributes(path, savedAttributes_);
+  temp_ = fs_.beginSave(at, original_);
+  if (!temp_) {
     endStartup(JobResult::Stop);
-    if (tempCreated_)
-      fs_.remove(kTempName);
-    tempCreated_ = false;
     message(messages::kNoTempFile, "");
     return false;
   }
@@ -340,12 +308,7 @@ bool FileJob::textsInFilePage() {
 
 void FileJob::abandonAsNotText() {
   closeFiles();
-  if (tempCreated_)
-    fs_.remove(kTempName);
-  tempCreated_ = false;
   result_ = JobResult::Done;
-  if (attributesChanged_)
-    fs_.restoreAttributes(request_.path, savedAttributes_);
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
   if (request_.detectOnly || request_.lastJob) {
@@ -412,27 +375,22 @@ void FileJob::successLines(std::string &line1, std::string &line2) const {
 }
 
 void FileJob::finishJob(const std::string &line1, const std::string &line2) {
-  // The new content reaches the disk before it takes the file's place; the
-  // replacement is one atomic rename, so the file is never lost.
-  // A file that grew while the job ran holds bytes the new content lacks:
-  // replacing it would lose them.
-  platform::FileSize sizeNow = 0;
-  if (!input_->size(sizeNow) || sizeNow != stream_.fileSize) {
+  // The save puts the new content on the disk before it takes the file's
+  // place in one rename, and only while the file is still the version that
+  // was read: a file another program changed meanwhile keeps its change.
+  input_.reset();
+  switch (temp_->commit()) {
+  case platform::SaveOutcome::Replaced:
+    break;
+  case platform::SaveOutcome::TargetChanged:
     abortJob(messages::kReadError, JobResult::ReadFailed);
     return;
-  }
-  if (!temp_->flush()) {
+  case platform::SaveOutcome::WriteFailed:
     abortJob(messages::kWriteError, JobResult::WriteFailed);
     return;
   }
-  closeFiles();
-  if (!fs_.replaceWith(kTempName, request_.path, savedAttributes_)) {
-    abortJob(messages::kWriteError, JobResult::WriteFailed);
-    return;
-  }
-  tempCreated_ = false;
+  temp_.reset();
   result_ = JobResult::Done;
-  fs_.restoreAttributes(request_.path, savedAttributes_);
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
   if (request_.lastJob)
@@ -442,12 +400,7 @@ void FileJob::finishJob(const std::string &line1, const std::string &line2) {
 
 void FileJob::abortJob(const std::string &text, JobResult result) {
   closeFiles();
-  if (tempCreated_)
-    fs_.remove(kTempName);
-  tempCreated_ = false;
   result_ = result;
-  if (attributesChanged_)
-    fs_.restoreAttributes(request_.path, savedAttributes_);
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
   message(request_.path, text);

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/code_page.h"
+#include "platform/file_system.h"
 
 namespace snpln::job {
 
@@ -59,6 +61,17 @@ struct JobRequest {
   // Set after construction by the batch run.
   std::string displayName;
   int saveUpper = 0;
+  // Set by the directory walk: the file is `entryName` in this open
+  // directory (`path` then only names it in messages). Without a directory
+  // the file is found by `path`.
+  std::shared_ptr<const platform::Directory> directory;
+  std::string entryName;
+
+  platform::FileLocation location() const {
+    if (directory)
+      return platform::FileLocation(directory, entryName);
+    return platform::FileLocation(path);
+  }
 };
 
 } // namespace snpln::job

@@ -35,6 +35,10 @@ const std::string kHelloUtf8 =
     "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, "
     "\xD0\xBC\xD0\xB8\xD1\x80";
 
+// The name every job once used for its temporary file in the current
+// directory.
+const std::string kOldTempName = "~sn$ln~.tmp";
+
 class FileJobTest : public ::testing::Test {
 protected:
   test::TempDir dir;
@@ -55,7 +59,7 @@ protected:
     job.setSliceSize(slice);
     return job.run();
   }
-  bool tempLeft() const { return dir.exists(job::kTempName); }
+  bool tempLeft() const { return dir.holdsTemporaryFile(); }
 };
 
 TEST_F(FileJobTest, DetectOnlyReportsTheCodePageAndLeavesTheFile) {
@@ -420,7 +424,6 @@ TEST_F(FileJobTest, EmptyFileFinishesOnTheFirstTick) {
   dir.write("e.txt", "");
   FileJob job(request(OperationCode::UpperCase, "e.txt"), host);
   ASSERT_TRUE(job.start());
-  EXPECT_TRUE(tempLeft());
   job.tick();
   EXPECT_TRUE(job.ended());
   EXPECT_EQ(job.result(), JobResult::Done);
@@ -472,30 +475,30 @@ TEST_F(FileJobTest, CancelInTheMiddleLeavesTheFileAndNoTemporaryFile) {
   EXPECT_FALSE(tempLeft());
 }
 
-TEST_F(FileJobTest, LeftoverTemporaryFileIsReplaced) {
-  dir.write(job::kTempName, "leftover");
+TEST_F(FileJobTest, AFileOfTheOldTemporaryNameIsLeftAlone) {
+  dir.write(kOldTempName, "leftover");
   dir.write("l.txt", "abc");
   EXPECT_EQ(run(request(OperationCode::UpperCase, "l.txt")), JobResult::Done);
   EXPECT_EQ(dir.read("l.txt"), "ABC");
-  EXPECT_FALSE(tempLeft());
+  EXPECT_EQ(dir.read(kOldTempName), "leftover");
+  EXPECT_EQ(dir.names(), (std::vector<std::string>{"l.txt", kOldTempName}));
 }
 
 TEST_F(FileJobTest, LinkPlantedUnderTheTemporaryNameIsNotFollowed) {
   dir.write("victim.txt", "precious");
-  dir.symlink(dir.file("victim.txt"), job::kTempName);
+  dir.symlink(dir.file("victim.txt"), kOldTempName);
   dir.write("l.txt", "abc");
   EXPECT_EQ(run(request(OperationCode::UpperCase, "l.txt")), JobResult::Done);
   EXPECT_EQ(dir.read("victim.txt"), "precious");
   EXPECT_EQ(dir.read("l.txt"), "ABC");
 }
 
-TEST_F(FileJobTest, FileNamedLikeTheTemporaryFileIsNeverRemoved) {
-  dir.write(job::kTempName, "precious");
-  auto r = request(OperationCode::UpperCase, job::kTempName);
-  EXPECT_EQ(run(r), JobResult::Stop);
-  EXPECT_EQ(host.messages,
-            (std::vector<Message>{{"Unable to open temporary file", ""}}));
-  EXPECT_EQ(dir.read(job::kTempName), "precious");
+TEST_F(FileJobTest, FileNamedLikeTheOldTemporaryFileIsRewrittenLikeAnyOther) {
+  dir.write(kOldTempName, "precious");
+  auto r = request(OperationCode::UpperCase, kOldTempName);
+  EXPECT_EQ(run(r), JobResult::Done);
+  EXPECT_EQ(dir.read(kOldTempName), "PRECIOUS");
+  EXPECT_EQ(dir.names(), std::vector<std::string>{kOldTempName});
 }
 
 TEST_F(FileJobTest, LinkToAFileKeepsTheLinkAndRewritesItsTarget) {
@@ -692,40 +695,35 @@ public:
     bool seek(platform::FileSize p) override { return (pos = p), true; }
     platform::FileSize position() const override { return pos; }
     bool size(platform::FileSize &s) override { return (s = kSize), true; }
+    bool status(platform::FileStatus &s) override {
+      s = platform::FileStatus{};
+      s.size = kSize;
+      return true;
+    }
   };
-  struct Sink : platform::OutputFile {
-    platform::FileSize *total;
+  struct Sink : platform::SaveFile {
+    HugeFileSystem *fs;
     bool write(const void *, std::size_t n, std::size_t &w) override {
-      *total += w = n;
+      fs->written += w = n;
       return true;
     }
     bool flush() override { return true; }
+    platform::SaveOutcome commit() override {
+      fs->replaced = true;
+      return platform::SaveOutcome::Replaced;
+    }
+    void abandon() override {}
   };
-  std::unique_ptr<platform::InputFile> openRead(const std::string &) override {
+  std::unique_ptr<platform::InputFile>
+  openRead(const platform::FileLocation &) override {
     return std::make_unique<Input>();
   }
-  std::optional<platform::FileAttributes>
-  getAttributes(const std::string &) override {
-    return platform::FileAttributes{platform::kAttrArchive, 0644};
-  }
-  bool setNormal(const std::string &) override { return true; }
-  bool restoreAttributes(const std::string &,
-                         const platform::FileAttributes &) override {
-    return true;
-  }
-  std::unique_ptr<platform::OutputFile>
-  createTemp(const std::string &) override {
+  std::unique_ptr<platform::SaveFile>
+  beginSave(const platform::FileLocation &,
+            const platform::FileStatus &) override {
     auto sink = std::make_unique<Sink>();
-    sink->total = &written;
+    sink->fs = this;
     return sink;
-  }
-  bool replaceWith(const std::string &, const std::string &,
-                   const platform::FileAttributes &) override {
-    return replaced = true;
-  }
-  bool remove(const std::string &) override { return true; }
-  bool sameFile(const std::string &, const std::string &) override {
-    return false;
   }
   platform::FileSize written = 0;
   bool replaced = false;

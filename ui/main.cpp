@@ -12,6 +12,7 @@
 #include "platform/command_line.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
+#include "ui/termination_signals.h"
 #include "ui/translation.h"
 
 int main(int argc, char **argv) {
@@ -30,6 +31,8 @@ int main(int argc, char **argv) {
   snpln::ui::setUiLanguage(QLocale::system());
   QApplication::setWindowIcon(snpln::ui::programIcon());
 
+  // SIGTERM and SIGHUP cancel a running job and close the window first.
+  snpln::ui::TerminationSignals termination;
   snpln::ui::MainWindow window(commandLine);
 
   // For packaging and the documentation (tools/screenshot.sh):
@@ -55,5 +58,5 @@ int main(int argc, char **argv) {
     });
   }
   window.run();
-  return 0;
+  return termination.exitStatus();
 }

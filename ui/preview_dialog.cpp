@@ -42,21 +42,6 @@ QString truncatedStatus(const std::string &name, std::uint64_t size,
       .arg(fromBytes(name), QString::number(size), QString::number(shown));
 }
 
-// The name of a file that does not exist yet, in the directory of `path`.
-std::string tempNameBeside(const std::string &path, platform::FileSystem &fs) {
-  std::size_t cut = path.size();
-  while (cut > 0 && !platform::isPathSeparator(path[cut - 1]))
-    --cut;
-  const std::string directory = path.substr(0, cut);
-  for (int i = 0; i < 1000; ++i) {
-    std::string name = directory + "~sn$pv" +
-                       (i == 0 ? std::string() : std::to_string(i)) + "~.tmp";
-    if (!fs.getAttributes(name))
-      return name;
-  }
-  return {};
-}
-
 } // namespace
 
 PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
@@ -166,9 +151,9 @@ bool PreviewDialog::openFile() {
   const struct RestoreCursor {
     ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
   } restoreCursor;
-  platform::FileSize size = 0;
-  if (!input->size(size))
+  if (!input->status(opened_))
     return false;
+  const platform::FileSize size = opened_.size;
   std::uint64_t wanted = size;
   if (capacity() < size) {
     wanted = capacity();
@@ -265,9 +250,8 @@ int PreviewDialog::saveText() {
       editButton()->setEnabled(true);
     return kSaveUnchanged;
   }
-  const std::optional<platform::FileAttributes> saved =
-      fs_.getAttributes(fileName_);
-  if (!saved || !fs_.setNormal(fileName_)) {
+  // Nothing is changed before the answer, and nothing through the name.
+  if (!fs_.status(fileName_)) {
     message(kAccessError);
     return kSaveNotDone;
   }
@@ -276,19 +260,13 @@ int PreviewDialog::saveText() {
 
   SavePromptDialog prompt(fileName_, this);
   const int answer = prompt.run();
-  if (answer != kIdYes) {
-    fs_.restoreAttributes(fileName_, *saved);
+  if (answer != kIdYes)
     return answer == kIdNo ? kSaveNotDone : kSaveCanceled;
-  }
   truncated_ = false;
 
   const std::string bytes = viewBytes();
-  if (const int failed = writeBeside(bytes, *saved); failed != 0)
+  if (const int failed = writeBeside(bytes); failed != 0)
     return failed;
-  if (!fs_.restoreAttributes(fileName_, *saved)) {
-    message(kAccessError);
-    return kSaveNotDone;
-  }
   setStatus(sizeStatus(fileName_, bytes.size()));
   if (text) {
     text->setReadOnly(true);
@@ -302,16 +280,15 @@ int PreviewDialog::saveText() {
 }
 
 // The new content goes to a file of its own beside the old one and takes
-// its place only once it is whole on the disk; a failure leaves the old file
-// as it was. 0 when it is in place; else the user has been told, the
-// preview is ended, and the result is 7 (not created) or 2 (not written).
-int PreviewDialog::writeBeside(const std::string &bytes,
-                               const platform::FileAttributes &keep) {
-  const std::string temp = tempNameBeside(fileName_, fs_);
-  std::unique_ptr<platform::OutputFile> output =
-      temp.empty() ? nullptr : fs_.createTemp(temp);
+// its place, with the file's mode and owner, only once it is whole on the
+// disk and only while the file is still the version the preview read; any
+// failure leaves the file as it was. 0 when it is in place; else the user
+// has been told, the preview is ended, and the result is 7 (not begun) or 2
+// (not written).
+int PreviewDialog::writeBeside(const std::string &bytes) {
+  std::unique_ptr<platform::SaveFile> output =
+      fs_.beginSave(fileName_, opened_);
   if (!output) {
-    fs_.restoreAttributes(fileName_, keep);
     message(kNotFound);
     endPreview(0);
     return kSaveNotDone;
@@ -324,16 +301,16 @@ int PreviewDialog::writeBeside(const std::string &bytes,
          written == bytes.size() - done;
     done += written;
   }
-  ok = ok && output->flush();
+  ok = ok && output->commit() == platform::SaveOutcome::Replaced;
   output.reset();
-  ok = ok && fs_.replaceWith(temp, fileName_, keep);
   if (!ok) {
-    fs_.remove(temp);
-    fs_.restoreAttributes(fileName_, keep);
     message(kUnableToSave);
     endPreview(0);
     return kSaveCanceled;
   }
+  // A second save replaces the version this one made.
+  if (const auto now = fs_.status(fileName_))
+    opened_ = *now;
   return 0;
 }
 

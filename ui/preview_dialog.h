@@ -103,12 +103,14 @@ private:
   void loadEditor();
   void setStatus(const QString &text);
   void endPreview(int result);
-  int writeBeside(const std::string &bytes,
-                  const platform::FileAttributes &keep);
+  int writeBeside(const std::string &bytes);
   int message(const char *line2);
 
   std::string fileName_;
   platform::FileSystem &fs_;
+  // The file as it was read: a save replaces only this very version (and
+  // then the new one it made).
+  platform::FileStatus opened_;
   std::size_t capacity_;
   DialogControls controls_;
   engine::CodePage codePage_ = engine::CodePage::Win;

@@ -49,6 +49,8 @@ int ScriptedBatchHost::showMessage(const std::string &line1,
 
 job::JobResult ScriptedBatchHost::runJob(const job::JobRequest &request) {
   jobs.push_back(request);
+  // The record keeps no directory open.
+  jobs.back().directory.reset();
   events.push_back(
       "job:" + std::to_string(static_cast<int>(request.operation)) + ":" +
       request.path);

@@ -498,7 +498,8 @@ private slots:
     QTest::newRow("flush fails") << 2 << "Unable to save file";
     QTest::newRow("rename fails") << 3 << "Unable to save file";
     QTest::newRow("create fails") << 4 << "This file not found";
-    QTest::newRow("attributes") << 5 << "File access error";
+    QTest::newRow("file gone before the prompt") << 5 << "File access error";
+    QTest::newRow("changed by another program") << 6 << "Unable to save file";
   }
   void failedSaveLeavesTheOldFileWhole() {
     QFETCH(int, fault);
@@ -527,13 +528,17 @@ private slots:
             fs.fail.flush = true;
             break;
           case 3:
-            fs.fail.replaceWith = true;
+            fs.fail.commit = true;
             break;
           case 4:
-            fs.fail.createTemp = true;
+            fs.fail.beginSave = true;
             break;
           case 5:
-            fs.fail.setNormal = true;
+            fs.fail.status = true;
+            break;
+          case 6:
+            fs.fail.commit = true;
+            fs.fail.commitOutcome = platform::SaveOutcome::TargetChanged;
             break;
           }
           touch(p);

@@ -25,6 +25,15 @@ using snpln::test::whilePolling;
 
 namespace {
 
+// Whether `dir` holds one of our temporary files.
+bool holdsTemporaryFile(const QString &dir) {
+  for (const QString &name :
+       QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
+    if (platform::isTemporaryName(name.toStdString()))
+      return true;
+  return false;
+}
+
 // The POSIX file system, counting the reads of the files it opens: one
 // read per engine step for the case engines.
 class CountingFileSystem : public platform::PosixFileSystem {
@@ -32,8 +41,8 @@ public:
   int reads = 0;
 
   std::unique_ptr<platform::InputFile>
-  openRead(const std::string &path) override {
-    auto file = PosixFileSystem::openRead(path);
+  openRead(const platform::FileLocation &at) override {
+    auto file = PosixFileSystem::openRead(at);
     if (!file)
       return nullptr;
     return std::make_unique<Counting>(std::move(file), reads);
@@ -54,6 +63,9 @@ private:
     platform::FileSize position() const override { return file_->position(); }
     bool size(platform::FileSize &result) override {
       return file_->size(result);
+    }
+    bool status(platform::FileStatus &result) override {
+      return file_->status(result);
     }
 
   private:
@@ -127,7 +139,7 @@ private slots:
   }
   void cleanupTestCase() { QDir::setCurrent(previous_); }
   void cleanup() {
-    QVERIFY2(!QFile::exists(job::kTempName), "temporary file left behind");
+    QVERIFY2(!holdsTemporaryFile(dir_.path()), "temporary file left behind");
   }
 
   void completesAndReplacesTheFile() {
@@ -264,7 +276,7 @@ private slots:
     QCOMPARE(message.line2, QStringLiteral("Operation canceled"));
     QVERIFY(readAll("big.txt") == text);
     QCOMPARE(QFile::permissions("big.txt"), before);
-    QVERIFY(!QFile::exists(job::kTempName));
+    QVERIFY(!holdsTemporaryFile(dir_.path()));
     QFile::setPermissions("big.txt", QFile::ReadOwner | QFile::WriteOwner);
   }
 
