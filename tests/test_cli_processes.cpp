@@ -65,7 +65,7 @@ int waitFor(pid_t pid) {
 std::string randomText(std::mt19937 &rng, std::size_t size) {
   std::string text(size, ' ');
   for (char &c : text) {
-    const unsigned r = rng() % 100;
+    const auto r = rng() % 100;
     if (r < 60)
       c = static_cast<char>(0xC0 + rng() % 64);
     else if (r < 80)

@@ -35,8 +35,8 @@ public:
 
   class Counted : public platform::Directory {
   public:
-    Counted(std::shared_ptr<const platform::Directory> inner, int &count)
-        : inner(std::move(inner)), count_(count) {
+    Counted(std::shared_ptr<const platform::Directory> wrapped, int &count)
+        : inner(std::move(wrapped)), count_(count) {
       ++count_;
     }
     ~Counted() override { --count_; }

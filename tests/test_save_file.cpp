@@ -98,8 +98,8 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Temporary, SaveFileTest, ::testing::Bool(),
-                         [](const auto &info) {
-                           return info.param ? "Unnamed" : "Named";
+                         [](const auto &paramInfo) {
+                           return paramInfo.param ? "Unnamed" : "Named";
                          });
 
 TEST_P(SaveFileTest, ReplacesTheFileAndKeepsModeAndOwner) {

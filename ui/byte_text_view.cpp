@@ -39,13 +39,13 @@ void ByteTextView::setBytes(std::string bytes, engine::CodePage page) {
   // One pass: the line starts and the width of the widest line in columns.
   std::size_t column = 0;
   const std::size_t size = bytes_.size();
-  const char *data = bytes_.data();
+  const char *buffer = bytes_.data();
   for (std::size_t i = 0; i < size; ++i) {
-    const char c = data[i];
+    const char c = buffer[i];
     if (c == '\r' || c == '\n') {
       widest_ = std::max(widest_, column);
       column = 0;
-      if (c == '\r' && i + 1 < size && data[i + 1] == '\n')
+      if (c == '\r' && i + 1 < size && buffer[i + 1] == '\n')
         ++i;
       lineStarts_.push_back(i + 1);
     } else if (c == '\t') {

@@ -158,7 +158,7 @@ void MainWindow::startUp() {
   if (QComboBox *box = filterBox())
     box->setEditText(QString());
 
-  // 5. and 6. The selection (a new one has every button up) and the 23
+  // 5. and 6. The selection (a new one has every button up) and the 25
   // picture buttons.
   selection_.isButtonBusy = [this](int index) { return isButtonBusy(index); };
   for (int i = 0; i < kButtonCount; ++i) {
@@ -171,11 +171,13 @@ void MainWindow::startUp() {
   // The To and From rows share their pictures; their accessible names say
   // which row a button is in.
   for (const int i :
-       {kToWinButton, kToKoiButton, kToIsoButton, kToDosButton, kFromWinButton,
-        kFromKoiButton, kFromIsoButton, kFromDosButton})
+       {kToWinButton, kToKoiButton, kToIsoButton, kToDosButton, kToUtf8Button,
+        kFromWinButton, kFromKoiButton, kFromIsoButton, kFromDosButton,
+        kFromUtf8Button})
     if (PictureButton *button = modeButton(i)) {
       const bool to = i == kToWinButton || i == kToKoiButton ||
-                      i == kToIsoButton || i == kToDosButton;
+                      i == kToIsoButton || i == kToDosButton ||
+                      i == kToUtf8Button;
       button->setAccessibleName(
           uiText(to ? "Recode to %1" : "Source coding %1")
               .arg(uiText(pictureDescription(button->caption()))));

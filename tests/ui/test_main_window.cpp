@@ -576,7 +576,7 @@ private slots:
     MainWindow w("");
     QSet<QString> names;
     const QList<PictureButton *> buttons = w.findChildren<PictureButton *>();
-    QCOMPARE(buttons.size(), 23);
+    QCOMPARE(buttons.size(), 25);
     for (PictureButton *b : buttons) {
       const QString name = b->accessibleName();
       QVERIFY2(!name.isEmpty() && name != b->caption(),
@@ -588,6 +588,10 @@ private slots:
              QStringLiteral("Recode to KOI8-R"));
     QCOMPARE(w.modeButton(batch::kFromKoiButton)->accessibleName(),
              QStringLiteral("Source coding KOI8-R"));
+    QCOMPARE(w.modeButton(batch::kToUtf8Button)->accessibleName(),
+             QStringLiteral("Recode to UTF-8"));
+    QCOMPARE(w.modeButton(batch::kFromUtf8Button)->accessibleName(),
+             QStringLiteral("Source coding UTF-8"));
   }
 
   // A path too long for the status line loses part of its directories, not
