@@ -170,10 +170,9 @@ void MainWindow::startUp() {
   }
   // The To and From rows share their pictures; their accessible names say
   // which row a button is in.
-  for (const int i :
-       {kToWinButton, kToKoiButton, kToIsoButton, kToDosButton, kToUtf8Button,
-        kFromWinButton, kFromKoiButton, kFromIsoButton, kFromDosButton,
-        kFromUtf8Button})
+  for (const int i : {kToWinButton, kToKoiButton, kToIsoButton, kToDosButton,
+                      kToUtf8Button, kFromWinButton, kFromKoiButton,
+                      kFromIsoButton, kFromDosButton, kFromUtf8Button})
     if (PictureButton *button = modeButton(i)) {
       const bool to = i == kToWinButton || i == kToKoiButton ||
                       i == kToIsoButton || i == kToDosButton ||
