@@ -56,6 +56,9 @@ public:
   // line and the filter list: before every job and after the selection is
   // reset.
   virtual void refresh() {}
+  // How the texts the prompts return are given: as characters (UTF-8) or
+  // byte for byte.
+  virtual job::TypedText typedText() const { return job::TypedText::Bytes; }
 };
 
 } // namespace snpln::batch

@@ -40,6 +40,7 @@ bool askParameters(SelectionState &selection, BatchHost &host,
   const bool optimize = selection.isDown(kOptimizeButton);
   int last = kNoResult;
 
+  parameters.typedText = host.typedText();
   if (exclude || replace) {
     std::string answer;
     last = asDialogResult(host.prompt(texts::kPromptExclude, answer));

@@ -12,6 +12,7 @@ job::JobRequest makeJobRequest(job::OperationCode operation,
   request.lastJob = lastJob;
   request.searchText = parameters.searchText;
   request.replaceText = parameters.replaceText;
+  request.typedText = parameters.typedText;
   request.leftPartOfWord = parameters.leftPartOfWord;
   request.rightPartOfWord = parameters.rightPartOfWord;
   request.caseInsensitive = parameters.caseInsensitive;

@@ -13,6 +13,7 @@ namespace snpln::batch {
 struct RunParameters {
   std::string searchText;
   std::string replaceText;
+  job::TypedText typedText = job::TypedText::Bytes;
   int leftPartOfWord = 0;
   int rightPartOfWord = 0;
   int caseInsensitive = 0;

@@ -15,10 +15,11 @@ constexpr std::uint32_t bit(int index) { return std::uint32_t{1} << index; }
 constexpr std::uint32_t kCaseButtons =
     bit(kUpperCaseButton) | bit(kLowerCaseButton) | bit(kSmartCaseButton);
 constexpr std::uint32_t kToButtons = bit(kToWinButton) | bit(kToKoiButton) |
-                                     bit(kToIsoButton) | bit(kToDosButton);
+                                     bit(kToIsoButton) | bit(kToDosButton) |
+                                     bit(kToUtf8Button);
 constexpr std::uint32_t kFromButtons =
     bit(kFromWinButton) | bit(kFromKoiButton) | bit(kFromIsoButton) |
-    bit(kFromDosButton) | bit(kFromAutoButton);
+    bit(kFromDosButton) | bit(kFromAutoButton) | bit(kFromUtf8Button);
 
 constexpr ModeButtonInfo kButtons[kButtonCount] = {
     {1009, "UCASE", ButtonGroup::Case, "Selected upper case convert file mode",
@@ -63,6 +64,11 @@ constexpr ModeButtonInfo kButtons[kButtonCount] = {
      "Unselected source for file - ''Dos''"},
     {1034, "AUTO", ButtonGroup::Recode, "Selected file source autodetect",
      "Unselected file source autodetect"},
+    {1039, "UTF8", ButtonGroup::Recode,
+     "Selected recode to ''UTF-8'' convert file mode",
+     "Unselected recode to ''UTF-8'' convert file mode"},
+    {1040, "UTF8", ButtonGroup::Recode, "Selected source for file - ''UTF-8''",
+     "Unselected source for file - ''UTF-8''"},
 };
 
 // What selecting each button releases.
@@ -84,6 +90,8 @@ constexpr std::uint32_t kReleases[kButtonCount] = {
     (kFromButtons & ~bit(kFromIsoButton)) | bit(kDetectButton),
     (kFromButtons & ~bit(kFromDosButton)) | bit(kDetectButton),
     (kFromButtons & ~bit(kFromAutoButton)) | bit(kDetectButton),
+    (kToButtons & ~bit(kToUtf8Button)) | bit(kDetectButton),
+    (kFromButtons & ~bit(kFromUtf8Button)) | bit(kDetectButton),
 };
 
 // The code page each To and From button stands for, in overwrite order.
@@ -91,15 +99,15 @@ struct CodePageButton {
   int index;
   CodePage codePage;
 };
-constexpr CodePageButton kSourceOrder[] = {{kFromWinButton, CodePage::Win},
-                                           {kFromKoiButton, CodePage::Koi},
-                                           {kFromIsoButton, CodePage::Iso},
-                                           {kFromDosButton, CodePage::Dos},
-                                           {kFromAutoButton, CodePage::Auto}};
+constexpr CodePageButton kSourceOrder[] = {
+    {kFromWinButton, CodePage::Win},   {kFromKoiButton, CodePage::Koi},
+    {kFromIsoButton, CodePage::Iso},   {kFromDosButton, CodePage::Dos},
+    {kFromUtf8Button, CodePage::Utf8}, {kFromAutoButton, CodePage::Auto}};
 constexpr CodePageButton kTargetOrder[] = {{kToWinButton, CodePage::Win},
                                            {kToKoiButton, CodePage::Koi},
                                            {kToIsoButton, CodePage::Iso},
-                                           {kToDosButton, CodePage::Dos}};
+                                           {kToDosButton, CodePage::Dos},
+                                           {kToUtf8Button, CodePage::Utf8}};
 
 bool validIndex(int index) { return index >= 0 && index < kButtonCount; }
 
@@ -164,6 +172,8 @@ std::vector<job::OperationCode> SelectionState::operationPasses() const {
   for (int op = 0; op <= kDetectButton; ++op)
     if (down_[op])
       passes.push_back(static_cast<job::OperationCode>(op));
+  if (down_[kToUtf8Button])
+    passes.push_back(job::OperationCode::RecodeToUtf8);
   return passes;
 }
 

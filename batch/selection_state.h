@@ -20,7 +20,7 @@
 
 namespace snpln::batch {
 
-inline constexpr int kButtonCount = 17;
+inline constexpr int kButtonCount = 19;
 
 // Button indices. 0 to 11 equal their job::OperationCode.
 enum ButtonIndex : int {
@@ -41,6 +41,9 @@ enum ButtonIndex : int {
   kFromIsoButton = 14,
   kFromDosButton = 15,
   kFromAutoButton = 16,
+  // Recoding to UTF-8 (operation RecodeToUtf8) and from it.
+  kToUtf8Button = 17,
+  kFromUtf8Button = 18,
 };
 
 enum class ButtonGroup { Case, Exclude, Optimize, Recode };

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "batch/batch_texts.h"
+#include "cli/locale_text.h"
 #include "snpln/version.h"
 
 namespace snpln::cli {
@@ -11,12 +12,38 @@ namespace {
 
 const char *kDescription =
     "Rewrites Russian plain-text files in place: recoding between CP866 "
-    "(dos), Windows-1251 (win), KOI8-R (koi) and ISO 8859-5 (iso) with "
+    "(dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso) and UTF-8 "
+    "(utf8) with "
     "automatic detection, upper/lower/sentence case, removal and replacement "
     "of a string, blanks to TABs, and removal of excessive empty lines.\n"
     "Every NAME is a file, or a directory whose whole tree is taken, filtered "
     "by --filter. Several operations run as passes, one after another, over "
     "all names.";
+
+// Every name of a code page, in lower case, and the short name the run
+// goes by (dos, win, koi, iso, utf8).
+const std::vector<std::pair<std::string, std::string>> &pageNames() {
+  static const std::vector<std::pair<std::string, std::string>> names = {
+      {"dos", "dos"},          {"cp866", "dos"},     {"ibm866", "dos"},
+      {"866", "dos"},          {"win", "win"},       {"cp1251", "win"},
+      {"windows-1251", "win"}, {"1251", "win"},      {"koi", "koi"},
+      {"koi8-r", "koi"},       {"koi8r", "koi"},     {"iso", "iso"},
+      {"iso-8859-5", "iso"},   {"iso8859-5", "iso"}, {"utf8", "utf8"},
+      {"utf-8", "utf8"},
+  };
+  return names;
+}
+
+std::optional<std::string> shortPageName(std::string name) {
+  for (auto &c : name)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (name == "auto")
+    return name;
+  for (const auto &[alias, page] : pageNames())
+    if (alias == name)
+      return page;
+  return std::nullopt;
+}
 
 } // namespace
 
@@ -24,7 +51,9 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                                 std::ostream &out, std::ostream &err) {
   CLI::App app{kDescription, "snpln-cli"};
   app.set_version_flag("--version", std::string("snpln-cli ") + kVersion);
-  const std::vector<std::string> pages{"dos", "win", "koi", "iso"};
+  std::vector<std::string> pages;
+  for (const auto &[alias, page] : pageNames())
+    pages.push_back(alias);
   std::vector<std::string> sources{"auto"};
   sources.insert(sources.end(), pages.begin(), pages.end());
 
@@ -55,6 +84,9 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                "Turn blanks that end at tab stops into TABs");
   app.add_option("--tab-size", o.tabSize, "TAB width for --optimize (8)");
   app.add_flag("--delete-empty", o.deleteEmpty, "Delete excessive empty lines");
+  app.add_flag("--bytes", o.bytes,
+               "Take --exclude, --replace and --with byte for byte, not as "
+               "text in the terminal's character set");
   app.add_option("--filter", o.filter,
                  "Masks for files in directories, blank-separated "
                  "(default *.*)");
@@ -71,8 +103,8 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     return kExitUsage;
   }
   for (auto *s : {&o.to, &o.from})
-    for (auto &c : *s)
-      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!s->empty())
+      *s = shortPageName(*s).value_or(*s);
 
   auto usage = [&](const std::string &text) {
     err << "snpln-cli: " << text << "\nRun with --help for more information.\n";
@@ -97,6 +129,21 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     return usage(
         "--left-part, --right-part and --ignore-case go with --exclude or "
         "--replace");
+  if (!o.bytes) {
+    // Typed text is characters: made UTF-8 from the terminal's character
+    // set here, and written into each file in the file's own code page.
+    for (auto *text : {o.exclude ? &*o.exclude : nullptr,
+                       o.replace ? &*o.replace : nullptr, &o.with}) {
+      if (!text)
+        continue;
+      const auto decoded = localeTextToUtf8(*text);
+      if (!decoded)
+        return usage("\"" + *text +
+                     "\" is not text in the terminal's character set "
+                     "(--bytes takes it byte for byte)");
+      *text = *decoded;
+    }
+  }
   const bool any = o.detect || !o.to.empty() || o.upper || o.lower || o.smart ||
                    o.exclude || o.replace || o.optimize || o.deleteEmpty;
   if (!any)

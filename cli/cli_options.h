@@ -18,8 +18,8 @@ inline constexpr int kExitUsage = 2;
 
 struct CliOptions {
   bool detect = false;
-  std::string to;            // dos, win, koi, iso or empty
-  std::string from = "auto"; // auto, dos, win, koi, iso
+  std::string to;            // dos, win, koi, iso, utf8 or empty
+  std::string from = "auto"; // auto, dos, win, koi, iso, utf8
   bool upper = false;
   bool lower = false;
   bool smart = false;
@@ -27,6 +27,7 @@ struct CliOptions {
   std::optional<std::string> exclude;
   std::optional<std::string> replace;
   std::string with;
+  bool bytes = false; // texts byte for byte, not as characters
   bool leftPart = false;
   bool rightPart = false;
   bool ignoreCase = false;

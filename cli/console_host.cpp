@@ -177,9 +177,15 @@ int runCli(int argc, char **argv, std::ostream &out, std::ostream &err,
   if (options.detect)
     press(11);
   static const std::pair<const char *, int> kTargets[] = {
-      {"win", 1}, {"koi", 2}, {"iso", 3}, {"dos", 4}};
+      {"win", batch::kToWinButton},
+      {"koi", batch::kToKoiButton},
+      {"iso", batch::kToIsoButton},
+      {"dos", batch::kToDosButton},
+      {"utf8", batch::kToUtf8Button}};
   static const std::pair<const char *, int> kSources[] = {
-      {"win", 12}, {"koi", 13}, {"iso", 14}, {"dos", 15}, {"auto", 16}};
+      {"win", batch::kFromWinButton},   {"koi", batch::kFromKoiButton},
+      {"iso", batch::kFromIsoButton},   {"dos", batch::kFromDosButton},
+      {"utf8", batch::kFromUtf8Button}, {"auto", batch::kFromAutoButton}};
   if (!options.to.empty()) {
     for (const auto &[name, index] : kTargets)
       if (options.to == name)

@@ -40,6 +40,9 @@ public:
   const std::vector<std::string> &fileList() override;
   void setStatusLine(const std::string &text) override;
   int prompt(const std::string &text, std::string &answer) override;
+  job::TypedText typedText() const override {
+    return options_.bytes ? job::TypedText::Bytes : job::TypedText::Characters;
+  }
   int excludeOptions(int &left, int &right, int &caseInsensitive) override;
   int showMessage(const std::string &line1, const std::string &line2) override;
   job::JobResult runJob(const job::JobRequest &request) override;

@@ -89,6 +89,60 @@ TEST_F(CliTest, FailuresGoToStandardErrorAndGiveStatusOne) {
   EXPECT_EQ(s.out, "plain.txt: This file consist of english symbols only\n");
 }
 
+TEST_F(CliTest, Utf8AndTheUsualNamesOfEveryCodePageInAnyCase) {
+  const std::string helloUtf8 =
+      "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, "
+      "\xD0\xBC\xD0\xB8\xD1\x80";
+  struct Case {
+    std::string from, to, before, after;
+  };
+  const Case cases[] = {
+      {"CP866", "UTF-8", kHelloDos, helloUtf8},
+      {"utf8", "Windows-1251", helloUtf8, kHelloWin},
+      {"1251", "dos", kHelloWin, kHelloDos},
+      {"IBM866", "1251", kHelloDos, kHelloWin},
+      {"auto", "utf8", kHelloWin, helloUtf8},
+  };
+  for (const Case &c : cases) {
+    dir.write("n.txt", c.before);
+    const auto r = run({"--from", c.from, "--to", c.to, "n.txt"});
+    EXPECT_EQ(r.status, 0) << c.from << " -> " << c.to << ": " << r.err;
+    EXPECT_EQ(dir.read("n.txt"), c.after) << c.from << " -> " << c.to;
+  }
+  for (const char *name : {"koi8-r", "KOI8R", "koi", "iso-8859-5", "ISO8859-5",
+                           "iso", "866", "cp1251", "Utf-8"}) {
+    dir.write("n.txt", kHelloWin);
+    EXPECT_EQ(run({"--from", "win", "--to", name, "n.txt"}).status, 0) << name;
+  }
+}
+
+TEST_F(CliTest, TypedTextIsCharactersUnlessBytesIsGiven) {
+  const std::string mirUtf8 = "\xD0\xBC\xD0\xB8\xD1\x80";
+  dir.write("w.txt", kHelloWin);
+  EXPECT_EQ(run({"--replace", mirUtf8, "--with", "MIR", "w.txt"}).status, 0);
+  EXPECT_EQ(dir.read("w.txt"), "\xCF\xF0\xE8\xE2\xE5\xF2, MIR");
+
+  dir.write("w.txt", kHelloWin);
+  EXPECT_EQ(
+      run({"--bytes", "--replace", "\xEC\xE8\xF0", "--with", "MIR", "w.txt"})
+          .status,
+      0);
+  EXPECT_EQ(dir.read("w.txt"), "\xCF\xF0\xE8\xE2\xE5\xF2, MIR");
+
+  // A replacement Windows-1251 cannot hold fails the file, unchanged.
+  dir.write("w.txt", kHelloWin);
+  const auto r = run({"--replace", mirUtf8, "--with", "caf\xC3\xA9", "w.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(
+      (r.out + r.err).find("Replacement text cannot be written in ''Win1251''"),
+      std::string::npos)
+      << r.out << r.err;
+  EXPECT_EQ(dir.read("w.txt"), kHelloWin);
+
+  // Bytes that are no text in the terminal's character set: a usage error.
+  EXPECT_EQ(run({"--replace", "\xEC\xE8\xF0", "w.txt"}).status, 2);
+}
+
 TEST_F(CliTest, UsageErrorsGiveStatusTwo) {
   dir.write("a.txt", "x");
   const std::vector<std::vector<std::string>> cases = {
@@ -97,7 +151,7 @@ TEST_F(CliTest, UsageErrorsGiveStatusTwo) {
       {"--upper"},
       {"--exclude", "a", "--replace", "b", "a.txt"},
       {"--detect", "--to", "win", "a.txt"},
-      {"--to", "utf8", "a.txt"},
+      {"--to", "utf16", "a.txt"},
       {"--bogus", "a.txt"},
       {"--with", "x", "a.txt"},
   };

@@ -231,11 +231,33 @@ TEST(SelectionState, ResetReleasesEverythingWithoutBusyTest) {
 TEST(SelectionState, OutOfRangeIndexIsIgnored) {
   auto s = pressed({0});
   s.pressModeButton(-1);
-  s.pressModeButton(17);
+  s.pressModeButton(batch::kButtonCount);
   EXPECT_EQ(std::set<int>{0}, downSet(s));
   EXPECT_EQ("Selected upper case convert file mode", s.statusLine());
   EXPECT_FALSE(s.isDown(99));
-  EXPECT_EQ("", s.pictureName(17));
+  EXPECT_EQ("", s.pictureName(batch::kButtonCount));
+}
+
+TEST(SelectionState, Utf8ButtonsFollowTheRulesOfTheirRows) {
+  using namespace batch;
+  auto s = pressed({kToWinButton, kFromKoiButton, kToUtf8Button});
+  EXPECT_EQ((std::set<int>{kFromKoiButton, kToUtf8Button}), downSet(s));
+  EXPECT_EQ("Selected recode to ''UTF-8'' convert file mode", s.statusLine());
+  EXPECT_EQ(CodePage::Utf8, s.targetCodePage());
+  EXPECT_EQ(CodePage::Koi, s.sourceCodePage());
+  EXPECT_EQ(std::vector<OperationCode>{OperationCode::RecodeToUtf8},
+            s.operationPasses());
+  s.pressModeButton(kFromUtf8Button);
+  EXPECT_EQ("Selected source for file - ''UTF-8''", s.statusLine());
+  EXPECT_EQ(CodePage::Utf8, s.sourceCodePage());
+  EXPECT_EQ("UTF8D", s.pictureName(kFromUtf8Button));
+  s.pressModeButton(kToDosButton);
+  EXPECT_EQ((std::set<int>{kFromUtf8Button, kToDosButton}), downSet(s));
+  s.pressModeButton(kDetectButton);
+  EXPECT_EQ(std::set<int>{kDetectButton}, downSet(s));
+  s.pressModeButton(kFromUtf8Button);
+  s.pressModeButton(kFromUtf8Button);
+  EXPECT_EQ("Unselected source for file - ''UTF-8''", s.statusLine());
 }
 
 } // namespace

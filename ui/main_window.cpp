@@ -50,9 +50,10 @@ std::vector<int> releasedBy(int index) {
   const std::vector<int> caseGroup{kUpperCaseButton, kLowerCaseButton,
                                    kSmartCaseButton};
   const std::vector<int> toRow{kToWinButton, kToKoiButton, kToIsoButton,
-                               kToDosButton};
-  const std::vector<int> fromRow{kFromWinButton, kFromKoiButton, kFromIsoButton,
-                                 kFromDosButton, kFromAutoButton};
+                               kToDosButton, kToUtf8Button};
+  const std::vector<int> fromRow{kFromWinButton,  kFromKoiButton,
+                                 kFromIsoButton,  kFromDosButton,
+                                 kFromAutoButton, kFromUtf8Button};
   auto others = [index](const std::vector<int> &group, bool withDetect) {
     std::vector<int> out;
     for (const int i : group)
@@ -434,10 +435,12 @@ void MainWindow::setStatusLine(const std::string &text) {
 int MainWindow::prompt(const std::string &text, std::string &answer) {
   InputDialog dialog(this);
   dialog.setPrompt(fromBytes(text));
-  dialog.setValue(decodeBytes(answer, engine::CodePage::Win));
+  // What is typed is kept as characters; each job writes it in its file's
+  // code page.
+  dialog.setValue(QString::fromStdString(answer));
   const int result = dialog.run();
   if (result == kDialogOk)
-    answer = encodeText(dialog.value(), engine::CodePage::Win);
+    answer = dialog.value().toStdString();
   return result;
 }
 

@@ -122,6 +122,9 @@ public:
   const std::vector<std::string> &fileList() override;
   void setStatusLine(const std::string &text) override;
   int prompt(const std::string &text, std::string &answer) override;
+  job::TypedText typedText() const override {
+    return job::TypedText::Characters;
+  }
   int excludeOptions(int &leftPartOfWord, int &rightPartOfWord,
                      int &caseInsensitive) override;
   int showMessage(const std::string &line1, const std::string &line2) override;

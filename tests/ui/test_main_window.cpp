@@ -108,7 +108,7 @@ private slots:
     QCOMPARE(w.windowTitle(), QStringLiteral("Snipline (SNPLN) v") +
                                   QLatin1String(kVersionShort));
     const DialogUnits &u = w.controls().units();
-    QCOMPARE(w.size(), QSize(u.toPixelsX(291), u.toPixelsY(143)));
+    QCOMPARE(w.size(), QSize(u.toPixelsX(311), u.toPixelsY(143)));
     QCOMPARE(status(w), QStringLiteral("0 files are choosed"));
     QVERIFY(w.fileNameEdit()->text().isEmpty());
     QVERIFY(w.fileNameEdit()->isReadOnly());
