@@ -111,14 +111,19 @@ job::JobRequest upperCase(const QString &name, int lastJob = 0) {
 struct MessageAnswer {
   QString line1, line2;
   bool seen = false;
+  // Waits for the message itself: the progress window may be the top modal
+  // window for a turn before the message opens over it.
   void expect(int answer) {
-    onNextModal([this, answer](QWidget *w) {
-      auto *message = qobject_cast<MessageDialog *>(w);
-      QVERIFY(message);
+    whilePolling([this, answer] {
+      auto *message =
+          qobject_cast<MessageDialog *>(QApplication::activeModalWidget());
+      if (!message || !message->isVisible())
+        return false;
       seen = true;
       line1 = message->line1();
       line2 = message->line2();
       message->done(answer);
+      return true;
     });
   }
 };
