@@ -114,7 +114,8 @@ TEST(CliProcesses, RegressionManyRunsAtOnceEachFileExact) {
       dir.mkdir("cwd");
       std::vector<std::string> texts;
       for (int i = 0; i < kRuns; ++i) {
-        texts.push_back(randomText(rng, 150000 + 1000 * i));
+        texts.push_back(
+            randomText(rng, static_cast<std::size_t>(150000 + 1000 * i)));
         dir.write("files/a" + std::to_string(i) + ".txt", texts.back());
         dir.chmod("files/a" + std::to_string(i) + ".txt", i % 2 ? 0444 : 0640);
       }

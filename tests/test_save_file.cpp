@@ -407,7 +407,8 @@ TEST_P(SaveFileTest, ManySavesAtOnceInOneDirectory) {
         }
         auto out = own.beginSave(name, st);
         const std::string content =
-            std::string(1000 + 37 * t, static_cast<char>('a' + t)) +
+            std::string(static_cast<std::size_t>(1000 + 37 * t),
+                        static_cast<char>('a' + t)) +
             std::to_string(r);
         if (!out || !writeAll(*out, content) ||
             out->commit() != SaveOutcome::Replaced)
@@ -422,7 +423,8 @@ TEST_P(SaveFileTest, ManySavesAtOnceInOneDirectory) {
     const std::string name = "f" + std::to_string(t);
     expected.insert(name);
     EXPECT_EQ(dir.read(name),
-              std::string(1000 + 37 * t, static_cast<char>('a' + t)) +
+              std::string(static_cast<std::size_t>(1000 + 37 * t),
+                          static_cast<char>('a' + t)) +
                   std::to_string(kRounds - 1))
         << name;
   }
