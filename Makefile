@@ -19,6 +19,7 @@ MANIFEST ?= $(BUILD)/install_manifest.txt
 SKIP_DEPS ?=
 
 PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
+            qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools \
             fonts-liberation xvfb xauth clang libclang-rt-14-dev clang-format \
             help2man
 

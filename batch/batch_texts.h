@@ -42,6 +42,9 @@ inline constexpr const char *kOperationCanceled = job::messages::kCanceled;
 inline constexpr const char *kNotFound = "File or directory not found";
 inline constexpr const char *kDirectoryDone =
     "Processing this directory and its subdirectories is completed";
+// Under the name of a directory that could not be listed: its files and
+// subdirectories are left alone and the run counts as failed.
+inline constexpr const char *kDirectoryUnreadable = "Error reading directory";
 
 // The selection after a reset.
 inline constexpr const char *kNoActionSelected = "No action selected";

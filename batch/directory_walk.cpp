@@ -2,31 +2,42 @@
 
 #include <memory>
 #include <new>
-#include <optional>
+#include <utility>
 #include <vector>
 
+#include "batch/batch_texts.h"
 #include "batch/run_file_job.h"
-#include "job/file_job.h"
 
 namespace snpln::batch {
 
 namespace {
 
-using platform::DirEntry;
-using platform::isExactlyDirectory;
+using platform::Directory;
+using platform::FileLocation;
 
 constexpr const char *kAllEntries = "*.*";
+// Levels below the top whose directory stays open while the walk is deeper.
+constexpr int kOpenLevels = 32;
 
-// One open directory level.
-struct WalkFrame {
-  WalkFrame *parent = nullptr;
-  std::unique_ptr<platform::DirListing> listing;
-  // Length of this level's directory path, its trailing separator included.
+// One directory level: the open directory (none while closed), what it is,
+// and the subdirectories still to enter.
+struct Level {
+  std::shared_ptr<const Directory> directory;
+  platform::FileId id;
+  std::string name; // in the parent's directory; empty for the top
+  std::vector<std::string> subdirectories;
+  std::size_t next = 0;
+  // Length of this level's path, its trailing separator included.
   std::size_t pathLength = 0;
 };
 
+struct WalkFrame {
+  WalkFrame *parent = nullptr;
+  Level level;
+};
+
 // The chain from the top level (owned by the walk itself) to the level being
-// scanned. Whatever way the walk ends, every listing is closed and every
+// walked. Whatever way the walk ends, every directory is closed and every
 // allocated frame released.
 class FrameChain {
 public:
@@ -36,20 +47,20 @@ public:
   ~FrameChain() {
     while (current_ != &top_)
       climb();
-    top_.listing.reset();
   }
 
   WalkFrame &current() { return *current_; }
   bool atTop() const { return current_ == &top_; }
 
   // A new level below the current one; false when it cannot be allocated.
-  bool push() {
+  bool push(Level level) {
     if (hooks_.frameAllocationAllowed && !hooks_.frameAllocationAllowed())
       return false;
     WalkFrame *frame = new (std::nothrow) WalkFrame;
     if (!frame)
       return false;
     frame->parent = current_;
+    frame->level = std::move(level);
     current_ = frame;
     return true;
   }
@@ -61,6 +72,16 @@ public:
     current_ = parent;
   }
 
+  // Closes the directory `levels` above the current one, unless that is the
+  // top: the deep levels keep only the last few directories open.
+  void closeAbove(int levels) {
+    WalkFrame *frame = current_;
+    for (int i = 0; i < levels && frame != nullptr; ++i)
+      frame = frame->parent;
+    if (frame != nullptr && frame != &top_)
+      frame->level.directory.reset();
+  }
+
 private:
   const WalkHooks &hooks_;
   WalkFrame top_;
@@ -69,11 +90,6 @@ private:
 
 bool isDotEntry(const std::string &name) { return name == "." || name == ".."; }
 
-// A subdirectory the walk enters.
-bool isSubdirectory(const DirEntry &entry) {
-  return isExactlyDirectory(entry.attributes) && !isDotEntry(entry.name);
-}
-
 bool holdsSeparator(const std::string &mask) {
   for (char c : mask)
     if (c == '/' || platform::isPathSeparator(c))
@@ -81,90 +97,157 @@ bool holdsSeparator(const std::string &mask) {
   return false;
 }
 
-void openListing(WalkFrame &frame, std::string &path,
-                 platform::FileSystem &fs) {
-  path += kAllEntries;
-  frame.listing = fs.list(path);
-  path.resize(frame.pathLength);
-}
+// Everything one walk passes to every level.
+struct Walk {
+  const std::string &mask;
+  job::OperationCode operation;
+  bool lastJob;
+  const RunParameters &parameters;
+  BatchHost &host;
+  platform::FileSystem &fs;
+  PassState &pass;
+  std::string path;
 
-std::optional<DirEntry> nextSubdirectory(WalkFrame &frame) {
-  if (!frame.listing)
-    return std::nullopt;
-  while (auto entry = frame.listing->next())
-    if (isSubdirectory(*entry))
-      return entry;
-  return std::nullopt;
-}
+  // The name a directory is reported under: its path without the separator
+  // the walk added.
+  void reportUnreadable(const std::string &name) {
+    ++pass.unreadableDirectories;
+    host.showMessage(MessageKind::Failure, name, texts::kDirectoryUnreadable);
+  }
+
+  std::string levelName(const Level &level, const std::string &top) const {
+    if (level.name.empty())
+      return top;
+    return path.substr(0, level.pathLength - 1);
+  }
+
+  // Reads the level's directory, runs the jobs of its matching files and
+  // keeps its subdirectories. False when a job ended with Stop.
+  bool visit(Level &level, const std::string &top) {
+    std::optional<std::vector<platform::DirEntry>> entries;
+    if (level.directory)
+      entries = fs.listDirectory(*level.directory, kAllEntries);
+    if (!entries) {
+      reportUnreadable(levelName(level, top));
+      return true;
+    }
+    const bool filesMatch = !holdsSeparator(mask);
+    std::vector<std::string> files;
+    for (platform::DirEntry &entry : *entries) {
+      if (isDotEntry(entry.name))
+        continue;
+      if (platform::isExactlyDirectory(entry.attributes))
+        level.subdirectories.push_back(std::move(entry.name));
+      else if (filesMatch && platform::matchesDosMask(entry.name, mask) &&
+               !platform::isTemporaryName(entry.name))
+        files.push_back(std::move(entry.name));
+    }
+    for (std::string &name : files) {
+      path.resize(level.pathLength);
+      path += name;
+      const auto result =
+          runFileJobOnce(host, fs, pass, operation,
+                         FileToVisit{path, level.directory, std::move(name)},
+                         lastJob, parameters);
+      if (result == job::JobResult::Stop)
+        return false;
+    }
+    path.resize(level.pathLength);
+    return true;
+  }
+
+  // Opens a closed level again on the way back up: from the level just
+  // left (its ".."), else from the nearest open level above it, name by
+  // name. Each must be the very directory the walk left; when it is not,
+  // the level is reported and its remaining subdirectories are left alone.
+  void reopen(WalkFrame &frame, const std::shared_ptr<const Directory> &from) {
+    Level &level = frame.level;
+    if (from) {
+      auto up = fs.openDirectory(FileLocation(from, ".."));
+      if (up && up->id() == level.id) {
+        level.directory = std::move(up);
+        return;
+      }
+    }
+    std::vector<WalkFrame *> way;
+    WalkFrame *open = &frame;
+    while (open != nullptr && !open->level.directory) {
+      way.push_back(open);
+      open = open->parent;
+    }
+    std::shared_ptr<const Directory> at =
+        open ? open->level.directory : nullptr;
+    for (auto it = way.rbegin(); at && it != way.rend(); ++it) {
+      at = fs.openDirectory(FileLocation(at, (*it)->level.name));
+      if (at && at->id() != (*it)->level.id)
+        at.reset();
+    }
+    if (at) {
+      level.directory = std::move(at);
+      return;
+    }
+    reportUnreadable(path.substr(0, level.pathLength - 1));
+    level.subdirectories.clear();
+    level.next = 0;
+  }
+};
 
 } // namespace
-
-WalkOutcome processDirectoryFiles(const std::string &directoryPath,
-                                  const std::string &mask,
-                                  job::OperationCode operation, bool lastJob,
-                                  const RunParameters &parameters,
-                                  BatchHost &host, platform::FileSystem &fs) {
-  if (holdsSeparator(mask))
-    return WalkOutcome::Done;
-  std::string path = directoryPath + mask;
-  std::vector<std::string> names;
-  {
-    auto listing = fs.list(path);
-    if (!listing)
-      return WalkOutcome::Done;
-    while (auto entry = listing->next()) {
-      if (isExactlyDirectory(entry->attributes) || isDotEntry(entry->name) ||
-          entry->name == job::kTempName)
-        continue;
-      names.push_back(std::move(entry->name));
-    }
-  }
-  path.resize(directoryPath.size());
-  for (const std::string &name : names) {
-    path += name;
-    job::JobResult result =
-        runFileJob(host, operation, path, lastJob, parameters);
-    path.resize(directoryPath.size());
-    if (result == job::JobResult::Stop)
-      return WalkOutcome::Stopped;
-  }
-  return WalkOutcome::Done;
-}
 
 WalkOutcome walkDirectoryTree(const std::string &directory,
                               const std::string &mask,
                               job::OperationCode operation, bool lastJob,
                               const RunParameters &parameters, BatchHost &host,
-                              platform::FileSystem &fs,
-                              const WalkHooks &hooks) {
-  std::string path = directory;
-  if (!path.empty() && !platform::isPathSeparator(path.back()))
-    path += platform::kPathSeparator;
-  if (processDirectoryFiles(path, mask, operation, lastJob, parameters, host,
-                            fs) == WalkOutcome::Stopped)
-    return WalkOutcome::Stopped;
+                              platform::FileSystem &fs, const WalkHooks &hooks,
+                              PassState *pass) {
+  PassState own;
+  Walk walk{mask, operation,          lastJob,  parameters, host,
+            fs,   pass ? *pass : own, directory};
+  if (!walk.path.empty() && !platform::isPathSeparator(walk.path.back()))
+    walk.path += platform::kPathSeparator;
+  const int openLevels = hooks.openLevels > 0 ? hooks.openLevels : kOpenLevels;
 
   FrameChain chain(hooks);
-  chain.current().pathLength = path.size();
-  openListing(chain.current(), path, fs);
+  {
+    Level &top = chain.current().level;
+    top.pathLength = walk.path.size();
+    if (!directory.empty())
+      top.directory = fs.openDirectory(directory);
+    if (top.directory)
+      top.id = top.directory->id();
+    if (!walk.visit(top, directory))
+      return WalkOutcome::Stopped;
+  }
   for (;;) {
-    if (auto entry = nextSubdirectory(chain.current())) {
-      path += entry->name;
-      path += platform::kPathSeparator;
-      if (processDirectoryFiles(path, mask, operation, lastJob, parameters,
-                                host, fs) == WalkOutcome::Stopped)
+    Level &current = chain.current().level;
+    if (current.next < current.subdirectories.size()) {
+      Level child;
+      child.name = current.subdirectories[current.next++];
+      walk.path.resize(current.pathLength);
+      walk.path += child.name;
+      walk.path += platform::kPathSeparator;
+      child.pathLength = walk.path.size();
+      if (current.directory)
+        child.directory =
+            fs.openDirectory(FileLocation(current.directory, child.name));
+      if (child.directory)
+        child.id = child.directory->id();
+      if (!walk.visit(child, directory))
         return WalkOutcome::Stopped;
-      if (!chain.push())
+      if (!chain.push(std::move(child)))
         return WalkOutcome::OutOfMemory;
-      chain.current().pathLength = path.size();
-      openListing(chain.current(), path, fs);
+      chain.closeAbove(openLevels);
       continue;
     }
-    chain.current().listing.reset();
     if (chain.atTop())
       return WalkOutcome::Done;
+    const std::shared_ptr<const Directory> from = current.directory;
     chain.climb();
-    path.resize(chain.current().pathLength);
+    WalkFrame &parent = chain.current();
+    walk.path.resize(parent.level.pathLength);
+    if (!parent.level.directory &&
+        parent.level.next < parent.level.subdirectories.size())
+      walk.reopen(parent, from);
   }
 }
 

@@ -3,17 +3,25 @@
 // walkDirectoryTree() runs one job (through the host) for every file of the
 // tree whose name matches `mask`, depth first in pre-order: a directory's own
 // files, then each subdirectory completely, in the platform's listing order.
-// It keeps no recursion: one WalkFrame per open directory level, chained to
-// its parent, and one path that grows and shrinks at its end. Only an entry
-// whose attribute word is exactly the directory attribute is entered (so
-// never a symbolic link, nor a read-only, hidden, system or archive
-// directory); every other matching entry is handed to a job, except "." and
-// "..", and the job's temporary file. A directory that cannot be listed
-// counts as empty. Paths of any length are built whole; a path the system
-// refuses is reported by the job that opens it ("This file not found").
+// It keeps no recursion: one WalkFrame per directory level, chained to its
+// parent, and one path (for messages) that grows and shrinks at its end.
+// Every directory is opened from its parent's open directory and every file
+// from its own, so the depth of the tree is limited by nothing: no call ever
+// takes the whole path. Only the top level and the deepest levels keep their
+// directory open; a level above them is opened again from below ("..")
+// when the walk climbs back to it, and must then be the very directory it
+// left (device and inode), else it is looked up again from the top.
 //
-// A directory's matching names are all read before its first job runs, so a
-// file a job creates or replaces there is never visited twice in one walk.
+// Only an entry whose attribute word is exactly the directory attribute is
+// entered (so never a symbolic link, nor a read-only, hidden, system or
+// archive directory); every other matching entry is handed to a job, except
+// "." and "..", and our temporary files (isTemporaryName). A file the pass
+// has already visited (PassState) is passed over silently. A directory that
+// cannot be opened or listed is reported under its name ("Error reading
+// directory") and marks the pass; the walk goes on with the rest.
+//
+// A directory's names are all read before its first job runs, so a file a
+// job creates or replaces there is never visited twice in one walk.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +29,7 @@
 #include <string>
 
 #include "batch/batch_host.h"
+#include "batch/visited_files.h"
 #include "job/job_request.h"
 #include "platform/file_system.h"
 
@@ -38,26 +47,21 @@ struct WalkHooks {
   // Asked before every WalkFrame allocation below the top level; false makes
   // the allocation fail as if memory were exhausted. Empty: never asked.
   std::function<bool()> frameAllocationAllowed;
+  // How many levels below the top keep their directory open; 0: the
+  // product's number.
+  int openLevels = 0;
 };
 
 // Walks `directory` (a name as the file list gives it; a separator is added
 // when it does not end in one). Returns Done, Stopped as soon as a job ends
 // with Stop, or OutOfMemory when a WalkFrame cannot be allocated (every
-// listing closed, every frame released).
+// directory closed, every frame released). `pass` is the state of the pass
+// the walk belongs to; without one the walk has its own.
 WalkOutcome
 walkDirectoryTree(const std::string &directory, const std::string &mask,
                   job::OperationCode operation, bool lastJob,
                   const RunParameters &parameters, BatchHost &host,
                   platform::FileSystem &fs = platform::realFileSystem(),
-                  const WalkHooks &hooks = {});
-
-// Runs the jobs of one directory: `directoryPath` ends in a separator. A mask
-// that holds a separator names no file of this directory and runs no job.
-// Returns Done, or Stopped as soon as a job ends with Stop.
-WalkOutcome
-processDirectoryFiles(const std::string &directoryPath, const std::string &mask,
-                      job::OperationCode operation, bool lastJob,
-                      const RunParameters &parameters, BatchHost &host,
-                      platform::FileSystem &fs = platform::realFileSystem());
+                  const WalkHooks &hooks = {}, PassState *pass = nullptr);
 
 } // namespace snpln::batch

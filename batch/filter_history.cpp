@@ -32,7 +32,7 @@ void storeFilters(SettingsStore &store, const std::vector<std::string> &list) {
   int n =
       static_cast<int>(std::min<std::size_t>(list.size(), kStoredFilterCount));
   for (int i = 0; i < n; ++i)
-    store.write(valueName(i), list[i]);
+    store.write(valueName(i), list[static_cast<std::size_t>(i)]);
 }
 
 void promoteFilter(std::vector<std::string> &list, const std::string &text) {

@@ -128,6 +128,9 @@ bool runPass(job::OperationCode operation, bool finalPass,
              RunOutcome &outcome, platform::FileSystem &fs,
              const WalkHooks &walkHooks) {
   bool stopMark = false;
+  // One visit per file in the pass, whatever names, links or masks lead to
+  // it.
+  PassState pass;
   for (std::size_t i = 0; i < fileList.size(); ++i) {
     const std::string &entry = fileList[i];
     auto attributes = fs.lookup(entry);
@@ -141,9 +144,14 @@ bool runPass(job::OperationCode operation, bool finalPass,
     if (platform::isExactlyDirectory(*attributes)) {
       bool whole = true;
       for (const std::string &mask : masks) {
-        const WalkOutcome walk = walkDirectoryTree(
-            entry, mask, operation, false, parameters, host, fs, walkHooks);
+        const int unreadableBefore = pass.unreadableDirectories;
+        const WalkOutcome walk =
+            walkDirectoryTree(entry, mask, operation, false, parameters, host,
+                              fs, walkHooks, &pass);
         outcome.count(walk);
+        outcome.failed += pass.unreadableDirectories - unreadableBefore;
+        if (pass.unreadableDirectories != unreadableBefore)
+          whole = false;
         if (walk == WalkOutcome::Stopped)
           return false;
         if (walk == WalkOutcome::OutOfMemory) {
@@ -157,8 +165,10 @@ bool runPass(job::OperationCode operation, bool finalPass,
       continue;
     }
     const bool lastJob = finalPass && i + 1 == fileList.size();
-    if (runFileJob(host, operation, entry, lastJob, parameters) ==
-        job::JobResult::Stop)
+    const auto result =
+        runFileJobOnce(host, fs, pass, operation,
+                       FileToVisit{entry, nullptr, {}}, lastJob, parameters);
+    if (result && *result == job::JobResult::Stop)
       return false;
   }
   return !stopMark;

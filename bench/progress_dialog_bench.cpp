@@ -177,7 +177,11 @@ int main(int argc, char **argv) {
                                           answerer.openMilliseconds
                                     : -1;
   const bool unchanged = checksumOf(path) == before;
-  const bool tempLeft = std::filesystem::exists(snpln::job::kTempName);
+  bool tempLeft = false;
+  for (const auto &entry :
+       std::filesystem::directory_iterator(std::filesystem::current_path()))
+    if (snpln::platform::isTemporaryName(entry.path().filename().string()))
+      tempLeft = true;
   std::printf("latency_ms %.2f result %d unchanged %s temp_left %s progress "
               "%d\n",
               latency, static_cast<int>(result), unchanged ? "yes" : "no",

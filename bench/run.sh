@@ -2,8 +2,10 @@
 # Times snpln-cli against a peer command and against a plain safe copy (the
 # floor for 8 KB slices written to disk), on fresh copies of one large
 # Russian text file; then the progress window (offscreen) against snpln-cli
-# on the same recode, and how fast it honours CANCEL. Ends with one table of
-# every ratio, its goal and whether it is met.
+# on the same recode, and how fast it honours CANCEL; the preview opening a
+# 100 MB file; the window over a tree of 5000 small files against
+# snpln-cli. Ends with one table of every ratio, its goal and whether it is
+# met. TREE_FILES and TREE_RUNS size the tree benchmark.
 #
 #   bench/run.sh            # 5 runs per command, 128 MiB file
 #   RUNS=9 SIZE_MB=1024 bench/run.sh
@@ -36,7 +38,7 @@ PDB=$BUILD/bench/progress_dialog_bench
 if [[ ${SKIP_BUILD:-0} != 1 ]]; then
   common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DSNPLN_BUILD_TESTS=OFF -DSNPLN_BUILD_BENCH=ON)
   if cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=ON >/dev/null 2>&1; then
-    cmake --build "$BUILD" --target snpln-cli progress_dialog_bench
+    cmake --build "$BUILD" --target snpln-cli progress_dialog_bench preview_bench window_tree_bench
   else
     echo "no Qt: the progress window benchmark will be skipped" >&2
     cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=OFF >/dev/null
@@ -240,6 +242,69 @@ progress_window() {
   goal "CANCEL: file changed / temp left" "$failures" 0
 }
 progress_window
+
+# The preview opening a 100 MB file (its view takes the first 32 MiB),
+# offscreen: the time from run() to the end of the text's first paint and
+# the process's peak memory, medians and worst over RUNS opens.
+PVB=$BUILD/bench/preview_bench
+preview_open() {
+  if [[ ! -x $PVB ]]; then
+    echo "no $PVB: preview skipped"
+    goal "preview open s (100 MB)" "-" 1.0
+    goal "preview peak RSS MiB" "-" 200
+    return
+  fi
+  local big=$WORK/preview.txt times=() peak=0 line
+  python3 "$ROOT/bench/make_text.py" --code win --size 100 "$big"
+  for ((i = 0; i < RUNS; i++)); do
+    line=$(QT_QPA_PLATFORM=offscreen "$PVB" "$big" 2>/dev/null)
+    times+=("$(awk '{ print $2 }' <<<"$line")")
+    peak=$(awk -v a="$peak" -v b="$(awk '{ print $4 }' <<<"$line")" 'BEGIN { print (b > a) ? b : a }')
+  done
+  rm -f "$big"
+  local median worst
+  median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+  worst=$(printf '%s\n' "${times[@]}" | sort -n | tail -1)
+  printf '%-14s open s median %s, worst %s  peak RSS %s KiB\n' "preview" "$median" "$worst" "$peak"
+  goal "preview open s (100 MB)" "$worst" 1.0
+  goal "preview peak RSS MiB" "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')" 200
+}
+preview_open
+
+# The window over a tree of TREE_FILES small files (0.5 to 3 KB): UPPER and
+# DO IT! offscreen against snpln-cli --upper on a fresh copy of the same
+# tree, interleaved, medians over TREE_RUNS; and how many progress windows
+# the window showed (a tree of small files should flash none).
+WTB=$BUILD/bench/window_tree_bench
+window_tree() {
+  local files=${TREE_FILES:-5000} runs=${TREE_RUNS:-3}
+  if [[ ! -x $WTB || ! -x $CLI ]]; then
+    echo "no $WTB: window over a tree skipped"
+    goal "window tree / cli" "-" 1.5
+    return
+  fi
+  local tree=$WORK/tree copy=$WORK/tree-copy cli_times=() win_times=() line windows=0 start end
+  python3 "$ROOT/bench/make_tree.py" --files "$files" "$tree"
+  for ((i = 0; i < runs; i++)); do
+    rm -rf "$copy" && cp -r "$tree" "$copy" && sync
+    start=$(date +%s.%N)
+    "$CLI" --upper "$copy" >/dev/null
+    end=$(date +%s.%N)
+    cli_times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')")
+    rm -rf "$copy" && cp -r "$tree" "$copy" && sync
+    line=$(cd "$WORK" && XDG_CONFIG_HOME="$WORK/config" QT_QPA_PLATFORM=offscreen "$WTB" "$copy" 2>/dev/null)
+    win_times+=("$(awk '{ print $2 }' <<<"$line")")
+    windows=$(awk '{ print $4 }' <<<"$line")
+  done
+  rm -rf "$tree" "$copy"
+  local cli_t win_t
+  cli_t=$(printf '%s\n' "${cli_times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+  win_t=$(printf '%s\n' "${win_times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+  printf '%-14s %s files: window %8s  cli %8s  window/cli %5s  progress windows shown %s\n' \
+    "tree" "$files" "$win_t" "$cli_t" "$(ratio "$win_t" "$cli_t")" "$windows"
+  goal "window tree / cli" "$(ratio "$win_t" "$cli_t")" 1.5
+}
+window_tree
 
 # Detection accuracy on excerpts of real prose: ours against enca and
 # uchardet (installed from the distribution when missing, like the Russian

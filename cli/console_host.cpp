@@ -11,10 +11,16 @@
 namespace snpln::cli {
 
 std::atomic<bool> interrupted{false};
+std::atomic<int> interruptSignal{0};
 
 namespace {
 
-extern "C" void onInterrupt(int) { interrupted = true; }
+// The first signal decides the exit status; any of them cancels.
+extern "C" void onInterrupt(int signal) {
+  int none = 0;
+  interruptSignal.compare_exchange_strong(none, signal);
+  interrupted = true;
+}
 
 // Whether a job that ended so failed (or was stopped).
 bool failedJob(job::JobResult result) {
@@ -27,7 +33,13 @@ void installInterruptHandler() {
   struct sigaction action {};
   action.sa_handler = onInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    sigaction(signal, &action, nullptr);
+}
+
+int interruptStatus() {
+  const int signal = interruptSignal.load();
+  return 128 + (signal != 0 ? signal : SIGINT);
 }
 
 ConsoleHost::ConsoleHost(const CliOptions &options, std::ostream &out,
@@ -159,7 +171,7 @@ int runCli(int argc, char **argv, std::ostream &out, std::ostream &err,
   ConsoleHost host(options, out, err, progressOnTerminal, fs);
   const batch::RunOutcome outcome = batch::runBatch(selection, host, fs);
   if (host.stoppedByInterrupt())
-    return kExitInterrupted;
+    return interruptStatus();
   if (outcome.failed > 0 || outcome.stopped > 0)
     return kExitFailure;
   return kExitSuccess;

@@ -21,9 +21,16 @@
 
 namespace snpln::cli {
 
-// Set by the Ctrl-C handler; read between slices.
+// Set by the handler of SIGINT (Ctrl-C), SIGTERM and SIGHUP; read between
+// slices. Any of them cancels the job like the CANCEL button: the file stays
+// as it was and nothing is left behind.
 extern std::atomic<bool> interrupted;
+// The first of those signals that arrived (0: none).
+extern std::atomic<int> interruptSignal;
 void installInterruptHandler();
+// The exit status of a run the signal stopped: 128 + its number (130 for
+// Ctrl-C, 143 for SIGTERM, 129 for SIGHUP).
+int interruptStatus();
 
 class ConsoleHost : public batch::BatchHost, public job::JobHost {
 public:
@@ -79,9 +86,10 @@ private:
   std::size_t sliceSize_ = 0;
 };
 
-// Runs snpln-cli; returns the exit status: 130 when Ctrl-C stopped the run,
-// 2 for a usage error, 1 when a file or a name failed (or a job could not
-// start its temporary file), 0 otherwise.
+// Runs snpln-cli; returns the exit status: interruptStatus() when a signal
+// stopped the run (130 for Ctrl-C), 2 for a usage error, 1 when a file, a
+// name or a directory failed (or a job could not start its temporary file),
+// 0 otherwise.
 int runCli(int argc, char **argv, std::ostream &out, std::ostream &err,
            bool progressOnTerminal,
            platform::FileSystem &fs = platform::realFileSystem());

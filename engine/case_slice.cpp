@@ -384,7 +384,8 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
       std::uint64_t starts = chunk & ~((chunk << 8) | previous);
       previous = chunk >> 56;
       while (starts) {
-        const std::size_t i = base + std::countr_zero(starts) / 8;
+        const std::size_t i =
+            base + static_cast<std::size_t>(std::countr_zero(starts)) / 8;
         starts &= starts - 1;
         const std::uint8_t original = orig[i];
         std::uint8_t cur = kLowerCaseTable[original];

@@ -250,6 +250,57 @@ void takeUtf8Unit(ExclusionState &s, const Utf8Unit &unit,
   s.previousIsLetter = isUtf8Letter(unit.codePoint);
 }
 
+// Where, from unit start `from`, the units of w[from, m) stop being plain
+// bytes to copy: the first unit that may begin an occurrence (its first byte
+// is one of `firstA`, `firstB` and it matches the search text's first
+// character), the first unit not yet complete, or `m`. Only for a search
+// text that begins with a character: its first bytes are ASCII or lead
+// bytes, which always begin a unit.
+std::size_t plainRunEnd(const ExclusionState &s, const std::uint8_t *w,
+                        std::size_t from, std::size_t m, bool last,
+                        std::uint8_t firstA, std::uint8_t firstB) {
+  std::size_t p = from;
+  while (p < m) {
+    const auto *a =
+        static_cast<const std::uint8_t *>(std::memchr(w + p, firstA, m - p));
+    std::size_t q = a ? static_cast<std::size_t>(a - w) : m;
+    if (firstB != firstA) {
+      const auto *b =
+          static_cast<const std::uint8_t *>(std::memchr(w + p, firstB, q - p));
+      if (b)
+        q = static_cast<std::size_t>(b - w);
+    }
+    if (q == m) {
+      if (last)
+        return m;
+      // A sequence cut by the end of the bytes at hand waits.
+      std::size_t j = m - 1;
+      while (j > p && j + 4 > m && (w[j] & 0xC0) == 0x80)
+        --j;
+      return utf8Unit(w + j, m - j).length == 0 ? j : m;
+    }
+    const Utf8Unit unit =
+        last ? utf8UnitAtEnd(w + q, m - q) : utf8Unit(w + q, m - q);
+    if (unit.length == 0 ||
+        unitKey(unit, w[q], s.options.caseInsensitive != 0) == s.searchKeys[0])
+      return q;
+    p = q + unit.length;
+  }
+  return p;
+}
+
+// Whether the unit that ends at `end` (after unit start `from`) is a letter.
+bool endsWithLetter(const std::uint8_t *w, std::size_t from, std::size_t end) {
+  const std::uint8_t c = w[end - 1];
+  if (c < 0x80)
+    return isUtf8Letter(c);
+  if (end - from < 2 || (c & 0xC0) != 0x80)
+    return false;
+  // D0 80..BF and D1 80..9F are the Cyrillic letters.
+  const std::uint8_t lead = w[end - 2];
+  return lead == 0xD0 || (lead == 0xD1 && c <= 0x9F);
+}
+
 StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state) {
   const bool last = job.processed + job.bytesRead >= job.fileSize;
   std::vector<std::uint8_t> &work = state.work;
@@ -262,9 +313,39 @@ StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state) {
   const auto unitAt = [&](std::size_t i) {
     return last ? utf8UnitAtEnd(w + i, m - i) : utf8Unit(w + i, m - i);
   };
+  // Runs of units that cannot begin an occurrence are copied at once.
+  const bool skip =
+      !state.searchKeys.empty() && state.searchKeys[0] < 0x80000000u;
+  std::uint8_t firstA = 0, firstB = 0;
+  if (skip) {
+    std::uint8_t bytes[4];
+    encodeUtf8(state.searchKeys[0], bytes);
+    firstA = bytes[0];
+    encodeUtf8(toLowerCodePoint(state.searchKeys[0]), bytes);
+    firstB = state.options.caseInsensitive ? bytes[0] : firstA;
+  }
   std::size_t i = 0;
   StepResult result = StepResult::Continue;
   while (i < m) {
+    if (skip && state.matchPos == 1) {
+      const std::size_t end = plainRunEnd(state, w, i, m, last, firstA, firstB);
+      if (end > i) {
+        state.output.insert(state.output.end(), w + i, w + end);
+        state.previousIsLetter = endsWithLetter(w, i, end);
+        i = end;
+        if (state.output.size() >= state.writeThreshold) {
+          const bool ok =
+              job.writeAll(state.output.data(), state.output.size());
+          state.output.clear();
+          if (!ok) {
+            result = StepResult::WriteFailed;
+            break;
+          }
+        }
+        if (i == m)
+          break;
+      }
+    }
     const Utf8Unit unit = unitAt(i);
     if (unit.length == 0)
       break;

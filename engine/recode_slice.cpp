@@ -1,6 +1,9 @@
 #include "engine/recode_slice.h"
 
+#include <array>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 #include "engine/utf8_codec.h"
 
@@ -88,6 +91,17 @@ std::size_t decodeSlice(const std::uint8_t *in, std::size_t count,
       ++i;
       continue;
     }
+    // Two-byte characters (all of Cyrillic) decoded here, without a call.
+    if (lead >= 0xC2 && lead <= 0xDF && i + 1 < count &&
+        (in[i + 1] & 0xC0) == 0x80) {
+      const unsigned code = (lead & 0x1Fu) << 6 | (in[i + 1] & 0x3Fu);
+      const std::uint8_t b = bytes[code];
+      if (b != 0) {
+        *o++ = b;
+        i += 2;
+        continue;
+      }
+    }
     const Utf8Char c = decodeUtf8(in + i, count - i);
     if (c.status == Utf8Status::Incomplete && !last)
       break;
@@ -156,6 +170,30 @@ StepResult decodeStep(SliceStream &job, RecodeState &state) {
 
 } // namespace
 
+namespace {
+
+// The pair tables of the process, one per pair of pages, made when a job
+// first needs it: a small file's job then costs no 64 Ki entries.
+const std::uint16_t *pairTableOf(CodePage from, CodePage to,
+                                 const RecodeMap &map) {
+  constexpr std::size_t kPages = 8;
+  static std::mutex guard;
+  static std::array<std::unique_ptr<std::uint16_t[]>, kPages * kPages> tables;
+  const auto index = static_cast<std::size_t>(from) % kPages * kPages +
+                     static_cast<std::size_t>(to) % kPages;
+  const std::lock_guard<std::mutex> lock(guard);
+  std::unique_ptr<std::uint16_t[]> &table = tables[index];
+  if (!table) {
+    table = std::make_unique<std::uint16_t[]>(65536);
+    for (unsigned a = 0; a < 256; ++a)
+      for (unsigned b = 0; b < 256; ++b)
+        table[a | b << 8] = static_cast<std::uint16_t>(map[a] | map[b] << 8);
+  }
+  return table.get();
+}
+
+} // namespace
+
 RecodeState::RecodeState(CodePage from, CodePage to)
     : source(from), target(to), map(makeRecodeMap(from, to)) {
   if (isSingleByte(from) && to == CodePage::Utf8) {
@@ -171,10 +209,7 @@ RecodeState::RecodeState(CodePage from, CodePage to)
     targetBytes = &bytesOf(to);
     return;
   }
-  pairMap.resize(65536);
-  for (unsigned a = 0; a < 256; ++a)
-    for (unsigned b = 0; b < 256; ++b)
-      pairMap[a | b << 8] = static_cast<std::uint16_t>(map[a] | map[b] << 8);
+  pairMap = pairTableOf(from, to, map);
 }
 
 StepResult recodeSlice(SliceStream &job, RecodeState &state) {
@@ -189,8 +224,8 @@ StepResult recodeSlice(SliceStream &job, RecodeState &state) {
 
   std::uint8_t *bytes = job.sliceBuffer.data();
   const std::size_t count = job.bytesRead;
-  if (!state.pairMap.empty())
-    mapBytes(bytes, count, state.map, state.pairMap.data());
+  if (state.pairMap)
+    mapBytes(bytes, count, state.map, state.pairMap);
   job.slicePos = count;
   job.processed += count;
 

@@ -39,8 +39,9 @@ struct RecodeState {
 
   // Between single-byte pages.
   RecodeMap map;
-  // pairMap[a | b << 8] == map[a] | map[b] << 8.
-  std::vector<std::uint16_t> pairMap;
+  // pairMap[a | b << 8] == map[a] | map[b] << 8: a table of the process,
+  // built once for each pair of pages and kept (128 KiB each).
+  const std::uint16_t *pairMap = nullptr;
 
   // To UTF-8: the encoding of each source byte (in memory order) and its
   // length; the output of one slice.

@@ -65,8 +65,9 @@ bool isTarget(CodePage page) {
 std::array<std::uint8_t, 128>
 inverseOf(const std::array<std::uint8_t, 128> &table) {
   std::array<std::uint8_t, 128> inverse{};
-  for (int i = 127; i >= 0; --i)
-    inverse[table[i] - 0x80] = static_cast<std::uint8_t>(i);
+  for (std::size_t i = 128; i-- > 0;)
+    inverse[static_cast<std::size_t>(table[i] - 0x80)] =
+        static_cast<std::uint8_t>(i);
   return inverse;
 }
 

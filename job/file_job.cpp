@@ -45,6 +45,21 @@ bool worksOnCharacters(OperationCode op) {
   }
 }
 
+// Where a dry run's new content goes: nowhere. Nothing is created, and the
+// commit leaves the file as it is.
+class DiscardedSave : public platform::SaveFile {
+public:
+  bool write(const void *, std::size_t size, std::size_t &written) override {
+    written = size;
+    return true;
+  }
+  bool flush() override { return true; }
+  platform::SaveOutcome commit() override {
+    return platform::SaveOutcome::Replaced;
+  }
+  void abandon() override {}
+};
+
 int percentOf(platform::FileSize processed, platform::FileSize fileSize) {
   if (fileSize == 0 || processed >= fileSize)
     return 100;
@@ -66,14 +81,8 @@ FileJob::FileJob(JobRequest request, JobHost &host, platform::FileSystem &fs)
 
 FileJob::~FileJob() {
   // A job destroyed while it runs (its window went away) ends like a cancel,
-  // without a message: the file stays as it was.
-  if (!ended() && (input_ || temp_ || tempCreated_)) {
-    closeFiles();
-    if (tempCreated_)
-      fs_.remove(kTempName);
-    if (attributesChanged_)
-      fs_.restoreAttributes(request_.path, savedAttributes_);
-  }
+  // without a message: the save is abandoned, the file stays as it was.
+  closeFiles();
 }
 
 DialogAnswer FileJob::message(const std::string &line1,
@@ -87,53 +96,55 @@ void FileJob::closeFiles() {
 }
 
 void FileJob::endEarly(JobResult result) {
-  if (attributesChanged_)
-    fs_.restoreAttributes(request_.path, savedAttributes_);
   closeFiles();
   result_ = result;
 }
 
 void FileJob::endEarly(JobResult result, const std::string &text) {
   endEarly(result);
+  report_ = text;
   if (message(request_.path, text) == DialogAnswer::Cancel)
     result_ = JobResult::Stop;
 }
 
+void FileJob::endUnshown(JobResult result, const std::string &text) {
+  endEarly(result);
+  report_ = text;
+}
+
 bool FileJob::start() {
   cancelRequested_ = false;
-  const std::string &path = request_.path;
+  report_.clear();
   const OperationCode op = request_.operation;
   if (op == OperationCode::Detect)
     request_.detectOnly = true;
 
-  // Open the file and make it writable while the job runs.
-  const auto attributes = fs_.getAttributes(path);
-  if (attributes)
-    input_ = fs_.openRead(path);
-  if (input_) {
-    savedAttributes_ = *attributes;
-    attributesChanged_ = fs_.setNormal(path);
-  }
-  if (!input_ || !attributesChanged_) {
+  // Open the file and take its status: the version the new content is
+  // made from, and the mode and owner it keeps.
+  const platform::FileLocation at = request_.location();
+  input_ = fs_.openRead(at);
+  if (!input_ || !input_->status(original_)) {
     endEarly(JobResult::NotFound, messages::kNotFound);
     return false;
   }
-  platform::FileSize fileSize = 0;
-  if (!input_->size(fileSize)) {
-    endEarly(JobResult::ReadFailed, messages::kReadError);
-    return false;
-  }
+  const platform::FileSize fileSize = original_.size;
 
   const bool detectOnly = request_.detectOnly;
+  // The ends that leave the file as it was without failing are shown only
+  // for the last file of a run and when detecting; their result is the
+  // same either way.
   const bool informed = detectOnly || request_.lastJob;
+  const auto leftAsItWas = [&](const std::string &text) {
+    if (informed)
+      endEarly(JobResult::Skipped, text);
+    else
+      endUnshown(JobResult::Skipped, text);
+  };
   // Every operation knows what the file holds before it writes a byte: a
   // zero byte in the sample makes it no text, and nothing touches it.
   const engine::Detection found = engine::detectFile(*input_, fileSize);
   if (found.kind == engine::TextKind::Binary) {
-    if (informed)
-      endEarly(JobResult::Skipped, messages::kNotText);
-    else
-      endEarly(JobResult::Done);
+    leftAsItWas(messages::kNotText);
     return false;
   }
   filePage_ = found.page;
@@ -142,10 +153,7 @@ bool FileJob::start() {
     if (autoDetected_ || detectOnly) {
       request_.sourceCodePage = found.page;
       if (request_.sourceCodePage == CodePage::Auto) {
-        if (informed)
-          endEarly(JobResult::Skipped, messages::kEnglishOnly);
-        else
-          endEarly(JobResult::Done);
+        leftAsItWas(messages::kEnglishOnly);
         return false;
       }
       if (detectOnly) {
@@ -155,24 +163,25 @@ bool FileJob::start() {
       }
     }
     if (request_.targetCodePage == request_.sourceCodePage) {
-      if (informed)
-        endEarly(JobResult::Done, messages::kSameCoding);
-      else
-        endEarly(JobResult::Done);
+      leftAsItWas(messages::kSameCoding);
       return false;
     }
   }
   // The operations on characters must know how the file makes them before
-  // they write a byte.
+  // they write a byte. Detection sees the file's head; a UTF-8 text after a
+  // long ASCII head is found from its first byte above 0x7F. Either is
+  // enough: the UTF-8 engines pass bytes that are no UTF-8 through unchanged,
+  // while the single-byte ones would break UTF-8.
   engine::TextEncoding &encoding = textEncoding_;
   encoding = engine::TextEncoding::SingleByte;
   if (worksOnCharacters(op)) {
-    const auto found = fileTextEncoding(*input_, fileSize);
-    if (!found) {
+    const auto beyondHead = fileTextEncoding(*input_, fileSize);
+    if (!beyondHead) {
       endEarly(JobResult::ReadFailed, messages::kReadError);
       return false;
     }
-    encoding = *found;
+    encoding =
+        filePage_ == CodePage::Utf8 ? engine::TextEncoding::Utf8 : *beyondHead;
   }
 
   const bool exclusion =
@@ -184,21 +193,20 @@ bool FileJob::start() {
   if (exclusion && request_.searchText.empty()) {
     // Nothing can match an empty text; the run refuses it before any job,
     // and a job given one leaves the file alone.
-    endEarly(JobResult::Done);
+    std::string line1, line2;
+    successLines(line1, line2);
+    endUnshown(JobResult::Done, successReport(line1, line2));
     return false;
   }
 
-  // The file itself may bear the temporary file's name in the current
-  // directory: making the temporary file would then remove it.
-  if (!fs_.sameFile(path, kTempName)) {
-    temp_ = fs_.createTemp(kTempName);
-    tempCreated_ = temp_ != nullptr;
-  }
-  if (!temp_ || !fs_.markTemporary(kTempName)) {
+  // A dry run writes nowhere: the new content is counted and dropped.
+  if (request_.dryRun)
+    temp_ = std::make_unique<DiscardedSave>();
+  else
+    temp_ = fs_.beginSave(at, original_);
+  if (!temp_) {
     endEarly(JobResult::Stop);
-    if (tempCreated_)
-      fs_.remove(kTempName);
-    tempCreated_ = false;
+    report_ = messages::kNoTempFile;
     message(messages::kNoTempFile, "");
     return false;
   }
@@ -292,6 +300,7 @@ void FileJob::tick() {
   case engine::StepResult::Finished: {
     std::string line1, line2;
     successLines(line1, line2);
+    report_ = successReport(line1, line2);
     finishJob(line1, line2);
     break;
   }
@@ -336,18 +345,12 @@ bool FileJob::textsInFilePage() {
 
 void FileJob::abandonAsNotText() {
   closeFiles();
-  if (tempCreated_)
-    fs_.remove(kTempName);
-  tempCreated_ = false;
-  result_ = JobResult::Done;
-  if (attributesChanged_)
-    fs_.restoreAttributes(request_.path, savedAttributes_);
+  result_ = JobResult::Skipped;
+  report_ = messages::kNotText;
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
-  if (request_.detectOnly || request_.lastJob) {
-    result_ = JobResult::Skipped;
+  if (request_.detectOnly || request_.lastJob)
     message(request_.path, messages::kNotText);
-  }
   host_.drainTimerMessages();
 }
 
@@ -384,7 +387,8 @@ void FileJob::successLines(std::string &line1, std::string &line2) const {
     break;
   case OperationCode::Exclude:
   case OperationCode::Replace: {
-    const auto hits = std::get<engine::ExclusionState>(engine_).hitCount;
+    const auto *state = std::get_if<engine::ExclusionState>(&engine_);
+    const std::uint64_t hits = state ? state->hitCount : 0;
     line1 = messages::kExcluded;
     line2 = op == OperationCode::Exclude
                 ? messages::kNumberOfHits + std::to_string(hits)
@@ -396,54 +400,73 @@ void FileJob::successLines(std::string &line1, std::string &line2) const {
     line1 = messages::kOptimized;
     line2.clear();
     break;
-  case OperationCode::DeleteEmpty:
+  case OperationCode::DeleteEmpty: {
     line1 = messages::kDeletedEmpty;
-    line2 = messages::kNumberOfHits +
-            std::to_string(std::get<engine::EmptyLineState>(engine_).hitCount);
+    const auto *state = std::get_if<engine::EmptyLineState>(&engine_);
+    line2 =
+        messages::kNumberOfHits + std::to_string(state ? state->hitCount : 0);
     break;
+  }
   case OperationCode::Detect:
     line2.clear();
     break;
   }
 }
 
+std::string FileJob::successReport(const std::string &line1,
+                                   const std::string &line2) const {
+  const OperationCode op = request_.operation;
+  const std::string head =
+      request_.dryRun ? std::string(messages::kWouldBeConverted) : line1;
+  if (isRecode(op)) {
+    // The page the file was read in, also when detection found it.
+    std::string source =
+        messages::recodeSourcePiece(request_.sourceCodePage, false);
+    if (!source.empty() && source.back() == ' ')
+      source.pop_back();
+    return head + ' ' + source + messages::recodeTargetPiece(op);
+  }
+  if (line2.empty())
+    return head;
+  const bool counted = op == OperationCode::Exclude ||
+                       op == OperationCode::DeleteEmpty;
+  if (counted && head.back() != ',')
+    return head + ", " + line2;
+  return head + ' ' + line2;
+}
+
 void FileJob::finishJob(const std::string &line1, const std::string &line2) {
-  // The new content reaches the disk before it takes the file's place; the
-  // replacement is one atomic rename, so the file is never lost.
-  // A file that grew while the job ran holds bytes the new content lacks:
-  // replacing it would lose them.
-  platform::FileSize sizeNow = 0;
-  if (!input_->size(sizeNow) || sizeNow != stream_.fileSize) {
+  // The save puts the new content on the disk before it takes the file's
+  // place in one rename, and only while the file is still the version that
+  // was read: a file another program changed meanwhile keeps its change.
+  input_.reset();
+  switch (temp_->commit()) {
+  case platform::SaveOutcome::Replaced:
+    break;
+  case platform::SaveOutcome::TargetChanged:
     abortJob(messages::kReadError, JobResult::ReadFailed);
     return;
-  }
-  if (!temp_->flush()) {
+  case platform::SaveOutcome::WriteFailed:
     abortJob(messages::kWriteError, JobResult::WriteFailed);
     return;
   }
-  closeFiles();
-  if (!fs_.replaceWith(kTempName, request_.path, savedAttributes_)) {
-    abortJob(messages::kWriteError, JobResult::WriteFailed);
-    return;
-  }
-  tempCreated_ = false;
+  temp_.reset();
   result_ = JobResult::Done;
-  fs_.restoreAttributes(request_.path, savedAttributes_);
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
-  if (request_.lastJob)
-    message(line1, line2);
+  if (request_.lastJob) {
+    if (request_.dryRun)
+      message(request_.path, report_);
+    else
+      message(line1, line2);
+  }
   host_.drainTimerMessages();
 }
 
 void FileJob::abortJob(const std::string &text, JobResult result) {
   closeFiles();
-  if (tempCreated_)
-    fs_.remove(kTempName);
-  tempCreated_ = false;
   result_ = result;
-  if (attributesChanged_)
-    fs_.restoreAttributes(request_.path, savedAttributes_);
+  report_ = text;
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
   message(request_.path, text);

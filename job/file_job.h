@@ -1,13 +1,16 @@
 // One operation over one file.
 //
 // start() settles everything before the first byte is written: the file is
-// opened, its attributes saved and set to normal, the code page detected for
-// recoding and detection, the temporary file created. A start-up end settles
-// the result at once (with its message through the host). Otherwise the host
-// calls tick() once per timer turn until ended(); each tick runs exactly one
-// engine step. The job ends through its success end (the temporary file takes
-// the file's place) or its failure end (the temporary file is removed); both
-// put the file's attributes back.
+// opened and its status taken, the code page detected for recoding and
+// detection, the save begun (a temporary file beside the file). A start-up
+// end settles the result at once (with its message through the host).
+// Otherwise the host calls tick() once per timer turn until ended(); each
+// tick runs exactly one engine step. The job ends through its success end
+// (the save is committed: the new content takes the file's place, with the
+// file's mode and owner, only if the file is still the version read) or its
+// failure end (the save is abandoned). Nothing is ever changed through the
+// file's name: a job that ends in any way, or a process that is killed,
+// leaves the file with its old content or its new one, and its mode.
 #pragma once
 
 #include <cstddef>
@@ -28,8 +31,6 @@
 #include "platform/file_system.h"
 
 namespace snpln::job {
-
-inline constexpr const char *kTempName = "~sn$ln~.tmp";
 
 class FileJob {
 public:
@@ -53,6 +54,12 @@ public:
 
   bool ended() const { return result_.has_value(); }
   JobResult result() const { return result_.value_or(JobResult::Stop); }
+  // What became of the file, in the system's own texts, once the job has
+  // ended: the text of its failure, of the reason it was left as it was, of
+  // its detection, or of its success ("File(s) successfully converted from
+  // ''Koi'' to ''Win1251''"; a dry run's "would be converted ..."). Set
+  // whether or not the job showed it.
+  const std::string &report() const { return report_; }
   // start() and then tick() until the job ends, for hosts without a timer.
   JobResult run();
 
@@ -79,6 +86,12 @@ private:
   // makes the result Stop.
   void endEarly(JobResult result);
   void endEarly(JobResult result, const std::string &text);
+  // A start-up end whose text is not shown (not the last file of the run),
+  // only kept as the job's report.
+  void endUnshown(JobResult result, const std::string &text);
+  // The report of a job that went through: what became of the file.
+  std::string successReport(const std::string &line1,
+                            const std::string &line2) const;
   DialogAnswer message(const std::string &line1, const std::string &line2);
   void successLines(std::string &line1, std::string &line2) const;
   std::string badTextMessage() const;
@@ -100,14 +113,13 @@ private:
   bool autoDetected_ = false;
   engine::CodePage filePage_ = engine::CodePage::Auto;
   engine::TextEncoding textEncoding_ = engine::TextEncoding::SingleByte;
-  bool attributesChanged_ = false;
-  bool tempCreated_ = false;
-  platform::FileAttributes savedAttributes_;
+  platform::FileStatus original_;
   std::unique_ptr<platform::InputFile> input_;
-  std::unique_ptr<platform::OutputFile> temp_;
+  std::unique_ptr<platform::SaveFile> temp_;
   engine::SliceStream stream_;
   EngineState engine_;
   std::optional<JobResult> result_;
+  std::string report_;
 };
 
 // The file name without its directory: the text after the last '\\', '/' or

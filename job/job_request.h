@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/code_page.h"
 #include "engine/optimize_slice.h"
+#include "platform/file_system.h"
 
 namespace snpln::job {
 
@@ -57,6 +59,9 @@ struct RunParameters {
   CodePage targetCodePage = CodePage::Auto;
   CodePage sourceCodePage = CodePage::Auto;
   bool detectOnly = false;
+  // Every job runs to its end but writes nothing: no temporary file, the
+  // file and its directory untouched. Its report says what would happen.
+  bool dryRun = false;
   int tabSize = engine::kDefaultTabSize;
 };
 
@@ -72,6 +77,17 @@ struct JobRequest : RunParameters {
   // Set after construction by the batch run.
   std::string displayName;
   bool saveUpper = false;
+  // Set by the directory walk: the file is `entryName` in this open
+  // directory (`path` then only names it in messages). Without a directory
+  // the file is found by `path`.
+  std::shared_ptr<const platform::Directory> directory;
+  std::string entryName;
+
+  platform::FileLocation location() const {
+    if (directory)
+      return platform::FileLocation(directory, entryName);
+    return platform::FileLocation(path);
+  }
 };
 
 } // namespace snpln::job

@@ -37,6 +37,8 @@ inline constexpr const char *kNrOfHits = ", Nr. of hits: ";
 inline constexpr const char *kOptimized = "File(s) successfully optimized";
 inline constexpr const char *kDeletedEmpty =
     "From file(s) deleted excessive empty lines,";
+// A dry run's report of a file it would rewrite.
+inline constexpr const char *kWouldBeConverted = "would be converted";
 inline constexpr const char *kAutodetect = "with coding autodetect ";
 
 // "Line in file is too long (greater than 30000 bytes)".

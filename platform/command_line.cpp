@@ -5,8 +5,8 @@ namespace snpln::platform {
 namespace {
 
 bool holdsSeparator(const std::string &arg) {
-  for (unsigned char c : arg)
-    if (c <= 0x20)
+  for (const char c : arg)
+    if (static_cast<unsigned char>(c) <= 0x20)
       return true;
   return false;
 }

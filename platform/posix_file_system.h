@@ -11,13 +11,14 @@
 //   - plus kAttrReadOnly (0x01) when the owner may not write (S_IWUSR clear);
 //   - plus kAttrHidden (0x02) when the base name begins with '.', except for
 //     "." and "..".
-// getAttributes follows links: it describes the file a job rewrites. The
-// listing and lookup look at the entry itself: a symbolic link gives
+// Listings and the lookup look at the entry itself: a symbolic link gives
 // kAttrReparsePoint (0x400), plus the bits of the file it resolves to (the
 // read-only, directory, archive or system bits; nothing more when it
 // dangles) and the hidden bit of its own name. So a link is never "exactly
 // a directory" and the walk never enters one.
 #pragma once
+
+#include <functional>
 
 #include "platform/file_system.h"
 
@@ -27,42 +28,9 @@ class PosixFileSystem : public FileSystem {
 public:
   // openRead refuses anything that is not a regular file after following
   // links, without blocking on a FIFO and without opening a device.
-  std::unique_ptr<InputFile> openRead(const std::string &path) override;
-
-  // Follows links; `mode` is st_mode & 07777 of the file linked to.
-  std::optional<FileAttributes> getAttributes(const std::string &path) override;
-  // chmod u+w, following links.
-  bool setNormal(const std::string &path) override;
-  // chmod to exactly saved.mode, following links.
-  bool restoreAttributes(const std::string &path,
-                         const FileAttributes &saved) override;
-
-  // unlink(name) (a planted link goes, its target stays), then
-  // open(O_WRONLY|O_CREAT|O_EXCL|O_NOFOLLOW|O_CLOEXEC, 0600).
-  std::unique_ptr<OutputFile> createTemp(const std::string &name) override;
-  bool markTemporary(const std::string &name) override;
-
-  // unlink: removes a file or a link, never a directory.
-  bool remove(const std::string &path) override;
-
-  // When `target` is a symbolic link, the file it resolves to (realpath) is
-  // replaced and the link stays. The temporary file gets the owner (best
-  // effort) and exactly the permission bits keep.mode (a default-constructed
-  // `keep`, word and mode both 0, means: the target's current mode), then is
-  // renamed over the target. When the rename fails with EXDEV (or
-  // forceCopyReplace is set) its content is copied into a new exclusive
-  // hidden sibling of the target (".~sn$ln~XXXXXX"), which is fsynced, given
-  // the owner and mode and renamed over the target; the temporary file is
-  // then unlinked (a failure to unlink it after a successful replacement is
-  // not reported: the leftover is removed by the next createTemp). The
-  // target's directory is fsynced after the rename (best effort). On every
-  // failure the target is untouched, the sibling is gone and the temporary
-  // file is still there.
-  //
-  // A target with more than one hard link loses the link to its other names
-  // (as with any editor that saves through a rename).
-  bool replaceWith(const std::string &tempName, const std::string &target,
-                   const FileAttributes &keep) override;
+  std::unique_ptr<InputFile> openRead(const FileLocation &at) override;
+  // fstatat, links followed.
+  std::optional<FileStatus> status(const FileLocation &at) override;
 
   // Splits `pattern` at its last '/': the directory part ("." when there is
   // none) is read at once, and the names that match the last part by
@@ -77,11 +45,42 @@ public:
   // Otherwise the name itself (lstat, after cutting trailing '/'; a name
   // with a trailing '/' must then also resolve to a directory).
   std::optional<std::uint32_t> lookup(const std::string &name) override;
-  // Same device and inode.
-  bool sameFile(const std::string &a, const std::string &b) override;
 
-  // Tests: take the copy path of replaceWith even when the rename would work.
-  bool forceCopyReplace = false;
+  // The links of the name are followed one by one (readlinkat, at most 40)
+  // from the directory that holds it to the directory that holds the file;
+  // that directory stays open for the save, so the file is replaced there
+  // whatever happens to the path meanwhile. The temporary file is made in
+  // it: unnamed (O_TMPFILE) where the file system allows, so that nothing
+  // is left behind whenever the process ends; else under a fresh random
+  // name (isTemporaryName), created exclusively and never through a link.
+  // commit(): fchown (only when the owner differs) and fchmod on the
+  // descriptor, fsync, a name for an unnamed file (linkat), the look at the
+  // target (fstatat without following: it must be the regular file read,
+  // same device, inode, size and modification time), renameat over it,
+  // fsync of the directory. Nothing is ever done through the target's name
+  // but that look and the rename.
+  std::unique_ptr<SaveFile> beginSave(const FileLocation &at,
+                                      const FileStatus &original) override;
+
+  // O_RDONLY | O_DIRECTORY | O_NOFOLLOW, trailing '/' cut first.
+  std::shared_ptr<const Directory>
+  openDirectory(const FileLocation &at) override;
+  // Reads every name at once (readdir on a descriptor of its own), then
+  // looks at each matching entry with fstatat. A read error, or an entry
+  // that cannot be looked at for any reason but having vanished, makes the
+  // whole directory unreadable.
+  std::optional<std::vector<DirEntry>>
+  listDirectory(const Directory &directory, const std::string &mask) override;
+
+  // Tests: where a commit may be made to fail (or the process to end).
+  enum class CommitStep { Attributes, Flush, Link, Rename, DirectoryFlush };
+  using CommitCheck = std::function<bool(CommitStep)>;
+  // Asked before each step of every commit that begins after it is set;
+  // false makes the step fail as if the system had refused it.
+  CommitCheck commitCheck;
+  // Tests: false makes every temporary file a named one, as where the file
+  // system has no unnamed files.
+  bool unnamedTemporaryFiles = true;
 };
 
 } // namespace snpln::platform

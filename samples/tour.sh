@@ -68,8 +68,13 @@ for pair in note-dos.txt:CP866 note-koi.txt:KOI8-R; do
   expect_same "$before" "$(as_utf8 CP1251 "$file")"
 done
 
-# UTF-8 is a target only in the versions of snpln-cli that list it.
-if "$cli" --help 2>/dev/null | grep -qi 'utf-\?8'; then
+# UTF-8 is a target only in the versions of snpln-cli that take it: the
+# others refuse the name as a usage error (status 2).
+printf 'probe\n' > probe.txt
+utf8=0
+"$cli" --from dos --to utf8 probe.txt > /dev/null 2>&1 || [[ $? -ne 2 ]] && utf8=1
+rm -f probe.txt
+if [[ $utf8 -eq 1 ]]; then
   title "Recode the two notes to UTF-8"
   cp "$here"/note-dos.txt note-dos-utf8.txt
   cp "$here"/note-koi.txt note-koi-utf8.txt

@@ -122,7 +122,7 @@ TEST(CaseSlice, UpperAndLowerChangeOnlyLettersAndKeepLength) {
       const auto b = static_cast<std::uint8_t>(c);
       const std::uint8_t want =
           op == kUpper ? engine::toUpperChar(b) : engine::toLowerChar(b);
-      EXPECT_EQ(static_cast<std::uint8_t>(run.output[c]), want) << "byte " << c;
+      EXPECT_EQ(static_cast<std::uint8_t>(run.output[b]), want) << "byte " << c;
     }
   }
 }
@@ -142,7 +142,7 @@ std::string randomText(std::mt19937 &rng) {
   const int n = length(rng);
   for (int i = 0; i < n; ++i) {
     if (rare(rng) == 0)
-      text.append(250 + rare(rng) % 10, ' ');
+      text.append(static_cast<std::size_t>(250 + rare(rng) % 10), ' ');
     else
       text += pieces[pick(rng)];
   }

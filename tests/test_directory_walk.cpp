@@ -12,6 +12,7 @@
 #include "batch/directory_walk.h"
 #include "job/file_job.h"
 #include "platform/file_system.h"
+#include "platform/posix_file_system.h"
 #include "tests/support/scripted_batch_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -21,101 +22,74 @@ namespace {
 using batch::RunParameters;
 using job::OperationCode;
 using platform::DirEntry;
-using platform::DirListing;
 using Paths = std::vector<std::string>;
 
-// Listings of the real file system, sorted by name so that orders can be
-// written down, counted while open; directories named in `unlistable` cannot
-// be listed. With `live` set, a listing that has run out reads its directory
-// again and hands out every entry with an inode it has not yet returned, as
-// a platform whose search sees files created during the walk would.
-class TestFileSystem : public platform::FileSystem {
+// The real file system with listings sorted by name, so that orders can be
+// written down, and open directories counted; directories whose name (in
+// their parent) is in `unreadable` cannot be opened.
+class TestFileSystem : public platform::PosixFileSystem {
 public:
-  platform::FileSystem &real = platform::realFileSystem();
-  std::set<std::string> unlistable;
-  bool live = false;
-  int openListings = 0;
+  std::set<std::string> unreadable;
+  int openDirectories = 0;
   int listings = 0;
 
-  class Listing : public DirListing {
+  class Counted : public platform::Directory {
   public:
-    Listing(TestFileSystem &fs, std::string pattern)
-        : fs_(fs), pattern_(std::move(pattern)) {
-      ++fs_.openListings;
-      refill();
+    Counted(std::shared_ptr<const platform::Directory> wrapped, int &count)
+        : inner(std::move(wrapped)), count_(count) {
+      ++count_;
     }
-    ~Listing() override { --fs_.openListings; }
-    std::optional<DirEntry> next() override {
-      if (pos_ == entries_.size() && fs_.live)
-        refill();
-      if (pos_ == entries_.size())
-        return std::nullopt;
-      return entries_[pos_++];
-    }
-    bool empty() const { return entries_.empty(); }
+    ~Counted() override { --count_; }
+    platform::FileId id() const override { return inner->id(); }
+    std::shared_ptr<const platform::Directory> inner;
 
   private:
-    void refill() {
-      std::vector<DirEntry> fresh;
-      if (auto inner = fs_.real.list(pattern_))
-        while (auto e = inner->next())
-          fresh.push_back(*e);
-      std::sort(
-          fresh.begin(), fresh.end(),
-          [](const DirEntry &a, const DirEntry &b) { return a.name < b.name; });
-      const std::string dir = pattern_.substr(0, pattern_.rfind('/') + 1);
-      for (auto &e : fresh) {
-        struct stat st {};
-        ino_t ino = ::lstat((dir + e.name).c_str(), &st) == 0 ? st.st_ino : 0;
-        if (seen_.insert(ino).second)
-          entries_.push_back(e);
-      }
-    }
-    TestFileSystem &fs_;
-    std::string pattern_;
-    std::vector<DirEntry> entries_;
-    std::size_t pos_ = 0;
-    std::set<ino_t> seen_;
+    int &count_;
   };
 
-  std::unique_ptr<platform::InputFile> openRead(const std::string &p) override {
-    return real.openRead(p);
+  static platform::FileLocation unwrap(const platform::FileLocation &at) {
+    if (const auto *c = dynamic_cast<const Counted *>(at.directory.get()))
+      return platform::FileLocation(c->inner, at.name);
+    return at;
   }
-  std::optional<platform::FileAttributes>
-  getAttributes(const std::string &p) override {
-    return real.getAttributes(p);
+
+  std::unique_ptr<platform::InputFile>
+  openRead(const platform::FileLocation &at) override {
+    return PosixFileSystem::openRead(unwrap(at));
   }
-  bool setNormal(const std::string &p) override { return real.setNormal(p); }
-  bool restoreAttributes(const std::string &p,
-                         const platform::FileAttributes &a) override {
-    return real.restoreAttributes(p, a);
+  std::optional<platform::FileStatus>
+  status(const platform::FileLocation &at) override {
+    return PosixFileSystem::status(unwrap(at));
   }
-  std::unique_ptr<platform::OutputFile>
-  createTemp(const std::string &n) override {
-    return real.createTemp(n);
+  std::unique_ptr<platform::SaveFile>
+  beginSave(const platform::FileLocation &at,
+            const platform::FileStatus &original) override {
+    return PosixFileSystem::beginSave(unwrap(at), original);
   }
-  bool markTemporary(const std::string &n) override {
-    return real.markTemporary(n);
+  std::shared_ptr<const platform::Directory>
+  openDirectory(const platform::FileLocation &at) override {
+    std::string name = at.name;
+    while (name.size() > 1 && name.back() == '/')
+      name.pop_back();
+    const std::string last = name.substr(name.rfind('/') + 1);
+    if (unreadable.count(last))
+      return nullptr;
+    auto inner = PosixFileSystem::openDirectory(unwrap(at));
+    if (!inner)
+      return nullptr;
+    return std::make_shared<Counted>(std::move(inner), openDirectories);
   }
-  bool remove(const std::string &p) override { return real.remove(p); }
-  bool replaceWith(const std::string &t, const std::string &target,
-                   const platform::FileAttributes &keep) override {
-    return real.replaceWith(t, target, keep);
-  }
-  std::unique_ptr<DirListing> list(const std::string &pattern) override {
+  std::optional<std::vector<DirEntry>>
+  listDirectory(const platform::Directory &d,
+                const std::string &mask) override {
     ++listings;
-    if (unlistable.count(pattern.substr(0, pattern.rfind('/'))))
-      return nullptr;
-    auto listing = std::make_unique<Listing>(*this, pattern);
-    if (listing->empty())
-      return nullptr;
-    return listing;
-  }
-  std::optional<std::uint32_t> lookup(const std::string &name) override {
-    return real.lookup(name);
-  }
-  bool sameFile(const std::string &a, const std::string &b) override {
-    return real.sameFile(a, b);
+    const auto *c = dynamic_cast<const Counted *>(&d);
+    auto entries = PosixFileSystem::listDirectory(c ? *c->inner : d, mask);
+    if (entries)
+      std::sort(
+          entries->begin(), entries->end(),
+          [](const DirEntry &a, const DirEntry &b) { return a.name < b.name; });
+    return entries;
   }
 };
 
@@ -152,7 +126,7 @@ TEST_F(DirectoryWalk, PreOrderOwnFilesFirst) {
   EXPECT_EQ(
       (Paths{"a/1", "a/2", "a/z", "a/b/1", "a/b/c/1", "a/b/c/2", "a/d/1"}),
       host.jobPaths());
-  EXPECT_EQ(0, fs.openListings);
+  EXPECT_EQ(0, fs.openDirectories);
 }
 
 TEST_F(DirectoryWalk, RequestCarriesOperationParametersAndDisplayName) {
@@ -238,14 +212,47 @@ TEST_F(DirectoryWalk, NonDirectoryHandedToARealJobIsReportedNotFound) {
   EXPECT_EQ(0555, dir.mode("t/ro.txt"));
 }
 
-TEST_F(DirectoryWalk, UnlistableDirectoryCountsAsEmpty) {
+TEST_F(DirectoryWalk, AnUnreadableDirectoryIsReportedAndTheWalkGoesOn) {
   dir.mkdir("t");
   dir.mkdir("t/a");
+  dir.mkdir("t/a/deeper");
   dir.mkdir("t/b");
-  files({"t/a/f", "t/b/f", "t/f"});
-  fs.unlistable = {"t/a"};
-  EXPECT_EQ(batch::WalkOutcome::Done, walk("t"));
+  files({"t/a/f", "t/a/deeper/f", "t/b/f", "t/f"});
+  fs.unreadable = {"a"};
+  batch::PassState pass;
+  EXPECT_EQ(batch::WalkOutcome::Done,
+            batch::walkDirectoryTree("t", "*.*", OperationCode::UpperCase, false,
+                                     params, host, fs, hooks, &pass));
   EXPECT_EQ((Paths{"t/f", "t/b/f"}), host.jobPaths());
+  EXPECT_EQ(host.messages, (std::vector<std::pair<std::string, std::string>>{
+                               {"t/a", "Error reading directory"}}));
+  EXPECT_EQ(pass.unreadableDirectories, 1);
+  EXPECT_EQ(0, fs.openDirectories);
+
+  // The top directory itself.
+  host.messages.clear();
+  host.jobs.clear();
+  fs.unreadable = {"t"};
+  batch::PassState other;
+  EXPECT_EQ(batch::WalkOutcome::Done,
+            batch::walkDirectoryTree("t/", "*.*", OperationCode::UpperCase, false,
+                                     params, host, fs, hooks, &other));
+  EXPECT_TRUE(host.jobs.empty());
+  EXPECT_EQ(host.messages, (std::vector<std::pair<std::string, std::string>>{
+                               {"t/", "Error reading directory"}}));
+  EXPECT_EQ(other.unreadableDirectories, 1);
+}
+
+TEST_F(DirectoryWalk, AReadableTreeLeavesThePassUnmarked) {
+  dir.mkdir("t");
+  dir.mkdir("t/a");
+  files({"t/a/f"});
+  batch::PassState pass;
+  EXPECT_EQ(batch::WalkOutcome::Done,
+            batch::walkDirectoryTree("t", "*.*", OperationCode::UpperCase, false,
+                                     params, host, fs, hooks, &pass));
+  EXPECT_EQ(pass.unreadableDirectories, 0);
+  EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(DirectoryWalk, StopInTheThirdFileStopsEverything) {
@@ -257,7 +264,7 @@ TEST_F(DirectoryWalk, StopInTheThirdFileStopsEverything) {
                      job::JobResult::Stop};
   EXPECT_EQ(batch::WalkOutcome::Stopped, walk("t"));
   EXPECT_EQ((Paths{"t/1", "t/v", "t/s/2"}), host.jobPaths());
-  EXPECT_EQ(0, fs.openListings);
+  EXPECT_EQ(0, fs.openDirectories);
 }
 
 TEST_F(DirectoryWalk, OutOfMemoryClosesEveryListing) {
@@ -272,7 +279,7 @@ TEST_F(DirectoryWalk, OutOfMemoryClosesEveryListing) {
   EXPECT_EQ(batch::WalkOutcome::OutOfMemory, result);
   // The second level's files ran before its frame was refused.
   EXPECT_EQ((Paths{"t/f", "t/a/f", "t/a/b/f"}), host.jobPaths());
-  EXPECT_EQ(0, fs.openListings);
+  EXPECT_EQ(0, fs.openDirectories);
 }
 
 TEST_F(DirectoryWalk, RegressionMaskWithSeparatorNeverNamesAnotherFile) {
@@ -285,11 +292,12 @@ TEST_F(DirectoryWalk, RegressionMaskWithSeparatorNeverNamesAnotherFile) {
   EXPECT_TRUE(host.jobs.empty());
 }
 
-TEST_F(DirectoryWalk, TemporaryFileIsNeverHandedToAJob) {
+TEST_F(DirectoryWalk, TemporaryFilesAreNeverHandedToAJob) {
   dir.mkdir("t");
-  files({"t/a", "t/~sn$ln~.tmp"});
+  files({"t/a", "t/~sn$ln~.tmp", "t/.~sn$ln~Ab3dEf9hIj0L.tmp",
+         "t/.~sn$ln~short.tmp"});
   walk("t");
-  EXPECT_EQ(Paths{"t/a"}, host.jobPaths());
+  EXPECT_EQ((Paths{"t/.~sn$ln~short.tmp", "t/a"}), host.jobPaths());
 }
 
 TEST_F(DirectoryWalk, RegressionRewrittenFilesAreNotVisitedTwice) {
@@ -299,7 +307,6 @@ TEST_F(DirectoryWalk, RegressionRewrittenFilesAreNotVisitedTwice) {
   dir.mkdir("t");
   dir.mkdir("t/s");
   files({"t/a", "t/b", "t/c", "t/s/d"});
-  fs.live = true;
   host.realJobs = true;
   host.fs = &fs;
   params.searchText = "x";
@@ -313,7 +320,8 @@ TEST_F(DirectoryWalk, RegressionRewrittenFilesAreNotVisitedTwice) {
   EXPECT_EQ((Paths{"./a", "./b", "./c", "./s/d"}), host.jobPaths());
   for (const char *f : {"t/a", "t/b", "t/c", "t/s/d"})
     EXPECT_EQ("xx\n", dir.read(f)) << f;
-  EXPECT_FALSE(dir.exists("t/~sn$ln~.tmp"));
+  EXPECT_FALSE(dir.holdsTemporaryFile("t"));
+  EXPECT_FALSE(dir.holdsTemporaryFile("t/s"));
 }
 
 TEST_F(DirectoryWalk, PathsBeyondAThousandBytesAreBuiltWhole) {

@@ -127,7 +127,8 @@ TEST(EmptyLineSlice, MatchesReferenceOnRandomTextsAndSliceSizes) {
   for (int i = 0; i < 400; ++i) {
     std::string text = randomLineText(rng, i % 20 == 0 ? 40000 : 400);
     if (i % 7 == 0) // long lines, so that the budget cuts steps often
-      text.insert(text.size() / 2, std::string(5000 + i, 'L'));
+      text.insert(text.size() / 2,
+                  std::string(static_cast<std::size_t>(5000 + i), 'L'));
     std::uint64_t hits = 0;
     const ReferenceOutput expected = referenceDeleteEmpty(text, &hits);
     ASSERT_FALSE(expected.lineTooLong);

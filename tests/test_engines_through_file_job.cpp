@@ -134,7 +134,7 @@ TEST(EnginesThroughFileJob, AgreeWithTheReferencesAtEverySliceSize) {
   for (const auto &operation : operations()) {
     for (const auto &input : inputs) {
       const Expected expected = operation.reference(input);
-      for (std::size_t slice : {1, 2, 3, 7, 64, 8192}) {
+      for (std::size_t slice : {1u, 2u, 3u, 7u, 64u, 8192u}) {
         SCOPED_TRACE(std::string(operation.name) + ", slice " +
                      std::to_string(slice) + ", " +
                      std::to_string(input.size()) + " bytes");
@@ -220,7 +220,7 @@ TEST(EnginesThroughFileJob, AgreeWithTheUtf8ReferencesAtEverySliceSize) {
     for (const auto &input : inputs) {
       const Expected expected = operation.reference(input);
       ASSERT_TRUE(test::referenceIsValidUtf8(expected.bytes));
-      for (std::size_t slice : {1, 2, 3, 7, 64, 8192}) {
+      for (std::size_t slice : {1u, 2u, 3u, 7u, 64u, 8192u}) {
         SCOPED_TRACE(std::string(operation.name) + ", slice " +
                      std::to_string(slice) + ", " +
                      std::to_string(input.size()) + " bytes");

@@ -35,6 +35,10 @@ const std::string kHelloUtf8 =
     "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, "
     "\xD0\xBC\xD0\xB8\xD1\x80";
 
+// The name every job once used for its temporary file in the current
+// directory.
+const std::string kOldTempName = "~sn$ln~.tmp";
+
 class FileJobTest : public ::testing::Test {
 protected:
   test::TempDir dir;
@@ -53,9 +57,12 @@ protected:
   JobResult run(const JobRequest &r, std::size_t slice = 8192) {
     FileJob job(r, host);
     job.setSliceSize(slice);
-    return job.run();
+    const JobResult result = job.run();
+    lastReport = job.report();
+    return result;
   }
-  bool tempLeft() const { return dir.exists(job::kTempName); }
+  std::string lastReport;
+  bool tempLeft() const { return dir.holdsTemporaryFile(); }
 };
 
 TEST_F(FileJobTest, DetectOnlyReportsTheCodePageAndLeavesTheFile) {
@@ -82,6 +89,8 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
     job::DialogAnswer answer;
     JobResult result;
     std::vector<std::string> line2; // expected second lines
+    // The job's report when it differs from the last line shown.
+    const char *report = nullptr;
   };
   const Case cases[] = {
       {"missing",
@@ -109,8 +118,9 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        CodePage::Win,
        0,
        job::DialogAnswer::Ok,
-       JobResult::Done,
-       {}},
+       JobResult::Skipped,
+       {},
+       "This file consist of english symbols only"},
       {"english, last",
        "plain text",
        OperationCode::RecodeToWin,
@@ -136,8 +146,9 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        CodePage::Koi,
        0,
        job::DialogAnswer::Ok,
-       JobResult::Done,
-       {}},
+       JobResult::Skipped,
+       {},
+       "This file just is in same coding"},
       {"same coding, last",
        kHelloKoi,
        OperationCode::RecodeToKoi,
@@ -145,7 +156,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        CodePage::Koi,
        1,
        job::DialogAnswer::Ok,
-       JobResult::Done,
+       JobResult::Skipped,
        {"This file just is in same coding"}},
       {"same coding detected, Esc",
        kHelloKoi,
@@ -176,6 +187,9 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
       got.push_back(m.second);
     }
     EXPECT_EQ(got, c.line2);
+    // The result and the report do not depend on whether the text was shown.
+    EXPECT_EQ(lastReport, c.report ? std::string(c.report)
+                                   : (got.empty() ? "" : got.back()));
     if (exists) {
       EXPECT_EQ(dir.read("f.txt"), c.content);
       EXPECT_EQ(dir.mode("f.txt"), 0444);
@@ -296,7 +310,8 @@ TEST_F(FileJobTest, BinaryFileIsLeftAloneByEveryOperation) {
       const bool informed = lastJob || op == OperationCode::Detect;
       SCOPED_TRACE(std::string(job::messages::operationTitle(op)) +
                    (lastJob ? ", last job" : ""));
-      EXPECT_EQ(run(r), informed ? JobResult::Skipped : JobResult::Done);
+      EXPECT_EQ(run(r), JobResult::Skipped);
+      EXPECT_EQ(lastReport, job::messages::kNotText);
       if (informed) {
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0], Message(r.path, job::messages::kNotText));
@@ -345,9 +360,12 @@ TEST_F(FileJobTest, RecodeToUtf8ReportsItsTarget) {
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0], Message("File(s) successfully converted",
                                       "with coding autodetect  to ''UTF-8''"));
+  // The report names the page detection found.
+  EXPECT_EQ(lastReport,
+            "File(s) successfully converted from ''Koi'' to ''UTF-8''");
   // A second run finds it in UTF-8 already.
   host = {};
-  EXPECT_EQ(run(r), JobResult::Done);
+  EXPECT_EQ(run(r), JobResult::Skipped);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0],
             Message(r.path, "This file just is in same coding"));
@@ -420,7 +438,6 @@ TEST_F(FileJobTest, EmptyFileFinishesOnTheFirstTick) {
   dir.write("e.txt", "");
   FileJob job(request(OperationCode::UpperCase, "e.txt"), host);
   ASSERT_TRUE(job.start());
-  EXPECT_TRUE(tempLeft());
   job.tick();
   EXPECT_TRUE(job.ended());
   EXPECT_EQ(job.result(), JobResult::Done);
@@ -472,30 +489,30 @@ TEST_F(FileJobTest, CancelInTheMiddleLeavesTheFileAndNoTemporaryFile) {
   EXPECT_FALSE(tempLeft());
 }
 
-TEST_F(FileJobTest, LeftoverTemporaryFileIsReplaced) {
-  dir.write(job::kTempName, "leftover");
+TEST_F(FileJobTest, AFileOfTheOldTemporaryNameIsLeftAlone) {
+  dir.write(kOldTempName, "leftover");
   dir.write("l.txt", "abc");
   EXPECT_EQ(run(request(OperationCode::UpperCase, "l.txt")), JobResult::Done);
   EXPECT_EQ(dir.read("l.txt"), "ABC");
-  EXPECT_FALSE(tempLeft());
+  EXPECT_EQ(dir.read(kOldTempName), "leftover");
+  EXPECT_EQ(dir.names(), (std::vector<std::string>{"l.txt", kOldTempName}));
 }
 
 TEST_F(FileJobTest, LinkPlantedUnderTheTemporaryNameIsNotFollowed) {
   dir.write("victim.txt", "precious");
-  dir.symlink(dir.file("victim.txt"), job::kTempName);
+  dir.symlink(dir.file("victim.txt"), kOldTempName);
   dir.write("l.txt", "abc");
   EXPECT_EQ(run(request(OperationCode::UpperCase, "l.txt")), JobResult::Done);
   EXPECT_EQ(dir.read("victim.txt"), "precious");
   EXPECT_EQ(dir.read("l.txt"), "ABC");
 }
 
-TEST_F(FileJobTest, FileNamedLikeTheTemporaryFileIsNeverRemoved) {
-  dir.write(job::kTempName, "precious");
-  auto r = request(OperationCode::UpperCase, job::kTempName);
-  EXPECT_EQ(run(r), JobResult::Stop);
-  EXPECT_EQ(host.messages,
-            (std::vector<Message>{{"Unable to open temporary file", ""}}));
-  EXPECT_EQ(dir.read(job::kTempName), "precious");
+TEST_F(FileJobTest, FileNamedLikeTheOldTemporaryFileIsRewrittenLikeAnyOther) {
+  dir.write(kOldTempName, "precious");
+  auto r = request(OperationCode::UpperCase, kOldTempName);
+  EXPECT_EQ(run(r), JobResult::Done);
+  EXPECT_EQ(dir.read(kOldTempName), "PRECIOUS");
+  EXPECT_EQ(dir.names(), std::vector<std::string>{kOldTempName});
 }
 
 TEST_F(FileJobTest, LinkToAFileKeepsTheLinkAndRewritesItsTarget) {
@@ -635,6 +652,17 @@ TEST_F(FileJobTest, UpperCaseOnAUtf8FileKeepsItUtf8) {
   }
 }
 
+// Detection looks at the head of a file only; UTF-8 letters after a long
+// ASCII head were taken for single bytes, and upper case broke them.
+TEST_F(FileJobTest, Utf8AfterALongAsciiHeadStaysUtf8) {
+  const std::string head(20000, 'a');
+  dir.write("u.txt", head + " ёлка, мир; ЖЁ");
+  FileJob job(request(OperationCode::UpperCase, "u.txt"), host);
+  EXPECT_EQ(job.run(), JobResult::Done);
+  EXPECT_EQ(job.textEncoding(), engine::TextEncoding::Utf8);
+  EXPECT_EQ(dir.read("u.txt"), std::string(20000, 'A') + " ЁЛКА, МИР; ЖЁ");
+}
+
 TEST_F(FileJobTest, SingleByteFileStaysSingleByte) {
   dir.write("w.txt", kHelloWin);
   FileJob job(request(OperationCode::LowerCase, "w.txt"), host);
@@ -681,40 +709,35 @@ public:
     bool seek(platform::FileSize p) override { return (pos = p), true; }
     platform::FileSize position() const override { return pos; }
     bool size(platform::FileSize &s) override { return (s = kSize), true; }
+    bool status(platform::FileStatus &s) override {
+      s = platform::FileStatus{};
+      s.size = kSize;
+      return true;
+    }
   };
-  struct Sink : platform::OutputFile {
-    platform::FileSize *total;
+  struct Sink : platform::SaveFile {
+    HugeFileSystem *fs;
     bool write(const void *, std::size_t n, std::size_t &w) override {
-      *total += w = n;
+      fs->written += w = n;
       return true;
     }
     bool flush() override { return true; }
+    platform::SaveOutcome commit() override {
+      fs->replaced = true;
+      return platform::SaveOutcome::Replaced;
+    }
+    void abandon() override {}
   };
-  std::unique_ptr<platform::InputFile> openRead(const std::string &) override {
+  std::unique_ptr<platform::InputFile>
+  openRead(const platform::FileLocation &) override {
     return std::make_unique<Input>();
   }
-  std::optional<platform::FileAttributes>
-  getAttributes(const std::string &) override {
-    return platform::FileAttributes{platform::kAttrArchive, 0644};
-  }
-  bool setNormal(const std::string &) override { return true; }
-  bool restoreAttributes(const std::string &,
-                         const platform::FileAttributes &) override {
-    return true;
-  }
-  std::unique_ptr<platform::OutputFile>
-  createTemp(const std::string &) override {
+  std::unique_ptr<platform::SaveFile>
+  beginSave(const platform::FileLocation &,
+            const platform::FileStatus &) override {
     auto sink = std::make_unique<Sink>();
-    sink->total = &written;
+    sink->fs = this;
     return sink;
-  }
-  bool replaceWith(const std::string &, const std::string &,
-                   const platform::FileAttributes &) override {
-    return replaced = true;
-  }
-  bool remove(const std::string &) override { return true; }
-  bool sameFile(const std::string &, const std::string &) override {
-    return false;
   }
   platform::FileSize written = 0;
   bool replaced = false;

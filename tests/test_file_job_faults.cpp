@@ -38,23 +38,13 @@ std::vector<Seam> seams() {
        true,
        {kPath, "This file not found"},
        JobResult::NotFound},
-      {"attributes",
-       [](FaultPlan &p) { p.getAttributes = true; },
+      {"status of the open file",
+       [](FaultPlan &p) { p.inputStatus = true; },
        true,
        {kPath, "This file not found"},
        JobResult::NotFound},
-      {"set normal",
-       [](FaultPlan &p) { p.setNormal = true; },
-       true,
-       {kPath, "This file not found"},
-       JobResult::NotFound},
-      {"temp creation",
-       [](FaultPlan &p) { p.createTemp = true; },
-       true,
-       {"Unable to open temporary file", ""},
-       JobResult::Stop},
-      {"temp marking",
-       [](FaultPlan &p) { p.markTemporary = true; },
+      {"temporary file",
+       [](FaultPlan &p) { p.beginSave = true; },
        true,
        {"Unable to open temporary file", ""},
        JobResult::Stop},
@@ -93,11 +83,19 @@ std::vector<Seam> seams() {
        false,
        {kPath, "Error writing file"},
        JobResult::WriteFailed},
-      {"rename",
-       [](FaultPlan &p) { p.replaceWith = true; },
+      {"commit",
+       [](FaultPlan &p) { p.commit = true; },
        false,
        {kPath, "Error writing file"},
        JobResult::WriteFailed},
+      {"file changed by another program",
+       [](FaultPlan &p) {
+         p.commit = true;
+         p.commitOutcome = platform::SaveOutcome::TargetChanged;
+       },
+       false,
+       {kPath, "Error reading file"},
+       JobResult::ReadFailed},
   };
 }
 
@@ -173,7 +171,15 @@ TEST(FileJobFaults, EveryFailureLeavesTheFileAsItWas) {
       EXPECT_EQ(host.messages, std::vector<Message>{expected});
       EXPECT_EQ(dir.read("f.txt"), content);
       EXPECT_EQ(dir.mode("f.txt"), 0444);
-      EXPECT_FALSE(dir.exists(job::kTempName));
+      EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
+      // Whatever the end, the job only reads the file and saves beside it:
+      // no call changes anything through the file's name.
+      for (const std::string &call : fs.log) {
+        const std::string verb = call.substr(0, call.find(' '));
+        EXPECT_TRUE(verb == "openRead" || verb == "beginSave" ||
+                    verb == "commit" || verb == "abandon")
+            << call;
+      }
     }
   }
 }
@@ -194,7 +200,7 @@ TEST(FileJobFaults, LineTooLongEndsTheLineEnginesWithReadFailed) {
         (std::vector<Message>{
             {r.path, "Line in file is too long (greater than 30000 bytes)"}}));
     EXPECT_EQ(dir.read("f.txt"), content);
-    EXPECT_FALSE(dir.exists(job::kTempName));
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
   }
 }
 
@@ -210,21 +216,22 @@ TEST(FileJobFaults, LineOfExactlyTheLimitIsProcessed) {
   EXPECT_EQ(dir.read("f.txt"), std::string(30000, 'x'));
 }
 
-TEST(FileJobFaults,
-     FailedRestoreOfAttributesAfterSuccessStillKeepsTheNewContent) {
+TEST(FileJobFaults, ASuccessChangesNothingThroughTheFilesName) {
   test::TempDir dir;
   test::ChangeDirectory cd(dir.path());
   dir.write("f.txt", "abc");
-  dir.chmod("f.txt", 0640);
+  dir.chmod("f.txt", 0440);
   platform::FaultyFileSystem fs;
-  fs.fail.restoreAttributes = true;
   test::RecordingJobHost host;
   JobRequest r;
   r.path = dir.file("f.txt");
   EXPECT_EQ(job::FileJob(r, host, fs).run(), JobResult::Done);
   EXPECT_EQ(dir.read("f.txt"), "ABC");
-  // The replacement itself carries the saved mode.
-  EXPECT_EQ(dir.mode("f.txt"), 0640);
+  // The new file carries the mode from its own descriptor.
+  EXPECT_EQ(dir.mode("f.txt"), 0440);
+  EXPECT_EQ(fs.log, (std::vector<std::string>{"openRead " + r.path,
+                                              "beginSave " + r.path,
+                                              "commit " + r.path}));
 }
 
 } // namespace

@@ -130,7 +130,8 @@ TEST(OptimizeSlice, MatchesReferenceOnRandomTextsAndSliceSizes) {
   std::mt19937 rng(7);
   for (int i = 0; i < 300; ++i) {
     const std::string text = randomLineText(rng, i % 20 == 0 ? 40000 : 400);
-    const int tabSize = kTabSizes[i % std::size(kTabSizes)];
+    const int tabSize =
+        kTabSizes[static_cast<std::size_t>(i) % std::size(kTabSizes)];
     const ReferenceOutput expected = referenceOptimize(text, tabSize);
     ASSERT_FALSE(expected.lineTooLong);
     for (std::size_t slice : kSliceSizes) {

@@ -83,7 +83,7 @@ TEST(RecodeSlice, StreamingEqualsWholeBufferForEverySliceSize) {
   };
   const std::size_t sizes[] = {0, 1, 2, 63, 64, 65, 8191, 8192, 8193, 20011};
   unsigned seed = 1;
-  for (std::size_t slice : {1, 2, 3, 7, 64, 8192})
+  for (std::size_t slice : {1u, 2u, 3u, 7u, 64u, 8192u})
     for (std::size_t size : sizes)
       for (const auto &[from, to] : pairs) {
         const std::string input = randomBytes(size, seed++);
@@ -123,7 +123,7 @@ TEST(RecodeSlice, AsciiOnlyComesOutUnchanged) {
 
 TEST(RecodeSlice, ReadFailureAtAnyByteEndsWithReadFailed) {
   const std::string input = randomBytes(300, 11);
-  for (std::uint64_t at : {0, 1, 63, 64, 65, 200, 299}) {
+  for (std::uint64_t at : {0u, 1u, 63u, 64u, 65u, 200u, 299u}) {
     MemoryStream m(input, 64);
     m.in.failReadAt = at;
     const StreamRun run = recodeAll(m, CodePage::Dos, CodePage::Koi);
@@ -135,7 +135,7 @@ TEST(RecodeSlice, ReadFailureAtAnyByteEndsWithReadFailed) {
 
 TEST(RecodeSlice, WriteFailureAndShortWriteEndWithWriteFailed) {
   const std::string input = randomBytes(300, 13);
-  for (std::uint64_t at : {0, 1, 64, 130, 299}) {
+  for (std::uint64_t at : {0u, 1u, 64u, 130u, 299u}) {
     MemoryStream failing(input, 64);
     failing.out.failWriteAt = at;
     EXPECT_EQ(recodeAll(failing, CodePage::Win, CodePage::Dos).result,
@@ -358,7 +358,7 @@ TEST(RecodeUtf8, RandomSingleByteTextAtEverySliceSize) {
   for (CodePage page : kPages) {
     const auto table = utf8OfEveryByte(page);
     for (std::size_t slice : kSliceSizes)
-      for (std::size_t size : {0, 1, 5, 64, 8191, 8192, 8193, 20011}) {
+      for (std::size_t size : {0u, 1u, 5u, 64u, 8191u, 8192u, 8193u, 20011u}) {
         const std::string input = randomBytes(size, seed++);
         MemoryStream m(input, slice);
         engine::RecodeState state(page, CodePage::Utf8);
@@ -411,7 +411,7 @@ TEST(RecodeUtf8, RandomUtf8AtEverySliceSizeAgreesWithTheReference) {
   int faults = 0;
   for (CodePage page : kPages)
     for (std::size_t slice : kSliceSizes)
-      for (std::size_t chars : {0, 1, 2, 3, 50, 700, 5000}) {
+      for (std::size_t chars : {0u, 1u, 2u, 3u, 50u, 700u, 5000u}) {
         for (bool allowFaults : {false, true}) {
           const std::string input =
               randomUtf8(page, chars, seed++, allowFaults);
@@ -432,7 +432,7 @@ TEST(RecodeUtf8, EveryCutOfAMultiByteSequenceIsJoinedAcrossSlices) {
                            "a\xD1\x8F\xE2\x95\xAC";
   for (std::size_t prefix = 0; prefix < 8; ++prefix) {
     const std::string input = std::string(prefix, 'x') + text + text;
-    for (std::size_t slice : {1, 2, 3, 4, 5, 7}) {
+    for (std::size_t slice : {1u, 2u, 3u, 4u, 5u, 7u}) {
       const FromUtf8 got = fromUtf8Engine(input, CodePage::Dos, slice);
       ASSERT_EQ(got, fromUtf8Reference(input, CodePage::Dos))
           << "prefix " << prefix << " slice " << slice;

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Takes the picture of the main window for the README (docs/main-window.png)
-# and draws the icon files the install rules use (ui/packaging/snpln-*.png).
+# Takes the pictures of the windows for the README (docs/main-window.png and,
+# with doc_pictures built, docs/{prompt,options,progress,preview,
+# main-window-ru}.png)
+# and draws the icon files the install rules use (ui/packaging/snpln-*.png at
+# every installed size, and ui/packaging/snpln.svg).
 #
 #   tools/screenshot.sh [path/to/snpln]     (default: build/release/ui/snpln)
 #
@@ -29,9 +32,20 @@ run() {
     "$@" "$snpln" note.txt)
 }
 
+# The other windows, when the benchmark build's doc_pictures is there (make
+# bench, or cmake -DSNPLN_BUILD_BENCH=ON).
+pictures="${DOC_PICTURES:-$(dirname "$(dirname "$snpln")")/bench/doc_pictures}"
+shots() {
+  run "$@"
+  if [[ -x "$pictures" ]]; then
+    (cd "$work" && "$@" "$pictures" note.txt "$root/docs") &&
+      echo "wrote docs/{prompt,options,progress,preview,main-window-ru}.png"
+  fi
+}
+
 if [[ "${QT_QPA_PLATFORM:-offscreen}" == xcb ]]; then
-  run xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb
+  shots xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb
 else
-  run env QT_QPA_PLATFORM=offscreen
+  shots env QT_QPA_PLATFORM=offscreen
 fi
-echo "wrote docs/main-window.png and ui/packaging/snpln-{32,16}.png"
+echo "wrote docs/main-window.png, ui/packaging/snpln-{16,32,48,64,128,256}.png and ui/packaging/snpln.svg"

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,6 +17,8 @@
 
 #include "ui/picture_button.h"
 #include "ui/pictures.h"
+#include "ui/toggle_button.h"
+#include "ui/translation.h"
 
 namespace snpln::ui {
 
@@ -30,9 +33,11 @@ int mulDiv(int a, int b, int c) {
 }
 
 QString text(const char *caption) { return QString::fromUtf8(caption); }
+// A caption the user reads, in the windows' language.
+QString shown(const char *caption) { return uiText(caption); }
 
 QLabel *makeStatic(const ControlTemplate &c, QWidget *parent, QRect rect) {
-  auto *label = new QLabel(text(c.caption), parent);
+  auto *label = new QLabel(shown(c.caption), parent);
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(
       ((c.style & kCentred) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
@@ -66,9 +71,43 @@ QWidget *makeEdit(const ControlTemplate &c, QWidget *parent, QRect rect) {
   return edit;
 }
 
+// The modal frame of a window that draws its own: a raised edge of two
+// lines around a line of the face, as dialog frames are drawn where the
+// window manager draws none. It lies under every control and lets every
+// press through.
+class DrawnFrame : public QWidget {
+public:
+  explicit DrawnFrame(QDialog &dialog) : QWidget(&dialog) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setObjectName(QStringLiteral("drawnFrame"));
+  }
+
+protected:
+  void paintEvent(QPaintEvent *) override {
+    QPainter p(this);
+    const QPalette &pal = palette();
+    const QRect r = rect();
+    auto edge = [&p, &r](int inset, const QColor &topLeft,
+                         const QColor &bottomRight) {
+      const QRect e = r.adjusted(inset, inset, -inset, -inset);
+      p.setPen(topLeft);
+      p.drawLine(e.topLeft(), e.topRight());
+      p.drawLine(e.topLeft(), e.bottomLeft());
+      p.setPen(bottomRight);
+      p.drawLine(e.bottomLeft(), e.bottomRight());
+      p.drawLine(e.topRight(), e.bottomRight());
+    };
+    edge(0, pal.color(QPalette::Midlight), pal.color(QPalette::Shadow));
+    edge(1, pal.color(QPalette::Light), pal.color(QPalette::Dark));
+    edge(2, pal.color(QPalette::Button), pal.color(QPalette::Button));
+  }
+};
+
 QWidget *makeControl(const ControlTemplate &c, QDialog &dialog,
-                     const DialogUnits &units) {
-  const QRect rect = units.toPixels(c.x, c.y, c.width, c.height);
+                     const DialogUnits &units, QPoint offset) {
+  const QRect rect =
+      units.toPixels(c.x, c.y, c.width, c.height).translated(offset);
   const QPoint origin = rect.topLeft();
   switch (c.kind) {
   case ControlKind::PictureButton: {
@@ -80,26 +119,24 @@ QWidget *makeControl(const ControlTemplate &c, QDialog &dialog,
     return button;
   }
   case ControlKind::PushButton: {
-    auto *button = new QPushButton(text(c.caption), &dialog);
+    auto *button = new QPushButton(shown(c.caption), &dialog);
     button->setGeometry(rect);
     return button;
   }
   case ControlKind::Static:
     return makeStatic(c, &dialog, rect);
   case ControlKind::GroupBox: {
-    auto *box = new QGroupBox(text(c.caption), &dialog);
+    auto *box = new QGroupBox(shown(c.caption), &dialog);
     box->setGeometry(rect);
     return box;
   }
   case ControlKind::CheckBox: {
     if (c.style & kPushLike) {
-      auto *button = new QPushButton(text(c.caption), &dialog);
-      button->setCheckable(true);
-      button->setAutoDefault(false); // Enter stays with the default button
+      auto *button = new ToggleButton(shown(c.caption), &dialog);
       button->setGeometry(rect);
       return button;
     }
-    auto *box = new QCheckBox(text(c.caption), &dialog);
+    auto *box = new QCheckBox(shown(c.caption), &dialog);
     box->setGeometry(rect);
     return box;
   }
@@ -126,16 +163,16 @@ QWidget *makeControl(const ControlTemplate &c, QDialog &dialog,
   }
   case ControlKind::Icon: {
     auto *label = new QLabel(&dialog);
-    const QPixmap icon = programIconPixmap(32);
-    label->setPixmap(icon);
-    label->setGeometry(QRect(origin, icon.size()));
+    label->setPixmap(programIconPixmap(32, dialog.devicePixelRatioF()));
+    label->setGeometry(QRect(origin, QSize(32, 32)));
     return label;
   }
   case ControlKind::Picture: {
     auto *label = new QLabel(&dialog);
-    const QPixmap pixmap = picture(text(c.caption));
-    label->setPixmap(pixmap);
-    label->setGeometry(pixmap.isNull() ? rect : QRect(origin, pixmap.size()));
+    const QString name = text(c.caption);
+    const QSize size = picture(name).size();
+    label->setPixmap(picture(name, dialog.devicePixelRatioF()));
+    label->setGeometry(size.isEmpty() ? rect : QRect(origin, size));
     return label;
   }
   }
@@ -145,12 +182,19 @@ QWidget *makeControl(const ControlTemplate &c, QDialog &dialog,
 } // namespace
 
 DialogUnits DialogUnits::fromFont(const QFont &font) {
+  // Every window of the program asks for the same font or two.
+  static QFont lastFont;
+  static DialogUnits lastUnits;
+  if (lastUnits.baseY > 0 && font == lastFont)
+    return lastUnits;
   const QFontMetrics metrics(font);
   const int alphabet = metrics.horizontalAdvance(
       QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   DialogUnits units;
   units.baseX = (alphabet / 26 + 1) / 2;
   units.baseY = metrics.height();
+  lastFont = font;
+  lastUnits = units;
   return units;
 }
 
@@ -187,9 +231,19 @@ DialogControls buildDialog(QDialog &dialog, const DialogTemplate &tmpl) {
   if (tmpl.style & kCloseBox)
     flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   dialog.setWindowFlags(flags);
-  dialog.setWindowTitle(QString::fromUtf8(tmpl.title));
+  dialog.setWindowTitle(uiText(tmpl.title));
   dialog.setWindowIcon(programIcon());
-  const QSize client(units.toPixelsX(tmpl.width), units.toPixelsY(tmpl.height));
+  // A window that draws its own frame puts it around the client area.
+  const int frame = (tmpl.style & kDrawnFrame) ? kDrawnFrameWidth : 0;
+  const QPoint offset(frame, frame);
+  const QSize client =
+      QSize(units.toPixelsX(tmpl.width), units.toPixelsY(tmpl.height)) +
+      QSize(2 * frame, 2 * frame);
+  if (frame > 0) {
+    auto *drawn = new DrawnFrame(dialog);
+    drawn->setGeometry(QRect(QPoint(0, 0), client));
+    drawn->lower();
+  }
   if (tmpl.style & kResizable)
     dialog.resize(client);
   else
@@ -200,7 +254,7 @@ DialogControls buildDialog(QDialog &dialog, const DialogTemplate &tmpl) {
   QWidget *previousStop = nullptr;
   QWidget *firstStop = nullptr;
   for (const ControlTemplate &c : tmpl.controls) {
-    QWidget *widget = makeControl(c, dialog, units);
+    QWidget *widget = makeControl(c, dialog, units, offset);
     widget->setObjectName(c.id == kNoId
                               ? QStringLiteral("control")
                               : QStringLiteral("control%1").arg(c.id));

@@ -7,7 +7,10 @@
 // the template's position and the size of their picture. The controls are
 // created in template order, which is also the tab order; windows find them
 // by id. The default button is the one the template marks, else the button
-// with the OK id.
+// with the OK id. A template that asks for a drawn frame gets a raised frame
+// of kDrawnFrameWidth pixels around its client area, which moves every
+// control by that much; check boxes drawn like push buttons become
+// ToggleButtons.
 #pragma once
 
 #include <QDialog>
@@ -20,6 +23,9 @@
 #include "ui/dialog_templates.h"
 
 namespace snpln::ui {
+
+// The width in pixels of the frame a window draws itself (kDrawnFrame).
+inline constexpr int kDrawnFrameWidth = 3;
 
 // The dialog base units of a font, in pixels.
 struct DialogUnits {

@@ -25,7 +25,7 @@ std::vector<DialogTemplate> makeTemplates() {
       {kAboutTemplate,
        "About SNPLN",
        246,
-       48,
+       51, // three units below the third line, so that its text fits
        "Arial",
        9,
        kDialogFrameWithClose,
@@ -170,7 +170,7 @@ std::vector<DialogTemplate> makeTemplates() {
        60,
        "Arial",
        9,
-       kModalFrame,
+       kModalFrame | kDrawnFrame,
        Placement::OwnerOrigin,
        {
            {ids::kPromptValue, K::Edit, "", 5, 15, 140, 14,
@@ -188,7 +188,7 @@ std::vector<DialogTemplate> makeTemplates() {
        94,
        "Arial",
        9,
-       kModalFrame,
+       kModalFrame | kDrawnFrame,
        Placement::OwnerOrigin,
        {
            {kNoId, K::Static, "Excluded string must be ...", 5, 5, 88, 8,
@@ -233,7 +233,7 @@ std::vector<DialogTemplate> makeTemplates() {
        51,
        "Arial",
        9,
-       kDialogFrameWithClose,
+       kDialogFrameWithClose | kDrawnFrame,
        Placement::CentreOnOwner,
        {
            {kIdYes, K::PushButton, "&YES", 0, 30, 60, 20, kDefault | kTabStop},

@@ -73,6 +73,7 @@ enum WindowStyle : unsigned {
   kCloseBox = 1u << 1,   // a system menu with its close box
   kModalFrame = 1u << 2, // a dialog frame
   kResizable = 1u << 3,  // a sizing border
+  kDrawnFrame = 1u << 4, // the window draws its modal frame itself
 };
 
 // Where the window opens.

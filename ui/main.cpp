@@ -1,6 +1,8 @@
 // snpln: the window. The arguments are the names to work on; all of them,
 // also those that look like options, go to the window's command line.
 #include <QApplication>
+#include <QFile>
+#include <QLocale>
 #include <QTimer>
 
 #include <cstdio>
@@ -10,6 +12,8 @@
 #include "platform/command_line.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
+#include "ui/termination_signals.h"
+#include "ui/translation.h"
 
 int main(int argc, char **argv) {
   // The argument text is taken before Qt sees anything; Qt gets only the
@@ -23,19 +27,27 @@ int main(int argc, char **argv) {
   char *qtArgv[] = {argv[0], nullptr};
   QApplication app(qtArgc, qtArgv);
   QApplication::setApplicationName(QStringLiteral("snpln"));
+  // Russian under a Russian locale; every other locale keeps the English.
+  snpln::ui::setUiLanguage(QLocale::system());
   QApplication::setWindowIcon(snpln::ui::programIcon());
 
+  // SIGTERM and SIGHUP cancel a running job and close the window first.
+  snpln::ui::TerminationSignals termination;
   snpln::ui::MainWindow window(commandLine);
 
   // For packaging and the documentation (tools/screenshot.sh):
-  // SNPLN_ICON_DIR=dir writes the program icon as dir/snpln-32.png and
-  // dir/snpln-16.png; SNPLN_SCREENSHOT=file.png takes a picture of the
-  // window once it is shown, and closes it.
-  if (const char *dir = std::getenv("SNPLN_ICON_DIR"); dir && *dir)
-    for (const int size : {32, 16})
+  // SNPLN_ICON_DIR=dir writes the program icon as dir/snpln-<size>.png at
+  // every installed size and as dir/snpln.svg; SNPLN_SCREENSHOT=file.png
+  // takes a picture of the window once it is shown, and closes it.
+  if (const char *dir = std::getenv("SNPLN_ICON_DIR"); dir && *dir) {
+    const QString folder = QString::fromLocal8Bit(dir);
+    for (const int size : snpln::ui::kInstalledIconSizes)
       snpln::ui::programIconPixmap(size).save(
-          QString::fromLocal8Bit(dir) +
-          QStringLiteral("/snpln-%1.png").arg(size));
+          folder + QStringLiteral("/snpln-%1.png").arg(size));
+    QFile svg(folder + QStringLiteral("/snpln.svg"));
+    if (svg.open(QIODevice::WriteOnly))
+      svg.write(snpln::ui::programIconSvg());
+  }
   if (const char *shot = std::getenv("SNPLN_SCREENSHOT"); shot && *shot) {
     const QString file = QString::fromLocal8Bit(shot);
     QTimer::singleShot(500, &window, [&window, file] {
@@ -46,5 +58,5 @@ int main(int argc, char **argv) {
     });
   }
   window.run();
-  return 0;
+  return termination.exitStatus();
 }

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -28,6 +29,7 @@
 #include "ui/byte_text.h"
 #include "ui/code_page_text.h"
 #include "ui/control_ids.h"
+#include "ui/elide_text.h"
 #include "ui/exclude_options_dialog.h"
 #include "ui/input_dialog.h"
 #include "ui/message_dialog.h"
@@ -36,6 +38,7 @@
 #include "ui/preview_dialog.h"
 #include "ui/progress_dialog.h"
 #include "ui/settings_store.h"
+#include "ui/translation.h"
 
 namespace snpln::ui {
 
@@ -50,10 +53,12 @@ std::string nameBytes(const QString &path) {
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-// The dialog's filter list ends at its double bar: only the first pair.
+// The dialog's filter list ends at its double bar: only the first pair,
+// whose name is read in the windows' language.
 QString firstFilter(const char *filterText) {
   const QString all = QString::fromUtf8(filterText);
-  return all.section(QLatin1Char('|'), 0, 0);
+  const QString name = all.section(QLatin1Char('|'), 0, 0);
+  return uiText(name.toUtf8().constData());
 }
 
 } // namespace
@@ -87,14 +92,17 @@ void MainWindow::startUp() {
       box->setAttribute(Qt::WA_TransparentForMouseEvents);
       box->lower();
     }
-  // No button is the default: Enter presses the button that has the focus
-  // (DOIT at start) and nothing else.
+  // No button is the default, and none becomes it by taking the focus:
+  // Enter presses the button that has the focus (DOIT at start) and nothing
+  // else (keyPressEvent).
   for (QWidget *w : controls_.all())
-    if (auto *button = qobject_cast<QPushButton *>(w))
+    if (auto *button = qobject_cast<QPushButton *>(w)) {
+      button->setAutoDefault(false);
       button->setDefault(false);
+    }
 
-      // 2. The about item: the system menu on Windows (nativeEvent), the
-      // context menu elsewhere (contextMenuEvent).
+    // 2. The about item: the system menu on Windows (nativeEvent), the
+    // context menu elsewhere (contextMenuEvent).
 #ifdef Q_OS_WIN
   if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
@@ -114,7 +122,7 @@ void MainWindow::startUp() {
   if (QComboBox *box = filterBox())
     box->setEditText(QString());
 
-  // 5. and 6. The selection (a new one has every button up) and the 23
+  // 5. and 6. The selection (a new one has every button up) and the 25
   // picture buttons.
   selection_.isButtonBusy = [this](ModeButton button) {
     return isButtonBusy(button);
@@ -125,6 +133,21 @@ void MainWindow::startUp() {
       connect(button, &QPushButton::clicked, this,
               [this, mode] { pressModeButton(mode); });
   }
+  // The To and From rows share their pictures; their accessible names say
+  // which row a button is in.
+  for (const ModeButton mode :
+       {ModeButton::ToWin, ModeButton::ToKoi, ModeButton::ToIso,
+        ModeButton::ToDos, ModeButton::ToUtf8, ModeButton::FromWin,
+        ModeButton::FromKoi, ModeButton::FromIso, ModeButton::FromDos,
+        ModeButton::FromUtf8})
+    if (PictureButton *button = modeButton(mode)) {
+      const bool to = mode == ModeButton::ToWin || mode == ModeButton::ToKoi ||
+                      mode == ModeButton::ToIso || mode == ModeButton::ToDos ||
+                      mode == ModeButton::ToUtf8;
+      button->setAccessibleName(
+          uiText(to ? "Recode to %1" : "Source coding %1")
+              .arg(uiText(pictureDescription(button->caption()))));
+    }
   const std::pair<int, void (MainWindow::*)()> commands[] = {
       {ids::kDoIt, &MainWindow::doIt},
       {ids::kBrowse, &MainWindow::browse},
@@ -216,7 +239,7 @@ void MainWindow::browse() {
   setStatusLine(files_.statusLine());
   QStringList chosen;
   const bool confirmed =
-      options_.chooseFiles(this, QString::fromUtf8(texts::kBrowseTitle),
+      options_.chooseFiles(this, uiText(texts::kBrowseTitle),
                            firstFilter(texts::kBrowseFilter), chosen);
   if (!confirmed || chosen.isEmpty()) {
     files_.browseCanceled();
@@ -284,7 +307,7 @@ bool MainWindow::systemCommand(int id) {
 
 std::unique_ptr<QMenu> MainWindow::makeAboutMenu() {
   auto menu = std::make_unique<QMenu>(this);
-  QAction *about = menu->addAction(QString::fromUtf8(kAboutItem));
+  QAction *about = menu->addAction(uiText(kAboutItem));
   connect(about, &QAction::triggered, this,
           [this] { systemCommand(kAboutCommand); });
   return menu;
@@ -307,6 +330,16 @@ bool MainWindow::nativeEvent(const QByteArray &eventType, void *message,
   return QDialog::nativeEvent(eventType, message, result);
 }
 #endif
+
+void MainWindow::keyPressEvent(QKeyEvent *event) {
+  // Enter that no focused button took (a field, the filter box, the check
+  // box) does nothing: it never closes the window and loses no typing.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event) {
   if (event->mimeData()->hasUrls())
@@ -348,8 +381,9 @@ void MainWindow::showFileList() {
 
 void MainWindow::showFilters() {
   QComboBox *box = filterBox();
-  if (!box)
+  if (!box || (filtersShown_ && *filtersShown_ == filters_))
     return;
+  filtersShown_ = filters_;
   const QString text = box->currentText();
   QStringList items;
   for (const std::string &filter : filters_)
@@ -388,16 +422,26 @@ const std::vector<std::string> &MainWindow::fileList() {
 void MainWindow::setStatusLine(const std::string &text) {
   statusLine_ = text;
   if (QLabel *label = statusLabel()) {
-    label->setText(fromBytes(text));
+    showStatus(*label);
     // Shown at once, also while a run keeps the event loop busy.
     if (label->isVisible())
       label->repaint();
   }
 }
 
+void MainWindow::showStatus(QLabel &label) const {
+  const QString text = shownText(statusLine_);
+  if (label.toolTip() == text ||
+      (label.toolTip().isEmpty() && label.text() == text))
+    return; // shown already
+  label.setText(
+      elideKeepingFileName(text, QFontMetrics(label.font()), label.width()));
+  label.setToolTip(label.text() == text ? QString() : text);
+}
+
 job::DialogAnswer MainWindow::prompt(PromptKind kind, std::string &answer) {
   InputDialog dialog(this);
-  dialog.setPrompt(fromBytes(texts::promptText(kind)));
+  dialog.setPrompt(shownText(texts::promptText(kind)));
   // What is typed is kept as characters; each job writes it in its file's
   // code page.
   dialog.setValue(QString::fromStdString(answer));
@@ -447,9 +491,10 @@ void MainWindow::refresh() {
     box->setEnabled(selection_.saveUpperEnabled());
   showFilters();
   if (QLabel *label = statusLabel())
-    label->setText(fromBytes(statusLine_));
-  if (isVisible())
-    repaint();
+    showStatus(*label);
+  // Each control that changed paints itself on the next turn of the event
+  // loop (a run's jobs give it one between their slices); one that did not
+  // change costs nothing, so a tree's thousands of jobs repaint nothing.
 }
 
 } // namespace snpln::ui

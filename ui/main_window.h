@@ -6,7 +6,8 @@
 // to the selection, DOIT to the batch run, BROWSE, drops and CLEAR to the
 // file list, FP to the preview of the one chosen name, COPY, F1 and
 // "&About snpln..." (system menu on Windows, the window's context menu
-// elsewhere) to the about box, EXIT and Esc to closing. Its start-up loads
+// elsewhere) to the about box, EXIT and Esc to closing. Enter presses the
+// focused button and does nothing anywhere else. Its start-up loads
 // the filter history and splits the command line into the file list; the
 // history is stored when the window is destroyed.
 //
@@ -128,6 +129,7 @@ public:
 
 protected:
   void contextMenuEvent(QContextMenuEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
   void dragEnterEvent(QDragEnterEvent *event) override;
   void dropEvent(QDropEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
@@ -141,6 +143,8 @@ private:
   void showFileList();
   void showFilters();
   void showPictures();
+  // The status line in its label, shortened to fit with the file name kept.
+  void showStatus(QLabel &label) const;
   bool isButtonBusy(batch::ModeButton button) const;
 
   std::string commandLine_;
@@ -152,6 +156,8 @@ private:
   batch::FileListModel files_;
   batch::SelectionState selection_;
   std::vector<std::string> filters_;
+  // The filters the filter box lists now.
+  std::optional<std::vector<std::string>> filtersShown_;
   std::string statusLine_;
 
   DialogControls controls_;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "ui/byte_text.h"
+#include "ui/translation.h"
 
 namespace snpln::ui {
 
@@ -34,7 +35,7 @@ MessageDialog::MessageDialog(const QString &line1, const QString &line2,
 
 MessageDialog::MessageDialog(const std::string &line1, const std::string &line2,
                              QWidget *owner)
-    : MessageDialog(fromBytes(line1), fromBytes(line2), owner) {}
+    : MessageDialog(shownText(line1), shownText(line2), owner) {}
 
 job::DialogAnswer MessageDialog::run() {
   placeDialog(*this, dialogTemplate(kMessageTemplate).placement,

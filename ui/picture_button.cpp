@@ -1,15 +1,23 @@
 #include "ui/picture_button.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 #include "ui/pictures.h"
+#include "ui/translation.h"
 
 namespace snpln::ui {
 
 PictureButton::PictureButton(const QString &caption, QWidget *parent)
     : QPushButton(caption, parent), caption_(caption) {
   setFocusPolicy(Qt::StrongFocus);
-  setAccessibleName(caption);
+  // Enter presses the button only while it has the focus (keyPressEvent);
+  // it never becomes the default of its dialog by taking the focus.
+  setAutoDefault(false);
+  const char *description = pictureDescription(caption);
+  setAccessibleName(*description ? uiText(description) : caption);
 }
 
 bool PictureButton::loadPictures() {
@@ -26,6 +34,8 @@ bool PictureButton::loadPictures() {
 }
 
 void PictureButton::setFixedPicture(const QString &name) {
+  if (fixed_ == name)
+    return;
   fixed_ = name;
   update();
 }
@@ -45,20 +55,50 @@ QString PictureButton::currentPictureName() const {
   return caption_ + letter;
 }
 
+bool PictureButton::drawsFocusRect() const {
+  return hasFocus() && !currentPictureName().endsWith(QLatin1Char('F'));
+}
+
 QSize PictureButton::sizeHint() const {
   if (!loaded_)
     return QPushButton::sizeHint();
-  return picture(caption_ + QLatin1Char('U')).size();
+  const QPixmap up = picture(caption_ + QLatin1Char('U'));
+  return up.size();
 }
 
 void PictureButton::paintEvent(QPaintEvent *event) {
-  const QPixmap pixmap = picture(currentPictureName());
-  if (pixmap.isNull()) {
+  const QString name = currentPictureName();
+  if (!hasPicture(name)) {
     QPushButton::paintEvent(event);
     return;
   }
   QPainter painter(this);
-  painter.drawPixmap(0, 0, pixmap);
+  painter.drawPixmap(QPointF(0, 0), picture(name, devicePixelRatioF()));
+  if (!drawsFocusRect())
+    return;
+  // The focus rectangle of owner-drawn buttons: a dotted line a few pixels
+  // inside the edge, dark dots on light gaps so it shows on any face.
+  const int inset = std::min(3, std::min(width(), height()) / 6);
+  const QRectF box = QRectF(rect()).adjusted(inset + 0.5, inset + 0.5,
+                                             -inset - 0.5, -inset - 0.5);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(Qt::white, 1));
+  painter.drawRect(box);
+  QPen dots(Qt::black, 1, Qt::CustomDashLine);
+  dots.setDashPattern({1, 1});
+  painter.setPen(dots);
+  painter.drawRect(box);
+}
+
+void PictureButton::keyPressEvent(QKeyEvent *event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      event->modifiers() == Qt::NoModifier) {
+    if (isEnabled())
+      click();
+    event->accept();
+    return;
+  }
+  QPushButton::keyPressEvent(event);
 }
 
 } // namespace snpln::ui

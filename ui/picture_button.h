@@ -7,6 +7,12 @@
 // disabled, else the up one; a missing picture falls back to the up one.
 // setFixedPicture pins one picture for every state (the main window's mode
 // buttons show only the picture of their state once they have changed).
+// Whenever the button has the focus and the picture shown is not a focused
+// one, a dotted focus rectangle is drawn over it, so the focus is always
+// visible. Pictures are drawn at the widget's device pixel ratio. Enter and
+// Return press the button when it has the focus; it never acts as a
+// dialog's default button on its own. Its accessible name says what it
+// does.
 #pragma once
 
 #include <QPushButton>
@@ -34,12 +40,15 @@ public:
 
   // The picture the button would draw now.
   QString currentPictureName() const;
+  // Whether a focus rectangle is drawn over that picture now.
+  bool drawsFocusRect() const;
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
   void paintEvent(QPaintEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
 
 private:
   QString caption_;

@@ -9,7 +9,11 @@
 #include <QPixmapCache>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <string>
+
+#include "ui/translation.h"
 
 namespace snpln::ui {
 
@@ -20,33 +24,42 @@ struct PictureSet {
   int width;
   int height;
   const char *label;
-  const char *letters; // which of "UDFX" exist
+  const char *letters;     // which of "UDFX" exist
+  const char *row;         // sets of one row share a label font
+  const char *description; // what the button does, for screen readers
 };
 
-// The picture sets of the buttons: caption, size, label, states.
+// Rows of buttons whose labels share one font.
+constexpr const char *kPromptRow = "prompt";
+constexpr const char *kModeRow = "mode";
+constexpr const char *kCodeRow = "code";
+
+// The picture sets of the buttons: caption, size, label, states, row and
+// description. A new set joins a row by naming it.
 const PictureSet kSets[] = {
-    {"OK", 88, 38, "OK", "UDF"},
-    {"CANCEL", 88, 38, "CANCEL", "UDF"},
-    {"DOIT", 166, 58, "DO IT!", "UD"},
-    {"EXIT", 44, 75, "EXIT", "UD"},
-    {"COPY", 42, 28, "About", "UD"},
-    {"FP", 88, 56, "File\npreview", "UDX"},
-    {"BROWSE", 79, 26, "Browse...", "UD"},
-    {"CLEAR", 44, 15, "Clear", "UD"},
-    {"UCASE", 88, 28, "UPPER", "UDF"},
-    {"LCASE", 88, 28, "lower", "UDF"},
-    {"SCASE", 88, 28, "Smart", "UDF"},
-    {"EXCLUDE", 88, 28, "Exclude", "UDF"},
-    {"REPLACE", 88, 28, "Replace", "UDF"},
-    {"OPT", 88, 28, "Optimize", "UDF"},
-    {"DEL", 88, 28, "Del. empty", "UDF"},
-    {"WIN", 35, 28, "WIN", "UDF"},
-    {"KOI", 35, 28, "KOI", "UDF"},
-    {"ISO", 35, 28, "ISO", "UDF"},
-    {"DOS", 35, 28, "DOS", "UDF"},
-    {"AUTO", 35, 28, "AUTO", "UDF"},
-    {"UTF8", 35, 28, "UTF-8", "UDF"},
-    {"DETECT", 104, 18, "Detect coding", "UDF"},
+    {"OK", 88, 38, "OK", "UDF", kPromptRow, "OK"},
+    {"CANCEL", 88, 38, "CANCEL", "UDF", kPromptRow, "Cancel"},
+    {"DOIT", 166, 58, "DO IT!", "UD", nullptr, "Do it"},
+    {"EXIT", 44, 75, "EXIT", "UD", nullptr, "Exit"},
+    {"COPY", 42, 28, "About", "UD", nullptr, "About"},
+    {"FP", 88, 56, "File\npreview", "UDX", nullptr, "File preview"},
+    {"BROWSE", 79, 26, "Browse...", "UD", nullptr, "Browse for files"},
+    {"CLEAR", 44, 15, "Clear", "UD", nullptr, "Clear the file list"},
+    {"UCASE", 88, 28, "UPPER", "UDF", kModeRow, "Upper case"},
+    {"LCASE", 88, 28, "lower", "UDF", kModeRow, "Lower case"},
+    {"SCASE", 88, 28, "Smart", "UDF", kModeRow, "Smart case"},
+    {"EXCLUDE", 88, 28, "Exclude", "UDF", kModeRow, "Exclude a string"},
+    {"REPLACE", 88, 28, "Replace", "UDF", kModeRow, "Replace a string"},
+    {"OPT", 88, 28, "Optimize", "UDF", kModeRow, "Optimize with TABs"},
+    {"DEL", 88, 28, "Del. empty", "UDF", kModeRow,
+     "Delete excessive empty lines"},
+    {"WIN", 35, 28, "WIN", "UDF", kCodeRow, "Windows-1251"},
+    {"KOI", 35, 28, "KOI", "UDF", kCodeRow, "KOI8-R"},
+    {"ISO", 35, 28, "ISO", "UDF", kCodeRow, "ISO 8859-5"},
+    {"DOS", 35, 28, "DOS", "UDF", kCodeRow, "DOS (CP866)"},
+    {"AUTO", 35, 28, "AUTO", "UDF", kCodeRow, "Detect the source coding"},
+    {"UTF8", 35, 28, "UTF-8", "UDF", kCodeRow, "UTF-8"},
+    {"DETECT", 104, 18, "Detect coding", "UDF", nullptr, "Detect coding only"},
 };
 
 PictureLook lookOf(char letter) {
@@ -74,18 +87,19 @@ std::vector<PictureSpec> makeTable() {
   for (const PictureSet &set : kSets)
     for (const char *l = set.letters; *l; ++l)
       table.push_back({names[next++].c_str(), set.width, set.height, set.label,
-                       lookOf(*l)});
-  table.push_back({"SNPLN", 330, 24, "Snipline (SNPLN)", PictureLook::Banner});
+                       lookOf(*l), set.row});
+  table.push_back(
+      {"SNPLN", 330, 24, "Snipline (SNPLN)", PictureLook::Banner, nullptr});
   return table;
 }
 
-// The largest bold face, up to half the picture's height, whose label fits
-// with a margin.
-QFont labelFont(const PictureSpec &spec, bool italic) {
+// The pixel size of the largest bold face, up to half the picture's height,
+// whose label fits with a margin.
+int fittingPixelSize(const PictureSpec &spec, bool italic) {
   QFont font(QStringLiteral("Arial"));
   font.setBold(true);
   font.setItalic(italic);
-  const QString label = QString::fromUtf8(spec.label);
+  const QString label = uiText(kPictureContext, spec.label);
   const int lines = static_cast<int>(label.count(QLatin1Char('\n'))) + 1;
   // Short pictures need most of their height for the text to stay legible.
   const int byHeight = spec.height < 24 ? spec.height - 4 : spec.height / 2;
@@ -103,8 +117,33 @@ QFont labelFont(const PictureSpec &spec, bool italic) {
         bounds.height() <= spec.height - 2)
       break;
   }
+  return px;
+}
+
+// The label font of a picture: the fitting size, and in a row the smallest
+// fitting size of the row, so the row reads as one.
+QFont labelFont(const PictureSpec &spec) {
+  const bool italic = spec.look == PictureLook::Banner;
+  int px = fittingPixelSize(spec, italic);
+  if (spec.row)
+    for (const PictureSpec &other : pictureTable())
+      if (other.row && std::strcmp(other.row, spec.row) == 0 &&
+          other.look == PictureLook::Up)
+        px = std::min(px, fittingPixelSize(other, italic));
+  QFont font(QStringLiteral("Arial"));
+  font.setBold(true);
+  font.setItalic(italic);
   font.setPixelSize(px);
   return font;
+}
+
+// An image of the picture's size times `ratio`, carrying the ratio, for a
+// painter that draws in the picture's own pixels.
+QImage canvas(const PictureSpec &spec, qreal ratio, QImage::Format format) {
+  QImage image(static_cast<int>(std::ceil(spec.width * ratio)),
+               static_cast<int>(std::ceil(spec.height * ratio)), format);
+  image.setDevicePixelRatio(ratio);
+  return image;
 }
 
 void drawFace(QPainter &p, const PictureSpec &spec) {
@@ -158,13 +197,13 @@ void drawFace(QPainter &p, const PictureSpec &spec) {
   }
 }
 
-QImage drawButton(const PictureSpec &spec) {
-  QImage image(spec.width, spec.height, QImage::Format_RGB32);
+QImage drawButton(const PictureSpec &spec, qreal ratio) {
+  QImage image = canvas(spec, ratio, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter p(&image);
   drawFace(p, spec);
   p.setRenderHint(QPainter::TextAntialiasing, true);
-  p.setFont(labelFont(spec, false));
+  p.setFont(labelFont(spec));
   QColor ink(0x1b, 0x2a, 0x4a);
   if (spec.look == PictureLook::Down)
     ink = Qt::white;
@@ -174,21 +213,22 @@ QImage drawButton(const PictureSpec &spec) {
   QRect text(0, 0, spec.width, spec.height);
   if (spec.look == PictureLook::Down)
     text.translate(1, 1);
-  p.drawText(text, Qt::AlignCenter, QString::fromUtf8(spec.label));
+  p.drawText(text, Qt::AlignCenter, uiText(kPictureContext, spec.label));
   return image;
 }
 
-QImage drawBanner(const PictureSpec &spec) {
-  QImage image(spec.width, spec.height, QImage::Format_RGB32);
+QImage drawBanner(const PictureSpec &spec, qreal ratio) {
+  QImage image = canvas(spec, ratio, QImage::Format_RGB32);
   QPainter p(&image);
+  const QRect area(0, 0, spec.width, spec.height);
   QLinearGradient fill(0, 0, spec.width, 0);
   fill.setColorAt(0, QColor(0x1f, 0x41, 0x78));
   fill.setColorAt(1, QColor(0x3a, 0x78, 0xc8));
-  p.fillRect(image.rect(), fill);
+  p.fillRect(area, fill);
   p.setRenderHint(QPainter::TextAntialiasing, true);
-  p.setFont(labelFont(spec, true));
+  p.setFont(labelFont(spec));
   p.setPen(Qt::white);
-  p.drawText(image.rect(), Qt::AlignCenter, QString::fromUtf8(spec.label));
+  p.drawText(area, Qt::AlignCenter, uiText(kPictureContext, spec.label));
   return image;
 }
 
@@ -199,7 +239,8 @@ const PictureSpec *findSpec(const QString &name) {
   return nullptr;
 }
 
-// A sheet of paper with a blue Cyrillic letter on it.
+// A sheet of paper with a blue Cyrillic letter on it, drawn on a 32 x 32
+// grid scaled to the size; small sizes get a bigger letter and no lines.
 QImage drawIcon(int size) {
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
@@ -224,13 +265,13 @@ QImage drawIcon(int size) {
   fold.closeSubpath();
   p.drawPath(fold);
   if (size >= 24) {
-    p.setPen(QPen(QColor(0x9a, 0xa3, 0xb5), 1.5));
+    p.setPen(QPen(QColor(0x9a, 0xa3, 0xb5), 1.5 * s));
     for (int y : {7, 11})
       p.drawLine(QPointF(8 * s, y * s), QPointF(18 * s, y * s));
   }
   QFont font(QStringLiteral("Arial"));
   font.setBold(true);
-  font.setPixelSize(size >= 24 ? 18 : 11);
+  font.setPixelSize(std::max(1, qRound((size >= 24 ? 18 : 22) * s)));
   p.setFont(font);
   p.setPen(QColor(0x2f, 0x62, 0xb0));
   const QRectF letter(5 * s, (size >= 24 ? 12 : 8) * s, 22.5 * s,
@@ -248,36 +289,75 @@ const std::vector<PictureSpec> &pictureTable() {
 
 bool hasPicture(const QString &name) { return findSpec(name) != nullptr; }
 
-QPixmap picture(const QString &name) {
+QPixmap picture(const QString &name, qreal ratio) {
   const PictureSpec *spec = findSpec(name);
   if (!spec)
     return {};
-  const QString key = QStringLiteral("snpln-picture-") + name;
+  if (!(ratio > 0))
+    ratio = 1.0;
+  const QString key =
+      QStringLiteral("snpln-picture-%1@%2").arg(name).arg(ratio);
   QPixmap pixmap;
   if (QPixmapCache::find(key, &pixmap))
     return pixmap;
-  pixmap =
-      QPixmap::fromImage(spec->look == PictureLook::Banner ? drawBanner(*spec)
-                                                           : drawButton(*spec));
+  pixmap = QPixmap::fromImage(spec->look == PictureLook::Banner
+                                  ? drawBanner(*spec, ratio)
+                                  : drawButton(*spec, ratio));
   QPixmapCache::insert(key, pixmap);
   return pixmap;
 }
 
-QPixmap programIconPixmap(int size) {
-  const QString key = QStringLiteral("snpln-icon-%1").arg(size);
+int labelPixelSize(const QString &name) {
+  const PictureSpec *spec = findSpec(name);
+  return spec ? labelFont(*spec).pixelSize() : 0;
+}
+
+const char *pictureDescription(const QString &caption) {
+  for (const PictureSet &set : kSets)
+    if (caption == QLatin1String(set.base))
+      return set.description;
+  return "";
+}
+
+QPixmap programIconPixmap(int size, qreal ratio) {
+  if (!(ratio > 0))
+    ratio = 1.0;
+  const QString key = QStringLiteral("snpln-icon-%1@%2").arg(size).arg(ratio);
   QPixmap pixmap;
   if (QPixmapCache::find(key, &pixmap))
     return pixmap;
-  pixmap = QPixmap::fromImage(drawIcon(size));
+  pixmap = QPixmap::fromImage(
+      drawIcon(std::max(1, static_cast<int>(std::ceil(size * ratio)))));
+  pixmap.setDevicePixelRatio(ratio);
   QPixmapCache::insert(key, pixmap);
   return pixmap;
 }
 
 QIcon programIcon() {
   QIcon icon;
-  icon.addPixmap(programIconPixmap(32));
-  icon.addPixmap(programIconPixmap(16));
+  for (const int size : kInstalledIconSizes)
+    icon.addPixmap(programIconPixmap(size));
   return icon;
+}
+
+QByteArray programIconSvg() {
+  // The drawing of drawIcon on its 32 x 32 grid.
+  return QByteArrayLiteral(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" "
+      "height=\"32\" viewBox=\"0 0 32 32\">\n"
+      "  <path d=\"M5 1.5H21L27.5 8V30.5H5Z\" fill=\"#ffffff\" "
+      "stroke=\"#1f4178\" stroke-width=\"1.2\" "
+      "stroke-linejoin=\"round\"/>\n"
+      "  <path d=\"M21 1.5V8H27.5Z\" fill=\"#d6dce6\" stroke=\"#1f4178\" "
+      "stroke-width=\"1.2\" stroke-linejoin=\"round\"/>\n"
+      "  <path d=\"M8 7H18M8 11H18\" stroke=\"#9aa3b5\" "
+      "stroke-width=\"1.5\"/>\n"
+      "  <text x=\"16.25\" y=\"27.5\" text-anchor=\"middle\" "
+      "font-family=\"Arial, Liberation Sans, sans-serif\" "
+      "font-weight=\"bold\" font-size=\"18\" "
+      "fill=\"#2f62b0\">\xd0\xaf</text>\n"
+      "</svg>\n");
 }
 
 } // namespace snpln::ui

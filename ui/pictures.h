@@ -1,10 +1,13 @@
 // The named pictures of the windows and the program icon.
 //
 // Every picture is drawn with QPainter from one table (name, size, label,
-// look) the first time it is asked for, and kept for the life of the
-// program, so the same fonts give the same pixels on every run. Picture
-// buttons look up their caption plus "U" (up), "D" (pressed), "F" (focused)
-// and "X" (disabled). Needs a QGuiApplication.
+// look) the first time it is asked for at a device pixel ratio, and kept for
+// the life of the program, so the same fonts give the same pixels on every
+// run. A picture asked for at ratio r has r times the pixels of its size in
+// each direction and carries the ratio, so it is sharp on a scaled screen.
+// Picture buttons look up their caption plus "U" (up), "D" (pressed), "F"
+// (focused) and "X" (disabled). The pictures of one row of buttons share one
+// label font. Needs a QGuiApplication.
 #pragma once
 
 #include <QIcon>
@@ -30,17 +33,29 @@ struct PictureSpec {
   int height;
   const char *label; // '\n' separates lines
   PictureLook look;
+  const char *row; // pictures of one row share a label font; null: alone
 };
 
 // Every named picture, in a fixed order.
 const std::vector<PictureSpec> &pictureTable();
 
 bool hasPicture(const QString &name);
-// The picture, or a null pixmap when there is none of that name.
-QPixmap picture(const QString &name);
+// The picture at device pixel ratio `ratio`, or a null pixmap when there is
+// none of that name.
+QPixmap picture(const QString &name, qreal ratio = 1.0);
+// The pixel size of the label font of a picture, 0 when there is none.
+int labelPixelSize(const QString &name);
 
-// The program icon: 32 x 32 and 16 x 16.
-QPixmap programIconPixmap(int size);
+// What a screen reader says for a picture button of this caption (English;
+// the windows translate it).
+const char *pictureDescription(const QString &caption);
+
+// The program icon, at any size in pixels.
+// The sizes of the icon files installed with the program.
+inline constexpr int kInstalledIconSizes[] = {16, 32, 48, 64, 128, 256};
+QPixmap programIconPixmap(int size, qreal ratio = 1.0);
 QIcon programIcon();
+// The icon as a scalable drawing (SVG text).
+QByteArray programIconSvg();
 
 } // namespace snpln::ui

@@ -1,5 +1,6 @@
 #include "ui/preview_dialog.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -12,9 +13,11 @@
 
 #include "engine/detect_code_page.h"
 #include "ui/byte_text.h"
+#include "ui/byte_text_view.h"
 #include "ui/code_page_text.h"
 #include "ui/message_dialog.h"
 #include "ui/save_prompt_dialog.h"
+#include "ui/translation.h"
 
 namespace snpln::ui {
 
@@ -26,24 +29,17 @@ constexpr const char *kTruncatedWarning =
     "On open this file was truncated. So be carefully !";
 constexpr const char *kUnableToSave = "Unable to save file";
 
-std::string sizeStatus(const std::string &name, std::uint64_t size) {
-  return "File: ''" + name + "'' , Filesize: " + std::to_string(size) +
-         " bytes";
+QString sizeStatus(const std::string &name, std::uint64_t size) {
+  return uiText("File: ''%1'' , Filesize: %2 bytes")
+      .arg(fromBytes(name), QString::number(size));
 }
 
-// The name of a file that does not exist yet, in the directory of `path`.
-std::string tempNameBeside(const std::string &path, platform::FileSystem &fs) {
-  std::size_t cut = path.size();
-  while (cut > 0 && !platform::isPathSeparator(path[cut - 1]))
-    --cut;
-  const std::string directory = path.substr(0, cut);
-  for (int i = 0; i < 1000; ++i) {
-    std::string name = directory + "~sn$pv" +
-                       (i == 0 ? std::string() : std::to_string(i)) + "~.tmp";
-    if (!fs.getAttributes(name))
-      return name;
-  }
-  return {};
+QString truncatedStatus(const std::string &name, std::uint64_t size,
+                        std::size_t shown) {
+  return uiText("File: ''%1'' , Filesize: %2 bytes , file you are see is "
+                "truncated to %3 bytes buffer , so be CAREFULLY if you will "
+                "save it on disk !")
+      .arg(fromBytes(name), QString::number(size), QString::number(shown));
 }
 
 } // namespace
@@ -75,6 +71,29 @@ PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
   }
   if (QLineEdit *status = statusField())
     status->setReadOnly(true);
+  // The fast view lies where the editor is, hidden until a large file.
+  fastView_ = new ByteTextView(this);
+  fastView_->setObjectName(QStringLiteral("fastView"));
+  fastView_->setAccessibleName(uiText("File text"));
+  fastView_->hide();
+  fastView_->installEventFilter(this);
+  if (QPlainTextEdit *text = view()) {
+    fastView_->setGeometry(text->geometry());
+    text->setFont(fastView_->font()); // both views show the text alike
+  }
+  // The buttons keep to the right edge at their template heights: the
+  // window keeps their column whole, and some of the text.
+  int buttonsBottom = 0;
+  for (const int id : {kIdOk, kEditId, kSaveId})
+    if (QWidget *button = controls_.control(id))
+      buttonsBottom = std::max(buttonsBottom, button->geometry().bottom() + 1);
+  setMinimumSize(
+      std::min(templateSize_.width(), controls_.units().toPixelsX(120)),
+      std::min(templateSize_.height(), buttonsBottom + 2));
+}
+
+bool PreviewDialog::showsFastView() const {
+  return fastView_ && !fastView_->isHidden();
 }
 
 QPlainTextEdit *PreviewDialog::view() const {
@@ -91,6 +110,8 @@ QPushButton *PreviewDialog::saveButton() const {
 }
 
 std::string PreviewDialog::viewBytes() const {
+  if (showsFastView())
+    return fastView_->bytes();
   return view() ? documentBytes(*view()->document(), codePage_) : std::string();
 }
 
@@ -103,9 +124,9 @@ job::DialogAnswer PreviewDialog::message(const char *line2) {
   return box.run();
 }
 
-void PreviewDialog::setStatus(const std::string &text) {
+void PreviewDialog::setStatus(const QString &text) {
   if (QLineEdit *status = statusField()) {
-    status->setText(fromBytes(text));
+    status->setText(text);
     status->setCursorPosition(0);
   }
 }
@@ -124,9 +145,15 @@ bool PreviewDialog::openFile() {
     message(kNotFound);
     return false;
   }
-  platform::FileSize size = 0;
-  if (!input->size(size))
+  // Loading may take a moment: the wait cursor shows, and the windows
+  // behind keep painting between the chunks read.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const struct RestoreCursor {
+    ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+  } restoreCursor;
+  if (!input->status(opened_))
     return false;
+  const platform::FileSize size = opened_.size;
   std::uint64_t wanted = size;
   if (capacity() < size) {
     wanted = capacity();
@@ -134,13 +161,16 @@ bool PreviewDialog::openFile() {
   }
   std::string bytes(static_cast<std::size_t>(wanted), '\0');
   std::size_t have = 0;
+  constexpr std::size_t kChunk = 4u << 20;
   while (have < bytes.size()) {
     std::size_t got = 0;
-    if (!input->read(bytes.data() + have, bytes.size() - have, got))
+    if (!input->read(bytes.data() + have, std::min(kChunk, bytes.size() - have),
+                     got))
       return false;
     if (got == 0)
       break;
     have += got;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
   bytes.resize(have);
   input.reset();
@@ -160,14 +190,17 @@ bool PreviewDialog::openFile() {
   if (bytes.size() < size)
     truncated_ = true; // the file was cut short while it was read
   if (truncated_)
-    setStatus(sizeStatus(fileName_, size) +
-              " , file you are see is truncated to " +
-              std::to_string(bytes.size()) +
-              " bytes buffer , so be CAREFULLY if you will save it on disk !");
+    setStatus(truncatedStatus(fileName_, size, bytes.size()));
   else
     setStatus(sizeStatus(fileName_, size));
-  if (QPlainTextEdit *text = view())
-    setDocumentBytes(*text->document(), bytes, codePage_);
+  const bool fast = bytes.size() >= fastViewThreshold_;
+  if (QPlainTextEdit *text = view()) {
+    setDocumentBytes(*text->document(), fast ? std::string() : bytes,
+                     codePage_);
+    text->setVisible(!fast);
+  }
+  fastView_->setBytes(fast ? std::move(bytes) : std::string(), codePage_);
+  fastView_->setVisible(fast);
   if (auto *ok = controls_.control<QPushButton>(kIdOk))
     ok->setFocus();
   return true;
@@ -183,7 +216,21 @@ int PreviewDialog::run() {
   return ended_ ? 0 : result;
 }
 
+void PreviewDialog::loadEditor() {
+  if (!showsFastView())
+    return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const std::string bytes = fastView_->takeBytes();
+  fastView_->hide();
+  if (QPlainTextEdit *text = view()) {
+    setDocumentBytes(*text->document(), bytes, codePage_);
+    text->show();
+  }
+  QApplication::restoreOverrideCursor();
+}
+
 void PreviewDialog::pressEdit() {
+  loadEditor();
   if (view())
     view()->setReadOnly(false);
   if (saveButton())
@@ -203,9 +250,8 @@ int PreviewDialog::saveText() {
       editButton()->setEnabled(true);
     return kSaveUnchanged;
   }
-  const std::optional<platform::FileAttributes> saved =
-      fs_.getAttributes(fileName_);
-  if (!saved || !fs_.setNormal(fileName_)) {
+  // Nothing is changed before the answer, and nothing through the name.
+  if (!fs_.status(fileName_)) {
     message(kAccessError);
     return kSaveNotDone;
   }
@@ -214,19 +260,13 @@ int PreviewDialog::saveText() {
 
   SavePromptDialog prompt(fileName_, this);
   const job::DialogAnswer answer = prompt.run();
-  if (answer != job::DialogAnswer::Yes) {
-    fs_.restoreAttributes(fileName_, *saved);
+  if (answer != job::DialogAnswer::Yes)
     return answer == job::DialogAnswer::No ? kSaveNotDone : kSaveCanceled;
-  }
   truncated_ = false;
 
   const std::string bytes = viewBytes();
-  if (const int failed = writeBeside(bytes, *saved); failed != 0)
+  if (const int failed = writeBeside(bytes); failed != 0)
     return failed;
-  if (!fs_.restoreAttributes(fileName_, *saved)) {
-    message(kAccessError);
-    return kSaveNotDone;
-  }
   setStatus(sizeStatus(fileName_, bytes.size()));
   if (text) {
     text->setReadOnly(true);
@@ -240,16 +280,15 @@ int PreviewDialog::saveText() {
 }
 
 // The new content goes to a file of its own beside the old one and takes
-// its place only once it is whole on the disk; a failure leaves the old file
-// as it was. 0 when it is in place; else the user has been told, the
-// preview is ended, and the result is 7 (not created) or 2 (not written).
-int PreviewDialog::writeBeside(const std::string &bytes,
-                               const platform::FileAttributes &keep) {
-  const std::string temp = tempNameBeside(fileName_, fs_);
-  std::unique_ptr<platform::OutputFile> output =
-      temp.empty() ? nullptr : fs_.createTemp(temp);
+// its place, with the file's mode and owner, only once it is whole on the
+// disk and only while the file is still the version the preview read; any
+// failure leaves the file as it was. 0 when it is in place; else the user
+// has been told, the preview is ended, and the result is 7 (not begun) or 2
+// (not written).
+int PreviewDialog::writeBeside(const std::string &bytes) {
+  std::unique_ptr<platform::SaveFile> output =
+      fs_.beginSave(fileName_, opened_);
   if (!output) {
-    fs_.restoreAttributes(fileName_, keep);
     message(kNotFound);
     endPreview(0);
     return kSaveNotDone;
@@ -262,16 +301,16 @@ int PreviewDialog::writeBeside(const std::string &bytes,
          written == bytes.size() - done;
     done += written;
   }
-  ok = ok && output->flush();
+  ok = ok && output->commit() == platform::SaveOutcome::Replaced;
   output.reset();
-  ok = ok && fs_.replaceWith(temp, fileName_, keep);
   if (!ok) {
-    fs_.remove(temp);
-    fs_.restoreAttributes(fileName_, keep);
     message(kUnableToSave);
     endPreview(0);
     return kSaveCanceled;
   }
+  // A second save replaces the version this one made.
+  if (const auto now = fs_.status(fileName_))
+    opened_ = *now;
   return 0;
 }
 
@@ -325,12 +364,15 @@ void PreviewDialog::resizeEvent(QResizeEvent *event) {
   for (QWidget *w : controls_.all()) {
     const QRect r = w->property("templateGeometry").toRect();
     const int id = w->property("controlId").toInt();
-    if (id == kViewId)
+    if (id == kViewId) {
       w->setGeometry(r.adjusted(0, 0, dx, dy));
-    else if (id == kStatusId)
+      if (fastView_)
+        fastView_->setGeometry(w->geometry());
+    } else if (id == kStatusId) {
       w->setGeometry(r.translated(0, dy).adjusted(0, 0, dx, 0));
-    else
+    } else {
       w->setGeometry(r.translated(dx, 0));
+    }
   }
 }
 

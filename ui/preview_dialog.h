@@ -11,6 +11,12 @@
 // changed text first; Ctrl+Enter breaks the line (CR LF); Esc closes at once
 // without asking.
 //
+// A file of fastViewThreshold() bytes or more is shown in a ByteTextView,
+// which opens tens of megabytes at once, and goes into the editor only when
+// "&Edit" is pressed. While the file loads the wait cursor shows and the
+// other windows keep painting. The window cannot be made smaller than its
+// buttons need.
+//
 // run() answers 1 for OK, 2 for Esc, and 0 when the file could not be shown
 // or a failed save ended the preview.
 #pragma once
@@ -32,6 +38,8 @@ class QPushButton;
 
 namespace snpln::ui {
 
+class ByteTextView;
+
 class PreviewDialog : public QDialog {
   Q_OBJECT
 
@@ -49,6 +57,10 @@ public:
 
   // PreviewCapacity: the most bytes the view takes from a file.
   static constexpr std::size_t kDefaultCapacity = 32u << 20;
+  // Files this large and larger are shown in the fast view first.
+  static constexpr std::size_t kDefaultFastViewThreshold = 1u << 20;
+  std::size_t fastViewThreshold() const { return fastViewThreshold_; }
+  void setFastViewThreshold(std::size_t bytes) { fastViewThreshold_ = bytes; }
 
   explicit PreviewDialog(std::string fileName, QWidget *owner = nullptr,
                          platform::FileSystem &fs = platform::realFileSystem(),
@@ -69,7 +81,11 @@ public:
   std::string viewBytes() const;
   bool isModified() const;
 
+  // The editor; while the fast view shows the file it is hidden and empty.
   QPlainTextEdit *view() const;
+  ByteTextView *fastView() const { return fastView_; }
+  // Whether the fast view shows the file now.
+  bool showsFastView() const;
   QLineEdit *statusField() const;
   QPushButton *editButton() const;
   QPushButton *saveButton() const;
@@ -85,20 +101,26 @@ protected:
 
 private:
   bool openFile();
-  void setStatus(const std::string &text);
+  // Moves the text from the fast view into the editor.
+  void loadEditor();
+  void setStatus(const QString &text);
   void endPreview(int result);
-  int writeBeside(const std::string &bytes,
-                  const platform::FileAttributes &keep);
+  int writeBeside(const std::string &bytes);
   job::DialogAnswer message(const char *line2);
 
   std::string fileName_;
   platform::FileSystem &fs_;
+  // The file as it was read: a save replaces only this very version (and
+  // then the new one it made).
+  platform::FileStatus opened_;
   std::size_t capacity_;
   DialogControls controls_;
   engine::CodePage codePage_ = engine::CodePage::Win;
   bool truncated_ = false;
   bool ended_ = false;
   QSize templateSize_;
+  ByteTextView *fastView_ = nullptr;
+  std::size_t fastViewThreshold_ = kDefaultFastViewThreshold;
 };
 
 } // namespace snpln::ui

@@ -1,7 +1,9 @@
 #include "ui/progress_dialog.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -11,25 +13,59 @@
 #include "job/messages.h"
 #include "ui/byte_text.h"
 #include "ui/message_dialog.h"
+#include "ui/translation.h"
 
 namespace snpln::ui {
+
+namespace {
+
+// How often a job without its window lets the event loop turn.
+constexpr qint64 kTurnEveryMs = 10;
+
+QElapsedTimer &lastTurn() {
+  static QElapsedTimer turn = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  return turn;
+}
+
+} // namespace
 
 ProgressDialog::ProgressDialog(job::JobRequest request, QWidget *owner,
                                platform::FileSystem &fs)
     : QDialog(owner), job_(std::move(request), *this, fs) {
+  setWindowTitle(
+      uiText(job::messages::operationTitle(job_.request().operation)));
+  // The frame as the template has it; the controls come with build().
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  timer_.setInterval(0);
+  connect(&timer_, &QTimer::timeout, this, &ProgressDialog::tick);
+}
+
+void ProgressDialog::build() {
+  if (built_)
+    return;
+  built_ = true;
+  const QString title = windowTitle();
   controls_ = buildDialog(*this, dialogTemplate(kProgressTemplate));
-  setWindowTitle(QString::fromUtf8(
-      job::messages::operationTitle(job_.request().operation)));
+  setWindowTitle(title);
   if (auto *name = controls_.control<QLabel>(kNameId))
     name->setText(fromBytes(job_.request().displayName));
+  if (auto *bar = controls_.control<QProgressBar>(kBarId))
+    bar->setValue(progress_);
   if (auto *cancel = controls_.control<QPushButton>(kIdCancel)) {
     // Enter presses the focused button, which is CANCEL.
     cancel->setDefault(true);
     connect(cancel, &QPushButton::clicked, this,
             [this] { job_.requestCancel(); });
   }
-  timer_.setInterval(0);
-  connect(&timer_, &QTimer::timeout, this, &ProgressDialog::tick);
+}
+
+const DialogControls &ProgressDialog::controls() {
+  build();
+  return controls_;
 }
 
 ProgressDialog::~ProgressDialog() { timer_.stop(); }
@@ -41,14 +77,65 @@ job::JobResult ProgressDialog::run() {
   // over the owner.
   if (!job_.start())
     return job_.result();
-  placeDialog(*this, dialogTemplate(kProgressTemplate).placement,
-              parentWidget());
   running_ = true;
-  timer_.start();
-  exec();
+  if (showDelayMs_ > 0) {
+    // Without the window first: most jobs of a tree end here.
+    hiddenPhase_ = true;
+    QCoreApplication::instance()->installEventFilter(this);
+    QElapsedTimer clock;
+    clock.start();
+    while (!job_.ended() && clock.elapsed() < showDelayMs_) {
+      tick();
+      // A turn of the event loop every few milliseconds, across the jobs of
+      // a run: windows paint and Esc is heard, and a tree of small files
+      // does not pay a turn per file.
+      if (!job_.ended() && lastTurn().hasExpired(kTurnEveryMs)) {
+        QCoreApplication::processEvents();
+        lastTurn().start();
+      }
+    }
+    QCoreApplication::instance()->removeEventFilter(this);
+    hiddenPhase_ = false;
+  }
+  if (!job_.ended()) {
+    build();
+    placeDialog(*this, dialogTemplate(kProgressTemplate).placement,
+                parentWidget());
+    timer_.start();
+    exec();
+  }
   running_ = false;
   timer_.stop();
   return job_.result();
+}
+
+bool ProgressDialog::eventFilter(QObject *watched, QEvent *event) {
+  if (!hiddenPhase_ || messageOpen_)
+    return QDialog::eventFilter(watched, event);
+  switch (event->type()) {
+  case QEvent::KeyPress:
+    if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+      job_.requestCancel();
+    return true;
+  case QEvent::KeyRelease:
+  case QEvent::ShortcutOverride:
+  case QEvent::Shortcut:
+  case QEvent::MouseButtonPress:
+  case QEvent::MouseButtonRelease:
+  case QEvent::MouseButtonDblClick:
+  case QEvent::MouseMove:
+  case QEvent::Wheel:
+  case QEvent::ContextMenu:
+  case QEvent::TouchBegin:
+  case QEvent::TouchUpdate:
+  case QEvent::TouchEnd:
+  case QEvent::DragEnter:
+  case QEvent::DragMove:
+  case QEvent::Drop:
+    return true;
+  default:
+    return QDialog::eventFilter(watched, event);
+  }
 }
 
 void ProgressDialog::tick() {
@@ -62,7 +149,7 @@ void ProgressDialog::tick() {
   // Only the outermost tick closes the window, after the job's last message.
   if (tickDepth_ == 0 && job_.ended()) {
     timer_.stop();
-    if (running_)
+    if (running_ && !hiddenPhase_)
       QDialog::done(static_cast<int>(job_.result()));
   }
 }
@@ -74,7 +161,9 @@ job::DialogAnswer ProgressDialog::showMessage(const std::string &line1,
   const bool wasTicking = timer_.isActive();
   timer_.stop();
   MessageDialog message(line1, line2, isVisible() ? this : parentWidget());
+  messageOpen_ = true; // the message takes input as usual
   const job::DialogAnswer answer = message.run();
+  messageOpen_ = false;
   if (wasTicking && !job_.ended())
     timer_.start();
   return answer;
@@ -84,6 +173,8 @@ void ProgressDialog::setProgress(int percent) {
   if (percent == progress_)
     return;
   progress_ = percent;
+  if (!built_)
+    return;
   if (auto *bar = controls_.control<QProgressBar>(kBarId))
     bar->setValue(percent);
 }

@@ -3,12 +3,17 @@
 // from 0 to 100 and the CANCEL picture button.
 //
 // run() does the job's start-up before the window is shown, so a start-up
-// end never shows it. Otherwise a zero-interval timer gives the job one tick
-// per turn of the event loop until the job ends itself. CANCEL, Esc, Enter
-// (CANCEL has the focus) and any request to close the window only ask the job
-// to cancel: the window never ends before its job. The window hosts the job:
-// its messages open in a MessageDialog, and while one is open the timer
-// rests, so no tick is served under it.
+// end never shows it. The job then works for up to showDelay() without the
+// window, tick after tick with a turn of the event loop between, so windows
+// keep painting while no key or click reaches any of them (Esc cancels the
+// job); a job that ends within the delay never shows the window, so a tree
+// of small files runs without a window flashing per file. A job still
+// running after the delay gets the window: from then on a zero-interval
+// timer gives it one tick per turn of the event loop until it ends itself.
+// CANCEL, Esc, Enter (CANCEL has the focus) and any request to close the
+// window only ask the job to cancel: the window never ends before its job.
+// The window hosts the job: its messages open in a MessageDialog, and while
+// one is open the timer rests, so no tick is served under it.
 #pragma once
 
 #include <QDialog>
@@ -39,6 +44,11 @@ public:
   // The job, for its slice size before run().
   job::FileJob &job() { return job_; }
 
+  // How long a job runs before its window shows, in milliseconds.
+  static constexpr int kDefaultShowDelayMs = 300;
+  int showDelay() const { return showDelayMs_; }
+  void setShowDelay(int milliseconds) { showDelayMs_ = milliseconds; }
+
   // Runs the job to its end and returns its result.
   job::JobResult run();
 
@@ -51,8 +61,15 @@ public:
   void setProgress(int percent) override;
   void drainTimerMessages() override;
 
-  const DialogControls &controls() const { return controls_; }
+  // The window's controls, built when first asked for: a job that ends
+  // before its window would show never builds them.
+  const DialogControls &controls();
   int progress() const { return progress_; }
+
+protected:
+  // While the job works without its window: input is held back from every
+  // window, and Esc asks the job to cancel.
+  bool eventFilter(QObject *watched, QEvent *event) override;
 
 public slots:
   // Esc: a cancel request.
@@ -61,12 +78,18 @@ public slots:
   void done(int result) override;
 
 private:
+  void build();
+
   job::FileJob job_;
   DialogControls controls_;
   QTimer timer_;
   int progress_ = 0;
   int tickDepth_ = 0;
   bool running_ = false;
+  bool built_ = false;
+  bool hiddenPhase_ = false;
+  bool messageOpen_ = false;
+  int showDelayMs_ = kDefaultShowDelayMs;
 };
 
 } // namespace snpln::ui

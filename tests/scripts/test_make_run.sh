@@ -42,9 +42,18 @@ if [[ "$out" == *"!!"* ]]; then
   fail "the tour reported a failed step"
   printf '%s\n' "$out"
 fi
-# Once snpln-cli can write UTF-8, the tour shows it.
-if "$build/cli/snpln-cli" --help 2>&1 | grep -qi 'utf-\?8'; then
+# Once snpln-cli can write UTF-8 (it takes the name), the tour shows it.
+probe=$(mktemp)
+echo probe > "$probe"
+"$build/cli/snpln-cli" --from dos --to utf8 "$probe" > /dev/null 2>&1
+probe_status=$?
+rm -f "$probe"
+if [[ $probe_status -ne 2 ]]; then
   expect_contains "make run recodes to UTF-8" "$out" "note-koi-utf8.txt, UTF-8 now"
+  expect_contains "make run shows the UTF-8 text" "$out" \
+    "Здравствуйте! Эта записка набрана в кодировке KOI8-R,"
+else
+  expect_contains "make run says why UTF-8 is left out" "$out" "no UTF-8 target"
 fi
 
 # The samples themselves are never touched: the tour works on copies.

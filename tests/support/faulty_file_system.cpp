@@ -39,17 +39,27 @@ public:
 
   bool size(FileSize &result) override { return inner_->size(result); }
 
+  bool status(FileStatus &result) override {
+    if (plan_.inputStatus) {
+      ++counts_.faults;
+      return false;
+    }
+    return inner_->status(result);
+  }
+
 private:
   std::unique_ptr<InputFile> inner_;
   FaultPlan &plan_;
   FaultCounts &counts_;
 };
 
-class FaultyOutputFile : public OutputFile {
+class FaultySaveFile : public SaveFile {
 public:
-  FaultyOutputFile(std::unique_ptr<OutputFile> inner, FaultPlan &plan,
-                   FaultCounts &counts)
-      : inner_(std::move(inner)), plan_(plan), counts_(counts) {}
+  FaultySaveFile(std::unique_ptr<SaveFile> inner, std::string name,
+                 FaultPlan &plan, FaultCounts &counts,
+                 std::vector<std::string> &log)
+      : inner_(std::move(inner)), name_(std::move(name)), plan_(plan),
+        counts_(counts), log_(log) {}
 
   bool write(const void *buffer, std::size_t size,
              std::size_t &written) override {
@@ -84,10 +94,35 @@ public:
     return inner_->flush();
   }
 
+  SaveOutcome commit() override {
+    ++counts_.commits;
+    log_.push_back("commit " + name_);
+    if (plan_.commit) {
+      ++counts_.faults;
+      inner_->abandon();
+      return plan_.commitOutcome;
+    }
+    // The commit puts the content on the disk first.
+    if (plan_.flush) {
+      ++counts_.faults;
+      inner_->abandon();
+      return SaveOutcome::WriteFailed;
+    }
+    return inner_->commit();
+  }
+
+  void abandon() override {
+    ++counts_.abandons;
+    log_.push_back("abandon " + name_);
+    inner_->abandon();
+  }
+
 private:
-  std::unique_ptr<OutputFile> inner_;
+  std::unique_ptr<SaveFile> inner_;
+  std::string name_;
   FaultPlan &plan_;
   FaultCounts &counts_;
+  std::vector<std::string> &log_;
   std::uint64_t taken_ = 0;
 };
 
@@ -97,101 +132,66 @@ bool FaultyFileSystem::fails(bool planned, const std::string &path) const {
   return planned && (fail.onlyPath.empty() || fail.onlyPath == path);
 }
 
-bool FaultyFileSystem::fails(bool planned, const std::string &path1,
-                             const std::string &path2) const {
-  return planned && (fail.onlyPath.empty() || fail.onlyPath == path1 ||
-                     fail.onlyPath == path2);
-}
-
-std::unique_ptr<InputFile> FaultyFileSystem::openRead(const std::string &path) {
+std::unique_ptr<InputFile> FaultyFileSystem::openRead(const FileLocation &at) {
   ++calls.openRead;
-  log.push_back("openRead " + path);
-  if (fails(fail.openRead, path)) {
+  log.push_back("openRead " + at.name);
+  if (fails(fail.openRead, at.name)) {
     ++calls.faults;
     return nullptr;
   }
-  auto in = inner_.openRead(path);
+  auto in = inner_.openRead(at);
   if (!in)
     return nullptr;
   return std::make_unique<FaultyInputFile>(std::move(in), fail, calls);
 }
 
-std::optional<FileAttributes>
-FaultyFileSystem::getAttributes(const std::string &path) {
-  ++calls.getAttributes;
-  log.push_back("getAttributes " + path);
-  if (fails(fail.getAttributes, path)) {
+std::optional<FileStatus> FaultyFileSystem::status(const FileLocation &at) {
+  ++calls.status;
+  log.push_back("status " + at.name);
+  if (fails(fail.status, at.name)) {
     ++calls.faults;
     return std::nullopt;
   }
-  return inner_.getAttributes(path);
+  return inner_.status(at);
 }
 
-bool FaultyFileSystem::setNormal(const std::string &path) {
-  ++calls.setNormal;
-  log.push_back("setNormal " + path);
-  if (fails(fail.setNormal, path)) {
-    ++calls.faults;
-    return false;
-  }
-  return inner_.setNormal(path);
-}
-
-bool FaultyFileSystem::restoreAttributes(const std::string &path,
-                                         const FileAttributes &saved) {
-  ++calls.restoreAttributes;
-  log.push_back("restoreAttributes " + path);
-  if (fails(fail.restoreAttributes, path)) {
-    ++calls.faults;
-    return false;
-  }
-  return inner_.restoreAttributes(path, saved);
-}
-
-std::unique_ptr<OutputFile>
-FaultyFileSystem::createTemp(const std::string &name) {
-  ++calls.createTemp;
-  log.push_back("createTemp " + name);
-  if (fails(fail.createTemp, name)) {
+std::unique_ptr<SaveFile>
+FaultyFileSystem::beginSave(const FileLocation &at,
+                            const FileStatus &original) {
+  ++calls.beginSave;
+  log.push_back("beginSave " + at.name);
+  if (fails(fail.beginSave, at.name)) {
     ++calls.faults;
     return nullptr;
   }
-  auto out = inner_.createTemp(name);
+  auto out = inner_.beginSave(at, original);
   if (!out)
     return nullptr;
-  return std::make_unique<FaultyOutputFile>(std::move(out), fail, calls);
+  return std::make_unique<FaultySaveFile>(std::move(out), at.name, fail, calls,
+                                          log);
 }
 
-bool FaultyFileSystem::markTemporary(const std::string &name) {
-  ++calls.markTemporary;
-  log.push_back("markTemporary " + name);
-  if (fails(fail.markTemporary, name)) {
+std::shared_ptr<const Directory>
+FaultyFileSystem::openDirectory(const FileLocation &at) {
+  ++calls.openDirectory;
+  log.push_back("openDirectory " + at.name);
+  if (fails(fail.openDirectory, at.name)) {
     ++calls.faults;
-    return false;
+    return nullptr;
   }
-  return inner_.markTemporary(name);
+  return inner_.openDirectory(at);
 }
 
-bool FaultyFileSystem::remove(const std::string &path) {
-  ++calls.remove;
-  log.push_back("remove " + path);
-  if (fails(fail.remove, path)) {
+std::optional<std::vector<DirEntry>>
+FaultyFileSystem::listDirectory(const Directory &directory,
+                                const std::string &mask) {
+  ++calls.listDirectory;
+  log.push_back("listDirectory " + mask);
+  if (fails(fail.listDirectory, mask)) {
     ++calls.faults;
-    return false;
+    return std::nullopt;
   }
-  return inner_.remove(path);
-}
-
-bool FaultyFileSystem::replaceWith(const std::string &tempName,
-                                   const std::string &target,
-                                   const FileAttributes &keep) {
-  ++calls.replaceWith;
-  log.push_back("replaceWith " + tempName + " " + target);
-  if (fails(fail.replaceWith, tempName, target)) {
-    ++calls.faults;
-    return false;
-  }
-  return inner_.replaceWith(tempName, target, keep);
+  return inner_.listDirectory(directory, mask);
 }
 
 std::unique_ptr<DirListing> FaultyFileSystem::list(const std::string &pattern) {

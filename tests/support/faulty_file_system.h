@@ -1,18 +1,18 @@
 // A FileSystem for tests that passes every call on to another one (the real
 // file system unless told otherwise) but fails the calls its plan names, and
-// counts every call.
+// counts and logs every call.
 //
 //   platform::FaultyFileSystem fs;      // over realFileSystem()
-//   fs.fail.replaceWith = true;         // the rename never happens
-//   fs.fail.writeAt = 8192;             // the temp file's write past 8 KiB
+//   fs.fail.commit = true;              // the rename never happens
+//   fs.fail.writeAt = 8192;             // the save's write past 8 KiB
 //   ... run a job with fs ...
-//   EXPECT_EQ(fs.calls.replaceWith, 1);
+//   EXPECT_EQ(fs.calls.commits, 1);
 //
 // A failed call is not passed on: the inner file system never sees it, so a
-// failed replaceWith leaves target and temporary file as they were and a
-// failed remove leaves the file. The plan may be changed at any time; files
-// already open read it at each call, so they must not outlive the
-// FaultyFileSystem that opened them.
+// failed commit leaves the file as it was (the inner save is then abandoned
+// when it goes). The plan may be changed at any time; files already open
+// read it at each call, so they must not outlive the FaultyFileSystem that
+// opened them.
 #pragma once
 
 #include <cstdint>
@@ -30,52 +30,53 @@ inline constexpr std::uint64_t kNoFault =
 struct FaultPlan {
   // Calls of the file system that fail (return null, nothing or false).
   bool openRead = false;
-  bool getAttributes = false;
-  bool setNormal = false;
-  bool restoreAttributes = false;
-  bool createTemp = false;
-  bool markTemporary = false;
-  bool remove = false;
-  bool replaceWith = false;
+  bool status = false;
+  bool beginSave = false;
+  bool openDirectory = false;
+  bool listDirectory = false;
   bool list = false;
   bool lookup = false;
-  // When not empty, the calls above fail only for this path (the argument
-  // of the call; for replaceWith either the temporary name or the target;
-  // for list and lookup the pattern or name).
+  // When not empty, the calls above fail only for this name (the location's
+  // name, for listDirectory the mask, for list and lookup the pattern or
+  // name).
   std::string onlyPath;
 
   // Input files opened through openRead: a read that would deliver byte N
   // (counted from the file start, the first byte being 0) fails and
-  // delivers nothing; every seek fails.
+  // delivers nothing; every seek fails; status fails.
   std::uint64_t readAt = kNoFault;
   bool seek = false;
+  bool inputStatus = false;
 
-  // Output files made by createTemp, counted from the file start: a write
+  // Saves begun through beginSave, counted from the file start: a write
   // that would take byte N fails and takes nothing (writeAt); a write that
   // would take byte N is cut to the bytes before N and still returns true
-  // (shortWriteAt); every flush fails (flush).
+  // (shortWriteAt); every flush fails, and so does the flush a commit makes
+  // (flush: WriteFailed); the commit ends with `commitOutcome` without
+  // reaching the inner save (commit).
   std::uint64_t writeAt = kNoFault;
   std::uint64_t shortWriteAt = kNoFault;
   bool flush = false;
+  bool commit = false;
+  SaveOutcome commitOutcome = SaveOutcome::WriteFailed;
 };
 
 // How often each call was made, failed or not.
 struct FaultCounts {
   int openRead = 0;
-  int getAttributes = 0;
-  int setNormal = 0;
-  int restoreAttributes = 0;
-  int createTemp = 0;
-  int markTemporary = 0;
-  int remove = 0;
-  int replaceWith = 0;
+  int status = 0;
+  int beginSave = 0;
+  int openDirectory = 0;
+  int listDirectory = 0;
   int list = 0;
   int lookup = 0;
-  // Calls on the files opened or created through this file system.
+  // Calls on the files and saves opened through this file system.
   int reads = 0;
   int seeks = 0;
   int writes = 0;
   int flushes = 0;
+  int commits = 0;
+  int abandons = 0;
   // Injected failures of any kind, short writes included.
   int faults = 0;
 };
@@ -88,32 +89,26 @@ public:
   FaultPlan fail;
   FaultCounts calls;
   // Every file system call in order, as "name argument" (for example
-  // "openRead /tmp/x/a.txt", "replaceWith ~sn$ln~.tmp /tmp/x/a.txt");
-  // calls on open files are not logged.
+  // "openRead /tmp/x/a.txt", "beginSave a.txt", "commit a.txt"; a location
+  // in an open directory is logged by its name there), with the commits and
+  // abandons of saves; reads and writes are not logged.
   std::vector<std::string> log;
 
   FileSystem &inner() { return inner_; }
 
-  std::unique_ptr<InputFile> openRead(const std::string &path) override;
-  std::optional<FileAttributes> getAttributes(const std::string &path) override;
-  bool setNormal(const std::string &path) override;
-  bool restoreAttributes(const std::string &path,
-                         const FileAttributes &saved) override;
-  std::unique_ptr<OutputFile> createTemp(const std::string &name) override;
-  bool markTemporary(const std::string &name) override;
-  bool remove(const std::string &path) override;
-  bool replaceWith(const std::string &tempName, const std::string &target,
-                   const FileAttributes &keep) override;
+  std::unique_ptr<InputFile> openRead(const FileLocation &at) override;
+  std::optional<FileStatus> status(const FileLocation &at) override;
+  std::unique_ptr<SaveFile> beginSave(const FileLocation &at,
+                                      const FileStatus &original) override;
+  std::shared_ptr<const Directory>
+  openDirectory(const FileLocation &at) override;
+  std::optional<std::vector<DirEntry>>
+  listDirectory(const Directory &directory, const std::string &mask) override;
   std::unique_ptr<DirListing> list(const std::string &pattern) override;
   std::optional<std::uint32_t> lookup(const std::string &name) override;
-  bool sameFile(const std::string &a, const std::string &b) override {
-    return inner_.sameFile(a, b);
-  }
 
 private:
   bool fails(bool planned, const std::string &path) const;
-  bool fails(bool planned, const std::string &path1,
-             const std::string &path2) const;
 
   FileSystem &inner_;
 };

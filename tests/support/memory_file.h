@@ -22,6 +22,12 @@ public:
   bool seek(platform::FileSize position) override;
   platform::FileSize position() const override { return pos_; }
   bool size(platform::FileSize &result) override;
+  // The size, and otherwise a fixed status.
+  bool status(platform::FileStatus &result) override {
+    result = platform::FileStatus{};
+    result.size = data_.size();
+    return true;
+  }
 
   std::uint64_t failReadAt = kNever; // a read reaching past this byte fails
   bool failSeek = false;

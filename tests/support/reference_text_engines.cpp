@@ -157,7 +157,8 @@ std::string win1251(const std::string &utf8) {
       out.push_back(static_cast<char>(c));
       continue;
     }
-    const unsigned code = ((c & 0x1Fu) << 6) | (utf8[++i] & 0x3Fu);
+    const unsigned code =
+        ((c & 0x1Fu) << 6) | (static_cast<Byte>(utf8[++i]) & 0x3Fu);
     if (code == 0x401)
       out.push_back('\xA8'); // Yo
     else if (code == 0x451)

@@ -55,6 +55,8 @@ job::DialogAnswer ScriptedBatchHost::showMessage(batch::MessageKind kind,
 
 job::JobResult ScriptedBatchHost::runJob(const job::JobRequest &request) {
   jobs.push_back(request);
+  // The record keeps no directory open.
+  jobs.back().directory.reset();
   events.push_back(
       "job:" + std::to_string(static_cast<int>(request.operation)) + ":" +
       request.path);

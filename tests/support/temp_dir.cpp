@@ -1,5 +1,7 @@
 #include "tests/support/temp_dir.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +12,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/file_system.h"
 
 namespace snpln::test {
 
@@ -29,26 +33,70 @@ std::string systemTempDir() {
 
 } // namespace
 
-bool removeTree(const std::string &path) {
+namespace {
+
+// Removes the entry `name` of the directory `parent`, a directory with
+// everything in it; links are removed, never followed.
+bool removeAt(int parent, const std::string &name) {
   struct stat st;
-  if (::lstat(path.c_str(), &st) != 0)
+  if (::fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
     return errno == ENOENT;
-  if (S_ISDIR(st.st_mode)) {
-    ::chmod(path.c_str(), (st.st_mode & 07777) | S_IRWXU);
+  if (!S_ISDIR(st.st_mode))
+    return ::unlinkat(parent, name.c_str(), 0) == 0;
+  ::fchmodat(parent, name.c_str(), (st.st_mode & 07777) | S_IRWXU, 0);
+  const int fd = ::openat(parent, name.c_str(),
+                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd >= 0) {
     std::vector<std::string> names;
-    if (DIR *d = ::opendir(path.c_str())) {
+    const int listFd = ::dup(fd);
+    if (DIR *d = listFd >= 0 ? ::fdopendir(listFd) : nullptr) {
       while (const struct dirent *e = ::readdir(d)) {
-        const std::string name = e->d_name;
-        if (name != "." && name != "..")
-          names.push_back(name);
+        const std::string entry = e->d_name;
+        if (entry != "." && entry != "..")
+          names.push_back(entry);
       }
       ::closedir(d);
+    } else if (listFd >= 0) {
+      ::close(listFd);
     }
-    for (const auto &name : names)
-      removeTree(path + "/" + name);
-    return ::rmdir(path.c_str()) == 0;
+    for (const auto &entry : names)
+      removeAt(fd, entry);
+    ::close(fd);
   }
-  return ::unlink(path.c_str()) == 0;
+  return ::unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0;
+}
+
+} // namespace
+
+bool removeTree(const std::string &path) { return removeAt(AT_FDCWD, path); }
+
+void makeDeepTree(const std::string &root, const std::string &level, int levels,
+                  const std::string &name, const std::string &content) {
+  int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0)
+    fail("open", root);
+  for (int i = 0; i < levels; ++i) {
+    if (::mkdirat(fd, level.c_str(), 0755) != 0 && errno != EEXIST) {
+      ::close(fd);
+      fail("mkdirat", level);
+    }
+    const int next =
+        ::openat(fd, level.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(fd);
+    if (next < 0)
+      fail("openat", level);
+    fd = next;
+  }
+  const int file = ::openat(fd, name.c_str(),
+                            O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  ::close(fd);
+  if (file < 0)
+    fail("openat", name);
+  const bool ok = ::write(file, content.data(), content.size()) ==
+                  static_cast<ssize_t>(content.size());
+  ::close(file);
+  if (!ok)
+    fail("write", name);
 }
 
 TempDir::TempDir(const std::string &base) {
@@ -169,5 +217,31 @@ ChangeDirectory::ChangeDirectory(const std::string &dir) {
 }
 
 ChangeDirectory::~ChangeDirectory() { (void)::chdir(previous_.c_str()); }
+
+} // namespace snpln::test
+
+namespace snpln::test {
+
+std::vector<std::string> TempDir::names(const std::string &sub) const {
+  std::vector<std::string> out;
+  const std::string where = sub.empty() ? path_ : file(sub);
+  if (DIR *d = ::opendir(where.c_str())) {
+    while (const struct dirent *e = ::readdir(d)) {
+      const std::string name = e->d_name;
+      if (name != "." && name != "..")
+        out.push_back(name);
+    }
+    ::closedir(d);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+bool TempDir::holdsTemporaryFile(const std::string &sub) const {
+  for (const std::string &name : names(sub))
+    if (platform::isTemporaryName(name))
+      return true;
+  return false;
+}
 
 } // namespace snpln::test

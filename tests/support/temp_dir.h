@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace snpln::test {
 
@@ -35,6 +36,12 @@ public:
   int mode(const std::string &name) const;
   // Whether `name` exists as an entry (a dangling link counts).
   bool exists(const std::string &name) const;
+  // The names in the directory `sub` ("" for the directory itself), without
+  // "." and "..", sorted.
+  std::vector<std::string> names(const std::string &sub = "") const;
+  // Whether the directory `sub` holds an entry with one of our temporary
+  // files' names (platform::isTemporaryName).
+  bool holdsTemporaryFile(const std::string &sub = "") const;
 
   // Helpers for building trees; each throws std::runtime_error on failure.
   void mkdir(const std::string &name, int mode = 0755) const;
@@ -48,8 +55,16 @@ private:
   std::string path_;
 };
 
-// Removes a tree as TempDir's destructor does; true when it is gone.
+// Removes a tree as TempDir's destructor does, at any depth; true when it
+// is gone.
 bool removeTree(const std::string &path);
+
+// Makes `levels` nested directories named `level` under `root` and, in the
+// deepest, the file `name` holding `content`: built one level at a time
+// from open directories, so the whole path may be as long as it likes.
+// Throws std::runtime_error on failure.
+void makeDeepTree(const std::string &root, const std::string &level, int levels,
+                  const std::string &name, const std::string &content);
 
 class ChangeDirectory {
 public:

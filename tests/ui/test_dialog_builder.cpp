@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -79,15 +80,18 @@ private slots:
     QCOMPARE(dialog.windowTitle(), QString::fromUtf8(t.title));
     QCOMPARE(dialog.font().family(), QStringLiteral("Arial"));
     QCOMPARE(dialog.font().pointSize(), 9);
-    QCOMPARE(dialog.size(),
-             QSize(px(t.width, u.baseX, 4), px(t.height, u.baseY, 8)));
+    // A drawn frame lies around the client area and moves every control.
+    const int frame = (t.style & kDrawnFrame) ? kDrawnFrameWidth : 0;
+    QCOMPARE(dialog.size(), QSize(px(t.width, u.baseX, 4) + 2 * frame,
+                                  px(t.height, u.baseY, 8) + 2 * frame));
     QCOMPARE(controls.all().size(), t.controls.size());
     for (std::size_t i = 0; i < t.controls.size(); ++i) {
       const ControlTemplate &c = t.controls[i];
       QWidget *w = controls.at(i);
       QVERIFY(w);
       QCOMPARE(w->parentWidget(), &dialog);
-      const QPoint pos(px(c.x, u.baseX, 4), px(c.y, u.baseY, 8));
+      const QPoint pos(px(c.x, u.baseX, 4) + frame,
+                       px(c.y, u.baseY, 8) + frame);
       QSize size(px(c.width, u.baseX, 4), px(c.height, u.baseY, 8));
       if (c.kind == ControlKind::PictureButton)
         size = picture(QString::fromUtf8(c.caption) + "U").size();
@@ -151,6 +155,42 @@ private slots:
     QCOMPARE(bool(f & Qt::WindowCloseButtonHint), closeBox);
     QVERIFY(f & Qt::CustomizeWindowHint);
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize()); // fixed frame
+  }
+
+  // The prompts and the save prompt draw a raised frame of their own (lit
+  // from the top left, shaded at the bottom right); the other windows leave
+  // the frame to the window manager.
+  void drawnFrameIsRaised_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<bool>("drawn");
+    QTest::newRow("input") << kInputTemplate << true;
+    QTest::newRow("options") << kExcludeOptionsTemplate << true;
+    QTest::newRow("save prompt") << kSavePromptTemplate << true;
+    QTest::newRow("message") << kMessageTemplate << false;
+    QTest::newRow("about") << kAboutTemplate << false;
+  }
+  void drawnFrameIsRaised() {
+    QFETCH(int, id);
+    QFETCH(bool, drawn);
+    QDialog dialog;
+    buildDialog(dialog, dialogTemplate(id));
+    QCOMPARE(dialog.findChild<QWidget *>("drawnFrame") != nullptr, drawn);
+    const QImage image = dialog.grab().toImage();
+    const QRgb face = dialog.palette().color(QPalette::Window).rgb();
+    const QRgb topLeft = image.pixel(0, image.height() / 2);
+    const QRgb bottomRight = image.pixel(image.width() - 1, image.height() / 2);
+    if (!drawn) {
+      QCOMPARE(topLeft, face);
+      return;
+    }
+    QVERIFY2(qGray(topLeft) > qGray(bottomRight),
+             qPrintable(QStringLiteral("top left %1, bottom right %2")
+                            .arg(qGray(topLeft))
+                            .arg(qGray(bottomRight))));
+    QVERIFY2(qGray(bottomRight) + 60 < qGray(face),
+             qPrintable(QStringLiteral("bottom right %1, face %2")
+                            .arg(qGray(bottomRight))
+                            .arg(qGray(face))));
   }
 
   void everyKindMakesItsWidget() {

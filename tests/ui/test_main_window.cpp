@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -511,6 +512,138 @@ private slots:
     click(w, ids::kPreview);
     QCOMPARE(script.log, QStringList{QStringLiteral("preview")});
     QCOMPARE(text, QStringLiteral("preview me\n"));
+  }
+
+  // Enter where no button has the focus does nothing: the window stays
+  // open with the typing kept (it used to press EXIT, the default button).
+  void enterInAFieldKeepsTheWindowOpen_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("filter box") << ids::kFilterBox << "*.txt";
+    QTest::newRow("file-name field") << ids::kFileName << "";
+    QTest::newRow("Save upper") << ids::kSaveUpper << "";
+  }
+  void enterInAFieldKeepsTheWindowOpen() {
+    QFETCH(int, id);
+    QFETCH(QString, typed);
+    Fixture f;
+    MainWindow w("a.txt");
+    int closedWith = -1;
+    QTimer::singleShot(0, &w, [&] {
+      QVERIFY(QTest::qWaitForWindowActive(&w));
+      if (id == ids::kSaveUpper)
+        w.pressModeButton(batch::ModeButton::SmartCase); // enables the box
+      QWidget *control = w.controls().control(id);
+      control->setFocus();
+      QWidget *target = QApplication::focusWidget();
+      QVERIFY(target && (target == control || control->isAncestorOf(target)));
+      if (!typed.isEmpty())
+        QTest::keyClicks(target, typed);
+      for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(QApplication::focusWidget(), key);
+      // Taking the focus did not make any button the default either.
+      for (QPushButton *b : w.findChildren<QPushButton *>())
+        QVERIFY2(!b->isDefault(), qPrintable(b->objectName()));
+      QVERIFY(w.isVisible());
+      if (!typed.isEmpty())
+        QCOMPARE(w.filterBox()->currentText(), typed);
+      QCOMPARE(w.fileNameEdit()->text(), QStringLiteral("a.txt"));
+      QTimer::singleShot(0, &w, [&w] { w.reject(); });
+    });
+    closedWith = w.run();
+    QCOMPARE(closedWith, 0); // closed by the test's Esc, not by Enter
+  }
+
+  // Enter presses the picture button that has the focus, whichever it is;
+  // Space too; Tab then Enter presses the next one.
+  void enterPressesTheFocusedButton() {
+    Fixture f;
+    MainWindow w("a.txt");
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    PictureButton *upper = w.modeButton(batch::ModeButton::UpperCase);
+    upper->setFocus();
+    QTest::keyClick(upper, Qt::Key_Return);
+    QVERIFY(w.selection().isDown(batch::ModeButton::UpperCase));
+    QCOMPARE(status(w),
+             QStringLiteral("Selected upper case convert file mode"));
+    QTest::keyClick(upper, Qt::Key_Enter);
+    QVERIFY(!w.selection().isDown(batch::ModeButton::UpperCase));
+    w.modeButton(batch::ModeButton::Exclude)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(w.selection().isDown(batch::ModeButton::Exclude));
+    ModalScript script([](QWidget *dialog) {
+      if (auto *d = qobject_cast<QDialog *>(dialog))
+        d->reject();
+    });
+    w.pictureButton(ids::kCopy)->setFocus();
+    QTest::keyClick(w.pictureButton(ids::kCopy), Qt::Key_Return);
+    QCOMPARE(w.aboutBoxesOpened(), 1);
+    QVERIFY(w.isVisible());
+    // EXIT with the focus: Enter closes, as pressing it does.
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.pictureButton(ids::kExit)->setFocus();
+    QTest::keyClick(w.pictureButton(ids::kExit), Qt::Key_Return);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(w.result(), 1);
+  }
+
+  // A screen reader can tell every picture button from the others, the To
+  // and From rows included.
+  void everyPictureButtonHasItsOwnAccessibleName() {
+    Fixture f;
+    MainWindow w("");
+    QSet<QString> names;
+    const QList<PictureButton *> buttons = w.findChildren<PictureButton *>();
+    QCOMPARE(buttons.size(), 25);
+    for (PictureButton *b : buttons) {
+      const QString name = b->accessibleName();
+      QVERIFY2(!name.isEmpty() && name != b->caption(),
+               qPrintable(b->caption()));
+      QVERIFY2(!names.contains(name), qPrintable(name));
+      names.insert(name);
+    }
+    QCOMPARE(w.modeButton(batch::ModeButton::ToKoi)->accessibleName(),
+             QStringLiteral("Recode to KOI8-R"));
+    QCOMPARE(w.modeButton(batch::ModeButton::FromKoi)->accessibleName(),
+             QStringLiteral("Source coding KOI8-R"));
+    QCOMPARE(w.modeButton(batch::ModeButton::ToUtf8)->accessibleName(),
+             QStringLiteral("Recode to UTF-8"));
+    QCOMPARE(w.modeButton(batch::ModeButton::FromUtf8)->accessibleName(),
+             QStringLiteral("Source coding UTF-8"));
+  }
+
+  // A path too long for the status line loses part of its directories, not
+  // its file name; the whole sentence is the tip.
+  void statusLineKeepsTheFileName() {
+    Fixture f;
+    const QString deep =
+        f.home.path() +
+        QStringLiteral("/a-rather-long-directory-name/and-another-one/"
+                       "and-yet-another-directory-level/deeper-still/");
+    const QString path = deep + QStringLiteral("the-file-name.txt");
+    MainWindow w('"' + path.toStdString() + '"');
+    const QString full =
+        QStringLiteral("File '") + path + QStringLiteral("' is choosed");
+    QCOMPARE(QString::fromStdString(w.statusLine()), full);
+    QLabel *label = w.statusLabel();
+    const QString shown = label->text();
+    QVERIFY2(shown != full, qPrintable(shown));
+    QVERIFY2(shown.endsWith(QStringLiteral("/the-file-name.txt' is choosed")),
+             qPrintable(shown));
+    QVERIFY2(shown.startsWith(QStringLiteral("File '/")), qPrintable(shown));
+    QVERIFY(shown.contains(QChar(0x2026)));
+    QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(shown) <=
+                 label->width(),
+             qPrintable(shown));
+    QCOMPARE(label->toolTip(), full);
+    // A short one is shown whole, without a tip.
+    click(w, ids::kClear);
+    QCOMPARE(label->text(),
+             QStringLiteral("File list is cleaned. No file is choosed."));
+    QVERIFY(label->toolTip().isEmpty());
   }
 };
 

@@ -1,9 +1,14 @@
 // The named pictures, the icon and the picture button's choice of picture.
 #include <QDialog>
 #include <QImage>
+#include <QMap>
 #include <QPixmapCache>
 #include <QSet>
 #include <QTest>
+#include <QXmlStreamReader>
+#include <QtMath>
+
+#include <iterator>
 
 #include "ui/picture_button.h"
 #include "ui/pictures.h"
@@ -93,14 +98,106 @@ private slots:
     QCOMPARE(image("UCASED"), first);
   }
 
-  void programIconInBothSizes() {
-    QCOMPARE(programIconPixmap(32).size(), QSize(32, 32));
-    QCOMPARE(programIconPixmap(16).size(), QSize(16, 16));
+  // Every installed size, the same drawing at each: the sheet opaque in the
+  // middle, the corner clear, the letter's blue in the lower half.
+  void programIconAtEveryInstalledSize() {
     const QIcon icon = programIcon();
-    QCOMPARE(icon.availableSizes().size(), 2);
-    const QImage img = programIconPixmap(32).toImage();
-    QVERIFY(qAlpha(img.pixel(16, 16)) == 255); // the sheet is opaque
-    QVERIFY(qAlpha(img.pixel(0, 0)) == 0);     // the corner shows through
+    QCOMPARE(icon.availableSizes().size(),
+             qsizetype(std::size(kInstalledIconSizes)));
+    for (const int size : kInstalledIconSizes) {
+      const QImage img = programIconPixmap(size).toImage();
+      QCOMPARE(img.size(), QSize(size, size));
+      QVERIFY2(qAlpha(img.pixel(size / 2, size / 2)) == 255,
+               qPrintable(QString::number(size)));
+      QVERIFY2(qAlpha(img.pixel(0, 0)) == 0, qPrintable(QString::number(size)));
+      int blue = 0;
+      for (int y = size / 2; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+          const QRgb p = img.pixel(x, y);
+          blue += qAlpha(p) == 255 && qBlue(p) > qRed(p) + 60;
+        }
+      // The letter is drawn at the icon's scale, not at a fixed pixel size.
+      QVERIFY2(
+          blue * 40 >= size * size,
+          qPrintable(
+              QStringLiteral("%1 px: %2 blue pixels").arg(size).arg(blue)));
+    }
+    // The scalable icon is an SVG drawing on the same 32 x 32 grid.
+    QXmlStreamReader svg(programIconSvg());
+    QVERIFY(svg.readNextStartElement());
+    QCOMPARE(svg.name().toString(), QStringLiteral("svg"));
+    QCOMPARE(svg.attributes().value("viewBox").toString(),
+             QStringLiteral("0 0 32 32"));
+    while (!svg.atEnd())
+      svg.readNext();
+    QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
+  }
+
+  // At a device pixel ratio a picture has that many times the pixels each
+  // way and draws at its own size, so it is sharp on a scaled screen.
+  void picturesAtTheDevicePixelRatio_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QSize>("pixels");
+    QTest::newRow("OKU at 2") << "OKU" << 2.0 << QSize(176, 76);
+    QTest::newRow("DOITD at 2") << "DOITD" << 2.0 << QSize(332, 116);
+    QTest::newRow("AUTOF at 2") << "AUTOF" << 2.0 << QSize(70, 56);
+    QTest::newRow("SNPLN at 2") << "SNPLN" << 2.0 << QSize(660, 48);
+    QTest::newRow("WINU at 1.5") << "WINU" << 1.5 << QSize(53, 42);
+    QTest::newRow("CLEARU at 1.5") << "CLEARU" << 1.5 << QSize(66, 23);
+    QTest::newRow("UCASEU at 1") << "UCASEU" << 1.0 << QSize(88, 28);
+  }
+  void picturesAtTheDevicePixelRatio() {
+    QFETCH(QString, name);
+    QFETCH(qreal, ratio);
+    QFETCH(QSize, pixels);
+    const QPixmap p = picture(name, ratio);
+    QCOMPARE(p.size(), pixels);
+    QCOMPARE(p.devicePixelRatio(), ratio);
+    if (ratio == 2.0) {
+      // Drawn anew, not the small picture blown up: the big one has edges
+      // the doubled small one has not.
+      const QImage sharp = p.toImage().convertToFormat(QImage::Format_RGB32);
+      const QImage blown =
+          picture(name).toImage().scaled(pixels).convertToFormat(
+              QImage::Format_RGB32);
+      QVERIFY(sharp != blown);
+    }
+    const QPixmap icon = programIconPixmap(32, ratio);
+    QCOMPARE(icon.size(), QSize(qCeil(32 * ratio), qCeil(32 * ratio)));
+  }
+
+  // The buttons of one row read as one: their labels share one font.
+  void rowsShareOneLabelFont() {
+    QMap<QString, QSet<int>> sizesOfRow;
+    for (const PictureSpec &spec : pictureTable())
+      if (spec.row)
+        sizesOfRow[QString::fromUtf8(spec.row)].insert(
+            labelPixelSize(QString::fromUtf8(spec.name)));
+    QVERIFY(sizesOfRow.contains("code"));
+    for (auto it = sizesOfRow.cbegin(); it != sizesOfRow.cend(); ++it)
+      QVERIFY2(it.value().size() == 1, qPrintable(it.key()));
+    QCOMPARE(labelPixelSize("AUTOU"), labelPixelSize("WINU"));
+    QCOMPARE(labelPixelSize("AUTOD"), labelPixelSize("DOSF"));
+    QCOMPARE(labelPixelSize("NOSUCH"), 0);
+  }
+
+  // Each button says what it does.
+  void descriptionsForScreenReaders() {
+    QSet<QString> seen;
+    for (const PictureSpec &spec : pictureTable()) {
+      if (spec.look != PictureLook::Up)
+        continue;
+      const QString name = QString::fromUtf8(spec.name);
+      const QString caption = name.left(name.size() - 1);
+      const QString description =
+          QString::fromUtf8(pictureDescription(caption));
+      QVERIFY2(!description.isEmpty(), qPrintable(caption));
+      QVERIFY2(!seen.contains(description), qPrintable(description));
+      seen.insert(description);
+      PictureButton button(caption);
+      QCOMPARE(button.accessibleName(), description);
+    }
   }
 
   void buttonIsSizedToItsPictures() {
@@ -158,11 +255,65 @@ private slots:
     ok->setFixedPicture(QString());
     QCOMPARE(ok->currentPictureName(), QStringLiteral("OKF"));
 
-    // What is painted is the named picture.
-    doit->setFocus();
+    // What is painted is the named picture; with the focus, and no focused
+    // picture in the set, a focus rectangle lies over it.
+    other->setEnabled(true);
+    other->setFocus();
     doit->setDown(true);
+    QVERIFY(!doit->drawsFocusRect());
     QCOMPARE(doit->grab().toImage().convertToFormat(QImage::Format_RGB32),
              image("DOITD").convertToFormat(QImage::Format_RGB32));
+    doit->setFocus();
+    QVERIFY(doit->drawsFocusRect());
+    QVERIFY(doit->grab().toImage().convertToFormat(QImage::Format_RGB32) !=
+            image("DOITD").convertToFormat(QImage::Format_RGB32));
+    doit->setDown(false);
+  }
+
+  // Focus must show on every button in every state: with the focused
+  // picture where the set has one, else (and once a picture is pinned) with
+  // a focus rectangle. A grab with the focus differs from one without.
+  void focusShowsOnEveryButtonInEveryState_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("pinned");
+    QTest::addColumn<bool>("rect");
+    QTest::newRow("DOIT") << "DOIT" << QString() << true;
+    QTest::newRow("EXIT") << "EXIT" << QString() << true;
+    QTest::newRow("BROWSE") << "BROWSE" << QString() << true;
+    QTest::newRow("COPY") << "COPY" << QString() << true;
+    QTest::newRow("FP") << "FP" << QString() << true;
+    QTest::newRow("CLEAR") << "CLEAR" << QString() << true;
+    QTest::newRow("UCASE") << "UCASE" << QString() << false;
+    QTest::newRow("UCASE pinned up") << "UCASE"
+                                     << "UCASEU" << true;
+    QTest::newRow("UCASE pinned down") << "UCASE"
+                                       << "UCASED" << true;
+    QTest::newRow("AUTO pinned down") << "AUTO"
+                                      << "AUTOD" << true;
+    QTest::newRow("DETECT pinned up") << "DETECT"
+                                      << "DETECTU" << true;
+    QTest::newRow("OK") << "OK" << QString() << false;
+  }
+  void focusShowsOnEveryButtonInEveryState() {
+    QFETCH(QString, caption);
+    QFETCH(QString, pinned);
+    QFETCH(bool, rect);
+    QDialog window;
+    auto *button = new PictureButton(caption, &window);
+    auto *elsewhere = new PictureButton("CANCEL", &window);
+    QVERIFY(button->loadPictures() && elsewhere->loadPictures());
+    elsewhere->move(0, 100);
+    button->setFixedPicture(pinned);
+    window.resize(400, 200);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    elsewhere->setFocus();
+    const QImage without = button->grab().toImage();
+    button->setFocus();
+    QVERIFY(button->hasFocus());
+    QCOMPARE(button->drawsFocusRect(), rect);
+    const QImage with = button->grab().toImage();
+    QVERIFY(with != without);
   }
 };
 

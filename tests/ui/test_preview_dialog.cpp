@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -20,6 +21,7 @@
 #include "tests/support/faulty_file_system.h"
 #include "tests/ui/modal_script.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/byte_text_view.h"
 #include "ui/code_page_text.h"
 #include "ui/preview_dialog.h"
 #include "ui/save_prompt_dialog.h"
@@ -496,7 +498,8 @@ private slots:
     QTest::newRow("flush fails") << 2 << "Unable to save file";
     QTest::newRow("rename fails") << 3 << "Unable to save file";
     QTest::newRow("create fails") << 4 << "This file not found";
-    QTest::newRow("attributes") << 5 << "File access error";
+    QTest::newRow("file gone before the prompt") << 5 << "File access error";
+    QTest::newRow("changed by another program") << 6 << "Unable to save file";
   }
   void failedSaveLeavesTheOldFileWhole() {
     QFETCH(int, fault);
@@ -525,13 +528,17 @@ private slots:
             fs.fail.flush = true;
             break;
           case 3:
-            fs.fail.replaceWith = true;
+            fs.fail.commit = true;
             break;
           case 4:
-            fs.fail.createTemp = true;
+            fs.fail.beginSave = true;
             break;
           case 5:
-            fs.fail.setNormal = true;
+            fs.fail.status = true;
+            break;
+          case 6:
+            fs.fail.commit = true;
+            fs.fail.commitOutcome = platform::SaveOutcome::TargetChanged;
             break;
           }
           touch(p);
@@ -556,6 +563,118 @@ private slots:
     QTimer::singleShot(0, &prompt,
                        [&] { QTest::keyClick(&prompt, Qt::Key_Escape); });
     QCOMPARE(prompt.run(), job::DialogAnswer::Cancel);
+  }
+
+  // The fast view splits lines exactly as the editor's loader does, on any
+  // mix of line ends: the loader is the reference.
+  void fastViewLinesMatchTheEditor_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("one line") << QByteArray("abc");
+    QTest::newRow("ends with LF") << QByteArray("x\n");
+    QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd");
+    QTest::newRow("CR CR LF") << QByteArray("\r\r\n");
+    QTest::newRow("LF CR") << QByteArray("\n\r");
+    QTest::newRow("all bytes")
+        << QByteArray::fromStdString(allBytesAndLineEnds());
+    QByteArray random;
+    QRandomGenerator generator(12);
+    const char alphabet[] = {'a', '\r', '\n', '\t', '\xe0', ' '};
+    for (int i = 0; i < 5000; ++i)
+      random.append(alphabet[generator.bounded(6)]);
+    QTest::newRow("random") << random;
+  }
+  void fastViewLinesMatchTheEditor() {
+    QFETCH(QByteArray, bytes);
+    ByteTextView view;
+    view.setBytes(bytes.toStdString(), engine::CodePage::Win);
+    const QStringList expected =
+        splitLines(bytes.toStdString(), engine::CodePage::Win)
+            .text.split(QLatin1Char('\n'));
+    QCOMPARE(qsizetype(view.lineCount()), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i)
+      QCOMPARE(view.lineText(std::size_t(i)), expected[i]);
+    QCOMPARE(QByteArray::fromStdString(view.bytes()), bytes);
+    QCOMPARE(QByteArray::fromStdString(view.takeBytes()), bytes);
+    QCOMPARE(view.lineCount(), std::size_t(1));
+  }
+
+  void fastViewMeasuresColumnsWithTabs_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("widest");
+    QTest::newRow("tab first") << QByteArray("\tab") << 10;
+    QTest::newRow("tab after eight") << QByteArray("abcdefgh\t") << 16;
+    QTest::newRow("tab after seven") << QByteArray("abcdefg\tx") << 9;
+    QTest::newRow("second line wider") << QByteArray("ab\r\nabcd") << 4;
+    QTest::newRow("empty") << QByteArray() << 0;
+  }
+  void fastViewMeasuresColumnsWithTabs() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, widest);
+    ByteTextView view;
+    view.setBytes(bytes.toStdString(), engine::CodePage::Dos);
+    QCOMPARE(int(view.widestLine()), widest);
+  }
+
+  // A file at or over the threshold opens in the fast view: the same bytes,
+  // no editor text until Edit; Edit moves it into the editor, and a save
+  // after an edit keeps every line end the file had.
+  void largeFileOpensInTheFastViewAndEditsInTheEditor() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("large.txt");
+    const std::string content = "first\r\nsecond\nthird\rfourth\t\xe0\r\n";
+    writeFile(path, content);
+    std::string viewed, saved;
+    bool fastAtOpen = false, editorEmpty = false, fastAfterEdit = true;
+    QString editorText;
+    engine::CodePage page = engine::CodePage::Auto;
+    ModalScript script([&](QWidget *w) {
+      if (auto *p = qobject_cast<PreviewDialog *>(w)) {
+        fastAtOpen = p->showsFastView() && p->fastView()->isVisible() &&
+                     !p->view()->isVisible();
+        editorEmpty = p->view()->document()->isEmpty();
+        viewed = p->viewBytes();
+        p->pressEdit();
+        fastAfterEdit = p->showsFastView();
+        editorText = p->view()->toPlainText();
+        page = p->codePage();
+        p->view()->moveCursor(QTextCursor::Start);
+        QTest::keyClick(p->view(), Qt::Key_X);
+        p->saveText();
+        p->reject();
+      } else if (qobject_cast<SavePromptDialog *>(w)) {
+        clickId(w, kIdYes);
+      } else if (qobject_cast<MessageDialog *>(w)) {
+        clickId(w, 1);
+      }
+    });
+    PreviewDialog preview(path.toStdString());
+    preview.setFastViewThreshold(content.size());
+    preview.run();
+    QVERIFY(fastAtOpen);
+    QVERIFY(editorEmpty);
+    QCOMPARE(bytes(viewed), bytes(content));
+    QVERIFY(!fastAfterEdit);
+    QCOMPARE(editorText, splitLines(content, page).text);
+    QVERIFY(editorText.startsWith(QStringLiteral("first\nsecond\nthird\n")));
+    QCOMPARE(readFile(path), bytes("x" + content));
+  }
+
+  // However small the window is made, OK, Edit and Save stay whole inside it.
+  void minimumSizeKeepsTheButtons() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("small.txt");
+    writeFile(path, "text\r\n");
+    runPreview(path, [](PreviewDialog &p) {
+      p.resize(10, 10);
+      QVERIFY(p.width() >= p.minimumWidth() && p.height() >= p.minimumHeight());
+      for (QPushButton *button : {p.editButton(), p.saveButton(),
+                                  p.controls().control<QPushButton>(kIdOk)}) {
+        QVERIFY2(p.rect().contains(button->geometry()),
+                 qPrintable(button->text()));
+      }
+      QVERIFY(p.view()->width() > 0);
+    });
   }
 };
 

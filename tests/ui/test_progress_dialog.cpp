@@ -1,6 +1,7 @@
 // The progress window over real files in a fresh directory (the job's
 // temporary file goes to the current directory).
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -24,6 +25,15 @@ using snpln::test::whilePolling;
 
 namespace {
 
+// Whether `dir` holds one of our temporary files.
+bool holdsTemporaryFile(const QString &dir) {
+  for (const QString &name :
+       QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
+    if (platform::isTemporaryName(name.toStdString()))
+      return true;
+  return false;
+}
+
 // The POSIX file system, counting the reads of the files it opens: one
 // read per engine step for the case engines.
 class CountingFileSystem : public platform::PosixFileSystem {
@@ -31,8 +41,8 @@ public:
   int reads = 0;
 
   std::unique_ptr<platform::InputFile>
-  openRead(const std::string &path) override {
-    auto file = PosixFileSystem::openRead(path);
+  openRead(const platform::FileLocation &at) override {
+    auto file = PosixFileSystem::openRead(at);
     if (!file)
       return nullptr;
     return std::make_unique<Counting>(std::move(file), reads);
@@ -53,6 +63,9 @@ private:
     platform::FileSize position() const override { return file_->position(); }
     bool size(platform::FileSize &result) override {
       return file_->size(result);
+    }
+    bool status(platform::FileStatus &result) override {
+      return file_->status(result);
     }
 
   private:
@@ -131,7 +144,7 @@ private slots:
   }
   void cleanupTestCase() { QDir::setCurrent(previous_); }
   void cleanup() {
-    QVERIFY2(!QFile::exists(job::kTempName), "temporary file left behind");
+    QVERIFY2(!holdsTemporaryFile(dir_.path()), "temporary file left behind");
   }
 
   void completesAndReplacesTheFile() {
@@ -139,6 +152,7 @@ private slots:
     writeFile("a.txt", text);
     ProgressDialog progress(upperCase("a.txt"));
     progress.job().setSliceSize(64);
+    progress.setShowDelay(0); // the window at once
     ShowCounter counter;
     progress.installEventFilter(&counter);
     QCOMPARE(progress.windowTitle(), QStringLiteral("Upper case"));
@@ -233,6 +247,7 @@ private slots:
 
     ProgressDialog progress(upperCase("big.txt"));
     progress.job().setSliceSize(16);
+    progress.setShowDelay(0); // the window from the start
     int progressAtCancel = -1;
     MessageAnswer message;
     whilePolling([&] {
@@ -265,7 +280,7 @@ private slots:
     QCOMPARE(message.line2, QStringLiteral("Operation canceled"));
     QVERIFY(readAll("big.txt") == text);
     QCOMPARE(QFile::permissions("big.txt"), before);
-    QVERIFY(!QFile::exists(job::kTempName));
+    QVERIFY(!holdsTemporaryFile(dir_.path()));
     QFile::setPermissions("big.txt", QFile::ReadOwner | QFile::WriteOwner);
   }
 
@@ -304,6 +319,7 @@ private slots:
     writeFile("d.txt", QByteArray("q").repeated(4096));
     ProgressDialog progress(upperCase("d.txt"));
     progress.job().setSliceSize(8);
+    progress.setShowDelay(0);
     MessageAnswer message;
     whilePolling([&] {
       if (QApplication::activeModalWidget() != &progress)
@@ -317,6 +333,95 @@ private slots:
     QVERIFY(message.seen);
     QCOMPARE(message.line2, QStringLiteral("Operation canceled"));
     QCOMPARE(readAll("d.txt"), QByteArray("q").repeated(4096));
+  }
+
+  // A job that ends within the delay never shows its window (a tree of
+  // small files flashes none) and still does all its work; its controls are
+  // never built.
+  void quickJobNeverShowsItsWindow() {
+    const QByteArray text = QByteArray("quick\n").repeated(500);
+    writeFile("e.txt", text);
+    ProgressDialog progress(upperCase("e.txt"));
+    QCOMPARE(progress.showDelay(), ProgressDialog::kDefaultShowDelayMs);
+    ShowCounter counter;
+    progress.installEventFilter(&counter);
+    QCOMPARE(progress.run(), job::JobResult::Done);
+    QCOMPARE(counter.shows, 0);
+    QCOMPARE(readAll("e.txt"), text.toUpper());
+    QCOMPARE(progress.progress(), 100);
+    QVERIFY(progress.findChildren<QWidget *>().isEmpty());
+  }
+
+  // A job still running after the delay gets its window, not before.
+  void slowJobShowsItsWindowAfterTheDelay() {
+    const QByteArray text = QByteArray("slow job\n").repeated(40000);
+    writeFile("f.txt", text);
+    ProgressDialog progress(upperCase("f.txt"));
+    progress.job().setSliceSize(16);
+    progress.setShowDelay(50);
+    QElapsedTimer clock;
+    qint64 shownAfter = -1;
+    struct FirstShow : QObject {
+      QElapsedTimer *clock;
+      qint64 *at;
+      bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Show && *at < 0)
+          *at = clock->elapsed();
+        return false;
+      }
+    } first;
+    first.clock = &clock;
+    first.at = &shownAfter;
+    progress.installEventFilter(&first);
+    clock.start();
+    QCOMPARE(progress.run(), job::JobResult::Done);
+    QVERIFY2(shownAfter >= 50, qPrintable(QString::number(shownAfter)));
+    QCOMPARE(readAll("f.txt"), text.toUpper());
+    QCOMPARE(progress.controls()
+                 .control<QProgressBar>(ProgressDialog::kBarId)
+                 ->value(),
+             100);
+  }
+
+  // Before the window shows, no click or key reaches any window, and Esc
+  // cancels the job as it would in the window: the file stays as it was.
+  void withoutTheWindowInputIsHeldAndEscCancels() {
+    QByteArray text(1 << 19, 'k');
+    writeFile("g.txt", text);
+    QWidget other;
+    auto *button = new QPushButton("press", &other);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    int clicks = 0;
+    connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
+
+    ProgressDialog progress(upperCase("g.txt"));
+    progress.job().setSliceSize(16);
+    progress.setShowDelay(60 * 60 * 1000); // never, within the test
+    ShowCounter counter;
+    progress.installEventFilter(&counter);
+    MessageAnswer message;
+    int progressAtEsc = -1;
+    whilePolling([&] {
+      if (progress.progress() < 3)
+        return false;
+      QTest::mouseClick(button, Qt::LeftButton);
+      QTest::keyClick(button, Qt::Key_Space);
+      progressAtEsc = progress.progress();
+      message.expect(QDialog::Accepted);
+      QTest::keyClick(&other, Qt::Key_Escape);
+      return true;
+    });
+    QCOMPARE(progress.run(), job::JobResult::Stop);
+    QCOMPARE(clicks, 0);
+    QCOMPARE(counter.shows, 0);
+    QVERIFY(progressAtEsc >= 3 && progressAtEsc < 100);
+    QVERIFY(message.seen);
+    QCOMPARE(message.line2, QStringLiteral("Operation canceled"));
+    QVERIFY(readAll("g.txt") == text);
+    // Afterwards the other window takes its clicks again.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(clicks, 1);
   }
 };
 

@@ -15,6 +15,9 @@
 #include "ui/input_dialog.h"
 #include "ui/message_dialog.h"
 #include "ui/picture_button.h"
+#include "ui/toggle_button.h"
+
+#include <cstdlib>
 
 using namespace snpln::ui;
 using snpln::test::onNextModal;
@@ -202,6 +205,49 @@ private slots:
     QCOMPARE(options.caseInsensitive, expected == 1);
   }
 
+  // A checked option cannot be taken for an unchecked one: a tick in its
+  // box, a sunken and darker face; a large part of the button changes.
+  void optionsShowTheirStateClearly() {
+    ExcludeOptionsDialog options;
+    auto *box = options.controls().control<ToggleButton>(1040);
+    QVERIFY(box);
+    QVERIFY(!box->isChecked());
+    const QImage off =
+        box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    box->setChecked(true);
+    const QImage on =
+        box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(on.size(), off.size());
+    int changed = 0;
+    long long grayOff = 0, grayOn = 0;
+    for (int y = 0; y < on.height(); ++y)
+      for (int x = 0; x < on.width(); ++x) {
+        const QRgb a = off.pixel(x, y), b = on.pixel(x, y);
+        grayOff += qGray(a);
+        grayOn += qGray(b);
+        if (std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                std::abs(qBlue(a) - qBlue(b)) >
+            40)
+          ++changed;
+      }
+    const int area = on.width() * on.height();
+    QVERIFY2(
+        changed * 2 >= area,
+        qPrintable(QStringLiteral("%1 of %2 pixels").arg(changed).arg(area)));
+    QVERIFY2(grayOn < grayOff,
+             qPrintable(QStringLiteral("%1 >= %2").arg(grayOn).arg(grayOff)));
+    // The tick: dark pixels inside the box only when checked.
+    const QRect mark = box->markRect().adjusted(2, 2, -2, -2);
+    int inkOff = 0, inkOn = 0;
+    for (int y = mark.top(); y <= mark.bottom(); ++y)
+      for (int x = mark.left(); x <= mark.right(); ++x) {
+        inkOff += qGray(off.pixel(x, y)) < 128;
+        inkOn += qGray(on.pixel(x, y)) < 128;
+      }
+    QCOMPARE(inkOff, 0);
+    QVERIFY2(inkOn >= mark.width(), qPrintable(QString::number(inkOn)));
+  }
+
   void optionsOpenUncheckedEveryTime() {
     for (int round = 0; round < 2; ++round) {
       ExcludeOptionsDialog options;
@@ -266,6 +312,15 @@ private slots:
       QVERIFY(!label->text().isEmpty());
       QVERIFY(QFontMetrics(label->font()).horizontalAdvance(label->text()) <=
               label->width());
+      // Each line fits the box with room below it (the third used to touch
+      // the bottom edge).
+      const int textBottom =
+          label->y() + QFontMetrics(label->font()).height() - 1;
+      QVERIFY2(textBottom + 3 < about.height(),
+               qPrintable(QStringLiteral("line %1 ends at %2 of %3")
+                              .arg(i)
+                              .arg(textBottom)
+                              .arg(about.height())));
     }
     QVERIFY(labelText(c, 1).contains("Snipline"));
     QVERIFY(labelText(c, 3).contains("repository"));

@@ -1,0 +1,84 @@
+// Pieces the POSIX file services share: a descriptor that closes itself,
+// the open directory, the attribute word of a status, and the way from a
+// FileLocation to a descriptor and a name.
+#pragma once
+
+#ifndef _WIN32
+
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/file_system.h"
+
+namespace snpln::platform::posix {
+
+class FdGuard {
+public:
+  explicit FdGuard(int fd = -1) : fd_(fd) {}
+  ~FdGuard() { reset(); }
+  FdGuard(FdGuard &&other) noexcept : fd_(other.release()) {}
+  FdGuard &operator=(FdGuard &&other) noexcept {
+    reset(other.release());
+    return *this;
+  }
+  FdGuard(const FdGuard &) = delete;
+  FdGuard &operator=(const FdGuard &) = delete;
+  int get() const { return fd_; }
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  void reset(int fd = -1) {
+    if (fd_ >= 0)
+      ::close(fd_);
+    fd_ = fd;
+  }
+  // Closes now and reports the result of close.
+  bool close() {
+    const int fd = release();
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+private:
+  int fd_;
+};
+
+// An open directory: a descriptor opened for reading (or, where reading is
+// not allowed, only as a path) and the directory's identity.
+class PosixDirectory : public Directory {
+public:
+  PosixDirectory(FdGuard fd, FileId id) : fd_(std::move(fd)), id_(id) {}
+  FileId id() const override { return id_; }
+  int fd() const { return fd_.get(); }
+
+private:
+  FdGuard fd_;
+  FileId id_;
+};
+
+FileStatus statusOf(const struct stat &st);
+
+// The type and read-only bits of a status, without the hidden bit.
+std::uint32_t statusWord(const struct stat &st);
+std::uint32_t hiddenBit(const std::string &base);
+
+// The descriptor a location's name is taken from: its directory's, or
+// AT_FDCWD for a path. A directory that is not ours gives -1.
+int baseFd(const FileLocation &at);
+
+// Opens the directory that holds `name` (taken from `from`), for reading
+// where allowed and else as a path; `base` becomes the last part of the
+// name. False when there is no such directory or the name has no last
+// part ("", "dir/", ".", "..").
+bool openParent(int from, const std::string &name, FdGuard &directory,
+                std::string &base);
+
+// A new random name for a temporary file (see isTemporaryName).
+std::string randomTemporaryName();
+
+} // namespace snpln::platform::posix
+
+#endif // _WIN32

@@ -1,0 +1,270 @@
+// snpln-cli as separate processes on real files: many runs at once, runs
+// killed at any moment, runs ended by signals. Whatever happens, every file
+// holds all of its old content or all of its new content, keeps its mode,
+// and no temporary file is left.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "engine/recode_tables.h"
+#include "job/file_job.h"
+#include "platform/posix_file_system.h"
+#include "tests/support/recording_job_host.h"
+#include "tests/support/temp_dir.h"
+
+extern char **environ;
+
+namespace snpln {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Starts snpln-cli with `args` in `cwd`, its output thrown away.
+pid_t spawnCli(const std::vector<std::string> &args, const std::string &cwd) {
+  std::vector<std::string> all{SNPLN_CLI_BINARY};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char *> argv;
+  for (auto &a : all)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  pid_t pid = -1;
+  const int rc =
+      posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  EXPECT_EQ(rc, 0) << "cannot start " << argv[0];
+  return rc == 0 ? pid : -1;
+}
+
+// The exit status, or 128 + the signal that ended the process.
+int waitFor(pid_t pid) {
+  int status = 0;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+    return -1;
+  if (WIFSIGNALED(status))
+    return 128 + WTERMSIG(status);
+  return WEXITSTATUS(status);
+}
+
+// Random Win1251 text: Cyrillic and Latin letters, blanks, line ends.
+std::string randomText(std::mt19937 &rng, std::size_t size) {
+  std::string text(size, ' ');
+  for (char &c : text) {
+    const auto r = rng() % 100;
+    if (r < 60)
+      c = static_cast<char>(0xC0 + rng() % 64);
+    else if (r < 80)
+      c = static_cast<char>('a' + rng() % 26);
+    else if (r < 95)
+      c = ' ';
+    else
+      c = '\n';
+  }
+  return text;
+}
+
+std::string recoded(const std::string &text, engine::CodePage from,
+                    engine::CodePage to) {
+  const engine::RecodeMap map = engine::makeRecodeMap(from, to);
+  std::string out = text;
+  for (char &c : out)
+    c = static_cast<char>(map[static_cast<unsigned char>(c)]);
+  return out;
+}
+
+std::string upper(const std::string &text) {
+  std::string out = text;
+  for (char &c : out) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 'a' && b <= 'z')
+      c = static_cast<char>(b - 32);
+    else if (b >= 0xE0)
+      c = static_cast<char>(b - 32);
+  }
+  return out;
+}
+
+// Eight or more runs at once over files in one directory, started from
+// that directory and from another one that all of them share: every file
+// is recoded exactly, and nothing else is left. With one temporary name in
+// the current directory most of them lost their file to another's.
+TEST(CliProcesses, RegressionManyRunsAtOnceEachFileExact) {
+  constexpr int kRuns = 10;
+  constexpr int kRounds = 3;
+  std::mt19937 rng(99);
+  for (const bool fromFilesDirectory : {true, false}) {
+    for (int round = 0; round < kRounds; ++round) {
+      test::TempDir dir;
+      dir.mkdir("files");
+      dir.mkdir("cwd");
+      std::vector<std::string> texts;
+      for (int i = 0; i < kRuns; ++i) {
+        texts.push_back(
+            randomText(rng, static_cast<std::size_t>(150000 + 1000 * i)));
+        dir.write("files/a" + std::to_string(i) + ".txt", texts.back());
+        dir.chmod("files/a" + std::to_string(i) + ".txt", i % 2 ? 0444 : 0640);
+      }
+      const std::string cwd =
+          fromFilesDirectory ? dir.file("files") : dir.file("cwd");
+      std::vector<pid_t> pids;
+      for (int i = 0; i < kRuns; ++i) {
+        const std::string name =
+            (fromFilesDirectory ? "" : dir.file("files") + "/") + "a" +
+            std::to_string(i) + ".txt";
+        pids.push_back(spawnCli({"--from", "win", "--to", "koi", name}, cwd));
+      }
+      for (pid_t pid : pids)
+        EXPECT_EQ(waitFor(pid), 0);
+      std::vector<std::string> expectedNames;
+      for (int i = 0; i < kRuns; ++i) {
+        const std::string name = "a" + std::to_string(i) + ".txt";
+        expectedNames.push_back(name);
+        EXPECT_TRUE(dir.read("files/" + name) ==
+                    recoded(texts[static_cast<std::size_t>(i)],
+                            engine::CodePage::Win, engine::CodePage::Koi))
+            << name << " (round " << round << ", from "
+            << (fromFilesDirectory ? "its directory" : "elsewhere") << ")";
+        EXPECT_EQ(dir.mode("files/" + name), i % 2 ? 0444 : 0640) << name;
+      }
+      std::sort(expectedNames.begin(), expectedNames.end());
+      EXPECT_EQ(dir.names("files"), expectedNames);
+      EXPECT_TRUE(dir.names("cwd").empty());
+    }
+  }
+}
+
+// A run killed at any moment leaves its file whole, old or new, with its
+// mode, and nothing beside it: here at several times during a long run.
+TEST(CliProcesses, AKilledRunLeavesTheOldOrTheNewFile) {
+  std::mt19937 rng(5);
+  const std::string old = randomText(rng, 24u << 20);
+  const std::string now = upper(old);
+  int sawOld = 0;
+  for (const auto delay : {0ms, 2ms, 10ms, 30ms, 80ms, 200ms, 600ms}) {
+    test::TempDir dir;
+    dir.write("big.txt", old);
+    dir.chmod("big.txt", 0444);
+    const pid_t pid = spawnCli({"--upper", "big.txt"}, dir.path());
+    std::this_thread::sleep_for(delay);
+    ::kill(pid, SIGKILL);
+    const int status = waitFor(pid);
+    EXPECT_TRUE(status == 128 + SIGKILL || status == 0) << status;
+    const std::string after = dir.read("big.txt");
+    const bool isOld = after == old, isNew = after == now;
+    EXPECT_TRUE(isOld || isNew)
+        << "killed after " << delay.count() << " ms: " << after.size()
+        << " bytes, neither the old nor the new content";
+    sawOld += isOld;
+    EXPECT_EQ(dir.mode("big.txt"), 0444) << delay.count() << " ms";
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"big.txt"})
+        << delay.count() << " ms";
+  }
+  EXPECT_GT(sawOld, 0) << "no kill came before the end";
+}
+
+// The same at each step of the commit, reached through the file system's
+// seam in a child process that kills itself there.
+TEST(CliProcesses, AKillAtEachStepOfTheCommit) {
+  using Step = platform::PosixFileSystem::CommitStep;
+  struct Case {
+    Step step;
+    bool replaced; // whether the new content is in place at that step
+  };
+  for (const bool unnamed : {true, false})
+    for (const Case c :
+         {Case{Step::Attributes, false}, Case{Step::Flush, false},
+          Case{Step::Link, false}, Case{Step::Rename, false},
+          Case{Step::DirectoryFlush, true}}) {
+      if (c.step == Step::Link && !unnamed)
+        continue;
+      test::TempDir dir;
+      dir.write("f.txt", "some old text\n");
+      dir.chmod("f.txt", 0440);
+      const pid_t pid = ::fork();
+      ASSERT_GE(pid, 0);
+      if (pid == 0) {
+        platform::PosixFileSystem fs;
+        fs.unnamedTemporaryFiles = unnamed;
+        fs.commitCheck = [&](Step s) {
+          if (s == c.step)
+            ::raise(SIGKILL);
+          return true;
+        };
+        test::RecordingJobHost host;
+        job::JobRequest r;
+        r.path = dir.file("f.txt");
+        job::FileJob(r, host, fs).run();
+        ::_exit(0);
+      }
+      const int step = static_cast<int>(c.step);
+      EXPECT_EQ(waitFor(pid), 128 + SIGKILL) << step;
+      EXPECT_EQ(dir.read("f.txt"),
+                c.replaced ? "SOME OLD TEXT\n" : "some old text\n")
+          << "step " << step << (unnamed ? " unnamed" : " named");
+      EXPECT_EQ(dir.mode("f.txt"), 0440) << step;
+      if (unnamed && c.step != Step::Rename && c.step != Step::DirectoryFlush) {
+        // Before it is linked in, an unnamed file leaves nothing.
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"}) << step;
+      } else {
+        // A named temporary file (or one linked in just before the rename)
+        // stays after a kill; it bears our name, which the walk passes over.
+        for (const std::string &name : dir.names())
+          EXPECT_TRUE(name == "f.txt" || platform::isTemporaryName(name))
+              << name;
+      }
+    }
+}
+
+// SIGTERM, SIGHUP and SIGINT cancel the file being rewritten and stop the
+// run: the exit status tells which; every file is whole; nothing is left.
+TEST(CliProcesses, SignalsEndTheRunLikeCtrlC) {
+  constexpr int kFiles = 60;
+  std::mt19937 rng(11);
+  const std::string old = randomText(rng, 1u << 20);
+  const std::string now = upper(old);
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    test::TempDir dir;
+    std::vector<std::string> args{"--upper"};
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string name = "f" + std::to_string(100 + i) + ".txt";
+      dir.write(name, old);
+      args.push_back(name);
+    }
+    const pid_t pid = spawnCli(args, dir.path());
+    // Wait for the first file to be done, so the run is surely under way.
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (dir.read("f100.txt") != now &&
+           std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(1ms);
+    ::kill(pid, signal);
+    EXPECT_EQ(waitFor(pid), 128 + signal) << strsignal(signal);
+    int untouched = 0;
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string content =
+          dir.read("f" + std::to_string(100 + i) + ".txt");
+      EXPECT_TRUE(content == old || content == now) << i;
+      untouched += content == old;
+    }
+    EXPECT_GT(untouched, 0) << "the run was not stopped";
+    EXPECT_FALSE(dir.holdsTemporaryFile()) << strsignal(signal);
+    EXPECT_EQ(dir.names().size(), static_cast<std::size_t>(kFiles));
+  }
+}
+
+} // namespace
+} // namespace snpln

@@ -1,0 +1,171 @@
+// Open directories: files reached by name from them at any depth, and their
+// listings, on real trees in fresh temporary directories.
+#include <map>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/file_system.h"
+#include "platform/posix_file_system.h"
+#include "tests/support/temp_dir.h"
+
+namespace snpln::platform {
+namespace {
+
+using test::TempDir;
+
+std::map<std::string, std::uint32_t>
+asMap(const std::optional<std::vector<DirEntry>> &entries) {
+  std::map<std::string, std::uint32_t> out;
+  if (entries)
+    for (const DirEntry &e : *entries) {
+      EXPECT_EQ(out.count(e.name), 0u) << "listed twice: " << e.name;
+      out[e.name] = e.attributes;
+    }
+  return out;
+}
+
+std::map<std::string, std::uint32_t> listByPattern(FileSystem &fs,
+                                                   const std::string &pattern) {
+  std::map<std::string, std::uint32_t> out;
+  if (auto l = fs.list(pattern))
+    while (auto e = l->next())
+      out[e->name] = e->attributes;
+  return out;
+}
+
+class OpenDirectoryTest : public ::testing::Test {
+protected:
+  TempDir dir;
+  PosixFileSystem fs;
+};
+
+TEST_F(OpenDirectoryTest, OpensDirectoriesOnlyAndNeverThroughALink) {
+  dir.mkdir("d");
+  dir.mkdir("d/e");
+  dir.write("f.txt", "x");
+  dir.symlink("d", "link");
+  for (const std::string name : {"d", "d/", "d//", "d/e"})
+    EXPECT_TRUE(fs.openDirectory(dir.file(name))) << name;
+  EXPECT_TRUE(fs.openDirectory(std::string("/")));
+  for (const std::string name : {"link", "link/", "f.txt", "missing"})
+    EXPECT_FALSE(fs.openDirectory(dir.file(name))) << name;
+  EXPECT_FALSE(fs.openDirectory(FileLocation("")));
+
+  auto d = fs.openDirectory(dir.file("d"));
+  ASSERT_TRUE(d);
+  auto e = fs.openDirectory(FileLocation(d, "e"));
+  ASSERT_TRUE(e);
+  struct stat st;
+  ASSERT_EQ(::stat(dir.file("d/e").c_str(), &st), 0);
+  EXPECT_EQ(e->id(), (FileId{static_cast<std::uint64_t>(st.st_dev),
+                             static_cast<std::uint64_t>(st.st_ino)}));
+  auto up = fs.openDirectory(FileLocation(e, ".."));
+  ASSERT_TRUE(up);
+  EXPECT_EQ(up->id(), d->id()) << "\"..\" is the parent";
+  EXPECT_FALSE(fs.openDirectory(FileLocation(dir.path() + "/link")));
+  auto top = fs.openDirectory(dir.path());
+  ASSERT_TRUE(top);
+  EXPECT_FALSE(fs.openDirectory(FileLocation(top, "link")));
+  EXPECT_FALSE(fs.openDirectory(FileLocation(top, "f.txt")));
+}
+
+TEST_F(OpenDirectoryTest, ListingGivesTheWordsOfTheListByPattern) {
+  dir.mkdir("sub");
+  dir.mkdir(".hidden");
+  dir.mkdir("ro", 0555);
+  dir.write("a.txt", "a");
+  dir.write("B.TXT", "b");
+  dir.write(".dot.txt", "c");
+  dir.write("ro.txt", "r");
+  dir.chmod("ro.txt", 0444);
+  dir.symlink("a.txt", "to-file");
+  dir.symlink("sub", "to-dir");
+  dir.symlink("nowhere", "dangling");
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+  auto d = fs.openDirectory(dir.path());
+  ASSERT_TRUE(d);
+  for (const std::string mask : {"*.*", "*.txt", "*", "?.txt", "to-*", "none"})
+    EXPECT_EQ(asMap(fs.listDirectory(*d, mask)),
+              listByPattern(fs, dir.file(mask)))
+        << mask;
+  const auto all = asMap(fs.listDirectory(*d, "*.*"));
+  EXPECT_EQ(all.at("sub"), kAttrDirectory);
+  EXPECT_EQ(all.at("ro"), kAttrDirectory | kAttrReadOnly);
+  EXPECT_EQ(all.at(".hidden"), kAttrDirectory | kAttrHidden);
+  EXPECT_EQ(all.at("to-dir"), kAttrReparsePoint | kAttrDirectory);
+  EXPECT_EQ(all.at("dangling"), kAttrReparsePoint);
+  EXPECT_EQ(all.at("fifo"), kAttrSystem);
+  EXPECT_EQ(all.at("ro.txt"), kAttrArchive | kAttrReadOnly);
+  EXPECT_EQ(all.count("."), 1u);
+  EXPECT_EQ(all.count(".."), 1u);
+  // An empty match is an empty listing, not a failure.
+  auto none = fs.listDirectory(*d, "none");
+  ASSERT_TRUE(none);
+  EXPECT_TRUE(none->empty());
+}
+
+TEST_F(OpenDirectoryTest, EachListingStartsAtTheBeginning) {
+  dir.write("a", "");
+  dir.write("b", "");
+  auto d = fs.openDirectory(dir.path());
+  ASSERT_TRUE(d);
+  const auto first = asMap(fs.listDirectory(*d, "*"));
+  EXPECT_EQ(asMap(fs.listDirectory(*d, "*")), first);
+  EXPECT_EQ(first.size(), 4u); // a, b, ".", ".."
+}
+
+TEST_F(OpenDirectoryTest, ARemovedDirectoryListsEmpty) {
+  dir.mkdir("gone");
+  auto d = fs.openDirectory(dir.file("gone"));
+  ASSERT_TRUE(d);
+  ASSERT_EQ(::rmdir(dir.file("gone").c_str()), 0);
+  auto entries = fs.listDirectory(*d, "*.*");
+  ASSERT_TRUE(entries);
+  EXPECT_TRUE(entries->empty());
+}
+
+TEST_F(OpenDirectoryTest, FilesAreReadAndSavedFarBeyondThePathLimit) {
+  // Forty levels of a 200-byte name: more than 8000 bytes of path, which no
+  // call taking a whole path accepts.
+  const std::string level(200, 'd');
+  constexpr int kLevels = 40;
+  test::makeDeepTree(dir.path(), level, kLevels, "f.txt", "old");
+  std::string path = dir.path();
+  std::shared_ptr<const Directory> at = fs.openDirectory(dir.path());
+  ASSERT_TRUE(at);
+  for (int i = 0; i < kLevels; ++i) {
+    at = fs.openDirectory(FileLocation(at, level));
+    ASSERT_TRUE(at) << "level " << i;
+    path += "/" + level;
+  }
+  ASSERT_GT(path.size(), 8000u);
+  EXPECT_FALSE(fs.openRead(path + "/f.txt")) << "the whole path is refused";
+
+  auto in = fs.openRead(FileLocation(at, "f.txt"));
+  ASSERT_TRUE(in);
+  FileStatus st;
+  ASSERT_TRUE(in->status(st));
+  EXPECT_EQ(st.size, 3u);
+  auto out = fs.beginSave(FileLocation(at, "f.txt"), st);
+  ASSERT_TRUE(out);
+  std::size_t written = 0;
+  ASSERT_TRUE(out->write("new!", 4, written));
+  ASSERT_EQ(out->commit(), SaveOutcome::Replaced);
+  auto again = fs.openRead(FileLocation(at, "f.txt"));
+  ASSERT_TRUE(again);
+  char buf[16];
+  std::size_t got = 0;
+  ASSERT_TRUE(again->read(buf, sizeof buf, got));
+  EXPECT_EQ(std::string(buf, got), "new!");
+  const auto entries = asMap(fs.listDirectory(*at, "*.*"));
+  EXPECT_EQ(entries.size(), 3u) << "f.txt, \".\" and \"..\" only";
+}
+
+} // namespace
+} // namespace snpln::platform

@@ -1,0 +1,458 @@
+// The replacement of a file through a SaveFile, on real files in fresh
+// temporary directories: what the file and its directory hold after every
+// end of a save, with unnamed and with named temporary files.
+#include <atomic>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/file_system.h"
+#include "platform/posix_file_system.h"
+#include "tests/support/temp_dir.h"
+
+namespace snpln::platform {
+namespace {
+
+using test::ChangeDirectory;
+using test::TempDir;
+using Step = PosixFileSystem::CommitStep;
+
+std::set<std::string> entriesOf(const std::string &dir) {
+  std::set<std::string> names;
+  PosixFileSystem fs;
+  if (auto d = fs.openDirectory(dir))
+    if (auto all = fs.listDirectory(*d, "*.*"))
+      for (const DirEntry &e : *all)
+        if (e.name != "." && e.name != "..")
+          names.insert(e.name);
+  return names;
+}
+
+struct stat lstatOf(const std::string &path) {
+  struct stat st {};
+  EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+bool isLink(const std::string &path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::string linkText(const std::string &path) {
+  char buf[4096];
+  const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf);
+  return n < 0 ? std::string() : std::string(buf, static_cast<std::size_t>(n));
+}
+
+bool writeAll(OutputFile &out, const std::string &bytes) {
+  std::size_t written = 0;
+  return out.write(bytes.data(), bytes.size(), written) &&
+         written == bytes.size();
+}
+
+// Sets a file's modification time to a fixed moment long past, so that a
+// later change of it shows in its time however coarse the clock.
+void makeOld(const std::string &path) {
+  const struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+}
+
+// Every case runs with unnamed temporary files and with named ones.
+class SaveFileTest : public ::testing::TestWithParam<bool> {
+protected:
+  void SetUp() override { fs.unnamedTemporaryFiles = GetParam(); }
+
+  // The status of the file as a job reads it at start-up.
+  FileStatus opened(const FileLocation &at) {
+    auto in = fs.openRead(at);
+    EXPECT_TRUE(in) << at.name;
+    FileStatus st;
+    if (in) {
+      EXPECT_TRUE(in->status(st));
+    }
+    return st;
+  }
+
+  // Begins, writes and commits in one go.
+  SaveOutcome save(const FileLocation &at, const std::string &content) {
+    const FileStatus original = opened(at);
+    auto out = fs.beginSave(at, original);
+    if (!out) {
+      ADD_FAILURE() << "beginSave " << at.name;
+      return SaveOutcome::WriteFailed;
+    }
+    EXPECT_TRUE(writeAll(*out, content));
+    return out->commit();
+  }
+
+  TempDir dir;
+  PosixFileSystem fs;
+};
+
+INSTANTIATE_TEST_SUITE_P(Temporary, SaveFileTest, ::testing::Bool(),
+                         [](const auto &paramInfo) {
+                           return paramInfo.param ? "Unnamed" : "Named";
+                         });
+
+TEST_P(SaveFileTest, ReplacesTheFileAndKeepsModeAndOwner) {
+  struct Case {
+    int mode;
+    unsigned owner, group;
+  };
+  // Running as root the owner can be given; otherwise only one's own.
+  const bool root = ::geteuid() == 0;
+  const std::vector<Case> cases = {
+      {0644, 0, 0}, {0444, 0, 0},          {0600, 0, 0},  {0640, 0, 0},
+      {0755, 0, 0}, {04755, 0, 0},         {02750, 0, 0}, {0, 0, 0},
+      {0664, 1, 2}, {04711, 65534, 65534},
+  };
+  int n = 0;
+  for (const Case &c : cases) {
+    if (!root && (c.owner != 0 || c.group != 0))
+      continue;
+    const std::string name = "f" + std::to_string(n++) + ".txt";
+    dir.write(name, "old content");
+    if (root) {
+      ASSERT_EQ(::chown(dir.file(name).c_str(), c.owner, c.group), 0);
+    }
+    dir.chmod(name, c.mode);
+    const ino_t before = lstatOf(dir.file(name)).st_ino;
+    ASSERT_EQ(save(dir.file(name), "new"), SaveOutcome::Replaced) << name;
+    EXPECT_EQ(dir.read(name), "new") << name;
+    const struct stat after = lstatOf(dir.file(name));
+    EXPECT_EQ(static_cast<int>(after.st_mode & 07777), c.mode)
+        << name << " mode " << std::oct << c.mode;
+    EXPECT_TRUE(S_ISREG(after.st_mode)) << name;
+    EXPECT_NE(after.st_ino, before) << name << ": not replaced by a rename";
+    if (root) {
+      EXPECT_EQ(after.st_uid, c.owner) << name;
+      EXPECT_EQ(after.st_gid, c.group) << name;
+    }
+  }
+  std::set<std::string> expected;
+  for (int i = 0; i < n; ++i)
+    expected.insert("f" + std::to_string(i) + ".txt");
+  EXPECT_EQ(entriesOf(dir.path()), expected);
+}
+
+TEST_P(SaveFileTest, AnEmptyAndABigContent) {
+  dir.write("e.txt", "something");
+  ASSERT_EQ(save(dir.file("e.txt"), ""), SaveOutcome::Replaced);
+  EXPECT_EQ(dir.read("e.txt"), "");
+  std::string big(3 << 20, 'x');
+  for (std::size_t i = 0; i < big.size(); i += 4099)
+    big[i] = static_cast<char>(i);
+  ASSERT_EQ(save(dir.file("e.txt"), big), SaveOutcome::Replaced);
+  EXPECT_EQ(dir.read("e.txt"), big);
+}
+
+TEST_P(SaveFileTest, ALinkStaysAndTheFileIsRewrittenWhereItLies) {
+  dir.mkdir("data");
+  dir.mkdir("work");
+  dir.write("data/real.txt", "old");
+  dir.chmod("data/real.txt", 0440);
+  dir.symlink("../data/real.txt", "work/rel");   // relative
+  dir.symlink(dir.file("work/rel"), "work/abs"); // absolute, to a link
+  dir.symlink("work/abs", "chain");              // a chain of three
+  struct Case {
+    std::string name;
+    std::string text;
+  };
+  for (const Case &c :
+       {Case{"work/rel", "../data/real.txt"},
+        Case{"work/abs", dir.file("work/rel")}, Case{"chain", "work/abs"}}) {
+    ASSERT_EQ(save(dir.file(c.name), "new via " + c.name),
+              SaveOutcome::Replaced)
+        << c.name;
+    EXPECT_TRUE(isLink(dir.file(c.name))) << c.name;
+    EXPECT_EQ(linkText(dir.file(c.name)), c.text) << c.name;
+    EXPECT_EQ(dir.read("data/real.txt"), "new via " + c.name);
+    EXPECT_EQ(dir.mode("data/real.txt"), 0440) << c.name;
+  }
+  EXPECT_EQ(entriesOf(dir.file("data")), std::set<std::string>{"real.txt"});
+  EXPECT_EQ(entriesOf(dir.file("work")), (std::set<std::string>{"abs", "rel"}));
+  EXPECT_EQ(entriesOf(dir.path()),
+            (std::set<std::string>{"chain", "data", "work"}));
+}
+
+TEST_P(SaveFileTest, ANameFromTheCurrentDirectoryAndFromAnOpenDirectory) {
+  dir.mkdir("sub");
+  dir.write("sub/a.txt", "old a");
+  dir.write("b.txt", "old b");
+  {
+    ChangeDirectory cd(dir.path());
+    ASSERT_EQ(save(std::string("b.txt"), "new b"), SaveOutcome::Replaced);
+  }
+  auto sub = fs.openDirectory(dir.file("sub"));
+  ASSERT_TRUE(sub);
+  ASSERT_EQ(save(FileLocation(sub, "a.txt"), "new a"), SaveOutcome::Replaced);
+  EXPECT_EQ(dir.read("b.txt"), "new b");
+  EXPECT_EQ(dir.read("sub/a.txt"), "new a");
+  EXPECT_EQ(entriesOf(dir.path()), (std::set<std::string>{"b.txt", "sub"}));
+  EXPECT_EQ(entriesOf(dir.file("sub")), std::set<std::string>{"a.txt"});
+}
+
+TEST_P(SaveFileTest, TheDirectoryStaysTheOneOpenedWhenThePathIsMoved) {
+  dir.mkdir("a");
+  dir.write("a/f.txt", "old");
+  const FileStatus original = opened(dir.file("a/f.txt"));
+  auto out = fs.beginSave(dir.file("a/f.txt"), original);
+  ASSERT_TRUE(out);
+  ASSERT_TRUE(writeAll(*out, "new"));
+  // The directory moves away and another takes its name.
+  ASSERT_EQ(::rename(dir.file("a").c_str(), dir.file("moved").c_str()), 0);
+  dir.mkdir("a");
+  dir.write("a/f.txt", "decoy");
+  EXPECT_EQ(out->commit(), SaveOutcome::Replaced);
+  EXPECT_EQ(dir.read("moved/f.txt"), "new");
+  EXPECT_EQ(dir.read("a/f.txt"), "decoy");
+  EXPECT_EQ(entriesOf(dir.file("moved")), std::set<std::string>{"f.txt"});
+}
+
+TEST_P(SaveFileTest, BeginRefusesWhatIsNotAFile) {
+  dir.mkdir("d");
+  dir.write("f.txt", "x");
+  dir.symlink("nowhere", "dangling");
+  dir.symlink("loop2", "loop1");
+  dir.symlink("loop1", "loop2");
+  dir.symlink("d", "dirlink");
+  const FileStatus some = opened(dir.file("f.txt"));
+  for (const std::string name : {"missing", "dangling", "loop1", "d", "dirlink",
+                                 "d/", "", "f.txt/", "no/such/dir/f.txt"}) {
+    EXPECT_FALSE(fs.beginSave(dir.file(name), some)) << name;
+    EXPECT_FALSE(fs.beginSave(FileLocation(name), some)) << name;
+  }
+  EXPECT_EQ(entriesOf(dir.path()),
+            (std::set<std::string>{"d", "dangling", "dirlink", "f.txt", "loop1",
+                                   "loop2"}));
+}
+
+TEST_P(SaveFileTest, AbandonedOrDroppedLeavesTheFileAndNothingElse) {
+  dir.write("f.txt", "old");
+  dir.chmod("f.txt", 0444);
+  const ino_t inode = lstatOf(dir.file("f.txt")).st_ino;
+  for (int way = 0; way < 3; ++way) {
+    auto out = fs.beginSave(dir.file("f.txt"), opened(dir.file("f.txt")));
+    ASSERT_TRUE(out);
+    ASSERT_TRUE(writeAll(*out, "new content"));
+    if (way == 0)
+      out->abandon();
+    if (way == 1) {
+      out->abandon();
+      EXPECT_EQ(out->commit(), SaveOutcome::WriteFailed);
+    }
+    out.reset();
+    EXPECT_EQ(dir.read("f.txt"), "old") << way;
+    EXPECT_EQ(dir.mode("f.txt"), 0444) << way;
+    EXPECT_EQ(lstatOf(dir.file("f.txt")).st_ino, inode) << way;
+    EXPECT_EQ(entriesOf(dir.path()), std::set<std::string>{"f.txt"}) << way;
+  }
+}
+
+TEST_P(SaveFileTest, AFailingStepLeavesTheFileUntouchedAndNothingBehind) {
+  for (Step failing : {Step::Attributes, Step::Flush, Step::Link, Step::Rename,
+                       Step::DirectoryFlush}) {
+    if (failing == Step::Link && !GetParam())
+      continue; // a named file needs no link
+    const int step = static_cast<int>(failing);
+    dir.write("f.txt", "old");
+    dir.chmod("f.txt", 0604);
+    const ino_t inode = lstatOf(dir.file("f.txt")).st_ino;
+    fs.commitCheck = [failing](Step s) { return s != failing; };
+    const SaveOutcome outcome = save(dir.file("f.txt"), "new");
+    fs.commitCheck = nullptr;
+    if (failing == Step::DirectoryFlush) {
+      // The rename has happened; only its flush was refused.
+      EXPECT_EQ(outcome, SaveOutcome::Replaced);
+      EXPECT_EQ(dir.read("f.txt"), "new");
+    } else {
+      EXPECT_EQ(outcome, SaveOutcome::WriteFailed) << "step " << step;
+      EXPECT_EQ(dir.read("f.txt"), "old") << "step " << step;
+      EXPECT_EQ(lstatOf(dir.file("f.txt")).st_ino, inode) << "step " << step;
+    }
+    EXPECT_EQ(dir.mode("f.txt"), 0604) << "step " << step;
+    EXPECT_EQ(entriesOf(dir.path()), std::set<std::string>{"f.txt"})
+        << "step " << step;
+  }
+}
+
+// What another program may do between the read and the commit; each must
+// end with TargetChanged and leave what the other program made.
+TEST_P(SaveFileTest, AChangedTargetIsLeftToTheOtherProgram) {
+  struct Case {
+    const char *what;
+    void (*change)(const TempDir &);
+    const char *expected; // the content of f.txt afterwards
+  };
+  const Case cases[] = {
+      {"same-size write", [](const TempDir &d) { d.write("f.txt", "OLD"); },
+       "OLD"},
+      {"appended", [](const TempDir &d) { d.write("f.txt", "old+"); }, "old+"},
+      {"replaced by a rename",
+       [](const TempDir &d) {
+         d.write("other", "old");
+         makeOld(d.file("other"));
+         ASSERT_EQ(::rename(d.file("other").c_str(), d.file("f.txt").c_str()),
+                   0);
+       },
+       "old"},
+      {"a link swapped in",
+       [](const TempDir &d) {
+         ASSERT_EQ(::unlink(d.file("f.txt").c_str()), 0);
+         d.symlink("victim", "f.txt");
+       },
+       "victim's"},
+      {"removed", [](const TempDir &d) { ::unlink(d.file("f.txt").c_str()); },
+       nullptr},
+  };
+  for (const Case &c : cases) {
+    test::removeTree(dir.file("f.txt"));
+    test::removeTree(dir.file("victim"));
+    dir.write("victim", "victim's");
+    dir.chmod("victim", 0600);
+    dir.write("f.txt", "old");
+    makeOld(dir.file("f.txt"));
+    const FileStatus original = opened(dir.file("f.txt"));
+    auto out = fs.beginSave(dir.file("f.txt"), original);
+    ASSERT_TRUE(out) << c.what;
+    ASSERT_TRUE(writeAll(*out, "new"));
+    c.change(dir);
+    EXPECT_EQ(out->commit(), SaveOutcome::TargetChanged) << c.what;
+    if (c.expected)
+      EXPECT_EQ(dir.read("f.txt"), c.expected) << c.what;
+    else
+      EXPECT_FALSE(dir.exists("f.txt")) << c.what;
+    EXPECT_EQ(dir.read("victim"), "victim's") << c.what;
+    EXPECT_EQ(dir.mode("victim"), 0600) << c.what;
+    std::set<std::string> left = entriesOf(dir.path());
+    left.erase("f.txt");
+    EXPECT_EQ(left, std::set<std::string>{"victim"}) << c.what;
+  }
+}
+
+TEST_P(SaveFileTest, ALinkSwappedInBeforeTheSaveBeginsIsFollowedNotChanged) {
+  // The link is in place when the save begins: the save follows it, but
+  // the file there is not the one read, so nothing is replaced.
+  dir.write("f.txt", "old");
+  dir.write("victim", "victim's");
+  dir.chmod("victim", 0600);
+  makeOld(dir.file("victim"));
+  const FileStatus original = opened(dir.file("f.txt"));
+  ASSERT_EQ(::unlink(dir.file("f.txt").c_str()), 0);
+  dir.symlink("victim", "f.txt");
+  auto out = fs.beginSave(dir.file("f.txt"), original);
+  ASSERT_TRUE(out);
+  ASSERT_TRUE(writeAll(*out, "new"));
+  EXPECT_EQ(out->commit(), SaveOutcome::TargetChanged);
+  EXPECT_EQ(dir.read("victim"), "victim's");
+  EXPECT_EQ(dir.mode("victim"), 0600);
+  EXPECT_TRUE(isLink(dir.file("f.txt")));
+}
+
+TEST_P(SaveFileTest, AFileOfTheOldTemporaryNameIsNeverTouched) {
+  dir.write("~sn$ln~.tmp", "the user's own");
+  dir.write("f.txt", "old");
+  {
+    ChangeDirectory cd(dir.path());
+    ASSERT_EQ(save(std::string("f.txt"), "new"), SaveOutcome::Replaced);
+    ASSERT_EQ(save(std::string("~sn$ln~.tmp"), "rewritten as a file"),
+              SaveOutcome::Replaced);
+  }
+  EXPECT_EQ(dir.read("f.txt"), "new");
+  EXPECT_EQ(dir.read("~sn$ln~.tmp"), "rewritten as a file");
+  EXPECT_EQ(entriesOf(dir.path()),
+            (std::set<std::string>{"f.txt", "~sn$ln~.tmp"}));
+}
+
+TEST_P(SaveFileTest, ANamedTemporaryFileBearsATemporaryName) {
+  dir.write("f.txt", "old");
+  auto out = fs.beginSave(dir.file("f.txt"), opened(dir.file("f.txt")));
+  ASSERT_TRUE(out);
+  std::set<std::string> names = entriesOf(dir.path());
+  names.erase("f.txt");
+  if (GetParam()) {
+    EXPECT_TRUE(names.empty()) << "an unnamed file shows no entry";
+  } else {
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(isTemporaryName(*names.begin())) << *names.begin();
+    EXPECT_EQ(dir.mode(*names.begin()), 0600);
+  }
+}
+
+TEST_P(SaveFileTest, ManySavesAtOnceInOneDirectory) {
+  constexpr int kThreads = 8, kRounds = 20;
+  for (int t = 0; t < kThreads; ++t)
+    dir.write("f" + std::to_string(t), "start");
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      PosixFileSystem own;
+      own.unnamedTemporaryFiles = GetParam();
+      const std::string name = dir.file("f" + std::to_string(t));
+      for (int r = 0; r < kRounds; ++r) {
+        auto in = own.openRead(name);
+        FileStatus st;
+        if (!in || !in->status(st)) {
+          ++failures;
+          continue;
+        }
+        auto out = own.beginSave(name, st);
+        const std::string content =
+            std::string(static_cast<std::size_t>(1000 + 37 * t),
+                        static_cast<char>('a' + t)) +
+            std::to_string(r);
+        if (!out || !writeAll(*out, content) ||
+            out->commit() != SaveOutcome::Replaced)
+          ++failures;
+      }
+    });
+  for (auto &th : threads)
+    th.join();
+  EXPECT_EQ(failures.load(), 0);
+  std::set<std::string> expected;
+  for (int t = 0; t < kThreads; ++t) {
+    const std::string name = "f" + std::to_string(t);
+    expected.insert(name);
+    EXPECT_EQ(dir.read(name),
+              std::string(static_cast<std::size_t>(1000 + 37 * t),
+                          static_cast<char>('a' + t)) +
+                  std::to_string(kRounds - 1))
+        << name;
+  }
+  EXPECT_EQ(entriesOf(dir.path()), expected);
+}
+
+TEST(TemporaryName, RecognisesOurNamesOnly) {
+  struct Case {
+    const char *name;
+    bool ours;
+  };
+  const Case cases[] = {
+      {"~sn$ln~.tmp", true},
+      {".~sn$ln~AbCdEf012345.tmp", true},
+      {".~sn$ln~000000000000.tmp", true},
+      {".~sn$ln~AbCdEf01234.tmp", false},   // eleven
+      {".~sn$ln~AbCdEf0123456.tmp", false}, // thirteen
+      {".~sn$ln~AbCdEf-12345.tmp", false},
+      {".~sn$ln~AbCdEf012345.txt", false},
+      {"~sn$ln~AbCdEf012345.tmp", false},
+      {".~sn$ln~XXXXXX", false},
+      {"~sn$ln~.TMP", false},
+      {"a.txt", false},
+      {"", false},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(isTemporaryName(c.name), c.ours) << c.name;
+}
+
+} // namespace
+} // namespace snpln::platform

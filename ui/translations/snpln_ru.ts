@@ -1,0 +1,704 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU" sourcelanguage="en_US">
+<context>
+    <name>snpln</name>
+    <message>
+        <source>About SNPLN</source>
+        <translation>О программе SNPLN</translation>
+    </message>
+    <message>
+        <source>Snpln Message</source>
+        <translation>Сообщение SNPLN</translation>
+    </message>
+    <message>
+        <source>SNPLN : File preview</source>
+        <translation>SNPLN : Просмотр файла</translation>
+    </message>
+    <message>
+        <source>SNPLN : Save file ?</source>
+        <translation>SNPLN : Сохранить файл ?</translation>
+    </message>
+    <message>
+        <source>Snipline description</source>
+        <translation>Описание Snipline</translation>
+    </message>
+    <message>
+        <source>Snipline (SNPLN) v1.2, Russian text file tool</source>
+        <translation>Snipline (SNPLN) v1.2, русские тексты</translation>
+    </message>
+    <message>
+        <source>Made by the Snipline project</source>
+        <translation>Сделано проектом Snipline</translation>
+    </message>
+    <message>
+        <source>Source and issues: the Snipline repository</source>
+        <translation>Код и ошибки: репозиторий Snipline</translation>
+    </message>
+    <message>
+        <source>click</source>
+        <translation>клик</translation>
+    </message>
+    <message>
+        <source>Select file manipulation from the follow groups:</source>
+        <translation>Выберите обработку файла в группах:</translation>
+    </message>
+    <message>
+        <source>Case group</source>
+        <translation>Регистр</translation>
+    </message>
+    <message>
+        <source>Exclude group</source>
+        <translation>Исключение</translation>
+    </message>
+    <message>
+        <source>Optimize group</source>
+        <translation>Оптимизация</translation>
+    </message>
+    <message>
+        <source>Sa&amp;ve upper</source>
+        <translation>Со&amp;хр. загл.</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>В</translation>
+    </message>
+    <message>
+        <source>Recode Group</source>
+        <translation>Перекодировка</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>Из</translation>
+    </message>
+    <message>
+        <source>Filename(s):</source>
+        <translation>Файл(ы):</translation>
+    </message>
+    <message>
+        <source>No action selected</source>
+        <translation>Действие не выбрано</translation>
+    </message>
+    <message>
+        <source>Filter(s) for subdirectories:</source>
+        <translation>Фильтр(ы) подкаталогов:</translation>
+    </message>
+    <message>
+        <source>&amp;About snpln...</source>
+        <translation>&amp;О программе snpln...</translation>
+    </message>
+    <message>
+        <source>Recode to %1</source>
+        <translation>Перекодировать в %1</translation>
+    </message>
+    <message>
+        <source>Source coding %1</source>
+        <translation>Исходная кодировка %1</translation>
+    </message>
+    <message>
+        <source>Progressing file</source>
+        <translation>Обрабатывается файл</translation>
+    </message>
+    <message>
+        <source>Upper case</source>
+        <translation>Верхний регистр</translation>
+    </message>
+    <message>
+        <source>Recode to WIN</source>
+        <translation>Перекодировка в WIN</translation>
+    </message>
+    <message>
+        <source>Recode to KOI</source>
+        <translation>Перекодировка в KOI</translation>
+    </message>
+    <message>
+        <source>Recode to ISO</source>
+        <translation>Перекодировка в ISO</translation>
+    </message>
+    <message>
+        <source>Recode to DOS</source>
+        <translation>Перекодировка в DOS</translation>
+    </message>
+    <message>
+        <source>Lower case</source>
+        <translation>Нижний регистр</translation>
+    </message>
+    <message>
+        <source>Smart case</source>
+        <translation>Умный регистр</translation>
+    </message>
+    <message>
+        <source>Exclude</source>
+        <translation>Исключение</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Замена</translation>
+    </message>
+    <message>
+        <source>Optimize</source>
+        <translation>Оптимизация</translation>
+    </message>
+    <message>
+        <source>Delete excessive</source>
+        <translation>Удаление лишних</translation>
+    </message>
+    <message>
+        <source>Detect coding</source>
+        <translation>Определение кодировки</translation>
+    </message>
+    <message>
+        <source>Excluded string must be ...</source>
+        <translation>Строка должна быть ...</translation>
+    </message>
+    <message>
+        <source>&amp;Left part of word</source>
+        <translation>&amp;Левой частью слова</translation>
+    </message>
+    <message>
+        <source>&amp;Right part of word</source>
+        <translation>&amp;Правой частью слова</translation>
+    </message>
+    <message>
+        <source>C&amp;ase insensitivity</source>
+        <translation>Без учёта &amp;регистра</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;ОК</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Сохр.</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Правка</translation>
+    </message>
+    <message>
+        <source>&amp;YES</source>
+        <translation>&amp;ДА</translation>
+    </message>
+    <message>
+        <source>&amp;NO</source>
+        <translation>&amp;НЕТ</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Отмена</translation>
+    </message>
+    <message>
+        <source>This file was modified. Save this file ?</source>
+        <translation>Файл был изменён. Сохранить его ?</translation>
+    </message>
+    <message>
+        <source>File: ''%1'' , Filesize: %2 bytes</source>
+        <translation>Файл: ''%1'' , размер: %2 байт</translation>
+    </message>
+    <message>
+        <source>File: ''%1'' , Filesize: %2 bytes , file you are see is truncated to %3 bytes buffer , so be CAREFULLY if you will save it on disk !</source>
+        <translation>Файл: ''%1'' , размер: %2 байт , показаны только первые %3 байт , так что сохраняйте его на диск ОСТОРОЖНО !</translation>
+    </message>
+    <message>
+        <source>File access error</source>
+        <translation>Ошибка доступа к файлу</translation>
+    </message>
+    <message>
+        <source>On open this file was truncated. So be carefully !</source>
+        <translation>При открытии файл был усечён. Будьте осторожны !</translation>
+    </message>
+    <message>
+        <source>Unable to save file</source>
+        <translation>Невозможно сохранить файл</translation>
+    </message>
+    <message>
+        <source>&amp;RULEZ-Z-Z</source>
+        <translation>&amp;РУЛЕЗ-З-З</translation>
+    </message>
+    <message>
+        <source>By the using program `Snipline (SNPLN)'  you can do:</source>
+        <translation>С помощью программы `Snipline (SNPLN)'  можно:</translation>
+    </message>
+    <message>
+        <source>* Delete or change any line in the file herewith you may define</source>
+        <translation>* Удалить или заменить любую строку в файле, причём искомое</translation>
+    </message>
+    <message>
+        <source>a change word as a beginning/end of any word or as a full word. </source>
+        <translation>может быть началом или концом любого слова или целым словом. </translation>
+    </message>
+    <message>
+        <source>Also you can turn off case sensitivity.</source>
+        <translation>Можно также не учитывать регистр.</translation>
+    </message>
+    <message>
+        <source>* Convert a file in upper/lowercase or produce a smart</source>
+        <translation>* Перевести файл в верхний или нижний регистр или в «умный»</translation>
+    </message>
+    <message>
+        <source>transformation. 'Smart' mean that sentence start with upper case. Also you</source>
+        <translation>регистр: «умный» значит, что предложение начинается с заглавной.</translation>
+    </message>
+    <message>
+        <source>can save existing upper case, such as families, other self names.</source>
+        <translation>Можно сохранить имеющиеся заглавные: фамилии, имена собственные.</translation>
+    </message>
+    <message>
+        <source>* Delete excessive empty lines in text file. Line is empty if this consist</source>
+        <translation>* Удалить лишние пустые строки. Пустая строка состоит только</translation>
+    </message>
+    <message>
+        <source>of SPACEs,TABs. This option dosn't stupidly delete all empty lines !!! After</source>
+        <translation>из пробелов и TAB. Удаляются не все пустые строки подряд !!! После</translation>
+    </message>
+    <message>
+        <source>applying file has maximum suitable to read form. Try for understand.</source>
+        <translation>обработки файл удобнее всего читать. Попробуйте и поймёте.</translation>
+    </message>
+    <message>
+        <source>* Optimize a text file on the size to the account of changing the</source>
+        <translation>* Уменьшить размер текстового файла, заменив лишние</translation>
+    </message>
+    <message>
+        <source>excessive spaces by symbol tabulation (TAB).  So file has smaller size.</source>
+        <translation>пробелы символами табуляции (TAB).  Файл станет меньше.</translation>
+    </message>
+    <message>
+        <source>* Decode file from dos/win1251/koi8/iso coding in the coding</source>
+        <translation>* Перекодировать файл из dos/win1251/koi8/iso в кодировку</translation>
+    </message>
+    <message>
+        <source>dos/win1251/koi8/iso. Possible autodetection of coding of file. </source>
+        <translation>dos/win1251/koi8/iso. Кодировку файла можно определить сама. </translation>
+    </message>
+    <message>
+        <source>SNPLN support command line with several files. As a file you can indicate</source>
+        <translation>SNPLN принимает в командной строке несколько файлов. Можно указать</translation>
+    </message>
+    <message>
+        <source>directory - then all files at this directory and its subdirecories will be</source>
+        <translation>и каталог - тогда будут обработаны все файлы в нём и во всех его</translation>
+    </message>
+    <message>
+        <source>processed. Also you can add files by drag'n'drop filelist on SNPLN.</source>
+        <translation>подкаталогах. Файлы можно также перетащить мышью на окно SNPLN.</translation>
+    </message>
+    <message>
+        <source>Source: the Snipline repository</source>
+        <translation>Код: репозиторий Snipline</translation>
+    </message>
+    <message>
+        <source>Reports: the repository's issue tracker</source>
+        <translation>Ошибки: трекер задач репозитория</translation>
+    </message>
+    <message>
+        <source>At the first choose filename , then click button [DO it !] ;)</source>
+        <translation>Сначала выберите файл , затем нажмите [ВЫПОЛНИТЬ !] ;)</translation>
+    </message>
+    <message>
+        <source>So,what I must to do ? Choose any file manipulation ;)</source>
+        <translation>Итак, что мне делать ? Выберите какую-нибудь обработку ;)</translation>
+    </message>
+    <message>
+        <source>Enter text for exclude</source>
+        <translation>Введите исключаемый текст</translation>
+    </message>
+    <message>
+        <source>Enter text for replace</source>
+        <translation>Введите текст для замены</translation>
+    </message>
+    <message>
+        <source>Enter tab size (default - 8)</source>
+        <translation>Шаг табуляции (по умолчанию - 8)</translation>
+    </message>
+    <message>
+        <source>Are you want to exclude empty string from file 8-) ?</source>
+        <translation>Вы хотите исключить из файла пустую строку 8-) ?</translation>
+    </message>
+    <message>
+        <source>I'm surprised :)</source>
+        <translation>Я удивлён :)</translation>
+    </message>
+    <message>
+        <source>Operation canceled</source>
+        <translation>Операция отменена</translation>
+    </message>
+    <message>
+        <source>File or directory not found</source>
+        <translation>Файл или каталог не найден</translation>
+    </message>
+    <message>
+        <source>Processing this directory and its subdirectories is completed</source>
+        <translation>Обработка каталога и его подкаталогов завершена</translation>
+    </message>
+    <message>
+        <source>File '%1' is choosed</source>
+        <translation>Выбран файл '%1'</translation>
+    </message>
+    <message>
+        <source>%1 files are choosed</source>
+        <translation>Выбрано файлов: %1</translation>
+    </message>
+    <message>
+        <source>File list is cleaned. No file is choosed.</source>
+        <translation>Список файлов очищен. Файлы не выбраны.</translation>
+    </message>
+    <message>
+        <source>Browsing file ...</source>
+        <translation>Выбор файла ...</translation>
+    </message>
+    <message>
+        <source>File(s) choose canceled</source>
+        <translation>Выбор файлов отменён</translation>
+    </message>
+    <message>
+        <source>Choose file ...</source>
+        <translation>Выберите файл ...</translation>
+    </message>
+    <message>
+        <source>All Files (*.*)</source>
+        <translation>Все файлы (*.*)</translation>
+    </message>
+    <message>
+        <source>Selected upper case convert file mode</source>
+        <translation>Выбран перевод в верхний регистр</translation>
+    </message>
+    <message>
+        <source>Unselected upper case convert file mode</source>
+        <translation>Отменён перевод в верхний регистр</translation>
+    </message>
+    <message>
+        <source>Selected lower case convert file mode</source>
+        <translation>Выбран перевод в нижний регистр</translation>
+    </message>
+    <message>
+        <source>Unselected lower case convert file mode</source>
+        <translation>Отменён перевод в нижний регистр</translation>
+    </message>
+    <message>
+        <source>Selected 'smart' case convert file mode</source>
+        <translation>Выбран перевод в 'умный' регистр</translation>
+    </message>
+    <message>
+        <source>Unselected 'smart' case convert file mode</source>
+        <translation>Отменён перевод в 'умный' регистр</translation>
+    </message>
+    <message>
+        <source>Selected snipline convert file mode</source>
+        <translation>Выбрано исключение строки</translation>
+    </message>
+    <message>
+        <source>Unselected snipline convert file mode</source>
+        <translation>Отменено исключение строки</translation>
+    </message>
+    <message>
+        <source>Selected replace symbols convert file mode</source>
+        <translation>Выбрана замена строки</translation>
+    </message>
+    <message>
+        <source>Unselected replace symbols convert file mode</source>
+        <translation>Отменена замена строки</translation>
+    </message>
+    <message>
+        <source>Selected optimize convert file mode</source>
+        <translation>Выбрана оптимизация табуляциями</translation>
+    </message>
+    <message>
+        <source>Unselected optimize convert file mode</source>
+        <translation>Отменена оптимизация табуляциями</translation>
+    </message>
+    <message>
+        <source>Selected delete excessive lines convert file mode</source>
+        <translation>Выбрано удаление лишних пустых строк</translation>
+    </message>
+    <message>
+        <source>Unselected delete excessive lines convert file mode</source>
+        <translation>Отменено удаление лишних пустых строк</translation>
+    </message>
+    <message>
+        <source>Selected detect file source mode</source>
+        <translation>Выбрано определение кодировки файла</translation>
+    </message>
+    <message>
+        <source>Unselected detect file source mode</source>
+        <translation>Отменено определение кодировки файла</translation>
+    </message>
+    <message>
+        <source>Selected recode to ''Win1251'' convert file mode</source>
+        <translation>Выбрана перекодировка в ''Win1251''</translation>
+    </message>
+    <message>
+        <source>Unselected recode to ''Win1251'' convert file mode</source>
+        <translation>Отменена перекодировка в ''Win1251''</translation>
+    </message>
+    <message>
+        <source>Selected recode to ''Koi'' convert file mode</source>
+        <translation>Выбрана перекодировка в ''Koi''</translation>
+    </message>
+    <message>
+        <source>Unselected recode to ''Koi'' convert file mode</source>
+        <translation>Отменена перекодировка в ''Koi''</translation>
+    </message>
+    <message>
+        <source>Selected recode to ''Iso'' convert file mode</source>
+        <translation>Выбрана перекодировка в ''Iso''</translation>
+    </message>
+    <message>
+        <source>Unselected recode to ''Iso'' convert file mode</source>
+        <translation>Отменена перекодировка в ''Iso''</translation>
+    </message>
+    <message>
+        <source>Selected recode to ''Dos'' convert file mode</source>
+        <translation>Выбрана перекодировка в ''Dos''</translation>
+    </message>
+    <message>
+        <source>Unselected recode to ''Dos'' convert file mode</source>
+        <translation>Отменена перекодировка в ''Dos''</translation>
+    </message>
+    <message>
+        <source>Selected source for file - ''Win1251''</source>
+        <translation>Выбрана исходная кодировка - ''Win1251''</translation>
+    </message>
+    <message>
+        <source>Unselected source for file - ''Win1251''</source>
+        <translation>Отменена исходная кодировка - ''Win1251''</translation>
+    </message>
+    <message>
+        <source>Selected source for file - ''Koi8''</source>
+        <translation>Выбрана исходная кодировка - ''Koi8''</translation>
+    </message>
+    <message>
+        <source>Unselected source for file - ''Koi8''</source>
+        <translation>Отменена исходная кодировка - ''Koi8''</translation>
+    </message>
+    <message>
+        <source>Selected source for file - ''Iso''</source>
+        <translation>Выбрана исходная кодировка - ''Iso''</translation>
+    </message>
+    <message>
+        <source>Unselected source for file - ''Iso''</source>
+        <translation>Отменена исходная кодировка - ''Iso''</translation>
+    </message>
+    <message>
+        <source>Selected source for file - ''Dos''</source>
+        <translation>Выбрана исходная кодировка - ''Dos''</translation>
+    </message>
+    <message>
+        <source>Unselected source for file - ''Dos''</source>
+        <translation>Отменена исходная кодировка - ''Dos''</translation>
+    </message>
+    <message>
+        <source>Selected file source autodetect</source>
+        <translation>Выбрано автоопределение исходной кодировки</translation>
+    </message>
+    <message>
+        <source>Unselected file source autodetect</source>
+        <translation>Отменено автоопределение исходной кодировки</translation>
+    </message>
+    <message>
+        <source>This file not found</source>
+        <translation>Файл не найден</translation>
+    </message>
+    <message>
+        <source>This file consist of english symbols only</source>
+        <translation>Файл содержит только английские символы</translation>
+    </message>
+    <message>
+        <source>This file has coding %1</source>
+        <translation>Файл в кодировке %1</translation>
+    </message>
+    <message>
+        <source>This file just is in same coding</source>
+        <translation>Файл уже в этой кодировке</translation>
+    </message>
+    <message>
+        <source>Unable to open temporary file</source>
+        <translation>Невозможно открыть временный файл</translation>
+    </message>
+    <message>
+        <source>Error reading file</source>
+        <translation>Ошибка чтения файла</translation>
+    </message>
+    <message>
+        <source>Error writing file</source>
+        <translation>Ошибка записи файла</translation>
+    </message>
+    <message>
+        <source>File(s) successfully converted</source>
+        <translation>Файл(ы) успешно преобразованы</translation>
+    </message>
+    <message>
+        <source>with upper case</source>
+        <translation>в верхний регистр</translation>
+    </message>
+    <message>
+        <source>with lower case</source>
+        <translation>в нижний регистр</translation>
+    </message>
+    <message>
+        <source>with 'smart' case</source>
+        <translation>в 'умный' регистр</translation>
+    </message>
+    <message>
+        <source>From file(s) successfully excluded given string</source>
+        <translation>Из файла(ов) успешно исключена заданная строка</translation>
+    </message>
+    <message>
+        <source>Number of hits: %1</source>
+        <translation>Найдено: %1</translation>
+    </message>
+    <message>
+        <source>and replaced with received string, Nr. of hits: %1</source>
+        <translation>и заменена полученной строкой, найдено: %1</translation>
+    </message>
+    <message>
+        <source>File(s) successfully optimized</source>
+        <translation>Файл(ы) успешно оптимизированы</translation>
+    </message>
+    <message>
+        <source>From file(s) deleted excessive empty lines,</source>
+        <translation>Из файла(ов) удалены лишние пустые строки,</translation>
+    </message>
+    <message>
+        <source>from %1  to %2</source>
+        <translation>из %1 в %2</translation>
+    </message>
+    <message>
+        <source>with coding autodetect  to %1</source>
+        <translation>с автоопределением кодировки в %1</translation>
+    </message>
+    <message>
+        <source>Line in file is too long (greater than %1 bytes)</source>
+        <translation>Слишком длинная строка в файле (более %1 байт)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Do it</source>
+        <translation>Выполнить</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Выход</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>О программе</translation>
+    </message>
+    <message>
+        <source>File preview</source>
+        <translation>Просмотр файла</translation>
+    </message>
+    <message>
+        <source>Browse for files</source>
+        <translation>Выбрать файлы</translation>
+    </message>
+    <message>
+        <source>Clear the file list</source>
+        <translation>Очистить список файлов</translation>
+    </message>
+    <message>
+        <source>Exclude a string</source>
+        <translation>Исключить строку</translation>
+    </message>
+    <message>
+        <source>Replace a string</source>
+        <translation>Заменить строку</translation>
+    </message>
+    <message>
+        <source>Optimize with TABs</source>
+        <translation>Оптимизировать табуляциями</translation>
+    </message>
+    <message>
+        <source>Delete excessive empty lines</source>
+        <translation>Удалить лишние пустые строки</translation>
+    </message>
+    <message>
+        <source>Detect the source coding</source>
+        <translation>Определять исходную кодировку</translation>
+    </message>
+    <message>
+        <source>Detect coding only</source>
+        <translation>Только определить кодировку</translation>
+    </message>
+</context>
+<context>
+    <name>pictures</name>
+    <message>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
+        <source>CANCEL</source>
+        <translation>ОТМЕНА</translation>
+    </message>
+    <message>
+        <source>DO IT!</source>
+        <translation>ВЫПОЛНИТЬ!</translation>
+    </message>
+    <message>
+        <source>EXIT</source>
+        <translation>ВЫХОД</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Инфо</translation>
+    </message>
+    <message>
+        <source>File
+preview</source>
+        <translation>Просмотр
+файла</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>Обзор...</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Сброс</translation>
+    </message>
+    <message>
+        <source>UPPER</source>
+        <translation>ВЕРХНИЙ</translation>
+    </message>
+    <message>
+        <source>lower</source>
+        <translation>нижний</translation>
+    </message>
+    <message>
+        <source>Smart</source>
+        <translation>Умный</translation>
+    </message>
+    <message>
+        <source>Exclude</source>
+        <translation>Исключить</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Заменить</translation>
+    </message>
+    <message>
+        <source>Optimize</source>
+        <translation>Оптимизир.</translation>
+    </message>
+    <message>
+        <source>Del. empty</source>
+        <translation>Уд. пустые</translation>
+    </message>
+    <message>
+        <source>AUTO</source>
+        <translation>АВТО</translation>
+    </message>
+    <message>
+        <source>Detect coding</source>
+        <translation>Определить</translation>
+    </message>
+</context>
+</TS>
