@@ -81,6 +81,9 @@ public:
   // How the texts the prompts return are given: as characters (UTF-8) or
   // byte for byte.
   virtual job::TypedText typedText() const { return job::TypedText::Bytes; }
+  // Whether the run is a dry run: every job goes to its end and writes
+  // nothing.
+  virtual bool dryRun() const { return false; }
 };
 
 } // namespace snpln::batch

@@ -51,6 +51,7 @@ public:
   bool saveUpperChecked() override { return inner_.saveUpperChecked(); }
   void refresh() override { inner_.refresh(); }
   job::TypedText typedText() const override { return inner_.typedText(); }
+  bool dryRun() const override { return inner_.dryRun(); }
 
 private:
   BatchHost &inner_;
@@ -193,6 +194,7 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &callerHost,
   parameters.sourceCodePage = selection.sourceCodePage();
   parameters.targetCodePage = selection.targetCodePage();
   parameters.detectOnly = selection.detectOnly();
+  parameters.dryRun = host.dryRun();
   const job::OperationCode finalOperation = selection.finalOperation();
 
   if (!askParameters(selection, host, parameters)) {

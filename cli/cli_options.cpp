@@ -24,19 +24,26 @@ const char *kDescription =
     "all names.";
 
 const char *kFooter =
+    "\nA NAME of - alone is standard input; the result goes to standard "
+    "output\n(all messages then go to standard error), and nothing when "
+    "the text fails.\n"
     "\nExamples:\n"
     "  snpln-cli -d notes.txt                  report the code page\n"
     "  snpln-cli -t win notes.txt              recode in place, source "
     "detected\n"
     "  snpln-cli -f koi -t dos --filter '*.txt' docs\n"
+    "  snpln-cli -n -v -t utf8 docs            what a recoding would do, "
+    "file by file\n"
+    "  cat old.txt | snpln-cli -t win - > new.txt\n"
     "  snpln-cli --replace colour --with color --ignore-case a.txt\n"
     "\nExit status:\n"
-    "  0    no file failed (converted, already in the target code page, or "
+    "  0    no file failed (converted, already in the target code page, "
     "no\n"
-    "       Cyrillic letter in it)\n"
-    "  1    a file failed, or a name was not found\n"
+    "       Cyrillic letter in it, or not text)\n"
+    "  1    a file failed, a name was not found, or a directory could not be "
+    "read\n"
     "  2    the command line is wrong\n"
-    "  130  stopped by Ctrl-C\n";
+    "  130  stopped by Ctrl-C (143 by SIGTERM, 129 by SIGHUP)\n";
 
 // The filter text is cut at blanks and TABs into masks; each names files
 // within the directories walked, so it holds no path separator.
@@ -102,7 +109,15 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                  "Masks for files in directories, blank-separated "
                  "(default *.*)")
       ->check(CLI::Validator(checkFilter, "MASKS"));
-  app.add_option("NAME", o.names, "Files or directories")->required();
+  app.add_flag("-n,--dry-run", o.dryRun,
+               "Run every job to its end but write nothing; each file's "
+               "line says what would happen");
+  auto *verbose = app.add_flag("-v,--verbose", o.verbose,
+                               "One line per file: its name and outcome");
+  auto *quiet = app.add_flag("-q,--quiet", o.quiet, "Print failures only");
+  verbose->excludes(quiet);
+  app.add_option("NAME", o.names, "Files or directories; - is standard input")
+      ->required();
   with->needs(replace);
   saveUpper->needs(smart);
   from->needs(to);

@@ -21,7 +21,6 @@ namespace snpln::cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitInterrupted = 130; // 128 + SIGINT
 
 struct CliOptions {
   bool detect = false;
@@ -42,6 +41,12 @@ struct CliOptions {
   int tabSize = 8; // a whole number from 1
   bool deleteEmpty = false;
   std::string filter;
+  // Every job runs to its end and writes nothing; each file gets its line.
+  bool dryRun = false;
+  // One line per file with its outcome.
+  bool verbose = false;
+  // Failures only.
+  bool quiet = false;
   std::vector<std::string> names;
 };
 

@@ -1,10 +1,13 @@
 #include "cli/console_host.h"
 
+#include <algorithm>
 #include <csignal>
+#include <optional>
 
 #include "batch/batch_texts.h"
 #include "batch/run_batch.h"
 #include "batch/selection_state.h"
+#include "cli/standard_input.h"
 #include "job/file_job.h"
 #include "job/messages.h"
 
@@ -20,6 +23,16 @@ extern "C" void onInterrupt(int signal) {
   int none = 0;
   interruptSignal.compare_exchange_strong(none, signal);
   interrupted = true;
+}
+
+// Reads the whole stream; false when it could not be read.
+bool readWhole(std::istream &in, std::string &text) {
+  char buffer[65536];
+  while (in) {
+    in.read(buffer, sizeof buffer);
+    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+  }
+  return !in.bad();
 }
 
 // Whether a job that ended so failed (or was stopped).
@@ -82,12 +95,14 @@ job::DialogAnswer ConsoleHost::excludeOptions(batch::WordOptions &options) {
 
 void ConsoleHost::print(bool failure, const std::string &line1,
                         const std::string &line2) {
+  if (options_.quiet && !failure)
+    return;
   clearProgress();
   std::string text = line1;
   if (!line1.empty() && !line2.empty())
     text += ": ";
   text += line2;
-  std::ostream &stream = failure ? err_ : out_;
+  std::ostream &stream = failure || dataOnOutput_ ? err_ : out_;
   stream << text << '\n' << std::flush;
 }
 
@@ -128,8 +143,16 @@ job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
   const job::JobResult result = job.result();
   if (result == job::JobResult::Stop && interrupted)
     stoppedByInterrupt_ = true;
-  for (const auto &[line1, line2] : jobMessages_)
-    print(failedJob(result), line1, line2);
+  const bool failed = failedJob(result);
+  if (isStandardStream(platform::FileLocation(request.path))) {
+    standardInputRan_ = true;
+    standardInputFailed_ = standardInputFailed_ || failed;
+  }
+  if (failed || options_.verbose || options_.dryRun)
+    print(failed, request.path, job.report());
+  else
+    for (const auto &[line1, line2] : jobMessages_)
+      print(false, line1, line2);
   jobMessages_.clear();
   return result;
 }
@@ -156,8 +179,9 @@ void ConsoleHost::clearProgress() {
   }
 }
 
-int runCli(int argc, char **argv, std::ostream &out, std::ostream &err,
-           bool progressOnTerminal, platform::FileSystem &fs) {
+int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
+           std::ostream &err, bool progressOnTerminal,
+           platform::FileSystem &diskFs) {
   CliOptions options;
   if (auto status = parseOptions(argc, argv, options, out, err))
     return *status;
@@ -168,10 +192,39 @@ int runCli(int argc, char **argv, std::ostream &out, std::ostream &err,
   for (batch::ModeButton button : modeButtonsOf(options))
     selection.pressModeButton(button);
 
+  // "-" reads standard input whole; the passes rewrite it like a file and
+  // the result goes to standard output at the end.
+  const bool standardInput =
+      std::find(options.names.begin(), options.names.end(),
+                std::string(kStandardStreamName)) != options.names.end();
+  std::optional<StandardInputFileSystem> streams;
+  if (standardInput) {
+    std::string text;
+    if (!readWhole(in, text)) {
+      err << kStandardStreamName << ": " << job::messages::kReadError << '\n';
+      return kExitFailure;
+    }
+    streams.emplace(diskFs, std::move(text));
+  }
+  platform::FileSystem &fs = streams ? *streams : diskFs;
+  const bool detectOnly = selection.detectOnly();
+
   ConsoleHost host(options, out, err, progressOnTerminal, fs);
+  if (standardInput)
+    host.keepOutputForData();
   const batch::RunOutcome outcome = batch::runBatch(selection, host, fs);
   if (host.stoppedByInterrupt())
     return interruptStatus();
+  if (streams && host.standardInputRan() && !host.standardInputFailed() &&
+      !options.dryRun && !detectOnly) {
+    const std::string &text = streams->content();
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+    if (!out) {
+      err << kStandardStreamName << ": " << job::messages::kWriteError << '\n';
+      return kExitFailure;
+    }
+  }
   if (outcome.failed > 0 || outcome.stopped > 0)
     return kExitFailure;
   return kExitSuccess;

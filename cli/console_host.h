@@ -3,12 +3,16 @@
 //
 // Every message becomes one line, its two lines joined by ": " (only the
 // non-empty one when the other is empty). Failures go to the error stream,
-// everything else to the output stream: the run says which of its messages
-// are failures, and a job's messages are failures when the job failed or
-// was stopped. Every message is answered with OK.
+// everything else to the output stream (to the error stream too while the
+// output stream carries standard input's text): the run says which of its
+// messages are failures, and a job is a failure by its result, never by its
+// text. A failed job prints its report as "path: text". With --verbose or
+// --dry-run every job prints its report so; with --quiet only failures are
+// printed. Every message is answered with OK.
 #pragma once
 
 #include <atomic>
+#include <istream>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -51,6 +55,7 @@ public:
   job::TypedText typedText() const override {
     return options_.bytes ? job::TypedText::Bytes : job::TypedText::Characters;
   }
+  bool dryRun() const override { return options_.dryRun; }
   job::JobResult runJob(const job::JobRequest &request) override;
   std::string filterText() override;
   std::vector<std::string> &filterList() override;
@@ -64,6 +69,12 @@ public:
 
   // Whether Ctrl-C stopped a job.
   bool stoppedByInterrupt() const { return stoppedByInterrupt_; }
+  // The output stream carries standard input's text: every message goes to
+  // the error stream.
+  void keepOutputForData() { dataOnOutput_ = true; }
+  // Whether a job ran over standard input ("-"), and whether one failed.
+  bool standardInputRan() const { return standardInputRan_; }
+  bool standardInputFailed() const { return standardInputFailed_; }
   // Slice size for the jobs (tests use small ones).
   void setSliceSize(std::size_t size) { sliceSize_ = size; }
 
@@ -83,6 +94,9 @@ private:
   bool progressShown_ = false;
   std::vector<std::pair<std::string, std::string>> jobMessages_;
   bool stoppedByInterrupt_ = false;
+  bool dataOnOutput_ = false;
+  bool standardInputRan_ = false;
+  bool standardInputFailed_ = false;
   std::size_t sliceSize_ = 0;
 };
 
@@ -90,8 +104,8 @@ private:
 // stopped the run (130 for Ctrl-C), 2 for a usage error, 1 when a file, a
 // name or a directory failed (or a job could not start its temporary file),
 // 0 otherwise.
-int runCli(int argc, char **argv, std::ostream &out, std::ostream &err,
-           bool progressOnTerminal,
+int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
+           std::ostream &err, bool progressOnTerminal,
            platform::FileSystem &fs = platform::realFileSystem());
 
 } // namespace snpln::cli

@@ -428,8 +428,8 @@ std::string FileJob::successReport(const std::string &line1,
   }
   if (line2.empty())
     return head;
-  const bool counted = op == OperationCode::Exclude ||
-                       op == OperationCode::DeleteEmpty;
+  const bool counted =
+      op == OperationCode::Exclude || op == OperationCode::DeleteEmpty;
   if (counted && head.back() != ',')
     return head + ", " + line2;
   return head + ' ' + line2;

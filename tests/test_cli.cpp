@@ -1,10 +1,14 @@
 // snpln-cli end to end through runCli, over real files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
+
+#include <sys/stat.h>
 
 #include "cli/console_host.h"
 #include "job/file_job.h"
@@ -32,14 +36,16 @@ protected:
   void TearDown() override { cli::interrupted = false; }
 
   Outcome run(std::vector<std::string> args,
-              platform::FileSystem &fs = platform::realFileSystem()) {
+              platform::FileSystem &fs = platform::realFileSystem(),
+              const std::string &input = {}) {
     args.insert(args.begin(), "snpln-cli");
     std::vector<char *> argv;
     for (auto &a : args)
       argv.push_back(a.data());
+    std::istringstream in(input);
     std::ostringstream out, err;
     const int status = cli::runCli(static_cast<int>(argv.size()), argv.data(),
-                                   out, err, false, fs);
+                                   in, out, err, false, fs);
     return {status, out.str(), err.str()};
   }
 };
@@ -107,6 +113,11 @@ TEST_F(CliTest, ExitStatusPerOutcomeNamedAndInATree) {
       {"no Cyrillic letter, detect", {"-d"}, "plain english", 0},
       {"binary data", {"--upper"}, std::string("ab\0cd", 5), 0},
       {"line too long", {"--optimize"}, std::string(40000, 'a'), 1},
+      {"a character the target page cannot hold",
+       {"-t", "koi"},
+       "\xD0\x9C\xD0\xB8\xD1\x80 caf\xC3\xA9",
+       1},
+      {"invalid UTF-8 from UTF-8", {"-f", "utf8", "-t", "win"}, "ab\xFFz", 1},
       {"a link to nothing", {"--upper"}, "", 1},
   };
   for (const Case &c : cases) {
@@ -269,8 +280,10 @@ TEST_F(CliTest, ShortOptionsAndCodePageNames) {
 TEST_F(CliTest, HelpGivesExamplesAndExitStatuses) {
   const auto r = run({"--help"});
   EXPECT_EQ(r.status, 0);
-  for (const char *piece : {"Examples:", "Exit status:", "  130 ", "-t,--to",
-                            "-f,--from", "-d,--detect"})
+  for (const char *piece :
+       {"Examples:", "Exit status:", "  130 ", "143", "-t,--to", "-f,--from",
+        "-d,--detect", "-n,--dry-run", "-v,--verbose", "-q,--quiet",
+        "snpln-cli -t win - > new.txt"})
     EXPECT_NE(r.out.find(piece), std::string::npos) << piece;
 }
 
@@ -318,6 +331,174 @@ TEST_F(CliTest, DirectoryIsWalkedWithTheFilterMasks) {
   EXPECT_EQ(r.out, dir.file("tree").substr(dir.path().size() + 1) +
                        ": Processing this directory and its subdirectories "
                        "is completed\n");
+}
+
+// Everything a run could change in a directory: every entry's name, kind,
+// mode, size, modification time and bytes.
+std::string snapshot(const std::string &root) {
+  std::string all;
+  for (const auto &e : std::filesystem::recursive_directory_iterator(root)) {
+    struct stat st {};
+    ::lstat(e.path().c_str(), &st);
+    all += e.path().string() + " " + std::to_string(st.st_mode) + " " +
+           std::to_string(st.st_size) + " " +
+           std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec) + "\n";
+    if (S_ISREG(st.st_mode)) {
+      std::ifstream in(e.path(), std::ios::binary);
+      all += std::string(std::istreambuf_iterator<char>(in), {}) + "\n";
+    }
+  }
+  std::sort(all.begin(), all.end()); // order of listing aside
+  return all;
+}
+
+// A dry run leaves every byte, mode, time and directory entry as it was,
+// and its lines name the same files with the same outcomes as the real run
+// that follows (what "would be converted" then "successfully converted").
+TEST_F(CliTest, DryRunTouchesNothingAndForetellsTheRealRun) {
+  const std::string helloUtf8 = "\xD0\x9C\xD0\xB8\xD1\x80";
+  const std::vector<std::vector<std::string>> operations = {
+      {"-t", "win"},
+      {"-t", "utf8", "--upper"},
+      {"--replace", "a", "--with", "b"},
+      {"--delete-empty", "--optimize"},
+  };
+  for (const auto &options : operations) {
+    std::string line;
+    for (const auto &o : options)
+      line += o + " ";
+    SCOPED_TRACE(line);
+    test::TempDir work;
+    test::ChangeDirectory into(work.path());
+    work.mkdir("t");
+    work.mkdir("t/sub", 0700);
+    work.write("t/dos.txt", kHelloDos + "\r\n\r\n\r\n        a");
+    work.write("t/sub/utf.txt", helloUtf8 + " a\n\n\n");
+    work.write("t/plain.txt", "plain a");
+    work.write("t/zero.bin", std::string("a\0b", 3));
+    work.write("t/ro.txt", kHelloWin + " a");
+    work.chmod("t/ro.txt", 0444);
+    work.symlink("dos.txt", "t/link.txt");
+    work.write("named.txt", kHelloWin);
+    const std::string before = snapshot(work.path());
+
+    std::vector<std::string> args = options;
+    args.insert(args.begin(), "-n");
+    args.insert(args.end(), {"t", "named.txt", "missing.txt"});
+    const auto dry = run(args);
+    EXPECT_EQ(snapshot(work.path()), before);
+    EXPECT_EQ(dry.status, 1) << dry.err; // missing.txt
+    EXPECT_EQ(dry.err, "missing.txt: File or directory not found\n");
+
+    args.front() = "-v";
+    const auto real = run(args);
+    EXPECT_EQ(real.status, dry.status);
+    EXPECT_EQ(real.err, dry.err);
+    // The real lines with the success texts put as a dry run says them.
+    std::string foretold = real.out;
+    const std::pair<std::string, std::string> said[] = {
+        {"File(s) successfully converted", "would be converted"},
+        {"File(s) successfully optimized", "would be converted"},
+        {"From file(s) successfully excluded given string",
+         "would be converted"},
+        {"From file(s) deleted excessive empty lines,", "would be converted,"},
+    };
+    for (const auto &[realText, dryText] : said)
+      for (auto at = foretold.find(realText); at != std::string::npos;
+           at = foretold.find(realText, at))
+        foretold.replace(at, realText.size(), dryText);
+    EXPECT_EQ(dry.out, foretold);
+    EXPECT_NE(snapshot(work.path()), before);
+  }
+}
+
+// "-" reads standard input and writes the result to standard output, the
+// same bytes the in-place run leaves in a file; its messages go to
+// standard error, and nothing is written when the text fails.
+TEST_F(CliTest, StandardInputGivesTheInPlaceResultOnStandardOutput) {
+  const std::string helloUtf8 = "\xD0\x9C\xD0\xB8\xD1\x80, world\r\n";
+  struct Case {
+    std::vector<std::string> options;
+    std::string input;
+    int status;
+    bool written; // standard output holds the text
+  };
+  const Case cases[] = {
+      {{"-t", "win"}, kHelloDos, 0, true},
+      {{"-t", "utf8", "--upper", "--delete-empty"},
+       kHelloDos + "\n\n\n\n.",
+       0,
+       true},
+      {{"--replace", "world", "--with", "\xD0\xBC\xD0\xB8\xD1\x80"},
+       helloUtf8,
+       0,
+       true},
+      {{"-t", "win"}, "english only", 0, true},       // left as it is
+      {{"-t", "win"}, kHelloWin, 0, true},            // already Windows-1251
+      {{"--upper"}, std::string("a\0b", 3), 0, true}, // not text
+      {{"-t", "win"}, "", 0, true},                   // empty
+      {{"-f", "utf8", "-t", "koi"}, "caf\xC3\xA9", 1, false},
+      {{"-d"}, kHelloWin, 0, false},              // a report, no text
+      {{"-n", "-t", "win"}, kHelloDos, 0, false}, // a dry run writes nothing
+  };
+  for (const Case &c : cases) {
+    std::string line;
+    for (const auto &o : c.options)
+      line += o + " ";
+    SCOPED_TRACE(line);
+    dir.write("f.txt", c.input);
+    std::vector<std::string> args = c.options;
+    args.push_back("f.txt");
+    const auto inPlace = run(args);
+    args.back() = "-";
+    const auto piped = run(args, platform::realFileSystem(), c.input);
+    EXPECT_EQ(piped.status, c.status) << piped.err;
+    EXPECT_EQ(piped.status, inPlace.status);
+    EXPECT_EQ(piped.out, c.written ? dir.read("f.txt") : "");
+    if (c.status != 0) {
+      EXPECT_EQ(dir.read("f.txt"), c.input);
+    }
+    // Every message of the in-place run, on standard error, under "-".
+    std::string expected = inPlace.out + inPlace.err;
+    for (auto at = expected.find("f.txt"); at != std::string::npos;
+         at = expected.find("f.txt", at))
+      expected.replace(at, 5, "-");
+    EXPECT_EQ(piped.err.size(), expected.size()) << piped.err << expected;
+  }
+  // "./-" names a file.
+  dir.write("-", kHelloDos);
+  const auto r = run({"-t", "win", "./-"}, platform::realFileSystem(), "xyz");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(dir.read("-"), kHelloWin);
+}
+
+// --verbose: a line per file; --quiet: failures only; the default: the
+// run's own messages, and each failure under its name.
+TEST_F(CliTest, VerboseAndQuiet) {
+  dir.mkdir("t");
+  dir.write("t/a.txt", kHelloDos);
+  dir.write("t/b.txt", "plain");
+  dir.write("t/c.txt", std::string(40000, 'x'));
+  const auto reset = [&] { dir.write("t/a.txt", kHelloDos); };
+  reset();
+  const auto quiet = run({"-q", "-f", "dos", "-t", "win", "--optimize", "t"});
+  EXPECT_EQ(quiet.status, 1);
+  EXPECT_EQ(quiet.out, "");
+  EXPECT_EQ(quiet.err, "t/c.txt: Line in file is too long (greater than "
+                       "30000 bytes)\n");
+  reset();
+  const auto clean = run({"-q", "-f", "dos", "-t", "win", "t/a.txt"});
+  EXPECT_EQ(clean.status, 0);
+  EXPECT_EQ(clean.out + clean.err, "");
+  reset();
+  const auto verbose = run({"-v", "-t", "win", "t/a.txt", "t/b.txt"});
+  EXPECT_EQ(verbose.status, 0);
+  EXPECT_EQ(verbose.out,
+            "t/a.txt: File(s) successfully converted from ''Dos'' to "
+            "''Win1251''\n"
+            "t/b.txt: This file consist of english symbols only\n");
+  EXPECT_EQ(verbose.err, "");
 }
 
 // Sets the interrupt flag when the job has read `after` bytes, as Ctrl-C

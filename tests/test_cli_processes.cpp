@@ -266,5 +266,98 @@ TEST(CliProcesses, SignalsEndTheRunLikeCtrlC) {
   }
 }
 
+// Runs `program` with `args` in `cwd`, `input` written into its standard
+// input through a pipe; its standard output and error are kept in files.
+struct Ran {
+  int status = -1;
+  std::string out, err;
+};
+Ran runPiped(const std::string &program, const std::vector<std::string> &args,
+             const std::string &input, const test::TempDir &cwd) {
+  std::vector<std::string> all{program};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char *> argv;
+  for (auto &a : all)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0)
+    return {};
+  const std::string out = cwd.file(".out"), err = cwd.file(".err");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[0], 0);
+  posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addchdir_np(&actions, cwd.path().c_str());
+  pid_t pid = -1;
+  const int rc =
+      posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipeEnds[0]);
+  EXPECT_EQ(rc, 0) << "cannot start " << argv[0];
+  std::size_t sent = 0;
+  while (rc == 0 && sent < input.size()) {
+    const ssize_t n =
+        ::write(pipeEnds[1], input.data() + sent, input.size() - sent);
+    if (n <= 0)
+      break;
+    sent += static_cast<std::size_t>(n);
+  }
+  ::close(pipeEnds[1]);
+  Ran ran;
+  ran.status = rc == 0 ? waitFor(pid) : -1;
+  ran.out = cwd.read(".out");
+  ran.err = cwd.read(".err");
+  ::unlink(out.c_str());
+  ::unlink(err.c_str());
+  return ran;
+}
+
+// `cat old.txt | snpln-cli -t win - > new.txt`: through a real pipe, the
+// bytes the same run leaves in a file in place, large enough to need many
+// reads and many slices.
+TEST(CliProcesses, StandardInputThroughAPipeEqualsTheInPlaceResult) {
+  std::mt19937 rng(5);
+  const std::string text = recoded(
+      randomText(rng, 3u << 20), engine::CodePage::Win, engine::CodePage::Dos);
+  for (const std::vector<std::string> &options :
+       {std::vector<std::string>{"-t", "win"},
+        std::vector<std::string>{"-t", "utf8", "--upper", "--optimize"}}) {
+    test::TempDir dir;
+    dir.write("f.txt", text);
+    std::vector<std::string> args = options;
+    args.push_back("f.txt");
+    const Ran inPlace = runPiped(SNPLN_CLI_BINARY, args, "", dir);
+    ASSERT_EQ(inPlace.status, 0) << inPlace.err;
+    args.back() = "-";
+    const Ran piped = runPiped(SNPLN_CLI_BINARY, args, text, dir);
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_TRUE(piped.out == dir.read("f.txt"))
+        << piped.out.size() << " bytes against " << dir.read("f.txt").size();
+    EXPECT_NE(piped.out, text);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
+  }
+}
+
+#ifdef SNPLN_UI_BINARY
+// The window's program answers --help and --version as its one argument
+// without opening a window (it would wait for a display otherwise).
+TEST(CliProcesses, TheWindowsProgramPrintsHelpAndVersion) {
+  test::TempDir dir;
+  const Ran version = runPiped(SNPLN_UI_BINARY, {"--version"}, "", dir);
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("snpln ", 0), 0u) << version.out;
+  const Ran help = runPiped(SNPLN_UI_BINARY, {"--help"}, "", dir);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: snpln [NAME]..."), std::string::npos)
+      << help.out;
+  EXPECT_NE(help.out.find("./--help"), std::string::npos);
+}
+#endif
+
 } // namespace
 } // namespace snpln

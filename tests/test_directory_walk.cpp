@@ -221,8 +221,8 @@ TEST_F(DirectoryWalk, AnUnreadableDirectoryIsReportedAndTheWalkGoesOn) {
   fs.unreadable = {"a"};
   batch::PassState pass;
   EXPECT_EQ(batch::WalkOutcome::Done,
-            batch::walkDirectoryTree("t", "*.*", OperationCode::UpperCase, false,
-                                     params, host, fs, hooks, &pass));
+            batch::walkDirectoryTree("t", "*.*", OperationCode::UpperCase,
+                                     false, params, host, fs, hooks, &pass));
   EXPECT_EQ((Paths{"t/f", "t/b/f"}), host.jobPaths());
   EXPECT_EQ(host.messages, (std::vector<std::pair<std::string, std::string>>{
                                {"t/a", "Error reading directory"}}));
@@ -235,8 +235,8 @@ TEST_F(DirectoryWalk, AnUnreadableDirectoryIsReportedAndTheWalkGoesOn) {
   fs.unreadable = {"t"};
   batch::PassState other;
   EXPECT_EQ(batch::WalkOutcome::Done,
-            batch::walkDirectoryTree("t/", "*.*", OperationCode::UpperCase, false,
-                                     params, host, fs, hooks, &other));
+            batch::walkDirectoryTree("t/", "*.*", OperationCode::UpperCase,
+                                     false, params, host, fs, hooks, &other));
   EXPECT_TRUE(host.jobs.empty());
   EXPECT_EQ(host.messages, (std::vector<std::pair<std::string, std::string>>{
                                {"t/", "Error reading directory"}}));
@@ -249,8 +249,8 @@ TEST_F(DirectoryWalk, AReadableTreeLeavesThePassUnmarked) {
   files({"t/a/f"});
   batch::PassState pass;
   EXPECT_EQ(batch::WalkOutcome::Done,
-            batch::walkDirectoryTree("t", "*.*", OperationCode::UpperCase, false,
-                                     params, host, fs, hooks, &pass));
+            batch::walkDirectoryTree("t", "*.*", OperationCode::UpperCase,
+                                     false, params, host, fs, hooks, &pass));
   EXPECT_EQ(pass.unreadableDirectories, 0);
   EXPECT_TRUE(host.messages.empty());
 }

@@ -1,5 +1,7 @@
 // snpln: the window. The arguments are the names to work on; all of them,
-// also those that look like options, go to the window's command line.
+// also those that look like options, go to the window's command line. Only
+// "--help" or "--version" as the one argument prints and exits ("./--help"
+// names a file).
 #include <QApplication>
 #include <QFile>
 #include <QLocale>
@@ -10,12 +12,44 @@
 #include <string>
 
 #include "platform/command_line.h"
+#include "snpln/version.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
 #include "ui/termination_signals.h"
 #include "ui/translation.h"
 
+namespace {
+
+const char *kHelp =
+    "Usage: snpln [NAME]...\n"
+    "Opens the window of Snipline, which rewrites Russian plain-text files "
+    "in place:\nrecoding between CP866, Windows-1251, KOI8-R, ISO 8859-5 and "
+    "UTF-8 with automatic\ndetection, upper, lower and sentence case, removal "
+    "and replacement of a string,\nblanks to TABs, and removal of excessive "
+    "empty lines.\n"
+    "\n"
+    "Each NAME (a file, a directory whose tree is taken, or a DOS mask such "
+    "as *.txt)\ngoes to the window's file list; every argument is a name, "
+    "except a lone --help or\n--version. Write ./--help for a file of that "
+    "name.\n"
+    "\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "For scripts, snpln-cli runs the same operations from the command "
+    "line.\n";
+
+} // namespace
+
 int main(int argc, char **argv) {
+  if (argc == 2 && std::string(argv[1]) == "--help") {
+    std::fputs(kHelp, stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::printf("snpln %s\n", snpln::kVersion);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   // The argument text is taken before Qt sees anything; Qt gets only the
   // program's name, so no file name is taken for one of its options.
   const std::string commandLine = snpln::platform::rawCommandLine(argc, argv);

@@ -1,0 +1,145 @@
+#include "cli/standard_input.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace snpln::cli {
+
+namespace {
+
+class TextInput : public platform::InputFile {
+public:
+  TextInput(std::shared_ptr<const std::string> text,
+            platform::FileStatus status)
+      : text_(std::move(text)), status_(status) {}
+
+  bool read(void *buffer, std::size_t size, std::size_t &got) override {
+    const std::size_t left =
+        position_ < text_->size() ? text_->size() - position_ : 0;
+    got = std::min(size, left);
+    if (got != 0)
+      std::memcpy(buffer, text_->data() + position_, got);
+    position_ += got;
+    return true;
+  }
+  bool seek(platform::FileSize position) override {
+    if (position > text_->size())
+      return false;
+    position_ = static_cast<std::size_t>(position);
+    return true;
+  }
+  platform::FileSize position() const override { return position_; }
+  bool size(platform::FileSize &result) override {
+    result = text_->size();
+    return true;
+  }
+  bool status(platform::FileStatus &result) override {
+    result = status_;
+    return true;
+  }
+
+private:
+  std::shared_ptr<const std::string> text_;
+  platform::FileStatus status_;
+  std::size_t position_ = 0;
+};
+
+class TextSave : public platform::SaveFile {
+public:
+  TextSave(std::shared_ptr<std::string> target, std::int64_t &version,
+           std::int64_t begunAt)
+      : target_(std::move(target)), version_(version), begunAt_(begunAt) {}
+
+  bool write(const void *buffer, std::size_t size,
+             std::size_t &written) override {
+    text_.append(static_cast<const char *>(buffer), size);
+    written = size;
+    return true;
+  }
+  bool flush() override { return true; }
+  platform::SaveOutcome commit() override {
+    if (version_ != begunAt_)
+      return platform::SaveOutcome::TargetChanged;
+    target_->swap(text_);
+    text_.clear();
+    ++version_;
+    return platform::SaveOutcome::Replaced;
+  }
+  void abandon() override { text_.clear(); }
+
+private:
+  std::shared_ptr<std::string> target_;
+  std::int64_t &version_;
+  std::int64_t begunAt_;
+  std::string text_;
+};
+
+} // namespace
+
+bool isStandardStream(const platform::FileLocation &at) {
+  return !at.directory && at.name == kStandardStreamName;
+}
+
+StandardInputFileSystem::StandardInputFileSystem(platform::FileSystem &inner,
+                                                 std::string content)
+    : inner_(inner),
+      content_(std::make_shared<std::string>(std::move(content))) {}
+
+platform::FileStatus StandardInputFileSystem::currentStatus() const {
+  platform::FileStatus status;
+  status.size = content_->size();
+  status.modifiedSeconds = version_;
+  status.mode = 0644;
+  return status;
+}
+
+std::unique_ptr<platform::InputFile>
+StandardInputFileSystem::openRead(const platform::FileLocation &at) {
+  if (!isStandardStream(at))
+    return inner_.openRead(at);
+  // A job reads the text as it stands when it starts; a copy keeps it so
+  // while the job's own save replaces it.
+  return std::make_unique<TextInput>(
+      std::make_shared<const std::string>(*content_), currentStatus());
+}
+
+std::optional<platform::FileStatus>
+StandardInputFileSystem::status(const platform::FileLocation &at) {
+  if (!isStandardStream(at))
+    return inner_.status(at);
+  return currentStatus();
+}
+
+std::unique_ptr<platform::SaveFile>
+StandardInputFileSystem::beginSave(const platform::FileLocation &at,
+                                   const platform::FileStatus &original) {
+  if (!isStandardStream(at))
+    return inner_.beginSave(at, original);
+  return std::make_unique<TextSave>(content_, version_,
+                                    original.modifiedSeconds);
+}
+
+std::shared_ptr<const platform::Directory>
+StandardInputFileSystem::openDirectory(const platform::FileLocation &at) {
+  return inner_.openDirectory(at);
+}
+
+std::optional<std::vector<platform::DirEntry>>
+StandardInputFileSystem::listDirectory(const platform::Directory &directory,
+                                       const std::string &mask) {
+  return inner_.listDirectory(directory, mask);
+}
+
+std::unique_ptr<platform::DirListing>
+StandardInputFileSystem::list(const std::string &pattern) {
+  return inner_.list(pattern);
+}
+
+std::optional<std::uint32_t>
+StandardInputFileSystem::lookup(const std::string &name) {
+  if (name == kStandardStreamName)
+    return platform::kAttrArchive;
+  return inner_.lookup(name);
+}
+
+} // namespace snpln::cli
