@@ -21,14 +21,13 @@ using FileSize = std::uint64_t;
 
 // The attribute word, with the values of the Windows file attributes. How
 // the POSIX implementation computes it from a file's status (a regular file
-// reports kAttrArchive, never kAttrNormal; a link reports kAttrReparsePoint
-// in listings and lookups): see posix_file_system.h.
+// reports kAttrArchive; a link reports kAttrReparsePoint in listings and
+// lookups): see posix_file_system.h.
 inline constexpr std::uint32_t kAttrReadOnly = 0x01;
 inline constexpr std::uint32_t kAttrHidden = 0x02;
 inline constexpr std::uint32_t kAttrSystem = 0x04;
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
 inline constexpr std::uint32_t kAttrArchive = 0x20;
-inline constexpr std::uint32_t kAttrNormal = 0x80;
 inline constexpr std::uint32_t kAttrReparsePoint = 0x400; // a symbolic link
 
 // True when the word is the directory attribute and nothing else.

@@ -6,7 +6,7 @@
 //   - a directory gives kAttrDirectory (0x10);
 //   - a regular file gives kAttrArchive (0x20), as Windows reports a file
 //     that has been written since its last backup, which is nearly every
-//     file (we never report kAttrNormal: a word is never empty of type bits);
+//     file (a word is never empty of type bits);
 //   - anything else (FIFO, device, socket) gives kAttrSystem (0x04);
 //   - plus kAttrReadOnly (0x01) when the owner may not write (S_IWUSR clear);
 //   - plus kAttrHidden (0x02) when the base name begins with '.', except for
