@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <new>
 #include <optional>
 
 #include "batch/batch_texts.h"
@@ -25,12 +26,16 @@ extern "C" void onInterrupt(int signal) {
   interrupted = true;
 }
 
-// Reads the whole stream; false when it could not be read.
+// Reads the whole stream; false when it could not be read (or held).
 bool readWhole(std::istream &in, std::string &text) {
   char buffer[65536];
-  while (in) {
-    in.read(buffer, sizeof buffer);
-    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+  try {
+    while (in && !interrupted) {
+      in.read(buffer, sizeof buffer);
+      text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+  } catch (const std::bad_alloc &) {
+    return false;
   }
   return !in.bad();
 }
@@ -200,7 +205,10 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
   std::optional<StandardInputFileSystem> streams;
   if (standardInput) {
     std::string text;
-    if (!readWhole(in, text)) {
+    const bool read = readWhole(in, text);
+    if (interrupted)
+      return interruptStatus();
+    if (!read) {
       err << kStandardStreamName << ": " << job::messages::kReadError << '\n';
       return kExitFailure;
     }

@@ -46,9 +46,9 @@ private:
 
 class TextSave : public platform::SaveFile {
 public:
-  TextSave(std::shared_ptr<std::string> target, std::int64_t &version,
+  TextSave(std::shared_ptr<const std::string> &target, std::int64_t &version,
            std::int64_t begunAt)
-      : target_(std::move(target)), version_(version), begunAt_(begunAt) {}
+      : target_(target), version_(version), begunAt_(begunAt) {}
 
   bool write(const void *buffer, std::size_t size,
              std::size_t &written) override {
@@ -60,7 +60,7 @@ public:
   platform::SaveOutcome commit() override {
     if (version_ != begunAt_)
       return platform::SaveOutcome::TargetChanged;
-    target_->swap(text_);
+    target_ = std::make_shared<const std::string>(std::move(text_));
     text_.clear();
     ++version_;
     return platform::SaveOutcome::Replaced;
@@ -68,7 +68,7 @@ public:
   void abandon() override { text_.clear(); }
 
 private:
-  std::shared_ptr<std::string> target_;
+  std::shared_ptr<const std::string> &target_;
   std::int64_t &version_;
   std::int64_t begunAt_;
   std::string text_;
@@ -83,7 +83,7 @@ bool isStandardStream(const platform::FileLocation &at) {
 StandardInputFileSystem::StandardInputFileSystem(platform::FileSystem &inner,
                                                  std::string content)
     : inner_(inner),
-      content_(std::make_shared<std::string>(std::move(content))) {}
+      content_(std::make_shared<const std::string>(std::move(content))) {}
 
 platform::FileStatus StandardInputFileSystem::currentStatus() const {
   platform::FileStatus status;
@@ -97,10 +97,9 @@ std::unique_ptr<platform::InputFile>
 StandardInputFileSystem::openRead(const platform::FileLocation &at) {
   if (!isStandardStream(at))
     return inner_.openRead(at);
-  // A job reads the text as it stands when it starts; a copy keeps it so
-  // while the job's own save replaces it.
-  return std::make_unique<TextInput>(
-      std::make_shared<const std::string>(*content_), currentStatus());
+  // A job reads the text as it stands when it starts; a save's commit puts
+  // a new text in place and leaves this one to the reader that holds it.
+  return std::make_unique<TextInput>(content_, currentStatus());
 }
 
 std::optional<platform::FileStatus>

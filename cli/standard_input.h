@@ -47,7 +47,7 @@ private:
   platform::FileStatus currentStatus() const;
 
   platform::FileSystem &inner_;
-  std::shared_ptr<std::string> content_;
+  std::shared_ptr<const std::string> content_;
   // Bumped by every commit: the status a save began from must still hold.
   std::int64_t version_ = 0;
 };
