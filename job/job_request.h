@@ -35,13 +35,16 @@ inline constexpr int kOperationCount = 13;
 // byte for byte whatever the file.
 enum class TypedText : std::uint8_t { Bytes, Characters };
 
-// What a job's run returns; the batch run acts only on Stop.
+// What a job's run returns; the batch run stops only on Stop, and counts
+// the others into its outcome (batch/run_outcome.h).
 enum class JobResult : int {
-  Stop = 4,
-  ReadFailed = 5,
-  WriteFailed = 6,
-  Done = 7,
-  NotFound = 8,
+  Stop = 4,        // cancelled, Esc on a message, no temporary file
+  ReadFailed = 5,  // a read, a line too long, text that cannot be recoded
+  WriteFailed = 6, // a write or the commit
+  Done = 7,        // rewritten (or, when detecting, reported on)
+  NotFound = 8,    // the file could not be opened
+  // Left as it was without failing: no Cyrillic letter, not text, already
+  // in the target code page.
   Skipped = 10,
 };
 
