@@ -1,5 +1,7 @@
 #include "batch/run_batch.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -118,12 +120,38 @@ bool askParameters(SelectionState &selection, BatchHost &host,
   return true;
 }
 
+// The entry whose job speaks for the run's final pass (its messages are
+// shown): the last entry whose job runs. A plain file that an earlier plain
+// entry already names (by another name, a link, a hard link) is passed over
+// by the pass, so it cannot be that entry.
+std::size_t lastJobEntryOf(const std::vector<std::string> &fileList,
+                           platform::FileSystem &fs) {
+  std::vector<std::optional<platform::FileId>> ids;
+  ids.reserve(fileList.size());
+  for (const std::string &entry : fileList) {
+    const auto attributes = fs.lookup(entry);
+    std::optional<platform::FileId> id;
+    if (attributes && !platform::isExactlyDirectory(*attributes))
+      if (const auto status = fs.status(platform::FileLocation(entry)))
+        id = status->id;
+    ids.push_back(id);
+  }
+  const auto namedBefore = [&](std::size_t i) {
+    const auto end = ids.begin() + static_cast<std::ptrdiff_t>(i);
+    return ids[i] && std::find(ids.begin(), end, ids[i]) != end;
+  };
+  std::size_t last = fileList.empty() ? 0 : fileList.size() - 1;
+  while (last > 0 && namedBefore(last))
+    --last;
+  return last;
+}
+
 // One pass of `operation` over the list. True when the run goes on: the
 // pass was not stopped by a job, and its last entry was not a missing one
 // (a missing entry leaves a stop mark that the next entry's outcome
 // replaces).
 bool runPass(job::OperationCode operation, bool finalPass,
-             const std::vector<std::string> &fileList,
+             const std::vector<std::string> &fileList, std::size_t lastJobEntry,
              const std::vector<std::string> &masks,
              const RunParameters &parameters, BatchHost &host,
              RunOutcome &outcome, platform::FileSystem &fs,
@@ -165,7 +193,7 @@ bool runPass(job::OperationCode operation, bool finalPass,
         host.showMessage(MessageKind::Info, entry, texts::kDirectoryDone);
       continue;
     }
-    const bool lastJob = finalPass && i + 1 == fileList.size();
+    const bool lastJob = finalPass && i == lastJobEntry;
     const auto result =
         runFileJobOnce(host, fs, pass, operation,
                        FileToVisit{entry, nullptr, {}}, lastJob, parameters);
@@ -208,11 +236,12 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &callerHost,
   // The list does not change during a run; a copy keeps the passes safe
   // from a host that hands out a reference to a list it rebuilds.
   const std::vector<std::string> fileList = host.fileList();
+  const std::size_t lastJobEntry = lastJobEntryOf(fileList, fs);
 
   outcome.end = RunEnd::Completed;
   for (job::OperationCode operation : selection.operationPasses()) {
-    if (!runPass(operation, operation == finalOperation, fileList, masks,
-                 parameters, host, outcome, fs, walkHooks)) {
+    if (!runPass(operation, operation == finalOperation, fileList, lastJobEntry,
+                 masks, parameters, host, outcome, fs, walkHooks)) {
       outcome.end = RunEnd::Stopped;
       break;
     }

@@ -483,6 +483,37 @@ TEST_F(RunBatch, RegressionAFileReachedTwiceInOnePassIsRewrittenOnce) {
   EXPECT_EQ(host.jobs.size(), 1u);
 }
 
+// The last name of the list led to a file an earlier name had led to: its
+// job was passed over, and with it the run's closing message.
+TEST_F(RunBatch, RegressionALastNameVisitedAlreadyStillEndsWithTheMessage) {
+  dir.write("a.txt", "abc");
+  dir.write("b.txt", "abc");
+  dir.symlink("a.txt", "l.txt");
+  const std::vector<std::pair<Paths, Paths>> cases = {
+      // the list, the names whose jobs are the run's last
+      {{"a.txt", "./a.txt"}, {"a.txt"}},
+      {{"a.txt", "b.txt", "l.txt", "./a.txt"}, {"b.txt"}},
+      {{"b.txt", "a.txt"}, {"a.txt"}},
+  };
+  for (const auto &[list, last] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(list));
+    host.jobs.clear();
+    host.jobMessages.clear();
+    choose(list);
+    host.realJobs = true;
+    select({batch::ModeButton::UpperCase});
+    run();
+    Paths lastJobs;
+    for (const auto &request : host.jobs)
+      if (request.lastJob)
+        lastJobs.push_back(request.path);
+    EXPECT_EQ(lastJobs, last);
+    EXPECT_EQ(host.jobMessages,
+              (std::vector<Message>{
+                  {"File(s) successfully converted", "with upper case"}}));
+  }
+}
+
 TEST_F(RunBatch, EachPassVisitsTheFileOnceMore) {
   // Upper case and then smart case: two passes, one job each, although
   // two names lead to the file.
