@@ -2,8 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <limits>
-
 #include "batch/batch_texts.h"
 #include "cli/code_page_names.h"
 #include "cli/locale_text.h"
@@ -55,6 +53,15 @@ std::string checkFilter(const std::string &text) {
   return {};
 }
 
+// A whole number from 1 that an int holds, in plain digits.
+std::string checkTabSize(const std::string &text) {
+  const std::string bad = "\"" + text + "\" is not a whole number from 1";
+  if (text.empty() || text.size() > 9 ||
+      text.find_first_not_of("0123456789") != std::string::npos)
+    return bad;
+  return std::stoi(text) >= 1 ? std::string() : bad;
+}
+
 } // namespace
 
 std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
@@ -99,8 +106,10 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                "Compare letters regardless of case");
   app.add_flag("--optimize", o.optimize,
                "Turn blanks that end at tab stops into TABs");
-  app.add_option("--tab-size", o.tabSize, "TAB width for --optimize (8)")
-      ->check(CLI::Range(1, std::numeric_limits<int>::max()));
+  app.add_option("--tab-size", o.tabSize,
+                 "TAB width for --optimize, a whole number from 1 (8)")
+      ->type_name("N")
+      ->check(CLI::Validator(checkTabSize, ""));
   app.add_flag("--delete-empty", o.deleteEmpty, "Delete excessive empty lines");
   app.add_flag("--bytes", o.bytes,
                "Take --exclude, --replace and --with byte for byte, not as "
@@ -108,7 +117,8 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   app.add_option("--filter", o.filter,
                  "Masks for files in directories, blank-separated "
                  "(default *.*)")
-      ->check(CLI::Validator(checkFilter, "MASKS"));
+      ->type_name("MASKS")
+      ->check(CLI::Validator(checkFilter, ""));
   app.add_flag("-n,--dry-run", o.dryRun,
                "Run every job to its end but write nothing; each file's "
                "line says what would happen");

@@ -214,6 +214,7 @@ TEST_F(CliTest, UsageErrorsGiveStatusTwo) {
       {"--optimize", "--tab-size", "-4", "a.txt"},
       {"--optimize", "--tab-size", "4x", "a.txt"},
       {"--optimize", "--tab-size", "", "a.txt"},
+      {"--optimize", "--tab-size", "99999999999", "a.txt"},
       // A mask names files inside the walked directories.
       {"--upper", "--filter", "sub/*.txt", "a.txt"},
       {"--upper", "--filter", "*.txt ../*", "a.txt"},
