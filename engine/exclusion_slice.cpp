@@ -15,6 +15,16 @@ constexpr std::uint8_t kSpace = 0x20;
 // carries more than one slice); it grows when a text needs more.
 constexpr std::size_t kOutputSize = 65536;
 
+// Writes the output once it reaches the threshold; false when the write
+// failed (the output is dropped either way).
+bool flushOutputIfFull(SliceStream &job, ExclusionState &state) {
+  if (state.output.size() < state.writeThreshold)
+    return true;
+  const bool ok = job.writeAll(state.output.data(), state.output.size());
+  state.output.clear();
+  return ok;
+}
+
 // One slice of the matcher. The bytes between occurrence candidates (bytes
 // that may begin the search text) are copied in runs; a candidate whose
 // occurrence and next byte lie in the slice is decided at once; everything
@@ -178,13 +188,7 @@ private:
     s_.output.insert(s_.output.end(), data, data + size);
   }
 
-  bool flushIfFull() {
-    if (s_.output.size() < s_.writeThreshold)
-      return true;
-    const bool ok = job_.writeAll(s_.output.data(), s_.output.size());
-    s_.output.clear();
-    return ok;
-  }
+  bool flushIfFull() { return flushOutputIfFull(job_, s_); }
 
   static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
 
@@ -224,7 +228,7 @@ void takeUtf8Unit(ExclusionState &s, const Utf8Unit &unit,
   if (s.searchKeys.empty() ||
       (k == 1 && s.options.leftPartOfWord && s.previousIsLetter)) {
     append(bytes, unit.length);
-  } else if (unitKey(unit, bytes[0], s.options.caseInsensitive != 0) !=
+  } else if (unitKey(unit, bytes[0], s.options.caseInsensitive) !=
              s.searchKeys[k - 1]) {
     if (k == 1) {
       append(bytes, unit.length);
@@ -250,26 +254,53 @@ void takeUtf8Unit(ExclusionState &s, const Utf8Unit &unit,
   s.previousIsLetter = isUtf8Letter(unit.codePoint);
 }
 
+// The next place, in one slice's bytes w[0, m), of either first byte of
+// the search text. Each byte's last hit is kept, so a run of candidates
+// never scans the same bytes twice.
+class FirstByteScan {
+public:
+  FirstByteScan(const std::uint8_t *w, std::size_t m, std::uint8_t a,
+                std::uint8_t b)
+      : w_(w), m_(m), a_(a), b_(b) {}
+
+  // The first position >= from holding either byte, or m.
+  std::size_t next(std::size_t from) {
+    if (nextA_ == kUnknown || nextA_ < from)
+      nextA_ = locate(a_, from);
+    if (b_ == a_)
+      return nextA_;
+    if (nextB_ == kUnknown || nextB_ < from)
+      nextB_ = locate(b_, from);
+    return std::min(nextA_, nextB_);
+  }
+
+private:
+  std::size_t locate(std::uint8_t c, std::size_t from) const {
+    const auto *hit =
+        static_cast<const std::uint8_t *>(std::memchr(w_ + from, c, m_ - from));
+    return hit ? static_cast<std::size_t>(hit - w_) : m_;
+  }
+
+  static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+  const std::uint8_t *w_;
+  std::size_t m_;
+  std::uint8_t a_, b_;
+  std::size_t nextA_ = kUnknown;
+  std::size_t nextB_ = kUnknown;
+};
+
 // Where, from unit start `from`, the units of w[from, m) stop being plain
 // bytes to copy: the first unit that may begin an occurrence (its first byte
-// is one of `firstA`, `firstB` and it matches the search text's first
-// character), the first unit not yet complete, or `m`. Only for a search
-// text that begins with a character: its first bytes are ASCII or lead
-// bytes, which always begin a unit.
+// is one `scan` finds and it matches the search text's first character),
+// the first unit not yet complete, or `m`. Only for a search text that
+// begins with a character: its first bytes are ASCII or lead bytes, which
+// always begin a unit.
 std::size_t plainRunEnd(const ExclusionState &s, const std::uint8_t *w,
                         std::size_t from, std::size_t m, bool last,
-                        std::uint8_t firstA, std::uint8_t firstB) {
+                        FirstByteScan &scan) {
   std::size_t p = from;
   while (p < m) {
-    const auto *a =
-        static_cast<const std::uint8_t *>(std::memchr(w + p, firstA, m - p));
-    std::size_t q = a ? static_cast<std::size_t>(a - w) : m;
-    if (firstB != firstA) {
-      const auto *b =
-          static_cast<const std::uint8_t *>(std::memchr(w + p, firstB, q - p));
-      if (b)
-        q = static_cast<std::size_t>(b - w);
-    }
+    const std::size_t q = scan.next(p);
     if (q == m) {
       if (last)
         return m;
@@ -282,7 +313,7 @@ std::size_t plainRunEnd(const ExclusionState &s, const std::uint8_t *w,
     const Utf8Unit unit =
         last ? utf8UnitAtEnd(w + q, m - q) : utf8Unit(w + q, m - q);
     if (unit.length == 0 ||
-        unitKey(unit, w[q], s.options.caseInsensitive != 0) == s.searchKeys[0])
+        unitKey(unit, w[q], s.options.caseInsensitive) == s.searchKeys[0])
       return q;
     p = q + unit.length;
   }
@@ -324,50 +355,46 @@ StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state) {
     encodeUtf8(toLowerCodePoint(state.searchKeys[0]), bytes);
     firstB = state.options.caseInsensitive ? bytes[0] : firstA;
   }
+  FirstByteScan scan(w, m, firstA, firstB);
   std::size_t i = 0;
+  // The unit decoded as the look-ahead of the one before, and where it is.
+  Utf8Unit ahead;
+  std::size_t aheadAt = m;
   StepResult result = StepResult::Continue;
   while (i < m) {
     if (skip && state.matchPos == 1) {
-      const std::size_t end = plainRunEnd(state, w, i, m, last, firstA, firstB);
+      const std::size_t end = plainRunEnd(state, w, i, m, last, scan);
       if (end > i) {
         state.output.insert(state.output.end(), w + i, w + end);
         state.previousIsLetter = endsWithLetter(w, i, end);
         i = end;
-        if (state.output.size() >= state.writeThreshold) {
-          const bool ok =
-              job.writeAll(state.output.data(), state.output.size());
-          state.output.clear();
-          if (!ok) {
-            result = StepResult::WriteFailed;
-            break;
-          }
+        if (!flushOutputIfFull(job, state)) {
+          result = StepResult::WriteFailed;
+          break;
         }
         if (i == m)
           break;
       }
     }
-    const Utf8Unit unit = unitAt(i);
+    const Utf8Unit unit = aheadAt == i ? ahead : unitAt(i);
     if (unit.length == 0)
       break;
     const std::size_t j = i + unit.length;
     bool nextIsLetter = false;
     if (j < m) {
-      const Utf8Unit next = unitAt(j);
-      if (next.length == 0)
+      ahead = unitAt(j);
+      aheadAt = j;
+      if (ahead.length == 0)
         break;
-      nextIsLetter = isUtf8Letter(next.codePoint);
+      nextIsLetter = isUtf8Letter(ahead.codePoint);
     } else if (!last) {
       break; // the next character decides a word end
     }
     takeUtf8Unit(state, unit, w + i, nextIsLetter);
     i = j;
-    if (state.output.size() >= state.writeThreshold) {
-      const bool ok = job.writeAll(state.output.data(), state.output.size());
-      state.output.clear();
-      if (!ok) {
-        result = StepResult::WriteFailed;
-        break;
-      }
+    if (!flushOutputIfFull(job, state)) {
+      result = StepResult::WriteFailed;
+      break;
     }
   }
   state.pending.assign(work.begin() + static_cast<std::ptrdiff_t>(i),
@@ -386,8 +413,7 @@ ExclusionState::ExclusionState(std::string search, std::string replace,
         reinterpret_cast<const std::uint8_t *>(searchText.data());
     for (std::size_t i = 0; i < searchText.size();) {
       const Utf8Unit unit = utf8UnitAtEnd(text + i, searchText.size() - i);
-      searchKeys.push_back(
-          unitKey(unit, text[i], options.caseInsensitive != 0));
+      searchKeys.push_back(unitKey(unit, text[i], options.caseInsensitive));
       i += unit.length;
     }
   }
