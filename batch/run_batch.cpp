@@ -17,49 +17,6 @@ namespace snpln::batch {
 
 namespace {
 
-// The caller's host, counting the result of every job it runs (also those
-// of the walks) into the run's outcome.
-class CountingHost : public BatchHost {
-public:
-  CountingHost(BatchHost &inner, RunOutcome &outcome)
-      : inner_(inner), outcome_(outcome) {}
-
-  bool fileNameFieldEmpty() override { return inner_.fileNameFieldEmpty(); }
-  const std::vector<std::string> &fileList() override {
-    return inner_.fileList();
-  }
-  void setStatusLine(const std::string &text) override {
-    inner_.setStatusLine(text);
-  }
-  DialogAnswer prompt(PromptKind kind, std::string &answer) override {
-    return inner_.prompt(kind, answer);
-  }
-  DialogAnswer excludeOptions(WordOptions &options) override {
-    return inner_.excludeOptions(options);
-  }
-  DialogAnswer showMessage(MessageKind kind, const std::string &line1,
-                           const std::string &line2) override {
-    return inner_.showMessage(kind, line1, line2);
-  }
-  job::JobResult runJob(const job::JobRequest &request) override {
-    const job::JobResult result = inner_.runJob(request);
-    outcome_.count(result);
-    return result;
-  }
-  std::string filterText() override { return inner_.filterText(); }
-  std::vector<std::string> &filterList() override {
-    return inner_.filterList();
-  }
-  bool saveUpperChecked() override { return inner_.saveUpperChecked(); }
-  void refresh() override { inner_.refresh(); }
-  job::TypedText typedText() const override { return inner_.typedText(); }
-  bool dryRun() const override { return inner_.dryRun(); }
-
-private:
-  BatchHost &inner_;
-  RunOutcome &outcome_;
-};
-
 void endRun(SelectionState &selection, BatchHost &host) {
   selection.resetSelection();
   host.setStatusLine(selection.statusLine());
@@ -160,6 +117,7 @@ bool runPass(job::OperationCode operation, bool finalPass,
   // One visit per file in the pass, whatever names, links or masks lead to
   // it.
   PassState pass;
+  pass.outcome = &outcome;
   for (std::size_t i = 0; i < fileList.size(); ++i) {
     const std::string &entry = fileList[i];
     auto attributes = fs.lookup(entry);
@@ -205,10 +163,9 @@ bool runPass(job::OperationCode operation, bool finalPass,
 
 } // namespace
 
-RunOutcome runBatch(SelectionState &selection, BatchHost &callerHost,
+RunOutcome runBatch(SelectionState &selection, BatchHost &host,
                     platform::FileSystem &fs, const WalkHooks &walkHooks) {
   RunOutcome outcome;
-  CountingHost host(callerHost, outcome);
   if (host.fileNameFieldEmpty()) {
     host.setStatusLine(texts::kNoFileName);
     return outcome;

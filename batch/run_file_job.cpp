@@ -1,8 +1,13 @@
 #include "batch/run_file_job.h"
+#include "batch/run_outcome.h"
 #include "job/file_job.h"
 
 namespace snpln::batch {
 
+namespace {
+
+// The request for `path`, with the display name (the text after the last
+// '\\', '/' or ':') but without saveUpper.
 job::JobRequest makeJobRequest(job::OperationCode operation,
                                const std::string &path, bool lastJob,
                                const RunParameters &parameters) {
@@ -15,23 +20,7 @@ job::JobRequest makeJobRequest(job::OperationCode operation,
   return request;
 }
 
-namespace {
-
-job::JobResult runRequest(BatchHost &host, job::JobRequest &request) {
-  request.saveUpper = host.saveUpperChecked();
-  host.refresh();
-  return host.runJob(request);
-}
-
 } // namespace
-
-job::JobResult runFileJob(BatchHost &host, job::OperationCode operation,
-                          const std::string &path, bool lastJob,
-                          const RunParameters &parameters) {
-  job::JobRequest request =
-      makeJobRequest(operation, path, lastJob, parameters);
-  return runRequest(host, request);
-}
 
 std::optional<job::JobResult>
 runFileJobOnce(BatchHost &host, platform::FileSystem &fs, PassState &pass,
@@ -48,7 +37,11 @@ runFileJobOnce(BatchHost &host, platform::FileSystem &fs, PassState &pass,
       return std::nullopt;
     pass.visited.add(before->id);
   }
-  const job::JobResult result = runRequest(host, request);
+  request.saveUpper = host.saveUpperChecked();
+  host.refresh();
+  const job::JobResult result = host.runJob(request);
+  if (pass.outcome)
+    pass.outcome->count(result);
   if (const auto after = fs.status(at))
     pass.visited.add(after->id);
   return result;

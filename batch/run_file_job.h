@@ -1,5 +1,6 @@
 // The step the run and the directory walk both take for one file: build the
-// request, read the "Sa&ve upper" mark, refresh the host, run the job.
+// request, read the "Sa&ve upper" mark, refresh the host, run the job, and
+// count its result into the pass's run outcome.
 #pragma once
 
 #include <memory>
@@ -13,18 +14,6 @@
 
 namespace snpln::batch {
 
-// The request for `path`, with the display name (the text after the last
-// '\\', '/' or ':') but without saveUpper.
-job::JobRequest makeJobRequest(job::OperationCode operation,
-                               const std::string &path, bool lastJob,
-                               const RunParameters &parameters);
-
-// Completes the request with the current "Sa&ve upper" mark, refreshes the
-// host and runs the job there.
-job::JobResult runFileJob(BatchHost &host, job::OperationCode operation,
-                          const std::string &path, bool lastJob,
-                          const RunParameters &parameters);
-
 // Where a job finds its file: by `path` alone, or (from the walk) as
 // `entryName` in the open `directory`, `path` then naming it in messages.
 struct FileToVisit {
@@ -33,8 +22,8 @@ struct FileToVisit {
   std::string entryName;
 };
 
-// runFileJob, once per file and pass: a file the pass has already visited
-// (by any name) is passed over silently and gives nothing. The file is
+// Runs the job for `file` once per pass: a file the pass has already
+// visited (by any name) is passed over silently and gives nothing. The file is
 // marked visited as it is before its job and as the job leaves it (a
 // rewritten file is a new file).
 std::optional<job::JobResult>

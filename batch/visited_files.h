@@ -17,8 +17,12 @@ private:
   std::set<platform::FileId> ids_;
 };
 
+struct RunOutcome;
+
 // What the plain files and the walks of one pass share.
 struct PassState {
+  // Where the results of the pass's jobs are counted (none: not counted).
+  RunOutcome *outcome = nullptr;
   VisitedFiles visited;
   // Directories of the pass that could not be opened or listed (each has
   // been reported under its name as a failure).

@@ -14,6 +14,7 @@
 
 #include "batch/selection_state.h"
 #include "engine/code_page.h"
+#include "engine/optimize_slice.h"
 
 namespace snpln::cli {
 
@@ -38,7 +39,7 @@ struct CliOptions {
   bool rightPart = false;
   bool ignoreCase = false;
   bool optimize = false;
-  int tabSize = 8; // a whole number from 1
+  int tabSize = engine::kDefaultTabSize; // a whole number from 1
   bool deleteEmpty = false;
   std::string filter;
   // Every job runs to its end and writes nothing; each file gets its line.

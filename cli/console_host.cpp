@@ -5,7 +5,6 @@
 #include <new>
 #include <optional>
 
-#include "batch/batch_texts.h"
 #include "batch/run_batch.h"
 #include "batch/selection_state.h"
 #include "cli/standard_input.h"
@@ -149,7 +148,7 @@ job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
   if (result == job::JobResult::Stop && interrupted)
     stoppedByInterrupt_ = true;
   const bool failed = failedJob(result);
-  if (isStandardStream(platform::FileLocation(request.path))) {
+  if (isStandardStream(request.location())) {
     standardInputRan_ = true;
     standardInputFailed_ = standardInputFailed_ || failed;
   }

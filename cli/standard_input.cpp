@@ -136,7 +136,7 @@ StandardInputFileSystem::list(const std::string &pattern) {
 
 std::optional<std::uint32_t>
 StandardInputFileSystem::lookup(const std::string &name) {
-  if (name == kStandardStreamName)
+  if (isStandardStream(platform::FileLocation(name)))
     return platform::kAttrArchive;
   return inner_.lookup(name);
 }

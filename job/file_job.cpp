@@ -101,8 +101,7 @@ void FileJob::endEarly(JobResult result) {
 }
 
 void FileJob::endEarly(JobResult result, const std::string &text) {
-  endEarly(result);
-  report_ = text;
+  endUnshown(result, text);
   if (message(request_.path, text) == DialogAnswer::Cancel)
     result_ = JobResult::Stop;
 }
@@ -147,7 +146,6 @@ bool FileJob::start() {
     leftAsItWas(messages::kNotText);
     return false;
   }
-  filePage_ = found.page;
   if (isRecode(op) || op == OperationCode::Detect) {
     autoDetected_ = request_.sourceCodePage == CodePage::Auto;
     if (autoDetected_ || detectOnly) {
@@ -174,14 +172,15 @@ bool FileJob::start() {
   // while the single-byte ones would break UTF-8.
   engine::TextEncoding &encoding = textEncoding_;
   encoding = engine::TextEncoding::SingleByte;
-  if (worksOnCharacters(op)) {
+  if (worksOnCharacters(op) && found.page == CodePage::Utf8) {
+    encoding = engine::TextEncoding::Utf8;
+  } else if (worksOnCharacters(op)) {
     const auto beyondHead = fileTextEncoding(*input_, fileSize);
     if (!beyondHead) {
       endEarly(JobResult::ReadFailed, messages::kReadError);
       return false;
     }
-    encoding =
-        filePage_ == CodePage::Utf8 ? engine::TextEncoding::Utf8 : *beyondHead;
+    encoding = *beyondHead;
   }
 
   const bool exclusion =
@@ -288,7 +287,8 @@ void FileJob::tick() {
   if (stream_.zeroByteSeen && stepped != engine::StepResult::ReadFailed) {
     // A zero byte past the sample: the file is no text after all. The job
     // is given up and the file stays as it was.
-    abandonAsNotText();
+    abortJob(messages::kNotText, JobResult::Skipped,
+             request_.detectOnly || request_.lastJob);
     busy_ = false;
     return;
   }
@@ -341,17 +341,6 @@ bool FileJob::textsInFilePage() {
   request_.replaceText = *replacement;
   request_.typedText = TypedText::Bytes;
   return true;
-}
-
-void FileJob::abandonAsNotText() {
-  closeFiles();
-  result_ = JobResult::Skipped;
-  report_ = messages::kNotText;
-  engine_ = std::monostate{};
-  stream_ = engine::SliceStream();
-  if (request_.detectOnly || request_.lastJob)
-    message(request_.path, messages::kNotText);
-  host_.drainTimerMessages();
 }
 
 std::string FileJob::badTextMessage() const {
@@ -463,13 +452,14 @@ void FileJob::finishJob(const std::string &line1, const std::string &line2) {
   host_.drainTimerMessages();
 }
 
-void FileJob::abortJob(const std::string &text, JobResult result) {
+void FileJob::abortJob(const std::string &text, JobResult result, bool shown) {
   closeFiles();
   result_ = result;
   report_ = text;
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
-  message(request_.path, text);
+  if (shown)
+    message(request_.path, text);
   host_.drainTimerMessages();
 }
 

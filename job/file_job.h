@@ -68,7 +68,6 @@ public:
   bool autoDetected() const { return autoDetected_; }
   engine::CodePage sourceCodePage() const { return request_.sourceCodePage; }
   // The code page detection found at start-up (Auto: no Cyrillic letter).
-  engine::CodePage filePage() const { return filePage_; }
   // How the engine cuts the file into characters (settled by start()).
   engine::TextEncoding textEncoding() const { return textEncoding_; }
 
@@ -80,10 +79,13 @@ private:
 
   engine::StepResult step();
   void finishJob(const std::string &line1, const std::string &line2);
-  void abortJob(const std::string &message, JobResult result);
-  // A start-up end: the attributes put back, the files closed, the result
-  // settled; with a text, the message (path over text), whose Esc answer
-  // makes the result Stop.
+  // The failure end (also the end of a file found not to be text): the save
+  // abandoned, the result and report settled, the message shown unless
+  // `shown` is false.
+  void abortJob(const std::string &message, JobResult result,
+                bool shown = true);
+  // A start-up end: the files closed, the result settled; with a text, the
+  // message (path over text), whose Esc answer makes the result Stop.
   void endEarly(JobResult result);
   void endEarly(JobResult result, const std::string &text);
   // A start-up end whose text is not shown (not the last file of the run),
@@ -100,8 +102,6 @@ private:
   // Makes typed texts the file's bytes; false when the replacement cannot
   // be written in the file's page.
   bool textsInFilePage();
-  // The end of a job that met a zero byte after its start-up.
-  void abandonAsNotText();
   void closeFiles();
 
   JobRequest request_;
@@ -111,7 +111,6 @@ private:
   bool busy_ = false;
   bool cancelRequested_ = false;
   bool autoDetected_ = false;
-  engine::CodePage filePage_ = engine::CodePage::Auto;
   engine::TextEncoding textEncoding_ = engine::TextEncoding::SingleByte;
   platform::FileStatus original_;
   std::unique_ptr<platform::InputFile> input_;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/utf8.h"
+#include "engine/utf8_codec.h"
 
 namespace snpln::job {
 
@@ -51,8 +52,8 @@ engine::TextEncoding decide(platform::InputFile &input,
     if (!input.read(buffer.data(), want, got) || got == 0)
       return engine::TextEncoding::SingleByte;
     position += got;
-    if (first && got >= 3 && buffer[0] == 0xEF && buffer[1] == 0xBB &&
-        buffer[2] == 0xBF)
+    if (first && got >= 3 &&
+        std::memcmp(buffer.data(), engine::kUtf8Bom, 3) == 0)
       return engine::TextEncoding::Utf8;
     first = false;
     const std::size_t at = firstNonAscii(buffer.data(), got);
