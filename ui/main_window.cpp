@@ -135,19 +135,17 @@ void MainWindow::startUp() {
   }
   // The To and From rows share their pictures; their accessible names say
   // which row a button is in.
-  for (const ModeButton mode :
-       {ModeButton::ToWin, ModeButton::ToKoi, ModeButton::ToIso,
-        ModeButton::ToDos, ModeButton::ToUtf8, ModeButton::FromWin,
-        ModeButton::FromKoi, ModeButton::FromIso, ModeButton::FromDos,
-        ModeButton::FromUtf8})
-    if (PictureButton *button = modeButton(mode)) {
-      const bool to = mode == ModeButton::ToWin || mode == ModeButton::ToKoi ||
-                      mode == ModeButton::ToIso || mode == ModeButton::ToDos ||
-                      mode == ModeButton::ToUtf8;
-      button->setAccessibleName(
-          uiText(to ? "Recode to %1" : "Source coding %1")
-              .arg(uiText(pictureDescription(button->caption()))));
-    }
+  for (const engine::CodePage page :
+       {engine::CodePage::Win, engine::CodePage::Koi, engine::CodePage::Iso,
+        engine::CodePage::Dos, engine::CodePage::Utf8}) {
+    const std::pair<std::optional<ModeButton>, const char *> rows[] = {
+        {batch::targetButton(page), "Recode to %1"},
+        {batch::sourceButton(page), "Source coding %1"}};
+    for (const auto &[mode, name] : rows)
+      if (PictureButton *button = mode ? modeButton(*mode) : nullptr)
+        button->setAccessibleName(
+            uiText(name).arg(uiText(pictureDescription(button->caption()))));
+  }
   const std::pair<int, void (MainWindow::*)()> commands[] = {
       {ids::kDoIt, &MainWindow::doIt},
       {ids::kBrowse, &MainWindow::browse},

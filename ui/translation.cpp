@@ -7,6 +7,7 @@
 #include <QTranslator>
 
 #include <memory>
+#include <vector>
 
 #include "ui/byte_text.h"
 
@@ -46,9 +47,8 @@ constexpr const char *kComposedTexts[] = {
     "Line in file is too long (greater than %1 bytes)",
 };
 
-// The values of `text` when it has the shape of `pattern`, or false.
-bool matchPattern(const QString &pattern, const QString &text,
-                  QStringList &values) {
+// `pattern` as an expression, each %1 and %2 a group of its own.
+QRegularExpression shapeOf(const QString &pattern) {
   static const QRegularExpression marker(QStringLiteral("%[12]"));
   QString expression = QStringLiteral("^");
   qsizetype at = 0;
@@ -62,15 +62,19 @@ bool matchPattern(const QString &pattern, const QString &text,
   }
   expression +=
       QRegularExpression::escape(pattern.mid(at)) + QStringLiteral("$");
-  const QRegularExpression shape(
-      expression, QRegularExpression::DotMatchesEverythingOption);
-  const QRegularExpressionMatch found = shape.match(text);
-  if (!found.hasMatch())
-    return false;
-  values.clear();
-  for (int i = 1; i <= found.lastCapturedIndex(); ++i)
-    values.push_back(found.captured(i));
-  return true;
+  return QRegularExpression(expression,
+                            QRegularExpression::DotMatchesEverythingOption);
+}
+
+// The shapes of kComposedTexts, in their order, made once.
+const std::vector<QRegularExpression> &composedShapes() {
+  static const std::vector<QRegularExpression> shapes = [] {
+    std::vector<QRegularExpression> made;
+    for (const char *pattern : kComposedTexts)
+      made.push_back(shapeOf(QString::fromUtf8(pattern)));
+    return made;
+  }();
+  return shapes;
 }
 
 } // namespace
@@ -113,15 +117,18 @@ QString shownText(const std::string &bytes) {
       catalogues().own->translate(kTextContext, bytes.c_str());
   if (!whole.isEmpty())
     return whole;
-  QStringList values;
-  for (const char *pattern : kComposedTexts)
-    if (matchPattern(QString::fromUtf8(pattern), text, values)) {
-      // The values (names, numbers, codings) stay as they are; all are put
-      // in at once, so a value holding "%2" stays as it is too.
-      const QString shown = uiText(pattern);
-      return values.size() == 1 ? shown.arg(values[0])
-                                : shown.arg(values[0], values[1]);
-    }
+  const std::vector<QRegularExpression> &shapes = composedShapes();
+  for (std::size_t k = 0; k < shapes.size(); ++k) {
+    const QRegularExpressionMatch found = shapes[k].match(text);
+    if (!found.hasMatch())
+      continue;
+    // The values (names, numbers, codings) stay as they are; all are put
+    // in at once, so a value holding "%2" stays as it is too.
+    const QString shown = uiText(kComposedTexts[k]);
+    return found.lastCapturedIndex() == 1
+               ? shown.arg(found.captured(1))
+               : shown.arg(found.captured(1), found.captured(2));
+  }
   return text;
 }
 
