@@ -47,7 +47,7 @@ protected:
       const Clock::time_point at = Clock::now();
       QTimer::singleShot(0, message, [this, message, at] {
         openMilliseconds += millisecondsBetween(at, Clock::now());
-        message->done(snpln::ui::MessageDialog::kAnswerOk);
+        message->done(QDialog::Accepted);
       });
     }
     return false;

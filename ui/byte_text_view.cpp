@@ -50,8 +50,8 @@ void ByteTextView::setBytes(std::string bytes, engine::CodePage page) {
       lineStarts_.push_back(i + 1);
     } else if (c == '\t') {
       column += kTabColumns - column % kTabColumns;
-    } else {
-      ++column;
+    } else if (page_ != engine::CodePage::Utf8 || (c & 0xC0) != 0x80) {
+      ++column; // a UTF-8 continuation byte takes no column of its own
     }
   }
   widest_ = std::max(widest_, column);
@@ -136,17 +136,25 @@ void ByteTextView::paintEvent(QPaintEvent *) {
     shown.clear();
     std::size_t column = 0;
     std::size_t shownFrom = firstColumn;
-    const std::size_t end = lineEnd(line);
-    for (std::size_t i = lineBegin(line); i < end && column < lastColumn; ++i) {
-      const auto byte = static_cast<unsigned char>(bytes_[i]);
+    const auto take = [&](QChar c) {
       const std::size_t width =
-          byte == '\t' ? kTabColumns - column % kTabColumns : 1;
+          c == u'\t' ? kTabColumns - column % kTabColumns : 1;
       for (std::size_t k = 0; k < width; ++k, ++column)
         if (column >= firstColumn && column < lastColumn) {
           if (shown.isEmpty())
             shownFrom = column;
-          shown.append(byte == '\t' ? QChar(u' ') : QChar(table[byte]));
+          shown.append(c == u'\t' ? QChar(u' ') : c);
         }
+    };
+    if (page_ == engine::CodePage::Utf8) {
+      // Characters, not bytes: the line decoded as a whole.
+      const QString text = lineText(line);
+      for (qsizetype i = 0; i < text.size() && column < lastColumn; ++i)
+        take(text[i]);
+    } else {
+      const std::size_t end = lineEnd(line);
+      for (std::size_t i = lineBegin(line); i < end && column < lastColumn; ++i)
+        take(QChar(table[static_cast<unsigned char>(bytes_[i])]));
     }
     if (!shown.isEmpty())
       painter.drawText(kMargin - scrolled +

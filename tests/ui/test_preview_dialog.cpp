@@ -601,19 +601,45 @@ private slots:
 
   void fastViewMeasuresColumnsWithTabs_data() {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("page");
     QTest::addColumn<int>("widest");
-    QTest::newRow("tab first") << QByteArray("\tab") << 10;
-    QTest::newRow("tab after eight") << QByteArray("abcdefgh\t") << 16;
-    QTest::newRow("tab after seven") << QByteArray("abcdefg\tx") << 9;
-    QTest::newRow("second line wider") << QByteArray("ab\r\nabcd") << 4;
-    QTest::newRow("empty") << QByteArray() << 0;
+    const int dos = int(engine::CodePage::Dos);
+    QTest::newRow("tab first") << QByteArray("\tab") << dos << 10;
+    QTest::newRow("tab after eight") << QByteArray("abcdefgh\t") << dos << 16;
+    QTest::newRow("tab after seven") << QByteArray("abcdefg\tx") << dos << 9;
+    QTest::newRow("second line wider") << QByteArray("ab\r\nabcd") << dos << 4;
+    QTest::newRow("empty") << QByteArray() << dos << 0;
+    // A UTF-8 character takes one column however many bytes it has.
+    QTest::newRow("UTF-8 Cyrillic then a tab")
+        << QByteArray("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\tx")
+        << int(engine::CodePage::Utf8) << 9;
   }
   void fastViewMeasuresColumnsWithTabs() {
     QFETCH(QByteArray, bytes);
+    QFETCH(int, page);
     QFETCH(int, widest);
     ByteTextView view;
-    view.setBytes(bytes.toStdString(), engine::CodePage::Dos);
+    view.setBytes(bytes.toStdString(), static_cast<engine::CodePage>(page));
     QCOMPARE(int(view.widestLine()), widest);
+  }
+
+  // The fast view draws a UTF-8 file's characters, not its bytes: the same
+  // text in UTF-8 and in Windows-1251 looks the same.
+  void regressionFastViewDrawsUtf8AsCharacters() {
+    const std::string utf8 =
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82,\t\xD0\xBC\xD0\xB8"
+        "\xD1\x80\r\nok";
+    const std::string win = "\xCF\xF0\xE8\xE2\xE5\xF2,\t\xEC\xE8\xF0\r\nok";
+    const auto draw = [](const std::string &bytes, engine::CodePage page) {
+      ByteTextView view;
+      view.resize(300, 80);
+      view.setBytes(bytes, page);
+      return view.grab().toImage();
+    };
+    const QImage fromUtf8 = draw(utf8, engine::CodePage::Utf8);
+    QVERIFY(!fromUtf8.isNull());
+    QCOMPARE(fromUtf8, draw(win, engine::CodePage::Win));
+    QVERIFY(fromUtf8 != draw(win, engine::CodePage::Koi));
   }
 
   // A file at or over the threshold opens in the fast view: the same bytes,
