@@ -3,7 +3,8 @@
 #                  the bundled samples (HEADLESS_WINDOW=1: the window under
 #                  Xvfb); ARGS="..." passes names and options to either
 # make test      - install what is missing, build, and run every test (also
-#                  under AddressSanitizer and UndefinedBehaviorSanitizer)
+#                  under AddressSanitizer and UndefinedBehaviorSanitizer,
+#                  where the benchmark programs are compiled too)
 # make install   - build and install under PREFIX (/usr/local); DESTDIR works
 # make uninstall - remove every file the last install wrote (its manifest)
 
@@ -66,7 +67,7 @@ test-release: build
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-	  -DSNPLN_SANITIZE=ON -DSNPLN_WERROR=ON -DSNPLN_FUZZ=ON \
+	  -DSNPLN_SANITIZE=ON -DSNPLN_WERROR=ON -DSNPLN_FUZZ=ON -DSNPLN_BUILD_BENCH=ON \
 	  -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \

@@ -69,7 +69,7 @@ int main(int argc, char **argv) {
   Watcher watcher;
   app.installEventFilter(&watcher);
   QTimer::singleShot(0, &window, [&] {
-    window.pressModeButton(snpln::batch::kUpperCaseButton);
+    window.pressModeButton(snpln::batch::ModeButton::UpperCase);
     const Clock::time_point start = Clock::now();
     window.doIt();
     const double total = millisecondsBetween(start, Clock::now());

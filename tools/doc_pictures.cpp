@@ -63,7 +63,7 @@ int main(int argc, char **argv) {
 
   {
     ui::MainWindow window(sample);
-    window.pressModeButton(batch::kOptimizeButton);
+    window.pressModeButton(batch::ModeButton::Optimize);
     window.show();
     QApplication::processEvents();
     ui::InputDialog prompt(&window);
