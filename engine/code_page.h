@@ -15,4 +15,10 @@ enum class CodePage : std::uint8_t {
   Utf8 = 5
 };
 
+// Dos, Win, Koi and Iso: a byte is a character.
+constexpr bool isSingleBytePage(CodePage page) {
+  return page == CodePage::Dos || page == CodePage::Win ||
+         page == CodePage::Koi || page == CodePage::Iso;
+}
+
 } // namespace snpln::engine

@@ -13,11 +13,6 @@ namespace {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
-bool isSingleByte(CodePage page) {
-  return page == CodePage::Dos || page == CodePage::Win ||
-         page == CodePage::Koi || page == CodePage::Iso;
-}
-
 // Maps `count` bytes in place, eight at a time through the pair table.
 void mapBytes(std::uint8_t *bytes, std::size_t count, const RecodeMap &map,
               const std::uint16_t *pairs) {
@@ -196,7 +191,7 @@ const std::uint16_t *pairTableOf(CodePage from, CodePage to,
 
 RecodeState::RecodeState(CodePage from, CodePage to)
     : source(from), target(to), map(makeRecodeMap(from, to)) {
-  if (isSingleByte(from) && to == CodePage::Utf8) {
+  if (isSingleBytePage(from) && to == CodePage::Utf8) {
     const CharTable &chars = charsOf(from);
     for (std::size_t b = 0; b < 256; ++b) {
       std::uint8_t encoded[4] = {};
@@ -205,7 +200,7 @@ RecodeState::RecodeState(CodePage from, CodePage to)
     }
     return;
   }
-  if (from == CodePage::Utf8 && isSingleByte(to)) {
+  if (from == CodePage::Utf8 && isSingleBytePage(to)) {
     targetBytes = &bytesOf(to);
     return;
   }

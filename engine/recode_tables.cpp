@@ -54,11 +54,6 @@ const std::array<std::uint8_t, 128> *tableOf(CodePage page) {
   }
 }
 
-bool isTarget(CodePage page) {
-  return page == CodePage::Dos || page == CodePage::Win ||
-         page == CodePage::Koi || page == CodePage::Iso;
-}
-
 // The Dos index of every byte 0x80..0xFF of a source code page: the first
 // table position that holds it, 0 when none does. Built by walking the table
 // downwards, so an earlier position overwrites a later one.
@@ -74,7 +69,7 @@ inverseOf(const std::array<std::uint8_t, 128> &table) {
 } // namespace
 
 std::uint8_t recodeByte(std::uint8_t b, CodePage source, CodePage target) {
-  if (b < 0x80 || !isTarget(source) || !isTarget(target))
+  if (b < 0x80 || !isSingleBytePage(source) || !isSingleBytePage(target))
     return b;
   std::uint8_t index = 0;
   if (source == CodePage::Dos) {
@@ -97,7 +92,7 @@ RecodeMap makeRecodeMap(CodePage source, CodePage target) {
   RecodeMap map{};
   for (unsigned b = 0; b < 256; ++b)
     map[b] = static_cast<std::uint8_t>(b);
-  if (!isTarget(source) || !isTarget(target))
+  if (!isSingleBytePage(source) || !isSingleBytePage(target))
     return map;
 
   std::array<std::uint8_t, 128> index{};

@@ -11,10 +11,14 @@
 
 namespace snpln::platform::posix {
 
+FileId idOf(const struct stat &st) {
+  return FileId{static_cast<std::uint64_t>(st.st_dev),
+                static_cast<std::uint64_t>(st.st_ino)};
+}
+
 FileStatus statusOf(const struct stat &st) {
   FileStatus s;
-  s.id.device = static_cast<std::uint64_t>(st.st_dev);
-  s.id.inode = static_cast<std::uint64_t>(st.st_ino);
+  s.id = idOf(st);
   s.size = static_cast<FileSize>(st.st_size);
   s.modifiedSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
   s.modifiedNanoseconds = static_cast<std::int64_t>(st.st_mtim.tv_nsec);

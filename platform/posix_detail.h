@@ -59,6 +59,12 @@ private:
   FileId id_;
 };
 
+// The most one read or write call is asked to move (some systems refuse
+// more than about 2 GiB at once).
+inline constexpr std::size_t kMaxIo = std::size_t{1} << 30;
+
+// Which file a status is of (device and inode).
+FileId idOf(const struct stat &st);
 FileStatus statusOf(const struct stat &st);
 
 // The type and read-only bits of a status, without the hidden bit.

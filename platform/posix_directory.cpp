@@ -31,9 +31,8 @@ PosixFileSystem::openDirectory(const FileLocation &at) {
   struct stat st;
   if (::fstat(fd.get(), &st) != 0)
     return nullptr;
-  const FileId id{static_cast<std::uint64_t>(st.st_dev),
-                  static_cast<std::uint64_t>(st.st_ino)};
-  return std::make_shared<posix::PosixDirectory>(std::move(fd), id);
+  return std::make_shared<posix::PosixDirectory>(std::move(fd),
+                                                 posix::idOf(st));
 }
 
 std::optional<std::vector<DirEntry>>

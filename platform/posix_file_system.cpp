@@ -20,11 +20,9 @@ namespace snpln::platform {
 
 namespace {
 
-// The largest amount handed to one read or write call.
-constexpr std::size_t kMaxIo = std::size_t{1} << 30;
-
 using posix::FdGuard;
 using posix::hiddenBit;
+using posix::kMaxIo;
 using posix::statusWord;
 
 std::string baseNameOf(const std::string &path) {

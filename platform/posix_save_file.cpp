@@ -16,8 +16,9 @@ namespace snpln::platform {
 namespace {
 
 using posix::FdGuard;
+using posix::idOf;
+using posix::kMaxIo;
 
-constexpr std::size_t kMaxIo = std::size_t{1} << 30;
 // Symbolic links followed from the name to the file, as the system allows.
 constexpr int kMaxLinks = 40;
 // Names tried before giving up when every one is taken.
@@ -104,8 +105,7 @@ public:
       struct stat st;
       if (::fstatat(directory_.get(), tempName_.c_str(), &st,
                     AT_SYMLINK_NOFOLLOW) == 0 &&
-          static_cast<std::uint64_t>(st.st_dev) == tempId_.device &&
-          static_cast<std::uint64_t>(st.st_ino) == tempId_.inode)
+          idOf(st) == tempId_)
         ::unlinkat(directory_.get(), tempName_.c_str(), 0);
     }
     tempName_.clear();
@@ -235,11 +235,9 @@ PosixFileSystem::beginSave(const FileLocation &at, const FileStatus &original) {
       ::unlinkat(directory.get(), name.c_str(), 0);
     return nullptr;
   }
-  const FileId id{static_cast<std::uint64_t>(st.st_dev),
-                  static_cast<std::uint64_t>(st.st_ino)};
-  return std::make_unique<PosixSaveFile>(std::move(directory), std::move(base),
-                                         original, std::move(file),
-                                         std::move(name), id, commitCheck);
+  return std::make_unique<PosixSaveFile>(
+      std::move(directory), std::move(base), original, std::move(file),
+      std::move(name), idOf(st), commitCheck);
 }
 
 } // namespace snpln::platform
