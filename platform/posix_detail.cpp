@@ -41,6 +41,18 @@ std::uint32_t statusWord(const struct stat &st) {
   return word;
 }
 
+std::uint32_t entryWordOf(int dirFd, const char *name, const struct stat &st,
+                          const std::string &base) {
+  std::uint32_t word = statusWord(st);
+  if (S_ISLNK(st.st_mode)) {
+    word = kAttrReparsePoint;
+    struct stat target;
+    if (::fstatat(dirFd, name, &target, 0) == 0)
+      word |= statusWord(target);
+  }
+  return word | hiddenBit(base);
+}
+
 std::uint32_t hiddenBit(const std::string &base) {
   const bool hidden =
       !base.empty() && base[0] == '.' && base != "." && base != "..";

@@ -69,6 +69,12 @@ FileStatus statusOf(const struct stat &st);
 
 // The type and read-only bits of a status, without the hidden bit.
 std::uint32_t statusWord(const struct stat &st);
+
+// The attribute word of the entry `name` of `dirFd` (AT_FDCWD: a path),
+// whose own status, a link not followed, is `st`: a link is described as a
+// link, with the type of what it leads to. `base` decides the hidden bit.
+std::uint32_t entryWordOf(int dirFd, const char *name, const struct stat &st,
+                          const std::string &base);
 std::uint32_t hiddenBit(const std::string &base);
 
 // The descriptor a location's name is taken from: its directory's, or

@@ -77,16 +77,8 @@ PosixFileSystem::listDirectory(const Directory &directory,
         continue; // vanished since the names were read
       return std::nullopt;
     }
-    std::uint32_t word;
-    if (S_ISLNK(st.st_mode)) {
-      word = kAttrReparsePoint;
-      struct stat target;
-      if (::fstatat(dir->fd(), name.c_str(), &target, 0) == 0)
-        word |= posix::statusWord(target);
-    } else {
-      word = posix::statusWord(st);
-    }
-    word |= posix::hiddenBit(name);
+    const std::uint32_t word =
+        posix::entryWordOf(dir->fd(), name.c_str(), st, name);
     entries.push_back(DirEntry{std::move(name), word});
   }
   return entries;

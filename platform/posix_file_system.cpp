@@ -21,9 +21,7 @@ namespace snpln::platform {
 namespace {
 
 using posix::FdGuard;
-using posix::hiddenBit;
 using posix::kMaxIo;
-using posix::statusWord;
 
 std::string baseNameOf(const std::string &path) {
   std::string p = path;
@@ -39,14 +37,7 @@ std::optional<std::uint32_t> entryWord(const std::string &path,
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0)
     return std::nullopt;
-  if (S_ISLNK(st.st_mode)) {
-    std::uint32_t word = kAttrReparsePoint | hiddenBit(base);
-    struct stat target;
-    if (::stat(path.c_str(), &target) == 0)
-      word |= statusWord(target);
-    return word;
-  }
-  return statusWord(st) | hiddenBit(base);
+  return posix::entryWordOf(AT_FDCWD, path.c_str(), st, base);
 }
 
 class PosixInputFile : public InputFile {
