@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -162,11 +163,18 @@ CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
     top = std::max(top, countOf(counts, page));
 
   // The contenders: every page whose count is within an eighth of the top.
+  // Mostly there are none, and the sample is not read again.
+  const auto contends = [&](CodePage page) {
+    return page != chosen && countOf(counts, page) * 8 >= top * 7;
+  };
+  if (std::none_of(std::begin(kSingleBytePages), std::end(kSingleBytePages),
+                   contends))
+    return chosen;
   const ReadingFit chosenFit = fitOfReading(sample, size, chosen);
   CodePage best = chosen;
   ReadingFit bestFit = chosenFit;
   for (const CodePage page : kSingleBytePages) {
-    if (page == chosen || countOf(counts, page) * 8 < top * 7)
+    if (!contends(page))
       continue;
     const ReadingFit fit = fitOfReading(sample, size, page);
     if (fit.score > bestFit.score) {
