@@ -33,9 +33,9 @@ runFileJobOnce(BatchHost &host, platform::FileSystem &fs, PassState &pass,
   const platform::FileLocation at = request.location();
   // A name that leads nowhere is the job's to report.
   if (const auto before = fs.status(at)) {
-    if (pass.visited.contains(before->id))
+    if (pass.visited.contains(*before))
       return std::nullopt;
-    pass.visited.add(before->id);
+    pass.visited.add(*before);
   }
   request.saveUpper = host.saveUpperChecked();
   host.refresh();
@@ -43,7 +43,7 @@ runFileJobOnce(BatchHost &host, platform::FileSystem &fs, PassState &pass,
   if (pass.outcome)
     pass.outcome->count(result);
   if (const auto after = fs.status(at))
-    pass.visited.add(after->id);
+    pass.visited.add(*after);
   return result;
 }
 

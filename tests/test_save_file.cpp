@@ -15,6 +15,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix_file_system.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_dir.h"
 
 namespace snpln::platform {
@@ -84,7 +85,7 @@ protected:
   // Begins, writes and commits in one go.
   SaveOutcome save(const FileLocation &at, const std::string &content) {
     const FileStatus original = opened(at);
-    auto out = fs.beginSave(at, original);
+    auto out = beginSaveOf(fs, at, original);
     if (!out) {
       ADD_FAILURE() << "beginSave " << at.name;
       return SaveOutcome::WriteFailed;
@@ -204,7 +205,7 @@ TEST_P(SaveFileTest, TheDirectoryStaysTheOneOpenedWhenThePathIsMoved) {
   dir.mkdir("a");
   dir.write("a/f.txt", "old");
   const FileStatus original = opened(dir.file("a/f.txt"));
-  auto out = fs.beginSave(dir.file("a/f.txt"), original);
+  auto out = beginSaveOf(fs, dir.file("a/f.txt"), original);
   ASSERT_TRUE(out);
   ASSERT_TRUE(writeAll(*out, "new"));
   // The directory moves away and another takes its name.
@@ -227,8 +228,8 @@ TEST_P(SaveFileTest, BeginRefusesWhatIsNotAFile) {
   const FileStatus some = opened(dir.file("f.txt"));
   for (const std::string name : {"missing", "dangling", "loop1", "d", "dirlink",
                                  "d/", "", "f.txt/", "no/such/dir/f.txt"}) {
-    EXPECT_FALSE(fs.beginSave(dir.file(name), some)) << name;
-    EXPECT_FALSE(fs.beginSave(FileLocation(name), some)) << name;
+    EXPECT_FALSE(beginSaveOf(fs, dir.file(name), some)) << name;
+    EXPECT_FALSE(beginSaveOf(fs, FileLocation(name), some)) << name;
   }
   EXPECT_EQ(entriesOf(dir.path()),
             (std::set<std::string>{"d", "dangling", "dirlink", "f.txt", "loop1",
@@ -240,7 +241,7 @@ TEST_P(SaveFileTest, AbandonedOrDroppedLeavesTheFileAndNothingElse) {
   dir.chmod("f.txt", 0444);
   const ino_t inode = lstatOf(dir.file("f.txt")).st_ino;
   for (int way = 0; way < 3; ++way) {
-    auto out = fs.beginSave(dir.file("f.txt"), opened(dir.file("f.txt")));
+    auto out = beginSaveOf(fs, dir.file("f.txt"), opened(dir.file("f.txt")));
     ASSERT_TRUE(out);
     ASSERT_TRUE(writeAll(*out, "new content"));
     if (way == 0)
@@ -258,29 +259,52 @@ TEST_P(SaveFileTest, AbandonedOrDroppedLeavesTheFileAndNothingElse) {
 }
 
 TEST_P(SaveFileTest, AFailingStepLeavesTheFileUntouchedAndNothingBehind) {
-  for (Step failing : {Step::Attributes, Step::Flush, Step::Link, Step::Rename,
-                       Step::DirectoryFlush}) {
-    if (failing == Step::Link && !GetParam())
+  struct Case {
+    Step step;
+    bool exchange; // with the exchange, or where there is none
+  };
+  for (const Case c :
+       {Case{Step::Attributes, true}, Case{Step::Flush, true},
+        Case{Step::Link, true}, Case{Step::Check, true},
+        Case{Step::Exchange, true}, Case{Step::Unlink, true},
+        Case{Step::DirectoryFlush, true}, Case{Step::Check, false},
+        Case{Step::Exchange, false}, Case{Step::Rename, false},
+        Case{Step::DirectoryFlush, false}}) {
+    if (c.step == Step::Link && !GetParam())
       continue; // a named file needs no link
-    const int step = static_cast<int>(failing);
+    const std::string where = "step " +
+                              std::to_string(static_cast<int>(c.step)) +
+                              (c.exchange ? " exchange" : " rename");
+    test::removeTree(dir.path());
+    ASSERT_EQ(::mkdir(dir.path().c_str(), 0700), 0);
     dir.write("f.txt", "old");
     dir.chmod("f.txt", 0604);
     const ino_t inode = lstatOf(dir.file("f.txt")).st_ino;
-    fs.commitCheck = [failing](Step s) { return s != failing; };
+    fs.exchangeRefused = !c.exchange;
+    fs.commitCheck = [failing = c.step](Step s) { return s != failing; };
     const SaveOutcome outcome = save(dir.file("f.txt"), "new");
     fs.commitCheck = nullptr;
-    if (failing == Step::DirectoryFlush) {
-      // The rename has happened; only its flush was refused.
-      EXPECT_EQ(outcome, SaveOutcome::Replaced);
-      EXPECT_EQ(dir.read("f.txt"), "new");
+    fs.exchangeRefused = false;
+    std::set<std::string> left = entriesOf(dir.path());
+    left.erase("f.txt");
+    if (c.step == Step::DirectoryFlush || c.step == Step::Unlink) {
+      // The swap has happened; only its flush, or the removal of the old
+      // content, was refused: that stays under the temporary name.
+      EXPECT_EQ(outcome, SaveOutcome::Replaced) << where;
+      EXPECT_EQ(dir.read("f.txt"), "new") << where;
+      if (c.step == Step::Unlink) {
+        ASSERT_EQ(left.size(), 1u) << where;
+        EXPECT_TRUE(isTemporaryName(*left.begin())) << *left.begin();
+        EXPECT_EQ(dir.read(*left.begin()), "old") << where;
+        continue;
+      }
     } else {
-      EXPECT_EQ(outcome, SaveOutcome::WriteFailed) << "step " << step;
-      EXPECT_EQ(dir.read("f.txt"), "old") << "step " << step;
-      EXPECT_EQ(lstatOf(dir.file("f.txt")).st_ino, inode) << "step " << step;
+      EXPECT_EQ(outcome, SaveOutcome::WriteFailed) << where;
+      EXPECT_EQ(dir.read("f.txt"), "old") << where;
+      EXPECT_EQ(lstatOf(dir.file("f.txt")).st_ino, inode) << where;
     }
-    EXPECT_EQ(dir.mode("f.txt"), 0604) << "step " << step;
-    EXPECT_EQ(entriesOf(dir.path()), std::set<std::string>{"f.txt"})
-        << "step " << step;
+    EXPECT_EQ(dir.mode("f.txt"), 0604) << where;
+    EXPECT_TRUE(left.empty()) << where << ": " << *left.begin();
   }
 }
 
@@ -321,7 +345,7 @@ TEST_P(SaveFileTest, AChangedTargetIsLeftToTheOtherProgram) {
     dir.write("f.txt", "old");
     makeOld(dir.file("f.txt"));
     const FileStatus original = opened(dir.file("f.txt"));
-    auto out = fs.beginSave(dir.file("f.txt"), original);
+    auto out = beginSaveOf(fs, dir.file("f.txt"), original);
     ASSERT_TRUE(out) << c.what;
     ASSERT_TRUE(writeAll(*out, "new"));
     c.change(dir);
@@ -348,7 +372,7 @@ TEST_P(SaveFileTest, ALinkSwappedInBeforeTheSaveBeginsIsFollowedNotChanged) {
   const FileStatus original = opened(dir.file("f.txt"));
   ASSERT_EQ(::unlink(dir.file("f.txt").c_str()), 0);
   dir.symlink("victim", "f.txt");
-  auto out = fs.beginSave(dir.file("f.txt"), original);
+  auto out = beginSaveOf(fs, dir.file("f.txt"), original);
   ASSERT_TRUE(out);
   ASSERT_TRUE(writeAll(*out, "new"));
   EXPECT_EQ(out->commit(), SaveOutcome::TargetChanged);
@@ -374,7 +398,7 @@ TEST_P(SaveFileTest, AFileOfTheOldTemporaryNameIsNeverTouched) {
 
 TEST_P(SaveFileTest, ANamedTemporaryFileBearsATemporaryName) {
   dir.write("f.txt", "old");
-  auto out = fs.beginSave(dir.file("f.txt"), opened(dir.file("f.txt")));
+  auto out = beginSaveOf(fs, dir.file("f.txt"), opened(dir.file("f.txt")));
   ASSERT_TRUE(out);
   std::set<std::string> names = entriesOf(dir.path());
   names.erase("f.txt");
@@ -405,7 +429,7 @@ TEST_P(SaveFileTest, ManySavesAtOnceInOneDirectory) {
           ++failures;
           continue;
         }
-        auto out = own.beginSave(name, st);
+        auto out = beginSaveOf(own, name, st);
         const std::string content =
             std::string(static_cast<std::size_t>(1000 + 37 * t),
                         static_cast<char>('a' + t)) +

@@ -286,8 +286,22 @@ int PreviewDialog::saveText() {
 // has been told, the preview is ended, and the result is 7 (not begun) or 2
 // (not written).
 int PreviewDialog::writeBeside(const std::string &bytes) {
-  std::unique_ptr<platform::SaveFile> output =
-      fs_.beginSave(fileName_, opened_);
+  // The file as it is now, locked against our runs while it is replaced; a
+  // file another program changed since the preview read it is left alone.
+  std::unique_ptr<platform::InputFile> input = fs_.openRead(fileName_);
+  platform::SystemError why;
+  std::unique_ptr<platform::SaveFile> output;
+  bool busy = false;
+  if (input) {
+    busy = input->lock() == platform::LockOutcome::Busy;
+    if (!busy)
+      output = input->beginSave(opened_, platform::SaveRules{}, why);
+  }
+  if (busy) {
+    message(kUnableToSave);
+    endPreview(0);
+    return kSaveCanceled;
+  }
   if (!output) {
     message(kNotFound);
     endPreview(0);
@@ -303,6 +317,7 @@ int PreviewDialog::writeBeside(const std::string &bytes) {
   }
   ok = ok && output->commit() == platform::SaveOutcome::Replaced;
   output.reset();
+  input.reset();
   if (!ok) {
     message(kUnableToSave);
     endPreview(0);
