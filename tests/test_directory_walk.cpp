@@ -454,3 +454,58 @@ TEST_F(DirectoryWalk, MatchesARecursiveReferenceOnRandomTrees) {
 
 } // namespace
 } // namespace snpln::test
+
+namespace snpln::test {
+namespace {
+
+platform::FileStatus statusWith(std::uint64_t inode, std::int64_t born,
+                                std::int64_t changed) {
+  platform::FileStatus s;
+  s.id.device = 7;
+  s.id.inode = inode;
+  s.id.born = platform::FileTime{born, 0};
+  s.changedSeconds = changed;
+  return s;
+}
+
+// A number the file system gives again to a later file is another file:
+// with a birth time always, without one when its status changed after the
+// visit.
+TEST(VisitedFiles, ANumberGivenAgainIsAnotherFile) {
+  struct Case {
+    const char *what;
+    platform::FileStatus visited, later;
+    bool same;
+  };
+  const Case cases[] = {
+      {"the very file", statusWith(5, 100, 200), statusWith(5, 100, 200), true},
+      {"the file, its status changed since", statusWith(5, 100, 200),
+       statusWith(5, 100, 300), true},
+      {"another number", statusWith(5, 100, 200), statusWith(6, 100, 200),
+       false},
+      {"the number, born later", statusWith(5, 100, 200),
+       statusWith(5, 250, 250), false},
+      {"no birth time, unchanged", statusWith(5, 0, 200),
+       statusWith(5, 0, 200), true},
+      {"no birth time, changed before", statusWith(5, 0, 200),
+       statusWith(5, 0, 150), true},
+      {"no birth time, changed after the visit", statusWith(5, 0, 200),
+       statusWith(5, 0, 201), false},
+  };
+  for (const Case &c : cases) {
+    batch::VisitedFiles visited;
+    EXPECT_FALSE(visited.contains(c.visited)) << c.what;
+    visited.add(c.visited);
+    EXPECT_TRUE(visited.contains(c.visited)) << c.what;
+    EXPECT_EQ(visited.contains(c.later), c.same) << c.what;
+  }
+  // A later visit of the same file moves its time on.
+  batch::VisitedFiles visited;
+  visited.add(statusWith(5, 0, 200));
+  visited.add(statusWith(5, 0, 300));
+  EXPECT_TRUE(visited.contains(statusWith(5, 0, 250)));
+  EXPECT_FALSE(visited.contains(statusWith(5, 0, 301)));
+}
+
+} // namespace
+} // namespace snpln::test
