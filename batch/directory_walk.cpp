@@ -146,10 +146,9 @@ struct Walk {
       // Directories are entered whatever the mask; other entries are
       // looked at only when the mask takes them. A link counts as a
       // directory when it leads to one.
-      const bool directory =
-          entry.kind == platform::EntryKind::Directory ||
-          (entry.kind == platform::EntryKind::Link &&
-           platform::isDirectoryWord(entry.attributes));
+      const bool directory = entry.kind == platform::EntryKind::Directory ||
+                             (entry.kind == platform::EntryKind::Link &&
+                              platform::isDirectoryWord(entry.attributes));
       if (!directory &&
           !(filesMatch && platform::matchesDosMask(entry.name, mask)))
         continue;

@@ -9,9 +9,9 @@
 // text. A failed job prints its report as "path: text". With --verbose or
 // --dry-run every job prints its report so; with --quiet only failures are
 // printed. With --verbose or --dry-run every entry of a tree the walk
-// passes over prints a line too ("path: Symbolic link, passed over"). Every message is answered
-// with OK. A job waiting for a file another run holds is tried again every
-// few milliseconds; Ctrl-C ends the wait like any job.
+// passes over prints a line too ("path: Symbolic link, passed over"). Every
+// message is answered with OK. A job waiting for a file another run holds is
+// tried again every few milliseconds; Ctrl-C ends the wait like any job.
 #pragma once
 
 #include <atomic>

@@ -149,7 +149,7 @@ StandardInputFileSystem::list(const std::string &pattern) {
 
 std::optional<std::uint32_t>
 StandardInputFileSystem::lookup(const std::string &name) {
-  if (isStandardStream(platform::FileLocation(name)))
+  if (name == kStandardStreamName)
     return platform::kAttrArchive;
   return inner_.lookup(name);
 }

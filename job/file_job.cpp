@@ -240,8 +240,8 @@ bool FileJob::settle() {
   if (request_.dryRun)
     temp_ = std::make_unique<DiscardedSave>();
   else
-    temp_ = input_->beginSave(
-        original_, platform::SaveRules{request_.allowChown}, why);
+    temp_ = input_->beginSave(original_,
+                              platform::SaveRules{request_.allowChown}, why);
   if (!temp_) {
     // The file fails and the run goes on: in a directory its user may not
     // write, every file fails so.

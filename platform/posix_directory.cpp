@@ -27,8 +27,8 @@ PosixFileSystem::openDirectory(const FileLocation &at) {
   // A path is a name the user gave, followed through its links; a name in
   // an open directory (a walked tree) never is.
   const int follow = at.directory ? O_NOFOLLOW : 0;
-  FdGuard fd(
-      ::openat(from, name.c_str(), O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC));
+  FdGuard fd(::openat(from, name.c_str(),
+                      O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC));
   if (fd.get() < 0)
     return nullptr;
   return posix::makeDirectory(std::move(fd));

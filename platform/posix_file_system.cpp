@@ -185,9 +185,9 @@ std::unique_ptr<InputFile> PosixFileSystem::openRead(const FileLocation &at) {
   if (!posix::statusAt(dir->fd(), base.c_str(), AT_SYMLINK_NOFOLLOW, before) ||
       !S_ISREG(before.stx_mode))
     return nullptr;
-  FdGuard fd(::openat(dir->fd(), base.c_str(),
-                      O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY |
-                          O_CLOEXEC));
+  FdGuard fd(
+      ::openat(dir->fd(), base.c_str(),
+               O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.get() < 0)
     return nullptr;
   // The name may have changed between the look and the open.

@@ -294,8 +294,7 @@ private:
 
   bool unchanged() {
     struct statx now, named;
-    if (!statusOf(locked_.get(), now) ||
-        !sameVersion(original_, statusOf(now)))
+    if (!statusOf(locked_.get(), now) || !sameVersion(original_, statusOf(now)))
       return false;
     return statusAt(directory_->fd(), base_.c_str(), AT_SYMLINK_NOFOLLOW,
                     named) &&

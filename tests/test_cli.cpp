@@ -286,8 +286,8 @@ TEST_F(CliTest, HelpGivesExamplesAndExitStatuses) {
   EXPECT_EQ(r.status, 0);
   for (const char *piece :
        {"Examples:", "Exit status:", "  130 ", "143", "-t,--to", "-f,--from",
-        "-d,--detect", "-n,--dry-run", "-v,--verbose", "-q,--quiet",
-        "--hidden", "--allow-chown", "snpln-cli -t win - > new.txt"})
+        "-d,--detect", "-n,--dry-run", "-v,--verbose", "-q,--quiet", "--hidden",
+        "--allow-chown", "snpln-cli -t win - > new.txt"})
     EXPECT_NE(r.out.find(piece), std::string::npos) << piece;
 }
 

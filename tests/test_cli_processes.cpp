@@ -192,15 +192,14 @@ TEST(CliProcesses, AKillAtEachStepOfTheCommit) {
   const std::string oldText = "some old text\n", newText = "SOME OLD TEXT\n";
   for (const bool exchange : {true, false})
     for (const bool unnamed : {true, false})
-      for (const Case c :
-           {Case{Step::Attributes, false, false, false},
-            Case{Step::Flush, false, false, false},
-            Case{Step::Link, false, false, false},
-            Case{Step::Check, false, false, false},
-            Case{Step::Exchange, false, false, false},
-            Case{Step::Rename, false, false, true},
-            Case{Step::Unlink, true, true, false},
-            Case{Step::DirectoryFlush, true, false, false}}) {
+      for (const Case c : {Case{Step::Attributes, false, false, false},
+                           Case{Step::Flush, false, false, false},
+                           Case{Step::Link, false, false, false},
+                           Case{Step::Check, false, false, false},
+                           Case{Step::Exchange, false, false, false},
+                           Case{Step::Rename, false, false, true},
+                           Case{Step::Unlink, true, true, false},
+                           Case{Step::DirectoryFlush, true, false, false}}) {
         if ((c.step == Step::Link && !unnamed) ||
             (c.exchangeOnly && !exchange) || (c.renameOnly && exchange))
           continue;
@@ -247,8 +246,7 @@ TEST(CliProcesses, AKillAtEachStepOfTheCommit) {
           // with the new content before the swap, the old one after it.
           ASSERT_EQ(left.size(), 1u) << where;
           EXPECT_TRUE(platform::isTemporaryName(left[0])) << left[0];
-          EXPECT_EQ(dir.read(left[0]), c.replaced ? oldText : newText)
-              << where;
+          EXPECT_EQ(dir.read(left[0]), c.replaced ? oldText : newText) << where;
           // It bears the file's mode from the moment the mode is given.
           if (c.step != Step::Attributes) {
             EXPECT_EQ(dir.mode(left[0]), 0440) << where;

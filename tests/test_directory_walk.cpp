@@ -209,15 +209,16 @@ TEST_F(DirectoryWalk, RegressionEveryDirectoryEnteredLinksAndDotNamesPassed) {
     using Passed = std::vector<std::pair<std::string, PassedOver>>;
     if (std::string(mask) == "*.*") {
       EXPECT_EQ((Paths{"t/plain/f", "t/ro/f"}), host.jobPaths());
-      EXPECT_EQ(host.passed, (Passed{{"t/.git", PassedOver::Hidden},
-                                     {"t/.hfile", PassedOver::Hidden},
-                                     {"t/.hid", PassedOver::Hidden},
-                                     {"t/dangling.txt", PassedOver::Link},
-                                     {"t/fifo", PassedOver::Special},
-                                     {"t/link", PassedOver::Link},
-                                     {"t/plain/tofile", PassedOver::Link},
-                                     {"t/plain/up", PassedOver::Link},
-                                     {"t/plain/sub/.git", PassedOver::Hidden}}));
+      EXPECT_EQ(host.passed,
+                (Passed{{"t/.git", PassedOver::Hidden},
+                        {"t/.hfile", PassedOver::Hidden},
+                        {"t/.hid", PassedOver::Hidden},
+                        {"t/dangling.txt", PassedOver::Link},
+                        {"t/fifo", PassedOver::Special},
+                        {"t/link", PassedOver::Link},
+                        {"t/plain/tofile", PassedOver::Link},
+                        {"t/plain/up", PassedOver::Link},
+                        {"t/plain/sub/.git", PassedOver::Hidden}}));
     } else {
       // Links to directories and dot directories are reported whatever
       // the mask, as a directory would be entered whatever it.
@@ -245,8 +246,8 @@ TEST_F(DirectoryWalk, PassedOverEntriesAreReportedOncePerPass) {
   dir.symlink("nowhere", "t/a.txt");
   batch::PassState pass;
   for (const char *mask : {"*.txt", "a.*", "*.*"})
-    batch::walkDirectoryTree("t", mask, OperationCode::UpperCase, false,
-                             params, host, fs, hooks, &pass);
+    batch::walkDirectoryTree("t", mask, OperationCode::UpperCase, false, params,
+                             host, fs, hooks, &pass);
   EXPECT_EQ(host.passed.size(), 1u);
 }
 
@@ -402,8 +403,8 @@ TEST_F(DirectoryWalk, PathsBeyondAThousandBytesAreBuiltWhole) {
 // matches taken; dot names and temporary names never are.
 void referenceWalk(const std::string &dirPath, const std::string &mask,
                    platform::FileSystem &fs, Paths &out) {
-  using platform::kAttrDirectory;
   using platform::kAttrArchive;
+  using platform::kAttrDirectory;
   using platform::kAttrReparsePoint;
   const auto taken = [](const platform::DirEntry &e) {
     return e.name[0] != '.' && !platform::isTemporaryName(e.name) &&
@@ -485,8 +486,8 @@ TEST(VisitedFiles, ANumberGivenAgainIsAnotherFile) {
        false},
       {"the number, born later", statusWith(5, 100, 200),
        statusWith(5, 250, 250), false},
-      {"no birth time, unchanged", statusWith(5, 0, 200),
-       statusWith(5, 0, 200), true},
+      {"no birth time, unchanged", statusWith(5, 0, 200), statusWith(5, 0, 200),
+       true},
       {"no birth time, changed before", statusWith(5, 0, 200),
        statusWith(5, 0, 150), true},
       {"no birth time, changed after the visit", statusWith(5, 0, 200),

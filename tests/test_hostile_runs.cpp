@@ -106,8 +106,7 @@ struct Victim {
     EXPECT_EQ(watch.events(), std::vector<std::string>{}) << where;
     EXPECT_EQ(outside.read("victim.txt"), kHelloWin) << where;
     EXPECT_EQ(outside.mode("victim.txt"), 0600) << where;
-    EXPECT_EQ(outside.names(), std::vector<std::string>{"victim.txt"})
-        << where;
+    EXPECT_EQ(outside.names(), std::vector<std::string>{"victim.txt"}) << where;
     (void)watch.events(); // this look's own
   }
 };
@@ -130,8 +129,9 @@ TEST(HostileRuns, RegressionALinkPlantedInATreeIsPassedOver) {
   };
   const Case cases[] = {
       {{"-v", "-t", "utf8", top},
-       top + "/a.txt: File(s) successfully converted from ''Win1251'' to "
-             "''UTF-8''\n" +
+       top +
+           "/a.txt: File(s) successfully converted from ''Win1251'' to "
+           "''UTF-8''\n" +
            top + "/evil.txt: Symbolic link, passed over\n" + top +
            "/sub/outside: Symbolic link, passed over\n" + top +
            ": Processing this directory and its subdirectories is "
@@ -224,9 +224,9 @@ TEST(HostileRuns, RegressionAParentSwappedForALinkGetsNothingOutside) {
       if (swapped || call.rfind("beginSave", 0) != 0)
         return;
       swapped = true;
-      ASSERT_EQ(::rename(work.file("tree/sub").c_str(),
-                         work.file("moved").c_str()),
-                0);
+      ASSERT_EQ(
+          ::rename(work.file("tree/sub").c_str(), work.file("moved").c_str()),
+          0);
       work.symlink(victim.outside.path(), "tree/sub");
     };
     test::ScriptedBatchHost host;
@@ -297,8 +297,9 @@ TEST(HostileRuns, RegressionTwoRunsOnOneFileLoseNoChange) {
       waited = other.waitingForLock() && !other.ended();
       return true;
     };
-    EXPECT_EQ(job::FileJob(upperCase(dir.file("f.txt")), firstHost, first).run(),
-              JobResult::Done);
+    EXPECT_EQ(
+        job::FileJob(upperCase(dir.file("f.txt")), firstHost, first).run(),
+        JobResult::Done);
     EXPECT_TRUE(waited) << "the second run did not wait for the first";
     while (!other.ended())
       other.tick();
@@ -405,18 +406,15 @@ TEST(HostileRuns, RegressionAChangeDuringTheJobIsLeftToTheOtherProgram) {
          ASSERT_EQ(::pwrite(fd, "XYZ", 3, 0), 3);
          ::close(fd);
          const struct timespec times[2] = {before.st_atim, before.st_mtim};
-         ASSERT_EQ(::utimensat(AT_FDCWD, d.file("f.txt").c_str(), times, 0),
-                   0);
+         ASSERT_EQ(::utimensat(AT_FDCWD, d.file("f.txt").c_str(), times, 0), 0);
        },
        "XYZdefghijklmnopqrst", 0644},
-      {"chmod 600",
-       [](const test::TempDir &d) { d.chmod("f.txt", 0600); },
+      {"chmod 600", [](const test::TempDir &d) { d.chmod("f.txt", 0600); },
        "abcdefghijklmnopqrst", 0600},
       {"replaced by a rename",
        [](const test::TempDir &d) {
          d.write("new", "other");
-         ASSERT_EQ(::rename(d.file("new").c_str(), d.file("f.txt").c_str()),
-                   0);
+         ASSERT_EQ(::rename(d.file("new").c_str(), d.file("f.txt").c_str()), 0);
        },
        "other", 0644},
   };
@@ -434,8 +432,8 @@ TEST(HostileRuns, RegressionAChangeDuringTheJobIsLeftToTheOtherProgram) {
     while (!job.ended())
       job.tick();
     EXPECT_EQ(job.result(), JobResult::ReadFailed);
-    EXPECT_EQ(host.messages,
-              (std::vector<Message>{{dir.file("f.txt"), "Error reading file"}}));
+    EXPECT_EQ(host.messages, (std::vector<Message>{
+                                 {dir.file("f.txt"), "Error reading file"}}));
     EXPECT_EQ(dir.read("f.txt"), c.content);
     EXPECT_EQ(dir.mode("f.txt"), c.mode);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
@@ -489,9 +487,9 @@ TEST(HostileRuns, RegressionFilesRenameSavedDuringAWalkAreNotSkipped) {
       return;
     dir.write("t/.new", "xyz\n");
     reused += freed.count(statOf(dir.file("t/.new")).st_ino) > 0;
-    ASSERT_EQ(::rename(dir.file("t/.new").c_str(),
-                       dir.file("t/" + order[j]).c_str()),
-              0);
+    ASSERT_EQ(
+        ::rename(dir.file("t/.new").c_str(), dir.file("t/" + order[j]).c_str()),
+        0);
   };
   batch::PassState pass;
   EXPECT_EQ(batch::walkDirectoryTree(dir.file("t"), "*.*",
@@ -571,8 +569,8 @@ TEST(HostileRuns, RegressionATreeWithReadOnlyAndDotDirectoriesIsReadWhole) {
     ASSERT_EQ(::chmod(t.c_str(), 0777), 0);
     for (const char *d : {"t/ro/deeper", "t/wt", "t/plain"})
       ASSERT_EQ(::chmod(work.file(d).c_str(), 0777), 0);
-    for (const char *f : {"t/ro/a.txt", "t/ro/deeper/b.txt", "t/wt/w.txt",
-                          "t/plain/p.txt"})
+    for (const char *f :
+         {"t/ro/a.txt", "t/ro/deeper/b.txt", "t/wt/w.txt", "t/plain/p.txt"})
       giveTo(work.file(f), test::kOtherUser, test::kOtherGroup);
     const test::ChildOutcome r = cliAsOther({"-t", "utf8", t});
     EXPECT_EQ(r.status, 1);

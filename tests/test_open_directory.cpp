@@ -115,12 +115,12 @@ TEST_F(OpenDirectoryTest, ListingGivesTheWordsOfTheListByPattern) {
   for (const DirEntry &e : *listed)
     kinds[e.name] = e.kind;
   const std::map<std::string, EntryKind> expectedKinds = {
-      {".", EntryKind::Directory},    {"..", EntryKind::Directory},
-      {"sub", EntryKind::Directory},  {".hidden", EntryKind::Directory},
-      {"ro", EntryKind::Directory},   {"a.txt", EntryKind::File},
-      {"B.TXT", EntryKind::File},     {".dot.txt", EntryKind::File},
-      {"ro.txt", EntryKind::File},    {"to-file", EntryKind::Link},
-      {"to-dir", EntryKind::Link},    {"dangling", EntryKind::Link},
+      {".", EntryKind::Directory},   {"..", EntryKind::Directory},
+      {"sub", EntryKind::Directory}, {".hidden", EntryKind::Directory},
+      {"ro", EntryKind::Directory},  {"a.txt", EntryKind::File},
+      {"B.TXT", EntryKind::File},    {".dot.txt", EntryKind::File},
+      {"ro.txt", EntryKind::File},   {"to-file", EntryKind::Link},
+      {"to-dir", EntryKind::Link},   {"dangling", EntryKind::Link},
       {"fifo", EntryKind::Other}};
   EXPECT_EQ(kinds, expectedKinds);
   // An empty match is an empty listing, not a failure.

@@ -391,9 +391,8 @@ TEST_P(SaveFileTest, ARenameBetweenTheCheckAndTheSwap) {
       if (step == (exchange ? Step::Exchange : Step::Rename) && !renamed) {
         renamed = true;
         dir.write("theirs", "theirs");
-        EXPECT_EQ(::rename(dir.file("theirs").c_str(),
-                           dir.file("f.txt").c_str()),
-                  0);
+        EXPECT_EQ(
+            ::rename(dir.file("theirs").c_str(), dir.file("f.txt").c_str()), 0);
       }
       return true;
     };
@@ -405,8 +404,8 @@ TEST_P(SaveFileTest, ARenameBetweenTheCheckAndTheSwap) {
     fs.commitCheck = nullptr;
     fs.exchangeRefused = false;
     EXPECT_TRUE(renamed);
-    EXPECT_EQ(outcome, exchange ? SaveOutcome::TargetChanged
-                                : SaveOutcome::Replaced);
+    EXPECT_EQ(outcome,
+              exchange ? SaveOutcome::TargetChanged : SaveOutcome::Replaced);
     EXPECT_EQ(dir.read("f.txt"), exchange ? "theirs" : "new");
     EXPECT_EQ(entriesOf(dir.path()), std::set<std::string>{"f.txt"});
   }
@@ -439,9 +438,11 @@ TEST_P(SaveFileTest, RegressionOwnerModeAclAndAttributesAreKept) {
   constexpr std::uint16_t kUserObj = 1, kUser = 2, kGroupObj = 4, kMask = 0x10,
                           kOther = 0x20;
   constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-  const std::string access =
-      acl({{kUserObj, 6, kNone}, {kUser, 4, 65534}, {kGroupObj, 0, kNone},
-           {kMask, 4, kNone}, {kOther, 0, kNone}});
+  const std::string access = acl({{kUserObj, 6, kNone},
+                                  {kUser, 4, 65534},
+                                  {kGroupObj, 0, kNone},
+                                  {kMask, 4, kNone},
+                                  {kOther, 0, kNone}});
   const auto get = [](const std::string &path, const char *name) {
     char buf[512];
     const ssize_t n = ::getxattr(path.c_str(), name, buf, sizeof buf);
@@ -453,9 +454,11 @@ TEST_P(SaveFileTest, RegressionOwnerModeAclAndAttributesAreKept) {
     return ::setxattr(path.c_str(), name, value.data(), value.size(), 0) == 0;
   };
   // The directory gives every new file an ACL of its own.
-  const std::string inherited =
-      acl({{kUserObj, 7, kNone}, {kUser, 7, 65534}, {kGroupObj, 7, kNone},
-           {kMask, 7, kNone}, {kOther, 7, kNone}});
+  const std::string inherited = acl({{kUserObj, 7, kNone},
+                                     {kUser, 7, 65534},
+                                     {kGroupObj, 7, kNone},
+                                     {kMask, 7, kNone},
+                                     {kOther, 7, kNone}});
   if (!set(dir.path(), "system.posix_acl_default", inherited))
     GTEST_SKIP() << "no POSIX ACLs here: " << std::strerror(errno);
   const bool root = ::geteuid() == 0;
@@ -468,9 +471,9 @@ TEST_P(SaveFileTest, RegressionOwnerModeAclAndAttributesAreKept) {
     ASSERT_TRUE(set(dir.file("acl.txt"), "trusted.mark", "x"));
   }
   dir.write("plain.txt", "old");
-  ASSERT_EQ(::removexattr(dir.file("plain.txt").c_str(),
-                          "system.posix_acl_access"),
-            0);
+  ASSERT_EQ(
+      ::removexattr(dir.file("plain.txt").c_str(), "system.posix_acl_access"),
+      0);
   dir.chmod("plain.txt", 02640);
   if (root) {
     ASSERT_EQ(::chown(dir.file("plain.txt").c_str(), 1, 2), 0);

@@ -118,7 +118,6 @@ public:
   bool fails(bool planned, const std::string &path) const;
 
 private:
-
   FileSystem &inner_;
 };
 

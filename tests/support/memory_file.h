@@ -34,9 +34,9 @@ public:
     return platform::LockOutcome::Locked;
   }
   bool stillNamed() override { return true; }
-  std::unique_ptr<platform::SaveFile> beginSave(const platform::FileStatus &,
-                                                const platform::SaveRules &,
-                                                platform::SystemError &) override {
+  std::unique_ptr<platform::SaveFile>
+  beginSave(const platform::FileStatus &, const platform::SaveRules &,
+            platform::SystemError &) override {
     return nullptr;
   }
 

@@ -144,7 +144,8 @@ std::vector<std::string> FileWatch::events() {
     if (n <= 0)
       break;
     for (ssize_t at = 0; at < n;) {
-      const auto *e = reinterpret_cast<const struct inotify_event *>(buffer + at);
+      const auto *e =
+          reinterpret_cast<const struct inotify_event *>(buffer + at);
       std::string what;
       if (e->mask & IN_OPEN)
         what = "open";

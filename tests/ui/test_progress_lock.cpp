@@ -52,8 +52,7 @@ private slots:
                         holderHost);
     QVERIFY(holder.start());
 
-    ProgressDialog progress(
-        request("held.txt", job::OperationCode::LowerCase));
+    ProgressDialog progress(request("held.txt", job::OperationCode::LowerCase));
     progress.setShowDelay(1 << 30); // never, but for the wait
     bool shown = false, waiting = false;
     QString line2;
@@ -73,8 +72,7 @@ private slots:
         message->done(QDialog::Accepted);
         return true;
       });
-      QTest::mouseClick(progress.controls().control(kIdCancel),
-                        Qt::LeftButton);
+      QTest::mouseClick(progress.controls().control(kIdCancel), Qt::LeftButton);
       return true;
     });
     QCOMPARE(progress.run(), job::JobResult::Stop);
