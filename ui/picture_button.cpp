@@ -1,6 +1,7 @@
 #include "ui/picture_button.h"
 
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QPainter>
 
 #include <algorithm>
@@ -18,6 +19,28 @@ PictureButton::PictureButton(const QString &caption, QWidget *parent)
   setAutoDefault(false);
   const char *description = pictureDescription(caption);
   setAccessibleName(*description ? uiText(description) : caption);
+  // The underlined letter of the label is the button's Alt key, and the
+  // tip says what the button does.
+  const QString label = pictureLabel(caption);
+  const QKeySequence mnemonic = QKeySequence::mnemonic(label);
+  if (!mnemonic.isEmpty())
+    setShortcut(mnemonic);
+  if (const char *tip = pictureTip(caption); *tip)
+    setToolTip(tipText(label, uiText(tip)));
+}
+
+QString PictureButton::tipText(const QString &label, const QString &what) {
+  QString head = label;
+  head.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  head.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+  head.remove(QLatin1Char('&'));
+  head.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+  QString tip = head.isEmpty() ? what : head + QStringLiteral(": ") + what;
+  const QKeySequence mnemonic = QKeySequence::mnemonic(label);
+  if (!mnemonic.isEmpty())
+    tip += QStringLiteral(" (") + mnemonic.toString(QKeySequence::NativeText) +
+           QLatin1Char(')');
+  return tip;
 }
 
 bool PictureButton::loadPictures() {
