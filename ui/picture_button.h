@@ -45,8 +45,10 @@ public:
 
   // The picture the button would draw now.
   QString currentPictureName() const;
-  // Whether a focus rectangle is drawn over that picture now.
+  // Whether a focus rectangle is drawn over that picture now, and where:
+  // its outline never crosses the label.
   bool drawsFocusRect() const;
+  QRect focusRect() const;
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return sizeHint(); }

@@ -181,7 +181,7 @@ LabelPlace placeLabel(const QFont &font, const QString &label,
 // The room a label has on its face: inside the two-pixel edge, with a gap
 // to it that grows with the picture.
 QRect labelRoom(int width, int height) {
-  const int gapX = 2 + std::max(1, (width - 8) / 16);
+  const int gapX = 2 + std::max(1, (width - 16) / 16);
   const int gapY = 2 + (height >= 24 ? 1 : 0);
   return QRect(gapX, gapY, width - 2 * gapX, height - 2 * gapY);
 }
@@ -191,7 +191,8 @@ bool fitsAt(const PictureSpec &spec, int px, bool italic, bool rotated) {
   const int h = rotated ? spec.width : spec.height;
   const QRect ink =
       placeLabel(labelFace(px, italic), labelOf(spec), QRect(0, 0, w, h)).ink;
-  return labelRoom(w, h).contains(ink);
+  // With room for the pixel a pressed face moves its label by.
+  return labelRoom(w, h).adjusted(0, 0, -1, -1).contains(ink);
 }
 
 // A face at least half as tall again as it is wide may carry its label
@@ -435,10 +436,13 @@ QRect labelRect(const QString &name) {
   if (!spec)
     return {};
   const LabelLayout layout = labelLayout(*spec);
+  // A pressed face draws its label a pixel down and right.
+  const QPoint shift =
+      spec->look == PictureLook::Down ? QPoint(1, 1) : QPoint(0, 0);
   if (!layout.rotated)
     return placeLabel(layout.font, labelOf(*spec),
                       QRect(0, 0, spec->width, spec->height))
-        .ink;
+        .ink.translated(shift);
   // Drawn upwards: a point (x, y) of the turned face lies at (y, height - x).
   const QRect turned = placeLabel(layout.font, labelOf(*spec),
                                   QRect(0, 0, spec->height, spec->width))

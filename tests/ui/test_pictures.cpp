@@ -317,6 +317,36 @@ private slots:
     const QImage with = button->grab().toImage();
     QVERIFY(with != without);
   }
+
+  // The focus rectangle drawn over a picture lies between the face's edge
+  // and the label, on every picture in every state (on the thin DETECT it
+  // used to run through "Detect coding").
+  void regressionFocusFrameMissesTheLabel() {
+    QDialog window;
+    for (const PictureSpec &spec : pictureTable()) {
+      const QString name = QString::fromUtf8(spec.name);
+      if (spec.look == PictureLook::Banner)
+        continue;
+      auto *button = new PictureButton(name.left(name.size() - 1), &window);
+      QVERIFY(button->loadPictures());
+      button->setFixedPicture(name);
+      const QRect frame = button->focusRect();
+      const QRect ink = labelRect(name);
+      QVERIFY2(frame.adjusted(1, 1, -1, -1).contains(ink) &&
+                   button->rect().contains(frame),
+               qPrintable(QStringLiteral("%1: frame %2,%3 %4x%5, label "
+                                         "%6,%7 %8x%9")
+                              .arg(name)
+                              .arg(frame.x())
+                              .arg(frame.y())
+                              .arg(frame.width())
+                              .arg(frame.height())
+                              .arg(ink.x())
+                              .arg(ink.y())
+                              .arg(ink.width())
+                              .arg(ink.height())));
+    }
+  }
 };
 
 QTEST_MAIN(PicturesTest)
