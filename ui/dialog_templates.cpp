@@ -182,7 +182,7 @@ std::vector<DialogTemplate> makeTemplates() {
   // The word and case options of exclusion and replacement.
   all.push_back(
       {kExcludeOptionsTemplate,
-       "Snpln Word options",
+       "Snpln Options",
        111,
        94,
        "Arial",

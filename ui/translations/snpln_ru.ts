@@ -632,8 +632,8 @@
         <translation>Ввод SNPLN</translation>
     </message>
     <message>
-        <source>Snpln Word options</source>
-        <translation>Параметры слова SNPLN</translation>
+        <source>Snpln Options</source>
+        <translation>Параметры SNPLN</translation>
     </message>
     <message>
         <source>SNPLN : File not saved</source>
