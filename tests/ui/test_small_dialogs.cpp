@@ -256,6 +256,21 @@ private slots:
     QVERIFY2(inkOn >= mark.width(), qPrintable(QString::number(inkOn)));
   }
 
+  // OK and CANCEL of the word options stand apart (they used to touch),
+  // as in the prompt.
+  void regressionOptionsButtonsDoNotTouch() {
+    ExcludeOptionsDialog options;
+    InputDialog input;
+    for (const DialogControls *c : {&options.controls(), &input.controls()}) {
+      const QRect ok = c->control(kIdOk)->geometry();
+      const QRect cancel = c->control(kIdCancel)->geometry();
+      QVERIFY2(cancel.left() - ok.right() > 4,
+               qPrintable(QStringLiteral("OK ends at %1, CANCEL begins at %2")
+                              .arg(ok.right())
+                              .arg(cancel.left())));
+    }
+  }
+
   void optionsOpenUncheckedEveryTime() {
     for (int round = 0; round < 2; ++round) {
       ExcludeOptionsDialog options;
