@@ -13,7 +13,7 @@ namespace {
 using K = ControlKind;
 using M = batch::ModeButton;
 
-constexpr unsigned kDialogFrame = kCaption | kModalFrame;
+// Every window has a title bar with a close box; each says what it means.
 constexpr unsigned kDialogFrameWithClose = kCaption | kCloseBox | kModalFrame;
 constexpr unsigned kPicture = kTabStop; // picture buttons are tab stops
 
