@@ -13,24 +13,34 @@
 #
 # SNPLN_DEB_REVISION is the Debian revision (the version is
 # PROJECT_VERSION-REVISION); SNPLN_DEB_MAINTAINER defaults to the git
-# identity of the source tree; SOURCE_DATE_EPOCH, when set, dates the
+# identity of the source tree (below); SOURCE_DATE_EPOCH, when set, dates the
 # changelog (make deb sets it to the time of the last commit).
 
 set(SNPLN_DEB_REVISION 1 CACHE STRING "Debian revision of the packages")
 
+# The maintainer: the git identity of the source tree, else the author of
+# its last commit.
 if(NOT SNPLN_DEB_MAINTAINER)
-  foreach(_key name email)
+  foreach(_query "config;user.name" "config;user.email" "log;-1;--format=%an"
+                 "log;-1;--format=%ae")
     execute_process(
-      COMMAND git config user.${_key}
+      COMMAND git ${_query}
       WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-      OUTPUT_VARIABLE _git_${_key}
+      OUTPUT_VARIABLE _answer
       OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    list(APPEND _git_answers "${_answer}")
   endforeach()
-  if(_git_name STREQUAL "" OR _git_email STREQUAL "")
+  list(GET _git_answers 0 _name)
+  list(GET _git_answers 1 _email)
+  if(_name STREQUAL "" OR _email STREQUAL "")
+    list(GET _git_answers 2 _name)
+    list(GET _git_answers 3 _email)
+  endif()
+  if(_name STREQUAL "" OR _email STREQUAL "")
     message(FATAL_ERROR "The Debian packages need a maintainer: set git's "
             "user.name and user.email, or -DSNPLN_DEB_MAINTAINER=\"Name <mail>\"")
   endif()
-  set(SNPLN_DEB_MAINTAINER "${_git_name} <${_git_email}>")
+  set(SNPLN_DEB_MAINTAINER "${_name} <${_email}>")
 endif()
 
 if(NOT SNPLN_GZIP)

@@ -110,7 +110,9 @@ done
 
 step "control fields"
 version=$(sed -n 's/^project(snpln VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+# The maintainer: the tree's git identity, else its last commit's author.
 maintainer="$(git -C "$root" config user.name) <$(git -C "$root" config user.email)>"
+[[ $maintainer != " <>" ]] || maintainer=$(git -C "$root" log -1 --format='%an <%ae>')
 for n in "${names[@]}"; do
   expect_eq "$n: Package" "$n" "$(dpkg-deb -f "${deb[$n]}" Package)"
   expect_eq "$n: Version" "$version-1" "$(dpkg-deb -f "${deb[$n]}" Version)"
