@@ -111,8 +111,13 @@ done
 step "control fields"
 version=$(sed -n 's/^project(snpln VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 # The maintainer: the tree's git identity, else its last commit's author.
-maintainer="$(git -C "$root" config user.name) <$(git -C "$root" config user.email)>"
-[[ $maintainer != " <>" ]] || maintainer=$(git -C "$root" log -1 --format='%an <%ae>')
+name=$(git -C "$root" config user.name)
+email=$(git -C "$root" config user.email)
+if [[ -n $name && -n $email ]]; then
+  maintainer="$name <$email>"
+else
+  maintainer=$(git -C "$root" log -1 --format='%an <%ae>')
+fi
 for n in "${names[@]}"; do
   expect_eq "$n: Package" "$n" "$(dpkg-deb -f "${deb[$n]}" Package)"
   expect_eq "$n: Version" "$version-1" "$(dpkg-deb -f "${deb[$n]}" Version)"
