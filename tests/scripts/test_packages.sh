@@ -46,9 +46,11 @@ if ! flock -w 1800 9; then
 fi
 
 step() { printf '== %s (at %ds)\n' "$1" "$SECONDS"; }
+# The steps after a failed one would only fail for its sake: stop there
+# (the exit trap purges whatever this run installed).
 stop_if_failed() {
   if [[ $failures -ne 0 ]]; then
-    echo "stopped before installing anything"
+    echo "stopped after the failed step"
     finish
   fi
 }
@@ -100,16 +102,19 @@ trap 'exit 129' HUP
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# The paths (files and directories) of each package, as dpkg lists them.
+# The paths of each package: all of them (directories end in a slash in
+# the archive), and its files alone.
 for n in "${names[@]}"; do
-  dpkg-deb --fsys-tarfile "${deb[$n]}" | tar -t | sed 's|^\./|/|; s|/$||' |
-    sed '/^$/d' | sort > "$work/$n.paths"
-  dpkg-deb -c "${deb[$n]}" | awk '$1 !~ /^d/ {print $NF}' | sed 's|^\./|/|' |
-    sort > "$work/$n.files"
+  dpkg-deb --fsys-tarfile "${deb[$n]}" | tar -t | sed 's|^\./|/|' |
+    sed '/^\/$/d' > "$work/$n.archive"
+  sed 's|/$||' "$work/$n.archive" | sort > "$work/$n.paths"
+  grep -v '/$' "$work/$n.archive" | sort > "$work/$n.files"
 done
 
 step "control fields"
-version=$(sed -n 's/^project(snpln VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+version=$(cached CMAKE_PROJECT_VERSION)
+revision=$(cached SNPLN_DEB_REVISION)
 # The maintainer: the tree's git identity, else its last commit's author.
 name=$(git -C "$root" config user.name)
 email=$(git -C "$root" config user.email)
@@ -120,7 +125,7 @@ else
 fi
 for n in "${names[@]}"; do
   expect_eq "$n: Package" "$n" "$(dpkg-deb -f "${deb[$n]}" Package)"
-  expect_eq "$n: Version" "$version-1" "$(dpkg-deb -f "${deb[$n]}" Version)"
+  expect_eq "$n: Version" "$version-$revision" "$(dpkg-deb -f "${deb[$n]}" Version)"
   expect_eq "$n: Maintainer" "$maintainer" "$(dpkg-deb -f "${deb[$n]}" Maintainer)"
 done
 cli_depends=$(dpkg-deb -f "${deb[snpln-cli]}" Depends)
@@ -270,8 +275,9 @@ installed_by_us=0
 step "apt-get install ./snpln-cli_*.deb ./snpln_*.deb"
 install_ours
 expect_eq "apt-get install: status" 0 "$?"
+stop_if_failed
 for n in "${names[@]}"; do
-  expect_eq "$n: dpkg status" "installed $version-1" \
+  expect_eq "$n: dpkg status" "installed $version-$revision" \
     "$(dpkg-query -W -f='${db:Status-Status} ${Version}' "$n")"
   while IFS= read -r f; do
     owner=$(dpkg-query -S "$f" 2>/dev/null | cut -d: -f1)
