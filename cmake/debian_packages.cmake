@@ -20,21 +20,20 @@ set(SNPLN_DEB_REVISION 1 CACHE STRING "Debian revision of the packages")
 
 # The maintainer: the git identity of the source tree, else the author of
 # its last commit.
+function(snpln_git_answer var)
+  execute_process(
+    COMMAND git ${ARGN}
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+    OUTPUT_VARIABLE _answer
+    OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  set(${var} "${_answer}" PARENT_SCOPE)
+endfunction()
 if(NOT SNPLN_DEB_MAINTAINER)
-  foreach(_query "config;user.name" "config;user.email" "log;-1;--format=%an"
-                 "log;-1;--format=%ae")
-    execute_process(
-      COMMAND git ${_query}
-      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-      OUTPUT_VARIABLE _answer
-      OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-    list(APPEND _git_answers "${_answer}")
-  endforeach()
-  list(GET _git_answers 0 _name)
-  list(GET _git_answers 1 _email)
+  snpln_git_answer(_name config user.name)
+  snpln_git_answer(_email config user.email)
   if(_name STREQUAL "" OR _email STREQUAL "")
-    list(GET _git_answers 2 _name)
-    list(GET _git_answers 3 _email)
+    snpln_git_answer(_name log -1 --format=%an)
+    snpln_git_answer(_email log -1 --format=%ae)
   endif()
   if(_name STREQUAL "" OR _email STREQUAL "")
     message(FATAL_ERROR "The Debian packages need a maintainer: set git's "
