@@ -66,12 +66,6 @@ struct FileId {
 // Whether the file system told when the file was made.
 inline bool knowsBirth(const FileId &id) { return id.born != FileTime{}; }
 
-// Whether two FileIds name the same volume and number (birth not looked at):
-// the same file now, whatever its birth time says.
-inline bool sameNumber(const FileId &a, const FileId &b) {
-  return a.device == b.device && a.inode == b.inode;
-}
-
 // A file as it stood when it was looked at: which file it is, the version of
 // its content (size and modification time), the last change of its content
 // or status (a chmod, a chown, a write, a rename that put it under a name
@@ -163,8 +157,10 @@ public:
   // checks that the file under its name is still the version the save began
   // from (else TargetChanged: that version stays); puts the new content in
   // its place and that change on the disk too. On any outcome but Replaced
-  // the file is untouched and the temporary file gone. A save commits at
-  // most once.
+  // the file is untouched and the temporary file gone (should the system
+  // refuse to put back another program's file that an exchange took out,
+  // that file stays under the temporary name). A save commits at most
+  // once.
   virtual SaveOutcome commit() = 0;
   // Throws the new content away; the file stays as it was.
   virtual void abandon() = 0;
