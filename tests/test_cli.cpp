@@ -201,11 +201,14 @@ TEST_F(CliTest, UsageErrorsGiveStatusTwo) {
       {"--upper"},
       {"--exclude", "a", "--replace", "b", "a.txt"},
       {"--detect", "--to", "win", "a.txt"},
+      // --from names the files' page for an operation; alone it is none,
+      // and detection finds the page itself.
+      {"--from", "koi", "a.txt"},
+      {"--detect", "--from", "koi", "a.txt"},
       {"--to", "utf16", "a.txt"},
       {"--bogus", "a.txt"},
       {"--with", "x", "a.txt"},
       {"--save-upper", "--upper", "a.txt"},
-      {"--from", "koi", "--upper", "a.txt"},
       {"-d", "-t", "win", "a.txt"},
       {"--smart", "--lower", "a.txt"},
       // The tab size is a whole number from 1, nothing else.
