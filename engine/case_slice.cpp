@@ -94,6 +94,30 @@ void markLetters(const std::uint8_t *bytes, std::uint8_t *marks,
     marks[i] = t[bytes[i]];
 }
 
+// The same marks, and the slice made small in place, in one pass.
+void lowerAndMarkLetters(std::uint8_t *bytes, std::uint8_t *marks,
+                         std::size_t size, const PageLetters &letters) {
+  const std::uint8_t *small = letters.lower.data();
+  const std::uint8_t *letter = letters.letter.data();
+  std::size_t i = 0;
+  for (; i + 4 <= size; i += 4) {
+    const std::uint8_t a = bytes[i], b = bytes[i + 1], c = bytes[i + 2],
+                       d = bytes[i + 3];
+    marks[i] = letter[a];
+    marks[i + 1] = letter[b];
+    marks[i + 2] = letter[c];
+    marks[i + 3] = letter[d];
+    bytes[i] = small[a];
+    bytes[i + 1] = small[b];
+    bytes[i + 2] = small[c];
+    bytes[i + 3] = small[d];
+  }
+  for (; i < size; ++i) {
+    marks[i] = letter[bytes[i]];
+    bytes[i] = small[bytes[i]];
+  }
+}
+
 // Eight marks as loaded from memory, first byte lowest.
 std::uint64_t fromLittleEndian(std::uint64_t v) {
   if constexpr (std::endian::native == std::endian::big)
@@ -388,8 +412,14 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
     // over output that is already final.
     state.original.assign(bytes, bytes + size);
     const std::uint8_t *orig = state.original.data();
-    if (!state.saveUpper)
-      mapSlice(bytes, size, letters.lower);
+    // The letter marks, in the same pass as the plain rule when it is
+    // "small".
+    state.letters.resize(size + 8);
+    std::uint8_t *marks = state.letters.data();
+    if (state.saveUpper)
+      markLetters(orig, marks, size, letters);
+    else
+      lowerAndMarkLetters(bytes, marks, size, letters);
 
     // The next input byte after position i, for the capitalised-word rule.
     auto nextByte = [&](std::size_t i) {
@@ -404,11 +434,8 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
     };
 
     // Word starts: a letter whose previous byte (in the history for the
-    // slice's first byte) is no letter. The letter marks are computed in
-    // one vectorisable pass, then scanned eight at a time.
-    state.letters.resize(size + 8);
-    std::uint8_t *marks = state.letters.data();
-    markLetters(orig, marks, size, letters);
+    // slice's first byte) is no letter, found from the marks eight at a
+    // time.
     std::memset(marks + size, 0, 8);
     std::uint64_t previous =
         state.historySize > 0 &&
