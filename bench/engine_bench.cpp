@@ -134,15 +134,15 @@ int main(int argc, char **argv) {
     mir.push_back(static_cast<char>(engine::byteOfChar(c, page)));
 
   const double megabytes = static_cast<double>(text.size()) / 1e6;
-  const auto row = [&](const char *name, double seconds, std::size_t sum) {
+  const auto print = [&](const char *name, double seconds, std::size_t sum) {
     std::printf("%-22s %8.0f MB/s   (check %zu)\n", name, megabytes / seconds,
                 sum);
   };
   std::size_t sum = 0;
-  for (const auto &[name, op] :
-       {std::pair{"upper", engine::CaseOperation::Upper},
-        std::pair{"lower", engine::CaseOperation::Lower},
-        std::pair{"smart", engine::CaseOperation::Smart}}) {
+  for (const auto &row : {std::pair{"upper", engine::CaseOperation::Upper},
+                          std::pair{"lower", engine::CaseOperation::Lower},
+                          std::pair{"smart", engine::CaseOperation::Smart}}) {
+    const engine::CaseOperation op = row.second;
     const double s = bestSeconds(
         text, rounds,
         [&] {
@@ -153,14 +153,15 @@ int main(int argc, char **argv) {
           return engine::caseSlice(st, cs);
         },
         sum);
-    row(name, s, sum);
+    print(row.first, s, sum);
   }
-  for (const auto &[name, options] :
+  for (const auto &row :
        {std::pair{"replace", engine::ExclusionOptions{}},
         std::pair{"replace ignore-case",
                   engine::ExclusionOptions{false, false, true}},
         std::pair{"replace whole words",
                   engine::ExclusionOptions{true, true, false}}}) {
+    const engine::ExclusionOptions options = row.second;
     const double s = bestSeconds(
         text, rounds,
         [&] {
@@ -171,7 +172,7 @@ int main(int argc, char **argv) {
           return engine::exclusionSlice(st, es);
         },
         sum);
-    row(name, s, sum);
+    print(row.first, s, sum);
   }
   return 0;
 }
