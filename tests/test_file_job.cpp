@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -405,6 +407,24 @@ TEST_F(FileJobTest, TypedTextIsWrittenInEachFilesCodePage) {
       {"bytes taken byte for byte", kHelloWin, "\xEC\xE8\xF0", "MIR",
        job::TypedText::Bytes, JobResult::Done, "\xCF\xF0\xE8\xE2\xE5\xF2, MIR",
        "and replaced with received string, Nr. of hits: 1"},
+      // The fault this pins: typed text went into every single-byte file as
+      // Windows-1251, so it was never found in a KOI8-R file and the
+      // replacement left a file in two encodings.
+      {"typed into KOI8-R", kHelloKoi, mirUtf8, "Пёс",
+       job::TypedText::Characters, JobResult::Done,
+       "\xF0\xD2\xC9\xD7\xC5\xD4, \xF0\xA3\xD3",
+       "and replaced with received string, Nr. of hits: 1"},
+      {"typed into CP866", kHelloDos, mirUtf8, "№ Ё",
+       job::TypedText::Characters, JobResult::Done,
+       "\x8F\xE0\xA8\xA2\xA5\xE2, \xFC \xF0",
+       "and replaced with received string, Nr. of hits: 1"},
+      {"replacement KOI8-R cannot hold", kHelloKoi, mirUtf8, "№",
+       job::TypedText::Characters, JobResult::ReadFailed, "",
+       "Replacement text cannot be written in ''Koi8''"},
+      // A file of ASCII alone takes typed text as Windows-1251, as before.
+      {"typed into a file of ASCII alone", "cat and dog", "cat", "кот",
+       job::TypedText::Characters, JobResult::Done, "\xEA\xEE\xF2 and dog",
+       "and replaced with received string, Nr. of hits: 1"},
   };
   for (const Case &c : cases) {
     host = {};
@@ -424,6 +444,138 @@ TEST_F(FileJobTest, TypedTextIsWrittenInEachFilesCodePage) {
     }
     EXPECT_FALSE(tempLeft()) << c.name;
   }
+}
+
+// The page a job settles for its file and leaves it in, as the run carries
+// it to the file's next pass.
+TEST_F(FileJobTest, NotesThePageItsFileIsInAtTheEnd) {
+  struct Case {
+    const char *name;
+    std::string content;
+    std::function<void(JobRequest &)> setUp;
+    std::optional<CodePage> noted;
+    std::string after; // empty: as before
+  };
+  const auto op = [](OperationCode code) {
+    return [code](JobRequest &r) { r.operation = code; };
+  };
+  const auto recode = [](CodePage from, CodePage to, OperationCode code) {
+    return [=](JobRequest &r) {
+      r.operation = code;
+      r.sourceCodePage = from;
+      r.targetCodePage = to;
+    };
+  };
+  const Case cases[] = {
+      {"detected", kHelloKoi, op(OperationCode::UpperCase), CodePage::Koi,
+       "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
+      {"named", kHelloKoi,
+       [](JobRequest &r) {
+         r.operation = OperationCode::LowerCase;
+         r.sourceCodePage = CodePage::Win;
+       },
+       CodePage::Win, "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
+      // A page carried from an earlier pass holds over the name and over
+      // detection.
+      {"carried", kHelloKoi,
+       [](JobRequest &r) {
+         r.operation = OperationCode::LowerCase;
+         r.sourceCodePage = CodePage::Dos;
+         r.filePage = CodePage::Win;
+       },
+       CodePage::Win, "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
+      {"recoded", kHelloKoi,
+       recode(CodePage::Auto, CodePage::Win, OperationCode::RecodeToWin),
+       CodePage::Win, kHelloWin},
+      {"recoded from the carried page", kHelloWin,
+       [](JobRequest &r) {
+         r.operation = OperationCode::RecodeToWin;
+         r.targetCodePage = CodePage::Win;
+         r.filePage = CodePage::Koi;
+       },
+       // The Windows-1251 bytes read as KOI8-R: "оПХБЕР, ЛХП".
+       CodePage::Win, "\xEE\xCF\xD5\xC1\xC5\xD0, \xCB\xD5\xCF"},
+      {"ASCII alone is in the target page", "plain",
+       recode(CodePage::Auto, CodePage::Koi, OperationCode::RecodeToKoi),
+       CodePage::Koi, ""},
+      {"already in the target page", kHelloWin,
+       recode(CodePage::Auto, CodePage::Win, OperationCode::RecodeToWin),
+       CodePage::Win, ""},
+      {"recoding failed: still in the source page", "\xD0\x96 \xE2\x82\xAC",
+       recode(CodePage::Utf8, CodePage::Koi, OperationCode::RecodeToKoi),
+       CodePage::Utf8, ""},
+      {"a dry run changes nothing", kHelloKoi,
+       [](JobRequest &r) {
+         r.operation = OperationCode::RecodeToWin;
+         r.targetCodePage = CodePage::Win;
+         r.dryRun = true;
+       },
+       CodePage::Koi, ""},
+      {"UTF-8", kHelloUtf8, op(OperationCode::SmartCase), CodePage::Utf8, ""},
+      {"no byte above 0x7F", "plain text", op(OperationCode::Optimize),
+       CodePage::Auto, ""},
+      {"not text", std::string("ab\0cd", 5), op(OperationCode::UpperCase),
+       std::nullopt, ""},
+      // A Cyrillic replacement in a file of ASCII alone is Windows-1251; as
+      // bytes, nobody knows its page.
+      {"typed Cyrillic into ASCII", "cat",
+       [](JobRequest &r) {
+         r.operation = OperationCode::Replace;
+         r.searchText = "cat";
+         r.replaceText = "кот";
+         r.typedText = job::TypedText::Characters;
+       },
+       CodePage::Win, "\xEA\xEE\xF2"},
+      {"bytes above 0x7F into ASCII", "cat",
+       [](JobRequest &r) {
+         r.operation = OperationCode::Replace;
+         r.searchText = "cat";
+         r.replaceText = "\xEA\xEE\xF2";
+       },
+       std::nullopt, "\xEA\xEE\xF2"},
+      {"nothing replaced in ASCII", "dog",
+       [](JobRequest &r) {
+         r.operation = OperationCode::Replace;
+         r.searchText = "cat";
+         r.replaceText = "кот";
+         r.typedText = job::TypedText::Characters;
+       },
+       CodePage::Auto, ""},
+  };
+  for (const Case &c : cases) {
+    host = {};
+    dir.write("p.txt", c.content);
+    auto r = request(OperationCode::UpperCase, "p.txt", 0);
+    c.setUp(r);
+    std::optional<CodePage> noted;
+    int calls = 0;
+    r.notePage = [&](CodePage page) {
+      noted = page;
+      ++calls;
+    };
+    run(r, 3);
+    EXPECT_EQ(noted, c.noted) << c.name << ": " << lastReport;
+    EXPECT_LE(calls, 1) << c.name;
+    EXPECT_EQ(dir.read("p.txt"), c.after.empty() ? c.content : c.after)
+        << c.name;
+  }
+  // A file that is not there has no page.
+  auto missing = request(OperationCode::UpperCase, "missing.txt", 0);
+  bool called = false;
+  missing.notePage = [&](CodePage) { called = true; };
+  EXPECT_EQ(run(missing), JobResult::NotFound);
+  EXPECT_FALSE(called);
+}
+
+// Detection after an earlier pass reports the page that pass settled: the
+// text it was found on may have changed since.
+TEST_F(FileJobTest, DetectReportsTheCarriedPage) {
+  dir.write("d.txt", kHelloWin);
+  auto r = request(OperationCode::Detect, "d.txt", 1);
+  r.filePage = CodePage::Koi;
+  EXPECT_EQ(run(r), JobResult::Done);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].second, "This file has coding ''Koi8''");
 }
 
 TEST_F(FileJobTest, SuccessMessageOnlyForTheLastJob) {
