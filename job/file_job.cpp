@@ -413,7 +413,11 @@ std::string FileJob::successReport(const std::string &line1,
         messages::recodeSourcePiece(request_.sourceCodePage, false);
     if (!source.empty() && source.back() == ' ')
       source.pop_back();
-    return head + ' ' + source + messages::recodeTargetPiece(op);
+    std::string report = head + ' ' + source + messages::recodeTargetPiece(op);
+    const auto *recode = std::get_if<engine::RecodeState>(&engine_);
+    if (recode && recode->filled > 0)
+      report += "; " + messages::noEquivalent(recode->filled);
+    return report;
   }
   if (line2.empty())
     return head;
