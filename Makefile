@@ -22,7 +22,7 @@ SKIP_DEPS ?=
 PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
             qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools \
             fonts-liberation xvfb xauth clang libclang-rt-14-dev clang-format \
-            help2man ccache
+            help2man ccache hunspell-ru
 
 .PHONY: deps configure build run install uninstall test test-release test-asan format-check bench format clean
 

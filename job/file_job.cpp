@@ -6,7 +6,6 @@
 
 #include "engine/detect_code_page.h"
 #include "engine/typed_text.h"
-#include "job/file_text_encoding.h"
 #include "job/messages.h"
 
 namespace snpln::job {
@@ -166,22 +165,12 @@ bool FileJob::start() {
     }
   }
   // The operations on characters must know how the file makes them before
-  // they write a byte. Detection sees the file's head; a UTF-8 text after a
-  // long ASCII head is found from its first byte above 0x7F. Either is
-  // enough: the UTF-8 engines pass bytes that are no UTF-8 through unchanged,
-  // while the single-byte ones would break UTF-8.
+  // they write a byte; detection has read as far as the text decides (past
+  // a head of ASCII alone, to the first bytes above 0x7F).
   engine::TextEncoding &encoding = textEncoding_;
-  encoding = engine::TextEncoding::SingleByte;
-  if (worksOnCharacters(op) && found.page == CodePage::Utf8) {
-    encoding = engine::TextEncoding::Utf8;
-  } else if (worksOnCharacters(op)) {
-    const auto beyondHead = fileTextEncoding(*input_, fileSize);
-    if (!beyondHead) {
-      endEarly(JobResult::ReadFailed, messages::kReadError);
-      return false;
-    }
-    encoding = *beyondHead;
-  }
+  encoding = worksOnCharacters(op) && found.page == CodePage::Utf8
+                 ? engine::TextEncoding::Utf8
+                 : engine::TextEncoding::SingleByte;
 
   const bool exclusion =
       op == OperationCode::Exclude || op == OperationCode::Replace;

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include "job/file_job.h"
-#include "job/file_text_encoding.h"
 #include "job/messages.h"
 #include "platform/posix_file_system.h"
 #include "tests/support/memory_file.h"
@@ -582,59 +581,6 @@ TEST_F(FileJobTest, TicksAfterTheEndDoNothing) {
   EXPECT_EQ(job.run(), JobResult::Done);
   job.tick();
   EXPECT_EQ(host.messages.size(), 1u);
-}
-
-// The case, exclusion and tab engines work on characters; a job must know
-// that a file is UTF-8 before it writes a byte.
-struct EncodingCase {
-  const char *name;
-  std::string bytes;
-  engine::TextEncoding expected;
-};
-
-TEST(FileTextEncoding, UsesTheBytesFromTheFirstNonAsciiOn) {
-  using engine::TextEncoding;
-  const std::string ascii(100000, 'a');
-  const std::string window(job::kUtf8Window, ' ');
-  const std::vector<EncodingCase> cases = {
-      {"empty", "", TextEncoding::SingleByte},
-      {"ASCII only", ascii, TextEncoding::SingleByte},
-      {"byte order mark",
-       "\xEF\xBB\xBF"
-       "abc",
-       TextEncoding::Utf8},
-      {"byte order mark before Windows-1251", "\xEF\xBB\xBF\xCF\xF0\xE8",
-       TextEncoding::Utf8},
-      {"Russian in UTF-8", "Привет, мир", TextEncoding::Utf8},
-      {"Windows-1251", kHelloWin, TextEncoding::SingleByte},
-      {"KOI8-R", kHelloKoi, TextEncoding::SingleByte},
-      {"CP866", kHelloDos, TextEncoding::SingleByte},
-      {"UTF-8 after long ASCII", ascii + "ёж", TextEncoding::Utf8},
-      {"broken UTF-8 after long ASCII", ascii + "ёж\xE0 x",
-       TextEncoding::SingleByte},
-      {"UTF-8 cut by the end of the file", "ёж\xD0", TextEncoding::SingleByte},
-      {"broken only past the window", "ж" + window + "\xFF",
-       TextEncoding::Utf8},
-      {"a character cut by the window's end", " ж" + window,
-       TextEncoding::Utf8},
-  };
-  for (const EncodingCase &c : cases) {
-    test::MemoryInputFile input(c.bytes);
-    const auto found = job::fileTextEncoding(input, c.bytes.size());
-    ASSERT_TRUE(found.has_value()) << c.name;
-    EXPECT_EQ(*found, c.expected) << c.name;
-    EXPECT_EQ(input.position(), 0u) << c.name;
-  }
-}
-
-TEST(FileTextEncoding, FailedReadOrRewind) {
-  test::MemoryInputFile failingRead("Привет");
-  failingRead.failReadAt = 0;
-  EXPECT_EQ(job::fileTextEncoding(failingRead, 12),
-            engine::TextEncoding::SingleByte);
-  test::MemoryInputFile failingSeek("Привет");
-  failingSeek.failSeek = true;
-  EXPECT_FALSE(job::fileTextEncoding(failingSeek, 12).has_value());
 }
 
 TEST_F(FileJobTest, UpperCaseOnAUtf8FileKeepsItUtf8) {
