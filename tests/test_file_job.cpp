@@ -14,6 +14,7 @@
 #include "tests/support/memory_file.h"
 #include "tests/support/recording_job_host.h"
 #include "tests/support/reference_utf8_engines.h"
+#include "tests/support/russian_samples.h"
 #include "tests/support/temp_dir.h"
 
 namespace snpln {
@@ -269,6 +270,11 @@ TEST_F(FileJobTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
       {"cut at the end of a file past the sample",
        kHelloUtf8 + std::string(9000, 'a') + "\xD0", CodePage::Auto,
        OperationCode::RecodeToIso, CodePage::Iso, "Invalid UTF-8 at byte 9020"},
+      // Detected as UTF-8 with one Windows-1251 byte in it: the recoding
+      // stops there.
+      {"UTF-8 with a stray byte", kHelloUtf8 + " " + kHelloUtf8 + "\xAB",
+       CodePage::Auto, OperationCode::RecodeToWin, CodePage::Win,
+       "Invalid UTF-8 at byte 41"},
   };
   for (const Case &c : cases) {
     host = {};
@@ -607,6 +613,70 @@ TEST_F(FileJobTest, Utf8AfterALongAsciiHeadStaysUtf8) {
   EXPECT_EQ(job.run(), JobResult::Done);
   EXPECT_EQ(job.textEncoding(), engine::TextEncoding::Utf8);
   EXPECT_EQ(dir.read("u.txt"), std::string(20000, 'A') + " ЁЛКА, МИР; ЖЁ");
+}
+
+// A UTF-8 text with a few stray bytes was taken for ISO 8859-5, and
+// recoding it to UTF-8 wrote every letter twice encoded.
+TEST_F(FileJobTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
+  std::string text = test::russianProse();
+  const auto boundary = [&](std::size_t at) {
+    while ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+      ++at;
+    return at;
+  };
+  text.insert(boundary(text.size() / 2), "\xE9"); // й in Windows-1251
+  const std::size_t dash = boundary(100);
+  text.insert(dash, "\x97"); // — in Windows-1251
+  dir.write("u.txt", text);
+  auto detect = request(OperationCode::Detect, "u.txt");
+  detect.detectOnly = 1;
+  EXPECT_EQ(run(detect), JobResult::Done);
+  EXPECT_EQ(lastReport, "This file has coding ''UTF-8''");
+  auto toUtf8 = request(OperationCode::RecodeToUtf8, "u.txt");
+  toUtf8.targetCodePage = CodePage::Utf8;
+  EXPECT_EQ(run(toUtf8), JobResult::Skipped);
+  EXPECT_EQ(lastReport, "This file just is in same coding");
+  // Upper case keeps the stray bytes as they are.
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "u.txt")), JobResult::Done);
+  const std::string upper = dir.read("u.txt");
+  EXPECT_EQ(upper.size(), text.size());
+  EXPECT_EQ(upper[dash], '\x97');
+  EXPECT_NE(upper.find("\xE9"), std::string::npos);
+}
+
+// A file whose first 8 KiB were English was "english symbols only" however
+// much Russian followed.
+TEST_F(FileJobTest, RussianAfterSixteenKibibytesOfEnglishIsFoundAndConverted) {
+  std::string english;
+  while (english.size() < 16384)
+    english += "This program is free software; you can redistribute it.\n";
+  const std::string russian = "/* Ёлки у входа: \"Привет, мир\" - 5 шт. */\n";
+  const std::pair<CodePage, const char *> pages[] = {
+      {CodePage::Dos, "''Dos''"},
+      {CodePage::Win, "''Win1251''"},
+      {CodePage::Koi, "''Koi8''"},
+      {CodePage::Iso, "''Iso''"},
+  };
+  for (const auto &[page, name] : pages) {
+    const std::string russianIn =
+        test::inPage(russian, page).value_or(std::string());
+    ASSERT_FALSE(russianIn.empty()) << name;
+    dir.write("e.txt", english + russianIn);
+    auto detect = request(OperationCode::Detect, "e.txt");
+    detect.detectOnly = 1;
+    EXPECT_EQ(run(detect), JobResult::Done) << name;
+    EXPECT_EQ(lastReport, std::string("This file has coding ") + name);
+    auto toUtf8 = request(OperationCode::RecodeToUtf8, "e.txt");
+    toUtf8.targetCodePage = CodePage::Utf8;
+    EXPECT_EQ(run(toUtf8), JobResult::Done) << name;
+    EXPECT_EQ(dir.read("e.txt"), english + russian) << name;
+  }
+  // English alone, however long, is left as it is.
+  dir.write("e.txt", english + english + english);
+  auto toWin = request(OperationCode::RecodeToWin, "e.txt");
+  toWin.targetCodePage = CodePage::Win;
+  EXPECT_EQ(run(toWin), JobResult::Skipped);
+  EXPECT_EQ(lastReport, "This file consist of english symbols only");
 }
 
 TEST_F(FileJobTest, SingleByteFileStaysSingleByte) {
