@@ -23,23 +23,7 @@ namespace {
 using engine::CodePage;
 using engine::LetterCounts;
 
-const char *nameOf(CodePage page) {
-  switch (page) {
-  case CodePage::Dos:
-    return "Dos";
-  case CodePage::Win:
-    return "Win";
-  case CodePage::Koi:
-    return "Koi";
-  case CodePage::Iso:
-    return "Iso";
-  case CodePage::Utf8:
-    return "Utf8";
-  case CodePage::Auto:
-    break;
-  }
-  return "Auto";
-}
+const char *nameOf(CodePage page) { return pageName(page); }
 
 constexpr CodePage kSingleBytePages[] = {CodePage::Dos, CodePage::Win,
                                          CodePage::Koi, CodePage::Iso};

@@ -2,7 +2,6 @@
 #include "engine/recode_tables.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -16,6 +15,7 @@
 
 #include "engine/code_page_chars.h"
 #include "tests/support/memory_file.h"
+#include "tests/support/russian_samples.h"
 
 namespace snpln::test {
 namespace {
@@ -26,22 +26,7 @@ using engine::recodeByte;
 constexpr CodePage kPages[] = {CodePage::Dos, CodePage::Win, CodePage::Koi,
                                CodePage::Iso};
 
-std::string nameOf(CodePage page) {
-  switch (page) {
-  case CodePage::Dos:
-    return "Dos";
-  case CodePage::Win:
-    return "Win";
-  case CodePage::Koi:
-    return "Koi";
-  case CodePage::Iso:
-    return "Iso";
-  case CodePage::Utf8:
-    return "Utf8";
-  default:
-    return "Auto";
-  }
-}
+std::string nameOf(CodePage page) { return pageName(page); }
 
 std::string hex(unsigned b) {
   std::ostringstream s;
@@ -225,39 +210,10 @@ TEST(RecodeTables, PrecomputedMapAndFlagsEqualTheByteRule) {
     }
 }
 
-std::string iconvName(CodePage page) {
-  switch (page) {
-  case CodePage::Dos:
-    return "CP866";
-  case CodePage::Win:
-    return "CP1251";
-  case CodePage::Koi:
-    return "KOI8-R";
-  case CodePage::Utf8:
-    return "UTF-8";
-  default:
-    return "ISO-8859-5";
-  }
-}
-
-// The C library's conversion of `text`; nothing when it refuses.
 std::optional<std::string> convert(const std::string &text,
                                    const std::string &from,
                                    const std::string &to) {
-  iconv_t cd = iconv_open(to.c_str(), from.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1))
-    return std::nullopt;
-  std::string out(text.size() * 4 + 4, '\0');
-  char *in = const_cast<char *>(text.data());
-  std::size_t inLeft = text.size();
-  char *dest = out.data();
-  std::size_t outLeft = out.size();
-  const std::size_t r = iconv(cd, &in, &inLeft, &dest, &outLeft);
-  iconv_close(cd);
-  if (r == static_cast<std::size_t>(-1) || inLeft != 0)
-    return std::nullopt;
-  out.resize(out.size() - outLeft);
-  return out;
+  return convertText(text, from.c_str(), to.c_str());
 }
 
 struct EngineRun {
@@ -428,14 +384,7 @@ TEST(RecodeTables, QuotesAndDashComeBackAndAreCounted) {
 }
 
 // Russian prose in UTF-8, converted by the C library into each code page.
-std::string readProse() {
-  const auto path =
-      std::filesystem::path(SNPLN_TEST_DATA_DIR) / "russian_prose.txt";
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+std::string readProse() { return readTestData("russian_prose.txt"); }
 
 // Recoding real text (Ё among it) agrees with the C library's
 // converter between every two pages, with nothing counted as filled.

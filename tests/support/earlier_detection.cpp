@@ -12,11 +12,11 @@
 namespace snpln::test {
 
 using engine::CodePage;
-using engine::LetterCounts;
-using engine::ReadingFit;
 using engine::fitOfReading;
 using engine::kUtf8Bom;
+using engine::LetterCounts;
 using engine::looksLikeUtf8;
+using engine::ReadingFit;
 
 namespace {
 
@@ -205,7 +205,7 @@ CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
 }
 
 engine::Detection detectSample(const std::uint8_t *sample, std::size_t size,
-                       bool cutShort) {
+                               bool cutShort) {
   engine::Detection d;
   if (size > 0 && std::memchr(sample, 0, size) != nullptr) {
     d.kind = engine::TextKind::Binary;

@@ -28,6 +28,24 @@ std::string allRussianProse() {
          readTestData("russian_prose_2.txt");
 }
 
+const char *pageName(CodePage page) {
+  switch (page) {
+  case CodePage::Dos:
+    return "Dos";
+  case CodePage::Win:
+    return "Win";
+  case CodePage::Koi:
+    return "Koi";
+  case CodePage::Iso:
+    return "Iso";
+  case CodePage::Utf8:
+    return "Utf8";
+  case CodePage::Auto:
+    break;
+  }
+  return "Auto";
+}
+
 const char *iconvName(CodePage page) {
   switch (page) {
   case CodePage::Dos:
@@ -222,8 +240,8 @@ std::string makeForm(const std::vector<std::string> &words,
     if (r + 1 < rows && shape.ruled)
       form += rule(s.midLeft, s.midJoin, s.midRight, s.innerHorizontal);
   }
-  return form + rule(s.bottomLeft, s.bottomJoin, s.bottomRight,
-                     s.outerHorizontal);
+  return form +
+         rule(s.bottomLeft, s.bottomJoin, s.bottomRight, s.outerHorizontal);
 }
 
 double boxShareOf(const std::string &utf8) {
@@ -233,9 +251,9 @@ double boxShareOf(const std::string &utf8) {
       continue;
     (c >= 0x2500 && c <= 0x259F ? box : other) += 1;
   }
-  return box + other == 0 ? 0.0
-                          : static_cast<double>(box) /
-                                static_cast<double>(box + other);
+  return box + other == 0
+             ? 0.0
+             : static_cast<double>(box) / static_cast<double>(box + other);
 }
 
 } // namespace snpln::test

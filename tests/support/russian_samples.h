@@ -17,6 +17,9 @@ std::string readTestData(const char *name);
 // Both prose files, UTF-8.
 std::string allRussianProse();
 
+// A page's short name for messages: "Dos", "Win", "Koi", "Iso", "Utf8",
+// "Auto".
+const char *pageName(engine::CodePage page);
 // The C library's name of a page ("CP866", ..., "UTF-8").
 const char *iconvName(engine::CodePage page);
 // UTF-8 text in `page`; nothing when the page cannot hold all of it.
