@@ -4,8 +4,8 @@
 // start.
 //
 // Byte 0: the largest read (1 to 64, or 0xFF: any); byte 1: how many
-// kibibytes of ASCII come before the rest (so that the head is read past);
-// the rest is the file.
+// kibibytes of ASCII (0 to 12) come before the rest, so that the head is
+// read past; the rest is the file.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
     return 0;
   const std::size_t piece = data[0] == 0xFF ? 0 : 1 + data[0] % 64;
   const std::string text =
-      std::string(std::size_t{data[1] % 32} << 10, 'a') +
+      std::string(static_cast<std::size_t>(data[1] % 13) << 10, 'a') +
       std::string(reinterpret_cast<const char *>(data + 2), size - 2);
   const auto *bytes = reinterpret_cast<const std::uint8_t *>(text.data());
 

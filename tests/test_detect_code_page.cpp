@@ -84,7 +84,7 @@ struct ReferenceTables {
     LetterCounts c;
     unsigned *counts[4] = {&c.dosCount, &c.winCount, &c.koiCount, &c.isoCount};
     for (std::uint8_t b : sample) {
-      for (int p = 0; p < 4; ++p)
+      for (std::size_t p = 0; p < 4; ++p)
         *counts[p] += has(russian[p], b) ? 8 : has(rare[p], b) ? 1 : 0;
       c.lowerBalance += has(winSmall, b);
       c.lowerBalance -= has(koiSmall, b);
@@ -107,7 +107,7 @@ void expectCounts(const LetterCounts &got, const LetterCounts &want) {
 
 TEST(DetectCodePage, LookupCountsEqualComparingByValue) {
   const ReferenceTables ref;
-  for (int p = 0; p < 4; ++p)
+  for (std::size_t p = 0; p < 4; ++p)
     EXPECT_EQ(ref.russian[p].size(), 64u) << p;
   for (int b = 0; b < 256; ++b) {
     SCOPED_TRACE("byte " + std::to_string(b));
