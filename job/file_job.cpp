@@ -7,7 +7,6 @@
 
 #include "engine/detect_code_page.h"
 #include "engine/typed_text.h"
-#include "job/file_text_encoding.h"
 #include "job/messages.h"
 
 namespace snpln::job {
@@ -28,21 +27,6 @@ engine::CaseOperation caseOperationOf(OperationCode op) {
     return engine::CaseOperation::Lower;
   default:
     return engine::CaseOperation::Smart;
-  }
-}
-
-// Case, exclusion and replacement, tab optimization.
-bool worksOnCharacters(OperationCode op) {
-  switch (op) {
-  case OperationCode::UpperCase:
-  case OperationCode::LowerCase:
-  case OperationCode::SmartCase:
-  case OperationCode::Exclude:
-  case OperationCode::Replace:
-  case OperationCode::Optimize:
-    return true;
-  default:
-    return false;
   }
 }
 
@@ -180,12 +164,7 @@ bool FileJob::start() {
       return false;
     }
   } else {
-    const auto page = textPage(found.page);
-    if (!page) {
-      endEarly(JobResult::ReadFailed, messages::kReadError);
-      return false;
-    }
-    pageNow_ = *page;
+    pageNow_ = textPage(found.page);
   }
   // The operations on characters work on the page's letters; a UTF-8 file's
   // characters are cut from its bytes.
@@ -334,20 +313,14 @@ void FileJob::tick() {
   busy_ = false;
 }
 
-std::optional<CodePage> FileJob::textPage(CodePage detected) {
+CodePage FileJob::textPage(CodePage detected) const {
   if (request_.filePage)
-    return request_.filePage;
+    return *request_.filePage;
   if (request_.sourceCodePage != CodePage::Auto)
     return request_.sourceCodePage;
-  if (detected != CodePage::Auto || !worksOnCharacters(request_.operation))
-    return detected;
-  // Detection sees the file's head; a UTF-8 text after a long ASCII head
-  // is found from its first byte above 0x7F.
-  const auto beyondHead = fileTextEncoding(*input_, original_.size);
-  if (!beyondHead)
-    return std::nullopt;
-  return *beyondHead == engine::TextEncoding::Utf8 ? CodePage::Utf8
-                                                   : CodePage::Auto;
+  // Detection has read as far as the text decides (past a head of ASCII
+  // alone, to the first bytes above 0x7F).
+  return detected;
 }
 
 engine::CodePage FileJob::filePageOfText() const {
@@ -459,7 +432,11 @@ std::string FileJob::successReport(const std::string &line1,
         messages::recodeSourcePiece(request_.sourceCodePage, false);
     if (!source.empty() && source.back() == ' ')
       source.pop_back();
-    return head + ' ' + source + messages::recodeTargetPiece(op);
+    std::string report = head + ' ' + source + messages::recodeTargetPiece(op);
+    const auto *recode = std::get_if<engine::RecodeState>(&engine_);
+    if (recode && recode->filled > 0)
+      report += "; " + messages::noEquivalent(recode->filled);
+    return report;
   }
   if (line2.empty())
     return head;

@@ -100,10 +100,8 @@ private:
   void successLines(std::string &line1, std::string &line2) const;
   std::string badTextMessage() const;
   // The page of the file's text for an operation other than recoding:
-  // carried from the run's earlier pass, named by the run, or detected
-  // (`detected`, and for the operations on characters UTF-8 past the
-  // head). Nothing when reading for it failed.
-  std::optional<engine::CodePage> textPage(engine::CodePage detected);
+  // carried from the run's earlier pass, named by the run, or `detected`.
+  engine::CodePage textPage(engine::CodePage detected) const;
   // The page typed texts are written in for this file.
   engine::CodePage filePageOfText() const;
   // The page of the file's new content once it has taken the file's place.

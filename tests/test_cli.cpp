@@ -141,9 +141,6 @@ TEST_F(CliTest, EachOperationGivesTheSameTextInEveryPage) {
     }
     std::optional<std::string> first;
     for (const auto &[name, page] : pages) {
-      if (page == engine::CodePage::Iso && target != engine::CodePage::Auto &&
-          target != engine::CodePage::Utf8)
-        continue;
       dir.write("f.txt", encode(prose, page));
       std::vector<std::string> args = operation;
       args.push_back("f.txt");
@@ -675,6 +672,29 @@ TEST_F(CliTest, VerboseAndQuiet) {
             "''Win1251''\n"
             "t/b.txt: This file consist of english symbols only\n");
   EXPECT_EQ(verbose.err, "");
+
+  // Characters the target page lacks go to fill bytes, and -v and -n say
+  // how many: «Привет, мир» — 5 € has four, to CP866.
+  const std::string quoted = "\xAB" + kHelloWin + "\xBB \x97 5 \x88";
+  dir.write("t/q.txt", quoted);
+  const auto filled = run({"-v", "-n", "-t", "dos", "t/q.txt"});
+  const auto note = " ''Dos''; 4 characters had no equivalent in the target "
+                    "page\n";
+  EXPECT_EQ(filled.out, "t/q.txt: would be converted from ''Win1251'' to" +
+                            std::string(note));
+  EXPECT_EQ(dir.read("t/q.txt"), quoted);
+  const auto one = run({"-v", "-t", "dos", "t/q.txt"});
+  EXPECT_EQ(one.out, "t/q.txt: File(s) successfully converted from "
+                     "''Win1251'' to" +
+                         std::string(note));
+  const auto back = run({"-q", "-f", "dos", "-t", "win", "t/q.txt"});
+  EXPECT_EQ(back.status, 0) << back.err;
+  EXPECT_EQ(dir.read("t/q.txt"), quoted); // the round trip is lossless
+  dir.write("t/q.txt", kHelloWin + " \xAB");
+  const auto single = run({"-v", "-t", "koi", "t/q.txt"});
+  EXPECT_EQ(single.out, "t/q.txt: File(s) successfully converted from "
+                        "''Win1251'' to ''Koi8''; 1 character had no "
+                        "equivalent in the target page\n");
 }
 
 // Sets the interrupt flag when the job has read `after` bytes, as Ctrl-C
