@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "batch/file_pages.h"
 #include "platform/file_system.h"
 
 namespace snpln::batch {
@@ -54,6 +55,9 @@ struct PassState {
   // Entries of the walked trees already reported as passed over, so that a
   // walk per mask reports each once.
   std::set<std::string> passedOver;
+  // The pages of the files' texts, carried through the run's passes (none:
+  // every job settles its file's page itself).
+  FilePages *pages = nullptr;
 };
 
 } // namespace snpln::batch

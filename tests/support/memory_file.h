@@ -29,18 +29,8 @@ public:
     return true;
   }
 
-  // Nothing else reaches it; it cannot be saved.
-  platform::LockOutcome lock() override {
-    return platform::LockOutcome::Locked;
-  }
-  bool stillNamed() override { return true; }
-  std::unique_ptr<platform::SaveFile>
-  beginSave(const platform::FileStatus &, const platform::SaveRules &,
-            platform::SystemError &) override {
-    return nullptr;
-  }
-
   std::uint64_t failReadAt = kNever; // a read reaching past this byte fails
+  std::size_t maxRead = 0;           // a read gives at most this (0: all)
   bool failSeek = false;
   std::string data_;
 

@@ -56,6 +56,7 @@ public:
   bool allowChown() const override { return chownAllowed; }
   bool takeHidden() const override { return hiddenTaken; }
   void passedOver(const std::string &name, batch::PassedOver why) override;
+  job::TypedText typedText() const override { return typed; }
 
   // Paths of the recorded jobs, in order.
   std::vector<std::string> jobPaths() const;
@@ -66,6 +67,7 @@ public:
   std::string filter;
   std::vector<std::string> filters;
   bool saveUpper = false;
+  job::TypedText typed = job::TypedText::Bytes;
   std::deque<PromptAnswer> promptAnswers;       // OK with the preset when empty
   std::deque<OptionsAnswer> optionsAnswers;     // OK, all clear when empty
   std::deque<job::DialogAnswer> messageAnswers; // OK when empty

@@ -299,6 +299,41 @@ private slots:
     QVERIFY(!QFile::exists(f.path("~sn$ln~.tmp")));
   }
 
+  // The window's runs work on each file's own letters: a CP866 and a KOI8-R
+  // file each in its page, Yo a letter, and the From row naming the page
+  // without a recoding.
+  void eachFileIsWorkedOnInItsOwnPage() {
+    Fixture f;
+    const char *dos = "\xF0\xA6\xA8\xAA \xA2 \xE2\xE3\xAC\xA0\xAD\xA5. "
+                      "\xF0\xA6\xA8\xAA \xE8\xF1\xAB \xA4\xAE\xAC\xAE\xA9.";
+    const char *koi = "\xB3\xD6\xC9\xCB \xD7 \xD4\xD5\xCD\xC1\xCE\xC5. "
+                      "\xB3\xD6\xC9\xCB \xDB\xA3\xCC \xC4\xCF\xCD\xCF\xCA.";
+    writeFile(f.path("dos.txt"), dos); // Ёжик в тумане. Ёжик шёл домой.
+    writeFile(f.path("koi.txt"), koi);
+    MainWindow w("dos.txt koi.txt");
+    clickMode(w, batch::ModeButton::UpperCase);
+    runWith(w, {});
+    QCOMPARE(readFile(f.path("dos.txt")),
+             QByteArray("\xF0\x86\x88\x8A \x82 \x92\x93\x8C\x80\x8D\x85. "
+                        "\xF0\x86\x88\x8A \x98\xF0\x8B \x84\x8E\x8C\x8E\x89."));
+    QCOMPARE(readFile(f.path("koi.txt")),
+             QByteArray("\xB3\xF6\xE9\xEB \xF7 \xF4\xF5\xED\xE1\xEE\xE5. "
+                        "\xB3\xF6\xE9\xEB \xFB\xB3\xEC \xE4\xEF\xED\xEF\xEA."));
+
+    MainWindow named("koi.txt");
+    clickMode(named, batch::ModeButton::FromKoi);
+    clickMode(named, batch::ModeButton::Replace);
+    const QStringList log =
+        runWith(named, {{QStringLiteral("ЁЖИК"), QStringLiteral("ёж")}});
+    QCOMPARE(log.last(), QStringLiteral("message: From file(s) successfully "
+                                        "excluded given string / and replaced "
+                                        "with received string, Nr. of hits: "
+                                        "2"));
+    QCOMPARE(readFile(f.path("koi.txt")),
+             QByteArray("\xA3\xD6 \xF7 \xF4\xF5\xED\xE1\xEE\xE5. "
+                        "\xA3\xD6 \xFB\xB3\xEC \xE4\xEF\xED\xEF\xEA."));
+  }
+
   // The typed texts reach the jobs as Windows-1251 bytes.
   void replaceRunAsksAndReplaces() {
     Fixture f;
