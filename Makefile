@@ -88,8 +88,10 @@ test-asan: deps
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# BASE=<commit>: that commit's snpln-cli as well, built beside, in the tree
+# row; ONLY="tree ...": some parts only (see bench/run.sh).
 bench: deps
-	bash bench/run.sh
+	BASE='$(BASE)' ONLY='$(ONLY)' bash bench/run.sh
 
 # The packages are built with Debian's hardening flags, without the tests;
 # SOURCE_DATE_EPOCH (the last commit) dates the changelog and manual pages.

@@ -33,6 +33,13 @@ enum class MessageKind : std::uint8_t {
   Failure, // a name or a tree that could not be handled
 };
 
+// Why the walk passed over an entry of a tree: none of these is a failure.
+enum class PassedOver : std::uint8_t {
+  Link,    // a symbolic link, to a file or a directory: never followed
+  Special, // a FIFO, a socket or a device
+  Hidden,  // its name begins with a dot (taken only when asked for)
+};
+
 // The three checks of the options dialog.
 struct WordOptions {
   bool leftPartOfWord = false;
@@ -84,6 +91,18 @@ public:
   // Whether the run is a dry run: every job goes to its end and writes
   // nothing.
   virtual bool dryRun() const { return false; }
+  // Whether a file whose owner or group cannot be kept is rewritten all the
+  // same (see RunParameters::allowChown).
+  virtual bool allowChown() const { return false; }
+  // Whether the walks also take the names that begin with a dot.
+  virtual bool takeHidden() const { return false; }
+  // An entry of a walked tree the walk passed over (`name` as the walk
+  // names it: the directory as given, then the path below it), with why;
+  // once per entry and pass.
+  virtual void passedOver(const std::string &name, PassedOver why) {
+    (void)name;
+    (void)why;
+  }
 };
 
 } // namespace snpln::batch

@@ -46,6 +46,25 @@ inline constexpr const char *kDirectoryDone =
 // subdirectories are left alone and the run counts as failed.
 inline constexpr const char *kDirectoryUnreadable = "Error reading directory";
 
+// A verbose line for an entry of a walked tree that is passed over.
+inline constexpr const char *kPassedOverLink = "Symbolic link, passed over";
+inline constexpr const char *kPassedOverSpecial =
+    "Not a regular file, passed over";
+inline constexpr const char *kPassedOverHidden =
+    "Name begins with a dot, passed over";
+
+constexpr const char *passedOverText(PassedOver why) {
+  switch (why) {
+  case PassedOver::Link:
+    return kPassedOverLink;
+  case PassedOver::Special:
+    return kPassedOverSpecial;
+  case PassedOver::Hidden:
+    return kPassedOverHidden;
+  }
+  return "";
+}
+
 // The selection after a reset.
 inline constexpr const char *kNoActionSelected = "No action selected";
 

@@ -108,6 +108,13 @@ struct Walk {
   PassState &pass;
   std::string path;
 
+  // Reports an entry of the level passed over, once in the pass.
+  void passOver(const Level &level, const std::string &name, PassedOver why) {
+    std::string entryPath = path.substr(0, level.pathLength) + name;
+    if (pass.passedOver.insert(entryPath).second)
+      host.passedOver(entryPath, why);
+  }
+
   // The name a directory is reported under: its path without the separator
   // the walk added.
   void reportUnreadable(const std::string &name) {
@@ -134,13 +141,35 @@ struct Walk {
     const bool filesMatch = !holdsSeparator(mask);
     std::vector<std::string> files;
     for (platform::DirEntry &entry : *entries) {
-      if (isDotEntry(entry.name))
+      if (isDotEntry(entry.name) || platform::isTemporaryName(entry.name))
         continue;
-      if (platform::isExactlyDirectory(entry.attributes))
+      // Directories are entered whatever the mask; other entries are
+      // looked at only when the mask takes them. A link counts as a
+      // directory when it leads to one.
+      const bool directory = entry.kind == platform::EntryKind::Directory ||
+                             (entry.kind == platform::EntryKind::Link &&
+                              platform::isDirectoryWord(entry.attributes));
+      if (!directory &&
+          !(filesMatch && platform::matchesDosMask(entry.name, mask)))
+        continue;
+      if (entry.name[0] == '.' && !parameters.takeHidden) {
+        passOver(level, entry.name, PassedOver::Hidden);
+        continue;
+      }
+      switch (entry.kind) {
+      case platform::EntryKind::Directory:
         level.subdirectories.push_back(std::move(entry.name));
-      else if (filesMatch && platform::matchesDosMask(entry.name, mask) &&
-               !platform::isTemporaryName(entry.name))
+        break;
+      case platform::EntryKind::File:
         files.push_back(std::move(entry.name));
+        break;
+      case platform::EntryKind::Link:
+        passOver(level, entry.name, PassedOver::Link);
+        break;
+      case platform::EntryKind::Other:
+        passOver(level, entry.name, PassedOver::Special);
+        break;
+      }
     }
     for (std::string &name : files) {
       path.resize(level.pathLength);

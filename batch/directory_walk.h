@@ -12,13 +12,21 @@
 // when the walk climbs back to it, and must then be the very directory it
 // left (device and inode), else it is looked up again from the top.
 //
-// Only an entry whose attribute word is exactly the directory attribute is
-// entered (so never a symbolic link, nor a read-only, hidden, system or
-// archive directory); every other matching entry is handed to a job, except
-// "." and "..", and our temporary files (isTemporaryName). A file the pass
-// has already visited (PassState) is passed over silently. A directory that
-// cannot be opened or listed is reported under its name ("Error reading
-// directory") and marks the pass; the walk goes on with the rest.
+// Every directory is entered, whatever its mode or attributes; a regular
+// file that matches `mask` is handed to a job. Nothing else is: a symbolic
+// link (to a file or a directory, or dangling), a FIFO, a socket or a
+// device is passed over, and so is every entry whose name begins with a
+// dot (a directory such as ".git" whatever the mask, a file when the mask
+// takes it) unless the run's parameters ask for them (takeHidden); the host
+// hears of each (BatchHost::passedOver), once per pass. "." and "..", and
+// our temporary files (isTemporaryName), are passed over silently, and so
+// is a file the pass has already visited (PassState). Every directory is
+// opened from its parent's open directory, and every file in its own,
+// never through a link, so a link swapped in while the walk runs leads
+// nowhere. A directory that cannot be opened or listed is reported under
+// its name ("Error reading directory") and marks the pass; the walk goes
+// on with the rest. The top directory is the name the caller gave, which
+// is followed through its links.
 //
 // A directory's names are all read before its first job runs, so a file a
 // job creates or replaces there is never visited twice in one walk.

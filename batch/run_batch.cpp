@@ -88,7 +88,7 @@ std::size_t lastJobEntryOf(const std::vector<std::string> &fileList,
   for (const std::string &entry : fileList) {
     const auto attributes = fs.lookup(entry);
     std::optional<platform::FileId> id;
-    if (attributes && !platform::isExactlyDirectory(*attributes))
+    if (attributes && !platform::isDirectoryWord(*attributes))
       if (const auto status = fs.status(platform::FileLocation(entry)))
         id = status->id;
     ids.push_back(id);
@@ -129,7 +129,9 @@ bool runPass(job::OperationCode operation, bool finalPass,
       continue;
     }
     stopMark = false;
-    if (platform::isExactlyDirectory(*attributes)) {
+    // A directory, whatever its mode or attributes; a name the user gave
+    // that is a link to one is followed.
+    if (platform::isDirectoryWord(*attributes)) {
       bool whole = true;
       for (const std::string &mask : masks) {
         const int unreadableBefore = pass.unreadableDirectories;
@@ -181,6 +183,8 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   parameters.targetCodePage = selection.targetCodePage();
   parameters.detectOnly = selection.detectOnly();
   parameters.dryRun = host.dryRun();
+  parameters.allowChown = host.allowChown();
+  parameters.takeHidden = host.takeHidden();
   const job::OperationCode finalOperation = selection.finalOperation();
 
   if (!askParameters(selection, host, parameters)) {

@@ -34,9 +34,9 @@ runFileJobOnce(BatchHost &host, platform::FileSystem &fs, PassState &pass,
   // A name that leads nowhere is the job's to report.
   const auto before = fs.status(at);
   if (before) {
-    if (pass.visited.contains(before->id))
+    if (pass.visited.contains(*before))
       return std::nullopt;
-    pass.visited.add(before->id);
+    pass.visited.add(*before);
   }
   // The page an earlier pass of the run settled for the file, and the one
   // the job leaves it in.
@@ -54,7 +54,7 @@ runFileJobOnce(BatchHost &host, platform::FileSystem &fs, PassState &pass,
     pass.outcome->count(result);
   const auto after = fs.status(at);
   if (after)
-    pass.visited.add(after->id);
+    pass.visited.add(*after);
   if (pass.pages && before)
     pass.pages->moved(before->id, after ? after->id : before->id, pageAfter);
   return result;

@@ -1,8 +1,13 @@
-// The files one pass has visited, by device and inode: a file is rewritten
-// at most once in a pass, however many names, links or masks lead to it.
+// The files one pass has visited: a file is rewritten at most once in a
+// pass, however many names, links or masks lead to it, and a file that
+// merely took the number of a visited one (another program saved by
+// writing a new file and renaming it, and the file system gave the new file
+// a freed number) is not taken for it.
 #pragma once
 
+#include <map>
 #include <set>
+#include <string>
 
 #include "batch/file_pages.h"
 #include "platform/file_system.h"
@@ -11,12 +16,31 @@ namespace snpln::batch {
 
 class VisitedFiles {
 public:
-  bool contains(const platform::FileId &id) const { return ids_.count(id) > 0; }
-  void add(const platform::FileId &id) { ids_.insert(id); }
+  // Whether the file `status` describes has been visited: the same device,
+  // number and birth time. Where the file system keeps no birth time, the
+  // same device and number whose status has not changed since the visit:
+  // a later change time makes it a new file.
+  bool contains(const platform::FileStatus &status) const;
+  // Records a visit of the file as `status` describes it now.
+  void add(const platform::FileStatus &status);
 
 private:
-  std::set<platform::FileId> ids_;
+  // The latest change time seen at a visit of each file.
+  std::map<platform::FileId, platform::FileTime> visited_;
 };
+
+inline bool VisitedFiles::contains(const platform::FileStatus &status) const {
+  const auto found = visited_.find(status.id);
+  if (found == visited_.end())
+    return false;
+  return platform::knowsBirth(status.id) || status.changed() <= found->second;
+}
+
+inline void VisitedFiles::add(const platform::FileStatus &status) {
+  auto [at, added] = visited_.emplace(status.id, status.changed());
+  if (!added && at->second < status.changed())
+    at->second = status.changed();
+}
 
 struct RunOutcome;
 
@@ -28,6 +52,9 @@ struct PassState {
   // Directories of the pass that could not be opened or listed (each has
   // been reported under its name as a failure).
   int unreadableDirectories = 0;
+  // Entries of the walked trees already reported as passed over, so that a
+  // walk per mask reports each once.
+  std::set<std::string> passedOver;
   // The pages of the files' texts, carried through the run's passes (none:
   // every job settles its file's page itself).
   FilePages *pages = nullptr;

@@ -4,11 +4,18 @@
 # Russian text file; then the progress window (offscreen) against snpln-cli
 # on the same recode, and how fast it honours CANCEL; the preview opening a
 # 100 MB file; the window over a tree of 5000 small files against
-# snpln-cli. Ends with one table of every ratio, its goal and whether it is
-# met. TREE_FILES and TREE_RUNS size the tree benchmark.
+# snpln-cli; snpln-cli over a tree of 5000 small files against find, xargs
+# and sed -i. Ends with one table of every ratio, its goal and whether it is
+# met. TREE_FILES and TREE_RUNS size the window's tree benchmark,
+# TREE_ROW_FILES and TREE_ROW_RUNS (at least 5) the command line's.
 #
 #   bench/run.sh            # 5 runs per command, 128 MiB file
 #   RUNS=9 SIZE_MB=1024 bench/run.sh
+#   ONLY="tree" bench/run.sh           # some parts only: files progress
+#                                      # preview window tree detection
+#   BASE=main bench/run.sh             # also a previous commit's snpln-cli,
+#                                      # built beside (build/bench-base), in
+#                                      # the tree row
 #
 # Then the detection accuracy tables (ours, enca, uchardet) on excerpts of
 # real prose and on the harder cases (forms, UTF-8 with stray bytes,
@@ -51,6 +58,25 @@ if [[ ! -x $CLI ]]; then
   echo "no $CLI: snpln cases will be skipped" >&2
 fi
 
+# BASE: the snpln-cli of that commit, from its own sources, built beside
+# ours (Release, no window, no tests).
+BASE=${BASE:-}
+BASE_CLI=
+if [[ -n $BASE ]]; then
+  BASE_BUILD=${BASE_BUILD:-$ROOT/build/bench-base}
+  BASE_SRC=$BASE_BUILD-src
+  rm -rf "$BASE_SRC" && mkdir -p "$BASE_SRC"
+  git -C "$ROOT" archive "$BASE" | tar -x -C "$BASE_SRC"
+  cmake -S "$BASE_SRC" -B "$BASE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DSNPLN_BUILD_TESTS=OFF -DSNPLN_BUILD_UI=OFF >/dev/null
+  cmake --build "$BASE_BUILD" --target snpln-cli >/dev/null
+  BASE_CLI=$BASE_BUILD/cli/snpln-cli
+  echo "BASE $BASE ($(git -C "$ROOT" rev-parse --short "$BASE")): $BASE_CLI"
+fi
+
+# want PART: whether ONLY (blank-separated parts) leaves PART in.
+want() { [[ -z ${ONLY:-} || " $ONLY " == *" $1 "* ]]; }
+
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/snpln-bench.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 DOS_SOURCE=$WORK/dos.txt
@@ -61,9 +87,11 @@ T=$WORK/t.txt
 export F T CLI
 cd "$WORK"
 
-echo "making a ${SIZE_MB} MiB Dos text file"
-python3 "$ROOT/bench/make_text.py" --code dos --size "$SIZE_MB" "$DOS_SOURCE"
-SIZE=$(stat -c %s "$SOURCE")
+if want files || want progress; then
+  echo "making a ${SIZE_MB} MiB Dos text file"
+  python3 "$ROOT/bench/make_text.py" --code dos --size "$SIZE_MB" "$DOS_SOURCE"
+  SIZE=$(stat -c %s "$SOURCE")
+fi
 
 # fresh_copy: $F becomes a copy of the source, on disk, with no leftovers.
 fresh_copy() {
@@ -113,6 +141,7 @@ goal() {
   SUMMARY+=("$(printf '%-30s %9s %9s   %s' "$1" "$2" "<= $3" "$met")")
 }
 
+if want files; then
 echo "file: $SIZE bytes, $RUNS runs per command, medians in seconds"
 DD_CMD='dd if="$F" of="$T" bs=8192 conv=fsync status=none'
 DD=$(median_of "$DD_CMD")
@@ -194,6 +223,7 @@ printf '%-14s %8s\n' "dd (floor)" "$DD"
 bench_case "utf8 upper" '"$CLI" --upper "$F"' \
   "LC_ALL=C.UTF-8 sed 's/.*/\\U&/' \"\$F\" $SAFE" sed - 2
 rm -f "$UTF8_SOURCE"
+fi # want files
 
 # The progress window, offscreen, recoding the Dos file: its run against
 # snpln-cli's (interleaved, fresh copies), then CANCEL pressed when the bar
@@ -243,7 +273,7 @@ progress_window() {
   goal "CANCEL latency ms (max)" "$worst" 50
   goal "CANCEL: file changed / temp left" "$failures" 0
 }
-progress_window
+want progress && progress_window
 
 # The preview opening a 100 MB file (its view takes the first 32 MiB),
 # offscreen: the time from run() to the end of the text's first paint and
@@ -271,7 +301,7 @@ preview_open() {
   goal "preview open s (100 MB)" "$worst" 1.0
   goal "preview peak RSS MiB" "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')" 200
 }
-preview_open
+want preview && preview_open
 
 # The window over a tree of TREE_FILES small files (0.5 to 3 KB): UPPER and
 # DO IT! offscreen against snpln-cli --upper on a fresh copy of the same
@@ -306,7 +336,66 @@ window_tree() {
     "tree" "$files" "$win_t" "$cli_t" "$(ratio "$win_t" "$cli_t")" "$windows"
   goal "window tree / cli" "$(ratio "$win_t" "$cli_t")" 1.5
 }
-window_tree
+want window && window_tree
+
+# snpln-cli over a tree of TREE_ROW_FILES small files (0.5 to 3 KB, as for
+# the window) against `find ... -print0 | xargs -0 sed -i ... && sync` (sed
+# -i saves by renaming too, but flushes nothing; snpln flushes every file
+# and its directory): one replacement of a word, on a fresh copy of the
+# tree for every run (made and synced untimed), in interleaved pairs (with
+# BASE, triples: that commit's snpln-cli too), medians over TREE_ROW_RUNS
+# (at least 5). The two tools must leave the same bytes.
+tree_row() {
+  local files=${TREE_ROW_FILES:-5000} runs=${TREE_ROW_RUNS:-5}
+  ((runs < 5)) && runs=5
+  if [[ ! -x $CLI ]]; then
+    goal "tree / sed" "-" -
+    return
+  fi
+  local tree=$WORK/row-tree copy=$WORK/row-copy kept=$WORK/row-sed
+  python3 "$ROOT/bench/make_tree.py" --files "$files" "$tree"
+  export COPY=$copy WORD
+  WORD=$(printf '\343\356\360\356\344') # a word of the tree, in Windows-1251
+  local sed_cmd='find "$COPY" -type f -name "*.txt" -print0 | LC_ALL=C xargs -0 sed -i "s/$WORD/GOROD/g" && sync'
+  local mine_cmd='"$CLI" -q --bytes --replace "$WORD" --with GOROD "$COPY"'
+  local base_cmd='"$BASE_CLI" -q --bytes --replace "$WORD" --with GOROD "$COPY"'
+  export BASE_CLI
+  local sed_times=() mine_times=() base_times=() same=yes
+  row_once() { # CMD: seconds on a fresh copy of the tree
+    local start end
+    rm -rf "$COPY" && cp -r "$tree" "$COPY" && sync
+    start=$(date +%s.%N)
+    eval "$1" >/dev/null
+    end=$(date +%s.%N)
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
+  }
+  for ((i = 0; i < runs; i++)); do
+    sed_times+=("$(row_once "$sed_cmd")")
+    rm -rf "$kept" && cp -r "$COPY" "$kept"
+    mine_times+=("$(row_once "$mine_cmd")")
+    diff -r -q "$kept" "$COPY" >/dev/null || same=no
+    if [[ -n $BASE_CLI ]]; then
+      base_times+=("$(row_once "$base_cmd")")
+      diff -r -q "$kept" "$COPY" >/dev/null || same=no
+    fi
+  done
+  rm -rf "$tree" "$copy" "$kept"
+  local sed_t mine_t base_t vs_sed
+  median() { printf '%s\n' "$@" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
+  sed_t=$(median "${sed_times[@]}")
+  mine_t=$(median "${mine_times[@]}")
+  vs_sed=$(ratio "$mine_t" "$sed_t")
+  printf '%-14s %s files: snpln %8s  find|xargs sed -i && sync %8s  snpln/sed %5s  same output: %s\n' \
+    "tree" "$files" "$mine_t" "$sed_t" "$vs_sed" "$same"
+  goal "tree / sed" "$vs_sed" -
+  if [[ -n $BASE_CLI ]]; then
+    base_t=$(median "${base_times[@]}")
+    printf '%-14s BASE %s: snpln %8s  snpln/sed %5s  this/BASE %5s\n' \
+      "tree" "$BASE" "$base_t" "$(ratio "$base_t" "$sed_t")" "$(ratio "$mine_t" "$base_t")"
+    goal "tree / sed: this / BASE" "$(ratio "$mine_t" "$base_t")" 1.1
+  fi
+}
+want tree && tree_row
 
 # Detection accuracy on excerpts of real prose: ours against enca and
 # uchardet (installed from the distribution when missing, like the Russian
@@ -335,7 +424,7 @@ detection_table() {
   worst=$(awk '/worst harder cell:/ { print $NF }' <<<"$out")
   goal "detection, worst harder wrong" "$(awk -v w="$worst" 'BEGIN { printf "%.3f", 1 - w }')" 0.05
 }
-detection_table
+want detection && detection_table
 
 # What "english symbols only" costs: detection reads a file of English
 # alone to its end. snpln-cli -d on 100 MiB of English (from the page

@@ -125,8 +125,17 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                "Run every job to its end but write nothing; each file's "
                "line says what would happen");
   auto *verbose = app.add_flag("-v,--verbose", o.verbose,
-                               "One line per file: its name and outcome");
+                               "One line per file: its name and outcome "
+                               "(and one per entry of a tree passed over)");
   auto *quiet = app.add_flag("-q,--quiet", o.quiet, "Print failures only");
+  app.add_flag("--hidden", o.hidden,
+               "In directories, also take files and directories whose names "
+               "begin with a dot (.git and the like are passed over "
+               "otherwise)");
+  app.add_flag("--allow-chown", o.allowChown,
+               "Rewrite a file even when its owner or group cannot be kept "
+               "(another user's file): it then becomes yours, without "
+               "set-id bits");
   verbose->excludes(quiet);
   app.add_option("NAME", o.names, "Files or directories; - is standard input")
       ->required();

@@ -48,6 +48,11 @@ struct CliOptions {
   bool verbose = false;
   // Failures only.
   bool quiet = false;
+  // A file whose owner or group cannot be kept is rewritten and becomes
+  // the user's.
+  bool allowChown = false;
+  // Walks take the names that begin with a dot too.
+  bool hidden = false;
   std::vector<std::string> names;
 };
 

@@ -4,7 +4,9 @@
 #include <csignal>
 #include <new>
 #include <optional>
+#include <thread>
 
+#include "batch/batch_texts.h"
 #include "batch/run_batch.h"
 #include "batch/selection_state.h"
 #include "cli/standard_input.h"
@@ -117,6 +119,11 @@ job::DialogAnswer ConsoleHost::showMessage(batch::MessageKind kind,
   return job::DialogAnswer::Ok;
 }
 
+void ConsoleHost::passedOver(const std::string &name, batch::PassedOver why) {
+  if (options_.verbose || options_.dryRun)
+    print(false, name, batch::texts::passedOverText(why));
+}
+
 job::DialogAnswer ConsoleHost::showMessage(const std::string &line1,
                                            const std::string &line2) {
   jobMessages_.emplace_back(line1, line2);
@@ -140,6 +147,8 @@ job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
     while (!job.ended()) {
       if (interrupted)
         job.requestCancel();
+      else if (job.waitingForLock())
+        std::this_thread::sleep_for(job::kLockRetry);
       job.tick();
     }
   }

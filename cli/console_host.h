@@ -8,7 +8,10 @@
 // messages are failures, and a job is a failure by its result, never by its
 // text. A failed job prints its report as "path: text". With --verbose or
 // --dry-run every job prints its report so; with --quiet only failures are
-// printed. Every message is answered with OK.
+// printed. With --verbose or --dry-run every entry of a tree the walk
+// passes over prints a line too ("path: Symbolic link, passed over"). Every
+// message is answered with OK. A job waiting for a file another run holds is
+// tried again every few milliseconds; Ctrl-C ends the wait like any job.
 #pragma once
 
 #include <atomic>
@@ -56,6 +59,9 @@ public:
     return options_.bytes ? job::TypedText::Bytes : job::TypedText::Characters;
   }
   bool dryRun() const override { return options_.dryRun; }
+  bool allowChown() const override { return options_.allowChown; }
+  bool takeHidden() const override { return options_.hidden; }
+  void passedOver(const std::string &name, batch::PassedOver why) override;
   job::JobResult runJob(const job::JobRequest &request) override;
   std::string filterText() override;
   std::vector<std::string> &filterList() override;

@@ -7,11 +7,15 @@ namespace snpln::cli {
 
 namespace {
 
+class TextSave;
+
 class TextInput : public platform::InputFile {
 public:
   TextInput(std::shared_ptr<const std::string> text,
-            platform::FileStatus status)
-      : text_(std::move(text)), status_(status) {}
+            platform::FileStatus status,
+            std::shared_ptr<const std::string> &target, std::int64_t &version)
+      : text_(std::move(text)), status_(status), target_(target),
+        version_(version) {}
 
   bool read(void *buffer, std::size_t size, std::size_t &got) override {
     const std::size_t left =
@@ -37,10 +41,20 @@ public:
     result = status_;
     return true;
   }
+  // Only this process reaches the text, and it has no name to change.
+  platform::LockOutcome lock() override {
+    return platform::LockOutcome::Locked;
+  }
+  bool stillNamed() override { return true; }
+  std::unique_ptr<platform::SaveFile>
+  beginSave(const platform::FileStatus &original, const platform::SaveRules &,
+            platform::SystemError &) override;
 
 private:
   std::shared_ptr<const std::string> text_;
   platform::FileStatus status_;
+  std::shared_ptr<const std::string> &target_;
+  std::int64_t &version_;
   std::size_t position_ = 0;
 };
 
@@ -74,6 +88,13 @@ private:
   std::string text_;
 };
 
+std::unique_ptr<platform::SaveFile>
+TextInput::beginSave(const platform::FileStatus &original,
+                     const platform::SaveRules &, platform::SystemError &) {
+  return std::make_unique<TextSave>(target_, version_,
+                                    original.modifiedSeconds);
+}
+
 } // namespace
 
 bool isStandardStream(const platform::FileLocation &at) {
@@ -99,7 +120,8 @@ StandardInputFileSystem::openRead(const platform::FileLocation &at) {
     return inner_.openRead(at);
   // A job reads the text as it stands when it starts; a save's commit puts
   // a new text in place and leaves this one to the reader that holds it.
-  return std::make_unique<TextInput>(content_, currentStatus());
+  return std::make_unique<TextInput>(content_, currentStatus(), content_,
+                                     version_);
 }
 
 std::optional<platform::FileStatus>
@@ -107,15 +129,6 @@ StandardInputFileSystem::status(const platform::FileLocation &at) {
   if (!isStandardStream(at))
     return inner_.status(at);
   return currentStatus();
-}
-
-std::unique_ptr<platform::SaveFile>
-StandardInputFileSystem::beginSave(const platform::FileLocation &at,
-                                   const platform::FileStatus &original) {
-  if (!isStandardStream(at))
-    return inner_.beginSave(at, original);
-  return std::make_unique<TextSave>(content_, version_,
-                                    original.modifiedSeconds);
 }
 
 std::shared_ptr<const platform::Directory>
@@ -136,7 +149,7 @@ StandardInputFileSystem::list(const std::string &pattern) {
 
 std::optional<std::uint32_t>
 StandardInputFileSystem::lookup(const std::string &name) {
-  if (isStandardStream(platform::FileLocation(name)))
+  if (name == kStandardStreamName)
     return platform::kAttrArchive;
   return inner_.lookup(name);
 }

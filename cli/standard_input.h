@@ -31,9 +31,6 @@ public:
   openRead(const platform::FileLocation &at) override;
   std::optional<platform::FileStatus>
   status(const platform::FileLocation &at) override;
-  std::unique_ptr<platform::SaveFile>
-  beginSave(const platform::FileLocation &at,
-            const platform::FileStatus &original) override;
   std::shared_ptr<const platform::Directory>
   openDirectory(const platform::FileLocation &at) override;
   std::optional<std::vector<platform::DirEntry>>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <thread>
 #include <utility>
 
 #include "engine/detect_code_page.h"
@@ -104,17 +105,53 @@ void FileJob::endUnshown(JobResult result, const std::string &text) {
 
 bool FileJob::start() {
   cancelRequested_ = false;
+  waitingForLock_ = false;
+  reopened_ = false;
   report_.clear();
   pageNow_.reset();
-  const OperationCode op = request_.operation;
-  if (op == OperationCode::Detect)
+  if (request_.operation == OperationCode::Detect)
     request_.detectOnly = true;
 
-  // Open the file and take its status: the version the new content is
-  // made from, and the mode and owner it keeps.
-  const platform::FileLocation at = request_.location();
-  input_ = fs_.openRead(at);
-  if (!input_ || !input_->status(original_)) {
+  input_ = fs_.openRead(request_.location());
+  if (!input_) {
+    endEarly(JobResult::NotFound, messages::kNotFound);
+    return false;
+  }
+  // Only a job that may write takes the lock: readers see one whole
+  // version of the file whatever a writer does, as it is replaced by a
+  // rename.
+  if (!request_.detectOnly && !request_.dryRun && !takeLock())
+    return !ended();
+  return settle();
+}
+
+bool FileJob::takeLock() {
+  if (input_->lock() == platform::LockOutcome::Busy) {
+    waitingForLock_ = true;
+    return false;
+  }
+  waitingForLock_ = false;
+  if (input_->stillNamed())
+    return true;
+  // The run that held the lock has replaced the file meanwhile: its new
+  // version is the one to work on.
+  if (reopened_) {
+    endEarly(JobResult::ReadFailed, messages::kReadError);
+    return false;
+  }
+  reopened_ = true;
+  input_ = fs_.openRead(request_.location());
+  if (!input_) {
+    endEarly(JobResult::NotFound, messages::kNotFound);
+    return false;
+  }
+  return takeLock();
+}
+
+bool FileJob::settle() {
+  const OperationCode op = request_.operation;
+  // The status of the open file: the version the new content is made from.
+  if (!input_->status(original_)) {
     endEarly(JobResult::NotFound, messages::kNotFound);
     return false;
   }
@@ -192,14 +229,16 @@ bool FileJob::start() {
   }
 
   // A dry run writes nowhere: the new content is counted and dropped.
+  platform::SystemError why;
   if (request_.dryRun)
     temp_ = std::make_unique<DiscardedSave>();
   else
-    temp_ = fs_.beginSave(at, original_);
+    temp_ = input_->beginSave(original_,
+                              platform::SaveRules{request_.allowChown}, why);
   if (!temp_) {
-    endEarly(JobResult::Stop);
-    report_ = messages::kNoTempFile;
-    message(messages::kNoTempFile, "");
+    // The file fails and the run goes on: in a directory its user may not
+    // write, every file fails so.
+    endEarly(JobResult::WriteFailed, messages::noTempFile(why.text));
     return false;
   }
 
@@ -274,6 +313,12 @@ void FileJob::tick() {
   if (cancelRequested_) {
     cancelRequested_ = false;
     abortJob(messages::kCanceled, JobResult::Stop);
+    return;
+  }
+  if (waitingForLock_) {
+    if (takeLock())
+      settle();
+    busy_ = false;
     return;
   }
   const engine::StepResult stepped = step();
@@ -449,10 +494,11 @@ std::string FileJob::successReport(const std::string &line1,
 
 void FileJob::finishJob(const std::string &line1, const std::string &line2) {
   // The save puts the new content on the disk before it takes the file's
-  // place in one rename, and only while the file is still the version that
-  // was read: a file another program changed meanwhile keeps its change.
-  input_.reset();
-  switch (temp_->commit()) {
+  // place in one exchange, and only while the file is still the version
+  // that was read: a file another program changed meanwhile keeps its
+  // change. The file stays open (and locked) until then.
+  const platform::SaveOutcome outcome = temp_->commit();
+  switch (outcome) {
   case platform::SaveOutcome::Replaced:
     break;
   case platform::SaveOutcome::TargetChanged:
@@ -461,8 +507,15 @@ void FileJob::finishJob(const std::string &line1, const std::string &line2) {
   case platform::SaveOutcome::WriteFailed:
     abortJob(messages::kWriteError, JobResult::WriteFailed);
     return;
+  case platform::SaveOutcome::OwnerNotKept:
+    abortJob(messages::kOwnerNotKept, JobResult::WriteFailed);
+    return;
+  case platform::SaveOutcome::AttributesNotKept:
+    abortJob(messages::kAttributesNotKept, JobResult::WriteFailed);
+    return;
   }
   temp_.reset();
+  input_.reset();
   result_ = JobResult::Done;
   if (!request_.dryRun)
     pageNow_ = pageAfterSuccess();
@@ -494,8 +547,11 @@ void FileJob::abortJob(const std::string &text, JobResult result, bool shown) {
 JobResult FileJob::run() {
   if (!start())
     return result();
-  while (!ended())
+  while (!ended()) {
+    if (waitingForLock_)
+      std::this_thread::sleep_for(kLockRetry);
     tick();
+  }
   return result();
 }
 

@@ -1,18 +1,30 @@
 // One operation over one file.
 //
 // start() settles everything before the first byte is written: the file is
-// opened and its status taken, the code page detected for recoding and
-// detection, the save begun (a temporary file beside the file). A start-up
-// end settles the result at once (with its message through the host).
-// Otherwise the host calls tick() once per timer turn until ended(); each
-// tick runs exactly one engine step. The job ends through its success end
-// (the save is committed: the new content takes the file's place, with the
-// file's mode and owner, only if the file is still the version read) or its
-// failure end (the save is abandoned). Nothing is ever changed through the
-// file's name: a job that ends in any way, or a process that is killed,
-// leaves the file with its old content or its new one, and its mode.
+// opened and locked against our other runs, its status taken, the code page
+// detected for recoding and detection, the save begun (a temporary file in
+// the directory the file was opened in). A start-up end settles the result
+// at once (with its message through the host). Otherwise the host calls
+// tick() once per timer turn until ended(); each tick runs exactly one
+// engine step.
+//
+// A file another of our runs holds locked is waited for: start() then
+// returns true with waitingForLock() set, and each tick tries the lock
+// again (a host may rest between those ticks; cancel ends the wait like any
+// job). Once locked, the name must still lead to the file that was opened
+// (a run that held it may have replaced it): else the file is opened again
+// by its name, once; a second such change ends the job with "Error reading
+// file". Jobs that write nothing (detection, a dry run) take no lock.
+//
+// The job ends through its success end (the save is committed: the new
+// content takes the file's place, with the file's owner, mode and
+// attributes, only if the file is still the version read) or its failure
+// end (the save is abandoned). Nothing is ever changed through the file's
+// name: a job that ends in any way, or a process that is killed, leaves the
+// file with its old content or its new one, and its mode.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -31,6 +43,10 @@
 #include "platform/file_system.h"
 
 namespace snpln::job {
+
+// How long a host that drives a job by itself rests between two tries of a
+// lock another run holds.
+inline constexpr std::chrono::milliseconds kLockRetry{10};
 
 class FileJob {
 public:
@@ -53,6 +69,9 @@ public:
   void requestCancel() { cancelRequested_ = true; }
 
   bool ended() const { return result_.has_value(); }
+  // The file is locked by another of our runs: the job waits for it (each
+  // tick tries again).
+  bool waitingForLock() const { return waitingForLock_; }
   JobResult result() const { return result_.value_or(JobResult::Stop); }
   // What became of the file, in the system's own texts, once the job has
   // ended: the text of its failure, of the reason it was left as it was, of
@@ -80,6 +99,13 @@ private:
                    engine::EmptyLineState>;
 
   engine::StepResult step();
+  // Takes the lock on the open file and makes sure its name still leads to
+  // it (opening it again once when not). False while the lock is held by
+  // another run (waitingForLock_ is then set) or when the job has ended.
+  bool takeLock();
+  // The start-up after the lock: detection, the checks, the save begun.
+  // True when the job now runs and wants ticks.
+  bool settle();
   void finishJob(const std::string &line1, const std::string &line2);
   // The failure end (also the end of a file found not to be text): the save
   // abandoned, the result and report settled, the message shown unless
@@ -120,6 +146,8 @@ private:
   bool busy_ = false;
   bool cancelRequested_ = false;
   bool autoDetected_ = false;
+  bool waitingForLock_ = false;
+  bool reopened_ = false;
   engine::TextEncoding textEncoding_ = engine::TextEncoding::SingleByte;
   // The page the file's text is in as far as the job knows.
   std::optional<engine::CodePage> pageNow_;

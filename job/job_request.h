@@ -71,6 +71,13 @@ struct RunParameters {
   // file and its directory untouched. Its report says what would happen.
   bool dryRun = false;
   int tabSize = engine::kDefaultTabSize;
+  // A file whose owner or group cannot be kept (a user rewriting another
+  // user's file) is rewritten all the same and becomes the user's, without
+  // set-id bits; without it such a file fails and stays as it was.
+  bool allowChown = false;
+  // The walk also takes the files and directories whose names begin with a
+  // dot; without it they are passed over.
+  bool takeHidden = false;
 };
 
 // The run's parameters, and what is particular to one job.

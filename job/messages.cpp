@@ -2,6 +2,12 @@
 
 namespace snpln::job::messages {
 
+std::string noTempFile(const std::string &reason) {
+  if (reason.empty())
+    return kNoTempFile;
+  return std::string(kNoTempFile) + " (" + reason + ")";
+}
+
 std::string lineTooLong(std::size_t limit) {
   return "Line in file is too long (greater than " + std::to_string(limit) +
          " bytes)";

@@ -20,6 +20,12 @@ inline constexpr const char *kSameCoding = "This file just is in same coding";
 inline constexpr const char *kNotText =
     "This file is not text: it holds a zero byte";
 inline constexpr const char *kNoTempFile = "Unable to open temporary file";
+// The new file could not be given the owner and group of the file (a user
+// rewriting another user's file), or its mode and extended attributes.
+inline constexpr const char *kOwnerNotKept =
+    "Unable to keep the owner and group of this file";
+inline constexpr const char *kAttributesNotKept =
+    "Unable to keep the mode and attributes of this file";
 inline constexpr const char *kCanceled = "Operation canceled";
 inline constexpr const char *kReadError = "Error reading file";
 inline constexpr const char *kWriteError = "Error writing file";
@@ -40,6 +46,10 @@ inline constexpr const char *kDeletedEmpty =
 // A dry run's report of a file it would rewrite.
 inline constexpr const char *kWouldBeConverted = "would be converted";
 inline constexpr const char *kAutodetect = "with coding autodetect ";
+
+// "Unable to open temporary file (Permission denied)": the system's reason
+// in brackets, or the text alone when there is none.
+std::string noTempFile(const std::string &reason);
 
 // "Line in file is too long (greater than 30000 bytes)".
 std::string lineTooLong(std::size_t limit);

@@ -35,46 +35,99 @@ inline bool isExactlyDirectory(std::uint32_t word) {
   return word == kAttrDirectory;
 }
 
-// A file's device and inode: what makes it the same file whatever name
-// leads to it.
+// True when the word names a directory, whatever else it carries (read-only,
+// hidden, or a link that leads to one).
+inline bool isDirectoryWord(std::uint32_t word) {
+  return (word & kAttrDirectory) != 0;
+}
+
+// A moment as the file system keeps it.
+struct FileTime {
+  std::int64_t seconds = 0;
+  std::int64_t nanoseconds = 0;
+  friend bool operator==(const FileTime &, const FileTime &) = default;
+  friend auto operator<=>(const FileTime &, const FileTime &) = default;
+};
+
+// Which file a name leads to: its volume, the number the file system gives
+// it there, and the moment it was made where the file system keeps that
+// (zero where it does not). A number the file system gives again to a later
+// file does not make that file the same one: with a birth time, two files
+// that lived at different times never share a FileId. Ordered, so that it
+// serves as a key of a set or a map.
 struct FileId {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
+  FileTime born;
   friend bool operator==(const FileId &, const FileId &) = default;
   friend auto operator<=>(const FileId &, const FileId &) = default;
 };
 
-// A file as it stood when it was opened: which file it is, the version of
-// its content (size and modification time) and what a new version of it
-// must keep (permission bits, owner and group).
+// Whether the file system told when the file was made.
+inline bool knowsBirth(const FileId &id) { return id.born != FileTime{}; }
+
+// A file as it stood when it was looked at: which file it is, the version of
+// its content (size and modification time), the last change of its content
+// or status (a chmod, a chown, a write, a rename that put it under a name
+// sets it; nothing can set it back), and what a new version of it must keep
+// (permission bits, owner and group).
 struct FileStatus {
   FileId id;
   FileSize size = 0;
   std::int64_t modifiedSeconds = 0;
   std::int64_t modifiedNanoseconds = 0;
+  std::int64_t changedSeconds = 0;
+  std::int64_t changedNanoseconds = 0;
   std::uint32_t mode = 0; // permission bits, set-id and sticky included
   std::uint32_t owner = 0;
   std::uint32_t group = 0;
+
+  FileTime changed() const { return {changedSeconds, changedNanoseconds}; }
 };
 
 // Whether `now` is still the very version `then` describes: same file, same
-// size, same modification time.
+// size, same modification time and same status change time (so a change of
+// the same size whose modification time was set back, or a chmod, is a new
+// version).
 inline bool sameVersion(const FileStatus &then, const FileStatus &now) {
   return then.id == now.id && then.size == now.size &&
          then.modifiedSeconds == now.modifiedSeconds &&
-         then.modifiedNanoseconds == now.modifiedNanoseconds;
+         then.modifiedNanoseconds == now.modifiedNanoseconds &&
+         then.changedSeconds == now.changedSeconds &&
+         then.changedNanoseconds == now.changedNanoseconds;
 }
 
-class InputFile {
-public:
-  virtual ~InputFile() = default;
-  // Reads up to `size` bytes; `got` is what arrived (0 at the end of file).
-  virtual bool read(void *buffer, std::size_t size, std::size_t &got) = 0;
-  virtual bool seek(FileSize position) = 0;
-  virtual FileSize position() const = 0;
-  virtual bool size(FileSize &result) = 0;
-  // The status of the open file itself (never of a name).
-  virtual bool status(FileStatus &result) = 0;
+// What the system said when a call failed: its own number for the reason
+// (errno on POSIX, the last-error value on Windows) and its own words.
+struct SystemError {
+  int code = 0;
+  std::string text;
+};
+
+// The lock our runs take on a file before they read it to replace it, so
+// that two of them never work on one version of a file at once.
+enum class LockOutcome : std::uint8_t {
+  Locked,      // held until the file and every save begun from it are closed
+  Busy,        // another of our runs holds it: try again later
+  Unsupported, // the file system takes no such lock: go on without it
+};
+
+// How a save ended.
+enum class SaveOutcome : std::uint8_t {
+  Replaced,          // the new content is the file now, and on the disk
+  WriteFailed,       // it could not be put on the disk or in place
+  TargetChanged,     // the file is no longer the version that was read
+  OwnerNotKept,      // the new file could not get the original's owner and
+                     // group (a user saving another user's file)
+  AttributesNotKept, // nor its mode or an extended attribute it has
+};
+
+// What a save may do beyond what it must keep.
+struct SaveRules {
+  // Where the original's owner or group cannot be given to the new file, it
+  // may belong to the user who saves it (without set-id bits) instead of
+  // the save failing with OwnerNotKept.
+  bool ownerMayChange = false;
 };
 
 class OutputFile {
@@ -87,6 +140,70 @@ public:
                      std::size_t &written) = 0;
   // Puts everything written so far on the disk.
   virtual bool flush() = 0;
+};
+
+// The new content of one file, on its way to replacing it. It is written to
+// a temporary file of its own in the directory the file was opened in
+// (never through a link); the file keeps its old content, its mode, owner
+// and attributes until commit() puts the new one in its place in one step.
+// A SaveFile that is destroyed or abandoned without a commit leaves the file
+// as it was and nothing behind.
+class SaveFile : public OutputFile {
+public:
+  // Gives the new content the owner and group, then the mode (set-id bits
+  // included), then every extended attribute the file has at that moment
+  // (OwnerNotKept or AttributesNotKept when the new file would differ in
+  // any of them, unless the rules allow a new owner); puts it on the disk;
+  // checks that the file under its name is still the version the save began
+  // from (else TargetChanged: that version stays); puts the new content in
+  // its place and that change on the disk too. On any outcome but Replaced
+  // the file is untouched and the temporary file gone (should the system
+  // refuse to put back another program's file that an exchange took out,
+  // that file stays under the temporary name). A save commits at most
+  // once.
+  virtual SaveOutcome commit() = 0;
+  // Throws the new content away; the file stays as it was.
+  virtual void abandon() = 0;
+};
+
+// An open file, read from its start. It stays the file it was opened as,
+// whatever happens to its name; it remembers the directory that holds it
+// (kept open) and its name there, so that a save begun from it is made in
+// that very directory and nothing is ever looked up by path again.
+class InputFile {
+public:
+  virtual ~InputFile() = default;
+  // Reads up to `size` bytes; `got` is what arrived (0 at the end of file).
+  virtual bool read(void *buffer, std::size_t size, std::size_t &got) = 0;
+  virtual bool seek(FileSize position) = 0;
+  virtual FileSize position() const = 0;
+  virtual bool size(FileSize &result) = 0;
+  // The status of the open file itself (never of a name).
+  virtual bool status(FileStatus &result) = 0;
+
+  // The three below concern a file on a disk, which the file systems'
+  // files override (a file that wraps another passes them on). Their
+  // defaults are those of a text no one else reaches and nothing can
+  // replace, as engines' tests feed them.
+
+  // Takes our runs' lock on the file without waiting (see LockOutcome).
+  virtual LockOutcome lock() { return LockOutcome::Unsupported; }
+  // Whether the name it was opened by still leads to this very file (not a
+  // link, not another file put there since).
+  virtual bool stillNamed() { return true; }
+  // Begins a new version of this file, which was read as `original` (the
+  // only way a file is ever replaced). The temporary file is made in the
+  // directory the file was opened in; the save keeps the file's lock until
+  // it ends. Nothing, with the system's reason in `why`, when no temporary
+  // file can be made there.
+  virtual std::unique_ptr<SaveFile> beginSave(const FileStatus &original,
+                                              const SaveRules &rules,
+                                              SystemError &why) {
+    (void)original;
+    (void)rules;
+    why = SystemError{};
+    return nullptr;
+  }
 };
 
 // An open directory. Files and subdirectories are reached from it by name,
@@ -109,40 +226,24 @@ struct FileLocation {
   std::string name;
 };
 
-// How a save ended.
-enum class SaveOutcome {
-  Replaced,      // the new content is the file now, and on the disk
-  WriteFailed,   // it could not be put on the disk or in place
-  TargetChanged, // the file is no longer the version that was read
-};
-
-// The new content of one file, on its way to replacing it. It is written to
-// a temporary file of its own beside the file (never through a link); the
-// file keeps its old content, its mode and its owner until commit() puts
-// the new one in its place in one step. A SaveFile that is destroyed or
-// abandoned without a commit leaves the file as it was and nothing behind.
-class SaveFile : public OutputFile {
-public:
-  // Gives the new content the original's permission bits, owner and group,
-  // puts it on the disk, checks that the file is still the version the
-  // save began from (else TargetChanged: that version stays), puts the new
-  // content in its place and puts that change on the disk too. On any
-  // outcome but Replaced the file is untouched and the temporary file gone.
-  // A save commits at most once.
-  virtual SaveOutcome commit() = 0;
-  // Throws the new content away; the file stays as it was.
-  virtual void abandon() = 0;
-};
-
 // Whether `name` is one of the names our temporary files bear: the old fixed
 // name "~sn$ln~.tmp", or ".~sn$ln~" followed by twelve letters or digits and
 // ".tmp". The walk never hands such a name to a job.
 bool isTemporaryName(const std::string &name);
 
+// What a listed entry is, as it stands (a link is not followed).
+enum class EntryKind : std::uint8_t {
+  File,      // a regular file
+  Directory, // a directory, whatever its mode or attributes
+  Link,      // a symbolic link (or another reparse point), wherever it leads
+  Other,     // a FIFO, a socket or a device
+};
+
 // One entry of a directory listing.
 struct DirEntry {
   std::string name; // without directory
   std::uint32_t attributes = 0;
+  EntryKind kind = EntryKind::File;
 };
 
 // An open listing, as the C runtime's directory search gives it: entries that
@@ -159,24 +260,22 @@ class FileSystem {
 public:
   virtual ~FileSystem() = default;
 
-  // Opens an existing regular file for reading (a link is followed). A
-  // directory or anything else that is not a regular file is refused.
+  // Opens an existing regular file for reading. A path (a name the user
+  // gave) is followed through its links, one by one, to the file they lead
+  // to, which is then opened in the directory that holds it (a file reached
+  // through a link is replaced where it lies, and the link stays). A name in
+  // an open directory (a file of a walked tree) is never followed: a link
+  // there is refused. A directory, a FIFO, a device or a socket is refused
+  // without being opened.
   virtual std::unique_ptr<InputFile> openRead(const FileLocation &at) = 0;
-  // The status of the file at `at`, links followed; nothing when there is
-  // none.
+  // The status of the file at `at`: a path's links followed, a name in an
+  // open directory as it stands (a link's own status); nothing when there
+  // is none.
   virtual std::optional<FileStatus> status(const FileLocation &at) = 0;
 
-  // Begins a new version of the file at `at`, which was read as `original`
-  // (the only way a file is ever replaced). A name that is a symbolic link
-  // is followed to the file it leads to, and that file is replaced where it
-  // lies (the link stays). Nothing when the file cannot be found or no
-  // temporary file can be made beside it.
-  virtual std::unique_ptr<SaveFile> beginSave(const FileLocation &at,
-                                              const FileStatus &original) = 0;
-
-  // Opens the directory at `at`, never through a symbolic link in its last
-  // part (".." of an open directory is its parent). Nothing when it cannot
-  // be opened.
+  // Opens the directory at `at`: a path (a name the user gave) through its
+  // links, a name in an open directory never through a link (".." of an
+  // open directory is its parent). Nothing when it cannot be opened.
   virtual std::shared_ptr<const Directory>
   openDirectory(const FileLocation &at) = 0;
   // Every entry of `directory` whose name matches the DOS mask, with its
@@ -194,7 +293,8 @@ public:
 
   // The batch run's lookup of one name: the attribute word of the first
   // entry the name matches (it may hold wildcards in its last part), or
-  // nothing when it matches none. A link is not exactly a directory.
+  // nothing when it matches none. A link is not exactly a directory, but
+  // carries the directory bit when it leads to one (isDirectoryWord).
   virtual std::optional<std::uint32_t> lookup(const std::string &name) = 0;
 };
 

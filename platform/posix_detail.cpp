@@ -8,46 +8,79 @@
 
 #include <fcntl.h>
 #include <sys/random.h>
+#include <sys/sysmacros.h>
 
 namespace snpln::platform::posix {
 
-FileId idOf(const struct stat &st) {
-  return FileId{static_cast<std::uint64_t>(st.st_dev),
-                static_cast<std::uint64_t>(st.st_ino)};
+namespace {
+
+constexpr unsigned kStatusMask = STATX_BASIC_STATS | STATX_BTIME;
+
+} // namespace
+
+bool statusAt(int dirFd, const char *name, int flags, struct statx &st) {
+  if (*name == '\0')
+    flags |= AT_EMPTY_PATH;
+  return ::statx(dirFd, name, flags | AT_NO_AUTOMOUNT, kStatusMask, &st) == 0;
 }
 
-FileStatus statusOf(const struct stat &st) {
+bool statusOf(int fd, struct statx &st) { return statusAt(fd, "", 0, st); }
+
+FileId idOf(const struct statx &st) {
+  FileId id;
+  // The same number stat() gives as st_dev.
+  id.device =
+      static_cast<std::uint64_t>(makedev(st.stx_dev_major, st.stx_dev_minor));
+  id.inode = st.stx_ino;
+  if ((st.stx_mask & STATX_BTIME) != 0)
+    id.born = FileTime{st.stx_btime.tv_sec, st.stx_btime.tv_nsec};
+  return id;
+}
+
+FileStatus statusOf(const struct statx &st) {
   FileStatus s;
   s.id = idOf(st);
-  s.size = static_cast<FileSize>(st.st_size);
-  s.modifiedSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
-  s.modifiedNanoseconds = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
-  s.mode = static_cast<std::uint32_t>(st.st_mode & 07777);
-  s.owner = static_cast<std::uint32_t>(st.st_uid);
-  s.group = static_cast<std::uint32_t>(st.st_gid);
+  s.size = static_cast<FileSize>(st.stx_size);
+  s.modifiedSeconds = st.stx_mtime.tv_sec;
+  s.modifiedNanoseconds = st.stx_mtime.tv_nsec;
+  s.changedSeconds = st.stx_ctime.tv_sec;
+  s.changedNanoseconds = st.stx_ctime.tv_nsec;
+  s.mode = static_cast<std::uint32_t>(st.stx_mode & 07777);
+  s.owner = st.stx_uid;
+  s.group = st.stx_gid;
   return s;
 }
 
-std::uint32_t statusWord(const struct stat &st) {
+std::uint32_t statusWord(const struct statx &st) {
   std::uint32_t word;
-  if (S_ISDIR(st.st_mode))
+  if (S_ISDIR(st.stx_mode))
     word = kAttrDirectory;
-  else if (S_ISREG(st.st_mode))
+  else if (S_ISREG(st.stx_mode))
     word = kAttrArchive;
   else
     word = kAttrSystem;
-  if ((st.st_mode & S_IWUSR) == 0)
+  if ((st.stx_mode & S_IWUSR) == 0)
     word |= kAttrReadOnly;
   return word;
 }
 
-std::uint32_t entryWordOf(int dirFd, const char *name, const struct stat &st,
+EntryKind kindOf(const struct statx &st) {
+  if (S_ISLNK(st.stx_mode))
+    return EntryKind::Link;
+  if (S_ISDIR(st.stx_mode))
+    return EntryKind::Directory;
+  if (S_ISREG(st.stx_mode))
+    return EntryKind::File;
+  return EntryKind::Other;
+}
+
+std::uint32_t entryWordOf(int dirFd, const char *name, const struct statx &st,
                           const std::string &base) {
   std::uint32_t word = statusWord(st);
-  if (S_ISLNK(st.st_mode)) {
+  if (S_ISLNK(st.stx_mode)) {
     word = kAttrReparsePoint;
-    struct stat target;
-    if (::fstatat(dirFd, name, &target, 0) == 0)
+    struct statx target;
+    if (statusAt(dirFd, name, 0, target))
       word |= statusWord(target);
   }
   return word | hiddenBit(base);
@@ -64,6 +97,17 @@ int baseFd(const FileLocation &at) {
     return AT_FDCWD;
   const auto *dir = dynamic_cast<const PosixDirectory *>(at.directory.get());
   return dir ? dir->fd() : -1;
+}
+
+std::shared_ptr<const PosixDirectory> directoryOf(const FileLocation &at) {
+  return std::dynamic_pointer_cast<const PosixDirectory>(at.directory);
+}
+
+std::shared_ptr<const PosixDirectory> makeDirectory(FdGuard fd) {
+  struct statx st;
+  if (fd.get() < 0 || !statusOf(fd.get(), st))
+    return nullptr;
+  return std::make_shared<PosixDirectory>(std::move(fd), idOf(st));
 }
 
 bool openParent(int from, const std::string &name, FdGuard &directory,
@@ -86,6 +130,29 @@ bool openParent(int from, const std::string &name, FdGuard &directory,
     return false;
   directory.reset(fd);
   return true;
+}
+
+bool resolvePath(int from, const std::string &name, FdGuard &directory,
+                 std::string &base) {
+  // Symbolic links followed from the name to the file, as the system allows.
+  constexpr int kMaxLinks = 40;
+  if (!openParent(from, name, directory, base))
+    return false;
+  std::string text(4096, '\0');
+  for (int hop = 0; hop <= kMaxLinks; ++hop) {
+    const ssize_t n =
+        ::readlinkat(directory.get(), base.c_str(), text.data(), text.size());
+    if (n < 0)
+      return errno == EINVAL || errno == ENOENT; // not a link, or nothing
+    if (static_cast<std::size_t>(n) >= text.size())
+      return false; // a link text this long names no file we can reach
+    FdGuard next;
+    if (!openParent(directory.get(),
+                    text.substr(0, static_cast<std::size_t>(n)), next, base))
+      return false;
+    directory = std::move(next);
+  }
+  return false; // a loop
 }
 
 std::string randomTemporaryName() {

@@ -1,16 +1,20 @@
 // Pieces the POSIX file services share: a descriptor that closes itself,
-// the open directory, the attribute word of a status, and the way from a
-// FileLocation to a descriptor and a name.
+// the open directory, the status of a file (statx, with its birth time where
+// the file system keeps one), the attribute word of a status, and the way
+// from a FileLocation to a descriptor and a name.
 #pragma once
 
 #ifndef _WIN32
 
+#include <memory>
 #include <string>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/file_system.h"
+#include "platform/posix_file_system.h"
 
 namespace snpln::platform::posix {
 
@@ -63,23 +67,34 @@ private:
 // more than about 2 GiB at once).
 inline constexpr std::size_t kMaxIo = std::size_t{1} << 30;
 
-// Which file a status is of (device and inode).
-FileId idOf(const struct stat &st);
-FileStatus statusOf(const struct stat &st);
+// The status of `name` in `dirFd` (AT_FDCWD: a path; an empty name: the
+// descriptor itself), links followed unless `flags` holds
+// AT_SYMLINK_NOFOLLOW; false (errno set) when there is none.
+bool statusAt(int dirFd, const char *name, int flags, struct statx &st);
+// The status of an open descriptor.
+bool statusOf(int fd, struct statx &st);
+
+// Which file a status is of (device, inode and birth time).
+FileId idOf(const struct statx &st);
+FileStatus statusOf(const struct statx &st);
 
 // The type and read-only bits of a status, without the hidden bit.
-std::uint32_t statusWord(const struct stat &st);
+std::uint32_t statusWord(const struct statx &st);
+// What an entry of that status is.
+EntryKind kindOf(const struct statx &st);
 
 // The attribute word of the entry `name` of `dirFd` (AT_FDCWD: a path),
 // whose own status, a link not followed, is `st`: a link is described as a
 // link, with the type of what it leads to. `base` decides the hidden bit.
-std::uint32_t entryWordOf(int dirFd, const char *name, const struct stat &st,
+std::uint32_t entryWordOf(int dirFd, const char *name, const struct statx &st,
                           const std::string &base);
 std::uint32_t hiddenBit(const std::string &base);
 
 // The descriptor a location's name is taken from: its directory's, or
 // AT_FDCWD for a path. A directory that is not ours gives -1.
 int baseFd(const FileLocation &at);
+// The open directory of a location (none for a path or one not ours).
+std::shared_ptr<const PosixDirectory> directoryOf(const FileLocation &at);
 
 // Opens the directory that holds `name` (taken from `from`), for reading
 // where allowed and else as a path; `base` becomes the last part of the
@@ -87,6 +102,39 @@ int baseFd(const FileLocation &at);
 // part ("", "dir/", ".", "..").
 bool openParent(int from, const std::string &name, FdGuard &directory,
                 std::string &base);
+
+// Follows the links of the path `name` (from `from`) one by one to what
+// they lead to: `directory` is the directory that holds it and `base` its
+// name there, which is not a link (or does not exist). False when a
+// directory on the way cannot be opened, or the links loop.
+bool resolvePath(int from, const std::string &name, FdGuard &directory,
+                 std::string &base);
+
+// An open directory made from a descriptor (its identity read from it);
+// none when the descriptor cannot be looked at.
+std::shared_ptr<const PosixDirectory> makeDirectory(FdGuard fd);
+
+// What a save made from an open file takes from the file system's test
+// seams, as they stood when the file was opened.
+struct SaveSeams {
+  PosixFileSystem::CommitCheck check;
+  bool unnamedTemporaryFiles = true;
+  bool exchangeRefused = false;
+};
+
+// Begins the new version of the file open (and locked, where it could be)
+// as `lockedFd`, whose name is `base` in `directory`: the temporary file is
+// made in `directory`, and the save keeps a descriptor of its own of the
+// locked file. Nothing (with the system's reason) when no temporary file
+// can be made there.
+std::unique_ptr<SaveFile>
+beginPosixSave(int lockedFd, std::shared_ptr<const PosixDirectory> directory,
+               std::string base, const FileStatus &original,
+               const SaveRules &rules, const SaveSeams &seams,
+               SystemError &why);
+
+// The system's words for errno `code`.
+SystemError systemError(int code);
 
 // A new random name for a temporary file (see isTemporaryName).
 std::string randomTemporaryName();

@@ -24,15 +24,14 @@ PosixFileSystem::openDirectory(const FileLocation &at) {
     name.pop_back();
   if (from == -1 || name.empty())
     return nullptr;
+  // A path is a name the user gave, followed through its links; a name in
+  // an open directory (a walked tree) never is.
+  const int follow = at.directory ? O_NOFOLLOW : 0;
   FdGuard fd(::openat(from, name.c_str(),
-                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+                      O_RDONLY | O_DIRECTORY | follow | O_CLOEXEC));
   if (fd.get() < 0)
     return nullptr;
-  struct stat st;
-  if (::fstat(fd.get(), &st) != 0)
-    return nullptr;
-  return std::make_shared<posix::PosixDirectory>(std::move(fd),
-                                                 posix::idOf(st));
+  return posix::makeDirectory(std::move(fd));
 }
 
 std::optional<std::vector<DirEntry>>
@@ -71,15 +70,16 @@ PosixFileSystem::listDirectory(const Directory &directory,
   std::vector<DirEntry> entries;
   entries.reserve(names.size());
   for (std::string &name : names) {
-    struct stat st;
-    if (::fstatat(dir->fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    struct statx st;
+    if (!posix::statusAt(dir->fd(), name.c_str(), AT_SYMLINK_NOFOLLOW, st)) {
       if (errno == ENOENT)
         continue; // vanished since the names were read
       return std::nullopt;
     }
     const std::uint32_t word =
         posix::entryWordOf(dir->fd(), name.c_str(), st, name);
-    entries.push_back(DirEntry{std::move(name), word});
+    const EntryKind kind = posix::kindOf(st);
+    entries.push_back(DirEntry{std::move(name), word, kind});
   }
   return entries;
 }

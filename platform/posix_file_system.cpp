@@ -10,6 +10,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -34,15 +35,18 @@ std::string baseNameOf(const std::string &path) {
 // The word of an entry as it stands (a link is described as a link).
 std::optional<std::uint32_t> entryWord(const std::string &path,
                                        const std::string &base) {
-  struct stat st;
-  if (::lstat(path.c_str(), &st) != 0)
+  struct statx st;
+  if (!posix::statusAt(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, st))
     return std::nullopt;
   return posix::entryWordOf(AT_FDCWD, path.c_str(), st, base);
 }
 
 class PosixInputFile : public InputFile {
 public:
-  explicit PosixInputFile(int fd) : fd_(fd) {}
+  PosixInputFile(FdGuard fd, std::shared_ptr<const posix::PosixDirectory> dir,
+                 std::string base, posix::SaveSeams seams, bool lockRefused)
+      : fd_(std::move(fd)), dir_(std::move(dir)), base_(std::move(base)),
+        seams_(std::move(seams)), lockRefused_(lockRefused) {}
 
   bool read(void *buffer, std::size_t size, std::size_t &got) override {
     got = 0;
@@ -83,15 +87,47 @@ public:
   }
 
   bool status(FileStatus &result) override {
-    struct stat st;
-    if (::fstat(fd_.get(), &st) != 0)
+    struct statx st;
+    if (!posix::statusOf(fd_.get(), st))
       return false;
     result = posix::statusOf(st);
     return true;
   }
 
+  LockOutcome lock() override {
+    if (lockRefused_)
+      return LockOutcome::Unsupported;
+    for (;;) {
+      if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0)
+        return LockOutcome::Locked;
+      if (errno == EWOULDBLOCK)
+        return LockOutcome::Busy;
+      if (errno != EINTR)
+        return LockOutcome::Unsupported; // ENOLCK, EBADF on NFS, ...
+    }
+  }
+
+  bool stillNamed() override {
+    struct statx named, open;
+    return posix::statusAt(dir_->fd(), base_.c_str(), AT_SYMLINK_NOFOLLOW,
+                           named) &&
+           S_ISREG(named.stx_mode) && posix::statusOf(fd_.get(), open) &&
+           posix::idOf(named) == posix::idOf(open);
+  }
+
+  std::unique_ptr<SaveFile> beginSave(const FileStatus &original,
+                                      const SaveRules &rules,
+                                      SystemError &why) override {
+    return posix::beginPosixSave(fd_.get(), dir_, base_, original, rules,
+                                 seams_, why);
+  }
+
 private:
   FdGuard fd_;
+  std::shared_ptr<const posix::PosixDirectory> dir_;
+  std::string base_;
+  posix::SaveSeams seams_;
+  bool lockRefused_;
   FileSize pos_ = 0;
 };
 
@@ -124,25 +160,48 @@ bool hasWildcard(const std::string &part) {
 } // namespace
 
 std::unique_ptr<InputFile> PosixFileSystem::openRead(const FileLocation &at) {
-  const int from = posix::baseFd(at);
-  if (from == -1 || at.name.empty())
+  if (at.name.empty())
     return nullptr;
-  const char *name = at.name.c_str();
+  // Where the file lies: a walked file in its open directory as it is, a
+  // path through its links to the directory that holds the file.
+  std::shared_ptr<const posix::PosixDirectory> dir;
+  std::string base;
+  if (at.directory) {
+    dir = posix::directoryOf(at);
+    base = at.name;
+    if (!dir || base.find('/') != std::string::npos || base == "." ||
+        base == "..")
+      return nullptr;
+  } else {
+    FdGuard parent;
+    if (!posix::resolvePath(AT_FDCWD, at.name, parent, base))
+      return nullptr;
+    dir = posix::makeDirectory(std::move(parent));
+    if (!dir)
+      return nullptr;
+  }
   // Look first, so that a device or FIFO is never opened at all.
-  struct stat before;
-  if (::fstatat(from, name, &before, 0) != 0 || !S_ISREG(before.st_mode))
+  struct statx before;
+  if (!posix::statusAt(dir->fd(), base.c_str(), AT_SYMLINK_NOFOLLOW, before) ||
+      !S_ISREG(before.stx_mode))
     return nullptr;
-  FdGuard fd(::openat(from, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  FdGuard fd(
+      ::openat(dir->fd(), base.c_str(),
+               O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.get() < 0)
     return nullptr;
   // The name may have changed between the look and the open.
-  struct stat st;
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+  struct statx st;
+  if (!posix::statusOf(fd.get(), st) || !S_ISREG(st.stx_mode) ||
+      posix::idOf(st) != posix::idOf(before))
     return nullptr;
   const int flags = ::fcntl(fd.get(), F_GETFL);
   if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
     return nullptr;
-  return std::make_unique<PosixInputFile>(fd.release());
+  posix::SaveSeams seams{commitCheck, unnamedTemporaryFiles, exchangeRefused};
+  return std::make_unique<PosixInputFile>(std::move(fd), std::move(dir),
+                                          std::move(base), std::move(seams),
+                                          lockRefused);
 }
 
 std::unique_ptr<DirListing> PosixFileSystem::list(const std::string &pattern) {
@@ -195,8 +254,9 @@ std::optional<std::uint32_t> PosixFileSystem::lookup(const std::string &name) {
     stripped.pop_back();
   if (stripped.size() != name.size()) {
     // "name/" names a directory: it must resolve to one.
-    struct stat st;
-    if (::stat(name.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    struct statx st;
+    if (!posix::statusAt(AT_FDCWD, name.c_str(), 0, st) ||
+        !S_ISDIR(st.stx_mode))
       return std::nullopt;
   }
   return entryWord(stripped, baseNameOf(stripped));
@@ -204,9 +264,10 @@ std::optional<std::uint32_t> PosixFileSystem::lookup(const std::string &name) {
 
 std::optional<FileStatus> PosixFileSystem::status(const FileLocation &at) {
   const int from = posix::baseFd(at);
-  struct stat st;
+  const int flags = at.directory ? AT_SYMLINK_NOFOLLOW : 0;
+  struct statx st;
   if (from == -1 || at.name.empty() ||
-      ::fstatat(from, at.name.c_str(), &st, 0) != 0)
+      !posix::statusAt(from, at.name.c_str(), flags, st))
     return std::nullopt;
   return posix::statusOf(st);
 }

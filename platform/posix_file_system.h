@@ -11,11 +11,12 @@
 //   - plus kAttrReadOnly (0x01) when the owner may not write (S_IWUSR clear);
 //   - plus kAttrHidden (0x02) when the base name begins with '.', except for
 //     "." and "..".
-// Listings and the lookup look at the entry itself: a symbolic link gives
+// Listings and the lookup look at the entry itself (and listings give its
+// EntryKind): a symbolic link gives
 // kAttrReparsePoint (0x400), plus the bits of the file it resolves to (the
 // read-only, directory, archive or system bits; nothing more when it
 // dangles) and the hidden bit of its own name. So a link is never "exactly
-// a directory" and the walk never enters one.
+// a directory", and the walk, which goes by the kind, never enters one.
 #pragma once
 
 #include <functional>
@@ -26,10 +27,43 @@ namespace snpln::platform {
 
 class PosixFileSystem : public FileSystem {
 public:
-  // openRead refuses anything that is not a regular file after following
-  // links, without blocking on a FIFO and without opening a device.
+  // A path is followed through its links one by one (readlinkat, at most
+  // 40) from the directory that holds it to the directory that holds the
+  // file, which is opened there with O_NOFOLLOW; a name in an open
+  // directory is opened with O_NOFOLLOW at once. Anything that is not a
+  // regular file is refused after a look (statx without following), so a
+  // device or FIFO is never opened; the open is checked to be the file
+  // looked at. The InputFile keeps that directory open: lock() is
+  // flock(LOCK_EX | LOCK_NB) on the read-only descriptor (any failure but
+  // "held by another" counts as Unsupported: ENOLCK, the emulation of some
+  // network file systems), stillNamed() looks at its name there without
+  // following.
+  //
+  // beginSave() makes the temporary file in that directory: unnamed
+  // (O_TMPFILE) where the file system allows, so that nothing is left
+  // behind whenever the process ends; else under a fresh random name
+  // (isTemporaryName), created exclusively and never through a link. It
+  // keeps its own descriptor of the locked file (the lock stays held).
+  // commit(), every step on a descriptor or on a name in that directory:
+  //   1. owner and group (fchown, only when they differ), mode (fchmod),
+  //      then every extended attribute of the locked file copied fd to fd
+  //      and every other one removed; then the new file is checked to have
+  //      exactly the original's owner, group, mode and attributes;
+  //   2. fsync; a name for an unnamed file (linkat);
+  //   3. the check: the locked file (fstat) is still the version read
+  //      (sameVersion: device, inode, birth, size, modification and change
+  //      times), and the file's name leads to it (no link, no other file);
+  //   4. renameat2(RENAME_EXCHANGE) of the temporary name and the file's
+  //      name; then the file now under the temporary name must be the
+  //      locked one with its size, modification time, mode and owner as
+  //      read (the exchange changes its change time), else the two are
+  //      exchanged back once and the save ends with TargetChanged. Where
+  //      the file system refuses the exchange (EINVAL: NFS, vfat, CIFS,
+  //      most FUSE file systems), renameat over the file instead;
+  //   5. the old content, now under the temporary name, is removed;
+  //      fsync of the directory.
   std::unique_ptr<InputFile> openRead(const FileLocation &at) override;
-  // fstatat, links followed.
+  // statx: a path's links followed, a name in an open directory not.
   std::optional<FileStatus> status(const FileLocation &at) override;
 
   // Splits `pattern` at its last '/': the directory part ("." when there is
@@ -46,41 +80,44 @@ public:
   // with a trailing '/' must then also resolve to a directory).
   std::optional<std::uint32_t> lookup(const std::string &name) override;
 
-  // The links of the name are followed one by one (readlinkat, at most 40)
-  // from the directory that holds it to the directory that holds the file;
-  // that directory stays open for the save, so the file is replaced there
-  // whatever happens to the path meanwhile. The temporary file is made in
-  // it: unnamed (O_TMPFILE) where the file system allows, so that nothing
-  // is left behind whenever the process ends; else under a fresh random
-  // name (isTemporaryName), created exclusively and never through a link.
-  // commit(): fchown (only when the owner differs) and fchmod on the
-  // descriptor, fsync, a name for an unnamed file (linkat), the look at the
-  // target (fstatat without following: it must be the regular file read,
-  // same device, inode, size and modification time), renameat over it,
-  // fsync of the directory. Nothing is ever done through the target's name
-  // but that look and the rename.
-  std::unique_ptr<SaveFile> beginSave(const FileLocation &at,
-                                      const FileStatus &original) override;
-
-  // O_RDONLY | O_DIRECTORY | O_NOFOLLOW, trailing '/' cut first.
+  // O_RDONLY | O_DIRECTORY, trailing '/' cut first; with O_NOFOLLOW for a
+  // name in an open directory.
   std::shared_ptr<const Directory>
   openDirectory(const FileLocation &at) override;
   // Reads every name at once (readdir on a descriptor of its own), then
-  // looks at each matching entry with fstatat. A read error, or an entry
-  // that cannot be looked at for any reason but having vanished, makes the
-  // whole directory unreadable.
+  // looks at each matching entry with statx, links not followed. A read
+  // error, or an entry that cannot be looked at for any reason but having
+  // vanished, makes the whole directory unreadable.
   std::optional<std::vector<DirEntry>>
   listDirectory(const Directory &directory, const std::string &mask) override;
 
-  // Tests: where a commit may be made to fail (or the process to end).
-  enum class CommitStep { Attributes, Flush, Link, Rename, DirectoryFlush };
+  // Tests: where a commit may be made to fail, to wait, to meet another
+  // program's change or to end the process. Check comes before the check
+  // of step 3, Exchange and Rename between that check and the exchange or
+  // the rename, SwapBack before an exchange back, Unlink before the old
+  // content is removed.
+  enum class CommitStep {
+    Attributes,
+    Flush,
+    Link,
+    Rename,
+    DirectoryFlush,
+    Check,
+    Exchange,
+    SwapBack,
+    Unlink,
+  };
   using CommitCheck = std::function<bool(CommitStep)>;
-  // Asked before each step of every commit that begins after it is set;
-  // false makes the step fail as if the system had refused it.
+  // Asked before each step of every commit of a file opened after it is
+  // set; false makes the step fail as if the system had refused it.
   CommitCheck commitCheck;
   // Tests: false makes every temporary file a named one, as where the file
   // system has no unnamed files.
   bool unnamedTemporaryFiles = true;
+  // Tests: true makes every exchange refused (EINVAL) and every lock
+  // unsupported (ENOLCK), as on file systems that have neither.
+  bool exchangeRefused = false;
+  bool lockRefused = false;
 };
 
 } // namespace snpln::platform

@@ -2,52 +2,27 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "platform/posix_detail.h"
 #include "platform/posix_file_system.h"
 
-namespace snpln::platform {
+namespace snpln::platform::posix {
 
 namespace {
 
-using posix::FdGuard;
-using posix::idOf;
-using posix::kMaxIo;
+using Step = PosixFileSystem::CommitStep;
 
-// Symbolic links followed from the name to the file, as the system allows.
-constexpr int kMaxLinks = 40;
 // Names tried before giving up when every one is taken.
 constexpr int kNameTries = 100;
-
-// Follows the links of `at` to the file they lead to: `directory` is the
-// directory that holds it and `base` its name there, which is not a link.
-bool resolveTarget(const FileLocation &at, FdGuard &directory,
-                   std::string &base) {
-  const int from = posix::baseFd(at);
-  if (from == -1 || !posix::openParent(from, at.name, directory, base))
-    return false;
-  std::string text(4096, '\0');
-  for (int hop = 0; hop <= kMaxLinks; ++hop) {
-    const ssize_t n =
-        ::readlinkat(directory.get(), base.c_str(), text.data(), text.size());
-    if (n < 0)
-      return errno == EINVAL; // not a link: the file itself
-    if (static_cast<std::size_t>(n) >= text.size())
-      return false; // a link text this long names no file we can reach
-    FdGuard next;
-    if (!posix::openParent(directory.get(),
-                           text.substr(0, static_cast<std::size_t>(n)), next,
-                           base))
-      return false;
-    directory = std::move(next);
-  }
-  return false; // a loop
-}
 
 bool fsyncFd(int fd) {
   while (::fsync(fd) != 0)
@@ -56,15 +31,105 @@ bool fsyncFd(int fd) {
   return true;
 }
 
+bool notSupported(int code) { return code == ENOTSUP || code == ENOSYS; }
+
+// The names of the extended attributes of `fd`: empty where the file system
+// has none; nothing when they cannot be read.
+std::optional<std::vector<std::string>> attributeNames(int fd) {
+  std::vector<char> buffer(1024);
+  for (;;) {
+    const ssize_t n = ::flistxattr(fd, buffer.data(), buffer.size());
+    if (n >= 0) {
+      std::vector<std::string> names;
+      for (std::size_t at = 0; at < static_cast<std::size_t>(n);) {
+        const std::string name(buffer.data() + at);
+        at += name.size() + 1;
+        if (!name.empty())
+          names.push_back(name);
+      }
+      return names;
+    }
+    if (notSupported(errno))
+      return std::vector<std::string>{};
+    if (errno != ERANGE)
+      return std::nullopt;
+    const ssize_t size = ::flistxattr(fd, nullptr, 0);
+    if (size < 0)
+      return std::nullopt;
+    buffer.resize(static_cast<std::size_t>(size) + 1024);
+  }
+}
+
+// The value of one attribute of `fd`; nothing when it has none of that name
+// (or it cannot be read: `missing` tells which).
+std::optional<std::string> attributeValue(int fd, const std::string &name,
+                                          bool &missing) {
+  missing = false;
+  std::string value(256, '\0');
+  for (;;) {
+    const ssize_t n = ::fgetxattr(fd, name.c_str(), value.data(), value.size());
+    if (n >= 0) {
+      value.resize(static_cast<std::size_t>(n));
+      return value;
+    }
+    if (errno == ENODATA) {
+      missing = true;
+      return std::nullopt;
+    }
+    if (errno != ERANGE)
+      return std::nullopt;
+    const ssize_t size = ::fgetxattr(fd, name.c_str(), nullptr, 0);
+    if (size < 0)
+      return std::nullopt;
+    value.assign(static_cast<std::size_t>(size) + 256, '\0');
+  }
+}
+
+// Gives `to` exactly the extended attributes of `from`: POSIX ACLs, security
+// labels, user attributes. A call that fails is no failure when `to`
+// already holds what it was to do. False when `to` would differ.
+bool copyAttributes(int from, int to) {
+  const auto names = attributeNames(from);
+  if (!names)
+    return false;
+  for (const std::string &name : *names) {
+    bool missing = false;
+    const auto value = attributeValue(from, name, missing);
+    if (!value) {
+      if (missing)
+        continue; // removed since it was listed
+      return false;
+    }
+    if (::fsetxattr(to, name.c_str(), value->data(), value->size(), 0) == 0)
+      continue;
+    bool none = false;
+    if (attributeValue(to, name, none) != value)
+      return false;
+  }
+  // What the new file got beside them (an ACL inherited from the
+  // directory) goes.
+  const auto own = attributeNames(to);
+  if (!own)
+    return false;
+  for (const std::string &name : *own) {
+    if (std::find(names->begin(), names->end(), name) != names->end())
+      continue;
+    if (::fremovexattr(to, name.c_str()) != 0 && errno != ENODATA)
+      return false;
+  }
+  return true;
+}
+
 class PosixSaveFile : public SaveFile {
 public:
-  PosixSaveFile(FdGuard directory, std::string base, FileStatus original,
-                FdGuard file, std::string tempName, FileId tempId,
-                PosixFileSystem::CommitCheck check)
-      : directory_(std::move(directory)), base_(std::move(base)),
-        original_(original), file_(std::move(file)),
-        tempName_(std::move(tempName)), tempId_(tempId),
-        check_(std::move(check)) {}
+  PosixSaveFile(FdGuard locked, std::shared_ptr<const PosixDirectory> directory,
+                std::string base, FileStatus original, FdGuard file,
+                std::string tempName, FileId tempId, SaveRules rules,
+                SaveSeams seams)
+      : locked_(std::move(locked)), directory_(std::move(directory)),
+        base_(std::move(base)), original_(original), file_(std::move(file)),
+        tempName_(std::move(tempName)), tempId_(tempId), rules_(rules),
+        seams_(std::move(seams)) {}
 
   ~PosixSaveFile() override { abandon(); }
 
@@ -101,21 +166,22 @@ public:
   void abandon() override {
     // An unnamed file goes with its descriptor. A named one is removed only
     // while the name still leads to it.
-    if (!tempName_.empty() && directory_.get() >= 0) {
-      struct stat st;
-      if (::fstatat(directory_.get(), tempName_.c_str(), &st,
-                    AT_SYMLINK_NOFOLLOW) == 0 &&
+    if (!tempName_.empty() && directory_) {
+      struct statx st;
+      if (statusAt(directory_->fd(), tempName_.c_str(), AT_SYMLINK_NOFOLLOW,
+                   st) &&
           idOf(st) == tempId_)
-        ::unlinkat(directory_.get(), tempName_.c_str(), 0);
+        ::unlinkat(directory_->fd(), tempName_.c_str(), 0);
     }
     tempName_.clear();
     file_.reset();
+    locked_.reset();
     directory_.reset();
   }
 
 private:
-  bool allowed(PosixFileSystem::CommitStep step) {
-    if (check_ && !check_(step)) {
+  bool allowed(Step step) {
+    if (seams_.check && !seams_.check(step)) {
       errno = EIO;
       return false;
     }
@@ -123,60 +189,145 @@ private:
   }
 
   SaveOutcome put() {
-    using Step = PosixFileSystem::CommitStep;
     const int fd = file_.get();
-    const int dir = directory_.get();
-
-    // Owner first: a change of owner clears the set-id bits, which the mode
-    // then puts back. Where the owner cannot be given (a user saving a file
-    // of another), the new file stays the user's, without set-id bits.
-    auto mode = static_cast<mode_t>(original_.mode & 07777);
-    struct stat own;
-    if (::fstat(fd, &own) != 0)
+    const int dir = directory_->fd();
+    if (!allowed(Step::Attributes))
       return SaveOutcome::WriteFailed;
-    if (own.st_uid != original_.owner || own.st_gid != original_.group) {
-      if (::fchown(fd, original_.owner, original_.group) != 0)
-        mode &= static_cast<mode_t>(~(S_ISUID | S_ISGID));
-    }
-    if (!allowed(Step::Attributes) || ::fchmod(fd, mode) != 0)
-      return SaveOutcome::WriteFailed;
+    const SaveOutcome kept = keepAttributes();
+    if (kept != SaveOutcome::Replaced)
+      return kept;
     if (!allowed(Step::Flush) || !fsyncFd(fd))
       return SaveOutcome::WriteFailed;
     if (tempName_.empty() && !link())
       return SaveOutcome::WriteFailed;
 
-    // The last look before the rename: the name must still lead to the
-    // very version that was read, not to a link or another program's file.
-    struct stat now;
-    if (::fstatat(dir, base_.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(now.st_mode) || !sameVersion(original_, posix::statusOf(now)))
-      return SaveOutcome::TargetChanged;
-    if (!allowed(Step::Rename) ||
-        ::renameat(dir, tempName_.c_str(), dir, base_.c_str()) != 0)
+    // The last look before the swap: the locked file is still the version
+    // that was read, and its name still leads to it (not to a link or to
+    // another program's file).
+    if (!allowed(Step::Check))
       return SaveOutcome::WriteFailed;
+    if (!unchanged())
+      return SaveOutcome::TargetChanged;
+
+    if (!allowed(Step::Exchange))
+      return SaveOutcome::WriteFailed;
+    bool exchanged = false;
+    if (!seams_.exchangeRefused) {
+      if (::renameat2(dir, tempName_.c_str(), dir, base_.c_str(),
+                      RENAME_EXCHANGE) == 0)
+        exchanged = true;
+      else if (errno == ENOENT)
+        return SaveOutcome::TargetChanged; // the file went meanwhile
+      else if (errno != EINVAL && errno != ENOSYS && !notSupported(errno))
+        return SaveOutcome::WriteFailed;
+    }
+    if (exchanged) {
+      // The exchange itself changes the swapped-out file's change time, so
+      // only the rest can be checked: it must be the locked file as read.
+      if (!swappedOutIsTheOriginal()) {
+        // Another program's file was put under the name between the check
+        // and the exchange: it goes back, and our content is removed.
+        if (!allowed(Step::SwapBack) ||
+            ::renameat2(dir, tempName_.c_str(), dir, base_.c_str(),
+                        RENAME_EXCHANGE) != 0)
+          tempName_.clear(); // the other version stays under that name
+        return SaveOutcome::TargetChanged;
+      }
+      if (allowed(Step::Unlink))
+        ::unlinkat(dir, tempName_.c_str(), 0); // the old content
+    } else {
+      // No exchange on this file system: the check and the rename are two
+      // steps (our own runs are kept apart by the lock).
+      if (!allowed(Step::Rename) ||
+          ::renameat(dir, tempName_.c_str(), dir, base_.c_str()) != 0)
+        return SaveOutcome::WriteFailed;
+    }
     tempName_.clear();
-    // The rename itself must survive a power cut. A directory opened only
+    // The change itself must survive a power cut. A directory opened only
     // as a path cannot be flushed; its file system then keeps the order.
     if (allowed(Step::DirectoryFlush))
       (void)fsyncFd(dir);
     file_.reset();
+    locked_.reset();
     directory_.reset();
     return SaveOutcome::Replaced;
   }
 
+  // Owner and group first (a change of owner clears the set-id bits), then
+  // the mode, then the extended attributes (an ACL rewrites the group bits),
+  // all taken from the locked file as it is now; then the new file is
+  // checked to be like it.
+  SaveOutcome keepAttributes() {
+    const int fd = file_.get();
+    struct statx original, own;
+    if (!statusOf(locked_.get(), original) || !statusOf(fd, own))
+      return SaveOutcome::WriteFailed;
+    bool ownerChanged = false;
+    if (own.stx_uid != original.stx_uid || own.stx_gid != original.stx_gid) {
+      if (::fchown(fd, original.stx_uid, original.stx_gid) != 0) {
+        if (!rules_.ownerMayChange)
+          return SaveOutcome::OwnerNotKept;
+        ownerChanged = true;
+      }
+    }
+    auto mode = static_cast<mode_t>(original.stx_mode & 07777);
+    if (ownerChanged)
+      mode &= static_cast<mode_t>(~(S_ISUID | S_ISGID));
+    (void)::fchmod(fd, mode); // checked below, by its result
+    if (!copyAttributes(locked_.get(), fd))
+      return SaveOutcome::AttributesNotKept;
+    if (!statusOf(fd, own))
+      return SaveOutcome::WriteFailed;
+    if ((own.stx_mode & 07777) != mode) {
+      // An ACL removed above left its mask in the group bits.
+      (void)::fchmod(fd, mode);
+      if (!statusOf(fd, own))
+        return SaveOutcome::WriteFailed;
+    }
+    if ((own.stx_mode & 07777) != mode)
+      return SaveOutcome::AttributesNotKept;
+    if (!ownerChanged &&
+        (own.stx_uid != original.stx_uid || own.stx_gid != original.stx_gid))
+      return SaveOutcome::OwnerNotKept;
+    return SaveOutcome::Replaced;
+  }
+
+  bool unchanged() {
+    struct statx now, named;
+    if (!statusOf(locked_.get(), now) || !sameVersion(original_, statusOf(now)))
+      return false;
+    return statusAt(directory_->fd(), base_.c_str(), AT_SYMLINK_NOFOLLOW,
+                    named) &&
+           S_ISREG(named.stx_mode) && idOf(named) == idOf(now);
+  }
+
+  bool swappedOutIsTheOriginal() {
+    struct statx out, now;
+    if (!statusAt(directory_->fd(), tempName_.c_str(), AT_SYMLINK_NOFOLLOW,
+                  out) ||
+        !statusOf(locked_.get(), now) || idOf(out) != idOf(now))
+      return false;
+    const FileStatus s = statusOf(now);
+    return s.id == original_.id && s.size == original_.size &&
+           s.modifiedSeconds == original_.modifiedSeconds &&
+           s.modifiedNanoseconds == original_.modifiedNanoseconds &&
+           s.mode == original_.mode && s.owner == original_.owner &&
+           s.group == original_.group;
+  }
+
   // Gives the unnamed file a fresh name beside the target.
   bool link() {
-    if (!allowed(PosixFileSystem::CommitStep::Link))
+    if (!allowed(Step::Link))
       return false;
     const std::string self = "/proc/self/fd/" + std::to_string(file_.get());
     for (int i = 0; i < kNameTries; ++i) {
-      std::string name = posix::randomTemporaryName();
+      std::string name = randomTemporaryName();
       // The descriptor itself needs a privilege; the descriptor's entry in
       // /proc does not.
-      int r = ::linkat(file_.get(), "", directory_.get(), name.c_str(),
+      int r = ::linkat(file_.get(), "", directory_->fd(), name.c_str(),
                        AT_EMPTY_PATH);
       if (r != 0 && errno != EEXIST)
-        r = ::linkat(AT_FDCWD, self.c_str(), directory_.get(), name.c_str(),
+        r = ::linkat(AT_FDCWD, self.c_str(), directory_->fd(), name.c_str(),
                      AT_SYMLINK_FOLLOW);
       if (r == 0) {
         tempName_ = std::move(name);
@@ -188,58 +339,73 @@ private:
     return false;
   }
 
-  FdGuard directory_;
+  FdGuard locked_; // our own descriptor of the file read, which holds its lock
+  std::shared_ptr<const PosixDirectory> directory_;
   std::string base_;
   FileStatus original_;
   FdGuard file_;
   std::string tempName_; // empty while the file has no name
   FileId tempId_;
-  PosixFileSystem::CommitCheck check_;
+  SaveRules rules_;
+  SaveSeams seams_;
 };
 
 } // namespace
 
-std::unique_ptr<SaveFile>
-PosixFileSystem::beginSave(const FileLocation &at, const FileStatus &original) {
-  FdGuard directory;
-  std::string base;
-  if (!resolveTarget(at, directory, base))
-    return nullptr;
-  struct stat target;
-  if (::fstatat(directory.get(), base.c_str(), &target, AT_SYMLINK_NOFOLLOW) !=
-          0 ||
-      !S_ISREG(target.st_mode))
-    return nullptr;
+SystemError systemError(int code) {
+  char buffer[256];
+  // The GNU strerror_r returns the text, in `buffer` or elsewhere.
+  const char *text = ::strerror_r(code, buffer, sizeof buffer);
+  return SystemError{code, text ? text : ""};
+}
 
+std::unique_ptr<SaveFile>
+beginPosixSave(int lockedFd, std::shared_ptr<const PosixDirectory> directory,
+               std::string base, const FileStatus &original,
+               const SaveRules &rules, const SaveSeams &seams,
+               SystemError &why) {
+  why = SystemError{};
+  FdGuard locked(::fcntl(lockedFd, F_DUPFD_CLOEXEC, 0));
+  if (locked.get() < 0 || !directory) {
+    why = systemError(errno);
+    return nullptr;
+  }
+  const int dir = directory->fd();
   FdGuard file;
   std::string name;
-  if (unnamedTemporaryFiles)
-    file.reset(
-        ::openat(directory.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+  int error = 0;
+  if (seams.unnamedTemporaryFiles) {
+    file.reset(::openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    error = errno;
+  }
   for (int i = 0; file.get() < 0 && i < kNameTries; ++i) {
-    name = posix::randomTemporaryName();
-    file.reset(::openat(directory.get(), name.c_str(),
+    name = randomTemporaryName();
+    file.reset(::openat(dir, name.c_str(),
                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                         0600));
     if (file.get() < 0) {
+      error = errno;
       name.clear();
-      if (errno != EEXIST)
+      if (error != EEXIST)
         break;
     }
   }
-  if (file.get() < 0)
+  if (file.get() < 0) {
+    why = systemError(error);
     return nullptr;
-  struct stat st;
-  if (::fstat(file.get(), &st) != 0) {
+  }
+  struct statx st;
+  if (!statusOf(file.get(), st)) {
+    why = systemError(errno);
     if (!name.empty())
-      ::unlinkat(directory.get(), name.c_str(), 0);
+      ::unlinkat(dir, name.c_str(), 0);
     return nullptr;
   }
   return std::make_unique<PosixSaveFile>(
-      std::move(directory), std::move(base), original, std::move(file),
-      std::move(name), idOf(st), commitCheck);
+      std::move(locked), std::move(directory), std::move(base), original,
+      std::move(file), std::move(name), idOf(st), rules, seams);
 }
 
-} // namespace snpln::platform
+} // namespace snpln::platform::posix
 
 #endif // _WIN32

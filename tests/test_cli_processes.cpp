@@ -180,56 +180,81 @@ TEST(CliProcesses, AKilledRunLeavesTheOldOrTheNewFile) {
 }
 
 // The same at each step of the commit, reached through the file system's
-// seam in a child process that kills itself there.
+// seam in a child process that kills itself there, with the exchange and
+// where the file system has none (the rename instead). What a kill leaves
+// besides the file is one of our temporary names: the new content before
+// the swap, the old content after it.
 TEST(CliProcesses, AKillAtEachStepOfTheCommit) {
   using Step = platform::PosixFileSystem::CommitStep;
   struct Case {
     Step step;
     bool replaced; // whether the new content is in place at that step
+    bool exchangeOnly, renameOnly;
   };
-  for (const bool unnamed : {true, false})
-    for (const Case c :
-         {Case{Step::Attributes, false}, Case{Step::Flush, false},
-          Case{Step::Link, false}, Case{Step::Rename, false},
-          Case{Step::DirectoryFlush, true}}) {
-      if (c.step == Step::Link && !unnamed)
-        continue;
-      test::TempDir dir;
-      dir.write("f.txt", "some old text\n");
-      dir.chmod("f.txt", 0440);
-      const pid_t pid = ::fork();
-      ASSERT_GE(pid, 0);
-      if (pid == 0) {
-        platform::PosixFileSystem fs;
-        fs.unnamedTemporaryFiles = unnamed;
-        fs.commitCheck = [&](Step s) {
-          if (s == c.step)
-            ::raise(SIGKILL);
-          return true;
-        };
-        test::RecordingJobHost host;
-        job::JobRequest r;
-        r.path = dir.file("f.txt");
-        job::FileJob(r, host, fs).run();
-        ::_exit(0);
-      }
-      const int step = static_cast<int>(c.step);
-      EXPECT_EQ(waitFor(pid), 128 + SIGKILL) << step;
-      EXPECT_EQ(dir.read("f.txt"),
-                c.replaced ? "SOME OLD TEXT\n" : "some old text\n")
-          << "step " << step << (unnamed ? " unnamed" : " named");
-      EXPECT_EQ(dir.mode("f.txt"), 0440) << step;
-      if (unnamed && c.step != Step::Rename && c.step != Step::DirectoryFlush) {
-        // Before it is linked in, an unnamed file leaves nothing.
-        EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"}) << step;
-      } else {
-        // A named temporary file (or one linked in just before the rename)
-        // stays after a kill; it bears our name, which the walk passes over.
+  const std::string oldText = "some old text\n", newText = "SOME OLD TEXT\n";
+  for (const bool exchange : {true, false})
+    for (const bool unnamed : {true, false})
+      for (const Case c : {Case{Step::Attributes, false, false, false},
+                           Case{Step::Flush, false, false, false},
+                           Case{Step::Link, false, false, false},
+                           Case{Step::Check, false, false, false},
+                           Case{Step::Exchange, false, false, false},
+                           Case{Step::Rename, false, false, true},
+                           Case{Step::Unlink, true, true, false},
+                           Case{Step::DirectoryFlush, true, false, false}}) {
+        if ((c.step == Step::Link && !unnamed) ||
+            (c.exchangeOnly && !exchange) || (c.renameOnly && exchange))
+          continue;
+        const std::string where = "step " +
+                                  std::to_string(static_cast<int>(c.step)) +
+                                  (unnamed ? " unnamed" : " named") +
+                                  (exchange ? " exchange" : " rename");
+        test::TempDir dir;
+        dir.write("f.txt", oldText);
+        dir.chmod("f.txt", 0440);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+          platform::PosixFileSystem fs;
+          fs.unnamedTemporaryFiles = unnamed;
+          fs.exchangeRefused = !exchange;
+          fs.commitCheck = [&](Step s) {
+            if (s == c.step)
+              ::raise(SIGKILL);
+            return true;
+          };
+          test::RecordingJobHost host;
+          job::JobRequest r;
+          r.path = dir.file("f.txt");
+          job::FileJob(r, host, fs).run();
+          ::_exit(0);
+        }
+        EXPECT_EQ(waitFor(pid), 128 + SIGKILL) << where;
+        EXPECT_EQ(dir.read("f.txt"), c.replaced ? newText : oldText) << where;
+        EXPECT_EQ(dir.mode("f.txt"), 0440) << where;
+        std::vector<std::string> left;
         for (const std::string &name : dir.names())
-          EXPECT_TRUE(name == "f.txt" || platform::isTemporaryName(name))
-              << name;
+          if (name != "f.txt")
+            left.push_back(name);
+        if (unnamed && (c.step == Step::Attributes || c.step == Step::Flush ||
+                        c.step == Step::Link)) {
+          // Before it is linked in, an unnamed file leaves nothing.
+          EXPECT_TRUE(left.empty()) << where;
+        } else if (c.step == Step::DirectoryFlush) {
+          EXPECT_TRUE(left.empty()) << where;
+        } else {
+          // A named temporary file (or one linked in just before the swap)
+          // stays after a kill, under our name, which the walk passes over:
+          // with the new content before the swap, the old one after it.
+          ASSERT_EQ(left.size(), 1u) << where;
+          EXPECT_TRUE(platform::isTemporaryName(left[0])) << left[0];
+          EXPECT_EQ(dir.read(left[0]), c.replaced ? oldText : newText) << where;
+          // It bears the file's mode from the moment the mode is given.
+          if (c.step != Step::Attributes) {
+            EXPECT_EQ(dir.mode(left[0]), 0440) << where;
+          }
+        }
       }
-    }
 }
 
 // SIGTERM, SIGHUP and SIGINT cancel the file being rewritten and stop the

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
@@ -60,11 +61,6 @@ public:
   std::optional<platform::FileStatus>
   status(const platform::FileLocation &at) override {
     return PosixFileSystem::status(unwrap(at));
-  }
-  std::unique_ptr<platform::SaveFile>
-  beginSave(const platform::FileLocation &at,
-            const platform::FileStatus &original) override {
-    return PosixFileSystem::beginSave(unwrap(at), original);
   }
   std::shared_ptr<const platform::Directory>
   openDirectory(const platform::FileLocation &at) override {
@@ -185,31 +181,91 @@ TEST_F(DirectoryWalk, EmptyDirectoryAndNoMatch) {
   EXPECT_TRUE(host.jobs.empty());
 }
 
-TEST_F(DirectoryWalk,
-       ReadOnlyHiddenAndLinkedDirectoriesAreNotEnteredButJobbed) {
+// A read-only directory was taken for a file (and its files never reached),
+// a link was handed to a job that followed it out of the tree, and ".git"
+// became a job that failed. Every directory is entered now; links, FIFOs
+// and dot names are passed over, each reported once.
+TEST_F(DirectoryWalk, RegressionEveryDirectoryEnteredLinksAndDotNamesPassed) {
+  using batch::PassedOver;
   dir.mkdir("t");
-  dir.mkdir("t/ro", 0555);
+  dir.mkdir("t/ro");
   dir.mkdir("t/.hid");
+  dir.mkdir("t/.git");
   dir.mkdir("t/plain");
-  files({"t/ro/f", "t/.hid/f", "t/plain/f", "t/.hfile"});
+  dir.mkdir("t/plain/sub");
+  files({"t/ro/f", "t/.hid/f", "t/.git/config", "t/plain/f", "t/.hfile",
+         "t/plain/sub/.git"});
+  dir.chmod("t/ro", 0555);
   dir.symlink("..", "t/plain/up"); // would loop forever if entered
   dir.symlink(dir.path() + "/t/plain", "t/link");
+  dir.symlink(dir.path() + "/t/plain/f", "t/plain/tofile");
+  dir.symlink("nowhere", "t/dangling.txt");
+  ASSERT_EQ(::mkfifo(dir.file("t/fifo").c_str(), 0644), 0);
+  for (const char *mask : {"*.*", "*.txt"}) {
+    SCOPED_TRACE(mask);
+    host.jobs.clear();
+    host.passed.clear();
+    EXPECT_EQ(batch::WalkOutcome::Done, walk("t", mask));
+    using Passed = std::vector<std::pair<std::string, PassedOver>>;
+    if (std::string(mask) == "*.*") {
+      EXPECT_EQ((Paths{"t/plain/f", "t/ro/f"}), host.jobPaths());
+      EXPECT_EQ(host.passed,
+                (Passed{{"t/.git", PassedOver::Hidden},
+                        {"t/.hfile", PassedOver::Hidden},
+                        {"t/.hid", PassedOver::Hidden},
+                        {"t/dangling.txt", PassedOver::Link},
+                        {"t/fifo", PassedOver::Special},
+                        {"t/link", PassedOver::Link},
+                        {"t/plain/tofile", PassedOver::Link},
+                        {"t/plain/up", PassedOver::Link},
+                        {"t/plain/sub/.git", PassedOver::Hidden}}));
+    } else {
+      // Links to directories and dot directories are reported whatever
+      // the mask, as a directory would be entered whatever it.
+      EXPECT_TRUE(host.jobs.empty());
+      EXPECT_EQ(host.passed, (Passed{{"t/.git", PassedOver::Hidden},
+                                     {"t/.hid", PassedOver::Hidden},
+                                     {"t/dangling.txt", PassedOver::Link},
+                                     {"t/link", PassedOver::Link},
+                                     {"t/plain/up", PassedOver::Link}}));
+    }
+  }
+  // Asked for, the dot names are taken like any other; links never are.
+  host.jobs.clear();
+  host.passed.clear();
+  params.takeHidden = true;
   EXPECT_EQ(batch::WalkOutcome::Done, walk("t"));
-  EXPECT_EQ((Paths{"t/.hfile", "t/.hid", "t/link", "t/ro", "t/plain/f",
-                   "t/plain/up"}),
+  EXPECT_EQ((Paths{"t/.hfile", "t/.git/config", "t/.hid/f", "t/plain/f",
+                   "t/plain/sub/.git", "t/ro/f"}),
             host.jobPaths());
+  EXPECT_EQ(host.passed.size(), 5u);
 }
 
-TEST_F(DirectoryWalk, NonDirectoryHandedToARealJobIsReportedNotFound) {
+TEST_F(DirectoryWalk, PassedOverEntriesAreReportedOncePerPass) {
   dir.mkdir("t");
-  dir.mkdir("t/ro.txt", 0555);
+  dir.symlink("nowhere", "t/a.txt");
+  batch::PassState pass;
+  for (const char *mask : {"*.txt", "a.*", "*.*"})
+    batch::walkDirectoryTree("t", mask, OperationCode::UpperCase, false, params,
+                             host, fs, hooks, &pass);
+  EXPECT_EQ(host.passed.size(), 1u);
+}
+
+TEST_F(DirectoryWalk, RegressionAReadOnlyDirectoryMatchingTheMaskIsEntered) {
+  dir.mkdir("t");
+  dir.mkdir("t/ro.txt");
+  dir.write("t/ro.txt/in.txt", "abc\n");
+  dir.chmod("t/ro.txt", 0555);
   host.realJobs = true;
   host.fs = &fs;
   EXPECT_EQ(batch::WalkOutcome::Done, walk("t", "*.txt"));
-  ASSERT_EQ(1u, host.jobMessages.size());
-  EXPECT_EQ("t/ro.txt", host.jobMessages[0].first);
-  EXPECT_EQ("This file not found", host.jobMessages[0].second);
+  EXPECT_EQ(Paths{"t/ro.txt/in.txt"}, host.jobPaths());
   EXPECT_EQ(0555, dir.mode("t/ro.txt"));
+  if (::geteuid() == 0) {
+    // Root may write anywhere: the file is rewritten.
+    EXPECT_TRUE(host.jobMessages.empty());
+    EXPECT_EQ(dir.read("t/ro.txt/in.txt"), "ABC\n");
+  }
 }
 
 TEST_F(DirectoryWalk, AnUnreadableDirectoryIsReportedAndTheWalkGoesOn) {
@@ -293,6 +349,7 @@ TEST_F(DirectoryWalk, RegressionMaskWithSeparatorNeverNamesAnotherFile) {
 }
 
 TEST_F(DirectoryWalk, TemporaryFilesAreNeverHandedToAJob) {
+  params.takeHidden = true; // even when dot names are taken
   dir.mkdir("t");
   files({"t/a", "t/~sn$ln~.tmp", "t/.~sn$ln~Ab3dEf9hIj0L.tmp",
          "t/.~sn$ln~short.tmp"});
@@ -341,18 +398,25 @@ TEST_F(DirectoryWalk, PathsBeyondAThousandBytesAreBuiltWhole) {
   EXPECT_TRUE(host.jobMessages.empty());
 }
 
-// A recursive walk written from the description, over the same listings.
+// A recursive walk written from the description, over the same listings:
+// every directory entered (not a link to one), every regular file that
+// matches taken; dot names and temporary names never are.
 void referenceWalk(const std::string &dirPath, const std::string &mask,
                    platform::FileSystem &fs, Paths &out) {
+  using platform::kAttrArchive;
+  using platform::kAttrDirectory;
+  using platform::kAttrReparsePoint;
+  const auto taken = [](const platform::DirEntry &e) {
+    return e.name[0] != '.' && !platform::isTemporaryName(e.name) &&
+           (e.attributes & kAttrReparsePoint) == 0;
+  };
   if (auto l = fs.list(dirPath + mask))
     while (auto e = l->next())
-      if (e->attributes != platform::kAttrDirectory && e->name != "." &&
-          e->name != "..")
+      if (taken(*e) && (e->attributes & kAttrArchive) != 0)
         out.push_back(dirPath + e->name);
   if (auto l = fs.list(dirPath + "*.*"))
     while (auto e = l->next())
-      if (e->attributes == platform::kAttrDirectory && e->name != "." &&
-          e->name != "..")
+      if (taken(*e) && (e->attributes & kAttrDirectory) != 0)
         referenceWalk(dirPath + e->name + "/", mask, fs, out);
 }
 
@@ -387,6 +451,61 @@ TEST_F(DirectoryWalk, MatchesARecursiveReferenceOnRandomTrees) {
       EXPECT_EQ(expected, host.jobPaths()) << mask;
     }
   }
+}
+
+} // namespace
+} // namespace snpln::test
+
+namespace snpln::test {
+namespace {
+
+platform::FileStatus statusWith(std::uint64_t inode, std::int64_t born,
+                                std::int64_t changed) {
+  platform::FileStatus s;
+  s.id.device = 7;
+  s.id.inode = inode;
+  s.id.born = platform::FileTime{born, 0};
+  s.changedSeconds = changed;
+  return s;
+}
+
+// A number the file system gives again to a later file is another file:
+// with a birth time always, without one when its status changed after the
+// visit.
+TEST(VisitedFiles, ANumberGivenAgainIsAnotherFile) {
+  struct Case {
+    const char *what;
+    platform::FileStatus visited, later;
+    bool same;
+  };
+  const Case cases[] = {
+      {"the very file", statusWith(5, 100, 200), statusWith(5, 100, 200), true},
+      {"the file, its status changed since", statusWith(5, 100, 200),
+       statusWith(5, 100, 300), true},
+      {"another number", statusWith(5, 100, 200), statusWith(6, 100, 200),
+       false},
+      {"the number, born later", statusWith(5, 100, 200),
+       statusWith(5, 250, 250), false},
+      {"no birth time, unchanged", statusWith(5, 0, 200), statusWith(5, 0, 200),
+       true},
+      {"no birth time, changed before", statusWith(5, 0, 200),
+       statusWith(5, 0, 150), true},
+      {"no birth time, changed after the visit", statusWith(5, 0, 200),
+       statusWith(5, 0, 201), false},
+  };
+  for (const Case &c : cases) {
+    batch::VisitedFiles visited;
+    EXPECT_FALSE(visited.contains(c.visited)) << c.what;
+    visited.add(c.visited);
+    EXPECT_TRUE(visited.contains(c.visited)) << c.what;
+    EXPECT_EQ(visited.contains(c.later), c.same) << c.what;
+  }
+  // A later visit of the same file moves its time on.
+  batch::VisitedFiles visited;
+  visited.add(statusWith(5, 0, 200));
+  visited.add(statusWith(5, 0, 300));
+  EXPECT_TRUE(visited.contains(statusWith(5, 0, 250)));
+  EXPECT_FALSE(visited.contains(statusWith(5, 0, 301)));
 }
 
 } // namespace

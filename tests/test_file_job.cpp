@@ -882,6 +882,14 @@ public:
       s.size = kSize;
       return true;
     }
+    platform::LockOutcome lock() override {
+      return platform::LockOutcome::Locked;
+    }
+    bool stillNamed() override { return true; }
+    std::unique_ptr<platform::SaveFile>
+    beginSave(const platform::FileStatus &, const platform::SaveRules &,
+              platform::SystemError &) override;
+    HugeFileSystem *fs = nullptr;
   };
   struct Sink : platform::SaveFile {
     HugeFileSystem *fs;
@@ -898,18 +906,22 @@ public:
   };
   std::unique_ptr<platform::InputFile>
   openRead(const platform::FileLocation &) override {
-    return std::make_unique<Input>();
-  }
-  std::unique_ptr<platform::SaveFile>
-  beginSave(const platform::FileLocation &,
-            const platform::FileStatus &) override {
-    auto sink = std::make_unique<Sink>();
-    sink->fs = this;
-    return sink;
+    auto input = std::make_unique<Input>();
+    input->fs = this;
+    return input;
   }
   platform::FileSize written = 0;
   bool replaced = false;
 };
+
+std::unique_ptr<platform::SaveFile>
+HugeFileSystem::Input::beginSave(const platform::FileStatus &,
+                                 const platform::SaveRules &,
+                                 platform::SystemError &) {
+  auto sink = std::make_unique<Sink>();
+  sink->fs = fs;
+  return sink;
+}
 
 TEST(FileJobSizes, FileOfFourGibibytesOrMoreFinishes) {
 #if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__)

@@ -43,11 +43,12 @@ std::vector<Seam> seams() {
        true,
        {kPath, "This file not found"},
        JobResult::NotFound},
+      // The file fails with the system's reason; the run goes on.
       {"temporary file",
        [](FaultPlan &p) { p.beginSave = true; },
        true,
-       {"Unable to open temporary file", ""},
-       JobResult::Stop},
+       {kPath, "Unable to open temporary file (Input/output error)"},
+       JobResult::WriteFailed},
       {"first read",
        [](FaultPlan &p) { p.readAt = 0; },
        false,
@@ -96,6 +97,22 @@ std::vector<Seam> seams() {
        false,
        {kPath, "Error reading file"},
        JobResult::ReadFailed},
+      {"owner and group not kept",
+       [](FaultPlan &p) {
+         p.commit = true;
+         p.commitOutcome = platform::SaveOutcome::OwnerNotKept;
+       },
+       false,
+       {kPath, "Unable to keep the owner and group of this file"},
+       JobResult::WriteFailed},
+      {"mode or attributes not kept",
+       [](FaultPlan &p) {
+         p.commit = true;
+         p.commitOutcome = platform::SaveOutcome::AttributesNotKept;
+       },
+       false,
+       {kPath, "Unable to keep the mode and attributes of this file"},
+       JobResult::WriteFailed},
   };
 }
 

@@ -327,7 +327,7 @@ TEST_F(ListTest, EntriesCreatedOrReplacedWhileOpenAreNotListedTwice) {
     if (!isExactlyDirectory(e->attributes) &&
         !(e->attributes & kAttrReparsePoint)) {
       const std::string name = d() + "/" + e->name;
-      auto out = fs.beginSave(name, *fs.status(name));
+      auto out = beginSaveOf(fs, name, *fs.status(name));
       ASSERT_TRUE(out);
       ASSERT_TRUE(writeAll(*out, "rewritten"));
       ASSERT_EQ(out->commit(), SaveOutcome::Replaced);
@@ -406,7 +406,8 @@ TEST_F(FaultyTest, PassesEverythingOnWithoutAPlan) {
   FileStatus st;
   ASSERT_TRUE(in->status(st));
   EXPECT_TRUE(faulty.status("a.txt"));
-  auto out = faulty.beginSave("a.txt", st);
+  SystemError why;
+  auto out = in->beginSave(st, SaveRules{}, why);
   ASSERT_TRUE(out);
   EXPECT_TRUE(writeAll(*out, "ABC"));
   EXPECT_TRUE(out->flush());
@@ -450,7 +451,7 @@ TEST_F(FaultyTest, EachPlannedCallFailsWithoutReachingTheFileSystem) {
           faulty.fail.lookup = true;
   EXPECT_FALSE(faulty.openRead(a));
   EXPECT_FALSE(faulty.status(a));
-  EXPECT_FALSE(faulty.beginSave(a, st));
+  EXPECT_FALSE(beginSaveOf(faulty, a, st));
   EXPECT_FALSE(faulty.openDirectory(dir.path()));
   EXPECT_FALSE(faulty.listDirectory(*d, "*.*"));
   EXPECT_FALSE(faulty.list(dir.path() + "/*.*"));
@@ -467,7 +468,7 @@ TEST_F(FaultyTest, ACommitFailsWithThePlannedOutcomeAndLeavesTheFile) {
     const FileStatus st = *fs.status(dir.file("a.txt"));
     faulty.fail.commit = true;
     faulty.fail.commitOutcome = planned;
-    auto out = faulty.beginSave(dir.file("a.txt"), st);
+    auto out = beginSaveOf(faulty, dir.file("a.txt"), st);
     ASSERT_TRUE(out);
     EXPECT_TRUE(writeAll(*out, "new"));
     EXPECT_EQ(out->commit(), planned);
@@ -486,9 +487,9 @@ TEST_F(FaultyTest, OnlyPathLimitsTheFailures) {
   EXPECT_TRUE(faulty.openRead(dir.file("a.txt")));
   EXPECT_FALSE(faulty.openRead(dir.file("b.txt")));
   EXPECT_TRUE(
-      faulty.beginSave(dir.file("a.txt"), *fs.status(dir.file("a.txt"))));
+      beginSaveOf(faulty, dir.file("a.txt"), *fs.status(dir.file("a.txt"))));
   EXPECT_FALSE(
-      faulty.beginSave(dir.file("b.txt"), *fs.status(dir.file("b.txt"))));
+      beginSaveOf(faulty, dir.file("b.txt"), *fs.status(dir.file("b.txt"))));
   EXPECT_EQ(faulty.calls.faults, 2);
 }
 
@@ -541,7 +542,7 @@ TEST_F(FaultyTest, SeekFails) {
 TEST_F(FaultyTest, AWriteFailsWhenItWouldPassByteN) {
   faulty.fail.writeAt = 8;
   dir.write("t", "");
-  auto out = faulty.beginSave(dir.file("t"), *fs.status(dir.file("t")));
+  auto out = beginSaveOf(faulty, dir.file("t"), *fs.status(dir.file("t")));
   ASSERT_TRUE(out);
   std::size_t written = 99;
   ASSERT_TRUE(out->write("abcde", 5, written));
@@ -557,7 +558,7 @@ TEST_F(FaultyTest, AWriteFailsWhenItWouldPassByteN) {
 TEST_F(FaultyTest, AWriteIsCutShortAtByteN) {
   faulty.fail.shortWriteAt = 7;
   dir.write("t", "");
-  auto out = faulty.beginSave(dir.file("t"), *fs.status(dir.file("t")));
+  auto out = beginSaveOf(faulty, dir.file("t"), *fs.status(dir.file("t")));
   ASSERT_TRUE(out);
   std::size_t written = 0;
   ASSERT_TRUE(out->write("abcde", 5, written));
@@ -573,7 +574,7 @@ TEST_F(FaultyTest, AWriteIsCutShortAtByteN) {
 
 TEST_F(FaultyTest, FlushFails) {
   dir.write("t", "");
-  auto out = faulty.beginSave(dir.file("t"), *fs.status(dir.file("t")));
+  auto out = beginSaveOf(faulty, dir.file("t"), *fs.status(dir.file("t")));
   ASSERT_TRUE(out);
   faulty.fail.flush = true;
   EXPECT_FALSE(out->flush());

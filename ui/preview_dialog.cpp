@@ -335,9 +335,9 @@ int PreviewDialog::saveText() {
 
 // The view's bytes, then the file's bytes after the part the view shows,
 // read from the very version the preview read, go to a file of their own
-// beside `target` and take its place, with its mode and owner, only once
-// they are whole on the disk and only while `target` is still `version`;
-// any failure leaves it as it was. Nothing when that is done.
+// beside `target` and take its place, with its owner, mode and attributes,
+// only once they are whole on the disk and only while `target` is still
+// `version`; any failure leaves it as it was. Nothing when that is done.
 std::optional<SaveRefusal>
 PreviewDialog::writeTo(const std::string &target,
                        const platform::FileStatus &version,
@@ -359,7 +359,16 @@ PreviewDialog::writeTo(const std::string &target,
       rest.reset(); // another file gets the text alone (saveAs warned)
     }
   }
-  std::unique_ptr<platform::SaveFile> output = fs_.beginSave(target, version);
+  // The target as it is now, locked against our runs while it is replaced
+  // (one that holds it is about to change it).
+  std::unique_ptr<platform::InputFile> opened = fs_.openRead(target);
+  if (!opened)
+    return SaveRefusal::NotWritten;
+  if (opened->lock() == platform::LockOutcome::Busy)
+    return SaveRefusal::ChangedElsewhere;
+  platform::SystemError why;
+  std::unique_ptr<platform::SaveFile> output =
+      opened->beginSave(version, platform::SaveRules{}, why);
   if (!output)
     return SaveRefusal::NotWritten;
   auto put = [&output, &written](const char *from, std::size_t count) {
@@ -399,6 +408,8 @@ PreviewDialog::writeTo(const std::string &target,
   case platform::SaveOutcome::TargetChanged:
     return SaveRefusal::ChangedElsewhere;
   case platform::SaveOutcome::WriteFailed:
+  case platform::SaveOutcome::OwnerNotKept:
+  case platform::SaveOutcome::AttributesNotKept:
     return SaveRefusal::NotWritten;
   }
   shownLength_ = bytes.size();

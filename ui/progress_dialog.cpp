@@ -23,6 +23,9 @@ namespace {
 
 // How often a job without its window lets the event loop turn.
 constexpr qint64 kTurnEveryMs = 10;
+// How often the window's timer tries the lock of a file another run holds.
+constexpr int kLockRetryMs =
+    static_cast<int>(std::chrono::milliseconds(job::kLockRetry).count());
 
 QElapsedTimer &lastTurn() {
   static QElapsedTimer turn = [] {
@@ -92,7 +95,10 @@ job::JobResult ProgressDialog::run() {
     QCoreApplication::instance()->installEventFilter(this);
     QElapsedTimer clock;
     clock.start();
-    while (!job_.ended() && clock.elapsed() < showDelayMs_) {
+    // A job that waits for a file another run holds shows its window (and
+    // its CANCEL) at once.
+    while (!job_.ended() && !job_.waitingForLock() &&
+           clock.elapsed() < showDelayMs_) {
       tick();
       // A turn of the event loop every few milliseconds, across the jobs of
       // a run: windows paint and Esc is heard, and a tree of small files
@@ -109,6 +115,7 @@ job::JobResult ProgressDialog::run() {
     build();
     placeDialog(*this, dialogTemplate(kProgressTemplate).placement,
                 parentWidget());
+    timer_.setInterval(job_.waitingForLock() ? kLockRetryMs : 0);
     timer_.start();
     exec();
   }
@@ -154,6 +161,8 @@ void ProgressDialog::tick() {
   ++tickDepth_;
   job_.tick();
   --tickDepth_;
+  // While the file is held by another run, the tries are spaced out.
+  timer_.setInterval(job_.waitingForLock() ? kLockRetryMs : 0);
   // Only the outermost tick closes the window, after the job's last message.
   if (tickDepth_ == 0 && job_.ended()) {
     timer_.stop();

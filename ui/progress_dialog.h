@@ -13,7 +13,9 @@
 // CANCEL, Esc, Enter (CANCEL has the focus) and any request to close the
 // window only ask the job to cancel: the window never ends before its job.
 // The window hosts the job: its messages open in a MessageDialog, and while
-// one is open the timer rests, so no tick is served under it.
+// one is open the timer rests, so no tick is served under it. A job that
+// waits for a file another of our runs holds gets its window at once, and
+// its tries come every few milliseconds instead of every turn.
 #pragma once
 
 #include <QDialog>

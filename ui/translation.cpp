@@ -45,6 +45,7 @@ constexpr const char *kComposedTexts[] = {
     "from %1  to %2",
     "with coding autodetect  to %1",
     "Line in file is too long (greater than %1 bytes)",
+    "Unable to open temporary file (%1)",
 };
 
 // `pattern` as an expression, each %1 and %2 a group of its own.

@@ -6,9 +6,10 @@ namespace {
 
 class FaultyInputFile : public InputFile {
 public:
-  FaultyInputFile(std::unique_ptr<InputFile> inner, FaultPlan &plan,
-                  FaultCounts &counts)
-      : inner_(std::move(inner)), plan_(plan), counts_(counts) {}
+  FaultyInputFile(std::unique_ptr<InputFile> inner, std::string name,
+                  FaultyFileSystem &fs)
+      : inner_(std::move(inner)), name_(std::move(name)), fs_(fs),
+        plan_(fs.fail), counts_(fs.calls) {}
 
   bool read(void *buffer, std::size_t size, std::size_t &got) override {
     ++counts_.reads;
@@ -47,8 +48,25 @@ public:
     return inner_->status(result);
   }
 
+  LockOutcome lock() override {
+    ++counts_.locks;
+    if (plan_.lockBusy > 0) {
+      --plan_.lockBusy;
+      return LockOutcome::Busy;
+    }
+    return inner_->lock();
+  }
+
+  bool stillNamed() override { return inner_->stillNamed(); }
+
+  std::unique_ptr<SaveFile> beginSave(const FileStatus &original,
+                                      const SaveRules &rules,
+                                      SystemError &why) override;
+
 private:
   std::unique_ptr<InputFile> inner_;
+  std::string name_;
+  FaultyFileSystem &fs_;
   FaultPlan &plan_;
   FaultCounts &counts_;
 };
@@ -56,10 +74,9 @@ private:
 class FaultySaveFile : public SaveFile {
 public:
   FaultySaveFile(std::unique_ptr<SaveFile> inner, std::string name,
-                 FaultPlan &plan, FaultCounts &counts,
-                 std::vector<std::string> &log)
-      : inner_(std::move(inner)), name_(std::move(name)), plan_(plan),
-        counts_(counts), log_(log) {}
+                 FaultyFileSystem &fs)
+      : inner_(std::move(inner)), name_(std::move(name)), fs_(fs),
+        plan_(fs.fail), counts_(fs.calls) {}
 
   bool write(const void *buffer, std::size_t size,
              std::size_t &written) override {
@@ -96,7 +113,7 @@ public:
 
   SaveOutcome commit() override {
     ++counts_.commits;
-    log_.push_back("commit " + name_);
+    fs_.note("commit " + name_);
     if (plan_.commit) {
       ++counts_.faults;
       inner_->abandon();
@@ -113,20 +130,42 @@ public:
 
   void abandon() override {
     ++counts_.abandons;
-    log_.push_back("abandon " + name_);
+    fs_.note("abandon " + name_);
     inner_->abandon();
   }
 
 private:
   std::unique_ptr<SaveFile> inner_;
   std::string name_;
+  FaultyFileSystem &fs_;
   FaultPlan &plan_;
   FaultCounts &counts_;
-  std::vector<std::string> &log_;
   std::uint64_t taken_ = 0;
 };
 
+std::unique_ptr<SaveFile> FaultyInputFile::beginSave(const FileStatus &original,
+                                                     const SaveRules &rules,
+                                                     SystemError &why) {
+  ++counts_.beginSave;
+  fs_.note("beginSave " + name_);
+  if (fs_.fails(plan_.beginSave, name_)) {
+    ++counts_.faults;
+    why = SystemError{5, "Input/output error"};
+    return nullptr;
+  }
+  auto out = inner_->beginSave(original, rules, why);
+  if (!out)
+    return nullptr;
+  return std::make_unique<FaultySaveFile>(std::move(out), name_, fs_);
+}
+
 } // namespace
+
+void FaultyFileSystem::note(const std::string &entry) {
+  log.push_back(entry);
+  if (beforeCall)
+    beforeCall(entry);
+}
 
 bool FaultyFileSystem::fails(bool planned, const std::string &path) const {
   return planned && (fail.onlyPath.empty() || fail.onlyPath == path);
@@ -134,7 +173,7 @@ bool FaultyFileSystem::fails(bool planned, const std::string &path) const {
 
 std::unique_ptr<InputFile> FaultyFileSystem::openRead(const FileLocation &at) {
   ++calls.openRead;
-  log.push_back("openRead " + at.name);
+  note("openRead " + at.name);
   if (fails(fail.openRead, at.name)) {
     ++calls.faults;
     return nullptr;
@@ -142,12 +181,12 @@ std::unique_ptr<InputFile> FaultyFileSystem::openRead(const FileLocation &at) {
   auto in = inner_.openRead(at);
   if (!in)
     return nullptr;
-  return std::make_unique<FaultyInputFile>(std::move(in), fail, calls);
+  return std::make_unique<FaultyInputFile>(std::move(in), at.name, *this);
 }
 
 std::optional<FileStatus> FaultyFileSystem::status(const FileLocation &at) {
   ++calls.status;
-  log.push_back("status " + at.name);
+  note("status " + at.name);
   if (fails(fail.status, at.name)) {
     ++calls.faults;
     return std::nullopt;
@@ -155,26 +194,10 @@ std::optional<FileStatus> FaultyFileSystem::status(const FileLocation &at) {
   return inner_.status(at);
 }
 
-std::unique_ptr<SaveFile>
-FaultyFileSystem::beginSave(const FileLocation &at,
-                            const FileStatus &original) {
-  ++calls.beginSave;
-  log.push_back("beginSave " + at.name);
-  if (fails(fail.beginSave, at.name)) {
-    ++calls.faults;
-    return nullptr;
-  }
-  auto out = inner_.beginSave(at, original);
-  if (!out)
-    return nullptr;
-  return std::make_unique<FaultySaveFile>(std::move(out), at.name, fail, calls,
-                                          log);
-}
-
 std::shared_ptr<const Directory>
 FaultyFileSystem::openDirectory(const FileLocation &at) {
   ++calls.openDirectory;
-  log.push_back("openDirectory " + at.name);
+  note("openDirectory " + at.name);
   if (fails(fail.openDirectory, at.name)) {
     ++calls.faults;
     return nullptr;
@@ -186,7 +209,7 @@ std::optional<std::vector<DirEntry>>
 FaultyFileSystem::listDirectory(const Directory &directory,
                                 const std::string &mask) {
   ++calls.listDirectory;
-  log.push_back("listDirectory " + mask);
+  note("listDirectory " + mask);
   if (fails(fail.listDirectory, mask)) {
     ++calls.faults;
     return std::nullopt;
@@ -196,7 +219,7 @@ FaultyFileSystem::listDirectory(const Directory &directory,
 
 std::unique_ptr<DirListing> FaultyFileSystem::list(const std::string &pattern) {
   ++calls.list;
-  log.push_back("list " + pattern);
+  note("list " + pattern);
   if (fails(fail.list, pattern)) {
     ++calls.faults;
     return nullptr;
@@ -206,12 +229,22 @@ std::unique_ptr<DirListing> FaultyFileSystem::list(const std::string &pattern) {
 
 std::optional<std::uint32_t> FaultyFileSystem::lookup(const std::string &name) {
   ++calls.lookup;
-  log.push_back("lookup " + name);
+  note("lookup " + name);
   if (fails(fail.lookup, name)) {
     ++calls.faults;
     return std::nullopt;
   }
   return inner_.lookup(name);
+}
+
+std::unique_ptr<SaveFile> beginSaveOf(FileSystem &fs, const FileLocation &at,
+                                      const FileStatus &original,
+                                      const SaveRules &rules) {
+  auto in = fs.openRead(at);
+  if (!in)
+    return nullptr;
+  SystemError why;
+  return in->beginSave(original, rules, why);
 }
 
 } // namespace snpln::platform

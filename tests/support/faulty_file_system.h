@@ -12,10 +12,13 @@
 // failed commit leaves the file as it was (the inner save is then abandoned
 // when it goes). The plan may be changed at any time; files already open
 // read it at each call, so they must not outlive the FaultyFileSystem that
-// opened them.
+// opened them. `beforeCall`, when set, runs before each logged call is
+// passed on (with its log line): a test makes another program act there,
+// between two steps of a job.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -28,7 +31,8 @@ inline constexpr std::uint64_t kNoFault =
     std::numeric_limits<std::uint64_t>::max();
 
 struct FaultPlan {
-  // Calls of the file system that fail (return null, nothing or false).
+  // Calls of the file system that fail (return null, nothing or false);
+  // beginSave is the call on a file opened through openRead.
   bool openRead = false;
   bool status = false;
   bool beginSave = false;
@@ -47,6 +51,8 @@ struct FaultPlan {
   std::uint64_t readAt = kNoFault;
   bool seek = false;
   bool inputStatus = false;
+  // Their lock: Busy this many times before it is passed on.
+  int lockBusy = 0;
 
   // Saves begun through beginSave, counted from the file start: a write
   // that would take byte N fails and takes nothing (writeAt); a write that
@@ -70,6 +76,7 @@ struct FaultCounts {
   int listDirectory = 0;
   int list = 0;
   int lookup = 0;
+  int locks = 0;
   // Calls on the files and saves opened through this file system.
   int reads = 0;
   int seeks = 0;
@@ -93,13 +100,12 @@ public:
   // in an open directory is logged by its name there), with the commits and
   // abandons of saves; reads and writes are not logged.
   std::vector<std::string> log;
+  std::function<void(const std::string &)> beforeCall;
 
   FileSystem &inner() { return inner_; }
 
   std::unique_ptr<InputFile> openRead(const FileLocation &at) override;
   std::optional<FileStatus> status(const FileLocation &at) override;
-  std::unique_ptr<SaveFile> beginSave(const FileLocation &at,
-                                      const FileStatus &original) override;
   std::shared_ptr<const Directory>
   openDirectory(const FileLocation &at) override;
   std::optional<std::vector<DirEntry>>
@@ -107,10 +113,19 @@ public:
   std::unique_ptr<DirListing> list(const std::string &pattern) override;
   std::optional<std::uint32_t> lookup(const std::string &name) override;
 
-private:
+  // Logs a call (and runs beforeCall); the files opened here log so too.
+  void note(const std::string &entry);
   bool fails(bool planned, const std::string &path) const;
 
+private:
   FileSystem &inner_;
 };
+
+// Opens the file at `at` through `fs` and begins its save from the open
+// file, as a job does (without taking its lock); nothing when either
+// fails. The open file is closed again: the save keeps what it needs.
+std::unique_ptr<SaveFile> beginSaveOf(FileSystem &fs, const FileLocation &at,
+                                      const FileStatus &original,
+                                      const SaveRules &rules = {});
 
 } // namespace snpln::platform

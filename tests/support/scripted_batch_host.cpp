@@ -53,6 +53,13 @@ job::DialogAnswer ScriptedBatchHost::showMessage(batch::MessageKind kind,
   return a;
 }
 
+void ScriptedBatchHost::passedOver(const std::string &name,
+                                   batch::PassedOver why) {
+  passed.emplace_back(name, why);
+  events.push_back("passed over:" + name + "|" +
+                   batch::texts::passedOverText(why));
+}
+
 job::JobResult ScriptedBatchHost::runJob(const job::JobRequest &request) {
   jobs.push_back(request);
   // The record keeps no directory open.

@@ -53,6 +53,9 @@ public:
   std::vector<std::string> &filterList() override { return filters; }
   bool saveUpperChecked() override { return saveUpper; }
   void refresh() override { ++refreshes; }
+  bool allowChown() const override { return chownAllowed; }
+  bool takeHidden() const override { return hiddenTaken; }
+  void passedOver(const std::string &name, batch::PassedOver why) override;
   job::TypedText typedText() const override { return typed; }
 
   // Paths of the recorded jobs, in order.
@@ -74,6 +77,8 @@ public:
   std::size_t cancelJob = 0; // 1-based; 0 for none
   platform::FileSystem *fs = &platform::realFileSystem();
   std::size_t sliceSize = 8192;
+  bool chownAllowed = false;
+  bool hiddenTaken = false;
 
   // The record.
   std::vector<std::string> statusLines;
@@ -86,6 +91,7 @@ public:
   std::vector<std::pair<std::string, std::string>> jobMessages;
   std::vector<job::JobRequest> jobs;
   std::vector<job::JobResult> results;
+  std::vector<std::pair<std::string, batch::PassedOver>> passed;
   std::vector<std::string> events;
   int refreshes = 0;
 };

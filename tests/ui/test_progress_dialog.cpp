@@ -67,6 +67,14 @@ private:
     bool status(platform::FileStatus &result) override {
       return file_->status(result);
     }
+    platform::LockOutcome lock() override { return file_->lock(); }
+    bool stillNamed() override { return file_->stillNamed(); }
+    std::unique_ptr<platform::SaveFile>
+    beginSave(const platform::FileStatus &original,
+              const platform::SaveRules &rules,
+              platform::SystemError &why) override {
+      return file_->beginSave(original, rules, why);
+    }
 
   private:
     std::unique_ptr<platform::InputFile> file_;

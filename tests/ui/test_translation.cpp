@@ -70,6 +70,9 @@ const char *const kHandedOver[] = {
     job::messages::kWithUpperCase,   job::messages::kWithLowerCase,
     job::messages::kWithSmartCase,   job::messages::kExcluded,
     job::messages::kOptimized,       job::messages::kDeletedEmpty,
+    job::messages::kOwnerNotKept,    job::messages::kAttributesNotKept,
+    batch::texts::kPassedOverLink,   batch::texts::kPassedOverSpecial,
+    batch::texts::kPassedOverHidden,
 };
 
 struct English {
@@ -173,6 +176,9 @@ private slots:
                                << "Файл в кодировке ''Koi8''";
     QTest::newRow("hits") << "Number of hits: 7"
                           << "Найдено: 7";
+    QTest::newRow("no temporary file")
+        << "Unable to open temporary file (Permission denied)"
+        << "Невозможно открыть временный файл (Permission denied)";
     QTest::newRow("a path stays") << "/tmp/Operation canceled.d/x"
                                   << "/tmp/Operation canceled.d/x";
   }

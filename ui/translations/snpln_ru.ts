@@ -516,6 +516,30 @@
         <translation>Невозможно открыть временный файл</translation>
     </message>
     <message>
+        <source>Unable to open temporary file (%1)</source>
+        <translation>Невозможно открыть временный файл (%1)</translation>
+    </message>
+    <message>
+        <source>Unable to keep the owner and group of this file</source>
+        <translation>Невозможно сохранить владельца и группу файла</translation>
+    </message>
+    <message>
+        <source>Unable to keep the mode and attributes of this file</source>
+        <translation>Невозможно сохранить права и атрибуты файла</translation>
+    </message>
+    <message>
+        <source>Symbolic link, passed over</source>
+        <translation>Символическая ссылка, пропущена</translation>
+    </message>
+    <message>
+        <source>Not a regular file, passed over</source>
+        <translation>Не обычный файл, пропущен</translation>
+    </message>
+    <message>
+        <source>Name begins with a dot, passed over</source>
+        <translation>Имя начинается с точки, пропущено</translation>
+    </message>
+    <message>
         <source>Error reading file</source>
         <translation>Ошибка чтения файла</translation>
     </message>

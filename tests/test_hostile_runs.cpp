@@ -1,0 +1,637 @@
+// Runs against those who would turn them against their user: links planted
+// or raced into a walked tree, a directory swapped for a link, other runs
+// of ours on the same file, other programs changing a file while its job
+// runs, another user's file, directories an unprivileged user may not
+// write. Real files in fresh temporary directories; where the tests run as
+// root, the unprivileged side runs as user 65534 in a child process.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "batch/directory_walk.h"
+#include "cli/console_host.h"
+#include "job/file_job.h"
+#include "platform/posix_file_system.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/other_user.h"
+#include "tests/support/recording_job_host.h"
+#include "tests/support/scripted_batch_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace snpln {
+namespace {
+
+using job::JobRequest;
+using job::JobResult;
+using job::OperationCode;
+using Message = std::pair<std::string, std::string>;
+using Step = platform::PosixFileSystem::CommitStep;
+
+// "Привет, мир" in Windows-1251 and UTF-8.
+const std::string kHelloWin = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0";
+const std::string kHelloUtf8 = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1"
+                               "\x82, \xD0\xBC\xD0\xB8\xD1\x80";
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+// snpln-cli with `args`, in this process.
+int runCli(std::vector<std::string> args, std::ostream &out,
+           std::ostream &err) {
+  args.insert(args.begin(), "snpln-cli");
+  std::vector<char *> argv;
+  for (auto &a : args)
+    argv.push_back(a.data());
+  std::istringstream in;
+  return cli::runCli(static_cast<int>(argv.size()), argv.data(), in, out, err,
+                     false);
+}
+
+Outcome cli(const std::vector<std::string> &args) {
+  std::ostringstream out, err;
+  const int status = runCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+// The same as the other user (as the test's own user without root).
+test::ChildOutcome cliAsOther(const std::vector<std::string> &args) {
+  return test::runAsOtherUser([&](std::ostream &out, std::ostream &err) {
+    return runCli(args, out, err);
+  });
+}
+
+std::vector<std::string> sortedLines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+struct stat statOf(const std::string &path) {
+  struct stat st {};
+  EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+void giveTo(const std::string &path, uid_t user, gid_t group) {
+  ASSERT_EQ(::lchown(path.c_str(), user, group), 0) << path;
+}
+
+// A victim outside the tree: a root-only file and its directory, watched.
+struct Victim {
+  test::TempDir outside;
+  test::FileWatch watch;
+  std::string file = outside.file("victim.txt");
+
+  Victim() {
+    outside.write("victim.txt", kHelloWin);
+    outside.chmod("victim.txt", 0600);
+    watch.add(outside.path());
+    watch.add(file);
+  }
+  void expectUntouched(const std::string &where) {
+    EXPECT_EQ(watch.events(), std::vector<std::string>{}) << where;
+    EXPECT_EQ(outside.read("victim.txt"), kHelloWin) << where;
+    EXPECT_EQ(outside.mode("victim.txt"), 0600) << where;
+    EXPECT_EQ(outside.names(), std::vector<std::string>{"victim.txt"}) << where;
+    (void)watch.events(); // this look's own
+  }
+};
+
+// ------------------------------------------------------------------ links
+
+// A link planted in a tree led every run (recoding, detection, a dry run)
+// to read the file outside, and a recoding rewrote it and reported success.
+TEST(HostileRuns, RegressionALinkPlantedInATreeIsPassedOver) {
+  Victim victim;
+  test::TempDir tree;
+  tree.write("a.txt", kHelloWin);
+  tree.symlink(victim.file, "evil.txt");
+  tree.mkdir("sub");
+  tree.symlink(victim.outside.path(), "sub/outside");
+  const std::string top = tree.path();
+  struct Case {
+    std::vector<std::string> args;
+    std::string out;
+  };
+  const Case cases[] = {
+      {{"-v", "-t", "utf8", top},
+       top +
+           "/a.txt: File(s) successfully converted from ''Win1251'' to "
+           "''UTF-8''\n" +
+           top + "/evil.txt: Symbolic link, passed over\n" + top +
+           "/sub/outside: Symbolic link, passed over\n" + top +
+           ": Processing this directory and its subdirectories is "
+           "completed\n"},
+      {{"-d", top},
+       top + "/a.txt: This file has coding ''UTF-8''\n" + top +
+           ": Processing this directory and its subdirectories is "
+           "completed\n"},
+      {{"-n", "-v", "--upper", top},
+       top + "/a.txt: would be converted with upper case\n" + top +
+           "/evil.txt: Symbolic link, passed over\n" + top +
+           "/sub/outside: Symbolic link, passed over\n" + top +
+           ": Processing this directory and its subdirectories is "
+           "completed\n"},
+  };
+  for (const Case &c : cases) {
+    const Outcome r = cli(c.args);
+    EXPECT_EQ(r.status, 0) << c.args[1] << ": " << r.err;
+    // In the directory's own order, the walk's closing line last.
+    EXPECT_EQ(sortedLines(r.out), sortedLines(c.out));
+    EXPECT_EQ(r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1),
+              c.out.substr(c.out.rfind('\n', c.out.size() - 2) + 1));
+    EXPECT_EQ(r.err, "");
+    victim.expectUntouched(c.args[1]);
+  }
+  EXPECT_EQ(tree.read("a.txt"), kHelloUtf8);
+  // A link the user names is followed, as before.
+  const Outcome named = cli({"-t", "utf8", tree.file("evil.txt")});
+  EXPECT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(victim.outside.read("victim.txt"), kHelloUtf8);
+}
+
+// A user who may write into the tree swaps one of its names between a file
+// and a link to a file outside, as fast as it can, while the run walks the
+// tree again and again: the outside file is never opened, let alone
+// changed (before, about one run in four rewrote it).
+TEST(HostileRuns, RegressionALinkRacedIntoATreeNeverLeadsOutside) {
+  Victim victim;
+  test::TempDir tree;
+  ASSERT_EQ(::chmod(tree.path().c_str(), 0777), 0);
+  tree.write("a.txt", "plain\n");
+  tree.write("evil.txt", kHelloWin);
+  const std::string evil = tree.file("evil.txt");
+  const std::string asFile = tree.file("f.new"), asLink = tree.file("l.new");
+  const pid_t attacker = test::startKid([&] {
+    // Each name is put in place by a rename, so it always exists.
+    const int fd = ::open(asFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd >= 0) {
+      (void)!::write(fd, kHelloWin.data(), kHelloWin.size());
+      ::close(fd);
+      (void)::rename(asFile.c_str(), evil.c_str());
+    }
+    (void)::symlink(victim.file.c_str(), asLink.c_str());
+    (void)::rename(asLink.c_str(), evil.c_str());
+  });
+  // At least kRuns walks, and on until the walk has met the name both as a
+  // link and as a file (a busy machine may leave the other user's process
+  // waiting for a while); kMaxRuns only guards against a hang.
+  constexpr int kRuns = 400, kMaxRuns = 50000;
+  int asLinkSeen = 0, asFileSeen = 0, runs = 0;
+  for (; runs < kRuns ||
+         ((asLinkSeen == 0 || asFileSeen == 0) && runs < kMaxRuns);
+       ++runs) {
+    const Outcome r = cli({"-v", "-t", "utf8", tree.path()});
+    const std::string lines = r.out + r.err;
+    const auto at = lines.find("evil.txt: ");
+    if (at == std::string::npos)
+      continue;
+    if (lines.compare(at + 10, 12, "Symbolic lin") == 0)
+      ++asLinkSeen;
+    else
+      ++asFileSeen; // a job took it (whatever became of it)
+  }
+  test::stopKid(attacker);
+  victim.expectUntouched("after " + std::to_string(runs) + " runs");
+  // The race was on: the walk met the name as a link and as a file.
+  EXPECT_GT(asLinkSeen, 0);
+  EXPECT_GT(asFileSeen, 0);
+}
+
+// The directory that holds a named file is swapped for a link to another
+// directory between the read and the save: the save is made in the
+// directory the file was opened in, and nothing is created outside.
+TEST(HostileRuns, RegressionAParentSwappedForALinkGetsNothingOutside) {
+  for (const bool inWalk : {false, true}) {
+    SCOPED_TRACE(inWalk ? "in a walk" : "named");
+    Victim victim;
+    test::TempDir work;
+    work.mkdir("tree");
+    work.mkdir("tree/sub");
+    work.write("tree/sub/f.txt", "abc\n");
+    platform::FaultyFileSystem fs;
+    bool swapped = false;
+    fs.beforeCall = [&](const std::string &call) {
+      if (swapped || call.rfind("beginSave", 0) != 0)
+        return;
+      swapped = true;
+      ASSERT_EQ(
+          ::rename(work.file("tree/sub").c_str(), work.file("moved").c_str()),
+          0);
+      work.symlink(victim.outside.path(), "tree/sub");
+    };
+    test::ScriptedBatchHost host;
+    host.realJobs = true;
+    host.fs = &fs;
+    if (inWalk) {
+      EXPECT_EQ(batch::walkDirectoryTree(work.file("tree"), "*.*",
+                                         OperationCode::UpperCase, false, {},
+                                         host, fs),
+                batch::WalkOutcome::Done);
+    } else {
+      JobRequest r;
+      r.path = work.file("tree/sub/f.txt");
+      EXPECT_EQ(host.runJob(r), JobResult::Done);
+    }
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(host.jobMessages, std::vector<Message>{});
+    EXPECT_EQ(work.read("moved/f.txt"), "ABC\n");
+    EXPECT_EQ(work.names("moved"), std::vector<std::string>{"f.txt"});
+    victim.expectUntouched("after the swap");
+  }
+}
+
+// ------------------------------------------------------ two runs, one file
+
+JobRequest upperCase(const std::string &path) {
+  JobRequest r;
+  r.operation = OperationCode::UpperCase;
+  r.path = path;
+  return r;
+}
+
+// Replaces "b" by "x" whatever its case: on "abc" it gives "axc", on the
+// upper-case run's "ABC" it gives "AxC".
+JobRequest bToX(const std::string &path) {
+  JobRequest r;
+  r.operation = OperationCode::Replace;
+  r.path = path;
+  r.searchText = "b";
+  r.replaceText = "x";
+  r.caseInsensitive = true;
+  return r;
+}
+
+// A second run on a file whose first run is between its last check and its
+// swap: before, the second ran through and put its file in place there,
+// the first then renamed over it, and both reported success with the
+// second's change lost. Now the second waits for the first's lock and
+// works on its result; both changes land, with the exchange and where the
+// file system has none.
+TEST(HostileRuns, RegressionTwoRunsOnOneFileLoseNoChange) {
+  for (const bool exchange : {true, false}) {
+    SCOPED_TRACE(exchange ? "exchange" : "rename");
+    test::TempDir dir;
+    dir.write("f.txt", "abc");
+    platform::PosixFileSystem first, second;
+    first.exchangeRefused = second.exchangeRefused = !exchange;
+    test::RecordingJobHost firstHost, secondHost;
+    job::FileJob other(bToX(dir.file("f.txt")), secondHost, second);
+    bool waited = false;
+    first.commitCheck = [&](Step step) {
+      if (step != (exchange ? Step::Exchange : Step::Rename) || waited)
+        return true;
+      // The second run, stepped as far as it goes.
+      EXPECT_TRUE(other.start());
+      for (int i = 0; i < 50 && !other.ended(); ++i)
+        other.tick();
+      waited = other.waitingForLock() && !other.ended();
+      return true;
+    };
+    EXPECT_EQ(
+        job::FileJob(upperCase(dir.file("f.txt")), firstHost, first).run(),
+        JobResult::Done);
+    EXPECT_TRUE(waited) << "the second run did not wait for the first";
+    while (!other.ended())
+      other.tick();
+    EXPECT_EQ(other.result(), JobResult::Done);
+    EXPECT_EQ(secondHost.messages, std::vector<Message>{});
+    EXPECT_EQ(dir.read("f.txt"), "AxC");
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
+  }
+}
+
+// A run that waited, found the file replaced and opened it again, and then
+// finds it replaced once more, gives up with "Error reading file".
+TEST(HostileRuns, ASecondReplacementWhileWaitingIsAReadError) {
+  test::TempDir dir;
+  dir.write("f.txt", "abc");
+  const std::string path = dir.file("f.txt");
+  test::RecordingJobHost host1, host2, waiterHost;
+  job::FileJob first(upperCase(path), host1);
+  ASSERT_TRUE(first.start());
+  job::FileJob waiter(bToX(path), waiterHost);
+  ASSERT_TRUE(waiter.start());
+  ASSERT_TRUE(waiter.waitingForLock());
+  while (!first.ended())
+    first.tick();
+  ASSERT_EQ(first.result(), JobResult::Done);
+  // Another run takes the new file before the waiter's next try.
+  JobRequest lower = upperCase(path);
+  lower.operation = OperationCode::LowerCase;
+  job::FileJob second(lower, host2);
+  ASSERT_TRUE(second.start());
+  waiter.tick(); // the first's file: replaced; the new one is held
+  EXPECT_TRUE(waiter.waitingForLock());
+  EXPECT_FALSE(waiter.ended());
+  while (!second.ended())
+    second.tick();
+  ASSERT_EQ(second.result(), JobResult::Done);
+  waiter.tick();
+  ASSERT_TRUE(waiter.ended());
+  EXPECT_EQ(waiter.result(), JobResult::ReadFailed);
+  EXPECT_EQ(waiterHost.messages,
+            (std::vector<Message>{{path, "Error reading file"}}));
+  EXPECT_EQ(dir.read("f.txt"), "abc");
+  EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
+}
+
+TEST(HostileRuns, AWaitForTheLockEndsWithCancelOrGoesOnWithoutALock) {
+  test::TempDir dir;
+  dir.write("f.txt", "abc");
+  const std::string path = dir.file("f.txt");
+  test::RecordingJobHost holderHost, waiterHost;
+  job::FileJob holder(upperCase(path), holderHost);
+  ASSERT_TRUE(holder.start());
+  job::FileJob waiter(bToX(path), waiterHost);
+  ASSERT_TRUE(waiter.start());
+  for (int i = 0; i < 10; ++i)
+    waiter.tick();
+  EXPECT_TRUE(waiter.waitingForLock());
+  waiter.requestCancel();
+  waiter.tick();
+  ASSERT_TRUE(waiter.ended());
+  EXPECT_EQ(waiter.result(), JobResult::Stop);
+  EXPECT_EQ(waiterHost.messages,
+            (std::vector<Message>{{path, "Operation canceled"}}));
+  // Detection and a dry run write nothing and take no lock.
+  JobRequest detect = bToX(path);
+  detect.operation = OperationCode::Detect;
+  EXPECT_EQ(job::FileJob(detect, waiterHost).run(), JobResult::Skipped);
+  JobRequest dry = bToX(path);
+  dry.dryRun = true;
+  EXPECT_EQ(job::FileJob(dry, waiterHost).run(), JobResult::Done);
+  // Where the file system takes no lock, a job goes on without one.
+  platform::PosixFileSystem noLocks;
+  noLocks.lockRefused = true;
+  EXPECT_EQ(job::FileJob(bToX(path), waiterHost, noLocks).run(),
+            JobResult::Done);
+  EXPECT_EQ(dir.read("f.txt"), "axc");
+  while (!holder.ended())
+    holder.tick();
+  // The holder read "abc" before the other change: it is left to it.
+  EXPECT_EQ(holder.result(), JobResult::ReadFailed);
+  EXPECT_EQ(dir.read("f.txt"), "axc");
+}
+
+// ------------------------------------------------- other programs meanwhile
+
+// Changes another program makes to a file while its job runs, between two
+// slices: each makes the job fail with "Error reading file" and the file
+// keep what the other program made of it. The first two were overwritten
+// before (same size with the modification time set back, as cp -p and
+// rsync -t do; a chmod, undone by the old mode).
+TEST(HostileRuns, RegressionAChangeDuringTheJobIsLeftToTheOtherProgram) {
+  struct Case {
+    const char *what;
+    void (*change)(const test::TempDir &);
+    std::string content;
+    int mode;
+  };
+  const Case cases[] = {
+      {"same size, modification time set back",
+       [](const test::TempDir &d) {
+         struct stat before = statOf(d.file("f.txt"));
+         const int fd = ::open(d.file("f.txt").c_str(), O_WRONLY);
+         ASSERT_GE(fd, 0);
+         ASSERT_EQ(::pwrite(fd, "XYZ", 3, 0), 3);
+         ::close(fd);
+         const struct timespec times[2] = {before.st_atim, before.st_mtim};
+         ASSERT_EQ(::utimensat(AT_FDCWD, d.file("f.txt").c_str(), times, 0), 0);
+       },
+       "XYZdefghijklmnopqrst", 0644},
+      {"chmod 600", [](const test::TempDir &d) { d.chmod("f.txt", 0600); },
+       "abcdefghijklmnopqrst", 0600},
+      {"replaced by a rename",
+       [](const test::TempDir &d) {
+         d.write("new", "other");
+         ASSERT_EQ(::rename(d.file("new").c_str(), d.file("f.txt").c_str()), 0);
+       },
+       "other", 0644},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempDir dir;
+    dir.write("f.txt", "abcdefghijklmnopqrst");
+    dir.chmod("f.txt", 0644);
+    test::RecordingJobHost host;
+    job::FileJob job(upperCase(dir.file("f.txt")), host);
+    job.setSliceSize(4);
+    ASSERT_TRUE(job.start());
+    job.tick();
+    c.change(dir);
+    while (!job.ended())
+      job.tick();
+    EXPECT_EQ(job.result(), JobResult::ReadFailed);
+    EXPECT_EQ(host.messages, (std::vector<Message>{
+                                 {dir.file("f.txt"), "Error reading file"}}));
+    EXPECT_EQ(dir.read("f.txt"), c.content);
+    EXPECT_EQ(dir.mode("f.txt"), c.mode);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
+  }
+}
+
+// Another program saves files of the tree by writing a new file and
+// renaming it over the old one while the walk runs, and the file system
+// gives the new files the numbers our own commits just freed: before, a
+// file that got a visited number was passed over as visited. Each file is
+// visited once and none is skipped.
+TEST(HostileRuns, RegressionFilesRenameSavedDuringAWalkAreNotSkipped) {
+  constexpr int kFiles = 120;
+  test::TempDir dir;
+  dir.mkdir("t");
+  std::vector<std::string> names;
+  for (int i = 0; i < kFiles; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f%03d", i);
+    names.push_back(name);
+    dir.write(std::string("t/") + name, "abc\n");
+  }
+  // The walk's order: the directory's, as the walk reads it at its start.
+  std::vector<std::string> order;
+  {
+    auto &fs = platform::realFileSystem();
+    const auto listed = fs.listDirectory(*fs.openDirectory(dir.file("t")), "*");
+    ASSERT_TRUE(listed);
+    for (const platform::DirEntry &e : *listed)
+      if (e.name != "." && e.name != "..")
+        order.push_back(e.name);
+  }
+  // The numbers our jobs freed (each file's before its job replaced it),
+  // and how often the other program's new file got one of them.
+  std::set<ino_t> freed;
+  std::string previous;
+  ino_t previousNumber = 0;
+  int reused = 0;
+  test::ScriptedBatchHost host;
+  host.realJobs = true;
+  host.beforeJob = [&](const JobRequest &r) {
+    if (!previous.empty())
+      freed.insert(previousNumber);
+    previous = job::displayNameOf(r.path);
+    previousNumber = statOf(dir.file("t/" + previous)).st_ino;
+    // The other program saves the file half a tree ahead.
+    const auto i = static_cast<std::size_t>(
+        std::find(order.begin(), order.end(), previous) - order.begin());
+    const std::size_t j = i + kFiles / 2;
+    if (j >= order.size())
+      return;
+    dir.write("t/.new", "xyz\n");
+    reused += freed.count(statOf(dir.file("t/.new")).st_ino) > 0;
+    ASSERT_EQ(
+        ::rename(dir.file("t/.new").c_str(), dir.file("t/" + order[j]).c_str()),
+        0);
+  };
+  batch::PassState pass;
+  EXPECT_EQ(batch::walkDirectoryTree(dir.file("t"), "*.*",
+                                     OperationCode::UpperCase, false, {}, host,
+                                     platform::realFileSystem(), {}, &pass),
+            batch::WalkOutcome::Done);
+  std::vector<std::string> visited;
+  for (const JobRequest &r : host.jobs)
+    visited.push_back(job::displayNameOf(r.path));
+  std::sort(visited.begin(), visited.end());
+  EXPECT_EQ(visited, names);
+  EXPECT_EQ(host.jobMessages, std::vector<Message>{});
+  for (std::size_t i = 0; i < order.size(); ++i)
+    EXPECT_EQ(dir.read("t/" + order[i]), i < kFiles / 2 ? "ABC\n" : "XYZ\n")
+        << order[i];
+  if (reused == 0)
+    GTEST_SKIP() << "this file system gave no freed number again";
+}
+
+// ------------------------------------------------ users and permissions
+
+// A tree as found in home directories and archives: a read-only directory,
+// ".git" as a directory and (in a worktree) as a file, another dot
+// directory, a link to a directory and a FIFO. Reading it as a user who may
+// not write the read-only directory is no failure, and reaches every
+// regular file below it; nothing under a dot name is touched.
+TEST(HostileRuns, RegressionATreeWithReadOnlyAndDotDirectoriesIsReadWhole) {
+  test::TempDir work;
+  ASSERT_EQ(::chmod(work.path().c_str(), 0755), 0);
+  work.mkdir("t");
+  work.mkdir("t/ro");
+  work.mkdir("t/ro/deeper");
+  work.mkdir("t/.git");
+  work.mkdir("t/.cache");
+  work.mkdir("t/wt");
+  work.mkdir("t/plain");
+  work.write("t/ro/a.txt", kHelloWin);
+  work.write("t/ro/deeper/b.txt", kHelloWin);
+  work.write("t/.git/config", kHelloWin);
+  work.write("t/.cache/c.txt", kHelloWin);
+  work.write("t/wt/.git", "gitdir: ../.git/worktrees/wt\n");
+  work.write("t/wt/w.txt", kHelloWin);
+  work.write("t/plain/p.txt", kHelloWin);
+  work.symlink(work.file("t/plain"), "t/to-plain");
+  ASSERT_EQ(::mkfifo(work.file("t/fifo").c_str(), 0644), 0);
+  work.chmod("t/ro", 0555);
+  const std::string t = work.file("t");
+  const std::string done =
+      t + ": Processing this directory and its subdirectories is completed\n";
+  const std::string report =
+      t + "/plain/p.txt: This file has coding ''Win1251''\n" + t +
+      "/ro/a.txt: This file has coding ''Win1251''\n" + t +
+      "/ro/deeper/b.txt: This file has coding ''Win1251''\n" + t +
+      "/wt/w.txt: This file has coding ''Win1251''\n";
+  const auto expected = sortedLines(report + done);
+
+  const test::ChildOutcome detect = cliAsOther({"-d", t});
+  EXPECT_EQ(detect.status, 0) << detect.err;
+  EXPECT_EQ(sortedLines(detect.out), expected);
+  EXPECT_EQ(detect.err, "");
+  const test::ChildOutcome dry = cliAsOther({"-n", "-t", "utf8", t});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_EQ(dry.err, "");
+
+  // Rewriting: only the files directly in the read-only directory fail,
+  // with the system's reason; the run goes on (the other user may write
+  // nothing here at all, so every file fails for it; the test's own user
+  // may write all but the read-only directory).
+  if (!test::canActAsOtherUser()) {
+    const Outcome r = cli({"-t", "utf8", t});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, t + "/ro/a.txt: Unable to open temporary file "
+                         "(Permission denied)\n");
+    EXPECT_EQ(work.read("t/ro/a.txt"), kHelloWin);
+    EXPECT_EQ(work.read("t/ro/deeper/b.txt"), kHelloUtf8);
+  } else {
+    ASSERT_EQ(::chmod(t.c_str(), 0777), 0);
+    for (const char *d : {"t/ro/deeper", "t/wt", "t/plain"})
+      ASSERT_EQ(::chmod(work.file(d).c_str(), 0777), 0);
+    for (const char *f :
+         {"t/ro/a.txt", "t/ro/deeper/b.txt", "t/wt/w.txt", "t/plain/p.txt"})
+      giveTo(work.file(f), test::kOtherUser, test::kOtherGroup);
+    const test::ChildOutcome r = cliAsOther({"-t", "utf8", t});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, t + "/ro/a.txt: Unable to open temporary file "
+                         "(Permission denied)\n");
+    EXPECT_EQ(work.read("t/ro/a.txt"), kHelloWin);
+    for (const char *f : {"t/ro/deeper/b.txt", "t/wt/w.txt", "t/plain/p.txt"})
+      EXPECT_EQ(work.read(f), kHelloUtf8) << f;
+    // Root may write anywhere, and rewrites it.
+    const Outcome root = cli({"-t", "utf8", t});
+    EXPECT_EQ(root.status, 0) << root.err;
+    EXPECT_EQ(work.read("t/ro/a.txt"), kHelloUtf8);
+  }
+  for (const char *f : {"t/.git/config", "t/.cache/c.txt"})
+    EXPECT_EQ(work.read(f), kHelloWin) << f;
+  EXPECT_EQ(work.read("t/wt/.git"), "gitdir: ../.git/worktrees/wt\n");
+  EXPECT_EQ(work.mode("t/ro"), 0555);
+  EXPECT_FALSE(work.holdsTemporaryFile("t/ro"));
+  // --hidden takes the dot names too; a dot name given is always taken.
+  const Outcome hidden = cli({"-d", "--hidden", t});
+  EXPECT_NE(hidden.out.find("/.git/config: This file has coding"),
+            std::string::npos)
+      << hidden.out;
+  const Outcome named = cli({"-d", work.file("t/.cache")});
+  EXPECT_NE(named.out.find("/c.txt: This file has coding"), std::string::npos)
+      << named.out;
+}
+
+// A user rewriting another user's file (one it may write, in a directory it
+// may write) silently became its owner, and a set-group-id bit went. Now
+// the file fails and stays as it was, unless --allow-chown is given.
+TEST(HostileRuns, RegressionAnotherUsersFileIsRefusedWithoutAllowChown) {
+  if (!test::canActAsOtherUser())
+    GTEST_SKIP() << "needs root to make a file of another user";
+  test::TempDir work;
+  ASSERT_EQ(::chmod(work.path().c_str(), 0777), 0);
+  work.write("theirs.txt", kHelloWin);
+  giveTo(work.file("theirs.txt"), 0, 0);
+  work.chmod("theirs.txt", 02666);
+  const std::string path = work.file("theirs.txt");
+  const test::ChildOutcome refused = cliAsOther({"-t", "utf8", path});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err,
+            path + ": Unable to keep the owner and group of this file\n");
+  EXPECT_EQ(work.read("theirs.txt"), kHelloWin);
+  EXPECT_EQ(statOf(path).st_uid, 0u);
+  EXPECT_EQ(work.mode("theirs.txt"), 02666);
+  EXPECT_EQ(work.names(), std::vector<std::string>{"theirs.txt"});
+
+  const test::ChildOutcome allowed =
+      cliAsOther({"--allow-chown", "-t", "utf8", path});
+  EXPECT_EQ(allowed.status, 0) << allowed.err;
+  EXPECT_EQ(work.read("theirs.txt"), kHelloUtf8);
+  EXPECT_EQ(statOf(path).st_uid, test::kOtherUser);
+  EXPECT_EQ(work.mode("theirs.txt"), 0666) << "no set-id bit for a new owner";
+}
+
+} // namespace
+} // namespace snpln
