@@ -1,7 +1,6 @@
 #include "ui/progress_dialog.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,22 +15,6 @@
 #include "ui/translation.h"
 
 namespace snpln::ui {
-
-namespace {
-
-// How often a job without its window lets the event loop turn.
-constexpr qint64 kTurnEveryMs = 10;
-
-QElapsedTimer &lastTurn() {
-  static QElapsedTimer turn = [] {
-    QElapsedTimer t;
-    t.start();
-    return t;
-  }();
-  return turn;
-}
-
-} // namespace
 
 ProgressDialog::ProgressDialog(job::JobRequest request, QWidget *owner,
                                platform::FileSystem &fs)
@@ -82,16 +65,15 @@ job::JobResult ProgressDialog::run() {
     // Without the window first: most jobs of a tree end here.
     hiddenPhase_ = true;
     QCoreApplication::instance()->installEventFilter(this);
-    QElapsedTimer clock;
-    clock.start();
-    while (!job_.ended() && clock.elapsed() < showDelayMs_) {
+    const qint64 started = clock_->now();
+    while (!job_.ended() && clock_->now() - started < showDelayMs_) {
       tick();
       // A turn of the event loop every few milliseconds, across the jobs of
       // a run: windows paint and Esc is heard, and a tree of small files
       // does not pay a turn per file.
-      if (!job_.ended() && lastTurn().hasExpired(kTurnEveryMs)) {
+      if (!job_.ended() && clock_->turnDue()) {
         QCoreApplication::processEvents();
-        lastTurn().start();
+        clock_->turned();
       }
     }
     QCoreApplication::instance()->removeEventFilter(this);
