@@ -5,6 +5,10 @@
 # make test      - install what is missing, build, and run every test (also
 #                  under AddressSanitizer and UndefinedBehaviorSanitizer,
 #                  where the benchmark programs are compiled too)
+# make test-stress - the window and process tests STRESS_ROUNDS (50) times
+#                  on the machine as it is and as many times with every core
+#                  kept busy (stress-ng); every round must pass (not part of
+#                  make test)
 # make install   - build and install under PREFIX (/usr/local); DESTDIR works
 # make uninstall - remove every file the last install wrote (its manifest)
 
@@ -18,16 +22,22 @@ PREFIX ?= /usr/local
 MANIFEST ?= $(BUILD)/install_manifest.txt
 # SKIP_DEPS=1 leaves the packages alone (the tests that call make use it).
 SKIP_DEPS ?=
+STRESS_ROUNDS ?= 50
 
 PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
             qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools \
             fonts-liberation xvfb xauth clang libclang-rt-14-dev clang-format \
             help2man ccache
+# What make test-stress needs besides.
+STRESS_PACKAGES := stress-ng
 
-.PHONY: deps configure build run install uninstall test test-release test-asan format-check bench format clean
+.PHONY: deps stress-deps configure build run install uninstall test test-release test-asan test-stress format-check bench format clean
 
-deps:
-	@[ -n "$(SKIP_DEPS)" ] && exit 0; missing=""; for p in $(PACKAGES); do \
+# Each installs the packages of its list that are missing.
+deps: WANTED = $(PACKAGES)
+stress-deps: WANTED = $(STRESS_PACKAGES)
+deps stress-deps:
+	@[ -n "$(SKIP_DEPS)" ] && exit 0; missing=""; for p in $(WANTED); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -72,6 +82,9 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+test-stress: build stress-deps
+	bash tools/test_stress.sh $(BUILD) $(STRESS_ROUNDS) $(JOBS)
 
 bench: deps
 	bash bench/run.sh
