@@ -216,8 +216,9 @@ int TracedProcess::signalAndFinish(int signal) {
     const bool passOn = stop != (SIGTRAP | 0x80) &&
                         !(stop == SIGTRAP && (status >> 16) != 0) &&
                         !(stop == SIGSTOP && tid != pid_);
-    (void)::ptrace(PTRACE_DETACH, tid, nullptr,
-                   reinterpret_cast<void *>(static_cast<long>(passOn ? stop : 0)));
+    (void)::ptrace(
+        PTRACE_DETACH, tid, nullptr,
+        reinterpret_cast<void *>(static_cast<long>(passOn ? stop : 0)));
     drop(threads_, tid);
   }
   if (status_ < 0) {

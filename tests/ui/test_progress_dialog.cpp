@@ -354,7 +354,8 @@ private slots:
       return true;
     });
     QCOMPARE(progress.run(), job::JobResult::Stop);
-    QVERIFY(progressAtCancel >= 3 && progressAtCancel < 100);
+    QVERIFY2(progressAtCancel >= 3 && progressAtCancel < 100,
+             qPrintable(QString::number(progressAtCancel)));
     QVERIFY(message.seen);
     QCOMPARE(message.line1, QStringLiteral("big.txt"));
     QCOMPARE(message.line2, QStringLiteral("Operation canceled"));
