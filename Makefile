@@ -5,12 +5,16 @@
 # make test      - install what is missing, build, and run every test (also
 #                  under AddressSanitizer and UndefinedBehaviorSanitizer,
 #                  where the benchmark programs are compiled too)
+# make install   - build and install under PREFIX (/usr/local); DESTDIR works
+# make uninstall - remove every file the last install wrote (its manifest)
+# make deb       - build the Debian packages snpln and snpln-cli into
+#                  build/deb/packages (what make install installs, under /usr)
+# make test-packages - make deb, check the packages with lintian, install
+#                  both, run them, purge them and check nothing is left
 # make test-stress - the window and process tests STRESS_ROUNDS (50) times
 #                  on the machine as it is and as many times with every core
 #                  kept busy (stress-ng); every round must pass (not part of
 #                  make test)
-# make install   - build and install under PREFIX (/usr/local); DESTDIR works
-# make uninstall - remove every file the last install wrote (its manifest)
 
 SHELL := /bin/bash
 BUILD ?= build/release
@@ -23,20 +27,28 @@ MANIFEST ?= $(BUILD)/install_manifest.txt
 # SKIP_DEPS=1 leaves the packages alone (the tests that call make use it).
 SKIP_DEPS ?=
 STRESS_ROUNDS ?= 50
+DEB_BUILD ?= build/deb
+# The Debian revision of the packages: their version is VERSION-DEB_REVISION.
+DEB_REVISION ?= 1
 
 PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
             qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools \
-            fonts-liberation xvfb xauth clang libclang-rt-14-dev clang-format \
-            help2man ccache
+            fonts-liberation fonts-dejavu-core xvfb xauth clang libclang-rt-14-dev \
+            clang-format \
+            help2man ccache hunspell-ru
+# What make deb and make test-packages need besides: dpkg-shlibdeps and
+# dpkg-buildflags, file (for cpack), and the checkers.
+DEB_PACKAGES := dpkg-dev file lintian desktop-file-utils appstream
 # What make test-stress needs besides.
 STRESS_PACKAGES := stress-ng
 
-.PHONY: deps stress-deps configure build run install uninstall test test-release test-asan test-stress format-check bench format clean
+.PHONY: deps deps-deb stress-deps configure build run install uninstall test test-release test-asan test-stress format-check bench format clean deb test-packages
 
-# Each installs the packages of its list that are missing.
 deps: WANTED = $(PACKAGES)
+deps-deb: deps
+deps-deb: WANTED = $(DEB_PACKAGES)
 stress-deps: WANTED = $(STRESS_PACKAGES)
-deps stress-deps:
+deps deps-deb stress-deps:
 	@[ -n "$(SKIP_DEPS)" ] && exit 0; missing=""; for p in $(WANTED); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
@@ -44,7 +56,8 @@ deps stress-deps:
 	  echo "Installing:$$missing"; \
 	  if [ "$$(id -u)" -eq 0 ]; then SUDO=""; else SUDO=sudo; fi; \
 	  $$SUDO apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends \
+	    -o DPkg::Lock::Timeout=600 $$missing; \
 	fi
 
 $(BUILD)/build.ninja: | deps
@@ -88,6 +101,23 @@ test-stress: build stress-deps
 
 bench: deps
 	bash bench/run.sh
+
+# The packages are built with Debian's hardening flags, without the tests;
+# SOURCE_DATE_EPOCH (the last commit) dates the changelog and manual pages.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+deb: export SOURCE_DATE_EPOCH = $(or $(shell git log -1 --format=%ct 2>/dev/null),$(shell date +%s))
+deb: deps deps-deb
+	cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DSNPLN_BUILD_TESTS=OFF -DSNPLN_DEBIAN=ON \
+	  -DSNPLN_DEB_REVISION=$(DEB_REVISION) \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	rm -f $(DEB_BUILD)/packages/*.deb
+	cd $(DEB_BUILD) && cpack -G DEB
+
+test-packages: deb
+	bash tests/scripts/test_packages.sh $(DEB_BUILD)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -111,13 +111,14 @@ bool runPass(job::OperationCode operation, bool finalPass,
              const std::vector<std::string> &fileList, std::size_t lastJobEntry,
              const std::vector<std::string> &masks,
              const RunParameters &parameters, BatchHost &host,
-             RunOutcome &outcome, platform::FileSystem &fs,
+             RunOutcome &outcome, FilePages &pages, platform::FileSystem &fs,
              const WalkHooks &walkHooks) {
   bool stopMark = false;
   // One visit per file in the pass, whatever names, links or masks lead to
   // it.
   PassState pass;
   pass.outcome = &outcome;
+  pass.pages = &pages;
   for (std::size_t i = 0; i < fileList.size(); ++i) {
     const std::string &entry = fileList[i];
     auto attributes = fs.lookup(entry);
@@ -196,9 +197,10 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   const std::size_t lastJobEntry = lastJobEntryOf(fileList, fs);
 
   outcome.end = RunEnd::Completed;
+  FilePages pages;
   for (job::OperationCode operation : selection.operationPasses()) {
     if (!runPass(operation, operation == finalOperation, fileList, lastJobEntry,
-                 masks, parameters, host, outcome, fs, walkHooks)) {
+                 masks, parameters, host, outcome, pages, fs, walkHooks)) {
       outcome.end = RunEnd::Stopped;
       break;
     }

@@ -32,18 +32,31 @@ runFileJobOnce(BatchHost &host, platform::FileSystem &fs, PassState &pass,
   request.entryName = file.entryName;
   const platform::FileLocation at = request.location();
   // A name that leads nowhere is the job's to report.
-  if (const auto before = fs.status(at)) {
+  const auto before = fs.status(at);
+  if (before) {
     if (pass.visited.contains(before->id))
       return std::nullopt;
     pass.visited.add(before->id);
+  }
+  // The page an earlier pass of the run settled for the file, and the one
+  // the job leaves it in.
+  std::optional<engine::CodePage> pageAfter;
+  if (pass.pages && before) {
+    request.filePage = pass.pages->find(before->id);
+    request.notePage = [&pageAfter](engine::CodePage page) {
+      pageAfter = page;
+    };
   }
   request.saveUpper = host.saveUpperChecked();
   host.refresh();
   const job::JobResult result = host.runJob(request);
   if (pass.outcome)
     pass.outcome->count(result);
-  if (const auto after = fs.status(at))
+  const auto after = fs.status(at);
+  if (after)
     pass.visited.add(after->id);
+  if (pass.pages && before)
+    pass.pages->moved(before->id, after ? after->id : before->id, pageAfter);
   return result;
 }
 

@@ -209,13 +209,24 @@ bool SelectionState::anySelected() const {
   return false;
 }
 
+const std::array<job::OperationCode, job::kOperationCount> &passOrder() {
+  using job::OperationCode;
+  static constexpr std::array<OperationCode, job::kOperationCount> order = {
+      OperationCode::UpperCase,   OperationCode::RecodeToWin,
+      OperationCode::RecodeToKoi, OperationCode::RecodeToIso,
+      OperationCode::RecodeToDos, OperationCode::RecodeToUtf8,
+      OperationCode::LowerCase,   OperationCode::SmartCase,
+      OperationCode::Exclude,     OperationCode::Replace,
+      OperationCode::Optimize,    OperationCode::DeleteEmpty,
+      OperationCode::Detect};
+  return order;
+}
+
 std::vector<job::OperationCode> SelectionState::operationPasses() const {
   std::vector<job::OperationCode> passes;
-  for (int op = 0; op < job::kOperationCount; ++op) {
-    const auto operation = static_cast<job::OperationCode>(op);
+  for (job::OperationCode operation : passOrder())
     if (isDown(buttonOf(operation)))
       passes.push_back(operation);
-  }
   return passes;
 }
 

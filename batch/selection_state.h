@@ -66,6 +66,11 @@ constexpr ModeButton buttonOf(job::OperationCode operation) {
 std::optional<ModeButton> targetButton(engine::CodePage page);
 std::optional<ModeButton> sourceButton(engine::CodePage page);
 
+// The order of a run's passes, one per selected operation: upper case, the
+// recoding (whatever its target), lower and smart case, exclusion,
+// replacement, optimization, empty lines, detection.
+const std::array<job::OperationCode, job::kOperationCount> &passOrder();
+
 enum class ButtonGroup { Case, Exclude, Optimize, Recode };
 
 // One row of the button table.
@@ -106,9 +111,9 @@ public:
   bool saveUpperEnabled() const { return saveUpperEnabled_; }
 
   bool anySelected() const;
-  // The operation codes whose buttons are down, ascending.
+  // The operations whose buttons are down, in the order of passOrder().
   std::vector<job::OperationCode> operationPasses() const;
-  // The highest of operationPasses(), UpperCase when there is none.
+  // The last of operationPasses(), UpperCase when there is none.
   job::OperationCode finalOperation() const;
   bool detectOnly() const { return isDown(ModeButton::Detect); }
   // Auto unless a From button is down; the later of From WIN, KOI, ISO,

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "batch/file_pages.h"
 #include "platform/file_system.h"
 
 namespace snpln::batch {
@@ -27,6 +28,9 @@ struct PassState {
   // Directories of the pass that could not be opened or listed (each has
   // been reported under its name as a failure).
   int unreadableDirectories = 0;
+  // The pages of the files' texts, carried through the run's passes (none:
+  // every job settles its file's page itself).
+  FilePages *pages = nullptr;
 };
 
 } // namespace snpln::batch

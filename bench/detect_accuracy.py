@@ -5,7 +5,10 @@ Cuts excerpts of 40, 100 and 300 characters (each at least a quarter
 Cyrillic letters) from the prose at hand, in mixed case and in capitals,
 writes each in CP866, Windows-1251, KOI8-R, ISO 8859-5 and UTF-8, and asks
 each detector for its answer. Prints one table: right answers of n per
-detector, per encoding.
+detector, per encoding. Then the harder cases, in a second table: forms
+framed with box drawing (30 to 60 % and 60 to 90 % of the characters
+above 0x7F), UTF-8 with three stray Windows-1251 bytes, and 16 KiB of
+English before 300 characters of Russian.
 
     detect_accuracy.py --cli PATH [--per N] [--seed N] TEXT...
 
@@ -50,6 +53,76 @@ def excerpts(text, n, count, rng):
             continue
         out.append(ex)
     return out
+
+
+BOX = [  # outer corners and lines, inner junctions, as drawn in forms
+    ("╔", "╤", "╗", "╟", "┼", "╢", "╚", "╧", "╝", "═", "─", "║", "│"),
+    ("┌", "┬", "┐", "├", "┼", "┤", "└", "┴", "┘", "─", "─", "│", "│"),
+    ("╔", "╦", "╗", "╠", "╬", "╣", "╚", "╩", "╝", "═", "═", "║", "║"),
+]
+
+
+def form(words, rng):
+    """A table framed with box drawing, its cells filled with words."""
+    s = BOX[rng.randrange(3)]
+    rows, cols = rng.randint(1, 12), rng.randint(1, 5)
+    width, fill = rng.randint(4, 33), rng.random()
+    ruled = rng.random() < 0.5
+
+    def rule(left, join, right, line):
+        return left + join.join([line * (width + 2)] * cols) + right + "\r\n"
+
+    out = rule(s[0], s[1], s[2], s[9])
+    for r in range(rows):
+        line = s[11]
+        for c in range(cols):
+            cell = ""
+            for _ in range(8):
+                w = rng.choice(words)
+                if len(cell) + len(w) + 1 <= width and len(cell) < fill * width:
+                    cell = (cell + " " + w).strip()
+            line += " " + cell.ljust(width) + " " + (s[12] if c + 1 < cols else s[11])
+        out += line + "\r\n"
+        if ruled and r + 1 < rows:
+            out += rule(s[3], s[4], s[5], s[10])
+    return out + rule(s[6], s[7], s[8], s[9])
+
+
+def box_share(text):
+    high = [ch for ch in text if ord(ch) > 0x7F]
+    return sum("\u2500" <= ch <= "\u259f" for ch in high) / max(1, len(high))
+
+
+def hard_cases(text, per, rng):
+    """(name, encoding key, bytes) of the harder cases."""
+    words = sorted(set(w.lower() for w in text.split() if w.isalpha() and all(map(cyrillic, w))))
+    cases = []
+    for low, high in ((0.3, 0.6), (0.6, 0.9)):
+        made = 0
+        while made < per:
+            f = form(words, rng)
+            if not low <= box_share(f) < high:
+                continue
+            made += 1
+            for codec, key in (("cp866", "dos"), ("koi8_r", "koi")):
+                cases.append(("form %d-%d%% box, %s" % (low * 100, high * 100, key), key, f.encode(codec)))
+    for ex in excerpts(text, 300, per, rng):
+        data = bytearray(ex.encode("utf-8"))
+        for _ in range(3):
+            at = rng.randrange(len(data))
+            while at < len(data) and data[at] & 0xC0 == 0x80:
+                at += 1
+            data[at:at] = bytes([rng.choice(b"\xe0\xef\xab\xbb\x97\xe9")])
+        cases.append(("UTF-8 + 3 stray bytes", "utf8", bytes(data)))
+    english = ("This program is free software; you can redistribute it.\n" * 300)[:16384]
+    for ex in excerpts(text, 300, per, rng):
+        for name, codec, key in ENCODINGS:
+            try:
+                cases.append(("16 KiB English, then " + name, key,
+                              english.encode() + ex.encode(codec)))
+            except UnicodeEncodeError:
+                pass
+    return cases
 
 
 def ours(cli, path):
@@ -126,9 +199,25 @@ def main():
                     worst = min(worst, right[0] / total)
                 row += "%-24s" % (" · ".join(map(str, right)) + " of %d" % total)
             print(row)
+        print()
+        print("harder cases, right answers of n (" +
+              " · ".join(name for name, _ in detectors) + ")")
+        tally = {}
+        for name, key, data in hard_cases(text, max(10, args.per // 2), rng):
+            with open(path, "wb") as f:
+                f.write(data)
+            t = tally.setdefault(name, [0] * (len(detectors) + 1))
+            t[-1] += 1
+            for i, (_, detect) in enumerate(detectors):
+                t[i] += detect(path) == key
+        hard_worst = 1.0
+        for name, t in tally.items():
+            hard_worst = min(hard_worst, t[0] / t[-1])
+            print("%-34s %s of %d" % (name, " · ".join(map(str, t[:-1])), t[-1]))
     finally:
         shutil.rmtree(work)
     print("snpln, worst cell: %.3f" % worst)
+    print("snpln, worst harder cell: %.3f" % hard_worst)
 
 
 if __name__ == "__main__":

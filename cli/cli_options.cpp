@@ -83,7 +83,9 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                  ->transform(pageNames(codePageNames()));
   auto *from =
       app.add_option("-f,--from", o.from,
-                     "Source code page, or auto to detect it (default)")
+                     "The files' code page, or auto to detect it for each "
+                     "file (default): the source of --to, and the page of "
+                     "the other operations' letters and texts")
           ->type_name("PAGE")
           ->transform(pageNames(sourceCodePageNames()));
   auto *upper = app.add_flag("--upper", o.upper, "Convert to upper case");
@@ -130,7 +132,6 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
       ->required();
   with->needs(replace);
   saveUpper->needs(smart);
-  from->needs(to);
   detect->excludes(to)->excludes(from);
   upper->excludes(lower)->excludes(smart);
   lower->excludes(smart);
@@ -203,12 +204,13 @@ std::vector<batch::ModeButton> modeButtonsOf(const CliOptions &o) {
   for (const auto &[set, button] : flags)
     if (set)
       buttons.push_back(button);
-  if (o.to) {
+  if (o.to)
     if (auto target = batch::targetButton(*o.to))
       buttons.push_back(*target);
+  // A named page counts for every operation; Auto only goes with --to.
+  if (o.to || o.from != engine::CodePage::Auto)
     if (auto source = batch::sourceButton(o.from))
       buttons.push_back(*source);
-  }
   return buttons;
 }
 

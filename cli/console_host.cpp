@@ -227,10 +227,9 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
     const std::string &text = streams->content();
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
-    if (!out) {
-      err << kStandardStreamName << ": " << job::messages::kWriteError << '\n';
+    // The stream keeps why it failed; the caller says so.
+    if (!out)
       return kExitFailure;
-    }
   }
   if (outcome.failed > 0 || outcome.stopped > 0)
     return kExitFailure;

@@ -3,11 +3,28 @@
 #include <unistd.h>
 
 #include "cli/console_host.h"
+#include "cli/standard_streams.h"
 
 int main(int argc, char **argv) {
+  using namespace snpln::cli;
+  // Before anything is opened, so that no file takes their numbers.
+  const ClosedDescriptors closed = openClosedStandardDescriptors();
   // The terminal's character set, for the texts given as arguments.
   std::setlocale(LC_CTYPE, "");
-  snpln::cli::installInterruptHandler();
-  return snpln::cli::runCli(argc, argv, std::cin, std::cout, std::cerr,
-                            isatty(STDERR_FILENO) != 0);
+  installInterruptHandler();
+  DescriptorInput input(STDIN_FILENO, closed.input);
+  DescriptorOutput output(STDOUT_FILENO, closed.output);
+  std::istream in(&input);
+  std::ostream out(&output);
+  int status =
+      runCli(argc, argv, in, out, std::cerr, isatty(STDERR_FILENO) != 0);
+  out.flush();
+  // A report or a text that did not reach standard output in full fails
+  // the run, whatever became of the files.
+  if (output.error() != 0) {
+    std::cerr << writeErrorLine(output.error()) << '\n';
+    if (status == kExitSuccess)
+      status = kExitFailure;
+  }
+  return status;
 }

@@ -1,11 +1,17 @@
 # Writes a program's manual page with help2man from its own --help and
-# --version (cmake -P, at build time):
+# --version, compressed as Debian wants it (gzip -9n: no name, no time
+# stamp, so the same program gives the same bytes), at build time:
 #
-#   cmake -DHELP2MAN=... -DPROGRAM=... -DNAME="one line" -DOUTPUT=x.1
-#         -P man_page.cmake
+#   cmake -DHELP2MAN=... -DGZIP=... -DPROGRAM=... -DNAME="one line"
+#         -DOUTPUT=x.1.gz -P man_page.cmake
 #
 # A program that does not answer --version at once (a window that opens
 # instead) gets no page, with a warning, rather than a build that waits.
+string(REGEX REPLACE "\\.gz$" "" _plain "${OUTPUT}")
+if(_plain STREQUAL OUTPUT)
+  message(FATAL_ERROR "man_page.cmake writes a .gz page, not ${OUTPUT}")
+endif()
+file(REMOVE ${_plain} ${OUTPUT})
 execute_process(
   COMMAND timeout 20 ${PROGRAM} --version
   RESULT_VARIABLE _status
@@ -13,13 +19,17 @@ execute_process(
   ERROR_QUIET)
 if(NOT _status EQUAL 0 OR _version STREQUAL "")
   message(WARNING "${PROGRAM} does not answer --version: no manual page")
-  file(REMOVE ${OUTPUT})
   return()
 endif()
 execute_process(
-  COMMAND ${HELP2MAN} --no-info --name=${NAME} --output=${OUTPUT} ${PROGRAM}
+  COMMAND ${HELP2MAN} --no-info --name=${NAME} --output=${_plain} ${PROGRAM}
   RESULT_VARIABLE _status)
 if(NOT _status EQUAL 0)
-  file(REMOVE ${OUTPUT})
+  file(REMOVE ${_plain})
   message(FATAL_ERROR "help2man failed on ${PROGRAM}")
+endif()
+execute_process(COMMAND ${GZIP} -9nf ${_plain} RESULT_VARIABLE _status)
+if(NOT _status EQUAL 0)
+  file(REMOVE ${_plain} ${OUTPUT})
+  message(FATAL_ERROR "gzip failed on ${_plain}")
 endif()

@@ -18,10 +18,13 @@ constexpr std::uint8_t kHyphen = 0x2D;
 // Classes of the smart-case look-back over bytes already written.
 enum ByteClass : std::uint8_t { Letter, Blank, Terminator, Other };
 
-constexpr std::array<std::uint8_t, 256> makeClasses() {
+// The classes of a page's bytes: its letters; then, of the other bytes,
+// controls, the space and every byte above 0x7F are blanks, 17 ASCII signs
+// are terminators, and the rest are others.
+std::array<std::uint8_t, 256> makeClasses(const PageLetters &letters) {
   std::array<std::uint8_t, 256> t{};
   for (unsigned c = 0; c < 256; ++c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0xC0)
+    if (letters.letter[c])
       t[c] = Letter;
     else if (c <= 0x20 || c >= 0x80)
       t[c] = Blank;
@@ -34,36 +37,84 @@ constexpr std::array<std::uint8_t, 256> makeClasses() {
   return t;
 }
 
-constexpr std::array<std::uint8_t, 256> kClass = makeClasses();
-
-bool isSmallLetter(std::uint8_t c) { return kUpperCaseTable[c] != c; }
-
-// Branch-free forms of toUpperChar and toLowerChar over a whole slice, so
-// the compiler can vectorise them.
-void upperSlice(std::uint8_t *bytes, std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i) {
-    const std::uint8_t c = bytes[i];
-    const bool small = static_cast<std::uint8_t>(c - 'a') < 26 || c >= 0xE0;
-    bytes[i] = static_cast<std::uint8_t>(c - (small << 5));
-  }
+const std::array<std::uint8_t, 256> &classesOf(CodePage page) {
+  static const std::array<std::uint8_t, 256> tables[] = {
+      makeClasses(lettersOf(CodePage::Auto)),
+      makeClasses(lettersOf(CodePage::Dos)),
+      makeClasses(lettersOf(CodePage::Win)),
+      makeClasses(lettersOf(CodePage::Koi)),
+      makeClasses(lettersOf(CodePage::Iso)),
+  };
+  return isSingleBytePage(page) ? tables[static_cast<std::size_t>(page)]
+                                : tables[0];
 }
 
-void lowerSlice(std::uint8_t *bytes, std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i) {
-    const std::uint8_t c = bytes[i];
-    const bool capital = static_cast<std::uint8_t>(c - 'A') < 26 ||
-                         static_cast<std::uint8_t>(c - 0xC0) < 32;
-    bytes[i] = static_cast<std::uint8_t>(c + (capital << 5));
-  }
+// The classes of the UTF-8 look-back's bytes (lookBackByte below): ASCII as
+// in every page, 0xC0 a letter, 0x80 a blank.
+const std::array<std::uint8_t, 256> &utf8LookBackClasses() {
+  static const std::array<std::uint8_t, 256> table = [] {
+    std::array<std::uint8_t, 256> t = classesOf(CodePage::Auto);
+    t[0xC0] = Letter;
+    return t;
+  }();
+  return table;
 }
 
-// marks[i] = 1 when bytes[i] is a letter, else 0; branch-free.
+// A page's case map over a whole slice, four independent lookups at a time.
+void mapSlice(std::uint8_t *bytes, std::size_t size,
+              const std::array<std::uint8_t, 256> &table) {
+  const std::uint8_t *t = table.data();
+  std::size_t i = 0;
+  for (; i + 4 <= size; i += 4) {
+    const std::uint8_t a = t[bytes[i]], b = t[bytes[i + 1]],
+                       c = t[bytes[i + 2]], d = t[bytes[i + 3]];
+    bytes[i] = a;
+    bytes[i + 1] = b;
+    bytes[i + 2] = c;
+    bytes[i + 3] = d;
+  }
+  for (; i < size; ++i)
+    bytes[i] = t[bytes[i]];
+}
+
+// marks[i] = 1 when bytes[i] is a letter of the page, else 0.
 void markLetters(const std::uint8_t *bytes, std::uint8_t *marks,
-                 std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i) {
-    const std::uint8_t c = bytes[i];
-    marks[i] = static_cast<std::uint8_t>(
-        (static_cast<std::uint8_t>((c | 0x20) - 'a') < 26) | (c >= 0xC0));
+                 std::size_t size, const PageLetters &letters) {
+  const std::uint8_t *t = letters.letter.data();
+  std::size_t i = 0;
+  for (; i + 4 <= size; i += 4) {
+    const std::uint8_t a = t[bytes[i]], b = t[bytes[i + 1]],
+                       c = t[bytes[i + 2]], d = t[bytes[i + 3]];
+    marks[i] = a;
+    marks[i + 1] = b;
+    marks[i + 2] = c;
+    marks[i + 3] = d;
+  }
+  for (; i < size; ++i)
+    marks[i] = t[bytes[i]];
+}
+
+// The same marks, and the slice made small in place, in one pass.
+void lowerAndMarkLetters(std::uint8_t *bytes, std::uint8_t *marks,
+                         std::size_t size, const PageLetters &letters) {
+  const std::uint8_t *small = letters.lower.data();
+  const std::uint8_t *letter = letters.letter.data();
+  std::size_t i = 0;
+  for (; i + 4 <= size; i += 4) {
+    const std::uint8_t a = bytes[i], b = bytes[i + 1], c = bytes[i + 2],
+                       d = bytes[i + 3];
+    marks[i] = letter[a];
+    marks[i + 1] = letter[b];
+    marks[i + 2] = letter[c];
+    marks[i + 3] = letter[d];
+    bytes[i] = small[a];
+    bytes[i + 1] = small[b];
+    bytes[i + 2] = small[c];
+    bytes[i + 3] = small[d];
+  }
+  for (; i < size; ++i) {
+    marks[i] = letter[bytes[i]];
+    bytes[i] = small[bytes[i]];
   }
 }
 
@@ -110,6 +161,7 @@ enum class WordStart { Small, Capital, AsIs, ReadFailed };
 
 template <typename Next>
 WordStart wordStartCase(const LookBack &back, bool originalIsCapital,
+                        const std::array<std::uint8_t, 256> &classes,
                         Next &&next) {
   if (back.size() == 0)
     return WordStart::Capital; // the walk passed the oldest byte
@@ -119,7 +171,7 @@ WordStart wordStartCase(const LookBack &back, bool originalIsCapital,
        (isLineEnd(back.at(2)) && back.at(3) == kHyphen)))
     return WordStart::Small; // a word continued after a hyphenated line end
   for (unsigned k = 1; k <= back.size(); ++k) {
-    const std::uint8_t cls = kClass[back.at(k)];
+    const std::uint8_t cls = classes[back.at(k)];
     if (cls == Letter)
       return WordStart::Small;
     if (cls == Terminator)
@@ -218,6 +270,7 @@ std::size_t smartUtf8(CaseState &state, const std::uint8_t *w, std::size_t m,
   };
   state.letters.resize(m);
   std::uint8_t *marks = state.letters.data(); // one byte per character
+  const auto &lookBackClass = utf8LookBackClasses();
   std::size_t count = 0;
   std::size_t i = 0;
   Utf8Unit unit = m > 0 ? unitAt(0) : Utf8Unit{};
@@ -239,14 +292,15 @@ std::size_t smartUtf8(CaseState &state, const std::uint8_t *w, std::size_t m,
       const LookBack back(marks, count, state.history, state.historySize);
       if (state.saveUpper && cur != c) {
         cur = c;
-      } else if (back.size() == 0 || kClass[back.at(1)] != Letter) {
+      } else if (back.size() == 0 || lookBackClass[back.at(1)] != Letter) {
         const auto following = [&] {
           if (next.length == 0)
             return Lookahead::None;
           return isUtf8Small(next.codePoint) ? Lookahead::Small
                                              : Lookahead::NotSmall;
         };
-        switch (wordStartCase(back, isUtf8Capital(c), following)) {
+        switch (
+            wordStartCase(back, isUtf8Capital(c), lookBackClass, following)) {
         case WordStart::Small:
         case WordStart::ReadFailed: // nothing is read ahead here
           break;
@@ -324,8 +378,9 @@ StepResult caseSliceUtf8(SliceStream &job, CaseState &state) {
 
 } // namespace
 
-CaseState::CaseState(CaseOperation op, bool keepUpper, TextEncoding enc)
-    : operation(op), saveUpper(keepUpper), encoding(enc) {}
+CaseState::CaseState(CaseOperation op, bool keepUpper, TextEncoding enc,
+                     CodePage filePage)
+    : operation(op), saveUpper(keepUpper), encoding(enc), page(filePage) {}
 
 StepResult caseSlice(SliceStream &job, CaseState &state) {
   if (state.encoding == TextEncoding::Utf8)
@@ -338,12 +393,17 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
   std::uint8_t *bytes = job.sliceBuffer.data();
   const std::size_t size = job.bytesRead;
   const bool lastSliceOfFile = job.processed + size >= job.fileSize;
+  const PageLetters &letters = lettersOf(state.page);
 
   if (state.operation == CaseOperation::Upper) {
-    upperSlice(bytes, size);
+    mapSlice(bytes, size, letters.upper);
   } else if (state.operation == CaseOperation::Lower) {
-    lowerSlice(bytes, size);
+    mapSlice(bytes, size, letters.lower);
   } else {
+    const auto &classes = classesOf(state.page);
+    const auto isSmallLetter = [&](std::uint8_t c) {
+      return letters.upper[c] != c;
+    };
     // Only a letter that begins a word can come out other than as the
     // plain rule gives it (small, or as it is with saveUpper): every other
     // byte's output follows from the byte alone, because case conversion
@@ -352,8 +412,14 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
     // over output that is already final.
     state.original.assign(bytes, bytes + size);
     const std::uint8_t *orig = state.original.data();
-    if (!state.saveUpper)
-      lowerSlice(bytes, size);
+    // The letter marks, in the same pass as the plain rule when it is
+    // "small".
+    state.letters.resize(size + 8);
+    std::uint8_t *marks = state.letters.data();
+    if (state.saveUpper)
+      markLetters(orig, marks, size, letters);
+    else
+      lowerAndMarkLetters(bytes, marks, size, letters);
 
     // The next input byte after position i, for the capitalised-word rule.
     auto nextByte = [&](std::size_t i) {
@@ -368,15 +434,12 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
     };
 
     // Word starts: a letter whose previous byte (in the history for the
-    // slice's first byte) is no letter. The letter marks are computed in
-    // one vectorisable pass, then scanned eight at a time.
-    state.letters.resize(size + 8);
-    std::uint8_t *marks = state.letters.data();
-    markLetters(orig, marks, size);
+    // slice's first byte) is no letter, found from the marks eight at a
+    // time.
     std::memset(marks + size, 0, 8);
     std::uint64_t previous =
         state.historySize > 0 &&
-        kClass[state.history[state.historySize - 1]] == Letter;
+        classes[state.history[state.historySize - 1]] == Letter;
     for (std::size_t base = 0; base < size; base += 8) {
       std::uint64_t chunk;
       std::memcpy(&chunk, marks + base, 8);
@@ -388,17 +451,17 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
             base + static_cast<std::size_t>(std::countr_zero(starts)) / 8;
         starts &= starts - 1;
         const std::uint8_t original = orig[i];
-        std::uint8_t cur = kLowerCaseTable[original];
+        std::uint8_t cur = letters.lower[original];
         const LookBack back(bytes, i, state.history, state.historySize);
         if (state.saveUpper && cur != original) {
           cur = original;
         } else {
-          switch (wordStartCase(back, !isSmallLetter(original),
+          switch (wordStartCase(back, !isSmallLetter(original), classes,
                                 [&] { return nextByte(i); })) {
           case WordStart::Small:
             break;
           case WordStart::Capital:
-            cur = kUpperCaseTable[cur];
+            cur = letters.upper[cur];
             break;
           case WordStart::AsIs:
             cur = original; // a capitalised word stays as it is
@@ -408,7 +471,7 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
           }
         }
         if (back.size() == 0)
-          cur = kUpperCaseTable[cur]; // the first byte of the file
+          cur = letters.upper[cur]; // the first byte of the file
         bytes[i] = cur;
       }
     }

@@ -12,6 +12,10 @@
 // past the slice (the file position is put back; a failed look-ahead is
 // ReadFailed).
 //
+// The letters are those of the file's page (letters.h): `page` for a
+// single-byte file (Auto: the ASCII letters alone). Ё and ё are letters
+// wherever the page holds them.
+//
 // In a UTF-8 file the same rules apply to characters (utf8.h): the ASCII and
 // Cyrillic letters change case, every other character stays as it is and
 // counts as a blank for the look-back, and the history holds the last 254
@@ -25,6 +29,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/code_page.h"
 #include "engine/slice_stream.h"
 #include "engine/text_encoding.h"
 
@@ -36,10 +41,13 @@ enum class CaseOperation : std::uint8_t { Upper, Lower, Smart };
 
 struct CaseState {
   CaseState(CaseOperation operation, bool saveUpper,
-            TextEncoding encoding = TextEncoding::SingleByte);
+            TextEncoding encoding = TextEncoding::SingleByte,
+            CodePage page = CodePage::Win);
   CaseOperation operation;
   bool saveUpper;
   TextEncoding encoding;
+  // The single-byte file's page, whose letters change case.
+  CodePage page;
   // caseHistory: the most recent output bytes of the job, oldest first,
   // at most kCaseHistorySize.
   std::uint8_t history[kCaseHistorySize] = {};

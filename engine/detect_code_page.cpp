@@ -7,6 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "engine/code_page_chars.h"
+#include "engine/detect_frames.h"
+#include "engine/detect_utf8.h"
 #include "engine/letter_frequencies.h"
 #include "engine/utf8_codec.h"
 
@@ -14,52 +17,41 @@ namespace snpln::engine {
 
 namespace {
 
-// Entries 0..31 the capitals А..Я, 32..63 the small letters а..я (both
-// without Ё), 64 and 65 two further bytes as the tables have always held
-// them: only Win's are Ё and ё.
-using LetterTable = std::array<std::uint8_t, 66>;
-constexpr std::size_t kLetterTableLength = 66;
-// Entries above this index (в..я and the two further bytes) move the
-// balance between small Win letters and small Koi letters.
-constexpr std::size_t kBalanceThreshold = 33;
+constexpr CodePage kSingleBytePages[] = {CodePage::Dos, CodePage::Win,
+                                         CodePage::Koi, CodePage::Iso};
 
-// clang-format off
-constexpr LetterTable kDosLetters = {
-    0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F,
-    0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D, 0x9E, 0x9F,
-    0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF,
-    0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF,
-    0xD0, 0xF8,
-};
+// The weight of a letter in the counts, in eighths: 8 for the Russian
+// letters А..я, 1 for Ё and ё and the Ukrainian and Belarusian letters
+// Є є І і Ї ї Ў ў Ґ ґ (rare in Russian text, and on bytes that are common
+// letters of other pages), 0 for anything else.
+std::uint8_t letterWeight(char16_t c) {
+  if (c >= 0x0410 && c <= 0x044F)
+    return 8;
+  switch (c) {
+  case 0x0401:
+  case 0x0451:
+  case 0x0404:
+  case 0x0454:
+  case 0x0406:
+  case 0x0456:
+  case 0x0407:
+  case 0x0457:
+  case 0x040E:
+  case 0x045E:
+  case 0x0490:
+  case 0x0491:
+    return 1;
+  default:
+    return 0;
+  }
+}
 
-constexpr LetterTable kWinLetters = {
-    0xC0, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF,
-    0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF,
-    0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF,
-    0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF,
-    0xA8, 0xB8,
-};
+// Small letters that move the balance: в..я, and ё; Ё too, as ever.
+bool movesBalance(char16_t c) {
+  return (c >= 0x0432 && c <= 0x044F) || c == 0x0451 || c == 0x0401;
+}
 
-constexpr LetterTable kKoiLetters = {
-    0xE1, 0xE2, 0xF7, 0xE7, 0xE4, 0xE5, 0xF6, 0xFA, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF0,
-    0xF2, 0xF3, 0xF4, 0xF5, 0xE6, 0xE8, 0xE3, 0xFE, 0xFB, 0xFD, 0xFF, 0xF9, 0xF8, 0xFC, 0xE0, 0xF1,
-    0xC1, 0xC2, 0xD7, 0xC7, 0xC4, 0xC5, 0xD6, 0xDA, 0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD0,
-    0xD2, 0xD3, 0xD4, 0xD5, 0xC6, 0xC8, 0xC3, 0xDE, 0xDB, 0xDD, 0xDF, 0xD9, 0xD8, 0xDC, 0xC0, 0xD1,
-    0xA8, 0xB8,
-};
-
-constexpr LetterTable kIsoLetters = {
-    0xB0, 0xB1, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xB7, 0xB8, 0xB9, 0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF,
-    0xC0, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF,
-    0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF,
-    0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF,
-    0xA8, 0xF8,
-};
-// clang-format on
-
-// What one byte adds to the counters: how many entries of each table equal
-// it, and its net move of the balance. Summing these over the sample gives
-// the same counts as comparing every byte with every entry.
+// What one byte adds to the counters.
 struct ByteWeight {
   std::uint8_t dos = 0;
   std::uint8_t win = 0;
@@ -68,35 +60,63 @@ struct ByteWeight {
   std::int8_t balance = 0;
 };
 
-constexpr std::array<ByteWeight, 256> makeWeights() {
+std::array<ByteWeight, 256> makeWeights() {
   std::array<ByteWeight, 256> weights{};
-  for (std::size_t j = 0; j < kLetterTableLength; ++j) {
-    const bool moves = j > kBalanceThreshold;
-    ++weights[kDosLetters[j]].dos;
-    ++weights[kWinLetters[j]].win;
-    ++weights[kKoiLetters[j]].koi;
-    ++weights[kIsoLetters[j]].iso;
-    if (moves) {
-      ++weights[kWinLetters[j]].balance;
-      --weights[kKoiLetters[j]].balance;
-    }
+  const CharTable &dos = charsOf(CodePage::Dos);
+  const CharTable &win = charsOf(CodePage::Win);
+  const CharTable &koi = charsOf(CodePage::Koi);
+  const CharTable &iso = charsOf(CodePage::Iso);
+  for (std::size_t b = 0x80; b < 256; ++b) {
+    ByteWeight &w = weights[b];
+    w.dos = letterWeight(dos[b]);
+    w.win = letterWeight(win[b]);
+    w.koi = letterWeight(koi[b]);
+    w.iso = letterWeight(iso[b]);
+    w.balance =
+        static_cast<std::int8_t>(movesBalance(win[b]) - movesBalance(koi[b]));
   }
   return weights;
 }
 
-constexpr std::array<ByteWeight, 256> kWeights = makeWeights();
+const std::array<ByteWeight, 256> &weights() {
+  static const std::array<ByteWeight, 256> table = makeWeights();
+  return table;
+}
 
 } // namespace
 
+bool isPageLetter(std::uint8_t b, CodePage page) {
+  const ByteWeight &w = weights()[b];
+  switch (page) {
+  case CodePage::Dos:
+    return w.dos != 0;
+  case CodePage::Win:
+    return w.win != 0;
+  case CodePage::Koi:
+    return w.koi != 0;
+  case CodePage::Iso:
+    return w.iso != 0;
+  case CodePage::Auto:
+  case CodePage::Utf8:
+    break;
+  }
+  return false;
+}
+
 LetterCounts countLetters(const std::uint8_t *sample, std::size_t size) {
+  const std::array<ByteWeight, 256> &table = weights();
   LetterCounts counts;
   for (std::size_t i = 0; i < size; ++i) {
-    const ByteWeight &w = kWeights[sample[i]];
+    const ByteWeight &w = table[sample[i]];
     counts.dosCount += w.dos;
     counts.winCount += w.win;
     counts.koiCount += w.koi;
     counts.isoCount += w.iso;
     counts.lowerBalance += w.balance;
+    counts.dosMinor += w.dos == 1;
+    counts.winMinor += w.win == 1;
+    counts.koiMinor += w.koi == 1;
+    counts.isoMinor += w.iso == 1;
   }
   return counts;
 }
@@ -126,9 +146,6 @@ CodePage chooseCodePage(const LetterCounts &counts) {
 
 namespace {
 
-constexpr CodePage kSingleBytePages[] = {CodePage::Dos, CodePage::Win,
-                                         CodePage::Koi, CodePage::Iso};
-
 unsigned countOf(const LetterCounts &counts, CodePage page) {
   switch (page) {
   case CodePage::Dos:
@@ -146,14 +163,33 @@ unsigned countOf(const LetterCounts &counts, CodePage page) {
   return 0;
 }
 
+unsigned minorOf(const LetterCounts &counts, CodePage page) {
+  switch (page) {
+  case CodePage::Dos:
+    return counts.dosMinor;
+  case CodePage::Win:
+    return counts.winMinor;
+  case CodePage::Koi:
+    return counts.koiMinor;
+  case CodePage::Iso:
+    return counts.isoMinor;
+  case CodePage::Auto:
+  case CodePage::Utf8:
+    break;
+  }
+  return 0;
+}
+
 bool isWinKoiPair(CodePage a, CodePage b) {
   return (a == CodePage::Win && b == CodePage::Koi) ||
          (a == CodePage::Koi && b == CodePage::Win);
 }
 
-} // namespace
-
-CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
+// The letter rule on bytes whose frames have been set aside. `framing`,
+// the page whose frames they were (or Auto), wins whenever its count is
+// close enough to the top to contend.
+CodePage chooseByLetters(const std::uint8_t *sample, std::size_t size,
+                         CodePage framing) {
   const LetterCounts counts = countLetters(sample, size);
   const CodePage chosen = chooseCodePage(counts);
   if (chosen == CodePage::Auto)
@@ -162,11 +198,15 @@ CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
   for (const CodePage page : kSingleBytePages)
     top = std::max(top, countOf(counts, page));
 
-  // The contenders: every page whose count is within an eighth of the top.
-  // Mostly there are none, and the sample is not read again.
+  // The contenders: every page whose count, its minor letters taken as
+  // whole ones, is within an eighth of the top. Mostly there are none, and
+  // the sample is not read again.
   const auto contends = [&](CodePage page) {
-    return page != chosen && countOf(counts, page) * 8 >= top * 7;
+    const unsigned whole = countOf(counts, page) + 7 * minorOf(counts, page);
+    return page != chosen && whole * 8 >= top * 7;
   };
+  if (framing == chosen || (framing != CodePage::Auto && contends(framing)))
+    return framing;
   if (std::none_of(std::begin(kSingleBytePages), std::end(kSingleBytePages),
                    contends))
     return chosen;
@@ -200,6 +240,31 @@ CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
   return gain * 10 > 8 * letters ? best : chosen;
 }
 
+} // namespace
+
+CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
+  // Frames in the CP866 or the KOI8-R reading (in both: the one with more
+  // framed characters) are set aside as blanks; the letters decide.
+  std::vector<bool> framed;
+  CodePage framing = CodePage::Auto;
+  std::size_t most = 0;
+  for (const CodePage page : {CodePage::Dos, CodePage::Koi}) {
+    const FrameEvidence e = findFrames(sample, size, page);
+    if (drawsFrames(e) && e.framed > most) {
+      framing = page;
+      most = e.framed;
+    }
+  }
+  if (framing == CodePage::Auto)
+    return chooseByLetters(sample, size, framing);
+  findFrames(sample, size, framing, &framed);
+  std::vector<std::uint8_t> letters(sample, sample + size);
+  for (std::size_t i = 0; i < size; ++i)
+    if (framed[i])
+      letters[i] = ' ';
+  return chooseByLetters(letters.data(), letters.size(), framing);
+}
+
 Detection detectSample(const std::uint8_t *sample, std::size_t size,
                        bool cutShort) {
   Detection d;
@@ -209,12 +274,142 @@ Detection detectSample(const std::uint8_t *sample, std::size_t size,
   }
   const bool bom =
       size >= 3 && std::memcmp(sample, kUtf8Bom, sizeof kUtf8Bom) == 0;
-  if (bom || looksLikeUtf8(sample, size, cutShort)) {
+  if (bom || isUtf8Text(readAsUtf8(sample, size, cutShort))) {
     d.page = CodePage::Utf8;
     return d;
   }
   d.page = chooseSingleByte(sample, size);
   return d;
+}
+
+namespace {
+
+// The index of the first byte above 0x7F or of value 0 in bytes[0, size),
+// or size.
+std::size_t firstNotPlain(const std::uint8_t *bytes, std::size_t size) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t v;
+    std::memcpy(&v, bytes + i, 8);
+    // A byte above 0x7F, or a zero byte (the usual test for one).
+    if ((v & kHigh) != 0 || ((v - kOnes) & ~v & kHigh) != 0)
+      break;
+  }
+  while (i < size && bytes[i] != 0 && bytes[i] < 0x80)
+    ++i;
+  return i;
+}
+
+} // namespace
+
+void DetectionEvidence::feed(const std::uint8_t *bytes, std::size_t size) {
+  while (size > 0 && !done_) {
+    if (fed_ < kDetectSampleSize) {
+      const std::size_t n = static_cast<std::size_t>(
+          std::min<std::uint64_t>(size, kDetectSampleSize - fed_));
+      feedHead(bytes, n);
+      bytes += n;
+      size -= n;
+      if (fed_ == kDetectSampleSize)
+        headDone();
+      continue;
+    }
+    feedLater(bytes, size);
+    return;
+  }
+}
+
+void DetectionEvidence::feedHead(const std::uint8_t *bytes, std::size_t size) {
+  evidence_.append(reinterpret_cast<const char *>(bytes), size);
+  for (std::size_t i = 0; i < size; ++i) {
+    if (bytes[i] == 0)
+      binary_ = true;
+    if (bytes[i] >= 0x80) {
+      if (budgetEnd_ == 0)
+        budgetEnd_ = fed_ + i + kDetectReadOnBudget;
+      ++nonAscii_;
+    }
+  }
+  fed_ += size;
+}
+
+void DetectionEvidence::headDone() {
+  // A zero byte makes it binary, and enough bytes above 0x7F decide.
+  if (binary_ || nonAscii_ >= kDetectEnoughBytes)
+    done_ = true;
+}
+
+void DetectionEvidence::feedLater(const std::uint8_t *bytes, std::size_t size) {
+  std::size_t i = 0;
+  while (i < size && !done_) {
+    // Plain bytes up to the next byte above 0x7F (or zero byte): those
+    // after a taken run are taken too, up to kDetectContext of them; the
+    // last kDetectContext of the others are kept as the next run's
+    // context.
+    const std::size_t special = i + firstNotPlain(bytes + i, size - i);
+    std::size_t plain = special - i;
+    if (plain > 0) {
+      const std::size_t taken = std::min(plain, tail_);
+      evidence_.append(reinterpret_cast<const char *>(bytes + i), taken);
+      tail_ -= taken;
+      const std::size_t rest = plain - taken;
+      const std::size_t keep = std::min(rest, kDetectContext);
+      context_.append(reinterpret_cast<const char *>(bytes + special - keep),
+                      keep);
+      if (context_.size() > kDetectContext)
+        context_.erase(0, context_.size() - kDetectContext);
+      skipped_ += rest;
+      fed_ += plain;
+    }
+    if (budgetEnd_ != 0 && fed_ >= budgetEnd_) {
+      done_ = true;
+      return;
+    }
+    if (special == size)
+      return;
+    const std::uint8_t b = bytes[special];
+    ++fed_;
+    if (b == 0) {
+      binary_ = true;
+      done_ = true;
+      return;
+    }
+    // A byte above 0x7F: taken with the context before it, after a line
+    // end that parts it from the last excerpt when bytes were skipped
+    // between them.
+    if (skipped_ > context_.size() && !evidence_.empty())
+      evidence_ += '\n';
+    evidence_ += context_;
+    context_.clear();
+    skipped_ = 0;
+    evidence_ += static_cast<char>(b);
+    tail_ = kDetectContext;
+    if (budgetEnd_ == 0)
+      budgetEnd_ = fed_ - 1 + kDetectReadOnBudget;
+    if (++nonAscii_ >= kDetectEnoughBytes) {
+      done_ = true;
+      return;
+    }
+    i = special + 1;
+  }
+}
+
+Detection DetectionEvidence::result(bool atEnd) const {
+  Detection d;
+  if (binary_) {
+    d.kind = TextKind::Binary;
+    return d;
+  }
+  return detectSample(reinterpret_cast<const std::uint8_t *>(evidence_.data()),
+                      evidence_.size(), !atEnd);
+}
+
+Detection detectBytes(const std::uint8_t *bytes, std::size_t size) {
+  DetectionEvidence evidence;
+  evidence.feed(bytes, size);
+  return evidence.result(evidence.fed() >= size);
 }
 
 CodePage detectCodePage(platform::InputFile &input,
@@ -223,21 +418,28 @@ CodePage detectCodePage(platform::InputFile &input,
 }
 
 Detection detectFile(platform::InputFile &input, platform::FileSize fileSize) {
-  const std::size_t want = static_cast<std::size_t>(
-      std::min<platform::FileSize>(fileSize, kDetectSampleSize));
-  std::vector<std::uint8_t> sample(want);
-  std::size_t n = 0;
-  while (n < want) {
+  DetectionEvidence evidence;
+  std::vector<std::uint8_t> buffer;
+  platform::FileSize position = 0;
+  while (evidence.wantsMore() && position < fileSize) {
+    // The head is read alone; later parts in larger pieces.
+    const std::size_t piece = position < kDetectSampleSize
+                                  ? kDetectSampleSize
+                                  : std::size_t{64} << 10;
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<platform::FileSize>(
+            fileSize - position, piece - position % piece));
+    buffer.resize(want);
     std::size_t got = 0;
-    if (!input.read(sample.data() + n, want - n, got)) {
-      n = 0; // a failed read counts as a read of nothing
+    if (!input.read(buffer.data(), want, got) || got == 0) {
+      if (position < kDetectSampleSize)
+        evidence = DetectionEvidence(); // a failed head counts as nothing
       break;
     }
-    if (got == 0)
-      break;
-    n += got;
+    evidence.feed(buffer.data(), got);
+    position += got;
   }
-  const Detection result = detectSample(sample.data(), n, n < fileSize);
+  const Detection result = evidence.result(evidence.fed() >= fileSize);
   // A failed rewind cannot be reported from here; the slices that follow
   // would then meet the end of the file early and end with a read error.
   input.seek(0);

@@ -1,17 +1,31 @@
-// Code page detection from a file's first 8192 bytes.
-// In: the job's input positioned at the start. Out: whether the file is text
-// at all (a zero byte says it is not), and its code page: Utf8 for valid
-// UTF-8 holding a character of two bytes or more, or opening with a byte
-// order mark; otherwise Dos, Win, Koi or Iso chosen by counting letters, or
-// Auto when no byte of the sample is a letter of any of the four. Where the
-// counts of the leading code pages are close, or where Win and Koi tie and
-// the letters of the favoured reading are mostly capitals, the reading that
-// fits Russian letter frequencies clearly better wins. The input is put
-// back at the start of the file afterwards.
+// Code page detection: what a file holds (text, or binary data with a zero
+// byte) and in which page its text is written.
+//
+// The evidence is the file's first 8 KiB (the head). A head with fewer
+// than kDetectEnoughBytes bytes above 0x7F is not enough: detection reads
+// on and adds the later bytes above 0x7F, each with up to kDetectContext
+// bytes around it, until there are that many, however far a head of ASCII
+// alone goes, but no further than kDetectReadOnBudget past the first byte
+// above 0x7F. So a file is "english symbols only" only when no part of it
+// read holds a Cyrillic letter, and a file of ASCII alone is read to its
+// end. A zero byte in what is read makes the file binary.
+//
+// The rule on the evidence: UTF-8 when it opens with a byte order mark or
+// reads as UTF-8 (engine/detect_utf8.h: valid, or overwhelmingly valid with
+// a few stray bytes; a short text only when plausible as UTF-8). Otherwise
+// one of the four single-byte pages, by the letters: box-drawing characters
+// standing in frames in the CP866 or KOI8-R reading (engine/detect_frames.h)
+// are set aside, the remaining bytes are counted against each page's
+// letters (the Russian letters, Ё and ё, and the Ukrainian and Belarusian
+// letters the page holds), and where the counts of the leading pages are
+// close, or where Win and Koi tie and the favoured reading is mostly
+// capitals, the reading that fits Russian letter frequencies clearly
+// better wins. Auto when no byte is a letter of any page.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/code_page.h"
 #include "platform/file_system.h"
@@ -19,13 +33,27 @@
 namespace snpln::engine {
 
 inline constexpr std::size_t kDetectSampleSize = 8192;
+inline constexpr std::size_t kDetectEnoughBytes = 256;
+inline constexpr std::size_t kDetectContext = 16;
+inline constexpr std::uint64_t kDetectReadOnBudget = 1u << 20;
 
+// The letters of each page in the bytes, in eighths: a Russian letter
+// counts 8, Ё, ё and the Ukrainian and Belarusian letters 1 each.
 struct LetterCounts {
   unsigned dosCount = 0;
   unsigned winCount = 0;
   unsigned koiCount = 0;
   unsigned isoCount = 0;
+  // Small letters в..я, ё and Ё of Win minus those of Koi, which share
+  // their bytes with the other page's capitals.
   int lowerBalance = 0;
+  // How many of each page's letters were minor ones (Ё, ё and the
+  // Ukrainian and Belarusian letters), counted above at an eighth of a
+  // letter: a page they would bring level with the top contends.
+  unsigned dosMinor = 0;
+  unsigned winMinor = 0;
+  unsigned koiMinor = 0;
+  unsigned isoMinor = 0;
 };
 
 enum class TextKind : std::uint8_t { Text, Binary };
@@ -35,18 +63,58 @@ struct Detection {
   CodePage page = CodePage::Auto; // Auto for binary data
 };
 
+// Whether byte b is a letter of `page` (Dos, Win, Koi or Iso).
+bool isPageLetter(std::uint8_t b, CodePage page);
 LetterCounts countLetters(const std::uint8_t *sample, std::size_t size);
-// The letter counts alone.
+// The largest count (Dos, then Win, Koi, Iso on a tie; Win against Koi by
+// the balance), Auto when all are 0.
 CodePage chooseCodePage(const LetterCounts &counts);
-// The letter counts, with the letter frequencies where the counts are weak.
+// The single-byte rule: frames set aside, the counts, the letter
+// frequencies where the counts are weak.
 CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size);
-// The whole rule on a sample. `cutShort` says the sample is the head of a
-// longer file, so a sequence cut by its end is no fault of the file.
+// The whole rule on bytes at hand. `cutShort` says they are the head of a
+// longer text, so a sequence cut by their end is no fault of the text.
 Detection detectSample(const std::uint8_t *sample, std::size_t size,
                        bool cutShort);
 
-// Reads min(fileSize, kDetectSampleSize) bytes (a failed read counts as 0
-// bytes) and rewinds the input to 0.
+// The evidence of one file, fed its bytes in order in pieces of any size.
+class DetectionEvidence {
+public:
+  // False once the evidence is complete: the rest need not be fed.
+  bool wantsMore() const { return !done_; }
+  void feed(const std::uint8_t *bytes, std::size_t size);
+  // The answer; `atEnd` says that the whole file was fed.
+  Detection result(bool atEnd) const;
+  // The bytes the rule looks at (the head, then the excerpts read on).
+  const std::string &evidence() const { return evidence_; }
+  // The bytes of the file taken in so far (fed before the evidence was
+  // complete).
+  std::uint64_t fed() const { return fed_; }
+
+private:
+  void feedHead(const std::uint8_t *bytes, std::size_t size);
+  void feedLater(const std::uint8_t *bytes, std::size_t size);
+  void headDone();
+
+  std::string evidence_;
+  std::uint64_t fed_ = 0;
+  std::uint64_t nonAscii_ = 0;
+  std::uint64_t budgetEnd_ = 0; // 0 until a byte above 0x7F is seen
+  bool binary_ = false;
+  bool done_ = false;
+  // Read on: the bytes since the last one taken (the last kDetectContext
+  // of them kept), and how many more ASCII bytes follow a taken run.
+  std::string context_;
+  std::uint64_t skipped_ = 0;
+  std::size_t tail_ = 0;
+};
+
+// The rule over a whole text in memory, read as a file would be.
+Detection detectBytes(const std::uint8_t *bytes, std::size_t size);
+
+// Reads the file from the input's position (its start) as far as the
+// evidence wants, and rewinds it to 0. A failed read ends the reading: the
+// evidence is what was read before it (nothing, in the head).
 Detection detectFile(platform::InputFile &input, platform::FileSize fileSize);
 CodePage detectCodePage(platform::InputFile &input,
                         platform::FileSize fileSize);

@@ -37,14 +37,15 @@ public:
       : job_(job), s_(state), bytes_(job.sliceBuffer.data()),
         size_(job.bytesRead),
         lastSliceOfFile_(job.processed + job.bytesRead >= job.fileSize),
+        letters_(lettersOf(state.page)),
         search_(
             reinterpret_cast<const std::uint8_t *>(state.searchText.data())),
         searchSize_(state.searchText.size()) {
     if (searchSize_ > 0) {
       first_ = search_[0];
       if (s_.options.caseInsensitive) {
-        const std::uint8_t up = kUpperCaseTable[first_];
-        alt_ = up != first_ ? up : kLowerCaseTable[first_];
+        const std::uint8_t up = letters_.upper[first_];
+        alt_ = up != first_ ? up : letters_.lower[first_];
       } else {
         alt_ = first_;
       }
@@ -85,7 +86,7 @@ public:
 private:
   bool equal(std::uint8_t c, std::uint8_t s) const {
     return c == s || (s_.options.caseInsensitive &&
-                      kUpperCaseTable[c] == kUpperCaseTable[s]);
+                      letters_.upper[c] == letters_.upper[s]);
   }
 
   // The first position from `from` on whose byte may begin an occurrence.
@@ -112,7 +113,7 @@ private:
   // occurrence and next byte lie inside the slice, with no match pending.
   // Returns the position after the bytes taken.
   std::size_t tryCandidate(std::size_t p) {
-    if (s_.options.leftPartOfWord && kLetterTable[s_.previousByte]) {
+    if (s_.options.leftPartOfWord && letters_.letter[s_.previousByte]) {
       append(bytes_ + p, 1);
       s_.previousByte = bytes_[p];
       return p + 1;
@@ -127,7 +128,7 @@ private:
       return p + j + 1;
     }
     const std::size_t end = p + searchSize_;
-    if (s_.options.rightPartOfWord && kLetterTable[bytes_[end]]) {
+    if (s_.options.rightPartOfWord && letters_.letter[bytes_[end]]) {
       append(bytes_ + p, searchSize_);
     } else {
       append(reinterpret_cast<const std::uint8_t *>(s_.replaceText.data()),
@@ -143,7 +144,8 @@ private:
   bool takeByte(std::size_t i) {
     const std::uint8_t c = bytes_[i];
     std::size_t &k = s_.matchPos;
-    if (k == 1 && s_.options.leftPartOfWord && kLetterTable[s_.previousByte]) {
+    if (k == 1 && s_.options.leftPartOfWord &&
+        letters_.letter[s_.previousByte]) {
       s_.output.push_back(c);
     } else if (!equal(c, search_[k - 1])) {
       if (k == 1) {
@@ -164,7 +166,7 @@ private:
             next = bytes_[i + 1];
           else if (!lastSliceOfFile_ && !job_.peekNextByte(next))
             return false;
-          hit = !kLetterTable[next];
+          hit = !letters_.letter[next];
         }
         if (hit) {
           appendOutput(s_.replaceText);
@@ -197,6 +199,7 @@ private:
   const std::uint8_t *bytes_;
   std::size_t size_;
   bool lastSliceOfFile_;
+  const PageLetters &letters_;
   const std::uint8_t *search_;
   std::size_t searchSize_;
   std::uint8_t first_ = 0;
@@ -405,9 +408,10 @@ StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state) {
 } // namespace
 
 ExclusionState::ExclusionState(std::string search, std::string replace,
-                               ExclusionOptions opts, TextEncoding enc)
+                               ExclusionOptions opts, TextEncoding enc,
+                               CodePage filePage)
     : searchText(std::move(search)), replaceText(std::move(replace)),
-      options(opts), encoding(enc) {
+      options(opts), encoding(enc), page(filePage) {
   if (encoding == TextEncoding::Utf8) {
     const auto *text =
         reinterpret_cast<const std::uint8_t *>(searchText.data());

@@ -6,8 +6,9 @@
 // Bytes are compared as they are, or after toUpperChar with
 // `caseInsensitive`. With `leftPartOfWord` an occurrence must not follow a
 // letter; with `rightPartOfWord` it must not be followed by one (the end of
-// the file counts as a space). After a mismatch the held-back bytes go out
-// unchanged and matching starts afresh after the mismatching byte.
+// the file counts as a space). The letters and their cases are those of the
+// single-byte file's `page` (letters.h). After a mismatch the held-back bytes
+// go out unchanged and matching starts afresh after the mismatching byte.
 //
 // Each call reads one slice and returns Continue, or Finished on the call
 // that finds the file consumed (the unfinished match goes out unchanged and
@@ -27,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/code_page.h"
 #include "engine/slice_stream.h"
 #include "engine/text_encoding.h"
 
@@ -41,11 +43,13 @@ struct ExclusionOptions {
 struct ExclusionState {
   ExclusionState(std::string searchText, std::string replaceText,
                  ExclusionOptions options,
-                 TextEncoding encoding = TextEncoding::SingleByte);
+                 TextEncoding encoding = TextEncoding::SingleByte,
+                 CodePage page = CodePage::Win);
   std::string searchText; // at least one byte
   std::string replaceText;
   ExclusionOptions options;
   TextEncoding encoding;
+  CodePage page; // a single-byte file's page, whose letters count
   std::uint64_t hitCount = 0;
   // The matcher's own state.
   std::size_t matchPos = 1; // bytes of searchText matched so far, plus 1

@@ -1,46 +1,73 @@
 #include "engine/letters.h"
 
+#include "engine/code_page_chars.h"
+#include "engine/utf8.h"
+
 namespace snpln::engine {
 namespace {
 
-constexpr bool isAsciiSmall(unsigned c) { return c >= 'a' && c <= 'z'; }
-constexpr bool isAsciiCapital(unsigned c) { return c >= 'A' && c <= 'Z'; }
-
-// Win: capitals 0xC0..0xDF pair with small letters 0xE0..0xFF by position.
-constexpr bool isWinSmall(unsigned c) { return c >= 0xE0 && c <= 0xFF; }
-constexpr bool isWinCapital(unsigned c) { return c >= 0xC0 && c <= 0xDF; }
-
-constexpr std::array<std::uint8_t, 256> makeUpper() {
-  std::array<std::uint8_t, 256> t{};
-  for (unsigned c = 0; c < 256; ++c)
-    t[c] = static_cast<std::uint8_t>(isAsciiSmall(c) || isWinSmall(c) ? c - 0x20
-                                                                      : c);
-  return t;
+// The byte of `code` among the page's characters, or `fallback`.
+std::uint8_t byteIn(const CharTable &chars, std::uint32_t code,
+                    std::uint8_t fallback) {
+  for (std::size_t b = 0; b < chars.size(); ++b)
+    if (chars[b] == code)
+      return static_cast<std::uint8_t>(b);
+  return fallback;
 }
 
-constexpr std::array<std::uint8_t, 256> makeLower() {
-  std::array<std::uint8_t, 256> t{};
-  for (unsigned c = 0; c < 256; ++c)
-    t[c] = static_cast<std::uint8_t>(
-        isAsciiCapital(c) || isWinCapital(c) ? c + 0x20 : c);
-  return t;
-}
-
-constexpr std::array<bool, 256> makeLetters() {
-  std::array<bool, 256> t{};
-  for (unsigned c = 0; c < 256; ++c)
-    t[c] = isAsciiSmall(c) || isAsciiCapital(c) || c >= 0xC0;
+PageLetters makeLetters(CodePage page) {
+  PageLetters t{};
+  const bool cyrillic = isSingleBytePage(page);
+  const CharTable &chars = charsOf(page);
+  for (unsigned b = 0; b < 256; ++b) {
+    const auto byte = static_cast<std::uint8_t>(b);
+    t.upper[b] = t.lower[b] = byte;
+    const std::uint32_t code = b < 0x80 ? b : (cyrillic ? chars[b] : 0xFFFFu);
+    if (!isUtf8Letter(code))
+      continue;
+    t.letter[b] = 1;
+    // A letter whose other case the page lacks keeps its case.
+    t.upper[b] = byteIn(chars, toUpperCodePoint(code), byte);
+    t.lower[b] = byteIn(chars, toLowerCodePoint(code), byte);
+  }
   return t;
 }
 
 } // namespace
 
-constexpr std::array<std::uint8_t, 256> kUpperCaseTable = makeUpper();
-constexpr std::array<std::uint8_t, 256> kLowerCaseTable = makeLower();
-constexpr std::array<bool, 256> kLetterTable = makeLetters();
+const PageLetters &lettersOf(CodePage page) {
+  // Built once per process, on first use.
+  static const PageLetters latin = makeLetters(CodePage::Auto);
+  static const PageLetters dos = makeLetters(CodePage::Dos);
+  static const PageLetters win = makeLetters(CodePage::Win);
+  static const PageLetters koi = makeLetters(CodePage::Koi);
+  static const PageLetters iso = makeLetters(CodePage::Iso);
+  switch (page) {
+  case CodePage::Dos:
+    return dos;
+  case CodePage::Win:
+    return win;
+  case CodePage::Koi:
+    return koi;
+  case CodePage::Iso:
+    return iso;
+  case CodePage::Auto:
+  case CodePage::Utf8:
+    break;
+  }
+  return latin;
+}
 
-std::uint8_t toUpperChar(std::uint8_t c) { return kUpperCaseTable[c]; }
-std::uint8_t toLowerChar(std::uint8_t c) { return kLowerCaseTable[c]; }
-bool isLetterChar(std::uint8_t c) { return kLetterTable[c]; }
+std::uint8_t toUpperChar(std::uint8_t c, CodePage page) {
+  return lettersOf(page).upper[c];
+}
+
+std::uint8_t toLowerChar(std::uint8_t c, CodePage page) {
+  return lettersOf(page).lower[c];
+}
+
+bool isLetterChar(std::uint8_t c, CodePage page) {
+  return lettersOf(page).letter[c] != 0;
+}
 
 } // namespace snpln::engine

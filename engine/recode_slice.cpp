@@ -13,9 +13,12 @@ namespace {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
-// Maps `count` bytes in place, eight at a time through the pair table.
-void mapBytes(std::uint8_t *bytes, std::size_t count, const RecodeMap &map,
-              const std::uint16_t *pairs) {
+// Maps `count` bytes in place, eight at a time through the pair table, and
+// returns how many of them had no equivalent in the target.
+std::uint64_t mapBytes(std::uint8_t *bytes, std::size_t count,
+                       const RecodeMap &map, const ByteFlags &noEquivalent,
+                       const std::uint32_t *pairs) {
+  std::uint64_t filled = 0;
   std::size_t i = 0;
   for (; i + 8 <= count; i += 8) {
     std::uint64_t v;
@@ -23,13 +26,17 @@ void mapBytes(std::uint8_t *bytes, std::size_t count, const RecodeMap &map,
     std::uint64_t r = 0;
     for (int shift = 0; shift < 64; shift += 16) {
       // Either byte order works: the pair table maps each half alike.
-      const std::uint16_t pair = static_cast<std::uint16_t>(v >> shift);
-      r |= static_cast<std::uint64_t>(pairs[pair]) << shift;
+      const std::uint32_t entry = pairs[static_cast<std::uint16_t>(v >> shift)];
+      r |= static_cast<std::uint64_t>(entry & 0xFFFFu) << shift;
+      filled += entry >> 16;
     }
     std::memcpy(bytes + i, &r, 8);
   }
-  for (; i < count; ++i)
+  for (; i < count; ++i) {
+    filled += noEquivalent[bytes[i]] ? 1u : 0u;
     bytes[i] = map[bytes[i]];
+  }
+  return filled;
 }
 
 // Writes the UTF-8 of `count` single-byte characters to `out` (room for
@@ -168,21 +175,26 @@ StepResult decodeStep(SliceStream &job, RecodeState &state) {
 namespace {
 
 // The pair tables of the process, one per pair of pages, made when a job
-// first needs it: a small file's job then costs no 64 Ki entries.
-const std::uint16_t *pairTableOf(CodePage from, CodePage to,
-                                 const RecodeMap &map) {
+// first needs it: a small file's job then costs no 64 Ki entries. Entry
+// a | b << 8 holds map[a] | map[b] << 8 in its low half and, above it, how
+// many of a and b have no equivalent in the target.
+const std::uint32_t *pairTableOf(CodePage from, CodePage to,
+                                 const RecodeMap &map,
+                                 const ByteFlags &noEquivalent) {
   constexpr std::size_t kPages = 8;
   static std::mutex guard;
-  static std::array<std::unique_ptr<std::uint16_t[]>, kPages * kPages> tables;
+  static std::array<std::unique_ptr<std::uint32_t[]>, kPages * kPages> tables;
   const auto index = static_cast<std::size_t>(from) % kPages * kPages +
                      static_cast<std::size_t>(to) % kPages;
   const std::lock_guard<std::mutex> lock(guard);
-  std::unique_ptr<std::uint16_t[]> &table = tables[index];
+  std::unique_ptr<std::uint32_t[]> &table = tables[index];
   if (!table) {
-    table = std::make_unique<std::uint16_t[]>(65536);
+    table = std::make_unique<std::uint32_t[]>(65536);
     for (unsigned a = 0; a < 256; ++a)
       for (unsigned b = 0; b < 256; ++b)
-        table[a | b << 8] = static_cast<std::uint16_t>(map[a] | map[b] << 8);
+        table[a | b << 8] =
+            static_cast<std::uint32_t>(map[a] | map[b] << 8) |
+            static_cast<std::uint32_t>(noEquivalent[a] + noEquivalent[b]) << 16;
   }
   return table.get();
 }
@@ -190,7 +202,8 @@ const std::uint16_t *pairTableOf(CodePage from, CodePage to,
 } // namespace
 
 RecodeState::RecodeState(CodePage from, CodePage to)
-    : source(from), target(to), map(makeRecodeMap(from, to)) {
+    : source(from), target(to), map(makeRecodeMap(from, to)),
+      noEquivalent(noEquivalentBytes(from, to)) {
   if (isSingleBytePage(from) && to == CodePage::Utf8) {
     const CharTable &chars = charsOf(from);
     for (std::size_t b = 0; b < 256; ++b) {
@@ -204,7 +217,7 @@ RecodeState::RecodeState(CodePage from, CodePage to)
     targetBytes = &bytesOf(to);
     return;
   }
-  pairMap = pairTableOf(from, to, map);
+  pairMap = pairTableOf(from, to, map, noEquivalent);
 }
 
 StepResult recodeSlice(SliceStream &job, RecodeState &state) {
@@ -220,7 +233,8 @@ StepResult recodeSlice(SliceStream &job, RecodeState &state) {
   std::uint8_t *bytes = job.sliceBuffer.data();
   const std::size_t count = job.bytesRead;
   if (state.pairMap)
-    mapBytes(bytes, count, state.map, state.pairMap);
+    state.filled +=
+        mapBytes(bytes, count, state.map, state.noEquivalent, state.pairMap);
   job.slicePos = count;
   job.processed += count;
 

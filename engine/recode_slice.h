@@ -2,9 +2,10 @@
 // slice read, recoded, written.
 //
 // Between two single-byte pages every byte is mapped on its own through the
-// precomputed map, in place; nothing but `processed` and the file positions
-// carries across steps. The map is applied two bytes at a time through a
-// 65536-entry table of byte pairs built from it once per job (128 KiB).
+// precomputed map, in place; nothing but `processed`, the file positions and
+// the count of bytes that went to a fill byte carries across steps. The map
+// is applied two bytes at a time through a 65536-entry table of byte pairs
+// built from it once per pair of pages (256 KiB).
 //
 // From a single-byte page to UTF-8 each byte becomes the one to three bytes
 // of its character in the page's published standard; no byte order mark is
@@ -37,11 +38,17 @@ struct RecodeState {
   CodePage source;
   CodePage target;
 
-  // Between single-byte pages.
+  // Between single-byte pages: the map, the bytes whose character the
+  // target lacks, and how many of those the file held so far (each went to
+  // its fill byte, so the file comes back whole, but it now shows another
+  // character there).
   RecodeMap map;
-  // pairMap[a | b << 8] == map[a] | map[b] << 8: a table of the process,
-  // built once for each pair of pages and kept (128 KiB each).
-  const std::uint16_t *pairMap = nullptr;
+  ByteFlags noEquivalent;
+  std::uint64_t filled = 0;
+  // pairMap[a | b << 8] & 0xFFFF == map[a] | map[b] << 8, and the bits
+  // above count a and b in noEquivalent: a table of the process, built once
+  // for each pair of pages and kept (256 KiB each).
+  const std::uint32_t *pairMap = nullptr;
 
   // To UTF-8: the encoding of each source byte (in memory order) and its
   // length; the output of one slice.

@@ -1,8 +1,9 @@
 // Runs the case engine over the input at a slice size taken from the input
 // and traps when its output differs from the whole-buffer reference.
 //
-// Byte 0: operation (upper, lower, smart), saveUpper and the file's
-// encoding (bit 3: UTF-8); byte 1: slice size; the rest is the file. A
+// Byte 0: operation (upper, lower, smart), saveUpper, the file's encoding
+// (bit 3: UTF-8) and a single-byte file's page (bits 4..6: Auto, Dos, Win,
+// Koi, Iso); byte 1: slice size; the rest is the file. A
 // UTF-8 run also traps when valid UTF-8 comes out invalid.
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   const engine::CaseOperation operation = kOperations[data[0] & 3];
   const bool saveUpper = (data[0] & 4) != 0;
   const bool utf8 = (data[0] & 8) != 0;
+  const auto page = static_cast<engine::CodePage>((data[0] >> 4) % 5);
   const std::size_t slice =
       data[1] == 0xFF ? engine::kSliceSize : 1 + data[1] % 64;
   const std::string text(reinterpret_cast<const char *>(data + 2), size - 2);
@@ -31,12 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   test::MemoryStream m(text, slice);
   engine::CaseState state(operation, saveUpper,
                           utf8 ? engine::TextEncoding::Utf8
-                               : engine::TextEncoding::SingleByte);
+                               : engine::TextEncoding::SingleByte,
+                          page);
   const engine::StepResult r =
       test::runSteps([&] { return engine::caseSlice(m.stream, state); });
   const std::string expected =
       utf8 ? test::referenceCaseUtf8(text, operation, saveUpper)
-           : test::referenceCase(text, operation, saveUpper);
+           : test::referenceCase(text, operation, saveUpper, page);
   if (r != engine::StepResult::Finished || m.out.data != expected)
     __builtin_trap();
   if (utf8 && test::referenceIsValidUtf8(text) &&

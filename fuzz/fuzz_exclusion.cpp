@@ -1,8 +1,9 @@
 // Runs the exclusion engine over the input and traps when its output or hit
 // count differs from the whole-buffer reference.
 //
-// Byte 0: the three options (bits 0..2) and the file's encoding (bit 3:
-// UTF-8); byte 1: slice size; byte 2: search text length (1..8); byte 3:
+// Byte 0: the three options (bits 0..2), the file's encoding (bit 3:
+// UTF-8) and a single-byte file's page (bits 4..6: Auto, Dos, Win, Koi,
+// Iso); byte 1: slice size; byte 2: search text length (1..8); byte 3:
 // replacement length (0..8); then the search text, the replacement and the
 // file. A UTF-8 run also traps when valid UTF-8 texts give invalid output.
 #include <cstddef>
@@ -34,17 +35,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
                          size - 4 - searchSize - replaceSize);
 
   const bool utf8 = (data[0] & 8) != 0;
+  const auto page = static_cast<engine::CodePage>((data[0] >> 4) % 5);
 
   test::MemoryStream m(text, slice);
   engine::ExclusionState state(search, replace, options,
                                utf8 ? engine::TextEncoding::Utf8
-                                    : engine::TextEncoding::SingleByte);
+                                    : engine::TextEncoding::SingleByte,
+                               page);
   const engine::StepResult r =
       test::runSteps([&] { return engine::exclusionSlice(m.stream, state); });
   std::uint64_t hits = 0;
   const std::string expected =
       utf8 ? test::referenceExclusionUtf8(text, search, replace, options, &hits)
-           : test::referenceExclusion(text, search, replace, options, &hits);
+           : test::referenceExclusion(text, search, replace, options, &hits,
+                                      page);
   if (r != engine::StepResult::Finished || m.out.data != expected ||
       state.hitCount != hits)
     __builtin_trap();

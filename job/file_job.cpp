@@ -1,12 +1,12 @@
 #include "job/file_job.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <utility>
 
 #include "engine/detect_code_page.h"
 #include "engine/typed_text.h"
-#include "job/file_text_encoding.h"
 #include "job/messages.h"
 
 namespace snpln::job {
@@ -27,21 +27,6 @@ engine::CaseOperation caseOperationOf(OperationCode op) {
     return engine::CaseOperation::Lower;
   default:
     return engine::CaseOperation::Smart;
-  }
-}
-
-// Case, exclusion and replacement, tab optimization.
-bool worksOnCharacters(OperationCode op) {
-  switch (op) {
-  case OperationCode::UpperCase:
-  case OperationCode::LowerCase:
-  case OperationCode::SmartCase:
-  case OperationCode::Exclude:
-  case OperationCode::Replace:
-  case OperationCode::Optimize:
-    return true;
-  default:
-    return false;
   }
 }
 
@@ -98,6 +83,12 @@ void FileJob::closeFiles() {
 void FileJob::endEarly(JobResult result) {
   closeFiles();
   result_ = result;
+  notePage();
+}
+
+void FileJob::notePage() {
+  if (request_.notePage && pageNow_)
+    request_.notePage(*pageNow_);
 }
 
 void FileJob::endEarly(JobResult result, const std::string &text) {
@@ -114,6 +105,7 @@ void FileJob::endUnshown(JobResult result, const std::string &text) {
 bool FileJob::start() {
   cancelRequested_ = false;
   report_.clear();
+  pageNow_.reset();
   const OperationCode op = request_.operation;
   if (op == OperationCode::Detect)
     request_.detectOnly = true;
@@ -149,42 +141,43 @@ bool FileJob::start() {
   if (isRecode(op) || op == OperationCode::Detect) {
     autoDetected_ = request_.sourceCodePage == CodePage::Auto;
     if (autoDetected_ || detectOnly) {
-      request_.sourceCodePage = found.page;
+      // A page an earlier pass settled holds: the text it was detected on
+      // may since have changed case.
+      request_.sourceCodePage = request_.filePage.value_or(found.page);
       if (request_.sourceCodePage == CodePage::Auto) {
+        // A text of ASCII alone is in every page, the target's too.
+        if (isRecode(op))
+          pageNow_ = request_.targetCodePage;
         leftAsItWas(messages::kEnglishOnly);
         return false;
       }
       if (detectOnly) {
+        pageNow_ = request_.sourceCodePage;
         endEarly(JobResult::Done,
                  messages::detectionReport(request_.sourceCodePage));
         return false;
       }
     }
+    pageNow_ = request_.sourceCodePage;
     if (request_.targetCodePage == request_.sourceCodePage) {
       leftAsItWas(messages::kSameCoding);
       return false;
     }
+  } else {
+    pageNow_ = textPage(found.page);
   }
-  // The operations on characters must know how the file makes them before
-  // they write a byte. Detection sees the file's head; a UTF-8 text after a
-  // long ASCII head is found from its first byte above 0x7F. Either is
-  // enough: the UTF-8 engines pass bytes that are no UTF-8 through unchanged,
-  // while the single-byte ones would break UTF-8.
+  // The operations on characters work on the page's letters; a UTF-8 file's
+  // characters are cut from its bytes.
+  const CodePage page = pageNow_.value_or(CodePage::Auto);
   engine::TextEncoding &encoding = textEncoding_;
-  encoding = engine::TextEncoding::SingleByte;
-  if (worksOnCharacters(op) && found.page == CodePage::Utf8) {
-    encoding = engine::TextEncoding::Utf8;
-  } else if (worksOnCharacters(op)) {
-    const auto beyondHead = fileTextEncoding(*input_, fileSize);
-    if (!beyondHead) {
-      endEarly(JobResult::ReadFailed, messages::kReadError);
-      return false;
-    }
-    encoding = *beyondHead;
-  }
+  encoding = page == CodePage::Utf8 ? engine::TextEncoding::Utf8
+                                    : engine::TextEncoding::SingleByte;
+  const CodePage letters =
+      engine::isSingleBytePage(page) ? page : CodePage::Auto;
 
   const bool exclusion =
       op == OperationCode::Exclude || op == OperationCode::Replace;
+  typedAsCharacters_ = request_.typedText == TypedText::Characters;
   if (exclusion && !textsInFilePage()) {
     endEarly(JobResult::ReadFailed, messages::typedTextUnfit(filePageOfText()));
     return false;
@@ -217,7 +210,7 @@ bool FileJob::start() {
   case OperationCode::LowerCase:
   case OperationCode::SmartCase:
     engine_.emplace<engine::CaseState>(caseOperationOf(op), request_.saveUpper,
-                                       encoding);
+                                       encoding, letters);
     break;
   case OperationCode::RecodeToWin:
   case OperationCode::RecodeToKoi:
@@ -234,7 +227,7 @@ bool FileJob::start() {
         engine::ExclusionOptions{request_.leftPartOfWord,
                                  request_.rightPartOfWord,
                                  request_.caseInsensitive},
-        encoding);
+        encoding, letters);
     break;
   case OperationCode::Optimize:
     engine_.emplace<engine::OptimizeState>(request_.tabSize, encoding);
@@ -320,11 +313,20 @@ void FileJob::tick() {
   busy_ = false;
 }
 
+CodePage FileJob::textPage(CodePage detected) const {
+  if (request_.filePage)
+    return *request_.filePage;
+  if (request_.sourceCodePage != CodePage::Auto)
+    return request_.sourceCodePage;
+  // Detection has read as far as the text decides (past a head of ASCII
+  // alone, to the first bytes above 0x7F).
+  return detected;
+}
+
 engine::CodePage FileJob::filePageOfText() const {
-  // The single-byte pages take typed text as Windows-1251, as they always
-  // have; their letters are compared as Windows-1251 letters.
-  return textEncoding_ == engine::TextEncoding::Utf8 ? CodePage::Utf8
-                                                     : CodePage::Win;
+  // A file of ASCII alone takes typed text as Windows-1251, as before.
+  const CodePage page = pageNow_.value_or(CodePage::Auto);
+  return page == CodePage::Auto ? CodePage::Win : page;
 }
 
 bool FileJob::textsInFilePage() {
@@ -341,6 +343,23 @@ bool FileJob::textsInFilePage() {
   request_.replaceText = *replacement;
   request_.typedText = TypedText::Bytes;
   return true;
+}
+
+std::optional<CodePage> FileJob::pageAfterSuccess() const {
+  if (isRecode(request_.operation))
+    return request_.targetCodePage;
+  const auto *exclusion = std::get_if<engine::ExclusionState>(&engine_);
+  if (exclusion && pageNow_ == CodePage::Auto && exclusion->hitCount > 0) {
+    const std::string &text = exclusion->replaceText;
+    const bool high = std::any_of(text.begin(), text.end(), [](char c) {
+      return static_cast<unsigned char>(c) >= 0x80;
+    });
+    // Typed characters went in as Windows-1251; bytes as they were given,
+    // in a page nobody knows.
+    if (high)
+      return typedAsCharacters_ ? std::optional(CodePage::Win) : std::nullopt;
+  }
+  return pageNow_;
 }
 
 std::string FileJob::badTextMessage() const {
@@ -413,7 +432,11 @@ std::string FileJob::successReport(const std::string &line1,
         messages::recodeSourcePiece(request_.sourceCodePage, false);
     if (!source.empty() && source.back() == ' ')
       source.pop_back();
-    return head + ' ' + source + messages::recodeTargetPiece(op);
+    std::string report = head + ' ' + source + messages::recodeTargetPiece(op);
+    const auto *recode = std::get_if<engine::RecodeState>(&engine_);
+    if (recode && recode->filled > 0)
+      report += "; " + messages::noEquivalent(recode->filled);
+    return report;
   }
   if (line2.empty())
     return head;
@@ -441,6 +464,9 @@ void FileJob::finishJob(const std::string &line1, const std::string &line2) {
   }
   temp_.reset();
   result_ = JobResult::Done;
+  if (!request_.dryRun)
+    pageNow_ = pageAfterSuccess();
+  notePage();
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
   if (request_.lastJob) {
@@ -455,6 +481,8 @@ void FileJob::finishJob(const std::string &line1, const std::string &line2) {
 void FileJob::abortJob(const std::string &text, JobResult result, bool shown) {
   closeFiles();
   result_ = result;
+  // The file is as it was.
+  notePage();
   report_ = text;
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();

@@ -67,7 +67,9 @@ public:
   bool busy() const { return busy_; }
   bool autoDetected() const { return autoDetected_; }
   engine::CodePage sourceCodePage() const { return request_.sourceCodePage; }
-  // The code page detection found at start-up (Auto: no Cyrillic letter).
+  // The page the file's text is in as far as the job knows (settled by
+  // start(), the target once a recoding has taken the file's place).
+  std::optional<engine::CodePage> filePage() const { return pageNow_; }
   // How the engine cuts the file into characters (settled by start()).
   engine::TextEncoding textEncoding() const { return textEncoding_; }
 
@@ -97,8 +99,15 @@ private:
   DialogAnswer message(const std::string &line1, const std::string &line2);
   void successLines(std::string &line1, std::string &line2) const;
   std::string badTextMessage() const;
+  // The page of the file's text for an operation other than recoding:
+  // carried from the run's earlier pass, named by the run, or `detected`.
+  engine::CodePage textPage(engine::CodePage detected) const;
   // The page typed texts are written in for this file.
   engine::CodePage filePageOfText() const;
+  // The page of the file's new content once it has taken the file's place.
+  std::optional<engine::CodePage> pageAfterSuccess() const;
+  // Tells the request's notePage the page the file is in now, if known.
+  void notePage();
   // Makes typed texts the file's bytes; false when the replacement cannot
   // be written in the file's page.
   bool textsInFilePage();
@@ -112,6 +121,10 @@ private:
   bool cancelRequested_ = false;
   bool autoDetected_ = false;
   engine::TextEncoding textEncoding_ = engine::TextEncoding::SingleByte;
+  // The page the file's text is in as far as the job knows.
+  std::optional<engine::CodePage> pageNow_;
+  // The typed texts were given as characters (before they became bytes).
+  bool typedAsCharacters_ = false;
   platform::FileStatus original_;
   std::unique_ptr<platform::InputFile> input_;
   std::unique_ptr<platform::SaveFile> temp_;

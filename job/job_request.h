@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/code_page.h"
@@ -60,6 +62,9 @@ struct RunParameters {
   bool caseInsensitive = false;
   // Auto when no To button is down: no detection result equals it.
   CodePage targetCodePage = CodePage::Auto;
+  // The page the files are in (a From button, --from): the recoding's
+  // source, and the page of the other operations' letters and texts until
+  // the recoding pass. Auto: detected for each file.
   CodePage sourceCodePage = CodePage::Auto;
   bool detectOnly = false;
   // Every job runs to its end but writes nothing: no temporary file, the
@@ -85,6 +90,14 @@ struct JobRequest : RunParameters {
   // the file is found by `path`.
   std::shared_ptr<const platform::Directory> directory;
   std::string entryName;
+  // The page the file's text is in as the run knows it from the file's
+  // earlier passes; nothing when this is the first (the job then takes
+  // sourceCodePage, or detects it).
+  std::optional<CodePage> filePage;
+  // Told, once the job has ended, the page the file's text is in then
+  // (Auto: no byte above 0x7F was found to be a letter); not called when
+  // the job cannot tell. The run carries it to the file's next pass.
+  std::function<void(CodePage)> notePage;
 
   platform::FileLocation location() const {
     if (directory)

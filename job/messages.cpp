@@ -21,6 +21,11 @@ std::string unrepresentable(std::uint64_t offset, engine::CodePage target) {
          " cannot be written in " + codingName(target);
 }
 
+std::string noEquivalent(std::uint64_t count) {
+  return std::to_string(count) + (count == 1 ? " character" : " characters") +
+         " had no equivalent in the target page";
+}
+
 const char *operationTitle(OperationCode operation) {
   static constexpr const char *kTitles[kOperationCount] = {
       "Upper case",     "Recode to WIN", "Recode to KOI",    "Recode to ISO",

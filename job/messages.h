@@ -54,6 +54,11 @@ std::string typedTextUnfit(engine::CodePage page);
 std::string invalidUtf8(std::uint64_t offset);
 std::string unrepresentable(std::uint64_t offset, engine::CodePage target);
 
+// A recoding between single-byte pages that wrote a fill byte for bytes
+// whose character the target lacks: "3 characters had no equivalent in the
+// target page" (1 "character").
+std::string noEquivalent(std::uint64_t count);
+
 // The progress window's caption for an operation ("Upper case", ...).
 const char *operationTitle(OperationCode operation);
 

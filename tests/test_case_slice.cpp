@@ -80,12 +80,15 @@ const std::vector<CaseExample> &examples() {
        "HELLO WORLD. THIS IS IVAN"},
       {"save upper sentences", kSmart, true, "hello world. this is it",
        "Hello world. This is it"},
+      // Yo is a letter: it changes case, and it starts a word.
       {"win smart", kSmart, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
-       win1251("ЁЛка. ёЖик. Иван и иван.")},
+       win1251("Ёлка. Ёжик. Иван и иван.")},
       {"win upper", kUpper, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
-       win1251("ЁЛКА. ёЖИК. ИВАН И ИВАН.")},
+       win1251("ЁЛКА. ЁЖИК. ИВАН И ИВАН.")},
       {"win lower", kLower, false, win1251("Ёлка. ёжик. Иван и ИВАН."),
-       win1251("Ёлка. ёжик. иван и иван.")},
+       win1251("ёлка. ёжик. иван и иван.")},
+      {"yo within a word stays small", kSmart, false, win1251("ЕЩЁ ЁЖ"),
+       win1251("Ещё ёж")},
       {"upper keeps controls", kUpper, false, "a\tb\r\nc\x01\x7f",
        "A\tB\r\nC\x01\x7f"},
       {"lower", kLower, false, "ABC def\r\nXYZ", "abc def\r\nxyz"},
@@ -111,18 +114,60 @@ TEST(CaseSlice, ExamplesAtEverySliceSize) {
   }
 }
 
-TEST(CaseSlice, UpperAndLowerChangeOnlyLettersAndKeepLength) {
+constexpr engine::CodePage kSingleBytePages[] = {
+    engine::CodePage::Dos, engine::CodePage::Win, engine::CodePage::Koi,
+    engine::CodePage::Iso, engine::CodePage::Auto};
+
+CaseRun runPageCase(const std::string &input, CaseOperation operation,
+                    bool saveUpper, std::size_t sliceSize,
+                    engine::CodePage page) {
+  MemoryStream m(input, sliceSize);
+  CaseState state(operation, saveUpper, engine::TextEncoding::SingleByte, page);
+  const StepResult r =
+      runSteps([&] { return engine::caseSlice(m.stream, state); });
+  return {r, m.out.data};
+}
+
+TEST(CaseSlice, UpperAndLowerChangeOnlyTheLettersOfThePageAndKeepLength) {
   std::string all;
   for (int c = 0; c < 256; ++c)
     all.push_back(static_cast<char>(c));
-  for (CaseOperation op : {kUpper, kLower}) {
-    const CaseRun run = runCase(all, op, false, 100);
-    ASSERT_EQ(run.output.size(), all.size());
-    for (int c = 0; c < 256; ++c) {
-      const auto b = static_cast<std::uint8_t>(c);
-      const std::uint8_t want =
-          op == kUpper ? engine::toUpperChar(b) : engine::toLowerChar(b);
-      EXPECT_EQ(static_cast<std::uint8_t>(run.output[b]), want) << "byte " << c;
+  for (engine::CodePage page : kSingleBytePages) {
+    for (CaseOperation op : {kUpper, kLower}) {
+      const CaseRun run = runPageCase(all, op, false, 100, page);
+      ASSERT_EQ(run.output.size(), all.size());
+      EXPECT_EQ(run.output, referenceCase(all, op, false, page));
+      for (int c = 0; c < 256; ++c) {
+        const auto b = static_cast<std::uint8_t>(c);
+        const std::uint8_t want = op == kUpper ? engine::toUpperChar(b, page)
+                                               : engine::toLowerChar(b, page);
+        EXPECT_EQ(static_cast<std::uint8_t>(run.output[b]), want)
+            << "byte " << c << " page " << static_cast<int>(page);
+      }
+    }
+  }
+}
+
+// The same words in each single-byte page: each operation gives the same
+// text, and Yo changes case in every page.
+TEST(CaseSlice, EveryPageGivesTheSameTextAsUtf8) {
+  const std::string text =
+      "ёлка. ЁЖИК в тумане, Иван и ИВАН.\r\nещё-\r\nраз: ёж! Ёлки \"ёж\" Ёж";
+  for (engine::CodePage page : {engine::CodePage::Dos, engine::CodePage::Win,
+                                engine::CodePage::Koi, engine::CodePage::Iso}) {
+    const std::string bytes = inPage(text, page);
+    for (CaseOperation op : {kUpper, kLower, kSmart}) {
+      for (bool saveUpper : {false, true}) {
+        const std::string want = referenceCaseUtf8(text, op, saveUpper);
+        for (std::size_t slice : kSliceSizes) {
+          const CaseRun run = runPageCase(bytes, op, saveUpper, slice, page);
+          ASSERT_EQ(run.result, StepResult::Finished);
+          EXPECT_EQ(fromPage(run.output, page), want)
+              << "page " << static_cast<int>(page) << " op "
+              << static_cast<int>(op) << " saveUpper " << saveUpper << " slice "
+              << slice;
+        }
+      }
     }
   }
 }
@@ -149,22 +194,86 @@ std::string randomText(std::mt19937 &rng) {
   return text;
 }
 
+// Any bytes at all, so that every page's letters and non-letters come up.
+std::string randomBytes(std::mt19937 &rng) {
+  std::string text(rng() % 300, ' ');
+  for (char &c : text) {
+    const auto r = rng() % 8;
+    c = static_cast<char>(r < 2 ? ' ' : r < 3 ? '.' : 0x80 + rng() % 0x80);
+    if (r == 7)
+      c = static_cast<char>('A' + rng() % 58);
+  }
+  return text;
+}
+
 TEST(CaseSlice, MatchesReferenceOnRandomTextsAtEverySliceSize) {
   std::mt19937 rng(1303);
   for (int round = 0; round < 300; ++round) {
-    const std::string text = randomText(rng);
+    const std::string text = round % 2 ? randomText(rng) : randomBytes(rng);
+    const engine::CodePage page =
+        kSingleBytePages[static_cast<std::size_t>(round) %
+                         std::size(kSingleBytePages)];
     for (CaseOperation op : {kUpper, kLower, kSmart}) {
       for (bool saveUpper : {false, true}) {
         if (op != kSmart && saveUpper)
           continue;
-        const std::string want = referenceCase(text, op, saveUpper);
+        const std::string want = referenceCase(text, op, saveUpper, page);
         for (std::size_t slice : kSliceSizes) {
-          const CaseRun run = runCase(text, op, saveUpper, slice);
+          const CaseRun run = runPageCase(text, op, saveUpper, slice, page);
           ASSERT_EQ(run.result, StepResult::Finished);
           ASSERT_EQ(run.output, want)
-              << "round " << round << " op " << static_cast<int>(op)
-              << " saveUpper " << saveUpper << " slice " << slice;
+              << "round " << round << " page " << static_cast<int>(page)
+              << " op " << static_cast<int>(op) << " saveUpper " << saveUpper
+              << " slice " << slice;
         }
+      }
+    }
+  }
+}
+
+// Real text in each page, against the reference.
+TEST(CaseSlice, MatchesReferenceOnProseInEveryPage) {
+  const std::string prose = russianProse();
+  for (engine::CodePage page : kSingleBytePages) {
+    const std::string bytes = inPage(
+        prose, page == engine::CodePage::Auto ? engine::CodePage::Win : page);
+    for (CaseOperation op : {kUpper, kLower, kSmart}) {
+      const std::string want = referenceCase(bytes, op, false, page);
+      for (std::size_t slice : kSliceSizes) {
+        const CaseRun run = runPageCase(bytes, op, false, slice, page);
+        ASSERT_EQ(run.output, want)
+            << "page " << static_cast<int>(page) << " op "
+            << static_cast<int>(op) << " slice " << slice;
+      }
+    }
+  }
+}
+
+// What Windows-1251 files without Yo (nor any other letter of 0x80..0xBF)
+// came out as before Yo was a letter, they still come out as: the prose
+// excerpts, and random texts of such bytes.
+TEST(CaseSlice, WindowsTextWithoutYoComesOutAsBefore) {
+  std::vector<std::string> texts = winProseExcerptsWithoutYo();
+  std::mt19937 rng(77);
+  for (int round = 0; round < 100; ++round) {
+    std::string text = randomText(rng);
+    std::erase_if(text, [](char c) {
+      return engine::isLetterChar(static_cast<std::uint8_t>(c),
+                                  engine::CodePage::Win) &&
+             static_cast<std::uint8_t>(c) >= 0x80 &&
+             static_cast<std::uint8_t>(c) < 0xC0;
+    });
+    texts.push_back(text);
+  }
+  ASSERT_GT(texts.size(), 110u);
+  for (const std::string &text : texts) {
+    for (CaseOperation op : {kUpper, kLower, kSmart}) {
+      for (bool saveUpper : {false, true}) {
+        const CaseRun run =
+            runPageCase(text, op, saveUpper, 8192, engine::CodePage::Win);
+        ASSERT_EQ(run.output, legacyWinCase(text, op, saveUpper))
+            << "op " << static_cast<int>(op) << " saveUpper " << saveUpper
+            << " text " << testing::PrintToString(text);
       }
     }
   }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <sstream>
 
@@ -14,6 +15,8 @@
 #include "job/file_job.h"
 #include "platform/posix_file_system.h"
 #include "snpln/version.h"
+#include "tests/support/reference_text_engines.h"
+#include "tests/support/reference_utf8_engines.h"
 #include "tests/support/temp_dir.h"
 
 namespace snpln {
@@ -81,6 +84,172 @@ TEST_F(CliTest, SeveralOperationsRunAsPassesInOperationOrder) {
   EXPECT_EQ(dir.read("a.txt"), "ONE dog.\r\n\r\nTWO dogS");
   EXPECT_EQ(r.out, "From file(s) deleted excessive empty lines,: Number of "
                    "hits: 2\n");
+}
+
+// The same Russian prose (with Yo) in each of the five pages: every
+// operation, with every word option and with case ignored, gives the same
+// text in each, the page found by detection at the file's first pass and
+// carried through the passes.
+TEST_F(CliTest, EachOperationGivesTheSameTextInEveryPage) {
+  const std::string prose = test::russianProse();
+  // Recoding among the passes: its target is the page of the result. The
+  // rows that recode between single-byte pages leave ISO 8859-5 out: those
+  // tables are the recoding's own matter, not the letters'.
+  const std::vector<std::vector<std::string>> operations = {
+      {"--upper"},
+      {"--lower"},
+      {"--smart"},
+      {"--smart", "--save-upper"},
+      {"--exclude", "ё", "--ignore-case"},
+      {"--replace", "его", "--with", "ЕГО"},
+      {"--replace", "ЕГО", "--with", "её", "--ignore-case", "--left-part"},
+      {"--replace", "на", "--with", "НА", "--right-part"},
+      {"--replace", "ПО", "--with", "Пo", "--left-part", "--right-part",
+       "--ignore-case"},
+      {"--replace", "ё", "--with", "е", "--ignore-case"},
+      {"--upper", "--replace", "ЁЛК", "--with", "ёлк"},
+      {"--smart", "--exclude", "и", "--right-part", "--left-part"},
+      {"--upper", "--delete-empty", "--optimize"},
+      {"--upper", "-t", "utf8"},
+      {"--lower", "-t", "utf8", "--replace", "ё", "--with", "Ё"},
+      {"--smart", "-t", "utf8", "--exclude", "ЁЛ", "--ignore-case"},
+      {"--lower", "-t", "koi", "--replace", "ё", "--with", "Ё"},
+      {"--upper", "-t", "dos", "--replace", "Ё", "--with", "Е"},
+      {"-t", "win", "--smart", "--exclude", "ё", "--right-part"},
+  };
+  const std::pair<const char *, engine::CodePage> pages[] = {
+      {"utf8", engine::CodePage::Utf8},
+      {"dos", engine::CodePage::Dos},
+      {"win", engine::CodePage::Win},
+      {"koi", engine::CodePage::Koi},
+      {"iso", engine::CodePage::Iso}};
+  const auto encode = [](const std::string &utf8, engine::CodePage page) {
+    return page == engine::CodePage::Utf8 ? utf8 : test::inPage(utf8, page);
+  };
+  const auto decode = [](const std::string &bytes, engine::CodePage page) {
+    return page == engine::CodePage::Utf8 ? bytes : test::fromPage(bytes, page);
+  };
+  for (const auto &operation : operations) {
+    std::string line;
+    engine::CodePage target = engine::CodePage::Auto;
+    for (std::size_t i = 0; i < operation.size(); ++i) {
+      line += operation[i] + " ";
+      if (operation[i] == "-t")
+        for (const auto &[name, page] : pages)
+          if (operation[i + 1] == name)
+            target = page;
+    }
+    std::optional<std::string> first;
+    for (const auto &[name, page] : pages) {
+      dir.write("f.txt", encode(prose, page));
+      std::vector<std::string> args = operation;
+      args.push_back("f.txt");
+      const auto r = run(args);
+      ASSERT_EQ(r.status, 0) << line << name << ": " << r.err;
+      SCOPED_TRACE(line + "in " + name);
+      const engine::CodePage after =
+          target == engine::CodePage::Auto ? page : target;
+      const std::string text = decode(dir.read("f.txt"), after);
+      if (!first)
+        first = text;
+      EXPECT_EQ(text, *first) << line << "in " << name;
+    }
+    EXPECT_NE(*first, prose) << line << "changed nothing";
+  }
+}
+
+// The faults of single-byte files that this pins, as a user met them.
+TEST_F(CliTest, RegressionCaseAndReplacementInTheFilesOwnPage) {
+  const auto dos = [](const std::string &utf8) {
+    return test::inPage(utf8, engine::CodePage::Dos);
+  };
+  const auto koi = [](const std::string &utf8) {
+    return test::inPage(utf8, engine::CodePage::Koi);
+  };
+  const std::string text = "Ёжик в тумане. Ёжик шёл по лесу и нёс узелок.";
+  // Upper case ran before the recoding in the page read as Windows-1251,
+  // leaving "╨жик в ┬├мане" in UTF-8.
+  dir.write("dos.txt", dos(text));
+  EXPECT_EQ(run({"--upper", "-t", "utf8", "dos.txt"}).status, 0);
+  EXPECT_EQ(dir.read("dos.txt"),
+            "ЁЖИК В ТУМАНЕ. ЁЖИК ШЁЛ ПО ЛЕСУ И НЁС УЗЕЛОК.");
+  // Yo was no letter: "ёлка" became "ёЛКА".
+  dir.write("win.txt", test::win1251("ёлка и ёж"));
+  EXPECT_EQ(run({"--upper", "win.txt"}).status, 0);
+  EXPECT_EQ(dir.read("win.txt"), test::win1251("ЁЛКА И ЁЖ"));
+  // The replacement went in as Windows-1251, leaving two encodings.
+  dir.write("koi.txt", koi(text + " Kot"));
+  EXPECT_EQ(run({"--replace", "Kot", "--with", "Пёс", "koi.txt"}).status, 0);
+  EXPECT_EQ(dir.read("koi.txt"), koi(text + " Пёс"));
+  // Exclusion found nothing in a KOI8-R file.
+  dir.write("koi.txt", koi(text));
+  const auto hits = run({"--exclude", "ёжик", "--ignore-case", "koi.txt"});
+  EXPECT_EQ(hits.out, "From file(s) successfully excluded given string: "
+                      "Number of hits: 2\n");
+  EXPECT_EQ(dir.read("koi.txt"), koi(" в тумане.  шёл по лесу и нёс узелок."));
+  // Recoding to UTF-8 ran last, so the replacement looked for KOI8-R text
+  // in UTF-8 and found nothing.
+  dir.write("koi.txt", koi("Привет, мир"));
+  const auto r =
+      run({"--replace", "мир", "--with", "MIR", "-t", "utf8", "koi.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(dir.read("koi.txt"), "Привет, MIR");
+  EXPECT_EQ(r.out, "From file(s) successfully excluded given string: and "
+                   "replaced with received string, Nr. of hits: 1\n");
+}
+
+// A run of several operations gives what running them one at a time, in
+// the order of the passes, gives: each single run named the page the file
+// is in by then.
+TEST_F(CliTest, SeveralOperationsEqualTheirPassesOneByOne) {
+  const std::string prose = test::russianProse();
+  struct Pass {
+    std::vector<std::string> options;
+    bool recodes = false;
+  };
+  const std::vector<std::vector<Pass>> runs = {
+      {{{"--upper"}},
+       {{"-t", "utf8"}, true},
+       {{"--replace", "ЁЖ", "--with", "ёж", "--ignore-case"}}},
+      {{{"-t", "koi"}, true},
+       {{"--smart"}},
+       {{"--exclude", "и", "--left-part"}},
+       {{"--delete-empty"}}},
+      {{{"--upper"}}, {{"-t", "iso"}, true}, {{"--optimize"}}},
+  };
+  for (const auto &passes : runs) {
+    for (engine::CodePage page : {engine::CodePage::Dos, engine::CodePage::Koi,
+                                  engine::CodePage::Win}) {
+      const std::string source = test::inPage(prose, page);
+      const char *sourceName = page == engine::CodePage::Dos   ? "dos"
+                               : page == engine::CodePage::Koi ? "koi"
+                                                               : "win";
+      std::vector<std::string> all;
+      std::string line;
+      for (const Pass &p : passes)
+        for (const auto &o : p.options) {
+          all.push_back(o);
+          line += o + " ";
+        }
+      dir.write("together.txt", source);
+      all.push_back("together.txt");
+      ASSERT_EQ(run(all).status, 0) << line;
+
+      dir.write("apart.txt", source);
+      std::string named = sourceName;
+      for (const Pass &p : passes) {
+        // The page the file is in by now, named.
+        std::vector<std::string> args = p.options;
+        args.insert(args.begin(), {"--from", named});
+        if (p.recodes)
+          named = p.options[1];
+        args.push_back("apart.txt");
+        ASSERT_EQ(run(args).status, 0) << line;
+      }
+      EXPECT_EQ(dir.read("together.txt"), dir.read("apart.txt"))
+          << line << "from " << sourceName;
+    }
+  }
 }
 
 TEST_F(CliTest, FailuresGoToStandardErrorAndGiveStatusOne) {
@@ -201,11 +370,14 @@ TEST_F(CliTest, UsageErrorsGiveStatusTwo) {
       {"--upper"},
       {"--exclude", "a", "--replace", "b", "a.txt"},
       {"--detect", "--to", "win", "a.txt"},
+      // --from names the files' page for an operation; alone it is none,
+      // and detection finds the page itself.
+      {"--from", "koi", "a.txt"},
+      {"--detect", "--from", "koi", "a.txt"},
       {"--to", "utf16", "a.txt"},
       {"--bogus", "a.txt"},
       {"--with", "x", "a.txt"},
       {"--save-upper", "--upper", "a.txt"},
-      {"--from", "koi", "--upper", "a.txt"},
       {"-d", "-t", "win", "a.txt"},
       {"--smart", "--lower", "a.txt"},
       // The tab size is a whole number from 1, nothing else.
@@ -500,6 +672,29 @@ TEST_F(CliTest, VerboseAndQuiet) {
             "''Win1251''\n"
             "t/b.txt: This file consist of english symbols only\n");
   EXPECT_EQ(verbose.err, "");
+
+  // Characters the target page lacks go to fill bytes, and -v and -n say
+  // how many: «Привет, мир» — 5 € has four, to CP866.
+  const std::string quoted = "\xAB" + kHelloWin + "\xBB \x97 5 \x88";
+  dir.write("t/q.txt", quoted);
+  const auto filled = run({"-v", "-n", "-t", "dos", "t/q.txt"});
+  const auto note = " ''Dos''; 4 characters had no equivalent in the target "
+                    "page\n";
+  EXPECT_EQ(filled.out, "t/q.txt: would be converted from ''Win1251'' to" +
+                            std::string(note));
+  EXPECT_EQ(dir.read("t/q.txt"), quoted);
+  const auto one = run({"-v", "-t", "dos", "t/q.txt"});
+  EXPECT_EQ(one.out, "t/q.txt: File(s) successfully converted from "
+                     "''Win1251'' to" +
+                         std::string(note));
+  const auto back = run({"-q", "-f", "dos", "-t", "win", "t/q.txt"});
+  EXPECT_EQ(back.status, 0) << back.err;
+  EXPECT_EQ(dir.read("t/q.txt"), quoted); // the round trip is lossless
+  dir.write("t/q.txt", kHelloWin + " \xAB");
+  const auto single = run({"-v", "-t", "koi", "t/q.txt"});
+  EXPECT_EQ(single.out, "t/q.txt: File(s) successfully converted from "
+                        "''Win1251'' to ''Koi8''; 1 character had no "
+                        "equivalent in the target page\n");
 }
 
 // Sets the interrupt flag when the job has read `after` bytes, as Ctrl-C

@@ -27,10 +27,12 @@ struct Expected {
   std::string line2; // the success message's second line
 };
 
+// `reference` takes the file and the page it is named to be in (for a
+// single-byte file).
 struct Operation {
   const char *name;
   std::function<void(JobRequest &)> setUp;
-  std::function<Expected(const std::string &)> reference;
+  std::function<Expected(const std::string &, CodePage)> reference;
 };
 
 std::string hits(const char *prefix, std::uint64_t n) {
@@ -45,16 +47,16 @@ std::vector<Operation> operations() {
          r.operation = OperationCode::SmartCase;
          r.saveUpper = 1;
        },
-       [](const std::string &in) {
+       [](const std::string &in, CodePage page) {
          return Expected{
-             test::referenceCase(in, engine::CaseOperation::Smart, true),
+             test::referenceCase(in, engine::CaseOperation::Smart, true, page),
              "with 'smart' case"};
        }},
       {"smart case",
        [](JobRequest &r) { r.operation = OperationCode::SmartCase; },
-       [](const std::string &in) {
+       [](const std::string &in, CodePage page) {
          return Expected{
-             test::referenceCase(in, engine::CaseOperation::Smart, false),
+             test::referenceCase(in, engine::CaseOperation::Smart, false, page),
              "with 'smart' case"};
        }},
       {"recode koi to dos",
@@ -63,7 +65,7 @@ std::vector<Operation> operations() {
          r.sourceCodePage = CodePage::Koi;
          r.targetCodePage = CodePage::Dos;
        },
-       [](const std::string &in) {
+       [](const std::string &in, CodePage) {
          std::string out = in;
          for (auto &c : out)
            c = static_cast<char>(engine::recodeByte(
@@ -79,9 +81,9 @@ std::vector<Operation> operations() {
          r.rightPartOfWord = word.rightPartOfWord;
          r.caseInsensitive = word.caseInsensitive;
        },
-       [word](const std::string &in) {
+       [word](const std::string &in, CodePage page) {
          std::uint64_t n = 0;
-         auto out = test::referenceExclusion(in, "ab", "XYZ", word, &n);
+         auto out = test::referenceExclusion(in, "ab", "XYZ", word, &n, page);
          return Expected{out, hits("and replaced with received string, Nr. "
                                    "of hits: ",
                                    n)};
@@ -91,9 +93,9 @@ std::vector<Operation> operations() {
          r.operation = OperationCode::Exclude;
          r.searchText = "a a";
        },
-       [](const std::string &in) {
+       [](const std::string &in, CodePage page) {
          std::uint64_t n = 0;
-         auto out = test::referenceExclusion(in, "a a", "", {}, &n);
+         auto out = test::referenceExclusion(in, "a a", "", {}, &n, page);
          return Expected{out, hits("Number of hits: ", n)};
        }},
       {"optimize, tab size 3",
@@ -101,12 +103,12 @@ std::vector<Operation> operations() {
          r.operation = OperationCode::Optimize;
          r.tabSize = 3;
        },
-       [](const std::string &in) {
+       [](const std::string &in, CodePage) {
          return Expected{test::referenceOptimize(in, 3).bytes, ""};
        }},
       {"delete empty lines",
        [](JobRequest &r) { r.operation = OperationCode::DeleteEmpty; },
-       [](const std::string &in) {
+       [](const std::string &in, CodePage) {
          std::uint64_t n = 0;
          auto out = test::referenceDeleteEmpty(in, &n).bytes;
          return Expected{out, hits("Number of hits: ", n)};
@@ -131,18 +133,25 @@ TEST(EnginesThroughFileJob, AgreeWithTheReferencesAtEverySliceSize) {
       text += pieces[rng() % std::size(pieces)];
     inputs.push_back(text);
   }
+  // Each file is named to be in one of the four pages, in turn.
+  const CodePage pages[] = {CodePage::Win, CodePage::Koi, CodePage::Dos,
+                            CodePage::Iso};
   for (const auto &operation : operations()) {
-    for (const auto &input : inputs) {
-      const Expected expected = operation.reference(input);
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+      const std::string &input = inputs[i];
+      const CodePage page = pages[i % std::size(pages)];
+      const Expected expected = operation.reference(input, page);
       for (std::size_t slice : {1u, 2u, 3u, 7u, 64u, 8192u}) {
         SCOPED_TRACE(std::string(operation.name) + ", slice " +
                      std::to_string(slice) + ", " +
-                     std::to_string(input.size()) + " bytes");
+                     std::to_string(input.size()) + " bytes, page " +
+                     std::to_string(static_cast<int>(page)));
         dir.write("f.txt", input);
         test::RecordingJobHost host;
         JobRequest r;
         r.path = dir.file("f.txt");
         r.lastJob = 1;
+        r.sourceCodePage = page;
         operation.setUp(r);
         job::FileJob job(r, host);
         job.setSliceSize(slice);
@@ -162,21 +171,21 @@ std::vector<Operation> utf8Operations() {
   return {
       {"upper case",
        [](JobRequest &r) { r.operation = OperationCode::UpperCase; },
-       [](const std::string &in) {
+       [](const std::string &in, CodePage) {
          return Expected{
              test::referenceCaseUtf8(in, engine::CaseOperation::Upper, false),
              "with upper case"};
        }},
       {"lower case",
        [](JobRequest &r) { r.operation = OperationCode::LowerCase; },
-       [](const std::string &in) {
+       [](const std::string &in, CodePage) {
          return Expected{
              test::referenceCaseUtf8(in, engine::CaseOperation::Lower, false),
              "with lower case"};
        }},
       {"smart case",
        [](JobRequest &r) { r.operation = OperationCode::SmartCase; },
-       [](const std::string &in) {
+       [](const std::string &in, CodePage) {
          return Expected{
              test::referenceCaseUtf8(in, engine::CaseOperation::Smart, false),
              "with 'smart' case"};
@@ -190,7 +199,7 @@ std::vector<Operation> utf8Operations() {
          r.rightPartOfWord = word.rightPartOfWord;
          r.caseInsensitive = word.caseInsensitive;
        },
-       [word](const std::string &in) {
+       [word](const std::string &in, CodePage) {
          std::uint64_t n = 0;
          auto out = test::referenceExclusionUtf8(in, "мир", "МИРУ", word, &n);
          return Expected{out, hits("and replaced with received string, Nr. "
@@ -202,7 +211,7 @@ std::vector<Operation> utf8Operations() {
          r.operation = OperationCode::Optimize;
          r.tabSize = 4;
        },
-       [](const std::string &in) {
+       [](const std::string &in, CodePage) {
          return Expected{test::referenceOptimize(in, 4, true).bytes, ""};
        }},
   };
@@ -218,7 +227,7 @@ TEST(EnginesThroughFileJob, AgreeWithTheUtf8ReferencesAtEverySliceSize) {
     inputs.push_back("ё" + test::randomUtf8Text(rng, 1 + rng() % 3000));
   for (const auto &operation : utf8Operations()) {
     for (const auto &input : inputs) {
-      const Expected expected = operation.reference(input);
+      const Expected expected = operation.reference(input, CodePage::Utf8);
       ASSERT_TRUE(test::referenceIsValidUtf8(expected.bytes));
       for (std::size_t slice : {1u, 2u, 3u, 7u, 64u, 8192u}) {
         SCOPED_TRACE(std::string(operation.name) + ", slice " +

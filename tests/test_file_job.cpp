@@ -4,17 +4,19 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "job/file_job.h"
-#include "job/file_text_encoding.h"
 #include "job/messages.h"
 #include "platform/posix_file_system.h"
 #include "tests/support/memory_file.h"
 #include "tests/support/recording_job_host.h"
 #include "tests/support/reference_utf8_engines.h"
+#include "tests/support/russian_samples.h"
 #include "tests/support/temp_dir.h"
 
 namespace snpln {
@@ -270,6 +272,11 @@ TEST_F(FileJobTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
       {"cut at the end of a file past the sample",
        kHelloUtf8 + std::string(9000, 'a') + "\xD0", CodePage::Auto,
        OperationCode::RecodeToIso, CodePage::Iso, "Invalid UTF-8 at byte 9020"},
+      // Detected as UTF-8 with one Windows-1251 byte in it: the recoding
+      // stops there.
+      {"UTF-8 with a stray byte", kHelloUtf8 + " " + kHelloUtf8 + "\xAB",
+       CodePage::Auto, OperationCode::RecodeToWin, CodePage::Win,
+       "Invalid UTF-8 at byte 41"},
   };
   for (const Case &c : cases) {
     host = {};
@@ -405,6 +412,24 @@ TEST_F(FileJobTest, TypedTextIsWrittenInEachFilesCodePage) {
       {"bytes taken byte for byte", kHelloWin, "\xEC\xE8\xF0", "MIR",
        job::TypedText::Bytes, JobResult::Done, "\xCF\xF0\xE8\xE2\xE5\xF2, MIR",
        "and replaced with received string, Nr. of hits: 1"},
+      // The fault this pins: typed text went into every single-byte file as
+      // Windows-1251, so it was never found in a KOI8-R file and the
+      // replacement left a file in two encodings.
+      {"typed into KOI8-R", kHelloKoi, mirUtf8, "Пёс",
+       job::TypedText::Characters, JobResult::Done,
+       "\xF0\xD2\xC9\xD7\xC5\xD4, \xF0\xA3\xD3",
+       "and replaced with received string, Nr. of hits: 1"},
+      {"typed into CP866", kHelloDos, mirUtf8, "№ Ё",
+       job::TypedText::Characters, JobResult::Done,
+       "\x8F\xE0\xA8\xA2\xA5\xE2, \xFC \xF0",
+       "and replaced with received string, Nr. of hits: 1"},
+      {"replacement KOI8-R cannot hold", kHelloKoi, mirUtf8, "№",
+       job::TypedText::Characters, JobResult::ReadFailed, "",
+       "Replacement text cannot be written in ''Koi8''"},
+      // A file of ASCII alone takes typed text as Windows-1251, as before.
+      {"typed into a file of ASCII alone", "cat and dog", "cat", "кот",
+       job::TypedText::Characters, JobResult::Done, "\xEA\xEE\xF2 and dog",
+       "and replaced with received string, Nr. of hits: 1"},
   };
   for (const Case &c : cases) {
     host = {};
@@ -424,6 +449,138 @@ TEST_F(FileJobTest, TypedTextIsWrittenInEachFilesCodePage) {
     }
     EXPECT_FALSE(tempLeft()) << c.name;
   }
+}
+
+// The page a job settles for its file and leaves it in, as the run carries
+// it to the file's next pass.
+TEST_F(FileJobTest, NotesThePageItsFileIsInAtTheEnd) {
+  struct Case {
+    const char *name;
+    std::string content;
+    std::function<void(JobRequest &)> setUp;
+    std::optional<CodePage> noted;
+    std::string after; // empty: as before
+  };
+  const auto op = [](OperationCode code) {
+    return [code](JobRequest &r) { r.operation = code; };
+  };
+  const auto recode = [](CodePage from, CodePage to, OperationCode code) {
+    return [=](JobRequest &r) {
+      r.operation = code;
+      r.sourceCodePage = from;
+      r.targetCodePage = to;
+    };
+  };
+  const Case cases[] = {
+      {"detected", kHelloKoi, op(OperationCode::UpperCase), CodePage::Koi,
+       "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
+      {"named", kHelloKoi,
+       [](JobRequest &r) {
+         r.operation = OperationCode::LowerCase;
+         r.sourceCodePage = CodePage::Win;
+       },
+       CodePage::Win, "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
+      // A page carried from an earlier pass holds over the name and over
+      // detection.
+      {"carried", kHelloKoi,
+       [](JobRequest &r) {
+         r.operation = OperationCode::LowerCase;
+         r.sourceCodePage = CodePage::Dos;
+         r.filePage = CodePage::Win;
+       },
+       CodePage::Win, "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
+      {"recoded", kHelloKoi,
+       recode(CodePage::Auto, CodePage::Win, OperationCode::RecodeToWin),
+       CodePage::Win, kHelloWin},
+      {"recoded from the carried page", kHelloWin,
+       [](JobRequest &r) {
+         r.operation = OperationCode::RecodeToWin;
+         r.targetCodePage = CodePage::Win;
+         r.filePage = CodePage::Koi;
+       },
+       // The Windows-1251 bytes read as KOI8-R: "оПХБЕР, ЛХП".
+       CodePage::Win, "\xEE\xCF\xD5\xC1\xC5\xD0, \xCB\xD5\xCF"},
+      {"ASCII alone is in the target page", "plain",
+       recode(CodePage::Auto, CodePage::Koi, OperationCode::RecodeToKoi),
+       CodePage::Koi, ""},
+      {"already in the target page", kHelloWin,
+       recode(CodePage::Auto, CodePage::Win, OperationCode::RecodeToWin),
+       CodePage::Win, ""},
+      {"recoding failed: still in the source page", "\xD0\x96 \xE2\x82\xAC",
+       recode(CodePage::Utf8, CodePage::Koi, OperationCode::RecodeToKoi),
+       CodePage::Utf8, ""},
+      {"a dry run changes nothing", kHelloKoi,
+       [](JobRequest &r) {
+         r.operation = OperationCode::RecodeToWin;
+         r.targetCodePage = CodePage::Win;
+         r.dryRun = true;
+       },
+       CodePage::Koi, ""},
+      {"UTF-8", kHelloUtf8, op(OperationCode::SmartCase), CodePage::Utf8, ""},
+      {"no byte above 0x7F", "plain text", op(OperationCode::Optimize),
+       CodePage::Auto, ""},
+      {"not text", std::string("ab\0cd", 5), op(OperationCode::UpperCase),
+       std::nullopt, ""},
+      // A Cyrillic replacement in a file of ASCII alone is Windows-1251; as
+      // bytes, nobody knows its page.
+      {"typed Cyrillic into ASCII", "cat",
+       [](JobRequest &r) {
+         r.operation = OperationCode::Replace;
+         r.searchText = "cat";
+         r.replaceText = "кот";
+         r.typedText = job::TypedText::Characters;
+       },
+       CodePage::Win, "\xEA\xEE\xF2"},
+      {"bytes above 0x7F into ASCII", "cat",
+       [](JobRequest &r) {
+         r.operation = OperationCode::Replace;
+         r.searchText = "cat";
+         r.replaceText = "\xEA\xEE\xF2";
+       },
+       std::nullopt, "\xEA\xEE\xF2"},
+      {"nothing replaced in ASCII", "dog",
+       [](JobRequest &r) {
+         r.operation = OperationCode::Replace;
+         r.searchText = "cat";
+         r.replaceText = "кот";
+         r.typedText = job::TypedText::Characters;
+       },
+       CodePage::Auto, ""},
+  };
+  for (const Case &c : cases) {
+    host = {};
+    dir.write("p.txt", c.content);
+    auto r = request(OperationCode::UpperCase, "p.txt", 0);
+    c.setUp(r);
+    std::optional<CodePage> noted;
+    int calls = 0;
+    r.notePage = [&](CodePage page) {
+      noted = page;
+      ++calls;
+    };
+    run(r, 3);
+    EXPECT_EQ(noted, c.noted) << c.name << ": " << lastReport;
+    EXPECT_LE(calls, 1) << c.name;
+    EXPECT_EQ(dir.read("p.txt"), c.after.empty() ? c.content : c.after)
+        << c.name;
+  }
+  // A file that is not there has no page.
+  auto missing = request(OperationCode::UpperCase, "missing.txt", 0);
+  bool called = false;
+  missing.notePage = [&](CodePage) { called = true; };
+  EXPECT_EQ(run(missing), JobResult::NotFound);
+  EXPECT_FALSE(called);
+}
+
+// Detection after an earlier pass reports the page that pass settled: the
+// text it was found on may have changed since.
+TEST_F(FileJobTest, DetectReportsTheCarriedPage) {
+  dir.write("d.txt", kHelloWin);
+  auto r = request(OperationCode::Detect, "d.txt", 1);
+  r.filePage = CodePage::Koi;
+  EXPECT_EQ(run(r), JobResult::Done);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].second, "This file has coding ''Koi8''");
 }
 
 TEST_F(FileJobTest, SuccessMessageOnlyForTheLastJob) {
@@ -584,59 +741,6 @@ TEST_F(FileJobTest, TicksAfterTheEndDoNothing) {
   EXPECT_EQ(host.messages.size(), 1u);
 }
 
-// The case, exclusion and tab engines work on characters; a job must know
-// that a file is UTF-8 before it writes a byte.
-struct EncodingCase {
-  const char *name;
-  std::string bytes;
-  engine::TextEncoding expected;
-};
-
-TEST(FileTextEncoding, UsesTheBytesFromTheFirstNonAsciiOn) {
-  using engine::TextEncoding;
-  const std::string ascii(100000, 'a');
-  const std::string window(job::kUtf8Window, ' ');
-  const std::vector<EncodingCase> cases = {
-      {"empty", "", TextEncoding::SingleByte},
-      {"ASCII only", ascii, TextEncoding::SingleByte},
-      {"byte order mark",
-       "\xEF\xBB\xBF"
-       "abc",
-       TextEncoding::Utf8},
-      {"byte order mark before Windows-1251", "\xEF\xBB\xBF\xCF\xF0\xE8",
-       TextEncoding::Utf8},
-      {"Russian in UTF-8", "Привет, мир", TextEncoding::Utf8},
-      {"Windows-1251", kHelloWin, TextEncoding::SingleByte},
-      {"KOI8-R", kHelloKoi, TextEncoding::SingleByte},
-      {"CP866", kHelloDos, TextEncoding::SingleByte},
-      {"UTF-8 after long ASCII", ascii + "ёж", TextEncoding::Utf8},
-      {"broken UTF-8 after long ASCII", ascii + "ёж\xE0 x",
-       TextEncoding::SingleByte},
-      {"UTF-8 cut by the end of the file", "ёж\xD0", TextEncoding::SingleByte},
-      {"broken only past the window", "ж" + window + "\xFF",
-       TextEncoding::Utf8},
-      {"a character cut by the window's end", " ж" + window,
-       TextEncoding::Utf8},
-  };
-  for (const EncodingCase &c : cases) {
-    test::MemoryInputFile input(c.bytes);
-    const auto found = job::fileTextEncoding(input, c.bytes.size());
-    ASSERT_TRUE(found.has_value()) << c.name;
-    EXPECT_EQ(*found, c.expected) << c.name;
-    EXPECT_EQ(input.position(), 0u) << c.name;
-  }
-}
-
-TEST(FileTextEncoding, FailedReadOrRewind) {
-  test::MemoryInputFile failingRead("Привет");
-  failingRead.failReadAt = 0;
-  EXPECT_EQ(job::fileTextEncoding(failingRead, 12),
-            engine::TextEncoding::SingleByte);
-  test::MemoryInputFile failingSeek("Привет");
-  failingSeek.failSeek = true;
-  EXPECT_FALSE(job::fileTextEncoding(failingSeek, 12).has_value());
-}
-
 TEST_F(FileJobTest, UpperCaseOnAUtf8FileKeepsItUtf8) {
   const std::string text = "Привет, мир! Ёлка и ёж; hello.\n";
   dir.write("u.txt", text);
@@ -661,6 +765,70 @@ TEST_F(FileJobTest, Utf8AfterALongAsciiHeadStaysUtf8) {
   EXPECT_EQ(job.run(), JobResult::Done);
   EXPECT_EQ(job.textEncoding(), engine::TextEncoding::Utf8);
   EXPECT_EQ(dir.read("u.txt"), std::string(20000, 'A') + " ЁЛКА, МИР; ЖЁ");
+}
+
+// A UTF-8 text with a few stray bytes was taken for ISO 8859-5, and
+// recoding it to UTF-8 wrote every letter twice encoded.
+TEST_F(FileJobTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
+  std::string text = test::russianProse();
+  const auto boundary = [&](std::size_t at) {
+    while ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+      ++at;
+    return at;
+  };
+  text.insert(boundary(text.size() / 2), "\xE9"); // й in Windows-1251
+  const std::size_t dash = boundary(100);
+  text.insert(dash, "\x97"); // — in Windows-1251
+  dir.write("u.txt", text);
+  auto detect = request(OperationCode::Detect, "u.txt");
+  detect.detectOnly = 1;
+  EXPECT_EQ(run(detect), JobResult::Done);
+  EXPECT_EQ(lastReport, "This file has coding ''UTF-8''");
+  auto toUtf8 = request(OperationCode::RecodeToUtf8, "u.txt");
+  toUtf8.targetCodePage = CodePage::Utf8;
+  EXPECT_EQ(run(toUtf8), JobResult::Skipped);
+  EXPECT_EQ(lastReport, "This file just is in same coding");
+  // Upper case keeps the stray bytes as they are.
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "u.txt")), JobResult::Done);
+  const std::string upper = dir.read("u.txt");
+  EXPECT_EQ(upper.size(), text.size());
+  EXPECT_EQ(upper[dash], '\x97');
+  EXPECT_NE(upper.find("\xE9"), std::string::npos);
+}
+
+// A file whose first 8 KiB were English was "english symbols only" however
+// much Russian followed.
+TEST_F(FileJobTest, RussianAfterSixteenKibibytesOfEnglishIsFoundAndConverted) {
+  std::string english;
+  while (english.size() < 16384)
+    english += "This program is free software; you can redistribute it.\n";
+  const std::string russian = "/* Ёлки у входа: \"Привет, мир\" - 5 шт. */\n";
+  const std::pair<CodePage, const char *> pages[] = {
+      {CodePage::Dos, "''Dos''"},
+      {CodePage::Win, "''Win1251''"},
+      {CodePage::Koi, "''Koi8''"},
+      {CodePage::Iso, "''Iso''"},
+  };
+  for (const auto &[page, name] : pages) {
+    const std::string russianIn =
+        test::iconvInPage(russian, page).value_or(std::string());
+    ASSERT_FALSE(russianIn.empty()) << name;
+    dir.write("e.txt", english + russianIn);
+    auto detect = request(OperationCode::Detect, "e.txt");
+    detect.detectOnly = 1;
+    EXPECT_EQ(run(detect), JobResult::Done) << name;
+    EXPECT_EQ(lastReport, std::string("This file has coding ") + name);
+    auto toUtf8 = request(OperationCode::RecodeToUtf8, "e.txt");
+    toUtf8.targetCodePage = CodePage::Utf8;
+    EXPECT_EQ(run(toUtf8), JobResult::Done) << name;
+    EXPECT_EQ(dir.read("e.txt"), english + russian) << name;
+  }
+  // English alone, however long, is left as it is.
+  dir.write("e.txt", english + english + english);
+  auto toWin = request(OperationCode::RecodeToWin, "e.txt");
+  toWin.targetCodePage = CodePage::Win;
+  EXPECT_EQ(run(toWin), JobResult::Skipped);
+  EXPECT_EQ(lastReport, "This file consist of english symbols only");
 }
 
 TEST_F(FileJobTest, SingleByteFileStaysSingleByte) {

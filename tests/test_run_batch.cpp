@@ -121,6 +121,53 @@ TEST_F(RunBatch, TwoOperationsThreeFilesSixJobsOperationMajor) {
   expectReset();
 }
 
+// The page of each file is settled once, at its first pass, and carried by
+// the file's identity: a later pass takes it, whatever the text has become
+// (here the file is given Windows-1251 bytes behind the run's back, in
+// place), and a recoding leaves its target behind for the passes after it.
+TEST_F(RunBatch, EachFilesPageIsCarriedThroughThePasses) {
+  const std::string mirKoi = "\xCD\xC9\xD2", mirWin = "\xEC\xE8\xF0";
+  dir.write("k.txt", "\xF0\xD2\xC9\xD7\xC5\xD4, " + mirKoi); // Привет, мир
+  dir.write("w.txt", "\xCF\xF0\xE8\xE2\xE5\xF2, " + mirWin);
+  choose({"k.txt", "w.txt"});
+  select({ModeButton::SmartCase, ModeButton::Replace});
+  host.realJobs = true;
+  host.typed = job::TypedText::Characters;
+  host.promptAnswers = {{kOk, "мир"}, {kOk, "MIR"}};
+  host.beforeJob = [&](const job::JobRequest &request) {
+    if (request.operation == OperationCode::Replace && request.path == "k.txt")
+      dir.write("k.txt", "\xCF\xF0\xE8\xE2\xE5\xF2, " + mirWin);
+  };
+  run();
+  ASSERT_EQ(host.jobs.size(), 4u);
+  EXPECT_EQ(host.jobs[0].filePage, std::nullopt);
+  EXPECT_EQ(host.jobs[1].filePage, std::nullopt);
+  EXPECT_EQ(host.jobs[2].filePage, job::CodePage::Koi);
+  EXPECT_EQ(host.jobs[3].filePage, job::CodePage::Win);
+  // "мир" typed is KOI8-R for k.txt: its Windows-1251 text holds none.
+  EXPECT_EQ(dir.read("k.txt"), "\xCF\xF0\xE8\xE2\xE5\xF2, " + mirWin);
+  EXPECT_EQ(dir.read("w.txt"), "\xCF\xF0\xE8\xE2\xE5\xF2, MIR");
+}
+
+// The fault this pins: recoding to UTF-8 ran after the replacement, which
+// then looked for Windows-1251 bytes in a KOI8-R file and found nothing.
+TEST_F(RunBatch, ReplacementAfterRecodingToUtf8FindsItsText) {
+  dir.write("k.txt", "\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2"); // Привет, мир
+  choose({"k.txt"});
+  select({ModeButton::Replace, ModeButton::ToUtf8});
+  host.realJobs = true;
+  host.typed = job::TypedText::Characters;
+  host.promptAnswers = {{kOk, "мир"}, {kOk, "MIR"}};
+  run();
+  ASSERT_EQ(host.jobs.size(), 2u);
+  EXPECT_EQ(host.jobs[0].operation, OperationCode::RecodeToUtf8);
+  EXPECT_EQ(host.jobs[1].filePage, job::CodePage::Utf8);
+  EXPECT_EQ(dir.read("k.txt"), "Привет, MIR");
+  ASSERT_FALSE(host.jobMessages.empty());
+  EXPECT_EQ(host.jobMessages.back().second,
+            "and replaced with received string, Nr. of hits: 1");
+}
+
 TEST_F(RunBatch, MissingEntryFollowedByAFileGoesOn) {
   dir.write("f", "x");
   choose({"missing", "f"});

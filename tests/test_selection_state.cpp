@@ -26,7 +26,7 @@ std::set<int> downSet(const SelectionState &s) {
   return down;
 }
 
-SelectionState pressed(std::initializer_list<int> presses) {
+SelectionState pressed(const std::vector<int> &presses) {
   SelectionState s;
   for (int i : presses)
     s.pressModeButton(b(i));
@@ -244,6 +244,34 @@ TEST(SelectionState, QueriesForTheRun) {
   EXPECT_TRUE(onlySource.operationPasses().empty());
   EXPECT_EQ(OperationCode::UpperCase, onlySource.finalOperation());
   EXPECT_EQ(CodePage::Koi, onlySource.sourceCodePage());
+}
+
+// The fault this pins: recoding to UTF-8 ran its pass last, after
+// replacement and even after detection, unlike every other target.
+TEST(SelectionState, RecodingToUtf8TakesThePlaceOfTheOtherRecodings) {
+  using Op = OperationCode;
+  const struct {
+    std::vector<int> buttons;
+    std::vector<OperationCode> passes;
+  } cases[] = {
+      {{17, 0, 8, 9},
+       {Op::UpperCase, Op::RecodeToUtf8, Op::Replace, Op::Optimize}},
+      {{2, 5, 7, 10},
+       {Op::RecodeToKoi, Op::LowerCase, Op::Exclude, Op::DeleteEmpty}},
+      {{10, 9, 8, 7, 6, 17},
+       {Op::RecodeToUtf8, Op::SmartCase, Op::Exclude, Op::Replace, Op::Optimize,
+        Op::DeleteEmpty}},
+      {{11, 10, 0}, {Op::UpperCase, Op::DeleteEmpty, Op::Detect}},
+  };
+  for (const auto &c : cases) {
+    const auto s = pressed(c.buttons);
+    EXPECT_EQ(s.operationPasses(), c.passes);
+    EXPECT_EQ(s.finalOperation(), c.passes.back());
+  }
+  // Every operation has its one place.
+  std::set<OperationCode> all(batch::passOrder().begin(),
+                              batch::passOrder().end());
+  EXPECT_EQ(all.size(), static_cast<std::size_t>(job::kOperationCount));
 }
 
 TEST(SelectionState, ResetReleasesEverythingWithoutBusyTest) {

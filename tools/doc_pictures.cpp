@@ -1,16 +1,20 @@
-// Draws the README's pictures of the windows, offscreen or on a display:
+// Draws the README's pictures of the windows, on a display with a window
+// manager (tools/screenshot.sh runs it under Xvfb with openbox, so every
+// window has its frame and title bar) or offscreen (the windows alone):
 //
 //   doc_pictures SAMPLE_FILE OUTPUT_DIR
 //
 // writes OUTPUT_DIR/prompt.png (the tab-size prompt over the main window),
 // OUTPUT_DIR/options.png (the word options), OUTPUT_DIR/progress.png (a
 // progress window at 42 %), OUTPUT_DIR/preview.png (the preview of
-// SAMPLE_FILE) and OUTPUT_DIR/main-window-ru.png (the main window under the
-// Russian catalogue). Settings go to a temporary home of their own.
+// SAMPLE_FILE), OUTPUT_DIR/save-refused.png (the question of a save that
+// another program's change refused, over the preview) and
+// OUTPUT_DIR/main-window-ru.png (the main window under the Russian
+// catalogue). Settings go to a temporary home of their own.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QPainter>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -20,31 +24,36 @@
 #include "batch/batch_texts.h"
 #include "job/file_job.h"
 #include "job/job_request.h"
+#include "ui/dialog_builder.h"
 #include "ui/exclude_options_dialog.h"
 #include "ui/input_dialog.h"
 #include "ui/main_window.h"
 #include "ui/preview_dialog.h"
 #include "ui/progress_dialog.h"
+#include "ui/save_refused_dialog.h"
 #include "ui/translation.h"
+#include "ui/window_shot.h"
 
 namespace {
 
 using namespace snpln;
 
-// The main window with `dialog` drawn where it opens over it.
-QImage over(ui::MainWindow &window, QWidget &dialog) {
-  QImage image = window.grab().toImage();
-  QPainter painter(&image);
-  const QPoint at = window.mapFromGlobal(dialog.pos());
-  painter.drawPixmap(at, dialog.grab());
-  return image;
-}
-
-bool save(const QImage &image, const QString &dir, const char *name) {
-  const bool saved = image.save(dir + QLatin1Char('/') + QLatin1String(name));
+bool save(const std::vector<QWidget *> &windows, const QString &dir,
+          const char *name) {
+  for (QWidget *w : windows)
+    ui::waitUntilShown(*w);
+  const bool saved = ui::windowShot(windows).save(dir + QLatin1Char('/') +
+                                                  QLatin1String(name));
   if (!saved)
     std::fprintf(stderr, "doc_pictures: cannot write %s\n", name);
   return saved;
+}
+
+// Shows a dialog where it opens over its owner, without a loop of its own.
+void open(QDialog &dialog, int templateId) {
+  ui::placeDialog(dialog, ui::dialogTemplate(templateId).placement,
+                  dialog.parentWidget());
+  dialog.show();
 }
 
 } // namespace
@@ -64,24 +73,25 @@ int main(int argc, char **argv) {
   {
     ui::MainWindow window(sample);
     window.pressModeButton(batch::ModeButton::Optimize);
+    ui::placeDialog(window, ui::Placement::CentreOnScreen, nullptr);
     window.show();
-    QApplication::processEvents();
+    ui::waitUntilShown(window);
     ui::InputDialog prompt(&window);
-    prompt.setPrompt(QString::fromUtf8(batch::texts::kPromptTabSize));
-    prompt.setValue(QStringLiteral("8"));
-    QTimer::singleShot(200, &prompt, [&] {
-      ok = save(over(window, prompt), out, "prompt.png") && ok;
-      prompt.reject();
-    });
-    prompt.run();
+    prompt.setPrompt(ui::shownText(batch::texts::kPromptTabSize));
+    auto *value =
+        prompt.controls().control<QLineEdit>(ui::InputDialog::kValueId);
+    value->setText(QStringLiteral("8"));
+    value->selectAll();
+    open(prompt, ui::kInputTemplate);
+    value->setFocus();
+    ok = save({&window, &prompt}, out, "prompt.png") && ok;
+    prompt.hide();
     ui::ExcludeOptionsDialog options(&window);
-    QTimer::singleShot(200, &options, [&] {
-      options.controls().control<QAbstractButton>(1040)->setChecked(true);
-      ok = save(options.grab().toImage(), out, "options.png") && ok;
-      options.reject();
-    });
-    options.run();
-    window.reject();
+    open(options, ui::kExcludeOptionsTemplate);
+    options.controls().control<QAbstractButton>(1040)->setChecked(true);
+    ok = save({&options}, out, "options.png") && ok;
+    options.hide();
+    window.hide();
   }
   {
     job::JobRequest request;
@@ -91,25 +101,37 @@ int main(int argc, char **argv) {
     ui::ProgressDialog progress(request);
     progress.controls();
     progress.setProgress(42);
-    ok = save(progress.grab().toImage(), out, "progress.png") && ok;
+    open(progress, ui::kProgressTemplate);
+    ok = save({&progress}, out, "progress.png") && ok;
+    progress.hide();
   }
   {
     ui::PreviewDialog preview(sample);
-    QTimer::singleShot(300, &preview, [&] {
-      ok = save(preview.grab().toImage(), out, "preview.png") && ok;
+    // Once its own loop shows it.
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, &preview, [&] {
+      if (!preview.isVisible())
+        return;
+      poll.stop();
+      ok = save({&preview}, out, "preview.png") && ok;
+      ui::SaveRefusedDialog refused(sample, ui::SaveRefusal::ChangedElsewhere,
+                                    &preview);
+      open(refused, ui::kSaveRefusedTemplate);
+      ok = save({&preview, &refused}, out, "save-refused.png") && ok;
+      refused.hide();
       preview.reject();
     });
+    poll.start();
     preview.run();
   }
   {
     ui::setUiLanguage(QLocale(QLocale::Russian, QLocale::Russia));
     ui::MainWindow window(sample);
+    ui::placeDialog(window, ui::Placement::CentreOnScreen, nullptr);
     window.show();
-    QTimer::singleShot(300, &window, [&] {
-      ok = save(window.grab().toImage(), out, "main-window-ru.png") && ok;
-      window.reject();
-    });
-    window.exec();
+    ok = save({&window}, out, "main-window-ru.png") && ok;
+    window.hide();
     ui::setUiLanguage(QLocale::c());
   }
   return ok ? 0 : 1;

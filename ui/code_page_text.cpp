@@ -102,6 +102,23 @@ constexpr const char *kLoading = "snplnLoadingBytes";
 
 } // namespace
 
+const char *codePageDisplayName(engine::CodePage page) {
+  switch (page) {
+  case engine::CodePage::Dos:
+    return "DOS (CP866)";
+  case engine::CodePage::Koi:
+    return "KOI8-R";
+  case engine::CodePage::Iso:
+    return "ISO 8859-5";
+  case engine::CodePage::Utf8:
+    return "UTF-8";
+  case engine::CodePage::Win:
+  case engine::CodePage::Auto:
+    break;
+  }
+  return "Windows-1251";
+}
+
 engine::CodePage previewCodePage(engine::CodePage detected) {
   return detected == engine::CodePage::Auto ? engine::CodePage::Win : detected;
 }

@@ -35,6 +35,10 @@ namespace snpln::ui {
 // when detection finds no Cyrillic letter (Auto).
 engine::CodePage previewCodePage(engine::CodePage detected);
 
+// The name of a page as the windows show it: "DOS (CP866)", "Windows-1251",
+// "KOI8-R", "ISO 8859-5", "UTF-8" (Auto reads as Win).
+const char *codePageDisplayName(engine::CodePage page);
+
 // The character of every byte value in `page` (Auto reads as Win).
 const std::array<char16_t, 256> &codePageTable(engine::CodePage page);
 

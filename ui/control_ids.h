@@ -25,6 +25,7 @@ inline constexpr int kFileName = 1000;
 inline constexpr int kFileNameLabel = 1001;
 inline constexpr int kStatus = 1002;
 inline constexpr int kBrowse = 1003;
+inline constexpr int kFolder = 1005;
 inline constexpr int kCaseGroup = 1012;
 inline constexpr int kDoIt = 1013;
 inline constexpr int kChooseLabel = 1014;
@@ -70,6 +71,13 @@ inline constexpr int kPreviewStatus = 1069;
 
 // The save question (template 139).
 inline constexpr int kSavePromptName = 1001;
+
+// The refused save (template 141).
+inline constexpr int kRefusedName = 1001;
+inline constexpr int kRefusedReason = 1002;
+inline constexpr int kRefusedAdvice = 1003;
+inline constexpr int kRefusedReload = 1004;
+inline constexpr int kRefusedSaveAs = 1005;
 
 } // namespace ids
 

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -24,14 +25,6 @@ namespace snpln::ui {
 
 namespace {
 
-// a × b / c rounded to the nearest integer, halves away from zero.
-int mulDiv(int a, int b, int c) {
-  const long long product = static_cast<long long>(a) * b;
-  const long long half = c / 2;
-  return static_cast<int>(product >= 0 ? (product + half) / c
-                                       : (product - half) / c);
-}
-
 QString text(const char *caption) { return QString::fromUtf8(caption); }
 // A caption the user reads, in the windows' language.
 QString shown(const char *caption) { return uiText(caption); }
@@ -44,6 +37,12 @@ QLabel *makeStatic(const ControlTemplate &c, QWidget *parent, QRect rect) {
   // A static of one line never wraps; a taller one wraps unless told not to.
   const int lineHeight = QFontMetrics(parent->font()).height();
   label->setWordWrap(!(c.style & kNoWrap) && rect.height() >= 2 * lineHeight);
+  if (c.style & kBorder) {
+    // Framed like a read-only field, with its text just inside.
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    label->setIndent(0);
+    label->setMargin(2);
+  }
   label->setGeometry(rect);
   return label;
 }
@@ -182,27 +181,54 @@ QWidget *makeControl(const ControlTemplate &c, QDialog &dialog,
 } // namespace
 
 DialogUnits DialogUnits::fromFont(const QFont &font) {
-  // Every window of the program asks for the same font or two.
+  // Every window of the program asks for the same font or two; the family
+  // it stands for is part of the key, as it may change under it.
   static QFont lastFont;
+  static QString lastFamily;
   static DialogUnits lastUnits;
-  if (lastUnits.baseY > 0 && font == lastFont)
+  const QString family = QFontInfo(font).family();
+  if (lastUnits.baseY > 0 && font == lastFont && family == lastFamily)
     return lastUnits;
-  const QFontMetrics metrics(font);
-  const int alphabet = metrics.horizontalAdvance(
+  const qreal alphabet = QFontMetricsF(font).horizontalAdvance(
       QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   DialogUnits units;
-  units.baseX = (alphabet / 26 + 1) / 2;
-  units.baseY = metrics.height();
+  units.baseX = alphabet / 52;
+  // A line of text is a whole number of pixels high.
+  units.baseY = QFontMetrics(font).height();
   lastFont = font;
+  lastFamily = family;
   lastUnits = units;
   return units;
 }
 
-int DialogUnits::toPixelsX(int units) const { return mulDiv(units, baseX, 4); }
-int DialogUnits::toPixelsY(int units) const { return mulDiv(units, baseY, 8); }
+int DialogUnits::toPixelsX(int units) const {
+  return qRound(units * baseX / 4);
+}
+int DialogUnits::toPixelsY(int units) const {
+  return qRound(units * baseY / 8);
+}
 
 QRect DialogUnits::toPixels(int x, int y, int width, int height) const {
-  return QRect(toPixelsX(x), toPixelsY(y), toPixelsX(width), toPixelsY(height));
+  // The edges are rounded, so that controls side by side in units stay
+  // side by side in pixels.
+  const int left = toPixelsX(x);
+  const int top = toPixelsY(y);
+  return QRect(left, top, toPixelsX(x + width) - left,
+               toPixelsY(y + height) - top);
+}
+
+DialogUnits DialogUnits::holdingPictures(const DialogTemplate &tmpl) const {
+  DialogUnits units = *this;
+  for (const ControlTemplate &c : tmpl.controls) {
+    if (c.kind != ControlKind::PictureButton || c.width <= 0 || c.height <= 0)
+      continue;
+    const QSize size = picture(QString::fromUtf8(c.caption) + 'U').size();
+    if (size.isEmpty())
+      continue;
+    units.baseX = std::max(units.baseX, size.width() * 4.0 / c.width);
+    units.baseY = std::max(units.baseY, size.height() * 8.0 / c.height);
+  }
+  return units;
 }
 
 QFont templateFont(const DialogTemplate &tmpl) {
@@ -222,7 +248,7 @@ DialogControls buildDialog(QDialog &dialog, const DialogTemplate &tmpl) {
   DialogControls controls;
   controls.template_ = &tmpl;
   dialog.setFont(templateFont(tmpl));
-  controls.units_ = DialogUnits::fromFont(dialog.font());
+  controls.units_ = DialogUnits::fromFont(dialog.font()).holdingPictures(tmpl);
   const DialogUnits &units = controls.units_;
 
   Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;

@@ -1,11 +1,16 @@
 // Builds a window from its dialog template.
 //
-// Positions and sizes in dialog units become pixels from the dialog font,
-// as the dialog framework does: x and width are units × the average
-// character width / 4, y and height units × the character height / 8, each
-// rounded to the nearest pixel. Picture buttons, pictures and the icon take
-// the template's position and the size of their picture. The controls are
-// created in template order, which is also the tab order; windows find them
+// Positions and sizes in dialog units become pixels from the dialog font's
+// real metrics: x and width are units × the average character width / 4,
+// y and height units × the character height / 8, with each edge rounded to
+// the nearest pixel. The width keeps its fraction, so a wider font widens
+// the window by as much as it widens its texts. The pictures of picture
+// buttons have sizes of their own, made for a base of about 7 × 15 pixels:
+// where the font's units are smaller, a window's units grow until every
+// picture fits the place its template gives it, so that pictures side by
+// side or one under the other never overlap. Picture buttons, pictures and the
+// icon take the template's position and the size of their picture. The controls
+// are created in template order, which is also the tab order; windows find them
 // by id. The default button is the one the template marks, else the button
 // with the OK id. A template that asks for a drawn frame gets a raised frame
 // of kDrawnFrameWidth pixels around its client area, which moves every
@@ -29,10 +34,12 @@ inline constexpr int kDrawnFrameWidth = 3;
 
 // The dialog base units of a font, in pixels.
 struct DialogUnits {
-  int baseX = 0; // average character width
-  int baseY = 0; // character height
+  qreal baseX = 0; // average width of the 52 letters of the Latin alphabet
+  qreal baseY = 0; // character height
 
   static DialogUnits fromFont(const QFont &font);
+  // These units, grown where a picture of `tmpl` needs more room.
+  DialogUnits holdingPictures(const DialogTemplate &tmpl) const;
 
   int toPixelsX(int units) const;
   int toPixelsY(int units) const;

@@ -13,7 +13,7 @@ namespace {
 using K = ControlKind;
 using M = batch::ModeButton;
 
-constexpr unsigned kDialogFrame = kCaption | kModalFrame;
+// Every window has a title bar with a close box; each says what it means.
 constexpr unsigned kDialogFrameWithClose = kCaption | kCloseBox | kModalFrame;
 constexpr unsigned kPicture = kTabStop; // picture buttons are tab stops
 
@@ -59,20 +59,24 @@ std::vector<DialogTemplate> makeTemplates() {
            {kNoId, K::Picture, "SNPLN", 40, 5, 0, 0, 0},
        }});
 
-  // The main window.
+  // The main window. It may grow wider: the file-name field, the status
+  // line and the filter box take the width, the buttons beside them keep to
+  // the right edge.
   all.push_back(
       {kMainTemplate,
        "Snipline (SNPLN) v" SNPLN_VERSION_SHORT,
        311,
-       143,
+       150,
        "Arial",
        9,
-       kCaption | kModalFrame,
+       kCaption | kCloseBox | kModalFrame | kResizable,
        Placement::CentreOnScreen,
        {
            {ids::kDoIt, K::PictureButton, "DOIT", 190, 75, 95, 30, kPicture},
            {ids::kExit, K::PictureButton, "EXIT", 280, 10, 25, 40, kPicture},
            {ids::kBrowse, K::PictureButton, "BROWSE", 240, 110, 45, 14,
+            kPicture},
+           {ids::kFolder, K::PictureButton, "FOLDER", 240, 124, 45, 14,
             kPicture},
            {ids::kCopy, K::PictureButton, "COPY", 280, 55, 24, 15, kPicture},
            {ids::kPreview, K::PictureButton, "FP", 135, 75, 50, 30, kPicture},
@@ -113,12 +117,12 @@ std::vector<DialogTemplate> makeTemplates() {
             kNoWrap},
            {ids::kFileName, K::Edit, "", 5, 110, 230, 12,
             kMultiLine | kAutoHScroll | kBorder | kTabStop},
-           {ids::kStatus, K::Static, "No action selected", 5, 135, 255, 8,
+           {ids::kStatus, K::Static, "No action selected", 5, 140, 280, 8,
             kNoWrap},
            {ids::kClear, K::PictureButton, "CLEAR", 43, 100, 25, 8, kPicture},
-           {ids::kFilterBox, K::ComboBox, "", 105, 122, 131, 130,
+           {ids::kFilterBox, K::ComboBox, "", 105, 124, 130, 130,
             kVScroll | kTabStop},
-           {kNoId, K::Static, "Filter(s) for subdirectories:", 15, 125, 83, 8,
+           {kNoId, K::Static, "Filter(s) for subdirectories:", 3, 126, 100, 8,
             kNoWrap},
        }});
 
@@ -129,7 +133,7 @@ std::vector<DialogTemplate> makeTemplates() {
                  60,
                  "Arial",
                  9,
-                 kDialogFrame,
+                 kDialogFrameWithClose,
                  Placement::CentreOnOwner,
                  {
                      {ids::kMessageLine1, K::Static, "", 0, 10, 210, 8,
@@ -147,7 +151,7 @@ std::vector<DialogTemplate> makeTemplates() {
        65,
        "Arial",
        9,
-       kDialogFrame,
+       kDialogFrameWithClose,
        Placement::CentreOnOwner,
        {
            {ids::kProgressHeading, K::Static, "Progressing file", 10, 5, 130, 8,
@@ -160,12 +164,12 @@ std::vector<DialogTemplate> makeTemplates() {
   // The one-line prompt.
   all.push_back(
       {kInputTemplate,
-       "",
+       "Snpln Input",
        149,
        60,
        "Arial",
        9,
-       kModalFrame | kDrawnFrame,
+       kDialogFrameWithClose | kDrawnFrame,
        Placement::OwnerOrigin,
        {
            {ids::kPromptValue, K::Edit, "", 5, 15, 140, 14,
@@ -178,12 +182,12 @@ std::vector<DialogTemplate> makeTemplates() {
   // The word and case options of exclusion and replacement.
   all.push_back(
       {kExcludeOptionsTemplate,
-       "",
+       "Snpln Options",
        111,
        94,
        "Arial",
        9,
-       kModalFrame | kDrawnFrame,
+       kDialogFrameWithClose | kDrawnFrame,
        Placement::OwnerOrigin,
        {
            {kNoId, K::Static, "Excluded string must be ...", 5, 5, 88, 8,
@@ -194,30 +198,31 @@ std::vector<DialogTemplate> makeTemplates() {
             100, 15, kPushLike | kTabStop},
            {ids::kCaseInsensitive, K::CheckBox, "C&ase insensitivity", 5, 50,
             100, 15, kPushLike | kTabStop},
-           {kIdOk, K::PictureButton, "OK", 5, 70, 50, 20, kPicture},
-           {kIdCancel, K::PictureButton, "CANCEL", 55, 70, 50, 20, kPicture},
+           {kIdOk, K::PictureButton, "OK", 4, 70, 50, 20, kPicture},
+           {kIdCancel, K::PictureButton, "CANCEL", 57, 70, 50, 20, kPicture},
        }});
 
   // The file preview and editor.
   all.push_back(
       {kPreviewTemplate,
        "SNPLN : File preview",
-       290,
-       133,
+       302,
+       143,
        "Arial",
        9,
        kCaption | kCloseBox | kResizable,
        Placement::CentreOnOwner,
        {
-           {kIdOk, K::PushButton, "&OK", 269, 5, 21, 65, kDefault | kTabStop},
-           {ids::kPreviewSave, K::PushButton, "&Save", 270, 100, 20, 30,
+           {kIdOk, K::PushButton, "&OK", 270, 5, 30, 65, kDefault | kTabStop},
+           {ids::kPreviewSave, K::PushButton, "&Save", 270, 100, 30, 30,
             kTabStop},
-           {ids::kPreviewEdit, K::PushButton, "&Edit", 270, 70, 20, 30,
+           {ids::kPreviewEdit, K::PushButton, "&Edit", 270, 70, 30, 30,
             kTabStop},
            {ids::kPreviewView, K::Edit, "", 0, 1, 268, 118,
             kMultiLine | kVScroll | kHScroll | kBorder | kTabStop},
-           {ids::kPreviewStatus, K::Edit, "", 0, 120, 268, 12,
-            kMultiLine | kAutoVScroll | kBorder | kTabStop},
+           // Two lines, so that a long sentence wraps rather than hides
+           // its end.
+           {ids::kPreviewStatus, K::Static, "", 0, 120, 268, 22, kBorder},
        }});
 
   // The question before the preview saves.
@@ -240,78 +245,103 @@ std::vector<DialogTemplate> makeTemplates() {
             175, 8, kCentred | kNoWrap},
        }});
 
+  // What the preview asks when a save is refused; the text is kept.
+  all.push_back(
+      {kSaveRefusedTemplate,
+       "SNPLN : File not saved",
+       240,
+       79,
+       "Arial",
+       9,
+       kDialogFrameWithClose,
+       Placement::CentreOnOwner,
+       {
+           {ids::kRefusedName, K::Static, "", 5, 5, 230, 8, kCentred | kNoWrap},
+           {ids::kRefusedReason, K::Static, "", 5, 15, 230, 8,
+            kCentred | kNoWrap},
+           {ids::kRefusedAdvice, K::Static, "", 5, 27, 230, 24, kCentred},
+           {ids::kRefusedReload, K::PushButton, "&Reload", 4, 56, 76, 18,
+            kTabStop},
+           {ids::kRefusedSaveAs, K::PushButton, "Save &as...", 82, 56, 76, 18,
+            kTabStop},
+           {kIdCancel, K::PushButton, "&Keep editing", 160, 56, 76, 18,
+            kDefault | kTabStop},
+       }});
+
   // The page of help text behind the about box.
   all.push_back(
       {kDescriptionTemplate,
        "Snipline description",
-       246,
+       270,
        228,
        "Arial",
        9,
        kDialogFrameWithClose,
        Placement::CentreOnScreen,
        {
-           {kIdOk, K::PushButton, "&RULEZ-Z-Z", 145, 206, 95, 20,
+           {kIdOk, K::PushButton, "&RULEZ-Z-Z", 170, 206, 95, 20,
             kDefault | kTabStop},
            {kNoId, K::Icon, "", 5, 6, 0, 0, 0},
            {kNoId, K::Static,
-            "By the using program `Snipline (SNPLN)'  you can do:", 29, 3, 212,
+            "By the using program `Snipline (SNPLN)'  you can do:", 29, 3, 236,
             8, kNoWrap},
            {kNoId, K::Static,
             "* Delete or change any line in the file herewith you may define",
-            30, 15, 211, 8, kNoWrap},
+            30, 15, 235, 8, kNoWrap},
            {kNoId, K::Static,
             "a change word as a beginning/end of any word or as a full word. ",
-            5, 25, 236, 8, kNoWrap},
+            5, 25, 260, 8, kNoWrap},
            {kNoId, K::Static, "Also you can turn off case sensitivity.", 5, 35,
-            236, 8, kNoWrap},
+            260, 8, kNoWrap},
            {kNoId, K::Static,
             "* Convert a file in upper/lowercase or produce a smart", 30, 45,
-            211, 8, kNoWrap},
+            235, 8, kNoWrap},
            {kNoId, K::Static,
             "transformation. 'Smart' mean that sentence start with upper case. "
             "Also you",
-            5, 55, 236, 8, kNoWrap},
+            5, 55, 260, 8, kNoWrap},
            {kNoId, K::Static,
             "can save existing upper case, such as families, other self names.",
-            5, 65, 236, 8, kNoWrap},
+            5, 65, 260, 8, kNoWrap},
            {kNoId, K::Static,
             "* Delete excessive empty lines in text file. Line is empty if "
             "this consist",
-            30, 75, 211, 8, kNoWrap},
+            30, 75, 235, 8, kNoWrap},
            {kNoId, K::Static,
             "of SPACEs,TABs. This option dosn't stupidly delete all empty "
             "lines !!! After",
-            5, 85, 236, 8, kNoWrap},
+            5, 85, 260, 8, kNoWrap},
            {kNoId, K::Static,
             "applying file has maximum suitable to read form. Try for "
             "understand.",
-            5, 95, 236, 8, kNoWrap},
+            5, 95, 260, 8, kNoWrap},
            {kNoId, K::Static,
             "* Optimize a text file on the size to the account of changing the",
-            30, 105, 211, 8, kNoWrap},
+            30, 105, 235, 8, kNoWrap},
            {kNoId, K::Static,
             "excessive spaces by symbol tabulation (TAB).  So file has smaller "
             "size.",
-            5, 115, 236, 8, kNoWrap},
+            5, 115, 260, 8, kNoWrap},
            {kNoId, K::Static,
-            "* Decode file from dos/win1251/koi8/iso coding in the coding", 30,
-            125, 211, 8, kNoWrap},
+            "* Decode file from dos/win1251/koi8/iso/utf-8 coding in the "
+            "coding",
+            30, 125, 235, 8, kNoWrap},
            {kNoId, K::Static,
-            "dos/win1251/koi8/iso. Possible autodetection of coding of file. ",
-            5, 135, 236, 8, kNoWrap},
+            "dos/win1251/koi8/iso/utf-8. Possible autodetection of coding of "
+            "file. ",
+            5, 135, 260, 8, kNoWrap},
            {kNoId, K::Static,
             "SNPLN support command line with several files. As a file you can "
             "indicate",
-            5, 150, 236, 8, kNoWrap},
+            5, 150, 260, 8, kNoWrap},
            {kNoId, K::Static,
             "directory - then all files at this directory and its "
             "subdirecories will be",
-            5, 160, 236, 8, kNoWrap},
+            5, 160, 260, 8, kNoWrap},
            {kNoId, K::Static,
             "processed. Also you can add files by drag'n'drop filelist on "
             "SNPLN.",
-            5, 170, 236, 8, kNoWrap},
+            5, 170, 260, 8, kNoWrap},
            {kNoId, K::Static, "Snipline (SNPLN) v" SNPLN_VERSION_SHORT, 5, 185,
             135, 8, kCentred | kNoWrap},
            {kNoId, K::Static, "Source: the Snipline repository", 5, 195, 135, 8,

@@ -21,6 +21,7 @@ inline constexpr int kExcludeOptionsTemplate = 137;
 inline constexpr int kPreviewTemplate = 138;
 inline constexpr int kSavePromptTemplate = 139;
 inline constexpr int kDescriptionTemplate = 140;
+inline constexpr int kSaveRefusedTemplate = 141;
 
 // The framework's ids under the names the windows use (ui/control_ids.h).
 inline constexpr int kNoId = ids::kNone;

@@ -4,25 +4,41 @@
 
 namespace snpln::ui {
 
+int drawnWidth(const QFontMetrics &metrics, const QString &text) {
+  return metrics.size(Qt::TextSingleLine, text).width();
+}
+
+QString elideToFit(const QString &text, const QFontMetrics &metrics, int width,
+                   Qt::TextElideMode mode) {
+  if (drawnWidth(metrics, text) <= width)
+    return text;
+  for (int room = width; room > 0; --room) {
+    const QString shown = metrics.elidedText(text, mode, room);
+    if (drawnWidth(metrics, shown) <= width)
+      return shown;
+  }
+  return QString();
+}
+
 QString elideKeepingFileName(const QString &text, const QFontMetrics &metrics,
                              int width) {
-  if (metrics.horizontalAdvance(text) <= width)
+  if (drawnWidth(metrics, text) <= width)
     return text;
   const qsizetype slash = text.lastIndexOf(QLatin1Char('/'));
   const qsizetype backslash = text.lastIndexOf(QLatin1Char('\\'));
   const qsizetype cut = std::max(slash, backslash);
   if (cut > 0) {
     const QString tail = text.mid(cut);
-    const int room = width - metrics.horizontalAdvance(tail);
+    const int room = width - drawnWidth(metrics, tail);
     const QString ellipsis(QChar(0x2026));
-    if (room > metrics.horizontalAdvance(ellipsis)) {
+    if (room > drawnWidth(metrics, ellipsis)) {
       const QString head =
-          metrics.elidedText(text.left(cut), Qt::ElideRight, room);
-      if (!head.isEmpty())
+          elideToFit(text.left(cut), metrics, room, Qt::ElideRight);
+      if (!head.isEmpty() && drawnWidth(metrics, head + tail) <= width)
         return head + tail;
     }
   }
-  return metrics.elidedText(text, Qt::ElideMiddle, width);
+  return elideToFit(text, metrics, width, Qt::ElideMiddle);
 }
 
 } // namespace snpln::ui

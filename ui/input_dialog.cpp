@@ -14,9 +14,13 @@ InputDialog::InputDialog(QWidget *owner) : QDialog(owner) {
     connect(cancel, &QPushButton::clicked, this, &InputDialog::reject);
 }
 
-job::DialogAnswer InputDialog::run() {
+void InputDialog::setPrompt(const QString &prompt) {
+  prompt_ = prompt;
   if (auto *label = controls_.control<QLabel>(kPromptId))
     label->setText(prompt_);
+}
+
+job::DialogAnswer InputDialog::run() {
   if (auto *edit = controls_.control<QLineEdit>(kValueId)) {
     edit->setText(value_);
     edit->selectAll();

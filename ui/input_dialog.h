@@ -23,7 +23,8 @@ public:
 
   explicit InputDialog(QWidget *owner = nullptr);
 
-  void setPrompt(const QString &prompt) { prompt_ = prompt; }
+  // Shown at once.
+  void setPrompt(const QString &prompt);
   QString prompt() const { return prompt_; }
   void setValue(const QString &value) { value_ = value; }
   QString value() const { return value_; }

@@ -17,6 +17,7 @@
 #include "ui/pictures.h"
 #include "ui/termination_signals.h"
 #include "ui/translation.h"
+#include "ui/window_shot.h"
 
 namespace {
 
@@ -83,9 +84,11 @@ int main(int argc, char **argv) {
       svg.write(snpln::ui::programIconSvg());
   }
   if (const char *shot = std::getenv("SNPLN_SCREENSHOT"); shot && *shot) {
+    // With its frame and title bar where a window manager draws them.
     const QString file = QString::fromLocal8Bit(shot);
-    QTimer::singleShot(500, &window, [&window, file] {
-      const bool saved = window.grab().save(file);
+    QTimer::singleShot(0, &window, [&window, file] {
+      snpln::ui::waitUntilShown(window);
+      const bool saved = snpln::ui::windowShot({&window}).save(file);
       window.reject();
       if (!saved)
         std::fprintf(stderr, "snpln: cannot write the screenshot\n");

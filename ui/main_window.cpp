@@ -1,12 +1,14 @@
 #include "ui/main_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -47,6 +49,7 @@ namespace {
 using namespace batch;
 
 constexpr const char *kAboutItem = "&About snpln...";
+constexpr const char *kFolderTitle = "Choose folder ...";
 
 std::string nameBytes(const QString &path) {
   const QByteArray bytes = QFile::encodeName(path);
@@ -86,6 +89,13 @@ void MainWindow::startUp() {
   // 1. The dialog itself, its controls in template (tab) order.
   controls_ = buildDialog(*this, dialogTemplate(kMainTemplate));
   setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+  // Wider, never smaller, and no taller: the controls keep their places
+  // (resizeEvent).
+  templateSize_ = size();
+  setMinimumSize(templateSize_);
+  setMaximumHeight(templateSize_.height());
+  for (QWidget *w : controls_.all())
+    w->setProperty("templateGeometry", w->geometry());
   // Group boxes frame the buttons but never take their presses.
   for (QWidget *w : controls_.all())
     if (auto *box = qobject_cast<QGroupBox *>(w)) {
@@ -133,22 +143,31 @@ void MainWindow::startUp() {
       connect(button, &QPushButton::clicked, this,
               [this, mode] { pressModeButton(mode); });
   }
-  // The To and From rows share their pictures; their accessible names say
-  // which row a button is in.
+  // The To and From rows share their pictures; their accessible names and
+  // tips say which row a button is in.
   for (const engine::CodePage page :
        {engine::CodePage::Win, engine::CodePage::Koi, engine::CodePage::Iso,
         engine::CodePage::Dos, engine::CodePage::Utf8}) {
-    const std::pair<std::optional<ModeButton>, const char *> rows[] = {
-        {batch::targetButton(page), "Recode to %1"},
-        {batch::sourceButton(page), "Source coding %1"}};
-    for (const auto &[mode, name] : rows)
-      if (PictureButton *button = mode ? modeButton(*mode) : nullptr)
-        button->setAccessibleName(
-            uiText(name).arg(uiText(pictureDescription(button->caption()))));
+    struct Row {
+      std::optional<ModeButton> mode;
+      const char *name;
+      const char *tip;
+    };
+    const Row rows[] = {
+        {batch::targetButton(page), "Recode to %1", "recode to %1"},
+        {batch::sourceButton(page), "Source coding %1", "the source is %1"}};
+    for (const Row &row : rows)
+      if (PictureButton *button = row.mode ? modeButton(*row.mode) : nullptr) {
+        const QString coding = uiText(pictureDescription(button->caption()));
+        button->setAccessibleName(uiText(row.name).arg(coding));
+        button->setToolTip(
+            PictureButton::tipText(coding, uiText(row.tip).arg(coding)));
+      }
   }
   const std::pair<int, void (MainWindow::*)()> commands[] = {
       {ids::kDoIt, &MainWindow::doIt},
       {ids::kBrowse, &MainWindow::browse},
+      {ids::kFolder, &MainWindow::browseFolder},
       {ids::kClear, &MainWindow::clearList},
       {ids::kPreview, &MainWindow::openPreview},
       {ids::kCopy, &MainWindow::openAbout},
@@ -168,8 +187,13 @@ void MainWindow::startUp() {
   // file-name field (read-only) and FP.
   files_.startUp(commandLine_);
   showFileList();
-  if (QLineEdit *field = fileNameEdit())
+  if (QLineEdit *field = fileNameEdit()) {
     field->setReadOnly(true);
+    // It looks as it is: read-only, on the window's face.
+    QPalette look = field->palette();
+    look.setColor(QPalette::Base, look.color(QPalette::Window));
+    field->setPalette(look);
+  }
 
   // 13. Dropped files.
   setAcceptDrops(true);
@@ -232,13 +256,20 @@ void MainWindow::doIt() {
   refresh();
 }
 
-void MainWindow::browse() {
+void MainWindow::browse() { choose(false); }
+
+void MainWindow::browseFolder() { choose(true); }
+
+void MainWindow::choose(bool folder) {
   files_.browseStarted();
   setStatusLine(files_.statusLine());
+  BrowseRequest request;
+  request.folder = folder;
+  request.title = folder ? uiText(kFolderTitle) : uiText(texts::kBrowseTitle);
+  request.filter = firstFilter(texts::kBrowseFilter);
+  request.startFolder = fromBytes(settings_->read(kFolderSetting));
   QStringList chosen;
-  const bool confirmed =
-      options_.chooseFiles(this, uiText(texts::kBrowseTitle),
-                           firstFilter(texts::kBrowseFilter), chosen);
+  const bool confirmed = options_.chooseFiles(this, request, chosen);
   if (!confirmed || chosen.isEmpty()) {
     files_.browseCanceled();
   } else {
@@ -246,25 +277,37 @@ void MainWindow::browse() {
     for (const QString &path : chosen)
       paths.push_back(nameBytes(path));
     files_.browseConfirmed(paths);
+    // The next choice starts where this one was made: in the folder
+    // chosen, or in the folder of the files.
+    const QString from =
+        folder ? chosen.front() : QFileInfo(chosen.front()).absolutePath();
+    settings_->write(kFolderSetting, nameBytes(from));
   }
   showFileList();
 }
 
-bool MainWindow::platformChooseFiles(QWidget *owner, const QString &title,
-                                     const QString &filter,
+bool MainWindow::platformChooseFiles(QWidget *owner,
+                                     const BrowseRequest &request,
                                      QStringList &paths) {
-  QFileDialog dialog(owner, title);
-  dialog.setFileMode(QFileDialog::ExistingFiles);
+  QFileDialog dialog(owner, request.title);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  if (!request.startFolder.isEmpty() && QFileInfo(request.startFolder).isDir())
+    dialog.setDirectory(request.startFolder);
+  if (request.folder) {
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+  } else {
+    dialog.setFileMode(QFileDialog::ExistingFiles);
 #ifdef _WIN32
-  dialog.setNameFilter(filter);
+    dialog.setNameFilter(request.filter);
 #else
-  // "*.*" is every name in the DOS dialect; here that is "*", and "*.*"
-  // would hide every file whose name has no dot.
-  QString everyName = filter;
-  everyName.replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
-  dialog.setNameFilter(everyName);
+    // "*.*" is every name in the DOS dialect; here that is "*", and "*.*"
+    // would hide every file whose name has no dot.
+    QString everyName = request.filter;
+    everyName.replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
+    dialog.setNameFilter(everyName);
 #endif
+  }
   if (dialog.exec() != QDialog::Accepted)
     return false;
   paths = dialog.selectedFiles();
@@ -367,13 +410,54 @@ void MainWindow::paintEvent(QPaintEvent *event) {
                      (height() - icon.height() + 1) / 2, icon);
 }
 
+void MainWindow::resizeEvent(QResizeEvent *event) {
+  QDialog::resizeEvent(event);
+  if (templateSize_.isEmpty())
+    return;
+  const int dx = width() - templateSize_.width();
+  for (QWidget *w : controls_.all()) {
+    const QRect r = w->property("templateGeometry").toRect();
+    switch (w->property("controlId").toInt()) {
+    case ids::kFileName:
+    case ids::kStatus:
+    case ids::kFilterBox:
+      w->setGeometry(r.adjusted(0, 0, dx, 0));
+      break;
+    case ids::kBrowse:
+    case ids::kFolder:
+      w->move(r.topLeft() + QPoint(dx, 0));
+      break;
+    default:
+      break;
+    }
+  }
+  if (QLabel *label = statusLabel()) {
+    label->setToolTip(QString()); // shown anew at its new width
+    label->setText(QString());
+    showStatus(*label);
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+  if (isVisible())
+    accept(); // as EXIT
+  event->accept();
+}
+
 void MainWindow::showFileList() {
   if (QLineEdit *field = fileNameEdit()) {
     field->setText(fromBytes(files_.fileNameField()));
     field->setCursorPosition(0);
   }
+  // The preview shows a file: one name, and not a directory's.
+  bool previewable = files_.previewEnabled();
+  if (previewable) {
+    const std::optional<std::uint32_t> word =
+        fs_->lookup(files_.fileList().front());
+    previewable = !word || !(*word & platform::kAttrDirectory);
+  }
   if (PictureButton *fp = pictureButton(ids::kPreview))
-    fp->setEnabled(files_.previewEnabled());
+    fp->setEnabled(previewable);
   setStatusLine(files_.statusLine());
 }
 

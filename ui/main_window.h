@@ -3,13 +3,21 @@
 //
 // It owns the file list, the selection of the seventeen mode buttons, the
 // filter box and the status line, and routes every control: a mode button
-// to the selection, DOIT to the batch run, BROWSE, drops and CLEAR to the
-// file list, FP to the preview of the one chosen name, COPY, F1 and
+// to the selection, DOIT to the batch run, BROWSE (files), FOLDER (a
+// folder, for its whole tree), drops and CLEAR to the file list, FP to the
+// preview of the one chosen name (never a directory), COPY, F1 and
 // "&About snpln..." (system menu on Windows, the window's context menu
-// elsewhere) to the about box, EXIT and Esc to closing. Enter presses the
-// focused button and does nothing anywhere else. Its start-up loads
-// the filter history and splits the command line into the file list; the
-// history is stored when the window is destroyed.
+// elsewhere) to the about box, EXIT and Esc to closing; the close box is
+// EXIT. Enter presses the focused button and does nothing anywhere else.
+// Its start-up loads the filter history and splits the command line into
+// the file list; the history is stored when the window is destroyed. BROWSE
+// and FOLDER open in the folder last chosen from, kept in the settings.
+//
+// The window may grow wider, not smaller: the file-name field, the status
+// line and the filter box take the width, BROWSE and FOLDER keep to the
+// right edge, and everything else stays where it is. Every picture button
+// has a tooltip that says what it does; the mode buttons whose captions
+// allow it have Alt keys.
 //
 // The window is the batch run's host: the run's prompts, options, messages
 // and jobs open as modal windows over it (InputDialog, ExcludeOptionsDialog,
@@ -46,11 +54,18 @@ namespace snpln::ui {
 
 class PictureButton;
 
-// The file-open dialog of BROWSE: fills `paths` and answers true when files
-// were chosen, false when it was cancelled or failed.
-using MainWindowFileChooser =
-    std::function<bool(QWidget *owner, const QString &title,
-                       const QString &filter, QStringList &paths)>;
+// What BROWSE and FOLDER ask the file dialog for.
+struct BrowseRequest {
+  QString title;
+  QString filter;      // files only
+  QString startFolder; // empty: wherever the dialog likes
+  bool folder = false; // one folder rather than files
+};
+
+// The file dialog of BROWSE and FOLDER: fills `paths` and answers true when
+// something was chosen, false when it was cancelled or failed.
+using MainWindowFileChooser = std::function<bool(
+    QWidget *owner, const BrowseRequest &request, QStringList &paths)>;
 
 // What tests and other hosts may put in place of the real thing.
 struct MainWindowOptions {
@@ -85,6 +100,7 @@ public:
   void pressModeButton(batch::ModeButton button);
   void doIt();
   void browse();
+  void browseFolder();
   void dropNames(const std::vector<std::string> &names);
   void clearList();
   void openPreview();
@@ -94,9 +110,11 @@ public:
   // The context menu that offers what the system menu holds on Windows.
   std::unique_ptr<QMenu> makeAboutMenu();
 
-  // The platform file dialog of BROWSE.
-  static bool platformChooseFiles(QWidget *owner, const QString &title,
-                                  const QString &filter, QStringList &paths);
+  // The platform file dialog of BROWSE and FOLDER.
+  static bool platformChooseFiles(QWidget *owner, const BrowseRequest &request,
+                                  QStringList &paths);
+  // The name of the setting that keeps the folder last chosen from.
+  static constexpr const char *kFolderSetting = "browseFolder";
 
   // What the window shows.
   const batch::SelectionState &selection() const { return selection_; }
@@ -136,6 +154,9 @@ protected:
   void dragEnterEvent(QDragEnterEvent *event) override;
   void dropEvent(QDropEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  // The close box: EXIT.
+  void closeEvent(QCloseEvent *event) override;
 #ifdef Q_OS_WIN
   bool nativeEvent(const QByteArray &eventType, void *message,
                    qintptr *result) override;
@@ -143,6 +164,8 @@ protected:
 
 private:
   void startUp();
+  // BROWSE and FOLDER.
+  void choose(bool folder);
   void showFileList();
   void showFilters();
   void showPictures();
@@ -169,6 +192,7 @@ private:
   // picture of its state.
   std::array<bool, batch::kButtonCount> changed_{};
   int aboutBoxesOpened_ = 0;
+  QSize templateSize_;
 };
 
 } // namespace snpln::ui

@@ -1,10 +1,12 @@
 #include "ui/message_dialog.h"
 
+#include <QCloseEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
 #include "ui/byte_text.h"
+#include "ui/elide_text.h"
 #include "ui/translation.h"
 
 namespace snpln::ui {
@@ -17,7 +19,7 @@ void showLine(QLabel *label, const QString &text) {
   if (!label)
     return;
   const QFontMetrics metrics(label->font());
-  label->setText(metrics.elidedText(text, Qt::ElideMiddle, label->width()));
+  label->setText(elideToFit(text, metrics, label->width()));
   label->setToolTip(text);
 }
 
@@ -44,5 +46,11 @@ job::DialogAnswer MessageDialog::run() {
 }
 
 void MessageDialog::reject() { done(Rejected); }
+
+void MessageDialog::closeEvent(QCloseEvent *event) {
+  if (isVisible())
+    done(Accepted);
+  event->accept();
+}
 
 } // namespace snpln::ui

@@ -1,7 +1,8 @@
 // The two-line modal message of every outcome (template 132, "Snpln
 // Message"): line 1 over line 2, each centred and cut to one line, and the
-// OK picture button. run() answers Ok for OK or Enter and Cancel for Esc;
-// nothing closes the window on its own, and it has no close box.
+// OK picture button. run() answers Ok for OK, Enter and the close box (a
+// message during a run lets the run go on) and Cancel for Esc; nothing
+// closes the window on its own.
 #pragma once
 
 #include <QDialog>
@@ -34,8 +35,12 @@ public:
   const DialogControls &controls() const { return controls_; }
 
 public slots:
-  // Esc and any request to close the window: the Esc answer.
+  // Esc: the Esc answer.
   void reject() override;
+
+protected:
+  // The close box: OK.
+  void closeEvent(QCloseEvent *event) override;
 
 private:
   QString line1_;

@@ -1,6 +1,7 @@
 #include "ui/picture_button.h"
 
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QPainter>
 
 #include <algorithm>
@@ -18,6 +19,28 @@ PictureButton::PictureButton(const QString &caption, QWidget *parent)
   setAutoDefault(false);
   const char *description = pictureDescription(caption);
   setAccessibleName(*description ? uiText(description) : caption);
+  // The underlined letter of the label is the button's Alt key, and the
+  // tip says what the button does.
+  const QString label = pictureLabel(caption);
+  const QKeySequence mnemonic = QKeySequence::mnemonic(label);
+  if (!mnemonic.isEmpty())
+    setShortcut(mnemonic);
+  if (const char *tip = pictureTip(caption); *tip)
+    setToolTip(tipText(label, uiText(tip)));
+}
+
+QString PictureButton::tipText(const QString &label, const QString &what) {
+  QString head = label;
+  head.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  head.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+  head.remove(QLatin1Char('&'));
+  head.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+  QString tip = head.isEmpty() ? what : head + QStringLiteral(": ") + what;
+  const QKeySequence mnemonic = QKeySequence::mnemonic(label);
+  if (!mnemonic.isEmpty())
+    tip += QStringLiteral(" (") + mnemonic.toString(QKeySequence::NativeText) +
+           QLatin1Char(')');
+  return tip;
 }
 
 bool PictureButton::loadPictures() {
@@ -76,11 +99,9 @@ void PictureButton::paintEvent(QPaintEvent *event) {
   painter.drawPixmap(QPointF(0, 0), picture(name, devicePixelRatioF()));
   if (!drawsFocusRect())
     return;
-  // The focus rectangle of owner-drawn buttons: a dotted line a few pixels
-  // inside the edge, dark dots on light gaps so it shows on any face.
-  const int inset = std::min(3, std::min(width(), height()) / 6);
-  const QRectF box = QRectF(rect()).adjusted(inset + 0.5, inset + 0.5,
-                                             -inset - 0.5, -inset - 0.5);
+  // The focus rectangle of owner-drawn buttons: a dotted line between the
+  // edge and the label, dark dots on light gaps so it shows on any face.
+  const QRectF box = QRectF(focusRect()).adjusted(0.5, 0.5, -0.5, -0.5);
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QPen(Qt::white, 1));
   painter.drawRect(box);
@@ -88,6 +109,18 @@ void PictureButton::paintEvent(QPaintEvent *event) {
   dots.setDashPattern({1, 1});
   painter.setPen(dots);
   painter.drawRect(box);
+}
+
+QRect PictureButton::focusRect() const {
+  // A few pixels inside the edge, but never over the label's ink: thin
+  // faces get it on their edge.
+  int inset = std::min(3, std::min(width(), height()) / 6);
+  const QRect ink = labelRect(currentPictureName());
+  if (!ink.isEmpty())
+    inset = std::min({inset, ink.left() - 1, ink.top() - 1,
+                      width() - 2 - ink.right(), height() - 2 - ink.bottom()});
+  inset = std::max(inset, 0);
+  return rect().adjusted(inset, inset, -inset, -inset);
 }
 
 void PictureButton::keyPressEvent(QKeyEvent *event) {

@@ -12,7 +12,8 @@
 // visible. Pictures are drawn at the widget's device pixel ratio. Enter and
 // Return press the button when it has the focus; it never acts as a
 // dialog's default button on its own. Its accessible name says what it
-// does.
+// is, its tooltip what it does ("UPPER: convert to upper case (Alt+U)"),
+// and the letter its label underlines is its Alt key.
 #pragma once
 
 #include <QPushButton>
@@ -28,6 +29,10 @@ public:
 
   QString caption() const { return caption_; }
 
+  // A tooltip: the label without its marker, what the button does, and its
+  // Alt key when the label has one.
+  static QString tipText(const QString &label, const QString &what);
+
   // Takes the pictures of the caption and sizes the button to the up
   // picture. False, and the button keeps a plain face, when there is none.
   bool loadPictures();
@@ -40,8 +45,10 @@ public:
 
   // The picture the button would draw now.
   QString currentPictureName() const;
-  // Whether a focus rectangle is drawn over that picture now.
+  // Whether a focus rectangle is drawn over that picture now, and where:
+  // its outline never crosses the label.
   bool drawsFocusRect() const;
+  QRect focusRect() const;
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return sizeHint(); }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "ui/translation.h"
@@ -23,43 +24,62 @@ struct PictureSet {
   const char *base;
   int width;
   int height;
-  const char *label;
+  const char *label;       // '&' marks the letter of an Alt mnemonic
   const char *letters;     // which of "UDFX" exist
   const char *row;         // sets of one row share a label font
-  const char *description; // what the button does, for screen readers
+  const char *description; // what the button is, for screen readers
+  const char *tip;         // what it does, for its tooltip
 };
 
-// Rows of buttons whose labels share one font.
-constexpr const char *kPromptRow = "prompt";
-constexpr const char *kModeRow = "mode";
-constexpr const char *kCodeRow = "code";
+// Rows of buttons whose labels share one font: the captions of the
+// buttons of every window read as one size; the thin and narrow ones (the
+// code rows, CLEAR, DETECT), too small for it, share a smaller one; DO IT!,
+// the preview's button and the banner stand alone.
+constexpr const char *kCaptionRow = "caption";
+constexpr const char *kSmallRow = "small";
 
-// The picture sets of the buttons: caption, size, label, states, row and
-// description. A new set joins a row by naming it.
+// The picture sets of the buttons: caption, size, label, states, row,
+// description and tip. A new set joins a row by naming it.
 const PictureSet kSets[] = {
-    {"OK", 88, 38, "OK", "UDF", kPromptRow, "OK"},
-    {"CANCEL", 88, 38, "CANCEL", "UDF", kPromptRow, "Cancel"},
-    {"DOIT", 166, 58, "DO IT!", "UD", nullptr, "Do it"},
-    {"EXIT", 44, 75, "EXIT", "UD", nullptr, "Exit"},
-    {"COPY", 42, 28, "About", "UD", nullptr, "About"},
-    {"FP", 88, 56, "File\npreview", "UDX", nullptr, "File preview"},
-    {"BROWSE", 79, 26, "Browse...", "UD", nullptr, "Browse for files"},
-    {"CLEAR", 44, 15, "Clear", "UD", nullptr, "Clear the file list"},
-    {"UCASE", 88, 28, "UPPER", "UDF", kModeRow, "Upper case"},
-    {"LCASE", 88, 28, "lower", "UDF", kModeRow, "Lower case"},
-    {"SCASE", 88, 28, "Smart", "UDF", kModeRow, "Smart case"},
-    {"EXCLUDE", 88, 28, "Exclude", "UDF", kModeRow, "Exclude a string"},
-    {"REPLACE", 88, 28, "Replace", "UDF", kModeRow, "Replace a string"},
-    {"OPT", 88, 28, "Optimize", "UDF", kModeRow, "Optimize with TABs"},
-    {"DEL", 88, 28, "Del. empty", "UDF", kModeRow,
-     "Delete excessive empty lines"},
-    {"WIN", 35, 28, "WIN", "UDF", kCodeRow, "Windows-1251"},
-    {"KOI", 35, 28, "KOI", "UDF", kCodeRow, "KOI8-R"},
-    {"ISO", 35, 28, "ISO", "UDF", kCodeRow, "ISO 8859-5"},
-    {"DOS", 35, 28, "DOS", "UDF", kCodeRow, "DOS (CP866)"},
-    {"AUTO", 35, 28, "AUTO", "UDF", kCodeRow, "Detect the source coding"},
-    {"UTF8", 35, 28, "UTF-8", "UDF", kCodeRow, "UTF-8"},
-    {"DETECT", 104, 18, "Detect coding", "UDF", nullptr, "Detect coding only"},
+    {"OK", 88, 38, "OK", "UDF", kCaptionRow, "OK", "accept (Enter)"},
+    {"CANCEL", 88, 38, "CANCEL", "UDF", kCaptionRow, "Cancel", "give up (Esc)"},
+    {"DOIT", 166, 58, "DO IT!", "UD", nullptr, "Do it",
+     "run the selected operations on the chosen files"},
+    {"EXIT", 44, 75, "EXIT", "UD", kCaptionRow, "Exit",
+     "close the window (Esc)"},
+    {"COPY", 42, 28, "About", "UD", kCaptionRow, "About",
+     "about the program and what it does (F1)"},
+    {"FP", 88, 56, "File\npreview", "UDX", nullptr, "File preview",
+     "show the chosen file, edit it and save it"},
+    {"BROWSE", 79, 26, "Browse...", "UD", kCaptionRow, "Browse for files",
+     "choose files"},
+    {"FOLDER", 79, 26, "Folder...", "UD", kCaptionRow, "Browse for a folder",
+     "choose a folder: its files and subfolders are worked through"},
+    {"CLEAR", 44, 15, "Clear", "UD", kSmallRow, "Clear the file list",
+     "empty the file list"},
+    {"UCASE", 88, 28, "&UPPER", "UDF", kCaptionRow, "Upper case",
+     "convert to upper case"},
+    {"LCASE", 88, 28, "&lower", "UDF", kCaptionRow, "Lower case",
+     "convert to lower case"},
+    {"SCASE", 88, 28, "&Smart", "UDF", kCaptionRow, "Smart case",
+     "'smart' case: each sentence starts with a capital"},
+    {"EXCLUDE", 88, 28, "&Exclude", "UDF", kCaptionRow, "Exclude a string",
+     "delete every occurrence of a string"},
+    {"REPLACE", 88, 28, "&Replace", "UDF", kCaptionRow, "Replace a string",
+     "replace every occurrence of a string with another"},
+    {"OPT", 88, 28, "&Optimize", "UDF", kCaptionRow, "Optimize with TABs",
+     "turn runs of blanks into TABs"},
+    {"DEL", 88, 28, "&Del. empty", "UDF", kCaptionRow,
+     "Delete excessive empty lines", "delete excessive empty lines"},
+    {"WIN", 35, 28, "WIN", "UDF", kSmallRow, "Windows-1251", ""},
+    {"KOI", 35, 28, "KOI", "UDF", kSmallRow, "KOI8-R", ""},
+    {"ISO", 35, 28, "ISO", "UDF", kSmallRow, "ISO 8859-5", ""},
+    {"DOS", 35, 28, "DOS", "UDF", kSmallRow, "DOS (CP866)", ""},
+    {"AUTO", 35, 28, "AUTO", "UDF", kSmallRow, "Detect the source coding",
+     "the source's code page is detected in each file"},
+    {"UTF8", 35, 28, "UTF-8", "UDF", kSmallRow, "UTF-8", ""},
+    {"DETECT", 104, 18, "De&tect coding", "UDF", kSmallRow,
+     "Detect coding only", "only say which code page each file is in"},
 };
 
 PictureLook lookOf(char letter) {
@@ -93,48 +113,135 @@ std::vector<PictureSpec> makeTable() {
   return table;
 }
 
-// The pixel size of the largest bold face, up to half the picture's height,
-// whose label fits with a margin.
-int fittingPixelSize(const PictureSpec &spec, bool italic) {
-  QFont font(QStringLiteral("Arial"));
-  font.setBold(true);
-  font.setItalic(italic);
-  const QString label = uiText(kPictureContext, spec.label);
-  const int lines = static_cast<int>(label.count(QLatin1Char('\n'))) + 1;
-  // Short pictures need most of their height for the text to stay legible.
-  const int byHeight = spec.height < 24 ? spec.height - 4 : spec.height / 2;
-  int px = std::min(
-      {20, byHeight,
-       lines == 1 ? spec.height - 4
-                  : static_cast<int>((spec.height - 4) / (lines * 1.25))});
-  px = std::max(px, 6);
-  const int margin = spec.width < 50 ? 4 : 8;
-  for (; px > 6; --px) {
-    font.setPixelSize(px);
-    const QRect bounds =
-        QFontMetrics(font).boundingRect(QRect(0, 0, 4096, 4096), 0, label);
-    if (bounds.width() <= spec.width - margin &&
-        bounds.height() <= spec.height - 2)
-      break;
-  }
-  return px;
-}
+// How a label lies on its picture.
+struct LabelLayout {
+  QFont font;
+  bool rotated = false; // written upwards along a tall face
+};
 
-// The label font of a picture: the fitting size, and in a row the smallest
-// fitting size of the row, so the row reads as one.
-QFont labelFont(const PictureSpec &spec) {
-  const bool italic = spec.look == PictureLook::Banner;
-  int px = fittingPixelSize(spec, italic);
-  if (spec.row)
-    for (const PictureSpec &other : pictureTable())
-      if (other.row && std::strcmp(other.row, spec.row) == 0 &&
-          other.look == PictureLook::Up)
-        px = std::min(px, fittingPixelSize(other, italic));
+QFont labelFace(int px, bool italic) {
   QFont font(QStringLiteral("Arial"));
   font.setBold(true);
   font.setItalic(italic);
   font.setPixelSize(px);
   return font;
+}
+
+QString labelOf(const PictureSpec &spec) {
+  return uiText(kPictureContext, spec.label);
+}
+
+int drawnBoxWidth(const QFontMetrics &metrics, const QString &text) {
+  return metrics.horizontalAdvance(text) + metrics.maxWidth();
+}
+
+QString withoutMnemonic(QString text) {
+  text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+  text.remove(QLatin1Char('&'));
+  text.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+  return text;
+}
+
+constexpr int kLabelFlags = Qt::AlignCenter | Qt::TextShowMnemonic;
+
+// Where a label goes on its face: the rectangle its ink covers, and the
+// rectangle to draw it in. One line is placed by its ink (the letters'
+// tight bounds and the mnemonic's underline), centred on the face, so that
+// capitals sit in the middle and small faces lose no room to the line's
+// empty ascent and descent; several lines are centred by their boxes.
+struct LabelPlace {
+  QRect ink;
+  QRect box;
+  int flags;
+};
+
+LabelPlace placeLabel(const QFont &font, const QString &label,
+                      const QRect &face) {
+  const QFontMetrics metrics(font);
+  if (label.contains(QLatin1Char('\n'))) {
+    const QRect box = metrics.boundingRect(face, kLabelFlags, label);
+    return {box, face, kLabelFlags};
+  }
+  const QString shown = withoutMnemonic(label);
+  // The ink from the pen's origin on the baseline.
+  QRect ink = metrics.tightBoundingRect(shown);
+  if (shown.size() != label.size())
+    ink.setBottom(
+        std::max(ink.bottom(), metrics.underlinePos() + metrics.lineWidth()));
+  const QPoint origin(
+      face.left() + (face.width() - ink.width()) / 2 - ink.left(),
+      face.top() + (face.height() - ink.height()) / 2 - ink.top());
+  const QRect box(origin.x(), origin.y() - metrics.ascent(),
+                  drawnBoxWidth(metrics, shown), metrics.height());
+  return {ink.translated(origin), box,
+          Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic |
+              Qt::TextDontClip};
+}
+
+// The room a label has on its face: inside the two-pixel edge, with a gap
+// to it that grows with the picture.
+QRect labelRoom(int width, int height) {
+  const int gapX = 2 + std::max(1, (width - 16) / 16);
+  const int gapY = 2 + (height >= 24 ? 1 : 0);
+  return QRect(gapX, gapY, width - 2 * gapX, height - 2 * gapY);
+}
+
+bool fitsAt(const PictureSpec &spec, int px, bool italic, bool rotated) {
+  const int w = rotated ? spec.height : spec.width;
+  const int h = rotated ? spec.width : spec.height;
+  const QRect ink =
+      placeLabel(labelFace(px, italic), labelOf(spec), QRect(0, 0, w, h)).ink;
+  // With room for the pixel a pressed face moves its label by.
+  return labelRoom(w, h).adjusted(0, 0, -1, -1).contains(ink);
+}
+
+// A face at least half as tall again as it is wide may carry its label
+// upwards, when the label is too wide for it.
+bool mayRotate(const PictureSpec &spec) {
+  return 2 * spec.height >= 3 * spec.width;
+}
+
+// Whether the label fits its face at `px` pixels, and then whether it is
+// written upwards.
+std::optional<bool> layoutAt(const PictureSpec &spec, int px) {
+  const bool italic = spec.look == PictureLook::Banner;
+  if (fitsAt(spec, px, italic, false))
+    return false;
+  if (mayRotate(spec) && fitsAt(spec, px, italic, true))
+    return true;
+  return std::nullopt;
+}
+
+// The label font of a picture: the largest bold size, up to 20 pixels, at
+// which the label fits its face (along it, where it may be written so) and,
+// in a row, at which every label of the row fits, so the row reads as one
+// and no label is drawn smaller than its neighbours.
+LabelLayout labelLayout(const PictureSpec &spec) {
+  if (qEnvironmentVariableIsSet("DBG") && spec.row &&
+      std::strcmp(spec.row, "small") == 0 && spec.look == PictureLook::Up) {
+    QString o;
+    for (int px = 20; px > 6; --px)
+      if (layoutAt(spec, px))
+        o += QString::number(px) + " ";
+    qDebug("%s: %s", spec.name, qPrintable(o));
+  }
+  const bool italic = spec.look == PictureLook::Banner;
+  for (int px = 20; px > 6; --px) {
+    const std::optional<bool> rotated = layoutAt(spec, px);
+    if (!rotated)
+      continue;
+    bool rowFits = true;
+    if (spec.row)
+      for (const PictureSpec &other : pictureTable())
+        if (other.row && std::strcmp(other.row, spec.row) == 0 &&
+            other.look == PictureLook::Up && !layoutAt(other, px)) {
+          rowFits = false;
+          break;
+        }
+    if (rowFits)
+      return {labelFace(px, italic), *rotated};
+  }
+  return {labelFace(6, italic), false};
 }
 
 // An image of the picture's size times `ratio`, carrying the ratio, for a
@@ -197,23 +304,37 @@ void drawFace(QPainter &p, const PictureSpec &spec) {
   }
 }
 
+// Draws the label centred on the face, upwards where its layout says so.
+void drawLabel(QPainter &p, const PictureSpec &spec, QPoint shift) {
+  const LabelLayout layout = labelLayout(spec);
+  p.setRenderHint(QPainter::TextAntialiasing, true);
+  p.setFont(layout.font);
+  p.save();
+  p.translate(shift);
+  QRect face(0, 0, spec.width, spec.height);
+  if (layout.rotated) {
+    p.translate(0, spec.height);
+    p.rotate(-90);
+    face = QRect(0, 0, spec.height, spec.width);
+  }
+  const LabelPlace place = placeLabel(layout.font, labelOf(spec), face);
+  p.drawText(place.box, place.flags, labelOf(spec));
+  p.restore();
+}
+
 QImage drawButton(const PictureSpec &spec, qreal ratio) {
   QImage image = canvas(spec, ratio, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter p(&image);
   drawFace(p, spec);
-  p.setRenderHint(QPainter::TextAntialiasing, true);
-  p.setFont(labelFont(spec));
   QColor ink(0x1b, 0x2a, 0x4a);
   if (spec.look == PictureLook::Down)
     ink = Qt::white;
   else if (spec.look == PictureLook::Disabled)
     ink = QColor(0xa0, 0xa6, 0xb0);
   p.setPen(ink);
-  QRect text(0, 0, spec.width, spec.height);
-  if (spec.look == PictureLook::Down)
-    text.translate(1, 1);
-  p.drawText(text, Qt::AlignCenter, uiText(kPictureContext, spec.label));
+  drawLabel(p, spec,
+            spec.look == PictureLook::Down ? QPoint(1, 1) : QPoint(0, 0));
   return image;
 }
 
@@ -225,10 +346,8 @@ QImage drawBanner(const PictureSpec &spec, qreal ratio) {
   fill.setColorAt(0, QColor(0x1f, 0x41, 0x78));
   fill.setColorAt(1, QColor(0x3a, 0x78, 0xc8));
   p.fillRect(area, fill);
-  p.setRenderHint(QPainter::TextAntialiasing, true);
-  p.setFont(labelFont(spec));
   p.setPen(Qt::white);
-  p.drawText(area, Qt::AlignCenter, uiText(kPictureContext, spec.label));
+  drawLabel(p, spec, QPoint(0, 0));
   return image;
 }
 
@@ -309,7 +428,37 @@ QPixmap picture(const QString &name, qreal ratio) {
 
 int labelPixelSize(const QString &name) {
   const PictureSpec *spec = findSpec(name);
-  return spec ? labelFont(*spec).pixelSize() : 0;
+  return spec ? labelLayout(*spec).font.pixelSize() : 0;
+}
+
+QRect labelRect(const QString &name) {
+  const PictureSpec *spec = findSpec(name);
+  if (!spec)
+    return {};
+  const LabelLayout layout = labelLayout(*spec);
+  // A pressed face draws its label a pixel down and right.
+  const QPoint shift =
+      spec->look == PictureLook::Down ? QPoint(1, 1) : QPoint(0, 0);
+  if (!layout.rotated)
+    return placeLabel(layout.font, labelOf(*spec),
+                      QRect(0, 0, spec->width, spec->height))
+        .ink.translated(shift);
+  // Drawn upwards: a point (x, y) of the turned face lies at (y, height - x).
+  const QRect turned = placeLabel(layout.font, labelOf(*spec),
+                                  QRect(0, 0, spec->height, spec->width))
+                           .ink;
+  return QRect(turned.top(), spec->height - 1 - turned.right(), turned.height(),
+               turned.width());
+}
+
+QRect labelRoomOf(const QString &name) {
+  const PictureSpec *spec = findSpec(name);
+  return spec ? labelRoom(spec->width, spec->height) : QRect();
+}
+
+bool labelWrittenUpwards(const QString &name) {
+  const PictureSpec *spec = findSpec(name);
+  return spec && labelLayout(*spec).rotated;
 }
 
 const char *pictureDescription(const QString &caption) {
@@ -317,6 +466,20 @@ const char *pictureDescription(const QString &caption) {
     if (caption == QLatin1String(set.base))
       return set.description;
   return "";
+}
+
+const char *pictureTip(const QString &caption) {
+  for (const PictureSet &set : kSets)
+    if (caption == QLatin1String(set.base))
+      return set.tip;
+  return "";
+}
+
+QString pictureLabel(const QString &caption) {
+  for (const PictureSet &set : kSets)
+    if (caption == QLatin1String(set.base))
+      return uiText(kPictureContext, set.label);
+  return {};
 }
 
 QPixmap programIconPixmap(int size, qreal ratio) {

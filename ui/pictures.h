@@ -6,8 +6,11 @@
 // run. A picture asked for at ratio r has r times the pixels of its size in
 // each direction and carries the ratio, so it is sharp on a scaled screen.
 // Picture buttons look up their caption plus "U" (up), "D" (pressed), "F"
-// (focused) and "X" (disabled). The pictures of one row of buttons share one
-// label font. Needs a QGuiApplication.
+// (focused) and "X" (disabled). A label is drawn at the largest size at
+// which its ink keeps clear of the face's edge; the pictures of one row of
+// buttons share the smallest size of the row, and a tall face whose label
+// does not fit across it carries the label upwards. An underlined letter of
+// a label is its button's Alt mnemonic. Needs a QGuiApplication.
 #pragma once
 
 #include <QIcon>
@@ -45,10 +48,23 @@ bool hasPicture(const QString &name);
 QPixmap picture(const QString &name, qreal ratio = 1.0);
 // The pixel size of the label font of a picture, 0 when there is none.
 int labelPixelSize(const QString &name);
+// Where the ink of a picture's label lies on it, its mnemonic's underline
+// included; and the room it must keep to, inside the face's edge.
+QRect labelRect(const QString &name);
+QRect labelRoomOf(const QString &name);
+// Whether the label is written upwards (a tall face whose label is too
+// wide for it).
+bool labelWrittenUpwards(const QString &name);
 
 // What a screen reader says for a picture button of this caption (English;
 // the windows translate it).
 const char *pictureDescription(const QString &caption);
+// What the button does, for its tooltip after its label ("convert to upper
+// case"; English, the windows translate it), or "".
+const char *pictureTip(const QString &caption);
+// The label its pictures carry, in the windows' language; '&' marks the
+// letter of its Alt mnemonic.
+QString pictureLabel(const QString &caption);
 
 // The program icon, at any size in pixels.
 // The sizes of the icon files installed with the program.

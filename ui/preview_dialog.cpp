@@ -1,8 +1,11 @@
 #include "ui/preview_dialog.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QKeyEvent>
-#include <QLineEdit>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -17,6 +20,7 @@
 #include "ui/code_page_text.h"
 #include "ui/message_dialog.h"
 #include "ui/save_prompt_dialog.h"
+#include "ui/save_refused_dialog.h"
 #include "ui/translation.h"
 
 namespace snpln::ui {
@@ -24,30 +28,53 @@ namespace snpln::ui {
 namespace {
 
 constexpr const char *kNotFound = "This file not found";
-constexpr const char *kAccessError = "File access error";
 constexpr const char *kTruncatedWarning =
     "On open this file was truncated. So be carefully !";
 constexpr const char *kUnableToSave = "Unable to save file";
+constexpr const char *kSaveAsTitle = "Save as ...";
 
-QString sizeStatus(const std::string &name, std::uint64_t size) {
-  return uiText("File: ''%1'' , Filesize: %2 bytes")
-      .arg(fromBytes(name), QString::number(size));
+// The status sentences; %1 is the file's name.
+QString sizeStatus(platform::FileSize size, engine::CodePage page) {
+  return uiText("File: ''%1'' , Filesize: %2 bytes , coding %3")
+      .arg(QStringLiteral("%1"), QString::number(size),
+           QString::fromUtf8(codePageDisplayName(page)));
 }
 
-QString truncatedStatus(const std::string &name, std::uint64_t size,
-                        std::size_t shown) {
-  return uiText("File: ''%1'' , Filesize: %2 bytes , file you are see is "
-                "truncated to %3 bytes buffer , so be CAREFULLY if you will "
-                "save it on disk !")
-      .arg(fromBytes(name), QString::number(size), QString::number(shown));
+QString truncatedStatus(platform::FileSize size, platform::FileSize shown,
+                        engine::CodePage page) {
+  return uiText("File: ''%1'' , Filesize: %2 bytes , coding %3 , file you "
+                "are see is truncated to %4 bytes buffer , so be CAREFULLY if "
+                "you will save it on disk !")
+      .arg(QStringLiteral("%1"), QString::number(size),
+           QString::fromUtf8(codePageDisplayName(page)),
+           QString::number(shown));
 }
+
+// Where the text of a label lies inside it.
+QRect textRoom(const QLabel &label) {
+  const int m = label.margin();
+  return label.contentsRect().adjusted(m, m, -m, -m);
+}
+
+bool fitsIn(const QLabel &label, const QString &text) {
+  const QRect room = textRoom(label);
+  const QRect need =
+      QFontMetrics(label.font())
+          .boundingRect(room,
+                        int(label.alignment()) |
+                            (label.wordWrap() ? Qt::TextWordWrap : 0),
+                        text);
+  return need.width() <= room.width() && need.height() <= room.height();
+}
+
+constexpr std::size_t kChunk = 4u << 20;
 
 } // namespace
 
 PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
                              platform::FileSystem &fs, std::size_t capacity)
     : QDialog(owner), fileName_(std::move(fileName)), fs_(fs),
-      capacity_(capacity) {
+      capacity_(capacity), chooseSaveAs_(&PreviewDialog::platformChooseSaveAs) {
   controls_ = buildDialog(*this, dialogTemplate(kPreviewTemplate));
   templateSize_ = size();
   for (QWidget *w : controls_.all()) {
@@ -69,8 +96,6 @@ PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
     text->setUndoRedoEnabled(true);
     keepLineEnds(*text->document());
   }
-  if (QLineEdit *status = statusField())
-    status->setReadOnly(true);
   // The fast view lies where the editor is, hidden until a large file.
   fastView_ = new ByteTextView(this);
   fastView_->setObjectName(QStringLiteral("fastView"));
@@ -92,6 +117,12 @@ PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
       std::min(templateSize_.height(), buttonsBottom + 2));
 }
 
+QString PreviewDialog::platformChooseSaveAs(QWidget *owner,
+                                            const QString &title,
+                                            const QString &suggested) {
+  return QFileDialog::getSaveFileName(owner, title, suggested);
+}
+
 bool PreviewDialog::showsFastView() const {
   return fastView_ && !fastView_->isHidden();
 }
@@ -99,8 +130,8 @@ bool PreviewDialog::showsFastView() const {
 QPlainTextEdit *PreviewDialog::view() const {
   return controls_.control<QPlainTextEdit>(kViewId);
 }
-QLineEdit *PreviewDialog::statusField() const {
-  return controls_.control<QLineEdit>(kStatusId);
+QLabel *PreviewDialog::statusField() const {
+  return controls_.control<QLabel>(kStatusId);
 }
 QPushButton *PreviewDialog::editButton() const {
   return controls_.control<QPushButton>(kEditId);
@@ -124,22 +155,40 @@ job::DialogAnswer PreviewDialog::message(const char *line2) {
   return box.run();
 }
 
-void PreviewDialog::setStatus(const QString &text) {
-  if (QLineEdit *status = statusField()) {
-    status->setText(text);
-    status->setCursorPosition(0);
+void PreviewDialog::setStatus(const QString &sentence) {
+  statusSentence_ = sentence;
+  statusText_ = sentence.arg(fromBytes(fileName_));
+  fitStatus();
+}
+
+void PreviewDialog::fitStatus() {
+  QLabel *status = statusField();
+  if (!status)
+    return;
+  status->setToolTip(statusText_);
+  if (fitsIn(*status, statusText_)) {
+    status->setText(statusText_);
+    return;
   }
+  // The name gives way, from its middle, to the rest of the sentence: the
+  // widest shortened name with which the whole sentence is seen.
+  const QString name = fromBytes(fileName_);
+  const QFontMetrics metrics(status->font());
+  int low = 0;
+  int high = metrics.horizontalAdvance(name);
+  while (low < high) {
+    const int middle = (low + high + 1) / 2;
+    if (fitsIn(*status, statusSentence_.arg(
+                            metrics.elidedText(name, Qt::ElideMiddle, middle))))
+      low = middle;
+    else
+      high = middle - 1;
+  }
+  status->setText(
+      statusSentence_.arg(metrics.elidedText(name, Qt::ElideMiddle, low)));
 }
 
 bool PreviewDialog::openFile() {
-  truncated_ = false;
-  if (view())
-    view()->setReadOnly(true);
-  if (saveButton())
-    saveButton()->setEnabled(false);
-  if (editButton())
-    editButton()->setEnabled(true);
-
   std::unique_ptr<platform::InputFile> input = fs_.openRead(fileName_);
   if (!input) {
     message(kNotFound);
@@ -151,17 +200,18 @@ bool PreviewDialog::openFile() {
   const struct RestoreCursor {
     ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
   } restoreCursor;
-  if (!input->status(opened_))
+  platform::FileStatus status;
+  if (!input->status(status))
     return false;
-  const platform::FileSize size = opened_.size;
+  const platform::FileSize size = status.size;
+  bool shortView = false;
   std::uint64_t wanted = size;
   if (capacity() < size) {
     wanted = capacity();
-    truncated_ = true;
+    shortView = true;
   }
   std::string bytes(static_cast<std::size_t>(wanted), '\0');
   std::size_t have = 0;
-  constexpr std::size_t kChunk = 4u << 20;
   while (have < bytes.size()) {
     std::size_t got = 0;
     if (!input->read(bytes.data() + have, std::min(kChunk, bytes.size() - have),
@@ -176,7 +226,7 @@ bool PreviewDialog::openFile() {
   input.reset();
 
   const std::size_t sample = std::min(bytes.size(), engine::kDetectSampleSize);
-  codePage_ = previewCodePage(
+  const engine::CodePage page = previewCodePage(
       engine::detectSample(reinterpret_cast<const std::uint8_t *>(bytes.data()),
                            sample, sample < bytes.size())
           .page);
@@ -185,14 +235,25 @@ bool PreviewDialog::openFile() {
   // one, and the file counts as truncated there, so a save warns first.
   if (const std::size_t zero = bytes.find('\0'); zero != std::string::npos) {
     bytes.resize(zero);
-    truncated_ = true;
+    shortView = true;
   }
   if (bytes.size() < size)
-    truncated_ = true; // the file was cut short while it was read
-  if (truncated_)
-    setStatus(truncatedStatus(fileName_, size, bytes.size()));
-  else
-    setStatus(sizeStatus(fileName_, size));
+    shortView = true; // the file was cut short while it was read
+
+  // Read whole: only now does the preview change, so a failed reload leaves
+  // the text as it was.
+  opened_ = status;
+  shownLength_ = bytes.size();
+  truncated_ = shortView;
+  codePage_ = page;
+  if (view())
+    view()->setReadOnly(true);
+  if (saveButton())
+    saveButton()->setEnabled(false);
+  if (editButton())
+    editButton()->setEnabled(true);
+  setStatus(truncated_ ? truncatedStatus(size, bytes.size(), page)
+                       : sizeStatus(size, page));
   const bool fast = bytes.size() >= fastViewThreshold_;
   if (QPlainTextEdit *text = view()) {
     setDocumentBytes(*text->document(), fast ? std::string() : bytes,
@@ -207,13 +268,11 @@ bool PreviewDialog::openFile() {
 }
 
 int PreviewDialog::run() {
-  ended_ = false;
   if (!openFile())
     return 0;
   placeDialog(*this, dialogTemplate(kPreviewTemplate).placement,
               parentWidget());
-  const int result = exec();
-  return ended_ ? 0 : result;
+  return exec();
 }
 
 void PreviewDialog::loadEditor() {
@@ -250,11 +309,13 @@ int PreviewDialog::saveText() {
       editButton()->setEnabled(true);
     return kSaveUnchanged;
   }
-  // Nothing is changed before the answer, and nothing through the name.
-  if (!fs_.status(fileName_)) {
-    message(kAccessError);
-    return kSaveNotDone;
-  }
+  // Checked before asking, and nothing is changed before the answer: the
+  // file must still be the very version the text came from.
+  const std::optional<platform::FileStatus> now = fs_.status(fileName_);
+  if (!now)
+    return refused(SaveRefusal::Gone);
+  if (!platform::sameVersion(opened_, *now))
+    return refused(SaveRefusal::ChangedElsewhere);
   if (truncated_)
     message(kTruncatedWarning);
 
@@ -264,11 +325,98 @@ int PreviewDialog::saveText() {
     return answer == job::DialogAnswer::No ? kSaveNotDone : kSaveCanceled;
   truncated_ = false;
 
+  platform::FileSize written = 0;
+  if (const std::optional<SaveRefusal> why =
+          writeTo(fileName_, opened_, written))
+    return refused(*why);
+  showSaved(written);
+  return kSaveDone;
+}
+
+// The view's bytes, then the file's bytes after the part the view shows,
+// read from the very version the preview read, go to a file of their own
+// beside `target` and take its place, with its mode and owner, only once
+// they are whole on the disk and only while `target` is still `version`;
+// any failure leaves it as it was. Nothing when that is done.
+std::optional<SaveRefusal>
+PreviewDialog::writeTo(const std::string &target,
+                       const platform::FileStatus &version,
+                       platform::FileSize &written) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const struct RestoreCursor {
+    ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+  } restoreCursor;
+  const bool toItself = target == fileName_;
+  std::unique_ptr<platform::InputFile> rest;
+  if (shownLength_ < opened_.size) {
+    rest = fs_.openRead(fileName_);
+    platform::FileStatus restVersion;
+    if (!rest || !rest->status(restVersion) ||
+        !platform::sameVersion(opened_, restVersion) ||
+        !rest->seek(shownLength_)) {
+      if (toItself)
+        return SaveRefusal::ChangedElsewhere;
+      rest.reset(); // another file gets the text alone (saveAs warned)
+    }
+  }
+  std::unique_ptr<platform::SaveFile> output = fs_.beginSave(target, version);
+  if (!output)
+    return SaveRefusal::NotWritten;
+  auto put = [&output, &written](const char *from, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+      std::size_t took = 0;
+      if (!output->write(from + done, count - done, took) ||
+          took != count - done)
+        return false;
+      done += took;
+    }
+    written += count;
+    return true;
+  };
+  written = 0;
   const std::string bytes = viewBytes();
-  if (const int failed = writeBeside(bytes); failed != 0)
-    return failed;
-  setStatus(sizeStatus(fileName_, bytes.size()));
-  if (text) {
+  if (!put(bytes.data(), bytes.size()))
+    return SaveRefusal::NotWritten;
+  if (rest) {
+    std::string chunk(kChunk, '\0');
+    for (;;) {
+      std::size_t got = 0;
+      if (!rest->read(chunk.data(), chunk.size(), got))
+        return SaveRefusal::NotWritten;
+      if (got == 0)
+        break;
+      if (!put(chunk.data(), got))
+        return SaveRefusal::NotWritten;
+    }
+    // The rest must be the one the preview saw, to its last byte.
+    if (written != bytes.size() + (opened_.size - shownLength_))
+      return toItself ? SaveRefusal::ChangedElsewhere : SaveRefusal::NotWritten;
+  }
+  switch (output->commit()) {
+  case platform::SaveOutcome::Replaced:
+    break;
+  case platform::SaveOutcome::TargetChanged:
+    return SaveRefusal::ChangedElsewhere;
+  case platform::SaveOutcome::WriteFailed:
+    return SaveRefusal::NotWritten;
+  }
+  shownLength_ = bytes.size();
+  return std::nullopt;
+}
+
+// After a save: the file is the version just written, the view stands for
+// its first shownLength_ bytes.
+void PreviewDialog::showSaved(platform::FileSize written) {
+  // A second save replaces the version this one made.
+  if (const auto now = fs_.status(fileName_))
+    opened_ = *now;
+  else
+    opened_.size = written;
+  setStatus(shownLength_ < written
+                ? truncatedStatus(written, shownLength_, codePage_)
+                : sizeStatus(written, codePage_));
+  if (QPlainTextEdit *text = view()) {
     text->setReadOnly(true);
     text->document()->setModified(false);
   }
@@ -276,49 +424,65 @@ int PreviewDialog::saveText() {
     saveButton()->setEnabled(false);
   if (editButton())
     editButton()->setEnabled(true);
-  return kSaveDone;
 }
 
-// The new content goes to a file of its own beside the old one and takes
-// its place, with the file's mode and owner, only once it is whole on the
-// disk and only while the file is still the version the preview read; any
-// failure leaves the file as it was. 0 when it is in place; else the user
-// has been told, the preview is ended, and the result is 7 (not begun) or 2
-// (not written).
-int PreviewDialog::writeBeside(const std::string &bytes) {
-  std::unique_ptr<platform::SaveFile> output =
-      fs_.beginSave(fileName_, opened_);
-  if (!output) {
-    message(kNotFound);
-    endPreview(0);
-    return kSaveNotDone;
-  }
-  std::size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
-    std::size_t written = 0;
-    ok = output->write(bytes.data() + done, bytes.size() - done, written) &&
-         written == bytes.size() - done;
-    done += written;
-  }
-  ok = ok && output->commit() == platform::SaveOutcome::Replaced;
-  output.reset();
-  if (!ok) {
-    message(kUnableToSave);
-    endPreview(0);
+int PreviewDialog::refused(SaveRefusal why) {
+  SaveRefusedDialog question(fileName_, why, this);
+  switch (question.run()) {
+  case SaveRefusedAnswer::Reload:
+    openFile();
     return kSaveCanceled;
+  case SaveRefusedAnswer::SaveAs:
+    return saveAs() ? kSaveDone : kSaveCanceled;
+  case SaveRefusedAnswer::KeepEditing:
+    break;
   }
-  // A second save replaces the version this one made.
-  if (const auto now = fs_.status(fileName_))
-    opened_ = *now;
-  return 0;
+  return kSaveCanceled;
+}
+
+// The text, and the rest of the file when it is still the version read, go
+// to a file the user names; the preview then shows that file.
+bool PreviewDialog::saveAs() {
+  const QString chosen =
+      chooseSaveAs_(this, uiText(kSaveAsTitle), fromBytes(fileName_));
+  if (chosen.isEmpty())
+    return false;
+  const QByteArray encoded = QFile::encodeName(chosen);
+  const std::string target(encoded.constData(),
+                           static_cast<std::size_t>(encoded.size()));
+  if (shownLength_ < opened_.size) {
+    const std::optional<platform::FileStatus> now = fs_.status(fileName_);
+    if (!now || !platform::sameVersion(opened_, *now))
+      message(kTruncatedWarning); // the rest cannot come along
+  }
+  // A new file starts empty, so that it is replaced like any other.
+  bool created = false;
+  std::optional<platform::FileStatus> version = fs_.status(target);
+  if (!version) {
+    QFile placeholder(chosen);
+    created = placeholder.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    placeholder.close();
+    version = fs_.status(target);
+  }
+  platform::FileSize written = 0;
+  std::optional<SaveRefusal> why = SaveRefusal::NotWritten;
+  if (version)
+    why = writeTo(target, *version, written);
+  if (why) {
+    if (created)
+      QFile::remove(chosen);
+    MessageDialog box(target, kUnableToSave, this);
+    box.run();
+    return false;
+  }
+  fileName_ = target;
+  showSaved(written);
+  return true;
 }
 
 void PreviewDialog::closePreview() {
   if (isModified()) {
     const int result = saveText();
-    if (ended_)
-      return;
     if (result == kSaveDone || result == kSaveNotDone)
       done(kIdOk);
     return;
@@ -326,14 +490,15 @@ void PreviewDialog::closePreview() {
   done(kIdOk);
 }
 
-void PreviewDialog::reject() {
-  if (!ended_)
-    done(kIdCancel);
-}
+void PreviewDialog::reject() { done(kIdCancel); }
 
-void PreviewDialog::endPreview(int result) {
-  ended_ = true;
-  done(result);
+void PreviewDialog::closeEvent(QCloseEvent *event) {
+  if (!isVisible()) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  closePreview();
 }
 
 bool PreviewDialog::eventFilter(QObject *watched, QEvent *event) {
@@ -370,6 +535,7 @@ void PreviewDialog::resizeEvent(QResizeEvent *event) {
         fastView_->setGeometry(w->geometry());
     } else if (id == kStatusId) {
       w->setGeometry(r.translated(0, dy).adjusted(0, 0, dx, 0));
+      fitStatus();
     } else {
       w->setGeometry(r.translated(dx, 0));
     }

@@ -2,12 +2,24 @@
 //
 // run() reads the file into a read-only view, up to PreviewCapacity bytes
 // and never past a zero byte, in the code page detection finds (Win when it
-// finds none), one character per byte, with its line ends kept; a file shown
-// short is marked truncated in the status field and warned about before a
-// save. "&Edit" makes the view writable; "&Save" asks with the
-// SavePromptDialog and writes the view's bytes beside the file, putting them
-// in its place only when they are all on the disk, so a failed save leaves
-// the file whole. "&OK" and Enter (anywhere, also while editing) save a
+// finds none), one character per byte, with its line ends kept. The status
+// field names the file, its size and the code page shown, wraps, and when
+// the whole sentence cannot be seen loses the middle of the name first (the
+// whole sentence is its tip); a file shown short is marked truncated there
+// and warned about before a save.
+//
+// "&Edit" makes the view writable; "&Save" checks that the file is still
+// the version that was read, asks with the SavePromptDialog and writes the
+// view's bytes beside the file, followed by the part of the file the view
+// did not show, unchanged, putting them in its place only when they are all
+// on the disk, so a failed save leaves the file whole. A save that cannot be
+// done (the file changed or gone, a write that fails) never loses the text:
+// the SaveRefusedDialog says why, and the editor stays open with the text
+// after "&Keep editing", after "Save &as..." (the text, with the rest of the
+// file, goes to another file, which the preview then shows) and until
+// "&Reload" replaces it with the file as it is now.
+//
+// "&OK", Enter (anywhere, also while editing) and the close box save a
 // changed text first; Ctrl+Enter breaks the line (CR LF); Esc closes at once
 // without asking.
 //
@@ -17,13 +29,15 @@
 // other windows keep painting. The window cannot be made smaller than its
 // buttons need.
 //
-// run() answers 1 for OK, 2 for Esc, and 0 when the file could not be shown
-// or a failed save ended the preview.
+// run() answers 1 for OK, 2 for Esc, and 0 when the file could not be shown.
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/code_page.h"
@@ -31,14 +45,20 @@
 #include "platform/file_system.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_builder.h"
+#include "ui/save_refused_dialog.h"
 
-class QLineEdit;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace snpln::ui {
 
 class ByteTextView;
+
+// The file dialog of "Save &as...": the chosen path, or an empty one when
+// the user cancelled. It asks before it names a file that exists.
+using SaveAsChooser = std::function<QString(
+    QWidget *owner, const QString &title, const QString &suggested)>;
 
 class PreviewDialog : public QDialog {
   Q_OBJECT
@@ -68,6 +88,13 @@ public:
 
   std::size_t capacity() const { return capacity_; }
 
+  // The platform's save dialog when not set.
+  void setSaveAsChooser(SaveAsChooser chooser) {
+    chooseSaveAs_ = std::move(chooser);
+  }
+  static QString platformChooseSaveAs(QWidget *owner, const QString &title,
+                                      const QString &suggested);
+
   int run();
 
   // The three buttons.
@@ -75,37 +102,56 @@ public:
   int saveText();
   void closePreview();
 
+  // The file shown: the one given, or the one "Save &as..." wrote.
+  const std::string &fileName() const { return fileName_; }
   bool truncated() const { return truncated_; }
   engine::CodePage codePage() const { return codePage_; }
   // The view's text as the file's bytes.
   std::string viewBytes() const;
   bool isModified() const;
+  // How many bytes from the file's start the view stands for; the file's
+  // bytes after them are kept by a save.
+  platform::FileSize shownLength() const { return shownLength_; }
+  // The whole status sentence; the field may show it with a shorter name.
+  QString statusText() const { return statusText_; }
 
   // The editor; while the fast view shows the file it is hidden and empty.
   QPlainTextEdit *view() const;
   ByteTextView *fastView() const { return fastView_; }
   // Whether the fast view shows the file now.
   bool showsFastView() const;
-  QLineEdit *statusField() const;
+  QLabel *statusField() const;
   QPushButton *editButton() const;
   QPushButton *saveButton() const;
   const DialogControls &controls() const { return controls_; }
 
 public slots:
-  // Esc and the close box: closed without asking.
+  // Esc: closed without asking.
   void reject() override;
 
 protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
+  // The close box: as "&OK", so a changed text is offered for saving.
+  void closeEvent(QCloseEvent *event) override;
 
 private:
   bool openFile();
   // Moves the text from the fast view into the editor.
   void loadEditor();
-  void setStatus(const QString &text);
-  void endPreview(int result);
-  int writeBeside(const std::string &bytes);
+  // The status from a sentence whose %1 is the file's name.
+  void setStatus(const QString &sentence);
+  void fitStatus();
+  void showSaved(platform::FileSize written);
+  // Where the new content goes: the file itself (its version as read) or a
+  // file chosen by "Save &as...".
+  std::optional<SaveRefusal> writeTo(const std::string &target,
+                                     const platform::FileStatus &version,
+                                     platform::FileSize &written);
+  // The refused save's question and what follows it; the result of
+  // saveText().
+  int refused(SaveRefusal why);
+  bool saveAs();
   job::DialogAnswer message(const char *line2);
 
   std::string fileName_;
@@ -113,14 +159,17 @@ private:
   // The file as it was read: a save replaces only this very version (and
   // then the new one it made).
   platform::FileStatus opened_;
+  platform::FileSize shownLength_ = 0;
   std::size_t capacity_;
   DialogControls controls_;
   engine::CodePage codePage_ = engine::CodePage::Win;
   bool truncated_ = false;
-  bool ended_ = false;
+  QString statusSentence_;
+  QString statusText_;
   QSize templateSize_;
   ByteTextView *fastView_ = nullptr;
   std::size_t fastViewThreshold_ = kDefaultFastViewThreshold;
+  SaveAsChooser chooseSaveAs_;
 };
 
 } // namespace snpln::ui

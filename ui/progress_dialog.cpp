@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -11,6 +12,7 @@
 
 #include "job/messages.h"
 #include "ui/byte_text.h"
+#include "ui/elide_text.h"
 #include "ui/message_dialog.h"
 #include "ui/translation.h"
 
@@ -21,8 +23,10 @@ ProgressDialog::ProgressDialog(job::JobRequest request, QWidget *owner,
     : QDialog(owner), job_(std::move(request), *this, fs) {
   setWindowTitle(
       uiText(job::messages::operationTitle(job_.request().operation)));
-  // The frame as the template has it; the controls come with build().
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  // The frame as the template has it; the controls come with build(). The
+  // close box is CANCEL.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   timer_.setInterval(0);
   connect(&timer_, &QTimer::timeout, this, &ProgressDialog::tick);
 }
@@ -34,8 +38,12 @@ void ProgressDialog::build() {
   const QString title = windowTitle();
   controls_ = buildDialog(*this, dialogTemplate(kProgressTemplate));
   setWindowTitle(title);
-  if (auto *name = controls_.control<QLabel>(kNameId))
-    name->setText(fromBytes(job_.request().displayName));
+  if (auto *name = controls_.control<QLabel>(kNameId)) {
+    // A long name loses its middle; the whole name is the tip.
+    const QString whole = fromBytes(job_.request().displayName);
+    name->setText(elideToFit(whole, QFontMetrics(name->font()), name->width()));
+    name->setToolTip(whole);
+  }
   if (auto *bar = controls_.control<QProgressBar>(kBarId))
     bar->setValue(progress_);
   if (auto *cancel = controls_.control<QPushButton>(kIdCancel)) {

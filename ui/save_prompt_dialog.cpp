@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "ui/byte_text.h"
+#include "ui/elide_text.h"
 
 namespace snpln::ui {
 
@@ -13,8 +14,8 @@ SavePromptDialog::SavePromptDialog(const std::string &fileName, QWidget *owner)
   controls_ = buildDialog(*this, dialogTemplate(kSavePromptTemplate));
   if (auto *name = controls_.control<QLabel>(kNameId)) {
     // A long path keeps its start and its end.
-    name->setText(QFontMetrics(name->font())
-                      .elidedText(shownText_, Qt::ElideMiddle, name->width()));
+    name->setText(
+        elideToFit(shownText_, QFontMetrics(name->font()), name->width()));
     name->setToolTip(shownText_);
   }
   for (const int id : {kIdYes, kIdNo, kIdCancel})

@@ -7,6 +7,8 @@ namespace snpln::test {
 
 bool MemoryInputFile::read(void *buffer, std::size_t size, std::size_t &got) {
   got = 0;
+  if (maxRead != 0)
+    size = std::min(size, maxRead);
   const std::uint64_t end = std::min<std::uint64_t>(pos_ + size, data_.size());
   if (failReadAt != kNever && end > failReadAt)
     return false;

@@ -30,6 +30,7 @@ public:
   }
 
   std::uint64_t failReadAt = kNever; // a read reaching past this byte fails
+  std::size_t maxRead = 0;           // a read gives at most this (0: all)
   bool failSeek = false;
   std::string data_;
 

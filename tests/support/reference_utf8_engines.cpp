@@ -320,13 +320,40 @@ std::string randomMostlyUtf8Bytes(std::mt19937 &rng, std::size_t maxLength) {
   return text;
 }
 
-std::string russianProse() {
-  std::ifstream in(std::filesystem::path(SNPLN_TEST_DATA_DIR) /
-                       "russian_prose.txt",
+namespace {
+
+std::string testData(const char *name) {
+  std::ifstream in(std::filesystem::path(SNPLN_TEST_DATA_DIR) / name,
                    std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+} // namespace
+
+std::string russianProse() { return testData("russian_prose.txt"); }
+
+std::vector<std::string> russianProseExcerpts() {
+  std::vector<std::string> excerpts;
+  for (const char *name : {"russian_prose.txt", "russian_prose_2.txt"}) {
+    const std::string text = testData(name);
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t end = text.find('\n', at);
+      const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+      lines.push_back(text.substr(at, next - at));
+      at = next;
+    }
+    for (std::size_t first = 0; first < lines.size(); ++first) {
+      std::string excerpt;
+      for (std::size_t n = 0; n < 3 && first + n < lines.size(); ++n) {
+        excerpt += lines[first + n];
+        excerpts.push_back(excerpt);
+      }
+    }
+  }
+  return excerpts;
 }
 
 } // namespace snpln::test

@@ -45,4 +45,8 @@ std::string randomMostlyUtf8Bytes(std::mt19937 &rng, std::size_t maxLength);
 // tests/data/russian_prose.txt.
 std::string russianProse();
 
+// Every prose file of tests/data cut into excerpts: each run of one to three
+// consecutive lines, line ends kept (UTF-8).
+std::vector<std::string> russianProseExcerpts();
+
 } // namespace snpln::test

@@ -53,6 +53,7 @@ public:
   std::vector<std::string> &filterList() override { return filters; }
   bool saveUpperChecked() override { return saveUpper; }
   void refresh() override { ++refreshes; }
+  job::TypedText typedText() const override { return typed; }
 
   // Paths of the recorded jobs, in order.
   std::vector<std::string> jobPaths() const;
@@ -63,6 +64,7 @@ public:
   std::string filter;
   std::vector<std::string> filters;
   bool saveUpper = false;
+  job::TypedText typed = job::TypedText::Bytes;
   std::deque<PromptAnswer> promptAnswers;       // OK with the preset when empty
   std::deque<OptionsAnswer> optionsAnswers;     // OK, all clear when empty
   std::deque<job::DialogAnswer> messageAnswers; // OK when empty

@@ -21,11 +21,13 @@
 #include "ui/preview_dialog.h"
 #include "ui/progress_dialog.h"
 #include "ui/save_prompt_dialog.h"
+#include "ui/save_refused_dialog.h"
 
 namespace snpln::test {
 
 // "message: line1 / line2", "prompt: text", "options", "preview",
-// "save prompt: name", "about", "file dialog: title", or the class name.
+// "save prompt: name", "refused save: reason", "about", "file dialog:
+// title", or the class name.
 inline QString describeModal(QWidget *w) {
   if (auto *m = qobject_cast<ui::MessageDialog *>(w))
     return QStringLiteral("message: ") + m->line1() + QStringLiteral(" / ") +
@@ -38,6 +40,8 @@ inline QString describeModal(QWidget *w) {
     return QStringLiteral("preview");
   if (auto *s = qobject_cast<ui::SavePromptDialog *>(w))
     return QStringLiteral("save prompt: ") + s->shownText();
+  if (auto *r = qobject_cast<ui::SaveRefusedDialog *>(w))
+    return QStringLiteral("refused save: ") + r->reason();
   if (qobject_cast<ui::AboutDialog *>(w))
     return QStringLiteral("about");
   if (qobject_cast<QFileDialog *>(w))

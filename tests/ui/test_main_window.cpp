@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -49,10 +50,12 @@ void clickMode(MainWindow &w, batch::ModeButton button) {
 }
 
 // The answers of a run: prompts get the next text of `typed`, the options
-// dialog OK, messages OK (or Esc from `escapeAt` on, counted from 0).
+// dialog OK, messages OK (or Esc from `escapeAt` on, counted from 0; or
+// their close box, when `closeBox`).
 struct RunAnswers {
   QStringList typed;
   int escapeAt = -1;
+  bool closeBox = false;
 };
 
 QStringList runWith(MainWindow &w, RunAnswers answers) {
@@ -71,6 +74,8 @@ QStringList runWith(MainWindow &w, RunAnswers answers) {
     } else if (qobject_cast<MessageDialog *>(dialog)) {
       if (answers.escapeAt >= 0 && messages >= answers.escapeAt)
         QTest::keyClick(dialog, Qt::Key_Escape);
+      else if (answers.closeBox)
+        dialog->close();
       else
         clickId(dialog, 1);
       ++messages;
@@ -110,7 +115,7 @@ private slots:
     QCOMPARE(w.windowTitle(), QStringLiteral("Snipline (SNPLN) v") +
                                   QLatin1String(kVersionShort));
     const DialogUnits &u = w.controls().units();
-    QCOMPARE(w.size(), QSize(u.toPixelsX(311), u.toPixelsY(143)));
+    QCOMPARE(w.size(), QSize(u.toPixelsX(311), u.toPixelsY(150)));
     QCOMPARE(status(w), QStringLiteral("0 files are choosed"));
     QVERIFY(w.fileNameEdit()->text().isEmpty());
     QVERIFY(w.fileNameEdit()->isReadOnly());
@@ -128,7 +133,7 @@ private slots:
     w.reject();
   }
 
-  // The 23 picture buttons: their captions, pictures and sizes.
+  // The picture buttons: their captions, pictures and sizes.
   void pictureButtonsHaveTheirSets_data() {
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("caption");
@@ -139,17 +144,17 @@ private slots:
       QSize size;
     } rows[] = {
         {1013, "DOIT", {166, 58}},   {1, "EXIT", {44, 75}},
-        {1003, "BROWSE", {79, 26}},  {1020, "COPY", {42, 28}},
-        {1056, "FP", {88, 56}},      {1071, "CLEAR", {44, 15}},
-        {1009, "UCASE", {88, 28}},   {1010, "LCASE", {88, 28}},
-        {1011, "SCASE", {88, 28}},   {1025, "EXCLUDE", {88, 28}},
-        {1026, "REPLACE", {88, 28}}, {1028, "OPT", {88, 28}},
-        {1029, "DEL", {88, 28}},     {1035, "WIN", {35, 28}},
-        {1036, "KOI", {35, 28}},     {1037, "ISO", {35, 28}},
-        {1038, "DOS", {35, 28}},     {1030, "WIN", {35, 28}},
-        {1031, "KOI", {35, 28}},     {1032, "ISO", {35, 28}},
-        {1033, "DOS", {35, 28}},     {1034, "AUTO", {35, 28}},
-        {1054, "DETECT", {104, 18}},
+        {1003, "BROWSE", {79, 26}},  {1005, "FOLDER", {79, 26}},
+        {1020, "COPY", {42, 28}},    {1056, "FP", {88, 56}},
+        {1071, "CLEAR", {44, 15}},   {1009, "UCASE", {88, 28}},
+        {1010, "LCASE", {88, 28}},   {1011, "SCASE", {88, 28}},
+        {1025, "EXCLUDE", {88, 28}}, {1026, "REPLACE", {88, 28}},
+        {1028, "OPT", {88, 28}},     {1029, "DEL", {88, 28}},
+        {1035, "WIN", {35, 28}},     {1036, "KOI", {35, 28}},
+        {1037, "ISO", {35, 28}},     {1038, "DOS", {35, 28}},
+        {1030, "WIN", {35, 28}},     {1031, "KOI", {35, 28}},
+        {1032, "ISO", {35, 28}},     {1033, "DOS", {35, 28}},
+        {1034, "AUTO", {35, 28}},    {1054, "DETECT", {104, 18}},
     };
     for (const auto &r : rows)
       QTest::newRow(QByteArray::number(r.id).constData())
@@ -294,6 +299,41 @@ private slots:
     QVERIFY(!QFile::exists(f.path("~sn$ln~.tmp")));
   }
 
+  // The window's runs work on each file's own letters: a CP866 and a KOI8-R
+  // file each in its page, Yo a letter, and the From row naming the page
+  // without a recoding.
+  void eachFileIsWorkedOnInItsOwnPage() {
+    Fixture f;
+    const char *dos = "\xF0\xA6\xA8\xAA \xA2 \xE2\xE3\xAC\xA0\xAD\xA5. "
+                      "\xF0\xA6\xA8\xAA \xE8\xF1\xAB \xA4\xAE\xAC\xAE\xA9.";
+    const char *koi = "\xB3\xD6\xC9\xCB \xD7 \xD4\xD5\xCD\xC1\xCE\xC5. "
+                      "\xB3\xD6\xC9\xCB \xDB\xA3\xCC \xC4\xCF\xCD\xCF\xCA.";
+    writeFile(f.path("dos.txt"), dos); // Ёжик в тумане. Ёжик шёл домой.
+    writeFile(f.path("koi.txt"), koi);
+    MainWindow w("dos.txt koi.txt");
+    clickMode(w, batch::ModeButton::UpperCase);
+    runWith(w, {});
+    QCOMPARE(readFile(f.path("dos.txt")),
+             QByteArray("\xF0\x86\x88\x8A \x82 \x92\x93\x8C\x80\x8D\x85. "
+                        "\xF0\x86\x88\x8A \x98\xF0\x8B \x84\x8E\x8C\x8E\x89."));
+    QCOMPARE(readFile(f.path("koi.txt")),
+             QByteArray("\xB3\xF6\xE9\xEB \xF7 \xF4\xF5\xED\xE1\xEE\xE5. "
+                        "\xB3\xF6\xE9\xEB \xFB\xB3\xEC \xE4\xEF\xED\xEF\xEA."));
+
+    MainWindow named("koi.txt");
+    clickMode(named, batch::ModeButton::FromKoi);
+    clickMode(named, batch::ModeButton::Replace);
+    const QStringList log =
+        runWith(named, {{QStringLiteral("ЁЖИК"), QStringLiteral("ёж")}});
+    QCOMPARE(log.last(), QStringLiteral("message: From file(s) successfully "
+                                        "excluded given string / and replaced "
+                                        "with received string, Nr. of hits: "
+                                        "2"));
+    QCOMPARE(readFile(f.path("koi.txt")),
+             QByteArray("\xA3\xD6 \xF7 \xF4\xF5\xED\xE1\xEE\xE5. "
+                        "\xA3\xD6 \xFB\xB3\xEC \xE4\xEF\xED\xEF\xEA."));
+  }
+
   // The typed texts reach the jobs as Windows-1251 bytes.
   void replaceRunAsksAndReplaces() {
     Fixture f;
@@ -330,15 +370,17 @@ private slots:
     QVERIFY(!w.selection().anySelected());
   }
 
-  // Esc on a job's start-up message stops the run; OK lets it go on.
+  // Esc on a job's start-up message stops the run; OK and the message's
+  // close box let it go on.
   void escapeOnAMessageStopsTheRun() {
     Fixture f;
     writeFile(f.path("a.txt"), "\xEF\xF0\xE8\xE2\xE5\xF2\r\n");
     writeFile(f.path("b.txt"), "\xEF\xF0\xE8\xE2\xE5\xF2\r\n");
-    for (const int escapeAt : {0, -1}) {
+    for (const int escapeAt : {0, -1, -2}) {
       MainWindow w("a.txt b.txt");
       clickMode(w, batch::ModeButton::Detect);
-      const QStringList log = runWith(w, {{}, escapeAt});
+      const QStringList log =
+          runWith(w, {{}, escapeAt == 0 ? 0 : -1, escapeAt == -2});
       const QString report =
           QStringLiteral(" / This file has coding ''Win1251''");
       QStringList expected{QStringLiteral("message: a.txt") + report};
@@ -412,7 +454,7 @@ private slots:
     Fixture f;
     QStringList chosen;
     MainWindowOptions options;
-    options.chooseFiles = [&](QWidget *, const QString &, const QString &,
+    options.chooseFiles = [&](QWidget *, const BrowseRequest &,
                               QStringList &paths) {
       paths = chosen;
       return true;
@@ -597,7 +639,7 @@ private slots:
     MainWindow w("");
     QSet<QString> names;
     const QList<PictureButton *> buttons = w.findChildren<PictureButton *>();
-    QCOMPARE(buttons.size(), 25);
+    QCOMPARE(buttons.size(), 26);
     for (PictureButton *b : buttons) {
       const QString name = b->accessibleName();
       QVERIFY2(!name.isEmpty() && name != b->caption(),
@@ -644,6 +686,157 @@ private slots:
     QCOMPARE(label->text(),
              QStringLiteral("File list is cleaned. No file is choosed."));
     QVERIFY(label->toolTip().isEmpty());
+  }
+
+  // BROWSE and FOLDER start in the folder last chosen from, also after a
+  // restart; FOLDER chooses one folder, whose tree a run works through.
+  void browseStartsInTheLastFolder() {
+    Fixture f;
+    QDir(f.home.path()).mkpath("texts/deep");
+    writeFile(f.path("texts/one.txt"), "one");
+    std::vector<BrowseRequest> asked;
+    QStringList answer;
+    MainWindowOptions options;
+    options.chooseFiles = [&](QWidget *, const BrowseRequest &request,
+                              QStringList &paths) {
+      asked.push_back(request);
+      paths = answer;
+      return !answer.isEmpty();
+    };
+    {
+      MainWindow w("", options);
+      answer = {f.path("texts/one.txt")};
+      click(w, ids::kBrowse);
+      answer = {f.path("texts/deep")};
+      click(w, ids::kFolder);
+      QCOMPARE(w.fileListModel().fileList(),
+               std::vector<std::string>{f.path("texts/deep").toStdString()});
+      QVERIFY(!w.pictureButton(ids::kPreview)->isEnabled()); // a directory
+      answer.clear();
+      click(w, ids::kBrowse); // cancelled: the folder stays the last one
+    }
+    MainWindow again("", options);
+    click(again, ids::kBrowse);
+    QCOMPARE(asked.size(), std::size_t(4));
+    QVERIFY(!asked[0].folder);
+    QCOMPARE(asked[0].title, QStringLiteral("Choose file ..."));
+    QCOMPARE(asked[1].startFolder, f.path("texts"));
+    QVERIFY(asked[1].folder);
+    QCOMPARE(asked[1].title, QStringLiteral("Choose folder ..."));
+    QCOMPARE(asked[2].startFolder, f.path("texts/deep"));
+    QCOMPARE(asked[3].startFolder, f.path("texts/deep"));
+  }
+
+  // FP is off for a directory (it used to open a preview that said "This
+  // file not found"), on for a file.
+  void regressionPreviewIsOffForADirectory() {
+    Fixture f;
+    QDir(f.home.path()).mkdir("dir");
+    writeFile(f.path("file.txt"), "text");
+    MainWindow dir(f.path("dir").toStdString());
+    QVERIFY(!dir.pictureButton(ids::kPreview)->isEnabled());
+    MainWindow file(f.path("file.txt").toStdString());
+    QVERIFY(file.pictureButton(ids::kPreview)->isEnabled());
+    file.dropNames({f.path("dir").toStdString()});
+    QVERIFY(!file.pictureButton(ids::kPreview)->isEnabled());
+    file.clearList();
+    file.dropNames({f.path("dir").toStdString()});
+    QVERIFY(!file.pictureButton(ids::kPreview)->isEnabled());
+  }
+
+  // The close box of the title bar is EXIT.
+  void closeBoxIsExit() {
+    Fixture f;
+    MainWindow w("");
+    QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+    QCOMPARE(w.run(), 1);
+    QVERIFY(!w.isVisible());
+  }
+
+  // The window grows wider, not smaller and not taller; the file-name
+  // field, the status line and the filter box take the width, BROWSE and
+  // FOLDER keep to the right edge, everything else stays.
+  void windowGrowsWider() {
+    Fixture f;
+    MainWindow w("a.txt");
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QSize start = w.size();
+    QCOMPARE(w.minimumSize(), start);
+    QCOMPARE(w.maximumHeight(), start.height());
+    QMap<int, QRect> before;
+    for (QWidget *c : w.controls().all())
+      before[c->property("controlId").toInt()] = c->geometry();
+    w.resize(start.width() + 120, start.height() + 50);
+    QCOMPARE(w.size(), QSize(start.width() + 120, start.height()));
+    for (QWidget *c : w.controls().all()) {
+      const int id = c->property("controlId").toInt();
+      QRect expected = before[id];
+      if (id == ids::kFileName || id == ids::kStatus || id == ids::kFilterBox)
+        expected.setWidth(expected.width() + 120);
+      else if (id == ids::kBrowse || id == ids::kFolder)
+        expected.translate(120, 0);
+      QCOMPARE(c->geometry(), expected);
+    }
+    w.resize(start.width() - 100, start.height() - 20);
+    QCOMPARE(w.size(), start);
+  }
+
+  // Every picture button has a tooltip that says what it does, from the
+  // table of pictures, the rows of code pages included; the field of names
+  // looks as read-only as it is.
+  void tooltipsSayWhatButtonsDo() {
+    Fixture f;
+    MainWindow w("");
+    QSet<QString> tips;
+    for (PictureButton *b : w.findChildren<PictureButton *>()) {
+      QVERIFY2(!b->toolTip().isEmpty(), qPrintable(b->caption()));
+      QVERIFY2(!tips.contains(b->toolTip()), qPrintable(b->toolTip()));
+      tips.insert(b->toolTip());
+    }
+    QCOMPARE(w.modeButton(batch::ModeButton::FromKoi)->toolTip(),
+             QStringLiteral("KOI8-R: the source is KOI8-R"));
+    QCOMPARE(w.modeButton(batch::ModeButton::ToKoi)->toolTip(),
+             QStringLiteral("KOI8-R: recode to KOI8-R"));
+    QCOMPARE(w.modeButton(batch::ModeButton::UpperCase)->toolTip(),
+             QStringLiteral("UPPER: convert to upper case (Alt+U)"));
+    QCOMPARE(w.pictureButton(ids::kFolder)->toolTip(),
+             QStringLiteral("Folder...: choose a folder: its files and "
+                            "subfolders are worked through"));
+    const QPalette look = w.fileNameEdit()->palette();
+    QCOMPARE(look.color(QPalette::Base), look.color(QPalette::Window));
+  }
+
+  // The mode buttons whose captions allow it have Alt keys, all different
+  // and none taken twice in the window; Alt and the key press the button.
+  void altKeysPressModeButtons() {
+    Fixture f;
+    MainWindow w("a.txt");
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QMap<QString, QString> keys;
+    for (QAbstractButton *b : w.findChildren<QAbstractButton *>()) {
+      const QString key = b->shortcut().toString();
+      if (key.isEmpty())
+        continue;
+      QVERIFY2(!keys.contains(key), qPrintable(key));
+      keys[key] = b->objectName();
+    }
+    const std::pair<batch::ModeButton, Qt::Key> pressed[] = {
+        {batch::ModeButton::UpperCase, Qt::Key_U},
+        {batch::ModeButton::Exclude, Qt::Key_E},
+        {batch::ModeButton::DeleteEmpty, Qt::Key_D},
+        {batch::ModeButton::Detect, Qt::Key_T},
+    };
+    for (const auto &[mode, key] : pressed) {
+      QVERIFY2(keys.contains(QKeySequence(Qt::ALT | key).toString()),
+               qPrintable(QKeySequence(Qt::ALT | key).toString()));
+      QTest::keyClick(&w, key, Qt::AltModifier);
+      QTRY_VERIFY_WITH_TIMEOUT(w.selection().isDown(mode), 10000);
+    }
+    QCOMPARE(keys.size(), 9); // seven mode buttons, DETECT, "Sa&ve upper"
   }
 };
 

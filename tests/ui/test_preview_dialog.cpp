@@ -1,9 +1,12 @@
 // The preview and editor: the bytes of a file survive the view (all 256
 // byte values in each code page, mixed line ends), edits change only what
-// was edited, the status texts, truncation and the zero byte, the save
-// prompt's three answers, read-only files, and saves that fail part way
-// leaving the old file whole.
-#include <QLineEdit>
+// was edited, the status texts, truncation and the zero byte (a save keeps
+// what the view did not show), the save prompt's three answers, read-only
+// files, saves that fail part way leaving the old file whole, and refused
+// saves that keep the typed text (another program changed the file:
+// reload, save as, keep editing).
+#include <QDateTime>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -25,6 +28,7 @@
 #include "ui/code_page_text.h"
 #include "ui/preview_dialog.h"
 #include "ui/save_prompt_dialog.h"
+#include "ui/save_refused_dialog.h"
 
 using namespace snpln;
 using namespace snpln::ui;
@@ -61,15 +65,25 @@ struct PreviewRun {
   QStringList log;
 };
 
+// How a test answers the question of a refused save, and where "Save
+// as..." writes.
+struct RefusalAnswers {
+  std::vector<int> buttons; // KeepEditing (Cancel) when they run out
+  QString saveAs;           // the chosen file; empty: the dialog cancelled
+};
+
 // Opens a preview of `path` and calls `body` once it is shown; save prompts
-// are answered from `answers` (Cancel when they run out), messages with OK.
-// A preview the body leaves open is closed with Esc.
+// are answered from `answers` (Cancel when they run out), messages with OK,
+// refused saves from `refusals`. A preview the body leaves open is closed
+// with Esc.
 PreviewRun runPreview(const QString &path,
                       const std::function<void(PreviewDialog &)> &body,
                       std::vector<int> answers = {},
                       platform::FileSystem &fs = platform::realFileSystem(),
-                      std::size_t capacity = PreviewDialog::kDefaultCapacity) {
+                      std::size_t capacity = PreviewDialog::kDefaultCapacity,
+                      RefusalAnswers refusals = {}) {
   std::size_t next = 0;
+  std::size_t nextRefusal = 0;
   ModalScript script([&](QWidget *w) {
     if (auto *p = qobject_cast<PreviewDialog *>(w)) {
       body(*p);
@@ -77,15 +91,37 @@ PreviewRun runPreview(const QString &path,
         p->reject();
     } else if (qobject_cast<SavePromptDialog *>(w)) {
       clickId(w, next < answers.size() ? answers[next++] : 2);
+    } else if (qobject_cast<SaveRefusedDialog *>(w)) {
+      clickId(w, nextRefusal < refusals.buttons.size()
+                     ? refusals.buttons[nextRefusal++]
+                     : kIdCancel);
     } else if (qobject_cast<MessageDialog *>(w)) {
       clickId(w, 1);
     }
   });
   PreviewDialog preview(path.toStdString(), nullptr, fs, capacity);
+  preview.setSaveAsChooser(
+      [&refusals](QWidget *, const QString &, const QString &) {
+        return refusals.saveAs;
+      });
   PreviewRun run;
   run.result = preview.run();
   run.log = script.log;
   return run;
+}
+
+// Another program's change: new content, and a new modification time.
+void changeElsewhere(const QString &path, const std::string &bytes) {
+  writeFile(path, bytes);
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::ReadWrite));
+  QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                           QFileDevice::FileModificationTime));
+}
+
+QString refusal(SaveRefusal why) {
+  return QStringLiteral("refused save: ") +
+         QString::fromUtf8(SaveRefusedDialog::reasonText(why));
 }
 
 // Makes any change and takes it back: the text is the same, but modified.
@@ -101,10 +137,19 @@ void moveTo(QPlainTextEdit *view, int block, int column) {
   view->setTextCursor(cursor);
 }
 
-QString whole(const QString &name, qint64 size) {
-  return QStringLiteral("File: ''%1'' , Filesize: %2 bytes")
+QString whole(const QString &name, qint64 size,
+              const QString &coding = QStringLiteral("Windows-1251")) {
+  return QStringLiteral("File: ''%1'' , Filesize: %2 bytes , coding %3")
       .arg(name)
-      .arg(size);
+      .arg(size)
+      .arg(coding);
+}
+
+QString shortView(const QString &name, qint64 size, qint64 shown) {
+  return whole(name, size) +
+         QStringLiteral(" , file you are see is truncated to %1 bytes buffer "
+                        ", so be CAREFULLY if you will save it on disk !")
+             .arg(shown);
 }
 
 } // namespace
@@ -194,7 +239,8 @@ private slots:
       writeFile(path, content);
       QString status, text;
       const PreviewRun run = runPreview(path, [&](PreviewDialog &p) {
-        status = p.statusField()->text();
+        status = p.statusText();
+        QCOMPARE(p.statusField()->text(), status); // short: shown whole
         text = p.view()->toPlainText();
         QVERIFY(p.view()->isReadOnly());
         QVERIFY(p.editButton()->isEnabled());
@@ -340,8 +386,9 @@ private slots:
   }
 
   // Truncated by the capacity: the status says so, a save warns first and
-  // writes what the view holds; a second save does not warn again.
-  void truncatedFileWarnsBeforeTheFirstSave() {
+  // writes what the view holds followed by the rest of the file as it was;
+  // a second save does not warn again.
+  void regressionSaveOfAShortViewKeepsTheRestOfTheFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath("long.txt");
     writeFile(path, "0123456789abcdefghijklmno");
@@ -349,23 +396,26 @@ private slots:
     const PreviewRun run = runPreview(
         path,
         [&](PreviewDialog &p) {
-          status = p.statusField()->text();
+          status = p.statusText();
           QVERIFY(p.truncated());
           QCOMPARE(p.view()->toPlainText(), QStringLiteral("0123456789"));
-          touch(p);
+          p.pressEdit();
+          p.view()->moveCursor(QTextCursor::Start);
+          QTest::keyClick(p.view(), Qt::Key_X);
           QCOMPARE(p.saveText(), PreviewDialog::kSaveDone);
-          statusAfter = p.statusField()->text();
+          statusAfter = p.statusText();
           QVERIFY(!p.truncated());
-          touch(p);
+          QCOMPARE(p.shownLength(), platform::FileSize(11));
+          p.pressEdit();
+          p.view()->moveCursor(QTextCursor::End);
+          QTest::keyClick(p.view(), Qt::Key_Y);
           QCOMPARE(p.saveText(), PreviewDialog::kSaveDone);
         },
         {kIdYes, kIdYes}, platform::realFileSystem(), 10);
-    QCOMPARE(status, whole(path, 25) +
-                         QStringLiteral(" , file you are see is truncated to "
-                                        "10 bytes buffer , so be CAREFULLY if "
-                                        "you will save it on disk !"));
-    QCOMPARE(statusAfter, whole(path, 10));
-    QCOMPARE(readFile(path), bytes(std::string("0123456789")));
+    QCOMPARE(status, shortView(path, 25, 10));
+    QCOMPARE(statusAfter, shortView(path, 26, 11));
+    QCOMPARE(readFile(path), bytes(std::string("x0123456789yabcdefghijklmno")));
+    QCOMPARE(entries(dir), QStringList{QStringLiteral("long.txt")});
     QCOMPARE(run.log,
              (QStringList{QStringLiteral("preview"),
                           QStringLiteral("message: ") + path +
@@ -373,6 +423,78 @@ private slots:
                                              "truncated. So be carefully !"),
                           QStringLiteral("save prompt: ") + path,
                           QStringLiteral("save prompt: ") + path}));
+  }
+
+  // The view ends before a zero byte; a save keeps the zero byte and all
+  // after it.
+  void saveBeforeAZeroByteKeepsTheRest() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zero.bin");
+    writeFile(path, std::string("abc\0def", 7));
+    runPreview(path,
+               [&](PreviewDialog &p) {
+                 p.pressEdit();
+                 p.view()->moveCursor(QTextCursor::End);
+                 QTest::keyClick(p.view(), Qt::Key_X);
+                 QCOMPARE(p.saveText(), PreviewDialog::kSaveDone);
+               },
+               {kIdYes});
+    QCOMPARE(readFile(path), bytes(std::string("abcx\0def", 8)));
+  }
+
+  // A save after "&Edit" of a large file shown in the fast view keeps the
+  // rest too, and a save that finds the rest changed under it (the file
+  // read short) keeps the file as it was.
+  void saveOfAFastViewKeepsTheRest() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("fast.txt");
+    std::string content;
+    for (int i = 0; i < 400; ++i)
+      content += "line " + std::to_string(i) + "\r\n";
+    writeFile(path, content);
+    ModalScript script([&](QWidget *w) {
+      if (auto *p = qobject_cast<PreviewDialog *>(w)) {
+        QVERIFY(p->showsFastView());
+        p->pressEdit();
+        p->view()->moveCursor(QTextCursor::Start);
+        QTest::keyClick(p->view(), Qt::Key_Z);
+        QCOMPARE(p->saveText(), PreviewDialog::kSaveDone);
+        p->reject();
+      } else if (qobject_cast<SavePromptDialog *>(w)) {
+        clickId(w, kIdYes);
+      } else if (qobject_cast<MessageDialog *>(w)) {
+        clickId(w, 1);
+      }
+    });
+    PreviewDialog preview(path.toStdString(), nullptr,
+                          platform::realFileSystem(), 1000);
+    preview.setFastViewThreshold(100);
+    preview.run();
+    QCOMPARE(readFile(path), bytes("z" + content));
+  }
+
+  // The status names the code page the file is shown in.
+  void statusNamesTheCodePage_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("coding");
+    QTest::newRow("KOI8-R") << QByteArray("\xF0\xD2\xC9\xD7\xC5\xD4, "
+                                          "\xCD\xC9\xD2")
+                            << "KOI8-R";
+    QTest::newRow("UTF-8") << QByteArray("\xD0\x9F\xD1\x80\xD0\xB8") << "UTF-8";
+    QTest::newRow("CP866") << QByteArray("\x8F\xE0\xA8\xA2\xA5\xE2, "
+                                         "\xAC\xA8\xE0")
+                           << "DOS (CP866)";
+    QTest::newRow("English only") << QByteArray("plain") << "Windows-1251";
+  }
+  void statusNamesTheCodePage() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, coding);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("page.txt");
+    writeFile(path, content.toStdString());
+    QString status;
+    runPreview(path, [&](PreviewDialog &p) { status = p.statusText(); });
+    QCOMPARE(status, whole(path, content.size(), coding));
   }
 
   // A zero byte cannot be shown: the view ends before it, and the file is
@@ -383,16 +505,13 @@ private slots:
     writeFile(path, std::string("abc\0def", 7));
     QString status;
     const PreviewRun run = runPreview(path, [&](PreviewDialog &p) {
-      status = p.statusField()->text();
+      status = p.statusText();
       QVERIFY(p.truncated());
       QCOMPARE(p.view()->toPlainText(), QStringLiteral("abc"));
       touch(p);
       QCOMPARE(p.saveText(), PreviewDialog::kSaveCanceled);
     });
-    QCOMPARE(status, whole(path, 7) +
-                         QStringLiteral(" , file you are see is truncated to 3 "
-                                        "bytes buffer , so be CAREFULLY if you "
-                                        "will save it on disk !"));
+    QCOMPARE(status, shortView(path, 7, 3));
     QVERIFY(run.log.contains(QStringLiteral("message: ") + path +
                              QStringLiteral(" / On open this file was "
                                             "truncated. So be carefully !")));
@@ -486,34 +605,41 @@ private slots:
     QCOMPARE(readFile(path), bytes(std::string("text")));
   }
 
-  // A save that fails part way (write, short write, flush, rename) says so,
-  // ends the preview and leaves the old file byte for byte, with its mode,
-  // and no file beside it; one that cannot create its file reports the file
-  // as not found.
-  void failedSaveLeavesTheOldFileWhole_data() {
+  // A save that fails part way (write, short write, flush, rename), or
+  // cannot begin, or finds the file gone or changed, says why, leaves the
+  // old file byte for byte, with its mode, and no file beside it, and keeps
+  // the preview open with the typed text (it used to close the preview and
+  // lose the text). The file is checked before the question is asked.
+  void regressionRefusedSaveKeepsTheTypedText_data() {
     QTest::addColumn<int>("fault");
-    QTest::addColumn<QString>("line2");
-    QTest::newRow("write fails") << 0 << "Unable to save file";
-    QTest::newRow("short write") << 1 << "Unable to save file";
-    QTest::newRow("flush fails") << 2 << "Unable to save file";
-    QTest::newRow("rename fails") << 3 << "Unable to save file";
-    QTest::newRow("create fails") << 4 << "This file not found";
-    QTest::newRow("file gone before the prompt") << 5 << "File access error";
-    QTest::newRow("changed by another program") << 6 << "Unable to save file";
+    QTest::addColumn<int>("why");
+    QTest::addColumn<bool>("asked");
+    const int notWritten = int(SaveRefusal::NotWritten);
+    QTest::newRow("write fails") << 0 << notWritten << true;
+    QTest::newRow("short write") << 1 << notWritten << true;
+    QTest::newRow("flush fails") << 2 << notWritten << true;
+    QTest::newRow("rename fails") << 3 << notWritten << true;
+    QTest::newRow("create fails") << 4 << notWritten << true;
+    QTest::newRow("file gone before the prompt")
+        << 5 << int(SaveRefusal::Gone) << false;
+    QTest::newRow("changed between the prompt and the rename")
+        << 6 << int(SaveRefusal::ChangedElsewhere) << true;
+    QTest::newRow("changed by another program before the prompt")
+        << 7 << int(SaveRefusal::ChangedElsewhere) << false;
   }
-  void failedSaveLeavesTheOldFileWhole() {
+  void regressionRefusedSaveKeepsTheTypedText() {
     QFETCH(int, fault);
-    QFETCH(QString, line2);
+    QFETCH(int, why);
+    QFETCH(bool, asked);
     QTemporaryDir dir;
     const QString path = dir.filePath("keep.txt");
     std::string old(20000, 'k');
     old += "\r\nend";
     writeFile(path, old);
-    QVERIFY(QFile(path).setPermissions(QFileDevice::ReadOwner |
-                                       QFileDevice::ReadGroup));
-    const unsigned mode = modeOf(path);
+    std::string other = "another program's text\r\n";
     platform::FaultyFileSystem fs;
-    int saveResult = 0;
+    bool open = false, editing = false;
+    QString typed;
     const PreviewRun run = runPreview(
         path,
         [&](PreviewDialog &p) {
@@ -540,18 +666,165 @@ private slots:
             fs.fail.commit = true;
             fs.fail.commitOutcome = platform::SaveOutcome::TargetChanged;
             break;
+          case 7:
+            changeElsewhere(path, other);
+            break;
           }
-          touch(p);
-          saveResult = p.saveText();
+          p.pressEdit();
+          p.view()->moveCursor(QTextCursor::Start);
+          QTest::keyClicks(p.view(), QStringLiteral("typed "));
+          // "&OK": a refused save does not close the preview.
+          QTest::keyClick(p.view(), Qt::Key_Return);
+          open = p.isVisible();
+          editing = !p.view()->isReadOnly() && p.isModified() &&
+                    p.saveButton()->isEnabled();
+          typed = p.view()->toPlainText().left(8);
         },
         {kIdYes}, fs);
-    QVERIFY(run.log.contains(QStringLiteral("message: ") + path +
-                             QStringLiteral(" / ") + line2));
-    QCOMPARE(run.result, fault == 5 ? 2 : 0);
-    QCOMPARE(saveResult, fault == 5 || fault == 4 ? 7 : 2);
-    QCOMPARE(readFile(path), bytes(old));
-    QCOMPARE(modeOf(path), mode);
+    QVERIFY(open);
+    QVERIFY(editing);
+    QCOMPARE(typed, QStringLiteral("typed kk"));
+    QStringList expected{QStringLiteral("preview")};
+    if (asked)
+      expected << QStringLiteral("save prompt: ") + path;
+    expected << refusal(SaveRefusal(why));
+    QCOMPARE(run.log, expected);
+    QCOMPARE(run.result, 2); // closed by the test's Esc
+    QCOMPARE(readFile(path), bytes(fault == 7 ? other : old));
     QCOMPARE(entries(dir), QStringList{QStringLiteral("keep.txt")});
+  }
+
+  // A save that fails part way leaves the file's mode as it was.
+  void failedSaveKeepsTheMode() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("mode.txt");
+    writeFile(path, "text\r\n");
+    QVERIFY(QFile(path).setPermissions(QFileDevice::ReadOwner |
+                                       QFileDevice::ReadGroup));
+    const unsigned mode = modeOf(path);
+    platform::FaultyFileSystem fs;
+    int result = 0;
+    runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          fs.fail.commit = true;
+          touch(p);
+          result = p.saveText();
+        },
+        {kIdYes}, fs);
+    QCOMPARE(result, PreviewDialog::kSaveCanceled);
+    QCOMPARE(readFile(path), bytes(std::string("text\r\n")));
+    QCOMPARE(modeOf(path), mode);
+  }
+
+  // After another program's change, "&Reload" shows the file as it is now.
+  void reloadShowsTheFileAsItIsNow() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("reload.txt");
+    writeFile(path, "first\r\n");
+    QString text, status;
+    bool viewing = false;
+    RefusalAnswers refusals;
+    refusals.buttons = {SaveRefusedDialog::kReloadId};
+    runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          p.pressEdit();
+          QTest::keyClicks(p.view(), QStringLiteral("mine "));
+          changeElsewhere(path, "second, longer\r\n");
+          QCOMPARE(p.saveText(), PreviewDialog::kSaveCanceled);
+          text = p.view()->toPlainText();
+          status = p.statusText();
+          viewing = p.view()->isReadOnly() && !p.isModified() &&
+                    p.editButton()->isEnabled() && !p.saveButton()->isEnabled();
+          // The version now shown is the one a save replaces.
+          touch(p);
+          QCOMPARE(p.saveText(), PreviewDialog::kSaveDone);
+        },
+        {kIdYes}, platform::realFileSystem(), PreviewDialog::kDefaultCapacity,
+        refusals);
+    QCOMPARE(text, QStringLiteral("second, longer\n"));
+    QCOMPARE(status, whole(path, 16));
+    QVERIFY(viewing);
+    QCOMPARE(readFile(path), bytes(std::string("second, longer\r\n")));
+  }
+
+  // "Save as..." writes the text, with the rest of the file when it is still
+  // the version read, to the chosen file, which the preview shows from then
+  // on; the file that changed keeps the other program's text. A new file
+  // that cannot be written is not left behind.
+  void saveAsWritesTheTextElsewhere() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("mine.txt");
+    const QString copy = dir.filePath("copy.txt");
+    writeFile(path, "0123456789rest");
+    RefusalAnswers refusals;
+    refusals.buttons = {SaveRefusedDialog::kSaveAsId};
+    refusals.saveAs = copy;
+    std::string shown;
+    QString status;
+    platform::FaultyFileSystem fs;
+    const PreviewRun run = runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          p.pressEdit();
+          p.view()->moveCursor(QTextCursor::Start);
+          QTest::keyClick(p.view(), Qt::Key_A);
+          fs.fail.beginSave = true;
+          fs.fail.onlyPath = path.toStdString();
+          // Refused; saved as copy.txt, the rest of mine.txt coming along.
+          QCOMPARE(p.saveText(), PreviewDialog::kSaveDone);
+          shown = p.fileName();
+          status = p.statusText();
+          QVERIFY(!p.isModified());
+        },
+        {kIdYes}, fs, 10, refusals);
+    QCOMPARE(QString::fromStdString(shown), copy);
+    QCOMPARE(status, shortView(copy, 15, 11));
+    QCOMPARE(readFile(copy), QByteArray("a0123456789rest"));
+    QCOMPARE(readFile(path), QByteArray("0123456789rest"));
+    QVERIFY(run.log.contains(refusal(SaveRefusal::NotWritten)));
+
+    // A new file that cannot be written is removed again.
+    const QString failed = dir.filePath("failed.txt");
+    refusals.saveAs = failed;
+    fs.fail.onlyPath.clear();
+    const PreviewRun again = runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          touch(p);
+          QCOMPARE(p.saveText(), PreviewDialog::kSaveCanceled);
+          QVERIFY(p.isModified());
+        },
+        {kIdYes}, fs, PreviewDialog::kDefaultCapacity, refusals);
+    QVERIFY(again.log.contains(QStringLiteral("message: ") + failed +
+                               QStringLiteral(" / Unable to save file")));
+    QVERIFY(!QFile::exists(failed));
+  }
+
+  // The close box saves a changed text first, as "&OK" does: NO closes
+  // without writing, Cancel keeps the preview open.
+  void closeBoxAsksBeforeTheTextGoes() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("close.txt");
+    writeFile(path, "text");
+    for (const int answer : {kIdNo, kIdCancel, kIdYes}) {
+      bool open = false;
+      const PreviewRun run =
+          runPreview(path,
+                     [&](PreviewDialog &p) {
+                       p.pressEdit();
+                       p.view()->moveCursor(QTextCursor::End);
+                       QTest::keyClick(p.view(), Qt::Key_S);
+                       p.close();
+                       open = p.isVisible();
+                     },
+                     {answer});
+      QCOMPARE(open, answer == kIdCancel);
+      QCOMPARE(run.log, (QStringList{QStringLiteral("preview"),
+                                     QStringLiteral("save prompt: ") + path}));
+      QCOMPARE(readFile(path), QByteArray(answer == kIdYes ? "texts" : "text"));
+    }
   }
 
   void promptShowsItsTemplate() {

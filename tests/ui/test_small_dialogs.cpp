@@ -25,7 +25,7 @@ using snpln::test::pressKey;
 
 namespace {
 
-enum class Answer { OkButton, Enter, Esc, CancelButton };
+enum class Answer { OkButton, Enter, Esc, CancelButton, CloseBox };
 
 void give(QWidget *window, Answer answer) {
   auto *dialog = qobject_cast<QDialog *>(window);
@@ -44,6 +44,10 @@ void give(QWidget *window, Answer answer) {
     break;
   case Answer::Esc:
     pressKey(dialog, Qt::Key_Escape);
+    break;
+  case Answer::CloseBox:
+    QVERIFY(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+    dialog->close();
     break;
   }
 }
@@ -64,7 +68,9 @@ int answerNumber(snpln::job::DialogAnswer answer) {
   return 0;
 }
 
-void addAnswerRows(bool withCancel) {
+// The close box answers as `closeBox`: OK for a message (a run goes on),
+// Cancel for the others.
+void addAnswerRows(bool withCancel, int closeBox = 2) {
   QTest::addColumn<int>("answer");
   QTest::addColumn<int>("expected");
   QTest::newRow("OK") << int(Answer::OkButton) << 1;
@@ -72,6 +78,7 @@ void addAnswerRows(bool withCancel) {
   QTest::newRow("Esc") << int(Answer::Esc) << 2;
   if (withCancel)
     QTest::newRow("Cancel") << int(Answer::CancelButton) << 2;
+  QTest::newRow("close box") << int(Answer::CloseBox) << closeBox;
 }
 
 QString labelText(const DialogControls &c, std::size_t index) {
@@ -96,8 +103,8 @@ const char *const kDescription[] = {
     "applying file has maximum suitable to read form. Try for understand.",
     "* Optimize a text file on the size to the account of changing the",
     "excessive spaces by symbol tabulation (TAB).  So file has smaller size.",
-    "* Decode file from dos/win1251/koi8/iso coding in the coding",
-    "dos/win1251/koi8/iso. Possible autodetection of coding of file. ",
+    "* Decode file from dos/win1251/koi8/iso/utf-8 coding in the coding",
+    "dos/win1251/koi8/iso/utf-8. Possible autodetection of coding of file. ",
     "SNPLN support command line with several files. As a file you can "
     "indicate",
     "directory - then all files at this directory and its subdirecories will "
@@ -111,7 +118,7 @@ class SmallDialogsTest : public QObject {
   Q_OBJECT
 
 private slots:
-  void messageAnswers_data() { addAnswerRows(false); }
+  void messageAnswers_data() { addAnswerRows(false, 1); }
   void messageAnswers() {
     QFETCH(int, answer);
     QFETCH(int, expected);
@@ -125,7 +132,7 @@ private slots:
     MessageDialog message(QStringLiteral("File(s) successfully converted"),
                           QStringLiteral("with 'smart' case"));
     QCOMPARE(message.windowTitle(), QStringLiteral("Snpln Message"));
-    QVERIFY(!(message.windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(message.windowFlags() & Qt::WindowCloseButtonHint);
     auto *line1 = message.controls().control<QLabel>(MessageDialog::kLine1Id);
     auto *line2 = message.controls().control<QLabel>(MessageDialog::kLine2Id);
     QCOMPARE(line1->text(), QStringLiteral("File(s) successfully converted"));
@@ -177,7 +184,8 @@ private slots:
     onNextModal([](QWidget *w) { give(w, Answer::OkButton); });
     QCOMPARE(answerNumber(input.run()), 1);
     QCOMPARE(input.value(), QString());
-    QVERIFY(!(input.windowFlags() & Qt::WindowTitleHint));
+    QVERIFY(input.windowFlags() & Qt::WindowTitleHint);
+    QCOMPARE(input.windowTitle(), QStringLiteral("Snpln Input"));
   }
 
   void optionsAnswers_data() { addAnswerRows(true); }
@@ -246,6 +254,21 @@ private slots:
       }
     QCOMPARE(inkOff, 0);
     QVERIFY2(inkOn >= mark.width(), qPrintable(QString::number(inkOn)));
+  }
+
+  // OK and CANCEL of the word options stand apart (they used to touch),
+  // as in the prompt.
+  void regressionOptionsButtonsDoNotTouch() {
+    ExcludeOptionsDialog options;
+    InputDialog input;
+    for (const DialogControls *c : {&options.controls(), &input.controls()}) {
+      const QRect ok = c->control(kIdOk)->geometry();
+      const QRect cancel = c->control(kIdCancel)->geometry();
+      QVERIFY2(cancel.left() - ok.right() > 4,
+               qPrintable(QStringLiteral("OK ends at %1, CANCEL begins at %2")
+                              .arg(ok.right())
+                              .arg(cancel.left())));
+    }
   }
 
   void optionsOpenUncheckedEveryTime() {

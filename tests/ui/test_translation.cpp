@@ -146,6 +146,9 @@ private slots:
       const char *description = pictureDescription(name.left(name.size() - 1));
       if (spec.look == PictureLook::Up && !isAName(description))
         QVERIFY2(hasCyrillic(uiText(description)), description);
+      const char *tip = pictureTip(name.left(name.size() - 1));
+      if (spec.look == PictureLook::Up && *tip)
+        QVERIFY2(hasCyrillic(uiText(tip)), tip);
     }
   }
 
@@ -198,6 +201,13 @@ private slots:
              QStringLiteral("Перекодировка"));
     QCOMPARE(w.modeButton(batch::ModeButton::ToKoi)->accessibleName(),
              QStringLiteral("Перекодировать в KOI8-R"));
+    // Tips and Alt keys in the language of the captions.
+    QCOMPARE(w.modeButton(batch::ModeButton::FromKoi)->toolTip(),
+             QStringLiteral("KOI8-R: исходная кодировка KOI8-R"));
+    QCOMPARE(w.modeButton(batch::ModeButton::UpperCase)->toolTip(),
+             QStringLiteral("ВЕРХНИЙ: перевести в верхний регистр (Alt+В)"));
+    QCOMPARE(w.modeButton(batch::ModeButton::DeleteEmpty)->shortcut(),
+             QKeySequence(Qt::ALT | Qt::Key(0x041F))); // П
     QVERIFY(picture("DOITU").toImage() != englishDoIt);
     w.pressModeButton(batch::ModeButton::LowerCase);
     QCOMPARE(w.statusLabel()->text(),

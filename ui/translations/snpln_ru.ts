@@ -192,12 +192,12 @@
         <translation>Файл был изменён. Сохранить его ?</translation>
     </message>
     <message>
-        <source>File: ''%1'' , Filesize: %2 bytes</source>
-        <translation>Файл: ''%1'' , размер: %2 байт</translation>
+        <source>File: ''%1'' , Filesize: %2 bytes , coding %3</source>
+        <translation>Файл: ''%1'' , размер: %2 байт , кодировка %3</translation>
     </message>
     <message>
-        <source>File: ''%1'' , Filesize: %2 bytes , file you are see is truncated to %3 bytes buffer , so be CAREFULLY if you will save it on disk !</source>
-        <translation>Файл: ''%1'' , размер: %2 байт , показаны только первые %3 байт , так что сохраняйте его на диск ОСТОРОЖНО !</translation>
+        <source>File: ''%1'' , Filesize: %2 bytes , coding %3 , file you are see is truncated to %4 bytes buffer , so be CAREFULLY if you will save it on disk !</source>
+        <translation>Файл: ''%1'' , размер: %2 байт , кодировка %3 , показаны только первые %4 байт , так что сохраняйте его на диск ОСТОРОЖНО !</translation>
     </message>
     <message>
         <source>File access error</source>
@@ -264,12 +264,12 @@
         <translation>пробелы символами табуляции (TAB).  Файл станет меньше.</translation>
     </message>
     <message>
-        <source>* Decode file from dos/win1251/koi8/iso coding in the coding</source>
-        <translation>* Перекодировать файл из dos/win1251/koi8/iso в кодировку</translation>
+        <source>* Decode file from dos/win1251/koi8/iso/utf-8 coding in the coding</source>
+        <translation>* Перекодировать файл из dos/win1251/koi8/iso/utf-8 в кодировку</translation>
     </message>
     <message>
-        <source>dos/win1251/koi8/iso. Possible autodetection of coding of file. </source>
-        <translation>dos/win1251/koi8/iso. Кодировку файла можно определить сама. </translation>
+        <source>dos/win1251/koi8/iso/utf-8. Possible autodetection of coding of file. </source>
+        <translation>dos/win1251/koi8/iso/utf-8, с автоопределением кодировки файла. </translation>
     </message>
     <message>
         <source>SNPLN support command line with several files. As a file you can indicate</source>
@@ -627,6 +627,142 @@
         <source>Detect coding only</source>
         <translation>Только определить кодировку</translation>
     </message>
+    <message>
+        <source>Snpln Input</source>
+        <translation>Ввод SNPLN</translation>
+    </message>
+    <message>
+        <source>Snpln Options</source>
+        <translation>Параметры SNPLN</translation>
+    </message>
+    <message>
+        <source>SNPLN : File not saved</source>
+        <translation>SNPLN : Файл не сохранён</translation>
+    </message>
+    <message>
+        <source>&amp;Reload</source>
+        <translation>Пере&amp;читать</translation>
+    </message>
+    <message>
+        <source>Save &amp;as...</source>
+        <translation>Сохранить &amp;как...</translation>
+    </message>
+    <message>
+        <source>&amp;Keep editing</source>
+        <translation>Про&amp;должить правку</translation>
+    </message>
+    <message>
+        <source>This file was changed by another program since it was opened</source>
+        <translation>Файл изменён другой программой после того, как был открыт</translation>
+    </message>
+    <message>
+        <source>File access error: the file is gone or cannot be reached</source>
+        <translation>Ошибка доступа к файлу: файл исчез или недоступен</translation>
+    </message>
+    <message>
+        <source>Unable to save file: the file is left as it was</source>
+        <translation>Невозможно сохранить файл: файл остался прежним</translation>
+    </message>
+    <message>
+        <source>Your text is still in the editor. Reload drops it and shows the file as it is now; Save as... writes it to another file.</source>
+        <translation>Ваш текст остался в редакторе. «Перечитать» отбросит его и покажет файл таким, каков он сейчас; «Сохранить как...» запишет его в другой файл.</translation>
+    </message>
+    <message>
+        <source>Your text is still in the editor: save it as another file, or keep editing.</source>
+        <translation>Ваш текст остался в редакторе: сохраните его в другой файл или продолжите правку.</translation>
+    </message>
+    <message>
+        <source>Save as ...</source>
+        <translation>Сохранить как ...</translation>
+    </message>
+    <message>
+        <source>Choose folder ...</source>
+        <translation>Выберите папку ...</translation>
+    </message>
+    <message>
+        <source>Browse for a folder</source>
+        <translation>Выбрать папку</translation>
+    </message>
+    <message>
+        <source>accept (Enter)</source>
+        <translation>принять (Enter)</translation>
+    </message>
+    <message>
+        <source>give up (Esc)</source>
+        <translation>отказаться (Esc)</translation>
+    </message>
+    <message>
+        <source>run the selected operations on the chosen files</source>
+        <translation>выполнить выбранные действия над выбранными файлами</translation>
+    </message>
+    <message>
+        <source>close the window (Esc)</source>
+        <translation>закрыть окно (Esc)</translation>
+    </message>
+    <message>
+        <source>about the program and what it does (F1)</source>
+        <translation>о программе и о том, что она умеет (F1)</translation>
+    </message>
+    <message>
+        <source>show the chosen file, edit it and save it</source>
+        <translation>показать выбранный файл, править и сохранить его</translation>
+    </message>
+    <message>
+        <source>choose files</source>
+        <translation>выбрать файлы</translation>
+    </message>
+    <message>
+        <source>choose a folder: its files and subfolders are worked through</source>
+        <translation>выбрать папку: будут обработаны её файлы и подпапки</translation>
+    </message>
+    <message>
+        <source>empty the file list</source>
+        <translation>очистить список файлов</translation>
+    </message>
+    <message>
+        <source>convert to upper case</source>
+        <translation>перевести в верхний регистр</translation>
+    </message>
+    <message>
+        <source>convert to lower case</source>
+        <translation>перевести в нижний регистр</translation>
+    </message>
+    <message>
+        <source>'smart' case: each sentence starts with a capital</source>
+        <translation>«умный» регистр: каждое предложение с заглавной буквы</translation>
+    </message>
+    <message>
+        <source>delete every occurrence of a string</source>
+        <translation>удалить все вхождения строки</translation>
+    </message>
+    <message>
+        <source>replace every occurrence of a string with another</source>
+        <translation>заменить все вхождения строки другой строкой</translation>
+    </message>
+    <message>
+        <source>turn runs of blanks into TABs</source>
+        <translation>заменить серии пробелов символами TAB</translation>
+    </message>
+    <message>
+        <source>delete excessive empty lines</source>
+        <translation>удалить лишние пустые строки</translation>
+    </message>
+    <message>
+        <source>the source's code page is detected in each file</source>
+        <translation>исходная кодировка определяется в каждом файле</translation>
+    </message>
+    <message>
+        <source>only say which code page each file is in</source>
+        <translation>только сообщить кодировку каждого файла</translation>
+    </message>
+    <message>
+        <source>recode to %1</source>
+        <translation>перекодировать в %1</translation>
+    </message>
+    <message>
+        <source>the source is %1</source>
+        <translation>исходная кодировка %1</translation>
+    </message>
 </context>
 <context>
     <name>pictures</name>
@@ -665,40 +801,44 @@ preview</source>
         <translation>Сброс</translation>
     </message>
     <message>
-        <source>UPPER</source>
-        <translation>ВЕРХНИЙ</translation>
+        <source>&amp;UPPER</source>
+        <translation>&amp;ВЕРХНИЙ</translation>
     </message>
     <message>
-        <source>lower</source>
-        <translation>нижний</translation>
+        <source>&amp;lower</source>
+        <translation>&amp;нижний</translation>
     </message>
     <message>
-        <source>Smart</source>
-        <translation>Умный</translation>
+        <source>&amp;Smart</source>
+        <translation>&amp;Умный</translation>
     </message>
     <message>
-        <source>Exclude</source>
-        <translation>Исключить</translation>
+        <source>&amp;Exclude</source>
+        <translation>&amp;Исключить</translation>
     </message>
     <message>
-        <source>Replace</source>
-        <translation>Заменить</translation>
+        <source>&amp;Replace</source>
+        <translation>&amp;Заменить</translation>
     </message>
     <message>
-        <source>Optimize</source>
-        <translation>Оптимизир.</translation>
+        <source>&amp;Optimize</source>
+        <translation>&amp;Оптимизир.</translation>
     </message>
     <message>
-        <source>Del. empty</source>
-        <translation>Уд. пустые</translation>
+        <source>&amp;Del. empty</source>
+        <translation>Уд. &amp;пустые</translation>
     </message>
     <message>
         <source>AUTO</source>
         <translation>АВТО</translation>
     </message>
     <message>
-        <source>Detect coding</source>
-        <translation>Определить</translation>
+        <source>De&amp;tect coding</source>
+        <translation>Оп&amp;ределить</translation>
+    </message>
+    <message>
+        <source>Folder...</source>
+        <translation>Папка...</translation>
     </message>
 </context>
 </TS>

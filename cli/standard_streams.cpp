@@ -1,0 +1,130 @@
+#include "cli/standard_streams.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ios>
+#include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "cli/console_host.h"
+
+namespace snpln::cli {
+
+namespace {
+
+constexpr std::size_t kBufferSize = 65536;
+
+bool isClosed(int fd) { return ::fcntl(fd, F_GETFD) == -1 && errno == EBADF; }
+
+} // namespace
+
+ClosedDescriptors openClosedStandardDescriptors() {
+  ClosedDescriptors closed;
+  bool *flags[] = {&closed.input, &closed.output, &closed.error};
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (!isClosed(fd))
+      continue;
+    *flags[fd] = true;
+    // The lowest free number: this one, as the ones below are open.
+    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+  return closed;
+}
+
+DescriptorInput::DescriptorInput(int fd, bool closed)
+    : fd_(fd), closed_(closed), buffer_(kBufferSize) {}
+
+DescriptorInput::int_type DescriptorInput::underflow() {
+  if (gptr() < egptr())
+    return traits_type::to_int_type(*gptr());
+  if (closed_)
+    throw std::ios_base::failure(std::strerror(EBADF));
+  while (true) {
+    const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
+    if (got > 0) {
+      setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
+      return traits_type::to_int_type(*gptr());
+    }
+    if (got == 0)
+      return traits_type::eof();
+    // Ctrl-C and the other stop signals end the reading; the caller sees
+    // the flag. Any other failure makes the stream bad.
+    if (errno == EINTR && interrupted)
+      return traits_type::eof();
+    if (errno != EINTR)
+      throw std::ios_base::failure(std::strerror(errno));
+  }
+}
+
+DescriptorOutput::DescriptorOutput(int fd, bool closed)
+    : fd_(fd), closed_(closed), buffer_(kBufferSize) {
+  setp(buffer_.data(), buffer_.data() + buffer_.size());
+}
+
+DescriptorOutput::~DescriptorOutput() { sync(); }
+
+bool DescriptorOutput::writeOut(const char *data, std::size_t size) {
+  const char *pieces[] = {pbase(), data};
+  const std::size_t sizes[] = {static_cast<std::size_t>(pptr() - pbase()),
+                               size};
+  setp(buffer_.data(), buffer_.data() + buffer_.size());
+  if (error_ != 0)
+    return false; // the stream has failed; nothing more goes out
+  for (int i = 0; i < 2; ++i) {
+    const char *at = pieces[i];
+    std::size_t left = sizes[i];
+    while (left > 0) {
+      if (closed_) {
+        error_ = EBADF;
+        return false;
+      }
+      const ssize_t put = ::write(fd_, at, left);
+      if (put < 0 && errno == EINTR)
+        continue;
+      if (put <= 0) {
+        // A write that takes nothing is a device that takes no more.
+        error_ = put < 0 ? errno : EIO;
+        return false;
+      }
+      at += put;
+      left -= static_cast<std::size_t>(put);
+    }
+  }
+  return true;
+}
+
+DescriptorOutput::int_type DescriptorOutput::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof()))
+    return sync() == 0 ? traits_type::not_eof(c) : traits_type::eof();
+  const char ch = traits_type::to_char_type(c);
+  return writeOut(&ch, 1) ? c : traits_type::eof();
+}
+
+std::streamsize DescriptorOutput::xsputn(const char *data,
+                                         std::streamsize size) {
+  const auto room = static_cast<std::streamsize>(epptr() - pptr());
+  if (size <= room) {
+    std::memcpy(pptr(), data, static_cast<std::size_t>(size));
+    pbump(static_cast<int>(size));
+    return size;
+  }
+  return writeOut(data, static_cast<std::size_t>(size)) ? size : 0;
+}
+
+int DescriptorOutput::sync() {
+  if (pptr() == pbase())
+    return error_ == 0 ? 0 : -1;
+  return writeOut(nullptr, 0) ? 0 : -1;
+}
+
+std::string writeErrorLine(int error) {
+  return std::string("snpln-cli: write error: ") + std::strerror(error);
+}
+
+} // namespace snpln::cli

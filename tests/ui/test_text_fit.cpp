@@ -1,0 +1,449 @@
+// Every text of every window fits its control: the main window, the prompts,
+// the word options, the message, the progress window, the preview, the save
+// prompt, the refused-save question, the about box and the description, in
+// English and in Russian, with Liberation Sans and with DejaVu Sans standing
+// for the windows' Arial, at the scale the run is given (ctest runs this
+// program at QT_SCALE_FACTOR 1, 1.5 and 2). A text fits when its measured
+// width (and, where it wraps, its height) is within the room its control
+// gives it; no two controls overlap and none sticks out of its window; the
+// label of every picture stays inside its face.
+//
+// SNPLN_TEXT_FIT_DIR=dir keeps a picture of every window it checks there,
+// to be looked at by eye.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPixmapCache>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+#include "batch/batch_texts.h"
+#include "job/messages.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/about_dialog.h"
+#include "ui/description_dialog.h"
+#include "ui/exclude_options_dialog.h"
+#include "ui/input_dialog.h"
+#include "ui/main_window.h"
+#include "ui/message_dialog.h"
+#include "ui/picture_button.h"
+#include "ui/pictures.h"
+#include "ui/preview_dialog.h"
+#include "ui/progress_dialog.h"
+#include "ui/save_prompt_dialog.h"
+#include "ui/save_refused_dialog.h"
+#include "ui/toggle_button.h"
+#include "ui/translation.h"
+
+using namespace snpln;
+using namespace snpln::ui;
+
+namespace {
+
+QString withoutMnemonic(QString text) {
+  text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+  text.remove(QLatin1Char('&'));
+  text.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+  return text;
+}
+
+QString where(const QWidget &w) {
+  return w.objectName() + QLatin1Char(' ') +
+         QString::fromUtf8(w.metaObject()->className());
+}
+
+QString misfit(const QWidget &w, const QString &text, QSize need, QSize room) {
+  return QStringLiteral("%1 \"%2\": needs %3 x %4, has %5 x %6")
+      .arg(where(w), text)
+      .arg(need.width())
+      .arg(need.height())
+      .arg(room.width())
+      .arg(room.height());
+}
+
+// What does not fit in one control, or nothing.
+QStringList controlMisfits(QWidget &w) {
+  QStringList found;
+  const QFontMetrics metrics(w.font());
+  QStyle *style = w.style();
+  if (auto *label = qobject_cast<QLabel *>(&w)) {
+    if (!label->pixmap().isNull() || label->text().isEmpty())
+      return found;
+    const int m = label->margin();
+    const QRect room = label->contentsRect().adjusted(m, m, -m, -m);
+    int flags = int(label->alignment());
+    if (label->wordWrap())
+      flags |= Qt::TextWordWrap;
+    const QSize need = metrics.boundingRect(room, flags, label->text()).size();
+    if (need.width() > room.width() || need.height() > room.height())
+      found << misfit(w, label->text(), need, room.size());
+  } else if (auto *box = qobject_cast<QGroupBox *>(&w)) {
+    QStyleOptionGroupBox option;
+    option.initFrom(box);
+    option.text = box->title();
+    option.textAlignment = box->alignment();
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    option.lineWidth = 1;
+    const QRect title = style->subControlRect(QStyle::CC_GroupBox, &option,
+                                              QStyle::SC_GroupBoxLabel, box);
+    const QRect inside = box->rect();
+    const QString text = withoutMnemonic(box->title());
+    const int need = metrics.horizontalAdvance(text);
+    if (!inside.contains(title) || need > title.width())
+      found << misfit(w, text, QSize(need, title.height()), inside.size()) +
+                   QStringLiteral(" (title at %1,%2 %3x%4)")
+                       .arg(title.x())
+                       .arg(title.y())
+                       .arg(title.width())
+                       .arg(title.height());
+  } else if (auto *toggle = qobject_cast<ToggleButton *>(&w)) {
+    const QRect room =
+        toggle->rect().adjusted(toggle->markRect().right() + 4, 0, -4, 0);
+    const QString text = withoutMnemonic(toggle->text());
+    const QSize need(metrics.horizontalAdvance(text), metrics.height());
+    if (need.width() > room.width() || need.height() > room.height())
+      found << misfit(w, text, need, room.size());
+  } else if (qobject_cast<PictureButton *>(&w)) {
+    // Its label is part of its picture (pictureLabelsStayOnTheirFaces).
+  } else if (auto *button = qobject_cast<QPushButton *>(&w)) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QRect room =
+        style->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+            .adjusted(2, 0, -2, 0);
+    const QString text = withoutMnemonic(button->text());
+    const QSize need(metrics.horizontalAdvance(text), metrics.height());
+    if (need.width() > room.width() || need.height() > room.height())
+      found << misfit(w, text, need, room.size());
+  } else if (auto *check = qobject_cast<QCheckBox *>(&w)) {
+    QStyleOptionButton option;
+    option.initFrom(check);
+    option.text = check->text();
+    const QRect room =
+        style->subElementRect(QStyle::SE_CheckBoxContents, &option, check);
+    const QString text = withoutMnemonic(check->text());
+    const QSize need(metrics.horizontalAdvance(text), metrics.height());
+    if (need.width() > room.width() || need.height() > room.height())
+      found << misfit(w, text, need, room.size());
+  }
+  return found;
+}
+
+// The title line of a group box, where no other control may lie.
+QRect groupTitle(QGroupBox &box) {
+  QStyleOptionGroupBox option;
+  option.initFrom(&box);
+  option.text = box.title();
+  option.textAlignment = box.alignment();
+  option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+  option.lineWidth = 1;
+  return box.style()
+      ->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel,
+                       &box)
+      .translated(box.pos());
+}
+
+// Every misfit of a shown window: texts that do not fit, controls that
+// overlap or leave the window.
+QStringList windowMisfits(QWidget &window) {
+  QStringList found;
+  std::vector<QWidget *> controls;
+  for (QWidget *w :
+       window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+    if (!w->isVisibleTo(&window) || w->objectName() == "drawnFrame")
+      continue;
+    controls.push_back(w);
+    found << controlMisfits(*w);
+    if (!window.rect().contains(w->geometry()))
+      found << QStringLiteral("%1 at (%2,%3 %4x%5) leaves its %6x%7 window")
+                   .arg(where(*w))
+                   .arg(w->x())
+                   .arg(w->y())
+                   .arg(w->width())
+                   .arg(w->height())
+                   .arg(window.width())
+                   .arg(window.height());
+  }
+  for (std::size_t i = 0; i < controls.size(); ++i)
+    for (std::size_t j = i + 1; j < controls.size(); ++j) {
+      QWidget *a = controls[i];
+      QWidget *b = controls[j];
+      auto *boxA = qobject_cast<QGroupBox *>(a);
+      auto *boxB = qobject_cast<QGroupBox *>(b);
+      if (boxA && boxB)
+        continue;
+      // A group box holds controls; only its title line is its own.
+      const QRect ra = boxA ? groupTitle(*boxA) : a->geometry();
+      const QRect rb = boxB ? groupTitle(*boxB) : b->geometry();
+      if (ra.intersects(rb))
+        found << QStringLiteral("%1 and %2 overlap").arg(where(*a), where(*b));
+    }
+  return found;
+}
+
+// The family the windows' Arial is drawn in from now on.
+void useFamily(const QString &family) {
+  QFont::removeSubstitutions(QStringLiteral("Arial"));
+  QFont::insertSubstitution(QStringLiteral("Arial"), family);
+  QPixmapCache::clear(); // pictures are drawn again in it
+}
+
+struct Language {
+  explicit Language(bool russian) {
+    installed = setUiLanguage(
+        russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
+  }
+  ~Language() { setUiLanguage(QLocale::c()); }
+  bool installed = false;
+};
+
+} // namespace
+
+class TextFitTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  QString keepDir_;
+  QString large_;
+  QString row_;
+
+  // Checks a shown window and keeps its picture when asked to.
+  void check(QWidget &window, const QString &name) {
+    if (!window.isVisible()) {
+      window.show();
+      QApplication::processEvents();
+    }
+    if (!keepDir_.isEmpty())
+      window.grab().save(
+          QDir(keepDir_).filePath(QStringLiteral("%1 %2 x%3.png")
+                                      .arg(row_, name)
+                                      .arg(qApp->devicePixelRatio())));
+    const QStringList found = windowMisfits(window);
+    QVERIFY2(found.isEmpty(), qPrintable(name + QStringLiteral(":\n  ") +
+                                         found.join(QStringLiteral("\n  "))));
+  }
+
+private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    keepDir_ = qEnvironmentVariable("SNPLN_TEXT_FIT_DIR");
+    for (const char *family : {"Liberation Sans", "DejaVu Sans"})
+      QVERIFY2(QFontDatabase::families().contains(QString::fromUtf8(family)),
+               qPrintable(QStringLiteral("the font family %1 is not "
+                                         "installed (make test installs "
+                                         "fonts-liberation and "
+                                         "fonts-dejavu-core)")
+                              .arg(QString::fromUtf8(family))));
+    // A file longer than the preview shows, under a long name, for the
+    // longest status the preview writes.
+    large_ = dir_.filePath(
+        QStringLiteral("a rather long file name of a large text.txt"));
+    QFile file(large_);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray line("Snipline text line of a large file\r\n");
+    for (int i = 0; i < 1000; ++i)
+      QVERIFY(file.write(line) == line.size());
+  }
+
+  void everyWindowFits_data() {
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<bool>("russian");
+    for (const char *family : {"Liberation Sans", "DejaVu Sans"})
+      for (const bool russian : {false, true})
+        QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(
+            QString::fromUtf8(family),
+            russian ? QStringLiteral("Russian") : QStringLiteral("English"))))
+            << QString::fromUtf8(family) << russian;
+  }
+  void everyWindowFits() {
+    QFETCH(QString, family);
+    QFETCH(bool, russian);
+    useFamily(family);
+    Language language(russian);
+    QVERIFY(language.installed == russian);
+    row_ = QString::fromUtf8(QTest::currentDataTag());
+    QCOMPARE(QFontInfo(templateFont(dialogTemplate(kMainTemplate))).family(),
+             family);
+
+    MainWindow w(('"' + large_ + '"').toStdString());
+    check(w, QStringLiteral("main window"));
+    // Every sentence a mode button or the file list writes is shown whole.
+    for (const batch::ModeButton button : batch::allModeButtons()) {
+      w.pressModeButton(button);
+      QVERIFY2(w.statusLabel()->toolTip().isEmpty(),
+               qPrintable(w.statusLabel()->toolTip() + " is cut to " +
+                          w.statusLabel()->text()));
+    }
+    check(w, QStringLiteral("main window, buttons down"));
+    for (const char *sentence :
+         {batch::texts::kNoFileName, batch::texts::kNoOperation,
+          batch::texts::kListCleaned, batch::texts::kBrowseCanceled,
+          batch::texts::kNoActionSelected}) {
+      w.setStatusLine(sentence);
+      QVERIFY2(w.statusLabel()->toolTip().isEmpty(),
+               qPrintable(w.statusLabel()->toolTip() + " is cut to " +
+                          w.statusLabel()->text()));
+    }
+
+    int n = 0;
+    for (const batch::PromptKind kind :
+         {batch::PromptKind::SearchText, batch::PromptKind::ReplaceText,
+          batch::PromptKind::TabSize}) {
+      InputDialog prompt(&w);
+      prompt.setPrompt(shownText(batch::texts::promptText(kind)));
+      check(prompt, QStringLiteral("prompt %1").arg(++n));
+    }
+    {
+      ExcludeOptionsDialog options(&w);
+      check(options, QStringLiteral("word options"));
+    }
+
+    // Every fixed message, in both lines, is shown whole.
+    const std::string path = large_.toStdString();
+    const std::pair<std::string, std::string> messages[] = {
+        {path, job::messages::kNotFound},
+        {path, job::messages::kEnglishOnly},
+        {path, job::messages::detectionReport(engine::CodePage::Win)},
+        {path, job::messages::kSameCoding},
+        {path, job::messages::kCanceled},
+        {path, job::messages::kReadError},
+        {path, job::messages::kWriteError},
+        {path, job::messages::lineTooLong(30000)},
+        {job::messages::kNoTempFile, ""},
+        {job::messages::kConverted, job::messages::kWithSmartCase},
+        {job::messages::kConverted,
+         job::messages::recodeSourcePiece(engine::CodePage::Koi, false) +
+             job::messages::recodeTargetPiece(job::OperationCode::RecodeToWin)},
+        {job::messages::kConverted,
+         job::messages::recodeSourcePiece(engine::CodePage::Auto, true) +
+             job::messages::recodeTargetPiece(job::OperationCode::RecodeToDos)},
+        {job::messages::kExcluded,
+         std::string(job::messages::kNumberOfHits) + "1234567"},
+        {job::messages::kExcluded, std::string(job::messages::kReplaced) +
+                                       job::messages::kNrOfHits + "1234567"},
+        {job::messages::kOptimized, ""},
+        {job::messages::kDeletedEmpty,
+         std::string(job::messages::kNumberOfHits) + "1234567"},
+        {batch::texts::kEmptyExcludeLine1, batch::texts::kEmptyExcludeLine2},
+        {path, batch::texts::kNotFound},
+        {path, batch::texts::kDirectoryDone},
+    };
+    for (const auto &[line1, line2] : messages) {
+      MessageDialog message(line1, line2, &w);
+      for (const auto &[id, text] :
+           {std::pair{MessageDialog::kLine1Id, message.line1()},
+            std::pair{MessageDialog::kLine2Id, message.line2()}}) {
+        auto *label = message.controls().control<QLabel>(id);
+        QVERIFY(label);
+        if (text != large_)
+          QCOMPARE(label->text(), text);
+      }
+      check(message, QStringLiteral("message %1").arg(++n));
+    }
+
+    {
+      job::JobRequest request;
+      request.operation = job::OperationCode::RecodeToUtf8;
+      request.path = path;
+      request.displayName = job::displayNameOf(path);
+      ProgressDialog progress(request, &w);
+      progress.controls();
+      check(progress, QStringLiteral("progress"));
+    }
+    {
+      SavePromptDialog prompt(path, &w);
+      check(prompt, QStringLiteral("save prompt"));
+    }
+    for (const SaveRefusal why : {SaveRefusal::ChangedElsewhere,
+                                  SaveRefusal::Gone, SaveRefusal::NotWritten}) {
+      SaveRefusedDialog refused(path, why, &w);
+      check(refused, QStringLiteral("refused save %1").arg(int(why)));
+    }
+    {
+      AboutDialog about(&w);
+      check(about, QStringLiteral("about"));
+    }
+    {
+      DescriptionDialog description(&w);
+      check(description, QStringLiteral("description"));
+    }
+    {
+      // Shown short: the status warns, and its warning is seen whole.
+      PreviewDialog preview(path, &w, platform::realFileSystem(), 1000);
+      QString status;
+      snpln::test::onNextModal([&](QWidget *) {
+        status = preview.statusText();
+        check(preview, QStringLiteral("preview"));
+        preview.reject();
+      });
+      preview.run();
+      QVERIFY(preview.truncated());
+      const QString shown = preview.statusField()->text();
+      QVERIFY2(
+          shown.endsWith(status.right(30)),
+          qPrintable(shown + QStringLiteral(" does not end as ") + status));
+      QCOMPARE(preview.statusField()->toolTip(), status);
+    }
+  }
+
+  // The ink of every label keeps clear of its face's edge; the buttons of
+  // a row share one size, and no caption of the windows' buttons is drawn
+  // much smaller than the others (a tall face carries a label too wide for
+  // it upwards instead).
+  void pictureLabelsStayOnTheirFaces_data() { everyWindowFits_data(); }
+  void pictureLabelsStayOnTheirFaces() {
+    QFETCH(QString, family);
+    QFETCH(bool, russian);
+    useFamily(family);
+    Language language(russian);
+    QStringList found;
+    for (const PictureSpec &spec : pictureTable()) {
+      const QString name = QString::fromUtf8(spec.name);
+      const QRect ink = labelRect(name);
+      const QRect room = labelRoomOf(name);
+      if (ink.isEmpty() || !room.contains(ink))
+        found << QStringLiteral("%1: ink at %2,%3 %4x%5 leaves %6,%7 %8x%9")
+                     .arg(name)
+                     .arg(ink.x())
+                     .arg(ink.y())
+                     .arg(ink.width())
+                     .arg(ink.height())
+                     .arg(room.x())
+                     .arg(room.y())
+                     .arg(room.width())
+                     .arg(room.height());
+    }
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+    // The captions of the buttons of every window (DO IT!, File preview
+    // and the banner aside) read as one size, legible at about the
+    // window's own text size; the thin and narrow buttons share one a
+    // little smaller, at least two thirds of it (never half, as the EXIT
+    // of the Russian window used to be).
+    const int caption = labelPixelSize(QStringLiteral("OKU"));
+    for (const char *name :
+         {"EXITU", "COPYU", "BROWSEU", "FOLDERU", "UCASEU", "DELU", "CANCELU"})
+      QCOMPARE(labelPixelSize(QString::fromUtf8(name)), caption);
+    QVERIFY2(caption >= 10, qPrintable(QString::number(caption)));
+    const int small = labelPixelSize(QStringLiteral("AUTOU"));
+    for (const char *name : {"CLEARU", "DETECTU", "UTF8U", "WINU"})
+      QCOMPARE(labelPixelSize(QString::fromUtf8(name)), small);
+    QVERIFY2(small * 3 >= caption * 2,
+             qPrintable(QStringLiteral("small buttons %1 px, captions %2 px")
+                            .arg(small)
+                            .arg(caption)));
+  }
+};
+
+QTEST_MAIN(TextFitTest)
+#include "test_text_fit.moc"
