@@ -11,6 +11,10 @@
 #                  build/deb/packages (what make install installs, under /usr)
 # make test-packages - make deb, check the packages with lintian, install
 #                  both, run them, purge them and check nothing is left
+# make test-stress - the window and process tests STRESS_ROUNDS (50) times
+#                  on the machine as it is and as many times with every core
+#                  kept busy (stress-ng); every round must pass (not part of
+#                  make test)
 
 SHELL := /bin/bash
 BUILD ?= build/release
@@ -22,6 +26,7 @@ PREFIX ?= /usr/local
 MANIFEST ?= $(BUILD)/install_manifest.txt
 # SKIP_DEPS=1 leaves the packages alone (the tests that call make use it).
 SKIP_DEPS ?=
+STRESS_ROUNDS ?= 50
 DEB_BUILD ?= build/deb
 # The Debian revision of the packages: their version is VERSION-DEB_REVISION.
 DEB_REVISION ?= 1
@@ -34,13 +39,16 @@ PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
 # What make deb and make test-packages need besides: dpkg-shlibdeps and
 # dpkg-buildflags, file (for cpack), and the checkers.
 DEB_PACKAGES := dpkg-dev file lintian desktop-file-utils appstream
+# What make test-stress needs besides.
+STRESS_PACKAGES := stress-ng
 
-.PHONY: deps deps-deb configure build run install uninstall test test-release test-asan format-check bench format clean deb test-packages
+.PHONY: deps deps-deb stress-deps configure build run install uninstall test test-release test-asan test-stress format-check bench format clean deb test-packages
 
 deps: WANTED = $(PACKAGES)
 deps-deb: deps
 deps-deb: WANTED = $(DEB_PACKAGES)
-deps deps-deb:
+stress-deps: WANTED = $(STRESS_PACKAGES)
+deps deps-deb stress-deps:
 	@[ -n "$(SKIP_DEPS)" ] && exit 0; missing=""; for p in $(WANTED); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
@@ -87,6 +95,9 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+test-stress: build stress-deps
+	bash tools/test_stress.sh $(BUILD) $(STRESS_ROUNDS) $(JOBS)
 
 # BASE=<commit>: that commit's snpln-cli as well, built beside, in the tree
 # row; ONLY="tree ...": some parts only (see bench/run.sh).

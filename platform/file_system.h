@@ -305,6 +305,9 @@ public:
 // every name, also names without a dot, and "abc.*" matches "abc". At most
 // name length x mask length steps, never exponential.
 bool matchesDosMask(const std::string &name, const std::string &mask);
+// The same, adding the matcher's steps to `steps` (for tests of its work).
+bool matchesDosMask(const std::string &name, const std::string &mask,
+                    std::uint64_t &steps);
 
 // The real file system of this machine (one static PosixFileSystem on
 // POSIX).

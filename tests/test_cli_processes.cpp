@@ -1,11 +1,13 @@
 // snpln-cli as separate processes on real files: many runs at once, runs
 // killed at any moment, runs ended by signals. Whatever happens, every file
 // holds all of its old content or all of its new content, keeps its mode,
-// and no temporary file is left.
+// and no temporary file is left. A run is killed or signalled at an exact
+// point of its work, the system call it is about to make (the run is
+// traced), never after some time.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
+#include <functional>
 #include <random>
 #include <string>
 #include <thread>
@@ -14,6 +16,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,13 +25,12 @@
 #include "platform/posix_file_system.h"
 #include "tests/support/recording_job_host.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/traced_process.h"
 
 extern char **environ;
 
 namespace snpln {
 namespace {
-
-using namespace std::chrono_literals;
 
 // Starts snpln-cli with `args` in `cwd`, its output thrown away.
 pid_t spawnCli(const std::vector<std::string> &args, const std::string &cwd) {
@@ -148,35 +150,130 @@ TEST(CliProcesses, RegressionManyRunsAtOnceEachFileExact) {
   }
 }
 
-// A run killed at any moment leaves its file whole, old or new, with its
-// mode, and nothing beside it: here at several times during a long run.
+// Whether the file system of `dir` makes unnamed files (the save's
+// temporary file has no name until it is complete).
+bool makesUnnamedFiles(const test::TempDir &dir) {
+  const int fd = ::open(dir.path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+  if (fd < 0)
+    return false;
+  ::close(fd);
+  return true;
+}
+
+bool isRename(const test::SystemCall &call) {
+  return call.number == SYS_rename || call.number == SYS_renameat ||
+         call.number == SYS_renameat2;
+}
+
+// A run killed at any point leaves its file whole, old or new, with its
+// mode, and nothing beside it: killed before a chosen system call, from its
+// first write to its exit. Up to the rename the file is the old one; from
+// then on the new one.
 TEST(CliProcesses, AKilledRunLeavesTheOldOrTheNewFile) {
   std::mt19937 rng(5);
-  const std::string old = randomText(rng, 24u << 20);
+  const std::string old = randomText(rng, (3u << 20) + 123);
   const std::string now = upper(old);
-  int sawOld = 0;
-  for (const auto delay : {0ms, 2ms, 10ms, 30ms, 80ms, 200ms, 600ms}) {
+  using test::SystemCall;
+  using test::WrittenBytes;
+  struct Case {
+    const char *before;
+    // Asked before each call the run makes, with the bytes it has written
+    // so far: true kills it there.
+    std::function<bool(const SystemCall &, const WrittenBytes &)> stopAt;
+    bool replaced;    // the new content is in place
+    bool named;       // the temporary file may have a name by then
+    bool unnamedOnly; // only a save through an unnamed file makes the call
+  };
+  bool renamed = false;
+  const std::vector<Case> cases = {
+      {"its first write",
+       [](const SystemCall &c, const WrittenBytes &) {
+         return WrittenBytes::isFileWrite(c);
+       },
+       false, false, false},
+      {"its second write",
+       [](const SystemCall &c, const WrittenBytes &w) {
+         return WrittenBytes::isFileWrite(c) && w.total() > 0;
+       },
+       false, false, false},
+      {"the write after 1 MiB",
+       [](const SystemCall &c, const WrittenBytes &w) {
+         return WrittenBytes::isFileWrite(c) && w.total() >= (1u << 20);
+       },
+       false, false, false},
+      {"its last write",
+       [&old](const SystemCall &c, const WrittenBytes &w) {
+         return WrittenBytes::isFileWrite(c) &&
+                w.total() + c.args[2] >= old.size();
+       },
+       false, false, false},
+      {"the temporary file's flush",
+       [](const SystemCall &c, const WrittenBytes &w) {
+         return (c.number == SYS_fsync || c.number == SYS_fdatasync) &&
+                w.total() > 0;
+       },
+       false, false, false},
+      {"the temporary file gets its name",
+       [](const SystemCall &c, const WrittenBytes &) {
+         return c.number == SYS_link || c.number == SYS_linkat;
+       },
+       false, false, true},
+      {"the rename",
+       [](const SystemCall &c, const WrittenBytes &) { return isRename(c); },
+       false, true, false},
+      {"the first call after the rename",
+       [&renamed](const SystemCall &c, const WrittenBytes &) {
+         if (renamed)
+           return true;
+         renamed = isRename(c);
+         return false;
+       },
+       true, false, false},
+      {"its exit",
+       [](const SystemCall &c, const WrittenBytes &) {
+         return c.number == SYS_exit_group;
+       },
+       true, false, false},
+  };
+  for (const Case &c : cases) {
     test::TempDir dir;
+    const bool unnamed = makesUnnamedFiles(dir);
+    if (c.unnamedOnly && !unnamed)
+      continue;
+    renamed = false;
     dir.write("big.txt", old);
     dir.chmod("big.txt", 0444);
     // Named Windows-1251: the random bytes' detected page plays no part.
-    const pid_t pid =
-        spawnCli({"--from", "win", "--upper", "big.txt"}, dir.path());
-    std::this_thread::sleep_for(delay);
-    ::kill(pid, SIGKILL);
-    const int status = waitFor(pid);
-    EXPECT_TRUE(status == 128 + SIGKILL || status == 0) << status;
+    test::TracedProcess run(
+        SNPLN_CLI_BINARY, {"--from", "win", "--upper", "big.txt"}, dir.path());
+    ASSERT_TRUE(run.started()) << run.error();
+    WrittenBytes written;
+    const bool stopped = run.runUntil([&](const SystemCall &call) {
+      if (c.stopAt(call, written))
+        return true;
+      written.add(call);
+      return false;
+    });
+    ASSERT_TRUE(stopped) << "the run ended (status " << run.status()
+                         << ") before " << c.before;
+    EXPECT_EQ(run.kill(), 128 + SIGKILL) << c.before;
     const std::string after = dir.read("big.txt");
-    const bool isOld = after == old, isNew = after == now;
-    EXPECT_TRUE(isOld || isNew)
-        << "killed after " << delay.count() << " ms: " << after.size()
-        << " bytes, neither the old nor the new content";
-    sawOld += isOld;
-    EXPECT_EQ(dir.mode("big.txt"), 0444) << delay.count() << " ms";
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"big.txt"})
-        << delay.count() << " ms";
+    EXPECT_TRUE(after == (c.replaced ? now : old))
+        << "killed before " << c.before << " (" << written.total()
+        << " bytes written): " << after.size() << " bytes, not the "
+        << (c.replaced ? "new" : "old") << " content";
+    EXPECT_EQ(dir.mode("big.txt"), 0444) << c.before;
+    if (unnamed && !c.named) {
+      EXPECT_EQ(dir.names(), std::vector<std::string>{"big.txt"})
+          << "killed before " << c.before;
+    } else {
+      // A temporary file with a name stays after a kill; it bears our
+      // name, which the walk passes over.
+      for (const std::string &name : dir.names())
+        EXPECT_TRUE(name == "big.txt" || platform::isTemporaryName(name))
+            << name << ", killed before " << c.before;
+    }
   }
-  EXPECT_GT(sawOld, 0) << "no kill came before the end";
 }
 
 // The same at each step of the commit, reached through the file system's
@@ -258,7 +355,10 @@ TEST(CliProcesses, AKillAtEachStepOfTheCommit) {
 }
 
 // SIGTERM, SIGHUP and SIGINT cancel the file being rewritten and stop the
-// run: the exit status tells which; every file is whole; nothing is left.
+// run: the exit status tells which; the files done before stay done, the
+// one under way and those after it stay as they were; nothing is left. The
+// signal comes halfway through the second file, as the run is about to
+// write.
 TEST(CliProcesses, SignalsEndTheRunLikeCtrlC) {
   constexpr int kFiles = 60;
   std::mt19937 rng(11);
@@ -266,28 +366,34 @@ TEST(CliProcesses, SignalsEndTheRunLikeCtrlC) {
   const std::string now = upper(old);
   for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
     test::TempDir dir;
-    std::vector<std::string> args{"--upper"};
+    // Named Windows-1251: the random bytes' detected page plays no part.
+    std::vector<std::string> args{"--from", "win", "--upper"};
     for (int i = 0; i < kFiles; ++i) {
       const std::string name = "f" + std::to_string(100 + i) + ".txt";
       dir.write(name, old);
       args.push_back(name);
     }
-    const pid_t pid = spawnCli(args, dir.path());
-    // Wait for the first file to be done, so the run is surely under way.
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (dir.read("f100.txt") != now &&
-           std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(1ms);
-    ::kill(pid, signal);
-    EXPECT_EQ(waitFor(pid), 128 + signal) << strsignal(signal);
-    int untouched = 0;
+    test::TracedProcess run(SNPLN_CLI_BINARY, args, dir.path());
+    ASSERT_TRUE(run.started()) << run.error();
+    test::WrittenBytes written;
+    const std::uint64_t halfway = old.size() + old.size() / 2;
+    const bool stopped = run.runUntil([&](const test::SystemCall &call) {
+      if (test::WrittenBytes::isFileWrite(call) && written.total() >= halfway)
+        return true;
+      written.add(call);
+      return false;
+    });
+    ASSERT_TRUE(stopped) << "the run ended first, status " << run.status();
+    EXPECT_EQ(run.signalAndFinish(signal), 128 + signal) << strsignal(signal);
     for (int i = 0; i < kFiles; ++i) {
       const std::string content =
           dir.read("f" + std::to_string(100 + i) + ".txt");
-      EXPECT_TRUE(content == old || content == now) << i;
-      untouched += content == old;
+      EXPECT_TRUE(content == (i == 0 ? now : old))
+          << "f" << 100 + i << ".txt after " << strsignal(signal) << ": "
+          << (content == now   ? "the new content"
+              : content == old ? "the old content"
+                               : "neither");
     }
-    EXPECT_GT(untouched, 0) << "the run was not stopped";
     EXPECT_FALSE(dir.holdsTemporaryFile()) << strsignal(signal);
     EXPECT_EQ(dir.names().size(), static_cast<std::size_t>(kFiles));
   }

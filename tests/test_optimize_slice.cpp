@@ -19,7 +19,7 @@ namespace {
 using engine::StepResult;
 
 const std::size_t kSliceSizes[] = {1, 2, 3, 7, 64, 8192};
-const int kTabSizes[] = {1, 2, 3, 8, 13, 1000, INT_MAX};
+const int kTabSizes[] = {1, 2, 3, 8, 13, 1000, INT_MAX - 1, INT_MAX};
 
 // One line (without its line end) through the engine's transform.
 std::string
@@ -238,6 +238,11 @@ TEST(OptimizeSliceUtf8, ColumnsCountCharacters) {
        "abcdefg\th"},
       // A byte that starts no character counts as one column.
       {"\xD0\xFFабвг  x", 8, "\xD0\xFFабвг\tx"},
+      // Tab sizes near INT_MAX: after the first tab the column is past
+      // 2^31 - 1, after the third past 2^32.
+      {"\t\tж  x", INT_MAX, "\t\tж  x"},
+      {"ж\t  \t ё", INT_MAX - 1, "ж\t\t ё"},
+      {"\t\t\t   a", INT_MAX, "\t\t\t   a"},
   };
   for (const OptimizeCase &c : cases) {
     EXPECT_EQ(referenceOptimize(c.input, c.tabSize, true).bytes, c.output)

@@ -552,6 +552,8 @@ job::DialogAnswer MainWindow::showMessage(MessageKind, const std::string &line1,
 
 job::JobResult MainWindow::runJob(const job::JobRequest &request) {
   ProgressDialog progress(request, this, *fs_);
+  if (options_.jobClock)
+    progress.setClock(*options_.jobClock);
   return progress.run();
 }
 

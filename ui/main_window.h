@@ -42,6 +42,7 @@
 #include "batch/selection_state.h"
 #include "platform/file_system.h"
 #include "ui/dialog_builder.h"
+#include "ui/job_clock.h"
 
 class QCheckBox;
 class QComboBox;
@@ -74,6 +75,8 @@ struct MainWindowOptions {
   MainWindowFileChooser chooseFiles;
   // The file system of jobs and the preview; the real one when null.
   platform::FileSystem *fileSystem = nullptr;
+  // The clock the jobs' progress windows go by; JobClock::real() when null.
+  JobClock *jobClock = nullptr;
 };
 
 class MainWindow : public QDialog, public batch::BatchHost {

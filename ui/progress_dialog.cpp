@@ -1,7 +1,6 @@
 #include "ui/progress_dialog.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -9,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <chrono>
 #include <utility>
 
 #include "job/messages.h"
@@ -21,20 +21,9 @@ namespace snpln::ui {
 
 namespace {
 
-// How often a job without its window lets the event loop turn.
-constexpr qint64 kTurnEveryMs = 10;
 // How often the window's timer tries the lock of a file another run holds.
 constexpr int kLockRetryMs =
     static_cast<int>(std::chrono::milliseconds(job::kLockRetry).count());
-
-QElapsedTimer &lastTurn() {
-  static QElapsedTimer turn = [] {
-    QElapsedTimer t;
-    t.start();
-    return t;
-  }();
-  return turn;
-}
 
 } // namespace
 
@@ -93,19 +82,18 @@ job::JobResult ProgressDialog::run() {
     // Without the window first: most jobs of a tree end here.
     hiddenPhase_ = true;
     QCoreApplication::instance()->installEventFilter(this);
-    QElapsedTimer clock;
-    clock.start();
+    const qint64 started = clock_->now();
     // A job that waits for a file another run holds shows its window (and
     // its CANCEL) at once.
     while (!job_.ended() && !job_.waitingForLock() &&
-           clock.elapsed() < showDelayMs_) {
+           clock_->now() - started < showDelayMs_) {
       tick();
       // A turn of the event loop every few milliseconds, across the jobs of
       // a run: windows paint and Esc is heard, and a tree of small files
       // does not pay a turn per file.
-      if (!job_.ended() && lastTurn().hasExpired(kTurnEveryMs)) {
+      if (!job_.ended() && clock_->turnDue()) {
         QCoreApplication::processEvents();
-        lastTurn().start();
+        clock_->turned();
       }
     }
     QCoreApplication::instance()->removeEventFilter(this);

@@ -4,12 +4,14 @@
 //
 // run() does the job's start-up before the window is shown, so a start-up
 // end never shows it. The job then works for up to showDelay() without the
-// window, tick after tick with a turn of the event loop between, so windows
-// keep painting while no key or click reaches any of them (Esc cancels the
-// job); a job that ends within the delay never shows the window, so a tree
-// of small files runs without a window flashing per file. A job still
-// running after the delay gets the window: from then on a zero-interval
-// timer gives it one tick per turn of the event loop until it ends itself.
+// window, tick after tick with a turn of the event loop every
+// JobClock::kTurnEveryMs, so windows keep painting while no key or click
+// reaches any of them (Esc cancels the job); a job that ends within the
+// delay never shows the window, so a tree of small files runs without a
+// window flashing per file. A job still running after the delay gets the
+// window: from then on a zero-interval timer gives it one tick per turn of
+// the event loop until it ends itself. Both times are read from the
+// window's JobClock, never from the wall clock directly.
 // CANCEL, Esc, Enter (CANCEL has the focus) and any request to close the
 // window only ask the job to cancel: the window never ends before its job.
 // The window hosts the job: its messages open in a MessageDialog, and while
@@ -27,6 +29,7 @@
 #include "platform/file_system.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_builder.h"
+#include "ui/job_clock.h"
 
 namespace snpln::ui {
 
@@ -50,6 +53,10 @@ public:
   static constexpr int kDefaultShowDelayMs = 300;
   int showDelay() const { return showDelayMs_; }
   void setShowDelay(int milliseconds) { showDelayMs_ = milliseconds; }
+
+  // The clock the delay and the turns go by (JobClock::real() unless set);
+  // it must outlive the window's run().
+  void setClock(JobClock &clock) { clock_ = &clock; }
 
   // Runs the job to its end and returns its result.
   job::JobResult run();
@@ -92,6 +99,7 @@ private:
   bool hiddenPhase_ = false;
   bool messageOpen_ = false;
   int showDelayMs_ = kDefaultShowDelayMs;
+  JobClock *clock_ = &JobClock::real();
 };
 
 } // namespace snpln::ui

@@ -10,6 +10,7 @@ src=$1
 build=$2
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM HEADLESS_WINDOW
 
+# The time limit only guards against a hang: the tour takes seconds.
 make_run() {
   timeout 300 make --no-print-directory -C "$src" run SKIP_DEPS=1 JOBS=1 \
     BUILD="$build" "$@" 2>&1

@@ -1,5 +1,6 @@
 #include "tests/support/reference_utf8_engines.h"
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -270,8 +271,10 @@ std::string referenceExclusionUtf8(const std::string &bytes,
 }
 
 std::string referenceCompressTabsUtf8(const std::string &line, int tabSize) {
-  const long t = tabSize;
-  long column = 0;
+  // 64 bits: with a tab size near INT_MAX the column passes 2^31 - 1 at the
+  // first character after a tab (a long has 32 bits on Windows).
+  const std::int64_t t = tabSize;
+  std::int64_t column = 0;
   std::string segment, out;
   for (const Unit &u : cut(line)) {
     segment += u.bytes;

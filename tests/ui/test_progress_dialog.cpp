@@ -1,7 +1,6 @@
 // The progress window over real files in a fresh directory (the job's
 // temporary file goes to the current directory).
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -10,16 +9,24 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+#include <limits>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "job/file_job.h"
 #include "platform/posix_file_system.h"
+#include "tests/ui/modal_script.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/job_clock.h"
+#include "ui/main_window.h"
 #include "ui/message_dialog.h"
 #include "ui/progress_dialog.h"
 
 using namespace snpln;
 using namespace snpln::ui;
+using snpln::test::ModalScript;
 using snpln::test::onNextModal;
 using snpln::test::whilePolling;
 
@@ -35,26 +42,29 @@ bool holdsTemporaryFile(const QString &dir) {
 }
 
 // The POSIX file system, counting the reads of the files it opens: one
-// read per engine step for the case engines.
+// read per engine step for the case engines. `beforeRead` runs before each.
 class CountingFileSystem : public platform::PosixFileSystem {
 public:
   int reads = 0;
+  std::function<void()> beforeRead;
 
   std::unique_ptr<platform::InputFile>
   openRead(const platform::FileLocation &at) override {
     auto file = PosixFileSystem::openRead(at);
     if (!file)
       return nullptr;
-    return std::make_unique<Counting>(std::move(file), reads);
+    return std::make_unique<Counting>(std::move(file), *this);
   }
 
 private:
   class Counting : public platform::InputFile {
   public:
-    Counting(std::unique_ptr<platform::InputFile> file, int &reads)
-        : file_(std::move(file)), reads_(reads) {}
+    Counting(std::unique_ptr<platform::InputFile> file, CountingFileSystem &fs)
+        : file_(std::move(file)), fs_(fs) {}
     bool read(void *buffer, std::size_t size, std::size_t &got) override {
-      ++reads_;
+      if (fs_.beforeRead)
+        fs_.beforeRead();
+      ++fs_.reads;
       return file_->read(buffer, size, got);
     }
     bool seek(platform::FileSize position) override {
@@ -78,16 +88,81 @@ private:
 
   private:
     std::unique_ptr<platform::InputFile> file_;
-    int &reads_;
+    CountingFileSystem &fs_;
   };
 };
 
-// Counts how often a widget is shown.
+// A clock the test sets: it stands still unless the test moves it.
+struct TestClock {
+  qint64 now = 0;
+  JobClock clock{[this] { return now; }};
+};
+
+// The job the test steps: each engine step (a read during a tick; the
+// start-up's reads do not count) moves the clock on by one millisecond.
+struct SteppedJob {
+  CountingFileSystem fs;
+  TestClock time;
+  ProgressDialog progress;
+  explicit SteppedJob(const job::JobRequest &request)
+      : progress(request, nullptr, fs) {
+    progress.setClock(time.clock);
+    progress.job().setSliceSize(16);
+    fs.beforeRead = [this] {
+      if (progress.job().busy())
+        ++time.now;
+    };
+  }
+};
+
+// Turns the event loop until a zero-interval timer of its own has fired
+// `turns` times: as often as any other zero-interval timer would have.
+void turnTheEventLoop(int turns) {
+  int fired = 0;
+  QTimer probe;
+  probe.setInterval(0);
+  QObject::connect(&probe, &QTimer::timeout, [&fired] { ++fired; });
+  probe.start();
+  while (fired < turns)
+    QCoreApplication::processEvents();
+}
+
+// The filter history of a window under test, kept in memory.
+class MemoryStore : public batch::SettingsStore {
+public:
+  std::string read(const std::string &name) override {
+    auto it = values.find(name);
+    return it == values.end() ? std::string() : it->second;
+  }
+  bool write(const std::string &name, const std::string &value) override {
+    values[name] = value;
+    return true;
+  }
+  std::map<std::string, std::string> values;
+};
+
+// Counts how often a widget is shown, and what `clock` read the first time.
 class ShowCounter : public QObject {
 public:
   int shows = 0;
+  const qint64 *clock = nullptr;
+  qint64 firstShownAt = -1;
   bool eventFilter(QObject *, QEvent *event) override {
-    if (event->type() == QEvent::Show)
+    if (event->type() == QEvent::Show && ++shows == 1 && clock)
+      firstShownAt = *clock;
+    return false;
+  }
+};
+
+// Counts the progress windows shown anywhere in the application.
+class ProgressWindowCounter : public QObject {
+public:
+  int shows = 0;
+  ProgressWindowCounter() { qApp->installEventFilter(this); }
+  ~ProgressWindowCounter() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject *watched, QEvent *event) override {
+    if (event->type() == QEvent::Show &&
+        qobject_cast<ProgressDialog *>(watched))
       ++shows;
     return false;
   }
@@ -204,7 +279,12 @@ private slots:
     MessageAnswer answer;
     answer.expect(QDialog::Accepted);
     ProgressDialog progress(upperCase("b.txt", 1));
+    TestClock time; // stands still: the window never shows
+    progress.setClock(time.clock);
+    ShowCounter counter;
+    progress.installEventFilter(&counter);
     QCOMPARE(progress.run(), job::JobResult::Done);
+    QCOMPARE(counter.shows, 0);
     QVERIFY(answer.seen);
     QCOMPARE(answer.line1, QStringLiteral("File(s) successfully converted"));
     QCOMPARE(answer.line2, QStringLiteral("with upper case"));
@@ -282,7 +362,8 @@ private slots:
       return true;
     });
     QCOMPARE(progress.run(), job::JobResult::Stop);
-    QVERIFY(progressAtCancel >= 3 && progressAtCancel < 100);
+    QVERIFY2(progressAtCancel >= 3 && progressAtCancel < 100,
+             qPrintable(QString::number(progressAtCancel)));
     QVERIFY(message.seen);
     QCOMPARE(message.line1, QStringLiteral("big.txt"));
     QCOMPARE(message.line2, QStringLiteral("Operation canceled"));
@@ -293,13 +374,25 @@ private slots:
   }
 
   // While the job's message is open no further engine step runs: neither
-  // the window's timer nor a stale tick delivered under the message.
+  // the window's timer nor a stale tick delivered under the message, be the
+  // message opened from the window or before the window showed.
+  void messageWindowKeepsOneStepPerTick_data() {
+    QTest::addColumn<bool>("inTheWindow");
+    QTest::newRow("in the window") << true;
+    QTest::newRow("before the window") << false;
+  }
   void messageWindowKeepsOneStepPerTick() {
+    QFETCH(bool, inTheWindow);
     const QByteArray text = QByteArray("x").repeated(10 * 16);
     writeFile("c.txt", text);
     CountingFileSystem fs;
+    TestClock time; // stands still: a window not shown at once never shows
     ProgressDialog progress(upperCase("c.txt", 1), nullptr, fs);
     progress.job().setSliceSize(16);
+    progress.setClock(time.clock);
+    progress.setShowDelay(inTheWindow ? 0 : 1000);
+    ShowCounter counter;
+    progress.installEventFilter(&counter);
     int readsAtMessage = -1, readsAfterStaleTicks = -1;
     bool busyUnderMessage = false;
     onNextModal(
@@ -310,12 +403,15 @@ private slots:
           busyUnderMessage = progress.job().busy();
           for (int i = 0; i < 5; ++i)
             progress.tick();
-          QTest::qWait(30);
+          // As many turns as a running zero-interval timer needs to tick
+          // fifty times.
+          turnTheEventLoop(50);
           readsAfterStaleTicks = fs.reads;
           message->done(QDialog::Accepted);
         },
         &progress);
     QCOMPARE(progress.run(), job::JobResult::Done);
+    QCOMPARE(counter.shows, inTheWindow ? 1 : 0);
     QVERIFY(busyUnderMessage);
     QCOMPARE(readsAfterStaleTicks, readsAtMessage);
     QCOMPARE(fs.reads, readsAtMessage);
@@ -343,52 +439,110 @@ private slots:
     QCOMPARE(readAll("d.txt"), QByteArray("q").repeated(4096));
   }
 
-  // A job that ends within the delay never shows its window (a tree of
-  // small files flashes none) and still does all its work; its controls are
-  // never built.
-  void quickJobNeverShowsItsWindow() {
-    const QByteArray text = QByteArray("quick\n").repeated(500);
-    writeFile("e.txt", text);
-    ProgressDialog progress(upperCase("e.txt"));
+  // The window shows once the job's clock has reached the delay while the
+  // job still runs, and not a step before. A job that ends within the delay
+  // (most jobs of a tree of small files) never shows it, still does all its
+  // work, and never builds its controls. The job is stepped: each read of
+  // an engine step is one millisecond; `reads` is how many the job makes.
+  // Its last step, the commit, reads nothing.
+  void windowShowsOnlyForAJobStillRunningAfterTheDelay_data() {
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("delayFromTheEnd"); // the delay is reads + delay
+    QTest::addColumn<int>("delay");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("quick job, default delay") << 500 << false << -1 << false;
+    QTest::newRow("ends well within the delay") << 500 << true << 100 << false;
+    QTest::newRow("ends a step before the delay") << 500 << true << 1 << false;
+    QTest::newRow("the delay passes before the commit")
+        << 500 << true << 0 << true;
+    QTest::newRow("two steps left at the delay") << 500 << true << -1 << true;
+    QTest::newRow("slow job") << 40000 << false << 50 << true;
+    QTest::newRow("no delay") << 500 << false << 0 << true;
+  }
+  void windowShowsOnlyForAJobStillRunningAfterTheDelay() {
+    QFETCH(int, lines);
+    QFETCH(bool, delayFromTheEnd);
+    QFETCH(int, delay);
+    QFETCH(bool, shown);
+    const QByteArray text = QByteArray("slow job\n").repeated(lines);
+    qint64 reads = -1;
+    {
+      // The same job without a window, to learn how many reads it makes.
+      writeFile("f.txt", text);
+      SteppedJob measured(upperCase("f.txt"));
+      measured.progress.setShowDelay(std::numeric_limits<int>::max());
+      QCOMPARE(measured.progress.run(), job::JobResult::Done);
+      reads = measured.time.now;
+      QVERIFY2(reads > 100, qPrintable(QString::number(reads)));
+    }
+    writeFile("f.txt", text);
+    SteppedJob stepped(upperCase("f.txt"));
+    ProgressDialog &progress = stepped.progress;
     QCOMPARE(progress.showDelay(), ProgressDialog::kDefaultShowDelayMs);
+    if (delayFromTheEnd)
+      progress.setShowDelay(static_cast<int>(reads) + delay);
+    else if (delay >= 0)
+      progress.setShowDelay(delay);
     ShowCounter counter;
+    counter.clock = &stepped.time.now;
     progress.installEventFilter(&counter);
     QCOMPARE(progress.run(), job::JobResult::Done);
-    QCOMPARE(counter.shows, 0);
-    QCOMPARE(readAll("e.txt"), text.toUpper());
+    QCOMPARE(stepped.time.now, reads);
+    QCOMPARE(readAll("f.txt"), text.toUpper());
     QCOMPARE(progress.progress(), 100);
-    QVERIFY(progress.findChildren<QWidget *>().isEmpty());
+    if (shown) {
+      QCOMPARE(counter.shows, 1);
+      QCOMPARE(counter.firstShownAt, qint64(progress.showDelay()));
+      QCOMPARE(progress.controls()
+                   .control<QProgressBar>(ProgressDialog::kBarId)
+                   ->value(),
+               100);
+    } else {
+      QCOMPARE(counter.shows, 0);
+      QVERIFY(progress.findChildren<QWidget *>().isEmpty());
+    }
   }
 
-  // A job still running after the delay gets its window, not before.
-  void slowJobShowsItsWindowAfterTheDelay() {
-    const QByteArray text = QByteArray("slow job\n").repeated(40000);
-    writeFile("f.txt", text);
-    ProgressDialog progress(upperCase("f.txt"));
-    progress.job().setSliceSize(16);
-    progress.setShowDelay(50);
-    QElapsedTimer clock;
-    qint64 shownAfter = -1;
-    struct FirstShow : QObject {
-      QElapsedTimer *clock;
-      qint64 *at;
-      bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::Show && *at < 0)
-          *at = clock->elapsed();
-        return false;
-      }
-    } first;
-    first.clock = &clock;
-    first.at = &shownAfter;
-    progress.installEventFilter(&first);
-    clock.start();
-    QCOMPARE(progress.run(), job::JobResult::Done);
-    QVERIFY2(shownAfter >= 50, qPrintable(QString::number(shownAfter)));
-    QCOMPARE(readAll("f.txt"), text.toUpper());
-    QCOMPARE(progress.controls()
-                 .control<QProgressBar>(ProgressDialog::kBarId)
-                 ->value(),
-             100);
+  // Without its window a job lets the event loop turn every
+  // JobClock::kTurnEveryMs on its clock, not at every step, and the pace
+  // runs on across the jobs that share the clock: the next job's first
+  // turn comes when the last job's next one would have.
+  void withoutTheWindowTheEventLoopTurnsByTheClock() {
+    TestClock time;
+    std::vector<qint64> turnsAt;
+    QTimer probe;
+    probe.setInterval(0);
+    connect(&probe, &QTimer::timeout,
+            [&turnsAt, &time] { turnsAt.push_back(time.now); });
+    probe.start();
+    std::vector<qint64> ends;
+    for (const int slices : {33, 41}) {
+      const QString name = QStringLiteral("t%1.txt").arg(slices);
+      writeFile(name, QByteArray("t").repeated(16 * slices));
+      CountingFileSystem fs;
+      ProgressDialog progress(upperCase(name), nullptr, fs);
+      progress.setClock(time.clock);
+      progress.job().setSliceSize(16);
+      progress.setShowDelay(std::numeric_limits<int>::max());
+      fs.beforeRead = [&] {
+        if (progress.job().busy())
+          ++time.now;
+      };
+      QCOMPARE(progress.run(), job::JobResult::Done);
+      ends.push_back(time.now);
+    }
+    probe.stop();
+    // Neither job ends on a turn, so every turn is due while a job runs.
+    QVERIFY2(
+        ends[0] % JobClock::kTurnEveryMs != 0 &&
+            ends[1] % JobClock::kTurnEveryMs != 0,
+        qPrintable(
+            QStringLiteral("jobs end at %1 and %2").arg(ends[0]).arg(ends[1])));
+    std::vector<qint64> expected;
+    for (qint64 t = JobClock::kTurnEveryMs; t < ends[1];
+         t += JobClock::kTurnEveryMs)
+      expected.push_back(t);
+    QCOMPARE(turnsAt, expected);
   }
 
   // Before the window shows, no click or key reaches any window, and Esc
@@ -403,9 +557,10 @@ private slots:
     int clicks = 0;
     connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
 
-    ProgressDialog progress(upperCase("g.txt"));
-    progress.job().setSliceSize(16);
-    progress.setShowDelay(60 * 60 * 1000); // never, within the test
+    SteppedJob stepped(upperCase("g.txt"));
+    ProgressDialog &progress = stepped.progress;
+    // Never, within the job's 32768 steps.
+    progress.setShowDelay(std::numeric_limits<int>::max());
     ShowCounter counter;
     progress.installEventFilter(&counter);
     MessageAnswer message;
@@ -423,13 +578,52 @@ private slots:
     QCOMPARE(progress.run(), job::JobResult::Stop);
     QCOMPARE(clicks, 0);
     QCOMPARE(counter.shows, 0);
-    QVERIFY(progressAtEsc >= 3 && progressAtEsc < 100);
+    // Polled on the first turn past 3 %, which comes within
+    // JobClock::kTurnEveryMs steps (0.03 % of the job).
+    QCOMPARE(progressAtEsc, 3);
     QVERIFY(message.seen);
     QCOMPARE(message.line2, QStringLiteral("Operation canceled"));
     QVERIFY(readAll("g.txt") == text);
     // Afterwards the other window takes its clicks again.
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(clicks, 1);
+  }
+
+  // The main window's runs take their jobs' time from the clock it is
+  // given: standing still, no progress window shows; a second per read, the
+  // job's window shows after its first step.
+  void mainWindowJobsGoByItsClock_data() {
+    QTest::addColumn<int>("millisecondsPerRead");
+    QTest::addColumn<int>("windowsShown");
+    QTest::newRow("clock stands still") << 0 << 0;
+    QTest::newRow("a second per read") << 1000 << 1;
+  }
+  void mainWindowJobsGoByItsClock() {
+    QFETCH(int, millisecondsPerRead);
+    QFETCH(int, windowsShown);
+    const QByteArray text = QByteArray("main window\n").repeated(2000);
+    writeFile("m.txt", text);
+    CountingFileSystem fs;
+    TestClock time;
+    fs.beforeRead = [&] { time.now += millisecondsPerRead; };
+    MemoryStore store;
+    MainWindowOptions options;
+    options.settings = &store;
+    options.fileSystem = &fs;
+    options.jobClock = &time.clock;
+    MainWindow w("m.txt", options);
+    ProgressWindowCounter counter;
+    ModalScript script([](QWidget *dialog) {
+      if (auto *message = qobject_cast<MessageDialog *>(dialog))
+        message->done(QDialog::Accepted);
+    });
+    w.pressModeButton(batch::ModeButton::UpperCase);
+    w.doIt();
+    QCOMPARE(counter.shows, windowsShown);
+    QCOMPARE(script.log,
+             QStringList{QStringLiteral("message: File(s) successfully "
+                                        "converted / with upper case")});
+    QCOMPARE(readAll("m.txt"), text.toUpper());
   }
 };
 
