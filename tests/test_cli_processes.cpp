@@ -166,9 +166,9 @@ bool isRename(const test::SystemCall &call) {
 }
 
 // A run killed at any point leaves its file whole, old or new, with its
-// mode, and nothing beside it: killed before a chosen system call, from its
-// first write to its exit. Up to the rename the file is the old one; from
-// then on the new one.
+// mode, and nothing beside it but our temporary name: killed before a chosen
+// system call, from its first write to its exit. Up to the rename the file is
+// the old one; from then on the new one.
 TEST(CliProcesses, AKilledRunLeavesTheOldOrTheNewFile) {
   std::mt19937 rng(5);
   const std::string old = randomText(rng, (3u << 20) + 123);
@@ -228,7 +228,9 @@ TEST(CliProcesses, AKilledRunLeavesTheOldOrTheNewFile) {
          renamed = isRename(c);
          return false;
        },
-       true, false, false},
+       // After an exchange the old content bears our temporary name until
+       // it is removed.
+       true, true, false},
       {"its exit",
        [](const SystemCall &c, const WrittenBytes &) {
          return c.number == SYS_exit_group;
