@@ -185,6 +185,8 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   parameters.dryRun = host.dryRun();
   parameters.allowChown = host.allowChown();
   parameters.takeHidden = host.takeHidden();
+  parameters.keepDate = host.keepDate();
+  parameters.lineEnd = host.lineEnd();
   const job::OperationCode finalOperation = selection.finalOperation();
 
   if (!askParameters(selection, host, parameters)) {

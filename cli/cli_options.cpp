@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include <map>
+
 #include <CLI/CLI.hpp>
 
 #include "batch/batch_texts.h"
@@ -136,12 +138,26 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                "Rewrite a file even when its owner or group cannot be kept "
                "(another user's file): it then becomes yours, without "
                "set-id bits");
+  auto *lineEnds =
+      app.add_option("--line-ends", o.lineEnds,
+                     "Make every line end LF, CRLF or CR (CR LF, LF CR, a lone "
+                     "CR or a lone LF each count as one line end)")
+          ->type_name("lf|crlf|cr")
+          ->transform(CLI::CheckedTransformer(
+                          std::map<std::string, engine::LineEnd>{
+                              {"lf", engine::LineEnd::Lf},
+                              {"crlf", engine::LineEnd::CrLf},
+                              {"cr", engine::LineEnd::Cr}},
+                          CLI::ignore_case)
+                          .description(""));
+  app.add_flag("-k,--keep-date", o.keepDate,
+               "Keep each rewritten file's access and modification times");
   verbose->excludes(quiet);
   app.add_option("NAME", o.names, "Files or directories; - is standard input")
       ->required();
   with->needs(replace);
   saveUpper->needs(smart);
-  detect->excludes(to)->excludes(from);
+  detect->excludes(to)->excludes(from)->excludes(lineEnds);
   upper->excludes(lower)->excludes(smart);
   lower->excludes(smart);
   try {
@@ -185,11 +201,12 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     }
   }
   const bool any = o.detect || o.to || o.upper || o.lower || o.smart ||
-                   o.exclude || o.replace || o.optimize || o.deleteEmpty;
+                   o.exclude || o.replace || o.optimize || o.deleteEmpty ||
+                   o.lineEnds;
   if (!any)
-    return usage("no operation chosen: give --detect, --to, --upper, "
-                 "--lower, --smart, --exclude, --replace, --optimize or "
-                 "--delete-empty");
+    return usage("no operation chosen: give --detect, --to, --line-ends, "
+                 "--upper, --lower, --smart, --exclude, --replace, "
+                 "--optimize or --delete-empty");
   return std::nullopt;
 }
 

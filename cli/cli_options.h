@@ -14,6 +14,7 @@
 
 #include "batch/selection_state.h"
 #include "engine/code_page.h"
+#include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
 
 namespace snpln::cli {
@@ -53,6 +54,10 @@ struct CliOptions {
   bool allowChown = false;
   // Walks take the names that begin with a dot too.
   bool hidden = false;
+  // Every rewritten file keeps its access and modification times.
+  bool keepDate = false;
+  // Every line end made this one, in a pass after the recoding.
+  std::optional<engine::LineEnd> lineEnds;
   std::vector<std::string> names;
 };
 

@@ -204,6 +204,8 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
   batch::SelectionState selection;
   for (batch::ModeButton button : modeButtonsOf(options))
     selection.pressModeButton(button);
+  if (options.lineEnds)
+    selection.selectPass(job::OperationCode::LineEnds);
 
   // "-" reads standard input whole; the passes rewrite it like a file and
   // the result goes to standard output at the end.

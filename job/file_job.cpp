@@ -43,6 +43,10 @@ public:
   platform::SaveOutcome commit() override {
     return platform::SaveOutcome::Replaced;
   }
+  bool setTimes(const platform::FileTime &,
+                const platform::FileTime &) override {
+    return true;
+  }
   void abandon() override {}
 };
 
@@ -274,6 +278,9 @@ bool FileJob::settle() {
   case OperationCode::DeleteEmpty:
     engine_.emplace<engine::EmptyLineState>();
     break;
+  case OperationCode::LineEnds:
+    engine_.emplace<engine::LineEndState>(request_.lineEnd);
+    break;
   case OperationCode::Detect:
     break;
   }
@@ -301,6 +308,9 @@ engine::StepResult FileJob::step() {
     }
     engine::StepResult operator()(engine::EmptyLineState &s) {
       return engine::emptyLineSlice(stream, s);
+    }
+    engine::StepResult operator()(engine::LineEndState &s) {
+      return engine::lineEndSlice(stream, s);
     }
   };
   return std::visit(Dispatch{stream_}, engine_);
@@ -460,6 +470,9 @@ void FileJob::successLines(std::string &line1, std::string &line2) const {
         messages::kNumberOfHits + std::to_string(state ? state->hitCount : 0);
     break;
   }
+  case OperationCode::LineEnds:
+    line2 = messages::lineEndPiece(request_.lineEnd);
+    break;
   case OperationCode::Detect:
     line2.clear();
     break;
@@ -496,7 +509,13 @@ void FileJob::finishJob(const std::string &line1, const std::string &line2) {
   // The save puts the new content on the disk before it takes the file's
   // place in one exchange, and only while the file is still the version
   // that was read: a file another program changed meanwhile keeps its
-  // change. The file stays open (and locked) until then.
+  // change. The file stays open (and locked) until then. Kept times are
+  // set on the new content first: nothing the commit does changes them.
+  if (request_.keepDate &&
+      !temp_->setTimes(original_.accessed(), original_.modified())) {
+    abortJob(messages::kDateNotKept, JobResult::WriteFailed);
+    return;
+  }
   const platform::SaveOutcome outcome = temp_->commit();
   switch (outcome) {
   case platform::SaveOutcome::Replaced:

@@ -34,6 +34,7 @@
 #include "engine/case_slice.h"
 #include "engine/empty_line_slice.h"
 #include "engine/exclusion_slice.h"
+#include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
 #include "engine/recode_slice.h"
 #include "engine/slice_stream.h"
@@ -96,7 +97,7 @@ private:
   using EngineState =
       std::variant<std::monostate, engine::RecodeState, engine::CaseState,
                    engine::ExclusionState, engine::OptimizeState,
-                   engine::EmptyLineState>;
+                   engine::EmptyLineState, engine::LineEndState>;
 
   engine::StepResult step();
   // Takes the lock on the open file and makes sure its name still leads to

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/code_page.h"
+#include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
 #include "platform/file_system.h"
 
@@ -29,8 +30,11 @@ enum class OperationCode : std::uint8_t {
   DeleteEmpty = 10,
   Detect = 11,
   RecodeToUtf8 = 12,
+  // Every line end made one kind (RunParameters::lineEnd); the command
+  // line's --line-ends, without a button of the window.
+  LineEnds = 13,
 };
-inline constexpr int kOperationCount = 13;
+inline constexpr int kOperationCount = 14;
 
 // How the texts of exclusion and replacement were given: as characters
 // (UTF-8, written into each file in its own code page) or as bytes taken
@@ -78,6 +82,12 @@ struct RunParameters {
   // The walk also takes the files and directories whose names begin with a
   // dot; without it they are passed over.
   bool takeHidden = false;
+  // A rewritten file keeps the access and modification times it had when
+  // its job read it (the new content gets them before it takes the file's
+  // place); without it, it gets the time of the rewrite.
+  bool keepDate = false;
+  // The line end the LineEnds pass writes.
+  engine::LineEnd lineEnd = engine::LineEnd::Lf;
 };
 
 // The run's parameters, and what is particular to one job.

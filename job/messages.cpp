@@ -34,12 +34,24 @@ std::string noEquivalent(std::uint64_t count) {
 
 const char *operationTitle(OperationCode operation) {
   static constexpr const char *kTitles[kOperationCount] = {
-      "Upper case",     "Recode to WIN", "Recode to KOI",    "Recode to ISO",
-      "Recode to DOS",  "Lower case",    "Smart case",       "Exclude",
-      "Replace",        "Optimize",      "Delete excessive", "Detect coding",
-      "Recode to UTF-8"};
+      "Upper case",      "Recode to WIN", "Recode to KOI",    "Recode to ISO",
+      "Recode to DOS",   "Lower case",    "Smart case",       "Exclude",
+      "Replace",         "Optimize",      "Delete excessive", "Detect coding",
+      "Recode to UTF-8", "Line ends"};
   const auto index = static_cast<std::size_t>(operation);
   return index < kOperationCount ? kTitles[index] : "";
+}
+
+const char *lineEndPiece(engine::LineEnd end) {
+  switch (end) {
+  case engine::LineEnd::Lf:
+    return kWithLfEnds;
+  case engine::LineEnd::CrLf:
+    return kWithCrLfEnds;
+  case engine::LineEnd::Cr:
+    return kWithCrEnds;
+  }
+  return "";
 }
 
 const char *codingName(engine::CodePage page) {

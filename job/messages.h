@@ -26,6 +26,10 @@ inline constexpr const char *kOwnerNotKept =
     "Unable to keep the owner and group of this file";
 inline constexpr const char *kAttributesNotKept =
     "Unable to keep the mode and attributes of this file";
+// The new file could not be given the file's access and modification
+// times (--keep-date).
+inline constexpr const char *kDateNotKept =
+    "Unable to keep the date of this file";
 inline constexpr const char *kCanceled = "Operation canceled";
 inline constexpr const char *kReadError = "Error reading file";
 inline constexpr const char *kWriteError = "Error writing file";
@@ -43,6 +47,10 @@ inline constexpr const char *kNrOfHits = ", Nr. of hits: ";
 inline constexpr const char *kOptimized = "File(s) successfully optimized";
 inline constexpr const char *kDeletedEmpty =
     "From file(s) deleted excessive empty lines,";
+// The line-end pass (--line-ends).
+inline constexpr const char *kWithLfEnds = "with LF line ends";
+inline constexpr const char *kWithCrLfEnds = "with CR LF line ends";
+inline constexpr const char *kWithCrEnds = "with CR line ends";
 // A dry run's report of a file it would rewrite.
 inline constexpr const char *kWouldBeConverted = "would be converted";
 inline constexpr const char *kAutodetect = "with coding autodetect ";
@@ -68,6 +76,9 @@ std::string unrepresentable(std::uint64_t offset, engine::CodePage target);
 // whose character the target lacks: "3 characters had no equivalent in the
 // target page" (1 "character").
 std::string noEquivalent(std::uint64_t count);
+
+// The line-end pass's line 2: "with LF line ends", ...
+const char *lineEndPiece(engine::LineEnd end);
 
 // The progress window's caption for an operation ("Upper case", ...).
 const char *operationTitle(OperationCode operation);

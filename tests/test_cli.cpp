@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "cli/console_host.h"
@@ -451,6 +452,70 @@ TEST_F(CliTest, ShortOptionsAndCodePageNames) {
     EXPECT_EQ(run({"-f", iso, "-t", "win", "d.txt"}).status, 0) << iso;
     EXPECT_EQ(dir.read("d.txt"), kHelloWin) << iso;
   }
+}
+
+// -k carries the date through every pass of the run: each pass takes the
+// times the last one left.
+TEST_F(CliTest, KeepDateHoldsThroughEveryPass) {
+  dir.write("a.txt", "ab  cd\r\n\xE0\r\n");
+  const timespec times[2] = {{1111111111, 222222222}, {1000000000, 999999999}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, dir.file("a.txt").c_str(), times, 0), 0);
+  const auto r = run({"-k", "-f", "dos", "-t", "win", "--line-ends", "lf",
+                      "--optimize", "--tab-size", "4", "a.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // Looked at before it is read: a read may set the access time.
+  struct stat st {};
+  ASSERT_EQ(::stat(dir.file("a.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_atim.tv_sec, times[0].tv_sec);
+  EXPECT_EQ(st.st_atim.tv_nsec, times[0].tv_nsec);
+  EXPECT_EQ(st.st_mtim.tv_sec, times[1].tv_sec);
+  EXPECT_EQ(st.st_mtim.tv_nsec, times[1].tv_nsec);
+  EXPECT_EQ(dir.read("a.txt"), "ab\tcd\n\xF0\n");
+}
+
+// Mixed line ends follow the line model (dos2unix would convert only the
+// CR LF pairs): a pass after the recoding, before the optimization.
+TEST_F(CliTest, LineEndsGoldenTranscripts) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string input, output, out;
+  };
+  const std::vector<Case> cases = {
+      {{"--line-ends", "lf"},
+       "a\r\nb\nc\rd\n\re\r\r\n",
+       "a\nb\nc\nd\ne\n\n",
+       "File(s) successfully converted: with LF line ends\n"},
+      {{"--line-ends", "CRLF"},
+       "a\r\nb\nc\rd\n\re",
+       "a\r\nb\r\nc\r\nd\r\ne",
+       "File(s) successfully converted: with CR LF line ends\n"},
+      {{"--line-ends", "cr", "-v"},
+       "a\r\n\r\n",
+       "a\r\r",
+       "f.txt: File(s) successfully converted with CR line ends\n"},
+      // Recoding first, line ends next, blanks to TABs last.
+      {{"-f", "dos", "-t", "win", "--line-ends", "lf", "--optimize",
+        "--tab-size", "4"},
+       "ab  cd\r\xE0\n\r",
+       "ab\tcd\n\xF0\n",
+       "File(s) successfully optimized\n"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    dir.write("f.txt", c.input);
+    std::vector<std::string> args = c.args;
+    args.push_back("f.txt");
+    const auto r = run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("f.txt"), c.output);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, "");
+  }
+  const auto bad = run({"--line-ends", "unix", "f.txt"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("--line-ends"), std::string::npos) << bad.err;
+  const auto detect = run({"-d", "--line-ends", "lf", "f.txt"});
+  EXPECT_EQ(detect.status, 2) << detect.err;
 }
 
 TEST_F(CliTest, HelpGivesExamplesAndExitStatuses) {

@@ -27,6 +27,7 @@ struct Seam {
   bool startupEnd; // the job ends before its first tick
   Message message; // line 1 "<path>" stands for the file's path
   JobResult result;
+  bool keepDate = false; // the run keeps the files' dates (-k)
 };
 
 const std::string kPath = "<path>";
@@ -113,6 +114,18 @@ std::vector<Seam> seams() {
        false,
        {kPath, "Unable to keep the mode and attributes of this file"},
        JobResult::WriteFailed},
+      {"times refused",
+       [](FaultPlan &p) { p.times = true; },
+       false,
+       {kPath, "Unable to keep the date of this file"},
+       JobResult::WriteFailed,
+       true},
+      {"commit after the times were set",
+       [](FaultPlan &p) { p.commit = true; },
+       false,
+       {kPath, "Error writing file"},
+       JobResult::WriteFailed,
+       true},
   };
 }
 
@@ -140,6 +153,8 @@ std::vector<Operation> operations() {
       {"optimize", OperationCode::Optimize,
        [](JobRequest &r) { r.tabSize = 4; }},
       {"delete empty", OperationCode::DeleteEmpty, [](JobRequest &) {}},
+      {"line ends", OperationCode::LineEnds,
+       [](JobRequest &r) { r.lineEnd = engine::LineEnd::Lf; }},
   };
 }
 
@@ -174,6 +189,7 @@ TEST(FileJobFaults, EveryFailureLeavesTheFileAsItWas) {
       r.operation = operation.op;
       r.path = dir.file("f.txt");
       r.lastJob = 1;
+      r.keepDate = seam.keepDate;
       operation.setUp(r);
       job::FileJob job(r, host, fs);
       job.setSliceSize(64);
@@ -194,7 +210,7 @@ TEST(FileJobFaults, EveryFailureLeavesTheFileAsItWas) {
       for (const std::string &call : fs.log) {
         const std::string verb = call.substr(0, call.find(' '));
         EXPECT_TRUE(verb == "openRead" || verb == "beginSave" ||
-                    verb == "commit" || verb == "abandon")
+                    verb == "setTimes" || verb == "commit" || verb == "abandon")
             << call;
       }
     }

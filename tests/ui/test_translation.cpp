@@ -71,6 +71,8 @@ const char *const kHandedOver[] = {
     job::messages::kWithSmartCase,   job::messages::kExcluded,
     job::messages::kOptimized,       job::messages::kDeletedEmpty,
     job::messages::kOwnerNotKept,    job::messages::kAttributesNotKept,
+    job::messages::kDateNotKept,     job::messages::kWithLfEnds,
+    job::messages::kWithCrLfEnds,    job::messages::kWithCrEnds,
     batch::texts::kPassedOverLink,   batch::texts::kPassedOverSpecial,
     batch::texts::kPassedOverHidden,
 };

@@ -524,6 +524,10 @@
         <translation>Невозможно сохранить владельца и группу файла</translation>
     </message>
     <message>
+        <source>Unable to keep the date of this file</source>
+        <translation>Невозможно сохранить дату файла</translation>
+    </message>
+    <message>
         <source>Unable to keep the mode and attributes of this file</source>
         <translation>Невозможно сохранить права и атрибуты файла</translation>
     </message>
@@ -550,6 +554,22 @@
     <message>
         <source>File(s) successfully converted</source>
         <translation>Файл(ы) успешно преобразованы</translation>
+    </message>
+    <message>
+        <source>with LF line ends</source>
+        <translation>с концами строк LF</translation>
+    </message>
+    <message>
+        <source>with CR LF line ends</source>
+        <translation>с концами строк CR LF</translation>
+    </message>
+    <message>
+        <source>with CR line ends</source>
+        <translation>с концами строк CR</translation>
+    </message>
+    <message>
+        <source>Line ends</source>
+        <translation>Концы строк</translation>
     </message>
     <message>
         <source>with upper case</source>
