@@ -5,8 +5,9 @@
 #include <CLI/CLI.hpp>
 
 #include "batch/batch_texts.h"
-#include "cli/code_page_names.h"
 #include "cli/locale_text.h"
+#include "cli/option_suggestion.h"
+#include "cli/page_names.h"
 #include "snpln/version.h"
 
 namespace snpln::cli {
@@ -64,32 +65,61 @@ std::string checkTabSize(const std::string &text) {
   return std::stoi(text) >= 1 ? std::string() : bad;
 }
 
+// Thrown by -l once it is seen: the list is printed whatever else the
+// command line holds (NAME is not required then).
+struct ListRequested {};
+
+// Every long option of the app ("--to", ...).
+std::vector<std::string> longOptionsOf(const CLI::App &app) {
+  std::vector<std::string> names;
+  for (const CLI::Option *option : app.get_options())
+    for (const std::string &name : option->get_lnames())
+      names.push_back("--" + name);
+  return names;
+}
+
+// The first argument that looks like a long option the app does not have
+// (its name without a value given with '='); empty when there is none.
+std::string unknownLongOption(const CLI::App &app, int argc, char **argv) {
+  const auto known = longOptionsOf(app);
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--")
+      break;
+    if (arg.rfind("--", 0) != 0)
+      continue;
+    const std::string name = arg.substr(0, arg.find('='));
+    if (std::find(known.begin(), known.end(), name) == known.end())
+      return name;
+  }
+  return {};
+}
+
 } // namespace
 
 std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                                 std::ostream &out, std::ostream &err) {
   CLI::App app{kDescription, "snpln-cli"};
   app.footer(kFooter);
-  app.set_version_flag("--version", std::string("snpln-cli ") + kVersion);
+  app.set_version_flag("-V,--version", std::string("snpln-cli ") + kVersion);
+  app.add_flag_callback(
+      "-l,--list", [] { throw ListRequested{}; },
+      "List the code pages with every name they take, and exit");
   auto *detect =
       app.add_flag("-d,--detect", o.detect, "Report each file's code page");
-  // The names map to the code page itself; the help names them in words.
-  const auto pageNames = [](const auto &names) {
-    return CLI::CheckedTransformer(names, CLI::ignore_case).description("");
-  };
-  auto *to = app.add_option("-t,--to", o.to,
+  // The names are looked up once the line is parsed (-l lists them all).
+  std::optional<std::string> toName, fromName;
+  auto *to = app.add_option("-t,--to", toName,
                             "Recode to this code page: dos (cp866), win "
                             "(cp1251), koi (koi8-r), iso (iso-8859-5) or "
-                            "utf8 (utf-8)")
-                 ->type_name("PAGE")
-                 ->transform(pageNames(codePageNames()));
+                            "utf8 (utf-8); -l lists every name")
+                 ->type_name("PAGE");
   auto *from =
-      app.add_option("-f,--from", o.from,
+      app.add_option("-f,--from", fromName,
                      "The files' code page, or auto to detect it for each "
                      "file (default): the source of --to, and the page of "
                      "the other operations' letters and texts")
-          ->type_name("PAGE")
-          ->transform(pageNames(sourceCodePageNames()));
+          ->type_name("PAGE");
   auto *upper = app.add_flag("--upper", o.upper, "Convert to upper case");
   auto *lower = app.add_flag("--lower", o.lower, "Convert to lower case");
   auto *smart = app.add_flag("--smart", o.smart,
@@ -162,11 +192,22 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   lower->excludes(smart);
   try {
     app.parse(argc, argv);
+  } catch (const ListRequested &) {
+    printPageList(out);
+    return kExitSuccess;
   } catch (const CLI::CallForHelp &e) {
     return app.exit(e, out, err);
   } catch (const CLI::CallForVersion &e) {
     return app.exit(e, out, err);
   } catch (const CLI::ParseError &e) {
+    // A mistyped long option explains any other complaint (a NAME taken
+    // for its value, a NAME missing): the nearest one is suggested.
+    const std::string unknown = unknownLongOption(app, argc, argv);
+    if (const auto near = nearestOption(unknown, longOptionsOf(app))) {
+      err << "snpln-cli: unknown option " << unknown << "; did you mean "
+          << *near << "?\n";
+      return kExitUsage;
+    }
     app.exit(e, out, err);
     return kExitUsage;
   }
@@ -174,6 +215,25 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     err << "snpln-cli: " << text << "\nRun with --help for more information.\n";
     return kExitUsage;
   };
+  // An unknown page is one line that names the valid ones.
+  const auto unknownPage = [&](const std::string &name, const char *option,
+                               bool source) {
+    err << "snpln-cli: unknown code page \"" << name << "\" for " << option
+        << ": give " << validPageNames(source)
+        << " (snpln-cli -l lists every name)\n";
+    return kExitUsage;
+  };
+  if (toName) {
+    o.to = targetPageByName(*toName);
+    if (!o.to)
+      return unknownPage(*toName, "--to", false);
+  }
+  if (fromName) {
+    const auto page = sourcePageByName(*fromName);
+    if (!page)
+      return unknownPage(*fromName, "--from", true);
+    o.from = *page;
+  }
   if (o.exclude && o.replace && *o.exclude != *o.replace)
     return usage("--exclude and --replace name different texts");
   if ((o.exclude && o.exclude->empty()) || (o.replace && o.replace->empty())) {

@@ -1,5 +1,9 @@
 #include "job/messages.h"
 
+#include <optional>
+
+#include "engine/code_page_names.h"
+
 namespace snpln::job::messages {
 
 std::string noTempFile(const std::string &reason) {
@@ -55,21 +59,8 @@ const char *lineEndPiece(engine::LineEnd end) {
 }
 
 const char *codingName(engine::CodePage page) {
-  switch (page) {
-  case engine::CodePage::Dos:
-    return "''Dos''";
-  case engine::CodePage::Win:
-    return "''Win1251''";
-  case engine::CodePage::Koi:
-    return "''Koi8''";
-  case engine::CodePage::Iso:
-    return "''Iso''";
-  case engine::CodePage::Utf8:
-    return "''UTF-8''";
-  case engine::CodePage::Auto:
-    break;
-  }
-  return "";
+  const engine::CodePageNaming *naming = engine::namingOf(page);
+  return naming ? naming->targetName.data() : "";
 }
 
 std::string detectionReport(engine::CodePage page) {
@@ -79,38 +70,32 @@ std::string detectionReport(engine::CodePage page) {
 std::string recodeSourcePiece(engine::CodePage source, bool autoDetected) {
   if (autoDetected)
     return kAutodetect;
-  switch (source) {
-  case engine::CodePage::Dos:
-    return "from ''Dos'' ";
-  case engine::CodePage::Win:
-    return "from ''Win1251'' ";
-  case engine::CodePage::Koi:
-    return "from ''Koi'' ";
-  case engine::CodePage::Iso:
-    return "from ''Iso'' ";
-  case engine::CodePage::Utf8:
-    return "from ''UTF-8'' ";
-  case engine::CodePage::Auto:
-    break;
-  }
-  return "";
+  const engine::CodePageNaming *naming = engine::namingOf(source);
+  return naming ? "from " + std::string(naming->sourceName) + " " : "";
 }
 
 std::string recodeTargetPiece(OperationCode operation) {
+  std::optional<engine::CodePage> target;
   switch (operation) {
   case OperationCode::RecodeToWin:
-    return " to ''Win1251''";
+    target = engine::CodePage::Win;
+    break;
   case OperationCode::RecodeToKoi:
-    return " to ''Koi8''";
+    target = engine::CodePage::Koi;
+    break;
   case OperationCode::RecodeToIso:
-    return " to ''Iso''";
+    target = engine::CodePage::Iso;
+    break;
   case OperationCode::RecodeToDos:
-    return " to ''Dos''";
+    target = engine::CodePage::Dos;
+    break;
   case OperationCode::RecodeToUtf8:
-    return " to ''UTF-8''";
+    target = engine::CodePage::Utf8;
+    break;
   default:
     return "";
   }
+  return " to " + std::string(engine::namingOf(*target)->targetName);
 }
 
 } // namespace snpln::job::messages

@@ -396,6 +396,8 @@ TEST_F(CliTest, UsageErrorsGiveStatusTwo) {
       {"--upper", "--filter", "*.txt ../*", "a.txt"},
       {"--upper", "--filter", "   ", "a.txt"},
       {"--upper", "--filter", "\t", "a.txt"},
+      {"--line-ends", "lf", "--line-ends", "cr", "a.txt"},
+      {"-d", "--line-ends", "lf", "a.txt"},
   };
   for (const auto &args : cases) {
     std::string line;
@@ -418,6 +420,63 @@ TEST_F(CliTest, GoodTabSizesAndFiltersAreTaken) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(dir.read("t/a.txt"), "x\t\ty");
   EXPECT_EQ(dir.read("t/b.doc"), "x       y");
+}
+
+// One line each, with what a user needs to mend the command: the valid
+// page names, the nearest option; -l and -V as in iconv and recode.
+TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
+  dir.write("a.txt", "x");
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+  };
+  const std::vector<Case> cases = {
+      {{"-l"},
+       0,
+       "PAGE   STANDARD      ALSO\n"
+       "dos    CP866         ibm866 866\n"
+       "win    windows-1251  cp1251 1251 win1251\n"
+       "koi    KOI8-R        koi8r koi8\n"
+       "iso    ISO-8859-5    iso8859-5\n"
+       "utf8   UTF-8         \n"
+       "auto   -             --from only: detect each file's page\n",
+       ""},
+      {{"-V"}, 0, std::string("snpln-cli ") + kVersion + "\n", ""},
+      {{"-t", "utf", "a.txt"},
+       2,
+       "",
+       "snpln-cli: unknown code page \"utf\" for --to: give dos, win, koi, "
+       "iso or utf8 (snpln-cli -l lists every name)\n"},
+      {{"-f", "auto8", "-t", "win", "a.txt"},
+       2,
+       "",
+       "snpln-cli: unknown code page \"auto8\" for --from: give auto, dos, "
+       "win, koi, iso or utf8 (snpln-cli -l lists every name)\n"},
+      {{"--keep-dat", "-t", "win", "a.txt"},
+       2,
+       "",
+       "snpln-cli: unknown option --keep-dat; did you mean --keep-date?\n"},
+      {{"--lsit"}, 2, "", "snpln-cli: unknown option --lsit; did you mean --list?\n"},
+      {{"--uper=1", "a.txt"},
+       2,
+       "",
+       "snpln-cli: unknown option --uper; did you mean --upper?\n"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    const auto r = run(c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, c.err);
+  }
+  // What -d prints goes back into -f.
+  dir.write("k.txt", "\xF0\xD2\xC9\xD7\xC5\xD4");
+  const auto detected = run({"-d", "k.txt"});
+  EXPECT_EQ(detected.out, "k.txt: This file has coding ''Koi8''\n");
+  EXPECT_EQ(run({"-f", "''Koi8''", "-t", "Win1251", "k.txt"}).status, 0);
+  EXPECT_EQ(dir.read("k.txt"), "\xCF\xF0\xE8\xE2\xE5\xF2");
+  EXPECT_EQ(dir.read("a.txt"), "x");
 }
 
 // -d, -t and -f as in iconv; code page names in any letter case.
