@@ -99,6 +99,9 @@ public:
   // Whether each rewritten file keeps its access and modification times
   // (see RunParameters::keepDate).
   virtual bool keepDate() const { return false; }
+  // Whether characters a page cannot hold become their closest equivalent
+  // (see RunParameters::substitute).
+  virtual bool substitute() const { return false; }
   // The line end the LineEnds pass writes, when the selection holds it.
   virtual engine::LineEnd lineEnd() const { return engine::LineEnd::Lf; }
   // An entry of a walked tree the walk passed over (`name` as the walk

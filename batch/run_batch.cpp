@@ -186,6 +186,7 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   parameters.allowChown = host.allowChown();
   parameters.takeHidden = host.takeHidden();
   parameters.keepDate = host.keepDate();
+  parameters.substitute = host.substitute();
   parameters.lineEnd = host.lineEnd();
   const job::OperationCode finalOperation = selection.finalOperation();
 

@@ -180,6 +180,10 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                               {"cr", engine::LineEnd::Cr}},
                           CLI::ignore_case)
                           .description(""));
+  app.add_flag("--substitute", o.substitute,
+               "A character the target page cannot hold (in --to, in "
+               "--with) becomes its closest equivalent: quotes \", dashes -, "
+               "... for the ellipsis, No for the numero sign, else ?");
   app.add_flag("-k,--keep-date", o.keepDate,
                "Keep each rewritten file's access and modification times");
   verbose->excludes(quiet);

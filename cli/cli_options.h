@@ -56,6 +56,8 @@ struct CliOptions {
   bool hidden = false;
   // Every rewritten file keeps its access and modification times.
   bool keepDate = false;
+  // A character the target page cannot hold becomes its closest equivalent.
+  bool substitute = false;
   // Every line end made this one, in a pass after the recoding.
   std::optional<engine::LineEnd> lineEnds;
   std::vector<std::string> names;

@@ -62,6 +62,7 @@ public:
   bool allowChown() const override { return options_.allowChown; }
   bool takeHidden() const override { return options_.hidden; }
   bool keepDate() const override { return options_.keepDate; }
+  bool substitute() const override { return options_.substitute; }
   engine::LineEnd lineEnd() const override {
     return options_.lineEnds.value_or(engine::LineEnd::Lf);
   }

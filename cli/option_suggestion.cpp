@@ -28,8 +28,8 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
   return at(a.size(), b.size());
 }
 
-std::optional<std::string> nearestOption(std::string_view typed,
-                                         const std::vector<std::string> &known) {
+std::optional<std::string>
+nearestOption(std::string_view typed, const std::vector<std::string> &known) {
   std::string_view letters = typed;
   while (!letters.empty() && letters.front() == '-')
     letters.remove_prefix(1);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 
+#include "engine/substitutes.h"
 #include "engine/utf8_codec.h"
 
 namespace snpln::engine {
@@ -118,6 +119,15 @@ std::size_t decodeSlice(const std::uint8_t *in, std::size_t count,
       continue;
     }
     const std::uint8_t b = c.code <= 0xFFFF ? bytes[c.code] : 0;
+    if (b == 0 && state.substitute) {
+      // At most kMaxSubstitute bytes for a character of two or more.
+      const std::string s = substituteFor(c.code, state.target);
+      std::memcpy(o, s.data(), s.size());
+      o += s.size();
+      ++state.substituted;
+      i += c.length;
+      continue;
+    }
     if (b == 0) {
       state.fault = RecodeFault::Unrepresentable;
       state.faultOffset = at + i;
@@ -150,8 +160,10 @@ StepResult decodeStep(SliceStream &job, RecodeState &state) {
   const std::size_t total = state.carried + count;
   if (state.work.size() < total + 8)
     state.work.resize(total + 8);
-  if (state.out.size() < total + 8)
-    state.out.resize(total + 8);
+  // A substitute takes up to twice the bytes of its character.
+  const std::size_t room = (state.substitute ? 2 * total : total) + 8;
+  if (state.out.size() < room)
+    state.out.resize(room);
   std::memcpy(state.work.data(), state.carry.data(), state.carried);
   std::memcpy(state.work.data() + state.carried, job.sliceBuffer.data(), count);
   const platform::FileSize at = job.processed - state.carried;
@@ -201,9 +213,9 @@ const std::uint32_t *pairTableOf(CodePage from, CodePage to,
 
 } // namespace
 
-RecodeState::RecodeState(CodePage from, CodePage to)
-    : source(from), target(to), map(makeRecodeMap(from, to)),
-      noEquivalent(noEquivalentBytes(from, to)) {
+RecodeState::RecodeState(CodePage from, CodePage to, bool substituting)
+    : source(from), target(to), substitute(substituting),
+      map(makeRecodeMap(from, to)), noEquivalent(noEquivalentBytes(from, to)) {
   if (isSingleBytePage(from) && to == CodePage::Utf8) {
     const CharTable &chars = charsOf(from);
     for (std::size_t b = 0; b < 256; ++b) {
@@ -218,6 +230,12 @@ RecodeState::RecodeState(CodePage from, CodePage to)
     return;
   }
   pairMap = pairTableOf(from, to, map, noEquivalent);
+  if (substitute && isSingleBytePage(from) && isSingleBytePage(to)) {
+    const CharTable &chars = charsOf(from);
+    for (std::size_t b = 0; b < 256; ++b)
+      if (noEquivalent[b])
+        substitutes[b] = substituteFor(chars[b], to);
+  }
 }
 
 StepResult recodeSlice(SliceStream &job, RecodeState &state) {
@@ -232,6 +250,27 @@ StepResult recodeSlice(SliceStream &job, RecodeState &state) {
 
   std::uint8_t *bytes = job.sliceBuffer.data();
   const std::size_t count = job.bytesRead;
+  if (state.substitute && state.pairMap) {
+    // Byte by byte: a substitute may be longer than its byte.
+    std::vector<std::uint8_t> &out = state.out;
+    out.resize(kMaxSubstitute * count);
+    std::size_t o = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::uint8_t b = bytes[i];
+      if (!state.noEquivalent[b]) {
+        out[o++] = state.map[b];
+        continue;
+      }
+      const std::string &s = state.substitutes[b];
+      std::memcpy(out.data() + o, s.data(), s.size());
+      o += s.size();
+      ++state.substituted;
+    }
+    job.slicePos = count;
+    job.processed += count;
+    return job.writeAll(out.data(), o) ? StepResult::Continue
+                                       : StepResult::WriteFailed;
+  }
   if (state.pairMap)
     state.filled +=
         mapBytes(bytes, count, state.map, state.noEquivalent, state.pairMap);

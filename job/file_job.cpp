@@ -260,8 +260,8 @@ bool FileJob::settle() {
   case OperationCode::RecodeToIso:
   case OperationCode::RecodeToDos:
   case OperationCode::RecodeToUtf8:
-    engine_.emplace<engine::RecodeState>(request_.sourceCodePage,
-                                         request_.targetCodePage);
+    engine_.emplace<engine::RecodeState>(
+        request_.sourceCodePage, request_.targetCodePage, request_.substitute);
     break;
   case OperationCode::Exclude:
   case OperationCode::Replace:
@@ -389,7 +389,10 @@ bool FileJob::textsInFilePage() {
     return true;
   const CodePage page = filePageOfText();
   auto search = engine::typedTextIn(request_.searchText, page);
-  auto replacement = engine::typedTextIn(request_.replaceText, page);
+  typedSubstituted_ = 0;
+  auto replacement =
+      engine::typedTextIn(request_.replaceText, page,
+                          request_.substitute ? &typedSubstituted_ : nullptr);
   if (!replacement)
     return false;
   // A text to find that the file cannot hold is in it nowhere: a search
@@ -494,15 +497,18 @@ std::string FileJob::successReport(const std::string &line1,
     const auto *recode = std::get_if<engine::RecodeState>(&engine_);
     if (recode && recode->filled > 0)
       report += "; " + messages::noEquivalent(recode->filled);
+    if (recode && recode->substituted > 0)
+      report += "; " + messages::substituted(recode->substituted);
     return report;
   }
-  if (line2.empty())
-    return head;
+  std::string report = head;
   const bool counted =
       op == OperationCode::Exclude || op == OperationCode::DeleteEmpty;
-  if (counted && head.back() != ',')
-    return head + ", " + line2;
-  return head + ' ' + line2;
+  if (!line2.empty())
+    report += (counted && head.back() != ',' ? ", " : " ") + line2;
+  if (typedSubstituted_ > 0)
+    report += "; " + messages::substituted(typedSubstituted_);
+  return report;
 }
 
 void FileJob::finishJob(const std::string &line1, const std::string &line2) {

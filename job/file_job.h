@@ -154,6 +154,8 @@ private:
   std::optional<engine::CodePage> pageNow_;
   // The typed texts were given as characters (before they became bytes).
   bool typedAsCharacters_ = false;
+  // Characters of the typed replacement that became their substitute.
+  std::uint64_t typedSubstituted_ = 0;
   platform::FileStatus original_;
   std::unique_ptr<platform::InputFile> input_;
   std::unique_ptr<platform::SaveFile> temp_;

@@ -86,6 +86,10 @@ struct RunParameters {
   // its job read it (the new content gets them before it takes the file's
   // place); without it, it gets the time of the rewrite.
   bool keepDate = false;
+  // A character the target page (or the file's page, for typed text)
+  // cannot hold becomes its closest equivalent; without it a UTF-8 source
+  // fails and a single-byte one takes the fill byte.
+  bool substitute = false;
   // The line end the LineEnds pass writes.
   engine::LineEnd lineEnd = engine::LineEnd::Lf;
 };

@@ -36,6 +36,11 @@ std::string noEquivalent(std::uint64_t count) {
          " had no equivalent in the target page";
 }
 
+std::string substituted(std::uint64_t count) {
+  return std::to_string(count) + (count == 1 ? " character" : " characters") +
+         " substituted";
+}
+
 const char *operationTitle(OperationCode operation) {
   static constexpr const char *kTitles[kOperationCount] = {
       "Upper case",      "Recode to WIN", "Recode to KOI",    "Recode to ISO",

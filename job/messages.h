@@ -80,6 +80,10 @@ std::string noEquivalent(std::uint64_t count);
 // The line-end pass's line 2: "with LF line ends", ...
 const char *lineEndPiece(engine::LineEnd end);
 
+// Characters that became their closest equivalent (--substitute): "3
+// characters substituted" (1 "character").
+std::string substituted(std::uint64_t count);
+
 // The progress window's caption for an operation ("Upper case", ...).
 const char *operationTitle(OperationCode operation);
 

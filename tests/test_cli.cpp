@@ -457,7 +457,10 @@ TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
        2,
        "",
        "snpln-cli: unknown option --keep-dat; did you mean --keep-date?\n"},
-      {{"--lsit"}, 2, "", "snpln-cli: unknown option --lsit; did you mean --list?\n"},
+      {{"--lsit"},
+       2,
+       "",
+       "snpln-cli: unknown option --lsit; did you mean --list?\n"},
       {{"--uper=1", "a.txt"},
        2,
        "",
@@ -530,6 +533,45 @@ TEST_F(CliTest, KeepDateHoldsThroughEveryPass) {
   EXPECT_EQ(st.st_mtim.tv_sec, times[1].tv_sec);
   EXPECT_EQ(st.st_mtim.tv_nsec, times[1].tv_nsec);
   EXPECT_EQ(dir.read("a.txt"), "ab\tcd\n\xF0\n");
+}
+
+// --substitute: the closest equivalent instead of a fill byte (single-byte
+// sources) or a failure (UTF-8), for --to and for typed --with text.
+TEST_F(CliTest, SubstituteGoldenTranscripts) {
+  // "«Цитата» — № €" in Windows-1251, and in UTF-8.
+  const std::string win = "\xAB\xD6\xE8\xF2\xE0\xF2\xE0\xBB \x97 \xB9 \x88";
+  const std::string utf8 =
+      "\xC2\xAB\xD0\xA6\xD0\xB8\xD1\x82\xD0\xB0\xD1\x82\xD0\xB0\xC2\xBB "
+      "\xE2\x80\x94 \xE2\x84\x96 \xE2\x82\xAC";
+  // "Цитата" in KOI8-R.
+  const std::string koi = "\xE3\xC9\xD4\xC1\xD4\xC1";
+  dir.write("w.txt", win);
+  auto r = run({"--substitute", "-v", "-f", "win", "-t", "koi", "w.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "w.txt: File(s) successfully converted from ''Win1251'' "
+                   "to ''Koi8''; 5 characters substituted\n");
+  EXPECT_EQ(dir.read("w.txt"), "\"" + koi + "\" - No EUR");
+
+  dir.write("u.txt", utf8);
+  r = run({"-t", "koi", "u.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "u.txt: Character at byte 0 cannot be written in ''Koi8''\n");
+  EXPECT_EQ(dir.read("u.txt"), utf8);
+  r = run({"--substitute", "-v", "-t", "koi", "u.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "u.txt: File(s) successfully converted from ''UTF-8'' "
+                   "to ''Koi8''; 5 characters substituted\n");
+  EXPECT_EQ(dir.read("u.txt"), "\"" + koi + "\" - No EUR");
+
+  dir.write("t.txt", "a-b");
+  r = run({"--substitute", "-v", "-f", "dos", "--replace", "-", "--with",
+           "\xE2\x80\x94\xE2\x80\xA6", "t.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "t.txt: From file(s) successfully excluded given string "
+                   "and replaced with received string, Nr. of hits: 1; 2 "
+                   "characters substituted\n");
+  EXPECT_EQ(dir.read("t.txt"), "a-...b");
 }
 
 // Mixed line ends follow the line model (dos2unix would convert only the

@@ -40,16 +40,26 @@ TEST(CodePageNames, ReportedNamesAreAcceptedBack) {
     const char *name;
     std::optional<CodePage> page;
   } cases[] = {
-      {"koi", CodePage::Koi},       {"Koi8", CodePage::Koi},
-      {"''Koi8''", CodePage::Koi},  {"KOI8-R", CodePage::Koi},
-      {"koi8r", CodePage::Koi},     {"Win1251", CodePage::Win},
-      {"WINDOWS-1251", CodePage::Win}, {"1251", CodePage::Win},
-      {"cp866", CodePage::Dos},     {"IBM866", CodePage::Dos},
-      {"''Dos''", CodePage::Dos},   {"iso-8859-5", CodePage::Iso},
-      {"ISO8859-5", CodePage::Iso}, {"utf-8", CodePage::Utf8},
-      {"UTF8", CodePage::Utf8},     {"auto", std::nullopt},
-      {"", std::nullopt},           {"utf", std::nullopt},
-      {"koi8-u", std::nullopt},     {"''", std::nullopt},
+      {"koi", CodePage::Koi},
+      {"Koi8", CodePage::Koi},
+      {"''Koi8''", CodePage::Koi},
+      {"KOI8-R", CodePage::Koi},
+      {"koi8r", CodePage::Koi},
+      {"Win1251", CodePage::Win},
+      {"WINDOWS-1251", CodePage::Win},
+      {"1251", CodePage::Win},
+      {"cp866", CodePage::Dos},
+      {"IBM866", CodePage::Dos},
+      {"''Dos''", CodePage::Dos},
+      {"iso-8859-5", CodePage::Iso},
+      {"ISO8859-5", CodePage::Iso},
+      {"utf-8", CodePage::Utf8},
+      {"UTF8", CodePage::Utf8},
+      {"auto", std::nullopt},
+      {"", std::nullopt},
+      {"utf", std::nullopt},
+      {"koi8-u", std::nullopt},
+      {"''", std::nullopt},
   };
   for (const auto &c : cases)
     EXPECT_EQ(engine::codePageByName(c.name), c.page) << c.name;
@@ -85,10 +95,10 @@ TEST(OptionSuggestion, EditDistance) {
     const char *a, *b;
     std::size_t distance;
   } cases[] = {
-      {"", "", 0},          {"abc", "abc", 0},   {"", "abc", 3},
-      {"abc", "", 3},       {"abc", "abd", 1},   {"abc", "ab", 1},
-      {"ab", "abc", 1},     {"lsit", "list", 1}, {"kitten", "sitting", 3},
-      {"abcd", "badc", 2},  {"ca", "abc", 3},
+      {"", "", 0},         {"abc", "abc", 0},   {"", "abc", 3},
+      {"abc", "", 3},      {"abc", "abd", 1},   {"abc", "ab", 1},
+      {"ab", "abc", 1},    {"lsit", "list", 1}, {"kitten", "sitting", 3},
+      {"abcd", "badc", 2}, {"ca", "abc", 3},
   };
   for (const auto &c : cases)
     EXPECT_EQ(cli::editDistance(c.a, c.b), c.distance) << c.a << " " << c.b;
@@ -101,10 +111,14 @@ TEST(OptionSuggestion, NearestOnlyWhenItIsATypo) {
     const char *typed;
     std::optional<std::string> suggested;
   } cases[] = {
-      {"--keep-dat", "--keep-date"}, {"--keepdate", "--keep-date"},
-      {"--lsit", "--list"},          {"--detcet", "--detect"},
-      {"--line-end", "--line-ends"}, {"--too", "--to"},
-      {"--to", std::nullopt},        {"--zzzzzz", std::nullopt},
+      {"--keep-dat", "--keep-date"},
+      {"--keepdate", "--keep-date"},
+      {"--lsit", "--list"},
+      {"--detcet", "--detect"},
+      {"--line-end", "--line-ends"},
+      {"--too", "--to"},
+      {"--to", std::nullopt},
+      {"--zzzzzz", std::nullopt},
       {"", std::nullopt},
   };
   for (const auto &c : cases)
