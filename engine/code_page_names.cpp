@@ -11,7 +11,7 @@ constexpr CodePageNaming kNamings[] = {
     {CodePage::Dos, "dos", "CP866", "''Dos''", "''Dos''", {"ibm866", "866"}},
     {CodePage::Win,
      "win",
-     "windows-1251",
+     "Windows-1251",
      "''Win1251''",
      "''Win1251''",
      {"cp1251", "1251"}},

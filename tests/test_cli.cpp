@@ -436,7 +436,7 @@ TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
        0,
        "PAGE   STANDARD      ALSO\n"
        "dos    CP866         ibm866 866\n"
-       "win    windows-1251  cp1251 1251 win1251\n"
+       "win    Windows-1251  cp1251 1251 win1251\n"
        "koi    KOI8-R        koi8r koi8\n"
        "iso    ISO-8859-5    iso8859-5\n"
        "utf8   UTF-8         \n"
