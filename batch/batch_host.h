@@ -104,6 +104,8 @@ public:
   virtual bool substitute() const { return false; }
   // The line end the LineEnds pass writes, when the selection holds it.
   virtual engine::LineEnd lineEnd() const { return engine::LineEnd::Lf; }
+  // What the Bom pass does, when the selection holds it.
+  virtual engine::BomChange bom() const { return engine::BomChange::Add; }
   // An entry of a walked tree the walk passed over (`name` as the walk
   // names it: the directory as given, then the path below it), with why;
   // once per entry and pass.

@@ -188,6 +188,7 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   parameters.keepDate = host.keepDate();
   parameters.substitute = host.substitute();
   parameters.lineEnd = host.lineEnd();
+  parameters.bom = host.bom();
   const job::OperationCode finalOperation = selection.finalOperation();
 
   if (!askParameters(selection, host, parameters)) {

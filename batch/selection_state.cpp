@@ -225,10 +225,11 @@ const std::array<job::OperationCode, job::kOperationCount> &passOrder() {
       OperationCode::UpperCase,   OperationCode::RecodeToWin,
       OperationCode::RecodeToKoi, OperationCode::RecodeToIso,
       OperationCode::RecodeToDos, OperationCode::RecodeToUtf8,
-      OperationCode::LineEnds,    OperationCode::LowerCase,
-      OperationCode::SmartCase,   OperationCode::Exclude,
-      OperationCode::Replace,     OperationCode::Optimize,
-      OperationCode::DeleteEmpty, OperationCode::Detect};
+      OperationCode::LineEnds,    OperationCode::Bom,
+      OperationCode::LowerCase,   OperationCode::SmartCase,
+      OperationCode::Exclude,     OperationCode::Replace,
+      OperationCode::Optimize,    OperationCode::DeleteEmpty,
+      OperationCode::Detect};
   return order;
 }
 

@@ -61,9 +61,11 @@ constexpr ModeButton buttonOf(job::OperationCode operation) {
              : static_cast<ModeButton>(static_cast<std::uint8_t>(operation));
 }
 
-// Whether the window has a button for the operation (LineEnds has none).
+// Whether the window has a button for the operation (LineEnds and Bom
+// have none).
 constexpr bool hasButton(job::OperationCode operation) {
-  return operation != job::OperationCode::LineEnds;
+  return operation != job::OperationCode::LineEnds &&
+         operation != job::OperationCode::Bom;
 }
 
 // The To button of a code page, and its From button (From AUTO for Auto);
@@ -72,7 +74,8 @@ std::optional<ModeButton> targetButton(engine::CodePage page);
 std::optional<ModeButton> sourceButton(engine::CodePage page);
 
 // The order of a run's passes, one per selected operation: upper case, the
-// recoding (whatever its target), line ends, lower and smart case,
+// recoding (whatever its target), line ends, byte order mark, lower and
+// smart case,
 // exclusion, replacement, optimization, empty lines, detection.
 const std::array<job::OperationCode, job::kOperationCount> &passOrder();
 

@@ -180,6 +180,17 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                               {"cr", engine::LineEnd::Cr}},
                           CLI::ignore_case)
                           .description(""));
+  auto *bom =
+      app.add_option("--bom", o.bom,
+                     "Add a byte order mark to each UTF-8 file (and each of "
+                     "ASCII alone), or remove the one it begins with")
+          ->type_name("add|remove")
+          ->transform(CLI::CheckedTransformer(
+                          std::map<std::string, engine::BomChange>{
+                              {"add", engine::BomChange::Add},
+                              {"remove", engine::BomChange::Remove}},
+                          CLI::ignore_case)
+                          .description(""));
   app.add_flag("--substitute", o.substitute,
                "A character the target page cannot hold (in --to, in "
                "--with) becomes its closest equivalent: quotes \", dashes -, "
@@ -191,7 +202,7 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
       ->required();
   with->needs(replace);
   saveUpper->needs(smart);
-  detect->excludes(to)->excludes(from)->excludes(lineEnds);
+  detect->excludes(to)->excludes(from)->excludes(lineEnds)->excludes(bom);
   upper->excludes(lower)->excludes(smart);
   lower->excludes(smart);
   try {
@@ -266,10 +277,10 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   }
   const bool any = o.detect || o.to || o.upper || o.lower || o.smart ||
                    o.exclude || o.replace || o.optimize || o.deleteEmpty ||
-                   o.lineEnds;
+                   o.lineEnds || o.bom;
   if (!any)
     return usage("no operation chosen: give --detect, --to, --line-ends, "
-                 "--upper, --lower, --smart, --exclude, --replace, "
+                 "--bom, --upper, --lower, --smart, --exclude, --replace, "
                  "--optimize or --delete-empty");
   return std::nullopt;
 }

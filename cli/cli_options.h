@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "batch/selection_state.h"
+#include "engine/bom_slice.h"
 #include "engine/code_page.h"
 #include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
@@ -60,6 +61,9 @@ struct CliOptions {
   bool substitute = false;
   // Every line end made this one, in a pass after the recoding.
   std::optional<engine::LineEnd> lineEnds;
+  // A UTF-8 file's byte order mark added or removed, in a pass after the
+  // recoding.
+  std::optional<engine::BomChange> bom;
   std::vector<std::string> names;
 };
 

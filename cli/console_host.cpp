@@ -206,6 +206,8 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
     selection.pressModeButton(button);
   if (options.lineEnds)
     selection.selectPass(job::OperationCode::LineEnds);
+  if (options.bom)
+    selection.selectPass(job::OperationCode::Bom);
 
   // "-" reads standard input whole; the passes rewrite it like a file and
   // the result goes to standard output at the end.

@@ -63,6 +63,9 @@ public:
   bool takeHidden() const override { return options_.hidden; }
   bool keepDate() const override { return options_.keepDate; }
   bool substitute() const override { return options_.substitute; }
+  engine::BomChange bom() const override {
+    return options_.bom.value_or(engine::BomChange::Add);
+  }
   engine::LineEnd lineEnd() const override {
     return options_.lineEnds.value_or(engine::LineEnd::Lf);
   }

@@ -207,6 +207,17 @@ bool FileJob::settle() {
   } else {
     pageNow_ = textPage(found.page);
   }
+  if (op == OperationCode::Bom) {
+    const auto unchanged = bomUnchanged();
+    if (!unchanged) {
+      endEarly(JobResult::ReadFailed, messages::kReadError);
+      return false;
+    }
+    if (!unchanged->empty()) {
+      leftAsItWas(*unchanged);
+      return false;
+    }
+  }
   // The operations on characters work on the page's letters; a UTF-8 file's
   // characters are cut from its bytes.
   const CodePage page = pageNow_.value_or(CodePage::Auto);
@@ -281,6 +292,9 @@ bool FileJob::settle() {
   case OperationCode::LineEnds:
     engine_.emplace<engine::LineEndState>(request_.lineEnd);
     break;
+  case OperationCode::Bom:
+    engine_.emplace<engine::BomState>(request_.bom);
+    break;
   case OperationCode::Detect:
     break;
   }
@@ -311,6 +325,9 @@ engine::StepResult FileJob::step() {
     }
     engine::StepResult operator()(engine::LineEndState &s) {
       return engine::lineEndSlice(stream, s);
+    }
+    engine::StepResult operator()(engine::BomState &s) {
+      return engine::bomSlice(stream, s);
     }
   };
   return std::visit(Dispatch{stream_}, engine_);
@@ -366,6 +383,23 @@ void FileJob::tick() {
     break;
   }
   busy_ = false;
+}
+
+std::optional<std::string> FileJob::bomUnchanged() {
+  // Text of ASCII alone is UTF-8 as well.
+  const CodePage page = pageNow_.value_or(CodePage::Auto);
+  if (page != CodePage::Utf8 && page != CodePage::Auto)
+    return std::string(messages::kNotUtf8);
+  std::uint8_t head[3] = {};
+  std::size_t got = 0;
+  if (!input_->read(head, sizeof head, got) || !input_->seek(0))
+    return std::nullopt;
+  const bool has = engine::beginsWithBom(head, got);
+  if (has && request_.bom == engine::BomChange::Add)
+    return std::string(messages::kBomPresent);
+  if (!has && request_.bom == engine::BomChange::Remove)
+    return std::string(messages::kBomAbsent);
+  return std::string();
 }
 
 CodePage FileJob::textPage(CodePage detected) const {
@@ -475,6 +509,10 @@ void FileJob::successLines(std::string &line1, std::string &line2) const {
   }
   case OperationCode::LineEnds:
     line2 = messages::lineEndPiece(request_.lineEnd);
+    break;
+  case OperationCode::Bom:
+    line2 = request_.bom == engine::BomChange::Add ? messages::kWithBomAdded
+                                                   : messages::kWithBomRemoved;
     break;
   case OperationCode::Detect:
     line2.clear();

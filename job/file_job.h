@@ -31,6 +31,7 @@
 #include <string>
 #include <variant>
 
+#include "engine/bom_slice.h"
 #include "engine/case_slice.h"
 #include "engine/empty_line_slice.h"
 #include "engine/exclusion_slice.h"
@@ -97,7 +98,8 @@ private:
   using EngineState =
       std::variant<std::monostate, engine::RecodeState, engine::CaseState,
                    engine::ExclusionState, engine::OptimizeState,
-                   engine::EmptyLineState, engine::LineEndState>;
+                   engine::EmptyLineState, engine::LineEndState,
+                   engine::BomState>;
 
   engine::StepResult step();
   // Takes the lock on the open file and makes sure its name still leads to
@@ -126,6 +128,10 @@ private:
   DialogAnswer message(const std::string &line1, const std::string &line2);
   void successLines(std::string &line1, std::string &line2) const;
   std::string badTextMessage() const;
+  // For the Bom pass: the text of the end that leaves the file as it is
+  // (not UTF-8, already as asked), empty when there is work; nothing when
+  // the head could not be read.
+  std::optional<std::string> bomUnchanged();
   // The page of the file's text for an operation other than recoding:
   // carried from the run's earlier pass, named by the run, or `detected`.
   engine::CodePage textPage(engine::CodePage detected) const;

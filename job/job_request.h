@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/bom_slice.h"
 #include "engine/code_page.h"
 #include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
@@ -33,8 +34,11 @@ enum class OperationCode : std::uint8_t {
   // Every line end made one kind (RunParameters::lineEnd); the command
   // line's --line-ends, without a button of the window.
   LineEnds = 13,
+  // A UTF-8 file's byte order mark added or removed (RunParameters::bom);
+  // the command line's --bom, without a button either.
+  Bom = 14,
 };
-inline constexpr int kOperationCount = 14;
+inline constexpr int kOperationCount = 15;
 
 // How the texts of exclusion and replacement were given: as characters
 // (UTF-8, written into each file in its own code page) or as bytes taken
@@ -92,6 +96,8 @@ struct RunParameters {
   bool substitute = false;
   // The line end the LineEnds pass writes.
   engine::LineEnd lineEnd = engine::LineEnd::Lf;
+  // What the Bom pass does to a UTF-8 file's byte order mark.
+  engine::BomChange bom = engine::BomChange::Add;
 };
 
 // The run's parameters, and what is particular to one job.

@@ -46,7 +46,7 @@ const char *operationTitle(OperationCode operation) {
       "Upper case",      "Recode to WIN", "Recode to KOI",    "Recode to ISO",
       "Recode to DOS",   "Lower case",    "Smart case",       "Exclude",
       "Replace",         "Optimize",      "Delete excessive", "Detect coding",
-      "Recode to UTF-8", "Line ends"};
+      "Recode to UTF-8", "Line ends",     "Byte order mark"};
   const auto index = static_cast<std::size_t>(operation);
   return index < kOperationCount ? kTitles[index] : "";
 }

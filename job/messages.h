@@ -51,6 +51,15 @@ inline constexpr const char *kDeletedEmpty =
 inline constexpr const char *kWithLfEnds = "with LF line ends";
 inline constexpr const char *kWithCrLfEnds = "with CR LF line ends";
 inline constexpr const char *kWithCrEnds = "with CR line ends";
+// The byte-order-mark pass (--bom), and the files it leaves as they are.
+inline constexpr const char *kWithBomAdded = "with a byte order mark added";
+inline constexpr const char *kWithBomRemoved =
+    "with its byte order mark removed";
+inline constexpr const char *kNotUtf8 =
+    "This file is not UTF-8: its byte order mark is left as it is";
+inline constexpr const char *kBomPresent =
+    "This file already begins with a byte order mark";
+inline constexpr const char *kBomAbsent = "This file has no byte order mark";
 // A dry run's report of a file it would rewrite.
 inline constexpr const char *kWouldBeConverted = "would be converted";
 inline constexpr const char *kAutodetect = "with coding autodetect ";

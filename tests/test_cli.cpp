@@ -574,6 +574,63 @@ TEST_F(CliTest, SubstituteGoldenTranscripts) {
   EXPECT_EQ(dir.read("t.txt"), "a-...b");
 }
 
+// --bom: a pass after the recoding, on UTF-8 files (and files of ASCII
+// alone); a file already as asked, or not UTF-8, is left as it is.
+TEST_F(CliTest, BomGoldenTranscripts) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string hello = "\xD0\x9F\xD1\x80";
+  dir.write("w.txt", "\xCF\xF0");
+  dir.write("a.txt", "abc");
+  dir.write("k.txt", "\xCF\xF0");
+  struct Case {
+    std::vector<std::string> args;
+    const char *file;
+    std::string content, out;
+  };
+  const std::vector<Case> cases = {
+      {{"-f", "win", "-t", "utf8", "--bom", "add"},
+       "w.txt",
+       bom + hello,
+       "w.txt: File(s) successfully converted from ''Win1251'' to "
+       "''UTF-8''\n"
+       "w.txt: File(s) successfully converted with a byte order mark added\n"},
+      {{"--bom", "add"},
+       "w.txt",
+       bom + hello,
+       "w.txt: This file already begins with a byte order mark\n"},
+      {{"--bom", "REMOVE"},
+       "w.txt",
+       hello,
+       "w.txt: File(s) successfully converted with its byte order mark "
+       "removed\n"},
+      {{"--bom", "remove"},
+       "w.txt",
+       hello,
+       "w.txt: This file has no byte order mark\n"},
+      {{"--bom", "add"},
+       "a.txt",
+       bom + "abc",
+       "a.txt: File(s) successfully converted with a byte order mark added\n"},
+      {{"-f", "win", "--bom", "add"},
+       "k.txt",
+       "\xCF\xF0",
+       "k.txt: This file is not UTF-8: its byte order mark is left as it "
+       "is\n"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    std::vector<std::string> args = c.args;
+    args.push_back("-v");
+    args.push_back(c.file);
+    const auto r = run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(dir.read(c.file), c.content);
+  }
+  EXPECT_EQ(run({"--bom", "keep", "a.txt"}).status, 2);
+  EXPECT_EQ(run({"-d", "--bom", "add", "a.txt"}).status, 2);
+}
+
 // Mixed line ends follow the line model (dos2unix would convert only the
 // CR LF pairs): a pass after the recoding, before the optimization.
 TEST_F(CliTest, LineEndsGoldenTranscripts) {

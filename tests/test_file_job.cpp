@@ -891,7 +891,7 @@ TEST(OperationTitles, AreTheWindowCaptions) {
       "Upper case",      "Recode to WIN", "Recode to KOI",    "Recode to ISO",
       "Recode to DOS",   "Lower case",    "Smart case",       "Exclude",
       "Replace",         "Optimize",      "Delete excessive", "Detect coding",
-      "Recode to UTF-8", "Line ends"};
+      "Recode to UTF-8", "Line ends",     "Byte order mark"};
   static_assert(std::size(expected) == job::kOperationCount);
   for (int i = 0; i < job::kOperationCount; ++i)
     EXPECT_STREQ(job::messages::operationTitle(static_cast<OperationCode>(i)),

@@ -3,7 +3,7 @@
 # Options are read from `snpln-cli --help` of the program being completed,
 # so they always match it. After --to / --from (also as --to=) come the
 # code page names with every alias `snpln-cli -l` lists, after --line-ends
-# its three values, after the options that take a text or a number nothing
+# and --bom their values, after the options that take a text or a number nothing
 # is offered, and everything else completes as file and directory names.
 
 _snpln_cli_help() {
@@ -46,6 +46,9 @@ _snpln_cli() {
     ;;
   --line-ends)
     values="lf crlf cr"
+    ;;
+  --bom)
+    values="add remove"
     ;;
   --tab-size | --exclude | --replace | --with | --filter)
     return 0

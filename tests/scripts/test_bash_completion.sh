@@ -42,6 +42,7 @@ cases=(
   "--from|a|auto"
   "-t|utf|utf-8 utf8"
   "--line-ends||cr crlf lf"
+  "--bom|r|remove"
   "--tab-size||"
   "--with||"
   "--filter|*|"

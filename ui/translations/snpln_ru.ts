@@ -572,6 +572,30 @@
         <translation>Концы строк</translation>
     </message>
     <message>
+        <source>with a byte order mark added</source>
+        <translation>с добавленной меткой порядка байтов</translation>
+    </message>
+    <message>
+        <source>with its byte order mark removed</source>
+        <translation>с удалённой меткой порядка байтов</translation>
+    </message>
+    <message>
+        <source>This file is not UTF-8: its byte order mark is left as it is</source>
+        <translation>Этот файл не в UTF-8: метка порядка байтов не изменена</translation>
+    </message>
+    <message>
+        <source>This file already begins with a byte order mark</source>
+        <translation>Этот файл уже начинается с метки порядка байтов</translation>
+    </message>
+    <message>
+        <source>This file has no byte order mark</source>
+        <translation>В этом файле нет метки порядка байтов</translation>
+    </message>
+    <message>
+        <source>Byte order mark</source>
+        <translation>Метка порядка байтов</translation>
+    </message>
+    <message>
         <source>with upper case</source>
         <translation>в верхний регистр</translation>
     </message>
