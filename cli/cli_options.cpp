@@ -35,6 +35,8 @@ const char *kFooter =
     "  snpln-cli -f koi -t dos --filter '*.txt' docs\n"
     "  snpln-cli -n -v -t utf8 docs            what a recoding would do, "
     "file by file\n"
+    "  snpln-cli -k -t utf8 --line-ends lf archive   dates kept, LF line "
+    "ends\n"
     "  cat old.txt | snpln-cli -t win - > new.txt\n"
     "  snpln-cli --replace colour --with color --ignore-case a.txt\n"
     "\nExit status:\n"
