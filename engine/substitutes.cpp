@@ -43,6 +43,12 @@ constexpr Substitute kTable[] = {
     {0x2264, U"<="},      {0x2265, U">="},      {0x25A0, U"#"},
 };
 
+static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),
+                             [](const Substitute &a, const Substitute &b) {
+                               return a.code < b.code;
+                             }),
+              "the table is searched by halves");
+
 // Box drawing: the lines that run across, the lines that run down, and
 // every corner, tee and cross.
 char32_t boxSubstitute(char32_t code) {
