@@ -2,9 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "batch/batch_texts.h"
 #include "cli/code_page_names.h"
 #include "cli/locale_text.h"
+#include "i18n/texts.h"
 #include "snpln/version.h"
 
 namespace snpln::cli {
@@ -161,8 +161,10 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   if (o.exclude && o.replace && *o.exclude != *o.replace)
     return usage("--exclude and --replace name different texts");
   if ((o.exclude && o.exclude->empty()) || (o.replace && o.replace->empty())) {
-    err << batch::texts::kEmptyExcludeLine1 << ": "
-        << batch::texts::kEmptyExcludeLine2 << "\n";
+    const i18n::Lines lines =
+        i18n::messageLines("", job::Message{job::MessageId::EmptyExclude});
+    err << i18n::render(lines.line1, o.language) << ": "
+        << i18n::render(lines.line2, o.language) << "\n";
     return kExitUsage;
   }
   if ((o.leftPart || o.rightPart || o.ignoreCase) && !o.exclude && !o.replace)

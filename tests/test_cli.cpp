@@ -256,7 +256,9 @@ TEST_F(CliTest, FailuresGoToStandardErrorAndGiveStatusOne) {
   dir.write("plain.txt", "english only");
   const auto r = run({"--upper", "missing.txt", "plain.txt"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "missing.txt: File or directory not found\n");
+  EXPECT_EQ(
+      r.err,
+      "missing.txt: File or directory not found: No such file or directory\n");
   EXPECT_EQ(dir.read("plain.txt"), "ENGLISH ONLY");
 
   // No Cyrillic letter: left as it is, which is no failure.
@@ -482,7 +484,8 @@ TEST_F(CliTest, RegressionNamesThatReadLikeFailuresDecideNothing) {
   EXPECT_EQ(f.status, 1);
   EXPECT_EQ(f.out, "");
   EXPECT_EQ(f.err,
-            "File(s) successfully converted: File or directory not found\n");
+            "File(s) successfully converted: File or directory not found: "
+            "No such file or directory\n");
 }
 
 TEST_F(CliTest, EmptySearchTextIsRefusedWithTheSystemsOwnWords) {
@@ -565,7 +568,8 @@ TEST_F(CliTest, DryRunTouchesNothingAndForetellsTheRealRun) {
     const auto dry = run(args);
     EXPECT_EQ(snapshot(work.path()), before);
     EXPECT_EQ(dry.status, 1) << dry.err; // missing.txt
-    EXPECT_EQ(dry.err, "missing.txt: File or directory not found\n");
+    EXPECT_EQ(dry.err, "missing.txt: File or directory not found: No such file "
+                       "or directory\n");
 
     args.front() = "-v";
     const auto real = run(args);
