@@ -49,6 +49,8 @@ struct CliOptions {
   bool verbose = false;
   // Failures only.
   bool quiet = false;
+  // JSON Lines instead of sentences: one object per file and pass.
+  bool json = false;
   // A file whose owner or group cannot be kept is rewritten and becomes
   // the user's.
   bool allowChown = false;

@@ -8,6 +8,7 @@
 
 #include "batch/run_batch.h"
 #include "batch/selection_state.h"
+#include "cli/json_lines.h"
 #include "cli/standard_input.h"
 #include "job/file_job.h"
 
@@ -77,6 +78,12 @@ std::string ConsoleHost::say(const i18n::Phrase &phrase) const {
   return i18n::render(phrase, options_.language);
 }
 
+void ConsoleHost::printJson(const std::string &object) {
+  clearProgress();
+  std::ostream &stream = dataOnOutput_ ? err_ : out_;
+  stream << object << '\n' << std::flush;
+}
+
 void ConsoleHost::print(bool failure, const i18n::Lines &lines) {
   print(failure, say(lines.line1), say(lines.line2));
 }
@@ -121,12 +128,19 @@ void ConsoleHost::print(bool failure, const std::string &line1,
 job::DialogAnswer ConsoleHost::showMessage(batch::MessageKind kind,
                                            const std::string &name,
                                            const job::Message &message) {
+  if (options_.json) {
+    if (const auto object = jsonOfMessage(name, message))
+      printJson(*object);
+    return job::DialogAnswer::Ok;
+  }
   print(kind == batch::MessageKind::Failure, i18n::messageLines(name, message));
   return job::DialogAnswer::Ok;
 }
 
 void ConsoleHost::passedOver(const std::string &name, batch::PassedOver why) {
-  if (options_.verbose || options_.dryRun)
+  if (options_.json)
+    printJson(jsonOfPassedOver(name, why));
+  else if (options_.verbose || options_.dryRun)
     print(false, name, say(i18n::passedOverText(why)));
 }
 
@@ -138,8 +152,14 @@ job::DialogAnswer ConsoleHost::showReport(const job::JobReport &report) {
 job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
   if (interrupted) {
     stoppedByInterrupt_ = true;
-    print(true, request.path,
-          say(i18n::messageText(job::Message{job::MessageId::Canceled})));
+    job::JobReport canceled;
+    canceled.operation = request.operation;
+    canceled.path = request.path;
+    canceled.message = job::Message(job::MessageId::Canceled);
+    if (options_.json)
+      printJson(jsonOfReport(canceled));
+    else
+      print(true, request.path, say(i18n::reportLine(canceled)));
     return job::JobResult::Stop;
   }
   jobReports_.clear();
@@ -167,7 +187,9 @@ job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
     standardInputRan_ = true;
     standardInputFailed_ = standardInputFailed_ || failed;
   }
-  if (failed || options_.verbose || options_.dryRun)
+  if (options_.json)
+    printJson(jsonOfReport(job.report()));
+  else if (failed || options_.verbose || options_.dryRun)
     print(failed, request.path, say(i18n::reportLine(job.report())));
   else
     for (const job::JobReport &report : jobReports_)

@@ -12,6 +12,9 @@
 // passes over prints a line too ("path: Symbolic link, passed over"). Every
 // message is answered with OK. A job waiting for a file another run holds is
 // tried again every few milliseconds; Ctrl-C ends the wait like any job.
+// With --json every job, every entry passed over and every failed name or
+// directory prints one JSON object instead (cli/json_lines.h), and nothing
+// else is printed but the progress on a terminal.
 #pragma once
 
 #include <atomic>
@@ -89,6 +92,7 @@ private:
   void clearProgress();
   void print(bool failure, const std::string &line1, const std::string &line2);
   void print(bool failure, const i18n::Lines &lines);
+  void printJson(const std::string &object);
   std::string say(const i18n::Phrase &phrase) const;
 
   const CliOptions &options_;

@@ -16,9 +16,8 @@ bool before(const CatalogueEntry &e, const char *context, const char *source) {
 const CatalogueEntry *find(const char *context, const char *source) {
   const CatalogueEntry *end = kRussianCatalogue + kRussianCatalogueSize;
   const CatalogueEntry *it = std::lower_bound(
-      kRussianCatalogue, end, 0, [&](const CatalogueEntry &e, int) {
-        return before(e, context, source);
-      });
+      kRussianCatalogue, end, 0,
+      [&](const CatalogueEntry &e, int) { return before(e, context, source); });
   if (it != end && std::strcmp(it->context, context) == 0 &&
       std::strcmp(it->source, source) == 0)
     return it;

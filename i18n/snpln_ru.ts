@@ -408,4 +408,185 @@
         <translation>Перекодировка в UTF-8</translation>
     </message>
 </context>
+<context>
+    <name>snpln-cli</name>
+    <message>
+        <source>Rewrites Russian plain-text files in place: recoding between CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso) and UTF-8 (utf8) with automatic detection, upper/lower/sentence case, removal and replacement of a string, blanks to TABs, and removal of excessive empty lines.
+Every NAME is a file, or a directory whose whole tree is taken, filtered by --filter. Several operations run as passes, one after another, over all names.</source>
+        <translation>Переписывает русские текстовые файлы на месте: перекодировка между CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso) и UTF-8 (utf8) с автоматическим определением, верхний/нижний регистр и регистр предложений, удаление и замена строки, пробелы в TAB и удаление лишних пустых строк.
+Каждое ИМЯ — файл или каталог, всё дерево которого берётся с фильтром --filter. Несколько операций выполняются проходами, одна за другой, по всем именам.</translation>
+    </message>
+    <message>
+        <source>
+A NAME of - alone is standard input; the result goes to standard output
+(all messages then go to standard error), and nothing when the text fails.
+
+Examples:
+  snpln-cli -d notes.txt                  report the code page
+  snpln-cli -t win notes.txt              recode in place, source detected
+  snpln-cli -f koi -t dos --filter &apos;*.txt&apos; docs
+  snpln-cli -n -v -t utf8 docs            what a recoding would do, file by file
+  cat old.txt | snpln-cli -t win - &gt; new.txt
+  snpln-cli --replace colour --with color --ignore-case a.txt
+
+Exit status:
+  0    no file failed (converted, already in the target code page, no
+       Cyrillic letter in it, or not text)
+  1    a file failed, a name was not found, or a directory could not be read
+  2    the command line is wrong
+  130  stopped by Ctrl-C (143 by SIGTERM, 129 by SIGHUP)
+</source>
+        <translation>
+ИМЯ - означает стандартный ввод; результат идёт в стандартный вывод
+(все сообщения тогда идут в стандартный поток ошибок), и ничего, если текст не удался.
+
+Примеры:
+  snpln-cli -d notes.txt                  сообщить кодировку
+  snpln-cli -t win notes.txt              перекодировать на месте, исходная определяется
+  snpln-cli -f koi -t dos --filter &apos;*.txt&apos; docs
+  snpln-cli -n -v -t utf8 docs            что сделает перекодировка, файл за файлом
+  cat old.txt | snpln-cli -t win - &gt; new.txt
+  snpln-cli --replace colour --with color --ignore-case a.txt
+
+Код возврата:
+  0    ни один файл не сбойнул (преобразован, уже в целевой кодировке,
+       без русских букв или не текст)
+  1    файл сбойнул, имя не найдено или каталог не читается
+  2    командная строка неверна
+  130  остановлено Ctrl-C (143 — SIGTERM, 129 — SIGHUP)
+</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a whole number from 1</source>
+        <translation>&quot;%1&quot; — не целое число от 1</translation>
+    </message>
+    <message>
+        <source>the filter holds no mask, only blanks</source>
+        <translation>в фильтре нет маски, одни пробелы</translation>
+    </message>
+    <message>
+        <source>a mask names files, without a &apos;/&apos;</source>
+        <translation>маска называет файлы, без &apos;/&apos;</translation>
+    </message>
+    <message>
+        <source>Report each file&apos;s code page</source>
+        <translation>Сообщить кодировку каждого файла</translation>
+    </message>
+    <message>
+        <source>Recode to this code page: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5) or utf8 (utf-8)</source>
+        <translation>Перекодировать в эту кодировку: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5) или utf8 (utf-8)</translation>
+    </message>
+    <message>
+        <source>The files&apos; code page, or auto to detect it for each file (default): the source of --to, and the page of the other operations&apos; letters and texts</source>
+        <translation>Кодировка файлов или auto — определять для каждого файла (по умолчанию): источник для --to и кодировка букв и текстов других операций</translation>
+    </message>
+    <message>
+        <source>Convert to upper case</source>
+        <translation>Перевести в верхний регистр</translation>
+    </message>
+    <message>
+        <source>Convert to lower case</source>
+        <translation>Перевести в нижний регистр</translation>
+    </message>
+    <message>
+        <source>Sentence case: a capital at each sentence start</source>
+        <translation>Регистр предложений: заглавная в начале каждого предложения</translation>
+    </message>
+    <message>
+        <source>With --smart: keep letters that already are capitals</source>
+        <translation>С --smart: сохранить буквы, которые уже заглавные</translation>
+    </message>
+    <message>
+        <source>Remove every occurrence of TEXT</source>
+        <translation>Удалить каждое вхождение ТЕКСТА</translation>
+    </message>
+    <message>
+        <source>Replace every occurrence of TEXT</source>
+        <translation>Заменить каждое вхождение ТЕКСТА</translation>
+    </message>
+    <message>
+        <source>The replacement (empty: remove)</source>
+        <translation>Замена (пустая: удалить)</translation>
+    </message>
+    <message>
+        <source>An occurrence must begin a word (not follow a letter)</source>
+        <translation>Вхождение должно начинать слово (не следовать за буквой)</translation>
+    </message>
+    <message>
+        <source>An occurrence must end a word (not be followed by a letter)</source>
+        <translation>Вхождение должно заканчивать слово (без буквы после)</translation>
+    </message>
+    <message>
+        <source>Compare letters regardless of case</source>
+        <translation>Сравнивать буквы без учёта регистра</translation>
+    </message>
+    <message>
+        <source>Turn blanks that end at tab stops into TABs</source>
+        <translation>Заменить пробелы, кончающиеся на позиции табуляции, на TAB</translation>
+    </message>
+    <message>
+        <source>TAB width for --optimize, a whole number from 1 (8)</source>
+        <translation>Ширина TAB для --optimize, целое число от 1 (8)</translation>
+    </message>
+    <message>
+        <source>Delete excessive empty lines</source>
+        <translation>Удалить лишние пустые строки</translation>
+    </message>
+    <message>
+        <source>Take --exclude, --replace and --with byte for byte, not as text in the terminal&apos;s character set</source>
+        <translation>Брать --exclude, --replace и --with байт в байт, а не как текст в кодировке терминала</translation>
+    </message>
+    <message>
+        <source>Masks for files in directories, blank-separated (default *.*)</source>
+        <translation>Маски файлов в каталогах через пробел (по умолчанию *.*)</translation>
+    </message>
+    <message>
+        <source>Run every job to its end but write nothing; each file&apos;s line says what would happen</source>
+        <translation>Выполнить каждую работу до конца, ничего не записывая; строка каждого файла говорит, что произошло бы</translation>
+    </message>
+    <message>
+        <source>One line per file: its name and outcome (and one per entry of a tree passed over)</source>
+        <translation>По строке на файл: имя и итог (и по строке на пропущенный элемент дерева)</translation>
+    </message>
+    <message>
+        <source>Print failures only</source>
+        <translation>Печатать только сбои</translation>
+    </message>
+    <message>
+        <source>In directories, also take files and directories whose names begin with a dot (.git and the like are passed over otherwise)</source>
+        <translation>В каталогах брать и файлы и каталоги, чьи имена начинаются с точки (иначе .git и подобные пропускаются)</translation>
+    </message>
+    <message>
+        <source>Rewrite a file even when its owner or group cannot be kept (another user&apos;s file): it then becomes yours, without set-id bits</source>
+        <translation>Переписать файл, даже если его владельца или группу не сохранить (файл другого пользователя): он станет вашим, без битов set-id</translation>
+    </message>
+    <message>
+        <source>Files or directories; - is standard input</source>
+        <translation>Файлы или каталоги; - — стандартный ввод</translation>
+    </message>
+    <message>
+        <source>Run with --help for more information.</source>
+        <translation>Подробнее: запустите с --help.</translation>
+    </message>
+    <message>
+        <source>--exclude and --replace name different texts</source>
+        <translation>--exclude и --replace называют разные тексты</translation>
+    </message>
+    <message>
+        <source>--left-part, --right-part and --ignore-case go with --exclude or --replace</source>
+        <translation>--left-part, --right-part и --ignore-case идут с --exclude или --replace</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not text in the terminal&apos;s character set (--bytes takes it byte for byte)</source>
+        <translation>&quot;%1&quot; — не текст в кодировке терминала (--bytes берёт его байт в байт)</translation>
+    </message>
+    <message>
+        <source>no operation chosen: give --detect, --to, --upper, --lower, --smart, --exclude, --replace, --optimize or --delete-empty</source>
+        <translation>операция не выбрана: укажите --detect, --to, --upper, --lower, --smart, --exclude, --replace, --optimize или --delete-empty</translation>
+    </message>
+    <message>
+        <source>Print JSON Lines instead of sentences: one object per file and pass (the schema is in the README)</source>
+        <translation>Печатать JSON Lines вместо фраз: по объекту на файл и проход (схема в README)</translation>
+    </message>
+</context>
 </TS>

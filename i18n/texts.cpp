@@ -94,8 +94,8 @@ Phrase successHead(OperationCode op) {
   case OperationCode::Optimize:
     return say(QT_TRANSLATE_NOOP("snpln", "File(s) successfully optimized"));
   case OperationCode::DeleteEmpty:
-    return say(QT_TRANSLATE_NOOP("snpln",
-                                 "From file(s) deleted excessive empty lines,"));
+    return say(QT_TRANSLATE_NOOP(
+        "snpln", "From file(s) deleted excessive empty lines,"));
   default:
     return say(sourceText(MessageId::Converted));
   }
@@ -116,10 +116,10 @@ Phrase successDetail(const job::JobReport &r, bool windowPieces) {
     return say(QT_TRANSLATE_NOOP("snpln", "Number of hits: %1"),
                {number(hits)});
   case OperationCode::Replace:
-    return say(QT_TRANSLATE_NOOP(
-                   "snpln",
-                   "and replaced with received string, Nr. of hits: %1"),
-               {number(hits)});
+    return say(
+        QT_TRANSLATE_NOOP("snpln",
+                          "and replaced with received string, Nr. of hits: %1"),
+        {number(hits)});
   case OperationCode::Optimize:
   case OperationCode::Detect:
     return {};
@@ -180,8 +180,8 @@ Phrase messageText(const job::Message &m) {
     text = say(sourceText(m.id), {number(m.number)});
     break;
   case MessageId::Unrepresentable:
-    text = say(sourceText(m.id),
-               {number(m.number), literal(codingName(m.page))});
+    text =
+        say(sourceText(m.id), {number(m.number), literal(codingName(m.page))});
     break;
   default:
     text = say(sourceText(m.id));
@@ -224,12 +224,12 @@ Phrase reportLine(const job::JobReport &r) {
                                       "the target page"))},
                   "; ");
     if (r.filled > 1)
-      return join({line, say(QT_TRANSLATE_NOOP("snpln",
-                                                "%1 characters had no "
+      return join(
+          {line, say(QT_TRANSLATE_NOOP("snpln", "%1 characters had no "
                                                 "equivalent in the target "
                                                 "page"),
-                             {number(r.filled)})},
-                  "; ");
+                     {number(r.filled)})},
+          "; ");
     return line;
   }
   if (detail.empty())
@@ -254,8 +254,8 @@ Phrase statusText(const batch::Status &status) {
        QT_TRANSLATE_NOOP("snpln", "Unselected upper case convert file mode")},
       {QT_TRANSLATE_NOOP("snpln",
                          "Selected recode to ''Win1251'' convert file mode"),
-       QT_TRANSLATE_NOOP(
-           "snpln", "Unselected recode to ''Win1251'' convert file mode")},
+       QT_TRANSLATE_NOOP("snpln",
+                         "Unselected recode to ''Win1251'' convert file mode")},
       {QT_TRANSLATE_NOOP("snpln",
                          "Selected recode to ''Koi'' convert file mode"),
        QT_TRANSLATE_NOOP("snpln",
@@ -271,12 +271,10 @@ Phrase statusText(const batch::Status &status) {
       {QT_TRANSLATE_NOOP("snpln", "Selected lower case convert file mode"),
        QT_TRANSLATE_NOOP("snpln", "Unselected lower case convert file mode")},
       {QT_TRANSLATE_NOOP("snpln", "Selected 'smart' case convert file mode"),
-       QT_TRANSLATE_NOOP("snpln",
-                         "Unselected 'smart' case convert file mode")},
+       QT_TRANSLATE_NOOP("snpln", "Unselected 'smart' case convert file mode")},
       {QT_TRANSLATE_NOOP("snpln", "Selected snipline convert file mode"),
        QT_TRANSLATE_NOOP("snpln", "Unselected snipline convert file mode")},
-      {QT_TRANSLATE_NOOP("snpln",
-                         "Selected replace symbols convert file mode"),
+      {QT_TRANSLATE_NOOP("snpln", "Selected replace symbols convert file mode"),
        QT_TRANSLATE_NOOP("snpln",
                          "Unselected replace symbols convert file mode")},
       {QT_TRANSLATE_NOOP("snpln", "Selected optimize convert file mode"),
@@ -330,8 +328,8 @@ Phrase statusText(const batch::Status &status) {
     return say(QT_TRANSLATE_NOOP("snpln", "%1 files are choosed"),
                {number(status.count)});
   case StatusId::ListCleaned:
-    return say(
-        QT_TRANSLATE_NOOP("snpln", "File list is cleaned. No file is choosed."));
+    return say(QT_TRANSLATE_NOOP("snpln",
+                                 "File list is cleaned. No file is choosed."));
   case StatusId::Browsing:
     return say(QT_TRANSLATE_NOOP("snpln", "Browsing file ..."));
   case StatusId::BrowseCanceled:

@@ -124,6 +124,8 @@ bool FileJob::start() {
   report_.operation = request_.operation;
   report_.path = request_.path;
   report_.dryRun = request_.dryRun;
+  if (isRecode(request_.operation))
+    report_.to = request_.targetCodePage;
 
   errno = 0;
   input_ = fs_.openRead(request_.location());
@@ -197,8 +199,6 @@ bool FileJob::settle() {
   if (isRecode(op) || op == OperationCode::Detect) {
     autoDetected_ = request_.sourceCodePage == CodePage::Auto;
     report_.detected = autoDetected_ || detectOnly;
-    if (isRecode(op))
-      report_.to = request_.targetCodePage;
     if (autoDetected_ || detectOnly) {
       // A page an earlier pass settled holds: the text it was detected on
       // may since have changed case.

@@ -77,7 +77,9 @@ TEST(Catalogue, FillPutsEveryArgumentInAtOnce) {
       {"from %1  to %2", {"''Dos''", "''Koi8''"}, "from ''Dos''  to ''Koi8''"},
       {"%2 before %1", {"a", "b"}, "b before a"},
       // An argument that holds a marker stays as it is.
-      {"File '%1' is choosed", {"/tmp/%2.txt"}, "File '/tmp/%2.txt' is choosed"},
+      {"File '%1' is choosed",
+       {"/tmp/%2.txt"},
+       "File '/tmp/%2.txt' is choosed"},
       {"%1%", {"50"}, "50%"},
       {"%3 has no argument", {"a"}, "%3 has no argument"},
       {"", {}, ""},

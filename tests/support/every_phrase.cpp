@@ -22,8 +22,8 @@ std::vector<std::pair<std::string, i18n::Phrase>> everyPhrase() {
     m.number = 12;
     m.page = CodePage::Koi;
     const i18n::Lines lines = i18n::messageLines("/d/f.txt", m);
-    add("message " + std::to_string(i), lines.line2.empty() ? lines.line1
-                                                             : lines.line2);
+    add("message " + std::to_string(i),
+        lines.line2.empty() ? lines.line1 : lines.line2);
     if (m.id == MessageId::EmptyExclude)
       add("message " + std::to_string(i) + " line 1", lines.line1);
   }
@@ -49,9 +49,9 @@ std::vector<std::pair<std::string, i18n::Phrase>> everyPhrase() {
         batch::PromptKind::TabSize})
     add("prompt " + std::to_string(static_cast<int>(kind)),
         i18n::promptText(kind));
-  for (batch::PassedOver why : {batch::PassedOver::Link,
-                                batch::PassedOver::Special,
-                                batch::PassedOver::Hidden})
+  for (batch::PassedOver why :
+       {batch::PassedOver::Link, batch::PassedOver::Special,
+        batch::PassedOver::Hidden})
     add("passed over " + std::to_string(static_cast<int>(why)),
         i18n::passedOverText(why));
   for (int i = 0; i < job::kOperationCount; ++i) {
