@@ -142,12 +142,12 @@ std::string errnoName(int error) {
     const char *name;
   };
   static constexpr Known kKnown[] = {
-      {EACCES, "EACCES"}, {ENOENT, "ENOENT"}, {EPERM, "EPERM"},
-      {EIO, "EIO"},       {ENOSPC, "ENOSPC"}, {EISDIR, "EISDIR"},
-      {ENOTDIR, "ENOTDIR"}, {EROFS, "EROFS"}, {EEXIST, "EEXIST"},
-      {EINVAL, "EINVAL"}, {EBUSY, "EBUSY"},   {ENAMETOOLONG, "ENAMETOOLONG"},
-      {ENOMEM, "ENOMEM"}, {EMFILE, "EMFILE"}, {EXDEV, "EXDEV"},
-      {EBADF, "EBADF"},   {EPIPE, "EPIPE"},   {ELOOP, "ELOOP"},
+      {EACCES, "EACCES"},   {ENOENT, "ENOENT"}, {EPERM, "EPERM"},
+      {EIO, "EIO"},         {ENOSPC, "ENOSPC"}, {EISDIR, "EISDIR"},
+      {ENOTDIR, "ENOTDIR"}, {EROFS, "EROFS"},   {EEXIST, "EEXIST"},
+      {EINVAL, "EINVAL"},   {EBUSY, "EBUSY"},   {ENAMETOOLONG, "ENAMETOOLONG"},
+      {ENOMEM, "ENOMEM"},   {EMFILE, "EMFILE"}, {EXDEV, "EXDEV"},
+      {EBADF, "EBADF"},     {EPIPE, "EPIPE"},   {ELOOP, "ELOOP"},
   };
   for (const Known &k : kKnown)
     if (k.value == error)
@@ -205,8 +205,7 @@ std::string base64(const std::string &bytes) {
   }
   const std::size_t rest = bytes.size() - i;
   if (rest > 0) {
-    std::uint32_t n = std::uint32_t{static_cast<unsigned char>(bytes[i])}
-                      << 16;
+    std::uint32_t n = std::uint32_t{static_cast<unsigned char>(bytes[i])} << 16;
     if (rest == 2)
       n |= std::uint32_t{static_cast<unsigned char>(bytes[i + 1])} << 8;
     out += kDigits[(n >> 18) & 0x3F];
