@@ -101,10 +101,14 @@ TEST(Catalogue, TheLanguageFollowsTheFirstLocaleVariableSet) {
       {"de_DE", nullptr, "ru_RU", i18n::Language::English},
   };
   const auto set = [](const char *name, const char *value) {
+#ifdef _WIN32
+    _putenv_s(name, value ? value : "");
+#else
     if (value)
       setenv(name, value, 1);
     else
       unsetenv(name);
+#endif
   };
   for (const Case &c : cases) {
     set("LC_ALL", c.all);
@@ -115,5 +119,5 @@ TEST(Catalogue, TheLanguageFollowsTheFirstLocaleVariableSet) {
         << " " << (c.lang ? c.lang : "-");
   }
   for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"})
-    unsetenv(name);
+    set(name, nullptr);
 }

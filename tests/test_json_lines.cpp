@@ -22,13 +22,14 @@ TEST(JsonLines, StringsAreEscaped) {
 
 TEST(JsonLines, NamesThatAreNotUtf8GoInBase64) {
   const std::pair<std::string, std::string> cases[] = {
-      {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},
-      {"foo", "Zm9v"},  {"foob", "Zm9vYg=="},  {"\xff\xfe\xfd", "//79"},
+      {"", ""},        {"f", "Zg=="},        {"fo", "Zm8="},
+      {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"\xff\xfe\xfd", "//79"},
   };
   for (const auto &[bytes, encoded] : cases)
     EXPECT_EQ(cli::base64(bytes), encoded) << bytes;
   EXPECT_EQ(cli::jsonPathField("d/a.txt"), "\"path\":\"d/a.txt\"");
-  EXPECT_EQ(cli::jsonPathField("d/\xff.txt"), "\"path_bytes\":\"ZC//LnR4dA==\"");
+  EXPECT_EQ(cli::jsonPathField("d/\xff.txt"),
+            "\"path_bytes\":\"ZC//LnR4dA==\"");
   // Overlong and cut sequences are not UTF-8 either.
   EXPECT_EQ(cli::jsonPathField("\xC0\xAF").substr(0, 12), "\"path_bytes\"");
   EXPECT_EQ(cli::jsonPathField("\xD0").substr(0, 12), "\"path_bytes\"");
@@ -84,6 +85,7 @@ TEST(JsonLines, RunMessagesThatAreNoFailurePrintNothing) {
             "\"error\":\"unreadable-directory\",\"errno\":\"EACCES\"}");
   EXPECT_FALSE(
       cli::jsonOfMessage("d", job::Message(job::MessageId::DirectoryDone)));
-  EXPECT_EQ(cli::jsonOfPassedOver(".git", batch::PassedOver::Hidden),
-            "{\"path\":\".git\",\"outcome\":\"skipped\",\"reason\":\"hidden\"}");
+  EXPECT_EQ(
+      cli::jsonOfPassedOver(".git", batch::PassedOver::Hidden),
+      "{\"path\":\".git\",\"outcome\":\"skipped\",\"reason\":\"hidden\"}");
 }

@@ -58,7 +58,7 @@ std::vector<std::pair<std::string, i18n::Phrase>> everyPhrase() {
     const auto op = static_cast<OperationCode>(i);
     add("title " + std::to_string(i), i18n::operationTitle(op));
     for (bool dry : {false, true})
-      for (std::uint64_t filled : {0, 1, 2}) {
+      for (std::uint64_t filled : {0u, 1u, 2u}) {
         job::JobReport r;
         r.result = job::JobResult::Done;
         r.message = job::Message(MessageId::Converted);
