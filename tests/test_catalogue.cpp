@@ -17,9 +17,11 @@ namespace {
 
 bool hasCyrillic(const std::string &utf8) {
   // UTF-8 of U+0400 to U+04FF starts with 0xD0 to 0xD3.
-  for (unsigned char c : utf8)
-    if (c >= 0xD0 && c <= 0xD3)
+  for (char c : utf8) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 0xD0 && b <= 0xD3)
       return true;
+  }
   return false;
 }
 
