@@ -17,6 +17,7 @@
 #include "engine/code_page.h"
 #include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
+#include "i18n/catalogue.h"
 
 namespace snpln::cli {
 
@@ -50,6 +51,8 @@ struct CliOptions {
   bool verbose = false;
   // Failures only.
   bool quiet = false;
+  // JSON Lines instead of sentences: one object per file and pass.
+  bool json = false;
   // A file whose owner or group cannot be kept is rewritten and becomes
   // the user's.
   bool allowChown = false;
@@ -65,6 +68,8 @@ struct CliOptions {
   // recoding.
   std::optional<engine::BomChange> bom;
   std::vector<std::string> names;
+  // The language of the help and the messages: the environment's locale's.
+  i18n::Language language = i18n::Language::English;
 };
 
 std::optional<int> parseOptions(int argc, char **argv, CliOptions &options,

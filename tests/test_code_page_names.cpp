@@ -8,7 +8,8 @@
 
 #include "cli/option_suggestion.h"
 #include "cli/page_names.h"
-#include "job/messages.h"
+#include "i18n/catalogue.h"
+#include "i18n/texts.h"
 
 namespace snpln {
 namespace {
@@ -66,28 +67,24 @@ TEST(CodePageNames, ReportedNamesAreAcceptedBack) {
   EXPECT_EQ(cli::sourcePageByName("AUTO"), CodePage::Auto);
   EXPECT_EQ(cli::targetPageByName("auto"), std::nullopt);
   for (const engine::CodePageNaming &naming : engine::codePageNamings()) {
-    const std::string report = job::messages::detectionReport(naming.page);
+    job::Message detected(job::MessageId::HasCoding);
+    detected.page = naming.page;
+    const std::string report = i18n::english(i18n::messageText(detected));
     const std::string said = report.substr(report.find("''"));
     EXPECT_EQ(cli::targetPageByName(said), naming.page) << report;
   }
 }
 
-// The texts the messages have always used, now from the table.
+// The names the messages have always used, now from the table.
 TEST(CodePageNames, MessagesKeepTheirNames) {
-  using job::OperationCode;
-  EXPECT_EQ(job::messages::recodeSourcePiece(CodePage::Koi, false),
-            "from ''Koi'' ");
-  EXPECT_EQ(job::messages::recodeTargetPiece(OperationCode::RecodeToKoi),
-            " to ''Koi8''");
-  EXPECT_EQ(job::messages::recodeSourcePiece(CodePage::Win, false),
-            "from ''Win1251'' ");
-  EXPECT_EQ(job::messages::recodeTargetPiece(OperationCode::RecodeToUtf8),
-            " to ''UTF-8''");
-  EXPECT_EQ(job::messages::recodeSourcePiece(CodePage::Dos, true),
-            "with coding autodetect ");
-  EXPECT_EQ(job::messages::recodeTargetPiece(OperationCode::UpperCase), "");
-  EXPECT_STREQ(job::messages::codingName(CodePage::Iso), "''Iso''");
-  EXPECT_STREQ(job::messages::codingName(CodePage::Auto), "");
+  EXPECT_STREQ(i18n::sourceCodingName(CodePage::Koi), "''Koi''");
+  EXPECT_STREQ(i18n::codingName(CodePage::Koi), "''Koi8''");
+  EXPECT_STREQ(i18n::sourceCodingName(CodePage::Win), "''Win1251''");
+  EXPECT_STREQ(i18n::codingName(CodePage::Utf8), "''UTF-8''");
+  EXPECT_STREQ(i18n::codingName(CodePage::Dos), "''Dos''");
+  EXPECT_STREQ(i18n::codingName(CodePage::Iso), "''Iso''");
+  EXPECT_STREQ(i18n::codingName(CodePage::Auto), "");
+  EXPECT_STREQ(i18n::sourceCodingName(CodePage::Auto), "");
 }
 
 TEST(OptionSuggestion, EditDistance) {
