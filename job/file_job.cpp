@@ -77,6 +77,7 @@ DialogAnswer FileJob::message(const std::string &line1,
 }
 
 void FileJob::closeFiles() {
+  stream_ = engine::SliceStream();
   input_.reset();
   temp_.reset();
 }
@@ -169,8 +170,11 @@ bool FileJob::settle() {
       endUnshown(JobResult::Skipped, text);
   };
   // Every operation knows what the file holds before it writes a byte: a
-  // zero byte in the sample makes it no text, and nothing touches it.
-  const engine::Detection found = engine::detectFile(*input_, fileSize);
+  // zero byte in the sample makes it no text, and nothing touches it. The
+  // stream reads the head once: detection looks at it, and the first
+  // slices are cut from it.
+  stream_ = engine::SliceStream(input_.get(), nullptr, fileSize, sliceSize_);
+  const engine::Detection found = engine::detectStream(stream_);
   if (found.kind == engine::TextKind::Binary) {
     leftAsItWas(messages::kNotText);
     return false;
@@ -242,8 +246,7 @@ bool FileJob::settle() {
     return false;
   }
 
-  stream_ =
-      engine::SliceStream(input_.get(), temp_.get(), fileSize, sliceSize_);
+  stream_.temp = temp_.get();
   switch (op) {
   case OperationCode::UpperCase:
   case OperationCode::LowerCase:
