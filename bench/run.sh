@@ -224,11 +224,11 @@ bench_case() {
   vs_peer=$(ratio "$mine_t" "$peer_t")
   vs_dd=$(ratio "$mine_t" "$DD")
   if [[ $mine_t != INVALID ]]; then
-    growth=$(awk -v a="$(cat "$rss")" -v b="$(cat "$small_rss")" 'BEGIN { printf "%.1f", (a - b) / 1024 }')
+    growth=$(awk -v a="$(tail -n1 "$rss")" -v b="$(tail -n1 "$small_rss")" 'BEGIN { printf "%.1f", (a - b) / 1024 }')
   fi
   printf '%-14s snpln %8s  peer %8s  snpln/peer %7s  snpln/dd %7s  peak RSS %s KiB (1 MiB: %s KiB)  same output: %s\n' \
-    "$name" "$mine_t" "$peer_t" "$vs_peer" "$vs_dd" "$(cat "$rss" 2>/dev/null || echo -)" \
-    "$(cat "$small_rss" 2>/dev/null || echo -)" "$same"
+    "$name" "$mine_t" "$peer_t" "$vs_peer" "$vs_dd" "$(tail -n1 "$rss" 2>/dev/null || echo -)" \
+    "$(tail -n1 "$small_rss" 2>/dev/null || echo -)" "$same"
   goal "$name / $4" "$vs_peer" "$5"
   goal "$name / dd" "$vs_dd" "$6"
   goal "$name: RSS - RSS(1 MiB), MiB" "$growth" 8
