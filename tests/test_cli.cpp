@@ -12,6 +12,10 @@
 #include <sys/stat.h>
 
 #include "cli/console_host.h"
+#include "cli/locale_text.h"
+#ifdef _WIN32
+#include "cli/windows_console.h"
+#endif
 #include "job/file_job.h"
 #include "snpln/version.h"
 #include "tests/support/native_file_system.h"
@@ -832,6 +836,49 @@ TEST_F(CliTest, VersionIsTheProjectsVersion) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "snpln-cli " + m[1].str() + "\n");
   EXPECT_EQ(std::string(kVersionShort), m[2].str());
+}
+
+// Ctrl-C and Ctrl-Break reach the run through the console's control
+// handler and end it as SIGINT does; closing the console is a hang-up.
+TEST_F(CliTest, WindowsConsoleEventsEndTheRunLikeSignals) {
+#ifndef _WIN32
+  GTEST_SKIP() << "Windows' console control events";
+#else
+  struct Case {
+    DWORD event;
+    BOOL handled;
+    int status;
+  };
+  for (const Case c :
+       {Case{CTRL_C_EVENT, TRUE, 130}, Case{CTRL_BREAK_EVENT, TRUE, 130},
+        Case{CTRL_CLOSE_EVENT, TRUE, 129},
+        Case{CTRL_LOGOFF_EVENT, FALSE, 130}}) {
+    SCOPED_TRACE(c.event);
+    cli::interrupted = false;
+    cli::interruptSignal = 0;
+    EXPECT_EQ(cli::onConsoleControl(c.event), c.handled);
+    EXPECT_EQ(cli::interrupted.load(), c.handled == TRUE);
+    EXPECT_EQ(cli::interruptStatus(), c.status);
+  }
+  // The first event decides the status.
+  cli::interruptSignal = 0;
+  cli::onConsoleControl(CTRL_BREAK_EVENT);
+  cli::onConsoleControl(CTRL_CLOSE_EVENT);
+  EXPECT_EQ(cli::interruptStatus(), 130);
+  cli::interruptSignal = 0;
+#endif
+}
+
+// Argument text in a named character set, made UTF-8 (on Windows by the
+// program's own tables, without iconv).
+TEST_F(CliTest, ArgumentTextOfEachCharacterSetBecomesUtf8) {
+  const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8"; // "При"
+  EXPECT_EQ(cli::textToUtf8("\xCF\xF0\xE8", "CP1251"), privet);
+  EXPECT_EQ(cli::textToUtf8("\x8F\xE0\xA8", "CP866"), privet);
+  EXPECT_EQ(cli::textToUtf8("\xF0\xD2\xC9", "KOI8-R"), privet);
+  EXPECT_EQ(cli::textToUtf8("\xBF\xE0\xD8", "ISO-8859-5"), privet);
+  EXPECT_EQ(cli::textToUtf8(privet, "UTF-8"), privet);
+  EXPECT_EQ(cli::textToUtf8("\xCF\xF0", "UTF-8"), std::nullopt);
 }
 
 } // namespace
