@@ -101,7 +101,10 @@ TEST_P(FileSystemContract, ASaveReplacesTheContentAndLeavesNothingBehind) {
   dir.write("a.txt", "old content");
   auto o = begin(dir.file("a.txt"));
   ASSERT_TRUE(o.save);
-  EXPECT_TRUE(dir.holdsTemporaryFile());
+  // Windows has no unnamed files: the new content has a name beside it.
+  if (test::kOnWindows) {
+    EXPECT_TRUE(dir.holdsTemporaryFile());
+  }
   EXPECT_EQ(readAll(*o.in), "old content");
   ASSERT_TRUE(writeAll(*o.save, "new"));
   ASSERT_TRUE(o.save->flush());
