@@ -3,16 +3,18 @@
 // Every call is made on the caller's thread and returns when the user (or
 // the console's script) has answered; a window implements the dialogs
 // modally. Nothing here changes while a run is going: the run reads the
-// file list and the filter text once. The run asks by kind, never by text:
-// a host that shows a prompt takes its text from promptText().
+// file list and the filter text once. The run asks by kind and tells by id,
+// never by text: the host gives the words (i18n/).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "batch/status.h"
 #include "job/dialog_answer.h"
 #include "job/job_request.h"
+#include "job/message.h"
 
 namespace snpln::batch {
 
@@ -57,7 +59,7 @@ public:
   virtual const std::vector<std::string> &fileList() = 0;
 
   // Writes the status line and shows it at once.
-  virtual void setStatusLine(const std::string &text) = 0;
+  virtual void setStatusLine(const Status &status) = 0;
 
   // The InputDialog: `answer` comes in as the preset and goes out as the
   // user's text. Ok or Cancel.
@@ -65,9 +67,10 @@ public:
   // The ExcludeOptionsDialog, all three checks clear at first; the checks
   // come out in `options`. Ok or Cancel.
   virtual DialogAnswer excludeOptions(WordOptions &options) = 0;
-  // The two-line MessageDialog; the run does not look at the answer.
-  virtual DialogAnswer showMessage(MessageKind kind, const std::string &line1,
-                                   const std::string &line2) = 0;
+  // The two-line MessageDialog: `name` (a list entry or a directory; empty
+  // for none) over the message. The run does not look at the answer.
+  virtual DialogAnswer showMessage(MessageKind kind, const std::string &name,
+                                   const job::Message &message) = 0;
 
   // Runs one FileJob to its end over a complete request (displayName and
   // saveUpper set) behind the progress window or on the console.

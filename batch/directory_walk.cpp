@@ -1,5 +1,6 @@
 #include "batch/directory_walk.h"
 
+#include <cerrno>
 #include <memory>
 #include <new>
 #include <utility>
@@ -29,6 +30,8 @@ struct Level {
   std::size_t next = 0;
   // Length of this level's path, its trailing separator included.
   std::size_t pathLength = 0;
+  // Why its directory could not be opened (errno; 0 for none known).
+  int openError = 0;
 };
 
 struct WalkFrame {
@@ -117,9 +120,11 @@ struct Walk {
 
   // The name a directory is reported under: its path without the separator
   // the walk added.
-  void reportUnreadable(const std::string &name) {
+  void reportUnreadable(const std::string &name, int systemError) {
     ++pass.unreadableDirectories;
-    host.showMessage(MessageKind::Failure, name, texts::kDirectoryUnreadable);
+    job::Message unreadable{job::MessageId::DirectoryUnreadable};
+    unreadable.systemError = systemError;
+    host.showMessage(MessageKind::Failure, name, unreadable);
   }
 
   std::string levelName(const Level &level, const std::string &top) const {
@@ -132,10 +137,14 @@ struct Walk {
   // keeps its subdirectories. False when a job ended with Stop.
   bool visit(Level &level, const std::string &top) {
     std::optional<std::vector<platform::DirEntry>> entries;
-    if (level.directory)
+    int error = level.openError;
+    if (level.directory) {
+      errno = 0;
       entries = fs.listDirectory(*level.directory, kAllEntries);
+      error = errno;
+    }
     if (!entries) {
-      reportUnreadable(levelName(level, top));
+      reportUnreadable(levelName(level, top), error);
       return true;
     }
     const bool filesMatch = !holdsSeparator(mask);
@@ -215,7 +224,7 @@ struct Walk {
       level.directory = std::move(at);
       return;
     }
-    reportUnreadable(path.substr(0, level.pathLength - 1));
+    reportUnreadable(path.substr(0, level.pathLength - 1), errno);
     level.subdirectories.clear();
     level.next = 0;
   }
@@ -240,8 +249,10 @@ WalkOutcome walkDirectoryTree(const std::string &directory,
   {
     Level &top = chain.current().level;
     top.pathLength = walk.path.size();
+    errno = 0;
     if (!directory.empty())
       top.directory = fs.openDirectory(directory);
+    top.openError = errno;
     if (top.directory)
       top.id = top.directory->id();
     if (!walk.visit(top, directory))
@@ -256,9 +267,11 @@ WalkOutcome walkDirectoryTree(const std::string &directory,
       walk.path += child.name;
       walk.path += platform::kPathSeparator;
       child.pathLength = walk.path.size();
+      errno = 0;
       if (current.directory)
         child.directory =
             fs.openDirectory(FileLocation(current.directory, child.name));
+      child.openError = errno;
       if (child.directory)
         child.id = child.directory->id();
       if (!walk.visit(child, directory))

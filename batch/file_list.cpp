@@ -1,6 +1,5 @@
 #include "batch/file_list.h"
 
-#include "batch/batch_texts.h"
 #include "job/file_job.h"
 
 namespace snpln::batch {
@@ -39,11 +38,14 @@ std::vector<std::string> splitCommandLine(std::string_view text) {
   return words;
 }
 
-std::string countStatus(const std::vector<std::string> &list,
-                        const std::string &name) {
+Status countStatus(const std::vector<std::string> &list,
+                   const std::string &name) {
+  Status status(list.size() == 1 ? StatusId::OneFileChosen
+                                 : StatusId::FilesChosen);
+  status.count = list.size();
   if (list.size() == 1)
-    return texts::kOneFilePrefix + name + texts::kOneFileSuffix;
-  return std::to_string(list.size()) + texts::kFilesSuffix;
+    status.name = name;
+  return status;
 }
 
 void FileListModel::startUp(std::string_view argumentText) {
@@ -52,9 +54,11 @@ void FileListModel::startUp(std::string_view argumentText) {
   field_ = std::string(argumentText);
 }
 
-void FileListModel::browseStarted() { status_ = texts::kBrowsing; }
+void FileListModel::browseStarted() { status_ = Status{StatusId::Browsing}; }
 
-void FileListModel::browseCanceled() { status_ = texts::kBrowseCanceled; }
+void FileListModel::browseCanceled() {
+  status_ = Status{StatusId::BrowseCanceled};
+}
 
 void FileListModel::browseConfirmed(const std::vector<std::string> &paths) {
   list_ = paths;
@@ -76,7 +80,7 @@ void FileListModel::drop(const std::vector<std::string> &names) {
 void FileListModel::clear() {
   list_.clear();
   field_.clear();
-  status_ = texts::kListCleaned;
+  status_ = Status{StatusId::ListCleaned};
 }
 
 } // namespace snpln::batch

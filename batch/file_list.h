@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/status.h"
+
 namespace snpln::batch {
 
 // The words of a command line's argument text: bytes 0x20 and below
@@ -20,16 +22,15 @@ namespace snpln::batch {
 // is an ordinary byte; empty words ("") are dropped; there are no escapes.
 std::vector<std::string> splitCommandLine(std::string_view text);
 
-// "File '" + name + "' is choosed" for one entry, else the count followed by
-// " files are choosed".
-std::string countStatus(const std::vector<std::string> &list,
-                        const std::string &name);
+// OneFileChosen with `name` for one entry, else FilesChosen with the count.
+Status countStatus(const std::vector<std::string> &list,
+                   const std::string &name);
 
 class FileListModel {
 public:
   const std::vector<std::string> &fileList() const { return list_; }
   const std::string &fileNameField() const { return field_; }
-  const std::string &statusLine() const { return status_; }
+  const Status &statusLine() const { return status_; }
   bool previewEnabled() const { return list_.size() == 1; }
 
   // Window start-up: the list from the argument text (the command line
@@ -54,7 +55,7 @@ public:
 private:
   std::vector<std::string> list_;
   std::string field_;
-  std::string status_;
+  Status status_;
 };
 
 } // namespace snpln::batch

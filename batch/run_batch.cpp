@@ -1,6 +1,7 @@
 #include "batch/run_batch.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -46,8 +47,8 @@ bool askParameters(SelectionState &selection, BatchHost &host,
     last = okOrCancel(host.prompt(PromptKind::SearchText, answer));
     parameters.searchText = answer;
     if (answer.empty() && last == DialogAnswer::Ok) {
-      host.showMessage(MessageKind::Info, texts::kEmptyExcludeLine1,
-                       texts::kEmptyExcludeLine2);
+      host.showMessage(MessageKind::Info, "",
+                       job::Message{job::MessageId::EmptyExclude});
       endRun(selection, host);
       return false;
     }
@@ -70,7 +71,8 @@ bool askParameters(SelectionState &selection, BatchHost &host,
     parameters.tabSize = parseTabSize(answer);
   }
   if (canceled()) {
-    host.showMessage(MessageKind::Info, texts::kOperationCanceled, "");
+    host.showMessage(MessageKind::Info, "",
+                     job::Message{job::MessageId::RunCanceled});
     endRun(selection, host);
     return false;
   }
@@ -121,9 +123,12 @@ bool runPass(job::OperationCode operation, bool finalPass,
   pass.pages = &pages;
   for (std::size_t i = 0; i < fileList.size(); ++i) {
     const std::string &entry = fileList[i];
+    errno = 0;
     auto attributes = fs.lookup(entry);
     if (!attributes) {
-      host.showMessage(MessageKind::Failure, entry, texts::kNotFound);
+      job::Message notFound{job::MessageId::NameNotFound};
+      notFound.systemError = errno;
+      host.showMessage(MessageKind::Failure, entry, notFound);
       ++outcome.failed;
       stopMark = true;
       continue;
@@ -146,12 +151,13 @@ bool runPass(job::OperationCode operation, bool finalPass,
           return false;
         if (walk == WalkOutcome::OutOfMemory) {
           host.showMessage(MessageKind::Failure, entry,
-                           texts::kWalkOutOfMemory);
+                           job::Message{job::MessageId::WalkOutOfMemory});
           whole = false;
         }
       }
       if (finalPass && whole)
-        host.showMessage(MessageKind::Info, entry, texts::kDirectoryDone);
+        host.showMessage(MessageKind::Info, entry,
+                         job::Message{job::MessageId::DirectoryDone});
       continue;
     }
     const bool lastJob = finalPass && i == lastJobEntry;
@@ -170,11 +176,11 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
                     platform::FileSystem &fs, const WalkHooks &walkHooks) {
   RunOutcome outcome;
   if (host.fileNameFieldEmpty()) {
-    host.setStatusLine(texts::kNoFileName);
+    host.setStatusLine(Status{StatusId::NoFileName});
     return outcome;
   }
   if (!selection.anySelected()) {
-    host.setStatusLine(texts::kNoOperation);
+    host.setStatusLine(Status{StatusId::NoOperation});
     return outcome;
   }
 

@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-#include "batch/batch_texts.h"
-
 namespace snpln::batch {
 
 namespace {
@@ -26,48 +24,16 @@ constexpr std::uint32_t kFromButtons =
     bit(ModeButton::FromAuto) | bit(ModeButton::FromUtf8);
 
 constexpr ModeButtonInfo kButtons[kButtonCount] = {
-    {"UCASE", ButtonGroup::Case, "Selected upper case convert file mode",
-     "Unselected upper case convert file mode"},
-    {"WIN", ButtonGroup::Recode,
-     "Selected recode to ''Win1251'' convert file mode",
-     "Unselected recode to ''Win1251'' convert file mode"},
-    {"KOI", ButtonGroup::Recode, "Selected recode to ''Koi'' convert file mode",
-     "Unselected recode to ''Koi'' convert file mode"},
-    {"ISO", ButtonGroup::Recode, "Selected recode to ''Iso'' convert file mode",
-     "Unselected recode to ''Iso'' convert file mode"},
-    {"DOS", ButtonGroup::Recode, "Selected recode to ''Dos'' convert file mode",
-     "Unselected recode to ''Dos'' convert file mode"},
-    {"LCASE", ButtonGroup::Case, "Selected lower case convert file mode",
-     "Unselected lower case convert file mode"},
-    {"SCASE", ButtonGroup::Case, "Selected 'smart' case convert file mode",
-     "Unselected 'smart' case convert file mode"},
-    {"EXCLUDE", ButtonGroup::Exclude, "Selected snipline convert file mode",
-     "Unselected snipline convert file mode"},
-    {"REPLACE", ButtonGroup::Exclude,
-     "Selected replace symbols convert file mode",
-     "Unselected replace symbols convert file mode"},
-    {"OPT", ButtonGroup::Optimize, "Selected optimize convert file mode",
-     "Unselected optimize convert file mode"},
-    {"DEL", ButtonGroup::Optimize,
-     "Selected delete excessive lines convert file mode",
-     "Unselected delete excessive lines convert file mode"},
-    {"DETECT", ButtonGroup::Recode, "Selected detect file source mode",
-     "Unselected detect file source mode"},
-    {"WIN", ButtonGroup::Recode, "Selected source for file - ''Win1251''",
-     "Unselected source for file - ''Win1251''"},
-    {"KOI", ButtonGroup::Recode, "Selected source for file - ''Koi8''",
-     "Unselected source for file - ''Koi8''"},
-    {"ISO", ButtonGroup::Recode, "Selected source for file - ''Iso''",
-     "Unselected source for file - ''Iso''"},
-    {"DOS", ButtonGroup::Recode, "Selected source for file - ''Dos''",
-     "Unselected source for file - ''Dos''"},
-    {"AUTO", ButtonGroup::Recode, "Selected file source autodetect",
-     "Unselected file source autodetect"},
-    {"UTF8", ButtonGroup::Recode,
-     "Selected recode to ''UTF-8'' convert file mode",
-     "Unselected recode to ''UTF-8'' convert file mode"},
-    {"UTF8", ButtonGroup::Recode, "Selected source for file - ''UTF-8''",
-     "Unselected source for file - ''UTF-8''"},
+    {"UCASE", ButtonGroup::Case},      {"WIN", ButtonGroup::Recode},
+    {"KOI", ButtonGroup::Recode},      {"ISO", ButtonGroup::Recode},
+    {"DOS", ButtonGroup::Recode},      {"LCASE", ButtonGroup::Case},
+    {"SCASE", ButtonGroup::Case},      {"EXCLUDE", ButtonGroup::Exclude},
+    {"REPLACE", ButtonGroup::Exclude}, {"OPT", ButtonGroup::Optimize},
+    {"DEL", ButtonGroup::Optimize},    {"DETECT", ButtonGroup::Recode},
+    {"WIN", ButtonGroup::Recode},      {"KOI", ButtonGroup::Recode},
+    {"ISO", ButtonGroup::Recode},      {"DOS", ButtonGroup::Recode},
+    {"AUTO", ButtonGroup::Recode},     {"UTF8", ButtonGroup::Recode},
+    {"UTF8", ButtonGroup::Recode},
 };
 
 // What selecting each button releases.
@@ -174,12 +140,12 @@ void SelectionState::pressModeButton(ModeButton button) {
     for (ModeButton other : releasedBy(button))
       release(other, other != ModeButton::Detect);
     down_[index] = true;
-    statusLine_ = kButtons[index].selectedSentence;
+    statusLine_ = Status{StatusId::Selected, button};
     if (button == ModeButton::SmartCase)
       saveUpperEnabled_ = true;
   } else {
     down_[index] = false;
-    statusLine_ = kButtons[index].unselectedSentence;
+    statusLine_ = Status{StatusId::Unselected, button};
     if (button == ModeButton::SmartCase)
       saveUpperEnabled_ = false;
   }
@@ -188,7 +154,7 @@ void SelectionState::pressModeButton(ModeButton button) {
 void SelectionState::resetSelection() {
   saveUpperEnabled_ = false;
   down_.fill(false);
-  statusLine_ = texts::kNoActionSelected;
+  statusLine_ = Status{StatusId::NoActionSelected};
 }
 
 bool SelectionState::isDown(ModeButton button) const {

@@ -3,7 +3,8 @@
 // Thirteen buttons are operations; six choose the recoding source (From
 // WIN, KOI, ISO, DOS, UTF-8, AUTO). pressModeButton() toggles a button, lets
 // it release the buttons that conflict with it (the case group and the
-// recode groups are exclusive), writes the button's status sentence and
+// recode groups are exclusive), writes the button's status (Selected or
+// Unselected) and
 // keeps the enabled state of "Sa&ve upper". The state lasts until the next
 // press or resetSelection(); the window only mirrors it (pictureName,
 // statusLine, saveUpperEnabled). The check mark of "Sa&ve upper" is the
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/status.h"
 #include "engine/code_page.h"
 #include "job/job_request.h"
 
@@ -77,8 +79,6 @@ enum class ButtonGroup { Case, Exclude, Optimize, Recode };
 struct ModeButtonInfo {
   const char *caption; // the picture base
   ButtonGroup group;
-  const char *selectedSentence;
-  const char *unselectedSentence;
 };
 
 const ModeButtonInfo &modeButtonInfo(ModeButton button);
@@ -104,8 +104,8 @@ public:
 
   bool isDown(ModeButton button) const;
   const std::array<bool, kButtonCount> &flags() const { return down_; }
-  // The last sentence the selection wrote; empty before the first.
-  const std::string &statusLine() const { return statusLine_; }
+  // The last status the selection wrote; None before the first.
+  const Status &statusLine() const { return statusLine_; }
   // Base + "U" when up, base + "D" when down.
   std::string pictureName(ModeButton button) const;
   bool saveUpperEnabled() const { return saveUpperEnabled_; }
@@ -127,7 +127,7 @@ private:
   void release(ModeButton button, bool testBusy);
 
   std::array<bool, kButtonCount> down_{};
-  std::string statusLine_;
+  Status statusLine_;
   bool saveUpperEnabled_ = false;
 };
 

@@ -2,16 +2,23 @@
 
 #include <CLI/CLI.hpp>
 
-#include "batch/batch_texts.h"
 #include "cli/code_page_names.h"
 #include "cli/locale_text.h"
+#include "i18n/texts.h"
 #include "snpln/version.h"
 
 namespace snpln::cli {
 
+// lupdate's marker: the text itself here; lupdate takes each marked text
+// into the catalogue, and the help shows it in the user's language.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(context, text) text
+#endif
+
 namespace {
 
-const char *kDescription =
+const char *kDescription = QT_TRANSLATE_NOOP(
+    "snpln-cli",
     "Rewrites Russian plain-text files in place: recoding between CP866 "
     "(dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso) and UTF-8 "
     "(utf8) with "
@@ -19,9 +26,10 @@ const char *kDescription =
     "of a string, blanks to TABs, and removal of excessive empty lines.\n"
     "Every NAME is a file, or a directory whose whole tree is taken, filtered "
     "by --filter. Several operations run as passes, one after another, over "
-    "all names.";
+    "all names.");
 
-const char *kFooter =
+const char *kFooter = QT_TRANSLATE_NOOP(
+    "snpln-cli",
     "\nA NAME of - alone is standard input; the result goes to standard "
     "output\n(all messages then go to standard error), and nothing when "
     "the text fails.\n"
@@ -41,21 +49,30 @@ const char *kFooter =
     "  1    a file failed, a name was not found, or a directory could not be "
     "read\n"
     "  2    the command line is wrong\n"
-    "  130  stopped by Ctrl-C (143 by SIGTERM, 129 by SIGHUP)\n";
+    "  130  stopped by Ctrl-C (143 by SIGTERM, 129 by SIGHUP)\n");
 
 // The filter text is cut at blanks and TABs into masks; each names files
 // within the directories walked, so it holds no path separator.
-std::string checkFilter(const std::string &text) {
+std::string checkFilter(const std::string &text, i18n::Language language) {
+  const auto said = [&](const char *source) {
+    return std::string(i18n::translate(language, "snpln-cli", source));
+  };
   if (!text.empty() && text.find_first_not_of(" \t") == std::string::npos)
-    return "the filter holds no mask, only blanks";
+    return said(QT_TRANSLATE_NOOP("snpln-cli",
+                                  "the filter holds no mask, only blanks"));
   if (text.find('/') != std::string::npos)
-    return "a mask names files, without a '/'";
+    return said(
+        QT_TRANSLATE_NOOP("snpln-cli", "a mask names files, without a '/'"));
   return {};
 }
 
 // A whole number from 1 that an int holds, in plain digits.
-std::string checkTabSize(const std::string &text) {
-  const std::string bad = "\"" + text + "\" is not a whole number from 1";
+std::string checkTabSize(const std::string &text, i18n::Language language) {
+  const std::string bad = i18n::fill(
+      i18n::translate(language, "snpln-cli",
+                      QT_TRANSLATE_NOOP("snpln-cli",
+                                        "\"%1\" is not a whole number from 1")),
+      {text});
   if (text.empty() || text.size() > 9 ||
       text.find_first_not_of("0123456789") != std::string::npos)
     return bad;
@@ -66,78 +83,136 @@ std::string checkTabSize(const std::string &text) {
 
 std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                                 std::ostream &out, std::ostream &err) {
-  CLI::App app{kDescription, "snpln-cli"};
-  app.footer(kFooter);
+  o.language = i18n::languageOfEnvironment();
+  const auto said = [&](const char *source) {
+    return std::string(i18n::translate(o.language, "snpln-cli", source));
+  };
+  CLI::App app{said(kDescription), "snpln-cli"};
+  app.footer(said(kFooter));
   app.set_version_flag("--version", std::string("snpln-cli ") + kVersion);
-  auto *detect =
-      app.add_flag("-d,--detect", o.detect, "Report each file's code page");
+  auto *detect = app.add_flag(
+      "-d,--detect", o.detect,
+      said(QT_TRANSLATE_NOOP("snpln-cli", "Report each file's code page")));
   // The names map to the code page itself; the help names them in words.
   const auto pageNames = [](const auto &names) {
     return CLI::CheckedTransformer(names, CLI::ignore_case).description("");
   };
   auto *to = app.add_option("-t,--to", o.to,
-                            "Recode to this code page: dos (cp866), win "
-                            "(cp1251), koi (koi8-r), iso (iso-8859-5) or "
-                            "utf8 (utf-8)")
+                            said(QT_TRANSLATE_NOOP(
+                                "snpln-cli",
+                                "Recode to this code page: dos (cp866), win "
+                                "(cp1251), koi (koi8-r), iso (iso-8859-5) or "
+                                "utf8 (utf-8)")))
                  ->type_name("PAGE")
                  ->transform(pageNames(codePageNames()));
   auto *from =
       app.add_option("-f,--from", o.from,
-                     "The files' code page, or auto to detect it for each "
-                     "file (default): the source of --to, and the page of "
-                     "the other operations' letters and texts")
+                     said(QT_TRANSLATE_NOOP(
+                         "snpln-cli",
+                         "The files' code page, or auto to detect it for each "
+                         "file (default): the source of --to, and the page of "
+                         "the other operations' letters and texts")))
           ->type_name("PAGE")
           ->transform(pageNames(sourceCodePageNames()));
-  auto *upper = app.add_flag("--upper", o.upper, "Convert to upper case");
-  auto *lower = app.add_flag("--lower", o.lower, "Convert to lower case");
-  auto *smart = app.add_flag("--smart", o.smart,
-                             "Sentence case: a capital at each sentence start");
-  auto *saveUpper =
-      app.add_flag("--save-upper", o.saveUpper,
-                   "With --smart: keep letters that already are capitals");
-  app.add_option("--exclude", o.exclude, "Remove every occurrence of TEXT");
-  auto *replace = app.add_option("--replace", o.replace,
-                                 "Replace every occurrence of TEXT");
-  auto *with =
-      app.add_option("--with", o.with, "The replacement (empty: remove)");
+  auto *upper = app.add_flag(
+      "--upper", o.upper,
+      said(QT_TRANSLATE_NOOP("snpln-cli", "Convert to upper case")));
+  auto *lower = app.add_flag(
+      "--lower", o.lower,
+      said(QT_TRANSLATE_NOOP("snpln-cli", "Convert to lower case")));
+  auto *smart = app.add_flag(
+      "--smart", o.smart,
+      said(QT_TRANSLATE_NOOP(
+          "snpln-cli", "Sentence case: a capital at each sentence start")));
+  auto *saveUpper = app.add_flag(
+      "--save-upper", o.saveUpper,
+      said(QT_TRANSLATE_NOOP(
+          "snpln-cli",
+          "With --smart: keep letters that already are capitals")));
+  app.add_option(
+      "--exclude", o.exclude,
+      said(QT_TRANSLATE_NOOP("snpln-cli", "Remove every occurrence of TEXT")));
+  auto *replace = app.add_option(
+      "--replace", o.replace,
+      said(QT_TRANSLATE_NOOP("snpln-cli", "Replace every occurrence of TEXT")));
+  auto *with = app.add_option(
+      "--with", o.with,
+      said(QT_TRANSLATE_NOOP("snpln-cli", "The replacement (empty: remove)")));
   app.add_flag("--left-part", o.leftPart,
-               "An occurrence must begin a word (not follow a letter)");
-  app.add_flag("--right-part", o.rightPart,
-               "An occurrence must end a word (not be followed by a letter)");
+               said(QT_TRANSLATE_NOOP(
+                   "snpln-cli",
+                   "An occurrence must begin a word (not follow a letter)")));
+  app.add_flag(
+      "--right-part", o.rightPart,
+      said(QT_TRANSLATE_NOOP(
+          "snpln-cli",
+          "An occurrence must end a word (not be followed by a letter)")));
   app.add_flag("--ignore-case", o.ignoreCase,
-               "Compare letters regardless of case");
-  app.add_flag("--optimize", o.optimize,
-               "Turn blanks that end at tab stops into TABs");
+               said(QT_TRANSLATE_NOOP("snpln-cli",
+                                      "Compare letters regardless of case")));
+  app.add_flag(
+      "--optimize", o.optimize,
+      said(QT_TRANSLATE_NOOP("snpln-cli",
+                             "Turn blanks that end at tab stops into TABs")));
   app.add_option("--tab-size", o.tabSize,
-                 "TAB width for --optimize, a whole number from 1 (8)")
+                 said(QT_TRANSLATE_NOOP(
+                     "snpln-cli",
+                     "TAB width for --optimize, a whole number from 1 (8)")))
       ->type_name("N")
-      ->check(CLI::Validator(checkTabSize, ""));
-  app.add_flag("--delete-empty", o.deleteEmpty, "Delete excessive empty lines");
+      ->check(CLI::Validator(
+          [&o](std::string &t) { return checkTabSize(t, o.language); }, ""));
+  app.add_flag(
+      "--delete-empty", o.deleteEmpty,
+      said(QT_TRANSLATE_NOOP("snpln-cli", "Delete excessive empty lines")));
   app.add_flag("--bytes", o.bytes,
-               "Take --exclude, --replace and --with byte for byte, not as "
-               "text in the terminal's character set");
-  app.add_option("--filter", o.filter,
-                 "Masks for files in directories, blank-separated "
-                 "(default *.*)")
+               said(QT_TRANSLATE_NOOP(
+                   "snpln-cli",
+                   "Take --exclude, --replace and --with byte for byte, not as "
+                   "text in the terminal's character set")));
+  app.add_option(
+         "--filter", o.filter,
+         said(QT_TRANSLATE_NOOP(
+             "snpln-cli", "Masks for files in directories, blank-separated "
+                          "(default *.*)")))
       ->type_name("MASKS")
-      ->check(CLI::Validator(checkFilter, ""));
+      ->check(CLI::Validator(
+          [&o](std::string &t) { return checkFilter(t, o.language); }, ""));
   app.add_flag("-n,--dry-run", o.dryRun,
-               "Run every job to its end but write nothing; each file's "
-               "line says what would happen");
-  auto *verbose = app.add_flag("-v,--verbose", o.verbose,
-                               "One line per file: its name and outcome "
-                               "(and one per entry of a tree passed over)");
-  auto *quiet = app.add_flag("-q,--quiet", o.quiet, "Print failures only");
-  app.add_flag("--hidden", o.hidden,
-               "In directories, also take files and directories whose names "
-               "begin with a dot (.git and the like are passed over "
-               "otherwise)");
+               said(QT_TRANSLATE_NOOP(
+                   "snpln-cli",
+                   "Run every job to its end but write nothing; each file's "
+                   "line says what would happen")));
+  auto *verbose = app.add_flag(
+      "-v,--verbose", o.verbose,
+      said(QT_TRANSLATE_NOOP("snpln-cli",
+                             "One line per file: its name and outcome "
+                             "(and one per entry of a tree passed over)")));
+  auto *quiet =
+      app.add_flag("-q,--quiet", o.quiet,
+                   said(QT_TRANSLATE_NOOP("snpln-cli", "Print failures only")));
+  auto *json = app.add_flag(
+      "--json", o.json,
+      said(QT_TRANSLATE_NOOP(
+          "snpln-cli", "Print JSON Lines instead of sentences: one object "
+                       "per file and pass (the schema is in the README)")));
+  app.add_flag(
+      "--hidden", o.hidden,
+      said(QT_TRANSLATE_NOOP(
+          "snpln-cli",
+          "In directories, also take files and directories whose names "
+          "begin with a dot (.git and the like are passed over "
+          "otherwise)")));
   app.add_flag("--allow-chown", o.allowChown,
-               "Rewrite a file even when its owner or group cannot be kept "
-               "(another user's file): it then becomes yours, without "
-               "set-id bits");
+               said(QT_TRANSLATE_NOOP(
+                   "snpln-cli",
+                   "Rewrite a file even when its owner or group cannot be kept "
+                   "(another user's file): it then becomes yours, without "
+                   "set-id bits")));
   verbose->excludes(quiet);
-  app.add_option("NAME", o.names, "Files or directories; - is standard input")
+  json->excludes(verbose)->excludes(quiet);
+  app.add_option("NAME", o.names,
+                 said(QT_TRANSLATE_NOOP(
+                     "snpln-cli", "Files or directories; - is standard input")))
       ->required();
   with->needs(replace);
   saveUpper->needs(smart);
@@ -155,20 +230,26 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     return kExitUsage;
   }
   auto usage = [&](const std::string &text) {
-    err << "snpln-cli: " << text << "\nRun with --help for more information.\n";
+    err << "snpln-cli: " << text << "\n"
+        << said(QT_TRANSLATE_NOOP("snpln-cli",
+                                  "Run with --help for more information."))
+        << "\n";
     return kExitUsage;
   };
   if (o.exclude && o.replace && *o.exclude != *o.replace)
-    return usage("--exclude and --replace name different texts");
+    return usage(said(QT_TRANSLATE_NOOP(
+        "snpln-cli", "--exclude and --replace name different texts")));
   if ((o.exclude && o.exclude->empty()) || (o.replace && o.replace->empty())) {
-    err << batch::texts::kEmptyExcludeLine1 << ": "
-        << batch::texts::kEmptyExcludeLine2 << "\n";
+    const i18n::Lines lines =
+        i18n::messageLines("", job::Message{job::MessageId::EmptyExclude});
+    err << i18n::render(lines.line1, o.language) << ": "
+        << i18n::render(lines.line2, o.language) << "\n";
     return kExitUsage;
   }
   if ((o.leftPart || o.rightPart || o.ignoreCase) && !o.exclude && !o.replace)
-    return usage(
-        "--left-part, --right-part and --ignore-case go with --exclude or "
-        "--replace");
+    return usage(said(QT_TRANSLATE_NOOP(
+        "snpln-cli", "--left-part, --right-part and --ignore-case go with "
+                     "--exclude or --replace")));
   if (!o.bytes) {
     // Typed text is characters: made UTF-8 from the terminal's character
     // set here, and written into each file in the file's own code page.
@@ -178,18 +259,22 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
         continue;
       const auto decoded = localeTextToUtf8(*text);
       if (!decoded)
-        return usage("\"" + *text +
-                     "\" is not text in the terminal's character set "
-                     "(--bytes takes it byte for byte)");
+        return usage(i18n::fill(
+            said(QT_TRANSLATE_NOOP("snpln-cli",
+                                   "\"%1\" is not text in the terminal's "
+                                   "character set (--bytes takes it byte for "
+                                   "byte)")),
+            {*text}));
       *text = *decoded;
     }
   }
   const bool any = o.detect || o.to || o.upper || o.lower || o.smart ||
                    o.exclude || o.replace || o.optimize || o.deleteEmpty;
   if (!any)
-    return usage("no operation chosen: give --detect, --to, --upper, "
-                 "--lower, --smart, --exclude, --replace, --optimize or "
-                 "--delete-empty");
+    return usage(said(QT_TRANSLATE_NOOP(
+        "snpln-cli", "no operation chosen: give --detect, --to, --upper, "
+                     "--lower, --smart, --exclude, --replace, --optimize or "
+                     "--delete-empty")));
   return std::nullopt;
 }
 

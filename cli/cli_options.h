@@ -15,6 +15,7 @@
 #include "batch/selection_state.h"
 #include "engine/code_page.h"
 #include "engine/optimize_slice.h"
+#include "i18n/catalogue.h"
 
 namespace snpln::cli {
 
@@ -48,12 +49,16 @@ struct CliOptions {
   bool verbose = false;
   // Failures only.
   bool quiet = false;
+  // JSON Lines instead of sentences: one object per file and pass.
+  bool json = false;
   // A file whose owner or group cannot be kept is rewritten and becomes
   // the user's.
   bool allowChown = false;
   // Walks take the names that begin with a dot too.
   bool hidden = false;
   std::vector<std::string> names;
+  // The language of the help and the messages: the environment's locale's.
+  i18n::Language language = i18n::Language::English;
 };
 
 std::optional<int> parseOptions(int argc, char **argv, CliOptions &options,

@@ -6,12 +6,11 @@
 #include <optional>
 #include <thread>
 
-#include "batch/batch_texts.h"
 #include "batch/run_batch.h"
 #include "batch/selection_state.h"
+#include "cli/json_lines.h"
 #include "cli/standard_input.h"
 #include "job/file_job.h"
-#include "job/messages.h"
 
 namespace snpln::cli {
 
@@ -78,7 +77,21 @@ const std::vector<std::string> &ConsoleHost::fileList() {
   return options_.names;
 }
 
-void ConsoleHost::setStatusLine(const std::string &) {}
+void ConsoleHost::setStatusLine(const batch::Status &) {}
+
+std::string ConsoleHost::say(const i18n::Phrase &phrase) const {
+  return i18n::render(phrase, options_.language);
+}
+
+void ConsoleHost::printJson(const std::string &object) {
+  clearProgress();
+  std::ostream &stream = dataOnOutput_ ? err_ : out_;
+  stream << object << '\n' << std::flush;
+}
+
+void ConsoleHost::print(bool failure, const i18n::Lines &lines) {
+  print(failure, say(lines.line1), say(lines.line2));
+}
 
 job::DialogAnswer ConsoleHost::prompt(batch::PromptKind kind,
                                       std::string &answer) {
@@ -118,34 +131,47 @@ void ConsoleHost::print(bool failure, const std::string &line1,
 }
 
 job::DialogAnswer ConsoleHost::showMessage(batch::MessageKind kind,
-                                           const std::string &line1,
-                                           const std::string &line2) {
-  print(kind == batch::MessageKind::Failure, line1, line2);
+                                           const std::string &name,
+                                           const job::Message &message) {
+  if (options_.json) {
+    if (const auto object = jsonOfMessage(name, message))
+      printJson(*object);
+    return job::DialogAnswer::Ok;
+  }
+  print(kind == batch::MessageKind::Failure, i18n::messageLines(name, message));
   return job::DialogAnswer::Ok;
 }
 
 void ConsoleHost::passedOver(const std::string &name, batch::PassedOver why) {
-  if (options_.verbose || options_.dryRun)
-    print(false, name, batch::texts::passedOverText(why));
+  if (options_.json)
+    printJson(jsonOfPassedOver(name, why));
+  else if (options_.verbose || options_.dryRun)
+    print(false, name, say(i18n::passedOverText(why)));
 }
 
-job::DialogAnswer ConsoleHost::showMessage(const std::string &line1,
-                                           const std::string &line2) {
-  jobMessages_.emplace_back(line1, line2);
+job::DialogAnswer ConsoleHost::showReport(const job::JobReport &report) {
+  jobReports_.push_back(report);
   return job::DialogAnswer::Ok;
 }
 
 job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
   if (interrupted) {
     stoppedByInterrupt_ = true;
-    print(true, request.path, job::messages::kCanceled);
+    job::JobReport canceled;
+    canceled.operation = request.operation;
+    canceled.path = request.path;
+    canceled.message = job::Message(job::MessageId::Canceled);
+    if (options_.json)
+      printJson(jsonOfReport(canceled));
+    else
+      print(true, request.path, say(i18n::reportLine(canceled)));
     return job::JobResult::Stop;
   }
-  jobMessages_.clear();
+  jobReports_.clear();
   job::FileJob job(request, *this, fs_);
   if (sliceSize_ != 0)
     job.setSliceSize(sliceSize_);
-  progressTitle_ = job::messages::operationTitle(request.operation);
+  progressTitle_ = say(i18n::operationTitle(request.operation));
   progressName_ = request.displayName;
   lastPercent_ = -1;
   if (job.start()) {
@@ -166,12 +192,14 @@ job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
     standardInputRan_ = true;
     standardInputFailed_ = standardInputFailed_ || failed;
   }
-  if (failed || options_.verbose || options_.dryRun)
-    print(failed, request.path, job.report());
+  if (options_.json)
+    printJson(jsonOfReport(job.report()));
+  else if (failed || options_.verbose || options_.dryRun)
+    print(failed, request.path, say(i18n::reportLine(job.report())));
   else
-    for (const auto &[line1, line2] : jobMessages_)
-      print(false, line1, line2);
-  jobMessages_.clear();
+    for (const job::JobReport &report : jobReports_)
+      print(false, i18n::reportLines(report));
+  jobReports_.clear();
   return result;
 }
 
@@ -222,7 +250,11 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
     if (interrupted)
       return interruptStatus();
     if (!read) {
-      err << kStandardStreamName << ": " << job::messages::kReadError << '\n';
+      err << kStandardStreamName << ": "
+          << i18n::render(
+                 i18n::messageText(job::Message{job::MessageId::ReadError}),
+                 options.language)
+          << '\n';
       return kExitFailure;
     }
     streams.emplace(diskFs, std::move(text));

@@ -12,6 +12,9 @@
 // passes over prints a line too ("path: Symbolic link, passed over"). Every
 // message is answered with OK. A job waiting for a file another run holds is
 // tried again every few milliseconds; Ctrl-C ends the wait like any job.
+// With --json every job, every entry passed over and every failed name or
+// directory prints one JSON object instead (cli/json_lines.h), and nothing
+// else is printed but the progress on a terminal.
 #pragma once
 
 #include <atomic>
@@ -23,6 +26,8 @@
 
 #include "batch/batch_host.h"
 #include "cli/cli_options.h"
+#include "i18n/catalogue.h"
+#include "i18n/texts.h"
 #include "job/job_host.h"
 #include "platform/file_system.h"
 
@@ -48,13 +53,13 @@ public:
   // batch::BatchHost
   bool fileNameFieldEmpty() override;
   const std::vector<std::string> &fileList() override;
-  void setStatusLine(const std::string &text) override;
+  void setStatusLine(const batch::Status &status) override;
   job::DialogAnswer prompt(batch::PromptKind kind,
                            std::string &answer) override;
   job::DialogAnswer excludeOptions(batch::WordOptions &options) override;
   job::DialogAnswer showMessage(batch::MessageKind kind,
-                                const std::string &line1,
-                                const std::string &line2) override;
+                                const std::string &name,
+                                const job::Message &message) override;
   job::TypedText typedText() const override {
     return options_.bytes ? job::TypedText::Bytes : job::TypedText::Characters;
   }
@@ -67,9 +72,8 @@ public:
   std::vector<std::string> &filterList() override;
   bool saveUpperChecked() override;
 
-  // job::JobHost: the job's messages wait for its result.
-  job::DialogAnswer showMessage(const std::string &line1,
-                                const std::string &line2) override;
+  // job::JobHost: the job's report is printed once it has ended.
+  job::DialogAnswer showReport(const job::JobReport &report) override;
   void setProgress(int percent) override;
   void drainTimerMessages() override {}
 
@@ -87,6 +91,9 @@ public:
 private:
   void clearProgress();
   void print(bool failure, const std::string &line1, const std::string &line2);
+  void print(bool failure, const i18n::Lines &lines);
+  void printJson(const std::string &object);
+  std::string say(const i18n::Phrase &phrase) const;
 
   const CliOptions &options_;
   std::ostream &out_;
@@ -98,7 +105,8 @@ private:
   std::string progressName_;
   int lastPercent_ = -1;
   bool progressShown_ = false;
-  std::vector<std::pair<std::string, std::string>> jobMessages_;
+  // The reports a job asked to show (the last file's success).
+  std::vector<job::JobReport> jobReports_;
   bool stoppedByInterrupt_ = false;
   bool dataOnOutput_ = false;
   bool standardInputRan_ = false;

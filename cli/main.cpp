@@ -25,6 +25,10 @@ int main(int argc, char **argv) {
   const ClosedDescriptors closed = openClosedStandardDescriptors();
   // The terminal's character set, for the texts given as arguments.
   std::setlocale(LC_CTYPE, "");
+#ifdef LC_MESSAGES
+  // The system's reasons (strerror) in the user's language.
+  std::setlocale(LC_MESSAGES, "");
+#endif
   installInterruptHandler();
   DescriptorInput input(STDIN_FILENO, closed.input);
   DescriptorOutput output(STDOUT_FILENO, closed.output);

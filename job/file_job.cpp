@@ -1,6 +1,7 @@
 #include "job/file_job.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <limits>
 #include <thread>
@@ -8,7 +9,6 @@
 
 #include "engine/detect_code_page.h"
 #include "engine/typed_text.h"
-#include "job/messages.h"
 
 namespace snpln::job {
 
@@ -46,6 +46,17 @@ public:
   void abandon() override {}
 };
 
+// The system's reason for the call that has just failed: errno, which each
+// failing call sets (0 when the failure was none of the system's).
+int lastSystemError() { return errno; }
+
+Message messageOf(MessageId id, int systemError = 0) {
+  Message m;
+  m.id = id;
+  m.systemError = systemError;
+  return m;
+}
+
 int percentOf(platform::FileSize processed, platform::FileSize fileSize) {
   if (fileSize == 0 || processed >= fileSize)
     return 100;
@@ -71,11 +82,6 @@ FileJob::~FileJob() {
   closeFiles();
 }
 
-DialogAnswer FileJob::message(const std::string &line1,
-                              const std::string &line2) {
-  return host_.showMessage(line1, line2);
-}
-
 void FileJob::closeFiles() {
   input_.reset();
   temp_.reset();
@@ -84,6 +90,7 @@ void FileJob::closeFiles() {
 void FileJob::endEarly(JobResult result) {
   closeFiles();
   result_ = result;
+  report_.result = result;
   notePage();
 }
 
@@ -92,29 +99,39 @@ void FileJob::notePage() {
     request_.notePage(*pageNow_);
 }
 
-void FileJob::endEarly(JobResult result, const std::string &text) {
-  endUnshown(result, text);
-  if (message(request_.path, text) == DialogAnswer::Cancel)
+void FileJob::endEarly(JobResult result, const Message &message) {
+  endUnshown(result, message);
+  if (host_.showReport(report_) == DialogAnswer::Cancel) {
     result_ = JobResult::Stop;
+    report_.result = JobResult::Stop;
+  }
 }
 
-void FileJob::endUnshown(JobResult result, const std::string &text) {
+void FileJob::endUnshown(JobResult result, const Message &message) {
   endEarly(result);
-  report_ = text;
+  report_.result = result;
+  report_.message = message;
 }
 
 bool FileJob::start() {
   cancelRequested_ = false;
   waitingForLock_ = false;
   reopened_ = false;
-  report_.clear();
   pageNow_.reset();
   if (request_.operation == OperationCode::Detect)
     request_.detectOnly = true;
+  report_ = JobReport{};
+  report_.operation = request_.operation;
+  report_.path = request_.path;
+  report_.dryRun = request_.dryRun;
+  if (isRecode(request_.operation))
+    report_.to = request_.targetCodePage;
 
+  errno = 0;
   input_ = fs_.openRead(request_.location());
   if (!input_) {
-    endEarly(JobResult::NotFound, messages::kNotFound);
+    endEarly(JobResult::NotFound,
+             messageOf(MessageId::NotFound, lastSystemError()));
     return false;
   }
   // Only a job that may write takes the lock: readers see one whole
@@ -136,13 +153,15 @@ bool FileJob::takeLock() {
   // The run that held the lock has replaced the file meanwhile: its new
   // version is the one to work on.
   if (reopened_) {
-    endEarly(JobResult::ReadFailed, messages::kReadError);
+    endEarly(JobResult::ReadFailed, messageOf(MessageId::ReadError));
     return false;
   }
   reopened_ = true;
+  errno = 0;
   input_ = fs_.openRead(request_.location());
   if (!input_) {
-    endEarly(JobResult::NotFound, messages::kNotFound);
+    endEarly(JobResult::NotFound,
+             messageOf(MessageId::NotFound, lastSystemError()));
     return false;
   }
   return takeLock();
@@ -151,8 +170,10 @@ bool FileJob::takeLock() {
 bool FileJob::settle() {
   const OperationCode op = request_.operation;
   // The status of the open file: the version the new content is made from.
+  errno = 0;
   if (!input_->status(original_)) {
-    endEarly(JobResult::NotFound, messages::kNotFound);
+    endEarly(JobResult::NotFound,
+             messageOf(MessageId::NotFound, lastSystemError()));
     return false;
   }
   const platform::FileSize fileSize = original_.size;
@@ -162,21 +183,22 @@ bool FileJob::settle() {
   // for the last file of a run and when detecting; their result is the
   // same either way.
   const bool informed = detectOnly || request_.lastJob;
-  const auto leftAsItWas = [&](const std::string &text) {
+  const auto leftAsItWas = [&](MessageId id) {
     if (informed)
-      endEarly(JobResult::Skipped, text);
+      endEarly(JobResult::Skipped, messageOf(id));
     else
-      endUnshown(JobResult::Skipped, text);
+      endUnshown(JobResult::Skipped, messageOf(id));
   };
   // Every operation knows what the file holds before it writes a byte: a
   // zero byte in the sample makes it no text, and nothing touches it.
   const engine::Detection found = engine::detectFile(*input_, fileSize);
   if (found.kind == engine::TextKind::Binary) {
-    leftAsItWas(messages::kNotText);
+    leftAsItWas(MessageId::NotText);
     return false;
   }
   if (isRecode(op) || op == OperationCode::Detect) {
     autoDetected_ = request_.sourceCodePage == CodePage::Auto;
+    report_.detected = autoDetected_ || detectOnly;
     if (autoDetected_ || detectOnly) {
       // A page an earlier pass settled holds: the text it was detected on
       // may since have changed case.
@@ -185,19 +207,22 @@ bool FileJob::settle() {
         // A text of ASCII alone is in every page, the target's too.
         if (isRecode(op))
           pageNow_ = request_.targetCodePage;
-        leftAsItWas(messages::kEnglishOnly);
+        leftAsItWas(MessageId::EnglishOnly);
         return false;
       }
+      report_.from = request_.sourceCodePage;
       if (detectOnly) {
         pageNow_ = request_.sourceCodePage;
-        endEarly(JobResult::Done,
-                 messages::detectionReport(request_.sourceCodePage));
+        Message coding = messageOf(MessageId::HasCoding);
+        coding.page = request_.sourceCodePage;
+        endEarly(JobResult::Done, coding);
         return false;
       }
     }
     pageNow_ = request_.sourceCodePage;
+    report_.from = request_.sourceCodePage;
     if (request_.targetCodePage == request_.sourceCodePage) {
-      leftAsItWas(messages::kSameCoding);
+      leftAsItWas(MessageId::SameCoding);
       return false;
     }
   } else {
@@ -216,15 +241,16 @@ bool FileJob::settle() {
       op == OperationCode::Exclude || op == OperationCode::Replace;
   typedAsCharacters_ = request_.typedText == TypedText::Characters;
   if (exclusion && !textsInFilePage()) {
-    endEarly(JobResult::ReadFailed, messages::typedTextUnfit(filePageOfText()));
+    Message unfit = messageOf(MessageId::TypedTextUnfit);
+    unfit.page = filePageOfText();
+    endEarly(JobResult::ReadFailed, unfit);
     return false;
   }
   if (exclusion && request_.searchText.empty()) {
     // Nothing can match an empty text; the run refuses it before any job,
     // and a job given one leaves the file alone.
-    std::string line1, line2;
-    successLines(line1, line2);
-    endUnshown(JobResult::Done, successReport(line1, line2));
+    fillSuccess();
+    endUnshown(JobResult::Done, messageOf(MessageId::Converted));
     return false;
   }
 
@@ -238,7 +264,8 @@ bool FileJob::settle() {
   if (!temp_) {
     // The file fails and the run goes on: in a directory its user may not
     // write, every file fails so.
-    endEarly(JobResult::WriteFailed, messages::noTempFile(why.text));
+    endEarly(JobResult::WriteFailed,
+             messageOf(MessageId::NoTempFile, why.code));
     return false;
   }
 
@@ -312,7 +339,7 @@ void FileJob::tick() {
   busy_ = true;
   if (cancelRequested_) {
     cancelRequested_ = false;
-    abortJob(messages::kCanceled, JobResult::Stop);
+    abortJob(messageOf(MessageId::Canceled), JobResult::Stop);
     return;
   }
   if (waitingForLock_) {
@@ -321,11 +348,13 @@ void FileJob::tick() {
     busy_ = false;
     return;
   }
+  errno = 0;
   const engine::StepResult stepped = step();
+  const int stepError = lastSystemError();
   if (stream_.zeroByteSeen && stepped != engine::StepResult::ReadFailed) {
     // A zero byte past the sample: the file is no text after all. The job
     // is given up and the file stays as it was.
-    abortJob(messages::kNotText, JobResult::Skipped,
+    abortJob(messageOf(MessageId::NotText), JobResult::Skipped,
              request_.detectOnly || request_.lastJob);
     busy_ = false;
     return;
@@ -335,22 +364,22 @@ void FileJob::tick() {
     host_.setProgress(percentOf(stream_.processed, stream_.fileSize));
     host_.drainTimerMessages();
     break;
-  case engine::StepResult::Finished: {
-    std::string line1, line2;
-    successLines(line1, line2);
-    report_ = successReport(line1, line2);
-    finishJob(line1, line2);
+  case engine::StepResult::Finished:
+    finishJob();
     break;
-  }
   case engine::StepResult::ReadFailed:
-    abortJob(messages::kReadError, JobResult::ReadFailed);
+    abortJob(messageOf(MessageId::ReadError, stepError), JobResult::ReadFailed);
     break;
   case engine::StepResult::WriteFailed:
-    abortJob(messages::kWriteError, JobResult::WriteFailed);
+    abortJob(messageOf(MessageId::WriteError, stepError),
+             JobResult::WriteFailed);
     break;
-  case engine::StepResult::LineTooLong:
-    abortJob(messages::lineTooLong(engine::kLineLimit), JobResult::ReadFailed);
+  case engine::StepResult::LineTooLong: {
+    Message tooLong = messageOf(MessageId::LineTooLong);
+    tooLong.number = engine::kLineLimit;
+    abortJob(tooLong, JobResult::ReadFailed);
     break;
+  }
   case engine::StepResult::BadText:
     abortJob(badTextMessage(), JobResult::ReadFailed);
     break;
@@ -407,140 +436,89 @@ std::optional<CodePage> FileJob::pageAfterSuccess() const {
   return pageNow_;
 }
 
-std::string FileJob::badTextMessage() const {
+Message FileJob::badTextMessage() const {
   if (const auto *recode = std::get_if<engine::RecodeState>(&engine_)) {
-    if (recode->fault == engine::RecodeFault::Unrepresentable)
-      return messages::unrepresentable(recode->faultOffset, recode->target);
-    return messages::invalidUtf8(recode->faultOffset);
+    Message bad = messageOf(MessageId::InvalidUtf8);
+    if (recode->fault == engine::RecodeFault::Unrepresentable) {
+      bad.id = MessageId::Unrepresentable;
+      bad.page = recode->target;
+    }
+    bad.number = recode->faultOffset;
+    return bad;
   }
-  return messages::kReadError;
+  return messageOf(MessageId::ReadError);
 }
 
-void FileJob::successLines(std::string &line1, std::string &line2) const {
-  const OperationCode op = request_.operation;
-  line1 = messages::kConverted;
-  switch (op) {
-  case OperationCode::UpperCase:
-    line2 = messages::kWithUpperCase;
-    break;
-  case OperationCode::LowerCase:
-    line2 = messages::kWithLowerCase;
-    break;
-  case OperationCode::SmartCase:
-    line2 = messages::kWithSmartCase;
-    break;
-  case OperationCode::RecodeToWin:
-  case OperationCode::RecodeToKoi:
-  case OperationCode::RecodeToIso:
-  case OperationCode::RecodeToDos:
-  case OperationCode::RecodeToUtf8:
-    line2 =
-        messages::recodeSourcePiece(request_.sourceCodePage, autoDetected_) +
-        messages::recodeTargetPiece(op);
-    break;
-  case OperationCode::Exclude:
-  case OperationCode::Replace: {
-    const auto *state = std::get_if<engine::ExclusionState>(&engine_);
-    const std::uint64_t hits = state ? state->hitCount : 0;
-    line1 = messages::kExcluded;
-    line2 = op == OperationCode::Exclude
-                ? messages::kNumberOfHits + std::to_string(hits)
-                : std::string(messages::kReplaced) + messages::kNrOfHits +
-                      std::to_string(hits);
-    break;
-  }
-  case OperationCode::Optimize:
-    line1 = messages::kOptimized;
-    line2.clear();
-    break;
-  case OperationCode::DeleteEmpty: {
-    line1 = messages::kDeletedEmpty;
-    const auto *state = std::get_if<engine::EmptyLineState>(&engine_);
-    line2 =
-        messages::kNumberOfHits + std::to_string(state ? state->hitCount : 0);
-    break;
-  }
-  case OperationCode::Detect:
-    line2.clear();
-    break;
-  }
+void FileJob::fillSuccess() {
+  if (const auto *state = std::get_if<engine::ExclusionState>(&engine_))
+    report_.hits = state->hitCount;
+  else if (const auto *lines = std::get_if<engine::EmptyLineState>(&engine_))
+    report_.hits = lines->hitCount;
+  else if (request_.operation == OperationCode::Exclude ||
+           request_.operation == OperationCode::Replace)
+    report_.hits = 0;
+  if (const auto *recode = std::get_if<engine::RecodeState>(&engine_))
+    report_.filled = recode->filled;
 }
 
-std::string FileJob::successReport(const std::string &line1,
-                                   const std::string &line2) const {
-  const OperationCode op = request_.operation;
-  const std::string head =
-      request_.dryRun ? std::string(messages::kWouldBeConverted) : line1;
-  if (isRecode(op)) {
-    // The page the file was read in, also when detection found it.
-    std::string source =
-        messages::recodeSourcePiece(request_.sourceCodePage, false);
-    if (!source.empty() && source.back() == ' ')
-      source.pop_back();
-    std::string report = head + ' ' + source + messages::recodeTargetPiece(op);
-    const auto *recode = std::get_if<engine::RecodeState>(&engine_);
-    if (recode && recode->filled > 0)
-      report += "; " + messages::noEquivalent(recode->filled);
-    return report;
-  }
-  if (line2.empty())
-    return head;
-  const bool counted =
-      op == OperationCode::Exclude || op == OperationCode::DeleteEmpty;
-  if (counted && head.back() != ',')
-    return head + ", " + line2;
-  return head + ' ' + line2;
-}
-
-void FileJob::finishJob(const std::string &line1, const std::string &line2) {
+void FileJob::finishJob() {
   // The save puts the new content on the disk before it takes the file's
   // place in one exchange, and only while the file is still the version
   // that was read: a file another program changed meanwhile keeps its
   // change. The file stays open (and locked) until then.
+  fillSuccess();
+  errno = 0;
   const platform::SaveOutcome outcome = temp_->commit();
+  const int commitError = lastSystemError();
   switch (outcome) {
   case platform::SaveOutcome::Replaced:
     break;
   case platform::SaveOutcome::TargetChanged:
-    abortJob(messages::kReadError, JobResult::ReadFailed);
+    abortJob(messageOf(MessageId::ReadError), JobResult::ReadFailed);
     return;
   case platform::SaveOutcome::WriteFailed:
-    abortJob(messages::kWriteError, JobResult::WriteFailed);
+    abortJob(messageOf(MessageId::WriteError, commitError),
+             JobResult::WriteFailed);
     return;
   case platform::SaveOutcome::OwnerNotKept:
-    abortJob(messages::kOwnerNotKept, JobResult::WriteFailed);
+    abortJob(messageOf(MessageId::OwnerNotKept, commitError),
+             JobResult::WriteFailed);
     return;
   case platform::SaveOutcome::AttributesNotKept:
-    abortJob(messages::kAttributesNotKept, JobResult::WriteFailed);
+    abortJob(messageOf(MessageId::AttributesNotKept, commitError),
+             JobResult::WriteFailed);
     return;
   }
   temp_.reset();
   input_.reset();
   result_ = JobResult::Done;
+  report_.result = JobResult::Done;
+  report_.message = messageOf(MessageId::Converted);
   if (!request_.dryRun)
     pageNow_ = pageAfterSuccess();
   notePage();
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
-  if (request_.lastJob) {
-    if (request_.dryRun)
-      message(request_.path, report_);
-    else
-      message(line1, line2);
-  }
+  if (request_.lastJob)
+    host_.showReport(report_);
   host_.drainTimerMessages();
 }
 
-void FileJob::abortJob(const std::string &text, JobResult result, bool shown) {
+void FileJob::abortJob(const Message &message, JobResult result, bool shown) {
   closeFiles();
   result_ = result;
   // The file is as it was.
   notePage();
-  report_ = text;
+  report_.result = result;
+  report_.message = message;
+  // A failure at a place in the file names the place.
+  if (message.id == MessageId::InvalidUtf8 ||
+      message.id == MessageId::Unrepresentable)
+    report_.offset = message.number;
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
   if (shown)
-    message(request_.path, text);
+    host_.showReport(report_);
   host_.drainTimerMessages();
 }
 

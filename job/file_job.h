@@ -39,6 +39,7 @@
 #include "engine/slice_stream.h"
 #include "engine/text_encoding.h"
 #include "job/job_host.h"
+#include "job/job_report.h"
 #include "job/job_request.h"
 #include "platform/file_system.h"
 
@@ -73,12 +74,11 @@ public:
   // tick tries again).
   bool waitingForLock() const { return waitingForLock_; }
   JobResult result() const { return result_.value_or(JobResult::Stop); }
-  // What became of the file, in the system's own texts, once the job has
-  // ended: the text of its failure, of the reason it was left as it was, of
-  // its detection, or of its success ("File(s) successfully converted from
-  // ''Koi'' to ''Win1251''"; a dry run's "would be converted ..."). Set
-  // whether or not the job showed it.
-  const std::string &report() const { return report_; }
+  // What became of the file once the job has ended: its failure, the
+  // reason it was left as it was, its detection, or its success, with the
+  // pages, counts, offset and system error that go with it. Set whether or
+  // not the job showed it.
+  const JobReport &report() const { return report_; }
   // start() and then tick() until the job ends, for hosts without a timer.
   JobResult run();
 
@@ -106,25 +106,21 @@ private:
   // The start-up after the lock: detection, the checks, the save begun.
   // True when the job now runs and wants ticks.
   bool settle();
-  void finishJob(const std::string &line1, const std::string &line2);
+  void finishJob();
   // The failure end (also the end of a file found not to be text): the save
-  // abandoned, the result and report settled, the message shown unless
+  // abandoned, the result and report settled, the report shown unless
   // `shown` is false.
-  void abortJob(const std::string &message, JobResult result,
-                bool shown = true);
-  // A start-up end: the files closed, the result settled; with a text, the
-  // message (path over text), whose Esc answer makes the result Stop.
+  void abortJob(const Message &message, JobResult result, bool shown = true);
+  // A start-up end: the files closed, the result settled.
   void endEarly(JobResult result);
-  void endEarly(JobResult result, const std::string &text);
-  // A start-up end whose text is not shown (not the last file of the run),
-  // only kept as the job's report.
-  void endUnshown(JobResult result, const std::string &text);
-  // The report of a job that went through: what became of the file.
-  std::string successReport(const std::string &line1,
-                            const std::string &line2) const;
-  DialogAnswer message(const std::string &line1, const std::string &line2);
-  void successLines(std::string &line1, std::string &line2) const;
-  std::string badTextMessage() const;
+  // The same with its message, shown; the Esc answer makes the result Stop.
+  void endEarly(JobResult result, const Message &message);
+  // A start-up end whose message is not shown (not the last file of the
+  // run), only kept in the job's report.
+  void endUnshown(JobResult result, const Message &message);
+  // The report's fields a job that went through fills: pages, counts.
+  void fillSuccess();
+  Message badTextMessage() const;
   // The page of the file's text for an operation other than recoding:
   // carried from the run's earlier pass, named by the run, or `detected`.
   engine::CodePage textPage(engine::CodePage detected) const;
@@ -159,7 +155,7 @@ private:
   engine::SliceStream stream_;
   EngineState engine_;
   std::optional<JobResult> result_;
-  std::string report_;
+  JobReport report_;
 };
 
 // The file name without its directory: the text after the last '\\', '/' or

@@ -182,9 +182,14 @@ std::unique_ptr<InputFile> PosixFileSystem::openRead(const FileLocation &at) {
   }
   // Look first, so that a device or FIFO is never opened at all.
   struct statx before;
-  if (!posix::statusAt(dir->fd(), base.c_str(), AT_SYMLINK_NOFOLLOW, before) ||
-      !S_ISREG(before.stx_mode))
+  if (!posix::statusAt(dir->fd(), base.c_str(), AT_SYMLINK_NOFOLLOW, before))
     return nullptr;
+  if (!S_ISREG(before.stx_mode)) {
+    // Refused here, not by the system: errno tells a directory, and no
+    // reason of the system's for anything else.
+    errno = S_ISDIR(before.stx_mode) ? EISDIR : 0;
+    return nullptr;
+  }
   FdGuard fd(
       ::openat(dir->fd(), base.c_str(),
                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -192,9 +197,12 @@ std::unique_ptr<InputFile> PosixFileSystem::openRead(const FileLocation &at) {
     return nullptr;
   // The name may have changed between the look and the open.
   struct statx st;
-  if (!posix::statusOf(fd.get(), st) || !S_ISREG(st.stx_mode) ||
-      posix::idOf(st) != posix::idOf(before))
+  if (!posix::statusOf(fd.get(), st))
     return nullptr;
+  if (!S_ISREG(st.stx_mode) || posix::idOf(st) != posix::idOf(before)) {
+    errno = 0;
+    return nullptr;
+  }
   const int flags = ::fcntl(fd.get(), F_GETFL);
   if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
     return nullptr;

@@ -1,4 +1,5 @@
-// snpln-cli end to end through runCli, over real files.
+// snpln-cli end to end through runCli, over real files. Behaviours that
+// come down to what the command prints are golden transcripts in tests/cli.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -56,27 +57,6 @@ protected:
     return {status, out.str(), err.str()};
   }
 };
-
-TEST_F(CliTest, DetectPrintsOneLinePerFile) {
-  dir.write("notes.txt", kHelloWin);
-  dir.write("dos.txt", kHelloDos);
-  const auto r = run({"--detect", "notes.txt", "dos.txt"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "notes.txt: This file has coding ''Win1251''\n"
-                   "dos.txt: This file has coding ''Dos''\n");
-  EXPECT_EQ(r.err, "");
-}
-
-TEST_F(CliTest, RecodeInPlaceWithTheSuccessLineOnce) {
-  dir.write("a.txt", kHelloDos);
-  dir.write("b.txt", kHelloDos);
-  const auto r = run({"--from", "dos", "--to", "win", "a.txt", "b.txt"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(dir.read("a.txt"), kHelloWin);
-  EXPECT_EQ(dir.read("b.txt"), kHelloWin);
-  EXPECT_EQ(r.out,
-            "File(s) successfully converted: from ''Dos''  to ''Win1251''\n");
-}
 
 TEST_F(CliTest, SeveralOperationsRunAsPassesInOperationOrder) {
   dir.write("a.txt", "one cat.\r\n\r\n\r\n\r\ntwo cats");
@@ -254,20 +234,6 @@ TEST_F(CliTest, SeveralOperationsEqualTheirPassesOneByOne) {
           << line << "from " << sourceName;
     }
   }
-}
-
-TEST_F(CliTest, FailuresGoToStandardErrorAndGiveStatusOne) {
-  dir.write("plain.txt", "english only");
-  const auto r = run({"--upper", "missing.txt", "plain.txt"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "missing.txt: File or directory not found\n");
-  EXPECT_EQ(dir.read("plain.txt"), "ENGLISH ONLY");
-
-  // No Cyrillic letter: left as it is, which is no failure.
-  const auto s = run({"--to", "win", "plain.txt"});
-  EXPECT_EQ(s.status, 0);
-  EXPECT_EQ(s.out, "plain.txt: This file consist of english symbols only\n");
-  EXPECT_EQ(s.err, "");
 }
 
 // Every kind of file outcome gives the same status whether the file is
@@ -486,15 +452,8 @@ TEST_F(CliTest, RegressionNamesThatReadLikeFailuresDecideNothing) {
   EXPECT_EQ(f.status, 1);
   EXPECT_EQ(f.out, "");
   EXPECT_EQ(f.err,
-            "File(s) successfully converted: File or directory not found\n");
-}
-
-TEST_F(CliTest, EmptySearchTextIsRefusedWithTheSystemsOwnWords) {
-  dir.write("a.txt", "x");
-  const auto r = run({"--exclude", "", "a.txt"});
-  EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, "Are you want to exclude empty string from file 8-) ?: "
-                   "I'm surprised :)\n");
+            "File(s) successfully converted: File or directory not found: "
+            "No such file or directory\n");
 }
 
 TEST_F(CliTest, DirectoryIsWalkedWithTheFilterMasks) {
@@ -571,7 +530,8 @@ TEST_F(CliTest, DryRunTouchesNothingAndForetellsTheRealRun) {
     const auto dry = run(args);
     EXPECT_EQ(snapshot(work.path()), before);
     EXPECT_EQ(dry.status, 1) << dry.err; // missing.txt
-    EXPECT_EQ(dry.err, "missing.txt: File or directory not found\n");
+    EXPECT_EQ(dry.err, "missing.txt: File or directory not found: No such file "
+                       "or directory\n");
 
     args.front() = "-v";
     const auto real = run(args);

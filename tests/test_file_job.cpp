@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -10,8 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "i18n/catalogue.h"
+#include "i18n/texts.h"
 #include "job/file_job.h"
-#include "job/messages.h"
 #include "tests/support/memory_file.h"
 #include "tests/support/native_file_system.h"
 #include "tests/support/recording_job_host.h"
@@ -41,6 +43,8 @@ const std::string kHelloUtf8 =
 // directory.
 const std::string kOldTempName = "~sn$ln~.tmp";
 
+const std::string kNotText = "This file is not text: it holds a zero byte";
+
 class FileJobTest : public ::testing::Test {
 protected:
   test::TempDir dir;
@@ -60,9 +64,12 @@ protected:
     FileJob job(r, host);
     job.setSliceSize(slice);
     const JobResult result = job.run();
-    lastReport = job.report();
+    report = job.report();
+    lastReport = i18n::english(i18n::reportLine(report));
     return result;
   }
+  // The job's report, and its line in English.
+  job::JobReport report;
   std::string lastReport;
   bool tempLeft() const { return dir.holdsTemporaryFile(); }
 };
@@ -104,7 +111,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        0,
        job::DialogAnswer::Ok,
        JobResult::NotFound,
-       {"This file not found"}},
+       {"This file not found: No such file or directory"}},
       {"missing, Esc",
        "",
        OperationCode::UpperCase,
@@ -113,7 +120,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
        0,
        job::DialogAnswer::Cancel,
        JobResult::Stop,
-       {"This file not found"}},
+       {"This file not found: No such file or directory"}},
       {"english, not last",
        "plain text",
        OperationCode::RecodeToWin,
@@ -205,7 +212,7 @@ TEST_F(FileJobTest, DirectoryIsNotFound) {
   dir.mkdir("sub");
   EXPECT_EQ(run(request(OperationCode::UpperCase, "sub")), JobResult::NotFound);
   ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].second, "This file not found");
+  EXPECT_EQ(host.messages[0].second, "This file not found: Is a directory");
 }
 
 TEST_F(FileJobTest, RecodeReplacesTheFileAndReportsSourceAndTarget) {
@@ -318,13 +325,13 @@ TEST_F(FileJobTest, BinaryFileIsLeftAloneByEveryOperation) {
       r.searchText = "ELF";
       r.targetCodePage = CodePage::Koi;
       const bool informed = lastJob || op == OperationCode::Detect;
-      SCOPED_TRACE(std::string(job::messages::operationTitle(op)) +
+      SCOPED_TRACE(i18n::english(i18n::operationTitle(op)) +
                    (lastJob ? ", last job" : ""));
       EXPECT_EQ(run(r), JobResult::Skipped);
-      EXPECT_EQ(lastReport, job::messages::kNotText);
+      EXPECT_EQ(lastReport, kNotText);
       if (informed) {
         ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0], Message(r.path, job::messages::kNotText));
+        EXPECT_EQ(host.messages[0], Message(r.path, kNotText));
       } else {
         EXPECT_TRUE(host.messages.empty());
       }
@@ -350,11 +357,11 @@ TEST_F(FileJobTest, ZeroByteFoundLateAbandonsTheJob) {
       r.searchText = "\xEC\xE8\xF0";
       r.replaceText = "MIR";
       r.targetCodePage = CodePage::Utf8;
-      SCOPED_TRACE(std::string(job::messages::operationTitle(op)) + ", slice " +
+      SCOPED_TRACE(i18n::english(i18n::operationTitle(op)) + ", slice " +
                    std::to_string(slice));
       EXPECT_EQ(run(r, slice), JobResult::Skipped);
       ASSERT_EQ(host.messages.size(), 1u);
-      EXPECT_EQ(host.messages[0], Message(r.path, job::messages::kNotText));
+      EXPECT_EQ(host.messages[0], Message(r.path, kNotText));
       EXPECT_EQ(dir.read("late.txt"), content);
       EXPECT_FALSE(tempLeft());
     }
@@ -856,8 +863,9 @@ TEST(OperationTitles, AreTheWindowCaptions) {
       "Recode to UTF-8"};
   static_assert(std::size(expected) == job::kOperationCount);
   for (int i = 0; i < job::kOperationCount; ++i)
-    EXPECT_STREQ(job::messages::operationTitle(static_cast<OperationCode>(i)),
-                 expected[i]);
+    EXPECT_EQ(
+        i18n::english(i18n::operationTitle(static_cast<OperationCode>(i))),
+        expected[i]);
 }
 
 TEST(DisplayName, IsTheTextAfterTheLastSeparator) {
@@ -949,6 +957,74 @@ TEST(FileJobSizes, FileOfFourGibibytesOrMoreFinishes) {
   ASSERT_FALSE(host.progress.empty());
   EXPECT_EQ(host.progress.back(), 100);
   EXPECT_TRUE(std::is_sorted(host.progress.begin(), host.progress.end()));
+}
+
+// The report is data: each end carries its message id and the facts that
+// go with it (pages, detection, hits, the offset of a failure, the system's
+// reason), and nothing that does not apply to it.
+TEST_F(FileJobTest, ReportCarriesTheFactsOfEachEnd) {
+  using job::MessageId;
+  struct Case {
+    const char *name;
+    std::string content; // nothing: no file
+    OperationCode op;
+    CodePage source, target;
+    JobResult result;
+    MessageId message;
+    CodePage from, to;
+    bool detected;
+    std::optional<std::uint64_t> hits, offset;
+    int systemError;
+  };
+  const std::optional<std::uint64_t> none;
+  const Case cases[] = {
+      {"detected recode", kHelloKoi, OperationCode::RecodeToWin, CodePage::Auto,
+       CodePage::Win, JobResult::Done, MessageId::Converted, CodePage::Koi,
+       CodePage::Win, true, none, none, 0},
+      {"named recode", kHelloDos, OperationCode::RecodeToKoi, CodePage::Dos,
+       CodePage::Koi, JobResult::Done, MessageId::Converted, CodePage::Dos,
+       CodePage::Koi, false, none, none, 0},
+      {"same coding", kHelloWin, OperationCode::RecodeToWin, CodePage::Auto,
+       CodePage::Win, JobResult::Skipped, MessageId::SameCoding, CodePage::Win,
+       CodePage::Win, true, none, none, 0},
+      {"detection", kHelloKoi, OperationCode::Detect, CodePage::Auto,
+       CodePage::Auto, JobResult::Done, MessageId::HasCoding, CodePage::Koi,
+       CodePage::Auto, true, none, none, 0},
+      {"invalid UTF-8",
+       "ab\xD0\xBF\xFF"
+       "cd",
+       OperationCode::RecodeToWin, CodePage::Utf8, CodePage::Win,
+       JobResult::ReadFailed, MessageId::InvalidUtf8, CodePage::Utf8,
+       CodePage::Win, false, none, std::uint64_t{4}, 0},
+      {"empty lines", "a\r\n\r\n\r\n\r\nb\r\n", OperationCode::DeleteEmpty,
+       CodePage::Auto, CodePage::Win, JobResult::Done, MessageId::Converted,
+       CodePage::Auto, CodePage::Auto, false, std::uint64_t{2}, none, 0},
+      {"missing", "", OperationCode::UpperCase, CodePage::Auto, CodePage::Win,
+       JobResult::NotFound, MessageId::NotFound, CodePage::Auto, CodePage::Auto,
+       false, none, none, ENOENT},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    ::unlink(dir.file("f.txt").c_str());
+    if (!c.content.empty())
+      dir.write("f.txt", c.content);
+    auto r = request(c.op, "f.txt", 0);
+    r.sourceCodePage = c.source;
+    r.targetCodePage = c.target;
+    EXPECT_EQ(run(r), c.result);
+    EXPECT_EQ(report.result, c.result);
+    EXPECT_EQ(report.message.id, c.message) << lastReport;
+    EXPECT_EQ(report.operation, c.op);
+    EXPECT_EQ(report.path, r.path);
+    EXPECT_EQ(report.from, c.from);
+    EXPECT_EQ(report.to, c.to);
+    EXPECT_EQ(report.detected, c.detected);
+    if (c.result == JobResult::Done) {
+      EXPECT_EQ(report.hits, c.hits);
+    }
+    EXPECT_EQ(report.offset, c.offset);
+    EXPECT_EQ(report.message.systemError, c.systemError);
+  }
 }
 
 } // namespace

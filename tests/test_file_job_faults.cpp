@@ -48,7 +48,7 @@ std::vector<Seam> seams() {
       {"temporary file",
        [](FaultPlan &p) { p.beginSave = true; },
        true,
-       {kPath, "Unable to open temporary file (Input/output error)"},
+       {kPath, "Unable to open temporary file: Input/output error"},
        JobResult::WriteFailed},
       {"first read",
        [](FaultPlan &p) { p.readAt = 0; },

@@ -4,6 +4,13 @@
 #include <vector>
 
 #include "batch/file_list.h"
+#include "i18n/catalogue.h"
+#include "i18n/texts.h"
+
+// The status line in English, as the edges put it.
+static std::string said(const snpln::batch::Status &status) {
+  return snpln::i18n::english(snpln::i18n::statusText(status));
+}
 
 namespace snpln::test {
 namespace {
@@ -51,11 +58,11 @@ TEST(SplitCommandLine, NulByteSeparates) {
 }
 
 TEST(CountStatus, OneNamedOtherwiseCounted) {
-  EXPECT_EQ("0 files are choosed", batch::countStatus({}, ""));
+  EXPECT_EQ("0 files are choosed", said(batch::countStatus({}, "")));
   EXPECT_EQ("File 'x.txt' is choosed",
-            batch::countStatus({"d/x.txt"}, "x.txt"));
+            said(batch::countStatus({"d/x.txt"}, "x.txt")));
   EXPECT_EQ("12 files are choosed",
-            batch::countStatus(Words(12, "f"), "ignored"));
+            said(batch::countStatus(Words(12, "f"), "ignored")));
 }
 
 TEST(FileListModel, StartUpWithoutArguments) {
@@ -63,7 +70,7 @@ TEST(FileListModel, StartUpWithoutArguments) {
   m.startUp("");
   EXPECT_TRUE(m.fileList().empty());
   EXPECT_EQ("", m.fileNameField());
-  EXPECT_EQ("0 files are choosed", m.statusLine());
+  EXPECT_EQ("0 files are choosed", said(m.statusLine()));
   EXPECT_FALSE(m.previewEnabled());
 }
 
@@ -73,11 +80,11 @@ TEST(FileListModel, StartUpShowsTheTextUnchanged) {
   EXPECT_EQ(Words{"C:\\a b\\x.txt"}, m.fileList());
   EXPECT_EQ(" \"C:\\a b\\x.txt\" ", m.fileNameField());
   // Start-up names the only entry whole.
-  EXPECT_EQ("File 'C:\\a b\\x.txt' is choosed", m.statusLine());
+  EXPECT_EQ("File 'C:\\a b\\x.txt' is choosed", said(m.statusLine()));
   EXPECT_TRUE(m.previewEnabled());
 
   m.startUp("a b");
-  EXPECT_EQ("2 files are choosed", m.statusLine());
+  EXPECT_EQ("2 files are choosed", said(m.statusLine()));
   EXPECT_FALSE(m.previewEnabled());
 }
 
@@ -85,13 +92,13 @@ TEST(FileListModel, DropsAppend) {
   FileListModel m;
   m.startUp("");
   m.drop({"/home/u/one.txt"});
-  EXPECT_EQ("File '/home/u/one.txt' is choosed", m.statusLine());
+  EXPECT_EQ("File '/home/u/one.txt' is choosed", said(m.statusLine()));
   EXPECT_TRUE(m.previewEnabled());
   EXPECT_EQ(" /home/u/one.txt ", m.fileNameField());
   m.drop({"/b", "/c"});
   m.drop({"/d"});
   EXPECT_EQ((Words{"/home/u/one.txt", "/b", "/c", "/d"}), m.fileList());
-  EXPECT_EQ("4 files are choosed", m.statusLine());
+  EXPECT_EQ("4 files are choosed", said(m.statusLine()));
   EXPECT_FALSE(m.previewEnabled());
   EXPECT_EQ(" /home/u/one.txt  /b /c  /d ", m.fileNameField());
 }
@@ -108,15 +115,15 @@ TEST(FileListModel, BrowseReplacesAndNamesTheFileOnly) {
   FileListModel m;
   m.drop({"/x", "/y"});
   m.browseStarted();
-  EXPECT_EQ("Browsing file ...", m.statusLine());
+  EXPECT_EQ("Browsing file ...", said(m.statusLine()));
   m.browseConfirmed({"/home/u/docs/a b.txt"});
   EXPECT_EQ(Words{"/home/u/docs/a b.txt"}, m.fileList());
-  EXPECT_EQ("File 'a b.txt' is choosed", m.statusLine());
+  EXPECT_EQ("File 'a b.txt' is choosed", said(m.statusLine()));
   EXPECT_EQ("/home/u/docs/a b.txt ", m.fileNameField());
   EXPECT_TRUE(m.previewEnabled());
 
   m.browseConfirmed({"/p/1", "/p/2", "/p/3"});
-  EXPECT_EQ("3 files are choosed", m.statusLine());
+  EXPECT_EQ("3 files are choosed", said(m.statusLine()));
   EXPECT_EQ("/p/1 /p/2 /p/3 ", m.fileNameField());
   EXPECT_FALSE(m.previewEnabled());
 }
@@ -126,7 +133,7 @@ TEST(FileListModel, BrowseCanceledChangesOnlyTheStatus) {
   m.startUp("a");
   m.browseStarted();
   m.browseCanceled();
-  EXPECT_EQ("File(s) choose canceled", m.statusLine());
+  EXPECT_EQ("File(s) choose canceled", said(m.statusLine()));
   EXPECT_EQ(Words{"a"}, m.fileList());
   EXPECT_EQ("a", m.fileNameField());
   EXPECT_TRUE(m.previewEnabled());
@@ -138,7 +145,7 @@ TEST(FileListModel, Clear) {
   m.clear();
   EXPECT_TRUE(m.fileList().empty());
   EXPECT_EQ("", m.fileNameField());
-  EXPECT_EQ("File list is cleaned. No file is choosed.", m.statusLine());
+  EXPECT_EQ("File list is cleaned. No file is choosed.", said(m.statusLine()));
   EXPECT_FALSE(m.previewEnabled());
 }
 

@@ -566,8 +566,8 @@ TEST(HostileRuns, RegressionATreeWithReadOnlyAndDotDirectoriesIsReadWhole) {
   if (!test::canActAsOtherUser()) {
     const Outcome r = cli({"-t", "utf8", t});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, t + "/ro/a.txt: Unable to open temporary file "
-                         "(Permission denied)\n");
+    EXPECT_EQ(r.err, t + "/ro/a.txt: Unable to open temporary file: "
+                         "Permission denied\n");
     EXPECT_EQ(work.read("t/ro/a.txt"), kHelloWin);
     EXPECT_EQ(work.read("t/ro/deeper/b.txt"), kHelloUtf8);
   } else {
@@ -579,8 +579,8 @@ TEST(HostileRuns, RegressionATreeWithReadOnlyAndDotDirectoriesIsReadWhole) {
       giveTo(work.file(f), test::kOtherUser, test::kOtherGroup);
     const test::ChildOutcome r = cliAsOther({"-t", "utf8", t});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, t + "/ro/a.txt: Unable to open temporary file "
-                         "(Permission denied)\n");
+    EXPECT_EQ(r.err, t + "/ro/a.txt: Unable to open temporary file: "
+                         "Permission denied\n");
     EXPECT_EQ(work.read("t/ro/a.txt"), kHelloWin);
     for (const char *f : {"t/ro/deeper/b.txt", "t/wt/w.txt", "t/plain/p.txt"})
       EXPECT_EQ(work.read(f), kHelloUtf8) << f;
@@ -619,7 +619,8 @@ TEST(HostileRuns, RegressionAnotherUsersFileIsRefusedWithoutAllowChown) {
   const test::ChildOutcome refused = cliAsOther({"-t", "utf8", path});
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.err,
-            path + ": Unable to keep the owner and group of this file\n");
+            path + ": Unable to keep the owner and group of this file: "
+                   "Operation not permitted\n");
   EXPECT_EQ(work.read("theirs.txt"), kHelloWin);
   EXPECT_EQ(statOf(path).st_uid, 0u);
   EXPECT_EQ(work.mode("theirs.txt"), 02666);

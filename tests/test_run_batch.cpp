@@ -13,6 +13,10 @@
 #include "tests/support/temp_dir.h"
 
 namespace snpln::test {
+// A name that leads nowhere, with the system's reason.
+const std::string kNameNotFound =
+    "File or directory not found: No such file or directory";
+
 namespace {
 
 using batch::SelectionState;
@@ -176,8 +180,8 @@ TEST_F(RunBatch, MissingEntryFollowedByAFileGoesOn) {
   host.promptAnswers = {{kOk, "q"}};
   run();
   EXPECT_EQ((Paths{"f", "f"}), host.jobPaths());
-  EXPECT_EQ((std::vector<Message>{{"missing", "File or directory not found"},
-                                  {"missing", "File or directory not found"}}),
+  EXPECT_EQ((std::vector<Message>{{"missing", kNameNotFound},
+                                  {"missing", kNameNotFound}}),
             host.messages);
   EXPECT_EQ(1, host.jobs.back().lastJob);
   expectReset();
@@ -589,7 +593,8 @@ TEST_F(RunBatch, WildcardEntryIsHandedOnAsItIs) {
   host.realJobs = true;
   run();
   EXPECT_EQ(Paths{"*.txt"}, host.jobPaths());
-  EXPECT_EQ((std::vector<Message>{{"*.txt", "This file not found"}}),
+  EXPECT_EQ((std::vector<Message>{
+                {"*.txt", "This file not found: No such file or directory"}}),
             host.jobMessages);
   EXPECT_EQ("x", dir.read("a.txt"));
 }
@@ -612,8 +617,7 @@ TEST_F(RunBatch, RegressionLongEntryIsNotCutIntoAnotherFilesName) {
   host.realJobs = true;
   run();
   EXPECT_TRUE(host.jobs.empty());
-  EXPECT_EQ((std::vector<Message>{{path + "g", "File or directory not found"}}),
-            host.messages);
+  EXPECT_EQ((std::vector<Message>{{path + "g", kNameNotFound}}), host.messages);
   EXPECT_EQ("abc", dir.read(path));
 
   // The whole long name is processed when it exists.
@@ -632,11 +636,12 @@ TEST_F(RunBatch, EventOrderOfARun) {
   select({ModeButton::Optimize});
   host.promptAnswers = {{kOk, "4"}};
   run();
-  EXPECT_EQ((std::vector<std::string>{
-                "prompt:Enter tab size (default - 8)", "job:9:f",
-                "message:gone|File or directory not found",
-                "status:No action selected"}),
-            host.events);
+  EXPECT_EQ(
+      (std::vector<std::string>{
+          "prompt:Enter tab size (default - 8)", "job:9:f",
+          "message:gone|File or directory not found: No such file or directory",
+          "status:No action selected"}),
+      host.events);
 }
 
 } // namespace

@@ -5,6 +5,13 @@
 #include <vector>
 
 #include "batch/selection_state.h"
+#include "i18n/catalogue.h"
+#include "i18n/texts.h"
+
+// The status line in English, as the edges put it.
+static std::string said(const snpln::batch::Status &status) {
+  return snpln::i18n::english(snpln::i18n::statusText(status));
+}
 
 namespace snpln::test {
 namespace {
@@ -38,7 +45,7 @@ TEST(SelectionState, StartsAllUpWithNoSentence) {
   EXPECT_TRUE(downSet(s).empty());
   EXPECT_FALSE(s.anySelected());
   EXPECT_FALSE(s.saveUpperEnabled());
-  EXPECT_EQ("", s.statusLine());
+  EXPECT_EQ("", said(s.statusLine()));
   EXPECT_EQ("UCASEU", s.pictureName(ModeButton::UpperCase));
 }
 
@@ -91,11 +98,11 @@ TEST(SelectionState, EachButtonTogglesWithItsSentenceAndPicture) {
     SelectionState s;
     s.pressModeButton(b(c.index));
     EXPECT_EQ(std::set<int>{c.index}, downSet(s));
-    EXPECT_EQ(c.selected, s.statusLine());
+    EXPECT_EQ(c.selected, said(s.statusLine()));
     EXPECT_EQ(std::string(c.picture) + "D", s.pictureName(b(c.index)));
     s.pressModeButton(b(c.index));
     EXPECT_TRUE(downSet(s).empty());
-    EXPECT_EQ(c.unselected, s.statusLine());
+    EXPECT_EQ(c.unselected, said(s.statusLine()));
     EXPECT_EQ(std::string(c.picture) + "U", s.pictureName(b(c.index)));
   }
 }
@@ -280,7 +287,7 @@ TEST(SelectionState, ResetReleasesEverythingWithoutBusyTest) {
   s.resetSelection();
   EXPECT_TRUE(downSet(s).empty());
   EXPECT_FALSE(s.saveUpperEnabled());
-  EXPECT_EQ("No action selected", s.statusLine());
+  EXPECT_EQ("No action selected", said(s.statusLine()));
   for (int i = 0; i < batch::kButtonCount; ++i)
     EXPECT_EQ('U', s.pictureName(b(i)).back()) << i;
 }
@@ -290,7 +297,7 @@ TEST(SelectionState, OutOfRangeIndexIsIgnored) {
   s.pressModeButton(b(255));
   s.pressModeButton(b(batch::kButtonCount));
   EXPECT_EQ(std::set<int>{0}, downSet(s));
-  EXPECT_EQ("Selected upper case convert file mode", s.statusLine());
+  EXPECT_EQ("Selected upper case convert file mode", said(s.statusLine()));
   EXPECT_FALSE(s.isDown(b(99)));
   EXPECT_EQ("", s.pictureName(b(batch::kButtonCount)));
 }
@@ -299,13 +306,14 @@ TEST(SelectionState, Utf8ButtonsFollowTheRulesOfTheirRows) {
   const int toWin = 1, fromKoi = 13, toUtf8 = 17, fromUtf8 = 18;
   auto s = pressed({toWin, fromKoi, toUtf8});
   EXPECT_EQ((std::set<int>{fromKoi, toUtf8}), downSet(s));
-  EXPECT_EQ("Selected recode to ''UTF-8'' convert file mode", s.statusLine());
+  EXPECT_EQ("Selected recode to ''UTF-8'' convert file mode",
+            said(s.statusLine()));
   EXPECT_EQ(CodePage::Utf8, s.targetCodePage());
   EXPECT_EQ(CodePage::Koi, s.sourceCodePage());
   EXPECT_EQ(std::vector<OperationCode>{OperationCode::RecodeToUtf8},
             s.operationPasses());
   s.pressModeButton(ModeButton::FromUtf8);
-  EXPECT_EQ("Selected source for file - ''UTF-8''", s.statusLine());
+  EXPECT_EQ("Selected source for file - ''UTF-8''", said(s.statusLine()));
   EXPECT_EQ(CodePage::Utf8, s.sourceCodePage());
   EXPECT_EQ("UTF8D", s.pictureName(ModeButton::FromUtf8));
   s.pressModeButton(ModeButton::ToDos);
@@ -314,7 +322,7 @@ TEST(SelectionState, Utf8ButtonsFollowTheRulesOfTheirRows) {
   EXPECT_EQ(std::set<int>{11}, downSet(s));
   s.pressModeButton(ModeButton::FromUtf8);
   s.pressModeButton(ModeButton::FromUtf8);
-  EXPECT_EQ("Unselected source for file - ''UTF-8''", s.statusLine());
+  EXPECT_EQ("Unselected source for file - ''UTF-8''", said(s.statusLine()));
 }
 
 } // namespace

@@ -77,7 +77,7 @@ int main(int argc, char **argv) {
     window.show();
     ui::waitUntilShown(window);
     ui::InputDialog prompt(&window);
-    prompt.setPrompt(ui::shownText(batch::texts::kPromptTabSize));
+    prompt.setPrompt(ui::shown(i18n::promptText(batch::PromptKind::TabSize)));
     auto *value =
         prompt.controls().control<QLineEdit>(ui::InputDialog::kValueId);
     value->setText(QStringLiteral("8"));

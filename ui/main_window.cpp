@@ -50,6 +50,10 @@ using namespace batch;
 
 constexpr const char *kAboutItem = "&About snpln...";
 constexpr const char *kFolderTitle = "Choose folder ...";
+// The file-open dialog of BROWSE.
+constexpr const char *kBrowseTitle = "Choose file ...";
+constexpr const char *kBrowseFilter =
+    "All Files (*.*)|*.*||Text files (*.txt)|*.xlc|";
 
 std::string nameBytes(const QString &path) {
   const QByteArray bytes = QFile::encodeName(path);
@@ -265,8 +269,8 @@ void MainWindow::choose(bool folder) {
   setStatusLine(files_.statusLine());
   BrowseRequest request;
   request.folder = folder;
-  request.title = folder ? uiText(kFolderTitle) : uiText(texts::kBrowseTitle);
-  request.filter = firstFilter(texts::kBrowseFilter);
+  request.title = folder ? uiText(kFolderTitle) : uiText(kBrowseTitle);
+  request.filter = firstFilter(kBrowseFilter);
   request.startFolder = fromBytes(settings_->read(kFolderSetting));
   QStringList chosen;
   const bool confirmed = options_.chooseFiles(this, request, chosen);
@@ -501,8 +505,8 @@ const std::vector<std::string> &MainWindow::fileList() {
   return files_.fileList();
 }
 
-void MainWindow::setStatusLine(const std::string &text) {
-  statusLine_ = text;
+void MainWindow::setStatusLine(const batch::Status &status) {
+  statusLine_ = status;
   if (QLabel *label = statusLabel()) {
     showStatus(*label);
     // Shown at once, also while a run keeps the event loop busy.
@@ -512,7 +516,7 @@ void MainWindow::setStatusLine(const std::string &text) {
 }
 
 void MainWindow::showStatus(QLabel &label) const {
-  const QString text = shownText(statusLine_);
+  const QString text = shown(i18n::statusText(statusLine_));
   if (label.toolTip() == text ||
       (label.toolTip().isEmpty() && label.text() == text))
     return; // shown already
@@ -523,7 +527,7 @@ void MainWindow::showStatus(QLabel &label) const {
 
 job::DialogAnswer MainWindow::prompt(PromptKind kind, std::string &answer) {
   InputDialog dialog(this);
-  dialog.setPrompt(shownText(texts::promptText(kind)));
+  dialog.setPrompt(shown(i18n::promptText(kind)));
   // What is typed is kept as characters; each job writes it in its file's
   // code page.
   dialog.setValue(QString::fromStdString(answer));
@@ -544,9 +548,10 @@ job::DialogAnswer MainWindow::excludeOptions(WordOptions &options) {
   return result;
 }
 
-job::DialogAnswer MainWindow::showMessage(MessageKind, const std::string &line1,
-                                          const std::string &line2) {
-  MessageDialog message(line1, line2, this);
+job::DialogAnswer MainWindow::showMessage(MessageKind, const std::string &name,
+                                          const job::Message &said) {
+  const i18n::Lines lines = i18n::messageLines(name, said);
+  MessageDialog message(shown(lines.line1), shown(lines.line2), this);
   return message.run();
 }
 

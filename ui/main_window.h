@@ -119,7 +119,8 @@ public:
   // What the window shows.
   const batch::SelectionState &selection() const { return selection_; }
   const batch::FileListModel &fileListModel() const { return files_; }
-  const std::string &statusLine() const { return statusLine_; }
+  // The status line as the batch control wrote it.
+  const batch::Status &statusLine() const { return statusLine_; }
   PictureButton *modeButton(batch::ModeButton button) const;
   PictureButton *pictureButton(int id) const;
   QLabel *statusLabel() const;
@@ -132,13 +133,13 @@ public:
   // BatchHost.
   bool fileNameFieldEmpty() override;
   const std::vector<std::string> &fileList() override;
-  void setStatusLine(const std::string &text) override;
+  void setStatusLine(const batch::Status &status) override;
   job::DialogAnswer prompt(batch::PromptKind kind,
                            std::string &answer) override;
   job::DialogAnswer excludeOptions(batch::WordOptions &options) override;
   job::DialogAnswer showMessage(batch::MessageKind kind,
-                                const std::string &line1,
-                                const std::string &line2) override;
+                                const std::string &name,
+                                const job::Message &message) override;
   job::TypedText typedText() const override {
     return job::TypedText::Characters;
   }
@@ -184,7 +185,7 @@ private:
   std::vector<std::string> filters_;
   // The filters the filter box lists now.
   std::optional<std::vector<std::string>> filtersShown_;
-  std::string statusLine_;
+  batch::Status statusLine_;
 
   DialogControls controls_;
   std::array<PictureButton *, batch::kButtonCount> modeButtons_{};

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <utility>
 
-#include "job/messages.h"
 #include "ui/byte_text.h"
 #include "ui/elide_text.h"
 #include "ui/message_dialog.h"
@@ -30,8 +29,7 @@ constexpr int kLockRetryMs =
 ProgressDialog::ProgressDialog(job::JobRequest request, QWidget *owner,
                                platform::FileSystem &fs)
     : QDialog(owner), job_(std::move(request), *this, fs) {
-  setWindowTitle(
-      uiText(job::messages::operationTitle(job_.request().operation)));
+  setWindowTitle(shown(i18n::operationTitle(job_.request().operation)));
   // The frame as the template has it; the controls come with build(). The
   // close box is CANCEL.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -159,13 +157,14 @@ void ProgressDialog::tick() {
   }
 }
 
-job::DialogAnswer ProgressDialog::showMessage(const std::string &line1,
-                                              const std::string &line2) {
+job::DialogAnswer ProgressDialog::showReport(const job::JobReport &report) {
   // The timer rests while the message waits, so the job's busy guard is not
   // hammered by empty turns of the message's own event loop.
   const bool wasTicking = timer_.isActive();
   timer_.stop();
-  MessageDialog message(line1, line2, isVisible() ? this : parentWidget());
+  const i18n::Lines lines = i18n::reportLines(report);
+  MessageDialog message(shown(lines.line1), shown(lines.line2),
+                        isVisible() ? this : parentWidget());
   messageOpen_ = true; // the message takes input as usual
   const job::DialogAnswer answer = message.run();
   messageOpen_ = false;

@@ -65,8 +65,7 @@ public:
   void tick();
 
   // JobHost.
-  job::DialogAnswer showMessage(const std::string &line1,
-                                const std::string &line2) override;
+  job::DialogAnswer showReport(const job::JobReport &report) override;
   void setProgress(int percent) override;
   void drainTimerMessages() override;
 

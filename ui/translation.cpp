@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QPixmapCache>
-#include <QRegularExpression>
 #include <QTranslator>
 
 #include <memory>
@@ -17,7 +16,8 @@ namespace {
 
 struct Catalogues {
   std::unique_ptr<QTranslator> own;
-  std::unique_ptr<QTranslator> qt; // the texts of Qt's own dialogs
+  std::unique_ptr<QTranslator> messages; // the core's, shared with snpln-cli
+  std::unique_ptr<QTranslator> qt;       // the texts of Qt's own dialogs
 };
 
 Catalogues &catalogues() {
@@ -27,55 +27,11 @@ Catalogues &catalogues() {
 
 void removeCatalogues() {
   Catalogues &c = catalogues();
-  for (std::unique_ptr<QTranslator> *t : {&c.own, &c.qt})
+  for (std::unique_ptr<QTranslator> *t : {&c.own, &c.messages, &c.qt})
     if (*t) {
       QCoreApplication::removeTranslator(t->get());
       t->reset();
     }
-}
-
-// Texts put together from a sentence and one or two values. Each is the
-// English pattern as the catalogue holds it; %1 and %2 stand for the values.
-constexpr const char *kComposedTexts[] = {
-    "File '%1' is choosed",
-    "%1 files are choosed",
-    "This file has coding %1",
-    "Number of hits: %1",
-    "and replaced with received string, Nr. of hits: %1",
-    "from %1  to %2",
-    "with coding autodetect  to %1",
-    "Line in file is too long (greater than %1 bytes)",
-    "Unable to open temporary file (%1)",
-};
-
-// `pattern` as an expression, each %1 and %2 a group of its own.
-QRegularExpression shapeOf(const QString &pattern) {
-  static const QRegularExpression marker(QStringLiteral("%[12]"));
-  QString expression = QStringLiteral("^");
-  qsizetype at = 0;
-  QRegularExpressionMatchIterator it = marker.globalMatch(pattern);
-  while (it.hasNext()) {
-    const QRegularExpressionMatch m = it.next();
-    expression +=
-        QRegularExpression::escape(pattern.mid(at, m.capturedStart() - at));
-    expression += QStringLiteral("(.*?)");
-    at = m.capturedEnd();
-  }
-  expression +=
-      QRegularExpression::escape(pattern.mid(at)) + QStringLiteral("$");
-  return QRegularExpression(expression,
-                            QRegularExpression::DotMatchesEverythingOption);
-}
-
-// The shapes of kComposedTexts, in their order, made once.
-const std::vector<QRegularExpression> &composedShapes() {
-  static const std::vector<QRegularExpression> shapes = [] {
-    std::vector<QRegularExpression> made;
-    for (const char *pattern : kComposedTexts)
-      made.push_back(shapeOf(QString::fromUtf8(pattern)));
-    return made;
-  }();
-  return shapes;
 }
 
 } // namespace
@@ -91,6 +47,12 @@ bool setUiLanguage(const QLocale &locale) {
     return false;
   QCoreApplication::installTranslator(own.get());
   c.own = std::move(own);
+  auto messages = std::make_unique<QTranslator>();
+  if (messages->load(
+          QStringLiteral(":/snpln/translations/snpln_messages_ru.qm"))) {
+    QCoreApplication::installTranslator(messages.get());
+    c.messages = std::move(messages);
+  }
   auto qt = std::make_unique<QTranslator>();
   if (qt->load(QStringLiteral("qtbase_ru"),
                QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
@@ -110,27 +72,41 @@ QString uiText(const char *context, const char *english) {
   return QCoreApplication::translate(context, english);
 }
 
-QString shownText(const std::string &bytes) {
-  const QString text = fromBytes(bytes);
-  if (!translating() || bytes.empty())
-    return text;
-  const QString whole =
-      catalogues().own->translate(kTextContext, bytes.c_str());
-  if (!whole.isEmpty())
-    return whole;
-  const std::vector<QRegularExpression> &shapes = composedShapes();
-  for (std::size_t k = 0; k < shapes.size(); ++k) {
-    const QRegularExpressionMatch found = shapes[k].match(text);
-    if (!found.hasMatch())
-      continue;
-    // The values (names, numbers, codings) stay as they are; all are put
-    // in at once, so a value holding "%2" stays as it is too.
-    const QString shown = uiText(kComposedTexts[k]);
-    return found.lastCapturedIndex() == 1
-               ? shown.arg(found.captured(1))
-               : shown.arg(found.captured(1), found.captured(2));
+QString shownText(const std::string &bytes) { return fromBytes(bytes); }
+
+QString shown(const i18n::Phrase &phrase) {
+  if (!phrase.source) {
+    if (phrase.parts.empty())
+      return phrase.bytes ? fromBytes(phrase.literal)
+                          : QString::fromStdString(phrase.literal);
+    QString joined;
+    for (const i18n::Phrase &part : phrase.parts) {
+      const QString text = shown(part);
+      if (!joined.isEmpty() && !text.isEmpty())
+        joined += QString::fromStdString(phrase.separator);
+      joined += text;
+    }
+    return joined;
   }
-  return text;
+  const QString pattern =
+      translating() ? QCoreApplication::translate(phrase.context, phrase.source)
+                    : QString::fromUtf8(phrase.source);
+  // All arguments at once, so that one holding "%2" stays as it is.
+  const auto &p = phrase.parts;
+  switch (p.size()) {
+  case 0:
+    return pattern;
+  case 1:
+    return pattern.arg(shown(p[0]));
+  case 2:
+    return pattern.arg(shown(p[0]), shown(p[1]));
+  default:
+    return pattern.arg(shown(p[0]), shown(p[1]), shown(p[2]));
+  }
+}
+
+QString shown(const i18n::Lines &lines, bool second) {
+  return shown(second ? lines.line2 : lines.line1);
 }
 
 } // namespace snpln::ui

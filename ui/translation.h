@@ -1,20 +1,23 @@
 // The windows' language.
 //
 // Every text the windows show is English in the code. Under a Russian
-// locale the program installs its Russian catalogue (compiled from
-// ui/translations/snpln_ru.ts at build time) and the windows show each text
-// through it: the captions of the templates, the pictures' labels and
-// descriptions, and the texts that the batch run and the jobs hand over as
-// bytes, looked up as known source texts (a text put together from a known
-// sentence and a name or number is looked up by its sentence). Under any
-// other locale no catalogue is installed and every text is shown exactly as
-// the code has it.
+// locale the program installs its Russian catalogues (compiled at build
+// time from ui/translations/snpln_ru.ts, the windows' own captions, labels
+// and descriptions, and from i18n/snpln_ru.ts, the messages it shares with
+// snpln-cli) and the windows show each text through them. What the batch
+// run and the jobs hand over is data (ids, reports, statuses): i18n/texts.h
+// gives the phrase, shown() its words with tr().arg(). Under any other
+// locale no catalogue is installed and every text is shown exactly as the
+// code has it.
 #pragma once
 
 #include <QLocale>
 #include <QString>
 
 #include <string>
+
+#include "i18n/phrase.h"
+#include "i18n/texts.h"
 
 namespace snpln::ui {
 
@@ -33,9 +36,11 @@ bool translating();
 // A fixed English text of the program (UTF-8) as the windows show it.
 QString uiText(const char *english);
 QString uiText(const char *context, const char *english);
-// A text handed over by the batch run or a job, bytes in the local 8-bit
-// encoding: its translation when it is, or is built from, a known source
-// text; else the bytes as they are (names, paths).
+// A name or path, bytes in the local 8-bit encoding, as it is.
 QString shownText(const std::string &bytes);
+// A phrase in the windows' language: its source text translated, each
+// argument put in with arg().
+QString shown(const i18n::Phrase &phrase);
+QString shown(const i18n::Lines &lines, bool second);
 
 } // namespace snpln::ui

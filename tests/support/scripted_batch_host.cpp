@@ -1,18 +1,21 @@
 #include "tests/support/scripted_batch_host.h"
 
-#include "batch/batch_texts.h"
+#include "i18n/catalogue.h"
+#include "i18n/texts.h"
 #include "job/file_job.h"
 
 namespace snpln::test {
 
-void ScriptedBatchHost::setStatusLine(const std::string &text) {
+void ScriptedBatchHost::setStatusLine(const batch::Status &status) {
+  const std::string text = i18n::english(i18n::statusText(status));
+  statuses.push_back(status);
   statusLines.push_back(text);
   events.push_back("status:" + text);
 }
 
 job::DialogAnswer ScriptedBatchHost::prompt(batch::PromptKind kind,
                                             std::string &answer) {
-  const std::string text = batch::texts::promptText(kind);
+  const std::string text = i18n::english(i18n::promptText(kind));
   prompts.emplace_back(text, answer);
   promptKinds.push_back(kind);
   events.push_back("prompt:" + text);
@@ -41,9 +44,13 @@ ScriptedBatchHost::excludeOptions(batch::WordOptions &options) {
 }
 
 job::DialogAnswer ScriptedBatchHost::showMessage(batch::MessageKind kind,
-                                                 const std::string &line1,
-                                                 const std::string &line2) {
+                                                 const std::string &name,
+                                                 const job::Message &message) {
+  const i18n::Lines lines = i18n::messageLines(name, message);
+  const std::string line1 = i18n::english(lines.line1);
+  const std::string line2 = i18n::english(lines.line2);
   messages.emplace_back(portablePath(line1), line2);
+  messageIds.push_back(message);
   messageKinds.push_back(kind);
   events.push_back("message:" + line1 + "|" + line2);
   if (messageAnswers.empty())
@@ -57,7 +64,7 @@ void ScriptedBatchHost::passedOver(const std::string &name,
                                    batch::PassedOver why) {
   passed.emplace_back(portablePath(name), why);
   events.push_back("passed over:" + name + "|" +
-                   batch::texts::passedOverText(why));
+                   i18n::english(i18n::passedOverText(why)));
 }
 
 job::JobResult ScriptedBatchHost::runJob(const job::JobRequest &request) {

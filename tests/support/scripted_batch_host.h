@@ -41,13 +41,13 @@ public:
 
   bool fileNameFieldEmpty() override { return field.empty(); }
   const std::vector<std::string> &fileList() override { return files; }
-  void setStatusLine(const std::string &text) override;
+  void setStatusLine(const batch::Status &status) override;
   job::DialogAnswer prompt(batch::PromptKind kind,
                            std::string &answer) override;
   job::DialogAnswer excludeOptions(batch::WordOptions &options) override;
   job::DialogAnswer showMessage(batch::MessageKind kind,
-                                const std::string &line1,
-                                const std::string &line2) override;
+                                const std::string &name,
+                                const job::Message &message) override;
   job::JobResult runJob(const job::JobRequest &request) override;
   std::string filterText() override { return filter; }
   std::vector<std::string> &filterList() override { return filters; }
@@ -81,12 +81,15 @@ public:
   bool hiddenTaken = false;
 
   // The record.
+  // Each in English, and as data.
   std::vector<std::string> statusLines;
+  std::vector<batch::Status> statuses;
   // The prompt's text as the window shows it, and the preset.
   std::vector<std::pair<std::string, std::string>> prompts;
   std::vector<batch::PromptKind> promptKinds;
   int optionsDialogs = 0;
   std::vector<std::pair<std::string, std::string>> messages;
+  std::vector<job::Message> messageIds;
   std::vector<batch::MessageKind> messageKinds;
   std::vector<std::pair<std::string, std::string>> jobMessages;
   std::vector<job::JobRequest> jobs;

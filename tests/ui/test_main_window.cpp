@@ -29,6 +29,7 @@
 #include "ui/control_ids.h"
 #include "ui/main_window.h"
 #include "ui/picture_button.h"
+#include "ui/translation.h"
 
 using namespace snpln;
 using namespace snpln::ui;
@@ -264,12 +265,17 @@ private slots:
     MainWindow none("");
     clickMode(none, batch::ModeButton::UpperCase);
     QCOMPARE(runWith(none, {}), QStringList());
-    QCOMPARE(status(none), QString::fromUtf8(batch::texts::kNoFileName));
+    QCOMPARE(
+        status(none),
+        QStringLiteral(
+            "At the first choose filename , then click button [DO it !] ;)"));
     QVERIFY(none.selection().isDown(batch::ModeButton::UpperCase));
 
     MainWindow some("a.txt");
     QCOMPARE(runWith(some, {}), QStringList());
-    QCOMPARE(status(some), QString::fromUtf8(batch::texts::kNoOperation));
+    QCOMPARE(status(some),
+             QStringLiteral(
+                 "So,what I must to do ? Choose any file manipulation ;)"));
     // A refused run changes no button: they keep the pictures of their
     // states.
     QVERIFY(some.modeButton(batch::ModeButton::LowerCase)
@@ -669,7 +675,7 @@ private slots:
     MainWindow w('"' + path.toStdString() + '"');
     const QString full =
         QStringLiteral("File '") + path + QStringLiteral("' is choosed");
-    QCOMPARE(QString::fromStdString(w.statusLine()), full);
+    QCOMPARE(shown(i18n::statusText(w.statusLine())), full);
     QLabel *label = w.statusLabel();
     const QString shown = label->text();
     QVERIFY2(shown != full, qPrintable(shown));

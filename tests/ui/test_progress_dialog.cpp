@@ -310,7 +310,8 @@ private slots:
     QCOMPARE(int(progress.run()), result);
     QVERIFY(message.seen);
     QCOMPARE(message.line1, QStringLiteral("missing.txt"));
-    QCOMPARE(message.line2, QStringLiteral("This file not found"));
+    QCOMPARE(message.line2,
+             QStringLiteral("This file not found: No such file or directory"));
     QCOMPARE(counter.shows, 0);
   }
 

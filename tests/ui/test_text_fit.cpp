@@ -27,8 +27,6 @@
 #include <functional>
 #include <memory>
 
-#include "batch/batch_texts.h"
-#include "job/messages.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/about_dialog.h"
 #include "ui/description_dialog.h"
@@ -286,11 +284,11 @@ private slots:
                           w.statusLabel()->text()));
     }
     check(w, QStringLiteral("main window, buttons down"));
-    for (const char *sentence :
-         {batch::texts::kNoFileName, batch::texts::kNoOperation,
-          batch::texts::kListCleaned, batch::texts::kBrowseCanceled,
-          batch::texts::kNoActionSelected}) {
-      w.setStatusLine(sentence);
+    for (const batch::StatusId sentence :
+         {batch::StatusId::NoFileName, batch::StatusId::NoOperation,
+          batch::StatusId::ListCleaned, batch::StatusId::BrowseCanceled,
+          batch::StatusId::NoActionSelected}) {
+      w.setStatusLine(batch::Status(sentence));
       QVERIFY2(w.statusLabel()->toolTip().isEmpty(),
                qPrintable(w.statusLabel()->toolTip() + " is cut to " +
                           w.statusLabel()->text()));
@@ -301,7 +299,7 @@ private slots:
          {batch::PromptKind::SearchText, batch::PromptKind::ReplaceText,
           batch::PromptKind::TabSize}) {
       InputDialog prompt(&w);
-      prompt.setPrompt(shownText(batch::texts::promptText(kind)));
+      prompt.setPrompt(shown(i18n::promptText(kind)));
       check(prompt, QStringLiteral("prompt %1").arg(++n));
     }
     {
@@ -311,36 +309,60 @@ private slots:
 
     // Every fixed message, in both lines, is shown whole.
     const std::string path = large_.toStdString();
-    const std::pair<std::string, std::string> messages[] = {
-        {path, job::messages::kNotFound},
-        {path, job::messages::kEnglishOnly},
-        {path, job::messages::detectionReport(engine::CodePage::Win)},
-        {path, job::messages::kSameCoding},
-        {path, job::messages::kCanceled},
-        {path, job::messages::kReadError},
-        {path, job::messages::kWriteError},
-        {path, job::messages::lineTooLong(30000)},
-        {job::messages::kNoTempFile, ""},
-        {job::messages::kConverted, job::messages::kWithSmartCase},
-        {job::messages::kConverted,
-         job::messages::recodeSourcePiece(engine::CodePage::Koi, false) +
-             job::messages::recodeTargetPiece(job::OperationCode::RecodeToWin)},
-        {job::messages::kConverted,
-         job::messages::recodeSourcePiece(engine::CodePage::Auto, true) +
-             job::messages::recodeTargetPiece(job::OperationCode::RecodeToDos)},
-        {job::messages::kExcluded,
-         std::string(job::messages::kNumberOfHits) + "1234567"},
-        {job::messages::kExcluded, std::string(job::messages::kReplaced) +
-                                       job::messages::kNrOfHits + "1234567"},
-        {job::messages::kOptimized, ""},
-        {job::messages::kDeletedEmpty,
-         std::string(job::messages::kNumberOfHits) + "1234567"},
-        {batch::texts::kEmptyExcludeLine1, batch::texts::kEmptyExcludeLine2},
-        {path, batch::texts::kNotFound},
-        {path, batch::texts::kDirectoryDone},
+    using job::MessageId;
+    const auto said = [&](MessageId id, std::uint64_t number = 0,
+                          engine::CodePage page = engine::CodePage::Auto) {
+      job::Message m(id);
+      m.number = number;
+      m.page = page;
+      return i18n::messageLines(path, m);
     };
-    for (const auto &[line1, line2] : messages) {
-      MessageDialog message(line1, line2, &w);
+    const auto success = [&](job::OperationCode op, engine::CodePage from,
+                             engine::CodePage to, bool detected) {
+      job::JobReport r;
+      r.result = job::JobResult::Done;
+      r.message = job::Message(MessageId::Converted);
+      r.operation = op;
+      r.path = path;
+      r.from = from;
+      r.to = to;
+      r.detected = detected;
+      r.hits = 1234567;
+      return i18n::reportLines(r);
+    };
+    using engine::CodePage;
+    using job::OperationCode;
+    const i18n::Lines messages[] = {
+        said(MessageId::NotFound),
+        said(MessageId::EnglishOnly),
+        said(MessageId::HasCoding, 0, CodePage::Win),
+        said(MessageId::SameCoding),
+        said(MessageId::NotText),
+        said(MessageId::Canceled),
+        said(MessageId::ReadError),
+        said(MessageId::WriteError),
+        said(MessageId::LineTooLong, 30000),
+        said(MessageId::InvalidUtf8, 1234567),
+        said(MessageId::Unrepresentable, 1234567, CodePage::Koi),
+        said(MessageId::TypedTextUnfit, 0, CodePage::Koi),
+        said(MessageId::NoTempFile),
+        said(MessageId::DirectoryUnreadable),
+        success(OperationCode::SmartCase, CodePage::Auto, CodePage::Auto,
+                false),
+        success(OperationCode::RecodeToWin, CodePage::Koi, CodePage::Win,
+                false),
+        success(OperationCode::RecodeToDos, CodePage::Koi, CodePage::Dos, true),
+        success(OperationCode::Exclude, CodePage::Auto, CodePage::Auto, false),
+        success(OperationCode::Replace, CodePage::Auto, CodePage::Auto, false),
+        success(OperationCode::Optimize, CodePage::Auto, CodePage::Auto, false),
+        success(OperationCode::DeleteEmpty, CodePage::Auto, CodePage::Auto,
+                false),
+        i18n::messageLines("", job::Message(MessageId::EmptyExclude)),
+        said(MessageId::NameNotFound),
+        said(MessageId::DirectoryDone),
+    };
+    for (const i18n::Lines &lines : messages) {
+      MessageDialog message(shown(lines.line1), shown(lines.line2), &w);
       for (const auto &[id, text] :
            {std::pair{MessageDialog::kLine1Id, message.line1()},
             std::pair{MessageDialog::kLine2Id, message.line2()}}) {

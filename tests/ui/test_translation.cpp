@@ -1,15 +1,18 @@
 // The windows' language: English everywhere unless the locale is Russian,
-// then Russian through the compiled catalogue. The English texts must stay
+// then Russian through the compiled catalogues. The English texts must stay
 // exactly as they are; the Russian ones must cover every caption of the
-// templates and the texts the batch run and the jobs hand over.
+// templates and every phrase the batch run's and the jobs' data come to.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTest>
 
-#include "batch/batch_texts.h"
-#include "job/messages.h"
+#include <cerrno>
+
+#include "i18n/catalogue.h"
+#include "i18n/texts.h"
+#include "tests/support/every_phrase.h"
 #include "ui/dialog_builder.h"
 #include "ui/dialog_templates.h"
 #include "ui/main_window.h"
@@ -55,26 +58,6 @@ QStringList templateCaptions() {
   return all;
 }
 
-// The texts of the other layers, as they hand them over.
-const char *const kHandedOver[] = {
-    batch::texts::kNoFileName,       batch::texts::kNoOperation,
-    batch::texts::kPromptExclude,    batch::texts::kPromptReplace,
-    batch::texts::kPromptTabSize,    batch::texts::kEmptyExcludeLine1,
-    batch::texts::kNotFound,         batch::texts::kDirectoryDone,
-    batch::texts::kNoActionSelected, batch::texts::kListCleaned,
-    batch::texts::kBrowsing,         batch::texts::kBrowseCanceled,
-    job::messages::kNotFound,        job::messages::kEnglishOnly,
-    job::messages::kSameCoding,      job::messages::kNoTempFile,
-    job::messages::kCanceled,        job::messages::kReadError,
-    job::messages::kWriteError,      job::messages::kConverted,
-    job::messages::kWithUpperCase,   job::messages::kWithLowerCase,
-    job::messages::kWithSmartCase,   job::messages::kExcluded,
-    job::messages::kOptimized,       job::messages::kDeletedEmpty,
-    job::messages::kOwnerNotKept,    job::messages::kAttributesNotKept,
-    batch::texts::kPassedOverLink,   batch::texts::kPassedOverSpecial,
-    batch::texts::kPassedOverHidden,
-};
-
 struct English {
   English() { setUiLanguage(QLocale::c()); }
   ~English() { setUiLanguage(QLocale::c()); }
@@ -109,11 +92,16 @@ private slots:
     QVERIFY(!translating());
     for (const QString &caption : templateCaptions())
       QCOMPARE(uiText(caption.toUtf8().constData()), caption);
-    for (const char *text : kHandedOver)
-      QCOMPARE(shownText(text), QString::fromUtf8(text));
-    QCOMPARE(shownText("File '/tmp/a.txt' is choosed"),
+    // The window's words are the command line's English words.
+    for (const auto &[label, phrase] : test::everyPhrase())
+      QCOMPARE(shown(phrase), QString::fromStdString(i18n::english(phrase)));
+    batch::Status one(batch::StatusId::OneFileChosen);
+    one.name = "/tmp/a.txt";
+    QCOMPARE(shown(i18n::statusText(one)),
              QStringLiteral("File '/tmp/a.txt' is choosed"));
-    QCOMPARE(shownText(job::messages::detectionReport(engine::CodePage::Koi)),
+    job::Message coding(job::MessageId::HasCoding);
+    coding.page = engine::CodePage::Koi;
+    QCOMPARE(shown(i18n::messageText(coding)),
              QStringLiteral("This file has coding ''Koi8''"));
     // A built window shows the template's own words.
     MainWindow w("");
@@ -123,15 +111,17 @@ private slots:
     QCOMPARE(w.saveUpperBox()->text(), QStringLiteral("Sa&ve upper"));
     QCOMPARE(w.pictureButton(ids::kDoIt)->accessibleName(),
              QStringLiteral("Do it"));
-    const MessageDialog message(std::string("/x/y.txt"),
-                                std::string(job::messages::kCanceled));
+    const i18n::Lines canceled =
+        i18n::messageLines("/x/y.txt", job::Message(job::MessageId::Canceled));
+    const MessageDialog message(shown(canceled.line1), shown(canceled.line2));
     QCOMPARE(
         message.controls().control<QLabel>(MessageDialog::kLine2Id)->text(),
         QStringLiteral("Operation canceled"));
   }
 
-  // Under Russian the catalogue covers every caption of every template and
-  // every fixed text handed over, names aside.
+  // Under Russian the catalogues cover every caption of every template and
+  // every phrase of the core's data, names aside; the window's Russian is
+  // the command line's.
   void russianCoversEveryText() {
     Russian russian;
     QVERIFY(russian.installed);
@@ -142,8 +132,14 @@ private slots:
       const QString shown = uiText(caption.toUtf8().constData());
       QVERIFY2(hasCyrillic(shown), qPrintable(caption + " -> " + shown));
     }
-    for (const char *text : kHandedOver)
-      QVERIFY2(hasCyrillic(shownText(text)), text);
+    for (const auto &[label, phrase] : test::everyPhrase()) {
+      if (phrase.empty())
+        continue;
+      const QString said = shown(phrase);
+      QVERIFY2(hasCyrillic(said), label.c_str());
+      QCOMPARE(said, QString::fromStdString(
+                         i18n::render(phrase, i18n::Language::Russian)));
+    }
     for (const PictureSpec &spec : pictureTable()) {
       const QString name = QString::fromUtf8(spec.name);
       const char *description = pictureDescription(name.left(name.size() - 1));
@@ -155,39 +151,51 @@ private slots:
     }
   }
 
-  // A sample, word for word, and texts put together from a sentence and a
-  // name or number: the sentence is translated, the name kept as it is.
+  // A sample, word for word, and phrases put together from a sentence and
+  // a name or number: the sentence is translated, the name kept as it is
+  // (also one that holds a marker).
   void russianSample_data() {
-    QTest::addColumn<QString>("english");
+    QTest::addColumn<int>("row");
     QTest::addColumn<QString>("russian");
-    QTest::newRow("status") << "No action selected"
-                            << "Действие не выбрано";
-    QTest::newRow("selection") << "Selected upper case convert file mode"
-                               << "Выбран перевод в верхний регистр";
-    QTest::newRow("prompt") << "Enter text for replace"
-                            << "Введите текст для замены";
-    QTest::newRow("message") << "Operation canceled"
-                             << "Операция отменена";
-    QTest::newRow("one file") << "File '/home/u/Отчёт %2.txt' is choosed"
-                              << "Выбран файл '/home/u/Отчёт %2.txt'";
-    QTest::newRow("count") << "12 files are choosed"
-                           << "Выбрано файлов: 12";
-    QTest::newRow("detection") << "This file has coding ''Koi8''"
-                               << "Файл в кодировке ''Koi8''";
-    QTest::newRow("hits") << "Number of hits: 7"
-                          << "Найдено: 7";
+    QTest::newRow("status") << 0 << "Действие не выбрано";
+    QTest::newRow("selection") << 1 << "Выбран перевод в верхний регистр";
+    QTest::newRow("prompt") << 2 << "Введите текст для замены";
+    QTest::newRow("message") << 3 << "Операция отменена";
+    QTest::newRow("one file") << 4 << "Выбран файл '/home/u/Отчёт %2.txt'";
+    QTest::newRow("count") << 5 << "Выбрано файлов: 12";
+    QTest::newRow("detection") << 6 << "Файл в кодировке ''Koi8''";
+    QTest::newRow("offset") << 7 << "Неверный UTF-8 в байте 120";
     QTest::newRow("no temporary file")
-        << "Unable to open temporary file (Permission denied)"
-        << "Невозможно открыть временный файл (Permission denied)";
-    QTest::newRow("a path stays") << "/tmp/Operation canceled.d/x"
-                                  << "/tmp/Operation canceled.d/x";
+        << 8 << "Невозможно открыть временный файл: Permission denied";
   }
   void russianSample() {
-    QFETCH(QString, english);
+    QFETCH(int, row);
     QFETCH(QString, russian);
     Russian language;
     QVERIFY(language.installed);
-    QCOMPARE(shownText(english.toStdString()), russian);
+    batch::Status one(batch::StatusId::OneFileChosen);
+    one.name = "/home/u/Отчёт %2.txt";
+    batch::Status count(batch::StatusId::FilesChosen);
+    count.count = 12;
+    job::Message coding(job::MessageId::HasCoding);
+    coding.page = engine::CodePage::Koi;
+    job::Message offset(job::MessageId::InvalidUtf8);
+    offset.number = 120;
+    job::Message noTemp(job::MessageId::NoTempFile);
+    noTemp.systemError = EACCES;
+    const i18n::Phrase phrases[] = {
+        i18n::statusText(batch::Status(batch::StatusId::NoActionSelected)),
+        i18n::statusText(batch::Status(batch::StatusId::Selected,
+                                       batch::ModeButton::UpperCase)),
+        i18n::promptText(batch::PromptKind::ReplaceText),
+        i18n::messageText(job::Message(job::MessageId::Canceled)),
+        i18n::statusText(one),
+        i18n::statusText(count),
+        i18n::messageText(coding),
+        i18n::messageText(offset),
+        i18n::messageText(noTemp),
+    };
+    QCOMPARE(shown(phrases[row]), russian);
   }
 
   // The windows built under Russian show it, and the pictures' labels are
@@ -218,9 +226,9 @@ private slots:
     w.pressModeButton(batch::ModeButton::LowerCase);
     QCOMPARE(w.statusLabel()->text(),
              QStringLiteral("Выбран перевод в нижний регистр"));
-    // The batch run's own record stays English: only the window translates.
-    QCOMPARE(QString::fromStdString(w.statusLine()),
-             QStringLiteral("Selected lower case convert file mode"));
+    // The batch run's own record is data: only the edges give it words.
+    QCOMPARE(w.statusLine(), batch::Status(batch::StatusId::Selected,
+                                           batch::ModeButton::LowerCase));
   }
 };
 

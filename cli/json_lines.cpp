@@ -1,0 +1,299 @@
+#include "cli/json_lines.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "engine/utf8.h"
+
+namespace snpln::cli {
+
+namespace {
+
+using job::MessageId;
+using job::OperationCode;
+
+bool validUtf8(const std::string &text) {
+  const auto *bytes = reinterpret_cast<const std::uint8_t *>(text.data());
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const engine::Utf8Unit unit =
+        engine::utf8UnitAtEnd(bytes + at, text.size() - at);
+    if (unit.codePoint == engine::kNotACharacter)
+      return false;
+    at += unit.length;
+  }
+  return true;
+}
+
+const char *passName(OperationCode op) {
+  switch (op) {
+  case OperationCode::UpperCase:
+    return "upper";
+  case OperationCode::LowerCase:
+    return "lower";
+  case OperationCode::SmartCase:
+    return "smart";
+  case OperationCode::RecodeToWin:
+  case OperationCode::RecodeToKoi:
+  case OperationCode::RecodeToIso:
+  case OperationCode::RecodeToDos:
+  case OperationCode::RecodeToUtf8:
+    return "recode";
+  case OperationCode::Exclude:
+    return "exclude";
+  case OperationCode::Replace:
+    return "replace";
+  case OperationCode::Optimize:
+    return "optimize";
+  case OperationCode::DeleteEmpty:
+    return "delete-empty";
+  case OperationCode::Detect:
+    return "detect";
+  }
+  return "";
+}
+
+// The machine word of a message: the reason a file was left as it was, or
+// the kind of its failure.
+const char *reasonName(MessageId id) {
+  switch (id) {
+  case MessageId::NotFound:
+    return "not-found";
+  case MessageId::EnglishOnly:
+    return "no-cyrillic";
+  case MessageId::HasCoding:
+    return "detected";
+  case MessageId::SameCoding:
+    return "same-coding";
+  case MessageId::NotText:
+    return "not-text";
+  case MessageId::NoTempFile:
+    return "no-temporary-file";
+  case MessageId::OwnerNotKept:
+    return "owner-not-kept";
+  case MessageId::AttributesNotKept:
+    return "attributes-not-kept";
+  case MessageId::Canceled:
+  case MessageId::RunCanceled:
+    return "canceled";
+  case MessageId::ReadError:
+    return "read-error";
+  case MessageId::WriteError:
+    return "write-error";
+  case MessageId::LineTooLong:
+    return "line-too-long";
+  case MessageId::TypedTextUnfit:
+    return "text-unfit";
+  case MessageId::InvalidUtf8:
+    return "invalid-utf8";
+  case MessageId::Unrepresentable:
+    return "unrepresentable";
+  case MessageId::Converted:
+    return "converted";
+  case MessageId::EmptyExclude:
+    return "empty-text";
+  case MessageId::NameNotFound:
+    return "not-found";
+  case MessageId::DirectoryDone:
+    return "directory-done";
+  case MessageId::DirectoryUnreadable:
+    return "unreadable-directory";
+  case MessageId::WalkOutOfMemory:
+    return "out-of-memory";
+  }
+  return "";
+}
+
+// Appends ,"key":value.
+void field(std::string &out, const char *key, const std::string &value) {
+  out += ",\"";
+  out += key;
+  out += "\":";
+  out += value;
+}
+
+} // namespace
+
+const char *standardName(engine::CodePage page) {
+  switch (page) {
+  case engine::CodePage::Dos:
+    return "IBM866";
+  case engine::CodePage::Win:
+    return "windows-1251";
+  case engine::CodePage::Koi:
+    return "KOI8-R";
+  case engine::CodePage::Iso:
+    return "ISO-8859-5";
+  case engine::CodePage::Utf8:
+    return "UTF-8";
+  case engine::CodePage::Auto:
+    break;
+  }
+  return "";
+}
+
+std::string errnoName(int error) {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 32)
+  if (const char *name = strerrorname_np(error))
+    return name;
+#else
+  struct Known {
+    int value;
+    const char *name;
+  };
+  static constexpr Known kKnown[] = {
+      {EACCES, "EACCES"},   {ENOENT, "ENOENT"}, {EPERM, "EPERM"},
+      {EIO, "EIO"},         {ENOSPC, "ENOSPC"}, {EISDIR, "EISDIR"},
+      {ENOTDIR, "ENOTDIR"}, {EROFS, "EROFS"},   {EEXIST, "EEXIST"},
+      {EINVAL, "EINVAL"},   {EBUSY, "EBUSY"},   {ENAMETOOLONG, "ENAMETOOLONG"},
+      {ENOMEM, "ENOMEM"},   {EMFILE, "EMFILE"}, {EXDEV, "EXDEV"},
+      {EBADF, "EBADF"},     {EPIPE, "EPIPE"},   {ELOOP, "ELOOP"},
+  };
+  for (const Known &k : kKnown)
+    if (k.value == error)
+      return k.name;
+#endif
+  return "E" + std::to_string(error);
+}
+
+std::string jsonString(const std::string &text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out = "\"";
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    switch (c) {
+    case '"':
+      out += "\\\"";
+      break;
+    case '\\':
+      out += "\\\\";
+      break;
+    case '\n':
+      out += "\\n";
+      break;
+    case '\r':
+      out += "\\r";
+      break;
+    case '\t':
+      out += "\\t";
+      break;
+    default:
+      if (b < 0x20) {
+        out += "\\u00";
+        out += kHex[b >> 4];
+        out += kHex[b & 0xF];
+      } else {
+        out += c;
+      }
+    }
+  }
+  return out + "\"";
+}
+
+std::string base64(const std::string &bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  std::size_t i = 0;
+  for (; i + 2 < bytes.size(); i += 3) {
+    const std::uint32_t n =
+        (std::uint32_t{static_cast<unsigned char>(bytes[i])} << 16) |
+        (std::uint32_t{static_cast<unsigned char>(bytes[i + 1])} << 8) |
+        std::uint32_t{static_cast<unsigned char>(bytes[i + 2])};
+    for (int shift : {18, 12, 6, 0})
+      out += kDigits[(n >> shift) & 0x3F];
+  }
+  const std::size_t rest = bytes.size() - i;
+  if (rest > 0) {
+    std::uint32_t n = std::uint32_t{static_cast<unsigned char>(bytes[i])} << 16;
+    if (rest == 2)
+      n |= std::uint32_t{static_cast<unsigned char>(bytes[i + 1])} << 8;
+    out += kDigits[(n >> 18) & 0x3F];
+    out += kDigits[(n >> 12) & 0x3F];
+    out += rest == 2 ? kDigits[(n >> 6) & 0x3F] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+std::string jsonPathField(const std::string &name) {
+  if (validUtf8(name))
+    return "\"path\":" + jsonString(name);
+  return "\"path_bytes\":" + jsonString(base64(name));
+}
+
+std::string jsonOfReport(const job::JobReport &r) {
+  std::string out = "{" + jsonPathField(r.path);
+  field(out, "pass", jsonString(passName(r.operation)));
+  const bool failed =
+      r.result != job::JobResult::Done && r.result != job::JobResult::Skipped;
+  const MessageId id = r.message.id;
+  std::string outcome;
+  if (r.result == job::JobResult::Stop && id == MessageId::Canceled)
+    outcome = "canceled";
+  else if (failed)
+    outcome = "failed";
+  else if (id == MessageId::Converted)
+    outcome = r.dryRun ? "would-convert" : "converted";
+  else if (id == MessageId::HasCoding)
+    outcome = "detected";
+  else
+    outcome = "unchanged";
+  field(out, "outcome", jsonString(outcome));
+  if (!failed && id != MessageId::Converted && id != MessageId::HasCoding)
+    field(out, "reason", jsonString(reasonName(id)));
+  if (r.from != engine::CodePage::Auto)
+    field(out, "from", jsonString(standardName(r.from)));
+  if (r.to != engine::CodePage::Auto)
+    field(out, "to", jsonString(standardName(r.to)));
+  if (r.from != engine::CodePage::Auto)
+    field(out, "detected", r.detected ? "true" : "false");
+  if (id == MessageId::Converted && r.hits)
+    field(out, "hits", std::to_string(*r.hits));
+  if (failed || outcome == "canceled")
+    field(out, "error", jsonString(reasonName(id)));
+  if (r.offset)
+    field(out, "offset", std::to_string(*r.offset));
+  if (r.message.systemError != 0)
+    field(out, "errno", jsonString(errnoName(r.message.systemError)));
+  return out + "}";
+}
+
+std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why) {
+  const char *reason = "";
+  switch (why) {
+  case batch::PassedOver::Link:
+    reason = "symbolic-link";
+    break;
+  case batch::PassedOver::Special:
+    reason = "not-regular";
+    break;
+  case batch::PassedOver::Hidden:
+    reason = "hidden";
+    break;
+  }
+  std::string out = "{" + jsonPathField(name);
+  field(out, "outcome", "\"skipped\"");
+  field(out, "reason", jsonString(reason));
+  return out + "}";
+}
+
+std::optional<std::string> jsonOfMessage(const std::string &name,
+                                         const job::Message &message) {
+  switch (message.id) {
+  case MessageId::NameNotFound:
+  case MessageId::DirectoryUnreadable:
+  case MessageId::WalkOutOfMemory:
+    break;
+  default:
+    return std::nullopt;
+  }
+  std::string out = "{" + jsonPathField(name);
+  field(out, "outcome", "\"failed\"");
+  field(out, "error", jsonString(reasonName(message.id)));
+  if (message.systemError != 0)
+    field(out, "errno", jsonString(errnoName(message.systemError)));
+  return out + "}";
+}
+
+} // namespace snpln::cli

@@ -1,0 +1,42 @@
+// snpln-cli --json: one JSON object per line for each file and pass, each
+// entry of a tree passed over and each name or directory that failed.
+// Fields that do not apply are absent; the schema is in the README.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "batch/batch_host.h"
+#include "engine/code_page.h"
+#include "job/job_report.h"
+#include "job/message.h"
+
+namespace snpln::cli {
+
+// The standard name of a code page: "IBM866", "windows-1251", "KOI8-R",
+// "ISO-8859-5", "UTF-8"; empty for Auto.
+const char *standardName(engine::CodePage page);
+
+// The symbolic name of an errno value ("EACCES"); "E" and the number for
+// one this system has no name for.
+std::string errnoName(int error);
+
+// A JSON string with its quotes; `text` must be valid UTF-8.
+std::string jsonString(const std::string &text);
+// The name as "path" when it is valid UTF-8, else its bytes in base64 as
+// "path_bytes": the field with its key, no comma.
+std::string jsonPathField(const std::string &name);
+std::string base64(const std::string &bytes);
+
+// The object of a job's end (no newline).
+std::string jsonOfReport(const job::JobReport &report);
+// The object of an entry the walk passed over.
+std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why);
+// The object of a run's message about a name (not found, unreadable
+// directory, a walk out of memory); nothing for messages that report no
+// failure (a directory done).
+std::optional<std::string> jsonOfMessage(const std::string &name,
+                                         const job::Message &message);
+
+} // namespace snpln::cli

@@ -1,0 +1,385 @@
+#include "i18n/texts.h"
+
+#include <cstring>
+
+// lupdate's marker: the text itself here; lupdate takes each marked text
+// into the catalogue under its context.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(context, text) text
+#endif
+
+namespace snpln::i18n {
+
+namespace {
+
+using engine::CodePage;
+using job::MessageId;
+using job::OperationCode;
+
+const char *sourceText(MessageId id) {
+  switch (id) {
+  case MessageId::NotFound:
+    return QT_TRANSLATE_NOOP("snpln", "This file not found");
+  case MessageId::EnglishOnly:
+    return QT_TRANSLATE_NOOP("snpln",
+                             "This file consist of english symbols only");
+  case MessageId::HasCoding:
+    return QT_TRANSLATE_NOOP("snpln", "This file has coding %1");
+  case MessageId::SameCoding:
+    return QT_TRANSLATE_NOOP("snpln", "This file just is in same coding");
+  case MessageId::NotText:
+    return QT_TRANSLATE_NOOP("snpln",
+                             "This file is not text: it holds a zero byte");
+  case MessageId::NoTempFile:
+    return QT_TRANSLATE_NOOP("snpln", "Unable to open temporary file");
+  case MessageId::OwnerNotKept:
+    return QT_TRANSLATE_NOOP("snpln",
+                             "Unable to keep the owner and group of this file");
+  case MessageId::AttributesNotKept:
+    return QT_TRANSLATE_NOOP(
+        "snpln", "Unable to keep the mode and attributes of this file");
+  case MessageId::Canceled:
+  case MessageId::RunCanceled:
+    return QT_TRANSLATE_NOOP("snpln", "Operation canceled");
+  case MessageId::ReadError:
+    return QT_TRANSLATE_NOOP("snpln", "Error reading file");
+  case MessageId::WriteError:
+    return QT_TRANSLATE_NOOP("snpln", "Error writing file");
+  case MessageId::LineTooLong:
+    return QT_TRANSLATE_NOOP(
+        "snpln", "Line in file is too long (greater than %1 bytes)");
+  case MessageId::TypedTextUnfit:
+    return QT_TRANSLATE_NOOP("snpln",
+                             "Replacement text cannot be written in %1");
+  case MessageId::InvalidUtf8:
+    return QT_TRANSLATE_NOOP("snpln", "Invalid UTF-8 at byte %1");
+  case MessageId::Unrepresentable:
+    return QT_TRANSLATE_NOOP("snpln",
+                             "Character at byte %1 cannot be written in %2");
+  case MessageId::Converted:
+    return QT_TRANSLATE_NOOP("snpln", "File(s) successfully converted");
+  case MessageId::EmptyExclude:
+    return QT_TRANSLATE_NOOP(
+        "snpln", "Are you want to exclude empty string from file 8-) ?");
+  case MessageId::NameNotFound:
+    return QT_TRANSLATE_NOOP("snpln", "File or directory not found");
+  case MessageId::DirectoryDone:
+    return QT_TRANSLATE_NOOP(
+        "snpln",
+        "Processing this directory and its subdirectories is completed");
+  case MessageId::DirectoryUnreadable:
+    return QT_TRANSLATE_NOOP("snpln", "Error reading directory");
+  case MessageId::WalkOutOfMemory:
+    return QT_TRANSLATE_NOOP("snpln",
+                             "Not enough memory to walk this directory");
+  }
+  return "";
+}
+
+bool isRecode(OperationCode op) {
+  return (op >= OperationCode::RecodeToWin &&
+          op <= OperationCode::RecodeToDos) ||
+         op == OperationCode::RecodeToUtf8;
+}
+
+Phrase number(std::uint64_t n) { return literal(std::to_string(n)); }
+
+// The first line of a success, by operation.
+Phrase successHead(OperationCode op) {
+  switch (op) {
+  case OperationCode::Exclude:
+  case OperationCode::Replace:
+    return say(QT_TRANSLATE_NOOP(
+        "snpln", "From file(s) successfully excluded given string"));
+  case OperationCode::Optimize:
+    return say(QT_TRANSLATE_NOOP("snpln", "File(s) successfully optimized"));
+  case OperationCode::DeleteEmpty:
+    return say(QT_TRANSLATE_NOOP(
+        "snpln", "From file(s) deleted excessive empty lines,"));
+  default:
+    return say(sourceText(MessageId::Converted));
+  }
+}
+
+// The second line of a success (empty for the optimizer).
+Phrase successDetail(const job::JobReport &r, bool windowPieces) {
+  const std::uint64_t hits = r.hits.value_or(0);
+  switch (r.operation) {
+  case OperationCode::UpperCase:
+    return say(QT_TRANSLATE_NOOP("snpln", "with upper case"));
+  case OperationCode::LowerCase:
+    return say(QT_TRANSLATE_NOOP("snpln", "with lower case"));
+  case OperationCode::SmartCase:
+    return say(QT_TRANSLATE_NOOP("snpln", "with 'smart' case"));
+  case OperationCode::Exclude:
+  case OperationCode::DeleteEmpty:
+    return say(QT_TRANSLATE_NOOP("snpln", "Number of hits: %1"),
+               {number(hits)});
+  case OperationCode::Replace:
+    return say(
+        QT_TRANSLATE_NOOP("snpln",
+                          "and replaced with received string, Nr. of hits: %1"),
+        {number(hits)});
+  case OperationCode::Optimize:
+  case OperationCode::Detect:
+    return {};
+  default:
+    break;
+  }
+  // A recoding. The window's line keeps the two pieces' blanks; the report
+  // line names the page the file was read in, also a detected one.
+  const Phrase to = literal(codingName(r.to));
+  if (!windowPieces)
+    return say(QT_TRANSLATE_NOOP("snpln", "from %1 to %2"),
+               {literal(sourceCodingName(r.from)), to});
+  if (r.detected)
+    return say(QT_TRANSLATE_NOOP("snpln", "with coding autodetect  to %1"),
+               {to});
+  return say(QT_TRANSLATE_NOOP("snpln", "from %1  to %2"),
+             {literal(sourceCodingName(r.from)), to});
+}
+
+} // namespace
+
+const char *codingName(CodePage page) {
+  switch (page) {
+  case CodePage::Dos:
+    return "''Dos''";
+  case CodePage::Win:
+    return "''Win1251''";
+  case CodePage::Koi:
+    return "''Koi8''";
+  case CodePage::Iso:
+    return "''Iso''";
+  case CodePage::Utf8:
+    return "''UTF-8''";
+  case CodePage::Auto:
+    break;
+  }
+  return "";
+}
+
+const char *sourceCodingName(CodePage page) {
+  return page == CodePage::Koi ? "''Koi''" : codingName(page);
+}
+
+Phrase systemReason(int systemError) {
+  const char *text = std::strerror(systemError);
+  return literal(text ? text : "");
+}
+
+Phrase messageText(const job::Message &m) {
+  Phrase text;
+  switch (m.id) {
+  case MessageId::HasCoding:
+  case MessageId::TypedTextUnfit:
+    text = say(sourceText(m.id), {literal(codingName(m.page))});
+    break;
+  case MessageId::LineTooLong:
+  case MessageId::InvalidUtf8:
+    text = say(sourceText(m.id), {number(m.number)});
+    break;
+  case MessageId::Unrepresentable:
+    text =
+        say(sourceText(m.id), {number(m.number), literal(codingName(m.page))});
+    break;
+  default:
+    text = say(sourceText(m.id));
+    break;
+  }
+  if (m.systemError != 0)
+    return join({text, systemReason(m.systemError)}, ": ");
+  return text;
+}
+
+Lines messageLines(const std::string &path, const job::Message &message) {
+  if (message.id == MessageId::EmptyExclude)
+    return {messageText(message),
+            say(QT_TRANSLATE_NOOP("snpln", "I'm surprised :)"))};
+  if (path.empty())
+    return {messageText(message), {}};
+  return {name(path), messageText(message)};
+}
+
+Lines reportLines(const job::JobReport &r) {
+  if (r.message.id != MessageId::Converted)
+    return messageLines(r.path, r.message);
+  if (r.dryRun)
+    return {name(r.path), reportLine(r)};
+  return {successHead(r.operation), successDetail(r, true)};
+}
+
+Phrase reportLine(const job::JobReport &r) {
+  if (r.message.id != MessageId::Converted)
+    return messageText(r.message);
+  const Phrase head =
+      r.dryRun ? say(QT_TRANSLATE_NOOP("snpln", "would be converted"))
+               : successHead(r.operation);
+  const Phrase detail = successDetail(r, false);
+  if (isRecode(r.operation)) {
+    Phrase line = join({head, detail}, " ");
+    if (r.filled == 1)
+      return join({line, say(QT_TRANSLATE_NOOP(
+                             "snpln", "1 character had no equivalent in "
+                                      "the target page"))},
+                  "; ");
+    if (r.filled > 1)
+      return join(
+          {line, say(QT_TRANSLATE_NOOP("snpln", "%1 characters had no "
+                                                "equivalent in the target "
+                                                "page"),
+                     {number(r.filled)})},
+          "; ");
+    return line;
+  }
+  if (detail.empty())
+    return head;
+  const bool counted = r.operation == OperationCode::Exclude ||
+                       r.operation == OperationCode::DeleteEmpty;
+  // The empty-line head ends in its own comma.
+  if (counted && !(r.operation == OperationCode::DeleteEmpty && !r.dryRun))
+    return join({head, detail}, ", ");
+  return join({head, detail}, " ");
+}
+
+Phrase statusText(const batch::Status &status) {
+  using batch::ModeButton;
+  using batch::StatusId;
+  struct Sentences {
+    const char *selected;
+    const char *unselected;
+  };
+  static constexpr Sentences kButtons[batch::kButtonCount] = {
+      {QT_TRANSLATE_NOOP("snpln", "Selected upper case convert file mode"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected upper case convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln",
+                         "Selected recode to ''Win1251'' convert file mode"),
+       QT_TRANSLATE_NOOP("snpln",
+                         "Unselected recode to ''Win1251'' convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln",
+                         "Selected recode to ''Koi'' convert file mode"),
+       QT_TRANSLATE_NOOP("snpln",
+                         "Unselected recode to ''Koi'' convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln",
+                         "Selected recode to ''Iso'' convert file mode"),
+       QT_TRANSLATE_NOOP("snpln",
+                         "Unselected recode to ''Iso'' convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln",
+                         "Selected recode to ''Dos'' convert file mode"),
+       QT_TRANSLATE_NOOP("snpln",
+                         "Unselected recode to ''Dos'' convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected lower case convert file mode"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected lower case convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected 'smart' case convert file mode"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected 'smart' case convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected snipline convert file mode"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected snipline convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected replace symbols convert file mode"),
+       QT_TRANSLATE_NOOP("snpln",
+                         "Unselected replace symbols convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected optimize convert file mode"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected optimize convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln",
+                         "Selected delete excessive lines convert file mode"),
+       QT_TRANSLATE_NOOP(
+           "snpln", "Unselected delete excessive lines convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected detect file source mode"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected detect file source mode")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected source for file - ''Win1251''"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected source for file - ''Win1251''")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected source for file - ''Koi8''"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected source for file - ''Koi8''")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected source for file - ''Iso''"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected source for file - ''Iso''")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected source for file - ''Dos''"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected source for file - ''Dos''")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected file source autodetect"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected file source autodetect")},
+      {QT_TRANSLATE_NOOP("snpln",
+                         "Selected recode to ''UTF-8'' convert file mode"),
+       QT_TRANSLATE_NOOP("snpln",
+                         "Unselected recode to ''UTF-8'' convert file mode")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected source for file - ''UTF-8''"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected source for file - ''UTF-8''")},
+  };
+  const std::size_t button = batch::indexOf(status.button);
+  switch (status.id) {
+  case StatusId::None:
+    return {};
+  case StatusId::Selected:
+    return button < std::size(kButtons) ? say(kButtons[button].selected)
+                                        : Phrase{};
+  case StatusId::Unselected:
+    return button < std::size(kButtons) ? say(kButtons[button].unselected)
+                                        : Phrase{};
+  case StatusId::NoActionSelected:
+    return say(QT_TRANSLATE_NOOP("snpln", "No action selected"));
+  case StatusId::NoFileName:
+    return say(QT_TRANSLATE_NOOP(
+        "snpln",
+        "At the first choose filename , then click button [DO it !] ;)"));
+  case StatusId::NoOperation:
+    return say(QT_TRANSLATE_NOOP(
+        "snpln", "So,what I must to do ? Choose any file manipulation ;)"));
+  case StatusId::OneFileChosen:
+    return say(QT_TRANSLATE_NOOP("snpln", "File '%1' is choosed"),
+               {name(status.name)});
+  case StatusId::FilesChosen:
+    return say(QT_TRANSLATE_NOOP("snpln", "%1 files are choosed"),
+               {number(status.count)});
+  case StatusId::ListCleaned:
+    return say(QT_TRANSLATE_NOOP("snpln",
+                                 "File list is cleaned. No file is choosed."));
+  case StatusId::Browsing:
+    return say(QT_TRANSLATE_NOOP("snpln", "Browsing file ..."));
+  case StatusId::BrowseCanceled:
+    return say(QT_TRANSLATE_NOOP("snpln", "File(s) choose canceled"));
+  }
+  return {};
+}
+
+Phrase promptText(batch::PromptKind kind) {
+  switch (kind) {
+  case batch::PromptKind::SearchText:
+    return say(QT_TRANSLATE_NOOP("snpln", "Enter text for exclude"));
+  case batch::PromptKind::ReplaceText:
+    return say(QT_TRANSLATE_NOOP("snpln", "Enter text for replace"));
+  case batch::PromptKind::TabSize:
+    return say(QT_TRANSLATE_NOOP("snpln", "Enter tab size (default - 8)"));
+  }
+  return {};
+}
+
+Phrase passedOverText(batch::PassedOver why) {
+  switch (why) {
+  case batch::PassedOver::Link:
+    return say(QT_TRANSLATE_NOOP("snpln", "Symbolic link, passed over"));
+  case batch::PassedOver::Special:
+    return say(QT_TRANSLATE_NOOP("snpln", "Not a regular file, passed over"));
+  case batch::PassedOver::Hidden:
+    return say(
+        QT_TRANSLATE_NOOP("snpln", "Name begins with a dot, passed over"));
+  }
+  return {};
+}
+
+Phrase operationTitle(OperationCode operation) {
+  static constexpr const char *kTitles[job::kOperationCount] = {
+      QT_TRANSLATE_NOOP("snpln", "Upper case"),
+      QT_TRANSLATE_NOOP("snpln", "Recode to WIN"),
+      QT_TRANSLATE_NOOP("snpln", "Recode to KOI"),
+      QT_TRANSLATE_NOOP("snpln", "Recode to ISO"),
+      QT_TRANSLATE_NOOP("snpln", "Recode to DOS"),
+      QT_TRANSLATE_NOOP("snpln", "Lower case"),
+      QT_TRANSLATE_NOOP("snpln", "Smart case"),
+      QT_TRANSLATE_NOOP("snpln", "Exclude"),
+      QT_TRANSLATE_NOOP("snpln", "Replace"),
+      QT_TRANSLATE_NOOP("snpln", "Optimize"),
+      QT_TRANSLATE_NOOP("snpln", "Delete excessive"),
+      QT_TRANSLATE_NOOP("snpln", "Detect coding"),
+      QT_TRANSLATE_NOOP("snpln", "Recode to UTF-8")};
+  const auto index = static_cast<std::size_t>(operation);
+  return index < std::size(kTitles) ? say(kTitles[index]) : Phrase{};
+}
+
+} // namespace snpln::i18n

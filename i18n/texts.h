@@ -1,0 +1,54 @@
+// The words of every message, status and prompt of the core: each id maps
+// to its English source text here, marked for lupdate, which extracts them
+// into the catalogue (i18n/snpln_ru.ts). Both edges render what these
+// return; nothing else holds a message's words.
+#pragma once
+
+#include <string>
+
+#include "batch/batch_host.h"
+#include "batch/selection_state.h"
+#include "batch/status.h"
+#include "engine/code_page.h"
+#include "i18n/phrase.h"
+#include "job/job_report.h"
+#include "job/message.h"
+
+namespace snpln::i18n {
+
+// The code page names of the messages: "''Dos''", "''Win1251''",
+// "''Koi8''", "''Iso''", "''UTF-8''"; a recoding's source piece names KOI8-R
+// "''Koi''".
+const char *codingName(engine::CodePage page);
+const char *sourceCodingName(engine::CodePage page);
+
+// A message alone (no name), with the system's reason after ": " where it
+// carries one. EmptyExclude gives its first line.
+Phrase messageText(const job::Message &message);
+// The system's words for its error number (strerror, in the locale's
+// language).
+Phrase systemReason(int systemError);
+
+// The two lines of a message window.
+struct Lines {
+  Phrase line1;
+  Phrase line2;
+};
+// A message of the run under `name` (a list entry or directory; empty for
+// none): the name over the message, or the message's own two lines.
+Lines messageLines(const std::string &name, const job::Message &message);
+// A job's end as its window shows it: the success lines of its operation,
+// or the path over the message.
+Lines reportLines(const job::JobReport &report);
+// A job's end as one line after its path: "File(s) successfully converted
+// from ''Koi'' to ''Win1251''", a dry run's "would be converted ...", or
+// the message.
+Phrase reportLine(const job::JobReport &report);
+
+Phrase statusText(const batch::Status &status);
+Phrase promptText(batch::PromptKind kind);
+Phrase passedOverText(batch::PassedOver why);
+// The progress window's caption of an operation ("Upper case", ...).
+Phrase operationTitle(job::OperationCode operation);
+
+} // namespace snpln::i18n

@@ -1,0 +1,60 @@
+// What the core tells its user, as data: an id per message and its typed
+// arguments. The words belong to the edges (i18n/), which turn an id into
+// the English text of the catalogue or its translation; nothing below them
+// composes a text.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/code_page.h"
+
+namespace snpln::job {
+
+enum class MessageId : std::uint8_t {
+  // A job's ends, under the file's name (JobReport).
+  NotFound,          // the file cannot be opened (systemError)
+  EnglishOnly,       // no Cyrillic letter: left as it was
+  HasCoding,         // the detection report (page)
+  SameCoding,        // already in the target page: left as it was
+  NotText,           // a zero byte: left as it was
+  NoTempFile,        // the save could not begin (systemError)
+  OwnerNotKept,      // the new file could not get the owner and group
+  AttributesNotKept, // nor the mode and extended attributes
+  Canceled,          // the user (or a signal) cancelled
+  ReadError,         // a read failed, or the file changed (systemError)
+  WriteError,        // a write or the commit failed (systemError)
+  LineTooLong,       // a line longer than the limit (number)
+  TypedTextUnfit,    // the replacement cannot be written in page
+  InvalidUtf8,       // bytes at offset (number) are not UTF-8
+  Unrepresentable,   // the character at offset (number) has no byte in page
+  // A job that went through; the words come from its report (the
+  // operation, its pages and counts).
+  Converted,
+  // The run's own, under a name or alone.
+  EmptyExclude,        // an empty text to exclude, refused (two lines)
+  RunCanceled,         // a prompt was cancelled
+  NameNotFound,        // an entry of the list leads nowhere (systemError)
+  DirectoryDone,       // a directory's tree went through
+  DirectoryUnreadable, // a directory could not be opened or listed
+  WalkOutOfMemory,     // a walk could not go through its tree
+};
+// Every id, for tables and the tests that walk them.
+inline constexpr int kMessageIdCount =
+    static_cast<int>(MessageId::WalkOutOfMemory) + 1;
+
+// A message and its arguments; each id reads only those its comment names.
+struct Message {
+  Message() = default;
+  explicit Message(MessageId what) : id(what) {}
+
+  MessageId id = MessageId::Canceled;
+  // A byte offset, a count or a limit.
+  std::uint64_t number = 0;
+  engine::CodePage page = engine::CodePage::Auto;
+  // The system's own number for the reason (errno); 0 when there is none.
+  int systemError = 0;
+
+  friend bool operator==(const Message &, const Message &) = default;
+};
+
+} // namespace snpln::job
