@@ -11,6 +11,11 @@
 #                  build/deb/packages (what make install installs, under /usr)
 # make test-packages - make deb, check the packages with lintian, install
 #                  both, run them, purge them and check nothing is left
+# make test-windows - cross-build the core, snpln-cli and their tests for
+#                  64-bit Windows (mingw-w64) and run them under wine, then
+#                  make dist-windows and run the zip's program under wine
+# make dist-windows - build/dist/snpln-cli-VERSION-win64.zip: the static
+#                  snpln-cli.exe, README, LICENSE and a Windows usage note
 # make test-stress - the window and process tests STRESS_ROUNDS (50) times
 #                  on the machine as it is and as many times with every core
 #                  kept busy (stress-ng); every round must pass (not part of
@@ -39,16 +44,26 @@ PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
 # What make deb and make test-packages need besides: dpkg-shlibdeps and
 # dpkg-buildflags, file (for cpack), and the checkers.
 DEB_PACKAGES := dpkg-dev file lintian desktop-file-utils appstream
+# What the Windows build needs besides: the cross compiler with the posix
+# thread model (std::mutex), wine (the /usr/bin/wine wrapper) and wine64,
+# zip and unzip.
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 zip unzip
+WIN_BUILD ?= build/windows
+# googletest cross-built from Debian's sources, and CLI11's headers.
+WIN_DEPS ?= build/windows-deps
+DIST ?= build/dist
 # What make test-stress needs besides.
 STRESS_PACKAGES := stress-ng
 
+.PHONY: deps-windows build-windows test-windows dist-windows
 .PHONY: deps deps-deb stress-deps configure build run install uninstall test test-release test-asan test-stress format-check bench format clean deb test-packages
 
 deps: WANTED = $(PACKAGES)
 deps-deb: deps
 deps-deb: WANTED = $(DEB_PACKAGES)
 stress-deps: WANTED = $(STRESS_PACKAGES)
-deps deps-deb stress-deps:
+deps-windows: WANTED = $(WINDOWS_PACKAGES)
+deps deps-deb stress-deps deps-windows:
 	@[ -n "$(SKIP_DEPS)" ] && exit 0; missing=""; for p in $(WANTED); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
@@ -120,6 +135,32 @@ deb: deps deps-deb
 
 test-packages: deb
 	bash tests/scripts/test_packages.sh $(DEB_BUILD)
+
+# The Windows build: its own directory, its own wine prefix (tools/wine_env.sh).
+WIN_ENV = SNPLN_WINDOWS_PREFIX=$(abspath $(WIN_DEPS))
+WIN_TOOLCHAIN = $(abspath cmake/mingw_w64_x86_64.cmake)
+
+$(WIN_DEPS)/lib/libgtest.a: | deps-windows
+	mkdir -p $(WIN_DEPS)/include
+	ln -sfn /usr/include/CLI $(WIN_DEPS)/include/CLI
+	$(WIN_ENV) cmake -S /usr/src/googletest -B $(WIN_DEPS)/googletest -G Ninja \
+	  -DCMAKE_TOOLCHAIN_FILE=$(WIN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release \
+	  -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX=$(abspath $(WIN_DEPS))
+	cmake --build $(WIN_DEPS)/googletest -j $(JOBS)
+	cmake --install $(WIN_DEPS)/googletest
+
+build-windows: deps-windows $(WIN_DEPS)/lib/libgtest.a
+	$(WIN_ENV) cmake -S . -B $(WIN_BUILD) -G Ninja \
+	  -DCMAKE_TOOLCHAIN_FILE=$(WIN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DSNPLN_WERROR=ON -DSNPLN_BUILD_UI=OFF
+	$(WIN_ENV) cmake --build $(WIN_BUILD) -j $(JOBS)
+
+dist-windows: build-windows
+	bash tools/dist_windows.sh $(WIN_BUILD) $(DIST)
+
+test-windows: dist-windows
+	bash tools/test_windows.sh $(WIN_BUILD) \
+	  $(DIST)/snpln-cli-$$(sed -n 's/^project(snpln VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-win64.zip $(JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

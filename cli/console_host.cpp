@@ -19,12 +19,14 @@ std::atomic<int> interruptSignal{0};
 
 namespace {
 
+#ifndef _WIN32
 // The first signal decides the exit status; any of them cancels.
 extern "C" void onInterrupt(int signal) {
   int none = 0;
   interruptSignal.compare_exchange_strong(none, signal);
   interrupted = true;
 }
+#endif
 
 // Reads the whole stream; false when it could not be read (or held).
 bool readWhole(std::istream &in, std::string &text) {
@@ -47,6 +49,8 @@ bool failedJob(job::JobResult result) {
 
 } // namespace
 
+// On Windows: the console's control handler (cli/windows_console.cpp).
+#ifndef _WIN32
 void installInterruptHandler() {
   struct sigaction action {};
   action.sa_handler = onInterrupt;
@@ -59,6 +63,7 @@ int interruptStatus() {
   const int signal = interruptSignal.load();
   return 128 + (signal != 0 ? signal : SIGINT);
 }
+#endif
 
 ConsoleHost::ConsoleHost(const CliOptions &options, std::ostream &out,
                          std::ostream &err, bool progressOnTerminal,

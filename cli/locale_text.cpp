@@ -1,3 +1,5 @@
+#ifndef _WIN32
+
 #include "cli/locale_text.h"
 
 #include <cerrno>
@@ -35,3 +37,5 @@ std::optional<std::string> localeTextToUtf8(const std::string &bytes) {
 }
 
 } // namespace snpln::cli
+
+#endif // _WIN32

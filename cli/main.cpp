@@ -4,9 +4,23 @@
 
 #include "cli/console_host.h"
 #include "cli/standard_streams.h"
+#ifdef _WIN32
+#include "cli/windows_console.h"
+#endif
 
 int main(int argc, char **argv) {
   using namespace snpln::cli;
+#ifdef _WIN32
+  // The arguments as Windows keeps them (UTF-16), made UTF-8; a UTF-8
+  // console for the run, binary streams.
+  WindowsArguments arguments;
+  argc = arguments.argc();
+  argv = arguments.argv();
+  const ConsoleSetup console;
+  const bool errorOnTerminal = standardErrorIsConsole();
+#else
+  const bool errorOnTerminal = isatty(STDERR_FILENO) != 0;
+#endif
   // Before anything is opened, so that no file takes their numbers.
   const ClosedDescriptors closed = openClosedStandardDescriptors();
   // The terminal's character set, for the texts given as arguments.
@@ -20,8 +34,7 @@ int main(int argc, char **argv) {
   DescriptorOutput output(STDOUT_FILENO, closed.output);
   std::istream in(&input);
   std::ostream out(&output);
-  int status =
-      runCli(argc, argv, in, out, std::cerr, isatty(STDERR_FILENO) != 0);
+  int status = runCli(argc, argv, in, out, std::cerr, errorOnTerminal);
   out.flush();
   // A report or a text that did not reach standard output in full fails
   // the run, whatever became of the files.

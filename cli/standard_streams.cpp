@@ -5,8 +5,10 @@
 #include <ios>
 #include <string>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include "cli/console_host.h"
 
@@ -15,6 +17,13 @@ namespace snpln::cli {
 namespace {
 
 constexpr std::size_t kBufferSize = 65536;
+
+} // namespace
+
+// The system's side: opening, reading and writing the descriptors (on
+// Windows: cli/windows_standard_streams.cpp).
+#ifndef _WIN32
+namespace {
 
 bool isClosed(int fd) { return ::fcntl(fd, F_GETFD) == -1 && errno == EBADF; }
 
@@ -37,9 +46,6 @@ ClosedDescriptors openClosedStandardDescriptors() {
   return closed;
 }
 
-DescriptorInput::DescriptorInput(int fd, bool closed)
-    : fd_(fd), closed_(closed), buffer_(kBufferSize) {}
-
 DescriptorInput::int_type DescriptorInput::underflow() {
   if (gptr() < egptr())
     return traits_type::to_int_type(*gptr());
@@ -61,13 +67,6 @@ DescriptorInput::int_type DescriptorInput::underflow() {
       throw std::ios_base::failure(std::strerror(errno));
   }
 }
-
-DescriptorOutput::DescriptorOutput(int fd, bool closed)
-    : fd_(fd), closed_(closed), buffer_(kBufferSize) {
-  setp(buffer_.data(), buffer_.data() + buffer_.size());
-}
-
-DescriptorOutput::~DescriptorOutput() { sync(); }
 
 bool DescriptorOutput::writeOut(const char *data, std::size_t size) {
   const char *pieces[] = {pbase(), data};
@@ -98,6 +97,18 @@ bool DescriptorOutput::writeOut(const char *data, std::size_t size) {
   }
   return true;
 }
+
+#endif // _WIN32
+
+DescriptorInput::DescriptorInput(int fd, bool closed)
+    : fd_(fd), closed_(closed), buffer_(kBufferSize) {}
+
+DescriptorOutput::DescriptorOutput(int fd, bool closed)
+    : fd_(fd), closed_(closed), buffer_(kBufferSize) {
+  setp(buffer_.data(), buffer_.data() + buffer_.size());
+}
+
+DescriptorOutput::~DescriptorOutput() { sync(); }
 
 DescriptorOutput::int_type DescriptorOutput::overflow(int_type c) {
   if (traits_type::eq_int_type(c, traits_type::eof()))

@@ -16,7 +16,7 @@ StepResult bomSlice(SliceStream &job, BomState &state) {
     state.written = true;
   }
   if (job.atEnd())
-    return StepResult::Finished;
+    return finishStream(job);
   if (!job.readSlice())
     return StepResult::ReadFailed;
   const std::size_t count = job.bytesRead;
@@ -27,9 +27,8 @@ StepResult bomSlice(SliceStream &job, BomState &state) {
   }
   job.slicePos = count;
   job.processed += count;
-  return job.writeAll(job.sliceBuffer.data() + from, count - from)
-             ? StepResult::Continue
-             : StepResult::WriteFailed;
+  return job.writeAll(job.slice + from, count - from) ? StepResult::Continue
+                                                      : StepResult::WriteFailed;
 }
 
 } // namespace snpln::engine

@@ -68,11 +68,13 @@ StepResult lineEndSlice(SliceStream &job, LineEndState &state) {
     if (state.pending != 0)
       writer.end(state.pending, 0);
     state.pending = 0;
-    return flushOut() ? StepResult::Finished : StepResult::WriteFailed;
+    if (!flushOut())
+      return StepResult::WriteFailed;
+    return finishStream(job);
   }
   if (!job.readSlice())
     return StepResult::ReadFailed;
-  const std::uint8_t *in = job.sliceBuffer.data();
+  const std::uint8_t *in = job.slice;
   const std::size_t count = job.bytesRead;
   std::size_t i = 0;
   if (state.pending != 0 && count > 0) {

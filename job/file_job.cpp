@@ -87,6 +87,7 @@ FileJob::~FileJob() {
 }
 
 void FileJob::closeFiles() {
+  stream_ = engine::SliceStream();
   input_.reset();
   temp_.reset();
 }
@@ -196,8 +197,11 @@ bool FileJob::settle() {
       endUnshown(JobResult::Skipped, messageOf(id));
   };
   // Every operation knows what the file holds before it writes a byte: a
-  // zero byte in the sample makes it no text, and nothing touches it.
-  const engine::Detection found = engine::detectFile(*input_, fileSize);
+  // zero byte in the sample makes it no text, and nothing touches it. The
+  // stream reads the head once: detection looks at it, and the first
+  // slices are cut from it.
+  stream_ = engine::SliceStream(input_.get(), nullptr, fileSize, sliceSize_);
+  const engine::Detection found = engine::detectStream(stream_);
   if (found.kind == engine::TextKind::Binary) {
     leftAsItWas(MessageId::NotText);
     return false;
@@ -284,8 +288,7 @@ bool FileJob::settle() {
     return false;
   }
 
-  stream_ =
-      engine::SliceStream(input_.get(), temp_.get(), fileSize, sliceSize_);
+  stream_.temp = temp_.get();
   switch (op) {
   case OperationCode::UpperCase:
   case OperationCode::LowerCase:
@@ -500,11 +503,12 @@ std::optional<MessageId> FileJob::bomUnchanged() {
   const CodePage page = pageNow_.value_or(CodePage::Auto);
   if (page != CodePage::Utf8 && page != CodePage::Auto)
     return MessageId::NotUtf8;
-  std::uint8_t head[3] = {};
-  std::size_t got = 0;
-  if (!input_->read(head, sizeof head, got) || !input_->seek(0))
+  // The head the stream holds already, since detection looked at it.
+  const std::uint8_t *head = nullptr;
+  std::size_t held = 0;
+  if (!stream_.bytesAhead(head, held))
     return MessageId::ReadError;
-  const bool has = engine::beginsWithBom(head, got);
+  const bool has = engine::beginsWithBom(head, held);
   if (has && request_.bom == engine::BomChange::Add)
     return MessageId::BomPresent;
   if (!has && request_.bom == engine::BomChange::Remove)

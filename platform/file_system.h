@@ -328,7 +328,9 @@ FileSystem &realFileSystem();
 // The separator the walk appends to a directory name and cuts at.
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
-inline bool isPathSeparator(char c) { return c == '\\' || c == ':'; }
+inline bool isPathSeparator(char c) {
+  return c == '\\' || c == '/' || c == ':';
+}
 #else
 inline constexpr char kPathSeparator = '/';
 inline bool isPathSeparator(char c) { return c == '/'; }

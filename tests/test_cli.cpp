@@ -14,9 +14,13 @@
 #include <sys/stat.h>
 
 #include "cli/console_host.h"
+#include "cli/locale_text.h"
+#ifdef _WIN32
+#include "cli/windows_console.h"
+#endif
 #include "job/file_job.h"
-#include "platform/posix_file_system.h"
 #include "snpln/version.h"
+#include "tests/support/native_file_system.h"
 #include "tests/support/reference_text_engines.h"
 #include "tests/support/reference_utf8_engines.h"
 #include "tests/support/temp_dir.h"
@@ -702,13 +706,15 @@ TEST_F(CliTest, DirectoryIsWalkedWithTheFilterMasks) {
 std::string snapshot(const std::string &root) {
   std::string all;
   for (const auto &e : std::filesystem::recursive_directory_iterator(root)) {
-    struct stat st {};
-    ::lstat(e.path().c_str(), &st);
-    all += e.path().string() + " " + std::to_string(st.st_mode) + " " +
-           std::to_string(st.st_size) + " " +
-           std::to_string(st.st_mtim.tv_sec) + "." +
-           std::to_string(st.st_mtim.tv_nsec) + "\n";
-    if (S_ISREG(st.st_mode)) {
+    const auto status = e.symlink_status();
+    all += e.path().string() + " " +
+           std::to_string(static_cast<int>(status.type())) + " " +
+           std::to_string(static_cast<int>(status.permissions())) + " ";
+    if (status.type() == std::filesystem::file_type::regular)
+      all += std::to_string(e.file_size()) + " " +
+             std::to_string(e.last_write_time().time_since_epoch().count());
+    all += "\n";
+    if (status.type() == std::filesystem::file_type::regular) {
       std::ifstream in(e.path(), std::ios::binary);
       all += std::string(std::istreambuf_iterator<char>(in), {}) + "\n";
     }
@@ -841,6 +847,7 @@ TEST_F(CliTest, StandardInputGivesTheInPlaceResultOnStandardOutput) {
 // --verbose: a line per file; --quiet: failures only; the default: the
 // run's own messages, and each failure under its name.
 TEST_F(CliTest, VerboseAndQuiet) {
+  SNPLN_SKIP_ON_WINDOWS("its transcript names paths with '/'");
   dir.mkdir("t");
   dir.write("t/a.txt", kHelloDos);
   dir.write("t/b.txt", "plain");
@@ -891,7 +898,7 @@ TEST_F(CliTest, VerboseAndQuiet) {
 
 // Sets the interrupt flag when the job has read `after` bytes, as Ctrl-C
 // would between two slices.
-class InterruptingFileSystem : public platform::PosixFileSystem {
+class InterruptingFileSystem : public test::NativeFileSystem {
 public:
   explicit InterruptingFileSystem(std::size_t after) : after_(after) {}
   std::unique_ptr<platform::InputFile>
@@ -919,7 +926,7 @@ public:
         return inner->beginSave(original, rules, why);
       }
     };
-    auto inner = PosixFileSystem::openRead(at);
+    auto inner = test::NativeFileSystem::openRead(at);
     if (!inner)
       return nullptr;
     auto file = std::make_unique<File>();
@@ -947,7 +954,7 @@ TEST_F(CliTest, CtrlCCancelsTheFileAndStopsTheRun) {
 
 // Sets the interrupt flag at the third try of a lock another run holds, as
 // Ctrl-C would while the run waits.
-class InterruptingWhileWaiting : public platform::PosixFileSystem {
+class InterruptingWhileWaiting : public test::NativeFileSystem {
 public:
   int tries = 0;
   std::unique_ptr<platform::InputFile>
@@ -976,7 +983,7 @@ public:
         return inner->beginSave(original, rules, why);
       }
     };
-    auto inner = PosixFileSystem::openRead(at);
+    auto inner = test::NativeFileSystem::openRead(at);
     if (!inner)
       return nullptr;
     auto file = std::make_unique<File>();
@@ -1006,6 +1013,7 @@ TEST_F(CliTest, CtrlCEndsTheWaitForAFileAnotherRunHolds) {
 // The version is written once, in project(... VERSION ...): --version shows
 // exactly that, and the window's short form is its first two numbers.
 TEST_F(CliTest, VersionIsTheProjectsVersion) {
+  SNPLN_SKIP_ON_WINDOWS("it reads the source tree by its Linux path");
   std::ifstream lists(std::filesystem::path(SNPLN_TEST_DATA_DIR) / ".." / ".." /
                       "CMakeLists.txt");
   const std::string text{std::istreambuf_iterator<char>(lists), {}};
@@ -1017,6 +1025,49 @@ TEST_F(CliTest, VersionIsTheProjectsVersion) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "snpln-cli " + m[1].str() + "\n");
   EXPECT_EQ(std::string(kVersionShort), m[2].str());
+}
+
+// Ctrl-C and Ctrl-Break reach the run through the console's control
+// handler and end it as SIGINT does; closing the console is a hang-up.
+TEST_F(CliTest, WindowsConsoleEventsEndTheRunLikeSignals) {
+#ifndef _WIN32
+  GTEST_SKIP() << "Windows' console control events";
+#else
+  struct Case {
+    DWORD event;
+    BOOL handled;
+    int status;
+  };
+  for (const Case c :
+       {Case{CTRL_C_EVENT, TRUE, 130}, Case{CTRL_BREAK_EVENT, TRUE, 130},
+        Case{CTRL_CLOSE_EVENT, TRUE, 129},
+        Case{CTRL_LOGOFF_EVENT, FALSE, 130}}) {
+    SCOPED_TRACE(c.event);
+    cli::interrupted = false;
+    cli::interruptSignal = 0;
+    EXPECT_EQ(cli::onConsoleControl(c.event), c.handled);
+    EXPECT_EQ(cli::interrupted.load(), c.handled == TRUE);
+    EXPECT_EQ(cli::interruptStatus(), c.status);
+  }
+  // The first event decides the status.
+  cli::interruptSignal = 0;
+  cli::onConsoleControl(CTRL_BREAK_EVENT);
+  cli::onConsoleControl(CTRL_CLOSE_EVENT);
+  EXPECT_EQ(cli::interruptStatus(), 130);
+  cli::interruptSignal = 0;
+#endif
+}
+
+// Argument text in a named character set, made UTF-8 (on Windows by the
+// program's own tables, without iconv).
+TEST_F(CliTest, ArgumentTextOfEachCharacterSetBecomesUtf8) {
+  const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8"; // "При"
+  EXPECT_EQ(cli::textToUtf8("\xCF\xF0\xE8", "CP1251"), privet);
+  EXPECT_EQ(cli::textToUtf8("\x8F\xE0\xA8", "CP866"), privet);
+  EXPECT_EQ(cli::textToUtf8("\xF0\xD2\xC9", "KOI8-R"), privet);
+  EXPECT_EQ(cli::textToUtf8("\xBF\xE0\xD8", "ISO-8859-5"), privet);
+  EXPECT_EQ(cli::textToUtf8(privet, "UTF-8"), privet);
+  EXPECT_EQ(cli::textToUtf8("\xCF\xF0", "UTF-8"), std::nullopt);
 }
 
 } // namespace

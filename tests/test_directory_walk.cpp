@@ -13,7 +13,7 @@
 #include "batch/directory_walk.h"
 #include "job/file_job.h"
 #include "platform/file_system.h"
-#include "platform/posix_file_system.h"
+#include "tests/support/native_file_system.h"
 #include "tests/support/scripted_batch_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -28,7 +28,7 @@ using Paths = std::vector<std::string>;
 // The real file system with listings sorted by name, so that orders can be
 // written down, and open directories counted; directories whose name (in
 // their parent) is in `unreadable` cannot be opened.
-class TestFileSystem : public platform::PosixFileSystem {
+class TestFileSystem : public test::NativeFileSystem {
 public:
   std::set<std::string> unreadable;
   int openDirectories = 0;
@@ -56,11 +56,11 @@ public:
 
   std::unique_ptr<platform::InputFile>
   openRead(const platform::FileLocation &at) override {
-    return PosixFileSystem::openRead(unwrap(at));
+    return NativeFileSystem::openRead(unwrap(at));
   }
   std::optional<platform::FileStatus>
   status(const platform::FileLocation &at) override {
-    return PosixFileSystem::status(unwrap(at));
+    return NativeFileSystem::status(unwrap(at));
   }
   std::shared_ptr<const platform::Directory>
   openDirectory(const platform::FileLocation &at) override {
@@ -70,7 +70,7 @@ public:
     const std::string last = name.substr(name.rfind('/') + 1);
     if (unreadable.count(last))
       return nullptr;
-    auto inner = PosixFileSystem::openDirectory(unwrap(at));
+    auto inner = NativeFileSystem::openDirectory(unwrap(at));
     if (!inner)
       return nullptr;
     return std::make_shared<Counted>(std::move(inner), openDirectories);
@@ -80,7 +80,7 @@ public:
                 const std::string &mask) override {
     ++listings;
     const auto *c = dynamic_cast<const Counted *>(&d);
-    auto entries = PosixFileSystem::listDirectory(c ? *c->inner : d, mask);
+    auto entries = NativeFileSystem::listDirectory(c ? *c->inner : d, mask);
     if (entries)
       std::sort(
           entries->begin(), entries->end(),
@@ -186,6 +186,7 @@ TEST_F(DirectoryWalk, EmptyDirectoryAndNoMatch) {
 // became a job that failed. Every directory is entered now; links, FIFOs
 // and dot names are passed over, each reported once.
 TEST_F(DirectoryWalk, RegressionEveryDirectoryEnteredLinksAndDotNamesPassed) {
+  SNPLN_SKIP_WITHOUT_LINKS();
   using batch::PassedOver;
   dir.mkdir("t");
   dir.mkdir("t/ro");
@@ -200,7 +201,9 @@ TEST_F(DirectoryWalk, RegressionEveryDirectoryEnteredLinksAndDotNamesPassed) {
   dir.symlink(dir.path() + "/t/plain", "t/link");
   dir.symlink(dir.path() + "/t/plain/f", "t/plain/tofile");
   dir.symlink("nowhere", "t/dangling.txt");
+#ifndef _WIN32
   ASSERT_EQ(::mkfifo(dir.file("t/fifo").c_str(), 0644), 0);
+#endif
   for (const char *mask : {"*.*", "*.txt"}) {
     SCOPED_TRACE(mask);
     host.jobs.clear();
@@ -242,6 +245,7 @@ TEST_F(DirectoryWalk, RegressionEveryDirectoryEnteredLinksAndDotNamesPassed) {
 }
 
 TEST_F(DirectoryWalk, PassedOverEntriesAreReportedOncePerPass) {
+  SNPLN_SKIP_WITHOUT_LINKS();
   dir.mkdir("t");
   dir.symlink("nowhere", "t/a.txt");
   batch::PassState pass;
@@ -252,6 +256,7 @@ TEST_F(DirectoryWalk, PassedOverEntriesAreReportedOncePerPass) {
 }
 
 TEST_F(DirectoryWalk, RegressionAReadOnlyDirectoryMatchingTheMaskIsEntered) {
+  SNPLN_SKIP_ON_WINDOWS("POSIX permission bits");
   dir.mkdir("t");
   dir.mkdir("t/ro.txt");
   dir.write("t/ro.txt/in.txt", "abc\n");
@@ -261,11 +266,13 @@ TEST_F(DirectoryWalk, RegressionAReadOnlyDirectoryMatchingTheMaskIsEntered) {
   EXPECT_EQ(batch::WalkOutcome::Done, walk("t", "*.txt"));
   EXPECT_EQ(Paths{"t/ro.txt/in.txt"}, host.jobPaths());
   EXPECT_EQ(0555, dir.mode("t/ro.txt"));
+#ifndef _WIN32
   if (::geteuid() == 0) {
     // Root may write anywhere: the file is rewritten.
     EXPECT_TRUE(host.jobMessages.empty());
     EXPECT_EQ(dir.read("t/ro.txt/in.txt"), "ABC\n");
   }
+#endif
 }
 
 TEST_F(DirectoryWalk, AnUnreadableDirectoryIsReportedAndTheWalkGoesOn) {
@@ -382,6 +389,7 @@ TEST_F(DirectoryWalk, RegressionRewrittenFilesAreNotVisitedTwice) {
 }
 
 TEST_F(DirectoryWalk, PathsBeyondAThousandBytesAreBuiltWhole) {
+  SNPLN_SKIP_ON_WINDOWS("wine refuses the 1000-byte path the job is given");
   std::string path = "t";
   dir.mkdir(path);
   for (int i = 0; i < 5; ++i) {

@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
-#include "platform/posix_file_system.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/native_file_system.h"
 #include "tests/support/temp_dir.h"
 
 namespace snpln::platform {
@@ -43,12 +43,13 @@ std::map<std::string, std::uint32_t> listByPattern(FileSystem &fs,
 class OpenDirectoryTest : public ::testing::Test {
 protected:
   TempDir dir;
-  PosixFileSystem fs;
+  test::NativeFileSystem fs;
 };
 
 // A path is a name the user gave, and is followed through its links; a
 // name in an open directory (a walked tree) never is.
 TEST_F(OpenDirectoryTest, OpensDirectoriesOnlyAndNeverThroughALinkInATree) {
+  SNPLN_SKIP_WITHOUT_LINKS();
   dir.mkdir("d");
   dir.mkdir("d/e");
   dir.write("f.txt", "x");
@@ -80,6 +81,7 @@ TEST_F(OpenDirectoryTest, OpensDirectoriesOnlyAndNeverThroughALinkInATree) {
 }
 
 TEST_F(OpenDirectoryTest, ListingGivesTheWordsOfTheListByPattern) {
+  SNPLN_SKIP_WITHOUT_LINKS();
   dir.mkdir("sub");
   dir.mkdir(".hidden");
   dir.mkdir("ro", 0555);
@@ -91,7 +93,9 @@ TEST_F(OpenDirectoryTest, ListingGivesTheWordsOfTheListByPattern) {
   dir.symlink("a.txt", "to-file");
   dir.symlink("sub", "to-dir");
   dir.symlink("nowhere", "dangling");
+#ifndef _WIN32
   ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+#endif
   auto d = fs.openDirectory(dir.path());
   ASSERT_TRUE(d);
   for (const std::string mask : {"*.*", "*.txt", "*", "?.txt", "to-*", "none"})
@@ -140,6 +144,8 @@ TEST_F(OpenDirectoryTest, EachListingStartsAtTheBeginning) {
 }
 
 TEST_F(OpenDirectoryTest, ARemovedDirectoryListsEmpty) {
+  SNPLN_SKIP_ON_WINDOWS(
+      "an open directory is removed when its last handle closes");
   dir.mkdir("gone");
   auto d = fs.openDirectory(dir.file("gone"));
   ASSERT_TRUE(d);
@@ -150,6 +156,8 @@ TEST_F(OpenDirectoryTest, ARemovedDirectoryListsEmpty) {
 }
 
 TEST_F(OpenDirectoryTest, FilesAreReadAndSavedFarBeyondThePathLimit) {
+  SNPLN_SKIP_ON_WINDOWS(
+      "wine hands paths to Linux, which takes 4096 bytes at most");
   // Forty levels of a 200-byte name: more than 8000 bytes of path, which no
   // call taking a whole path accepts.
   const std::string level(200, 'd');

@@ -15,6 +15,7 @@
 
 #include "engine/code_page_chars.h"
 #include "tests/support/memory_file.h"
+#include "tests/support/native_file_system.h"
 #include "tests/support/russian_samples.h"
 
 namespace snpln::test {
@@ -245,6 +246,8 @@ bool windows1251Unassigned(CodePage from, CodePage to, unsigned b) {
 // C library's result wherever it converts the character. Where it refuses
 // the character, a single-byte target has it at a fill byte, counted.
 TEST(RecodeTables, EveryByteOfEveryPairOfPagesAgreesWithIconv) {
+  SNPLN_SKIP_ON_WINDOWS(
+      "the reference is iconv; Windows' tables differ at 0x98 of Windows-1251");
   const CodePage targets[] = {CodePage::Dos, CodePage::Win, CodePage::Koi,
                               CodePage::Iso, CodePage::Utf8};
   std::map<std::string, int> agreed;

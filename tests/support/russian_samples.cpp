@@ -1,6 +1,10 @@
 #include "tests/support/russian_samples.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -63,6 +67,56 @@ const char *iconvName(CodePage page) {
   return "UTF-8";
 }
 
+#ifdef _WIN32
+namespace {
+
+// The Windows code page of a C library name (no iconv there: the system's
+// own tables serve as the independent conversion).
+UINT windowsPageOf(const char *name) {
+  const std::string n = name;
+  if (n == "CP866")
+    return 866;
+  if (n == "CP1251")
+    return 1251;
+  if (n == "KOI8-R")
+    return 20866;
+  if (n == "ISO-8859-5")
+    return 28595;
+  if (n == "UTF-8")
+    return CP_UTF8;
+  return 0;
+}
+
+} // namespace
+
+std::optional<std::string> convertText(const std::string &text,
+                                       const char *from, const char *to) {
+  const UINT source = windowsPageOf(from), target = windowsPageOf(to);
+  if (source == 0 || target == 0)
+    return std::nullopt;
+  if (text.empty())
+    return std::string();
+  const int size = static_cast<int>(text.size());
+  const DWORD strict = source == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+  const int units =
+      MultiByteToWideChar(source, strict, text.data(), size, nullptr, 0);
+  if (units <= 0)
+    return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(source, strict, text.data(), size, wide.data(), units);
+  BOOL lost = FALSE;
+  BOOL *lostFlag = target == CP_UTF8 ? nullptr : &lost;
+  const DWORD exact = target == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int bytes = WideCharToMultiByte(target, exact, wide.data(), units,
+                                        nullptr, 0, nullptr, lostFlag);
+  if (bytes <= 0 || lost)
+    return std::nullopt;
+  std::string out(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(target, exact, wide.data(), units, out.data(), bytes,
+                      nullptr, lostFlag);
+  return out;
+}
+#else
 std::optional<std::string> convertText(const std::string &text,
                                        const char *from, const char *to) {
   iconv_t cd = iconv_open(to, from);
@@ -80,6 +134,7 @@ std::optional<std::string> convertText(const std::string &text,
   out.resize(out.size() - outLeft);
   return out;
 }
+#endif
 
 std::optional<std::string> iconvInPage(const std::string &utf8, CodePage page) {
   return convertText(utf8, "UTF-8", iconvName(page));

@@ -49,7 +49,7 @@ job::DialogAnswer ScriptedBatchHost::showMessage(batch::MessageKind kind,
   const i18n::Lines lines = i18n::messageLines(name, message);
   const std::string line1 = i18n::english(lines.line1);
   const std::string line2 = i18n::english(lines.line2);
-  messages.emplace_back(line1, line2);
+  messages.emplace_back(portablePath(line1), line2);
   messageIds.push_back(message);
   messageKinds.push_back(kind);
   events.push_back("message:" + line1 + "|" + line2);
@@ -62,7 +62,7 @@ job::DialogAnswer ScriptedBatchHost::showMessage(batch::MessageKind kind,
 
 void ScriptedBatchHost::passedOver(const std::string &name,
                                    batch::PassedOver why) {
-  passed.emplace_back(name, why);
+  passed.emplace_back(portablePath(name), why);
   events.push_back("passed over:" + name + "|" +
                    i18n::english(i18n::passedOverText(why)));
 }
@@ -102,10 +102,19 @@ job::JobResult ScriptedBatchHost::runJob(const job::JobRequest &request) {
   return result;
 }
 
+std::string portablePath(std::string path) {
+#ifdef _WIN32
+  for (char &c : path)
+    if (c == '\\')
+      c = '/';
+#endif
+  return path;
+}
+
 std::vector<std::string> ScriptedBatchHost::jobPaths() const {
   std::vector<std::string> paths;
   for (const auto &r : jobs)
-    paths.push_back(r.path);
+    paths.push_back(portablePath(r.path));
   return paths;
 }
 

@@ -99,4 +99,8 @@ public:
   int refreshes = 0;
 };
 
+// A path the walk built, with '/' between its names on every system (the
+// walk joins names with '\\' on Windows), as the tests write them.
+std::string portablePath(std::string path);
+
 } // namespace snpln::test

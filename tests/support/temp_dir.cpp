@@ -1,5 +1,12 @@
 #include "tests/support/temp_dir.h"
 
+#include "platform/file_system.h"
+
+#include <stdexcept>
+
+// The POSIX side (on Windows: temp_dir_windows.cpp).
+#ifndef _WIN32
+
 #include <algorithm>
 
 #include <cerrno>
@@ -14,6 +21,8 @@
 #include <unistd.h>
 
 #include "platform/file_system.h"
+
+#include <stdexcept>
 
 namespace snpln::test {
 
@@ -237,11 +246,39 @@ std::vector<std::string> TempDir::names(const std::string &sub) const {
   return out;
 }
 
+} // namespace snpln::test
+
+#endif // _WIN32
+
+namespace snpln::test {
+
 bool TempDir::holdsTemporaryFile(const std::string &sub) const {
   for (const std::string &name : names(sub))
     if (platform::isTemporaryName(name))
       return true;
   return false;
+}
+
+} // namespace snpln::test
+
+#include "tests/support/native_file_system.h"
+
+namespace snpln::test {
+
+bool linksAreSeen() {
+  static const bool seen = [] {
+    try {
+      TempDir probe;
+      probe.write("file", "x");
+      probe.symlink("file", "link");
+      NativeFileSystem fs;
+      const auto word = fs.lookup(probe.file("link"));
+      return word && (*word & platform::kAttrReparsePoint) != 0;
+    } catch (const std::exception &) {
+      return false;
+    }
+  }();
+  return seen;
 }
 
 } // namespace snpln::test
