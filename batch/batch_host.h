@@ -99,6 +99,16 @@ public:
   virtual bool allowChown() const { return false; }
   // Whether the walks also take the names that begin with a dot.
   virtual bool takeHidden() const { return false; }
+  // Whether each rewritten file keeps its access and modification times
+  // (see RunParameters::keepDate).
+  virtual bool keepDate() const { return false; }
+  // Whether characters a page cannot hold become their closest equivalent
+  // (see RunParameters::substitute).
+  virtual bool substitute() const { return false; }
+  // The line end the LineEnds pass writes, when the selection holds it.
+  virtual engine::LineEnd lineEnd() const { return engine::LineEnd::Lf; }
+  // What the Bom pass does, when the selection holds it.
+  virtual engine::BomChange bom() const { return engine::BomChange::Add; }
   // An entry of a walked tree the walk passed over (`name` as the walk
   // names it: the directory as given, then the path below it), with why;
   // once per entry and pass.

@@ -191,6 +191,10 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   parameters.dryRun = host.dryRun();
   parameters.allowChown = host.allowChown();
   parameters.takeHidden = host.takeHidden();
+  parameters.keepDate = host.keepDate();
+  parameters.substitute = host.substitute();
+  parameters.lineEnd = host.lineEnd();
+  parameters.bom = host.bom();
   const job::OperationCode finalOperation = selection.finalOperation();
 
   if (!askParameters(selection, host, parameters)) {

@@ -154,7 +154,14 @@ void SelectionState::pressModeButton(ModeButton button) {
 void SelectionState::resetSelection() {
   saveUpperEnabled_ = false;
   down_.fill(false);
+  chosen_.fill(false);
   statusLine_ = Status{StatusId::NoActionSelected};
+}
+
+void SelectionState::selectPass(job::OperationCode operation) {
+  const auto index = static_cast<std::size_t>(operation);
+  if (!hasButton(operation) && index < chosen_.size())
+    chosen_[index] = true;
 }
 
 bool SelectionState::isDown(ModeButton button) const {
@@ -172,6 +179,9 @@ bool SelectionState::anySelected() const {
   for (bool d : down_)
     if (d)
       return true;
+  for (bool c : chosen_)
+    if (c)
+      return true;
   return false;
 }
 
@@ -181,6 +191,7 @@ const std::array<job::OperationCode, job::kOperationCount> &passOrder() {
       OperationCode::UpperCase,   OperationCode::RecodeToWin,
       OperationCode::RecodeToKoi, OperationCode::RecodeToIso,
       OperationCode::RecodeToDos, OperationCode::RecodeToUtf8,
+      OperationCode::LineEnds,    OperationCode::Bom,
       OperationCode::LowerCase,   OperationCode::SmartCase,
       OperationCode::Exclude,     OperationCode::Replace,
       OperationCode::Optimize,    OperationCode::DeleteEmpty,
@@ -191,7 +202,8 @@ const std::array<job::OperationCode, job::kOperationCount> &passOrder() {
 std::vector<job::OperationCode> SelectionState::operationPasses() const {
   std::vector<job::OperationCode> passes;
   for (job::OperationCode operation : passOrder())
-    if (isDown(buttonOf(operation)))
+    if (hasButton(operation) ? isDown(buttonOf(operation))
+                             : chosen_[static_cast<std::size_t>(operation)])
       passes.push_back(operation);
   return passes;
 }

@@ -63,14 +63,22 @@ constexpr ModeButton buttonOf(job::OperationCode operation) {
              : static_cast<ModeButton>(static_cast<std::uint8_t>(operation));
 }
 
+// Whether the window has a button for the operation (LineEnds and Bom
+// have none).
+constexpr bool hasButton(job::OperationCode operation) {
+  return operation != job::OperationCode::LineEnds &&
+         operation != job::OperationCode::Bom;
+}
+
 // The To button of a code page, and its From button (From AUTO for Auto);
 // nothing for a page without one.
 std::optional<ModeButton> targetButton(engine::CodePage page);
 std::optional<ModeButton> sourceButton(engine::CodePage page);
 
 // The order of a run's passes, one per selected operation: upper case, the
-// recoding (whatever its target), lower and smart case, exclusion,
-// replacement, optimization, empty lines, detection.
+// recoding (whatever its target), line ends, byte order mark, lower and
+// smart case,
+// exclusion, replacement, optimization, empty lines, detection.
 const std::array<job::OperationCode, job::kOperationCount> &passOrder();
 
 enum class ButtonGroup { Case, Exclude, Optimize, Recode };
@@ -94,8 +102,13 @@ public:
   // The user pressed the button; values outside the enumeration are
   // ignored.
   void pressModeButton(ModeButton button);
-  // Every button up, "Sa&ve upper" disabled, "No action selected".
+  // Every button up, "Sa&ve upper" disabled, "No action selected"; the
+  // passes chosen by selectPass() are dropped too.
   void resetSelection();
+  // Chooses an operation the window has no button for (the command line's
+  // --line-ends): it joins operationPasses() in pass order and counts as
+  // selected. Operations that have a button are pressed instead.
+  void selectPass(job::OperationCode operation);
 
   // The window's answer whether a button is held down or has the focus at
   // this moment; such a button is not released by another's press. False
@@ -127,6 +140,7 @@ private:
   void release(ModeButton button, bool testBusy);
 
   std::array<bool, kButtonCount> down_{};
+  std::array<bool, job::kOperationCount> chosen_{}; // passes without a button
   Status statusLine_;
   bool saveUpperEnabled_ = false;
 };

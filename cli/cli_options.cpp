@@ -1,9 +1,12 @@
 #include "cli/cli_options.h"
 
+#include <map>
+
 #include <CLI/CLI.hpp>
 
-#include "cli/code_page_names.h"
 #include "cli/locale_text.h"
+#include "cli/option_suggestion.h"
+#include "cli/page_names.h"
 #include "i18n/texts.h"
 #include "snpln/version.h"
 
@@ -79,6 +82,36 @@ std::string checkTabSize(const std::string &text, i18n::Language language) {
   return std::stoi(text) >= 1 ? std::string() : bad;
 }
 
+// Thrown by -l once it is seen: the list is printed whatever else the
+// command line holds (NAME is not required then).
+struct ListRequested {};
+
+// Every long option of the app ("--to", ...).
+std::vector<std::string> longOptionsOf(const CLI::App &app) {
+  std::vector<std::string> names;
+  for (const CLI::Option *option : app.get_options())
+    for (const std::string &name : option->get_lnames())
+      names.push_back("--" + name);
+  return names;
+}
+
+// The first argument that looks like a long option the app does not have
+// (its name without a value given with '='); empty when there is none.
+std::string unknownLongOption(const CLI::App &app, int argc, char **argv) {
+  const auto known = longOptionsOf(app);
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--")
+      break;
+    if (arg.rfind("--", 0) != 0)
+      continue;
+    const std::string name = arg.substr(0, arg.find('='));
+    if (std::find(known.begin(), known.end(), name) == known.end())
+      return name;
+  }
+  return {};
+}
+
 } // namespace
 
 std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
@@ -89,31 +122,32 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   };
   CLI::App app{said(kDescription), "snpln-cli"};
   app.footer(said(kFooter));
-  app.set_version_flag("--version", std::string("snpln-cli ") + kVersion);
+  app.set_version_flag("-V,--version", std::string("snpln-cli ") + kVersion);
+  app.add_flag_callback(
+      "-l,--list", [] { throw ListRequested{}; },
+      said(QT_TRANSLATE_NOOP(
+          "snpln-cli",
+          "List the code pages with every name they take, and exit")));
   auto *detect = app.add_flag(
       "-d,--detect", o.detect,
       said(QT_TRANSLATE_NOOP("snpln-cli", "Report each file's code page")));
-  // The names map to the code page itself; the help names them in words.
-  const auto pageNames = [](const auto &names) {
-    return CLI::CheckedTransformer(names, CLI::ignore_case).description("");
-  };
-  auto *to = app.add_option("-t,--to", o.to,
+  // The names are looked up once the line is parsed (-l lists them all).
+  std::optional<std::string> toName, fromName;
+  auto *to = app.add_option("-t,--to", toName,
                             said(QT_TRANSLATE_NOOP(
                                 "snpln-cli",
                                 "Recode to this code page: dos (cp866), win "
                                 "(cp1251), koi (koi8-r), iso (iso-8859-5) or "
                                 "utf8 (utf-8)")))
-                 ->type_name("PAGE")
-                 ->transform(pageNames(codePageNames()));
+                 ->type_name("PAGE");
   auto *from =
-      app.add_option("-f,--from", o.from,
+      app.add_option("-f,--from", fromName,
                      said(QT_TRANSLATE_NOOP(
                          "snpln-cli",
                          "The files' code page, or auto to detect it for each "
                          "file (default): the source of --to, and the page of "
                          "the other operations' letters and texts")))
-          ->type_name("PAGE")
-          ->transform(pageNames(sourceCodePageNames()));
+          ->type_name("PAGE");
   auto *upper = app.add_flag(
       "--upper", o.upper,
       said(QT_TRANSLATE_NOOP("snpln-cli", "Convert to upper case")));
@@ -208,6 +242,47 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                    "Rewrite a file even when its owner or group cannot be kept "
                    "(another user's file): it then becomes yours, without "
                    "set-id bits")));
+  auto *lineEnds =
+      app.add_option(
+             "--line-ends", o.lineEnds,
+             said(QT_TRANSLATE_NOOP(
+                 "snpln-cli",
+                 "Make every line end LF, CRLF or CR (CR LF, LF CR, a lone "
+                 "CR or a lone LF each count as one line end)")))
+          ->type_name("lf|crlf|cr")
+          ->transform(CLI::CheckedTransformer(
+                          std::map<std::string, engine::LineEnd>{
+                              {"lf", engine::LineEnd::Lf},
+                              {"crlf", engine::LineEnd::CrLf},
+                              {"cr", engine::LineEnd::Cr}},
+                          CLI::ignore_case)
+                          .description(""));
+  auto *bom =
+      app.add_option(
+             "--bom", o.bom,
+             said(QT_TRANSLATE_NOOP(
+                 "snpln-cli",
+                 "Add a byte order mark to each UTF-8 file (and each of "
+                 "ASCII alone), or remove the one it begins with")))
+          ->type_name("add|remove")
+          ->transform(CLI::CheckedTransformer(
+                          std::map<std::string, engine::BomChange>{
+                              {"add", engine::BomChange::Add},
+                              {"remove", engine::BomChange::Remove}},
+                          CLI::ignore_case)
+                          .description(""));
+  app.add_flag(
+      "--substitute", o.substitute,
+      said(QT_TRANSLATE_NOOP(
+          "snpln-cli",
+          "A character the target page cannot hold (in --to, in --with) "
+          "becomes its closest equivalent: quotes \", dashes -, ... for the "
+          "ellipsis, No for the numero sign, else ?")));
+  app.add_flag(
+      "-k,--keep-date", o.keepDate,
+      said(QT_TRANSLATE_NOOP(
+          "snpln-cli", "Keep each rewritten file's access and modification "
+                       "times")));
   verbose->excludes(quiet);
   json->excludes(verbose)->excludes(quiet);
   app.add_option("NAME", o.names,
@@ -216,16 +291,31 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
       ->required();
   with->needs(replace);
   saveUpper->needs(smart);
-  detect->excludes(to)->excludes(from);
+  detect->excludes(to)->excludes(from)->excludes(lineEnds)->excludes(bom);
   upper->excludes(lower)->excludes(smart);
   lower->excludes(smart);
   try {
     app.parse(argc, argv);
+  } catch (const ListRequested &) {
+    printPageList(out);
+    return kExitSuccess;
   } catch (const CLI::CallForHelp &e) {
     return app.exit(e, out, err);
   } catch (const CLI::CallForVersion &e) {
     return app.exit(e, out, err);
   } catch (const CLI::ParseError &e) {
+    // A mistyped long option explains any other complaint (a NAME taken
+    // for its value, a NAME missing): the nearest one is suggested.
+    const std::string unknown = unknownLongOption(app, argc, argv);
+    if (const auto near = nearestOption(unknown, longOptionsOf(app))) {
+      err << "snpln-cli: "
+          << i18n::fill(
+                 said(QT_TRANSLATE_NOOP("snpln-cli",
+                                        "unknown option %1; did you mean %2?")),
+                 {unknown, *near})
+          << "\n";
+      return kExitUsage;
+    }
     app.exit(e, out, err);
     return kExitUsage;
   }
@@ -236,6 +326,29 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
         << "\n";
     return kExitUsage;
   };
+  // An unknown page is one line that names the valid ones.
+  const auto unknownPage = [&](const std::string &name, const char *option,
+                               bool source) {
+    err << "snpln-cli: "
+        << i18n::fill(
+               said(QT_TRANSLATE_NOOP(
+                   "snpln-cli", "unknown code page \"%1\" for %2: give %3 "
+                                "(snpln-cli -l lists every name)")),
+               {name, option, validPageNames(source)})
+        << "\n";
+    return kExitUsage;
+  };
+  if (toName) {
+    o.to = targetPageByName(*toName);
+    if (!o.to)
+      return unknownPage(*toName, "--to", false);
+  }
+  if (fromName) {
+    const auto page = sourcePageByName(*fromName);
+    if (!page)
+      return unknownPage(*fromName, "--from", true);
+    o.from = *page;
+  }
   if (o.exclude && o.replace && *o.exclude != *o.replace)
     return usage(said(QT_TRANSLATE_NOOP(
         "snpln-cli", "--exclude and --replace name different texts")));
@@ -269,12 +382,13 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
     }
   }
   const bool any = o.detect || o.to || o.upper || o.lower || o.smart ||
-                   o.exclude || o.replace || o.optimize || o.deleteEmpty;
+                   o.exclude || o.replace || o.optimize || o.deleteEmpty ||
+                   o.lineEnds || o.bom;
   if (!any)
     return usage(said(QT_TRANSLATE_NOOP(
-        "snpln-cli", "no operation chosen: give --detect, --to, --upper, "
-                     "--lower, --smart, --exclude, --replace, --optimize or "
-                     "--delete-empty")));
+        "snpln-cli", "no operation chosen: give --detect, --to, --line-ends, "
+                     "--bom, --upper, --lower, --smart, --exclude, --replace, "
+                     "--optimize or --delete-empty")));
   return std::nullopt;
 }
 

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "batch/selection_state.h"
+#include "engine/bom_slice.h"
 #include "engine/code_page.h"
+#include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
 #include "i18n/catalogue.h"
 
@@ -56,6 +58,15 @@ struct CliOptions {
   bool allowChown = false;
   // Walks take the names that begin with a dot too.
   bool hidden = false;
+  // Every rewritten file keeps its access and modification times.
+  bool keepDate = false;
+  // A character the target page cannot hold becomes its closest equivalent.
+  bool substitute = false;
+  // Every line end made this one, in a pass after the recoding.
+  std::optional<engine::LineEnd> lineEnds;
+  // A UTF-8 file's byte order mark added or removed, in a pass after the
+  // recoding.
+  std::optional<engine::BomChange> bom;
   std::vector<std::string> names;
   // The language of the help and the messages: the environment's locale's.
   i18n::Language language = i18n::Language::English;

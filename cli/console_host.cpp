@@ -237,6 +237,10 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
   batch::SelectionState selection;
   for (batch::ModeButton button : modeButtonsOf(options))
     selection.pressModeButton(button);
+  if (options.lineEnds)
+    selection.selectPass(job::OperationCode::LineEnds);
+  if (options.bom)
+    selection.selectPass(job::OperationCode::Bom);
 
   // "-" reads standard input whole; the passes rewrite it like a file and
   // the result goes to standard output at the end.

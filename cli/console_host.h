@@ -66,6 +66,14 @@ public:
   bool dryRun() const override { return options_.dryRun; }
   bool allowChown() const override { return options_.allowChown; }
   bool takeHidden() const override { return options_.hidden; }
+  bool keepDate() const override { return options_.keepDate; }
+  bool substitute() const override { return options_.substitute; }
+  engine::BomChange bom() const override {
+    return options_.bom.value_or(engine::BomChange::Add);
+  }
+  engine::LineEnd lineEnd() const override {
+    return options_.lineEnds.value_or(engine::LineEnd::Lf);
+  }
   void passedOver(const std::string &name, batch::PassedOver why) override;
   job::JobResult runJob(const job::JobRequest &request) override;
   std::string filterText() override;

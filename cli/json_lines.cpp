@@ -49,6 +49,10 @@ const char *passName(OperationCode op) {
     return "delete-empty";
   case OperationCode::Detect:
     return "detect";
+  case OperationCode::LineEnds:
+    return "line-ends";
+  case OperationCode::Bom:
+    return "bom";
   }
   return "";
 }
@@ -88,6 +92,14 @@ const char *reasonName(MessageId id) {
     return "invalid-utf8";
   case MessageId::Unrepresentable:
     return "unrepresentable";
+  case MessageId::DateNotKept:
+    return "date-not-kept";
+  case MessageId::NotUtf8:
+    return "not-utf8";
+  case MessageId::BomPresent:
+    return "bom-present";
+  case MessageId::BomAbsent:
+    return "bom-absent";
   case MessageId::Converted:
     return "converted";
   case MessageId::EmptyExclude:
@@ -250,6 +262,8 @@ std::string jsonOfReport(const job::JobReport &r) {
     field(out, "detected", r.detected ? "true" : "false");
   if (id == MessageId::Converted && r.hits)
     field(out, "hits", std::to_string(*r.hits));
+  if (id == MessageId::Converted && r.substituted > 0)
+    field(out, "substitutions", std::to_string(r.substituted));
   if (failed || outcome == "canceled")
     field(out, "error", jsonString(reasonName(id)));
   if (r.offset)

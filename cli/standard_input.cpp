@@ -79,6 +79,11 @@ public:
     ++version_;
     return platform::SaveOutcome::Replaced;
   }
+  // A text on its way to standard output has no times to keep.
+  bool setTimes(const platform::FileTime &,
+                const platform::FileTime &) override {
+    return true;
+  }
   void abandon() override { text_.clear(); }
 
 private:

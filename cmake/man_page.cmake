@@ -5,6 +5,9 @@
 #   cmake -DHELP2MAN=... -DGZIP=... -DPROGRAM=... -DNAME="one line"
 #         -DOUTPUT=x.1.gz -P man_page.cmake
 #
+# With -DSOURCE=page.1.in -DPROJECT_VERSION=... the page is that source,
+# maintained by hand, with @PROJECT_VERSION@ filled in, instead.
+#
 # A program that does not answer --version at once (a window that opens
 # instead) gets no page, with a warning, rather than a build that waits.
 string(REGEX REPLACE "\\.gz$" "" _plain "${OUTPUT}")
@@ -12,6 +15,15 @@ if(_plain STREQUAL OUTPUT)
   message(FATAL_ERROR "man_page.cmake writes a .gz page, not ${OUTPUT}")
 endif()
 file(REMOVE ${_plain} ${OUTPUT})
+if(SOURCE)
+  configure_file(${SOURCE} ${_plain} @ONLY)
+  execute_process(COMMAND ${GZIP} -9nf ${_plain} RESULT_VARIABLE _status)
+  if(NOT _status EQUAL 0)
+    file(REMOVE ${_plain} ${OUTPUT})
+    message(FATAL_ERROR "gzip failed on ${_plain}")
+  endif()
+  return()
+endif()
 execute_process(
   COMMAND timeout 20 ${PROGRAM} --version
   RESULT_VARIABLE _status

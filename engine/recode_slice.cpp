@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 
+#include "engine/substitutes.h"
 #include "engine/utf8_codec.h"
 
 namespace snpln::engine {
@@ -118,6 +119,15 @@ std::size_t decodeSlice(const std::uint8_t *in, std::size_t count,
       continue;
     }
     const std::uint8_t b = c.code <= 0xFFFF ? bytes[c.code] : 0;
+    if (b == 0 && state.substitute) {
+      // At most kMaxSubstitute bytes for a character of two or more.
+      const std::string s = substituteFor(c.code, state.target);
+      std::memcpy(o, s.data(), s.size());
+      o += s.size();
+      ++state.substituted;
+      i += c.length;
+      continue;
+    }
     if (b == 0) {
       state.fault = RecodeFault::Unrepresentable;
       state.faultOffset = at + i;
@@ -147,7 +157,9 @@ StepResult decodeStep(SliceStream &job, RecodeState &state) {
   // again at the front of the next slice.
   const std::size_t count = job.bytesRead;
   const bool last = job.processed + count >= job.fileSize;
-  std::uint8_t *out = job.outputSpace(count + 8);
+  // A substitute takes up to twice the bytes of its character.
+  std::uint8_t *out =
+      job.outputSpace((state.substitute ? 2 * count : count) + 8);
   std::size_t used = 0;
   const std::size_t length =
       decodeSlice(job.slice, count, job.processed, last, out, used, state);
@@ -191,9 +203,9 @@ const std::uint32_t *pairTableOf(CodePage from, CodePage to,
 
 } // namespace
 
-RecodeState::RecodeState(CodePage from, CodePage to)
-    : source(from), target(to), map(makeRecodeMap(from, to)),
-      noEquivalent(noEquivalentBytes(from, to)) {
+RecodeState::RecodeState(CodePage from, CodePage to, bool substituting)
+    : source(from), target(to), substitute(substituting),
+      map(makeRecodeMap(from, to)), noEquivalent(noEquivalentBytes(from, to)) {
   if (isSingleBytePage(from) && to == CodePage::Utf8) {
     const CharTable &chars = charsOf(from);
     for (std::size_t b = 0; b < 256; ++b) {
@@ -208,6 +220,12 @@ RecodeState::RecodeState(CodePage from, CodePage to)
     return;
   }
   pairMap = pairTableOf(from, to, map, noEquivalent);
+  if (substitute && isSingleBytePage(from) && isSingleBytePage(to)) {
+    const CharTable &chars = charsOf(from);
+    for (std::size_t b = 0; b < 256; ++b)
+      if (noEquivalent[b])
+        substitutes[b] = substituteFor(chars[b], to);
+  }
 }
 
 StepResult recodeSlice(SliceStream &job, RecodeState &state) {
@@ -222,6 +240,25 @@ StepResult recodeSlice(SliceStream &job, RecodeState &state) {
 
   std::uint8_t *bytes = job.slice;
   const std::size_t count = job.bytesRead;
+  if (state.substitute && state.pairMap) {
+    // Byte by byte: a substitute may be longer than its byte.
+    std::uint8_t *out = job.outputSpace(kMaxSubstitute * count);
+    std::size_t o = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::uint8_t b = bytes[i];
+      if (!state.noEquivalent[b]) {
+        out[o++] = state.map[b];
+        continue;
+      }
+      const std::string &s = state.substitutes[b];
+      std::memcpy(out + o, s.data(), s.size());
+      o += s.size();
+      ++state.substituted;
+    }
+    job.slicePos = count;
+    job.processed += count;
+    return job.commitOutput(o) ? StepResult::Continue : StepResult::WriteFailed;
+  }
   if (state.pairMap)
     state.filled +=
         mapBytes(bytes, count, state.map, state.noEquivalent, state.pairMap);

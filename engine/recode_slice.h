@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "engine/code_page.h"
 #include "engine/code_page_chars.h"
@@ -33,9 +34,17 @@ enum class RecodeFault : std::uint8_t {
 };
 
 struct RecodeState {
-  RecodeState(CodePage source, CodePage target);
+  // With `substitute`, a character the target cannot hold becomes its
+  // substitute (engine/substitutes.h) instead of a fill byte or a fault.
+  RecodeState(CodePage source, CodePage target, bool substitute = false);
   CodePage source;
   CodePage target;
+  bool substitute = false;
+  // How many characters became their substitute so far.
+  std::uint64_t substituted = 0;
+  // Between single-byte pages with `substitute`: the substitute of each
+  // byte in noEquivalent.
+  std::array<std::string, 256> substitutes;
 
   // Between single-byte pages: the map, the bytes whose character the
   // target lacks, and how many of those the file held so far (each went to

@@ -3,11 +3,13 @@
 #include <cstdint>
 
 #include "engine/code_page_chars.h"
+#include "engine/substitutes.h"
 #include "engine/utf8_codec.h"
 
 namespace snpln::engine {
 
-std::optional<std::string> typedTextIn(const std::string &utf8, CodePage page) {
+std::optional<std::string> typedTextIn(const std::string &utf8, CodePage page,
+                                       std::uint64_t *substituted) {
   const auto *bytes = reinterpret_cast<const std::uint8_t *>(utf8.data());
   std::string out;
   out.reserve(utf8.size());
@@ -20,9 +22,14 @@ std::optional<std::string> typedTextIn(const std::string &utf8, CodePage page) {
       out.append(utf8, i, c.length);
     } else {
       const int b = byteOfChar(c.code, page);
-      if (b < 0)
+      if (b >= 0) {
+        out.push_back(static_cast<char>(b));
+      } else if (substituted) {
+        out += substituteFor(c.code, page);
+        ++*substituted;
+      } else {
         return std::nullopt;
-      out.push_back(static_cast<char>(b));
+      }
     }
     i += c.length;
   }

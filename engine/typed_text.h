@@ -4,6 +4,7 @@
 // text is not valid UTF-8).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,7 +12,10 @@
 
 namespace snpln::engine {
 
-// `page` is Dos, Win, Koi, Iso or Utf8.
-std::optional<std::string> typedTextIn(const std::string &utf8, CodePage page);
+// `page` is Dos, Win, Koi, Iso or Utf8. With `substituted`, a character the
+// page cannot hold becomes its substitute (engine/substitutes.h), counted
+// there, instead of failing the text.
+std::optional<std::string> typedTextIn(const std::string &utf8, CodePage page,
+                                       std::uint64_t *substituted = nullptr);
 
 } // namespace snpln::engine

@@ -407,6 +407,58 @@
         <source>Recode to UTF-8</source>
         <translation>Перекодировка в UTF-8</translation>
     </message>
+    <message>
+        <source>Unable to keep the date of this file</source>
+        <translation>Невозможно сохранить дату файла</translation>
+    </message>
+    <message>
+        <source>This file is not UTF-8: its byte order mark is left as it is</source>
+        <translation>Этот файл не в UTF-8: метка порядка байтов не изменена</translation>
+    </message>
+    <message>
+        <source>This file already begins with a byte order mark</source>
+        <translation>Этот файл уже начинается с метки порядка байтов</translation>
+    </message>
+    <message>
+        <source>This file has no byte order mark</source>
+        <translation>В этом файле нет метки порядка байтов</translation>
+    </message>
+    <message>
+        <source>1 character substituted</source>
+        <translation>заменён 1 символ</translation>
+    </message>
+    <message>
+        <source>%1 characters substituted</source>
+        <translation>заменено символов: %1</translation>
+    </message>
+    <message>
+        <source>with LF line ends</source>
+        <translation>с концами строк LF</translation>
+    </message>
+    <message>
+        <source>with CR LF line ends</source>
+        <translation>с концами строк CR LF</translation>
+    </message>
+    <message>
+        <source>with CR line ends</source>
+        <translation>с концами строк CR</translation>
+    </message>
+    <message>
+        <source>with a byte order mark added</source>
+        <translation>с добавленной меткой порядка байтов</translation>
+    </message>
+    <message>
+        <source>with its byte order mark removed</source>
+        <translation>с удалённой меткой порядка байтов</translation>
+    </message>
+    <message>
+        <source>Line ends</source>
+        <translation>Концы строк</translation>
+    </message>
+    <message>
+        <source>Byte order mark</source>
+        <translation>Метка порядка байтов</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>
@@ -581,12 +633,40 @@ Exit status:
         <translation>&quot;%1&quot; — не текст в кодировке терминала (--bytes берёт его байт в байт)</translation>
     </message>
     <message>
-        <source>no operation chosen: give --detect, --to, --upper, --lower, --smart, --exclude, --replace, --optimize or --delete-empty</source>
-        <translation>операция не выбрана: укажите --detect, --to, --upper, --lower, --smart, --exclude, --replace, --optimize или --delete-empty</translation>
-    </message>
-    <message>
         <source>Print JSON Lines instead of sentences: one object per file and pass (the schema is in the README)</source>
         <translation>Печатать JSON Lines вместо фраз: по объекту на файл и проход (схема в README)</translation>
+    </message>
+    <message>
+        <source>List the code pages with every name they take, and exit</source>
+        <translation>Перечислить кодовые страницы со всеми их именами и выйти</translation>
+    </message>
+    <message>
+        <source>Make every line end LF, CRLF or CR (CR LF, LF CR, a lone CR or a lone LF each count as one line end)</source>
+        <translation>Сделать все концы строк LF, CRLF или CR (CR LF, LF CR, одиночный CR или одиночный LF — каждый один конец строки)</translation>
+    </message>
+    <message>
+        <source>Add a byte order mark to each UTF-8 file (and each of ASCII alone), or remove the one it begins with</source>
+        <translation>Добавить метку порядка байтов в каждый файл UTF-8 (и в каждый только из ASCII) или удалить ту, с которой он начинается</translation>
+    </message>
+    <message>
+        <source>A character the target page cannot hold (in --to, in --with) becomes its closest equivalent: quotes &quot;, dashes -, ... for the ellipsis, No for the numero sign, else ?</source>
+        <translation>Символ, которого нет в целевой странице (в --to, в --with), заменяется ближайшим: кавычки &quot;, тире -, ... вместо многоточия, No вместо знака номера, иначе ?</translation>
+    </message>
+    <message>
+        <source>Keep each rewritten file&apos;s access and modification times</source>
+        <translation>Сохранить у каждого переписанного файла время доступа и изменения</translation>
+    </message>
+    <message>
+        <source>unknown option %1; did you mean %2?</source>
+        <translation>неизвестный параметр %1; может быть, %2?</translation>
+    </message>
+    <message>
+        <source>unknown code page &quot;%1&quot; for %2: give %3 (snpln-cli -l lists every name)</source>
+        <translation>неизвестная кодовая страница «%1» для %2: укажите %3 (snpln-cli -l перечисляет все имена)</translation>
+    </message>
+    <message>
+        <source>no operation chosen: give --detect, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize or --delete-empty</source>
+        <translation>операция не выбрана: укажите --detect, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize или --delete-empty</translation>
     </message>
 </context>
 </TS>

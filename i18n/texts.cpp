@@ -1,5 +1,7 @@
 #include "i18n/texts.h"
 
+#include "engine/code_page_names.h"
+
 #include <cstring>
 
 // lupdate's marker: the text itself here; lupdate takes each marked text
@@ -56,6 +58,17 @@ const char *sourceText(MessageId id) {
   case MessageId::Unrepresentable:
     return QT_TRANSLATE_NOOP("snpln",
                              "Character at byte %1 cannot be written in %2");
+  case MessageId::DateNotKept:
+    return QT_TRANSLATE_NOOP("snpln", "Unable to keep the date of this file");
+  case MessageId::NotUtf8:
+    return QT_TRANSLATE_NOOP(
+        "snpln",
+        "This file is not UTF-8: its byte order mark is left as it is");
+  case MessageId::BomPresent:
+    return QT_TRANSLATE_NOOP("snpln",
+                             "This file already begins with a byte order mark");
+  case MessageId::BomAbsent:
+    return QT_TRANSLATE_NOOP("snpln", "This file has no byte order mark");
   case MessageId::Converted:
     return QT_TRANSLATE_NOOP("snpln", "File(s) successfully converted");
   case MessageId::EmptyExclude:
@@ -83,6 +96,20 @@ bool isRecode(OperationCode op) {
 }
 
 Phrase number(std::uint64_t n) { return literal(std::to_string(n)); }
+
+// A report line with the count of --substitute's substitutions after it.
+Phrase withSubstitutions(Phrase line, const job::JobReport &r) {
+  if (r.substituted == 1)
+    return join({std::move(line),
+                 say(QT_TRANSLATE_NOOP("snpln", "1 character substituted"))},
+                "; ");
+  if (r.substituted > 1)
+    return join({std::move(line),
+                 say(QT_TRANSLATE_NOOP("snpln", "%1 characters substituted"),
+                     {number(r.substituted)})},
+                "; ");
+  return line;
+}
 
 // The first line of a success, by operation.
 Phrase successHead(OperationCode op) {
@@ -123,6 +150,21 @@ Phrase successDetail(const job::JobReport &r, bool windowPieces) {
   case OperationCode::Optimize:
   case OperationCode::Detect:
     return {};
+  case OperationCode::LineEnds:
+    switch (r.lineEnd) {
+    case engine::LineEnd::Lf:
+      return say(QT_TRANSLATE_NOOP("snpln", "with LF line ends"));
+    case engine::LineEnd::CrLf:
+      return say(QT_TRANSLATE_NOOP("snpln", "with CR LF line ends"));
+    case engine::LineEnd::Cr:
+      return say(QT_TRANSLATE_NOOP("snpln", "with CR line ends"));
+    }
+    return {};
+  case OperationCode::Bom:
+    return r.bom == engine::BomChange::Add
+               ? say(QT_TRANSLATE_NOOP("snpln", "with a byte order mark added"))
+               : say(QT_TRANSLATE_NOOP("snpln",
+                                       "with its byte order mark removed"));
   default:
     break;
   }
@@ -141,26 +183,15 @@ Phrase successDetail(const job::JobReport &r, bool windowPieces) {
 
 } // namespace
 
+// Both from the one table of the pages' names (engine/code_page_names.h).
 const char *codingName(CodePage page) {
-  switch (page) {
-  case CodePage::Dos:
-    return "''Dos''";
-  case CodePage::Win:
-    return "''Win1251''";
-  case CodePage::Koi:
-    return "''Koi8''";
-  case CodePage::Iso:
-    return "''Iso''";
-  case CodePage::Utf8:
-    return "''UTF-8''";
-  case CodePage::Auto:
-    break;
-  }
-  return "";
+  const engine::CodePageNaming *naming = engine::namingOf(page);
+  return naming ? naming->targetName.data() : "";
 }
 
 const char *sourceCodingName(CodePage page) {
-  return page == CodePage::Koi ? "''Koi''" : codingName(page);
+  const engine::CodePageNaming *naming = engine::namingOf(page);
+  return naming ? naming->sourceName.data() : "";
 }
 
 Phrase systemReason(int systemError) {
@@ -217,7 +248,7 @@ Phrase reportLine(const job::JobReport &r) {
                : successHead(r.operation);
   const Phrase detail = successDetail(r, false);
   if (isRecode(r.operation)) {
-    Phrase line = join({head, detail}, " ");
+    Phrase line = withSubstitutions(join({head, detail}, " "), r);
     if (r.filled == 1)
       return join({line, say(QT_TRANSLATE_NOOP(
                              "snpln", "1 character had no equivalent in "
@@ -233,13 +264,13 @@ Phrase reportLine(const job::JobReport &r) {
     return line;
   }
   if (detail.empty())
-    return head;
+    return withSubstitutions(head, r);
   const bool counted = r.operation == OperationCode::Exclude ||
                        r.operation == OperationCode::DeleteEmpty;
   // The empty-line head ends in its own comma.
   if (counted && !(r.operation == OperationCode::DeleteEmpty && !r.dryRun))
-    return join({head, detail}, ", ");
-  return join({head, detail}, " ");
+    return withSubstitutions(join({head, detail}, ", "), r);
+  return withSubstitutions(join({head, detail}, " "), r);
 }
 
 Phrase statusText(const batch::Status &status) {
@@ -377,7 +408,9 @@ Phrase operationTitle(OperationCode operation) {
       QT_TRANSLATE_NOOP("snpln", "Optimize"),
       QT_TRANSLATE_NOOP("snpln", "Delete excessive"),
       QT_TRANSLATE_NOOP("snpln", "Detect coding"),
-      QT_TRANSLATE_NOOP("snpln", "Recode to UTF-8")};
+      QT_TRANSLATE_NOOP("snpln", "Recode to UTF-8"),
+      QT_TRANSLATE_NOOP("snpln", "Line ends"),
+      QT_TRANSLATE_NOOP("snpln", "Byte order mark")};
   const auto index = static_cast<std::size_t>(operation);
   return index < std::size(kTitles) ? say(kTitles[index]) : Phrase{};
 }

@@ -43,6 +43,10 @@ public:
   platform::SaveOutcome commit() override {
     return platform::SaveOutcome::Replaced;
   }
+  bool setTimes(const platform::FileTime &,
+                const platform::FileTime &) override {
+    return true;
+  }
   void abandon() override {}
 };
 
@@ -125,6 +129,8 @@ bool FileJob::start() {
   report_.operation = request_.operation;
   report_.path = request_.path;
   report_.dryRun = request_.dryRun;
+  report_.lineEnd = request_.lineEnd;
+  report_.bom = request_.bom;
   if (isRecode(request_.operation))
     report_.to = request_.targetCodePage;
 
@@ -232,6 +238,15 @@ bool FileJob::settle() {
   } else {
     pageNow_ = textPage(found.page);
   }
+  if (op == OperationCode::Bom) {
+    if (const auto unchanged = bomUnchanged()) {
+      if (*unchanged == MessageId::ReadError)
+        endEarly(JobResult::ReadFailed, messageOf(MessageId::ReadError));
+      else
+        leftAsItWas(*unchanged);
+      return false;
+    }
+  }
   // The operations on characters work on the page's letters; a UTF-8 file's
   // characters are cut from its bytes.
   const CodePage page = pageNow_.value_or(CodePage::Auto);
@@ -286,8 +301,8 @@ bool FileJob::settle() {
   case OperationCode::RecodeToIso:
   case OperationCode::RecodeToDos:
   case OperationCode::RecodeToUtf8:
-    engine_.emplace<engine::RecodeState>(request_.sourceCodePage,
-                                         request_.targetCodePage);
+    engine_.emplace<engine::RecodeState>(
+        request_.sourceCodePage, request_.targetCodePage, request_.substitute);
     break;
   case OperationCode::Exclude:
   case OperationCode::Replace:
@@ -303,6 +318,12 @@ bool FileJob::settle() {
     break;
   case OperationCode::DeleteEmpty:
     engine_.emplace<engine::EmptyLineState>();
+    break;
+  case OperationCode::LineEnds:
+    engine_.emplace<engine::LineEndState>(request_.lineEnd);
+    break;
+  case OperationCode::Bom:
+    engine_.emplace<engine::BomState>(request_.bom);
     break;
   case OperationCode::Detect:
     break;
@@ -331,6 +352,12 @@ engine::StepResult FileJob::step() {
     }
     engine::StepResult operator()(engine::EmptyLineState &s) {
       return engine::emptyLineSlice(stream, s);
+    }
+    engine::StepResult operator()(engine::LineEndState &s) {
+      return engine::lineEndSlice(stream, s);
+    }
+    engine::StepResult operator()(engine::BomState &s) {
+      return engine::bomSlice(stream, s);
     }
   };
   return std::visit(Dispatch{stream_}, engine_);
@@ -411,7 +438,10 @@ bool FileJob::textsInFilePage() {
     return true;
   const CodePage page = filePageOfText();
   auto search = engine::typedTextIn(request_.searchText, page);
-  auto replacement = engine::typedTextIn(request_.replaceText, page);
+  typedSubstituted_ = 0;
+  auto replacement =
+      engine::typedTextIn(request_.replaceText, page,
+                          request_.substitute ? &typedSubstituted_ : nullptr);
   if (!replacement)
     return false;
   // A text to find that the file cannot hold is in it nowhere: a search
@@ -460,8 +490,30 @@ void FileJob::fillSuccess() {
   else if (request_.operation == OperationCode::Exclude ||
            request_.operation == OperationCode::Replace)
     report_.hits = 0;
-  if (const auto *recode = std::get_if<engine::RecodeState>(&engine_))
+  if (const auto *recode = std::get_if<engine::RecodeState>(&engine_)) {
     report_.filled = recode->filled;
+    report_.substituted = recode->substituted;
+  } else {
+    report_.substituted = typedSubstituted_;
+  }
+}
+
+std::optional<MessageId> FileJob::bomUnchanged() {
+  // Text of ASCII alone is UTF-8 as well.
+  const CodePage page = pageNow_.value_or(CodePage::Auto);
+  if (page != CodePage::Utf8 && page != CodePage::Auto)
+    return MessageId::NotUtf8;
+  // The head the detection read: the stream holds it.
+  const std::uint8_t *head = nullptr;
+  std::size_t got = 0;
+  if (!stream_.bytesAhead(head, got))
+    return MessageId::ReadError;
+  const bool has = engine::beginsWithBom(head, got);
+  if (has && request_.bom == engine::BomChange::Add)
+    return MessageId::BomPresent;
+  if (!has && request_.bom == engine::BomChange::Remove)
+    return MessageId::BomAbsent;
+  return std::nullopt;
 }
 
 void FileJob::finishJob() {
@@ -470,6 +522,15 @@ void FileJob::finishJob() {
   // that was read: a file another program changed meanwhile keeps its
   // change. The file stays open (and locked) until then.
   fillSuccess();
+  // Kept times go on the new content first: nothing the commit does
+  // changes them.
+  errno = 0;
+  if (request_.keepDate &&
+      !temp_->setTimes(original_.accessed(), original_.modified())) {
+    abortJob(messageOf(MessageId::DateNotKept, lastSystemError()),
+             JobResult::WriteFailed);
+    return;
+  }
   errno = 0;
   const platform::SaveOutcome outcome = temp_->commit();
   const int commitError = lastSystemError();

@@ -31,9 +31,11 @@
 #include <string>
 #include <variant>
 
+#include "engine/bom_slice.h"
 #include "engine/case_slice.h"
 #include "engine/empty_line_slice.h"
 #include "engine/exclusion_slice.h"
+#include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
 #include "engine/recode_slice.h"
 #include "engine/slice_stream.h"
@@ -96,7 +98,8 @@ private:
   using EngineState =
       std::variant<std::monostate, engine::RecodeState, engine::CaseState,
                    engine::ExclusionState, engine::OptimizeState,
-                   engine::EmptyLineState>;
+                   engine::EmptyLineState, engine::LineEndState,
+                   engine::BomState>;
 
   engine::StepResult step();
   // Takes the lock on the open file and makes sure its name still leads to
@@ -121,6 +124,10 @@ private:
   // The report's fields a job that went through fills: pages, counts.
   void fillSuccess();
   Message badTextMessage() const;
+  // For the Bom pass: why the file stays as it is (not UTF-8, already as
+  // asked), or nothing when there is work; ReadError when its head could
+  // not be read.
+  std::optional<MessageId> bomUnchanged();
   // The page of the file's text for an operation other than recoding:
   // carried from the run's earlier pass, named by the run, or `detected`.
   engine::CodePage textPage(engine::CodePage detected) const;
@@ -149,6 +156,8 @@ private:
   std::optional<engine::CodePage> pageNow_;
   // The typed texts were given as characters (before they became bytes).
   bool typedAsCharacters_ = false;
+  // Characters of the typed replacement that became their substitute.
+  std::uint64_t typedSubstituted_ = 0;
   platform::FileStatus original_;
   std::unique_ptr<platform::InputFile> input_;
   std::unique_ptr<platform::SaveFile> temp_;

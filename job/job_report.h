@@ -31,6 +31,12 @@ struct JobReport {
   std::optional<std::uint64_t> hits;
   // Recoding between single-byte pages: characters written as a fill byte.
   std::uint64_t filled = 0;
+  // --substitute: characters (of the file, or of the typed replacement)
+  // written as their closest equivalent.
+  std::uint64_t substituted = 0;
+  // The line end the LineEnds pass wrote, and what the Bom pass did.
+  engine::LineEnd lineEnd = engine::LineEnd::Lf;
+  engine::BomChange bom = engine::BomChange::Add;
   // A failure at a place in the file: the byte offset (from 0).
   std::optional<std::uint64_t> offset;
   // A dry run: nothing was written; a success says what would be.

@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "engine/bom_slice.h"
 #include "engine/code_page.h"
+#include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
 #include "platform/file_system.h"
 
@@ -29,8 +31,14 @@ enum class OperationCode : std::uint8_t {
   DeleteEmpty = 10,
   Detect = 11,
   RecodeToUtf8 = 12,
+  // Every line end made one kind (RunParameters::lineEnd); the command
+  // line's --line-ends, without a button of the window.
+  LineEnds = 13,
+  // A UTF-8 file's byte order mark added or removed (RunParameters::bom);
+  // the command line's --bom, without a button either.
+  Bom = 14,
 };
-inline constexpr int kOperationCount = 13;
+inline constexpr int kOperationCount = 15;
 
 // How the texts of exclusion and replacement were given: as characters
 // (UTF-8, written into each file in its own code page) or as bytes taken
@@ -78,6 +86,18 @@ struct RunParameters {
   // The walk also takes the files and directories whose names begin with a
   // dot; without it they are passed over.
   bool takeHidden = false;
+  // A rewritten file keeps the access and modification times it had when
+  // its job read it (the new content gets them before it takes the file's
+  // place); without it, it gets the time of the rewrite.
+  bool keepDate = false;
+  // A character the target page (or the file's page, for typed text)
+  // cannot hold becomes its closest equivalent; without it a UTF-8 source
+  // fails and a single-byte one takes the fill byte.
+  bool substitute = false;
+  // The line end the LineEnds pass writes.
+  engine::LineEnd lineEnd = engine::LineEnd::Lf;
+  // What the Bom pass does to a UTF-8 file's byte order mark.
+  engine::BomChange bom = engine::BomChange::Add;
 };
 
 // The run's parameters, and what is particular to one job.

@@ -27,6 +27,10 @@ enum class MessageId : std::uint8_t {
   TypedTextUnfit,    // the replacement cannot be written in page
   InvalidUtf8,       // bytes at offset (number) are not UTF-8
   Unrepresentable,   // the character at offset (number) has no byte in page
+  DateNotKept,       // the new file could not get the times (systemError)
+  NotUtf8,           // --bom on a file in a single-byte page: left as it was
+  BomPresent,        // --bom add on a file that has one: left as it was
+  BomAbsent,         // --bom remove on a file without one: left as it was
   // A job that went through; the words come from its report (the
   // operation, its pages and counts).
   Converted,

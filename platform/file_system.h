@@ -78,11 +78,16 @@ struct FileStatus {
   std::int64_t modifiedNanoseconds = 0;
   std::int64_t changedSeconds = 0;
   std::int64_t changedNanoseconds = 0;
+  // The last access, as the file system kept it (not part of the version).
+  std::int64_t accessedSeconds = 0;
+  std::int64_t accessedNanoseconds = 0;
   std::uint32_t mode = 0; // permission bits, set-id and sticky included
   std::uint32_t owner = 0;
   std::uint32_t group = 0;
 
   FileTime changed() const { return {changedSeconds, changedNanoseconds}; }
+  FileTime modified() const { return {modifiedSeconds, modifiedNanoseconds}; }
+  FileTime accessed() const { return {accessedSeconds, accessedNanoseconds}; }
 };
 
 // Whether `now` is still the very version `then` describes: same file, same
@@ -162,6 +167,13 @@ public:
   // that file stays under the temporary name). A save commits at most
   // once.
   virtual SaveOutcome commit() = 0;
+  // Gives the new content these access and modification times, on the
+  // temporary file itself (never through a name), to the nanosecond where
+  // the file system keeps them. Call after the last write and before
+  // commit(), which changes neither. False, with the file untouched, when
+  // the system refuses; a save that has no file on a disk (standard input,
+  // a dry run) takes them as given and returns true.
+  virtual bool setTimes(const FileTime &accessed, const FileTime &modified) = 0;
   // Throws the new content away; the file stays as it was.
   virtual void abandon() = 0;
 };

@@ -45,6 +45,8 @@ FileStatus statusOf(const struct statx &st) {
   s.modifiedNanoseconds = st.stx_mtime.tv_nsec;
   s.changedSeconds = st.stx_ctime.tv_sec;
   s.changedNanoseconds = st.stx_ctime.tv_nsec;
+  s.accessedSeconds = st.stx_atime.tv_sec;
+  s.accessedNanoseconds = st.stx_atime.tv_nsec;
   s.mode = static_cast<std::uint32_t>(st.stx_mode & 07777);
   s.owner = st.stx_uid;
   s.group = st.stx_gid;

@@ -95,8 +95,10 @@ public:
   // program's change or to end the process. Check comes before the check
   // of step 3, Exchange and Rename between that check and the exchange or
   // the rename, SwapBack before an exchange back, Unlink before the old
-  // content is removed.
+  // content is removed. Times is the setting of a save's times, before its
+  // commit.
   enum class CommitStep {
+    Times,
     Attributes,
     Flush,
     Link,

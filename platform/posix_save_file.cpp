@@ -163,6 +163,17 @@ public:
     return outcome;
   }
 
+  bool setTimes(const FileTime &accessed, const FileTime &modified) override {
+    if (file_.get() < 0 || !allowed(Step::Times))
+      return false;
+    struct timespec times[2] = {};
+    times[0].tv_sec = static_cast<time_t>(accessed.seconds);
+    times[0].tv_nsec = static_cast<long>(accessed.nanoseconds);
+    times[1].tv_sec = static_cast<time_t>(modified.seconds);
+    times[1].tv_nsec = static_cast<long>(modified.nanoseconds);
+    return ::futimens(file_.get(), times) == 0;
+  }
+
   void abandon() override {
     // An unnamed file goes with its descriptor. A named one is removed only
     // while the name still leads to it.

@@ -10,6 +10,7 @@
 #include <regex>
 #include <sstream>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "cli/console_host.h"
@@ -365,6 +366,8 @@ TEST_F(CliTest, UsageErrorsGiveStatusTwo) {
       {"--upper", "--filter", "*.txt ../*", "a.txt"},
       {"--upper", "--filter", "   ", "a.txt"},
       {"--upper", "--filter", "\t", "a.txt"},
+      {"--line-ends", "lf", "--line-ends", "cr", "a.txt"},
+      {"-d", "--line-ends", "lf", "a.txt"},
   };
   for (const auto &args : cases) {
     std::string line;
@@ -387,6 +390,66 @@ TEST_F(CliTest, GoodTabSizesAndFiltersAreTaken) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(dir.read("t/a.txt"), "x\t\ty");
   EXPECT_EQ(dir.read("t/b.doc"), "x       y");
+}
+
+// One line each, with what a user needs to mend the command: the valid
+// page names, the nearest option; -l and -V as in iconv and recode.
+TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
+  dir.write("a.txt", "x");
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+  };
+  const std::vector<Case> cases = {
+      {{"-l"},
+       0,
+       "PAGE   STANDARD      ALSO\n"
+       "dos    CP866         ibm866 866\n"
+       "win    Windows-1251  cp1251 1251 win1251\n"
+       "koi    KOI8-R        koi8r koi8\n"
+       "iso    ISO-8859-5    iso8859-5\n"
+       "utf8   UTF-8         \n"
+       "auto   -             --from only: detect each file's page\n",
+       ""},
+      {{"-V"}, 0, std::string("snpln-cli ") + kVersion + "\n", ""},
+      {{"-t", "utf", "a.txt"},
+       2,
+       "",
+       "snpln-cli: unknown code page \"utf\" for --to: give dos, win, koi, "
+       "iso or utf8 (snpln-cli -l lists every name)\n"},
+      {{"-f", "auto8", "-t", "win", "a.txt"},
+       2,
+       "",
+       "snpln-cli: unknown code page \"auto8\" for --from: give auto, dos, "
+       "win, koi, iso or utf8 (snpln-cli -l lists every name)\n"},
+      {{"--keep-dat", "-t", "win", "a.txt"},
+       2,
+       "",
+       "snpln-cli: unknown option --keep-dat; did you mean --keep-date?\n"},
+      {{"--lsit"},
+       2,
+       "",
+       "snpln-cli: unknown option --lsit; did you mean --list?\n"},
+      {{"--uper=1", "a.txt"},
+       2,
+       "",
+       "snpln-cli: unknown option --uper; did you mean --upper?\n"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    const auto r = run(c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, c.err);
+  }
+  // What -d prints goes back into -f.
+  dir.write("k.txt", "\xF0\xD2\xC9\xD7\xC5\xD4");
+  const auto detected = run({"-d", "k.txt"});
+  EXPECT_EQ(detected.out, "k.txt: This file has coding ''Koi8''\n");
+  EXPECT_EQ(run({"-f", "''Koi8''", "-t", "Win1251", "k.txt"}).status, 0);
+  EXPECT_EQ(dir.read("k.txt"), "\xCF\xF0\xE8\xE2\xE5\xF2");
+  EXPECT_EQ(dir.read("a.txt"), "x");
 }
 
 // -d, -t and -f as in iconv; code page names in any letter case.
@@ -421,6 +484,172 @@ TEST_F(CliTest, ShortOptionsAndCodePageNames) {
     EXPECT_EQ(run({"-f", iso, "-t", "win", "d.txt"}).status, 0) << iso;
     EXPECT_EQ(dir.read("d.txt"), kHelloWin) << iso;
   }
+}
+
+// -k carries the date through every pass of the run: each pass takes the
+// times the last one left.
+TEST_F(CliTest, KeepDateHoldsThroughEveryPass) {
+  dir.write("a.txt", "ab  cd\r\n\xE0\r\n");
+  const timespec times[2] = {{1111111111, 222222222}, {1000000000, 999999999}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, dir.file("a.txt").c_str(), times, 0), 0);
+  const auto r = run({"-k", "-f", "dos", "-t", "win", "--line-ends", "lf",
+                      "--optimize", "--tab-size", "4", "a.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // Looked at before it is read: a read may set the access time.
+  struct stat st {};
+  ASSERT_EQ(::stat(dir.file("a.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_atim.tv_sec, times[0].tv_sec);
+  EXPECT_EQ(st.st_atim.tv_nsec, times[0].tv_nsec);
+  EXPECT_EQ(st.st_mtim.tv_sec, times[1].tv_sec);
+  EXPECT_EQ(st.st_mtim.tv_nsec, times[1].tv_nsec);
+  EXPECT_EQ(dir.read("a.txt"), "ab\tcd\n\xF0\n");
+}
+
+// --substitute: the closest equivalent instead of a fill byte (single-byte
+// sources) or a failure (UTF-8), for --to and for typed --with text.
+TEST_F(CliTest, SubstituteGoldenTranscripts) {
+  // "«Цитата» — № €" in Windows-1251, and in UTF-8.
+  const std::string win = "\xAB\xD6\xE8\xF2\xE0\xF2\xE0\xBB \x97 \xB9 \x88";
+  const std::string utf8 =
+      "\xC2\xAB\xD0\xA6\xD0\xB8\xD1\x82\xD0\xB0\xD1\x82\xD0\xB0\xC2\xBB "
+      "\xE2\x80\x94 \xE2\x84\x96 \xE2\x82\xAC";
+  // "Цитата" in KOI8-R.
+  const std::string koi = "\xE3\xC9\xD4\xC1\xD4\xC1";
+  dir.write("w.txt", win);
+  auto r = run({"--substitute", "-v", "-f", "win", "-t", "koi", "w.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "w.txt: File(s) successfully converted from ''Win1251'' "
+                   "to ''Koi8''; 5 characters substituted\n");
+  EXPECT_EQ(dir.read("w.txt"), "\"" + koi + "\" - No EUR");
+
+  dir.write("u.txt", utf8);
+  r = run({"-t", "koi", "u.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "u.txt: Character at byte 0 cannot be written in ''Koi8''\n");
+  EXPECT_EQ(dir.read("u.txt"), utf8);
+  r = run({"--substitute", "-v", "-t", "koi", "u.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "u.txt: File(s) successfully converted from ''UTF-8'' "
+                   "to ''Koi8''; 5 characters substituted\n");
+  EXPECT_EQ(dir.read("u.txt"), "\"" + koi + "\" - No EUR");
+
+  // The JSON object counts them too.
+  dir.write("j.txt", win);
+  r = run({"--json", "--substitute", "-f", "win", "-t", "koi", "j.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(",\"substitutions\":5"), std::string::npos) << r.out;
+
+  dir.write("t.txt", "a-b");
+  r = run({"--substitute", "-v", "-f", "dos", "--replace", "-", "--with",
+           "\xE2\x80\x94\xE2\x80\xA6", "t.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "t.txt: From file(s) successfully excluded given string "
+                   "and replaced with received string, Nr. of hits: 1; 2 "
+                   "characters substituted\n");
+  EXPECT_EQ(dir.read("t.txt"), "a-...b");
+}
+
+// --bom: a pass after the recoding, on UTF-8 files (and files of ASCII
+// alone); a file already as asked, or not UTF-8, is left as it is.
+TEST_F(CliTest, BomGoldenTranscripts) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string hello = "\xD0\x9F\xD1\x80";
+  dir.write("w.txt", "\xCF\xF0");
+  dir.write("a.txt", "abc");
+  dir.write("k.txt", "\xCF\xF0");
+  struct Case {
+    std::vector<std::string> args;
+    const char *file;
+    std::string content, out;
+  };
+  const std::vector<Case> cases = {
+      {{"-f", "win", "-t", "utf8", "--bom", "add"},
+       "w.txt",
+       bom + hello,
+       "w.txt: File(s) successfully converted from ''Win1251'' to "
+       "''UTF-8''\n"
+       "w.txt: File(s) successfully converted with a byte order mark added\n"},
+      {{"--bom", "add"},
+       "w.txt",
+       bom + hello,
+       "w.txt: This file already begins with a byte order mark\n"},
+      {{"--bom", "REMOVE"},
+       "w.txt",
+       hello,
+       "w.txt: File(s) successfully converted with its byte order mark "
+       "removed\n"},
+      {{"--bom", "remove"},
+       "w.txt",
+       hello,
+       "w.txt: This file has no byte order mark\n"},
+      {{"--bom", "add"},
+       "a.txt",
+       bom + "abc",
+       "a.txt: File(s) successfully converted with a byte order mark added\n"},
+      {{"-f", "win", "--bom", "add"},
+       "k.txt",
+       "\xCF\xF0",
+       "k.txt: This file is not UTF-8: its byte order mark is left as it "
+       "is\n"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    std::vector<std::string> args = c.args;
+    args.push_back("-v");
+    args.push_back(c.file);
+    const auto r = run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(dir.read(c.file), c.content);
+  }
+  EXPECT_EQ(run({"--bom", "keep", "a.txt"}).status, 2);
+  EXPECT_EQ(run({"-d", "--bom", "add", "a.txt"}).status, 2);
+}
+
+// Mixed line ends follow the line model (dos2unix would convert only the
+// CR LF pairs): a pass after the recoding, before the optimization.
+TEST_F(CliTest, LineEndsGoldenTranscripts) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string input, output, out;
+  };
+  const std::vector<Case> cases = {
+      {{"--line-ends", "lf"},
+       "a\r\nb\nc\rd\n\re\r\r\n",
+       "a\nb\nc\nd\ne\n\n",
+       "File(s) successfully converted: with LF line ends\n"},
+      {{"--line-ends", "CRLF"},
+       "a\r\nb\nc\rd\n\re",
+       "a\r\nb\r\nc\r\nd\r\ne",
+       "File(s) successfully converted: with CR LF line ends\n"},
+      {{"--line-ends", "cr", "-v"},
+       "a\r\n\r\n",
+       "a\r\r",
+       "f.txt: File(s) successfully converted with CR line ends\n"},
+      // Recoding first, line ends next, blanks to TABs last.
+      {{"-f", "dos", "-t", "win", "--line-ends", "lf", "--optimize",
+        "--tab-size", "4"},
+       "ab  cd\r\xE0\n\r",
+       "ab\tcd\n\xF0\n",
+       "File(s) successfully optimized\n"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    dir.write("f.txt", c.input);
+    std::vector<std::string> args = c.args;
+    args.push_back("f.txt");
+    const auto r = run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("f.txt"), c.output);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, "");
+  }
+  const auto bad = run({"--line-ends", "unix", "f.txt"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("--line-ends"), std::string::npos) << bad.err;
+  const auto detect = run({"-d", "--line-ends", "lf", "f.txt"});
+  EXPECT_EQ(detect.status, 2) << detect.err;
 }
 
 TEST_F(CliTest, HelpGivesExamplesAndExitStatuses) {

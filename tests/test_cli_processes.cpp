@@ -478,6 +478,58 @@ TEST(CliProcesses, StandardInputThroughAPipeEqualsTheInPlaceResult) {
   }
 }
 
+// Lines of random text (no CR or LF inside) joined by `end`, the last one
+// with or without its end.
+std::string uniformLines(std::mt19937 &rng, const std::string &end,
+                         bool lastEnded) {
+  std::string text;
+  const std::size_t lines = 2000 + rng() % 100;
+  for (std::size_t i = 0; i < lines; ++i) {
+    std::string line = randomText(rng, rng() % 90);
+    for (char &c : line)
+      if (c == '\n')
+        c = '\t';
+    text += line;
+    if (i + 1 < lines || lastEnded)
+      text += end;
+  }
+  return text;
+}
+
+// On files whose line ends are all CR LF or all LF, --line-ends gives what
+// dos2unix and unix2dos give (installed from the archive for the tests).
+TEST(CliProcesses, LineEndsEqualDos2unixAndUnix2dosOnUniformFiles) {
+  for (const char *tool : {"/usr/bin/dos2unix", "/usr/bin/unix2dos"})
+    ASSERT_EQ(::access(tool, X_OK), 0)
+        << tool << " is missing: make deps installs it";
+  std::mt19937 rng(13);
+  struct Case {
+    const char *tool;
+    const char *ourEnd;
+    const char *endRead;
+  };
+  for (const Case &c : {Case{"/usr/bin/dos2unix", "lf", "\r\n"},
+                        Case{"/usr/bin/unix2dos", "crlf", "\n"}}) {
+    for (const bool lastEnded : {true, false}) {
+      SCOPED_TRACE(std::string(c.tool) + (lastEnded ? " ended" : " open"));
+      test::TempDir dir;
+      const std::string text = uniformLines(rng, c.endRead, lastEnded);
+      dir.write("ours.txt", text);
+      dir.write("theirs.txt", text);
+      const Ran ours =
+          runPiped(SNPLN_CLI_BINARY,
+                   {"-q", "--line-ends", c.ourEnd, "ours.txt"}, "", dir);
+      ASSERT_EQ(ours.status, 0) << ours.err;
+      const Ran theirs = runPiped(c.tool, {"-q", "theirs.txt"}, "", dir);
+      ASSERT_EQ(theirs.status, 0) << theirs.err;
+      const std::string a = dir.read("ours.txt"), b = dir.read("theirs.txt");
+      EXPECT_NE(a, text);
+      EXPECT_TRUE(a == b) << a.size() << " bytes against " << b.size()
+                          << " from " << c.tool;
+    }
+  }
+}
+
 #ifdef SNPLN_UI_BINARY
 // The window's program answers --help and --version as its one argument
 // without opening a window (it would wait for a display otherwise).

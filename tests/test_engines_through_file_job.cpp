@@ -113,6 +113,16 @@ std::vector<Operation> operations() {
          auto out = test::referenceDeleteEmpty(in, &n).bytes;
          return Expected{out, hits("Number of hits: ", n)};
        }},
+      {"line ends to CR LF",
+       [](JobRequest &r) {
+         r.operation = OperationCode::LineEnds;
+         r.lineEnd = engine::LineEnd::CrLf;
+       },
+       [](const std::string &in, CodePage) {
+         std::uint64_t n = 0;
+         return Expected{test::referenceLineEnds(in, "\r\n", n),
+                         "with CR LF line ends"};
+       }},
   };
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -636,6 +637,52 @@ TEST_F(FileJobTest, ReadOnlyFileIsRewrittenAndStaysReadOnly) {
   EXPECT_EQ(dir.mode("ro.txt"), 0444);
 }
 
+// Times far from any moment a test runs at, with nanoseconds that a
+// rounding to microseconds or seconds would lose.
+void setTimes(const std::string &path, timespec accessed, timespec modified) {
+  const timespec times[2] = {accessed, modified};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+}
+
+struct stat statOf(const std::string &path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+TEST_F(FileJobTest, KeepDateGivesTheNewContentTheTimesToTheNanosecond) {
+  const timespec accessed{1000000000, 123456789};
+  const timespec modified{999999999, 987654321};
+  for (const auto op : {OperationCode::UpperCase, OperationCode::RecodeToKoi,
+                        OperationCode::Optimize}) {
+    SCOPED_TRACE(static_cast<int>(op));
+    dir.write("k.txt", "text  " + kHelloWin + "\r\n");
+    setTimes(dir.file("k.txt"), accessed, modified);
+    const ino_t before = statOf(dir.file("k.txt")).st_ino;
+    JobRequest r = request(op, "k.txt");
+    r.sourceCodePage = CodePage::Win;
+    r.targetCodePage = CodePage::Koi;
+    r.tabSize = 4;
+    r.keepDate = true;
+    ASSERT_EQ(run(r), JobResult::Done) << lastReport;
+    const struct stat after = statOf(dir.file("k.txt"));
+    EXPECT_NE(after.st_ino, before) << "the file was not rewritten";
+    EXPECT_EQ(after.st_mtim.tv_sec, modified.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, modified.tv_nsec);
+    EXPECT_EQ(after.st_atim.tv_sec, accessed.tv_sec);
+    EXPECT_EQ(after.st_atim.tv_nsec, accessed.tv_nsec);
+    EXPECT_FALSE(tempLeft());
+  }
+}
+
+TEST_F(FileJobTest, WithoutKeepDateTheRewriteGetsItsOwnTime) {
+  dir.write("n.txt", "text");
+  setTimes(dir.file("n.txt"), {1000000000, 5}, {1000000000, 5});
+  ASSERT_EQ(run(request(OperationCode::UpperCase, "n.txt")), JobResult::Done);
+  EXPECT_EQ(dir.read("n.txt"), "TEXT");
+  EXPECT_GT(statOf(dir.file("n.txt")).st_mtim.tv_sec, 1000000000);
+}
+
 TEST_F(FileJobTest, CancelInTheMiddleLeavesTheFileAndNoTemporaryFile) {
   SNPLN_SKIP_ON_WINDOWS("POSIX permission bits");
   const std::string content(1000, 'x');
@@ -857,10 +904,10 @@ TEST_F(FileJobTest, SingleByteFileStaysSingleByte) {
 
 TEST(OperationTitles, AreTheWindowCaptions) {
   const char *expected[] = {
-      "Upper case",     "Recode to WIN", "Recode to KOI",    "Recode to ISO",
-      "Recode to DOS",  "Lower case",    "Smart case",       "Exclude",
-      "Replace",        "Optimize",      "Delete excessive", "Detect coding",
-      "Recode to UTF-8"};
+      "Upper case",      "Recode to WIN", "Recode to KOI",    "Recode to ISO",
+      "Recode to DOS",   "Lower case",    "Smart case",       "Exclude",
+      "Replace",         "Optimize",      "Delete excessive", "Detect coding",
+      "Recode to UTF-8", "Line ends",     "Byte order mark"};
   static_assert(std::size(expected) == job::kOperationCount);
   for (int i = 0; i < job::kOperationCount; ++i)
     EXPECT_EQ(
@@ -918,6 +965,10 @@ public:
     platform::SaveOutcome commit() override {
       fs->replaced = true;
       return platform::SaveOutcome::Replaced;
+    }
+    bool setTimes(const platform::FileTime &,
+                  const platform::FileTime &) override {
+      return true;
     }
     void abandon() override {}
   };

@@ -6,6 +6,7 @@
 #include <functional>
 #include <random>
 
+#include "engine/slice_stream.h"
 #include "job/file_job.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/native_file_system.h"
@@ -28,6 +29,7 @@ struct Seam {
   bool startupEnd; // the job ends before its first tick
   Message message; // line 1 "<path>" stands for the file's path
   JobResult result;
+  bool keepDate = false; // the run keeps the files' dates (-k)
 };
 
 const std::string kPath = "<path>";
@@ -114,6 +116,18 @@ std::vector<Seam> seams() {
        false,
        {kPath, "Unable to keep the mode and attributes of this file"},
        JobResult::WriteFailed},
+      {"times refused",
+       [](FaultPlan &p) { p.times = true; },
+       false,
+       {kPath, "Unable to keep the date of this file"},
+       JobResult::WriteFailed,
+       true},
+      {"commit after the times were set",
+       [](FaultPlan &p) { p.commit = true; },
+       false,
+       {kPath, "Error writing file"},
+       JobResult::WriteFailed,
+       true},
   };
 }
 
@@ -121,6 +135,9 @@ struct Operation {
   const char *name;
   OperationCode op;
   std::function<void(JobRequest &)> setUp;
+  // The job reads the file's first bytes at start-up, so a failure of the
+  // first read ends it there (with the same message and result).
+  bool readsHeadAtStart = false;
 };
 
 std::vector<Operation> operations() {
@@ -141,6 +158,14 @@ std::vector<Operation> operations() {
       {"optimize", OperationCode::Optimize,
        [](JobRequest &r) { r.tabSize = 4; }},
       {"delete empty", OperationCode::DeleteEmpty, [](JobRequest &) {}},
+      {"line ends", OperationCode::LineEnds,
+       [](JobRequest &r) { r.lineEnd = engine::LineEnd::Lf; }},
+      {"byte order mark", OperationCode::Bom,
+       [](JobRequest &r) {
+         r.bom = engine::BomChange::Add;
+         r.filePage = CodePage::Utf8;
+       },
+       true},
   };
 }
 
@@ -175,10 +200,17 @@ TEST(FileJobFaults, EveryFailureLeavesTheFileAsItWas) {
       r.operation = operation.op;
       r.path = dir.file("f.txt");
       r.lastJob = 1;
+      r.keepDate = seam.keepDate;
       operation.setUp(r);
       job::FileJob job(r, host, fs);
       job.setSliceSize(64);
-      EXPECT_EQ(job.start(), !seam.startupEnd);
+      // An operation that decides by the file's head reads the first block
+      // at start-up: a read failing anywhere in it ends the job there.
+      const bool startupEnd =
+          seam.startupEnd ||
+          (operation.readsHeadAtStart && fs.fail.readAt != platform::kNoFault &&
+           fs.fail.readAt < engine::kIoBlockSize);
+      EXPECT_EQ(job.start(), !startupEnd);
       while (!job.ended())
         job.tick();
 
@@ -195,7 +227,7 @@ TEST(FileJobFaults, EveryFailureLeavesTheFileAsItWas) {
       for (const std::string &call : fs.log) {
         const std::string verb = call.substr(0, call.find(' '));
         EXPECT_TRUE(verb == "openRead" || verb == "beginSave" ||
-                    verb == "commit" || verb == "abandon")
+                    verb == "setTimes" || verb == "commit" || verb == "abandon")
             << call;
       }
     }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/code_page_chars.h"
+#include "engine/substitutes.h"
 #include "engine/utf8_codec.h"
 
 #include "tests/support/memory_file.h"
@@ -546,6 +548,130 @@ TEST(RecodeUtf8, WriteFailureEndsWithWriteFailed) {
   engine::RecodeState state(CodePage::Utf8, CodePage::Koi);
   EXPECT_EQ(runSteps([&] { return engine::recodeSlice(m.stream, state); }),
             StepResult::WriteFailed);
+}
+
+// --substitute: the table's choices, page by page.
+TEST(Substitutes, TableCases) {
+  const struct {
+    char32_t code;
+    CodePage page;
+    const char *bytes;
+  } cases[] = {
+      {0x00AB, CodePage::Koi, "\""},   {0x00BB, CodePage::Dos, "\""},
+      {0x2014, CodePage::Koi, "-"},    {0x2013, CodePage::Iso, "-"},
+      {0x2026, CodePage::Koi, "..."},  {0x2116, CodePage::Koi, "No"},
+      {0x20AC, CodePage::Dos, "EUR"},  {0x00A9, CodePage::Koi, "(c)"},
+      {0x2122, CodePage::Dos, "(TM)"}, {0x00B1, CodePage::Koi, "+-"},
+      {0x2192, CodePage::Win, "->"},   {0x2550, CodePage::Win, "-"},
+      {0x2551, CodePage::Iso, "|"},    {0x256C, CodePage::Win, "+"},
+      {0x2593, CodePage::Win, "#"},    {0x0404, CodePage::Koi, "\xE5"},
+      {0x0457, CodePage::Dos, "\xA8"}, {0x0491, CodePage::Win, "\xE3"},
+      {0x045E, CodePage::Koi, "\xD5"}, {0x0406, CodePage::Koi, "\xE9"},
+      {0x4E2D, CodePage::Koi, "?"},    {0x1F600, CodePage::Dos, "?"},
+      {0x00E9, CodePage::Win, "?"},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(engine::substituteFor(c.code, c.page), c.bytes)
+        << std::hex << static_cast<unsigned>(c.code) << " in "
+        << nameOf(c.page);
+}
+
+// Whatever the character, its substitute is made of the page's own
+// characters (no control byte, no fill byte) and fits its room.
+TEST(Substitutes, NeverABytePastThePage) {
+  for (CodePage page : kPages) {
+    const auto &chars = engine::charsOf(page);
+    for (char32_t code = 0x80; code < 0x10000; ++code) {
+      if (engine::byteOfChar(code, page) >= 0)
+        continue;
+      const std::string s = engine::substituteFor(code, page);
+      ASSERT_FALSE(s.empty());
+      ASSERT_LE(s.size(), engine::kMaxSubstitute);
+      for (char byte : s) {
+        const auto b = static_cast<std::uint8_t>(byte);
+        ASSERT_GE(b, 0x20) << std::hex << static_cast<unsigned>(code);
+        ASSERT_NE(b, 0x7F);
+        if (b >= 0x80) {
+          ASSERT_GE(chars[b], 0xA0) << std::hex << static_cast<unsigned>(code)
+                                    << " in " << nameOf(page);
+        }
+      }
+    }
+  }
+}
+
+// The reference: each character through the page or the table.
+std::string substitutedReference(const std::string &utf8, CodePage target,
+                                 std::uint64_t &count) {
+  std::string out;
+  count = 0;
+  const auto *bytes = reinterpret_cast<const std::uint8_t *>(utf8.data());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const engine::Utf8Char c = engine::decodeUtf8(bytes + i, utf8.size() - i);
+    if (!(i == 0 && c.code == 0xFEFF)) {
+      const int b = engine::byteOfChar(c.code, target);
+      if (b >= 0) {
+        out.push_back(static_cast<char>(b));
+      } else {
+        out += engine::substituteFor(c.code, target);
+        ++count;
+      }
+    }
+    i += c.length;
+  }
+  return out;
+}
+
+TEST(Substitutes, StreamingEqualsTheReferenceAtEverySliceSize) {
+  const char *const extra[] = {
+      "\xC2\xAB",         "\xE2\x80\x94", "\xE2\x80\xA6", "\xE2\x84\x96",
+      "\xE2\x82\xAC",     "\xE2\x84\xA2", "\xE2\x95\x94", "\xD1\x97",
+      "\xF0\x9F\x98\x80", "\xC3\xA9"};
+  unsigned seed = 900;
+  for (CodePage page : kPages) {
+    for (std::size_t chars : {0u, 1u, 5u, 300u, 3000u}) {
+      std::mt19937 rng(seed++);
+      std::string input = randomUtf8(page, chars, seed, false);
+      // Characters the page lacks, all through it.
+      for (std::size_t at = 0; at < chars / 3; ++at)
+        input += extra[rng() % std::size(extra)];
+      std::uint64_t count = 0;
+      const std::string expected = substitutedReference(input, page, count);
+      for (std::size_t slice : kSliceSizes) {
+        MemoryStream m(input, slice);
+        engine::RecodeState state(CodePage::Utf8, page, true);
+        ASSERT_EQ(
+            runSteps([&] { return engine::recodeSlice(m.stream, state); }),
+            StepResult::Finished);
+        ASSERT_EQ(m.out.data, expected) << nameOf(page) << " slice " << slice;
+        ASSERT_EQ(state.substituted, count);
+      }
+    }
+  }
+  // Between single-byte pages every byte whose character the target lacks
+  // takes its substitute instead of the fill byte.
+  for (CodePage from : kPages)
+    for (CodePage to : kPages) {
+      if (from == to)
+        continue;
+      const std::string input = randomBytes(3000, seed++);
+      std::string utf8Input;
+      for (char b : input)
+        utf8Input += utf8(engine::charsOf(from)[static_cast<std::uint8_t>(b)]);
+      std::uint64_t count = 0;
+      const std::string expected = substitutedReference(utf8Input, to, count);
+      for (std::size_t slice : kSliceSizes) {
+        MemoryStream m(input, slice);
+        engine::RecodeState state(from, to, true);
+        ASSERT_EQ(
+            runSteps([&] { return engine::recodeSlice(m.stream, state); }),
+            StepResult::Finished);
+        ASSERT_EQ(m.out.data, expected)
+            << nameOf(from) << " to " << nameOf(to) << " slice " << slice;
+        ASSERT_EQ(state.substituted, count);
+        ASSERT_EQ(state.filled, 0u);
+      }
+    }
 }
 
 } // namespace

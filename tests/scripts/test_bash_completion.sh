@@ -33,13 +33,16 @@ expect_eq "\"--de\" offers the options that begin so" "--delete-empty --detect" 
 expect_eq "an option's name after other words" "--tab-size --to" \
   "$(complete_words snpln-cli --optimize --t)"
 
-pages="dos iso koi win"
-if "$cli" --help | grep -qi 'utf-\?8'; then pages="dos iso koi utf8 win"; fi
+# Every alias of every page, as -l lists them.
+pages="1251 866 cp1251 cp866 dos ibm866 iso iso-8859-5 iso8859-5 koi koi8 koi8-r koi8r utf-8 utf8 win win1251 windows-1251"
 cases=(
-  "--to|k|koi"
+  "--to|k|koi koi8 koi8-r koi8r"
   "--to||$pages"
-  "--from||auto $pages"
+  "--from||1251 866 auto ${pages#1251 866 }"
   "--from|a|auto"
+  "-t|utf|utf-8 utf8"
+  "--line-ends||cr crlf lf"
+  "--bom|r|remove"
   "--tab-size||"
   "--with||"
   "--filter|*|"
@@ -49,6 +52,14 @@ for c in "${cases[@]}"; do
   expect_eq "completion of \"$cur\" after $prev" "$want" \
     "$(complete_words snpln-cli "$prev" "$cur")"
 done
+
+# --to=PAGE, cut at '=' as bash does and whole as it does without '=' in
+# COMP_WORDBREAKS.
+expect_eq "--to= cut at '='" "koi koi8 koi8-r koi8r" \
+  "$(complete_words snpln-cli --to = k)"
+expect_eq "--from= cut at '='" "auto" "$(complete_words snpln-cli --from = a)"
+expect_eq "--to= whole" "--to=win --to=win1251 --to=windows-1251" \
+  "$(complete_words snpln-cli --to=wi)"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -69,6 +69,7 @@ std::vector<std::pair<std::string, i18n::Phrase>> everyPhrase() {
         r.detected = filled == 1;
         r.hits = 5;
         r.filled = filled;
+        r.substituted = filled;
         r.dryRun = dry;
         const std::string label = "success " + std::to_string(i) +
                                   (dry ? " dry" : "") + " filled " +

@@ -128,6 +128,16 @@ public:
     return inner_->commit();
   }
 
+  bool setTimes(const FileTime &accessed, const FileTime &modified) override {
+    ++counts_.times;
+    fs_.note("setTimes " + name_);
+    if (plan_.times) {
+      ++counts_.faults;
+      return false;
+    }
+    return inner_->setTimes(accessed, modified);
+  }
+
   void abandon() override {
     ++counts_.abandons;
     fs_.note("abandon " + name_);

@@ -63,6 +63,8 @@ struct FaultPlan {
   std::uint64_t writeAt = kNoFault;
   std::uint64_t shortWriteAt = kNoFault;
   bool flush = false;
+  // Setting the save's times fails (the system refuses it).
+  bool times = false;
   bool commit = false;
   SaveOutcome commitOutcome = SaveOutcome::WriteFailed;
 };
@@ -83,6 +85,7 @@ struct FaultCounts {
   int writes = 0;
   int flushes = 0;
   int commits = 0;
+  int times = 0;
   int abandons = 0;
   // Injected failures of any kind, short writes included.
   int faults = 0;

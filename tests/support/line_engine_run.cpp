@@ -48,6 +48,16 @@ LineEngineRun runDeleteEmpty(const std::string &bytes, std::size_t sliceSize) {
   return run;
 }
 
+LineEngineRun runLineEnds(const std::string &bytes, engine::LineEnd target,
+                          std::size_t sliceSize) {
+  engine::LineEndState state(target);
+  LineEngineRun run = drive(bytes, sliceSize, [&](engine::SliceStream &stream) {
+    return engine::lineEndSlice(stream, state);
+  });
+  run.hits = state.changed;
+  return run;
+}
+
 std::string randomLineText(std::mt19937 &rng, std::size_t maxLength) {
   static const char *const kLineEnds[] = {"\r\n",   "\n",     "\r",
                                           "\n\r",   "\r\r",   "\n\n",

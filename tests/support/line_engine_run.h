@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "engine/line_end_slice.h"
 #include "engine/slice_stream.h"
 #include "engine/text_encoding.h"
 
@@ -26,6 +27,9 @@ LineEngineRun
 runOptimize(const std::string &bytes, int tabSize, std::size_t sliceSize,
             engine::TextEncoding encoding = engine::TextEncoding::SingleByte);
 LineEngineRun runDeleteEmpty(const std::string &bytes, std::size_t sliceSize);
+// `hits` is the number of line ends changed.
+LineEngineRun runLineEnds(const std::string &bytes, engine::LineEnd target,
+                          std::size_t sliceSize);
 
 // A text of at most maxLength bytes made of the pieces the line engines care
 // about: runs of SPACEs and TABs, words (with quotes and Cyrillic bytes), and

@@ -49,6 +49,21 @@ std::vector<ReferenceLine> referenceLinesWithEnds(const std::string &bytes) {
   return lines;
 }
 
+std::string referenceLineEnds(const std::string &bytes, const std::string &end,
+                              std::uint64_t &changed) {
+  std::string out;
+  changed = 0;
+  for (const ReferenceLine &line : referenceLinesWithEnds(bytes)) {
+    out += line.text;
+    if (line.end.empty())
+      continue;
+    out += end;
+    if (line.end != end)
+      ++changed;
+  }
+  return out;
+}
+
 std::vector<std::string> referenceSplitLines(const std::string &bytes) {
   std::vector<std::string> lines;
   for (const ReferenceLine &line : referenceLinesWithEnds(bytes))

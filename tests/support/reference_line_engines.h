@@ -26,6 +26,11 @@ struct ReferenceLine {
 };
 std::vector<ReferenceLine> referenceLinesWithEnds(const std::string &bytes);
 
+// Every line end made `end` ("\n", "\r\n" or "\r"); a last line without
+// one stays without one. Sets `changed` to the line ends that differ.
+std::string referenceLineEnds(const std::string &bytes, const std::string &end,
+                              std::uint64_t &changed);
+
 struct ReferenceOutput {
   bool lineTooLong = false; // some line is longer than 30000 bytes
   std::string bytes;        // the new file (empty when lineTooLong)

@@ -1,0 +1,115 @@
+#include "engine/line_end_slice.h"
+
+#include <cstring>
+
+namespace snpln::engine {
+
+namespace {
+
+constexpr std::uint8_t kCr = 0x0D;
+constexpr std::uint8_t kLf = 0x0A;
+
+bool isLineEndByte(std::uint8_t b) { return b == kCr || b == kLf; }
+
+class Writer {
+public:
+  Writer(LineEndState &state, std::uint8_t *out) : state_(state), o_(out) {
+    switch (state.target) {
+    case LineEnd::Lf:
+      end_[0] = kLf;
+      length_ = 1;
+      break;
+    case LineEnd::CrLf:
+      end_[0] = kCr;
+      end_[1] = kLf;
+      length_ = 2;
+      break;
+    case LineEnd::Cr:
+      end_[0] = kCr;
+      length_ = 1;
+      break;
+    }
+  }
+  // One line end that was read as `first` (and `second` when it had two
+  // bytes, else 0).
+  void end(std::uint8_t first, std::uint8_t second) {
+    const std::size_t read = second == 0 ? 1 : 2;
+    if (read != length_ || first != end_[0] || (read == 2 && second != end_[1]))
+      ++state_.changed;
+    std::memcpy(o_, end_, 2);
+    o_ += length_;
+  }
+  void copy(const std::uint8_t *from, std::size_t count) {
+    std::memcpy(o_, from, count);
+    o_ += count;
+  }
+  std::uint8_t *position() const { return o_; }
+
+private:
+  LineEndState &state_;
+  std::uint8_t *o_;
+  std::uint8_t end_[2] = {0, 0};
+  std::size_t length_ = 1;
+};
+
+} // namespace
+
+StepResult lineEndSlice(SliceStream &job, LineEndState &state) {
+  // Each byte read becomes at most two (a lone CR or LF made CR LF), and a
+  // byte that waited adds its own two.
+  state.out.resize(2 * job.sliceSize + 2);
+  Writer writer(state, state.out.data());
+  const auto flushOut = [&] {
+    const auto size =
+        static_cast<std::size_t>(writer.position() - state.out.data());
+    return job.writeAll(state.out.data(), size);
+  };
+  if (job.atEnd()) {
+    if (state.pending != 0)
+      writer.end(state.pending, 0);
+    state.pending = 0;
+    return flushOut() ? finishStream(job) : StepResult::WriteFailed;
+  }
+  if (!job.readSlice())
+    return StepResult::ReadFailed;
+  const std::uint8_t *in = job.slice;
+  const std::size_t count = job.bytesRead;
+  std::size_t i = 0;
+  if (state.pending != 0 && count > 0) {
+    const std::uint8_t b = in[0];
+    if (isLineEndByte(b) && b != state.pending) {
+      writer.end(state.pending, b);
+      i = 1;
+    } else {
+      writer.end(state.pending, 0);
+    }
+    state.pending = 0;
+  }
+  while (i < count) {
+    // The run of other bytes up to the next CR or LF, copied whole.
+    std::size_t j = i;
+    while (j < count && !isLineEndByte(in[j]))
+      ++j;
+    writer.copy(in + i, j - i);
+    if (j == count)
+      break;
+    const std::uint8_t first = in[j];
+    if (j + 1 == count) {
+      state.pending = first; // its partner may open the next slice
+      break;
+    }
+    const std::uint8_t next = in[j + 1];
+    if (isLineEndByte(next) && next != first) {
+      writer.end(first, next);
+      i = j + 2;
+    } else {
+      writer.end(first, 0);
+      i = j + 1;
+    }
+  }
+  job.slicePos = count;
+  job.processed += count;
+  return flushOut() ? StepResult::Continue : StepResult::WriteFailed;
+}
+
+} // namespace snpln::engine
