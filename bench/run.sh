@@ -13,9 +13,17 @@
 #   RUNS=9 SIZE_MB=1024 bench/run.sh
 #   ONLY="tree" bench/run.sh           # some parts only: files progress
 #                                      # preview window tree detection
+#                                      # english
 #   BASE=main bench/run.sh             # also a previous commit's snpln-cli,
 #                                      # built beside (build/bench-base), in
 #                                      # the tree row
+#   ONLY=files CASES="upper replace" bench/run.sh  # some rows of the
+#                                      # files part only
+#
+# Every figure is checked before it is printed: a command that ends with a
+# status other than 0, or (where snpln and its peer do the same rewrite) a
+# pair that leaves different bytes, makes its row INVALID instead of a
+# ratio, and the table says so.
 #
 # Then the detection accuracy tables (ours, enca, uchardet) on excerpts of
 # real prose and on the harder cases (forms, UTF-8 with stray bytes,
@@ -76,6 +84,9 @@ fi
 
 # want PART: whether ONLY (blank-separated parts) leaves PART in.
 want() { [[ -z ${ONLY:-} || " $ONLY " == *" $1 "* ]]; }
+# want_case NAME: whether CASES (blank-separated rows of the files part)
+# leaves the row NAME in.
+want_case() { [[ -z ${CASES:-} || " $CASES " == *" $1 "* ]]; }
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/snpln-bench.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
@@ -102,16 +113,22 @@ fresh_copy() {
 
 # time_once CMD [RSSFILE]: seconds taken by CMD on a fresh copy. With
 # RSSFILE, the command runs under GNU time and its peak RSS (KiB) goes there.
+# A status other than 0 is noted in $FAILED (the command and its status):
+# its time counts for nothing.
+FAILED=$WORK/failed
 time_once() {
-  local cmd=$1 rss=${2:-} start end
+  local cmd=$1 rss=${2:-} start end status=0
   fresh_copy
   start=$(date +%s.%N)
   if [[ -n $rss ]]; then
-    eval "$TIME -f %M -o \"$rss\" $cmd" >/dev/null
+    eval "$TIME -f %M -o \"$rss\" $cmd" >/dev/null 2>"$WORK/stderr" || status=$?
   else
-    eval "$cmd" >/dev/null
+    eval "$cmd" >/dev/null 2>"$WORK/stderr" || status=$?
   fi
   end=$(date +%s.%N)
+  if ((status != 0)); then
+    printf 'status %s: %s\n%s\n' "$status" "$cmd" "$(head -c 300 "$WORK/stderr")" >>"$FAILED"
+  fi
   awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
 }
 
@@ -126,7 +143,27 @@ median_of() {
   printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'
 }
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+ratio() {
+  if [[ $1 == INVALID || $2 == INVALID ]]; then
+    echo INVALID
+    return
+  fi
+  awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'
+}
+
+# checked_median CMD [RSSFILE]: median_of, or INVALID (with the failures
+# printed) when a run of CMD failed.
+checked_median() {
+  local t
+  rm -f "$FAILED"
+  t=$(median_of "$@")
+  if [[ -s $FAILED ]]; then
+    sed 's/^/  FAILED /' "$FAILED" >&2
+    echo INVALID
+    return
+  fi
+  echo "$t"
+}
 
 # goal NAME VALUE LIMIT: one row of the final table; met when VALUE <= LIMIT
 # (LIMIT "-": no goal).
@@ -137,91 +174,130 @@ goal() {
     SUMMARY+=("$(printf '%-30s %9s %9s   %s' "$1" "$2" "-" "-")")
     return 0
   fi
-  met=$(awk -v v="$2" -v g="$3" 'BEGIN { if (v == "-" || v == "") print "?"; else print (v + 0 <= g + 0) ? "yes" : "NO" }')
+  met=$(awk -v v="$2" -v g="$3" 'BEGIN { if (v == "INVALID") print "INVALID"; else if (v == "-" || v == "") print "?"; else print (v + 0 <= g + 0) ? "yes" : "NO" }')
   SUMMARY+=("$(printf '%-30s %9s %9s   %s' "$1" "$2" "<= $3" "$met")")
 }
 
 if want files; then
 echo "file: $SIZE bytes, $RUNS runs per command, medians in seconds"
 DD_CMD='dd if="$F" of="$T" bs=8192 conv=fsync status=none'
-DD=$(median_of "$DD_CMD")
+DD=$(checked_median "$DD_CMD")
 printf '%-14s %8s\n' "dd (floor)" "$DD"
 
-# bench_case NAME "snpln command" "peer command" PEER PEER_GOAL DD_GOAL: times
-# both, prints the medians, snpln/peer and snpln/dd, snpln's peak RSS, and
-# whether the two left the same bytes in $F; the two ratios go to the table
-# with their goals.
+# small_source CODE FILE: a 1 MiB text like the large one, for the memory
+# a run takes whatever the file's size.
+small_source() {
+  python3 "$ROOT/bench/make_text.py" --code "$1" --size 1 "$2"
+}
+SMALL=$WORK/small-dos.txt
+small_source dos "$SMALL"
+
+# bench_case NAME "snpln command" "peer command" PEER PEER_GOAL DD_GOAL SAME:
+# times both, prints the medians, snpln/peer and snpln/dd, snpln's peak RSS
+# on the large file and on a 1 MiB one ($SMALL), and whether the two left
+# the same bytes in $F; the ratios and the growth of the peak RSS go to the
+# table with their goals. SAME "must": the two do the same rewrite, and
+# different bytes make the row INVALID; "may": they need not.
 bench_case() {
-  local name=$1 mine=$2 peer=$3 mine_t peer_t rss=$WORK/rss
-  peer_t=$(TAG=peer median_of "$peer")
+  local name=$1 mine=$2 peer=$3 mine_t peer_t rss=$WORK/rss small_rss=$WORK/rss-small
+  want_case "$name" || return 0
+  peer_t=$(TAG=peer checked_median "$peer")
   if [[ ! -x $CLI ]]; then
     printf '%-14s snpln: (not built)  peer %s\n' "$name" "$peer_t"
     return
   fi
-  mine_t=$(TAG=mine median_of "$mine" "$rss")
+  mine_t=$(TAG=mine checked_median "$mine" "$rss")
   local same=no
   if cmp -s "$WORK/last.mine" "$WORK/last.peer"; then same=yes; fi
-  local vs_peer vs_dd
+  if [[ $7 == must && $same != yes ]]; then
+    echo "  $name: snpln and $4 left different bytes" >&2
+    mine_t=INVALID
+  fi
+  # The peak memory on a 1 MiB file of the same kind.
+  local large_source=$SOURCE small_t
+  SOURCE=$SMALL
+  rm -f "$FAILED"
+  small_t=$(time_once "$mine" "$small_rss")
+  [[ -s $FAILED ]] && mine_t=INVALID
+  SOURCE=$large_source
+  local vs_peer vs_dd growth=INVALID
   vs_peer=$(ratio "$mine_t" "$peer_t")
   vs_dd=$(ratio "$mine_t" "$DD")
-  printf '%-14s snpln %8s  peer %8s  snpln/peer %5s  snpln/dd %5s  peak RSS %s KiB  same output: %s\n' \
-    "$name" "$mine_t" "$peer_t" "$vs_peer" "$vs_dd" "$(cat "$rss")" "$same"
+  if [[ $mine_t != INVALID ]]; then
+    growth=$(awk -v a="$(tail -n1 "$rss")" -v b="$(tail -n1 "$small_rss")" 'BEGIN { printf "%.1f", (a - b) / 1024 }')
+  fi
+  printf '%-14s snpln %8s  peer %8s  snpln/peer %7s  snpln/dd %7s  peak RSS %s KiB (1 MiB: %s KiB)  same output: %s\n' \
+    "$name" "$mine_t" "$peer_t" "$vs_peer" "$vs_dd" "$(tail -n1 "$rss" 2>/dev/null || echo -)" \
+    "$(tail -n1 "$small_rss" 2>/dev/null || echo -)" "$same"
   goal "$name / $4" "$vs_peer" "$5"
   goal "$name / dd" "$vs_dd" "$6"
+  goal "$name: RSS - RSS(1 MiB), MiB" "$growth" 8
 }
 
 bench_case "dos->win" '"$CLI" --from dos --to win "$F"' \
   'iconv -f CP866 -t CP1251 "$F" > "$T" && sync "$T" && mv "$T" "$F"' \
-  iconv 0.6 1.5
+  iconv 0.6 1.2 must
+# The same with the source detected: detection reads the head, which the
+# recoding then goes on from.
+bench_case "auto->win" '"$CLI" --to win "$F"' \
+  'iconv -f CP866 -t CP1251 "$F" > "$T" && sync "$T" && mv "$T" "$F"' \
+  iconv 0.6 1.2 must
 
 # The text operations, on a Windows-1251 text, each against the tool a user
 # would pick instead, doing the same rewrite safely.
 echo "making a ${SIZE_MB} MiB Win1251 text file"
 python3 "$ROOT/bench/make_text.py" --code win --size "$SIZE_MB" "$WIN_SOURCE"
 SOURCE=$WIN_SOURCE
-DD=$(median_of "$DD_CMD")
+SMALL=$WORK/small-win.txt
+small_source win "$SMALL"
+DD=$(checked_median "$DD_CMD")
 printf '%-14s %8s\n' "dd (floor)" "$DD"
 SAFE='> "$T" && sync "$T" && mv "$T" "$F"'
 MIR=$(printf '\354\350\360') # "мир" in Windows-1251
 export MIR
-bench_case "upper" '"$CLI" --upper "$F"' \
-  "LC_ALL=C tr 'a-z\\340-\\377' 'A-Z\\300-\\337' < \"\$F\" $SAFE" tr 1.0 2
-# Smart case has no peer of its own nor a goal: tr's plain upper case is the
-# yardstick.
-bench_case "smart" '"$CLI" --smart "$F"' \
-  "LC_ALL=C tr 'a-z\\340-\\377' 'A-Z\\300-\\337' < \"\$F\" $SAFE" tr - -
-bench_case "replace" '"$CLI" --replace "$MIR" --with MIR "$F"' \
-  "LC_ALL=C sed \"s/\$MIR/MIR/g\" \"\$F\" $SAFE" sed 0.5 2
+# Upper case of the Windows-1251 letters, ё among them (tr maps ё apart).
+TR_UPPER="LC_ALL=C tr 'a-z\\340-\\377\\270' 'A-Z\\300-\\337\\250' < \"\$F\" $SAFE"
+bench_case "upper" '"$CLI" --upper "$F"' "$TR_UPPER" tr 1.0 1.2 must
+# Smart case has no peer of its own nor a goal against it: tr's plain upper
+# case is the yardstick.
+bench_case "smart" '"$CLI" --smart "$F"' "$TR_UPPER" tr - 1.2 may
+# The word is given as bytes, as sed takes it.
+bench_case "replace" '"$CLI" --bytes --replace "$MIR" --with MIR "$F"' \
+  "LC_ALL=C sed \"s/\$MIR/MIR/g\" \"\$F\" $SAFE" sed 0.5 1.2 must
 bench_case "optimize" '"$CLI" --optimize "$F"' \
-  "LC_ALL=C unexpand -a \"\$F\" $SAFE" unexpand 0.5 2
+  "LC_ALL=C unexpand -a \"\$F\" $SAFE" unexpand 0.5 1.2 may
 bench_case "delete-empty" '"$CLI" --delete-empty "$F"' \
-  "cat -s \"\$F\" $SAFE" "cat -s" 1.0 2
+  "cat -s \"\$F\" $SAFE" "cat -s" 1.0 1.2 may
 
 # Old files made readable as UTF-8, and back: the Windows-1251 text and its
 # UTF-8 form (made by iconv), each against iconv doing the same safely.
 bench_case "win->utf8" '"$CLI" --from win --to utf8 "$F"' \
-  "iconv -f CP1251 -t UTF-8 \"\$F\" $SAFE" iconv 0.6 2
+  "iconv -f CP1251 -t UTF-8 \"\$F\" $SAFE" iconv 0.6 1.2 must
 UTF8_FROM_WIN=$WORK/utf8-from-win.txt
 iconv -f CP1251 -t UTF-8 "$WIN_SOURCE" >"$UTF8_FROM_WIN"
+iconv -f CP1251 -t UTF-8 "$SMALL" >"$WORK/small-utf8-from-win.txt"
 SOURCE=$UTF8_FROM_WIN
-DD=$(median_of "$DD_CMD")
+SMALL=$WORK/small-utf8-from-win.txt
+DD=$(checked_median "$DD_CMD")
 printf '%-14s %8s\n' "dd (floor)" "$DD"
 bench_case "utf8->win" '"$CLI" --from utf8 --to win "$F"' \
-  "iconv -f UTF-8 -t CP1251 \"\$F\" $SAFE" iconv 0.6 2
+  "iconv -f UTF-8 -t CP1251 \"\$F\" $SAFE" iconv 0.6 1.2 must
 rm -f "$UTF8_FROM_WIN"
 SOURCE=$WIN_SOURCE
 
 # Upper case on a UTF-8 text: every Cyrillic letter is two bytes. The peer
-# is sed's upper case in a UTF-8 locale (no goal against it); the goal is
-# against the plain safe copy.
+# is sed's upper case in a UTF-8 locale (no goal against it, but the same
+# bytes); the goal is against the plain safe copy.
 echo "making a ${SIZE_MB} MiB UTF-8 text file"
 UTF8_SOURCE=$WORK/utf8.txt
 python3 "$ROOT/bench/make_text.py" --code utf8 --size "$SIZE_MB" "$UTF8_SOURCE"
 SOURCE=$UTF8_SOURCE
-DD=$(median_of "$DD_CMD")
+SMALL=$WORK/small-utf8.txt
+small_source utf8 "$SMALL"
+DD=$(checked_median "$DD_CMD")
 printf '%-14s %8s\n' "dd (floor)" "$DD"
 bench_case "utf8 upper" '"$CLI" --upper "$F"' \
-  "LC_ALL=C.UTF-8 sed 's/.*/\\U&/' \"\$F\" $SAFE" sed - 2
+  "LC_ALL=C.UTF-8 sed 's/.*/\\U&/' \"\$F\" $SAFE" sed - 1.2 must
 rm -f "$UTF8_SOURCE"
 fi # want files
 
@@ -361,12 +437,14 @@ tree_row() {
   local base_cmd='"$BASE_CLI" -q --bytes --replace "$WORD" --with GOROD "$COPY"'
   export BASE_CLI
   local sed_times=() mine_times=() base_times=() same=yes
+  rm -f "$FAILED"
   row_once() { # CMD: seconds on a fresh copy of the tree
-    local start end
+    local start end status=0
     rm -rf "$COPY" && cp -r "$tree" "$COPY" && sync
     start=$(date +%s.%N)
-    eval "$1" >/dev/null
+    eval "$1" >/dev/null || status=$?
     end=$(date +%s.%N)
+    ((status == 0)) || printf 'status %s: %s\n' "$status" "$1" >>"$FAILED"
     awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
   }
   for ((i = 0; i < runs; i++)); do
@@ -384,6 +462,10 @@ tree_row() {
   median() { printf '%s\n' "$@" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
   sed_t=$(median "${sed_times[@]}")
   mine_t=$(median "${mine_times[@]}")
+  if [[ -s $FAILED || $same != yes ]]; then
+    [[ -s $FAILED ]] && sed 's/^/  FAILED /' "$FAILED" >&2
+    mine_t=INVALID
+  fi
   vs_sed=$(ratio "$mine_t" "$sed_t")
   printf '%-14s %s files: snpln %8s  find|xargs sed -i && sync %8s  snpln/sed %5s  same output: %s\n' \
     "tree" "$files" "$mine_t" "$sed_t" "$vs_sed" "$same"
@@ -469,7 +551,7 @@ PY
   goal "detect 100 MiB English / cat" "$(ratio "$m" "$(awk -v f="$f" 'BEGIN { print (f < 0.01) ? 0.01 : f }')")" 3
   goal "detect peak RSS MiB" "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')" 16
 }
-english_whole_file
+want english && english_whole_file
 
 echo
 echo "load: $(uptime)"

@@ -207,48 +207,54 @@ void remember(CaseState &state, const std::uint8_t *bytes, std::size_t size) {
 // D1 byte always begins a character, so each output byte follows from the
 // byte, the one before it and the one after it, whatever lies around them.
 
-// The output of a UTF-8 file is written once this much has gathered, in
-// whole pages.
-constexpr std::size_t kUtf8OutputSize = 65536;
-constexpr std::size_t kPage = 4096;
-
-// Upper case of w[1..m] into out[0..m), w[0] being the byte before them and
-// w[m + 1] the byte after them (0 for none). Branch-free, so it vectorises.
-void upperUtf8(const std::uint8_t *w, std::size_t m, std::uint8_t *out) {
-  for (std::size_t k = 1; k <= m; ++k) {
-    const std::uint8_t p = w[k - 1], c = w[k], x = w[k + 1];
-    const bool ascii = static_cast<std::uint8_t>(c - 'a') < 26;
-    // a..p (D0 B0..BF) -> A..P (D0 90..9F)
-    const bool d0 = (p == 0xD0) & (static_cast<std::uint8_t>(c - 0xB0) < 16);
-    // r..ya (D1 80..8F) -> R..Ya (D0 A0..AF)
-    const bool d1Low = (p == 0xD1) & (static_cast<std::uint8_t>(c - 0x80) < 16);
-    // U+0450..045F (D1 90..9F) -> U+0400..040F (D0 80..8F)
-    const bool d1High =
-        (p == 0xD1) & (static_cast<std::uint8_t>(c - 0x90) < 16);
-    const bool lead = (c == 0xD1) & (static_cast<std::uint8_t>(x - 0x80) < 32);
-    out[k - 1] = static_cast<std::uint8_t>(c - ((ascii | d0) << 5) +
-                                           (d1Low << 5) - (d1High << 4) - lead);
-  }
+// The upper case of byte c of a UTF-8 text, p being the byte before it and
+// x the byte after it (0 for none). Branch-free, so that loops over it
+// vectorise.
+inline std::uint8_t upperUtf8Byte(std::uint8_t p, std::uint8_t c,
+                                  std::uint8_t x) {
+  const bool ascii = static_cast<std::uint8_t>(c - 'a') < 26;
+  // a..p (D0 B0..BF) -> A..P (D0 90..9F)
+  const bool d0 = (p == 0xD0) & (static_cast<std::uint8_t>(c - 0xB0) < 16);
+  // r..ya (D1 80..8F) -> R..Ya (D0 A0..AF)
+  const bool d1Low = (p == 0xD1) & (static_cast<std::uint8_t>(c - 0x80) < 16);
+  // U+0450..045F (D1 90..9F) -> U+0400..040F (D0 80..8F)
+  const bool d1High = (p == 0xD1) & (static_cast<std::uint8_t>(c - 0x90) < 16);
+  const bool lead = (c == 0xD1) & (static_cast<std::uint8_t>(x - 0x80) < 32);
+  return static_cast<std::uint8_t>(c - ((ascii | d0) << 5) + (d1Low << 5) -
+                                   (d1High << 4) - lead);
 }
 
-// Lower case, as upperUtf8.
-void lowerUtf8(const std::uint8_t *w, std::size_t m, std::uint8_t *out) {
-  for (std::size_t k = 1; k <= m; ++k) {
-    const std::uint8_t p = w[k - 1], c = w[k], x = w[k + 1];
-    const bool ascii = static_cast<std::uint8_t>(c - 'A') < 26;
-    // A..P (D0 90..9F) -> a..p (D0 B0..BF)
-    const bool d0Mid = (p == 0xD0) & (static_cast<std::uint8_t>(c - 0x90) < 16);
-    // R..Ya (D0 A0..AF) -> r..ya (D1 80..8F)
-    const bool d0High =
-        (p == 0xD0) & (static_cast<std::uint8_t>(c - 0xA0) < 16);
-    // U+0400..040F (D0 80..8F) -> U+0450..045F (D1 90..9F)
-    const bool d0Low = (p == 0xD0) & (static_cast<std::uint8_t>(c - 0x80) < 16);
-    const bool lead =
-        (c == 0xD0) & ((static_cast<std::uint8_t>(x - 0x80) < 16) |
-                       (static_cast<std::uint8_t>(x - 0xA0) < 16));
-    out[k - 1] = static_cast<std::uint8_t>(c + ((ascii | d0Mid) << 5) -
-                                           (d0High << 5) + (d0Low << 4) + lead);
+// Lower case, as upperUtf8Byte.
+inline std::uint8_t lowerUtf8Byte(std::uint8_t p, std::uint8_t c,
+                                  std::uint8_t x) {
+  const bool ascii = static_cast<std::uint8_t>(c - 'A') < 26;
+  // A..P (D0 90..9F) -> a..p (D0 B0..BF)
+  const bool d0Mid = (p == 0xD0) & (static_cast<std::uint8_t>(c - 0x90) < 16);
+  // R..Ya (D0 A0..AF) -> r..ya (D1 80..8F)
+  const bool d0High = (p == 0xD0) & (static_cast<std::uint8_t>(c - 0xA0) < 16);
+  // U+0400..040F (D0 80..8F) -> U+0450..045F (D1 90..9F)
+  const bool d0Low = (p == 0xD0) & (static_cast<std::uint8_t>(c - 0x80) < 16);
+  const bool lead = (c == 0xD0) & ((static_cast<std::uint8_t>(x - 0x80) < 16) |
+                                   (static_cast<std::uint8_t>(x - 0xA0) < 16));
+  return static_cast<std::uint8_t>(c + ((ascii | d0Mid) << 5) - (d0High << 5) +
+                                   (d0Low << 4) + lead);
+}
+
+// The case of w[0, n) into out[0, n): `before` is the byte before w[0],
+// `after` the byte after w[n - 1] (0 for none).
+template <std::uint8_t (*Convert)(std::uint8_t, std::uint8_t, std::uint8_t)>
+void convertUtf8(const std::uint8_t *w, std::size_t n, std::uint8_t before,
+                 std::uint8_t after, std::uint8_t *out) {
+  if (n == 0)
+    return;
+  if (n == 1) {
+    out[0] = Convert(before, w[0], after);
+    return;
   }
+  out[0] = Convert(before, w[0], w[1]);
+  for (std::size_t k = 1; k + 1 < n; ++k)
+    out[k] = Convert(w[k - 1], w[k], w[k + 1]);
+  out[n - 1] = Convert(w[n - 2], w[n - 1], after);
 }
 
 // The byte standing for a character in the look-back: ASCII as it is, any
@@ -323,56 +329,37 @@ std::size_t smartUtf8(CaseState &state, const std::uint8_t *w, std::size_t m,
 }
 
 StepResult caseSliceUtf8(SliceStream &job, CaseState &state) {
-  // The last slice is handled whole, so nothing is pending at the end.
+  // The last slice is handled whole, so nothing is left at the end.
   if (job.atEnd())
-    return StepResult::Finished;
+    return finishStream(job);
   if (!job.readSlice())
     return StepResult::ReadFailed;
-  const bool last = job.processed + job.bytesRead >= job.fileSize;
+  const std::uint8_t *w = job.slice;
+  const std::size_t m = job.bytesRead;
+  const bool last = job.processed + m >= job.fileSize;
+  std::uint8_t *out = job.outputSpace(m);
 
-  // work: the byte before, the pending bytes, the slice, a zero after.
-  std::vector<std::uint8_t> &work = state.work;
-  const std::size_t m = state.pending.size() + job.bytesRead;
-  work.resize(m + 2);
-  work[0] = state.previousOriginal;
-  std::copy(state.pending.begin(), state.pending.end(), work.begin() + 1);
-  std::copy_n(job.sliceBuffer.begin(), job.bytesRead,
-              work.begin() + 1 +
-                  static_cast<std::ptrdiff_t>(state.pending.size()));
-  work[m + 1] = 0;
-  // The output goes after what is still waiting to be written.
-  std::vector<std::uint8_t> &output = state.original;
-  const std::size_t waiting = output.size();
-  output.resize(waiting + m);
-  std::uint8_t *out = output.data() + waiting;
-
+  // What is not handled now (a lead byte waiting for its partner, a
+  // character whose next one is not at hand) is left unconsumed: it comes
+  // again at the front of the next slice.
   std::size_t done = m;
   if (state.operation != CaseOperation::Smart) {
-    // A lead byte at the end waits for its partner.
-    if (!last && m > 0 && (work[m] == 0xD0 || work[m] == 0xD1))
+    if (!last && m > 0 && (w[m - 1] == 0xD0 || w[m - 1] == 0xD1))
       done = m - 1;
+    const std::uint8_t after = done < m ? w[done] : 0;
     if (state.operation == CaseOperation::Upper)
-      upperUtf8(work.data(), done, out);
+      convertUtf8<upperUtf8Byte>(w, done, state.previousOriginal, after, out);
     else
-      lowerUtf8(work.data(), done, out);
+      convertUtf8<lowerUtf8Byte>(w, done, state.previousOriginal, after, out);
   } else {
-    done = smartUtf8(state, work.data() + 1, m, last, out);
+    done = smartUtf8(state, w, m, last, out);
   }
   if (done > 0)
-    state.previousOriginal = work[done];
-  state.pending.assign(work.begin() + 1 + static_cast<std::ptrdiff_t>(done),
-                       work.begin() + 1 + static_cast<std::ptrdiff_t>(m));
-  job.processed += job.bytesRead;
-  output.resize(waiting + done);
-  // Held-back bytes make the slices' output uneven; it is written in whole
-  // pages, so that no write touches a page that an earlier one began.
-  std::size_t write = output.size();
-  if (!last)
-    write = write < kUtf8OutputSize ? 0 : write / kPage * kPage;
-  if (!job.writeAll(output.data(), write))
+    state.previousOriginal = w[done - 1];
+  job.slicePos = done;
+  job.processed += done;
+  if (!job.commitOutput(done))
     return StepResult::WriteFailed;
-  output.erase(output.begin(),
-               output.begin() + static_cast<std::ptrdiff_t>(write));
   return StepResult::Continue;
 }
 
@@ -386,11 +373,11 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
   if (state.encoding == TextEncoding::Utf8)
     return caseSliceUtf8(job, state);
   if (job.atEnd())
-    return StepResult::Finished;
+    return finishStream(job);
   if (!job.readSlice())
     return StepResult::ReadFailed;
 
-  std::uint8_t *bytes = job.sliceBuffer.data();
+  std::uint8_t *bytes = job.slice;
   const std::size_t size = job.bytesRead;
   const bool lastSliceOfFile = job.processed + size >= job.fileSize;
   const PageLetters &letters = lettersOf(state.page);

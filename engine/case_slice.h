@@ -21,9 +21,8 @@
 // counts as a blank for the look-back, and the history holds the last 254
 // characters. A character cut by a slice end, and for smart case the last
 // character of a slice (whose next character the capitalised-word rule may
-// need), are held back and handled with the next slice; nothing is read
-// ahead. The output is gathered and written in whole pages, all of it by the
-// step that reads the last slice.
+// need), are left unconsumed and handled at the front of the next slice
+// (slice_stream.h).
 #pragma once
 
 #include <cstdint>
@@ -52,17 +51,13 @@ struct CaseState {
   // at most kCaseHistorySize.
   std::uint8_t history[kCaseHistorySize] = {};
   unsigned historySize = 0;
-  // The slice as read, while smart case rewrites it in place; in a UTF-8
-  // file, the output not yet written.
+  // The slice as read, while smart case rewrites it in place.
   std::vector<std::uint8_t> original;
   // Which bytes of the slice are letters (1) or not (0); in a UTF-8 file,
   // one byte per character standing for its class in the look-back.
   std::vector<std::uint8_t> letters;
-  // UTF-8 only: bytes read but not yet handled, the original byte before
-  // them, and the bytes being handled with that byte in front.
-  std::vector<std::uint8_t> pending;
+  // UTF-8 only: the original byte before the first one not yet handled.
   std::uint8_t previousOriginal = 0;
-  std::vector<std::uint8_t> work;
 };
 
 StepResult caseSlice(SliceStream &job, CaseState &state);

@@ -417,29 +417,38 @@ CodePage detectCodePage(platform::InputFile &input,
   return detectFile(input, fileSize).page;
 }
 
-Detection detectFile(platform::InputFile &input, platform::FileSize fileSize) {
+Detection detectStream(SliceStream &stream) {
   DetectionEvidence evidence;
-  std::vector<std::uint8_t> buffer;
-  platform::FileSize position = 0;
-  while (evidence.wantsMore() && position < fileSize) {
-    // The head is read alone; later parts in larger pieces.
-    const std::size_t piece = position < kDetectSampleSize
-                                  ? kDetectSampleSize
-                                  : std::size_t{64} << 10;
-    const std::size_t want =
-        static_cast<std::size_t>(std::min<platform::FileSize>(
-            fileSize - position, piece - position % piece));
-    buffer.resize(want);
-    std::size_t got = 0;
-    if (!input.read(buffer.data(), want, got) || got == 0) {
-      if (position < kDetectSampleSize)
-        evidence = DetectionEvidence(); // a failed head counts as nothing
-      break;
+  const std::uint8_t *head = nullptr;
+  std::size_t held = 0;
+  // A failed head counts as nothing.
+  if (!stream.bytesAhead(head, held))
+    return evidence.result(stream.fileSize == 0);
+  evidence.feed(head, held);
+  platform::FileSize position = stream.heldEnd();
+  if (evidence.wantsMore() && position < stream.fileSize) {
+    // Reading on past the bytes the stream holds, in blocks of its size;
+    // the input is then put back where the stream left it.
+    std::vector<std::uint8_t> buffer(kIoBlockSize);
+    while (evidence.wantsMore() && position < stream.fileSize) {
+      const std::size_t want =
+          static_cast<std::size_t>(std::min<platform::FileSize>(
+              stream.fileSize - position, buffer.size()));
+      std::size_t got = 0;
+      if (!stream.input->read(buffer.data(), want, got) || got == 0)
+        break;
+      evidence.feed(buffer.data(), got);
+      position += got;
     }
-    evidence.feed(buffer.data(), got);
-    position += got;
+    if (!stream.input->seek(stream.heldEnd()))
+      stream.markFailed();
   }
-  const Detection result = evidence.result(evidence.fed() >= fileSize);
+  return evidence.result(evidence.fed() >= stream.fileSize);
+}
+
+Detection detectFile(platform::InputFile &input, platform::FileSize fileSize) {
+  SliceStream stream(&input, nullptr, fileSize);
+  const Detection result = detectStream(stream);
   // A failed rewind cannot be reported from here; the slices that follow
   // would then meet the end of the file early and end with a read error.
   input.seek(0);

@@ -28,6 +28,7 @@
 #include <string>
 
 #include "engine/code_page.h"
+#include "engine/slice_stream.h"
 #include "platform/file_system.h"
 
 namespace snpln::engine {
@@ -112,9 +113,14 @@ private:
 // The rule over a whole text in memory, read as a file would be.
 Detection detectBytes(const std::uint8_t *bytes, std::size_t size);
 
-// Reads the file from the input's position (its start) as far as the
-// evidence wants, and rewinds it to 0. A failed read ends the reading: the
-// evidence is what was read before it (nothing, in the head).
+// The file of a stream that has handed out no slice yet, from the bytes the
+// stream holds (its first block, which the first slices are then cut
+// from), reading on past them only as far as the evidence wants (the
+// input is put back after). A failed read ends the reading: the evidence
+// is what was read before it (nothing, in the head).
+Detection detectStream(SliceStream &stream);
+// The same on a file read from the input's position (its start), which is
+// rewound to 0.
 Detection detectFile(platform::InputFile &input, platform::FileSize fileSize);
 CodePage detectCodePage(platform::InputFile &input,
                         platform::FileSize fileSize);

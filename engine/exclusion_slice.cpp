@@ -34,8 +34,7 @@ bool flushOutputIfFull(SliceStream &job, ExclusionState &state) {
 class SliceMatcher {
 public:
   SliceMatcher(SliceStream &job, ExclusionState &state)
-      : job_(job), s_(state), bytes_(job.sliceBuffer.data()),
-        size_(job.bytesRead),
+      : job_(job), s_(state), bytes_(job.slice), size_(job.bytesRead),
         lastSliceOfFile_(job.processed + job.bytesRead >= job.fileSize),
         letters_(lettersOf(state.page)),
         search_(
@@ -335,15 +334,14 @@ bool endsWithLetter(const std::uint8_t *w, std::size_t from, std::size_t end) {
   return lead == 0xD0 || (lead == 0xD1 && c <= 0x9F);
 }
 
-StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state) {
+// Handles the slice's characters as far as each one's next character is at
+// hand; sets `used` to the bytes handled (the rest come again at the front
+// of the next slice).
+StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state,
+                              std::size_t &used) {
   const bool last = job.processed + job.bytesRead >= job.fileSize;
-  std::vector<std::uint8_t> &work = state.work;
-  work.assign(state.pending.begin(), state.pending.end());
-  work.insert(work.end(), job.sliceBuffer.begin(),
-              job.sliceBuffer.begin() +
-                  static_cast<std::ptrdiff_t>(job.bytesRead));
-  const std::uint8_t *w = work.data();
-  const std::size_t m = work.size();
+  const std::uint8_t *w = job.slice;
+  const std::size_t m = job.bytesRead;
   const auto unitAt = [&](std::size_t i) {
     return last ? utf8UnitAtEnd(w + i, m - i) : utf8Unit(w + i, m - i);
   };
@@ -400,8 +398,7 @@ StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state) {
       break;
     }
   }
-  state.pending.assign(work.begin() + static_cast<std::ptrdiff_t>(i),
-                       work.end());
+  used = i;
   return result;
 }
 
@@ -439,14 +436,16 @@ StepResult exclusionSlice(SliceStream &job, ExclusionState &state) {
     state.matchPos = 1;
     const bool ok = job.writeAll(state.output.data(), state.output.size());
     state.output.clear();
-    return ok ? StepResult::Finished : StepResult::WriteFailed;
+    return ok ? finishStream(job) : StepResult::WriteFailed;
   }
   if (!job.readSlice())
     return StepResult::ReadFailed;
+  std::size_t used = job.bytesRead;
   const StepResult result = state.encoding == TextEncoding::Utf8
-                                ? exclusionSliceUtf8(job, state)
+                                ? exclusionSliceUtf8(job, state, used)
                                 : SliceMatcher(job, state).run();
-  job.processed += job.bytesRead;
+  job.slicePos = used;
+  job.processed += used;
   return result;
 }
 

@@ -21,7 +21,8 @@
 // know the ASCII and Cyrillic letters (Ё and ё among them), and an
 // occurrence always begins and ends at character boundaries. A character cut
 // by a slice end, and the slice's last character (whose next character may
-// decide a word end), are held back and handled with the next slice.
+// decide a word end), are left unconsumed and handled at the front of the
+// next slice (slice_stream.h).
 #pragma once
 
 #include <cstdint>
@@ -58,12 +59,9 @@ struct ExclusionState {
   std::vector<std::uint8_t> output; // waiting to be written
   std::size_t writeThreshold = 0;   // output is written at this fill
   // UTF-8 only: the search text's characters as compared (folded with
-  // caseInsensitive), whether the last character taken was a letter, and
-  // the bytes read but not yet handled.
+  // caseInsensitive), and whether the last character taken was a letter.
   std::vector<std::uint32_t> searchKeys;
   bool previousIsLetter = false;
-  std::vector<std::uint8_t> pending;
-  std::vector<std::uint8_t> work;
 };
 
 StepResult exclusionSlice(SliceStream &job, ExclusionState &state);

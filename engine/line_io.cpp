@@ -12,11 +12,6 @@ namespace snpln::engine {
 
 namespace {
 
-constexpr std::uint8_t kCr = 0x0D;
-constexpr std::uint8_t kLf = 0x0A;
-
-bool isLineEnd(std::uint8_t b) { return b == kCr || b == kLf; }
-
 // Sets bit i of words[i / 64] when bytes[i] is a CR or LF, for i < size; the
 // bits past `size` in the last word are clear.
 void mapLineEnds(const std::uint8_t *bytes, std::size_t size,
@@ -43,7 +38,7 @@ void mapLineEnds(const std::uint8_t *bytes, std::size_t size,
     std::uint64_t word = 0;
     const std::size_t n = std::min<std::size_t>(64, size - i);
     for (std::size_t k = 0; k < n; ++k)
-      word |= static_cast<std::uint64_t>(isLineEnd(bytes[i + k])) << k;
+      word |= static_cast<std::uint64_t>(isLineEndByte(bytes[i + k])) << k;
     words[i / 64] = word;
   }
 }
@@ -57,7 +52,7 @@ std::size_t nextLineEnd(const SliceStream &job, LineBuffer &line) {
     line.mappedSliceStart = sliceStart;
     if (line.lineEnds.size() < wordCount)
       line.lineEnds.resize(wordCount);
-    mapLineEnds(job.sliceBuffer.data(), job.bytesRead, line.lineEnds.data());
+    mapLineEnds(job.slice, job.bytesRead, line.lineEnds.data());
   }
   std::size_t w = job.slicePos / 64;
   std::uint64_t word =
@@ -88,8 +83,7 @@ bool haveByte(SliceStream &job, StepResult &result) {
 
 } // namespace
 
-LineBuffer::LineBuffer()
-    : bytes(kLineLimit), output(kOutputFlushSize + kLineLimit + 2) {}
+LineBuffer::LineBuffer() : bytes(kLineLimit) {}
 
 StepResult readLine(SliceStream &job, LineBuffer &line) {
   line.data = line.bytes.data();
@@ -104,7 +98,7 @@ StepResult readLine(SliceStream &job, LineBuffer &line) {
     const std::size_t count = at - start;
     if (count > kLineLimit - line.length)
       return StepResult::LineTooLong;
-    const std::uint8_t *begin = job.sliceBuffer.data() + start;
+    const std::uint8_t *begin = job.slice + start;
     job.slicePos = at;
     job.processed += count;
     if (at < job.bytesRead - 1 && line.length == 0) {
@@ -123,15 +117,15 @@ StepResult readLine(SliceStream &job, LineBuffer &line) {
     }
 
     // A line end: take it, and its partner when one follows.
-    const std::uint8_t first = job.sliceBuffer[at];
+    const std::uint8_t first = job.slice[at];
     ++job.slicePos;
     ++job.processed;
     line.lineEnd[0] = first;
     line.lineEndLength = 1;
     if (!haveByte(job, result))
       return result;
-    const std::uint8_t partner = first == kCr ? kLf : kCr;
-    if (job.sliceBuffer[job.slicePos] == partner) {
+    const std::uint8_t partner = lineEndPartner(first);
+    if (job.slice[job.slicePos] == partner) {
       ++job.slicePos;
       ++job.processed;
       line.lineEnd[1] = partner;
@@ -142,27 +136,24 @@ StepResult readLine(SliceStream &job, LineBuffer &line) {
 }
 
 StepResult commitLine(SliceStream &job, LineBuffer &line, std::size_t length) {
-  std::uint8_t *end = lineSpace(line) + length;
+  std::uint8_t *end = lineSpace(job) + length;
   end[0] = line.lineEnd[0];
   end[1] = line.lineEnd[1];
-  line.outputLength += length + line.lineEndLength;
-  if (line.outputLength < kOutputFlushSize)
-    return StepResult::Continue;
-  return flushLines(job, line);
+  return job.commitOutput(length + line.lineEndLength)
+             ? StepResult::Continue
+             : StepResult::WriteFailed;
 }
 
 StepResult writeLine(SliceStream &job, LineBuffer &line,
                      const std::uint8_t *bytes, std::size_t length) {
   if (length > 0)
-    std::memcpy(lineSpace(line), bytes, length);
+    std::memcpy(lineSpace(job), bytes, length);
   return commitLine(job, line, length);
 }
 
 StepResult flushLines(SliceStream &job, LineBuffer &line) {
-  if (!job.writeAll(line.output.data(), line.outputLength))
-    return StepResult::WriteFailed;
-  line.outputLength = 0;
-  return StepResult::Continue;
+  (void)line;
+  return job.flushOutput() ? StepResult::Continue : StepResult::WriteFailed;
 }
 
 } // namespace snpln::engine

@@ -1,24 +1,23 @@
 // The line reader and writer of the two line engines (optimize, delete empty
-// lines). A line is every byte up to its line end, without it. CR LF and
-// LF CR are one line end; any other CR or LF ends a line on its own (so
-// LF LF is a line end followed by an empty line). The last line ends at the
-// end of the file; a file whose last byte ends a line has no empty line after
-// it, and an empty file has no line at all. Each line is written with the
-// line end it was read with (CR LF, LF CR, CR or LF), and a last line that
-// had none is written without one.
+// lines). A line is every byte up to its line end, without it; lines end as
+// engine/line_span.h says (CR LF and LF CR are one line end; any other CR
+// or LF ends a line on its own). The last line ends at the end of the file; a
+// file whose last byte ends a line has no empty line after it, and an empty
+// file has no line at all. Each line is written with the line end it was read
+// with (CR LF, LF CR, CR or LF), and a last line that had none is written
+// without one.
 //
 // readLine takes the partner byte of a two-byte line end together with the
 // line, reading the next slice for it when needed, so once a line has been
 // read `job.atEnd()` tells whether another line follows.
 //
 // A line that lies whole inside the slice is not copied: `line.data` points
-// into `job.sliceBuffer` and stays valid until the next readLine. Only a line
+// into `job.slice` and stays valid until the next readLine. Only a line
 // that crosses a slice end (or whose line end is the slice's last byte) is
 // gathered in `line.bytes`.
 //
-// Carried across calls: `slicePos` and the unread rest of the slice, a map of
-// where the slice's CR and LF bytes lie (made once per slice), and the
-// written lines not yet handed to `temp` (`output`, see flushLines). A
+// Carried across calls: `slicePos` and the unread rest of the slice, and a
+// map of where the slice's CR and LF bytes lie (made once per slice). A
 // LineBuffer serves one stream.
 #pragma once
 
@@ -26,6 +25,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/line_span.h"
 #include "engine/slice_stream.h"
 
 namespace snpln::engine {
@@ -34,8 +34,9 @@ inline constexpr std::size_t kLineLimit = 30000;
 // A line engine step handles whole lines until they total this many bytes,
 // line ends not counted.
 inline constexpr std::size_t kLineStepBudget = 8192;
-// Written lines are collected and handed to `temp` once they reach this size.
-inline constexpr std::size_t kOutputFlushSize = 65536;
+// Written lines are collected in the stream's output and handed to `temp`
+// once they reach this size.
+inline constexpr std::size_t kOutputFlushSize = kIoBlockSize;
 
 struct LineBuffer {
   // The line read last: `length` bytes at `data`, either in the slice or in
@@ -47,11 +48,6 @@ struct LineBuffer {
   std::uint8_t lineEnd[2] = {0x0D, 0x0A};
   std::size_t lineEndLength = 2;
   std::vector<std::uint8_t> bytes; // kLineLimit bytes
-  // Lines written but not yet handed to `temp`: output[0, outputLength). The
-  // vector has room for kOutputFlushSize bytes plus one longest line and its
-  // line end.
-  std::vector<std::uint8_t> output;
-  std::size_t outputLength = 0;
   // Bit i of lineEnds[i / 64] is set when byte i of the slice that starts
   // at file offset `mappedSliceStart` is a CR or LF.
   platform::FileSize mappedSliceStart = ~platform::FileSize{0};
@@ -64,19 +60,21 @@ struct LineBuffer {
 StepResult readLine(SliceStream &job, LineBuffer &line);
 
 // Room for one line of up to kLineLimit bytes and its line end at the end
-// of `output`. Write the line there, then call commitLine with its length.
-inline std::uint8_t *lineSpace(LineBuffer &line) {
-  return line.output.data() + line.outputLength;
+// of the stream's output. Write the line there, then call commitLine with
+// its length.
+inline std::uint8_t *lineSpace(SliceStream &job) {
+  return job.outputSpace(kLineLimit + 2);
 }
 // Adds the line end of the line read last after the `length` bytes written
-// at lineSpace(), and hands `output` to `temp` once it has grown to
-// kOutputFlushSize. Continue or WriteFailed.
+// at lineSpace(); the stream hands its output to `temp` once it has grown
+// to kOutputFlushSize. Continue or WriteFailed.
 StepResult commitLine(SliceStream &job, LineBuffer &line, std::size_t length);
 // Appends `length` (at most kLineLimit) bytes at `bytes` and the line end,
 // as commitLine does.
 StepResult writeLine(SliceStream &job, LineBuffer &line,
                      const std::uint8_t *bytes, std::size_t length);
-// Hands everything still in `output` to `temp`. Continue or WriteFailed.
+// Hands everything still in the stream's output to `temp`. Continue or
+// WriteFailed.
 StepResult flushLines(SliceStream &job, LineBuffer &line);
 
 // One step of a line engine: at the end of the file, flush and finish;
@@ -88,7 +86,7 @@ StepResult lineStep(SliceStream &job, LineBuffer &line,
                     HandleLine &&handleLine) {
   if (job.atEnd()) {
     const StepResult flushed = flushLines(job, line);
-    return flushed == StepResult::Continue ? StepResult::Finished : flushed;
+    return flushed == StepResult::Continue ? finishStream(job) : flushed;
   }
   std::size_t budget = 0;
   do {

@@ -163,7 +163,7 @@ StepResult optimizeSlice(SliceStream &job, OptimizeState &state) {
   LineBuffer &line = state.line;
   return lineStep(job, line, [&] {
     // Straight from the slice (or the gathered line) into the output.
-    std::uint8_t *out = lineSpace(line);
+    std::uint8_t *out = lineSpace(job);
     std::size_t length = compressTabsInto(line.data, line.length, out,
                                           state.tabSize, state.encoding);
     while (length > 0 && isBlank(out[length - 1]))

@@ -133,39 +133,29 @@ std::size_t decodeSlice(const std::uint8_t *in, std::size_t count,
 
 StepResult encodeStep(SliceStream &job, RecodeState &state) {
   const std::size_t count = job.bytesRead;
-  if (state.out.size() < 3 * count + 8)
-    state.out.resize(3 * count + 8);
-  const std::size_t length =
-      encodeSlice(job.sliceBuffer.data(), count, state.out.data(), state);
+  std::uint8_t *out = job.outputSpace(3 * count + 8);
+  const std::size_t length = encodeSlice(job.slice, count, out, state);
   job.slicePos = count;
   job.processed += count;
-  if (!job.writeAll(state.out.data(), length))
+  if (!job.commitOutput(length))
     return StepResult::WriteFailed;
   return StepResult::Continue;
 }
 
 StepResult decodeStep(SliceStream &job, RecodeState &state) {
+  // A sequence cut by the end of the slice is left unconsumed: it comes
+  // again at the front of the next slice.
   const std::size_t count = job.bytesRead;
-  // The cut sequence of the last slice, then this slice.
-  const std::size_t total = state.carried + count;
-  if (state.work.size() < total + 8)
-    state.work.resize(total + 8);
-  if (state.out.size() < total + 8)
-    state.out.resize(total + 8);
-  std::memcpy(state.work.data(), state.carry.data(), state.carried);
-  std::memcpy(state.work.data() + state.carried, job.sliceBuffer.data(), count);
-  const platform::FileSize at = job.processed - state.carried;
-  job.slicePos = count;
-  job.processed += count;
-
+  const bool last = job.processed + count >= job.fileSize;
+  std::uint8_t *out = job.outputSpace(count + 8);
   std::size_t used = 0;
-  const std::size_t length = decodeSlice(
-      state.work.data(), total, at, job.atEnd(), state.out.data(), used, state);
+  const std::size_t length =
+      decodeSlice(job.slice, count, job.processed, last, out, used, state);
   if (state.fault != RecodeFault::None)
     return StepResult::BadText;
-  state.carried = total - used;
-  std::memcpy(state.carry.data(), state.work.data() + used, state.carried);
-  if (!job.writeAll(state.out.data(), length))
+  job.slicePos = used;
+  job.processed += used;
+  if (!job.commitOutput(length))
     return StepResult::WriteFailed;
   return StepResult::Continue;
 }
@@ -222,7 +212,7 @@ RecodeState::RecodeState(CodePage from, CodePage to)
 
 StepResult recodeSlice(SliceStream &job, RecodeState &state) {
   if (job.atEnd())
-    return StepResult::Finished;
+    return finishStream(job);
   if (!job.readSlice())
     return StepResult::ReadFailed;
   if (state.targetBytes)
@@ -230,7 +220,7 @@ StepResult recodeSlice(SliceStream &job, RecodeState &state) {
   if (state.target == CodePage::Utf8)
     return encodeStep(job, state);
 
-  std::uint8_t *bytes = job.sliceBuffer.data();
+  std::uint8_t *bytes = job.slice;
   const std::size_t count = job.bytesRead;
   if (state.pairMap)
     state.filled +=

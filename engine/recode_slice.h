@@ -18,7 +18,6 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 #include "engine/code_page.h"
 #include "engine/code_page_chars.h"
@@ -51,18 +50,13 @@ struct RecodeState {
   const std::uint32_t *pairMap = nullptr;
 
   // To UTF-8: the encoding of each source byte (in memory order) and its
-  // length; the output of one slice.
+  // length.
   std::array<std::uint32_t, 256> utf8Bytes{};
   std::array<std::uint8_t, 256> utf8Length{};
-  std::vector<std::uint8_t> out;
 
-  // From UTF-8: the target's byte of each character, the bytes of a
-  // sequence cut by the end of the last slice, and the work buffer that
-  // joins them to the next slice.
+  // From UTF-8: the target's byte of each character. A sequence cut by the
+  // end of a slice is left to the next one (slice_stream.h).
   const ByteTable *targetBytes = nullptr;
-  std::array<std::uint8_t, 4> carry{};
-  std::size_t carried = 0;
-  std::vector<std::uint8_t> work;
 
   RecodeFault fault = RecodeFault::None;
   platform::FileSize faultOffset = 0;

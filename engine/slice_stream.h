@@ -1,10 +1,26 @@
-// What an engine step sees of its job: the two open files, the slice buffer
-// and the counters. The job owns all of it; a step reads the next slice from
-// `input`, transforms it and writes the result to `temp`.
+// What an engine step sees of its job: the two open files, the current
+// slice and the counters. The job owns all of it; a step takes the next
+// slice, transforms it and hands the result to the stream's output.
 //
-// Carried from one step to the next: the file positions, `processed`, and for
-// the line engines the unread rest of `sliceBuffer` (`slicePos` up to
-// `bytesRead`).
+// The file is read in blocks of kIoBlockSize bytes (the last one shorter)
+// and the output written in blocks of at least kIoBlockSize bytes (the last
+// one shorter, when the job finishes); the engines still work one slice of
+// sliceSize new bytes per step, and the job sets its progress after each.
+// A slice is a window over the block, never a copy: an engine transforms it
+// in place or reads it into output of its own.
+//
+// `processed` counts the bytes of the file an engine has consumed, and the
+// next slice begins at the first byte not consumed. An engine that must see
+// what follows before it can handle the last bytes of a slice (a UTF-8
+// sequence cut by the slice's end, a character whose next character
+// decides its case) consumes the slice without them: they come again at
+// the front of the next slice, followed by sliceSize new bytes (fewer at
+// the end of the file). So `processed + bytesRead >= fileSize` tells the
+// last slice.
+//
+// Carried from one step to the next: the block, the position of the first
+// byte not consumed, `processed`, and for the line engines the unread rest
+// of the slice (`slicePos` up to `bytesRead`).
 #pragma once
 
 #include <cstddef>
@@ -15,8 +31,14 @@
 
 namespace snpln::engine {
 
-// The product reads 8192 bytes per slice; tests may set a smaller size.
+// The product's engines take 8192 new bytes per slice; tests may set a
+// smaller size.
 inline constexpr std::size_t kSliceSize = 8192;
+// Bytes read from the file in one call, and the least written in one.
+inline constexpr std::size_t kIoBlockSize = 256 * 1024;
+// Bytes after the current slice the stream holds where the file has them,
+// for a look past its end (peekNextByte).
+inline constexpr std::size_t kLookAhead = 8;
 
 // What one engine step did. The job turns a failure into its message and
 // result, and `Finished` into its success end.
@@ -33,33 +55,87 @@ struct SliceStream {
   platform::InputFile *input = nullptr;
   platform::OutputFile *temp = nullptr;
   std::size_t sliceSize = kSliceSize;
-  std::vector<std::uint8_t> sliceBuffer; // sliceSize bytes
-  std::size_t bytesRead = 0;             // bytes in the current slice
-  std::size_t slicePos = 0;              // next unhandled byte of the slice
+  // The current slice: bytesRead bytes, which the engine may change in
+  // place. Valid until the next readSlice.
+  std::uint8_t *slice = nullptr;
+  std::size_t bytesRead = 0; // bytes in the current slice
+  std::size_t slicePos = 0;  // next unhandled byte of the slice
   platform::FileSize fileSize = 0;
   platform::FileSize processed = 0;
   // Set by readSlice when a slice held a zero byte: the file is no text.
   bool zeroByteSeen = false;
 
   SliceStream() = default;
+  // Reads `in` from its position, which is the file's start; `out` may be
+  // set later, before the first slice is written.
   SliceStream(platform::InputFile *in, platform::OutputFile *out,
-              platform::FileSize size, std::size_t slice = kSliceSize);
+              platform::FileSize size, std::size_t sliceBytes = kSliceSize);
 
   bool atEnd() const { return processed >= fileSize; }
 
-  // Reads the next slice into `sliceBuffer`: up to sliceSize bytes, never
-  // past `fileSize`. Sets `bytesRead`, resets `slicePos`, and notes a zero
-  // byte in `zeroByteSeen`. Fails when the
-  // read fails or when the file holds fewer bytes than its size said (it
-  // shrank while the job ran).
+  // The next slice: the bytes from `processed` on that earlier slices
+  // handed out, then up to sliceSize new bytes, never past `fileSize`.
+  // Sets `slice` and `bytesRead`, resets `slicePos`, and notes a zero byte
+  // among the new bytes in `zeroByteSeen`. Fails when the read fails or
+  // when the file holds fewer bytes than its size said (it shrank while
+  // the job ran).
   bool readSlice();
 
-  // Writes `size` bytes to `temp`; a short write is a failure.
-  bool writeAll(const std::uint8_t *data, std::size_t size);
+  // The bytes of the file from `processed` on that the stream holds (the
+  // first block of the file for a stream that has handed out no slice),
+  // reading them if needed but consuming nothing: `size` is 0 only for an
+  // empty file. Detection looks at the head of the file through this, and
+  // the first slices are then cut from the same block. False when the read
+  // fails.
+  bool bytesAhead(const std::uint8_t *&data, std::size_t &size);
+  // The file offset just past the bytes the stream holds: where the input
+  // stands. Detection that reads on past them puts the input back here.
+  platform::FileSize heldEnd() const {
+    return blockOffset_ + static_cast<platform::FileSize>(blockFill_);
+  }
 
-  // The byte after the current slice, read without consuming it (the file
-  // position is put back). Only call when !atEnd() after the slice.
+  // Says that the input no longer stands at heldEnd() (a look past the
+  // held bytes could not put it back): every later read fails.
+  void markFailed() { failed_ = true; }
+
+  // Hands `size` bytes to the output; they reach `temp` in blocks. A write
+  // that fails or is short is a failure.
+  bool writeAll(const std::uint8_t *data, std::size_t size);
+  // Room for `size` bytes at the end of the output, to be filled and then
+  // added with commitOutput (at most `size` of them). Valid until the next
+  // call on the stream.
+  std::uint8_t *outputSpace(std::size_t size);
+  bool commitOutput(std::size_t size);
+  // Writes what the output still holds. Every engine does so before it
+  // returns Finished.
+  bool flushOutput();
+
+  // The byte after the current slice, without consuming it (from the
+  // block). Only call when !atEnd() after the slice; false when the file
+  // holds fewer bytes than its size said.
   bool peekNextByte(std::uint8_t &byte);
+
+private:
+  // Makes the block hold the file's bytes [processed, end) (end at most
+  // fileSize), reading blocks after what it holds. False when a read fails
+  // or finds the file shorter than its size.
+  bool hold(platform::FileSize end);
+  bool writeOut(const std::uint8_t *data, std::size_t size);
+
+  // A read failed: where the input stands is not known any more.
+  bool failed_ = false;
+  std::vector<std::uint8_t> block_;
+  platform::FileSize blockOffset_ = 0; // the file offset of block_[0]
+  std::size_t blockFill_ = 0;          // bytes of the file in block_
+  platform::FileSize handedOut_ = 0;   // the end of the last slice
+  std::vector<std::uint8_t> output_;
+  std::size_t outputFill_ = 0;
 };
+
+// The end of an engine's work on the stream: the output written, then
+// Finished (or WriteFailed).
+inline StepResult finishStream(SliceStream &job) {
+  return job.flushOutput() ? StepResult::Finished : StepResult::WriteFailed;
+}
 
 } // namespace snpln::engine

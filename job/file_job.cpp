@@ -83,6 +83,7 @@ FileJob::~FileJob() {
 }
 
 void FileJob::closeFiles() {
+  stream_ = engine::SliceStream();
   input_.reset();
   temp_.reset();
 }
@@ -190,8 +191,11 @@ bool FileJob::settle() {
       endUnshown(JobResult::Skipped, messageOf(id));
   };
   // Every operation knows what the file holds before it writes a byte: a
-  // zero byte in the sample makes it no text, and nothing touches it.
-  const engine::Detection found = engine::detectFile(*input_, fileSize);
+  // zero byte in the sample makes it no text, and nothing touches it. The
+  // stream reads the head once: detection looks at it, and the first
+  // slices are cut from it.
+  stream_ = engine::SliceStream(input_.get(), nullptr, fileSize, sliceSize_);
+  const engine::Detection found = engine::detectStream(stream_);
   if (found.kind == engine::TextKind::Binary) {
     leftAsItWas(MessageId::NotText);
     return false;
@@ -269,8 +273,7 @@ bool FileJob::settle() {
     return false;
   }
 
-  stream_ =
-      engine::SliceStream(input_.get(), temp_.get(), fileSize, sliceSize_);
+  stream_.temp = temp_.get();
   switch (op) {
   case OperationCode::UpperCase:
   case OperationCode::LowerCase:

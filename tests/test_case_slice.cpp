@@ -312,8 +312,9 @@ TEST(CaseSlice, FailureSeams) {
       // The capital ends the first slice and needs the next byte.
       {"look-ahead read fails", kSmart, "ab Ivan", 4, 4, false, kNever, kNever,
        StepResult::ReadFailed},
-      {"look-ahead seek fails", kSmart, "ab Ivan", 4, kNever, true, kNever,
-       kNever, StepResult::ReadFailed},
+      // The next byte comes from the stream's block: nothing is sought.
+      {"look-ahead needs no seek", kSmart, "ab Ivan", 4, kNever, true, kNever,
+       kNever, StepResult::Finished, "Ab Ivan"},
       // A capital that is the file's last byte has no next byte to read.
       {"no look-ahead past the end", kSmart, "ab I", 4, 4, false, kNever,
        kNever, StepResult::Finished, "Ab i"},
@@ -496,15 +497,17 @@ TEST(CaseSliceUtf8, FailureSeams) {
   }
 }
 
-// Nothing held back is lost: the step that reads the last slice writes
-// everything, and the next one finishes.
+// Nothing held back is lost: the step that reads the last slice consumes
+// everything, and the next one writes it all and finishes.
 TEST(CaseSliceUtf8, FinishesOnTheStepAfterTheLastSlice) {
-  MemoryStream m("аб ВГ\xD0", 4);
+  const std::string text = "аб ВГ\xD0";
+  MemoryStream m(text, 4);
   CaseState state(kSmart, false, engine::TextEncoding::Utf8);
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(engine::caseSlice(m.stream, state), StepResult::Continue);
-  EXPECT_EQ(m.out.data, "Аб вг\xD0");
+  EXPECT_EQ(m.stream.processed, text.size());
   EXPECT_EQ(engine::caseSlice(m.stream, state), StepResult::Finished);
+  EXPECT_EQ(m.out.data, "Аб вг\xD0");
 }
 
 } // namespace

@@ -250,8 +250,10 @@ std::string proseOf(CodePage page, std::size_t size) {
 
 TEST(DetectCodePage, AHeadWithEnoughBytesAbove0x7FDecidesAlone) {
   const std::string head = proseOf(CodePage::Koi, 8192).substr(0, 8192);
-  MemoryInputFile in(head + std::string(100000, 'x'));
-  in.failReadAt = 8192; // asking for more than the head would fail
+  MemoryInputFile in(head + std::string(2 * engine::kIoBlockSize, 'x'));
+  // Asking for more than the first block (which the slices are cut from)
+  // would fail.
+  in.failReadAt = engine::kIoBlockSize;
   EXPECT_EQ(detect(in), CodePage::Koi);
   EXPECT_EQ(in.position(), 0u);
 }
@@ -270,8 +272,9 @@ TEST(DetectCodePage, FailedReadCountsAsNothingAndStillRewinds) {
   // Past the head, a failed read ends the reading: what was read decides.
   const std::string koi = proseOf(CodePage::Koi, 1000).substr(0, 100);
   MemoryInputFile later(std::string(10000, 'a') + koi +
-                        std::string(200000, 'b') + proseOf(CodePage::Dos, 1));
-  later.failReadAt = 100000;
+                        std::string(engine::kIoBlockSize + 200000, 'b') +
+                        proseOf(CodePage::Dos, 1));
+  later.failReadAt = engine::kIoBlockSize + 100000;
   EXPECT_EQ(detect(later), CodePage::Koi);
   EXPECT_EQ(later.position(), 0u);
 }
@@ -366,7 +369,7 @@ private:
 };
 
 // "english symbols only" means the whole file: 100 MiB of English is read
-// to its end, in pieces of at most 64 KiB, and found to hold no letter.
+// to its end, in pieces of at most a block, and found to hold no letter.
 TEST(DetectCodePage, HundredMebibytesOfEnglishAreReadToTheEndInPieces) {
   constexpr std::uint64_t kSize = std::uint64_t{100} << 20;
   EnglishFile file(kSize);
@@ -374,7 +377,7 @@ TEST(DetectCodePage, HundredMebibytesOfEnglishAreReadToTheEndInPieces) {
   EXPECT_EQ(d.kind, engine::TextKind::Text);
   EXPECT_EQ(d.page, CodePage::Auto);
   EXPECT_EQ(file.reachedEnd, kSize);
-  EXPECT_LE(file.largestRead, std::size_t{64} << 10);
+  EXPECT_LE(file.largestRead, engine::kIoBlockSize);
   EXPECT_EQ(file.position(), 0u);
 }
 
@@ -398,7 +401,7 @@ TEST(DetectCodePage, FewLettersInTheHeadAreJoinedByLaterOnesWithinTheBudget) {
   }
   // Reading stops once enough bytes above 0x7F are in.
   MemoryInputFile in(std::string(10000, ' ') + koi + std::string(500000, ' '));
-  in.failReadAt = 10000 + 65536 * 2;
+  in.failReadAt = engine::kIoBlockSize * 2;
   EXPECT_EQ(detect(in), CodePage::Koi);
 }
 

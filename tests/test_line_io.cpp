@@ -148,7 +148,7 @@ TEST(WriteLine, WritesCrLfAndHandsOverOnceBufferIsFull) {
             StepResult::Continue);
   ASSERT_EQ(engine::writeLine(memory.stream, line, text, 0),
             StepResult::Continue);
-  std::uint8_t *space = engine::lineSpace(line);
+  std::uint8_t *space = engine::lineSpace(memory.stream);
   space[0] = 'z';
   ASSERT_EQ(engine::commitLine(memory.stream, line, 1), StepResult::Continue);
   EXPECT_EQ(memory.out.data, ""); // still collected

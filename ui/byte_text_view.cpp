@@ -9,6 +9,7 @@
 #include <limits>
 #include <utility>
 
+#include "engine/line_span.h"
 #include "ui/code_page_text.h"
 
 namespace snpln::ui {
@@ -40,13 +41,13 @@ void ByteTextView::setBytes(std::string bytes, engine::CodePage page) {
   std::size_t column = 0;
   const std::size_t size = bytes_.size();
   const char *buffer = bytes_.data();
+  const auto *raw = reinterpret_cast<const std::uint8_t *>(buffer);
   for (std::size_t i = 0; i < size; ++i) {
     const char c = buffer[i];
     if (c == '\r' || c == '\n') {
       widest_ = std::max(widest_, column);
       column = 0;
-      if (c == '\r' && i + 1 < size && buffer[i + 1] == '\n')
-        ++i;
+      i += engine::lineEndLength(raw, size, i) - 1;
       lineStarts_.push_back(i + 1);
     } else if (c == '\t') {
       column += kTabColumns - column % kTabColumns;
@@ -70,9 +71,11 @@ std::string ByteTextView::takeBytes() {
 std::size_t ByteTextView::lineEnd(std::size_t line) const {
   if (line + 1 >= lineStarts_.size())
     return bytes_.size();
+  // The line holds no CR or LF: a CR or LF two bytes before the next line
+  // begins its two-byte line end.
   const std::size_t next = lineStarts_[line + 1];
-  if (next >= 2 && bytes_[next - 1] == '\n' && bytes_[next - 2] == '\r' &&
-      next - 2 >= lineStarts_[line])
+  if (next >= 2 && next - 2 >= lineStarts_[line] &&
+      engine::isLineEndByte(static_cast<std::uint8_t>(bytes_[next - 2])))
     return next - 2;
   return next - 1;
 }

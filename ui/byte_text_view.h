@@ -3,7 +3,8 @@
 // the lines and columns in sight, so a view of tens of megabytes opens at
 // once and costs little more memory than the bytes themselves.
 //
-// Lines end at CR LF, a lone LF or a lone CR, as the preview splits them;
+// Lines end as the engines and the preview's editor cut them (CR LF, LF
+// CR, a lone CR or a lone LF: engine/line_span.h);
 // the text is drawn in a fixed-pitch font, one column per byte, TABs to the
 // next multiple of eight columns. The scroll bars, the arrow and page keys
 // and Ctrl+Home/Ctrl+End move through it.

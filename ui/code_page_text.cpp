@@ -4,6 +4,7 @@
 #include <QTextDocument>
 
 #include "engine/code_page_chars.h"
+#include "engine/line_span.h"
 #include "engine/utf8_codec.h"
 
 namespace snpln::ui {
@@ -92,6 +93,8 @@ const char *lineEndBytes(int state) {
     return "\n";
   case LineEnd::Cr:
     return "\r";
+  case LineEnd::LfCr:
+    return "\n\r";
   case LineEnd::CrLf:
     break;
   }
@@ -144,22 +147,21 @@ std::string encodeText(const QString &text, engine::CodePage page) {
 PreviewLines splitLines(std::string_view bytes, engine::CodePage page) {
   PreviewLines lines;
   lines.text.reserve(static_cast<qsizetype>(bytes.size()));
+  const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.data());
   std::size_t start = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const char c = bytes[i];
-    if (c != '\r' && c != '\n')
-      continue;
-    appendDecodedIn(lines.text, bytes.substr(start, i - start), page);
+  for (;;) {
+    const engine::LineSpan line = engine::lineSpanAt(data, bytes.size(), start);
+    appendDecodedIn(lines.text, bytes.substr(line.begin, line.length), page);
+    if (line.endLength == 0)
+      break;
     lines.text.append(QLatin1Char('\n'));
-    if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-      lines.ends.push_back(LineEnd::CrLf);
-      ++i;
-    } else {
-      lines.ends.push_back(c == '\r' ? LineEnd::Cr : LineEnd::Lf);
-    }
-    start = i + 1;
+    const bool cr = data[line.begin + line.length] == engine::kCr;
+    if (line.endLength == 2)
+      lines.ends.push_back(cr ? LineEnd::CrLf : LineEnd::LfCr);
+    else
+      lines.ends.push_back(cr ? LineEnd::Cr : LineEnd::Lf);
+    start = line.next();
   }
-  appendDecodedIn(lines.text, bytes.substr(start), page);
   return lines;
 }
 

@@ -14,8 +14,9 @@
 // private characters themselves would have them written as single bytes).
 //
 // The preview shows line ends as line breaks of its view and keeps what each
-// one was (CR LF, lone LF or lone CR) beside the break, so that saving writes
-// back the line ends the file had; breaks made while editing are CR LF.
+// one was (CR LF, LF CR, lone LF or lone CR, by the engines' rule in
+// engine/line_span.h) beside the break, so that saving writes back the line
+// ends the file had; breaks made while editing are CR LF.
 #pragma once
 
 #include <QString>
@@ -46,7 +47,7 @@ QString decodeBytes(std::string_view bytes, engine::CodePage page);
 std::string encodeText(const QString &text, engine::CodePage page);
 
 // How one line of the preview ended in the file.
-enum class LineEnd { CrLf = 0, Lf = 1, Cr = 2 };
+enum class LineEnd { CrLf = 0, Lf = 1, Cr = 2, LfCr = 3 };
 
 // The lines of a file's bytes: `text` holds them joined by '\n', `ends` the
 // line end behind each line but the last (which has none; a file that ends

@@ -18,10 +18,14 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <random>
 #include <set>
 #include <sstream>
+#include <vector>
 
+#include "engine/line_io.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/memory_file.h"
 #include "tests/ui/modal_script.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/byte_text_view.h"
@@ -190,12 +194,60 @@ private slots:
     const auto cp = static_cast<engine::CodePage>(page);
     for (const std::string &bytes :
          {allBytesAndLineEnds(), std::string(), std::string("\r\n"),
-          std::string("\n\n"), std::string("\r"), std::string("x\r\n")}) {
+          std::string("\n\n"), std::string("\r"), std::string("x\r\n"),
+          std::string("\n\r"), std::string("a\n\rb\r\n\rc"),
+          std::string("\n\n\r\r")}) {
       QTextDocument document;
       setDocumentBytes(document, bytes, cp);
       QVERIFY(!document.isModified());
       QCOMPARE(documentBytes(document, cp), bytes);
     }
+  }
+
+  // The preview cuts a file into lines where the line engines do: LF CR is
+  // one line end, as CR LF is (the preview showed an empty line between
+  // its two bytes), on a table of mixtures and on random line-end soup.
+  void regressionPreviewSplitsLfCrAsOneLineEnd() {
+    std::vector<std::string> inputs = {
+        "a\n\rb", "\n\r", "a\n\n\rb", "\r\n\r", "a\r\n\rb\n\r\nc", "x\n\r\n\r"};
+    std::mt19937 rng(20);
+    const char soup[] = {'a', '\r', '\n', ' '};
+    for (int i = 0; i < 200; ++i) {
+      std::string text;
+      for (std::size_t n = rng() % 40; text.size() < n;)
+        text += soup[rng() % 4];
+      inputs.push_back(text);
+    }
+    for (const std::string &bytes : inputs) {
+      // The engines' line reader: the lines, and an empty line after a
+      // last line end, as the preview shows it.
+      test::MemoryStream memory(bytes, 3);
+      engine::LineBuffer line;
+      QStringList engineLines;
+      bool endsWithLineEnd = true;
+      while (!memory.stream.atEnd()) {
+        QCOMPARE(engine::readLine(memory.stream, line),
+                 engine::StepResult::Continue);
+        engineLines.append(
+            QString::fromLatin1(reinterpret_cast<const char *>(line.data),
+                                static_cast<qsizetype>(line.length)));
+        endsWithLineEnd = line.lineEndLength > 0;
+      }
+      if (endsWithLineEnd)
+        engineLines.append(QString());
+      const PreviewLines preview = splitLines(bytes, engine::CodePage::Win);
+      QCOMPARE(preview.text.split(QLatin1Char('\n')), engineLines);
+      QCOMPARE(preview.ends.size(), std::size_t(engineLines.size() - 1));
+      ByteTextView view;
+      view.setBytes(bytes, engine::CodePage::Win);
+      QCOMPARE(qsizetype(view.lineCount()), engineLines.size());
+      QTextDocument document;
+      setDocumentBytes(document, bytes, engine::CodePage::Win);
+      QCOMPARE(document.blockCount(), int(engineLines.size()));
+      QCOMPARE(documentBytes(document, engine::CodePage::Win), bytes);
+    }
+    QCOMPARE(int(splitLines("a\n\rb", engine::CodePage::Win).ends.at(0)),
+             int(LineEnd::LfCr));
   }
 
   // Edits of the document, as a paste or a selection typed over does them:
