@@ -3,6 +3,7 @@
 #include "platform/windows_detail.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <vector>
 
@@ -118,6 +119,55 @@ SystemError systemError(DWORD code) {
   if (text.empty())
     text = "Error " + std::to_string(code);
   return SystemError{static_cast<int>(code), text};
+}
+
+void errnoFromLastError() {
+  switch (::GetLastError()) {
+  case ERROR_SUCCESS:
+    errno = 0;
+    break;
+  case ERROR_FILE_NOT_FOUND:
+  case ERROR_PATH_NOT_FOUND:
+  case ERROR_INVALID_DRIVE:
+  case ERROR_BAD_NETPATH:
+    errno = ENOENT;
+    break;
+  case ERROR_ACCESS_DENIED:
+  case ERROR_WRITE_PROTECT:
+    errno = EACCES;
+    break;
+  case ERROR_SHARING_VIOLATION:
+  case ERROR_LOCK_VIOLATION:
+    errno = EBUSY;
+    break;
+  case ERROR_DISK_FULL:
+  case ERROR_HANDLE_DISK_FULL:
+    errno = ENOSPC;
+    break;
+  case ERROR_FILE_EXISTS:
+  case ERROR_ALREADY_EXISTS:
+    errno = EEXIST;
+    break;
+  case ERROR_INVALID_NAME: // no file can bear such a name ("*.txt")
+    errno = ENOENT;
+    break;
+  case ERROR_DIRECTORY_NOT_SUPPORTED: // a directory where a file was asked
+    errno = EISDIR;
+    break;
+  case ERROR_DIRECTORY:
+    errno = EINVAL;
+    break;
+  case ERROR_FILENAME_EXCED_RANGE:
+    errno = ENAMETOOLONG;
+    break;
+  case ERROR_NOT_ENOUGH_MEMORY:
+  case ERROR_OUTOFMEMORY:
+    errno = ENOMEM;
+    break;
+  default:
+    errno = EIO;
+    break;
+  }
 }
 
 SystemError lastError() { return systemError(::GetLastError()); }

@@ -78,6 +78,17 @@ inline constexpr DWORD kMaxIo = DWORD{1} << 30;
 // cannot be made absolute.
 std::optional<std::wstring> longPath(const std::string &path);
 
+// "A directory was given where a file was asked" (the system's own number,
+// which these headers lack).
+#ifndef ERROR_DIRECTORY_NOT_SUPPORTED
+#define ERROR_DIRECTORY_NOT_SUPPORTED 336L
+#endif
+
+// Sets errno to what the last system error stands for (ENOENT, EACCES,
+// EBUSY for a file another program holds, ENOSPC, ...; EIO for the rest, 0
+// when there was none), as the callers take a failure's reason from errno.
+void errnoFromLastError();
+
 // The last system error as our SystemError (GetLastError and its words).
 SystemError lastError();
 SystemError systemError(DWORD code);

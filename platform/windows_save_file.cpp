@@ -1,6 +1,7 @@
 #ifdef _WIN32
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 #include "platform/windows_detail.h"
@@ -56,22 +57,31 @@ public:
     DWORD n = 0;
     if (!::WriteFile(file_.get(), buffer,
                      static_cast<DWORD>(std::min<std::size_t>(size, kMaxIo)),
-                     &n, nullptr))
+                     &n, nullptr)) {
+      errnoFromLastError();
       return false;
+    }
     written = n;
     return true;
   }
 
   bool flush() override {
-    return file_.valid() && ::FlushFileBuffers(file_.get());
+    if (file_.valid() && ::FlushFileBuffers(file_.get()))
+      return true;
+    errnoFromLastError();
+    return false;
   }
 
   SaveOutcome commit() override {
     if (!file_.valid())
       return SaveOutcome::WriteFailed;
     const SaveOutcome outcome = put();
-    if (outcome != SaveOutcome::Replaced)
+    if (outcome != SaveOutcome::Replaced) {
+      errnoFromLastError();
+      const int reason = errno;
       abandon();
+      errno = reason;
+    }
     return outcome;
   }
 
@@ -244,6 +254,8 @@ beginWindowsSave(std::shared_ptr<HandleGuard> locked,
   }
   if (!file.valid()) {
     why = systemError(error);
+    ::SetLastError(error);
+    errnoFromLastError();
     return nullptr;
   }
   return std::make_unique<WindowsSaveFile>(
