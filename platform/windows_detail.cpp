@@ -34,6 +34,14 @@ FileTime timeOf(const FILETIME &t) {
       (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime));
 }
 
+} // namespace
+
+std::int64_t ticksOf(const FileTime &time) {
+  return kTicksTo1970 + time.seconds * kTicksPerSecond + time.nanoseconds / 100;
+}
+
+namespace {
+
 bool startsWith(const std::wstring &text, const wchar_t *prefix) {
   return text.rfind(prefix, 0) == 0;
 }

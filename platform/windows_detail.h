@@ -87,6 +87,9 @@ std::optional<std::wstring> longPath(const std::string &path);
 // Sets errno to what the last system error stands for (ENOENT, EACCES,
 // EBUSY for a file another program holds, ENOSPC, ...; EIO for the rest, 0
 // when there was none), as the callers take a failure's reason from errno.
+// A time as Windows keeps it: 100-nanosecond ticks since 1601.
+std::int64_t ticksOf(const FileTime &time);
+
 void errnoFromLastError();
 
 // The last system error as our SystemError (GetLastError and its words).
