@@ -68,9 +68,7 @@ StepResult lineEndSlice(SliceStream &job, LineEndState &state) {
     if (state.pending != 0)
       writer.end(state.pending, 0);
     state.pending = 0;
-    if (!flushOut())
-      return StepResult::WriteFailed;
-    return finishStream(job);
+    return flushOut() ? finishStream(job) : StepResult::WriteFailed;
   }
   if (!job.readSlice())
     return StepResult::ReadFailed;

@@ -503,12 +503,12 @@ std::optional<MessageId> FileJob::bomUnchanged() {
   const CodePage page = pageNow_.value_or(CodePage::Auto);
   if (page != CodePage::Utf8 && page != CodePage::Auto)
     return MessageId::NotUtf8;
-  // The head the stream holds already, since detection looked at it.
+  // The head the detection read: the stream holds it.
   const std::uint8_t *head = nullptr;
-  std::size_t held = 0;
-  if (!stream_.bytesAhead(head, held))
+  std::size_t got = 0;
+  if (!stream_.bytesAhead(head, got))
     return MessageId::ReadError;
-  const bool has = engine::beginsWithBom(head, held);
+  const bool has = engine::beginsWithBom(head, got);
   if (has && request_.bom == engine::BomChange::Add)
     return MessageId::BomPresent;
   if (!has && request_.bom == engine::BomChange::Remove)

@@ -3,6 +3,7 @@
 #include "platform/windows_detail.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <vector>
 
@@ -32,6 +33,14 @@ FileTime timeOf(const FILETIME &t) {
   return timeOf(static_cast<std::int64_t>(
       (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime));
 }
+
+} // namespace
+
+std::int64_t ticksOf(const FileTime &time) {
+  return kTicksTo1970 + time.seconds * kTicksPerSecond + time.nanoseconds / 100;
+}
+
+namespace {
 
 bool startsWith(const std::wstring &text, const wchar_t *prefix) {
   return text.rfind(prefix, 0) == 0;
@@ -120,6 +129,55 @@ SystemError systemError(DWORD code) {
   return SystemError{static_cast<int>(code), text};
 }
 
+void errnoFromLastError() {
+  switch (::GetLastError()) {
+  case ERROR_SUCCESS:
+    errno = 0;
+    break;
+  case ERROR_FILE_NOT_FOUND:
+  case ERROR_PATH_NOT_FOUND:
+  case ERROR_INVALID_DRIVE:
+  case ERROR_BAD_NETPATH:
+    errno = ENOENT;
+    break;
+  case ERROR_ACCESS_DENIED:
+  case ERROR_WRITE_PROTECT:
+    errno = EACCES;
+    break;
+  case ERROR_SHARING_VIOLATION:
+  case ERROR_LOCK_VIOLATION:
+    errno = EBUSY;
+    break;
+  case ERROR_DISK_FULL:
+  case ERROR_HANDLE_DISK_FULL:
+    errno = ENOSPC;
+    break;
+  case ERROR_FILE_EXISTS:
+  case ERROR_ALREADY_EXISTS:
+    errno = EEXIST;
+    break;
+  case ERROR_INVALID_NAME: // no file can bear such a name ("*.txt")
+    errno = ENOENT;
+    break;
+  case ERROR_DIRECTORY_NOT_SUPPORTED: // a directory where a file was asked
+    errno = EISDIR;
+    break;
+  case ERROR_DIRECTORY:
+    errno = EINVAL;
+    break;
+  case ERROR_FILENAME_EXCED_RANGE:
+    errno = ENAMETOOLONG;
+    break;
+  case ERROR_NOT_ENOUGH_MEMORY:
+  case ERROR_OUTOFMEMORY:
+    errno = ENOMEM;
+    break;
+  default:
+    errno = EIO;
+    break;
+  }
+}
+
 SystemError lastError() { return systemError(::GetLastError()); }
 
 HANDLE openRelative(HANDLE root, const std::wstring &name, ACCESS_MASK access,
@@ -144,10 +202,6 @@ HANDLE openRelative(HANDLE root, const std::wstring &name, ACCESS_MASK access,
   return h;
 }
 
-std::int64_t ticksOf(const FileTime &time) {
-  return kTicksTo1970 + time.seconds * kTicksPerSecond + time.nanoseconds / 100;
-}
-
 bool infoOf(HANDLE h, HandleInfo &info) {
   BY_HANDLE_FILE_INFORMATION by{};
   FILE_BASIC_INFO basic{};
@@ -167,9 +221,6 @@ bool infoOf(HANDLE h, HandleInfo &info) {
   const FileTime changed = timeOf(basic.ChangeTime.QuadPart);
   s.changedSeconds = changed.seconds;
   s.changedNanoseconds = changed.nanoseconds;
-  const FileTime accessed = timeOf(basic.LastAccessTime.QuadPart);
-  s.accessedSeconds = accessed.seconds;
-  s.accessedNanoseconds = accessed.nanoseconds;
   // No permission bits on Windows: the read-only attribute stands for the
   // owner's write bit.
   s.mode = (by.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0666;

@@ -78,6 +78,20 @@ inline constexpr DWORD kMaxIo = DWORD{1} << 30;
 // cannot be made absolute.
 std::optional<std::wstring> longPath(const std::string &path);
 
+// "A directory was given where a file was asked" (the system's own number,
+// which these headers lack).
+#ifndef ERROR_DIRECTORY_NOT_SUPPORTED
+#define ERROR_DIRECTORY_NOT_SUPPORTED 336L
+#endif
+
+// Sets errno to what the last system error stands for (ENOENT, EACCES,
+// EBUSY for a file another program holds, ENOSPC, ...; EIO for the rest, 0
+// when there was none), as the callers take a failure's reason from errno.
+// A time as Windows keeps it: 100-nanosecond ticks since 1601.
+std::int64_t ticksOf(const FileTime &time);
+
+void errnoFromLastError();
+
 // The last system error as our SystemError (GetLastError and its words).
 SystemError lastError();
 SystemError systemError(DWORD code);
@@ -99,9 +113,6 @@ struct HandleInfo {
   DWORD reparseTag = 0;
 };
 bool infoOf(HANDLE h, HandleInfo &info);
-// A moment as the file system's 100-nanosecond ticks since 1601 (the
-// nanoseconds below 100 dropped).
-std::int64_t ticksOf(const FileTime &time);
 
 // Whether an entry of these attributes and reparse tag is a name surrogate
 // (a symbolic link or a junction), which the walk passes over like a link.

@@ -80,8 +80,10 @@ public:
       DWORD n = 0;
       const DWORD ask = static_cast<DWORD>(
           std::min<std::size_t>(size - got, windows::kMaxIo));
-      if (!::ReadFile(handle_->get(), out + got, ask, &n, nullptr))
+      if (!::ReadFile(handle_->get(), out + got, ask, &n, nullptr)) {
+        windows::errnoFromLastError();
         return false;
+      }
       if (n == 0)
         break; // end of file
       got += n;
@@ -190,6 +192,16 @@ HandleGuard openEntry(const std::string &path) {
 } // namespace
 
 std::unique_ptr<InputFile> WindowsFileSystem::openRead(const FileLocation &at) {
+  // The system's reason for a refusal, in errno as callers expect it (none
+  // for a refusal of ours: a directory, a link in a tree, a device).
+  ::SetLastError(ERROR_SUCCESS);
+  auto file = openFile(at);
+  if (!file)
+    windows::errnoFromLastError();
+  return file;
+}
+
+std::unique_ptr<InputFile> WindowsFileSystem::openFile(const FileLocation &at) {
   if (at.name.empty())
     return nullptr;
   std::shared_ptr<const windows::WindowsDirectory> dir;
@@ -214,9 +226,12 @@ std::unique_ptr<InputFile> WindowsFileSystem::openRead(const FileLocation &at) {
                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     HandleInfo target;
     if (!followed.valid() || ::GetFileType(followed.get()) != FILE_TYPE_DISK ||
-        !windows::infoOf(followed.get(), target) ||
-        (target.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        !windows::infoOf(followed.get(), target))
       return nullptr;
+    if ((target.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      ::SetLastError(ERROR_DIRECTORY_NOT_SUPPORTED);
+      return nullptr;
+    }
     // Where the system cannot tell the final path (wine, for long ones),
     // the name as given: a link as its last part is then refused below.
     const auto final = windows::finalPath(followed.get()).value_or(*wide);
@@ -273,6 +288,15 @@ std::optional<FileStatus> WindowsFileSystem::status(const FileLocation &at) {
 
 std::shared_ptr<const Directory>
 WindowsFileSystem::openDirectory(const FileLocation &at) {
+  ::SetLastError(ERROR_SUCCESS);
+  auto directory = openDirectoryAt(at);
+  if (!directory)
+    windows::errnoFromLastError();
+  return directory;
+}
+
+std::shared_ptr<const Directory>
+WindowsFileSystem::openDirectoryAt(const FileLocation &at) {
   if (!at.directory)
     return at.name.empty() ? nullptr : windows::openDirectoryAt(at.name);
   const auto dir = windows::directoryOf(at);
@@ -374,6 +398,15 @@ WindowsFileSystem::list(const std::string &pattern) {
 
 std::optional<std::uint32_t>
 WindowsFileSystem::lookup(const std::string &name) {
+  ::SetLastError(ERROR_SUCCESS);
+  auto word = lookupWord(name);
+  if (!word)
+    windows::errnoFromLastError();
+  return word;
+}
+
+std::optional<std::uint32_t>
+WindowsFileSystem::lookupWord(const std::string &name) {
   if (name.empty())
     return std::nullopt;
   std::string dirPath, last;

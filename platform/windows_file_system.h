@@ -75,6 +75,11 @@ public:
   CommitCheck commitCheck;
   // Tests: true refuses the rename by handle, as FAT and wine do.
   bool renameByHandleRefused = false;
+
+private:
+  std::unique_ptr<InputFile> openFile(const FileLocation &at);
+  std::optional<std::uint32_t> lookupWord(const std::string &name);
+  std::shared_ptr<const Directory> openDirectoryAt(const FileLocation &at);
 };
 
 } // namespace snpln::platform

@@ -1,6 +1,7 @@
 #ifdef _WIN32
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 #include "platform/windows_detail.h"
@@ -56,35 +57,45 @@ public:
     DWORD n = 0;
     if (!::WriteFile(file_.get(), buffer,
                      static_cast<DWORD>(std::min<std::size_t>(size, kMaxIo)),
-                     &n, nullptr))
+                     &n, nullptr)) {
+      errnoFromLastError();
       return false;
+    }
     written = n;
     return true;
   }
 
   bool flush() override {
-    return file_.valid() && ::FlushFileBuffers(file_.get());
+    if (file_.valid() && ::FlushFileBuffers(file_.get()))
+      return true;
+    errnoFromLastError();
+    return false;
+  }
+
+  // Times go on the temporary file through its handle; nothing later in
+  // the commit changes them.
+  bool setTimes(const FileTime &accessed, const FileTime &modified) override {
+    FILE_BASIC_INFO basic{}; // zero: left as they are
+    basic.LastAccessTime.QuadPart = ticksOf(accessed);
+    basic.LastWriteTime.QuadPart = ticksOf(modified);
+    if (file_.valid() && ::SetFileInformationByHandle(
+                             file_.get(), FileBasicInfo, &basic, sizeof basic))
+      return true;
+    errnoFromLastError();
+    return false;
   }
 
   SaveOutcome commit() override {
     if (!file_.valid())
       return SaveOutcome::WriteFailed;
     const SaveOutcome outcome = put();
-    if (outcome != SaveOutcome::Replaced)
+    if (outcome != SaveOutcome::Replaced) {
+      errnoFromLastError();
+      const int reason = errno;
       abandon();
+      errno = reason;
+    }
     return outcome;
-  }
-
-  // On the temporary file's own handle; the other times (0) stay as they
-  // are.
-  bool setTimes(const FileTime &accessed, const FileTime &modified) override {
-    if (!file_.valid())
-      return false;
-    FILE_BASIC_INFO basic{};
-    basic.LastAccessTime.QuadPart = ticksOf(accessed);
-    basic.LastWriteTime.QuadPart = ticksOf(modified);
-    return ::SetFileInformationByHandle(file_.get(), FileBasicInfo, &basic,
-                                        sizeof basic) != 0;
   }
 
   void abandon() override {
@@ -256,6 +267,8 @@ beginWindowsSave(std::shared_ptr<HandleGuard> locked,
   }
   if (!file.valid()) {
     why = systemError(error);
+    ::SetLastError(error);
+    errnoFromLastError();
     return nullptr;
   }
   return std::make_unique<WindowsSaveFile>(
