@@ -139,6 +139,36 @@ std::size_t convert(const std::uint8_t *in, std::size_t count,
     return static_cast<std::size_t>(o - out);
   };
   while (i < count) {
+    if constexpr (kUtf16Source<Source> && std::is_same_v<Target, Utf8Target>) {
+      // Units outside the surrogates, after the start of the file, in a
+      // tight loop; the rest (a pair, the mark, a cut unit) below.
+      constexpr ByteOrder order =
+          std::is_same_v<Source, Utf16Source<ByteOrder::Little>>
+              ? ByteOrder::Little
+              : ByteOrder::Big;
+      if (at + i != 0) {
+        while (i + 2 <= count) {
+          const std::uint32_t unit = readUnit(in + i, order);
+          if (unit < 0x80) {
+            *o++ = static_cast<std::uint8_t>(unit);
+          } else if (unit < 0x800) {
+            o[0] = static_cast<std::uint8_t>(0xC0 | unit >> 6);
+            o[1] = static_cast<std::uint8_t>(0x80 | (unit & 0x3F));
+            o += 2;
+          } else if (unit < 0xD800 || unit > 0xDFFF) {
+            o[0] = static_cast<std::uint8_t>(0xE0 | unit >> 12);
+            o[1] = static_cast<std::uint8_t>(0x80 | (unit >> 6 & 0x3F));
+            o[2] = static_cast<std::uint8_t>(0x80 | (unit & 0x3F));
+            o += 3;
+          } else {
+            break;
+          }
+          i += 2;
+        }
+        if (i >= count)
+          break;
+      }
+    }
     if constexpr (kUtf16Source<Source> && !kUtf16Target<Target> &&
                   std::endian::native == std::endian::little) {
       // Four units of ASCII at once: their low bytes are the output.
