@@ -4,7 +4,6 @@
 #include "engine/utf16_recode.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <cerrno>
 #include <random>
@@ -76,31 +75,6 @@ std::string randomUtf16(std::mt19937 &rng, CodePage page, std::size_t chars,
       out += 'x';
   }
   return out;
-}
-
-// --- The C library's converter --------------------------------------------
-
-struct Converted {
-  bool ok = false;
-  std::string out;
-};
-
-Converted viaIconv(const std::string &input, const char *from, const char *to) {
-  Converted c;
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1))
-    return c;
-  std::string out(input.size() * 4 + 16, '\0');
-  char *in = const_cast<char *>(input.data());
-  std::size_t inLeft = input.size();
-  char *dest = out.data();
-  std::size_t outLeft = out.size();
-  const std::size_t r = iconv(cd, &in, &inLeft, &dest, &outLeft);
-  iconv_close(cd);
-  c.ok = r != static_cast<std::size_t>(-1) && inLeft == 0;
-  out.resize(out.size() - outLeft);
-  c.out = out;
-  return c;
 }
 
 // --- Tests -------------------------------------------------------------------
@@ -188,37 +162,35 @@ TEST(Utf16Recode, ProseEqualsTheCLibraryConverterBothWays) {
   const std::string astral = prose + "\xF0\x9F\x98\x80 \xF0\x90\x80\x80\n";
   for (const std::string &utf8 : {prose, astral})
     for (CodePage page : kUtf16Sources) {
-      const Converted utf16 = viaIconv(utf8, "UTF-8", iconvName(page));
-      ASSERT_TRUE(utf16.ok);
+      const auto utf16 = convertText(utf8, "UTF-8", iconvName(page));
+      ASSERT_TRUE(utf16);
       for (std::size_t slice : kSliceSizes) {
-        EXPECT_EQ(streamedRecode(utf16.out, page, CodePage::Utf8, slice).out,
-                  utf8)
+        EXPECT_EQ(streamedRecode(*utf16, page, CodePage::Utf8, slice).out, utf8)
             << iconvName(page) << " to UTF-8, slice " << slice;
-        EXPECT_EQ(streamedRecode(utf8, CodePage::Utf8, page, slice).out,
-                  utf16.out)
+        EXPECT_EQ(streamedRecode(utf8, CodePage::Utf8, page, slice).out, *utf16)
             << "UTF-8 to " << iconvName(page) << ", slice " << slice;
       }
       // iconv's UTF-16 writes a byte order mark in the machine's order.
-      const Converted marked = viaIconv(utf8, "UTF-8", "UTF-16");
-      ASSERT_TRUE(marked.ok);
+      const auto marked = convertText(utf8, "UTF-8", "UTF-16");
+      ASSERT_TRUE(marked);
       EXPECT_EQ(streamedRecode(utf8, CodePage::Utf8, CodePage::Utf16, 8192).out,
-                marked.out);
+                *marked);
       EXPECT_EQ(
-          streamedRecode(marked.out, CodePage::Utf16Le, CodePage::Utf8, 7).out,
+          streamedRecode(*marked, CodePage::Utf16Le, CodePage::Utf8, 7).out,
           utf8);
     }
   for (CodePage single : kSingleByte) {
-    const Converted bytes = viaIconv(prose, "UTF-8", iconvName(single));
-    ASSERT_TRUE(bytes.ok) << iconvName(single);
+    const auto bytes = convertText(prose, "UTF-8", iconvName(single));
+    ASSERT_TRUE(bytes) << iconvName(single);
     for (CodePage page : kUtf16Sources) {
-      const Converted utf16 =
-          viaIconv(bytes.out, iconvName(single), iconvName(page));
-      ASSERT_TRUE(utf16.ok);
+      const auto utf16 =
+          convertText(*bytes, iconvName(single), iconvName(page));
+      ASSERT_TRUE(utf16);
       for (std::size_t slice : kSliceSizes) {
-        EXPECT_EQ(streamedRecode(bytes.out, single, page, slice).out, utf16.out)
+        EXPECT_EQ(streamedRecode(*bytes, single, page, slice).out, *utf16)
             << iconvName(single) << " to " << iconvName(page) << ", slice "
             << slice;
-        EXPECT_EQ(streamedRecode(utf16.out, page, single, slice).out, bytes.out)
+        EXPECT_EQ(streamedRecode(*utf16, page, single, slice).out, *bytes)
             << iconvName(page) << " to " << iconvName(single) << ", slice "
             << slice;
       }
