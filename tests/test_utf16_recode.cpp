@@ -106,7 +106,7 @@ TEST(Utf16Recode, ByteOrderMarksAreToldApart) {
 
 TEST(Utf16Recode, RandomTextAtEverySliceSizeEqualsTheReference) {
   std::mt19937 rng(21);
-  for (int round = 0; round < 40; ++round) {
+  for (std::size_t round = 0; round < 40; ++round) {
     for (CodePage source : kUtf16Sources) {
       const std::string text = randomUtf16(rng, source, 1 + round * 13,
                                            /*broken=*/round % 3 == 2);
@@ -284,8 +284,10 @@ TEST(Utf16Recode, SubstitutesFromUtf16FollowTheTable) {
             referenceUtf16Recode(in, CodePage::Utf16Le, CodePage::Koi, true));
   EXPECT_EQ(got.substituted, 5u); // « » — № …
   EXPECT_EQ(got.fault, RecodeFault::None);
-  for (unsigned char c : got.out)
-    EXPECT_TRUE(c < 0x80 || engine::charsOf(CodePage::Koi)[c] != 0) << +c;
+  for (const char c : got.out) {
+    const auto b = static_cast<std::uint8_t>(c);
+    EXPECT_TRUE(b < 0x80 || engine::charsOf(CodePage::Koi)[b] != 0) << +b;
+  }
 }
 
 TEST(Utf16Recode, WriteFailureEndsWithWriteFailed) {

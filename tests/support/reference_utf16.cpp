@@ -17,8 +17,8 @@ using engine::StepResult;
 std::ostream &operator<<(std::ostream &os, const RecodeOutcome &o) {
   os << "fault " << static_cast<int>(o.fault) << " at " << o.offset << ", "
      << o.substituted << " substituted, bytes";
-  for (unsigned char c : o.out)
-    os << ' ' << std::hex << static_cast<int>(c) << std::dec;
+  for (const char c : o.out)
+    os << ' ' << std::hex << (static_cast<int>(c) & 0xFF) << std::dec;
   return os;
 }
 
@@ -51,7 +51,8 @@ std::vector<Code> referenceDecode(const std::string &s, CodePage source,
     } else {
       const bool little = source == CodePage::Utf16Le;
       const auto unitAt = [&](std::size_t k) -> unsigned {
-        return little ? b[k] | b[k + 1] << 8 : b[k] << 8 | b[k + 1];
+        return little ? static_cast<unsigned>(b[k] | b[k + 1] << 8)
+                      : static_cast<unsigned>(b[k] << 8 | b[k + 1]);
       };
       if (i + 1 == s.size()) {
         o.fault = RecodeFault::OddLength;
