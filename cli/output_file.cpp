@@ -88,9 +88,9 @@ ChainInput::beginSave(const platform::FileStatus &,
   }
   platform::SaveRules forOutput = rules;
   forOutput.backupSuffix.clear();
-  auto file = owner_.inner_.beginNewFile(
-      platform::FileLocation(owner_.output_), owner_.inputStatus_->mode,
-      forOutput, why);
+  auto file =
+      owner_.inner_.beginNewFile(platform::FileLocation(owner_.output_),
+                                 owner_.inputStatus_->mode, forOutput, why);
   if (!file)
     return nullptr;
   return std::make_unique<StageSave>(std::move(file), owner_);
@@ -187,8 +187,7 @@ OutputFileSystem::list(const std::string &pattern) {
   return inner_.list(pattern);
 }
 
-std::optional<std::uint32_t>
-OutputFileSystem::lookup(const std::string &name) {
+std::optional<std::uint32_t> OutputFileSystem::lookup(const std::string &name) {
   return inner_.lookup(name);
 }
 

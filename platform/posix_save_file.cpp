@@ -330,7 +330,7 @@ private:
     if (exchanged) {
       // The exchange itself changes the swapped-out file's change time, so
       // only the rest can be checked: it must be the locked file as read.
-      if (!swappedOutIsTheOriginal()) {
+      if (!swappedOutIsTheOriginal(tempName_)) {
         // Another program's file was put under the name between the check
         // and the exchange: it goes back, and our content is removed.
         if (!allowed(Step::SwapBack) ||
@@ -416,10 +416,11 @@ private:
            S_ISREG(named.stx_mode) && idOf(named) == idOf(now);
   }
 
-  bool swappedOutIsTheOriginal() {
+  // Whether `name` leads to the locked file, still with the content, mode
+  // and owner read (its change time aside, which a rename or a link sets).
+  bool swappedOutIsTheOriginal(const std::string &name) {
     struct statx out, now;
-    if (!statusAt(directory_->fd(), tempName_.c_str(), AT_SYMLINK_NOFOLLOW,
-                  out) ||
+    if (!statusAt(directory_->fd(), name.c_str(), AT_SYMLINK_NOFOLLOW, out) ||
         !statusOf(locked_.get(), now) || idOf(out) != idOf(now))
       return false;
     const FileStatus s = statusOf(now);
@@ -475,7 +476,12 @@ private:
     if (!allowed(Step::Backup) ||
         !linkUnderTemporaryName(locked_.get(), dir, linked))
       return SaveOutcome::BackupNotKept;
-    if (!unchanged()) {
+    // The link has changed the file's change time: the rest must still be
+    // the version read, under its name.
+    struct statx named;
+    if (!swappedOutIsTheOriginal(base_) ||
+        !statusAt(dir, base_.c_str(), AT_SYMLINK_NOFOLLOW, named) ||
+        !S_ISREG(named.stx_mode)) {
       unlinkIfStill(dir, linked, original_.id);
       return SaveOutcome::TargetChanged;
     }
