@@ -94,8 +94,8 @@ TEST_F(BackupOutput, RegressionBackupsTheMasksMatchAreNeverInput) {
 
   // Named after the file whose rewrite makes it: passed over as well.
   dir.write("c.txt", kHelloWin);
-  const auto named = run({"-b", "--upper", "-f", "win", "-t", "koi", "-v",
-                          "c.txt", "c.txt~"});
+  const auto named =
+      run({"-b", "--upper", "-f", "win", "-t", "koi", "-v", "c.txt", "c.txt~"});
   EXPECT_EQ(named.status, 0) << named.err;
   EXPECT_EQ(dir.read("c.txt~"), kHelloWin);
   EXPECT_EQ(named.out.find("c.txt~:"), std::string::npos) << named.out;
