@@ -746,6 +746,36 @@ TEST_P(SaveFileTest, ABackupThatCannotBeMadeLeavesTheFileAsItWas) {
   }
 }
 
+// A link under the backup name is replaced itself, never followed: what it
+// leads to, outside the directory, stays as it was.
+TEST_P(SaveFileTest, ALinkUnderTheBackupNameIsReplacedNotFollowed) {
+  for (const bool exchange : {true, false}) {
+    test::removeTree(dir.path());
+    ASSERT_EQ(::mkdir(dir.path().c_str(), 0700), 0);
+    dir.mkdir("in");
+    dir.write("outside.txt", "not ours");
+    dir.write("in/f.txt", "old");
+    dir.symlink("../outside.txt", "in/f.txt~");
+    fs.exchangeRefused = !exchange;
+    ASSERT_EQ(save(dir.file("in/f.txt"), "new"), SaveOutcome::Replaced);
+    fs.exchangeRefused = false;
+    const FileStatus original = opened(dir.file("in/f.txt"));
+    auto out = beginSaveOf(fs, dir.file("in/f.txt"), original, {false, "~"});
+    ASSERT_TRUE(out);
+    ASSERT_TRUE(writeAll(*out, "newer"));
+    fs.exchangeRefused = !exchange;
+    EXPECT_EQ(out->commit(), SaveOutcome::Replaced) << exchange;
+    fs.exchangeRefused = false;
+    EXPECT_FALSE(isLink(dir.file("in/f.txt~"))) << exchange;
+    EXPECT_EQ(dir.read("in/f.txt~"), "new") << exchange;
+    EXPECT_EQ(dir.read("in/f.txt"), "newer") << exchange;
+    EXPECT_EQ(dir.read("outside.txt"), "not ours") << exchange;
+    EXPECT_EQ(entriesOf(dir.file("in")),
+              (std::set<std::string>{"f.txt", "f.txt~"}))
+        << exchange;
+  }
+}
+
 // The file changed after it was read: no backup is made, an old one stays.
 TEST_P(SaveFileTest, AChangedFileGetsNoBackup) {
   for (const bool exchange : {true, false}) {
