@@ -35,6 +35,11 @@ enum class MessageId : std::uint8_t {
   OddUtf16Length,    // UTF-16 text whose last byte, at offset (number), is
                      // left over
   RecodeFirst,       // an operation on characters on a file in page (UTF-16)
+  BackupNotKept,     // the original could not be kept as a backup
+                     // (systemError): the file stays as it was
+  // --output: the file to make appeared, or changed, while the run made
+  // its content; it stays as it is.
+  OutputChanged,
   // A job that went through; the words come from its report (the
   // operation, its pages and counts).
   Converted,
