@@ -155,6 +155,8 @@ void SelectionState::resetSelection() {
   saveUpperEnabled_ = false;
   down_.fill(false);
   chosen_.fill(false);
+  targetPage_.reset();
+  sourcePage_.reset();
   statusLine_ = Status{StatusId::NoActionSelected};
 }
 
@@ -162,6 +164,15 @@ void SelectionState::selectPass(job::OperationCode operation) {
   const auto index = static_cast<std::size_t>(operation);
   if (!hasButton(operation) && index < chosen_.size())
     chosen_[index] = true;
+}
+
+void SelectionState::selectTargetPage(engine::CodePage page) {
+  targetPage_ = page;
+  selectPass(job::OperationCode::RecodeToUtf16);
+}
+
+void SelectionState::selectSourcePage(engine::CodePage page) {
+  sourcePage_ = page;
 }
 
 bool SelectionState::isDown(ModeButton button) const {
@@ -188,14 +199,14 @@ bool SelectionState::anySelected() const {
 const std::array<job::OperationCode, job::kOperationCount> &passOrder() {
   using job::OperationCode;
   static constexpr std::array<OperationCode, job::kOperationCount> order = {
-      OperationCode::UpperCase,   OperationCode::RecodeToWin,
-      OperationCode::RecodeToKoi, OperationCode::RecodeToIso,
-      OperationCode::RecodeToDos, OperationCode::RecodeToUtf8,
-      OperationCode::LineEnds,    OperationCode::Bom,
-      OperationCode::LowerCase,   OperationCode::SmartCase,
-      OperationCode::Exclude,     OperationCode::Replace,
-      OperationCode::Optimize,    OperationCode::DeleteEmpty,
-      OperationCode::Detect};
+      OperationCode::UpperCase,     OperationCode::RecodeToWin,
+      OperationCode::RecodeToKoi,   OperationCode::RecodeToIso,
+      OperationCode::RecodeToDos,   OperationCode::RecodeToUtf8,
+      OperationCode::RecodeToUtf16, OperationCode::LineEnds,
+      OperationCode::Bom,           OperationCode::LowerCase,
+      OperationCode::SmartCase,     OperationCode::Exclude,
+      OperationCode::Replace,       OperationCode::Optimize,
+      OperationCode::DeleteEmpty,   OperationCode::Detect};
   return order;
 }
 
@@ -214,6 +225,8 @@ job::OperationCode SelectionState::finalOperation() const {
 }
 
 engine::CodePage SelectionState::sourceCodePage() const {
+  if (sourcePage_)
+    return *sourcePage_;
   CodePage result = CodePage::Auto;
   for (const auto &b : kSourceOrder)
     if (isDown(b.button))
@@ -222,6 +235,8 @@ engine::CodePage SelectionState::sourceCodePage() const {
 }
 
 engine::CodePage SelectionState::targetCodePage() const {
+  if (targetPage_)
+    return *targetPage_;
   CodePage result = CodePage::Auto;
   for (const auto &b : kTargetOrder)
     if (isDown(b.button))

@@ -67,7 +67,8 @@ constexpr ModeButton buttonOf(job::OperationCode operation) {
 // have none).
 constexpr bool hasButton(job::OperationCode operation) {
   return operation != job::OperationCode::LineEnds &&
-         operation != job::OperationCode::Bom;
+         operation != job::OperationCode::Bom &&
+         operation != job::OperationCode::RecodeToUtf16;
 }
 
 // The To button of a code page, and its From button (From AUTO for Auto);
@@ -109,6 +110,11 @@ public:
   // --line-ends): it joins operationPasses() in pass order and counts as
   // selected. Operations that have a button are pressed instead.
   void selectPass(job::OperationCode operation);
+  // Chooses a page the window has no button for (UTF-16): as the target it
+  // selects the RecodeToUtf16 pass, as the source it stands for the From
+  // buttons. Both last until resetSelection().
+  void selectTargetPage(engine::CodePage page);
+  void selectSourcePage(engine::CodePage page);
 
   // The window's answer whether a button is held down or has the focus at
   // this moment; such a button is not released by another's press. False
@@ -141,6 +147,8 @@ private:
 
   std::array<bool, kButtonCount> down_{};
   std::array<bool, job::kOperationCount> chosen_{}; // passes without a button
+  std::optional<engine::CodePage> targetPage_;      // pages without one
+  std::optional<engine::CodePage> sourcePage_;
   Status statusLine_;
   bool saveUpperEnabled_ = false;
 };

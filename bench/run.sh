@@ -289,6 +289,22 @@ bench_case "utf8->win" '"$CLI" --from utf8 --to win "$F"' \
 rm -f "$UTF8_FROM_WIN"
 SOURCE=$WIN_SOURCE
 
+# Windows "Unicode" text (UTF-16LE after its byte order mark, made by iconv
+# from half the Windows-1251 text, so SIZE_MB MiB) made UTF-8, the page
+# detected by the mark, against iconv doing the same safely.
+UTF16_SOURCE=$WORK/utf16.txt
+head -c $((SIZE_MB * 512 * 1024)) "$WIN_SOURCE" | iconv -f CP1251 -t UTF-16 >"$UTF16_SOURCE"
+head -c $((512 * 1024)) "$WORK/small-win.txt" | iconv -f CP1251 -t UTF-16 >"$WORK/small-utf16.txt"
+SOURCE=$UTF16_SOURCE
+SMALL=$WORK/small-utf16.txt
+DD=$(checked_median "$DD_CMD")
+printf '%-14s %8s\n' "dd (floor)" "$DD"
+bench_case "utf16->utf8" '"$CLI" --to utf8 "$F"' \
+  "iconv -f UTF-16 -t UTF-8 \"\$F\" $SAFE" iconv 1.0 1.2 must
+rm -f "$UTF16_SOURCE"
+SOURCE=$WIN_SOURCE
+SMALL=$WORK/small-win.txt
+
 # Upper case on a UTF-8 text: every Cyrillic letter is two bytes. The peer
 # is sed's upper case in a UTF-8 locale (no goal against it, but the same
 # bytes); the goal is against the plain safe copy.

@@ -23,8 +23,8 @@ namespace {
 const char *kDescription = QT_TRANSLATE_NOOP(
     "snpln-cli",
     "Rewrites Russian plain-text files in place: recoding between CP866 "
-    "(dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso) and UTF-8 "
-    "(utf8) with "
+    "(dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), UTF-8 "
+    "(utf8) and UTF-16 (utf16, utf16le, utf16be) with "
     "automatic detection, upper/lower/sentence case, removal and replacement "
     "of a string, blanks to TABs, and removal of excessive empty lines.\n"
     "Every NAME is a file, or a directory whose whole tree is taken, filtered "
@@ -43,6 +43,9 @@ const char *kFooter = QT_TRANSLATE_NOOP(
     "  snpln-cli -f koi -t dos --filter '*.txt' docs\n"
     "  snpln-cli -n -v -t utf8 docs            what a recoding would do, "
     "file by file\n"
+    "  snpln-cli -k -t utf8 --line-ends lf docs\n"
+    "                                          UTF-8 with LF line ends, "
+    "dates kept\n"
     "  cat old.txt | snpln-cli -t win - > new.txt\n"
     "  snpln-cli --replace colour --with color --ignore-case a.txt\n"
     "\nExit status:\n"
@@ -137,8 +140,9 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                             said(QT_TRANSLATE_NOOP(
                                 "snpln-cli",
                                 "Recode to this code page: dos (cp866), win "
-                                "(cp1251), koi (koi8-r), iso (iso-8859-5) or "
-                                "utf8 (utf-8)")))
+                                "(cp1251), koi (koi8-r), iso (iso-8859-5), "
+                                "utf8 (utf-8), utf16 (a byte order mark, "
+                                "little-endian), utf16le or utf16be")))
                  ->type_name("PAGE");
   auto *from =
       app.add_option("-f,--from", fromName,

@@ -278,6 +278,11 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
     selection.selectPass(job::OperationCode::LineEnds);
   if (options.bom)
     selection.selectPass(job::OperationCode::Bom);
+  // UTF-16 has no button of the window.
+  if (options.to && engine::isUtf16Page(*options.to))
+    selection.selectTargetPage(*options.to);
+  if (engine::isUtf16Page(options.from))
+    selection.selectSourcePage(options.from);
 
   // "-" reads standard input whole; the passes rewrite it like a file and
   // the result goes to standard output at the end.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/code_page_names.h"
 #include "engine/utf8.h"
 
 namespace snpln::cli {
@@ -38,6 +39,7 @@ const char *passName(OperationCode op) {
   case OperationCode::RecodeToIso:
   case OperationCode::RecodeToDos:
   case OperationCode::RecodeToUtf8:
+  case OperationCode::RecodeToUtf16:
     return "recode";
   case OperationCode::Exclude:
     return "exclude";
@@ -100,6 +102,12 @@ const char *reasonName(MessageId id) {
     return "bom-present";
   case MessageId::BomAbsent:
     return "bom-absent";
+  case MessageId::InvalidUtf16:
+    return "invalid-utf16";
+  case MessageId::OddUtf16Length:
+    return "odd-length";
+  case MessageId::RecodeFirst:
+    return "recode-first";
   case MessageId::BackupNotKept:
     return "backup-not-kept";
   case MessageId::OutputChanged:
@@ -131,21 +139,8 @@ void field(std::string &out, const char *key, const std::string &value) {
 } // namespace
 
 const char *standardName(engine::CodePage page) {
-  switch (page) {
-  case engine::CodePage::Dos:
-    return "IBM866";
-  case engine::CodePage::Win:
-    return "windows-1251";
-  case engine::CodePage::Koi:
-    return "KOI8-R";
-  case engine::CodePage::Iso:
-    return "ISO-8859-5";
-  case engine::CodePage::Utf8:
-    return "UTF-8";
-  case engine::CodePage::Auto:
-    break;
-  }
-  return "";
+  const engine::CodePageNaming *naming = engine::namingOf(page);
+  return naming ? naming->ianaName.data() : "";
 }
 
 std::string errnoName(int error) {

@@ -38,17 +38,17 @@ void printPageList(std::ostream &out) {
     text.resize(std::max(text.size() + 1, width), ' ');
     return text;
   };
-  out << pad("PAGE", 7) << pad("STANDARD", 14) << "ALSO\n";
+  out << pad("PAGE", 9) << pad("STANDARD", 14) << "ALSO\n";
   for (const engine::CodePageNaming &naming : engine::codePageNamings()) {
     const auto names = engine::acceptedNames(naming);
     std::string also;
     // The first two are the name and the standard name.
     for (std::size_t i = 2; i < names.size(); ++i)
       also += (also.empty() ? "" : " ") + names[i];
-    out << pad(std::string(naming.name), 7)
+    out << pad(std::string(naming.name), 9)
         << pad(std::string(naming.standardName), 14) << also << '\n';
   }
-  out << pad("auto", 7) << pad("-", 14)
+  out << pad("auto", 9) << pad("-", 14)
       << "--from only: detect each file's page\n";
 }
 

@@ -16,7 +16,7 @@ std::optional<engine::CodePage> targetPageByName(const std::string &name);
 // The same and "auto" (detection), for --from.
 std::optional<engine::CodePage> sourcePageByName(const std::string &name);
 
-// "dos, win, koi, iso or utf8" (with "auto, " first for a source).
+// "dos, win, koi, iso, utf8, ..." (with "auto, " first for a source).
 std::string validPageNames(bool source);
 
 // The list of -l: one line per page, its name, its standard name and every

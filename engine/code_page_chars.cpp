@@ -90,6 +90,9 @@ const CharTable &charsOf(CodePage page) {
   case CodePage::Win:
   case CodePage::Auto:
   case CodePage::Utf8:
+  case CodePage::Utf16:
+  case CodePage::Utf16Le:
+  case CodePage::Utf16Be:
     break;
   }
   return kWin;
@@ -111,6 +114,9 @@ const ByteTable &bytesOf(CodePage page) {
   case CodePage::Win:
   case CodePage::Auto:
   case CodePage::Utf8:
+  case CodePage::Utf16:
+  case CodePage::Utf16Le:
+  case CodePage::Utf16Be:
     break;
   }
   return *win;

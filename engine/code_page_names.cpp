@@ -8,16 +8,58 @@ namespace snpln::engine {
 namespace {
 
 constexpr CodePageNaming kNamings[] = {
-    {CodePage::Dos, "dos", "CP866", "''Dos''", "''Dos''", {"ibm866", "866"}},
+    {CodePage::Dos,
+     "dos",
+     "CP866",
+     "''Dos''",
+     "''Dos''",
+     "IBM866",
+     {"ibm866", "866"}},
     {CodePage::Win,
      "win",
      "Windows-1251",
      "''Win1251''",
      "''Win1251''",
+     "windows-1251",
      {"cp1251", "1251"}},
-    {CodePage::Koi, "koi", "KOI8-R", "''Koi''", "''Koi8''", {"koi8r"}},
-    {CodePage::Iso, "iso", "ISO-8859-5", "''Iso''", "''Iso''", {"iso8859-5"}},
-    {CodePage::Utf8, "utf8", "UTF-8", "''UTF-8''", "''UTF-8''", {}},
+    {CodePage::Koi,
+     "koi",
+     "KOI8-R",
+     "''Koi''",
+     "''Koi8''",
+     "KOI8-R",
+     {"koi8r"}},
+    {CodePage::Iso,
+     "iso",
+     "ISO-8859-5",
+     "''Iso''",
+     "''Iso''",
+     "ISO-8859-5",
+     {"iso8859-5"}},
+    {CodePage::Utf8, "utf8", "UTF-8", "''UTF-8''", "''UTF-8''", "UTF-8", {}},
+    // UTF-16 with a byte order mark: the mark decides the byte order when
+    // reading; written little-endian after one.
+    {CodePage::Utf16,
+     "utf16",
+     "UTF-16",
+     "''UTF-16''",
+     "''UTF-16''",
+     "UTF-16",
+     {}},
+    {CodePage::Utf16Le,
+     "utf16le",
+     "UTF-16LE",
+     "''UTF-16LE''",
+     "''UTF-16LE''",
+     "UTF-16LE",
+     {}},
+    {CodePage::Utf16Be,
+     "utf16be",
+     "UTF-16BE",
+     "''UTF-16BE''",
+     "''UTF-16BE''",
+     "UTF-16BE",
+     {}},
 };
 
 std::string lower(std::string_view text) {
@@ -58,6 +100,7 @@ std::vector<std::string> acceptedNames(const CodePageNaming &naming) {
   add(naming.standardName);
   for (std::string_view alias : naming.aliases)
     add(alias);
+  add(naming.ianaName);
   add(naming.sourceName);
   add(naming.targetName);
   return names;

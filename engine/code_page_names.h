@@ -22,6 +22,9 @@ struct CodePageNaming {
   std::string_view standardName; // "KOI8-R"
   std::string_view sourceName;   // "''Koi''": "from ''Koi'' "
   std::string_view targetName;   // "''Koi8''": " to ''Koi8''", detection
+  // The name of the registry of character sets ("IBM866"), which the JSON
+  // output gives.
+  std::string_view ianaName;
   // Further names, in the case they are usually written (empty ones end
   // the list).
   std::array<std::string_view, 4> aliases;
@@ -33,8 +36,9 @@ std::span<const CodePageNaming> codePageNamings();
 const CodePageNaming *namingOf(CodePage page);
 
 // Every name a page is known by, each once, lower case: its name, its
-// standard name, its aliases, and its source and target names without
-// their quotes (so that whatever a report prints can be given back).
+// standard name, its aliases, its registry name, and its source and target
+// names without their quotes (so that whatever a report prints can be given
+// back).
 std::vector<std::string> acceptedNames(const CodePageNaming &naming);
 
 // The page a name stands for, in any letter case, with or without the

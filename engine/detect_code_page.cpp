@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "engine/detect_frames.h"
 #include "engine/detect_utf8.h"
 #include "engine/letter_frequencies.h"
+#include "engine/utf16.h"
 #include "engine/utf8_codec.h"
 
 namespace snpln::engine {
@@ -98,6 +100,9 @@ bool isPageLetter(std::uint8_t b, CodePage page) {
     return w.iso != 0;
   case CodePage::Auto:
   case CodePage::Utf8:
+  case CodePage::Utf16:
+  case CodePage::Utf16Le:
+  case CodePage::Utf16Be:
     break;
   }
   return false;
@@ -158,6 +163,9 @@ unsigned countOf(const LetterCounts &counts, CodePage page) {
     return counts.isoCount;
   case CodePage::Auto:
   case CodePage::Utf8:
+  case CodePage::Utf16:
+  case CodePage::Utf16Le:
+  case CodePage::Utf16Be:
     break;
   }
   return 0;
@@ -175,6 +183,9 @@ unsigned minorOf(const LetterCounts &counts, CodePage page) {
     return counts.isoMinor;
   case CodePage::Auto:
   case CodePage::Utf8:
+  case CodePage::Utf16:
+  case CodePage::Utf16Le:
+  case CodePage::Utf16Be:
     break;
   }
   return 0;
@@ -265,8 +276,39 @@ CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
   return chooseByLetters(letters.data(), letters.size(), framing);
 }
 
+namespace {
+
+// The longest byte order mark.
+constexpr std::uint64_t kMarkBytes = 4;
+
+// A UTF-16 byte order mark makes the file UTF-16 of that order, zero bytes
+// and all; a UTF-32 one makes it binary (as its zero bytes would).
+std::optional<Detection> byByteOrderMark(const std::uint8_t *bytes,
+                                         std::size_t size) {
+  Detection d;
+  switch (bomKindOf(bytes, size)) {
+  case BomKind::Utf16Le:
+    d.page = CodePage::Utf16Le;
+    return d;
+  case BomKind::Utf16Be:
+    d.page = CodePage::Utf16Be;
+    return d;
+  case BomKind::Utf32:
+    d.kind = TextKind::Binary;
+    return d;
+  case BomKind::None:
+  case BomKind::Utf8:
+    break;
+  }
+  return std::nullopt;
+}
+
+} // namespace
+
 Detection detectSample(const std::uint8_t *sample, std::size_t size,
                        bool cutShort) {
+  if (const auto marked = byByteOrderMark(sample, size))
+    return *marked;
   Detection d;
   if (size > 0 && std::memchr(sample, 0, size) != nullptr) {
     d.kind = TextKind::Binary;
@@ -307,11 +349,22 @@ std::size_t firstNotPlain(const std::uint8_t *bytes, std::size_t size) {
 void DetectionEvidence::feed(const std::uint8_t *bytes, std::size_t size) {
   while (size > 0 && !done_) {
     if (fed_ < kDetectSampleSize) {
-      const std::size_t n = static_cast<std::size_t>(
-          std::min<std::uint64_t>(size, kDetectSampleSize - fed_));
+      // The first kMarkBytes alone first: a UTF-16 or UTF-32 mark decides
+      // there, however the bytes come.
+      const std::uint64_t upTo =
+          fed_ < kMarkBytes ? kMarkBytes : kDetectSampleSize;
+      const std::size_t n =
+          static_cast<std::size_t>(std::min<std::uint64_t>(size, upTo - fed_));
       feedHead(bytes, n);
       bytes += n;
       size -= n;
+      if (fed_ == kMarkBytes &&
+          byByteOrderMark(
+              reinterpret_cast<const std::uint8_t *>(evidence_.data()),
+              evidence_.size())) {
+        done_ = true;
+        return;
+      }
       if (fed_ == kDetectSampleSize)
         headDone();
       continue;
@@ -397,6 +450,9 @@ void DetectionEvidence::feedLater(const std::uint8_t *bytes, std::size_t size) {
 }
 
 Detection DetectionEvidence::result(bool atEnd) const {
+  const auto *head = reinterpret_cast<const std::uint8_t *>(evidence_.data());
+  if (const auto marked = byByteOrderMark(head, evidence_.size()))
+    return *marked;
   Detection d;
   if (binary_) {
     d.kind = TextKind::Binary;

@@ -10,7 +10,10 @@
 // read holds a Cyrillic letter, and a file of ASCII alone is read to its
 // end. A zero byte in what is read makes the file binary.
 //
-// The rule on the evidence: UTF-8 when it opens with a byte order mark or
+// A byte order mark decides first: FF FE UTF-16LE and FE FF UTF-16BE
+// (their zero bytes are text), FF FE 00 00 and 00 00 FE FF UTF-32, which is
+// not text. Otherwise the rule on the evidence: UTF-8 when it opens with a
+// byte order mark or
 // reads as UTF-8 (engine/detect_utf8.h: valid, or overwhelmingly valid with
 // a few stray bytes; a short text only when plausible as UTF-8). Otherwise
 // one of the four single-byte pages, by the letters: box-drawing characters
@@ -61,7 +64,9 @@ enum class TextKind : std::uint8_t { Text, Binary };
 
 struct Detection {
   TextKind kind = TextKind::Text;
-  CodePage page = CodePage::Auto; // Auto for binary data
+  // Auto for binary data; Utf16Le or Utf16Be for a file that opens with
+  // their byte order mark.
+  CodePage page = CodePage::Auto;
 };
 
 // Whether byte b is a letter of `page` (Dos, Win, Koi or Iso).

@@ -101,6 +101,9 @@ const LetterMap &letterMapOf(CodePage page) {
   case CodePage::Win:
   case CodePage::Auto:
   case CodePage::Utf8:
+  case CodePage::Utf16:
+  case CodePage::Utf16Le:
+  case CodePage::Utf16Be:
     break;
   }
   return win;

@@ -53,6 +53,9 @@ const PageLetters &lettersOf(CodePage page) {
     return iso;
   case CodePage::Auto:
   case CodePage::Utf8:
+  case CodePage::Utf16:
+  case CodePage::Utf16Le:
+  case CodePage::Utf16Be:
     break;
   }
   return latin;

@@ -141,6 +141,24 @@ std::size_t decodeSlice(const std::uint8_t *in, std::size_t count,
   return static_cast<std::size_t>(o - out);
 }
 
+StepResult utf16Step(SliceStream &job, RecodeState &state) {
+  // A unit, pair or sequence cut by the end of the slice is left
+  // unconsumed: it comes again at the front of the next slice.
+  const std::size_t count = job.bytesRead;
+  const bool last = job.processed + count >= job.fileSize;
+  std::uint8_t *out = job.outputSpace(2 * count + 16);
+  std::size_t used = 0;
+  const std::size_t length =
+      state.utf16(job.slice, count, job.processed, last, out, used, state);
+  if (state.fault != RecodeFault::None)
+    return StepResult::BadText;
+  job.slicePos = used;
+  job.processed += used;
+  if (!job.commitOutput(length))
+    return StepResult::WriteFailed;
+  return StepResult::Continue;
+}
+
 StepResult encodeStep(SliceStream &job, RecodeState &state) {
   const std::size_t count = job.bytesRead;
   std::uint8_t *out = job.outputSpace(3 * count + 8);
@@ -206,6 +224,14 @@ const std::uint32_t *pairTableOf(CodePage from, CodePage to,
 RecodeState::RecodeState(CodePage from, CodePage to, bool substituting)
     : source(from), target(to), substitute(substituting),
       map(makeRecodeMap(from, to)), noEquivalent(noEquivalentBytes(from, to)) {
+  if (isUtf16Recoding(from, to)) {
+    utf16 = utf16ConverterFor(from, to);
+    if (isSingleBytePage(from))
+      sourceChars = &charsOf(from);
+    if (isSingleBytePage(to))
+      targetBytes = &bytesOf(to);
+    return;
+  }
   if (isSingleBytePage(from) && to == CodePage::Utf8) {
     const CharTable &chars = charsOf(from);
     for (std::size_t b = 0; b < 256; ++b) {
@@ -233,6 +259,8 @@ StepResult recodeSlice(SliceStream &job, RecodeState &state) {
     return finishStream(job);
   if (!job.readSlice())
     return StepResult::ReadFailed;
+  if (state.utf16)
+    return utf16Step(job, state);
   if (state.targetBytes)
     return decodeStep(job, state);
   if (state.target == CodePage::Utf8)

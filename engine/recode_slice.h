@@ -14,6 +14,9 @@
 // byte order mark at the start of the file is dropped, and invalid UTF-8 or
 // a character the target cannot hold stops the job (the state names the
 // fault and the file offset of its first byte).
+//
+// With UTF-16 on either side each character goes through its code
+// (engine/utf16_recode.h).
 #pragma once
 
 #include <array>
@@ -24,6 +27,7 @@
 #include "engine/code_page_chars.h"
 #include "engine/recode_tables.h"
 #include "engine/slice_stream.h"
+#include "engine/utf16_recode.h"
 
 namespace snpln::engine {
 
@@ -31,6 +35,8 @@ enum class RecodeFault : std::uint8_t {
   None,
   InvalidUtf8,     // the bytes at `faultOffset` are not UTF-8
   Unrepresentable, // the character at `faultOffset` has no byte in the target
+  InvalidUtf16,    // the surrogate at `faultOffset` lacks its other half
+  OddLength,       // the UTF-16 text ends with one byte, at `faultOffset`
 };
 
 struct RecodeState {
@@ -66,6 +72,14 @@ struct RecodeState {
   // From UTF-8: the target's byte of each character. A sequence cut by the
   // end of a slice is left to the next one (slice_stream.h).
   const ByteTable *targetBytes = nullptr;
+
+  // With UTF-16 on a side (the source resolved to Utf16Le or Utf16Be):
+  // the converter, the characters of a single-byte source (targetBytes
+  // holds a single-byte target's), and whether the target's byte order
+  // mark is out.
+  Utf16Convert utf16 = nullptr;
+  const CharTable *sourceChars = nullptr;
+  bool bomWritten = false;
 
   RecodeFault fault = RecodeFault::None;
   platform::FileSize faultOffset = 0;

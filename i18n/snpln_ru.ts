@@ -475,55 +475,25 @@
         <source>the result goes to %1</source>
         <translation>результат записывается в %1</translation>
     </message>
+    <message>
+        <source>Invalid UTF-16 at byte %1</source>
+        <translation>Неверный UTF-16 в байте %1</translation>
+    </message>
+    <message>
+        <source>UTF-16 text of odd length: byte %1 is left over</source>
+        <translation>Текст UTF-16 нечётной длины: байт %1 лишний</translation>
+    </message>
+    <message>
+        <source>This file is in %1: recode it to another page first</source>
+        <translation>Этот файл в кодировке %1: сначала перекодируйте его в другую</translation>
+    </message>
+    <message>
+        <source>Recode to UTF-16</source>
+        <translation>Перекодировка в UTF-16</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>
-    <message>
-        <source>Rewrites Russian plain-text files in place: recoding between CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso) and UTF-8 (utf8) with automatic detection, upper/lower/sentence case, removal and replacement of a string, blanks to TABs, and removal of excessive empty lines.
-Every NAME is a file, or a directory whose whole tree is taken, filtered by --filter. Several operations run as passes, one after another, over all names.</source>
-        <translation>Переписывает русские текстовые файлы на месте: перекодировка между CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso) и UTF-8 (utf8) с автоматическим определением, верхний/нижний регистр и регистр предложений, удаление и замена строки, пробелы в TAB и удаление лишних пустых строк.
-Каждое ИМЯ — файл или каталог, всё дерево которого берётся с фильтром --filter. Несколько операций выполняются проходами, одна за другой, по всем именам.</translation>
-    </message>
-    <message>
-        <source>
-A NAME of - alone is standard input; the result goes to standard output
-(all messages then go to standard error), and nothing when the text fails.
-
-Examples:
-  snpln-cli -d notes.txt                  report the code page
-  snpln-cli -t win notes.txt              recode in place, source detected
-  snpln-cli -f koi -t dos --filter &apos;*.txt&apos; docs
-  snpln-cli -n -v -t utf8 docs            what a recoding would do, file by file
-  cat old.txt | snpln-cli -t win - &gt; new.txt
-  snpln-cli --replace colour --with color --ignore-case a.txt
-
-Exit status:
-  0    no file failed (converted, already in the target code page, no
-       Cyrillic letter in it, or not text)
-  1    a file failed, a name was not found, or a directory could not be read
-  2    the command line is wrong
-  130  stopped by Ctrl-C (143 by SIGTERM, 129 by SIGHUP)
-</source>
-        <translation>
-ИМЯ - означает стандартный ввод; результат идёт в стандартный вывод
-(все сообщения тогда идут в стандартный поток ошибок), и ничего, если текст не удался.
-
-Примеры:
-  snpln-cli -d notes.txt                  сообщить кодировку
-  snpln-cli -t win notes.txt              перекодировать на месте, исходная определяется
-  snpln-cli -f koi -t dos --filter &apos;*.txt&apos; docs
-  snpln-cli -n -v -t utf8 docs            что сделает перекодировка, файл за файлом
-  cat old.txt | snpln-cli -t win - &gt; new.txt
-  snpln-cli --replace colour --with color --ignore-case a.txt
-
-Код возврата:
-  0    ни один файл не сбойнул (преобразован, уже в целевой кодировке,
-       без русских букв или не текст)
-  1    файл сбойнул, имя не найдено или каталог не читается
-  2    командная строка неверна
-  130  остановлено Ctrl-C (143 — SIGTERM, 129 — SIGHUP)
-</translation>
-    </message>
     <message>
         <source>&quot;%1&quot; is not a whole number from 1</source>
         <translation>&quot;%1&quot; — не целое число от 1</translation>
@@ -539,10 +509,6 @@ Exit status:
     <message>
         <source>Report each file&apos;s code page</source>
         <translation>Сообщить кодировку каждого файла</translation>
-    </message>
-    <message>
-        <source>Recode to this code page: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5) or utf8 (utf-8)</source>
-        <translation>Перекодировать в эту кодировку: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5) или utf8 (utf-8)</translation>
     </message>
     <message>
         <source>The files&apos; code page, or auto to detect it for each file (default): the source of --to, and the page of the other operations&apos; letters and texts</source>
@@ -727,6 +693,60 @@ Exit status:
     <message>
         <source>--output %1 is the input file itself: leave out --output to rewrite it in place</source>
         <translation>--output %1 — это сам входной файл: уберите --output, чтобы переписать его на месте</translation>
+    </message>
+    <message>
+        <source>Rewrites Russian plain-text files in place: recoding between CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), UTF-8 (utf8) and UTF-16 (utf16, utf16le, utf16be) with automatic detection, upper/lower/sentence case, removal and replacement of a string, blanks to TABs, and removal of excessive empty lines.
+Every NAME is a file, or a directory whose whole tree is taken, filtered by --filter. Several operations run as passes, one after another, over all names.</source>
+        <translation>Переписывает русские текстовые файлы на месте: перекодировка между CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), UTF-8 (utf8) и UTF-16 (utf16, utf16le, utf16be) с автоматическим определением, верхний/нижний регистр и регистр предложений, удаление и замена строки, пробелы в TAB и удаление лишних пустых строк.
+Каждое ИМЯ — файл или каталог, всё дерево которого берётся с фильтром --filter. Несколько операций выполняются проходами, одна за другой, по всем именам.</translation>
+    </message>
+    <message>
+        <source>
+A NAME of - alone is standard input; the result goes to standard output
+(all messages then go to standard error), and nothing when the text fails.
+
+Examples:
+  snpln-cli -d notes.txt                  report the code page
+  snpln-cli -t win notes.txt              recode in place, source detected
+  snpln-cli -f koi -t dos --filter &apos;*.txt&apos; docs
+  snpln-cli -n -v -t utf8 docs            what a recoding would do, file by file
+  snpln-cli -k -t utf8 --line-ends lf docs
+                                          UTF-8 with LF line ends, dates kept
+  cat old.txt | snpln-cli -t win - &gt; new.txt
+  snpln-cli --replace colour --with color --ignore-case a.txt
+
+Exit status:
+  0    no file failed (converted, already in the target code page, no
+       Cyrillic letter in it, or not text)
+  1    a file failed, a name was not found, or a directory could not be read
+  2    the command line is wrong
+  130  stopped by Ctrl-C (143 by SIGTERM, 129 by SIGHUP)
+</source>
+        <translation>
+ИМЯ - означает стандартный ввод; результат идёт в стандартный вывод
+(все сообщения тогда идут в стандартный поток ошибок), и ничего, если текст не удался.
+
+Примеры:
+  snpln-cli -d notes.txt                  сообщить кодировку
+  snpln-cli -t win notes.txt              перекодировать на месте, исходная определяется
+  snpln-cli -f koi -t dos --filter &apos;*.txt&apos; docs
+  snpln-cli -n -v -t utf8 docs            что сделает перекодировка, файл за файлом
+  snpln-cli -k -t utf8 --line-ends lf docs
+                                          UTF-8 с концами строк LF, даты сохранены
+  cat old.txt | snpln-cli -t win - &gt; new.txt
+  snpln-cli --replace colour --with color --ignore-case a.txt
+
+Код возврата:
+  0    ни один файл не сбойнул (преобразован, уже в целевой кодировке,
+       без русских букв или не текст)
+  1    файл сбойнул, имя не найдено или каталог не читается
+  2    командная строка неверна
+  130  остановлено Ctrl-C (143 — SIGTERM, 129 — SIGHUP)
+</translation>
+    </message>
+    <message>
+        <source>Recode to this code page: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), utf8 (utf-8), utf16 (a byte order mark, little-endian), utf16le or utf16be</source>
+        <translation>Перекодировать в эту кодировку: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), utf8 (utf-8), utf16 (метка порядка байтов, little-endian), utf16le или utf16be</translation>
     </message>
 </context>
 </TS>

@@ -69,6 +69,14 @@ const char *sourceText(MessageId id) {
                              "This file already begins with a byte order mark");
   case MessageId::BomAbsent:
     return QT_TRANSLATE_NOOP("snpln", "This file has no byte order mark");
+  case MessageId::InvalidUtf16:
+    return QT_TRANSLATE_NOOP("snpln", "Invalid UTF-16 at byte %1");
+  case MessageId::OddUtf16Length:
+    return QT_TRANSLATE_NOOP("snpln",
+                             "UTF-16 text of odd length: byte %1 is left over");
+  case MessageId::RecodeFirst:
+    return QT_TRANSLATE_NOOP(
+        "snpln", "This file is in %1: recode it to another page first");
   case MessageId::BackupNotKept:
     return QT_TRANSLATE_NOOP("snpln", "Unable to keep a backup of this file");
   case MessageId::OutputChanged:
@@ -98,7 +106,8 @@ const char *sourceText(MessageId id) {
 bool isRecode(OperationCode op) {
   return (op >= OperationCode::RecodeToWin &&
           op <= OperationCode::RecodeToDos) ||
-         op == OperationCode::RecodeToUtf8;
+         op == OperationCode::RecodeToUtf8 ||
+         op == OperationCode::RecodeToUtf16;
 }
 
 Phrase number(std::uint64_t n) { return literal(std::to_string(n)); }
@@ -210,10 +219,13 @@ Phrase messageText(const job::Message &m) {
   switch (m.id) {
   case MessageId::HasCoding:
   case MessageId::TypedTextUnfit:
+  case MessageId::RecodeFirst:
     text = say(sourceText(m.id), {literal(codingName(m.page))});
     break;
   case MessageId::LineTooLong:
   case MessageId::InvalidUtf8:
+  case MessageId::InvalidUtf16:
+  case MessageId::OddUtf16Length:
     text = say(sourceText(m.id), {number(m.number)});
     break;
   case MessageId::Unrepresentable:
@@ -436,7 +448,8 @@ Phrase operationTitle(OperationCode operation) {
       QT_TRANSLATE_NOOP("snpln", "Detect coding"),
       QT_TRANSLATE_NOOP("snpln", "Recode to UTF-8"),
       QT_TRANSLATE_NOOP("snpln", "Line ends"),
-      QT_TRANSLATE_NOOP("snpln", "Byte order mark")};
+      QT_TRANSLATE_NOOP("snpln", "Byte order mark"),
+      QT_TRANSLATE_NOOP("snpln", "Recode to UTF-16")};
   const auto index = static_cast<std::size_t>(operation);
   return index < std::size(kTitles) ? say(kTitles[index]) : Phrase{};
 }

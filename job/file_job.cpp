@@ -9,6 +9,7 @@
 
 #include "engine/detect_code_page.h"
 #include "engine/typed_text.h"
+#include "engine/utf16.h"
 
 namespace snpln::job {
 
@@ -17,7 +18,8 @@ namespace {
 bool isRecode(OperationCode op) {
   return (op >= OperationCode::RecodeToWin &&
           op <= OperationCode::RecodeToDos) ||
-         op == OperationCode::RecodeToUtf8;
+         op == OperationCode::RecodeToUtf8 ||
+         op == OperationCode::RecodeToUtf16;
 }
 
 engine::CaseOperation caseOperationOf(OperationCode op) {
@@ -210,7 +212,17 @@ bool FileJob::settle() {
   // slices are cut from it.
   stream_ = engine::SliceStream(input_.get(), nullptr, fileSize, sliceSize_);
   const engine::Detection found = engine::detectStream(stream_);
-  if (found.kind == engine::TextKind::Binary) {
+  // The page the run already knows the file in: an earlier pass's, or the
+  // one it was named in.
+  std::optional<CodePage> known = request_.filePage;
+  if (!known && request_.sourceCodePage != CodePage::Auto)
+    known = request_.sourceCodePage;
+  // A file known to be UTF-16 is text, zero bytes and all; one opening
+  // with a UTF-16 mark is no text in another page either.
+  utf16Source_ =
+      known ? engine::isUtf16Page(*known) : engine::isUtf16Page(found.page);
+  if ((found.kind == engine::TextKind::Binary && !utf16Source_) ||
+      (known && !utf16Source_ && engine::isUtf16Page(found.page))) {
     leftAsItWas(MessageId::NotText);
     return false;
   }
@@ -221,7 +233,12 @@ bool FileJob::settle() {
       // A page an earlier pass settled holds: the text it was detected on
       // may since have changed case.
       request_.sourceCodePage = request_.filePage.value_or(found.page);
-      if (request_.sourceCodePage == CodePage::Auto) {
+      if (request_.sourceCodePage == CodePage::Auto &&
+          engine::isUtf16Page(request_.targetCodePage) && !detectOnly) {
+        // ASCII alone is in every single-byte page, and UTF-16 is none of
+        // them: the text is recoded all the same.
+        request_.sourceCodePage = CodePage::Win;
+      } else if (request_.sourceCodePage == CodePage::Auto) {
         // A text of ASCII alone is in every page, the target's too.
         if (isRecode(op))
           pageNow_ = request_.targetCodePage;
@@ -237,14 +254,35 @@ bool FileJob::settle() {
         return false;
       }
     }
+    bool sameCoding = request_.targetCodePage == request_.sourceCodePage;
+    if (engine::isUtf16Page(request_.sourceCodePage)) {
+      // Its byte order: the mark decides for utf16.
+      const std::uint8_t *head = nullptr;
+      std::size_t got = 0;
+      if (!stream_.bytesAhead(head, got)) {
+        endEarly(JobResult::ReadFailed, messageOf(MessageId::ReadError));
+        return false;
+      }
+      request_.sourceCodePage =
+          engine::utf16SourceOrder(request_.sourceCodePage, head, got);
+      sameCoding = sameUtf16(head, got);
+    }
     pageNow_ = request_.sourceCodePage;
     report_.from = request_.sourceCodePage;
-    if (request_.targetCodePage == request_.sourceCodePage) {
+    if (sameCoding) {
       leftAsItWas(MessageId::SameCoding);
       return false;
     }
   } else {
     pageNow_ = textPage(found.page);
+    if (engine::isUtf16Page(*pageNow_) && op != OperationCode::Bom) {
+      // Case, strings, TABs, empty lines and line ends work on bytes of one
+      // page or UTF-8: the file is to be recoded first.
+      Message recodeFirst = messageOf(MessageId::RecodeFirst);
+      recodeFirst.page = *pageNow_;
+      endEarly(JobResult::ReadFailed, recodeFirst);
+      return false;
+    }
   }
   if (op == OperationCode::Bom) {
     if (const auto unchanged = bomUnchanged()) {
@@ -310,6 +348,7 @@ bool FileJob::settle() {
   case OperationCode::RecodeToIso:
   case OperationCode::RecodeToDos:
   case OperationCode::RecodeToUtf8:
+  case OperationCode::RecodeToUtf16:
     engine_.emplace<engine::RecodeState>(
         request_.sourceCodePage, request_.targetCodePage, request_.substitute);
     break;
@@ -390,7 +429,8 @@ void FileJob::tick() {
   errno = 0;
   const engine::StepResult stepped = step();
   const int stepError = lastSystemError();
-  if (stream_.zeroByteSeen && stepped != engine::StepResult::ReadFailed) {
+  if (stream_.zeroByteSeen && !utf16Source_ &&
+      stepped != engine::StepResult::ReadFailed) {
     // A zero byte past the sample: the file is no text after all. The job
     // is given up and the file stays as it was.
     abortJob(messageOf(MessageId::NotText), JobResult::Skipped,
@@ -484,6 +524,10 @@ Message FileJob::badTextMessage() const {
     if (recode->fault == engine::RecodeFault::Unrepresentable) {
       bad.id = MessageId::Unrepresentable;
       bad.page = recode->target;
+    } else if (recode->fault == engine::RecodeFault::InvalidUtf16) {
+      bad.id = MessageId::InvalidUtf16;
+    } else if (recode->fault == engine::RecodeFault::OddLength) {
+      bad.id = MessageId::OddUtf16Length;
     }
     bad.number = recode->faultOffset;
     return bad;
@@ -505,6 +549,21 @@ void FileJob::fillSuccess() {
   } else {
     report_.substituted = typedSubstituted_;
   }
+}
+
+bool FileJob::sameUtf16(const std::uint8_t *head, std::size_t size) const {
+  const CodePage from = request_.sourceCodePage;
+  const CodePage to = request_.targetCodePage;
+  if (!engine::isUtf16Page(to) ||
+      engine::byteOrderOf(from) != engine::byteOrderOf(to))
+    return false;
+  // The same bytes would come out when the file has the mark the target
+  // writes, or lacks it as the target does.
+  const engine::BomKind mark = engine::bomKindOf(head, size);
+  const bool marked = from == CodePage::Utf16Be
+                          ? mark == engine::BomKind::Utf16Be
+                          : mark == engine::BomKind::Utf16Le;
+  return marked == (to == CodePage::Utf16);
 }
 
 std::optional<MessageId> FileJob::bomUnchanged() {
@@ -592,7 +651,9 @@ void FileJob::abortJob(const Message &message, JobResult result, bool shown) {
   report_.message = message;
   // A failure at a place in the file names the place.
   if (message.id == MessageId::InvalidUtf8 ||
-      message.id == MessageId::Unrepresentable)
+      message.id == MessageId::Unrepresentable ||
+      message.id == MessageId::InvalidUtf16 ||
+      message.id == MessageId::OddUtf16Length)
     report_.offset = message.number;
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();

@@ -128,6 +128,9 @@ private:
   // asked), or nothing when there is work; ReadError when its head could
   // not be read.
   std::optional<MessageId> bomUnchanged();
+  // Whether recoding the UTF-16 file whose head is given from its page to a
+  // UTF-16 target would give the same bytes (order and mark alike).
+  bool sameUtf16(const std::uint8_t *head, std::size_t size) const;
   // The page of the file's text for an operation other than recoding:
   // carried from the run's earlier pass, named by the run, or `detected`.
   engine::CodePage textPage(engine::CodePage detected) const;
@@ -149,6 +152,8 @@ private:
   bool busy_ = false;
   bool cancelRequested_ = false;
   bool autoDetected_ = false;
+  // The file is read as UTF-16: its zero bytes are text.
+  bool utf16Source_ = false;
   bool waitingForLock_ = false;
   bool reopened_ = false;
   engine::TextEncoding textEncoding_ = engine::TextEncoding::SingleByte;

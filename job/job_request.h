@@ -37,8 +37,11 @@ enum class OperationCode : std::uint8_t {
   // A UTF-8 file's byte order mark added or removed (RunParameters::bom);
   // the command line's --bom, without a button either.
   Bom = 14,
+  // Recoding to a UTF-16 page (RunParameters::targetCodePage); the command
+  // line's --to utf16, utf16le or utf16be, without a button.
+  RecodeToUtf16 = 15,
 };
-inline constexpr int kOperationCount = 15;
+inline constexpr int kOperationCount = 16;
 
 // How the texts of exclusion and replacement were given: as characters
 // (UTF-8, written into each file in its own code page) or as bytes taken

@@ -31,6 +31,10 @@ enum class MessageId : std::uint8_t {
   NotUtf8,           // --bom on a file in a single-byte page: left as it was
   BomPresent,        // --bom add on a file that has one: left as it was
   BomAbsent,         // --bom remove on a file without one: left as it was
+  InvalidUtf16,      // a lone surrogate at offset (number)
+  OddUtf16Length,    // UTF-16 text whose last byte, at offset (number), is
+                     // left over
+  RecodeFirst,       // an operation on characters on a file in page (UTF-16)
   BackupNotKept,     // the original could not be kept as a backup
                      // (systemError): the file stays as it was
   // --output: the file to make appeared, or changed, while the run made

@@ -348,7 +348,7 @@ TEST_F(CliTest, UsageErrorsGiveStatusTwo) {
       // and detection finds the page itself.
       {"--from", "koi", "a.txt"},
       {"--detect", "--from", "koi", "a.txt"},
-      {"--to", "utf16", "a.txt"},
+      {"--to", "utf32", "a.txt"},
       {"--bogus", "a.txt"},
       {"--with", "x", "a.txt"},
       {"--save-upper", "--upper", "a.txt"},
@@ -404,25 +404,30 @@ TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
   const std::vector<Case> cases = {
       {{"-l"},
        0,
-       "PAGE   STANDARD      ALSO\n"
-       "dos    CP866         ibm866 866\n"
-       "win    Windows-1251  cp1251 1251 win1251\n"
-       "koi    KOI8-R        koi8r koi8\n"
-       "iso    ISO-8859-5    iso8859-5\n"
-       "utf8   UTF-8         \n"
-       "auto   -             --from only: detect each file's page\n",
+       "PAGE     STANDARD      ALSO\n"
+       "dos      CP866         ibm866 866\n"
+       "win      Windows-1251  cp1251 1251 win1251\n"
+       "koi      KOI8-R        koi8r koi8\n"
+       "iso      ISO-8859-5    iso8859-5\n"
+       "utf8     UTF-8         \n"
+       "utf16    UTF-16        \n"
+       "utf16le  UTF-16LE      \n"
+       "utf16be  UTF-16BE      \n"
+       "auto     -             --from only: detect each file's page\n",
        ""},
       {{"-V"}, 0, std::string("snpln-cli ") + kVersion + "\n", ""},
       {{"-t", "utf", "a.txt"},
        2,
        "",
        "snpln-cli: unknown code page \"utf\" for --to: give dos, win, koi, "
-       "iso or utf8 (snpln-cli -l lists every name)\n"},
+       "iso, utf8, utf16, utf16le or utf16be (snpln-cli -l lists every "
+       "name)\n"},
       {{"-f", "auto8", "-t", "win", "a.txt"},
        2,
        "",
        "snpln-cli: unknown code page \"auto8\" for --from: give auto, dos, "
-       "win, koi, iso or utf8 (snpln-cli -l lists every name)\n"},
+       "win, koi, iso, utf8, utf16, utf16le or utf16be (snpln-cli -l lists "
+       "every name)\n"},
       {{"--keep-dat", "-t", "win", "a.txt"},
        2,
        "",

@@ -30,7 +30,7 @@ TEST(CodePageNames, EveryPageOnceAndEveryNameLeadsBackToItsPage) {
   }
   for (const auto &[page, count] : rows)
     EXPECT_EQ(count, 1) << static_cast<int>(page);
-  EXPECT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows.size(), 8u);
   EXPECT_EQ(engine::namingOf(CodePage::Auto), nullptr);
 }
 
@@ -56,6 +56,12 @@ TEST(CodePageNames, ReportedNamesAreAcceptedBack) {
       {"ISO8859-5", CodePage::Iso},
       {"utf-8", CodePage::Utf8},
       {"UTF8", CodePage::Utf8},
+      {"UTF-16", CodePage::Utf16},
+      {"utf16LE", CodePage::Utf16Le},
+      {"UTF-16BE", CodePage::Utf16Be},
+      {"''UTF-16LE''", CodePage::Utf16Le},
+      {"ucs-2", std::nullopt},
+      {"utf-32", std::nullopt},
       {"auto", std::nullopt},
       {"", std::nullopt},
       {"utf", std::nullopt},

@@ -423,6 +423,11 @@ TEST(DetectCodePage, EvidenceFedInSlicesEqualsTheWholeBuffer) {
     inputs.push_back(std::string(12000, 'e') + " " +
                      proseOf(page, 3000).substr(0, 3000) +
                      std::string(70000, 'f') + proseOf(page, 3000));
+  // Byte order marks decide within the first four bytes, however fed.
+  for (const char *mark : {"\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF"})
+    for (std::size_t size : {0u, 1u, 2u, 9000u})
+      inputs.push_back(mark + std::string(size, '\0') + "\x1F\x04");
+  inputs.push_back(std::string("\xFF\xFE\0\0", 4) + "a");
   inputs.push_back(std::string(9000, 'a') + "\xD0\x96" + std::string(40, 'b') +
                    "\xD0" + std::string(5, 'c') + std::string(1, '\0') +
                    "\xE0");
@@ -531,6 +536,54 @@ TEST(DetectText, AZeroByteInWhatIsReadMeansBinary) {
   MemoryInputFile decided(proseOf(CodePage::Win, 8192) + std::string(1, '\0'));
   EXPECT_EQ(engine::detectFile(decided, decided.data_.size()).kind,
             engine::TextKind::Text);
+}
+
+// FF FE is UTF-16LE and FE FF UTF-16BE, zero bytes and all; the UTF-32
+// marks that begin the same way stay binary; EF BB BF is UTF-8.
+TEST(DetectText, ByteOrderMarksDecideUtf16AndUtf32) {
+  const std::string privetLe("\x1F\x04\x40\x04\x38\x04", 6);
+  const std::string privetBe("\x04\x1F\x04\x40\x04\x38", 6);
+  const struct {
+    const char *name;
+    std::string bytes;
+    engine::TextKind kind;
+    CodePage page;
+  } cases[] = {
+      {"UTF-16LE", "\xFF\xFE" + privetLe, engine::TextKind::Text,
+       CodePage::Utf16Le},
+      {"UTF-16LE of ASCII", std::string("\xFF\xFEo\0k\0", 6),
+       engine::TextKind::Text, CodePage::Utf16Le},
+      {"UTF-16BE", "\xFE\xFF" + privetBe, engine::TextKind::Text,
+       CodePage::Utf16Be},
+      {"mark alone", "\xFF\xFE", engine::TextKind::Text, CodePage::Utf16Le},
+      {"mark and an odd byte", "\xFE\xFFx", engine::TextKind::Text,
+       CodePage::Utf16Be},
+      {"UTF-32LE", std::string("\xFF\xFE\0\0\x1F\x04\0\0", 8),
+       engine::TextKind::Binary, CodePage::Auto},
+      {"UTF-32BE", std::string("\0\0\xFE\xFF\0\0\x04\x1F", 8),
+       engine::TextKind::Binary, CodePage::Auto},
+      {"UTF-16 without a mark", std::string("o\0k\0", 4),
+       engine::TextKind::Binary, CodePage::Auto},
+      {"UTF-8 mark", "\xEF\xBB\xBF\xD0\x9F", engine::TextKind::Text,
+       CodePage::Utf8},
+      {"mark of UTF-16 after a byte", "x\xFF\xFE", engine::TextKind::Text,
+       CodePage::Win},
+  };
+  for (const auto &c : cases) {
+    const engine::Detection d = detectText(c.bytes);
+    EXPECT_EQ(d.kind, c.kind) << c.name;
+    EXPECT_STREQ(nameOf(d.page), nameOf(c.page)) << c.name;
+    // Through a file, a mark is read and nothing past it.
+    std::string units;
+    for (int i = 0; i < 50000; ++i)
+      units += std::string("a\0", 2);
+    MemoryInputFile in(c.bytes + units);
+    const engine::Detection byFile = engine::detectFile(in, in.data_.size());
+    if (c.page == CodePage::Utf16Le || c.page == CodePage::Utf16Be) {
+      EXPECT_STREQ(nameOf(byFile.page), nameOf(c.page)) << c.name;
+      EXPECT_EQ(in.position(), 0u) << c.name;
+    }
+  }
 }
 
 TEST(DetectText, AllCapitalWindows1251AndKoi8AreToldApart) {

@@ -304,6 +304,153 @@ TEST_F(FileJobTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
   }
 }
 
+// "Привет, мир" in UTF-16, either byte order, with or without a mark.
+std::string helloUtf16(bool bigEndian, bool mark) {
+  const char16_t text[] = u"Привет, мир";
+  std::string out;
+  if (mark)
+    out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (std::size_t i = 0; text[i] != 0; ++i) {
+    const auto hi = static_cast<char>(text[i] >> 8);
+    const auto lo = static_cast<char>(text[i] & 0xFF);
+    out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+  }
+  return out;
+}
+
+TEST_F(FileJobTest, Utf16FilesAreRecodedBothWays) {
+  const std::string le = helloUtf16(false, true);
+  const std::string be = helloUtf16(true, true);
+  std::string asciiLe;
+  for (char c : std::string(9000, 'a') + "z")
+    asciiLe += std::string{c, '\0'};
+  struct Case {
+    const char *name;
+    std::string content;
+    CodePage source;
+    CodePage target;
+    JobResult result;
+    std::string after;
+    CodePage from; // in the report
+  };
+  const Case cases[] = {
+      {"marked LE detected, to UTF-8", le, CodePage::Auto, CodePage::Utf8,
+       JobResult::Done, kHelloUtf8, CodePage::Utf16Le},
+      {"marked BE detected, to Windows-1251", be, CodePage::Auto, CodePage::Win,
+       JobResult::Done, kHelloWin, CodePage::Utf16Be},
+      {"no mark, named LE, to KOI8-R", helloUtf16(false, false),
+       CodePage::Utf16Le, CodePage::Koi, JobResult::Done, kHelloKoi,
+       CodePage::Utf16Le},
+      {"utf16 named, the mark says BE", be, CodePage::Utf16, CodePage::Dos,
+       JobResult::Done, kHelloDos, CodePage::Utf16Be},
+      {"Windows-1251 to utf16: a mark, little-endian", kHelloWin,
+       CodePage::Auto, CodePage::Utf16, JobResult::Done, le, CodePage::Win},
+      {"marked LE to utf16le drops the mark", le, CodePage::Auto,
+       CodePage::Utf16Le, JobResult::Done, helloUtf16(false, false),
+       CodePage::Utf16Le},
+      {"marked LE to utf16be", le, CodePage::Auto, CodePage::Utf16Be,
+       JobResult::Done, helloUtf16(true, false), CodePage::Utf16Le},
+      {"marked LE to utf16 is the same", le, CodePage::Auto, CodePage::Utf16,
+       JobResult::Skipped, le, CodePage::Utf16Le},
+      {"unmarked BE to utf16be is the same", helloUtf16(true, false),
+       CodePage::Utf16Be, CodePage::Utf16Be, JobResult::Skipped,
+       helloUtf16(true, false), CodePage::Utf16Be},
+      // Zero bytes in every slice, past the detection's sample too.
+      {"long ASCII in UTF-16 to UTF-8", "\xFF\xFE" + asciiLe, CodePage::Auto,
+       CodePage::Utf8, JobResult::Done, std::string(9000, 'a') + "z",
+       CodePage::Utf16Le},
+      {"ASCII alone to UTF-16BE", "ok", CodePage::Auto, CodePage::Utf16Be,
+       JobResult::Done, std::string("\0o\0k", 4), CodePage::Win},
+  };
+  for (const Case &c : cases)
+    for (std::size_t slice :
+         {std::size_t{1}, std::size_t{7}, engine::kSliceSize}) {
+      SCOPED_TRACE(std::string(c.name) + ", slice " + std::to_string(slice));
+      host = {};
+      dir.write("u.txt", c.content);
+      auto r =
+          request(engine::isUtf16Page(c.target) ? OperationCode::RecodeToUtf16
+                                                : OperationCode::RecodeToWin,
+                  "u.txt");
+      r.sourceCodePage = c.source;
+      r.targetCodePage = c.target;
+      EXPECT_EQ(run(r, slice), c.result);
+      EXPECT_EQ(dir.read("u.txt"), c.after);
+      EXPECT_EQ(report.from, c.from);
+      EXPECT_FALSE(tempLeft());
+    }
+}
+
+TEST_F(FileJobTest, BrokenUtf16FailsAtItsOffsetAndStaysAsItWas) {
+  const std::string le = helloUtf16(false, true);
+  const struct {
+    const char *name;
+    std::string content;
+    std::string line2;
+    std::uint64_t offset;
+  } cases[] = {
+      {"odd length", le + "x",
+       "UTF-16 text of odd length: byte 24 is left over", 24},
+      {"lone low surrogate", le + std::string("\x00\xDC", 2) + le,
+       "Invalid UTF-16 at byte 24", 24},
+      {"high surrogate at the end", le + std::string("\x3D\xD8", 2),
+       "Invalid UTF-16 at byte 24", 24},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    host = {};
+    dir.write("u.txt", c.content);
+    auto r = request(OperationCode::RecodeToUtf8, "u.txt");
+    r.targetCodePage = CodePage::Utf8;
+    EXPECT_EQ(run(r, 3), JobResult::ReadFailed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0], Message(r.path, c.line2));
+    EXPECT_EQ(report.offset, c.offset);
+    EXPECT_EQ(dir.read("u.txt"), c.content);
+    EXPECT_FALSE(tempLeft());
+  }
+}
+
+// Every operation but recoding asks for a recoding first; --bom leaves a
+// UTF-16 file as it is, and a page named for a marked UTF-16 file that is
+// not UTF-16 makes it no text, as its zero bytes always did.
+TEST_F(FileJobTest, OtherOperationsOnUtf16AskForARecodingFirst) {
+  const std::string be = helloUtf16(true, true);
+  for (const OperationCode op :
+       {OperationCode::UpperCase, OperationCode::LowerCase,
+        OperationCode::SmartCase, OperationCode::Exclude,
+        OperationCode::Replace, OperationCode::Optimize,
+        OperationCode::DeleteEmpty, OperationCode::LineEnds}) {
+    SCOPED_TRACE(i18n::english(i18n::operationTitle(op)));
+    host = {};
+    dir.write("u.txt", be);
+    auto r = request(op, "u.txt", 0);
+    r.searchText = "a";
+    EXPECT_EQ(run(r), JobResult::ReadFailed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0],
+              Message(r.path, "This file is in ''UTF-16BE'': recode it to "
+                              "another page first"));
+    EXPECT_EQ(dir.read("u.txt"), be);
+  }
+  host = {};
+  dir.write("u.txt", be);
+  EXPECT_EQ(run(request(OperationCode::Bom, "u.txt")), JobResult::Skipped);
+  EXPECT_EQ(dir.read("u.txt"), be);
+  auto named = request(OperationCode::RecodeToUtf8, "u.txt");
+  named.sourceCodePage = CodePage::Win;
+  named.targetCodePage = CodePage::Utf8;
+  EXPECT_EQ(run(named), JobResult::Skipped);
+  EXPECT_EQ(host.messages.back(),
+            Message(named.path, "This file is not text: it holds a zero byte"));
+  const std::string utf32("\xFF\xFE\0\0\x1F\x04\0\0", 8);
+  dir.write("u32.txt", utf32);
+  auto r32 = request(OperationCode::RecodeToUtf8, "u32.txt");
+  r32.targetCodePage = CodePage::Utf8;
+  EXPECT_EQ(run(r32), JobResult::Skipped);
+  EXPECT_EQ(dir.read("u32.txt"), utf32);
+}
+
 TEST_F(FileJobTest, BinaryFileIsLeftAloneByEveryOperation) {
   SNPLN_SKIP_ON_WINDOWS("POSIX permission bits");
   const std::string elf = std::string("\x7F"
@@ -912,10 +1059,12 @@ TEST_F(FileJobTest, SingleByteFileStaysSingleByte) {
 
 TEST(OperationTitles, AreTheWindowCaptions) {
   const char *expected[] = {
-      "Upper case",      "Recode to WIN", "Recode to KOI",    "Recode to ISO",
-      "Recode to DOS",   "Lower case",    "Smart case",       "Exclude",
-      "Replace",         "Optimize",      "Delete excessive", "Detect coding",
-      "Recode to UTF-8", "Line ends",     "Byte order mark"};
+      "Upper case",      "Recode to WIN",    "Recode to KOI",
+      "Recode to ISO",   "Recode to DOS",    "Lower case",
+      "Smart case",      "Exclude",          "Replace",
+      "Optimize",        "Delete excessive", "Detect coding",
+      "Recode to UTF-8", "Line ends",        "Byte order mark",
+      "Recode to UTF-16"};
   static_assert(std::size(expected) == job::kOperationCount);
   for (int i = 0; i < job::kOperationCount; ++i)
     EXPECT_EQ(

@@ -149,6 +149,19 @@ std::vector<Operation> operations() {
          r.sourceCodePage = CodePage::Dos;
          r.targetCodePage = CodePage::Win;
        }},
+      // The sample's bytes read as UTF-16LE units are text without a
+      // surrogate; the page is resolved from the head at start-up.
+      {"recode from UTF-16", OperationCode::RecodeToUtf8,
+       [](JobRequest &r) {
+         r.sourceCodePage = CodePage::Utf16Le;
+         r.targetCodePage = CodePage::Utf8;
+       },
+       true},
+      {"recode to UTF-16", OperationCode::RecodeToUtf16,
+       [](JobRequest &r) {
+         r.sourceCodePage = CodePage::Dos;
+         r.targetCodePage = CodePage::Utf16;
+       }},
       {"replace", OperationCode::Replace,
        [](JobRequest &r) {
          r.searchText = "a";

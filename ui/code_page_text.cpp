@@ -115,6 +115,12 @@ const char *codePageDisplayName(engine::CodePage page) {
     return "ISO 8859-5";
   case engine::CodePage::Utf8:
     return "UTF-8";
+  case engine::CodePage::Utf16:
+    return "UTF-16";
+  case engine::CodePage::Utf16Le:
+    return "UTF-16LE";
+  case engine::CodePage::Utf16Be:
+    return "UTF-16BE";
   case engine::CodePage::Win:
   case engine::CodePage::Auto:
     break;

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "engine/detect_code_page.h"
+#include "engine/utf16.h"
 #include "ui/byte_text.h"
 #include "ui/byte_text_view.h"
 #include "ui/code_page_text.h"
@@ -231,13 +232,22 @@ bool PreviewDialog::openFile() {
                            sample, sample < bytes.size())
           .page);
 
+  // A UTF-16 file is shown as its text (in UTF-8), and only shown: it is
+  // recoded before anything edits it.
+  const bool utf16 = engine::isUtf16Page(page);
+  if (utf16)
+    bytes = engine::utf16AsUtf8(
+        reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(),
+        engine::byteOrderOf(page));
+  const engine::CodePage shown = utf16 ? engine::CodePage::Utf8 : page;
+
   // The view cannot hold a zero byte: it shows what comes before the first
   // one, and the file counts as truncated there, so a save warns first.
   if (const std::size_t zero = bytes.find('\0'); zero != std::string::npos) {
     bytes.resize(zero);
     shortView = true;
   }
-  if (bytes.size() < size)
+  if (!utf16 && bytes.size() < size)
     shortView = true; // the file was cut short while it was read
 
   // Read whole: only now does the preview change, so a failed reload leaves
@@ -251,16 +261,15 @@ bool PreviewDialog::openFile() {
   if (saveButton())
     saveButton()->setEnabled(false);
   if (editButton())
-    editButton()->setEnabled(true);
+    editButton()->setEnabled(!utf16);
   setStatus(truncated_ ? truncatedStatus(size, bytes.size(), page)
                        : sizeStatus(size, page));
   const bool fast = bytes.size() >= fastViewThreshold_;
   if (QPlainTextEdit *text = view()) {
-    setDocumentBytes(*text->document(), fast ? std::string() : bytes,
-                     codePage_);
+    setDocumentBytes(*text->document(), fast ? std::string() : bytes, shown);
     text->setVisible(!fast);
   }
-  fastView_->setBytes(fast ? std::move(bytes) : std::string(), codePage_);
+  fastView_->setBytes(fast ? std::move(bytes) : std::string(), shown);
   fastView_->setVisible(fast);
   if (auto *ok = controls_.control<QPushButton>(kIdOk))
     ok->setFocus();

@@ -34,13 +34,13 @@ expect_eq "an option's name after other words" "--tab-size --to" \
   "$(complete_words snpln-cli --optimize --t)"
 
 # Every alias of every page, as -l lists them.
-pages="1251 866 cp1251 cp866 dos ibm866 iso iso-8859-5 iso8859-5 koi koi8 koi8-r koi8r utf-8 utf8 win win1251 windows-1251"
+pages="1251 866 cp1251 cp866 dos ibm866 iso iso-8859-5 iso8859-5 koi koi8 koi8-r koi8r utf-16 utf-16be utf-16le utf-8 utf16 utf16be utf16le utf8 win win1251 windows-1251"
 cases=(
   "--to|k|koi koi8 koi8-r koi8r"
   "--to||$pages"
   "--from||1251 866 auto ${pages#1251 866 }"
   "--from|a|auto"
-  "-t|utf|utf-8 utf8"
+  "-t|utf|utf-16 utf-16be utf-16le utf-8 utf16 utf16be utf16le utf8"
   "--line-ends||cr crlf lf"
   "--bom|r|remove"
   "--tab-size||"

@@ -147,6 +147,9 @@ unsigned countOf(const LetterCounts &counts, CodePage page) {
     return counts.isoCount;
   case CodePage::Auto:
   case CodePage::Utf8:
+  case CodePage::Utf16:
+  case CodePage::Utf16Le:
+  case CodePage::Utf16Be:
     break;
   }
   return 0;

@@ -44,6 +44,12 @@ const char *pageName(CodePage page) {
     return "Iso";
   case CodePage::Utf8:
     return "Utf8";
+  case CodePage::Utf16:
+    return "Utf16";
+  case CodePage::Utf16Le:
+    return "Utf16Le";
+  case CodePage::Utf16Be:
+    return "Utf16Be";
   case CodePage::Auto:
     break;
   }
@@ -60,6 +66,12 @@ const char *iconvName(CodePage page) {
     return "KOI8-R";
   case CodePage::Iso:
     return "ISO-8859-5";
+  case CodePage::Utf16:
+    return "UTF-16";
+  case CodePage::Utf16Le:
+    return "UTF-16LE";
+  case CodePage::Utf16Be:
+    return "UTF-16BE";
   case CodePage::Utf8:
   case CodePage::Auto:
     break;

@@ -305,6 +305,23 @@ private slots:
     QVERIFY(!QFile::exists(f.path("~sn$ln~.tmp")));
   }
 
+  // AUTO recodes a marked UTF-16 file (either order) to the chosen target
+  // like any other.
+  void autoRecodesUtf16Files() {
+    Fixture f;
+    // "Мир" with a mark, little- and big-endian.
+    writeFile(f.path("le.txt"),
+              std::string("\xFF\xFE\x1C\x04\x38\x04\x40\x04", 8));
+    writeFile(f.path("be.txt"),
+              std::string("\xFE\xFF\x04\x1C\x04\x38\x04\x40", 8));
+    MainWindow w("le.txt be.txt");
+    clickMode(w, batch::ModeButton::ToWin);
+    clickMode(w, batch::ModeButton::FromAuto);
+    runWith(w, {});
+    QCOMPARE(readFile(f.path("le.txt")), QByteArray("\xCC\xE8\xF0"));
+    QCOMPARE(readFile(f.path("be.txt")), QByteArray("\xCC\xE8\xF0"));
+  }
+
   // The window's runs work on each file's own letters: a CP866 and a KOI8-R
   // file each in its page, Yo a letter, and the From row naming the page
   // without a recoding.

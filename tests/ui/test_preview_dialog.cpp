@@ -437,6 +437,32 @@ private slots:
     QCOMPARE(readFile(path), bytes(original + "\xD0\x81\xD0\xB6"));
   }
 
+  // A marked UTF-16 file (either order) is shown as its text, its page in
+  // the status line, and cannot be edited: it is recoded first.
+  void utf16FileIsShownAsItsTextAndOnlyShown() {
+    QTemporaryDir dir;
+    const char16_t text[] = u"Привет\r\nмир \U0001F600";
+    for (const bool big : {false, true}) {
+      const QString path = dir.filePath(big ? "be.txt" : "le.txt");
+      std::string original = big ? "\xFE\xFF" : "\xFF\xFE";
+      for (std::size_t i = 0; text[i] != 0; ++i) {
+        const auto hi = static_cast<char>(text[i] >> 8);
+        const auto lo = static_cast<char>(text[i] & 0xFF);
+        original += big ? std::string{hi, lo} : std::string{lo, hi};
+      }
+      writeFile(path, original);
+      runPreview(path, [&](PreviewDialog &p) {
+        QCOMPARE(int(p.codePage()), int(big ? engine::CodePage::Utf16Be
+                                            : engine::CodePage::Utf16Le));
+        QCOMPARE(p.view()->toPlainText(),
+                 QStringLiteral("Привет\nмир \U0001F600"));
+        QVERIFY(p.statusText().contains(big ? "UTF-16BE" : "UTF-16LE"));
+        QVERIFY(!p.editButton()->isEnabled());
+      });
+      QCOMPARE(readFile(path), bytes(original));
+    }
+  }
+
   // Truncated by the capacity: the status says so, a save warns first and
   // writes what the view holds followed by the rest of the file as it was;
   // a second save does not warn again.
