@@ -70,7 +70,7 @@ void setDocumentBytes(QTextDocument &document, std::string_view bytes,
 // expected in it.
 class DocumentLoader {
 public:
-  static constexpr std::size_t kDefaultPieceSize = 256u << 10;
+  static constexpr std::size_t kDefaultPieceSize = 128u << 10;
 
   DocumentLoader(QTextDocument &document, std::string_view bytes,
                  engine::CodePage page,

@@ -297,6 +297,11 @@ void PreviewDialog::startLoad() {
     editButton()->setEnabled(false);
   loader_ = std::make_unique<DocumentLoader>(
       *view()->document(), fastView_->bytes(), codePage_, loadPieceSize_);
+  // The editor fills beneath the fast view: shown while still empty, it
+  // lays out each piece as it comes, where showing it full would lay out
+  // every line at once.
+  view()->show();
+  fastView_->raise();
   if (!loadStepsByHand_)
     loadTimer_->start();
 }
@@ -322,6 +327,8 @@ void PreviewDialog::cancelLoad() {
     return;
   loadTimer_->stop();
   loader_.reset(); // the editor empty again
+  if (QPlainTextEdit *text = view())
+    text->hide();
   QApplication::restoreOverrideCursor();
   if (editButton())
     editButton()->setEnabled(true);
