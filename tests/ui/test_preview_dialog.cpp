@@ -1150,7 +1150,7 @@ private slots:
     QVERIFY(editDisabled);
     QVERIFY(saveDisabled);
     QVERIFY2(liveDuringLoad, "no event was handled while the editor loaded");
-    QVERIFY2(turns > 10, qPrintable(QString::number(turns)));
+    QVERIFY2(turns > 1, qPrintable(QString::number(turns)));
     QVERIFY(cursorRestored);
     QVERIFY(editing);
     QCOMPARE(editorText, splitLines(content, engine::CodePage::Win).text);
