@@ -267,6 +267,17 @@ std::string jsonOfReport(const job::JobReport &r) {
     field(out, "error", jsonString(reasonName(id)));
   if (r.offset)
     field(out, "offset", std::to_string(*r.offset));
+  if (r.line)
+    field(out, "line", std::to_string(*r.line));
+  if (r.column)
+    field(out, "column", std::to_string(*r.column));
+  if (r.character) {
+    std::uint8_t utf8[4];
+    const std::size_t length = engine::encodeUtf8(*r.character, utf8);
+    field(
+        out, "char",
+        jsonString(std::string(reinterpret_cast<const char *>(utf8), length)));
+  }
   if (r.message.systemError != 0)
     field(out, "errno", jsonString(errnoName(r.message.systemError)));
   // Names as "path" is given: in base64 under "_bytes" when not UTF-8.

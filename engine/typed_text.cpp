@@ -36,4 +36,21 @@ std::optional<std::string> typedTextIn(const std::string &utf8, CodePage page,
   return out;
 }
 
+std::optional<char32_t> firstUnfitCharacter(const std::string &utf8,
+                                            CodePage page) {
+  if (page == CodePage::Utf8)
+    return std::nullopt;
+  const auto *bytes = reinterpret_cast<const std::uint8_t *>(utf8.data());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const Utf8Char c = decodeUtf8(bytes + i, utf8.size() - i);
+    if (c.status != Utf8Status::Ok)
+      return std::nullopt;
+    if (byteOfChar(c.code, page) < 0)
+      return c.code;
+    i += c.length;
+  }
+  return std::nullopt;
+}
+
 } // namespace snpln::engine

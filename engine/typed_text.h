@@ -18,4 +18,9 @@ namespace snpln::engine {
 std::optional<std::string> typedTextIn(const std::string &utf8, CodePage page,
                                        std::uint64_t *substituted = nullptr);
 
+// The first character of `utf8` that `page` cannot hold (what makes
+// typedTextIn fail), if any.
+std::optional<char32_t> firstUnfitCharacter(const std::string &utf8,
+                                            CodePage page);
+
 } // namespace snpln::engine

@@ -460,6 +460,22 @@
         <translation>Метка порядка байтов</translation>
     </message>
     <message>
+        <source>Character %1 of the replacement text cannot be written in %2</source>
+        <translation>Символ %1 текста замены нельзя записать в %2</translation>
+    </message>
+    <message>
+        <source>Invalid UTF-8 at line %2, column %3 (byte %1)</source>
+        <translation>Неверный UTF-8 в строке %2, столбце %3 (байт %1)</translation>
+    </message>
+    <message>
+        <source>Character %4 at line %2, column %3 (byte %1) cannot be written in %5</source>
+        <translation>Символ %4 в строке %2, столбце %3 (байт %1) нельзя записать в %5</translation>
+    </message>
+    <message>
+        <source>Character at line %2, column %3 (byte %1) cannot be written in %4</source>
+        <translation>Символ в строке %2, столбце %3 (байт %1) нельзя записать в %4</translation>
+    </message>
+    <message>
         <source>Unable to keep a backup of this file</source>
         <translation>Не удалось сохранить резервную копию этого файла</translation>
     </message>

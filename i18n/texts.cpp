@@ -1,6 +1,7 @@
 #include "i18n/texts.h"
 
 #include "engine/code_page_names.h"
+#include "engine/text_position.h"
 
 #include <cstring>
 
@@ -217,20 +218,50 @@ Phrase systemReason(int systemError) {
 Phrase messageText(const job::Message &m) {
   Phrase text;
   switch (m.id) {
-  case MessageId::HasCoding:
   case MessageId::TypedTextUnfit:
+    text = m.character
+               ? say(QT_TRANSLATE_NOOP("snpln",
+                                       "Character %1 of the replacement text "
+                                       "cannot be written in %2"),
+                     {literal(engine::characterName(*m.character)),
+                      literal(codingName(m.page))})
+               : say(sourceText(m.id), {literal(codingName(m.page))});
+    break;
+  case MessageId::HasCoding:
   case MessageId::RecodeFirst:
     text = say(sourceText(m.id), {literal(codingName(m.page))});
     break;
   case MessageId::LineTooLong:
-  case MessageId::InvalidUtf8:
   case MessageId::InvalidUtf16:
   case MessageId::OddUtf16Length:
     text = say(sourceText(m.id), {number(m.number)});
     break;
+  case MessageId::InvalidUtf8:
+    text = m.place
+               ? say(QT_TRANSLATE_NOOP("snpln",
+                                       "Invalid UTF-8 at line %2, column %3 "
+                                       "(byte %1)"),
+                     {number(m.number), number(m.place->line),
+                      number(m.place->column)})
+               : say(sourceText(m.id), {number(m.number)});
+    break;
   case MessageId::Unrepresentable:
-    text =
-        say(sourceText(m.id), {number(m.number), literal(codingName(m.page))});
+    if (m.place && m.character)
+      text =
+          say(QT_TRANSLATE_NOOP("snpln", "Character %4 at line %2, column %3 "
+                                         "(byte %1) cannot be written in %5"),
+              {number(m.number), number(m.place->line), number(m.place->column),
+               literal(engine::characterName(*m.character)),
+               literal(codingName(m.page))});
+    else if (m.place)
+      text = say(QT_TRANSLATE_NOOP("snpln",
+                                   "Character at line %2, column %3 (byte %1) "
+                                   "cannot be written in %4"),
+                 {number(m.number), number(m.place->line),
+                  number(m.place->column), literal(codingName(m.page))});
+    else
+      text = say(sourceText(m.id),
+                 {number(m.number), literal(codingName(m.page))});
     break;
   default:
     text = say(sourceText(m.id));

@@ -6,8 +6,10 @@
 #include <limits>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "engine/detect_code_page.h"
+#include "engine/text_position.h"
 #include "engine/typed_text.h"
 #include "engine/utf16.h"
 
@@ -126,6 +128,7 @@ void FileJob::endUnshown(JobResult result, const Message &message) {
   endEarly(result);
   report_.result = result;
   report_.message = message;
+  notePlace(message);
 }
 
 bool FileJob::start() {
@@ -308,6 +311,8 @@ bool FileJob::settle() {
   if (exclusion && !textsInFilePage()) {
     Message unfit = messageOf(MessageId::TypedTextUnfit);
     unfit.page = filePageOfText();
+    unfit.character =
+        engine::firstUnfitCharacter(request_.replaceText, unfit.page);
     endEarly(JobResult::ReadFailed, unfit);
     return false;
   }
@@ -518,7 +523,61 @@ std::optional<CodePage> FileJob::pageAfterSuccess() const {
   return pageNow_;
 }
 
-Message FileJob::badTextMessage() const {
+// The line and column of a fault's offset and the character there, read
+// again from the file's start (a failure's path only: the engines count
+// neither lines nor characters). Nothing is added when the file cannot be
+// read back to there.
+void FileJob::placeFault(Message &fault, CodePage source) {
+  // Lines and columns are counted in UTF-8 and single-byte text; a UTF-16
+  // fault names its byte only.
+  if (engine::isUtf16Page(source) || !input_ || !input_->seek(0))
+    return;
+  const engine::TextEncoding encoding = source == CodePage::Utf8
+                                            ? engine::TextEncoding::Utf8
+                                            : engine::TextEncoding::SingleByte;
+  engine::TextPositionCounter counter(encoding);
+  std::vector<std::uint8_t> block(engine::kSliceSize);
+  std::uint64_t left = fault.number;
+  while (left > 0) {
+    std::size_t got = 0;
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
+    if (!input_->read(block.data(), want, got) || got == 0)
+      return;
+    counter.feed(block.data(), got);
+    left -= got;
+  }
+  fault.place = counter.position();
+  if (fault.id != MessageId::Unrepresentable ||
+      encoding != engine::TextEncoding::Utf8)
+    return;
+  std::uint8_t head[4];
+  std::size_t have = 0;
+  while (have < sizeof head) {
+    std::size_t got = 0;
+    if (!input_->read(head + have, sizeof head - have, got) || got == 0)
+      break;
+    have += got;
+  }
+  fault.character = engine::utf8CharacterAt(head, have);
+}
+
+// The report's place and character of a failure from its message.
+void FileJob::notePlace(const Message &message) {
+  // A failure at a place in the file names the place.
+  if (message.id == MessageId::InvalidUtf8 ||
+      message.id == MessageId::Unrepresentable ||
+      message.id == MessageId::InvalidUtf16 ||
+      message.id == MessageId::OddUtf16Length)
+    report_.offset = message.number;
+  if (message.place) {
+    report_.line = message.place->line;
+    report_.column = message.place->column;
+  }
+  report_.character = message.character;
+}
+
+Message FileJob::badTextMessage() {
   if (const auto *recode = std::get_if<engine::RecodeState>(&engine_)) {
     Message bad = messageOf(MessageId::InvalidUtf8);
     if (recode->fault == engine::RecodeFault::Unrepresentable) {
@@ -530,6 +589,7 @@ Message FileJob::badTextMessage() const {
       bad.id = MessageId::OddUtf16Length;
     }
     bad.number = recode->faultOffset;
+    placeFault(bad, recode->source);
     return bad;
   }
   return messageOf(MessageId::ReadError);
@@ -649,12 +709,7 @@ void FileJob::abortJob(const Message &message, JobResult result, bool shown) {
   notePage();
   report_.result = result;
   report_.message = message;
-  // A failure at a place in the file names the place.
-  if (message.id == MessageId::InvalidUtf8 ||
-      message.id == MessageId::Unrepresentable ||
-      message.id == MessageId::InvalidUtf16 ||
-      message.id == MessageId::OddUtf16Length)
-    report_.offset = message.number;
+  notePlace(message);
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
   if (shown)

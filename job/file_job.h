@@ -123,7 +123,11 @@ private:
   void endUnshown(JobResult result, const Message &message);
   // The report's fields a job that went through fills: pages, counts.
   void fillSuccess();
-  Message badTextMessage() const;
+  Message badTextMessage();
+  // Adds the line, column and character of a fault at a byte offset.
+  void placeFault(Message &fault, engine::CodePage source);
+  // Sets the report's offset, line, column and character from a failure.
+  void notePlace(const Message &message);
   // For the Bom pass: why the file stays as it is (not UTF-8, already as
   // asked), or nothing when there is work; ReadError when its head could
   // not be read.

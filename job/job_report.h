@@ -39,6 +39,13 @@ struct JobReport {
   engine::BomChange bom = engine::BomChange::Add;
   // A failure at a place in the file: the byte offset (from 0).
   std::optional<std::uint64_t> offset;
+  // The same place as a line and a column, both from 1 (see
+  // engine/text_position.h), where the job could tell.
+  std::optional<std::uint64_t> line;
+  std::optional<std::uint64_t> column;
+  // The character a failure is about: the one the target page cannot hold
+  // (of the file, or of the typed replacement).
+  std::optional<char32_t> character;
   // A dry run: nothing was written; a success says what would be.
   bool dryRun = false;
   // A success that kept the original as a backup: the backup's name.

@@ -6,7 +6,10 @@
 
 #include <cstdint>
 
+#include <optional>
+
 #include "engine/code_page.h"
+#include "engine/text_position.h"
 
 namespace snpln::job {
 
@@ -24,9 +27,11 @@ enum class MessageId : std::uint8_t {
   ReadError,         // a read failed, or the file changed (systemError)
   WriteError,        // a write or the commit failed (systemError)
   LineTooLong,       // a line longer than the limit (number)
-  TypedTextUnfit,    // the replacement cannot be written in page
-  InvalidUtf8,       // bytes at offset (number) are not UTF-8
-  Unrepresentable,   // the character at offset (number) has no byte in page
+  TypedTextUnfit,    // the replacement cannot be written in page (its
+                     // character that cannot)
+  InvalidUtf8,       // bytes at offset (number, place) are not UTF-8
+  Unrepresentable,   // the character at offset (number, place) has no byte
+                     // in page
   DateNotKept,       // the new file could not get the times (systemError)
   NotUtf8,           // --bom on a file in a single-byte page: left as it was
   BomPresent,        // --bom add on a file that has one: left as it was
@@ -66,6 +71,10 @@ struct Message {
   engine::CodePage page = engine::CodePage::Auto;
   // The system's own number for the reason (errno); 0 when there is none.
   int systemError = 0;
+  // The line and column of the byte offset, where the job could tell.
+  std::optional<engine::TextPosition> place;
+  // The character the failure is about, where there is one.
+  std::optional<char32_t> character;
 
   friend bool operator==(const Message &, const Message &) = default;
 };

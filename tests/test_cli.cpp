@@ -327,7 +327,9 @@ TEST_F(CliTest, TypedTextIsCharactersUnlessBytesIsGiven) {
   const auto r = run({"--replace", mirUtf8, "--with", "caf\xC3\xA9", "w.txt"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(
-      (r.out + r.err).find("Replacement text cannot be written in ''Win1251''"),
+      (r.out + r.err)
+          .find("Character U+00E9 \xC3\xA9 of the replacement text cannot be "
+                "written in ''Win1251''"),
       std::string::npos)
       << r.out << r.err;
   EXPECT_EQ(dir.read("w.txt"), kHelloWin);
@@ -535,7 +537,8 @@ TEST_F(CliTest, SubstituteGoldenTranscripts) {
   r = run({"-t", "koi", "u.txt"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err,
-            "u.txt: Character at byte 0 cannot be written in ''Koi8''\n");
+            "u.txt: Character U+00AB \xC2\xAB at line 1, column 1 (byte 0) "
+            "cannot be written in ''Koi8''\n");
   EXPECT_EQ(dir.read("u.txt"), utf8);
   r = run({"--substitute", "-v", "-t", "koi", "u.txt"});
   EXPECT_EQ(r.status, 0) << r.err;

@@ -273,20 +273,24 @@ TEST_F(FileJobTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
   const Case cases[] = {
       {"latin e acute found by detection", kHelloUtf8 + " caf" + eAcute,
        CodePage::Auto, OperationCode::RecodeToKoi, CodePage::Koi,
-       "Character at byte 24 cannot be written in ''Koi8''"},
+       "Character U+00E9 \xC3\xA9 at line 1, column 16 (byte 24) cannot be "
+       "written in ''Koi8''"},
       {"box drawing into Windows-1251", "\xE2\x95\xAC", CodePage::Utf8,
        OperationCode::RecodeToWin, CodePage::Win,
-       "Character at byte 0 cannot be written in ''Win1251''"},
+       "Character U+256C \xE2\x95\xAC at line 1, column 1 (byte 0) cannot be "
+       "written in ''Win1251''"},
       {"named as UTF-8 but is not", kHelloWin, CodePage::Utf8,
-       OperationCode::RecodeToDos, CodePage::Dos, "Invalid UTF-8 at byte 0"},
+       OperationCode::RecodeToDos, CodePage::Dos,
+       "Invalid UTF-8 at line 1, column 1 (byte 0)"},
       {"cut at the end of a file past the sample",
        kHelloUtf8 + std::string(9000, 'a') + "\xD0", CodePage::Auto,
-       OperationCode::RecodeToIso, CodePage::Iso, "Invalid UTF-8 at byte 9020"},
+       OperationCode::RecodeToIso, CodePage::Iso,
+       "Invalid UTF-8 at line 1, column 9012 (byte 9020)"},
       // Detected as UTF-8 with one Windows-1251 byte in it: the recoding
       // stops there.
       {"UTF-8 with a stray byte", kHelloUtf8 + " " + kHelloUtf8 + "\xAB",
        CodePage::Auto, OperationCode::RecodeToWin, CodePage::Win,
-       "Invalid UTF-8 at byte 41"},
+       "Invalid UTF-8 at line 1, column 24 (byte 41)"},
   };
   for (const Case &c : cases) {
     host = {};
@@ -564,7 +568,8 @@ TEST_F(FileJobTest, TypedTextIsWrittenInEachFilesCodePage) {
        "and replaced with received string, Nr. of hits: 1"},
       {"replacement Windows-1251 cannot hold", kHelloWin, mirUtf8,
        "caf" + eAcute, job::TypedText::Characters, JobResult::ReadFailed, "",
-       "Replacement text cannot be written in ''Win1251''"},
+       "Character U+00E9 \xC3\xA9 of the replacement text cannot be written "
+       "in ''Win1251''"},
       {"search text Windows-1251 cannot hold", kHelloWin, "caf" + eAcute, "x",
        job::TypedText::Characters, JobResult::Done, "", ""},
       {"bytes taken byte for byte", kHelloWin, "\xEC\xE8\xF0", "MIR",
@@ -583,7 +588,8 @@ TEST_F(FileJobTest, TypedTextIsWrittenInEachFilesCodePage) {
        "and replaced with received string, Nr. of hits: 1"},
       {"replacement KOI8-R cannot hold", kHelloKoi, mirUtf8, "№",
        job::TypedText::Characters, JobResult::ReadFailed, "",
-       "Replacement text cannot be written in ''Koi8''"},
+       "Character U+2116 \xE2\x84\x96 of the replacement text cannot be "
+       "written in ''Koi8''"},
       // A file of ASCII alone takes typed text as Windows-1251, as before.
       {"typed into a file of ASCII alone", "cat and dog", "cat", "кот",
        job::TypedText::Characters, JobResult::Done, "\xEA\xEE\xF2 and dog",
@@ -1233,6 +1239,75 @@ TEST_F(FileJobTest, ReportCarriesTheFactsOfEachEnd) {
     EXPECT_EQ(report.offset, c.offset);
     EXPECT_EQ(report.message.systemError, c.systemError);
   }
+}
+
+// A failure at a place names its line and column beside the byte offset,
+// and the character the target cannot hold, in the report and in its
+// words; whatever the slice size, as lines are counted from the file again.
+TEST_F(FileJobTest, FailuresNameTheirLineColumnAndCharacter) {
+  using job::MessageId;
+  struct Case {
+    const char *name;
+    std::string content;
+    CodePage target;
+    MessageId message;
+    std::uint64_t offset, line, column;
+    std::optional<char32_t> character;
+    const char *words;
+  };
+  const Case cases[] = {
+      {"invalid UTF-8 on the third line", "a\r\nb\n\xD0\xB0x\xFF",
+       CodePage::Win, MessageId::InvalidUtf8, 8, 3, 3, std::nullopt,
+       "Invalid UTF-8 at line 3, column 3 (byte 8)"},
+      {"a sequence cut by the end of the file", "ab\xD0", CodePage::Win,
+       MessageId::InvalidUtf8, 2, 1, 3, std::nullopt,
+       "Invalid UTF-8 at line 1, column 3 (byte 2)"},
+      {"the euro sign KOI8-R cannot hold, after LF CR", "ok\n\r\xE2\x82\xAC",
+       CodePage::Koi, MessageId::Unrepresentable, 4, 2, 1, U'\u20AC',
+       "Character U+20AC \xE2\x82\xAC at line 2, column 1 (byte 4) cannot be "
+       "written in ''Koi8''"},
+      {"after two-byte letters in the first line",
+       "\xD0\xB0\xD0\xB1\xE2\x82\xAC", CodePage::Dos,
+       MessageId::Unrepresentable, 4, 1, 3, U'\u20AC',
+       "Character U+20AC \xE2\x82\xAC at line 1, column 3 (byte 4) cannot be "
+       "written in ''Dos''"},
+      {"after a byte order mark and a lone CR",
+       "\xEF\xBB\xBFx\r\xF0\x9F\x98\x80", CodePage::Iso,
+       MessageId::Unrepresentable, 5, 2, 1, U'\U0001F600',
+       "Character U+1F600 \xF0\x9F\x98\x80 at line 2, column 1 (byte 5) "
+       "cannot be written in ''Iso''"},
+  };
+  for (const Case &c : cases)
+    for (const std::size_t slice :
+         {std::size_t{1}, std::size_t{3}, std::size_t{8192}}) {
+      SCOPED_TRACE(std::string(c.name) + ", slices of " +
+                   std::to_string(slice));
+      dir.write("p.txt", c.content);
+      auto r = request(OperationCode::RecodeToWin, "p.txt", 0);
+      r.sourceCodePage = CodePage::Utf8;
+      r.targetCodePage = c.target;
+      EXPECT_EQ(run(r, slice), JobResult::ReadFailed);
+      EXPECT_EQ(report.message.id, c.message) << lastReport;
+      EXPECT_EQ(report.offset, c.offset);
+      EXPECT_EQ(report.line, c.line);
+      EXPECT_EQ(report.column, c.column);
+      EXPECT_EQ(report.character, c.character);
+      EXPECT_EQ(lastReport, c.words);
+      EXPECT_EQ(dir.read("p.txt"), c.content);
+      EXPECT_FALSE(tempLeft());
+    }
+
+  // The replacement's character the file's page cannot hold; the typed
+  // text has no place in the file.
+  dir.write("p.txt", kHelloKoi);
+  auto r = request(OperationCode::Replace, "p.txt", 0);
+  r.searchText = "x";
+  r.replaceText = "\xE2\x82\xAC";
+  r.typedText = job::TypedText::Characters;
+  EXPECT_EQ(run(r), JobResult::ReadFailed);
+  EXPECT_EQ(report.message.id, MessageId::TypedTextUnfit);
+  EXPECT_EQ(report.character, std::optional<char32_t>(U'\u20AC'));
+  EXPECT_FALSE(report.offset || report.line || report.column);
 }
 
 } // namespace

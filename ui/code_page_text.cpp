@@ -1,7 +1,10 @@
 #include "ui/code_page_text.h"
 
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+
+#include <algorithm>
 
 #include "engine/code_page_chars.h"
 #include "engine/line_span.h"
@@ -190,6 +193,118 @@ void setDocumentBytes(QTextDocument &document, std::string_view bytes,
   }
   document.setUndoRedoEnabled(undo);
   document.setModified(false);
+}
+
+namespace {
+
+// Where a piece may end inside a line of `length` bytes, near `room`: before
+// a byte that begins a character, so that no UTF-8 sequence is cut (a
+// single-byte page's line may be cut anywhere: all its bytes begin one).
+std::size_t cutBefore(const std::uint8_t *line, std::size_t length,
+                      std::size_t room) {
+  const auto continues = [&](std::size_t at) {
+    return at < length && (line[at] & 0xC0) == 0x80;
+  };
+  std::size_t cut = room;
+  for (int back = 0; back < 3 && cut > 1 && continues(cut); ++back)
+    --cut;
+  if (!continues(cut))
+    return cut;
+  // Past a run of continuing bytes, which no character can span.
+  cut = room;
+  while (continues(cut))
+    ++cut;
+  return cut;
+}
+
+} // namespace
+
+DocumentLoader::DocumentLoader(QTextDocument &document, std::string_view bytes,
+                               engine::CodePage page, std::size_t pieceSize)
+    : document_(document), bytes_(bytes), page_(page),
+      pieceSize_(std::max<std::size_t>(pieceSize, 1)) {}
+
+DocumentLoader::~DocumentLoader() { abandon(); }
+
+bool DocumentLoader::step() {
+  if (done_)
+    return false;
+  if (!started_) {
+    started_ = true;
+    undo_ = document_.isUndoRedoEnabled();
+    document_.setUndoRedoEnabled(false);
+    document_.setProperty(kLoading, true);
+    document_.setPlainText(QString());
+  }
+  // Whole lines up to the piece's size, at least one; a longer line is
+  // cut before a byte that begins a character.
+  const auto *data = reinterpret_cast<const std::uint8_t *>(bytes_.data());
+  const std::size_t size = bytes_.size();
+  PreviewLines piece;
+  std::size_t at = next_;
+  while (at < size) {
+    const engine::LineSpan line = engine::lineSpanAt(data, size, at);
+    const std::size_t room = pieceSize_ - (at - next_);
+    if (at != next_ && line.length + line.endLength > room)
+      break; // the next piece's
+    std::size_t length = line.length;
+    const bool cut = line.length > room;
+    if (cut)
+      length = page_ == engine::CodePage::Utf8
+                   ? cutBefore(data + at, line.length, room)
+                   : room;
+    appendDecodedIn(piece.text, bytes_.substr(at, length), page_);
+    if (cut || line.endLength == 0) {
+      at += length;
+      break;
+    }
+    piece.text.append(QLatin1Char('\n'));
+    const bool cr = data[at + length] == engine::kCr;
+    if (line.endLength == 2)
+      piece.ends.push_back(cr ? LineEnd::CrLf : LineEnd::LfCr);
+    else
+      piece.ends.push_back(cr ? LineEnd::Cr : LineEnd::Lf);
+    at = line.next();
+    if (at - next_ >= pieceSize_)
+      break;
+  }
+  QTextBlock block = document_.lastBlock();
+  QTextCursor end(&document_);
+  end.movePosition(QTextCursor::End);
+  end.insertText(piece.text);
+  // Each line end goes to the block it ends, from the one the piece
+  // began in.
+  for (const LineEnd lineEnd : piece.ends) {
+    if (!block.isValid())
+      break;
+    if (lineEnd != LineEnd::CrLf)
+      block.setUserState(static_cast<int>(lineEnd));
+    block = block.next();
+  }
+  next_ = at;
+  if (next_ >= size) {
+    finish();
+    return false;
+  }
+  return true;
+}
+
+void DocumentLoader::finish() {
+  done_ = true;
+  document_.setProperty(kLoading, false);
+  document_.setUndoRedoEnabled(undo_);
+  document_.setModified(false);
+}
+
+void DocumentLoader::abandon() {
+  if (done_)
+    return;
+  done_ = true;
+  if (!started_)
+    return;
+  document_.setProperty(kLoading, true);
+  document_.setPlainText(QString());
+  finish();
 }
 
 void keepLineEnds(QTextDocument &document) {

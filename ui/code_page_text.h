@@ -62,6 +62,46 @@ PreviewLines splitLines(std::string_view bytes, engine::CodePage page);
 // it ends.
 void setDocumentBytes(QTextDocument &document, std::string_view bytes,
                       engine::CodePage page);
+// Fills a document as setDocumentBytes does, a piece at a time (whole
+// lines, or a very long line cut between two characters), so that a window
+// goes on with its events between the pieces. The bytes must stay as they
+// are until the load has finished or been abandoned. Until then the
+// document is neither modified nor undoable, and edits of the user are not
+// expected in it.
+class DocumentLoader {
+public:
+  static constexpr std::size_t kDefaultPieceSize = 128u << 10;
+
+  DocumentLoader(QTextDocument &document, std::string_view bytes,
+                 engine::CodePage page,
+                 std::size_t pieceSize = kDefaultPieceSize);
+  // Abandons a load that has not finished.
+  ~DocumentLoader();
+  DocumentLoader(const DocumentLoader &) = delete;
+  DocumentLoader &operator=(const DocumentLoader &) = delete;
+
+  // Adds the next piece; true while pieces are left.
+  bool step();
+  bool finished() const { return done_ && next_ >= bytes_.size(); }
+  // The bytes in the document so far.
+  std::size_t loaded() const { return next_; }
+  std::size_t size() const { return bytes_.size(); }
+  // Empties the document again: a load given up.
+  void abandon();
+
+private:
+  void finish();
+
+  QTextDocument &document_;
+  std::string_view bytes_;
+  engine::CodePage page_;
+  std::size_t pieceSize_;
+  std::size_t next_ = 0;
+  bool started_ = false;
+  bool done_ = false;
+  bool undo_ = true;
+};
+
 // Keeps the remembered line ends with their breaks while the user edits the
 // document: a deleted break takes its line end along, a new one is CR LF.
 void keepLineEnds(QTextDocument &document);

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 #include "ui/byte_text.h"
 #include "ui/elide_text.h"
 #include "ui/translation.h"
@@ -29,6 +31,7 @@ MessageDialog::MessageDialog(const QString &line1, const QString &line2,
                              QWidget *owner)
     : QDialog(owner), line1_(line1), line2_(line2) {
   controls_ = buildDialog(*this, dialogTemplate(kMessageTemplate));
+  widenFor(line2_);
   showLine(controls_.control<QLabel>(kLine1Id), line1_);
   showLine(controls_.control<QLabel>(kLine2Id), line2_);
   if (auto *ok = controls_.control<QPushButton>(kIdOk))
@@ -38,6 +41,30 @@ MessageDialog::MessageDialog(const QString &line1, const QString &line2,
 MessageDialog::MessageDialog(const std::string &line1, const std::string &line2,
                              QWidget *owner)
     : MessageDialog(shownText(line1), shownText(line2), owner) {}
+
+// A message longer than its line (a failure that names its place and
+// character) widens the window, up to twice its width; the lines grow with
+// it and OK stays in the middle. A path in the first line never widens it:
+// it loses its middle instead.
+void MessageDialog::widenFor(const QString &text) {
+  auto *line = controls_.control<QLabel>(kLine2Id);
+  if (!line)
+    return;
+  const QFontMetrics metrics(line->font());
+  const int need = drawnWidth(metrics, text) + 2 * line->margin() +
+                   metrics.averageCharWidth();
+  const int extra = std::min(need - line->width(), width());
+  if (extra <= 0)
+    return;
+  for (QWidget *control : controls_.all()) {
+    const int id = control->property("controlId").toInt();
+    if (id == kLine1Id || id == kLine2Id)
+      control->resize(control->width() + extra, control->height());
+    else
+      control->move(control->x() + extra / 2, control->y());
+  }
+  setFixedSize(width() + extra, height());
+}
 
 job::DialogAnswer MessageDialog::run() {
   placeDialog(*this, dialogTemplate(kMessageTemplate).placement,

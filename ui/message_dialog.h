@@ -1,6 +1,7 @@
 // The two-line modal message of every outcome (template 132, "Snpln
 // Message"): line 1 over line 2, each centred and cut to one line, and the
-// OK picture button. run() answers Ok for OK, Enter and the close box (a
+// OK picture button. A second line longer than the window widens it (up to
+// twice its width). run() answers Ok for OK, Enter and the close box (a
 // message during a run lets the run go on) and Cancel for Esc; nothing
 // closes the window on its own.
 #pragma once
@@ -43,6 +44,8 @@ protected:
   void closeEvent(QCloseEvent *event) override;
 
 private:
+  void widenFor(const QString &text);
+
   QString line1_;
   QString line2_;
   DialogControls controls_;

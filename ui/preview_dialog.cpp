@@ -10,8 +10,10 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTextCursor>
+#include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 #include "engine/detect_code_page.h"
@@ -27,6 +29,11 @@
 namespace snpln::ui {
 
 namespace {
+
+// A save not written, with the reason the system gave for the call that
+// has just failed (errno, set by each failing call; 0 when the failure was
+// none of the system's).
+SaveFailure notWritten() { return SaveFailure{SaveRefusal::NotWritten, errno}; }
 
 constexpr const char *kNotFound = "This file not found";
 constexpr const char *kTruncatedWarning =
@@ -75,7 +82,13 @@ constexpr std::size_t kChunk = 4u << 20;
 PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
                              platform::FileSystem &fs, std::size_t capacity)
     : QDialog(owner), fileName_(std::move(fileName)), fs_(fs),
-      capacity_(capacity), chooseSaveAs_(&PreviewDialog::platformChooseSaveAs) {
+      capacity_(capacity), chooseSaveAs_(&PreviewDialog::platformChooseSaveAs),
+      loadPieceSize_(DocumentLoader::kDefaultPieceSize) {
+  // The editor's load takes a piece whenever the event loop has nothing
+  // else to do.
+  loadTimer_ = new QTimer(this);
+  loadTimer_->setInterval(0);
+  connect(loadTimer_, &QTimer::timeout, this, [this] { stepLoad(); });
   controls_ = buildDialog(*this, dialogTemplate(kPreviewTemplate));
   templateSize_ = size();
   for (QWidget *w : controls_.all()) {
@@ -148,7 +161,7 @@ std::string PreviewDialog::viewBytes() const {
 }
 
 bool PreviewDialog::isModified() const {
-  return view() && view()->document()->isModified();
+  return !loading() && view() && view()->document()->isModified();
 }
 
 job::DialogAnswer PreviewDialog::message(const char *line2) {
@@ -284,21 +297,53 @@ int PreviewDialog::run() {
   return exec();
 }
 
-void PreviewDialog::loadEditor() {
-  if (!showsFastView())
+void PreviewDialog::startLoad() {
+  if (loading() || !view())
     return;
+  // The fast view goes on showing the file until the editor has it whole.
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const std::string bytes = fastView_->takeBytes();
-  fastView_->hide();
-  if (QPlainTextEdit *text = view()) {
-    setDocumentBytes(*text->document(), bytes, codePage_);
-    text->show();
-  }
-  QApplication::restoreOverrideCursor();
+  if (editButton())
+    editButton()->setEnabled(false);
+  loader_ = std::make_unique<DocumentLoader>(
+      *view()->document(), fastView_->bytes(), codePage_, loadPieceSize_);
+  // The editor fills beneath the fast view: shown while still empty, it
+  // lays out each piece as it comes, where showing it full would lay out
+  // every line at once.
+  view()->show();
+  fastView_->raise();
+  if (!loadStepsByHand_)
+    loadTimer_->start();
 }
 
-void PreviewDialog::pressEdit() {
-  loadEditor();
+bool PreviewDialog::stepLoad() {
+  if (!loader_)
+    return false;
+  if (loader_->step())
+    return true;
+  loadTimer_->stop();
+  loader_.reset();
+  fastView_->takeBytes();
+  fastView_->hide();
+  if (QPlainTextEdit *text = view())
+    text->show();
+  QApplication::restoreOverrideCursor();
+  enterEditing();
+  return false;
+}
+
+void PreviewDialog::cancelLoad() {
+  if (!loader_)
+    return;
+  loadTimer_->stop();
+  loader_.reset(); // the editor empty again
+  if (QPlainTextEdit *text = view())
+    text->hide();
+  QApplication::restoreOverrideCursor();
+  if (editButton())
+    editButton()->setEnabled(true);
+}
+
+void PreviewDialog::enterEditing() {
   if (view())
     view()->setReadOnly(false);
   if (saveButton())
@@ -307,6 +352,16 @@ void PreviewDialog::pressEdit() {
     editButton()->setEnabled(false);
   if (view())
     view()->setFocus();
+}
+
+void PreviewDialog::pressEdit() {
+  if (loading())
+    return;
+  if (showsFastView()) {
+    startLoad();
+    return;
+  }
+  enterEditing();
 }
 
 int PreviewDialog::saveText() {
@@ -320,11 +375,12 @@ int PreviewDialog::saveText() {
   }
   // Checked before asking, and nothing is changed before the answer: the
   // file must still be the very version the text came from.
+  errno = 0;
   const std::optional<platform::FileStatus> now = fs_.status(fileName_);
   if (!now)
-    return refused(SaveRefusal::Gone);
+    return refused(SaveFailure{SaveRefusal::Gone, errno});
   if (!platform::sameVersion(opened_, *now))
-    return refused(SaveRefusal::ChangedElsewhere);
+    return refused(SaveFailure{SaveRefusal::ChangedElsewhere});
   if (truncated_)
     message(kTruncatedWarning);
 
@@ -335,7 +391,7 @@ int PreviewDialog::saveText() {
   truncated_ = false;
 
   platform::FileSize written = 0;
-  if (const std::optional<SaveRefusal> why =
+  if (const std::optional<SaveFailure> why =
           writeTo(fileName_, opened_, written))
     return refused(*why);
   showSaved(written);
@@ -347,7 +403,7 @@ int PreviewDialog::saveText() {
 // beside `target` and take its place, with its owner, mode and attributes,
 // only once they are whole on the disk and only while `target` is still
 // `version`; any failure leaves it as it was. Nothing when that is done.
-std::optional<SaveRefusal>
+std::optional<SaveFailure>
 PreviewDialog::writeTo(const std::string &target,
                        const platform::FileStatus &version,
                        platform::FileSize &written) {
@@ -364,23 +420,25 @@ PreviewDialog::writeTo(const std::string &target,
         !platform::sameVersion(opened_, restVersion) ||
         !rest->seek(shownLength_)) {
       if (toItself)
-        return SaveRefusal::ChangedElsewhere;
+        return SaveFailure{SaveRefusal::ChangedElsewhere};
       rest.reset(); // another file gets the text alone (saveAs warned)
     }
   }
   // The target as it is now, locked against our runs while it is replaced
   // (one that holds it is about to change it).
+  errno = 0;
   std::unique_ptr<platform::InputFile> opened = fs_.openRead(target);
   if (!opened)
-    return SaveRefusal::NotWritten;
+    return notWritten();
   if (opened->lock() == platform::LockOutcome::Busy)
-    return SaveRefusal::ChangedElsewhere;
+    return SaveFailure{SaveRefusal::ChangedElsewhere};
   platform::SystemError why;
   std::unique_ptr<platform::SaveFile> output =
       opened->beginSave(version, platform::SaveRules{}, why);
   if (!output)
-    return SaveRefusal::NotWritten;
+    return SaveFailure{SaveRefusal::NotWritten, why.code};
   auto put = [&output, &written](const char *from, std::size_t count) {
+    errno = 0;
     std::size_t done = 0;
     while (done < count) {
       std::size_t took = 0;
@@ -395,32 +453,35 @@ PreviewDialog::writeTo(const std::string &target,
   written = 0;
   const std::string bytes = viewBytes();
   if (!put(bytes.data(), bytes.size()))
-    return SaveRefusal::NotWritten;
+    return notWritten();
   if (rest) {
     std::string chunk(kChunk, '\0');
     for (;;) {
       std::size_t got = 0;
+      errno = 0;
       if (!rest->read(chunk.data(), chunk.size(), got))
-        return SaveRefusal::NotWritten;
+        return notWritten();
       if (got == 0)
         break;
       if (!put(chunk.data(), got))
-        return SaveRefusal::NotWritten;
+        return notWritten();
     }
     // The rest must be the one the preview saw, to its last byte.
     if (written != bytes.size() + (opened_.size - shownLength_))
-      return toItself ? SaveRefusal::ChangedElsewhere : SaveRefusal::NotWritten;
+      return SaveFailure{toItself ? SaveRefusal::ChangedElsewhere
+                                  : SaveRefusal::NotWritten};
   }
+  errno = 0;
   switch (output->commit()) {
   case platform::SaveOutcome::Replaced:
     break;
   case platform::SaveOutcome::TargetChanged:
-    return SaveRefusal::ChangedElsewhere;
+    return SaveFailure{SaveRefusal::ChangedElsewhere};
   case platform::SaveOutcome::WriteFailed:
   case platform::SaveOutcome::OwnerNotKept:
   case platform::SaveOutcome::AttributesNotKept:
   case platform::SaveOutcome::BackupNotKept:
-    return SaveRefusal::NotWritten;
+    return notWritten();
   }
   shownLength_ = bytes.size();
   return std::nullopt;
@@ -447,7 +508,7 @@ void PreviewDialog::showSaved(platform::FileSize written) {
     editButton()->setEnabled(true);
 }
 
-int PreviewDialog::refused(SaveRefusal why) {
+int PreviewDialog::refused(SaveFailure why) {
   SaveRefusedDialog question(fileName_, why, this);
   switch (question.run()) {
   case SaveRefusedAnswer::Reload:
@@ -486,7 +547,7 @@ bool PreviewDialog::saveAs() {
     version = fs_.status(target);
   }
   platform::FileSize written = 0;
-  std::optional<SaveRefusal> why = SaveRefusal::NotWritten;
+  std::optional<SaveFailure> why = SaveFailure{};
   if (version)
     why = writeTo(target, *version, written);
   if (why) {
@@ -511,7 +572,20 @@ void PreviewDialog::closePreview() {
   done(kIdOk);
 }
 
-void PreviewDialog::reject() { done(kIdCancel); }
+void PreviewDialog::reject() {
+  if (loading()) {
+    cancelLoad();
+    return;
+  }
+  done(kIdCancel);
+}
+
+void PreviewDialog::done(int result) {
+  cancelLoad();
+  QDialog::done(result);
+}
+
+PreviewDialog::~PreviewDialog() { cancelLoad(); }
 
 void PreviewDialog::closeEvent(QCloseEvent *event) {
   if (!isVisible()) {

@@ -25,9 +25,12 @@
 //
 // A file of fastViewThreshold() bytes or more is shown in a ByteTextView,
 // which opens tens of megabytes at once, and goes into the editor only when
-// "&Edit" is pressed. While the file loads the wait cursor shows and the
-// other windows keep painting. The window cannot be made smaller than its
-// buttons need.
+// "&Edit" is pressed: a piece per turn of the event loop, so the window
+// stays live, with the wait cursor shown until the editor takes over (Esc
+// gives the load up and leaves the preview as it was; "&OK", Enter and the
+// close box close the preview at once, nothing having been typed). While
+// the file is read the wait cursor shows and the other windows keep
+// painting. The window cannot be made smaller than its buttons need.
 //
 // run() answers 1 for OK, 2 for Esc, and 0 when the file could not be shown.
 #pragma once
@@ -37,6 +40,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -50,10 +54,12 @@
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 
 namespace snpln::ui {
 
 class ByteTextView;
+class DocumentLoader;
 
 // The file dialog of "Save &as...": the chosen path, or an empty one when
 // the user cancelled. It asks before it names a file that exists.
@@ -86,7 +92,21 @@ public:
                          platform::FileSystem &fs = platform::realFileSystem(),
                          std::size_t capacity = kDefaultCapacity);
 
+  ~PreviewDialog() override;
+
   std::size_t capacity() const { return capacity_; }
+
+  // The editor being filled from the fast view ("&Edit" on a large file).
+  bool loading() const { return loader_ != nullptr; }
+  // Bytes per piece of that load.
+  void setLoadPieceSize(std::size_t bytes) { loadPieceSize_ = bytes; }
+  // Tests step the load themselves: it then goes on only by stepLoad().
+  void setLoadStepsByHand(bool byHand) { loadStepsByHand_ = byHand; }
+  // The load's next piece; false once there is no load (it has ended, and
+  // the editor has the text).
+  bool stepLoad();
+  // Gives the load up: the fast view shows the file as before.
+  void cancelLoad();
 
   // The platform's save dialog when not set.
   void setSaveAsChooser(SaveAsChooser chooser) {
@@ -126,8 +146,10 @@ public:
   const DialogControls &controls() const { return controls_; }
 
 public slots:
-  // Esc: closed without asking.
+  // Esc: closed without asking (during a load: the load given up).
   void reject() override;
+  // Every end of the window gives a load up first.
+  void done(int result) override;
 
 protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
@@ -137,20 +159,22 @@ protected:
 
 private:
   bool openFile();
-  // Moves the text from the fast view into the editor.
-  void loadEditor();
+  // Begins moving the text from the fast view into the editor.
+  void startLoad();
+  // The editing state: the editor writable, "&Save" enabled.
+  void enterEditing();
   // The status from a sentence whose %1 is the file's name.
   void setStatus(const QString &sentence);
   void fitStatus();
   void showSaved(platform::FileSize written);
   // Where the new content goes: the file itself (its version as read) or a
   // file chosen by "Save &as...".
-  std::optional<SaveRefusal> writeTo(const std::string &target,
+  std::optional<SaveFailure> writeTo(const std::string &target,
                                      const platform::FileStatus &version,
                                      platform::FileSize &written);
   // The refused save's question and what follows it; the result of
   // saveText().
-  int refused(SaveRefusal why);
+  int refused(SaveFailure why);
   bool saveAs();
   job::DialogAnswer message(const char *line2);
 
@@ -170,6 +194,10 @@ private:
   ByteTextView *fastView_ = nullptr;
   std::size_t fastViewThreshold_ = kDefaultFastViewThreshold;
   SaveAsChooser chooseSaveAs_;
+  std::unique_ptr<DocumentLoader> loader_;
+  QTimer *loadTimer_ = nullptr;
+  std::size_t loadPieceSize_;
+  bool loadStepsByHand_ = false;
 };
 
 } // namespace snpln::ui

@@ -34,8 +34,9 @@ const char *SaveRefusedDialog::reasonText(SaveRefusal why) {
 }
 
 SaveRefusedDialog::SaveRefusedDialog(const std::string &fileName,
-                                     SaveRefusal why, QWidget *owner)
-    : QDialog(owner), why_(why) {
+                                     SaveFailure failure, QWidget *owner)
+    : QDialog(owner), failure_(failure) {
+  const SaveRefusal why = failure.why;
   controls_ = buildDialog(*this, dialogTemplate(kSaveRefusedTemplate));
   if (auto *name = controls_.control<QLabel>(kNameId)) {
     // A long path keeps its start and its end.
@@ -55,7 +56,16 @@ SaveRefusedDialog::SaveRefusedDialog(const std::string &fileName,
       connect(button, &QPushButton::clicked, this, [this, id] { done(id); });
 }
 
-QString SaveRefusedDialog::reason() const { return uiText(reasonText(why_)); }
+QString SaveRefusedDialog::reason() const {
+  if (failure_.systemError == 0 ||
+      failure_.why == SaveRefusal::ChangedElsewhere)
+    return uiText(reasonText(failure_.why));
+  const QString head =
+      uiText(failure_.why == SaveRefusal::Gone ? "File access error"
+                                               : "Unable to save file");
+  return head + QStringLiteral(": ") +
+         shown(i18n::systemReason(failure_.systemError));
+}
 
 SaveRefusedAnswer SaveRefusedDialog::run() {
   placeDialog(*this, dialogTemplate(kSaveRefusedTemplate).placement,

@@ -1,6 +1,7 @@
 // What the preview asks when a save of the text cannot be done (template
 // 141, "SNPLN : File not saved"): the file's name, why the file was left as
-// it was, and what may be done with the text, which is still in the editor:
+// it was (with the system's reason where there is one), and what may be
+// done with the text, which is still in the editor:
 // "&Reload" (only when another program changed the file: the file as it is
 // now replaces the text), "Save &as..." (the text goes to another file) and
 // "&Keep editing" (also Esc and the close box: back to the editor).
@@ -24,6 +25,13 @@ enum class SaveRefusal : std::uint8_t {
   NotWritten,       // the new content could not be written or put in place
 };
 
+// A refused save: why, and the system's own number for its reason (errno)
+// where the system gave one (0: none).
+struct SaveFailure {
+  SaveRefusal why = SaveRefusal::NotWritten;
+  int systemError = 0;
+};
+
 enum class SaveRefusedAnswer : std::uint8_t { Reload, SaveAs, KeepEditing };
 
 class SaveRefusedDialog : public QDialog {
@@ -36,13 +44,18 @@ public:
   static constexpr int kReloadId = ids::kRefusedReload;
   static constexpr int kSaveAsId = ids::kRefusedSaveAs;
 
-  SaveRefusedDialog(const std::string &fileName, SaveRefusal why,
+  SaveRefusedDialog(const std::string &fileName, SaveFailure failure,
                     QWidget *owner = nullptr);
+  SaveRefusedDialog(const std::string &fileName, SaveRefusal why,
+                    QWidget *owner = nullptr)
+      : SaveRefusedDialog(fileName, SaveFailure{why, 0}, owner) {}
 
   SaveRefusedAnswer run();
 
-  SaveRefusal why() const { return why_; }
-  // The reason as the window shows it.
+  SaveRefusal why() const { return failure_.why; }
+  int systemError() const { return failure_.systemError; }
+  // The reason as the window shows it: the system's own words where it
+  // gave a reason ("Unable to save file: Permission denied").
   QString reason() const;
   const DialogControls &controls() const { return controls_; }
 
@@ -54,7 +67,7 @@ public slots:
   void reject() override { done(kIdCancel); }
 
 private:
-  SaveRefusal why_;
+  SaveFailure failure_;
   DialogControls controls_;
 };
 

@@ -100,8 +100,13 @@ QString shown(const i18n::Phrase &phrase) {
     return pattern.arg(shown(p[0]));
   case 2:
     return pattern.arg(shown(p[0]), shown(p[1]));
-  default:
+  case 3:
     return pattern.arg(shown(p[0]), shown(p[1]), shown(p[2]));
+  case 4:
+    return pattern.arg(shown(p[0]), shown(p[1]), shown(p[2]), shown(p[3]));
+  default: // the core's texts take five arguments at most
+    return pattern.arg(shown(p[0]), shown(p[1]), shown(p[2]), shown(p[3]),
+                       shown(p[4]));
   }
 }
 

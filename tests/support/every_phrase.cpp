@@ -26,6 +26,22 @@ std::vector<std::pair<std::string, i18n::Phrase>> everyPhrase() {
         lines.line2.empty() ? lines.line1 : lines.line2);
     if (m.id == MessageId::EmptyExclude)
       add("message " + std::to_string(i) + " line 1", lines.line1);
+    // A failure at a place: with its line and column, and with the
+    // character too.
+    if (m.id == MessageId::InvalidUtf8 || m.id == MessageId::Unrepresentable ||
+        m.id == MessageId::TypedTextUnfit) {
+      job::Message placed = m;
+      if (m.id != MessageId::TypedTextUnfit) {
+        placed.place = engine::TextPosition{3, 4};
+        add("message " + std::to_string(i) + " placed",
+            i18n::messageText(placed));
+      }
+      if (m.id != MessageId::InvalidUtf8) {
+        placed.character = U'\u20AC';
+        add("message " + std::to_string(i) + " with its character",
+            i18n::messageText(placed));
+      }
+    }
   }
   for (int i = 0; i < batch::kStatusIdCount; ++i) {
     const auto id = static_cast<batch::StatusId>(i);

@@ -1,8 +1,16 @@
 #include "tests/support/faulty_file_system.h"
 
+#include <cerrno>
+
 namespace snpln::platform {
 
 namespace {
+
+// A failing call leaves the system's reason the plan gives.
+void setError(const FaultPlan &plan) {
+  if (plan.error != 0)
+    errno = plan.error;
+}
 
 class FaultyInputFile : public InputFile {
 public:
@@ -85,6 +93,7 @@ public:
     const std::uint64_t end = taken_ + size;
     if (plan_.writeAt != kNoFault && end > plan_.writeAt) {
       ++counts_.faults;
+      setError(plan_);
       return false;
     }
     std::size_t take = size;
@@ -106,6 +115,7 @@ public:
     ++counts_.flushes;
     if (plan_.flush) {
       ++counts_.faults;
+      setError(plan_);
       return false;
     }
     return inner_->flush();
@@ -117,12 +127,14 @@ public:
     if (plan_.commit) {
       ++counts_.faults;
       inner_->abandon();
+      setError(plan_);
       return plan_.commitOutcome;
     }
     // The commit puts the content on the disk first.
     if (plan_.flush) {
       ++counts_.faults;
       inner_->abandon();
+      setError(plan_);
       return SaveOutcome::WriteFailed;
     }
     return inner_->commit();
@@ -221,6 +233,7 @@ std::unique_ptr<InputFile> FaultyFileSystem::openRead(const FileLocation &at) {
   note("openRead " + at.name);
   if (fails(fail.openRead, at.name)) {
     ++calls.faults;
+    setError(fail);
     return nullptr;
   }
   auto in = inner_.openRead(at);
@@ -234,6 +247,7 @@ std::optional<FileStatus> FaultyFileSystem::status(const FileLocation &at) {
   note("status " + at.name);
   if (fails(fail.status, at.name)) {
     ++calls.faults;
+    setError(fail);
     return std::nullopt;
   }
   return inner_.status(at);

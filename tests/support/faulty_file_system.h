@@ -70,6 +70,10 @@ struct FaultPlan {
   bool times = false;
   bool commit = false;
   SaveOutcome commitOutcome = SaveOutcome::WriteFailed;
+
+  // The system's reason (errno) that a failing openRead, status, write,
+  // flush or commit leaves, as the system would; 0 leaves errno alone.
+  int error = 0;
 };
 
 // How often each call was made, failed or not.

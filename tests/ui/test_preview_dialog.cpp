@@ -5,6 +5,8 @@
 // files, saves that fail part way leaving the old file whole, and refused
 // saves that keep the typed text (another program changed the file:
 // reload, save as, keep editing).
+#include <QApplication>
+#include <QCursor>
 #include <QDateTime>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -14,9 +16,12 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <set>
@@ -26,6 +31,7 @@
 #include "engine/line_io.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file.h"
+#include "tests/support/russian_samples.h"
 #include "tests/ui/modal_script.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/byte_text_view.h"
@@ -33,6 +39,7 @@
 #include "ui/preview_dialog.h"
 #include "ui/save_prompt_dialog.h"
 #include "ui/save_refused_dialog.h"
+#include "ui/translation.h"
 
 using namespace snpln;
 using namespace snpln::ui;
@@ -80,12 +87,13 @@ struct RefusalAnswers {
 // are answered from `answers` (Cancel when they run out), messages with OK,
 // refused saves from `refusals`. A preview the body leaves open is closed
 // with Esc.
-PreviewRun runPreview(const QString &path,
-                      const std::function<void(PreviewDialog &)> &body,
-                      std::vector<int> answers = {},
-                      platform::FileSystem &fs = platform::realFileSystem(),
-                      std::size_t capacity = PreviewDialog::kDefaultCapacity,
-                      RefusalAnswers refusals = {}) {
+PreviewRun runPreview(
+    const QString &path, const std::function<void(PreviewDialog &)> &body,
+    std::vector<int> answers = {},
+    platform::FileSystem &fs = platform::realFileSystem(),
+    std::size_t capacity = PreviewDialog::kDefaultCapacity,
+    RefusalAnswers refusals = {},
+    std::size_t fastViewThreshold = PreviewDialog::kDefaultFastViewThreshold) {
   std::size_t next = 0;
   std::size_t nextRefusal = 0;
   ModalScript script([&](QWidget *w) {
@@ -104,6 +112,7 @@ PreviewRun runPreview(const QString &path,
     }
   });
   PreviewDialog preview(path.toStdString(), nullptr, fs, capacity);
+  preview.setFastViewThreshold(fastViewThreshold);
   preview.setSaveAsChooser(
       [&refusals](QWidget *, const QString &, const QString &) {
         return refusals.saveAs;
@@ -126,6 +135,13 @@ void changeElsewhere(const QString &path, const std::string &bytes) {
 QString refusal(SaveRefusal why) {
   return QStringLiteral("refused save: ") +
          QString::fromUtf8(SaveRefusedDialog::reasonText(why));
+}
+
+// A refusal that names the system's reason for it: the fixture's failing
+// beginSave gives EIO.
+QString refusal(const char *head, int error) {
+  return QStringLiteral("refused save: ") + QString::fromUtf8(head) +
+         QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
 }
 
 // Makes any change and takes it back: the text is the same, but modified.
@@ -533,7 +549,10 @@ private slots:
     ModalScript script([&](QWidget *w) {
       if (auto *p = qobject_cast<PreviewDialog *>(w)) {
         QVERIFY(p->showsFastView());
+        p->setLoadStepsByHand(true);
         p->pressEdit();
+        while (p->stepLoad()) {
+        }
         p->view()->moveCursor(QTextCursor::Start);
         QTest::keyClick(p->view(), Qt::Key_Z);
         QCOMPARE(p->saveText(), PreviewDialog::kSaveDone);
@@ -765,7 +784,8 @@ private slots:
     QStringList expected{QStringLiteral("preview")};
     if (asked)
       expected << QStringLiteral("save prompt: ") + path;
-    expected << refusal(SaveRefusal(why));
+    expected << (fault == 4 ? refusal("Unable to save file", EIO)
+                            : refusal(SaveRefusal(why)));
     QCOMPARE(run.log, expected);
     QCOMPARE(run.result, 2); // closed by the test's Esc
     QCOMPARE(readFile(path), bytes(fault == 7 ? other : old));
@@ -861,7 +881,7 @@ private slots:
     QCOMPARE(status, shortView(copy, 15, 11));
     QCOMPARE(readFile(copy), QByteArray("a0123456789rest"));
     QCOMPARE(readFile(path), QByteArray("0123456789rest"));
-    QVERIFY(run.log.contains(refusal(SaveRefusal::NotWritten)));
+    QVERIFY(run.log.contains(refusal("Unable to save file", EIO)));
 
     // A new file that cannot be written is removed again.
     const QString failed = dir.filePath("failed.txt");
@@ -1011,7 +1031,10 @@ private slots:
                      !p->view()->isVisible();
         editorEmpty = p->view()->document()->isEmpty();
         viewed = p->viewBytes();
+        p->setLoadStepsByHand(true);
         p->pressEdit();
+        while (p->stepLoad()) {
+        }
         fastAfterEdit = p->showsFastView();
         editorText = p->view()->toPlainText();
         page = p->codePage();
@@ -1035,6 +1058,259 @@ private slots:
     QCOMPARE(editorText, splitLines(content, page).text);
     QVERIFY(editorText.startsWith(QStringLiteral("first\nsecond\nthird\n")));
     QCOMPARE(readFile(path), bytes("x" + content));
+  }
+
+  // The editor filled a piece at a time holds what setDocumentBytes gives
+  // at once: the same lines, the same line ends, every byte, at every
+  // piece size, on random line-end and UTF-8 soup (a piece may cut a long
+  // line, never a character) and on real prose in every page.
+  void pieceByPieceLoadMatchesTheWholeLoad() {
+    std::vector<std::pair<std::string, engine::CodePage>> inputs = {
+        {allBytesAndLineEnds(), engine::CodePage::Win},
+        {std::string(), engine::CodePage::Win},
+        {"\r\n", engine::CodePage::Koi},
+        {"a\n\rb\r\n\rc", engine::CodePage::Dos},
+        {"\xd0\xb0\xd0\xb1\xe2\x82\xac\xf0\x9f\x98\x80\r",
+         engine::CodePage::Utf8},
+        {"\xe2\xe2\x82\xac\x82\xac\xac\xac\xac\xacz", engine::CodePage::Utf8},
+    };
+    std::mt19937 rng(22);
+    const char soup[] = {'a',    '\r',   '\n',   '\xd0', '\xb0', '\xe2', '\x82',
+                         '\xac', '\xf0', '\x9f', '\x98', '\x80', '\xff'};
+    for (int i = 0; i < 60; ++i) {
+      std::string text;
+      for (std::size_t n = rng() % 80; text.size() < n;)
+        text += soup[rng() % sizeof soup];
+      inputs.emplace_back(text, i % 2 ? engine::CodePage::Utf8
+                                      : engine::CodePage::Iso);
+    }
+    const std::string prose = test::readTestData("russian_prose.txt");
+    inputs.emplace_back(prose.substr(0, 20000), engine::CodePage::Utf8);
+    for (const auto page : {engine::CodePage::Dos, engine::CodePage::Koi}) {
+      std::string line(5000, '\xe0'); // a line longer than a piece
+      inputs.emplace_back(line + "\r\n" + line, page);
+    }
+    for (const auto &[bytes, page] : inputs) {
+      QTextDocument whole;
+      setDocumentBytes(whole, bytes, page);
+      for (const std::size_t piece : {1, 2, 3, 7, 64, 8192}) {
+        QTextDocument pieces;
+        keepLineEnds(pieces);
+        int steps = 0;
+        {
+          DocumentLoader loader(pieces, bytes, page, piece);
+          while (loader.step())
+            ++steps;
+          QVERIFY(loader.finished());
+        }
+        QVERIFY(steps + 1 >=
+                int(bytes.size() / std::max<std::size_t>(piece, 8192)));
+        QVERIFY(!pieces.isModified());
+        QVERIFY(pieces.isUndoRedoEnabled());
+        QCOMPARE(pieces.toPlainText(), whole.toPlainText());
+        QCOMPARE(QByteArray::fromStdString(documentBytes(pieces, page)),
+                 QByteArray::fromStdString(bytes));
+        QTextBlock a = whole.firstBlock();
+        for (QTextBlock b = pieces.firstBlock(); b.isValid(); b = b.next()) {
+          QCOMPARE(b.userState(), a.userState());
+          a = a.next();
+        }
+      }
+    }
+  }
+
+  // "&Edit" on a large file fills the editor a piece per turn of the event
+  // loop: the window handles its events between the pieces (a timer of its
+  // own fires while the load is under way), the wait cursor shows until the
+  // editor takes over and is then taken away, and the editor ends up with
+  // the whole file, ready for typing.
+  void editOfALargeFileKeepsTheWindowLive() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("large.txt");
+    std::string content;
+    for (int i = 0; i < 300; ++i)
+      content += "line " + std::to_string(i) + (i % 3 ? "\r\n" : "\n");
+    writeFile(path, content);
+    bool loadingAtFirst = false, waitCursor = false, liveDuringLoad = false;
+    bool fastDuringLoad = false, editDisabled = false, saveDisabled = false;
+    bool cursorRestored = false, editing = false;
+    int turns = 0;
+    QString editorText;
+    std::string viewed;
+    runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          p.setLoadPieceSize(64);
+          p.pressEdit();
+          loadingAtFirst = p.loading();
+          waitCursor =
+              QApplication::overrideCursor() &&
+              QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+          fastDuringLoad = p.showsFastView();
+          editDisabled = !p.editButton()->isEnabled();
+          saveDisabled = !p.saveButton()->isEnabled();
+          bool fired = false;
+          QTimer::singleShot(0, &p, [&] {
+            fired = true;
+            liveDuringLoad = p.loading();
+          });
+          // Turns of the event loop, as many as the load takes (a bound
+          // against a hang, not a clock).
+          while (p.loading() && turns < 100000) {
+            QCoreApplication::processEvents();
+            ++turns;
+          }
+          QVERIFY(fired);
+          cursorRestored = QApplication::overrideCursor() == nullptr;
+          editing = !p.showsFastView() && p.view()->isVisible() &&
+                    !p.view()->isReadOnly() && p.saveButton()->isEnabled() &&
+                    !p.editButton()->isEnabled() && !p.isModified();
+          editorText = p.view()->toPlainText();
+          viewed = p.viewBytes();
+        },
+        {}, platform::realFileSystem(), PreviewDialog::kDefaultCapacity, {},
+        100);
+    QVERIFY(loadingAtFirst);
+    QVERIFY(waitCursor);
+    QVERIFY(fastDuringLoad);
+    QVERIFY(editDisabled);
+    QVERIFY(saveDisabled);
+    QVERIFY2(liveDuringLoad, "no event was handled while the editor loaded");
+    QVERIFY2(turns > 1, qPrintable(QString::number(turns)));
+    QVERIFY(cursorRestored);
+    QVERIFY(editing);
+    QCOMPARE(editorText, splitLines(content, engine::CodePage::Win).text);
+    QCOMPARE(bytes(viewed), bytes(content));
+  }
+
+  // Esc during the load gives it up and leaves the preview as it was: the
+  // fast view with the file, "&Edit" enabled, "&Save" not, the cursor back,
+  // the window open; "&Edit" then loads again. The close box during a load
+  // closes the preview, the cursor restored.
+  void cancelledLoadLeavesThePreviewAsItWas() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("large.txt");
+    std::string content;
+    for (int i = 0; i < 100; ++i)
+      content += "line " + std::to_string(i) + "\r\n";
+    writeFile(path, content);
+    bool asBefore = false, loadedAfter = false;
+    std::string viewed;
+    const PreviewRun run = runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          p.setLoadPieceSize(50);
+          p.setLoadStepsByHand(true);
+          p.pressEdit();
+          QVERIFY(p.stepLoad());
+          QVERIFY(p.stepLoad());
+          QVERIFY(p.loading());
+          QTest::keyClick(&p, Qt::Key_Escape);
+          asBefore = p.isVisible() && !p.loading() && p.showsFastView() &&
+                     !p.view()->isVisible() &&
+                     p.view()->document()->isEmpty() &&
+                     p.view()->isReadOnly() && p.editButton()->isEnabled() &&
+                     !p.saveButton()->isEnabled() && !p.isModified() &&
+                     QApplication::overrideCursor() == nullptr;
+          viewed = p.viewBytes();
+          p.pressEdit();
+          while (p.stepLoad()) {
+          }
+          loadedAfter = !p.showsFastView() && p.viewBytes() == content;
+        },
+        {}, platform::realFileSystem(), PreviewDialog::kDefaultCapacity, {},
+        100);
+    QVERIFY(asBefore);
+    QCOMPARE(bytes(viewed), bytes(content));
+    QVERIFY(loadedAfter);
+    QCOMPARE(run.log, QStringList{QStringLiteral("preview")});
+    QCOMPARE(readFile(path), bytes(content));
+
+    bool closed = false;
+    const PreviewRun closing = runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          p.setLoadPieceSize(50);
+          p.setLoadStepsByHand(true);
+          p.pressEdit();
+          QVERIFY(p.stepLoad());
+          p.close();
+          closed = !p.isVisible() && !p.loading() &&
+                   QApplication::overrideCursor() == nullptr;
+        },
+        {}, platform::realFileSystem(), PreviewDialog::kDefaultCapacity, {},
+        100);
+    QVERIFY(closed);
+    QCOMPARE(closing.result, int(kIdOk));
+    QCOMPARE(closing.log, QStringList{QStringLiteral("preview")});
+    QCOMPARE(readFile(path), bytes(content));
+  }
+
+  // A refused save names the system's reason where the system gave one, in
+  // both languages; a refusal without one keeps its own sentence.
+  void refusedSaveNamesTheSystemsReason_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("head");
+    QTest::newRow("write: no space") << 0 << ENOSPC << "Unable to save file";
+    QTest::newRow("commit: permission") << 1 << EACCES << "Unable to save file";
+    QTest::newRow("create: i/o") << 2 << EIO << "Unable to save file";
+    QTest::newRow("status: gone") << 3 << ENOENT << "File access error";
+    QTest::newRow("write: no reason") << 0 << 0 << "";
+  }
+  void refusedSaveNamesTheSystemsReason() {
+    QFETCH(int, fault);
+    QFETCH(int, error);
+    QFETCH(QString, head);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("reason.txt");
+    writeFile(path, "text\r\n");
+    platform::FaultyFileSystem fs;
+    fs.fail.error = error;
+    const PreviewRun run = runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          switch (fault) {
+          case 0:
+            fs.fail.writeAt = 0;
+            break;
+          case 1:
+            fs.fail.commit = true;
+            break;
+          case 2:
+            fs.fail.beginSave = true; // the fixture's reason is EIO
+            break;
+          case 3:
+            fs.fail.status = true;
+            break;
+          }
+          touch(p);
+          p.saveText();
+        },
+        {kIdYes}, fs);
+    const QString expected = head.isEmpty()
+                                 ? refusal(SaveRefusal::NotWritten)
+                                 : refusal(head.toUtf8().constData(), error);
+    QVERIFY2(run.log.contains(expected),
+             qPrintable(run.log.join(" | ") + "\nwanted: " + expected));
+    QCOMPARE(readFile(path), bytes(std::string("text\r\n")));
+
+    // In Russian the window's own words are translated around the reason.
+    if (head.isEmpty())
+      return;
+    QVERIFY(setUiLanguage(QLocale(QLocale::Russian)));
+    SaveRefusedDialog russian(
+        path.toStdString(),
+        SaveFailure{fault == 3 ? SaveRefusal::Gone : SaveRefusal::NotWritten,
+                    error});
+    const QString reason = russian.reason();
+    setUiLanguage(QLocale(QLocale::English));
+    const QString russianHead =
+        fault == 3 ? QStringLiteral("Ошибка доступа к файлу")
+                   : QStringLiteral("Невозможно сохранить файл");
+    QVERIFY2(reason.startsWith(russianHead + QStringLiteral(": ")),
+             qPrintable(reason));
+    QVERIFY2(reason.size() > russianHead.size() + 3, qPrintable(reason));
   }
 
   // However small the window is made, OK, Edit and Save stay whole inside it.

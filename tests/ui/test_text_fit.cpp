@@ -317,6 +317,18 @@ private slots:
       m.page = page;
       return i18n::messageLines(path, m);
     };
+    // A failure at a place, with its line, column and character: the
+    // message widens its window to show it whole.
+    const auto placed = [&](MessageId id, engine::CodePage page) {
+      job::Message m(id);
+      m.number = 1234567;
+      m.page = page;
+      if (id != MessageId::TypedTextUnfit)
+        m.place = engine::TextPosition{123456, 12345};
+      if (id != MessageId::InvalidUtf8)
+        m.character = U'\U0001F600';
+      return i18n::messageLines(path, m);
+    };
     const auto success = [&](job::OperationCode op, engine::CodePage from,
                              engine::CodePage to, bool detected) {
       job::JobReport r;
@@ -345,6 +357,9 @@ private slots:
         said(MessageId::InvalidUtf8, 1234567),
         said(MessageId::Unrepresentable, 1234567, CodePage::Koi),
         said(MessageId::TypedTextUnfit, 0, CodePage::Koi),
+        placed(MessageId::InvalidUtf8, CodePage::Auto),
+        placed(MessageId::Unrepresentable, CodePage::Win),
+        placed(MessageId::TypedTextUnfit, CodePage::Win),
         said(MessageId::NoTempFile),
         said(MessageId::DirectoryUnreadable),
         success(OperationCode::SmartCase, CodePage::Auto, CodePage::Auto,
