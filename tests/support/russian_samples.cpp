@@ -60,10 +60,9 @@ UINT windowsPageOf(const char *name) {
     return 28595;
   case CodePage::Utf8:
     return CP_UTF8;
-  case CodePage::Auto:
-    break;
+  default:
+    return 0;
   }
-  return 0;
 }
 
 } // namespace
