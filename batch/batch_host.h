@@ -109,6 +109,9 @@ public:
   virtual engine::LineEnd lineEnd() const { return engine::LineEnd::Lf; }
   // What the Bom pass does, when the selection holds it.
   virtual engine::BomChange bom() const { return engine::BomChange::Add; }
+  // The suffix of the backups each file's first rewrite keeps (see
+  // RunParameters::backupSuffix); empty: none.
+  virtual std::string backupSuffix() const { return {}; }
   // An entry of a walked tree the walk passed over (`name` as the walk
   // names it: the directory as given, then the path below it), with why;
   // once per entry and pass.

@@ -113,14 +113,15 @@ bool runPass(job::OperationCode operation, bool finalPass,
              const std::vector<std::string> &fileList, std::size_t lastJobEntry,
              const std::vector<std::string> &masks,
              const RunParameters &parameters, BatchHost &host,
-             RunOutcome &outcome, FilePages &pages, platform::FileSystem &fs,
-             const WalkHooks &walkHooks) {
+             RunOutcome &outcome, FilePages &pages, RunBackups &backups,
+             platform::FileSystem &fs, const WalkHooks &walkHooks) {
   bool stopMark = false;
   // One visit per file in the pass, whatever names, links or masks lead to
   // it.
   PassState pass;
   pass.outcome = &outcome;
   pass.pages = &pages;
+  pass.backups = &backups;
   for (std::size_t i = 0; i < fileList.size(); ++i) {
     const std::string &entry = fileList[i];
     errno = 0;
@@ -195,6 +196,7 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   parameters.substitute = host.substitute();
   parameters.lineEnd = host.lineEnd();
   parameters.bom = host.bom();
+  parameters.backupSuffix = host.backupSuffix();
   const job::OperationCode finalOperation = selection.finalOperation();
 
   if (!askParameters(selection, host, parameters)) {
@@ -212,9 +214,11 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
 
   outcome.end = RunEnd::Completed;
   FilePages pages;
+  RunBackups backups;
   for (job::OperationCode operation : selection.operationPasses()) {
     if (!runPass(operation, operation == finalOperation, fileList, lastJobEntry,
-                 masks, parameters, host, outcome, pages, fs, walkHooks)) {
+                 masks, parameters, host, outcome, pages, backups, fs,
+                 walkHooks)) {
       outcome.end = RunEnd::Stopped;
       break;
     }

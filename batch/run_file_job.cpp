@@ -33,6 +33,15 @@ runFileJobOnce(BatchHost &host, platform::FileSystem &fs, PassState &pass,
   const platform::FileLocation at = request.location();
   // A name that leads nowhere is the job's to report.
   const auto before = fs.status(at);
+  const bool backupAsked = !request.backupSuffix.empty() && pass.backups;
+  if (before && backupAsked) {
+    // A backup this run made is no file to work on; a file whose backup
+    // the run took keeps that one.
+    if (pass.backups->madeByRun(before->id))
+      return std::nullopt;
+    if (pass.backups->taken(before->id))
+      request.backupSuffix.clear();
+  }
   if (before) {
     if (pass.visited.contains(*before))
       return std::nullopt;
@@ -55,6 +64,10 @@ runFileJobOnce(BatchHost &host, platform::FileSystem &fs, PassState &pass,
   const auto after = fs.status(at);
   if (after)
     pass.visited.add(*after);
+  if (backupAsked && before && after && after->id != before->id &&
+      result == job::JobResult::Done && !request.dryRun)
+    pass.backups->replaced(before->id, after->id,
+                           !request.backupSuffix.empty());
   if (pass.pages && before)
     pass.pages->moved(before->id, after ? after->id : before->id, pageAfter);
   return result;

@@ -9,6 +9,7 @@
 #include "batch/run_batch.h"
 #include "batch/selection_state.h"
 #include "cli/json_lines.h"
+#include "cli/output_file.h"
 #include "cli/standard_input.h"
 #include "job/file_job.h"
 
@@ -192,10 +193,13 @@ job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
     standardInputRan_ = true;
     standardInputFailed_ = standardInputFailed_ || failed;
   }
+  job::JobReport ended = job.report();
+  if (options_.output)
+    ended.output = *options_.output;
   if (options_.json)
-    printJson(jsonOfReport(job.report()));
+    printJson(jsonOfReport(ended));
   else if (failed || options_.verbose || options_.dryRun)
-    print(failed, request.path, say(i18n::reportLine(job.report())));
+    print(failed, request.path, say(i18n::reportLine(ended)));
   else
     for (const job::JobReport &report : jobReports_)
       print(false, i18n::reportLines(report));
@@ -225,11 +229,44 @@ void ConsoleHost::clearProgress() {
   }
 }
 
+namespace {
+
+// Gives --output's FILE the run's result; false (the failure reported
+// under FILE's name) when FILE could not be made or replaced.
+bool commitOutput(OutputFileSystem &outputs, const CliOptions &options,
+                  ConsoleHost &host) {
+  const platform::SaveOutcome saved = outputs.commitOutput();
+  job::Message message(job::MessageId::WriteError);
+  message.systemError = errno;
+  switch (saved) {
+  case platform::SaveOutcome::Replaced:
+    return true;
+  case platform::SaveOutcome::TargetChanged:
+    message = job::Message(job::MessageId::OutputChanged);
+    break;
+  case platform::SaveOutcome::OwnerNotKept:
+    message.id = job::MessageId::OwnerNotKept;
+    break;
+  case platform::SaveOutcome::AttributesNotKept:
+    message.id = job::MessageId::AttributesNotKept;
+    break;
+  case platform::SaveOutcome::WriteFailed:
+  case platform::SaveOutcome::BackupNotKept:
+    break;
+  }
+  host.showMessage(batch::MessageKind::Failure, *options.output, message);
+  return false;
+}
+
+} // namespace
+
 int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
            std::ostream &err, bool progressOnTerminal,
            platform::FileSystem &diskFs) {
   CliOptions options;
   if (auto status = parseOptions(argc, argv, options, out, err))
+    return *status;
+  if (auto status = checkOutputFiles(options, diskFs, err))
     return *status;
 
   // The options press the window's mode buttons, so the run is the very
@@ -263,7 +300,16 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
     }
     streams.emplace(diskFs, std::move(text));
   }
-  platform::FileSystem &fs = streams ? *streams : diskFs;
+  // --output: the passes chain through new files beside FILE, which gets
+  // the last one once the run is over.
+  std::optional<OutputFileSystem> outputs;
+  if (options.output)
+    outputs.emplace(diskFs, options.names.front(), *options.output,
+                    options.keepDate, options.allowChown);
+  platform::FileSystem &fs =
+      streams   ? static_cast<platform::FileSystem &>(*streams)
+      : outputs ? static_cast<platform::FileSystem &>(*outputs)
+                : diskFs;
   const bool detectOnly = selection.detectOnly();
 
   ConsoleHost host(options, out, err, progressOnTerminal, fs);
@@ -282,6 +328,8 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
       return kExitFailure;
   }
   if (outcome.failed > 0 || outcome.stopped > 0)
+    return kExitFailure;
+  if (outputs && !commitOutput(*outputs, options, host))
     return kExitFailure;
   return kExitSuccess;
 }

@@ -71,6 +71,9 @@ public:
   engine::BomChange bom() const override {
     return options_.bom.value_or(engine::BomChange::Add);
   }
+  std::string backupSuffix() const override {
+    return options_.backup ? options_.backupSuffix : std::string();
+  }
   engine::LineEnd lineEnd() const override {
     return options_.lineEnds.value_or(engine::LineEnd::Lf);
   }
