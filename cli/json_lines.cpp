@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/code_page_names.h"
-#include "engine/utf8.h"
+#include "engine/utf8_codec.h"
 
 namespace snpln::cli {
 
@@ -14,16 +14,8 @@ using job::MessageId;
 using job::OperationCode;
 
 bool validUtf8(const std::string &text) {
-  const auto *bytes = reinterpret_cast<const std::uint8_t *>(text.data());
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const engine::Utf8Unit unit =
-        engine::utf8UnitAtEnd(bytes + at, text.size() - at);
-    if (unit.codePoint == engine::kNotACharacter)
-      return false;
-    at += unit.length;
-  }
-  return true;
+  return engine::isUtf8(reinterpret_cast<const std::uint8_t *>(text.data()),
+                        text.size());
 }
 
 const char *passName(OperationCode op) {

@@ -47,7 +47,7 @@ std::optional<std::string> textToUtf8(const std::string &bytes,
     std::string out;
     std::uint8_t unit[4];
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-      const std::size_t n = engine::writeUtf8(chars[data[i]], unit);
+      const std::size_t n = engine::encodeUtf8(chars[data[i]], unit);
       out.append(reinterpret_cast<const char *>(unit), n);
     }
     return out;

@@ -9,12 +9,11 @@
 #include <cstdint>
 
 #include "engine/slice_stream.h"
+#include "engine/utf8_codec.h"
 
 namespace snpln::engine {
 
 enum class BomChange : std::uint8_t { Add, Remove };
-
-inline constexpr std::uint8_t kUtf8Bom[3] = {0xEF, 0xBB, 0xBF};
 
 // Whether `bytes` (the file's first `size` bytes) begin with the mark.
 bool beginsWithBom(const std::uint8_t *bytes, std::size_t size);

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "engine/letters.h"
-#include "engine/utf8.h"
+#include "engine/utf8_codec.h"
 
 namespace snpln::engine {
 namespace {
@@ -60,21 +60,22 @@ const std::array<std::uint8_t, 256> &utf8LookBackClasses() {
   return table;
 }
 
-// A page's case map over a whole slice, four independent lookups at a time.
-void mapSlice(std::uint8_t *bytes, std::size_t size,
+// A page's case map over a whole slice into `out`, four independent
+// lookups at a time.
+void mapSlice(const std::uint8_t *bytes, std::uint8_t *out, std::size_t size,
               const std::array<std::uint8_t, 256> &table) {
   const std::uint8_t *t = table.data();
   std::size_t i = 0;
   for (; i + 4 <= size; i += 4) {
     const std::uint8_t a = t[bytes[i]], b = t[bytes[i + 1]],
                        c = t[bytes[i + 2]], d = t[bytes[i + 3]];
-    bytes[i] = a;
-    bytes[i + 1] = b;
-    bytes[i + 2] = c;
-    bytes[i + 3] = d;
+    out[i] = a;
+    out[i + 1] = b;
+    out[i + 2] = c;
+    out[i + 3] = d;
   }
   for (; i < size; ++i)
-    bytes[i] = t[bytes[i]];
+    out[i] = t[bytes[i]];
 }
 
 // marks[i] = 1 when bytes[i] is a letter of the page, else 0.
@@ -94,9 +95,10 @@ void markLetters(const std::uint8_t *bytes, std::uint8_t *marks,
     marks[i] = t[bytes[i]];
 }
 
-// The same marks, and the slice made small in place, in one pass.
-void lowerAndMarkLetters(std::uint8_t *bytes, std::uint8_t *marks,
-                         std::size_t size, const PageLetters &letters) {
+// The same marks, and the slice made small into `out`, in one pass.
+void lowerAndMarkLetters(const std::uint8_t *bytes, std::uint8_t *out,
+                         std::uint8_t *marks, std::size_t size,
+                         const PageLetters &letters) {
   const std::uint8_t *small = letters.lower.data();
   const std::uint8_t *letter = letters.letter.data();
   std::size_t i = 0;
@@ -107,14 +109,14 @@ void lowerAndMarkLetters(std::uint8_t *bytes, std::uint8_t *marks,
     marks[i + 1] = letter[b];
     marks[i + 2] = letter[c];
     marks[i + 3] = letter[d];
-    bytes[i] = small[a];
-    bytes[i + 1] = small[b];
-    bytes[i + 2] = small[c];
-    bytes[i + 3] = small[d];
+    out[i] = small[a];
+    out[i + 1] = small[b];
+    out[i + 2] = small[c];
+    out[i + 3] = small[d];
   }
   for (; i < size; ++i) {
     marks[i] = letter[bytes[i]];
-    bytes[i] = small[bytes[i]];
+    out[i] = small[bytes[i]];
   }
 }
 
@@ -260,10 +262,12 @@ void convertUtf8(const std::uint8_t *w, std::size_t n, std::uint8_t before,
 // The byte standing for a character in the look-back: ASCII as it is, any
 // letter as a letter byte, every other character (and a byte that starts
 // none) as a blank.
-std::uint8_t lookBackByte(std::uint32_t codePoint) {
-  if (codePoint < 0x80)
-    return static_cast<std::uint8_t>(codePoint);
-  return isUtf8Letter(codePoint) ? 0xC0 : 0x80;
+std::uint8_t lookBackByte(const Utf8Char &unit) {
+  if (!unit.ok())
+    return 0x80;
+  if (unit.code < 0x80)
+    return static_cast<std::uint8_t>(unit.code);
+  return isUtf8Letter(unit.code) ? 0xC0 : 0x80;
 }
 
 // Smart case of the characters of w[0, m) into `out`, as far as each
@@ -272,25 +276,27 @@ std::uint8_t lookBackByte(std::uint32_t codePoint) {
 std::size_t smartUtf8(CaseState &state, const std::uint8_t *w, std::size_t m,
                       bool last, std::uint8_t *out) {
   const auto unitAt = [&](std::size_t i) {
-    return last ? utf8UnitAtEnd(w + i, m - i) : utf8Unit(w + i, m - i);
+    return last ? decodeUtf8AtEnd(w + i, m - i) : decodeUtf8(w + i, m - i);
   };
   state.letters.resize(m);
   std::uint8_t *marks = state.letters.data(); // one byte per character
   const auto &lookBackClass = utf8LookBackClasses();
   std::size_t count = 0;
   std::size_t i = 0;
-  Utf8Unit unit = m > 0 ? unitAt(0) : Utf8Unit{};
+  // No unit: the end of w, or a sequence cut by it.
+  constexpr Utf8Char kNone{Utf8Status::Incomplete, 0, 0};
+  Utf8Char unit = m > 0 ? unitAt(0) : kNone;
   while (i < m && unit.length > 0) {
     const std::size_t j = i + unit.length;
-    Utf8Unit next{};
+    Utf8Char next = kNone;
     if (j < m) {
       next = unitAt(j);
-      if (next.length == 0)
+      if (next.status == Utf8Status::Incomplete)
         break;
     } else if (!last) {
       break;
     }
-    const std::uint32_t c = unit.codePoint;
+    const std::uint32_t c = unit.code;
     if (!isUtf8Letter(c)) {
       std::memcpy(out + i, w + i, unit.length);
     } else {
@@ -300,10 +306,10 @@ std::size_t smartUtf8(CaseState &state, const std::uint8_t *w, std::size_t m,
         cur = c;
       } else if (back.size() == 0 || lookBackClass[back.at(1)] != Letter) {
         const auto following = [&] {
-          if (next.length == 0)
+          if (next.status == Utf8Status::Incomplete)
             return Lookahead::None;
-          return isUtf8Small(next.codePoint) ? Lookahead::Small
-                                             : Lookahead::NotSmall;
+          return isUtf8Small(next.code) ? Lookahead::Small
+                                        : Lookahead::NotSmall;
         };
         switch (
             wordStartCase(back, isUtf8Capital(c), lookBackClass, following)) {
@@ -320,7 +326,7 @@ std::size_t smartUtf8(CaseState &state, const std::uint8_t *w, std::size_t m,
       }
       encodeUtf8(cur, out + i);
     }
-    marks[count++] = lookBackByte(c);
+    marks[count++] = lookBackByte(unit);
     i = j;
     unit = next;
   }
@@ -377,15 +383,18 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
   if (!job.readSlice())
     return StepResult::ReadFailed;
 
-  std::uint8_t *bytes = job.slice;
+  // The slice as read, and its output, written straight into the stream's
+  // output.
+  const std::uint8_t *orig = job.slice;
   const std::size_t size = job.bytesRead;
+  std::uint8_t *bytes = job.outputSpace(size);
   const bool lastSliceOfFile = job.processed + size >= job.fileSize;
   const PageLetters &letters = lettersOf(state.page);
 
   if (state.operation == CaseOperation::Upper) {
-    mapSlice(bytes, size, letters.upper);
+    mapSlice(orig, bytes, size, letters.upper);
   } else if (state.operation == CaseOperation::Lower) {
-    mapSlice(bytes, size, letters.lower);
+    mapSlice(orig, bytes, size, letters.lower);
   } else {
     const auto &classes = classesOf(state.page);
     const auto isSmallLetter = [&](std::uint8_t c) {
@@ -397,16 +406,16 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
     // keeps letters letters. So the slice is converted in one pass and the
     // word starts are then decided one by one, in order, each looking back
     // over output that is already final.
-    state.original.assign(bytes, bytes + size);
-    const std::uint8_t *orig = state.original.data();
     // The letter marks, in the same pass as the plain rule when it is
     // "small".
     state.letters.resize(size + 8);
     std::uint8_t *marks = state.letters.data();
-    if (state.saveUpper)
+    if (state.saveUpper) {
+      std::memcpy(bytes, orig, size);
       markLetters(orig, marks, size, letters);
-    else
-      lowerAndMarkLetters(bytes, marks, size, letters);
+    } else {
+      lowerAndMarkLetters(orig, bytes, marks, size, letters);
+    }
 
     // The next input byte after position i, for the capitalised-word rule.
     auto nextByte = [&](std::size_t i) {
@@ -466,7 +475,7 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
   }
 
   job.processed += size;
-  if (!job.writeAll(bytes, size))
+  if (!job.commitOutput(size))
     return StepResult::WriteFailed;
   return StepResult::Continue;
 }

@@ -16,8 +16,8 @@
 // single-byte file (Auto: the ASCII letters alone). Ё and ё are letters
 // wherever the page holds them.
 //
-// In a UTF-8 file the same rules apply to characters (utf8.h): the ASCII and
-// Cyrillic letters change case, every other character stays as it is and
+// In a UTF-8 file the same rules apply to characters (utf8_codec.h): the ASCII
+// and Cyrillic letters change case, every other character stays as it is and
 // counts as a blank for the look-back, and the history holds the last 254
 // characters. A character cut by a slice end, and for smart case the last
 // character of a slice (whose next character the capitalised-word rule may
@@ -51,8 +51,6 @@ struct CaseState {
   // at most kCaseHistorySize.
   std::uint8_t history[kCaseHistorySize] = {};
   unsigned historySize = 0;
-  // The slice as read, while smart case rewrites it in place.
-  std::vector<std::uint8_t> original;
   // Which bytes of the slice are letters (1) or not (0); in a UTF-8 file,
   // one byte per character standing for its class in the look-back.
   std::vector<std::uint8_t> letters;

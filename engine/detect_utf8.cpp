@@ -1,6 +1,6 @@
 #include "engine/detect_utf8.h"
 
-#include "engine/utf8.h"
+#include "engine/utf8_codec.h"
 
 namespace snpln::engine {
 
@@ -111,20 +111,20 @@ Utf8Evidence readAsUtf8(const std::uint8_t *bytes, std::size_t size,
       ++i;
       continue;
     }
-    const Utf8Unit unit = utf8Unit(bytes + i, size - i);
-    if (unit.length == 0) { // cut by the end of the bytes
+    const Utf8Char unit = decodeUtf8(bytes + i, size - i);
+    if (unit.status == Utf8Status::Incomplete) { // cut by the end of the bytes
       if (!cutShort)
         e.strayBytes += size - i;
       break;
     }
-    if (unit.codePoint == kNotACharacter) {
+    if (unit.status == Utf8Status::Invalid) {
       ++e.strayBytes;
       next(kStray);
       ++i;
       continue;
     }
     ++e.sequences;
-    next(unit.codePoint);
+    next(unit.code);
     i += unit.length;
   }
   next(0);

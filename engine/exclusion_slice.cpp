@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "engine/letters.h"
-#include "engine/utf8.h"
+#include "engine/utf8_codec.h"
 
 namespace snpln::engine {
 namespace {
@@ -209,16 +209,16 @@ private:
 
 // What a unit is compared by: its character (folded when `fold`), or for a
 // byte that starts no character the byte itself, apart from every character.
-std::uint32_t unitKey(const Utf8Unit &unit, std::uint8_t firstByte, bool fold) {
-  if (unit.codePoint == kNotACharacter)
+std::uint32_t unitKey(const Utf8Char &unit, std::uint8_t firstByte, bool fold) {
+  if (unit.status == Utf8Status::Invalid)
     return 0x80000000u | firstByte;
-  return fold ? toUpperCodePoint(unit.codePoint) : unit.codePoint;
+  return fold ? toUpperCodePoint(unit.code) : unit.code;
 }
 
 // The byte rules of the single-byte matcher, applied to the UTF-8 character
 // (or lone byte) `bytes`. `nextIsLetter` tells whether the character after
 // it is a letter (false at the end of the file).
-void takeUtf8Unit(ExclusionState &s, const Utf8Unit &unit,
+void takeUtf8Char(ExclusionState &s, const Utf8Char &unit,
                   const std::uint8_t *bytes, bool nextIsLetter) {
   const auto append = [&](const std::uint8_t *data, std::size_t size) {
     s.output.insert(s.output.end(), data, data + size);
@@ -253,7 +253,7 @@ void takeUtf8Unit(ExclusionState &s, const Utf8Unit &unit,
       k = 1;
     }
   }
-  s.previousIsLetter = isUtf8Letter(unit.codePoint);
+  s.previousIsLetter = isUtf8Letter(unit.code);
 }
 
 // The next place, in one slice's bytes w[0, m), of either first byte of
@@ -310,11 +310,11 @@ std::size_t plainRunEnd(const ExclusionState &s, const std::uint8_t *w,
       std::size_t j = m - 1;
       while (j > p && j + 4 > m && (w[j] & 0xC0) == 0x80)
         --j;
-      return utf8Unit(w + j, m - j).length == 0 ? j : m;
+      return decodeUtf8(w + j, m - j).status == Utf8Status::Incomplete ? j : m;
     }
-    const Utf8Unit unit =
-        last ? utf8UnitAtEnd(w + q, m - q) : utf8Unit(w + q, m - q);
-    if (unit.length == 0 ||
+    const Utf8Char unit =
+        last ? decodeUtf8AtEnd(w + q, m - q) : decodeUtf8(w + q, m - q);
+    if (unit.status == Utf8Status::Incomplete ||
         unitKey(unit, w[q], s.options.caseInsensitive) == s.searchKeys[0])
       return q;
     p = q + unit.length;
@@ -343,7 +343,7 @@ StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state,
   const std::uint8_t *w = job.slice;
   const std::size_t m = job.bytesRead;
   const auto unitAt = [&](std::size_t i) {
-    return last ? utf8UnitAtEnd(w + i, m - i) : utf8Unit(w + i, m - i);
+    return last ? decodeUtf8AtEnd(w + i, m - i) : decodeUtf8(w + i, m - i);
   };
   // Runs of units that cannot begin an occurrence are copied at once.
   const bool skip =
@@ -359,7 +359,7 @@ StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state,
   FirstByteScan scan(w, m, firstA, firstB);
   std::size_t i = 0;
   // The unit decoded as the look-ahead of the one before, and where it is.
-  Utf8Unit ahead;
+  Utf8Char ahead;
   std::size_t aheadAt = m;
   StepResult result = StepResult::Continue;
   while (i < m) {
@@ -377,21 +377,21 @@ StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state,
           break;
       }
     }
-    const Utf8Unit unit = aheadAt == i ? ahead : unitAt(i);
-    if (unit.length == 0)
+    const Utf8Char unit = aheadAt == i ? ahead : unitAt(i);
+    if (unit.status == Utf8Status::Incomplete)
       break;
     const std::size_t j = i + unit.length;
     bool nextIsLetter = false;
     if (j < m) {
       ahead = unitAt(j);
       aheadAt = j;
-      if (ahead.length == 0)
+      if (ahead.status == Utf8Status::Incomplete)
         break;
-      nextIsLetter = isUtf8Letter(ahead.codePoint);
+      nextIsLetter = isUtf8Letter(ahead.code);
     } else if (!last) {
       break; // the next character decides a word end
     }
-    takeUtf8Unit(state, unit, w + i, nextIsLetter);
+    takeUtf8Char(state, unit, w + i, nextIsLetter);
     i = j;
     if (!flushOutputIfFull(job, state)) {
       result = StepResult::WriteFailed;
@@ -413,7 +413,7 @@ ExclusionState::ExclusionState(std::string search, std::string replace,
     const auto *text =
         reinterpret_cast<const std::uint8_t *>(searchText.data());
     for (std::size_t i = 0; i < searchText.size();) {
-      const Utf8Unit unit = utf8UnitAtEnd(text + i, searchText.size() - i);
+      const Utf8Char unit = decodeUtf8AtEnd(text + i, searchText.size() - i);
       searchKeys.push_back(unitKey(unit, text[i], options.caseInsensitive));
       i += unit.length;
     }

@@ -16,7 +16,7 @@
 // `MatchBuffer`, the previous byte, the output buffer and `hitCount`. Texts
 // of any length work; the output buffer grows as needed.
 //
-// In a UTF-8 file the same rules apply to characters (utf8.h): the search
+// In a UTF-8 file the same rules apply to characters (utf8_codec.h): the search
 // text is matched character by character, case folding and the word tests
 // know the ASCII and Cyrillic letters (Ё and ё among them), and an
 // occurrence always begins and ends at character boundaries. A character cut

@@ -1,7 +1,7 @@
 #include "engine/letters.h"
 
 #include "engine/code_page_chars.h"
-#include "engine/utf8.h"
+#include "engine/utf8_codec.h"
 
 namespace snpln::engine {
 namespace {

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "engine/utf8.h"
+#include "engine/utf8_codec.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -79,10 +79,10 @@ std::size_t compressTabsUtf8(const std::uint8_t *in, std::size_t length,
   };
   std::size_t i = 0;
   while (i < length) {
-    const Utf8Unit unit = utf8UnitAtEnd(in + i, length - i);
+    const Utf8Char unit = decodeUtf8AtEnd(in + i, length - i);
     const bool tab = in[i] == kTab;
     i += unit.length;
-    if (unit.codePoint == kByteOrderMark)
+    if (unit.code == kByteOrderMark)
       continue; // no width: it takes no column
     if (tab || ++column == stop) {
       column = 0;

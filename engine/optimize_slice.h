@@ -3,7 +3,7 @@
 // tab stop become one TAB, blanks at the end of a line are removed, each
 // line keeps its line end. The step after the one that used up the file
 // hands the last lines to `temp` and returns Finished. Columns count bytes,
-// or in a UTF-8 file characters (utf8.h; a byte that starts no character
+// or in a UTF-8 file characters (utf8_codec.h; a byte that starts no character
 // counts as one, a byte order mark as none).
 // Carried across steps: the line reader's and writer's state in `line`.
 #pragma once

@@ -236,7 +236,7 @@ RecodeState::RecodeState(CodePage from, CodePage to, bool substituting)
     const CharTable &chars = charsOf(from);
     for (std::size_t b = 0; b < 256; ++b) {
       std::uint8_t encoded[4] = {};
-      utf8Length[b] = static_cast<std::uint8_t>(writeUtf8(chars[b], encoded));
+      utf8Length[b] = static_cast<std::uint8_t>(encodeUtf8(chars[b], encoded));
       std::memcpy(&utf8Bytes[b], encoded, 4);
     }
     return;

@@ -2,9 +2,9 @@
 
 #include "platform/posix_detail.h"
 
-#include <atomic>
+#include "platform/temporary_name.h"
+
 #include <cerrno>
-#include <chrono>
 
 #include <fcntl.h>
 #include <sys/random.h>
@@ -158,33 +158,11 @@ bool resolvePath(int from, const std::string &name, FdGuard &directory,
 }
 
 std::string randomTemporaryName() {
-  static constexpr char kDigits[] =
-      "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-  constexpr std::size_t kBase = sizeof kDigits - 1;
-  unsigned char bytes[12];
+  unsigned char bytes[kTemporaryNameBytes];
   if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) !=
-      static_cast<ssize_t>(sizeof bytes)) {
-    // No entropy yet (early boot): the process, the time and a counter
-    // still make the name unlikely to be taken, and the exclusive create
-    // settles the rest.
-    static std::atomic<std::uint64_t> counter{0};
-    std::uint64_t x =
-        static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull ^
-        static_cast<std::uint64_t>(
-            std::chrono::steady_clock::now().time_since_epoch().count()) ^
-        (counter++ << 40);
-    for (unsigned char &b : bytes) {
-      x ^= x >> 33;
-      x *= 0xFF51AFD7ED558CCDull;
-      x ^= x >> 29;
-      b = static_cast<unsigned char>(x);
-    }
-  }
-  std::string name = ".~sn$ln~";
-  for (unsigned char b : bytes)
-    name += kDigits[b % kBase];
-  name += ".tmp";
-  return name;
+      static_cast<ssize_t>(sizeof bytes))
+    fillWithoutRandomSource(bytes, static_cast<std::uint64_t>(::getpid()));
+  return temporaryNameFrom(bytes);
 }
 
 } // namespace snpln::platform::posix

@@ -2,9 +2,9 @@
 
 #include "platform/windows_detail.h"
 
-#include <atomic>
+#include "platform/temporary_name.h"
+
 #include <cerrno>
-#include <chrono>
 #include <vector>
 
 #include <bcrypt.h>
@@ -354,33 +354,12 @@ HandleGuard openDirectoryPath(const std::string &path) {
 }
 
 std::string randomTemporaryName() {
-  static constexpr char kDigits[] =
-      "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-  constexpr std::size_t kBase = sizeof kDigits - 1;
-  unsigned char bytes[12];
+  unsigned char bytes[kTemporaryNameBytes];
   if (::BCryptGenRandom(nullptr, bytes, sizeof bytes,
-                        BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0) {
-    // No random source: the process, the time and a counter still make the
-    // name unlikely to be taken, and the exclusive create settles the rest.
-    static std::atomic<std::uint64_t> counter{0};
-    std::uint64_t x =
-        static_cast<std::uint64_t>(::GetCurrentProcessId()) *
-            0x9E3779B97F4A7C15ull ^
-        static_cast<std::uint64_t>(
-            std::chrono::steady_clock::now().time_since_epoch().count()) ^
-        (counter++ << 40);
-    for (unsigned char &b : bytes) {
-      x ^= x >> 33;
-      x *= 0xFF51AFD7ED558CCDull;
-      x ^= x >> 29;
-      b = static_cast<unsigned char>(x);
-    }
-  }
-  std::string name = ".~sn$ln~";
-  for (unsigned char b : bytes)
-    name += kDigits[b % kBase];
-  name += ".tmp";
-  return name;
+                        BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0)
+    fillWithoutRandomSource(
+        bytes, static_cast<std::uint64_t>(::GetCurrentProcessId()));
+  return temporaryNameFrom(bytes);
 }
 
 } // namespace snpln::platform::windows

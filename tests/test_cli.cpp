@@ -23,6 +23,7 @@
 #include "tests/support/native_file_system.h"
 #include "tests/support/reference_text_engines.h"
 #include "tests/support/reference_utf8_engines.h"
+#include "tests/support/russian_samples.h"
 #include "tests/support/temp_dir.h"
 
 namespace snpln {
@@ -206,9 +207,7 @@ TEST_F(CliTest, SeveralOperationsEqualTheirPassesOneByOne) {
     for (engine::CodePage page : {engine::CodePage::Dos, engine::CodePage::Koi,
                                   engine::CodePage::Win}) {
       const std::string source = test::inPage(prose, page);
-      const char *sourceName = page == engine::CodePage::Dos   ? "dos"
-                               : page == engine::CodePage::Koi ? "koi"
-                                                               : "win";
+      const std::string sourceName = test::pageName(page);
       std::vector<std::string> all;
       std::string line;
       for (const Pass &p : passes)

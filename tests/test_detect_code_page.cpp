@@ -23,7 +23,7 @@ namespace {
 using engine::CodePage;
 using engine::LetterCounts;
 
-const char *nameOf(CodePage page) { return pageName(page); }
+std::string nameOf(CodePage page) { return pageName(page); }
 
 constexpr CodePage kSingleBytePages[] = {CodePage::Dos, CodePage::Win,
                                          CodePage::Koi, CodePage::Iso};

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/code_page_chars.h"
-#include "engine/utf8.h"
+#include "engine/utf8_codec.h"
 #include "tests/support/reference_utf8_engines.h"
 
 namespace snpln::test {
@@ -145,8 +145,8 @@ std::vector<std::string> engineUnits(const std::string &text) {
   std::vector<std::string> units;
   const auto *bytes = reinterpret_cast<const std::uint8_t *>(text.data());
   for (std::size_t i = 0; i < text.size();) {
-    const engine::Utf8Unit unit =
-        engine::utf8UnitAtEnd(bytes + i, text.size() - i);
+    const engine::Utf8Char unit =
+        engine::decodeUtf8AtEnd(bytes + i, text.size() - i);
     units.push_back(text.substr(i, unit.length));
     i += unit.length;
   }
@@ -159,7 +159,7 @@ struct UnitCase {
   std::vector<std::string> units;
 };
 
-TEST(Utf8Unit, CutsWellFormedSequencesAndLoneBytes) {
+TEST(Utf8Char, CutsWellFormedSequencesAndLoneBytes) {
   const std::vector<UnitCase> cases = {
       {"ascii and Cyrillic", "aЖ", {"a", "Ж"}},
       {"three and four bytes", "€😀", {"€", "😀"}},
@@ -183,20 +183,20 @@ TEST(Utf8Unit, CutsWellFormedSequencesAndLoneBytes) {
   }
 }
 
-TEST(Utf8Unit, AnIncompleteSequenceAsksForMoreBytes) {
+TEST(Utf8Char, AnIncompleteSequenceAsksForMoreBytes) {
   const auto unit = [](const char *bytes, std::size_t n) {
-    return engine::utf8Unit(reinterpret_cast<const std::uint8_t *>(bytes), n);
+    return engine::decodeUtf8(reinterpret_cast<const std::uint8_t *>(bytes), n);
   };
   EXPECT_EQ(unit("\xD0", 1).length, 0u);
   EXPECT_EQ(unit("\xF0\x9F\x98", 3).length, 0u);
   EXPECT_EQ(unit("\xE0\x80", 2).length, 1u); // can never become one
   EXPECT_EQ(unit("\xC1", 1).length, 1u);
-  const engine::Utf8Unit yo = unit("\xD1\x91", 2);
+  const engine::Utf8Char yo = unit("\xD1\x91", 2);
   EXPECT_EQ(yo.length, 2u);
-  EXPECT_EQ(yo.codePoint, 0x451u);
+  EXPECT_EQ(yo.code, 0x451u);
 }
 
-TEST(Utf8Unit, AgreesWithTheReferenceOnRandomBytes) {
+TEST(Utf8Char, AgreesWithTheReferenceOnRandomBytes) {
   std::mt19937 rng(8);
   for (int round = 0; round < 3000; ++round) {
     std::string text(rng() % 12, ' ');

@@ -17,6 +17,7 @@
 #include "engine/utf8_codec.h"
 
 #include "tests/support/memory_file.h"
+#include "tests/support/russian_samples.h"
 
 namespace snpln::test {
 namespace {
@@ -27,20 +28,7 @@ using engine::StepResult;
 constexpr CodePage kPages[] = {CodePage::Dos, CodePage::Win, CodePage::Koi,
                                CodePage::Iso};
 
-const char *nameOf(CodePage page) {
-  switch (page) {
-  case CodePage::Dos:
-    return "Dos";
-  case CodePage::Win:
-    return "Win";
-  case CodePage::Koi:
-    return "Koi";
-  case CodePage::Iso:
-    return "Iso";
-  default:
-    return "UTF-8";
-  }
-}
+std::string nameOf(CodePage page) { return pageName(page); }
 
 // The whole buffer recoded byte by byte by the tables.
 std::string recodeWhole(std::string text, CodePage from, CodePage to) {
@@ -190,21 +178,6 @@ TEST(RecodeSlice, FileThatShrankEndsWithReadFailedInsteadOfRunningForever) {
 
 // --- Recoding to and from UTF-8 -------------------------------------------
 
-const char *iconvName(CodePage page) {
-  switch (page) {
-  case CodePage::Dos:
-    return "CP866";
-  case CodePage::Win:
-    return "CP1251";
-  case CodePage::Koi:
-    return "KOI8-R";
-  case CodePage::Iso:
-    return "ISO-8859-5";
-  default:
-    return "UTF-8";
-  }
-}
-
 // A whole buffer through the C library's converter: the output, and where
 // it stopped when it could not go on.
 struct Converted {
@@ -214,9 +187,10 @@ struct Converted {
   std::size_t stoppedAt = 0;
 };
 
-Converted convert(const std::string &input, const char *from, const char *to) {
+Converted convert(const std::string &input, const std::string &from,
+                  const std::string &to) {
   Converted c;
-  iconv_t cd = iconv_open(to, from);
+  iconv_t cd = iconv_open(to.c_str(), from.c_str());
   if (cd == reinterpret_cast<iconv_t>(-1))
     return c;
   std::string out(input.size() * 4 + 16, '\0');
@@ -329,7 +303,7 @@ constexpr std::size_t kSliceSizes[] = {1, 2, 3, 7, 64, 8192};
 
 std::string utf8(char32_t code) {
   std::uint8_t b[4];
-  return std::string(reinterpret_cast<char *>(b), engine::writeUtf8(code, b));
+  return std::string(reinterpret_cast<char *>(b), engine::encodeUtf8(code, b));
 }
 
 TEST(RecodeUtf8, EveryByteOfEveryPageEqualsTheStandardMapping) {

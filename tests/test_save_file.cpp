@@ -18,6 +18,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix_file_system.h"
+#include "platform/temporary_name.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/other_user.h"
 #include "tests/support/temp_dir.h"
@@ -929,6 +930,25 @@ TEST(TemporaryName, RecognisesOurNamesOnly) {
   };
   for (const Case &c : cases)
     EXPECT_EQ(isTemporaryName(c.name), c.ours) << c.name;
+}
+
+// Every name the save service spells, from random bytes or from the
+// fallback without a random source, is one isTemporaryName recognises, and
+// two fallback names in a row differ.
+TEST(TemporaryName, EverySpelledNameIsRecognised) {
+  unsigned char bytes[kTemporaryNameBytes];
+  for (unsigned first = 0; first < 256; ++first) {
+    for (std::size_t i = 0; i < sizeof bytes; ++i)
+      bytes[i] = static_cast<unsigned char>(first + i * 37);
+    const std::string name = temporaryNameFrom(bytes);
+    EXPECT_TRUE(isTemporaryName(name)) << name;
+  }
+  fillWithoutRandomSource(bytes, 4242);
+  const std::string one = temporaryNameFrom(bytes);
+  fillWithoutRandomSource(bytes, 4242);
+  const std::string two = temporaryNameFrom(bytes);
+  EXPECT_TRUE(isTemporaryName(one)) << one;
+  EXPECT_NE(one, two) << one;
 }
 
 } // namespace

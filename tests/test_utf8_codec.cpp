@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+#include <vector>
+
+#include "tests/support/russian_samples.h"
 
 namespace snpln::test {
 namespace {
@@ -85,7 +90,7 @@ TEST(Utf8, EncodingRoundTripsAtEveryLengthBoundary) {
   for (char32_t code : {0x0u, 0x7Fu, 0x80u, 0x7FFu, 0x800u, 0xFFFFu, 0x10000u,
                         0x10FFFFu, 0x0401u, 0x2116u}) {
     std::uint8_t b[4];
-    const std::size_t n = engine::writeUtf8(code, b);
+    const std::size_t n = engine::encodeUtf8(code, b);
     const engine::Utf8Char back = engine::decodeUtf8(b, n);
     EXPECT_EQ(back.status, Utf8Status::Ok) << std::hex << unsigned{code};
     EXPECT_EQ(unsigned{back.code}, unsigned{code});
@@ -93,28 +98,111 @@ TEST(Utf8, EncodingRoundTripsAtEveryLengthBoundary) {
   }
 }
 
-TEST(Utf8, LooksLikeUtf8NeedsOneMultiByteCharacterAndNoFault) {
+const std::uint8_t *bytesOf(const std::string &bytes) {
+  return reinterpret_cast<const std::uint8_t *>(bytes.data());
+}
+
+std::string describe(const engine::Utf8Check &c) {
+  return "valid " + std::to_string(c.valid) + " stop " +
+         std::to_string(static_cast<int>(c.stop)) + " sequences " +
+         std::to_string(c.sequences);
+}
+
+TEST(Utf8Check, TellsWhereAndWhyTheBytesStopBeingUtf8) {
   struct Case {
     std::string bytes;
-    bool cutShort;
-    bool expected;
+    std::size_t valid;
+    Utf8Status stop;
+    std::uint64_t sequences;
   };
   const Case cases[] = {
-      {"", false, false},
-      {"plain ASCII", false, false},
-      {"ok \xD0\x9C", false, true},
-      {"ok \xD0\x9C\xD0", true, true},   // cut by the end of the sample
-      {"ok \xD0\x9C\xD0", false, false}, // cut by the end of the file
-      {"\xD0", true, false},             // nothing whole
-      {"\xCF\xF0\xE8\xE2\xE5\xF2", false, false}, // Windows-1251
-      {"\xD0\x9C \xFF", true, false},
+      {"", 0, Utf8Status::Ok, 0},
+      {"plain ASCII, more than eight bytes", 34, Utf8Status::Ok, 0},
+      {"ok \xD0\x9C", 5, Utf8Status::Ok, 1},
+      {"ok \xD0\x9C\xD0", 5, Utf8Status::Incomplete, 1},
+      {"\xD0", 0, Utf8Status::Incomplete, 0},
+      {"\xE2\x82\xAC\xF0\x9F\x98\x80!", 8, Utf8Status::Ok, 2},
+      {"\xCF\xF0\xE8\xE2\xE5\xF2", 0, Utf8Status::Invalid, 0}, // Windows-1251
+      {"\xD0\x9C \xFF", 3, Utf8Status::Invalid, 1},
+      {"abcdefgh\xC0\x80", 8, Utf8Status::Invalid, 0},    // overlong
+      {"abcdefg\xED\xA0\x80", 7, Utf8Status::Invalid, 0}, // a surrogate
+      {"\xD0\x41", 0, Utf8Status::Invalid, 0},
   };
-  for (const Case &c : cases)
-    EXPECT_EQ(engine::looksLikeUtf8(
-                  reinterpret_cast<const std::uint8_t *>(c.bytes.data()),
-                  c.bytes.size(), c.cutShort),
-              c.expected)
-        << c.bytes << " cut " << c.cutShort;
+  for (const Case &c : cases) {
+    const engine::Utf8Check want{c.valid, c.stop, c.sequences};
+    const auto fast = engine::checkUtf8(bytesOf(c.bytes), c.bytes.size());
+    const auto plain =
+        engine::checkUtf8Reference(bytesOf(c.bytes), c.bytes.size());
+    EXPECT_EQ(describe(fast), describe(want)) << c.bytes;
+    EXPECT_EQ(describe(plain), describe(want)) << c.bytes;
+    EXPECT_EQ(engine::isUtf8(bytesOf(c.bytes), c.bytes.size()),
+              c.stop == Utf8Status::Ok)
+        << c.bytes;
+  }
+}
+
+// The validator over a stream, as an engine runs it: each slice after the
+// bytes the one before left undecided (a sequence cut by its end).
+engine::Utf8Check checkStreamed(const std::string &bytes, std::size_t slice) {
+  engine::Utf8Check total;
+  std::string held;
+  std::size_t at = 0, base = 0;
+  while (true) {
+    const std::size_t n = std::min(slice, bytes.size() - at);
+    held.append(bytes, at, n);
+    at += n;
+    const bool last = at == bytes.size();
+    const auto c = engine::checkUtf8(bytesOf(held), held.size());
+    total.sequences += c.sequences;
+    total.valid = base + c.valid;
+    if (c.stop == Utf8Status::Invalid || last) {
+      total.stop = c.stop;
+      return total;
+    }
+    base += c.valid;
+    held.erase(0, c.valid);
+  }
+}
+
+// Random bytes mostly UTF-8 (Cyrillic, ASCII, three- and four-byte
+// characters) with a stray or cut sequence now and then, and real prose.
+std::vector<std::string> mixedInputs() {
+  std::vector<std::string> inputs;
+  std::mt19937 random(20);
+  const std::string pieces[] = {
+      "a",  "Z ",           "\xD0\x9C",         "\xD1\x91",
+      "\n", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "0123456789abcdef"};
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    const int count = static_cast<int>(random() % 400);
+    for (int k = 0; k < count; ++k)
+      text += pieces[random() % std::size(pieces)];
+    if (round % 3 == 1 && !text.empty()) // a stray byte somewhere
+      text[random() % text.size()] = static_cast<char>(0x80 + random() % 128);
+    if (round % 5 == 2) // cut inside a sequence
+      text += "\xE2\x82";
+    inputs.push_back(text);
+  }
+  for (int round = 0; round < 50; ++round) {
+    std::string noise(random() % 300, '\0');
+    for (char &b : noise)
+      b = static_cast<char>(random());
+    inputs.push_back(noise);
+  }
+  inputs.push_back(allRussianProse());
+  return inputs;
+}
+
+TEST(Utf8Check, FastAndStreamedAgreeWithTheReference) {
+  for (const std::string &text : mixedInputs()) {
+    const auto want = engine::checkUtf8Reference(bytesOf(text), text.size());
+    ASSERT_EQ(describe(engine::checkUtf8(bytesOf(text), text.size())),
+              describe(want))
+        << "whole, " << text.size() << " bytes";
+    for (std::size_t slice : {1, 2, 3, 7, 64, 8192})
+      ASSERT_EQ(describe(checkStreamed(text, slice)), describe(want))
+          << "slice " << slice << ", " << text.size() << " bytes";
+  }
 }
 
 } // namespace

@@ -69,7 +69,7 @@ void appendUtf8Encoded(std::string &out, const QString &text) {
     } else if (QChar::isSurrogate(u)) {
       code = 0xFFFD; // half a pair: nothing UTF-8 can hold
     }
-    const std::size_t n = engine::writeUtf8(code, buffer);
+    const std::size_t n = engine::encodeUtf8(code, buffer);
     out.append(reinterpret_cast<const char *>(buffer), n);
   }
 }

@@ -23,14 +23,17 @@
 
 namespace snpln::ui {
 
+QString captionOf(const ControlTemplate &c) {
+  const QString caption = uiText(c.caption);
+  return c.argument ? caption.arg(QString::fromUtf8(c.argument)) : caption;
+}
+
 namespace {
 
 QString text(const char *caption) { return QString::fromUtf8(caption); }
-// A caption the user reads, in the windows' language.
-QString shown(const char *caption) { return uiText(caption); }
 
 QLabel *makeStatic(const ControlTemplate &c, QWidget *parent, QRect rect) {
-  auto *label = new QLabel(shown(c.caption), parent);
+  auto *label = new QLabel(captionOf(c), parent);
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(
       ((c.style & kCentred) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
@@ -118,24 +121,24 @@ QWidget *makeControl(const ControlTemplate &c, QDialog &dialog,
     return button;
   }
   case ControlKind::PushButton: {
-    auto *button = new QPushButton(shown(c.caption), &dialog);
+    auto *button = new QPushButton(captionOf(c), &dialog);
     button->setGeometry(rect);
     return button;
   }
   case ControlKind::Static:
     return makeStatic(c, &dialog, rect);
   case ControlKind::GroupBox: {
-    auto *box = new QGroupBox(shown(c.caption), &dialog);
+    auto *box = new QGroupBox(captionOf(c), &dialog);
     box->setGeometry(rect);
     return box;
   }
   case ControlKind::CheckBox: {
     if (c.style & kPushLike) {
-      auto *button = new ToggleButton(shown(c.caption), &dialog);
+      auto *button = new ToggleButton(captionOf(c), &dialog);
       button->setGeometry(rect);
       return button;
     }
-    auto *box = new QCheckBox(shown(c.caption), &dialog);
+    auto *box = new QCheckBox(captionOf(c), &dialog);
     box->setGeometry(rect);
     return box;
   }

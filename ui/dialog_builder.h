@@ -49,6 +49,10 @@ struct DialogUnits {
 // The font a template asks for.
 QFont templateFont(const DialogTemplate &tmpl);
 
+// A control's caption as the user reads it: in the windows' language, its
+// %1 filled in with the template's argument.
+QString captionOf(const ControlTemplate &control);
+
 // The controls of a built window.
 class DialogControls {
 public:

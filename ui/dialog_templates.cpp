@@ -3,6 +3,8 @@
 #include <cassert>
 #include <cstdlib>
 
+#include <QtGlobal>
+
 #include "snpln/version.h"
 #include "ui/control_ids.h"
 
@@ -37,7 +39,7 @@ std::vector<DialogTemplate> makeTemplates() {
   // The about box.
   all.push_back(
       {kAboutTemplate,
-       "About SNPLN",
+       QT_TRANSLATE_NOOP("snpln", "About SNPLN"),
        246,
        51, // three units below the third line, so that its text fits
        "Arial",
@@ -47,15 +49,20 @@ std::vector<DialogTemplate> makeTemplates() {
        {
            {kNoId, K::Icon, "", 10, 12, 0, 0, 0},
            {kNoId, K::Static,
-            "Snipline (SNPLN) v" SNPLN_VERSION_SHORT ", Russian text file tool",
-            40, 20, 145, 8, kNoWrap},
-           {kNoId, K::Static, "Made by the Snipline project", 42, 29, 143, 8,
-            kNoWrap},
-           {kNoId, K::Static, "Source and issues: the Snipline repository", 40,
-            40, 145, 8, kNoWrap},
+            QT_TRANSLATE_NOOP("snpln",
+                              "Snipline (SNPLN) v%1, Russian text file tool"),
+            40, 20, 145, 8, kNoWrap, SNPLN_VERSION_SHORT},
+           {kNoId, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "Made by the Snipline project"), 42, 29,
+            143, 8, kNoWrap},
+           {kNoId, K::Static,
+            QT_TRANSLATE_NOOP("snpln",
+                              "Source and issues: the Snipline repository"),
+            40, 40, 145, 8, kNoWrap},
            {kIdOk, K::PictureButton, "OK", 190, 25, 50, 20,
             kPicture | kDefault},
-           {kNoId, K::Static, "click", 13, 31, 20, 8, kNoWrap},
+           {kNoId, K::Static, QT_TRANSLATE_NOOP("snpln", "click"), 13, 31, 20,
+            8, kNoWrap},
            {kNoId, K::Picture, "SNPLN", 40, 5, 0, 0, 0},
        }});
 
@@ -81,17 +88,20 @@ std::vector<DialogTemplate> makeTemplates() {
            {ids::kCopy, K::PictureButton, "COPY", 280, 55, 24, 15, kPicture},
            {ids::kPreview, K::PictureButton, "FP", 135, 75, 50, 30, kPicture},
            {ids::kChooseLabel, K::Static,
-            "Select file manipulation from the follow groups:", 5, 5, 156, 8,
-            kNoWrap},
-           {ids::kCaseGroup, K::GroupBox, "Case group", 5, 15, 60, 75, 0},
-           {ids::kExcludeGroup, K::GroupBox, "Exclude group", 70, 15, 60, 45,
-            0},
-           {ids::kOptimizeGroup, K::GroupBox, "Optimize group", 70, 60, 60, 45,
-            0},
+            QT_TRANSLATE_NOOP(
+                "snpln", "Select file manipulation from the follow groups:"),
+            5, 5, 156, 8, kNoWrap},
+           {ids::kCaseGroup, K::GroupBox,
+            QT_TRANSLATE_NOOP("snpln", "Case group"), 5, 15, 60, 75, 0},
+           {ids::kExcludeGroup, K::GroupBox,
+            QT_TRANSLATE_NOOP("snpln", "Exclude group"), 70, 15, 60, 45, 0},
+           {ids::kOptimizeGroup, K::GroupBox,
+            QT_TRANSLATE_NOOP("snpln", "Optimize group"), 70, 60, 60, 45, 0},
            modeButtonControl(M::UpperCase, 10, 25, 50, 15),
            modeButtonControl(M::LowerCase, 10, 40, 50, 15),
            modeButtonControl(M::SmartCase, 10, 55, 50, 15),
-           {ids::kSaveUpper, K::CheckBox, "Sa&ve upper", 10, 75, 50, 10,
+           {ids::kSaveUpper, K::CheckBox,
+            QT_TRANSLATE_NOOP("snpln", "Sa&ve upper"), 10, 75, 50, 10,
             kTabStop},
            modeButtonControl(M::Exclude, 75, 25, 50, 15),
            modeButtonControl(M::Replace, 75, 40, 50, 15),
@@ -102,10 +112,12 @@ std::vector<DialogTemplate> makeTemplates() {
            modeButtonControl(M::ToIso, 200, 50, 20, 15),
            modeButtonControl(M::ToDos, 220, 50, 20, 15),
            modeButtonControl(M::ToUtf8, 240, 50, 20, 15),
-           {ids::kToLabel, K::Static, "To", 145, 55, 9, 8, kNoWrap},
-           {ids::kRecodeGroup, K::GroupBox, "Recode Group", 135, 15, 130, 55,
-            0},
-           {ids::kFromLabel, K::Static, "From", 140, 25, 18, 8, kNoWrap},
+           {ids::kToLabel, K::Static, QT_TRANSLATE_NOOP("snpln", "To"), 145, 55,
+            9, 8, kNoWrap},
+           {ids::kRecodeGroup, K::GroupBox,
+            QT_TRANSLATE_NOOP("snpln", "Recode Group"), 135, 15, 130, 55, 0},
+           {ids::kFromLabel, K::Static, QT_TRANSLATE_NOOP("snpln", "From"), 140,
+            25, 18, 8, kNoWrap},
            modeButtonControl(M::FromWin, 140, 35, 20, 15),
            modeButtonControl(M::FromKoi, 160, 35, 20, 15),
            modeButtonControl(M::FromIso, 180, 35, 20, 15),
@@ -113,8 +125,8 @@ std::vector<DialogTemplate> makeTemplates() {
            modeButtonControl(M::FromAuto, 220, 35, 20, 15),
            modeButtonControl(M::FromUtf8, 240, 35, 20, 15),
            modeButtonControl(M::Detect, 180, 25, 60, 10),
-           {ids::kFileNameLabel, K::Static, "Filename(s):", 3, 100, 40, 8,
-            kNoWrap},
+           {ids::kFileNameLabel, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "Filename(s):"), 3, 100, 40, 8, kNoWrap},
            {ids::kFileName, K::Edit, "", 5, 110, 230, 12,
             kMultiLine | kAutoHScroll | kBorder | kTabStop},
            {ids::kStatus, K::Static, "No action selected", 5, 140, 280, 8,
@@ -122,13 +134,14 @@ std::vector<DialogTemplate> makeTemplates() {
            {ids::kClear, K::PictureButton, "CLEAR", 43, 100, 25, 8, kPicture},
            {ids::kFilterBox, K::ComboBox, "", 105, 124, 130, 130,
             kVScroll | kTabStop},
-           {kNoId, K::Static, "Filter(s) for subdirectories:", 3, 126, 100, 8,
-            kNoWrap},
+           {kNoId, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "Filter(s) for subdirectories:"), 3, 126,
+            100, 8, kNoWrap},
        }});
 
   // The two-line message.
   all.push_back({kMessageTemplate,
-                 "Snpln Message",
+                 QT_TRANSLATE_NOOP("snpln", "Snpln Message"),
                  211,
                  60,
                  "Arial",
@@ -154,7 +167,8 @@ std::vector<DialogTemplate> makeTemplates() {
        kDialogFrameWithClose,
        Placement::CentreOnOwner,
        {
-           {ids::kProgressHeading, K::Static, "Progressing file", 10, 5, 130, 8,
+           {ids::kProgressHeading, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "Progressing file"), 10, 5, 130, 8,
             kNoWrap},
            {ids::kProgressName, K::Static, "", 10, 15, 130, 8, kNoWrap},
            {ids::kProgressBar, K::ProgressBar, "", 10, 25, 120, 10, kBorder},
@@ -164,7 +178,7 @@ std::vector<DialogTemplate> makeTemplates() {
   // The one-line prompt.
   all.push_back(
       {kInputTemplate,
-       "Snpln Input",
+       QT_TRANSLATE_NOOP("snpln", "Snpln Input"),
        149,
        60,
        "Arial",
@@ -182,7 +196,7 @@ std::vector<DialogTemplate> makeTemplates() {
   // The word and case options of exclusion and replacement.
   all.push_back(
       {kExcludeOptionsTemplate,
-       "Snpln Options",
+       QT_TRANSLATE_NOOP("snpln", "Snpln Options"),
        111,
        94,
        "Arial",
@@ -190,14 +204,18 @@ std::vector<DialogTemplate> makeTemplates() {
        kDialogFrameWithClose | kDrawnFrame,
        Placement::OwnerOrigin,
        {
-           {kNoId, K::Static, "Excluded string must be ...", 5, 5, 88, 8,
-            kNoWrap},
-           {ids::kLeftPartOfWord, K::CheckBox, "&Left part of word", 5, 20, 100,
-            15, kPushLike | kTabStop},
-           {ids::kRightPartOfWord, K::CheckBox, "&Right part of word", 5, 35,
-            100, 15, kPushLike | kTabStop},
-           {ids::kCaseInsensitive, K::CheckBox, "C&ase insensitivity", 5, 50,
-            100, 15, kPushLike | kTabStop},
+           {kNoId, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "Excluded string must be ..."), 5, 5, 88,
+            8, kNoWrap},
+           {ids::kLeftPartOfWord, K::CheckBox,
+            QT_TRANSLATE_NOOP("snpln", "&Left part of word"), 5, 20, 100, 15,
+            kPushLike | kTabStop},
+           {ids::kRightPartOfWord, K::CheckBox,
+            QT_TRANSLATE_NOOP("snpln", "&Right part of word"), 5, 35, 100, 15,
+            kPushLike | kTabStop},
+           {ids::kCaseInsensitive, K::CheckBox,
+            QT_TRANSLATE_NOOP("snpln", "C&ase insensitivity"), 5, 50, 100, 15,
+            kPushLike | kTabStop},
            {kIdOk, K::PictureButton, "OK", 4, 70, 50, 20, kPicture},
            {kIdCancel, K::PictureButton, "CANCEL", 57, 70, 50, 20, kPicture},
        }});
@@ -205,7 +223,7 @@ std::vector<DialogTemplate> makeTemplates() {
   // The file preview and editor.
   all.push_back(
       {kPreviewTemplate,
-       "SNPLN : File preview",
+       QT_TRANSLATE_NOOP("snpln", "SNPLN : File preview"),
        302,
        143,
        "Arial",
@@ -213,11 +231,12 @@ std::vector<DialogTemplate> makeTemplates() {
        kCaption | kCloseBox | kResizable,
        Placement::CentreOnOwner,
        {
-           {kIdOk, K::PushButton, "&OK", 270, 5, 30, 65, kDefault | kTabStop},
-           {ids::kPreviewSave, K::PushButton, "&Save", 270, 100, 30, 30,
-            kTabStop},
-           {ids::kPreviewEdit, K::PushButton, "&Edit", 270, 70, 30, 30,
-            kTabStop},
+           {kIdOk, K::PushButton, QT_TRANSLATE_NOOP("snpln", "&OK"), 270, 5, 30,
+            65, kDefault | kTabStop},
+           {ids::kPreviewSave, K::PushButton,
+            QT_TRANSLATE_NOOP("snpln", "&Save"), 270, 100, 30, 30, kTabStop},
+           {ids::kPreviewEdit, K::PushButton,
+            QT_TRANSLATE_NOOP("snpln", "&Edit"), 270, 70, 30, 30, kTabStop},
            {ids::kPreviewView, K::Edit, "", 0, 1, 268, 118,
             kMultiLine | kVScroll | kHScroll | kBorder | kTabStop},
            // Two lines, so that a long sentence wraps rather than hides
@@ -228,7 +247,7 @@ std::vector<DialogTemplate> makeTemplates() {
   // The question before the preview saves.
   all.push_back(
       {kSavePromptTemplate,
-       "SNPLN : Save file ?",
+       QT_TRANSLATE_NOOP("snpln", "SNPLN : Save file ?"),
        181,
        51,
        "Arial",
@@ -236,19 +255,24 @@ std::vector<DialogTemplate> makeTemplates() {
        kDialogFrameWithClose | kDrawnFrame,
        Placement::CentreOnOwner,
        {
-           {kIdYes, K::PushButton, "&YES", 0, 30, 60, 20, kDefault | kTabStop},
-           {kIdNo, K::PushButton, "&NO", 60, 30, 65, 20, kTabStop},
-           {kIdCancel, K::PushButton, "&Cancel", 125, 30, 55, 20, kTabStop},
+           {kIdYes, K::PushButton, QT_TRANSLATE_NOOP("snpln", "&YES"), 0, 30,
+            60, 20, kDefault | kTabStop},
+           {kIdNo, K::PushButton, QT_TRANSLATE_NOOP("snpln", "&NO"), 60, 30, 65,
+            20, kTabStop},
+           {kIdCancel, K::PushButton, QT_TRANSLATE_NOOP("snpln", "&Cancel"),
+            125, 30, 55, 20, kTabStop},
            {ids::kSavePromptName, K::Static, "", 5, 5, 175, 8,
             kCentred | kNoWrap},
-           {kNoId, K::Static, "This file was modified. Save this file ?", 5, 15,
-            175, 8, kCentred | kNoWrap},
+           {kNoId, K::Static,
+            QT_TRANSLATE_NOOP("snpln",
+                              "This file was modified. Save this file ?"),
+            5, 15, 175, 8, kCentred | kNoWrap},
        }});
 
   // What the preview asks when a save is refused; the text is kept.
   all.push_back(
       {kSaveRefusedTemplate,
-       "SNPLN : File not saved",
+       QT_TRANSLATE_NOOP("snpln", "SNPLN : File not saved"),
        240,
        79,
        "Arial",
@@ -260,18 +284,20 @@ std::vector<DialogTemplate> makeTemplates() {
            {ids::kRefusedReason, K::Static, "", 5, 15, 230, 8,
             kCentred | kNoWrap},
            {ids::kRefusedAdvice, K::Static, "", 5, 27, 230, 24, kCentred},
-           {ids::kRefusedReload, K::PushButton, "&Reload", 4, 56, 76, 18,
+           {ids::kRefusedReload, K::PushButton,
+            QT_TRANSLATE_NOOP("snpln", "&Reload"), 4, 56, 76, 18, kTabStop},
+           {ids::kRefusedSaveAs, K::PushButton,
+            QT_TRANSLATE_NOOP("snpln", "Save &as..."), 82, 56, 76, 18,
             kTabStop},
-           {ids::kRefusedSaveAs, K::PushButton, "Save &as...", 82, 56, 76, 18,
-            kTabStop},
-           {kIdCancel, K::PushButton, "&Keep editing", 160, 56, 76, 18,
+           {kIdCancel, K::PushButton,
+            QT_TRANSLATE_NOOP("snpln", "&Keep editing"), 160, 56, 76, 18,
             kDefault | kTabStop},
        }});
 
   // The page of help text behind the about box.
   all.push_back(
       {kDescriptionTemplate,
-       "Snipline description",
+       QT_TRANSLATE_NOOP("snpln", "Snipline description"),
        270,
        228,
        "Arial",
@@ -279,75 +305,103 @@ std::vector<DialogTemplate> makeTemplates() {
        kDialogFrameWithClose,
        Placement::CentreOnScreen,
        {
-           {kIdOk, K::PushButton, "&RULEZ-Z-Z", 170, 206, 95, 20,
-            kDefault | kTabStop},
+           {kIdOk, K::PushButton, QT_TRANSLATE_NOOP("snpln", "&RULEZ-Z-Z"), 170,
+            206, 95, 20, kDefault | kTabStop},
            {kNoId, K::Icon, "", 5, 6, 0, 0, 0},
            {kNoId, K::Static,
-            "By the using program `Snipline (SNPLN)'  you can do:", 29, 3, 236,
-            8, kNoWrap},
+            QT_TRANSLATE_NOOP(
+                "snpln",
+                "By the using program `Snipline (SNPLN)'  you can do:"),
+            29, 3, 236, 8, kNoWrap},
            {kNoId, K::Static,
-            "* Delete or change any line in the file herewith you may define",
+            QT_TRANSLATE_NOOP("snpln", "* Delete or change any line in the "
+                                       "file herewith you may define"),
             30, 15, 235, 8, kNoWrap},
            {kNoId, K::Static,
-            "a change word as a beginning/end of any word or as a full word. ",
+            QT_TRANSLATE_NOOP("snpln", "a change word as a beginning/end of "
+                                       "any word or as a full word. "),
             5, 25, 260, 8, kNoWrap},
-           {kNoId, K::Static, "Also you can turn off case sensitivity.", 5, 35,
-            260, 8, kNoWrap},
            {kNoId, K::Static,
-            "* Convert a file in upper/lowercase or produce a smart", 30, 45,
-            235, 8, kNoWrap},
+            QT_TRANSLATE_NOOP("snpln",
+                              "Also you can turn off case sensitivity."),
+            5, 35, 260, 8, kNoWrap},
            {kNoId, K::Static,
-            "transformation. 'Smart' mean that sentence start with upper case. "
-            "Also you",
+            QT_TRANSLATE_NOOP(
+                "snpln",
+                "* Convert a file in upper/lowercase or produce a smart"),
+            30, 45, 235, 8, kNoWrap},
+           {kNoId, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "transformation. 'Smart' mean that "
+                                       "sentence start with upper case. "
+                                       "Also you"),
             5, 55, 260, 8, kNoWrap},
            {kNoId, K::Static,
-            "can save existing upper case, such as families, other self names.",
+            QT_TRANSLATE_NOOP("snpln", "can save existing upper case, such as "
+                                       "families, other self names."),
             5, 65, 260, 8, kNoWrap},
            {kNoId, K::Static,
-            "* Delete excessive empty lines in text file. Line is empty if "
-            "this consist",
+            QT_TRANSLATE_NOOP(
+                "snpln",
+                "* Delete excessive empty lines in text file. Line is empty if "
+                "this consist"),
             30, 75, 235, 8, kNoWrap},
            {kNoId, K::Static,
-            "of SPACEs,TABs. This option dosn't stupidly delete all empty "
-            "lines !!! After",
+            QT_TRANSLATE_NOOP(
+                "snpln",
+                "of SPACEs,TABs. This option dosn't stupidly delete all empty "
+                "lines !!! After"),
             5, 85, 260, 8, kNoWrap},
            {kNoId, K::Static,
-            "applying file has maximum suitable to read form. Try for "
-            "understand.",
+            QT_TRANSLATE_NOOP(
+                "snpln",
+                "applying file has maximum suitable to read form. Try for "
+                "understand."),
             5, 95, 260, 8, kNoWrap},
            {kNoId, K::Static,
-            "* Optimize a text file on the size to the account of changing the",
+            QT_TRANSLATE_NOOP("snpln", "* Optimize a text file on the size to "
+                                       "the account of changing the"),
             30, 105, 235, 8, kNoWrap},
            {kNoId, K::Static,
-            "excessive spaces by symbol tabulation (TAB).  So file has smaller "
-            "size.",
+            QT_TRANSLATE_NOOP("snpln", "excessive spaces by symbol tabulation "
+                                       "(TAB).  So file has smaller "
+                                       "size."),
             5, 115, 260, 8, kNoWrap},
            {kNoId, K::Static,
-            "* Decode file from dos/win1251/koi8/iso/utf-8 coding in the "
-            "coding",
+            QT_TRANSLATE_NOOP(
+                "snpln",
+                "* Decode file from dos/win1251/koi8/iso/utf-8 coding in the "
+                "coding"),
             30, 125, 235, 8, kNoWrap},
            {kNoId, K::Static,
-            "dos/win1251/koi8/iso/utf-8. Possible autodetection of coding of "
-            "file. ",
+            QT_TRANSLATE_NOOP("snpln", "dos/win1251/koi8/iso/utf-8. Possible "
+                                       "autodetection of coding of "
+                                       "file. "),
             5, 135, 260, 8, kNoWrap},
            {kNoId, K::Static,
-            "SNPLN support command line with several files. As a file you can "
-            "indicate",
+            QT_TRANSLATE_NOOP("snpln", "SNPLN support command line with "
+                                       "several files. As a file you can "
+                                       "indicate"),
             5, 150, 260, 8, kNoWrap},
            {kNoId, K::Static,
-            "directory - then all files at this directory and its "
-            "subdirecories will be",
+            QT_TRANSLATE_NOOP(
+                "snpln", "directory - then all files at this directory and its "
+                         "subdirecories will be"),
             5, 160, 260, 8, kNoWrap},
            {kNoId, K::Static,
-            "processed. Also you can add files by drag'n'drop filelist on "
-            "SNPLN.",
+            QT_TRANSLATE_NOOP(
+                "snpln",
+                "processed. Also you can add files by drag'n'drop filelist on "
+                "SNPLN."),
             5, 170, 260, 8, kNoWrap},
            {kNoId, K::Static, "Snipline (SNPLN) v" SNPLN_VERSION_SHORT, 5, 185,
             135, 8, kCentred | kNoWrap},
-           {kNoId, K::Static, "Source: the Snipline repository", 5, 195, 135, 8,
-            kCentred | kNoWrap},
-           {kNoId, K::Static, "Reports: the repository's issue tracker", 5, 205,
-            135, 8, kCentred | kNoWrap},
+           {kNoId, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "Source: the Snipline repository"), 5,
+            195, 135, 8, kCentred | kNoWrap},
+           {kNoId, K::Static,
+            QT_TRANSLATE_NOOP("snpln",
+                              "Reports: the repository's issue tracker"),
+            5, 205, 135, 8, kCentred | kNoWrap},
        }});
 
   return all;

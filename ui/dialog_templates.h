@@ -66,6 +66,9 @@ struct ControlTemplate {
   const char *caption = "";
   int x = 0, y = 0, width = 0, height = 0; // dialog units
   unsigned style = 0;
+  // What the caption's %1 stands for (a version: no words of its own), or
+  // nullptr for a caption without one.
+  const char *argument = nullptr;
 };
 
 // Window style bits.

@@ -19,6 +19,7 @@
 #include <QShortcut>
 #include <QUrl>
 
+#include <string_view>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -48,24 +49,25 @@ namespace {
 
 using namespace batch;
 
-constexpr const char *kAboutItem = "&About snpln...";
-constexpr const char *kFolderTitle = "Choose folder ...";
+constexpr const char *kAboutItem =
+    QT_TRANSLATE_NOOP("snpln", "&About snpln...");
+constexpr const char *kFolderTitle =
+    QT_TRANSLATE_NOOP("snpln", "Choose folder ...");
 // The file-open dialog of BROWSE.
-constexpr const char *kBrowseTitle = "Choose file ...";
+constexpr const char *kBrowseTitle =
+    QT_TRANSLATE_NOOP("snpln", "Choose file ...");
 constexpr const char *kBrowseFilter =
     "All Files (*.*)|*.*||Text files (*.txt)|*.xlc|";
+// The dialog's filter list ends at its double bar: only the first pair,
+// whose name is read in the windows' language.
+constexpr const char *kBrowseFilterName =
+    QT_TRANSLATE_NOOP("snpln", "All Files (*.*)");
+static_assert(std::string_view(kBrowseFilter).starts_with(kBrowseFilterName),
+              "the first filter's name");
 
 std::string nameBytes(const QString &path) {
   const QByteArray bytes = QFile::encodeName(path);
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-// The dialog's filter list ends at its double bar: only the first pair,
-// whose name is read in the windows' language.
-QString firstFilter(const char *filterText) {
-  const QString all = QString::fromUtf8(filterText);
-  const QString name = all.section(QLatin1Char('|'), 0, 0);
-  return uiText(name.toUtf8().constData());
 }
 
 } // namespace
@@ -157,9 +159,12 @@ void MainWindow::startUp() {
       const char *name;
       const char *tip;
     };
-    const Row rows[] = {
-        {batch::targetButton(page), "Recode to %1", "recode to %1"},
-        {batch::sourceButton(page), "Source coding %1", "the source is %1"}};
+    const Row rows[] = {{batch::targetButton(page),
+                         QT_TRANSLATE_NOOP("snpln", "Recode to %1"),
+                         QT_TRANSLATE_NOOP("snpln", "recode to %1")},
+                        {batch::sourceButton(page),
+                         QT_TRANSLATE_NOOP("snpln", "Source coding %1"),
+                         QT_TRANSLATE_NOOP("snpln", "the source is %1")}};
     for (const Row &row : rows)
       if (PictureButton *button = row.mode ? modeButton(*row.mode) : nullptr) {
         const QString coding = uiText(pictureDescription(button->caption()));
@@ -270,7 +275,7 @@ void MainWindow::choose(bool folder) {
   BrowseRequest request;
   request.folder = folder;
   request.title = folder ? uiText(kFolderTitle) : uiText(kBrowseTitle);
-  request.filter = firstFilter(kBrowseFilter);
+  request.filter = uiText(kBrowseFilterName);
   request.startFolder = fromBytes(settings_->read(kFolderSetting));
   QStringList chosen;
   const bool confirmed = options_.chooseFiles(this, request, chosen);

@@ -36,23 +36,28 @@ namespace {
 SaveFailure notWritten() { return SaveFailure{SaveRefusal::NotWritten, errno}; }
 
 constexpr const char *kNotFound = "This file not found";
-constexpr const char *kTruncatedWarning =
-    "On open this file was truncated. So be carefully !";
-constexpr const char *kUnableToSave = "Unable to save file";
-constexpr const char *kSaveAsTitle = "Save as ...";
+constexpr const char *kTruncatedWarning = QT_TRANSLATE_NOOP(
+    "snpln", "On open this file was truncated. So be carefully !");
+constexpr const char *kUnableToSave =
+    QT_TRANSLATE_NOOP("snpln", "Unable to save file");
+constexpr const char *kSaveAsTitle = QT_TRANSLATE_NOOP("snpln", "Save as ...");
 
 // The status sentences; %1 is the file's name.
 QString sizeStatus(platform::FileSize size, engine::CodePage page) {
-  return uiText("File: ''%1'' , Filesize: %2 bytes , coding %3")
+  return uiText(QT_TRANSLATE_NOOP(
+                    "snpln", "File: ''%1'' , Filesize: %2 bytes , coding %3"))
       .arg(QStringLiteral("%1"), QString::number(size),
            QString::fromUtf8(codePageDisplayName(page)));
 }
 
 QString truncatedStatus(platform::FileSize size, platform::FileSize shown,
                         engine::CodePage page) {
-  return uiText("File: ''%1'' , Filesize: %2 bytes , coding %3 , file you "
-                "are see is truncated to %4 bytes buffer , so be CAREFULLY if "
-                "you will save it on disk !")
+  return uiText(
+             QT_TRANSLATE_NOOP(
+                 "snpln",
+                 "File: ''%1'' , Filesize: %2 bytes , coding %3 , file you "
+                 "are see is truncated to %4 bytes buffer , so be CAREFULLY if "
+                 "you will save it on disk !"))
       .arg(QStringLiteral("%1"), QString::number(size),
            QString::fromUtf8(codePageDisplayName(page)),
            QString::number(shown));

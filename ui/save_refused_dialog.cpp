@@ -12,25 +12,31 @@ namespace snpln::ui {
 
 namespace {
 
-constexpr const char *kAdviceWithReload =
+constexpr const char *kAdviceWithReload = QT_TRANSLATE_NOOP(
+    "snpln",
     "Your text is still in the editor. Reload drops it and shows the file "
-    "as it is now; Save as... writes it to another file.";
-constexpr const char *kAdvice =
+    "as it is now; Save as... writes it to another file.");
+constexpr const char *kAdvice = QT_TRANSLATE_NOOP(
+    "snpln",
     "Your text is still in the editor: save it as another file, or keep "
-    "editing.";
+    "editing.");
 
 } // namespace
 
 const char *SaveRefusedDialog::reasonText(SaveRefusal why) {
   switch (why) {
   case SaveRefusal::ChangedElsewhere:
-    return "This file was changed by another program since it was opened";
+    return QT_TRANSLATE_NOOP(
+        "snpln",
+        "This file was changed by another program since it was opened");
   case SaveRefusal::Gone:
-    return "File access error: the file is gone or cannot be reached";
+    return QT_TRANSLATE_NOOP(
+        "snpln", "File access error: the file is gone or cannot be reached");
   case SaveRefusal::NotWritten:
     break;
   }
-  return "Unable to save file: the file is left as it was";
+  return QT_TRANSLATE_NOOP("snpln",
+                           "Unable to save file: the file is left as it was");
 }
 
 SaveRefusedDialog::SaveRefusedDialog(const std::string &fileName,

@@ -15,9 +15,8 @@ namespace snpln::ui {
 namespace {
 
 struct Catalogues {
-  std::unique_ptr<QTranslator> own;
-  std::unique_ptr<QTranslator> messages; // the core's, shared with snpln-cli
-  std::unique_ptr<QTranslator> qt;       // the texts of Qt's own dialogs
+  std::unique_ptr<QTranslator> own; // the program's, shared with snpln-cli
+  std::unique_ptr<QTranslator> qt;  // the texts of Qt's own dialogs
 };
 
 Catalogues &catalogues() {
@@ -27,7 +26,7 @@ Catalogues &catalogues() {
 
 void removeCatalogues() {
   Catalogues &c = catalogues();
-  for (std::unique_ptr<QTranslator> *t : {&c.own, &c.messages, &c.qt})
+  for (std::unique_ptr<QTranslator> *t : {&c.own, &c.qt})
     if (*t) {
       QCoreApplication::removeTranslator(t->get());
       t->reset();
@@ -47,12 +46,6 @@ bool setUiLanguage(const QLocale &locale) {
     return false;
   QCoreApplication::installTranslator(own.get());
   c.own = std::move(own);
-  auto messages = std::make_unique<QTranslator>();
-  if (messages->load(
-          QStringLiteral(":/snpln/translations/snpln_messages_ru.qm"))) {
-    QCoreApplication::installTranslator(messages.get());
-    c.messages = std::move(messages);
-  }
   auto qt = std::make_unique<QTranslator>();
   if (qt->load(QStringLiteral("qtbase_ru"),
                QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

@@ -1,14 +1,13 @@
 // The windows' language.
 //
-// Every text the windows show is English in the code. Under a Russian
-// locale the program installs its Russian catalogues (compiled at build
-// time from ui/translations/snpln_ru.ts, the windows' own captions, labels
-// and descriptions, and from i18n/snpln_ru.ts, the messages it shares with
-// snpln-cli) and the windows show each text through them. What the batch
-// run and the jobs hand over is data (ids, reports, statuses): i18n/texts.h
-// gives the phrase, shown() its words with tr().arg(). Under any other
-// locale no catalogue is installed and every text is shown exactly as the
-// code has it.
+// Every text the windows show is English in the code, marked for lupdate
+// where it is defined. Under a Russian locale the program installs its
+// Russian catalogue (compiled at build time from i18n/snpln_ru.ts, the one
+// catalogue of the windows and snpln-cli) and the windows show each text
+// through it. What the batch run and the jobs hand over is data (ids,
+// reports, statuses): i18n/texts.h gives the phrase, shown() its words with
+// tr().arg(). Under any other locale no catalogue is installed and every
+// text is shown exactly as the code has it.
 #pragma once
 
 #include <QLocale>

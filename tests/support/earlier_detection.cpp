@@ -15,7 +15,6 @@ using engine::CodePage;
 using engine::fitOfReading;
 using engine::kUtf8Bom;
 using engine::LetterCounts;
-using engine::looksLikeUtf8;
 using engine::ReadingFit;
 
 namespace {
@@ -205,6 +204,16 @@ CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
     return gain > 2 * letters ? best : chosen;
   }
   return gain * 10 > 8 * letters ? best : chosen;
+}
+
+// The earlier rule for UTF-8: valid, with a character of two bytes or more;
+// a sequence cut by the end of a sample (`cutShort`) counts as valid.
+bool looksLikeUtf8(const std::uint8_t *sample, std::size_t size,
+                   bool cutShort) {
+  const engine::Utf8Check check = engine::checkUtf8(sample, size);
+  const bool valid = check.stop == engine::Utf8Status::Ok ||
+                     (check.stop == engine::Utf8Status::Incomplete && cutShort);
+  return valid && check.sequences > 0;
 }
 
 engine::Detection detectSample(const std::uint8_t *sample, std::size_t size,

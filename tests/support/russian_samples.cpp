@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "engine/code_page_names.h"
 #include "engine/utf8_codec.h"
 
 namespace snpln::test {
@@ -32,51 +33,14 @@ std::string allRussianProse() {
          readTestData("russian_prose_2.txt");
 }
 
-const char *pageName(CodePage page) {
-  switch (page) {
-  case CodePage::Dos:
-    return "Dos";
-  case CodePage::Win:
-    return "Win";
-  case CodePage::Koi:
-    return "Koi";
-  case CodePage::Iso:
-    return "Iso";
-  case CodePage::Utf8:
-    return "Utf8";
-  case CodePage::Utf16:
-    return "Utf16";
-  case CodePage::Utf16Le:
-    return "Utf16Le";
-  case CodePage::Utf16Be:
-    return "Utf16Be";
-  case CodePage::Auto:
-    break;
-  }
-  return "Auto";
+std::string pageName(CodePage page) {
+  const engine::CodePageNaming *naming = engine::namingOf(page);
+  return naming ? std::string(naming->name) : std::string("auto");
 }
 
-const char *iconvName(CodePage page) {
-  switch (page) {
-  case CodePage::Dos:
-    return "CP866";
-  case CodePage::Win:
-    return "CP1251";
-  case CodePage::Koi:
-    return "KOI8-R";
-  case CodePage::Iso:
-    return "ISO-8859-5";
-  case CodePage::Utf16:
-    return "UTF-16";
-  case CodePage::Utf16Le:
-    return "UTF-16LE";
-  case CodePage::Utf16Be:
-    return "UTF-16BE";
-  case CodePage::Utf8:
-  case CodePage::Auto:
-    break;
-  }
-  return "UTF-8";
+std::string iconvName(CodePage page) {
+  const engine::CodePageNaming *naming = engine::namingOf(page);
+  return std::string(naming ? naming->standardName : "UTF-8");
 }
 
 #ifdef _WIN32
@@ -85,18 +49,20 @@ namespace {
 // The Windows code page of a C library name (no iconv there: the system's
 // own tables serve as the independent conversion).
 UINT windowsPageOf(const char *name) {
-  const std::string n = name;
-  if (n == "CP866")
+  switch (engine::codePageByName(name).value_or(CodePage::Auto)) {
+  case CodePage::Dos:
     return 866;
-  if (n == "CP1251")
+  case CodePage::Win:
     return 1251;
-  if (n == "KOI8-R")
+  case CodePage::Koi:
     return 20866;
-  if (n == "ISO-8859-5")
+  case CodePage::Iso:
     return 28595;
-  if (n == "UTF-8")
+  case CodePage::Utf8:
     return CP_UTF8;
-  return 0;
+  default:
+    return 0;
+  }
 }
 
 } // namespace
@@ -149,7 +115,7 @@ std::optional<std::string> convertText(const std::string &text,
 #endif
 
 std::optional<std::string> iconvInPage(const std::string &utf8, CodePage page) {
-  return convertText(utf8, "UTF-8", iconvName(page));
+  return convertText(utf8, "UTF-8", iconvName(page).c_str());
 }
 
 namespace {
@@ -173,7 +139,7 @@ std::string utf8Of(const std::vector<char32_t> &chars) {
   std::string out;
   for (char32_t c : chars) {
     std::uint8_t b[4];
-    out.append(reinterpret_cast<char *>(b), engine::writeUtf8(c, b));
+    out.append(reinterpret_cast<char *>(b), engine::encodeUtf8(c, b));
   }
   return out;
 }

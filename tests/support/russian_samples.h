@@ -17,11 +17,12 @@ std::string readTestData(const char *name);
 // Both prose files, UTF-8.
 std::string allRussianProse();
 
-// A page's short name for messages: "Dos", "Win", "Koi", "Iso", "Utf8",
-// "Auto".
-const char *pageName(engine::CodePage page);
-// The C library's name of a page ("CP866", ..., "UTF-8").
-const char *iconvName(engine::CodePage page);
+// A page's short name for messages, as the command line spells it ("dos",
+// ..., "utf8", "auto": engine/code_page_names.h).
+std::string pageName(engine::CodePage page);
+// The page's standard name, as the C library knows it too ("CP866", ...,
+// "UTF-8").
+std::string iconvName(engine::CodePage page);
 // UTF-8 text in `page` through iconv; nothing when the page cannot hold
 // all of it.
 std::optional<std::string> iconvInPage(const std::string &utf8,

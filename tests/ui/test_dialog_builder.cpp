@@ -106,11 +106,15 @@ private slots:
       QCOMPARE(w->geometry(), QRect(pos, size));
       if (c.id != kNoId)
         QCOMPARE(controls.control(c.id), w);
+      const QString caption =
+          c.argument
+              ? QString::fromUtf8(c.caption).arg(QString::fromUtf8(c.argument))
+              : QString::fromUtf8(c.caption);
       if (auto *label = qobject_cast<QLabel *>(w);
           label && label->pixmap().isNull())
-        QCOMPARE(label->text(), QString::fromUtf8(c.caption));
+        QCOMPARE(label->text(), caption);
       if (auto *button = qobject_cast<QAbstractButton *>(w))
-        QCOMPARE(button->text(), QString::fromUtf8(c.caption));
+        QCOMPARE(button->text(), caption);
     }
   }
 

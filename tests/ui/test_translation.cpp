@@ -12,6 +12,7 @@
 
 #include "i18n/catalogue.h"
 #include "i18n/texts.h"
+#include "snpln/version.h"
 #include "tests/support/every_phrase.h"
 #include "ui/dialog_builder.h"
 #include "ui/dialog_templates.h"
@@ -103,7 +104,13 @@ private slots:
     coding.page = engine::CodePage::Koi;
     QCOMPARE(shown(i18n::messageText(coding)),
              QStringLiteral("This file has coding ''Koi8''"));
-    // A built window shows the template's own words.
+    // A built window shows the template's own words; the about box's first
+    // line has the version in it.
+    const ControlTemplate &aboutLine =
+        dialogTemplate(kAboutTemplate).controls[1];
+    QCOMPARE(captionOf(aboutLine),
+             QStringLiteral("Snipline (SNPLN) v" SNPLN_VERSION_SHORT
+                            ", Russian text file tool"));
     MainWindow w("");
     QCOMPARE(w.windowTitle(),
              QString::fromUtf8(dialogTemplate(kMainTemplate).title));
@@ -211,6 +218,9 @@ private slots:
     MainWindow w("a.txt b.txt");
     QCOMPARE(w.statusLabel()->text(), QStringLiteral("Выбрано файлов: 2"));
     QCOMPARE(w.saveUpperBox()->text(), QStringLiteral("Со&хр. загл."));
+    QCOMPARE(captionOf(dialogTemplate(kAboutTemplate).controls[1]),
+             QStringLiteral("Snipline (SNPLN) v" SNPLN_VERSION_SHORT
+                            ", русские тексты"));
     QCOMPARE(w.controls().control<QGroupBox>(1051)->title(),
              QStringLiteral("Перекодировка"));
     QCOMPARE(w.modeButton(batch::ModeButton::ToKoi)->accessibleName(),
