@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/run_observer.h"
 #include "batch/status.h"
 #include "job/dialog_answer.h"
 #include "job/job_request.h"
@@ -26,20 +27,6 @@ enum class PromptKind : std::uint8_t {
   SearchText,  // the text to exclude (or, for a replacement, to replace)
   ReplaceText, // the replacement
   TabSize,     // the tab size; the answer comes in preset to "8"
-};
-
-// What a message tells: a host that routes messages (the console's two
-// streams) goes by this, never by the text.
-enum class MessageKind : std::uint8_t {
-  Info,    // an outcome, a report, a refusal the user asked for
-  Failure, // a name or a tree that could not be handled
-};
-
-// Why the walk passed over an entry of a tree: none of these is a failure.
-enum class PassedOver : std::uint8_t {
-  Link,    // a symbolic link, to a file or a directory: never followed
-  Special, // a FIFO, a socket or a device
-  Hidden,  // its name begins with a dot (taken only when asked for)
 };
 
 // The three checks of the options dialog.
@@ -73,8 +60,8 @@ public:
                                    const job::Message &message) = 0;
 
   // Runs one FileJob to its end over a complete request (displayName and
-  // saveUpper set) behind the progress window or on the console.
-  virtual job::JobResult runJob(const job::JobRequest &request) = 0;
+  // saveUpper set) behind the progress window.
+  virtual JobEnd runJob(const job::JobRequest &request) = 0;
 
   // The filter box: its edit text, and its list (most recent first), which
   // the run reorders before its passes.
@@ -109,6 +96,9 @@ public:
   virtual engine::LineEnd lineEnd() const { return engine::LineEnd::Lf; }
   // What the Bom pass does, when the selection holds it.
   virtual engine::BomChange bom() const { return engine::BomChange::Add; }
+  // A job of the run has started (the window counts the files on its
+  // status line).
+  virtual void jobStarted(const JobStart &start) { (void)start; }
   // An entry of a walked tree the walk passed over (`name` as the walk
   // names it: the directory as given, then the path below it), with why;
   // once per entry and pass.

@@ -68,6 +68,8 @@ struct CliOptions {
   // recoding.
   std::optional<engine::BomChange> bom;
   std::vector<std::string> names;
+  // How many files of a pass are rewritten at once; 0: one per core.
+  int jobs = 0;
   // The language of the help and the messages: the environment's locale's.
   i18n::Language language = i18n::Language::English;
 };

@@ -459,6 +459,10 @@
         <source>Byte order mark</source>
         <translation>Метка порядка байтов</translation>
     </message>
+    <message>
+        <source>File %1 of %2 found so far: &apos;%3&apos;</source>
+        <translation>Файл %1 из %2 найденных: &apos;%3&apos;</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>
@@ -667,6 +671,10 @@ Exit status:
     <message>
         <source>no operation chosen: give --detect, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize or --delete-empty</source>
         <translation>операция не выбрана: укажите --detect, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize или --delete-empty</translation>
+    </message>
+    <message>
+        <source>Rewrite up to N files of a pass at once (default: one per core); the lines keep the order of the names</source>
+        <translation>Переписывать до N файлов прохода одновременно (по умолчанию по одному на ядро); строки идут в порядке имён</translation>
     </message>
 </context>
 </TS>

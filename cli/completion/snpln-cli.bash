@@ -50,7 +50,7 @@ _snpln_cli() {
   --bom)
     values="add remove"
     ;;
-  --tab-size | --exclude | --replace | --with | --filter)
+  --tab-size | --exclude | --replace | --with | --filter | -j | --jobs)
     return 0
     ;;
   esac
