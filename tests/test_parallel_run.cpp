@@ -36,8 +36,8 @@ Outcome runCli(std::vector<std::string> args,
     argv.push_back(a.data());
   std::istringstream in;
   std::ostringstream out, err;
-  const int status = cli::runCli(static_cast<int>(argv.size()), argv.data(),
-                                 in, out, err, false, files);
+  const int status = cli::runCli(static_cast<int>(argv.size()), argv.data(), in,
+                                 out, err, false, files);
   return {status, out.str(), err.str()};
 }
 
@@ -93,21 +93,25 @@ void makeTree(const test::TempDir &dir, const std::string &top,
   std::vector<std::string> dirs{top};
   dir.mkdir(top);
   for (int i = 0, n = 2 + below(5); i < n; ++i) {
-    const std::string parent = dirs[static_cast<std::size_t>(
-        below(static_cast<int>(dirs.size())))];
+    const std::string parent =
+        dirs[static_cast<std::size_t>(below(static_cast<int>(dirs.size())))];
     const std::string name =
         parent + "/" + (below(6) == 0 ? ".d" : "d") + std::to_string(i);
     dir.mkdir(name);
     dirs.push_back(name);
   }
-  const char *pieces[] = {"\xCF\xF0\xE8\xE2\xE5\xF2 ", "\xF0\xD2\xC9\xD7 ",
-                          "cat ",  "  \t    ",
-                          "\r\n",  "\n\n\n\n",
-                          ". ",    "\xE0\xE1\xE2"};
+  const char *pieces[] = {"\xCF\xF0\xE8\xE2\xE5\xF2 ",
+                          "\xF0\xD2\xC9\xD7 ",
+                          "cat ",
+                          "  \t    ",
+                          "\r\n",
+                          "\n\n\n\n",
+                          ". ",
+                          "\xE0\xE1\xE2"};
   std::vector<std::string> files;
   for (int i = 0, n = 12 + below(24); i < n; ++i) {
-    const std::string parent = dirs[static_cast<std::size_t>(
-        below(static_cast<int>(dirs.size())))];
+    const std::string parent =
+        dirs[static_cast<std::size_t>(below(static_cast<int>(dirs.size())))];
     const std::string name = parent + "/" + (below(10) == 0 ? "." : "") + "f" +
                              std::to_string(i) +
                              (below(3) == 0 ? ".txt" : ".log");
@@ -160,8 +164,8 @@ TEST(ParallelRun, OneAndEightWorkersGiveTheSameTreesAndReports) {
         std::vector<std::string> json = args;
         json.insert(json.begin(), "--json");
         // Two copies of the tree: one for the lines, one for the objects.
-        fs::copy("t", "u", fs::copy_options::recursive |
-                               fs::copy_options::copy_symlinks);
+        fs::copy("t", "u",
+                 fs::copy_options::recursive | fs::copy_options::copy_symlinks);
         const Outcome r = runCli(args);
         for (std::string &a : json)
           if (a == "t" || a.rfind("t/", 0) == 0)
@@ -270,14 +274,18 @@ TEST(ParallelRun, RegressionClosingLineCountedOnlyTheLastFilesHits) {
     const Outcome r = runCli({"-j", jobs, "--replace", "cat", "--with", "dog",
                               "a.txt", "b.txt", "t", "z.txt"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "t: Processing this directory and its subdirectories is completed\n"
-                     "From file(s) successfully excluded given string: and "
-                     "replaced with received string, Nr. of hits: 7\n");
-    const Outcome e = runCli({"-j", jobs, "--exclude", "dog", "a.txt", "b.txt",
-                              "t", "z.txt"});
-    EXPECT_EQ(e.out, "t: Processing this directory and its subdirectories is completed\n"
-                     "From file(s) successfully excluded given string: Number "
-                     "of hits: 7\n");
+    EXPECT_EQ(
+        r.out,
+        "t: Processing this directory and its subdirectories is completed\n"
+        "From file(s) successfully excluded given string: and "
+        "replaced with received string, Nr. of hits: 7\n");
+    const Outcome e = runCli(
+        {"-j", jobs, "--exclude", "dog", "a.txt", "b.txt", "t", "z.txt"});
+    EXPECT_EQ(
+        e.out,
+        "t: Processing this directory and its subdirectories is completed\n"
+        "From file(s) successfully excluded given string: Number "
+        "of hits: 7\n");
     std::filesystem::remove_all(dir.file("t"));
   }
 }
