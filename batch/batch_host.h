@@ -1,9 +1,11 @@
-// What a run needs from the window or the console that starts it.
+// What one press of the window's start button needs from the window: its
+// file list and filter box, its prompts, its messages and its jobs. (The
+// command line builds its RunPlan itself and only watches the run.)
 //
-// Every call is made on the caller's thread and returns when the user (or
-// the console's script) has answered; a window implements the dialogs
-// modally. Nothing here changes while a run is going: the run reads the
-// file list and the filter text once. The run asks by kind and tells by id,
+// Every call is made on the caller's thread and returns when the user has
+// answered; a window implements the dialogs modally. Nothing here changes
+// while a run is going: the run reads the file list and the filter text
+// once. The run asks by kind and tells by id,
 // never by text: the host gives the words (i18n/).
 #pragma once
 
@@ -78,24 +80,11 @@ public:
   // How the texts the prompts return are given: as characters (UTF-8) or
   // byte for byte.
   virtual job::TypedText typedText() const { return job::TypedText::Bytes; }
-  // Whether the run is a dry run: every job goes to its end and writes
-  // nothing.
-  virtual bool dryRun() const { return false; }
   // Whether a file whose owner or group cannot be kept is rewritten all the
   // same (see RunParameters::allowChown).
   virtual bool allowChown() const { return false; }
   // Whether the walks also take the names that begin with a dot.
   virtual bool takeHidden() const { return false; }
-  // Whether each rewritten file keeps its access and modification times
-  // (see RunParameters::keepDate).
-  virtual bool keepDate() const { return false; }
-  // Whether characters a page cannot hold become their closest equivalent
-  // (see RunParameters::substitute).
-  virtual bool substitute() const { return false; }
-  // The line end the LineEnds pass writes, when the selection holds it.
-  virtual engine::LineEnd lineEnd() const { return engine::LineEnd::Lf; }
-  // What the Bom pass does, when the selection holds it.
-  virtual engine::BomChange bom() const { return engine::BomChange::Add; }
   // A job of the run has started (the window counts the files on its
   // status line).
   virtual void jobStarted(const JobStart &start) { (void)start; }

@@ -120,13 +120,8 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   parameters.sourceCodePage = selection.sourceCodePage();
   parameters.targetCodePage = selection.targetCodePage();
   parameters.detectOnly = selection.detectOnly();
-  parameters.dryRun = host.dryRun();
   parameters.allowChown = host.allowChown();
   parameters.takeHidden = host.takeHidden();
-  parameters.keepDate = host.keepDate();
-  parameters.substitute = host.substitute();
-  parameters.lineEnd = host.lineEnd();
-  parameters.bom = host.bom();
   plan.passes = selection.operationPasses();
 
   if (!askParameters(selection, host, parameters)) {
