@@ -30,6 +30,8 @@ struct EntryLook {
   int error = 0;
   // A plain file's identity.
   std::optional<platform::FileId> id;
+  // Missing at the start and looked up again in its turn.
+  bool retried = false;
 
   bool directory() const {
     return attributes && platform::isDirectoryWord(*attributes);
@@ -147,6 +149,7 @@ struct Run {
   const WalkHooks &hooks;
   RunOutcome outcome;
   FilePages pages;
+  RunBackups backups;
   std::vector<EntryLook> looks;
   std::size_t lastJobEntry = 0;
   // Held while a job's progress is told (jobs run on several threads).
@@ -219,7 +222,16 @@ private:
     bool stopMark = false;
     for (std::size_t i = 0; i < names.size(); ++i) {
       const std::string &entry = names[i];
-      const EntryLook &look = run_.looks[i];
+      EntryLook &look = run_.looks[i];
+      if (!look.attributes && !look.retried) {
+        // A name the run itself may have made since it began (a backup
+        // named on the command line): looked up again once, in its turn.
+        look.retried = true;
+        drain();
+        errno = 0;
+        look.attributes = run_.fs.lookup(entry);
+        look.error = errno;
+      }
       if (!look.attributes) {
         job::Message notFound{job::MessageId::NameNotFound};
         notFound.systemError = look.error;
@@ -311,6 +323,14 @@ private:
       request.hitsBefore = hits_;
     // A name that leads nowhere is the job's to report.
     task->before = run_.fs.status(at);
+    if (task->before && !request.backupSuffix.empty()) {
+      // A backup this run made is no file to work on; a file whose backup
+      // the run took keeps that one.
+      if (run_.backups.madeByRun(task->before->id))
+        return true;
+      if (run_.backups.taken(task->before->id))
+        request.backupSuffix.clear();
+    }
     if (task->before) {
       if (visited_.contains(*task->before))
         return true;
@@ -456,6 +476,11 @@ private:
       hits_ += *end.report.hits;
     if (task.after)
       visited_.add(*task.after);
+    if (!run_.plan.parameters.backupSuffix.empty() && task.before &&
+        task.after && task.after->id != task.before->id &&
+        end.result == job::JobResult::Done && !task.request.dryRun)
+      run_.backups.replaced(task.before->id, task.after->id,
+                            !task.request.backupSuffix.empty());
     if (task.before)
       run_.pages.moved(task.before->id,
                        task.after ? task.after->id : task.before->id,
@@ -495,7 +520,7 @@ private:
 RunOutcome runBatch(const RunPlan &plan, RunObserver &observer,
                     JobRunner &runner, platform::FileSystem &fs,
                     const WalkHooks &walkHooks) {
-  Run run{plan, observer, runner, fs, walkHooks, {}, {}, {}, 0, {}};
+  Run run{plan, observer, runner, fs, walkHooks, {}, {}, {}, {}, 0, {}};
   run.looks = lookUp(plan.names, fs);
   run.lastJobEntry = lastJobEntryOf(run.looks);
   run.outcome.end = RunEnd::Completed;

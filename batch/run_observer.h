@@ -64,7 +64,8 @@ struct JobEnd {
 // that could not be read or walked whole, a tree done.
 struct RunMessage {
   MessageKind kind = MessageKind::Info;
-  job::OperationCode pass = job::OperationCode::UpperCase;
+  // The pass it came in (none: a message of the run as a whole).
+  std::optional<job::OperationCode> pass;
   // The list entry or the directory; empty for none.
   std::string name;
   job::Message message;

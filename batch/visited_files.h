@@ -6,7 +6,10 @@
 #pragma once
 
 #include <map>
+#include <set>
+#include <string>
 
+#include "batch/file_pages.h"
 #include "platform/file_system.h"
 
 namespace snpln::batch {
@@ -38,5 +41,32 @@ inline void VisitedFiles::add(const platform::FileStatus &status) {
   if (!added && at->second < status.changed())
     at->second = status.changed();
 }
+
+// The backups a run has made (--backup): their files are the originals,
+// which the run never takes as files to work on, under any name or mask;
+// and the files whose backup the run has taken, which keep that backup
+// (the file as it was before the run) through the run's later passes.
+class RunBackups {
+public:
+  // Whether `id` is the file of a backup this run made.
+  bool madeByRun(const platform::FileId &id) const {
+    return made_.count(id) != 0;
+  }
+  // Whether the file `id` already has its backup of this run.
+  bool taken(const platform::FileId &id) const { return taken_.count(id) != 0; }
+  // A job replaced the file `before` by `after`: with `keptBackup`, the
+  // original became a backup; a file whose backup was taken keeps it.
+  void replaced(const platform::FileId &before, const platform::FileId &after,
+                bool keptBackup) {
+    if (keptBackup)
+      made_.insert(before);
+    if (keptBackup || taken(before))
+      taken_.insert(after);
+  }
+
+private:
+  std::set<platform::FileId> made_;
+  std::set<platform::FileId> taken_;
+};
 
 } // namespace snpln::batch

@@ -211,11 +211,12 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
       ->type_name("MASKS")
       ->check(CLI::Validator(
           [&o](std::string &t) { return checkFilter(t, o.language); }, ""));
-  app.add_flag("-n,--dry-run", o.dryRun,
-               said(QT_TRANSLATE_NOOP(
-                   "snpln-cli",
-                   "Run every job to its end but write nothing; each file's "
-                   "line says what would happen")));
+  auto *dryRun = app.add_flag(
+      "-n,--dry-run", o.dryRun,
+      said(QT_TRANSLATE_NOOP(
+          "snpln-cli",
+          "Run every job to its end but write nothing; each file's "
+          "line says what would happen")));
   auto *verbose = app.add_flag(
       "-v,--verbose", o.verbose,
       said(QT_TRANSLATE_NOOP("snpln-cli",
@@ -278,6 +279,26 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
           "A character the target page cannot hold (in --to, in --with) "
           "becomes its closest equivalent: quotes \", dashes -, ... for the "
           "ellipsis, No for the numero sign, else ?")));
+  auto *backup = app.add_flag(
+      "-b,--backup", o.backup,
+      said(QT_TRANSLATE_NOOP(
+          "snpln-cli",
+          "Keep each rewritten file's original beside it, under its name "
+          "followed by the suffix (as it was before the run; an existing "
+          "backup of that name is replaced)")));
+  auto *suffix =
+      app.add_option("--suffix", o.backupSuffix,
+                     said(QT_TRANSLATE_NOOP(
+                         "snpln-cli", "The suffix of --backup (default ~)")))
+          ->type_name("SUFFIX");
+  auto *output =
+      app.add_option("-o,--output", o.output,
+                     said(QT_TRANSLATE_NOOP(
+                         "snpln-cli",
+                         "Write the result to FILE, made once the last pass "
+                         "is over (never half written), and leave the one "
+                         "input file as it is")))
+          ->type_name("FILE");
   app.add_flag(
       "-k,--keep-date", o.keepDate,
       said(QT_TRANSLATE_NOOP(
@@ -299,6 +320,9 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   with->needs(replace);
   saveUpper->needs(smart);
   detect->excludes(to)->excludes(from)->excludes(lineEnds)->excludes(bom);
+  suffix->needs(backup);
+  output->excludes(detect)->excludes(backup);
+  output->excludes(dryRun);
   upper->excludes(lower)->excludes(smart);
   lower->excludes(smart);
   try {
@@ -356,6 +380,27 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
       return unknownPage(*fromName, "--from", true);
     o.from = *page;
   }
+  if ((o.backup || o.output) && !platform::kNewFilesAndBackups)
+    return usage(said(QT_TRANSLATE_NOOP(
+        "snpln-cli", "--backup and --output are not available on this "
+                     "system")));
+  if (o.backup && (o.backupSuffix.empty() ||
+                   o.backupSuffix.find_first_of("/\\") != std::string::npos))
+    return usage(said(QT_TRANSLATE_NOOP(
+        "snpln-cli", "--suffix must be a text that is not empty and holds "
+                     "no '/' or '\\'")));
+  if (o.output) {
+    if (o.output->empty() || *o.output == "-")
+      return usage(said(
+          QT_TRANSLATE_NOOP("snpln-cli", "--output needs the name of a file")));
+    if (o.names.size() != 1)
+      return usage(said(QT_TRANSLATE_NOOP(
+          "snpln-cli", "--output goes with exactly one input file")));
+    if (o.names.front() == "-")
+      return usage(said(QT_TRANSLATE_NOOP(
+          "snpln-cli", "--output does not go with standard input (-): the "
+                       "result of - goes to standard output")));
+  }
   if (o.exclude && o.replace && *o.exclude != *o.replace)
     return usage(said(QT_TRANSLATE_NOOP(
         "snpln-cli", "--exclude and --replace name different texts")));
@@ -396,6 +441,46 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
         "snpln-cli", "no operation chosen: give --detect, --to, --line-ends, "
                      "--bom, --upper, --lower, --smart, --exclude, --replace, "
                      "--optimize or --delete-empty")));
+  return std::nullopt;
+}
+
+std::optional<int> checkOutputFiles(const CliOptions &o,
+                                    platform::FileSystem &fs,
+                                    std::ostream &err) {
+  if (!o.output || o.names.size() != 1)
+    return std::nullopt;
+  const auto said = [&](const char *source) {
+    return std::string(i18n::translate(o.language, "snpln-cli", source));
+  };
+  const auto usage = [&](const char *text, const std::string &name) {
+    err << "snpln-cli: " << i18n::fill(said(text), {name}) << "\n"
+        << said(QT_TRANSLATE_NOOP("snpln-cli",
+                                  "Run with --help for more information."))
+        << "\n";
+    return kExitUsage;
+  };
+  const std::string &input = o.names.front();
+  if (const auto word = fs.lookup(input);
+      word && platform::isDirectoryWord(*word))
+    return usage(QT_TRANSLATE_NOOP("snpln-cli",
+                                   "%1 is a directory: --output takes one "
+                                   "input file"),
+                 input);
+  if (const auto word = fs.lookup(*o.output);
+      word && platform::isDirectoryWord(*word))
+    return usage(QT_TRANSLATE_NOOP("snpln-cli",
+                                   "--output %1 is a directory: give the name "
+                                   "of a file"),
+                 *o.output);
+  // Through any name: a link, a hard link, another path.
+  const auto in = fs.status(platform::FileLocation(input));
+  const auto out = fs.status(platform::FileLocation(*o.output));
+  if (in && out && in->id.device == out->id.device &&
+      in->id.inode == out->id.inode)
+    return usage(QT_TRANSLATE_NOOP("snpln-cli",
+                                   "--output %1 is the input file itself: "
+                                   "leave out --output to rewrite it in place"),
+                 *o.output);
   return std::nullopt;
 }
 

@@ -18,6 +18,7 @@
 #include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
 #include "i18n/catalogue.h"
+#include "platform/file_system.h"
 
 namespace snpln::cli {
 
@@ -67,6 +68,13 @@ struct CliOptions {
   // A UTF-8 file's byte order mark added or removed, in a pass after the
   // recoding.
   std::optional<engine::BomChange> bom;
+  // Each rewritten file's original is kept under its name followed by
+  // backupSuffix (taken once per run, before the first pass changes it).
+  bool backup = false;
+  std::string backupSuffix = "~";
+  // The result of the run over its one input file goes to this file; the
+  // input stays as it is.
+  std::optional<std::string> output;
   std::vector<std::string> names;
   // How many files of a pass are rewritten at once; 0: one per core.
   int jobs = 0;
@@ -76,6 +84,14 @@ struct CliOptions {
 
 std::optional<int> parseOptions(int argc, char **argv, CliOptions &options,
                                 std::ostream &out, std::ostream &err);
+
+// The checks of --output that look at the files: the one input is a file
+// (or does not exist yet: the run reports it), FILE is not a directory and
+// not the input itself through any name (the same device and number).
+// Nothing when the run may go on, else the usage error's status (printed).
+std::optional<int> checkOutputFiles(const CliOptions &options,
+                                    platform::FileSystem &fs,
+                                    std::ostream &err);
 
 // The mode buttons the options stand for, in the order to press them.
 std::vector<batch::ModeButton> modeButtonsOf(const CliOptions &options);

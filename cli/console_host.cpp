@@ -8,6 +8,7 @@
 #include "batch/mask_list.h"
 #include "batch/run_batch.h"
 #include "cli/json_lines.h"
+#include "cli/output_file.h"
 #include "cli/standard_input.h"
 
 namespace snpln::cli {
@@ -138,10 +139,13 @@ void ConsoleHost::jobFinished(const job::JobRequest &request,
     standardInputRan_ = true;
     standardInputFailed_ = standardInputFailed_ || failed;
   }
+  job::JobReport ended = end.report;
+  if (options_.output)
+    ended.output = *options_.output;
   if (options_.json)
-    printJson(jsonOfReport(end.report));
+    printJson(jsonOfReport(ended));
   else if (failed || options_.verbose || options_.dryRun)
-    print(failed, request.path, say(i18n::reportLine(end.report)));
+    print(failed, request.path, say(i18n::reportLine(ended)));
   else if (end.shown)
     print(false, i18n::reportLines(*end.shown));
 }
@@ -206,6 +210,7 @@ batch::RunPlan planOf(const CliOptions &o) {
   p.substitute = o.substitute;
   p.lineEnd = o.lineEnds.value_or(engine::LineEnd::Lf);
   p.bom = o.bom.value_or(engine::BomChange::Add);
+  p.backupSuffix = o.backup ? o.backupSuffix : std::string();
   plan.saveUpper = o.saveUpper;
   plan.names = o.names;
   plan.masks = batch::splitMasks(o.filter);
@@ -213,11 +218,45 @@ batch::RunPlan planOf(const CliOptions &o) {
   return plan;
 }
 
+namespace {
+
+// Gives --output's FILE the run's result; false (the failure reported
+// under FILE's name) when FILE could not be made or replaced.
+bool commitOutput(OutputFileSystem &outputs, const CliOptions &options,
+                  ConsoleHost &host) {
+  const platform::SaveOutcome saved = outputs.commitOutput();
+  job::Message message(job::MessageId::WriteError);
+  message.systemError = errno;
+  switch (saved) {
+  case platform::SaveOutcome::Replaced:
+    return true;
+  case platform::SaveOutcome::TargetChanged:
+    message = job::Message(job::MessageId::OutputChanged);
+    break;
+  case platform::SaveOutcome::OwnerNotKept:
+    message.id = job::MessageId::OwnerNotKept;
+    break;
+  case platform::SaveOutcome::AttributesNotKept:
+    message.id = job::MessageId::AttributesNotKept;
+    break;
+  case platform::SaveOutcome::WriteFailed:
+  case platform::SaveOutcome::BackupNotKept:
+    break;
+  }
+  host.runMessage(batch::RunMessage{batch::MessageKind::Failure, std::nullopt,
+                                    *options.output, message});
+  return false;
+}
+
+} // namespace
+
 int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
            std::ostream &err, bool progressOnTerminal,
            platform::FileSystem &diskFs) {
   CliOptions options;
   if (auto status = parseOptions(argc, argv, options, out, err))
+    return *status;
+  if (auto status = checkOutputFiles(options, diskFs, err))
     return *status;
 
   // "-" reads standard input whole; the passes rewrite it like a file and
@@ -241,11 +280,21 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
     }
     streams.emplace(diskFs, std::move(text));
   }
-  platform::FileSystem &fs = streams ? *streams : diskFs;
+  // --output: the passes chain through new files beside FILE, which gets
+  // the last one once the run is over.
+  std::optional<OutputFileSystem> outputs;
+  if (options.output)
+    outputs.emplace(diskFs, options.names.front(), *options.output,
+                    options.keepDate, options.allowChown);
+  platform::FileSystem &fs =
+      streams   ? static_cast<platform::FileSystem &>(*streams)
+      : outputs ? static_cast<platform::FileSystem &>(*outputs)
+                : diskFs;
   batch::RunPlan plan = planOf(options);
   plan.cancel = &interrupted;
-  // Standard input's text is one file in memory: one job at a time.
-  if (standardInput)
+  // Standard input's text is one file in memory, and --output's chain of
+  // new files is one file's: one job at a time.
+  if (standardInput || outputs)
     plan.workers = 1;
 
   ConsoleHost host(options, out, err, progressOnTerminal);
@@ -265,6 +314,8 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
       return kExitFailure;
   }
   if (outcome.failed > 0 || outcome.stopped > 0)
+    return kExitFailure;
+  if (outputs && !commitOutput(*outputs, options, host))
     return kExitFailure;
   return kExitSuccess;
 }

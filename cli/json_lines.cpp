@@ -100,6 +100,10 @@ const char *reasonName(MessageId id) {
     return "bom-present";
   case MessageId::BomAbsent:
     return "bom-absent";
+  case MessageId::BackupNotKept:
+    return "backup-not-kept";
+  case MessageId::OutputChanged:
+    return "output-changed";
   case MessageId::Converted:
     return "converted";
   case MessageId::EmptyExclude:
@@ -270,6 +274,18 @@ std::string jsonOfReport(const job::JobReport &r) {
     field(out, "offset", std::to_string(*r.offset));
   if (r.message.systemError != 0)
     field(out, "errno", jsonString(errnoName(r.message.systemError)));
+  // Names as "path" is given: in base64 under "_bytes" when not UTF-8.
+  const auto name = [&](const char *key, const std::string &value) {
+    if (validUtf8(value))
+      field(out, key, jsonString(value));
+    else
+      field(out, (std::string(key) + "_bytes").c_str(),
+            jsonString(base64(value)));
+  };
+  if (r.backup)
+    name("backup", *r.backup);
+  if (r.output && !failed)
+    name("output", *r.output);
   return out + "}";
 }
 
@@ -294,19 +310,25 @@ std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why,
   return out + "}";
 }
 
-std::optional<std::string> jsonOfMessage(const std::string &name,
-                                         const job::Message &message,
-                                         job::OperationCode pass) {
+std::optional<std::string>
+jsonOfMessage(const std::string &name, const job::Message &message,
+              std::optional<job::OperationCode> pass) {
   switch (message.id) {
   case MessageId::NameNotFound:
   case MessageId::DirectoryUnreadable:
   case MessageId::WalkOutOfMemory:
+  // --output's file, made once the run is over.
+  case MessageId::WriteError:
+  case MessageId::OutputChanged:
+  case MessageId::OwnerNotKept:
+  case MessageId::AttributesNotKept:
     break;
   default:
     return std::nullopt;
   }
   std::string out = "{" + jsonPathField(name);
-  field(out, "pass", jsonString(passName(pass)));
+  if (pass)
+    field(out, "pass", jsonString(passName(*pass)));
   field(out, "outcome", "\"failed\"");
   field(out, "error", jsonString(reasonName(message.id)));
   if (message.systemError != 0)

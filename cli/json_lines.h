@@ -37,8 +37,8 @@ std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why,
 // The object of a run's message about a name (not found, unreadable
 // directory, a walk out of memory); nothing for messages that report no
 // failure (a directory done).
-std::optional<std::string> jsonOfMessage(const std::string &name,
-                                         const job::Message &message,
-                                         job::OperationCode pass);
+std::optional<std::string>
+jsonOfMessage(const std::string &name, const job::Message &message,
+              std::optional<job::OperationCode> pass = std::nullopt);
 
 } // namespace snpln::cli

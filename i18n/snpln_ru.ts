@@ -463,6 +463,22 @@
         <source>File %1 of %2 found so far: &apos;%3&apos;</source>
         <translation>Файл %1 из %2 найденных: &apos;%3&apos;</translation>
     </message>
+    <message>
+        <source>Unable to keep a backup of this file</source>
+        <translation>Не удалось сохранить резервную копию этого файла</translation>
+    </message>
+    <message>
+        <source>This file appeared or changed meanwhile: it is left as it is</source>
+        <translation>Этот файл появился или изменился тем временем: он оставлен как есть</translation>
+    </message>
+    <message>
+        <source>the original kept as %1</source>
+        <translation>оригинал сохранён как %1</translation>
+    </message>
+    <message>
+        <source>the result goes to %1</source>
+        <translation>результат записывается в %1</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>
@@ -675,6 +691,50 @@ Exit status:
     <message>
         <source>Rewrite up to N files of a pass at once (default: one per core); the lines keep the order of the names</source>
         <translation>Переписывать до N файлов прохода одновременно (по умолчанию по одному на ядро); строки идут в порядке имён</translation>
+    </message>
+    <message>
+        <source>Keep each rewritten file&apos;s original beside it, under its name followed by the suffix (as it was before the run; an existing backup of that name is replaced)</source>
+        <translation>Сохранять оригинал каждого переписанного файла рядом с ним, под его именем с суффиксом (каким он был до запуска; существующая копия с этим именем заменяется)</translation>
+    </message>
+    <message>
+        <source>The suffix of --backup (default ~)</source>
+        <translation>Суффикс для --backup (по умолчанию ~)</translation>
+    </message>
+    <message>
+        <source>Write the result to FILE, made once the last pass is over (never half written), and leave the one input file as it is</source>
+        <translation>Записать результат в FILE, который создаётся после последнего прохода (никогда не записанным наполовину), а единственный входной файл оставить как есть</translation>
+    </message>
+    <message>
+        <source>--backup and --output are not available on this system</source>
+        <translation>--backup и --output недоступны в этой системе</translation>
+    </message>
+    <message>
+        <source>--suffix must be a text that is not empty and holds no &apos;/&apos; or &apos;\&apos;</source>
+        <translation>--suffix должен быть непустым текстом без &apos;/&apos; и &apos;\&apos;</translation>
+    </message>
+    <message>
+        <source>--output needs the name of a file</source>
+        <translation>--output требует имени файла</translation>
+    </message>
+    <message>
+        <source>--output goes with exactly one input file</source>
+        <translation>--output применяется ровно с одним входным файлом</translation>
+    </message>
+    <message>
+        <source>--output does not go with standard input (-): the result of - goes to standard output</source>
+        <translation>--output не применяется со стандартным вводом (-): результат для - идёт на стандартный вывод</translation>
+    </message>
+    <message>
+        <source>%1 is a directory: --output takes one input file</source>
+        <translation>%1 — каталог: --output принимает один входной файл</translation>
+    </message>
+    <message>
+        <source>--output %1 is a directory: give the name of a file</source>
+        <translation>--output %1 — каталог: укажите имя файла</translation>
+    </message>
+    <message>
+        <source>--output %1 is the input file itself: leave out --output to rewrite it in place</source>
+        <translation>--output %1 — это сам входной файл: уберите --output, чтобы переписать его на месте</translation>
     </message>
 </context>
 </TS>

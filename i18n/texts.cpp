@@ -69,6 +69,12 @@ const char *sourceText(MessageId id) {
                              "This file already begins with a byte order mark");
   case MessageId::BomAbsent:
     return QT_TRANSLATE_NOOP("snpln", "This file has no byte order mark");
+  case MessageId::BackupNotKept:
+    return QT_TRANSLATE_NOOP("snpln", "Unable to keep a backup of this file");
+  case MessageId::OutputChanged:
+    return QT_TRANSLATE_NOOP(
+        "snpln",
+        "This file appeared or changed meanwhile: it is left as it is");
   case MessageId::Converted:
     return QT_TRANSLATE_NOOP("snpln", "File(s) successfully converted");
   case MessageId::EmptyExclude:
@@ -240,7 +246,10 @@ Lines reportLines(const job::JobReport &r) {
   return {successHead(r.operation), successDetail(r, true)};
 }
 
-Phrase reportLine(const job::JobReport &r) {
+namespace {
+
+// The line of a job's end, without where its result went.
+Phrase reportLineOnly(const job::JobReport &r) {
   if (r.message.id != MessageId::Converted)
     return messageText(r.message);
   const Phrase head =
@@ -271,6 +280,23 @@ Phrase reportLine(const job::JobReport &r) {
   if (counted && !(r.operation == OperationCode::DeleteEmpty && !r.dryRun))
     return withSubstitutions(join({head, detail}, ", "), r);
   return withSubstitutions(join({head, detail}, " "), r);
+}
+
+} // namespace
+
+Phrase reportLine(const job::JobReport &r) {
+  Phrase line = reportLineOnly(r);
+  if (r.backup)
+    line = join({std::move(line),
+                 say(QT_TRANSLATE_NOOP("snpln", "the original kept as %1"),
+                     {literal(*r.backup)})},
+                "; ");
+  if (r.output && r.succeeded())
+    line = join({std::move(line),
+                 say(QT_TRANSLATE_NOOP("snpln", "the result goes to %1"),
+                     {literal(*r.output)})},
+                "; ");
+  return line;
 }
 
 Phrase statusText(const batch::Status &status) {

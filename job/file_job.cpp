@@ -77,6 +77,14 @@ std::string displayNameOf(const std::string &path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+std::string backupPathOf(const std::string &path, const std::string &kept,
+                         const std::string &suffix) {
+  if (kept == displayNameOf(path) + suffix)
+    return path + suffix;
+  // A link led elsewhere: the backup is beside the file it leads to.
+  return kept;
+}
+
 FileJob::FileJob(JobRequest request, JobHost &host, platform::FileSystem &fs)
     : request_(std::move(request)), host_(host), fs_(fs) {}
 
@@ -278,8 +286,9 @@ bool FileJob::settle() {
   if (request_.dryRun)
     temp_ = std::make_unique<DiscardedSave>();
   else
-    temp_ = input_->beginSave(original_,
-                              platform::SaveRules{request_.allowChown}, why);
+    temp_ = input_->beginSave(
+        original_,
+        platform::SaveRules{request_.allowChown, request_.backupSuffix}, why);
   if (!temp_) {
     // The file fails and the run goes on: in a directory its user may not
     // write, every file fails so.
@@ -552,7 +561,13 @@ void FileJob::finishJob() {
     abortJob(messageOf(MessageId::AttributesNotKept, commitError),
              JobResult::WriteFailed);
     return;
+  case platform::SaveOutcome::BackupNotKept:
+    abortJob(messageOf(MessageId::BackupNotKept, commitError),
+             JobResult::WriteFailed);
+    return;
   }
+  if (const std::string kept = temp_->backupName(); !kept.empty())
+    report_.backup = backupPathOf(request_.path, kept, request_.backupSuffix);
   temp_.reset();
   input_.reset();
   result_ = JobResult::Done;

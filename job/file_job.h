@@ -171,4 +171,11 @@ private:
 // ':', or the whole path when it holds none of them.
 std::string displayNameOf(const std::string &path);
 
+// How a report names the backup a save kept under `kept` (a name in the
+// file's directory): the path with `suffix` after it where `kept` is the
+// path's last part with the suffix, else (a link led to a file of another
+// name) `kept` alone.
+std::string backupPathOf(const std::string &path, const std::string &kept,
+                         const std::string &suffix);
+
 } // namespace snpln::job

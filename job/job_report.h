@@ -41,6 +41,11 @@ struct JobReport {
   std::optional<std::uint64_t> offset;
   // A dry run: nothing was written; a success says what would be.
   bool dryRun = false;
+  // A success that kept the original as a backup: the backup's name.
+  std::optional<std::string> backup;
+  // The command line's --output: the file the run's result goes to (the
+  // file itself stays as it was).
+  std::optional<std::string> output;
 
   bool succeeded() const {
     return result == JobResult::Done && message.id == MessageId::Converted;

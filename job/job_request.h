@@ -98,6 +98,11 @@ struct RunParameters {
   engine::LineEnd lineEnd = engine::LineEnd::Lf;
   // What the Bom pass does to a UTF-8 file's byte order mark.
   engine::BomChange bom = engine::BomChange::Add;
+  // Not empty: a rewrite keeps the original under the file's name followed
+  // by this suffix (platform::SaveRules::backupSuffix). The run asks for it
+  // only at a file's first rewrite, so the backup is the file as it was
+  // before the run, and takes no backup it made as a file to work on.
+  std::string backupSuffix;
 };
 
 // The run's parameters, and what is particular to one job.

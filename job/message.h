@@ -31,6 +31,11 @@ enum class MessageId : std::uint8_t {
   NotUtf8,           // --bom on a file in a single-byte page: left as it was
   BomPresent,        // --bom add on a file that has one: left as it was
   BomAbsent,         // --bom remove on a file without one: left as it was
+  BackupNotKept,     // the original could not be kept as a backup
+                     // (systemError): the file stays as it was
+  // --output: the file to make appeared, or changed, while the run made
+  // its content; it stays as it is.
+  OutputChanged,
   // A job that went through; the words come from its report (the
   // operation, its pages and counts).
   Converted,

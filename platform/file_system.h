@@ -125,6 +125,8 @@ enum class SaveOutcome : std::uint8_t {
   OwnerNotKept,      // the new file could not get the original's owner and
                      // group (a user saving another user's file)
   AttributesNotKept, // nor its mode or an extended attribute it has
+  BackupNotKept,     // the original could not be kept under its backup
+                     // name (SaveRules::backupSuffix)
 };
 
 // What a save may do beyond what it must keep.
@@ -133,6 +135,15 @@ struct SaveRules {
   // may belong to the user who saves it (without set-id bits) instead of
   // the save failing with OwnerNotKept.
   bool ownerMayChange = false;
+  // Not empty: the commit keeps the original under the file's name followed
+  // by this suffix, in the file's directory (the name a link leads to, not
+  // the link's). With an exchange, the original itself is renamed there
+  // (nothing copied: owner, mode, attributes and times stay its own);
+  // without one, a hard link to it is made before the last check. An
+  // existing file of that name is replaced by a rename, never left half
+  // written. Where the backup cannot be made the file stays as it was
+  // (BackupNotKept).
+  std::string backupSuffix;
 };
 
 class OutputFile {
@@ -176,6 +187,29 @@ public:
   virtual bool setTimes(const FileTime &accessed, const FileTime &modified) = 0;
   // Throws the new content away; the file stays as it was.
   virtual void abandon() = 0;
+  // The name, in the file's directory, under which a commit that replaced
+  // the file kept the original; empty when it kept none.
+  virtual std::string backupName() const { return {}; }
+};
+
+class InputFile;
+
+// A file made anew under a name of its own (the command line's --output),
+// from content written here first, in a temporary file of its own in the
+// directory of that name. commit() gives it the name in one step:
+//   - where no file had the name when the NewFile was begun, the name is
+//     created without ever replacing a file that appeared there since
+//     (TargetChanged: that file stays as it is); the new file's mode is the
+//     one it was begun with, limited by the umask;
+//   - where a regular file had it, that file is replaced as a SaveFile
+//     replaces one (only while it is still the version seen at the begin,
+//     its owner, mode and extended attributes kept).
+// Abandoned or destroyed without a commit, it leaves nothing behind.
+class NewFile : public SaveFile {
+public:
+  // What has been written so far, read from its start (the next pass of a
+  // run reads it); nothing when it cannot be read.
+  virtual std::unique_ptr<InputFile> readBack() = 0;
 };
 
 // An open file, read from its start. It stays the file it was opened as,
@@ -308,6 +342,24 @@ public:
   // nothing when it matches none. A link is not exactly a directory, but
   // carries the directory bit when it leads to one (isDirectoryWord).
   virtual std::optional<std::uint32_t> lookup(const std::string &name) = 0;
+
+  // Begins a NewFile for the path `at` (its links followed to the name
+  // they lead to, as openRead follows them). A new file takes `mode`'s
+  // permission bits (limited by the umask); `rules` apply to replacing an
+  // existing one. Nothing, with the system's reason in `why`, when the
+  // name's directory cannot be opened, the name is not a regular file, or
+  // no temporary file can be made there; always nothing where the system
+  // offers no such file (see kNewFilesAndBackups).
+  virtual std::unique_ptr<NewFile> beginNewFile(const FileLocation &at,
+                                                std::uint32_t mode,
+                                                const SaveRules &rules,
+                                                SystemError &why) {
+    (void)at;
+    (void)mode;
+    (void)rules;
+    why = SystemError{};
+    return nullptr;
+  }
 };
 
 // DOS wildcard matching as the directory search does it: '*' any run
@@ -326,12 +378,17 @@ bool matchesDosMask(const std::string &name, const std::string &mask,
 FileSystem &realFileSystem();
 
 // The separator the walk appends to a directory name and cuts at.
+// kNewFilesAndBackups: whether this system's saves keep backups
+// (SaveRules::backupSuffix) and make NewFiles; the command line refuses
+// --backup and --output where they do not.
 #ifdef _WIN32
+inline constexpr bool kNewFilesAndBackups = false;
 inline constexpr char kPathSeparator = '\\';
 inline bool isPathSeparator(char c) {
   return c == '\\' || c == '/' || c == ':';
 }
 #else
+inline constexpr bool kNewFilesAndBackups = true;
 inline constexpr char kPathSeparator = '/';
 inline bool isPathSeparator(char c) { return c == '/'; }
 #endif

@@ -133,6 +133,17 @@ beginPosixSave(int lockedFd, std::shared_ptr<const PosixDirectory> directory,
                const SaveRules &rules, const SaveSeams &seams,
                SystemError &why);
 
+// Begins a NewFile named `base` in `directory` (see NewFile): over the
+// regular file of that name, a save of it (its owner, mode and attributes
+// kept, `rules` without a backup); where there is none, a temporary file
+// of `mode` (limited by the umask) that takes the name without replacing
+// one. Nothing (with the system's reason) when the name is a directory or
+// another kind of file, or no temporary file can be made there.
+std::unique_ptr<NewFile>
+beginPosixNewFile(std::shared_ptr<const PosixDirectory> directory,
+                  std::string base, std::uint32_t mode, const SaveRules &rules,
+                  const SaveSeams &seams, SystemError &why);
+
 // The system's words for errno `code`.
 SystemError systemError(int code);
 

@@ -280,6 +280,31 @@ std::optional<FileStatus> PosixFileSystem::status(const FileLocation &at) {
   return posix::statusOf(st);
 }
 
+std::unique_ptr<NewFile> PosixFileSystem::beginNewFile(const FileLocation &at,
+                                                       std::uint32_t mode,
+                                                       const SaveRules &rules,
+                                                       SystemError &why) {
+  std::shared_ptr<const posix::PosixDirectory> dir;
+  std::string base;
+  errno = 0;
+  if (at.directory) {
+    dir = posix::directoryOf(at);
+    base = at.name;
+  } else {
+    FdGuard parent;
+    if (posix::resolvePath(AT_FDCWD, at.name, parent, base))
+      dir = posix::makeDirectory(std::move(parent));
+  }
+  if (!dir || base.empty() || base.find('/') != std::string::npos ||
+      base == "." || base == "..") {
+    why = posix::systemError(errno != 0 ? errno : ENOENT);
+    return nullptr;
+  }
+  posix::SaveSeams seams{commitCheck, unnamedTemporaryFiles, exchangeRefused};
+  return posix::beginPosixNewFile(std::move(dir), std::move(base), mode, rules,
+                                  seams, why);
+}
+
 FileSystem &realFileSystem() {
   static PosixFileSystem instance;
   return instance;

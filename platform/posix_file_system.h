@@ -60,8 +60,19 @@ public:
   //      exchanged back once and the save ends with TargetChanged. Where
   //      the file system refuses the exchange (EINVAL: NFS, vfat, CIFS,
   //      most FUSE file systems), renameat over the file instead;
-  //   5. the old content, now under the temporary name, is removed;
-  //      fsync of the directory.
+  //   5. the old content, now under the temporary name, is removed (with
+  //      a backup suffix it is renamed to the backup name instead; where
+  //      that rename fails, the exchange is undone); fsync of the
+  //      directory. Without the exchange, a backup is a hard link of the
+  //      locked file under a temporary name, made before the file is
+  //      checked once more and then renamed to the backup name.
+  //
+  // beginNewFile() follows a path's links as openRead() does; over a
+  // regular file it begins that file's save, else a temporary file of the
+  // given mode that its commit links (unnamed) or renames with
+  // RENAME_NOREPLACE (named; a hard link and an unlink where the flag is
+  // refused) to the name: EEXIST, a file that appeared meanwhile, is
+  // TargetChanged.
   std::unique_ptr<InputFile> openRead(const FileLocation &at) override;
   // statx: a path's links followed, a name in an open directory not.
   std::optional<FileStatus> status(const FileLocation &at) override;
@@ -80,6 +91,11 @@ public:
   // with a trailing '/' must then also resolve to a directory).
   std::optional<std::uint32_t> lookup(const std::string &name) override;
 
+  std::unique_ptr<NewFile> beginNewFile(const FileLocation &at,
+                                        std::uint32_t mode,
+                                        const SaveRules &rules,
+                                        SystemError &why) override;
+
   // O_RDONLY | O_DIRECTORY, trailing '/' cut first; with O_NOFOLLOW for a
   // name in an open directory.
   std::shared_ptr<const Directory>
@@ -95,8 +111,9 @@ public:
   // program's change or to end the process. Check comes before the check
   // of step 3, Exchange and Rename between that check and the exchange or
   // the rename, SwapBack before an exchange back, Unlink before the old
-  // content is removed. Times is the setting of a save's times, before its
-  // commit.
+  // content is removed. Backup is the making of a backup (its rename after
+  // an exchange, its hard link without one). Times is the setting of a save's
+  // times, before its commit.
   enum class CommitStep {
     Times,
     Attributes,
@@ -108,6 +125,7 @@ public:
     Exchange,
     SwapBack,
     Unlink,
+    Backup,
   };
   using CommitCheck = std::function<bool(CommitStep)>;
   // Asked before each step of every commit of a file opened after it is

@@ -120,7 +120,88 @@ bool copyAttributes(int from, int to) {
   return true;
 }
 
-class PosixSaveFile : public SaveFile {
+// What a NewFile's next reader sees: the temporary file's content, read
+// by position through a descriptor of its own.
+class ScratchInput : public InputFile {
+public:
+  explicit ScratchInput(FdGuard fd) : fd_(std::move(fd)) {}
+
+  bool read(void *buffer, std::size_t size, std::size_t &got) override {
+    got = 0;
+    char *out = static_cast<char *>(buffer);
+    while (got < size) {
+      const ssize_t n =
+          ::pread(fd_.get(), out + got, std::min(size - got, kMaxIo),
+                  static_cast<off_t>(position_));
+      if (n < 0) {
+        if (errno == EINTR)
+          continue;
+        return false;
+      }
+      if (n == 0)
+        break;
+      got += static_cast<std::size_t>(n);
+      position_ += static_cast<FileSize>(n);
+    }
+    return true;
+  }
+  bool seek(FileSize position) override {
+    position_ = position;
+    return true;
+  }
+  FileSize position() const override { return position_; }
+  bool size(FileSize &result) override {
+    struct statx st;
+    if (!statusOf(fd_.get(), st))
+      return false;
+    result = st.stx_size;
+    return true;
+  }
+  bool status(FileStatus &result) override {
+    struct statx st;
+    if (!statusOf(fd_.get(), st))
+      return false;
+    result = statusOf(st);
+    return true;
+  }
+
+private:
+  FdGuard fd_;
+  FileSize position_ = 0;
+};
+
+// Gives the file open as `fd` a fresh random name in `dir`; false (errno
+// set) when it cannot be linked there.
+bool linkUnderTemporaryName(int fd, int dir, std::string &linked) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  for (int i = 0; i < kNameTries; ++i) {
+    std::string name = randomTemporaryName();
+    // The descriptor itself needs a privilege; the descriptor's entry in
+    // /proc does not.
+    int r = ::linkat(fd, "", dir, name.c_str(), AT_EMPTY_PATH);
+    if (r != 0 && errno != EEXIST)
+      r = ::linkat(AT_FDCWD, self.c_str(), dir, name.c_str(),
+                   AT_SYMLINK_FOLLOW);
+    if (r == 0) {
+      linked = std::move(name);
+      return true;
+    }
+    if (errno != EEXIST)
+      return false;
+  }
+  return false;
+}
+
+// Removes `name` from `dir` while it still leads to the file `id`.
+void unlinkIfStill(int dir, const std::string &name, const FileId &id) {
+  struct statx st;
+  if (statusAt(dir, name.c_str(), AT_SYMLINK_NOFOLLOW, st) && idOf(st) == id)
+    ::unlinkat(dir, name.c_str(), 0);
+}
+
+// The save of a file's new version (`locked` open: it replaces that file)
+// or of a new file (`locked` closed: it takes a name no file has).
+class PosixSaveFile : public NewFile {
 public:
   PosixSaveFile(FdGuard locked, std::shared_ptr<const PosixDirectory> directory,
                 std::string base, FileStatus original, FdGuard file,
@@ -128,8 +209,9 @@ public:
                 SaveSeams seams)
       : locked_(std::move(locked)), directory_(std::move(directory)),
         base_(std::move(base)), original_(original), file_(std::move(file)),
-        tempName_(std::move(tempName)), tempId_(tempId), rules_(rules),
-        seams_(std::move(seams)) {}
+        tempName_(std::move(tempName)), tempId_(tempId),
+        rules_(std::move(rules)), seams_(std::move(seams)),
+        create_(locked_.get() < 0) {}
 
   ~PosixSaveFile() override { abandon(); }
 
@@ -174,6 +256,17 @@ public:
     return ::futimens(file_.get(), times) == 0;
   }
 
+  std::string backupName() const override { return backupName_; }
+
+  std::unique_ptr<InputFile> readBack() override {
+    if (file_.get() < 0)
+      return nullptr;
+    FdGuard fd(::fcntl(file_.get(), F_DUPFD_CLOEXEC, 0));
+    if (fd.get() < 0)
+      return nullptr;
+    return std::make_unique<ScratchInput>(std::move(fd));
+  }
+
   void abandon() override {
     // An unnamed file goes with its descriptor. A named one is removed only
     // while the name still leads to it.
@@ -200,6 +293,8 @@ private:
   }
 
   SaveOutcome put() {
+    if (create_)
+      return putNew();
     const int fd = file_.get();
     const int dir = directory_->fd();
     if (!allowed(Step::Attributes))
@@ -235,7 +330,7 @@ private:
     if (exchanged) {
       // The exchange itself changes the swapped-out file's change time, so
       // only the rest can be checked: it must be the locked file as read.
-      if (!swappedOutIsTheOriginal()) {
+      if (!swappedOutIsTheOriginal(tempName_)) {
         // Another program's file was put under the name between the check
         // and the exchange: it goes back, and our content is removed.
         if (!allowed(Step::SwapBack) ||
@@ -244,11 +339,20 @@ private:
           tempName_.clear(); // the other version stays under that name
         return SaveOutcome::TargetChanged;
       }
-      if (allowed(Step::Unlink))
+      if (!rules_.backupSuffix.empty()) {
+        if (!keepSwappedOut())
+          return SaveOutcome::BackupNotKept;
+      } else if (allowed(Step::Unlink)) {
         ::unlinkat(dir, tempName_.c_str(), 0); // the old content
+      }
     } else {
       // No exchange on this file system: the check and the rename are two
       // steps (our own runs are kept apart by the lock).
+      if (!rules_.backupSuffix.empty()) {
+        const SaveOutcome linked = linkBackup();
+        if (linked != SaveOutcome::Replaced)
+          return linked;
+      }
       if (!allowed(Step::Rename) ||
           ::renameat(dir, tempName_.c_str(), dir, base_.c_str()) != 0)
         return SaveOutcome::WriteFailed;
@@ -312,10 +416,11 @@ private:
            S_ISREG(named.stx_mode) && idOf(named) == idOf(now);
   }
 
-  bool swappedOutIsTheOriginal() {
+  // Whether `name` leads to the locked file, still with the content, mode
+  // and owner read (its change time aside, which a rename or a link sets).
+  bool swappedOutIsTheOriginal(const std::string &name) {
     struct statx out, now;
-    if (!statusAt(directory_->fd(), tempName_.c_str(), AT_SYMLINK_NOFOLLOW,
-                  out) ||
+    if (!statusAt(directory_->fd(), name.c_str(), AT_SYMLINK_NOFOLLOW, out) ||
         !statusOf(locked_.get(), now) || idOf(out) != idOf(now))
       return false;
     const FileStatus s = statusOf(now);
@@ -330,24 +435,117 @@ private:
   bool link() {
     if (!allowed(Step::Link))
       return false;
-    const std::string self = "/proc/self/fd/" + std::to_string(file_.get());
-    for (int i = 0; i < kNameTries; ++i) {
-      std::string name = randomTemporaryName();
-      // The descriptor itself needs a privilege; the descriptor's entry in
-      // /proc does not.
-      int r = ::linkat(file_.get(), "", directory_->fd(), name.c_str(),
-                       AT_EMPTY_PATH);
-      if (r != 0 && errno != EEXIST)
-        r = ::linkat(AT_FDCWD, self.c_str(), directory_->fd(), name.c_str(),
-                     AT_SYMLINK_FOLLOW);
-      if (r == 0) {
-        tempName_ = std::move(name);
-        return true;
-      }
-      if (errno != EEXIST)
-        return false;
+    return linkUnderTemporaryName(file_.get(), directory_->fd(), tempName_);
+  }
+
+  std::string backupTarget() const { return base_ + rules_.backupSuffix; }
+
+  // After the exchange: the original, now under the temporary name, takes
+  // the backup name (replacing a file there in one rename). Where it
+  // cannot, the exchange is undone and false returned (errno: why).
+  bool keepSwappedOut() {
+    const int dir = directory_->fd();
+    const std::string backup = backupTarget();
+    struct statx there;
+    if (statusAt(dir, backup.c_str(), AT_SYMLINK_NOFOLLOW, there) &&
+        idOf(there) == original_.id) {
+      // The backup name is already a link to the original (a rename onto
+      // it would do nothing): the temporary name goes.
+      ::unlinkat(dir, tempName_.c_str(), 0);
+    } else if (!allowed(Step::Backup) ||
+               ::renameat(dir, tempName_.c_str(), dir, backup.c_str()) != 0) {
+      const int reason = errno;
+      if (!allowed(Step::SwapBack) ||
+          ::renameat2(dir, tempName_.c_str(), dir, base_.c_str(),
+                      RENAME_EXCHANGE) != 0)
+        tempName_.clear(); // the original stays under that name
+      errno = reason;
+      return false;
     }
-    return false;
+    tempName_.clear();
+    backupName_ = backup;
+    return true;
+  }
+
+  // Without an exchange: a hard link to the locked file under a temporary
+  // name, then the check that the file is still the version read (so the
+  // link is of that version), then the link renamed to the backup name.
+  SaveOutcome linkBackup() {
+    const int dir = directory_->fd();
+    std::string linked;
+    if (!allowed(Step::Backup) ||
+        !linkUnderTemporaryName(locked_.get(), dir, linked))
+      return SaveOutcome::BackupNotKept;
+    // The link has changed the file's change time: the rest must still be
+    // the version read, under its name.
+    struct statx named;
+    if (!swappedOutIsTheOriginal(base_) ||
+        !statusAt(dir, base_.c_str(), AT_SYMLINK_NOFOLLOW, named) ||
+        !S_ISREG(named.stx_mode)) {
+      unlinkIfStill(dir, linked, original_.id);
+      return SaveOutcome::TargetChanged;
+    }
+    const std::string backup = backupTarget();
+    if (::renameat(dir, linked.c_str(), dir, backup.c_str()) != 0) {
+      const int reason = errno;
+      unlinkIfStill(dir, linked, original_.id);
+      errno = reason;
+      return SaveOutcome::BackupNotKept;
+    }
+    // A rename onto another name of the same file leaves both.
+    unlinkIfStill(dir, linked, original_.id);
+    backupName_ = backup;
+    return SaveOutcome::Replaced;
+  }
+
+  // A new file takes its name, never replacing one that appeared there: a
+  // hard link of the unnamed file, or the named one renamed with
+  // RENAME_NOREPLACE (a hard link and an unlink where the file system
+  // refuses that flag).
+  SaveOutcome putNew() {
+    const int fd = file_.get();
+    const int dir = directory_->fd();
+    if (!allowed(Step::Flush) || !fsyncFd(fd))
+      return SaveOutcome::WriteFailed;
+    if (!allowed(Step::Check))
+      return SaveOutcome::WriteFailed;
+    const auto failed = [] {
+      return errno == EEXIST ? SaveOutcome::TargetChanged
+                             : SaveOutcome::WriteFailed;
+    };
+    if (tempName_.empty()) {
+      if (!allowed(Step::Link))
+        return SaveOutcome::WriteFailed;
+      const std::string self = "/proc/self/fd/" + std::to_string(fd);
+      int r = ::linkat(fd, "", dir, base_.c_str(), AT_EMPTY_PATH);
+      if (r != 0 && errno != EEXIST)
+        r = ::linkat(AT_FDCWD, self.c_str(), dir, base_.c_str(),
+                     AT_SYMLINK_FOLLOW);
+      if (r != 0)
+        return failed();
+    } else {
+      if (!allowed(Step::Rename))
+        return SaveOutcome::WriteFailed;
+      bool renamed = false;
+      if (!seams_.exchangeRefused) {
+        if (::renameat2(dir, tempName_.c_str(), dir, base_.c_str(),
+                        RENAME_NOREPLACE) == 0)
+          renamed = true;
+        else if (errno != EINVAL && errno != ENOSYS && !notSupported(errno))
+          return failed();
+      }
+      if (!renamed) {
+        if (::linkat(dir, tempName_.c_str(), dir, base_.c_str(), 0) != 0)
+          return failed();
+        ::unlinkat(dir, tempName_.c_str(), 0);
+      }
+      tempName_.clear();
+    }
+    if (allowed(Step::DirectoryFlush))
+      (void)fsyncFd(dir);
+    file_.reset();
+    directory_.reset();
+    return SaveOutcome::Replaced;
   }
 
   FdGuard locked_; // our own descriptor of the file read, which holds its lock
@@ -359,7 +557,48 @@ private:
   FileId tempId_;
   SaveRules rules_;
   SaveSeams seams_;
+  bool create_;
+  std::string backupName_;
 };
+
+// Makes the temporary file in `directory` (unnamed where allowed) with
+// `mode`, open for reading and writing.
+bool makeTemporary(const PosixDirectory &directory, const SaveSeams &seams,
+                   mode_t mode, FdGuard &file, std::string &name, FileId &id,
+                   SystemError &why) {
+  const int dir = directory.fd();
+  int error = 0;
+  if (seams.unnamedTemporaryFiles) {
+    file.reset(::openat(dir, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
+    error = errno;
+  }
+  for (int i = 0; file.get() < 0 && i < kNameTries; ++i) {
+    name = randomTemporaryName();
+    file.reset(::openat(dir, name.c_str(),
+                        O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        mode));
+    if (file.get() < 0) {
+      error = errno;
+      name.clear();
+      if (error != EEXIST)
+        break;
+    }
+  }
+  if (file.get() < 0) {
+    why = systemError(error);
+    return false;
+  }
+  struct statx st;
+  if (!statusOf(file.get(), st)) {
+    why = systemError(errno);
+    if (!name.empty())
+      ::unlinkat(dir, name.c_str(), 0);
+    file.reset();
+    return false;
+  }
+  id = idOf(st);
+  return true;
+}
 
 } // namespace
 
@@ -381,40 +620,63 @@ beginPosixSave(int lockedFd, std::shared_ptr<const PosixDirectory> directory,
     why = systemError(errno);
     return nullptr;
   }
-  const int dir = directory->fd();
   FdGuard file;
   std::string name;
-  int error = 0;
-  if (seams.unnamedTemporaryFiles) {
-    file.reset(::openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-    error = errno;
-  }
-  for (int i = 0; file.get() < 0 && i < kNameTries; ++i) {
-    name = randomTemporaryName();
-    file.reset(::openat(dir, name.c_str(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0600));
-    if (file.get() < 0) {
-      error = errno;
-      name.clear();
-      if (error != EEXIST)
-        break;
-    }
-  }
-  if (file.get() < 0) {
-    why = systemError(error);
+  FileId id;
+  if (!makeTemporary(*directory, seams, 0600, file, name, id, why))
     return nullptr;
-  }
-  struct statx st;
-  if (!statusOf(file.get(), st)) {
-    why = systemError(errno);
-    if (!name.empty())
-      ::unlinkat(dir, name.c_str(), 0);
-    return nullptr;
-  }
   return std::make_unique<PosixSaveFile>(
       std::move(locked), std::move(directory), std::move(base), original,
-      std::move(file), std::move(name), idOf(st), rules, seams);
+      std::move(file), std::move(name), id, rules, seams);
+}
+
+std::unique_ptr<NewFile>
+beginPosixNewFile(std::shared_ptr<const PosixDirectory> directory,
+                  std::string base, std::uint32_t mode, const SaveRules &rules,
+                  const SaveSeams &seams, SystemError &why) {
+  why = SystemError{};
+  if (!directory || base.empty()) {
+    why = systemError(ENOENT);
+    return nullptr;
+  }
+  const int dir = directory->fd();
+  SaveRules replacing = rules;
+  replacing.backupSuffix.clear(); // a new file keeps no backup
+  FdGuard existing;
+  FileStatus original;
+  struct statx st;
+  if (statusAt(dir, base.c_str(), AT_SYMLINK_NOFOLLOW, st)) {
+    if (!S_ISREG(st.stx_mode)) {
+      why = systemError(S_ISDIR(st.stx_mode) ? EISDIR : EEXIST);
+      return nullptr;
+    }
+    existing.reset(
+        ::openat(dir, base.c_str(),
+                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct statx open;
+    if (existing.get() < 0 || !statusOf(existing.get(), open)) {
+      why = systemError(errno);
+      return nullptr;
+    }
+    if (!S_ISREG(open.stx_mode) || idOf(open) != idOf(st)) {
+      why = systemError(EAGAIN); // replaced between the look and the open
+      return nullptr;
+    }
+    original = statusOf(open);
+  } else if (errno != ENOENT) {
+    why = systemError(errno);
+    return nullptr;
+  }
+  FdGuard file;
+  std::string name;
+  FileId id;
+  const auto permissions =
+      existing.get() >= 0 ? mode_t{0600} : static_cast<mode_t>(mode & 0777);
+  if (!makeTemporary(*directory, seams, permissions, file, name, id, why))
+    return nullptr;
+  return std::make_unique<PosixSaveFile>(
+      std::move(existing), std::move(directory), std::move(base), original,
+      std::move(file), std::move(name), id, replacing, seams);
 }
 
 } // namespace snpln::platform::posix

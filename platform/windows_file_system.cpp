@@ -150,7 +150,12 @@ public:
   std::unique_ptr<SaveFile> beginSave(const FileStatus &original,
                                       const SaveRules &rules,
                                       SystemError &why) override {
-    (void)rules; // no owners to keep on Windows
+    // No owners to keep on Windows; backups are not made here yet (the
+    // command line refuses --backup, see kNewFilesAndBackups).
+    if (!rules.backupSuffix.empty()) {
+      why = windows::systemError(ERROR_NOT_SUPPORTED);
+      return nullptr;
+    }
     return windows::beginWindowsSave(handle_, directory_, base_, original,
                                      seams_, why);
   }

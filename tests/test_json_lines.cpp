@@ -77,6 +77,31 @@ TEST(JsonLines, AReportHasOnlyTheFieldsThatApply) {
             "\"error\":\"canceled\"}");
 }
 
+// -b and -o: the backup's name and the output file, in base64 under
+// "_bytes" when not UTF-8; a failed job names no output.
+TEST(JsonLines, BackupAndOutputNames) {
+  job::JobReport r;
+  r.path = "a.txt";
+  r.operation = job::OperationCode::UpperCase;
+  r.result = job::JobResult::Done;
+  r.message = job::Message(job::MessageId::Converted);
+  r.backup = "a.txt~";
+  r.output = "\xff\xfe\xfd";
+  EXPECT_EQ(cli::jsonOfReport(r),
+            "{\"path\":\"a.txt\",\"pass\":\"upper\",\"outcome\":"
+            "\"converted\",\"backup\":\"a.txt~\",\"output_bytes\":\"//79\"}");
+  r.backup.reset();
+  r.result = job::JobResult::WriteFailed;
+  r.message = job::Message(job::MessageId::BackupNotKept);
+  EXPECT_EQ(cli::jsonOfReport(r),
+            "{\"path\":\"a.txt\",\"pass\":\"upper\",\"outcome\":"
+            "\"failed\",\"error\":\"backup-not-kept\"}");
+  EXPECT_EQ(cli::jsonOfMessage("out.txt",
+                               job::Message(job::MessageId::OutputChanged)),
+            "{\"path\":\"out.txt\",\"outcome\":\"failed\","
+            "\"error\":\"output-changed\"}");
+}
+
 TEST(JsonLines, RunMessagesThatAreNoFailurePrintNothing) {
   job::Message unreadable(job::MessageId::DirectoryUnreadable);
   unreadable.systemError = EACCES;

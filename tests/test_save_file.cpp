@@ -656,6 +656,258 @@ TEST_P(SaveFileTest, ManySavesAtOnceInOneDirectory) {
   EXPECT_EQ(entriesOf(dir.path()), expected);
 }
 
+// --backup: the original, with its bytes, inode, mode and attributes, under
+// NAME~ after a commit with the exchange and without it; an older NAME~ is
+// replaced; nothing else is left.
+TEST_P(SaveFileTest, ABackupIsTheOriginalItself) {
+  for (const bool exchange : {true, false}) {
+    const std::string where = exchange ? "exchange" : "rename";
+    dir.write("f.txt", "old");
+    dir.chmod("f.txt", 0640);
+    const bool labelled =
+        ::setxattr(dir.file("f.txt").c_str(), "user.origin", "1998", 4, 0) == 0;
+    dir.write("f.txt~", "an older backup");
+    const ino_t inode = lstatOf(dir.file("f.txt")).st_ino;
+    fs.exchangeRefused = !exchange;
+    const FileStatus original = opened(dir.file("f.txt"));
+    auto out = beginSaveOf(fs, dir.file("f.txt"), original, {false, "~"});
+    ASSERT_TRUE(out) << where;
+    ASSERT_TRUE(writeAll(*out, "new"));
+    EXPECT_EQ(out->commit(), SaveOutcome::Replaced) << where;
+    fs.exchangeRefused = false;
+    EXPECT_EQ(out->backupName(), "f.txt~") << where;
+    EXPECT_EQ(dir.read("f.txt"), "new") << where;
+    EXPECT_EQ(dir.read("f.txt~"), "old") << where;
+    EXPECT_EQ(lstatOf(dir.file("f.txt~")).st_ino, inode) << where;
+    EXPECT_EQ(lstatOf(dir.file("f.txt~")).st_nlink, 1u) << where;
+    EXPECT_EQ(dir.mode("f.txt~"), 0640) << where;
+    EXPECT_EQ(dir.mode("f.txt"), 0640) << where;
+    if (labelled) {
+      char value[16] = {};
+      EXPECT_EQ(::getxattr(dir.file("f.txt~").c_str(), "user.origin", value,
+                           sizeof value),
+                4)
+          << where;
+      EXPECT_STREQ(value, "1998") << where;
+    }
+    EXPECT_EQ(entriesOf(dir.path()), (std::set<std::string>{"f.txt", "f.txt~"}))
+        << where;
+  }
+}
+
+// A backup that cannot be made (the step refused, a directory of that
+// name, a name too long) leaves the file as it was, the old backup name as
+// it was, and no temporary file.
+TEST_P(SaveFileTest, ABackupThatCannotBeMadeLeavesTheFileAsItWas) {
+  struct Case {
+    const char *what;
+    bool exchange;
+    std::string suffix;
+    bool directory; // a directory under the backup name
+    bool refused;   // the Backup step fails
+  };
+  const std::string tooLong(300, 'x');
+  for (const Case &c : {Case{"refused", true, "~", false, true},
+                        Case{"refused", false, "~", false, true},
+                        Case{"directory", true, "~", true, false},
+                        Case{"directory", false, "~", true, false},
+                        Case{"too long", true, tooLong, false, false},
+                        Case{"too long", false, tooLong, false, false}}) {
+    const std::string where =
+        std::string(c.what) + (c.exchange ? " exchange" : " rename");
+    test::removeTree(dir.path());
+    ASSERT_EQ(::mkdir(dir.path().c_str(), 0700), 0);
+    dir.write("f.txt", "old");
+    dir.chmod("f.txt", 0604);
+    if (c.directory)
+      dir.mkdir("f.txt" + c.suffix);
+    else if (c.suffix.size() < 10)
+      dir.write("f.txt" + c.suffix, "older");
+    const ino_t inode = lstatOf(dir.file("f.txt")).st_ino;
+    const std::set<std::string> before = entriesOf(dir.path());
+    fs.exchangeRefused = !c.exchange;
+    if (c.refused)
+      fs.commitCheck = [](Step s) { return s != Step::Backup; };
+    const FileStatus original = opened(dir.file("f.txt"));
+    auto out = beginSaveOf(fs, dir.file("f.txt"), original, {false, c.suffix});
+    ASSERT_TRUE(out) << where;
+    ASSERT_TRUE(writeAll(*out, "new"));
+    EXPECT_EQ(out->commit(), SaveOutcome::BackupNotKept) << where;
+    fs.commitCheck = nullptr;
+    fs.exchangeRefused = false;
+    EXPECT_EQ(out->backupName(), "") << where;
+    EXPECT_EQ(dir.read("f.txt"), "old") << where;
+    EXPECT_EQ(lstatOf(dir.file("f.txt")).st_ino, inode) << where;
+    EXPECT_EQ(dir.mode("f.txt"), 0604) << where;
+    if (!c.directory && c.suffix.size() < 10) {
+      EXPECT_EQ(dir.read("f.txt" + c.suffix), "older") << where;
+    }
+    EXPECT_EQ(entriesOf(dir.path()), before) << where;
+  }
+}
+
+// A link under the backup name is replaced itself, never followed: what it
+// leads to, outside the directory, stays as it was.
+TEST_P(SaveFileTest, ALinkUnderTheBackupNameIsReplacedNotFollowed) {
+  for (const bool exchange : {true, false}) {
+    test::removeTree(dir.path());
+    ASSERT_EQ(::mkdir(dir.path().c_str(), 0700), 0);
+    dir.mkdir("in");
+    dir.write("outside.txt", "not ours");
+    dir.write("in/f.txt", "old");
+    dir.symlink("../outside.txt", "in/f.txt~");
+    fs.exchangeRefused = !exchange;
+    ASSERT_EQ(save(dir.file("in/f.txt"), "new"), SaveOutcome::Replaced);
+    fs.exchangeRefused = false;
+    const FileStatus original = opened(dir.file("in/f.txt"));
+    auto out = beginSaveOf(fs, dir.file("in/f.txt"), original, {false, "~"});
+    ASSERT_TRUE(out);
+    ASSERT_TRUE(writeAll(*out, "newer"));
+    fs.exchangeRefused = !exchange;
+    EXPECT_EQ(out->commit(), SaveOutcome::Replaced) << exchange;
+    fs.exchangeRefused = false;
+    EXPECT_FALSE(isLink(dir.file("in/f.txt~"))) << exchange;
+    EXPECT_EQ(dir.read("in/f.txt~"), "new") << exchange;
+    EXPECT_EQ(dir.read("in/f.txt"), "newer") << exchange;
+    EXPECT_EQ(dir.read("outside.txt"), "not ours") << exchange;
+    EXPECT_EQ(entriesOf(dir.file("in")),
+              (std::set<std::string>{"f.txt", "f.txt~"}))
+        << exchange;
+  }
+}
+
+// The file changed after it was read: no backup is made, an old one stays.
+TEST_P(SaveFileTest, AChangedFileGetsNoBackup) {
+  for (const bool exchange : {true, false}) {
+    dir.write("f.txt", "old");
+    dir.write("f.txt~", "older");
+    makeOld(dir.file("f.txt"));
+    fs.exchangeRefused = !exchange;
+    const FileStatus original = opened(dir.file("f.txt"));
+    auto out = beginSaveOf(fs, dir.file("f.txt"), original, {false, "~"});
+    ASSERT_TRUE(out);
+    ASSERT_TRUE(writeAll(*out, "new"));
+    dir.write("f.txt", "another program's");
+    EXPECT_EQ(out->commit(), SaveOutcome::TargetChanged) << exchange;
+    fs.exchangeRefused = false;
+    EXPECT_EQ(dir.read("f.txt"), "another program's") << exchange;
+    EXPECT_EQ(dir.read("f.txt~"), "older") << exchange;
+    EXPECT_EQ(entriesOf(dir.path()), (std::set<std::string>{"f.txt", "f.txt~"}))
+        << exchange;
+  }
+}
+
+// --output: a new file gets the mode it was begun with limited by the
+// umask, with RENAME_NOREPLACE and with the hard-link fallback; what was
+// written reads back; nothing else is left.
+TEST_P(SaveFileTest, ANewFileTakesItsNameWithTheModeLimitedByTheUmask) {
+  const mode_t mask = ::umask(027);
+  for (const bool exchange : {true, false}) {
+    const std::string where = exchange ? "noreplace" : "link";
+    fs.exchangeRefused = !exchange;
+    SystemError why;
+    auto out = fs.beginNewFile(dir.file("new.txt"), 0666, {}, why);
+    ASSERT_TRUE(out) << where << ": " << why.text;
+    ASSERT_TRUE(writeAll(*out, "content"));
+    auto back = out->readBack();
+    ASSERT_TRUE(back) << where;
+    char buffer[16] = {};
+    std::size_t got = 0;
+    ASSERT_TRUE(back->read(buffer, sizeof buffer, got));
+    EXPECT_EQ(std::string(buffer, got), "content") << where;
+    EXPECT_FALSE(dir.exists("new.txt")) << where << ": named before the commit";
+    EXPECT_EQ(out->commit(), SaveOutcome::Replaced) << where;
+    fs.exchangeRefused = false;
+    EXPECT_EQ(dir.read("new.txt"), "content") << where;
+    EXPECT_EQ(dir.mode("new.txt"), 0640) << where;
+    EXPECT_EQ(entriesOf(dir.path()), std::set<std::string>{"new.txt"}) << where;
+    ASSERT_EQ(::unlink(dir.file("new.txt").c_str()), 0);
+  }
+  ::umask(mask);
+}
+
+// A file that appears under the name between the begin and the commit (at
+// each step of it) is never replaced; a failing step leaves no file.
+TEST_P(SaveFileTest, ANewFileNeverClobbersOneThatAppeared) {
+  for (const bool exchange : {true, false}) {
+    for (const Step at : {Step::Flush, Step::Check, Step::Link, Step::Rename}) {
+      for (const bool appears : {true, false}) {
+        const std::string where = std::to_string(static_cast<int>(at)) +
+                                  (exchange ? " noreplace" : " link") +
+                                  (appears ? " appears" : " fails");
+        test::removeTree(dir.path());
+        ASSERT_EQ(::mkdir(dir.path().c_str(), 0700), 0);
+        fs.exchangeRefused = !exchange;
+        SystemError why;
+        auto out = fs.beginNewFile(dir.file("out.txt"), 0644, {}, why);
+        ASSERT_TRUE(out) << where;
+        ASSERT_TRUE(writeAll(*out, "ours"));
+        bool reached = false;
+        fs.commitCheck = [&, at, appears](Step s) {
+          if (s != at)
+            return true;
+          reached = true;
+          if (appears)
+            dir.write("out.txt", "theirs");
+          return appears;
+        };
+        const SaveOutcome outcome = out->commit();
+        fs.commitCheck = nullptr;
+        fs.exchangeRefused = false;
+        if (!reached) {
+          // A named file takes no link, an unnamed one no rename.
+          EXPECT_EQ(outcome, SaveOutcome::Replaced) << where;
+          continue;
+        }
+        if (appears) {
+          EXPECT_EQ(outcome, SaveOutcome::TargetChanged) << where;
+          EXPECT_EQ(dir.read("out.txt"), "theirs") << where;
+          EXPECT_EQ(entriesOf(dir.path()), std::set<std::string>{"out.txt"})
+              << where;
+        } else {
+          EXPECT_EQ(outcome, SaveOutcome::WriteFailed) << where;
+          EXPECT_TRUE(entriesOf(dir.path()).empty()) << where;
+        }
+      }
+    }
+  }
+}
+
+// An existing file keeps its own mode and attributes, is replaced in one
+// step, and only while it is the version seen at the begin; abandoned,
+// nothing changes.
+TEST_P(SaveFileTest, ANewFileOverAnExistingOneKeepsItsOwnModeAndVersion) {
+  dir.write("out.txt", "theirs");
+  dir.chmod("out.txt", 0600);
+  SystemError why;
+  auto out = fs.beginNewFile(dir.file("out.txt"), 0755, {}, why);
+  ASSERT_TRUE(out) << why.text;
+  ASSERT_TRUE(writeAll(*out, "ours"));
+  EXPECT_EQ(out->commit(), SaveOutcome::Replaced);
+  EXPECT_EQ(dir.read("out.txt"), "ours");
+  EXPECT_EQ(dir.mode("out.txt"), 0600);
+
+  makeOld(dir.file("out.txt"));
+  out = fs.beginNewFile(dir.file("out.txt"), 0644, {}, why);
+  ASSERT_TRUE(out);
+  ASSERT_TRUE(writeAll(*out, "second"));
+  dir.write("out.txt", "changed");
+  EXPECT_EQ(out->commit(), SaveOutcome::TargetChanged);
+  EXPECT_EQ(dir.read("out.txt"), "changed");
+
+  out = fs.beginNewFile(dir.file("gone.txt"), 0644, {}, why);
+  ASSERT_TRUE(out);
+  ASSERT_TRUE(writeAll(*out, "dropped"));
+  out.reset();
+  EXPECT_EQ(entriesOf(dir.path()), std::set<std::string>{"out.txt"});
+
+  dir.mkdir("sub");
+  EXPECT_FALSE(fs.beginNewFile(dir.file("sub"), 0644, {}, why));
+  EXPECT_EQ(why.code, EISDIR);
+  EXPECT_FALSE(fs.beginNewFile(dir.file("none/x.txt"), 0644, {}, why));
+  EXPECT_NE(why.code, 0);
+}
+
 TEST(TemporaryName, RecognisesOurNamesOnly) {
   struct Case {
     const char *name;

@@ -410,6 +410,7 @@ PreviewDialog::writeTo(const std::string &target,
   case platform::SaveOutcome::WriteFailed:
   case platform::SaveOutcome::OwnerNotKept:
   case platform::SaveOutcome::AttributesNotKept:
+  case platform::SaveOutcome::BackupNotKept:
     return SaveRefusal::NotWritten;
   }
   shownLength_ = bytes.size();

@@ -3,8 +3,9 @@
 # Options are read from `snpln-cli --help` of the program being completed,
 # so they always match it. After --to / --from (also as --to=) come the
 # code page names with every alias `snpln-cli -l` lists, after --line-ends
-# and --bom their values, after the options that take a text or a number nothing
-# is offered, and everything else completes as file and directory names.
+# and --bom their values, after the options that take a text or a number
+# (--suffix among them) nothing is offered, and everything else (-o FILE
+# too) completes as file and directory names.
 
 _snpln_cli_help() {
   "$1" --help 2>/dev/null
@@ -50,7 +51,7 @@ _snpln_cli() {
   --bom)
     values="add remove"
     ;;
-  --tab-size | --exclude | --replace | --with | --filter | -j | --jobs)
+  --tab-size | --exclude | --replace | --with | --filter | --suffix | -j | --jobs)
     return 0
     ;;
   esac

@@ -71,10 +71,10 @@ private:
   FaultCounts &counts_;
 };
 
-class FaultySaveFile : public SaveFile {
+template <class Base> class FaultySave : public Base {
 public:
-  FaultySaveFile(std::unique_ptr<SaveFile> inner, std::string name,
-                 FaultyFileSystem &fs)
+  FaultySave(std::unique_ptr<Base> inner, std::string name,
+             FaultyFileSystem &fs)
       : inner_(std::move(inner)), name_(std::move(name)), fs_(fs),
         plan_(fs.fail), counts_(fs.calls) {}
 
@@ -144,13 +144,24 @@ public:
     inner_->abandon();
   }
 
-private:
-  std::unique_ptr<SaveFile> inner_;
+  std::string backupName() const override { return inner_->backupName(); }
+
+protected:
+  std::unique_ptr<Base> inner_;
   std::string name_;
   FaultyFileSystem &fs_;
   FaultPlan &plan_;
   FaultCounts &counts_;
   std::uint64_t taken_ = 0;
+};
+
+using FaultySaveFile = FaultySave<SaveFile>;
+
+class FaultyNewFile : public FaultySave<NewFile> {
+public:
+  using FaultySave<NewFile>::FaultySave;
+  // What the next pass reads fails as the plan says, like any input.
+  std::unique_ptr<InputFile> readBack() override;
 };
 
 std::unique_ptr<SaveFile> FaultyInputFile::beginSave(const FileStatus &original,
@@ -169,7 +180,31 @@ std::unique_ptr<SaveFile> FaultyInputFile::beginSave(const FileStatus &original,
   return std::make_unique<FaultySaveFile>(std::move(out), name_, fs_);
 }
 
+std::unique_ptr<InputFile> FaultyNewFile::readBack() {
+  auto in = inner_->readBack();
+  if (!in)
+    return nullptr;
+  return std::make_unique<FaultyInputFile>(std::move(in), name_, fs_);
+}
+
 } // namespace
+
+std::unique_ptr<NewFile> FaultyFileSystem::beginNewFile(const FileLocation &at,
+                                                        std::uint32_t mode,
+                                                        const SaveRules &rules,
+                                                        SystemError &why) {
+  ++calls.beginNewFile;
+  note("beginNewFile " + at.name);
+  if (fails(fail.beginNewFile, at.name)) {
+    ++calls.faults;
+    why = SystemError{5, "Input/output error"};
+    return nullptr;
+  }
+  auto out = inner_.beginNewFile(at, mode, rules, why);
+  if (!out)
+    return nullptr;
+  return std::make_unique<FaultyNewFile>(std::move(out), at.name, *this);
+}
 
 void FaultyFileSystem::note(const std::string &entry) {
   log.push_back(entry);

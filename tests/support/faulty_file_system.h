@@ -36,6 +36,9 @@ struct FaultPlan {
   bool openRead = false;
   bool status = false;
   bool beginSave = false;
+  // beginNewFile; the NewFiles it begins fail their writes, flushes,
+  // times and commits as saves do, and what they read back as inputs do.
+  bool beginNewFile = false;
   bool openDirectory = false;
   bool listDirectory = false;
   bool list = false;
@@ -74,6 +77,7 @@ struct FaultCounts {
   int openRead = 0;
   int status = 0;
   int beginSave = 0;
+  int beginNewFile = 0;
   int openDirectory = 0;
   int listDirectory = 0;
   int list = 0;
@@ -115,6 +119,10 @@ public:
   listDirectory(const Directory &directory, const std::string &mask) override;
   std::unique_ptr<DirListing> list(const std::string &pattern) override;
   std::optional<std::uint32_t> lookup(const std::string &name) override;
+  std::unique_ptr<NewFile> beginNewFile(const FileLocation &at,
+                                        std::uint32_t mode,
+                                        const SaveRules &rules,
+                                        SystemError &why) override;
 
   // Logs a call (and runs beforeCall); the files opened here log so too.
   void note(const std::string &entry);
