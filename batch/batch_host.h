@@ -1,9 +1,11 @@
-// What a run needs from the window or the console that starts it.
+// What one press of the window's start button needs from the window: its
+// file list and filter box, its prompts, its messages and its jobs. (The
+// command line builds its RunPlan itself and only watches the run.)
 //
-// Every call is made on the caller's thread and returns when the user (or
-// the console's script) has answered; a window implements the dialogs
-// modally. Nothing here changes while a run is going: the run reads the
-// file list and the filter text once. The run asks by kind and tells by id,
+// Every call is made on the caller's thread and returns when the user has
+// answered; a window implements the dialogs modally. Nothing here changes
+// while a run is going: the run reads the file list and the filter text
+// once. The run asks by kind and tells by id,
 // never by text: the host gives the words (i18n/).
 #pragma once
 
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/run_observer.h"
 #include "batch/status.h"
 #include "job/dialog_answer.h"
 #include "job/job_request.h"
@@ -26,20 +29,6 @@ enum class PromptKind : std::uint8_t {
   SearchText,  // the text to exclude (or, for a replacement, to replace)
   ReplaceText, // the replacement
   TabSize,     // the tab size; the answer comes in preset to "8"
-};
-
-// What a message tells: a host that routes messages (the console's two
-// streams) goes by this, never by the text.
-enum class MessageKind : std::uint8_t {
-  Info,    // an outcome, a report, a refusal the user asked for
-  Failure, // a name or a tree that could not be handled
-};
-
-// Why the walk passed over an entry of a tree: none of these is a failure.
-enum class PassedOver : std::uint8_t {
-  Link,    // a symbolic link, to a file or a directory: never followed
-  Special, // a FIFO, a socket or a device
-  Hidden,  // its name begins with a dot (taken only when asked for)
 };
 
 // The three checks of the options dialog.
@@ -73,8 +62,8 @@ public:
                                    const job::Message &message) = 0;
 
   // Runs one FileJob to its end over a complete request (displayName and
-  // saveUpper set) behind the progress window or on the console.
-  virtual job::JobResult runJob(const job::JobRequest &request) = 0;
+  // saveUpper set) behind the progress window.
+  virtual JobEnd runJob(const job::JobRequest &request) = 0;
 
   // The filter box: its edit text, and its list (most recent first), which
   // the run reorders before its passes.
@@ -91,27 +80,14 @@ public:
   // How the texts the prompts return are given: as characters (UTF-8) or
   // byte for byte.
   virtual job::TypedText typedText() const { return job::TypedText::Bytes; }
-  // Whether the run is a dry run: every job goes to its end and writes
-  // nothing.
-  virtual bool dryRun() const { return false; }
   // Whether a file whose owner or group cannot be kept is rewritten all the
   // same (see RunParameters::allowChown).
   virtual bool allowChown() const { return false; }
   // Whether the walks also take the names that begin with a dot.
   virtual bool takeHidden() const { return false; }
-  // Whether each rewritten file keeps its access and modification times
-  // (see RunParameters::keepDate).
-  virtual bool keepDate() const { return false; }
-  // Whether characters a page cannot hold become their closest equivalent
-  // (see RunParameters::substitute).
-  virtual bool substitute() const { return false; }
-  // The line end the LineEnds pass writes, when the selection holds it.
-  virtual engine::LineEnd lineEnd() const { return engine::LineEnd::Lf; }
-  // What the Bom pass does, when the selection holds it.
-  virtual engine::BomChange bom() const { return engine::BomChange::Add; }
-  // The suffix of the backups each file's first rewrite keeps (see
-  // RunParameters::backupSuffix); empty: none.
-  virtual std::string backupSuffix() const { return {}; }
+  // A job of the run has started (the window counts the files on its
+  // status line).
+  virtual void jobStarted(const JobStart &start) { (void)start; }
   // An entry of a walked tree the walk passed over (`name` as the walk
   // names it: the directory as given, then the path below it), with why;
   // once per entry and pass.

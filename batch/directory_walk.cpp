@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "batch/batch_texts.h"
-#include "batch/run_file_job.h"
 
 namespace snpln::batch {
 
@@ -103,28 +102,20 @@ bool holdsSeparator(const std::string &mask) {
 // Everything one walk passes to every level.
 struct Walk {
   const std::string &mask;
-  job::OperationCode operation;
-  bool lastJob;
-  const RunParameters &parameters;
-  BatchHost &host;
+  bool takeHidden;
+  WalkSink &sink;
   platform::FileSystem &fs;
-  PassState &pass;
   std::string path;
 
-  // Reports an entry of the level passed over, once in the pass.
+  // Reports an entry of the level passed over.
   void passOver(const Level &level, const std::string &name, PassedOver why) {
-    std::string entryPath = path.substr(0, level.pathLength) + name;
-    if (pass.passedOver.insert(entryPath).second)
-      host.passedOver(entryPath, why);
+    sink.passedOver(path.substr(0, level.pathLength) + name, why);
   }
 
   // The name a directory is reported under: its path without the separator
   // the walk added.
   void reportUnreadable(const std::string &name, int systemError) {
-    ++pass.unreadableDirectories;
-    job::Message unreadable{job::MessageId::DirectoryUnreadable};
-    unreadable.systemError = systemError;
-    host.showMessage(MessageKind::Failure, name, unreadable);
+    sink.directoryUnreadable(name, systemError);
   }
 
   std::string levelName(const Level &level, const std::string &top) const {
@@ -133,8 +124,8 @@ struct Walk {
     return path.substr(0, level.pathLength - 1);
   }
 
-  // Reads the level's directory, runs the jobs of its matching files and
-  // keeps its subdirectories. False when a job ended with Stop.
+  // Reads the level's directory, hands on its matching files and keeps its
+  // subdirectories. False when the sink said stop.
   bool visit(Level &level, const std::string &top) {
     std::optional<std::vector<platform::DirEntry>> entries;
     int error = level.openError;
@@ -161,7 +152,7 @@ struct Walk {
       if (!directory &&
           !(filesMatch && platform::matchesDosMask(entry.name, mask)))
         continue;
-      if (entry.name[0] == '.' && !parameters.takeHidden) {
+      if (entry.name[0] == '.' && !takeHidden) {
         passOver(level, entry.name, PassedOver::Hidden);
         continue;
       }
@@ -183,11 +174,8 @@ struct Walk {
     for (std::string &name : files) {
       path.resize(level.pathLength);
       path += name;
-      const auto result =
-          runFileJobOnce(host, fs, pass, operation,
-                         FileToVisit{path, level.directory, std::move(name)},
-                         lastJob, parameters);
-      if (result == job::JobResult::Stop)
+      if (!sink.fileFound(
+              path, platform::FileLocation(level.directory, std::move(name))))
         return false;
     }
     path.resize(level.pathLength);
@@ -233,14 +221,10 @@ struct Walk {
 } // namespace
 
 WalkOutcome walkDirectoryTree(const std::string &directory,
-                              const std::string &mask,
-                              job::OperationCode operation, bool lastJob,
-                              const RunParameters &parameters, BatchHost &host,
-                              platform::FileSystem &fs, const WalkHooks &hooks,
-                              PassState *pass) {
-  PassState own;
-  Walk walk{mask, operation,          lastJob,  parameters, host,
-            fs,   pass ? *pass : own, directory};
+                              const std::string &mask, bool takeHidden,
+                              WalkSink &sink, platform::FileSystem &fs,
+                              const WalkHooks &hooks) {
+  Walk walk{mask, takeHidden, sink, fs, directory};
   if (!walk.path.empty() && !platform::isPathSeparator(walk.path.back()))
     walk.path += platform::kPathSeparator;
   const int openLevels = hooks.openLevels > 0 ? hooks.openLevels : kOpenLevels;

@@ -1,52 +1,49 @@
 // The walk through a directory tree for one filter mask.
 //
-// walkDirectoryTree() runs one job (through the host) for every file of the
-// tree whose name matches `mask`, depth first in pre-order: a directory's own
-// files, then each subdirectory completely, in the platform's listing order.
-// It keeps no recursion: one WalkFrame per directory level, chained to its
-// parent, and one path (for messages) that grows and shrinks at its end.
-// Every directory is opened from its parent's open directory and every file
-// from its own, so the depth of the tree is limited by nothing: no call ever
-// takes the whole path. Only the top level and the deepest levels keep their
-// directory open; a level above them is opened again from below ("..")
+// walkDirectoryTree() hands every file of the tree whose name matches
+// `mask` to its sink (WalkSink::fileFound), depth first in pre-order: a
+// directory's own files, then each subdirectory completely, in the platform's
+// listing order. It keeps no recursion: one WalkFrame per directory level,
+// chained to its parent, and one path (for messages) that grows and shrinks at
+// its end. Every directory is opened from its parent's open directory and every
+// file from its own, so the depth of the tree is limited by nothing: no call
+// ever takes the whole path. Only the top level and the deepest levels keep
+// their directory open; a level above them is opened again from below ("..")
 // when the walk climbs back to it, and must then be the very directory it
 // left (device and inode), else it is looked up again from the top.
 //
 // Every directory is entered, whatever its mode or attributes; a regular
-// file that matches `mask` is handed to a job. Nothing else is: a symbolic
+// file that matches `mask` is handed to the sink. Nothing else is: a symbolic
 // link (to a file or a directory, or dangling), a FIFO, a socket or a
 // device is passed over, and so is every entry whose name begins with a
 // dot (a directory such as ".git" whatever the mask, a file when the mask
-// takes it) unless the run's parameters ask for them (takeHidden); the host
-// hears of each (BatchHost::passedOver), once per pass. "." and "..", and
-// our temporary files (isTemporaryName), are passed over silently, and so
-// is a file the pass has already visited (PassState). Every directory is
+// takes it) unless `takeHidden` asks for them; the sink hears of each
+// (WalkSink::passedOver). "." and "..", and our temporary files
+// (isTemporaryName), are passed over silently. Every directory is
 // opened from its parent's open directory, and every file in its own,
 // never through a link, so a link swapped in while the walk runs leads
 // nowhere. A directory that cannot be opened or listed is reported under
-// its name ("Error reading directory") and marks the pass; the walk goes
-// on with the rest. The top directory is the name the caller gave, which
-// is followed through its links.
+// its name (WalkSink::directoryUnreadable); the walk goes on with the rest. The
+// top directory is the name the caller gave, which is followed through its
+// links.
 //
-// A directory's names are all read before its first job runs, so a file a
-// job creates or replaces there is never visited twice in one walk.
+// A directory's names are all read before its first file is handed on, so
+// a file a job creates or replaces there is never found twice in one walk.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
-#include "batch/batch_host.h"
-#include "batch/visited_files.h"
-#include "job/job_request.h"
+#include "batch/run_observer.h"
 #include "platform/file_system.h"
 
 namespace snpln::batch {
 
 // How a walk (or the jobs of one directory) ended.
 enum class WalkOutcome : std::uint8_t {
-  Done,        // every matching file had its job
-  Stopped,     // a job ended with Stop: the rest of the tree is untouched
+  Done,        // every matching file was handed on
+  Stopped,     // the sink said stop: the rest of the tree is untouched
   OutOfMemory, // a WalkFrame could not be allocated: the tree is not done
 };
 
@@ -60,16 +57,32 @@ struct WalkHooks {
   int openLevels = 0;
 };
 
+// Where a walk hands what it finds.
+class WalkSink {
+public:
+  virtual ~WalkSink() = default;
+  // A regular file whose name matches: `path` names it in messages, `at`
+  // is where it is (its name in its open directory). False stops the walk.
+  virtual bool fileFound(const std::string &path,
+                         const platform::FileLocation &at) = 0;
+  // An entry passed over (`path` as the walk names it: the directory as
+  // given, then the path below it), with why.
+  virtual void passedOver(const std::string &path, PassedOver why) = 0;
+  // A directory that could not be opened or listed (`name` without the
+  // separator the walk added), with the system's error number (0: none
+  // known).
+  virtual void directoryUnreadable(const std::string &name,
+                                   int systemError) = 0;
+};
+
 // Walks `directory` (a name as the file list gives it; a separator is added
-// when it does not end in one). Returns Done, Stopped as soon as a job ends
-// with Stop, or OutOfMemory when a WalkFrame cannot be allocated (every
-// directory closed, every frame released). `pass` is the state of the pass
-// the walk belongs to; without one the walk has its own.
+// when it does not end in one). Returns Done, Stopped as soon as the sink
+// says stop, or OutOfMemory when a WalkFrame cannot be allocated (every
+// directory closed, every frame released).
 WalkOutcome
 walkDirectoryTree(const std::string &directory, const std::string &mask,
-                  job::OperationCode operation, bool lastJob,
-                  const RunParameters &parameters, BatchHost &host,
+                  bool takeHidden, WalkSink &sink,
                   platform::FileSystem &fs = platform::realFileSystem(),
-                  const WalkHooks &hooks = {}, PassState *pass = nullptr);
+                  const WalkHooks &hooks = {});
 
 } // namespace snpln::batch

@@ -1,230 +1,538 @@
 #include "batch/run_batch.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstddef>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
-#include "batch/batch_texts.h"
-#include "batch/directory_walk.h"
-#include "batch/filter_history.h"
-#include "batch/mask_list.h"
-#include "batch/run_file_job.h"
-#include "batch/tab_size.h"
+#include "batch/file_pages.h"
+#include "batch/visited_files.h"
+#include "job/file_job.h"
 
 namespace snpln::batch {
 
 namespace {
 
-void endRun(SelectionState &selection, BatchHost &host) {
-  selection.resetSelection();
-  host.setStatusLine(selection.statusLine());
-  host.refresh();
-}
+// What the run found at a name of its list, once for the whole run.
+struct EntryLook {
+  std::optional<std::uint32_t> attributes;
+  int error = 0;
+  // A plain file's identity.
+  std::optional<platform::FileId> id;
+  // Missing at the start and looked up again in its turn.
+  bool retried = false;
 
-// Anything but OK from a dialog counts as Cancel: a dialog that could not be
-// shown must not let the run go on with parameters nobody gave.
-DialogAnswer okOrCancel(DialogAnswer answer) {
-  return answer == DialogAnswer::Ok ? DialogAnswer::Ok : DialogAnswer::Cancel;
-}
+  bool directory() const {
+    return attributes && platform::isDirectoryWord(*attributes);
+  }
+};
 
-// Asks for the parameters. False when the run ends here (the selection is
-// then already reset).
-bool askParameters(SelectionState &selection, BatchHost &host,
-                   RunParameters &parameters) {
-  const bool exclude = selection.isDown(ModeButton::Exclude);
-  const bool replace = selection.isDown(ModeButton::Replace);
-  const bool optimize = selection.isDown(ModeButton::Optimize);
-  // The latest answer; none before the first prompt.
-  std::optional<DialogAnswer> last;
-  const auto canceled = [&] { return last == DialogAnswer::Cancel; };
-
-  parameters.typedText = host.typedText();
-  if (exclude || replace) {
-    std::string answer;
-    last = okOrCancel(host.prompt(PromptKind::SearchText, answer));
-    parameters.searchText = answer;
-    if (answer.empty() && last == DialogAnswer::Ok) {
-      host.showMessage(MessageKind::Info, "",
-                       job::Message{job::MessageId::EmptyExclude});
-      endRun(selection, host);
-      return false;
-    }
+std::vector<EntryLook> lookUp(const std::vector<std::string> &names,
+                              platform::FileSystem &fs) {
+  std::vector<EntryLook> looks;
+  looks.reserve(names.size());
+  for (const std::string &name : names) {
+    EntryLook look;
+    errno = 0;
+    look.attributes = fs.lookup(name);
+    look.error = errno;
+    if (look.attributes && !look.directory())
+      if (const auto status = fs.status(platform::FileLocation(name)))
+        look.id = status->id;
+    looks.push_back(std::move(look));
   }
-  if (replace && !canceled()) {
-    std::string answer;
-    last = okOrCancel(host.prompt(PromptKind::ReplaceText, answer));
-    parameters.replaceText = answer;
-  }
-  if ((exclude || replace) && last == DialogAnswer::Ok) {
-    WordOptions options;
-    last = okOrCancel(host.excludeOptions(options));
-    parameters.leftPartOfWord = options.leftPartOfWord;
-    parameters.rightPartOfWord = options.rightPartOfWord;
-    parameters.caseInsensitive = options.caseInsensitive;
-  }
-  if (optimize && !canceled()) {
-    std::string answer = texts::kTabSizePreset;
-    last = okOrCancel(host.prompt(PromptKind::TabSize, answer));
-    parameters.tabSize = parseTabSize(answer);
-  }
-  if (canceled()) {
-    host.showMessage(MessageKind::Info, "",
-                     job::Message{job::MessageId::RunCanceled});
-    endRun(selection, host);
-    return false;
-  }
-  return true;
+  return looks;
 }
 
 // The entry whose job speaks for the run's final pass (its messages are
 // shown): the last entry whose job runs. A plain file that an earlier plain
 // entry already names (by another name, a link, a hard link) is passed over
 // by the pass, so it cannot be that entry.
-std::size_t lastJobEntryOf(const std::vector<std::string> &fileList,
-                           platform::FileSystem &fs) {
-  std::vector<std::optional<platform::FileId>> ids;
-  ids.reserve(fileList.size());
-  for (const std::string &entry : fileList) {
-    const auto attributes = fs.lookup(entry);
-    std::optional<platform::FileId> id;
-    if (attributes && !platform::isDirectoryWord(*attributes))
-      if (const auto status = fs.status(platform::FileLocation(entry)))
-        id = status->id;
-    ids.push_back(id);
-  }
+std::size_t lastJobEntryOf(const std::vector<EntryLook> &looks) {
   const auto namedBefore = [&](std::size_t i) {
-    const auto end = ids.begin() + static_cast<std::ptrdiff_t>(i);
-    return ids[i] && std::find(ids.begin(), end, ids[i]) != end;
+    if (!looks[i].id)
+      return false;
+    for (std::size_t j = 0; j < i; ++j)
+      if (looks[j].id == looks[i].id)
+        return true;
+    return false;
   };
-  std::size_t last = fileList.empty() ? 0 : fileList.size() - 1;
+  std::size_t last = looks.empty() ? 0 : looks.size() - 1;
   while (last > 0 && namedBefore(last))
     --last;
   return last;
 }
 
-// One pass of `operation` over the list. True when the run goes on: the
-// pass was not stopped by a job, and its last entry was not a missing one
-// (a missing entry leaves a stop mark that the next entry's outcome
-// replaces).
-bool runPass(job::OperationCode operation, bool finalPass,
-             const std::vector<std::string> &fileList, std::size_t lastJobEntry,
-             const std::vector<std::string> &masks,
-             const RunParameters &parameters, BatchHost &host,
-             RunOutcome &outcome, FilePages &pages, RunBackups &backups,
-             platform::FileSystem &fs, const WalkHooks &walkHooks) {
-  bool stopMark = false;
-  // One visit per file in the pass, whatever names, links or masks lead to
-  // it.
-  PassState pass;
-  pass.outcome = &outcome;
-  pass.pages = &pages;
-  pass.backups = &backups;
-  for (std::size_t i = 0; i < fileList.size(); ++i) {
-    const std::string &entry = fileList[i];
-    errno = 0;
-    auto attributes = fs.lookup(entry);
-    if (!attributes) {
-      job::Message notFound{job::MessageId::NameNotFound};
-      notFound.systemError = errno;
-      host.showMessage(MessageKind::Failure, entry, notFound);
-      ++outcome.failed;
-      stopMark = true;
-      continue;
-    }
-    stopMark = false;
-    // A directory, whatever its mode or attributes; a name the user gave
-    // that is a link to one is followed.
-    if (platform::isDirectoryWord(*attributes)) {
-      bool whole = true;
-      for (const std::string &mask : masks) {
-        const int unreadableBefore = pass.unreadableDirectories;
-        const WalkOutcome walk =
-            walkDirectoryTree(entry, mask, operation, false, parameters, host,
-                              fs, walkHooks, &pass);
-        outcome.count(walk);
-        outcome.failed += pass.unreadableDirectories - unreadableBefore;
-        if (pass.unreadableDirectories != unreadableBefore)
-          whole = false;
-        if (walk == WalkOutcome::Stopped)
-          return false;
-        if (walk == WalkOutcome::OutOfMemory) {
-          host.showMessage(MessageKind::Failure, entry,
-                           job::Message{job::MessageId::WalkOutOfMemory});
-          whole = false;
-        }
-      }
-      if (finalPass && whole)
-        host.showMessage(MessageKind::Info, entry,
-                         job::Message{job::MessageId::DirectoryDone});
-      continue;
-    }
-    const bool lastJob = finalPass && i == lastJobEntry;
-    const auto result =
-        runFileJobOnce(host, fs, pass, operation,
-                       FileToVisit{entry, nullptr, {}}, lastJob, parameters);
-    if (result && *result == job::JobResult::Stop)
-      return false;
-  }
-  return !stopMark;
+bool countsHits(job::OperationCode operation) {
+  return operation == job::OperationCode::Exclude ||
+         operation == job::OperationCode::Replace ||
+         operation == job::OperationCode::DeleteEmpty;
 }
+
+bool failedResult(job::JobResult result) {
+  return result != job::JobResult::Done && result != job::JobResult::Skipped &&
+         result != job::JobResult::Stop;
+}
+
+// A directory entry: the directory's identity and the name in it. Two
+// names that lead to one entry give one place.
+struct Place {
+  platform::FileId directory;
+  std::string name;
+  friend auto operator<=>(const Place &, const Place &) = default;
+};
+
+// The place of a file the user named by its path: its parent directory
+// looked up through the path, and its last name. Nothing when the path
+// does not say (no name after the last separator, "." or "..").
+std::optional<Place> placeOfPath(const std::string &path,
+                                 platform::FileSystem &fs) {
+  std::size_t cut = std::string::npos;
+  for (std::size_t i = path.size(); i-- > 0;)
+    if (path[i] == '/' || platform::isPathSeparator(path[i])) {
+      cut = i;
+      break;
+    }
+  const std::string name =
+      cut == std::string::npos ? path : path.substr(cut + 1);
+  if (name.empty() || name == "." || name == "..")
+    return std::nullopt;
+  std::string parent = cut == std::string::npos ? std::string(".")
+                       : cut == 0               ? path.substr(0, 1)
+                                                : path.substr(0, cut);
+  const auto status = fs.status(platform::FileLocation(parent));
+  if (!status)
+    return std::nullopt;
+  return Place{status->id, name};
+}
+
+// One file's job, from its hand-over to its delivery.
+struct Task {
+  job::JobRequest request;
+  std::optional<platform::FileStatus> before;
+  std::optional<Place> place;
+  // Told by the job: the page the file is in once it has ended.
+  std::optional<engine::CodePage> pageAfter;
+  JobEnd end;
+  std::optional<platform::FileStatus> after;
+  bool done = false;
+  // Handed to the workers.
+  bool queued = false;
+  // Never run: the run was stopped before a worker took it.
+  bool dropped = false;
+};
+
+// One event in the order of the walk: a job's end (once it has ended) or
+// anything else the pass has to say.
+struct Slot {
+  std::shared_ptr<Task> task;
+  std::function<void()> event;
+};
+
+// What the passes of one run share.
+struct Run {
+  const RunPlan &plan;
+  RunObserver &observer;
+  JobRunner &runner;
+  platform::FileSystem &fs;
+  const WalkHooks &hooks;
+  RunOutcome outcome;
+  FilePages pages;
+  RunBackups backups;
+  std::vector<EntryLook> looks;
+  std::size_t lastJobEntry = 0;
+  // Held while a job's progress is told (jobs run on several threads).
+  std::mutex progressMutex;
+};
+
+// One pass of one operation: hands the files to the workers (or runs them
+// on the spot) and tells the events in the order of the walk.
+class Pass final : public WalkSink {
+public:
+  Pass(Run &run, job::OperationCode operation, bool finalPass)
+      : run_(run), operation_(operation), finalPass_(finalPass),
+        workers_(std::max(1, run.plan.workers)) {
+    if (workers_ > 1)
+      for (int i = 0; i < workers_; ++i)
+        threads_.emplace_back([this] { work(); });
+  }
+  Pass(const Pass &) = delete;
+  Pass &operator=(const Pass &) = delete;
+  ~Pass() override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    queued_.notify_all();
+    for (std::thread &thread : threads_)
+      thread.join();
+  }
+
+  // The pass over the list. True when the run goes on: the pass was not
+  // stopped, and its last entry was not a missing one (a missing entry
+  // leaves a stop mark that the next entry's outcome replaces).
+  bool run() {
+    run_.observer.passStarted(operation_);
+    const bool goesOn = overTheList();
+    drain();
+    PassEnd end;
+    end.operation = operation_;
+    end.files = files_;
+    end.failed = failed_;
+    if (countsHits(operation_))
+      end.hits = hits_;
+    run_.observer.passEnded(end);
+    return goesOn && !stopped_;
+  }
+
+  // WalkSink.
+  bool fileFound(const std::string &path,
+                 const platform::FileLocation &at) override {
+    return hand(path, at, false);
+  }
+  void passedOver(const std::string &path, PassedOver why) override {
+    // A walk per mask reports each entry once.
+    if (passedOver_.insert(path).second)
+      tell([this, path, why] {
+        run_.observer.passedOver(operation_, path, why);
+      });
+  }
+  void directoryUnreadable(const std::string &name, int systemError) override {
+    ++unreadable_;
+    job::Message unreadable{job::MessageId::DirectoryUnreadable};
+    unreadable.systemError = systemError;
+    say(MessageKind::Failure, name, unreadable);
+    ++run_.outcome.failed;
+  }
+
+private:
+  bool overTheList() {
+    const std::vector<std::string> &names = run_.plan.names;
+    bool stopMark = false;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const std::string &entry = names[i];
+      EntryLook &look = run_.looks[i];
+      if (!look.attributes && !look.retried) {
+        // A name the run itself may have made since it began (a backup
+        // named on the command line): looked up again once, in its turn.
+        look.retried = true;
+        drain();
+        errno = 0;
+        look.attributes = run_.fs.lookup(entry);
+        look.error = errno;
+      }
+      if (!look.attributes) {
+        job::Message notFound{job::MessageId::NameNotFound};
+        notFound.systemError = look.error;
+        say(MessageKind::Failure, entry, notFound);
+        ++run_.outcome.failed;
+        stopMark = true;
+        continue;
+      }
+      stopMark = false;
+      // A directory, whatever its mode or attributes; a name the user gave
+      // that is a link to one is followed.
+      if (look.directory()) {
+        bool whole = true;
+        for (const std::string &mask : run_.plan.masks) {
+          const int unreadableBefore = unreadable_;
+          const WalkOutcome walk =
+              walkDirectoryTree(entry, mask, run_.plan.parameters.takeHidden,
+                                *this, run_.fs, run_.hooks);
+          run_.outcome.count(walk);
+          if (unreadable_ != unreadableBefore)
+            whole = false;
+          if (walk == WalkOutcome::Stopped)
+            return false;
+          if (walk == WalkOutcome::OutOfMemory) {
+            say(MessageKind::Failure, entry,
+                job::Message{job::MessageId::WalkOutOfMemory});
+            whole = false;
+          }
+        }
+        if (finalPass_ && whole)
+          say(MessageKind::Info, entry,
+              job::Message{job::MessageId::DirectoryDone});
+        continue;
+      }
+      const bool lastJob = finalPass_ && i == run_.lastJobEntry;
+      if (!hand(entry, platform::FileLocation(entry), lastJob))
+        return false;
+    }
+    return !stopMark;
+  }
+
+  // A run message, told in its turn.
+  void say(MessageKind kind, const std::string &name,
+           const job::Message &message) {
+    tell([this, kind, name, message] {
+      run_.observer.runMessage(RunMessage{kind, operation_, name, message});
+    });
+  }
+
+  void tell(std::function<void()> event) {
+    if (slots_.empty()) {
+      event();
+      return;
+    }
+    Slot slot;
+    slot.event = std::move(event);
+    slots_.push_back(std::move(slot));
+  }
+
+  // Hands one file to a job. False when the run stops here.
+  bool hand(const std::string &path, const platform::FileLocation &at,
+            bool lastJob) {
+    deliverReady();
+    if (stopped_)
+      return false;
+    auto task = std::make_shared<Task>();
+    if (workers_ > 1) {
+      // A file whose directory entry a running job holds is looked at only
+      // once that job has ended: its rewrite is a new file there.
+      task->place =
+          at.directory
+              ? std::optional<Place>(Place{at.directory->id(), at.name})
+              : placeOfPath(path, run_.fs);
+      if (!task->place || placesRunning_.count(*task->place) != 0 || lastJob)
+        drain();
+      if (stopped_)
+        return false;
+    }
+    job::JobRequest &request = task->request;
+    static_cast<job::RunParameters &>(request) = run_.plan.parameters;
+    request.operation = operation_;
+    request.path = path;
+    request.displayName = job::displayNameOf(path);
+    request.directory = at.directory;
+    request.entryName = at.directory ? at.name : std::string();
+    request.lastJob = lastJob;
+    request.saveUpper = run_.plan.saveUpper;
+    if (lastJob)
+      request.hitsBefore = hits_;
+    // A name that leads nowhere is the job's to report.
+    task->before = run_.fs.status(at);
+    if (task->before && !request.backupSuffix.empty()) {
+      // A backup this run made is no file to work on; a file whose backup
+      // the run took keeps that one.
+      if (run_.backups.madeByRun(task->before->id))
+        return true;
+      if (run_.backups.taken(task->before->id))
+        request.backupSuffix.clear();
+    }
+    if (task->before) {
+      if (visited_.contains(*task->before))
+        return true;
+      visited_.add(*task->before);
+      // The page an earlier pass of the run settled for the file, and the
+      // one the job leaves it in.
+      request.filePage = run_.pages.find(task->before->id);
+      Task *noted = task.get();
+      request.notePage = [noted](engine::CodePage page) {
+        noted->pageAfter = page;
+      };
+    }
+    ++found_;
+    if (run_.plan.canceled()) {
+      // Stopped before it began: the file is as it was.
+      task->end.result = job::JobResult::Stop;
+      task->end.report.result = job::JobResult::Stop;
+      task->end.report.operation = operation_;
+      task->end.report.path = path;
+      task->end.report.message = job::Message(job::MessageId::Canceled);
+      task->done = true;
+      Slot slot;
+      slot.task = task;
+      slots_.push_back(std::move(slot));
+      drain();
+      return false;
+    }
+    run_.observer.jobStarted(
+        JobStart{request, found_, found_,
+                 task->before ? std::optional<std::uint64_t>(task->before->size)
+                              : std::nullopt});
+    Slot slot;
+    slot.task = task;
+    if (workers_ == 1) {
+      runTask(*task);
+      task->done = true;
+      slots_.push_back(std::move(slot));
+      deliverReady();
+      return !stopped_;
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      slots_.push_back(std::move(slot));
+      task->queued = true;
+      queue_.push_back(task);
+      placesRunning_.insert(*task->place);
+      ++running_;
+    }
+    queued_.notify_one();
+    // The walk reads ahead of the jobs by a few files per worker.
+    while (running_ >= static_cast<std::size_t>(workers_) * 4 && !stopped_)
+      waitForFront();
+    return !stopped_;
+  }
+
+  bool canceled() const { return stopped_ || run_.plan.canceled(); }
+
+  void runTask(Task &task) {
+    const job::JobRequest &request = task.request;
+    JobControl control;
+    control.canceled = [this] { return canceled(); };
+    control.progress = [this, &request](int percent) {
+      std::lock_guard<std::mutex> lock(run_.progressMutex);
+      run_.observer.jobProgress(request, percent);
+    };
+    task.end = run_.runner.runJob(request, control);
+    task.after = run_.fs.status(request.location());
+  }
+
+  void work() {
+    for (;;) {
+      std::shared_ptr<Task> task;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        queued_.wait(lock, [this] { return quit_ || !queue_.empty(); });
+        if (queue_.empty())
+          return;
+        task = std::move(queue_.front());
+        queue_.pop_front();
+      }
+      if (canceled()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        task->dropped = true;
+        task->done = true;
+      } else {
+        runTask(*task);
+        std::lock_guard<std::mutex> lock(mutex_);
+        task->done = true;
+      }
+      ended_.notify_all();
+    }
+  }
+
+  // Waits until the first slot can be told, and tells what can.
+  void waitForFront() {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      ended_.wait(lock, [this] {
+        return slots_.empty() || !slots_.front().task ||
+               slots_.front().task->done;
+      });
+    }
+    deliverReady();
+  }
+
+  void drain() {
+    while (!slots_.empty())
+      waitForFront();
+  }
+
+  // Tells every slot from the first that is ready.
+  void deliverReady() {
+    for (;;) {
+      Slot slot;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (slots_.empty() ||
+            (slots_.front().task && !slots_.front().task->done))
+          return;
+        slot = std::move(slots_.front());
+        slots_.pop_front();
+        if (slot.task && slot.task->place)
+          placesRunning_.erase(*slot.task->place);
+        if (slot.task && slot.task->queued)
+          --running_;
+      }
+      if (slot.event)
+        slot.event();
+      else if (slot.task)
+        deliver(*slot.task);
+    }
+  }
+
+  void deliver(Task &task) {
+    if (task.dropped)
+      return;
+    const JobEnd &end = task.end;
+    run_.outcome.count(end.result);
+    ++files_;
+    if (failedResult(end.result))
+      ++failed_;
+    if (end.report.hits)
+      hits_ += *end.report.hits;
+    if (task.after)
+      visited_.add(*task.after);
+    if (!run_.plan.parameters.backupSuffix.empty() && task.before &&
+        task.after && task.after->id != task.before->id &&
+        end.result == job::JobResult::Done && !task.request.dryRun)
+      run_.backups.replaced(task.before->id, task.after->id,
+                            !task.request.backupSuffix.empty());
+    if (task.before)
+      run_.pages.moved(task.before->id,
+                       task.after ? task.after->id : task.before->id,
+                       task.pageAfter);
+    run_.observer.jobFinished(task.request, end);
+    if (end.result == job::JobResult::Stop)
+      stopped_ = true;
+  }
+
+  Run &run_;
+  job::OperationCode operation_;
+  bool finalPass_;
+  int workers_;
+  // Producer's own.
+  VisitedFiles visited_;
+  std::set<std::string> passedOver_;
+  int unreadable_ = 0;
+  std::size_t found_ = 0;
+  std::size_t files_ = 0;
+  std::size_t failed_ = 0;
+  std::uint64_t hits_ = 0;
+  // Shared with the workers, under mutex_ (stopped_ is read by them).
+  std::mutex mutex_;
+  std::condition_variable queued_;
+  std::condition_variable ended_;
+  std::deque<Slot> slots_;
+  std::deque<std::shared_ptr<Task>> queue_;
+  std::set<Place> placesRunning_;
+  std::size_t running_ = 0;
+  bool quit_ = false;
+  std::atomic<bool> stopped_{false};
+  std::vector<std::thread> threads_;
+};
 
 } // namespace
 
-RunOutcome runBatch(SelectionState &selection, BatchHost &host,
-                    platform::FileSystem &fs, const WalkHooks &walkHooks) {
-  RunOutcome outcome;
-  if (host.fileNameFieldEmpty()) {
-    host.setStatusLine(Status{StatusId::NoFileName});
-    return outcome;
-  }
-  if (!selection.anySelected()) {
-    host.setStatusLine(Status{StatusId::NoOperation});
-    return outcome;
-  }
-
-  RunParameters parameters;
-  parameters.sourceCodePage = selection.sourceCodePage();
-  parameters.targetCodePage = selection.targetCodePage();
-  parameters.detectOnly = selection.detectOnly();
-  parameters.dryRun = host.dryRun();
-  parameters.allowChown = host.allowChown();
-  parameters.takeHidden = host.takeHidden();
-  parameters.keepDate = host.keepDate();
-  parameters.substitute = host.substitute();
-  parameters.lineEnd = host.lineEnd();
-  parameters.bom = host.bom();
-  parameters.backupSuffix = host.backupSuffix();
-  const job::OperationCode finalOperation = selection.finalOperation();
-
-  if (!askParameters(selection, host, parameters)) {
-    outcome.end = RunEnd::Canceled;
-    return outcome;
-  }
-
-  const std::string filterText = host.filterText();
-  promoteFilter(host.filterList(), filterText);
-  const std::vector<std::string> masks = splitMasks(filterText);
-  // The list does not change during a run; a copy keeps the passes safe
-  // from a host that hands out a reference to a list it rebuilds.
-  const std::vector<std::string> fileList = host.fileList();
-  const std::size_t lastJobEntry = lastJobEntryOf(fileList, fs);
-
-  outcome.end = RunEnd::Completed;
-  FilePages pages;
-  RunBackups backups;
-  for (job::OperationCode operation : selection.operationPasses()) {
-    if (!runPass(operation, operation == finalOperation, fileList, lastJobEntry,
-                 masks, parameters, host, outcome, pages, backups, fs,
-                 walkHooks)) {
-      outcome.end = RunEnd::Stopped;
+RunOutcome runBatch(const RunPlan &plan, RunObserver &observer,
+                    JobRunner &runner, platform::FileSystem &fs,
+                    const WalkHooks &walkHooks) {
+  Run run{plan, observer, runner, fs, walkHooks, {}, {}, {}, {}, 0, {}};
+  run.looks = lookUp(plan.names, fs);
+  run.lastJobEntry = lastJobEntryOf(run.looks);
+  run.outcome.end = RunEnd::Completed;
+  for (job::OperationCode operation : plan.passes) {
+    Pass pass(run, operation, operation == plan.finalOperation());
+    if (!pass.run()) {
+      run.outcome.end = RunEnd::Stopped;
       break;
     }
   }
-  endRun(selection, host);
-  return outcome;
+  observer.runEnded(run.outcome);
+  return run.outcome;
 }
 
 } // namespace snpln::batch

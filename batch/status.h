@@ -22,9 +22,12 @@ enum class StatusId : std::uint8_t {
   ListCleaned,      // CLEAR
   Browsing,         // the file dialog of BROWSE is open
   BrowseCanceled,   // it was cancelled
+  // During a run: the job of file `count` of the `found` the pass has found
+  // so far, `name`, has started.
+  RunningFile,
 };
 inline constexpr int kStatusIdCount =
-    static_cast<int>(StatusId::BrowseCanceled) + 1;
+    static_cast<int>(StatusId::RunningFile) + 1;
 
 struct Status {
   Status() = default;
@@ -34,6 +37,7 @@ struct Status {
   StatusId id = StatusId::None;
   ModeButton button{};
   std::size_t count = 0;
+  std::size_t found = 0;
   std::string name; // bytes, as the list holds it
 
   friend bool operator==(const Status &, const Status &) = default;

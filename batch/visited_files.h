@@ -69,24 +69,4 @@ private:
   std::set<platform::FileId> taken_;
 };
 
-struct RunOutcome;
-
-// What the plain files and the walks of one pass share.
-struct PassState {
-  // Where the results of the pass's jobs are counted (none: not counted).
-  RunOutcome *outcome = nullptr;
-  VisitedFiles visited;
-  // Directories of the pass that could not be opened or listed (each has
-  // been reported under its name as a failure).
-  int unreadableDirectories = 0;
-  // Entries of the walked trees already reported as passed over, so that a
-  // walk per mask reports each once.
-  std::set<std::string> passedOver;
-  // The pages of the files' texts, carried through the run's passes (none:
-  // every job settles its file's page itself).
-  FilePages *pages = nullptr;
-  // The run's backups (none: the run makes none).
-  RunBackups *backups = nullptr;
-};
-
 } // namespace snpln::batch

@@ -308,6 +308,13 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
       said(QT_TRANSLATE_NOOP(
           "snpln-cli", "Keep each rewritten file's access and modification "
                        "times")));
+  app.add_option("-j,--jobs", o.jobs,
+                 said(QT_TRANSLATE_NOOP(
+                     "snpln-cli",
+                     "Rewrite up to N files of a pass at once (default: one "
+                     "per core); the lines keep the order of the names")))
+      ->type_name("N")
+      ->check(CLI::Range(1, 1024));
   verbose->excludes(quiet);
   json->excludes(verbose)->excludes(quiet);
   app.add_option("NAME", o.names,

@@ -76,6 +76,8 @@ struct CliOptions {
   // input stays as it is.
   std::optional<std::string> output;
   std::vector<std::string> names;
+  // How many files of a pass are rewritten at once; 0: one per core.
+  int jobs = 0;
   // The language of the help and the messages: the environment's locale's.
   i18n::Language language = i18n::Language::English;
 };

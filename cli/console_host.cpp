@@ -4,14 +4,12 @@
 #include <csignal>
 #include <new>
 #include <optional>
-#include <thread>
 
+#include "batch/mask_list.h"
 #include "batch/run_batch.h"
-#include "batch/selection_state.h"
 #include "cli/json_lines.h"
 #include "cli/output_file.h"
 #include "cli/standard_input.h"
-#include "job/file_job.h"
 
 namespace snpln::cli {
 
@@ -67,18 +65,9 @@ int interruptStatus() {
 #endif
 
 ConsoleHost::ConsoleHost(const CliOptions &options, std::ostream &out,
-                         std::ostream &err, bool progressOnTerminal,
-                         platform::FileSystem &fs)
+                         std::ostream &err, bool progressOnTerminal)
     : options_(options), out_(out), err_(err),
-      progressOnTerminal_(progressOnTerminal), fs_(fs) {}
-
-bool ConsoleHost::fileNameFieldEmpty() { return options_.names.empty(); }
-
-const std::vector<std::string> &ConsoleHost::fileList() {
-  return options_.names;
-}
-
-void ConsoleHost::setStatusLine(const batch::Status &) {}
+      progressOnTerminal_(progressOnTerminal) {}
 
 std::string ConsoleHost::say(const i18n::Phrase &phrase) const {
   return i18n::render(phrase, options_.language);
@@ -94,30 +83,6 @@ void ConsoleHost::print(bool failure, const i18n::Lines &lines) {
   print(failure, say(lines.line1), say(lines.line2));
 }
 
-job::DialogAnswer ConsoleHost::prompt(batch::PromptKind kind,
-                                      std::string &answer) {
-  switch (kind) {
-  case batch::PromptKind::SearchText:
-    answer =
-        options_.exclude ? *options_.exclude : options_.replace.value_or("");
-    break;
-  case batch::PromptKind::ReplaceText:
-    answer = options_.with;
-    break;
-  case batch::PromptKind::TabSize:
-    answer = std::to_string(options_.tabSize);
-    break;
-  }
-  return job::DialogAnswer::Ok;
-}
-
-job::DialogAnswer ConsoleHost::excludeOptions(batch::WordOptions &options) {
-  options.leftPartOfWord = options_.leftPart;
-  options.rightPartOfWord = options_.rightPart;
-  options.caseInsensitive = options_.ignoreCase;
-  return job::DialogAnswer::Ok;
-}
-
 void ConsoleHost::print(bool failure, const std::string &line1,
                         const std::string &line2) {
   if (options_.quiet && !failure)
@@ -131,61 +96,42 @@ void ConsoleHost::print(bool failure, const std::string &line1,
   stream << text << '\n' << std::flush;
 }
 
-job::DialogAnswer ConsoleHost::showMessage(batch::MessageKind kind,
-                                           const std::string &name,
-                                           const job::Message &message) {
+void ConsoleHost::runMessage(const batch::RunMessage &m) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (options_.json) {
-    if (const auto object = jsonOfMessage(name, message))
+    if (const auto object = jsonOfMessage(m.name, m.message, m.pass))
       printJson(*object);
-    return job::DialogAnswer::Ok;
+    return;
   }
-  print(kind == batch::MessageKind::Failure, i18n::messageLines(name, message));
-  return job::DialogAnswer::Ok;
+  print(m.kind == batch::MessageKind::Failure,
+        i18n::messageLines(m.name, m.message));
 }
 
-void ConsoleHost::passedOver(const std::string &name, batch::PassedOver why) {
+void ConsoleHost::passedOver(job::OperationCode pass, const std::string &name,
+                             batch::PassedOver why) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (options_.json)
-    printJson(jsonOfPassedOver(name, why));
+    printJson(jsonOfPassedOver(name, why, pass));
   else if (options_.verbose || options_.dryRun)
     print(false, name, say(i18n::passedOverText(why)));
 }
 
-job::DialogAnswer ConsoleHost::showReport(const job::JobReport &report) {
-  jobReports_.push_back(report);
-  return job::DialogAnswer::Ok;
+void ConsoleHost::jobStarted(const batch::JobStart &start) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // The progress shown is that of the job started last.
+  progressTitle_ = say(i18n::operationTitle(start.request.operation));
+  progressName_ = start.request.displayName;
+  progressJob_ = &start.request;
+  lastPercent_ = -1;
 }
 
-job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
-  if (interrupted) {
-    stoppedByInterrupt_ = true;
-    job::JobReport canceled;
-    canceled.operation = request.operation;
-    canceled.path = request.path;
-    canceled.message = job::Message(job::MessageId::Canceled);
-    if (options_.json)
-      printJson(jsonOfReport(canceled));
-    else
-      print(true, request.path, say(i18n::reportLine(canceled)));
-    return job::JobResult::Stop;
-  }
-  jobReports_.clear();
-  job::FileJob job(request, *this, fs_);
-  if (sliceSize_ != 0)
-    job.setSliceSize(sliceSize_);
-  progressTitle_ = say(i18n::operationTitle(request.operation));
-  progressName_ = request.displayName;
-  lastPercent_ = -1;
-  if (job.start()) {
-    while (!job.ended()) {
-      if (interrupted)
-        job.requestCancel();
-      else if (job.waitingForLock())
-        std::this_thread::sleep_for(job::kLockRetry);
-      job.tick();
-    }
-  }
+void ConsoleHost::jobFinished(const job::JobRequest &request,
+                              const batch::JobEnd &end) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (progressJob_ == &request)
+    progressJob_ = nullptr;
   clearProgress();
-  const job::JobResult result = job.result();
+  const job::JobResult result = end.result;
   if (result == job::JobResult::Stop && interrupted)
     stoppedByInterrupt_ = true;
   const bool failed = failedJob(result);
@@ -193,28 +139,21 @@ job::JobResult ConsoleHost::runJob(const job::JobRequest &request) {
     standardInputRan_ = true;
     standardInputFailed_ = standardInputFailed_ || failed;
   }
-  job::JobReport ended = job.report();
+  job::JobReport ended = end.report;
   if (options_.output)
     ended.output = *options_.output;
   if (options_.json)
     printJson(jsonOfReport(ended));
   else if (failed || options_.verbose || options_.dryRun)
     print(failed, request.path, say(i18n::reportLine(ended)));
-  else
-    for (const job::JobReport &report : jobReports_)
-      print(false, i18n::reportLines(report));
-  jobReports_.clear();
-  return result;
+  else if (end.shown)
+    print(false, i18n::reportLines(*end.shown));
 }
 
-std::string ConsoleHost::filterText() { return options_.filter; }
-
-std::vector<std::string> &ConsoleHost::filterList() { return filters_; }
-
-bool ConsoleHost::saveUpperChecked() { return options_.saveUpper; }
-
-void ConsoleHost::setProgress(int percent) {
-  if (!progressOnTerminal_ || percent == lastPercent_)
+void ConsoleHost::jobProgress(const job::JobRequest &request, int percent) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!progressOnTerminal_ || percent == lastPercent_ ||
+      progressJob_ != &request)
     return;
   lastPercent_ = percent;
   err_ << '\r' << progressTitle_ << ": " << progressName_ << ' ' << percent
@@ -227,6 +166,56 @@ void ConsoleHost::clearProgress() {
     err_ << "\r\033[K" << std::flush;
     progressShown_ = false;
   }
+}
+
+batch::RunPlan planOf(const CliOptions &o) {
+  using job::OperationCode;
+  batch::RunPlan plan;
+  std::vector<OperationCode> operations;
+  const std::pair<bool, OperationCode> chosen[] = {
+      {o.upper, OperationCode::UpperCase},
+      {o.lower, OperationCode::LowerCase},
+      {o.smart, OperationCode::SmartCase},
+      {o.exclude.has_value(), OperationCode::Exclude},
+      {o.replace.has_value(), OperationCode::Replace},
+      {o.optimize, OperationCode::Optimize},
+      {o.deleteEmpty, OperationCode::DeleteEmpty},
+      {o.detect, OperationCode::Detect},
+      {o.lineEnds.has_value(), OperationCode::LineEnds},
+      {o.bom.has_value(), OperationCode::Bom},
+  };
+  for (const auto &[set, operation] : chosen)
+    if (set)
+      operations.push_back(operation);
+  if (o.to)
+    if (const auto recoding = batch::recodingTo(*o.to))
+      operations.push_back(*recoding);
+  plan.passes = batch::inPassOrder(operations);
+
+  job::RunParameters &p = plan.parameters;
+  p.searchText = o.exclude ? *o.exclude : o.replace.value_or("");
+  p.replaceText = o.with;
+  p.typedText = o.bytes ? job::TypedText::Bytes : job::TypedText::Characters;
+  p.leftPartOfWord = o.leftPart;
+  p.rightPartOfWord = o.rightPart;
+  p.caseInsensitive = o.ignoreCase;
+  p.targetCodePage = o.to.value_or(engine::CodePage::Auto);
+  p.sourceCodePage = o.from;
+  p.detectOnly = o.detect;
+  p.dryRun = o.dryRun;
+  p.tabSize = o.tabSize;
+  p.allowChown = o.allowChown;
+  p.takeHidden = o.hidden;
+  p.keepDate = o.keepDate;
+  p.substitute = o.substitute;
+  p.lineEnd = o.lineEnds.value_or(engine::LineEnd::Lf);
+  p.bom = o.bom.value_or(engine::BomChange::Add);
+  p.backupSuffix = o.backup ? o.backupSuffix : std::string();
+  plan.saveUpper = o.saveUpper;
+  plan.names = o.names;
+  plan.masks = batch::splitMasks(o.filter);
+  plan.workers = o.jobs > 0 ? o.jobs : batch::defaultWorkers();
+  return plan;
 }
 
 namespace {
@@ -254,7 +243,8 @@ bool commitOutput(OutputFileSystem &outputs, const CliOptions &options,
   case platform::SaveOutcome::BackupNotKept:
     break;
   }
-  host.showMessage(batch::MessageKind::Failure, *options.output, message);
+  host.runMessage(batch::RunMessage{batch::MessageKind::Failure, std::nullopt,
+                                    *options.output, message});
   return false;
 }
 
@@ -268,21 +258,6 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
     return *status;
   if (auto status = checkOutputFiles(options, diskFs, err))
     return *status;
-
-  // The options press the window's mode buttons, so the run is the very
-  // same as the window's.
-  batch::SelectionState selection;
-  for (batch::ModeButton button : modeButtonsOf(options))
-    selection.pressModeButton(button);
-  if (options.lineEnds)
-    selection.selectPass(job::OperationCode::LineEnds);
-  if (options.bom)
-    selection.selectPass(job::OperationCode::Bom);
-  // UTF-16 has no button of the window.
-  if (options.to && engine::isUtf16Page(*options.to))
-    selection.selectTargetPage(*options.to);
-  if (engine::isUtf16Page(options.from))
-    selection.selectSourcePage(options.from);
 
   // "-" reads standard input whole; the passes rewrite it like a file and
   // the result goes to standard output at the end.
@@ -315,16 +290,22 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
       streams   ? static_cast<platform::FileSystem &>(*streams)
       : outputs ? static_cast<platform::FileSystem &>(*outputs)
                 : diskFs;
-  const bool detectOnly = selection.detectOnly();
+  batch::RunPlan plan = planOf(options);
+  plan.cancel = &interrupted;
+  // Standard input's text is one file in memory, and --output's chain of
+  // new files is one file's: one job at a time.
+  if (standardInput || outputs)
+    plan.workers = 1;
 
-  ConsoleHost host(options, out, err, progressOnTerminal, fs);
+  ConsoleHost host(options, out, err, progressOnTerminal);
   if (standardInput)
     host.keepOutputForData();
-  const batch::RunOutcome outcome = batch::runBatch(selection, host, fs);
+  batch::PlainJobRunner runner(fs);
+  const batch::RunOutcome outcome = batch::runBatch(plan, host, runner, fs);
   if (host.stoppedByInterrupt())
     return interruptStatus();
   if (streams && host.standardInputRan() && !host.standardInputFailed() &&
-      !options.dryRun && !detectOnly) {
+      !options.dryRun && !plan.parameters.detectOnly) {
     const std::string &text = streams->content();
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();

@@ -1,5 +1,5 @@
-// The console's side of a run: the prompts answered from the options,
-// messages printed as lines, progress on a terminal, Ctrl-C as CANCEL.
+// The console's side of a run: the plan built from the options, the run's
+// events printed as lines, progress on a terminal, Ctrl-C as CANCEL.
 //
 // Every message becomes one line, its two lines joined by ": " (only the
 // non-empty one when the other is empty). Failures go to the error stream,
@@ -9,9 +9,10 @@
 // text. A failed job prints its report as "path: text". With --verbose or
 // --dry-run every job prints its report so; with --quiet only failures are
 // printed. With --verbose or --dry-run every entry of a tree the walk
-// passes over prints a line too ("path: Symbolic link, passed over"). Every
-// message is answered with OK. A job waiting for a file another run holds is
-// tried again every few milliseconds; Ctrl-C ends the wait like any job.
+// passes over prints a line too ("path: Symbolic link, passed over"). A job
+// waiting for a file another run holds is tried again every few
+// milliseconds; Ctrl-C ends the wait like any job. With -j N the jobs of a
+// pass run on N threads and the lines still come in the order of the walk.
 // With --json every job, every entry passed over and every failed name or
 // directory prints one JSON object instead (cli/json_lines.h), and nothing
 // else is printed but the progress on a terminal.
@@ -19,16 +20,17 @@
 
 #include <atomic>
 #include <istream>
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "batch/batch_host.h"
+#include "batch/run_observer.h"
+#include "batch/run_plan.h"
 #include "cli/cli_options.h"
 #include "i18n/catalogue.h"
 #include "i18n/texts.h"
-#include "job/job_host.h"
 #include "platform/file_system.h"
 
 namespace snpln::cli {
@@ -44,49 +46,22 @@ void installInterruptHandler();
 // Ctrl-C, 143 for SIGTERM, 129 for SIGHUP).
 int interruptStatus();
 
-class ConsoleHost : public batch::BatchHost, public job::JobHost {
+// The console's side of a run: its events printed as lines (or JSON
+// objects), the progress of the running job on a terminal. Its output goes
+// through one lock: progress comes from the workers' threads.
+class ConsoleHost : public batch::RunObserver {
 public:
   ConsoleHost(const CliOptions &options, std::ostream &out, std::ostream &err,
-              bool progressOnTerminal,
-              platform::FileSystem &fs = platform::realFileSystem());
+              bool progressOnTerminal);
 
-  // batch::BatchHost
-  bool fileNameFieldEmpty() override;
-  const std::vector<std::string> &fileList() override;
-  void setStatusLine(const batch::Status &status) override;
-  job::DialogAnswer prompt(batch::PromptKind kind,
-                           std::string &answer) override;
-  job::DialogAnswer excludeOptions(batch::WordOptions &options) override;
-  job::DialogAnswer showMessage(batch::MessageKind kind,
-                                const std::string &name,
-                                const job::Message &message) override;
-  job::TypedText typedText() const override {
-    return options_.bytes ? job::TypedText::Bytes : job::TypedText::Characters;
-  }
-  bool dryRun() const override { return options_.dryRun; }
-  bool allowChown() const override { return options_.allowChown; }
-  bool takeHidden() const override { return options_.hidden; }
-  bool keepDate() const override { return options_.keepDate; }
-  bool substitute() const override { return options_.substitute; }
-  engine::BomChange bom() const override {
-    return options_.bom.value_or(engine::BomChange::Add);
-  }
-  std::string backupSuffix() const override {
-    return options_.backup ? options_.backupSuffix : std::string();
-  }
-  engine::LineEnd lineEnd() const override {
-    return options_.lineEnds.value_or(engine::LineEnd::Lf);
-  }
-  void passedOver(const std::string &name, batch::PassedOver why) override;
-  job::JobResult runJob(const job::JobRequest &request) override;
-  std::string filterText() override;
-  std::vector<std::string> &filterList() override;
-  bool saveUpperChecked() override;
-
-  // job::JobHost: the job's report is printed once it has ended.
-  job::DialogAnswer showReport(const job::JobReport &report) override;
-  void setProgress(int percent) override;
-  void drainTimerMessages() override {}
+  // batch::RunObserver
+  void jobStarted(const batch::JobStart &start) override;
+  void jobProgress(const job::JobRequest &request, int percent) override;
+  void jobFinished(const job::JobRequest &request,
+                   const batch::JobEnd &end) override;
+  void passedOver(job::OperationCode pass, const std::string &name,
+                  batch::PassedOver why) override;
+  void runMessage(const batch::RunMessage &message) override;
 
   // Whether Ctrl-C stopped a job.
   bool stoppedByInterrupt() const { return stoppedByInterrupt_; }
@@ -96,8 +71,6 @@ public:
   // Whether a job ran over standard input ("-"), and whether one failed.
   bool standardInputRan() const { return standardInputRan_; }
   bool standardInputFailed() const { return standardInputFailed_; }
-  // Slice size for the jobs (tests use small ones).
-  void setSliceSize(std::size_t size) { sliceSize_ = size; }
 
 private:
   void clearProgress();
@@ -110,20 +83,22 @@ private:
   std::ostream &out_;
   std::ostream &err_;
   bool progressOnTerminal_;
-  platform::FileSystem &fs_;
-  std::vector<std::string> filters_;
+  // Held while anything is written.
+  std::mutex mutex_;
   std::string progressTitle_;
   std::string progressName_;
+  const job::JobRequest *progressJob_ = nullptr;
   int lastPercent_ = -1;
   bool progressShown_ = false;
-  // The reports a job asked to show (the last file's success).
-  std::vector<job::JobReport> jobReports_;
   bool stoppedByInterrupt_ = false;
   bool dataOnOutput_ = false;
   bool standardInputRan_ = false;
   bool standardInputFailed_ = false;
-  std::size_t sliceSize_ = 0;
 };
+
+// The plan the options stand for: the operations in pass order with their
+// parameters, the names, the masks, the workers.
+batch::RunPlan planOf(const CliOptions &options);
 
 // Runs snpln-cli; returns the exit status: interruptStatus() when a signal
 // stopped the run (130 for Ctrl-C), 2 for a usage error, 1 when a file, a

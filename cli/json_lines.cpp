@@ -287,7 +287,8 @@ std::string jsonOfReport(const job::JobReport &r) {
   return out + "}";
 }
 
-std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why) {
+std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why,
+                             job::OperationCode pass) {
   const char *reason = "";
   switch (why) {
   case batch::PassedOver::Link:
@@ -301,13 +302,15 @@ std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why) {
     break;
   }
   std::string out = "{" + jsonPathField(name);
+  field(out, "pass", jsonString(passName(pass)));
   field(out, "outcome", "\"skipped\"");
   field(out, "reason", jsonString(reason));
   return out + "}";
 }
 
-std::optional<std::string> jsonOfMessage(const std::string &name,
-                                         const job::Message &message) {
+std::optional<std::string>
+jsonOfMessage(const std::string &name, const job::Message &message,
+              std::optional<job::OperationCode> pass) {
   switch (message.id) {
   case MessageId::NameNotFound:
   case MessageId::DirectoryUnreadable:
@@ -322,6 +325,8 @@ std::optional<std::string> jsonOfMessage(const std::string &name,
     return std::nullopt;
   }
   std::string out = "{" + jsonPathField(name);
+  if (pass)
+    field(out, "pass", jsonString(passName(*pass)));
   field(out, "outcome", "\"failed\"");
   field(out, "error", jsonString(reasonName(message.id)));
   if (message.systemError != 0)

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "batch/batch_host.h"
+#include "batch/run_observer.h"
 #include "engine/code_page.h"
 #include "job/job_report.h"
 #include "job/message.h"
@@ -31,12 +31,14 @@ std::string base64(const std::string &bytes);
 
 // The object of a job's end (no newline).
 std::string jsonOfReport(const job::JobReport &report);
-// The object of an entry the walk passed over.
-std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why);
+// The object of an entry the walk passed over in `pass`.
+std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why,
+                             job::OperationCode pass);
 // The object of a run's message about a name (not found, unreadable
 // directory, a walk out of memory); nothing for messages that report no
 // failure (a directory done).
-std::optional<std::string> jsonOfMessage(const std::string &name,
-                                         const job::Message &message);
+std::optional<std::string>
+jsonOfMessage(const std::string &name, const job::Message &message,
+              std::optional<job::OperationCode> pass = std::nullopt);
 
 } // namespace snpln::cli

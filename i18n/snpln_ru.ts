@@ -553,6 +553,10 @@ preview</source>
         <translation>Символ в строке %2, столбце %3 (байт %1) нельзя записать в %4</translation>
     </message>
     <message>
+        <source>File %1 of %2 found so far: &apos;%3&apos;</source>
+        <translation>Файл %1 из %2 найденных: &apos;%3&apos;</translation>
+    </message>
+    <message>
         <source>Unable to keep a backup of this file</source>
         <translation>Не удалось сохранить резервную копию этого файла</translation>
     </message>
@@ -1174,6 +1178,10 @@ preview</source>
     <message>
         <source>no operation chosen: give --detect, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize or --delete-empty</source>
         <translation>операция не выбрана: укажите --detect, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize или --delete-empty</translation>
+    </message>
+    <message>
+        <source>Rewrite up to N files of a pass at once (default: one per core); the lines keep the order of the names</source>
+        <translation>Переписывать до N файлов прохода одновременно (по умолчанию по одному на ядро); строки идут в порядке имён</translation>
     </message>
     <message>
         <source>Keep each rewritten file&apos;s original beside it, under its name followed by the suffix (as it was before the run; an existing backup of that name is replaced)</source>

@@ -434,6 +434,9 @@ Phrase statusText(const batch::Status &status) {
     return say(QT_TRANSLATE_NOOP("snpln", "Browsing file ..."));
   case StatusId::BrowseCanceled:
     return say(QT_TRANSLATE_NOOP("snpln", "File(s) choose canceled"));
+  case StatusId::RunningFile:
+    return say(QT_TRANSLATE_NOOP("snpln", "File %1 of %2 found so far: '%3'"),
+               {number(status.count), number(status.found), name(status.name)});
   }
   return {};
 }

@@ -697,8 +697,13 @@ void FileJob::finishJob() {
   notePage();
   engine_ = std::monostate{};
   stream_ = engine::SliceStream();
-  if (request_.lastJob)
-    host_.showReport(report_);
+  if (request_.lastJob) {
+    // The run's closing message counts the hits of the whole pass.
+    JobReport shown = report_;
+    if (shown.hits)
+      *shown.hits += request_.hitsBefore;
+    host_.showReport(shown);
+  }
   host_.drainTimerMessages();
 }
 

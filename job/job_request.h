@@ -117,6 +117,9 @@ struct JobRequest : RunParameters {
   // Only the last file of the run's final pass: the job then shows its
   // success lines and the two informational messages.
   bool lastJob = false;
+  // For the last job: the hits of its pass's earlier files, which the
+  // success it shows counts too (the report itself keeps the file's own).
+  std::uint64_t hitsBefore = 0;
   // Set after construction by the batch run.
   std::string displayName;
   bool saveUpper = false;

@@ -955,7 +955,7 @@ TEST_F(CliTest, CtrlCCancelsTheFileAndStopsTheRun) {
   dir.write("a.txt", big);
   dir.write("b.txt", big);
   InterruptingFileSystem fs(20000);
-  const auto r = run({"--upper", "a.txt", "b.txt"}, fs);
+  const auto r = run({"-j", "1", "--upper", "a.txt", "b.txt"}, fs);
   EXPECT_EQ(r.status, 130);
   EXPECT_EQ(r.err, "a.txt: Operation canceled\n");
   EXPECT_EQ(dir.read("a.txt"), big);

@@ -369,7 +369,7 @@ TEST(CliProcesses, SignalsEndTheRunLikeCtrlC) {
   for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
     test::TempDir dir;
     // Named Windows-1251: the random bytes' detected page plays no part.
-    std::vector<std::string> args{"--from", "win", "--upper"};
+    std::vector<std::string> args{"-j", "1", "--from", "win", "--upper"};
     for (int i = 0; i < kFiles; ++i) {
       const std::string name = "f" + std::to_string(100 + i) + ".txt";
       dir.write(name, old);

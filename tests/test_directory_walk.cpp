@@ -16,6 +16,7 @@
 #include "tests/support/native_file_system.h"
 #include "tests/support/scripted_batch_host.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/walk_with_host.h"
 
 namespace snpln::test {
 namespace {
@@ -96,8 +97,8 @@ protected:
   batch::WalkOutcome walk(const std::string &top,
                           const std::string &mask = "*.*",
                           OperationCode op = OperationCode::UpperCase) {
-    return batch::walkDirectoryTree(top, mask, op, false, params, host, fs,
-                                    hooks);
+    return snpln::test::walkWithHost(top, mask, op, false, params, host, fs,
+                                     hooks);
   }
   void files(std::initializer_list<const char *> names) {
     for (const char *n : names)
@@ -135,8 +136,8 @@ TEST_F(DirectoryWalk, RequestCarriesOperationParametersAndDisplayName) {
   params.sourceCodePage = engine::CodePage::Koi;
   host.saveUpper = true;
   EXPECT_EQ(batch::WalkOutcome::Done,
-            batch::walkDirectoryTree("t", "*.*", OperationCode::Replace, false,
-                                     params, host, fs));
+            snpln::test::walkWithHost("t", "*.*", OperationCode::Replace, false,
+                                      params, host, fs));
   ASSERT_EQ(1u, host.jobs.size());
   const auto &r = host.jobs[0];
   EXPECT_EQ(OperationCode::Replace, r.operation);
@@ -248,10 +249,10 @@ TEST_F(DirectoryWalk, PassedOverEntriesAreReportedOncePerPass) {
   SNPLN_SKIP_WITHOUT_LINKS();
   dir.mkdir("t");
   dir.symlink("nowhere", "t/a.txt");
-  batch::PassState pass;
+  snpln::test::WalkPass pass;
   for (const char *mask : {"*.txt", "a.*", "*.*"})
-    batch::walkDirectoryTree("t", mask, OperationCode::UpperCase, false, params,
-                             host, fs, hooks, &pass);
+    snpln::test::walkWithHost("t", mask, OperationCode::UpperCase, false,
+                              params, host, fs, hooks, &pass);
   EXPECT_EQ(host.passed.size(), 1u);
 }
 
@@ -282,10 +283,10 @@ TEST_F(DirectoryWalk, AnUnreadableDirectoryIsReportedAndTheWalkGoesOn) {
   dir.mkdir("t/b");
   files({"t/a/f", "t/a/deeper/f", "t/b/f", "t/f"});
   fs.unreadable = {"a"};
-  batch::PassState pass;
+  snpln::test::WalkPass pass;
   EXPECT_EQ(batch::WalkOutcome::Done,
-            batch::walkDirectoryTree("t", "*.*", OperationCode::UpperCase,
-                                     false, params, host, fs, hooks, &pass));
+            snpln::test::walkWithHost("t", "*.*", OperationCode::UpperCase,
+                                      false, params, host, fs, hooks, &pass));
   EXPECT_EQ((Paths{"t/f", "t/b/f"}), host.jobPaths());
   EXPECT_EQ(host.messages, (std::vector<std::pair<std::string, std::string>>{
                                {"t/a", "Error reading directory"}}));
@@ -296,10 +297,10 @@ TEST_F(DirectoryWalk, AnUnreadableDirectoryIsReportedAndTheWalkGoesOn) {
   host.messages.clear();
   host.jobs.clear();
   fs.unreadable = {"t"};
-  batch::PassState other;
+  snpln::test::WalkPass other;
   EXPECT_EQ(batch::WalkOutcome::Done,
-            batch::walkDirectoryTree("t/", "*.*", OperationCode::UpperCase,
-                                     false, params, host, fs, hooks, &other));
+            snpln::test::walkWithHost("t/", "*.*", OperationCode::UpperCase,
+                                      false, params, host, fs, hooks, &other));
   EXPECT_TRUE(host.jobs.empty());
   EXPECT_EQ(host.messages, (std::vector<std::pair<std::string, std::string>>{
                                {"t/", "Error reading directory"}}));
@@ -310,10 +311,10 @@ TEST_F(DirectoryWalk, AReadableTreeLeavesThePassUnmarked) {
   dir.mkdir("t");
   dir.mkdir("t/a");
   files({"t/a/f"});
-  batch::PassState pass;
+  snpln::test::WalkPass pass;
   EXPECT_EQ(batch::WalkOutcome::Done,
-            batch::walkDirectoryTree("t", "*.*", OperationCode::UpperCase,
-                                     false, params, host, fs, hooks, &pass));
+            snpln::test::walkWithHost("t", "*.*", OperationCode::UpperCase,
+                                      false, params, host, fs, hooks, &pass));
   EXPECT_EQ(pass.unreadableDirectories, 0);
   EXPECT_TRUE(host.messages.empty());
 }
@@ -379,8 +380,8 @@ TEST_F(DirectoryWalk, RegressionRewrittenFilesAreNotVisitedTwice) {
     dir.write(f, "x\n");
   ChangeDirectory into(dir.file("t"));
   EXPECT_EQ(batch::WalkOutcome::Done,
-            batch::walkDirectoryTree(".", "*.*", OperationCode::Replace, false,
-                                     params, host, fs));
+            snpln::test::walkWithHost(".", "*.*", OperationCode::Replace, false,
+                                      params, host, fs));
   EXPECT_EQ((Paths{"./a", "./b", "./c", "./s/d"}), host.jobPaths());
   for (const char *f : {"t/a", "t/b", "t/c", "t/s/d"})
     EXPECT_EQ("xx\n", dir.read(f)) << f;
@@ -453,9 +454,9 @@ TEST_F(DirectoryWalk, MatchesARecursiveReferenceOnRandomTrees) {
       Paths expected;
       referenceWalk(top + "/", mask, platform::realFileSystem(), expected);
       EXPECT_EQ(batch::WalkOutcome::Done,
-                batch::walkDirectoryTree(top, mask, OperationCode::UpperCase,
-                                         false, params, host,
-                                         platform::realFileSystem()));
+                snpln::test::walkWithHost(top, mask, OperationCode::UpperCase,
+                                          false, params, host,
+                                          platform::realFileSystem()));
       EXPECT_EQ(expected, host.jobPaths()) << mask;
     }
   }

@@ -26,6 +26,7 @@
 #include "tests/support/recording_job_host.h"
 #include "tests/support/scripted_batch_host.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/walk_with_host.h"
 
 namespace snpln {
 namespace {
@@ -238,14 +239,14 @@ TEST(HostileRuns, RegressionAParentSwappedForALinkGetsNothingOutside) {
     host.realJobs = true;
     host.fs = &fs;
     if (inWalk) {
-      EXPECT_EQ(batch::walkDirectoryTree(work.file("tree"), "*.*",
-                                         OperationCode::UpperCase, false, {},
-                                         host, fs),
+      EXPECT_EQ(snpln::test::walkWithHost(work.file("tree"), "*.*",
+                                          OperationCode::UpperCase, false, {},
+                                          host, fs),
                 batch::WalkOutcome::Done);
     } else {
       JobRequest r;
       r.path = work.file("tree/sub/f.txt");
-      EXPECT_EQ(host.runJob(r), JobResult::Done);
+      EXPECT_EQ(host.runJob(r).result, JobResult::Done);
     }
     EXPECT_TRUE(swapped);
     EXPECT_EQ(host.jobMessages, std::vector<Message>{});
@@ -496,10 +497,10 @@ TEST(HostileRuns, RegressionFilesRenameSavedDuringAWalkAreNotSkipped) {
         ::rename(dir.file("t/.new").c_str(), dir.file("t/" + order[j]).c_str()),
         0);
   };
-  batch::PassState pass;
-  EXPECT_EQ(batch::walkDirectoryTree(dir.file("t"), "*.*",
-                                     OperationCode::UpperCase, false, {}, host,
-                                     platform::realFileSystem(), {}, &pass),
+  snpln::test::WalkPass pass;
+  EXPECT_EQ(snpln::test::walkWithHost(dir.file("t"), "*.*",
+                                      OperationCode::UpperCase, false, {}, host,
+                                      platform::realFileSystem(), {}, &pass),
             batch::WalkOutcome::Done);
   std::vector<std::string> visited;
   for (const JobRequest &r : host.jobs)

@@ -105,12 +105,14 @@ TEST(JsonLines, BackupAndOutputNames) {
 TEST(JsonLines, RunMessagesThatAreNoFailurePrintNothing) {
   job::Message unreadable(job::MessageId::DirectoryUnreadable);
   unreadable.systemError = EACCES;
-  EXPECT_EQ(cli::jsonOfMessage("d", unreadable),
-            "{\"path\":\"d\",\"outcome\":\"failed\","
+  EXPECT_EQ(cli::jsonOfMessage("d", unreadable, job::OperationCode::Replace),
+            "{\"path\":\"d\",\"pass\":\"replace\",\"outcome\":\"failed\","
             "\"error\":\"unreadable-directory\",\"errno\":\"EACCES\"}");
-  EXPECT_FALSE(
-      cli::jsonOfMessage("d", job::Message(job::MessageId::DirectoryDone)));
-  EXPECT_EQ(
-      cli::jsonOfPassedOver(".git", batch::PassedOver::Hidden),
-      "{\"path\":\".git\",\"outcome\":\"skipped\",\"reason\":\"hidden\"}");
+  EXPECT_FALSE(cli::jsonOfMessage("d",
+                                  job::Message(job::MessageId::DirectoryDone),
+                                  job::OperationCode::UpperCase));
+  EXPECT_EQ(cli::jsonOfPassedOver(".git", batch::PassedOver::Hidden,
+                                  job::OperationCode::RecodeToWin),
+            "{\"path\":\".git\",\"pass\":\"recode\",\"outcome\":\"skipped\","
+            "\"reason\":\"hidden\"}");
 }

@@ -560,11 +560,25 @@ job::DialogAnswer MainWindow::showMessage(MessageKind, const std::string &name,
   return message.run();
 }
 
-job::JobResult MainWindow::runJob(const job::JobRequest &request) {
+batch::JobEnd MainWindow::runJob(const job::JobRequest &request) {
   ProgressDialog progress(request, this, *fs_);
   if (options_.jobClock)
     progress.setClock(*options_.jobClock);
-  return progress.run();
+  batch::JobEnd end;
+  end.result = progress.run();
+  end.report = progress.job().report();
+  end.report.result = end.result;
+  return end;
+}
+
+void MainWindow::jobStarted(const batch::JobStart &start) {
+  // During a run the status line counts the files and names the one
+  // started last.
+  batch::Status status(batch::StatusId::RunningFile);
+  status.count = start.number;
+  status.found = start.found;
+  status.name = start.request.path;
+  setStatusLine(status);
 }
 
 std::string MainWindow::filterText() {

@@ -143,11 +143,12 @@ public:
   job::TypedText typedText() const override {
     return job::TypedText::Characters;
   }
-  job::JobResult runJob(const job::JobRequest &request) override;
+  batch::JobEnd runJob(const job::JobRequest &request) override;
   std::string filterText() override;
   std::vector<std::string> &filterList() override;
   bool saveUpperChecked() override;
   void refresh() override;
+  void jobStarted(const batch::JobStart &start) override;
 
 protected:
   void contextMenuEvent(QContextMenuEvent *event) override;

@@ -51,7 +51,7 @@ _snpln_cli() {
   --bom)
     values="add remove"
     ;;
-  --tab-size | --exclude | --replace | --with | --filter | --suffix)
+  --tab-size | --exclude | --replace | --with | --filter | --suffix | -j | --jobs)
     return 0
     ;;
   esac

@@ -67,7 +67,7 @@ void ScriptedBatchHost::passedOver(const std::string &name,
                    i18n::english(i18n::passedOverText(why)));
 }
 
-job::JobResult ScriptedBatchHost::runJob(const job::JobRequest &request) {
+batch::JobEnd ScriptedBatchHost::runJob(const job::JobRequest &request) {
   jobs.push_back(request);
   // The record keeps no directory open.
   jobs.back().directory.reset();
@@ -77,6 +77,9 @@ job::JobResult ScriptedBatchHost::runJob(const job::JobRequest &request) {
   if (beforeJob)
     beforeJob(request);
   job::JobResult result = job::JobResult::Done;
+  batch::JobEnd end;
+  end.report.operation = request.operation;
+  end.report.path = request.path;
   if (!jobResults.empty()) {
     result = jobResults.front();
     jobResults.pop_front();
@@ -93,13 +96,16 @@ job::JobResult ScriptedBatchHost::runJob(const job::JobRequest &request) {
         job.tick();
     }
     result = job.result();
+    end.report = job.report();
     for (const auto &m : jobHost.messages) {
       jobMessages.push_back(m);
       events.push_back("jobmessage:" + m.first + "|" + m.second);
     }
   }
   results.push_back(result);
-  return result;
+  end.result = result;
+  end.report.result = result;
+  return end;
 }
 
 std::string portablePath(std::string path) {

@@ -48,7 +48,7 @@ public:
   job::DialogAnswer showMessage(batch::MessageKind kind,
                                 const std::string &name,
                                 const job::Message &message) override;
-  job::JobResult runJob(const job::JobRequest &request) override;
+  batch::JobEnd runJob(const job::JobRequest &request) override;
   std::string filterText() override { return filter; }
   std::vector<std::string> &filterList() override { return filters; }
   bool saveUpperChecked() override { return saveUpper; }

@@ -357,6 +357,36 @@ private slots:
                         "\xA3\xD6 \xFB\xB3\xEC \xE4\xEF\xED\xEF\xEA."));
   }
 
+  // During a run the status line counts the files and names the one
+  // started last; the closing message of a replacement counts the hits of
+  // every file of the run, not the last file's alone.
+  void regressionClosingMessageCountedTheLastFilesHitsOnly() {
+    Fixture f;
+    writeFile(f.path("a.txt"), "cat cat\n");
+    writeFile(f.path("b.txt"), "cat\n");
+    MainWindow w("a.txt b.txt");
+    clickMode(w, batch::ModeButton::Replace);
+    QStringList typed{QStringLiteral("cat"), QStringLiteral("dog")};
+    QStringList during;
+    ModalScript script([&](QWidget *dialog) {
+      if (qobject_cast<InputDialog *>(dialog) && !typed.isEmpty())
+        dialog->findChild<QLineEdit *>("control1037")
+            ->setText(typed.takeFirst());
+      else if (qobject_cast<MessageDialog *>(dialog))
+        during << status(w);
+      clickId(dialog, 1);
+    });
+    click(w, ids::kDoIt);
+    QCOMPARE(during,
+             QStringList{QStringLiteral("File 2 of 2 found so far: 'b.txt'")});
+    QCOMPARE(script.log.last(),
+             QStringLiteral("message: From file(s) successfully excluded "
+                            "given string / and replaced with received "
+                            "string, Nr. of hits: 3"));
+    QCOMPARE(readFile(f.path("a.txt")), QByteArray("dog dog\n"));
+    QCOMPARE(status(w), QStringLiteral("No action selected"));
+  }
+
   // The typed texts reach the jobs as Windows-1251 bytes.
   void replaceRunAsksAndReplaces() {
     Fixture f;

@@ -1,0 +1,75 @@
+#include "tests/support/walk_with_host.h"
+
+#include "job/file_job.h"
+
+namespace snpln::test {
+
+namespace {
+
+class HostSink final : public batch::WalkSink {
+public:
+  HostSink(job::OperationCode operation, bool lastJob,
+           const job::RunParameters &parameters, ScriptedBatchHost &host,
+           platform::FileSystem &fs, WalkPass &pass)
+      : operation_(operation), lastJob_(lastJob), parameters_(parameters),
+        host_(host), fs_(fs), pass_(pass) {}
+
+  bool fileFound(const std::string &path,
+                 const platform::FileLocation &at) override {
+    const auto before = fs_.status(at);
+    if (before) {
+      if (pass_.visited.contains(*before))
+        return true;
+      pass_.visited.add(*before);
+    }
+    job::JobRequest request;
+    static_cast<job::RunParameters &>(request) = parameters_;
+    request.operation = operation_;
+    request.path = path;
+    request.displayName = job::displayNameOf(path);
+    request.directory = at.directory;
+    request.entryName = at.name;
+    request.lastJob = lastJob_;
+    request.saveUpper = host_.saveUpperChecked();
+    host_.refresh();
+    const batch::JobEnd end = host_.runJob(request);
+    if (const auto after = fs_.status(at))
+      pass_.visited.add(*after);
+    return end.result != job::JobResult::Stop;
+  }
+  void passedOver(const std::string &path, batch::PassedOver why) override {
+    if (pass_.passedOver.insert(path).second)
+      host_.passedOver(path, why);
+  }
+  void directoryUnreadable(const std::string &name, int systemError) override {
+    ++pass_.unreadableDirectories;
+    job::Message unreadable{job::MessageId::DirectoryUnreadable};
+    unreadable.systemError = systemError;
+    host_.showMessage(batch::MessageKind::Failure, name, unreadable);
+  }
+
+private:
+  job::OperationCode operation_;
+  bool lastJob_;
+  const job::RunParameters &parameters_;
+  ScriptedBatchHost &host_;
+  platform::FileSystem &fs_;
+  WalkPass &pass_;
+};
+
+} // namespace
+
+batch::WalkOutcome walkWithHost(const std::string &directory,
+                                const std::string &mask,
+                                job::OperationCode operation, bool lastJob,
+                                const job::RunParameters &parameters,
+                                ScriptedBatchHost &host,
+                                platform::FileSystem &fs,
+                                const batch::WalkHooks &hooks, WalkPass *pass) {
+  WalkPass own;
+  HostSink sink(operation, lastJob, parameters, host, fs, pass ? *pass : own);
+  return batch::walkDirectoryTree(directory, mask, parameters.takeHidden, sink,
+                                  fs, hooks);
+}
+
+} // namespace snpln::test

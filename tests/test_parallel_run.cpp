@@ -1,0 +1,339 @@
+// snpln-cli -j N: the jobs of a pass on N workers give the very trees and
+// reports one worker gives; Ctrl-C stops every worker with each file whole;
+// the closing line counts the hits of the whole pass; the plan the options
+// build is the run the window's buttons would start.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "batch/selection_state.h"
+#include "cli/cli_options.h"
+#include "cli/console_host.h"
+#include "tests/support/native_file_system.h"
+#include "tests/support/temp_dir.h"
+
+namespace snpln {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome runCli(std::vector<std::string> args,
+               platform::FileSystem &files = platform::realFileSystem()) {
+  args.insert(args.begin(), "snpln-cli");
+  std::vector<char *> argv;
+  for (auto &a : args)
+    argv.push_back(a.data());
+  std::istringstream in;
+  std::ostringstream out, err;
+  const int status = cli::runCli(static_cast<int>(argv.size()), argv.data(), in,
+                                 out, err, false, files);
+  return {status, out.str(), err.str()};
+}
+
+std::string readFile(const fs::path &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// Every entry below `top`: a file's bytes, a link's target, "<dir>".
+std::map<std::string, std::string> treeOf(const std::string &top) {
+  std::map<std::string, std::string> tree;
+  for (const auto &e : fs::recursive_directory_iterator(top)) {
+    const std::string name = fs::relative(e.path(), top).generic_string();
+    if (e.is_symlink())
+      tree[name] = "-> " + fs::read_symlink(e.path()).generic_string();
+    else if (e.is_directory())
+      tree[name] = "<dir>";
+    else
+      tree[name] = readFile(e.path());
+  }
+  return tree;
+}
+
+// The first entry two trees do not agree on, with both sides; empty when
+// they are the same.
+std::string firstDifference(const std::map<std::string, std::string> &a,
+                            const std::map<std::string, std::string> &b) {
+  for (const auto &[name, bytes] : a) {
+    const auto other = b.find(name);
+    if (other == b.end())
+      return name + ": only with one worker";
+    if (other->second != bytes)
+      return name + ": one worker left \"" + bytes + "\", eight \"" +
+             other->second + "\"";
+  }
+  for (const auto &[name, bytes] : b)
+    if (a.find(name) == a.end())
+      return name + ": only with eight workers";
+  return {};
+}
+
+// A tree of directories and files from `seed`: Russian in Windows-1251 and
+// in KOI8-R, plain ASCII, blank runs, empty lines with either line end, a
+// file that is not text, hidden names, hard links and symbolic links.
+void makeTree(const test::TempDir &dir, const std::string &top,
+              std::uint32_t seed) {
+  std::mt19937 random(seed);
+  const auto below = [&](int n) {
+    return static_cast<int>(random() % static_cast<std::uint32_t>(n));
+  };
+  std::vector<std::string> dirs{top};
+  dir.mkdir(top);
+  for (int i = 0, n = 2 + below(5); i < n; ++i) {
+    const std::string parent =
+        dirs[static_cast<std::size_t>(below(static_cast<int>(dirs.size())))];
+    const std::string name =
+        parent + "/" + (below(6) == 0 ? ".d" : "d") + std::to_string(i);
+    dir.mkdir(name);
+    dirs.push_back(name);
+  }
+  const char *pieces[] = {"\xCF\xF0\xE8\xE2\xE5\xF2 ",
+                          "\xF0\xD2\xC9\xD7 ",
+                          "cat ",
+                          "  \t    ",
+                          "\r\n",
+                          "\n\n\n\n",
+                          ". ",
+                          "\xE0\xE1\xE2"};
+  std::vector<std::string> files;
+  for (int i = 0, n = 12 + below(24); i < n; ++i) {
+    const std::string parent =
+        dirs[static_cast<std::size_t>(below(static_cast<int>(dirs.size())))];
+    const std::string name = parent + "/" + (below(10) == 0 ? "." : "") + "f" +
+                             std::to_string(i) +
+                             (below(3) == 0 ? ".txt" : ".log");
+    std::string text;
+    for (int k = 0, m = below(300); k < m; ++k)
+      text += pieces[below(8)];
+    if (below(15) == 0)
+      text += std::string(1, '\0');
+    dir.write(name, text);
+    files.push_back(name);
+  }
+  for (int i = 0, n = below(4); i < n; ++i) {
+    const std::string &target =
+        files[static_cast<std::size_t>(below(static_cast<int>(files.size())))];
+    const std::string link = top + "/hard" + std::to_string(i);
+    fs::create_hard_link(dir.file(target), dir.file(link));
+  }
+#ifndef _WIN32
+  if (below(2) == 0)
+    dir.symlink("f0.txt", top + "/soft.txt");
+#endif
+}
+
+// One line of options per row; every row runs over every seed.
+const std::vector<std::vector<std::string>> kOperations = {
+    {"-t", "utf8", "--upper"},
+    {"--replace", "cat", "--with", "\xEA\xEE\xF2", "--bytes", "--delete-empty"},
+    {"-f", "win", "-t", "koi", "--optimize", "--tab-size", "4"},
+    {"--smart", "--exclude", "\xF0\xD2", "--bytes", "--hidden"},
+    {"-d"},
+    {"-n", "-t", "dos", "--line-ends", "crlf"},
+};
+
+TEST(ParallelRun, OneAndEightWorkersGiveTheSameTreesAndReports) {
+  for (std::uint32_t seed : {1u, 2u, 5u, 13u}) {
+    for (std::size_t row = 0; row < kOperations.size(); ++row) {
+      SCOPED_TRACE("seed " + std::to_string(seed) + ", row " +
+                   std::to_string(row));
+      std::map<std::string, std::string> trees[2];
+      std::string reports[2], lines[2];
+      for (int j : {0, 1}) {
+        test::TempDir dir;
+        makeTree(dir, "t", seed);
+        test::ChangeDirectory cd(dir.path());
+        std::vector<std::string> args = kOperations[row];
+        args.insert(args.begin(), {"-j", j == 0 ? "1" : "8"});
+        // A file named by itself and through the tree, and twice.
+        for (const char *name : {"t/f0.txt", "t", "./t/f0.txt", "t/f1.log"})
+          args.push_back(name);
+        std::vector<std::string> json = args;
+        json.insert(json.begin(), "--json");
+        // Two copies of the tree: one for the lines, one for the objects.
+        fs::copy("t", "u",
+                 fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+        const Outcome r = runCli(args);
+        for (std::string &a : json)
+          if (a == "t" || a.rfind("t/", 0) == 0)
+            a = "u" + a.substr(1);
+          else if (a.rfind("./t/", 0) == 0)
+            a = "./u" + a.substr(3);
+        const Outcome o = runCli(json);
+        lines[j] = std::to_string(r.status) + "\n" + r.out + "--\n" + r.err;
+        reports[j] = std::to_string(o.status) + "\n" + o.out + "--\n" + o.err;
+        // The copy's hard links are files of their own: each tree is
+        // compared with its own kind.
+        trees[j] = treeOf("t");
+        for (auto &[name, bytes] : treeOf("u"))
+          trees[j]["u/" + name] = bytes;
+        EXPECT_FALSE(dir.holdsTemporaryFile("t"));
+        EXPECT_FALSE(dir.holdsTemporaryFile("u"));
+      }
+      EXPECT_EQ(lines[0], lines[1]);
+      EXPECT_EQ(reports[0], reports[1]);
+      EXPECT_EQ(firstDifference(trees[0], trees[1]), "");
+    }
+  }
+}
+
+// Sets the interrupt flag once the jobs together have read `after` bytes.
+class InterruptingFileSystem : public test::NativeFileSystem {
+public:
+  explicit InterruptingFileSystem(std::size_t after) : after_(after) {}
+  std::atomic<std::size_t> total{0};
+  std::unique_ptr<platform::InputFile>
+  openRead(const platform::FileLocation &at) override {
+    struct File : platform::InputFile {
+      std::unique_ptr<platform::InputFile> inner;
+      InterruptingFileSystem *owner = nullptr;
+      bool read(void *b, std::size_t n, std::size_t &got) override {
+        const bool ok = inner->read(b, n, got);
+        if ((owner->total += got) >= owner->after_)
+          cli::interrupted = true;
+        return ok;
+      }
+      bool seek(platform::FileSize p) override { return inner->seek(p); }
+      platform::FileSize position() const override { return inner->position(); }
+      bool size(platform::FileSize &s) override { return inner->size(s); }
+      bool status(platform::FileStatus &s) override { return inner->status(s); }
+      platform::LockOutcome lock() override { return inner->lock(); }
+      bool stillNamed() override { return inner->stillNamed(); }
+      std::unique_ptr<platform::SaveFile>
+      beginSave(const platform::FileStatus &original,
+                const platform::SaveRules &rules,
+                platform::SystemError &why) override {
+        return inner->beginSave(original, rules, why);
+      }
+    };
+    auto inner = test::NativeFileSystem::openRead(at);
+    if (!inner)
+      return nullptr;
+    auto file = std::make_unique<File>();
+    file->inner = std::move(inner);
+    file->owner = this;
+    return file;
+  }
+
+private:
+  std::size_t after_;
+};
+
+TEST(ParallelRun, CtrlCStopsEveryWorkerWithEachFileWhole) {
+  test::TempDir dir;
+  test::ChangeDirectory cd(dir.path());
+  const std::string text(1 << 20, 'a');
+  const std::string upper(1 << 20, 'A');
+  dir.mkdir("t");
+  for (int i = 0; i < 12; ++i)
+    dir.write("t/f" + std::to_string(i), text);
+  // Past the first block of several files, before any of them is done.
+  InterruptingFileSystem files(3u << 20);
+  const Outcome r = runCli({"-j", "4", "--upper", "t"}, files);
+  cli::interrupted = false;
+  EXPECT_EQ(r.status, 130) << r.err;
+  EXPECT_NE(r.err.find("Operation canceled"), std::string::npos) << r.err;
+  std::istringstream lines(r.err);
+  for (std::string line; std::getline(lines, line);)
+    EXPECT_NE(line.find(": Operation canceled"), std::string::npos) << line;
+  int rewritten = 0;
+  for (int i = 0; i < 12; ++i) {
+    const std::string now = dir.read("t/f" + std::to_string(i));
+    EXPECT_TRUE(now == text || now == upper) << "t/f" << i << " is cut";
+    rewritten += now == upper;
+  }
+  EXPECT_LT(rewritten, 12);
+  EXPECT_FALSE(dir.holdsTemporaryFile("t"));
+  EXPECT_EQ(dir.names("t").size(), 12u);
+}
+
+// The closing line of an exclusion or a replacement counts the hits of
+// every file of the pass, not the last file's alone.
+TEST(ParallelRun, RegressionClosingLineCountedOnlyTheLastFilesHits) {
+  test::TempDir dir;
+  test::ChangeDirectory cd(dir.path());
+  for (const char *jobs : {"1", "3"}) {
+    dir.write("a.txt", "cat cat cat\n");
+    dir.write("b.txt", "cat\n");
+    dir.mkdir("t");
+    dir.write("t/c.txt", "cat cat\n");
+    dir.write("z.txt", "one cat\n");
+    const Outcome r = runCli({"-j", jobs, "--replace", "cat", "--with", "dog",
+                              "a.txt", "b.txt", "t", "z.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(
+        r.out,
+        "t: Processing this directory and its subdirectories is completed\n"
+        "From file(s) successfully excluded given string: and "
+        "replaced with received string, Nr. of hits: 7\n");
+    const Outcome e = runCli(
+        {"-j", jobs, "--exclude", "dog", "a.txt", "b.txt", "t", "z.txt"});
+    EXPECT_EQ(
+        e.out,
+        "t: Processing this directory and its subdirectories is completed\n"
+        "From file(s) successfully excluded given string: Number "
+        "of hits: 7\n");
+    std::filesystem::remove_all(dir.file("t"));
+  }
+}
+
+// What the options give is what pressing the window's buttons for them
+// gives: the passes in order and the pages.
+TEST(ParallelRun, PlanOfTheOptionsIsTheSelectionsRun) {
+  const std::vector<std::vector<std::string>> rows = {
+      {"--upper"},
+      {"-t", "win"},
+      {"-f", "koi", "-t", "dos"},
+      {"-f", "win", "-t", "win"},
+      {"-f", "iso", "--lower"},
+      {"-t", "utf8", "--smart", "--save-upper"},
+      {"--exclude", "x", "--replace", "x", "--with", "y"},
+      {"--exclude", "x", "--optimize", "--delete-empty"},
+      {"-d"},
+      {"-d", "--upper"},
+      {"-t", "koi", "--line-ends", "cr", "--bom", "add", "--upper"},
+      {"--bom", "remove"},
+  };
+  for (const auto &row : rows) {
+    std::vector<std::string> args = row;
+    args.insert(args.begin(), "snpln-cli");
+    args.push_back("x");
+    std::vector<char *> argv;
+    for (auto &a : args)
+      argv.push_back(a.data());
+    cli::CliOptions options;
+    std::ostringstream out, err;
+    ASSERT_FALSE(cli::parseOptions(static_cast<int>(argv.size()), argv.data(),
+                                   options, out, err))
+        << err.str();
+    batch::SelectionState selection;
+    for (batch::ModeButton button : cli::modeButtonsOf(options))
+      selection.pressModeButton(button);
+    if (options.lineEnds)
+      selection.selectPass(job::OperationCode::LineEnds);
+    if (options.bom)
+      selection.selectPass(job::OperationCode::Bom);
+    const batch::RunPlan plan = cli::planOf(options);
+    SCOPED_TRACE(args[1]);
+    EXPECT_EQ(plan.passes, selection.operationPasses());
+    EXPECT_EQ(plan.parameters.sourceCodePage, selection.sourceCodePage());
+    EXPECT_EQ(plan.parameters.targetCodePage, selection.targetCodePage());
+    EXPECT_EQ(plan.parameters.detectOnly, selection.detectOnly());
+  }
+}
+
+} // namespace
+} // namespace snpln
