@@ -101,7 +101,7 @@ std::string characterName(char32_t code) {
   std::string name = number;
   if (shows(code)) {
     std::uint8_t utf8[4];
-    const std::size_t length = writeUtf8(code, utf8);
+    const std::size_t length = encodeUtf8(code, utf8);
     name += ' ';
     name.append(reinterpret_cast<const char *>(utf8), length);
   }

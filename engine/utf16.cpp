@@ -26,7 +26,8 @@ std::string utf16AsUtf8(const std::uint8_t *bytes, std::size_t size,
         length = 4;
       }
     }
-    out.append(reinterpret_cast<const char *>(buffer), writeUtf8(code, buffer));
+    out.append(reinterpret_cast<const char *>(buffer),
+               encodeUtf8(code, buffer));
     i += length;
   }
   return out;

@@ -103,7 +103,7 @@ struct Utf8Target {
       out[1] = static_cast<std::uint8_t>(0x80 | (code & 0x3F));
       return 2;
     }
-    return static_cast<int>(writeUtf8(code, out));
+    return static_cast<int>(encodeUtf8(code, out));
   }
 };
 

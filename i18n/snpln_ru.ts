@@ -1020,6 +1020,14 @@ preview</source>
         <source>All Files (*.*)</source>
         <translation>Все файлы (*.*)</translation>
     </message>
+    <message>
+        <source>File access error</source>
+        <translation>Ошибка доступа к файлу</translation>
+    </message>
+    <message>
+        <source>File text</source>
+        <translation>Текст файла</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

@@ -572,7 +572,7 @@ TEST(DetectText, ByteOrderMarksDecideUtf16AndUtf32) {
   for (const auto &c : cases) {
     const engine::Detection d = detectText(c.bytes);
     EXPECT_EQ(d.kind, c.kind) << c.name;
-    EXPECT_STREQ(nameOf(d.page), nameOf(c.page)) << c.name;
+    EXPECT_EQ(nameOf(d.page), nameOf(c.page)) << c.name;
     // Through a file, a mark is read and nothing past it.
     std::string units;
     for (int i = 0; i < 50000; ++i)
@@ -580,7 +580,7 @@ TEST(DetectText, ByteOrderMarksDecideUtf16AndUtf32) {
     MemoryInputFile in(c.bytes + units);
     const engine::Detection byFile = engine::detectFile(in, in.data_.size());
     if (c.page == CodePage::Utf16Le || c.page == CodePage::Utf16Be) {
-      EXPECT_STREQ(nameOf(byFile.page), nameOf(c.page)) << c.name;
+      EXPECT_EQ(nameOf(byFile.page), nameOf(c.page)) << c.name;
       EXPECT_EQ(in.position(), 0u) << c.name;
     }
   }

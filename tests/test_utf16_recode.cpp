@@ -162,7 +162,7 @@ TEST(Utf16Recode, ProseEqualsTheCLibraryConverterBothWays) {
   const std::string astral = prose + "\xF0\x9F\x98\x80 \xF0\x90\x80\x80\n";
   for (const std::string &utf8 : {prose, astral})
     for (CodePage page : kUtf16Sources) {
-      const auto utf16 = convertText(utf8, "UTF-8", iconvName(page));
+      const auto utf16 = convertText(utf8, "UTF-8", iconvName(page).c_str());
       ASSERT_TRUE(utf16);
       for (std::size_t slice : kSliceSizes) {
         EXPECT_EQ(streamedRecode(*utf16, page, CodePage::Utf8, slice).out, utf8)
@@ -180,11 +180,11 @@ TEST(Utf16Recode, ProseEqualsTheCLibraryConverterBothWays) {
           utf8);
     }
   for (CodePage single : kSingleByte) {
-    const auto bytes = convertText(prose, "UTF-8", iconvName(single));
+    const auto bytes = convertText(prose, "UTF-8", iconvName(single).c_str());
     ASSERT_TRUE(bytes) << iconvName(single);
     for (CodePage page : kUtf16Sources) {
-      const auto utf16 =
-          convertText(*bytes, iconvName(single), iconvName(page));
+      const auto utf16 = convertText(*bytes, iconvName(single).c_str(),
+                                     iconvName(page).c_str());
       ASSERT_TRUE(utf16);
       for (std::size_t slice : kSliceSizes) {
         EXPECT_EQ(streamedRecode(*bytes, single, page, slice).out, *utf16)

@@ -118,7 +118,7 @@ PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
   // The fast view lies where the editor is, hidden until a large file.
   fastView_ = new ByteTextView(this);
   fastView_->setObjectName(QStringLiteral("fastView"));
-  fastView_->setAccessibleName(uiText("File text"));
+  fastView_->setAccessibleName(uiText(QT_TRANSLATE_NOOP("snpln", "File text")));
   fastView_->hide();
   fastView_->installEventFilter(this);
   if (QPlainTextEdit *text = view()) {

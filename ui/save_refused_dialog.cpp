@@ -67,8 +67,9 @@ QString SaveRefusedDialog::reason() const {
       failure_.why == SaveRefusal::ChangedElsewhere)
     return uiText(reasonText(failure_.why));
   const QString head =
-      uiText(failure_.why == SaveRefusal::Gone ? "File access error"
-                                               : "Unable to save file");
+      uiText(failure_.why == SaveRefusal::Gone
+                 ? QT_TRANSLATE_NOOP("snpln", "File access error")
+                 : QT_TRANSLATE_NOOP("snpln", "Unable to save file"));
   return head + QStringLiteral(": ") +
          shown(i18n::systemReason(failure_.systemError));
 }

@@ -112,7 +112,8 @@ RecodeOutcome referenceUtf16Recode(const std::string &s, CodePage source,
         break;
       }
     } else if (target == CodePage::Utf8) {
-      out.append(reinterpret_cast<char *>(buf), engine::writeUtf8(c.code, buf));
+      out.append(reinterpret_cast<char *>(buf),
+                 engine::encodeUtf8(c.code, buf));
     } else {
       out.append(reinterpret_cast<char *>(buf),
                  engine::writeUtf16(c.code, buf, engine::byteOrderOf(target)));
