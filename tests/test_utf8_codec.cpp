@@ -199,7 +199,7 @@ TEST(Utf8Check, FastAndStreamedAgreeWithTheReference) {
     ASSERT_EQ(describe(engine::checkUtf8(bytesOf(text), text.size())),
               describe(want))
         << "whole, " << text.size() << " bytes";
-    for (std::size_t slice : {1, 2, 3, 7, 64, 8192})
+    for (std::size_t slice : {1u, 2u, 3u, 7u, 64u, 8192u})
       ASSERT_EQ(describe(checkStreamed(text, slice)), describe(want))
           << "slice " << slice << ", " << text.size() << " bytes";
   }

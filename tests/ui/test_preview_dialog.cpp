@@ -1093,7 +1093,7 @@ private slots:
     for (const auto &[bytes, page] : inputs) {
       QTextDocument whole;
       setDocumentBytes(whole, bytes, page);
-      for (const std::size_t piece : {1, 2, 3, 7, 64, 8192}) {
+      for (const std::size_t piece : {1u, 2u, 3u, 7u, 64u, 8192u}) {
         QTextDocument pieces;
         keepLineEnds(pieces);
         int steps = 0;
