@@ -52,6 +52,7 @@ JobEnd PlainJobRunner::runJob(const job::JobRequest &request,
   end.report = job.report();
   end.report.result = end.result;
   end.shown = std::move(host.shown);
+  end.unflushed = job.unflushedDirectory();
   return end;
 }
 

@@ -117,6 +117,11 @@ std::optional<Place> placeOfPath(const std::string &path,
   return Place{status->id, name};
 }
 
+// Jobs whose directories wait for their flush, at most, before the run
+// flushes them (each directory once) and tells their ends: the fewer
+// flushes, the fewer commits of the file system's journal.
+constexpr std::size_t kFlushBatch = 64;
+
 // One file's job, from its hand-over to its delivery.
 struct Task {
   job::JobRequest request;
@@ -131,6 +136,12 @@ struct Task {
   bool queued = false;
   // Never run: the run was stopped before a worker took it.
   bool dropped = false;
+  // Its directory could not be flushed after the save: the system's reason.
+  std::optional<platform::SystemError> unflushed;
+
+  // The job replaced its file and its directory still waits for its flush.
+  bool flushOwed() const { return done && !dropped && end.unflushed; }
+  bool stops() const { return done && end.result == job::JobResult::Stop; }
 };
 
 // One event in the order of the walk: a job's end (once it has ended) or
@@ -298,9 +309,17 @@ private:
     if (stopped_)
       return false;
     auto task = std::make_shared<Task>();
-    if (workers_ > 1) {
-      // A file whose directory entry a running job holds is looked at only
-      // once that job has ended: its rewrite is a new file there.
+    if (workers_ == 1 && !at.directory) {
+      // One worker, a name the user gave: every end held for its
+      // directory's flush is told first (a file named again is then known
+      // as visited by its rewrite).
+      drain();
+      if (stopped_)
+        return false;
+    } else {
+      // A file whose directory entry a running job holds, or whose end
+      // waits for its directory's flush, is looked at only once that end
+      // has been told: its rewrite is a new file there.
       task->place =
           at.directory
               ? std::optional<Place>(Place{at.directory->id(), at.name})
@@ -319,6 +338,9 @@ private:
     request.entryName = at.directory ? at.name : std::string();
     request.lastJob = lastJob;
     request.saveUpper = run_.plan.saveUpper;
+    // The run flushes the directories itself, once for many files, before
+    // it tells their ends.
+    request.directoryFlush = platform::DirectoryFlush::Later;
     if (lastJob)
       request.hitsBefore = hits_;
     // A name that leads nowhere is the job's to report.
@@ -367,6 +389,8 @@ private:
     if (workers_ == 1) {
       runTask(*task);
       task->done = true;
+      if (task->place)
+        placesRunning_.insert(*task->place);
       slots_.push_back(std::move(slot));
       deliverReady();
       return !stopped_;
@@ -380,9 +404,11 @@ private:
       ++running_;
     }
     queued_.notify_one();
-    // The walk reads ahead of the jobs by a few files per worker.
-    while (running_ >= static_cast<std::size_t>(workers_) * 4 && !stopped_)
-      waitForFront();
+    // The walk reads ahead of the jobs by a few files per worker, and by
+    // the jobs that wait for their directory's flush.
+    while (running_ >= static_cast<std::size_t>(workers_) * 4 + kFlushBatch &&
+           !stopped_)
+      waitForDeliverable();
     return !stopped_;
   }
 
@@ -424,7 +450,8 @@ private:
     }
   }
 
-  // Waits until the first slot can be told, and tells what can.
+  // Waits until the first slot can be told, and tells every slot that is
+  // ready (their directories flushed first).
   void waitForFront() {
     {
       std::unique_lock<std::mutex> lock(mutex_);
@@ -433,7 +460,20 @@ private:
                slots_.front().task->done;
       });
     }
-    deliverReady();
+    deliverReady(true);
+  }
+
+  // Waits until some slots can be told without cutting a batch of flushes
+  // short (or every slot is ready, so that nothing more can join it), and
+  // tells them.
+  void waitForDeliverable() {
+    bool all = false;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      ended_.wait(lock,
+                  [this, &all] { return deliverable(false, all) > 0 || all; });
+    }
+    deliverReady(all);
   }
 
   void drain() {
@@ -441,33 +481,98 @@ private:
       waitForFront();
   }
 
-  // Tells every slot from the first that is ready.
-  void deliverReady() {
+  // Under mutex_: how many slots from the first may be told now. The ready
+  // slots before the first job that owes a flush always may; the ready
+  // slots from it on once `force` says so, a batch of them owes flushes,
+  // or one of them stops the run. `all`: every slot is ready.
+  std::size_t deliverable(bool force, bool &all) const {
+    std::size_t ready = 0;
+    std::size_t owing = 0;
+    std::size_t firstOwing = slots_.size();
+    bool stops = false;
+    for (const Slot &slot : slots_) {
+      if (slot.task && !slot.task->done)
+        break;
+      if (slot.task && slot.task->flushOwed() && owing++ == 0)
+        firstOwing = ready;
+      if (slot.task && slot.task->stops())
+        stops = true;
+      ++ready;
+    }
+    all = ready == slots_.size();
+    if (owing == 0 || force || stops || owing >= kFlushBatch)
+      return ready;
+    return firstOwing;
+  }
+
+  // Tells the slots from the first that may be told (`force`: every one
+  // that is ready). The directories of the jobs among them that replaced
+  // their files are flushed first, each once.
+  void deliverReady(bool force = false) {
     for (;;) {
-      Slot slot;
+      std::vector<Slot> told;
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (slots_.empty() ||
-            (slots_.front().task && !slots_.front().task->done))
+        bool all = false;
+        const std::size_t count = deliverable(force, all);
+        if (count == 0)
           return;
-        slot = std::move(slots_.front());
-        slots_.pop_front();
-        if (slot.task && slot.task->place)
-          placesRunning_.erase(*slot.task->place);
-        if (slot.task && slot.task->queued)
-          --running_;
+        for (std::size_t i = 0; i < count; ++i) {
+          Slot &slot = slots_.front();
+          if (slot.task && slot.task->place)
+            placesRunning_.erase(*slot.task->place);
+          if (slot.task && slot.task->queued)
+            --running_;
+          told.push_back(std::move(slot));
+          slots_.pop_front();
+        }
       }
-      if (slot.event)
-        slot.event();
-      else if (slot.task)
-        deliver(*slot.task);
+      flushDirectoriesOf(told);
+      for (Slot &slot : told) {
+        if (slot.event)
+          slot.event();
+        else if (slot.task)
+          deliver(*slot.task);
+      }
+    }
+  }
+
+  // Flushes each directory the jobs of `slots` renamed in, once; a job
+  // whose directory cannot be flushed notes the system's reason.
+  void flushDirectoriesOf(std::vector<Slot> &slots) {
+    std::map<platform::FileId, std::optional<platform::SystemError>> flushed;
+    for (Slot &slot : slots) {
+      if (!slot.task || !slot.task->flushOwed())
+        continue;
+      Task &task = *slot.task;
+      const platform::Directory &directory = *task.end.unflushed;
+      auto at = flushed.find(directory.id());
+      if (at == flushed.end()) {
+        platform::SystemError why;
+        std::optional<platform::SystemError> failure;
+        if (!run_.fs.flushDirectory(directory, why))
+          failure = why;
+        at = flushed.emplace(directory.id(), failure).first;
+      }
+      task.unflushed = at->second;
+      task.end.unflushed.reset();
     }
   }
 
   void deliver(Task &task) {
     if (task.dropped)
       return;
-    const JobEnd &end = task.end;
+    JobEnd &end = task.end;
+    // Whether the job put its new content in the file's place.
+    const bool replaced = end.result == job::JobResult::Done;
+    if (task.unflushed) {
+      // In place, but not known to survive a power cut: no success.
+      end.result = job::JobResult::WriteFailed;
+      end.report.result = end.result;
+      end.report.message = job::Message(job::MessageId::DirectoryNotFlushed);
+      end.report.message.systemError = task.unflushed->code;
+      end.shown = end.report;
+    }
     run_.outcome.count(end.result);
     ++files_;
     if (failedResult(end.result))
@@ -477,8 +582,8 @@ private:
     if (task.after)
       visited_.add(*task.after);
     if (!run_.plan.parameters.backupSuffix.empty() && task.before &&
-        task.after && task.after->id != task.before->id &&
-        end.result == job::JobResult::Done && !task.request.dryRun)
+        task.after && task.after->id != task.before->id && replaced &&
+        !task.request.dryRun)
       run_.backups.replaced(task.before->id, task.after->id,
                             !task.request.backupSuffix.empty());
     if (task.before)

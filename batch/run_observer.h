@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -58,6 +59,11 @@ struct JobEnd {
   // success, a detection), as `shown` says it: the last file of the run
   // counts the hits of every file of its pass.
   std::optional<job::JobReport> shown;
+  // A job run with DirectoryFlush::Later that replaced its file: the
+  // directory the run flushes before it tells this end (observers are
+  // told the end once it is flushed, or as a failure when it could not
+  // be).
+  std::shared_ptr<const platform::Directory> unflushed;
 };
 
 // A message of the run itself (not of a job): a name not found, a directory

@@ -104,6 +104,8 @@ const char *reasonName(MessageId id) {
     return "backup-not-kept";
   case MessageId::OutputChanged:
     return "output-changed";
+  case MessageId::DirectoryNotFlushed:
+    return "directory-not-flushed";
   case MessageId::Converted:
     return "converted";
   case MessageId::EmptyExclude:

@@ -1028,6 +1028,10 @@ preview</source>
         <source>File text</source>
         <translation>Текст файла</translation>
     </message>
+    <message>
+        <source>The new content of this file is in place, but its directory could not be flushed to the disk</source>
+        <translation>Новое содержимое файла на месте, но его каталог не удалось сбросить на диск</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

@@ -84,6 +84,10 @@ const char *sourceText(MessageId id) {
     return QT_TRANSLATE_NOOP(
         "snpln",
         "This file appeared or changed meanwhile: it is left as it is");
+  case MessageId::DirectoryNotFlushed:
+    return QT_TRANSLATE_NOOP("snpln",
+                             "The new content of this file is in place, but "
+                             "its directory could not be flushed to the disk");
   case MessageId::Converted:
     return QT_TRANSLATE_NOOP("snpln", "File(s) successfully converted");
   case MessageId::EmptyExclude:

@@ -329,9 +329,11 @@ bool FileJob::settle() {
   if (request_.dryRun)
     temp_ = std::make_unique<DiscardedSave>();
   else
-    temp_ = input_->beginSave(
-        original_,
-        platform::SaveRules{request_.allowChown, request_.backupSuffix}, why);
+    temp_ = input_->beginSave(original_,
+                              platform::SaveRules{request_.allowChown,
+                                                  request_.backupSuffix,
+                                                  request_.directoryFlush},
+                              why);
   if (!temp_) {
     // The file fails and the run goes on: in a directory its user may not
     // write, every file fails so.
@@ -687,6 +689,7 @@ void FileJob::finishJob() {
   }
   if (const std::string kept = temp_->backupName(); !kept.empty())
     report_.backup = backupPathOf(request_.path, kept, request_.backupSuffix);
+  unflushed_ = temp_->unflushedDirectory();
   temp_.reset();
   input_.reset();
   result_ = JobResult::Done;

@@ -93,6 +93,12 @@ public:
   std::optional<engine::CodePage> filePage() const { return pageNow_; }
   // How the engine cuts the file into characters (settled by start()).
   engine::TextEncoding textEncoding() const { return textEncoding_; }
+  // A job that ended Done with its request's DirectoryFlush::Later: the
+  // directory whose flush its save left to the run (the file is not yet
+  // known to survive a power cut until it is flushed). Nothing otherwise.
+  const std::shared_ptr<const platform::Directory> &unflushedDirectory() const {
+    return unflushed_;
+  }
 
 private:
   using EngineState =
@@ -170,6 +176,7 @@ private:
   platform::FileStatus original_;
   std::unique_ptr<platform::InputFile> input_;
   std::unique_ptr<platform::SaveFile> temp_;
+  std::shared_ptr<const platform::Directory> unflushed_;
   engine::SliceStream stream_;
   EngineState engine_;
   std::optional<JobResult> result_;

@@ -137,6 +137,12 @@ struct JobRequest : RunParameters {
   // the job cannot tell. The run carries it to the file's next pass.
   std::function<void(CodePage)> notePage;
 
+  // When the save's change of the file's directory goes on the disk: with
+  // the commit, or later, by the run that started the job, which then
+  // takes the directory from FileJob::unflushedDirectory().
+  platform::DirectoryFlush directoryFlush =
+      platform::DirectoryFlush::WithCommit;
+
   platform::FileLocation location() const {
     if (directory)
       return platform::FileLocation(directory, entryName);

@@ -45,6 +45,9 @@ enum class MessageId : std::uint8_t {
   // --output: the file to make appeared, or changed, while the run made
   // its content; it stays as it is.
   OutputChanged,
+  // The new content took the file's place, but the directory could not be
+  // flushed after it (systemError): a power cut may still undo the change.
+  DirectoryNotFlushed,
   // A job that went through; the words come from its report (the
   // operation, its pages and counts).
   Converted,

@@ -129,6 +129,21 @@ enum class SaveOutcome : std::uint8_t {
                      // name (SaveRules::backupSuffix)
 };
 
+class Directory;
+
+// When a save puts the change of its directory (the new content under the
+// file's name) on the disk.
+enum class DirectoryFlush : std::uint8_t {
+  // commit() flushes the directory before it returns Replaced.
+  WithCommit,
+  // commit() leaves that flush to its caller, who gets the directory from
+  // SaveFile::unflushedDirectory() and flushes it (once for many files of
+  // it) through FileSystem::flushDirectory() before it tells anyone that
+  // the file is saved. The file's own content is still on the disk before
+  // it takes the file's name.
+  Later,
+};
+
 // What a save may do beyond what it must keep.
 struct SaveRules {
   // Where the original's owner or group cannot be given to the new file, it
@@ -144,6 +159,8 @@ struct SaveRules {
   // written. Where the backup cannot be made the file stays as it was
   // (BackupNotKept).
   std::string backupSuffix;
+  // A NewFile always flushes its directory with its commit.
+  DirectoryFlush directoryFlush = DirectoryFlush::WithCommit;
 };
 
 class OutputFile {
@@ -190,6 +207,14 @@ public:
   // The name, in the file's directory, under which a commit that replaced
   // the file kept the original; empty when it kept none.
   virtual std::string backupName() const { return {}; }
+  // After a commit that returned Replaced under DirectoryFlush::Later: the
+  // directory whose flush it left to the caller (kept open until the last
+  // holder lets it go). Nothing otherwise, and wherever the save has
+  // nothing to flush or flushed it itself (a system whose saves ignore the
+  // rule, standard input, a dry run).
+  virtual std::shared_ptr<const Directory> unflushedDirectory() const {
+    return nullptr;
+  }
 };
 
 class InputFile;
@@ -359,6 +384,19 @@ public:
     (void)rules;
     why = SystemError{};
     return nullptr;
+  }
+
+  // Puts on the disk the changes of names made in `directory` (a save's
+  // unflushedDirectory()). False, with the system's reason in `why`, when
+  // the system refused: the files renamed there have their new content
+  // under their names, but a power cut may still undo that. True without
+  // doing anything for a directory that cannot be flushed (opened only as
+  // a path, where its file system keeps the order of its changes) and
+  // where the system has nothing to flush.
+  virtual bool flushDirectory(const Directory &directory, SystemError &why) {
+    (void)directory;
+    why = SystemError{};
+    return true;
   }
 };
 

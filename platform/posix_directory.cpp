@@ -34,6 +34,29 @@ PosixFileSystem::openDirectory(const FileLocation &at) {
   return posix::makeDirectory(std::move(fd));
 }
 
+bool PosixFileSystem::flushDirectory(const Directory &directory,
+                                     SystemError &why) {
+  why = SystemError{};
+  const auto *dir = dynamic_cast<const posix::PosixDirectory *>(&directory);
+  if (dir == nullptr)
+    return true; // not ours: nothing of it to flush here
+  // A directory opened only as a path cannot be flushed (fsync refuses
+  // such a descriptor); its file system keeps the order of its changes.
+  const int flags = ::fcntl(dir->fd(), F_GETFL);
+  if (flags != -1 && (flags & O_PATH) != 0)
+    return true;
+  if (commitCheck && !commitCheck(CommitStep::DirectoryFlush)) {
+    why = posix::systemError(EIO);
+    return false;
+  }
+  while (::fsync(dir->fd()) != 0)
+    if (errno != EINTR) {
+      why = posix::systemError(errno);
+      return false;
+    }
+  return true;
+}
+
 std::optional<std::vector<DirEntry>>
 PosixFileSystem::listDirectory(const Directory &directory,
                                const std::string &mask) {

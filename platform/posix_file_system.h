@@ -63,9 +63,11 @@ public:
   //   5. the old content, now under the temporary name, is removed (with
   //      a backup suffix it is renamed to the backup name instead; where
   //      that rename fails, the exchange is undone); fsync of the
-  //      directory. Without the exchange, a backup is a hard link of the
-  //      locked file under a temporary name, made before the file is
-  //      checked once more and then renamed to the backup name.
+  //      directory (with DirectoryFlush::Later, left to the caller through
+  //      unflushedDirectory() and flushDirectory()). Without the exchange, a
+  //      backup is a hard link of the locked file under a temporary name, made
+  //      before the file is checked once more and then renamed to the backup
+  //      name.
   //
   // beginNewFile() follows a path's links as openRead() does; over a
   // regular file it begins that file's save, else a temporary file of the
@@ -106,6 +108,10 @@ public:
   // vanished, makes the whole directory unreadable.
   std::optional<std::vector<DirEntry>>
   listDirectory(const Directory &directory, const std::string &mask) override;
+  // fsync of the directory's descriptor; true at once for one opened only
+  // as a path (O_PATH), which fsync refuses. The commit check is asked for
+  // DirectoryFlush first.
+  bool flushDirectory(const Directory &directory, SystemError &why) override;
 
   // Tests: where a commit may be made to fail, to wait, to meet another
   // program's change or to end the process. Check comes before the check

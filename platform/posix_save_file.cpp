@@ -258,6 +258,10 @@ public:
 
   std::string backupName() const override { return backupName_; }
 
+  std::shared_ptr<const Directory> unflushedDirectory() const override {
+    return unflushed_;
+  }
+
   std::unique_ptr<InputFile> readBack() override {
     if (file_.get() < 0)
       return nullptr;
@@ -358,14 +362,24 @@ private:
         return SaveOutcome::WriteFailed;
     }
     tempName_.clear();
-    // The change itself must survive a power cut. A directory opened only
-    // as a path cannot be flushed; its file system then keeps the order.
-    if (allowed(Step::DirectoryFlush))
-      (void)fsyncFd(dir);
+    flushOrHandOver();
     file_.reset();
     locked_.reset();
     directory_.reset();
     return SaveOutcome::Replaced;
+  }
+
+  // The change itself must survive a power cut: the directory is flushed
+  // now, or kept for the caller who flushes it later (once for many files).
+  // A directory opened only as a path cannot be flushed; its file system
+  // then keeps the order.
+  void flushOrHandOver() {
+    if (rules_.directoryFlush == DirectoryFlush::Later) {
+      unflushed_ = directory_;
+      return;
+    }
+    if (allowed(Step::DirectoryFlush))
+      (void)fsyncFd(directory_->fd());
   }
 
   // Owner and group first (a change of owner clears the set-id bits), then
@@ -541,8 +555,7 @@ private:
       }
       tempName_.clear();
     }
-    if (allowed(Step::DirectoryFlush))
-      (void)fsyncFd(dir);
+    flushOrHandOver();
     file_.reset();
     directory_.reset();
     return SaveOutcome::Replaced;
@@ -559,6 +572,8 @@ private:
   SaveSeams seams_;
   bool create_;
   std::string backupName_;
+  // Committed under DirectoryFlush::Later: the directory to flush.
+  std::shared_ptr<const PosixDirectory> unflushed_;
 };
 
 // Makes the temporary file in `directory` (unnamed where allowed) with
@@ -642,6 +657,8 @@ beginPosixNewFile(std::shared_ptr<const PosixDirectory> directory,
   const int dir = directory->fd();
   SaveRules replacing = rules;
   replacing.backupSuffix.clear(); // a new file keeps no backup
+  // Nothing hands a new file's directory on: its commit flushes it.
+  replacing.directoryFlush = DirectoryFlush::WithCommit;
   FdGuard existing;
   FileStatus original;
   struct statx st;

@@ -158,6 +158,10 @@ public:
 
   std::string backupName() const override { return inner_->backupName(); }
 
+  std::shared_ptr<const Directory> unflushedDirectory() const override {
+    return inner_->unflushedDirectory();
+  }
+
 protected:
   std::unique_ptr<Base> inner_;
   std::string name_;
@@ -216,6 +220,21 @@ std::unique_ptr<NewFile> FaultyFileSystem::beginNewFile(const FileLocation &at,
   if (!out)
     return nullptr;
   return std::make_unique<FaultyNewFile>(std::move(out), at.name, *this);
+}
+
+bool FaultyFileSystem::flushDirectory(const Directory &directory,
+                                      SystemError &why) {
+  ++calls.directoryFlushes;
+  note("flushDirectory");
+  if (fail.directoryFlush &&
+      (!fail.onlyDirectory || *fail.onlyDirectory == directory.id())) {
+    ++calls.faults;
+    const int code = fail.error != 0 ? fail.error : EIO;
+    why = SystemError{code, code == EIO ? "Input/output error" : ""};
+    errno = code;
+    return false;
+  }
+  return inner_.flushDirectory(directory, why);
 }
 
 void FaultyFileSystem::note(const std::string &entry) {

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,11 @@ struct FaultPlan {
   bool commit = false;
   SaveOutcome commitOutcome = SaveOutcome::WriteFailed;
 
+  // flushDirectory fails (with `error`, or EIO when that is 0): for every
+  // directory, or only for the one of this identity when it is set.
+  bool directoryFlush = false;
+  std::optional<FileId> onlyDirectory;
+
   // The system's reason (errno) that a failing openRead, status, write,
   // flush or commit leaves, as the system would; 0 leaves errno alone.
   int error = 0;
@@ -95,6 +101,7 @@ struct FaultCounts {
   int commits = 0;
   int times = 0;
   int abandons = 0;
+  int directoryFlushes = 0;
   // Injected failures of any kind, short writes included.
   int faults = 0;
 };
@@ -127,6 +134,8 @@ public:
                                         std::uint32_t mode,
                                         const SaveRules &rules,
                                         SystemError &why) override;
+  // Logged as "flushDirectory".
+  bool flushDirectory(const Directory &directory, SystemError &why) override;
 
   // Logs a call (and runs beforeCall); the files opened here log so too.
   void note(const std::string &entry);
