@@ -450,19 +450,6 @@ private:
     }
   }
 
-  // Waits until the first slot can be told, and tells every slot that is
-  // ready (their directories flushed first).
-  void waitForFront() {
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      ended_.wait(lock, [this] {
-        return slots_.empty() || !slots_.front().task ||
-               slots_.front().task->done;
-      });
-    }
-    deliverReady(true);
-  }
-
   // Waits until some slots can be told without cutting a batch of flushes
   // short (or every slot is ready, so that nothing more can join it), and
   // tells them.
@@ -476,9 +463,20 @@ private:
     deliverReady(all);
   }
 
+  // Waits until every job handed out has ended, and tells every slot (the
+  // directories flushed first, in as few flushes as they allow).
   void drain() {
-    while (!slots_.empty())
-      waitForFront();
+    while (!slots_.empty()) {
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ended_.wait(lock, [this] {
+          return std::all_of(slots_.begin(), slots_.end(), [](const Slot &s) {
+            return !s.task || s.task->done;
+          });
+        });
+      }
+      deliverReady(true);
+    }
   }
 
   // Under mutex_: how many slots from the first may be told now. The ready

@@ -455,7 +455,7 @@ tree_row() {
   local files=${TREE_ROW_FILES:-5000} runs=${TREE_ROW_RUNS:-5}
   ((runs < 5)) && runs=5
   if [[ ! -x $CLI ]]; then
-    goal "tree / sed" "-" -
+    goal "tree / sed" "-" 0.8
     return
   fi
   local tree=$WORK/row-tree copy=$WORK/row-copy kept=$WORK/row-sed
@@ -499,7 +499,7 @@ tree_row() {
   vs_sed=$(ratio "$mine_t" "$sed_t")
   printf '%-14s %s files: snpln %8s  find|xargs sed -i && sync %8s  snpln/sed %5s  same output: %s\n' \
     "tree" "$files" "$mine_t" "$sed_t" "$vs_sed" "$same"
-  goal "tree / sed" "$vs_sed" -
+  goal "tree / sed" "$vs_sed" 0.8
   if [[ -n $BASE_CLI ]]; then
     base_t=$(median "${base_times[@]}")
     printf '%-14s BASE %s: snpln %8s  snpln/sed %5s  this/BASE %5s\n' \

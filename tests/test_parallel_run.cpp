@@ -1,5 +1,6 @@
 // snpln-cli -j N: the jobs of a pass on N workers give the very trees and
 // reports one worker gives; Ctrl-C stops every worker with each file whole;
+// a file is told done only once its directory is flushed after its rename;
 // the closing line counts the hits of the whole pass; the plan the options
 // build is the run the window's buttons would start.
 #include <gtest/gtest.h>
@@ -10,8 +11,10 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 
+#include "batch/run_batch.h"
 #include "batch/selection_state.h"
 #include "cli/cli_options.h"
 #include "cli/console_host.h"
@@ -332,6 +335,156 @@ TEST(ParallelRun, PlanOfTheOptionsIsTheSelectionsRun) {
     EXPECT_EQ(plan.parameters.sourceCodePage, selection.sourceCodePage());
     EXPECT_EQ(plan.parameters.targetCodePage, selection.targetCodePage());
     EXPECT_EQ(plan.parameters.detectOnly, selection.detectOnly());
+  }
+}
+
+// Counts the run's directory flushes and refuses those of one directory;
+// at each flush, notes which files of that directory hold their new
+// content already (`fresh`), so that an end told later can be checked to
+// have been flushed after its rename. The flushes come on the run's own
+// thread, one at a time.
+class FlushWatchingFileSystem : public test::NativeFileSystem {
+public:
+  std::optional<platform::FileId> refused;
+  // Each directory by its identity: its path, and the content that is new.
+  std::map<platform::FileId, std::string> paths;
+  std::string fresh;
+  std::vector<platform::FileId> flushed;
+  std::set<std::string> flushedAfterRename;
+
+  bool flushDirectory(const platform::Directory &directory,
+                      platform::SystemError &why) override {
+    flushed.push_back(directory.id());
+    const auto path = paths.find(directory.id());
+    if (path != paths.end())
+      for (const auto &e : fs::directory_iterator(path->second))
+        if (e.is_regular_file() && readFile(e.path()) == fresh)
+          flushedAfterRename.insert(e.path().generic_string());
+    if (refused && directory.id() == *refused) {
+      why = platform::SystemError{EIO, "Input/output error"};
+      return false;
+    }
+    return test::NativeFileSystem::flushDirectory(directory, why);
+  }
+};
+
+// Three directories of files: t, t/a and t/b.
+void makeFlushTree(const test::TempDir &dir, FlushWatchingFileSystem &files) {
+  dir.mkdir("t");
+  dir.mkdir("t/a");
+  dir.mkdir("t/b");
+  for (const char *name : {"t/a/f0.txt", "t/a/f1.txt", "t/a/f2.txt",
+                           "t/b/f0.txt", "t/b/f1.txt", "t/c.txt"})
+    dir.write(name, "cat\n");
+  files.fresh = "dog\n";
+  files.paths.clear();
+  for (const char *sub : {"t", "t/a", "t/b"})
+    files.paths[files.status(platform::FileLocation(dir.file(sub)))->id] =
+        dir.file(sub);
+}
+
+// A directory whose flush is refused after its files were renamed: exactly
+// its files fail, with the system's reason (their new content is in place,
+// but not known to survive a power cut); the others succeed; the reports
+// keep the order of the walk whatever the workers; and each directory is
+// flushed once for the whole batch, not once per file.
+TEST(ParallelRun, RefusedDirectoryFlushFailsExactlyTheFilesOfThatDirectory) {
+  SNPLN_SKIP_ON_WINDOWS("its saves flush with their commit");
+  std::string reports[2];
+  for (int j : {0, 1}) {
+    test::TempDir dir;
+    test::ChangeDirectory cd(dir.path());
+    FlushWatchingFileSystem files;
+    makeFlushTree(dir, files);
+    files.refused = files.status(platform::FileLocation("t/a"))->id;
+    const Outcome r = runCli({"--json", "-j", j == 0 ? "1" : "4", "--replace",
+                              "cat", "--with", "dog", "--bytes", "t"},
+                             files);
+    reports[j] = std::to_string(r.status) + "\n" + r.out + "--\n" + r.err;
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    for (const char *name : {"t/a/f0.txt", "t/a/f1.txt", "t/a/f2.txt",
+                             "t/b/f0.txt", "t/b/f1.txt", "t/c.txt"}) {
+      EXPECT_EQ(dir.read(name), "dog\n") << name;
+      const std::string line = "{\"path\":\"" + std::string(name) + "\"";
+      const auto at = r.out.find(line);
+      ASSERT_NE(at, std::string::npos) << name << " in " << r.out;
+      const std::string object = r.out.substr(at, r.out.find('\n', at) - at);
+      const bool refused = std::string(name).rfind("t/a/", 0) == 0;
+      EXPECT_EQ(object,
+                line + ",\"pass\":\"replace\"," +
+                    (refused ? "\"outcome\":\"failed\",\"error\":"
+                               "\"directory-not-flushed\",\"errno\":\"EIO\"}"
+                             : "\"outcome\":\"converted\",\"hits\":1}"));
+    }
+    // t, t/a and t/b, each once.
+    EXPECT_EQ(files.flushed.size(), 3u) << r.out;
+    EXPECT_EQ(
+        std::set<platform::FileId>(files.flushed.begin(), files.flushed.end())
+            .size(),
+        3u);
+    EXPECT_FALSE(dir.holdsTemporaryFile("t/a"));
+  }
+  EXPECT_EQ(reports[0], reports[1]);
+}
+
+// Every file told done was renamed before a flush of its directory; with
+// more files than one batch holds, the flushes are fewer than the files
+// but the order of the walk is kept.
+TEST(ParallelRun, AFileIsToldDoneOnlyAfterItsDirectoryIsFlushed) {
+  SNPLN_SKIP_ON_WINDOWS("its saves flush with their commit");
+  struct Watcher : batch::RunObserver {
+    FlushWatchingFileSystem *files = nullptr;
+    std::vector<std::string> done;
+    std::vector<std::string> unflushed;
+    void jobFinished(const job::JobRequest &request,
+                     const batch::JobEnd &end) override {
+      if (end.result != job::JobResult::Done)
+        return;
+      done.push_back(request.path);
+      if (files->flushedAfterRename.count(
+              fs::absolute(request.path).generic_string()) == 0)
+        unflushed.push_back(request.path);
+    }
+  };
+  std::vector<std::string> firstOrder;
+  for (int workers : {1, 2, 8}) {
+    SCOPED_TRACE("workers " + std::to_string(workers));
+    test::TempDir dir;
+    FlushWatchingFileSystem files;
+    makeFlushTree(dir, files);
+    // Enough files in t/b for several batches.
+    for (int i = 0; i < 150; ++i) {
+      const std::string name = "t/b/g" + std::to_string(1000 + i) + ".txt";
+      dir.write(name, "cat\n");
+    }
+    batch::RunPlan plan;
+    plan.passes = {job::OperationCode::Replace};
+    plan.parameters.searchText = "cat";
+    plan.parameters.replaceText = "dog";
+    plan.names = {dir.file("t")};
+    plan.masks = {"*.*"};
+    plan.workers = workers;
+    Watcher watcher;
+    watcher.files = &files;
+    batch::PlainJobRunner runner(files);
+    const batch::RunOutcome outcome =
+        batch::runBatch(plan, watcher, runner, files);
+    EXPECT_EQ(outcome.failed, 0);
+    EXPECT_EQ(watcher.done.size(), 156u);
+    EXPECT_EQ(watcher.unflushed, std::vector<std::string>{})
+        << "told done before a flush of its directory";
+    EXPECT_LT(files.flushed.size(), 20u);
+    EXPECT_GE(files.flushed.size(), 3u);
+    // The order of the walk, the same for every count of workers.
+    std::vector<std::string> order;
+    for (const std::string &name : watcher.done) {
+      ASSERT_EQ(name.rfind(dir.path() + "/", 0), 0u) << name;
+      order.push_back(name.substr(dir.path().size() + 1));
+      EXPECT_EQ(dir.read(order.back()), "dog\n") << name;
+    }
+    if (firstOrder.empty())
+      firstOrder = order;
+    EXPECT_EQ(order, firstOrder);
   }
 }
 

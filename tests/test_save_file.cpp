@@ -1,6 +1,7 @@
 // The replacement of a file through a SaveFile, on real files in fresh
 // temporary directories: what the file and its directory hold after every
 // end of a save, with unnamed and with named temporary files.
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -907,6 +908,74 @@ TEST_P(SaveFileTest, ANewFileOverAnExistingOneKeepsItsOwnModeAndVersion) {
   EXPECT_EQ(why.code, EISDIR);
   EXPECT_FALSE(fs.beginNewFile(dir.file("none/x.txt"), 0644, {}, why));
   EXPECT_NE(why.code, 0);
+}
+
+// DirectoryFlush::Later: the commit flushes the file's data before its
+// rename but leaves the directory's flush to its caller, handing over the
+// directory it renamed in; flushDirectory() then flushes it, or says why
+// not. Every other save (the default rules, a NewFile) flushes it itself.
+TEST_P(SaveFileTest, ADirectoryFlushLeftForLaterIsHandedToTheCaller) {
+  const SaveRules later{false, {}, DirectoryFlush::Later};
+  const auto directoryId = fs.status(FileLocation(dir.path()))->id;
+  for (const bool exchange : {true, false}) {
+    const std::string where = exchange ? "exchange" : "rename";
+    fs.exchangeRefused = !exchange;
+    std::vector<Step> steps;
+    fs.commitCheck = [&steps](Step s) {
+      steps.push_back(s);
+      return true;
+    };
+    dir.write("f.txt", "old");
+    auto out =
+        beginSaveOf(fs, dir.file("f.txt"), opened(dir.file("f.txt")), later);
+    ASSERT_TRUE(out) << where;
+    ASSERT_TRUE(writeAll(*out, "new"));
+    ASSERT_EQ(out->commit(), SaveOutcome::Replaced) << where;
+    EXPECT_EQ(dir.read("f.txt"), "new") << where;
+    const auto at = [&steps](Step s) {
+      return std::find(steps.begin(), steps.end(), s) - steps.begin();
+    };
+    const Step swap = exchange ? Step::Exchange : Step::Rename;
+    EXPECT_LT(at(Step::Flush), at(swap)) << where << ": data flushed late";
+    EXPECT_EQ(at(Step::DirectoryFlush), std::ssize(steps))
+        << where << ": the commit flushed its directory";
+    const auto unflushed = out->unflushedDirectory();
+    ASSERT_TRUE(unflushed) << where;
+    EXPECT_EQ(unflushed->id(), directoryId) << where;
+    SystemError why;
+    EXPECT_TRUE(fs.flushDirectory(*unflushed, why)) << where << why.text;
+    EXPECT_EQ(steps.back(), Step::DirectoryFlush) << where;
+    // A refused flush gives the system's reason; the content stays.
+    fs.commitCheck = [](Step s) { return s != Step::DirectoryFlush; };
+    EXPECT_FALSE(fs.flushDirectory(*unflushed, why)) << where;
+    EXPECT_EQ(why.code, EIO) << where << ": " << why.text;
+    EXPECT_EQ(dir.read("f.txt"), "new") << where;
+
+    // The default rules and a NewFile flush the directory with the commit.
+    for (const bool newFile : {false, true}) {
+      steps.clear();
+      fs.commitCheck = [&steps](Step s) {
+        steps.push_back(s);
+        return true;
+      };
+      std::unique_ptr<SaveFile> save;
+      if (newFile) {
+        save = fs.beginNewFile(dir.file("n.txt"), 0644, later, why);
+      } else {
+        save = beginSaveOf(fs, dir.file("f.txt"), opened(dir.file("f.txt")));
+      }
+      ASSERT_TRUE(save) << where;
+      ASSERT_TRUE(writeAll(*save, "again"));
+      ASSERT_EQ(save->commit(), SaveOutcome::Replaced) << where;
+      EXPECT_EQ(steps.back(), Step::DirectoryFlush)
+          << where << (newFile ? " new file" : " default rules");
+      EXPECT_FALSE(save->unflushedDirectory()) << where;
+    }
+    fs.commitCheck = nullptr;
+    fs.exchangeRefused = false;
+    ASSERT_EQ(::unlink(dir.file("n.txt").c_str()), 0);
+  }
+  EXPECT_EQ(entriesOf(dir.path()), std::set<std::string>{"f.txt"});
 }
 
 TEST(TemporaryName, RecognisesOurNamesOnly) {
