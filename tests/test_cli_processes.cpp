@@ -20,6 +20,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "batch/run_batch.h"
+#include "batch/run_observer.h"
 #include "engine/recode_tables.h"
 #include "job/file_job.h"
 #include "platform/posix_file_system.h"
@@ -354,6 +356,50 @@ TEST(CliProcesses, AKillAtEachStepOfTheCommit) {
           }
         }
       }
+}
+
+// A kill at the run's flush of a directory, which it makes once for the
+// jobs that renamed their files there: each file has its whole new
+// content and its mode, and nothing else is left in the directory.
+TEST(CliProcesses, AKillAtTheRunsBatchedDirectoryFlush) {
+  using Step = platform::PosixFileSystem::CommitStep;
+  for (const int workers : {1, 3}) {
+    const std::string where = "workers " + std::to_string(workers);
+    test::TempDir dir;
+    dir.mkdir("t");
+    for (int i = 0; i < 5; ++i) {
+      const std::string name = "t/f" + std::to_string(i) + ".txt";
+      dir.write(name, "some old text\n");
+      dir.chmod(name, 0440);
+    }
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      platform::PosixFileSystem fs;
+      fs.commitCheck = [](Step s) {
+        if (s == Step::DirectoryFlush)
+          ::raise(SIGKILL);
+        return true;
+      };
+      batch::RunPlan plan;
+      plan.passes = {job::OperationCode::UpperCase};
+      plan.names = {dir.file("t")};
+      plan.masks = {"*.*"};
+      plan.workers = workers;
+      batch::RunObserver quiet;
+      batch::PlainJobRunner runner(fs);
+      batch::runBatch(plan, quiet, runner, fs);
+      ::_exit(0);
+    }
+    EXPECT_EQ(waitFor(pid), 128 + SIGKILL) << where;
+    for (int i = 0; i < 5; ++i) {
+      const std::string name = "t/f" + std::to_string(i) + ".txt";
+      EXPECT_EQ(dir.read(name), "SOME OLD TEXT\n") << where << " " << name;
+      EXPECT_EQ(dir.mode(name), 0440) << where << " " << name;
+    }
+    EXPECT_EQ(dir.names("t").size(), 5u) << where;
+    EXPECT_FALSE(dir.holdsTemporaryFile("t")) << where;
+  }
 }
 
 // SIGTERM, SIGHUP and SIGINT cancel the file being rewritten and stop the
