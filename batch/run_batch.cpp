@@ -339,8 +339,9 @@ private:
     request.lastJob = lastJob;
     request.saveUpper = run_.plan.saveUpper;
     // The run flushes the directories itself, once for many files, before
-    // it tells their ends.
-    request.directoryFlush = platform::DirectoryFlush::Later;
+    // it tells their ends, where its runner hands them back.
+    if (run_.runner.handsBackUnflushed())
+      request.directoryFlush = platform::DirectoryFlush::Later;
     if (lastJob)
       request.hitsBefore = hits_;
     // A name that leads nowhere is the job's to report.

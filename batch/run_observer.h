@@ -130,6 +130,11 @@ public:
   virtual ~JobRunner() = default;
   virtual JobEnd runJob(const job::JobRequest &request,
                         const JobControl &control) = 0;
+  // Whether the runner hands back, in JobEnd::unflushed, the directory a
+  // job's save left unflushed: only then does the run ask its jobs to
+  // leave that flush to it (DirectoryFlush::Later). A runner that does not
+  // keeps every save's directory flush with its commit.
+  virtual bool handsBackUnflushed() const { return false; }
 };
 
 // Drives a FileJob to its end: it rests between tries of a lock another run
@@ -141,6 +146,7 @@ public:
       : fs_(fs), sliceSize_(sliceSize) {}
   JobEnd runJob(const job::JobRequest &request,
                 const JobControl &control) override;
+  bool handsBackUnflushed() const override { return true; }
 
 private:
   platform::FileSystem &fs_;

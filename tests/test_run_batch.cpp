@@ -497,6 +497,11 @@ TEST_F(RunBatch, DisplayNameAndSaveUpperPerFile) {
             (std::vector<int>{host.jobs[0].saveUpper, host.jobs[1].saveUpper,
                               host.jobs[2].saveUpper}));
   EXPECT_EQ(3, host.refreshes - 1); // one per job, one after the reset
+  // The window's jobs flush their directories with their commits: its
+  // host hands no unflushed directory back to the run.
+  for (const job::JobRequest &request : host.jobs)
+    EXPECT_EQ(request.directoryFlush, platform::DirectoryFlush::WithCommit)
+        << request.path;
 }
 
 // However many names lead to a file (links, hard links, the same name twice,
