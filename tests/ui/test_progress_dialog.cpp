@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <limits>
 #include <map>
@@ -19,11 +20,14 @@
 #include "job/file_job.h"
 #include "platform/posix_file_system.h"
 #include "tests/ui/modal_script.h"
+#include "tests/ui/read_gate.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/job_clock.h"
 #include "ui/main_window.h"
 #include "ui/message_dialog.h"
 #include "ui/progress_dialog.h"
+#include "ui/run_progress_window.h"
+#include "ui/run_thread.h"
 
 using namespace snpln;
 using namespace snpln::ui;
@@ -170,7 +174,8 @@ public:
   ~ProgressWindowCounter() override { qApp->removeEventFilter(this); }
   bool eventFilter(QObject *watched, QEvent *event) override {
     if (event->type() == QEvent::Show &&
-        qobject_cast<ProgressDialog *>(watched))
+        (qobject_cast<ProgressDialog *>(watched) ||
+         qobject_cast<RunProgressWindow *>(watched)))
       ++shows;
     return false;
   }
@@ -603,7 +608,9 @@ private slots:
 
   // The main window's runs take their jobs' time from the clock it is
   // given: standing still, no progress window shows; a second per read, the
-  // job's window shows after its first step.
+  // window shows while the job is in its file. The job's first read waits
+  // until the window has shown, or until the window has looked at the job
+  // several times.
   void mainWindowJobsGoByItsClock_data() {
     QTest::addColumn<int>("millisecondsPerRead");
     QTest::addColumn<int>("windowsShown");
@@ -617,15 +624,33 @@ private slots:
     writeFile("m.txt", text);
     CountingFileSystem fs;
     fs.maxRead = engine::kSliceSize;
-    TestClock time;
-    fs.beforeRead = [&] { time.now += millisecondsPerRead; };
+    // Read by the window and moved by the job's worker.
+    std::atomic<qint64> now{0};
+    JobClock clock([&now] { return now.load(); });
+    test::ReadGate gate;
+    std::atomic<bool> held{false};
+    fs.beforeRead = [&] {
+      now += millisecondsPerRead;
+      if (!held.exchange(true))
+        gate.wait();
+    };
     MemoryStore store;
     MainWindowOptions options;
     options.settings = &store;
     options.fileSystem = &fs;
-    options.jobClock = &time.clock;
+    options.jobClock = &clock;
     MainWindow w("m.txt", options);
     ProgressWindowCounter counter;
+    int looks = 0;
+    QTimer looking;
+    looking.setInterval(RunThread::kLookEveryMs);
+    connect(&looking, &QTimer::timeout, [&] {
+      if (gate.waiting() && ++looks >= 5)
+        gate.open();
+      if (counter.shows > 0)
+        gate.open();
+    });
+    looking.start();
     ModalScript script([](QWidget *dialog) {
       if (auto *message = qobject_cast<MessageDialog *>(dialog))
         message->done(QDialog::Accepted);
