@@ -19,6 +19,7 @@
 
 #include "job/file_job.h"
 #include "platform/posix_file_system.h"
+#include "tests/ui/counting_file_system.h"
 #include "tests/ui/modal_script.h"
 #include "tests/ui/read_gate.h"
 #include "tests/ui/ui_test_support.h"
@@ -31,6 +32,7 @@
 
 using namespace snpln;
 using namespace snpln::ui;
+using snpln::test::CountingFileSystem;
 using snpln::test::ModalScript;
 using snpln::test::onNextModal;
 using snpln::test::whilePolling;
@@ -45,63 +47,6 @@ bool holdsTemporaryFile(const QString &dir) {
       return true;
   return false;
 }
-
-// The POSIX file system, counting the reads of the files it opens.
-// `beforeRead` runs before each. With `maxRead` set to the job's slice size,
-// a read gives at most that many bytes, so that the job's stream, which
-// keeps a few bytes after each slice, reads once per engine step of the
-// case engines (but for a last step or two whose bytes it holds already).
-class CountingFileSystem : public platform::PosixFileSystem {
-public:
-  int reads = 0;
-  std::size_t maxRead = 0;
-  std::function<void()> beforeRead;
-
-  std::unique_ptr<platform::InputFile>
-  openRead(const platform::FileLocation &at) override {
-    auto file = PosixFileSystem::openRead(at);
-    if (!file)
-      return nullptr;
-    return std::make_unique<Counting>(std::move(file), *this);
-  }
-
-private:
-  class Counting : public platform::InputFile {
-  public:
-    Counting(std::unique_ptr<platform::InputFile> file, CountingFileSystem &fs)
-        : file_(std::move(file)), fs_(fs) {}
-    bool read(void *buffer, std::size_t size, std::size_t &got) override {
-      if (fs_.beforeRead)
-        fs_.beforeRead();
-      ++fs_.reads;
-      if (fs_.maxRead > 0)
-        size = std::min(size, fs_.maxRead);
-      return file_->read(buffer, size, got);
-    }
-    bool seek(platform::FileSize position) override {
-      return file_->seek(position);
-    }
-    platform::FileSize position() const override { return file_->position(); }
-    bool size(platform::FileSize &result) override {
-      return file_->size(result);
-    }
-    bool status(platform::FileStatus &result) override {
-      return file_->status(result);
-    }
-    platform::LockOutcome lock() override { return file_->lock(); }
-    bool stillNamed() override { return file_->stillNamed(); }
-    std::unique_ptr<platform::SaveFile>
-    beginSave(const platform::FileStatus &original,
-              const platform::SaveRules &rules,
-              platform::SystemError &why) override {
-      return file_->beginSave(original, rules, why);
-    }
-
-  private:
-    std::unique_ptr<platform::InputFile> file_;
-    CountingFileSystem &fs_;
-  };
-};
 
 // A clock the test sets: it stands still unless the test moves it.
 struct TestClock {
@@ -428,7 +373,7 @@ private slots:
     QCOMPARE(counter.shows, inTheWindow ? 1 : 0);
     QVERIFY(busyUnderMessage);
     QCOMPARE(readsAfterStaleTicks, readsAtMessage);
-    QCOMPARE(fs.reads, readsAtMessage);
+    QCOMPARE(fs.reads.load(), readsAtMessage);
     QCOMPARE(readAll("c.txt"), text.toUpper());
   }
 
