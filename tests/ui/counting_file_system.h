@@ -14,10 +14,11 @@ namespace snpln::test {
 
 // The POSIX file system, counting the reads of the files it opens.
 // `beforeRead` runs before each, and `beforeReadOf` with the name the file
-// was opened by (on the thread of the job that reads). With `maxRead` set to the job's slice size,
-// a read gives at most that many bytes, so that the job's stream, which
-// keeps a few bytes after each slice, reads once per engine step of the
-// case engines (but for a last step or two whose bytes it holds already).
+// was opened by (on the thread of the job that reads). With `maxRead` set to
+// the job's slice size, a read gives at most that many bytes, so that the job's
+// stream, which keeps a few bytes after each slice, reads once per engine step
+// of the case engines (but for a last step or two whose bytes it holds
+// already).
 class CountingFileSystem : public platform::PosixFileSystem {
 public:
   std::atomic<int> reads{0};

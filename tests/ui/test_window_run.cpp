@@ -31,6 +31,7 @@
 #include "ui/picture_button.h"
 #include "ui/run_progress_window.h"
 #include "ui/run_thread.h"
+#include "ui/running_files.h"
 
 using namespace snpln;
 using namespace snpln::ui;
@@ -124,6 +125,43 @@ class WindowRunTest : public QObject {
   Q_OBJECT
 
 private slots:
+  // The table the progress window reads: the largest file in hand (of two
+  // of one size, the one started first), and whether one has run for the
+  // delay.
+  void runningFilesKnowTheLargest() {
+    RunningFiles files;
+    int a = 0, b = 0, c = 0;
+    const auto file = [](const char *name, std::uint64_t size,
+                         std::int64_t at) {
+      RunningFile f;
+      f.displayName = name;
+      f.size = size;
+      f.startedAt = at;
+      return f;
+    };
+    QVERIFY(!files.largest());
+    QVERIFY(!files.anyRunningFor(1000, 0));
+    files.started(&a, file("a", 10, 0));
+    files.started(&b, file("b", 30, 5));
+    files.started(&c, file("c", 30, 7));
+    files.progress(&b, 40);
+    QCOMPARE(QString::fromStdString(files.largest()->displayName),
+             QStringLiteral("b"));
+    QCOMPARE(files.largest()->percent, 40);
+    QVERIFY(!files.anyRunningFor(299, 300));
+    QVERIFY(files.anyRunningFor(300, 300));
+    files.ended(&b);
+    QCOMPARE(QString::fromStdString(files.largest()->displayName),
+             QStringLiteral("c"));
+    files.ended(&a);
+    QVERIFY(!files.anyRunningFor(306, 300));
+    QVERIFY(files.anyRunningFor(307, 300));
+    files.ended(&c);
+    files.progress(&c, 50); // after its end: nothing
+    QVERIFY(!files.largest());
+    QCOMPARE(files.count(), std::size_t(0));
+  }
+
   // The job is held in the middle of its file: the window still handles a
   // posted call, has every control but EXIT disabled, and shows its one
   // progress window once the clock has passed the delay. Each way of
