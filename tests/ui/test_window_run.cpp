@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <csignal>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,6 +33,7 @@
 #include "ui/run_progress_window.h"
 #include "ui/run_thread.h"
 #include "ui/running_files.h"
+#include "ui/termination_signals.h"
 
 using namespace snpln;
 using namespace snpln::ui;
@@ -267,6 +269,50 @@ private slots:
     QCOMPARE(enabledControls(w).size(), before_run.size());
     QVERIFY(w.pictureButton(ids::kDoIt)->isEnabled());
     QCOMPARE(accepted.count(), how == QLatin1String("EXIT") ? 1 : 0);
+  }
+
+  // SIGTERM during a run (the window is built on POSIX systems only): the
+  // run is cancelled, the job stops with its file whole, and the window
+  // closes once the run has ended.
+  void terminationSignalCancelsTheRunThenCloses() {
+    Fixture f;
+    const QByteArray text = randomLetters(1 << 20);
+    writeFile("sig.txt", text);
+    f.fs.maxRead = 4096;
+    ReadGate gate;
+    f.fs.beforeRead = [&] {
+      if (f.fs.reads == 3)
+        gate.wait();
+    };
+    TerminationSignals termination;
+    MainWindow w("sig.txt", f.options(2));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.pressModeButton(batch::ModeButton::UpperCase);
+    bool visibleWhileHeld = false;
+    whilePolling([&] {
+      RunThread *run = w.currentRun();
+      if (!run || !gate.waiting())
+        return false;
+      if (!run->canceled()) {
+        if (termination.exitStatus() == 0)
+          ::raise(SIGTERM);
+        return false;
+      }
+      visibleWhileHeld = w.isVisible();
+      gate.open();
+      return true;
+    });
+    ModalScript script([](QWidget *dialog) {
+      if (auto *message = qobject_cast<MessageDialog *>(dialog))
+        message->done(QDialog::Accepted);
+    });
+    w.doIt();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 60000); // a hang guard only
+    QVERIFY(visibleWhileHeld);
+    QCOMPARE(termination.exitStatus(), 128 + SIGTERM);
+    QVERIFY(readAll("sig.txt") == text);
+    QVERIFY(!holdsTemporaryFile(f.dir.path()));
   }
 
   // Several files in hand at once: the window shows the largest, and when
