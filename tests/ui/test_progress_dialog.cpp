@@ -33,20 +33,13 @@
 using namespace snpln;
 using namespace snpln::ui;
 using snpln::test::CountingFileSystem;
+using snpln::test::holdsTemporaryFile;
+using snpln::test::MemoryStore;
 using snpln::test::ModalScript;
 using snpln::test::onNextModal;
 using snpln::test::whilePolling;
 
 namespace {
-
-// Whether `dir` holds one of our temporary files.
-bool holdsTemporaryFile(const QString &dir) {
-  for (const QString &name :
-       QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
-    if (platform::isTemporaryName(name.toStdString()))
-      return true;
-  return false;
-}
 
 // A clock the test sets: it stands still unless the test moves it.
 struct TestClock {
@@ -83,20 +76,6 @@ void turnTheEventLoop(int turns) {
   while (fired < turns)
     QCoreApplication::processEvents();
 }
-
-// The filter history of a window under test, kept in memory.
-class MemoryStore : public batch::SettingsStore {
-public:
-  std::string read(const std::string &name) override {
-    auto it = values.find(name);
-    return it == values.end() ? std::string() : it->second;
-  }
-  bool write(const std::string &name, const std::string &value) override {
-    values[name] = value;
-    return true;
-  }
-  std::map<std::string, std::string> values;
-};
 
 // Counts how often a widget is shown, and what `clock` read the first time.
 class ShowCounter : public QObject {

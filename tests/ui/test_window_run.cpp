@@ -38,24 +38,13 @@
 using namespace snpln;
 using namespace snpln::ui;
 using snpln::test::CountingFileSystem;
+using snpln::test::holdsTemporaryFile;
+using snpln::test::MemoryStore;
 using snpln::test::ModalScript;
 using snpln::test::ReadGate;
 using snpln::test::whilePolling;
 
 namespace {
-
-class MemoryStore : public batch::SettingsStore {
-public:
-  std::string read(const std::string &name) override {
-    auto it = values.find(name);
-    return it == values.end() ? std::string() : it->second;
-  }
-  bool write(const std::string &name, const std::string &value) override {
-    values[name] = value;
-    return true;
-  }
-  std::map<std::string, std::string> values;
-};
 
 QByteArray readAll(const QString &path) {
   QFile f(path);
@@ -76,14 +65,6 @@ QByteArray randomLetters(int size) {
   for (char &c : text)
     c = static_cast<char>('a' + random->bounded(26));
   return text;
-}
-
-bool holdsTemporaryFile(const QString &dir) {
-  for (const QString &name :
-       QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
-    if (platform::isTemporaryName(name.toStdString()))
-      return true;
-  return false;
 }
 
 // The controls a user works with, and which of them are enabled, EXIT
