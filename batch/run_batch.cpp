@@ -323,6 +323,17 @@ private:
       request.hitsBefore = hits_;
     // A name that leads nowhere is the job's to report.
     task->before = run_.fs.status(at);
+    if (workers_ > 1 && task->before &&
+        idsRunning_.count(task->before->id) != 0) {
+      // Another name of a file a running job holds (a hard link): looked
+      // at once that job has ended, as one worker would, so the file is
+      // never worked on twice at once and whether it counts as visited
+      // does not depend on how far that job has got.
+      drain();
+      if (stopped_)
+        return false;
+      task->before = run_.fs.status(at);
+    }
     if (task->before && !request.backupSuffix.empty()) {
       // A backup this run made is no file to work on; a file whose backup
       // the run took keeps that one.
@@ -377,6 +388,8 @@ private:
       task->queued = true;
       queue_.push_back(task);
       placesRunning_.insert(*task->place);
+      if (task->before)
+        idsRunning_.insert(task->before->id);
       ++running_;
     }
     queued_.notify_one();
@@ -454,6 +467,8 @@ private:
         slots_.pop_front();
         if (slot.task && slot.task->place)
           placesRunning_.erase(*slot.task->place);
+        if (slot.task && slot.task->queued && slot.task->before)
+          idsRunning_.erase(slot.task->before->id);
         if (slot.task && slot.task->queued)
           --running_;
       }
@@ -509,6 +524,8 @@ private:
   std::deque<Slot> slots_;
   std::deque<std::shared_ptr<Task>> queue_;
   std::set<Place> placesRunning_;
+  // The files (as they were handed over) of the jobs not yet told.
+  std::set<platform::FileId> idsRunning_;
   std::size_t running_ = 0;
   bool quit_ = false;
   std::atomic<bool> stopped_{false};

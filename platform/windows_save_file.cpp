@@ -24,6 +24,10 @@ using Step = WindowsFileSystem::CommitStep;
 // Names tried before giving up when every one is taken.
 constexpr int kNameTries = 100;
 
+// Further tries of a replace by name that found the old file held open
+// (about a fifth of a second in all).
+constexpr int kMoveTries = 20;
+
 // The attributes a new version of a file takes from the old one.
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
@@ -200,12 +204,23 @@ private:
                            ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
       return SaveOutcome::WriteFailed;
     locked_->reset();
-    if (::MoveFileExW(from.c_str(), to.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      finish();
-      return SaveOutcome::Replaced;
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0;; ++attempt) {
+      if (::MoveFileExW(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        finish();
+        return SaveOutcome::Replaced;
+      }
+      error = ::GetLastError();
+      // A name cannot be replaced while anyone holds its file open, even
+      // for a moment (a look at its attributes through another of its
+      // names, an indexer): tried again a few times while the name still
+      // leads to the very version that was read.
+      if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+          attempt == kMoveTries || !stillTheVersionRead(old.status))
+        break;
+      ::Sleep(static_cast<DWORD>(1 + attempt));
     }
-    const DWORD error = ::GetLastError();
     if (readOnly) {
       // The old file gets its attribute back, through a handle of the very
       // file that was read.
@@ -220,6 +235,21 @@ private:
     }
     ::SetLastError(error);
     return SaveOutcome::WriteFailed;
+  }
+
+  // Whether `base_` still names the file that was read, its content as it
+  // was (its change time may be ours: the read-only attribute cleared).
+  bool stillTheVersionRead(const FileStatus &was) {
+    HandleGuard h(
+        openRelative(directory_->handle(), base_, FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     FILE_OPEN, FILE_OPEN_REPARSE_POINT));
+    HandleInfo now;
+    return h.valid() && infoOf(h.get(), now) &&
+           !isNameSurrogate(now.attributes, now.reparseTag) &&
+           now.status.id == original_.id && now.status.size == was.size &&
+           now.status.modifiedSeconds == was.modifiedSeconds &&
+           now.status.modifiedNanoseconds == was.modifiedNanoseconds;
   }
 
   void finish() {
