@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "batch/run_observer.h"
+#include "batch/run_outcome.h"
+#include "batch/run_plan.h"
 #include "batch/status.h"
 #include "job/dialog_answer.h"
 #include "job/job_request.h"
@@ -64,6 +66,14 @@ public:
   // Runs one FileJob to its end over a complete request (displayName and
   // saveUpper set) behind the progress window.
   virtual JobEnd runJob(const job::JobRequest &request) = 0;
+
+  // Runs the plan the press has built (prompts answered, filter promoted)
+  // and returns when the run has ended. By default the run goes on the
+  // caller's thread with this host as its observer and job runner (each
+  // job through runJob(), its messages through showMessage()); a window
+  // may run it elsewhere as long as it calls back on its own thread.
+  virtual RunOutcome runPlan(RunPlan &plan, platform::FileSystem &fs,
+                             const WalkHooks &walkHooks);
 
   // The filter box: its edit text, and its list (most recent first), which
   // the run reorders before its passes.

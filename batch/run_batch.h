@@ -19,9 +19,10 @@
 // checks that a name and an operation are chosen (a refusal only writes the
 // status line and keeps the selection), asks once for the parameters the
 // selected operations need, moves the filter text to the top of the filter
-// list, builds the plan and runs it with the host as its observer and job
-// runner. Every run past the two checks ends with the selection reset and
-// "No action selected" on the status line.
+// list, builds the plan and hands it to the host's runPlan() (by default:
+// on the caller's thread with the host as its observer and job runner). Every
+// run past the two checks ends with the selection reset and "No action
+// selected" on the status line.
 #pragma once
 
 #include "batch/batch_host.h"

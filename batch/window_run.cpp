@@ -137,10 +137,15 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   plan.names = host.fileList();
   plan.saveUpper = host.saveUpperChecked();
 
-  HostRun hostRun(host);
-  outcome = runBatch(plan, hostRun, hostRun, fs, walkHooks);
+  outcome = host.runPlan(plan, fs, walkHooks);
   endRun(selection, host);
   return outcome;
+}
+
+RunOutcome BatchHost::runPlan(RunPlan &plan, platform::FileSystem &fs,
+                              const WalkHooks &walkHooks) {
+  HostRun hostRun(*this);
+  return runBatch(plan, hostRun, hostRun, fs, walkHooks);
 }
 
 } // namespace snpln::batch

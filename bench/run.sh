@@ -411,36 +411,43 @@ want preview && preview_open
 
 # The window over a tree of TREE_FILES small files (0.5 to 3 KB): UPPER and
 # DO IT! offscreen against snpln-cli --upper on a fresh copy of the same
-# tree, interleaved, medians over TREE_RUNS; and how many progress windows
-# the window showed (a tree of small files should flash none).
+# tree, both with -j TREE_JOBS (default: the cores), interleaved, medians
+# over TREE_RUNS; and how many progress windows the window showed (a tree
+# of small files should flash none). Both must end with status 0 and leave
+# the same tree; the load average at the start is printed with the figure.
 WTB=$BUILD/bench/window_tree_bench
 window_tree() {
-  local files=${TREE_FILES:-5000} runs=${TREE_RUNS:-3}
+  local files=${TREE_FILES:-5000} runs=${TREE_RUNS:-5} jobs=${TREE_JOBS:-$(nproc)}
   if [[ ! -x $WTB || ! -x $CLI ]]; then
     echo "no $WTB: window over a tree skipped"
-    goal "window tree / cli" "-" 1.5
+    goal "window tree / cli" "-" 1.1
     return
   fi
-  local tree=$WORK/tree copy=$WORK/tree-copy cli_times=() win_times=() line windows=0 start end
+  local tree=$WORK/tree copy=$WORK/tree-copy cli_out=$WORK/tree-cli cli_times=() win_times=() line windows=0 start end valid=1 load
+  load=$(cut -d' ' -f1-3 /proc/loadavg)
   python3 "$ROOT/bench/make_tree.py" --files "$files" "$tree"
   for ((i = 0; i < runs; i++)); do
-    rm -rf "$copy" && cp -r "$tree" "$copy" && sync
+    rm -rf "$copy" "$cli_out" && cp -r "$tree" "$copy" && sync
     start=$(date +%s.%N)
-    "$CLI" --upper "$copy" >/dev/null
+    "$CLI" -j "$jobs" --upper "$copy" >/dev/null || valid=0
     end=$(date +%s.%N)
     cli_times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')")
-    rm -rf "$copy" && cp -r "$tree" "$copy" && sync
-    line=$(cd "$WORK" && XDG_CONFIG_HOME="$WORK/config" QT_QPA_PLATFORM=offscreen "$WTB" "$copy" 2>/dev/null)
+    mv "$copy" "$cli_out"
+    cp -r "$tree" "$copy" && sync
+    line=$(cd "$WORK" && XDG_CONFIG_HOME="$WORK/config" QT_QPA_PLATFORM=offscreen "$WTB" -j "$jobs" "$copy" 2>/dev/null) || valid=0
     win_times+=("$(awk '{ print $2 }' <<<"$line")")
     windows=$(awk '{ print $4 }' <<<"$line")
+    diff -r "$cli_out" "$copy" >/dev/null || valid=0
   done
-  rm -rf "$tree" "$copy"
-  local cli_t win_t
+  rm -rf "$tree" "$copy" "$cli_out"
+  local cli_t win_t r
   cli_t=$(printf '%s\n' "${cli_times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
   win_t=$(printf '%s\n' "${win_times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
-  printf '%-14s %s files: window %8s  cli %8s  window/cli %5s  progress windows shown %s\n' \
-    "tree" "$files" "$win_t" "$cli_t" "$(ratio "$win_t" "$cli_t")" "$windows"
-  goal "window tree / cli" "$(ratio "$win_t" "$cli_t")" 1.5
+  r=$(ratio "$win_t" "$cli_t")
+  ((valid)) || r=INVALID
+  printf '%-14s %s files, -j %s: window %8s  cli %8s  window/cli %5s  progress windows shown %s  load %s\n' \
+    "tree" "$files" "$jobs" "$win_t" "$cli_t" "$r" "$windows" "$load"
+  goal "window tree / cli" "$r" 1.1
 }
 want window && window_tree
 

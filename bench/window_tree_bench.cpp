@@ -2,10 +2,13 @@
 // offscreen, as a user would run it: the window shown, UCASE and DO IT
 // pressed, every message answered with OK as soon as it opens.
 //
-//   window_tree_bench DIR
+//   window_tree_bench [-j N] DIR
 //     Prints "seconds <s> progress_windows <n> messages <m>": the time of
 //     the run without the time its messages stood open, how many progress
-//     windows were shown and how many messages.
+//     windows were shown and how many messages. -j: the jobs of a pass that
+//     run at once (the window's default: one per core), as snpln-cli -j.
+//     Exits with 1 when the run said more than its closing message (a file
+//     failed).
 //
 // Run with QT_QPA_PLATFORM=offscreen and a settings home of its own.
 #include <QApplication>
@@ -14,11 +17,13 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "ui/main_window.h"
 #include "ui/message_dialog.h"
 #include "ui/progress_dialog.h"
+#include "ui/run_progress_window.h"
 
 namespace {
 
@@ -40,7 +45,8 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override {
     if (event->type() != QEvent::Show)
       return false;
-    if (qobject_cast<snpln::ui::ProgressDialog *>(watched))
+    if (qobject_cast<snpln::ui::ProgressDialog *>(watched) ||
+        qobject_cast<snpln::ui::RunProgressWindow *>(watched))
       ++progressWindows;
     if (auto *message = qobject_cast<snpln::ui::MessageDialog *>(watched)) {
       ++messages;
@@ -60,11 +66,17 @@ int main(int argc, char **argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: window_tree_bench DIR\n");
+  snpln::ui::MainWindowOptions options;
+  int at = 1;
+  if (argc == 4 && std::string(argv[1]) == "-j") {
+    options.workers = std::atoi(argv[2]);
+    at = 3;
+  }
+  if (argc != at + 1 || options.workers < 0) {
+    std::fprintf(stderr, "usage: window_tree_bench [-j N] DIR\n");
     return 2;
   }
-  snpln::ui::MainWindow window('"' + std::string(argv[1]) + '"');
+  snpln::ui::MainWindow window('"' + std::string(argv[at]) + '"', options);
   window.show();
   Watcher watcher;
   app.installEventFilter(&watcher);
@@ -79,5 +91,5 @@ int main(int argc, char **argv) {
     window.reject();
   });
   window.exec();
-  return 0;
+  return watcher.messages == 1 ? 0 : 1;
 }

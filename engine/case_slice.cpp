@@ -78,46 +78,66 @@ void mapSlice(const std::uint8_t *bytes, std::uint8_t *out, std::size_t size,
     out[i] = t[bytes[i]];
 }
 
-// marks[i] = 1 when bytes[i] is a letter of the page, else 0.
-void markLetters(const std::uint8_t *bytes, std::uint8_t *marks,
-                 std::size_t size, const PageLetters &letters) {
-  const std::uint8_t *t = letters.letter.data();
-  std::size_t i = 0;
-  for (; i + 4 <= size; i += 4) {
-    const std::uint8_t a = t[bytes[i]], b = t[bytes[i + 1]],
-                       c = t[bytes[i + 2]], d = t[bytes[i + 3]];
-    marks[i] = a;
-    marks[i + 1] = b;
-    marks[i + 2] = c;
-    marks[i + 3] = d;
-  }
-  for (; i < size; ++i)
-    marks[i] = t[bytes[i]];
-}
-
-// The same marks, and the slice made small into `out`, in one pass.
-void lowerAndMarkLetters(const std::uint8_t *bytes, std::uint8_t *out,
-                         std::uint8_t *marks, std::size_t size,
-                         const PageLetters &letters) {
-  const std::uint8_t *small = letters.lower.data();
-  const std::uint8_t *letter = letters.letter.data();
+// The slice made small into `out` and its marks (`kinds` of each byte)
+// into `marks`, in one pass.
+void lowerAndMark(const std::uint8_t *bytes, std::uint8_t *out,
+                  std::uint8_t *marks, std::size_t size,
+                  const std::array<std::uint8_t, 256> &lower,
+                  const std::array<std::uint8_t, 256> &kinds) {
+  const std::uint8_t *small = lower.data();
+  const std::uint8_t *kind = kinds.data();
   std::size_t i = 0;
   for (; i + 4 <= size; i += 4) {
     const std::uint8_t a = bytes[i], b = bytes[i + 1], c = bytes[i + 2],
                        d = bytes[i + 3];
-    marks[i] = letter[a];
-    marks[i + 1] = letter[b];
-    marks[i + 2] = letter[c];
-    marks[i + 3] = letter[d];
+    marks[i] = kind[a];
+    marks[i + 1] = kind[b];
+    marks[i + 2] = kind[c];
+    marks[i + 3] = kind[d];
     out[i] = small[a];
     out[i + 1] = small[b];
     out[i + 2] = small[c];
     out[i + 3] = small[d];
   }
   for (; i < size; ++i) {
-    marks[i] = letter[bytes[i]];
+    marks[i] = kind[bytes[i]];
     out[i] = small[bytes[i]];
   }
+}
+
+// What smart case looks for in a page's bytes, as bits: 1 a letter, 2 a
+// terminator, 4 a letter that may not come out small (upper case leaves it
+// as it is, or lower case changes it).
+std::array<std::uint8_t, 256> makeKinds(CodePage page) {
+  const PageLetters &letters = lettersOf(page);
+  const std::array<std::uint8_t, 256> &classes = classesOf(page);
+  std::array<std::uint8_t, 256> t{};
+  for (unsigned c = 0; c < 256; ++c) {
+    if (classes[c] == Letter)
+      t[c] = 1;
+    else if (classes[c] == Terminator)
+      t[c] = 2;
+    if (classes[c] == Letter &&
+        (letters.upper[c] == c || letters.lower[c] != c))
+      t[c] |= 4;
+  }
+  return t;
+}
+
+const std::array<std::uint8_t, 256> &kindsOf(CodePage page) {
+  static const std::array<std::uint8_t, 256> tables[] = {
+      makeKinds(CodePage::Auto), makeKinds(CodePage::Dos),
+      makeKinds(CodePage::Win),  makeKinds(CodePage::Koi),
+      makeKinds(CodePage::Iso),
+  };
+  return isSingleBytePage(page) ? tables[static_cast<std::size_t>(page)]
+                                : tables[0];
+}
+
+// Bit 0 of each of eight bytes (the first byte lowest), packed into eight
+// bits in the same order.
+std::uint64_t packLowBits(std::uint64_t bytes) {
+  return ((bytes & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56;
 }
 
 // Eight marks as loaded from memory, first byte lowest.
@@ -404,17 +424,18 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
     // plain rule gives it (small, or as it is with saveUpper): every other
     // byte's output follows from the byte alone, because case conversion
     // keeps letters letters. So the slice is converted in one pass and the
-    // word starts are then decided one by one, in order, each looking back
-    // over output that is already final.
-    // The letter marks, in the same pass as the plain rule when it is
-    // "small".
-    state.letters.resize(size + 8);
+    // word starts that may differ are then decided one by one, in order,
+    // each looking back over output that is already final.
+    // The marks of what each byte is (kindsOf), in the same pass as the
+    // plain rule when it is "small".
+    state.letters.resize(size + 64);
     std::uint8_t *marks = state.letters.data();
+    const auto &kinds = kindsOf(state.page);
     if (state.saveUpper) {
       std::memcpy(bytes, orig, size);
-      markLetters(orig, marks, size, letters);
+      mapSlice(orig, marks, size, kinds);
     } else {
-      lowerAndMarkLetters(orig, bytes, marks, size, letters);
+      lowerAndMark(orig, bytes, marks, size, letters.lower, kinds);
     }
 
     // The next input byte after position i, for the capitalised-word rule.
@@ -429,23 +450,55 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
       return isSmallLetter(next) ? Lookahead::Small : Lookahead::NotSmall;
     };
 
-    // Word starts: a letter whose previous byte (in the history for the
-    // slice's first byte) is no letter, found from the marks eight at a
-    // time.
-    std::memset(marks + size, 0, 8);
-    std::uint64_t previous =
-        state.historySize > 0 &&
-        classes[state.history[state.historySize - 1]] == Letter;
-    for (std::size_t base = 0; base < size; base += 8) {
-      std::uint64_t chunk;
-      std::memcpy(&chunk, marks + base, 8);
-      chunk = fromLittleEndian(chunk);
-      std::uint64_t starts = chunk & ~((chunk << 8) | previous);
-      previous = chunk >> 56;
-      while (starts) {
+    // Only a word start can come out other than small (as it is with
+    // saveUpper), and only where the walk back in wordStartCase may end
+    // otherwise: after a terminator (the nearest letter or terminator
+    // before it being a terminator), with no letter or terminator within
+    // the look-back (the file's first letters among them), or on a capital
+    // (a capitalised word, saveUpper). Those candidates are found 64 bytes
+    // at a time from bit masks of the slice's letters, terminators and
+    // capitals, and each is decided by the walk; every other word start is
+    // small already.
+    const std::size_t padded = (size + 63) / 64 * 64;
+    std::memset(marks + size, 0, padded - size);
+    const platform::FileSize sliceAt = job.processed;
+    for (std::size_t base = 0; base < padded; base += 64) {
+      std::uint64_t letter = 0, terminator = 0, capital = 0;
+      for (std::size_t k = 0; k < 64; k += 8) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, marks + base + k, 8);
+        chunk = fromLittleEndian(chunk);
+        letter |= packLowBits(chunk) << k;
+        terminator |= packLowBits(chunk >> 1) << k;
+        capital |= packLowBits(chunk >> 2) << k;
+      }
+      const std::uint64_t significant = letter | terminator;
+      const std::uint64_t gap = ~significant;
+      // The first letter or terminator after each terminator (and after
+      // one before the chunk): a carry through the gap that follows it.
+      const std::uint64_t afterTerminator =
+          (gap + ((terminator << 1) | state.afterTerminator)) & significant;
+      std::uint64_t candidates = afterTerminator & letter;
+      const std::uint64_t starts = letter & ~((letter << 1) | state.lastLetter);
+      candidates |= starts & capital;
+      if (significant != 0) {
+        const unsigned first =
+            static_cast<unsigned>(std::countr_zero(significant));
+        const platform::FileSize at = sliceAt + base + first;
+        if (!state.seenSignificant ||
+            at - state.lastSignificant > kCaseHistorySize)
+          candidates |= letter & (std::uint64_t{1} << first);
+        const unsigned lastBit =
+            63u - static_cast<unsigned>(std::countl_zero(significant));
+        state.lastSignificant = sliceAt + base + lastBit;
+        state.seenSignificant = true;
+        state.afterTerminator = (terminator >> lastBit) & 1u;
+      }
+      state.lastLetter = letter >> 63;
+      while (candidates) {
         const std::size_t i =
-            base + static_cast<std::size_t>(std::countr_zero(starts)) / 8;
-        starts &= starts - 1;
+            base + static_cast<std::size_t>(std::countr_zero(candidates));
+        candidates &= candidates - 1;
         const std::uint8_t original = orig[i];
         std::uint8_t cur = letters.lower[original];
         const LookBack back(bytes, i, state.history, state.historySize);

@@ -51,9 +51,18 @@ struct CaseState {
   // at most kCaseHistorySize.
   std::uint8_t history[kCaseHistorySize] = {};
   unsigned historySize = 0;
-  // Which bytes of the slice are letters (1) or not (0); in a UTF-8 file,
-  // one byte per character standing for its class in the look-back.
+  // What each byte of the slice is to smart case (a letter, a terminator,
+  // a capital, as bits); in a UTF-8 file, one byte per character standing
+  // for its class in the look-back.
   std::vector<std::uint8_t> letters;
+  // Single-byte smart case: what the bytes handled so far end with. Whether
+  // the last letter or terminator among them was a terminator (or there
+  // was none), whether the last byte was a letter, and where the last
+  // letter or terminator was, if any.
+  std::uint64_t afterTerminator = 1;
+  std::uint64_t lastLetter = 0;
+  std::uint64_t lastSignificant = 0;
+  bool seenSignificant = false;
   // UTF-8 only: the original byte before the first one not yet handled.
   std::uint8_t previousOriginal = 0;
 };

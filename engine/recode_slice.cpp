@@ -1,6 +1,7 @@
 #include "engine/recode_slice.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -66,6 +67,87 @@ std::size_t encodeSlice(const std::uint8_t *in, std::size_t count,
   return static_cast<std::size_t>(o - out);
 }
 
+// The bytes the fast path of decodeSlice takes at a time.
+constexpr std::size_t kGroup = 8;
+constexpr std::uint64_t kLowBits = 0x0101010101010101ull;
+
+// Eight bytes as loaded from memory, first byte lowest.
+std::uint64_t loadLittleEndian(const std::uint8_t *p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  if constexpr (std::endian::native == std::endian::big)
+    return __builtin_bswap64(v);
+  return v;
+}
+
+// The fast path of decodeSlice: the target byte of the character that
+// begins with byte b followed by byte n, at entry b | n << 8: b's own for
+// ASCII, the character's for a two-byte sequence; 0 for anything else (a
+// lead of three or four bytes, an overlong or cut sequence, NUL, a
+// character the target lacks), which the character-by-character path then
+// takes. One table of the process per target page, made when a job first
+// needs it (64 KiB).
+const std::uint8_t *pairDecodeTableOf(CodePage target) {
+  constexpr std::size_t kPages = 8;
+  static std::mutex guard;
+  static std::array<std::unique_ptr<std::uint8_t[]>, kPages> tables;
+  const std::lock_guard<std::mutex> lock(guard);
+  std::unique_ptr<std::uint8_t[]> &table =
+      tables[static_cast<std::size_t>(target) % kPages];
+  if (!table) {
+    const ByteTable &bytes = bytesOf(target);
+    table = std::make_unique<std::uint8_t[]>(65536);
+    for (unsigned n = 0; n < 256; ++n) {
+      for (unsigned b = 0; b < 256; ++b) {
+        std::uint8_t v = 0;
+        if (b < 0x80)
+          v = bytes[b];
+        else if (b >= 0xC2 && b <= 0xDF && (n & 0xC0u) == 0x80)
+          v = bytes[((b & 0x1Fu) << 6) | (n & 0x3Fu)];
+        table[b | n << 8] = v;
+      }
+    }
+  }
+  return table.get();
+}
+
+// The fast path of decodeSlice on the kGroup bytes at in[0..kGroup), when
+// they hold ASCII and two-byte characters alone, each of which the target
+// holds (a character cut by the group's end takes its second byte from
+// in[kGroup]): writes their target bytes at `o` (room for kGroup) and
+// returns how many it wrote, `took` being the bytes consumed; -1 for any
+// other bytes, which the character-by-character path then takes. Without a
+// branch per byte, as Russian text changes between ASCII and Cyrillic at
+// every word: each byte's output is looked up as if a character began
+// there, and the output pointer moves past those that begin one.
+inline int decodeGroup(const std::uint8_t *in, const std::uint8_t *pairs,
+                       std::uint8_t *o, std::size_t &took) {
+  const std::uint64_t v = loadLittleEndian(in);
+  const std::uint64_t high = v & kHighBits;
+  const std::uint64_t cont = high & ~(v << 1); // 10xxxxxx
+  const std::uint64_t lead = high & ~cont;
+  // Each continuation byte right after a lead, and only there; a lead last
+  // takes in[kGroup], whose kind its table entry checks.
+  if (cont != lead << 8)
+    return -1;
+  const std::uint64_t starts = (~cont >> 7) & kLowBits;
+  std::uint8_t *p = o;
+  for (std::size_t j = 0; j < kGroup; ++j) {
+    *p = pairs[in[j] | in[j + 1] << 8];
+    p += (starts >> (8 * j)) & 1u;
+  }
+  const int wrote = static_cast<int>(p - o);
+  // The bytes written, those past them made 0xFF: a 0 among them is a
+  // character the table sent to the slow path.
+  std::uint64_t out = loadLittleEndian(o);
+  if (wrote < 8)
+    out |= ~0ull << (8 * wrote);
+  if (((out - kLowBits) & ~out & kHighBits) != 0)
+    return -1;
+  took = kGroup + static_cast<std::size_t>(lead >> 63);
+  return wrote;
+}
+
 // Recodes the UTF-8 in `in` to the target page in `out` (room for `count`
 // bytes). `at` is the file offset of in[0]; `last` says that nothing
 // follows. Returns the bytes written; sets `used` to the bytes consumed (a
@@ -77,7 +159,20 @@ std::size_t decodeSlice(const std::uint8_t *in, std::size_t count,
   const ByteTable &bytes = *state.targetBytes;
   std::uint8_t *o = out;
   std::size_t i = 0;
+  // Below slowEnd the characters go one by one, after a group the fast
+  // path refused.
+  std::size_t slowEnd = 0;
   while (i < count) {
+    if (i >= slowEnd && i + kGroup < count) {
+      std::size_t took = 0;
+      const int wrote = decodeGroup(in + i, state.pairDecode, o, took);
+      if (wrote >= 0) {
+        o += wrote;
+        i += took;
+        continue;
+      }
+      slowEnd = i + kGroup;
+    }
     if (i + 8 <= count) {
       std::uint64_t v;
       std::memcpy(&v, in + i, 8);
@@ -243,6 +338,7 @@ RecodeState::RecodeState(CodePage from, CodePage to, bool substituting)
   }
   if (from == CodePage::Utf8 && isSingleBytePage(to)) {
     targetBytes = &bytesOf(to);
+    pairDecode = pairDecodeTableOf(to);
     return;
   }
   pairMap = pairTableOf(from, to, map, noEquivalent);

@@ -72,6 +72,11 @@ struct RecodeState {
   // From UTF-8: the target's byte of each character. A sequence cut by the
   // end of a slice is left to the next one (slice_stream.h).
   const ByteTable *targetBytes = nullptr;
+  // From UTF-8 to a single-byte page: the target byte of the character
+  // that begins with byte a followed by byte b, at a | b << 8, or 0 where
+  // the character-by-character path decides (a table of the process, 64
+  // KiB per target page).
+  const std::uint8_t *pairDecode = nullptr;
 
   // With UTF-16 on a side (the source resolved to Utf16Le or Utf16Be):
   // the converter, the characters of a single-byte source (targetBytes

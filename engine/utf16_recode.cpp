@@ -149,12 +149,16 @@ std::size_t convert(const std::uint8_t *in, std::size_t count,
       if (at + i != 0) {
         while (i + 2 <= count) {
           const std::uint32_t unit = readUnit(in + i, order);
-          if (unit < 0x80) {
-            *o++ = static_cast<std::uint8_t>(unit);
-          } else if (unit < 0x800) {
-            o[0] = static_cast<std::uint8_t>(0xC0 | unit >> 6);
+          if (unit < 0x800) {
+            // ASCII and two-byte characters alike, without a branch
+            // between them (Russian text changes at every word): two
+            // bytes are stored, and the output moves past one or both.
+            const std::uint32_t two = unit >= 0x80;
+            const std::uint32_t mask = 0u - two;
+            o[0] = static_cast<std::uint8_t>((unit & ~mask) |
+                                             ((0xC0 | unit >> 6) & mask));
             o[1] = static_cast<std::uint8_t>(0x80 | (unit & 0x3F));
-            o += 2;
+            o += 1 + two;
           } else if (unit < 0xD800 || unit > 0xDFFF) {
             o[0] = static_cast<std::uint8_t>(0xE0 | unit >> 12);
             o[1] = static_cast<std::uint8_t>(0x80 | (unit >> 6 & 0x3F));

@@ -231,6 +231,31 @@ TEST(CaseSlice, MatchesReferenceOnRandomTextsAtEverySliceSize) {
   }
 }
 
+// Smart case finds the letters it must decide 64 bytes at a time and
+// carries what the bytes before end with across chunks and slices: long
+// texts cross many of both.
+TEST(CaseSlice, SmartMatchesReferenceOnLongRandomTextsAtEverySliceSize) {
+  std::mt19937 rng(2203);
+  for (int round = 0; round < 10; ++round) {
+    std::string text;
+    while (text.size() < 20000)
+      text += round % 2 ? randomText(rng) : randomBytes(rng);
+    const engine::CodePage page =
+        kSingleBytePages[static_cast<std::size_t>(round) %
+                         std::size(kSingleBytePages)];
+    for (bool saveUpper : {false, true}) {
+      const std::string want = referenceCase(text, kSmart, saveUpper, page);
+      for (std::size_t slice : kSliceSizes) {
+        const CaseRun run = runPageCase(text, kSmart, saveUpper, slice, page);
+        ASSERT_EQ(run.result, StepResult::Finished);
+        ASSERT_EQ(run.output, want)
+            << "round " << round << " page " << static_cast<int>(page)
+            << " saveUpper " << saveUpper << " slice " << slice;
+      }
+    }
+  }
+}
+
 // Real text in each page, against the reference.
 TEST(CaseSlice, MatchesReferenceOnProseInEveryPage) {
   const std::string prose = russianProse();

@@ -417,6 +417,41 @@ TEST(RecodeUtf8, RandomUtf8AtEverySliceSizeAgreesWithTheReference) {
   EXPECT_GT(faults, 20); // the faults were met, not only clean text
 }
 
+// The engine takes runs of ASCII and two-byte characters eight bytes at a
+// time: a fault or a character of another length at any byte of such a
+// run (a lead last, a continuation first, a sequence cut short, a NUL) is
+// met where the reference meets it.
+TEST(RecodeUtf8, FaultAtAnyByteOfARunOfProseIsFoundWhereTheReferenceIs) {
+  const std::string prose = readProse().substr(0, 96);
+  const std::string planted[] = {"\xFF",
+                                 "\x80",
+                                 "\xC2",
+                                 "\xD0",
+                                 "\xC0\xAF",
+                                 "\xE2\x82",
+                                 "\xE2\x80\x94",
+                                 "\xC3\xA9",
+                                 "\xEF\xBB\xBF",
+                                 "\xD0\x81",
+                                 "\xF0\x9F\x98\x80",
+                                 std::string("\xD1\0", 2),
+                                 std::string(1, '\0')};
+  int faults = 0;
+  for (CodePage page : kPages)
+    for (std::size_t at = 0; at <= 40; ++at)
+      for (const std::string &bytes : planted) {
+        const std::string input =
+            prose.substr(0, at) + bytes + prose.substr(at);
+        const FromUtf8 expected = fromUtf8Reference(input, page);
+        faults += expected.fault != engine::RecodeFault::None;
+        for (std::size_t slice : kSliceSizes)
+          ASSERT_EQ(fromUtf8Engine(input, page, slice), expected)
+              << nameOf(page) << " slice " << slice << " at " << at
+              << " planted " << testing::PrintToString(bytes);
+      }
+  EXPECT_GT(faults, 1000);
+}
+
 TEST(RecodeUtf8, EveryCutOfAMultiByteSequenceIsJoinedAcrossSlices) {
   // Characters of two and three bytes at every position against a slice
   // end, in both directions of the cut.

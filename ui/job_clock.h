@@ -7,7 +7,8 @@
 //
 // One clock serves all the jobs of a run: the turns keep their pace across
 // jobs, so a tree of small files neither freezes the windows nor pays a
-// turn per file. The clock is read on the thread that shows the windows.
+// turn per file. A run on workers (RunThread) reads it on the workers too,
+// when a job starts: its source must be safe to call from any thread.
 #pragma once
 
 #include <QtGlobal>

@@ -40,6 +40,7 @@
 #include "ui/pictures.h"
 #include "ui/preview_dialog.h"
 #include "ui/progress_dialog.h"
+#include "ui/run_thread.h"
 #include "ui/settings_store.h"
 #include "ui/translation.h"
 
@@ -180,7 +181,7 @@ void MainWindow::startUp() {
       {ids::kClear, &MainWindow::clearList},
       {ids::kPreview, &MainWindow::openPreview},
       {ids::kCopy, &MainWindow::openAbout},
-      {ids::kExit, &QDialog::accept},
+      {ids::kExit, &MainWindow::exit},
   };
   for (const auto &[id, slot] : commands)
     if (PictureButton *button = pictureButton(id))
@@ -258,11 +259,73 @@ void MainWindow::pressModeButton(ModeButton button) {
 }
 
 void MainWindow::doIt() {
+  if (run_)
+    return;
   // A run that got past its checks ends with every button released; a
   // refused one leaves the selection and its own sentence.
   if (runBatch(selection_, *this, *fs_).selectionReset())
     changed_.fill(true);
   refresh();
+  if (closeAfterRun_) {
+    // EXIT during the run: the workers have stopped.
+    closeAfterRun_ = false;
+    accept();
+  }
+}
+
+void MainWindow::exit() {
+  if (run_) {
+    closeAfterRun_ = true;
+    run_->cancel();
+    return;
+  }
+  accept();
+}
+
+void MainWindow::reject() {
+  if (run_) {
+    run_->cancel();
+    return;
+  }
+  QDialog::reject();
+}
+
+void MainWindow::holdControls(bool hold) {
+  if (hold) {
+    focusBeforeRun_ = focusWidget();
+    held_.clear();
+    for (QWidget *w : controls_.all()) {
+      // Labels and frames only show; EXIT stays.
+      if (qobject_cast<QLabel *>(w) || qobject_cast<QGroupBox *>(w) ||
+          w == pictureButton(ids::kExit))
+        continue;
+      held_.emplace_back(w, w->isEnabled());
+      w->setEnabled(false);
+    }
+    return;
+  }
+  for (const auto &[w, enabled] : held_)
+    if (w)
+      w->setEnabled(enabled);
+  held_.clear();
+  if (focusBeforeRun_)
+    focusBeforeRun_->setFocus();
+  focusBeforeRun_.clear();
+}
+
+batch::RunOutcome MainWindow::runPlan(batch::RunPlan &plan,
+                                      platform::FileSystem &fs,
+                                      const batch::WalkHooks &walkHooks) {
+  plan.workers =
+      options_.workers > 0 ? options_.workers : batch::defaultWorkers();
+  RunThread run(*this, this,
+                options_.jobClock ? *options_.jobClock : JobClock::real());
+  run_ = &run;
+  holdControls(true);
+  const batch::RunOutcome outcome = run.run(plan, fs, walkHooks);
+  holdControls(false);
+  run_ = nullptr;
+  return outcome;
 }
 
 void MainWindow::browse() { choose(false); }
@@ -324,7 +387,7 @@ bool MainWindow::platformChooseFiles(QWidget *owner,
 }
 
 void MainWindow::dropNames(const std::vector<std::string> &names) {
-  if (names.empty())
+  if (names.empty() || run_)
     return;
   files_.drop(names);
   showFileList();
@@ -343,6 +406,8 @@ void MainWindow::openPreview() {
 }
 
 void MainWindow::openAbout() {
+  if (run_)
+    return;
   ++aboutBoxesOpened_;
   AboutDialog about(this);
   about.run();
@@ -448,6 +513,11 @@ void MainWindow::resizeEvent(QResizeEvent *event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
+  if (run_) {
+    event->ignore();
+    exit();
+    return;
+  }
   if (isVisible())
     accept(); // as EXIT
   event->accept();

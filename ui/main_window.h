@@ -19,14 +19,20 @@
 // has a tooltip that says what it does; the mode buttons whose captions
 // allow it have Alt keys.
 //
-// The window is the batch run's host: the run's prompts, options, messages
-// and jobs open as modal windows over it (InputDialog, ExcludeOptionsDialog,
-// MessageDialog, ProgressDialog). The prompt's answers go to the jobs as
+// The window is the batch run's host: the run's prompts and options open as
+// modal windows over it (InputDialog, ExcludeOptionsDialog) before the run;
+// the run itself goes on a RunThread with the jobs on workers (one per
+// core unless the options say), its messages opening as MessageDialogs and
+// one RunProgressWindow for the largest file in hand. During a run every
+// control but EXIT is disabled (the progress window's CANCEL and Esc cancel
+// the run); EXIT and the close box cancel it and close the window once the
+// workers have stopped, each file whole. The prompt's answers go to the jobs as
 // Windows-1251 bytes, the alphabet the letter functions work in; names and
 // filters are in the local 8-bit encoding of file names.
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QStringList>
 
 #include <array>
@@ -34,6 +40,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch/batch_host.h"
@@ -53,6 +60,7 @@ class QMenu;
 namespace snpln::ui {
 
 class PictureButton;
+class RunThread;
 
 // What BROWSE and FOLDER ask the file dialog for.
 struct BrowseRequest {
@@ -76,7 +84,10 @@ struct MainWindowOptions {
   // The file system of jobs and the preview; the real one when null.
   platform::FileSystem *fileSystem = nullptr;
   // The clock the jobs' progress windows go by; JobClock::real() when null.
+  // It is read on the run's workers too.
   JobClock *jobClock = nullptr;
+  // How many jobs of a pass run at once; 0: one per core.
+  int workers = 0;
 };
 
 class MainWindow : public QDialog, public batch::BatchHost {
@@ -129,6 +140,13 @@ public:
   QCheckBox *saveUpperBox() const;
   const DialogControls &controls() const { return controls_; }
   int aboutBoxesOpened() const { return aboutBoxesOpened_; }
+  // The run going on, if any (its progress window, its cancel).
+  RunThread *currentRun() const { return run_; }
+  // EXIT: closes the window; during a run, cancels it and closes once it
+  // has ended.
+  void exit();
+  // Esc: closes the window; during a run, cancels it.
+  void reject() override;
 
   // BatchHost.
   bool fileNameFieldEmpty() override;
@@ -144,6 +162,8 @@ public:
     return job::TypedText::Characters;
   }
   batch::JobEnd runJob(const job::JobRequest &request) override;
+  batch::RunOutcome runPlan(batch::RunPlan &plan, platform::FileSystem &fs,
+                            const batch::WalkHooks &walkHooks) override;
   std::string filterText() override;
   std::vector<std::string> &filterList() override;
   bool saveUpperChecked() override;
@@ -174,6 +194,9 @@ private:
   // The status line in its label, shortened to fit with the file name kept.
   void showStatus(QLabel &label) const;
   bool isButtonBusy(batch::ModeButton button) const;
+  // Disables every control but EXIT for a run, and gives each its state
+  // (and the focus) back afterwards.
+  void holdControls(bool hold);
 
   std::string commandLine_;
   Options options_;
@@ -195,6 +218,10 @@ private:
   std::array<bool, batch::kButtonCount> changed_{};
   int aboutBoxesOpened_ = 0;
   QSize templateSize_;
+  RunThread *run_ = nullptr;
+  bool closeAfterRun_ = false;
+  std::vector<std::pair<QPointer<QWidget>, bool>> held_;
+  QPointer<QWidget> focusBeforeRun_;
 };
 
 } // namespace snpln::ui

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <limits>
 #include <map>
@@ -18,86 +19,27 @@
 
 #include "job/file_job.h"
 #include "platform/posix_file_system.h"
+#include "tests/ui/counting_file_system.h"
 #include "tests/ui/modal_script.h"
+#include "tests/ui/read_gate.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/job_clock.h"
 #include "ui/main_window.h"
 #include "ui/message_dialog.h"
 #include "ui/progress_dialog.h"
+#include "ui/run_progress_window.h"
+#include "ui/run_thread.h"
 
 using namespace snpln;
 using namespace snpln::ui;
+using snpln::test::CountingFileSystem;
+using snpln::test::holdsTemporaryFile;
+using snpln::test::MemoryStore;
 using snpln::test::ModalScript;
 using snpln::test::onNextModal;
 using snpln::test::whilePolling;
 
 namespace {
-
-// Whether `dir` holds one of our temporary files.
-bool holdsTemporaryFile(const QString &dir) {
-  for (const QString &name :
-       QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
-    if (platform::isTemporaryName(name.toStdString()))
-      return true;
-  return false;
-}
-
-// The POSIX file system, counting the reads of the files it opens.
-// `beforeRead` runs before each. With `maxRead` set to the job's slice size,
-// a read gives at most that many bytes, so that the job's stream, which
-// keeps a few bytes after each slice, reads once per engine step of the
-// case engines (but for a last step or two whose bytes it holds already).
-class CountingFileSystem : public platform::PosixFileSystem {
-public:
-  int reads = 0;
-  std::size_t maxRead = 0;
-  std::function<void()> beforeRead;
-
-  std::unique_ptr<platform::InputFile>
-  openRead(const platform::FileLocation &at) override {
-    auto file = PosixFileSystem::openRead(at);
-    if (!file)
-      return nullptr;
-    return std::make_unique<Counting>(std::move(file), *this);
-  }
-
-private:
-  class Counting : public platform::InputFile {
-  public:
-    Counting(std::unique_ptr<platform::InputFile> file, CountingFileSystem &fs)
-        : file_(std::move(file)), fs_(fs) {}
-    bool read(void *buffer, std::size_t size, std::size_t &got) override {
-      if (fs_.beforeRead)
-        fs_.beforeRead();
-      ++fs_.reads;
-      if (fs_.maxRead > 0)
-        size = std::min(size, fs_.maxRead);
-      return file_->read(buffer, size, got);
-    }
-    bool seek(platform::FileSize position) override {
-      return file_->seek(position);
-    }
-    platform::FileSize position() const override { return file_->position(); }
-    bool size(platform::FileSize &result) override {
-      return file_->size(result);
-    }
-    bool status(platform::FileStatus &result) override {
-      return file_->status(result);
-    }
-    platform::LockOutcome lock() override { return file_->lock(); }
-    bool stillNamed() override { return file_->stillNamed(); }
-    std::unique_ptr<platform::SaveFile>
-    beginSave(const platform::FileStatus &original,
-              const platform::SaveRules &rules,
-              platform::SystemError &why) override {
-      return file_->beginSave(original, rules, why);
-    }
-
-  private:
-    std::unique_ptr<platform::InputFile> file_;
-    CountingFileSystem &fs_;
-  };
-};
 
 // A clock the test sets: it stands still unless the test moves it.
 struct TestClock {
@@ -135,20 +77,6 @@ void turnTheEventLoop(int turns) {
     QCoreApplication::processEvents();
 }
 
-// The filter history of a window under test, kept in memory.
-class MemoryStore : public batch::SettingsStore {
-public:
-  std::string read(const std::string &name) override {
-    auto it = values.find(name);
-    return it == values.end() ? std::string() : it->second;
-  }
-  bool write(const std::string &name, const std::string &value) override {
-    values[name] = value;
-    return true;
-  }
-  std::map<std::string, std::string> values;
-};
-
 // Counts how often a widget is shown, and what `clock` read the first time.
 class ShowCounter : public QObject {
 public:
@@ -170,7 +98,8 @@ public:
   ~ProgressWindowCounter() override { qApp->removeEventFilter(this); }
   bool eventFilter(QObject *watched, QEvent *event) override {
     if (event->type() == QEvent::Show &&
-        qobject_cast<ProgressDialog *>(watched))
+        (qobject_cast<ProgressDialog *>(watched) ||
+         qobject_cast<RunProgressWindow *>(watched)))
       ++shows;
     return false;
   }
@@ -423,7 +352,7 @@ private slots:
     QCOMPARE(counter.shows, inTheWindow ? 1 : 0);
     QVERIFY(busyUnderMessage);
     QCOMPARE(readsAfterStaleTicks, readsAtMessage);
-    QCOMPARE(fs.reads, readsAtMessage);
+    QCOMPARE(fs.reads.load(), readsAtMessage);
     QCOMPARE(readAll("c.txt"), text.toUpper());
   }
 
@@ -603,7 +532,9 @@ private slots:
 
   // The main window's runs take their jobs' time from the clock it is
   // given: standing still, no progress window shows; a second per read, the
-  // job's window shows after its first step.
+  // window shows while the job is in its file. The job's first read waits
+  // until the window has shown, or until the window has looked at the job
+  // several times.
   void mainWindowJobsGoByItsClock_data() {
     QTest::addColumn<int>("millisecondsPerRead");
     QTest::addColumn<int>("windowsShown");
@@ -617,15 +548,33 @@ private slots:
     writeFile("m.txt", text);
     CountingFileSystem fs;
     fs.maxRead = engine::kSliceSize;
-    TestClock time;
-    fs.beforeRead = [&] { time.now += millisecondsPerRead; };
+    // Read by the window and moved by the job's worker.
+    std::atomic<qint64> now{0};
+    JobClock clock([&now] { return now.load(); });
+    test::ReadGate gate;
+    std::atomic<bool> held{false};
+    fs.beforeRead = [&] {
+      now += millisecondsPerRead;
+      if (!held.exchange(true))
+        gate.wait();
+    };
     MemoryStore store;
     MainWindowOptions options;
     options.settings = &store;
     options.fileSystem = &fs;
-    options.jobClock = &time.clock;
+    options.jobClock = &clock;
     MainWindow w("m.txt", options);
     ProgressWindowCounter counter;
+    int looks = 0;
+    QTimer looking;
+    looking.setInterval(RunThread::kLookEveryMs);
+    connect(&looking, &QTimer::timeout, [&] {
+      if (gate.waiting() && ++looks >= 5)
+        gate.open();
+      if (counter.shows > 0)
+        gate.open();
+    });
+    looking.start();
     ModalScript script([](QWidget *dialog) {
       if (auto *message = qobject_cast<MessageDialog *>(dialog))
         message->done(QDialog::Accepted);

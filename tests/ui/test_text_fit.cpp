@@ -27,6 +27,7 @@
 #include <functional>
 #include <memory>
 
+#include "i18n/texts.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/about_dialog.h"
 #include "ui/description_dialog.h"
@@ -38,6 +39,7 @@
 #include "ui/pictures.h"
 #include "ui/preview_dialog.h"
 #include "ui/progress_dialog.h"
+#include "ui/run_progress_window.h"
 #include "ui/save_prompt_dialog.h"
 #include "ui/save_refused_dialog.h"
 #include "ui/toggle_button.h"
@@ -397,6 +399,14 @@ private slots:
       ProgressDialog progress(request, &w);
       progress.controls();
       check(progress, QStringLiteral("progress"));
+    }
+    {
+      // The run's progress window, at its longest caption.
+      RunProgressWindow progress(&w);
+      progress.showFile(
+          shown(i18n::operationTitle(job::OperationCode::RecodeToUtf8)),
+          QString::fromStdString(job::displayNameOf(path)), 50);
+      check(progress, QStringLiteral("run progress"));
     }
     {
       SavePromptDialog prompt(path, &w);

@@ -11,12 +11,41 @@
 #include <QByteArray>
 #include <QString>
 
+#include <QDir>
+
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 
+#include "batch/filter_history.h"
+#include "platform/file_system.h"
+
 namespace snpln::test {
+
+// A window's settings, kept in memory.
+class MemoryStore : public batch::SettingsStore {
+public:
+  std::string read(const std::string &name) override {
+    auto it = values.find(name);
+    return it == values.end() ? std::string() : it->second;
+  }
+  bool write(const std::string &name, const std::string &value) override {
+    values[name] = value;
+    return true;
+  }
+  std::map<std::string, std::string> values;
+};
+
+// Whether `dir` holds one of our temporary files.
+inline bool holdsTemporaryFile(const QString &dir) {
+  for (const QString &name :
+       QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
+    if (platform::isTemporaryName(name.toStdString()))
+      return true;
+  return false;
+}
 
 // Writes exactly `bytes` to the file at `path`.
 inline void writeFile(const QString &path, const std::string &bytes) {

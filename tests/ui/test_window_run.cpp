@@ -1,0 +1,373 @@
+// The window while its run goes on worker threads: a job's read is held at
+// a gate the test opens, so the test looks at the window with the job in
+// the middle of its file, on no clock but the one it sets. The window takes
+// its events, every control but EXIT is disabled, one progress window
+// shows the largest file in hand, and CANCEL, its close box, Esc and EXIT
+// stop the run with every file whole.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <csignal>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "tests/ui/counting_file_system.h"
+#include "tests/ui/modal_script.h"
+#include "tests/ui/read_gate.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/control_ids.h"
+#include "ui/main_window.h"
+#include "ui/message_dialog.h"
+#include "ui/picture_button.h"
+#include "ui/run_progress_window.h"
+#include "ui/run_thread.h"
+#include "ui/running_files.h"
+#include "ui/termination_signals.h"
+
+using namespace snpln;
+using namespace snpln::ui;
+using snpln::test::CountingFileSystem;
+using snpln::test::holdsTemporaryFile;
+using snpln::test::MemoryStore;
+using snpln::test::ModalScript;
+using snpln::test::ReadGate;
+using snpln::test::whilePolling;
+
+namespace {
+
+QByteArray readAll(const QString &path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly))
+    return "<unreadable>";
+  return f.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &data) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  QCOMPARE(f.write(data), data.size());
+}
+
+QByteArray randomLetters(int size) {
+  QByteArray text(size, '\0');
+  auto *random = QRandomGenerator::global();
+  for (char &c : text)
+    c = static_cast<char>('a' + random->bounded(26));
+  return text;
+}
+
+// The controls a user works with, and which of them are enabled, EXIT
+// apart ("DOIT SCASE ..." of those enabled).
+QStringList enabledControls(const MainWindow &w) {
+  QStringList enabled;
+  for (QWidget *c : w.controls().all()) {
+    const bool works = qobject_cast<QAbstractButton *>(c) ||
+                       qobject_cast<QLineEdit *>(c) ||
+                       qobject_cast<QComboBox *>(c);
+    if (works && c != w.pictureButton(ids::kExit) && c->isEnabled())
+      enabled << c->objectName();
+  }
+  return enabled;
+}
+
+// A window over real files in a fresh directory, its reads counted and
+// held where the test says, its clock the test's.
+struct Fixture {
+  QTemporaryDir dir;
+  QString previous = QDir::currentPath();
+  CountingFileSystem fs;
+  std::atomic<qint64> now{0};
+  JobClock clock{[this] { return now.load(); }};
+  MemoryStore store;
+  Fixture() { QDir::setCurrent(dir.path()); }
+  ~Fixture() { QDir::setCurrent(previous); }
+  MainWindowOptions options(int workers) {
+    MainWindowOptions o;
+    o.settings = &store;
+    o.fileSystem = &fs;
+    o.jobClock = &clock;
+    o.workers = workers;
+    return o;
+  }
+};
+
+} // namespace
+
+class WindowRunTest : public QObject {
+  Q_OBJECT
+
+private slots:
+  // The table the progress window reads: the largest file in hand (of two
+  // of one size, the one started first), and whether one has run for the
+  // delay.
+  void runningFilesKnowTheLargest() {
+    RunningFiles files;
+    int a = 0, b = 0, c = 0;
+    const auto file = [](const char *name, std::uint64_t size,
+                         std::int64_t at) {
+      RunningFile f;
+      f.displayName = name;
+      f.size = size;
+      f.startedAt = at;
+      return f;
+    };
+    QVERIFY(!files.largest());
+    QVERIFY(!files.anyRunningFor(1000, 0));
+    files.started(&a, file("a", 10, 0));
+    files.started(&b, file("b", 30, 5));
+    files.started(&c, file("c", 30, 7));
+    files.progress(&b, 40);
+    QCOMPARE(QString::fromStdString(files.largest()->displayName),
+             QStringLiteral("b"));
+    QCOMPARE(files.largest()->percent, 40);
+    QVERIFY(!files.anyRunningFor(299, 300));
+    QVERIFY(files.anyRunningFor(300, 300));
+    files.ended(&b);
+    QCOMPARE(QString::fromStdString(files.largest()->displayName),
+             QStringLiteral("c"));
+    files.ended(&a);
+    QVERIFY(!files.anyRunningFor(306, 300));
+    QVERIFY(files.anyRunningFor(307, 300));
+    files.ended(&c);
+    files.progress(&c, 50); // after its end: nothing
+    QVERIFY(!files.largest());
+    QCOMPARE(files.count(), std::size_t(0));
+  }
+
+  // The job is held in the middle of its file: the window still handles a
+  // posted call, has every control but EXIT disabled, and shows its one
+  // progress window once the clock has passed the delay. Each way of
+  // stopping leaves the file whole, its mode kept, no temporary file, the
+  // controls as they were and the focus on DOIT; EXIT also closes the
+  // window, but only after the run.
+  void windowLivesWhileAJobRuns_data() {
+    QTest::addColumn<int>("workers");
+    QTest::addColumn<QString>("how");
+    for (const int workers : {1, 3})
+      for (const char *how : {"CANCEL", "close box", "Esc", "EXIT"})
+        QTest::addRow("%d workers, %s", workers, how)
+            << workers << QString::fromLatin1(how);
+  }
+  void windowLivesWhileAJobRuns() {
+    QFETCH(int, workers);
+    QFETCH(QString, how);
+    Fixture f;
+    const QByteArray text = randomLetters(1 << 20);
+    writeFile("big.txt", text);
+    QFile::setPermissions("big.txt", QFile::ReadOwner | QFile::WriteOwner |
+                                         QFile::ReadGroup);
+    const QFile::Permissions before = QFile::permissions("big.txt");
+    f.fs.maxRead = 4096;
+    ReadGate gate;
+    // The fourth read waits: the job is well into its file.
+    f.fs.beforeRead = [&] {
+      if (f.fs.reads == 3)
+        gate.wait();
+    };
+    MainWindow w("big.txt", f.options(workers));
+    QSignalSpy accepted(&w, &QDialog::accepted);
+    w.pressModeButton(batch::ModeButton::UpperCase);
+    const QStringList before_run = enabledControls(w);
+
+    QStringList enabledDuringRun{QStringLiteral("not looked at")};
+    bool exitEnabled = false, posted = false, postedWhileHeld = false;
+    bool canceledWhileHeld = false;
+    int acceptedWhileHeld = -1;
+    QString shownName, shownTitle;
+    int stage = 0;
+    whilePolling([&] {
+      RunThread *run = w.currentRun();
+      switch (stage) {
+      case 0:
+        if (!run || !gate.waiting())
+          return false;
+        enabledDuringRun = enabledControls(w);
+        exitEnabled = w.pictureButton(ids::kExit)->isEnabled();
+        QTimer::singleShot(0, &w, [&] {
+          posted = true;
+          postedWhileHeld = gate.waiting();
+        });
+        f.now = RunThread::kDefaultShowDelayMs;
+        stage = 1;
+        return false;
+      case 1: {
+        RunProgressWindow *window = run->progressWindow();
+        if (!posted || !window || !window->isVisible())
+          return false;
+        shownName = window->shownName();
+        shownTitle = window->windowTitle();
+        if (how == QLatin1String("CANCEL"))
+          QTest::mouseClick(window->controls().control(kIdCancel),
+                            Qt::LeftButton);
+        else if (how == QLatin1String("close box"))
+          window->close();
+        else if (how == QLatin1String("Esc"))
+          QTest::keyClick(&w, Qt::Key_Escape);
+        else
+          QTest::mouseClick(w.pictureButton(ids::kExit), Qt::LeftButton);
+        // Asked, not yet done: the job is still held.
+        canceledWhileHeld = run->canceled() && gate.waiting();
+        acceptedWhileHeld = static_cast<int>(accepted.count());
+        gate.open();
+        return true;
+      }
+      }
+      return true;
+    });
+    ModalScript script([](QWidget *dialog) {
+      if (auto *message = qobject_cast<MessageDialog *>(dialog))
+        message->done(QDialog::Accepted);
+    });
+    w.doIt();
+
+    QCOMPARE(enabledDuringRun, QStringList());
+    QVERIFY(exitEnabled);
+    QVERIFY(posted);
+    QVERIFY(postedWhileHeld);
+    QVERIFY(canceledWhileHeld);
+    QCOMPARE(acceptedWhileHeld, 0);
+    QCOMPARE(shownName, QStringLiteral("big.txt"));
+    QCOMPARE(shownTitle, QStringLiteral("Upper case"));
+    QCOMPARE(script.log, QStringList{QStringLiteral(
+                             "message: big.txt / Operation canceled")});
+    QVERIFY(readAll("big.txt") == text);
+    QCOMPARE(QFile::permissions("big.txt"), before);
+    QVERIFY(!holdsTemporaryFile(f.dir.path()));
+    QCOMPARE(w.statusLabel()->text(), QStringLiteral("No action selected"));
+    QVERIFY(!w.currentRun());
+    // The controls as before the run (the selection reset aside).
+    QCOMPARE(enabledControls(w).size(), before_run.size());
+    QVERIFY(w.pictureButton(ids::kDoIt)->isEnabled());
+    QCOMPARE(accepted.count(), how == QLatin1String("EXIT") ? 1 : 0);
+  }
+
+  // SIGTERM during a run (the window is built on POSIX systems only): the
+  // run is cancelled, the job stops with its file whole, and the window
+  // closes once the run has ended.
+  void terminationSignalCancelsTheRunThenCloses() {
+    Fixture f;
+    const QByteArray text = randomLetters(1 << 20);
+    writeFile("sig.txt", text);
+    f.fs.maxRead = 4096;
+    ReadGate gate;
+    f.fs.beforeRead = [&] {
+      if (f.fs.reads == 3)
+        gate.wait();
+    };
+    TerminationSignals termination;
+    MainWindow w("sig.txt", f.options(2));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.pressModeButton(batch::ModeButton::UpperCase);
+    bool visibleWhileHeld = false;
+    whilePolling([&] {
+      RunThread *run = w.currentRun();
+      if (!run || !gate.waiting())
+        return false;
+      if (!run->canceled()) {
+        if (termination.exitStatus() == 0)
+          ::raise(SIGTERM);
+        return false;
+      }
+      visibleWhileHeld = w.isVisible();
+      gate.open();
+      return true;
+    });
+    ModalScript script([](QWidget *dialog) {
+      if (auto *message = qobject_cast<MessageDialog *>(dialog))
+        message->done(QDialog::Accepted);
+    });
+    w.doIt();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 60000); // a hang guard only
+    QVERIFY(visibleWhileHeld);
+    QCOMPARE(termination.exitStatus(), 128 + SIGTERM);
+    QVERIFY(readAll("sig.txt") == text);
+    QVERIFY(!holdsTemporaryFile(f.dir.path()));
+  }
+
+  // Several files in hand at once: the window shows the largest, and when
+  // it ends, the largest still running. Every file is rewritten as with
+  // one worker.
+  void progressWindowFollowsTheLargestRunningFile() {
+    Fixture f;
+    QVERIFY(QDir().mkdir("tree"));
+    const QByteArray mid = randomLetters(96 * 1024);
+    const QByteArray big = randomLetters(160 * 1024);
+    writeFile("tree/a-mid.txt", mid);
+    writeFile("tree/b-big.txt", big);
+    for (int i = 0; i < 6; ++i)
+      writeFile(QStringLiteral("tree/small%1.txt").arg(i), "small\n");
+    f.fs.maxRead = 4096;
+    ReadGate midGate, bigGate;
+    std::atomic<int> midReads{0}, bigReads{0};
+    f.fs.beforeReadOf = [&](const std::string &name) {
+      if (name == "a-mid.txt" && ++midReads == 2)
+        midGate.wait();
+      if (name == "b-big.txt" && ++bigReads == 2)
+        bigGate.wait();
+    };
+    MainWindow w("tree", f.options(3));
+    w.pressModeButton(batch::ModeButton::UpperCase);
+    QStringList shown;
+    int stage = 0;
+    whilePolling([&] {
+      RunThread *run = w.currentRun();
+      if (!run)
+        return false;
+      RunProgressWindow *window = run->progressWindow();
+      switch (stage) {
+      case 0:
+        if (!midGate.waiting() || !bigGate.waiting())
+          return false;
+        f.now = RunThread::kDefaultShowDelayMs;
+        stage = 1;
+        return false;
+      case 1:
+        if (!window || !window->isVisible())
+          return false;
+        shown << window->shownName();
+        bigGate.open();
+        stage = 2;
+        return false;
+      case 2:
+        if (window->shownName() == shown.last())
+          return false;
+        shown << window->shownName();
+        midGate.open();
+        return true;
+      }
+      return true;
+    });
+    ModalScript script([](QWidget *dialog) {
+      if (auto *message = qobject_cast<MessageDialog *>(dialog))
+        message->done(QDialog::Accepted);
+    });
+    w.doIt();
+    QCOMPARE(shown, (QStringList{QStringLiteral("b-big.txt"),
+                                 QStringLiteral("a-mid.txt")}));
+    QCOMPARE(script.log,
+             QStringList{QStringLiteral(
+                 "message: tree / Processing this directory and its "
+                 "subdirectories is completed")});
+    QVERIFY(readAll("tree/a-mid.txt") == mid.toUpper());
+    QVERIFY(readAll("tree/b-big.txt") == big.toUpper());
+    for (int i = 0; i < 6; ++i)
+      QCOMPARE(readAll(QStringLiteral("tree/small%1.txt").arg(i)),
+               QByteArray("SMALL\n"));
+    QVERIFY(!holdsTemporaryFile(f.dir.filePath("tree")));
+  }
+};
+
+QTEST_MAIN(WindowRunTest)
+#include "test_window_run.moc"
