@@ -8,7 +8,8 @@
 // page lacks goes to a fill byte: a byte of the other page whose character
 // the first page lacks. The fill bytes keep the images of the tables of
 // earlier versions where those were such bytes; the rest pair in ascending
-// byte order (tests/engine/test_recode_tables.cpp derives the tables and compares).
+// byte order (tests/engine/test_recode_tables.cpp derives the tables and
+// compares).
 #pragma once
 
 #include <array>
