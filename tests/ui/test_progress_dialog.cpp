@@ -37,7 +37,9 @@ using snpln::test::holdsTemporaryFile;
 using snpln::test::MemoryStore;
 using snpln::test::ModalScript;
 using snpln::test::onNextModal;
+using snpln::test::readFile;
 using snpln::test::whilePolling;
+using snpln::test::writeFile;
 
 namespace {
 
@@ -105,19 +107,6 @@ public:
   }
 };
 
-QByteArray readAll(const QString &path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly))
-    return "<unreadable>";
-  return f.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &data) {
-  QFile f(path);
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  QCOMPARE(f.write(data), data.size());
-}
-
 job::JobRequest upperCase(const QString &name, int lastJob = 0) {
   job::JobRequest request;
   request.operation = job::OperationCode::UpperCase;
@@ -184,7 +173,7 @@ private slots:
         QStringLiteral("Progressing file"));
     QVERIFY(progress.windowFlags() & Qt::WindowCloseButtonHint); // CANCEL
     QCOMPARE(progress.run(), job::JobResult::Done);
-    QCOMPARE(readAll("a.txt"), text.toUpper());
+    QCOMPARE(readFile("a.txt"), text.toUpper());
     QVERIFY(counter.shows >= 1);
     QCOMPARE(progress.progress(), 100);
     QCOMPARE(progress.controls()
@@ -225,7 +214,7 @@ private slots:
     QVERIFY(answer.seen);
     QCOMPARE(answer.line1, QStringLiteral("File(s) successfully converted"));
     QCOMPARE(answer.line2, QStringLiteral("with upper case"));
-    QCOMPARE(readAll("b.txt"), QByteArray("ABC\n"));
+    QCOMPARE(readFile("b.txt"), QByteArray("ABC\n"));
   }
 
   // A start-up end settles the result before the window would open.
@@ -305,7 +294,7 @@ private slots:
     QVERIFY(message.seen);
     QCOMPARE(message.line1, QStringLiteral("big.txt"));
     QCOMPARE(message.line2, QStringLiteral("Operation canceled"));
-    QVERIFY(readAll("big.txt") == text);
+    QVERIFY(readFile("big.txt") == text);
     QCOMPARE(QFile::permissions("big.txt"), before);
     QVERIFY(!holdsTemporaryFile(dir_.path()));
     QFile::setPermissions("big.txt", QFile::ReadOwner | QFile::WriteOwner);
@@ -353,7 +342,7 @@ private slots:
     QVERIFY(busyUnderMessage);
     QCOMPARE(readsAfterStaleTicks, readsAtMessage);
     QCOMPARE(fs.reads.load(), readsAtMessage);
-    QCOMPARE(readAll("c.txt"), text.toUpper());
+    QCOMPARE(readFile("c.txt"), text.toUpper());
   }
 
   // The window ends only with its job.
@@ -374,7 +363,7 @@ private slots:
     QCOMPARE(progress.run(), job::JobResult::Stop);
     QVERIFY(message.seen);
     QCOMPARE(message.line2, QStringLiteral("Operation canceled"));
-    QCOMPARE(readAll("d.txt"), QByteArray("q").repeated(4096));
+    QCOMPARE(readFile("d.txt"), QByteArray("q").repeated(4096));
   }
 
   // The window shows once the job's clock has reached the delay while the
@@ -426,7 +415,7 @@ private slots:
     progress.installEventFilter(&counter);
     QCOMPARE(progress.run(), job::JobResult::Done);
     QCOMPARE(stepped.time.now, reads);
-    QCOMPARE(readAll("f.txt"), text.toUpper());
+    QCOMPARE(readFile("f.txt"), text.toUpper());
     QCOMPARE(progress.progress(), 100);
     if (shown) {
       QCOMPARE(counter.shows, 1);
@@ -524,7 +513,7 @@ private slots:
     QCOMPARE(progressAtEsc, 3);
     QVERIFY(message.seen);
     QCOMPARE(message.line2, QStringLiteral("Operation canceled"));
-    QVERIFY(readAll("g.txt") == text);
+    QVERIFY(readFile("g.txt") == text);
     // Afterwards the other window takes its clicks again.
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(clicks, 1);
@@ -585,7 +574,7 @@ private slots:
     QCOMPARE(script.log,
              QStringList{QStringLiteral("message: File(s) successfully "
                                         "converted / with upper case")});
-    QCOMPARE(readAll("m.txt"), text.toUpper());
+    QCOMPARE(readFile("m.txt"), text.toUpper());
   }
 };
 

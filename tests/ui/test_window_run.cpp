@@ -41,23 +41,12 @@ using snpln::test::CountingFileSystem;
 using snpln::test::holdsTemporaryFile;
 using snpln::test::MemoryStore;
 using snpln::test::ModalScript;
+using snpln::test::readFile;
 using snpln::test::ReadGate;
 using snpln::test::whilePolling;
+using snpln::test::writeFile;
 
 namespace {
-
-QByteArray readAll(const QString &path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly))
-    return "<unreadable>";
-  return f.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &data) {
-  QFile f(path);
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  QCOMPARE(f.write(data), data.size());
-}
 
 QByteArray randomLetters(int size) {
   QByteArray text(size, '\0');
@@ -241,7 +230,7 @@ private slots:
     QCOMPARE(shownTitle, QStringLiteral("Upper case"));
     QCOMPARE(script.log, QStringList{QStringLiteral(
                              "message: big.txt / Operation canceled")});
-    QVERIFY(readAll("big.txt") == text);
+    QVERIFY(readFile("big.txt") == text);
     QCOMPARE(QFile::permissions("big.txt"), before);
     QVERIFY(!holdsTemporaryFile(f.dir.path()));
     QCOMPARE(w.statusLabel()->text(), QStringLiteral("No action selected"));
@@ -292,7 +281,7 @@ private slots:
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 60000); // a hang guard only
     QVERIFY(visibleWhileHeld);
     QCOMPARE(termination.exitStatus(), 128 + SIGTERM);
-    QVERIFY(readAll("sig.txt") == text);
+    QVERIFY(readFile("sig.txt") == text);
     QVERIFY(!holdsTemporaryFile(f.dir.path()));
   }
 
@@ -360,10 +349,10 @@ private slots:
              QStringList{QStringLiteral(
                  "message: tree / Processing this directory and its "
                  "subdirectories is completed")});
-    QVERIFY(readAll("tree/a-mid.txt") == mid.toUpper());
-    QVERIFY(readAll("tree/b-big.txt") == big.toUpper());
+    QVERIFY(readFile("tree/a-mid.txt") == mid.toUpper());
+    QVERIFY(readFile("tree/b-big.txt") == big.toUpper());
     for (int i = 0; i < 6; ++i)
-      QCOMPARE(readAll(QStringLiteral("tree/small%1.txt").arg(i)),
+      QCOMPARE(readFile(QStringLiteral("tree/small%1.txt").arg(i)),
                QByteArray("SMALL\n"));
     QVERIFY(!holdsTemporaryFile(f.dir.filePath("tree")));
   }

@@ -53,6 +53,13 @@ inline void writeFile(const QString &path, const std::string &bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+inline void writeFile(const QString &path, const QByteArray &bytes) {
+  writeFile(path, bytes.toStdString());
+}
+inline void writeFile(const QString &path, const char *text) {
+  writeFile(path, std::string(text));
+}
+
 // The whole file, as a QByteArray so that a failed comparison prints both
 // sides.
 inline QByteArray readFile(const QString &path) {
