@@ -18,6 +18,7 @@
 #include "batch/selection_state.h"
 #include "cli/cli_options.h"
 #include "cli/console_host.h"
+#include "tests/support/forwarding_input_file.h"
 #include "tests/support/native_file_system.h"
 #include "tests/support/temp_dir.h"
 
@@ -200,33 +201,20 @@ public:
   std::atomic<std::size_t> total{0};
   std::unique_ptr<platform::InputFile>
   openRead(const platform::FileLocation &at) override {
-    struct File : platform::InputFile {
-      std::unique_ptr<platform::InputFile> inner;
+    struct File : test::ForwardingInputFile {
+      using ForwardingInputFile::ForwardingInputFile;
       InterruptingFileSystem *owner = nullptr;
       bool read(void *b, std::size_t n, std::size_t &got) override {
-        const bool ok = inner->read(b, n, got);
+        const bool ok = inner_->read(b, n, got);
         if ((owner->total += got) >= owner->after_)
           cli::interrupted = true;
         return ok;
-      }
-      bool seek(platform::FileSize p) override { return inner->seek(p); }
-      platform::FileSize position() const override { return inner->position(); }
-      bool size(platform::FileSize &s) override { return inner->size(s); }
-      bool status(platform::FileStatus &s) override { return inner->status(s); }
-      platform::LockOutcome lock() override { return inner->lock(); }
-      bool stillNamed() override { return inner->stillNamed(); }
-      std::unique_ptr<platform::SaveFile>
-      beginSave(const platform::FileStatus &original,
-                const platform::SaveRules &rules,
-                platform::SystemError &why) override {
-        return inner->beginSave(original, rules, why);
       }
     };
     auto inner = test::NativeFileSystem::openRead(at);
     if (!inner)
       return nullptr;
-    auto file = std::make_unique<File>();
-    file->inner = std::move(inner);
+    auto file = std::make_unique<File>(std::move(inner));
     file->owner = this;
     return file;
   }

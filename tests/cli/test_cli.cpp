@@ -20,6 +20,7 @@
 #endif
 #include "job/file_job.h"
 #include "snpln/version.h"
+#include "tests/support/forwarding_input_file.h"
 #include "tests/support/native_file_system.h"
 #include "tests/support/reference_text_engines.h"
 #include "tests/support/reference_utf8_engines.h"
@@ -914,34 +915,21 @@ public:
   explicit InterruptingFileSystem(std::size_t after) : after_(after) {}
   std::unique_ptr<platform::InputFile>
   openRead(const platform::FileLocation &at) override {
-    struct File : platform::InputFile {
-      std::unique_ptr<platform::InputFile> inner;
-      std::size_t after, total = 0;
+    struct File : test::ForwardingInputFile {
+      using ForwardingInputFile::ForwardingInputFile;
+      std::size_t after = 0, total = 0;
       bool read(void *b, std::size_t n, std::size_t &got) override {
-        const bool ok = inner->read(b, n, got);
+        const bool ok = inner_->read(b, n, got);
         total += got;
         if (total >= after)
           cli::interrupted = true;
         return ok;
       }
-      bool seek(platform::FileSize p) override { return inner->seek(p); }
-      platform::FileSize position() const override { return inner->position(); }
-      bool size(platform::FileSize &s) override { return inner->size(s); }
-      bool status(platform::FileStatus &s) override { return inner->status(s); }
-      platform::LockOutcome lock() override { return inner->lock(); }
-      bool stillNamed() override { return inner->stillNamed(); }
-      std::unique_ptr<platform::SaveFile>
-      beginSave(const platform::FileStatus &original,
-                const platform::SaveRules &rules,
-                platform::SystemError &why) override {
-        return inner->beginSave(original, rules, why);
-      }
     };
     auto inner = test::NativeFileSystem::openRead(at);
     if (!inner)
       return nullptr;
-    auto file = std::make_unique<File>();
-    file->inner = std::move(inner);
+    auto file = std::make_unique<File>(std::move(inner));
     file->after = after_;
     return file;
   }
@@ -970,35 +958,20 @@ public:
   int tries = 0;
   std::unique_ptr<platform::InputFile>
   openRead(const platform::FileLocation &at) override {
-    struct File : platform::InputFile {
-      std::unique_ptr<platform::InputFile> inner;
+    struct File : test::ForwardingInputFile {
+      using ForwardingInputFile::ForwardingInputFile;
       int *tries = nullptr;
-      bool read(void *b, std::size_t n, std::size_t &got) override {
-        return inner->read(b, n, got);
-      }
-      bool seek(platform::FileSize p) override { return inner->seek(p); }
-      platform::FileSize position() const override { return inner->position(); }
-      bool size(platform::FileSize &s) override { return inner->size(s); }
-      bool status(platform::FileStatus &s) override { return inner->status(s); }
       platform::LockOutcome lock() override {
-        const platform::LockOutcome outcome = inner->lock();
+        const platform::LockOutcome outcome = inner_->lock();
         if (outcome == platform::LockOutcome::Busy && ++*tries == 3)
           cli::interrupted = true;
         return outcome;
-      }
-      bool stillNamed() override { return inner->stillNamed(); }
-      std::unique_ptr<platform::SaveFile>
-      beginSave(const platform::FileStatus &original,
-                const platform::SaveRules &rules,
-                platform::SystemError &why) override {
-        return inner->beginSave(original, rules, why);
       }
     };
     auto inner = test::NativeFileSystem::openRead(at);
     if (!inner)
       return nullptr;
-    auto file = std::make_unique<File>();
-    file->inner = std::move(inner);
+    auto file = std::make_unique<File>(std::move(inner));
     file->tries = &tries;
     return file;
   }

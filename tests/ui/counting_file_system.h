@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/posix_file_system.h"
+#include "tests/support/forwarding_input_file.h"
 
 namespace snpln::test {
 
@@ -35,11 +36,12 @@ public:
   }
 
 private:
-  class Counting : public platform::InputFile {
+  class Counting : public ForwardingInputFile {
   public:
     Counting(std::unique_ptr<platform::InputFile> file, CountingFileSystem &fs,
              std::string name)
-        : file_(std::move(file)), fs_(fs), name_(std::move(name)) {}
+        : ForwardingInputFile(std::move(file)), fs_(fs),
+          name_(std::move(name)) {}
     bool read(void *buffer, std::size_t size, std::size_t &got) override {
       if (fs_.beforeRead)
         fs_.beforeRead();
@@ -48,29 +50,10 @@ private:
       ++fs_.reads;
       if (fs_.maxRead > 0)
         size = std::min(size, fs_.maxRead);
-      return file_->read(buffer, size, got);
-    }
-    bool seek(platform::FileSize position) override {
-      return file_->seek(position);
-    }
-    platform::FileSize position() const override { return file_->position(); }
-    bool size(platform::FileSize &result) override {
-      return file_->size(result);
-    }
-    bool status(platform::FileStatus &result) override {
-      return file_->status(result);
-    }
-    platform::LockOutcome lock() override { return file_->lock(); }
-    bool stillNamed() override { return file_->stillNamed(); }
-    std::unique_ptr<platform::SaveFile>
-    beginSave(const platform::FileStatus &original,
-              const platform::SaveRules &rules,
-              platform::SystemError &why) override {
-      return file_->beginSave(original, rules, why);
+      return inner_->read(buffer, size, got);
     }
 
   private:
-    std::unique_ptr<platform::InputFile> file_;
     CountingFileSystem &fs_;
     std::string name_;
   };
