@@ -41,28 +41,42 @@ std::uint64_t mapBytes(std::uint8_t *bytes, std::size_t count,
   return filled;
 }
 
+// The length of an entry of RecodeState::utf8Bytes: its last byte in
+// memory.
+inline unsigned encodedLength(std::uint32_t entry) {
+  if constexpr (std::endian::native == std::endian::big)
+    return entry & 0xFFu;
+  return entry >> 24;
+}
+
 // Writes the UTF-8 of `count` single-byte characters to `out` (room for
-// 3 * count + 4 bytes) and returns its length.
+// 3 * count + 8 bytes) and returns its length. Eight bytes at a time: a run
+// of ASCII is copied, any other group goes byte by byte, each byte storing
+// four bytes of its entry whatever its length (the next character
+// overwrites what lies past it), with no branch per byte.
 std::size_t encodeSlice(const std::uint8_t *in, std::size_t count,
                         std::uint8_t *out, const RecodeState &state) {
+  const std::uint32_t *encoded = state.utf8Bytes.data();
   std::uint8_t *o = out;
   std::size_t i = 0;
-  while (i < count) {
-    if (i + 8 <= count) {
-      std::uint64_t v;
-      std::memcpy(&v, in + i, 8);
-      if ((v & kHighBits) == 0) {
-        std::memcpy(o, &v, 8);
-        o += 8;
-        i += 8;
-        continue;
-      }
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t v;
+    std::memcpy(&v, in + i, 8);
+    if ((v & kHighBits) == 0) {
+      std::memcpy(o, &v, 8);
+      o += 8;
+      continue;
     }
-    const std::uint8_t b = in[i++];
-    // Four bytes are stored whatever the length; the next character
-    // overwrites what lies past it.
-    std::memcpy(o, &state.utf8Bytes[b], 4);
-    o += state.utf8Length[b];
+    for (std::size_t j = 0; j < 8; ++j) {
+      const std::uint32_t e = encoded[in[i + j]];
+      std::memcpy(o, &e, 4);
+      o += encodedLength(e);
+    }
+  }
+  for (; i < count; ++i) {
+    const std::uint32_t e = encoded[in[i]];
+    std::memcpy(o, &e, 4);
+    o += encodedLength(e);
   }
   return static_cast<std::size_t>(o - out);
 }
@@ -131,19 +145,24 @@ inline int decodeGroup(const std::uint8_t *in, const std::uint8_t *pairs,
   if (cont != lead << 8)
     return -1;
   const std::uint64_t starts = (~cont >> 7) & kLowBits;
-  std::uint8_t *p = o;
+  // The output is gathered in a register and stored once: eight byte
+  // stores read back as one word would stall the store forwarding.
+  std::uint64_t out = 0;
+  unsigned shift = 0;
   for (std::size_t j = 0; j < kGroup; ++j) {
-    *p = pairs[in[j] | in[j + 1] << 8];
-    p += (starts >> (8 * j)) & 1u;
+    const std::uint64_t start = (starts >> (8 * j)) & 1u;
+    out |= (pairs[in[j] | in[j + 1] << 8] * start) << shift;
+    shift += 8 * static_cast<unsigned>(start);
   }
-  const int wrote = static_cast<int>(p - o);
-  // The bytes written, those past them made 0xFF: a 0 among them is a
+  const int wrote = static_cast<int>(shift / 8);
+  // The bytes past those written made 0xFF: a 0 among the rest is a
   // character the table sent to the slow path.
-  std::uint64_t out = loadLittleEndian(o);
-  if (wrote < 8)
-    out |= ~0ull << (8 * wrote);
-  if (((out - kLowBits) & ~out & kHighBits) != 0)
+  const std::uint64_t checked = wrote < 8 ? out | ~0ull << shift : out;
+  if (((checked - kLowBits) & ~checked & kHighBits) != 0)
     return -1;
+  if constexpr (std::endian::native == std::endian::big)
+    out = __builtin_bswap64(out);
+  std::memcpy(o, &out, 8);
   took = kGroup + static_cast<std::size_t>(lead >> 63);
   return wrote;
 }
@@ -330,8 +349,9 @@ RecodeState::RecodeState(CodePage from, CodePage to, bool substituting)
   if (isSingleBytePage(from) && to == CodePage::Utf8) {
     const CharTable &chars = charsOf(from);
     for (std::size_t b = 0; b < 256; ++b) {
+      // A character of a single-byte page takes at most three bytes.
       std::uint8_t encoded[4] = {};
-      utf8Length[b] = static_cast<std::uint8_t>(encodeUtf8(chars[b], encoded));
+      encoded[3] = static_cast<std::uint8_t>(encodeUtf8(chars[b], encoded));
       std::memcpy(&utf8Bytes[b], encoded, 4);
     }
     return;
