@@ -94,35 +94,45 @@ std::uint64_t loadLittleEndian(const std::uint8_t *p) {
   return v;
 }
 
+// A table of the process of 64 Ki entries, one per slot, filled by
+// `make` when a job first needs it and kept: a small file's job then costs
+// no table it does not use. Each caller (each `Make`) has tables of its own.
+template <typename Entry, std::size_t Slots, typename Make>
+const Entry *processTable(std::size_t slot, Make &&make) {
+  static std::mutex guard;
+  static std::array<std::unique_ptr<Entry[]>, Slots> tables;
+  const std::lock_guard<std::mutex> lock(guard);
+  std::unique_ptr<Entry[]> &table = tables[slot % Slots];
+  if (!table) {
+    table = std::make_unique<Entry[]>(65536);
+    make(table.get());
+  }
+  return table.get();
+}
+
+constexpr std::size_t kPages = 8;
+
 // The fast path of decodeSlice: the target byte of the character that
 // begins with byte b followed by byte n, at entry b | n << 8: b's own for
 // ASCII, the character's for a two-byte sequence; 0 for anything else (a
 // lead of three or four bytes, an overlong or cut sequence, NUL, a
 // character the target lacks), which the character-by-character path then
-// takes. One table of the process per target page, made when a job first
-// needs it (64 KiB).
+// takes. One table per target page (64 KiB).
 const std::uint8_t *pairDecodeTableOf(CodePage target) {
-  constexpr std::size_t kPages = 8;
-  static std::mutex guard;
-  static std::array<std::unique_ptr<std::uint8_t[]>, kPages> tables;
-  const std::lock_guard<std::mutex> lock(guard);
-  std::unique_ptr<std::uint8_t[]> &table =
-      tables[static_cast<std::size_t>(target) % kPages];
-  if (!table) {
-    const ByteTable &bytes = bytesOf(target);
-    table = std::make_unique<std::uint8_t[]>(65536);
-    for (unsigned n = 0; n < 256; ++n) {
-      for (unsigned b = 0; b < 256; ++b) {
-        std::uint8_t v = 0;
-        if (b < 0x80)
-          v = bytes[b];
-        else if (b >= 0xC2 && b <= 0xDF && (n & 0xC0u) == 0x80)
-          v = bytes[((b & 0x1Fu) << 6) | (n & 0x3Fu)];
-        table[b | n << 8] = v;
-      }
-    }
-  }
-  return table.get();
+  return processTable<std::uint8_t, kPages>(
+      static_cast<std::size_t>(target), [target](std::uint8_t *table) {
+        const ByteTable &bytes = bytesOf(target);
+        for (unsigned n = 0; n < 256; ++n) {
+          for (unsigned b = 0; b < 256; ++b) {
+            std::uint8_t v = 0;
+            if (b < 0x80)
+              v = bytes[b];
+            else if (b >= 0xC2 && b <= 0xDF && (n & 0xC0u) == 0x80)
+              v = bytes[((b & 0x1Fu) << 6) | (n & 0x3Fu)];
+            table[b | n << 8] = v;
+          }
+        }
+      });
 }
 
 // The fast path of decodeSlice on the kGroup bytes at in[0..kGroup), when
@@ -304,33 +314,23 @@ StepResult decodeStep(SliceStream &job, RecodeState &state) {
   return StepResult::Continue;
 }
 
-} // namespace
-
-namespace {
-
-// The pair tables of the process, one per pair of pages, made when a job
-// first needs it: a small file's job then costs no 64 Ki entries. Entry
-// a | b << 8 holds map[a] | map[b] << 8 in its low half and, above it, how
-// many of a and b have no equivalent in the target.
+// The pair table of a pair of pages (256 KiB): entry a | b << 8 holds
+// map[a] | map[b] << 8 in its low half and, above it, how many of a and b
+// have no equivalent in the target.
 const std::uint32_t *pairTableOf(CodePage from, CodePage to,
                                  const RecodeMap &map,
                                  const ByteFlags &noEquivalent) {
-  constexpr std::size_t kPages = 8;
-  static std::mutex guard;
-  static std::array<std::unique_ptr<std::uint32_t[]>, kPages * kPages> tables;
-  const auto index = static_cast<std::size_t>(from) % kPages * kPages +
-                     static_cast<std::size_t>(to) % kPages;
-  const std::lock_guard<std::mutex> lock(guard);
-  std::unique_ptr<std::uint32_t[]> &table = tables[index];
-  if (!table) {
-    table = std::make_unique<std::uint32_t[]>(65536);
-    for (unsigned a = 0; a < 256; ++a)
-      for (unsigned b = 0; b < 256; ++b)
-        table[a | b << 8] =
-            static_cast<std::uint32_t>(map[a] | map[b] << 8) |
-            static_cast<std::uint32_t>(noEquivalent[a] + noEquivalent[b]) << 16;
-  }
-  return table.get();
+  const auto slot = static_cast<std::size_t>(from) % kPages * kPages +
+                    static_cast<std::size_t>(to) % kPages;
+  return processTable<std::uint32_t, kPages * kPages>(
+      slot, [&](std::uint32_t *table) {
+        for (unsigned a = 0; a < 256; ++a)
+          for (unsigned b = 0; b < 256; ++b)
+            table[a | b << 8] =
+                static_cast<std::uint32_t>(map[a] | map[b] << 8) |
+                static_cast<std::uint32_t>(noEquivalent[a] + noEquivalent[b])
+                    << 16;
+      });
 }
 
 } // namespace
