@@ -5,6 +5,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "engine/letters.h"
 #include "engine/utf8_codec.h"
 
@@ -107,31 +111,28 @@ const std::array<std::uint8_t, 256> &kindsOf(CodePage page) {
                                 : tables[0];
 }
 
+#if !defined(__SSE2__)
 // Bit 0 of each of eight bytes (the first byte lowest), packed into eight
 // bits in the same order.
 std::uint64_t packLowBits(std::uint64_t bytes) {
   return ((bytes & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56;
 }
+#endif
 
-// Eight marks as loaded from memory, first byte lowest.
-std::uint64_t fromLittleEndian(std::uint64_t v) {
-  if constexpr (std::endian::native == std::endian::big)
-    return __builtin_bswap64(v);
-  return v;
-}
-
-// Smart case's view of each byte of a page in one entry: in the low byte
-// what the plain rule makes of it (small; as it is with saveUpper), above
-// it its kinds (makeKinds).
-using SmartBytes = std::array<std::uint16_t, 256>;
+// Smart case's view of each byte of a page in one entry: in bits 0..7
+// what the plain rule makes of it (small; as it is with saveUpper), in
+// bits 32..39 its kinds (makeKinds). Four entries shifted by 0, 8, 16 and
+// 24 bits and or-ed together hold four plain bytes in the low half and
+// their four kinds in the high half.
+using SmartBytes = std::array<std::uint64_t, 256>;
 
 SmartBytes makeSmartBytes(CodePage page, bool saveUpper) {
   const PageLetters &letters = lettersOf(page);
   const std::array<std::uint8_t, 256> &kinds = kindsOf(page);
   SmartBytes t{};
   for (unsigned c = 0; c < 256; ++c) {
-    const unsigned plain = saveUpper ? c : letters.lower[c];
-    t[c] = static_cast<std::uint16_t>(plain | kinds[c] << 8);
+    const std::uint64_t plain = saveUpper ? c : letters.lower[c];
+    t[c] = plain | std::uint64_t{kinds[c]} << 32;
   }
   return t;
 }
@@ -159,38 +160,64 @@ struct ChunkKinds {
   std::uint64_t capital = 0;
 };
 
+// Four bytes of `in` through the table: their plain bytes stored at `out`,
+// their kinds returned (the first byte's lowest).
+inline std::uint64_t plainFour(const std::uint8_t *in, std::uint8_t *out,
+                               const std::uint64_t *t) {
+  const std::uint64_t w =
+      t[in[0]] | t[in[1]] << 8 | t[in[2]] << 16 | t[in[3]] << 24;
+  auto plain = static_cast<std::uint32_t>(w);
+  if constexpr (std::endian::native == std::endian::big)
+    plain = __builtin_bswap32(plain);
+  std::memcpy(out, &plain, 4);
+  return w >> 32;
+}
+
 // The plain rule of smart case over `size` (at most 64) bytes of `in` into
-// `out`, and what each byte is. A whole chunk goes eight bytes at a time,
-// one table lookup per byte, with no store per byte and no marks in memory.
+// `out`, and what each byte is. A whole chunk goes four bytes at a time:
+// one table lookup per byte, one store per four bytes, no marks in memory.
 ChunkKinds plainChunk(const std::uint8_t *in, std::uint8_t *out,
                       std::size_t size, const SmartBytes &table) {
   ChunkKinds kinds;
-  const std::uint16_t *t = table.data();
+  const std::uint64_t *t = table.data();
   if (size == 64) {
+#if defined(__SSE2__)
+    // Sixteen kinds at a time: each bit moved to the top of its byte, the
+    // tops gathered by movemask.
+    for (std::size_t k = 0; k < 64; k += 16) {
+      const auto low =
+          static_cast<long long>(plainFour(in + k, out + k, t) |
+                                 plainFour(in + k + 4, out + k + 4, t) << 32);
+      const auto high =
+          static_cast<long long>(plainFour(in + k + 8, out + k + 8, t) |
+                                 plainFour(in + k + 12, out + k + 12, t) << 32);
+      const __m128i marks = _mm_set_epi64x(high, low);
+      const auto bits = [&](int shift) {
+        return static_cast<std::uint64_t>(static_cast<unsigned>(
+                   _mm_movemask_epi8(_mm_slli_epi16(marks, shift))))
+               << k;
+      };
+      kinds.letter |= bits(7);
+      kinds.terminator |= bits(6);
+      kinds.capital |= bits(5);
+    }
+#else
     for (std::size_t k = 0; k < 64; k += 8) {
-      std::uint64_t v;
-      std::memcpy(&v, in + k, 8);
-      v = fromLittleEndian(v);
-      std::uint64_t plain = 0, marks = 0;
-      for (unsigned j = 0; j < 64; j += 8) {
-        const std::uint64_t e = t[(v >> j) & 0xFFu];
-        plain |= (e & 0xFFu) << j;
-        marks |= (e >> 8) << j;
-      }
-      plain = fromLittleEndian(plain);
-      std::memcpy(out + k, &plain, 8);
+      const std::uint64_t marks = plainFour(in + k, out + k, t) |
+                                  plainFour(in + k + 4, out + k + 4, t) << 32;
       kinds.letter |= packLowBits(marks) << k;
       kinds.terminator |= packLowBits(marks >> 1) << k;
       kinds.capital |= packLowBits(marks >> 2) << k;
     }
+#endif
     return kinds;
   }
   for (std::size_t k = 0; k < size; ++k) {
-    const unsigned e = t[in[k]];
+    const std::uint64_t e = t[in[k]];
     out[k] = static_cast<std::uint8_t>(e);
-    kinds.letter |= std::uint64_t{(e >> 8) & 1u} << k;
-    kinds.terminator |= std::uint64_t{(e >> 9) & 1u} << k;
-    kinds.capital |= std::uint64_t{(e >> 10) & 1u} << k;
+    kinds.letter |= ((e >> 32) & 1u) << k;
+    kinds.terminator |= ((e >> 33) & 1u) << k;
+    kinds.capital |= ((e >> 34) & 1u) << k;
   }
   return kinds;
 }
