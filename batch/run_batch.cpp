@@ -332,10 +332,10 @@ private:
     job::JobRequest &request = task->request;
     static_cast<job::RunParameters &>(request) = run_.plan.parameters;
     request.operation = operation_;
-    request.path = path;
+    request.location = at.directory
+                           ? platform::FileLocation(at.directory, at.name, path)
+                           : platform::FileLocation(path);
     request.displayName = job::displayNameOf(path);
-    request.directory = at.directory;
-    request.entryName = at.directory ? at.name : std::string();
     request.lastJob = lastJob;
     request.saveUpper = run_.plan.saveUpper;
     // The run flushes the directories itself, once for many files, before
@@ -437,7 +437,7 @@ private:
       run_.observer.jobProgress(request, percent);
     };
     task.end = run_.runner.runJob(request, control);
-    task.after = run_.fs.status(request.location());
+    task.after = run_.fs.status(request.location);
   }
 
   void work() {
