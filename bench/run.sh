@@ -132,37 +132,12 @@ time_once() {
   awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
 }
 
-# median_of CMD [RSSFILE]: median seconds over RUNS fresh runs; the result
-# file of the last run is kept as $WORK/last.<tag> when TAG is set.
-median_of() {
-  local cmd=$1 rss=${2:-} times=()
-  for ((i = 0; i < RUNS; i++)); do
-    times+=("$(time_once "$cmd" "$rss")")
-  done
-  if [[ -n ${TAG:-} ]]; then cp "$F" "$WORK/last.$TAG"; fi
-  printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'
-}
-
 ratio() {
   if [[ $1 == INVALID || $2 == INVALID ]]; then
     echo INVALID
     return
   fi
   awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'
-}
-
-# checked_median CMD [RSSFILE]: median_of, or INVALID (with the failures
-# printed) when a run of CMD failed.
-checked_median() {
-  local t
-  rm -f "$FAILED"
-  t=$(median_of "$@")
-  if [[ -s $FAILED ]]; then
-    sed 's/^/  FAILED /' "$FAILED" >&2
-    echo INVALID
-    return
-  fi
-  echo "$t"
 }
 
 # goal NAME VALUE LIMIT: one row of the final table; met when VALUE <= LIMIT
@@ -181,8 +156,6 @@ goal() {
 if want files; then
 echo "file: $SIZE bytes, $RUNS runs per command, medians in seconds"
 DD_CMD='dd if="$F" of="$T" bs=8192 conv=fsync status=none'
-DD=$(checked_median "$DD_CMD")
-printf '%-14s %8s\n' "dd (floor)" "$DD"
 
 # small_source CODE FILE: a 1 MiB text like the large one, for the memory
 # a run takes whatever the file's size.
@@ -192,8 +165,29 @@ small_source() {
 SMALL=$WORK/small-dos.txt
 small_source dos "$SMALL"
 
+# run_into NAME CMD [RSSFILE]: one run of CMD on a fresh copy, its seconds
+# appended to $WORK/times.NAME and a failure to $WORK/failed.NAME.
+run_into() {
+  rm -f "$FAILED"
+  time_once "$2" "${3:-}" >>"$WORK/times.$1"
+  if [[ -s $FAILED ]]; then cat "$FAILED" >>"$WORK/failed.$1"; fi
+  return 0
+}
+# median_into NAME: the median of $WORK/times.NAME, or INVALID (with the
+# failures printed) when a run failed.
+median_into() {
+  if [[ -s $WORK/failed.$1 ]]; then
+    sed 's/^/  FAILED /' "$WORK/failed.$1" >&2
+    echo INVALID
+    return
+  fi
+  sort -n "$WORK/times.$1" | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'
+}
+
 # bench_case NAME "snpln command" "peer command" PEER PEER_GOAL DD_GOAL SAME:
-# times both, prints the medians, snpln/peer and snpln/dd, snpln's peak RSS
+# times dd, the peer and snpln in RUNS interleaved triples on fresh copies
+# (so a change in the machine's load meets all three alike), prints the
+# medians, snpln/peer and snpln/dd, snpln's peak RSS
 # on the large file and on a 1 MiB one ($SMALL), and whether the two left
 # the same bytes in $F; the ratios and the growth of the peak RSS go to the
 # table with their goals. SAME "must": the two do the same rewrite, and
@@ -201,12 +195,23 @@ small_source dos "$SMALL"
 bench_case() {
   local name=$1 mine=$2 peer=$3 mine_t peer_t rss=$WORK/rss small_rss=$WORK/rss-small
   want_case "$name" || return 0
-  peer_t=$(TAG=peer checked_median "$peer")
+  rm -f "$WORK"/times.* "$WORK"/failed.*
+  for ((i = 0; i < RUNS; i++)); do
+    run_into dd "$DD_CMD"
+    run_into peer "$peer"
+    cp "$F" "$WORK/last.peer"
+    if [[ -x $CLI ]]; then
+      run_into mine "$mine" "$rss"
+      cp "$F" "$WORK/last.mine"
+    fi
+  done
+  DD=$(median_into dd)
+  peer_t=$(median_into peer)
   if [[ ! -x $CLI ]]; then
-    printf '%-14s snpln: (not built)  peer %s\n' "$name" "$peer_t"
+    printf '%-14s snpln: (not built)  peer %s  dd %s\n' "$name" "$peer_t" "$DD"
     return
   fi
-  mine_t=$(TAG=mine checked_median "$mine" "$rss")
+  mine_t=$(median_into mine)
   local same=no
   if cmp -s "$WORK/last.mine" "$WORK/last.peer"; then same=yes; fi
   if [[ $7 == must && $same != yes ]]; then
@@ -226,8 +231,8 @@ bench_case() {
   if [[ $mine_t != INVALID ]]; then
     growth=$(awk -v a="$(tail -n1 "$rss")" -v b="$(tail -n1 "$small_rss")" 'BEGIN { printf "%.1f", (a - b) / 1024 }')
   fi
-  printf '%-14s snpln %8s  peer %8s  snpln/peer %7s  snpln/dd %7s  peak RSS %s KiB (1 MiB: %s KiB)  same output: %s\n' \
-    "$name" "$mine_t" "$peer_t" "$vs_peer" "$vs_dd" "$(tail -n1 "$rss" 2>/dev/null || echo -)" \
+  printf '%-14s snpln %8s  peer %8s  dd %8s  snpln/peer %7s  snpln/dd %7s  peak RSS %s KiB (1 MiB: %s KiB)  same output: %s\n' \
+    "$name" "$mine_t" "$peer_t" "$DD" "$vs_peer" "$vs_dd" "$(tail -n1 "$rss" 2>/dev/null || echo -)" \
     "$(tail -n1 "$small_rss" 2>/dev/null || echo -)" "$same"
   goal "$name / $4" "$vs_peer" "$5"
   goal "$name / dd" "$vs_dd" "$6"
@@ -250,8 +255,6 @@ python3 "$ROOT/bench/make_text.py" --code win --size "$SIZE_MB" "$WIN_SOURCE"
 SOURCE=$WIN_SOURCE
 SMALL=$WORK/small-win.txt
 small_source win "$SMALL"
-DD=$(checked_median "$DD_CMD")
-printf '%-14s %8s\n' "dd (floor)" "$DD"
 SAFE='> "$T" && sync "$T" && mv "$T" "$F"'
 MIR=$(printf '\354\350\360') # "мир" in Windows-1251
 export MIR
@@ -282,8 +285,6 @@ iconv -f CP1251 -t UTF-8 "$WIN_SOURCE" >"$UTF8_FROM_WIN"
 iconv -f CP1251 -t UTF-8 "$SMALL" >"$WORK/small-utf8-from-win.txt"
 SOURCE=$UTF8_FROM_WIN
 SMALL=$WORK/small-utf8-from-win.txt
-DD=$(checked_median "$DD_CMD")
-printf '%-14s %8s\n' "dd (floor)" "$DD"
 bench_case "utf8->win" '"$CLI" --from utf8 --to win "$F"' \
   "iconv -f UTF-8 -t CP1251 \"\$F\" $SAFE" iconv 0.6 1.2 must
 rm -f "$UTF8_FROM_WIN"
@@ -297,8 +298,6 @@ head -c $((SIZE_MB * 512 * 1024)) "$WIN_SOURCE" | iconv -f CP1251 -t UTF-16 >"$U
 head -c $((512 * 1024)) "$WORK/small-win.txt" | iconv -f CP1251 -t UTF-16 >"$WORK/small-utf16.txt"
 SOURCE=$UTF16_SOURCE
 SMALL=$WORK/small-utf16.txt
-DD=$(checked_median "$DD_CMD")
-printf '%-14s %8s\n' "dd (floor)" "$DD"
 bench_case "utf16->utf8" '"$CLI" --to utf8 "$F"' \
   "iconv -f UTF-16 -t UTF-8 \"\$F\" $SAFE" iconv 1.0 1.2 must
 rm -f "$UTF16_SOURCE"
@@ -314,8 +313,6 @@ python3 "$ROOT/bench/make_text.py" --code utf8 --size "$SIZE_MB" "$UTF8_SOURCE"
 SOURCE=$UTF8_SOURCE
 SMALL=$WORK/small-utf8.txt
 small_source utf8 "$SMALL"
-DD=$(checked_median "$DD_CMD")
-printf '%-14s %8s\n' "dd (floor)" "$DD"
 bench_case "utf8 upper" '"$CLI" --upper "$F"' \
   "LC_ALL=C.UTF-8 sed 's/.*/\\U&/' \"\$F\" $SAFE" sed - 1.2 must
 rm -f "$UTF8_SOURCE"

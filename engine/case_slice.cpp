@@ -5,6 +5,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "engine/letters.h"
 #include "engine/utf8_codec.h"
 
@@ -78,33 +82,6 @@ void mapSlice(const std::uint8_t *bytes, std::uint8_t *out, std::size_t size,
     out[i] = t[bytes[i]];
 }
 
-// The slice made small into `out` and its marks (`kinds` of each byte)
-// into `marks`, in one pass.
-void lowerAndMark(const std::uint8_t *bytes, std::uint8_t *out,
-                  std::uint8_t *marks, std::size_t size,
-                  const std::array<std::uint8_t, 256> &lower,
-                  const std::array<std::uint8_t, 256> &kinds) {
-  const std::uint8_t *small = lower.data();
-  const std::uint8_t *kind = kinds.data();
-  std::size_t i = 0;
-  for (; i + 4 <= size; i += 4) {
-    const std::uint8_t a = bytes[i], b = bytes[i + 1], c = bytes[i + 2],
-                       d = bytes[i + 3];
-    marks[i] = kind[a];
-    marks[i + 1] = kind[b];
-    marks[i + 2] = kind[c];
-    marks[i + 3] = kind[d];
-    out[i] = small[a];
-    out[i + 1] = small[b];
-    out[i + 2] = small[c];
-    out[i + 3] = small[d];
-  }
-  for (; i < size; ++i) {
-    marks[i] = kind[bytes[i]];
-    out[i] = small[bytes[i]];
-  }
-}
-
 // What smart case looks for in a page's bytes, as bits: 1 a letter, 2 a
 // terminator, 4 a letter that may not come out small (upper case leaves it
 // as it is, or lower case changes it).
@@ -134,17 +111,115 @@ const std::array<std::uint8_t, 256> &kindsOf(CodePage page) {
                                 : tables[0];
 }
 
+#if !defined(__SSE2__)
 // Bit 0 of each of eight bytes (the first byte lowest), packed into eight
 // bits in the same order.
 std::uint64_t packLowBits(std::uint64_t bytes) {
   return ((bytes & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56;
 }
+#endif
 
-// Eight marks as loaded from memory, first byte lowest.
-std::uint64_t fromLittleEndian(std::uint64_t v) {
+// Smart case's view of each byte of a page in one entry: in bits 0..7
+// what the plain rule makes of it (small; as it is with saveUpper), in
+// bits 32..39 its kinds (makeKinds). Four entries shifted by 0, 8, 16 and
+// 24 bits and or-ed together hold four plain bytes in the low half and
+// their four kinds in the high half.
+using SmartBytes = std::array<std::uint64_t, 256>;
+
+SmartBytes makeSmartBytes(CodePage page, bool saveUpper) {
+  const PageLetters &letters = lettersOf(page);
+  const std::array<std::uint8_t, 256> &kinds = kindsOf(page);
+  SmartBytes t{};
+  for (unsigned c = 0; c < 256; ++c) {
+    const std::uint64_t plain = saveUpper ? c : letters.lower[c];
+    t[c] = plain | std::uint64_t{kinds[c]} << 32;
+  }
+  return t;
+}
+
+const SmartBytes &smartBytesOf(CodePage page, bool saveUpper) {
+  static const std::array<SmartBytes, 10> tables = [] {
+    std::array<SmartBytes, 10> t{};
+    const CodePage pages[] = {CodePage::Auto, CodePage::Dos, CodePage::Win,
+                              CodePage::Koi, CodePage::Iso};
+    for (std::size_t p = 0; p < 5; ++p) {
+      t[2 * p] = makeSmartBytes(pages[p], false);
+      t[2 * p + 1] = makeSmartBytes(pages[p], true);
+    }
+    return t;
+  }();
+  const std::size_t p =
+      isSingleBytePage(page) ? static_cast<std::size_t>(page) : 0;
+  return tables[2 * p + (saveUpper ? 1 : 0)];
+}
+
+// What the bytes of a chunk are, one bit per byte (the first byte lowest).
+struct ChunkKinds {
+  std::uint64_t letter = 0;
+  std::uint64_t terminator = 0;
+  std::uint64_t capital = 0;
+};
+
+// Four bytes of `in` through the table: their plain bytes stored at `out`,
+// their kinds returned (the first byte's lowest).
+inline std::uint64_t plainFour(const std::uint8_t *in, std::uint8_t *out,
+                               const std::uint64_t *t) {
+  const std::uint64_t w =
+      t[in[0]] | t[in[1]] << 8 | t[in[2]] << 16 | t[in[3]] << 24;
+  auto plain = static_cast<std::uint32_t>(w);
   if constexpr (std::endian::native == std::endian::big)
-    return __builtin_bswap64(v);
-  return v;
+    plain = __builtin_bswap32(plain);
+  std::memcpy(out, &plain, 4);
+  return w >> 32;
+}
+
+// The plain rule of smart case over `size` (at most 64) bytes of `in` into
+// `out`, and what each byte is. A whole chunk goes four bytes at a time:
+// one table lookup per byte, one store per four bytes, no marks in memory.
+ChunkKinds plainChunk(const std::uint8_t *in, std::uint8_t *out,
+                      std::size_t size, const SmartBytes &table) {
+  ChunkKinds kinds;
+  const std::uint64_t *t = table.data();
+  if (size == 64) {
+#if defined(__SSE2__)
+    // Sixteen kinds at a time: each bit moved to the top of its byte, the
+    // tops gathered by movemask.
+    for (std::size_t k = 0; k < 64; k += 16) {
+      const auto low =
+          static_cast<long long>(plainFour(in + k, out + k, t) |
+                                 plainFour(in + k + 4, out + k + 4, t) << 32);
+      const auto high =
+          static_cast<long long>(plainFour(in + k + 8, out + k + 8, t) |
+                                 plainFour(in + k + 12, out + k + 12, t) << 32);
+      const __m128i marks = _mm_set_epi64x(high, low);
+      const auto bits = [&](int shift) {
+        return static_cast<std::uint64_t>(static_cast<unsigned>(
+                   _mm_movemask_epi8(_mm_slli_epi16(marks, shift))))
+               << k;
+      };
+      kinds.letter |= bits(7);
+      kinds.terminator |= bits(6);
+      kinds.capital |= bits(5);
+    }
+#else
+    for (std::size_t k = 0; k < 64; k += 8) {
+      const std::uint64_t marks = plainFour(in + k, out + k, t) |
+                                  plainFour(in + k + 4, out + k + 4, t) << 32;
+      kinds.letter |= packLowBits(marks) << k;
+      kinds.terminator |= packLowBits(marks >> 1) << k;
+      kinds.capital |= packLowBits(marks >> 2) << k;
+    }
+#endif
+    return kinds;
+  }
+  for (std::size_t k = 0; k < size; ++k) {
+    const std::uint64_t e = t[in[k]];
+    out[k] = static_cast<std::uint8_t>(e);
+    kinds.letter |= ((e >> 32) & 1u) << k;
+    kinds.terminator |= ((e >> 33) & 1u) << k;
+    kinds.capital |= ((e >> 34) & 1u) << k;
+  }
+  return kinds;
 }
 
 // The output so far as seen from slice position `pos`: the slice bytes
@@ -423,20 +498,11 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
     // Only a letter that begins a word can come out other than as the
     // plain rule gives it (small, or as it is with saveUpper): every other
     // byte's output follows from the byte alone, because case conversion
-    // keeps letters letters. So the slice is converted in one pass and the
-    // word starts that may differ are then decided one by one, in order,
-    // each looking back over output that is already final.
-    // The marks of what each byte is (kindsOf), in the same pass as the
-    // plain rule when it is "small".
-    state.letters.resize(size + 64);
-    std::uint8_t *marks = state.letters.data();
-    const auto &kinds = kindsOf(state.page);
-    if (state.saveUpper) {
-      std::memcpy(bytes, orig, size);
-      mapSlice(orig, marks, size, kinds);
-    } else {
-      lowerAndMark(orig, bytes, marks, size, letters.lower, kinds);
-    }
+    // keeps letters letters. So each chunk of 64 bytes is converted by the
+    // plain rule, which also tells what its bytes are, and the word starts
+    // that may differ are then decided one by one, in order, each looking
+    // back over output that is already final.
+    const SmartBytes &plain = smartBytesOf(state.page, state.saveUpper);
 
     // The next input byte after position i, for the capitalised-word rule.
     auto nextByte = [&](std::size_t i) {
@@ -459,19 +525,14 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
     // at a time from bit masks of the slice's letters, terminators and
     // capitals, and each is decided by the walk; every other word start is
     // small already.
-    const std::size_t padded = (size + 63) / 64 * 64;
-    std::memset(marks + size, 0, padded - size);
     const platform::FileSize sliceAt = job.processed;
-    for (std::size_t base = 0; base < padded; base += 64) {
-      std::uint64_t letter = 0, terminator = 0, capital = 0;
-      for (std::size_t k = 0; k < 64; k += 8) {
-        std::uint64_t chunk;
-        std::memcpy(&chunk, marks + base + k, 8);
-        chunk = fromLittleEndian(chunk);
-        letter |= packLowBits(chunk) << k;
-        terminator |= packLowBits(chunk >> 1) << k;
-        capital |= packLowBits(chunk >> 2) << k;
-      }
+    for (std::size_t base = 0; base < size; base += 64) {
+      const ChunkKinds kinds =
+          plainChunk(orig + base, bytes + base,
+                     std::min<std::size_t>(64, size - base), plain);
+      const std::uint64_t letter = kinds.letter;
+      const std::uint64_t terminator = kinds.terminator;
+      const std::uint64_t capital = kinds.capital;
       const std::uint64_t significant = letter | terminator;
       const std::uint64_t gap = ~significant;
       // The first letter or terminator after each terminator (and after

@@ -51,9 +51,8 @@ struct CaseState {
   // at most kCaseHistorySize.
   std::uint8_t history[kCaseHistorySize] = {};
   unsigned historySize = 0;
-  // What each byte of the slice is to smart case (a letter, a terminator,
-  // a capital, as bits); in a UTF-8 file, one byte per character standing
-  // for its class in the look-back.
+  // UTF-8 smart case: one byte per character of the slice standing for its
+  // class in the look-back.
   std::vector<std::uint8_t> letters;
   // Single-byte smart case: what the bytes handled so far end with. Whether
   // the last letter or terminator among them was a terminator (or there

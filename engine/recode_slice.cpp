@@ -41,28 +41,42 @@ std::uint64_t mapBytes(std::uint8_t *bytes, std::size_t count,
   return filled;
 }
 
+// The length of an entry of RecodeState::utf8Bytes: its last byte in
+// memory.
+inline unsigned encodedLength(std::uint32_t entry) {
+  if constexpr (std::endian::native == std::endian::big)
+    return entry & 0xFFu;
+  return entry >> 24;
+}
+
 // Writes the UTF-8 of `count` single-byte characters to `out` (room for
-// 3 * count + 4 bytes) and returns its length.
+// 3 * count + 8 bytes) and returns its length. Eight bytes at a time: a run
+// of ASCII is copied, any other group goes byte by byte, each byte storing
+// four bytes of its entry whatever its length (the next character
+// overwrites what lies past it), with no branch per byte.
 std::size_t encodeSlice(const std::uint8_t *in, std::size_t count,
                         std::uint8_t *out, const RecodeState &state) {
+  const std::uint32_t *encoded = state.utf8Bytes.data();
   std::uint8_t *o = out;
   std::size_t i = 0;
-  while (i < count) {
-    if (i + 8 <= count) {
-      std::uint64_t v;
-      std::memcpy(&v, in + i, 8);
-      if ((v & kHighBits) == 0) {
-        std::memcpy(o, &v, 8);
-        o += 8;
-        i += 8;
-        continue;
-      }
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t v;
+    std::memcpy(&v, in + i, 8);
+    if ((v & kHighBits) == 0) {
+      std::memcpy(o, &v, 8);
+      o += 8;
+      continue;
     }
-    const std::uint8_t b = in[i++];
-    // Four bytes are stored whatever the length; the next character
-    // overwrites what lies past it.
-    std::memcpy(o, &state.utf8Bytes[b], 4);
-    o += state.utf8Length[b];
+    for (std::size_t j = 0; j < 8; ++j) {
+      const std::uint32_t e = encoded[in[i + j]];
+      std::memcpy(o, &e, 4);
+      o += encodedLength(e);
+    }
+  }
+  for (; i < count; ++i) {
+    const std::uint32_t e = encoded[in[i]];
+    std::memcpy(o, &e, 4);
+    o += encodedLength(e);
   }
   return static_cast<std::size_t>(o - out);
 }
@@ -80,35 +94,45 @@ std::uint64_t loadLittleEndian(const std::uint8_t *p) {
   return v;
 }
 
+// A table of the process of 64 Ki entries, one per slot, filled by
+// `make` when a job first needs it and kept: a small file's job then costs
+// no table it does not use. Each caller (each `Make`) has tables of its own.
+template <typename Entry, std::size_t Slots, typename Make>
+const Entry *processTable(std::size_t slot, Make &&make) {
+  static std::mutex guard;
+  static std::array<std::unique_ptr<Entry[]>, Slots> tables;
+  const std::lock_guard<std::mutex> lock(guard);
+  std::unique_ptr<Entry[]> &table = tables[slot % Slots];
+  if (!table) {
+    table = std::make_unique<Entry[]>(65536);
+    make(table.get());
+  }
+  return table.get();
+}
+
+constexpr std::size_t kPages = 8;
+
 // The fast path of decodeSlice: the target byte of the character that
 // begins with byte b followed by byte n, at entry b | n << 8: b's own for
 // ASCII, the character's for a two-byte sequence; 0 for anything else (a
 // lead of three or four bytes, an overlong or cut sequence, NUL, a
 // character the target lacks), which the character-by-character path then
-// takes. One table of the process per target page, made when a job first
-// needs it (64 KiB).
+// takes. One table per target page (64 KiB).
 const std::uint8_t *pairDecodeTableOf(CodePage target) {
-  constexpr std::size_t kPages = 8;
-  static std::mutex guard;
-  static std::array<std::unique_ptr<std::uint8_t[]>, kPages> tables;
-  const std::lock_guard<std::mutex> lock(guard);
-  std::unique_ptr<std::uint8_t[]> &table =
-      tables[static_cast<std::size_t>(target) % kPages];
-  if (!table) {
-    const ByteTable &bytes = bytesOf(target);
-    table = std::make_unique<std::uint8_t[]>(65536);
-    for (unsigned n = 0; n < 256; ++n) {
-      for (unsigned b = 0; b < 256; ++b) {
-        std::uint8_t v = 0;
-        if (b < 0x80)
-          v = bytes[b];
-        else if (b >= 0xC2 && b <= 0xDF && (n & 0xC0u) == 0x80)
-          v = bytes[((b & 0x1Fu) << 6) | (n & 0x3Fu)];
-        table[b | n << 8] = v;
-      }
-    }
-  }
-  return table.get();
+  return processTable<std::uint8_t, kPages>(
+      static_cast<std::size_t>(target), [target](std::uint8_t *table) {
+        const ByteTable &bytes = bytesOf(target);
+        for (unsigned n = 0; n < 256; ++n) {
+          for (unsigned b = 0; b < 256; ++b) {
+            std::uint8_t v = 0;
+            if (b < 0x80)
+              v = bytes[b];
+            else if (b >= 0xC2 && b <= 0xDF && (n & 0xC0u) == 0x80)
+              v = bytes[((b & 0x1Fu) << 6) | (n & 0x3Fu)];
+            table[b | n << 8] = v;
+          }
+        }
+      });
 }
 
 // The fast path of decodeSlice on the kGroup bytes at in[0..kGroup), when
@@ -131,19 +155,24 @@ inline int decodeGroup(const std::uint8_t *in, const std::uint8_t *pairs,
   if (cont != lead << 8)
     return -1;
   const std::uint64_t starts = (~cont >> 7) & kLowBits;
-  std::uint8_t *p = o;
+  // The output is gathered in a register and stored once: eight byte
+  // stores read back as one word would stall the store forwarding.
+  std::uint64_t out = 0;
+  unsigned shift = 0;
   for (std::size_t j = 0; j < kGroup; ++j) {
-    *p = pairs[in[j] | in[j + 1] << 8];
-    p += (starts >> (8 * j)) & 1u;
+    const std::uint64_t start = (starts >> (8 * j)) & 1u;
+    out |= (pairs[in[j] | in[j + 1] << 8] * start) << shift;
+    shift += 8 * static_cast<unsigned>(start);
   }
-  const int wrote = static_cast<int>(p - o);
-  // The bytes written, those past them made 0xFF: a 0 among them is a
+  const int wrote = static_cast<int>(shift / 8);
+  // The bytes past those written made 0xFF: a 0 among the rest is a
   // character the table sent to the slow path.
-  std::uint64_t out = loadLittleEndian(o);
-  if (wrote < 8)
-    out |= ~0ull << (8 * wrote);
-  if (((out - kLowBits) & ~out & kHighBits) != 0)
+  const std::uint64_t checked = wrote < 8 ? out | ~0ull << shift : out;
+  if (((checked - kLowBits) & ~checked & kHighBits) != 0)
     return -1;
+  if constexpr (std::endian::native == std::endian::big)
+    out = __builtin_bswap64(out);
+  std::memcpy(o, &out, 8);
   took = kGroup + static_cast<std::size_t>(lead >> 63);
   return wrote;
 }
@@ -285,33 +314,23 @@ StepResult decodeStep(SliceStream &job, RecodeState &state) {
   return StepResult::Continue;
 }
 
-} // namespace
-
-namespace {
-
-// The pair tables of the process, one per pair of pages, made when a job
-// first needs it: a small file's job then costs no 64 Ki entries. Entry
-// a | b << 8 holds map[a] | map[b] << 8 in its low half and, above it, how
-// many of a and b have no equivalent in the target.
+// The pair table of a pair of pages (256 KiB): entry a | b << 8 holds
+// map[a] | map[b] << 8 in its low half and, above it, how many of a and b
+// have no equivalent in the target.
 const std::uint32_t *pairTableOf(CodePage from, CodePage to,
                                  const RecodeMap &map,
                                  const ByteFlags &noEquivalent) {
-  constexpr std::size_t kPages = 8;
-  static std::mutex guard;
-  static std::array<std::unique_ptr<std::uint32_t[]>, kPages * kPages> tables;
-  const auto index = static_cast<std::size_t>(from) % kPages * kPages +
-                     static_cast<std::size_t>(to) % kPages;
-  const std::lock_guard<std::mutex> lock(guard);
-  std::unique_ptr<std::uint32_t[]> &table = tables[index];
-  if (!table) {
-    table = std::make_unique<std::uint32_t[]>(65536);
-    for (unsigned a = 0; a < 256; ++a)
-      for (unsigned b = 0; b < 256; ++b)
-        table[a | b << 8] =
-            static_cast<std::uint32_t>(map[a] | map[b] << 8) |
-            static_cast<std::uint32_t>(noEquivalent[a] + noEquivalent[b]) << 16;
-  }
-  return table.get();
+  const auto slot = static_cast<std::size_t>(from) % kPages * kPages +
+                    static_cast<std::size_t>(to) % kPages;
+  return processTable<std::uint32_t, kPages * kPages>(
+      slot, [&](std::uint32_t *table) {
+        for (unsigned a = 0; a < 256; ++a)
+          for (unsigned b = 0; b < 256; ++b)
+            table[a | b << 8] =
+                static_cast<std::uint32_t>(map[a] | map[b] << 8) |
+                static_cast<std::uint32_t>(noEquivalent[a] + noEquivalent[b])
+                    << 16;
+      });
 }
 
 } // namespace
@@ -330,8 +349,9 @@ RecodeState::RecodeState(CodePage from, CodePage to, bool substituting)
   if (isSingleBytePage(from) && to == CodePage::Utf8) {
     const CharTable &chars = charsOf(from);
     for (std::size_t b = 0; b < 256; ++b) {
+      // A character of a single-byte page takes at most three bytes.
       std::uint8_t encoded[4] = {};
-      utf8Length[b] = static_cast<std::uint8_t>(encodeUtf8(chars[b], encoded));
+      encoded[3] = static_cast<std::uint8_t>(encodeUtf8(chars[b], encoded));
       std::memcpy(&utf8Bytes[b], encoded, 4);
     }
     return;

@@ -64,10 +64,9 @@ struct RecodeState {
   // for each pair of pages and kept (256 KiB each).
   const std::uint32_t *pairMap = nullptr;
 
-  // To UTF-8: the encoding of each source byte (in memory order) and its
-  // length.
+  // To UTF-8: the encoding of each source byte (at most three bytes, in
+  // memory order), its length in the fourth byte.
   std::array<std::uint32_t, 256> utf8Bytes{};
-  std::array<std::uint8_t, 256> utf8Length{};
 
   // From UTF-8: the target's byte of each character. A sequence cut by the
   // end of a slice is left to the next one (slice_stream.h).

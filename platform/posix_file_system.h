@@ -119,7 +119,8 @@ public:
   // the rename, SwapBack before an exchange back, Unlink before the old
   // content is removed. Backup is the making of a backup (its rename after
   // an exchange, its hard link without one). Times is the setting of a save's
-  // times, before its commit.
+  // times, before its commit. Writeback is the start of the early writeback
+  // of a large save's data while it is written (its failure fails nothing).
   enum class CommitStep {
     Times,
     Attributes,
@@ -132,6 +133,7 @@ public:
     SwapBack,
     Unlink,
     Backup,
+    Writeback,
   };
   using CommitCheck = std::function<bool(CommitStep)>;
   // Asked before each step of every commit of a file opened after it is

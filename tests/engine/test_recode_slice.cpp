@@ -55,6 +55,23 @@ std::string randomBytes(std::size_t size, unsigned seed) {
   return text;
 }
 
+// Runs of ASCII and runs of other bytes, each 0 to 19 bytes long, so that
+// the fast paths' eight-byte groups meet every mix of the two at every
+// offset.
+std::string randomRuns(std::size_t size, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string text;
+  bool ascii = true;
+  while (text.size() < size) {
+    const std::size_t run = rng() % 20;
+    for (std::size_t i = 0; i < run && text.size() < size; ++i)
+      text +=
+          static_cast<char>(ascii ? 0x20 + rng() % 0x5F : 0x80 + rng() % 0x80);
+    ascii = !ascii;
+  }
+  return text;
+}
+
 struct StreamRun {
   StepResult result;
   std::size_t steps; // calls that returned Continue
@@ -350,23 +367,26 @@ TEST(RecodeUtf8, RandomSingleByteTextAtEverySliceSize) {
   for (CodePage page : kPages) {
     const auto table = utf8OfEveryByte(page);
     for (std::size_t slice : kSliceSizes)
-      for (std::size_t size : {0u, 1u, 5u, 64u, 8191u, 8192u, 8193u, 20011u}) {
-        const std::string input = randomBytes(size, seed++);
-        MemoryStream m(input, slice);
-        engine::RecodeState state(page, CodePage::Utf8);
-        const StreamRun run = [&] {
-          StreamRun r{StepResult::Continue, 0, {}, 0};
-          while ((r.result = engine::recodeSlice(m.stream, state)) ==
-                 StepResult::Continue)
-            ++r.steps;
-          r.output = m.out.data;
-          return r;
-        }();
-        ASSERT_EQ(run.result, StepResult::Finished);
-        ASSERT_EQ(run.output, toUtf8Reference(input, table))
-            << nameOf(page) << " slice " << slice << " size " << size;
-        ASSERT_EQ(run.steps, (size + slice - 1) / slice);
-      }
+      for (std::size_t size : {0u, 1u, 5u, 64u, 8191u, 8192u, 8193u, 20011u})
+        for (const bool runs : {false, true}) {
+          const std::string input =
+              runs ? randomRuns(size, seed++) : randomBytes(size, seed++);
+          MemoryStream m(input, slice);
+          engine::RecodeState state(page, CodePage::Utf8);
+          const StreamRun run = [&] {
+            StreamRun r{StepResult::Continue, 0, {}, 0};
+            while ((r.result = engine::recodeSlice(m.stream, state)) ==
+                   StepResult::Continue)
+              ++r.steps;
+            r.output = m.out.data;
+            return r;
+          }();
+          ASSERT_EQ(run.result, StepResult::Finished);
+          ASSERT_EQ(run.output, toUtf8Reference(input, table))
+              << nameOf(page) << " slice " << slice << " size " << size
+              << (runs ? " (runs)" : "");
+          ASSERT_EQ(run.steps, (size + slice - 1) / slice);
+        }
   }
 }
 

@@ -314,6 +314,57 @@ TEST_P(SaveFileTest, AFailingStepLeavesTheFileUntouchedAndNothingBehind) {
   }
 }
 
+// A large save starts the writeback of its data while it is written, a
+// small one never does; that head start failing fails nothing, and the
+// flush before the commit still decides: refused, the file keeps its old
+// content and nothing is left.
+TEST_P(SaveFileTest, EarlyWritebackFailingFailsNothingButTheFlushStillDecides) {
+  struct Case {
+    const char *what;
+    std::size_t size;
+    Step refused;
+    bool replaced;
+    int writebacks; // how often the writeback was asked for, at least
+  };
+  const std::size_t block = 256 * 1024; // as a job writes
+  for (const Case &c : {
+           Case{"small, nothing refused", 1 << 20, Step::Times, true, 0},
+           Case{"large, writeback refused", 9 << 20, Step::Writeback, true, 2},
+           Case{"large, nothing refused", 9 << 20, Step::Times, true, 2},
+           Case{"large, flush refused", 9 << 20, Step::Flush, false, 2},
+       }) {
+    dir.write("f.txt", "old");
+    dir.chmod("f.txt", 0640);
+    std::string content(c.size, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+      content[i] = static_cast<char>('a' + (i * 7 + i / 4093) % 26);
+    int writebacks = 0;
+    fs.commitCheck = [&](Step s) {
+      writebacks += s == Step::Writeback ? 1 : 0;
+      return s != c.refused;
+    };
+    const FileStatus original = opened(dir.file("f.txt"));
+    auto out = beginSaveOf(fs, dir.file("f.txt"), original);
+    ASSERT_TRUE(out) << c.what;
+    for (std::size_t at = 0; at < content.size(); at += block)
+      ASSERT_TRUE(writeAll(*out, content.substr(at, block))) << c.what;
+    const SaveOutcome outcome = out->commit();
+    out.reset();
+    fs.commitCheck = nullptr;
+    if (c.writebacks == 0)
+      EXPECT_EQ(writebacks, 0) << c.what;
+    else
+      EXPECT_GE(writebacks, c.writebacks) << c.what;
+    EXPECT_EQ(outcome,
+              c.replaced ? SaveOutcome::Replaced : SaveOutcome::WriteFailed)
+        << c.what;
+    EXPECT_TRUE(dir.read("f.txt") == (c.replaced ? content : "old"))
+        << c.what << ": " << dir.read("f.txt").size() << " bytes";
+    EXPECT_EQ(dir.mode("f.txt"), 0640) << c.what;
+    EXPECT_EQ(entriesOf(dir.path()), std::set<std::string>{"f.txt"}) << c.what;
+  }
+}
+
 // What another program may do between the read and the commit; each must
 // end with TargetChanged and leave what the other program made.
 TEST_P(SaveFileTest, AChangedTargetIsLeftToTheOtherProgram) {
