@@ -128,6 +128,9 @@ struct JobRequest : RunParameters {
   // the file is found by `path`.
   std::shared_ptr<const platform::Directory> directory;
   std::string entryName;
+  // Set by the walk with the directory: the entry's status as its listing
+  // looked at it (platform::FileLocation::seen).
+  std::optional<platform::FileStatus> seen;
   // The page the file's text is in as the run knows it from the file's
   // earlier passes; nothing when this is the first (the job then takes
   // sourceCodePage, or detects it).
@@ -145,7 +148,7 @@ struct JobRequest : RunParameters {
 
   platform::FileLocation location() const {
     if (directory)
-      return platform::FileLocation(directory, entryName);
+      return platform::FileLocation(directory, entryName, seen);
     return platform::FileLocation(path);
   }
 };

@@ -215,6 +215,13 @@ public:
   virtual std::shared_ptr<const Directory> unflushedDirectory() const {
     return nullptr;
   }
+  // After a commit that returned Replaced: the status of the new file now
+  // under the file's name, where the save knows it without a look by name
+  // (its identity, and its change time where the file system keeps no
+  // birth time). Nothing otherwise.
+  virtual std::optional<FileStatus> replacement() const {
+    return std::nullopt;
+  }
 };
 
 class InputFile;
@@ -292,9 +299,19 @@ struct FileLocation {
   FileLocation(const char *path) : name(path) {}
   FileLocation(std::shared_ptr<const Directory> in, std::string entry)
       : directory(std::move(in)), name(std::move(entry)) {}
+  FileLocation(std::shared_ptr<const Directory> in, std::string entry,
+               std::optional<FileStatus> looked)
+      : directory(std::move(in)), name(std::move(entry)),
+        seen(std::move(looked)) {}
 
   std::shared_ptr<const Directory> directory;
   std::string name;
+  // A name in an open directory that its caller has just looked at (a
+  // walk's listing, without following a link) and found a regular file:
+  // its status then. openRead() opens it without looking again, and takes
+  // the open file only while it is that very file (else it looks as
+  // without this). Nothing for a path.
+  std::optional<FileStatus> seen;
 };
 
 // Whether `name` is one of the names our temporary files bear: the old fixed
@@ -315,6 +332,9 @@ struct DirEntry {
   std::string name; // without directory
   std::uint32_t attributes = 0;
   EntryKind kind = EntryKind::File;
+  // The entry's own status as the listing looked at it (a link not
+  // followed), where the listing has it.
+  std::optional<FileStatus> status = std::nullopt;
 };
 
 // An open listing, as the C runtime's directory search gives it: entries that
