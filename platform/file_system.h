@@ -219,9 +219,7 @@ public:
   // under the file's name, where the save knows it without a look by name
   // (its identity, and its change time where the file system keeps no
   // birth time). Nothing otherwise.
-  virtual std::optional<FileStatus> replacement() const {
-    return std::nullopt;
-  }
+  virtual std::optional<FileStatus> replacement() const { return std::nullopt; }
 };
 
 class InputFile;
@@ -357,7 +355,10 @@ public:
   // through a link is replaced where it lies, and the link stays). A name in
   // an open directory (a file of a walked tree) is never followed: a link
   // there is refused. A directory, a FIFO, a device or a socket is refused
-  // without being opened.
+  // without being opened, after a look at the name (for a name its caller
+  // has seen, FileLocation::seen, that look is the caller's: what was put
+  // there since is opened without waiting, found to be something else, and
+  // refused after a look of its own).
   virtual std::unique_ptr<InputFile> openRead(const FileLocation &at) = 0;
   // The status of the file at `at`: a path's links followed, a name in an
   // open directory as it stands (a link's own status); nothing when there

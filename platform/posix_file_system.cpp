@@ -214,8 +214,7 @@ std::unique_ptr<InputFile> PosixFileSystem::openRead(const FileLocation &at) {
   if (fd.get() < 0) {
     // Look first, so that a device or FIFO is never opened at all.
     struct statx before;
-    if (!posix::statusAt(dir->fd(), base.c_str(), AT_SYMLINK_NOFOLLOW,
-                         before))
+    if (!posix::statusAt(dir->fd(), base.c_str(), AT_SYMLINK_NOFOLLOW, before))
       return nullptr;
     if (!S_ISREG(before.stx_mode)) {
       // Refused here, not by the system: errno tells a directory, and no
