@@ -176,9 +176,9 @@ struct Walk {
       path += file.name;
       // The listing's look at the entry is the one look the run takes
       // before the job opens it.
-      if (!sink.fileFound(path, platform::FileLocation(level.directory,
-                                                       std::move(file.name),
-                                                       file.status)))
+      platform::FileLocation at(level.directory, std::move(file.name));
+      at.seen = std::move(file.status);
+      if (!sink.fileFound(path, at))
         return false;
     }
     path.resize(level.pathLength);

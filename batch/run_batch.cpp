@@ -338,11 +338,12 @@ private:
     job::JobRequest &request = task->request;
     static_cast<job::RunParameters &>(request) = run_.plan.parameters;
     request.operation = operation_;
-    request.path = path;
+    request.location = at.directory
+                           ? platform::FileLocation(at.directory, at.name, path)
+                           : platform::FileLocation(path);
     request.displayName = job::displayNameOf(path);
-    request.directory = at.directory;
-    request.entryName = at.directory ? at.name : std::string();
-    request.seen = at.directory ? at.seen : std::nullopt;
+    if (at.directory)
+      request.location.seen = at.seen;
     request.lastJob = lastJob;
     request.saveUpper = run_.plan.saveUpper;
     // The run flushes the directories itself, once for many files, before
@@ -468,7 +469,7 @@ private:
     task.end = run_.runner.runJob(request, control);
     // The file under the name now: the job's new file where it knows it.
     task.after = task.end.replacement ? task.end.replacement
-                                      : run_.fs.status(request.location());
+                                      : run_.fs.status(request.location);
   }
 
   void work() {

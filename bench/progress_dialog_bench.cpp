@@ -96,7 +96,7 @@ protected:
 snpln::job::JobRequest recodeRequest(const std::string &path) {
   snpln::job::JobRequest request;
   request.operation = snpln::job::OperationCode::RecodeToWin;
-  request.path = path;
+  request.location = path;
   request.lastJob = 1; // its success message shows, as after a single file
   request.sourceCodePage = snpln::engine::CodePage::Dos;
   request.targetCodePage = snpln::engine::CodePage::Win;

@@ -135,7 +135,7 @@ void ConsoleHost::jobFinished(const job::JobRequest &request,
   if (result == job::JobResult::Stop && interrupted)
     stoppedByInterrupt_ = true;
   const bool failed = failedJob(result);
-  if (isStandardStream(request.location())) {
+  if (isStandardStream(request.location)) {
     standardInputRan_ = true;
     standardInputFailed_ = standardInputFailed_ || failed;
   }
@@ -145,7 +145,7 @@ void ConsoleHost::jobFinished(const job::JobRequest &request,
   if (options_.json)
     printJson(jsonOfReport(ended));
   else if (failed || options_.verbose || options_.dryRun)
-    print(failed, request.path, say(i18n::reportLine(ended)));
+    print(failed, request.location.path(), say(i18n::reportLine(ended)));
   else if (end.shown)
     print(false, i18n::reportLines(*end.shown));
 }

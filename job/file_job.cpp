@@ -140,7 +140,7 @@ bool FileJob::start() {
     request_.detectOnly = true;
   report_ = JobReport{};
   report_.operation = request_.operation;
-  report_.path = request_.path;
+  report_.path = request_.location.path();
   report_.dryRun = request_.dryRun;
   report_.lineEnd = request_.lineEnd;
   report_.bom = request_.bom;
@@ -148,7 +148,7 @@ bool FileJob::start() {
     report_.to = request_.targetCodePage;
 
   errno = 0;
-  input_ = fs_.openRead(request_.location());
+  input_ = fs_.openRead(request_.location);
   if (!input_) {
     endEarly(JobResult::NotFound,
              messageOf(MessageId::NotFound, lastSystemError()));
@@ -178,7 +178,7 @@ bool FileJob::takeLock() {
   }
   reopened_ = true;
   errno = 0;
-  input_ = fs_.openRead(request_.location());
+  input_ = fs_.openRead(request_.location);
   if (!input_) {
     endEarly(JobResult::NotFound,
              messageOf(MessageId::NotFound, lastSystemError()));
@@ -690,7 +690,8 @@ void FileJob::finishJob() {
     return;
   }
   if (const std::string kept = temp_->backupName(); !kept.empty())
-    report_.backup = backupPathOf(request_.path, kept, request_.backupSuffix);
+    report_.backup =
+        backupPathOf(request_.location.path(), kept, request_.backupSuffix);
   unflushed_ = temp_->unflushedDirectory();
   if (!request_.dryRun)
     replacement_ = temp_->replacement();

@@ -113,7 +113,9 @@ struct JobRequest : RunParameters {
   JobRequest() { targetCodePage = CodePage::Win; }
 
   OperationCode operation = OperationCode::UpperCase;
-  std::string path;
+  // The file, and the path messages and reports name it by
+  // (location.path()). A walk's file is a name in its open directory.
+  platform::FileLocation location;
   // Only the last file of the run's final pass: the job then shows its
   // success lines and the two informational messages.
   bool lastJob = false;
@@ -123,14 +125,6 @@ struct JobRequest : RunParameters {
   // Set after construction by the batch run.
   std::string displayName;
   bool saveUpper = false;
-  // Set by the directory walk: the file is `entryName` in this open
-  // directory (`path` then only names it in messages). Without a directory
-  // the file is found by `path`.
-  std::shared_ptr<const platform::Directory> directory;
-  std::string entryName;
-  // Set by the walk with the directory: the entry's status as its listing
-  // looked at it (platform::FileLocation::seen).
-  std::optional<platform::FileStatus> seen;
   // The page the file's text is in as the run knows it from the file's
   // earlier passes; nothing when this is the first (the job then takes
   // sourceCodePage, or detects it).
@@ -145,12 +139,6 @@ struct JobRequest : RunParameters {
   // takes the directory from FileJob::unflushedDirectory().
   platform::DirectoryFlush directoryFlush =
       platform::DirectoryFlush::WithCommit;
-
-  platform::FileLocation location() const {
-    if (directory)
-      return platform::FileLocation(directory, entryName, seen);
-    return platform::FileLocation(path);
-  }
 };
 
 } // namespace snpln::job

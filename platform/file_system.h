@@ -291,19 +291,31 @@ public:
 };
 
 // Where a file is: a name inside an open directory, or (without a directory)
-// a path taken from the current directory.
+// a path taken from the current directory. The file system reaches it by
+// `directory` and `name` only; path() is what messages and reports show it
+// by.
 struct FileLocation {
+  FileLocation() = default;
   FileLocation(std::string path) : name(std::move(path)) {}
   FileLocation(const char *path) : name(path) {}
   FileLocation(std::shared_ptr<const Directory> in, std::string entry)
       : directory(std::move(in)), name(std::move(entry)) {}
+  // The name `entry` in the open directory `in`, shown as `shownAs` (the
+  // path a walk reached it by).
   FileLocation(std::shared_ptr<const Directory> in, std::string entry,
-               std::optional<FileStatus> looked)
+               std::string shownAs)
       : directory(std::move(in)), name(std::move(entry)),
-        seen(std::move(looked)) {}
+        shown(std::move(shownAs)) {}
+
+  // The path the file is shown by: the path itself, or for a name in an
+  // open directory the path it was reached by (the name when none was
+  // given).
+  const std::string &path() const { return shown.empty() ? name : shown; }
 
   std::shared_ptr<const Directory> directory;
   std::string name;
+  // What path() shows when it is not `name`.
+  std::string shown;
   // A name in an open directory that its caller has just looked at (a
   // walk's listing, without following a link) and found a regular file:
   // its status then. openRead() opens it without looking again, and takes

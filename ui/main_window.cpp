@@ -647,7 +647,7 @@ void MainWindow::jobStarted(const batch::JobStart &start) {
   batch::Status status(batch::StatusId::RunningFile);
   status.count = start.number;
   status.found = start.found;
-  status.name = start.request.path;
+  status.name = start.request.location.path();
   setStatusLine(status);
 }
 

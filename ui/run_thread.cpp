@@ -36,7 +36,8 @@ public:
     // the window draws share one call.
     {
       std::lock_guard<std::mutex> lock(statusMutex_);
-      latest_ = Latest{start.number, start.found, start.request.path};
+      latest_ =
+          Latest{start.number, start.found, start.request.location.path()};
       if (statusPending_)
         return;
       statusPending_ = true;
@@ -49,7 +50,7 @@ public:
         latest = latest_;
         statusPending_ = false;
       }
-      request.path = latest.path;
+      request.location = latest.path;
       run_.host_.jobStarted(
           batch::JobStart{request, latest.number, latest.found, std::nullopt});
     });

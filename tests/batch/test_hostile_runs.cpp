@@ -245,7 +245,7 @@ TEST(HostileRuns, RegressionAParentSwappedForALinkGetsNothingOutside) {
                 batch::WalkOutcome::Done);
     } else {
       JobRequest r;
-      r.path = work.file("tree/sub/f.txt");
+      r.location = work.file("tree/sub/f.txt");
       EXPECT_EQ(host.runJob(r).result, JobResult::Done);
     }
     EXPECT_TRUE(swapped);
@@ -261,7 +261,7 @@ TEST(HostileRuns, RegressionAParentSwappedForALinkGetsNothingOutside) {
 JobRequest upperCase(const std::string &path) {
   JobRequest r;
   r.operation = OperationCode::UpperCase;
-  r.path = path;
+  r.location = path;
   return r;
 }
 
@@ -270,7 +270,7 @@ JobRequest upperCase(const std::string &path) {
 JobRequest bToX(const std::string &path) {
   JobRequest r;
   r.operation = OperationCode::Replace;
-  r.path = path;
+  r.location = path;
   r.searchText = "b";
   r.replaceText = "x";
   r.caseInsensitive = true;
@@ -483,7 +483,7 @@ TEST(HostileRuns, RegressionFilesRenameSavedDuringAWalkAreNotSkipped) {
   host.beforeJob = [&](const JobRequest &r) {
     if (!previous.empty())
       freed.insert(previousNumber);
-    previous = job::displayNameOf(r.path);
+    previous = job::displayNameOf(r.location.path());
     previousNumber = statOf(dir.file("t/" + previous)).st_ino;
     // The other program saves the file half a tree ahead.
     const auto i = static_cast<std::size_t>(
@@ -504,7 +504,7 @@ TEST(HostileRuns, RegressionFilesRenameSavedDuringAWalkAreNotSkipped) {
             batch::WalkOutcome::Done);
   std::vector<std::string> visited;
   for (const JobRequest &r : host.jobs)
-    visited.push_back(job::displayNameOf(r.path));
+    visited.push_back(job::displayNameOf(r.location.path()));
   std::sort(visited.begin(), visited.end());
   EXPECT_EQ(visited, names);
   EXPECT_EQ(host.jobMessages, std::vector<Message>{});

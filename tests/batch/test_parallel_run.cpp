@@ -432,10 +432,10 @@ TEST(ParallelRun, AFileIsToldDoneOnlyAfterItsDirectoryIsFlushed) {
                      const batch::JobEnd &end) override {
       if (end.result != job::JobResult::Done)
         return;
-      done.push_back(request.path);
+      done.push_back(request.location.path());
       if (files->flushedAfterRename.count(
-              fs::absolute(request.path).generic_string()) == 0)
-        unflushed.push_back(request.path);
+              fs::absolute(request.location.path()).generic_string()) == 0)
+        unflushed.push_back(request.location.path());
     }
   };
   std::vector<std::string> firstOrder;
@@ -518,7 +518,7 @@ TEST(ParallelRun, SavesWaitingForTheDiskLetMoreJobsThanWorkersRun) {
       batch::JobEnd end;
       end.result = job::JobResult::Done;
       end.report.result = end.result;
-      end.report.path = request.path;
+      end.report.path = request.location.path();
       return end;
     }
   };

@@ -115,7 +115,7 @@ TEST_F(RunBatch, TwoOperationsThreeFilesSixJobsOperationMajor) {
   for (std::size_t k = 0; k < 6; ++k) {
     SCOPED_TRACE(k);
     EXPECT_EQ(ops[k / 3], host.jobs[k].operation);
-    EXPECT_EQ("f" + std::to_string(k % 3 + 1), host.jobs[k].path);
+    EXPECT_EQ("f" + std::to_string(k % 3 + 1), host.jobs[k].location.path());
     EXPECT_EQ(k == 5 ? 1 : 0, host.jobs[k].lastJob);
   }
   // Only the last job tells of its success.
@@ -140,7 +140,8 @@ TEST_F(RunBatch, EachFilesPageIsCarriedThroughThePasses) {
   host.typed = job::TypedText::Characters;
   host.promptAnswers = {{kOk, "мир"}, {kOk, "MIR"}};
   host.beforeJob = [&](const job::JobRequest &request) {
-    if (request.operation == OperationCode::Replace && request.path == "k.txt")
+    if (request.operation == OperationCode::Replace &&
+        request.location.path() == "k.txt")
       dir.write("k.txt", "\xCF\xF0\xE8\xE2\xE5\xF2, " + mirWin);
   };
   run();
@@ -434,7 +435,7 @@ TEST_F(RunBatch, StopInTheThirdFileOfATreeStopsEverything) {
   host.cancelJob = 3;
   run();
   ASSERT_EQ(3u, host.jobs.size());
-  EXPECT_EQ("t/s/3", host.jobs[2].path);
+  EXPECT_EQ("t/s/3", host.jobs[2].location.path());
   EXPECT_EQ(JobResult::Stop, host.results.back());
   EXPECT_EQ((std::vector<Message>{{"t/s/3", kCanceled}}), host.jobMessages);
   EXPECT_TRUE(host.messages.empty()); // no directory message
@@ -501,7 +502,7 @@ TEST_F(RunBatch, DisplayNameAndSaveUpperPerFile) {
   // host hands no unflushed directory back to the run.
   for (const job::JobRequest &request : host.jobs)
     EXPECT_EQ(request.directoryFlush, platform::DirectoryFlush::WithCommit)
-        << request.path;
+        << request.location.path();
 }
 
 // However many names lead to a file (links, hard links, the same name twice,
@@ -568,7 +569,7 @@ TEST_F(RunBatch, RegressionALastNameVisitedAlreadyStillEndsWithTheMessage) {
     Paths lastJobs;
     for (const auto &request : host.jobs)
       if (request.lastJob)
-        lastJobs.push_back(request.path);
+        lastJobs.push_back(request.location.path());
     EXPECT_EQ(lastJobs, last);
     EXPECT_EQ(host.jobMessages,
               (std::vector<Message>{

@@ -326,7 +326,7 @@ TEST(CliProcesses, AKillAtEachStepOfTheCommit) {
           };
           test::RecordingJobHost host;
           job::JobRequest r;
-          r.path = dir.file("f.txt");
+          r.location = dir.file("f.txt");
           job::FileJob(r, host, fs).run();
           ::_exit(0);
         }

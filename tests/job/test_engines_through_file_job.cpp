@@ -159,7 +159,7 @@ TEST(EnginesThroughFileJob, AgreeWithTheReferencesAtEverySliceSize) {
         dir.write("f.txt", input);
         test::RecordingJobHost host;
         JobRequest r;
-        r.path = dir.file("f.txt");
+        r.location = dir.file("f.txt");
         r.lastJob = 1;
         r.sourceCodePage = page;
         operation.setUp(r);
@@ -246,7 +246,7 @@ TEST(EnginesThroughFileJob, AgreeWithTheUtf8ReferencesAtEverySliceSize) {
         dir.write("f.txt", input);
         test::RecordingJobHost host;
         JobRequest r;
-        r.path = dir.file("f.txt");
+        r.location = dir.file("f.txt");
         r.lastJob = 1;
         operation.setUp(r);
         job::FileJob job(r, host);

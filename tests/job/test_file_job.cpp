@@ -56,7 +56,7 @@ protected:
                      int lastJob = 1) {
     JobRequest r;
     r.operation = op;
-    r.path = dir.file(name);
+    r.location = dir.file(name);
     r.lastJob = lastJob;
     r.displayName = name;
     return r;
@@ -84,7 +84,7 @@ TEST_F(FileJobTest, DetectOnlyReportsTheCodePageAndLeavesTheFile) {
   EXPECT_EQ(run(r), JobResult::Done);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0],
-            Message(r.path, "This file has coding ''Win1251''"));
+            Message(r.location.path(), "This file has coding ''Win1251''"));
   EXPECT_EQ(dir.read("a.txt"), kHelloWin);
   EXPECT_EQ(dir.mode("a.txt"), 0640);
   EXPECT_FALSE(tempLeft());
@@ -194,7 +194,7 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
     EXPECT_EQ(run(r), c.result);
     std::vector<std::string> got;
     for (const auto &m : host.messages) {
-      EXPECT_EQ(m.first, r.path);
+      EXPECT_EQ(m.first, r.location.path());
       got.push_back(m.second);
     }
     EXPECT_EQ(got, c.line2);
@@ -256,7 +256,7 @@ TEST_F(FileJobTest, Utf8FileIsReportedAsUtf8) {
   EXPECT_EQ(run(r), JobResult::Done);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0],
-            Message(r.path, "This file has coding ''UTF-8''"));
+            Message(r.location.path(), "This file has coding ''UTF-8''"));
 }
 
 TEST_F(FileJobTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
@@ -301,7 +301,7 @@ TEST_F(FileJobTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
     r.targetCodePage = c.target;
     EXPECT_EQ(run(r, 7), JobResult::ReadFailed) << c.name;
     ASSERT_EQ(host.messages.size(), 1u) << c.name;
-    EXPECT_EQ(host.messages[0], Message(r.path, c.line2)) << c.name;
+    EXPECT_EQ(host.messages[0], Message(r.location.path(), c.line2)) << c.name;
     EXPECT_EQ(dir.read("u.txt"), c.content) << c.name;
     EXPECT_EQ(dir.mode("u.txt"), 0604) << c.name;
     EXPECT_FALSE(tempLeft()) << c.name;
@@ -408,7 +408,7 @@ TEST_F(FileJobTest, BrokenUtf16FailsAtItsOffsetAndStaysAsItWas) {
     r.targetCodePage = CodePage::Utf8;
     EXPECT_EQ(run(r, 3), JobResult::ReadFailed);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0], Message(r.path, c.line2));
+    EXPECT_EQ(host.messages[0], Message(r.location.path(), c.line2));
     EXPECT_EQ(report.offset, c.offset);
     EXPECT_EQ(dir.read("u.txt"), c.content);
     EXPECT_FALSE(tempLeft());
@@ -433,8 +433,9 @@ TEST_F(FileJobTest, OtherOperationsOnUtf16AskForARecodingFirst) {
     EXPECT_EQ(run(r), JobResult::ReadFailed);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0],
-              Message(r.path, "This file is in ''UTF-16BE'': recode it to "
-                              "another page first"));
+              Message(r.location.path(),
+                      "This file is in ''UTF-16BE'': recode it to "
+                      "another page first"));
     EXPECT_EQ(dir.read("u.txt"), be);
   }
   host = {};
@@ -446,7 +447,8 @@ TEST_F(FileJobTest, OtherOperationsOnUtf16AskForARecodingFirst) {
   named.targetCodePage = CodePage::Utf8;
   EXPECT_EQ(run(named), JobResult::Skipped);
   EXPECT_EQ(host.messages.back(),
-            Message(named.path, "This file is not text: it holds a zero byte"));
+            Message(named.location.path(),
+                    "This file is not text: it holds a zero byte"));
   const std::string utf32("\xFF\xFE\0\0\x1F\x04\0\0", 8);
   dir.write("u32.txt", utf32);
   auto r32 = request(OperationCode::RecodeToUtf8, "u32.txt");
@@ -483,7 +485,7 @@ TEST_F(FileJobTest, BinaryFileIsLeftAloneByEveryOperation) {
       EXPECT_EQ(lastReport, kNotText);
       if (informed) {
         ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0], Message(r.path, kNotText));
+        EXPECT_EQ(host.messages[0], Message(r.location.path(), kNotText));
       } else {
         EXPECT_TRUE(host.messages.empty());
       }
@@ -513,7 +515,7 @@ TEST_F(FileJobTest, ZeroByteFoundLateAbandonsTheJob) {
                    std::to_string(slice));
       EXPECT_EQ(run(r, slice), JobResult::Skipped);
       ASSERT_EQ(host.messages.size(), 1u);
-      EXPECT_EQ(host.messages[0], Message(r.path, kNotText));
+      EXPECT_EQ(host.messages[0], Message(r.location.path(), kNotText));
       EXPECT_EQ(dir.read("late.txt"), content);
       EXPECT_FALSE(tempLeft());
     }
@@ -537,7 +539,7 @@ TEST_F(FileJobTest, RecodeToUtf8ReportsItsTarget) {
   EXPECT_EQ(run(r), JobResult::Skipped);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0],
-            Message(r.path, "This file just is in same coding"));
+            Message(r.location.path(), "This file just is in same coding"));
   EXPECT_EQ(dir.read("k.txt"), kHelloUtf8);
 }
 
@@ -1162,7 +1164,7 @@ TEST(FileJobSizes, FileOfFourGibibytesOrMoreFinishes) {
   test::RecordingJobHost host;
   JobRequest r;
   r.operation = OperationCode::UpperCase;
-  r.path = "huge.txt";
+  r.location = "huge.txt";
   FileJob job(r, host, fs);
   job.setSliceSize(1 << 20);
   EXPECT_EQ(job.run(), JobResult::Done);
@@ -1229,7 +1231,7 @@ TEST_F(FileJobTest, ReportCarriesTheFactsOfEachEnd) {
     EXPECT_EQ(report.result, c.result);
     EXPECT_EQ(report.message.id, c.message) << lastReport;
     EXPECT_EQ(report.operation, c.op);
-    EXPECT_EQ(report.path, r.path);
+    EXPECT_EQ(report.path, r.location.path());
     EXPECT_EQ(report.from, c.from);
     EXPECT_EQ(report.to, c.to);
     EXPECT_EQ(report.detected, c.detected);

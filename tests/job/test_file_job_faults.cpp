@@ -211,7 +211,7 @@ TEST(FileJobFaults, EveryFailureLeavesTheFileAsItWas) {
       test::RecordingJobHost host;
       JobRequest r;
       r.operation = operation.op;
-      r.path = dir.file("f.txt");
+      r.location = dir.file("f.txt");
       r.lastJob = 1;
       r.keepDate = seam.keepDate;
       operation.setUp(r);
@@ -230,7 +230,7 @@ TEST(FileJobFaults, EveryFailureLeavesTheFileAsItWas) {
       EXPECT_EQ(job.result(), seam.result);
       Message expected = seam.message;
       if (expected.first == kPath)
-        expected.first = r.path;
+        expected.first = r.location.path();
       EXPECT_EQ(host.messages, std::vector<Message>{expected});
       EXPECT_EQ(dir.read("f.txt"), content);
       EXPECT_EQ(dir.mode("f.txt"), 0444);
@@ -256,12 +256,12 @@ TEST(FileJobFaults, LineTooLongEndsTheLineEnginesWithReadFailed) {
     test::RecordingJobHost host;
     JobRequest r;
     r.operation = op;
-    r.path = dir.file("f.txt");
+    r.location = dir.file("f.txt");
     EXPECT_EQ(job::FileJob(r, host).run(), JobResult::ReadFailed);
-    EXPECT_EQ(
-        host.messages,
-        (std::vector<Message>{
-            {r.path, "Line in file is too long (greater than 30000 bytes)"}}));
+    EXPECT_EQ(host.messages,
+              (std::vector<Message>{
+                  {r.location.path(),
+                   "Line in file is too long (greater than 30000 bytes)"}}));
     EXPECT_EQ(dir.read("f.txt"), content);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
   }
@@ -274,7 +274,7 @@ TEST(FileJobFaults, LineOfExactlyTheLimitIsProcessed) {
   test::RecordingJobHost host;
   JobRequest r;
   r.operation = OperationCode::Optimize;
-  r.path = dir.file("f.txt");
+  r.location = dir.file("f.txt");
   EXPECT_EQ(job::FileJob(r, host).run(), JobResult::Done);
   EXPECT_EQ(dir.read("f.txt"), std::string(30000, 'x'));
 }
@@ -288,14 +288,14 @@ TEST(FileJobFaults, ASuccessChangesNothingThroughTheFilesName) {
   platform::FaultyFileSystem fs;
   test::RecordingJobHost host;
   JobRequest r;
-  r.path = dir.file("f.txt");
+  r.location = dir.file("f.txt");
   EXPECT_EQ(job::FileJob(r, host, fs).run(), JobResult::Done);
   EXPECT_EQ(dir.read("f.txt"), "ABC");
   // The new file carries the mode from its own descriptor.
   EXPECT_EQ(dir.mode("f.txt"), 0440);
-  EXPECT_EQ(fs.log, (std::vector<std::string>{"openRead " + r.path,
-                                              "beginSave " + r.path,
-                                              "commit " + r.path}));
+  EXPECT_EQ(fs.log, (std::vector<std::string>{"openRead " + r.location.path(),
+                                              "beginSave " + r.location.path(),
+                                              "commit " + r.location.path()}));
 }
 
 } // namespace

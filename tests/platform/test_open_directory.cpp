@@ -226,6 +226,11 @@ TEST_F(OpenDirectoryTest, AFileListedAndReplacedSinceIsLookedAtAgain) {
   ASSERT_EQ(::unlink(dir.file("d/c.txt").c_str()), 0);
   dir.symlink("../outside.txt", "d/c.txt");
 
+  const auto seenAt = [&](const std::string &name) {
+    FileLocation at(d, name);
+    at.seen = seen[name];
+    return at;
+  };
   const auto readAll = [](InputFile &in) {
     std::string bytes(64, '\0');
     std::size_t got = 0;
@@ -233,22 +238,22 @@ TEST_F(OpenDirectoryTest, AFileListedAndReplacedSinceIsLookedAtAgain) {
     bytes.resize(got);
     return bytes;
   };
-  auto same = fs.openRead(FileLocation(d, "same.txt", seen["same.txt"]));
+  auto same = fs.openRead(seenAt("same.txt"));
   ASSERT_TRUE(same);
   FileStatus status;
   ASSERT_TRUE(same->status(status));
   EXPECT_EQ(status.id, seen["same.txt"].id);
   EXPECT_EQ(readAll(*same), "listed same.txt");
 
-  auto renewed = fs.openRead(FileLocation(d, "a.txt", seen["a.txt"]));
+  auto renewed = fs.openRead(seenAt("a.txt"));
   ASSERT_TRUE(renewed);
   ASSERT_TRUE(renewed->status(status));
   EXPECT_NE(status.id, seen["a.txt"].id) << "the file now under the name";
   EXPECT_EQ(readAll(*renewed), "saved anew");
 
-  EXPECT_FALSE(fs.openRead(FileLocation(d, "b.txt", seen["b.txt"])))
+  EXPECT_FALSE(fs.openRead(seenAt("b.txt")))
       << "a FIFO put under a listed name is never taken nor waited on";
-  EXPECT_FALSE(fs.openRead(FileLocation(d, "c.txt", seen["c.txt"])))
+  EXPECT_FALSE(fs.openRead(seenAt("c.txt")))
       << "a link put under a listed name is never followed";
 #endif
 }

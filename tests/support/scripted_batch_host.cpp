@@ -70,16 +70,16 @@ void ScriptedBatchHost::passedOver(const std::string &name,
 batch::JobEnd ScriptedBatchHost::runJob(const job::JobRequest &request) {
   jobs.push_back(request);
   // The record keeps no directory open.
-  jobs.back().directory.reset();
+  jobs.back().location.directory.reset();
   events.push_back(
       "job:" + std::to_string(static_cast<int>(request.operation)) + ":" +
-      request.path);
+      request.location.path());
   if (beforeJob)
     beforeJob(request);
   job::JobResult result = job::JobResult::Done;
   batch::JobEnd end;
   end.report.operation = request.operation;
-  end.report.path = request.path;
+  end.report.path = request.location.path();
   if (!jobResults.empty()) {
     result = jobResults.front();
     jobResults.pop_front();
@@ -120,7 +120,7 @@ std::string portablePath(std::string path) {
 std::vector<std::string> ScriptedBatchHost::jobPaths() const {
   std::vector<std::string> paths;
   for (const auto &r : jobs)
-    paths.push_back(portablePath(r.path));
+    paths.push_back(portablePath(r.location.path()));
   return paths;
 }
 

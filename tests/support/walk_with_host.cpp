@@ -25,10 +25,10 @@ public:
     job::JobRequest request;
     static_cast<job::RunParameters &>(request) = parameters_;
     request.operation = operation_;
-    request.path = path;
+    request.location = at.directory
+                           ? platform::FileLocation(at.directory, at.name, path)
+                           : platform::FileLocation(path);
     request.displayName = job::displayNameOf(path);
-    request.directory = at.directory;
-    request.entryName = at.name;
     request.lastJob = lastJob_;
     request.saveUpper = host_.saveUpperChecked();
     host_.refresh();

@@ -110,8 +110,8 @@ public:
 job::JobRequest upperCase(const QString &name, int lastJob = 0) {
   job::JobRequest request;
   request.operation = job::OperationCode::UpperCase;
-  request.path = name.toStdString();
-  request.displayName = job::displayNameOf(request.path);
+  request.location = name.toStdString();
+  request.displayName = job::displayNameOf(request.location.path());
   request.lastJob = lastJob;
   return request;
 }

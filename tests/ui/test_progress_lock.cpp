@@ -24,8 +24,8 @@ namespace {
 job::JobRequest request(const QString &name, job::OperationCode operation) {
   job::JobRequest r;
   r.operation = operation;
-  r.path = name.toStdString();
-  r.displayName = r.path;
+  r.location = name.toStdString();
+  r.displayName = r.location.path();
   return r;
 }
 

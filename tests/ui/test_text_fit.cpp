@@ -394,7 +394,7 @@ private slots:
     {
       job::JobRequest request;
       request.operation = job::OperationCode::RecodeToUtf8;
-      request.path = path;
+      request.location = path;
       request.displayName = job::displayNameOf(path);
       ProgressDialog progress(request, &w);
       progress.controls();
