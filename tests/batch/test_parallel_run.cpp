@@ -510,8 +510,10 @@ TEST(ParallelRun, SavesWaitingForTheDiskLetMoreJobsThanWorkersRun) {
         mostWaiting = std::max(mostWaiting, ++waiting);
         changed.notify_all();
         // Only a guard against a hang: the count decides.
-        changed.wait_for(lock, std::chrono::seconds(20),
-                         [this] { return mostWaiting >= target; });
+        if (!changed.wait_for(lock, std::chrono::seconds(20),
+                              [this] { return mostWaiting >= target; }))
+          target = 0; // no more waits: the count below fails
+        changed.notify_all();
         --waiting;
       }
       control.waitingForDisk(false);
@@ -523,6 +525,7 @@ TEST(ParallelRun, SavesWaitingForTheDiskLetMoreJobsThanWorkersRun) {
     }
   };
   test::TempDir dir;
+  dir.mkdir("t");
   for (int i = 0; i < 40; ++i)
     dir.write("t/f" + std::to_string(100 + i) + ".txt", "cat\n");
   batch::RunPlan plan;
