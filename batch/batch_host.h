@@ -1,5 +1,5 @@
 // What one press of the window's start button needs from the window: its
-// file list and filter box, its prompts, its messages and its jobs. (The
+// file list and filter box, its prompts, its messages and its run. (The
 // command line builds its RunPlan itself and only watches the run.)
 //
 // Every call is made on the caller's thread and returns when the user has
@@ -63,17 +63,12 @@ public:
   virtual DialogAnswer showMessage(MessageKind kind, const std::string &name,
                                    const job::Message &message) = 0;
 
-  // Runs one FileJob to its end over a complete request (displayName and
-  // saveUpper set) behind the progress window.
-  virtual JobEnd runJob(const job::JobRequest &request) = 0;
-
   // Runs the plan the press has built (prompts answered, filter promoted)
-  // and returns when the run has ended. By default the run goes on the
-  // caller's thread with this host as its observer and job runner (each
-  // job through runJob(), its messages through showMessage()); a window
-  // may run it elsewhere as long as it calls back on its own thread.
+  // and returns when the run has ended: on the host's own workers, its
+  // events (job starts, entries passed over, messages, reports) told back
+  // on the caller's thread.
   virtual RunOutcome runPlan(RunPlan &plan, platform::FileSystem &fs,
-                             const WalkHooks &walkHooks);
+                             const WalkHooks &walkHooks) = 0;
 
   // The filter box: its edit text, and its list (most recent first), which
   // the run reorders before its passes.

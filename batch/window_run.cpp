@@ -1,5 +1,5 @@
 // One press of the window's start button: the checks, the prompts, the
-// plan, and the run with the window as its observer and job runner.
+// plan, and the run the window goes through (BatchHost::runPlan).
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,32 +75,6 @@ bool askParameters(SelectionState &selection, BatchHost &host,
   return true;
 }
 
-// The window as the run's observer and job runner: its messages open as
-// dialogs, its jobs run behind its progress window, one after another on
-// its own thread.
-class HostRun final : public RunObserver, public JobRunner {
-public:
-  explicit HostRun(BatchHost &host) : host_(host) {}
-
-  JobEnd runJob(const job::JobRequest &request, const JobControl &) override {
-    job::JobRequest ask = request;
-    ask.saveUpper = host_.saveUpperChecked();
-    host_.refresh();
-    return host_.runJob(ask);
-  }
-  void jobStarted(const JobStart &start) override { host_.jobStarted(start); }
-  void passedOver(job::OperationCode, const std::string &name,
-                  PassedOver why) override {
-    host_.passedOver(name, why);
-  }
-  void runMessage(const RunMessage &message) override {
-    host_.showMessage(message.kind, message.name, message.message);
-  }
-
-private:
-  BatchHost &host_;
-};
-
 } // namespace
 
 RunOutcome runBatch(SelectionState &selection, BatchHost &host,
@@ -140,12 +114,6 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   outcome = host.runPlan(plan, fs, walkHooks);
   endRun(selection, host);
   return outcome;
-}
-
-RunOutcome BatchHost::runPlan(RunPlan &plan, platform::FileSystem &fs,
-                              const WalkHooks &walkHooks) {
-  HostRun hostRun(*this);
-  return runBatch(plan, hostRun, hostRun, fs, walkHooks);
 }
 
 } // namespace snpln::batch

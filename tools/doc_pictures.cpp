@@ -96,7 +96,7 @@ int main(int argc, char **argv) {
   {
     job::JobRequest request;
     request.operation = job::OperationCode::RecodeToWin;
-    request.path = sample;
+    request.location = sample;
     request.displayName = job::displayNameOf(sample);
     ui::ProgressDialog progress(request);
     progress.controls();

@@ -39,7 +39,6 @@
 #include "ui/picture_button.h"
 #include "ui/pictures.h"
 #include "ui/preview_dialog.h"
-#include "ui/progress_dialog.h"
 #include "ui/run_thread.h"
 #include "ui/settings_store.h"
 #include "ui/translation.h"
@@ -628,17 +627,6 @@ job::DialogAnswer MainWindow::showMessage(MessageKind, const std::string &name,
   const i18n::Lines lines = i18n::messageLines(name, said);
   MessageDialog message(shown(lines.line1), shown(lines.line2), this);
   return message.run();
-}
-
-batch::JobEnd MainWindow::runJob(const job::JobRequest &request) {
-  ProgressDialog progress(request, this, *fs_);
-  if (options_.jobClock)
-    progress.setClock(*options_.jobClock);
-  batch::JobEnd end;
-  end.result = progress.run();
-  end.report = progress.job().report();
-  end.report.result = end.result;
-  return end;
 }
 
 void MainWindow::jobStarted(const batch::JobStart &start) {

@@ -161,7 +161,6 @@ public:
   job::TypedText typedText() const override {
     return job::TypedText::Characters;
   }
-  batch::JobEnd runJob(const job::JobRequest &request) override;
   batch::RunOutcome runPlan(batch::RunPlan &plan, platform::FileSystem &fs,
                             const batch::WalkHooks &walkHooks) override;
   std::string filterText() override;

@@ -32,28 +32,24 @@ public:
       std::lock_guard<std::mutex> lock(sizesMutex_);
       sizes_[&start.request] = start.size.value_or(0);
     }
-    // The status line shows the latest start: starts that come faster than
-    // the window draws share one call.
-    {
-      std::lock_guard<std::mutex> lock(statusMutex_);
-      latest_ =
-          Latest{start.number, start.found, start.request.location.path()};
-      if (statusPending_)
-        return;
-      statusPending_ = true;
-    }
-    run_.post([this] {
-      job::JobRequest request;
-      Latest latest;
-      {
-        std::lock_guard<std::mutex> lock(statusMutex_);
-        latest = latest_;
-        statusPending_ = false;
-      }
-      request.location = latest.path;
-      run_.host_.jobStarted(
-          batch::JobStart{request, latest.number, latest.found, std::nullopt});
-    });
+    // The status line shows the latest start: the window takes it when it
+    // looks (RunThread::look), so however fast files start it is drawn at
+    // most once a look, and a start costs no call to the window's thread.
+    std::lock_guard<std::mutex> lock(statusMutex_);
+    latest_ = Latest{start.number, start.found, start.request.location.path()};
+    statusFresh_ = true;
+  }
+
+  // The latest start not yet drawn, taken once.
+  bool takeLatest(std::size_t &number, std::size_t &found, std::string &path) {
+    std::lock_guard<std::mutex> lock(statusMutex_);
+    if (!statusFresh_)
+      return false;
+    statusFresh_ = false;
+    number = latest_.number;
+    found = latest_.found;
+    path = std::move(latest_.path);
+    return true;
   }
 
   void passedOver(job::OperationCode, const std::string &name,
@@ -117,7 +113,7 @@ private:
   bool silenced_ = false;
   std::mutex statusMutex_;
   Latest latest_;
-  bool statusPending_ = false;
+  bool statusFresh_ = false;
   std::mutex sizesMutex_;
   std::map<const job::JobRequest *, std::uint64_t> sizes_;
 };
@@ -128,6 +124,12 @@ class RunThread::Runner final : public batch::JobRunner {
 public:
   Runner(RunThread &run, Observer &observer, platform::FileSystem &fs)
       : run_(run), observer_(observer), plain_(fs) {}
+
+  // The run flushes the directories itself, a directory at a time, as
+  // for the command line.
+  bool handsBackUnflushed() const override {
+    return plain_.handsBackUnflushed();
+  }
 
   batch::JobEnd runJob(const job::JobRequest &request,
                        const batch::JobControl &control) override {
@@ -194,7 +196,10 @@ job::DialogAnswer RunThread::ask(std::function<job::DialogAnswer()> call) {
     waiting_ = pending;
     QMetaObject::invokeMethod(
         this,
-        [pending, call = std::move(call)] {
+        [this, pending, call = std::move(call)] {
+          // A message shows over the status line of the files started
+          // before it.
+          drawStatus();
           const job::DialogAnswer answer = call();
           {
             std::lock_guard<std::mutex> done(pending->mutex);
@@ -210,7 +215,20 @@ job::DialogAnswer RunThread::ask(std::function<job::DialogAnswer()> call) {
   return pending->answer;
 }
 
+void RunThread::drawStatus() {
+  if (!observer_)
+    return;
+  job::JobRequest request;
+  std::size_t number = 0, found = 0;
+  std::string path;
+  if (observer_->takeLatest(number, found, path)) {
+    request.location = std::move(path);
+    host_.jobStarted(batch::JobStart{request, number, found, std::nullopt});
+  }
+}
+
 void RunThread::look() {
+  drawStatus();
   const std::optional<RunningFile> largest = files_.largest();
   if (!window_) {
     if (!largest || !files_.anyRunningFor(clock_.now(), showDelayMs_))
@@ -233,6 +251,7 @@ batch::RunOutcome RunThread::run(batch::RunPlan &plan, platform::FileSystem &fs,
   running_ = true;
   plan.cancel = &cancel_;
   Observer observer(*this);
+  observer_ = &observer;
   Runner runner(*this, observer, fs);
   batch::RunOutcome outcome;
   QEventLoop loop;
@@ -250,6 +269,7 @@ batch::RunOutcome RunThread::run(batch::RunPlan &plan, platform::FileSystem &fs,
   loop.exec();
   thread_.join();
   lookTimer_.stop();
+  observer_ = nullptr;
   if (window_) {
     window_->finish();
     delete window_.data();

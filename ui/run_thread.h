@@ -7,8 +7,9 @@
 // run() turns a local event loop, as a modal window's exec() does, until
 // the run has ended and its thread is gone, so the window and its tests
 // call it like any modal step. Meanwhile:
-//  - the status line counts the files (BatchHost::jobStarted), entries
-//    passed over go to BatchHost::passedOver;
+//  - the status line counts the files (BatchHost::jobStarted), drawn from
+//    the latest start each time the window looks, never once per file;
+//    entries passed over go to BatchHost::passedOver;
 //  - run messages and the reports jobs ask to show open as the host's
 //    MessageDialogs, one at a time and in the order of the walk; the run's
 //    thread waits for each answer (the workers go on). Esc on a job's
@@ -87,7 +88,10 @@ private:
   // Calls `call` on the window's thread; ask() waits for its answer.
   void post(std::function<void()> call);
   job::DialogAnswer ask(std::function<job::DialogAnswer()> call);
-  // The progress window brought up to date with the files in hand.
+  // The status line brought up to the latest start not yet drawn.
+  void drawStatus();
+  // The status line and the progress window brought up to date with the
+  // files in hand.
   void look();
 
   batch::BatchHost &host_;
@@ -99,6 +103,8 @@ private:
   RunningFiles files_;
   QPointer<RunProgressWindow> window_;
   QTimer lookTimer_;
+  // The run's observer while run() goes.
+  Observer *observer_ = nullptr;
 
   // Guards posting against the RunThread's end.
   std::mutex postMutex_;

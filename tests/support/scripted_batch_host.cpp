@@ -1,5 +1,6 @@
 #include "tests/support/scripted_batch_host.h"
 
+#include "batch/run_batch.h"
 #include "i18n/catalogue.h"
 #include "i18n/texts.h"
 #include "job/file_job.h"
@@ -65,6 +66,45 @@ void ScriptedBatchHost::passedOver(const std::string &name,
   passed.emplace_back(portablePath(name), why);
   events.push_back("passed over:" + name + "|" +
                    i18n::english(i18n::passedOverText(why)));
+}
+
+namespace {
+
+// The host as the run's observer and job runner, one job after another on
+// the caller's thread.
+class HostRun final : public batch::RunObserver, public batch::JobRunner {
+public:
+  explicit HostRun(ScriptedBatchHost &host) : host_(host) {}
+
+  batch::JobEnd runJob(const job::JobRequest &request,
+                       const batch::JobControl &) override {
+    job::JobRequest ask = request;
+    ask.saveUpper = host_.saveUpperChecked();
+    host_.refresh();
+    return host_.runJob(ask);
+  }
+  void jobStarted(const batch::JobStart &start) override {
+    host_.jobStarted(start);
+  }
+  void passedOver(job::OperationCode, const std::string &name,
+                  batch::PassedOver why) override {
+    host_.passedOver(name, why);
+  }
+  void runMessage(const batch::RunMessage &message) override {
+    host_.showMessage(message.kind, message.name, message.message);
+  }
+
+private:
+  ScriptedBatchHost &host_;
+};
+
+} // namespace
+
+batch::RunOutcome ScriptedBatchHost::runPlan(batch::RunPlan &plan,
+                                             platform::FileSystem &runFs,
+                                             const batch::WalkHooks &hooks) {
+  HostRun hostRun(*this);
+  return batch::runBatch(plan, hostRun, hostRun, runFs, hooks);
 }
 
 batch::JobEnd ScriptedBatchHost::runJob(const job::JobRequest &request) {

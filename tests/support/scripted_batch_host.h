@@ -48,7 +48,13 @@ public:
   job::DialogAnswer showMessage(batch::MessageKind kind,
                                 const std::string &name,
                                 const job::Message &message) override;
-  batch::JobEnd runJob(const job::JobRequest &request) override;
+  // Runs the plan on the calling thread with this host as the run's
+  // observer and job runner: each job through runJob() (Save upper read and
+  // the window refreshed before it), each message through showMessage().
+  batch::RunOutcome runPlan(batch::RunPlan &plan, platform::FileSystem &fs,
+                            const batch::WalkHooks &walkHooks) override;
+  // One job of the run, recorded and answered as the script says.
+  batch::JobEnd runJob(const job::JobRequest &request);
   std::string filterText() override { return filter; }
   std::vector<std::string> &filterList() override { return filters; }
   bool saveUpperChecked() override { return saveUpper; }

@@ -13,7 +13,8 @@
 
 namespace snpln::test {
 
-// The POSIX file system, counting the reads of the files it opens.
+// The POSIX file system, counting the reads of the files it opens and the
+// flushes of directories the run asks for itself.
 // `beforeRead` runs before each, and `beforeReadOf` with the name the file
 // was opened by (on the thread of the job that reads). With `maxRead` set to
 // the job's slice size, a read gives at most that many bytes, so that the job's
@@ -23,6 +24,7 @@ namespace snpln::test {
 class CountingFileSystem : public platform::PosixFileSystem {
 public:
   std::atomic<int> reads{0};
+  std::atomic<int> directoryFlushes{0};
   std::size_t maxRead = 0;
   std::function<void()> beforeRead;
   std::function<void(const std::string &)> beforeReadOf;
@@ -33,6 +35,12 @@ public:
     if (!file)
       return nullptr;
     return std::make_unique<Counting>(std::move(file), *this, at.name);
+  }
+
+  bool flushDirectory(const platform::Directory &directory,
+                      platform::SystemError &why) override {
+    ++directoryFlushes;
+    return PosixFileSystem::flushDirectory(directory, why);
   }
 
 private:

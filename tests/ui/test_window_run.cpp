@@ -194,6 +194,10 @@ private slots:
         RunProgressWindow *window = run->progressWindow();
         if (!posted || !window || !window->isVisible())
           return false;
+        // The status line names the file in hand (drawn when the window
+        // looks, not once per file).
+        if (!w.statusLabel()->text().contains(QLatin1String("big.txt")))
+          return false;
         shownName = window->shownName();
         shownTitle = window->windowTitle();
         if (how == QLatin1String("CANCEL"))
@@ -354,6 +358,43 @@ private slots:
     for (int i = 0; i < 6; ++i)
       QCOMPARE(readFile(QStringLiteral("tree/small%1.txt").arg(i)),
                QByteArray("SMALL\n"));
+    QVERIFY(!holdsTemporaryFile(f.dir.filePath("tree")));
+  }
+
+  // The window's run flushed each file's directory with the file's commit,
+  // once a file, where the command line leaves the flushes to the run, a
+  // directory at a time: the window's runner now hands them back too.
+  void windowRunLeavesDirectoryFlushesToTheRun_data() {
+    QTest::addColumn<int>("workers");
+    QTest::newRow("1 worker") << 1;
+    QTest::newRow("3 workers") << 3;
+  }
+  void windowRunLeavesDirectoryFlushesToTheRun() {
+    QFETCH(int, workers);
+    Fixture f;
+    QVERIFY(QDir().mkdir("tree"));
+    QVERIFY(QDir().mkdir("tree/sub"));
+    const QStringList names{"tree/a.txt", "tree/b.txt", "tree/sub/c.txt",
+                            "tree/sub/d.txt"};
+    for (const QString &name : names)
+      writeFile(name, "text of " + name.toUtf8() + "\n");
+    MainWindow w("tree", f.options(workers));
+    w.pressModeButton(batch::ModeButton::UpperCase);
+    ModalScript script([](QWidget *dialog) {
+      if (auto *message = qobject_cast<MessageDialog *>(dialog))
+        message->done(QDialog::Accepted);
+    });
+    w.doIt();
+    QCOMPARE(script.log,
+             QStringList{QStringLiteral(
+                 "message: tree / Processing this directory and its "
+                 "subdirectories is completed")});
+    for (const QString &name : names)
+      QCOMPARE(readFile(name), ("text of " + name.toUtf8() + "\n").toUpper());
+    // Both directories flushed by the run, never more than once a file.
+    QVERIFY2(f.fs.directoryFlushes >= 2 && f.fs.directoryFlushes <= 4,
+             qPrintable(QStringLiteral("%1 flushes of the directories")
+                            .arg(f.fs.directoryFlushes.load())));
     QVERIFY(!holdsTemporaryFile(f.dir.filePath("tree")));
   }
 };
