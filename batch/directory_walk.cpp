@@ -139,7 +139,7 @@ struct Walk {
       return true;
     }
     const bool filesMatch = !holdsSeparator(mask);
-    std::vector<std::string> files;
+    std::vector<platform::DirEntry> files;
     for (platform::DirEntry &entry : *entries) {
       if (isDotEntry(entry.name) || platform::isTemporaryName(entry.name))
         continue;
@@ -161,7 +161,7 @@ struct Walk {
         level.subdirectories.push_back(std::move(entry.name));
         break;
       case platform::EntryKind::File:
-        files.push_back(std::move(entry.name));
+        files.push_back(std::move(entry));
         break;
       case platform::EntryKind::Link:
         passOver(level, entry.name, PassedOver::Link);
@@ -171,11 +171,14 @@ struct Walk {
         break;
       }
     }
-    for (std::string &name : files) {
+    for (platform::DirEntry &file : files) {
       path.resize(level.pathLength);
-      path += name;
-      if (!sink.fileFound(
-              path, platform::FileLocation(level.directory, std::move(name))))
+      path += file.name;
+      // The listing's look at the entry is the one look the run takes
+      // before the job opens it.
+      platform::FileLocation at(level.directory, std::move(file.name));
+      at.seen = std::move(file.status);
+      if (!sink.fileFound(path, at))
         return false;
     }
     path.resize(level.pathLength);

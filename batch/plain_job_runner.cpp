@@ -22,6 +22,10 @@ public:
     }
   }
   void drainTimerMessages() override {}
+  void waitingForDisk(bool waiting) override {
+    if (control_.waitingForDisk)
+      control_.waitingForDisk(waiting);
+  }
 
   std::optional<job::JobReport> shown;
 
@@ -53,6 +57,8 @@ JobEnd PlainJobRunner::runJob(const job::JobRequest &request,
   end.report.result = end.result;
   end.shown = std::move(host.shown);
   end.unflushed = job.unflushedDirectory();
+  if (end.result == job::JobResult::Done)
+    end.replacement = job.replacement();
   return end;
 }
 

@@ -122,6 +122,12 @@ std::optional<Place> placeOfPath(const std::string &path,
 // flushes, the fewer commits of the file system's journal.
 constexpr std::size_t kFlushBatch = 64;
 
+// Jobs in flight per worker: a job that waits for the disk to take its new
+// content (its commit's flushes) lets another compute, so that up to this
+// many saves per worker are on their way to the disk at once while no more
+// jobs than workers compute.
+constexpr int kSavesPerWorker = 4;
+
 // One file's job, from its hand-over to its delivery.
 struct Task {
   job::JobRequest request;
@@ -173,9 +179,9 @@ class Pass final : public WalkSink {
 public:
   Pass(Run &run, job::OperationCode operation, bool finalPass)
       : run_(run), operation_(operation), finalPass_(finalPass),
-        workers_(std::max(1, run.plan.workers)) {
+        workers_(std::max(1, run.plan.workers)), computeFree_(workers_) {
     if (workers_ > 1)
-      for (int i = 0; i < workers_; ++i)
+      for (int i = 0; i < workers_ * kSavesPerWorker; ++i)
         threads_.emplace_back([this] { work(); });
   }
   Pass(const Pass &) = delete;
@@ -336,6 +342,8 @@ private:
                            ? platform::FileLocation(at.directory, at.name, path)
                            : platform::FileLocation(path);
     request.displayName = job::displayNameOf(path);
+    if (at.directory)
+      request.location.seen = at.seen;
     request.lastJob = lastJob;
     request.saveUpper = run_.plan.saveUpper;
     // The run flushes the directories itself, once for many files, before
@@ -344,8 +352,9 @@ private:
       request.directoryFlush = platform::DirectoryFlush::Later;
     if (lastJob)
       request.hitsBefore = hits_;
-    // A name that leads nowhere is the job's to report.
-    task->before = run_.fs.status(at);
+    // A name that leads nowhere is the job's to report. A walked file was
+    // looked at by its listing just now.
+    task->before = at.directory && at.seen ? at.seen : run_.fs.status(at);
     if (workers_ > 1 && task->before &&
         idsRunning_.count(task->before->id) != 0) {
       // Another name of a file a running job holds (a hard link): looked
@@ -418,26 +427,49 @@ private:
       ++running_;
     }
     queued_.notify_one();
-    // The walk reads ahead of the jobs by a few files per worker, and by
+    // The walk reads ahead of the jobs by a few files per thread, and by
     // the jobs that wait for their directory's flush.
-    while (running_ >= static_cast<std::size_t>(workers_) * 4 + kFlushBatch &&
-           !stopped_)
+    while (running_ >= threads_.size() * 2 + kFlushBatch && !stopped_)
       waitForDeliverable();
     return !stopped_;
   }
 
   bool canceled() const { return stopped_ || run_.plan.canceled(); }
 
+  // A worker's turn to compute: at most workers_ jobs compute at once, the
+  // others wait for the disk or for a turn.
+  void takeTurn() {
+    std::unique_lock<std::mutex> lock(computeMutex_);
+    turnFree_.wait(lock, [this] { return computeFree_ > 0; });
+    --computeFree_;
+  }
+  void leaveTurn() {
+    {
+      std::lock_guard<std::mutex> lock(computeMutex_);
+      ++computeFree_;
+    }
+    turnFree_.notify_one();
+  }
+
   void runTask(Task &task) {
     const job::JobRequest &request = task.request;
     JobControl control;
     control.canceled = [this] { return canceled(); };
+    if (!threads_.empty())
+      control.waitingForDisk = [this](bool waiting) {
+        if (waiting)
+          leaveTurn();
+        else
+          takeTurn();
+      };
     control.progress = [this, &request](int percent) {
       std::lock_guard<std::mutex> lock(run_.progressMutex);
       run_.observer.jobProgress(request, percent);
     };
     task.end = run_.runner.runJob(request, control);
-    task.after = run_.fs.status(request.location);
+    // The file under the name now: the job's new file where it knows it.
+    task.after = task.end.replacement ? task.end.replacement
+                                      : run_.fs.status(request.location);
   }
 
   void work() {
@@ -456,7 +488,9 @@ private:
         task->dropped = true;
         task->done = true;
       } else {
+        takeTurn();
         runTask(*task);
+        leaveTurn();
         std::lock_guard<std::mutex> lock(mutex_);
         task->done = true;
       }
@@ -632,6 +666,10 @@ private:
   std::set<platform::FileId> idsRunning_;
   std::size_t running_ = 0;
   bool quit_ = false;
+  // Turns to compute left (see takeTurn).
+  std::mutex computeMutex_;
+  std::condition_variable turnFree_;
+  int computeFree_;
   std::atomic<bool> stopped_{false};
   std::vector<std::thread> threads_;
 };

@@ -64,6 +64,9 @@ struct JobEnd {
   // told the end once it is flushed, or as a failure when it could not
   // be).
   std::shared_ptr<const platform::Directory> unflushed;
+  // A job that replaced its file: the new file's status where the job knew
+  // it (its identity), so that the run need not look at the name again.
+  std::optional<platform::FileStatus> replacement;
 };
 
 // A message of the run itself (not of a job): a name not found, a directory
@@ -120,6 +123,9 @@ struct JobControl {
   std::function<bool()> canceled;
   // Takes the job's percentages.
   std::function<void(int)> progress;
+  // Told when the job begins (true) and ends (false) its wait for the disk
+  // (job::JobHost::waitingForDisk).
+  std::function<void(bool)> waitingForDisk;
 };
 
 // Runs one job to its end on the calling thread: a worker's when the plan

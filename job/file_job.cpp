@@ -662,8 +662,10 @@ void FileJob::finishJob() {
     return;
   }
   errno = 0;
+  host_.waitingForDisk(true);
   const platform::SaveOutcome outcome = temp_->commit();
   const int commitError = lastSystemError();
+  host_.waitingForDisk(false);
   switch (outcome) {
   case platform::SaveOutcome::Replaced:
     break;
@@ -691,6 +693,8 @@ void FileJob::finishJob() {
     report_.backup =
         backupPathOf(request_.location.path(), kept, request_.backupSuffix);
   unflushed_ = temp_->unflushedDirectory();
+  if (!request_.dryRun)
+    replacement_ = temp_->replacement();
   temp_.reset();
   input_.reset();
   result_ = JobResult::Done;

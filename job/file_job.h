@@ -99,6 +99,12 @@ public:
   const std::shared_ptr<const platform::Directory> &unflushedDirectory() const {
     return unflushed_;
   }
+  // A job that ended Done and replaced its file: the new file's status,
+  // where its save knew it without a look by name
+  // (platform::SaveFile::replacement). Nothing otherwise.
+  const std::optional<platform::FileStatus> &replacement() const {
+    return replacement_;
+  }
 
 private:
   using EngineState =
@@ -177,6 +183,7 @@ private:
   std::unique_ptr<platform::InputFile> input_;
   std::unique_ptr<platform::SaveFile> temp_;
   std::shared_ptr<const platform::Directory> unflushed_;
+  std::optional<platform::FileStatus> replacement_;
   engine::SliceStream stream_;
   EngineState engine_;
   std::optional<JobResult> result_;

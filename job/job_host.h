@@ -20,6 +20,10 @@ public:
   virtual void setProgress(int percent) = 0;
   // Removes every tick already queued for the job.
   virtual void drainTimerMessages() = 0;
+  // Told (true) before the job waits for the disk to take its new content
+  // (the save's commit and its flushes) and (false) after: a host that runs
+  // several jobs may let another one compute meanwhile.
+  virtual void waitingForDisk(bool waiting) { (void)waiting; }
 };
 
 } // namespace snpln::job

@@ -215,6 +215,11 @@ public:
   virtual std::shared_ptr<const Directory> unflushedDirectory() const {
     return nullptr;
   }
+  // After a commit that returned Replaced: the status of the new file now
+  // under the file's name, where the save knows it without a look by name
+  // (its identity, and its change time where the file system keeps no
+  // birth time). Nothing otherwise.
+  virtual std::optional<FileStatus> replacement() const { return std::nullopt; }
 };
 
 class InputFile;
@@ -311,6 +316,12 @@ struct FileLocation {
   std::string name;
   // What path() shows when it is not `name`.
   std::string shown;
+  // A name in an open directory that its caller has just looked at (a
+  // walk's listing, without following a link) and found a regular file:
+  // its status then. openRead() opens it without looking again, and takes
+  // the open file only while it is that very file (else it looks as
+  // without this). Nothing for a path.
+  std::optional<FileStatus> seen;
 };
 
 // Whether `name` is one of the names our temporary files bear: the old fixed
@@ -331,6 +342,9 @@ struct DirEntry {
   std::string name; // without directory
   std::uint32_t attributes = 0;
   EntryKind kind = EntryKind::File;
+  // The entry's own status as the listing looked at it (a link not
+  // followed), where the listing has it.
+  std::optional<FileStatus> status = std::nullopt;
 };
 
 // An open listing, as the C runtime's directory search gives it: entries that
@@ -353,7 +367,10 @@ public:
   // through a link is replaced where it lies, and the link stays). A name in
   // an open directory (a file of a walked tree) is never followed: a link
   // there is refused. A directory, a FIFO, a device or a socket is refused
-  // without being opened.
+  // without being opened, after a look at the name (for a name its caller
+  // has seen, FileLocation::seen, that look is the caller's: what was put
+  // there since is opened without waiting, found to be something else, and
+  // refused after a look of its own).
   virtual std::unique_ptr<InputFile> openRead(const FileLocation &at) = 0;
   // The status of the file at `at`: a path's links followed, a name in an
   // open directory as it stands (a link's own status); nothing when there

@@ -5,6 +5,7 @@
 #include "platform/temporary_name.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/random.h>
@@ -158,10 +159,23 @@ bool resolvePath(int from, const std::string &name, FdGuard &directory,
 }
 
 std::string randomTemporaryName() {
+  // The system's random bytes, fetched for many names at once (each thread
+  // its own), each byte used for one name only.
+  constexpr std::size_t kNamesAhead = 64;
+  thread_local unsigned char pool[kTemporaryNameBytes * kNamesAhead];
+  thread_local std::size_t left = 0;
   unsigned char bytes[kTemporaryNameBytes];
-  if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) !=
-      static_cast<ssize_t>(sizeof bytes))
+  if (left < sizeof bytes) {
+    const ssize_t got = ::getrandom(pool, sizeof pool, GRND_NONBLOCK);
+    left = got > 0 ? static_cast<std::size_t>(got) : 0;
+  }
+  if (left >= sizeof bytes) {
+    left -= sizeof bytes;
+    std::memcpy(bytes, pool + left, sizeof bytes);
+    std::memset(pool + left, 0, sizeof bytes);
+  } else {
     fillWithoutRandomSource(bytes, static_cast<std::uint64_t>(::getpid()));
+  }
   return temporaryNameFrom(bytes);
 }
 

@@ -123,12 +123,13 @@ struct SaveSeams {
 };
 
 // Begins the new version of the file open (and locked, where it could be)
-// as `lockedFd`, whose name is `base` in `directory`: the temporary file is
-// made in `directory`, and the save keeps a descriptor of its own of the
-// locked file. Nothing (with the system's reason) when no temporary file
-// can be made there.
+// as `locked`, whose name is `base` in `directory`: the temporary file is
+// made in `directory`, and the save holds the locked descriptor (and so
+// its lock) until it ends. Nothing (with the system's reason) when no
+// temporary file can be made there.
 std::unique_ptr<SaveFile>
-beginPosixSave(int lockedFd, std::shared_ptr<const PosixDirectory> directory,
+beginPosixSave(std::shared_ptr<FdGuard> locked,
+               std::shared_ptr<const PosixDirectory> directory,
                std::string base, const FileStatus &original,
                const SaveRules &rules, const SaveSeams &seams,
                SystemError &why);

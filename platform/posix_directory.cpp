@@ -102,7 +102,8 @@ PosixFileSystem::listDirectory(const Directory &directory,
     const std::uint32_t word =
         posix::entryWordOf(dir->fd(), name.c_str(), st, name);
     const EntryKind kind = posix::kindOf(st);
-    entries.push_back(DirEntry{std::move(name), word, kind});
+    entries.push_back(
+        DirEntry{std::move(name), word, kind, posix::statusOf(st)});
   }
   return entries;
 }

@@ -43,17 +43,21 @@ std::optional<std::uint32_t> entryWord(const std::string &path,
 
 class PosixInputFile : public InputFile {
 public:
-  PosixInputFile(FdGuard fd, std::shared_ptr<const posix::PosixDirectory> dir,
+  // `opened`: the status of `fd` taken right after the open.
+  PosixInputFile(FdGuard fd, const struct statx &opened,
+                 std::shared_ptr<const posix::PosixDirectory> dir,
                  std::string base, posix::SaveSeams seams, bool lockRefused)
-      : fd_(std::move(fd)), dir_(std::move(dir)), base_(std::move(base)),
-        seams_(std::move(seams)), lockRefused_(lockRefused) {}
+      : fd_(std::make_shared<FdGuard>(std::move(fd))),
+        opened_(posix::statusOf(opened)), dir_(std::move(dir)),
+        base_(std::move(base)), seams_(std::move(seams)),
+        lockRefused_(lockRefused) {}
 
   bool read(void *buffer, std::size_t size, std::size_t &got) override {
     got = 0;
     char *out = static_cast<char *>(buffer);
     while (got < size) {
       const ssize_t n =
-          ::read(fd_.get(), out + got, std::min(size - got, kMaxIo));
+          ::read(fd_->get(), out + got, std::min(size - got, kMaxIo));
       if (n < 0) {
         if (errno == EINTR)
           continue;
@@ -70,7 +74,7 @@ public:
   bool seek(FileSize position) override {
     if (position > static_cast<FileSize>(std::numeric_limits<off_t>::max()))
       return false;
-    if (::lseek(fd_.get(), static_cast<off_t>(position), SEEK_SET) < 0)
+    if (::lseek(fd_->get(), static_cast<off_t>(position), SEEK_SET) < 0)
       return false;
     pos_ = position;
     return true;
@@ -80,15 +84,22 @@ public:
 
   bool size(FileSize &result) override {
     struct stat st;
-    if (::fstat(fd_.get(), &st) != 0)
+    if (::fstat(fd_->get(), &st) != 0)
       return false;
     result = static_cast<FileSize>(st.st_size);
     return true;
   }
 
   bool status(FileStatus &result) override {
+    // The status taken at the open stands until something else may have
+    // happened to the file: a wait for the lock. A change made after it
+    // changes the change time, which the save's last check compares.
+    if (openedFresh_) {
+      result = opened_;
+      return true;
+    }
     struct statx st;
-    if (!posix::statusOf(fd_.get(), st))
+    if (!posix::statusOf(fd_->get(), st))
       return false;
     result = posix::statusOf(st);
     return true;
@@ -98,32 +109,38 @@ public:
     if (lockRefused_)
       return LockOutcome::Unsupported;
     for (;;) {
-      if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0)
+      if (::flock(fd_->get(), LOCK_EX | LOCK_NB) == 0)
         return LockOutcome::Locked;
-      if (errno == EWOULDBLOCK)
+      if (errno == EWOULDBLOCK) {
+        openedFresh_ = false;
         return LockOutcome::Busy;
+      }
       if (errno != EINTR)
         return LockOutcome::Unsupported; // ENOLCK, EBADF on NFS, ...
     }
   }
 
   bool stillNamed() override {
-    struct statx named, open;
+    // The descriptor is the file it was opened as: its identity was taken
+    // then.
+    struct statx named;
     return posix::statusAt(dir_->fd(), base_.c_str(), AT_SYMLINK_NOFOLLOW,
                            named) &&
-           S_ISREG(named.stx_mode) && posix::statusOf(fd_.get(), open) &&
-           posix::idOf(named) == posix::idOf(open);
+           S_ISREG(named.stx_mode) && posix::idOf(named) == opened_.id;
   }
 
   std::unique_ptr<SaveFile> beginSave(const FileStatus &original,
                                       const SaveRules &rules,
                                       SystemError &why) override {
-    return posix::beginPosixSave(fd_.get(), dir_, base_, original, rules,
-                                 seams_, why);
+    return posix::beginPosixSave(fd_, dir_, base_, original, rules, seams_,
+                                 why);
   }
 
 private:
-  FdGuard fd_;
+  // Shared with the saves begun from it, which hold the lock through it.
+  std::shared_ptr<FdGuard> fd_;
+  FileStatus opened_;
+  bool openedFresh_ = true;
   std::shared_ptr<const posix::PosixDirectory> dir_;
   std::string base_;
   posix::SaveSeams seams_;
@@ -180,34 +197,48 @@ std::unique_ptr<InputFile> PosixFileSystem::openRead(const FileLocation &at) {
     if (!dir)
       return nullptr;
   }
-  // Look first, so that a device or FIFO is never opened at all.
-  struct statx before;
-  if (!posix::statusAt(dir->fd(), base.c_str(), AT_SYMLINK_NOFOLLOW, before))
-    return nullptr;
-  if (!S_ISREG(before.stx_mode)) {
-    // Refused here, not by the system: errno tells a directory, and no
-    // reason of the system's for anything else.
-    errno = S_ISDIR(before.stx_mode) ? EISDIR : 0;
-    return nullptr;
-  }
-  FdGuard fd(
-      ::openat(dir->fd(), base.c_str(),
-               O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (fd.get() < 0)
-    return nullptr;
-  // The name may have changed between the look and the open.
+  constexpr int kOpenFlags =
+      O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  FdGuard fd;
   struct statx st;
-  if (!posix::statusOf(fd.get(), st))
-    return nullptr;
-  if (!S_ISREG(st.stx_mode) || posix::idOf(st) != posix::idOf(before)) {
-    errno = 0;
-    return nullptr;
+  if (at.directory && at.seen) {
+    // Its caller has just looked at the name and found a regular file:
+    // opened at once (never through a link, never waiting on a FIFO), and
+    // taken only while it is still that very regular file.
+    fd.reset(::openat(dir->fd(), base.c_str(), kOpenFlags));
+    if (fd.get() >= 0 &&
+        (!posix::statusOf(fd.get(), st) || !S_ISREG(st.stx_mode) ||
+         posix::idOf(st) != at.seen->id))
+      fd.reset(); // something else now: looked at afresh below
   }
-  const int flags = ::fcntl(fd.get(), F_GETFL);
-  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+  if (fd.get() < 0) {
+    // Look first, so that a device or FIFO is never opened at all.
+    struct statx before;
+    if (!posix::statusAt(dir->fd(), base.c_str(), AT_SYMLINK_NOFOLLOW, before))
+      return nullptr;
+    if (!S_ISREG(before.stx_mode)) {
+      // Refused here, not by the system: errno tells a directory, and no
+      // reason of the system's for anything else.
+      errno = S_ISDIR(before.stx_mode) ? EISDIR : 0;
+      return nullptr;
+    }
+    fd.reset(::openat(dir->fd(), base.c_str(), kOpenFlags));
+    if (fd.get() < 0)
+      return nullptr;
+    // The name may have changed between the look and the open.
+    if (!posix::statusOf(fd.get(), st))
+      return nullptr;
+    if (!S_ISREG(st.stx_mode) || posix::idOf(st) != posix::idOf(before)) {
+      errno = 0;
+      return nullptr;
+    }
+  }
+  // Reads wait for their bytes again (F_SETFL changes only the status
+  // flags, of which the file was opened with O_NONBLOCK alone).
+  if (::fcntl(fd.get(), F_SETFL, 0) != 0)
     return nullptr;
   posix::SaveSeams seams{commitCheck, unnamedTemporaryFiles, exchangeRefused};
-  return std::make_unique<PosixInputFile>(std::move(fd), std::move(dir),
+  return std::make_unique<PosixInputFile>(std::move(fd), st, std::move(dir),
                                           std::move(base), std::move(seams),
                                           lockRefused);
 }

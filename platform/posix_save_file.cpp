@@ -93,11 +93,15 @@ std::optional<std::string> attributeValue(int fd, const std::string &name,
 
 // Gives `to` exactly the extended attributes of `from`: POSIX ACLs, security
 // labels, user attributes. A call that fails is no failure when `to`
-// already holds what it was to do. False when `to` would differ.
-bool copyAttributes(int from, int to) {
+// already holds what it was to do. False when `to` would differ. `touched`:
+// whether either file had any attribute (so that `to`'s mode bits may have
+// changed with an ACL).
+bool copyAttributes(int from, int to, bool &touched) {
+  touched = false;
   const auto names = attributeNames(from);
   if (!names)
     return false;
+  touched = !names->empty();
   for (const std::string &name : *names) {
     bool missing = false;
     const auto value = attributeValue(from, name, missing);
@@ -117,6 +121,7 @@ bool copyAttributes(int from, int to) {
   const auto own = attributeNames(to);
   if (!own)
     return false;
+  touched = touched || !own->empty();
   for (const std::string &name : *own) {
     if (std::find(names->begin(), names->end(), name) != names->end())
       continue;
@@ -209,15 +214,17 @@ void unlinkIfStill(int dir, const std::string &name, const FileId &id) {
 // or of a new file (`locked` closed: it takes a name no file has).
 class PosixSaveFile : public NewFile {
 public:
-  PosixSaveFile(FdGuard locked, std::shared_ptr<const PosixDirectory> directory,
+  // `tempStatus`: the temporary file's status as it was made.
+  PosixSaveFile(std::shared_ptr<FdGuard> locked,
+                std::shared_ptr<const PosixDirectory> directory,
                 std::string base, FileStatus original, FdGuard file,
-                std::string tempName, FileId tempId, SaveRules rules,
-                SaveSeams seams)
+                std::string tempName, const FileStatus &tempStatus,
+                SaveRules rules, SaveSeams seams)
       : locked_(std::move(locked)), directory_(std::move(directory)),
         base_(std::move(base)), original_(original), file_(std::move(file)),
-        tempName_(std::move(tempName)), tempId_(tempId),
-        rules_(std::move(rules)), seams_(std::move(seams)),
-        create_(locked_.get() < 0) {}
+        tempName_(std::move(tempName)), tempId_(tempStatus.id),
+        tempStatus_(tempStatus), rules_(std::move(rules)),
+        seams_(std::move(seams)), create_(lockedFd() < 0) {}
 
   ~PosixSaveFile() override { abandon(); }
 
@@ -271,6 +278,10 @@ public:
     return unflushed_;
   }
 
+  std::optional<FileStatus> replacement() const override {
+    return replacement_;
+  }
+
   std::unique_ptr<InputFile> readBack() override {
     if (file_.get() < 0)
       return nullptr;
@@ -297,6 +308,8 @@ public:
   }
 
 private:
+  int lockedFd() const { return locked_ ? locked_->get() : -1; }
+
   bool allowed(Step step) {
     if (seams_.check && !seams_.check(step)) {
       errno = EIO;
@@ -387,11 +400,25 @@ private:
         return SaveOutcome::WriteFailed;
     }
     tempName_.clear();
+    noteReplacement();
     flushOrHandOver();
     file_.reset();
     locked_.reset();
     directory_.reset();
     return SaveOutcome::Replaced;
+  }
+
+  // The new file under the file's name is the temporary file: its identity
+  // is the one it was made with, where the file system keeps a birth time;
+  // else its change time is needed too, as it is now.
+  void noteReplacement() {
+    if (knowsBirth(tempStatus_.id)) {
+      replacement_ = tempStatus_;
+      return;
+    }
+    struct statx st;
+    if (statusOf(file_.get(), st))
+      replacement_ = statusOf(st);
   }
 
   // The change itself must survive a power cut: the directory is flushed
@@ -408,28 +435,38 @@ private:
   }
 
   // Owner and group first (a change of owner clears the set-id bits), then
-  // the mode, then the extended attributes (an ACL rewrites the group bits),
-  // all taken from the locked file as it is now; then the new file is
-  // checked to be like it.
+  // the mode, taken from the version read (a chmod or chown since changed
+  // the file's change time, so the last check before the swap refuses
+  // it), then the extended attributes of the locked file as it is now (an
+  // ACL rewrites the group bits); then the new file is checked to be like
+  // it.
   SaveOutcome keepAttributes() {
     const int fd = file_.get();
-    struct statx original, own;
-    if (!statusOf(locked_.get(), original) || !statusOf(fd, own))
-      return SaveOutcome::WriteFailed;
+    struct statx own {};
+    own.stx_uid = tempStatus_.owner;
+    own.stx_gid = tempStatus_.group;
     bool ownerChanged = false;
-    if (own.stx_uid != original.stx_uid || own.stx_gid != original.stx_gid) {
-      if (::fchown(fd, original.stx_uid, original.stx_gid) != 0) {
+    if (own.stx_uid != original_.owner || own.stx_gid != original_.group) {
+      if (::fchown(fd, original_.owner, original_.group) != 0) {
         if (!rules_.ownerMayChange)
           return SaveOutcome::OwnerNotKept;
         ownerChanged = true;
+      } else {
+        own.stx_uid = original_.owner;
+        own.stx_gid = original_.group;
       }
     }
-    auto mode = static_cast<mode_t>(original.stx_mode & 07777);
+    auto mode = static_cast<mode_t>(original_.mode & 07777);
     if (ownerChanged)
       mode &= static_cast<mode_t>(~(S_ISUID | S_ISGID));
-    (void)::fchmod(fd, mode); // checked below, by its result
-    if (!copyAttributes(locked_.get(), fd))
+    // Checked below by its result where anything but its success could
+    // leave other bits: the system drops a set-group-ID bit silently.
+    const bool modeSet = ::fchmod(fd, mode) == 0;
+    bool touched = false;
+    if (!copyAttributes(lockedFd(), fd, touched))
       return SaveOutcome::AttributesNotKept;
+    if (modeSet && !touched && !ownerChanged && (mode & S_ISGID) == 0)
+      return SaveOutcome::Replaced; // exactly as asked, owner and mode
     if (!statusOf(fd, own))
       return SaveOutcome::WriteFailed;
     if ((own.stx_mode & 07777) != mode) {
@@ -441,28 +478,28 @@ private:
     if ((own.stx_mode & 07777) != mode)
       return SaveOutcome::AttributesNotKept;
     if (!ownerChanged &&
-        (own.stx_uid != original.stx_uid || own.stx_gid != original.stx_gid))
+        (own.stx_uid != original_.owner || own.stx_gid != original_.group))
       return SaveOutcome::OwnerNotKept;
     return SaveOutcome::Replaced;
   }
 
   bool unchanged() {
     struct statx now, named;
-    if (!statusOf(locked_.get(), now) || !sameVersion(original_, statusOf(now)))
+    if (!statusOf(lockedFd(), now) || !sameVersion(original_, statusOf(now)))
       return false;
     return statusAt(directory_->fd(), base_.c_str(), AT_SYMLINK_NOFOLLOW,
                     named) &&
            S_ISREG(named.stx_mode) && idOf(named) == idOf(now);
   }
 
-  // Whether `name` leads to the locked file, still with the content, mode
-  // and owner read (its change time aside, which a rename or a link sets).
+  // Whether `name` leads to the locked file (the file read, whose identity
+  // the locked descriptor keeps), still with the content, mode and owner
+  // read (its change time aside, which a rename or a link sets).
   bool swappedOutIsTheOriginal(const std::string &name) {
-    struct statx out, now;
-    if (!statusAt(directory_->fd(), name.c_str(), AT_SYMLINK_NOFOLLOW, out) ||
-        !statusOf(locked_.get(), now) || idOf(out) != idOf(now))
+    struct statx out;
+    if (!statusAt(directory_->fd(), name.c_str(), AT_SYMLINK_NOFOLLOW, out))
       return false;
-    const FileStatus s = statusOf(now);
+    const FileStatus s = statusOf(out);
     return s.id == original_.id && s.size == original_.size &&
            s.modifiedSeconds == original_.modifiedSeconds &&
            s.modifiedNanoseconds == original_.modifiedNanoseconds &&
@@ -513,7 +550,7 @@ private:
     const int dir = directory_->fd();
     std::string linked;
     if (!allowed(Step::Backup) ||
-        !linkUnderTemporaryName(locked_.get(), dir, linked))
+        !linkUnderTemporaryName(lockedFd(), dir, linked))
       return SaveOutcome::BackupNotKept;
     // The link has changed the file's change time: the rest must still be
     // the version read, under its name.
@@ -586,13 +623,16 @@ private:
     return SaveOutcome::Replaced;
   }
 
-  FdGuard locked_; // our own descriptor of the file read, which holds its lock
+  // The descriptor of the file read, which holds its lock (shared with the
+  // InputFile it was read through).
+  std::shared_ptr<FdGuard> locked_;
   std::shared_ptr<const PosixDirectory> directory_;
   std::string base_;
   FileStatus original_;
   FdGuard file_;
   std::string tempName_; // empty while the file has no name
   FileId tempId_;
+  FileStatus tempStatus_;
   SaveRules rules_;
   SaveSeams seams_;
   bool create_;
@@ -603,13 +643,15 @@ private:
   std::string backupName_;
   // Committed under DirectoryFlush::Later: the directory to flush.
   std::shared_ptr<const PosixDirectory> unflushed_;
+  // Committed: the new file under the file's name.
+  std::optional<FileStatus> replacement_;
 };
 
 // Makes the temporary file in `directory` (unnamed where allowed) with
 // `mode`, open for reading and writing.
 bool makeTemporary(const PosixDirectory &directory, const SaveSeams &seams,
-                   mode_t mode, FdGuard &file, std::string &name, FileId &id,
-                   SystemError &why) {
+                   mode_t mode, FdGuard &file, std::string &name,
+                   FileStatus &made, SystemError &why) {
   const int dir = directory.fd();
   int error = 0;
   if (seams.unnamedTemporaryFiles) {
@@ -640,7 +682,7 @@ bool makeTemporary(const PosixDirectory &directory, const SaveSeams &seams,
     file.reset();
     return false;
   }
-  id = idOf(st);
+  made = statusOf(st);
   return true;
 }
 
@@ -654,24 +696,24 @@ SystemError systemError(int code) {
 }
 
 std::unique_ptr<SaveFile>
-beginPosixSave(int lockedFd, std::shared_ptr<const PosixDirectory> directory,
+beginPosixSave(std::shared_ptr<FdGuard> locked,
+               std::shared_ptr<const PosixDirectory> directory,
                std::string base, const FileStatus &original,
                const SaveRules &rules, const SaveSeams &seams,
                SystemError &why) {
   why = SystemError{};
-  FdGuard locked(::fcntl(lockedFd, F_DUPFD_CLOEXEC, 0));
-  if (locked.get() < 0 || !directory) {
-    why = systemError(errno);
+  if (!locked || locked->get() < 0 || !directory) {
+    why = systemError(EBADF);
     return nullptr;
   }
   FdGuard file;
   std::string name;
-  FileId id;
-  if (!makeTemporary(*directory, seams, 0600, file, name, id, why))
+  FileStatus made;
+  if (!makeTemporary(*directory, seams, 0600, file, name, made, why))
     return nullptr;
   return std::make_unique<PosixSaveFile>(
       std::move(locked), std::move(directory), std::move(base), original,
-      std::move(file), std::move(name), id, rules, seams);
+      std::move(file), std::move(name), made, rules, seams);
 }
 
 std::unique_ptr<NewFile>
@@ -715,14 +757,15 @@ beginPosixNewFile(std::shared_ptr<const PosixDirectory> directory,
   }
   FdGuard file;
   std::string name;
-  FileId id;
+  FileStatus made;
   const auto permissions =
       existing.get() >= 0 ? mode_t{0600} : static_cast<mode_t>(mode & 0777);
-  if (!makeTemporary(*directory, seams, permissions, file, name, id, why))
+  if (!makeTemporary(*directory, seams, permissions, file, name, made, why))
     return nullptr;
   return std::make_unique<PosixSaveFile>(
-      std::move(existing), std::move(directory), std::move(base), original,
-      std::move(file), std::move(name), id, replacing, seams);
+      std::make_shared<FdGuard>(std::move(existing)), std::move(directory),
+      std::move(base), original, std::move(file), std::move(name), made,
+      replacing, seams);
 }
 
 } // namespace snpln::platform::posix

@@ -7,12 +7,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <random>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "batch/run_batch.h"
 #include "batch/selection_state.h"
@@ -474,6 +478,71 @@ TEST(ParallelRun, AFileIsToldDoneOnlyAfterItsDirectoryIsFlushed) {
       firstOrder = order;
     EXPECT_EQ(order, firstOrder);
   }
+}
+
+// A job that waits for the disk lets another compute: with 2 workers,
+// eight saves are in flight at once, while no more than two jobs compute.
+// (Without the hand-over the latch below is never reached and the guard
+// ends the wait: the test fails on the count, not on the clock.)
+TEST(ParallelRun, SavesWaitingForTheDiskLetMoreJobsThanWorkersRun) {
+  struct Runner : batch::JobRunner {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int computing = 0;
+    int mostComputing = 0;
+    int waiting = 0;
+    int mostWaiting = 0;
+    int target = 0;
+    batch::JobEnd runJob(const job::JobRequest &request,
+                         const batch::JobControl &control) override {
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        mostComputing = std::max(mostComputing, ++computing);
+      }
+      std::this_thread::yield(); // room for others to compute meanwhile
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        --computing;
+      }
+      control.waitingForDisk(true);
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        mostWaiting = std::max(mostWaiting, ++waiting);
+        changed.notify_all();
+        // Only a guard against a hang: the count decides.
+        if (!changed.wait_for(lock, std::chrono::seconds(20),
+                              [this] { return mostWaiting >= target; }))
+          target = 0; // no more waits: the count below fails
+        changed.notify_all();
+        --waiting;
+      }
+      control.waitingForDisk(false);
+      batch::JobEnd end;
+      end.result = job::JobResult::Done;
+      end.report.result = end.result;
+      end.report.path = request.location.path();
+      return end;
+    }
+  };
+  test::TempDir dir;
+  dir.mkdir("t");
+  for (int i = 0; i < 40; ++i)
+    dir.write("t/f" + std::to_string(100 + i) + ".txt", "cat\n");
+  batch::RunPlan plan;
+  plan.passes = {job::OperationCode::Replace};
+  plan.parameters.searchText = "cat";
+  plan.parameters.replaceText = "dog";
+  plan.names = {dir.file("t")};
+  plan.masks = {"*.*"};
+  plan.workers = 2;
+  Runner runner;
+  runner.target = 8;
+  batch::RunObserver quiet;
+  const batch::RunOutcome outcome =
+      batch::runBatch(plan, quiet, runner, platform::realFileSystem());
+  EXPECT_EQ(outcome.failed, 0);
+  EXPECT_EQ(runner.mostWaiting, 8) << "saves in flight at once";
+  EXPECT_LE(runner.mostComputing, 2) << "jobs computing at once";
 }
 
 } // namespace

@@ -194,5 +194,69 @@ TEST_F(OpenDirectoryTest, FilesAreReadAndSavedFarBeyondThePathLimit) {
   EXPECT_EQ(entries.size(), 3u) << "f.txt, \".\" and \"..\" only";
 }
 
+// The walk's listing is its one look at a file: the open takes the file
+// without looking again only while it is still the regular file listed.
+// Whatever was put under the name since (another program's rename-save, a
+// FIFO, a link) is looked at afresh: a new file is opened as such, a FIFO
+// is refused (never waited on), a link never followed.
+TEST_F(OpenDirectoryTest, AFileListedAndReplacedSinceIsLookedAtAgain) {
+  SNPLN_SKIP_WITHOUT_LINKS();
+#ifndef _WIN32
+  dir.mkdir("d");
+  dir.write("outside.txt", "outside");
+  for (const std::string name : {"a.txt", "b.txt", "c.txt", "same.txt"})
+    dir.write("d/" + name, "listed " + name);
+  auto d = fs.openDirectory(dir.file("d"));
+  ASSERT_TRUE(d);
+  const auto listed = fs.listDirectory(*d, "*.txt");
+  ASSERT_TRUE(listed);
+  std::map<std::string, FileStatus> seen;
+  for (const DirEntry &e : *listed) {
+    ASSERT_TRUE(e.status) << e.name << ": a listed entry carries its status";
+    seen[e.name] = *e.status;
+  }
+  ASSERT_EQ(seen.size(), 4u);
+  // Saved by another program since the listing (a new file renamed over).
+  dir.write("d/new.tmp", "saved anew");
+  ASSERT_EQ(
+      ::rename(dir.file("d/new.tmp").c_str(), dir.file("d/a.txt").c_str()), 0);
+  ASSERT_EQ(::mkfifo(dir.file("d/fifo").c_str(), 0644), 0);
+  ASSERT_EQ(::rename(dir.file("d/fifo").c_str(), dir.file("d/b.txt").c_str()),
+            0);
+  ASSERT_EQ(::unlink(dir.file("d/c.txt").c_str()), 0);
+  dir.symlink("../outside.txt", "d/c.txt");
+
+  const auto seenAt = [&](const std::string &name) {
+    FileLocation at(d, name);
+    at.seen = seen[name];
+    return at;
+  };
+  const auto readAll = [](InputFile &in) {
+    std::string bytes(64, '\0');
+    std::size_t got = 0;
+    EXPECT_TRUE(in.read(bytes.data(), bytes.size(), got));
+    bytes.resize(got);
+    return bytes;
+  };
+  auto same = fs.openRead(seenAt("same.txt"));
+  ASSERT_TRUE(same);
+  FileStatus status;
+  ASSERT_TRUE(same->status(status));
+  EXPECT_EQ(status.id, seen["same.txt"].id);
+  EXPECT_EQ(readAll(*same), "listed same.txt");
+
+  auto renewed = fs.openRead(seenAt("a.txt"));
+  ASSERT_TRUE(renewed);
+  ASSERT_TRUE(renewed->status(status));
+  EXPECT_NE(status.id, seen["a.txt"].id) << "the file now under the name";
+  EXPECT_EQ(readAll(*renewed), "saved anew");
+
+  EXPECT_FALSE(fs.openRead(seenAt("b.txt")))
+      << "a FIFO put under a listed name is never taken nor waited on";
+  EXPECT_FALSE(fs.openRead(seenAt("c.txt")))
+      << "a link put under a listed name is never followed";
+#endif
+}
+
 } // namespace
 } // namespace snpln::platform
