@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <semaphore>
 #include <set>
 #include <string>
 #include <thread>
@@ -179,7 +180,7 @@ class Pass final : public WalkSink {
 public:
   Pass(Run &run, job::OperationCode operation, bool finalPass)
       : run_(run), operation_(operation), finalPass_(finalPass),
-        workers_(std::max(1, run.plan.workers)), computeFree_(workers_) {
+        workers_(std::max(1, run.plan.workers)), turns_(workers_) {
     if (workers_ > 1)
       for (int i = 0; i < workers_ * kSavesPerWorker; ++i)
         threads_.emplace_back([this] { work(); });
@@ -338,12 +339,10 @@ private:
     job::JobRequest &request = task->request;
     static_cast<job::RunParameters &>(request) = run_.plan.parameters;
     request.operation = operation_;
-    request.location = at.directory
-                           ? platform::FileLocation(at.directory, at.name, path)
-                           : platform::FileLocation(path);
-    request.displayName = job::displayNameOf(path);
+    request.location = at;
     if (at.directory)
-      request.location.seen = at.seen;
+      request.location.shown = path;
+    request.displayName = job::displayNameOf(path);
     request.lastJob = lastJob;
     request.saveUpper = run_.plan.saveUpper;
     // The run flushes the directories itself, once for many files, before
@@ -354,7 +353,7 @@ private:
       request.hitsBefore = hits_;
     // A name that leads nowhere is the job's to report. A walked file was
     // looked at by its listing just now.
-    task->before = at.directory && at.seen ? at.seen : run_.fs.status(at);
+    task->before = at.seen ? at.seen : run_.fs.status(at);
     if (workers_ > 1 && task->before &&
         idsRunning_.count(task->before->id) != 0) {
       // Another name of a file a running job holds (a hard link): looked
@@ -436,21 +435,6 @@ private:
 
   bool canceled() const { return stopped_ || run_.plan.canceled(); }
 
-  // A worker's turn to compute: at most workers_ jobs compute at once, the
-  // others wait for the disk or for a turn.
-  void takeTurn() {
-    std::unique_lock<std::mutex> lock(computeMutex_);
-    turnFree_.wait(lock, [this] { return computeFree_ > 0; });
-    --computeFree_;
-  }
-  void leaveTurn() {
-    {
-      std::lock_guard<std::mutex> lock(computeMutex_);
-      ++computeFree_;
-    }
-    turnFree_.notify_one();
-  }
-
   void runTask(Task &task) {
     const job::JobRequest &request = task.request;
     JobControl control;
@@ -458,9 +442,9 @@ private:
     if (!threads_.empty())
       control.waitingForDisk = [this](bool waiting) {
         if (waiting)
-          leaveTurn();
+          turns_.release();
         else
-          takeTurn();
+          turns_.acquire();
       };
     control.progress = [this, &request](int percent) {
       std::lock_guard<std::mutex> lock(run_.progressMutex);
@@ -488,9 +472,9 @@ private:
         task->dropped = true;
         task->done = true;
       } else {
-        takeTurn();
+        turns_.acquire();
         runTask(*task);
-        leaveTurn();
+        turns_.release();
         std::lock_guard<std::mutex> lock(mutex_);
         task->done = true;
       }
@@ -666,10 +650,9 @@ private:
   std::set<platform::FileId> idsRunning_;
   std::size_t running_ = 0;
   bool quit_ = false;
-  // Turns to compute left (see takeTurn).
-  std::mutex computeMutex_;
-  std::condition_variable turnFree_;
-  int computeFree_;
+  // Turns to compute: at most workers_ jobs compute at once, the others
+  // wait for the disk (their commit's flushes) or for a turn.
+  std::counting_semaphore<> turns_;
   std::atomic<bool> stopped_{false};
   std::vector<std::thread> threads_;
 };
