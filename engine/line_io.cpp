@@ -44,23 +44,36 @@ void mapLineEnds(const std::uint8_t *bytes, std::size_t size,
 }
 
 // The index of the first CR or LF in the slice at or after slicePos, or
-// bytesRead. The slice is mapped once, on its first search.
+// bytesRead. The slice is mapped as the searches reach into it, a few words
+// at a time from the word of the first search on (searches only move
+// forward through a slice), so a slice whose lines are mostly read another
+// way costs only the part searched.
 std::size_t nextLineEnd(const SliceStream &job, LineBuffer &line) {
+  constexpr std::size_t kWordsPerMap = 4;
   const platform::FileSize sliceStart = job.processed - job.slicePos;
   const std::size_t wordCount = (job.bytesRead + 63) / 64;
+  std::size_t w = job.slicePos / 64;
   if (line.mappedSliceStart != sliceStart) {
     line.mappedSliceStart = sliceStart;
     if (line.lineEnds.size() < wordCount)
       line.lineEnds.resize(wordCount);
-    mapLineEnds(job.slice, job.bytesRead, line.lineEnds.data());
+    line.mappedWords = w;
   }
-  std::size_t w = job.slicePos / 64;
-  std::uint64_t word =
-      line.lineEnds[w] & (~std::uint64_t{0} << (job.slicePos % 64));
+  const auto wordAt = [&](std::size_t at) {
+    if (at >= line.mappedWords) {
+      const std::size_t to = std::min(wordCount, at + kWordsPerMap);
+      const std::size_t from = line.mappedWords * 64;
+      mapLineEnds(job.slice + from, std::min(job.bytesRead, to * 64) - from,
+                  line.lineEnds.data() + line.mappedWords);
+      line.mappedWords = to;
+    }
+    return line.lineEnds[at];
+  };
+  std::uint64_t word = wordAt(w) & (~std::uint64_t{0} << (job.slicePos % 64));
   while (word == 0) {
     if (++w == wordCount)
       return job.bytesRead;
-    word = line.lineEnds[w];
+    word = wordAt(w);
   }
   return w * 64 + static_cast<std::size_t>(std::countr_zero(word));
 }

@@ -17,8 +17,8 @@
 // gathered in `line.bytes`.
 //
 // Carried across calls: `slicePos` and the unread rest of the slice, and a
-// map of where the slice's CR and LF bytes lie (made once per slice). A
-// LineBuffer serves one stream.
+// map of where the slice's CR and LF bytes lie (made as the searches reach
+// into the slice). A LineBuffer serves one stream.
 #pragma once
 
 #include <cstddef>
@@ -49,8 +49,11 @@ struct LineBuffer {
   std::size_t lineEndLength = 2;
   std::vector<std::uint8_t> bytes; // kLineLimit bytes
   // Bit i of lineEnds[i / 64] is set when byte i of the slice that starts
-  // at file offset `mappedSliceStart` is a CR or LF.
+  // at file offset `mappedSliceStart` is a CR or LF; words below
+  // `mappedWords` are mapped (those below the word of the slice's first
+  // search hold nothing).
   platform::FileSize mappedSliceStart = ~platform::FileSize{0};
+  std::size_t mappedWords = 0;
   std::vector<std::uint64_t> lineEnds;
   LineBuffer();
 };

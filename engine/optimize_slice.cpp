@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstring>
 
+#include "engine/line_span.h"
 #include "engine/utf8_codec.h"
 
 #if defined(__SSE2__)
@@ -30,19 +31,19 @@ std::size_t findTab(const std::uint8_t *in, std::size_t from,
 }
 
 #if defined(__SSE2__)
-// Segments of `stop` (at most 16) bytes from in[start], while at least 16
+// Segments of `stop` (at most 16) bytes from in[start], while more than 16
 // bytes lie before `limit` and no TAB lies before it, so the only blank is
 // SPACE. Each segment is copied whole (16 bytes, the surplus is overwritten
 // later or lies past the result) and `o` moves past its kept bytes, and past
 // a TAB when it ends with blanks. Returns where it stopped. Writes up to
-// 16 bytes at `o`, which must be no further into `out` than `start` is into
-// `in`.
+// 17 bytes at `o` (a TAB after 16 kept ones), which must be no further into
+// `out` than `start` is into `in`, so no byte past in[limit]'s place.
 std::size_t compressPlainSegments(const std::uint8_t *in, std::size_t start,
                                   std::size_t limit, std::uint8_t *&o,
                                   std::size_t stop) {
   const __m128i space = _mm_set1_epi8(static_cast<char>(kSpace));
   const unsigned segment = (1u << stop) - 1;
-  while (limit - start >= 16) {
+  while (limit - start > 16) {
     const __m128i v =
         _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + start));
     _mm_storeu_si128(reinterpret_cast<__m128i *>(o), v);
@@ -116,7 +117,7 @@ std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
   std::size_t nextTab = findTab(in, 0, length);
   while (start < length) {
 #if defined(__SSE2__)
-    if (stop <= 16 && nextTab - start >= 16) {
+    if (stop <= 16 && nextTab - start > 16) {
       std::memcpy(o, in + run, start - run);
       o += start - run;
       run = start = compressPlainSegments(in, start, nextTab, o, stop);
@@ -159,17 +160,174 @@ std::size_t compressTabsInto(const std::uint8_t *in, std::size_t length,
 OptimizeState::OptimizeState(int size, TextEncoding enc)
     : tabSize(normalTabSize(size)), encoding(enc) {}
 
+namespace {
+
+#if defined(__SSE2__)
+// The number of bits up to the highest set bit of `bits` (0 for none),
+// without the branch a zero would need.
+inline std::size_t keptOf(unsigned bits) {
+  return static_cast<std::size_t>(std::bit_width((bits << 1) | 1u)) - 1;
+}
+
+// Room the fast line path needs at the end of the output: a line of up to
+// kLineLimit bytes, 16 bytes stored whole from its last kept byte and a TAB
+// after them.
+constexpr std::size_t kFastLineSpace = kLineLimit + 32;
+
+// The line that begins at in[0] of a single-byte text, found and
+// transformed in one pass, when it lies whole in the `size` bytes at `in`
+// together with the byte after its line end's first byte (which tells
+// whether a partner follows), and the scan reaches its line end with 16
+// bytes still to load; `stop` is at most 16. Returns the index of the line
+// end (the line's length) and writes the line's transform, trailing blanks
+// removed, at `out` (kFastLineSpace bytes of room), its length in
+// `outLength`. Returns `size` when it cannot tell: the caller reads the line
+// the plain way.
+//
+// Each turn loads the 16 bytes from the current segment's start and
+// stores them whole at the output; the segment is the bytes before the
+// first TAB or line end among its `stop` bytes, or all `stop` bytes. A
+// segment that ends with a TAB or with SPACEs keeps its bytes up to its last
+// non-blank one and a TAB; any other stays as it is.
+std::size_t compressLineInPlace(const std::uint8_t *in, std::size_t size,
+                                std::uint8_t *out, std::size_t stop,
+                                std::size_t &outLength) {
+  const __m128i space = _mm_set1_epi8(static_cast<char>(kSpace));
+  const __m128i tab = _mm_set1_epi8(static_cast<char>(kTab));
+  const __m128i cr = _mm_set1_epi8(static_cast<char>(kCr));
+  const __m128i lf = _mm_set1_epi8(static_cast<char>(kLf));
+  const unsigned segment = (1u << stop) - 1;
+  std::uint8_t *o = out;
+  std::size_t pos = 0;
+  while (size - pos >= 16 && pos <= kLineLimit) {
+    const __m128i v =
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + pos));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(o), v);
+    const unsigned spaces =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, space)));
+    const unsigned tabs =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab)));
+    const unsigned ends = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+    if (stop == 8 && (tabs | ends) == 0) {
+      // Two whole segments, each stored on its own.
+      const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(v));
+      const auto high = static_cast<std::uint64_t>(
+          _mm_cvtsi128_si64(_mm_unpackhi_epi64(v, v)));
+      const std::size_t keptLow = keptOf(~spaces & 0xFFu);
+      std::memcpy(o, &low, 8);
+      o[keptLow] = kTab;
+      o += keptLow + (keptLow < 8 ? 1 : 0);
+      const std::size_t keptHigh = keptOf(~(spaces >> 8) & 0xFFu);
+      std::memcpy(o, &high, 8);
+      o[keptHigh] = kTab;
+      o += keptHigh + (keptHigh < 8 ? 1 : 0);
+      pos += 16;
+      continue;
+    }
+    const unsigned cut = (tabs | ends) & segment;
+    if (cut == 0) {
+      const std::size_t kept = keptOf(~spaces & segment);
+      o[kept] = kTab;
+      o += kept + (kept < stop ? 1 : 0);
+      pos += stop;
+      continue;
+    }
+    const unsigned first = static_cast<unsigned>(std::countr_zero(cut));
+    // Before the first TAB or line end the only blank is SPACE.
+    const std::size_t kept = keptOf(~spaces & ((1u << first) - 1));
+    if ((tabs >> first & 1u) != 0) {
+      o[kept] = kTab;
+      o += kept + 1;
+      pos += first + 1;
+      continue;
+    }
+    const std::size_t end = pos + first;
+    if (end + 1 >= size || end > kLineLimit)
+      return size;
+    o += kept;
+    while (o > out && isBlank(o[-1]))
+      --o;
+    outLength = static_cast<std::size_t>(o - out);
+    return end;
+  }
+  return size;
+}
+
+// Lines that lie whole in the slice, each found and transformed in one pass
+// straight into the output, until they total `budget` bytes or one cannot be
+// taken that way. A used-up slice is followed by the next one. Continue,
+// ReadFailed or WriteFailed.
+StepResult fastLines(SliceStream &job, LineBuffer &line, std::size_t stop,
+                     std::size_t &budget) {
+  while (budget < kLineStepBudget && !job.atEnd()) {
+    if (job.slicePos == job.bytesRead && !job.readSlice())
+      return StepResult::ReadFailed;
+    const std::uint8_t *in = job.slice + job.slicePos;
+    const std::size_t size = job.bytesRead - job.slicePos;
+    std::uint8_t *out = job.outputSpace(kFastLineSpace);
+    std::size_t outLength = 0;
+    const std::size_t end = compressLineInPlace(in, size, out, stop, outLength);
+    if (end == size)
+      return StepResult::Continue;
+    const std::uint8_t first = in[end];
+    const std::uint8_t partner = lineEndPartner(first);
+    const std::size_t endLength = in[end + 1] == partner ? 2 : 1;
+    out[outLength] = first;
+    out[outLength + 1] = partner;
+    line.lineEnd[0] = first;
+    line.lineEnd[1] = partner;
+    line.lineEndLength = endLength;
+    line.length = 0; // no line is held for the plain way
+    job.slicePos += end + endLength;
+    job.processed += end + endLength;
+    budget += end;
+    if (!job.commitOutput(outLength + endLength))
+      return StepResult::WriteFailed;
+  }
+  return StepResult::Continue;
+}
+#endif
+
+StepResult optimizeLine(SliceStream &job, OptimizeState &state) {
+  LineBuffer &line = state.line;
+  // Straight from the slice (or the gathered line) into the output.
+  std::uint8_t *out = lineSpace(job);
+  std::size_t length = compressTabsInto(line.data, line.length, out,
+                                        state.tabSize, state.encoding);
+  while (length > 0 && isBlank(out[length - 1]))
+    --length;
+  return commitLine(job, line, length);
+}
+
+} // namespace
+
 StepResult optimizeSlice(SliceStream &job, OptimizeState &state) {
   LineBuffer &line = state.line;
-  return lineStep(job, line, [&] {
-    // Straight from the slice (or the gathered line) into the output.
-    std::uint8_t *out = lineSpace(job);
-    std::size_t length = compressTabsInto(line.data, line.length, out,
-                                          state.tabSize, state.encoding);
-    while (length > 0 && isBlank(out[length - 1]))
-      --length;
-    return commitLine(job, line, length);
-  });
+#if defined(__SSE2__)
+  if (state.encoding == TextEncoding::SingleByte && state.tabSize <= 16) {
+    if (job.atEnd())
+      return finishStream(job);
+    const std::size_t stop = static_cast<std::size_t>(state.tabSize);
+    std::size_t budget = 0;
+    for (;;) {
+      const StepResult fast = fastLines(job, line, stop, budget);
+      if (fast != StepResult::Continue)
+        return fast;
+      if (job.atEnd() || budget >= kLineStepBudget)
+        return StepResult::Continue;
+      // A line the fast way could not take: the plain way.
+      StepResult r = readLine(job, line);
+      if (r != StepResult::Continue)
+        return r;
+      budget += line.length;
+      r = optimizeLine(job, state);
+      if (r != StepResult::Continue)
+        return r;
+    }
+  }
+#endif
+  return lineStep(job, line, [&] { return optimizeLine(job, state); });
 }
 
 } // namespace snpln::engine

@@ -2,8 +2,21 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace snpln::engine {
+
+void StreamBytes::grow(std::size_t size, std::size_t keep) {
+  if (size <= size_)
+    return;
+  const std::size_t newSize = std::max(size, 2 * size_);
+  // Not value-initialised: the new bytes are written before they are read.
+  std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[newSize]);
+  if (keep > 0)
+    std::memcpy(bytes.get(), bytes_.get(), std::min(keep, size_));
+  bytes_ = std::move(bytes);
+  size_ = newSize;
+}
 
 SliceStream::SliceStream(platform::InputFile *in, platform::OutputFile *out,
                          platform::FileSize size, std::size_t sliceBytes)
@@ -34,8 +47,7 @@ bool SliceStream::hold(platform::FileSize end) {
         static_cast<std::size_t>(std::min<platform::FileSize>(
             std::max<platform::FileSize>(need, kIoBlockSize),
             fileSize - heldEnd()));
-    if (block_.size() < blockFill_ + want)
-      block_.resize(blockFill_ + want);
+    block_.grow(blockFill_ + want, blockFill_);
     std::size_t got = 0;
     if (!input->read(block_.data() + blockFill_, want, got)) {
       // Part of the block may have arrived: the input stands past it.
@@ -91,17 +103,6 @@ bool SliceStream::writeOut(const std::uint8_t *data, std::size_t size) {
   return temp != nullptr && temp->write(data, size, written) && written == size;
 }
 
-std::uint8_t *SliceStream::outputSpace(std::size_t size) {
-  if (output_.size() < outputFill_ + size)
-    output_.resize(std::max(outputFill_ + size, kIoBlockSize + sliceSize));
-  return output_.data() + outputFill_;
-}
-
-bool SliceStream::commitOutput(std::size_t size) {
-  outputFill_ += size;
-  return outputFill_ < kIoBlockSize || flushOutput();
-}
-
 bool SliceStream::writeAll(const std::uint8_t *data, std::size_t size) {
   if (size == 0)
     return true;
@@ -120,7 +121,7 @@ bool SliceStream::peekNextByte(std::uint8_t &byte) {
   // them: one missing means the file is shorter than its size.
   if (handedOut_ < blockOffset_ || handedOut_ >= heldEnd())
     return false;
-  byte = block_[static_cast<std::size_t>(handedOut_ - blockOffset_)];
+  byte = block_.data()[static_cast<std::size_t>(handedOut_ - blockOffset_)];
   return true;
 }
 

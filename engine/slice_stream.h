@@ -25,7 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "platform/file_system.h"
 
@@ -49,6 +49,24 @@ enum class StepResult {
   WriteFailed, // "Error writing file"
   LineTooLong, // a line over the 30000-byte line limit
   BadText,     // the text cannot be recoded; the engine's state says why
+};
+
+// A byte buffer that is not cleared when it is made or grows: a stream
+// writes every byte before anything reads it, so clearing would only cost
+// a pass over memory for every file, whatever its size.
+class StreamBytes {
+public:
+  std::uint8_t *data() { return bytes_.get(); }
+  const std::uint8_t *data() const { return bytes_.get(); }
+  std::size_t size() const { return size_; }
+  // Room for at least `size` bytes; the first `keep` bytes stay. It grows
+  // to at least twice its size, so a buffer that keeps growing is copied
+  // a few times only.
+  void grow(std::size_t size, std::size_t keep);
+
+private:
+  std::unique_ptr<std::uint8_t[]> bytes_;
+  std::size_t size_ = 0;
 };
 
 struct SliceStream {
@@ -104,8 +122,15 @@ struct SliceStream {
   // Room for `size` bytes at the end of the output, to be filled and then
   // added with commitOutput (at most `size` of them). Valid until the next
   // call on the stream.
-  std::uint8_t *outputSpace(std::size_t size);
-  bool commitOutput(std::size_t size);
+  std::uint8_t *outputSpace(std::size_t size) {
+    if (output_.size() - outputFill_ < size)
+      output_.grow(outputFill_ + size, outputFill_);
+    return output_.data() + outputFill_;
+  }
+  bool commitOutput(std::size_t size) {
+    outputFill_ += size;
+    return outputFill_ < kIoBlockSize || flushOutput();
+  }
   // Writes what the output still holds. Every engine does so before it
   // returns Finished.
   bool flushOutput();
@@ -124,11 +149,11 @@ private:
 
   // A read failed: where the input stands is not known any more.
   bool failed_ = false;
-  std::vector<std::uint8_t> block_;
+  StreamBytes block_;
   platform::FileSize blockOffset_ = 0; // the file offset of block_[0]
   std::size_t blockFill_ = 0;          // bytes of the file in block_
   platform::FileSize handedOut_ = 0;   // the end of the last slice
-  std::vector<std::uint8_t> output_;
+  StreamBytes output_;
   std::size_t outputFill_ = 0;
 };
 

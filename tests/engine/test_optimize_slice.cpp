@@ -11,6 +11,7 @@
 #include "tests/support/line_engine_run.h"
 #include "tests/support/memory_file.h"
 #include "tests/support/reference_line_engines.h"
+#include "tests/support/reference_text_engines.h"
 #include "tests/support/reference_utf8_engines.h"
 
 namespace snpln::test {
@@ -19,7 +20,7 @@ namespace {
 using engine::StepResult;
 
 const std::size_t kSliceSizes[] = {1, 2, 3, 7, 64, 8192};
-const int kTabSizes[] = {1, 2, 3, 8, 13, 1000, INT_MAX - 1, INT_MAX};
+const int kTabSizes[] = {1, 2, 3, 8, 13, 16, 17, 1000, INT_MAX - 1, INT_MAX};
 
 // One line (without its line end) through the engine's transform.
 std::string
@@ -126,6 +127,24 @@ TEST(CompressTabs, MatchesReferenceForAnyTabSize) {
   }
 }
 
+// With tab size 16, a segment of 16 kept bytes had its TAB written after
+// them even though none was kept: one byte past the room the caller gave
+// when the segment ended the line.
+TEST(CompressTabs, TabSize16WritesNothingPastTheLine) {
+  for (const std::string line :
+       {"abcdefghijklmnop", "abcdefghijklmnopqrstuvwxyz012345",
+        "a               abcdefghijklmnop", "abcdefghijklmnopq"}) {
+    std::vector<std::uint8_t> out(line.size() + 1, 0xEE);
+    const std::size_t length = engine::compressTabsInto(
+        reinterpret_cast<const std::uint8_t *>(line.data()), line.size(),
+        out.data(), 16);
+    EXPECT_EQ(out.back(), 0xEE) << "line " << line;
+    EXPECT_EQ(std::string(out.begin(),
+                          out.begin() + static_cast<std::ptrdiff_t>(length)),
+              referenceCompressTabs(line, 16));
+  }
+}
+
 TEST(OptimizeSlice, MatchesReferenceOnRandomTextsAndSliceSizes) {
   std::mt19937 rng(7);
   for (int i = 0; i < 300; ++i) {
@@ -144,19 +163,106 @@ TEST(OptimizeSlice, MatchesReferenceOnRandomTextsAndSliceSizes) {
   }
 }
 
+// Lines longer than 16 bytes, as prose has them: words, single and double
+// SPACEs, now and then a TAB or a run of blanks, every kind of line end.
+std::string randomProseLines(std::mt19937 &rng, std::size_t size) {
+  static const char *const kLineEnds[] = {"\r\n", "\n", "\r", "\n\r"};
+  static const char kWordBytes[] = "ab\".\xE0\xFF\x8D\x8A\x0B";
+  const auto below = [&](std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+  };
+  std::string text;
+  while (text.size() < size) {
+    const std::size_t length = below(120);
+    const std::size_t lineStart = text.size();
+    while (text.size() - lineStart < length) {
+      const std::size_t pick = below(40);
+      if (pick == 0)
+        text.append(1 + below(3), '\t');
+      else if (pick == 1)
+        text.append(1 + below(20), ' ');
+      else if (pick < 8)
+        text.append(1 + below(2), ' ');
+      else
+        text += kWordBytes[below(sizeof kWordBytes - 1)];
+    }
+    text += kLineEnds[below(std::size(kLineEnds))];
+  }
+  return text;
+}
+
+// The lines a slice holds whole are transformed straight from it, a 16-byte
+// load per segment; the rest of them the plain way. Every tab size up to 17
+// and every slice size meet lines that cross a slice end, line ends split
+// by it, blanks running across it and tab stops on it.
+TEST(OptimizeSlice, MatchesReferenceOnProseLikeLinesAtEveryTabSize) {
+  std::mt19937 rng(17);
+  std::vector<std::string> texts = {
+      inPage(russianProse(), engine::CodePage::Win),
+      // Without a line end after the last line, and with blanks before it.
+      randomProseLines(rng, 3000) + "abc   ", randomProseLines(rng, 20000)};
+  for (int i = 0; i < 20; ++i)
+    texts.push_back(randomProseLines(rng, 2000));
+  for (std::size_t t = 0; t < texts.size(); ++t) {
+    const std::string &text = texts[t];
+    for (int tabSize = 1; tabSize <= 17; ++tabSize) {
+      const ReferenceOutput expected = referenceOptimize(text, tabSize);
+      ASSERT_FALSE(expected.lineTooLong);
+      for (std::size_t slice :
+           {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7},
+            std::size_t{17}, std::size_t{64}, std::size_t{8192}}) {
+        const LineEngineRun run = runOptimize(text, tabSize, slice);
+        ASSERT_EQ(run.result, StepResult::Finished);
+        ASSERT_EQ(run.output, expected.bytes)
+            << "text " << t << " T " << tabSize << " slice " << slice;
+      }
+    }
+  }
+}
+
+// Where a slice of 64 bytes ends on every byte of a line: inside a blank run
+// that ends at a tab stop, on the stop itself, between CR and LF or LF and
+// CR, and after a line end whose partner the next slice holds.
+TEST(OptimizeSlice, SliceEndsOnEveryByteOfALine) {
+  const std::vector<std::string> lines = {
+      "abcdefg        h", "        x       ",
+      "ab\tcd  \t  ef  ", "abcdefgh",
+      "abcdefghijklmnop", "a b c d e f g h i j k l m n o p q"};
+  for (const std::string &line : lines) {
+    for (const char *end : {"\r\n", "\n\r", "\n", "\r"}) {
+      for (std::size_t lead = 0; lead < 64; ++lead) {
+        const std::string text = std::string(lead, 'w') + "\n" + line + end +
+                                 line + end + std::string(40, 'z') + end;
+        for (int tabSize : {4, 8, 16}) {
+          const LineEngineRun run = runOptimize(text, tabSize, 64);
+          ASSERT_EQ(run.result, StepResult::Finished);
+          ASSERT_EQ(run.output, referenceOptimize(text, tabSize).bytes)
+              << "input " << testing::PrintToString(text) << " T " << tabSize;
+        }
+      }
+    }
+  }
+}
+
 TEST(OptimizeSlice, LineOf30000BytesPassesAndOneMoreIsTooLong) {
   std::string longest;
   for (std::size_t i = 0; longest.size() < engine::kLineLimit; ++i)
     longest += i % 9 == 0 ? ' ' : 'w';
-  for (std::size_t slice : {std::size_t{3}, std::size_t{8192}}) {
-    const std::string fits = "a\r\n" + longest + "\r\nb";
+  // The largest slice holds the whole file: its lines are taken from it
+  // straight, the limit checked there too.
+  for (std::size_t slice :
+       {std::size_t{3}, std::size_t{8192}, std::size_t{65536}}) {
+    // A line after the long one, so its line end is not near the file's.
+    const std::string next = "\r\n" + std::string(40, 'b');
+    const std::string fits = "a\r\n" + longest + next;
     const LineEngineRun ok = runOptimize(fits, 8, slice);
     EXPECT_EQ(ok.result, StepResult::Finished);
     EXPECT_EQ(ok.output, referenceOptimize(fits, 8).bytes);
 
-    const std::string tooLong = "a\r\n" + longest + "w\r\nb";
+    const std::string tooLong = "a\r\n" + longest + "w" + next;
     ASSERT_TRUE(referenceOptimize(tooLong, 8).lineTooLong);
-    EXPECT_EQ(runOptimize(tooLong, 8, slice).result, StepResult::LineTooLong);
+    EXPECT_EQ(runOptimize(tooLong, 8, slice).result, StepResult::LineTooLong)
+        << "slice " << slice;
     EXPECT_EQ(runOptimize(longest + "w", 8, slice).result,
               StepResult::LineTooLong);
   }

@@ -95,6 +95,26 @@ TEST(SliceStream, ReadsAndWritesInBlocksWhileStepsStayPerSlice) {
 
 // Bytes an engine leaves unconsumed come again at the front of the next
 // slice, from the same block: no copy, and sliceSize new bytes after them.
+// Every job made its output buffer a cleared block of 264 KiB, whatever the
+// file's size. The buffers now grow with what is asked of them, uncleared,
+// and keep what they hold.
+TEST(StreamBytes, GrowsToWhatIsAskedAndKeepsItsBytes) {
+  engine::StreamBytes bytes;
+  EXPECT_EQ(bytes.size(), 0u);
+  bytes.grow(17, 0);
+  ASSERT_GE(bytes.size(), 17u);
+  EXPECT_LT(bytes.size(), 64u) << "a small file needs a small buffer";
+  for (std::uint8_t i = 0; i < 17; ++i)
+    bytes.data()[i] = i;
+  const std::size_t grown = bytes.size();
+  bytes.grow(grown, grown);
+  EXPECT_EQ(bytes.size(), grown);
+  bytes.grow(grown + 1, 17);
+  ASSERT_GE(bytes.size(), 2 * grown) << "growth doubles at least";
+  for (std::uint8_t i = 0; i < 17; ++i)
+    EXPECT_EQ(bytes.data()[i], i) << "byte " << int{i};
+}
+
 TEST(SliceStream, LeftBytesComeAgainInPlaceFollowedByNewOnes) {
   std::string text;
   for (int i = 0; i < 100; ++i)
