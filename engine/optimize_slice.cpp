@@ -169,18 +169,13 @@ inline std::size_t keptOf(unsigned bits) {
   return static_cast<std::size_t>(std::bit_width((bits << 1) | 1u)) - 1;
 }
 
-// Room the fast line path needs at the end of the output: a line of up to
-// kLineLimit bytes, 16 bytes stored whole from its last kept byte and a TAB
-// after them.
-constexpr std::size_t kFastLineSpace = kLineLimit + 32;
-
 // The line that begins at in[0] of a single-byte text, found and
 // transformed in one pass, when it lies whole in the `size` bytes at `in`
 // together with the byte after its line end's first byte (which tells
 // whether a partner follows), and the scan reaches its line end with 16
 // bytes still to load; `stop` is at most 16. Returns the index of the line
 // end (the line's length) and writes the line's transform, trailing blanks
-// removed, at `out` (kFastLineSpace bytes of room), its length in
+// removed, at `out` (room for the `size` bytes and 17 more), its length in
 // `outLength`. Returns `size` when it cannot tell: the caller reads the line
 // the plain way.
 //
@@ -256,34 +251,43 @@ std::size_t compressLineInPlace(const std::uint8_t *in, std::size_t size,
 
 // Lines that lie whole in the slice, each found and transformed in one pass
 // straight into the output, until they total `budget` bytes or one cannot be
-// taken that way. A used-up slice is followed by the next one. Continue,
-// ReadFailed or WriteFailed.
-StepResult fastLines(SliceStream &job, LineBuffer &line, std::size_t stop,
-                     std::size_t &budget) {
+// taken that way. The output has room for the slice and 32 bytes more: no
+// line grows, and the stores past a line's end reach 17 bytes at most. A
+// used-up slice is followed by the next one. Continue, ReadFailed or
+// WriteFailed.
+StepResult fastLines(SliceStream &job, std::size_t stop, std::size_t &budget) {
   while (budget < kLineStepBudget && !job.atEnd()) {
     if (job.slicePos == job.bytesRead && !job.readSlice())
       return StepResult::ReadFailed;
     const std::uint8_t *in = job.slice + job.slicePos;
     const std::size_t size = job.bytesRead - job.slicePos;
-    std::uint8_t *out = job.outputSpace(kFastLineSpace);
-    std::size_t outLength = 0;
-    const std::size_t end = compressLineInPlace(in, size, out, stop, outLength);
-    if (end == size)
-      return StepResult::Continue;
-    const std::uint8_t first = in[end];
-    const std::uint8_t partner = lineEndPartner(first);
-    const std::size_t endLength = in[end + 1] == partner ? 2 : 1;
-    out[outLength] = first;
-    out[outLength + 1] = partner;
-    line.lineEnd[0] = first;
-    line.lineEnd[1] = partner;
-    line.lineEndLength = endLength;
-    line.length = 0; // no line is held for the plain way
-    job.slicePos += end + endLength;
-    job.processed += end + endLength;
-    budget += end;
-    if (!job.commitOutput(outLength + endLength))
+    std::uint8_t *const out = job.outputSpace(size + 32);
+    std::uint8_t *o = out;
+    std::size_t at = 0;
+    bool stuck = false;
+    while (budget < kLineStepBudget) {
+      std::size_t outLength = 0;
+      const std::size_t end =
+          compressLineInPlace(in + at, size - at, o, stop, outLength);
+      if (end == size - at) {
+        stuck = true;
+        break;
+      }
+      const std::uint8_t first = in[at + end];
+      const std::uint8_t partner = lineEndPartner(first);
+      const std::size_t endLength = in[at + end + 1] == partner ? 2 : 1;
+      o[outLength] = first;
+      o[outLength + 1] = partner;
+      o += outLength + endLength;
+      at += end + endLength;
+      budget += end;
+    }
+    job.slicePos += at;
+    job.processed += at;
+    if (!job.commitOutput(static_cast<std::size_t>(o - out)))
       return StepResult::WriteFailed;
+    if (stuck)
+      break;
   }
   return StepResult::Continue;
 }
@@ -311,7 +315,7 @@ StepResult optimizeSlice(SliceStream &job, OptimizeState &state) {
     const std::size_t stop = static_cast<std::size_t>(state.tabSize);
     std::size_t budget = 0;
     for (;;) {
-      const StepResult fast = fastLines(job, line, stop, budget);
+      const StepResult fast = fastLines(job, stop, budget);
       if (fast != StepResult::Continue)
         return fast;
       if (job.atEnd() || budget >= kLineStepBudget)
