@@ -206,15 +206,12 @@ std::size_t compressLineInPlace(const std::uint8_t *in, std::size_t size,
         _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
     if (stop == 8 && (tabs | ends) == 0) {
       // Two whole segments, each stored on its own.
-      const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(v));
-      const auto high = static_cast<std::uint64_t>(
-          _mm_cvtsi128_si64(_mm_unpackhi_epi64(v, v)));
       const std::size_t keptLow = keptOf(~spaces & 0xFFu);
-      std::memcpy(o, &low, 8);
       o[keptLow] = kTab;
       o += keptLow + (keptLow < 8 ? 1 : 0);
       const std::size_t keptHigh = keptOf(~(spaces >> 8) & 0xFFu);
-      std::memcpy(o, &high, 8);
+      _mm_storel_epi64(reinterpret_cast<__m128i *>(o),
+                       _mm_unpackhi_epi64(v, v));
       o[keptHigh] = kTab;
       o += keptHigh + (keptHigh < 8 ? 1 : 0);
       pos += 16;
@@ -286,7 +283,8 @@ StepResult fastLines(SliceStream &job, std::size_t stop, std::size_t &budget) {
     job.processed += at;
     if (!job.commitOutput(static_cast<std::size_t>(o - out)))
       return StepResult::WriteFailed;
-    if (stuck)
+    // A slice used up to its last byte is followed by the next one.
+    if (stuck && at < size)
       break;
   }
   return StepResult::Continue;
