@@ -169,32 +169,34 @@ inline std::size_t keptOf(unsigned bits) {
   return static_cast<std::size_t>(std::bit_width((bits << 1) | 1u)) - 1;
 }
 
-// The line that begins at in[0] of a single-byte text, found and
-// transformed in one pass, when it lies whole in the `size` bytes at `in`
-// together with the byte after its line end's first byte (which tells
-// whether a partner follows), and the scan reaches its line end with 16
-// bytes still to load; `stop` is at most 16. Returns the index of the line
-// end (the line's length) and writes the line's transform, trailing blanks
-// removed, at `out` (room for the `size` bytes and 17 more), its length in
-// `outLength`. Returns `size` when it cannot tell: the caller reads the line
-// the plain way.
+// The lines of a single-byte text from in[0], each found and transformed in
+// one pass, while they lie whole in the `size` bytes at `in` together with
+// the byte after their line end's first byte (which tells whether a partner
+// follows), the scan reaches each line end with 16 bytes still to load, and
+// they total less than `budget` bytes; `stop` is at most 16. Writes their
+// transforms, trailing blanks removed, each with its line end, at `o` (room
+// for the `size` bytes and 17 more) and moves `o` past them; adds their
+// lengths to `budget`. Returns the bytes consumed, and sets `stuck` when it
+// stopped at a line it could not take: the caller reads that one the plain
+// way.
 //
 // Each turn loads the 16 bytes from the current segment's start and
 // stores them whole at the output; the segment is the bytes before the
 // first TAB or line end among its `stop` bytes, or all `stop` bytes. A
 // segment that ends with a TAB or with SPACEs keeps its bytes up to its last
 // non-blank one and a TAB; any other stays as it is.
-std::size_t compressLineInPlace(const std::uint8_t *in, std::size_t size,
-                                std::uint8_t *out, std::size_t stop,
-                                std::size_t &outLength) {
+std::size_t compressLinesInPlace(const std::uint8_t *in, std::size_t size,
+                                 std::uint8_t *&o, std::size_t stop,
+                                 std::size_t &budget, bool &stuck) {
   const __m128i space = _mm_set1_epi8(static_cast<char>(kSpace));
   const __m128i tab = _mm_set1_epi8(static_cast<char>(kTab));
   const __m128i cr = _mm_set1_epi8(static_cast<char>(kCr));
   const __m128i lf = _mm_set1_epi8(static_cast<char>(kLf));
   const unsigned segment = (1u << stop) - 1;
-  std::uint8_t *o = out;
+  std::uint8_t *lineOut = o; // where the current line's transform begins
+  std::size_t lineStart = 0;
   std::size_t pos = 0;
-  while (size - pos >= 16 && pos <= kLineLimit) {
+  while (size - pos >= 16 && pos - lineStart <= kLineLimit) {
     const __m128i v =
         _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + pos));
     _mm_storeu_si128(reinterpret_cast<__m128i *>(o), v);
@@ -205,7 +207,7 @@ std::size_t compressLineInPlace(const std::uint8_t *in, std::size_t size,
     const unsigned ends = static_cast<unsigned>(_mm_movemask_epi8(
         _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
     if (stop == 8 && (tabs | ends) == 0) {
-      // Two whole segments, each stored on its own.
+      // Two whole segments: the low one is in place already.
       const std::size_t keptLow = keptOf(~spaces & 0xFFu);
       o[keptLow] = kTab;
       o += keptLow + (keptLow < 8 ? 1 : 0);
@@ -235,15 +237,26 @@ std::size_t compressLineInPlace(const std::uint8_t *in, std::size_t size,
       continue;
     }
     const std::size_t end = pos + first;
-    if (end + 1 >= size || end > kLineLimit)
-      return size;
+    if (end + 1 >= size || end - lineStart > kLineLimit)
+      break;
     o += kept;
-    while (o > out && isBlank(o[-1]))
+    while (o > lineOut && isBlank(o[-1]))
       --o;
-    outLength = static_cast<std::size_t>(o - out);
-    return end;
+    const std::uint8_t lineEnd = in[end];
+    const std::uint8_t partner = lineEndPartner(lineEnd);
+    const std::size_t endLength = in[end + 1] == partner ? 2 : 1;
+    o[0] = lineEnd;
+    o[1] = partner;
+    o += endLength;
+    budget += end - lineStart;
+    pos = lineStart = end + endLength;
+    lineOut = o;
+    if (budget >= kLineStepBudget)
+      return lineStart;
   }
-  return size;
+  stuck = true;
+  o = lineOut;
+  return lineStart;
 }
 
 // Lines that lie whole in the slice, each found and transformed in one pass
@@ -256,29 +269,12 @@ StepResult fastLines(SliceStream &job, std::size_t stop, std::size_t &budget) {
   while (budget < kLineStepBudget && !job.atEnd()) {
     if (job.slicePos == job.bytesRead && !job.readSlice())
       return StepResult::ReadFailed;
-    const std::uint8_t *in = job.slice + job.slicePos;
     const std::size_t size = job.bytesRead - job.slicePos;
     std::uint8_t *const out = job.outputSpace(size + 32);
     std::uint8_t *o = out;
-    std::size_t at = 0;
     bool stuck = false;
-    while (budget < kLineStepBudget) {
-      std::size_t outLength = 0;
-      const std::size_t end =
-          compressLineInPlace(in + at, size - at, o, stop, outLength);
-      if (end == size - at) {
-        stuck = true;
-        break;
-      }
-      const std::uint8_t first = in[at + end];
-      const std::uint8_t partner = lineEndPartner(first);
-      const std::size_t endLength = in[at + end + 1] == partner ? 2 : 1;
-      o[outLength] = first;
-      o[outLength + 1] = partner;
-      o += outLength + endLength;
-      at += end + endLength;
-      budget += end;
-    }
+    const std::size_t at = compressLinesInPlace(job.slice + job.slicePos, size,
+                                                o, stop, budget, stuck);
     job.slicePos += at;
     job.processed += at;
     if (!job.commitOutput(static_cast<std::size_t>(o - out)))
