@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -358,6 +359,71 @@ private slots:
     for (int i = 0; i < 6; ++i)
       QCOMPARE(readFile(QStringLiteral("tree/small%1.txt").arg(i)),
                QByteArray("SMALL\n"));
+    QVERIFY(!holdsTemporaryFile(f.dir.filePath("tree")));
+  }
+
+  // Two files held in their commits, the wait for the disk during which a
+  // job gives its compute turn back, with two workers: the window's runner
+  // handed its jobs a control without the run's waitingForDisk, so they
+  // kept both turns and no other file was worked on until the disk was
+  // done (the window took 1.26x the command line's time on a tree). The
+  // walk of the tree waits until both are held; its files are now read
+  // and rewritten while they are.
+  void regressionWindowJobsKeptTheirTurnWhileWaitingForTheDisk() {
+    Fixture f;
+    QVERIFY(QDir().mkdir("tree"));
+    writeFile("held1.txt", "held one\n");
+    writeFile("held2.txt", "held two\n");
+    for (int i = 0; i < 4; ++i)
+      writeFile(QStringLiteral("tree/other%1.txt").arg(i), "other\n");
+    struct State {
+      ReadGate held1, held2;
+      std::atomic<int> otherReads{0}, otherReadsWhileHeld{0};
+    };
+    auto state = std::make_shared<State>();
+    f.fs.beforeCommitOf = [state](const std::string &name) {
+      if (name == "held1.txt")
+        state->held1.wait();
+      if (name == "held2.txt")
+        state->held2.wait();
+    };
+    f.fs.beforeOpenDirectory = [state] {
+      state->held1.waitForWaiter();
+      state->held2.waitForWaiter();
+    };
+    f.fs.beforeReadOf = [state](const std::string &name) {
+      if (name.rfind("other", 0) != 0)
+        return;
+      ++state->otherReads;
+      if (state->held1.waiting() && state->held2.waiting())
+        ++state->otherReadsWhileHeld;
+    };
+    MainWindow w("held1.txt held2.txt tree", f.options(2));
+    w.pressModeButton(batch::ModeButton::UpperCase);
+    QPointer<MainWindow> window(&w);
+    whilePolling([state, window] {
+      if (window && window->currentRun() && state->otherReads == 0)
+        return false;
+      state->held1.open();
+      state->held2.open();
+      return true;
+    });
+    ModalScript script([](QWidget *dialog) {
+      if (auto *message = qobject_cast<MessageDialog *>(dialog))
+        message->done(QDialog::Accepted);
+    });
+    w.doIt();
+    QVERIFY2(state->otherReadsWhileHeld > 0,
+             qPrintable(QStringLiteral("%1 reads of the tree's files, %2 of "
+                                       "them while both commits were held")
+                            .arg(state->otherReads.load())
+                            .arg(state->otherReadsWhileHeld.load())));
+    QCOMPARE(readFile("held1.txt"), QByteArray("HELD ONE\n"));
+    QCOMPARE(readFile("held2.txt"), QByteArray("HELD TWO\n"));
+    for (int i = 0; i < 4; ++i)
+      QCOMPARE(readFile(QStringLiteral("tree/other%1.txt").arg(i)),
+               QByteArray("OTHER\n"));
+    QVERIFY(!holdsTemporaryFile(f.dir.path()));
     QVERIFY(!holdsTemporaryFile(f.dir.filePath("tree")));
   }
 
