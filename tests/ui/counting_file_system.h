@@ -15,7 +15,8 @@
 
 namespace snpln::test {
 
-// The POSIX file system, counting the reads of the files it opens and the
+// The POSIX file system, counting the reads of the files it opens, the
+// tries of our runs' lock that found it held by another run, and the
 // flushes of directories the run asks for itself.
 // `beforeRead` runs before each, and `beforeReadOf` with the name the file
 // was opened by (on the thread of the job that reads). With `maxRead` set to
@@ -30,6 +31,7 @@ class CountingFileSystem : public platform::PosixFileSystem {
 public:
   std::atomic<int> reads{0};
   std::atomic<int> directoryFlushes{0};
+  std::atomic<int> busyLocks{0};
   std::size_t maxRead = 0;
   std::function<void()> beforeRead;
   std::function<void(const std::string &)> beforeReadOf;
@@ -73,6 +75,12 @@ private:
       if (fs_.maxRead > 0)
         size = std::min(size, fs_.maxRead);
       return inner_->read(buffer, size, got);
+    }
+    platform::LockOutcome lock() override {
+      const platform::LockOutcome outcome = inner_->lock();
+      if (outcome == platform::LockOutcome::Busy)
+        ++fs_.busyLocks;
+      return outcome;
     }
     std::unique_ptr<platform::SaveFile>
     beginSave(const platform::FileStatus &original,
