@@ -345,6 +345,8 @@ private:
     request.displayName = job::displayNameOf(path);
     request.lastJob = lastJob;
     request.saveUpper = run_.plan.saveUpper;
+    // The page a job notes is for the file's later passes only.
+    request.pageWantedLater = !finalPass_;
     // The run flushes the directories itself, once for many files, before
     // it tells their ends, where its runner hands them back.
     if (run_.runner.handsBackUnflushed())
