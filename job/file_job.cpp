@@ -700,6 +700,18 @@ void FileJob::finishJob() {
   host_.waitingForDisk(true);
   const platform::SaveOutcome outcome = temp_->commit();
   const int commitError = lastSystemError();
+  if (outcome == platform::SaveOutcome::Replaced) {
+    if (const std::string kept = temp_->backupName(); !kept.empty())
+      report_.backup =
+          backupPathOf(request_.location.path(), kept, request_.backupSuffix);
+    unflushed_ = temp_->unflushedDirectory();
+    if (!request_.dryRun)
+      replacement_ = temp_->replacement();
+    // Closed while the job still waits for the disk: the last close of
+    // the file replaced frees its blocks, which may wait for the device.
+    temp_.reset();
+    input_.reset();
+  }
   host_.waitingForDisk(false);
   switch (outcome) {
   case platform::SaveOutcome::Replaced:
@@ -724,14 +736,6 @@ void FileJob::finishJob() {
              JobResult::WriteFailed);
     return;
   }
-  if (const std::string kept = temp_->backupName(); !kept.empty())
-    report_.backup =
-        backupPathOf(request_.location.path(), kept, request_.backupSuffix);
-  unflushed_ = temp_->unflushedDirectory();
-  if (!request_.dryRun)
-    replacement_ = temp_->replacement();
-  temp_.reset();
-  input_.reset();
   result_ = JobResult::Done;
   report_.result = JobResult::Done;
   report_.message = messageOf(MessageId::Converted);
