@@ -125,8 +125,9 @@ constexpr std::size_t kFlushBatch = 64;
 // Jobs in flight per worker: a job that waits for the disk to take its new
 // content (its commit's flushes) lets another compute, so that up to this
 // many saves per worker are on their way to the disk at once while no more
-// jobs than workers compute.
-constexpr int kSavesPerWorker = 4;
+// jobs than workers compute. The deeper the queue of saves, the more of
+// their flushes the device takes at once.
+constexpr int kSavesPerWorker = 8;
 
 // Turns to compute, taken and given back by the workers. A waiting worker
 // sleeps on a condition variable: it does not spin, so that the few cores
