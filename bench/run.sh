@@ -49,13 +49,13 @@ if [[ ! -x $TIME ]]; then
   apt-get install -y time >/dev/null || { apt-get update >/dev/null && apt-get install -y time >/dev/null; }
 fi
 
-PDB=$BUILD/bench/progress_dialog_bench
+PDB=$BUILD/bench/progress_window_bench
 
 # The window benchmark needs Qt; without it the build goes on without the UI.
 if [[ ${SKIP_BUILD:-0} != 1 ]]; then
   common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DSNPLN_BUILD_TESTS=OFF -DSNPLN_BUILD_BENCH=ON)
   if cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=ON >/dev/null 2>&1; then
-    cmake --build "$BUILD" --target snpln-cli progress_dialog_bench preview_bench window_tree_bench
+    cmake --build "$BUILD" --target snpln-cli progress_window_bench preview_bench window_tree_bench
   else
     echo "no Qt: the progress window benchmark will be skipped" >&2
     cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=OFF >/dev/null
@@ -318,10 +318,11 @@ bench_case "utf8 upper" '"$CLI" --upper "$F"' \
 rm -f "$UTF8_SOURCE"
 fi # want files
 
-# The progress window, offscreen, recoding the Dos file: its run against
-# snpln-cli's (interleaved, fresh copies), then CANCEL pressed when the bar
-# shows 10 %, 50 % and 90 % (and Esc at 50 %), each press timed to the
-# window's end; the file must be unchanged and no temporary file left.
+# The main window, offscreen, recoding the Dos file: its run against
+# snpln-cli's (interleaved, fresh copies), then CANCEL pressed in its
+# progress window when the file is 10 %, 50 % and 90 % done (and Esc at
+# 50 %), each press timed to the run's end; the file must be unchanged and
+# no temporary file left.
 progress_window() {
   if [[ ! -x $PDB || ! -x $CLI ]]; then
     echo "no $PDB: progress window skipped"

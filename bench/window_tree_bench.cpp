@@ -22,7 +22,6 @@
 
 #include "ui/main_window.h"
 #include "ui/message_dialog.h"
-#include "ui/progress_dialog.h"
 #include "ui/run_progress_window.h"
 
 namespace {
@@ -45,8 +44,7 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override {
     if (event->type() != QEvent::Show)
       return false;
-    if (qobject_cast<snpln::ui::ProgressDialog *>(watched) ||
-        qobject_cast<snpln::ui::RunProgressWindow *>(watched))
+    if (qobject_cast<snpln::ui::RunProgressWindow *>(watched))
       ++progressWindows;
     if (auto *message = qobject_cast<snpln::ui::MessageDialog *>(watched)) {
       ++messages;

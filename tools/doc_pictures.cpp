@@ -22,14 +22,16 @@
 #include <string>
 
 #include "batch/batch_texts.h"
+#include "i18n/texts.h"
 #include "job/file_job.h"
 #include "job/job_request.h"
+#include "ui/byte_text.h"
 #include "ui/dialog_builder.h"
 #include "ui/exclude_options_dialog.h"
 #include "ui/input_dialog.h"
 #include "ui/main_window.h"
 #include "ui/preview_dialog.h"
-#include "ui/progress_dialog.h"
+#include "ui/run_progress_window.h"
 #include "ui/save_refused_dialog.h"
 #include "ui/translation.h"
 #include "ui/window_shot.h"
@@ -94,13 +96,10 @@ int main(int argc, char **argv) {
     window.hide();
   }
   {
-    job::JobRequest request;
-    request.operation = job::OperationCode::RecodeToWin;
-    request.location = sample;
-    request.displayName = job::displayNameOf(sample);
-    ui::ProgressDialog progress(request);
-    progress.controls();
-    progress.setProgress(42);
+    ui::RunProgressWindow progress;
+    progress.showFile(
+        ui::shown(i18n::operationTitle(job::OperationCode::RecodeToWin)),
+        ui::fromBytes(job::displayNameOf(sample)), 42);
     open(progress, ui::kProgressTemplate);
     ok = save({&progress}, out, "progress.png") && ok;
     progress.hide();

@@ -16,9 +16,7 @@ qint64 monotonicMilliseconds() {
 } // namespace
 
 JobClock::JobClock(Source source)
-    : source_(source ? std::move(source) : Source(monotonicMilliseconds)) {
-  lastTurn_ = now();
-}
+    : source_(source ? std::move(source) : Source(monotonicMilliseconds)) {}
 
 qint64 JobClock::now() const { return source_(); }
 

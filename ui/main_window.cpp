@@ -319,6 +319,8 @@ batch::RunOutcome MainWindow::runPlan(batch::RunPlan &plan,
       options_.workers > 0 ? options_.workers : batch::defaultWorkers();
   RunThread run(*this, this,
                 options_.jobClock ? *options_.jobClock : JobClock::real());
+  if (options_.progressDelayMs >= 0)
+    run.setShowDelay(options_.progressDelayMs);
   run_ = &run;
   holdControls(true);
   const batch::RunOutcome outcome = run.run(plan, fs, walkHooks);

@@ -88,6 +88,9 @@ struct MainWindowOptions {
   JobClock *jobClock = nullptr;
   // How many jobs of a pass run at once; 0: one per core.
   int workers = 0;
+  // How long a file runs before the run's progress window shows, in
+  // milliseconds on the jobClock; negative: RunThread's default.
+  int progressDelayMs = -1;
 };
 
 class MainWindow : public QDialog, public batch::BatchHost {

@@ -1,9 +1,9 @@
-// The one progress window of a run on worker threads (template 135, the
-// look of the ProgressDialog): the operation's title as caption,
-// "Progressing file" over the display name of the largest file the workers
-// have in hand, its percent on the bar, and CANCEL. It hosts no job: the
-// run's RunThread shows it once a file has run for the delay and keeps it
-// up to date. It is not modal: the main window's EXIT stays in reach.
+// The one progress window of a run on worker threads (template 135): the
+// operation's title as caption, "Progressing file" over the display name
+// of the largest file the workers have in hand, its percent on the bar,
+// and CANCEL. It hosts no job: the run's RunThread shows it once a file
+// has run for the delay and keeps it up to date. It is not modal: the main
+// window's EXIT stays in reach.
 // CANCEL, Esc, Enter (CANCEL has the focus) and the close box only ask for
 // the run to be cancelled (cancelRequested()); the window goes when the
 // run has ended.

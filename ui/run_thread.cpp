@@ -139,8 +139,9 @@ public:
     file.size = observer_.takeSize(request);
     file.startedAt = run_.clock_.now();
     run_.files_.started(&request, std::move(file));
-    batch::JobControl mine;
-    mine.canceled = control.canceled;
+    // The run's control as it is (its cancel, and its turns given back
+    // while the job waits for the disk), the percentages also kept here.
+    batch::JobControl mine = control;
     mine.progress = [this, &control, &request](int percent) {
       if (control.progress)
         control.progress(percent);

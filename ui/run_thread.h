@@ -51,7 +51,7 @@ class RunThread : public QObject {
 
 public:
   // How long a file runs before the progress window shows, in
-  // milliseconds (the ProgressDialog's delay).
+  // milliseconds: a tree of small files flashes no window.
   static constexpr int kDefaultShowDelayMs = 300;
   // How often the window looks at the files in hand while a run goes (the
   // clock decides what it sees).
@@ -80,6 +80,11 @@ public:
   RunProgressWindow *progressWindow() const { return window_.data(); }
   const RunningFiles &runningFiles() const { return files_; }
 
+  // Brings the status line and the progress window up to date with the
+  // files in hand and the clock: the window's timer calls it every
+  // kLookEveryMs while a run goes.
+  void look();
+
 private:
   class Observer;
   class Runner;
@@ -90,9 +95,6 @@ private:
   job::DialogAnswer ask(std::function<job::DialogAnswer()> call);
   // The status line brought up to the latest start not yet drawn.
   void drawStatus();
-  // The status line and the progress window brought up to date with the
-  // files in hand.
-  void look();
 
   batch::BatchHost &host_;
   QWidget *owner_;

@@ -1,7 +1,7 @@
 // Answers the modal windows a test sets off, one after another: every new
-// modal window (progress windows aside, they run on their own) is written to
-// the log and handed to the test's answer, which runs on a later turn of the
-// event loop so that it may open modal windows of its own.
+// modal window is written to the log and handed to the test's answer, which
+// runs on a later turn of the event loop so that it may open modal windows
+// of its own. (A run's progress window is not modal: it is never answered.)
 #pragma once
 
 #include <QAbstractButton>
@@ -19,7 +19,6 @@
 #include "ui/input_dialog.h"
 #include "ui/message_dialog.h"
 #include "ui/preview_dialog.h"
-#include "ui/progress_dialog.h"
 #include "ui/save_prompt_dialog.h"
 #include "ui/save_refused_dialog.h"
 
@@ -64,7 +63,7 @@ public:
 private:
   void poll() {
     QWidget *top = QApplication::activeModalWidget();
-    if (!top || !top->isVisible() || qobject_cast<ui::ProgressDialog *>(top))
+    if (!top || !top->isVisible())
       return;
     for (const QPointer<QWidget> &s : seen_)
       if (s.data() == top)

@@ -19,6 +19,12 @@ public:
     changed_.wait_for(lock, std::chrono::seconds(60), [this] { return open_; });
     --waiting_;
   }
+  // On another thread: waits until a read waits at the gate.
+  void waitForWaiter() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait_for(lock, std::chrono::seconds(60),
+                      [this] { return waiting_ > 0; });
+  }
   // Whether a read waits at the gate now.
   bool waiting() const {
     std::lock_guard<std::mutex> lock(mutex_);

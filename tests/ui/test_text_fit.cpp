@@ -28,6 +28,7 @@
 #include <memory>
 
 #include "i18n/texts.h"
+#include "job/file_job.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/about_dialog.h"
 #include "ui/description_dialog.h"
@@ -38,7 +39,6 @@
 #include "ui/picture_button.h"
 #include "ui/pictures.h"
 #include "ui/preview_dialog.h"
-#include "ui/progress_dialog.h"
 #include "ui/run_progress_window.h"
 #include "ui/save_prompt_dialog.h"
 #include "ui/save_refused_dialog.h"
@@ -392,21 +392,12 @@ private slots:
     }
 
     {
-      job::JobRequest request;
-      request.operation = job::OperationCode::RecodeToUtf8;
-      request.location = path;
-      request.displayName = job::displayNameOf(path);
-      ProgressDialog progress(request, &w);
-      progress.controls();
-      check(progress, QStringLiteral("progress"));
-    }
-    {
       // The run's progress window, at its longest caption.
       RunProgressWindow progress(&w);
       progress.showFile(
           shown(i18n::operationTitle(job::OperationCode::RecodeToUtf8)),
           QString::fromStdString(job::displayNameOf(path)), 50);
-      check(progress, QStringLiteral("run progress"));
+      check(progress, QStringLiteral("progress"));
     }
     {
       SavePromptDialog prompt(path, &w);

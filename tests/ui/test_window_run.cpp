@@ -2,14 +2,17 @@
 // a gate the test opens, so the test looks at the window with the job in
 // the middle of its file, on no clock but the one it sets. The window takes
 // its events, every control but EXIT is disabled, one progress window
-// shows the largest file in hand, and CANCEL, its close box, Esc and EXIT
-// stop the run with every file whole.
+// shows the largest file in hand once it has run for the delay (never for
+// a file that ends before), a file another run holds is waited for, and
+// CANCEL, Enter and Esc in the progress window, its close box, Esc and
+// EXIT stop the run with every file whole.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -22,6 +25,9 @@
 #include <memory>
 #include <string>
 
+#include "i18n/texts.h"
+#include "job/file_job.h"
+#include "tests/support/recording_job_host.h"
 #include "tests/ui/counting_file_system.h"
 #include "tests/ui/modal_script.h"
 #include "tests/ui/read_gate.h"
@@ -34,6 +40,7 @@
 #include "ui/run_thread.h"
 #include "ui/running_files.h"
 #include "ui/termination_signals.h"
+#include "ui/translation.h"
 
 using namespace snpln;
 using namespace snpln::ui;
@@ -91,6 +98,28 @@ struct Fixture {
   }
 };
 
+// Counts the progress windows shown anywhere in the application.
+class ProgressWindowCounter : public QObject {
+public:
+  int shows = 0;
+  ProgressWindowCounter() { qApp->installEventFilter(this); }
+  ~ProgressWindowCounter() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject *watched, QEvent *event) override {
+    if (event->type() == QEvent::Show &&
+        qobject_cast<RunProgressWindow *>(watched))
+      ++shows;
+    return false;
+  }
+};
+
+// Answers every message with OK, and logs it.
+ModalScript answeringOk() {
+  return ModalScript([](QWidget *dialog) {
+    if (auto *message = qobject_cast<MessageDialog *>(dialog))
+      message->done(QDialog::Accepted);
+  });
+}
+
 } // namespace
 
 class WindowRunTest : public QObject {
@@ -134,17 +163,222 @@ private slots:
     QCOMPARE(files.count(), std::size_t(0));
   }
 
+  // The progress window: the operation's title as its caption,
+  // "Progressing file" over the file's name, the percent on the bar, and a
+  // close box (which asks for CANCEL).
+  void progressWindowShowsTheFileUnderItsOperation_data() {
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("0") << 0 << "Upper case";
+    QTest::newRow("1") << 1 << "Recode to WIN";
+    QTest::newRow("6") << 6 << "Smart case";
+    QTest::newRow("10") << 10 << "Delete excessive";
+    QTest::newRow("11") << 11 << "Detect coding";
+  }
+  void progressWindowShowsTheFileUnderItsOperation() {
+    QFETCH(int, operation);
+    QFETCH(QString, title);
+    RunProgressWindow window;
+    window.showFile(
+        shown(i18n::operationTitle(static_cast<job::OperationCode>(operation))),
+        QStringLiteral("a.txt"), 42);
+    QCOMPARE(window.windowTitle(), title);
+    QCOMPARE(window.controls()
+                 .control<QLabel>(RunProgressWindow::kHeadingId)
+                 ->text(),
+             QStringLiteral("Progressing file"));
+    QCOMPARE(
+        window.controls().control<QLabel>(RunProgressWindow::kNameId)->text(),
+        QStringLiteral("a.txt"));
+    auto *bar =
+        window.controls().control<QProgressBar>(RunProgressWindow::kBarId);
+    QCOMPARE(bar->value(), 42);
+    window.showFile(window.windowTitle(), QStringLiteral("a.txt"), 100);
+    QCOMPARE(bar->value(), 100);
+    QCOMPARE(window.percent(), 100);
+    QVERIFY(window.windowFlags() & Qt::WindowCloseButtonHint);
+  }
+
+  // One file, held in the middle: the window looks at it with the clock
+  // where the row says, then lets it run to its end on that clock. The
+  // progress window shows once the file has run for the delay, and not a
+  // millisecond before: a file that ends before the delay (most files of
+  // a tree) never shows it, and is rewritten all the same.
+  void progressWindowShowsOnlyForAFileStillRunningAtTheDelay_data() {
+    QTest::addColumn<int>("delay"); // negative: the default
+    QTest::addColumn<int>("clock");
+    QTest::addColumn<int>("shows");
+    QTest::newRow("a millisecond before the default delay")
+        << -1 << RunThread::kDefaultShowDelayMs - 1 << 0;
+    QTest::newRow("at the default delay")
+        << -1 << RunThread::kDefaultShowDelayMs << 1;
+    QTest::newRow("no delay") << 0 << 0 << 1;
+    QTest::newRow("a millisecond before a long delay") << 5000 << 4999 << 0;
+    QTest::newRow("past a long delay") << 5000 << 7000 << 1;
+  }
+  void progressWindowShowsOnlyForAFileStillRunningAtTheDelay() {
+    QFETCH(int, delay);
+    QFETCH(int, clock);
+    QFETCH(int, shows);
+    Fixture f;
+    const QByteArray text = randomLetters(256 * 1024);
+    writeFile("f.txt", text);
+    f.fs.maxRead = 4096;
+    ReadGate gate;
+    f.fs.beforeRead = [&] {
+      if (f.fs.reads == 3)
+        gate.wait();
+    };
+    MainWindowOptions options = f.options(2);
+    options.progressDelayMs = delay;
+    MainWindow w("f.txt", options);
+    w.pressModeButton(batch::ModeButton::UpperCase);
+    ProgressWindowCounter counter;
+    bool shownAtTheLook = false;
+    whilePolling([&] {
+      RunThread *run = w.currentRun();
+      if (!run || !gate.waiting())
+        return false;
+      f.now = clock;
+      run->look();
+      shownAtTheLook =
+          run->progressWindow() && run->progressWindow()->isVisible();
+      gate.open();
+      return true;
+    });
+    ModalScript script = answeringOk();
+    w.doIt();
+    QCOMPARE(shownAtTheLook, shows > 0);
+    QCOMPARE(counter.shows, shows);
+    QCOMPARE(script.log, QStringList{QStringLiteral(
+                             "message: File(s) successfully converted / "
+                             "with upper case")});
+    QVERIFY(readFile("f.txt") == text.toUpper());
+  }
+
+  // The window's runs take their jobs' time from the clock it is given:
+  // standing still, no progress window shows; a second per read, the
+  // window shows while the job is in its file. The job's first read waits
+  // until the window has shown, or until the window has looked at the job
+  // several times.
+  void mainWindowJobsGoByItsClock_data() {
+    QTest::addColumn<int>("millisecondsPerRead");
+    QTest::addColumn<int>("windowsShown");
+    QTest::newRow("clock stands still") << 0 << 0;
+    QTest::newRow("a second per read") << 1000 << 1;
+  }
+  void mainWindowJobsGoByItsClock() {
+    QFETCH(int, millisecondsPerRead);
+    QFETCH(int, windowsShown);
+    Fixture f;
+    const QByteArray text = QByteArray("main window\n").repeated(2000);
+    writeFile("m.txt", text);
+    f.fs.maxRead = engine::kSliceSize;
+    ReadGate gate;
+    std::atomic<bool> held{false};
+    f.fs.beforeRead = [&] {
+      f.now += millisecondsPerRead;
+      if (!held.exchange(true))
+        gate.wait();
+    };
+    MainWindow w("m.txt", f.options(1));
+    ProgressWindowCounter counter;
+    int looks = 0;
+    QTimer looking;
+    looking.setInterval(RunThread::kLookEveryMs);
+    connect(&looking, &QTimer::timeout, [&] {
+      if (gate.waiting() && ++looks >= 5)
+        gate.open();
+      if (counter.shows > 0)
+        gate.open();
+    });
+    looking.start();
+    ModalScript script = answeringOk();
+    w.pressModeButton(batch::ModeButton::UpperCase);
+    w.doIt();
+    QCOMPARE(counter.shows, windowsShown);
+    QCOMPARE(script.log,
+             QStringList{QStringLiteral("message: File(s) successfully "
+                                        "converted / with upper case")});
+    QCOMPARE(readFile("m.txt"), text.toUpper());
+  }
+
+  // A file another of our runs holds (a job of its own, started here and
+  // stepped by the test) is waited for: CANCEL in the progress window ends
+  // the wait with the file as the other run leaves it; otherwise the job
+  // works on the other run's result once that run is done.
+  void aFileAnotherRunHoldsIsWaitedFor_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("CANCEL ends the wait") << true;
+    QTest::newRow("the other run ends the wait") << false;
+  }
+  void aFileAnotherRunHoldsIsWaitedFor() {
+    QFETCH(bool, cancel);
+    Fixture f;
+    writeFile("held.txt", "aBc");
+    test::RecordingJobHost holderHost;
+    job::JobRequest upper;
+    upper.operation = job::OperationCode::UpperCase;
+    upper.location = std::string("held.txt");
+    upper.displayName = "held.txt";
+    job::FileJob holder(upper, holderHost);
+    QVERIFY(holder.start());
+
+    MainWindow w("held.txt", f.options(2));
+    w.pressModeButton(batch::ModeButton::LowerCase);
+    bool shownWhileWaiting = false;
+    whilePolling([&] {
+      RunThread *run = w.currentRun();
+      if (!run || f.fs.busyLocks == 0)
+        return false;
+      if (!cancel) {
+        // The other run goes on from the window's event loop.
+        holder.tick();
+        return holder.ended();
+      }
+      f.now = RunThread::kDefaultShowDelayMs;
+      run->look();
+      RunProgressWindow *window = run->progressWindow();
+      shownWhileWaiting = window && window->isVisible();
+      if (window)
+        QTest::mouseClick(window->controls().control(kIdCancel),
+                          Qt::LeftButton);
+      return true;
+    });
+    ModalScript script = answeringOk();
+    w.doIt();
+    QVERIFY(f.fs.busyLocks > 0);
+    if (cancel) {
+      QVERIFY(shownWhileWaiting);
+      QCOMPARE(script.log, QStringList{QStringLiteral(
+                               "message: held.txt / Operation canceled")});
+      QVERIFY(!holder.ended());
+      while (!holder.ended())
+        holder.tick();
+    } else {
+      QCOMPARE(script.log, QStringList{QStringLiteral(
+                               "message: File(s) successfully converted / "
+                               "with lower case")});
+    }
+    QCOMPARE(holder.result(), job::JobResult::Done);
+    QCOMPARE(readFile("held.txt"),
+             cancel ? QByteArray("ABC") : QByteArray("abc"));
+    QVERIFY(!holdsTemporaryFile(f.dir.path()));
+  }
+
   // The job is held in the middle of its file: the window still handles a
   // posted call, has every control but EXIT disabled, and shows its one
   // progress window once the clock has passed the delay. Each way of
-  // stopping leaves the file whole, its mode kept, no temporary file, the
-  // controls as they were and the focus on DOIT; EXIT also closes the
+  // stopping only asks (the progress window stays until the run has
+  // ended) and leaves the file whole, its mode kept, no temporary file,
+  // the controls as they were and the focus on DOIT; EXIT also closes the
   // window, but only after the run.
   void windowLivesWhileAJobRuns_data() {
     QTest::addColumn<int>("workers");
     QTest::addColumn<QString>("how");
     for (const int workers : {1, 3})
-      for (const char *how : {"CANCEL", "close box", "Esc", "EXIT"})
+      for (const char *how : {"CANCEL", "Enter", "Esc in the progress window",
+                              "accept", "close box", "Esc", "EXIT"})
         QTest::addRow("%d workers, %s", workers, how)
             << workers << QString::fromLatin1(how);
   }
@@ -171,7 +405,7 @@ private slots:
 
     QStringList enabledDuringRun{QStringLiteral("not looked at")};
     bool exitEnabled = false, posted = false, postedWhileHeld = false;
-    bool canceledWhileHeld = false;
+    bool canceledWhileHeld = false, windowShownWhileHeld = false;
     int acceptedWhileHeld = -1;
     QString shownName, shownTitle;
     int stage = 0;
@@ -203,6 +437,12 @@ private slots:
         if (how == QLatin1String("CANCEL"))
           QTest::mouseClick(window->controls().control(kIdCancel),
                             Qt::LeftButton);
+        else if (how == QLatin1String("Enter"))
+          QTest::keyClick(window, Qt::Key_Return);
+        else if (how == QLatin1String("Esc in the progress window"))
+          QTest::keyClick(window, Qt::Key_Escape);
+        else if (how == QLatin1String("accept"))
+          window->accept();
         else if (how == QLatin1String("close box"))
           window->close();
         else if (how == QLatin1String("Esc"))
@@ -211,6 +451,7 @@ private slots:
           QTest::mouseClick(w.pictureButton(ids::kExit), Qt::LeftButton);
         // Asked, not yet done: the job is still held.
         canceledWhileHeld = run->canceled() && gate.waiting();
+        windowShownWhileHeld = window->isVisible();
         acceptedWhileHeld = static_cast<int>(accepted.count());
         gate.open();
         return true;
@@ -229,6 +470,7 @@ private slots:
     QVERIFY(posted);
     QVERIFY(postedWhileHeld);
     QVERIFY(canceledWhileHeld);
+    QVERIFY(windowShownWhileHeld);
     QCOMPARE(acceptedWhileHeld, 0);
     QCOMPARE(shownName, QStringLiteral("big.txt"));
     QCOMPARE(shownTitle, QStringLiteral("Upper case"));
@@ -358,6 +600,71 @@ private slots:
     for (int i = 0; i < 6; ++i)
       QCOMPARE(readFile(QStringLiteral("tree/small%1.txt").arg(i)),
                QByteArray("SMALL\n"));
+    QVERIFY(!holdsTemporaryFile(f.dir.filePath("tree")));
+  }
+
+  // Two files held in their commits, the wait for the disk during which a
+  // job gives its compute turn back, with two workers: the window's runner
+  // handed its jobs a control without the run's waitingForDisk, so they
+  // kept both turns and no other file was worked on until the disk was
+  // done (the window took 1.26x the command line's time on a tree). The
+  // walk of the tree waits until both are held; its files are now read
+  // and rewritten while they are.
+  void regressionWindowJobsKeptTheirTurnWhileWaitingForTheDisk() {
+    Fixture f;
+    QVERIFY(QDir().mkdir("tree"));
+    writeFile("held1.txt", "held one\n");
+    writeFile("held2.txt", "held two\n");
+    for (int i = 0; i < 4; ++i)
+      writeFile(QStringLiteral("tree/other%1.txt").arg(i), "other\n");
+    struct State {
+      ReadGate held1, held2;
+      std::atomic<int> otherReads{0}, otherReadsWhileHeld{0};
+    };
+    auto state = std::make_shared<State>();
+    f.fs.beforeCommitOf = [state](const std::string &name) {
+      if (name == "held1.txt")
+        state->held1.wait();
+      if (name == "held2.txt")
+        state->held2.wait();
+    };
+    f.fs.beforeOpenDirectory = [state] {
+      state->held1.waitForWaiter();
+      state->held2.waitForWaiter();
+    };
+    f.fs.beforeReadOf = [state](const std::string &name) {
+      if (name.rfind("other", 0) != 0)
+        return;
+      ++state->otherReads;
+      if (state->held1.waiting() && state->held2.waiting())
+        ++state->otherReadsWhileHeld;
+    };
+    MainWindow w("held1.txt held2.txt tree", f.options(2));
+    w.pressModeButton(batch::ModeButton::UpperCase);
+    QPointer<MainWindow> window(&w);
+    whilePolling([state, window] {
+      if (window && window->currentRun() && state->otherReads == 0)
+        return false;
+      state->held1.open();
+      state->held2.open();
+      return true;
+    });
+    ModalScript script([](QWidget *dialog) {
+      if (auto *message = qobject_cast<MessageDialog *>(dialog))
+        message->done(QDialog::Accepted);
+    });
+    w.doIt();
+    QVERIFY2(state->otherReadsWhileHeld > 0,
+             qPrintable(QStringLiteral("%1 reads of the tree's files, %2 of "
+                                       "them while both commits were held")
+                            .arg(state->otherReads.load())
+                            .arg(state->otherReadsWhileHeld.load())));
+    QCOMPARE(readFile("held1.txt"), QByteArray("HELD ONE\n"));
+    QCOMPARE(readFile("held2.txt"), QByteArray("HELD TWO\n"));
+    for (int i = 0; i < 4; ++i)
+      QCOMPARE(readFile(QStringLiteral("tree/other%1.txt").arg(i)),
+               QByteArray("OTHER\n"));
+    QVERIFY(!holdsTemporaryFile(f.dir.path()));
     QVERIFY(!holdsTemporaryFile(f.dir.filePath("tree")));
   }
 
