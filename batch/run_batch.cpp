@@ -10,7 +10,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <semaphore>
 #include <set>
 #include <string>
 #include <thread>
@@ -126,8 +125,34 @@ constexpr std::size_t kFlushBatch = 64;
 // Jobs in flight per worker: a job that waits for the disk to take its new
 // content (its commit's flushes) lets another compute, so that up to this
 // many saves per worker are on their way to the disk at once while no more
-// jobs than workers compute.
-constexpr int kSavesPerWorker = 4;
+// jobs than workers compute. The deeper the queue of saves, the more of
+// their flushes the device takes at once.
+constexpr int kSavesPerWorker = 8;
+
+// Turns to compute, taken and given back by the workers. A waiting worker
+// sleeps on a condition variable: it does not spin, so that the few cores
+// go to the jobs that compute.
+class Turns {
+public:
+  explicit Turns(int count) : free_(count) {}
+  void acquire() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    freed_.wait(lock, [this] { return free_ > 0; });
+    --free_;
+  }
+  void release() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++free_;
+    }
+    freed_.notify_one();
+  }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable freed_;
+  int free_;
+};
 
 // One file's job, from its hand-over to its delivery.
 struct Task {
@@ -345,6 +370,8 @@ private:
     request.displayName = job::displayNameOf(path);
     request.lastJob = lastJob;
     request.saveUpper = run_.plan.saveUpper;
+    // The page a job notes is for the file's later passes only.
+    request.pageWantedLater = !finalPass_;
     // The run flushes the directories itself, once for many files, before
     // it tells their ends, where its runner hands them back.
     if (run_.runner.handsBackUnflushed())
@@ -652,7 +679,7 @@ private:
   bool quit_ = false;
   // Turns to compute: at most workers_ jobs compute at once, the others
   // wait for the disk (their commit's flushes) or for a turn.
-  std::counting_semaphore<> turns_;
+  Turns turns_;
   std::atomic<bool> stopped_{false};
   std::vector<std::thread> threads_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <iterator>
 #include <optional>
@@ -306,7 +307,7 @@ std::optional<Detection> byByteOrderMark(const std::uint8_t *bytes,
 } // namespace
 
 Detection detectSample(const std::uint8_t *sample, std::size_t size,
-                       bool cutShort) {
+                       bool cutShort, DetectDepth depth) {
   if (const auto marked = byByteOrderMark(sample, size))
     return *marked;
   Detection d;
@@ -314,13 +315,16 @@ Detection detectSample(const std::uint8_t *sample, std::size_t size,
     d.kind = TextKind::Binary;
     return d;
   }
+  if (depth == DetectDepth::Kind)
+    return d;
   const bool bom =
       size >= 3 && std::memcmp(sample, kUtf8Bom, sizeof kUtf8Bom) == 0;
-  if (bom || isUtf8Text(readAsUtf8(sample, size, cutShort))) {
+  if (bom || readsAsUtf8(sample, size, cutShort)) {
     d.page = CodePage::Utf8;
     return d;
   }
-  d.page = chooseSingleByte(sample, size);
+  if (depth == DetectDepth::Page)
+    d.page = chooseSingleByte(sample, size);
   return d;
 }
 
@@ -376,15 +380,38 @@ void DetectionEvidence::feed(const std::uint8_t *bytes, std::size_t size) {
 
 void DetectionEvidence::feedHead(const std::uint8_t *bytes, std::size_t size) {
   evidence_.append(reinterpret_cast<const char *>(bytes), size);
-  for (std::size_t i = 0; i < size; ++i) {
-    if (bytes[i] == 0)
-      binary_ = true;
+  if (size > 0 && std::memchr(bytes, 0, size) != nullptr)
+    binary_ = true;
+  // The bytes above 0x7F, eight at a time, and the first of them.
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  std::uint64_t high = 0;
+  std::size_t first = size;
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t v;
+    std::memcpy(&v, bytes + i, 8);
+    v &= kHigh;
+    if (v == 0)
+      continue;
+    if (first == size) {
+      // Found in its word byte by byte, whatever the byte order.
+      std::size_t at = i;
+      while (bytes[at] < 0x80)
+        ++at;
+      first = at;
+    }
+    high += static_cast<std::uint64_t>(std::popcount(v));
+  }
+  for (; i < size; ++i) {
     if (bytes[i] >= 0x80) {
-      if (budgetEnd_ == 0)
-        budgetEnd_ = fed_ + i + kDetectReadOnBudget;
-      ++nonAscii_;
+      if (first == size)
+        first = i;
+      ++high;
     }
   }
+  if (high > 0 && budgetEnd_ == 0)
+    budgetEnd_ = fed_ + first + kDetectReadOnBudget;
+  nonAscii_ += high;
   fed_ += size;
 }
 
@@ -449,7 +476,7 @@ void DetectionEvidence::feedLater(const std::uint8_t *bytes, std::size_t size) {
   }
 }
 
-Detection DetectionEvidence::result(bool atEnd) const {
+Detection DetectionEvidence::result(bool atEnd, DetectDepth depth) const {
   const auto *head = reinterpret_cast<const std::uint8_t *>(evidence_.data());
   if (const auto marked = byByteOrderMark(head, evidence_.size()))
     return *marked;
@@ -459,7 +486,7 @@ Detection DetectionEvidence::result(bool atEnd) const {
     return d;
   }
   return detectSample(reinterpret_cast<const std::uint8_t *>(evidence_.data()),
-                      evidence_.size(), !atEnd);
+                      evidence_.size(), !atEnd, depth);
 }
 
 Detection detectBytes(const std::uint8_t *bytes, std::size_t size) {
@@ -473,13 +500,13 @@ CodePage detectCodePage(platform::InputFile &input,
   return detectFile(input, fileSize).page;
 }
 
-Detection detectStream(SliceStream &stream) {
+Detection detectStream(SliceStream &stream, DetectDepth depth) {
   DetectionEvidence evidence;
   const std::uint8_t *head = nullptr;
   std::size_t held = 0;
   // A failed head counts as nothing.
   if (!stream.bytesAhead(head, held))
-    return evidence.result(stream.fileSize == 0);
+    return evidence.result(stream.fileSize == 0, depth);
   evidence.feed(head, held);
   platform::FileSize position = stream.heldEnd();
   if (evidence.wantsMore() && position < stream.fileSize) {
@@ -499,7 +526,7 @@ Detection detectStream(SliceStream &stream) {
     if (!stream.input->seek(stream.heldEnd()))
       stream.markFailed();
   }
-  return evidence.result(evidence.fed() >= stream.fileSize);
+  return evidence.result(evidence.fed() >= stream.fileSize, depth);
 }
 
 Detection detectFile(platform::InputFile &input, platform::FileSize fileSize) {

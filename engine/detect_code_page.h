@@ -62,6 +62,13 @@ struct LetterCounts {
 
 enum class TextKind : std::uint8_t { Text, Binary };
 
+// How far the rule goes. Kind tells text from binary data and reads the
+// UTF-16 and UTF-32 marks; Utf8 also tells UTF-8 text from text in a
+// single-byte page; Page also chooses that page. What a shallower rule
+// leaves undecided is Auto in Detection::page. The evidence read is the
+// same at every depth.
+enum class DetectDepth : std::uint8_t { Kind, Utf8, Page };
+
 struct Detection {
   TextKind kind = TextKind::Text;
   // Auto for binary data; Utf16Le or Utf16Be for a file that opens with
@@ -81,7 +88,7 @@ CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size);
 // The whole rule on bytes at hand. `cutShort` says they are the head of a
 // longer text, so a sequence cut by their end is no fault of the text.
 Detection detectSample(const std::uint8_t *sample, std::size_t size,
-                       bool cutShort);
+                       bool cutShort, DetectDepth depth = DetectDepth::Page);
 
 // The evidence of one file, fed its bytes in order in pieces of any size.
 class DetectionEvidence {
@@ -90,7 +97,7 @@ public:
   bool wantsMore() const { return !done_; }
   void feed(const std::uint8_t *bytes, std::size_t size);
   // The answer; `atEnd` says that the whole file was fed.
-  Detection result(bool atEnd) const;
+  Detection result(bool atEnd, DetectDepth depth = DetectDepth::Page) const;
   // The bytes the rule looks at (the head, then the excerpts read on).
   const std::string &evidence() const { return evidence_; }
   // The bytes of the file taken in so far (fed before the evidence was
@@ -123,7 +130,8 @@ Detection detectBytes(const std::uint8_t *bytes, std::size_t size);
 // from), reading on past them only as far as the evidence wants (the
 // input is put back after). A failed read ends the reading: the evidence
 // is what was read before it (nothing, in the head).
-Detection detectStream(SliceStream &stream);
+Detection detectStream(SliceStream &stream,
+                       DetectDepth depth = DetectDepth::Page);
 // The same on a file read from the input's position (its start), which is
 // rewound to 0.
 Detection detectFile(platform::InputFile &input, platform::FileSize fileSize);

@@ -80,8 +80,13 @@ bool plausibleInShortText(char32_t code, char32_t before, char32_t after) {
   }
 }
 
-Utf8Evidence readAsUtf8(const std::uint8_t *bytes, std::size_t size,
-                        bool cutShort) {
+namespace {
+
+// The reading of readAsUtf8. With `decide` it stops as soon as the bytes
+// not yet read cannot make the text UTF-8 (each character of two bytes or
+// more takes two of them at least), and says so in `givenUp`.
+Utf8Evidence read(const std::uint8_t *bytes, std::size_t size, bool cutShort,
+                  bool decide, bool &givenUp) {
   Utf8Evidence e;
   // The characters are looked at with their neighbours: the one before,
   // the one under examination (when it is of two bytes or more) and the
@@ -121,6 +126,12 @@ Utf8Evidence readAsUtf8(const std::uint8_t *bytes, std::size_t size,
       ++e.strayBytes;
       next(kStray);
       ++i;
+      const std::uint64_t most = e.sequences + (size - i) / 2;
+      if (decide &&
+          (most < kSequencesWithStrays || most < kStrayRatio * e.strayBytes)) {
+        givenUp = true;
+        return e;
+      }
       continue;
     }
     ++e.sequences;
@@ -129,6 +140,20 @@ Utf8Evidence readAsUtf8(const std::uint8_t *bytes, std::size_t size,
   }
   next(0);
   return e;
+}
+
+} // namespace
+
+Utf8Evidence readAsUtf8(const std::uint8_t *bytes, std::size_t size,
+                        bool cutShort) {
+  bool givenUp = false;
+  return read(bytes, size, cutShort, false, givenUp);
+}
+
+bool readsAsUtf8(const std::uint8_t *bytes, std::size_t size, bool cutShort) {
+  bool givenUp = false;
+  const Utf8Evidence e = read(bytes, size, cutShort, true, givenUp);
+  return !givenUp && isUtf8Text(e);
 }
 
 bool isUtf8Text(const Utf8Evidence &e) {

@@ -38,6 +38,10 @@ struct Utf8Evidence {
 Utf8Evidence readAsUtf8(const std::uint8_t *bytes, std::size_t size,
                         bool cutShort);
 bool isUtf8Text(const Utf8Evidence &evidence);
+// isUtf8Text(readAsUtf8(...)), read only as far as it takes to tell: text
+// in a single-byte page is given up on once its stray bytes outnumber what
+// the rest could balance.
+bool readsAsUtf8(const std::uint8_t *bytes, std::size_t size, bool cutShort);
 
 // Whether `code` (two bytes or more in UTF-8) is plausible between the
 // characters `before` and `after` (0 at the start or end of the text) in a

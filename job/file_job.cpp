@@ -214,7 +214,8 @@ bool FileJob::settle() {
   // stream reads the head once: detection looks at it, and the first
   // slices are cut from it.
   stream_ = engine::SliceStream(input_.get(), nullptr, fileSize, sliceSize_);
-  const engine::Detection found = engine::detectStream(stream_);
+  const engine::DetectDepth depth = detectDepth();
+  const engine::Detection found = engine::detectStream(stream_, depth);
   // The page the run already knows the file in: an earlier pass's, or the
   // one it was named in.
   std::optional<CodePage> known = request_.filePage;
@@ -277,8 +278,12 @@ bool FileJob::settle() {
       return false;
     }
   } else {
-    pageNow_ = textPage(found.page);
-    if (engine::isUtf16Page(*pageNow_) && op != OperationCode::Bom) {
+    // A page detection did not choose is not known.
+    const CodePage page = textPage(found.page);
+    if (known || depth == engine::DetectDepth::Page || page != CodePage::Auto)
+      pageNow_ = page;
+    if (pageNow_ && engine::isUtf16Page(*pageNow_) &&
+        op != OperationCode::Bom) {
       // Case, strings, TABs, empty lines and line ends work on bytes of one
       // page or UTF-8: the file is to be recoded first.
       Message recodeFirst = messageOf(MessageId::RecodeFirst);
@@ -473,6 +478,36 @@ void FileJob::tick() {
   busy_ = false;
 }
 
+engine::DetectDepth FileJob::detectDepth() const {
+  // A page the run already knows the file in is the one the job takes:
+  // detection tells only text from binary data and UTF-16 (detecting
+  // reports the known page, a page named for all files is detected).
+  if (request_.filePage ||
+      (request_.sourceCodePage != CodePage::Auto && !request_.detectOnly &&
+       request_.operation != OperationCode::Detect))
+    return engine::DetectDepth::Kind;
+  if (request_.pageWantedLater)
+    return engine::DetectDepth::Page;
+  switch (request_.operation) {
+  case OperationCode::DeleteEmpty:
+  case OperationCode::LineEnds:
+    return engine::DetectDepth::Kind;
+  case OperationCode::Optimize:
+    return engine::DetectDepth::Utf8;
+  case OperationCode::Exclude:
+  case OperationCode::Replace:
+    // Bytes matched as they are: a UTF-8 file's by characters, a
+    // single-byte file's whatever its page. Letters, cases and typed
+    // characters need the page.
+    if (request_.typedText == TypedText::Bytes && !request_.leftPartOfWord &&
+        !request_.rightPartOfWord && !request_.caseInsensitive)
+      return engine::DetectDepth::Utf8;
+    return engine::DetectDepth::Page;
+  default:
+    return engine::DetectDepth::Page;
+  }
+}
+
 CodePage FileJob::textPage(CodePage detected) const {
   if (request_.filePage)
     return *request_.filePage;
@@ -665,6 +700,18 @@ void FileJob::finishJob() {
   host_.waitingForDisk(true);
   const platform::SaveOutcome outcome = temp_->commit();
   const int commitError = lastSystemError();
+  if (outcome == platform::SaveOutcome::Replaced) {
+    if (const std::string kept = temp_->backupName(); !kept.empty())
+      report_.backup =
+          backupPathOf(request_.location.path(), kept, request_.backupSuffix);
+    unflushed_ = temp_->unflushedDirectory();
+    if (!request_.dryRun)
+      replacement_ = temp_->replacement();
+    // Closed while the job still waits for the disk: the last close of
+    // the file replaced frees its blocks, which may wait for the device.
+    temp_.reset();
+    input_.reset();
+  }
   host_.waitingForDisk(false);
   switch (outcome) {
   case platform::SaveOutcome::Replaced:
@@ -689,14 +736,6 @@ void FileJob::finishJob() {
              JobResult::WriteFailed);
     return;
   }
-  if (const std::string kept = temp_->backupName(); !kept.empty())
-    report_.backup =
-        backupPathOf(request_.location.path(), kept, request_.backupSuffix);
-  unflushed_ = temp_->unflushedDirectory();
-  if (!request_.dryRun)
-    replacement_ = temp_->replacement();
-  temp_.reset();
-  input_.reset();
   result_ = JobResult::Done;
   report_.result = JobResult::Done;
   report_.message = messageOf(MessageId::Converted);

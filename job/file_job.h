@@ -33,6 +33,7 @@
 
 #include "engine/bom_slice.h"
 #include "engine/case_slice.h"
+#include "engine/detect_code_page.h"
 #include "engine/empty_line_slice.h"
 #include "engine/exclusion_slice.h"
 #include "engine/line_end_slice.h"
@@ -147,6 +148,9 @@ private:
   // Whether recoding the UTF-16 file whose head is given from its page to a
   // UTF-16 target would give the same bytes (order and mark alike).
   bool sameUtf16(const std::uint8_t *head, std::size_t size) const;
+  // How far detection goes: as far as this job, or a later pass of the
+  // run, uses what it decides.
+  engine::DetectDepth detectDepth() const;
   // The page of the file's text for an operation other than recoding:
   // carried from the run's earlier pass, named by the run, or `detected`.
   engine::CodePage textPage(engine::CodePage detected) const;

@@ -133,6 +133,12 @@ struct JobRequest : RunParameters {
   // (Auto: no byte above 0x7F was found to be a letter); not called when
   // the job cannot tell. The run carries it to the file's next pass.
   std::function<void(CodePage)> notePage;
+  // Whether a later pass of the run may take the page this job notes. When
+  // not, and the job's own operation does not read a single-byte file's
+  // page (the bytes of a replacement without word or case options, TABs,
+  // empty lines, line ends), the page is not chosen: the job knows only
+  // whether the text is UTF-8, and notes no page for a single-byte file.
+  bool pageWantedLater = true;
 
   // When the save's change of the file's directory goes on the disk: with
   // the commit, or later, by the run that started the job, which then

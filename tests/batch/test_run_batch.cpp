@@ -155,6 +155,97 @@ TEST_F(RunBatch, EachFilesPageIsCarriedThroughThePasses) {
   EXPECT_EQ(dir.read("w.txt"), "\xCF\xF0\xE8\xE2\xE5\xF2, MIR");
 }
 
+// A pass chooses a file's single-byte page only where it or a later pass
+// reads it: the page carried to a later pass is the one a whole detection
+// gives, and bytes are matched by characters in a UTF-8 file whatever the
+// run's later passes.
+TEST(RunBatchPages, APageIsChosenWhereverAPassOfTheRunReadsIt) {
+  const std::string helloWin = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0";
+  const std::string helloUtf8 = "Привет, мир";
+  struct Case {
+    const char *name;
+    std::string content;
+    std::vector<OperationCode> passes;
+    std::string search, with;
+    std::string after;
+    // The page each pass's job was given, and whether a later pass was
+    // told to want it.
+    std::vector<std::optional<job::CodePage>> given;
+    std::vector<bool> wanted;
+  };
+  const Case cases[] = {
+      {"one bytes pass on Windows-1251",
+       helloWin,
+       {OperationCode::Replace},
+       "\xEC\xE8\xF0",
+       "MIR",
+       "\xCF\xF0\xE8\xE2\xE5\xF2, MIR",
+       {std::nullopt},
+       {false}},
+      {"one bytes pass on UTF-8",
+       helloUtf8,
+       {OperationCode::Replace},
+       "мир",
+       "MIR",
+       "Привет, MIR",
+       {std::nullopt},
+       {false}},
+      {"a byte cut from a UTF-8 character",
+       helloUtf8,
+       {OperationCode::Replace},
+       "\xD0",
+       "X",
+       helloUtf8,
+       {std::nullopt},
+       {false}},
+      {"bytes, then case",
+       helloWin,
+       {OperationCode::Replace, OperationCode::UpperCase},
+       "\xEC\xE8\xF0",
+       "\xE4\xEE\xEC",
+       "\xCF\xD0\xC8\xC2\xC5\xD2, \xC4\xCE\xCC",
+       {std::nullopt, job::CodePage::Win},
+       {true, false}},
+      {"line ends, then case",
+       helloWin + "\r\n",
+       {OperationCode::LineEnds, OperationCode::LowerCase},
+       "",
+       "",
+       "\xEF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0\n",
+       {std::nullopt, job::CodePage::Win},
+       {true, false}},
+  };
+  struct Starts : batch::RunObserver {
+    std::vector<job::JobRequest> requests;
+    void jobStarted(const batch::JobStart &start) override {
+      requests.push_back(start.request);
+    }
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    dir.write("p.txt", c.content);
+    batch::RunPlan plan;
+    plan.passes = c.passes;
+    plan.parameters.searchText = c.search;
+    plan.parameters.replaceText = c.with;
+    plan.names = {dir.file("p.txt")};
+    plan.masks = {"*.*"};
+    Starts starts;
+    batch::PlainJobRunner runner(platform::realFileSystem());
+    const batch::RunOutcome outcome =
+        batch::runBatch(plan, starts, runner, platform::realFileSystem());
+    EXPECT_EQ(outcome.failed, 0);
+    EXPECT_EQ(dir.read("p.txt"), c.after);
+    ASSERT_EQ(starts.requests.size(), c.passes.size());
+    for (std::size_t k = 0; k < c.passes.size(); ++k) {
+      EXPECT_EQ(starts.requests[k].filePage, c.given[k]) << "pass " << k;
+      EXPECT_EQ(starts.requests[k].pageWantedLater, c.wanted[k])
+          << "pass " << k;
+    }
+  }
+}
+
 // The fault this pins: recoding to UTF-8 ran after the replacement, which
 // then looked for Windows-1251 bytes in a KOI8-R file and found nothing.
 TEST_F(RunBatch, ReplacementAfterRecodingToUtf8FindsItsText) {

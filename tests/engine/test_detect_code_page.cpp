@@ -794,6 +794,61 @@ TEST(DetectText, ShortTextIsUtf8OnlyWhenItsCharactersArePlausible) {
         << unsigned(c.before) << " and U+" << unsigned(c.after);
 }
 
+// The shallower rules and the UTF-8 test that stops early decide as the
+// whole rule does, on real prose in every encoding (whole, cut mid-character,
+// with stray bytes) and on random bytes of every mix.
+TEST(DetectText, ShallowerDepthsAndTheEarlyUtf8TestAgreeWithTheWholeRule) {
+  std::vector<std::string> inputs;
+  const std::string prose = allRussianProse();
+  for (std::size_t chars : {3u, 40u, 300u, 3000u})
+    for (const std::string &excerpt : excerptsOf(prose, chars, 12, 5)) {
+      for (CodePage page : kSingleBytePages)
+        inputs.push_back(*iconvInPage(excerpt, page));
+      inputs.push_back(excerpt);
+      inputs.push_back(excerpt.substr(0, excerpt.size() - 1));
+      for (std::size_t strays : {1u, 10u, 100u})
+        inputs.push_back(withStrays(excerpt, strays, unsigned(strays)));
+    }
+  std::mt19937 rng(20);
+  for (int n = 0; n < 400; ++n) {
+    std::string random(rng() % 600, ' ');
+    const auto highShare = rng() % 101;
+    for (char &c : random)
+      c = static_cast<char>(rng() % 100 < highShare ? 0x80 + rng() % 0x80
+                                                    : 0x20 + rng() % 0x5F);
+    inputs.push_back(random);
+  }
+  inputs.push_back("\xEF\xBB\xBF\xCF\xF0\xE8");         // a UTF-8 mark
+  inputs.push_back(std::string("\xFF\xFE\x1F\x04", 4)); // UTF-16LE
+  inputs.push_back(std::string("ab\0cd", 5));
+  for (const std::string &in : inputs) {
+    for (const bool cutShort : {false, true}) {
+      const bool utf8 =
+          engine::isUtf8Text(engine::readAsUtf8(data(in), in.size(), cutShort));
+      ASSERT_EQ(engine::readsAsUtf8(data(in), in.size(), cutShort), utf8)
+          << "cut short " << cutShort << ": " << in;
+      const engine::Detection whole =
+          engine::detectSample(data(in), in.size(), cutShort);
+      const auto decided = [&](bool utf8Told) {
+        const bool told = whole.page == CodePage::Utf16Le ||
+                          whole.page == CodePage::Utf16Be ||
+                          (utf8Told && whole.page == CodePage::Utf8);
+        return told ? whole.page : CodePage::Auto;
+      };
+      for (const auto &[depth, page] :
+           {std::pair{engine::DetectDepth::Kind, decided(false)},
+            std::pair{engine::DetectDepth::Utf8, decided(true)}}) {
+        const engine::Detection shallow =
+            engine::detectSample(data(in), in.size(), cutShort, depth);
+        EXPECT_EQ(shallow.kind, whole.kind) << in;
+        EXPECT_EQ(nameOf(shallow.page), nameOf(page))
+            << "depth " << int(depth) << ", whole rule " << nameOf(whole.page)
+            << ": " << in;
+      }
+    }
+  }
+}
+
 TEST(DetectText, TheUtf8RuleCountsSequencesAndStrayBytes) {
   struct Case {
     engine::Utf8Evidence e;

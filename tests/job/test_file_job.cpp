@@ -637,6 +637,16 @@ TEST_F(FileJobTest, NotesThePageItsFileIsInAtTheEnd) {
       r.targetCodePage = to;
     };
   };
+  // Bytes replaced, with or without a later pass of the run.
+  const auto replaceBytes = [](std::string search, std::string with,
+                               bool later) {
+    return [=](JobRequest &r) {
+      r.operation = OperationCode::Replace;
+      r.searchText = search;
+      r.replaceText = with;
+      r.pageWantedLater = later;
+    };
+  };
   const Case cases[] = {
       {"detected", kHelloKoi, op(OperationCode::UpperCase), CodePage::Koi,
        "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
@@ -712,6 +722,38 @@ TEST_F(FileJobTest, NotesThePageItsFileIsInAtTheEnd) {
          r.typedText = job::TypedText::Characters;
        },
        CodePage::Auto, ""},
+      // A page no later pass takes is chosen only where the job itself
+      // reads it: the UTF-8 test still decides how bytes are matched.
+      {"bytes replaced, a later pass takes the page", kHelloWin,
+       replaceBytes("\xEC\xE8\xF0", "MIR", true), CodePage::Win,
+       "\xCF\xF0\xE8\xE2\xE5\xF2, MIR"},
+      {"bytes replaced, no later pass: the page is not chosen", kHelloWin,
+       replaceBytes("\xEC\xE8\xF0", "MIR", false), std::nullopt,
+       "\xCF\xF0\xE8\xE2\xE5\xF2, MIR"},
+      {"bytes replaced in UTF-8, no later pass", kHelloUtf8,
+       replaceBytes("\xD0\xBC\xD0\xB8\xD1\x80", "MIR", false), CodePage::Utf8,
+       "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, MIR"},
+      {"a byte cut from a UTF-8 character matches none", kHelloUtf8,
+       replaceBytes("\xD0", "X", false), CodePage::Utf8, ""},
+      {"word starts need the page's letters",
+       "\xEF\xF0\xE8\xEC\xE8\xF0 \xEC\xE8\xF0",
+       [&](JobRequest &r) {
+         replaceBytes("\xEC\xE8\xF0", "MIR", false)(r);
+         r.leftPartOfWord = true;
+       },
+       CodePage::Win, "\xEF\xF0\xE8\xEC\xE8\xF0 MIR"},
+      {"case needs the page", kHelloKoi,
+       [&](JobRequest &r) {
+         r.operation = OperationCode::UpperCase;
+         r.pageWantedLater = false;
+       },
+       CodePage::Koi, "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
+      {"empty lines need no page", kHelloKoi + "\n\n\n\nend\n",
+       [&](JobRequest &r) {
+         r.operation = OperationCode::DeleteEmpty;
+         r.pageWantedLater = false;
+       },
+       std::nullopt, kHelloKoi + "\n\nend\n"},
   };
   for (const Case &c : cases) {
     host = {};

@@ -9,6 +9,7 @@
 #include "engine/slice_stream.h"
 #include "job/file_job.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/forwarding_input_file.h"
 #include "tests/support/native_file_system.h"
 #include "tests/support/recording_job_host.h"
 #include "tests/support/temp_dir.h"
@@ -296,6 +297,49 @@ TEST(FileJobFaults, ASuccessChangesNothingThroughTheFilesName) {
   EXPECT_EQ(fs.log, (std::vector<std::string>{"openRead " + r.location.path(),
                                               "beginSave " + r.location.path(),
                                               "commit " + r.location.path()}));
+}
+
+// The job waits for the disk through its commit and the closing of the
+// files: the last close of the file replaced frees its blocks, which may
+// wait for the device, and is no work for a turn to compute.
+TEST(FileJobFaults, TheReplacedFileIsClosedWhileTheJobWaitsForTheDisk) {
+  test::TempDir dir;
+  test::ChangeDirectory cd(dir.path());
+  dir.write("f.txt", "abc");
+  std::vector<std::string> events;
+  struct Closing : test::ForwardingInputFile {
+    Closing(std::unique_ptr<platform::InputFile> inner,
+            std::vector<std::string> &log)
+        : ForwardingInputFile(std::move(inner)), events(log) {}
+    ~Closing() override { events.push_back("input closed"); }
+    std::vector<std::string> &events;
+  };
+  struct Files : test::NativeFileSystem {
+    std::vector<std::string> *events = nullptr;
+    std::unique_ptr<platform::InputFile>
+    openRead(const platform::FileLocation &at) override {
+      auto inner = test::NativeFileSystem::openRead(at);
+      if (!inner)
+        return inner;
+      return std::make_unique<Closing>(std::move(inner), *events);
+    }
+  };
+  struct Host : test::RecordingJobHost {
+    std::vector<std::string> *events = nullptr;
+    void waitingForDisk(bool waiting) override {
+      events->push_back(waiting ? "waiting" : "computing");
+    }
+  };
+  Files fs;
+  fs.events = &events;
+  Host host;
+  host.events = &events;
+  JobRequest r;
+  r.location = dir.file("f.txt");
+  EXPECT_EQ(job::FileJob(r, host, fs).run(), JobResult::Done);
+  EXPECT_EQ(dir.read("f.txt"), "ABC");
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"waiting", "input closed", "computing"}));
 }
 
 } // namespace
