@@ -425,13 +425,16 @@ window_tree() {
   load=$(cut -d' ' -f1-3 /proc/loadavg)
   python3 "$ROOT/bench/make_tree.py" --files "$files" "$tree"
   for ((i = 0; i < runs; i++)); do
+    # Each side starts alike: the last result deleted, a fresh copy made
+    # and synced (ext4 scans recently freed inodes when it makes a file,
+    # so a side that ran just after a deletion would pay for it alone).
     rm -rf "$copy" "$cli_out" && cp -r "$tree" "$copy" && sync
     start=$(date +%s.%N)
     "$CLI" -j "$jobs" --upper "$copy" >/dev/null || valid=0
     end=$(date +%s.%N)
     cli_times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')")
-    mv "$copy" "$cli_out"
-    cp -r "$tree" "$copy" && sync
+    cp -r "$copy" "$cli_out"
+    rm -rf "$copy" && cp -r "$tree" "$copy" && sync
     line=$(cd "$WORK" && XDG_CONFIG_HOME="$WORK/config" QT_QPA_PLATFORM=offscreen "$WTB" -j "$jobs" "$copy" 2>/dev/null) || valid=0
     win_times+=("$(awk '{ print $2 }' <<<"$line")")
     windows=$(awk '{ print $4 }' <<<"$line")

@@ -1,15 +1,13 @@
 #include "engine/line_end_slice.h"
 
+#include <bit>
 #include <cstring>
+
+#include "engine/line_io.h"
 
 namespace snpln::engine {
 
 namespace {
-
-constexpr std::uint8_t kCr = 0x0D;
-constexpr std::uint8_t kLf = 0x0A;
-
-bool isLineEndByte(std::uint8_t b) { return b == kCr || b == kLf; }
 
 class Writer {
 public:
@@ -85,11 +83,25 @@ StepResult lineEndSlice(SliceStream &job, LineEndState &state) {
     }
     state.pending = 0;
   }
+  // Where the slice's CR and LF bytes lie, a bit per byte, so the runs
+  // between them are found a word at a time.
+  const std::size_t words = (count + 63) / 64;
+  if (state.lineEnds.size() < words)
+    state.lineEnds.resize(words);
+  mapLineEnds(in, count, state.lineEnds.data());
+  const auto nextLineEnd = [&](std::size_t from) {
+    std::size_t w = from / 64;
+    std::uint64_t word = state.lineEnds[w] & (~std::uint64_t{0} << (from % 64));
+    while (word == 0) {
+      if (++w == words)
+        return count;
+      word = state.lineEnds[w];
+    }
+    return w * 64 + static_cast<std::size_t>(std::countr_zero(word));
+  };
   while (i < count) {
     // The run of other bytes up to the next CR or LF, copied whole.
-    std::size_t j = i;
-    while (j < count && !isLineEndByte(in[j]))
-      ++j;
+    const std::size_t j = nextLineEnd(i);
     writer.copy(in + i, j - i);
     if (j == count)
       break;

@@ -27,6 +27,8 @@ struct LineEndState {
   // Line ends read so far that were written differently.
   std::uint64_t changed = 0;
   std::vector<std::uint8_t> out;
+  // A bit per byte of the slice: set where a CR or LF lies.
+  std::vector<std::uint64_t> lineEnds;
 };
 
 StepResult lineEndSlice(SliceStream &job, LineEndState &state);

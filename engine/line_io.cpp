@@ -10,10 +10,6 @@
 
 namespace snpln::engine {
 
-namespace {
-
-// Sets bit i of words[i / 64] when bytes[i] is a CR or LF, for i < size; the
-// bits past `size` in the last word are clear.
 void mapLineEnds(const std::uint8_t *bytes, std::size_t size,
                  std::uint64_t *words) {
   std::size_t i = 0;
@@ -42,6 +38,8 @@ void mapLineEnds(const std::uint8_t *bytes, std::size_t size,
     words[i / 64] = word;
   }
 }
+
+namespace {
 
 // The index of the first CR or LF in the slice at or after slicePos, or
 // bytesRead. The slice is mapped as the searches reach into it, a few words

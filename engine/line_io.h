@@ -58,6 +58,12 @@ struct LineBuffer {
   LineBuffer();
 };
 
+// Sets bit i of words[i / 64] when bytes[i] is a CR or LF, for i < size;
+// the bits past `size` in the last word are clear. `words` holds
+// (size + 63) / 64 words.
+void mapLineEnds(const std::uint8_t *bytes, std::size_t size,
+                 std::uint64_t *words);
+
 // Continue (a line is complete, or the file is used up; the line may be
 // empty), ReadFailed or LineTooLong. Call only while !job.atEnd().
 StepResult readLine(SliceStream &job, LineBuffer &line);
