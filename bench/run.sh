@@ -409,38 +409,51 @@ want preview && preview_open
 
 # The window over a tree of TREE_FILES small files (0.5 to 3 KB): UPPER and
 # DO IT! offscreen against snpln-cli --upper on a fresh copy of the same
-# tree, both with -j TREE_JOBS (default: the cores), interleaved, medians
-# over TREE_RUNS; and how many progress windows the window showed (a tree
-# of small files should flash none). Both must end with status 0 and leave
+# tree, both with -j TREE_JOBS (default: the cores), taking turns at going
+# first, medians over TREE_RUNS (default 6); and how many progress windows
+# the window showed (a tree of small files should flash none). Both must end with status 0 and leave
 # the same tree; the load average at the start is printed with the figure.
 WTB=$BUILD/bench/window_tree_bench
 window_tree() {
-  local files=${TREE_FILES:-5000} runs=${TREE_RUNS:-5} jobs=${TREE_JOBS:-$(nproc)}
+  local files=${TREE_FILES:-5000} runs=${TREE_RUNS:-6} jobs=${TREE_JOBS:-$(nproc)}
   if [[ ! -x $WTB || ! -x $CLI ]]; then
     echo "no $WTB: window over a tree skipped"
     goal "window tree / cli" "-" 1.1
     return
   fi
-  local tree=$WORK/tree copy=$WORK/tree-copy cli_out=$WORK/tree-cli cli_times=() win_times=() line windows=0 start end valid=1 load
+  local tree=$WORK/tree copy=$WORK/tree-copy cli_times=() win_times=() line windows=0 start end valid=1 load
   load=$(cut -d' ' -f1-3 /proc/loadavg)
   python3 "$ROOT/bench/make_tree.py" --files "$files" "$tree"
+  # One side on a fresh synced copy, its result kept as $WORK/tree-SIDE.
+  # Each side first deletes its own last result (ext4 scans recently freed
+  # inodes when it makes a file, so a side run just after a deletion the
+  # other did not make would pay for it alone), and the sides take turns
+  # at going first (the file system's state drifts over a run).
+  tree_side() {
+    rm -rf "$copy" "$WORK/tree-$1" && cp -r "$tree" "$copy" && sync
+    if [[ $1 == cli ]]; then
+      start=$(date +%s.%N)
+      "$CLI" -j "$jobs" --upper "$copy" >/dev/null || valid=0
+      end=$(date +%s.%N)
+      cli_times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')")
+    else
+      line=$(cd "$WORK" && XDG_CONFIG_HOME="$WORK/config" QT_QPA_PLATFORM=offscreen "$WTB" -j "$jobs" "$copy" 2>/dev/null) || valid=0
+      win_times+=("$(awk '{ print $2 }' <<<"$line")")
+      windows=$(awk '{ print $4 }' <<<"$line")
+    fi
+    mv "$copy" "$WORK/tree-$1"
+  }
   for ((i = 0; i < runs; i++)); do
-    # Each side starts alike: the last result deleted, a fresh copy made
-    # and synced (ext4 scans recently freed inodes when it makes a file,
-    # so a side that ran just after a deletion would pay for it alone).
-    rm -rf "$copy" "$cli_out" && cp -r "$tree" "$copy" && sync
-    start=$(date +%s.%N)
-    "$CLI" -j "$jobs" --upper "$copy" >/dev/null || valid=0
-    end=$(date +%s.%N)
-    cli_times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')")
-    cp -r "$copy" "$cli_out"
-    rm -rf "$copy" && cp -r "$tree" "$copy" && sync
-    line=$(cd "$WORK" && XDG_CONFIG_HOME="$WORK/config" QT_QPA_PLATFORM=offscreen "$WTB" -j "$jobs" "$copy" 2>/dev/null) || valid=0
-    win_times+=("$(awk '{ print $2 }' <<<"$line")")
-    windows=$(awk '{ print $4 }' <<<"$line")
-    diff -r "$cli_out" "$copy" >/dev/null || valid=0
+    if ((i % 2 == 0)); then
+      tree_side cli
+      tree_side window
+    else
+      tree_side window
+      tree_side cli
+    fi
+    diff -r "$WORK/tree-cli" "$WORK/tree-window" >/dev/null || valid=0
   done
-  rm -rf "$tree" "$copy" "$cli_out"
+  rm -rf "$tree" "$copy" "$WORK/tree-cli" "$WORK/tree-window"
   local cli_t win_t r
   cli_t=$(printf '%s\n' "${cli_times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
   win_t=$(printf '%s\n' "${win_times[@]}" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
