@@ -375,6 +375,18 @@ void makeFlushTree(const test::TempDir &dir, FlushWatchingFileSystem &files) {
         dir.file(sub);
 }
 
+// "cat" replaced by "dog" in every file under `top`, on `workers` workers.
+batch::RunPlan catToDogPlan(const std::string &top, int workers) {
+  batch::RunPlan plan;
+  plan.passes = {job::OperationCode::Replace};
+  plan.parameters.searchText = "cat";
+  plan.parameters.replaceText = "dog";
+  plan.names = {top};
+  plan.masks = {"*.*"};
+  plan.workers = workers;
+  return plan;
+}
+
 // A directory whose flush is refused after its files were renamed: exactly
 // its files fail, with the system's reason (their new content is in place,
 // but not known to survive a power cut); the others succeed; the reports
@@ -449,13 +461,7 @@ TEST(ParallelRun, AFileIsToldDoneOnlyAfterItsDirectoryIsFlushed) {
       const std::string name = "t/b/g" + std::to_string(1000 + i) + ".txt";
       dir.write(name, "cat\n");
     }
-    batch::RunPlan plan;
-    plan.passes = {job::OperationCode::Replace};
-    plan.parameters.searchText = "cat";
-    plan.parameters.replaceText = "dog";
-    plan.names = {dir.file("t")};
-    plan.masks = {"*.*"};
-    plan.workers = workers;
+    batch::RunPlan plan = catToDogPlan(dir.file("t"), workers);
     Watcher watcher;
     watcher.files = &files;
     batch::PlainJobRunner runner(files);
@@ -528,13 +534,7 @@ TEST(ParallelRun, SavesWaitingForTheDiskLetMoreJobsThanWorkersRun) {
   dir.mkdir("t");
   for (int i = 0; i < 40; ++i)
     dir.write("t/f" + std::to_string(100 + i) + ".txt", "cat\n");
-  batch::RunPlan plan;
-  plan.passes = {job::OperationCode::Replace};
-  plan.parameters.searchText = "cat";
-  plan.parameters.replaceText = "dog";
-  plan.names = {dir.file("t")};
-  plan.masks = {"*.*"};
-  plan.workers = 2;
+  batch::RunPlan plan = catToDogPlan(dir.file("t"), 2);
   Runner runner;
   runner.target = 16;
   batch::RunObserver quiet;

@@ -88,6 +88,14 @@ struct Fixture {
   MemoryStore store;
   Fixture() { QDir::setCurrent(dir.path()); }
   ~Fixture() { QDir::setCurrent(previous); }
+  // Reads of 4 KiB at most, the one after `read` reads held at `gate`.
+  void holdAtRead(ReadGate &gate, int read) {
+    fs.maxRead = 4096;
+    fs.beforeRead = [this, &gate, read] {
+      if (fs.reads == read)
+        gate.wait();
+    };
+  }
   MainWindowOptions options(int workers) {
     MainWindowOptions o;
     o.settings = &store;
@@ -223,12 +231,8 @@ private slots:
     Fixture f;
     const QByteArray text = randomLetters(256 * 1024);
     writeFile("f.txt", text);
-    f.fs.maxRead = 4096;
     ReadGate gate;
-    f.fs.beforeRead = [&] {
-      if (f.fs.reads == 3)
-        gate.wait();
-    };
+    f.holdAtRead(gate, 3);
     MainWindowOptions options = f.options(2);
     options.progressDelayMs = delay;
     MainWindow w("f.txt", options);
@@ -391,13 +395,9 @@ private slots:
     QFile::setPermissions("big.txt", QFile::ReadOwner | QFile::WriteOwner |
                                          QFile::ReadGroup);
     const QFile::Permissions before = QFile::permissions("big.txt");
-    f.fs.maxRead = 4096;
     ReadGate gate;
     // The fourth read waits: the job is well into its file.
-    f.fs.beforeRead = [&] {
-      if (f.fs.reads == 3)
-        gate.wait();
-    };
+    f.holdAtRead(gate, 3);
     MainWindow w("big.txt", f.options(workers));
     QSignalSpy accepted(&w, &QDialog::accepted);
     w.pressModeButton(batch::ModeButton::UpperCase);
@@ -494,12 +494,8 @@ private slots:
     Fixture f;
     const QByteArray text = randomLetters(1 << 20);
     writeFile("sig.txt", text);
-    f.fs.maxRead = 4096;
     ReadGate gate;
-    f.fs.beforeRead = [&] {
-      if (f.fs.reads == 3)
-        gate.wait();
-    };
+    f.holdAtRead(gate, 3);
     TerminationSignals termination;
     MainWindow w("sig.txt", f.options(2));
     w.show();
