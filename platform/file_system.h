@@ -434,8 +434,10 @@ public:
 };
 
 // DOS wildcard matching as the directory search does it: '*' any run
-// (possibly empty), '?' exactly one character, ASCII letters regardless of
-// case, every other byte literal. A mask ending in ".*" also matches a name
+// (possibly empty), '?' exactly one character, letters regardless of case,
+// everything else literal. A name that is valid UTF-8 is taken character by
+// character (its mask too), ASCII and Cyrillic letters folded; any other
+// name byte by byte (its code page unknown), only ASCII letters folded. A mask ending in ".*" also matches a name
 // that the part before ".*" matches whole, as on Windows: so "*.*" matches
 // every name, also names without a dot, and "abc.*" matches "abc". At most
 // name length x mask length steps, never exponential.
