@@ -87,11 +87,7 @@ bool failedResult(job::JobResult result) {
 
 // A directory entry: the directory's identity and the name in it. Two
 // names that lead to one entry give one place.
-struct Place {
-  platform::FileId directory;
-  std::string name;
-  friend auto operator<=>(const Place &, const Place &) = default;
-};
+using Place = FilePlace;
 
 // The place of a file the user named by its path: its parent directory
 // looked up through the path, and its last name. Nothing when the path
@@ -159,6 +155,9 @@ struct Task {
   job::JobRequest request;
   std::optional<platform::FileStatus> before;
   std::optional<Place> place;
+  // Where the pass found it (its directory and name), for its visited
+  // files.
+  std::optional<Place> visitPlace;
   // Told by the job: the page the file is in once it has ended.
   std::optional<engine::CodePage> pageAfter;
   JobEnd end;
@@ -401,9 +400,14 @@ private:
         request.backupSuffix.clear();
     }
     if (task->before) {
-      if (visited_.contains(*task->before))
+      task->visitPlace =
+          task->place ? task->place
+          : at.directory
+              ? std::optional<Place>(Place{at.directory->id(), at.name})
+              : placeOfPath(path, run_.fs);
+      if (visited_.contains(*task->before, task->visitPlace, !at.directory))
         return true;
-      visited_.add(*task->before);
+      visited_.add(*task->before, task->visitPlace, !at.directory);
       // The page an earlier pass of the run settled for the file, and the
       // one the job leaves it in.
       request.filePage = run_.pages.find(task->before->id);
@@ -639,7 +643,8 @@ private:
     if (end.report.hits)
       hits_ += *end.report.hits;
     if (task.after)
-      visited_.add(*task.after);
+      visited_.replaced(task.before, *task.after, task.visitPlace,
+                        !task.request.location.directory);
     if (!run_.plan.parameters.backupSuffix.empty() && task.before &&
         task.after && task.after->id != task.before->id && replaced &&
         !task.request.dryRun)

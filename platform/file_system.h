@@ -84,6 +84,8 @@ struct FileStatus {
   std::uint32_t mode = 0; // permission bits, set-id and sticky included
   std::uint32_t owner = 0;
   std::uint32_t group = 0;
+  // How many names the file has (hard links); 0 where it is not known.
+  std::uint32_t links = 0;
 
   FileTime changed() const { return {changedSeconds, changedNanoseconds}; }
   FileTime modified() const { return {modifiedSeconds, modifiedNanoseconds}; }

@@ -51,6 +51,7 @@ FileStatus statusOf(const struct statx &st) {
   s.mode = static_cast<std::uint32_t>(st.stx_mode & 07777);
   s.owner = st.stx_uid;
   s.group = st.stx_gid;
+  s.links = st.stx_nlink;
   return s;
 }
 

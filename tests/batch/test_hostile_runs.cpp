@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 #include "batch/directory_walk.h"
+#include "batch/run_batch.h"
 #include "cli/console_host.h"
 #include "job/file_job.h"
 #include "platform/posix_file_system.h"
@@ -513,6 +515,68 @@ TEST(HostileRuns, RegressionFilesRenameSavedDuringAWalkAreNotSkipped) {
         << order[i];
   if (reused == 0)
     GTEST_SKIP() << "this file system gave no freed number again";
+}
+
+// Where the file system keeps no birth times (FUSE, NFS; a seam hides them
+// here, and keeps times to whole seconds as such file systems do), several
+// runs at once each rewrite every file of one tree: the numbers one run's
+// commits free are given to the others' new files within the same second.
+// Before, a run took such a file for one it had visited and passed it over
+// without a line, status 0. Each run now has exactly one job per file, and
+// a file two masks lead to still gets one.
+TEST(HostileRuns, RegressionRunsAtOnceWithoutBirthTimesSkipNoFile) {
+  constexpr int kFiles = 80;
+  struct Jobs final : batch::RunObserver {
+    std::map<std::string, int> ended;
+    void jobFinished(const JobRequest &request,
+                     const batch::JobEnd &) override {
+      ++ended[request.location.path()];
+    }
+  };
+  for (int runs : {2, 4}) {
+    SCOPED_TRACE(std::to_string(runs) + " runs at once");
+    test::TempDir dir;
+    dir.mkdir("t");
+    std::vector<std::string> paths;
+    for (int i = 0; i < kFiles; ++i) {
+      paths.push_back(dir.file("t/f" + std::to_string(100 + i)));
+      dir.write("t/f" + std::to_string(100 + i), "0123\n");
+    }
+    std::vector<Jobs> jobs(static_cast<std::size_t>(runs));
+    std::vector<std::thread> threads;
+    for (int k = 0; k < runs; ++k)
+      threads.emplace_back([&, k] {
+        platform::FaultyFileSystem fs;
+        fs.fail.hideBirthTimes = true;
+        fs.fail.wholeSecondTimes = true;
+        // Each run always has a hit: its digit, which the next one makes.
+        batch::RunPlan plan;
+        plan.passes = {OperationCode::Replace};
+        plan.parameters.searchText = std::to_string(k);
+        plan.parameters.replaceText = std::to_string((k + 1) % runs);
+        plan.parameters.typedText = job::TypedText::Bytes;
+        plan.names = {dir.file("t")};
+        // The second mask leads to every file again.
+        plan.masks = {"*.*", "f*"};
+        plan.workers = 1;
+        batch::PlainJobRunner runner(fs);
+        batch::runBatch(plan, jobs[static_cast<std::size_t>(k)], runner, fs);
+      });
+    for (std::thread &thread : threads)
+      thread.join();
+    for (int k = 0; k < runs; ++k) {
+      std::vector<std::string> missing, twice;
+      for (const std::string &path : paths) {
+        const int n = jobs[static_cast<std::size_t>(k)].ended[path];
+        if (n == 0)
+          missing.push_back(path.substr(dir.path().size() + 1));
+        if (n > 1)
+          twice.push_back(path.substr(dir.path().size() + 1));
+      }
+      EXPECT_EQ(missing, std::vector<std::string>{}) << "run " << k;
+      EXPECT_EQ(twice, std::vector<std::string>{}) << "run " << k;
+    }
+  }
 }
 
 // ------------------------------------------------ users and permissions

@@ -17,10 +17,13 @@ public:
   bool fileFound(const std::string &path,
                  const platform::FileLocation &at) override {
     const auto before = fs_.status(at);
+    std::optional<batch::FilePlace> place;
+    if (at.directory)
+      place = batch::FilePlace{at.directory->id(), at.name};
     if (before) {
-      if (pass_.visited.contains(*before))
+      if (pass_.visited.contains(*before, place, !at.directory))
         return true;
-      pass_.visited.add(*before);
+      pass_.visited.add(*before, place, !at.directory);
     }
     job::JobRequest request;
     static_cast<job::RunParameters &>(request) = parameters_;
@@ -34,7 +37,7 @@ public:
     host_.refresh();
     const batch::JobEnd end = host_.runJob(request);
     if (const auto after = fs_.status(at))
-      pass_.visited.add(*after);
+      pass_.visited.replaced(before, *after, place, !at.directory);
     return end.result != job::JobResult::Stop;
   }
   void passedOver(const std::string &path, batch::PassedOver why) override {
