@@ -439,10 +439,11 @@ public:
 // (possibly empty), '?' exactly one character, letters regardless of case,
 // everything else literal. A name that is valid UTF-8 is taken character by
 // character (its mask too), ASCII and Cyrillic letters folded; any other
-// name byte by byte (its code page unknown), only ASCII letters folded. A mask ending in ".*" also matches a name
-// that the part before ".*" matches whole, as on Windows: so "*.*" matches
-// every name, also names without a dot, and "abc.*" matches "abc". At most
-// name length x mask length steps, never exponential.
+// name byte by byte (its code page unknown), only ASCII letters folded. A
+// mask ending in ".*" also matches a name that the part before ".*" matches
+// whole, as on Windows: so "*.*" matches every name, also names without a
+// dot, and "abc.*" matches "abc". At most name length x mask length steps,
+// never exponential.
 bool matchesDosMask(const std::string &name, const std::string &mask);
 // The same, adding the matcher's steps to `steps` (for tests of its work).
 bool matchesDosMask(const std::string &name, const std::string &mask,
