@@ -289,9 +289,8 @@ private:
         bool whole = true;
         for (const std::string &mask : run_.plan.masks) {
           const int unreadableBefore = unreadable_;
-          const WalkOutcome walk =
-              walkDirectoryTree(entry, mask, run_.plan.parameters.takeHidden,
-                                *this, run_.fs, run_.hooks);
+          const WalkOutcome walk = walkDirectoryTree(
+              entry, mask, walkRules_, *this, run_.fs, run_.hooks);
           run_.outcome.count(walk);
           if (unreadable_ != unreadableBefore)
             whole = false;
@@ -664,6 +663,7 @@ private:
   bool finalPass_;
   int workers_;
   // Producer's own.
+  const WalkRules walkRules_ = walkRulesOf(run_.plan.parameters);
   VisitedFiles visited_;
   std::set<std::string> passedOver_;
   int unreadable_ = 0;

@@ -81,11 +81,11 @@ std::string displayNameOf(const std::string &path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-std::string backupPathOf(const std::string &path, const std::string &kept,
-                         const std::string &suffix) {
-  if (kept == displayNameOf(path) + suffix)
-    return path + suffix;
-  // A link led elsewhere: the backup is beside the file it leads to.
+std::string backupPathOf(const std::string &reachedAs,
+                         const std::string &kept) {
+  for (std::size_t i = reachedAs.size(); i-- > 0;)
+    if (platform::isPathSeparator(reachedAs[i]))
+      return reachedAs.substr(0, i + 1) + kept;
   return kept;
 }
 
@@ -701,9 +701,11 @@ void FileJob::finishJob() {
   const platform::SaveOutcome outcome = temp_->commit();
   const int commitError = lastSystemError();
   if (outcome == platform::SaveOutcome::Replaced) {
-    if (const std::string kept = temp_->backupName(); !kept.empty())
-      report_.backup =
-          backupPathOf(request_.location.path(), kept, request_.backupSuffix);
+    if (const std::string kept = temp_->backupName(); !kept.empty()) {
+      const std::string reached = input_ ? input_->reachedPath() : "";
+      report_.backup = backupPathOf(
+          reached.empty() ? request_.location.path() : reached, kept);
+    }
     unflushed_ = temp_->unflushedDirectory();
     if (!request_.dryRun)
       replacement_ = temp_->replacement();

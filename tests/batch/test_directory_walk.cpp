@@ -245,6 +245,61 @@ TEST_F(DirectoryWalk, RegressionEveryDirectoryEnteredLinksAndDotNamesPassed) {
   EXPECT_EQ(host.passed.size(), 5u);
 }
 
+// A second run with -b took the first run's backups as files (f.txt~ made
+// f.txt~~), and two runs at once took each other's. A backup beside its
+// file is passed over, with its numbered names, for the run's suffix or
+// the default one; a name that only looks like one (no file of the name
+// before the suffix) is a file like any other.
+TEST_F(DirectoryWalk, RegressionBackupsBesideTheirFilesArePassedOver) {
+  using batch::PassedOver;
+  dir.mkdir("t");
+  dir.mkdir("t/d");
+  dir.mkdir("t/d~"); // a directory is no backup: entered
+  files({"t/f.txt", "t/f.txt~", "t/f.txt.~1~", "t/f.txt.~12~", "t/f.txt.~01~",
+         "t/alone.txt~", "t/g", "t/g.bak", "t/g.bak.3", "t/g.bak.x", "t/d~/f",
+         "t/.h", "t/.h~"});
+  struct Case {
+    const char *suffix; // "": a run that keeps no backups
+    Paths jobs;
+    std::vector<std::string> backups;
+  };
+  const Case cases[] = {
+      {"",
+       {"t/alone.txt~", "t/f.txt", "t/f.txt.~01~", "t/g", "t/g.bak",
+        "t/g.bak.3", "t/g.bak.x", "t/d~/f"},
+       {"t/f.txt.~12~", "t/f.txt.~1~", "t/f.txt~"}},
+      {"~",
+       {"t/alone.txt~", "t/f.txt", "t/f.txt.~01~", "t/g", "t/g.bak",
+        "t/g.bak.3", "t/g.bak.x", "t/d~/f"},
+       {"t/f.txt.~12~", "t/f.txt.~1~", "t/f.txt~"}},
+      {".bak",
+       {"t/alone.txt~", "t/f.txt", "t/f.txt.~01~", "t/f.txt.~12~",
+        "t/f.txt.~1~", "t/f.txt~", "t/g", "t/g.bak.x", "t/d~/f"},
+       {"t/g.bak", "t/g.bak.3"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string("suffix \"") + c.suffix + "\"");
+    host.jobs.clear();
+    host.passed.clear();
+    params.backupSuffix = c.suffix;
+    EXPECT_EQ(batch::WalkOutcome::Done, walk("t"));
+    Paths jobs = host.jobPaths();
+    std::sort(jobs.begin(), jobs.end());
+    Paths expected = c.jobs;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(jobs, expected);
+    std::vector<std::string> backups;
+    for (const auto &[path, why] : host.passed) {
+      if (why == PassedOver::Backup)
+        backups.push_back(path);
+      else
+        EXPECT_EQ(why, PassedOver::Hidden) << path;
+    }
+    std::sort(backups.begin(), backups.end());
+    EXPECT_EQ(backups, c.backups);
+  }
+}
+
 TEST_F(DirectoryWalk, PassedOverEntriesAreReportedOncePerPass) {
   SNPLN_SKIP_WITHOUT_LINKS();
   dir.mkdir("t");

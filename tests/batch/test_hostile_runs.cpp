@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
@@ -576,6 +577,87 @@ TEST(HostileRuns, RegressionRunsAtOnceWithoutBirthTimesSkipNoFile) {
       EXPECT_EQ(missing, std::vector<std::string>{}) << "run " << k;
       EXPECT_EQ(twice, std::vector<std::string>{}) << "run " << k;
     }
+  }
+}
+
+// Runs with -b at once over one tree. Before, each took the others'
+// backups as files (chains f~~, f.b0.b1) and a second run replaced the
+// first one's backup. Now no backup is taken as a file, none is replaced,
+// and each backup a run reports holds the version that run replaced: the
+// text its own change makes out of it is the file now or another backup.
+TEST(HostileRuns, RegressionRunsAtOnceWithBackupsKeepEveryVersion) {
+  constexpr int kFiles = 30;
+  struct Jobs final : batch::RunObserver {
+    std::vector<std::string> paths;
+    std::vector<std::pair<std::string, std::string>> backups; // path, backup
+    void jobFinished(const JobRequest &request,
+                     const batch::JobEnd &end) override {
+      paths.push_back(request.location.path());
+      if (end.result == JobResult::Done && end.report.backup)
+        backups.emplace_back(request.location.path(), *end.report.backup);
+    }
+  };
+  for (int runs : {2, 4}) {
+    SCOPED_TRACE(std::to_string(runs) + " runs at once");
+    test::TempDir dir;
+    dir.mkdir("t");
+    std::set<std::string> files;
+    for (int i = 0; i < kFiles; ++i) {
+      files.insert(dir.file("t/f" + std::to_string(100 + i) + ".txt"));
+      dir.write("t/f" + std::to_string(100 + i) + ".txt", "v.");
+    }
+    std::vector<Jobs> jobs(static_cast<std::size_t>(runs));
+    std::vector<std::thread> threads;
+    for (int k = 0; k < runs; ++k)
+      threads.emplace_back([&, k] {
+        // Run k writes its number after the v: "v." becomes "vk.".
+        batch::RunPlan plan;
+        plan.passes = {OperationCode::Replace};
+        plan.parameters.searchText = "v";
+        plan.parameters.replaceText = "v" + std::to_string(k);
+        plan.parameters.typedText = job::TypedText::Bytes;
+        plan.parameters.backupSuffix = "~";
+        plan.names = {dir.file("t")};
+        plan.masks = {"*.*"};
+        plan.workers = 2;
+        batch::PlainJobRunner runner(platform::realFileSystem());
+        batch::runBatch(plan, jobs[static_cast<std::size_t>(k)], runner,
+                        platform::realFileSystem());
+      });
+    for (std::thread &thread : threads)
+      thread.join();
+    std::set<std::string> reported;
+    for (int k = 0; k < runs; ++k) {
+      const Jobs &run = jobs[static_cast<std::size_t>(k)];
+      for (const std::string &path : run.paths)
+        EXPECT_EQ(files.count(path), 1u) << "run " << k << " took " << path;
+      for (const auto &[path, backup] : run.backups) {
+        EXPECT_TRUE(reported.insert(backup).second)
+            << backup << " reported twice";
+        const std::string kept = dir.read(backup.substr(dir.path().size() + 1));
+        ASSERT_EQ(kept.rfind('v', 0), 0u) << backup << ": " << kept;
+        const std::string made = "v" + std::to_string(k) + kept.substr(1);
+        const bool found =
+            dir.read(path.substr(dir.path().size() + 1)) == made ||
+            std::any_of(jobs.begin(), jobs.end(), [&](const Jobs &other) {
+              return std::any_of(other.backups.begin(), other.backups.end(),
+                                 [&](const auto &b) {
+                                   return b.first == path &&
+                                          dir.read(b.second.substr(
+                                              dir.path().size() + 1)) == made;
+                                 });
+            });
+        EXPECT_TRUE(found) << "run " << k << " kept \"" << kept << "\" in "
+                           << backup << ", but made nothing of it";
+      }
+    }
+    // Every name in the tree is a file or a backup one of the runs made.
+    std::set<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(dir.file("t")))
+      names.insert(entry.path().string());
+    std::set<std::string> expected = files;
+    expected.insert(reported.begin(), reported.end());
+    EXPECT_EQ(names, expected);
   }
 }
 

@@ -73,6 +73,8 @@ public:
 
   bool stillNamed() override { return inner_->stillNamed(); }
 
+  std::string reachedPath() const override { return inner_->reachedPath(); }
+
   std::unique_ptr<SaveFile> beginSave(const FileStatus &original,
                                       const SaveRules &rules,
                                       SystemError &why) override;

@@ -71,8 +71,8 @@ batch::WalkOutcome walkWithHost(const std::string &directory,
                                 const batch::WalkHooks &hooks, WalkPass *pass) {
   WalkPass own;
   HostSink sink(operation, lastJob, parameters, host, fs, pass ? *pass : own);
-  return batch::walkDirectoryTree(directory, mask, parameters.takeHidden, sink,
-                                  fs, hooks);
+  return batch::walkDirectoryTree(
+      directory, mask, batch::walkRulesOf(parameters), sink, fs, hooks);
 }
 
 } // namespace snpln::test
