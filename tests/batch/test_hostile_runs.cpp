@@ -631,7 +631,9 @@ TEST(HostileRuns, RegressionRunsAtOnceWithBackupsKeepEveryVersion) {
       const Jobs &run = jobs[static_cast<std::size_t>(k)];
       for (const std::string &path : run.paths)
         EXPECT_EQ(files.count(path), 1u) << "run " << k << " took " << path;
-      for (const auto &[path, backup] : run.backups) {
+      for (const auto &reportedBackup : run.backups) {
+        const std::string &path = reportedBackup.first;
+        const std::string &backup = reportedBackup.second;
         EXPECT_TRUE(reported.insert(backup).second)
             << backup << " reported twice";
         const std::string kept = dir.read(backup.substr(dir.path().size() + 1));
