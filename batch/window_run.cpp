@@ -96,7 +96,7 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   parameters.detectOnly = selection.detectOnly();
   parameters.allowChown = host.allowChown();
   parameters.takeHidden = host.takeHidden();
-  plan.passes = selection.operationPasses();
+  plan.operations = selection.operationPasses();
 
   if (!askParameters(selection, host, parameters)) {
     outcome.end = RunEnd::Canceled;

@@ -489,33 +489,3 @@ std::optional<int> checkOutputFiles(const CliOptions &o,
 }
 
 } // namespace snpln::cli
-
-namespace snpln::cli {
-
-std::vector<batch::ModeButton> modeButtonsOf(const CliOptions &o) {
-  using batch::ModeButton;
-  std::vector<ModeButton> buttons;
-  const std::pair<bool, ModeButton> flags[] = {
-      {o.upper, ModeButton::UpperCase},
-      {o.lower, ModeButton::LowerCase},
-      {o.smart, ModeButton::SmartCase},
-      {o.exclude.has_value(), ModeButton::Exclude},
-      {o.replace.has_value(), ModeButton::Replace},
-      {o.optimize, ModeButton::Optimize},
-      {o.deleteEmpty, ModeButton::DeleteEmpty},
-      {o.detect, ModeButton::Detect},
-  };
-  for (const auto &[set, button] : flags)
-    if (set)
-      buttons.push_back(button);
-  if (o.to)
-    if (auto target = batch::targetButton(*o.to))
-      buttons.push_back(*target);
-  // A named page counts for every operation; Auto only goes with --to.
-  if (o.to || o.from != engine::CodePage::Auto)
-    if (auto source = batch::sourceButton(o.from))
-      buttons.push_back(*source);
-  return buttons;
-}
-
-} // namespace snpln::cli

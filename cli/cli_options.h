@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "batch/selection_state.h"
 #include "engine/bom_slice.h"
 #include "engine/code_page.h"
 #include "engine/line_end_slice.h"
@@ -92,8 +91,5 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &options,
 std::optional<int> checkOutputFiles(const CliOptions &options,
                                     platform::FileSystem &fs,
                                     std::ostream &err);
-
-// The mode buttons the options stand for, in the order to press them.
-std::vector<batch::ModeButton> modeButtonsOf(const CliOptions &options);
 
 } // namespace snpln::cli

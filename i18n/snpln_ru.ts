@@ -1032,6 +1032,10 @@ preview</source>
         <source>The new content of this file is in place, but its directory could not be flushed to the disk</source>
         <translation>Новое содержимое файла на месте, но его каталог не удалось сбросить на диск</translation>
     </message>
+    <message>
+        <source>Nothing in this file would change: it is left as it was</source>
+        <translation>В этом файле ничего не изменилось бы: он оставлен как был</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

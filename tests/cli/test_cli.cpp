@@ -18,7 +18,7 @@
 #ifdef _WIN32
 #include "cli/windows_console.h"
 #endif
-#include "job/file_job.h"
+#include "job/file_run.h"
 #include "snpln/version.h"
 #include "tests/support/forwarding_input_file.h"
 #include "tests/support/native_file_system.h"
@@ -64,12 +64,16 @@ protected:
 TEST_F(CliTest, SeveralOperationsRunAsPassesInOperationOrder) {
   dir.write("a.txt", "one cat.\r\n\r\n\r\n\r\ntwo cats");
   // Upper case (0) runs before replace (8), so the lower-case search text
-  // no longer matches unless the case is ignored.
+  // no longer matches unless the case is ignored. Each operation's success
+  // is told, in their order.
   const auto r = run({"--delete-empty", "--replace", "cat", "--with", "dog",
                       "--ignore-case", "--upper", "a.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(dir.read("a.txt"), "ONE dog.\r\n\r\nTWO dogS");
-  EXPECT_EQ(r.out, "From file(s) deleted excessive empty lines,: Number of "
+  EXPECT_EQ(r.out, "File(s) successfully converted: with upper case\n"
+                   "From file(s) successfully excluded given string: and "
+                   "replaced with received string, Nr. of hits: 2\n"
+                   "From file(s) deleted excessive empty lines,: Number of "
                    "hits: 2\n");
 }
 
@@ -181,7 +185,9 @@ TEST_F(CliTest, RegressionCaseAndReplacementInTheFilesOwnPage) {
       run({"--replace", "мир", "--with", "MIR", "-t", "utf8", "koi.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(dir.read("koi.txt"), "Привет, MIR");
-  EXPECT_EQ(r.out, "From file(s) successfully excluded given string: and "
+  EXPECT_EQ(r.out, "File(s) successfully converted: with coding autodetect  "
+                   "to ''UTF-8''\n"
+                   "From file(s) successfully excluded given string: and "
                    "replaced with received string, Nr. of hits: 1\n");
 }
 
@@ -620,7 +626,7 @@ TEST_F(CliTest, BomGoldenTranscripts) {
 }
 
 // Mixed line ends follow the line model (dos2unix would convert only the
-// CR LF pairs): a pass after the recoding, before the optimization.
+// CR LF pairs): a stage after the recoding, before the optimization.
 TEST_F(CliTest, LineEndsGoldenTranscripts) {
   struct Case {
     std::vector<std::string> args;
@@ -644,6 +650,8 @@ TEST_F(CliTest, LineEndsGoldenTranscripts) {
         "--tab-size", "4"},
        "ab  cd\r\xE0\n\r",
        "ab\tcd\n\xF0\n",
+       "File(s) successfully converted: from ''Dos''  to ''Win1251''\n"
+       "File(s) successfully converted: with LF line ends\n"
        "File(s) successfully optimized\n"},
   };
   for (const Case &c : cases) {
