@@ -77,6 +77,65 @@ TEST_F(CliTest, SeveralOperationsRunAsPassesInOperationOrder) {
                    "hits: 2\n");
 }
 
+// A run's operations over a file are one rewrite or none: a failure in any
+// of them leaves the file byte for byte as it was, with its inode, and
+// status 1; the operations after a recoding to UTF-16 write its units.
+TEST_F(CliTest, EveryOperationOfAFileIsOneRewriteOrNone) {
+  const std::string koi = "\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2!   ok";
+  struct Row {
+    const char *name;
+    std::string before;
+    std::vector<std::string> args;
+    int status;
+    std::string after; // empty: as before
+  };
+  const Row rows[] = {
+      // Upper case applied and TABs added, still UTF-8, before.
+      {"a character KOI8-R lacks",
+       "Привет, мир! Цена   10 €.",
+       {"--upper", "-t", "koi", "--optimize"},
+       1,
+       ""},
+      // Upper-cased and CP866, before.
+      {"a replacement CP866 lacks",
+       koi,
+       {"-t", "dos", "--upper", "--replace", "МИР", "--with", "«мир»"},
+       1,
+       ""},
+      // Line ends refused ("recode it first"), before.
+      {"line ends of UTF-16",
+       koi + "\n",
+       {"-t", "utf16", "--line-ends", "crlf"},
+       0,
+       std::string("\xFF\xFE\x1F\x04\x40\x04\x38\x04\x32\x04\x35\x04"
+                   "\x42\x04,\0 \0\x3C\x04\x38\x04\x40\x04!\0 \0 \0 \0o\0k"
+                   "\0\r\0\n\0",
+                   40)},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    dir.write("f.txt", row.before);
+#ifndef _WIN32
+    struct stat before {};
+    ASSERT_EQ(::stat(dir.file("f.txt").c_str(), &before), 0);
+#endif
+    std::vector<std::string> args = row.args;
+    args.push_back("f.txt");
+    const auto r = run(args);
+    EXPECT_EQ(r.status, row.status) << r.out << r.err;
+    EXPECT_EQ(dir.read("f.txt"), row.after.empty() ? row.before : row.after);
+#ifndef _WIN32
+    if (row.after.empty()) {
+      struct stat after {};
+      ASSERT_EQ(::stat(dir.file("f.txt").c_str(), &after), 0);
+      EXPECT_EQ(after.st_ino, before.st_ino);
+      EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    }
+#endif
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
+  }
+}
+
 // The same Russian prose (with Yo) in each of the five pages: every
 // operation, with every word option and with case ignored, gives the same
 // text in each, the page found by detection at the file's first pass and
