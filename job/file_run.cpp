@@ -119,19 +119,29 @@ private:
   // How many of the bytes agree with the file from compared_ on, in whole
   // blocks (compared_ moves past them); fewer than `size` once one does
   // not.
+  // The buffer the file's bytes are read into, made once, as large as the
+  // file needs (not cleared: each read fills what is compared).
+  std::uint8_t *block() {
+    if (blockSize_ == 0) {
+      blockSize_ = static_cast<std::size_t>(std::max<platform::FileSize>(
+          1, std::min<platform::FileSize>(fileSize_, kCompareBlock)));
+      block_.reset(new std::uint8_t[blockSize_]);
+    }
+    return block_.get();
+  }
+
   std::size_t agreeing(const std::uint8_t *bytes, std::size_t size) {
-    if (block_.empty())
-      block_.resize(kCompareBlock);
+    std::uint8_t *const buffer = block();
     std::size_t done = 0;
     while (done < size) {
-      const std::size_t n = std::min(size - done, block_.size());
+      const std::size_t n = std::min(size - done, blockSize_);
       if (compared_ + n > fileSize_)
         break;
       std::size_t got = 0;
       // A read that fails counts as a difference: the copy of the agreeing
       // part reads the file again, and says so.
-      if (!file_.readAt(compared_, block_.data(), n, got) || got != n ||
-          std::memcmp(block_.data(), bytes + done, n) != 0)
+      if (!file_.readAt(compared_, buffer, n, got) || got != n ||
+          std::memcmp(buffer, bytes + done, n) != 0)
         break;
       compared_ += n;
       done += n;
@@ -147,20 +157,19 @@ private:
       failure_ = why;
       return false;
     }
-    if (!copyAgreeing_)
+    if (!copyAgreeing_ || compared_ == 0)
       return true;
-    if (block_.empty())
-      block_.resize(kCompareBlock);
+    std::uint8_t *const buffer = block();
     for (platform::FileSize at = 0; at < compared_;) {
       const std::size_t n = static_cast<std::size_t>(
-          std::min<platform::FileSize>(compared_ - at, block_.size()));
+          std::min<platform::FileSize>(compared_ - at, blockSize_));
       std::size_t got = 0;
       errno = 0;
-      if (!file_.readAt(at, block_.data(), n, got) || got != n) {
+      if (!file_.readAt(at, buffer, n, got) || got != n) {
         failure_ = messageOf(MessageId::ReadError, errno);
         return false;
       }
-      if (!writeAll(block_.data(), n))
+      if (!writeAll(buffer, n))
         return false;
       at += n;
     }
@@ -183,7 +192,8 @@ private:
   bool copyAgreeing_;
   bool comparing_ = true;
   platform::FileSize compared_ = 0;
-  std::vector<std::uint8_t> block_;
+  std::unique_ptr<std::uint8_t[]> block_;
+  std::size_t blockSize_ = 0;
   std::unique_ptr<platform::SaveFile> save_;
   std::optional<Message> failure_;
 };

@@ -121,7 +121,7 @@ std::optional<CodePage> pageAsSettled(const EngineState &,
 
 StageSetup settleCase(OperationCode op, const StageInput &in) {
   if (auto failed = recodeFirst(in))
-    return *failed;
+    return std::move(*failed);
   return runs<engine::CaseState>(in.page, caseOperationOf(op),
                                  in.plan.saveUpper, encodingOf(in),
                                  lettersOf(in));
@@ -211,7 +211,7 @@ bool anyHighByte(const std::string &text) {
 
 StageSetup settleExclusion(OperationCode, const StageInput &in) {
   if (auto failed = recodeFirst(in))
-    return *failed;
+    return std::move(*failed);
   const RunParameters &p = in.plan.parameters;
   std::string search = p.searchText;
   std::string replacement = p.replaceText;
@@ -280,14 +280,14 @@ std::optional<CodePage> exclusionPage(const EngineState &state,
 
 StageSetup settleOptimize(OperationCode, const StageInput &in) {
   if (auto failed = recodeFirst(in))
-    return *failed;
+    return std::move(*failed);
   return runs<engine::OptimizeState>(in.page, in.plan.parameters.tabSize,
                                      encodingOf(in));
 }
 
 StageSetup settleDeleteEmpty(OperationCode, const StageInput &in) {
   if (auto failed = recodeFirst(in))
-    return *failed;
+    return std::move(*failed);
   return runs<engine::EmptyLineState>(in.page);
 }
 
