@@ -28,8 +28,8 @@ const char *kDescription = QT_TRANSLATE_NOOP(
     "automatic detection, upper/lower/sentence case, removal and replacement "
     "of a string, blanks to TABs, and removal of excessive empty lines.\n"
     "Every NAME is a file, or a directory whose whole tree is taken, filtered "
-    "by --filter. Several operations run as passes, one after another, over "
-    "all names.");
+    "by --filter. Several operations go over each file in one pass, and "
+    "rewrite it once or, when one of them fails, not at all.");
 
 const char *kFooter = QT_TRANSLATE_NOOP(
     "snpln-cli",
@@ -233,7 +233,8 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
       "--json", o.json,
       said(QT_TRANSLATE_NOOP(
           "snpln-cli", "Print JSON Lines instead of sentences: one object "
-                       "per file and pass (the schema is in the README)")));
+                       "per file and operation (the schema is in the "
+                       "README)")));
   app.add_flag(
       "--hidden", o.hidden,
       said(QT_TRANSLATE_NOOP(
@@ -299,8 +300,8 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
       app.add_option("-o,--output", o.output,
                      said(QT_TRANSLATE_NOOP(
                          "snpln-cli",
-                         "Write the result to FILE, made once the last pass "
-                         "is over (never half written), and leave the one "
+                         "Write the result to FILE, made once the run is "
+                         "over (never half written), and leave the one "
                          "input file as it is")))
           ->type_name("FILE");
   app.add_flag(
@@ -311,8 +312,8 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   app.add_option("-j,--jobs", o.jobs,
                  said(QT_TRANSLATE_NOOP(
                      "snpln-cli",
-                     "Rewrite up to N files of a pass at once (default: one "
-                     "per core); the lines keep the order of the names")))
+                     "Work on up to N files at once (default: one per "
+                     "core); the lines keep the order of the names")))
       ->type_name("N")
       ->check(CLI::Range(1, 1024));
   verbose->excludes(quiet);
