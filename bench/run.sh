@@ -658,7 +658,7 @@ six_operations() {
   for ((i = 0; i < RUNS; i++)); do
     for k in "${!cmds[@]}"; do
       rm -f "$FAILED"
-      time_once "LC_ALL=C.UTF-8 \"\$CLI\" ${cmds[$k]} \"\$F\"" "$WORK/rss" >>"$WORK/times.six.$k"
+      time_once "env LC_ALL=C.UTF-8 \"\$CLI\" ${cmds[$k]} \"\$F\"" "$WORK/rss" >>"$WORK/times.six.$k"
       [[ -s $FAILED ]] && cat "$FAILED" >>"$WORK/failed.six.$k"
       tail -n1 "$WORK/rss" >>"$WORK/rss.six.$k"
     done
