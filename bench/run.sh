@@ -647,7 +647,7 @@ six_operations() {
     return
   fi
   echo "making a ${SIZE_MB} MiB Win1251 text file"
-  local text=$WORK/six.txt
+  local text=$WORK/six.txt saved_source=$SOURCE
   python3 "$ROOT/bench/make_text.py" --code win --size "$SIZE_MB" "$text"
   SOURCE=$text
   local ops=("--upper" "-t utf8" "--line-ends crlf" "--replace мир --with МИР"
@@ -696,7 +696,38 @@ six_operations() {
     "six ops" "$all_t" "$slowest_op" "$slowest" "$r" "$all_rss" "$rss_one" "$same"
   goal "six operations / slowest alone" "$r" 1.5
   goal "six ops: RSS - RSS(one op), MiB" "$(awk -v a="$all_rss" -v b="$rss_one" 'BEGIN { printf "%.1f", (a - b) / 1024 }')" 8
-  rm -f "$text"
+  # For the record: the operations after the recoding work on UTF-8 text
+  # (twice the bytes, characters of two bytes): each of them alone on the
+  # text's UTF-8 form, and the six together against the sum of the six
+  # alone (the work the chain cannot leave out).
+  local utf8=$WORK/six-utf8.txt sum=0
+  iconv -f CP1251 -t UTF-8 "$text" >"$utf8"
+  SOURCE=$utf8
+  local later=("--upper" "--line-ends crlf" "--replace мир --with МИР" "--optimize" "--delete-empty")
+  local slowest8=0 slowest8_op=""
+  rm -f "$WORK"/times.six8.*
+  for ((i = 0; i < RUNS; i++)); do
+    for k in "${!later[@]}"; do
+      time_once "env LC_ALL=C.UTF-8 \"\$CLI\" ${later[$k]} \"\$F\"" >>"$WORK/times.six8.$k"
+    done
+  done
+  for k in "${!later[@]}"; do
+    t=$(sort -n "$WORK/times.six8.$k" | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+    printf '  alone on UTF-8 %-18s %8s s\n' "${later[$k]}" "$t"
+    if awk -v a="$t" -v b="$slowest8" 'BEGIN { exit !(a > b) }'; then
+      slowest8=$t
+      slowest8_op=${later[$k]}
+    fi
+  done
+  for k in "${!ops[@]}"; do
+    sum=$(awk -v a="$sum" -v b="$(sort -n "$WORK/times.six.$k" | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')" 'BEGIN { print a + b }')
+  done
+  printf '%-14s six together / slowest alone on UTF-8 (%s, %s s) %5s; / the six alone one after another (%s s) %5s\n' \
+    "six ops" "$slowest8_op" "$slowest8" "$(ratio "$all_t" "$slowest8")" "$sum" "$(ratio "$all_t" "$sum")"
+  goal "six ops / slowest alone, UTF-8" "$(ratio "$all_t" "$slowest8")" -
+  goal "six ops / six alone in turn" "$(ratio "$all_t" "$sum")" -
+  SOURCE=$saved_source
+  rm -f "$text" "$utf8"
 }
 want sixops && six_operations
 
