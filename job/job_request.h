@@ -78,12 +78,14 @@ struct RunParameters {
   CodePage targetCodePage = CodePage::Auto;
   // The page the files are in (a From button, --from): the recoding's
   // source, and the page of the other operations' letters and texts until
-  // the recoding pass. Auto: detected for each file.
+  // the recoding. Auto: detected for each file.
   CodePage sourceCodePage = CodePage::Auto;
-  // Detection is the run's only operation.
+  // The run detects (Detect is among its operations): standard input's
+  // text is then not written out.
   bool detectOnly = false;
-  // Every job runs to its end but writes nothing: no temporary file, the
-  // file and its directory untouched. Its report says what would happen.
+  // Every file runs to its end but nothing is written: no temporary file,
+  // the file and its directory untouched. Its report says what would
+  // happen.
   bool dryRun = false;
   int tabSize = engine::kDefaultTabSize;
   // A file whose owner or group cannot be kept (a user rewriting another
@@ -101,9 +103,9 @@ struct RunParameters {
   // cannot hold becomes its closest equivalent; without it a UTF-8 source
   // fails and a single-byte one takes the fill byte.
   bool substitute = false;
-  // The line end the LineEnds pass writes.
+  // The line end the LineEnds operation writes.
   engine::LineEnd lineEnd = engine::LineEnd::Lf;
-  // What the Bom pass does to a UTF-8 file's byte order mark.
+  // What the Bom operation does to a text's byte order mark.
   engine::BomChange bom = engine::BomChange::Add;
   // Not empty: a rewrite keeps the original under the file's name followed
   // by this suffix (platform::SaveRules::backupSuffix): the file as it was
