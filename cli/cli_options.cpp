@@ -297,23 +297,23 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                          "snpln-cli", "The suffix of --backup (default ~)")))
           ->type_name("SUFFIX");
   auto *output =
-      app.add_option("-o,--output", o.output,
-                     said(QT_TRANSLATE_NOOP(
-                         "snpln-cli",
-                         "Write the result to FILE, made once the run is "
-                         "over (never half written), and leave the one "
-                         "input file as it is")))
+      app.add_option(
+             "-o,--output", o.output,
+             said(QT_TRANSLATE_NOOP(
+                 "snpln-cli", "Write the result to FILE, made once the run is "
+                              "over (never half written), and leave the one "
+                              "input file as it is")))
           ->type_name("FILE");
   app.add_flag(
       "-k,--keep-date", o.keepDate,
       said(QT_TRANSLATE_NOOP(
           "snpln-cli", "Keep each rewritten file's access and modification "
                        "times")));
-  app.add_option("-j,--jobs", o.jobs,
-                 said(QT_TRANSLATE_NOOP(
-                     "snpln-cli",
-                     "Work on up to N files at once (default: one per "
-                     "core); the lines keep the order of the names")))
+  app.add_option(
+         "-j,--jobs", o.jobs,
+         said(QT_TRANSLATE_NOOP(
+             "snpln-cli", "Work on up to N files at once (default: one per "
+                          "core); the lines keep the order of the names")))
       ->type_name("N")
       ->check(CLI::Range(1, 1024));
   verbose->excludes(quiet);
