@@ -161,7 +161,7 @@ ChainUndo::ChainUndo(const RepairChain &chain)
 }
 
 bool ChainUndo::idle() const {
-  if (cutCount_ > 0 || !word_.empty())
+  if (cutCount_ > 0 || !word_.empty() || held_)
     return false;
   for (std::size_t s = 0; s < count_; ++s)
     if (stages_[s].pendingCount > 0)
@@ -183,9 +183,13 @@ bool ChainUndo::feed(const std::uint8_t *bytes, std::size_t size,
     return false;
   std::size_t i = 0;
   if (storedAsRead_) {
-    for (; i < size; ++i)
+    // Bytes saved in the reading's page: none that it leaves undefined.
+    for (; i < size; ++i) {
+      if (isUndefinedIn(bytes[i], stages_[0].read))
+        return fail(UndoFault::NotInReading, at + i);
       if (!byteInto(0, bytes[i], at + i, out))
         return false;
+    }
     return true;
   }
   while (cutCount_ > 0 && i < size) {
@@ -277,8 +281,8 @@ bool ChainUndo::byteInto(std::size_t stage, std::uint8_t b, std::uint64_t at,
     return true;
   }
   st.pending[st.pendingCount] = b;
-  const Utf8Char c =
-      decodeUtf8(st.pending.data(), static_cast<std::size_t>(st.pendingCount) + 1);
+  const Utf8Char c = decodeUtf8(st.pending.data(),
+                                static_cast<std::size_t>(st.pendingCount) + 1);
   if (c.status == Utf8Status::Incomplete) {
     ++st.pendingCount;
     return true;
@@ -309,7 +313,10 @@ bool ChainUndo::mendInto(std::size_t stage, bool, std::uint64_t,
     st.pending[st.pendingCount] = byte;
     const Utf8Char c = decodeUtf8(
         st.pending.data(), static_cast<std::size_t>(st.pendingCount) + 1);
-    if (c.status == Utf8Status::Ok)
+    // Only into a character text holds where bytes are lost: a Cyrillic
+    // letter or general punctuation (” of E2 80 9D).
+    if (c.status == Utf8Status::Ok && ((c.code >= 0x400 && c.code <= 0x4FF) ||
+                                       (c.code >= 0x2000 && c.code <= 0x206F)))
       slot.choices[slot.open++] = c.code;
   }
   const std::uint64_t at = st.pendingAt;
@@ -333,12 +340,96 @@ void ChainUndo::emit(const UndoSlot &slot, std::string &out) {
     return;
   }
   flushWord(out);
-  appendUtf8(slot.open > 0 ? likeliestSign(slot) : slot.c, out);
+  const char32_t c = slot.open > 0 ? likeliestSign(slot) : slot.c;
+  if (held_) {
+    if (c == ' ' || c == '\t' || c == 0xA0) {
+      appendUtf8(c, tail_);
+      return;
+    }
+    releaseHeld(nullptr, c, out);
+  }
+  appendUtf8(c, out);
+}
+
+namespace {
+
+using Reading = std::vector<char32_t>;
+
+// A word's letters folded to small ones, as UTF-8.
+std::string foldedOf(const Reading &word) {
+  std::string s;
+  for (char32_t c : word)
+    appendUtf8(toLowerCodePoint(c), s);
+  return s;
+}
+
+bool oneOf(const std::string &word, std::initializer_list<const char *> list) {
+  for (const char *w : list)
+    if (word == w)
+      return true;
+  return false;
+}
+
+bool endsWith(const std::string &word, const char *end) {
+  const std::size_t n = std::char_traits<char>::length(end);
+  return word.size() > n && word.compare(word.size() - n, n, end) == 0;
+}
+
+// Whether the word after я-or-с speaks for я: a verb's form, a particle or
+// adverb that follows a subject, or a sign that ends the clause.
+bool followsPronoun(const std::string &next, char32_t sign) {
+  if (next.empty())
+    return sign != 0 && !(sign >= '0' && sign <= '9');
+  if (oneOf(next,
+            {"не",    "ни",    "же",     "бы",      "ведь",   "тоже",  "уже",
+             "ещё",   "еще",   "всегда", "никогда", "сам",    "сама",  "дальше",
+             "тогда", "потом", "здесь",  "там",     "тут",    "и",     "а",
+             "но",    "вот",   "так",    "только",  "просто", "очень", "даже",
+             "лишь",  "давно", "сейчас", "теперь",  "уж",     "было"}))
+    return true;
+  for (const char *end :
+       {"ю", "у", "л", "ла", "ло", "лся", "лась", "юсь", "усь", "ал", "ил"})
+    if (endsWith(next, end))
+      return true;
+  return false;
+}
+
+// Whether the word after сто-or-это is what a numeral counts.
+bool followsNumeral(const std::string &next) {
+  return oneOf(next, {"лет", "раз", "человек", "рублей", "тысяч", "метров",
+                      "процентов", "штук", "дней", "часов", "минут", "страниц",
+                      "шагов", "книг"}) ||
+         endsWith(next, "ов") || endsWith(next, "ев");
+}
+
+} // namespace
+
+void ChainUndo::releaseHeld(const Reading *next, char32_t sign,
+                            std::string &out) {
+  const std::string following = next ? foldedOf(*next) : std::string();
+  const std::string best = foldedOf(heldBest_);
+  const std::string other = foldedOf(heldOther_);
+  bool takeOther = false;
+  if (oneOf(best, {"я", "с"}) && oneOf(other, {"я", "с"}))
+    takeOther = (other == "я") == followsPronoun(following, sign);
+  else if (oneOf(best, {"это", "сто"}) && oneOf(other, {"это", "сто"}))
+    takeOther = (other == "сто") == followsNumeral(following);
+  for (char32_t c : takeOther ? heldOther_ : heldBest_)
+    appendUtf8(c, out);
+  out += tail_;
+  tail_.clear();
+  held_ = false;
 }
 
 void ChainUndo::flushWord(std::string &out) {
   if (word_.empty())
     return;
+  Reading chosen(word_.size());
+  for (std::size_t i = 0; i < word_.size(); ++i)
+    chosen[i] = word_[i].c;
+  // The best reading, and the runner-up when both are common words, whose
+  // choice the next word then makes.
+  Reading other;
   if (wordOpen_) {
     // Every reading of the open letters, up to 256 of them, the best by
     // the word's fit; past that, each open letter by itself in turn.
@@ -353,11 +444,8 @@ void ChainUndo::flushWord(std::string &out) {
         break;
     }
     std::vector<std::uint8_t> letters(word_.size());
-    std::vector<char32_t> chosen(word_.size());
-    for (std::size_t i = 0; i < word_.size(); ++i)
-      chosen[i] = word_[i].c;
     // A reading with a letter of no Russian word loses to any without.
-    const auto fitOf = [&](const std::vector<char32_t> &chars) {
+    const auto fitOf = [&](const Reading &chars) {
       long others = 0;
       std::size_t n = 0;
       for (char32_t c : chars) {
@@ -370,9 +458,8 @@ void ChainUndo::flushWord(std::string &out) {
       return others > 0 ? -1000000 * others : fitOfWord(letters.data(), n);
     };
     if (combos <= 256) {
-      std::vector<char32_t> best = chosen;
-      long bestFit = 0;
-      bool first = true;
+      Reading best = chosen;
+      long bestFit = 0, otherFit = 0;
       for (std::size_t k = 0; k < combos; ++k) {
         std::size_t rest = k;
         for (std::size_t i : open) {
@@ -380,13 +467,19 @@ void ChainUndo::flushWord(std::string &out) {
           rest /= word_[i].open;
         }
         const long fit = fitOf(chosen);
-        if (first || fit > bestFit) {
+        if (k == 0 || fit > bestFit) {
+          other = k == 0 ? Reading() : best;
+          otherFit = bestFit;
           best = chosen;
           bestFit = fit;
-          first = false;
+        } else if (other.empty() || fit > otherFit) {
+          other = chosen;
+          otherFit = fit;
         }
       }
       chosen = best;
+      if (otherFit < kCommonWordFit)
+        other.clear();
     } else {
       for (std::size_t i : open) {
         char32_t best = word_[i].choices[0];
@@ -402,14 +495,19 @@ void ChainUndo::flushWord(std::string &out) {
         chosen[i] = best;
       }
     }
-    for (char32_t c : chosen)
-      appendUtf8(c, out);
-  } else {
-    for (const UndoSlot &slot : word_)
-      appendUtf8(slot.c, out);
   }
   word_.clear();
   wordOpen_ = false;
+  if (held_)
+    releaseHeld(&chosen, 0, out);
+  if (!other.empty()) {
+    held_ = true;
+    heldBest_ = std::move(chosen);
+    heldOther_ = std::move(other);
+    return;
+  }
+  for (char32_t c : chosen)
+    appendUtf8(c, out);
 }
 
 bool ChainUndo::finish(std::string &out) {
@@ -423,6 +521,8 @@ bool ChainUndo::finish(std::string &out) {
     if (stages_[s].pendingCount > 0 && !mendInto(s, false, 0, out))
       return false;
   flushWord(out);
+  if (held_)
+    releaseHeld(nullptr, 0, out);
   return true;
 }
 

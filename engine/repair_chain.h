@@ -13,7 +13,8 @@
 // not at all. Reading as UTF-8 then meets a sequence cut short: a lead
 // byte followed by `?` (which stood for the lost byte) or by a byte that is
 // no continuation (the lost byte vanished), or the end. The lost byte is
-// mended as one of R's undefined bytes that completes the sequence: D0 and
+// mended as one of R's undefined bytes that completes the sequence to a
+// Cyrillic letter or general punctuation (nothing else is): D0 and
 // 0x98 of Windows-1251 are И; after Windows-1252, D0 stands for Ё, А or Н
 // and D1 for с, э or я, and which one the word decides (the common word,
 // the word the dictionary knows, the likelier letters).
@@ -138,6 +139,10 @@ private:
                 std::string &out);
   void emit(const UndoSlot &slot, std::string &out);
   void flushWord(std::string &out);
+  // Writes the held word as the word after it (or the sign after it, 0
+  // for the end) decides, then what followed it.
+  void releaseHeld(const std::vector<char32_t> *next, char32_t sign,
+                   std::string &out);
   bool fail(UndoFault fault, std::uint64_t at);
 
   std::array<Stage, kMaxRepairLayers> stages_{};
@@ -150,6 +155,11 @@ private:
   // The current word, held back once it holds an open reading.
   std::vector<UndoSlot> word_;
   bool wordOpen_ = false;
+  // A word whose two best readings are both common words (я or с, это or
+  // сто), held with the blanks after it until the next word decides.
+  bool held_ = false;
+  std::vector<char32_t> heldBest_, heldOther_;
+  std::string tail_;
   UndoFault fault_ = UndoFault::None;
   std::uint64_t faultOffset_ = 0;
   std::uint64_t mended_ = 0;

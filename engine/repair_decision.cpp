@@ -175,14 +175,29 @@ Utf8Kind utf8KindOf(const std::uint8_t *bytes, std::size_t size) {
 
 } // namespace
 
-bool clearlyBetter(long gain, std::uint32_t russianLetters,
-                   const RepairChain &chain) {
+namespace {
+
+bool gainClears(long gain, std::uint32_t russianLetters,
+                const RepairChain &chain, std::uint32_t least) {
   // Mending the lost bytes of what is no UTF-8 as it stands needs only to
   // read better.
   if (chain.storedAsRead)
     return gain > 0;
-  return gain >=
-         kRepairMinGain + kRepairGainPerLetter * static_cast<long>(russianLetters);
+  return russianLetters >= least &&
+         gain >= kRepairMinGain +
+                     kRepairGainPerLetter * static_cast<long>(russianLetters);
+}
+
+} // namespace
+
+bool clearlyBetter(long gain, std::uint32_t russianLetters,
+                   const RepairChain &chain) {
+  // What no Russian letter comes of is no repair of Russian text; a
+  // reading between single-byte pages maps letters onto letters, which a
+  // few of them cannot tell.
+  const std::uint32_t least =
+      chain.layers[0].written == RepairPage::Utf8 ? 1 : kRepairLeastLetters;
+  return gainClears(gain, russianLetters, chain, least);
 }
 
 RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
@@ -204,6 +219,7 @@ RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
   struct LineFinding {
     std::size_t start, end;
     long base;
+    std::uint32_t letters; // Russian letters as it stands
     std::vector<Found> found;
     const Found *best = nullptr; // the best that clears, if any
   };
@@ -212,8 +228,10 @@ RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
   for (const auto &[start, end] : linesOf(sample, size)) {
     if (!hasHighByte(sample + start, end - start))
       continue;
-    LineFinding line{start, end, 0, {}, nullptr};
-    line.base = fitAsItStands(sample + start, end - start, chars).score;
+    LineFinding line{start, end, 0, 0, {}, nullptr};
+    const TextFit base = fitAsItStands(sample + start, end - start, chars);
+    line.base = base.score;
+    line.letters = base.russian;
     const bool almost =
         kind == Utf8Kind::Almost &&
         checkUtf8(sample + start, end - start).stop != Utf8Status::Ok;
@@ -242,50 +260,91 @@ RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
   }
   if (tally.empty())
     return plan;
-  std::stable_sort(tally.begin(), tally.end(),
-                   [](const auto &a, const auto &b) { return a.second > b.second; });
+  std::stable_sort(
+      tally.begin(), tally.end(),
+      [](const auto &a, const auto &b) { return a.second > b.second; });
 
   plan.reason = RepairReason::Garbled;
-  // Whole when the leading chain undoes every line and none reads worse,
-  // and the sample as a whole reads clearly better.
-  const RepairChain &lead = tally.front().first;
-  bool whole = true;
-  long gain = 0;
-  std::uint32_t letters = 0;
-  for (const LineFinding &line : lines) {
-    const auto it =
-        std::find_if(line.found.begin(), line.found.end(),
-                     [&](const Found &f) { return f.chain == lead; });
-    if (it == line.found.end()) {
-      // Undone by it to the same text, or not at all.
-      const RepairChain &c = lead;
-      const UndoResult r = undoChain(c, sample + line.start,
-                                     line.end - line.start);
-      if (r.fault != UndoFault::None) {
+  // Whole by the chain, among those that make some line read clearly
+  // better, that undoes every line and makes none read clearly worse, and
+  // adds most to the sample's fit, when that makes the sample read clearly
+  // better.
+  std::vector<RepairChain> candidates;
+  for (const LineFinding &line : lines)
+    for (const Found &f : line.found)
+      if (clearlyBetter(f.gain, f.letters, f.chain) &&
+          std::find(candidates.begin(), candidates.end(), f.chain) ==
+              candidates.end())
+        candidates.push_back(f.chain);
+  bool anyWhole = false;
+  RepairChain wholeChain;
+  long wholeGain = 0;
+  for (const RepairChain &candidate : candidates) {
+    bool whole = true;
+    long gain = 0;
+    std::uint32_t letters = 0;
+    for (const LineFinding &line : lines) {
+      const auto it =
+          std::find_if(line.found.begin(), line.found.end(),
+                       [&](const Found &f) { return f.chain == candidate; });
+      if (it == line.found.end()) {
+        // Undone by it to the same text, or not at all.
+        const UndoResult r =
+            undoChain(candidate, sample + line.start, line.end - line.start);
+        if (r.fault != UndoFault::None) {
+          whole = false;
+          break;
+        }
+        continue;
+      }
+      // A line it makes clearly worse is not garbled by it.
+      if (-it->gain >= kRepairMinGain + kRepairGainPerLetter *
+                                            static_cast<long>(std::max(
+                                                line.letters, it->letters))) {
         whole = false;
         break;
       }
-      continue;
+      gain += it->gain;
+      letters += it->letters;
     }
-    if (it->gain < 0) {
-      whole = false;
-      break;
+    if (whole && clearlyBetter(gain, letters, candidate) &&
+        (!anyWhole || gain > wholeGain)) {
+      anyWhole = true;
+      wholeChain = candidate;
+      wholeGain = gain;
     }
-    gain += it->gain;
-    letters += it->letters;
   }
-  if (whole && clearlyBetter(gain, letters, lead)) {
+  if (anyWhole) {
     plan.mode = RepairMode::Whole;
-    plan.chains[0] = lead;
+    plan.chains[0] = wholeChain;
     plan.chainCount = 1;
     return plan;
   }
+  // Lines: the chains best on most lines first, then the others that make
+  // some line read clearly better (Windows-1252 and Latin-1 read most bytes
+  // alike, so the one a line did not need may be the one another needs).
+  // Those others by what they add to the lines they clear, most first.
   plan.mode = RepairMode::Lines;
-  for (const auto &t : tally) {
-    if (plan.chainCount == kMaxLineChains)
-      break;
-    plan.chains[plan.chainCount++] = t.first;
+  for (const auto &t : tally)
+    candidates.erase(std::find(candidates.begin(), candidates.end(), t.first));
+  std::vector<std::pair<long, RepairChain>> others;
+  for (const RepairChain &c : candidates) {
+    long total = 0;
+    for (const LineFinding &line : lines)
+      for (const Found &f : line.found)
+        if (f.chain == c && clearlyBetter(f.gain, f.letters, f.chain))
+          total += f.gain;
+    others.emplace_back(total, c);
   }
+  std::stable_sort(
+      others.begin(), others.end(),
+      [](const auto &a, const auto &b) { return a.first > b.first; });
+  for (const auto &t : tally)
+    if (plan.chainCount < kMaxLineChains)
+      plan.chains[plan.chainCount++] = t.first;
+  for (const auto &o : others)
+    if (plan.chainCount < kMaxLineChains)
+      plan.chains[plan.chainCount++] = o.second;
   return plan;
 }
 
@@ -308,7 +367,10 @@ bool repairLine(const RepairPlan &plan, const std::uint8_t *line,
     const auto *p = reinterpret_cast<const std::uint8_t *>(r.text.data());
     const TextFit fit = fitAsItStands(p, r.text.size(), chars);
     const long gain = fit.score - base;
-    if (clearlyBetter(gain, fit.russian, chain) && (!found || gain > bestGain)) {
+    // The plan's chains were found on other lines: a line needs only read
+    // clearly better, however few its letters.
+    if (gainClears(gain, fit.russian, chain, 1) &&
+        (!found || gain > bestGain)) {
       bestGain = gain;
       found = true;
       out = std::move(r.text);
@@ -331,16 +393,28 @@ std::size_t linePieceEnd(const std::uint8_t *bytes, std::size_t size) {
 
 namespace {
 
-// The length of `bytes` without a UTF-8 sequence cut by its end.
-std::size_t wholeCharacters(const std::string &bytes) {
+// Where a line cut short by the sample ends: after its last ASCII byte
+// that is no letter, so that no garbled word is cut (its pieces would not
+// undo); without one, after its last whole UTF-8 character.
+std::size_t cutLineEnd(const std::string &bytes, std::size_t from) {
+  const auto *p = reinterpret_cast<const std::uint8_t *>(bytes.data());
+  if (bytes.size() <= from)
+    return from;
+  const std::size_t piece = linePieceEnd(p + from, bytes.size() - from);
+  const std::uint8_t last = p[from + piece - 1];
+  if (last < 0x80 &&
+      !((last >= 'a' && last <= 'z') || (last >= 'A' && last <= 'Z')))
+    return from + piece;
   std::size_t end = bytes.size();
   std::size_t back = 0;
-  while (back < 3 && end > back &&
-         (static_cast<std::uint8_t>(bytes[end - 1 - back]) & 0xC0) == 0x80)
+  while (back < 3 && end > from + back && (p[end - 1 - back] & 0xC0) == 0x80)
     ++back;
-  if (end > back) {
-    const auto lead = static_cast<std::uint8_t>(bytes[end - 1 - back]);
-    const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  if (end > from + back) {
+    const std::uint8_t lead = p[end - 1 - back];
+    const std::size_t need = lead >= 0xF0   ? 4
+                             : lead >= 0xE0 ? 3
+                             : lead >= 0xC0 ? 2
+                                            : 1;
     if (lead >= 0xC0 && need > back + 1)
       return end - 1 - back;
   }
@@ -361,7 +435,9 @@ void RepairEvidence::feed(const std::uint8_t *bytes, std::size_t size) {
       if (sample_.size() >= kRepairHeadSize &&
           (b == '\n' || sample_.size() >= kRepairHeadSize + kRepairLineCut)) {
         if (b != '\n') {
-          sample_.resize(wholeCharacters(sample_));
+          const std::size_t lineStart = sample_.rfind('\n');
+          sample_.resize(cutLineEnd(
+              sample_, lineStart == std::string::npos ? 0 : lineStart + 1));
           line_.clear();
           lineWanted_ = false;
           // The rest of this line is not read into the sample.
@@ -393,7 +469,7 @@ void RepairEvidence::feed(const std::uint8_t *bytes, std::size_t size) {
 void RepairEvidence::takeLine() {
   if (lineWanted_) {
     if (line_.size() >= kRepairLineCut && line_.back() != '\n') {
-      line_.resize(wholeCharacters(line_));
+      line_.resize(cutLineEnd(line_, 0));
       line_ += '\n';
     }
     for (char c : line_)
@@ -409,7 +485,8 @@ void RepairEvidence::takeLine() {
 const std::string &RepairEvidence::sample() {
   if (!line_.empty()) {
     if (lineWanted_) {
-      line_.resize(wholeCharacters(line_));
+      if (line_.size() >= kRepairLineCut)
+        line_.resize(cutLineEnd(line_, 0));
       sample_ += line_;
     }
     line_.clear();

@@ -17,7 +17,7 @@
 // kRepairGainPerLetter per Russian letter of the result, in the quarters
 // of engine/repair_model.h). Then:
 // - Whole: the chain that is best on most garbled lines undoes every line
-//   of the sample and makes none of them read worse: the whole file is
+//   of the sample and makes none of them read clearly worse: the whole file is
 //   undone by it;
 // - Lines: otherwise (some lines garbled, others not, or garbled by
 //   different chains): each line of the file is undone by the best of the
@@ -41,6 +41,9 @@ inline constexpr std::size_t kRepairEnoughBytes = 512;
 inline constexpr std::size_t kRepairLineCut = 1024;
 inline constexpr long kRepairMinGain = 24;
 inline constexpr long kRepairGainPerLetter = 2;
+// Russian letters the result of a chain whose text was written in a
+// single-byte page must hold (one written in UTF-8: one).
+inline constexpr std::uint32_t kRepairLeastLetters = 5;
 inline constexpr std::size_t kMaxLineChains = 4;
 // Lines longer than this are repaired in pieces of at most this many
 // bytes, each cut after its last ASCII byte that is no letter.
@@ -71,8 +74,9 @@ struct RepairPlan {
 
 // Whether undoing `chain` adds enough to a text's fit to be applied:
 // kRepairMinGain plus kRepairGainPerLetter per Russian letter of the
-// result; for a chain stored as read (the text is no UTF-8 as it stands),
-// any gain.
+// result, which holds kRepairLeastLetters of them where the text was
+// written in a single-byte page; for a chain stored as read (the text is
+// no UTF-8 as it stands), any gain.
 bool clearlyBetter(long gain, std::uint32_t russianLetters,
                    const RepairChain &chain);
 
@@ -112,7 +116,8 @@ RepairPlan decideRepairOfStream(SliceStream &stream);
 
 // One line (a piece of at most kRepairLineLimit bytes, its line end
 // included) repaired by the best of the plan's chains that makes it read
-// clearly better; false when none does and `out` is left alone.
+// clearly better (however few its letters: the chains were found on other
+// lines); false when none does and `out` is left alone.
 bool repairLine(const RepairPlan &plan, const std::uint8_t *line,
                 std::size_t size, std::string &out);
 

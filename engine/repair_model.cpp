@@ -9,18 +9,14 @@ namespace {
 using repair_model::kSymbols;
 
 // Costs in quarters of a natural logarithm.
-constexpr int kMixedCase = -24;     // пРИВЕТ, ПрИвЕт
-constexpr int kMixedScript = -40;   // a word of Cyrillic and Latin letters
-constexpr int kRussianSign = -6;    // « » — … № ° and the like
-constexpr int kOtherLetter = -30;   // À, ђ, Ї: a letter of no Russian word
-constexpr int kSymbol = -34;        // ± ¤ ╨ and other signs
-constexpr int kControl = -60;       // C1 controls, U+FFFD, private use
-constexpr int kCommonBonus = 12;    // a common word, in a text's fit
-// Choosing among a word's open readings: a common word first, then a word
-// the trigrams undervalue, then the trigrams.
-constexpr long kCommonChoice = 4000;
-constexpr long kKnownChoice = 2000;
-constexpr int kLatinLetter = 1;     // marks a Latin letter in a word
+constexpr int kMixedCase = -24;   // пРИВЕТ, ПрИвЕт
+constexpr int kMixedScript = -40; // a word of Cyrillic and Latin letters
+constexpr int kRussianSign = -24; // « » — … № ° and the like
+constexpr int kOtherLetter = -48; // À, ђ, Ї: a letter of no Russian word
+constexpr int kSymbol = -48;      // ± ¤ ╨ and other signs
+constexpr int kControl = -80;     // C1 controls, U+FFFD, private use
+constexpr int kCommonBonus = 12;  // a common word, in a text's fit
+constexpr int kLatinAccent = -12; // ü in Grüße
 
 inline int trigram(int a, int b, int c) {
   return repair_model::kTrigrams[(static_cast<std::size_t>(a) * kSymbols +
@@ -96,7 +92,7 @@ struct WordScan {
   int previous1 = 0;
   std::uint32_t letters = 0;
   std::uint32_t capitals = 0;
-  bool capitalAfterSmall = false; // a capital after a small letter
+  bool capitalAfterSmall = false;  // a capital after a small letter
   bool smallAfterCapitals = false; // a small letter after two capitals
   bool cyrillic = false;
   bool latin = false;
@@ -119,6 +115,35 @@ struct WordScan {
 
 } // namespace
 
+namespace {
+
+enum class Kind : std::uint8_t {
+  Russian,
+  Ascii,
+  Accented,
+  OtherCyrillic,
+  None
+};
+
+Kind kindOf(char32_t c) {
+  if (russianLetterOf(c) != 0)
+    return Kind::Russian;
+  if (isAsciiLetter(c))
+    return Kind::Ascii;
+  if ((c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7))
+    return Kind::Accented;
+  if (c >= 0x400 && c <= 0x4FF)
+    return Kind::OtherCyrillic;
+  return Kind::None;
+}
+
+bool isCapital(char32_t c) {
+  return isRussianCapital(c) || (c >= 'A' && c <= 'Z') ||
+         (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x400 && c <= 0x40F);
+}
+
+} // namespace
+
 TextFit fitOfText(const char32_t *chars, std::size_t count) {
   TextFit fit;
   WordScan word;
@@ -126,15 +151,14 @@ TextFit fitOfText(const char32_t *chars, std::size_t count) {
   bool lastCapital = false;
   for (std::size_t i = 0; i < count; ++i) {
     const char32_t c = chars[i];
-    const int letter = russianLetterOf(c);
-    if (letter != 0 || isAsciiLetter(c)) {
+    const Kind kind = kindOf(c);
+    if (kind != Kind::None) {
       if (!inWord) {
         word = WordScan{};
         inWord = true;
         lastCapital = false;
       }
-      const bool capital =
-          letter != 0 ? isRussianCapital(c) : (c >= 'A' && c <= 'Z');
+      const bool capital = isCapital(c);
       if (capital && word.letters > 0 && !lastCapital)
         word.capitalAfterSmall = true;
       if (!capital && word.capitals >= 2 && lastCapital)
@@ -142,7 +166,8 @@ TextFit fitOfText(const char32_t *chars, std::size_t count) {
       word.capitals += capital ? 1u : 0u;
       lastCapital = capital;
       ++word.letters;
-      if (letter != 0) {
+      if (kind == Kind::Russian) {
+        const int letter = russianLetterOf(c);
         word.cyrillic = true;
         fit.score += trigram(word.previous2, word.previous1, letter);
         word.previous2 = word.previous1;
@@ -152,11 +177,26 @@ TextFit fitOfText(const char32_t *chars, std::size_t count) {
           word.hash ^= static_cast<std::uint32_t>(letter);
           word.hash *= 0x01000193u;
         }
+        continue;
+      }
+      // Any other letter: no trigram across it.
+      word.hashing = false;
+      word.previous2 = word.previous1 = 0;
+      if (kind == Kind::OtherCyrillic) {
+        word.cyrillic = true;
+        fit.score += kOtherLetter;
+        ++fit.signs;
       } else {
         word.latin = true;
-        word.hashing = false;
-        fit.score += kLatinLetter - 1;
-        word.previous2 = word.previous1 = 0;
+        if (kind == Kind::Accented) {
+          // An accented letter beside a plain Latin one is of a Latin
+          // word (Grüße); among signs and others, of none (Ïðèâåò).
+          const bool besidePlain =
+              (i > 0 && isAsciiLetter(chars[i - 1])) ||
+              (i + 1 < count && isAsciiLetter(chars[i + 1]));
+          fit.score += besidePlain ? kLatinAccent : kOtherLetter;
+          ++fit.signs;
+        }
       }
       continue;
     }
@@ -208,9 +248,9 @@ long fitOfWord(const std::uint8_t *letters, std::size_t count) {
     s += trigram(a, b, 0);
   const std::uint32_t h = wordHash(letters, count);
   if (isCommonWord(h))
-    s += kCommonChoice;
+    s += kCommonWordBonus;
   else if (count > 1 && isKnownWord(h))
-    s += kKnownChoice;
+    s += kKnownWordBonus;
   return s;
 }
 

@@ -12,12 +12,13 @@
 //   made by tools/make_repair_model.py);
 // - a word in mixed case (other than a capital followed by small letters),
 //   or mixing Cyrillic and Latin letters, at a fixed cost;
+// - a Cyrillic letter of no Russian word (ђ, Ў), or an accented Latin
+//   letter that stands beside no plain Latin one (Ï in Ïðèâåò, not ü in
+//   Grüße), as a rare sign;
 // - any other character above U+007F as a sign, at a cost by its kind: the
 //   punctuation of Russian text (« » — … №, the no-break space) costs
-//   little, a letter of another alphabet or a symbol much, a control
-//   character or U+FFFD most.
-// ASCII other than letters costs nothing; ASCII letters are neutral except
-// where they mix with Cyrillic in a word.
+//   least, a symbol more, a control character or U+FFFD most.
+// ASCII costs nothing (its letters only where they mix with Cyrillic).
 #pragma once
 
 #include <cstddef>
@@ -56,8 +57,14 @@ struct TextFit {
 TextFit fitOfText(const char32_t *chars, std::size_t count);
 
 // A word's fit as letters 1..33 alone (no edges' characters): the trigram
-// score from its start to its end, plus the bonus of a common or known
-// word. Used to choose among the readings a lost byte leaves open.
+// score from its start to its end, plus kCommonWordBonus for a common word
+// or kKnownWordBonus for a word the dictionary knows that the trigrams
+// undervalue, which outweigh any trigrams. Used to choose among the
+// readings a lost byte leaves open.
+inline constexpr long kCommonWordBonus = 4000;
+inline constexpr long kKnownWordBonus = 2000;
+// A word whose fit reaches this is a common word.
+inline constexpr long kCommonWordFit = kCommonWordBonus - 1000;
 long fitOfWord(const std::uint8_t *letters, std::size_t count);
 
 // The 32-bit FNV-1a hash of letters 1..33, as the generator computes it.

@@ -115,7 +115,8 @@ FastPart fastUndo(const std::uint8_t *in, std::size_t count, bool last,
   FastPart part;
   const Utf8Check check = checkUtf8(out, o);
   std::size_t keep = o;
-  if (check.stop == Utf8Status::Incomplete && !(last && stop == FastStop::End)) {
+  if (check.stop == Utf8Status::Incomplete &&
+      !(last && stop == FastStop::End)) {
     // The bytes of a character cut short by the end: their characters
     // come again with what follows.
     keep = check.valid;
@@ -184,15 +185,14 @@ StepResult wholeStep(SliceStream &job, RepairState &state, bool last) {
         return StepResult::Continue;
       }
     }
-    const std::size_t end = state.pairBytes != nullptr
-                                ? stretchEnd(in, pos, count)
-                                : count;
+    const std::size_t end =
+        state.pairBytes != nullptr ? stretchEnd(in, pos, count) : count;
     state.scratch.clear();
     const bool ok = state.undo->feed(in + pos, end - pos, job.processed + pos,
                                      state.scratch);
-    if (!job.writeAll(reinterpret_cast<const std::uint8_t *>(
-                          state.scratch.data()),
-                      state.scratch.size()))
+    if (!job.writeAll(
+            reinterpret_cast<const std::uint8_t *>(state.scratch.data()),
+            state.scratch.size()))
       return StepResult::WriteFailed;
     if (!ok)
       return fail(state);

@@ -136,8 +136,8 @@ std::string describe(const engine::RepairChain &chain) {
   for (std::size_t i = 0; i < chain.count; ++i) {
     if (i > 0)
       s += ", then ";
-    s += std::string(engine::repairPageName(chain.layers[i].written)) +
-         " as " + std::string(engine::repairPageName(chain.layers[i].read));
+    s += std::string(engine::repairPageName(chain.layers[i].written)) + " as " +
+         std::string(engine::repairPageName(chain.layers[i].read));
   }
   if (chain.count == 0)
     s = "no chain";
@@ -163,9 +163,8 @@ std::string ExcerptPicker::pick(std::size_t minChars, std::size_t maxChars,
     const std::size_t chars =
         minChars + nextRandom(rng) % (maxChars - minChars + 1);
     const std::size_t first = nextRandom(rng) % (starts_.size() - chars);
-    const std::size_t end = first + chars < starts_.size()
-                                ? starts_[first + chars]
-                                : text_.size();
+    const std::size_t end =
+        first + chars < starts_.size() ? starts_[first + chars] : text_.size();
     std::string excerpt = text_.substr(starts_[first], end - starts_[first]);
     std::size_t cyrillic = 0;
     for (std::size_t i = 0; i + 1 < excerpt.size(); ++i)
