@@ -353,10 +353,9 @@ bool repairLine(const RepairPlan &plan, const std::uint8_t *line,
   if (!hasHighByte(line, size))
     return false;
   thread_local std::vector<char32_t> chars;
-  const long base = fitAsItStands(line, size, chars).score;
   const bool valid = checkUtf8(line, size).stop == Utf8Status::Ok;
-  long bestGain = 0;
-  bool found = false;
+  bool based = false;
+  long base = 0;
   for (std::uint8_t i = 0; i < plan.chainCount; ++i) {
     const RepairChain &chain = plan.chains[i];
     if (chain.storedAsRead == valid)
@@ -364,19 +363,21 @@ bool repairLine(const RepairPlan &plan, const std::uint8_t *line,
     UndoResult r = undoChain(chain, line, size);
     if (r.fault != UndoFault::None)
       continue;
+    if (!based) {
+      base = fitAsItStands(line, size, chars).score;
+      based = true;
+    }
     const auto *p = reinterpret_cast<const std::uint8_t *>(r.text.data());
     const TextFit fit = fitAsItStands(p, r.text.size(), chars);
-    const long gain = fit.score - base;
     // The plan's chains were found on other lines: a line needs only read
-    // clearly better, however few its letters.
-    if (gainClears(gain, fit.russian, chain, 1) &&
-        (!found || gain > bestGain)) {
-      bestGain = gain;
-      found = true;
+    // clearly better, however few its letters. The first chain that makes
+    // it so (the one best on most lines first) undoes it.
+    if (gainClears(fit.score - base, fit.russian, chain, 1)) {
       out = std::move(r.text);
+      return true;
     }
   }
-  return found;
+  return false;
 }
 
 std::size_t linePieceEnd(const std::uint8_t *bytes, std::size_t size) {
@@ -475,7 +476,7 @@ void RepairEvidence::takeLine() {
     for (char c : line_)
       high_ += static_cast<std::uint8_t>(c) >= 0x80;
     sample_ += line_;
-    if (high_ >= kRepairEnoughBytes)
+    if (high_ >= kRepairEnoughBytes || sample_.size() >= kRepairSampleLimit)
       done_ = true;
   }
   line_.clear();

@@ -4,9 +4,9 @@
 // The sample is the file's first 8 KiB, carried on to the end of its last
 // line; when that holds fewer than kRepairEnoughBytes bytes above 0x7F,
 // later lines that hold such bytes are added, each up to kRepairLineCut
-// bytes, until there are that many, but no further than
-// kDetectReadOnBudget past the first byte above 0x7F (the budget of
-// detection).
+// bytes, until there are that many or the sample holds kRepairSampleLimit
+// bytes, but no further than kDetectReadOnBudget past the first byte above
+// 0x7F (the budget of detection).
 //
 // Only text whose page is UTF-8 is repaired: valid UTF-8 holding
 // characters of two bytes or more, or UTF-8 whose stray bytes are lead
@@ -39,6 +39,7 @@ namespace snpln::engine {
 inline constexpr std::size_t kRepairHeadSize = 8192;
 inline constexpr std::size_t kRepairEnoughBytes = 512;
 inline constexpr std::size_t kRepairLineCut = 1024;
+inline constexpr std::size_t kRepairSampleLimit = 65536;
 inline constexpr long kRepairMinGain = 24;
 inline constexpr long kRepairGainPerLetter = 2;
 // Russian letters the result of a chain whose text was written in a
@@ -115,7 +116,7 @@ RepairPlan decideRepairOfBytes(const std::uint8_t *bytes, std::size_t size);
 RepairPlan decideRepairOfStream(SliceStream &stream);
 
 // One line (a piece of at most kRepairLineLimit bytes, its line end
-// included) repaired by the best of the plan's chains that makes it read
+// included) repaired by the first of the plan's chains that makes it read
 // clearly better (however few its letters: the chains were found on other
 // lines); false when none does and `out` is left alone.
 bool repairLine(const RepairPlan &plan, const std::uint8_t *line,

@@ -219,6 +219,21 @@ TEST(RepairDecision, RepairsLineByLineWhereNoChainFitsAll) {
   EXPECT_EQ(out.text, clean1 + damaged + clean2 + damaged);
 }
 
+// A sample cut inside a long line ends at a blank, so that no garbled word
+// is cut: one line of 30 KB garbled three times is still undone whole.
+TEST(RepairDecision, CutsALongLineBetweenWords) {
+  std::string prose = test::allRussianProse();
+  std::replace(prose.begin(), prose.end(), '\n', ' ');
+  const RepairChain chain =
+      chainOf({{P::Utf8, P::Dos}, {P::Utf8, P::Win}, {P::Utf8, P::Win1252}});
+  const std::string text =
+      *garble(prose.substr(0, prose.find(' ', 4000)), chain);
+  ASSERT_GT(text.size(), kRepairHeadSize + kRepairLineCut);
+  const RepairOutcome out = repairText(bytesOf(text), text.size());
+  EXPECT_EQ(out.plan.mode, RepairMode::Whole);
+  EXPECT_TRUE(out.plan.chain() == chain) << describe(out.plan.chain());
+}
+
 // The decision read through a stream in small reads is the one made on
 // the bytes at hand, and the input is put back.
 TEST(RepairDecision, OnAStreamAsOnTheBytes) {
