@@ -295,7 +295,7 @@ TEST(RepairSlice, AgreesWithThePlainFormAtEverySliceSize) {
   for (const auto &[name, text] : streamingTexts()) {
     const RepairOutcome plain = repairText(bytesOf(text), text.size());
     ASSERT_NE(plain.plan.mode, RepairMode::None) << name;
-    for (const std::size_t slice : {1, 2, 3, 7, 64, 8192}) {
+    for (const std::size_t slice : {1u, 2u, 3u, 7u, 64u, 8192u}) {
       SCOPED_TRACE(std::string(name) + ", slice " + std::to_string(slice));
       const RepairOutcome streamed = runSlices(plain.plan, text, slice);
       EXPECT_EQ(streamed.fault, plain.fault);
