@@ -16,12 +16,14 @@
 // that scores clearly above the line as it stands (kRepairMinGain plus
 // kRepairGainPerLetter per Russian letter of the result, in the quarters
 // of engine/repair_model.h). Then:
-// - Whole: the chain that is best on most garbled lines undoes every line
-//   of the sample and makes none of them read clearly worse: the whole file is
-//   undone by it;
+// - Whole: of the chains that make some line read clearly better, the one
+//   that undoes every line of the sample, makes none of them read clearly
+//   worse and adds most to the sample's fit, when the sample as a whole
+//   then reads clearly better: the whole file is undone by it;
 // - Lines: otherwise (some lines garbled, others not, or garbled by
-//   different chains): each line of the file is undone by the best of the
-//   chains found that makes it read clearly better, or left as it is;
+//   different chains): each line of the file is undone by the first of
+//   those chains (the one best on most lines first, up to kMaxLineChains)
+//   that makes it read clearly better, or left as it is;
 // - None: no line is garbled. Clean text in any page, all capitals
 //   included, stays as it is.
 #pragma once
