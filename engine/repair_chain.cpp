@@ -1,6 +1,7 @@
 #include "engine/repair_chain.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <memory>
 
 #include "engine/repair_model.h"
