@@ -55,11 +55,11 @@ PDB=$BUILD/bench/progress_window_bench
 if [[ ${SKIP_BUILD:-0} != 1 ]]; then
   common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DSNPLN_BUILD_TESTS=OFF -DSNPLN_BUILD_BENCH=ON)
   if cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=ON >/dev/null 2>&1; then
-    cmake --build "$BUILD" --target snpln-cli progress_window_bench preview_bench window_tree_bench
+    cmake --build "$BUILD" --target snpln-cli progress_window_bench preview_bench window_tree_bench repair_bench
   else
     echo "no Qt: the progress window benchmark will be skipped" >&2
     cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=OFF >/dev/null
-    cmake --build "$BUILD" --target snpln-cli
+    cmake --build "$BUILD" --target snpln-cli repair_bench
   fi
 fi
 if [[ ! -x $CLI ]]; then
@@ -316,6 +316,75 @@ small_source utf8 "$SMALL"
 bench_case "utf8 upper" '"$CLI" --upper "$F"' \
   "LC_ALL=C.UTF-8 sed 's/.*/\\U&/' \"\$F\" $SAFE" sed - 1.2 must
 rm -f "$UTF8_SOURCE"
+
+# The repair of garbled text, through the engine step (bench/repair_bench
+# until the command line has the operation): a SIZE_MB MiB file of UTF-8
+# read as Windows-1251 and saved as UTF-8 (made by iconv), against iconv
+# undoing that one layer by hand (-f UTF-8 -t CP1251 gives the UTF-8 back):
+# the same bytes. The text has no И, whose second byte 0x98 iconv's CP1251
+# cannot read. Then a file of the same size whose every other line is so
+# garbled, repaired line by line, which no peer does: its speed, at least
+# 10 MB/s. Each with its peak memory against a 1 MiB file of its kind.
+RB=$BUILD/bench/repair_bench
+if want_case repair || want_case repair-lines; then
+  echo "making a ${SIZE_MB} MiB garbled UTF-8 file"
+  garbled_text() { # MIB OUT [lines]: about MIB MiB of garbled text
+    python3 "$ROOT/bench/make_text.py" --code utf8 --size "$(((${1} * 10 + 17) / 18))" "$2.clean"
+    sed -i 's/И/Й/g' "$2.clean"
+    if [[ ${3:-} == lines ]]; then
+      python3 - "$2.clean" "$2" <<'PY'
+import sys
+with open(sys.argv[1], "rb") as f, open(sys.argv[2], "wb") as out:
+    for i, line in enumerate(f):
+        out.write(line.decode("cp1251").encode("utf-8") if i % 2 else line)
+PY
+    else
+      iconv -f CP1251 -t UTF-8 "$2.clean" >"$2"
+    fi
+    rm -f "$2.clean"
+  }
+  REPAIR_SOURCE=$WORK/garbled.txt
+  garbled_text "$SIZE_MB" "$REPAIR_SOURCE"
+  garbled_text 1 "$WORK/small-garbled.txt"
+  SOURCE=$REPAIR_SOURCE
+  SMALL=$WORK/small-garbled.txt
+  if [[ -x $RB ]]; then
+    bench_case "repair" '"$RB" "$F"' \
+      "iconv -f UTF-8 -t CP1251 \"\$F\" $SAFE" iconv 1.5 - must
+  else
+    goal "repair / iconv" "-" 1.5
+  fi
+  rm -f "$REPAIR_SOURCE"
+  if want_case repair-lines && [[ -x $RB ]]; then
+    garbled_text "$SIZE_MB" "$REPAIR_SOURCE" lines
+    garbled_text 1 "$WORK/small-garbled.txt" lines
+    rm -f "$WORK"/times.* "$WORK"/failed.*
+    for ((i = 0; i < RUNS; i++)); do
+      run_into lines '"$RB" "$F"' "$WORK/rss"
+    done
+    rm -f "$FAILED"
+    SOURCE=$WORK/small-garbled.txt
+    time_once '"$RB" "$F"' "$WORK/rss-small" >/dev/null
+    SOURCE=$REPAIR_SOURCE
+    lines_t=$(median_into lines)
+    [[ -s $FAILED ]] && lines_t=INVALID
+    lines_size=$(stat -c %s "$REPAIR_SOURCE")
+    mbs=INVALID growth=INVALID per10=INVALID
+    if [[ $lines_t != INVALID ]]; then
+      mbs=$(awk -v s="$lines_size" -v t="$lines_t" 'BEGIN { printf "%.1f", s / 1e6 / t }')
+      # The time against the time 10 MB/s would take.
+      per10=$(awk -v s="$lines_size" -v t="$lines_t" 'BEGIN { printf "%.2f", t / (s / 1e7) }')
+      growth=$(awk -v a="$(tail -n1 "$WORK/rss")" -v b="$(tail -n1 "$WORK/rss-small")" 'BEGIN { printf "%.1f", (a - b) / 1024 }')
+    fi
+    printf '%-14s snpln %8s  %s MB/s  peak RSS %s KiB (1 MiB: %s KiB)\n' "repair-lines" \
+      "$lines_t" "$mbs" "$(tail -n1 "$WORK/rss")" "$(tail -n1 "$WORK/rss-small")"
+    goal "repair-lines: s / s at 10 MB/s" "$per10" 1.0
+    goal "repair-lines: RSS - RSS(1 MiB), MiB" "$growth" 8
+    rm -f "$REPAIR_SOURCE"
+  fi
+  SOURCE=$WIN_SOURCE
+  SMALL=$WORK/small-win.txt
+fi
 fi # want files
 
 # The main window, offscreen, recoding the Dos file: its run against
