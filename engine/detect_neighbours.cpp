@@ -16,7 +16,7 @@ enum class Kind : std::uint8_t {
   Sign,      // other punctuation and symbols
   Opening,   // « „ ‚ ‹: before a word
   Closing,   // » ” ’ › …: after a word
-  Wrapper,   // “ ‘, dashes, the no-break space: before or after
+  Wrapper,   // “ ‘, dashes: before or after
   Box,       // box drawing, blocks and shades
   Foreign,   // a Cyrillic letter of no Russian or Ukrainian word
   Capital,
@@ -26,6 +26,8 @@ enum class Kind : std::uint8_t {
 using Kinds = std::array<Kind, 256>;
 
 Kind kindOf(char16_t c) {
+  if (c == 0x00A0) // the no-break space parts words as a space does
+    return Kind::Separator;
   if (c < 0x80) {
     const bool latin = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
     return latin ? Kind::Latin : Kind::Separator;
@@ -66,7 +68,6 @@ Kind kindOf(char16_t c) {
   case 0x203A:
   case 0x2026:
     return Kind::Closing;
-  case 0x00A0:
   case 0x2013:
   case 0x2014:
   case 0x2018:
@@ -146,6 +147,11 @@ long wordsReadRight(const std::uint8_t *bytes, std::size_t size,
     bool wrong = boxAtEnds && first < last;
     bool smallSeen = false;
     for (std::size_t k = first; k < last; ++k) {
+      // No word has one letter three times running (Mac's indent of
+      // no-break spaces reads as ККК in Windows-1251).
+      if (k >= first + 2 && bytes[k] == bytes[k - 1] &&
+          bytes[k] == bytes[k - 2])
+        wrong = true;
       switch (kinds[bytes[k]]) {
       case Kind::Capital:
         ++cyrillic;
@@ -188,6 +194,20 @@ long wordsReadRight(const std::uint8_t *bytes, std::size_t size,
 }
 
 namespace {
+
+// The fit of a reading to the letter frequencies (engine/letter_frequencies.h)
+// with Ukrainian і, which it scores as an unlikely sign, about as common as
+// а (it is in Ukrainian). The rarer Ukrainian letters stay unlikely: Mac's
+// Є is Windows-1251's ё.
+long fitWithUkrainian(const std::uint8_t *bytes, std::size_t size,
+                      CodePage page) {
+  const CharTable &chars = charsOf(page);
+  long score = fitOfReading(bytes, size, page).score;
+  for (std::size_t i = 0; i < size; ++i)
+    if (chars[bytes[i]] == 0x0456 || chars[bytes[i]] == 0x0406)
+      score += 48;
+  return score;
+}
 
 // A neighbour takes the place of the page chosen when at least one more
 // word reads right in it than wrong, against the page chosen: a word that
@@ -232,10 +252,10 @@ NeighbourChoice chooseNeighbour(const std::uint8_t *bytes, std::size_t size,
   // frequencies clearly better (Mac's capitals read as signs in
   // Windows-1251, Windows-1251's capitals and я as signs in Mac).
   const long ownWords = wordsReadRight(bytes, size, chosen);
-  const long ownFit = fitOfReading(bytes, size, chosen).score;
+  const long ownFit = fitWithUkrainian(bytes, size, chosen);
   const auto beats = [&](CodePage page, long &words, long &fit) {
     words = wordsReadRight(bytes, size, page);
-    fit = fitOfReading(bytes, size, page).score;
+    fit = fitWithUkrainian(bytes, size, page);
     return words >= ownWords + kNeighbourMargin ||
            (chosen == CodePage::Win && words >= ownWords &&
             fit > ownFit + kFitMargin);

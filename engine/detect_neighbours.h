@@ -57,9 +57,10 @@ struct NeighbourChoice {
 // Cyrillic letters or more of those languages, in small letters, capitals,
 // or a capital and small letters, and wrong with a sign, a foreign or Latin
 // letter among them, a capital after a small letter, or box drawing at its
-// ends. Of the words of one letter only the Ukrainian і and є count (as
-// right), a foreign letter or a corner or tee of box drawing alone between
-// words as wrong; signs alone count neither way.
+// ends, or one letter three times running. No-break spaces part words as
+// spaces do. Of the words of one letter only the Ukrainian і and є count
+// (as right), a foreign letter or a corner or tee of box drawing alone
+// between words as wrong; signs alone count neither way.
 long wordsReadRight(const std::uint8_t *bytes, std::size_t size, CodePage page);
 // One page reads clearly better than another by this many words: one word
 // that reads right in it and wrong in the other.

@@ -39,11 +39,11 @@ _snpln_cli() {
   case $option in
   -t | --to)
     values=$(_snpln_cli_pages "$cmd" | grep -vx auto)
-    [[ -z $values ]] && values="dos win koi iso"
+    [[ -z $values ]] && values="dos win koi iso mac koi8u cp1125"
     ;;
   -f | --from)
     values=$(_snpln_cli_pages "$cmd")
-    [[ -z $values ]] && values="auto dos win koi iso"
+    [[ -z $values ]] && values="auto dos win koi iso mac koi8u cp1125"
     ;;
   --line-ends)
     values="lf crlf cr"
