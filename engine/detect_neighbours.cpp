@@ -102,6 +102,19 @@ bool isOneLetterWord(char16_t c) {
   return c == 0x0456 || c == 0x0406 || c == 0x0454 || c == 0x0404;
 }
 
+// The same corner, tee or cross of box drawing all along.
+bool isJunctionRun(const std::uint8_t *bytes, std::size_t size, CodePage page) {
+  const char16_t c = charsOf(page)[bytes[0]];
+  const bool straight =
+      c == 0x2500 || c == 0x2502 || c == 0x2550 || c == 0x2551 || c >= 0x2580;
+  if (straight)
+    return false;
+  for (std::size_t k = 1; k < size; ++k)
+    if (bytes[k] != bytes[0])
+      return false;
+  return true;
+}
+
 } // namespace
 
 // A word is a run of letters and bytes above 0x7F between ASCII bytes
@@ -145,13 +158,15 @@ long wordsReadRight(const std::uint8_t *bytes, std::size_t size,
       ++first;
     std::size_t cyrillic = 0, capitals = 0, latin = 0, foreign = 0;
     bool wrong = boxAtEnds && first < last;
+    // Nothing that could be a word or a drawing: counts twice.
+    bool nonsense = false;
     bool smallSeen = false;
     for (std::size_t k = first; k < last; ++k) {
       // No word has one letter three times running (Mac's indent of
       // no-break spaces reads as ККК in Windows-1251).
       if (k >= first + 2 && bytes[k] == bytes[k - 1] &&
           bytes[k] == bytes[k - 2])
-        wrong = true;
+        nonsense = true;
       switch (kinds[bytes[k]]) {
       case Kind::Capital:
         ++cyrillic;
@@ -181,9 +196,16 @@ long wordsReadRight(const std::uint8_t *bytes, std::size_t size,
       wrong = true;
     if (cyrillic == 0 && latin == 0 && foreign == 0)
       wrong = false; // signs alone: a number sign, a degree sign
-    if (first == last && end - i == 1 && boxAtEnds)
-      wrong = true; // a corner or tee alone between words
-    if (wrong)
+    if (first == last && boxAtEnds) {
+      // Box drawing alone between words, outside frames; a corner, tee or
+      // cross, alone or repeated, draws nothing (Mac's indent of no-break
+      // spaces reads as ╩╩╩ in CP866, its — as ╤).
+      wrong = true;
+      nonsense = isJunctionRun(bytes + i, end - i, page);
+    }
+    if (nonsense)
+      score -= 2;
+    else if (wrong)
       --score;
     else if (cyrillic >= 2 || (cyrillic == 1 && latin == 0 &&
                                isOneLetterWord(charsOf(page)[bytes[first]])))

@@ -59,8 +59,9 @@ struct NeighbourChoice {
 // letter among them, a capital after a small letter, or box drawing at its
 // ends, or one letter three times running. No-break spaces part words as
 // spaces do. Of the words of one letter only the Ukrainian і and є count
-// (as right), a foreign letter or a corner or tee of box drawing alone
-// between words as wrong; signs alone count neither way.
+// (as right), a foreign letter or box drawing alone between words (outside
+// frames, which are set aside before) as wrong; signs alone count neither
+// way.
 long wordsReadRight(const std::uint8_t *bytes, std::size_t size, CodePage page);
 // One page reads clearly better than another by this many words: one word
 // that reads right in it and wrong in the other.

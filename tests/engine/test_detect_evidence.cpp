@@ -262,6 +262,15 @@ TEST(DetectEvidence, LaterPagesOnTheirOwnEvidence) {
        CodePage::Mac, NeighbourNote::CapitalsOutsideWindows1251},
       {"Russian capitals in Mac with quotes", "«ВЕСНА» — РАССКАЗ ЁЖИКА",
        CodePage::Mac, CodePage::Mac, NeighbourNote::SignsOutsideCp866},
+      // Mac's no-break space is Windows-1251's К and CP866's ╩, its dash
+      // CP866's ╤: an indent reads as ККК or ╩╩╩, no word or drawing.
+      {"Mac indent of no-break spaces", "\u00A0\u00A0\u00A0 этой программы нет",
+       CodePage::Mac, CodePage::Mac, NeighbourNote::CapitalsOutsideWindows1251},
+      {"Mac capitals, an indent and a dash",
+       "\u00A0\u00A0\u00A0 ЭТО — ОДИН ИЗ НИХ", CodePage::Mac, CodePage::Mac,
+       NeighbourNote::SignsOutsideCp866},
+      {"CP866 capitals beside a bar", "СЧЁТ │ ИТОГО │ ВСЕГО", CodePage::Dos,
+       CodePage::Dos, NeighbourNote::None},
       // Russian text is the same bytes in KOI8-R and KOI8-U, CP866 and
       // CP1125: the older page answers.
       {"Russian in KOI8-U", rus, CodePage::KoiU, CodePage::Koi,
