@@ -3,10 +3,10 @@
 # byte order marks that the text does not bear out are text.
 hex() { od -An -tx1 "$1" | tr -s ' \n' ' '; echo; }
 ukrainian='Дід Іван виходить на ґанок і довго дивиться на город, де їжак ховається в листі.'
-printf '%s\n' "$ukrainian" | iconv -t KOI8-U >koi8u.txt
-printf '%s\n' "$ukrainian" | iconv -t CP1125 >cp1125.txt
-printf '%s\n' "$ukrainian" | iconv -t MAC-CYRILLIC >mac.txt
-printf 'Кащеев и моя семья\n' | iconv -t MAC-CYRILLIC >kashcheev.txt
+printf '%s\n' "$ukrainian" | iconv -f UTF-8 -t KOI8-U >koi8u.txt
+printf '%s\n' "$ukrainian" | iconv -f UTF-8 -t CP1125 >cp1125.txt
+printf '%s\n' "$ukrainian" | iconv -f UTF-8 -t MAC-CYRILLIC >mac.txt
+printf 'Кащеев и моя семья\n' | iconv -f UTF-8 -t MAC-CYRILLIC >kashcheev.txt
 "$SNPLN" -d koi8u.txt cp1125.txt mac.txt kashcheev.txt
 "$SNPLN" --json -d koi8u.txt mac.txt
 "$SNPLN" -v -t utf8 koi8u.txt
@@ -20,7 +20,7 @@ cmp koi8u.txt cp1125.txt && echo "as iconv writes it"
 # back.
 "$SNPLN" -v -f koi8u -t koi cp1125.txt
 "$SNPLN" -v -f koi -t koi8u cp1125.txt
-printf '%s\n' "$ukrainian" | iconv -t KOI8-U | cmp - cp1125.txt && echo "back"
+printf '%s\n' "$ukrainian" | iconv -f UTF-8 -t KOI8-U | cmp - cp1125.txt && echo "back"
 # Mac's € is at FF (the C library's MAC-CYRILLIC has ¤ there).
 printf '5 \342\202\254\n' >euro.txt
 "$SNPLN" -f utf8 -t mac euro.txt
