@@ -622,14 +622,27 @@ detection_table() {
     return
   fi
   local out worst
+  # Ukrainian prose: the tests' own, and the Ukrainian translations of the
+  # programs installed (gettext catalogues), where there are any.
+  local ukrainian=(--ukrainian "$ROOT/tests/data/ukrainian_prose.txt")
+  for mo in /usr/share/locale/uk/LC_MESSAGES/*.mo; do
+    [[ -e $mo ]] && ukrainian+=(--ukrainian "$mo")
+  done
   out=$(python3 "$ROOT/bench/detect_accuracy.py" --cli "$CLI" --per "${DETECT_PER:-60}" \
+    "${ukrainian[@]}" \
     /usr/share/doc/debian/FAQ/debian-faq.ru.txt.gz "$ROOT"/tests/data/russian_prose*.txt)
   echo "$out"
   worst=$(awk '/worst cell:/ { print $NF }' <<<"$out")
   # At least 19 in 20 right in every cell: the share wrong at most 0.05.
   goal "detection, worst cell wrong" "$(awk -v w="$worst" 'BEGIN { printf "%.3f", 1 - w }')" 0.05
+  # At least 99 in 100 right in texts of 100 characters or more.
+  worst=$(awk '/worst cell of 100 characters or more:/ { print $NF }' <<<"$out")
+  goal "detection, >=100 chars wrong" "$(awk -v w="$worst" 'BEGIN { printf "%.3f", 1 - w }')" 0.01
   worst=$(awk '/worst harder cell:/ { print $NF }' <<<"$out")
   goal "detection, worst harder wrong" "$(awk -v w="$worst" 'BEGIN { printf "%.3f", 1 - w }')" 0.05
+  # No peer ahead by more than a point in any cell.
+  worst=$(awk '/most ahead of snpln/ { print $NF }' <<<"$out")
+  goal "detection, a peer ahead by" "$worst" 0.01
 }
 want detection && detection_table
 

@@ -1240,9 +1240,9 @@ preview</source>
         <translation>--output %1 — это сам входной файл: уберите --output, чтобы переписать его на месте</translation>
     </message>
     <message>
-        <source>Rewrites Russian plain-text files in place: recoding between CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), UTF-8 (utf8) and UTF-16 (utf16, utf16le, utf16be) with automatic detection, upper/lower/sentence case, removal and replacement of a string, blanks to TABs, and removal of excessive empty lines.
+        <source>Rewrites Russian plain-text files in place: recoding between CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), Mac Cyrillic (mac), KOI8-U (koi8u), CP1125 (cp1125), UTF-8 (utf8) and UTF-16 (utf16, utf16le, utf16be) with automatic detection, upper/lower/sentence case, removal and replacement of a string, blanks to TABs, and removal of excessive empty lines.
 Every NAME is a file, or a directory whose whole tree is taken, filtered by --filter. Several operations run as passes, one after another, over all names.</source>
-        <translation>Переписывает русские текстовые файлы на месте: перекодировка между CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), UTF-8 (utf8) и UTF-16 (utf16, utf16le, utf16be) с автоматическим определением, верхний/нижний регистр и регистр предложений, удаление и замена строки, пробелы в TAB и удаление лишних пустых строк.
+        <translation>Переписывает русские текстовые файлы на месте: перекодировка между CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), Mac Cyrillic (mac), KOI8-U (koi8u), CP1125 (cp1125), UTF-8 (utf8) и UTF-16 (utf16, utf16le, utf16be) с автоматическим определением, верхний/нижний регистр и регистр предложений, удаление и замена строки, пробелы в TAB и удаление лишних пустых строк.
 Каждое ИМЯ — файл или каталог, всё дерево которого берётся с фильтром --filter. Несколько операций выполняются проходами, одна за другой, по всем именам.</translation>
     </message>
     <message>
@@ -1290,8 +1290,8 @@ Exit status:
 </translation>
     </message>
     <message>
-        <source>Recode to this code page: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), utf8 (utf-8), utf16 (a byte order mark, little-endian), utf16le or utf16be</source>
-        <translation>Перекодировать в эту кодировку: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), utf8 (utf-8), utf16 (метка порядка байтов, little-endian), utf16le или utf16be</translation>
+        <source>Recode to this code page: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), mac (x-mac-cyrillic), koi8u (koi8-u), cp1125, utf8 (utf-8), utf16 (a byte order mark, little-endian), utf16le or utf16be</source>
+        <translation>Перекодировать в эту кодировку: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), mac (x-mac-cyrillic), koi8u (koi8-u), cp1125, utf8 (utf-8), utf16 (метка порядка байтов, little-endian), utf16le или utf16be</translation>
     </message>
 </context>
 </TS>

@@ -116,6 +116,12 @@ const char *codePageDisplayName(engine::CodePage page) {
     return "KOI8-R";
   case engine::CodePage::Iso:
     return "ISO 8859-5";
+  case engine::CodePage::Mac:
+    return "Mac Cyrillic";
+  case engine::CodePage::KoiU:
+    return "KOI8-U";
+  case engine::CodePage::Cp1125:
+    return "CP1125";
   case engine::CodePage::Utf8:
     return "UTF-8";
   case engine::CodePage::Utf16:

@@ -150,7 +150,8 @@ std::string randomBytes(std::mt19937 &rng, std::size_t maxLength,
 }
 
 constexpr CodePage kSingleBytePages[] = {
-    CodePage::Auto, CodePage::Dos, CodePage::Win, CodePage::Koi, CodePage::Iso};
+    CodePage::Auto, CodePage::Dos, CodePage::Win,  CodePage::Koi,
+    CodePage::Iso,  CodePage::Mac, CodePage::KoiU, CodePage::Cp1125};
 
 TEST(ExclusionSlice, MatchesReferenceOnRandomTextsAtEverySliceSize) {
   std::mt19937 rng(1404);
@@ -364,8 +365,11 @@ const std::vector<ExclusionExample> &utf8Examples() {
        "ёлкаё Е", 1},
       // Characters the letters do not know are word boundaries and are not
       // folded.
-      {"other characters bound words", "«мир»—мир…ґмир", "мир", "M", kBoth,
-       "«M»—M…ґM", 3},
+      {"other characters bound words", "«мир»—мир…Ѡмир", "мир", "M", kBoth,
+       "«M»—M…ѠM", 3},
+      // Ґ and ґ are letters: no word ends beside them.
+      {"ghe with upturn is a letter", "ґмир Ґмир мир", "мир", "M", kBoth,
+       "ґмир Ґмир M", 1},
       {"other characters are not folded", "ÉÉ éé", "é", "e", kFold, "ÉÉ ee", 2},
       // Byte-wise folding would take the lead byte of a four-byte character
       // (F0) for that of a Cyrillic small letter (D0): nothing here matches.
