@@ -39,6 +39,7 @@ inline constexpr int kToLabel = 1053;
 inline constexpr int kPreview = 1056;
 inline constexpr int kClear = 1071;
 inline constexpr int kFilterBox = 1076;
+inline constexpr int kFilterLabel = 1077;
 inline constexpr int kExit = kOk;
 // The mode buttons, in batch::ModeButton order.
 inline constexpr std::array<int, batch::kButtonCount> kModeButtons = {
