@@ -12,30 +12,8 @@
         <translation>ОТМЕНА</translation>
     </message>
     <message>
-        <source>DO IT!</source>
-        <translation>ВЫПОЛНИТЬ!</translation>
-    </message>
-    <message>
         <source>EXIT</source>
         <translation>ВЫХОД</translation>
-    </message>
-    <message>
-        <source>About</source>
-        <translation>Инфо</translation>
-    </message>
-    <message>
-        <source>File
-preview</source>
-        <translation>Просмотр
-файла</translation>
-    </message>
-    <message>
-        <source>Browse...</source>
-        <translation>Обзор...</translation>
-    </message>
-    <message>
-        <source>Clear</source>
-        <translation>Сброс</translation>
     </message>
     <message>
         <source>&amp;UPPER</source>
@@ -74,8 +52,38 @@ preview</source>
         <translation>Оп&amp;ределить</translation>
     </message>
     <message>
-        <source>Folder...</source>
-        <translation>Папка...</translation>
+        <source>DO &amp;IT!</source>
+        <translation>ВЫПОЛНИ&amp;ТЬ!</translation>
+    </message>
+    <message>
+        <source>E&amp;XIT</source>
+        <translation>ВЫХО&amp;Д</translation>
+    </message>
+    <message>
+        <source>A&amp;bout</source>
+        <translation>Ин&amp;фо</translation>
+    </message>
+    <message>
+        <source>File
+&amp;preview</source>
+        <translation>Прос&amp;мотр
+файла</translation>
+    </message>
+    <message>
+        <source>Bro&amp;wse...</source>
+        <translation>О&amp;бзор...</translation>
+    </message>
+    <message>
+        <source>&amp;Folder...</source>
+        <translation>Пап&amp;ка...</translation>
+    </message>
+    <message>
+        <source>&amp;Clear</source>
+        <translation>&amp;Сброс</translation>
+    </message>
+    <message>
+        <source>&amp;AUTO</source>
+        <translation>&amp;АВТО</translation>
     </message>
 </context>
 <context>
