@@ -617,14 +617,6 @@
         <translation>Описание Snipline</translation>
     </message>
     <message>
-        <source>Made by the Snipline project</source>
-        <translation>Сделано проектом Snipline</translation>
-    </message>
-    <message>
-        <source>Source and issues: the Snipline repository</source>
-        <translation>Код и ошибки: репозиторий Snipline</translation>
-    </message>
-    <message>
         <source>click</source>
         <translation>клик</translation>
     </message>
@@ -1039,6 +1031,18 @@
     <message>
         <source>The new content of this file is in place, but its directory could not be flushed to the disk</source>
         <translation>Новое содержимое файла на месте, но его каталог не удалось сбросить на диск</translation>
+    </message>
+    <message>
+        <source>Home page: %1</source>
+        <translation>Сайт: %1</translation>
+    </message>
+    <message>
+        <source>Licence text: the LICENSE file</source>
+        <translation>Текст лицензии: файл LICENSE</translation>
+    </message>
+    <message>
+        <source>MIT License (c) 2026 SNPLN authors</source>
+        <translation>Лицензия MIT (c) 2026 авторы SNPLN</translation>
     </message>
 </context>
 <context>

@@ -46,6 +46,11 @@ inline constexpr std::array<int, batch::kButtonCount> kModeButtons = {
     1009, 1035, 1036, 1037, 1038, 1010, 1011, 1025, 1026, 1028,
     1029, 1054, 1030, 1031, 1032, 1033, 1034, 1039, 1040};
 
+// The about box (template 100).
+inline constexpr int kAboutVersion = 1001;
+inline constexpr int kAboutLicence = 1002;
+inline constexpr int kAboutAddress = 1003;
+
 // The message (template 132).
 inline constexpr int kMessageLine1 = 1016;
 inline constexpr int kMessageLine2 = 1017;

@@ -36,11 +36,12 @@ ControlTemplate modeButtonControl(M button, int x, int y, int width,
 std::vector<DialogTemplate> makeTemplates() {
   std::vector<DialogTemplate> all;
 
-  // The about box.
+  // The about box: the version, the licence, and the project's address
+  // (where the build names none, where the licence's full text is).
   all.push_back(
       {kAboutTemplate,
        QT_TRANSLATE_NOOP("snpln", "About SNPLN"),
-       246,
+       266,
        51, // three units below the third line, so that its text fits
        "Arial",
        9,
@@ -48,18 +49,17 @@ std::vector<DialogTemplate> makeTemplates() {
        Placement::OwnerOrigin,
        {
            {kNoId, K::Icon, "", 10, 12, 0, 0, 0},
-           {kNoId, K::Static,
+           {ids::kAboutVersion, K::Static,
             QT_TRANSLATE_NOOP("snpln",
                               "Snipline (SNPLN) v%1, Russian text file tool"),
-            40, 20, 145, 8, kNoWrap, SNPLN_VERSION_SHORT},
-           {kNoId, K::Static,
-            QT_TRANSLATE_NOOP("snpln", "Made by the Snipline project"), 42, 29,
-            143, 8, kNoWrap},
-           {kNoId, K::Static,
-            QT_TRANSLATE_NOOP("snpln",
-                              "Source and issues: the Snipline repository"),
-            40, 40, 145, 8, kNoWrap},
-           {kIdOk, K::PictureButton, "OK", 190, 25, 50, 20,
+            40, 20, 165, 8, kNoWrap, SNPLN_VERSION},
+           {ids::kAboutLicence, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "MIT License (c) 2026 SNPLN authors"),
+            40, 29, 165, 8, kNoWrap},
+           {ids::kAboutAddress, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "Home page: %1"), 40, 40, 165, 8,
+            kNoWrap, SNPLN_HOMEPAGE},
+           {kIdOk, K::PictureButton, "OK", 210, 25, 50, 20,
             kPicture | kDefault},
            {kNoId, K::Static, QT_TRANSLATE_NOOP("snpln", "click"), 13, 31, 20,
             8, kNoWrap},

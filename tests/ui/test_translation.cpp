@@ -109,7 +109,7 @@ private slots:
     const ControlTemplate &aboutLine =
         dialogTemplate(kAboutTemplate).controls[1];
     QCOMPARE(captionOf(aboutLine),
-             QStringLiteral("Snipline (SNPLN) v" SNPLN_VERSION_SHORT
+             QStringLiteral("Snipline (SNPLN) v" SNPLN_VERSION
                             ", Russian text file tool"));
     MainWindow w("");
     QCOMPARE(w.windowTitle(),
@@ -219,7 +219,7 @@ private slots:
     QCOMPARE(w.statusLabel()->text(), QStringLiteral("Выбрано файлов: 2"));
     QCOMPARE(w.saveUpperBox()->text(), QStringLiteral("Со&хр. загл."));
     QCOMPARE(captionOf(dialogTemplate(kAboutTemplate).controls[1]),
-             QStringLiteral("Snipline (SNPLN) v" SNPLN_VERSION_SHORT
+             QStringLiteral("Snipline (SNPLN) v" SNPLN_VERSION
                             ", русские тексты"));
     QCOMPARE(w.controls().control<QGroupBox>(1051)->title(),
              QStringLiteral("Перекодировка"));
