@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU" sourcelanguage="en_US">
 <context>
+    <name>loading</name>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>Пре&amp;рвать</translation>
+    </message>
+</context>
+<context>
     <name>pictures</name>
     <message>
         <source>OK</source>
@@ -1043,6 +1050,22 @@
     <message>
         <source>MIT License (c) 2026 SNPLN authors</source>
         <translation>Лицензия MIT (c) 2026 авторы SNPLN</translation>
+    </message>
+    <message>
+        <source>Loading the text into the editor: %1 %</source>
+        <translation>Загрузка текста в редактор: %1 %</translation>
+    </message>
+    <message>
+        <source>UTF-16 shown in part: it can only be viewed</source>
+        <translation>UTF-16 показан не целиком: только просмотр</translation>
+    </message>
+    <message>
+        <source>broken UTF-16 (a lone surrogate or an odd byte): it can only be viewed</source>
+        <translation>испорченный UTF-16 (одиночный суррогат или лишний байт): только просмотр</translation>
+    </message>
+    <message>
+        <source>This file is read-only. Save anyway?</source>
+        <translation>Файл только для чтения. Всё равно сохранить?</translation>
     </message>
 </context>
 <context>

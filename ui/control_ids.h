@@ -77,6 +77,7 @@ inline constexpr int kPreviewStatus = 1069;
 
 // The save question (template 139).
 inline constexpr int kSavePromptName = 1001;
+inline constexpr int kSavePromptQuestion = 1002;
 
 // The refused save (template 141).
 inline constexpr int kRefusedName = 1001;

@@ -267,7 +267,7 @@ std::vector<DialogTemplate> makeTemplates() {
             125, 30, 55, 20, kTabStop},
            {ids::kSavePromptName, K::Static, "", 5, 5, 175, 8,
             kCentred | kNoWrap},
-           {kNoId, K::Static,
+           {ids::kSavePromptQuestion, K::Static,
             QT_TRANSLATE_NOOP("snpln",
                               "This file was modified. Save this file ?"),
             5, 15, 175, 8, kCentred | kNoWrap},

@@ -218,9 +218,9 @@ private slots:
     MainWindow w("a.txt b.txt");
     QCOMPARE(w.statusLabel()->text(), QStringLiteral("Выбрано файлов: 2"));
     QCOMPARE(w.saveUpperBox()->text(), QStringLiteral("Со&хр. загл."));
-    QCOMPARE(captionOf(dialogTemplate(kAboutTemplate).controls[1]),
-             QStringLiteral("Snipline (SNPLN) v" SNPLN_VERSION
-                            ", русские тексты"));
+    QCOMPARE(
+        captionOf(dialogTemplate(kAboutTemplate).controls[1]),
+        QStringLiteral("Snipline (SNPLN) v" SNPLN_VERSION ", русские тексты"));
     QCOMPARE(w.controls().control<QGroupBox>(1051)->title(),
              QStringLiteral("Перекодировка"));
     QCOMPARE(w.modeButton(batch::ModeButton::ToKoi)->accessibleName(),
