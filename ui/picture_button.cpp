@@ -110,7 +110,10 @@ void PictureButton::paintEvent(QPaintEvent *event) {
     return;
   }
   QPainter painter(this);
-  const PictureScheme scheme = schemeOf(palette());
+  // The scheme of the face the button stands on (a style sheet may darken
+  // the window and leave its buttons' palettes alone).
+  const PictureScheme scheme =
+      schemeOf(parentWidget() ? parentWidget()->palette() : palette());
   painter.drawPixmap(QPointF(0, 0),
                      drawsGreyed()
                          ? greyedPicture(name, devicePixelRatioF(), scheme)

@@ -10,7 +10,7 @@
 // disabled, a button pinned up shows its disabled picture and one pinned
 // down its pressed picture greyed, so a disabled button never looks as if
 // it could be pressed. The pictures follow the light or dark of the
-// button's palette (pictures.h).
+// palette of the face the button stands on, its parent's (pictures.h).
 // Whenever the button has the focus and the picture shown is not a focused
 // one, a dotted focus rectangle is drawn over it, so the focus is always
 // visible. Pictures are drawn at the widget's device pixel ratio. Enter and

@@ -1,4 +1,5 @@
 // The named pictures, the icon and the picture button's choice of picture.
+#include <QApplication>
 #include <QDialog>
 #include <QImage>
 #include <QMap>
@@ -457,8 +458,9 @@ private slots:
     }
   }
 
-  // A button takes the scheme of its own palette, and draws again when
-  // the palette changes.
+  // A button takes the scheme of the face it stands on, and draws again
+  // when the palette changes; a style sheet that darkens only the windows
+  // darkens their buttons too.
   void buttonTakesTheSchemeOfItsPalette() {
     QCOMPARE(schemeOf(QPalette(Qt::white)), PictureScheme::Light);
     QCOMPARE(schemeOf(darkPalette()), PictureScheme::Dark);
@@ -479,6 +481,20 @@ private slots:
              qPrintable(QStringLiteral("dark %1, light %2")
                             .arg(meanLightness(dark))
                             .arg(meanLightness(light))));
+    qApp->setStyleSheet(QStringLiteral(
+        "QDialog { background-color: #202020; color: #e0e0e0; }"));
+    QDialog window;
+    auto *inWindow = new PictureButton("UCASE", &window);
+    QVERIFY(inWindow->loadPictures());
+    window.show();
+    QApplication::processEvents();
+    inWindow->clearFocus();
+    const QImage sheet = inWindow->grab().toImage();
+    qApp->setStyleSheet(QString());
+    QCOMPARE(sheet.convertToFormat(QImage::Format_RGB32),
+             picture(inWindow->currentPictureName(), 1.0, PictureScheme::Dark)
+                 .toImage()
+                 .convertToFormat(QImage::Format_RGB32));
   }
 
   // The focus rectangle drawn over a picture lies between the face's edge
