@@ -449,6 +449,7 @@ bool PreviewDialog::stepLoad() {
   }
   loadTimer_->stop();
   if (pieces_.isValid()) {
+    pieces_.resume();          // were it waiting ahead
     pieces_.waitForFinished(); // it reads the bytes no more
     piecesWatcher_->setFuture(QFuture<std::shared_ptr<TextPiece>>());
     pieces_ = QFuture<std::shared_ptr<TextPiece>>();
