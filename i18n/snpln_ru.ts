@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU" sourcelanguage="en_US">
 <context>
+    <name>loading</name>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>Пре&amp;рвать</translation>
+    </message>
+</context>
+<context>
     <name>pictures</name>
     <message>
         <source>OK</source>
@@ -12,30 +19,8 @@
         <translation>ОТМЕНА</translation>
     </message>
     <message>
-        <source>DO IT!</source>
-        <translation>ВЫПОЛНИТЬ!</translation>
-    </message>
-    <message>
         <source>EXIT</source>
         <translation>ВЫХОД</translation>
-    </message>
-    <message>
-        <source>About</source>
-        <translation>Инфо</translation>
-    </message>
-    <message>
-        <source>File
-preview</source>
-        <translation>Просмотр
-файла</translation>
-    </message>
-    <message>
-        <source>Browse...</source>
-        <translation>Обзор...</translation>
-    </message>
-    <message>
-        <source>Clear</source>
-        <translation>Сброс</translation>
     </message>
     <message>
         <source>&amp;UPPER</source>
@@ -74,8 +59,38 @@ preview</source>
         <translation>Оп&amp;ределить</translation>
     </message>
     <message>
-        <source>Folder...</source>
-        <translation>Папка...</translation>
+        <source>DO &amp;IT!</source>
+        <translation>ВЫПОЛНИ&amp;ТЬ!</translation>
+    </message>
+    <message>
+        <source>E&amp;XIT</source>
+        <translation>ВЫХО&amp;Д</translation>
+    </message>
+    <message>
+        <source>A&amp;bout</source>
+        <translation>Ин&amp;фо</translation>
+    </message>
+    <message>
+        <source>File
+&amp;preview</source>
+        <translation>Прос&amp;мотр
+файла</translation>
+    </message>
+    <message>
+        <source>Bro&amp;wse...</source>
+        <translation>О&amp;бзор...</translation>
+    </message>
+    <message>
+        <source>&amp;Folder...</source>
+        <translation>Пап&amp;ка...</translation>
+    </message>
+    <message>
+        <source>&amp;Clear</source>
+        <translation>&amp;Сброс</translation>
+    </message>
+    <message>
+        <source>&amp;AUTO</source>
+        <translation>&amp;АВТО</translation>
     </message>
 </context>
 <context>
@@ -609,14 +624,6 @@ preview</source>
         <translation>Описание Snipline</translation>
     </message>
     <message>
-        <source>Made by the Snipline project</source>
-        <translation>Сделано проектом Snipline</translation>
-    </message>
-    <message>
-        <source>Source and issues: the Snipline repository</source>
-        <translation>Код и ошибки: репозиторий Snipline</translation>
-    </message>
-    <message>
         <source>click</source>
         <translation>клик</translation>
     </message>
@@ -1031,6 +1038,34 @@ preview</source>
     <message>
         <source>The new content of this file is in place, but its directory could not be flushed to the disk</source>
         <translation>Новое содержимое файла на месте, но его каталог не удалось сбросить на диск</translation>
+    </message>
+    <message>
+        <source>Home page: %1</source>
+        <translation>Сайт: %1</translation>
+    </message>
+    <message>
+        <source>Licence text: the LICENSE file</source>
+        <translation>Текст лицензии: файл LICENSE</translation>
+    </message>
+    <message>
+        <source>MIT License (c) 2026 SNPLN authors</source>
+        <translation>Лицензия MIT (c) 2026 авторы SNPLN</translation>
+    </message>
+    <message>
+        <source>Loading the text into the editor: %1 %</source>
+        <translation>Загрузка текста в редактор: %1 %</translation>
+    </message>
+    <message>
+        <source>UTF-16 shown in part: it can only be viewed</source>
+        <translation>UTF-16 показан не целиком: только просмотр</translation>
+    </message>
+    <message>
+        <source>broken UTF-16 (a lone surrogate or an odd byte): it can only be viewed</source>
+        <translation>испорченный UTF-16 (одиночный суррогат или лишний байт): только просмотр</translation>
+    </message>
+    <message>
+        <source>This file is read-only. Save anyway?</source>
+        <translation>Файл только для чтения. Всё равно сохранить?</translation>
     </message>
 </context>
 <context>
