@@ -46,7 +46,7 @@ PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
             qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools \
             fonts-liberation fonts-dejavu-core xvfb xauth clang libclang-rt-14-dev \
             clang-format \
-            help2man ccache hunspell-ru python3 dos2unix
+            help2man ccache hunspell-ru python3 dos2unix unzip
 # What make deb and make test-packages need besides: dpkg-shlibdeps and
 # dpkg-buildflags, file (for cpack), and the checkers.
 DEB_PACKAGES := dpkg-dev file lintian desktop-file-utils appstream

@@ -341,7 +341,8 @@ public:
       return true;
     char *out = static_cast<char *>(buffer);
     const std::size_t chunk = content_->readSize();
-    while (got < size) {
+    const FileSize end = content_->size();
+    while (got < size && position_ < end) {
       std::size_t part = 0;
       if (chunk == 0 || size - got >= chunk) {
         if (!content_->read(position_, out + got, size - got, part))
