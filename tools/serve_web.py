@@ -3,7 +3,7 @@
 its scripts and style) on 127.0.0.1 and prints its address; Ctrl-C stops
 it. Every request is logged, one line each ("GET /snpln.js 200"), to
 standard error or to --log. Every answer carries the page's
-Content-Security-Policy, so that the worker's script has it too.
+Content-Security-Policy too.
 
 Usage: serve_web.py DIRECTORY [--port N] [--log FILE] [--address-file FILE]
 (--port 0: any free port; --address-file: the address is written there
@@ -16,7 +16,7 @@ import sys
 import threading
 
 POLICY = ("default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; "
-          "worker-src 'self'; style-src 'self'; img-src 'self' data:; "
+          "worker-src blob:; style-src 'self'; img-src 'self' data:; "
           "connect-src 'none'; base-uri 'none'; form-action 'none'")
 TYPES = {".html": "text/html; charset=utf-8",
          ".js": "text/javascript; charset=utf-8",

@@ -17,8 +17,14 @@
   // Runs and archives go to the worker one at a time.
   let queue = Promise.resolve();
 
+  // Every worker starts from the one text the page loaded with it.
+  let workerUrl = null;
+
   function startWorker() {
-    worker = new Worker('snpln-worker.js');
+    if (!workerUrl)
+      workerUrl = URL.createObjectURL(new Blob([self.snplnWorkerSource],
+                                               {type: 'text/javascript'}));
+    worker = new Worker(workerUrl);
     const started = new Promise((resolve, reject) => {
       worker.onmessage = (event) => {
         const message = event.data;
@@ -325,7 +331,8 @@
         input.type = 'radio';
         input.name = control.name;
         input.value = choice.option;
-        input.id = controlId('-' + control.name + (choice.option || '-none'));
+        input.id = 'opt-' + control.name + '-' +
+                   (choice.option.replace(/^-+/, '') || 'none');
         input.checked = (values.get(control.name) || '') === choice.option;
         const text = document.createElement('label');
         text.htmlFor = input.id;
