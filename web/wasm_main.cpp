@@ -47,7 +47,7 @@ enum class Tell : int {
 };
 
 // The slices asked of the browser at once.
-constexpr std::size_t kSlice = std::size_t{4} << 20;
+constexpr std::size_t kSlice = std::size_t{1} << 20;
 
 class BlobContent final : public MemoryContent {
 public:

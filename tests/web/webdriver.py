@@ -29,7 +29,8 @@ def free_port():
 class Driver:
     """chromedriver as a child process, and one browser session of it."""
 
-    def __init__(self, downloads, language="en-US", log_path=None):
+    def __init__(self, downloads, language="en-US", log_path=None,
+                 extra_args=()):
         self.port = free_port()
         self.profile = tempfile.mkdtemp(prefix="snpln-chromium-")
         self.process = subprocess.Popen(
@@ -55,7 +56,7 @@ class Driver:
                 "--disable-component-update", "--disable-sync",
                 "--disable-dev-shm-usage", "--lang=" + language,
                 "--user-data-dir=" + self.profile,
-                "--window-size=1280,1024"]
+                "--window-size=1280,1024"] + list(extra_args)
         capabilities = {
             "browserName": "chrome",
             "goog:chromeOptions": {

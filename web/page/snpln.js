@@ -102,6 +102,37 @@
     });
   }
 
+  // A Blob's bytes in one array of its size, read straight into it where
+  // the browser can (a Blob read whole, or in slices, leaves copies behind
+  // until they are collected).
+  async function bytesOf(blob) {
+    let buffer = new ArrayBuffer(blob.size);
+    let at = 0;
+    let reader = null;
+    try {
+      reader = blob.stream().getReader({mode: 'byob'});
+    } catch (error) {
+      reader = null;
+    }
+    if (reader) {
+      while (at < blob.size) {
+        const {value, done} =
+            await reader.read(new Uint8Array(buffer, at, blob.size - at));
+        if (done)
+          break;
+        buffer = value.buffer;
+        at += value.byteLength;
+      }
+      reader.releaseLock();
+    }
+    const bytes = new Uint8Array(buffer);
+    const slice = 16 << 20;
+    for (; at < blob.size; at += slice)
+      bytes.set(new Uint8Array(await blob.slice(at, at + slice).arrayBuffer()),
+                at);
+    return bytes;
+  }
+
   // A file as a run's result gives it: its bytes as the caller gave them
   // when the run left it alone, else as asked.
   async function resultOf(input, blob, output) {
@@ -115,7 +146,7 @@
         return {path: input.path, bytes: new Uint8Array(bytes)};
       blob = bytes;
     }
-    return {path: input.path, bytes: new Uint8Array(await blob.arrayBuffer())};
+    return {path: input.path, bytes: await bytesOf(blob)};
   }
 
   function language(options) {
