@@ -614,8 +614,9 @@ want english && english_whole_file
 # with snpln.run(), from its call to its result (the bytes given and taken
 # as arrays), against snpln-cli -t utf8 - <in >out, both on a tmpfs; the
 # renderer's peak resident memory (the page and its worker are one
-# process) above its idle with the input's bytes made, and above its idle
-# before them too (for the record). The page is built first (make web).
+# process) above its idle with the input's bytes made, above its idle
+# before them too (for the record), and above its idle for the page's own
+# way (a File in, Blobs out). The page is built first (make web).
 web_row() {
   if [[ ! -x $CLI ]] || ! make -C "$ROOT" web >"$WORK/web-build.log" 2>&1; then
     echo "no snpln-cli or no page (see make web): web skipped"
@@ -640,6 +641,8 @@ web_row() {
   given=$(awk '/^rss input/ { print $3 }' <<<"$out")
   peak=$(awk '/^rss peak/ { print $3 }' <<<"$out")
   same=$(awk '/^same/ { print $2 }' <<<"$out")
+  local blob_peak
+  blob_peak=$(awk '/^rss blob-peak-over-idle/ { print $3 }' <<<"$out")
   file=$((mb * 1024))
   if [[ $same != yes ]]; then
     echo "  web: the page's result is not snpln-cli's (or a run failed)" >&2
@@ -651,6 +654,7 @@ web_row() {
   goal "web: page / cli (${mb} MiB)" "$(ratio "$page_t" "$cli_t")" 3
   goal "web: peak RSS / file" "$(ratio "$((peak - given))" "$file")" 3
   goal "web: peak RSS / file, input too" "$(ratio "$((peak - idle))" "$file")" -
+  goal "web: peak RSS / file, File, Blobs" "$(ratio "${blob_peak:-0}" "$file")" 3
 }
 want web && web_row
 

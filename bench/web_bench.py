@@ -17,6 +17,8 @@ SOURCE is the text (on a tmpfs: /dev/shm). Prints, one per line:
   rss idle KIB                 the renderer, the page loaded (a fresh one)
   rss input KIB                the same, the input's bytes made
   rss peak KIB                 the renderer's peak over one snpln.run()
+  rss blob-peak-over-idle KIB  the same with a File in and Blobs out, above
+                               its idle
   same yes|no                  the page's result is snpln-cli's, byte for byte
 """
 import gzip
@@ -203,6 +205,21 @@ def main():
         print("rss idle %d" % idle.get(page_pid, 0))
         print("rss input %d" % given.get(page_pid, 0))
         print("rss peak %d" % peak[page_pid])
+        # The page's own way, a File in and Blobs out, in a page of its
+        # own again.
+        driver.close()
+        before = set(renderers())
+        driver = open_page(address, work, source)
+        ours = [pid for pid in renderers() if pid not in before]
+        settle(driver)
+        idle = {pid: rss for pid, (rss, _) in renderers().items()
+                if pid in ours}
+        reset_peaks(ours)
+        seconds, status = run(driver, "blob")
+        peak = {pid: hwm - idle.get(pid, 0)
+                for pid, (_, hwm) in renderers().items() if pid in ours}
+        same = same and status == 0 and digest(driver) == expected
+        print("rss blob-peak-over-idle %d" % max(peak.values()))
         print("same %s" % ("yes" if same else "no"))
     finally:
         if driver:

@@ -157,7 +157,7 @@ TEST(MemoryFileSystem, ReadsASourceInItsOwnSlicesWhateverTheReadsSize) {
   std::string bytes;
   for (int i = 0; i < 1000; ++i)
     bytes += static_cast<char>('a' + i % 26);
-  for (const std::size_t piece : {1, 2, 3, 7, 64, 8192}) {
+  for (const std::size_t piece : {1u, 2u, 3u, 7u, 64u, 8192u}) {
     SCOPED_TRACE(piece);
     MemoryFileSystem fs;
     const auto content = std::make_shared<CountedContent>(bytes, 100);

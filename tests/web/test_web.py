@@ -14,7 +14,8 @@ logs every request, and:
   - cancels a run of a large file: the file stays as it was;
   - chooses a folder with the page's own controls, runs, checks the list
     of results against snpln-cli's reports, downloads one file and the
-    whole ZIP archive and compares every byte, previews a file;
+    whole ZIP archive and compares every byte, previews a file; runs a
+    folder of 1000 files;
   - opens the page in Russian and switches it to English;
   - checks that no request left the page after it loaded (the browser's
     network log and the server's), and that the page may not connect.
@@ -444,6 +445,30 @@ def check_controls(driver, cli, files, work, downloads):
     shutil.rmtree(root)
 
 
+def check_thousand(driver, work):
+    """A folder of 1000 files, chosen and run with the page's controls."""
+    root = tempfile.mkdtemp(dir=work)
+    folder = os.path.join(root, "many")
+    os.makedirs(folder)
+    text = prose().encode("cp1251", errors="replace")
+    for n in range(1000):
+        with open(os.path.join(folder, "%04d.txt" % n), "wb") as f:
+            f.write(text[n:n + 1000])
+    driver.click(driver.find("#clear"))
+    chosen = choose_folder(driver, folder)
+    check(chosen.startswith("Files chosen: 1000 "),
+          "1000 files: all chosen", chosen)
+    driver.click(driver.find('#opt-to option[value="koi"]'))
+    driver.click(driver.find("#run"))
+    check_equal(driver.execute_async(WAIT_STATUS), "Done: no file failed.",
+                "1000 files: the status")
+    outcomes = driver.execute(
+        "return [...document.querySelectorAll('#results li')]"
+        ".map((li) => li.dataset.outcome)")
+    check_equal(outcomes, ["converted"] * 1000, "1000 files: the outcomes")
+    shutil.rmtree(root)
+
+
 def check_russian(driver, cli, files, work):
     texts = driver.execute(
         "return [document.documentElement.lang, "
@@ -543,6 +568,7 @@ def main():
                 check_refusals(driver)
                 check_cancel(driver)
                 check_controls(driver, cli, files, work, downloads)
+                check_thousand(driver, work)
             else:
                 check_russian(driver, cli, files, work)
             check_no_connection(driver, log, loaded)
