@@ -16,6 +16,8 @@
   const pending = new Map();
   // Runs and archives go to the worker one at a time.
   let queue = Promise.resolve();
+  // The bytes of a run after which its worker is let go.
+  const bigRun = 32 << 20;
 
   // Every worker starts from the one text the page loaded with it.
   let workerUrl = null;
@@ -232,6 +234,13 @@
               canceled = null;
               break;
             case 'done':
+              // A worker that has been through much gives its memory back
+              // before the results are read: a new one takes its place.
+              if (inputs.reduce((sum, input) => sum + input.blob.size, 0) >
+                  bigRun) {
+                worker.terminate();
+                startWorker().catch(() => {});
+              }
               finish(message.status, message.files, message.messages);
               break;
             case 'refused':
