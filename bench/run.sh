@@ -13,7 +13,7 @@
 #   RUNS=9 SIZE_MB=1024 bench/run.sh
 #   ONLY="tree" bench/run.sh           # some parts only: files progress
 #                                      # preview window tree detection
-#                                      # english
+#                                      # english web
 #   BASE=main bench/run.sh             # also a previous commit's snpln-cli,
 #                                      # built beside (build/bench-base), in
 #                                      # the tree row
@@ -690,6 +690,55 @@ PY
   goal "detect peak RSS MiB" "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')" 16
 }
 want english && english_whole_file
+
+# The page in headless Chromium beside snpln-cli (bench/web_bench.py): its
+# files gzipped; recoding a WEB_MB (128) MiB Windows-1251 text to UTF-8
+# with snpln.run(), from its call to its result (the bytes given and taken
+# as arrays), against snpln-cli -t utf8 - <in >out, both on a tmpfs; the
+# renderer's peak resident memory (the page and its worker are one
+# process) above its idle with the input's bytes made, above its idle
+# before them too (for the record), and above its idle for the page's own
+# way (a File in, Blobs out). The page is built first (make web).
+web_row() {
+  if [[ ! -x $CLI ]] || ! make -C "$ROOT" web >"$WORK/web-build.log" 2>&1; then
+    echo "no snpln-cli or no page (see make web): web skipped"
+    goal "web: page KiB gzipped" "-" 300
+    goal "web: page / cli (128 MiB)" "-" 3
+    goal "web: peak RSS / file" "-" 3
+    return
+  fi
+  local shm out mb=${WEB_MB:-128}
+  shm=$(mktemp -d /dev/shm/snpln-web.XXXXXX)
+  python3 "$ROOT/bench/make_text.py" --code win --size "$mb" "$shm/win.txt"
+  out=$(python3 "$ROOT/bench/web_bench.py" "$ROOT/build/web" "$CLI" "$shm/win.txt" "$RUNS" 2>/dev/null) || true
+  rm -rf "$shm"
+  echo "$out" | sed 's/^/  web /'
+  local kib cli_t page_t blob_t idle given peak file same
+  median() { printf '%s\n' "$@" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
+  kib=$(awk '/^size total/ { print $3 }' <<<"$out")
+  cli_t=$(median $(awk '/^cli / { print $2 }' <<<"$out"))
+  page_t=$(median $(awk '/^page / { print $2 }' <<<"$out"))
+  blob_t=$(median $(awk '/^page-blob / { print $2 }' <<<"$out"))
+  idle=$(awk '/^rss idle/ { print $3 }' <<<"$out")
+  given=$(awk '/^rss input/ { print $3 }' <<<"$out")
+  peak=$(awk '/^rss peak/ { print $3 }' <<<"$out")
+  same=$(awk '/^same/ { print $2 }' <<<"$out")
+  local blob_peak
+  blob_peak=$(awk '/^rss blob-peak-over-idle/ { print $3 }' <<<"$out")
+  file=$((mb * 1024))
+  if [[ $same != yes ]]; then
+    echo "  web: the page's result is not snpln-cli's (or a run failed)" >&2
+    page_t=INVALID
+  fi
+  printf '%-14s page %8s  blobs %8s  cli %8s  page/cli %5s  peak over idle %s KiB\n' \
+    "web ${mb}M" "$page_t" "$blob_t" "$cli_t" "$(ratio "$page_t" "$cli_t")" "$((peak - given))"
+  goal "web: page KiB gzipped" "${kib:--}" 300
+  goal "web: page / cli (${mb} MiB)" "$(ratio "$page_t" "$cli_t")" 3
+  goal "web: peak RSS / file" "$(ratio "$((peak - given))" "$file")" 3
+  goal "web: peak RSS / file, input too" "$(ratio "$((peak - idle))" "$file")" -
+  goal "web: peak RSS / file, File, Blobs" "$(ratio "${blob_peak:-0}" "$file")" 3
+}
+want web && web_row
 
 echo
 echo "load: $(uptime)"

@@ -256,6 +256,13 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
   CliOptions options;
   if (auto status = parseOptions(argc, argv, options, out, err))
     return *status;
+  ConsoleHost host(options, out, err, progressOnTerminal);
+  return runOptions(options, host, in, out, err, diskFs);
+}
+
+int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
+               std::ostream &out, std::ostream &err,
+               platform::FileSystem &diskFs) {
   if (auto status = checkOutputFiles(options, diskFs, err))
     return *status;
 
@@ -297,7 +304,6 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
   if (standardInput || outputs)
     plan.workers = 1;
 
-  ConsoleHost host(options, out, err, progressOnTerminal);
   if (standardInput)
     host.keepOutputForData();
   batch::PlainJobRunner runner(fs);

@@ -108,4 +108,11 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
            std::ostream &err, bool progressOnTerminal,
            platform::FileSystem &fs = platform::realFileSystem());
 
+// runCli past the parsing of its options, through `host` (made over the
+// same options and streams): a face other than the console (the browser's
+// page) parses, checks and adjusts the options itself and watches the run
+// through a host of its own.
+int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
+               std::ostream &out, std::ostream &err, platform::FileSystem &fs);
+
 } // namespace snpln::cli

@@ -273,7 +273,7 @@ CodePage chooseByLetters(const std::uint8_t *sample, std::size_t size,
   // letters decided) or a tenth (otherwise) of a natural logarithm per
   // letter. Win against Koi is reopened only for a reading that is mostly
   // capitals; in mixed case the balance of small letters is reliable.
-  const long letters = std::max<long>(1, chosenFit.letters);
+  const long letters = std::max<long>(1, static_cast<long>(chosenFit.letters));
   const long gain = bestFit.score - chosenFit.score; // in eighths
   if (isWinKoiPair(chosen, best)) {
     if (bestFit.capitals * 2 < bestFit.letters)

@@ -1329,4 +1329,263 @@ Exit status:
         <translation>Перекодировать в эту кодировку: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), mac (x-mac-cyrillic), koi8u (koi8-u), cp1125, utf8 (utf-8), utf16 (метка порядка байтов, little-endian), utf16le или utf16be</translation>
     </message>
 </context>
+<context>
+    <name>snpln-web</name>
+    <message>
+        <source>%1 is not taken in the browser: -o, -b, --suffix, -k, -j other than 1, - and --allow-chown mean nothing over the page&apos;s files</source>
+        <translation>%1 в браузере не принимается: -o, -b, --suffix, -k, -j кроме 1, - и --allow-chown не имеют смысла для файлов страницы</translation>
+    </message>
+    <message>
+        <source>Snipline in the browser</source>
+        <translation>Snipline в браузере</translation>
+    </message>
+    <message>
+        <source>Rewrites Russian plain-text files: recoding between CP866, Windows-1251, KOI8-R, ISO 8859-5, UTF-8 and UTF-16 with detection, case, removal and replacement of a text, blanks to TABs, empty lines, line ends. The files stay on this computer: the page sends nothing anywhere.</source>
+        <translation>Переписывает русские текстовые файлы: перекодировка между CP866, Windows-1251, KOI8-R, ISO 8859-5, UTF-8 и UTF-16 с определением кодировки, регистр, удаление и замена текста, пробелы в табуляции, пустые строки, концы строк. Файлы остаются на этом компьютере: страница ничего никуда не отправляет.</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Язык</translation>
+    </message>
+    <message>
+        <source>Files to work on</source>
+        <translation>Файлы для обработки</translation>
+    </message>
+    <message>
+        <source>Choose files</source>
+        <translation>Выбрать файлы</translation>
+    </message>
+    <message>
+        <source>Choose a folder</source>
+        <translation>Выбрать папку</translation>
+    </message>
+    <message>
+        <source>Or drop files and folders here</source>
+        <translation>Или перетащите сюда файлы и папки</translation>
+    </message>
+    <message>
+        <source>Files chosen: %1 (%2 bytes)</source>
+        <translation>Выбрано файлов: %1 (%2 байт)</translation>
+    </message>
+    <message>
+        <source>No file chosen yet.</source>
+        <translation>Файлы ещё не выбраны.</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Очистить</translation>
+    </message>
+    <message>
+        <source>Detected (auto)</source>
+        <translation>Определить (auto)</translation>
+    </message>
+    <message>
+        <source>Operations</source>
+        <translation>Операции</translation>
+    </message>
+    <message>
+        <source>The same with snpln-cli:</source>
+        <translation>То же в snpln-cli:</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>Выполнить</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Ход работы</translation>
+    </message>
+    <message>
+        <source>Working: %1</source>
+        <translation>Обрабатывается: %1</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Результаты</translation>
+    </message>
+    <message>
+        <source>Done: no file failed.</source>
+        <translation>Готово: ошибок нет.</translation>
+    </message>
+    <message>
+        <source>Done: some files failed.</source>
+        <translation>Готово: некоторые файлы не обработаны.</translation>
+    </message>
+    <message>
+        <source>Nothing done: the options are wrong.</source>
+        <translation>Ничего не сделано: неверные параметры.</translation>
+    </message>
+    <message>
+        <source>Canceled: the file in hand is as it was, the files before it are done.</source>
+        <translation>Отменено: файл, который обрабатывался, остался прежним, файлы до него обработаны.</translation>
+    </message>
+    <message>
+        <source>Choose files or a folder first.</source>
+        <translation>Сначала выберите файлы или папку.</translation>
+    </message>
+    <message>
+        <source>Code page</source>
+        <translation>Кодировка</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Просмотр</translation>
+    </message>
+    <message>
+        <source>Preview of %1</source>
+        <translation>Просмотр %1</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>До</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>После</translation>
+    </message>
+    <message>
+        <source>Only the first %1 bytes are shown.</source>
+        <translation>Показаны только первые %1 байт.</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>Скачать</translation>
+    </message>
+    <message>
+        <source>Download all as ZIP</source>
+        <translation>Скачать всё одним ZIP</translation>
+    </message>
+    <message>
+        <source>Making the ZIP archive...</source>
+        <translation>Создаётся архив ZIP...</translation>
+    </message>
+    <message>
+        <source>The page stopped working: %1</source>
+        <translation>Страница перестала работать: %1</translation>
+    </message>
+    <message>
+        <source>Tab size</source>
+        <translation>Шаг табуляции</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>Из</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>В</translation>
+    </message>
+    <message>
+        <source>(no recoding)</source>
+        <translation>(не перекодировать)</translation>
+    </message>
+    <message>
+        <source>Characters the target page cannot hold become their closest equivalent</source>
+        <translation>Символы, которых нет в целевой кодировке, заменяются ближайшими</translation>
+    </message>
+    <message>
+        <source>Only detect each file&apos;s code page</source>
+        <translation>Только определить кодировку каждого файла</translation>
+    </message>
+    <message>
+        <source>Case</source>
+        <translation>Регистр</translation>
+    </message>
+    <message>
+        <source>As it is</source>
+        <translation>Как есть</translation>
+    </message>
+    <message>
+        <source>UPPER CASE</source>
+        <translation>ВЕРХНИЙ РЕГИСТР</translation>
+    </message>
+    <message>
+        <source>lower case</source>
+        <translation>нижний регистр</translation>
+    </message>
+    <message>
+        <source>Sentence case</source>
+        <translation>Как в предложении</translation>
+    </message>
+    <message>
+        <source>Sentence case keeps the capitals</source>
+        <translation>Как в предложении, сохраняя заглавные</translation>
+    </message>
+    <message>
+        <source>Remove or replace a text</source>
+        <translation>Удаление или замена текста</translation>
+    </message>
+    <message>
+        <source>Remove every occurrence of</source>
+        <translation>Удалить все вхождения</translation>
+    </message>
+    <message>
+        <source>Replace every occurrence of</source>
+        <translation>Заменить все вхождения</translation>
+    </message>
+    <message>
+        <source>by</source>
+        <translation>на</translation>
+    </message>
+    <message>
+        <source>Only where it begins a word</source>
+        <translation>Только в начале слова</translation>
+    </message>
+    <message>
+        <source>Only where it ends a word</source>
+        <translation>Только в конце слова</translation>
+    </message>
+    <message>
+        <source>Ignore the letters&apos; case</source>
+        <translation>Без учёта регистра букв</translation>
+    </message>
+    <message>
+        <source>Lines</source>
+        <translation>Строки</translation>
+    </message>
+    <message>
+        <source>Blanks that end at tab stops become TABs</source>
+        <translation>Пробелы до позиции табуляции заменить табуляцией</translation>
+    </message>
+    <message>
+        <source>Delete excessive empty lines</source>
+        <translation>Удалить лишние пустые строки</translation>
+    </message>
+    <message>
+        <source>Line ends</source>
+        <translation>Концы строк</translation>
+    </message>
+    <message>
+        <source>(as they are)</source>
+        <translation>(как есть)</translation>
+    </message>
+    <message>
+        <source>Byte order mark (UTF-8)</source>
+        <translation>Метка порядка байтов (UTF-8)</translation>
+    </message>
+    <message>
+        <source>(as it is)</source>
+        <translation>(как есть)</translation>
+    </message>
+    <message>
+        <source>Which files</source>
+        <translation>Какие файлы</translation>
+    </message>
+    <message>
+        <source>Masks for the files in folders (*.txt *.htm*; all when empty)</source>
+        <translation>Маски файлов в папках (*.txt *.htm*; пусто — все)</translation>
+    </message>
+    <message>
+        <source>Also take names that begin with a dot</source>
+        <translation>Брать и имена, начинающиеся с точки</translation>
+    </message>
+    <message>
+        <source>Dry run: say what would happen, change nothing</source>
+        <translation>Пробный прогон: сообщить, что будет сделано, ничего не меняя</translation>
+    </message>
+</context>
 </TS>
