@@ -76,7 +76,8 @@ print(' '.join(page['name'] for page in en['pages']))
               "' '" + dir.file("ru.json") + "' '" + dir.file("help.txt") + "'",
           status);
   EXPECT_EQ(status, 0) << said;
-  EXPECT_EQ(said, "dos win koi iso utf8 utf16 utf16le utf16be\n");
+  EXPECT_EQ(said,
+            "dos win koi iso mac koi8u cp1125 utf8 utf16 utf16le utf16be\n");
 }
 
 } // namespace
