@@ -130,17 +130,28 @@ TEST(ExclusionSlice, ExamplesAtEverySliceSize) {
 // A small alphabet makes partial matches, case pairs and word boundaries
 // frequent; long runs move matches across every slice end.
 // Each page's alphabet holds its Yo pair, a letter pair of 0x80..0xFF and a
-// byte that is a letter in another page only.
+// byte that is a letter in another page only; the Ukrainian pages add their
+// Ye pair.
 std::string randomBytes(std::mt19937 &rng, std::size_t maxLength,
                         CodePage page = CodePage::Win) {
   static const char *alphabets[] = {
-      "aAb \r\n1_\xE0\xC0\xA8\xB8",     // Auto
-      "aAb \r\n1_\x80\xA0\xF0\xF1\xC4", // Dos
-      "aAb \r\n1_\xE0\xC0\xA8\xB8\x90", // Win
-      "aAb \r\n1_\xE0\xC0\xA3\xB3\x80", // Koi
-      "aAb \r\n1_\xB0\xD0\xA1\xF1\xFD", // Iso
+      "aAb \r\n1_\xE0\xC0\xA8\xB8",             // Auto
+      "aAb \r\n1_\x80\xA0\xF0\xF1\xC4",         // Dos
+      "aAb \r\n1_\xE0\xC0\xA8\xB8\x90",         // Win
+      "aAb \r\n1_\xE0\xC0\xA3\xB3\x80",         // Koi
+      "aAb \r\n1_\xB0\xD0\xA1\xF1\xFD",         // Iso
+      "aAb \r\n1_\xE0\x80\xDD\xDE\xB8\xB9\xF0", // Mac
+      "aAb \r\n1_\xC1\xE1\xA3\xB3\xA4\xB4\x80", // KoiU
+      "aAb \r\n1_\xA0\x80\xF0\xF1\xF4\xF5\xC4", // Cp1125
   };
-  const std::string alphabet = alphabets[static_cast<std::size_t>(page)];
+  std::size_t row = static_cast<std::size_t>(page);
+  if (page == CodePage::Mac || page == CodePage::KoiU ||
+      page == CodePage::Cp1125)
+    row = 5 + static_cast<std::size_t>(page) -
+          static_cast<std::size_t>(CodePage::Mac);
+  else if (row >= 5)
+    ADD_FAILURE() << "no alphabet for page " << row;
+  const std::string alphabet = alphabets[row < std::size(alphabets) ? row : 0];
   std::uniform_int_distribution<std::size_t> length(0, maxLength);
   std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
   std::string s(length(rng), ' ');
