@@ -78,7 +78,11 @@ std::size_t lastJobEntryOf(const std::vector<EntryLook> &looks) {
 struct Place {
   platform::FileId directory;
   std::string name;
-  friend auto operator<=>(const Place &, const Place &) = default;
+  // Written out: the browser's C++ library has no <=> for strings yet.
+  friend bool operator<(const Place &a, const Place &b) {
+    return a.directory != b.directory ? a.directory < b.directory
+                                      : a.name < b.name;
+  }
 };
 
 // The place of a file the user named by its path: its parent directory

@@ -21,9 +21,14 @@ std::optional<job::OperationCode> recodingTo(engine::CodePage page) {
     return OperationCode::RecodeToDos;
   case CodePage::Utf8:
     return OperationCode::RecodeToUtf8;
+  // The pages without a button share one pass, their target in the
+  // parameters.
   case CodePage::Utf16:
   case CodePage::Utf16Le:
   case CodePage::Utf16Be:
+  case CodePage::Mac:
+  case CodePage::KoiU:
+  case CodePage::Cp1125:
     return OperationCode::RecodeToUtf16;
   default:
     return std::nullopt;

@@ -13,7 +13,7 @@
 #   RUNS=9 SIZE_MB=1024 bench/run.sh
 #   ONLY="tree" bench/run.sh           # some parts only: files progress
 #                                      # preview window tree chain sixops
-#                                      # detectone detection english
+#                                      # detectone detection english web
 #   BASE=main bench/run.sh             # also a previous commit's snpln-cli,
 #                                      # built beside (build/bench-base), in
 #                                      # the tree row
@@ -55,11 +55,11 @@ PDB=$BUILD/bench/progress_window_bench
 if [[ ${SKIP_BUILD:-0} != 1 ]]; then
   common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DSNPLN_BUILD_TESTS=OFF -DSNPLN_BUILD_BENCH=ON)
   if cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=ON >/dev/null 2>&1; then
-    cmake --build "$BUILD" --target snpln-cli progress_window_bench preview_bench window_tree_bench
+    cmake --build "$BUILD" --target snpln-cli progress_window_bench preview_bench window_tree_bench repair_bench
   else
     echo "no Qt: the progress window benchmark will be skipped" >&2
     cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=OFF >/dev/null
-    cmake --build "$BUILD" --target snpln-cli
+    cmake --build "$BUILD" --target snpln-cli repair_bench
   fi
 fi
 if [[ ! -x $CLI ]]; then
@@ -316,6 +316,75 @@ small_source utf8 "$SMALL"
 bench_case "utf8 upper" '"$CLI" --upper "$F"' \
   "LC_ALL=C.UTF-8 sed 's/.*/\\U&/' \"\$F\" $SAFE" sed - 1.2 must
 rm -f "$UTF8_SOURCE"
+
+# The repair of garbled text, through the engine step (bench/repair_bench
+# until the command line has the operation): a SIZE_MB MiB file of UTF-8
+# read as Windows-1251 and saved as UTF-8 (made by iconv), against iconv
+# undoing that one layer by hand (-f UTF-8 -t CP1251 gives the UTF-8 back):
+# the same bytes. The text has no И, whose second byte 0x98 iconv's CP1251
+# cannot read. Then a file of the same size whose every other line is so
+# garbled, repaired line by line, which no peer does: its speed, at least
+# 10 MB/s. Each with its peak memory against a 1 MiB file of its kind.
+RB=$BUILD/bench/repair_bench
+if want_case repair || want_case repair-lines; then
+  echo "making a ${SIZE_MB} MiB garbled UTF-8 file"
+  garbled_text() { # MIB OUT [lines]: about MIB MiB of garbled text
+    python3 "$ROOT/bench/make_text.py" --code utf8 --size "$(((${1} * 10 + 17) / 18))" "$2.clean"
+    sed -i 's/И/Й/g' "$2.clean"
+    if [[ ${3:-} == lines ]]; then
+      python3 - "$2.clean" "$2" <<'PY'
+import sys
+with open(sys.argv[1], "rb") as f, open(sys.argv[2], "wb") as out:
+    for i, line in enumerate(f):
+        out.write(line.decode("cp1251").encode("utf-8") if i % 2 else line)
+PY
+    else
+      iconv -f CP1251 -t UTF-8 "$2.clean" >"$2"
+    fi
+    rm -f "$2.clean"
+  }
+  REPAIR_SOURCE=$WORK/garbled.txt
+  garbled_text "$SIZE_MB" "$REPAIR_SOURCE"
+  garbled_text 1 "$WORK/small-garbled.txt"
+  SOURCE=$REPAIR_SOURCE
+  SMALL=$WORK/small-garbled.txt
+  if [[ -x $RB ]]; then
+    bench_case "repair" '"$RB" "$F"' \
+      "iconv -f UTF-8 -t CP1251 \"\$F\" $SAFE" iconv 1.5 - must
+  else
+    goal "repair / iconv" "-" 1.5
+  fi
+  rm -f "$REPAIR_SOURCE"
+  if want_case repair-lines && [[ -x $RB ]]; then
+    garbled_text "$SIZE_MB" "$REPAIR_SOURCE" lines
+    garbled_text 1 "$WORK/small-garbled.txt" lines
+    rm -f "$WORK"/times.* "$WORK"/failed.*
+    for ((i = 0; i < RUNS; i++)); do
+      run_into lines '"$RB" "$F"' "$WORK/rss"
+    done
+    rm -f "$FAILED"
+    SOURCE=$WORK/small-garbled.txt
+    time_once '"$RB" "$F"' "$WORK/rss-small" >/dev/null
+    SOURCE=$REPAIR_SOURCE
+    lines_t=$(median_into lines)
+    [[ -s $FAILED ]] && lines_t=INVALID
+    lines_size=$(stat -c %s "$REPAIR_SOURCE")
+    mbs=INVALID growth=INVALID per10=INVALID
+    if [[ $lines_t != INVALID ]]; then
+      mbs=$(awk -v s="$lines_size" -v t="$lines_t" 'BEGIN { printf "%.1f", s / 1e6 / t }')
+      # The time against the time 10 MB/s would take.
+      per10=$(awk -v s="$lines_size" -v t="$lines_t" 'BEGIN { printf "%.2f", t / (s / 1e7) }')
+      growth=$(awk -v a="$(tail -n1 "$WORK/rss")" -v b="$(tail -n1 "$WORK/rss-small")" 'BEGIN { printf "%.1f", (a - b) / 1024 }')
+    fi
+    printf '%-14s snpln %8s  %s MB/s  peak RSS %s KiB (1 MiB: %s KiB)\n' "repair-lines" \
+      "$lines_t" "$mbs" "$(tail -n1 "$WORK/rss")" "$(tail -n1 "$WORK/rss-small")"
+    goal "repair-lines: s / s at 10 MB/s" "$per10" 1.0
+    goal "repair-lines: RSS - RSS(1 MiB), MiB" "$growth" 8
+    rm -f "$REPAIR_SOURCE"
+  fi
+  SOURCE=$WIN_SOURCE
+  SMALL=$WORK/small-win.txt
+fi
 fi # want files
 
 # The main window, offscreen, recoding the Dos file: its run against
@@ -774,14 +843,27 @@ detection_table() {
     return
   fi
   local out worst
+  # Ukrainian prose: the tests' own, and the Ukrainian translations of the
+  # programs installed (gettext catalogues), where there are any.
+  local ukrainian=(--ukrainian "$ROOT/tests/data/ukrainian_prose.txt")
+  for mo in /usr/share/locale/uk/LC_MESSAGES/*.mo; do
+    [[ -e $mo ]] && ukrainian+=(--ukrainian "$mo")
+  done
   out=$(python3 "$ROOT/bench/detect_accuracy.py" --cli "$CLI" --per "${DETECT_PER:-60}" \
+    "${ukrainian[@]}" \
     /usr/share/doc/debian/FAQ/debian-faq.ru.txt.gz "$ROOT"/tests/data/russian_prose*.txt)
   echo "$out"
   worst=$(awk '/worst cell:/ { print $NF }' <<<"$out")
   # At least 19 in 20 right in every cell: the share wrong at most 0.05.
   goal "detection, worst cell wrong" "$(awk -v w="$worst" 'BEGIN { printf "%.3f", 1 - w }')" 0.05
+  # At least 99 in 100 right in texts of 100 characters or more.
+  worst=$(awk '/worst cell of 100 characters or more:/ { print $NF }' <<<"$out")
+  goal "detection, >=100 chars wrong" "$(awk -v w="$worst" 'BEGIN { printf "%.3f", 1 - w }')" 0.01
   worst=$(awk '/worst harder cell:/ { print $NF }' <<<"$out")
   goal "detection, worst harder wrong" "$(awk -v w="$worst" 'BEGIN { printf "%.3f", 1 - w }')" 0.05
+  # No peer ahead by more than a point in any cell.
+  worst=$(awk '/most ahead of snpln/ { print $NF }' <<<"$out")
+  goal "detection, a peer ahead by" "$worst" 0.01
 }
 want detection && detection_table
 
@@ -829,6 +911,55 @@ PY
   goal "detect peak RSS MiB" "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')" 16
 }
 want english && english_whole_file
+
+# The page in headless Chromium beside snpln-cli (bench/web_bench.py): its
+# files gzipped; recoding a WEB_MB (128) MiB Windows-1251 text to UTF-8
+# with snpln.run(), from its call to its result (the bytes given and taken
+# as arrays), against snpln-cli -t utf8 - <in >out, both on a tmpfs; the
+# renderer's peak resident memory (the page and its worker are one
+# process) above its idle with the input's bytes made, above its idle
+# before them too (for the record), and above its idle for the page's own
+# way (a File in, Blobs out). The page is built first (make web).
+web_row() {
+  if [[ ! -x $CLI ]] || ! make -C "$ROOT" web >"$WORK/web-build.log" 2>&1; then
+    echo "no snpln-cli or no page (see make web): web skipped"
+    goal "web: page KiB gzipped" "-" 300
+    goal "web: page / cli (128 MiB)" "-" 3
+    goal "web: peak RSS / file" "-" 3
+    return
+  fi
+  local shm out mb=${WEB_MB:-128}
+  shm=$(mktemp -d /dev/shm/snpln-web.XXXXXX)
+  python3 "$ROOT/bench/make_text.py" --code win --size "$mb" "$shm/win.txt"
+  out=$(python3 "$ROOT/bench/web_bench.py" "$ROOT/build/web" "$CLI" "$shm/win.txt" "$RUNS" 2>/dev/null) || true
+  rm -rf "$shm"
+  echo "$out" | sed 's/^/  web /'
+  local kib cli_t page_t blob_t idle given peak file same
+  median() { printf '%s\n' "$@" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
+  kib=$(awk '/^size total/ { print $3 }' <<<"$out")
+  cli_t=$(median $(awk '/^cli / { print $2 }' <<<"$out"))
+  page_t=$(median $(awk '/^page / { print $2 }' <<<"$out"))
+  blob_t=$(median $(awk '/^page-blob / { print $2 }' <<<"$out"))
+  idle=$(awk '/^rss idle/ { print $3 }' <<<"$out")
+  given=$(awk '/^rss input/ { print $3 }' <<<"$out")
+  peak=$(awk '/^rss peak/ { print $3 }' <<<"$out")
+  same=$(awk '/^same/ { print $2 }' <<<"$out")
+  local blob_peak
+  blob_peak=$(awk '/^rss blob-peak-over-idle/ { print $3 }' <<<"$out")
+  file=$((mb * 1024))
+  if [[ $same != yes ]]; then
+    echo "  web: the page's result is not snpln-cli's (or a run failed)" >&2
+    page_t=INVALID
+  fi
+  printf '%-14s page %8s  blobs %8s  cli %8s  page/cli %5s  peak over idle %s KiB\n' \
+    "web ${mb}M" "$page_t" "$blob_t" "$cli_t" "$(ratio "$page_t" "$cli_t")" "$((peak - given))"
+  goal "web: page KiB gzipped" "${kib:--}" 300
+  goal "web: page / cli (${mb} MiB)" "$(ratio "$page_t" "$cli_t")" 3
+  goal "web: peak RSS / file" "$(ratio "$((peak - given))" "$file")" 3
+  goal "web: peak RSS / file, input too" "$(ratio "$((peak - idle))" "$file")" -
+  goal "web: peak RSS / file, File, Blobs" "$(ratio "${blob_peak:-0}" "$file")" 3
+}
+want web && web_row
 
 echo
 echo "load: $(uptime)"

@@ -23,7 +23,8 @@ namespace {
 const char *kDescription = QT_TRANSLATE_NOOP(
     "snpln-cli",
     "Rewrites Russian plain-text files in place: recoding between CP866 "
-    "(dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), UTF-8 "
+    "(dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), Mac "
+    "Cyrillic (mac), KOI8-U (koi8u), CP1125 (cp1125), UTF-8 "
     "(utf8) and UTF-16 (utf16, utf16le, utf16be) with "
     "automatic detection, upper/lower/sentence case, removal and replacement "
     "of a string, blanks to TABs, and removal of excessive empty lines.\n"
@@ -141,8 +142,9 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                                 "snpln-cli",
                                 "Recode to this code page: dos (cp866), win "
                                 "(cp1251), koi (koi8-r), iso (iso-8859-5), "
-                                "utf8 (utf-8), utf16 (a byte order mark, "
-                                "little-endian), utf16le or utf16be")))
+                                "mac (x-mac-cyrillic), koi8u (koi8-u), "
+                                "cp1125, utf8 (utf-8), utf16 (a byte order "
+                                "mark, little-endian), utf16le or utf16be")))
                  ->type_name("PAGE");
   auto *from =
       app.add_option("-f,--from", fromName,

@@ -79,6 +79,10 @@ void ConsoleHost::printJson(const std::string &object) {
   stream << object << '\n' << std::flush;
 }
 
+void ConsoleHost::printReport(const job::JobReport &report) {
+  printJson(jsonOfReport(report));
+}
+
 void ConsoleHost::print(bool failure, const i18n::Lines &lines) {
   print(failure, say(lines.line1), say(lines.line2));
 }
@@ -145,10 +149,10 @@ void ConsoleHost::fileFinished(const job::FileTask &task,
   };
   if (options_.json) {
     if (const job::JobReport *failure = report.failure())
-      printJson(jsonOfReport(withOutput(*failure)));
+      printReport(withOutput(*failure));
     else
       for (const job::JobReport &operation : report.operations)
-        printJson(jsonOfReport(withOutput(operation)));
+        printReport(withOutput(operation));
     return;
   }
   if (failed || (!options_.verbose && !options_.dryRun)) {
@@ -274,6 +278,13 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
   CliOptions options;
   if (auto status = parseOptions(argc, argv, options, out, err))
     return *status;
+  ConsoleHost host(options, out, err, progressOnTerminal);
+  return runOptions(options, host, in, out, err, diskFs);
+}
+
+int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
+               std::ostream &out, std::ostream &err,
+               platform::FileSystem &diskFs) {
   if (auto status = checkOutputFiles(options, diskFs, err))
     return *status;
 
@@ -300,7 +311,6 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
   }
   batch::RunPlan plan = planOf(options);
   plan.cancel = &interrupted;
-  ConsoleHost host(options, out, err, progressOnTerminal);
   if (!plan.operations.empty())
     host.setFirstOperation(plan.operations.front());
   if (standardInput)

@@ -80,6 +80,10 @@ public:
   bool standardInputRan() const { return standardInputRan_; }
   bool standardInputFailed() const { return standardInputFailed_; }
 
+protected:
+  // Prints one operation's report as its JSON object.
+  virtual void printReport(const job::JobReport &report);
+
 private:
   void clearProgress();
   void print(bool failure, const std::string &line1, const std::string &line2);
@@ -116,5 +120,12 @@ batch::RunPlan planOf(const CliOptions &options);
 int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
            std::ostream &err, bool progressOnTerminal,
            platform::FileSystem &fs = platform::realFileSystem());
+
+// runCli past the parsing of its options, through `host` (made over the
+// same options and streams): a face other than the console (the browser's
+// page) parses, checks and adjusts the options itself and watches the run
+// through a host of its own.
+int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
+               std::ostream &out, std::ostream &err, platform::FileSystem &fs);
 
 } // namespace snpln::cli

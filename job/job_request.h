@@ -39,8 +39,9 @@ enum class OperationCode : std::uint8_t {
   // A UTF-8 file's byte order mark added or removed (RunParameters::bom);
   // the command line's --bom, without a button either.
   Bom = 14,
-  // Recoding to a UTF-16 page (RunParameters::targetCodePage); the command
-  // line's --to utf16, utf16le or utf16be, without a button.
+  // Recoding to a page without a button of its own
+  // (RunParameters::targetCodePage): the command line's --to utf16,
+  // utf16le, utf16be, mac, koi8u or cp1125.
   RecodeToUtf16 = 15,
 };
 inline constexpr int kOperationCount = 16;

@@ -129,6 +129,21 @@ enum class SaveOutcome : std::uint8_t {
                      // name (SaveRules::backupSuffix)
 };
 
+// Whether a new version of a file may take its place, as far as its
+// permissions tell before anything is written (a save may still fail).
+enum class ReplaceAccess : std::uint8_t {
+  Allowed,  // the file may be replaced
+  ReadOnly, // it may, but it is marked read-only (the user's own file with
+            // no write permission for its owner): the new version keeps
+            // that mark
+  Denied,   // no new version of it can take its place
+};
+
+struct ReplaceCheck {
+  ReplaceAccess access = ReplaceAccess::Allowed;
+  int systemError = 0; // the system's reason (errno) of Denied
+};
+
 class Directory;
 
 // When a save puts the change of its directory (the new content under the
@@ -420,6 +435,14 @@ public:
   // nothing when it matches none. A link is not exactly a directory, but
   // carries the directory bit when it leads to one (isDirectoryWord).
   virtual std::optional<std::uint32_t> lookup(const std::string &name) = 0;
+
+  // Whether a new version of the file at `at` (a path's links followed)
+  // could take its place, asked before anything is written. Allowed where
+  // the system cannot tell beforehand.
+  virtual ReplaceCheck replaceAccess(const FileLocation &at) {
+    (void)at;
+    return {};
+  }
 
   // Begins a NewFile for the path `at` (its links followed to the name
   // they lead to, as openRead follows them). A new file takes `mode`'s

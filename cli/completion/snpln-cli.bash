@@ -11,12 +11,12 @@ _snpln_cli_help() {
   "$1" --help 2>/dev/null
 }
 
-# Every name of every code page, lower case, as `snpln-cli -l` lists them
-# (auto last, for --from only).
+# Every name of every code page, lower case, each once, as `snpln-cli -l`
+# lists them (auto last, for --from only).
 _snpln_cli_pages() {
   "$1" -l 2>/dev/null | awk 'NR > 1 {
     if ($1 == "auto") { print "auto"; next }
-    for (i = 1; i <= NF; i++) print tolower($i) }'
+    for (i = 1; i <= NF; i++) if (!seen[tolower($i)]++) print tolower($i) }'
 }
 
 _snpln_cli() {
@@ -39,11 +39,11 @@ _snpln_cli() {
   case $option in
   -t | --to)
     values=$(_snpln_cli_pages "$cmd" | grep -vx auto)
-    [[ -z $values ]] && values="dos win koi iso"
+    [[ -z $values ]] && values="dos win koi iso mac koi8u cp1125"
     ;;
   -f | --from)
     values=$(_snpln_cli_pages "$cmd")
-    [[ -z $values ]] && values="auto dos win koi iso"
+    [[ -z $values ]] && values="auto dos win koi iso mac koi8u cp1125"
     ;;
   --line-ends)
     values="lf crlf cr"

@@ -476,6 +476,9 @@ TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
        "win      Windows-1251  cp1251 1251 win1251\n"
        "koi      KOI8-R        koi8r koi8\n"
        "iso      ISO-8859-5    iso8859-5\n"
+       "mac      MacCyrillic   mac-cyrillic x-mac-ukrainian x-mac-cyrillic\n"
+       "koi8u    KOI8-U        cp21866 21866\n"
+       "cp1125   CP1125        1125 ibm1125 cp866u ruscii\n"
        "utf8     UTF-8         \n"
        "utf16    UTF-16        \n"
        "utf16le  UTF-16LE      \n"
@@ -487,14 +490,14 @@ TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
        2,
        "",
        "snpln-cli: unknown code page \"utf\" for --to: give dos, win, koi, "
-       "iso, utf8, utf16, utf16le or utf16be (snpln-cli -l lists every "
-       "name)\n"},
+       "iso, mac, koi8u, cp1125, utf8, utf16, utf16le or utf16be (snpln-cli "
+       "-l lists every name)\n"},
       {{"-f", "auto8", "-t", "win", "a.txt"},
        2,
        "",
        "snpln-cli: unknown code page \"auto8\" for --from: give auto, dos, "
-       "win, koi, iso, utf8, utf16, utf16le or utf16be (snpln-cli -l lists "
-       "every name)\n"},
+       "win, koi, iso, mac, koi8u, cp1125, utf8, utf16, utf16le or utf16be "
+       "(snpln-cli -l lists every name)\n"},
       {{"--keep-dat", "-t", "win", "a.txt"},
        2,
        "",

@@ -78,6 +78,7 @@ struct Alphabet {
         {"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ",
          "абвгдеёжзийклмнопрстуфхцчшщъыьэюя"},
         {"ЀЂЃЄЅІЇЈЉЊЋЌЍЎЏ", "ѐђѓєѕіїјљњћќѝўџ"},
+        {"Ґ", "ґ"},
     };
     for (const auto &[capitals, smalls] : pairs) {
       const std::vector<Unit> c = cut(capitals), s = cut(smalls);

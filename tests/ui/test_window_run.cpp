@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QRandomGenerator>
@@ -69,13 +70,24 @@ QByteArray randomLetters(int size) {
 QStringList enabledControls(const MainWindow &w) {
   QStringList enabled;
   for (QWidget *c : w.controls().all()) {
-    const bool works = qobject_cast<QAbstractButton *>(c) ||
-                       qobject_cast<QLineEdit *>(c) ||
-                       qobject_cast<QComboBox *>(c);
+    const bool works =
+        qobject_cast<QAbstractButton *>(c) || qobject_cast<QLineEdit *>(c) ||
+        qobject_cast<QPlainTextEdit *>(c) || qobject_cast<QComboBox *>(c);
     if (works && c != w.pictureButton(ids::kExit) && c->isEnabled())
       enabled << c->objectName();
   }
   return enabled;
+}
+
+// The picture buttons that look as if they could be pressed, EXIT apart:
+// neither their disabled picture nor a greyed one.
+QStringList lookingEnabled(const MainWindow &w) {
+  QStringList found;
+  for (PictureButton *b : w.findChildren<PictureButton *>())
+    if (b != w.pictureButton(ids::kExit) && !b->drawsGreyed() &&
+        !b->currentPictureName().endsWith(QLatin1Char('X')))
+      found << b->currentPictureName();
+  return found;
 }
 
 // A window over real files in a fresh directory, its reads counted and
@@ -426,6 +438,8 @@ private slots:
     const QStringList before_run = enabledControls(w);
 
     QStringList enabledDuringRun{QStringLiteral("not looked at")};
+    QStringList lookEnabledDuringRun{QStringLiteral("not looked at")};
+    bool latchedGreyed = false;
     bool exitEnabled = false, posted = false, postedWhileHeld = false;
     bool canceledWhileHeld = false, windowShownWhileHeld = false;
     int acceptedWhileHeld = -1;
@@ -438,6 +452,9 @@ private slots:
         if (!run || !gate.waiting())
           return false;
         enabledDuringRun = enabledControls(w);
+        lookEnabledDuringRun = lookingEnabled(w);
+        latchedGreyed =
+            w.modeButton(batch::ModeButton::UpperCase)->drawsGreyed();
         exitEnabled = w.pictureButton(ids::kExit)->isEnabled();
         QTimer::singleShot(0, &w, [&] {
           posted = true;
@@ -488,6 +505,9 @@ private slots:
     w.doIt();
 
     QCOMPARE(enabledDuringRun, QStringList());
+    // Disabled, every picture button looks it; the latched UPPER greyed.
+    QCOMPARE(lookEnabledDuringRun, QStringList());
+    QVERIFY(latchedGreyed);
     QVERIFY(exitEnabled);
     QVERIFY(posted);
     QVERIFY(postedWhileHeld);
