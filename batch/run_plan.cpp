@@ -37,12 +37,12 @@ std::optional<job::OperationCode> recodingTo(engine::CodePage page) {
 
 std::vector<job::OperationCode>
 inPassOrder(const std::vector<job::OperationCode> &operations) {
-  std::vector<job::OperationCode> passes;
+  std::vector<job::OperationCode> ordered;
   for (job::OperationCode operation : passOrder())
     if (std::find(operations.begin(), operations.end(), operation) !=
         operations.end())
-      passes.push_back(operation);
-  return passes;
+      ordered.push_back(operation);
+  return ordered;
 }
 
 int defaultWorkers() {

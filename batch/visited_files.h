@@ -1,5 +1,5 @@
-// The files one pass has visited: a file is rewritten at most once in a
-// pass, however many names, links or masks lead to it, and a file that
+// The files a run has visited: a file is rewritten at most once in a
+// run, however many names, links or masks lead to it, and a file that
 // merely took the number of a visited one (another program saved by
 // writing a new file and renaming it, and the file system gave the new file
 // a freed number) is not taken for it.
@@ -9,7 +9,6 @@
 #include <set>
 #include <string>
 
-#include "batch/file_pages.h"
 #include "platform/file_system.h"
 
 namespace snpln::batch {
@@ -43,30 +42,18 @@ inline void VisitedFiles::add(const platform::FileStatus &status) {
 }
 
 // The backups a run has made (--backup): their files are the originals,
-// which the run never takes as files to work on, under any name or mask;
-// and the files whose backup the run has taken, which keep that backup
-// (the file as it was before the run) through the run's later passes.
+// which the run never takes as files to work on, under any name or mask.
 class RunBackups {
 public:
   // Whether `id` is the file of a backup this run made.
   bool madeByRun(const platform::FileId &id) const {
     return made_.count(id) != 0;
   }
-  // Whether the file `id` already has its backup of this run.
-  bool taken(const platform::FileId &id) const { return taken_.count(id) != 0; }
-  // A job replaced the file `before` by `after`: with `keptBackup`, the
-  // original became a backup; a file whose backup was taken keeps it.
-  void replaced(const platform::FileId &before, const platform::FileId &after,
-                bool keptBackup) {
-    if (keptBackup)
-      made_.insert(before);
-    if (keptBackup || taken(before))
-      taken_.insert(after);
-  }
+  // A rewrite kept the original `id` as its backup.
+  void made(const platform::FileId &id) { made_.insert(id); }
 
 private:
   std::set<platform::FileId> made_;
-  std::set<platform::FileId> taken_;
 };
 
 } // namespace snpln::batch

@@ -12,8 +12,8 @@
 #   bench/run.sh            # 5 runs per command, 128 MiB file
 #   RUNS=9 SIZE_MB=1024 bench/run.sh
 #   ONLY="tree" bench/run.sh           # some parts only: files progress
-#                                      # preview window tree detection
-#                                      # english web
+#                                      # preview window tree chain sixops
+#                                      # detectone detection english web
 #   BASE=main bench/run.sh             # also a previous commit's snpln-cli,
 #                                      # built beside (build/bench-base), in
 #                                      # the tree row
@@ -603,6 +603,227 @@ tree_row() {
   fi
 }
 want tree && tree_row
+
+# A file's operations in one pass: snpln-cli over the tree of
+# TREE_ROW_FILES small files with --upper -t utf8 --optimize against the same
+# tree with --upper alone, on fresh copies, the two taking turns at going
+# first; the goal takes the median of the pairs' ratios (TREE_ROW_RUNS, at
+# least 5). The three operations must leave what the three run one after
+# another leave. Then the flushes of a run, counted by strace over a tree
+# of 500 files: at most one data flush (fsync or fdatasync of a file) per
+# changed file, none when the run is repeated over its result (nothing
+# changes), no syncfs ever; the directory flushes are printed.
+chain_tree() {
+  local files=${TREE_ROW_FILES:-5000} runs=${TREE_ROW_RUNS:-5}
+  ((runs < 5)) && runs=5
+  if [[ ! -x $CLI ]]; then
+    goal "tree: upper+utf8+opt / upper" "-" 1.15
+    return
+  fi
+  local tree=$WORK/chain-tree copy=$WORK/chain-copy failed=$WORK/chain-failed
+  python3 "$ROOT/bench/make_tree.py" --files "$files" "$tree"
+  rm -f "$failed"
+  chain_once() { # ARGS...: seconds of snpln-cli ARGS over a fresh copy
+    rm -rf "$copy" && cp -r "$tree" "$copy" && sync
+    local start end
+    start=$(date +%s.%N)
+    "$CLI" -q "$@" "$copy" >/dev/null || echo "status $?: $*" >>"$failed"
+    end=$(date +%s.%N)
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }'
+  }
+  local one=() three=() ratios=() a b
+  for ((i = 0; i < runs; i++)); do
+    if ((i % 2 == 0)); then
+      a=$(chain_once --upper)
+      b=$(chain_once --upper -t utf8 --optimize)
+    else
+      b=$(chain_once --upper -t utf8 --optimize)
+      a=$(chain_once --upper)
+    fi
+    one+=("$a")
+    three+=("$b")
+    ratios+=("$(ratio "$b" "$a")")
+  done
+  # What the three leave, against the three one after another.
+  chain_once --upper -t utf8 --optimize >/dev/null
+  rm -rf "$WORK/chain-kept" && mv "$copy" "$WORK/chain-kept"
+  rm -rf "$copy" && cp -r "$tree" "$copy"
+  local same=yes
+  for op in --upper "-t utf8" --optimize; do
+    # shellcheck disable=SC2086
+    "$CLI" -q $op "$copy" >/dev/null || echo "status $?: $op" >>"$failed"
+  done
+  diff -r -q "$WORK/chain-kept" "$copy" >/dev/null || same=no
+  local one_t three_t r
+  median() { printf '%s\n' "$@" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
+  one_t=$(median "${one[@]}")
+  three_t=$(median "${three[@]}")
+  r=$(median "${ratios[@]}")
+  if [[ -s $failed || $same != yes ]]; then
+    [[ -s $failed ]] && sed 's/^/  FAILED /' "$failed" >&2
+    r=INVALID
+  fi
+  printf '%-14s %s files: --upper -t utf8 --optimize %8s  --upper %8s  ratio %5s (pairs: %s)  as one by one: %s\n' \
+    "tree chain" "$files" "$three_t" "$one_t" "$r" "$(IFS=' '; echo "${ratios[*]}")" "$same"
+  goal "tree: upper+utf8+opt / upper" "$r" 1.15
+
+  # The flushes, counted.
+  local sync_tree=$WORK/sync-tree log=$WORK/strace.log sync_files=500
+  rm -rf "$sync_tree" "$WORK/chain-kept" "$copy"
+  python3 "$ROOT/bench/make_tree.py" --files "$sync_files" "$sync_tree"
+  rm -rf "$tree"
+  count_flushes() { # prints: data directory syncfs
+    local data=0 dirs=0 syncfs=0 line path
+    while IFS= read -r line; do
+      case $line in
+      *syncfs\(*) syncfs=$((syncfs + 1)) ;;
+      *fsync\(* | *fdatasync\(*)
+        path=${line#*<}
+        path=${path%%>*}
+        if [[ -d $path ]]; then dirs=$((dirs + 1)); else data=$((data + 1)); fi
+        ;;
+      esac
+    done <"$log"
+    echo "$data $dirs $syncfs"
+  }
+  local changed unchanged
+  strace -f -qq -y -e trace=fsync,fdatasync,syncfs -o "$log" \
+    "$CLI" -q --upper -t utf8 --optimize "$sync_tree" >/dev/null
+  changed=$(count_flushes)
+  strace -f -qq -y -e trace=fsync,fdatasync,syncfs -o "$log" \
+    "$CLI" -q --upper -t utf8 --optimize "$sync_tree" >/dev/null
+  unchanged=$(count_flushes)
+  rm -rf "$sync_tree"
+  local data dirs syncfs data2 dirs2 syncfs2
+  read -r data dirs syncfs <<<"$changed"
+  read -r data2 dirs2 syncfs2 <<<"$unchanged"
+  printf '%-14s %s files changed: data flushes %s, directory flushes %s, syncfs %s; unchanged: data %s, directory %s, syncfs %s\n' \
+    "flushes" "$sync_files" "$data" "$dirs" "$syncfs" "$data2" "$dirs2" "$syncfs2"
+  goal "data flushes per changed file" "$(awk -v d="$data" -v f="$sync_files" 'BEGIN { printf "%.2f", d / f }')" 1
+  goal "data flushes, unchanged files" "$data2" 0
+  goal "syncfs calls" "$((syncfs + syncfs2))" 0
+}
+want chain && chain_tree
+
+# The six operations of one file in one pass against the slowest of them
+# alone, on a SIZE_MB MiB Windows-1251 text: each command on fresh copies,
+# in interleaved rounds, medians; the six together must leave what the six
+# one after another leave; and their peak memory against the largest of
+# the six alone.
+six_operations() {
+  if [[ ! -x $CLI ]]; then
+    goal "six operations / slowest alone" "-" 1.5
+    return
+  fi
+  echo "making a ${SIZE_MB} MiB Win1251 text file"
+  local text=$WORK/six.txt saved_source=$SOURCE
+  python3 "$ROOT/bench/make_text.py" --code win --size "$SIZE_MB" "$text"
+  SOURCE=$text
+  local ops=("--upper" "-t utf8" "--line-ends crlf" "--replace мир --with МИР"
+    "--optimize" "--delete-empty")
+  local all="--upper -t utf8 --line-ends crlf --replace мир --with МИР --optimize --delete-empty"
+  local cmds=("${ops[@]}" "$all") k
+  rm -f "$WORK"/times.six.* "$WORK"/rss.six.* "$WORK"/failed.six.*
+  for ((i = 0; i < RUNS; i++)); do
+    for k in "${!cmds[@]}"; do
+      rm -f "$FAILED"
+      time_once "env LC_ALL=C.UTF-8 \"\$CLI\" ${cmds[$k]} \"\$F\"" "$WORK/rss" >>"$WORK/times.six.$k"
+      [[ -s $FAILED ]] && cat "$FAILED" >>"$WORK/failed.six.$k"
+      tail -n1 "$WORK/rss" >>"$WORK/rss.six.$k"
+    done
+  done
+  cp "$F" "$WORK/six-all"
+  # The six one after another.
+  fresh_copy
+  for k in "${!ops[@]}"; do
+    eval "LC_ALL=C.UTF-8 \"\$CLI\" -q ${ops[$k]} \"\$F\"" >/dev/null 2>&1 || echo "status $?: ${ops[$k]}" >>"$WORK/failed.six.6"
+  done
+  local same=no
+  cmp -s "$F" "$WORK/six-all" && same=yes
+  rm -f "$WORK/six-all"
+  local slowest=0 slowest_op="" rss_one=0 t r all_t all_rss invalid=0
+  for k in "${!ops[@]}"; do
+    [[ -s $WORK/failed.six.$k ]] && invalid=1
+    t=$(sort -n "$WORK/times.six.$k" | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+    r=$(sort -n "$WORK/rss.six.$k" | tail -1)
+    printf '  alone %-26s %8s s  peak RSS %s KiB\n' "${ops[$k]}" "$t" "$r"
+    if awk -v a="$t" -v b="$slowest" 'BEGIN { exit !(a > b) }'; then
+      slowest=$t
+      slowest_op=${ops[$k]}
+    fi
+    ((r > rss_one)) && rss_one=$r
+  done
+  [[ -s $WORK/failed.six.6 ]] && invalid=1
+  all_t=$(sort -n "$WORK/times.six.6" | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+  all_rss=$(sort -n "$WORK/rss.six.6" | tail -1)
+  r=$(ratio "$all_t" "$slowest")
+  if ((invalid)) || [[ $same != yes ]]; then
+    cat "$WORK"/failed.six.* 2>/dev/null | sed 's/^/  FAILED /' >&2
+    r=INVALID
+  fi
+  printf '%-14s six together %8s s (slowest alone: %s, %s s)  ratio %5s  peak RSS %s KiB (largest alone %s KiB)  as one by one: %s\n' \
+    "six ops" "$all_t" "$slowest_op" "$slowest" "$r" "$all_rss" "$rss_one" "$same"
+  goal "six operations / slowest alone" "$r" 1.5
+  goal "six ops: RSS - RSS(one op), MiB" "$(awk -v a="$all_rss" -v b="$rss_one" 'BEGIN { printf "%.1f", (a - b) / 1024 }')" 8
+  # For the record: the operations after the recoding work on UTF-8 text
+  # (twice the bytes, characters of two bytes): each of them alone on the
+  # text's UTF-8 form, and the six together against the sum of the six
+  # alone (the work the chain cannot leave out).
+  local utf8=$WORK/six-utf8.txt sum=0
+  iconv -f CP1251 -t UTF-8 "$text" >"$utf8"
+  SOURCE=$utf8
+  local later=("--upper" "--line-ends crlf" "--replace мир --with МИР" "--optimize" "--delete-empty")
+  local slowest8=0 slowest8_op=""
+  rm -f "$WORK"/times.six8.*
+  for ((i = 0; i < RUNS; i++)); do
+    for k in "${!later[@]}"; do
+      time_once "env LC_ALL=C.UTF-8 \"\$CLI\" ${later[$k]} \"\$F\"" >>"$WORK/times.six8.$k"
+    done
+  done
+  for k in "${!later[@]}"; do
+    t=$(sort -n "$WORK/times.six8.$k" | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+    printf '  alone on UTF-8 %-18s %8s s\n' "${later[$k]}" "$t"
+    if awk -v a="$t" -v b="$slowest8" 'BEGIN { exit !(a > b) }'; then
+      slowest8=$t
+      slowest8_op=${later[$k]}
+    fi
+  done
+  for k in "${!ops[@]}"; do
+    sum=$(awk -v a="$sum" -v b="$(sort -n "$WORK/times.six.$k" | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')" 'BEGIN { print a + b }')
+  done
+  printf '%-14s six together / slowest alone on UTF-8 (%s, %s s) %5s; / the six alone one after another (%s s) %5s\n' \
+    "six ops" "$slowest8_op" "$slowest8" "$(ratio "$all_t" "$slowest8")" "$sum" "$(ratio "$all_t" "$sum")"
+  goal "six ops / slowest alone, UTF-8" "$(ratio "$all_t" "$slowest8")" -
+  goal "six ops / six alone in turn" "$(ratio "$all_t" "$sum")" -
+  SOURCE=$saved_source
+  rm -f "$text" "$utf8"
+}
+want sixops && six_operations
+
+# snpln-cli -d on one small file: no thread beyond the caller (strace
+# counts the clones), and its CPU time (user + system, the kernel's count)
+# against enca's on the same file, the median of DETECT_RUNS (at least
+# 200) interleaved runs each.
+detect_one() {
+  if [[ ! -x $CLI ]] || ! command -v enca >/dev/null; then
+    goal "-d one file: CPU / enca" "-" 1.1
+    return
+  fi
+  local small=$WORK/one.txt runs=${DETECT_RUNS:-200} log=$WORK/clone.log
+  ((runs < 200)) && runs=200
+  printf '\360\322\311\327\305\324, \315\311\322! \353\301\313 \304\305\314\301?\n' >"$small"
+  strace -f -qq -e trace=clone,clone3,vfork,fork -o "$log" "$CLI" -d "$small" >/dev/null
+  local clones
+  clones=$(grep -c -E 'clone|fork' "$log" || true)
+  local out r
+  out=$(python3 "$ROOT/bench/cpu_time.py" --runs "$runs" -- "$CLI" -d "$small" -- enca -L ru "$small") || out="ratio INVALID"
+  r=$(awk '/^ratio/ { print $2 }' <<<"$out")
+  printf '%-14s -d one file: threads started %s; CPU median snpln %s s, enca %s s  ratio %s (%s runs each)\n' \
+    "detect one" "$clones" "$(sed -n 1p <<<"$out" | cut -d' ' -f1)" "$(sed -n 2p <<<"$out" | cut -d' ' -f1)" "$r" "$runs"
+  goal "-d one file: threads" "$clones" 0
+  goal "-d one file: CPU / enca" "$r" 1.1
+}
+want detectone && detect_one
 
 # Detection accuracy on excerpts of real prose: ours against enca and
 # uchardet (installed from the distribution when missing, like the Russian

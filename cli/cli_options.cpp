@@ -29,8 +29,8 @@ const char *kDescription = QT_TRANSLATE_NOOP(
     "automatic detection, upper/lower/sentence case, removal and replacement "
     "of a string, blanks to TABs, and removal of excessive empty lines.\n"
     "Every NAME is a file, or a directory whose whole tree is taken, filtered "
-    "by --filter. Several operations run as passes, one after another, over "
-    "all names.");
+    "by --filter. Several operations go over each file in one pass, and "
+    "rewrite it once or, when one of them fails, not at all.");
 
 const char *kFooter = QT_TRANSLATE_NOOP(
     "snpln-cli",
@@ -235,7 +235,8 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
       "--json", o.json,
       said(QT_TRANSLATE_NOOP(
           "snpln-cli", "Print JSON Lines instead of sentences: one object "
-                       "per file and pass (the schema is in the README)")));
+                       "per file and operation (the schema is in the "
+                       "README)")));
   app.add_flag(
       "--hidden", o.hidden,
       said(QT_TRANSLATE_NOOP(
@@ -298,23 +299,23 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
                          "snpln-cli", "The suffix of --backup (default ~)")))
           ->type_name("SUFFIX");
   auto *output =
-      app.add_option("-o,--output", o.output,
-                     said(QT_TRANSLATE_NOOP(
-                         "snpln-cli",
-                         "Write the result to FILE, made once the last pass "
-                         "is over (never half written), and leave the one "
-                         "input file as it is")))
+      app.add_option(
+             "-o,--output", o.output,
+             said(QT_TRANSLATE_NOOP(
+                 "snpln-cli", "Write the result to FILE, made once the run is "
+                              "over (never half written), and leave the one "
+                              "input file as it is")))
           ->type_name("FILE");
   app.add_flag(
       "-k,--keep-date", o.keepDate,
       said(QT_TRANSLATE_NOOP(
           "snpln-cli", "Keep each rewritten file's access and modification "
                        "times")));
-  app.add_option("-j,--jobs", o.jobs,
-                 said(QT_TRANSLATE_NOOP(
-                     "snpln-cli",
-                     "Rewrite up to N files of a pass at once (default: one "
-                     "per core); the lines keep the order of the names")))
+  app.add_option(
+         "-j,--jobs", o.jobs,
+         said(QT_TRANSLATE_NOOP(
+             "snpln-cli", "Work on up to N files at once (default: one per "
+                          "core); the lines keep the order of the names")))
       ->type_name("N")
       ->check(CLI::Range(1, 1024));
   verbose->excludes(quiet);
@@ -488,36 +489,6 @@ std::optional<int> checkOutputFiles(const CliOptions &o,
                                    "leave out --output to rewrite it in place"),
                  *o.output);
   return std::nullopt;
-}
-
-} // namespace snpln::cli
-
-namespace snpln::cli {
-
-std::vector<batch::ModeButton> modeButtonsOf(const CliOptions &o) {
-  using batch::ModeButton;
-  std::vector<ModeButton> buttons;
-  const std::pair<bool, ModeButton> flags[] = {
-      {o.upper, ModeButton::UpperCase},
-      {o.lower, ModeButton::LowerCase},
-      {o.smart, ModeButton::SmartCase},
-      {o.exclude.has_value(), ModeButton::Exclude},
-      {o.replace.has_value(), ModeButton::Replace},
-      {o.optimize, ModeButton::Optimize},
-      {o.deleteEmpty, ModeButton::DeleteEmpty},
-      {o.detect, ModeButton::Detect},
-  };
-  for (const auto &[set, button] : flags)
-    if (set)
-      buttons.push_back(button);
-  if (o.to)
-    if (auto target = batch::targetButton(*o.to))
-      buttons.push_back(*target);
-  // A named page counts for every operation; Auto only goes with --to.
-  if (o.to || o.from != engine::CodePage::Auto)
-    if (auto source = batch::sourceButton(o.from))
-      buttons.push_back(*source);
-  return buttons;
 }
 
 } // namespace snpln::cli

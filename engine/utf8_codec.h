@@ -14,8 +14,8 @@
 // letter's length in bytes.
 //
 // checkUtf8 is the validator (whole-word ASCII skipping, two-byte
-// sequences without a call); checkUtf8Reference is its plain form, one
-// decodeUtf8 a unit, kept beside it for the tests.
+// sequences without a call); its plain form, one decodeUtf8 a unit, is the
+// tests' (tests/support/reference_utf8_engines.h).
 #pragma once
 
 #include <cstddef>
@@ -120,7 +120,6 @@ struct Utf8Check {
 };
 
 Utf8Check checkUtf8(const std::uint8_t *bytes, std::size_t size);
-Utf8Check checkUtf8Reference(const std::uint8_t *bytes, std::size_t size);
 
 // Whether the whole of `bytes` is UTF-8 (nothing cut at the end).
 inline bool isUtf8(const std::uint8_t *bytes, std::size_t size) {

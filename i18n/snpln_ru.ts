@@ -1040,6 +1040,10 @@
         <translation>Новое содержимое файла на месте, но его каталог не удалось сбросить на диск</translation>
     </message>
     <message>
+        <source>Nothing in this file would change: it is left as it was</source>
+        <translation>В этом файле ничего не изменилось бы: он оставлен как был</translation>
+    </message>
+    <message>
         <source>Home page: %1</source>
         <translation>Сайт: %1</translation>
     </message>
@@ -1191,10 +1195,6 @@
         <translation>&quot;%1&quot; — не текст в кодировке терминала (--bytes берёт его байт в байт)</translation>
     </message>
     <message>
-        <source>Print JSON Lines instead of sentences: one object per file and pass (the schema is in the README)</source>
-        <translation>Печатать JSON Lines вместо фраз: по объекту на файл и проход (схема в README)</translation>
-    </message>
-    <message>
         <source>List the code pages with every name they take, and exit</source>
         <translation>Перечислить кодовые страницы со всеми их именами и выйти</translation>
     </message>
@@ -1227,20 +1227,12 @@
         <translation>операция не выбрана: укажите --detect, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize или --delete-empty</translation>
     </message>
     <message>
-        <source>Rewrite up to N files of a pass at once (default: one per core); the lines keep the order of the names</source>
-        <translation>Переписывать до N файлов прохода одновременно (по умолчанию по одному на ядро); строки идут в порядке имён</translation>
-    </message>
-    <message>
         <source>Keep each rewritten file&apos;s original beside it, under its name followed by the suffix (as it was before the run; an existing backup of that name is replaced)</source>
         <translation>Сохранять оригинал каждого переписанного файла рядом с ним, под его именем с суффиксом (каким он был до запуска; существующая копия с этим именем заменяется)</translation>
     </message>
     <message>
         <source>The suffix of --backup (default ~)</source>
         <translation>Суффикс для --backup (по умолчанию ~)</translation>
-    </message>
-    <message>
-        <source>Write the result to FILE, made once the last pass is over (never half written), and leave the one input file as it is</source>
-        <translation>Записать результат в FILE, который создаётся после последнего прохода (никогда не записанным наполовину), а единственный входной файл оставить как есть</translation>
     </message>
     <message>
         <source>--backup and --output are not available on this system</source>
@@ -1273,12 +1265,6 @@
     <message>
         <source>--output %1 is the input file itself: leave out --output to rewrite it in place</source>
         <translation>--output %1 — это сам входной файл: уберите --output, чтобы переписать его на месте</translation>
-    </message>
-    <message>
-        <source>Rewrites Russian plain-text files in place: recoding between CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), Mac Cyrillic (mac), KOI8-U (koi8u), CP1125 (cp1125), UTF-8 (utf8) and UTF-16 (utf16, utf16le, utf16be) with automatic detection, upper/lower/sentence case, removal and replacement of a string, blanks to TABs, and removal of excessive empty lines.
-Every NAME is a file, or a directory whose whole tree is taken, filtered by --filter. Several operations run as passes, one after another, over all names.</source>
-        <translation>Переписывает русские текстовые файлы на месте: перекодировка между CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), Mac Cyrillic (mac), KOI8-U (koi8u), CP1125 (cp1125), UTF-8 (utf8) и UTF-16 (utf16, utf16le, utf16be) с автоматическим определением, верхний/нижний регистр и регистр предложений, удаление и замена строки, пробелы в TAB и удаление лишних пустых строк.
-Каждое ИМЯ — файл или каталог, всё дерево которого берётся с фильтром --filter. Несколько операций выполняются проходами, одна за другой, по всем именам.</translation>
     </message>
     <message>
         <source>
@@ -1327,6 +1313,24 @@ Exit status:
     <message>
         <source>Recode to this code page: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), mac (x-mac-cyrillic), koi8u (koi8-u), cp1125, utf8 (utf-8), utf16 (a byte order mark, little-endian), utf16le or utf16be</source>
         <translation>Перекодировать в эту кодировку: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), mac (x-mac-cyrillic), koi8u (koi8-u), cp1125, utf8 (utf-8), utf16 (метка порядка байтов, little-endian), utf16le или utf16be</translation>
+    </message>
+    <message>
+        <source>Rewrites Russian plain-text files in place: recoding between CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), Mac Cyrillic (mac), KOI8-U (koi8u), CP1125 (cp1125), UTF-8 (utf8) and UTF-16 (utf16, utf16le, utf16be) with automatic detection, upper/lower/sentence case, removal and replacement of a string, blanks to TABs, and removal of excessive empty lines.
+Every NAME is a file, or a directory whose whole tree is taken, filtered by --filter. Several operations go over each file in one pass, and rewrite it once or, when one of them fails, not at all.</source>
+        <translation>Переписывает русские текстовые файлы на месте: перекодировка между CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), Mac Cyrillic (mac), KOI8-U (koi8u), CP1125 (cp1125), UTF-8 (utf8) и UTF-16 (utf16, utf16le, utf16be) с автоматическим определением, верхний/нижний регистр и регистр предложений, удаление и замена строки, пробелы в TAB и удаление лишних пустых строк.
+Каждое ИМЯ — файл или каталог, всё дерево которого берётся с фильтром --filter. Несколько операций проходят каждый файл за один проход и переписывают его один раз, а если одна из них не удалась — не переписывают вовсе.</translation>
+    </message>
+    <message>
+        <source>Print JSON Lines instead of sentences: one object per file and operation (the schema is in the README)</source>
+        <translation>Печатать JSON Lines вместо фраз: по объекту на файл и операцию (схема в README)</translation>
+    </message>
+    <message>
+        <source>Write the result to FILE, made once the run is over (never half written), and leave the one input file as it is</source>
+        <translation>Записать результат в FILE, который создаётся по окончании запуска (никогда не записанным наполовину), а единственный входной файл оставить как есть</translation>
+    </message>
+    <message>
+        <source>Work on up to N files at once (default: one per core); the lines keep the order of the names</source>
+        <translation>Обрабатывать до N файлов одновременно (по умолчанию по одному на ядро); строки идут в порядке имён</translation>
     </message>
 </context>
 <context>

@@ -268,6 +268,26 @@ public:
   virtual bool read(void *buffer, std::size_t size, std::size_t &got) = 0;
   virtual bool seek(FileSize position) = 0;
   virtual FileSize position() const = 0;
+  // Reads up to `size` bytes from `offset` on (fewer only at the end of
+  // the file), leaving the position read() goes on from where it is. By
+  // default through seek() and read(), the position put back after.
+  virtual bool readAt(FileSize offset, void *buffer, std::size_t size,
+                      std::size_t &got) {
+    got = 0;
+    const FileSize at = position();
+    if (!seek(offset))
+      return false;
+    bool ok = true;
+    auto *out = static_cast<unsigned char *>(buffer);
+    while (ok && got < size) {
+      std::size_t n = 0;
+      ok = read(out + got, size - got, n);
+      if (n == 0)
+        break;
+      got += n;
+    }
+    return seek(at) && ok;
+  }
   virtual bool size(FileSize &result) = 0;
   // The status of the open file itself (never of a name).
   virtual bool status(FileStatus &result) = 0;

@@ -71,6 +71,29 @@ public:
     return true;
   }
 
+  bool readAt(FileSize offset, void *buffer, std::size_t size,
+              std::size_t &got) override {
+    got = 0;
+    char *out = static_cast<char *>(buffer);
+    while (got < size) {
+      const FileSize at = offset + got;
+      if (at > static_cast<FileSize>(std::numeric_limits<off_t>::max()))
+        return false;
+      const ssize_t n =
+          ::pread(fd_->get(), out + got, std::min(size - got, kMaxIo),
+                  static_cast<off_t>(at));
+      if (n < 0) {
+        if (errno == EINTR)
+          continue;
+        return false;
+      }
+      if (n == 0)
+        break; // end of file
+      got += static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
   bool seek(FileSize position) override {
     if (position > static_cast<FileSize>(std::numeric_limits<off_t>::max()))
       return false;

@@ -27,7 +27,7 @@
 
 #include "batch/batch_texts.h"
 #include "i18n/texts.h"
-#include "job/file_job.h"
+#include "job/file_run.h"
 #include "job/job_request.h"
 #include "ui/byte_text.h"
 #include "ui/dialog_builder.h"

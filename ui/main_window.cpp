@@ -684,13 +684,13 @@ job::DialogAnswer MainWindow::showMessage(MessageKind, const std::string &name,
   return message.run();
 }
 
-void MainWindow::jobStarted(const batch::JobStart &start) {
+void MainWindow::fileStarted(const batch::FileStart &start) {
   // During a run the status line counts the files and names the one
   // started last.
   batch::Status status(batch::StatusId::RunningFile);
   status.count = start.number;
   status.found = start.found;
-  status.name = start.request.location.path();
+  status.name = start.task.location.path();
   setStatusLine(status);
 }
 

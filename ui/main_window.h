@@ -182,7 +182,7 @@ public:
   std::vector<std::string> &filterList() override;
   bool saveUpperChecked() override;
   void refresh() override;
-  void jobStarted(const batch::JobStart &start) override;
+  void fileStarted(const batch::FileStart &start) override;
 
 protected:
   void contextMenuEvent(QContextMenuEvent *event) override;

@@ -64,50 +64,51 @@ struct Words {
 };
 
 // The console's host, its objects going to the page with their words,
-// telling the page of each job's start and progress too.
+// telling the page of each file's start and progress too.
 class PageHost final : public cli::ConsoleHost {
 public:
   PageHost(const cli::CliOptions &options, std::ostream &out, std::ostream &err,
            const RunEvents &events, Words &words)
-      : ConsoleHost(options, out, err, false), events_(events), words_(words) {}
+      : ConsoleHost(options, out, err, false), events_(events), words_(words),
+        to_(options.to) {}
 
-  void jobStarted(const batch::JobStart &start) override {
-    ConsoleHost::jobStarted(start);
+  void fileStarted(const batch::FileStart &start) override {
+    ConsoleHost::fileStarted(start);
     if (!events_.jobStarted)
       return;
     job::JobReport canceled;
     canceled.result = job::JobResult::Stop;
     canceled.message = job::Message(job::MessageId::Canceled);
-    canceled.operation = start.request.operation;
-    canceled.path = start.request.location.path();
-    if (batch::recodingTo(start.request.targetCodePage) ==
-        start.request.operation)
-      canceled.to = start.request.targetCodePage;
+    canceled.operation = start.operation;
+    canceled.path = start.task.location.path();
+    if (to_ && batch::recodingTo(*to_) == start.operation)
+      canceled.to = *to_;
     events_.jobStarted(cli::jsonOfReport(canceled), start.number);
   }
-  void jobProgress(const job::JobRequest &request, int percent) override {
-    ConsoleHost::jobProgress(request, percent);
+  void fileProgress(const job::FileTask &task, int percent) override {
+    ConsoleHost::fileProgress(task, percent);
     if (events_.progress)
       events_.progress(percent);
   }
-  void jobFinished(const job::JobRequest &request,
-                   const batch::JobEnd &end) override {
-    words_.set(i18n::reportLine(end.report));
-    ConsoleHost::jobFinished(request, end);
-  }
-  void passedOver(job::OperationCode pass, const std::string &name,
-                  batch::PassedOver why) override {
+  void passedOver(const std::string &name, batch::PassedOver why) override {
     words_.set(i18n::passedOverText(why));
-    ConsoleHost::passedOver(pass, name, why);
+    ConsoleHost::passedOver(name, why);
   }
   void runMessage(const batch::RunMessage &message) override {
     words_.set(i18n::messageText(message.message));
     ConsoleHost::runMessage(message);
   }
 
+protected:
+  void printReport(const job::JobReport &report) override {
+    words_.set(i18n::reportLine(report));
+    ConsoleHost::printReport(report);
+  }
+
 private:
   const RunEvents &events_;
   Words &words_;
+  std::optional<engine::CodePage> to_;
 };
 
 // The option of the list that means nothing over the page's files, as the

@@ -23,9 +23,9 @@ namespace snpln::web {
 
 // What the page hears while a run goes, each on the run's thread.
 struct RunEvents {
-  // A job begins: the object its end would be were it canceled now (the
-  // file as the run names it, its pass), and its place among the files of
-  // its pass (from 1).
+  // A file begins: the object its end would be were it canceled now (the
+  // file as the run names it, the run's first operation), and its place
+  // among the files of the run (from 1).
   std::function<void(const std::string &canceledObject, std::size_t number)>
       jobStarted;
   // The running job's progress, 0 to 100.

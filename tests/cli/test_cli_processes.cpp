@@ -23,9 +23,9 @@
 #include "batch/run_batch.h"
 #include "batch/run_observer.h"
 #include "engine/recode_tables.h"
-#include "job/file_job.h"
+#include "job/file_run.h"
 #include "platform/posix_file_system.h"
-#include "tests/support/recording_job_host.h"
+#include "tests/support/file_runs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/traced_process.h"
 
@@ -324,10 +324,9 @@ TEST(CliProcesses, AKillAtEachStepOfTheCommit) {
               ::raise(SIGKILL);
             return true;
           };
-          test::RecordingJobHost host;
-          job::JobRequest r;
+          test::FileRequest r;
           r.location = dir.file("f.txt");
-          job::FileJob(r, host, fs).run();
+          test::runRequest(r, 8192, fs);
           ::_exit(0);
         }
         EXPECT_EQ(waitFor(pid), 128 + SIGKILL) << where;
@@ -382,7 +381,7 @@ TEST(CliProcesses, AKillAtTheRunsBatchedDirectoryFlush) {
         return true;
       };
       batch::RunPlan plan;
-      plan.passes = {job::OperationCode::UpperCase};
+      plan.operations = {job::OperationCode::UpperCase};
       plan.names = {dir.file("t")};
       plan.masks = {"*.*"};
       plan.workers = workers;

@@ -29,7 +29,7 @@
 #include <memory>
 
 #include "i18n/texts.h"
-#include "job/file_job.h"
+#include "job/file_run.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/about_dialog.h"
 #include "ui/description_dialog.h"
