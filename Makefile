@@ -16,6 +16,12 @@
 #                  make dist-windows and run the zip's program under wine
 # make dist-windows - build/dist/snpln-cli-VERSION-win64.zip: the static
 #                  snpln-cli.exe, README, LICENSE and a Windows usage note
+# make web       - build the page (build/web: index.html, its scripts, the
+#                  core as WebAssembly inlined) with Debian's emscripten
+# make run-web   - make web, then serve build/web on 127.0.0.1 (WEB_PORT,
+#                  8032) and print its address; Ctrl-C stops it
+# make test-web  - make web and snpln-cli, then drive the page in headless
+#                  Chromium through WebDriver against snpln-cli's results
 # make test-stress - the window and process tests STRESS_ROUNDS (50) times
 #                  on the machine as it is and as many times with every core
 #                  kept busy (stress-ng); every round must pass (not part of
@@ -40,7 +46,7 @@ PACKAGES := cmake ninja-build g++ libgtest-dev qt6-base-dev \
             qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools \
             fonts-liberation fonts-dejavu-core xvfb xauth clang libclang-rt-14-dev \
             clang-format \
-            help2man ccache hunspell-ru python3 dos2unix
+            help2man ccache hunspell-ru python3 dos2unix unzip
 # What make deb and make test-packages need besides: dpkg-shlibdeps and
 # dpkg-buildflags, file (for cpack), and the checkers.
 DEB_PACKAGES := dpkg-dev file lintian desktop-file-utils appstream
@@ -54,8 +60,16 @@ WIN_DEPS ?= build/windows-deps
 DIST ?= build/dist
 # What make test-stress needs besides.
 STRESS_PACKAGES := stress-ng
+# What the page needs besides: the compiler to WebAssembly, and the browser
+# and its WebDriver for make test-web.
+WEB_PACKAGES := emscripten chromium chromium-driver
+WEB_BUILD ?= build/web
+WEB_PORT ?= 8032
+# Debian's emscripten finds its node modules there.
+WEB_ENV = NODE_PATH=/usr/share/nodejs
 
 .PHONY: deps-windows build-windows test-windows dist-windows
+.PHONY: deps-web web run-web test-web
 .PHONY: deps deps-deb stress-deps configure build run install uninstall test test-release test-asan test-stress format-check bench format clean deb test-packages
 
 deps: WANTED = $(PACKAGES)
@@ -63,7 +77,9 @@ deps-deb: deps
 deps-deb: WANTED = $(DEB_PACKAGES)
 stress-deps: WANTED = $(STRESS_PACKAGES)
 deps-windows: WANTED = $(WINDOWS_PACKAGES)
-deps deps-deb stress-deps deps-windows:
+deps-web: deps
+deps-web: WANTED = $(WEB_PACKAGES)
+deps deps-deb stress-deps deps-windows deps-web:
 	@[ -n "$(SKIP_DEPS)" ] && exit 0; missing=""; for p in $(WANTED); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
@@ -159,6 +175,23 @@ dist-windows: build-windows
 test-windows: dist-windows
 	bash tools/test_windows.sh $(WIN_BUILD) \
 	  $(DIST)/snpln-cli-$$(sed -n 's/^project(snpln VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-win64.zip $(JOBS)
+
+# The browser's build: its own directory (CMake's files in cmake/, the page
+# beside), sized for the page.
+web: deps-web
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/cmake -G Ninja \
+	  -DCMAKE_BUILD_TYPE=MinSizeRel "-DCMAKE_CXX_FLAGS_MINSIZEREL=-Oz -DNDEBUG" \
+	  -DSNPLN_WERROR=ON -DSNPLN_BUILD_UI=OFF -DSNPLN_BUILD_TESTS=OFF \
+	  -DSNPLN_WEB_OUTPUT=$(abspath $(WEB_BUILD))
+	$(WEB_ENV) cmake --build $(WEB_BUILD)/cmake -j $(JOBS)
+
+run-web: web
+	python3 tools/serve_web.py $(WEB_BUILD) --port $(WEB_PORT)
+
+# snpln-cli alone of the native build: the page is compared with it.
+test-web: web $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target snpln-cli
+	python3 tests/web/test_web.py $(WEB_BUILD) $(BUILD)/cli/snpln-cli
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

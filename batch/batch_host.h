@@ -71,7 +71,7 @@ public:
                              const WalkHooks &walkHooks) = 0;
 
   // The filter box: its edit text, and its list (most recent first), which
-  // the run reorders before its passes.
+  // the run reorders before it starts.
   virtual std::string filterText() = 0;
   virtual std::vector<std::string> &filterList() = 0;
 
@@ -90,12 +90,12 @@ public:
   virtual bool allowChown() const { return false; }
   // Whether the walks also take the names that begin with a dot.
   virtual bool takeHidden() const { return false; }
-  // A job of the run has started (the window counts the files on its
+  // A file of the run has started (the window counts the files on its
   // status line).
-  virtual void jobStarted(const JobStart &start) { (void)start; }
+  virtual void fileStarted(const FileStart &start) { (void)start; }
   // An entry of a walked tree the walk passed over (`name` as the walk
   // names it: the directory as given, then the path below it), with why;
-  // once per entry and pass.
+  // once per entry.
   virtual void passedOver(const std::string &name, PassedOver why) {
     (void)name;
     (void)why;

@@ -1,6 +1,6 @@
 #include "batch/file_list.h"
 
-#include "job/file_job.h"
+#include "job/file_run.h"
 
 namespace snpln::batch {
 

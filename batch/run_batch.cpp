@@ -16,9 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "batch/file_pages.h"
 #include "batch/visited_files.h"
-#include "job/file_job.h"
+#include "job/file_run.h"
 
 namespace snpln::batch {
 
@@ -55,10 +54,10 @@ std::vector<EntryLook> lookUp(const std::vector<std::string> &names,
   return looks;
 }
 
-// The entry whose job speaks for the run's final pass (its messages are
-// shown): the last entry whose job runs. A plain file that an earlier plain
-// entry already names (by another name, a link, a hard link) is passed over
-// by the pass, so it cannot be that entry.
+// The entry whose file speaks for the run (each operation's outcome is
+// shown): the last entry whose file runs. A plain file that an earlier
+// plain entry already names (by another name, a link, a hard link) is
+// passed over, so it cannot be that entry.
 std::size_t lastJobEntryOf(const std::vector<EntryLook> &looks) {
   const auto namedBefore = [&](std::size_t i) {
     if (!looks[i].id)
@@ -72,17 +71,6 @@ std::size_t lastJobEntryOf(const std::vector<EntryLook> &looks) {
   while (last > 0 && namedBefore(last))
     --last;
   return last;
-}
-
-bool countsHits(job::OperationCode operation) {
-  return operation == job::OperationCode::Exclude ||
-         operation == job::OperationCode::Replace ||
-         operation == job::OperationCode::DeleteEmpty;
-}
-
-bool failedResult(job::JobResult result) {
-  return result != job::JobResult::Done && result != job::JobResult::Skipped &&
-         result != job::JobResult::Stop;
 }
 
 // A directory entry: the directory's identity and the name in it. Two
@@ -113,21 +101,21 @@ std::optional<Place> placeOfPath(const std::string &path,
   return Place{status->id, name};
 }
 
-// Jobs whose directories wait for their flush, at most, before the run
+// Files whose directories wait for their flush, at most, before the run
 // flushes them (each directory once) and tells their ends: the fewer
 // flushes, the fewer commits of the file system's journal.
 constexpr std::size_t kFlushBatch = 64;
 
-// Jobs in flight per worker: a job that waits for the disk to take its new
-// content (its commit's flushes) lets another compute, so that up to this
-// many saves per worker are on their way to the disk at once while no more
-// jobs than workers compute. The deeper the queue of saves, the more of
-// their flushes the device takes at once.
+// Files in flight per worker: a file that waits for the disk to take its
+// new content (its commit's flushes) lets another compute, so that up to
+// this many saves per worker are on their way to the disk at once while no
+// more files than workers compute. The deeper the queue of saves, the more
+// of their flushes the device takes at once.
 constexpr int kSavesPerWorker = 8;
 
 // Turns to compute, taken and given back by the workers. A waiting worker
 // sleeps on a condition variable: it does not spin, so that the few cores
-// go to the jobs that compute.
+// go to the files that compute.
 class Turns {
 public:
   explicit Turns(int count) : free_(count) {}
@@ -150,18 +138,19 @@ private:
   int free_;
 };
 
-// One file's job, from its hand-over to its delivery.
+// One file, from its hand-over to its delivery.
 struct Task {
-  job::JobRequest request;
+  job::FileTask file;
+  std::string path;
   std::optional<platform::FileStatus> before;
   std::optional<Place> place;
-  // Where the pass found it (its directory and name), for its visited
+  // Where the run found it (its directory and name), for its visited
   // files.
   std::optional<Place> visitPlace;
-  // Told by the job: the page the file is in once it has ended.
-  std::optional<engine::CodePage> pageAfter;
-  JobEnd end;
+  job::FileReport report;
   std::optional<platform::FileStatus> after;
+  // The file of the list's last entry: it shows every operation's end.
+  bool last = false;
   bool done = false;
   // Handed to the workers.
   bool queued = false;
@@ -170,48 +159,64 @@ struct Task {
   // Its directory could not be flushed after the save: the system's reason.
   std::optional<platform::SystemError> unflushed;
 
-  // The job replaced its file and its directory still waits for its flush.
-  bool flushOwed() const { return done && !dropped && end.unflushed; }
-  bool stops() const { return done && end.result == job::JobResult::Stop; }
+  // The file was replaced and its directory still waits for its flush.
+  bool flushOwed() const { return done && !dropped && report.unflushed; }
+  bool stops() const { return done && report.result == job::JobResult::Stop; }
 };
 
-// One event in the order of the walk: a job's end (once it has ended) or
-// anything else the pass has to say.
+// One event in the order of the walk: a file's end (once it has ended) or
+// anything else the run has to say.
 struct Slot {
   std::shared_ptr<Task> task;
   std::function<void()> event;
 };
 
-// What the passes of one run share.
-struct Run {
-  const RunPlan &plan;
-  RunObserver &observer;
-  JobRunner &runner;
-  platform::FileSystem &fs;
-  const WalkHooks &hooks;
-  RunOutcome outcome;
-  FilePages pages;
-  RunBackups backups;
-  std::vector<EntryLook> looks;
-  std::size_t lastJobEntry = 0;
-  // Held while a job's progress is told (jobs run on several threads).
-  std::mutex progressMutex;
-};
+// Whether the file's new content took its place.
+bool rewritten(const job::FileReport &report) {
+  return !report.failed() &&
+         std::any_of(report.operations.begin(), report.operations.end(),
+                     [](const job::JobReport &operation) {
+                       return operation.succeeded() && !operation.dryRun;
+                     });
+}
 
-// One pass of one operation: hands the files to the workers (or runs them
-// on the spot) and tells the events in the order of the walk.
-class Pass final : public WalkSink {
-public:
-  Pass(Run &run, job::OperationCode operation, bool finalPass)
-      : run_(run), operation_(operation), finalPass_(finalPass),
-        workers_(std::max(1, run.plan.workers)), turns_(workers_) {
-    if (workers_ > 1)
-      for (int i = 0; i < workers_ * kSavesPerWorker; ++i)
-        threads_.emplace_back([this] { work(); });
+// A file the run stopped before it began: as it was.
+job::FileReport canceledBeforeStart(const job::FilePlan &plan,
+                                    const std::string &path) {
+  job::FileReport report;
+  report.path = path;
+  report.result = job::JobResult::Stop;
+  report.failedAt = 0;
+  for (job::OperationCode operation : plan.operations) {
+    job::JobReport canceled;
+    canceled.operation = operation;
+    canceled.path = path;
+    canceled.result = job::JobResult::Stop;
+    canceled.message = job::Message(job::MessageId::Canceled);
+    report.operations.push_back(std::move(canceled));
   }
-  Pass(const Pass &) = delete;
-  Pass &operator=(const Pass &) = delete;
-  ~Pass() override {
+  return report;
+}
+
+// The run of one plan: walks the list once, hands each file to the workers
+// (or runs it on the spot), and tells the events in the order of the walk.
+class Run final : public WalkSink {
+public:
+  Run(const RunPlan &plan, RunObserver &observer, JobRunner &runner,
+      platform::FileSystem &fs, const WalkHooks &hooks)
+      : plan_(plan), observer_(observer), runner_(runner), fs_(fs),
+        hooks_(hooks), workers_(std::max(1, plan.workers)),
+        maxThreads_(static_cast<std::size_t>(workers_ * kSavesPerWorker)),
+        turns_(workers_) {
+    filePlan_.operations = plan.operations;
+    filePlan_.parameters = plan.parameters;
+    filePlan_.saveUpper = plan.saveUpper;
+    filePlan_.sliceSize = plan.sliceSize;
+    runHits_.assign(plan.operations.size(), 0);
+  }
+  Run(const Run &) = delete;
+  Run &operator=(const Run &) = delete;
+  ~Run() override {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       quit_ = true;
@@ -221,21 +226,27 @@ public:
       thread.join();
   }
 
-  // The pass over the list. True when the run goes on: the pass was not
-  // stopped, and its last entry was not a missing one (a missing entry
-  // leaves a stop mark that the next entry's outcome replaces).
-  bool run() {
-    run_.observer.passStarted(operation_);
+  RunOutcome go() {
+    outcome_.end = RunEnd::Completed;
+    // Nothing to do (a selection of a source page alone).
+    if (plan_.operations.empty())
+      return outcome_;
+    looks_ = lookUp(plan_.names, fs_);
+    lastEntry_ = lastJobEntryOf(looks_);
+    // The caller runs every file itself for one worker, for detection
+    // alone (a look at each file's head) and for a list of one file.
+    const bool detectionAlone =
+        std::all_of(plan_.operations.begin(), plan_.operations.end(),
+                    [](job::OperationCode operation) {
+                      return operation == job::OperationCode::Detect;
+                    });
+    onCaller_ = workers_ == 1 || detectionAlone ||
+                (looks_.size() == 1 && !looks_.front().directory());
     const bool goesOn = overTheList();
     drain();
-    PassEnd end;
-    end.operation = operation_;
-    end.files = files_;
-    end.failed = failed_;
-    if (countsHits(operation_))
-      end.hits = hits_;
-    run_.observer.passEnded(end);
-    return goesOn && !stopped_;
+    if (!goesOn || stopped_)
+      outcome_.end = RunEnd::Stopped;
+    return outcome_;
   }
 
   // WalkSink.
@@ -246,52 +257,49 @@ public:
   void passedOver(const std::string &path, PassedOver why) override {
     // A walk per mask reports each entry once.
     if (passedOver_.insert(path).second)
-      tell([this, path, why] {
-        run_.observer.passedOver(operation_, path, why);
-      });
+      tell([this, path, why] { observer_.passedOver(path, why); });
   }
   void directoryUnreadable(const std::string &name, int systemError) override {
     ++unreadable_;
     job::Message unreadable{job::MessageId::DirectoryUnreadable};
     unreadable.systemError = systemError;
     say(MessageKind::Failure, name, unreadable);
-    ++run_.outcome.failed;
+    ++outcome_.failed;
   }
 
 private:
   bool overTheList() {
-    const std::vector<std::string> &names = run_.plan.names;
-    bool stopMark = false;
+    const std::vector<std::string> &names = plan_.names;
     for (std::size_t i = 0; i < names.size(); ++i) {
       const std::string &entry = names[i];
-      EntryLook &look = run_.looks[i];
+      EntryLook &look = looks_[i];
       if (!look.attributes && !look.retried) {
         // A name the run itself may have made since it began (a backup
         // named on the command line): looked up again once, in its turn.
         look.retried = true;
         drain();
         errno = 0;
-        look.attributes = run_.fs.lookup(entry);
+        look.attributes = fs_.lookup(entry);
         look.error = errno;
       }
       if (!look.attributes) {
+        // Reported and counted; the names after it get all their
+        // operations.
         job::Message notFound{job::MessageId::NameNotFound};
         notFound.systemError = look.error;
         say(MessageKind::Failure, entry, notFound);
-        ++run_.outcome.failed;
-        stopMark = true;
+        ++outcome_.failed;
         continue;
       }
-      stopMark = false;
       // A directory, whatever its mode or attributes; a name the user gave
       // that is a link to one is followed.
       if (look.directory()) {
         bool whole = true;
-        for (const std::string &mask : run_.plan.masks) {
+        for (const std::string &mask : plan_.masks) {
           const int unreadableBefore = unreadable_;
           const WalkOutcome walk = walkDirectoryTree(
-              entry, mask, walkRules_, *this, run_.fs, run_.hooks);
-          run_.outcome.count(walk);
+              entry, mask, walkRules_, *this, fs_, hooks_);
+          outcome_.count(walk);
           if (unreadable_ != unreadableBefore)
             whole = false;
           if (walk == WalkOutcome::Stopped)
@@ -302,23 +310,28 @@ private:
             whole = false;
           }
         }
-        if (finalPass_ && whole)
+        if (whole)
           say(MessageKind::Info, entry,
               job::Message{job::MessageId::DirectoryDone});
         continue;
       }
-      const bool lastJob = finalPass_ && i == run_.lastJobEntry;
-      if (!hand(entry, platform::FileLocation(entry), lastJob))
+      if (!hand(entry, platform::FileLocation(entry), i == lastEntry_))
         return false;
     }
-    return !stopMark;
+    return true;
+  }
+
+  std::optional<job::OperationCode> firstOperation() const {
+    if (plan_.operations.empty())
+      return std::nullopt;
+    return plan_.operations.front();
   }
 
   // A run message, told in its turn.
   void say(MessageKind kind, const std::string &name,
            const job::Message &message) {
     tell([this, kind, name, message] {
-      run_.observer.runMessage(RunMessage{kind, operation_, name, message});
+      observer_.runMessage(RunMessage{kind, firstOperation(), name, message});
     });
   }
 
@@ -332,97 +345,76 @@ private:
     slots_.push_back(std::move(slot));
   }
 
-  // Hands one file to a job. False when the run stops here.
+  // Hands one file to its run. False when the run stops here.
   bool hand(const std::string &path, const platform::FileLocation &at,
-            bool lastJob) {
+            bool last) {
     deliverReady();
     if (stopped_)
       return false;
     auto task = std::make_shared<Task>();
-    if (workers_ == 1 && !at.directory) {
-      // One worker, a name the user gave: every end held for its
-      // directory's flush is told first (a file named again is then known
-      // as visited by its rewrite).
-      drain();
-      if (stopped_)
-        return false;
+    if (onCaller_) {
+      if (!at.directory) {
+        // A name the user gave: every end held for its directory's flush
+        // is told first (a file named again is then known as visited by
+        // its rewrite).
+        drain();
+        if (stopped_)
+          return false;
+      }
     } else {
-      // A file whose directory entry a running job holds, or whose end
+      // A file whose directory entry a running file holds, or whose end
       // waits for its directory's flush, is looked at only once that end
       // has been told: its rewrite is a new file there.
       task->place =
           at.directory
               ? std::optional<Place>(Place{at.directory->id(), at.name})
-              : placeOfPath(path, run_.fs);
-      if (!task->place || placesRunning_.count(*task->place) != 0 || lastJob)
+              : placeOfPath(path, fs_);
+      if (!task->place || placesRunning_.count(*task->place) != 0)
         drain();
       if (stopped_)
         return false;
     }
-    job::JobRequest &request = task->request;
-    static_cast<job::RunParameters &>(request) = run_.plan.parameters;
-    request.operation = operation_;
-    request.location = at;
+    job::FileTask &file = task->file;
+    file.location = at;
     if (at.directory)
-      request.location.shown = path;
-    request.displayName = job::displayNameOf(path);
-    request.lastJob = lastJob;
-    request.saveUpper = run_.plan.saveUpper;
-    // The page a job notes is for the file's later passes only.
-    request.pageWantedLater = !finalPass_;
+      file.location.shown = path;
     // The run flushes the directories itself, once for many files, before
     // it tells their ends, where its runner hands them back.
-    if (run_.runner.handsBackUnflushed())
-      request.directoryFlush = platform::DirectoryFlush::Later;
-    if (lastJob)
-      request.hitsBefore = hits_;
-    // A name that leads nowhere is the job's to report. A walked file was
-    // looked at by its listing just now.
-    task->before = at.seen ? at.seen : run_.fs.status(at);
-    if (workers_ > 1 && task->before &&
+    if (runner_.handsBackUnflushed())
+      file.directoryFlush = platform::DirectoryFlush::Later;
+    task->path = path;
+    task->last = last;
+    // A name that leads nowhere is the file's run to report. A walked file
+    // was looked at by its listing just now.
+    task->before = at.seen ? at.seen : fs_.status(at);
+    if (!onCaller_ && task->before &&
         idsRunning_.count(task->before->id) != 0) {
-      // Another name of a file a running job holds (a hard link): looked
-      // at once that job has ended, as one worker would, so the file is
+      // Another name of a file a running one holds (a hard link): looked
+      // at once that one has ended, as one worker would, so the file is
       // never worked on twice at once and whether it counts as visited
-      // does not depend on how far that job has got.
+      // does not depend on how far that one has got.
       drain();
       if (stopped_)
         return false;
-      task->before = run_.fs.status(at);
-    }
-    if (task->before && !request.backupSuffix.empty()) {
-      // A backup this run made is no file to work on; a file whose backup
-      // the run took keeps that one.
-      if (run_.backups.madeByRun(task->before->id))
-        return true;
-      if (run_.backups.taken(task->before->id))
-        request.backupSuffix.clear();
+      task->before = fs_.status(at);
     }
     if (task->before) {
+      // A backup this run made is no file to work on.
+      if (backups_.madeByRun(task->before->id))
+        return true;
       task->visitPlace =
           task->place ? task->place
           : at.directory
               ? std::optional<Place>(Place{at.directory->id(), at.name})
-              : placeOfPath(path, run_.fs);
+              : placeOfPath(path, fs_);
       if (visited_.contains(*task->before, task->visitPlace, !at.directory))
         return true;
       visited_.add(*task->before, task->visitPlace, !at.directory);
-      // The page an earlier pass of the run settled for the file, and the
-      // one the job leaves it in.
-      request.filePage = run_.pages.find(task->before->id);
-      Task *noted = task.get();
-      request.notePage = [noted](engine::CodePage page) {
-        noted->pageAfter = page;
-      };
     }
     ++found_;
-    if (run_.plan.canceled()) {
+    if (plan_.canceled()) {
       // Stopped before it began: the file is as it was.
-      task->end.result = job::JobResult::Stop;
-      task->end.report.result = job::JobResult::Stop;
-      task->end.report.operation = operation_;
-      task->end.report.path = path;
-      task->end.report.message = job::Message(job::MessageId::Canceled);
+      task->report = canceledBeforeStart(filePlan_, path);
       task->done = true;
       Slot slot;
       slot.task = task;
@@ -430,17 +422,16 @@ private:
       drain();
       return false;
     }
-    run_.observer.jobStarted(
-        JobStart{request, found_, found_,
-                 task->before ? std::optional<std::uint64_t>(task->before->size)
-                              : std::nullopt});
+    observer_.fileStarted(FileStart{
+        file, firstOperation().value_or(job::OperationCode::UpperCase),
+        job::displayNameOf(path), found_, found_,
+        task->before ? std::optional<std::uint64_t>(task->before->size)
+                     : std::nullopt});
     Slot slot;
     slot.task = task;
-    if (workers_ == 1) {
+    if (onCaller_) {
       runTask(*task);
       task->done = true;
-      if (task->place)
-        placesRunning_.insert(*task->place);
       slots_.push_back(std::move(slot));
       deliverReady();
       return !stopped_;
@@ -454,36 +445,43 @@ private:
       if (task->before)
         idsRunning_.insert(task->before->id);
       ++running_;
+      // A thread for a file no idle thread is there to take.
+      if (queue_.size() > idle_ && threads_.size() < maxThreads_)
+        threads_.emplace_back([this] { work(); });
     }
     queued_.notify_one();
-    // The walk reads ahead of the jobs by a few files per thread, and by
-    // the jobs that wait for their directory's flush.
-    while (running_ >= threads_.size() * 2 + kFlushBatch && !stopped_)
+    // The walk reads ahead of the files by a few per thread, and by the
+    // files that wait for their directory's flush.
+    while (running_ >= maxThreads_ * 2 + kFlushBatch && !stopped_)
       waitForDeliverable();
     return !stopped_;
   }
 
-  bool canceled() const { return stopped_ || run_.plan.canceled(); }
+  bool canceled() const { return stopped_ || plan_.canceled(); }
 
   void runTask(Task &task) {
-    const job::JobRequest &request = task.request;
-    JobControl control;
+    job::JobControl control;
     control.canceled = [this] { return canceled(); };
-    if (!threads_.empty())
+    if (!onCaller_)
       control.waitingForDisk = [this](bool waiting) {
         if (waiting)
           turns_.release();
         else
           turns_.acquire();
       };
-    control.progress = [this, &request](int percent) {
-      std::lock_guard<std::mutex> lock(run_.progressMutex);
-      run_.observer.jobProgress(request, percent);
+    control.progress = [this, &task](int percent) {
+      std::lock_guard<std::mutex> lock(progressMutex_);
+      observer_.fileProgress(task.file, percent);
     };
-    task.end = run_.runner.runJob(request, control);
-    // The file under the name now: the job's new file where it knows it.
-    task.after = task.end.replacement ? task.end.replacement
-                                      : run_.fs.status(request.location);
+    task.report = runner_.runJob(task.file, filePlan_, control);
+    // The file under the name now: the new file where the save knows it,
+    // the one that was there where nothing replaced it.
+    if (task.report.replacement)
+      task.after = task.report.replacement;
+    else if (rewritten(task.report))
+      task.after = fs_.status(task.file.location);
+    else
+      task.after = task.before;
   }
 
   void work() {
@@ -491,7 +489,9 @@ private:
       std::shared_ptr<Task> task;
       {
         std::unique_lock<std::mutex> lock(mutex_);
+        ++idle_;
         queued_.wait(lock, [this] { return quit_ || !queue_.empty(); });
+        --idle_;
         if (queue_.empty())
           return;
         task = std::move(queue_.front());
@@ -525,7 +525,7 @@ private:
     deliverReady(all);
   }
 
-  // Waits until every job handed out has ended, and tells every slot (the
+  // Waits until every file handed out has ended, and tells every slot (the
   // directories flushed first, in as few flushes as they allow).
   void drain() {
     while (!slots_.empty()) {
@@ -542,7 +542,7 @@ private:
   }
 
   // Under mutex_: how many slots from the first may be told now. The ready
-  // slots before the first job that owes a flush always may; the ready
+  // slots before the first file that owes a flush always may; the ready
   // slots from it on once `force` says so, a batch of them owes flushes,
   // or one of them stops the run. `all`: every slot is ready.
   std::size_t deliverable(bool force, bool &all) const {
@@ -566,8 +566,8 @@ private:
   }
 
   // Tells the slots from the first that may be told (`force`: every one
-  // that is ready). The directories of the jobs among them that replaced
-  // their files are flushed first, each once.
+  // that is ready). The directories of the files among them that were
+  // replaced are flushed first, each once.
   void deliverReady(bool force = false) {
     for (;;) {
       std::vector<Slot> told;
@@ -599,78 +599,112 @@ private:
     }
   }
 
-  // Flushes each directory the jobs of `slots` renamed in, once; a job
-  // whose directory cannot be flushed notes the system's reason.
+  // Flushes each directory the files of `slots` were renamed in, once; a
+  // file whose directory cannot be flushed notes the system's reason.
   void flushDirectoriesOf(std::vector<Slot> &slots) {
     std::map<platform::FileId, std::optional<platform::SystemError>> flushed;
     for (Slot &slot : slots) {
       if (!slot.task || !slot.task->flushOwed())
         continue;
       Task &task = *slot.task;
-      const platform::Directory &directory = *task.end.unflushed;
+      const platform::Directory &directory = *task.report.unflushed;
       auto at = flushed.find(directory.id());
       if (at == flushed.end()) {
         platform::SystemError why;
         std::optional<platform::SystemError> failure;
-        if (!run_.fs.flushDirectory(directory, why))
+        if (!fs_.flushDirectory(directory, why))
           failure = why;
         at = flushed.emplace(directory.id(), failure).first;
       }
       task.unflushed = at->second;
-      task.end.unflushed.reset();
+      task.report.unflushed.reset();
     }
+  }
+
+  // What the run shows of a file's end: its failure; each detection; and
+  // for the file of the last entry, each operation's end, a success with
+  // the hits of the whole run (one line for a reason several operations
+  // share).
+  std::vector<job::JobReport> shownOf(const Task &task) const {
+    std::vector<job::JobReport> shown;
+    const job::FileReport &report = task.report;
+    if (const job::JobReport *failure = report.failure()) {
+      shown.push_back(*failure);
+      return shown;
+    }
+    for (std::size_t i = 0; i < report.operations.size(); ++i) {
+      job::JobReport operation = report.operations[i];
+      if (operation.operation != job::OperationCode::Detect && !task.last)
+        continue;
+      if (operation.succeeded() && operation.hits)
+        operation.hits = runHits_[i];
+      if (!operation.succeeded() && !shown.empty() &&
+          shown.back().message == operation.message)
+        continue;
+      shown.push_back(std::move(operation));
+    }
+    return shown;
   }
 
   void deliver(Task &task) {
     if (task.dropped)
       return;
-    JobEnd &end = task.end;
-    // Whether the job put its new content in the file's place.
-    const bool replaced = end.result == job::JobResult::Done;
+    job::FileReport &report = task.report;
     if (task.unflushed) {
       // In place, but not known to survive a power cut: no success.
-      end.result = job::JobResult::WriteFailed;
-      end.report.result = end.result;
-      end.report.message = job::Message(job::MessageId::DirectoryNotFlushed);
-      end.report.message.systemError = task.unflushed->code;
-      end.shown = end.report;
+      job::Message unflushed(job::MessageId::DirectoryNotFlushed);
+      unflushed.systemError = task.unflushed->code;
+      report.result = job::JobResult::WriteFailed;
+      report.failedAt =
+          report.operations.empty() ? 0 : report.operations.size() - 1;
+      for (job::JobReport &operation : report.operations) {
+        operation.result = report.result;
+        operation.message = unflushed;
+      }
     }
-    run_.outcome.count(end.result);
-    ++files_;
-    if (failedResult(end.result))
-      ++failed_;
-    if (end.report.hits)
-      hits_ += *end.report.hits;
+    outcome_.count(report.result);
+    if (!report.failed())
+      for (std::size_t i = 0; i < report.operations.size(); ++i)
+        if (report.operations[i].hits)
+          runHits_[i] += *report.operations[i].hits;
     if (task.after)
       visited_.replaced(task.before, *task.after, task.visitPlace,
-                        !task.request.location.directory);
-    if (!run_.plan.parameters.backupSuffix.empty() && task.before &&
-        task.after && task.after->id != task.before->id && replaced &&
-        !task.request.dryRun)
-      run_.backups.replaced(task.before->id, task.after->id,
-                            !task.request.backupSuffix.empty());
-    if (task.before)
-      run_.pages.moved(task.before->id,
-                       task.after ? task.after->id : task.before->id,
-                       task.pageAfter);
-    run_.observer.jobFinished(task.request, end);
-    if (end.result == job::JobResult::Stop)
+                        !task.file.location.directory);
+    if (task.before && rewritten(report) &&
+        std::any_of(report.operations.begin(), report.operations.end(),
+                    [](const job::JobReport &operation) {
+                      return operation.backup.has_value();
+                    }))
+      backups_.made(task.before->id);
+    observer_.fileFinished(task.file, FileEnd{report, shownOf(task)});
+    if (report.result == job::JobResult::Stop)
       stopped_ = true;
   }
 
-  Run &run_;
-  job::OperationCode operation_;
-  bool finalPass_;
+  const RunPlan &plan_;
+  RunObserver &observer_;
+  JobRunner &runner_;
+  platform::FileSystem &fs_;
+  const WalkHooks &hooks_;
+  job::FilePlan filePlan_;
   int workers_;
-  // Producer's own.
-  const WalkRules walkRules_ = walkRulesOf(run_.plan.parameters);
+  std::size_t maxThreads_;
+  RunOutcome outcome_;
+  std::vector<EntryLook> looks_;
+  std::size_t lastEntry_ = 0;
+  // Every file runs on the caller's thread.
+  bool onCaller_ = true;
+  // The walk's own (the caller's thread).
+  const WalkRules walkRules_ = walkRulesOf(plan_.parameters);
   VisitedFiles visited_;
+  RunBackups backups_;
   std::set<std::string> passedOver_;
   int unreadable_ = 0;
   std::size_t found_ = 0;
-  std::size_t files_ = 0;
-  std::size_t failed_ = 0;
-  std::uint64_t hits_ = 0;
+  // Each operation's hits over the files told so far.
+  std::vector<std::uint64_t> runHits_;
+  // Held while a file's progress is told (files run on several threads).
+  std::mutex progressMutex_;
   // Shared with the workers, under mutex_ (stopped_ is read by them).
   std::mutex mutex_;
   std::condition_variable queued_;
@@ -678,11 +712,12 @@ private:
   std::deque<Slot> slots_;
   std::deque<std::shared_ptr<Task>> queue_;
   std::set<Place> placesRunning_;
-  // The files (as they were handed over) of the jobs not yet told.
+  // The files (as they were handed over) not yet told.
   std::set<platform::FileId> idsRunning_;
   std::size_t running_ = 0;
+  std::size_t idle_ = 0;
   bool quit_ = false;
-  // Turns to compute: at most workers_ jobs compute at once, the others
+  // Turns to compute: at most workers_ files compute at once, the others
   // wait for the disk (their commit's flushes) or for a turn.
   Turns turns_;
   std::atomic<bool> stopped_{false};
@@ -694,19 +729,8 @@ private:
 RunOutcome runBatch(const RunPlan &plan, RunObserver &observer,
                     JobRunner &runner, platform::FileSystem &fs,
                     const WalkHooks &walkHooks) {
-  Run run{plan, observer, runner, fs, walkHooks, {}, {}, {}, {}, 0, {}};
-  run.looks = lookUp(plan.names, fs);
-  run.lastJobEntry = lastJobEntryOf(run.looks);
-  run.outcome.end = RunEnd::Completed;
-  for (job::OperationCode operation : plan.passes) {
-    Pass pass(run, operation, operation == plan.finalOperation());
-    if (!pass.run()) {
-      run.outcome.end = RunEnd::Stopped;
-      break;
-    }
-  }
-  observer.runEnded(run.outcome);
-  return run.outcome;
+  Run run(plan, observer, runner, fs, walkHooks);
+  return run.go();
 }
 
 } // namespace snpln::batch

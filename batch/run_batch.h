@@ -1,16 +1,20 @@
-// The run: every pass of a plan over its names.
+// The run: every operation of a plan over its names, in one sweep.
 //
-// runBatch(plan, observer) asks nothing: it makes one pass over the names
-// for every operation of the plan, in order; a file gets one job, a
-// directory is walked once per mask. Each file is rewritten at most once
-// per pass, whatever names, links or masks lead to it. With more than one
-// worker the jobs of a pass run on that many threads while the walk goes
-// on; every event but a job's progress still comes on the caller's thread
-// in the order of the walk, so the output is the same whatever the number
-// of workers. A pass ends when its last job has; the next starts then. A
-// job ending with Stop (or the plan's cancel flag) ends the run: running
-// jobs are cancelled at their next slice, each file whole, and nothing
-// else starts. Each name is looked up once per run.
+// runBatch(plan, observer) asks nothing: it goes once through the names, a
+// directory walked once per mask, and hands each file to one run of every
+// operation (job::runFile: one streaming pass, one rewrite at most). Each
+// file is run at most once, whatever names, links or masks lead to it, and
+// never a backup the run made. With more than one worker the files run on
+// threads while the walk goes on: a thread is started when a file is
+// handed over and none is idle (none for a list of one file, for detection
+// alone or for one worker, never more than files in flight); every event
+// but a file's progress still comes on the caller's thread in the order of
+// the walk, so the output is the same whatever the number of workers. A
+// file that ends with Stop (or the plan's cancel flag) ends the run:
+// running files are cancelled at their next step, each left whole, and
+// nothing else starts. Each name is looked up once per run (a missing one
+// again in its turn, once), and a missing one is reported and counted a
+// failure; the run goes on.
 //
 // A directory whose walk could not go through the whole tree (out of memory)
 // is reported as a failure instead of as completed.
@@ -19,9 +23,8 @@
 // checks that a name and an operation are chosen (a refusal only writes the
 // status line and keeps the selection), asks once for the parameters the
 // selected operations need, moves the filter text to the top of the filter
-// list, builds the plan and hands it to the host's runPlan() (by default:
-// on the caller's thread with the host as its observer and job runner). Every
-// run past the two checks ends with the selection reset and "No action
+// list, builds the plan and hands it to the host's runPlan(). Every run
+// past the two checks ends with the selection reset and "No action
 // selected" on the status line.
 #pragma once
 

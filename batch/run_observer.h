@@ -2,9 +2,9 @@
 // The edges turn them into words (i18n/), lines, JSON objects or drawing;
 // the run formats nothing and asks nothing.
 //
-// Every event but jobProgress() comes on the thread that called runBatch(),
-// one at a time. jobProgress() comes on the thread that runs the job (a
-// worker when the plan has more than one), never two at once.
+// Every event but fileProgress() comes on the thread that called
+// runBatch(), one at a time. fileProgress() comes on the thread that runs
+// the file (a worker when the plan has more than one), never two at once.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "job/job_report.h"
 #include "job/job_request.h"
@@ -40,11 +41,15 @@ enum class PassedOver : std::uint8_t {
            // numbered names) beside NAME itself: never taken by a walk
 };
 
-// A job handed to a worker (or started on the caller's thread).
-struct JobStart {
-  const job::JobRequest &request;
-  // Its place among the files of the pass (from 1), and how many files the
-  // pass has found so far (the walk may read ahead of the jobs).
+// A file handed to a worker (or started on the caller's thread).
+struct FileStart {
+  const job::FileTask &task;
+  // The operation its progress is shown under (the plan's first), and its
+  // name without its directory.
+  job::OperationCode operation = job::OperationCode::UpperCase;
+  std::string displayName;
+  // Its place among the files of the run (from 1), and how many files the
+  // run has found so far (the walk may read ahead of the jobs).
   std::size_t number = 0;
   std::size_t found = 0;
   // The file's size when known (the largest running file gets the
@@ -52,113 +57,75 @@ struct JobStart {
   std::optional<std::uint64_t> size;
 };
 
-// How a job ended.
-struct JobEnd {
-  job::JobResult result = job::JobResult::Stop;
-  // What became of the file (its result is `result`).
-  job::JobReport report;
-  // The job asked for its report to be shown (a failure, the last file's
-  // success, a detection), as `shown` says it: the last file of the run
-  // counts the hits of every file of its pass.
-  std::optional<job::JobReport> shown;
-  // A job run with DirectoryFlush::Later that replaced its file: the
-  // directory the run flushes before it tells this end (observers are
-  // told the end once it is flushed, or as a failure when it could not
-  // be).
-  std::shared_ptr<const platform::Directory> unflushed;
-  // A job that replaced its file: the new file's status where the job knew
-  // it (its identity), so that the run need not look at the name again.
-  std::optional<platform::FileStatus> replacement;
+// How a file's run ended, and what the run shows of it.
+struct FileEnd {
+  job::FileReport report;
+  // The reports to show, in order (the words are the edges'): a failure;
+  // each detection; and for the file of the list's last entry, each
+  // operation's outcome, a success counting the hits of every file of the
+  // run. A window shows each as a message; a console prints them.
+  std::vector<job::JobReport> shown;
 };
 
-// A message of the run itself (not of a job): a name not found, a directory
-// that could not be read or walked whole, a tree done.
+// A message of the run itself (not of a file): a name not found, a
+// directory that could not be read or walked whole, a tree done.
 struct RunMessage {
   MessageKind kind = MessageKind::Info;
-  // The pass it came in (none: a message of the run as a whole).
+  // The operation it is filed under (the plan's first; none: a message of
+  // the run as a whole).
   std::optional<job::OperationCode> pass;
   // The list entry or the directory; empty for none.
   std::string name;
   job::Message message;
 };
 
-// The end of one pass.
-struct PassEnd {
-  job::OperationCode operation = job::OperationCode::UpperCase;
-  // Jobs the pass ran, and of them, those that failed.
-  std::size_t files = 0;
-  std::size_t failed = 0;
-  // Exclusion, replacement and empty-line removal: the hits of every file
-  // of the pass. Nothing for the other operations.
-  std::optional<std::uint64_t> hits;
-};
-
 class RunObserver {
 public:
   virtual ~RunObserver() = default;
-  virtual void passStarted(job::OperationCode operation) { (void)operation; }
-  virtual void jobStarted(const JobStart &start) { (void)start; }
-  // 0 to 100, from the thread that runs the job.
-  virtual void jobProgress(const job::JobRequest &request, int percent) {
-    (void)request;
+  virtual void fileStarted(const FileStart &start) { (void)start; }
+  // 0 to 100, from the thread that runs the file.
+  virtual void fileProgress(const job::FileTask &task, int percent) {
+    (void)task;
     (void)percent;
   }
-  virtual void jobFinished(const job::JobRequest &request, const JobEnd &end) {
-    (void)request;
+  virtual void fileFinished(const job::FileTask &task, const FileEnd &end) {
+    (void)task;
     (void)end;
   }
-  // An entry of a walked tree passed over, once per entry and pass.
-  virtual void passedOver(job::OperationCode pass, const std::string &name,
-                          PassedOver why) {
-    (void)pass;
+  // An entry of a walked tree passed over, once per entry.
+  virtual void passedOver(const std::string &name, PassedOver why) {
     (void)name;
     (void)why;
   }
   virtual void runMessage(const RunMessage &message) { (void)message; }
-  virtual void passEnded(const PassEnd &end) { (void)end; }
-  virtual void runEnded(const RunOutcome &outcome) { (void)outcome; }
 };
 
-// What a running job may ask of its run.
-struct JobControl {
-  // Whether the job is to stop at its next slice (the file left whole).
-  std::function<bool()> canceled;
-  // Takes the job's percentages.
-  std::function<void(int)> progress;
-  // Told when the job begins (true) and ends (false) its wait for the disk
-  // (job::JobHost::waitingForDisk).
-  std::function<void(bool)> waitingForDisk;
-};
-
-// Runs one job to its end on the calling thread: a worker's when the plan
-// has more than one, so a runner for several workers must be safe to call
-// from several threads at once.
+// Runs one file's run to its end on the calling thread: a worker's when
+// the plan has more than one, so a runner for several workers must be
+// safe to call from several threads at once.
 class JobRunner {
 public:
   virtual ~JobRunner() = default;
-  virtual JobEnd runJob(const job::JobRequest &request,
-                        const JobControl &control) = 0;
-  // Whether the runner hands back, in JobEnd::unflushed, the directory a
-  // job's save left unflushed: only then does the run ask its jobs to
-  // leave that flush to it (DirectoryFlush::Later). A runner that does not
-  // keeps every save's directory flush with its commit.
+  virtual job::FileReport runJob(const job::FileTask &task,
+                                 const job::FilePlan &plan,
+                                 const job::JobControl &control) = 0;
+  // Whether the runner hands back, in FileReport::unflushed, the directory
+  // a save left unflushed: only then does the run ask its files to leave
+  // that flush to it (DirectoryFlush::Later). A runner that does not keeps
+  // every save's directory flush with its commit.
   virtual bool handsBackUnflushed() const { return false; }
 };
 
-// Drives a FileJob to its end: it rests between tries of a lock another run
-// holds, and is cancelled at its next slice once the control says so.
-// `sliceSize` 0: the product's.
+// Runs a file through job::runFile() over a file system.
 class PlainJobRunner : public JobRunner {
 public:
-  explicit PlainJobRunner(platform::FileSystem &fs, std::size_t sliceSize = 0)
-      : fs_(fs), sliceSize_(sliceSize) {}
-  JobEnd runJob(const job::JobRequest &request,
-                const JobControl &control) override;
+  explicit PlainJobRunner(platform::FileSystem &fs) : fs_(fs) {}
+  job::FileReport runJob(const job::FileTask &task, const job::FilePlan &plan,
+                         const job::JobControl &control) override;
   bool handsBackUnflushed() const override { return true; }
 
 private:
   platform::FileSystem &fs_;
-  std::size_t sliceSize_;
 };
 
 } // namespace snpln::batch

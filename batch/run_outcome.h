@@ -13,26 +13,23 @@ namespace snpln::batch {
 enum class RunEnd : std::uint8_t {
   Refused,   // an entry check failed: nothing ran, the selection is kept
   Canceled,  // a prompt was cancelled or the empty search text refused
-  Completed, // every pass ran to its end
-  // A job ended with Stop, or a pass ended on a name that was not found:
-  // the remaining files and passes were skipped.
+  Completed, // every name was gone through
+  // A file ended with Stop (a cancel): the remaining files were skipped.
   Stopped,
 };
 
 struct RunOutcome {
   RunEnd end = RunEnd::Refused;
-  // Jobs that ended Done: the file was rewritten, or reported on (its
-  // coding, already in the target coding).
+  // Files that ended Done: rewritten, or reported on (their coding).
   int done = 0;
-  // Jobs that left their file as it was without failing: no Cyrillic
-  // letter.
+  // Files left as they were without failing: no Cyrillic letter, already
+  // in the target coding, nothing that changes.
   int unchanged = 0;
-  // Jobs that failed (not found, a read or write failure), entries of the
+  // Files that failed (not found, a read or write failure), entries of the
   // file list that were not found, and walks that could not go through
   // their whole tree.
   int failed = 0;
-  // Jobs that ended with Stop: the user cancelled, closed a message with
-  // Esc, or the temporary file could not be made. At most one.
+  // Files that ended with Stop: the user cancelled. At most one.
   int stopped = 0;
 
   // Whether the selection was reset: every run past the two entry checks.

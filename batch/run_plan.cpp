@@ -21,9 +21,14 @@ std::optional<job::OperationCode> recodingTo(engine::CodePage page) {
     return OperationCode::RecodeToDos;
   case CodePage::Utf8:
     return OperationCode::RecodeToUtf8;
+  // The pages without a button share one pass, their target in the
+  // parameters.
   case CodePage::Utf16:
   case CodePage::Utf16Le:
   case CodePage::Utf16Be:
+  case CodePage::Mac:
+  case CodePage::KoiU:
+  case CodePage::Cp1125:
     return OperationCode::RecodeToUtf16;
   default:
     return std::nullopt;
@@ -32,12 +37,12 @@ std::optional<job::OperationCode> recodingTo(engine::CodePage page) {
 
 std::vector<job::OperationCode>
 inPassOrder(const std::vector<job::OperationCode> &operations) {
-  std::vector<job::OperationCode> passes;
+  std::vector<job::OperationCode> ordered;
   for (job::OperationCode operation : passOrder())
     if (std::find(operations.begin(), operations.end(), operation) !=
         operations.end())
-      passes.push_back(operation);
-  return passes;
+      ordered.push_back(operation);
+  return ordered;
 }
 
 int defaultWorkers() {

@@ -1,10 +1,11 @@
-// What a run does, settled before it starts: the operations in pass order
-// with their parameters, the names, the masks and the run's options. The
-// command line builds it from its options, the window from its selection and
-// its prompts; runBatch() takes it whole and asks nothing.
+// What a run does, settled before it starts: the operations in the order
+// they apply with their parameters, the names, the masks and the run's
+// options. The command line builds it from its options, the window from its
+// selection and its prompts; runBatch() takes it whole and asks nothing.
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,8 +16,8 @@
 namespace snpln::batch {
 
 struct RunPlan {
-  // The operations, one pass each, in the order they run (passOrder()).
-  std::vector<job::OperationCode> passes;
+  // The operations, in the order they apply to each file (passOrder()).
+  std::vector<job::OperationCode> operations;
   // The values every job of the run gets: texts and word options, tab
   // size, pages, line end, byte order mark, dry run, hidden, keep date,
   // substitute, allow chown.
@@ -24,23 +25,21 @@ struct RunPlan {
   // "Sa&ve upper": smart case keeps the capitals a file already has.
   bool saveUpper = false;
   // The names in order, each exactly as its source delivered it: a file
-  // gets one job per pass, a directory is walked once per mask.
+  // gets one run of every operation, a directory is walked once per mask.
   std::vector<std::string> names;
   // The masks the walks take (never empty: "*.*" when none is given).
   std::vector<std::string> masks;
-  // How many jobs of a pass may run at once (1: one after another on the
+  // How many files may compute at once (1: one after another on the
   // caller's thread).
   int workers = 1;
+  // New bytes per engine step: the product's; tests may set less.
+  std::size_t sliceSize = 8192;
   // Set from anywhere (a signal handler, the CANCEL button): every running
   // job is cancelled at its next slice, each file left whole, and no other
   // job starts. Null: never.
   const std::atomic<bool> *cancel = nullptr;
 
   bool canceled() const { return cancel && cancel->load(); }
-  // The last pass, whose jobs show their success (UpperCase when none).
-  job::OperationCode finalOperation() const {
-    return passes.empty() ? job::OperationCode::UpperCase : passes.back();
-  }
 };
 
 // The operation that recodes into `page`; nothing for Auto.

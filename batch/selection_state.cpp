@@ -1,5 +1,7 @@
 #include "batch/selection_state.h"
 
+#include "job/stages.h"
+
 #include <cstdint>
 
 namespace snpln::batch {
@@ -154,25 +156,7 @@ void SelectionState::pressModeButton(ModeButton button) {
 void SelectionState::resetSelection() {
   saveUpperEnabled_ = false;
   down_.fill(false);
-  chosen_.fill(false);
-  targetPage_.reset();
-  sourcePage_.reset();
   statusLine_ = Status{StatusId::NoActionSelected};
-}
-
-void SelectionState::selectPass(job::OperationCode operation) {
-  const auto index = static_cast<std::size_t>(operation);
-  if (!hasButton(operation) && index < chosen_.size())
-    chosen_[index] = true;
-}
-
-void SelectionState::selectTargetPage(engine::CodePage page) {
-  targetPage_ = page;
-  selectPass(job::OperationCode::RecodeToUtf16);
-}
-
-void SelectionState::selectSourcePage(engine::CodePage page) {
-  sourcePage_ = page;
 }
 
 bool SelectionState::isDown(ModeButton button) const {
@@ -190,31 +174,17 @@ bool SelectionState::anySelected() const {
   for (bool d : down_)
     if (d)
       return true;
-  for (bool c : chosen_)
-    if (c)
-      return true;
   return false;
 }
 
 const std::array<job::OperationCode, job::kOperationCount> &passOrder() {
-  using job::OperationCode;
-  static constexpr std::array<OperationCode, job::kOperationCount> order = {
-      OperationCode::UpperCase,     OperationCode::RecodeToWin,
-      OperationCode::RecodeToKoi,   OperationCode::RecodeToIso,
-      OperationCode::RecodeToDos,   OperationCode::RecodeToUtf8,
-      OperationCode::RecodeToUtf16, OperationCode::LineEnds,
-      OperationCode::Bom,           OperationCode::LowerCase,
-      OperationCode::SmartCase,     OperationCode::Exclude,
-      OperationCode::Replace,       OperationCode::Optimize,
-      OperationCode::DeleteEmpty,   OperationCode::Detect};
-  return order;
+  return job::stageOrder();
 }
 
 std::vector<job::OperationCode> SelectionState::operationPasses() const {
   std::vector<job::OperationCode> passes;
   for (job::OperationCode operation : passOrder())
-    if (hasButton(operation) ? isDown(buttonOf(operation))
-                             : chosen_[static_cast<std::size_t>(operation)])
+    if (hasButton(operation) && isDown(buttonOf(operation)))
       passes.push_back(operation);
   return passes;
 }
@@ -225,8 +195,6 @@ job::OperationCode SelectionState::finalOperation() const {
 }
 
 engine::CodePage SelectionState::sourceCodePage() const {
-  if (sourcePage_)
-    return *sourcePage_;
   CodePage result = CodePage::Auto;
   for (const auto &b : kSourceOrder)
     if (isDown(b.button))
@@ -235,8 +203,6 @@ engine::CodePage SelectionState::sourceCodePage() const {
 }
 
 engine::CodePage SelectionState::targetCodePage() const {
-  if (targetPage_)
-    return *targetPage_;
   CodePage result = CodePage::Auto;
   for (const auto &b : kTargetOrder)
     if (isDown(b.button))

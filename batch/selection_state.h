@@ -76,10 +76,10 @@ constexpr bool hasButton(job::OperationCode operation) {
 std::optional<ModeButton> targetButton(engine::CodePage page);
 std::optional<ModeButton> sourceButton(engine::CodePage page);
 
-// The order of a run's passes, one per selected operation: upper case, the
-// recoding (whatever its target), line ends, byte order mark, lower and
-// smart case,
-// exclusion, replacement, optimization, empty lines, detection.
+// The order the operations of a run apply to each file (the stage table's,
+// job/stages.h): upper case, the recoding (whatever its target), line
+// ends, byte order mark, lower and smart case, exclusion, replacement,
+// optimization, empty lines, detection.
 const std::array<job::OperationCode, job::kOperationCount> &passOrder();
 
 enum class ButtonGroup { Case, Exclude, Optimize, Recode };
@@ -103,18 +103,8 @@ public:
   // The user pressed the button; values outside the enumeration are
   // ignored.
   void pressModeButton(ModeButton button);
-  // Every button up, "Sa&ve upper" disabled, "No action selected"; the
-  // passes chosen by selectPass() are dropped too.
+  // Every button up, "Sa&ve upper" disabled, "No action selected".
   void resetSelection();
-  // Chooses an operation the window has no button for (the command line's
-  // --line-ends): it joins operationPasses() in pass order and counts as
-  // selected. Operations that have a button are pressed instead.
-  void selectPass(job::OperationCode operation);
-  // Chooses a page the window has no button for (UTF-16): as the target it
-  // selects the RecodeToUtf16 pass, as the source it stands for the From
-  // buttons. Both last until resetSelection().
-  void selectTargetPage(engine::CodePage page);
-  void selectSourcePage(engine::CodePage page);
 
   // The window's answer whether a button is held down or has the focus at
   // this moment; such a button is not released by another's press. False
@@ -146,9 +136,6 @@ private:
   void release(ModeButton button, bool testBusy);
 
   std::array<bool, kButtonCount> down_{};
-  std::array<bool, job::kOperationCount> chosen_{}; // passes without a button
-  std::optional<engine::CodePage> targetPage_;      // pages without one
-  std::optional<engine::CodePage> sourcePage_;
   Status statusLine_;
   bool saveUpperEnabled_ = false;
 };

@@ -22,7 +22,7 @@ enum class StatusId : std::uint8_t {
   ListCleaned,      // CLEAR
   Browsing,         // the file dialog of BROWSE is open
   BrowseCanceled,   // it was cancelled
-  // During a run: the job of file `count` of the `found` the pass has found
+  // During a run: the run of file `count` of the `found` the run has found
   // so far, `name`, has started.
   RunningFile,
 };

@@ -1,5 +1,5 @@
-// The files one pass has visited: a file is rewritten at most once in a
-// pass, however many names, links or masks lead to it, and a file that
+// The files a run has visited: a file is rewritten at most once in a
+// run, however many names, links or masks lead to it, and a file that
 // merely took the number of a visited one (another program saved by
 // writing a new file and renaming it, and the file system gave the new file
 // a freed number) is not taken for it, with or without birth times.
@@ -10,7 +10,6 @@
 #include <set>
 #include <string>
 
-#include "batch/file_pages.h"
 #include "platform/file_system.h"
 
 namespace snpln::batch {
@@ -19,15 +18,19 @@ namespace snpln::batch {
 struct FilePlace {
   platform::FileId directory;
   std::string name;
-  friend auto operator<=>(const FilePlace &, const FilePlace &) = default;
+  // Written out: the browser's C++ library has no <=> for strings yet.
+  friend bool operator<(const FilePlace &a, const FilePlace &b) {
+    return a.directory != b.directory ? a.directory < b.directory
+                                      : a.name < b.name;
+  }
 };
 
 class VisitedFiles {
 public:
   // Whether the file `status` describes, found at `place` (nothing: its
   // place is not known), by a name the user gave (`named`) or by a walk,
-  // counts as visited: a file was visited at that very place in the pass
-  // (whatever file is there now: the pass's own rewrite, or another
+  // counts as visited: a file was visited at that very place in the run
+  // (whatever file is there now: the run's own rewrite, or another
   // program's save since), or it is a visited file reached by another
   // name. Where the file system keeps birth times, that is the same device,
   // number and birth time. Where it keeps none, a number it gives again to
@@ -36,7 +39,7 @@ public:
   // has other names (more than one link, now or at the visit), or, where
   // the user named it (a link may lead to a walked file), its status is
   // still exactly the one visited (size, modification and change times,
-  // mode, owner). A number whose file the pass saw go (replaced()) counts
+  // mode, owner). A number whose file the run saw go (replaced()) counts
   // for nothing any more.
   bool contains(const platform::FileStatus &status,
                 const std::optional<FilePlace> &place, bool named) const;
@@ -44,7 +47,7 @@ public:
   void add(const platform::FileStatus &status,
            const std::optional<FilePlace> &place, bool named);
   // The file `before` (nothing: not known), visited at `place`, is `after`
-  // under its name now (a job of the pass replaced it, or another program
+  // under its name now (the run's rewrite replaced it, or another program
   // did meanwhile): `after` is visited there, and where the file system
   // keeps no birth time, `before` is forgotten when it had no other name,
   // since the file system may give its number to the next new file.
@@ -100,30 +103,18 @@ VisitedFiles::replaced(const std::optional<platform::FileStatus> &before,
 }
 
 // The backups a run has made (--backup): their files are the originals,
-// which the run never takes as files to work on, under any name or mask;
-// and the files whose backup the run has taken, which keep that backup
-// (the file as it was before the run) through the run's later passes.
+// which the run never takes as files to work on, under any name or mask.
 class RunBackups {
 public:
   // Whether `id` is the file of a backup this run made.
   bool madeByRun(const platform::FileId &id) const {
     return made_.count(id) != 0;
   }
-  // Whether the file `id` already has its backup of this run.
-  bool taken(const platform::FileId &id) const { return taken_.count(id) != 0; }
-  // A job replaced the file `before` by `after`: with `keptBackup`, the
-  // original became a backup; a file whose backup was taken keeps it.
-  void replaced(const platform::FileId &before, const platform::FileId &after,
-                bool keptBackup) {
-    if (keptBackup)
-      made_.insert(before);
-    if (keptBackup || taken(before))
-      taken_.insert(after);
-  }
+  // A rewrite kept the original `id` as its backup.
+  void made(const platform::FileId &id) { made_.insert(id); }
 
 private:
   std::set<platform::FileId> made_;
-  std::set<platform::FileId> taken_;
 };
 
 } // namespace snpln::batch

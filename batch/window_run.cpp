@@ -96,7 +96,7 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   parameters.detectOnly = selection.detectOnly();
   parameters.allowChown = host.allowChown();
   parameters.takeHidden = host.takeHidden();
-  plan.passes = selection.operationPasses();
+  plan.operations = selection.operationPasses();
 
   if (!askParameters(selection, host, parameters)) {
     outcome.end = RunEnd::Canceled;
@@ -106,7 +106,7 @@ RunOutcome runBatch(SelectionState &selection, BatchHost &host,
   const std::string filterText = host.filterText();
   promoteFilter(host.filterList(), filterText);
   plan.masks = splitMasks(filterText);
-  // The list does not change during a run; a copy keeps the passes safe
+  // The list does not change during a run; a copy keeps the run safe
   // from a host that hands out a reference to a list it rebuilds.
   plan.names = host.fileList();
   plan.saveUpper = host.saveUpperChecked();

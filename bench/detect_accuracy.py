@@ -1,24 +1,32 @@
 #!/usr/bin/env python3
-"""Detection accuracy on excerpts of real Russian prose.
+"""Detection accuracy on excerpts of real Russian and Ukrainian prose.
 
 Cuts excerpts of 40, 100 and 300 characters (each at least a quarter
 Cyrillic letters) from the prose at hand, in mixed case and in capitals,
-writes each in CP866, Windows-1251, KOI8-R, ISO 8859-5 and UTF-8, and asks
-each detector for its answer. Prints one table: right answers of n per
-detector, per encoding. Then the harder cases, in a second table: forms
-framed with box drawing (30 to 60 % and 60 to 90 % of the characters
-above 0x7F), UTF-8 with three stray Windows-1251 bytes, and 16 KiB of
-English before 300 characters of Russian.
+writes each in CP866, Windows-1251, KOI8-R, ISO 8859-5, UTF-8 and Mac
+Cyrillic, and asks each detector for its answer. Prints one table: right
+answers of n per detector, per encoding. An answer is right when the bytes
+read in it give the text back (Russian in KOI8-U is the same bytes as in
+KOI8-R). Then the same for Ukrainian prose in KOI8-U, CP1125, Mac
+Cyrillic, Windows-1251 and UTF-8 (enca asked for Ukrainian there). Then
+the harder cases: forms framed with box drawing (30 to 60 % and 60 to
+90 % of the characters above 0x7F), UTF-8 with stray Windows-1251 bytes
+(three; one per eight characters of two bytes; one per such character),
+and 16 KiB of English before 300 characters of Russian.
 
-    detect_accuracy.py --cli PATH [--per N] [--seed N] TEXT...
+    detect_accuracy.py --cli PATH [--per N] [--seed N] [--ukrainian FILE]...
+                       TEXT...
 
-TEXT files are UTF-8 (a .gz is read through gzip). enca and uchardet take
-part when they are installed.
+TEXT files are UTF-8 Russian (a .gz is read through gzip); --ukrainian
+files are UTF-8 Ukrainian, or .mo catalogues whose translations are taken.
+enca and uchardet take part when they are installed.
 """
 
 import argparse
 import gzip
+import json
 import os
+import struct
 import random
 import shutil
 import subprocess
@@ -27,7 +35,14 @@ import tempfile
 
 ENCODINGS = [("CP866", "cp866", "dos"), ("Windows-1251", "cp1251", "win"),
              ("KOI8-R", "koi8_r", "koi"), ("ISO 8859-5", "iso8859_5", "iso"),
-             ("UTF-8", "utf-8", "utf8")]
+             ("UTF-8", "utf-8", "utf8"), ("Mac Cyrillic", "mac_cyrillic", "mac")]
+UKRAINIAN = [("KOI8-U", "koi8_u", "koi8u"), ("CP1125", "cp1125", "cp1125"),
+             ("Mac Cyrillic", "mac_cyrillic", "mac"),
+             ("Windows-1251", "cp1251", "win"), ("UTF-8", "utf-8", "utf8")]
+# The Python codec of each answer.
+CODECS = {"dos": "cp866", "win": "cp1251", "koi": "koi8_r", "iso": "iso8859_5",
+          "utf8": "utf-8", "mac": "mac_cyrillic", "koi8u": "koi8_u",
+          "cp1125": "cp1125"}
 CELLS = [(40, False), (100, False), (300, False), (40, True), (100, True),
          (300, True)]
 
@@ -38,8 +53,40 @@ def read_text(path):
         return f.read().decode("utf-8", "ignore")
 
 
+def read_mo(path):
+    """The translations of a gettext catalogue, one a line."""
+    with open(path, "rb") as f:
+        data = f.read()
+    magic = struct.unpack("<I", data[:4])[0]
+    order = "<" if magic == 0x950412de else ">"
+    count, _, strings = struct.unpack(order + "III", data[8:20])
+    out = []
+    for i in range(count):
+        length, offset = struct.unpack(order + "II", data[strings + 8 * i:strings + 8 * i + 8])
+        text = data[offset:offset + length].decode("utf-8", "ignore")
+        for part in text.split("\0"):
+            if sum(map(cyrillic, part)) * 2 >= len(part) > 20:
+                out.append(part.replace("%s", "").replace("%d", ""))
+    return "\n".join(out)
+
+
 def cyrillic(ch):
-    return "а" <= ch.lower() <= "я" or ch.lower() == "ё"
+    return "а" <= ch.lower() <= "я" or ch.lower() in "ёіїєґ"
+
+
+def upper(text):
+    return text.upper()
+
+
+def reads_back(data, answer, text):
+    """Whether the bytes read in the answer give the text back."""
+    codec = CODECS.get(answer)
+    if codec is None:
+        return False
+    try:
+        return data.decode(codec) == text
+    except UnicodeDecodeError:
+        return False
 
 
 def excerpts(text, n, count, rng):
@@ -93,6 +140,17 @@ def box_share(text):
     return sum("\u2500" <= ch <= "\u259f" for ch in high) / max(1, len(high))
 
 
+def with_strays(text, strays, rng):
+    """UTF-8 of text with `strays` Windows-1251 bytes between characters."""
+    data = bytearray(text.encode("utf-8"))
+    for _ in range(strays):
+        at = rng.randrange(len(data))
+        while at < len(data) and data[at] & 0xC0 == 0x80:
+            at += 1
+        data[at:at] = bytes([rng.choice(b"\xe0\xef\xab\xbb\x97\xe9")])
+    return bytes(data)
+
+
 def hard_cases(text, per, rng):
     """(name, encoding key, bytes) of the harder cases."""
     words = sorted(set(w.lower() for w in text.split() if w.isalpha() and all(map(cyrillic, w))))
@@ -107,13 +165,14 @@ def hard_cases(text, per, rng):
             for codec, key in (("cp866", "dos"), ("koi8_r", "koi")):
                 cases.append(("form %d-%d%% box, %s" % (low * 100, high * 100, key), key, f.encode(codec)))
     for ex in excerpts(text, 300, per, rng):
-        data = bytearray(ex.encode("utf-8"))
-        for _ in range(3):
-            at = rng.randrange(len(data))
-            while at < len(data) and data[at] & 0xC0 == 0x80:
-                at += 1
-            data[at:at] = bytes([rng.choice(b"\xe0\xef\xab\xbb\x97\xe9")])
-        cases.append(("UTF-8 + 3 stray bytes", "utf8", bytes(data)))
+        cases.append(("UTF-8 + 3 stray bytes", "utf8", with_strays(ex, 3, rng)))
+    for n in (40, 100, 300):
+        for ex in excerpts(text, n, per, rng):
+            sequences = sum(1 for ch in ex if ord(ch) > 0x7F)
+            cases.append(("UTF-8 %d, 1 stray per 8 seq." % n, "utf8",
+                          with_strays(ex, max(1, sequences // 8), rng)))
+            cases.append(("UTF-8 %d, 1 stray per seq." % n, "utf8",
+                          with_strays(ex, sequences, rng)))
     english = ("This program is free software; you can redistribute it.\n" * 300)[:16384]
     for ex in excerpts(text, 300, per, rng):
         for name, codec, key in ENCODINGS:
@@ -125,26 +184,34 @@ def hard_cases(text, per, rng):
     return cases
 
 
+OURS = {"IBM866": "dos", "windows-1251": "win", "KOI8-R": "koi",
+        "ISO-8859-5": "iso", "UTF-8": "utf8", "x-mac-cyrillic": "mac",
+        "KOI8-U": "koi8u", "CP1125": "cp1125"}
+
+
 def ours(cli, path):
-    r = subprocess.run([cli, "--detect", path], capture_output=True, text=True,
-                       errors="replace")
-    said = r.stdout + r.stderr
-    for name, key in (("''Dos''", "dos"), ("''Win1251''", "win"),
-                      ("''Koi8''", "koi"), ("''Iso''", "iso"),
-                      ("''UTF-8''", "utf8")):
-        if name in said:
-            return key
+    r = subprocess.run([cli, "--json", "--detect", path], capture_output=True,
+                       text=True, errors="replace")
+    for line in r.stdout.splitlines():
+        try:
+            said = json.loads(line).get("from")
+        except ValueError:
+            continue
+        if said:
+            return OURS.get(said)
     return None
 
 
 ENCA = {"IBM866": "dos", "CP1251": "win", "KOI8-R": "koi",
-        "ISO-8859-5": "iso", "UTF-8": "utf8"}
+        "ISO-8859-5": "iso", "UTF-8": "utf8", "MACCYRILLIC": "mac",
+        "KOI8-U": "koi8u", "CP1125": "cp1125"}
 UCHARDET = {"IBM866": "dos", "WINDOWS-1251": "win", "KOI8-R": "koi",
-            "ISO-8859-5": "iso", "UTF-8": "utf8", "MAC-CYRILLIC": "mac"}
+            "ISO-8859-5": "iso", "UTF-8": "utf8", "MAC-CYRILLIC": "mac",
+            "KOI8-U": "koi8u"}
 
 
-def enca(path):
-    r = subprocess.run(["enca", "-L", "russian", "-i", path],
+def enca(path, language="russian"):
+    r = subprocess.run(["enca", "-L", language, "-i", path],
                        capture_output=True, text=True)
     return ENCA.get(r.stdout.strip())
 
@@ -154,52 +221,77 @@ def uchardet(path):
     return UCHARDET.get(r.stdout.strip().upper())
 
 
+def table(title, text, encodings, cells, detectors, per, rng, path):
+    """Prints one table; returns our worst share, over the cells of 100
+    characters or more and over all, and the rows (ours, best peer)."""
+    print(title + " (" + " · ".join(name for name, _ in detectors) + ")")
+    print("%-22s" % "excerpt" + "".join("%-24s" % e[0] for e in encodings))
+    worst = worst_long = 1.0
+    gaps = []
+    for n, caps in cells:
+        cell = excerpts(text, n, per, rng)
+        row = "%-22s" % ("%d chars, %s" % (n, "capitals" if caps else "mixed"))
+        for name, codec, key in encodings:
+            right = [0] * len(detectors)
+            total = 0
+            for ex in cell:
+                if caps:
+                    ex = upper(ex)
+                try:
+                    data = ex.encode(codec)
+                except UnicodeEncodeError:
+                    continue
+                with open(path, "wb") as f:
+                    f.write(data)
+                total += 1
+                for i, (_, detect) in enumerate(detectors):
+                    answer = detect(path)
+                    right[i] += answer == key or reads_back(data, answer, ex)
+            if total:
+                worst = min(worst, right[0] / total)
+                if n >= 100:
+                    worst_long = min(worst_long, right[0] / total)
+                gaps.append(max([r / total for r in right[1:]] + [0]) - right[0] / total)
+            row += "%-24s" % (" · ".join(map(str, right)) + " of %d" % total)
+        print(row)
+    print()
+    return worst, worst_long, max(gaps + [0])
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--cli", required=True)
     ap.add_argument("--per", type=int, default=60)
     ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--ukrainian", action="append", default=[])
     ap.add_argument("texts", nargs="+")
     args = ap.parse_args()
 
     text = "\n".join(read_text(p) for p in args.texts if os.path.exists(p))
+    ukrainian = "\n".join(read_mo(p) if p.endswith(".mo") else read_text(p)
+                          for p in args.ukrainian if os.path.exists(p))
     detectors = [("snpln", lambda p: ours(args.cli, p))]
+    uk_detectors = [("snpln", lambda p: ours(args.cli, p))]
     if shutil.which("enca"):
         detectors.append(("enca", enca))
+        uk_detectors.append(("enca", lambda p: enca(p, "ukrainian")))
     if shutil.which("uchardet"):
         detectors.append(("uchardet", uchardet))
+        uk_detectors.append(("uchardet", uchardet))
 
     rng = random.Random(args.seed)
     work = tempfile.mkdtemp(prefix="snpln-detect.")
     path = os.path.join(work, "excerpt.txt")
-    print("detection, right answers of n per cell (" +
-          " · ".join(name for name, _ in detectors) + ")")
-    print("%-22s" % "excerpt" + "".join("%-24s" % e[0] for e in ENCODINGS))
-    worst = 1.0
     try:
-        for n, caps in CELLS:
-            cell = excerpts(text, n, args.per, rng)
-            row = "%-22s" % ("%d chars, %s" % (n, "capitals" if caps else "mixed"))
-            for _, codec, key in ENCODINGS:
-                right = [0] * len(detectors)
-                total = 0
-                for ex in cell:
-                    if caps:
-                        ex = ex.upper()
-                    try:
-                        data = ex.encode(codec)
-                    except UnicodeEncodeError:
-                        continue
-                    with open(path, "wb") as f:
-                        f.write(data)
-                    total += 1
-                    for i, (_, detect) in enumerate(detectors):
-                        right[i] += detect(path) == key
-                if total:
-                    worst = min(worst, right[0] / total)
-                row += "%-24s" % (" · ".join(map(str, right)) + " of %d" % total)
-            print(row)
-        print()
+        worst, worst_long, gap = table(
+            "detection, right answers of n per cell", text, ENCODINGS, CELLS,
+            detectors, args.per, rng, path)
+        if ukrainian:
+            uk_worst, uk_long, uk_gap = table(
+                "Ukrainian, right answers of n per cell", ukrainian, UKRAINIAN,
+                CELLS, uk_detectors, args.per, rng, path)
+            worst_long = min(worst_long, uk_long)
+            gap = max(gap, uk_gap)
         print("harder cases, right answers of n (" +
               " · ".join(name for name, _ in detectors) + ")")
         tally = {}
@@ -213,11 +305,14 @@ def main():
         hard_worst = 1.0
         for name, t in tally.items():
             hard_worst = min(hard_worst, t[0] / t[-1])
+            gap = max([gap] + [t[i] / t[-1] - t[0] / t[-1] for i in range(1, len(detectors))])
             print("%-34s %s of %d" % (name, " · ".join(map(str, t[:-1])), t[-1]))
     finally:
         shutil.rmtree(work)
     print("snpln, worst cell: %.3f" % worst)
+    print("snpln, worst cell of 100 characters or more: %.3f" % worst_long)
     print("snpln, worst harder cell: %.3f" % hard_worst)
+    print("peers, most ahead of snpln in a cell: %.3f" % gap)
 
 
 if __name__ == "__main__":

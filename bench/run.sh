@@ -12,8 +12,8 @@
 #   bench/run.sh            # 5 runs per command, 128 MiB file
 #   RUNS=9 SIZE_MB=1024 bench/run.sh
 #   ONLY="tree" bench/run.sh           # some parts only: files progress
-#                                      # preview window tree detection
-#                                      # english
+#                                      # preview window tree chain sixops
+#                                      # detectone detection english web
 #   BASE=main bench/run.sh             # also a previous commit's snpln-cli,
 #                                      # built beside (build/bench-base), in
 #                                      # the tree row
@@ -55,11 +55,11 @@ PDB=$BUILD/bench/progress_window_bench
 if [[ ${SKIP_BUILD:-0} != 1 ]]; then
   common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DSNPLN_BUILD_TESTS=OFF -DSNPLN_BUILD_BENCH=ON)
   if cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=ON >/dev/null 2>&1; then
-    cmake --build "$BUILD" --target snpln-cli progress_window_bench preview_bench window_tree_bench
+    cmake --build "$BUILD" --target snpln-cli progress_window_bench preview_bench window_tree_bench repair_bench
   else
     echo "no Qt: the progress window benchmark will be skipped" >&2
     cmake -S "$ROOT" -B "$BUILD" "${common[@]}" -DSNPLN_BUILD_UI=OFF >/dev/null
-    cmake --build "$BUILD" --target snpln-cli
+    cmake --build "$BUILD" --target snpln-cli repair_bench
   fi
 fi
 if [[ ! -x $CLI ]]; then
@@ -316,6 +316,75 @@ small_source utf8 "$SMALL"
 bench_case "utf8 upper" '"$CLI" --upper "$F"' \
   "LC_ALL=C.UTF-8 sed 's/.*/\\U&/' \"\$F\" $SAFE" sed - 1.2 must
 rm -f "$UTF8_SOURCE"
+
+# The repair of garbled text, through the engine step (bench/repair_bench
+# until the command line has the operation): a SIZE_MB MiB file of UTF-8
+# read as Windows-1251 and saved as UTF-8 (made by iconv), against iconv
+# undoing that one layer by hand (-f UTF-8 -t CP1251 gives the UTF-8 back):
+# the same bytes. The text has no И, whose second byte 0x98 iconv's CP1251
+# cannot read. Then a file of the same size whose every other line is so
+# garbled, repaired line by line, which no peer does: its speed, at least
+# 10 MB/s. Each with its peak memory against a 1 MiB file of its kind.
+RB=$BUILD/bench/repair_bench
+if want_case repair || want_case repair-lines; then
+  echo "making a ${SIZE_MB} MiB garbled UTF-8 file"
+  garbled_text() { # MIB OUT [lines]: about MIB MiB of garbled text
+    python3 "$ROOT/bench/make_text.py" --code utf8 --size "$(((${1} * 10 + 17) / 18))" "$2.clean"
+    sed -i 's/И/Й/g' "$2.clean"
+    if [[ ${3:-} == lines ]]; then
+      python3 - "$2.clean" "$2" <<'PY'
+import sys
+with open(sys.argv[1], "rb") as f, open(sys.argv[2], "wb") as out:
+    for i, line in enumerate(f):
+        out.write(line.decode("cp1251").encode("utf-8") if i % 2 else line)
+PY
+    else
+      iconv -f CP1251 -t UTF-8 "$2.clean" >"$2"
+    fi
+    rm -f "$2.clean"
+  }
+  REPAIR_SOURCE=$WORK/garbled.txt
+  garbled_text "$SIZE_MB" "$REPAIR_SOURCE"
+  garbled_text 1 "$WORK/small-garbled.txt"
+  SOURCE=$REPAIR_SOURCE
+  SMALL=$WORK/small-garbled.txt
+  if [[ -x $RB ]]; then
+    bench_case "repair" '"$RB" "$F"' \
+      "iconv -f UTF-8 -t CP1251 \"\$F\" $SAFE" iconv 1.5 - must
+  else
+    goal "repair / iconv" "-" 1.5
+  fi
+  rm -f "$REPAIR_SOURCE"
+  if want_case repair-lines && [[ -x $RB ]]; then
+    garbled_text "$SIZE_MB" "$REPAIR_SOURCE" lines
+    garbled_text 1 "$WORK/small-garbled.txt" lines
+    rm -f "$WORK"/times.* "$WORK"/failed.*
+    for ((i = 0; i < RUNS; i++)); do
+      run_into lines '"$RB" "$F"' "$WORK/rss"
+    done
+    rm -f "$FAILED"
+    SOURCE=$WORK/small-garbled.txt
+    time_once '"$RB" "$F"' "$WORK/rss-small" >/dev/null
+    SOURCE=$REPAIR_SOURCE
+    lines_t=$(median_into lines)
+    [[ -s $FAILED ]] && lines_t=INVALID
+    lines_size=$(stat -c %s "$REPAIR_SOURCE")
+    mbs=INVALID growth=INVALID per10=INVALID
+    if [[ $lines_t != INVALID ]]; then
+      mbs=$(awk -v s="$lines_size" -v t="$lines_t" 'BEGIN { printf "%.1f", s / 1e6 / t }')
+      # The time against the time 10 MB/s would take.
+      per10=$(awk -v s="$lines_size" -v t="$lines_t" 'BEGIN { printf "%.2f", t / (s / 1e7) }')
+      growth=$(awk -v a="$(tail -n1 "$WORK/rss")" -v b="$(tail -n1 "$WORK/rss-small")" 'BEGIN { printf "%.1f", (a - b) / 1024 }')
+    fi
+    printf '%-14s snpln %8s  %s MB/s  peak RSS %s KiB (1 MiB: %s KiB)\n' "repair-lines" \
+      "$lines_t" "$mbs" "$(tail -n1 "$WORK/rss")" "$(tail -n1 "$WORK/rss-small")"
+    goal "repair-lines: s / s at 10 MB/s" "$per10" 1.0
+    goal "repair-lines: RSS - RSS(1 MiB), MiB" "$growth" 8
+    rm -f "$REPAIR_SOURCE"
+  fi
+  SOURCE=$WIN_SOURCE
+  SMALL=$WORK/small-win.txt
+fi
 fi # want files
 
 # The main window, offscreen, recoding the Dos file: its run against
@@ -535,6 +604,227 @@ tree_row() {
 }
 want tree && tree_row
 
+# A file's operations in one pass: snpln-cli over the tree of
+# TREE_ROW_FILES small files with --upper -t utf8 --optimize against the same
+# tree with --upper alone, on fresh copies, the two taking turns at going
+# first; the goal takes the median of the pairs' ratios (TREE_ROW_RUNS, at
+# least 5). The three operations must leave what the three run one after
+# another leave. Then the flushes of a run, counted by strace over a tree
+# of 500 files: at most one data flush (fsync or fdatasync of a file) per
+# changed file, none when the run is repeated over its result (nothing
+# changes), no syncfs ever; the directory flushes are printed.
+chain_tree() {
+  local files=${TREE_ROW_FILES:-5000} runs=${TREE_ROW_RUNS:-5}
+  ((runs < 5)) && runs=5
+  if [[ ! -x $CLI ]]; then
+    goal "tree: upper+utf8+opt / upper" "-" 1.15
+    return
+  fi
+  local tree=$WORK/chain-tree copy=$WORK/chain-copy failed=$WORK/chain-failed
+  python3 "$ROOT/bench/make_tree.py" --files "$files" "$tree"
+  rm -f "$failed"
+  chain_once() { # ARGS...: seconds of snpln-cli ARGS over a fresh copy
+    rm -rf "$copy" && cp -r "$tree" "$copy" && sync
+    local start end
+    start=$(date +%s.%N)
+    "$CLI" -q "$@" "$copy" >/dev/null || echo "status $?: $*" >>"$failed"
+    end=$(date +%s.%N)
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }'
+  }
+  local one=() three=() ratios=() a b
+  for ((i = 0; i < runs; i++)); do
+    if ((i % 2 == 0)); then
+      a=$(chain_once --upper)
+      b=$(chain_once --upper -t utf8 --optimize)
+    else
+      b=$(chain_once --upper -t utf8 --optimize)
+      a=$(chain_once --upper)
+    fi
+    one+=("$a")
+    three+=("$b")
+    ratios+=("$(ratio "$b" "$a")")
+  done
+  # What the three leave, against the three one after another.
+  chain_once --upper -t utf8 --optimize >/dev/null
+  rm -rf "$WORK/chain-kept" && mv "$copy" "$WORK/chain-kept"
+  rm -rf "$copy" && cp -r "$tree" "$copy"
+  local same=yes
+  for op in --upper "-t utf8" --optimize; do
+    # shellcheck disable=SC2086
+    "$CLI" -q $op "$copy" >/dev/null || echo "status $?: $op" >>"$failed"
+  done
+  diff -r -q "$WORK/chain-kept" "$copy" >/dev/null || same=no
+  local one_t three_t r
+  median() { printf '%s\n' "$@" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
+  one_t=$(median "${one[@]}")
+  three_t=$(median "${three[@]}")
+  r=$(median "${ratios[@]}")
+  if [[ -s $failed || $same != yes ]]; then
+    [[ -s $failed ]] && sed 's/^/  FAILED /' "$failed" >&2
+    r=INVALID
+  fi
+  printf '%-14s %s files: --upper -t utf8 --optimize %8s  --upper %8s  ratio %5s (pairs: %s)  as one by one: %s\n' \
+    "tree chain" "$files" "$three_t" "$one_t" "$r" "$(IFS=' '; echo "${ratios[*]}")" "$same"
+  goal "tree: upper+utf8+opt / upper" "$r" 1.15
+
+  # The flushes, counted.
+  local sync_tree=$WORK/sync-tree log=$WORK/strace.log sync_files=500
+  rm -rf "$sync_tree" "$WORK/chain-kept" "$copy"
+  python3 "$ROOT/bench/make_tree.py" --files "$sync_files" "$sync_tree"
+  rm -rf "$tree"
+  count_flushes() { # prints: data directory syncfs
+    local data=0 dirs=0 syncfs=0 line path
+    while IFS= read -r line; do
+      case $line in
+      *syncfs\(*) syncfs=$((syncfs + 1)) ;;
+      *fsync\(* | *fdatasync\(*)
+        path=${line#*<}
+        path=${path%%>*}
+        if [[ -d $path ]]; then dirs=$((dirs + 1)); else data=$((data + 1)); fi
+        ;;
+      esac
+    done <"$log"
+    echo "$data $dirs $syncfs"
+  }
+  local changed unchanged
+  strace -f -qq -y -e trace=fsync,fdatasync,syncfs -o "$log" \
+    "$CLI" -q --upper -t utf8 --optimize "$sync_tree" >/dev/null
+  changed=$(count_flushes)
+  strace -f -qq -y -e trace=fsync,fdatasync,syncfs -o "$log" \
+    "$CLI" -q --upper -t utf8 --optimize "$sync_tree" >/dev/null
+  unchanged=$(count_flushes)
+  rm -rf "$sync_tree"
+  local data dirs syncfs data2 dirs2 syncfs2
+  read -r data dirs syncfs <<<"$changed"
+  read -r data2 dirs2 syncfs2 <<<"$unchanged"
+  printf '%-14s %s files changed: data flushes %s, directory flushes %s, syncfs %s; unchanged: data %s, directory %s, syncfs %s\n' \
+    "flushes" "$sync_files" "$data" "$dirs" "$syncfs" "$data2" "$dirs2" "$syncfs2"
+  goal "data flushes per changed file" "$(awk -v d="$data" -v f="$sync_files" 'BEGIN { printf "%.2f", d / f }')" 1
+  goal "data flushes, unchanged files" "$data2" 0
+  goal "syncfs calls" "$((syncfs + syncfs2))" 0
+}
+want chain && chain_tree
+
+# The six operations of one file in one pass against the slowest of them
+# alone, on a SIZE_MB MiB Windows-1251 text: each command on fresh copies,
+# in interleaved rounds, medians; the six together must leave what the six
+# one after another leave; and their peak memory against the largest of
+# the six alone.
+six_operations() {
+  if [[ ! -x $CLI ]]; then
+    goal "six operations / slowest alone" "-" 1.5
+    return
+  fi
+  echo "making a ${SIZE_MB} MiB Win1251 text file"
+  local text=$WORK/six.txt saved_source=$SOURCE
+  python3 "$ROOT/bench/make_text.py" --code win --size "$SIZE_MB" "$text"
+  SOURCE=$text
+  local ops=("--upper" "-t utf8" "--line-ends crlf" "--replace мир --with МИР"
+    "--optimize" "--delete-empty")
+  local all="--upper -t utf8 --line-ends crlf --replace мир --with МИР --optimize --delete-empty"
+  local cmds=("${ops[@]}" "$all") k
+  rm -f "$WORK"/times.six.* "$WORK"/rss.six.* "$WORK"/failed.six.*
+  for ((i = 0; i < RUNS; i++)); do
+    for k in "${!cmds[@]}"; do
+      rm -f "$FAILED"
+      time_once "env LC_ALL=C.UTF-8 \"\$CLI\" ${cmds[$k]} \"\$F\"" "$WORK/rss" >>"$WORK/times.six.$k"
+      [[ -s $FAILED ]] && cat "$FAILED" >>"$WORK/failed.six.$k"
+      tail -n1 "$WORK/rss" >>"$WORK/rss.six.$k"
+    done
+  done
+  cp "$F" "$WORK/six-all"
+  # The six one after another.
+  fresh_copy
+  for k in "${!ops[@]}"; do
+    eval "LC_ALL=C.UTF-8 \"\$CLI\" -q ${ops[$k]} \"\$F\"" >/dev/null 2>&1 || echo "status $?: ${ops[$k]}" >>"$WORK/failed.six.6"
+  done
+  local same=no
+  cmp -s "$F" "$WORK/six-all" && same=yes
+  rm -f "$WORK/six-all"
+  local slowest=0 slowest_op="" rss_one=0 t r all_t all_rss invalid=0
+  for k in "${!ops[@]}"; do
+    [[ -s $WORK/failed.six.$k ]] && invalid=1
+    t=$(sort -n "$WORK/times.six.$k" | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+    r=$(sort -n "$WORK/rss.six.$k" | tail -1)
+    printf '  alone %-26s %8s s  peak RSS %s KiB\n' "${ops[$k]}" "$t" "$r"
+    if awk -v a="$t" -v b="$slowest" 'BEGIN { exit !(a > b) }'; then
+      slowest=$t
+      slowest_op=${ops[$k]}
+    fi
+    ((r > rss_one)) && rss_one=$r
+  done
+  [[ -s $WORK/failed.six.6 ]] && invalid=1
+  all_t=$(sort -n "$WORK/times.six.6" | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+  all_rss=$(sort -n "$WORK/rss.six.6" | tail -1)
+  r=$(ratio "$all_t" "$slowest")
+  if ((invalid)) || [[ $same != yes ]]; then
+    cat "$WORK"/failed.six.* 2>/dev/null | sed 's/^/  FAILED /' >&2
+    r=INVALID
+  fi
+  printf '%-14s six together %8s s (slowest alone: %s, %s s)  ratio %5s  peak RSS %s KiB (largest alone %s KiB)  as one by one: %s\n' \
+    "six ops" "$all_t" "$slowest_op" "$slowest" "$r" "$all_rss" "$rss_one" "$same"
+  goal "six operations / slowest alone" "$r" 1.5
+  goal "six ops: RSS - RSS(one op), MiB" "$(awk -v a="$all_rss" -v b="$rss_one" 'BEGIN { printf "%.1f", (a - b) / 1024 }')" 8
+  # For the record: the operations after the recoding work on UTF-8 text
+  # (twice the bytes, characters of two bytes): each of them alone on the
+  # text's UTF-8 form, and the six together against the sum of the six
+  # alone (the work the chain cannot leave out).
+  local utf8=$WORK/six-utf8.txt sum=0
+  iconv -f CP1251 -t UTF-8 "$text" >"$utf8"
+  SOURCE=$utf8
+  local later=("--upper" "--line-ends crlf" "--replace мир --with МИР" "--optimize" "--delete-empty")
+  local slowest8=0 slowest8_op=""
+  rm -f "$WORK"/times.six8.*
+  for ((i = 0; i < RUNS; i++)); do
+    for k in "${!later[@]}"; do
+      time_once "env LC_ALL=C.UTF-8 \"\$CLI\" ${later[$k]} \"\$F\"" >>"$WORK/times.six8.$k"
+    done
+  done
+  for k in "${!later[@]}"; do
+    t=$(sort -n "$WORK/times.six8.$k" | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+    printf '  alone on UTF-8 %-18s %8s s\n' "${later[$k]}" "$t"
+    if awk -v a="$t" -v b="$slowest8" 'BEGIN { exit !(a > b) }'; then
+      slowest8=$t
+      slowest8_op=${later[$k]}
+    fi
+  done
+  for k in "${!ops[@]}"; do
+    sum=$(awk -v a="$sum" -v b="$(sort -n "$WORK/times.six.$k" | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')" 'BEGIN { print a + b }')
+  done
+  printf '%-14s six together / slowest alone on UTF-8 (%s, %s s) %5s; / the six alone one after another (%s s) %5s\n' \
+    "six ops" "$slowest8_op" "$slowest8" "$(ratio "$all_t" "$slowest8")" "$sum" "$(ratio "$all_t" "$sum")"
+  goal "six ops / slowest alone, UTF-8" "$(ratio "$all_t" "$slowest8")" -
+  goal "six ops / six alone in turn" "$(ratio "$all_t" "$sum")" -
+  SOURCE=$saved_source
+  rm -f "$text" "$utf8"
+}
+want sixops && six_operations
+
+# snpln-cli -d on one small file: no thread beyond the caller (strace
+# counts the clones), and its CPU time (user + system, the kernel's count)
+# against enca's on the same file, the median of DETECT_RUNS (at least
+# 200) interleaved runs each.
+detect_one() {
+  if [[ ! -x $CLI ]] || ! command -v enca >/dev/null; then
+    goal "-d one file: CPU / enca" "-" 1.1
+    return
+  fi
+  local small=$WORK/one.txt runs=${DETECT_RUNS:-200} log=$WORK/clone.log
+  ((runs < 200)) && runs=200
+  printf '\360\322\311\327\305\324, \315\311\322! \353\301\313 \304\305\314\301?\n' >"$small"
+  strace -f -qq -e trace=clone,clone3,vfork,fork -o "$log" "$CLI" -d "$small" >/dev/null
+  local clones
+  clones=$(grep -c -E 'clone|fork' "$log" || true)
+  local out r
+  out=$(python3 "$ROOT/bench/cpu_time.py" --runs "$runs" -- "$CLI" -d "$small" -- enca -L ru "$small") || out="ratio INVALID"
+  r=$(awk '/^ratio/ { print $2 }' <<<"$out")
+  printf '%-14s -d one file: threads started %s; CPU median snpln %s s, enca %s s  ratio %s (%s runs each)\n' \
+    "detect one" "$clones" "$(sed -n 1p <<<"$out" | cut -d' ' -f1)" "$(sed -n 2p <<<"$out" | cut -d' ' -f1)" "$r" "$runs"
+  goal "-d one file: threads" "$clones" 0
+  goal "-d one file: CPU / enca" "$r" 1.1
+}
+want detectone && detect_one
+
 # Detection accuracy on excerpts of real prose: ours against enca and
 # uchardet (installed from the distribution when missing, like the Russian
 # Debian FAQ that serves as prose besides the tests' own texts).
@@ -553,14 +843,27 @@ detection_table() {
     return
   fi
   local out worst
+  # Ukrainian prose: the tests' own, and the Ukrainian translations of the
+  # programs installed (gettext catalogues), where there are any.
+  local ukrainian=(--ukrainian "$ROOT/tests/data/ukrainian_prose.txt")
+  for mo in /usr/share/locale/uk/LC_MESSAGES/*.mo; do
+    [[ -e $mo ]] && ukrainian+=(--ukrainian "$mo")
+  done
   out=$(python3 "$ROOT/bench/detect_accuracy.py" --cli "$CLI" --per "${DETECT_PER:-60}" \
+    "${ukrainian[@]}" \
     /usr/share/doc/debian/FAQ/debian-faq.ru.txt.gz "$ROOT"/tests/data/russian_prose*.txt)
   echo "$out"
   worst=$(awk '/worst cell:/ { print $NF }' <<<"$out")
   # At least 19 in 20 right in every cell: the share wrong at most 0.05.
   goal "detection, worst cell wrong" "$(awk -v w="$worst" 'BEGIN { printf "%.3f", 1 - w }')" 0.05
+  # At least 99 in 100 right in texts of 100 characters or more.
+  worst=$(awk '/worst cell of 100 characters or more:/ { print $NF }' <<<"$out")
+  goal "detection, >=100 chars wrong" "$(awk -v w="$worst" 'BEGIN { printf "%.3f", 1 - w }')" 0.01
   worst=$(awk '/worst harder cell:/ { print $NF }' <<<"$out")
   goal "detection, worst harder wrong" "$(awk -v w="$worst" 'BEGIN { printf "%.3f", 1 - w }')" 0.05
+  # No peer ahead by more than a point in any cell.
+  worst=$(awk '/most ahead of snpln/ { print $NF }' <<<"$out")
+  goal "detection, a peer ahead by" "$worst" 0.01
 }
 want detection && detection_table
 
@@ -608,6 +911,55 @@ PY
   goal "detect peak RSS MiB" "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')" 16
 }
 want english && english_whole_file
+
+# The page in headless Chromium beside snpln-cli (bench/web_bench.py): its
+# files gzipped; recoding a WEB_MB (128) MiB Windows-1251 text to UTF-8
+# with snpln.run(), from its call to its result (the bytes given and taken
+# as arrays), against snpln-cli -t utf8 - <in >out, both on a tmpfs; the
+# renderer's peak resident memory (the page and its worker are one
+# process) above its idle with the input's bytes made, above its idle
+# before them too (for the record), and above its idle for the page's own
+# way (a File in, Blobs out). The page is built first (make web).
+web_row() {
+  if [[ ! -x $CLI ]] || ! make -C "$ROOT" web >"$WORK/web-build.log" 2>&1; then
+    echo "no snpln-cli or no page (see make web): web skipped"
+    goal "web: page KiB gzipped" "-" 300
+    goal "web: page / cli (128 MiB)" "-" 3
+    goal "web: peak RSS / file" "-" 3
+    return
+  fi
+  local shm out mb=${WEB_MB:-128}
+  shm=$(mktemp -d /dev/shm/snpln-web.XXXXXX)
+  python3 "$ROOT/bench/make_text.py" --code win --size "$mb" "$shm/win.txt"
+  out=$(python3 "$ROOT/bench/web_bench.py" "$ROOT/build/web" "$CLI" "$shm/win.txt" "$RUNS" 2>/dev/null) || true
+  rm -rf "$shm"
+  echo "$out" | sed 's/^/  web /'
+  local kib cli_t page_t blob_t idle given peak file same
+  median() { printf '%s\n' "$@" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
+  kib=$(awk '/^size total/ { print $3 }' <<<"$out")
+  cli_t=$(median $(awk '/^cli / { print $2 }' <<<"$out"))
+  page_t=$(median $(awk '/^page / { print $2 }' <<<"$out"))
+  blob_t=$(median $(awk '/^page-blob / { print $2 }' <<<"$out"))
+  idle=$(awk '/^rss idle/ { print $3 }' <<<"$out")
+  given=$(awk '/^rss input/ { print $3 }' <<<"$out")
+  peak=$(awk '/^rss peak/ { print $3 }' <<<"$out")
+  same=$(awk '/^same/ { print $2 }' <<<"$out")
+  local blob_peak
+  blob_peak=$(awk '/^rss blob-peak-over-idle/ { print $3 }' <<<"$out")
+  file=$((mb * 1024))
+  if [[ $same != yes ]]; then
+    echo "  web: the page's result is not snpln-cli's (or a run failed)" >&2
+    page_t=INVALID
+  fi
+  printf '%-14s page %8s  blobs %8s  cli %8s  page/cli %5s  peak over idle %s KiB\n' \
+    "web ${mb}M" "$page_t" "$blob_t" "$cli_t" "$(ratio "$page_t" "$cli_t")" "$((peak - given))"
+  goal "web: page KiB gzipped" "${kib:--}" 300
+  goal "web: page / cli (${mb} MiB)" "$(ratio "$page_t" "$cli_t")" 3
+  goal "web: peak RSS / file" "$(ratio "$((peak - given))" "$file")" 3
+  goal "web: peak RSS / file, input too" "$(ratio "$((peak - idle))" "$file")" -
+  goal "web: peak RSS / file, File, Blobs" "$(ratio "${blob_peak:-0}" "$file")" 3
+}
+want web && web_row
 
 echo
 echo "load: $(uptime)"

@@ -404,16 +404,4 @@ std::vector<job::OperationCode> operationsOf(const CliOptions &o) {
   return operations;
 }
 
-std::vector<batch::ModeButton> modeButtonsOf(const CliOptions &o) {
-  std::vector<batch::ModeButton> buttons;
-  for (job::OperationCode operation : operationsOf(o))
-    if (batch::hasButton(operation))
-      buttons.push_back(batch::buttonOf(operation));
-  // A named page counts for every operation; Auto only goes with --to.
-  if (o.to || o.from != engine::CodePage::Auto)
-    if (auto source = batch::sourceButton(o.from))
-      buttons.push_back(*source);
-  return buttons;
-}
-
 } // namespace snpln::cli

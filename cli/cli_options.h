@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "batch/selection_state.h"
 #include "engine/bom_slice.h"
 #include "engine/code_page.h"
 #include "engine/line_end_slice.h"
@@ -97,7 +96,7 @@ struct CliOptions {
   bool verbose = false;
   // Failures only.
   bool quiet = false;
-  // JSON Lines instead of sentences: one object per file and pass.
+  // JSON Lines instead of sentences: one object per file and operation.
   bool json = false;
   // A file whose owner or group cannot be kept is rewritten and becomes
   // the user's.
@@ -108,21 +107,21 @@ struct CliOptions {
   bool keepDate = false;
   // A character the target page cannot hold becomes its closest equivalent.
   bool substitute = false;
-  // Every line end made this one, in a pass after the recoding.
+  // Every line end made this one, right after the recoding.
   std::optional<engine::LineEnd> lineEnds;
-  // A UTF-8 file's byte order mark added or removed, in a pass after the
+  // A UTF-8 file's byte order mark added or removed, right after the
   // recoding.
   std::optional<engine::BomChange> bom;
   // Each rewritten file's original is kept under its name followed by
-  // backupSuffix (taken once per run, before the first pass changes it;
-  // the next free numbered name when that one is taken).
+  // backupSuffix (taken once per run, as the run rewrites the file; the
+  // next numbered name after the highest there when that one is taken).
   bool backup = false;
   std::string backupSuffix = "~";
   // The result of the run over its one input file goes to this file; the
   // input stays as it is.
   std::optional<std::string> output;
   std::vector<std::string> names;
-  // How many files of a pass are rewritten at once; 0: one per core.
+  // How many files are worked on at once; 0: one per core.
   int jobs = 0;
   // The options the command line gave.
   std::set<OptionId> given;
@@ -144,8 +143,5 @@ std::optional<int> checkOutputFiles(const CliOptions &options,
 // The operations the options choose, in the order of the option table
 // (batch::inPassOrder() puts them in pass order).
 std::vector<job::OperationCode> operationsOf(const CliOptions &options);
-
-// The mode buttons the options stand for, in the order to press them.
-std::vector<batch::ModeButton> modeButtonsOf(const CliOptions &options);
 
 } // namespace snpln::cli

@@ -79,6 +79,10 @@ void ConsoleHost::printJson(const std::string &object) {
   stream << object << '\n' << std::flush;
 }
 
+void ConsoleHost::printReport(const job::JobReport &report) {
+  printJson(jsonOfReport(report));
+}
+
 void ConsoleHost::print(bool failure, const i18n::Lines &lines) {
   print(failure, say(lines.line1), say(lines.line2));
 }
@@ -107,53 +111,71 @@ void ConsoleHost::runMessage(const batch::RunMessage &m) {
         i18n::messageLines(m.name, m.message));
 }
 
-void ConsoleHost::passedOver(job::OperationCode pass, const std::string &name,
-                             batch::PassedOver why) {
+void ConsoleHost::passedOver(const std::string &name, batch::PassedOver why) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (options_.json)
-    printJson(jsonOfPassedOver(name, why, pass));
+    printJson(jsonOfPassedOver(name, why, firstOperation_));
   else if (options_.verbose || options_.dryRun)
     print(false, name, say(i18n::passedOverText(why)));
 }
 
-void ConsoleHost::jobStarted(const batch::JobStart &start) {
+void ConsoleHost::fileStarted(const batch::FileStart &start) {
   std::lock_guard<std::mutex> lock(mutex_);
-  // The progress shown is that of the job started last.
-  progressTitle_ = say(i18n::operationTitle(start.request.operation));
-  progressName_ = start.request.displayName;
-  progressJob_ = &start.request;
+  // The progress shown is that of the file started last.
+  progressTitle_ = say(i18n::operationTitle(start.operation));
+  progressName_ = start.displayName;
+  progressJob_ = &start.task;
   lastPercent_ = -1;
 }
 
-void ConsoleHost::jobFinished(const job::JobRequest &request,
-                              const batch::JobEnd &end) {
+void ConsoleHost::fileFinished(const job::FileTask &task,
+                               const batch::FileEnd &end) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (progressJob_ == &request)
+  if (progressJob_ == &task)
     progressJob_ = nullptr;
   clearProgress();
-  const job::JobResult result = end.result;
-  if (result == job::JobResult::Stop && interrupted)
+  const job::FileReport &report = end.report;
+  if (report.result == job::JobResult::Stop && interrupted)
     stoppedByInterrupt_ = true;
-  const bool failed = failedJob(result);
-  if (isStandardStream(request.location)) {
+  const bool failed = failedJob(report.result);
+  if (isStandardStream(task.location)) {
     standardInputRan_ = true;
     standardInputFailed_ = standardInputFailed_ || failed;
   }
-  job::JobReport ended = end.report;
-  if (options_.output)
-    ended.output = *options_.output;
-  if (options_.json)
-    printJson(jsonOfReport(ended));
-  else if (failed || options_.verbose || options_.dryRun)
-    print(failed, request.location.path(), say(i18n::reportLine(ended)));
-  else if (end.shown)
-    print(false, i18n::reportLines(*end.shown));
+  const auto withOutput = [&](job::JobReport operation) {
+    if (options_.output)
+      operation.output = *options_.output;
+    return operation;
+  };
+  if (options_.json) {
+    if (const job::JobReport *failure = report.failure())
+      printReport(withOutput(*failure));
+    else
+      for (const job::JobReport &operation : report.operations)
+        printReport(withOutput(operation));
+    return;
+  }
+  if (failed || (!options_.verbose && !options_.dryRun)) {
+    for (const job::JobReport &shown : end.shown)
+      print(failedJob(shown.result), i18n::reportLines(withOutput(shown)));
+    return;
+  }
+  // One line per operation; the backup and the output are named once.
+  bool named = false;
+  for (job::JobReport operation : report.operations) {
+    operation = withOutput(std::move(operation));
+    if (named) {
+      operation.backup.reset();
+      operation.output.reset();
+    }
+    named = named || operation.backup || operation.succeeded();
+    print(false, task.location.path(), say(i18n::reportLine(operation)));
+  }
 }
 
-void ConsoleHost::jobProgress(const job::JobRequest &request, int percent) {
+void ConsoleHost::fileProgress(const job::FileTask &task, int percent) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (!progressOnTerminal_ || percent == lastPercent_ ||
-      progressJob_ != &request)
+  if (!progressOnTerminal_ || percent == lastPercent_ || progressJob_ != &task)
     return;
   lastPercent_ = percent;
   err_ << '\r' << progressTitle_ << ": " << progressName_ << ' ' << percent
@@ -172,7 +194,7 @@ batch::RunPlan planOf(const CliOptions &o) {
   using job::OperationCode;
   batch::RunPlan plan;
   const std::vector<OperationCode> operations = operationsOf(o);
-  plan.passes = batch::inPassOrder(operations);
+  plan.operations = batch::inPassOrder(operations);
 
   job::RunParameters &p = plan.parameters;
   p.searchText = o.exclude ? *o.exclude : o.replace.value_or("");
@@ -238,10 +260,17 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
   CliOptions options;
   if (auto status = parseOptions(argc, argv, options, out, err))
     return *status;
+  ConsoleHost host(options, out, err, progressOnTerminal);
+  return runOptions(options, host, in, out, err, diskFs);
+}
+
+int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
+               std::ostream &out, std::ostream &err,
+               platform::FileSystem &diskFs) {
   if (auto status = checkOutputFiles(options, diskFs, err))
     return *status;
 
-  // "-" reads standard input whole; the passes rewrite it like a file and
+  // "-" reads standard input whole; the run rewrites it like a file and
   // the result goes to standard output at the end.
   const bool standardInput =
       std::find(options.names.begin(), options.names.end(),
@@ -262,26 +291,36 @@ int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
     }
     streams.emplace(diskFs, std::move(text));
   }
-  // --output: the passes chain through new files beside FILE, which gets
-  // the last one once the run is over.
+  batch::RunPlan plan = planOf(options);
+  plan.cancel = &interrupted;
+  if (!plan.operations.empty())
+    host.setFirstOperation(plan.operations.front());
+  if (standardInput)
+    host.keepOutputForData();
+  // --output: FILE's state is taken and its new content begun before the
+  // run; the run's result goes there, and FILE gets it once the run is
+  // over.
   std::optional<OutputFileSystem> outputs;
-  if (options.output)
+  if (options.output) {
     outputs.emplace(diskFs, options.names.front(), *options.output,
                     options.keepDate, options.allowChown);
+    platform::SystemError why;
+    if (!outputs->begin(why)) {
+      job::Message message(job::MessageId::NoTempFile);
+      message.systemError = why.code;
+      host.runMessage(batch::RunMessage{
+          batch::MessageKind::Failure, std::nullopt, *options.output, message});
+      return kExitFailure;
+    }
+  }
   platform::FileSystem &fs =
       streams   ? static_cast<platform::FileSystem &>(*streams)
       : outputs ? static_cast<platform::FileSystem &>(*outputs)
                 : diskFs;
-  batch::RunPlan plan = planOf(options);
-  plan.cancel = &interrupted;
-  // Standard input's text is one file in memory, and --output's chain of
-  // new files is one file's: one job at a time.
+  // Standard input's text is one file in memory, and --output's new file
+  // is one file's: one file at a time.
   if (standardInput || outputs)
     plan.workers = 1;
-
-  ConsoleHost host(options, out, err, progressOnTerminal);
-  if (standardInput)
-    host.keepOutputForData();
   batch::PlainJobRunner runner(fs);
   const batch::RunOutcome outcome = batch::runBatch(plan, host, runner, fs);
   if (host.stoppedByInterrupt())

@@ -5,17 +5,20 @@
 // non-empty one when the other is empty). Failures go to the error stream,
 // everything else to the output stream (to the error stream too while the
 // output stream carries standard input's text): the run says which of its
-// messages are failures, and a job is a failure by its result, never by its
-// text. A failed job prints its report as "path: text". With --verbose or
-// --dry-run every job prints its report so; with --quiet only failures are
-// printed. With --verbose or --dry-run every entry of a tree the walk
-// passes over prints a line too ("path: Symbolic link, passed over"). A job
-// waiting for a file another run holds is tried again every few
-// milliseconds; Ctrl-C ends the wait like any job. With -j N the jobs of a
-// pass run on N threads and the lines still come in the order of the walk.
-// With --json every job, every entry passed over and every failed name or
-// directory prints one JSON object instead (cli/json_lines.h), and nothing
-// else is printed but the progress on a terminal.
+// messages are failures, and a file is a failure by its result, never by
+// its text. A failed file prints the report of the operation that failed
+// as "path: text", once. Otherwise the run's choice is printed (each
+// detection; for the list's last file each operation's end); with
+// --verbose or --dry-run every file prints one line per operation, and
+// every entry of a tree the walk passes over prints a line too ("path:
+// Symbolic link, passed over"); with --quiet only failures are printed. A
+// file another run holds is tried again every few milliseconds; Ctrl-C
+// ends the wait like any file. With -j N the files run on up to N threads
+// and the lines still come in the order of the walk. With --json every
+// file prints one JSON object per operation (one, for the operation that
+// failed, when it failed), every entry passed over and every failed name
+// or directory one (cli/json_lines.h), and nothing else is printed but the
+// progress on a terminal.
 #pragma once
 
 #include <atomic>
@@ -55,13 +58,18 @@ public:
               bool progressOnTerminal);
 
   // batch::RunObserver
-  void jobStarted(const batch::JobStart &start) override;
-  void jobProgress(const job::JobRequest &request, int percent) override;
-  void jobFinished(const job::JobRequest &request,
-                   const batch::JobEnd &end) override;
-  void passedOver(job::OperationCode pass, const std::string &name,
-                  batch::PassedOver why) override;
+  void fileStarted(const batch::FileStart &start) override;
+  void fileProgress(const job::FileTask &task, int percent) override;
+  void fileFinished(const job::FileTask &task,
+                    const batch::FileEnd &end) override;
+  void passedOver(const std::string &name, batch::PassedOver why) override;
   void runMessage(const batch::RunMessage &message) override;
+
+  // The operation the objects of entries passed over are filed under (the
+  // plan's first).
+  void setFirstOperation(job::OperationCode operation) {
+    firstOperation_ = operation;
+  }
 
   // Whether Ctrl-C stopped a job.
   bool stoppedByInterrupt() const { return stoppedByInterrupt_; }
@@ -71,6 +79,10 @@ public:
   // Whether a job ran over standard input ("-"), and whether one failed.
   bool standardInputRan() const { return standardInputRan_; }
   bool standardInputFailed() const { return standardInputFailed_; }
+
+protected:
+  // Prints one operation's report as its JSON object.
+  virtual void printReport(const job::JobReport &report);
 
 private:
   void clearProgress();
@@ -87,7 +99,8 @@ private:
   std::mutex mutex_;
   std::string progressTitle_;
   std::string progressName_;
-  const job::JobRequest *progressJob_ = nullptr;
+  const job::FileTask *progressJob_ = nullptr;
+  job::OperationCode firstOperation_ = job::OperationCode::UpperCase;
   int lastPercent_ = -1;
   bool progressShown_ = false;
   bool stoppedByInterrupt_ = false;
@@ -96,8 +109,8 @@ private:
   bool standardInputFailed_ = false;
 };
 
-// The plan the options stand for: the operations in pass order with their
-// parameters, the names, the masks, the workers.
+// The plan the options stand for: the operations in the order they apply
+// with their parameters, the names, the masks, the workers.
 batch::RunPlan planOf(const CliOptions &options);
 
 // Runs snpln-cli; returns the exit status: interruptStatus() when a signal
@@ -107,5 +120,12 @@ batch::RunPlan planOf(const CliOptions &options);
 int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
            std::ostream &err, bool progressOnTerminal,
            platform::FileSystem &fs = platform::realFileSystem());
+
+// runCli past the parsing of its options, through `host` (made over the
+// same options and streams): a face other than the console (the browser's
+// page) parses, checks and adjusts the options itself and watches the run
+// through a host of its own.
+int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
+               std::ostream &out, std::ostream &err, platform::FileSystem &fs);
 
 } // namespace snpln::cli

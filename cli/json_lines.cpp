@@ -106,6 +106,8 @@ const char *reasonName(MessageId id) {
     return "output-changed";
   case MessageId::DirectoryNotFlushed:
     return "directory-not-flushed";
+  case MessageId::Identical:
+    return "identical";
   case MessageId::Converted:
     return "converted";
   case MessageId::EmptyExclude:
@@ -320,7 +322,8 @@ jsonOfMessage(const std::string &name, const job::Message &message,
   case MessageId::NameNotFound:
   case MessageId::DirectoryUnreadable:
   case MessageId::WalkOutOfMemory:
-  // --output's file, made once the run is over.
+  // --output's file, begun before the run and made once it is over.
+  case MessageId::NoTempFile:
   case MessageId::WriteError:
   case MessageId::OutputChanged:
   case MessageId::OwnerNotKept:

@@ -1,5 +1,6 @@
-// snpln-cli --json: one JSON object per line for each file and pass, each
-// entry of a tree passed over and each name or directory that failed.
+// snpln-cli --json: one JSON object per line for each file and operation
+// (one for a file that failed), each entry of a tree passed over and each
+// name or directory that failed.
 // Fields that do not apply are absent; the schema is in the README.
 #pragma once
 
@@ -31,7 +32,7 @@ std::string base64(const std::string &bytes);
 
 // The object of a job's end (no newline).
 std::string jsonOfReport(const job::JobReport &report);
-// The object of an entry the walk passed over in `pass`.
+// The object of an entry the walk passed over, filed under `pass`.
 std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why,
                              job::OperationCode pass);
 // The object of a run's message about a name (not found, unreadable

@@ -1,4 +1,4 @@
-#ifndef _WIN32
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
 
 #include "cli/locale_text.h"
 
@@ -38,4 +38,4 @@ std::optional<std::string> localeTextToUtf8(const std::string &bytes) {
 
 } // namespace snpln::cli
 
-#endif // _WIN32
+#endif // !_WIN32 && !__EMSCRIPTEN__

@@ -16,13 +16,14 @@ const char *kUsage =
 const char *kDescription = QT_TRANSLATE_NOOP(
     "snpln-cli",
     "Rewrites Russian plain-text files in place: recoding between CP866 "
-    "(dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), UTF-8 "
+    "(dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), Mac "
+    "Cyrillic (mac), KOI8-U (koi8u), CP1125 (cp1125), UTF-8 "
     "(utf8) and UTF-16 (utf16, utf16le, utf16be) with "
     "automatic detection, upper/lower/sentence case, removal and replacement "
     "of a string, blanks to TABs, and removal of excessive empty lines.\n"
     "Every NAME is a file, or a directory whose whole tree is taken, filtered "
-    "by --filter. Several operations run as passes, one after another, over "
-    "all names.");
+    "by --filter. Several operations go over each file in one pass, and "
+    "rewrite it once or, when one of them fails, not at all.");
 
 const char *kFooter = QT_TRANSLATE_NOOP(
     "snpln-cli",

@@ -65,9 +65,10 @@ const std::vector<OptionSpec> &optionTable() {
        .kind = ValueKind::TargetPage,
        .help = QT_TRANSLATE_NOOP(
            "snpln-cli", "Recode to this code page: dos (cp866), win "
-                        "(cp1251), koi (koi8-r), iso (iso-8859-5), utf8 "
-                        "(utf-8), utf16 (a byte order mark, little-endian), "
-                        "utf16le or utf16be"),
+                        "(cp1251), koi (koi8-r), iso (iso-8859-5), "
+                        "mac (x-mac-cyrillic), koi8u (koi8-u), "
+                        "cp1125, utf8 (utf-8), utf16 (a byte order "
+                        "mark, little-endian), utf16le or utf16be"),
        .manual = "utf16 writes a byte order mark and little-endian units, "
                  "utf16le and utf16be no mark.",
        .take = [](CliOptions &o, const std::string &value, int) -> Taken {
@@ -448,7 +449,7 @@ const std::vector<OptionSpec> &optionTable() {
            "nothing is replaced)"),
        .manual =
            "The backup is the file as it was before the run, taken once, "
-           "before the first pass changes it: nothing is copied, the "
+           "when the run rewrites it: nothing is copied, the "
            "original itself, with its owner, mode and attributes, takes "
            "that name. With another suffix the numbered names are "
            "NAME+SUFFIX.1, NAME+SUFFIX.2, ... Each name is claimed only "
@@ -487,13 +488,15 @@ const std::vector<OptionSpec> &optionTable() {
        .valueName = "FILE",
        .kind = ValueKind::Path,
        .help = QT_TRANSLATE_NOOP(
-           "snpln-cli", "Write the result to FILE, made once the last pass "
-                        "is over (never half written), and leave the one "
+           "snpln-cli", "Write the result to FILE, made once the run is "
+                        "over (never half written), and leave the one "
                         "input file as it is"),
        .manual =
-           "The passes chain through temporary files beside FILE, which is "
-           "made only when no pass failed; a file that appears under its "
-           "name meanwhile is not replaced. A new FILE gets the input's "
+           "The state of FILE is taken before the run, which writes one "
+           "temporary file beside it; FILE is made only when nothing "
+           "failed, and a file that appears or changes under its name "
+           "meanwhile is not replaced (the run fails). A new FILE gets the "
+           "input's "
            "mode, limited by the umask; an existing one keeps its own "
            "owner, mode and attributes. With -k, FILE gets the input's "
            "times. Not with -, several names, a directory, or the input "
@@ -531,7 +534,8 @@ const std::vector<OptionSpec> &optionTable() {
        .help = QT_TRANSLATE_NOOP(
            "snpln-cli", "Run every job to its end but write nothing; each "
                         "file's line says what would happen"),
-       .manual = nullptr,
+       .manual = "Each file gets a line per operation saying what it would "
+                 "do.",
        .take = [](CliOptions &o, const std::string &, int) -> Taken {
          o.dryRun = true;
          return std::nullopt;
@@ -573,7 +577,8 @@ const std::vector<OptionSpec> &optionTable() {
        .kind = ValueKind::None,
        .help = QT_TRANSLATE_NOOP(
            "snpln-cli", "Print JSON Lines instead of sentences: one object "
-                        "per file and pass (the schema is in the README)"),
+                        "per file and operation (the schema is in the "
+                        "README)"),
        .manual = nullptr,
        .take = [](CliOptions &o, const std::string &, int) -> Taken {
          o.json = true;
@@ -589,12 +594,11 @@ const std::vector<OptionSpec> &optionTable() {
        .least = 1,
        .most = 1024,
        .help = QT_TRANSLATE_NOOP(
-           "snpln-cli", "Rewrite up to N files of a pass at once (default: "
-                        "one per core); the lines keep the order of the "
-                        "names"),
-       .manual = "Each file is still rewritten at most once per pass, the "
-                 "passes still run one after another, and the lines come "
-                 "in the order of the names and of the walk, whatever N is.",
+           "snpln-cli", "Work on up to N files at once (default: one per "
+                        "core); the lines keep the order of the names"),
+       .manual = "Each file is still rewritten at most once, and the lines "
+                 "come in the order of the names and of the walk, whatever "
+                 "N is.",
        .take = [](CliOptions &o, const std::string &, int number) -> Taken {
          o.jobs = number;
          return std::nullopt;

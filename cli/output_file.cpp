@@ -5,13 +5,12 @@
 
 namespace snpln::cli {
 
-// The input as a pass reads it: the file itself at first, then the content
-// the latest pass made. Its status is the input's, with the size of what
-// is read.
-class ChainInput : public platform::InputFile {
+// The input as the run reads it: the file itself, only read (no lock, as
+// nothing is written in its place), its save going to FILE's new content.
+class OutputInput : public platform::InputFile {
 public:
-  ChainInput(std::unique_ptr<platform::InputFile> inner,
-             OutputFileSystem &owner)
+  OutputInput(std::unique_ptr<platform::InputFile> inner,
+              OutputFileSystem &owner)
       : inner_(std::move(inner)), owner_(owner) {}
 
   bool read(void *buffer, std::size_t size, std::size_t &got) override {
@@ -21,19 +20,16 @@ public:
     return inner_->seek(position);
   }
   platform::FileSize position() const override { return inner_->position(); }
+  bool readAt(platform::FileSize offset, void *buffer, std::size_t size,
+              std::size_t &got) override {
+    return inner_->readAt(offset, buffer, size, got);
+  }
   bool size(platform::FileSize &result) override {
     return inner_->size(result);
   }
   bool status(platform::FileStatus &result) override {
-    platform::FileSize size = 0;
-    if (!owner_.inputStatus_ || !inner_->size(size))
-      return false;
-    result = *owner_.inputStatus_;
-    result.size = size;
-    return true;
+    return inner_->status(result);
   }
-  // Nothing here is ever written in place: the input is only read, and
-  // the content of a pass is this run's alone.
   platform::LockOutcome lock() override {
     return platform::LockOutcome::Unsupported;
   }
@@ -48,52 +44,47 @@ private:
   OutputFileSystem &owner_;
 };
 
-// A pass's new content: a NewFile for FILE whose commit only makes it the
-// content the next pass reads (and the one commitOutput() gives FILE).
-class StageSave : public platform::SaveFile {
+// The run's save: writes into FILE's new content; its commit only marks it
+// made (commitOutput() gives FILE its name).
+class OutputSave : public platform::SaveFile {
 public:
-  StageSave(std::unique_ptr<platform::NewFile> file, OutputFileSystem &owner)
-      : file_(std::move(file)), owner_(owner) {}
+  explicit OutputSave(OutputFileSystem &owner) : owner_(owner) {}
 
   bool write(const void *buffer, std::size_t size,
              std::size_t &written) override {
     written = 0;
-    return file_ && file_->write(buffer, size, written);
+    owner_.written_ = true;
+    return owner_.file_ && owner_.file_->write(buffer, size, written);
   }
-  bool flush() override { return file_ && file_->flush(); }
+  bool flush() override { return owner_.file_ && owner_.file_->flush(); }
   platform::SaveOutcome commit() override {
-    if (!file_)
+    if (!owner_.file_)
       return platform::SaveOutcome::WriteFailed;
-    owner_.stage_ = std::move(file_);
+    owner_.made_ = true;
     return platform::SaveOutcome::Replaced;
   }
   bool setTimes(const platform::FileTime &accessed,
                 const platform::FileTime &modified) override {
-    return file_ && file_->setTimes(accessed, modified);
+    return owner_.file_ && owner_.file_->setTimes(accessed, modified);
   }
-  void abandon() override { file_.reset(); }
+  // What was written stays in FILE's new content, which no commit will
+  // name: the run has failed.
+  void abandon() override {}
 
 private:
-  std::unique_ptr<platform::NewFile> file_;
   OutputFileSystem &owner_;
 };
 
 std::unique_ptr<platform::SaveFile>
-ChainInput::beginSave(const platform::FileStatus &,
-                      const platform::SaveRules &rules,
-                      platform::SystemError &why) {
-  if (!owner_.inputStatus_) {
+OutputInput::beginSave(const platform::FileStatus &,
+                       const platform::SaveRules &,
+                       platform::SystemError &why) {
+  // One save per run: the file's one rewrite.
+  if (!owner_.file_ || owner_.written_ || owner_.made_) {
     why = platform::SystemError{};
     return nullptr;
   }
-  platform::SaveRules forOutput = rules;
-  forOutput.backupSuffix.clear();
-  auto file =
-      owner_.inner_.beginNewFile(platform::FileLocation(owner_.output_),
-                                 owner_.inputStatus_->mode, forOutput, why);
-  if (!file)
-    return nullptr;
-  return std::make_unique<StageSave>(std::move(file), owner_);
+  return std::make_unique<OutputSave>(owner_);
 }
 
 OutputFileSystem::OutputFileSystem(platform::FileSystem &inner,
@@ -108,43 +99,34 @@ bool OutputFileSystem::isInput(const platform::FileLocation &at) const {
   return !at.directory && at.name == input_;
 }
 
+bool OutputFileSystem::begin(platform::SystemError &why) {
+  // A new FILE gets the input's mode (limited by the umask); an input that
+  // cannot be looked at is the run's to report.
+  const auto input = inner_.status(platform::FileLocation(input_));
+  const std::uint32_t mode = input ? input->mode : 0644;
+  file_ = inner_.beginNewFile(platform::FileLocation(output_), mode,
+                              platform::SaveRules{allowChown_, {}}, why);
+  return file_ != nullptr;
+}
+
 std::unique_ptr<platform::InputFile>
 OutputFileSystem::openRead(const platform::FileLocation &at) {
-  if (!isInput(at))
-    return inner_.openRead(at);
-  if (stage_) {
-    auto staged = stage_->readBack();
-    if (!staged)
-      return nullptr;
-    return std::make_unique<ChainInput>(std::move(staged), *this);
-  }
   auto in = inner_.openRead(at);
-  if (!in)
-    return nullptr;
-  if (!inputStatus_) {
-    platform::FileStatus status;
-    if (!in->status(status))
-      return nullptr;
-    inputStatus_ = status;
-  }
-  return std::make_unique<ChainInput>(std::move(in), *this);
+  if (!in || !isInput(at))
+    return in;
+  return std::make_unique<OutputInput>(std::move(in), *this);
 }
 
 platform::SaveOutcome OutputFileSystem::commitOutput() {
   errno = 0;
-  if (!stage_) {
-    // No pass changed the input: FILE gets its bytes as they are.
+  if (!file_)
+    return platform::SaveOutcome::WriteFailed;
+  if (!made_) {
+    // The run left the input as it was: FILE gets its bytes as they are.
     auto in = inner_.openRead(platform::FileLocation(input_));
     platform::FileStatus status;
-    if (!in || !in->status(status))
+    if (written_ || !in || !in->status(status))
       return platform::SaveOutcome::WriteFailed;
-    platform::SystemError why;
-    stage_ = inner_.beginNewFile(platform::FileLocation(output_), status.mode,
-                                 platform::SaveRules{allowChown_, {}}, why);
-    if (!stage_) {
-      errno = why.code;
-      return platform::SaveOutcome::WriteFailed;
-    }
     std::vector<char> buffer(1 << 16);
     for (;;) {
       std::size_t got = 0;
@@ -153,15 +135,15 @@ platform::SaveOutcome OutputFileSystem::commitOutput() {
       if (got == 0)
         break;
       std::size_t written = 0;
-      if (!stage_->write(buffer.data(), got, written) || written != got)
+      if (!file_->write(buffer.data(), got, written) || written != got)
         return platform::SaveOutcome::WriteFailed;
     }
-    if (keepDate_ && !stage_->setTimes(status.accessed(), status.modified()))
+    if (keepDate_ && !file_->setTimes(status.accessed(), status.modified()))
       return platform::SaveOutcome::WriteFailed;
   }
-  const platform::SaveOutcome outcome = stage_->commit();
+  const platform::SaveOutcome outcome = file_->commit();
   const int reason = errno;
-  stage_.reset();
+  file_.reset();
   errno = reason;
   return outcome;
 }

@@ -2,16 +2,15 @@
 // input staying as it is.
 //
 // OutputFileSystem serves the input's name (as the command line gave it)
-// from the content the latest pass made, and every other name from the file
-// system beneath it. A job's save of the input begins a NewFile for FILE
-// (platform/file_system.h) and its commit makes that the content the next
-// pass reads: the passes chain through temporary files beside FILE, and
-// nothing is under FILE's name until commitOutput() gives it the last one,
-// once, when the run is over and no file failed. A run whose passes all
-// left the input as it was gives FILE the input's bytes. The input is
-// opened only to be read; its status (its times, which -k gives FILE, and
-// its mode, which a new FILE gets limited by the umask) is the one every
-// pass sees.
+// from the file system beneath it, read only, and every other name as that
+// file system does. begin(), before the run, takes FILE's state and begins
+// a NewFile for it (platform/file_system.h); the save of the input's run
+// writes there, and its commit only marks it made. Nothing is under FILE's
+// name until commitOutput() gives it the content, once, when the run is
+// over and no file failed: a FILE that another program created or changed
+// since begin() is left as it is (TargetChanged). A run that left the
+// input as it was gives FILE the input's bytes. A new FILE gets the
+// input's mode limited by the umask; with keepDate, the input's times.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +29,9 @@ public:
                    std::string output, bool keepDate, bool allowChown);
   ~OutputFileSystem() override;
 
+  // Takes FILE's state and begins its new content, before the run. False,
+  // with the system's reason, when no new file can be begun there.
+  bool begin(platform::SystemError &why);
   // Gives FILE the run's result (see above); the outcome of its commit
   // (TargetChanged: FILE appeared or changed meanwhile and stays as it
   // is), with errno set for a failure the system gave a reason for.
@@ -49,8 +51,8 @@ public:
   std::optional<std::uint32_t> lookup(const std::string &name) override;
 
 private:
-  friend class ChainInput;
-  friend class StageSave;
+  friend class OutputInput;
+  friend class OutputSave;
 
   bool isInput(const platform::FileLocation &at) const;
 
@@ -59,10 +61,12 @@ private:
   std::string output_;
   bool keepDate_;
   bool allowChown_;
-  // The input as the first pass read it.
-  std::optional<platform::FileStatus> inputStatus_;
-  // The latest pass's content, not yet under FILE's name.
-  std::unique_ptr<platform::NewFile> stage_;
+  // FILE's new content, begun before the run.
+  std::unique_ptr<platform::NewFile> file_;
+  // The run's save has written it whole and committed.
+  bool made_ = false;
+  // The run's save has written into it.
+  bool written_ = false;
 };
 
 } // namespace snpln::cli

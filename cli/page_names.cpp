@@ -58,11 +58,17 @@ void printPageList(std::ostream &out, i18n::Language language) {
   };
   out << pad("PAGE", 9) << pad("STANDARD", 14) << "ALSO\n";
   for (const engine::CodePageNaming &naming : engine::codePageNamings()) {
-    const auto names = engine::acceptedNames(naming);
+    std::string standard(naming.standardName);
+    std::transform(
+        standard.begin(), standard.end(), standard.begin(), [](char c) {
+          return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        });
     std::string also;
-    // The first two are the name and the standard name.
-    for (std::size_t i = 2; i < names.size(); ++i)
-      also += (also.empty() ? "" : " ") + names[i];
+    // Every name but the two columns before (CP1125's standard name is its
+    // name too).
+    for (const std::string &name : engine::acceptedNames(naming))
+      if (name != naming.name && name != standard)
+        also += (also.empty() ? "" : " ") + name;
     out << pad(std::string(naming.name), 9)
         << pad(std::string(naming.standardName), 14) << also << '\n';
   }

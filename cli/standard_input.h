@@ -2,9 +2,9 @@
 //
 // StandardInputFileSystem serves the name "-" (never "./-", which names the
 // file) from the text read from standard input, and every other name from
-// the file system beneath it. A job reads "-" like a file, and its save
-// replaces the text the next pass reads; nothing reaches the disk. The
-// caller writes content() to standard output once the run is over.
+// the file system beneath it. A run reads "-" like a file, and its save
+// replaces the text; nothing reaches the disk. The caller writes
+// content() to standard output once the run is over.
 #pragma once
 
 #include <cstdint>

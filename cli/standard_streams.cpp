@@ -14,12 +14,6 @@
 
 namespace snpln::cli {
 
-namespace {
-
-constexpr std::size_t kBufferSize = 65536;
-
-} // namespace
-
 // The system's side: opening, reading and writing the descriptors (on
 // Windows: cli/windows_standard_streams.cpp).
 #ifndef _WIN32
@@ -52,6 +46,8 @@ DescriptorInput::int_type DescriptorInput::underflow() {
   if (closed_)
     throw std::ios_base::failure(std::strerror(EBADF));
   while (true) {
+    if (buffer_.empty())
+      buffer_.resize(kStreamBufferSize);
     const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
     if (got > 0) {
       setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
@@ -72,7 +68,7 @@ bool DescriptorOutput::writeOut(const char *data, std::size_t size) {
   const char *pieces[] = {pbase(), data};
   const std::size_t sizes[] = {static_cast<std::size_t>(pptr() - pbase()),
                                size};
-  setp(buffer_.data(), buffer_.data() + buffer_.size());
+  setp(buffer_.get(), buffer_.get() + kStreamBufferSize);
   if (error_ != 0)
     return false; // the stream has failed; nothing more goes out
   for (int i = 0; i < 2; ++i) {
@@ -101,11 +97,11 @@ bool DescriptorOutput::writeOut(const char *data, std::size_t size) {
 #endif // _WIN32
 
 DescriptorInput::DescriptorInput(int fd, bool closed)
-    : fd_(fd), closed_(closed), buffer_(kBufferSize) {}
+    : fd_(fd), closed_(closed) {}
 
 DescriptorOutput::DescriptorOutput(int fd, bool closed)
-    : fd_(fd), closed_(closed), buffer_(kBufferSize) {
-  setp(buffer_.data(), buffer_.data() + buffer_.size());
+    : fd_(fd), closed_(closed), buffer_(new char[kStreamBufferSize]) {
+  setp(buffer_.get(), buffer_.get() + kStreamBufferSize);
 }
 
 DescriptorOutput::~DescriptorOutput() { sync(); }

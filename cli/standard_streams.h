@@ -16,7 +16,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <streambuf>
 #include <vector>
@@ -31,6 +33,9 @@ struct ClosedDescriptors {
 
 ClosedDescriptors openClosedStandardDescriptors();
 
+// The bytes a stream reads or gathers at a time.
+inline constexpr std::size_t kStreamBufferSize = 65536;
+
 class DescriptorInput : public std::streambuf {
 public:
   // `closed`: the descriptor was closed at start; every read fails.
@@ -42,6 +47,7 @@ protected:
 private:
   int fd_;
   bool closed_;
+  // Sized at the first read (most runs read nothing).
   std::vector<char> buffer_;
 };
 
@@ -65,7 +71,8 @@ private:
   int fd_;
   bool closed_;
   int error_ = 0;
-  std::vector<char> buffer_;
+  // Not cleared: only what is written into it is written out.
+  std::unique_ptr<char[]> buffer_;
 };
 
 // The line a failed write to standard output ends the run with:

@@ -1,9 +1,9 @@
-#ifdef _WIN32
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
 
 // Command-line text on Windows: snpln-cli takes its arguments as UTF-16 and
-// makes them UTF-8 (cli/windows_console.cpp), so the text is UTF-8 already.
-// Other character sets are read with the program's own tables, without
-// iconv.
+// makes them UTF-8 (cli/windows_console.cpp), so the text is UTF-8 already;
+// so are the browser page's arguments (JavaScript strings). Other
+// character sets are read with the program's own tables, without iconv.
 
 #include "cli/locale_text.h"
 
@@ -73,4 +73,4 @@ std::optional<std::string> localeTextToUtf8(const std::string &bytes) {
 
 } // namespace snpln::cli
 
-#endif // _WIN32
+#endif // _WIN32 || __EMSCRIPTEN__

@@ -151,6 +151,8 @@ DescriptorInput::int_type DescriptorInput::underflow() {
     throw std::ios_base::failure(std::strerror(EBADF));
   const HANDLE h = handleOf(fd_);
   std::size_t got = 0;
+  if (buffer_.empty())
+    buffer_.resize(kStreamBufferSize);
   if (isConsole(h)) {
     if (!readConsole(h, buffer_, got))
       return traits_type::eof();
@@ -176,7 +178,7 @@ bool DescriptorOutput::writeOut(const char *data, std::size_t size) {
   const char *pieces[] = {pbase(), data};
   const std::size_t sizes[] = {static_cast<std::size_t>(pptr() - pbase()),
                                size};
-  setp(buffer_.data(), buffer_.data() + buffer_.size());
+  setp(buffer_.get(), buffer_.get() + kStreamBufferSize);
   if (error_ != 0)
     return false; // the stream has failed; nothing more goes out
   const HANDLE h = handleOf(fd_);

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -41,16 +42,27 @@ std::array<std::uint8_t, 256> makeClasses(const PageLetters &letters) {
   return t;
 }
 
+// The row of a page in the tables below: 0 for the Latin letters alone,
+// then the single-byte pages in their order.
+constexpr std::size_t kRows = std::size(kSingleBytePages) + 1;
+
+std::size_t rowOf(CodePage page) {
+  return isSingleBytePage(page) ? singleByteIndex(page) + 1 : 0;
+}
+
+// The page of each row.
+CodePage pageOfRow(std::size_t row) {
+  return row == 0 ? CodePage::Auto : kSingleBytePages[row - 1];
+}
+
 const std::array<std::uint8_t, 256> &classesOf(CodePage page) {
-  static const std::array<std::uint8_t, 256> tables[] = {
-      makeClasses(lettersOf(CodePage::Auto)),
-      makeClasses(lettersOf(CodePage::Dos)),
-      makeClasses(lettersOf(CodePage::Win)),
-      makeClasses(lettersOf(CodePage::Koi)),
-      makeClasses(lettersOf(CodePage::Iso)),
-  };
-  return isSingleBytePage(page) ? tables[static_cast<std::size_t>(page)]
-                                : tables[0];
+  static const auto tables = [] {
+    std::array<std::array<std::uint8_t, 256>, kRows> t{};
+    for (std::size_t row = 0; row < kRows; ++row)
+      t[row] = makeClasses(lettersOf(pageOfRow(row)));
+    return t;
+  }();
+  return tables[rowOf(page)];
 }
 
 // The classes of the UTF-8 look-back's bytes (lookBackByte below): ASCII as
@@ -102,13 +114,13 @@ std::array<std::uint8_t, 256> makeKinds(CodePage page) {
 }
 
 const std::array<std::uint8_t, 256> &kindsOf(CodePage page) {
-  static const std::array<std::uint8_t, 256> tables[] = {
-      makeKinds(CodePage::Auto), makeKinds(CodePage::Dos),
-      makeKinds(CodePage::Win),  makeKinds(CodePage::Koi),
-      makeKinds(CodePage::Iso),
-  };
-  return isSingleBytePage(page) ? tables[static_cast<std::size_t>(page)]
-                                : tables[0];
+  static const auto tables = [] {
+    std::array<std::array<std::uint8_t, 256>, kRows> t{};
+    for (std::size_t row = 0; row < kRows; ++row)
+      t[row] = makeKinds(pageOfRow(row));
+    return t;
+  }();
+  return tables[rowOf(page)];
 }
 
 #if !defined(__SSE2__)
@@ -138,19 +150,16 @@ SmartBytes makeSmartBytes(CodePage page, bool saveUpper) {
 }
 
 const SmartBytes &smartBytesOf(CodePage page, bool saveUpper) {
-  static const std::array<SmartBytes, 10> tables = [] {
-    std::array<SmartBytes, 10> t{};
-    const CodePage pages[] = {CodePage::Auto, CodePage::Dos, CodePage::Win,
-                              CodePage::Koi, CodePage::Iso};
-    for (std::size_t p = 0; p < 5; ++p) {
-      t[2 * p] = makeSmartBytes(pages[p], false);
-      t[2 * p + 1] = makeSmartBytes(pages[p], true);
+  static const auto tables = [] {
+    // 2 * kRows tables of 2 KiB: on the heap.
+    auto t = std::make_unique<std::array<SmartBytes, 2 * kRows>>();
+    for (std::size_t row = 0; row < kRows; ++row) {
+      (*t)[2 * row] = makeSmartBytes(pageOfRow(row), false);
+      (*t)[2 * row + 1] = makeSmartBytes(pageOfRow(row), true);
     }
     return t;
   }();
-  const std::size_t p =
-      isSingleBytePage(page) ? static_cast<std::size_t>(page) : 0;
-  return tables[2 * p + (saveUpper ? 1 : 0)];
+  return (*tables)[2 * rowOf(page) + (saveUpper ? 1 : 0)];
 }
 
 // What the bytes of a chunk are, one bit per byte (the first byte lowest).
@@ -300,9 +309,10 @@ void remember(CaseState &state, const std::uint8_t *bytes, std::size_t size) {
 }
 
 // UTF-8. The Cyrillic letters U+0400..U+045F are the two-byte sequences
-// D0 80..D1 9F: capitals D0 80..D0 AF, small letters D0 B0..D1 9F. A D0 or
-// D1 byte always begins a character, so each output byte follows from the
-// byte, the one before it and the one after it, whatever lies around them.
+// D0 80..D1 9F: capitals D0 80..D0 AF, small letters D0 B0..D1 9F; Ґ and ґ
+// are D2 90 and D2 91. A D0, D1 or D2 byte always begins a character, so
+// each output byte follows from the byte, the one before it and the one
+// after it, whatever lies around them.
 
 // The upper case of byte c of a UTF-8 text, p being the byte before it and
 // x the byte after it (0 for none). Branch-free, so that loops over it
@@ -317,8 +327,10 @@ inline std::uint8_t upperUtf8Byte(std::uint8_t p, std::uint8_t c,
   // U+0450..045F (D1 90..9F) -> U+0400..040F (D0 80..8F)
   const bool d1High = (p == 0xD1) & (static_cast<std::uint8_t>(c - 0x90) < 16);
   const bool lead = (c == 0xD1) & (static_cast<std::uint8_t>(x - 0x80) < 32);
+  // ґ (D2 91) -> Ґ (D2 90)
+  const bool ghe = (p == 0xD2) & (c == 0x91);
   return static_cast<std::uint8_t>(c - ((ascii | d0) << 5) + (d1Low << 5) -
-                                   (d1High << 4) - lead);
+                                   (d1High << 4) - lead - ghe);
 }
 
 // Lower case, as upperUtf8Byte.
@@ -333,8 +345,10 @@ inline std::uint8_t lowerUtf8Byte(std::uint8_t p, std::uint8_t c,
   const bool d0Low = (p == 0xD0) & (static_cast<std::uint8_t>(c - 0x80) < 16);
   const bool lead = (c == 0xD0) & ((static_cast<std::uint8_t>(x - 0x80) < 16) |
                                    (static_cast<std::uint8_t>(x - 0xA0) < 16));
+  // Ґ (D2 90) -> ґ (D2 91)
+  const bool ghe = (p == 0xD2) & (c == 0x90);
   return static_cast<std::uint8_t>(c + ((ascii | d0Mid) << 5) - (d0High << 5) +
-                                   (d0Low << 4) + lead);
+                                   (d0Low << 4) + lead + ghe);
 }
 
 // The case of w[0, n) into out[0, n): `before` is the byte before w[0],

@@ -11,6 +11,7 @@
 
 #include "engine/code_page_chars.h"
 #include "engine/detect_frames.h"
+#include "engine/detect_utf16.h"
 #include "engine/detect_utf8.h"
 #include "engine/letter_frequencies.h"
 #include "engine/utf16.h"
@@ -20,8 +21,10 @@ namespace snpln::engine {
 
 namespace {
 
-constexpr CodePage kSingleBytePages[] = {CodePage::Dos, CodePage::Win,
-                                         CodePage::Koi, CodePage::Iso};
+// The pages the letters are counted for; their neighbours follow
+// (engine/detect_neighbours.h).
+constexpr CodePage kCountedPages[] = {CodePage::Dos, CodePage::Win,
+                                      CodePage::Koi, CodePage::Iso};
 
 // The weight of a letter in the counts, in eighths: 8 for the Russian
 // letters А..я, 1 for Ё and ё and the Ukrainian and Belarusian letters
@@ -89,24 +92,8 @@ const std::array<ByteWeight, 256> &weights() {
 } // namespace
 
 bool isPageLetter(std::uint8_t b, CodePage page) {
-  const ByteWeight &w = weights()[b];
-  switch (page) {
-  case CodePage::Dos:
-    return w.dos != 0;
-  case CodePage::Win:
-    return w.win != 0;
-  case CodePage::Koi:
-    return w.koi != 0;
-  case CodePage::Iso:
-    return w.iso != 0;
-  case CodePage::Auto:
-  case CodePage::Utf8:
-  case CodePage::Utf16:
-  case CodePage::Utf16Le:
-  case CodePage::Utf16Be:
-    break;
-  }
-  return false;
+  return b >= 0x80 && isSingleBytePage(page) &&
+         letterWeight(charsOf(page)[b]) != 0;
 }
 
 LetterCounts countLetters(const std::uint8_t *sample, std::size_t size) {
@@ -167,6 +154,9 @@ unsigned countOf(const LetterCounts &counts, CodePage page) {
   case CodePage::Utf16:
   case CodePage::Utf16Le:
   case CodePage::Utf16Be:
+  case CodePage::Mac:
+  case CodePage::KoiU:
+  case CodePage::Cp1125:
     break;
   }
   return 0;
@@ -187,6 +177,9 @@ unsigned minorOf(const LetterCounts &counts, CodePage page) {
   case CodePage::Utf16:
   case CodePage::Utf16Le:
   case CodePage::Utf16Be:
+  case CodePage::Mac:
+  case CodePage::KoiU:
+  case CodePage::Cp1125:
     break;
   }
   return 0;
@@ -207,7 +200,7 @@ CodePage chooseByLetters(const std::uint8_t *sample, std::size_t size,
   if (chosen == CodePage::Auto)
     return chosen;
   unsigned top = 0;
-  for (const CodePage page : kSingleBytePages)
+  for (const CodePage page : kCountedPages)
     top = std::max(top, countOf(counts, page));
 
   // The contenders: every page whose count, its minor letters taken as
@@ -219,16 +212,54 @@ CodePage chooseByLetters(const std::uint8_t *sample, std::size_t size,
   };
   if (framing == chosen || (framing != CodePage::Auto && contends(framing)))
     return framing;
-  if (std::none_of(std::begin(kSingleBytePages), std::end(kSingleBytePages),
+  if (std::none_of(std::begin(kCountedPages), std::end(kCountedPages),
                    contends))
     return chosen;
-  const ReadingFit chosenFit = fitOfReading(sample, size, chosen);
-  CodePage best = chosen;
-  ReadingFit bestFit = chosenFit;
-  for (const CodePage page : kSingleBytePages) {
+  // Each page is read as it or the neighbour that would take its place
+  // (engine/detect_neighbours.h). A contender whose words read right where
+  // the chosen page's read wrong (a capital after small letters, a sign
+  // inside a word) wins outright: short texts, whose letter frequencies
+  // say little, are told so.
+  const auto readingOf = [&](CodePage page) {
+    return chooseNeighbour(sample, size, page).page;
+  };
+  std::array<CodePage, std::size(kCountedPages)> reading{};
+  std::array<long, std::size(kCountedPages)> words{};
+  const CodePage chosenReading = readingOf(chosen);
+  const long ownWords = wordsReadRight(sample, size, chosenReading);
+  long mostWords = ownWords;
+  for (std::size_t p = 0; p < std::size(kCountedPages); ++p) {
+    const CodePage page = kCountedPages[p];
     if (!contends(page))
       continue;
-    const ReadingFit fit = fitOfReading(sample, size, page);
+    reading[p] = readingOf(page);
+    words[p] = wordsReadRight(sample, size, reading[p]);
+    mostWords = std::max(mostWords, words[p]);
+  }
+  if (mostWords >= ownWords + kWordsMargin) {
+    // Among the contenders that read best, the one that fits best.
+    CodePage byWords = CodePage::Auto;
+    long bestScore = 0;
+    for (std::size_t p = 0; p < std::size(kCountedPages); ++p) {
+      if (!contends(kCountedPages[p]) || words[p] != mostWords)
+        continue;
+      const long score = fitOfReading(sample, size, reading[p]).score;
+      if (byWords == CodePage::Auto || score > bestScore) {
+        byWords = kCountedPages[p];
+        bestScore = score;
+      }
+    }
+    return byWords;
+  }
+  const ReadingFit chosenFit = fitOfReading(sample, size, chosenReading);
+  CodePage best = chosen;
+  ReadingFit bestFit = chosenFit;
+  for (std::size_t p = 0; p < std::size(kCountedPages); ++p) {
+    const CodePage page = kCountedPages[p];
+    // Nor does a reading whose words read clearly worse.
+    if (!contends(page) || words[p] + kWordsMargin <= ownWords)
+      continue;
+    const ReadingFit fit = fitOfReading(sample, size, reading[p]);
     if (fit.score > bestFit.score) {
       best = page;
       bestFit = fit;
@@ -242,7 +273,7 @@ CodePage chooseByLetters(const std::uint8_t *sample, std::size_t size,
   // letters decided) or a tenth (otherwise) of a natural logarithm per
   // letter. Win against Koi is reopened only for a reading that is mostly
   // capitals; in mixed case the balance of small letters is reliable.
-  const long letters = std::max<long>(1, chosenFit.letters);
+  const long letters = std::max<long>(1, static_cast<long>(chosenFit.letters));
   const long gain = bestFit.score - chosenFit.score; // in eighths
   if (isWinKoiPair(chosen, best)) {
     if (bestFit.capitals * 2 < bestFit.letters)
@@ -254,9 +285,10 @@ CodePage chooseByLetters(const std::uint8_t *sample, std::size_t size,
 
 } // namespace
 
-CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
+NeighbourChoice chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
   // Frames in the CP866 or the KOI8-R reading (in both: the one with more
-  // framed characters) are set aside as blanks; the letters decide.
+  // framed characters) are set aside as blanks; the letters decide, then
+  // the neighbours' own evidence.
   std::vector<bool> framed;
   CodePage framing = CodePage::Auto;
   std::size_t most = 0;
@@ -268,13 +300,16 @@ CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size) {
     }
   }
   if (framing == CodePage::Auto)
-    return chooseByLetters(sample, size, framing);
+    return chooseNeighbour(sample, size,
+                           chooseByLetters(sample, size, framing));
   findFrames(sample, size, framing, &framed);
   std::vector<std::uint8_t> letters(sample, sample + size);
   for (std::size_t i = 0; i < size; ++i)
     if (framed[i])
       letters[i] = ' ';
-  return chooseByLetters(letters.data(), letters.size(), framing);
+  return chooseNeighbour(
+      letters.data(), letters.size(),
+      chooseByLetters(letters.data(), letters.size(), framing));
 }
 
 namespace {
@@ -282,49 +317,79 @@ namespace {
 // The longest byte order mark.
 constexpr std::uint64_t kMarkBytes = 4;
 
-// A UTF-16 byte order mark makes the file UTF-16 of that order, zero bytes
-// and all; a UTF-32 one makes it binary (as its zero bytes would).
-std::optional<Detection> byByteOrderMark(const std::uint8_t *bytes,
-                                         std::size_t size) {
-  Detection d;
-  switch (bomKindOf(bytes, size)) {
-  case BomKind::Utf16Le:
-    d.page = CodePage::Utf16Le;
-    return d;
-  case BomKind::Utf16Be:
-    d.page = CodePage::Utf16Be;
-    return d;
-  case BomKind::Utf32:
-    d.kind = TextKind::Binary;
-    return d;
-  case BomKind::None:
-  case BomKind::Utf8:
-    break;
-  }
-  return std::nullopt;
+// A UTF-32 byte order mark makes the file binary (as its zero bytes
+// would), whatever follows.
+bool opensUtf32(const std::uint8_t *bytes, std::size_t size) {
+  return bomKindOf(bytes, size) == BomKind::Utf32;
+}
+
+// The UTF-16 page of a mark the text after it bears out, else Auto.
+CodePage byUtf16Mark(BomKind mark, const std::uint8_t *bytes,
+                     std::size_t size) {
+  if (mark != BomKind::Utf16Le && mark != BomKind::Utf16Be)
+    return CodePage::Auto;
+  const ByteOrder order =
+      mark == BomKind::Utf16Le ? ByteOrder::Little : ByteOrder::Big;
+  if (!utf16MarkHolds(bytes + 2, size - 2, order))
+    return CodePage::Auto;
+  return mark == BomKind::Utf16Le ? CodePage::Utf16Le : CodePage::Utf16Be;
 }
 
 } // namespace
 
 Detection detectSample(const std::uint8_t *sample, std::size_t size,
                        bool cutShort, DetectDepth depth) {
-  if (const auto marked = byByteOrderMark(sample, size))
-    return *marked;
   Detection d;
+  const BomKind mark = bomKindOf(sample, size);
+  if (mark == BomKind::Utf32) {
+    d.kind = TextKind::Binary;
+    return d;
+  }
+  if (const CodePage utf16 = byUtf16Mark(mark, sample, size);
+      utf16 != CodePage::Auto) {
+    d.page = utf16;
+    return d;
+  }
+  if (mark == BomKind::Utf16Le || mark == BomKind::Utf16Be)
+    d.ignoredMark = mark;
   if (size > 0 && std::memchr(sample, 0, size) != nullptr) {
     d.kind = TextKind::Binary;
+    if (mark == BomKind::None)
+      d.unmarkedUtf16 = unmarkedUtf16(sample, size, cutShort);
     return d;
   }
   if (depth == DetectDepth::Kind)
     return d;
-  const bool bom =
-      size >= 3 && std::memcmp(sample, kUtf8Bom, sizeof kUtf8Bom) == 0;
-  if (bom || readsAsUtf8(sample, size, cutShort)) {
+  if (mark == BomKind::Utf8) {
+    // The mark holds when what follows has no more stray bytes than UTF-8
+    // characters (ASCII alone among it).
+    const Utf8Evidence e = readAsUtf8(sample + 3, size - 3, cutShort);
+    if (e.strayBytes <= e.sequences) {
+      d.page = CodePage::Utf8;
+      return d;
+    }
+    d.ignoredMark = mark;
+  }
+  // A mark that does not hold is text of the page the rest is in.
+  std::size_t skip = 0;
+  if (d.ignoredMark == BomKind::Utf8)
+    skip = 3;
+  else if (d.ignoredMark != BomKind::None)
+    skip = 2;
+  sample += skip;
+  size -= skip;
+  if (readsAsUtf8(sample, size, cutShort)) {
     d.page = CodePage::Utf8;
     return d;
   }
-  if (depth == DetectDepth::Page)
-    d.page = chooseSingleByte(sample, size);
+  if (depth == DetectDepth::Page) {
+    NeighbourChoice choice = chooseSingleByte(sample, size);
+    if (choice.page == CodePage::Auto && skip > 0) // letters in the mark alone
+      choice = chooseSingleByte(sample - skip, size + skip);
+    d.page = choice.page;
+    d.neighbour = choice.neighbour;
+    d.note = choice.note;
+  }
   return d;
 }
 
@@ -353,8 +418,8 @@ std::size_t firstNotPlain(const std::uint8_t *bytes, std::size_t size) {
 void DetectionEvidence::feed(const std::uint8_t *bytes, std::size_t size) {
   while (size > 0 && !done_) {
     if (fed_ < kDetectSampleSize) {
-      // The first kMarkBytes alone first: a UTF-16 or UTF-32 mark decides
-      // there, however the bytes come.
+      // The first kMarkBytes alone first: a UTF-32 mark decides there,
+      // however the bytes come.
       const std::uint64_t upTo =
           fed_ < kMarkBytes ? kMarkBytes : kDetectSampleSize;
       const std::size_t n =
@@ -363,9 +428,8 @@ void DetectionEvidence::feed(const std::uint8_t *bytes, std::size_t size) {
       bytes += n;
       size -= n;
       if (fed_ == kMarkBytes &&
-          byByteOrderMark(
-              reinterpret_cast<const std::uint8_t *>(evidence_.data()),
-              evidence_.size())) {
+          opensUtf32(reinterpret_cast<const std::uint8_t *>(evidence_.data()),
+                     evidence_.size())) {
         done_ = true;
         return;
       }
@@ -477,16 +541,14 @@ void DetectionEvidence::feedLater(const std::uint8_t *bytes, std::size_t size) {
 }
 
 Detection DetectionEvidence::result(bool atEnd, DetectDepth depth) const {
-  const auto *head = reinterpret_cast<const std::uint8_t *>(evidence_.data());
-  if (const auto marked = byByteOrderMark(head, evidence_.size()))
-    return *marked;
-  Detection d;
-  if (binary_) {
+  const auto *bytes = reinterpret_cast<const std::uint8_t *>(evidence_.data());
+  Detection d = detectSample(bytes, evidence_.size(), !atEnd, depth);
+  if (binary_ && d.kind == TextKind::Text && !isUtf16Page(d.page)) {
+    // A zero byte read on past the head, which the evidence leaves out.
+    d = Detection{};
     d.kind = TextKind::Binary;
-    return d;
   }
-  return detectSample(reinterpret_cast<const std::uint8_t *>(evidence_.data()),
-                      evidence_.size(), !atEnd, depth);
+  return d;
 }
 
 Detection detectBytes(const std::uint8_t *bytes, std::size_t size) {

@@ -10,20 +10,26 @@
 // read holds a Cyrillic letter, and a file of ASCII alone is read to its
 // end. A zero byte in what is read makes the file binary.
 //
-// A byte order mark decides first: FF FE UTF-16LE and FE FF UTF-16BE
-// (their zero bytes are text), FF FE 00 00 and 00 00 FE FF UTF-32, which is
-// not text. Otherwise the rule on the evidence: UTF-8 when it opens with a
-// byte order mark or
-// reads as UTF-8 (engine/detect_utf8.h: valid, or overwhelmingly valid with
-// a few stray bytes; a short text only when plausible as UTF-8). Otherwise
-// one of the four single-byte pages, by the letters: box-drawing characters
-// standing in frames in the CP866 or KOI8-R reading (engine/detect_frames.h)
-// are set aside, the remaining bytes are counted against each page's
-// letters (the Russian letters, Ё and ё, and the Ukrainian and Belarusian
-// letters the page holds), and where the counts of the leading pages are
-// close, or where Win and Koi tie and the favoured reading is mostly
-// capitals, the reading that fits Russian letter frequencies clearly
-// better wins. Auto when no byte is a letter of any page.
+// A byte order mark is evidence, not proof: FF FE UTF-16LE and FE FF
+// UTF-16BE (their zero bytes are text) when the text after them reads as
+// UTF-16 (engine/detect_utf16.h), EF BB BF UTF-8 when the text after it has
+// no more stray bytes than UTF-8 characters; otherwise the mark's bytes are
+// text like the rest. FF FE 00 00 and 00 00 FE FF are UTF-32, which is not
+// text. A zero byte elsewhere makes the file binary; the detection then
+// says whether it reads as UTF-16 without a mark. Otherwise the rule on the
+// evidence: UTF-8 when it reads as UTF-8 (engine/detect_utf8.h: valid, or
+// valid with no more stray bytes than characters of two bytes or more; a
+// short text only when plausible as UTF-8). Otherwise one of the four
+// single-byte pages CP866, Windows-1251, KOI8-R and ISO 8859-5, by the
+// letters: box-drawing characters standing in frames in the CP866 or KOI8-R
+// reading (engine/detect_frames.h) are set aside, the remaining bytes are
+// counted against each page's letters (the Russian letters, Ё and ё, and
+// the Ukrainian and Belarusian letters the page holds), and where the
+// counts of the leading pages are close, or where Win and Koi tie and the
+// favoured reading is mostly capitals, the reading that fits Russian letter
+// frequencies clearly better wins. Then KOI8-U, CP1125 or Mac Cyrillic
+// takes the place of the page chosen on their own evidence
+// (engine/detect_neighbours.h). Auto when no byte is a letter of any page.
 #pragma once
 
 #include <cstddef>
@@ -31,7 +37,9 @@
 #include <string>
 
 #include "engine/code_page.h"
+#include "engine/detect_neighbours.h"
 #include "engine/slice_stream.h"
+#include "engine/utf16.h"
 #include "platform/file_system.h"
 
 namespace snpln::engine {
@@ -72,19 +80,30 @@ enum class DetectDepth : std::uint8_t { Kind, Utf8, Page };
 struct Detection {
   TextKind kind = TextKind::Text;
   // Auto for binary data; Utf16Le or Utf16Be for a file that opens with
-  // their byte order mark.
+  // their byte order mark and reads as UTF-16 after it.
   CodePage page = CodePage::Auto;
+  // Binary data (for its zero bytes) that reads as UTF-16 text without a
+  // byte order mark: Utf16Le or Utf16Be; Auto otherwise. `kind` stays
+  // Binary and `page` Auto: reading it so is the caller's choice.
+  CodePage unmarkedUtf16 = CodePage::Auto;
+  // A byte order mark the file opens with that the text after it does not
+  // bear out (its bytes are then text of `page`); None otherwise.
+  BomKind ignoredMark = BomKind::None;
+  // Where `page` is KOI8-U, CP1125 or Mac Cyrillic: the page it was told
+  // from, and why.
+  CodePage neighbour = CodePage::Auto;
+  NeighbourNote note = NeighbourNote::None;
 };
 
-// Whether byte b is a letter of `page` (Dos, Win, Koi or Iso).
+// Whether byte b is a letter of a single-byte page.
 bool isPageLetter(std::uint8_t b, CodePage page);
 LetterCounts countLetters(const std::uint8_t *sample, std::size_t size);
 // The largest count (Dos, then Win, Koi, Iso on a tie; Win against Koi by
 // the balance), Auto when all are 0.
 CodePage chooseCodePage(const LetterCounts &counts);
 // The single-byte rule: frames set aside, the counts, the letter
-// frequencies where the counts are weak.
-CodePage chooseSingleByte(const std::uint8_t *sample, std::size_t size);
+// frequencies where the counts are weak, the neighbours' own evidence.
+NeighbourChoice chooseSingleByte(const std::uint8_t *sample, std::size_t size);
 // The whole rule on bytes at hand. `cutShort` says they are the head of a
 // longer text, so a sequence cut by their end is no fault of the text.
 Detection detectSample(const std::uint8_t *sample, std::size_t size,

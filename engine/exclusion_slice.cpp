@@ -329,9 +329,10 @@ bool endsWithLetter(const std::uint8_t *w, std::size_t from, std::size_t end) {
     return isUtf8Letter(c);
   if (end - from < 2 || (c & 0xC0) != 0x80)
     return false;
-  // D0 80..BF and D1 80..9F are the Cyrillic letters.
+  // D0 80..BF and D1 80..9F are the Cyrillic letters, D2 90 and 91 Ґ ґ.
   const std::uint8_t lead = w[end - 2];
-  return lead == 0xD0 || (lead == 0xD1 && c <= 0x9F);
+  return lead == 0xD0 || (lead == 0xD1 && c <= 0x9F) ||
+         (lead == 0xD2 && (c == 0x90 || c == 0x91));
 }
 
 // Handles the slice's characters as far as each one's next character is at

@@ -87,26 +87,14 @@ LetterMap makeLetterMap(CodePage page) {
 }
 
 const LetterMap &letterMapOf(CodePage page) {
-  static const LetterMap dos = makeLetterMap(CodePage::Dos);
-  static const LetterMap win = makeLetterMap(CodePage::Win);
-  static const LetterMap koi = makeLetterMap(CodePage::Koi);
-  static const LetterMap iso = makeLetterMap(CodePage::Iso);
-  switch (page) {
-  case CodePage::Dos:
-    return dos;
-  case CodePage::Koi:
-    return koi;
-  case CodePage::Iso:
-    return iso;
-  case CodePage::Win:
-  case CodePage::Auto:
-  case CodePage::Utf8:
-  case CodePage::Utf16:
-  case CodePage::Utf16Le:
-  case CodePage::Utf16Be:
-    break;
-  }
-  return win;
+  static const auto maps = [] {
+    std::array<LetterMap, std::size(kSingleBytePages)> m{};
+    for (std::size_t i = 0; i < m.size(); ++i)
+      m[i] = makeLetterMap(kSingleBytePages[i]);
+    return m;
+  }();
+  return maps[isSingleBytePage(page) ? singleByteIndex(page)
+                                     : singleByteIndex(CodePage::Win)];
 }
 
 } // namespace

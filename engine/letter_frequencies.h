@@ -23,7 +23,7 @@ struct ReadingFit {
   unsigned capitals = 0; // of which capitals
 };
 
-// `page` is Dos, Win, Koi or Iso.
+// `page` is a single-byte page.
 ReadingFit fitOfReading(const std::uint8_t *sample, std::size_t size,
                         CodePage page);
 

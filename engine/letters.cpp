@@ -36,29 +36,16 @@ PageLetters makeLetters(CodePage page) {
 } // namespace
 
 const PageLetters &lettersOf(CodePage page) {
-  // Built once per process, on first use.
-  static const PageLetters latin = makeLetters(CodePage::Auto);
-  static const PageLetters dos = makeLetters(CodePage::Dos);
-  static const PageLetters win = makeLetters(CodePage::Win);
-  static const PageLetters koi = makeLetters(CodePage::Koi);
-  static const PageLetters iso = makeLetters(CodePage::Iso);
-  switch (page) {
-  case CodePage::Dos:
-    return dos;
-  case CodePage::Win:
-    return win;
-  case CodePage::Koi:
-    return koi;
-  case CodePage::Iso:
-    return iso;
-  case CodePage::Auto:
-  case CodePage::Utf8:
-  case CodePage::Utf16:
-  case CodePage::Utf16Le:
-  case CodePage::Utf16Be:
-    break;
-  }
-  return latin;
+  // Built once per process, on first use: the Latin letters alone, then
+  // each single-byte page.
+  static const auto tables = [] {
+    std::array<PageLetters, std::size(kSingleBytePages) + 1> t{};
+    t[0] = makeLetters(CodePage::Auto);
+    for (std::size_t i = 0; i < std::size(kSingleBytePages); ++i)
+      t[i + 1] = makeLetters(kSingleBytePages[i]);
+    return t;
+  }();
+  return isSingleBytePage(page) ? tables[singleByteIndex(page) + 1] : tables[0];
 }
 
 std::uint8_t toUpperChar(std::uint8_t c, CodePage page) {

@@ -94,7 +94,7 @@ bool haveByte(SliceStream &job, StepResult &result) {
 
 } // namespace
 
-LineBuffer::LineBuffer() : bytes(kLineLimit) {}
+LineBuffer::LineBuffer() { bytes.grow(kLineLimit, 0); }
 
 StepResult readLine(SliceStream &job, LineBuffer &line) {
   line.data = line.bytes.data();

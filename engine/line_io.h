@@ -47,7 +47,7 @@ struct LineBuffer {
   // line yet writes CR LF.
   std::uint8_t lineEnd[2] = {0x0D, 0x0A};
   std::size_t lineEndLength = 2;
-  std::vector<std::uint8_t> bytes; // kLineLimit bytes
+  StreamBytes bytes; // kLineLimit bytes, not cleared
   // Bit i of lineEnds[i / 64] is set when byte i of the slice that starts
   // at file offset `mappedSliceStart` is a CR or LF; words below
   // `mappedWords` are mapped (those below the word of the slice's first

@@ -110,7 +110,10 @@ const Entry *processTable(std::size_t slot, Make &&make) {
   return table.get();
 }
 
-constexpr std::size_t kPages = 8;
+// A slot per value of CodePage.
+constexpr std::size_t kPages = 12;
+static_assert(static_cast<std::size_t>(CodePage::Cp1125) < kPages,
+              "every page has a slot of its own");
 
 // The fast path of decodeSlice: the target byte of the character that
 // begins with byte b followed by byte n, at entry b | n << 8: b's own for

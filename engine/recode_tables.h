@@ -1,4 +1,4 @@
-// Recoding between the four single-byte pages: six constant tables, one per
+// Recoding between the seven single-byte pages: 21 constant tables, one per
 // pair of pages, each a one-to-one map of 0x80..0xFF whose inverse serves
 // the other direction, so that A -> B -> A gives back every byte.
 //
@@ -20,15 +20,15 @@
 namespace snpln::engine {
 
 struct PagePairTable {
-  CodePage low; // Dos < Win < Koi < Iso
+  CodePage low; // the lower value: Dos < Win < Koi < Iso < Mac < KoiU < Cp1125
   CodePage high;
   // Entry i: the byte of `high` for the byte 0x80 + i of `low`.
   std::array<std::uint8_t, 128> map;
 };
 
-extern const std::array<PagePairTable, 6> kPagePairTables;
+extern const std::array<PagePairTable, 21> kPagePairTables;
 
-// source and target are Dos, Win, Koi or Iso. Bytes below 0x80 come back
+// source and target are single-byte pages. Bytes below 0x80 come back
 // unchanged, and every byte when the pages are the same.
 std::uint8_t recodeByte(std::uint8_t b, CodePage source, CodePage target);
 

@@ -22,6 +22,16 @@ SliceStream::SliceStream(platform::InputFile *in, platform::OutputFile *out,
                          platform::FileSize size, std::size_t sliceBytes)
     : input(in), temp(out), sliceSize(sliceBytes), fileSize(size) {}
 
+SliceStream SliceStream::openEnded(platform::InputFile *in,
+                                   platform::OutputFile *out,
+                                   std::size_t sliceBytes, std::size_t block) {
+  SliceStream stream(in, out, kSizeUnknown, sliceBytes);
+  stream.readBlock = block;
+  stream.writeBlock = block;
+  stream.sizeOpen_ = true;
+  return stream;
+}
+
 bool SliceStream::hold(platform::FileSize end) {
   end = std::min(end, fileSize);
   if (end <= heldEnd())
@@ -45,7 +55,7 @@ bool SliceStream::hold(platform::FileSize end) {
     const platform::FileSize need = end - heldEnd();
     const std::size_t want =
         static_cast<std::size_t>(std::min<platform::FileSize>(
-            std::max<platform::FileSize>(need, kIoBlockSize),
+            std::max<platform::FileSize>(need, readBlock),
             fileSize - heldEnd()));
     block_.grow(blockFill_ + want, blockFill_);
     std::size_t got = 0;
@@ -54,9 +64,15 @@ bool SliceStream::hold(platform::FileSize end) {
       failed_ = true;
       return false;
     }
-    // Nothing where the size said there is more: the file shrank.
-    if (got == 0)
-      return false;
+    if (got == 0) {
+      // Nothing where the size said there is more: the file shrank.
+      if (!sizeOpen_)
+        return false;
+      // The input of an open-ended stream has ended: its size is known.
+      sizeOpen_ = false;
+      fileSize = heldEnd();
+      return true;
+    }
     blockFill_ += got;
   }
   return true;
@@ -66,13 +82,17 @@ bool SliceStream::readSlice() {
   bytesRead = 0;
   slicePos = 0;
   handedOut_ = std::max(handedOut_, processed);
-  const platform::FileSize newEnd =
+  platform::FileSize newEnd =
       handedOut_ +
       std::min<platform::FileSize>(sliceSize, fileSize - handedOut_);
   if (newEnd == processed)
     return true;
   if (!hold(newEnd + kLookAhead) && heldEnd() < newEnd)
     return false;
+  // An open-ended input may have ended before the slice's end.
+  newEnd = std::min(newEnd, fileSize);
+  if (newEnd <= processed)
+    return true;
   const std::size_t start = static_cast<std::size_t>(processed - blockOffset_);
   slice = block_.data() + start;
   bytesRead = static_cast<std::size_t>(newEnd - processed);
@@ -83,13 +103,16 @@ bool SliceStream::readSlice() {
   return true;
 }
 
-bool SliceStream::bytesAhead(const std::uint8_t *&data, std::size_t &size) {
+bool SliceStream::bytesAhead(const std::uint8_t *&data, std::size_t &size,
+                             std::size_t want) {
   data = nullptr;
   size = 0;
   if (processed >= fileSize)
     return true;
-  if (!hold(processed + 1))
+  if (!hold(processed + std::max<std::size_t>(want, 1)))
     return false;
+  if (processed >= fileSize)
+    return true;
   const std::size_t start = static_cast<std::size_t>(processed - blockOffset_);
   data = block_.data() + start;
   size = blockFill_ - start;

@@ -2,12 +2,20 @@
 // slice and the counters. The job owns all of it; a step takes the next
 // slice, transforms it and hands the result to the stream's output.
 //
-// The file is read in blocks of kIoBlockSize bytes (the last one shorter)
-// and the output written in blocks of at least kIoBlockSize bytes (the last
-// one shorter, when the job finishes); the engines still work one slice of
-// sliceSize new bytes per step, and the job sets its progress after each.
+// The file is read in blocks of `readBlock` bytes (the last one shorter)
+// and the output written in blocks of at least `writeBlock` bytes (the last
+// one shorter, when the job finishes); both are kIoBlockSize for a file and
+// smaller between two stages of a file's run, whose streams stay in
+// memory. The engines still work one slice of sliceSize new bytes per step.
 // A slice is a window over the block, never a copy: an engine transforms it
 // in place or reads it into output of its own.
+//
+// A stream's size is known from the start (a file), or only once its input
+// has ended (the output of the stage before it: openEnded()). Until then
+// `fileSize` is kSizeUnknown; every read that finds the input ended sets it
+// to the bytes read, and atEnd() reads ahead when it must to tell. So an
+// engine's `processed + bytesRead >= fileSize` still tells the last slice:
+// readSlice() holds kLookAhead bytes past the slice, or has met the end.
 //
 // `processed` counts the bytes of the file an engine has consumed, and the
 // next slice begins at the first byte not consumed. An engine that must see
@@ -39,6 +47,8 @@ inline constexpr std::size_t kIoBlockSize = 256 * 1024;
 // Bytes after the current slice the stream holds where the file has them,
 // for a look past its end (peekNextByte).
 inline constexpr std::size_t kLookAhead = 8;
+// The size of a stream whose input has not ended yet.
+inline constexpr platform::FileSize kSizeUnknown = ~platform::FileSize{0};
 
 // What one engine step did. The job turns a failure into its message and
 // result, and `Finished` into its success end.
@@ -73,6 +83,10 @@ struct SliceStream {
   platform::InputFile *input = nullptr;
   platform::OutputFile *temp = nullptr;
   std::size_t sliceSize = kSliceSize;
+  // Bytes asked of the input in one read, and the output gathered before
+  // one write.
+  std::size_t readBlock = kIoBlockSize;
+  std::size_t writeBlock = kIoBlockSize;
   // The current slice: bytesRead bytes, which the engine may change in
   // place. Valid until the next readSlice.
   std::uint8_t *slice = nullptr;
@@ -88,8 +102,20 @@ struct SliceStream {
   // set later, before the first slice is written.
   SliceStream(platform::InputFile *in, platform::OutputFile *out,
               platform::FileSize size, std::size_t sliceBytes = kSliceSize);
+  // A stream whose size is known once `in` ends (see above), reading and
+  // writing blocks of `block` bytes.
+  static SliceStream openEnded(platform::InputFile *in,
+                               platform::OutputFile *out,
+                               std::size_t sliceBytes, std::size_t block);
 
-  bool atEnd() const { return processed >= fileSize; }
+  // Whether every byte has been consumed. A stream whose size is not known
+  // yet reads ahead to tell, when it holds no byte past `processed`.
+  bool atEnd() {
+    if (sizeOpen_ && processed >= heldEnd())
+      (void)hold(processed + 1);
+    return processed >= fileSize;
+  }
+  bool sizeKnown() const { return !sizeOpen_; }
 
   // The next slice: the bytes from `processed` on that earlier slices
   // handed out, then up to sliceSize new bytes, never past `fileSize`.
@@ -101,11 +127,12 @@ struct SliceStream {
 
   // The bytes of the file from `processed` on that the stream holds (the
   // first block of the file for a stream that has handed out no slice),
-  // reading them if needed but consuming nothing: `size` is 0 only for an
-  // empty file. Detection looks at the head of the file through this, and
-  // the first slices are then cut from the same block. False when the read
-  // fails.
-  bool bytesAhead(const std::uint8_t *&data, std::size_t &size);
+  // reading them if needed but consuming nothing: at least `want` of them
+  // where the file has them, so `size` is 0 only at its end. Detection
+  // looks at the head of the file through this, and the first slices are
+  // then cut from the same block. False when the read fails.
+  bool bytesAhead(const std::uint8_t *&data, std::size_t &size,
+                  std::size_t want = 1);
   // The file offset just past the bytes the stream holds: where the input
   // stands. Detection that reads on past them puts the input back here.
   platform::FileSize heldEnd() const {
@@ -129,7 +156,7 @@ struct SliceStream {
   }
   bool commitOutput(std::size_t size) {
     outputFill_ += size;
-    return outputFill_ < kIoBlockSize || flushOutput();
+    return outputFill_ < writeBlock || flushOutput();
   }
   // Writes what the output still holds. Every engine does so before it
   // returns Finished.
@@ -143,12 +170,15 @@ struct SliceStream {
 private:
   // Makes the block hold the file's bytes [processed, end) (end at most
   // fileSize), reading blocks after what it holds. False when a read fails
-  // or finds the file shorter than its size.
+  // or finds the file shorter than its size; an open-ended input that ends
+  // sets the size instead.
   bool hold(platform::FileSize end);
   bool writeOut(const std::uint8_t *data, std::size_t size);
 
   // A read failed: where the input stands is not known any more.
   bool failed_ = false;
+  // The size is not known until the input ends.
+  bool sizeOpen_ = false;
   StreamBytes block_;
   platform::FileSize blockOffset_ = 0; // the file offset of block_[0]
   std::size_t blockFill_ = 0;          // bytes of the file in block_

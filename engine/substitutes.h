@@ -1,7 +1,8 @@
 // The closest equivalent of a character a code page cannot hold (the
 // recoding's --substitute): one table for every page. Typographic quotes
 // become " or ', dashes and the minus sign -, the ellipsis ..., № No,
-// € EUR, © (c), ® (R), ™ (TM), ± +-, arrows -> <- ^ v, bullets *, the
+// € EUR, © (c), ® (R), ™ (TM), ± +-, ≠ !=, ∞ oo, ÷ /, † +, £ GBP, ¢ c,
+// µ u, ƒ f, arrows -> <- ^ v, bullets *, the
 // no-break space a space, box drawing + - |, blocks and shades #, and
 // the letters of the other Cyrillic languages their nearest Russian
 // letter (Є Е, І И, Ї И, Ґ Г, Ў У, Ј Й, Љ Л, Њ Н, Ћ Ч, Ђ Д, Џ Ц, ...).
@@ -19,7 +20,7 @@ namespace snpln::engine {
 
 inline constexpr std::size_t kMaxSubstitute = 4;
 
-// The bytes of the substitute in `page` (Dos, Win, Koi or Iso) for a
+// The bytes of the substitute in `page` (a single-byte page) for a
 // character the page does not hold.
 std::string substituteFor(char32_t code, CodePage page);
 

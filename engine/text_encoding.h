@@ -1,6 +1,6 @@
 // How a file's bytes make characters, for the engines that work on
 // characters (case, exclusion, tab optimization): one byte per character
-// (the four single-byte Cyrillic code pages), or UTF-8.
+// (the single-byte Cyrillic code pages), or UTF-8.
 #pragma once
 
 #include <cstdint>

@@ -12,7 +12,7 @@
 
 namespace snpln::engine {
 
-// `page` is Dos, Win, Koi, Iso or Utf8. With `substituted`, a character the
+// `page` is a single-byte page or Utf8. With `substituted`, a character the
 // page cannot hold becomes its substitute (engine/substitutes.h), counted
 // there, instead of failing the text.
 std::optional<std::string> typedTextIn(const std::string &utf8, CodePage page,

@@ -65,21 +65,4 @@ Utf8Check checkUtf8(const std::uint8_t *bytes, std::size_t size) {
   return check;
 }
 
-Utf8Check checkUtf8Reference(const std::uint8_t *bytes, std::size_t size) {
-  Utf8Check check;
-  std::size_t i = 0;
-  while (i < size) {
-    const Utf8Char c = decodeUtf8(bytes + i, size - i);
-    if (!c.ok()) {
-      check.stop = c.status;
-      break;
-    }
-    if (c.length > 1)
-      ++check.sequences;
-    i += c.length;
-  }
-  check.valid = i;
-  return check;
-}
-
 } // namespace snpln::engine

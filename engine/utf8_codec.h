@@ -7,14 +7,15 @@
 // Incomplete: a stream asks for more, the end of a file makes its first
 // byte an Invalid unit (decodeUtf8AtEnd).
 //
-// The letters are the ASCII letters and the Cyrillic letters U+0400..U+045F
-// (Ё and ё among them), each paired with its other case; every other
-// character has no case and is no letter. Case conversion keeps each
+// The letters are the ASCII letters, the Cyrillic letters U+0400..U+045F
+// (Ё and ё among them) and the Ukrainian Ґ and ґ (U+0490, U+0491), each
+// paired with its other case; every other character has no case and is no
+// letter. Case conversion keeps each
 // letter's length in bytes.
 //
 // checkUtf8 is the validator (whole-word ASCII skipping, two-byte
-// sequences without a call); checkUtf8Reference is its plain form, one
-// decodeUtf8 a unit, kept beside it for the tests.
+// sequences without a call); its plain form, one decodeUtf8 a unit, is the
+// tests' (tests/support/reference_utf8_engines.h).
 #pragma once
 
 #include <cstddef>
@@ -48,6 +49,9 @@ inline bool isContinuation(std::uint8_t b) { return (b & 0xC0) == 0x80; }
 inline constexpr char32_t kCyrillicFirst = 0x400;
 inline constexpr char32_t kCyrillicSmallFirst = 0x430;
 inline constexpr char32_t kCyrillicLast = 0x45F;
+// Ґ and ґ, beyond the block's first part.
+inline constexpr char32_t kGheUpturn = 0x490;
+inline constexpr char32_t kSmallGheUpturn = 0x491;
 
 } // namespace utf8_detail
 
@@ -116,7 +120,6 @@ struct Utf8Check {
 };
 
 Utf8Check checkUtf8(const std::uint8_t *bytes, std::size_t size);
-Utf8Check checkUtf8Reference(const std::uint8_t *bytes, std::size_t size);
 
 // Whether the whole of `bytes` is UTF-8 (nothing cut at the end).
 inline bool isUtf8(const std::uint8_t *bytes, std::size_t size) {
@@ -125,13 +128,17 @@ inline bool isUtf8(const std::uint8_t *bytes, std::size_t size) {
 
 // A letter that has a capital form other than itself.
 inline bool isUtf8Small(char32_t c) {
-  return (c >= 'a' && c <= 'z') || (c >= utf8_detail::kCyrillicSmallFirst &&
-                                    c <= utf8_detail::kCyrillicLast);
+  return (c >= 'a' && c <= 'z') ||
+         (c >= utf8_detail::kCyrillicSmallFirst &&
+          c <= utf8_detail::kCyrillicLast) ||
+         c == utf8_detail::kSmallGheUpturn;
 }
 
 inline bool isUtf8Capital(char32_t c) {
-  return (c >= 'A' && c <= 'Z') || (c >= utf8_detail::kCyrillicFirst &&
-                                    c < utf8_detail::kCyrillicSmallFirst);
+  return (c >= 'A' && c <= 'Z') ||
+         (c >= utf8_detail::kCyrillicFirst &&
+          c < utf8_detail::kCyrillicSmallFirst) ||
+         c == utf8_detail::kGheUpturn;
 }
 
 inline bool isUtf8Letter(char32_t c) {
@@ -145,6 +152,8 @@ inline char32_t toUpperCodePoint(char32_t c) {
     return c - 0x20;
   if (c >= 0x450 && c <= utf8_detail::kCyrillicLast)
     return c - 0x50;
+  if (c == utf8_detail::kSmallGheUpturn)
+    return utf8_detail::kGheUpturn;
   return c;
 }
 
@@ -155,6 +164,8 @@ inline char32_t toLowerCodePoint(char32_t c) {
     return c + 0x20;
   if (c >= utf8_detail::kCyrillicFirst && c <= 0x40F)
     return c + 0x50;
+  if (c == utf8_detail::kGheUpturn)
+    return utf8_detail::kSmallGheUpturn;
   return c;
 }
 

@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU" sourcelanguage="en_US">
 <context>
+    <name>loading</name>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>Пре&amp;рвать</translation>
+    </message>
+</context>
+<context>
     <name>pictures</name>
     <message>
         <source>OK</source>
@@ -12,30 +19,8 @@
         <translation>ОТМЕНА</translation>
     </message>
     <message>
-        <source>DO IT!</source>
-        <translation>ВЫПОЛНИТЬ!</translation>
-    </message>
-    <message>
         <source>EXIT</source>
         <translation>ВЫХОД</translation>
-    </message>
-    <message>
-        <source>About</source>
-        <translation>Инфо</translation>
-    </message>
-    <message>
-        <source>File
-preview</source>
-        <translation>Просмотр
-файла</translation>
-    </message>
-    <message>
-        <source>Browse...</source>
-        <translation>Обзор...</translation>
-    </message>
-    <message>
-        <source>Clear</source>
-        <translation>Сброс</translation>
     </message>
     <message>
         <source>&amp;UPPER</source>
@@ -74,8 +59,38 @@ preview</source>
         <translation>Оп&amp;ределить</translation>
     </message>
     <message>
-        <source>Folder...</source>
-        <translation>Папка...</translation>
+        <source>DO &amp;IT!</source>
+        <translation>ВЫПОЛНИ&amp;ТЬ!</translation>
+    </message>
+    <message>
+        <source>E&amp;XIT</source>
+        <translation>ВЫХО&amp;Д</translation>
+    </message>
+    <message>
+        <source>A&amp;bout</source>
+        <translation>Ин&amp;фо</translation>
+    </message>
+    <message>
+        <source>File
+&amp;preview</source>
+        <translation>Прос&amp;мотр
+файла</translation>
+    </message>
+    <message>
+        <source>Bro&amp;wse...</source>
+        <translation>О&amp;бзор...</translation>
+    </message>
+    <message>
+        <source>&amp;Folder...</source>
+        <translation>Пап&amp;ка...</translation>
+    </message>
+    <message>
+        <source>&amp;Clear</source>
+        <translation>&amp;Сброс</translation>
+    </message>
+    <message>
+        <source>&amp;AUTO</source>
+        <translation>&amp;АВТО</translation>
     </message>
 </context>
 <context>
@@ -609,14 +624,6 @@ preview</source>
         <translation>Описание Snipline</translation>
     </message>
     <message>
-        <source>Made by the Snipline project</source>
-        <translation>Сделано проектом Snipline</translation>
-    </message>
-    <message>
-        <source>Source and issues: the Snipline repository</source>
-        <translation>Код и ошибки: репозиторий Snipline</translation>
-    </message>
-    <message>
         <source>click</source>
         <translation>клик</translation>
     </message>
@@ -1036,6 +1043,38 @@ preview</source>
         <source>Backup of a file beside it, passed over</source>
         <translation>Резервная копия соседнего файла, пропущена</translation>
     </message>
+    <message>
+        <source>Nothing in this file would change: it is left as it was</source>
+        <translation>В этом файле ничего не изменилось бы: он оставлен как был</translation>
+    </message>
+    <message>
+        <source>Home page: %1</source>
+        <translation>Сайт: %1</translation>
+    </message>
+    <message>
+        <source>Licence text: the LICENSE file</source>
+        <translation>Текст лицензии: файл LICENSE</translation>
+    </message>
+    <message>
+        <source>MIT License (c) 2026 SNPLN authors</source>
+        <translation>Лицензия MIT (c) 2026 авторы SNPLN</translation>
+    </message>
+    <message>
+        <source>Loading the text into the editor: %1 %</source>
+        <translation>Загрузка текста в редактор: %1 %</translation>
+    </message>
+    <message>
+        <source>UTF-16 shown in part: it can only be viewed</source>
+        <translation>UTF-16 показан не целиком: только просмотр</translation>
+    </message>
+    <message>
+        <source>broken UTF-16 (a lone surrogate or an odd byte): it can only be viewed</source>
+        <translation>испорченный UTF-16 (одиночный суррогат или лишний байт): только просмотр</translation>
+    </message>
+    <message>
+        <source>This file is read-only. Save anyway?</source>
+        <translation>Файл только для чтения. Всё равно сохранить?</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>
@@ -1140,10 +1179,6 @@ preview</source>
         <translation>&quot;%1&quot; — не текст в кодировке терминала (--bytes берёт его байт в байт)</translation>
     </message>
     <message>
-        <source>Print JSON Lines instead of sentences: one object per file and pass (the schema is in the README)</source>
-        <translation>Печатать JSON Lines вместо фраз: по объекту на файл и проход (схема в README)</translation>
-    </message>
-    <message>
         <source>List the code pages with every name they take, and exit</source>
         <translation>Перечислить кодовые страницы со всеми их именами и выйти</translation>
     </message>
@@ -1176,12 +1211,16 @@ preview</source>
         <translation>Переписывать до N файлов прохода одновременно (по умолчанию по одному на ядро); строки идут в порядке имён</translation>
     </message>
     <message>
-        <source>The suffix of --backup (default ~)</source>
-        <translation>Суффикс для --backup (по умолчанию ~)</translation>
+        <source>no operation chosen: give --detect, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize or --delete-empty</source>
+        <translation>операция не выбрана: укажите --detect, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize или --delete-empty</translation>
     </message>
     <message>
-        <source>Write the result to FILE, made once the last pass is over (never half written), and leave the one input file as it is</source>
-        <translation>Записать результат в FILE, который создаётся после последнего прохода (никогда не записанным наполовину), а единственный входной файл оставить как есть</translation>
+        <source>Keep each rewritten file&apos;s original beside it, under its name followed by the suffix (as it was before the run; an existing backup of that name is replaced)</source>
+        <translation>Сохранять оригинал каждого переписанного файла рядом с ним, под его именем с суффиксом (каким он был до запуска; существующая копия с этим именем заменяется)</translation>
+    </message>
+    <message>
+        <source>The suffix of --backup (default ~)</source>
+        <translation>Суффикс для --backup (по умолчанию ~)</translation>
     </message>
     <message>
         <source>--backup and --output are not available on this system</source>
@@ -1214,12 +1253,6 @@ preview</source>
     <message>
         <source>--output %1 is the input file itself: leave out --output to rewrite it in place</source>
         <translation>--output %1 — это сам входной файл: уберите --output, чтобы переписать его на месте</translation>
-    </message>
-    <message>
-        <source>Rewrites Russian plain-text files in place: recoding between CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), UTF-8 (utf8) and UTF-16 (utf16, utf16le, utf16be) with automatic detection, upper/lower/sentence case, removal and replacement of a string, blanks to TABs, and removal of excessive empty lines.
-Every NAME is a file, or a directory whose whole tree is taken, filtered by --filter. Several operations run as passes, one after another, over all names.</source>
-        <translation>Переписывает русские текстовые файлы на месте: перекодировка между CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), UTF-8 (utf8) и UTF-16 (utf16, utf16le, utf16be) с автоматическим определением, верхний/нижний регистр и регистр предложений, удаление и замена строки, пробелы в TAB и удаление лишних пустых строк.
-Каждое ИМЯ — файл или каталог, всё дерево которого берётся с фильтром --filter. Несколько операций выполняются проходами, одна за другой, по всем именам.</translation>
     </message>
     <message>
         <source>
@@ -1266,8 +1299,285 @@ Exit status:
 </translation>
     </message>
     <message>
-        <source>Recode to this code page: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), utf8 (utf-8), utf16 (a byte order mark, little-endian), utf16le or utf16be</source>
-        <translation>Перекодировать в эту кодировку: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), utf8 (utf-8), utf16 (метка порядка байтов, little-endian), utf16le или utf16be</translation>
+        <source>Recode to this code page: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), mac (x-mac-cyrillic), koi8u (koi8-u), cp1125, utf8 (utf-8), utf16 (a byte order mark, little-endian), utf16le or utf16be</source>
+        <translation>Перекодировать в эту кодировку: dos (cp866), win (cp1251), koi (koi8-r), iso (iso-8859-5), mac (x-mac-cyrillic), koi8u (koi8-u), cp1125, utf8 (utf-8), utf16 (метка порядка байтов, little-endian), utf16le или utf16be</translation>
+    </message>
+    <message>
+        <source>Rewrites Russian plain-text files in place: recoding between CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), Mac Cyrillic (mac), KOI8-U (koi8u), CP1125 (cp1125), UTF-8 (utf8) and UTF-16 (utf16, utf16le, utf16be) with automatic detection, upper/lower/sentence case, removal and replacement of a string, blanks to TABs, and removal of excessive empty lines.
+Every NAME is a file, or a directory whose whole tree is taken, filtered by --filter. Several operations go over each file in one pass, and rewrite it once or, when one of them fails, not at all.</source>
+        <translation>Переписывает русские текстовые файлы на месте: перекодировка между CP866 (dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), Mac Cyrillic (mac), KOI8-U (koi8u), CP1125 (cp1125), UTF-8 (utf8) и UTF-16 (utf16, utf16le, utf16be) с автоматическим определением, верхний/нижний регистр и регистр предложений, удаление и замена строки, пробелы в TAB и удаление лишних пустых строк.
+Каждое ИМЯ — файл или каталог, всё дерево которого берётся с фильтром --filter. Несколько операций проходят каждый файл за один проход и переписывают его один раз, а если одна из них не удалась — не переписывают вовсе.</translation>
+    </message>
+    <message>
+        <source>Print JSON Lines instead of sentences: one object per file and operation (the schema is in the README)</source>
+        <translation>Печатать JSON Lines вместо фраз: по объекту на файл и операцию (схема в README)</translation>
+    </message>
+    <message>
+        <source>Write the result to FILE, made once the run is over (never half written), and leave the one input file as it is</source>
+        <translation>Записать результат в FILE, который создаётся по окончании запуска (никогда не записанным наполовину), а единственный входной файл оставить как есть</translation>
+    </message>
+    <message>
+        <source>Work on up to N files at once (default: one per core); the lines keep the order of the names</source>
+        <translation>Обрабатывать до N файлов одновременно (по умолчанию по одному на ядро); строки идут в порядке имён</translation>
+    </message>
+</context>
+<context>
+    <name>snpln-web</name>
+    <message>
+        <source>%1 is not taken in the browser: -o, -b, --suffix, -k, -j other than 1, - and --allow-chown mean nothing over the page&apos;s files</source>
+        <translation>%1 в браузере не принимается: -o, -b, --suffix, -k, -j кроме 1, - и --allow-chown не имеют смысла для файлов страницы</translation>
+    </message>
+    <message>
+        <source>Snipline in the browser</source>
+        <translation>Snipline в браузере</translation>
+    </message>
+    <message>
+        <source>Rewrites Russian plain-text files: recoding between CP866, Windows-1251, KOI8-R, ISO 8859-5, UTF-8 and UTF-16 with detection, case, removal and replacement of a text, blanks to TABs, empty lines, line ends. The files stay on this computer: the page sends nothing anywhere.</source>
+        <translation>Переписывает русские текстовые файлы: перекодировка между CP866, Windows-1251, KOI8-R, ISO 8859-5, UTF-8 и UTF-16 с определением кодировки, регистр, удаление и замена текста, пробелы в табуляции, пустые строки, концы строк. Файлы остаются на этом компьютере: страница ничего никуда не отправляет.</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Язык</translation>
+    </message>
+    <message>
+        <source>Files to work on</source>
+        <translation>Файлы для обработки</translation>
+    </message>
+    <message>
+        <source>Choose files</source>
+        <translation>Выбрать файлы</translation>
+    </message>
+    <message>
+        <source>Choose a folder</source>
+        <translation>Выбрать папку</translation>
+    </message>
+    <message>
+        <source>Or drop files and folders here</source>
+        <translation>Или перетащите сюда файлы и папки</translation>
+    </message>
+    <message>
+        <source>Files chosen: %1 (%2 bytes)</source>
+        <translation>Выбрано файлов: %1 (%2 байт)</translation>
+    </message>
+    <message>
+        <source>No file chosen yet.</source>
+        <translation>Файлы ещё не выбраны.</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Очистить</translation>
+    </message>
+    <message>
+        <source>Detected (auto)</source>
+        <translation>Определить (auto)</translation>
+    </message>
+    <message>
+        <source>Operations</source>
+        <translation>Операции</translation>
+    </message>
+    <message>
+        <source>The same with snpln-cli:</source>
+        <translation>То же в snpln-cli:</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>Выполнить</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Ход работы</translation>
+    </message>
+    <message>
+        <source>Working: %1</source>
+        <translation>Обрабатывается: %1</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Результаты</translation>
+    </message>
+    <message>
+        <source>Done: no file failed.</source>
+        <translation>Готово: ошибок нет.</translation>
+    </message>
+    <message>
+        <source>Done: some files failed.</source>
+        <translation>Готово: некоторые файлы не обработаны.</translation>
+    </message>
+    <message>
+        <source>Nothing done: the options are wrong.</source>
+        <translation>Ничего не сделано: неверные параметры.</translation>
+    </message>
+    <message>
+        <source>Canceled: the file in hand is as it was, the files before it are done.</source>
+        <translation>Отменено: файл, который обрабатывался, остался прежним, файлы до него обработаны.</translation>
+    </message>
+    <message>
+        <source>Choose files or a folder first.</source>
+        <translation>Сначала выберите файлы или папку.</translation>
+    </message>
+    <message>
+        <source>Code page</source>
+        <translation>Кодировка</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Просмотр</translation>
+    </message>
+    <message>
+        <source>Preview of %1</source>
+        <translation>Просмотр %1</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>До</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>После</translation>
+    </message>
+    <message>
+        <source>Only the first %1 bytes are shown.</source>
+        <translation>Показаны только первые %1 байт.</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>Скачать</translation>
+    </message>
+    <message>
+        <source>Download all as ZIP</source>
+        <translation>Скачать всё одним ZIP</translation>
+    </message>
+    <message>
+        <source>Making the ZIP archive...</source>
+        <translation>Создаётся архив ZIP...</translation>
+    </message>
+    <message>
+        <source>The page stopped working: %1</source>
+        <translation>Страница перестала работать: %1</translation>
+    </message>
+    <message>
+        <source>Tab size</source>
+        <translation>Шаг табуляции</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>Из</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>В</translation>
+    </message>
+    <message>
+        <source>(no recoding)</source>
+        <translation>(не перекодировать)</translation>
+    </message>
+    <message>
+        <source>Characters the target page cannot hold become their closest equivalent</source>
+        <translation>Символы, которых нет в целевой кодировке, заменяются ближайшими</translation>
+    </message>
+    <message>
+        <source>Only detect each file&apos;s code page</source>
+        <translation>Только определить кодировку каждого файла</translation>
+    </message>
+    <message>
+        <source>Case</source>
+        <translation>Регистр</translation>
+    </message>
+    <message>
+        <source>As it is</source>
+        <translation>Как есть</translation>
+    </message>
+    <message>
+        <source>UPPER CASE</source>
+        <translation>ВЕРХНИЙ РЕГИСТР</translation>
+    </message>
+    <message>
+        <source>lower case</source>
+        <translation>нижний регистр</translation>
+    </message>
+    <message>
+        <source>Sentence case</source>
+        <translation>Как в предложении</translation>
+    </message>
+    <message>
+        <source>Sentence case keeps the capitals</source>
+        <translation>Как в предложении, сохраняя заглавные</translation>
+    </message>
+    <message>
+        <source>Remove or replace a text</source>
+        <translation>Удаление или замена текста</translation>
+    </message>
+    <message>
+        <source>Remove every occurrence of</source>
+        <translation>Удалить все вхождения</translation>
+    </message>
+    <message>
+        <source>Replace every occurrence of</source>
+        <translation>Заменить все вхождения</translation>
+    </message>
+    <message>
+        <source>by</source>
+        <translation>на</translation>
+    </message>
+    <message>
+        <source>Only where it begins a word</source>
+        <translation>Только в начале слова</translation>
+    </message>
+    <message>
+        <source>Only where it ends a word</source>
+        <translation>Только в конце слова</translation>
+    </message>
+    <message>
+        <source>Ignore the letters&apos; case</source>
+        <translation>Без учёта регистра букв</translation>
+    </message>
+    <message>
+        <source>Lines</source>
+        <translation>Строки</translation>
+    </message>
+    <message>
+        <source>Blanks that end at tab stops become TABs</source>
+        <translation>Пробелы до позиции табуляции заменить табуляцией</translation>
+    </message>
+    <message>
+        <source>Delete excessive empty lines</source>
+        <translation>Удалить лишние пустые строки</translation>
+    </message>
+    <message>
+        <source>Line ends</source>
+        <translation>Концы строк</translation>
+    </message>
+    <message>
+        <source>(as they are)</source>
+        <translation>(как есть)</translation>
+    </message>
+    <message>
+        <source>Byte order mark (UTF-8)</source>
+        <translation>Метка порядка байтов (UTF-8)</translation>
+    </message>
+    <message>
+        <source>(as it is)</source>
+        <translation>(как есть)</translation>
+    </message>
+    <message>
+        <source>Which files</source>
+        <translation>Какие файлы</translation>
+    </message>
+    <message>
+        <source>Masks for the files in folders (*.txt *.htm*; all when empty)</source>
+        <translation>Маски файлов в папках (*.txt *.htm*; пусто — все)</translation>
+    </message>
+    <message>
+        <source>Also take names that begin with a dot</source>
+        <translation>Брать и имена, начинающиеся с точки</translation>
+    </message>
+    <message>
+        <source>Dry run: say what would happen, change nothing</source>
+        <translation>Пробный прогон: сообщить, что будет сделано, ничего не меняя</translation>
     </message>
     <message>
         <source>%1 takes %2, not &quot;%3&quot;; did you mean %4?</source>

@@ -88,6 +88,9 @@ const char *sourceText(MessageId id) {
     return QT_TRANSLATE_NOOP("snpln",
                              "The new content of this file is in place, but "
                              "its directory could not be flushed to the disk");
+  case MessageId::Identical:
+    return QT_TRANSLATE_NOOP(
+        "snpln", "Nothing in this file would change: it is left as it was");
   case MessageId::Converted:
     return QT_TRANSLATE_NOOP("snpln", "File(s) successfully converted");
   case MessageId::EmptyExclude:

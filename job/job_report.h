@@ -1,10 +1,13 @@
-// What a job came to, as data: the edges decide the words (a two-line
-// message, a report line, a JSON object).
+// What a file's run came to, as data: the edges decide the words (a
+// two-line message, a report line, a JSON object).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/code_page.h"
 #include "job/job_request.h"
@@ -12,10 +15,11 @@
 
 namespace snpln::job {
 
+// What one operation came to on one file.
 struct JobReport {
   JobResult result = JobResult::Stop;
-  // Why the job ended so: a failure, the reason the file was left as it
-  // was, a detection report, or Converted.
+  // Why it ended so: a failure, the reason the file was left as it was, a
+  // detection report, or Converted.
   Message message;
   OperationCode operation = OperationCode::UpperCase;
   // The file as the run names it.
@@ -34,7 +38,7 @@ struct JobReport {
   // --substitute: characters (of the file, or of the typed replacement)
   // written as their closest equivalent.
   std::uint64_t substituted = 0;
-  // The line end the LineEnds pass wrote, and what the Bom pass did.
+  // The line end the LineEnds operation writes, and what the Bom one does.
   engine::LineEnd lineEnd = engine::LineEnd::Lf;
   engine::BomChange bom = engine::BomChange::Add;
   // A failure at a place in the file: the byte offset (from 0).
@@ -56,6 +60,35 @@ struct JobReport {
 
   bool succeeded() const {
     return result == JobResult::Done && message.id == MessageId::Converted;
+  }
+};
+
+// What became of one file: the file's end, and one report per operation of
+// the plan, in its order.
+struct FileReport {
+  std::string path;
+  // Done: rewritten (or, without another operation, reported on by
+  // detection); Skipped: left as it was; a failure or Stop: left as it
+  // was, `failedAt` says by which operation.
+  JobResult result = JobResult::Stop;
+  std::vector<JobReport> operations;
+  // The operation whose stage failed (or during which the file was
+  // cancelled, or the first one when the file could not even be read).
+  std::optional<std::size_t> failedAt;
+  // The page the file's text is in after the run (nothing: not known).
+  std::optional<CodePage> page;
+  // A rewrite under DirectoryFlush::Later: the directory whose flush the
+  // save left to the run.
+  std::shared_ptr<const platform::Directory> unflushed;
+  // A rewrite: the new file's status, where the save knew it without a
+  // look by name.
+  std::optional<platform::FileStatus> replacement;
+
+  bool failed() const { return failedAt.has_value(); }
+  // The report of the operation that failed; null when none did.
+  const JobReport *failure() const {
+    return failedAt && *failedAt < operations.size() ? &operations[*failedAt]
+                                                     : nullptr;
   }
 };
 

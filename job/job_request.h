@@ -1,4 +1,5 @@
-// What starts a FileJob: the operation, the file, and the run's parameters.
+// What starts a file's run: the operations, the file, and the run's
+// parameters.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/bom_slice.h"
 #include "engine/code_page.h"
@@ -37,8 +39,9 @@ enum class OperationCode : std::uint8_t {
   // A UTF-8 file's byte order mark added or removed (RunParameters::bom);
   // the command line's --bom, without a button either.
   Bom = 14,
-  // Recoding to a UTF-16 page (RunParameters::targetCodePage); the command
-  // line's --to utf16, utf16le or utf16be, without a button.
+  // Recoding to a page without a button of its own
+  // (RunParameters::targetCodePage): the command line's --to utf16,
+  // utf16le, utf16be, mac, koi8u or cp1125.
   RecodeToUtf16 = 15,
 };
 inline constexpr int kOperationCount = 16;
@@ -48,16 +51,17 @@ inline constexpr int kOperationCount = 16;
 // byte for byte whatever the file.
 enum class TypedText : std::uint8_t { Bytes, Characters };
 
-// What a job's run returns; the batch run stops only on Stop, and counts
-// the others into its outcome (batch/run_outcome.h).
+// What became of a file (and of each operation on it); the batch run
+// stops only on Stop, and counts the others into its outcome
+// (batch/run_outcome.h).
 enum class JobResult : int {
-  Stop = 4,        // cancelled, Esc on a message, no temporary file
+  Stop = 4,        // cancelled
   ReadFailed = 5,  // a read, a line too long, text that cannot be recoded
-  WriteFailed = 6, // a write or the commit
+  WriteFailed = 6, // a write, no temporary file, or the commit
   Done = 7,        // rewritten (or, when detecting, reported on)
   NotFound = 8,    // the file could not be opened
   // Left as it was without failing: no Cyrillic letter, not text, already
-  // in the target code page.
+  // in the target code page, nothing that changes.
   Skipped = 10,
 };
 
@@ -75,11 +79,14 @@ struct RunParameters {
   CodePage targetCodePage = CodePage::Auto;
   // The page the files are in (a From button, --from): the recoding's
   // source, and the page of the other operations' letters and texts until
-  // the recoding pass. Auto: detected for each file.
+  // the recoding. Auto: detected for each file.
   CodePage sourceCodePage = CodePage::Auto;
+  // The run detects (Detect is among its operations): standard input's
+  // text is then not written out.
   bool detectOnly = false;
-  // Every job runs to its end but writes nothing: no temporary file, the
-  // file and its directory untouched. Its report says what would happen.
+  // Every file runs to its end but nothing is written: no temporary file,
+  // the file and its directory untouched. Its report says what would
+  // happen.
   bool dryRun = false;
   int tabSize = engine::kDefaultTabSize;
   // A file whose owner or group cannot be kept (a user rewriting another
@@ -97,54 +104,53 @@ struct RunParameters {
   // cannot hold becomes its closest equivalent; without it a UTF-8 source
   // fails and a single-byte one takes the fill byte.
   bool substitute = false;
-  // The line end the LineEnds pass writes.
+  // The line end the LineEnds operation writes.
   engine::LineEnd lineEnd = engine::LineEnd::Lf;
-  // What the Bom pass does to a UTF-8 file's byte order mark.
+  // What the Bom operation does to a text's byte order mark.
   engine::BomChange bom = engine::BomChange::Add;
   // Not empty: a rewrite keeps the original under the file's name followed
-  // by this suffix (platform::SaveRules::backupSuffix). The run asks for it
-  // only at a file's first rewrite, so the backup is the file as it was
-  // before the run, and takes no backup it made as a file to work on.
+  // by this suffix (platform::SaveRules::backupSuffix): the file as it was
+  // before the run, which rewrites it once. The run takes no backup it made
+  // as a file to work on.
   std::string backupSuffix;
 };
 
-// The run's parameters, and what is particular to one job.
-struct JobRequest : RunParameters {
-  JobRequest() { targetCodePage = CodePage::Win; }
+// What a run asks of each of its files: the operations in the order they
+// apply (stageOrder(), job/stages.h) and the values they use.
+struct FilePlan {
+  std::vector<OperationCode> operations;
+  RunParameters parameters;
+  // "Sa&ve upper": smart case keeps the capitals a file already has.
+  bool saveUpper = false;
+  // New bytes per engine step: 8192 in the product; tests may set less.
+  std::size_t sliceSize = 8192;
+};
 
-  OperationCode operation = OperationCode::UpperCase;
+// One file of a run: where it is, and what the run knows of it.
+struct FileTask {
   // The file, and the path messages and reports name it by
   // (location.path()). A walk's file is a name in its open directory.
   platform::FileLocation location;
-  // Only the last file of the run's final pass: the job then shows its
-  // success lines and the two informational messages.
-  bool lastJob = false;
-  // For the last job: the hits of its pass's earlier files, which the
-  // success it shows counts too (the report itself keeps the file's own).
-  std::uint64_t hitsBefore = 0;
-  // Set after construction by the batch run.
-  std::string displayName;
-  bool saveUpper = false;
-  // The page the file's text is in as the run knows it from the file's
-  // earlier passes; nothing when this is the first (the job then takes
-  // sourceCodePage, or detects it).
-  std::optional<CodePage> filePage;
-  // Told, once the job has ended, the page the file's text is in then
-  // (Auto: no byte above 0x7F was found to be a letter); not called when
-  // the job cannot tell. The run carries it to the file's next pass.
-  std::function<void(CodePage)> notePage;
-  // Whether a later pass of the run may take the page this job notes. When
-  // not, and the job's own operation does not read a single-byte file's
-  // page (the bytes of a replacement without word or case options, TABs,
-  // empty lines, line ends), the page is not chosen: the job knows only
-  // whether the text is UTF-8, and notes no page for a single-byte file.
-  bool pageWantedLater = true;
-
+  // The page the file's text is in as the run knows it; nothing: the
+  // plan's source page, or detection.
+  std::optional<CodePage> page;
   // When the save's change of the file's directory goes on the disk: with
-  // the commit, or later, by the run that started the job, which then
-  // takes the directory from FileJob::unflushedDirectory().
+  // the commit, or later, by the run, which then takes the directory from
+  // FileReport::unflushed.
   platform::DirectoryFlush directoryFlush =
       platform::DirectoryFlush::WithCommit;
+};
+
+// What a running file may ask of its run; each may be empty.
+struct JobControl {
+  // Whether the file is to stop at its next step (left whole).
+  std::function<bool()> canceled;
+  // Its progress, 0 to 100, each value once.
+  std::function<void(int)> progress;
+  // Told (true) before the file waits for the disk to take its new content
+  // (the save's commit and its flushes) and (false) after: a run that
+  // works on several files may let another one compute meanwhile.
+  std::function<void(bool)> waitingForDisk;
 };
 
 } // namespace snpln::job

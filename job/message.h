@@ -48,6 +48,9 @@ enum class MessageId : std::uint8_t {
   // The new content took the file's place, but the directory could not be
   // flushed after it (systemError): a power cut may still undo the change.
   DirectoryNotFlushed,
+  // What the operations made of the file is the file byte for byte: it is
+  // left as it was, not rewritten.
+  Identical,
   // A job that went through; the words come from its report (the
   // operation, its pages and counts).
   Converted,

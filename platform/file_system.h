@@ -131,6 +131,21 @@ enum class SaveOutcome : std::uint8_t {
                      // name (SaveRules::backupSuffix)
 };
 
+// Whether a new version of a file may take its place, as far as its
+// permissions tell before anything is written (a save may still fail).
+enum class ReplaceAccess : std::uint8_t {
+  Allowed,  // the file may be replaced
+  ReadOnly, // it may, but it is marked read-only (the user's own file with
+            // no write permission for its owner): the new version keeps
+            // that mark
+  Denied,   // no new version of it can take its place
+};
+
+struct ReplaceCheck {
+  ReplaceAccess access = ReplaceAccess::Allowed;
+  int systemError = 0; // the system's reason (errno) of Denied
+};
+
 class Directory;
 
 // When a save puts the change of its directory (the new content under the
@@ -259,6 +274,26 @@ public:
   virtual bool read(void *buffer, std::size_t size, std::size_t &got) = 0;
   virtual bool seek(FileSize position) = 0;
   virtual FileSize position() const = 0;
+  // Reads up to `size` bytes from `offset` on (fewer only at the end of
+  // the file), leaving the position read() goes on from where it is. By
+  // default through seek() and read(), the position put back after.
+  virtual bool readAt(FileSize offset, void *buffer, std::size_t size,
+                      std::size_t &got) {
+    got = 0;
+    const FileSize at = position();
+    if (!seek(offset))
+      return false;
+    bool ok = true;
+    auto *out = static_cast<unsigned char *>(buffer);
+    while (ok && got < size) {
+      std::size_t n = 0;
+      ok = read(out + got, size - got, n);
+      if (n == 0)
+        break;
+      got += n;
+    }
+    return seek(at) && ok;
+  }
   virtual bool size(FileSize &result) = 0;
   // The status of the open file itself (never of a name).
   virtual bool status(FileStatus &result) = 0;
@@ -413,6 +448,14 @@ public:
   // nothing when it matches none. A link is not exactly a directory, but
   // carries the directory bit when it leads to one (isDirectoryWord).
   virtual std::optional<std::uint32_t> lookup(const std::string &name) = 0;
+
+  // Whether a new version of the file at `at` (a path's links followed)
+  // could take its place, asked before anything is written. Allowed where
+  // the system cannot tell beforehand.
+  virtual ReplaceCheck replaceAccess(const FileLocation &at) {
+    (void)at;
+    return {};
+  }
 
   // Begins a NewFile for the path `at` (its links followed to the name
   // they lead to, as openRead follows them). A new file takes `mode`'s

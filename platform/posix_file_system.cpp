@@ -72,6 +72,29 @@ public:
     return true;
   }
 
+  bool readAt(FileSize offset, void *buffer, std::size_t size,
+              std::size_t &got) override {
+    got = 0;
+    char *out = static_cast<char *>(buffer);
+    while (got < size) {
+      const FileSize at = offset + got;
+      if (at > static_cast<FileSize>(std::numeric_limits<off_t>::max()))
+        return false;
+      const ssize_t n =
+          ::pread(fd_->get(), out + got, std::min(size - got, kMaxIo),
+                  static_cast<off_t>(at));
+      if (n < 0) {
+        if (errno == EINTR)
+          continue;
+        return false;
+      }
+      if (n == 0)
+        break; // end of file
+      got += static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
   bool seek(FileSize position) override {
     if (position > static_cast<FileSize>(std::numeric_limits<off_t>::max()))
       return false;
@@ -305,6 +328,38 @@ std::optional<std::uint32_t> PosixFileSystem::lookup(const std::string &name) {
       return std::nullopt;
   }
   return entryWord(stripped, baseNameOf(stripped));
+}
+
+ReplaceCheck PosixFileSystem::replaceAccess(const FileLocation &at) {
+  const auto denied = [](int error) {
+    return ReplaceCheck{ReplaceAccess::Denied, error != 0 ? error : EACCES};
+  };
+  errno = 0;
+  FdGuard parent;
+  std::string base;
+  int dirFd = posix::baseFd(at);
+  if (at.directory) {
+    base = at.name;
+  } else {
+    if (!posix::resolvePath(AT_FDCWD, at.name, parent, base))
+      return denied(errno != 0 ? errno : ENOENT);
+    dirFd = parent.get();
+  }
+  struct statx st;
+  if (dirFd == -1 || base.empty() ||
+      !posix::statusAt(dirFd, base.c_str(), AT_SYMLINK_NOFOLLOW, st))
+    return denied(errno != 0 ? errno : ENOENT);
+  // The new version comes in under a new name in the same directory.
+  if (::faccessat(dirFd, ".", W_OK | X_OK, AT_EACCESS) != 0)
+    return denied(errno);
+  const uid_t me = ::geteuid();
+  if (me != 0 && st.stx_uid != me)
+    return denied(::faccessat(dirFd, base.c_str(), W_OK, AT_EACCESS) == 0
+                      ? EPERM
+                      : EACCES);
+  const bool writable =
+      me == 0 ? (st.stx_mode & 0222) != 0 : (st.stx_mode & S_IWUSR) != 0;
+  return {writable ? ReplaceAccess::Allowed : ReplaceAccess::ReadOnly, 0};
 }
 
 std::optional<FileStatus> PosixFileSystem::status(const FileLocation &at) {

@@ -93,6 +93,13 @@ public:
   // Otherwise the name itself (lstat, after cutting trailing '/'; a name
   // with a trailing '/' must then also resolve to a directory).
   std::optional<std::uint32_t> lookup(const std::string &name) override;
+  // Denied when the directory that holds the file (a path's links
+  // followed) cannot take a new name (write and search permission), or
+  // when the file belongs to another user and the caller is not the
+  // superuser (its new version could not keep its owner: EACCES where the
+  // caller may not write the file either, else EPERM); ReadOnly when the
+  // owner may not write it (for the superuser: nobody may); else Allowed.
+  ReplaceCheck replaceAccess(const FileLocation &at) override;
 
   std::unique_ptr<NewFile> beginNewFile(const FileLocation &at,
                                         std::uint32_t mode,

@@ -8,13 +8,17 @@
 // OUTPUT_DIR/options.png (the word options), OUTPUT_DIR/progress.png (a
 // progress window at 42 %), OUTPUT_DIR/preview.png (the preview of
 // SAMPLE_FILE), OUTPUT_DIR/save-refused.png (the question of a save that
-// another program's change refused, over the preview) and
+// another program's change refused, over the preview),
 // OUTPUT_DIR/main-window-ru.png (the main window under the Russian
-// catalogue). Settings go to a temporary home of their own.
+// catalogue), and the main window under a dark palette and maximised, in
+// English and Russian (main-window-dark.png, main-window-dark-ru.png,
+// main-window-maximized.png, main-window-maximized-ru.png). Settings go to
+// a temporary home of their own.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QPalette>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -23,7 +27,7 @@
 
 #include "batch/batch_texts.h"
 #include "i18n/texts.h"
-#include "job/file_job.h"
+#include "job/file_run.h"
 #include "job/job_request.h"
 #include "ui/byte_text.h"
 #include "ui/dialog_builder.h"
@@ -49,6 +53,36 @@ bool save(const std::vector<QWidget *> &windows, const QString &dir,
   if (!saved)
     std::fprintf(stderr, "doc_pictures: cannot write %s\n", name);
   return saved;
+}
+
+// A dark palette, as a dark desktop theme gives.
+QPalette darkPalette() {
+  QPalette dark;
+  const auto set = [&dark](QPalette::ColorRole role, QRgb rgb) {
+    dark.setColor(role, QColor(rgb));
+  };
+  set(QPalette::Window, 0x2b2d31);
+  set(QPalette::WindowText, 0xe6e6e6);
+  set(QPalette::Base, 0x1e1f22);
+  set(QPalette::AlternateBase, 0x2b2d31);
+  set(QPalette::Text, 0xe6e6e6);
+  set(QPalette::Button, 0x3a3d42);
+  set(QPalette::ButtonText, 0xe6e6e6);
+  set(QPalette::BrightText, 0xffffff);
+  set(QPalette::Highlight, 0x3d6fb6);
+  set(QPalette::HighlightedText, 0xffffff);
+  set(QPalette::Light, 0x55585e);
+  set(QPalette::Midlight, 0x45484d);
+  set(QPalette::Mid, 0x303237);
+  set(QPalette::Dark, 0x1b1c1f);
+  set(QPalette::Shadow, 0x0e0e10);
+  set(QPalette::ToolTipBase, 0x3a3d42);
+  set(QPalette::ToolTipText, 0xe6e6e6);
+  set(QPalette::PlaceholderText, 0x8a8d92);
+  for (const QPalette::ColorRole role :
+       {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    dark.setColor(QPalette::Disabled, role, QColor(0x7a7d82));
+  return dark;
 }
 
 // Shows a dialog where it opens over its owner, without a loop of its own.
@@ -133,5 +167,36 @@ int main(int argc, char **argv) {
     window.hide();
     ui::setUiLanguage(QLocale::c());
   }
+  // The main window under a dark palette, some buttons down, and
+  // maximised, in English and Russian.
+  const QPalette light = QApplication::palette();
+  for (const bool russian : {false, true}) {
+    ui::setUiLanguage(russian ? QLocale(QLocale::Russian, QLocale::Russia)
+                              : QLocale::c());
+    const char *suffix = russian ? "-ru.png" : ".png";
+    {
+      QApplication::setPalette(darkPalette());
+      ui::MainWindow window(sample);
+      for (const batch::ModeButton button :
+           {batch::ModeButton::SmartCase, batch::ModeButton::FromAuto,
+            batch::ModeButton::ToUtf8})
+        window.pressModeButton(button);
+      ui::placeDialog(window, ui::Placement::CentreOnScreen, nullptr);
+      window.show();
+      const std::string name = std::string("main-window-dark") + suffix;
+      ok = save({&window}, out, name.c_str()) && ok;
+      window.hide();
+      QApplication::setPalette(light);
+    }
+    {
+      ui::MainWindow window(sample);
+      window.showMaximized();
+      ui::waitUntilShown(window);
+      const std::string name = std::string("main-window-maximized") + suffix;
+      ok = save({&window}, out, name.c_str()) && ok;
+      window.hide();
+    }
+  }
+  ui::setUiLanguage(QLocale::c());
   return ok ? 0 : 1;
 }

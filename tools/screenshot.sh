@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Takes the pictures of the windows for the README (docs/main-window.png
 # and, with doc_pictures built, docs/{prompt,options,progress,preview,
-# save-refused,main-window-ru}.png) and draws the icon files the install
-# rules use (ui/packaging/snpln-*.png at every installed size, and
+# save-refused,main-window-ru}.png and the main window under a dark palette
+# and maximised, in English and Russian: docs/main-window-{dark,maximized}
+# {,-ru}.png) and draws the icon files the install rules use
+# (ui/packaging/snpln-*.png at every installed size, and
 # ui/packaging/snpln.svg).
 #
 #   tools/screenshot.sh [path/to/snpln]     (default: build/release/ui/snpln)
@@ -71,7 +73,8 @@ export QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" LANG=C.UTF-8
 echo "wrote docs/main-window.png, ui/packaging/snpln-{16,32,48,64,128,256}.png and ui/packaging/snpln.svg"
 if [[ -x "$pictures" ]]; then
   (cd "$work" && "$pictures" note.txt "$root/docs")
-  echo "wrote docs/{prompt,options,progress,preview,save-refused,main-window-ru}.png"
+  echo "wrote docs/{prompt,options,progress,preview,save-refused,main-window-ru}.png" \
+    "and docs/main-window-{dark,maximized}{,-ru}.png"
 else
   echo "no $pictures: the other pictures need the benchmark build (make bench)" >&2
 fi

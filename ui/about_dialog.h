@@ -1,7 +1,9 @@
 // The about box (template 100, "About SNPLN"): the icon, the product name
-// as a picture, three lines about the project, the word "click" and the OK
-// picture button. A left press anywhere in the box except on OK opens the
-// description, and again after each close; OK (or Esc) closes the box.
+// as a picture, the program's version, its licence (MIT) and the project's
+// address (SNPLN_HOMEPAGE; a build without one says where the licence's
+// whole text is), the word "click" and the OK picture button. A left press
+// anywhere in the box except on OK opens the description, and again after
+// each close; OK (or Esc) closes the box.
 #pragma once
 
 #include <QDialog>

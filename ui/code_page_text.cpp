@@ -116,6 +116,12 @@ const char *codePageDisplayName(engine::CodePage page) {
     return "KOI8-R";
   case engine::CodePage::Iso:
     return "ISO 8859-5";
+  case engine::CodePage::Mac:
+    return "Mac Cyrillic";
+  case engine::CodePage::KoiU:
+    return "KOI8-U";
+  case engine::CodePage::Cp1125:
+    return "CP1125";
   case engine::CodePage::Utf8:
     return "UTF-8";
   case engine::CodePage::Utf16:
@@ -219,28 +225,21 @@ std::size_t cutBefore(const std::uint8_t *line, std::size_t length,
 
 } // namespace
 
-DocumentLoader::DocumentLoader(QTextDocument &document, std::string_view bytes,
-                               engine::CodePage page, std::size_t pieceSize)
-    : document_(document), bytes_(bytes), page_(page),
+PieceCutter::PieceCutter(std::string_view bytes, engine::CodePage page,
+                         std::size_t pieceSize)
+    : bytes_(bytes), page_(page),
       pieceSize_(std::max<std::size_t>(pieceSize, 1)) {}
 
-DocumentLoader::~DocumentLoader() { abandon(); }
-
-bool DocumentLoader::step() {
-  if (done_)
+bool PieceCutter::next(TextPiece &piece) {
+  piece = TextPiece{};
+  // An empty text is one empty piece.
+  if (next_ >= bytes_.size() && started_)
     return false;
-  if (!started_) {
-    started_ = true;
-    undo_ = document_.isUndoRedoEnabled();
-    document_.setUndoRedoEnabled(false);
-    document_.setProperty(kLoading, true);
-    document_.setPlainText(QString());
-  }
+  started_ = true;
   // Whole lines up to the piece's size, at least one; a longer line is
   // cut before a byte that begins a character.
   const auto *data = reinterpret_cast<const std::uint8_t *>(bytes_.data());
   const std::size_t size = bytes_.size();
-  PreviewLines piece;
   std::size_t at = next_;
   while (at < size) {
     const engine::LineSpan line = engine::lineSpanAt(data, size, at);
@@ -268,6 +267,39 @@ bool DocumentLoader::step() {
     if (at - next_ >= pieceSize_)
       break;
   }
+  next_ = at;
+  piece.end = at;
+  return true;
+}
+
+DocumentLoader::DocumentLoader(QTextDocument &document, std::string_view bytes,
+                               engine::CodePage page, std::size_t pieceSize)
+    : document_(document), cutter_(bytes, page, pieceSize),
+      size_(bytes.size()) {}
+
+DocumentLoader::~DocumentLoader() { abandon(); }
+
+bool DocumentLoader::step() {
+  if (done_)
+    return false;
+  TextPiece piece;
+  if (!cutter_.next(piece)) {
+    finish();
+    return false;
+  }
+  return add(piece);
+}
+
+bool DocumentLoader::add(const TextPiece &piece) {
+  if (done_)
+    return false;
+  if (!started_) {
+    started_ = true;
+    undo_ = document_.isUndoRedoEnabled();
+    document_.setUndoRedoEnabled(false);
+    document_.setProperty(kLoading, true);
+    document_.setPlainText(QString());
+  }
   QTextBlock block = document_.lastBlock();
   QTextCursor end(&document_);
   end.movePosition(QTextCursor::End);
@@ -281,8 +313,8 @@ bool DocumentLoader::step() {
       block.setUserState(static_cast<int>(lineEnd));
     block = block.next();
   }
-  next_ = at;
-  if (next_ >= size) {
+  next_ = piece.end;
+  if (next_ >= size_) {
     finish();
     return false;
   }
@@ -305,6 +337,52 @@ void DocumentLoader::abandon() {
   document_.setProperty(kLoading, true);
   document_.setPlainText(QString());
   finish();
+}
+
+Utf16Form utf16FormOf(engine::CodePage page, std::string_view head) {
+  Utf16Form form;
+  form.order = engine::byteOrderOf(page);
+  const engine::BomKind kind = engine::bomKindOf(
+      reinterpret_cast<const std::uint8_t *>(head.data()), head.size());
+  form.mark =
+      kind == (form.order == engine::ByteOrder::Big ? engine::BomKind::Utf16Be
+                                                    : engine::BomKind::Utf16Le);
+  return form;
+}
+
+std::string utf16FromView(std::string_view utf8, Utf16Form form) {
+  std::string out;
+  out.reserve(utf8.size() * 2 + 2);
+  std::uint8_t unit[4];
+  if (form.mark) {
+    engine::writeUnit(0xFEFF, unit, form.order);
+    out.append(reinterpret_cast<const char *>(unit), 2);
+  }
+  const auto *p = reinterpret_cast<const std::uint8_t *>(utf8.data());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const engine::Utf8Char c = engine::decodeUtf8(p + i, utf8.size() - i);
+    char32_t code = c.code;
+    std::size_t length = c.length;
+    if (c.status != engine::Utf8Status::Ok) {
+      // A lone byte the view wrote for its private-use character.
+      code = kRawByteBase + p[i];
+      length = 1;
+    }
+    const std::size_t n = engine::writeUtf16(code, unit, form.order);
+    out.append(reinterpret_cast<const char *>(unit), n);
+    i += length;
+  }
+  return out;
+}
+
+bool utf16RoundTrips(std::string_view bytes, Utf16Form form) {
+  if (bytes.size() % 2 != 0)
+    return false;
+  const std::string text =
+      engine::utf16AsUtf8(reinterpret_cast<const std::uint8_t *>(bytes.data()),
+                          bytes.size(), form.order);
+  return utf16FromView(text, form) == bytes;
 }
 
 void keepLineEnds(QTextDocument &document) {

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "engine/code_page.h"
+#include "engine/utf16.h"
 
 class QTextDocument;
 
@@ -62,12 +63,44 @@ PreviewLines splitLines(std::string_view bytes, engine::CodePage page);
 // it ends.
 void setDocumentBytes(QTextDocument &document, std::string_view bytes,
                       engine::CodePage page);
-// Fills a document as setDocumentBytes does, a piece at a time (whole
-// lines, or a very long line cut between two characters), so that a window
-// goes on with its events between the pieces. The bytes must stay as they
-// are until the load has finished or been abandoned. Until then the
-// document is neither modified nor undoable, and edits of the user are not
-// expected in it.
+
+// A piece of a file's text: whole lines (or a very long line cut between
+// two characters), decoded, with the line end behind each line but the
+// piece's last, which the next piece goes on from.
+struct TextPiece {
+  QString text; // the lines joined by '\n'; ends with '\n' when the piece
+                // ends with a line end
+  std::vector<LineEnd> ends;
+  std::size_t end = 0; // the offset in the bytes the piece ends at
+};
+
+// Cuts bytes into TextPieces of about `pieceSize` bytes, in order. It
+// touches nothing but the bytes it reads, so it may run on a thread of its
+// own while they stay as they are.
+class PieceCutter {
+public:
+  PieceCutter(std::string_view bytes, engine::CodePage page,
+              std::size_t pieceSize);
+  // The next piece; false once every byte is in a piece (an empty text
+  // gives one empty piece).
+  bool next(TextPiece &piece);
+  std::size_t size() const { return bytes_.size(); }
+
+private:
+  std::string_view bytes_;
+  engine::CodePage page_;
+  std::size_t pieceSize_;
+  std::size_t next_ = 0;
+  bool started_ = false;
+};
+
+// Fills a document as setDocumentBytes does, a piece at a time, so that a
+// window goes on with its events between the pieces: step() cuts and adds
+// the next piece; add() adds a piece cut elsewhere (a PieceCutter of the
+// same bytes on another thread), in order. The bytes must stay as they are
+// until the load has finished or been abandoned. Until then the document
+// is neither modified nor undoable, and edits of the user are not expected
+// in it.
 class DocumentLoader {
 public:
   static constexpr std::size_t kDefaultPieceSize = 128u << 10;
@@ -80,12 +113,14 @@ public:
   DocumentLoader(const DocumentLoader &) = delete;
   DocumentLoader &operator=(const DocumentLoader &) = delete;
 
-  // Adds the next piece; true while pieces are left.
+  // Cuts and adds the next piece; true while pieces are left.
   bool step();
-  bool finished() const { return done_ && next_ >= bytes_.size(); }
+  // Adds the next piece; true while pieces are left after it.
+  bool add(const TextPiece &piece);
+  bool finished() const { return done_ && next_ >= size_; }
   // The bytes in the document so far.
   std::size_t loaded() const { return next_; }
-  std::size_t size() const { return bytes_.size(); }
+  std::size_t size() const { return size_; }
   // Empties the document again: a load given up.
   void abandon();
 
@@ -93,14 +128,30 @@ private:
   void finish();
 
   QTextDocument &document_;
-  std::string_view bytes_;
-  engine::CodePage page_;
-  std::size_t pieceSize_;
+  PieceCutter cutter_;
+  std::size_t size_;
   std::size_t next_ = 0;
   bool started_ = false;
   bool done_ = false;
   bool undo_ = true;
 };
+
+// A UTF-16 file in the preview: shown as its text in UTF-8 (its byte order
+// mark dropped), and written back in its byte order, with the mark it had.
+struct Utf16Form {
+  engine::ByteOrder order = engine::ByteOrder::Little;
+  bool mark = false;
+};
+// The form of a UTF-16 file of page Utf16Le or Utf16Be that begins with
+// `head`.
+Utf16Form utf16FormOf(engine::CodePage page, std::string_view head);
+// The preview's UTF-8 text back in `form`: every character as it was, a
+// private-use character that stands for a lone byte (U+F780 to U+F7FF, see
+// above) as that character.
+std::string utf16FromView(std::string_view utf8, Utf16Form form);
+// Whether the UTF-16 file `bytes` comes back byte for byte from its text
+// (an odd length or a lone surrogate does not).
+bool utf16RoundTrips(std::string_view bytes, Utf16Form form);
 
 // Keeps the remembered line ends with their breaks while the user edits the
 // document: a deleted break takes its line end along, a new one is CR LF.

@@ -39,11 +39,17 @@ inline constexpr int kToLabel = 1053;
 inline constexpr int kPreview = 1056;
 inline constexpr int kClear = 1071;
 inline constexpr int kFilterBox = 1076;
+inline constexpr int kFilterLabel = 1077;
 inline constexpr int kExit = kOk;
 // The mode buttons, in batch::ModeButton order.
 inline constexpr std::array<int, batch::kButtonCount> kModeButtons = {
     1009, 1035, 1036, 1037, 1038, 1010, 1011, 1025, 1026, 1028,
     1029, 1054, 1030, 1031, 1032, 1033, 1034, 1039, 1040};
+
+// The about box (template 100).
+inline constexpr int kAboutVersion = 1001;
+inline constexpr int kAboutLicence = 1002;
+inline constexpr int kAboutAddress = 1003;
 
 // The message (template 132).
 inline constexpr int kMessageLine1 = 1016;
@@ -71,6 +77,7 @@ inline constexpr int kPreviewStatus = 1069;
 
 // The save question (template 139).
 inline constexpr int kSavePromptName = 1001;
+inline constexpr int kSavePromptQuestion = 1002;
 
 // The refused save (template 141).
 inline constexpr int kRefusedName = 1001;

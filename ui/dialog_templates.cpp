@@ -36,11 +36,12 @@ ControlTemplate modeButtonControl(M button, int x, int y, int width,
 std::vector<DialogTemplate> makeTemplates() {
   std::vector<DialogTemplate> all;
 
-  // The about box.
+  // The about box: the version, the licence, and the project's address
+  // (where the build names none, where the licence's full text is).
   all.push_back(
       {kAboutTemplate,
        QT_TRANSLATE_NOOP("snpln", "About SNPLN"),
-       246,
+       266,
        51, // three units below the third line, so that its text fits
        "Arial",
        9,
@@ -48,44 +49,47 @@ std::vector<DialogTemplate> makeTemplates() {
        Placement::OwnerOrigin,
        {
            {kNoId, K::Icon, "", 10, 12, 0, 0, 0},
-           {kNoId, K::Static,
+           {ids::kAboutVersion, K::Static,
             QT_TRANSLATE_NOOP("snpln",
                               "Snipline (SNPLN) v%1, Russian text file tool"),
-            40, 20, 145, 8, kNoWrap, SNPLN_VERSION_SHORT},
-           {kNoId, K::Static,
-            QT_TRANSLATE_NOOP("snpln", "Made by the Snipline project"), 42, 29,
-            143, 8, kNoWrap},
-           {kNoId, K::Static,
-            QT_TRANSLATE_NOOP("snpln",
-                              "Source and issues: the Snipline repository"),
-            40, 40, 145, 8, kNoWrap},
-           {kIdOk, K::PictureButton, "OK", 190, 25, 50, 20,
+            40, 20, 165, 8, kNoWrap, SNPLN_VERSION},
+           {ids::kAboutLicence, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "MIT License (c) 2026 SNPLN authors"),
+            40, 29, 165, 8, kNoWrap},
+           {ids::kAboutAddress, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "Home page: %1"), 40, 40, 165, 8,
+            kNoWrap, SNPLN_HOMEPAGE},
+           {kIdOk, K::PictureButton, "OK", 210, 25, 50, 20,
             kPicture | kDefault},
            {kNoId, K::Static, QT_TRANSLATE_NOOP("snpln", "click"), 13, 31, 20,
             8, kNoWrap},
            {kNoId, K::Picture, "SNPLN", 40, 5, 0, 0, 0},
        }});
 
-  // The main window. It may grow wider: the file-name field, the status
-  // line and the filter box take the width, the buttons beside them keep to
-  // the right edge.
+  // The main window. Its buttons keep their places; it may grow in both
+  // directions, and the fields take the room: the file-name field grows
+  // wider and taller, the filter box and the status line wider, and those
+  // two keep below the file-name field. The buttons all lie above the
+  // fields. Room is kept for one more button under the Case group (10, 91,
+  // 50 x 15) and for a control of 45 x 50 beside the rows of code pages
+  // (270, 20), so either can be added without moving the rest.
   all.push_back(
       {kMainTemplate,
        "Snipline (SNPLN) v" SNPLN_VERSION_SHORT,
-       311,
-       150,
+       351,
+       168,
        "Arial",
        9,
        kCaption | kCloseBox | kModalFrame | kResizable,
        Placement::CentreOnScreen,
        {
            {ids::kDoIt, K::PictureButton, "DOIT", 190, 75, 95, 30, kPicture},
-           {ids::kExit, K::PictureButton, "EXIT", 280, 10, 25, 40, kPicture},
-           {ids::kBrowse, K::PictureButton, "BROWSE", 240, 110, 45, 14,
+           {ids::kExit, K::PictureButton, "EXIT", 320, 10, 25, 40, kPicture},
+           {ids::kBrowse, K::PictureButton, "BROWSE", 250, 108, 45, 14,
             kPicture},
-           {ids::kFolder, K::PictureButton, "FOLDER", 240, 124, 45, 14,
+           {ids::kFolder, K::PictureButton, "FOLDER", 300, 108, 45, 14,
             kPicture},
-           {ids::kCopy, K::PictureButton, "COPY", 280, 55, 24, 15, kPicture},
+           {ids::kCopy, K::PictureButton, "COPY", 320, 55, 24, 15, kPicture},
            {ids::kPreview, K::PictureButton, "FP", 135, 75, 50, 30, kPicture},
            {ids::kChooseLabel, K::Static,
             QT_TRANSLATE_NOOP(
@@ -126,16 +130,16 @@ std::vector<DialogTemplate> makeTemplates() {
            modeButtonControl(M::FromUtf8, 240, 35, 20, 15),
            modeButtonControl(M::Detect, 180, 25, 60, 10),
            {ids::kFileNameLabel, K::Static,
-            QT_TRANSLATE_NOOP("snpln", "Filename(s):"), 3, 100, 40, 8, kNoWrap},
-           {ids::kFileName, K::Edit, "", 5, 110, 230, 12,
-            kMultiLine | kAutoHScroll | kBorder | kTabStop},
-           {ids::kStatus, K::Static, "No action selected", 5, 140, 280, 8,
+            QT_TRANSLATE_NOOP("snpln", "Filename(s):"), 3, 112, 40, 8, kNoWrap},
+           {ids::kFileName, K::Edit, "", 5, 124, 341, 12,
+            kMultiLine | kVScroll | kBorder | kTabStop},
+           {ids::kStatus, K::Static, "No action selected", 5, 156, 341, 8,
             kNoWrap},
-           {ids::kClear, K::PictureButton, "CLEAR", 43, 100, 25, 8, kPicture},
-           {ids::kFilterBox, K::ComboBox, "", 105, 124, 130, 130,
+           {ids::kClear, K::PictureButton, "CLEAR", 43, 112, 25, 8, kPicture},
+           {ids::kFilterBox, K::ComboBox, "", 105, 140, 241, 130,
             kVScroll | kTabStop},
-           {kNoId, K::Static,
-            QT_TRANSLATE_NOOP("snpln", "Filter(s) for subdirectories:"), 3, 126,
+           {ids::kFilterLabel, K::Static,
+            QT_TRANSLATE_NOOP("snpln", "Filter(s) for subdirectories:"), 3, 142,
             100, 8, kNoWrap},
        }});
 
@@ -263,7 +267,7 @@ std::vector<DialogTemplate> makeTemplates() {
             125, 30, 55, 20, kTabStop},
            {ids::kSavePromptName, K::Static, "", 5, 5, 175, 8,
             kCentred | kNoWrap},
-           {kNoId, K::Static,
+           {ids::kSavePromptQuestion, K::Static,
             QT_TRANSLATE_NOOP("snpln",
                               "This file was modified. Save this file ?"),
             5, 15, 175, 8, kCentred | kNoWrap},

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QShortcut>
 #include <QUrl>
 
@@ -94,12 +95,15 @@ MainWindow::~MainWindow() {
 void MainWindow::startUp() {
   // 1. The dialog itself, its controls in template (tab) order.
   controls_ = buildDialog(*this, dialogTemplate(kMainTemplate));
-  setWindowFlag(Qt::WindowMinimizeButtonHint, true);
-  // Wider, never smaller, and no taller: the controls keep their places
-  // (resizeEvent).
+  // The program's main window: a window of its own kind (so Qt gives it
+  // -qwindowgeometry), which may be minimised and maximised.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+  // Larger, never smaller: the buttons keep their places and the fields
+  // take the room (resizeEvent).
   templateSize_ = size();
   setMinimumSize(templateSize_);
-  setMaximumHeight(templateSize_.height());
   for (QWidget *w : controls_.all())
     w->setProperty("templateGeometry", w->geometry());
   // Group boxes frame the buttons but never take their presses.
@@ -185,8 +189,16 @@ void MainWindow::startUp() {
   for (const auto &[id, slot] : commands)
     if (PictureButton *button = pictureButton(id))
       connect(button, &QPushButton::clicked, this, slot);
-  auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-  connect(help, &QShortcut::activated, this, &MainWindow::openAbout);
+  // F1 the about box, Ctrl+O BROWSE, Ctrl+Q EXIT.
+  const std::pair<QKeySequence, void (MainWindow::*)()> keys[] = {
+      {QKeySequence(Qt::Key_F1), &MainWindow::openAbout},
+      {QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::browseByKey},
+      {QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::exit},
+  };
+  for (const auto &[key, slot] : keys) {
+    auto *shortcut = new QShortcut(key, this);
+    connect(shortcut, &QShortcut::activated, this, slot);
+  }
 
   // 7. "Sa&ve upper" waits for SCASE.
   if (QCheckBox *box = saveUpperBox())
@@ -195,14 +207,18 @@ void MainWindow::startUp() {
   // 8. to 12. The file list from the command line, the status line, the
   // file-name field (read-only) and FP.
   files_.startUp(commandLine_);
-  showFileList();
-  if (QLineEdit *field = fileNameEdit()) {
+  if (QPlainTextEdit *field = fileNameEdit()) {
+    // The names wrap where the field ends; it shows a scroll bar only when
+    // they need more lines than it has, and one line fits its template
+    // height.
     field->setReadOnly(true);
-    // It looks as it is: read-only, on the window's face.
-    QPalette look = field->palette();
-    look.setColor(QPalette::Base, look.color(QPalette::Window));
-    field->setPalette(look);
+    field->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    field->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    field->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    field->document()->setDocumentMargin(1);
+    showFieldLook();
   }
+  showFileList();
 
   // 13. Dropped files.
   setAcceptDrops(true);
@@ -213,7 +229,11 @@ void MainWindow::startUp() {
 }
 
 int MainWindow::run() {
-  placeDialog(*this, Placement::CentreOnScreen, nullptr);
+  // Where it was last closed, at the size it had; else centred.
+  const QByteArray geometry = QByteArray::fromBase64(
+      QByteArray::fromStdString(settings_->read(kGeometrySetting)));
+  if (geometry.isEmpty() || !restoreGeometry(geometry))
+    placeDialog(*this, Placement::CentreOnScreen, nullptr);
   show();
   raise();
   activateWindow();
@@ -230,8 +250,8 @@ PictureButton *MainWindow::modeButton(ModeButton button) const {
 QLabel *MainWindow::statusLabel() const {
   return controls_.control<QLabel>(ids::kStatus);
 }
-QLineEdit *MainWindow::fileNameEdit() const {
-  return controls_.control<QLineEdit>(ids::kFileName);
+QPlainTextEdit *MainWindow::fileNameEdit() const {
+  return controls_.control<QPlainTextEdit>(ids::kFileName);
 }
 QComboBox *MainWindow::filterBox() const {
   return controls_.control<QComboBox>(ids::kFilterBox);
@@ -270,6 +290,13 @@ void MainWindow::doIt() {
     closeAfterRun_ = false;
     accept();
   }
+}
+
+void MainWindow::done(int result) {
+  // The size and place it had, for the next start.
+  if (isVisible())
+    settings_->write(kGeometrySetting, saveGeometry().toBase64().toStdString());
+  QDialog::done(result);
 }
 
 void MainWindow::exit() {
@@ -330,6 +357,13 @@ batch::RunOutcome MainWindow::runPlan(batch::RunPlan &plan,
 }
 
 void MainWindow::browse() { choose(false); }
+
+void MainWindow::browseByKey() {
+  // Ctrl+O does what BROWSE does, when BROWSE may be pressed.
+  if (PictureButton *button = pictureButton(ids::kBrowse);
+      button && button->isEnabled())
+    browse();
+}
 
 void MainWindow::browseFolder() { choose(true); }
 
@@ -485,27 +519,30 @@ void MainWindow::paintEvent(QPaintEvent *event) {
                      (height() - icon.height() + 1) / 2, icon);
 }
 
+QRect MainWindow::grownGeometry(int id, const QRect &r, int dx, int dy) {
+  switch (id) {
+  case ids::kFileName:
+    return r.adjusted(0, 0, dx, dy);
+  case ids::kFilterBox:
+  case ids::kStatus:
+    return r.translated(0, dy).adjusted(0, 0, dx, 0);
+  case ids::kFilterLabel:
+    return r.translated(0, dy);
+  default:
+    return r;
+  }
+}
+
 void MainWindow::resizeEvent(QResizeEvent *event) {
   QDialog::resizeEvent(event);
   if (templateSize_.isEmpty())
     return;
-  const int dx = width() - templateSize_.width();
-  for (QWidget *w : controls_.all()) {
-    const QRect r = w->property("templateGeometry").toRect();
-    switch (w->property("controlId").toInt()) {
-    case ids::kFileName:
-    case ids::kStatus:
-    case ids::kFilterBox:
-      w->setGeometry(r.adjusted(0, 0, dx, 0));
-      break;
-    case ids::kBrowse:
-    case ids::kFolder:
-      w->move(r.topLeft() + QPoint(dx, 0));
-      break;
-    default:
-      break;
-    }
-  }
+  const int dx = std::max(0, width() - templateSize_.width());
+  const int dy = std::max(0, height() - templateSize_.height());
+  for (QWidget *w : controls_.all())
+    w->setGeometry(grownGeometry(w->property("controlId").toInt(),
+                                 w->property("templateGeometry").toRect(), dx,
+                                 dy));
   if (QLabel *label = statusLabel()) {
     label->setToolTip(QString()); // shown anew at its new width
     label->setText(QString());
@@ -524,10 +561,26 @@ void MainWindow::closeEvent(QCloseEvent *event) {
   event->accept();
 }
 
+void MainWindow::changeEvent(QEvent *event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange)
+    showFieldLook();
+}
+
+void MainWindow::showFieldLook() {
+  // The field of names looks as it is: read-only, on the window's face.
+  QPlainTextEdit *field = fileNameEdit();
+  if (!field)
+    return;
+  QPalette look = palette();
+  look.setColor(QPalette::Base, look.color(QPalette::Window));
+  field->setPalette(look);
+}
+
 void MainWindow::showFileList() {
-  if (QLineEdit *field = fileNameEdit()) {
-    field->setText(fromBytes(files_.fileNameField()));
-    field->setCursorPosition(0);
+  if (QPlainTextEdit *field = fileNameEdit()) {
+    field->setPlainText(fromBytes(files_.fileNameField()));
+    field->moveCursor(QTextCursor::Start);
   }
   // The preview shows a file: one name, and not a directory's.
   bool previewable = files_.previewEnabled();
@@ -573,8 +626,8 @@ void MainWindow::showPictures() {
 // BatchHost.
 
 bool MainWindow::fileNameFieldEmpty() {
-  const QLineEdit *field = fileNameEdit();
-  return field ? field->text().isEmpty() : files_.fileNameField().empty();
+  const QPlainTextEdit *field = fileNameEdit();
+  return field ? field->document()->isEmpty() : files_.fileNameField().empty();
 }
 
 const std::vector<std::string> &MainWindow::fileList() {
@@ -631,13 +684,13 @@ job::DialogAnswer MainWindow::showMessage(MessageKind, const std::string &name,
   return message.run();
 }
 
-void MainWindow::jobStarted(const batch::JobStart &start) {
+void MainWindow::fileStarted(const batch::FileStart &start) {
   // During a run the status line counts the files and names the one
   // started last.
   batch::Status status(batch::StatusId::RunningFile);
   status.count = start.number;
   status.found = start.found;
-  status.name = start.request.location.path();
+  status.name = start.task.location.path();
   setStatusLine(status);
 }
 

@@ -13,11 +13,13 @@
 // the file list; the history is stored when the window is destroyed. BROWSE
 // and FOLDER open in the folder last chosen from, kept in the settings.
 //
-// The window may grow wider, not smaller: the file-name field, the status
-// line and the filter box take the width, BROWSE and FOLDER keep to the
-// right edge, and everything else stays where it is. Every picture button
-// has a tooltip that says what it does; the mode buttons whose captions
-// allow it have Alt keys.
+// The window may grow in both directions, never below its template size:
+// every button keeps its place, the file-name field takes the width and the
+// height, the filter box and the status line the width (keeping below the
+// field). Its size and place (maximised or not) are kept in the settings
+// when it closes and taken again when it opens. Every picture button has a
+// tooltip that says what it does, and every one but the code-page buttons
+// an Alt key; F1 opens the about box, Ctrl+O is BROWSE, Ctrl+Q is EXIT.
 //
 // The window is the batch run's host: the run's prompts and options open as
 // modal windows over it (InputDialog, ExcludeOptionsDialog) before the run;
@@ -54,8 +56,8 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
 
 namespace snpln::ui {
 
@@ -114,6 +116,8 @@ public:
   void pressModeButton(batch::ModeButton button);
   void doIt();
   void browse();
+  // Ctrl+O: BROWSE, while it is enabled.
+  void browseByKey();
   void browseFolder();
   void dropNames(const std::vector<std::string> &names);
   void clearList();
@@ -129,6 +133,12 @@ public:
                                   QStringList &paths);
   // The name of the setting that keeps the folder last chosen from.
   static constexpr const char *kFolderSetting = "browseFolder";
+  // The name of the setting that keeps the window's size and place (and
+  // whether it was maximised) from one start to the next.
+  static constexpr const char *kGeometrySetting = "windowGeometry";
+  // Where a control of the template at `templateRect` lies in a window
+  // `dx` wider and `dy` taller than its template.
+  static QRect grownGeometry(int id, const QRect &templateRect, int dx, int dy);
 
   // What the window shows.
   const batch::SelectionState &selection() const { return selection_; }
@@ -138,7 +148,7 @@ public:
   PictureButton *modeButton(batch::ModeButton button) const;
   PictureButton *pictureButton(int id) const;
   QLabel *statusLabel() const;
-  QLineEdit *fileNameEdit() const;
+  QPlainTextEdit *fileNameEdit() const;
   QComboBox *filterBox() const;
   QCheckBox *saveUpperBox() const;
   const DialogControls &controls() const { return controls_; }
@@ -150,6 +160,8 @@ public:
   void exit();
   // Esc: closes the window; during a run, cancels it.
   void reject() override;
+  // Every close: the window's size and place are kept in the settings.
+  void done(int result) override;
 
   // BatchHost.
   bool fileNameFieldEmpty() override;
@@ -170,7 +182,7 @@ public:
   std::vector<std::string> &filterList() override;
   bool saveUpperChecked() override;
   void refresh() override;
-  void jobStarted(const batch::JobStart &start) override;
+  void fileStarted(const batch::FileStart &start) override;
 
 protected:
   void contextMenuEvent(QContextMenuEvent *event) override;
@@ -179,6 +191,8 @@ protected:
   void dropEvent(QDropEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
+  // A new palette: the field of names takes its face again.
+  void changeEvent(QEvent *event) override;
   // The close box: EXIT.
   void closeEvent(QCloseEvent *event) override;
 #ifdef Q_OS_WIN
@@ -193,6 +207,7 @@ private:
   void showFileList();
   void showFilters();
   void showPictures();
+  void showFieldLook();
   // The status line in its label, shortened to fit with the file name kept.
   void showStatus(QLabel &label) const;
   bool isButtonBusy(batch::ModeButton button) const;

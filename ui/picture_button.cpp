@@ -37,10 +37,14 @@ QString PictureButton::tipText(const QString &label, const QString &what) {
   head.replace(QStringLiteral("\x01"), QStringLiteral("&"));
   QString tip = head.isEmpty() ? what : head + QStringLiteral(": ") + what;
   const QKeySequence mnemonic = QKeySequence::mnemonic(label);
-  if (!mnemonic.isEmpty())
-    tip += QStringLiteral(" (") + mnemonic.toString(QKeySequence::NativeText) +
+  if (mnemonic.isEmpty())
+    return tip;
+  const QString key = mnemonic.toString(QKeySequence::NativeText);
+  // One pair of brackets for the keys: "(Esc, Alt+X)".
+  if (tip.endsWith(QLatin1Char(')')) && tip.contains(QStringLiteral(" (")))
+    return tip.left(tip.size() - 1) + QStringLiteral(", ") + key +
            QLatin1Char(')');
-  return tip;
+  return tip + QStringLiteral(" (") + key + QLatin1Char(')');
 }
 
 bool PictureButton::loadPictures() {
@@ -64,8 +68,13 @@ void PictureButton::setFixedPicture(const QString &name) {
 }
 
 QString PictureButton::currentPictureName() const {
-  if (!fixed_.isEmpty())
+  if (!fixed_.isEmpty()) {
+    // Pinned up and disabled: the disabled picture; pinned down and
+    // disabled: the pressed one, greyed (drawsGreyed).
+    if (!isEnabled() && hasDisabled_ && fixed_ == caption_ + QLatin1Char('U'))
+      return caption_ + QLatin1Char('X');
     return fixed_;
+  }
   if (!loaded_)
     return {};
   QChar letter = QLatin1Char('U');
@@ -76,6 +85,11 @@ QString PictureButton::currentPictureName() const {
   else if (!isEnabled() && hasDisabled_)
     letter = QLatin1Char('X');
   return caption_ + letter;
+}
+
+bool PictureButton::drawsGreyed() const {
+  return !isEnabled() && hasPicture(currentPictureName()) &&
+         !currentPictureName().endsWith(QLatin1Char('X'));
 }
 
 bool PictureButton::drawsFocusRect() const {
@@ -96,7 +110,14 @@ void PictureButton::paintEvent(QPaintEvent *event) {
     return;
   }
   QPainter painter(this);
-  painter.drawPixmap(QPointF(0, 0), picture(name, devicePixelRatioF()));
+  // The scheme of the face the button stands on (a style sheet may darken
+  // the window and leave its buttons' palettes alone).
+  const PictureScheme scheme =
+      schemeOf(parentWidget() ? parentWidget()->palette() : palette());
+  painter.drawPixmap(QPointF(0, 0),
+                     drawsGreyed()
+                         ? greyedPicture(name, devicePixelRatioF(), scheme)
+                         : picture(name, devicePixelRatioF(), scheme));
   if (!drawsFocusRect())
     return;
   // The focus rectangle of owner-drawn buttons: a dotted line between the
@@ -121,6 +142,13 @@ QRect PictureButton::focusRect() const {
                       width() - 2 - ink.right(), height() - 2 - ink.bottom()});
   inset = std::max(inset, 0);
   return rect().adjusted(inset, inset, -inset, -inset);
+}
+
+void PictureButton::changeEvent(QEvent *event) {
+  QPushButton::changeEvent(event);
+  // A new palette may want the pictures of the other scheme.
+  if (event->type() == QEvent::PaletteChange)
+    update();
 }
 
 void PictureButton::keyPressEvent(QKeyEvent *event) {

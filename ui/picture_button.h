@@ -6,7 +6,11 @@
 // focused one while it has the focus, else the disabled one while it is
 // disabled, else the up one; a missing picture falls back to the up one.
 // setFixedPicture pins one picture for every state (the main window's mode
-// buttons show only the picture of their state once they have changed).
+// buttons show only the picture of their state once they have changed);
+// disabled, a button pinned up shows its disabled picture and one pinned
+// down its pressed picture greyed, so a disabled button never looks as if
+// it could be pressed. The pictures follow the light or dark of the
+// palette of the face the button stands on, its parent's (pictures.h).
 // Whenever the button has the focus and the picture shown is not a focused
 // one, a dotted focus rectangle is drawn over it, so the focus is always
 // visible. Pictures are drawn at the widget's device pixel ratio. Enter and
@@ -48,6 +52,9 @@ public:
   // Whether a focus rectangle is drawn over that picture now, and where:
   // its outline never crosses the label.
   bool drawsFocusRect() const;
+  // Whether that picture is drawn greyed (disabled, without a disabled
+  // picture of its own for this state).
+  bool drawsGreyed() const;
   QRect focusRect() const;
 
   QSize sizeHint() const override;
@@ -56,6 +63,7 @@ public:
 protected:
   void paintEvent(QPaintEvent *event) override;
   void keyPressEvent(QKeyEvent *event) override;
+  void changeEvent(QEvent *event) override;
 
 private:
   QString caption_;

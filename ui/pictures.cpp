@@ -42,72 +42,72 @@ constexpr const char *kSmallRow = "small";
 // description and tip. A new set joins a row by naming it.
 const PictureSet kSets[] = {
     {QT_TRANSLATE_NOOP("snpln", "OK"), 88, 38,
-     QT_TRANSLATE_NOOP("pictures", "OK"), "UDF", kCaptionRow,
+     QT_TRANSLATE_NOOP("pictures", "OK"), "UDFX", kCaptionRow,
      QT_TRANSLATE_NOOP("snpln", "OK"),
      QT_TRANSLATE_NOOP("snpln", "accept (Enter)")},
     {QT_TRANSLATE_NOOP("pictures", "CANCEL"), 88, 38,
-     QT_TRANSLATE_NOOP("pictures", "CANCEL"), "UDF", kCaptionRow,
+     QT_TRANSLATE_NOOP("pictures", "CANCEL"), "UDFX", kCaptionRow,
      QT_TRANSLATE_NOOP("snpln", "Cancel"),
      QT_TRANSLATE_NOOP("snpln", "give up (Esc)")},
-    {"DOIT", 166, 58, QT_TRANSLATE_NOOP("pictures", "DO IT!"), "UD", nullptr,
+    {"DOIT", 166, 58, QT_TRANSLATE_NOOP("pictures", "DO &IT!"), "UDX", nullptr,
      QT_TRANSLATE_NOOP("snpln", "Do it"),
      QT_TRANSLATE_NOOP("snpln",
                        "run the selected operations on the chosen files")},
     {QT_TRANSLATE_NOOP("pictures", "EXIT"), 44, 75,
-     QT_TRANSLATE_NOOP("pictures", "EXIT"), "UD", kCaptionRow,
+     QT_TRANSLATE_NOOP("pictures", "E&XIT"), "UDX", kCaptionRow,
      QT_TRANSLATE_NOOP("snpln", "Exit"),
      QT_TRANSLATE_NOOP("snpln", "close the window (Esc)")},
-    {"COPY", 42, 28, QT_TRANSLATE_NOOP("pictures", "About"), "UD", kCaptionRow,
-     QT_TRANSLATE_NOOP("snpln", "About"),
+    {"COPY", 42, 28, QT_TRANSLATE_NOOP("pictures", "A&bout"), "UDX",
+     kCaptionRow, QT_TRANSLATE_NOOP("snpln", "About"),
      QT_TRANSLATE_NOOP("snpln", "about the program and what it does (F1)")},
-    {"FP", 88, 56, QT_TRANSLATE_NOOP("pictures", "File\npreview"), "UDX",
+    {"FP", 88, 56, QT_TRANSLATE_NOOP("pictures", "File\n&preview"), "UDX",
      nullptr, QT_TRANSLATE_NOOP("snpln", "File preview"),
      QT_TRANSLATE_NOOP("snpln", "show the chosen file, edit it and save it")},
-    {"BROWSE", 79, 26, QT_TRANSLATE_NOOP("pictures", "Browse..."), "UD",
+    {"BROWSE", 79, 26, QT_TRANSLATE_NOOP("pictures", "Bro&wse..."), "UDX",
      kCaptionRow, QT_TRANSLATE_NOOP("snpln", "Browse for files"),
      QT_TRANSLATE_NOOP("snpln", "choose files")},
-    {"FOLDER", 79, 26, QT_TRANSLATE_NOOP("pictures", "Folder..."), "UD",
+    {"FOLDER", 79, 26, QT_TRANSLATE_NOOP("pictures", "&Folder..."), "UDX",
      kCaptionRow, QT_TRANSLATE_NOOP("snpln", "Browse for a folder"),
      QT_TRANSLATE_NOOP(
          "snpln",
          "choose a folder: its files and subfolders are worked through")},
-    {"CLEAR", 44, 15, QT_TRANSLATE_NOOP("pictures", "Clear"), "UD", kSmallRow,
+    {"CLEAR", 44, 15, QT_TRANSLATE_NOOP("pictures", "&Clear"), "UDX", kSmallRow,
      QT_TRANSLATE_NOOP("snpln", "Clear the file list"),
      QT_TRANSLATE_NOOP("snpln", "empty the file list")},
-    {"UCASE", 88, 28, QT_TRANSLATE_NOOP("pictures", "&UPPER"), "UDF",
+    {"UCASE", 88, 28, QT_TRANSLATE_NOOP("pictures", "&UPPER"), "UDFX",
      kCaptionRow, QT_TRANSLATE_NOOP("snpln", "Upper case"),
      QT_TRANSLATE_NOOP("snpln", "convert to upper case")},
-    {"LCASE", 88, 28, QT_TRANSLATE_NOOP("pictures", "&lower"), "UDF",
+    {"LCASE", 88, 28, QT_TRANSLATE_NOOP("pictures", "&lower"), "UDFX",
      kCaptionRow, QT_TRANSLATE_NOOP("snpln", "Lower case"),
      QT_TRANSLATE_NOOP("snpln", "convert to lower case")},
-    {"SCASE", 88, 28, QT_TRANSLATE_NOOP("pictures", "&Smart"), "UDF",
+    {"SCASE", 88, 28, QT_TRANSLATE_NOOP("pictures", "&Smart"), "UDFX",
      kCaptionRow, QT_TRANSLATE_NOOP("snpln", "Smart case"),
      QT_TRANSLATE_NOOP("snpln",
                        "'smart' case: each sentence starts with a capital")},
-    {"EXCLUDE", 88, 28, QT_TRANSLATE_NOOP("pictures", "&Exclude"), "UDF",
+    {"EXCLUDE", 88, 28, QT_TRANSLATE_NOOP("pictures", "&Exclude"), "UDFX",
      kCaptionRow, QT_TRANSLATE_NOOP("snpln", "Exclude a string"),
      QT_TRANSLATE_NOOP("snpln", "delete every occurrence of a string")},
-    {"REPLACE", 88, 28, QT_TRANSLATE_NOOP("pictures", "&Replace"), "UDF",
+    {"REPLACE", 88, 28, QT_TRANSLATE_NOOP("pictures", "&Replace"), "UDFX",
      kCaptionRow, QT_TRANSLATE_NOOP("snpln", "Replace a string"),
      QT_TRANSLATE_NOOP("snpln",
                        "replace every occurrence of a string with another")},
-    {"OPT", 88, 28, QT_TRANSLATE_NOOP("pictures", "&Optimize"), "UDF",
+    {"OPT", 88, 28, QT_TRANSLATE_NOOP("pictures", "&Optimize"), "UDFX",
      kCaptionRow, QT_TRANSLATE_NOOP("snpln", "Optimize with TABs"),
      QT_TRANSLATE_NOOP("snpln", "turn runs of blanks into TABs")},
-    {"DEL", 88, 28, QT_TRANSLATE_NOOP("pictures", "&Del. empty"), "UDF",
+    {"DEL", 88, 28, QT_TRANSLATE_NOOP("pictures", "&Del. empty"), "UDFX",
      kCaptionRow, QT_TRANSLATE_NOOP("snpln", "Delete excessive empty lines"),
      QT_TRANSLATE_NOOP("snpln", "delete excessive empty lines")},
-    {"WIN", 35, 28, "WIN", "UDF", kSmallRow, "Windows-1251", ""},
-    {"KOI", 35, 28, "KOI", "UDF", kSmallRow, "KOI8-R", ""},
-    {"ISO", 35, 28, "ISO", "UDF", kSmallRow, "ISO 8859-5", ""},
-    {"DOS", 35, 28, "DOS", "UDF", kSmallRow, "DOS (CP866)", ""},
+    {"WIN", 35, 28, "WIN", "UDFX", kSmallRow, "Windows-1251", ""},
+    {"KOI", 35, 28, "KOI", "UDFX", kSmallRow, "KOI8-R", ""},
+    {"ISO", 35, 28, "ISO", "UDFX", kSmallRow, "ISO 8859-5", ""},
+    {"DOS", 35, 28, "DOS", "UDFX", kSmallRow, "DOS (CP866)", ""},
     {QT_TRANSLATE_NOOP("pictures", "AUTO"), 35, 28,
-     QT_TRANSLATE_NOOP("pictures", "AUTO"), "UDF", kSmallRow,
+     QT_TRANSLATE_NOOP("pictures", "&AUTO"), "UDFX", kSmallRow,
      QT_TRANSLATE_NOOP("snpln", "Detect the source coding"),
      QT_TRANSLATE_NOOP("snpln",
                        "the source's code page is detected in each file")},
-    {"UTF8", 35, 28, "UTF-8", "UDF", kSmallRow, "UTF-8", ""},
-    {"DETECT", 104, 18, QT_TRANSLATE_NOOP("pictures", "De&tect coding"), "UDF",
+    {"UTF8", 35, 28, "UTF-8", "UDFX", kSmallRow, "UTF-8", ""},
+    {"DETECT", 104, 18, QT_TRANSLATE_NOOP("pictures", "De&tect coding"), "UDFX",
      kSmallRow, QT_TRANSLATE_NOOP("snpln", "Detect coding only"),
      QT_TRANSLATE_NOOP("snpln", "only say which code page each file is in")},
 };
@@ -143,17 +143,23 @@ std::vector<PictureSpec> makeTable() {
   return table;
 }
 
-// How a label lies on its picture.
+// How a label lies on its picture: its font, always across the face so
+// that it reads upright; on a tall face a label too wide for it is drawn
+// narrower (down to the last of kStretches, per cent) before it is
+// drawn smaller.
 struct LabelLayout {
   QFont font;
-  bool rotated = false; // written upwards along a tall face
 };
 
-QFont labelFace(int px, bool italic) {
+constexpr int kStretches[] = {100, 90, 80, 70};
+
+QFont labelFace(int px, bool italic, int stretch = 100) {
   QFont font(QStringLiteral("Arial"));
   font.setBold(true);
   font.setItalic(italic);
   font.setPixelSize(px);
+  if (stretch != 100)
+    font.setStretch(stretch);
   return font;
 }
 
@@ -216,62 +222,51 @@ QRect labelRoom(int width, int height) {
   return QRect(gapX, gapY, width - 2 * gapX, height - 2 * gapY);
 }
 
-bool fitsAt(const PictureSpec &spec, int px, bool italic, bool rotated) {
-  const int w = rotated ? spec.height : spec.width;
-  const int h = rotated ? spec.width : spec.height;
-  const QRect ink =
-      placeLabel(labelFace(px, italic), labelOf(spec), QRect(0, 0, w, h)).ink;
-  // With room for the pixel a pressed face moves its label by.
-  return labelRoom(w, h).adjusted(0, 0, -1, -1).contains(ink);
-}
-
-// A face at least half as tall again as it is wide may carry its label
-// upwards, when the label is too wide for it.
-bool mayRotate(const PictureSpec &spec) {
+// A face at least half as tall again as it is wide may draw its label
+// narrower.
+bool mayNarrow(const PictureSpec &spec) {
   return 2 * spec.height >= 3 * spec.width;
 }
 
-// Whether the label fits its face at `px` pixels, and then whether it is
-// written upwards.
-std::optional<bool> layoutAt(const PictureSpec &spec, int px) {
+// The widest stretch at which the label fits its face at `px` pixels, or
+// nothing.
+std::optional<int> stretchAt(const PictureSpec &spec, int px) {
   const bool italic = spec.look == PictureLook::Banner;
-  if (fitsAt(spec, px, italic, false))
-    return false;
-  if (mayRotate(spec) && fitsAt(spec, px, italic, true))
-    return true;
+  for (const int stretch : kStretches) {
+    if (stretch != 100 && !mayNarrow(spec))
+      break;
+    const QRect ink = placeLabel(labelFace(px, italic, stretch), labelOf(spec),
+                                 QRect(0, 0, spec.width, spec.height))
+                          .ink;
+    // With room for the pixel a pressed face moves its label by.
+    if (labelRoom(spec.width, spec.height).adjusted(0, 0, -1, -1).contains(ink))
+      return stretch;
+  }
   return std::nullopt;
 }
 
 // The label font of a picture: the largest bold size, up to 20 pixels, at
-// which the label fits its face (along it, where it may be written so) and,
-// in a row, at which every label of the row fits, so the row reads as one
-// and no label is drawn smaller than its neighbours.
+// which the label fits its face and, in a row, at which every label of the
+// row fits, so the row reads as one and no label is drawn smaller than its
+// neighbours.
 LabelLayout labelLayout(const PictureSpec &spec) {
-  if (qEnvironmentVariableIsSet("DBG") && spec.row &&
-      std::strcmp(spec.row, "small") == 0 && spec.look == PictureLook::Up) {
-    QString o;
-    for (int px = 20; px > 6; --px)
-      if (layoutAt(spec, px))
-        o += QString::number(px) + " ";
-    qDebug("%s: %s", spec.name, qPrintable(o));
-  }
   const bool italic = spec.look == PictureLook::Banner;
   for (int px = 20; px > 6; --px) {
-    const std::optional<bool> rotated = layoutAt(spec, px);
-    if (!rotated)
+    const std::optional<int> stretch = stretchAt(spec, px);
+    if (!stretch)
       continue;
     bool rowFits = true;
     if (spec.row)
       for (const PictureSpec &other : pictureTable())
         if (other.row && std::strcmp(other.row, spec.row) == 0 &&
-            other.look == PictureLook::Up && !layoutAt(other, px)) {
+            other.look == PictureLook::Up && !stretchAt(other, px)) {
           rowFits = false;
           break;
         }
     if (rowFits)
-      return {labelFace(px, italic), *rotated};
+      return {labelFace(px, italic, *stretch)};
   }
-  return {labelFace(6, italic), false};
+  return {labelFace(6, italic)};
 }
 
 // An image of the picture's size times `ratio`, carrying the ratio, for a
@@ -283,48 +278,33 @@ QImage canvas(const PictureSpec &spec, qreal ratio, QImage::Format format) {
   return image;
 }
 
-void drawFace(QPainter &p, const PictureSpec &spec) {
+// The colour of the focus ring of a focused face.
+QColor focusRing(PictureScheme scheme) {
+  return scheme == PictureScheme::Dark ? QColor(0x6a, 0xa8, 0xff)
+                                       : QColor(0x2f, 0x73, 0xd9);
+}
+
+void drawFace(QPainter &p, const PictureSpec &spec, PictureScheme scheme) {
   const QRectF outer(0.5, 0.5, spec.width - 1.0, spec.height - 1.0);
   const QRectF inner = outer.adjusted(1, 1, -1, -1);
+  const FaceColours colours = faceColours(spec.look, scheme);
   QLinearGradient fill(0, 0, 0, spec.height);
-  QColor border, light, shadow;
-  switch (spec.look) {
-  case PictureLook::Down:
-    fill.setColorAt(0, QColor(0x22, 0x4a, 0x8c));
-    fill.setColorAt(1, QColor(0x2f, 0x62, 0xb0));
-    border = QColor(0x12, 0x2a, 0x52);
-    light = QColor(0x5a, 0x86, 0xc8);
-    shadow = QColor(0x16, 0x30, 0x60);
-    break;
-  case PictureLook::Disabled:
-    fill.setColorAt(0, QColor(0xe8, 0xea, 0xee));
-    fill.setColorAt(1, QColor(0xe8, 0xea, 0xee));
-    border = QColor(0xb4, 0xb9, 0xc3);
-    light = QColor(0xf4, 0xf5, 0xf7);
-    shadow = QColor(0xd4, 0xd7, 0xdd);
-    break;
-  default:
-    fill.setColorAt(0, QColor(0xfa, 0xfb, 0xfd));
-    fill.setColorAt(1, QColor(0xd6, 0xdc, 0xe6));
-    border = QColor(0x4a, 0x54, 0x68);
-    light = QColor(0xff, 0xff, 0xff);
-    shadow = QColor(0x9a, 0xa3, 0xb5);
-    break;
-  }
+  fill.setColorAt(0, colours.top);
+  fill.setColorAt(1, colours.bottom);
   p.fillRect(QRect(0, 0, spec.width, spec.height), fill);
   p.setRenderHint(QPainter::Antialiasing, false);
   // Pressed faces are lit from the other side, so they read as sunken.
   const bool sunken = spec.look == PictureLook::Down;
-  p.setPen(sunken ? shadow : light);
+  p.setPen(sunken ? colours.shadow : colours.light);
   p.drawLine(inner.topLeft(), inner.topRight());
   p.drawLine(inner.topLeft(), inner.bottomLeft());
-  p.setPen(sunken ? light : shadow);
+  p.setPen(sunken ? colours.light : colours.shadow);
   p.drawLine(inner.bottomLeft(), inner.bottomRight());
   p.drawLine(inner.topRight(), inner.bottomRight());
-  p.setPen(border);
+  p.setPen(colours.border);
   p.drawRect(outer);
   if (spec.look == PictureLook::Focused) {
-    QPen ring(QColor(0x2f, 0x73, 0xd9));
+    QPen ring(focusRing(scheme));
     ring.setWidth(2);
     p.setPen(ring);
     // Thin pictures carry the ring on their edge, clear of the label.
@@ -334,35 +314,25 @@ void drawFace(QPainter &p, const PictureSpec &spec) {
   }
 }
 
-// Draws the label centred on the face, upwards where its layout says so.
+// Draws the label centred on the face.
 void drawLabel(QPainter &p, const PictureSpec &spec, QPoint shift) {
   const LabelLayout layout = labelLayout(spec);
   p.setRenderHint(QPainter::TextAntialiasing, true);
   p.setFont(layout.font);
   p.save();
   p.translate(shift);
-  QRect face(0, 0, spec.width, spec.height);
-  if (layout.rotated) {
-    p.translate(0, spec.height);
-    p.rotate(-90);
-    face = QRect(0, 0, spec.height, spec.width);
-  }
+  const QRect face(0, 0, spec.width, spec.height);
   const LabelPlace place = placeLabel(layout.font, labelOf(spec), face);
   p.drawText(place.box, place.flags, labelOf(spec));
   p.restore();
 }
 
-QImage drawButton(const PictureSpec &spec, qreal ratio) {
+QImage drawButton(const PictureSpec &spec, qreal ratio, PictureScheme scheme) {
   QImage image = canvas(spec, ratio, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter p(&image);
-  drawFace(p, spec);
-  QColor ink(0x1b, 0x2a, 0x4a);
-  if (spec.look == PictureLook::Down)
-    ink = Qt::white;
-  else if (spec.look == PictureLook::Disabled)
-    ink = QColor(0xa0, 0xa6, 0xb0);
-  p.setPen(ink);
+  drawFace(p, spec, scheme);
+  p.setPen(faceColours(spec.look, scheme).ink);
   drawLabel(p, spec,
             spec.look == PictureLook::Down ? QPoint(1, 1) : QPoint(0, 0));
   return image;
@@ -431,6 +401,48 @@ QImage drawIcon(int size) {
 
 } // namespace
 
+PictureScheme schemeOf(const QPalette &palette) {
+  // Dark when the window's face is darker than its text.
+  return palette.color(QPalette::Window).lightness() <
+                 palette.color(QPalette::WindowText).lightness()
+             ? PictureScheme::Dark
+             : PictureScheme::Light;
+}
+
+FaceColours faceColours(PictureLook look, PictureScheme scheme) {
+  const bool dark = scheme == PictureScheme::Dark;
+  switch (look) {
+  case PictureLook::Down:
+    // Latched: the same deep blue in both, its label white.
+    return {QColor(0x22, 0x4a, 0x8c),
+            QColor(0x2f, 0x62, 0xb0),
+            dark ? QColor(0x8f, 0xb4, 0xec) : QColor(0x12, 0x2a, 0x52),
+            QColor(0x5a, 0x86, 0xc8),
+            QColor(0x16, 0x30, 0x60),
+            QColor(0xff, 0xff, 0xff)};
+  case PictureLook::Disabled:
+    // Flat, its label faint but still there to read.
+    if (dark)
+      return {QColor(0x2b, 0x2f, 0x36), QColor(0x2b, 0x2f, 0x36),
+              QColor(0x4a, 0x50, 0x5b), QColor(0x34, 0x39, 0x41),
+              QColor(0x25, 0x28, 0x2e), QColor(0x7d, 0x85, 0x92)};
+    return {QColor(0xe8, 0xea, 0xee), QColor(0xe8, 0xea, 0xee),
+            QColor(0xb4, 0xb9, 0xc3), QColor(0xf4, 0xf5, 0xf7),
+            QColor(0xd4, 0xd7, 0xdd), QColor(0x8d, 0x93, 0x9e)};
+  case PictureLook::Up:
+  case PictureLook::Focused:
+  case PictureLook::Banner:
+    break;
+  }
+  if (dark)
+    return {QColor(0x4b, 0x53, 0x63), QColor(0x37, 0x3d, 0x49),
+            QColor(0x9a, 0xa4, 0xb8), QColor(0x60, 0x69, 0x7c),
+            QColor(0x24, 0x28, 0x30), QColor(0xf0, 0xf3, 0xfa)};
+  return {QColor(0xfa, 0xfb, 0xfd), QColor(0xd6, 0xdc, 0xe6),
+          QColor(0x4a, 0x54, 0x68), QColor(0xff, 0xff, 0xff),
+          QColor(0x9a, 0xa3, 0xb5), QColor(0x1b, 0x2a, 0x4a)};
+}
+
 const std::vector<PictureSpec> &pictureTable() {
   static const std::vector<PictureSpec> table = makeTable();
   return table;
@@ -438,20 +450,51 @@ const std::vector<PictureSpec> &pictureTable() {
 
 bool hasPicture(const QString &name) { return findSpec(name) != nullptr; }
 
-QPixmap picture(const QString &name, qreal ratio) {
+QPixmap picture(const QString &name, qreal ratio, PictureScheme scheme) {
   const PictureSpec *spec = findSpec(name);
   if (!spec)
     return {};
   if (!(ratio > 0))
     ratio = 1.0;
-  const QString key =
-      QStringLiteral("snpln-picture-%1@%2").arg(name).arg(ratio);
+  const QString key = QStringLiteral("snpln-picture-%1@%2%3")
+                          .arg(name)
+                          .arg(ratio)
+                          .arg(scheme == PictureScheme::Dark ? "d" : "l");
   QPixmap pixmap;
   if (QPixmapCache::find(key, &pixmap))
     return pixmap;
   pixmap = QPixmap::fromImage(spec->look == PictureLook::Banner
                                   ? drawBanner(*spec, ratio)
-                                  : drawButton(*spec, ratio));
+                                  : drawButton(*spec, ratio, scheme));
+  QPixmapCache::insert(key, pixmap);
+  return pixmap;
+}
+
+QPixmap greyedPicture(const QString &name, qreal ratio, PictureScheme scheme) {
+  const QPixmap source = picture(name, ratio, scheme);
+  if (source.isNull())
+    return source;
+  const QString key = QStringLiteral("snpln-greyed-%1@%2%3")
+                          .arg(name)
+                          .arg(ratio)
+                          .arg(scheme == PictureScheme::Dark ? "d" : "l");
+  QPixmap pixmap;
+  if (QPixmapCache::find(key, &pixmap))
+    return pixmap;
+  // Each pixel's grey, halfway to the disabled face: the picture keeps its
+  // drawing and loses its colour and most of its contrast.
+  QImage image = source.toImage().convertToFormat(QImage::Format_RGB32);
+  const QColor face = faceColours(PictureLook::Disabled, scheme).top;
+  for (int y = 0; y < image.height(); ++y) {
+    auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      const int grey = qGray(line[x]);
+      line[x] = qRgb((grey + face.red()) / 2, (grey + face.green()) / 2,
+                     (grey + face.blue()) / 2);
+    }
+  }
+  pixmap = QPixmap::fromImage(image);
+  pixmap.setDevicePixelRatio(source.devicePixelRatio());
   QPixmapCache::insert(key, pixmap);
   return pixmap;
 }
@@ -469,26 +512,14 @@ QRect labelRect(const QString &name) {
   // A pressed face draws its label a pixel down and right.
   const QPoint shift =
       spec->look == PictureLook::Down ? QPoint(1, 1) : QPoint(0, 0);
-  if (!layout.rotated)
-    return placeLabel(layout.font, labelOf(*spec),
-                      QRect(0, 0, spec->width, spec->height))
-        .ink.translated(shift);
-  // Drawn upwards: a point (x, y) of the turned face lies at (y, height - x).
-  const QRect turned = placeLabel(layout.font, labelOf(*spec),
-                                  QRect(0, 0, spec->height, spec->width))
-                           .ink;
-  return QRect(turned.top(), spec->height - 1 - turned.right(), turned.height(),
-               turned.width());
+  return placeLabel(layout.font, labelOf(*spec),
+                    QRect(0, 0, spec->width, spec->height))
+      .ink.translated(shift);
 }
 
 QRect labelRoomOf(const QString &name) {
   const PictureSpec *spec = findSpec(name);
   return spec ? labelRoom(spec->width, spec->height) : QRect();
-}
-
-bool labelWrittenUpwards(const QString &name) {
-  const PictureSpec *spec = findSpec(name);
-  return spec && labelLayout(*spec).rotated;
 }
 
 const char *pictureDescription(const QString &caption) {

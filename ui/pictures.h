@@ -6,14 +6,21 @@
 // run. A picture asked for at ratio r has r times the pixels of its size in
 // each direction and carries the ratio, so it is sharp on a scaled screen.
 // Picture buttons look up their caption plus "U" (up), "D" (pressed), "F"
-// (focused) and "X" (disabled). A label is drawn at the largest size at
-// which its ink keeps clear of the face's edge; the pictures of one row of
-// buttons share the smallest size of the row, and a tall face whose label
-// does not fit across it carries the label upwards. An underlined letter of
-// a label is its button's Alt mnemonic. Needs a QGuiApplication.
+// (focused) and "X" (disabled); every button has all four but DOIT, EXIT,
+// COPY, FP, BROWSE, FOLDER and CLEAR, which have no focused one. A label is
+// drawn across its face at the largest size at which its ink keeps clear of
+// the face's edge; the pictures of one row of buttons share the smallest
+// size of the row. An underlined letter of a label is its button's Alt
+// mnemonic.
+//
+// The pictures come in two schemes, light and dark, each with the contrast
+// of its labels kept readable: a palette whose window colour is dark gets
+// the dark ones. Needs a QGuiApplication.
 #pragma once
 
+#include <QColor>
 #include <QIcon>
+#include <QPalette>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
@@ -30,6 +37,18 @@ enum class PictureLook {
   Banner,   // the product name
 };
 
+// Which pictures a palette gets.
+enum class PictureScheme { Light, Dark };
+PictureScheme schemeOf(const QPalette &palette);
+
+// The colours of a face and its label.
+struct FaceColours {
+  QColor top, bottom; // the face's fill, from its top to its bottom
+  QColor border, light, shadow;
+  QColor ink; // the label
+};
+FaceColours faceColours(PictureLook look, PictureScheme scheme);
+
 struct PictureSpec {
   const char *name;
   int width;
@@ -43,18 +62,20 @@ struct PictureSpec {
 const std::vector<PictureSpec> &pictureTable();
 
 bool hasPicture(const QString &name);
-// The picture at device pixel ratio `ratio`, or a null pixmap when there is
-// none of that name.
-QPixmap picture(const QString &name, qreal ratio = 1.0);
+// The picture at device pixel ratio `ratio` in `scheme`, or a null pixmap
+// when there is none of that name.
+QPixmap picture(const QString &name, qreal ratio = 1.0,
+                PictureScheme scheme = PictureScheme::Light);
+// The picture as a disabled button shows it when its set has no disabled
+// picture for that state (a latched button held by a run): its colours
+// greyed towards the face of the scheme's disabled picture.
+QPixmap greyedPicture(const QString &name, qreal ratio, PictureScheme scheme);
 // The pixel size of the label font of a picture, 0 when there is none.
 int labelPixelSize(const QString &name);
 // Where the ink of a picture's label lies on it, its mnemonic's underline
 // included; and the room it must keep to, inside the face's edge.
 QRect labelRect(const QString &name);
 QRect labelRoomOf(const QString &name);
-// Whether the label is written upwards (a tall face whose label is too
-// wide for it).
-bool labelWrittenUpwards(const QString &name);
 
 // What a screen reader says for a picture button of this caption (English;
 // the windows translate it).

@@ -4,13 +4,17 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPromise>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTextCursor>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cerrno>
@@ -41,6 +45,20 @@ constexpr const char *kTruncatedWarning = QT_TRANSLATE_NOOP(
 constexpr const char *kUnableToSave =
     QT_TRANSLATE_NOOP("snpln", "Unable to save file");
 constexpr const char *kSaveAsTitle = QT_TRANSLATE_NOOP("snpln", "Save as ...");
+constexpr const char *kLoading =
+    QT_TRANSLATE_NOOP("snpln", "Loading the text into the editor: %1 %");
+// In a context of its own: its Alt key must differ from "&OK"'s.
+constexpr const char *kLoadingContext = "loading";
+constexpr const char *kCancelLoad = QT_TRANSLATE_NOOP("loading", "&Cancel");
+// Why a UTF-16 file can only be viewed.
+constexpr const char *kUtf16NotWhole =
+    QT_TRANSLATE_NOOP("snpln", "UTF-16 shown in part: it can only be viewed");
+constexpr const char *kUtf16Broken = QT_TRANSLATE_NOOP(
+    "snpln", "broken UTF-16 (a lone surrogate or an odd byte): it can only be "
+             "viewed");
+
+// How many pieces the worker may cut ahead of the editor.
+constexpr int kPiecesAhead = 8;
 
 // The status sentences; %1 is the file's name.
 QString sizeStatus(platform::FileSize size, engine::CodePage page) {
@@ -94,6 +112,13 @@ PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
   loadTimer_ = new QTimer(this);
   loadTimer_->setInterval(0);
   connect(loadTimer_, &QTimer::timeout, this, [this] { stepLoad(); });
+  // The worker's pieces: each one ready wakes the editor's load.
+  piecesWatcher_ = new QFutureWatcher<std::shared_ptr<TextPiece>>(this);
+  connect(piecesWatcher_,
+          &QFutureWatcher<std::shared_ptr<TextPiece>>::resultsReadyAt, this,
+          &PreviewDialog::piecesReady);
+  connect(piecesWatcher_, &QFutureWatcher<std::shared_ptr<TextPiece>>::finished,
+          this, &PreviewDialog::piecesReady);
   controls_ = buildDialog(*this, dialogTemplate(kPreviewTemplate));
   templateSize_ = size();
   for (QWidget *w : controls_.all()) {
@@ -125,6 +150,32 @@ PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
     fastView_->setGeometry(text->geometry());
     text->setFont(fastView_->font()); // both views show the text alike
   }
+  // A fixed-width font, also where a style sheet gives every widget a
+  // font of its own: a widget's own sheet wins over every other.
+  const QString fixed =
+      QStringLiteral("font-family: \"%1\";")
+          .arg(QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+  fastView_->setStyleSheet(fixed);
+  if (QPlainTextEdit *text = view())
+    text->setStyleSheet(fixed);
+  // The loading line, where the status field is while the editor loads.
+  loadLine_ = new QWidget(this);
+  loadLine_->setObjectName(QStringLiteral("loadingLine"));
+  auto *lineLayout = new QHBoxLayout(loadLine_);
+  lineLayout->setContentsMargins(0, 0, 0, 0);
+  loadLabel_ = new QLabel(loadLine_);
+  loadLabel_->setTextFormat(Qt::PlainText);
+  loadCancel_ =
+      new QPushButton(uiText(kLoadingContext, kCancelLoad), loadLine_);
+  // Enter presses it while it has the focus.
+  loadCancel_->setAutoDefault(true);
+  loadCancel_->setFocusPolicy(Qt::TabFocus);
+  connect(loadCancel_, &QPushButton::clicked, this, &PreviewDialog::cancelLoad);
+  lineLayout->addWidget(loadLabel_, 1);
+  lineLayout->addWidget(loadCancel_);
+  loadLine_->hide();
+  if (QLabel *status = statusField())
+    loadLine_->setGeometry(status->geometry());
   // The buttons keep to the right edge at their template heights: the
   // window keeps their column whole, and some of the text.
   int buttonsBottom = 0;
@@ -160,9 +211,13 @@ QPushButton *PreviewDialog::saveButton() const {
 }
 
 std::string PreviewDialog::viewBytes() const {
+  std::string text;
   if (showsFastView())
-    return fastView_->bytes();
-  return view() ? documentBytes(*view()->document(), codePage_) : std::string();
+    text = fastView_->bytes();
+  else if (view())
+    text = documentBytes(*view()->document(), viewPage_);
+  // A UTF-16 file's text goes back to UTF-16.
+  return utf16_ ? utf16FromView(text, *utf16_) : text;
 }
 
 bool PreviewDialog::isModified() const {
@@ -250,13 +305,19 @@ bool PreviewDialog::openFile() {
                            sample, sample < bytes.size())
           .page);
 
-  // A UTF-16 file is shown as its text (in UTF-8), and only shown: it is
-  // recoded before anything edits it.
+  // A UTF-16 file is shown as its text (in UTF-8) and saved back in its
+  // own form; one that would not come back byte for byte is only shown.
   const bool utf16 = engine::isUtf16Page(page);
-  if (utf16)
+  std::optional<Utf16Form> form;
+  const char *refusal = nullptr;
+  if (utf16) {
+    form = utf16FormOf(page, std::string_view(bytes).substr(0, 4));
+    if (!utf16RoundTrips(bytes, *form))
+      refusal = kUtf16Broken;
     bytes = engine::utf16AsUtf8(
         reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(),
-        engine::byteOrderOf(page));
+        form->order);
+  }
   const engine::CodePage shown = utf16 ? engine::CodePage::Utf8 : page;
 
   // The view cannot hold a zero byte: it shows what comes before the first
@@ -267,21 +328,33 @@ bool PreviewDialog::openFile() {
   }
   if (!utf16 && bytes.size() < size)
     shortView = true; // the file was cut short while it was read
+  // The rest of a UTF-16 file cannot follow an edited part of it.
+  if (utf16 && shortView && !refusal)
+    refusal = kUtf16NotWhole;
 
   // Read whole: only now does the preview change, so a failed reload leaves
   // the text as it was.
   opened_ = status;
-  shownLength_ = bytes.size();
+  // A whole UTF-16 file is saved whole from its text.
+  shownLength_ = utf16 ? size : bytes.size();
   truncated_ = shortView;
   codePage_ = page;
+  viewPage_ = shown;
+  utf16_ = form;
+  editRefusal_ = refusal;
   if (view())
     view()->setReadOnly(true);
   if (saveButton())
     saveButton()->setEnabled(false);
-  if (editButton())
-    editButton()->setEnabled(!utf16);
-  setStatus(truncated_ ? truncatedStatus(size, bytes.size(), page)
-                       : sizeStatus(size, page));
+  if (editButton()) {
+    editButton()->setEnabled(!refusal);
+    editButton()->setToolTip(refusal ? uiText(refusal) : QString());
+  }
+  QString sentence = truncated_ ? truncatedStatus(size, bytes.size(), page)
+                                : sizeStatus(size, page);
+  if (refusal)
+    sentence += QStringLiteral(" , ") + uiText(refusal);
+  setStatus(sentence);
   const bool fast = bytes.size() >= fastViewThreshold_;
   if (QPlainTextEdit *text = view()) {
     setDocumentBytes(*text->document(), fast ? std::string() : bytes, shown);
@@ -306,27 +379,83 @@ void PreviewDialog::startLoad() {
   if (loading() || !view())
     return;
   // The fast view goes on showing the file until the editor has it whole.
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  QApplication::setOverrideCursor(Qt::BusyCursor);
   if (editButton())
     editButton()->setEnabled(false);
-  loader_ = std::make_unique<DocumentLoader>(
-      *view()->document(), fastView_->bytes(), codePage_, loadPieceSize_);
+  const std::string_view bytes = fastView_->bytes();
+  loader_ = std::make_unique<DocumentLoader>(*view()->document(), bytes,
+                                             viewPage_, loadPieceSize_);
   // The editor fills beneath the fast view: shown while still empty, it
   // lays out each piece as it comes, where showing it full would lay out
   // every line at once.
   view()->show();
   fastView_->raise();
-  if (!loadStepsByHand_)
+  showLoading(0);
+  if (loadStepsByHand_)
+    return;
+  // The pieces are cut on a worker; the fast view keeps the bytes until the
+  // worker has ended (cancelLoad and the end of the load wait for it).
+  nextPiece_ = 0;
+  pieces_ =
+      QtConcurrent::run([bytes, page = viewPage_, size = loadPieceSize_](
+                            QPromise<std::shared_ptr<TextPiece>> &promise) {
+        PieceCutter cutter(bytes, page, size);
+        for (;;) {
+          promise.suspendIfRequested();
+          if (promise.isCanceled())
+            return;
+          auto piece = std::make_shared<TextPiece>();
+          if (!cutter.next(*piece))
+            return;
+          promise.addResult(std::move(piece));
+        }
+      });
+  piecesWatcher_->setFuture(pieces_);
+}
+
+void PreviewDialog::piecesReady() {
+  if (!loader_ || loadStepsByHand_)
+    return;
+  // The worker waits while it is far enough ahead.
+  if (pieces_.resultCount() - nextPiece_ >= kPiecesAhead &&
+      !pieces_.isFinished())
+    pieces_.suspend();
+  if (!loadTimer_->isActive())
     loadTimer_->start();
 }
 
 bool PreviewDialog::stepLoad() {
   if (!loader_)
     return false;
-  if (loader_->step())
+  bool more = false;
+  if (loadStepsByHand_ || !pieces_.isValid()) {
+    more = loader_->step();
+  } else if (nextPiece_ < pieces_.resultCount()) {
+    std::shared_ptr<TextPiece> piece = pieces_.resultAt(nextPiece_++);
+    more = loader_->add(*piece);
+    *piece = TextPiece{}; // its text is the editor's now
+    if (pieces_.isSuspending() || pieces_.isSuspended()) {
+      if (pieces_.resultCount() - nextPiece_ <= kPiecesAhead / 2)
+        pieces_.resume();
+    }
+  } else {
+    // None ready: the watcher wakes the load with the next one.
+    loadTimer_->stop();
     return true;
+  }
+  if (more) {
+    showLoading(loadedPercent());
+    return true;
+  }
   loadTimer_->stop();
+  if (pieces_.isValid()) {
+    pieces_.resume();          // were it waiting ahead
+    pieces_.waitForFinished(); // it reads the bytes no more
+    piecesWatcher_->setFuture(QFuture<std::shared_ptr<TextPiece>>());
+    pieces_ = QFuture<std::shared_ptr<TextPiece>>();
+  }
   loader_.reset();
+  showLoading(-1);
   fastView_->takeBytes();
   fastView_->hide();
   if (QPlainTextEdit *text = view())
@@ -340,12 +469,45 @@ void PreviewDialog::cancelLoad() {
   if (!loader_)
     return;
   loadTimer_->stop();
+  if (pieces_.isValid()) {
+    pieces_.cancel();
+    pieces_.resume(); // a worker waiting ahead sees the cancel
+    pieces_.waitForFinished();
+    piecesWatcher_->setFuture(QFuture<std::shared_ptr<TextPiece>>());
+    pieces_ = QFuture<std::shared_ptr<TextPiece>>();
+  }
   loader_.reset(); // the editor empty again
+  showLoading(-1);
   if (QPlainTextEdit *text = view())
     text->hide();
   QApplication::restoreOverrideCursor();
-  if (editButton())
+  if (editButton()) {
     editButton()->setEnabled(true);
+    editButton()->setFocus();
+  }
+}
+
+int PreviewDialog::loadedPercent() const {
+  if (!loader_ || loader_->size() == 0)
+    return loader_ ? 0 : 100;
+  return static_cast<int>(loader_->loaded() * 100 / loader_->size());
+}
+
+void PreviewDialog::showLoading(int percent) {
+  QLabel *status = statusField();
+  if (percent < 0) {
+    loadLine_->hide();
+    if (status)
+      status->show();
+    return;
+  }
+  loadLabel_->setText(uiText(kLoading).arg(percent));
+  if (status) {
+    loadLine_->setGeometry(status->geometry());
+    status->hide();
+  }
+  loadLine_->show();
+  loadLine_->raise();
 }
 
 void PreviewDialog::enterEditing() {
@@ -386,10 +548,19 @@ int PreviewDialog::saveText() {
     return refused(SaveFailure{SaveRefusal::Gone, errno});
   if (!platform::sameVersion(opened_, *now))
     return refused(SaveFailure{SaveRefusal::ChangedElsewhere});
+  // A file the user may not replace is refused before anything is asked;
+  // one marked read-only is asked about as such.
+  errno = 0;
+  const platform::ReplaceCheck access = fs_.replaceAccess(fileName_);
+  if (access.access == platform::ReplaceAccess::Denied)
+    return refused(SaveFailure{SaveRefusal::NotWritten, access.systemError});
   if (truncated_)
     message(kTruncatedWarning);
 
-  SavePromptDialog prompt(fileName_, this);
+  SavePromptDialog prompt(fileName_, this,
+                          access.access == platform::ReplaceAccess::ReadOnly
+                              ? SaveQuestion::ReadOnly
+                              : SaveQuestion::Modified);
   const job::DialogAnswer answer = prompt.run();
   if (answer != job::DialogAnswer::Yes)
     return answer == job::DialogAnswer::No ? kSaveNotDone : kSaveCanceled;
@@ -635,6 +806,8 @@ void PreviewDialog::resizeEvent(QResizeEvent *event) {
         fastView_->setGeometry(w->geometry());
     } else if (id == kStatusId) {
       w->setGeometry(r.translated(0, dy).adjusted(0, 0, dx, 0));
+      if (loadLine_)
+        loadLine_->setGeometry(w->geometry());
       fitStatus();
     } else {
       w->setGeometry(r.translated(dx, 0));

@@ -6,14 +6,22 @@
 // field names the file, its size and the code page shown, wraps, and when
 // the whole sentence cannot be seen loses the middle of the name first (the
 // whole sentence is its tip); a file shown short is marked truncated there
-// and warned about before a save.
+// and warned about before a save. A UTF-16 file is shown as its text and
+// may be edited like any other, and is saved back in its byte order with
+// the byte order mark it had; one that would not come back byte for byte
+// (a lone surrogate, an odd length) or is not shown whole can only be
+// viewed, and the status field says why. The views keep a fixed-width
+// font, also under a style sheet that sets the font of every widget.
 //
 // "&Edit" makes the view writable; "&Save" checks that the file is still
-// the version that was read, asks with the SavePromptDialog and writes the
-// view's bytes beside the file, followed by the part of the file the view
-// did not show, unchanged, putting them in its place only when they are all
-// on the disk, so a failed save leaves the file whole. A save that cannot be
-// done (the file changed or gone, a write that fails) never loses the text:
+// the version that was read and that it may be replaced (a file the user
+// may not write is refused before anything is asked), asks with the
+// SavePromptDialog (for a file marked read-only: "This file is read-only.
+// Save anyway?") and writes the view's bytes beside the file, followed by
+// the part of the file the view did not show, unchanged, putting them in
+// its place only when they are all on the disk, so a failed save leaves
+// the file whole (a read-only file stays marked read-only). A save that cannot
+// be done (the file changed or gone, a write that fails) never loses the text:
 // the SaveRefusedDialog says why, and the editor stays open with the text
 // after "&Keep editing", after "Save &as..." (the text, with the rest of the
 // file, goes to another file, which the preview then shows) and until
@@ -25,17 +33,23 @@
 //
 // A file of fastViewThreshold() bytes or more is shown in a ByteTextView,
 // which opens tens of megabytes at once, and goes into the editor only when
-// "&Edit" is pressed: a piece per turn of the event loop, so the window
-// stays live, with the wait cursor shown until the editor takes over (Esc
-// gives the load up and leaves the preview as it was; "&OK", Enter and the
-// close box close the preview at once, nothing having been typed). While
-// the file is read the wait cursor shows and the other windows keep
-// painting. The window cannot be made smaller than its buttons need.
+// "&Edit" is pressed: a worker of Qt's thread pool decodes the text piece
+// by piece (QtConcurrent, a few pieces ahead at most), and the editor takes
+// a piece per turn of the event loop, so the window stays live. Meanwhile
+// a loading line stands where the status field was, with the share loaded
+// ("Loading the text into the editor: 42 %") and "&Cancel", and the busy
+// cursor shows. "&Cancel" and Esc give the load up and leave the preview
+// as it was; "&OK", Enter and the close box close the preview at once,
+// nothing having been typed. While the file is read the wait cursor shows
+// and the other windows keep painting. The window cannot be made smaller
+// than its buttons need.
 //
 // run() answers 1 for OK, 2 for Esc, and 0 when the file could not be shown.
 #pragma once
 
 #include <QDialog>
+#include <QFuture>
+#include <QFutureWatcher>
 #include <QString>
 
 #include <cstddef>
@@ -47,6 +61,7 @@
 #include "engine/code_page.h"
 #include "job/dialog_answer.h"
 #include "platform/file_system.h"
+#include "ui/code_page_text.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_builder.h"
 #include "ui/save_refused_dialog.h"
@@ -59,7 +74,6 @@ class QTimer;
 namespace snpln::ui {
 
 class ByteTextView;
-class DocumentLoader;
 
 // The file dialog of "Save &as...": the chosen path, or an empty one when
 // the user cancelled. It asks before it names a file that exists.
@@ -100,13 +114,20 @@ public:
   bool loading() const { return loader_ != nullptr; }
   // Bytes per piece of that load.
   void setLoadPieceSize(std::size_t bytes) { loadPieceSize_ = bytes; }
-  // Tests step the load themselves: it then goes on only by stepLoad().
+  // Tests step the load themselves: it then goes on only by stepLoad(),
+  // on this thread.
   void setLoadStepsByHand(bool byHand) { loadStepsByHand_ = byHand; }
-  // The load's next piece; false once there is no load (it has ended, and
-  // the editor has the text).
+  // The load's next piece, where one is ready; false once there is no
+  // load (it has ended, and the editor has the text).
   bool stepLoad();
   // Gives the load up: the fast view shows the file as before.
   void cancelLoad();
+  // The loading line ("&Cancel" in it), shown while the editor loads.
+  QWidget *loadingLine() const { return loadLine_; }
+  QLabel *loadingLabel() const { return loadLabel_; }
+  QPushButton *loadingCancel() const { return loadCancel_; }
+  // The share of the text in the editor, in per cent.
+  int loadedPercent() const;
 
   // The platform's save dialog when not set.
   void setSaveAsChooser(SaveAsChooser chooser) {
@@ -126,6 +147,9 @@ public:
   const std::string &fileName() const { return fileName_; }
   bool truncated() const { return truncated_; }
   engine::CodePage codePage() const { return codePage_; }
+  // Why "&Edit" is off for this file (English), or nullptr when it may be
+  // edited.
+  const char *editRefusal() const { return editRefusal_; }
   // The view's text as the file's bytes.
   std::string viewBytes() const;
   bool isModified() const;
@@ -161,6 +185,10 @@ private:
   bool openFile();
   // Begins moving the text from the fast view into the editor.
   void startLoad();
+  // The loading line shown at `percent`, or hidden (negative).
+  void showLoading(int percent);
+  // A piece is ready: the editor takes it on the next turn.
+  void piecesReady();
   // The editing state: the editor writable, "&Save" enabled.
   void enterEditing();
   // The status from a sentence whose %1 is the file's name.
@@ -187,6 +215,10 @@ private:
   std::size_t capacity_;
   DialogControls controls_;
   engine::CodePage codePage_ = engine::CodePage::Win;
+  // The page of the views' bytes: the file's, UTF-8 for a UTF-16 file.
+  engine::CodePage viewPage_ = engine::CodePage::Win;
+  std::optional<Utf16Form> utf16_;
+  const char *editRefusal_ = nullptr;
   bool truncated_ = false;
   QString statusSentence_;
   QString statusText_;
@@ -198,6 +230,13 @@ private:
   QTimer *loadTimer_ = nullptr;
   std::size_t loadPieceSize_;
   bool loadStepsByHand_ = false;
+  // The pieces the worker cuts, and the next one the editor takes.
+  QFuture<std::shared_ptr<TextPiece>> pieces_;
+  QFutureWatcher<std::shared_ptr<TextPiece>> *piecesWatcher_ = nullptr;
+  int nextPiece_ = 0;
+  QWidget *loadLine_ = nullptr;
+  QLabel *loadLabel_ = nullptr;
+  QPushButton *loadCancel_ = nullptr;
 };
 
 } // namespace snpln::ui

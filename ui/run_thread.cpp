@@ -27,16 +27,17 @@ class RunThread::Observer final : public batch::RunObserver {
 public:
   explicit Observer(RunThread &run) : run_(run) {}
 
-  void jobStarted(const batch::JobStart &start) override {
+  void fileStarted(const batch::FileStart &start) override {
     {
       std::lock_guard<std::mutex> lock(sizesMutex_);
-      sizes_[&start.request] = start.size.value_or(0);
+      starts_[&start.task] =
+          Start{start.size.value_or(0), start.operation, start.displayName};
     }
     // The status line shows the latest start: the window takes it when it
     // looks (RunThread::look), so however fast files start it is drawn at
     // most once a look, and a start costs no call to the window's thread.
     std::lock_guard<std::mutex> lock(statusMutex_);
-    latest_ = Latest{start.number, start.found, start.request.location.path()};
+    latest_ = Latest{start.number, start.found, start.task.location.path()};
     statusFresh_ = true;
   }
 
@@ -52,8 +53,7 @@ public:
     return true;
   }
 
-  void passedOver(job::OperationCode, const std::string &name,
-                  batch::PassedOver why) override {
+  void passedOver(const std::string &name, batch::PassedOver why) override {
     run_.post([this, name, why] { run_.host_.passedOver(name, why); });
   }
 
@@ -66,39 +66,46 @@ public:
     });
   }
 
-  void jobFinished(const job::JobRequest &, const batch::JobEnd &end) override {
-    if (!end.shown || silenced_)
+  void fileFinished(const job::FileTask &, const batch::FileEnd &end) override {
+    if (end.shown.empty() || silenced_)
       return;
     if (run_.canceled()) {
-      // Of the jobs a stop cut short, the first says so; nothing else is
+      // Of the files a stop cut short, the first says so; nothing else is
       // shown once the user has asked to stop.
-      if (end.result != job::JobResult::Stop)
+      if (end.report.result != job::JobResult::Stop)
         return;
       silenced_ = true;
     }
-    const job::JobReport report = *end.shown;
-    const job::DialogAnswer answer = run_.ask([this, report] {
-      const i18n::Lines lines = i18n::reportLines(report);
-      MessageDialog message(shown(lines.line1), shown(lines.line2),
-                            run_.owner_);
-      return message.run();
-    });
-    if (answer == job::DialogAnswer::Cancel) {
-      // Esc on a job's message stops the run.
-      silenced_ = true;
-      run_.cancel();
+    for (const job::JobReport &report : end.shown) {
+      const job::DialogAnswer answer = run_.ask([this, report] {
+        const i18n::Lines lines = i18n::reportLines(report);
+        MessageDialog message(shown(lines.line1), shown(lines.line2),
+                              run_.owner_);
+        return message.run();
+      });
+      if (answer == job::DialogAnswer::Cancel) {
+        // Esc on a file's message stops the run.
+        silenced_ = true;
+        run_.cancel();
+        return;
+      }
     }
   }
 
-  // The size jobStarted() told for `request`, taken once.
-  std::uint64_t takeSize(const job::JobRequest &request) {
+  // What fileStarted() told for `task`, taken once.
+  struct Start {
+    std::uint64_t size = 0;
+    job::OperationCode operation = job::OperationCode::UpperCase;
+    std::string displayName;
+  };
+  Start takeStart(const job::FileTask &task) {
     std::lock_guard<std::mutex> lock(sizesMutex_);
-    const auto it = sizes_.find(&request);
-    if (it == sizes_.end())
-      return 0;
-    const std::uint64_t size = it->second;
-    sizes_.erase(it);
-    return size;
+    const auto it = starts_.find(&task);
+    if (it == starts_.end())
+      return {};
+    Start start = std::move(it->second);
+    starts_.erase(it);
+    return start;
   }
 
 private:
@@ -115,11 +122,11 @@ private:
   Latest latest_;
   bool statusFresh_ = false;
   std::mutex sizesMutex_;
-  std::map<const job::JobRequest *, std::uint64_t> sizes_;
+  std::map<const job::FileTask *, Start> starts_;
 };
 
-// The jobs, on the workers: each drives a FileJob and keeps the table of
-// the files in hand.
+// The files, on the workers: each runs through job::runFile() and keeps the
+// table of the files in hand.
 class RunThread::Runner final : public batch::JobRunner {
 public:
   Runner(RunThread &run, Observer &observer, platform::FileSystem &fs)
@@ -131,25 +138,26 @@ public:
     return plain_.handsBackUnflushed();
   }
 
-  batch::JobEnd runJob(const job::JobRequest &request,
-                       const batch::JobControl &control) override {
+  job::FileReport runJob(const job::FileTask &task, const job::FilePlan &plan,
+                         const job::JobControl &control) override {
+    Observer::Start start = observer_.takeStart(task);
     RunningFile file;
-    file.operation = request.operation;
-    file.displayName = request.displayName;
-    file.size = observer_.takeSize(request);
+    file.operation = start.operation;
+    file.displayName = std::move(start.displayName);
+    file.size = start.size;
     file.startedAt = run_.clock_.now();
-    run_.files_.started(&request, std::move(file));
+    run_.files_.started(&task, std::move(file));
     // The run's control as it is (its cancel, and its turns given back
-    // while the job waits for the disk), the percentages also kept here.
-    batch::JobControl mine = control;
-    mine.progress = [this, &control, &request](int percent) {
+    // while the file waits for the disk), the percentages also kept here.
+    job::JobControl mine = control;
+    mine.progress = [this, &control, &task](int percent) {
       if (control.progress)
         control.progress(percent);
-      run_.files_.progress(&request, percent);
+      run_.files_.progress(&task, percent);
     };
-    batch::JobEnd end = plain_.runJob(request, mine);
-    run_.files_.ended(&request);
-    return end;
+    job::FileReport report = plain_.runJob(task, plan, mine);
+    run_.files_.ended(&task);
+    return report;
   }
 
 private:
@@ -219,12 +227,13 @@ job::DialogAnswer RunThread::ask(std::function<job::DialogAnswer()> call) {
 void RunThread::drawStatus() {
   if (!observer_)
     return;
-  job::JobRequest request;
+  job::FileTask task;
   std::size_t number = 0, found = 0;
   std::string path;
   if (observer_->takeLatest(number, found, path)) {
-    request.location = std::move(path);
-    host_.jobStarted(batch::JobStart{request, number, found, std::nullopt});
+    task.location = std::move(path);
+    host_.fileStarted(batch::FileStart{
+        task, job::OperationCode::UpperCase, {}, number, found, std::nullopt});
   }
 }
 

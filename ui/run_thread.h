@@ -1,5 +1,5 @@
 // A window's run on a thread of its own: runBatch() goes on a thread that
-// the window's event loop does not wait on, its jobs on the plan's workers
+// the window's event loop does not wait on, its files on the plan's workers
 // (PlainJobRunner over the window's file system), and every event reaches
 // the window on the window's thread through queued calls: no widget is
 // touched from another thread and no loop of processEvents is needed.
@@ -7,20 +7,20 @@
 // run() turns a local event loop, as a modal window's exec() does, until
 // the run has ended and its thread is gone, so the window and its tests
 // call it like any modal step. Meanwhile:
-//  - the status line counts the files (BatchHost::jobStarted), drawn from
+//  - the status line counts the files (BatchHost::fileStarted), drawn from
 //    the latest start each time the window looks, never once per file;
 //    entries passed over go to BatchHost::passedOver;
-//  - run messages and the reports jobs ask to show open as the host's
-//    MessageDialogs, one at a time and in the order of the walk; the run's
-//    thread waits for each answer (the workers go on). Esc on a job's
-//    report stops the run as CANCEL does;
+//  - run messages and the reports the run shows of its files open as the
+//    host's MessageDialogs, one at a time and in the order of the walk;
+//    the run's thread waits for each answer (the workers go on). Esc on a
+//    file's report stops the run as CANCEL does;
 //  - once a file has run for the delay (on the window's JobClock) one
 //    RunProgressWindow shows the largest file in hand and its percent, and
 //    follows the largest still running when that one ends; it goes when
 //    the run ends;
 //  - cancel() (CANCEL, Esc, EXIT) sets the plan's cancel flag: every
-//    running job stops at its next slice with its file whole, none starts.
-//    After a stop, at most one report (the first canceled job's) is shown.
+//    running file stops at its next step, left whole, none starts. After a
+//    stop, at most one report (the first canceled file's) is shown.
 //
 // The clock is read on the workers too (a job's start), so its source must
 // be safe to call from any thread (the real one is).

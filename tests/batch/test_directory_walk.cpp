@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "batch/directory_walk.h"
-#include "job/file_job.h"
+#include "job/file_run.h"
 #include "platform/file_system.h"
 #include "tests/support/native_file_system.h"
 #include "tests/support/scripted_batch_host.h"
@@ -97,8 +97,7 @@ protected:
   batch::WalkOutcome walk(const std::string &top,
                           const std::string &mask = "*.*",
                           OperationCode op = OperationCode::UpperCase) {
-    return snpln::test::walkWithHost(top, mask, op, false, params, host, fs,
-                                     hooks);
+    return snpln::test::walkWithHost(top, mask, op, params, host, fs, hooks);
   }
   void files(std::initializer_list<const char *> names) {
     for (const char *n : names)
@@ -136,12 +135,11 @@ TEST_F(DirectoryWalk, RequestCarriesOperationParametersAndDisplayName) {
   params.sourceCodePage = engine::CodePage::Koi;
   host.saveUpper = true;
   EXPECT_EQ(batch::WalkOutcome::Done,
-            snpln::test::walkWithHost("t", "*.*", OperationCode::Replace, false,
+            snpln::test::walkWithHost("t", "*.*", OperationCode::Replace,
                                       params, host, fs));
   ASSERT_EQ(1u, host.jobs.size());
   const auto &r = host.jobs[0];
-  EXPECT_EQ(OperationCode::Replace, r.operation);
-  EXPECT_EQ(0, r.lastJob);
+  EXPECT_EQ(std::vector<OperationCode>{OperationCode::Replace}, r.operations);
   EXPECT_EQ("s", r.searchText);
   EXPECT_EQ("r", r.replaceText);
   EXPECT_EQ(1, r.caseInsensitive);
@@ -306,8 +304,8 @@ TEST_F(DirectoryWalk, PassedOverEntriesAreReportedOncePerPass) {
   dir.symlink("nowhere", "t/a.txt");
   snpln::test::WalkPass pass;
   for (const char *mask : {"*.txt", "a.*", "*.*"})
-    snpln::test::walkWithHost("t", mask, OperationCode::UpperCase, false,
-                              params, host, fs, hooks, &pass);
+    snpln::test::walkWithHost("t", mask, OperationCode::UpperCase, params, host,
+                              fs, hooks, &pass);
   EXPECT_EQ(host.passed.size(), 1u);
 }
 
@@ -341,7 +339,7 @@ TEST_F(DirectoryWalk, AnUnreadableDirectoryIsReportedAndTheWalkGoesOn) {
   snpln::test::WalkPass pass;
   EXPECT_EQ(batch::WalkOutcome::Done,
             snpln::test::walkWithHost("t", "*.*", OperationCode::UpperCase,
-                                      false, params, host, fs, hooks, &pass));
+                                      params, host, fs, hooks, &pass));
   EXPECT_EQ((Paths{"t/f", "t/b/f"}), host.jobPaths());
   EXPECT_EQ(host.messages, (std::vector<std::pair<std::string, std::string>>{
                                {"t/a", "Error reading directory"}}));
@@ -355,7 +353,7 @@ TEST_F(DirectoryWalk, AnUnreadableDirectoryIsReportedAndTheWalkGoesOn) {
   snpln::test::WalkPass other;
   EXPECT_EQ(batch::WalkOutcome::Done,
             snpln::test::walkWithHost("t/", "*.*", OperationCode::UpperCase,
-                                      false, params, host, fs, hooks, &other));
+                                      params, host, fs, hooks, &other));
   EXPECT_TRUE(host.jobs.empty());
   EXPECT_EQ(host.messages, (std::vector<std::pair<std::string, std::string>>{
                                {"t/", "Error reading directory"}}));
@@ -369,7 +367,7 @@ TEST_F(DirectoryWalk, AReadableTreeLeavesThePassUnmarked) {
   snpln::test::WalkPass pass;
   EXPECT_EQ(batch::WalkOutcome::Done,
             snpln::test::walkWithHost("t", "*.*", OperationCode::UpperCase,
-                                      false, params, host, fs, hooks, &pass));
+                                      params, host, fs, hooks, &pass));
   EXPECT_EQ(pass.unreadableDirectories, 0);
   EXPECT_TRUE(host.messages.empty());
 }
@@ -435,7 +433,7 @@ TEST_F(DirectoryWalk, RegressionRewrittenFilesAreNotVisitedTwice) {
     dir.write(f, "x\n");
   ChangeDirectory into(dir.file("t"));
   EXPECT_EQ(batch::WalkOutcome::Done,
-            snpln::test::walkWithHost(".", "*.*", OperationCode::Replace, false,
+            snpln::test::walkWithHost(".", "*.*", OperationCode::Replace,
                                       params, host, fs));
   EXPECT_EQ((Paths{"./a", "./b", "./c", "./s/d"}), host.jobPaths());
   for (const char *f : {"t/a", "t/b", "t/c", "t/s/d"})
@@ -510,7 +508,7 @@ TEST_F(DirectoryWalk, MatchesARecursiveReferenceOnRandomTrees) {
       referenceWalk(top + "/", mask, platform::realFileSystem(), expected);
       EXPECT_EQ(batch::WalkOutcome::Done,
                 snpln::test::walkWithHost(top, mask, OperationCode::UpperCase,
-                                          false, params, host,
+                                          params, host,
                                           platform::realFileSystem()));
       EXPECT_EQ(expected, host.jobPaths()) << mask;
     }

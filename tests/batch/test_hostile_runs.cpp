@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -22,11 +24,13 @@
 #include "batch/directory_walk.h"
 #include "batch/run_batch.h"
 #include "cli/console_host.h"
-#include "job/file_job.h"
+#include "job/file_run.h"
 #include "platform/posix_file_system.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/file_runs.h"
+#include "tests/support/forwarding_input_file.h"
+#include "tests/support/native_file_system.h"
 #include "tests/support/other_user.h"
-#include "tests/support/recording_job_host.h"
 #include "tests/support/scripted_batch_host.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/walk_with_host.h"
@@ -34,7 +38,7 @@
 namespace snpln {
 namespace {
 
-using job::JobRequest;
+using JobRequest = test::FileRequest;
 using job::JobResult;
 using job::OperationCode;
 using Message = std::pair<std::string, std::string>;
@@ -243,13 +247,15 @@ TEST(HostileRuns, RegressionAParentSwappedForALinkGetsNothingOutside) {
     host.fs = &fs;
     if (inWalk) {
       EXPECT_EQ(snpln::test::walkWithHost(work.file("tree"), "*.*",
-                                          OperationCode::UpperCase, false, {},
-                                          host, fs),
+                                          OperationCode::UpperCase, {}, host,
+                                          fs),
                 batch::WalkOutcome::Done);
     } else {
-      JobRequest r;
-      r.location = work.file("tree/sub/f.txt");
-      EXPECT_EQ(host.runJob(r).result, JobResult::Done);
+      job::FileTask task;
+      task.location = work.file("tree/sub/f.txt");
+      job::FilePlan plan;
+      plan.operations = {OperationCode::UpperCase};
+      EXPECT_EQ(host.runJob(task, plan).result, JobResult::Done);
     }
     EXPECT_TRUE(swapped);
     EXPECT_EQ(host.jobMessages, std::vector<Message>{});
@@ -263,7 +269,7 @@ TEST(HostileRuns, RegressionAParentSwappedForALinkGetsNothingOutside) {
 
 JobRequest upperCase(const std::string &path) {
   JobRequest r;
-  r.operation = OperationCode::UpperCase;
+  r.only(OperationCode::UpperCase);
   r.location = path;
   return r;
 }
@@ -272,13 +278,103 @@ JobRequest upperCase(const std::string &path) {
 // upper-case run's "ABC" it gives "AxC".
 JobRequest bToX(const std::string &path) {
   JobRequest r;
-  r.operation = OperationCode::Replace;
+  r.only(OperationCode::Replace);
   r.location = path;
   r.searchText = "b";
   r.replaceText = "x";
   r.caseInsensitive = true;
   return r;
 }
+
+// A latch a run's thread waits at until the test opens it; the test may
+// wait until the run has reached it.
+class Latch {
+public:
+  void arriveAndWait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    arrived_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return open_; });
+  }
+  void waitForArrival() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return arrived_; });
+  }
+  void open() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool arrived_ = false;
+  bool open_ = false;
+};
+
+// A run that stops at its first step (holding its lock, when it takes one)
+// until the latch opens.
+job::JobControl pausedAtFirstStep(Latch &latch) {
+  job::JobControl control;
+  auto once = std::make_shared<bool>(false);
+  control.progress = [&latch, once](int) {
+    if (!std::exchange(*once, true))
+      latch.arriveAndWait();
+  };
+  return control;
+}
+
+// The native file system, whose files' lock tries each wait for the
+// test's turn (when stepped) and are told to the test with their outcome.
+class LockTries : public test::NativeFileSystem {
+public:
+  bool stepped = false;
+
+  std::unique_ptr<platform::InputFile>
+  openRead(const platform::FileLocation &at) override {
+    auto inner = test::NativeFileSystem::openRead(at);
+    if (!inner)
+      return inner;
+    return std::make_unique<File>(std::move(inner), *this);
+  }
+  // Lets one try go (stepped).
+  void allowTry() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++allowed_;
+    changed_.notify_all();
+  }
+  // Waits until `count` tries have been made; the outcome of the last.
+  platform::LockOutcome waitForTries(std::size_t count) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return outcomes_.size() >= count; });
+    return outcomes_[count - 1];
+  }
+
+private:
+  struct File : test::ForwardingInputFile {
+    File(std::unique_ptr<platform::InputFile> inner, LockTries &owner)
+        : ForwardingInputFile(std::move(inner)), owner_(owner) {}
+    platform::LockOutcome lock() override {
+      {
+        std::unique_lock<std::mutex> lock(owner_.mutex_);
+        owner_.changed_.wait(lock, [&] {
+          return !owner_.stepped || owner_.allowed_ > owner_.outcomes_.size();
+        });
+      }
+      const platform::LockOutcome outcome = inner_->lock();
+      std::lock_guard<std::mutex> lock(owner_.mutex_);
+      owner_.outcomes_.push_back(outcome);
+      owner_.changed_.notify_all();
+      return outcome;
+    }
+    LockTries &owner_;
+  };
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t allowed_ = 0;
+  std::vector<platform::LockOutcome> outcomes_;
+};
 
 // A second run on a file whose first run is between its last check and its
 // swap: before, the second ran through and put its file in place there,
@@ -291,29 +387,29 @@ TEST(HostileRuns, RegressionTwoRunsOnOneFileLoseNoChange) {
     SCOPED_TRACE(exchange ? "exchange" : "rename");
     test::TempDir dir;
     dir.write("f.txt", "abc");
-    platform::PosixFileSystem first, second;
+    platform::PosixFileSystem first;
+    LockTries second;
     first.exchangeRefused = second.exchangeRefused = !exchange;
-    test::RecordingJobHost firstHost, secondHost;
-    job::FileJob other(bToX(dir.file("f.txt")), secondHost, second);
+    job::FileReport other;
+    std::thread otherRun;
     bool waited = false;
     first.commitCheck = [&](Step step) {
       if (step != (exchange ? Step::Exchange : Step::Rename) || waited)
         return true;
-      // The second run, stepped as far as it goes.
-      EXPECT_TRUE(other.start());
-      for (int i = 0; i < 50 && !other.ended(); ++i)
-        other.tick();
-      waited = other.waitingForLock() && !other.ended();
+      // The second run, as far as it goes: it finds the file locked.
+      otherRun = std::thread([&] {
+        other = test::runRequest(bToX(dir.file("f.txt")), 8192, second);
+      });
+      waited = second.waitForTries(1) == platform::LockOutcome::Busy;
       return true;
     };
     EXPECT_EQ(
-        job::FileJob(upperCase(dir.file("f.txt")), firstHost, first).run(),
+        test::runRequest(upperCase(dir.file("f.txt")), 8192, first).result,
         JobResult::Done);
     EXPECT_TRUE(waited) << "the second run did not wait for the first";
-    while (!other.ended())
-      other.tick();
-    EXPECT_EQ(other.result(), JobResult::Done);
-    EXPECT_EQ(secondHost.messages, std::vector<Message>{});
+    otherRun.join();
+    EXPECT_EQ(other.result, JobResult::Done);
+    EXPECT_FALSE(other.failed());
     EXPECT_EQ(dir.read("f.txt"), "AxC");
     EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
   }
@@ -325,31 +421,49 @@ TEST(HostileRuns, ASecondReplacementWhileWaitingIsAReadError) {
   test::TempDir dir;
   dir.write("f.txt", "abc");
   const std::string path = dir.file("f.txt");
-  test::RecordingJobHost host1, host2, waiterHost;
-  job::FileJob first(upperCase(path), host1);
-  ASSERT_TRUE(first.start());
-  job::FileJob waiter(bToX(path), waiterHost);
-  ASSERT_TRUE(waiter.start());
-  ASSERT_TRUE(waiter.waitingForLock());
-  while (!first.ended())
-    first.tick();
-  ASSERT_EQ(first.result(), JobResult::Done);
+  // The first run holds the file at its first step.
+  Latch firstHolds;
+  job::FileReport first;
+  std::thread firstRun([&] {
+    first = test::runRequest(upperCase(path), 8192, platform::realFileSystem(),
+                             pausedAtFirstStep(firstHolds));
+  });
+  firstHolds.waitForArrival();
+  // The waiter, one try of the lock at a time.
+  LockTries tries;
+  tries.stepped = true;
+  job::FileReport waiter;
+  std::thread waiterRun(
+      [&] { waiter = test::runRequest(bToX(path), 8192, tries); });
+  tries.allowTry();
+  EXPECT_EQ(tries.waitForTries(1), platform::LockOutcome::Busy);
+  firstHolds.open();
+  firstRun.join();
+  ASSERT_EQ(first.result, JobResult::Done);
   // Another run takes the new file before the waiter's next try.
+  Latch secondHolds;
   JobRequest lower = upperCase(path);
-  lower.operation = OperationCode::LowerCase;
-  job::FileJob second(lower, host2);
-  ASSERT_TRUE(second.start());
-  waiter.tick(); // the first's file: replaced; the new one is held
-  EXPECT_TRUE(waiter.waitingForLock());
-  EXPECT_FALSE(waiter.ended());
-  while (!second.ended())
-    second.tick();
-  ASSERT_EQ(second.result(), JobResult::Done);
-  waiter.tick();
-  ASSERT_TRUE(waiter.ended());
-  EXPECT_EQ(waiter.result(), JobResult::ReadFailed);
-  EXPECT_EQ(waiterHost.messages,
-            (std::vector<Message>{{path, "Error reading file"}}));
+  lower.only(OperationCode::LowerCase);
+  job::FileReport second;
+  std::thread secondRun([&] {
+    second = test::runRequest(lower, 8192, platform::realFileSystem(),
+                              pausedAtFirstStep(secondHolds));
+  });
+  secondHolds.waitForArrival();
+  // The first's file: replaced; the new one is held.
+  tries.allowTry();
+  EXPECT_EQ(tries.waitForTries(2), platform::LockOutcome::Locked);
+  tries.allowTry();
+  EXPECT_EQ(tries.waitForTries(3), platform::LockOutcome::Busy);
+  secondHolds.open();
+  secondRun.join();
+  ASSERT_EQ(second.result, JobResult::Done);
+  tries.allowTry();
+  waiterRun.join();
+  EXPECT_EQ(waiter.result, JobResult::ReadFailed);
+  ASSERT_TRUE(waiter.failure());
+  EXPECT_EQ(test::shownLines(*waiter.failure()),
+            Message(path, "Error reading file"));
   EXPECT_EQ(dir.read("f.txt"), "abc");
   EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
 }
@@ -358,44 +472,49 @@ TEST(HostileRuns, AWaitForTheLockEndsWithCancelOrGoesOnWithoutALock) {
   test::TempDir dir;
   dir.write("f.txt", "abc");
   const std::string path = dir.file("f.txt");
-  test::RecordingJobHost holderHost, waiterHost;
-  job::FileJob holder(upperCase(path), holderHost);
-  ASSERT_TRUE(holder.start());
-  job::FileJob waiter(bToX(path), waiterHost);
-  ASSERT_TRUE(waiter.start());
-  for (int i = 0; i < 10; ++i)
-    waiter.tick();
-  EXPECT_TRUE(waiter.waitingForLock());
-  waiter.requestCancel();
-  waiter.tick();
-  ASSERT_TRUE(waiter.ended());
-  EXPECT_EQ(waiter.result(), JobResult::Stop);
-  EXPECT_EQ(waiterHost.messages,
-            (std::vector<Message>{{path, "Operation canceled"}}));
+  Latch holds;
+  job::FileReport holder;
+  std::thread holderRun([&] {
+    holder = test::runRequest(upperCase(path), 8192, platform::realFileSystem(),
+                              pausedAtFirstStep(holds));
+  });
+  holds.waitForArrival();
+  // The waiter is cancelled once it has found the file held.
+  LockTries tries;
+  job::JobControl cancelOnceHeld;
+  cancelOnceHeld.canceled = [&] {
+    return tries.waitForTries(1) == platform::LockOutcome::Busy;
+  };
+  const job::FileReport waiter =
+      test::runRequest(bToX(path), 8192, tries, cancelOnceHeld);
+  EXPECT_EQ(waiter.result, JobResult::Stop);
+  ASSERT_TRUE(waiter.failure());
+  EXPECT_EQ(test::shownLines(*waiter.failure()),
+            Message(path, "Operation canceled"));
   // Detection and a dry run write nothing and take no lock.
   JobRequest detect = bToX(path);
-  detect.operation = OperationCode::Detect;
-  EXPECT_EQ(job::FileJob(detect, waiterHost).run(), JobResult::Skipped);
+  detect.only(OperationCode::Detect);
+  EXPECT_EQ(test::runRequest(detect).result, JobResult::Skipped);
   JobRequest dry = bToX(path);
   dry.dryRun = true;
-  EXPECT_EQ(job::FileJob(dry, waiterHost).run(), JobResult::Done);
-  // Where the file system takes no lock, a job goes on without one.
+  EXPECT_EQ(test::runRequest(dry).result, JobResult::Done);
+  // Where the file system takes no lock, a run goes on without one.
   platform::PosixFileSystem noLocks;
   noLocks.lockRefused = true;
-  EXPECT_EQ(job::FileJob(bToX(path), waiterHost, noLocks).run(),
+  EXPECT_EQ(test::runRequest(bToX(path), 8192, noLocks).result,
             JobResult::Done);
   EXPECT_EQ(dir.read("f.txt"), "axc");
-  while (!holder.ended())
-    holder.tick();
+  holds.open();
+  holderRun.join();
   // The holder read "abc" before the other change: it is left to it.
-  EXPECT_EQ(holder.result(), JobResult::ReadFailed);
+  EXPECT_EQ(holder.result, JobResult::ReadFailed);
   EXPECT_EQ(dir.read("f.txt"), "axc");
 }
 
 // ------------------------------------------------- other programs meanwhile
 
-// Changes another program makes to a file while its job runs, between two
-// slices: each makes the job fail with "Error reading file" and the file
+// Changes another program makes to a file while its run goes, between two
+// steps: each makes the run fail with "Error reading file" and the file
 // keep what the other program made of it. The first two were overwritten
 // before (same size with the modification time set back, as cp -p and
 // rsync -t do; a chmod, undone by the old mode).
@@ -432,17 +551,19 @@ TEST(HostileRuns, RegressionAChangeDuringTheJobIsLeftToTheOtherProgram) {
     test::TempDir dir;
     dir.write("f.txt", "abcdefghijklmnopqrst");
     dir.chmod("f.txt", 0644);
-    test::RecordingJobHost host;
-    job::FileJob job(upperCase(dir.file("f.txt")), host);
-    job.setSliceSize(4);
-    ASSERT_TRUE(job.start());
-    job.tick();
-    c.change(dir);
-    while (!job.ended())
-      job.tick();
-    EXPECT_EQ(job.result(), JobResult::ReadFailed);
-    EXPECT_EQ(host.messages, (std::vector<Message>{
-                                 {dir.file("f.txt"), "Error reading file"}}));
+    job::JobControl control;
+    bool changed = false;
+    control.progress = [&](int) {
+      if (!std::exchange(changed, true))
+        c.change(dir);
+    };
+    const job::FileReport file = test::runRequest(
+        upperCase(dir.file("f.txt")), 4, platform::realFileSystem(), control);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(file.result, JobResult::ReadFailed);
+    ASSERT_TRUE(file.failure());
+    EXPECT_EQ(test::shownLines(*file.failure()),
+              Message(dir.file("f.txt"), "Error reading file"));
     EXPECT_EQ(dir.read("f.txt"), c.content);
     EXPECT_EQ(dir.mode("f.txt"), c.mode);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
@@ -483,7 +604,7 @@ TEST(HostileRuns, RegressionFilesRenameSavedDuringAWalkAreNotSkipped) {
   int reused = 0;
   test::ScriptedBatchHost host;
   host.realJobs = true;
-  host.beforeJob = [&](const JobRequest &r) {
+  host.beforeJob = [&](const test::JobRecord &r) {
     if (!previous.empty())
       freed.insert(previousNumber);
     previous = job::displayNameOf(r.location.path());
@@ -502,11 +623,11 @@ TEST(HostileRuns, RegressionFilesRenameSavedDuringAWalkAreNotSkipped) {
   };
   snpln::test::WalkPass pass;
   EXPECT_EQ(snpln::test::walkWithHost(dir.file("t"), "*.*",
-                                      OperationCode::UpperCase, false, {}, host,
+                                      OperationCode::UpperCase, {}, host,
                                       platform::realFileSystem(), {}, &pass),
             batch::WalkOutcome::Done);
   std::vector<std::string> visited;
-  for (const JobRequest &r : host.jobs)
+  for (const test::JobRecord &r : host.jobs)
     visited.push_back(job::displayNameOf(r.location.path()));
   std::sort(visited.begin(), visited.end());
   EXPECT_EQ(visited, names);
@@ -529,9 +650,9 @@ TEST(HostileRuns, RegressionRunsAtOnceWithoutBirthTimesSkipNoFile) {
   constexpr int kFiles = 80;
   struct Jobs final : batch::RunObserver {
     std::map<std::string, int> ended;
-    void jobFinished(const JobRequest &request,
-                     const batch::JobEnd &) override {
-      ++ended[request.location.path()];
+    void fileFinished(const job::FileTask &task,
+                      const batch::FileEnd &) override {
+      ++ended[task.location.path()];
     }
   };
   for (int runs : {2, 4}) {
@@ -552,7 +673,7 @@ TEST(HostileRuns, RegressionRunsAtOnceWithoutBirthTimesSkipNoFile) {
         fs.fail.wholeSecondTimes = true;
         // Each run always has a hit: its digit, which the next one makes.
         batch::RunPlan plan;
-        plan.passes = {OperationCode::Replace};
+        plan.operations = {OperationCode::Replace};
         plan.parameters.searchText = std::to_string(k);
         plan.parameters.replaceText = std::to_string((k + 1) % runs);
         plan.parameters.typedText = job::TypedText::Bytes;
@@ -590,11 +711,15 @@ TEST(HostileRuns, RegressionRunsAtOnceWithBackupsKeepEveryVersion) {
   struct Jobs final : batch::RunObserver {
     std::vector<std::string> paths;
     std::vector<std::pair<std::string, std::string>> backups; // path, backup
-    void jobFinished(const JobRequest &request,
-                     const batch::JobEnd &end) override {
-      paths.push_back(request.location.path());
-      if (end.result == JobResult::Done && end.report.backup)
-        backups.emplace_back(request.location.path(), *end.report.backup);
+    void fileFinished(const job::FileTask &task,
+                      const batch::FileEnd &end) override {
+      paths.push_back(task.location.path());
+      if (end.report.result == JobResult::Done)
+        for (const job::JobReport &operation : end.report.operations)
+          if (operation.backup) {
+            backups.emplace_back(task.location.path(), *operation.backup);
+            break;
+          }
     }
   };
   for (int runs : {2, 4}) {
@@ -612,7 +737,7 @@ TEST(HostileRuns, RegressionRunsAtOnceWithBackupsKeepEveryVersion) {
       threads.emplace_back([&, k] {
         // Run k writes its number after the v: "v." becomes "vk.".
         batch::RunPlan plan;
-        plan.passes = {OperationCode::Replace};
+        plan.operations = {OperationCode::Replace};
         plan.parameters.searchText = "v";
         plan.parameters.replaceText = "v" + std::to_string(k);
         plan.parameters.typedText = job::TypedText::Bytes;

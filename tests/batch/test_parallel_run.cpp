@@ -1,8 +1,8 @@
-// snpln-cli -j N: the jobs of a pass on N workers give the very trees and
+// snpln-cli -j N: the files of a run on N workers give the very trees and
 // reports one worker gives; Ctrl-C stops every worker with each file whole;
 // a file is told done only once its directory is flushed after its rename;
-// the closing line counts the hits of the whole pass; the plan the options
-// build is the run the window's buttons would start.
+// the closing line counts the hits of the whole run; the plan the options
+// build holds the operations in the order they apply.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -285,25 +285,56 @@ TEST(ParallelRun, RegressionClosingLineCountedOnlyTheLastFilesHits) {
   }
 }
 
-// What the options give is what pressing the window's buttons for them
-// gives: the passes in order and the pages.
-TEST(ParallelRun, PlanOfTheOptionsIsTheSelectionsRun) {
-  const std::vector<std::vector<std::string>> rows = {
-      {"--upper"},
-      {"-t", "win"},
-      {"-f", "koi", "-t", "dos"},
-      {"-f", "win", "-t", "win"},
-      {"-f", "iso", "--lower"},
-      {"-t", "utf8", "--smart", "--save-upper"},
-      {"--exclude", "x", "--replace", "x", "--with", "y"},
-      {"--exclude", "x", "--optimize", "--delete-empty"},
-      {"-d"},
-      {"-d", "--upper"},
-      {"-t", "koi", "--line-ends", "cr", "--bom", "add", "--upper"},
-      {"--bom", "remove"},
+// What the options give: the operations in the order they apply to each
+// file (the window's order too), whatever the order of the options, and
+// the pages.
+TEST(ParallelRun, PlanOfTheOptionsHoldsTheOperationsInTheirOrder) {
+  using Op = job::OperationCode;
+  using job::CodePage;
+  struct Row {
+    std::vector<std::string> options;
+    std::vector<Op> operations;
+    CodePage from, to;
   };
-  for (const auto &row : rows) {
-    std::vector<std::string> args = row;
+  const Row rows[] = {
+      {{"--upper"}, {Op::UpperCase}, CodePage::Auto, CodePage::Auto},
+      {{"-t", "win"}, {Op::RecodeToWin}, CodePage::Auto, CodePage::Win},
+      {{"-f", "koi", "-t", "dos"},
+       {Op::RecodeToDos},
+       CodePage::Koi,
+       CodePage::Dos},
+      {{"-f", "iso", "--lower"},
+       {Op::LowerCase},
+       CodePage::Iso,
+       CodePage::Auto},
+      {{"--smart", "--save-upper", "-t", "utf8"},
+       {Op::RecodeToUtf8, Op::SmartCase},
+       CodePage::Auto,
+       CodePage::Utf8},
+      {{"--replace", "x", "--with", "y", "--exclude", "x"},
+       {Op::Exclude, Op::Replace},
+       CodePage::Auto,
+       CodePage::Auto},
+      {{"--delete-empty", "--optimize", "--exclude", "x"},
+       {Op::Exclude, Op::Optimize, Op::DeleteEmpty},
+       CodePage::Auto,
+       CodePage::Auto},
+      {{"-d"}, {Op::Detect}, CodePage::Auto, CodePage::Auto},
+      {{"-d", "--upper"},
+       {Op::UpperCase, Op::Detect},
+       CodePage::Auto,
+       CodePage::Auto},
+      {{"--upper", "--bom", "add", "--line-ends", "cr", "-t", "koi"},
+       {Op::UpperCase, Op::RecodeToKoi, Op::LineEnds, Op::Bom},
+       CodePage::Auto,
+       CodePage::Koi},
+      {{"-t", "utf16be", "--line-ends", "crlf"},
+       {Op::RecodeToUtf16, Op::LineEnds},
+       CodePage::Auto,
+       CodePage::Utf16Be},
+  };
+  for (const Row &row : rows) {
+    std::vector<std::string> args = row.options;
     args.insert(args.begin(), "snpln-cli");
     args.push_back("x");
     std::vector<char *> argv;
@@ -314,19 +345,21 @@ TEST(ParallelRun, PlanOfTheOptionsIsTheSelectionsRun) {
     ASSERT_FALSE(cli::parseOptions(static_cast<int>(argv.size()), argv.data(),
                                    options, out, err))
         << err.str();
-    batch::SelectionState selection;
-    for (batch::ModeButton button : cli::modeButtonsOf(options))
-      selection.pressModeButton(button);
-    if (options.lineEnds)
-      selection.selectPass(job::OperationCode::LineEnds);
-    if (options.bom)
-      selection.selectPass(job::OperationCode::Bom);
     const batch::RunPlan plan = cli::planOf(options);
-    SCOPED_TRACE(args[1]);
-    EXPECT_EQ(plan.passes, selection.operationPasses());
-    EXPECT_EQ(plan.parameters.sourceCodePage, selection.sourceCodePage());
-    EXPECT_EQ(plan.parameters.targetCodePage, selection.targetCodePage());
-    EXPECT_EQ(plan.parameters.detectOnly, selection.detectOnly());
+    SCOPED_TRACE(::testing::PrintToString(row.options));
+    EXPECT_EQ(plan.operations, row.operations);
+    EXPECT_EQ(plan.parameters.sourceCodePage, row.from);
+    EXPECT_EQ(plan.parameters.targetCodePage, row.to);
+    // The window's buttons for the same give the same order.
+    batch::SelectionState selection;
+    for (Op operation : row.operations)
+      if (batch::hasButton(operation))
+        selection.pressModeButton(batch::buttonOf(operation));
+    std::vector<Op> buttoned;
+    for (Op operation : row.operations)
+      if (batch::hasButton(operation))
+        buttoned.push_back(operation);
+    EXPECT_EQ(selection.operationPasses(), buttoned);
   }
 }
 
@@ -378,7 +411,7 @@ void makeFlushTree(const test::TempDir &dir, FlushWatchingFileSystem &files) {
 // "cat" replaced by "dog" in every file under `top`, on `workers` workers.
 batch::RunPlan catToDogPlan(const std::string &top, int workers) {
   batch::RunPlan plan;
-  plan.passes = {job::OperationCode::Replace};
+  plan.operations = {job::OperationCode::Replace};
   plan.parameters.searchText = "cat";
   plan.parameters.replaceText = "dog";
   plan.names = {top};
@@ -440,14 +473,14 @@ TEST(ParallelRun, AFileIsToldDoneOnlyAfterItsDirectoryIsFlushed) {
     FlushWatchingFileSystem *files = nullptr;
     std::vector<std::string> done;
     std::vector<std::string> unflushed;
-    void jobFinished(const job::JobRequest &request,
-                     const batch::JobEnd &end) override {
-      if (end.result != job::JobResult::Done)
+    void fileFinished(const job::FileTask &task,
+                      const batch::FileEnd &end) override {
+      if (end.report.result != job::JobResult::Done)
         return;
-      done.push_back(request.location.path());
+      done.push_back(task.location.path());
       if (files->flushedAfterRename.count(
-              fs::absolute(request.location.path()).generic_string()) == 0)
-        unflushed.push_back(request.location.path());
+              fs::absolute(task.location.path()).generic_string()) == 0)
+        unflushed.push_back(task.location.path());
     }
   };
   std::vector<std::string> firstOrder;
@@ -486,8 +519,9 @@ TEST(ParallelRun, AFileIsToldDoneOnlyAfterItsDirectoryIsFlushed) {
   }
 }
 
-// A job that waits for the disk lets another compute: with 2 workers,
-// sixteen saves are in flight at once, while no more than two jobs compute.
+// A file that waits for the disk lets another compute: with 2 workers,
+// sixteen saves are in flight at once, while no more than two files
+// compute.
 // (Without the hand-over the latch below is never reached and the guard
 // ends the wait: the test fails on the count, not on the clock.)
 TEST(ParallelRun, SavesWaitingForTheDiskLetMoreJobsThanWorkersRun) {
@@ -499,8 +533,8 @@ TEST(ParallelRun, SavesWaitingForTheDiskLetMoreJobsThanWorkersRun) {
     int waiting = 0;
     int mostWaiting = 0;
     int target = 0;
-    batch::JobEnd runJob(const job::JobRequest &request,
-                         const batch::JobControl &control) override {
+    job::FileReport runJob(const job::FileTask &task, const job::FilePlan &,
+                           const job::JobControl &control) override {
       {
         std::lock_guard<std::mutex> lock(mutex);
         mostComputing = std::max(mostComputing, ++computing);
@@ -523,11 +557,10 @@ TEST(ParallelRun, SavesWaitingForTheDiskLetMoreJobsThanWorkersRun) {
         --waiting;
       }
       control.waitingForDisk(false);
-      batch::JobEnd end;
-      end.result = job::JobResult::Done;
-      end.report.result = end.result;
-      end.report.path = request.location.path();
-      return end;
+      job::FileReport report;
+      report.result = job::JobResult::Done;
+      report.path = task.location.path();
+      return report;
     }
   };
   test::TempDir dir;
@@ -542,7 +575,7 @@ TEST(ParallelRun, SavesWaitingForTheDiskLetMoreJobsThanWorkersRun) {
       batch::runBatch(plan, quiet, runner, platform::realFileSystem());
   EXPECT_EQ(outcome.failed, 0);
   EXPECT_EQ(runner.mostWaiting, 16) << "saves in flight at once";
-  EXPECT_LE(runner.mostComputing, 2) << "jobs computing at once";
+  EXPECT_LE(runner.mostComputing, 2) << "files computing at once";
 }
 
 } // namespace

@@ -253,28 +253,6 @@ TEST(SelectionState, QueriesForTheRun) {
   EXPECT_EQ(CodePage::Koi, onlySource.sourceCodePage());
 }
 
-// A pass without a button (the command line's --line-ends) runs right
-// after the recoding, counts as a selection alone, and goes with a reset.
-TEST(SelectionState, PassWithoutAButtonJoinsThePassOrder) {
-  using Op = OperationCode;
-  auto s = pressed({9, 2, 0});
-  s.selectPass(Op::LineEnds);
-  EXPECT_EQ(s.operationPasses(),
-            (std::vector<Op>{Op::UpperCase, Op::RecodeToKoi, Op::LineEnds,
-                             Op::Optimize}));
-  auto alone = pressed({});
-  EXPECT_FALSE(alone.anySelected());
-  alone.selectPass(Op::LineEnds);
-  // A button's operation is pressed, not chosen so.
-  alone.selectPass(Op::UpperCase);
-  EXPECT_TRUE(alone.anySelected());
-  EXPECT_EQ(alone.operationPasses(), std::vector<Op>{Op::LineEnds});
-  EXPECT_EQ(alone.finalOperation(), Op::LineEnds);
-  alone.resetSelection();
-  EXPECT_FALSE(alone.anySelected());
-  EXPECT_TRUE(alone.operationPasses().empty());
-}
-
 // The fault this pins: recoding to UTF-8 ran its pass last, after
 // replacement and even after detection, unlike every other target.
 TEST(SelectionState, RecodingToUtf8TakesThePlaceOfTheOtherRecodings) {

@@ -5,6 +5,8 @@
 // is left behind. What the command prints is in tests/cli/backup_output.*.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +17,8 @@
 
 #include "cli/console_host.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/forwarding_input_file.h"
+#include "tests/support/native_file_system.h"
 #include "tests/support/temp_dir.h"
 
 namespace snpln {
@@ -54,8 +58,8 @@ protected:
   }
 };
 
-// Three passes: the backup is the file as it was before the run (its
-// inode, mode and bytes), taken once; the file ends with all three passes.
+// Three operations: the backup is the file as it was before the run (its
+// inode, mode and bytes), taken once; the file ends with all three.
 TEST_F(BackupOutput, TheBackupIsTheOriginalBeforeTheFirstPass) {
   dir.write("a.txt", kHelloWin + "\r\n");
   dir.chmod("a.txt", 0640);
@@ -108,10 +112,10 @@ TEST_F(BackupOutput, RegressionBackupsTheMasksMatchAreNeverInput) {
   EXPECT_EQ(named.out.find("c.txt~:"), std::string::npos) << named.out;
 }
 
-// -o: the passes chain, FILE gets the last result with the input's mode
-// (limited by the umask) and, with -k, its times; the input is untouched;
-// a run that leaves the text as it was gives FILE the input's bytes; an
-// existing FILE keeps its own mode.
+// -o: FILE gets the run's result with the input's mode (limited by the
+// umask) and, with -k, its times; the input is untouched; a run that
+// leaves the text as it was gives FILE the input's bytes; an existing FILE
+// keeps its own mode.
 TEST_F(BackupOutput, OutputGetsTheLastPassAndTheInputStays) {
   dir.write("in.txt", kHelloWin + "\r\n");
   dir.chmod("in.txt", 0664);
@@ -138,7 +142,7 @@ TEST_F(BackupOutput, OutputGetsTheLastPassAndTheInputStays) {
   EXPECT_EQ(dir.names(), (std::vector<std::string>{"in.txt", "out.txt"}));
 }
 
-// A failing read, write, flush, begin or commit in any pass: status 1, the
+// A failing read, write, flush, begin or commit anywhere: status 1, the
 // input as it was, FILE not made (or, where it was, as it was), nothing
 // else left.
 TEST_F(BackupOutput, OutputUnderTheFailingFileSystem) {
@@ -185,6 +189,64 @@ TEST_F(BackupOutput, OutputUnderTheFailingFileSystem) {
         EXPECT_EQ(dir.names(), std::vector<std::string>{"in.txt"}) << where;
       }
     }
+  }
+}
+
+// The native file system, running `meanwhile` once, at the input's
+// second read: the run's stages are under way (the later ones have taken
+// the first block), the first one still reads.
+class ActsMeanwhile : public test::NativeFileSystem {
+public:
+  std::function<void()> meanwhile;
+  int reads = 0;
+
+  std::unique_ptr<platform::InputFile>
+  openRead(const platform::FileLocation &at) override {
+    auto inner = test::NativeFileSystem::openRead(at);
+    if (!inner)
+      return inner;
+    return std::make_unique<File>(std::move(inner), *this);
+  }
+
+private:
+  struct File : test::ForwardingInputFile {
+    File(std::unique_ptr<platform::InputFile> inner, ActsMeanwhile &owner)
+        : ForwardingInputFile(std::move(inner)), owner_(owner) {}
+    bool read(void *buffer, std::size_t size, std::size_t &got) override {
+      if (++owner_.reads == 2 && owner_.meanwhile)
+        owner_.meanwhile();
+      return inner_->read(buffer, size, got);
+    }
+    ActsMeanwhile &owner_;
+  };
+};
+
+// -o: FILE's state is taken before the run. Another program that makes
+// FILE, or changes it, while the stages run keeps its FILE, and the run
+// fails with status 1 (before, FILE was looked up again at each pass and
+// the other program's file was replaced with status 0).
+TEST_F(BackupOutput, OutputMadeOrChangedWhileTheStagesRunIsLeftAsItIs) {
+  std::string text;
+  while (text.size() < 3 * (256 * 1024))
+    text += kHelloWin + "  text\r\n";
+  for (const bool existing : {false, true}) {
+    SCOPED_TRACE(existing ? "FILE changed" : "FILE made");
+    ::unlink(dir.file("out.txt").c_str());
+    dir.write("in.txt", text);
+    if (existing)
+      dir.write("out.txt", "theirs");
+    ActsMeanwhile fs;
+    fs.meanwhile = [&] { dir.write("out.txt", "other program's"); };
+    const auto r = run({"-o", "out.txt", "-f", "win", "-t", "koi",
+                        "--line-ends", "lf", "--upper", "in.txt"},
+                       fs);
+    EXPECT_GE(fs.reads, 2);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.err, "out.txt: This file appeared or changed meanwhile: it "
+                     "is left as it is\n");
+    EXPECT_EQ(dir.read("out.txt"), "other program's");
+    EXPECT_EQ(dir.read("in.txt"), text);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"in.txt", "out.txt"}));
   }
 }
 

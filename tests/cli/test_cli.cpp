@@ -18,7 +18,7 @@
 #ifdef _WIN32
 #include "cli/windows_console.h"
 #endif
-#include "job/file_job.h"
+#include "job/file_run.h"
 #include "snpln/version.h"
 #include "tests/support/forwarding_input_file.h"
 #include "tests/support/native_file_system.h"
@@ -64,13 +64,76 @@ protected:
 TEST_F(CliTest, SeveralOperationsRunAsPassesInOperationOrder) {
   dir.write("a.txt", "one cat.\r\n\r\n\r\n\r\ntwo cats");
   // Upper case (0) runs before replace (8), so the lower-case search text
-  // no longer matches unless the case is ignored.
+  // no longer matches unless the case is ignored. Each operation's success
+  // is told, in their order.
   const auto r = run({"--delete-empty", "--replace", "cat", "--with", "dog",
                       "--ignore-case", "--upper", "a.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(dir.read("a.txt"), "ONE dog.\r\n\r\nTWO dogS");
-  EXPECT_EQ(r.out, "From file(s) deleted excessive empty lines,: Number of "
+  EXPECT_EQ(r.out, "File(s) successfully converted: with upper case\n"
+                   "From file(s) successfully excluded given string: and "
+                   "replaced with received string, Nr. of hits: 2\n"
+                   "From file(s) deleted excessive empty lines,: Number of "
                    "hits: 2\n");
+}
+
+// A run's operations over a file are one rewrite or none: a failure in any
+// of them leaves the file byte for byte as it was, with its inode, and
+// status 1; the operations after a recoding to UTF-16 write its units.
+TEST_F(CliTest, EveryOperationOfAFileIsOneRewriteOrNone) {
+  const std::string koi = "\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2!   ok";
+  struct Row {
+    const char *name;
+    std::string before;
+    std::vector<std::string> args;
+    int status;
+    std::string after; // empty: as before
+  };
+  const Row rows[] = {
+      // Upper case applied and TABs added, still UTF-8, before.
+      {"a character KOI8-R lacks",
+       "Привет, мир! Цена   10 €.",
+       {"--upper", "-t", "koi", "--optimize"},
+       1,
+       ""},
+      // Upper-cased and CP866, before.
+      {"a replacement CP866 lacks",
+       koi,
+       {"-t", "dos", "--upper", "--replace", "МИР", "--with", "«мир»"},
+       1,
+       ""},
+      // Line ends refused ("recode it first"), before.
+      {"line ends of UTF-16",
+       koi + "\n",
+       {"-t", "utf16", "--line-ends", "crlf"},
+       0,
+       std::string("\xFF\xFE\x1F\x04\x40\x04\x38\x04\x32\x04\x35\x04"
+                   "\x42\x04,\0 \0\x3C\x04\x38\x04\x40\x04!\0 \0 \0 \0o\0k"
+                   "\0\r\0\n\0",
+                   40)},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    dir.write("f.txt", row.before);
+#ifndef _WIN32
+    struct stat before {};
+    ASSERT_EQ(::stat(dir.file("f.txt").c_str(), &before), 0);
+#endif
+    std::vector<std::string> args = row.args;
+    args.push_back("f.txt");
+    const auto r = run(args);
+    EXPECT_EQ(r.status, row.status) << r.out << r.err;
+    EXPECT_EQ(dir.read("f.txt"), row.after.empty() ? row.before : row.after);
+#ifndef _WIN32
+    if (row.after.empty()) {
+      struct stat after {};
+      ASSERT_EQ(::stat(dir.file("f.txt").c_str(), &after), 0);
+      EXPECT_EQ(after.st_ino, before.st_ino);
+      EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    }
+#endif
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
+  }
 }
 
 // The same Russian prose (with Yo) in each of the five pages: every
@@ -181,7 +244,9 @@ TEST_F(CliTest, RegressionCaseAndReplacementInTheFilesOwnPage) {
       run({"--replace", "мир", "--with", "MIR", "-t", "utf8", "koi.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(dir.read("koi.txt"), "Привет, MIR");
-  EXPECT_EQ(r.out, "From file(s) successfully excluded given string: and "
+  EXPECT_EQ(r.out, "File(s) successfully converted: with coding autodetect  "
+                   "to ''UTF-8''\n"
+                   "From file(s) successfully excluded given string: and "
                    "replaced with received string, Nr. of hits: 1\n");
 }
 
@@ -411,6 +476,9 @@ TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
        "win      Windows-1251  cp1251 1251 win1251\n"
        "koi      KOI8-R        koi8r koi8\n"
        "iso      ISO-8859-5    iso8859-5\n"
+       "mac      MacCyrillic   mac-cyrillic x-mac-ukrainian x-mac-cyrillic\n"
+       "koi8u    KOI8-U        cp21866 21866\n"
+       "cp1125   CP1125        1125 ibm1125 cp866u ruscii\n"
        "utf8     UTF-8         \n"
        "utf16    UTF-16        \n"
        "utf16le  UTF-16LE      \n"
@@ -422,14 +490,14 @@ TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
        2,
        "",
        "snpln-cli: unknown code page \"utf\" for --to: give dos, win, koi, "
-       "iso, utf8, utf16, utf16le or utf16be (snpln-cli -l lists every "
-       "name)\n"},
+       "iso, mac, koi8u, cp1125, utf8, utf16, utf16le or utf16be (snpln-cli "
+       "-l lists every name)\n"},
       {{"-f", "auto8", "-t", "win", "a.txt"},
        2,
        "",
        "snpln-cli: unknown code page \"auto8\" for --from: give auto, dos, "
-       "win, koi, iso, utf8, utf16, utf16le or utf16be (snpln-cli -l lists "
-       "every name)\n"},
+       "win, koi, iso, mac, koi8u, cp1125, utf8, utf16, utf16le or utf16be "
+       "(snpln-cli -l lists every name)\n"},
       {{"--keep-dat", "-t", "win", "a.txt"},
        2,
        "",
@@ -620,7 +688,7 @@ TEST_F(CliTest, BomGoldenTranscripts) {
 }
 
 // Mixed line ends follow the line model (dos2unix would convert only the
-// CR LF pairs): a pass after the recoding, before the optimization.
+// CR LF pairs): a stage after the recoding, before the optimization.
 TEST_F(CliTest, LineEndsGoldenTranscripts) {
   struct Case {
     std::vector<std::string> args;
@@ -644,6 +712,8 @@ TEST_F(CliTest, LineEndsGoldenTranscripts) {
         "--tab-size", "4"},
        "ab  cd\r\xE0\n\r",
        "ab\tcd\n\xF0\n",
+       "File(s) successfully converted: from ''Dos''  to ''Win1251''\n"
+       "File(s) successfully converted: with LF line ends\n"
        "File(s) successfully optimized\n"},
   };
   for (const Case &c : cases) {

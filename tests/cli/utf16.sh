@@ -1,7 +1,7 @@
 # UTF-16 text: its byte order mark decides (FF FE little-endian, FE FF
 # big-endian, a UTF-32 mark is no text), recoding goes both ways, a broken
-# text names its offset, and every other operation asks for a recoding
-# first.
+# text names its offset, line ends work a unit at a time, and the other
+# operations on characters ask for a recoding first.
 hex() { od -An -tx1 "$1" | tr -s ' \n' ' '; echo; }
 # "Привет" and a line end, with a mark, in either order.
 printf '\377\376\037\004\100\004\070\004\062\004\065\004\102\004\n\000' >le.txt
@@ -39,10 +39,15 @@ echo "status $?"
 # Without its mark, UTF-16 is not detected: its zero bytes make it no text.
 "$SNPLN" --upper le.txt
 echo "status $?"
-# With it, every other operation asks for a recoding first.
+# With it, case asks for a recoding first; line ends are UTF-16 units.
 printf '\377\376\037\004\n\000' >marked.txt
 "$SNPLN" --upper marked.txt
 echo "status $?"
 "$SNPLN" --json --line-ends crlf marked.txt
 echo "status $?"
 hex marked.txt
+# Recoded to UTF-16 and given CR LF in one run.
+printf '\360\322\311\327\305\324\n' >koi.txt
+"$SNPLN" -t utf16 --line-ends crlf koi.txt
+echo "status $?"
+hex koi.txt

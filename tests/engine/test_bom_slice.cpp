@@ -16,19 +16,27 @@ using engine::StepResult;
 const std::string kBom = "\xEF\xBB\xBF";
 
 // The whole-buffer reference: the mark put before the text, or the one
-// the text begins with taken off (the job only asks for that).
-std::string reference(const std::string &text, BomChange change) {
-  return change == BomChange::Add ? kBom + text : text.substr(3);
+// the text begins with taken off; a text already as asked stays as it is.
+std::string reference(const std::string &text, BomChange change,
+                      const std::string &mark = kBom) {
+  const bool has = text.compare(0, mark.size(), mark) == 0;
+  if (change == BomChange::Add)
+    return has ? text : mark + text;
+  return has ? text.substr(mark.size()) : text;
 }
 
-std::string run(const std::string &text, BomChange change, std::size_t slice) {
+std::string run(const std::string &text, BomChange change, std::size_t slice,
+                engine::BomMark mark = engine::BomMark::Utf8,
+                bool *asAsked = nullptr) {
   MemoryStream m(text, slice);
-  engine::BomState state(change);
+  engine::BomState state(change, mark);
   StepResult result = StepResult::Continue;
   for (std::size_t steps = 0;
        steps < text.size() + 3 && result == StepResult::Continue; ++steps)
     result = engine::bomSlice(m.stream, state);
   EXPECT_EQ(result, StepResult::Finished);
+  if (asAsked)
+    *asAsked = state.alreadyAsAsked;
   return m.out.data;
 }
 
@@ -53,6 +61,31 @@ TEST(BomSlice, StreamingEqualsTheReferenceAtEverySliceSize) {
       // Only the mark at the start goes: one further mark stays.
       EXPECT_EQ(run(kBom + kBom + text, BomChange::Remove, slice), marked);
     }
+}
+
+// Each mark, added and removed, at every slice size; a text already as
+// asked passes unchanged and says so.
+TEST(BomSlice, EachMarkAddedOrRemovedUnlessAlreadyAsAsked) {
+  const struct {
+    engine::BomMark mark;
+    std::string bytes;
+  } marks[] = {{engine::BomMark::Utf8, kBom},
+               {engine::BomMark::Utf16Le, "\xFF\xFE"},
+               {engine::BomMark::Utf16Be, "\xFE\xFF"}};
+  for (const auto &m : marks)
+    for (const std::string &body :
+         {std::string(), std::string("x"), std::string("\x1F\x04\n\0", 4),
+          m.bytes, std::string(9000, 'q')})
+      for (const std::string &text : {body, m.bytes + body})
+        for (const BomChange change : {BomChange::Add, BomChange::Remove})
+          for (std::size_t slice : {1u, 2u, 3u, 7u, 8192u}) {
+            bool asAsked = false;
+            EXPECT_EQ(run(text, change, slice, m.mark, &asAsked),
+                      reference(text, change, m.bytes))
+                << testing::PrintToString(text) << " slice " << slice;
+            const bool has = text.compare(0, m.bytes.size(), m.bytes) == 0;
+            EXPECT_EQ(asAsked, has == (change == BomChange::Add));
+          }
 }
 
 TEST(BomSlice, BeginsWithBom) {

@@ -115,8 +115,9 @@ TEST(CaseSlice, ExamplesAtEverySliceSize) {
 }
 
 constexpr engine::CodePage kSingleBytePages[] = {
-    engine::CodePage::Dos, engine::CodePage::Win, engine::CodePage::Koi,
-    engine::CodePage::Iso, engine::CodePage::Auto};
+    engine::CodePage::Dos,    engine::CodePage::Win, engine::CodePage::Koi,
+    engine::CodePage::Iso,    engine::CodePage::Mac, engine::CodePage::KoiU,
+    engine::CodePage::Cp1125, engine::CodePage::Auto};
 
 CaseRun runPageCase(const std::string &input, CaseOperation operation,
                     bool saveUpper, std::size_t sliceSize,
@@ -375,7 +376,11 @@ CaseRun runUtf8Case(const std::string &input, CaseOperation operation,
 const std::vector<CaseExample> &utf8Examples() {
   static const std::vector<CaseExample> list = {
       {"upper", kUpper, false, "Ёлка. ёжик. Иван и ИВАН; Über, ї ґ",
-       "ЁЛКА. ЁЖИК. ИВАН И ИВАН; ÜBER, Ї ґ"},
+       "ЁЛКА. ЁЖИК. ИВАН И ИВАН; ÜBER, Ї Ґ"},
+      // Ukrainian ґ (D2 91) lies outside the block's first part.
+      {"ghe with upturn", kLower, false, "ҐАНОК ґанок Ґ҂", "ґанок ґанок ґ҂"},
+      {"smart ghe with upturn", kSmart, false, "ґанок. ҐРУНТ і ҐРУНТ",
+       "Ґанок. Ґрунт і ґрунт"},
       {"lower", kLower, false, "ЁЛКА. ЁЖИК. ИВАН и Иван; ABC, Ї",
        "ёлка. ёжик. иван и иван; abc, ї"},
       {"every Russian letter up", kUpper, false,
@@ -404,7 +409,7 @@ const std::vector<CaseExample> &utf8Examples() {
       {"smart digits", kSmart, false, "в 3.14 раз", "В 3.14 Раз"},
       // A character the letters do not know is a blank: a letter after it
       // begins a word.
-      {"smart other characters", kSmart, false, "éa. ґa éB", "éA. ґA éb"},
+      {"smart other characters", kSmart, false, "éa. Ѡa éB", "éA. ѠA éb"},
       {"smart first letter of the file", kSmart, false, "ёж", "Ёж"},
       {"smart capital last character", kSmart, false, "ёж Я", "Ёж я"},
       {"empty file", kSmart, false, "", ""},

@@ -30,7 +30,7 @@ TEST(CodePageNames, EveryPageOnceAndEveryNameLeadsBackToItsPage) {
   }
   for (const auto &[page, count] : rows)
     EXPECT_EQ(count, 1) << static_cast<int>(page);
-  EXPECT_EQ(rows.size(), 8u);
+  EXPECT_EQ(rows.size(), 11u);
   EXPECT_EQ(engine::namingOf(CodePage::Auto), nullptr);
 }
 
@@ -65,7 +65,17 @@ TEST(CodePageNames, ReportedNamesAreAcceptedBack) {
       {"auto", std::nullopt},
       {"", std::nullopt},
       {"utf", std::nullopt},
-      {"koi8-u", std::nullopt},
+      {"koi8-u", CodePage::KoiU},
+      {"KOI8U", CodePage::KoiU},
+      {"''Koi8u''", CodePage::KoiU},
+      {"mac", CodePage::Mac},
+      {"x-mac-cyrillic", CodePage::Mac},
+      {"MacCyrillic", CodePage::Mac},
+      {"x-mac-ukrainian", CodePage::Mac},
+      {"cp1125", CodePage::Cp1125},
+      {"RUSCII", CodePage::Cp1125},
+      {"cp866u", CodePage::Cp1125},
+      {"koi8-ru", std::nullopt},
       {"''", std::nullopt},
   };
   for (const auto &c : cases)
@@ -89,6 +99,9 @@ TEST(CodePageNames, MessagesKeepTheirNames) {
   EXPECT_STREQ(i18n::codingName(CodePage::Utf8), "''UTF-8''");
   EXPECT_STREQ(i18n::codingName(CodePage::Dos), "''Dos''");
   EXPECT_STREQ(i18n::codingName(CodePage::Iso), "''Iso''");
+  EXPECT_STREQ(i18n::codingName(CodePage::Mac), "''Mac''");
+  EXPECT_STREQ(i18n::codingName(CodePage::KoiU), "''Koi8u''");
+  EXPECT_STREQ(i18n::sourceCodingName(CodePage::Cp1125), "''Cp1125''");
   EXPECT_STREQ(i18n::codingName(CodePage::Auto), "");
   EXPECT_STREQ(i18n::sourceCodingName(CodePage::Auto), "");
 }

@@ -130,17 +130,28 @@ TEST(ExclusionSlice, ExamplesAtEverySliceSize) {
 // A small alphabet makes partial matches, case pairs and word boundaries
 // frequent; long runs move matches across every slice end.
 // Each page's alphabet holds its Yo pair, a letter pair of 0x80..0xFF and a
-// byte that is a letter in another page only.
+// byte that is a letter in another page only; the Ukrainian pages add their
+// Ye pair.
 std::string randomBytes(std::mt19937 &rng, std::size_t maxLength,
                         CodePage page = CodePage::Win) {
   static const char *alphabets[] = {
-      "aAb \r\n1_\xE0\xC0\xA8\xB8",     // Auto
-      "aAb \r\n1_\x80\xA0\xF0\xF1\xC4", // Dos
-      "aAb \r\n1_\xE0\xC0\xA8\xB8\x90", // Win
-      "aAb \r\n1_\xE0\xC0\xA3\xB3\x80", // Koi
-      "aAb \r\n1_\xB0\xD0\xA1\xF1\xFD", // Iso
+      "aAb \r\n1_\xE0\xC0\xA8\xB8",             // Auto
+      "aAb \r\n1_\x80\xA0\xF0\xF1\xC4",         // Dos
+      "aAb \r\n1_\xE0\xC0\xA8\xB8\x90",         // Win
+      "aAb \r\n1_\xE0\xC0\xA3\xB3\x80",         // Koi
+      "aAb \r\n1_\xB0\xD0\xA1\xF1\xFD",         // Iso
+      "aAb \r\n1_\xE0\x80\xDD\xDE\xB8\xB9\xF0", // Mac
+      "aAb \r\n1_\xC1\xE1\xA3\xB3\xA4\xB4\x80", // KoiU
+      "aAb \r\n1_\xA0\x80\xF0\xF1\xF4\xF5\xC4", // Cp1125
   };
-  const std::string alphabet = alphabets[static_cast<std::size_t>(page)];
+  std::size_t row = static_cast<std::size_t>(page);
+  if (page == CodePage::Mac || page == CodePage::KoiU ||
+      page == CodePage::Cp1125)
+    row = 5 + static_cast<std::size_t>(page) -
+          static_cast<std::size_t>(CodePage::Mac);
+  else if (row >= 5)
+    ADD_FAILURE() << "no alphabet for page " << row;
+  const std::string alphabet = alphabets[row < std::size(alphabets) ? row : 0];
   std::uniform_int_distribution<std::size_t> length(0, maxLength);
   std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
   std::string s(length(rng), ' ');
@@ -150,7 +161,8 @@ std::string randomBytes(std::mt19937 &rng, std::size_t maxLength,
 }
 
 constexpr CodePage kSingleBytePages[] = {
-    CodePage::Auto, CodePage::Dos, CodePage::Win, CodePage::Koi, CodePage::Iso};
+    CodePage::Auto, CodePage::Dos, CodePage::Win,  CodePage::Koi,
+    CodePage::Iso,  CodePage::Mac, CodePage::KoiU, CodePage::Cp1125};
 
 TEST(ExclusionSlice, MatchesReferenceOnRandomTextsAtEverySliceSize) {
   std::mt19937 rng(1404);
@@ -364,8 +376,11 @@ const std::vector<ExclusionExample> &utf8Examples() {
        "ёлкаё Е", 1},
       // Characters the letters do not know are word boundaries and are not
       // folded.
-      {"other characters bound words", "«мир»—мир…ґмир", "мир", "M", kBoth,
-       "«M»—M…ґM", 3},
+      {"other characters bound words", "«мир»—мир…Ѡмир", "мир", "M", kBoth,
+       "«M»—M…ѠM", 3},
+      // Ґ and ґ are letters: no word ends beside them.
+      {"ghe with upturn is a letter", "ґмир Ґмир мир", "мир", "M", kBoth,
+       "ґмир Ґмир M", 1},
       {"other characters are not folded", "ÉÉ éé", "é", "e", kFold, "ÉÉ ee", 2},
       // Byte-wise folding would take the lead byte of a four-byte character
       // (F0) for that of a Cyrillic small letter (D0): nothing here matches.

@@ -51,7 +51,8 @@ const std::vector<PageCase> &pageCases() {
         {0xAA, 0xBA, 1},   // Є є
         {0xAF, 0xBF, 1},   // Ї ї
         {0xB2, 0xB3, 1},   // І і
-        {0xBD, 0xBE, 1}}}, // Ѕ ѕ
+        {0xBD, 0xBE, 1},   // Ѕ ѕ
+        {0xA5, 0xB4, 1}}}, // Ґ ґ
       {CodePage::Koi,
        {{0xE0, 0xC0, 32},  // Ю А Б Ц ..., the small letters 0x20 below
         {0xB3, 0xA3, 1}}}, // Ё ё
@@ -59,6 +60,38 @@ const std::vector<PageCase> &pageCases() {
        {{0xB0, 0xD0, 32},  // А..Я, а..я
         {0xA1, 0xF1, 12},  // Ё Ђ Ѓ Є Ѕ І Ї Ј Љ Њ Ћ Ќ
         {0xAE, 0xFE, 2}}}, // Ў Џ
+      {CodePage::Mac,
+       {{0x80, 0xE0, 31},  // А..Ю, а..ю
+        {0x9F, 0xDF, 1},   // Я я
+        {0xDD, 0xDE, 1},   // Ё ё
+        {0xA2, 0xB6, 1},   // Ґ ґ
+        {0xA7, 0xB4, 1},   // І і
+        {0xAB, 0xAC, 1},   // Ђ ђ
+        {0xAE, 0xAF, 1},   // Ѓ ѓ
+        {0xB7, 0xC0, 1},   // Ј ј
+        {0xB8, 0xB9, 1},   // Є є
+        {0xBA, 0xBB, 1},   // Ї ї
+        {0xBC, 0xBD, 1},   // Љ љ
+        {0xBE, 0xBF, 1},   // Њ њ
+        {0xC1, 0xCF, 1},   // Ѕ ѕ
+        {0xCB, 0xCC, 1},   // Ћ ћ
+        {0xCD, 0xCE, 1},   // Ќ ќ
+        {0xD8, 0xD9, 1},   // Ў ў
+        {0xDA, 0xDB, 1}}}, // Џ џ
+      {CodePage::KoiU,
+       {{0xE0, 0xC0, 32},  // as KOI8-R
+        {0xB3, 0xA3, 1},   // Ё ё
+        {0xB4, 0xA4, 1},   // Є є
+        {0xB6, 0xA6, 2},   // І і, Ї ї
+        {0xBD, 0xAD, 1}}}, // Ґ ґ
+      {CodePage::Cp1125,
+       {{0x80, 0xA0, 16}, // as CP866
+        {0x90, 0xE0, 16},
+        {0xF0, 0xF1, 1},   // Ё ё
+        {0xF2, 0xF3, 1},   // Ґ ґ
+        {0xF4, 0xF5, 1},   // Є є
+        {0xF6, 0xF7, 1},   // І і
+        {0xF8, 0xF9, 1}}}, // Ї ї
       {CodePage::Auto, {}},
       {CodePage::Utf8, {}},
   };
@@ -108,10 +141,10 @@ TEST(Letters, YoIsALetterInEveryPage) {
   const struct {
     CodePage page;
     std::uint8_t capital, small;
-  } yo[] = {{CodePage::Dos, 0xF0, 0xF1},
-            {CodePage::Win, 0xA8, 0xB8},
-            {CodePage::Koi, 0xB3, 0xA3},
-            {CodePage::Iso, 0xA1, 0xF1}};
+  } yo[] = {{CodePage::Dos, 0xF0, 0xF1},   {CodePage::Win, 0xA8, 0xB8},
+            {CodePage::Koi, 0xB3, 0xA3},   {CodePage::Iso, 0xA1, 0xF1},
+            {CodePage::Mac, 0xDD, 0xDE},   {CodePage::KoiU, 0xB3, 0xA3},
+            {CodePage::Cp1125, 0xF0, 0xF1}};
   for (const auto &y : yo) {
     EXPECT_TRUE(isLetterChar(y.capital, y.page));
     EXPECT_TRUE(isLetterChar(y.small, y.page));
@@ -124,8 +157,7 @@ TEST(Letters, YoIsALetterInEveryPage) {
 // page's letters are exactly the bytes whose characters the UTF-8 engines
 // take for letters.
 TEST(Letters, AgreeWithTheUtf8LettersByteForByte) {
-  for (CodePage page :
-       {CodePage::Dos, CodePage::Win, CodePage::Koi, CodePage::Iso}) {
+  for (CodePage page : engine::kSingleBytePages) {
     const auto &chars = engine::charsOf(page);
     for (unsigned c = 0; c < 256; ++c) {
       const auto b = static_cast<std::uint8_t>(c);

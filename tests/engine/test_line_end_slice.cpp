@@ -109,6 +109,44 @@ TEST(LineEndSlice, AgreesWithTheReferenceOnRandomTexts) {
   }
 }
 
+// Each byte of `bytes` as one UTF-16 unit (its Latin-1 character), in the
+// byte order asked.
+std::string asUnits(const std::string &bytes, bool bigEndian) {
+  std::string units;
+  for (const char c : bytes)
+    units += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  return units;
+}
+
+// UTF-16 text: the same line model a unit at a time, in either byte order;
+// the mark is a unit like any other, and a last byte left over stays.
+TEST(LineEndSlice, Utf16UnitsAgreeWithTheByteReference) {
+  std::mt19937 rng(30);
+  std::vector<std::string> texts = {"", "a", "\r", "\n\r", "a\r\nb\n\rc\rd\n"};
+  for (int i = 0; i < 60; ++i)
+    texts.push_back(randomLineText(rng, 120));
+  for (const std::string &text : texts)
+    for (const bool bigEndian : {false, true})
+      for (const Target &target : kTargets)
+        for (const std::string &tail : {std::string(), std::string("z")}) {
+          std::uint64_t changed = 0;
+          const std::string expected =
+              referenceLineEnds(text, target.bytes, changed);
+          const std::string mark = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+          for (std::size_t slice : kSliceSizes) {
+            const LineEngineRun run = runLineEnds(
+                mark + asUnits(text, bigEndian) + tail, target.end, slice,
+                bigEndian ? engine::LineUnits::Utf16Be
+                          : engine::LineUnits::Utf16Le);
+            ASSERT_EQ(run.result, StepResult::Finished);
+            ASSERT_EQ(run.output, mark + asUnits(expected, bigEndian) + tail)
+                << "input " << testing::PrintToString(text) << " slice "
+                << slice << (bigEndian ? " BE" : " LE");
+            ASSERT_EQ(run.hits, changed);
+          }
+        }
+}
+
 TEST(LineEndSlice, AgreesWithTheReferenceOnRealTexts) {
   for (const char *name : {"russian_prose.txt", "russian_prose_2.txt"}) {
     std::ifstream file(std::string(SNPLN_TEST_DATA_DIR) + "/" + name,

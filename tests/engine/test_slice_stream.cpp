@@ -227,5 +227,71 @@ TEST(SliceStream, Utf8EnginesAgreeWithTheReferencesAcrossBlocks) {
   }
 }
 
+// A stream whose size is known only once its input ends (a stage reading
+// the one before it): an input that gives a few bytes a read, at any slice
+// size, makes the same slices, tells its end, and learns its size then.
+TEST(SliceStream, OpenEndedStreamLearnsItsSizeAtTheEnd) {
+  for (const std::size_t text : {0u, 1u, 5u, 100u, 70000u})
+    for (const std::size_t perRead : {1u, 3u, 4096u})
+      for (const std::size_t slice : {1u, 2u, 7u, 8192u}) {
+        SCOPED_TRACE(std::to_string(text) + " bytes, " +
+                     std::to_string(perRead) + " a read, slice " +
+                     std::to_string(slice));
+        const std::string bytes = winText(text);
+        MemoryInputFile in(bytes);
+        in.maxRead = perRead;
+        MemoryOutputFile out;
+        auto s = engine::SliceStream::openEnded(&in, &out, slice, 1024);
+        EXPECT_FALSE(s.sizeKnown());
+        std::string seen;
+        std::size_t steps = 0;
+        while (!s.atEnd() && steps++ <= text + 1) {
+          ASSERT_TRUE(s.readSlice());
+          ASSERT_GT(s.bytesRead, 0u);
+          ASSERT_LE(s.bytesRead, slice);
+          // The last slice is told by the size, as the engines tell it.
+          EXPECT_EQ(s.processed + s.bytesRead >= s.fileSize,
+                    seen.size() + s.bytesRead == text);
+          seen.append(reinterpret_cast<const char *>(s.slice), s.bytesRead);
+          s.processed += s.bytesRead;
+        }
+        EXPECT_TRUE(s.sizeKnown());
+        EXPECT_EQ(s.fileSize, text);
+        EXPECT_EQ(seen, bytes);
+      }
+}
+
+// Every engine reads an open-ended stream as it reads a file.
+TEST(SliceStream, EnginesReadAnOpenEndedStreamAsAFile) {
+  const std::string text = winText(3 * 1024 + 17);
+  std::uint64_t hits = 0;
+  const std::string replaced =
+      referenceExclusion(text, "\xEC\xE8", "XYZ", {}, &hits);
+  const std::string upper = referenceCase(text, engine::CaseOperation::Upper,
+                                          false, engine::CodePage::Win);
+  for (const std::size_t slice : {1u, 3u, 64u, 8192u}) {
+    SCOPED_TRACE(slice);
+    MemoryInputFile in(text);
+    in.maxRead = 5;
+    MemoryOutputFile out;
+    auto s = engine::SliceStream::openEnded(&in, &out, slice, 512);
+    engine::CaseState state(engine::CaseOperation::Upper, false,
+                            engine::TextEncoding::SingleByte,
+                            engine::CodePage::Win);
+    ASSERT_EQ(runSteps([&] { return engine::caseSlice(s, state); }),
+              StepResult::Finished);
+    EXPECT_EQ(out.data, upper);
+    MemoryInputFile in2(text);
+    in2.maxRead = 7;
+    MemoryOutputFile out2;
+    auto s2 = engine::SliceStream::openEnded(&in2, &out2, slice, 512);
+    engine::ExclusionState exclusion("\xEC\xE8", "XYZ", {});
+    ASSERT_EQ(runSteps([&] { return engine::exclusionSlice(s2, exclusion); }),
+              StepResult::Finished);
+    EXPECT_EQ(out2.data, replaced);
+    EXPECT_EQ(exclusion.hitCount, hits);
+  }
+}
+
 } // namespace
 } // namespace snpln::test

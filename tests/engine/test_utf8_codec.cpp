@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/reference_utf8_engines.h"
 #include "tests/support/russian_samples.h"
 
 namespace snpln::test {
@@ -131,8 +132,7 @@ TEST(Utf8Check, TellsWhereAndWhyTheBytesStopBeingUtf8) {
   for (const Case &c : cases) {
     const engine::Utf8Check want{c.valid, c.stop, c.sequences};
     const auto fast = engine::checkUtf8(bytesOf(c.bytes), c.bytes.size());
-    const auto plain =
-        engine::checkUtf8Reference(bytesOf(c.bytes), c.bytes.size());
+    const auto plain = checkUtf8Reference(bytesOf(c.bytes), c.bytes.size());
     EXPECT_EQ(describe(fast), describe(want)) << c.bytes;
     EXPECT_EQ(describe(plain), describe(want)) << c.bytes;
     EXPECT_EQ(engine::isUtf8(bytesOf(c.bytes), c.bytes.size()),
@@ -195,7 +195,7 @@ std::vector<std::string> mixedInputs() {
 
 TEST(Utf8Check, FastAndStreamedAgreeWithTheReference) {
   for (const std::string &text : mixedInputs()) {
-    const auto want = engine::checkUtf8Reference(bytesOf(text), text.size());
+    const auto want = checkUtf8Reference(bytesOf(text), text.size());
     ASSERT_EQ(describe(engine::checkUtf8(bytesOf(text), text.size())),
               describe(want))
         << "whole, " << text.size() << " bytes";

@@ -1,10 +1,13 @@
 // What every file system of the program must do, run against the one of
 // the machine the tests run on (PosixFileSystem on Linux,
-// WindowsFileSystem on Windows): the save, the lock, the name check, names
-// in Cyrillic, each failing step of a commit; and, on Windows, what only
-// Windows has (the read-only attribute, files other programs hold open,
-// the system's own reading of the file names).
+// WindowsFileSystem on Windows), each way it may replace a file, and
+// against the MemoryFileSystem the browser's page works in: the save, the
+// lock, the name check, names in Cyrillic, each failing step of a commit;
+// and, on Windows, what only Windows has (the read-only attribute, files
+// other programs hold open, the system's own reading of the file names).
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +21,7 @@
 #endif
 
 #include "platform/file_system.h"
+#include "platform/memory_file_system.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/native_file_system.h"
 #include "tests/support/temp_dir.h"
@@ -50,18 +54,146 @@ std::string readAll(InputFile &in) {
   return out;
 }
 
-class FileSystemContract : public ::testing::TestWithParam<bool> {
-protected:
-  void SetUp() override {
+// A file system under the contract, and what the tests do to its files
+// from outside, as another program would.
+class Subject {
+public:
+  virtual ~Subject() = default;
+  virtual FileSystem &fs() = 0;
+  // The path a run names the entry `name` by.
+  virtual std::string file(const std::string &name) const = 0;
+  virtual void write(const std::string &name, const std::string &bytes) = 0;
+  virtual std::string read(const std::string &name) const = 0;
+  // The names in the folder `sub`, sorted.
+  virtual std::vector<std::string> names(const std::string &sub = "") const = 0;
+  virtual void mkdir(const std::string &name) = 0;
+  virtual void chmod(const std::string &name, int mode) = 0;
+  virtual int mode(const std::string &name) const = 0;
+  virtual void rename(const std::string &from, const std::string &to) = 0;
+  // `levels` folders named `level`, one in another, `name` in the deepest.
+  virtual void deepTree(const std::string &level, int levels,
+                        const std::string &name,
+                        const std::string &content) = 0;
+  // How many steps a commit may fail at; fails the one numbered `step`
+  // from now on (none: nothing fails).
+  virtual std::size_t commitSteps() const = 0;
+  virtual void failCommitStep(std::optional<std::size_t> step) = 0;
+  // Whether a save has a named temporary file beside the file.
+  virtual bool namesItsTemporaryFile() const = 0;
+};
+
+class NativeSubject final : public Subject {
+public:
+  explicit NativeSubject(bool fallback) {
     // On Windows: the rename by handle, or (as on FAT and under wine) the
     // move by name; on Linux: the exchange, or (as on NFS) the rename.
 #ifdef _WIN32
-    fs.renameByHandleRefused = GetParam();
+    fs_.renameByHandleRefused = fallback;
 #else
-    fs.exchangeRefused = GetParam();
+    fs_.exchangeRefused = fallback;
 #endif
   }
+  FileSystem &fs() override { return fs_; }
+  std::string file(const std::string &name) const override {
+    return dir_.file(name);
+  }
+  void write(const std::string &name, const std::string &bytes) override {
+    dir_.write(name, bytes);
+  }
+  std::string read(const std::string &name) const override {
+    return dir_.read(name);
+  }
+  std::vector<std::string> names(const std::string &sub) const override {
+    return dir_.names(sub);
+  }
+  void mkdir(const std::string &name) override { dir_.mkdir(name); }
+  void chmod(const std::string &name, int mode) override {
+    dir_.chmod(name, mode);
+  }
+  int mode(const std::string &name) const override { return dir_.mode(name); }
+  void rename(const std::string &from, const std::string &to) override {
+    std::filesystem::rename(std::filesystem::u8path(dir_.file(from)),
+                            std::filesystem::u8path(dir_.file(to)));
+  }
+  void deepTree(const std::string &level, int levels, const std::string &name,
+                const std::string &content) override {
+    test::makeDeepTree(dir_.path(), level, levels, name, content);
+  }
+  std::size_t commitSteps() const override { return kSteps.size(); }
+  void failCommitStep(std::optional<std::size_t> step) override {
+    fs_.commitCheck = nullptr;
+    if (step)
+      fs_.commitCheck = [failing = kSteps[*step]](Step s) {
+        return s != failing;
+      };
+  }
+  bool namesItsTemporaryFile() const override { return test::kOnWindows; }
 
+private:
+  TempDir dir_;
+  test::NativeFileSystem fs_;
+};
+
+class MemorySubject final : public Subject {
+public:
+  FileSystem &fs() override { return fs_; }
+  std::string file(const std::string &name) const override { return name; }
+  void write(const std::string &name, const std::string &bytes) override {
+    ASSERT_TRUE(fs_.putFile(name, bytes)) << name;
+  }
+  std::string read(const std::string &name) const override {
+    const auto content = fs_.content(name);
+    EXPECT_TRUE(content) << name;
+    return content ? bytesOf(*content).value_or("<unreadable>") : "";
+  }
+  std::vector<std::string> names(const std::string &sub) const override {
+    return fs_.names(sub);
+  }
+  void mkdir(const std::string &name) override {
+    ASSERT_TRUE(fs_.makeDirectory(name)) << name;
+  }
+  void chmod(const std::string &name, int mode) override {
+    ASSERT_TRUE(fs_.setMode(name, static_cast<std::uint32_t>(mode))) << name;
+  }
+  int mode(const std::string &name) const override {
+    const auto status = fs_.status(FileLocation(name));
+    return status ? static_cast<int>(status->mode) : -1;
+  }
+  void rename(const std::string &from, const std::string &to) override {
+    ASSERT_TRUE(fs_.rename(from, to)) << from << " -> " << to;
+  }
+  void deepTree(const std::string &level, int levels, const std::string &name,
+                const std::string &content) override {
+    std::string path;
+    for (int i = 0; i < levels; ++i)
+      path += level + "/";
+    write(path + name, content);
+  }
+  std::size_t commitSteps() const override { return 3; }
+  void failCommitStep(std::optional<std::size_t> step) override {
+    using MemoryStep = MemoryFileSystem::CommitStep;
+    const MemoryStep steps[] = {MemoryStep::Finish, MemoryStep::Check,
+                                MemoryStep::Replace};
+    fs_.commitCheck = nullptr;
+    if (step)
+      fs_.commitCheck = [failing = steps[*step]](MemoryStep s) {
+        return s != failing;
+      };
+  }
+  bool namesItsTemporaryFile() const override { return false; }
+
+private:
+  mutable MemoryFileSystem fs_;
+};
+
+std::unique_ptr<Subject> subjectNamed(const std::string &name) {
+  if (name == "Memory")
+    return std::make_unique<MemorySubject>();
+  return std::make_unique<NativeSubject>(name == "Fallback");
+}
+
+class FileSystemContract : public ::testing::TestWithParam<std::string> {
+protected:
   // Opens, locks, reads the status and begins the save, as a job does.
   struct Open {
     std::unique_ptr<InputFile> in;
@@ -88,22 +220,23 @@ protected:
            written == bytes.size();
   }
 
-  TempDir dir;
-  test::NativeFileSystem fs;
+  std::unique_ptr<Subject> subject = subjectNamed(GetParam());
+  Subject &dir = *subject;
+  FileSystem &fs = subject->fs();
 };
 
-INSTANTIATE_TEST_SUITE_P(Replace, FileSystemContract, ::testing::Bool(),
-                         [](const auto &paramInfo) {
-                           return paramInfo.param ? "Fallback" : "InOneStep";
-                         });
+INSTANTIATE_TEST_SUITE_P(Replace, FileSystemContract,
+                         ::testing::Values("InOneStep", "Fallback", "Memory"),
+                         [](const auto &paramInfo) { return paramInfo.param; });
 
 TEST_P(FileSystemContract, ASaveReplacesTheContentAndLeavesNothingBehind) {
   dir.write("a.txt", "old content");
   auto o = begin(dir.file("a.txt"));
   ASSERT_TRUE(o.save);
   // Windows has no unnamed files: the new content has a name beside it.
-  if (test::kOnWindows) {
-    EXPECT_TRUE(dir.holdsTemporaryFile());
+  if (dir.namesItsTemporaryFile()) {
+    const auto names = dir.names();
+    EXPECT_TRUE(std::any_of(names.begin(), names.end(), isTemporaryName));
   }
   EXPECT_EQ(readAll(*o.in), "old content");
   ASSERT_TRUE(writeAll(*o.save, "new"));
@@ -133,9 +266,9 @@ TEST_P(FileSystemContract, AnAbandonedOrDroppedSaveLeavesTheFile) {
 
 TEST_P(FileSystemContract, EachFailingStepLeavesTheFileAndNothingBehind) {
   dir.write("a.txt", "old");
-  for (const Step failing : kSteps) {
-    SCOPED_TRACE(static_cast<int>(failing));
-    fs.commitCheck = [failing](Step step) { return step != failing; };
+  for (std::size_t failing = 0; failing < dir.commitSteps(); ++failing) {
+    SCOPED_TRACE(failing);
+    dir.failCommitStep(failing);
     auto o = begin(dir.file("a.txt"));
     ASSERT_TRUE(o.save);
     ASSERT_TRUE(writeAll(*o.save, "new"));
@@ -167,8 +300,7 @@ TEST_P(FileSystemContract, AFileMovedAwayOrReplacedIsNoLongerTheNamedOne) {
   EXPECT_TRUE(o.in->stillNamed());
   ASSERT_TRUE(writeAll(*o.save, "new"));
   // Another program renames the file and puts another one in its place.
-  std::filesystem::rename(std::filesystem::u8path(dir.file("a.txt")),
-                          std::filesystem::u8path(dir.file("moved.txt")));
+  dir.rename("a.txt", "moved.txt");
   dir.write("a.txt", "theirs");
   EXPECT_FALSE(o.in->stillNamed());
   EXPECT_EQ(o.save->commit(), SaveOutcome::TargetChanged);
@@ -222,9 +354,9 @@ TEST_P(FileSystemContract, PathsFarLongerThanTwoHundredSixtyAreReadAndSaved) {
   // Eight levels of a 120-byte name: about a thousand bytes of path, four
   // times the old Windows limit.
   const std::string level(120, 'd');
-  test::makeDeepTree(dir.path(), level, 8, "f.txt", "old");
-  std::string path = dir.path();
-  for (int i = 0; i < 8; ++i)
+  dir.deepTree(level, 8, "f.txt", "old");
+  std::string path = dir.file(level);
+  for (int i = 1; i < 8; ++i)
     path += "/" + level;
   path += "/f.txt";
   ASSERT_GT(path.size(), 960u);
@@ -257,7 +389,45 @@ TEST_P(FileSystemContract, NamesThatAreNotOneNameAreRefusedInADirectory) {
 
 #ifdef _WIN32
 
-TEST_P(FileSystemContract, WindowsAFileAnotherProgramWritesIsNotOpened) {
+// What only Windows has, on its file system's own terms.
+class WindowsContract : public ::testing::TestWithParam<bool> {
+protected:
+  void SetUp() override { fs.renameByHandleRefused = GetParam(); }
+
+  struct Open {
+    std::unique_ptr<InputFile> in;
+    FileStatus status;
+    std::unique_ptr<SaveFile> save;
+  };
+  Open begin(const FileLocation &at) {
+    Open o;
+    o.in = fs.openRead(at);
+    EXPECT_TRUE(o.in) << at.name;
+    if (!o.in)
+      return o;
+    EXPECT_NE(o.in->lock(), LockOutcome::Busy);
+    EXPECT_TRUE(o.in->status(o.status));
+    SystemError why;
+    o.save = o.in->beginSave(o.status, SaveRules{}, why);
+    EXPECT_TRUE(o.save) << why.text;
+    return o;
+  }
+  static bool writeAll(OutputFile &out, const std::string &bytes) {
+    std::size_t written = 0;
+    return out.write(bytes.data(), bytes.size(), written) &&
+           written == bytes.size();
+  }
+
+  TempDir dir;
+  test::NativeFileSystem fs;
+};
+
+INSTANTIATE_TEST_SUITE_P(Replace, WindowsContract, ::testing::Bool(),
+                         [](const auto &paramInfo) {
+                           return paramInfo.param ? "Fallback" : "InOneStep";
+                         });
+
+TEST_P(WindowsContract, WindowsAFileAnotherProgramWritesIsNotOpened) {
   dir.write("busy.txt", "old");
   const auto path = windows::longPath(dir.file("busy.txt"));
   ASSERT_TRUE(path);
@@ -290,7 +460,7 @@ TEST_P(FileSystemContract, WindowsAFileAnotherProgramWritesIsNotOpened) {
   EXPECT_EQ(dir.read("busy.txt"), "new");
 }
 
-TEST_P(FileSystemContract, WindowsAttributesAreTheFilesOwnAndKept) {
+TEST_P(WindowsContract, WindowsAttributesAreTheFilesOwnAndKept) {
   dir.write("plain.txt", "x");
   dir.write(".dot.txt", "x");
   dir.write("hs.txt", "x");
@@ -319,7 +489,7 @@ TEST_P(FileSystemContract, WindowsAttributesAreTheFilesOwnAndKept) {
   EXPECT_EQ(word("hs.txt"), kAttrHidden | kAttrSystem | kAttrArchive);
 }
 
-TEST_P(FileSystemContract, WindowsPathsInEveryForm) {
+TEST_P(WindowsContract, WindowsPathsInEveryForm) {
   dir.mkdir("d");
   dir.write("d/a.txt", "abc");
   const std::string forward = dir.path() + "/d/a.txt";

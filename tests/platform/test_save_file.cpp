@@ -1125,5 +1125,90 @@ TEST(TemporaryName, EverySpelledNameIsRecognised) {
   EXPECT_NE(one, two) << one;
 }
 
+// What the preview asks before it saves: whether a new version of a file
+// may take its place. A user's own file marked read-only may be replaced
+// (asked about first); another user's file, or one in a directory the user
+// may not write, may not (with the system's reason), and neither may a file
+// that is not there. Each row is asked as the other user (nobody), whose
+// files the rows make.
+struct ReplaceRow {
+  const char *label;
+  std::string file;  // asked for, in the row's directory
+  int directoryMode; // of the row's directory
+  bool othersFile;   // the file belongs to the test's user, not nobody
+  int fileMode;      // of the file
+  bool throughLink;  // asked through a link "link" to the file
+  ReplaceAccess access;
+  int error;
+};
+
+TEST(ReplaceAccessTest, TellsBeforeAnythingIsWritten) {
+  if (!test::canActAsOtherUser())
+    GTEST_SKIP() << "needs root to act as another user";
+  const ReplaceRow rows[] = {
+      {"own, writable", "f.txt", 0777, false, 0644, false,
+       ReplaceAccess::Allowed, 0},
+      {"own, read-only", "f.txt", 0777, false, 0444, false,
+       ReplaceAccess::ReadOnly, 0},
+      {"own, read-only, through a link", "link", 0777, false, 0444, true,
+       ReplaceAccess::ReadOnly, 0},
+      {"another's, not writable", "f.txt", 0777, true, 0644, false,
+       ReplaceAccess::Denied, EACCES},
+      {"another's, writable", "f.txt", 0777, true, 0666, false,
+       ReplaceAccess::Denied, EPERM},
+      {"own, in a read-only directory", "f.txt", 0555, false, 0644, false,
+       ReplaceAccess::Denied, EACCES},
+      {"missing", "none.txt", 0777, false, 0644, false, ReplaceAccess::Denied,
+       ENOENT},
+  };
+  for (const ReplaceRow &row : rows) {
+    TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    dir.mkdir("d");
+    dir.write("d/f.txt", "text");
+    if (!row.othersFile) {
+      ASSERT_EQ(::chown(dir.file("d/f.txt").c_str(), test::kOtherUser,
+                        test::kOtherGroup),
+                0);
+    }
+    dir.chmod("d/f.txt", row.fileMode);
+    if (row.throughLink)
+      dir.symlink("f.txt", "d/link");
+    dir.chmod("d", row.directoryMode);
+    const std::string path = dir.file("d/" + row.file);
+    const test::ChildOutcome child =
+        test::runAsOtherUser([&](std::ostream &out, std::ostream &) {
+          const ReplaceCheck check = realFileSystem().replaceAccess(path);
+          out << static_cast<int>(check.access) << " " << check.systemError;
+          return 0;
+        });
+    EXPECT_EQ(child.status, 0) << row.label << ": " << child.err;
+    EXPECT_EQ(child.out, std::to_string(static_cast<int>(row.access)) + " " +
+                             std::to_string(row.error))
+        << row.label;
+    EXPECT_EQ(dir.read("d/f.txt"), "text") << row.label;
+  }
+}
+
+// The superuser may replace any file, keeping its owner: read-only only
+// where nobody may write it.
+TEST(ReplaceAccessTest, TheSuperuserIsAskedOnlyAboutReadOnlyFiles) {
+  if (::geteuid() != 0)
+    GTEST_SKIP() << "runs as root";
+  TempDir dir;
+  for (const auto &[mode, access] : {std::pair{0644, ReplaceAccess::Allowed},
+                                     std::pair{0400, ReplaceAccess::ReadOnly},
+                                     std::pair{0444, ReplaceAccess::ReadOnly},
+                                     std::pair{0464, ReplaceAccess::Allowed}}) {
+    dir.write("f.txt", "text");
+    ASSERT_EQ(
+        ::chown(dir.file("f.txt").c_str(), test::kOtherUser, test::kOtherGroup),
+        0);
+    dir.chmod("f.txt", mode);
+    EXPECT_EQ(realFileSystem().replaceAccess(dir.file("f.txt")).access, access)
+        << std::oct << mode;
+  }
+}
+
 } // namespace
 } // namespace snpln::platform

@@ -34,11 +34,11 @@ expect_eq "an option's name after other words" "--tab-size --to" \
   "$(complete_words snpln-cli --optimize --t)"
 
 # Every alias of every page, as -l lists them.
-pages="1251 866 cp1251 cp866 dos ibm866 iso iso-8859-5 iso8859-5 koi koi8 koi8-r koi8r utf-16 utf-16be utf-16le utf-8 utf16 utf16be utf16le utf8 win win1251 windows-1251"
+pages="1125 1251 21866 866 cp1125 cp1251 cp21866 cp866 cp866u dos ibm1125 ibm866 iso iso-8859-5 iso8859-5 koi koi8 koi8-r koi8-u koi8r koi8u mac mac-cyrillic maccyrillic ruscii utf-16 utf-16be utf-16le utf-8 utf16 utf16be utf16le utf8 win win1251 windows-1251 x-mac-cyrillic x-mac-ukrainian"
 cases=(
-  "--to|k|koi koi8 koi8-r koi8r"
+  "--to|k|koi koi8 koi8-r koi8-u koi8r koi8u"
   "--to||$pages"
-  "--from||1251 866 auto ${pages#1251 866 }"
+  "--from||1125 1251 21866 866 auto ${pages#1125 1251 21866 866 }"
   "--from|a|auto"
   "-t|utf|utf-16 utf-16be utf-16le utf-8 utf16 utf16be utf16le utf8"
   "--line-ends||cr crlf lf"
@@ -55,7 +55,7 @@ done
 
 # --to=PAGE, cut at '=' as bash does and whole as it does without '=' in
 # COMP_WORDBREAKS.
-expect_eq "--to= cut at '='" "koi koi8 koi8-r koi8r" \
+expect_eq "--to= cut at '='" "koi koi8 koi8-r koi8-u koi8r koi8u" \
   "$(complete_words snpln-cli --to = k)"
 expect_eq "--from= cut at '='" "auto" "$(complete_words snpln-cli --from = a)"
 expect_eq "--to= whole" "--to=win --to=win1251 --to=windows-1251" \

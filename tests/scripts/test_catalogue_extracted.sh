@@ -9,8 +9,8 @@ source=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$source/i18n/snpln_ru.ts" "$work/snpln_ru.ts"
-"$lupdate" -silent -locations none -no-obsolete -source-language en_US \
-  -target-language ru_RU "$source/i18n" "$source/cli" "$source/ui" -ts "$work/snpln_ru.ts" ||
+"$lupdate" -silent -locations none -no-obsolete -extensions cpp,h -source-language en_US \
+  -target-language ru_RU "$source/i18n" "$source/cli" "$source/ui" "$source/web" -ts "$work/snpln_ru.ts" ||
   exit 1
 status=0
 if ! diff -u "$source/i18n/snpln_ru.ts" "$work/snpln_ru.ts"; then

@@ -149,6 +149,9 @@ unsigned countOf(const LetterCounts &counts, CodePage page) {
   case CodePage::Utf16:
   case CodePage::Utf16Le:
   case CodePage::Utf16Be:
+  case CodePage::Mac:
+  case CodePage::KoiU:
+  case CodePage::Cp1125:
     break;
   }
   return 0;

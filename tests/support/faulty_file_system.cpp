@@ -351,6 +351,16 @@ std::optional<std::uint32_t> FaultyFileSystem::lookup(const std::string &name) {
   return inner_.lookup(name);
 }
 
+ReplaceCheck FaultyFileSystem::replaceAccess(const FileLocation &at) {
+  ++calls.replaceAccess;
+  note("replaceAccess " + at.name);
+  if (fails(fail.replaceAccess, at.name)) {
+    ++calls.faults;
+    return {ReplaceAccess::Denied, fail.error != 0 ? fail.error : EACCES};
+  }
+  return inner_.replaceAccess(at);
+}
+
 std::unique_ptr<SaveFile> beginSaveOf(FileSystem &fs, const FileLocation &at,
                                       const FileStatus &original,
                                       const SaveRules &rules) {

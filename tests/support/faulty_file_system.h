@@ -44,6 +44,8 @@ struct FaultPlan {
   bool listDirectory = false;
   bool list = false;
   bool lookup = false;
+  // replaceAccess answers Denied (with `error`, or EACCES when that is 0).
+  bool replaceAccess = false;
   // When not empty, the calls above fail only for this name (the location's
   // name, for listDirectory the mask, for list and lookup the pattern or
   // name).
@@ -99,6 +101,7 @@ struct FaultCounts {
   int listDirectory = 0;
   int list = 0;
   int lookup = 0;
+  int replaceAccess = 0;
   int locks = 0;
   // Calls on the files and saves opened through this file system.
   int reads = 0;
@@ -137,6 +140,7 @@ public:
   listDirectory(const Directory &directory, const std::string &mask) override;
   std::unique_ptr<DirListing> list(const std::string &pattern) override;
   std::optional<std::uint32_t> lookup(const std::string &name) override;
+  ReplaceCheck replaceAccess(const FileLocation &at) override;
   std::unique_ptr<NewFile> beginNewFile(const FileLocation &at,
                                         std::uint32_t mode,
                                         const SaveRules &rules,

@@ -49,8 +49,8 @@ LineEngineRun runDeleteEmpty(const std::string &bytes, std::size_t sliceSize) {
 }
 
 LineEngineRun runLineEnds(const std::string &bytes, engine::LineEnd target,
-                          std::size_t sliceSize) {
-  engine::LineEndState state(target);
+                          std::size_t sliceSize, engine::LineUnits units) {
+  engine::LineEndState state(target, units);
   LineEngineRun run = drive(bytes, sliceSize, [&](engine::SliceStream &stream) {
     return engine::lineEndSlice(stream, state);
   });

@@ -29,7 +29,8 @@ runOptimize(const std::string &bytes, int tabSize, std::size_t sliceSize,
 LineEngineRun runDeleteEmpty(const std::string &bytes, std::size_t sliceSize);
 // `hits` is the number of line ends changed.
 LineEngineRun runLineEnds(const std::string &bytes, engine::LineEnd target,
-                          std::size_t sliceSize);
+                          std::size_t sliceSize,
+                          engine::LineUnits units = engine::LineUnits::Bytes);
 
 // A text of at most maxLength bytes made of the pieces the line engines care
 // about: runs of SPACEs and TABs, words (with quotes and Cyrillic bytes), and

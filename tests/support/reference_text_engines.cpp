@@ -26,7 +26,7 @@ struct RefLetters {
     return engine::charsOf(page)[c];
   }
   static bool isCyrillicLetter(char32_t code) {
-    return code >= 0x400 && code <= 0x45F;
+    return (code >= 0x400 && code <= 0x45F) || code == 0x490 || code == 0x491;
   }
   static bool isAsciiLetter(char32_t code) {
     return (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z');
@@ -58,6 +58,8 @@ struct RefLetters {
       return byteOf(code - 0x20, c);
     if (code >= 0x450 && code <= 0x45F)
       return byteOf(code - 0x50, c);
+    if (code == 0x491) // ґ
+      return byteOf(0x490, c);
     return c;
   }
   Byte lower(Byte c) const {
@@ -73,6 +75,8 @@ struct RefLetters {
       return byteOf(code + 0x20, c);
     if (code >= 0x400 && code <= 0x40F)
       return byteOf(code + 0x50, c);
+    if (code == 0x490) // Ґ
+      return byteOf(0x491, c);
     return c;
   }
   bool isBlank(Byte c) const {

@@ -78,6 +78,7 @@ struct Alphabet {
         {"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ",
          "абвгдеёжзийклмнопрстуфхцчшщъыьэюя"},
         {"ЀЂЃЄЅІЇЈЉЊЋЌЍЎЏ", "ѐђѓєѕіїјљњћќѝўџ"},
+        {"Ґ", "ґ"},
     };
     for (const auto &[capitals, smalls] : pairs) {
       const std::vector<Unit> c = cut(capitals), s = cut(smalls);
@@ -354,6 +355,24 @@ std::vector<std::string> russianProseExcerpts() {
     }
   }
   return excerpts;
+}
+
+engine::Utf8Check checkUtf8Reference(const std::uint8_t *bytes,
+                                     std::size_t size) {
+  engine::Utf8Check check;
+  std::size_t i = 0;
+  while (i < size) {
+    const engine::Utf8Char c = engine::decodeUtf8(bytes + i, size - i);
+    if (!c.ok()) {
+      check.stop = c.status;
+      break;
+    }
+    if (c.length > 1)
+      ++check.sequences;
+    i += c.length;
+  }
+  check.valid = i;
+  return check;
 }
 
 } // namespace snpln::test

@@ -13,12 +13,17 @@
 #include <vector>
 
 #include "engine/exclusion_slice.h"
+#include "engine/utf8_codec.h"
 
 namespace snpln::test {
 
 // The units of a UTF-8 text, each as its bytes.
 std::vector<std::string> referenceUtf8Units(const std::string &bytes);
 bool referenceIsValidUtf8(const std::string &bytes);
+
+// engine::checkUtf8 in its plain form: one decodeUtf8 a character.
+engine::Utf8Check checkUtf8Reference(const std::uint8_t *bytes,
+                                     std::size_t size);
 
 std::string referenceCaseUtf8(const std::string &bytes,
                               engine::CaseOperation operation, bool saveUpper);

@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
 
+#include "engine/code_page_chars.h"
 #include "engine/code_page_names.h"
 #include "engine/utf8_codec.h"
 
@@ -58,6 +60,8 @@ UINT windowsPageOf(const char *name) {
     return 20866;
   case CodePage::Iso:
     return 28595;
+  case CodePage::KoiU:
+    return 21866;
   case CodePage::Utf8:
     return CP_UTF8;
   default:
@@ -97,16 +101,31 @@ std::optional<std::string> convertText(const std::string &text,
 #else
 std::optional<std::string> convertText(const std::string &text,
                                        const char *from, const char *to) {
-  iconv_t cd = iconv_open(to, from);
+  // One converter per pair of names and thread, opened once: opening one
+  // costs far more than a short text's conversion.
+  struct Converters {
+    std::map<std::pair<std::string, std::string>, iconv_t> open;
+    ~Converters() {
+      for (auto &entry : open)
+        if (entry.second != reinterpret_cast<iconv_t>(-1))
+          iconv_close(entry.second);
+    }
+  };
+  thread_local Converters converters;
+  const auto key = std::make_pair(std::string(from), std::string(to));
+  auto at = converters.open.find(key);
+  if (at == converters.open.end())
+    at = converters.open.emplace(key, iconv_open(to, from)).first;
+  iconv_t cd = at->second;
   if (cd == reinterpret_cast<iconv_t>(-1))
     return std::nullopt;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr); // the initial state
   std::string out(text.size() * 4 + 4, '\0');
   char *in = const_cast<char *>(text.data());
   std::size_t inLeft = text.size();
   char *dest = out.data();
   std::size_t outLeft = out.size();
   const std::size_t r = iconv(cd, &in, &inLeft, &dest, &outLeft);
-  iconv_close(cd);
   if (r == static_cast<std::size_t>(-1) || inLeft != 0)
     return std::nullopt;
   out.resize(out.size() - outLeft);
@@ -155,12 +174,55 @@ std::string capitalsOf(const std::string &utf8) {
   for (char32_t &code : chars) {
     if (code >= U'а' && code <= U'я')
       code -= 0x20;
-    else if (code == U'ё')
-      code = U'Ё';
+    else if (code >= 0x450 && code <= 0x45F) // ё, і, ї, є, ...
+      code -= 0x50;
+    else if (code == U'ґ')
+      code = U'Ґ';
     else if (code >= U'a' && code <= U'z')
       code -= 0x20;
   }
   return utf8Of(chars);
+}
+
+std::string withStrayBytes(const std::string &utf8, std::size_t strays,
+                           unsigned seed) {
+  static const char kStrays[] = "\xE0\xEF\xC0\xAB\xBB\x97\x80\xBF\xD0\xF0";
+  std::mt19937 rng(seed);
+  std::string out = utf8;
+  for (std::size_t n = 0; n < strays && !out.empty(); ++n) {
+    std::size_t at = rng() % out.size();
+    while (at < out.size() &&
+           (static_cast<std::uint8_t>(out[at]) & 0xC0) == 0x80)
+      ++at; // between characters
+    out.insert(at, 1, kStrays[rng() % (sizeof kStrays - 1)]);
+  }
+  return out;
+}
+
+std::string encodeInPage(const std::string &utf8, engine::CodePage page) {
+  std::string out;
+  const auto *p = reinterpret_cast<const std::uint8_t *>(utf8.data());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const engine::Utf8Char c = engine::decodeUtf8(p + i, utf8.size() - i);
+    const int b = c.ok() ? engine::byteOfChar(c.code, page) : -1;
+    if (b < 0)
+      return {};
+    out.push_back(static_cast<char>(b));
+    i += c.length;
+  }
+  return out;
+}
+
+std::string readInPage(const std::string &bytes, engine::CodePage page) {
+  const engine::CharTable &chars = engine::charsOf(page);
+  std::string out;
+  for (char c : bytes) {
+    std::uint8_t b[4];
+    out.append(reinterpret_cast<char *>(b),
+               engine::encodeUtf8(chars[static_cast<std::uint8_t>(c)], b));
+  }
+  return out;
 }
 
 std::vector<std::string> excerptsOf(const std::string &utf8, std::size_t chars,
@@ -181,7 +243,8 @@ std::vector<std::string> excerptsOf(const std::string &utf8, std::size_t chars,
     std::string excerpt = utf8.substr(starts[first], end - starts[first]);
     std::size_t cyrillic = 0;
     for (std::size_t i = 0; i + 1 < excerpt.size(); ++i)
-      cyrillic += excerpt[i] == '\xD0' || excerpt[i] == '\xD1';
+      cyrillic +=
+          excerpt[i] == '\xD0' || excerpt[i] == '\xD1' || excerpt[i] == '\xD2';
     if (cyrillic * 4 >= chars)
       out.push_back(std::move(excerpt));
   }

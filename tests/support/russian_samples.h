@@ -32,8 +32,24 @@ std::optional<std::string> iconvInPage(const std::string &utf8,
 std::optional<std::string> convertText(const std::string &text,
                                        const char *from, const char *to);
 
-// Capitals of a UTF-8 text: Cyrillic а..я and ё, and Latin a..z.
+// Capitals of a UTF-8 text: Cyrillic а..я, ё and the other letters of
+// U+0450..U+045F (і ї є ...), ґ, and Latin a..z.
 std::string capitalsOf(const std::string &utf8);
+
+// UTF-8 text with `strays` bytes of single-byte pages (a letter, a
+// guillemet, a dash, a lone continuation byte, a lead byte) put between its
+// characters at places a fixed seed picks: a file edited once in a
+// single-byte editor.
+std::string withStrayBytes(const std::string &utf8, std::size_t strays,
+                           unsigned seed);
+
+// UTF-8 text in a single-byte page through the program's own tables (for
+// the tests of detection, where the C library lacks a page); empty when
+// the page cannot hold all of it.
+std::string encodeInPage(const std::string &utf8, engine::CodePage page);
+
+// The text of single-byte bytes read in `page`, as UTF-8.
+std::string readInPage(const std::string &bytes, engine::CodePage page);
 
 // Excerpts of `chars` characters starting at character boundaries, each
 // holding at least a quarter of Cyrillic letters, picked by a fixed seed.

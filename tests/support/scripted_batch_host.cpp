@@ -3,7 +3,7 @@
 #include "batch/run_batch.h"
 #include "i18n/catalogue.h"
 #include "i18n/texts.h"
-#include "job/file_job.h"
+#include "job/file_run.h"
 
 namespace snpln::test {
 
@@ -70,24 +70,27 @@ void ScriptedBatchHost::passedOver(const std::string &name,
 
 namespace {
 
-// The host as the run's observer and job runner, one job after another on
+// The host as the run's observer and job runner, one file after another on
 // the caller's thread.
 class HostRun final : public batch::RunObserver, public batch::JobRunner {
 public:
   explicit HostRun(ScriptedBatchHost &host) : host_(host) {}
 
-  batch::JobEnd runJob(const job::JobRequest &request,
-                       const batch::JobControl &) override {
-    job::JobRequest ask = request;
-    ask.saveUpper = host_.saveUpperChecked();
+  job::FileReport runJob(const job::FileTask &task, const job::FilePlan &plan,
+                         const job::JobControl &control) override {
+    job::FilePlan asked = plan;
+    asked.saveUpper = host_.saveUpperChecked();
     host_.refresh();
-    return host_.runJob(ask);
+    (void)control;
+    return host_.runJob(task, asked);
   }
-  void jobStarted(const batch::JobStart &start) override {
-    host_.jobStarted(start);
+  void fileStarted(const batch::FileStart &start) override {
+    host_.fileStarted(start);
   }
-  void passedOver(job::OperationCode, const std::string &name,
-                  batch::PassedOver why) override {
+  void fileFinished(const job::FileTask &, const batch::FileEnd &end) override {
+    host_.fileShown(end);
+  }
+  void passedOver(const std::string &name, batch::PassedOver why) override {
     host_.passedOver(name, why);
   }
   void runMessage(const batch::RunMessage &message) override {
@@ -98,54 +101,88 @@ private:
   ScriptedBatchHost &host_;
 };
 
+// A file's report that says only `result`.
+job::FileReport scriptedReport(const job::FileTask &task,
+                               const job::FilePlan &plan,
+                               job::JobResult result) {
+  job::FileReport report;
+  report.path = task.location.path();
+  report.result = result;
+  const bool failed =
+      result != job::JobResult::Done && result != job::JobResult::Skipped;
+  if (failed)
+    report.failedAt = 0;
+  for (job::OperationCode operation : plan.operations) {
+    job::JobReport one;
+    one.operation = operation;
+    one.path = report.path;
+    one.result = result;
+    one.message = job::Message(
+        result == job::JobResult::Done      ? job::MessageId::Converted
+        : result == job::JobResult::Skipped ? job::MessageId::Identical
+        : result == job::JobResult::Stop    ? job::MessageId::Canceled
+                                            : job::MessageId::ReadError);
+    report.operations.push_back(one);
+  }
+  return report;
+}
+
 } // namespace
 
 batch::RunOutcome ScriptedBatchHost::runPlan(batch::RunPlan &plan,
                                              platform::FileSystem &runFs,
                                              const batch::WalkHooks &hooks) {
   HostRun hostRun(*this);
+  plan.sliceSize = sliceSize;
   return batch::runBatch(plan, hostRun, hostRun, runFs, hooks);
 }
 
-batch::JobEnd ScriptedBatchHost::runJob(const job::JobRequest &request) {
-  jobs.push_back(request);
+job::FileReport ScriptedBatchHost::runJob(const job::FileTask &task,
+                                          const job::FilePlan &plan) {
+  JobRecord record;
+  static_cast<job::RunParameters &>(record) = plan.parameters;
+  record.operations = plan.operations;
   // The record keeps no directory open.
-  jobs.back().location.directory.reset();
-  events.push_back(
-      "job:" + std::to_string(static_cast<int>(request.operation)) + ":" +
-      request.location.path());
+  record.location = platform::FileLocation(task.location.path());
+  record.displayName = job::displayNameOf(task.location.path());
+  record.saveUpper = plan.saveUpper;
+  record.directoryFlush = task.directoryFlush;
+  jobs.push_back(record);
+  std::string operations;
+  for (job::OperationCode operation : plan.operations)
+    operations += (operations.empty() ? "" : ",") +
+                  std::to_string(static_cast<int>(operation));
+  events.push_back("job:" + operations + ":" + task.location.path());
   if (beforeJob)
-    beforeJob(request);
+    beforeJob(record);
   job::JobResult result = job::JobResult::Done;
-  batch::JobEnd end;
-  end.report.operation = request.operation;
-  end.report.path = request.location.path();
   if (!jobResults.empty()) {
     result = jobResults.front();
     jobResults.pop_front();
   } else if (realJobs) {
-    RecordingJobHost jobHost;
-    job::FileJob job(request, jobHost, *fs);
-    job.setSliceSize(sliceSize);
-    if (job.start()) {
-      if (jobs.size() == cancelJob) {
-        job.tick();
-        job.requestCancel();
-      }
-      while (!job.ended())
-        job.tick();
-    }
-    result = job.result();
-    end.report = job.report();
-    for (const auto &m : jobHost.messages) {
-      jobMessages.push_back(m);
-      events.push_back("jobmessage:" + m.first + "|" + m.second);
-    }
+    job::FilePlan real = plan;
+    real.sliceSize = sliceSize;
+    job::JobControl control;
+    const bool cancels = jobs.size() == cancelJob;
+    int steps = 0;
+    control.progress = [&](int) { ++steps; };
+    control.canceled = [&] { return cancels && steps > 0; };
+    job::FileReport report = job::runFile(task, real, control, *fs);
+    results.push_back(report.result);
+    return report;
   }
   results.push_back(result);
-  end.result = result;
-  end.report.result = result;
-  return end;
+  return scriptedReport(task, plan, result);
+}
+
+void ScriptedBatchHost::fileShown(const batch::FileEnd &end) {
+  for (const job::JobReport &report : end.shown) {
+    const i18n::Lines lines = i18n::reportLines(report);
+    const std::pair<std::string, std::string> m{i18n::english(lines.line1),
+                                                i18n::english(lines.line2)};
+    jobMessages.push_back(m);
+    events.push_back("jobmessage:" + m.first + "|" + m.second);
+  }
 }
 
 std::string portablePath(std::string path) {

@@ -1,13 +1,14 @@
 // A batch host for tests: the file list, filter box and "Sa&ve upper" mark are
 // plain fields; prompts, the options dialog and messages are answered from
-// queues; every status text, prompt, message and job request is recorded,
-// and `events` keeps all of them in one ordered journal.
+// queues; every status text, prompt, message and file handed to the run's
+// runner is recorded, and `events` keeps all of them in one ordered
+// journal.
 //
-// Jobs: by default each request is only recorded and answered with Done (or
-// with the next value of `jobResults`). With `realJobs` set, a real FileJob
-// runs over `fs` behind a RecordingJobHost (its messages land in
-// `jobMessages` and in the journal). `cancelJob` (1-based) makes that job be
-// cancelled by its user after its first slice.
+// Files: by default each is only recorded and answered with Done (or with
+// the next value of `jobResults`). With `realJobs` set, job::runFile runs
+// over `fs` (the reports the run shows of each file land in `jobMessages`
+// and in the journal). `cancelJob` (1-based) makes that file be cancelled
+// by its user after its first step.
 #pragma once
 
 #include <deque>
@@ -19,9 +20,20 @@
 #include "batch/batch_host.h"
 #include "job/job_request.h"
 #include "platform/file_system.h"
-#include "tests/support/recording_job_host.h"
 
 namespace snpln::test {
+
+// A file handed to the run's runner: the plan's operations and parameters
+// as the file got them, and where it is.
+struct JobRecord : job::RunParameters {
+  std::vector<job::OperationCode> operations;
+  // The file (its directory not kept open), and its name alone.
+  platform::FileLocation location;
+  std::string displayName;
+  bool saveUpper = false;
+  platform::DirectoryFlush directoryFlush =
+      platform::DirectoryFlush::WithCommit;
+};
 
 class ScriptedBatchHost : public batch::BatchHost {
 public:
@@ -49,12 +61,15 @@ public:
                                 const std::string &name,
                                 const job::Message &message) override;
   // Runs the plan on the calling thread with this host as the run's
-  // observer and job runner: each job through runJob() (Save upper read and
-  // the window refreshed before it), each message through showMessage().
+  // observer and job runner: each file through runJob() (Save upper read
+  // and the window refreshed before it), each message through
+  // showMessage(), each report the run shows of a file into jobMessages.
   batch::RunOutcome runPlan(batch::RunPlan &plan, platform::FileSystem &fs,
                             const batch::WalkHooks &walkHooks) override;
-  // One job of the run, recorded and answered as the script says.
-  batch::JobEnd runJob(const job::JobRequest &request);
+  // One file of the run, recorded and answered as the script says.
+  job::FileReport runJob(const job::FileTask &task, const job::FilePlan &plan);
+  // The reports the run shows of a file, recorded in English.
+  void fileShown(const batch::FileEnd &end);
   std::string filterText() override { return filter; }
   std::vector<std::string> &filterList() override { return filters; }
   bool saveUpperChecked() override { return saveUpper; }
@@ -78,7 +93,7 @@ public:
   std::deque<OptionsAnswer> optionsAnswers;     // OK, all clear when empty
   std::deque<job::DialogAnswer> messageAnswers; // OK when empty
   std::deque<job::JobResult> jobResults;        // Done when empty
-  std::function<void(const job::JobRequest &)> beforeJob;
+  std::function<void(const JobRecord &)> beforeJob;
   bool realJobs = false;
   std::size_t cancelJob = 0; // 1-based; 0 for none
   platform::FileSystem *fs = &platform::realFileSystem();
@@ -98,7 +113,7 @@ public:
   std::vector<job::Message> messageIds;
   std::vector<batch::MessageKind> messageKinds;
   std::vector<std::pair<std::string, std::string>> jobMessages;
-  std::vector<job::JobRequest> jobs;
+  std::vector<JobRecord> jobs;
   std::vector<job::JobResult> results;
   std::vector<std::pair<std::string, batch::PassedOver>> passed;
   std::vector<std::string> events;

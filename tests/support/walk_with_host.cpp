@@ -1,6 +1,6 @@
 #include "tests/support/walk_with_host.h"
 
-#include "job/file_job.h"
+#include "job/file_run.h"
 
 namespace snpln::test {
 
@@ -8,11 +8,10 @@ namespace {
 
 class HostSink final : public batch::WalkSink {
 public:
-  HostSink(job::OperationCode operation, bool lastJob,
-           const job::RunParameters &parameters, ScriptedBatchHost &host,
-           platform::FileSystem &fs, WalkPass &pass)
-      : operation_(operation), lastJob_(lastJob), parameters_(parameters),
-        host_(host), fs_(fs), pass_(pass) {}
+  HostSink(job::OperationCode operation, const job::RunParameters &parameters,
+           ScriptedBatchHost &host, platform::FileSystem &fs, WalkPass &pass)
+      : operation_(operation), parameters_(parameters), host_(host), fs_(fs),
+        pass_(pass) {}
 
   bool fileFound(const std::string &path,
                  const platform::FileLocation &at) override {
@@ -25,20 +24,19 @@ public:
         return true;
       pass_.visited.add(*before, place, !at.directory);
     }
-    job::JobRequest request;
-    static_cast<job::RunParameters &>(request) = parameters_;
-    request.operation = operation_;
-    request.location = at.directory
-                           ? platform::FileLocation(at.directory, at.name, path)
-                           : platform::FileLocation(path);
-    request.displayName = job::displayNameOf(path);
-    request.lastJob = lastJob_;
-    request.saveUpper = host_.saveUpperChecked();
+    job::FileTask task;
+    task.location = at.directory
+                        ? platform::FileLocation(at.directory, at.name, path)
+                        : platform::FileLocation(path);
+    job::FilePlan plan;
+    plan.operations = {operation_};
+    plan.parameters = parameters_;
+    plan.saveUpper = host_.saveUpperChecked();
     host_.refresh();
-    const batch::JobEnd end = host_.runJob(request);
+    const job::FileReport report = host_.runJob(task, plan);
     if (const auto after = fs_.status(at))
       pass_.visited.replaced(before, *after, place, !at.directory);
-    return end.result != job::JobResult::Stop;
+    return report.result != job::JobResult::Stop;
   }
   void passedOver(const std::string &path, batch::PassedOver why) override {
     if (pass_.passedOver.insert(path).second)
@@ -53,7 +51,6 @@ public:
 
 private:
   job::OperationCode operation_;
-  bool lastJob_;
   const job::RunParameters &parameters_;
   ScriptedBatchHost &host_;
   platform::FileSystem &fs_;
@@ -62,15 +59,13 @@ private:
 
 } // namespace
 
-batch::WalkOutcome walkWithHost(const std::string &directory,
-                                const std::string &mask,
-                                job::OperationCode operation, bool lastJob,
-                                const job::RunParameters &parameters,
-                                ScriptedBatchHost &host,
-                                platform::FileSystem &fs,
-                                const batch::WalkHooks &hooks, WalkPass *pass) {
+batch::WalkOutcome
+walkWithHost(const std::string &directory, const std::string &mask,
+             job::OperationCode operation, const job::RunParameters &parameters,
+             ScriptedBatchHost &host, platform::FileSystem &fs,
+             const batch::WalkHooks &hooks, WalkPass *pass) {
   WalkPass own;
-  HostSink sink(operation, lastJob, parameters, host, fs, pass ? *pass : own);
+  HostSink sink(operation, parameters, host, fs, pass ? *pass : own);
   return batch::walkDirectoryTree(
       directory, mask, batch::walkRulesOf(parameters), sink, fs, hooks);
 }

@@ -1,7 +1,7 @@
-// One walk of a tree whose files each get a job through a scripted host,
-// once per file (the pass's visited files), as a pass of a run gives them:
-// the walk's order, its passed-over entries and its unreadable directories
-// recorded in the host and in the pass.
+// One walk of a tree whose files each get a run through a scripted host,
+// once per file (the visited files), as a run gives them: the walk's
+// order, its passed-over entries and its unreadable directories recorded
+// in the host and in the pass.
 #pragma once
 
 #include <set>
@@ -14,7 +14,7 @@
 
 namespace snpln::test {
 
-// What the walks of one pass share.
+// What the walks of one run share.
 struct WalkPass {
   batch::VisitedFiles visited;
   int unreadableDirectories = 0;
@@ -23,8 +23,8 @@ struct WalkPass {
 
 batch::WalkOutcome
 walkWithHost(const std::string &directory, const std::string &mask,
-             job::OperationCode operation, bool lastJob,
-             const job::RunParameters &parameters, ScriptedBatchHost &host,
+             job::OperationCode operation, const job::RunParameters &parameters,
+             ScriptedBatchHost &host,
              platform::FileSystem &fs = platform::realFileSystem(),
              const batch::WalkHooks &hooks = {}, WalkPass *pass = nullptr);
 

@@ -140,8 +140,9 @@ private slots:
   }
 
   // Every window has a title bar with a close box, as the desktop expects
-  // (each window says what the close box means); all but the main window
-  // and the preview have a fixed size.
+  // (each window says what the close box means), and no dialog asks for a
+  // minimise or maximise button; all but the main window and the preview
+  // have a fixed size.
   void framesFollowTheTemplates_data() {
     QTest::addColumn<int>("id");
     QTest::addColumn<bool>("fixed");
@@ -165,6 +166,10 @@ private slots:
     QVERIFY(f & Qt::WindowTitleHint);
     QVERIFY(f & Qt::WindowCloseButtonHint);
     QVERIFY(f & Qt::CustomizeWindowHint);
+    QCOMPARE(f & Qt::WindowType_Mask, Qt::Dialog);
+    QVERIFY(!(f & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(f & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(f & Qt::WindowMinMaxButtonsHint));
     QVERIFY(!QString::fromUtf8(dialogTemplate(id).title).isEmpty() ||
             id == kProgressTemplate); // the progress window's is the job's
     QCOMPARE(dialog.minimumSize() == dialog.maximumSize(), fixed);

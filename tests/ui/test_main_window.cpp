@@ -17,8 +17,10 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -116,9 +118,9 @@ private slots:
     QCOMPARE(w.windowTitle(), QStringLiteral("Snipline (SNPLN) v") +
                                   QLatin1String(kVersionShort));
     const DialogUnits &u = w.controls().units();
-    QCOMPARE(w.size(), QSize(u.toPixelsX(311), u.toPixelsY(150)));
+    QCOMPARE(w.size(), QSize(u.toPixelsX(351), u.toPixelsY(168)));
     QCOMPARE(status(w), QStringLiteral("0 files are choosed"));
-    QVERIFY(w.fileNameEdit()->text().isEmpty());
+    QVERIFY(w.fileNameEdit()->toPlainText().isEmpty());
     QVERIFY(w.fileNameEdit()->isReadOnly());
     QVERIFY(!w.pictureButton(ids::kPreview)->isEnabled());
     QCOMPARE(w.pictureButton(ids::kPreview)->currentPictureName(),
@@ -210,7 +212,7 @@ private slots:
     Fixture f;
     MainWindow w(commandLine.toStdString());
     QCOMPARE(::status(w), status);
-    QCOMPARE(w.fileNameEdit()->text(), commandLine);
+    QCOMPARE(w.fileNameEdit()->toPlainText(), commandLine);
     QCOMPARE(w.pictureButton(ids::kPreview)->isEnabled(), preview);
   }
 
@@ -538,13 +540,14 @@ private slots:
     chosen = {f.path("x.txt")};
     click(w, ids::kBrowse);
     QCOMPARE(status(w), QStringLiteral("File 'x.txt' is choosed"));
-    QCOMPARE(w.fileNameEdit()->text(), f.path("x.txt") + QLatin1Char(' '));
+    QCOMPARE(w.fileNameEdit()->toPlainText(),
+             f.path("x.txt") + QLatin1Char(' '));
     QVERIFY(w.pictureButton(ids::kPreview)->isEnabled());
 
     click(w, ids::kClear);
     QCOMPARE(status(w),
              QStringLiteral("File list is cleaned. No file is choosed."));
-    QVERIFY(w.fileNameEdit()->text().isEmpty());
+    QVERIFY(w.fileNameEdit()->toPlainText().isEmpty());
     QVERIFY(!w.pictureButton(ids::kPreview)->isEnabled());
   }
 
@@ -642,7 +645,7 @@ private slots:
       QVERIFY(w.isVisible());
       if (!typed.isEmpty())
         QCOMPARE(w.filterBox()->currentText(), typed);
-      QCOMPARE(w.fileNameEdit()->text(), QStringLiteral("a.txt"));
+      QCOMPARE(w.fileNameEdit()->toPlainText(), QStringLiteral("a.txt"));
       QTimer::singleShot(0, &w, [&w] { w.reject(); });
     });
     closedWith = w.run();
@@ -810,30 +813,150 @@ private slots:
   // The window grows wider, not smaller and not taller; the file-name
   // field, the status line and the filter box take the width, BROWSE and
   // FOLDER keep to the right edge, everything else stays.
-  void windowGrowsWider() {
+  // The window grows in both directions, never below its template size:
+  // every button keeps its place, the file-name field takes the width and
+  // the height, the filter box and the status line the width, keeping
+  // below the field; no two controls meet, and none leaves the window.
+  void windowGrowsInBothDirections_data() {
+    QTest::addColumn<int>("dx");
+    QTest::addColumn<int>("dy");
+    QTest::newRow("as built") << 0 << 0;
+    QTest::newRow("wider") << 120 << 0;
+    QTest::newRow("taller") << 0 << 50;
+    QTest::newRow("both") << 300 << 200;
+    QTest::newRow("smaller") << -100 << -20;
+  }
+  void windowGrowsInBothDirections() {
+    QFETCH(int, dx);
+    QFETCH(int, dy);
     Fixture f;
     MainWindow w("a.txt");
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const QSize start = w.size();
     QCOMPARE(w.minimumSize(), start);
-    QCOMPARE(w.maximumHeight(), start.height());
+    QVERIFY(w.maximumHeight() > start.height() + 1000);
     QMap<int, QRect> before;
+    QList<QWidget *> fields;
     for (QWidget *c : w.controls().all())
       before[c->property("controlId").toInt()] = c->geometry();
-    w.resize(start.width() + 120, start.height() + 50);
-    QCOMPARE(w.size(), QSize(start.width() + 120, start.height()));
+    w.resize(start.width() + dx, start.height() + dy);
+    const int gx = std::max(dx, 0), gy = std::max(dy, 0);
+    QCOMPARE(w.size(), QSize(start.width() + gx, start.height() + gy));
     for (QWidget *c : w.controls().all()) {
       const int id = c->property("controlId").toInt();
       QRect expected = before[id];
-      if (id == ids::kFileName || id == ids::kStatus || id == ids::kFilterBox)
-        expected.setWidth(expected.width() + 120);
-      else if (id == ids::kBrowse || id == ids::kFolder)
-        expected.translate(120, 0);
+      if (id == ids::kFileName)
+        expected.adjust(0, 0, gx, gy);
+      else if (id == ids::kStatus || id == ids::kFilterBox)
+        expected = expected.translated(0, gy).adjusted(0, 0, gx, 0);
+      else if (id == ids::kFilterLabel)
+        expected.translate(0, gy);
       QCOMPARE(c->geometry(), expected);
+      QVERIFY2(w.rect().contains(c->geometry()), qPrintable(c->objectName()));
     }
-    w.resize(start.width() - 100, start.height() - 20);
-    QCOMPARE(w.size(), start);
+    // The fields keep below the buttons and in their order.
+    const QRect name = w.fileNameEdit()->geometry();
+    QVERIFY(name.bottom() < w.filterBox()->geometry().top());
+    QVERIFY(w.filterBox()->geometry().bottom() <
+            w.statusLabel()->geometry().top());
+    for (PictureButton *b : w.findChildren<PictureButton *>())
+      QVERIFY2(b->geometry().bottom() < name.top(), qPrintable(b->caption()));
+  }
+
+  // The window opens where it was closed, at the size it had, maximised
+  // when it was; the first time, and with a setting it cannot read,
+  // centred at its template size.
+  void geometryIsRemembered() {
+    Fixture f;
+    test::MemoryStore store;
+    MainWindow::Options options;
+    options.settings = &store;
+    QRect closedAt;
+    {
+      MainWindow w("a.txt", options);
+      QTimer::singleShot(0, &w, [&] {
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.setGeometry(
+            QRect(w.pos() + QPoint(17, 23), w.size() + QSize(140, 90)));
+        closedAt = w.geometry();
+        w.exit();
+      });
+      w.run();
+    }
+    QVERIFY(!store.read(MainWindow::kGeometrySetting).empty());
+    QRect openedAt;
+    bool maximised = true;
+    {
+      MainWindow w("a.txt", options);
+      QTimer::singleShot(0, &w, [&] {
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        openedAt = w.geometry();
+        maximised = w.isMaximized();
+        w.showMaximized();
+        QVERIFY(w.isMaximized());
+        w.reject();
+      });
+      w.run();
+    }
+    QCOMPARE(openedAt, closedAt);
+    QVERIFY(!maximised);
+    {
+      MainWindow w("a.txt", options);
+      QTimer::singleShot(0, &w, [&] {
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        maximised = w.isMaximized();
+        w.reject();
+      });
+      w.run();
+    }
+    QVERIFY(maximised);
+    store.values[MainWindow::kGeometrySetting] = "not a geometry";
+    QSize openedSize;
+    {
+      MainWindow w("a.txt", options);
+      QTimer::singleShot(0, &w, [&] {
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        openedSize = w.size();
+        w.reject();
+      });
+      w.run();
+      QCOMPARE(openedSize, w.minimumSize());
+    }
+  }
+
+  // Ctrl+O is BROWSE, Ctrl+Q is EXIT, F1 the about box; Ctrl+O does
+  // nothing while BROWSE is held by a run.
+  void keysOfTheConventions() {
+    Fixture f;
+    int chosen = 0;
+    MainWindow::Options options;
+    options.chooseFiles = [&chosen](QWidget *, const BrowseRequest &,
+                                    QStringList &) {
+      ++chosen;
+      return false;
+    };
+    MainWindow w("a.txt", options);
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(chosen, 1);
+    w.pictureButton(ids::kBrowse)->setEnabled(false);
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(chosen, 1);
+    w.pictureButton(ids::kBrowse)->setEnabled(true);
+    ModalScript script([](QWidget *dialog) {
+      if (auto *d = qobject_cast<QDialog *>(dialog))
+        d->reject();
+    });
+    QTest::keyClick(&w, Qt::Key_F1);
+    QCOMPARE(w.aboutBoxesOpened(), 1);
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(w.result(), 1); // as EXIT
   }
 
   // Every picture button has a tooltip that says what it does, from the
@@ -856,27 +979,78 @@ private slots:
              QStringLiteral("UPPER: convert to upper case (Alt+U)"));
     QCOMPARE(w.pictureButton(ids::kFolder)->toolTip(),
              QStringLiteral("Folder...: choose a folder: its files and "
-                            "subfolders are worked through"));
+                            "subfolders are worked through (Alt+F)"));
+    // One pair of brackets for the keys.
+    QCOMPARE(w.pictureButton(ids::kExit)->toolTip(),
+             QStringLiteral("EXIT: close the window (Esc, Alt+X)"));
     const QPalette look = w.fileNameEdit()->palette();
     QCOMPARE(look.color(QPalette::Base), look.color(QPalette::Window));
   }
 
-  // The mode buttons whose captions allow it have Alt keys, all different
-  // and none taken twice in the window; Alt and the key press the button.
-  void altKeysPressModeButtons() {
+  // Every button but the code-page buttons has an Alt key, in English and
+  // in Russian, none taken twice in the window (nor by the check box); Alt
+  // and the key press the button.
+  void everyButtonButThePagesHasItsOwnAltKey_data() {
+    QTest::addColumn<bool>("russian");
+    QTest::newRow("English") << false;
+    QTest::newRow("Russian") << true;
+  }
+  void everyButtonButThePagesHasItsOwnAltKey() {
+    QFETCH(bool, russian);
     Fixture f;
+    QVERIFY(setUiLanguage(russian ? QLocale(QLocale::Russian, QLocale::Russia)
+                                  : QLocale::c()) == russian);
+    QSet<int> pages;
+    for (const engine::CodePage page :
+         {engine::CodePage::Win, engine::CodePage::Koi, engine::CodePage::Iso,
+          engine::CodePage::Dos, engine::CodePage::Utf8})
+      for (const std::optional<batch::ModeButton> mode :
+           {batch::targetButton(page), batch::sourceButton(page)})
+        if (mode)
+          pages.insert(modeButtonId(*mode));
+    QCOMPARE(pages.size(), 10);
     MainWindow w("a.txt");
+    QMap<QString, QString> keys;
+    QStringList without;
+    int buttons = 0;
+    for (QWidget *c : w.controls().all()) {
+      auto *b = qobject_cast<QAbstractButton *>(c);
+      if (!b)
+        continue;
+      ++buttons;
+      const QString key = b->shortcut().toString();
+      const bool page = pages.contains(c->property("controlId").toInt());
+      if (page) {
+        QVERIFY2(key.isEmpty(), qPrintable(c->objectName() + " " + key));
+        continue;
+      }
+      if (key.isEmpty()) {
+        without << c->objectName();
+        continue;
+      }
+      QVERIFY2(!keys.contains(key),
+               qPrintable(key + ": " + keys[key] + " and " + c->objectName()));
+      keys[key] = c->objectName();
+    }
+    QCOMPARE(without, QStringList());
+    // 26 picture buttons and "Save upper", the ten code pages without.
+    QCOMPARE(buttons, 27);
+    QCOMPARE(keys.size(), 17);
+    setUiLanguage(QLocale::c());
+  }
+  void altKeysPressButtons() {
+    Fixture f;
+    int chosen = 0;
+    MainWindow::Options options;
+    options.chooseFiles = [&chosen](QWidget *, const BrowseRequest &,
+                                    QStringList &) {
+      ++chosen;
+      return false;
+    };
+    MainWindow w("a.txt", options);
     w.show();
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QMap<QString, QString> keys;
-    for (QAbstractButton *b : w.findChildren<QAbstractButton *>()) {
-      const QString key = b->shortcut().toString();
-      if (key.isEmpty())
-        continue;
-      QVERIFY2(!keys.contains(key), qPrintable(key));
-      keys[key] = b->objectName();
-    }
     const std::pair<batch::ModeButton, Qt::Key> pressed[] = {
         {batch::ModeButton::UpperCase, Qt::Key_U},
         {batch::ModeButton::Exclude, Qt::Key_E},
@@ -884,12 +1058,11 @@ private slots:
         {batch::ModeButton::Detect, Qt::Key_T},
     };
     for (const auto &[mode, key] : pressed) {
-      QVERIFY2(keys.contains(QKeySequence(Qt::ALT | key).toString()),
-               qPrintable(QKeySequence(Qt::ALT | key).toString()));
       QTest::keyClick(&w, key, Qt::AltModifier);
       QTRY_VERIFY_WITH_TIMEOUT(w.selection().isDown(mode), 10000);
     }
-    QCOMPARE(keys.size(), 9); // seven mode buttons, DETECT, "Sa&ve upper"
+    QTest::keyClick(&w, Qt::Key_W, Qt::AltModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(chosen, 1, 10000);
   }
 };
 

@@ -1,4 +1,5 @@
 // The named pictures, the icon and the picture button's choice of picture.
+#include <QApplication>
 #include <QDialog>
 #include <QImage>
 #include <QMap>
@@ -9,6 +10,8 @@
 #include <QtMath>
 
 #include <iterator>
+#include <tuple>
+#include <utility>
 
 #include "ui/picture_button.h"
 #include "ui/pictures.h"
@@ -26,28 +29,69 @@ struct Expected {
 // The binding names and sizes, written out one by one.
 const Expected kExpected[] = {
     {"OKU", 88, 38},      {"OKD", 88, 38},      {"OKF", 88, 38},
-    {"CANCELU", 88, 38},  {"CANCELD", 88, 38},  {"CANCELF", 88, 38},
-    {"SNPLN", 330, 24},   {"DOITU", 166, 58},   {"DOITD", 166, 58},
-    {"EXITU", 44, 75},    {"EXITD", 44, 75},    {"COPYU", 42, 28},
-    {"COPYD", 42, 28},    {"FPU", 88, 56},      {"FPD", 88, 56},
-    {"FPX", 88, 56},      {"BROWSEU", 79, 26},  {"BROWSED", 79, 26},
-    {"FOLDERU", 79, 26},  {"FOLDERD", 79, 26},  {"CLEARU", 44, 15},
-    {"CLEARD", 44, 15},   {"UCASEU", 88, 28},   {"UCASED", 88, 28},
-    {"UCASEF", 88, 28},   {"LCASEU", 88, 28},   {"LCASED", 88, 28},
-    {"LCASEF", 88, 28},   {"SCASEU", 88, 28},   {"SCASED", 88, 28},
-    {"SCASEF", 88, 28},   {"EXCLUDEU", 88, 28}, {"EXCLUDED", 88, 28},
-    {"EXCLUDEF", 88, 28}, {"REPLACEU", 88, 28}, {"REPLACED", 88, 28},
-    {"REPLACEF", 88, 28}, {"OPTU", 88, 28},     {"OPTD", 88, 28},
-    {"OPTF", 88, 28},     {"DELU", 88, 28},     {"DELD", 88, 28},
-    {"DELF", 88, 28},     {"WINU", 35, 28},     {"WIND", 35, 28},
-    {"WINF", 35, 28},     {"KOIU", 35, 28},     {"KOID", 35, 28},
-    {"KOIF", 35, 28},     {"ISOU", 35, 28},     {"ISOD", 35, 28},
-    {"ISOF", 35, 28},     {"DOSU", 35, 28},     {"DOSD", 35, 28},
-    {"DOSF", 35, 28},     {"AUTOU", 35, 28},    {"AUTOD", 35, 28},
-    {"AUTOF", 35, 28},    {"UTF8U", 35, 28},    {"UTF8D", 35, 28},
-    {"UTF8F", 35, 28},    {"DETECTU", 104, 18}, {"DETECTD", 104, 18},
-    {"DETECTF", 104, 18},
+    {"OKX", 88, 38},      {"CANCELU", 88, 38},  {"CANCELD", 88, 38},
+    {"CANCELF", 88, 38},  {"CANCELX", 88, 38},  {"SNPLN", 330, 24},
+    {"DOITU", 166, 58},   {"DOITD", 166, 58},   {"DOITX", 166, 58},
+    {"EXITU", 44, 75},    {"EXITD", 44, 75},    {"EXITX", 44, 75},
+    {"COPYU", 42, 28},    {"COPYD", 42, 28},    {"COPYX", 42, 28},
+    {"FPU", 88, 56},      {"FPD", 88, 56},      {"FPX", 88, 56},
+    {"BROWSEU", 79, 26},  {"BROWSED", 79, 26},  {"BROWSEX", 79, 26},
+    {"FOLDERU", 79, 26},  {"FOLDERD", 79, 26},  {"FOLDERX", 79, 26},
+    {"CLEARU", 44, 15},   {"CLEARD", 44, 15},   {"CLEARX", 44, 15},
+    {"UCASEU", 88, 28},   {"UCASED", 88, 28},   {"UCASEF", 88, 28},
+    {"UCASEX", 88, 28},   {"LCASEU", 88, 28},   {"LCASED", 88, 28},
+    {"LCASEF", 88, 28},   {"LCASEX", 88, 28},   {"SCASEU", 88, 28},
+    {"SCASED", 88, 28},   {"SCASEF", 88, 28},   {"SCASEX", 88, 28},
+    {"EXCLUDEU", 88, 28}, {"EXCLUDED", 88, 28}, {"EXCLUDEF", 88, 28},
+    {"EXCLUDEX", 88, 28}, {"REPLACEU", 88, 28}, {"REPLACED", 88, 28},
+    {"REPLACEF", 88, 28}, {"REPLACEX", 88, 28}, {"OPTU", 88, 28},
+    {"OPTD", 88, 28},     {"OPTF", 88, 28},     {"OPTX", 88, 28},
+    {"DELU", 88, 28},     {"DELD", 88, 28},     {"DELF", 88, 28},
+    {"DELX", 88, 28},     {"WINU", 35, 28},     {"WIND", 35, 28},
+    {"WINF", 35, 28},     {"WINX", 35, 28},     {"KOIU", 35, 28},
+    {"KOID", 35, 28},     {"KOIF", 35, 28},     {"KOIX", 35, 28},
+    {"ISOU", 35, 28},     {"ISOD", 35, 28},     {"ISOF", 35, 28},
+    {"ISOX", 35, 28},     {"DOSU", 35, 28},     {"DOSD", 35, 28},
+    {"DOSF", 35, 28},     {"DOSX", 35, 28},     {"AUTOU", 35, 28},
+    {"AUTOD", 35, 28},    {"AUTOF", 35, 28},    {"AUTOX", 35, 28},
+    {"UTF8U", 35, 28},    {"UTF8D", 35, 28},    {"UTF8F", 35, 28},
+    {"UTF8X", 35, 28},    {"DETECTU", 104, 18}, {"DETECTD", 104, 18},
+    {"DETECTF", 104, 18}, {"DETECTX", 104, 18},
 };
+
+// The relative luminance of a colour and the contrast of two, as the
+// accessibility guidelines define them.
+double luminance(const QColor &c) {
+  auto channel = [](double v) {
+    return v <= 0.03928 ? v / 12.92 : qPow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+         0.0722 * channel(c.blueF());
+}
+double contrast(const QColor &a, const QColor &b) {
+  const double la = luminance(a), lb = luminance(b);
+  return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The mean lightness of a picture, 0 to 255.
+int meanLightness(const QImage &img) {
+  qint64 sum = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      sum += qGray(img.pixel(x, y));
+  return int(sum / (qint64(img.width()) * img.height()));
+}
+
+QPalette darkPalette() {
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(0x20, 0x22, 0x26));
+  dark.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
+  dark.setColor(QPalette::Button, QColor(0x30, 0x33, 0x38));
+  dark.setColor(QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
+  dark.setColor(QPalette::Base, QColor(0x18, 0x19, 0x1c));
+  dark.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
+  return dark;
+}
 
 QImage image(const QString &name) { return picture(name).toImage(); }
 
@@ -242,8 +286,8 @@ private slots:
     QCOMPARE(fp->currentPictureName(), QStringLiteral("FPX"));
     doit->setFocus(); // DOIT has no focused picture
     QCOMPARE(doit->currentPictureName(), QStringLiteral("DOITU"));
-    other->setEnabled(false); // no disabled picture: the up one
-    QCOMPARE(other->currentPictureName(), QStringLiteral("CANCELU"));
+    other->setEnabled(false);
+    QCOMPARE(other->currentPictureName(), QStringLiteral("CANCELX"));
 
     // Once pinned, one picture in every state.
     ok->setFixedPicture("OKD");
@@ -316,6 +360,141 @@ private slots:
     QCOMPARE(button->drawsFocusRect(), rect);
     const QImage with = button->grab().toImage();
     QVERIFY(with != without);
+  }
+
+  // Every button is drawn disabled when it is: its own disabled picture,
+  // also when it is pinned up; pinned down (a latched mode button held by a
+  // run), its pressed picture greyed. Enabled again, it looks as before.
+  void disabledButtonsLookDisabled_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("pinned");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("greyed");
+    QSet<QString> captions;
+    for (const PictureSpec &spec : pictureTable()) {
+      const QString name = QString::fromUtf8(spec.name);
+      if (spec.look == PictureLook::Banner)
+        continue;
+      const QString caption = name.left(name.size() - 1);
+      if (captions.contains(caption))
+        continue;
+      captions.insert(caption);
+      QTest::addRow("%s", qPrintable(caption))
+          << caption << QString() << caption + "X" << false;
+    }
+    QTest::newRow("UCASE pinned up") << "UCASE"
+                                     << "UCASEU"
+                                     << "UCASEX" << false;
+    QTest::newRow("UCASE pinned down") << "UCASE"
+                                       << "UCASED"
+                                       << "UCASED" << true;
+    QTest::newRow("AUTO pinned down") << "AUTO"
+                                      << "AUTOD"
+                                      << "AUTOD" << true;
+  }
+  void disabledButtonsLookDisabled() {
+    QFETCH(QString, caption);
+    QFETCH(QString, pinned);
+    QFETCH(QString, shown);
+    QFETCH(bool, greyed);
+    PictureButton button(caption);
+    QVERIFY(button.loadPictures());
+    button.setFixedPicture(pinned);
+    const QImage enabled = button.grab().toImage();
+    button.setEnabled(false);
+    QCOMPARE(button.currentPictureName(), shown);
+    QCOMPARE(button.drawsGreyed(), greyed);
+    const QImage disabled = button.grab().toImage();
+    QVERIFY(disabled != enabled);
+    // Greyed: no colour is left, and it is lighter than the latched blue.
+    if (greyed) {
+      for (int y = 0; y < disabled.height(); y += 3)
+        for (int x = 0; x < disabled.width(); x += 3) {
+          const QColor c = disabled.pixelColor(x, y);
+          QVERIFY2(qAbs(c.red() - c.blue()) < 24,
+                   qPrintable(c.name() + " at " + QString::number(x) + "," +
+                              QString::number(y)));
+        }
+      QVERIFY(meanLightness(disabled) > meanLightness(enabled));
+    }
+    button.setEnabled(true);
+    QCOMPARE(button.grab().toImage(), enabled);
+  }
+
+  // The pictures follow the palette: under a dark one the faces are dark
+  // and the labels light, under a light one the other way round, each with
+  // a contrast that reads (4.5 for a label that may be pressed, 2.5 for a
+  // disabled one), against both ends of the face's fill.
+  void picturesFollowTheLightOrDarkOfThePalette_data() {
+    QTest::addColumn<int>("scheme");
+    QTest::addColumn<int>("look");
+    QTest::addColumn<double>("least");
+    for (const auto &[scheme, name] : {std::pair{PictureScheme::Light, "light"},
+                                       std::pair{PictureScheme::Dark, "dark"}})
+      for (const auto &[look, lookName, least] :
+           {std::tuple{PictureLook::Up, "up", 4.5},
+            std::tuple{PictureLook::Focused, "focused", 4.5},
+            std::tuple{PictureLook::Down, "down", 4.5},
+            std::tuple{PictureLook::Disabled, "disabled", 2.5}})
+        QTest::addRow("%s, %s", name, lookName)
+            << int(scheme) << int(look) << least;
+  }
+  void picturesFollowTheLightOrDarkOfThePalette() {
+    QFETCH(int, scheme);
+    QFETCH(int, look);
+    QFETCH(double, least);
+    const FaceColours c = faceColours(PictureLook(look), PictureScheme(scheme));
+    for (const QColor &face : {c.top, c.bottom})
+      QVERIFY2(contrast(c.ink, face) >= least,
+               qPrintable(QStringLiteral("%1 on %2: %3")
+                              .arg(c.ink.name(), face.name())
+                              .arg(contrast(c.ink, face))));
+    // Faces that may be pressed are light in the light scheme and dark in
+    // the dark one; the latched blue is the same in both.
+    if (PictureLook(look) == PictureLook::Up ||
+        PictureLook(look) == PictureLook::Disabled) {
+      const bool dark = PictureScheme(scheme) == PictureScheme::Dark;
+      QVERIFY2((c.top.lightness() < 128) == dark, qPrintable(c.top.name()));
+    }
+  }
+
+  // A button takes the scheme of the face it stands on, and draws again
+  // when the palette changes; a style sheet that darkens only the windows
+  // darkens their buttons too.
+  void buttonTakesTheSchemeOfItsPalette() {
+    QCOMPARE(schemeOf(QPalette(Qt::white)), PictureScheme::Light);
+    QCOMPARE(schemeOf(darkPalette()), PictureScheme::Dark);
+    PictureButton button("UCASE");
+    QVERIFY(button.loadPictures());
+    const QImage light = button.grab().toImage();
+    QCOMPARE(light.convertToFormat(QImage::Format_RGB32),
+             picture("UCASEU", 1.0, PictureScheme::Light)
+                 .toImage()
+                 .convertToFormat(QImage::Format_RGB32));
+    button.setPalette(darkPalette());
+    const QImage dark = button.grab().toImage();
+    QCOMPARE(dark.convertToFormat(QImage::Format_RGB32),
+             picture("UCASEU", 1.0, PictureScheme::Dark)
+                 .toImage()
+                 .convertToFormat(QImage::Format_RGB32));
+    QVERIFY2(meanLightness(dark) + 80 < meanLightness(light),
+             qPrintable(QStringLiteral("dark %1, light %2")
+                            .arg(meanLightness(dark))
+                            .arg(meanLightness(light))));
+    qApp->setStyleSheet(QStringLiteral(
+        "QDialog { background-color: #202020; color: #e0e0e0; }"));
+    QDialog window;
+    auto *inWindow = new PictureButton("UCASE", &window);
+    QVERIFY(inWindow->loadPictures());
+    window.show();
+    QApplication::processEvents();
+    inWindow->clearFocus();
+    const QImage sheet = inWindow->grab().toImage();
+    qApp->setStyleSheet(QString());
+    QCOMPARE(sheet.convertToFormat(QImage::Format_RGB32),
+             picture(inWindow->currentPictureName(), 1.0, PictureScheme::Dark)
+                 .toImage()
+                 .convertToFormat(QImage::Format_RGB32));
   }
 
   // The focus rectangle drawn over a picture lies between the face's edge

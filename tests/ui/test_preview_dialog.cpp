@@ -8,10 +8,13 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDateTime>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -20,6 +23,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -453,30 +457,103 @@ private slots:
     QCOMPARE(readFile(path), bytes(original + "\xD0\x81\xD0\xB6"));
   }
 
-  // A marked UTF-16 file (either order) is shown as its text, its page in
-  // the status line, and cannot be edited: it is recoded first.
-  void utf16FileIsShownAsItsTextAndOnlyShown() {
-    QTemporaryDir dir;
-    const char16_t text[] = u"Привет\r\nмир \U0001F600";
-    for (const bool big : {false, true}) {
-      const QString path = dir.filePath(big ? "be.txt" : "le.txt");
-      std::string original = big ? "\xFE\xFF" : "\xFF\xFE";
-      for (std::size_t i = 0; text[i] != 0; ++i) {
-        const auto hi = static_cast<char>(text[i] >> 8);
-        const auto lo = static_cast<char>(text[i] & 0xFF);
-        original += big ? std::string{hi, lo} : std::string{lo, hi};
+  // A UTF-16 file (either order, with its mark) is shown as its text,
+  // its page in the status line, edited like any other and saved back in
+  // its own order with its mark, every untouched character and line end as
+  // it was. One that would not come back byte for byte (a lone surrogate,
+  // a byte left over) or holds a zero character (it is not shown whole) can
+  // only be viewed, and the status line and Edit's tip say why.
+  void utf16FileIsEditedAndSavedInItsOwnForm_data() {
+    QTest::addColumn<bool>("big");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("tail"); // raw bytes after the text, "" none
+    QTest::addColumn<QString>("refusal");
+    const QString text = QStringLiteral("Привет\r\nмир \U0001F600\nend");
+    const QString broken = QStringLiteral(
+        "broken UTF-16 (a lone surrogate or an odd byte): it can only be "
+        "viewed");
+    const QString notWhole =
+        QStringLiteral("UTF-16 shown in part: it can only be viewed");
+    QTest::newRow("little-endian") << false << text << ""
+                                   << "";
+    QTest::newRow("big-endian") << true << text << ""
+                                << "";
+    QTest::newRow("private-use character")
+        << false << QStringLiteral("a\uF780b\r\nc") << ""
+        << "";
+    QTest::newRow("lone surrogate")
+        << false << QStringLiteral("Привет ") << "surrogate" << broken;
+    QTest::newRow("a byte left over")
+        << true << QStringLiteral("Привет") << "odd" << broken;
+    QTest::newRow("zero character")
+        << false << QStringLiteral("Привет") << "zero" << notWhole;
+  }
+  void utf16FileIsEditedAndSavedInItsOwnForm() {
+    QFETCH(bool, big);
+    QFETCH(QString, text);
+    QFETCH(QString, tail);
+    QFETCH(QString, refusal);
+    const auto encode = [big](const QString &s) {
+      std::string out;
+      for (const QChar c : s) {
+        const auto hi = static_cast<char>(c.unicode() >> 8);
+        const auto lo = static_cast<char>(c.unicode() & 0xFF);
+        out += big ? std::string{hi, lo} : std::string{lo, hi};
       }
-      writeFile(path, original);
-      runPreview(path, [&](PreviewDialog &p) {
-        QCOMPARE(int(p.codePage()), int(big ? engine::CodePage::Utf16Be
-                                            : engine::CodePage::Utf16Le));
-        QCOMPARE(p.view()->toPlainText(),
-                 QStringLiteral("Привет\nмир \U0001F600"));
-        QVERIFY(p.statusText().contains(big ? "UTF-16BE" : "UTF-16LE"));
-        QVERIFY(!p.editButton()->isEnabled());
-      });
+      return out;
+    };
+    const std::string mark = big ? "\xFE\xFF" : "\xFF\xFE";
+    std::string original = mark + encode(text);
+    if (tail == "surrogate")
+      original += encode(QString(QChar(0xD800))) + encode(QStringLiteral("x"));
+    else if (tail == "odd")
+      original += "\x41";
+    else if (tail == "zero")
+      original += encode(QString(QChar(0))) + encode(QStringLiteral("rest"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("utf16.txt");
+    writeFile(path, original);
+    QString shown, status, tip;
+    bool editable = false;
+    runPreview(path,
+               [&](PreviewDialog &p) {
+                 QCOMPARE(int(p.codePage()),
+                          int(big ? engine::CodePage::Utf16Be
+                                  : engine::CodePage::Utf16Le));
+                 shown = p.view()->toPlainText();
+                 status = p.statusText();
+                 editable = p.editButton()->isEnabled();
+                 tip = p.editButton()->toolTip();
+                 if (!editable)
+                   return;
+                 // Untouched, the text is the file byte for byte.
+                 QCOMPARE(bytes(p.viewBytes()), bytes(original));
+                 p.pressEdit();
+                 p.view()->moveCursor(QTextCursor::End);
+                 p.view()->insertPlainText(QStringLiteral("Ёж"));
+                 QCOMPARE(p.saveText(), PreviewDialog::kSaveDone);
+                 // Saved as it is now: a second edit and save goes on from it.
+                 p.pressEdit();
+                 p.view()->moveCursor(QTextCursor::Start);
+                 p.view()->insertPlainText(QStringLiteral("Я"));
+                 QCOMPARE(p.saveText(), PreviewDialog::kSaveDone);
+               },
+               {kIdYes, kIdYes});
+    QCOMPARE(editable, refusal.isEmpty());
+    QVERIFY2(status.contains(big ? "UTF-16BE" : "UTF-16LE"),
+             qPrintable(status));
+    if (!refusal.isEmpty()) {
+      QVERIFY2(status.endsWith(QStringLiteral(" , ") + refusal),
+               qPrintable(status));
+      QCOMPARE(tip, refusal);
       QCOMPARE(readFile(path), bytes(original));
+      return;
     }
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QCOMPARE(shown, lines);
+    QCOMPARE(readFile(path), bytes(mark + encode(QStringLiteral("Я") + text +
+                                                 QStringLiteral("Ёж"))));
   }
 
   // Truncated by the capacity: the status says so, a save warns first and
@@ -1119,11 +1196,13 @@ private slots:
     }
   }
 
-  // "&Edit" on a large file fills the editor a piece per turn of the event
-  // loop: the window handles its events between the pieces (a timer of its
-  // own fires while the load is under way), the wait cursor shows until the
-  // editor takes over and is then taken away, and the editor ends up with
-  // the whole file, ready for typing.
+  // "&Edit" on a large file: a worker cuts the text into pieces and the
+  // editor takes one per turn of the event loop: the window handles its
+  // events between the pieces (a timer of its own fires while the load is
+  // under way), the loading line and the busy cursor show until the editor
+  // takes over and are then taken away, and the editor ends up with the
+  // whole file, ready for typing. The worker runs ahead by a few pieces at
+  // most (the file has many more).
   void editOfALargeFileKeepsTheWindowLive() {
     QTemporaryDir dir;
     const QString path = dir.filePath("large.txt");
@@ -1132,6 +1211,8 @@ private slots:
       content += "line " + std::to_string(i) + (i % 3 ? "\r\n" : "\n");
     writeFile(path, content);
     bool loadingAtFirst = false, waitCursor = false, liveDuringLoad = false;
+    bool lineShown = false, lineGone = false;
+    QList<int> percents;
     bool fastDuringLoad = false, editDisabled = false, saveDisabled = false;
     bool cursorRestored = false, editing = false;
     int turns = 0;
@@ -1145,7 +1226,9 @@ private slots:
           loadingAtFirst = p.loading();
           waitCursor =
               QApplication::overrideCursor() &&
-              QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+              QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+          lineShown =
+              p.loadingLine()->isVisible() && !p.statusField()->isVisible();
           fastDuringLoad = p.showsFastView();
           editDisabled = !p.editButton()->isEnabled();
           saveDisabled = !p.saveButton()->isEnabled();
@@ -1154,12 +1237,17 @@ private slots:
             fired = true;
             liveDuringLoad = p.loading();
           });
-          // Turns of the event loop, as many as the load takes (a bound
-          // against a hang, not a clock).
+          // Turns of the event loop, as many as the load takes (each one
+          // waits for the next event: a piece ready or the editor's turn;
+          // the count is a bound against a hang, not a clock).
           while (p.loading() && turns < 100000) {
-            QCoreApplication::processEvents();
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            if (p.loading())
+              percents << p.loadedPercent();
             ++turns;
           }
+          lineGone =
+              !p.loadingLine()->isVisible() && p.statusField()->isVisible();
           QVERIFY(fired);
           cursorRestored = QApplication::overrideCursor() == nullptr;
           editing = !p.showsFastView() && p.view()->isVisible() &&
@@ -1172,6 +1260,11 @@ private slots:
         100);
     QVERIFY(loadingAtFirst);
     QVERIFY(waitCursor);
+    QVERIFY(lineShown);
+    QVERIFY(lineGone);
+    QVERIFY2(std::is_sorted(percents.begin(), percents.end()) &&
+                 !percents.isEmpty() && percents.last() < 100,
+             qPrintable(QString::number(percents.size())));
     QVERIFY(fastDuringLoad);
     QVERIFY(editDisabled);
     QVERIFY(saveDisabled);
@@ -1244,6 +1337,255 @@ private slots:
     QCOMPARE(closing.result, int(kIdOk));
     QCOMPARE(closing.log, QStringList{QStringLiteral("preview")});
     QCOMPARE(readFile(path), bytes(content));
+  }
+
+  // The loading line counts the share of the text in the editor, piece
+  // by piece, and its "&Cancel" gives the load up as Esc does; a new
+  // "&Edit" loads from the start again, and the line goes once the editor
+  // has the text.
+  void loadingLineCountsAndCancels() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("large.txt");
+    std::string content;
+    for (int i = 0; i < 100; ++i)
+      content += "line " + std::to_string(i) + "\r\n";
+    writeFile(path, content);
+    QStringList said;
+    bool asBefore = false, lineGone = false;
+    runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          p.setLoadPieceSize(100);
+          p.setLoadStepsByHand(true);
+          p.pressEdit();
+          QVERIFY(p.loadingLine()->isVisible());
+          QVERIFY(!p.statusField()->isVisible());
+          QCOMPARE(p.loadingCancel()->text(), QStringLiteral("&Cancel"));
+          said << p.loadingLabel()->text();
+          for (int i = 0; i < 3; ++i) {
+            QVERIFY(p.stepLoad());
+            said << p.loadingLabel()->text();
+          }
+          QTest::mouseClick(p.loadingCancel(), Qt::LeftButton);
+          asBefore =
+              !p.loading() && p.showsFastView() &&
+              !p.loadingLine()->isVisible() && p.statusField()->isVisible() &&
+              p.editButton()->isEnabled() && p.view()->document()->isEmpty() &&
+              QApplication::overrideCursor() == nullptr;
+          p.pressEdit();
+          QCOMPARE(p.loadingLabel()->text(),
+                   QStringLiteral("Loading the text into the editor: 0 %"));
+          while (p.stepLoad()) {
+          }
+          lineGone = !p.loadingLine()->isVisible() &&
+                     p.statusField()->isVisible() && !p.showsFastView() &&
+                     p.viewBytes() == content;
+        },
+        {}, platform::realFileSystem(), PreviewDialog::kDefaultCapacity, {},
+        100);
+    // From 0 %, up with each piece of about 100 of the 890 bytes.
+    QList<int> percents;
+    const QRegularExpression form(
+        QStringLiteral("^Loading the text into the editor: (\\d+) %$"));
+    for (const QString &line : said) {
+      const QRegularExpressionMatch match = form.match(line);
+      QVERIFY2(match.hasMatch(), qPrintable(line));
+      percents << match.captured(1).toInt();
+    }
+    QCOMPARE(percents.size(), 4);
+    QCOMPARE(percents.first(), 0);
+    for (int i = 1; i < percents.size(); ++i)
+      QVERIFY2(percents[i] >= percents[i - 1] + 9 &&
+                   percents[i] <= percents[i - 1] + 12,
+               qPrintable(said.join(" | ")));
+    QVERIFY(asBefore);
+    QVERIFY(lineGone);
+    QCOMPARE(readFile(path), bytes(content));
+  }
+
+  // Given up while the worker is far ahead and waiting, the load ends at
+  // once: the worker stops, the preview is as before, and a new load from
+  // the worker gives the whole text.
+  void cancelStopsTheWorker() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("large.txt");
+    std::string content;
+    for (int i = 0; i < 2000; ++i)
+      content += "w" + std::to_string(i) + "\n";
+    writeFile(path, content);
+    bool asBefore = false, loadedAfter = false;
+    runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          p.setLoadPieceSize(4);
+          p.pressEdit();
+          // A few turns: the worker is ahead and waits.
+          for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+          QVERIFY(p.loading());
+          QTest::keyClick(&p, Qt::Key_Escape);
+          asBefore = p.isVisible() && !p.loading() && p.showsFastView() &&
+                     p.editButton()->isEnabled() &&
+                     p.view()->document()->isEmpty();
+          p.setLoadPieceSize(4096);
+          p.pressEdit();
+          for (int turns = 0; p.loading() && turns < 100000; ++turns)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+          loadedAfter = !p.showsFastView() && p.viewBytes() == content;
+        },
+        {}, platform::realFileSystem(), PreviewDialog::kDefaultCapacity, {},
+        100);
+    QVERIFY(asBefore);
+    QVERIFY(loadedAfter);
+  }
+
+  // A file marked read-only that the user may replace is asked about as
+  // such; YES writes it and it stays read-only, NO leaves it. The question
+  // comes after the check that it is still the version read.
+  void readOnlyFileIsAskedAboutAsSuch_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("YES") << kIdYes << true;
+    QTest::newRow("NO") << kIdNo << false;
+  }
+  void readOnlyFileIsAskedAboutAsSuch() {
+    QFETCH(int, answer);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ro.txt");
+    writeFile(path, "old\r\n");
+    QVERIFY(QFile(path).setPermissions(QFileDevice::ReadOwner |
+                                       QFileDevice::ReadGroup |
+                                       QFileDevice::ReadOther));
+    QStringList questions;
+    ModalScript script([&](QWidget *w) {
+      if (auto *p = qobject_cast<PreviewDialog *>(w)) {
+        touch(*p);
+        p->view()->moveCursor(QTextCursor::Start);
+        QTest::keyClick(p->view(), Qt::Key_N);
+        p->saveText();
+        p->reject();
+      } else if (auto *prompt = qobject_cast<SavePromptDialog *>(w)) {
+        questions << prompt->question();
+        clickId(w, answer);
+      } else if (auto *d = qobject_cast<QDialog *>(w)) {
+        d->reject();
+      }
+    });
+    platform::FaultyFileSystem fs;
+    PreviewDialog preview(path.toStdString(), nullptr, fs);
+    preview.run();
+    QCOMPARE(script.log, (QStringList{QStringLiteral("preview"),
+                                      QStringLiteral("save prompt: ") + path}));
+    QCOMPARE(questions, QStringList{QStringLiteral(
+                            "This file is read-only. Save anyway?")});
+    QCOMPARE(readFile(path),
+             bytes(std::string(written ? "nold\r\n" : "old\r\n")));
+    QCOMPARE(modeOf(path), 0444u);
+    QCOMPARE(entries(dir), QStringList{QStringLiteral("ro.txt")});
+    // Asked once, after the version check, before anything is written.
+    QCOMPARE(fs.calls.replaceAccess, 1);
+    const auto at = [&fs](const std::string &call) {
+      for (std::size_t i = 0; i < fs.log.size(); ++i)
+        if (fs.log[i].rfind(call, 0) == 0)
+          return int(i);
+      return -1;
+    };
+    QVERIFY(at("status ") >= 0 && at("status ") < at("replaceAccess "));
+    QVERIFY(at("beginSave ") < 0 || at("replaceAccess ") < at("beginSave "));
+  }
+
+  // A file the user may not replace is refused before the question, with
+  // the system's reason; nothing is begun, the file stays as it was and
+  // the text stays in the editor.
+  void refusalComesBeforeTheQuestion_data() {
+    QTest::addColumn<int>("error");
+    QTest::newRow("not writable") << EACCES;
+    QTest::newRow("another user's") << EPERM;
+  }
+  void refusalComesBeforeTheQuestion() {
+    QFETCH(int, error);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("theirs.txt");
+    writeFile(path, "text\r\n");
+    platform::FaultyFileSystem fs;
+    fs.fail.replaceAccess = true;
+    fs.fail.error = error;
+    bool editing = false;
+    const PreviewRun run = runPreview(
+        path,
+        [&](PreviewDialog &p) {
+          touch(p);
+          QTest::keyClick(p.view(), Qt::Key_Z);
+          QCOMPARE(p.saveText(), PreviewDialog::kSaveCanceled);
+          editing = p.isModified() && !p.view()->isReadOnly() &&
+                    p.view()->toPlainText().contains(QLatin1Char('z'));
+        },
+        {kIdYes}, fs);
+    QCOMPARE(run.log, (QStringList{QStringLiteral("preview"),
+                                   refusal("Unable to save file", error)}));
+    QVERIFY(editing);
+    QCOMPARE(fs.calls.beginSave, 0);
+    QCOMPARE(readFile(path), bytes(std::string("text\r\n")));
+  }
+
+  // The preview's buttons, the loading line's Cancel with them, each have
+  // an Alt key of their own, in English and in Russian.
+  void buttonsHaveTheirOwnAltKeys_data() {
+    QTest::addColumn<bool>("russian");
+    QTest::newRow("English") << false;
+    QTest::newRow("Russian") << true;
+  }
+  void buttonsHaveTheirOwnAltKeys() {
+    QFETCH(bool, russian);
+    QVERIFY(setUiLanguage(russian ? QLocale(QLocale::Russian, QLocale::Russia)
+                                  : QLocale::c()) == russian);
+    PreviewDialog p("unused.txt");
+    QMap<QString, QString> keys;
+    for (QPushButton *b : p.findChildren<QPushButton *>()) {
+      const QString key = QKeySequence::mnemonic(b->text()).toString();
+      QVERIFY2(!key.isEmpty(), qPrintable(b->text()));
+      QVERIFY2(!keys.contains(key),
+               qPrintable(key + ": " + keys[key] + " and " + b->text()));
+      keys[key] = b->text();
+    }
+    setUiLanguage(QLocale::c());
+    QCOMPARE(keys.size(), 4); // OK, Edit, Save, Cancel
+  }
+
+  // The views keep a fixed-width font, also under a style sheet that gives
+  // every widget a proportional one (as dark style sheets do).
+  void viewsKeepAFixedWidthFont_data() {
+    QTest::addColumn<QString>("sheet");
+    QTest::newRow("no style sheet") << QString();
+    QTest::newRow("dark, every widget's font")
+        << QStringLiteral("QWidget { font-family: \"DejaVu Sans\"; "
+                          "background: #202020; color: #e0e0e0; }");
+  }
+  void viewsKeepAFixedWidthFont() {
+    QFETCH(QString, sheet);
+    qApp->setStyleSheet(sheet);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.txt");
+    writeFile(path, "iiii\r\nMMMM\r\n");
+    QStringList proportional;
+    for (const std::size_t threshold : {std::size_t(1u << 20), std::size_t(4)})
+      runPreview(
+          path,
+          [&](PreviewDialog &p) {
+            for (QWidget *view : {static_cast<QWidget *>(p.view()),
+                                  static_cast<QWidget *>(p.fastView())}) {
+              const QFontMetrics m(view->font());
+              if (m.horizontalAdvance(QStringLiteral("iiii")) !=
+                  m.horizontalAdvance(QStringLiteral("MMMM")))
+                proportional
+                    << view->objectName() + ": " + view->font().family();
+            }
+          },
+          {}, platform::realFileSystem(), PreviewDialog::kDefaultCapacity, {},
+          threshold);
+    qApp->setStyleSheet(QString());
+    QCOMPARE(proportional, QStringList());
   }
 
   // A refused save names the system's reason where the system gave one, in

@@ -1,6 +1,7 @@
 // The message, the two prompts, the about box and the description: their
 // answers for OK, Enter, Esc and Cancel, and their texts.
 #include <QApplication>
+#include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +9,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include "snpln/version.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/about_dialog.h"
 #include "ui/description_dialog.h"
@@ -345,8 +347,22 @@ private slots:
                               .arg(textBottom)
                               .arg(about.height())));
     }
-    QVERIFY(labelText(c, 1).contains("Snipline"));
-    QVERIFY(labelText(c, 3).contains("repository"));
+    // The version, the project's real licence, and its address (or,
+    // built without one, where the licence's text is): no placeholder.
+    QCOMPARE(labelText(c, 1), QStringLiteral("Snipline (SNPLN) v" SNPLN_VERSION
+                                             ", Russian text file tool"));
+    QCOMPARE(labelText(c, 2),
+             QStringLiteral("MIT License (c) 2026 SNPLN authors"));
+    QCOMPARE(labelText(c, 3),
+             *SNPLN_HOMEPAGE
+                 ? QStringLiteral("Home page: " SNPLN_HOMEPAGE)
+                 : QStringLiteral("Licence text: the LICENSE file"));
+    // The licence is the one the sources carry.
+    QFile licence(QStringLiteral(SNPLN_TEST_DATA_DIR "/../../LICENSE"));
+    QVERIFY(licence.open(QIODevice::ReadOnly));
+    const QByteArray text = licence.readAll();
+    QVERIFY(text.startsWith("MIT License"));
+    QVERIFY(text.contains("Copyright (c) 2026 Snipline (SNPLN) authors"));
     QCOMPARE(qobject_cast<QLabel *>(c.at(6))->pixmap().size(), QSize(330, 24));
   }
 

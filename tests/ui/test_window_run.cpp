@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QRandomGenerator>
@@ -20,14 +21,15 @@
 #include <QTest>
 
 #include <atomic>
+#include <condition_variable>
 #include <csignal>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "i18n/texts.h"
-#include "job/file_job.h"
-#include "tests/support/recording_job_host.h"
+#include "job/file_run.h"
+#include "tests/support/file_runs.h"
 #include "tests/ui/counting_file_system.h"
 #include "tests/ui/modal_script.h"
 #include "tests/ui/read_gate.h"
@@ -68,13 +70,24 @@ QByteArray randomLetters(int size) {
 QStringList enabledControls(const MainWindow &w) {
   QStringList enabled;
   for (QWidget *c : w.controls().all()) {
-    const bool works = qobject_cast<QAbstractButton *>(c) ||
-                       qobject_cast<QLineEdit *>(c) ||
-                       qobject_cast<QComboBox *>(c);
+    const bool works =
+        qobject_cast<QAbstractButton *>(c) || qobject_cast<QLineEdit *>(c) ||
+        qobject_cast<QPlainTextEdit *>(c) || qobject_cast<QComboBox *>(c);
     if (works && c != w.pictureButton(ids::kExit) && c->isEnabled())
       enabled << c->objectName();
   }
   return enabled;
+}
+
+// The picture buttons that look as if they could be pressed, EXIT apart:
+// neither their disabled picture nor a greyed one.
+QStringList lookingEnabled(const MainWindow &w) {
+  QStringList found;
+  for (PictureButton *b : w.findChildren<PictureButton *>())
+    if (b != w.pictureButton(ids::kExit) && !b->drawsGreyed() &&
+        !b->currentPictureName().endsWith(QLatin1Char('X')))
+      found << b->currentPictureName();
+  return found;
 }
 
 // A window over real files in a fresh directory, its reads counted and
@@ -307,10 +320,11 @@ private slots:
     QCOMPARE(readFile("m.txt"), text.toUpper());
   }
 
-  // A file another of our runs holds (a job of its own, started here and
-  // stepped by the test) is waited for: CANCEL in the progress window ends
-  // the wait with the file as the other run leaves it; otherwise the job
-  // works on the other run's result once that run is done.
+  // A file another of our runs holds (a run of its own, on a thread of the
+  // test's, held at its first step) is waited for: CANCEL in the progress
+  // window ends the wait with the file as the other run leaves it;
+  // otherwise the window's run works on the other run's result once that
+  // run is done.
   void aFileAnotherRunHoldsIsWaitedFor_data() {
     QTest::addColumn<bool>("cancel");
     QTest::newRow("CANCEL ends the wait") << true;
@@ -320,13 +334,34 @@ private slots:
     QFETCH(bool, cancel);
     Fixture f;
     writeFile("held.txt", "aBc");
-    test::RecordingJobHost holderHost;
-    job::JobRequest upper;
-    upper.operation = job::OperationCode::UpperCase;
+    test::FileRequest upper;
     upper.location = std::string("held.txt");
-    upper.displayName = "held.txt";
-    job::FileJob holder(upper, holderHost);
-    QVERIFY(holder.start());
+    // The holder stops at its first step, holding the file, until `go`.
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool holding = false, go = false;
+    job::JobControl control;
+    control.progress = [&](int) {
+      std::unique_lock<std::mutex> lock(mutex);
+      if (holding)
+        return;
+      holding = true;
+      changed.notify_all();
+      changed.wait(lock, [&] { return go; });
+    };
+    const auto release = [&] {
+      std::lock_guard<std::mutex> lock(mutex);
+      go = true;
+      changed.notify_all();
+    };
+    job::FileReport held;
+    std::thread holder([&] {
+      held = test::runRequest(upper, 8192, platform::realFileSystem(), control);
+    });
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      changed.wait(lock, [&] { return holding; });
+    }
 
     MainWindow w("held.txt", f.options(2));
     w.pressModeButton(batch::ModeButton::LowerCase);
@@ -336,9 +371,9 @@ private slots:
       if (!run || f.fs.busyLocks == 0)
         return false;
       if (!cancel) {
-        // The other run goes on from the window's event loop.
-        holder.tick();
-        return holder.ended();
+        // The other run goes on and ends.
+        release();
+        return true;
       }
       f.now = RunThread::kDefaultShowDelayMs;
       run->look();
@@ -356,15 +391,14 @@ private slots:
       QVERIFY(shownWhileWaiting);
       QCOMPARE(script.log, QStringList{QStringLiteral(
                                "message: held.txt / Operation canceled")});
-      QVERIFY(!holder.ended());
-      while (!holder.ended())
-        holder.tick();
+      release();
     } else {
       QCOMPARE(script.log, QStringList{QStringLiteral(
                                "message: File(s) successfully converted / "
                                "with lower case")});
     }
-    QCOMPARE(holder.result(), job::JobResult::Done);
+    holder.join();
+    QCOMPARE(held.result, job::JobResult::Done);
     QCOMPARE(readFile("held.txt"),
              cancel ? QByteArray("ABC") : QByteArray("abc"));
     QVERIFY(!holdsTemporaryFile(f.dir.path()));
@@ -404,6 +438,8 @@ private slots:
     const QStringList before_run = enabledControls(w);
 
     QStringList enabledDuringRun{QStringLiteral("not looked at")};
+    QStringList lookEnabledDuringRun{QStringLiteral("not looked at")};
+    bool latchedGreyed = false;
     bool exitEnabled = false, posted = false, postedWhileHeld = false;
     bool canceledWhileHeld = false, windowShownWhileHeld = false;
     int acceptedWhileHeld = -1;
@@ -416,6 +452,9 @@ private slots:
         if (!run || !gate.waiting())
           return false;
         enabledDuringRun = enabledControls(w);
+        lookEnabledDuringRun = lookingEnabled(w);
+        latchedGreyed =
+            w.modeButton(batch::ModeButton::UpperCase)->drawsGreyed();
         exitEnabled = w.pictureButton(ids::kExit)->isEnabled();
         QTimer::singleShot(0, &w, [&] {
           posted = true;
@@ -466,6 +505,9 @@ private slots:
     w.doIt();
 
     QCOMPARE(enabledDuringRun, QStringList());
+    // Disabled, every picture button looks it; the latched UPPER greyed.
+    QCOMPARE(lookEnabledDuringRun, QStringList());
+    QVERIFY(latchedGreyed);
     QVERIFY(exitEnabled);
     QVERIFY(posted);
     QVERIFY(postedWhileHeld);

@@ -1,5 +1,5 @@
-// A FileJob over real files in a fresh directory (which is also the current
-// directory, where the job puts its temporary file).
+// One file's run over real files in a fresh directory (which is also the
+// current directory): each operation alone, its report and its words.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,10 +14,10 @@
 
 #include "i18n/catalogue.h"
 #include "i18n/texts.h"
-#include "job/file_job.h"
+#include "job/file_run.h"
+#include "tests/support/file_runs.h"
 #include "tests/support/memory_file.h"
 #include "tests/support/native_file_system.h"
-#include "tests/support/recording_job_host.h"
 #include "tests/support/reference_utf8_engines.h"
 #include "tests/support/russian_samples.h"
 #include "tests/support/temp_dir.h"
@@ -26,10 +26,9 @@ namespace snpln {
 namespace {
 
 using job::CodePage;
-using job::FileJob;
-using job::JobRequest;
 using job::JobResult;
 using job::OperationCode;
+using JobRequest = test::FileRequest;
 using Message = std::pair<std::string, std::string>;
 
 // "Привет, мир" in the four code pages.
@@ -45,162 +44,89 @@ const std::string kHelloUtf8 =
 const std::string kOldTempName = "~sn$ln~.tmp";
 
 const std::string kNotText = "This file is not text: it holds a zero byte";
+const std::string kIdentical =
+    "Nothing in this file would change: it is left as it was";
 
-class FileJobTest : public ::testing::Test {
+class FileRunTest : public ::testing::Test {
 protected:
   test::TempDir dir;
   test::ChangeDirectory cd{dir.path()};
-  test::RecordingJobHost host;
 
-  JobRequest request(OperationCode op, const std::string &name,
-                     int lastJob = 1) {
+  JobRequest request(OperationCode op, const std::string &name) {
     JobRequest r;
-    r.operation = op;
+    r.only(op);
     r.location = dir.file(name);
-    r.lastJob = lastJob;
-    r.displayName = name;
     return r;
   }
-  JobResult run(const JobRequest &r, std::size_t slice = 8192) {
-    FileJob job(r, host);
-    job.setSliceSize(slice);
-    const JobResult result = job.run();
-    report = job.report();
-    lastReport = i18n::english(i18n::reportLine(report));
-    return result;
+  // Runs the request; its first operation's result.
+  JobResult run(const JobRequest &r, std::size_t slice = 8192,
+                platform::FileSystem &fs = platform::realFileSystem()) {
+    file = test::runRequest(r, slice, fs, control);
+    report = file.operations.at(0);
+    lastReport = test::reportLineOf(report);
+    shown = test::shownLines(report);
+    return report.result;
   }
-  // The job's report, and its line in English.
+  job::JobControl control;
+  // The file's report, its first operation's, and that one's words: its
+  // line after the path, and its two lines in a window.
+  job::FileReport file;
   job::JobReport report;
   std::string lastReport;
+  Message shown;
   bool tempLeft() const { return dir.holdsTemporaryFile(); }
 };
 
-TEST_F(FileJobTest, DetectOnlyReportsTheCodePageAndLeavesTheFile) {
+TEST_F(FileRunTest, DetectOnlyReportsTheCodePageAndLeavesTheFile) {
   SNPLN_SKIP_ON_WINDOWS("POSIX permission bits");
   dir.write("a.txt", kHelloWin);
   dir.chmod("a.txt", 0640);
-  auto r = request(OperationCode::Detect, "a.txt", 0);
-  r.detectOnly = 1;
+  auto r = request(OperationCode::Detect, "a.txt");
   EXPECT_EQ(run(r), JobResult::Done);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0],
+  EXPECT_EQ(shown,
             Message(r.location.path(), "This file has coding ''Win1251''"));
   EXPECT_EQ(dir.read("a.txt"), kHelloWin);
   EXPECT_EQ(dir.mode("a.txt"), 0640);
   EXPECT_FALSE(tempLeft());
 }
 
-TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
+// The ends settled before a byte is written: the file is left as it was,
+// and the report says why.
+TEST_F(FileRunTest, StartUpEndsGiveTheirMessagesAndResults) {
   struct Case {
     const char *name;
-    std::string content; // empty name below means: no file
+    std::string content; // the name below begins with "missing": no file
     OperationCode op;
     CodePage source, target;
-    int lastJob;
-    job::DialogAnswer answer;
     JobResult result;
-    std::vector<std::string> line2; // expected second lines
-    // The job's report when it differs from the last line shown.
-    const char *report = nullptr;
+    std::string line2;
   };
   const Case cases[] = {
-      {"missing",
-       "",
-       OperationCode::UpperCase,
-       CodePage::Auto,
-       CodePage::Win,
-       0,
-       job::DialogAnswer::Ok,
-       JobResult::NotFound,
-       {"This file not found: No such file or directory"}},
-      {"missing, Esc",
-       "",
-       OperationCode::UpperCase,
-       CodePage::Auto,
-       CodePage::Win,
-       0,
-       job::DialogAnswer::Cancel,
-       JobResult::Stop,
-       {"This file not found: No such file or directory"}},
-      {"english, not last",
-       "plain text",
-       OperationCode::RecodeToWin,
-       CodePage::Auto,
-       CodePage::Win,
-       0,
-       job::DialogAnswer::Ok,
-       JobResult::Skipped,
-       {},
+      {"missing", "", OperationCode::UpperCase, CodePage::Auto, CodePage::Win,
+       JobResult::NotFound, "This file not found: No such file or directory"},
+      {"english", "plain text", OperationCode::RecodeToWin, CodePage::Auto,
+       CodePage::Win, JobResult::Skipped,
        "This file consist of english symbols only"},
-      {"english, last",
-       "plain text",
-       OperationCode::RecodeToWin,
-       CodePage::Auto,
-       CodePage::Win,
-       1,
-       job::DialogAnswer::Ok,
-       JobResult::Skipped,
-       {"This file consist of english symbols only"}},
-      {"english, last, Esc",
-       "plain text",
-       OperationCode::RecodeToWin,
-       CodePage::Auto,
-       CodePage::Win,
-       1,
-       job::DialogAnswer::Cancel,
-       JobResult::Stop,
-       {"This file consist of english symbols only"}},
-      {"same coding, not last",
-       kHelloKoi,
-       OperationCode::RecodeToKoi,
-       CodePage::Koi,
-       CodePage::Koi,
-       0,
-       job::DialogAnswer::Ok,
-       JobResult::Skipped,
-       {},
+      {"same coding", kHelloKoi, OperationCode::RecodeToKoi, CodePage::Koi,
+       CodePage::Koi, JobResult::Skipped, "This file just is in same coding"},
+      {"same coding detected", kHelloKoi, OperationCode::RecodeToKoi,
+       CodePage::Auto, CodePage::Koi, JobResult::Skipped,
        "This file just is in same coding"},
-      {"same coding, last",
-       kHelloKoi,
-       OperationCode::RecodeToKoi,
-       CodePage::Koi,
-       CodePage::Koi,
-       1,
-       job::DialogAnswer::Ok,
-       JobResult::Skipped,
-       {"This file just is in same coding"}},
-      {"same coding detected, Esc",
-       kHelloKoi,
-       OperationCode::RecodeToKoi,
-       CodePage::Auto,
-       CodePage::Koi,
-       1,
-       job::DialogAnswer::Cancel,
-       JobResult::Stop,
-       {"This file just is in same coding"}},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
-    host = {};
-    host.answers.push_back(c.answer);
     const bool exists = std::string(c.name).rfind("missing", 0) != 0;
     if (exists) {
       dir.write("f.txt", c.content);
       dir.chmod("f.txt", 0444);
     }
-    auto r = request(c.op, exists ? "f.txt" : "nothing.txt", c.lastJob);
+    auto r = request(c.op, exists ? "f.txt" : "nothing.txt");
     r.sourceCodePage = c.source;
     r.targetCodePage = c.target;
     EXPECT_EQ(run(r), c.result);
-    std::vector<std::string> got;
-    for (const auto &m : host.messages) {
-      EXPECT_EQ(m.first, r.location.path());
-      got.push_back(m.second);
-    }
-    EXPECT_EQ(got, c.line2);
-    // The result and the report do not depend on whether the text was shown.
-    EXPECT_EQ(lastReport, c.report ? std::string(c.report)
-                                   : (got.empty() ? "" : got.back()));
+    EXPECT_EQ(file.result, c.result);
+    EXPECT_EQ(shown, Message(r.location.path(), c.line2));
+    EXPECT_EQ(lastReport, c.line2);
     if (exists) {
       EXPECT_EQ(dir.read("f.txt"), c.content);
       EXPECT_EQ(dir.mode("f.txt"), 0444);
@@ -209,14 +135,13 @@ TEST_F(FileJobTest, StartUpEndsGiveTheirMessagesAndResults) {
   }
 }
 
-TEST_F(FileJobTest, DirectoryIsNotFound) {
+TEST_F(FileRunTest, DirectoryIsNotFound) {
   dir.mkdir("sub");
   EXPECT_EQ(run(request(OperationCode::UpperCase, "sub")), JobResult::NotFound);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].second, "This file not found: Is a directory");
+  EXPECT_EQ(shown.second, "This file not found: Is a directory");
 }
 
-TEST_F(FileJobTest, RecodeReplacesTheFileAndReportsSourceAndTarget) {
+TEST_F(FileRunTest, RecodeReplacesTheFileAndReportsSourceAndTarget) {
   struct Case {
     CodePage source;
     OperationCode op;
@@ -236,30 +161,26 @@ TEST_F(FileJobTest, RecodeReplacesTheFileAndReportsSourceAndTarget) {
        "\xEF\xBB\xBF" + kHelloUtf8, kHelloDos, "from ''UTF-8''  to ''Dos''"},
   };
   for (const auto &c : cases) {
-    host = {};
     dir.write("r.txt", c.before);
     auto r = request(c.op, "r.txt");
     r.sourceCodePage = c.source;
     r.targetCodePage = c.target;
     EXPECT_EQ(run(r, 3), JobResult::Done);
     EXPECT_EQ(dir.read("r.txt"), c.after);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0],
-              Message("File(s) successfully converted", c.line2));
+    EXPECT_EQ(shown, Message("File(s) successfully converted", c.line2));
     EXPECT_FALSE(tempLeft());
   }
 }
 
-TEST_F(FileJobTest, Utf8FileIsReportedAsUtf8) {
+TEST_F(FileRunTest, Utf8FileIsReportedAsUtf8) {
   dir.write("u.txt", kHelloUtf8);
-  auto r = request(OperationCode::Detect, "u.txt", 0);
+  auto r = request(OperationCode::Detect, "u.txt");
   EXPECT_EQ(run(r), JobResult::Done);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0],
+  EXPECT_EQ(shown,
             Message(r.location.path(), "This file has coding ''UTF-8''"));
 }
 
-TEST_F(FileJobTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
+TEST_F(FileRunTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
   SNPLN_SKIP_ON_WINDOWS("POSIX permission bits");
   struct Case {
     const char *name;
@@ -293,15 +214,13 @@ TEST_F(FileJobTest, Utf8ThatCannotBeRecodedLeavesTheFileAsItWas) {
        "Invalid UTF-8 at line 1, column 24 (byte 41)"},
   };
   for (const Case &c : cases) {
-    host = {};
     dir.write("u.txt", c.content);
     dir.chmod("u.txt", 0604);
-    auto r = request(c.op, "u.txt", 0);
+    auto r = request(c.op, "u.txt");
     r.sourceCodePage = c.source;
     r.targetCodePage = c.target;
     EXPECT_EQ(run(r, 7), JobResult::ReadFailed) << c.name;
-    ASSERT_EQ(host.messages.size(), 1u) << c.name;
-    EXPECT_EQ(host.messages[0], Message(r.location.path(), c.line2)) << c.name;
+    EXPECT_EQ(shown, Message(r.location.path(), c.line2)) << c.name;
     EXPECT_EQ(dir.read("u.txt"), c.content) << c.name;
     EXPECT_EQ(dir.mode("u.txt"), 0604) << c.name;
     EXPECT_FALSE(tempLeft()) << c.name;
@@ -322,7 +241,7 @@ std::string helloUtf16(bool bigEndian, bool mark) {
   return out;
 }
 
-TEST_F(FileJobTest, Utf16FilesAreRecodedBothWays) {
+TEST_F(FileRunTest, Utf16FilesAreRecodedBothWays) {
   const std::string le = helloUtf16(false, true);
   const std::string be = helloUtf16(true, true);
   std::string asciiLe;
@@ -370,7 +289,6 @@ TEST_F(FileJobTest, Utf16FilesAreRecodedBothWays) {
     for (std::size_t slice :
          {std::size_t{1}, std::size_t{7}, engine::kSliceSize}) {
       SCOPED_TRACE(std::string(c.name) + ", slice " + std::to_string(slice));
-      host = {};
       dir.write("u.txt", c.content);
       auto r =
           request(engine::isUtf16Page(c.target) ? OperationCode::RecodeToUtf16
@@ -385,7 +303,7 @@ TEST_F(FileJobTest, Utf16FilesAreRecodedBothWays) {
     }
 }
 
-TEST_F(FileJobTest, BrokenUtf16FailsAtItsOffsetAndStaysAsItWas) {
+TEST_F(FileRunTest, BrokenUtf16FailsAtItsOffsetAndStaysAsItWas) {
   const std::string le = helloUtf16(false, true);
   const struct {
     const char *name;
@@ -402,53 +320,60 @@ TEST_F(FileJobTest, BrokenUtf16FailsAtItsOffsetAndStaysAsItWas) {
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
-    host = {};
     dir.write("u.txt", c.content);
     auto r = request(OperationCode::RecodeToUtf8, "u.txt");
     r.targetCodePage = CodePage::Utf8;
     EXPECT_EQ(run(r, 3), JobResult::ReadFailed);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0], Message(r.location.path(), c.line2));
+    EXPECT_EQ(shown, Message(r.location.path(), c.line2));
     EXPECT_EQ(report.offset, c.offset);
     EXPECT_EQ(dir.read("u.txt"), c.content);
     EXPECT_FALSE(tempLeft());
   }
 }
 
-// Every operation but recoding asks for a recoding first; --bom leaves a
-// UTF-16 file as it is, and a page named for a marked UTF-16 file that is
-// not UTF-16 makes it no text, as its zero bytes always did.
-TEST_F(FileJobTest, OtherOperationsOnUtf16AskForARecodingFirst) {
+// Case, strings, TABs and empty lines ask for a recoding first; line ends
+// and the byte order mark work on UTF-16 units; a page named for a marked
+// UTF-16 file that is not UTF-16 makes it no text, as its zero bytes
+// always did.
+TEST_F(FileRunTest, OtherOperationsOnUtf16AskForARecodingFirst) {
   const std::string be = helloUtf16(true, true);
   for (const OperationCode op :
        {OperationCode::UpperCase, OperationCode::LowerCase,
         OperationCode::SmartCase, OperationCode::Exclude,
         OperationCode::Replace, OperationCode::Optimize,
-        OperationCode::DeleteEmpty, OperationCode::LineEnds}) {
+        OperationCode::DeleteEmpty}) {
     SCOPED_TRACE(i18n::english(i18n::operationTitle(op)));
-    host = {};
     dir.write("u.txt", be);
-    auto r = request(op, "u.txt", 0);
+    auto r = request(op, "u.txt");
     r.searchText = "a";
     EXPECT_EQ(run(r), JobResult::ReadFailed);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0],
-              Message(r.location.path(),
-                      "This file is in ''UTF-16BE'': recode it to "
-                      "another page first"));
+    EXPECT_EQ(shown, Message(r.location.path(),
+                             "This file is in ''UTF-16BE'': recode it to "
+                             "another page first"));
     EXPECT_EQ(dir.read("u.txt"), be);
   }
-  host = {};
+  // Line ends a unit at a time, in the file's byte order.
+  dir.write("u.txt", be + std::string("\0\n\0x", 4));
+  auto ends = request(OperationCode::LineEnds, "u.txt");
+  ends.lineEnd = engine::LineEnd::CrLf;
+  EXPECT_EQ(run(ends, 3), JobResult::Done);
+  EXPECT_EQ(dir.read("u.txt"), be + std::string("\0\r\0\n\0x", 6));
+  // The mark it has already, and the one it loses.
   dir.write("u.txt", be);
   EXPECT_EQ(run(request(OperationCode::Bom, "u.txt")), JobResult::Skipped);
+  EXPECT_EQ(report.message.id, job::MessageId::BomPresent);
   EXPECT_EQ(dir.read("u.txt"), be);
+  auto remove = request(OperationCode::Bom, "u.txt");
+  remove.bom = engine::BomChange::Remove;
+  EXPECT_EQ(run(remove), JobResult::Done);
+  EXPECT_EQ(dir.read("u.txt"), be.substr(2));
+  dir.write("u.txt", be);
   auto named = request(OperationCode::RecodeToUtf8, "u.txt");
   named.sourceCodePage = CodePage::Win;
   named.targetCodePage = CodePage::Utf8;
   EXPECT_EQ(run(named), JobResult::Skipped);
-  EXPECT_EQ(host.messages.back(),
-            Message(named.location.path(),
-                    "This file is not text: it holds a zero byte"));
+  EXPECT_EQ(shown, Message(named.location.path(),
+                           "This file is not text: it holds a zero byte"));
   const std::string utf32("\xFF\xFE\0\0\x1F\x04\0\0", 8);
   dir.write("u32.txt", utf32);
   auto r32 = request(OperationCode::RecodeToUtf8, "u32.txt");
@@ -457,7 +382,7 @@ TEST_F(FileJobTest, OtherOperationsOnUtf16AskForARecodingFirst) {
   EXPECT_EQ(dir.read("u32.txt"), utf32);
 }
 
-TEST_F(FileJobTest, BinaryFileIsLeftAloneByEveryOperation) {
+TEST_F(FileRunTest, BinaryFileIsLeftAloneByEveryOperation) {
   SNPLN_SKIP_ON_WINDOWS("POSIX permission bits");
   const std::string elf = std::string("\x7F"
                                       "ELF\x02\x01\x01",
@@ -470,32 +395,23 @@ TEST_F(FileJobTest, BinaryFileIsLeftAloneByEveryOperation) {
       OperationCode::Exclude,     OperationCode::Replace,
       OperationCode::Optimize,    OperationCode::DeleteEmpty,
       OperationCode::Detect};
-  for (const OperationCode op : ops)
-    for (const int lastJob : {0, 1}) {
-      host = {};
-      dir.write("b.bin", elf);
-      dir.chmod("b.bin", 0751);
-      auto r = request(op, "b.bin", lastJob);
-      r.searchText = "ELF";
-      r.targetCodePage = CodePage::Koi;
-      const bool informed = lastJob || op == OperationCode::Detect;
-      SCOPED_TRACE(i18n::english(i18n::operationTitle(op)) +
-                   (lastJob ? ", last job" : ""));
-      EXPECT_EQ(run(r), JobResult::Skipped);
-      EXPECT_EQ(lastReport, kNotText);
-      if (informed) {
-        ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0], Message(r.location.path(), kNotText));
-      } else {
-        EXPECT_TRUE(host.messages.empty());
-      }
-      EXPECT_EQ(dir.read("b.bin"), elf);
-      EXPECT_EQ(dir.mode("b.bin"), 0751);
-      EXPECT_FALSE(tempLeft());
-    }
+  for (const OperationCode op : ops) {
+    dir.write("b.bin", elf);
+    dir.chmod("b.bin", 0751);
+    auto r = request(op, "b.bin");
+    r.searchText = "ELF";
+    r.targetCodePage = CodePage::Koi;
+    SCOPED_TRACE(i18n::english(i18n::operationTitle(op)));
+    EXPECT_EQ(run(r), JobResult::Skipped);
+    EXPECT_EQ(lastReport, kNotText);
+    EXPECT_EQ(shown, Message(r.location.path(), kNotText));
+    EXPECT_EQ(dir.read("b.bin"), elf);
+    EXPECT_EQ(dir.mode("b.bin"), 0751);
+    EXPECT_FALSE(tempLeft());
+  }
 }
 
-TEST_F(FileJobTest, ZeroByteFoundLateAbandonsTheJob) {
+TEST_F(FileRunTest, ZeroByteFoundLateAbandonsTheJob) {
   // The sample of the first 8192 bytes is text; the zero byte comes after.
   std::string content = kHelloWin + "\r\n";
   while (content.size() < 20000)
@@ -505,45 +421,40 @@ TEST_F(FileJobTest, ZeroByteFoundLateAbandonsTheJob) {
        {OperationCode::UpperCase, OperationCode::RecodeToUtf8,
         OperationCode::Replace, OperationCode::DeleteEmpty}) {
     for (const std::size_t slice : {std::size_t{7}, std::size_t{8192}}) {
-      host = {};
       dir.write("late.txt", content);
-      auto r = request(op, "late.txt", 1);
+      auto r = request(op, "late.txt");
       r.searchText = "\xEC\xE8\xF0";
       r.replaceText = "MIR";
       r.targetCodePage = CodePage::Utf8;
       SCOPED_TRACE(i18n::english(i18n::operationTitle(op)) + ", slice " +
                    std::to_string(slice));
       EXPECT_EQ(run(r, slice), JobResult::Skipped);
-      ASSERT_EQ(host.messages.size(), 1u);
-      EXPECT_EQ(host.messages[0], Message(r.location.path(), kNotText));
+      EXPECT_EQ(shown, Message(r.location.path(), kNotText));
       EXPECT_EQ(dir.read("late.txt"), content);
       EXPECT_FALSE(tempLeft());
     }
   }
 }
 
-TEST_F(FileJobTest, RecodeToUtf8ReportsItsTarget) {
+TEST_F(FileRunTest, RecodeToUtf8ReportsItsTarget) {
   dir.write("k.txt", kHelloKoi);
   auto r = request(OperationCode::RecodeToUtf8, "k.txt");
   r.targetCodePage = CodePage::Utf8;
   EXPECT_EQ(run(r, 2), JobResult::Done);
   EXPECT_EQ(dir.read("k.txt"), kHelloUtf8);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0], Message("File(s) successfully converted",
-                                      "with coding autodetect  to ''UTF-8''"));
+  EXPECT_EQ(shown, Message("File(s) successfully converted",
+                           "with coding autodetect  to ''UTF-8''"));
   // The report names the page detection found.
   EXPECT_EQ(lastReport,
             "File(s) successfully converted from ''Koi'' to ''UTF-8''");
   // A second run finds it in UTF-8 already.
-  host = {};
   EXPECT_EQ(run(r), JobResult::Skipped);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0],
+  EXPECT_EQ(shown,
             Message(r.location.path(), "This file just is in same coding"));
   EXPECT_EQ(dir.read("k.txt"), kHelloUtf8);
 }
 
-TEST_F(FileJobTest, TypedTextIsWrittenInEachFilesCodePage) {
+TEST_F(FileRunTest, TypedTextIsWrittenInEachFilesCodePage) {
   const std::string mirUtf8 = "\xD0\xBC\xD0\xB8\xD1\x80"; // мир
   const std::string eAcute = "\xC3\xA9";
   struct Case {
@@ -560,9 +471,9 @@ TEST_F(FileJobTest, TypedTextIsWrittenInEachFilesCodePage) {
        job::TypedText::Characters, JobResult::Done,
        "\xCF\xF0\xE8\xE2\xE5\xF2, MIR",
        "and replaced with received string, Nr. of hits: 1"},
+      // Nothing found: the file is left as it was, not rewritten.
       {"Cyrillic replacement into Windows-1251", kHelloWin, "Hello", mirUtf8,
-       job::TypedText::Characters, JobResult::Done, "",
-       "and replaced with received string, Nr. of hits: 0"},
+       job::TypedText::Characters, JobResult::Skipped, "", kIdentical},
       {"typed in UTF-8, file in UTF-8", kHelloUtf8, mirUtf8,
        "\xD0\x9C\xD0\x98\xD0\xA0", job::TypedText::Characters, JobResult::Done,
        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, "
@@ -573,7 +484,7 @@ TEST_F(FileJobTest, TypedTextIsWrittenInEachFilesCodePage) {
        "Character U+00E9 \xC3\xA9 of the replacement text cannot be written "
        "in ''Win1251''"},
       {"search text Windows-1251 cannot hold", kHelloWin, "caf" + eAcute, "x",
-       job::TypedText::Characters, JobResult::Done, "", ""},
+       job::TypedText::Characters, JobResult::Skipped, "", kIdentical},
       {"bytes taken byte for byte", kHelloWin, "\xEC\xE8\xF0", "MIR",
        job::TypedText::Bytes, JobResult::Done, "\xCF\xF0\xE8\xE2\xE5\xF2, MIR",
        "and replaced with received string, Nr. of hits: 1"},
@@ -598,28 +509,21 @@ TEST_F(FileJobTest, TypedTextIsWrittenInEachFilesCodePage) {
        "and replaced with received string, Nr. of hits: 1"},
   };
   for (const Case &c : cases) {
-    host = {};
     dir.write("t.txt", c.content);
-    auto r = request(OperationCode::Replace, "t.txt", 1);
+    auto r = request(OperationCode::Replace, "t.txt");
     r.searchText = c.search;
     r.replaceText = c.replacement;
     r.typedText = c.typed;
     EXPECT_EQ(run(r, 3), c.result) << c.name;
     EXPECT_EQ(dir.read("t.txt"), c.after.empty() ? c.content : c.after)
         << c.name;
-    if (c.line2.empty()) {
-      EXPECT_TRUE(host.messages.empty()) << c.name;
-    } else {
-      ASSERT_EQ(host.messages.size(), 1u) << c.name;
-      EXPECT_EQ(host.messages[0].second, c.line2) << c.name;
-    }
+    EXPECT_EQ(shown.second, c.line2) << c.name;
     EXPECT_FALSE(tempLeft()) << c.name;
   }
 }
 
-// The page a job settles for its file and leaves it in, as the run carries
-// it to the file's next pass.
-TEST_F(FileJobTest, NotesThePageItsFileIsInAtTheEnd) {
+// The page a file's run settles for its file and leaves it in.
+TEST_F(FileRunTest, NotesThePageItsFileIsInAtTheEnd) {
   struct Case {
     const char *name;
     std::string content;
@@ -628,23 +532,25 @@ TEST_F(FileJobTest, NotesThePageItsFileIsInAtTheEnd) {
     std::string after; // empty: as before
   };
   const auto op = [](OperationCode code) {
-    return [code](JobRequest &r) { r.operation = code; };
+    return [code](JobRequest &r) { r.only(code); };
   };
   const auto recode = [](CodePage from, CodePage to, OperationCode code) {
     return [=](JobRequest &r) {
-      r.operation = code;
+      r.only(code);
       r.sourceCodePage = from;
       r.targetCodePage = to;
     };
   };
-  // Bytes replaced, with or without a later pass of the run.
+  // Bytes replaced, with or without a later operation that reads the page
+  // (detection).
   const auto replaceBytes = [](std::string search, std::string with,
                                bool later) {
     return [=](JobRequest &r) {
-      r.operation = OperationCode::Replace;
+      r.only(OperationCode::Replace);
+      if (later)
+        r.operations.push_back(OperationCode::Detect);
       r.searchText = search;
       r.replaceText = with;
-      r.pageWantedLater = later;
     };
   };
   const Case cases[] = {
@@ -652,15 +558,14 @@ TEST_F(FileJobTest, NotesThePageItsFileIsInAtTheEnd) {
        "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
       {"named", kHelloKoi,
        [](JobRequest &r) {
-         r.operation = OperationCode::LowerCase;
+         r.only(OperationCode::LowerCase);
          r.sourceCodePage = CodePage::Win;
        },
        CodePage::Win, "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
-      // A page carried from an earlier pass holds over the name and over
-      // detection.
+      // A page the run carries holds over the name and over detection.
       {"carried", kHelloKoi,
        [](JobRequest &r) {
-         r.operation = OperationCode::LowerCase;
+         r.only(OperationCode::LowerCase);
          r.sourceCodePage = CodePage::Dos;
          r.filePage = CodePage::Win;
        },
@@ -670,7 +575,7 @@ TEST_F(FileJobTest, NotesThePageItsFileIsInAtTheEnd) {
        CodePage::Win, kHelloWin},
       {"recoded from the carried page", kHelloWin,
        [](JobRequest &r) {
-         r.operation = OperationCode::RecodeToWin;
+         r.only(OperationCode::RecodeToWin);
          r.targetCodePage = CodePage::Win;
          r.filePage = CodePage::Koi;
        },
@@ -687,21 +592,24 @@ TEST_F(FileJobTest, NotesThePageItsFileIsInAtTheEnd) {
        CodePage::Utf8, ""},
       {"a dry run changes nothing", kHelloKoi,
        [](JobRequest &r) {
-         r.operation = OperationCode::RecodeToWin;
+         r.only(OperationCode::RecodeToWin);
          r.targetCodePage = CodePage::Win;
          r.dryRun = true;
        },
        CodePage::Koi, ""},
       {"UTF-8", kHelloUtf8, op(OperationCode::SmartCase), CodePage::Utf8, ""},
-      {"no byte above 0x7F", "plain text", op(OperationCode::Optimize),
-       CodePage::Auto, ""},
+      {"no byte above 0x7F", "plain text", op(OperationCode::UpperCase),
+       CodePage::Auto, "PLAIN TEXT"},
+      // A page no operation takes is not chosen.
+      {"no byte above 0x7F, TABs", "plain text", op(OperationCode::Optimize),
+       std::nullopt, ""},
       {"not text", std::string("ab\0cd", 5), op(OperationCode::UpperCase),
        std::nullopt, ""},
       // A Cyrillic replacement in a file of ASCII alone is Windows-1251; as
       // bytes, nobody knows its page.
       {"typed Cyrillic into ASCII", "cat",
        [](JobRequest &r) {
-         r.operation = OperationCode::Replace;
+         r.only(OperationCode::Replace);
          r.searchText = "cat";
          r.replaceText = "кот";
          r.typedText = job::TypedText::Characters;
@@ -709,21 +617,21 @@ TEST_F(FileJobTest, NotesThePageItsFileIsInAtTheEnd) {
        CodePage::Win, "\xEA\xEE\xF2"},
       {"bytes above 0x7F into ASCII", "cat",
        [](JobRequest &r) {
-         r.operation = OperationCode::Replace;
+         r.only(OperationCode::Replace);
          r.searchText = "cat";
          r.replaceText = "\xEA\xEE\xF2";
        },
        std::nullopt, "\xEA\xEE\xF2"},
       {"nothing replaced in ASCII", "dog",
        [](JobRequest &r) {
-         r.operation = OperationCode::Replace;
+         r.only(OperationCode::Replace);
          r.searchText = "cat";
          r.replaceText = "кот";
          r.typedText = job::TypedText::Characters;
        },
        CodePage::Auto, ""},
-      // A page no later pass takes is chosen only where the job itself
-      // reads it: the UTF-8 test still decides how bytes are matched.
+      // A page no operation takes is not chosen: the UTF-8 test still
+      // decides how bytes are matched.
       {"bytes replaced, a later pass takes the page", kHelloWin,
        replaceBytes("\xEC\xE8\xF0", "MIR", true), CodePage::Win,
        "\xCF\xF0\xE8\xE2\xE5\xF2, MIR"},
@@ -743,90 +651,107 @@ TEST_F(FileJobTest, NotesThePageItsFileIsInAtTheEnd) {
        },
        CodePage::Win, "\xEF\xF0\xE8\xEC\xE8\xF0 MIR"},
       {"case needs the page", kHelloKoi,
-       [&](JobRequest &r) {
-         r.operation = OperationCode::UpperCase;
-         r.pageWantedLater = false;
-       },
-       CodePage::Koi, "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
+       [&](JobRequest &r) { r.only(OperationCode::UpperCase); }, CodePage::Koi,
+       "\xF0\xF2\xE9\xF7\xE5\xF4, \xED\xE9\xF2"},
       {"empty lines need no page", kHelloKoi + "\n\n\n\nend\n",
-       [&](JobRequest &r) {
-         r.operation = OperationCode::DeleteEmpty;
-         r.pageWantedLater = false;
-       },
-       std::nullopt, kHelloKoi + "\n\nend\n"},
+       [&](JobRequest &r) { r.only(OperationCode::DeleteEmpty); }, std::nullopt,
+       kHelloKoi + "\n\nend\n"},
   };
   for (const Case &c : cases) {
-    host = {};
     dir.write("p.txt", c.content);
-    auto r = request(OperationCode::UpperCase, "p.txt", 0);
+    auto r = request(OperationCode::UpperCase, "p.txt");
     c.setUp(r);
-    std::optional<CodePage> noted;
-    int calls = 0;
-    r.notePage = [&](CodePage page) {
-      noted = page;
-      ++calls;
-    };
     run(r, 3);
-    EXPECT_EQ(noted, c.noted) << c.name << ": " << lastReport;
-    EXPECT_LE(calls, 1) << c.name;
+    EXPECT_EQ(file.page, c.noted) << c.name << ": " << lastReport;
     EXPECT_EQ(dir.read("p.txt"), c.after.empty() ? c.content : c.after)
         << c.name;
   }
   // A file that is not there has no page.
-  auto missing = request(OperationCode::UpperCase, "missing.txt", 0);
-  bool called = false;
-  missing.notePage = [&](CodePage) { called = true; };
-  EXPECT_EQ(run(missing), JobResult::NotFound);
-  EXPECT_FALSE(called);
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "missing.txt")),
+            JobResult::NotFound);
+  EXPECT_EQ(file.page, std::nullopt);
 }
 
-// Detection after an earlier pass reports the page that pass settled: the
-// text it was found on may have changed since.
-TEST_F(FileJobTest, DetectReportsTheCarriedPage) {
+// Detection reports the page the run carries: the text it was found on
+// may have changed since.
+TEST_F(FileRunTest, DetectReportsTheCarriedPage) {
   dir.write("d.txt", kHelloWin);
-  auto r = request(OperationCode::Detect, "d.txt", 1);
+  auto r = request(OperationCode::Detect, "d.txt");
   r.filePage = CodePage::Koi;
   EXPECT_EQ(run(r), JobResult::Done);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messages[0].second, "This file has coding ''Koi8''");
+  EXPECT_EQ(shown.second, "This file has coding ''Koi8''");
 }
 
-TEST_F(FileJobTest, SuccessMessageOnlyForTheLastJob) {
-  dir.write("u.txt", "abc");
-  EXPECT_EQ(run(request(OperationCode::UpperCase, "u.txt", 0)),
+// A file whose bytes would not change is left alone: the same inode and
+// times, no temporary file, no backup; its report says why.
+TEST_F(FileRunTest, UnchangedFileKeepsItsInodeAndTimesAndMakesNoBackup) {
+  SNPLN_SKIP_ON_WINDOWS("inodes and times read by POSIX calls");
+#ifndef _WIN32
+  struct Case {
+    const char *name;
+    std::string content;
+    std::vector<OperationCode> operations;
+  };
+  const Case cases[] = {
+      {"empty", "", {OperationCode::UpperCase}},
+      {"upper case already", "ABC\n", {OperationCode::UpperCase}},
+      {"LF line ends already", "a\nb\n", {OperationCode::LineEnds}},
+      {"three operations that change nothing",
+       "A\tB\n",
+       {OperationCode::UpperCase, OperationCode::LineEnds,
+        OperationCode::Optimize}},
+      {"nothing replaced", "abc", {OperationCode::Replace}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    dir.write("u.txt", c.content);
+    ::utimensat(AT_FDCWD, dir.file("u.txt").c_str(), nullptr, 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(dir.file("u.txt").c_str(), &before), 0);
+    struct stat directory {};
+    ASSERT_EQ(::stat(dir.path().c_str(), &directory), 0);
+    auto r = request(OperationCode::UpperCase, "u.txt");
+    r.operations = c.operations;
+    r.searchText = "x";
+    r.replaceText = "y";
+    r.backupSuffix = "~";
+    EXPECT_EQ(run(r), JobResult::Skipped);
+    EXPECT_EQ(file.result, JobResult::Skipped);
+    for (const job::JobReport &operation : file.operations) {
+      EXPECT_EQ(operation.message.id, job::MessageId::Identical);
+      EXPECT_FALSE(operation.backup);
+    }
+    EXPECT_EQ(lastReport, kIdentical);
+    struct stat after {};
+    ASSERT_EQ(::stat(dir.file("u.txt").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    EXPECT_EQ(after.st_ctim.tv_nsec, before.st_ctim.tv_nsec);
+    struct stat directoryAfter {};
+    ASSERT_EQ(::stat(dir.path().c_str(), &directoryAfter), 0);
+    EXPECT_EQ(directoryAfter.st_mtim.tv_nsec, directory.st_mtim.tv_nsec);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"u.txt"});
+  }
+#endif
+}
+
+// The progress goes up to 100 and never back.
+TEST_F(FileRunTest, ProgressRisesToOneHundred) {
+  dir.write("s.txt", std::string(20000, 'a'));
+  std::vector<int> progress;
+  control.progress = [&](int percent) { progress.push_back(percent); };
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "s.txt"), 1000),
             JobResult::Done);
-  EXPECT_EQ(dir.read("u.txt"), "ABC");
-  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(dir.read("s.txt"), std::string(20000, 'A'));
+  ASSERT_FALSE(progress.empty());
+  EXPECT_EQ(progress.back(), 100);
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  EXPECT_EQ(std::adjacent_find(progress.begin(), progress.end()),
+            progress.end());
 }
 
-TEST_F(FileJobTest, EmptyFileFinishesOnTheFirstTick) {
-  dir.write("e.txt", "");
-  FileJob job(request(OperationCode::UpperCase, "e.txt"), host);
-  ASSERT_TRUE(job.start());
-  job.tick();
-  EXPECT_TRUE(job.ended());
-  EXPECT_EQ(job.result(), JobResult::Done);
-  EXPECT_EQ(dir.read("e.txt"), "");
-  EXPECT_EQ(host.messages,
-            (std::vector<Message>{
-                {"File(s) successfully converted", "with upper case"}}));
-  EXPECT_FALSE(tempLeft());
-}
-
-TEST_F(FileJobTest, FileOfOneSliceIsReplacedOnTheSecondTick) {
-  dir.write("s.txt", std::string(8192, 'a'));
-  FileJob job(request(OperationCode::UpperCase, "s.txt", 0), host);
-  ASSERT_TRUE(job.start());
-  job.tick();
-  EXPECT_FALSE(job.ended());
-  EXPECT_EQ(host.progress, std::vector<int>{100});
-  EXPECT_EQ(dir.read("s.txt"), std::string(8192, 'a'));
-  job.tick();
-  EXPECT_TRUE(job.ended());
-  EXPECT_EQ(dir.read("s.txt"), std::string(8192, 'A'));
-}
-
-TEST_F(FileJobTest, ReadOnlyFileIsRewrittenAndStaysReadOnly) {
+TEST_F(FileRunTest, ReadOnlyFileIsRewrittenAndStaysReadOnly) {
   dir.write("ro.txt", "hello");
   dir.chmod("ro.txt", 0444);
   EXPECT_EQ(run(request(OperationCode::UpperCase, "ro.txt")), JobResult::Done);
@@ -849,7 +774,7 @@ struct stat statOf(const std::string &path) {
 }
 #endif
 
-TEST_F(FileJobTest, KeepDateGivesTheNewContentTheTimesToTheNanosecond) {
+TEST_F(FileRunTest, KeepDateGivesTheNewContentTheTimesToTheNanosecond) {
   SNPLN_SKIP_ON_WINDOWS("times set and read to the nanosecond by POSIX calls");
 #ifndef _WIN32
   const timespec accessed{1000000000, 123456789};
@@ -857,7 +782,7 @@ TEST_F(FileJobTest, KeepDateGivesTheNewContentTheTimesToTheNanosecond) {
   for (const auto op : {OperationCode::UpperCase, OperationCode::RecodeToKoi,
                         OperationCode::Optimize}) {
     SCOPED_TRACE(static_cast<int>(op));
-    dir.write("k.txt", "text  " + kHelloWin + "\r\n");
+    dir.write("k.txt", "text    " + kHelloWin + "\r\n");
     setTimes(dir.file("k.txt"), accessed, modified);
     const ino_t before = statOf(dir.file("k.txt")).st_ino;
     JobRequest r = request(op, "k.txt");
@@ -877,7 +802,7 @@ TEST_F(FileJobTest, KeepDateGivesTheNewContentTheTimesToTheNanosecond) {
 #endif
 }
 
-TEST_F(FileJobTest, WithoutKeepDateTheRewriteGetsItsOwnTime) {
+TEST_F(FileRunTest, WithoutKeepDateTheRewriteGetsItsOwnTime) {
   SNPLN_SKIP_ON_WINDOWS("times set and read to the nanosecond by POSIX calls");
 #ifndef _WIN32
   dir.write("n.txt", "text");
@@ -888,28 +813,24 @@ TEST_F(FileJobTest, WithoutKeepDateTheRewriteGetsItsOwnTime) {
 #endif
 }
 
-TEST_F(FileJobTest, CancelInTheMiddleLeavesTheFileAndNoTemporaryFile) {
+TEST_F(FileRunTest, CancelInTheMiddleLeavesTheFileAndNoTemporaryFile) {
   SNPLN_SKIP_ON_WINDOWS("POSIX permission bits");
   const std::string content(1000, 'x');
   dir.write("c.txt", content);
   dir.chmod("c.txt", 0600);
-  FileJob job(request(OperationCode::UpperCase, "c.txt", 0), host);
-  job.setSliceSize(7);
-  ASSERT_TRUE(job.start());
-  for (int i = 0; i < 10; ++i)
-    job.tick();
-  job.requestCancel();
-  job.tick();
-  ASSERT_TRUE(job.ended());
-  EXPECT_EQ(job.result(), JobResult::Stop);
-  EXPECT_EQ(host.messages,
-            (std::vector<Message>{{dir.file("c.txt"), "Operation canceled"}}));
+  int steps = 0;
+  control.progress = [&](int) { ++steps; };
+  control.canceled = [&] { return steps >= 10; };
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "c.txt"), 7),
+            JobResult::Stop);
+  EXPECT_EQ(steps, 10);
+  EXPECT_EQ(shown, Message(dir.file("c.txt"), "Operation canceled"));
   EXPECT_EQ(dir.read("c.txt"), content);
   EXPECT_EQ(dir.mode("c.txt"), 0600);
   EXPECT_FALSE(tempLeft());
 }
 
-TEST_F(FileJobTest, AFileOfTheOldTemporaryNameIsLeftAlone) {
+TEST_F(FileRunTest, AFileOfTheOldTemporaryNameIsLeftAlone) {
   dir.write(kOldTempName, "leftover");
   dir.write("l.txt", "abc");
   EXPECT_EQ(run(request(OperationCode::UpperCase, "l.txt")), JobResult::Done);
@@ -918,7 +839,7 @@ TEST_F(FileJobTest, AFileOfTheOldTemporaryNameIsLeftAlone) {
   EXPECT_EQ(dir.names(), (std::vector<std::string>{"l.txt", kOldTempName}));
 }
 
-TEST_F(FileJobTest, LinkPlantedUnderTheTemporaryNameIsNotFollowed) {
+TEST_F(FileRunTest, LinkPlantedUnderTheTemporaryNameIsNotFollowed) {
   dir.write("victim.txt", "precious");
   dir.symlink(dir.file("victim.txt"), kOldTempName);
   dir.write("l.txt", "abc");
@@ -927,7 +848,7 @@ TEST_F(FileJobTest, LinkPlantedUnderTheTemporaryNameIsNotFollowed) {
   EXPECT_EQ(dir.read("l.txt"), "ABC");
 }
 
-TEST_F(FileJobTest, FileNamedLikeTheOldTemporaryFileIsRewrittenLikeAnyOther) {
+TEST_F(FileRunTest, FileNamedLikeTheOldTemporaryFileIsRewrittenLikeAnyOther) {
   dir.write(kOldTempName, "precious");
   auto r = request(OperationCode::UpperCase, kOldTempName);
   EXPECT_EQ(run(r), JobResult::Done);
@@ -935,7 +856,7 @@ TEST_F(FileJobTest, FileNamedLikeTheOldTemporaryFileIsRewrittenLikeAnyOther) {
   EXPECT_EQ(dir.names(), std::vector<std::string>{kOldTempName});
 }
 
-TEST_F(FileJobTest, LinkToAFileKeepsTheLinkAndRewritesItsTarget) {
+TEST_F(FileRunTest, LinkToAFileKeepsTheLinkAndRewritesItsTarget) {
   SNPLN_SKIP_WITHOUT_LINKS();
   dir.mkdir("real");
   dir.write("real/t.txt", "abc");
@@ -950,75 +871,44 @@ TEST_F(FileJobTest, LinkToAFileKeepsTheLinkAndRewritesItsTarget) {
   EXPECT_EQ(dir.read("real/t.txt"), "ABC");
 }
 
-TEST_F(FileJobTest, FileThatShrinksWhileTheJobRunsEndsWithReadError) {
+TEST_F(FileRunTest, FileThatShrinksWhileTheJobRunsEndsWithReadError) {
   SNPLN_SKIP_ON_WINDOWS("POSIX permission bits");
   dir.write("s.txt", std::string(100, 'a'));
-  FileJob job(request(OperationCode::UpperCase, "s.txt", 0), host);
-  job.setSliceSize(10);
-  ASSERT_TRUE(job.start());
-  job.tick();
-  ASSERT_EQ(truncate(dir.file("s.txt").c_str(), 20), 0);
-  for (int i = 0; i < 20 && !job.ended(); ++i)
-    job.tick();
-  ASSERT_TRUE(job.ended());
-  EXPECT_EQ(job.result(), JobResult::ReadFailed);
-  EXPECT_EQ(host.messages.back().second, "Error reading file");
+  bool once = false;
+  control.progress = [&](int) {
+    if (!std::exchange(once, true)) {
+      ASSERT_EQ(truncate(dir.file("s.txt").c_str(), 20), 0);
+    }
+  };
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "s.txt"), 10),
+            JobResult::ReadFailed);
+  EXPECT_EQ(shown.second, "Error reading file");
   EXPECT_FALSE(tempLeft());
 }
 
-TEST_F(FileJobTest, FileThatGrowsWhileTheJobRunsKeepsWhatWasAppended) {
+TEST_F(FileRunTest, FileThatGrowsWhileTheJobRunsKeepsWhatWasAppended) {
   SNPLN_SKIP_ON_WINDOWS("POSIX permission bits");
   dir.write("g.txt", std::string(100, 'a'));
-  FileJob job(request(OperationCode::UpperCase, "g.txt", 0), host);
-  job.setSliceSize(10);
-  ASSERT_TRUE(job.start());
-  job.tick();
-  dir.write("g.txt", std::string(150, 'a')); // same file, appended to
-  while (!job.ended())
-    job.tick();
-  EXPECT_EQ(job.result(), JobResult::ReadFailed);
-  EXPECT_EQ(host.messages.back().second, "Error reading file");
+  bool once = false;
+  control.progress = [&](int) {
+    if (!std::exchange(once, true))
+      dir.write("g.txt", std::string(150, 'a')); // same file, appended to
+  };
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "g.txt"), 10),
+            JobResult::ReadFailed);
+  EXPECT_EQ(shown.second, "Error reading file");
   EXPECT_EQ(dir.read("g.txt"), std::string(150, 'a'));
   EXPECT_FALSE(tempLeft());
 }
 
-TEST_F(FileJobTest, MessageWindowInsideATickRunsNoNestedStep) {
-  dir.write("n.txt", "abcdefghij");
-  FileJob job(request(OperationCode::UpperCase, "n.txt"), host);
-  job.setSliceSize(2);
-  int nested = 0;
-  host.duringMessage = [&] {
-    ++nested;
-    job.tick(); // what a nested message loop would deliver
-    job.tick();
-  };
-  ASSERT_TRUE(job.start());
-  job.requestCancel();
-  job.tick();
-  EXPECT_EQ(nested, 1);
-  EXPECT_EQ(job.result(), JobResult::Stop);
-  EXPECT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(dir.read("n.txt"), "abcdefghij");
-}
-
-TEST_F(FileJobTest, TicksAfterTheEndDoNothing) {
-  dir.write("t.txt", "ab");
-  FileJob job(request(OperationCode::UpperCase, "t.txt"), host);
-  EXPECT_EQ(job.run(), JobResult::Done);
-  job.tick();
-  EXPECT_EQ(host.messages.size(), 1u);
-}
-
-TEST_F(FileJobTest, UpperCaseOnAUtf8FileKeepsItUtf8) {
+TEST_F(FileRunTest, UpperCaseOnAUtf8FileKeepsItUtf8) {
   const std::string text = "Привет, мир! Ёлка и ёж; hello.\n";
-  dir.write("u.txt", text);
   for (std::size_t slice :
        {std::size_t{1}, std::size_t{3}, std::size_t{8192}}) {
     dir.write("u.txt", text);
-    FileJob job(request(OperationCode::UpperCase, "u.txt"), host);
-    job.setSliceSize(slice);
-    EXPECT_EQ(job.run(), JobResult::Done);
-    EXPECT_EQ(job.textEncoding(), engine::TextEncoding::Utf8);
+    EXPECT_EQ(run(request(OperationCode::UpperCase, "u.txt"), slice),
+              JobResult::Done);
+    EXPECT_EQ(file.page, CodePage::Utf8);
     EXPECT_EQ(dir.read("u.txt"), "ПРИВЕТ, МИР! ЁЛКА И ЁЖ; HELLO.\n")
         << "slice " << slice;
   }
@@ -1026,18 +916,17 @@ TEST_F(FileJobTest, UpperCaseOnAUtf8FileKeepsItUtf8) {
 
 // Detection looks at the head of a file only; UTF-8 letters after a long
 // ASCII head were taken for single bytes, and upper case broke them.
-TEST_F(FileJobTest, Utf8AfterALongAsciiHeadStaysUtf8) {
+TEST_F(FileRunTest, Utf8AfterALongAsciiHeadStaysUtf8) {
   const std::string head(20000, 'a');
   dir.write("u.txt", head + " ёлка, мир; ЖЁ");
-  FileJob job(request(OperationCode::UpperCase, "u.txt"), host);
-  EXPECT_EQ(job.run(), JobResult::Done);
-  EXPECT_EQ(job.textEncoding(), engine::TextEncoding::Utf8);
+  EXPECT_EQ(run(request(OperationCode::UpperCase, "u.txt")), JobResult::Done);
+  EXPECT_EQ(file.page, CodePage::Utf8);
   EXPECT_EQ(dir.read("u.txt"), std::string(20000, 'A') + " ЁЛКА, МИР; ЖЁ");
 }
 
 // A UTF-8 text with a few stray bytes was taken for ISO 8859-5, and
 // recoding it to UTF-8 wrote every letter twice encoded.
-TEST_F(FileJobTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
+TEST_F(FileRunTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
   std::string text = test::russianProse();
   const auto boundary = [&](std::size_t at) {
     while ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
@@ -1049,7 +938,6 @@ TEST_F(FileJobTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
   text.insert(dash, "\x97"); // — in Windows-1251
   dir.write("u.txt", text);
   auto detect = request(OperationCode::Detect, "u.txt");
-  detect.detectOnly = 1;
   EXPECT_EQ(run(detect), JobResult::Done);
   EXPECT_EQ(lastReport, "This file has coding ''UTF-8''");
   auto toUtf8 = request(OperationCode::RecodeToUtf8, "u.txt");
@@ -1066,7 +954,7 @@ TEST_F(FileJobTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
 
 // A file whose first 8 KiB were English was "english symbols only" however
 // much Russian followed.
-TEST_F(FileJobTest, RussianAfterSixteenKibibytesOfEnglishIsFoundAndConverted) {
+TEST_F(FileRunTest, RussianAfterSixteenKibibytesOfEnglishIsFoundAndConverted) {
   std::string english;
   while (english.size() < 16384)
     english += "This program is free software; you can redistribute it.\n";
@@ -1083,7 +971,6 @@ TEST_F(FileJobTest, RussianAfterSixteenKibibytesOfEnglishIsFoundAndConverted) {
     ASSERT_FALSE(russianIn.empty()) << name;
     dir.write("e.txt", english + russianIn);
     auto detect = request(OperationCode::Detect, "e.txt");
-    detect.detectOnly = 1;
     EXPECT_EQ(run(detect), JobResult::Done) << name;
     EXPECT_EQ(lastReport, std::string("This file has coding ") + name);
     auto toUtf8 = request(OperationCode::RecodeToUtf8, "e.txt");
@@ -1099,11 +986,10 @@ TEST_F(FileJobTest, RussianAfterSixteenKibibytesOfEnglishIsFoundAndConverted) {
   EXPECT_EQ(lastReport, "This file consist of english symbols only");
 }
 
-TEST_F(FileJobTest, SingleByteFileStaysSingleByte) {
+TEST_F(FileRunTest, SingleByteFileStaysSingleByte) {
   dir.write("w.txt", kHelloWin);
-  FileJob job(request(OperationCode::LowerCase, "w.txt"), host);
-  EXPECT_EQ(job.run(), JobResult::Done);
-  EXPECT_EQ(job.textEncoding(), engine::TextEncoding::SingleByte);
+  EXPECT_EQ(run(request(OperationCode::LowerCase, "w.txt")), JobResult::Done);
+  EXPECT_EQ(file.page, CodePage::Win);
   EXPECT_EQ(dir.read("w.txt"), "\xEF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0");
 }
 
@@ -1226,29 +1112,28 @@ HugeFileSystem::Input::beginSave(const platform::FileStatus &,
   return sink;
 }
 
-TEST(FileJobSizes, FileOfFourGibibytesOrMoreFinishes) {
+TEST(FileRunSizes, FileOfFourGibibytesOrMoreFinishes) {
 #if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "4 GiB of bytes take too long in a debug or sanitizer build";
 #endif
   HugeFileSystem fs;
-  test::RecordingJobHost host;
   JobRequest r;
-  r.operation = OperationCode::UpperCase;
   r.location = "huge.txt";
-  FileJob job(r, host, fs);
-  job.setSliceSize(1 << 20);
-  EXPECT_EQ(job.run(), JobResult::Done);
+  std::vector<int> progress;
+  job::JobControl control;
+  control.progress = [&](int percent) { progress.push_back(percent); };
+  EXPECT_EQ(test::runRequest(r, 1 << 20, fs, control).result, JobResult::Done);
   EXPECT_TRUE(fs.replaced);
   EXPECT_EQ(fs.written, HugeFileSystem::kSize);
-  ASSERT_FALSE(host.progress.empty());
-  EXPECT_EQ(host.progress.back(), 100);
-  EXPECT_TRUE(std::is_sorted(host.progress.begin(), host.progress.end()));
+  ASSERT_FALSE(progress.empty());
+  EXPECT_EQ(progress.back(), 100);
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
 }
 
 // The report is data: each end carries its message id and the facts that
 // go with it (pages, detection, hits, the offset of a failure, the system's
 // reason), and nothing that does not apply to it.
-TEST_F(FileJobTest, ReportCarriesTheFactsOfEachEnd) {
+TEST_F(FileRunTest, ReportCarriesTheFactsOfEachEnd) {
   using job::MessageId;
   struct Case {
     const char *name;
@@ -1294,7 +1179,7 @@ TEST_F(FileJobTest, ReportCarriesTheFactsOfEachEnd) {
     ::unlink(dir.file("f.txt").c_str());
     if (!c.content.empty())
       dir.write("f.txt", c.content);
-    auto r = request(c.op, "f.txt", 0);
+    auto r = request(c.op, "f.txt");
     r.sourceCodePage = c.source;
     r.targetCodePage = c.target;
     EXPECT_EQ(run(r), c.result);
@@ -1316,7 +1201,7 @@ TEST_F(FileJobTest, ReportCarriesTheFactsOfEachEnd) {
 // A failure at a place names its line and column beside the byte offset,
 // and the character the target cannot hold, in the report and in its
 // words; whatever the slice size, as lines are counted from the file again.
-TEST_F(FileJobTest, FailuresNameTheirLineColumnAndCharacter) {
+TEST_F(FileRunTest, FailuresNameTheirLineColumnAndCharacter) {
   using job::MessageId;
   struct Case {
     const char *name;
@@ -1355,7 +1240,7 @@ TEST_F(FileJobTest, FailuresNameTheirLineColumnAndCharacter) {
       SCOPED_TRACE(std::string(c.name) + ", slices of " +
                    std::to_string(slice));
       dir.write("p.txt", c.content);
-      auto r = request(OperationCode::RecodeToWin, "p.txt", 0);
+      auto r = request(OperationCode::RecodeToWin, "p.txt");
       r.sourceCodePage = CodePage::Utf8;
       r.targetCodePage = c.target;
       EXPECT_EQ(run(r, slice), JobResult::ReadFailed);
@@ -1372,7 +1257,7 @@ TEST_F(FileJobTest, FailuresNameTheirLineColumnAndCharacter) {
   // The replacement's character the file's page cannot hold; the typed
   // text has no place in the file.
   dir.write("p.txt", kHelloKoi);
-  auto r = request(OperationCode::Replace, "p.txt", 0);
+  auto r = request(OperationCode::Replace, "p.txt");
   r.searchText = "x";
   r.replaceText = "\xE2\x82\xAC";
   r.typedText = job::TypedText::Characters;
