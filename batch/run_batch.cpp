@@ -297,8 +297,8 @@ private:
         bool whole = true;
         for (const std::string &mask : plan_.masks) {
           const int unreadableBefore = unreadable_;
-          const WalkOutcome walk = walkDirectoryTree(
-              entry, mask, walkRules_, *this, fs_, hooks_);
+          const WalkOutcome walk =
+              walkDirectoryTree(entry, mask, walkRules_, *this, fs_, hooks_);
           outcome_.count(walk);
           if (unreadable_ != unreadableBefore)
             whole = false;
