@@ -63,12 +63,12 @@ const std::vector<OptionSpec> &optionTable() {
        .longName = "to",
        .valueName = "PAGE",
        .kind = ValueKind::TargetPage,
-       .help = QT_TRANSLATE_NOOP(
-           "snpln-cli", "Recode to this code page: dos (cp866), win "
-                        "(cp1251), koi (koi8-r), iso (iso-8859-5), "
-                        "mac (x-mac-cyrillic), koi8u (koi8-u), "
-                        "cp1125, utf8 (utf-8), utf16 (a byte order "
-                        "mark, little-endian), utf16le or utf16be"),
+       .help = QT_TRANSLATE_NOOP("snpln-cli",
+                                 "Recode to this code page: dos (cp866), win "
+                                 "(cp1251), koi (koi8-r), iso (iso-8859-5), "
+                                 "mac (x-mac-cyrillic), koi8u (koi8-u), "
+                                 "cp1125, utf8 (utf-8), utf16 (a byte order "
+                                 "mark, little-endian), utf16le or utf16be"),
        .manual = "utf16 writes a byte order mark and little-endian units, "
                  "utf16le and utf16be no mark.",
        .take = [](CliOptions &o, const std::string &value, int) -> Taken {
@@ -445,8 +445,8 @@ const std::vector<OptionSpec> &optionTable() {
            "snpln-cli",
            "Keep each rewritten file's original beside it, under its name "
            "followed by the suffix (as it was before the run; when that "
-           "name is taken, under the next free NAME.~1~, NAME.~2~, ...: "
-           "nothing is replaced)"),
+           "name is taken, under NAME.~N~, N one more than the highest "
+           "number there: nothing is replaced)"),
        .manual =
            "The backup is the file as it was before the run, taken once, "
            "when the run rewrites it: nothing is copied, the "

@@ -32,6 +32,43 @@ std::string backupNameOf(const std::string &name, const std::string &suffix,
   return name + suffix + "." + n;
 }
 
+unsigned backupNumberOf(const std::string &entry, const std::string &name,
+                        const std::string &suffix) {
+  if (suffix.empty() || entry.compare(0, name.size(), name) != 0)
+    return 0;
+  // What comes between the name and the number, and after the number.
+  const bool tilde = suffix == kDefaultBackupSuffix;
+  const std::string head = tilde ? ".~" : suffix + ".";
+  const std::string tail = tilde ? "~" : "";
+  const std::size_t from = name.size() + head.size();
+  if (entry.size() < from + tail.size() + 1 ||
+      entry.compare(name.size(), head.size(), head) != 0 ||
+      !endsWith(entry, tail))
+    return 0;
+  const std::size_t to = entry.size() - tail.size();
+  if (!isNumber(entry, from, to))
+    return 0;
+  unsigned number = 0;
+  for (std::size_t i = from; i < to; ++i) {
+    const unsigned digit = static_cast<unsigned>(entry[i] - '0');
+    if (number > (kMaxBackupNumber - digit) / 10)
+      return 0;
+    number = number * 10 + digit;
+  }
+  return number;
+}
+
+unsigned nextBackupNumber(const std::vector<std::string> &entries,
+                          const std::string &name, const std::string &suffix) {
+  unsigned highest = 0;
+  for (const std::string &entry : entries) {
+    const unsigned number = backupNumberOf(entry, name, suffix);
+    if (number > highest)
+      highest = number;
+  }
+  return highest + 1;
+}
+
 std::vector<std::string> originalsOfBackupName(const std::string &entry,
                                                const std::string &suffix) {
   std::vector<std::string> names;

@@ -2,9 +2,11 @@
 // backupSuffix), the same on every system, and how a walk knows them.
 //
 // The first backup of NAME is NAME followed by the suffix. A save never
-// replaces a file: when that name is taken, the next free numbered one,
-// NAME.~N~ with the default suffix "~" (as `cp --backup=numbered` names
-// them) or NAME + suffix + ".N" with any other, N from 1.
+// replaces a file: when that name is taken, a numbered one, NAME.~N~ with
+// the default suffix "~" (as `cp --backup=numbered` names them) or NAME +
+// suffix + ".N" with any other, N one more than the highest number of
+// NAME's backups already there (1 when there is none), so that the newest
+// backup always has the highest number.
 #pragma once
 
 #include <string>
@@ -18,6 +20,20 @@ inline constexpr const char *kDefaultBackupSuffix = "~";
 // unnumbered one).
 std::string backupNameOf(const std::string &name, const std::string &suffix,
                          unsigned number);
+
+// The highest number a numbered backup name is counted with; a name with a
+// larger one is not taken for a backup's.
+inline constexpr unsigned kMaxBackupNumber = 1'000'000'000;
+
+// The number of `entry` as a numbered backup name of `name` with `suffix`;
+// 0 when it is none (the unnumbered name included).
+unsigned backupNumberOf(const std::string &entry, const std::string &name,
+                        const std::string &suffix);
+
+// The number the next numbered backup of `name` takes among the names of
+// its directory, `entries`: one more than the highest there, else 1.
+unsigned nextBackupNumber(const std::vector<std::string> &entries,
+                          const std::string &name, const std::string &suffix);
 
 // Every NAME whose backup names with `suffix` `entry` is one of ("f.txt.~2~"
 // is the second numbered backup of "f.txt" and the first of "f.txt.~2");

@@ -169,10 +169,10 @@ struct SaveRules {
   bool ownerMayChange = false;
   // Not empty: the commit keeps the original under the file's name followed
   // by this suffix, in the file's directory (the name a link leads to, not
-  // the link's); where that name is taken, under the next free numbered
-  // one (platform/backup_name.h). Nothing is ever replaced: each name is
-  // claimed only while no entry has it, so that saves at once never take
-  // each other's. With an exchange, the original itself is renamed there
+  // the link's); where that name is taken, under the numbered one after
+  // the highest there (platform/backup_name.h). Nothing is ever replaced: each
+  // name is claimed only while no entry has it, so that saves at once never
+  // take each other's. With an exchange, the original itself is renamed there
   // (nothing copied: owner, mode, attributes and times stay its own);
   // without one, a hard link to it is made before the last check. Where
   // the file system can claim a name neither way, or the backup cannot be
@@ -225,7 +225,7 @@ public:
   // Throws the new content away; the file stays as it was.
   virtual void abandon() = 0;
   // The name, in the file's directory, under which a commit that replaced
-  // the file kept the original (its first free backup name); empty when it
+  // the file kept the original (the backup name it claimed); empty when it
   // kept none.
   virtual std::string backupName() const { return {}; }
   // After a commit that returned Replaced under DirectoryFlush::Later: the

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -25,8 +26,37 @@ using Step = PosixFileSystem::CommitStep;
 // Names tried before giving up when every one is taken.
 constexpr int kNameTries = 100;
 
-// Numbered backup names tried after the first, before giving up.
+// Numbered backup names tried after the first, before giving up (each
+// taken meanwhile by another run).
 constexpr unsigned kBackupNumbers = 100000;
+
+// The names of the directory `dirFd`; nothing where it cannot be read (a
+// directory we may write in but not list).
+std::optional<std::vector<std::string>> namesIn(int dirFd) {
+  const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0)
+    return std::nullopt;
+  DIR *d = ::fdopendir(fd);
+  if (d == nullptr) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  bool failed = false;
+  for (;;) {
+    errno = 0;
+    const struct dirent *e = ::readdir(d);
+    if (e == nullptr) {
+      failed = errno != 0;
+      break;
+    }
+    names.emplace_back(e->d_name);
+  }
+  ::closedir(d);
+  if (failed)
+    return std::nullopt;
+  return names;
+}
 
 // Past this much written and not yet handed to the disk, a save starts its
 // writeback (never waiting for it), so the disk works while the job goes on
@@ -526,7 +556,7 @@ private:
   }
 
   // After the exchange: the original, now under the temporary name, takes
-  // the first free backup name (backupNameOf), claimed without replacing
+  // its backup name (claimBackupName), claimed without replacing
   // anything (RENAME_NOREPLACE; a hard link and an unlink where the file
   // system refuses that flag). Where no name can be claimed so, the
   // exchange is undone and false returned (errno: why).
@@ -565,10 +595,10 @@ private:
     return true;
   }
 
-  // Without an exchange: a hard link to the locked file under the first
-  // free backup name (linkat never replaces), then the check that the file
-  // is still the version read, so that the backup is of that version (else
-  // the link goes again).
+  // Without an exchange: a hard link to the locked file under its backup
+  // name (claimBackupName; linkat never replaces), then the check that the
+  // file is still the version read, so that the backup is of that version
+  // (else the link goes again).
   SaveOutcome linkBackup() {
     const int dir = directory_->fd();
     const std::string self = "/proc/self/fd/" + std::to_string(lockedFd());
@@ -604,23 +634,48 @@ private:
     return SaveOutcome::Replaced;
   }
 
-  // Claims the first backup name that `claim` takes (its false with
-  // EEXIST: the name is taken, the next is tried; with any other errno: no
-  // name can be claimed). A name that leads to the original itself already
-  // (another name of it, `already`) is its backup.
+  // Claims a backup name with `claim` (its false with EEXIST: the name is
+  // taken, the next is tried; with any other errno: no name can be
+  // claimed): the first one, else the numbered one after the highest
+  // number of the directory's names (nextBackupNumber), else the next ones
+  // as other runs take them meanwhile. A name that leads to the original
+  // itself already (another name of it, `already`: the first, or the
+  // highest numbered one) is its backup.
   template <class Claim>
   bool claimBackupName(Claim claim, std::string &name, bool &already) {
     const int dir = directory_->fd();
     already = false;
-    for (unsigned number = 0; number <= kBackupNumbers; ++number) {
+    const auto isOriginal = [&](const std::string &candidate) {
+      struct statx there;
+      return statusAt(dir, candidate.c_str(), AT_SYMLINK_NOFOLLOW, there) &&
+             S_ISREG(there.stx_mode) && idOf(there) == original_.id;
+    };
+    name = backupNameOf(base_, rules_.backupSuffix, 0);
+    if (claim(name))
+      return true;
+    if (errno != EEXIST)
+      return false;
+    if (isOriginal(name)) {
+      already = true;
+      return true;
+    }
+    const auto names = namesIn(dir);
+    unsigned number =
+        names ? nextBackupNumber(*names, base_, rules_.backupSuffix) : 1;
+    if (number > 1) {
+      name = backupNameOf(base_, rules_.backupSuffix, number - 1);
+      if (isOriginal(name)) {
+        already = true;
+        return true;
+      }
+    }
+    for (unsigned tries = 0; tries < kBackupNumbers; ++tries, ++number) {
       name = backupNameOf(base_, rules_.backupSuffix, number);
       if (claim(name))
         return true;
       if (errno != EEXIST)
         return false;
-      struct statx there;
-      if (statusAt(dir, name.c_str(), AT_SYMLINK_NOFOLLOW, there) &&
-          S_ISREG(there.stx_mode) && idOf(there) == original_.id) {
+      if (isOriginal(name)) {
         already = true;
         return true;
       }

@@ -35,3 +35,8 @@ ls u real
 # In Russian.
 cp koi.txt t/c.txt
 LC_ALL=ru_RU.UTF-8 "$SNPLN" -b -v -t win t | LC_ALL=C sort
+# A gap is not filled: the next number follows the highest there, as
+# cp --backup=numbered counts, so the newest backup has the highest.
+rm t/a.txt.~1~
+"$SNPLN" -b -v --upper t/a.txt
+ls t

@@ -710,10 +710,12 @@ TEST_P(SaveFileTest, ManySavesAtOnceInOneDirectory) {
 }
 
 // --backup: the original, with its bytes, inode, mode and attributes,
-// under the first free backup name after a commit with the exchange and
-// without it. Nothing is replaced: a file, a directory or a link under
-// NAME~ stays, and the original takes the next numbered name.
-TEST_P(SaveFileTest, ABackupIsTheOriginalItselfUnderTheFirstFreeName) {
+// under its backup name after a commit with the exchange and without it.
+// Nothing is replaced: a file, a directory or a link under NAME~ stays,
+// and the original takes the numbered name after the highest there (as
+// cp --backup=numbered does: a gap is not filled, so the newest backup has
+// the highest number).
+TEST_P(SaveFileTest, ABackupIsTheOriginalItselfUnderItsBackupName) {
   struct Case {
     const char *what;
     std::string suffix;
@@ -724,9 +726,22 @@ TEST_P(SaveFileTest, ABackupIsTheOriginalItselfUnderTheFirstFreeName) {
       {"none there", "~", {}, "f.txt~"},
       {"an older backup", "~", {"f.txt~"}, "f.txt.~1~"},
       {"two older ones", "~", {"f.txt~", "f.txt.~1~"}, "f.txt.~2~"},
-      {"a gap", "~", {"f.txt~", "f.txt.~2~"}, "f.txt.~1~"},
+      {"a gap", "~", {"f.txt~", "f.txt.~2~"}, "f.txt.~3~"},
+      {"numbered ones alone", "~", {"f.txt.~4~"}, "f.txt~"},
+      {"the highest counts, not the last",
+       "~",
+       {"f.txt~", "f.txt.~9~", "f.txt.~10~", "f.txt.~7~"},
+       "f.txt.~11~"},
+      {"others' and odd numbers",
+       "~",
+       {"f.txt~", "g.txt.~8~", "f.txt.~05~", "f.txt.~x~", "f.txt.~2~~"},
+       "f.txt.~1~"},
       {"a directory", "~", {"d:f.txt~"}, "f.txt.~1~"},
       {"another suffix", ".bak", {"f.txt.bak", "f.txt.bak.1"}, "f.txt.bak.2"},
+      {"another suffix, a gap",
+       ".bak",
+       {"f.txt.bak", "f.txt.bak.3"},
+       "f.txt.bak.4"},
       {"another suffix, the default's names", ".bak", {"f.txt~"}, "f.txt.bak"},
   };
   for (const bool exchange : {true, false})
