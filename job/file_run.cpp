@@ -523,8 +523,15 @@ FileReport FileRun::go() {
   engine::SliceStream file(input_.get(), nullptr, original_.size,
                            plan_.sliceSize);
   const engine::DetectDepth depth = detectDepth();
-  const engine::Detection found = engine::detectStream(file, depth);
+  engine::Detection found = engine::detectStream(file, depth);
   std::optional<CodePage> known = task_.page;
+  if (!known && p.sourceCodePage == CodePage::Auto &&
+      found.unmarkedUtf16 != CodePage::Auto) {
+    // UTF-16 without a byte order mark: its zero bytes are text, in the
+    // byte order detection read, as with a mark.
+    found.kind = engine::TextKind::Text;
+    found.page = found.unmarkedUtf16;
+  }
   if (!known && p.sourceCodePage != CodePage::Auto)
     known = p.sourceCodePage;
   // A file known to be UTF-16 is text, zero bytes and all; one opening
