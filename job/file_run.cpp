@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/code_page_chars.h"
 #include "engine/detect_code_page.h"
 #include "engine/text_position.h"
 #include "job/stage_chain.h"
@@ -348,13 +349,17 @@ void FileRun::placeFault(Message &fault, CodePage source) {
     at += got;
   }
   fault.place = counter.position();
-  if (fault.id != MessageId::Unrepresentable ||
-      encoding != engine::TextEncoding::Utf8)
+  if (fault.id != MessageId::Unrepresentable)
     return;
   std::uint8_t head[4];
   std::size_t have = 0;
-  if (input_->readAt(at, head, sizeof head, have))
+  if (!input_->readAt(at, head, sizeof head, have) || have == 0)
+    return;
+  if (encoding == engine::TextEncoding::Utf8)
     fault.character = engine::utf8CharacterAt(head, have);
+  else if (engine::isSingleBytePage(source))
+    // A strict recoding between single-byte pages: the byte's character.
+    fault.character = engine::charsOf(source)[head[0]];
 }
 
 Message FileRun::badText(const EngineState &state) {

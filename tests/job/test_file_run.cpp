@@ -278,6 +278,18 @@ TEST_F(FileRunTest, Utf16FilesAreRecodedBothWays) {
       {"unmarked BE to utf16be is the same", helloUtf16(true, false),
        CodePage::Utf16Be, CodePage::Utf16Be, JobResult::Skipped,
        helloUtf16(true, false), CodePage::Utf16Be},
+      {"no mark, detected LE, to UTF-8", helloUtf16(false, false),
+       CodePage::Auto, CodePage::Utf8, JobResult::Done, kHelloUtf8,
+       CodePage::Utf16Le},
+      {"no mark, detected BE, to Windows-1251", helloUtf16(true, false),
+       CodePage::Auto, CodePage::Win, JobResult::Done, kHelloWin,
+       CodePage::Utf16Be},
+      {"no mark, detected BE, to utf16: a mark, little-endian",
+       helloUtf16(true, false), CodePage::Auto, CodePage::Utf16,
+       JobResult::Done, le, CodePage::Utf16Be},
+      {"no mark, detected LE, to utf16le is the same", helloUtf16(false, false),
+       CodePage::Auto, CodePage::Utf16Le, JobResult::Skipped,
+       helloUtf16(false, false), CodePage::Utf16Le},
       // Zero bytes in every slice, past the detection's sample too.
       {"long ASCII in UTF-16 to UTF-8", "\xFF\xFE" + asciiLe, CodePage::Auto,
        CodePage::Utf8, JobResult::Done, std::string(9000, 'a') + "z",
@@ -925,7 +937,9 @@ TEST_F(FileRunTest, Utf8AfterALongAsciiHeadStaysUtf8) {
 }
 
 // A UTF-8 text with a few stray bytes was taken for ISO 8859-5, and
-// recoding it to UTF-8 wrote every letter twice encoded.
+// recoding it to UTF-8 wrote every letter twice encoded; then it was left
+// alone as UTF-8. Now every target fails at the first stray byte, and a
+// single-byte page named is obeyed.
 TEST_F(FileRunTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
   std::string text = test::russianProse();
   const auto boundary = [&](std::size_t at) {
@@ -940,10 +954,47 @@ TEST_F(FileRunTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
   auto detect = request(OperationCode::Detect, "u.txt");
   EXPECT_EQ(run(detect), JobResult::Done);
   EXPECT_EQ(lastReport, "This file has coding ''UTF-8''");
-  auto toUtf8 = request(OperationCode::RecodeToUtf8, "u.txt");
-  toUtf8.targetCodePage = CodePage::Utf8;
-  EXPECT_EQ(run(toUtf8), JobResult::Skipped);
+  const struct {
+    CodePage source;
+    CodePage target;
+    JobResult result;
+  } cases[] = {
+      {CodePage::Auto, CodePage::Utf8, JobResult::ReadFailed},
+      {CodePage::Utf8, CodePage::Utf8, JobResult::ReadFailed},
+      {CodePage::Auto, CodePage::Win, JobResult::ReadFailed},
+      {CodePage::Auto, CodePage::Mac, JobResult::ReadFailed},
+      {CodePage::Auto, CodePage::Utf16, JobResult::ReadFailed},
+      {CodePage::Win, CodePage::Utf8, JobResult::Done},
+  };
+  for (const auto &c : cases)
+    for (std::size_t slice : {std::size_t{1}, std::size_t{3}, std::size_t{64},
+                              engine::kSliceSize}) {
+      SCOPED_TRACE(std::to_string(int(c.source)) + " to " +
+                   std::to_string(int(c.target)) + ", slice " +
+                   std::to_string(slice));
+      dir.write("u.txt", text);
+      auto r = request(OperationCode::RecodeToUtf8, "u.txt");
+      r.sourceCodePage = c.source;
+      r.targetCodePage = c.target;
+      EXPECT_EQ(run(r, slice), c.result);
+      if (c.result == JobResult::Done) {
+        // The page named is obeyed: the stray bytes are its letters.
+        EXPECT_EQ(report.message.id, job::MessageId::Converted);
+        EXPECT_NE(dir.read("u.txt").find("\xD0\xB9"), std::string::npos);
+        continue;
+      }
+      EXPECT_EQ(report.message.id, job::MessageId::InvalidUtf8);
+      EXPECT_EQ(report.offset, dash);
+      EXPECT_EQ(dir.read("u.txt"), text);
+      EXPECT_FALSE(tempLeft());
+    }
+  // Valid UTF-8 to UTF-8 is checked and left as it is.
+  dir.write("v.txt", test::russianProse());
+  auto same = request(OperationCode::RecodeToUtf8, "v.txt");
+  same.targetCodePage = CodePage::Utf8;
+  EXPECT_EQ(run(same, 5), JobResult::Skipped);
   EXPECT_EQ(lastReport, "This file just is in same coding");
+  dir.write("u.txt", text);
   // Upper case keeps the stray bytes as they are.
   EXPECT_EQ(run(request(OperationCode::UpperCase, "u.txt")), JobResult::Done);
   const std::string upper = dir.read("u.txt");
