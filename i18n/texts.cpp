@@ -151,7 +151,7 @@ Phrase withFills(Phrase line, const job::JobReport &r, bool hints) {
     count = join(
         {std::move(count),
          say(QT_TRANSLATE_NOOP("snpln", "--substitute writes look-alikes"))},
-        ": ");
+        "; ");
   return join({std::move(line), std::move(count)}, "; ");
 }
 
