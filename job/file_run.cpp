@@ -246,6 +246,8 @@ void FileRun::fail(std::size_t at, const Message &message, JobResult result) {
   for (JobReport &operation : report_.operations) {
     operation.result = result;
     operation.message = message;
+    // Nothing was written: no character went to a fill byte.
+    operation.filled = 0;
   }
   JobReport &failed = report_.operations[at];
   // A failure at a place in the file names the place.
