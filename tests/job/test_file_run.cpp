@@ -1003,6 +1003,96 @@ TEST_F(FileRunTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
   EXPECT_NE(upper.find("\xE9"), std::string::npos);
 }
 
+// A character the target lacks went to a fill byte with status 0 and a
+// word only under -v. The count is in every report (also where the bytes
+// came out as they were), strict refuses the file at the first such
+// character, and substitution leaves nothing to refuse.
+TEST_F(FileRunTest, FillsAreCountedAndStrictRefusesThem) {
+  const std::string quoted = "\xAB" + kHelloWin + "\xBB"; // «Привет, мир»
+  const std::string ukrainian = "\xA7\xC5\xA6";           // їеі in KOI8-U
+  const struct {
+    const char *name;
+    std::string content;
+    CodePage source;
+    CodePage target;
+    bool strict;
+    bool substitute;
+    JobResult result;
+    std::uint64_t filled;
+    std::optional<std::uint64_t> offset;
+    std::optional<char32_t> character;
+  } cases[] = {
+      {"filled",
+       quoted,
+       CodePage::Win,
+       CodePage::Koi,
+       false,
+       false,
+       JobResult::Done,
+       2,
+       {},
+       {}},
+      {"strict", quoted, CodePage::Win, CodePage::Koi, true, false,
+       JobResult::ReadFailed, 0, 0, U'\u00AB'},
+      {"strict, later", kHelloWin + "\xBB", CodePage::Win, CodePage::Dos, true,
+       false, JobResult::ReadFailed, 0, kHelloWin.size(), U'\u00BB'},
+      {"strict and substitute",
+       quoted,
+       CodePage::Win,
+       CodePage::Koi,
+       true,
+       true,
+       JobResult::Done,
+       0,
+       {},
+       {}},
+      {"strict, nothing to fill",
+       kHelloWin,
+       CodePage::Win,
+       CodePage::Koi,
+       true,
+       false,
+       JobResult::Done,
+       0,
+       {},
+       {}},
+      {"same bytes, filled",
+       ukrainian,
+       CodePage::KoiU,
+       CodePage::Koi,
+       false,
+       false,
+       JobResult::Skipped,
+       2,
+       {},
+       {}},
+      {"same bytes, strict", ukrainian, CodePage::KoiU, CodePage::Koi, true,
+       false, JobResult::ReadFailed, 0, 0, U'\u0457'},
+  };
+  for (const auto &c : cases)
+    for (std::size_t slice :
+         {std::size_t{1}, std::size_t{3}, std::size_t{8192}}) {
+      SCOPED_TRACE(std::string(c.name) + ", slice " + std::to_string(slice));
+      dir.write("f.txt", c.content);
+      auto r = request(OperationCode::RecodeToKoi, "f.txt");
+      r.sourceCodePage = c.source;
+      r.targetCodePage = c.target;
+      r.strict = c.strict;
+      r.substitute = c.substitute;
+      EXPECT_EQ(run(r, slice), c.result);
+      EXPECT_EQ(report.filled, c.filled);
+      EXPECT_EQ(report.offset, c.offset);
+      EXPECT_EQ(report.character, c.character);
+      if (c.result != JobResult::Done) {
+        EXPECT_EQ(dir.read("f.txt"), c.content);
+      }
+      if (c.result == JobResult::Skipped) {
+        EXPECT_EQ(report.message.id, job::MessageId::Identical);
+      }
+      EXPECT_FALSE(tempLeft());
+    }
+}
+
 // A file whose first 8 KiB were English was "english symbols only" however
 // much Russian followed.
 TEST_F(FileRunTest, RussianAfterSixteenKibibytesOfEnglishIsFoundAndConverted) {
