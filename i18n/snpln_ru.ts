@@ -1071,6 +1071,10 @@
         <source>This file is read-only. Save anyway?</source>
         <translation>Файл только для чтения. Всё равно сохранить?</translation>
     </message>
+    <message>
+        <source>--substitute writes look-alikes</source>
+        <translation>--substitute пишет похожие символы</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>
@@ -1331,6 +1335,10 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
     <message>
         <source>Work on up to N files at once (default: one per core); the lines keep the order of the names</source>
         <translation>Обрабатывать до N файлов одновременно (по умолчанию по одному на ядро); строки идут в порядке имён</translation>
+    </message>
+    <message>
+        <source>Refuse a file with a character the target page cannot hold instead of writing a fill byte: it fails at that character and stays as it was</source>
+        <translation>Отказываться от файла с символом, которого нет в целевой странице, вместо записи байта-заполнителя: обработка файла прерывается на этом символе, и он остаётся как был</translation>
     </message>
 </context>
 <context>
