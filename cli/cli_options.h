@@ -40,6 +40,7 @@ enum class OptionId : std::uint8_t {
   LineEnds,
   Bom,
   Substitute,
+  Strict,
   Upper,
   Lower,
   Smart,
@@ -107,6 +108,9 @@ struct CliOptions {
   bool keepDate = false;
   // A character the target page cannot hold becomes its closest equivalent.
   bool substitute = false;
+  // A single-byte file with a character the target page cannot hold fails
+  // at it instead of taking the fill byte.
+  bool strict = false;
   // Every line end made this one, right after the recoding.
   std::optional<engine::LineEnd> lineEnds;
   // A UTF-8 file's byte order mark added or removed, right after the

@@ -162,6 +162,22 @@ const std::vector<OptionSpec> &optionTable() {
          o.substitute = true;
          return std::nullopt;
        }},
+      {.id = Strict,
+       .group = OptionGroup::Operations,
+       .shortName = '\0',
+       .longName = "strict",
+       .valueName = nullptr,
+       .kind = ValueKind::None,
+       .help = QT_TRANSLATE_NOOP(
+           "snpln-cli", "Refuse a file with a character the target page cannot "
+                        "hold instead of writing a fill byte: it fails at that "
+                        "character and stays as it was"),
+       .manual = "Status 1. With --substitute such a character becomes its "
+                 "closest equivalent instead.",
+       .take = [](CliOptions &o, const std::string &, int) -> Taken {
+         o.strict = true;
+         return std::nullopt;
+       }},
       {.id = Upper,
        .group = OptionGroup::Operations,
        .shortName = '\0',

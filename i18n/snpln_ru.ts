@@ -1075,6 +1075,10 @@
         <source>This file is read-only. Save anyway?</source>
         <translation>Файл только для чтения. Всё равно сохранить?</translation>
     </message>
+    <message>
+        <source>--substitute writes look-alikes</source>
+        <translation>--substitute пишет похожие символы</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>
@@ -1416,6 +1420,10 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
         <source>--from only: detect each file&apos;s page</source>
         <translation>только для --from: определять кодировку каждого файла</translation>
     </message>
+    <message>
+        <source>Refuse a file with a character the target page cannot hold instead of writing a fill byte: it fails at that character and stays as it was</source>
+        <translation>Отказываться от файла с символом, которого нет в целевой странице, вместо записи байта-заполнителя: обработка файла прерывается на этом символе, и он остаётся как был</translation>
+    </message>
 </context>
 <context>
     <name>snpln-web</name>
@@ -1674,6 +1682,10 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
     <message>
         <source>Dry run: say what would happen, change nothing</source>
         <translation>Пробный прогон: сообщить, что будет сделано, ничего не меняя</translation>
+    </message>
+    <message>
+        <source>Refuse a file with characters the target page cannot hold</source>
+        <translation>Отказывать файлу с символами, которых нет в целевой кодировке</translation>
     </message>
 </context>
 </TS>

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/code_page_chars.h"
 #include "engine/detect_code_page.h"
 #include "engine/text_position.h"
 #include "job/stage_chain.h"
@@ -245,6 +246,8 @@ void FileRun::fail(std::size_t at, const Message &message, JobResult result) {
   for (JobReport &operation : report_.operations) {
     operation.result = result;
     operation.message = message;
+    // Nothing was written: no character went to a fill byte.
+    operation.filled = 0;
   }
   JobReport &failed = report_.operations[at];
   // A failure at a place in the file names the place.
@@ -348,13 +351,17 @@ void FileRun::placeFault(Message &fault, CodePage source) {
     at += got;
   }
   fault.place = counter.position();
-  if (fault.id != MessageId::Unrepresentable ||
-      encoding != engine::TextEncoding::Utf8)
+  if (fault.id != MessageId::Unrepresentable)
     return;
   std::uint8_t head[4];
   std::size_t have = 0;
-  if (input_->readAt(at, head, sizeof head, have))
+  if (!input_->readAt(at, head, sizeof head, have) || have == 0)
+    return;
+  if (encoding == engine::TextEncoding::Utf8)
     fault.character = engine::utf8CharacterAt(head, have);
+  else if (engine::isSingleBytePage(source))
+    // A strict recoding between single-byte pages: the byte's character.
+    fault.character = engine::charsOf(source)[head[0]];
 }
 
 Message FileRun::badText(const EngineState &state) {
@@ -525,8 +532,15 @@ FileReport FileRun::go() {
   engine::SliceStream file(input_.get(), nullptr, original_.size,
                            plan_.sliceSize);
   const engine::DetectDepth depth = detectDepth();
-  const engine::Detection found = engine::detectStream(file, depth);
+  engine::Detection found = engine::detectStream(file, depth);
   std::optional<CodePage> known = task_.page;
+  if (!known && p.sourceCodePage == CodePage::Auto &&
+      found.unmarkedUtf16 != CodePage::Auto) {
+    // UTF-16 without a byte order mark: its zero bytes are text, in the
+    // byte order detection read, as with a mark.
+    found.kind = engine::TextKind::Text;
+    found.page = found.unmarkedUtf16;
+  }
   if (!known && p.sourceCodePage != CodePage::Auto)
     known = p.sourceCodePage;
   // A file known to be UTF-16 is text, zero bytes and all; one opening
@@ -559,8 +573,12 @@ FileReport FileRun::go() {
 
   auto chain = std::make_unique<StageChain>(std::move(file));
   const std::size_t count = plan_.operations.size();
-  std::vector<StageKind> kinds(count, StageKind::LeftOut);
-  std::vector<std::optional<CodePage>> settledAfter(count);
+  // How each stage settled, and the page it hands on.
+  struct Settled {
+    StageKind kind = StageKind::LeftOut;
+    std::optional<CodePage> after;
+  };
+  std::vector<Settled> settled(count);
   std::optional<std::size_t> readsOutput;
   bool readsFile = true;
   for (std::size_t i = 0; i < count; ++i) {
@@ -579,7 +597,7 @@ FileReport FileRun::go() {
     operation.from = setup.from;
     operation.detected = setup.detected;
     operation.substituted = setup.substituted;
-    kinds[i] = setup.kind;
+    settled[i].kind = setup.kind;
     switch (setup.kind) {
     case StageKind::Fails:
       fail(i, setup.message, setup.result);
@@ -597,7 +615,7 @@ FileReport FileRun::go() {
       readsFile = false;
       break;
     }
-    settledAfter[i] = setup.pageAfter;
+    settled[i].after = setup.pageAfter;
     page = setup.pageAfter;
   }
   if (chain->empty()) {
@@ -662,7 +680,7 @@ FileReport FileRun::go() {
     const OperationCode op = plan_.operations[i];
     const StageRow &row = stageOf(op);
     JobReport &operation = report_.operations[i];
-    if (kinds[i] == StageKind::Runs) {
+    if (settled[i].kind == StageKind::Runs) {
       const EngineState &state = chain->engine(stage++);
       operation.result = JobResult::Done;
       operation.message = Message(MessageId::Converted);
@@ -671,8 +689,8 @@ FileReport FileRun::go() {
         operation.result = JobResult::Skipped;
         operation.message = Message(MessageId::Identical);
       }
-      after = row.pageAfterRun(state, settledAfter[i], after);
-    } else if (kinds[i] == StageKind::Reports && i > 0) {
+      after = row.pageAfterRun(state, settled[i].after, after);
+    } else if (settled[i].kind == StageKind::Reports && i > 0) {
       // Detection reports the page the stages before it left.
       std::optional<CodePage> seen = after;
       if (i == readsOutput)
@@ -684,7 +702,7 @@ FileReport FileRun::go() {
       operation.from = setup.from;
       after = seen;
     } else {
-      after = settledAfter[i];
+      after = settled[i].after;
     }
   }
   if (!identical) {
