@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/code_page_names.h"
+#include "engine/repair_chain.h"
 #include "engine/utf8_codec.h"
 
 namespace snpln::cli {
@@ -47,6 +48,8 @@ const char *passName(OperationCode op) {
     return "line-ends";
   case OperationCode::Bom:
     return "bom";
+  case OperationCode::Repair:
+    return "repair";
   }
   return "";
 }
@@ -120,6 +123,12 @@ const char *reasonName(MessageId id) {
     return "unreadable-directory";
   case MessageId::WalkOutOfMemory:
     return "out-of-memory";
+  case MessageId::NotGarbled:
+    return "not-garbled";
+  case MessageId::NotUtf8Text:
+    return "not-utf8";
+  case MessageId::CannotRepair:
+    return "cannot-repair";
   }
   return "";
 }
@@ -261,6 +270,22 @@ std::string jsonOfReport(const job::JobReport &r) {
     field(out, "substitutions", std::to_string(r.substituted));
   if (failed || outcome == "canceled")
     field(out, "error", jsonString(reasonName(id)));
+  if (id == MessageId::Converted && r.repairChain) {
+    // The layers innermost first, each [written, read].
+    std::string chain = "[";
+    for (std::size_t i = 0; i < r.repairChain->count; ++i) {
+      const engine::RepairLayer &layer = r.repairChain->layers[i];
+      chain += i > 0 ? ",[" : "[";
+      chain += jsonString(std::string(engine::repairPageName(layer.written)));
+      chain += ',';
+      chain += jsonString(std::string(engine::repairPageName(layer.read)));
+      chain += ']';
+    }
+    std::string repair = "{\"chain\":" + chain + "]";
+    if (r.linesRepaired)
+      repair += ",\"lines\":" + std::to_string(*r.linesRepaired);
+    field(out, "repair", repair + "}");
+  }
   if (r.offset)
     field(out, "offset", std::to_string(*r.offset));
   if (r.line)

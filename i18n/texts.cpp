@@ -1,9 +1,11 @@
 #include "i18n/texts.h"
 
 #include "engine/code_page_names.h"
+#include "engine/repair_chain.h"
 #include "engine/text_position.h"
 
 #include <cstring>
+#include <vector>
 
 // lupdate's marker: the text itself here; lupdate takes each marked text
 // into the catalogue under its context.
@@ -107,6 +109,16 @@ const char *sourceText(MessageId id) {
   case MessageId::WalkOutOfMemory:
     return QT_TRANSLATE_NOOP("snpln",
                              "Not enough memory to walk this directory");
+  case MessageId::NotGarbled:
+    return QT_TRANSLATE_NOOP(
+        "snpln", "Nothing garbled found: the file is left as it was");
+  case MessageId::NotUtf8Text:
+    return QT_TRANSLATE_NOOP(
+        "snpln", "This file is not UTF-8 text: there is nothing to repair");
+  case MessageId::CannotRepair:
+    return QT_TRANSLATE_NOOP(
+        "snpln",
+        "The text at byte %1 cannot be repaired: the file is left as it was");
   }
   return "";
 }
@@ -119,6 +131,68 @@ bool isRecode(OperationCode op) {
 }
 
 Phrase number(std::uint64_t n) { return literal(std::to_string(n)); }
+
+// The name of a page in a chain of wrong readings, as people know it.
+const char *repairPageTitle(engine::RepairPage page) {
+  switch (page) {
+  case engine::RepairPage::Utf8:
+    return "UTF-8";
+  case engine::RepairPage::Win:
+    return "Windows-1251";
+  case engine::RepairPage::Koi:
+    return "KOI8-R";
+  case engine::RepairPage::Dos:
+    return "CP866";
+  case engine::RepairPage::Iso:
+    return "ISO 8859-5";
+  case engine::RepairPage::Win1252:
+    return "Windows-1252";
+  case engine::RepairPage::Latin1:
+    return "Latin-1";
+  }
+  return "";
+}
+
+// "UTF-8 read as Windows-1251, twice", "... , then ...": the layers in the
+// order the readings happened, the same layer over again counted.
+Phrase chainPhrase(const engine::RepairChain &chain) {
+  std::vector<Phrase> runs;
+  for (std::size_t i = 0; i < chain.count;) {
+    const engine::RepairLayer layer = chain.layers[i];
+    std::size_t times = 1;
+    while (i + times < chain.count && chain.layers[i + times] == layer)
+      ++times;
+    Phrase run = say(QT_TRANSLATE_NOOP("snpln", "%1 read as %2"),
+                     {literal(repairPageTitle(layer.written)),
+                      literal(repairPageTitle(layer.read))});
+    if (times == 2)
+      run = say(QT_TRANSLATE_NOOP("snpln", "%1, twice"), {std::move(run)});
+    else if (times > 2)
+      run =
+          say(QT_TRANSLATE_NOOP("snpln", "%1, three times"), {std::move(run)});
+    runs.push_back(std::move(run));
+    i += times;
+  }
+  Phrase phrase = runs.empty() ? Phrase{} : runs.front();
+  for (std::size_t i = 1; i < runs.size(); ++i)
+    phrase = say(QT_TRANSLATE_NOOP("snpln", "%1, then %2"),
+                 {std::move(phrase), runs[i]});
+  return phrase;
+}
+
+// What a repair undid: the chain, and the lines of a repair line by line.
+Phrase repairDetail(const job::JobReport &r) {
+  if (!r.repairChain)
+    return {};
+  const Phrase chain = chainPhrase(*r.repairChain);
+  if (!r.linesRepaired)
+    return chain;
+  if (*r.linesRepaired == 1)
+    return say(QT_TRANSLATE_NOOP("snpln", "%1, line by line (1 line)"),
+               {chain});
+  return say(QT_TRANSLATE_NOOP("snpln", "%1, line by line (%2 lines)"),
+             {chain, number(*r.linesRepaired)});
+}
 
 // A report line with the count of --substitute's substitutions after it.
 Phrase withSubstitutions(Phrase line, const job::JobReport &r) {
@@ -146,6 +220,8 @@ Phrase successHead(OperationCode op) {
   case OperationCode::DeleteEmpty:
     return say(QT_TRANSLATE_NOOP(
         "snpln", "From file(s) deleted excessive empty lines,"));
+  case OperationCode::Repair:
+    return say(QT_TRANSLATE_NOOP("snpln", "File(s) successfully repaired"));
   default:
     return say(sourceText(MessageId::Converted));
   }
@@ -173,6 +249,8 @@ Phrase successDetail(const job::JobReport &r, bool windowPieces) {
   case OperationCode::Optimize:
   case OperationCode::Detect:
     return {};
+  case OperationCode::Repair:
+    return repairDetail(r);
   case OperationCode::LineEnds:
     switch (r.lineEnd) {
     case engine::LineEnd::Lf:
@@ -239,6 +317,7 @@ Phrase messageText(const job::Message &m) {
     text = say(sourceText(m.id), {literal(codingName(m.page))});
     break;
   case MessageId::LineTooLong:
+  case MessageId::CannotRepair:
   case MessageId::InvalidUtf16:
   case MessageId::OddUtf16Length:
     text = say(sourceText(m.id), {number(m.number)});
@@ -303,8 +382,10 @@ Phrase reportLineOnly(const job::JobReport &r) {
   if (r.message.id != MessageId::Converted)
     return messageText(r.message);
   const Phrase head =
-      r.dryRun ? say(QT_TRANSLATE_NOOP("snpln", "would be converted"))
-               : successHead(r.operation);
+      !r.dryRun ? successHead(r.operation)
+      : r.operation == OperationCode::Repair
+          ? say(QT_TRANSLATE_NOOP("snpln", "would be repaired"))
+          : say(QT_TRANSLATE_NOOP("snpln", "would be converted"));
   const Phrase detail = successDetail(r, false);
   if (isRecode(r.operation)) {
     Phrase line = withSubstitutions(join({head, detail}, " "), r);
@@ -324,6 +405,8 @@ Phrase reportLineOnly(const job::JobReport &r) {
   }
   if (detail.empty())
     return withSubstitutions(head, r);
+  if (r.operation == OperationCode::Repair)
+    return join({head, detail}, ": ");
   const bool counted = r.operation == OperationCode::Exclude ||
                        r.operation == OperationCode::DeleteEmpty;
   // The empty-line head ends in its own comma.
@@ -490,7 +573,8 @@ Phrase operationTitle(OperationCode operation) {
       QT_TRANSLATE_NOOP("snpln", "Recode to UTF-8"),
       QT_TRANSLATE_NOOP("snpln", "Line ends"),
       QT_TRANSLATE_NOOP("snpln", "Byte order mark"),
-      QT_TRANSLATE_NOOP("snpln", "Recode to UTF-16")};
+      QT_TRANSLATE_NOOP("snpln", "Recode to UTF-16"),
+      QT_TRANSLATE_NOOP("snpln", "Repair")};
   const auto index = static_cast<std::size_t>(operation);
   return index < std::size(kTitles) ? say(kTitles[index]) : Phrase{};
 }

@@ -314,6 +314,37 @@ StageSetup settleDetect(OperationCode, const StageInput &in) {
   return setup;
 }
 
+// The repair decides on a sample of the file itself, so it comes first:
+// what it hands on is UTF-8, the page of the text that was garbled, and no
+// later stage detects again.
+StageSetup settleRepair(OperationCode, const StageInput &in) {
+  if (!in.readsFile || !in.file)
+    return leftOut(MessageId::NotGarbled, in.page);
+  const engine::RepairPlan plan = engine::decideRepairOfStream(*in.file);
+  switch (plan.reason) {
+  case engine::RepairReason::Garbled:
+    break;
+  case engine::RepairReason::NoText:
+    return leftOut(MessageId::EnglishOnly, in.page);
+  case engine::RepairReason::NotUtf8:
+    return leftOut(MessageId::NotUtf8Text, in.page);
+  case engine::RepairReason::NotGarbled:
+    return leftOut(MessageId::NotGarbled, in.page);
+  }
+  if (plan.mode == engine::RepairMode::None || plan.chainCount == 0)
+    return leftOut(MessageId::NotGarbled, in.page);
+  return runs<engine::RepairState>(CodePage::Utf8, plan);
+}
+
+void repairFacts(const EngineState &state, JobReport &report) {
+  const auto *repair = std::get_if<engine::RepairState>(&state);
+  if (!repair)
+    return;
+  report.repairChain = repair->plan.chain();
+  if (repair->plan.mode == engine::RepairMode::Lines)
+    report.linesRepaired = repair->linesRepaired;
+}
+
 constexpr StageRow caseRow(OperationCode op) {
   return {op, needsPage, settleCase, noFacts, pageAsSettled};
 }
@@ -323,6 +354,8 @@ constexpr StageRow recodeRow(OperationCode op) {
 }
 
 constexpr std::array<StageRow, kOperationCount> kStages = {{
+    {OperationCode::Repair, needsKind, settleRepair, repairFacts,
+     pageAsSettled},
     caseRow(OperationCode::UpperCase),
     recodeRow(OperationCode::RecodeToWin),
     recodeRow(OperationCode::RecodeToKoi),
@@ -374,6 +407,9 @@ engine::StepResult stepEngine(engine::SliceStream &stream, EngineState &state) {
     }
     engine::StepResult operator()(engine::BomState &s) {
       return engine::bomSlice(stream, s);
+    }
+    engine::StepResult operator()(engine::RepairState &s) {
+      return engine::repairSlice(stream, s);
     }
   };
   return std::visit(Dispatch{stream}, state);

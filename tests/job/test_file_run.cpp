@@ -1000,7 +1000,7 @@ TEST(OperationTitles, AreTheWindowCaptions) {
       "Smart case",      "Exclude",          "Replace",
       "Optimize",        "Delete excessive", "Detect coding",
       "Recode to UTF-8", "Line ends",        "Byte order mark",
-      "Recode to UTF-16"};
+      "Recode to UTF-16", "Repair"};
   static_assert(std::size(expected) == job::kOperationCount);
   for (int i = 0; i < job::kOperationCount; ++i)
     EXPECT_EQ(
