@@ -449,9 +449,9 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
       *text = *decoded;
     }
   }
-  const bool any = o.detect || o.repair || o.to || o.upper || o.lower || o.smart ||
-                   o.exclude || o.replace || o.optimize || o.deleteEmpty ||
-                   o.lineEnds || o.bom;
+  const bool any = o.detect || o.repair || o.to || o.upper || o.lower ||
+                   o.smart || o.exclude || o.replace || o.optimize ||
+                   o.deleteEmpty || o.lineEnds || o.bom;
   if (!any)
     return usage(said(QT_TRANSLATE_NOOP(
         "snpln-cli", "no operation chosen: give --detect, --repair, --to, "

@@ -153,30 +153,29 @@ const char *repairPageTitle(engine::RepairPage page) {
   return "";
 }
 
-// "UTF-8 read as Windows-1251, twice", "... , then ...": the layers in the
-// order the readings happened, the same layer over again counted.
+// "UTF-8 read as Windows-1251, twice", "..., then as CP866": the layers
+// in the order the readings happened (every one after the first read text
+// written in UTF-8), the same layer over again counted.
 Phrase chainPhrase(const engine::RepairChain &chain) {
-  std::vector<Phrase> runs;
+  Phrase phrase;
   for (std::size_t i = 0; i < chain.count;) {
     const engine::RepairLayer layer = chain.layers[i];
     std::size_t times = 1;
     while (i + times < chain.count && chain.layers[i + times] == layer)
       ++times;
-    Phrase run = say(QT_TRANSLATE_NOOP("snpln", "%1 read as %2"),
-                     {literal(repairPageTitle(layer.written)),
-                      literal(repairPageTitle(layer.read))});
+    const Phrase read = literal(repairPageTitle(layer.read));
+    Phrase run = i == 0 ? say(QT_TRANSLATE_NOOP("snpln", "%1 read as %2"),
+                              {literal(repairPageTitle(layer.written)), read})
+                        : say(QT_TRANSLATE_NOOP("snpln", "%1, then as %2"),
+                              {std::move(phrase), read});
     if (times == 2)
       run = say(QT_TRANSLATE_NOOP("snpln", "%1, twice"), {std::move(run)});
     else if (times > 2)
       run =
           say(QT_TRANSLATE_NOOP("snpln", "%1, three times"), {std::move(run)});
-    runs.push_back(std::move(run));
+    phrase = std::move(run);
     i += times;
   }
-  Phrase phrase = runs.empty() ? Phrase{} : runs.front();
-  for (std::size_t i = 1; i < runs.size(); ++i)
-    phrase = say(QT_TRANSLATE_NOOP("snpln", "%1, then %2"),
-                 {std::move(phrase), runs[i]});
   return phrase;
 }
 

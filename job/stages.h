@@ -32,8 +32,8 @@ namespace snpln::job {
 using EngineState =
     std::variant<std::monostate, engine::RecodeState, engine::CaseState,
                  engine::ExclusionState, engine::OptimizeState,
-                 engine::EmptyLineState, engine::LineEndState,
-                 engine::BomState, engine::RepairState>;
+                 engine::EmptyLineState, engine::LineEndState, engine::BomState,
+                 engine::RepairState>;
 
 // One step of the engine over its stream (Finished at once for none).
 engine::StepResult stepEngine(engine::SliceStream &stream, EngineState &state);
