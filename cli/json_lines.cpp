@@ -270,7 +270,8 @@ std::string jsonOfReport(const job::JobReport &r) {
     field(out, "substitutions", std::to_string(r.substituted));
   if (failed || outcome == "canceled")
     field(out, "error", jsonString(reasonName(id)));
-  if (id == MessageId::Converted && r.repairChain) {
+  if (r.repairChain &&
+      (id == MessageId::Converted || id == MessageId::HasCoding)) {
     // The layers innermost first, each [written, read].
     std::string chain = "[";
     for (std::size_t i = 0; i < r.repairChain->count; ++i) {
@@ -284,7 +285,8 @@ std::string jsonOfReport(const job::JobReport &r) {
     std::string repair = "{\"chain\":" + chain + "]";
     if (r.linesRepaired)
       repair += ",\"lines\":" + std::to_string(*r.linesRepaired);
-    field(out, "repair", repair + "}");
+    // A detection notes the chain a repair would undo.
+    field(out, id == MessageId::HasCoding ? "garbled" : "repair", repair + "}");
   }
   if (r.offset)
     field(out, "offset", std::to_string(*r.offset));

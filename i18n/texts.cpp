@@ -357,6 +357,22 @@ Phrase messageText(const job::Message &m) {
   return text;
 }
 
+namespace {
+
+// A detection, with a note where the file reads as garbled.
+Phrase detectionText(const job::JobReport &r) {
+  Phrase text = messageText(r.message);
+  if (r.message.id != MessageId::HasCoding || !r.repairChain)
+    return text;
+  return join({std::move(text),
+               say(QT_TRANSLATE_NOOP("snpln", "looks like %1: --repair "
+                                              "undoes it"),
+                   {chainPhrase(*r.repairChain)})},
+              "; ");
+}
+
+} // namespace
+
 Lines messageLines(const std::string &path, const job::Message &message) {
   if (message.id == MessageId::EmptyExclude)
     return {messageText(message),
@@ -367,6 +383,8 @@ Lines messageLines(const std::string &path, const job::Message &message) {
 }
 
 Lines reportLines(const job::JobReport &r) {
+  if (r.message.id == MessageId::HasCoding && r.repairChain)
+    return {name(r.path), detectionText(r)};
   if (r.message.id != MessageId::Converted)
     return messageLines(r.path, r.message);
   if (r.dryRun)
@@ -379,7 +397,7 @@ namespace {
 // The line of a job's end, without where its result went.
 Phrase reportLineOnly(const job::JobReport &r) {
   if (r.message.id != MessageId::Converted)
-    return messageText(r.message);
+    return detectionText(r);
   const Phrase head =
       !r.dryRun ? successHead(r.operation)
       : r.operation == OperationCode::Repair

@@ -586,6 +586,7 @@ FileReport FileRun::go() {
     operation.from = setup.from;
     operation.detected = setup.detected;
     operation.substituted = setup.substituted;
+    operation.repairChain = setup.garbled;
     kinds[i] = setup.kind;
     switch (setup.kind) {
     case StageKind::Fails:

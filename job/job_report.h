@@ -44,7 +44,8 @@ struct JobReport {
   engine::BomChange bom = engine::BomChange::Add;
   // Repair: the chain of wrong readings undone (for a repair line by line,
   // the one that undid most lines of the sample), and whether it went line
-  // by line, with the lines it repaired.
+  // by line, with the lines it repaired. Detection of a UTF-8 file that
+  // reads as garbled: the chain a repair would undo.
   std::optional<engine::RepairChain> repairChain;
   std::optional<std::uint64_t> linesRepaired;
   // A failure at a place in the file: the byte offset (from 0).

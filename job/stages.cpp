@@ -311,6 +311,12 @@ StageSetup settleDetect(OperationCode, const StageInput &in) {
   setup.message.page = *in.page;
   setup.result = JobResult::Done;
   setup.from = *in.page;
+  // A UTF-8 file, as it is: whether it reads as garbled.
+  if (*in.page == CodePage::Utf8 && in.readsFile && in.file) {
+    const engine::RepairPlan plan = engine::decideRepairOfStream(*in.file);
+    if (plan.mode != engine::RepairMode::None && plan.chainCount > 0)
+      setup.garbled = plan.chain();
+  }
   return setup;
 }
 

@@ -77,6 +77,9 @@ struct StageSetup {
   CodePage from = CodePage::Auto;
   bool detected = false;
   std::uint64_t substituted = 0;
+  // Detection of a UTF-8 file that reads as garbled: the chain --repair
+  // would undo.
+  std::optional<engine::RepairChain> garbled;
   // Detection whose page no stage could tell beforehand: it reads the
   // chain's output instead.
   bool readsOutput = false;
