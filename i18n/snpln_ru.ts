@@ -1119,6 +1119,10 @@
         <source>%1, then as %2</source>
         <translation>%1, затем как %2</translation>
     </message>
+    <message>
+        <source>looks like %1: --repair undoes it</source>
+        <translation>похоже на %1: --repair это исправит</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

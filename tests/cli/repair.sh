@@ -50,3 +50,6 @@ iconv -f cp1251 -t utf-8 one.txt
 "$SNPLN" --json --repair -t koi clean.txt
 "$SNPLN" -d --repair one.txt
 echo "status $?"
+# Detection notes a UTF-8 file that reads as garbled, and changes nothing.
+"$SNPLN" -d three.txt.orig mixed.txt.orig clean.txt.orig win.txt
+"$SNPLN" --json -d two.txt.orig clean.txt.orig

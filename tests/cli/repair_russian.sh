@@ -19,6 +19,7 @@ open('mixed.txt', 'wb').write(b''.join(
     read_as(l.encode(), 'cp1251') if i % 2 else l.encode()
     for i, l in enumerate(lines)))
 PY
+LC_ALL=ru_RU.UTF-8 "$SNPLN" -d two.txt clean.txt
 LC_ALL=ru_RU.UTF-8 "$SNPLN" -n --repair one.txt two.txt three.txt clean.txt win.txt mixed.txt
 LC_ALL=ru_RU.UTF-8 "$SNPLN" -v --repair one.txt mixed.txt
 echo "status $?"
