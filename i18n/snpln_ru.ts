@@ -1123,6 +1123,10 @@
         <source>looks like %1: --repair undoes it</source>
         <translation>похоже на %1: --repair это исправит</translation>
     </message>
+    <message>
+        <source>The text at line %2, column %3 (byte %1) cannot be repaired: the file is left as it was</source>
+        <translation>Текст в строке %2, столбце %3 (байт %1) исправить нельзя: файл оставлен как был</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

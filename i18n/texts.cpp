@@ -315,8 +315,17 @@ Phrase messageText(const job::Message &m) {
   case MessageId::RecodeFirst:
     text = say(sourceText(m.id), {literal(codingName(m.page))});
     break;
-  case MessageId::LineTooLong:
   case MessageId::CannotRepair:
+    text = m.place
+               ? say(QT_TRANSLATE_NOOP("snpln",
+                                       "The text at line %2, column %3 (byte "
+                                       "%1) cannot be repaired: the file is "
+                                       "left as it was"),
+                     {number(m.number), number(m.place->line),
+                      number(m.place->column)})
+               : say(sourceText(m.id), {number(m.number)});
+    break;
+  case MessageId::LineTooLong:
   case MessageId::InvalidUtf16:
   case MessageId::OddUtf16Length:
     text = say(sourceText(m.id), {number(m.number)});

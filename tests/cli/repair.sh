@@ -53,3 +53,18 @@ echo "status $?"
 # Detection notes a UTF-8 file that reads as garbled, and changes nothing.
 "$SNPLN" -d three.txt.orig mixed.txt.orig clean.txt.orig win.txt
 "$SNPLN" --json -d two.txt.orig clean.txt.orig
+# A character the chain found cannot undo, past the sample: the file fails
+# and keeps every byte.
+python3 - <<'PY'
+import codecs
+codecs.register_error('c1', lambda e: (chr(e.object[e.start]), e.start + 1))
+line = 'Привет, мир! Это проверка починки испорченного текста.\n'
+garbled = line.encode().decode('cp1251', errors='c1')
+open('bad.txt', 'wb').write(
+    (garbled * 200 + 'Р’С‚РѕСЂР°СЏ 中 СЃС‚СЂРѕРєР°\n').encode())
+PY
+cp bad.txt bad.orig
+"$SNPLN" --repair --upper bad.txt
+echo "status $?"
+cmp -s bad.txt bad.orig && echo "bad.txt as it was"
+"$SNPLN" --json --repair bad.txt
