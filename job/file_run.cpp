@@ -565,8 +565,12 @@ FileReport FileRun::go() {
 
   auto chain = std::make_unique<StageChain>(std::move(file));
   const std::size_t count = plan_.operations.size();
-  std::vector<StageKind> kinds(count, StageKind::LeftOut);
-  std::vector<std::optional<CodePage>> settledAfter(count);
+  // How each stage settled, and the page it hands on.
+  struct Settled {
+    StageKind kind = StageKind::LeftOut;
+    std::optional<CodePage> after;
+  };
+  std::vector<Settled> settled(count);
   std::optional<std::size_t> readsOutput;
   bool readsFile = true;
   for (std::size_t i = 0; i < count; ++i) {
@@ -587,7 +591,7 @@ FileReport FileRun::go() {
     operation.detected = setup.detected;
     operation.substituted = setup.substituted;
     operation.repairChain = setup.garbled;
-    kinds[i] = setup.kind;
+    settled[i].kind = setup.kind;
     switch (setup.kind) {
     case StageKind::Fails:
       fail(i, setup.message, setup.result);
@@ -605,7 +609,7 @@ FileReport FileRun::go() {
       readsFile = false;
       break;
     }
-    settledAfter[i] = setup.pageAfter;
+    settled[i].after = setup.pageAfter;
     page = setup.pageAfter;
   }
   if (chain->empty()) {
@@ -670,7 +674,7 @@ FileReport FileRun::go() {
     const OperationCode op = plan_.operations[i];
     const StageRow &row = stageOf(op);
     JobReport &operation = report_.operations[i];
-    if (kinds[i] == StageKind::Runs) {
+    if (settled[i].kind == StageKind::Runs) {
       const EngineState &state = chain->engine(stage++);
       operation.result = JobResult::Done;
       operation.message = Message(MessageId::Converted);
@@ -679,8 +683,8 @@ FileReport FileRun::go() {
         operation.result = JobResult::Skipped;
         operation.message = Message(MessageId::Identical);
       }
-      after = row.pageAfterRun(state, settledAfter[i], after);
-    } else if (kinds[i] == StageKind::Reports && i > 0) {
+      after = row.pageAfterRun(state, settled[i].after, after);
+    } else if (settled[i].kind == StageKind::Reports && i > 0) {
       // Detection reports the page the stages before it left.
       std::optional<CodePage> seen = after;
       if (i == readsOutput)
@@ -692,7 +696,7 @@ FileReport FileRun::go() {
       operation.from = setup.from;
       after = seen;
     } else {
-      after = settledAfter[i];
+      after = settled[i].after;
     }
   }
   if (!identical) {
