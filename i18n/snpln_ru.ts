@@ -1127,6 +1127,10 @@
         <source>The text at line %2, column %3 (byte %1) cannot be repaired: the file is left as it was</source>
         <translation>Текст в строке %2, столбце %3 (байт %1) исправить нельзя: файл оставлен как был</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; becomes &quot;%2&quot;</source>
+        <translation>«%1» станет «%2»</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

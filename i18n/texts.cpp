@@ -431,8 +431,16 @@ Phrase reportLineOnly(const job::JobReport &r) {
   }
   if (detail.empty())
     return withSubstitutions(head, r);
-  if (r.operation == OperationCode::Repair)
-    return join({head, detail}, ": ");
+  if (r.operation == OperationCode::Repair) {
+    Phrase line = join({head, detail}, ": ");
+    // A dry run shows a piece of what it would repair.
+    if (r.dryRun && !r.excerptBefore.empty())
+      line = join({std::move(line),
+                   say(QT_TRANSLATE_NOOP("snpln", "\"%1\" becomes \"%2\""),
+                       {literal(r.excerptBefore), literal(r.excerptAfter)})},
+                  "; ");
+    return line;
+  }
   const bool counted = r.operation == OperationCode::Exclude ||
                        r.operation == OperationCode::DeleteEmpty;
   // The empty-line head ends in its own comma.

@@ -591,6 +591,8 @@ FileReport FileRun::go() {
     operation.detected = setup.detected;
     operation.substituted = setup.substituted;
     operation.repairChain = setup.garbled;
+    operation.excerptBefore = std::move(setup.excerptBefore);
+    operation.excerptAfter = std::move(setup.excerptAfter);
     settled[i].kind = setup.kind;
     switch (setup.kind) {
     case StageKind::Fails:

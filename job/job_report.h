@@ -48,6 +48,10 @@ struct JobReport {
   // reads as garbled: the chain a repair would undo.
   std::optional<engine::RepairChain> repairChain;
   std::optional<std::uint64_t> linesRepaired;
+  // Repair: a short piece of the text as it was and as repaired (UTF-8,
+  // control characters shown as U+FFFD); empty when there is none.
+  std::string excerptBefore;
+  std::string excerptAfter;
   // A failure at a place in the file: the byte offset (from 0).
   std::optional<std::uint64_t> offset;
   // The same place as a line and a column, both from 1 (see

@@ -1,6 +1,8 @@
 #include "job/stages.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 #include "engine/typed_text.h"
 #include "engine/utf16.h"
@@ -320,6 +322,61 @@ StageSetup settleDetect(OperationCode, const StageInput &in) {
   return setup;
 }
 
+// The bytes of the excerpts a repair reports, at most.
+constexpr std::size_t kExcerptBytes = 120;
+constexpr std::size_t kExcerptLines = 8;
+
+// UTF-8 text to show: control characters (C0 but TAB, C1) as U+FFFD.
+std::string shown(const std::string &text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x20 && b != '\t') {
+      out += "\xEF\xBF\xBD";
+    } else if (b == 0xC2 && i + 1 < text.size() &&
+               static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// The first of the head's first lines that the plan changes, cut after a
+// blank within kExcerptBytes, before and after.
+void takeExcerpt(const engine::RepairPlan &plan, const StageInput &in,
+                 StageSetup &setup) {
+  if (!in.head)
+    return;
+  const auto *text = reinterpret_cast<const char *>(in.head);
+  const std::string_view head(text, in.headSize);
+  std::size_t at = 0;
+  for (std::size_t n = 0; n < kExcerptLines && at < head.size(); ++n) {
+    std::size_t end = head.find('\n', at);
+    if (end == std::string_view::npos)
+      end = head.size();
+    std::string_view line = head.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == '\r')
+      line.remove_suffix(1);
+    if (line.size() > kExcerptBytes) {
+      const std::size_t blank = line.rfind(' ', kExcerptBytes);
+      if (blank == std::string_view::npos || blank == 0)
+        continue;
+      line = line.substr(0, blank);
+    }
+    const engine::RepairOutcome repaired = engine::applyRepair(
+        plan, reinterpret_cast<const std::uint8_t *>(line.data()), line.size());
+    if (repaired.fault != engine::UndoFault::None || repaired.text == line)
+      continue;
+    setup.excerptBefore = shown(std::string(line));
+    setup.excerptAfter = shown(repaired.text);
+    return;
+  }
+}
+
 // The repair decides on a sample of the file itself, so it comes first:
 // what it hands on is UTF-8, the page of the text that was garbled, and no
 // later stage detects again.
@@ -339,7 +396,9 @@ StageSetup settleRepair(OperationCode, const StageInput &in) {
   }
   if (plan.mode == engine::RepairMode::None || plan.chainCount == 0)
     return leftOut(MessageId::NotGarbled, in.page);
-  return runs<engine::RepairState>(CodePage::Utf8, plan);
+  StageSetup setup = runs<engine::RepairState>(CodePage::Utf8, plan);
+  takeExcerpt(plan, in, setup);
+  return setup;
 }
 
 void repairFacts(const EngineState &state, JobReport &report) {

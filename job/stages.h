@@ -80,6 +80,10 @@ struct StageSetup {
   // Detection of a UTF-8 file that reads as garbled: the chain --repair
   // would undo.
   std::optional<engine::RepairChain> garbled;
+  // Repair: the first line of the head it changes, cut short, before and
+  // after (UTF-8); empty when there is none.
+  std::string excerptBefore;
+  std::string excerptAfter;
   // Detection whose page no stage could tell beforehand: it reads the
   // chain's output instead.
   bool readsOutput = false;

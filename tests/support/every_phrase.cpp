@@ -119,6 +119,11 @@ std::vector<std::pair<std::string, i18n::Phrase>> everyPhrase() {
           "repair " + std::to_string(c) + " lines " + std::to_string(lines);
       add(label + " line 2", i18n::reportLines(r).line2);
       add(label + " report", i18n::reportLine(r));
+      r.dryRun = true;
+      r.excerptBefore = "\xD0\xA0\xD1\x9F";
+      r.excerptAfter = "\xD0\x9F";
+      add(label + " dry", i18n::reportLine(r));
+      r.dryRun = false;
       r.message = job::Message(MessageId::HasCoding);
       r.message.page = CodePage::Utf8;
       r.operation = OperationCode::Detect;
