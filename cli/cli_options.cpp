@@ -292,6 +292,12 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
           "A character the target page cannot hold (in --to, in --with) "
           "becomes its closest equivalent: quotes \", dashes -, ... for the "
           "ellipsis, No for the numero sign, else ?")));
+  app.add_flag(
+      "--strict", o.strict,
+      said(QT_TRANSLATE_NOOP(
+          "snpln-cli", "Refuse a file with a character the target page cannot "
+                       "hold instead of writing a fill byte: it fails at that "
+                       "character and stays as it was")));
   auto *backup = app.add_flag(
       "-b,--backup", o.backup,
       said(QT_TRANSLATE_NOOP(

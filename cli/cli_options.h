@@ -64,6 +64,7 @@ struct CliOptions {
   bool keepDate = false;
   // A character the target page cannot hold becomes its closest equivalent.
   bool substitute = false;
+  bool strict = false;
   // Every line end made this one, right after the recoding.
   std::optional<engine::LineEnd> lineEnds;
   // A UTF-8 file's byte order mark added or removed, right after the

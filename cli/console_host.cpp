@@ -10,6 +10,7 @@
 #include "cli/json_lines.h"
 #include "cli/output_file.h"
 #include "cli/standard_input.h"
+#include "job/stages.h"
 
 namespace snpln::cli {
 
@@ -157,7 +158,21 @@ void ConsoleHost::fileFinished(const job::FileTask &task,
   }
   if (failed || (!options_.verbose && !options_.dryRun)) {
     for (const job::JobReport &shown : end.shown)
-      print(failedJob(shown.result), i18n::reportLines(withOutput(shown)));
+      print(failedJob(shown.result),
+            i18n::reportLines(withOutput(shown), true));
+    if (failed)
+      return;
+    // Characters sent to a fill byte are never silent: a file whose
+    // outcome is not shown says so on a line of its own.
+    for (const job::JobReport &operation : report.operations) {
+      const bool shown = std::any_of(
+          end.shown.begin(), end.shown.end(), [&](const job::JobReport &r) {
+            return r.operation == operation.operation;
+          });
+      if (job::isRecoding(operation.operation) && operation.filled > 0 &&
+          !shown)
+        print(false, i18n::reportLines(withOutput(operation), true));
+    }
     return;
   }
   // One line per operation; the backup and the output are named once.
@@ -169,7 +184,7 @@ void ConsoleHost::fileFinished(const job::FileTask &task,
       operation.output.reset();
     }
     named = named || operation.backup || operation.succeeded();
-    print(false, task.location.path(), say(i18n::reportLine(operation)));
+    print(false, task.location.path(), say(i18n::reportLine(operation, true)));
   }
 }
 
@@ -231,6 +246,7 @@ batch::RunPlan planOf(const CliOptions &o) {
   p.takeHidden = o.hidden;
   p.keepDate = o.keepDate;
   p.substitute = o.substitute;
+  p.strict = o.strict;
   p.lineEnd = o.lineEnds.value_or(engine::LineEnd::Lf);
   p.bom = o.bom.value_or(engine::BomChange::Add);
   p.backupSuffix = o.backup ? o.backupSuffix : std::string();

@@ -268,6 +268,9 @@ std::string jsonOfReport(const job::JobReport &r) {
     field(out, "hits", std::to_string(*r.hits));
   if (id == MessageId::Converted && r.substituted > 0)
     field(out, "substitutions", std::to_string(r.substituted));
+  // Also where the bytes came out as they were (identical).
+  if (!failed && r.filled > 0)
+    field(out, "filled", std::to_string(r.filled));
   if (failed || outcome == "canceled")
     field(out, "error", jsonString(reasonName(id)));
   if (r.repairChain &&

@@ -286,6 +286,52 @@ StepResult utf16Step(SliceStream &job, RecodeState &state) {
   return StepResult::Continue;
 }
 
+// UTF-8 to UTF-8: the bytes of whole characters pass as they are, the
+// first invalid one is a fault at its offset; a sequence cut by the end of
+// the slice comes again at the front of the next one.
+StepResult checkStep(SliceStream &job, RecodeState &state) {
+  const std::uint8_t *in = job.slice;
+  const std::size_t count = job.bytesRead;
+  const bool last = job.processed + count >= job.fileSize;
+  std::size_t i = 0;
+  while (i < count) {
+    if (i + 8 <= count) {
+      std::uint64_t v;
+      std::memcpy(&v, in + i, 8);
+      if ((v & kHighBits) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    if (in[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    const Utf8Char c = decodeUtf8(in + i, count - i);
+    if (c.status == Utf8Status::Incomplete && !last)
+      break;
+    if (c.status != Utf8Status::Ok) {
+      state.fault = RecodeFault::InvalidUtf8;
+      state.faultOffset = job.processed + i;
+      return StepResult::BadText;
+    }
+    i += c.length;
+  }
+  job.slicePos = i;
+  job.processed += i;
+  return job.writeAll(in, i) ? StepResult::Continue : StepResult::WriteFailed;
+}
+
+// The offset in `bytes` of the first byte whose character the target
+// lacks, or `count`.
+std::size_t firstFilled(const std::uint8_t *bytes, std::size_t count,
+                        const ByteFlags &noEquivalent) {
+  std::size_t i = 0;
+  while (i < count && !noEquivalent[bytes[i]])
+    ++i;
+  return i;
+}
+
 StepResult encodeStep(SliceStream &job, RecodeState &state) {
   const std::size_t count = job.bytesRead;
   std::uint8_t *out = job.outputSpace(3 * count + 8);
@@ -338,8 +384,9 @@ const std::uint32_t *pairTableOf(CodePage from, CodePage to,
 
 } // namespace
 
-RecodeState::RecodeState(CodePage from, CodePage to, bool substituting)
-    : source(from), target(to), substitute(substituting),
+RecodeState::RecodeState(CodePage from, CodePage to, bool substituting,
+                         bool strictly)
+    : source(from), target(to), substitute(substituting), strict(strictly),
       map(makeRecodeMap(from, to)), noEquivalent(noEquivalentBytes(from, to)) {
   if (isUtf16Recoding(from, to)) {
     utf16 = utf16ConverterFor(from, to);
@@ -359,6 +406,8 @@ RecodeState::RecodeState(CodePage from, CodePage to, bool substituting)
     }
     return;
   }
+  if (from == CodePage::Utf8 && to == CodePage::Utf8)
+    return;
   if (from == CodePage::Utf8 && isSingleBytePage(to)) {
     targetBytes = &bytesOf(to);
     pairDecode = pairDecodeTableOf(to);
@@ -383,10 +432,19 @@ StepResult recodeSlice(SliceStream &job, RecodeState &state) {
   if (state.targetBytes)
     return decodeStep(job, state);
   if (state.target == CodePage::Utf8)
-    return encodeStep(job, state);
+    return state.source == CodePage::Utf8 ? checkStep(job, state)
+                                          : encodeStep(job, state);
 
   std::uint8_t *bytes = job.slice;
   const std::size_t count = job.bytesRead;
+  if (state.strict && !state.substitute && state.pairMap) {
+    const std::size_t at = firstFilled(bytes, count, state.noEquivalent);
+    if (at < count) {
+      state.fault = RecodeFault::Unrepresentable;
+      state.faultOffset = job.processed + at;
+      return StepResult::BadText;
+    }
+  }
   if (state.substitute && state.pairMap) {
     // Byte by byte: a substitute may be longer than its byte.
     std::uint8_t *out = job.outputSpace(kMaxSubstitute * count);

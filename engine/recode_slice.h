@@ -17,6 +17,13 @@
 //
 // With UTF-16 on either side each character goes through its code
 // (engine/utf16_recode.h).
+//
+// From UTF-8 to UTF-8 the bytes are checked, not changed: the output is
+// the input, and invalid UTF-8 stops the job at its first byte, as it
+// would going to any other page.
+//
+// Strict: between single-byte pages a character the target lacks stops
+// the job (Unrepresentable at its byte) instead of going to a fill byte.
 #pragma once
 
 #include <array>
@@ -42,10 +49,14 @@ enum class RecodeFault : std::uint8_t {
 struct RecodeState {
   // With `substitute`, a character the target cannot hold becomes its
   // substitute (engine/substitutes.h) instead of a fill byte or a fault.
-  RecodeState(CodePage source, CodePage target, bool substitute = false);
+  RecodeState(CodePage source, CodePage target, bool substitute = false,
+              bool strict = false);
   CodePage source;
   CodePage target;
   bool substitute = false;
+  // Without `substitute`: a character the target lacks is a fault, not a
+  // fill.
+  bool strict = false;
   // How many characters became their substitute so far.
   std::uint64_t substituted = 0;
   // Between single-byte pages with `substitute`: the substitute of each

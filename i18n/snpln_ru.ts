@@ -1131,6 +1131,10 @@
         <source>&quot;%1&quot; becomes &quot;%2&quot;</source>
         <translation>«%1» станет «%2»</translation>
     </message>
+    <message>
+        <source>--substitute writes look-alikes</source>
+        <translation>--substitute пишет похожие символы</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>
@@ -1399,6 +1403,10 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
     <message>
         <source>no operation chosen: give --detect, --repair, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize or --delete-empty</source>
         <translation>операция не выбрана: укажите --detect, --repair, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize или --delete-empty</translation>
+    </message>
+    <message>
+        <source>Refuse a file with a character the target page cannot hold instead of writing a fill byte: it fails at that character and stays as it was</source>
+        <translation>Отказываться от файла с символом, которого нет в целевой странице, вместо записи байта-заполнителя: обработка файла прерывается на этом символе, и он остаётся как был</translation>
     </message>
 </context>
 <context>

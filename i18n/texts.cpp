@@ -207,6 +207,27 @@ Phrase withSubstitutions(Phrase line, const job::JobReport &r) {
   return line;
 }
 
+// A recoding's line with the count of characters that went to a fill
+// byte after it, and with `hints` what would have written them otherwise.
+Phrase withFills(Phrase line, const job::JobReport &r, bool hints) {
+  if (r.filled == 0)
+    return line;
+  Phrase count =
+      r.filled == 1
+          ? say(QT_TRANSLATE_NOOP(
+                "snpln", "1 character had no equivalent in the target page"))
+          : say(QT_TRANSLATE_NOOP("snpln", "%1 characters had no "
+                                           "equivalent in the target "
+                                           "page"),
+                {number(r.filled)});
+  if (hints)
+    count = join(
+        {std::move(count),
+         say(QT_TRANSLATE_NOOP("snpln", "--substitute writes look-alikes"))},
+        "; ");
+  return join({std::move(line), std::move(count)}, "; ");
+}
+
 // The first line of a success, by operation.
 Phrase successHead(OperationCode op) {
   switch (op) {
@@ -391,22 +412,27 @@ Lines messageLines(const std::string &path, const job::Message &message) {
   return {name(path), messageText(message)};
 }
 
-Lines reportLines(const job::JobReport &r) {
+Lines reportLines(const job::JobReport &r, bool hints) {
   if (r.message.id == MessageId::HasCoding && r.repairChain)
     return {name(r.path), detectionText(r)};
+  // Characters that went to a fill byte are named with their file, also
+  // where the bytes came out as they were.
+  if (isRecode(r.operation) && r.filled > 0)
+    return {name(r.path), reportLine(r, hints)};
   if (r.message.id != MessageId::Converted)
     return messageLines(r.path, r.message);
   if (r.dryRun)
-    return {name(r.path), reportLine(r)};
+    return {name(r.path), reportLine(r, hints)};
   return {successHead(r.operation), successDetail(r, true)};
 }
 
 namespace {
 
 // The line of a job's end, without where its result went.
-Phrase reportLineOnly(const job::JobReport &r) {
+Phrase reportLineOnly(const job::JobReport &r, bool hints) {
   if (r.message.id != MessageId::Converted)
-    return detectionText(r);
+    return isRecode(r.operation) ? withFills(messageText(r.message), r, hints)
+                                 : detectionText(r);
   const Phrase head =
       !r.dryRun ? successHead(r.operation)
       : r.operation == OperationCode::Repair
@@ -414,20 +440,7 @@ Phrase reportLineOnly(const job::JobReport &r) {
           : say(QT_TRANSLATE_NOOP("snpln", "would be converted"));
   const Phrase detail = successDetail(r, false);
   if (isRecode(r.operation)) {
-    Phrase line = withSubstitutions(join({head, detail}, " "), r);
-    if (r.filled == 1)
-      return join({line, say(QT_TRANSLATE_NOOP(
-                             "snpln", "1 character had no equivalent in "
-                                      "the target page"))},
-                  "; ");
-    if (r.filled > 1)
-      return join(
-          {line, say(QT_TRANSLATE_NOOP("snpln", "%1 characters had no "
-                                                "equivalent in the target "
-                                                "page"),
-                     {number(r.filled)})},
-          "; ");
-    return line;
+    return withFills(withSubstitutions(join({head, detail}, " "), r), r, hints);
   }
   if (detail.empty())
     return withSubstitutions(head, r);
@@ -451,8 +464,8 @@ Phrase reportLineOnly(const job::JobReport &r) {
 
 } // namespace
 
-Phrase reportLine(const job::JobReport &r) {
-  Phrase line = reportLineOnly(r);
+Phrase reportLine(const job::JobReport &r, bool hints) {
+  Phrase line = reportLineOnly(r, hints);
   if (r.backup)
     line = join({std::move(line),
                  say(QT_TRANSLATE_NOOP("snpln", "the original kept as %1"),

@@ -38,12 +38,15 @@ struct Lines {
 // none): the name over the message, or the message's own two lines.
 Lines messageLines(const std::string &name, const job::Message &message);
 // A job's end as its window shows it: the success lines of its operation,
-// or the path over the message.
-Lines reportLines(const job::JobReport &report);
+// or the path over the message; a dry run, and a recoding that sent
+// characters to a fill byte, the path over reportLine().
+Lines reportLines(const job::JobReport &report, bool hints = false);
 // A job's end as one line after its path: "File(s) successfully converted
 // from ''Koi'' to ''Win1251''", a dry run's "would be converted ...", or
-// the message.
-Phrase reportLine(const job::JobReport &report);
+// the message; after a recoding's, the characters it sent to a fill byte.
+// `hints`: the command line's, which names the option that writes
+// look-alikes instead.
+Phrase reportLine(const job::JobReport &report, bool hints = false);
 
 Phrase statusText(const batch::Status &status);
 Phrase promptText(batch::PromptKind kind);

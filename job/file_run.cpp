@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/code_page_chars.h"
 #include "engine/detect_code_page.h"
 #include "engine/text_position.h"
 #include "job/stage_chain.h"
@@ -245,6 +246,8 @@ void FileRun::fail(std::size_t at, const Message &message, JobResult result) {
   for (JobReport &operation : report_.operations) {
     operation.result = result;
     operation.message = message;
+    // Nothing was written: no character went to a fill byte.
+    operation.filled = 0;
   }
   JobReport &failed = report_.operations[at];
   // A failure at a place in the file names the place.
@@ -349,13 +352,17 @@ void FileRun::placeFault(Message &fault, CodePage source) {
     at += got;
   }
   fault.place = counter.position();
-  if (fault.id != MessageId::Unrepresentable ||
-      encoding != engine::TextEncoding::Utf8)
+  if (fault.id != MessageId::Unrepresentable)
     return;
   std::uint8_t head[4];
   std::size_t have = 0;
-  if (input_->readAt(at, head, sizeof head, have))
+  if (!input_->readAt(at, head, sizeof head, have) || have == 0)
+    return;
+  if (encoding == engine::TextEncoding::Utf8)
     fault.character = engine::utf8CharacterAt(head, have);
+  else if (engine::isSingleBytePage(source))
+    // A strict recoding between single-byte pages: the byte's character.
+    fault.character = engine::charsOf(source)[head[0]];
 }
 
 Message FileRun::badText(const EngineState &state) {
@@ -531,8 +538,15 @@ FileReport FileRun::go() {
   engine::SliceStream file(input_.get(), nullptr, original_.size,
                            plan_.sliceSize);
   const engine::DetectDepth depth = detectDepth();
-  const engine::Detection found = engine::detectStream(file, depth);
+  engine::Detection found = engine::detectStream(file, depth);
   std::optional<CodePage> known = task_.page;
+  if (!known && p.sourceCodePage == CodePage::Auto &&
+      found.unmarkedUtf16 != CodePage::Auto) {
+    // UTF-16 without a byte order mark: its zero bytes are text, in the
+    // byte order detection read, as with a mark.
+    found.kind = engine::TextKind::Text;
+    found.page = found.unmarkedUtf16;
+  }
   if (!known && p.sourceCodePage != CodePage::Auto)
     known = p.sourceCodePage;
   // A file known to be UTF-16 is text, zero bytes and all; one opening

@@ -107,6 +107,10 @@ struct RunParameters {
   // cannot hold becomes its closest equivalent; without it a UTF-8 source
   // fails and a single-byte one takes the fill byte.
   bool substitute = false;
+  // Without `substitute`: a recoding between single-byte pages that would
+  // send a character to a fill byte fails the file instead (at that
+  // character), which stays as it was.
+  bool strict = false;
   // The line end the LineEnds operation writes.
   engine::LineEnd lineEnd = engine::LineEnd::Lf;
   // What the Bom operation does to a text's byte order mark.

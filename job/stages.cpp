@@ -144,14 +144,16 @@ StageSetup settleRecode(OperationCode, const StageInput &in) {
     // them: the text is recoded all the same.
     source = CodePage::Win;
   }
-  bool same = source == target;
+  // UTF-8 to UTF-8 is checked all the same: a UTF-8 file with stray bytes
+  // fails at the first of them, as it would going to any other page.
+  bool same = source == target && source != CodePage::Utf8;
   if (engine::isUtf16Page(source)) {
     source = utf16Order(source, in);
     same = sameUtf16(source, target, in);
   }
-  StageSetup setup =
-      same ? leftOut(MessageId::SameCoding, source)
-           : runs<engine::RecodeState>(target, source, target, p.substitute);
+  StageSetup setup = same ? leftOut(MessageId::SameCoding, source)
+                          : runs<engine::RecodeState>(target, source, target,
+                                                      p.substitute, p.strict);
   setup.from = source;
   setup.detected = in.detected;
   return setup;
@@ -161,6 +163,11 @@ void recodeFacts(const EngineState &state, JobReport &report) {
   if (const auto *recode = std::get_if<engine::RecodeState>(&state)) {
     report.filled = recode->filled;
     report.substituted = recode->substituted;
+    // Checked, not recoded: the file was in the target page already.
+    if (recode->source == CodePage::Utf8 && recode->target == CodePage::Utf8) {
+      report.result = JobResult::Skipped;
+      report.message = Message(MessageId::SameCoding);
+    }
   }
 }
 

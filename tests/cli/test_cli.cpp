@@ -960,7 +960,7 @@ TEST_F(CliTest, VerboseAndQuiet) {
   dir.write("t/q.txt", quoted);
   const auto filled = run({"-v", "-n", "-t", "dos", "t/q.txt"});
   const auto note = " ''Dos''; 4 characters had no equivalent in the target "
-                    "page\n";
+                    "page; --substitute writes look-alikes\n";
   EXPECT_EQ(filled.out, "t/q.txt: would be converted from ''Win1251'' to" +
                             std::string(note));
   EXPECT_EQ(dir.read("t/q.txt"), quoted);
@@ -975,7 +975,8 @@ TEST_F(CliTest, VerboseAndQuiet) {
   const auto single = run({"-v", "-t", "koi", "t/q.txt"});
   EXPECT_EQ(single.out, "t/q.txt: File(s) successfully converted from "
                         "''Win1251'' to ''Koi8''; 1 character had no "
-                        "equivalent in the target page\n");
+                        "equivalent in the target page; --substitute writes "
+                        "look-alikes\n");
 }
 
 // Sets the interrupt flag when the job has read `after` bytes, as Ctrl-C

@@ -36,8 +36,32 @@ hex plain.txt
 "$SNPLN" -t utf8 lone.txt odd.txt
 echo "status $?"
 "$SNPLN" --json -t utf8 lone.txt odd.txt
-# Without its mark, UTF-16 is not detected: its zero bytes make it no text.
+# Without its mark, UTF-16 is detected in its byte order all the same (le.txt
+# is big-endian without a mark by now), and case asks for a recoding first.
 "$SNPLN" --upper le.txt
+echo "status $?"
+# Unmarked either way: detected, recoded like marked UTF-16; the output has a
+# mark only where the target or --bom puts one; a page named keeps it no text.
+printf '\037\004\100\004\070\004\062\004\065\004\102\004\n\000' >ule.txt
+printf '\004\037\004\100\004\070\004\062\004\065\004\102\000\n' >ube.txt
+cp ule.txt ule2.txt; cp ule.txt ule3.txt; cp ube.txt ube2.txt
+"$SNPLN" -d ule.txt ube.txt
+"$SNPLN" --json -d ule.txt ube.txt
+"$SNPLN" -v -t utf8 ule.txt ube.txt
+hex ule.txt
+hex ube.txt
+"$SNPLN" -v -t win ule2.txt
+"$SNPLN" -v -t koi ube2.txt
+hex ule2.txt
+hex ube2.txt
+"$SNPLN" -v -t utf8 --bom add ule3.txt
+hex ule3.txt
+cp le.txt ube3.txt
+"$SNPLN" -v -t utf16be ube3.txt
+"$SNPLN" -v -t utf16 ube3.txt
+hex ube3.txt
+printf '\000\101\004\037' >ube4.txt
+"$SNPLN" -v -f win -t utf8 ube4.txt
 echo "status $?"
 # With it, case asks for a recoding first; line ends are UTF-16 units.
 printf '\377\376\037\004\n\000' >marked.txt

@@ -116,6 +116,54 @@ TEST(RecodeSlice, StreamingEqualsWholeBufferForEverySliceSize) {
       }
 }
 
+// Strict: the first byte whose character the target lacks stops the job
+// at its offset; a text without one comes out as without strict; with
+// --substitute there is nothing to refuse.
+TEST(RecodeSlice, StrictStopsAtTheFirstCharacterTheTargetLacks) {
+  unsigned seed = 900;
+  int refused = 0;
+  for (CodePage from : engine::kSingleBytePages)
+    for (CodePage to : engine::kSingleBytePages) {
+      if (from == to)
+        continue;
+      const engine::ByteFlags lacks = engine::noEquivalentBytes(from, to);
+      for (std::size_t size : {0u, 1u, 9u, 65u, 300u}) {
+        // Text of one page's letters and ASCII, then random bytes.
+        const std::string input = randomRuns(size, seed++);
+        std::size_t first = 0;
+        while (first < input.size() &&
+               !lacks[static_cast<std::uint8_t>(input[first])])
+          ++first;
+        for (std::size_t slice : {1u, 3u, 64u, 8192u}) {
+          SCOPED_TRACE(nameOf(from) + " to " + nameOf(to) + ", size " +
+                       std::to_string(size) + ", slice " +
+                       std::to_string(slice));
+          MemoryStream m(input, slice);
+          engine::RecodeState state(from, to, false, true);
+          const StepResult result =
+              runSteps([&] { return engine::recodeSlice(m.stream, state); });
+          if (first == input.size()) {
+            ASSERT_EQ(result, StepResult::Finished);
+            ASSERT_EQ(m.out.data, recodeWhole(input, from, to));
+          } else {
+            ++refused;
+            ASSERT_EQ(result, StepResult::BadText);
+            ASSERT_EQ(state.fault, engine::RecodeFault::Unrepresentable);
+            ASSERT_EQ(state.faultOffset, first);
+            ASSERT_EQ(state.filled, 0u);
+          }
+          MemoryStream s2(input, slice);
+          engine::RecodeState substituting(from, to, true, true);
+          ASSERT_EQ(runSteps([&] {
+                      return engine::recodeSlice(s2.stream, substituting);
+                    }),
+                    StepResult::Finished);
+        }
+      }
+    }
+  EXPECT_GT(refused, 100);
+}
+
 TEST(RecodeSlice, EmptyInputFinishesAtOnceWithoutWriting) {
   MemoryStream m("");
   m.out.failWriteAt = 0; // any write, even of nothing, would show up
@@ -470,6 +518,42 @@ TEST(RecodeUtf8, FaultAtAnyByteOfARunOfProseIsFoundWhereTheReferenceIs) {
               << " planted " << testing::PrintToString(bytes);
       }
   EXPECT_GT(faults, 1000);
+}
+
+// UTF-8 to UTF-8 checks the bytes: the output is the input, and a file
+// with a stray byte stops where the C library's converter stops.
+TEST(RecodeUtf8, ToUtf8ChecksTheBytesAndStopsWhereTheReferenceDoes) {
+  const std::string prose = readProse().substr(0, 96);
+  const std::string planted[] = {"",
+                                 "\xFF",
+                                 "\x80",
+                                 "\xD0",
+                                 "\xE9",
+                                 "\xC0\xAF",
+                                 "\xE2\x82",
+                                 "\xE2\x80\x94",
+                                 "\xEF\xBB\xBF",
+                                 "\xED\xA0\x80",
+                                 "\xF0\x9F\x98\x80"};
+  int faults = 0;
+  for (std::size_t at = 0; at <= 40; at += 3)
+    for (const std::string &bytes : planted) {
+      const std::string input = prose.substr(0, at) + bytes + prose.substr(at);
+      const Converted c = convert(input, "UTF-8", "UTF-8");
+      FromUtf8 expected;
+      if (c.ok) {
+        expected.out = input;
+      } else {
+        expected.fault = engine::RecodeFault::InvalidUtf8;
+        expected.offset = c.stoppedAt;
+        ++faults;
+      }
+      for (std::size_t slice : kSliceSizes)
+        ASSERT_EQ(fromUtf8Engine(input, CodePage::Utf8, slice), expected)
+            << "slice " << slice << " at " << at << " planted "
+            << testing::PrintToString(bytes);
+    }
+  EXPECT_GT(faults, 50);
 }
 
 TEST(RecodeUtf8, EveryCutOfAMultiByteSequenceIsJoinedAcrossSlices) {

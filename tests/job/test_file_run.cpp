@@ -278,6 +278,18 @@ TEST_F(FileRunTest, Utf16FilesAreRecodedBothWays) {
       {"unmarked BE to utf16be is the same", helloUtf16(true, false),
        CodePage::Utf16Be, CodePage::Utf16Be, JobResult::Skipped,
        helloUtf16(true, false), CodePage::Utf16Be},
+      {"no mark, detected LE, to UTF-8", helloUtf16(false, false),
+       CodePage::Auto, CodePage::Utf8, JobResult::Done, kHelloUtf8,
+       CodePage::Utf16Le},
+      {"no mark, detected BE, to Windows-1251", helloUtf16(true, false),
+       CodePage::Auto, CodePage::Win, JobResult::Done, kHelloWin,
+       CodePage::Utf16Be},
+      {"no mark, detected BE, to utf16: a mark, little-endian",
+       helloUtf16(true, false), CodePage::Auto, CodePage::Utf16,
+       JobResult::Done, le, CodePage::Utf16Be},
+      {"no mark, detected LE, to utf16le is the same", helloUtf16(false, false),
+       CodePage::Auto, CodePage::Utf16Le, JobResult::Skipped,
+       helloUtf16(false, false), CodePage::Utf16Le},
       // Zero bytes in every slice, past the detection's sample too.
       {"long ASCII in UTF-16 to UTF-8", "\xFF\xFE" + asciiLe, CodePage::Auto,
        CodePage::Utf8, JobResult::Done, std::string(9000, 'a') + "z",
@@ -925,7 +937,9 @@ TEST_F(FileRunTest, Utf8AfterALongAsciiHeadStaysUtf8) {
 }
 
 // A UTF-8 text with a few stray bytes was taken for ISO 8859-5, and
-// recoding it to UTF-8 wrote every letter twice encoded.
+// recoding it to UTF-8 wrote every letter twice encoded; then it was left
+// alone as UTF-8. Now every target fails at the first stray byte, and a
+// single-byte page named is obeyed.
 TEST_F(FileRunTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
   std::string text = test::russianProse();
   const auto boundary = [&](std::size_t at) {
@@ -940,16 +954,143 @@ TEST_F(FileRunTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
   auto detect = request(OperationCode::Detect, "u.txt");
   EXPECT_EQ(run(detect), JobResult::Done);
   EXPECT_EQ(lastReport, "This file has coding ''UTF-8''");
-  auto toUtf8 = request(OperationCode::RecodeToUtf8, "u.txt");
-  toUtf8.targetCodePage = CodePage::Utf8;
-  EXPECT_EQ(run(toUtf8), JobResult::Skipped);
+  const struct {
+    CodePage source;
+    CodePage target;
+    JobResult result;
+  } cases[] = {
+      {CodePage::Auto, CodePage::Utf8, JobResult::ReadFailed},
+      {CodePage::Utf8, CodePage::Utf8, JobResult::ReadFailed},
+      {CodePage::Auto, CodePage::Win, JobResult::ReadFailed},
+      {CodePage::Auto, CodePage::Mac, JobResult::ReadFailed},
+      {CodePage::Auto, CodePage::Utf16, JobResult::ReadFailed},
+      {CodePage::Win, CodePage::Utf8, JobResult::Done},
+  };
+  for (const auto &c : cases)
+    for (std::size_t slice : {std::size_t{1}, std::size_t{3}, std::size_t{64},
+                              engine::kSliceSize}) {
+      SCOPED_TRACE(std::to_string(int(c.source)) + " to " +
+                   std::to_string(int(c.target)) + ", slice " +
+                   std::to_string(slice));
+      dir.write("u.txt", text);
+      auto r = request(OperationCode::RecodeToUtf8, "u.txt");
+      r.sourceCodePage = c.source;
+      r.targetCodePage = c.target;
+      EXPECT_EQ(run(r, slice), c.result);
+      if (c.result == JobResult::Done) {
+        // The page named is obeyed: the stray bytes are its letters.
+        EXPECT_EQ(report.message.id, job::MessageId::Converted);
+        EXPECT_NE(dir.read("u.txt").find("\xD0\xB9"), std::string::npos);
+        continue;
+      }
+      EXPECT_EQ(report.message.id, job::MessageId::InvalidUtf8);
+      EXPECT_EQ(report.offset, dash);
+      EXPECT_EQ(dir.read("u.txt"), text);
+      EXPECT_FALSE(tempLeft());
+    }
+  // Valid UTF-8 to UTF-8 is checked and left as it is.
+  dir.write("v.txt", test::russianProse());
+  auto same = request(OperationCode::RecodeToUtf8, "v.txt");
+  same.targetCodePage = CodePage::Utf8;
+  EXPECT_EQ(run(same, 5), JobResult::Skipped);
   EXPECT_EQ(lastReport, "This file just is in same coding");
+  dir.write("u.txt", text);
   // Upper case keeps the stray bytes as they are.
   EXPECT_EQ(run(request(OperationCode::UpperCase, "u.txt")), JobResult::Done);
   const std::string upper = dir.read("u.txt");
   EXPECT_EQ(upper.size(), text.size());
   EXPECT_EQ(upper[dash], '\x97');
   EXPECT_NE(upper.find("\xE9"), std::string::npos);
+}
+
+// A character the target lacks went to a fill byte with status 0 and a
+// word only under -v. The count is in every report (also where the bytes
+// came out as they were), strict refuses the file at the first such
+// character, and substitution leaves nothing to refuse.
+TEST_F(FileRunTest, FillsAreCountedAndStrictRefusesThem) {
+  const std::string quoted = "\xAB" + kHelloWin + "\xBB"; // «Привет, мир»
+  const std::string ukrainian = "\xA7\xC5\xA6";           // їеі in KOI8-U
+  const struct {
+    const char *name;
+    std::string content;
+    CodePage source;
+    CodePage target;
+    bool strict;
+    bool substitute;
+    JobResult result;
+    std::uint64_t filled;
+    std::optional<std::uint64_t> offset;
+    std::optional<char32_t> character;
+  } cases[] = {
+      {"filled",
+       quoted,
+       CodePage::Win,
+       CodePage::Koi,
+       false,
+       false,
+       JobResult::Done,
+       2,
+       {},
+       {}},
+      {"strict", quoted, CodePage::Win, CodePage::Koi, true, false,
+       JobResult::ReadFailed, 0, 0, U'\u00AB'},
+      {"strict, later", kHelloWin + "\xBB", CodePage::Win, CodePage::Dos, true,
+       false, JobResult::ReadFailed, 0, kHelloWin.size(), U'\u00BB'},
+      {"strict and substitute",
+       quoted,
+       CodePage::Win,
+       CodePage::Koi,
+       true,
+       true,
+       JobResult::Done,
+       0,
+       {},
+       {}},
+      {"strict, nothing to fill",
+       kHelloWin,
+       CodePage::Win,
+       CodePage::Koi,
+       true,
+       false,
+       JobResult::Done,
+       0,
+       {},
+       {}},
+      {"same bytes, filled",
+       ukrainian,
+       CodePage::KoiU,
+       CodePage::Koi,
+       false,
+       false,
+       JobResult::Skipped,
+       2,
+       {},
+       {}},
+      {"same bytes, strict", ukrainian, CodePage::KoiU, CodePage::Koi, true,
+       false, JobResult::ReadFailed, 0, 0, U'\u0457'},
+  };
+  for (const auto &c : cases)
+    for (std::size_t slice :
+         {std::size_t{1}, std::size_t{3}, std::size_t{8192}}) {
+      SCOPED_TRACE(std::string(c.name) + ", slice " + std::to_string(slice));
+      dir.write("f.txt", c.content);
+      auto r = request(OperationCode::RecodeToKoi, "f.txt");
+      r.sourceCodePage = c.source;
+      r.targetCodePage = c.target;
+      r.strict = c.strict;
+      r.substitute = c.substitute;
+      EXPECT_EQ(run(r, slice), c.result);
+      EXPECT_EQ(report.filled, c.filled);
+      EXPECT_EQ(report.offset, c.offset);
+      EXPECT_EQ(report.character, c.character);
+      if (c.result != JobResult::Done) {
+        EXPECT_EQ(dir.read("f.txt"), c.content);
+      }
+      if (c.result == JobResult::Skipped) {
+        EXPECT_EQ(report.message.id, job::MessageId::Identical);
+      }
+      EXPECT_FALSE(tempLeft());
+    }
 }
 
 // A file whose first 8 KiB were English was "english symbols only" however

@@ -62,6 +62,10 @@ Reading makeReading(RepairPage page) {
         r[b] = c.code;
     }
   }
+  // Windows-1251 leaves 98 undefined; Windows' own converter reads it as
+  // the control U+0098 all the same.
+  if (page == RepairPage::Win)
+    r[0x98] = 0;
   return r;
 }
 
