@@ -1667,5 +1667,9 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
         <source>Dry run: say what would happen, change nothing</source>
         <translation>Пробный прогон: сообщить, что будет сделано, ничего не меняя</translation>
     </message>
+    <message>
+        <source>Refuse a file with characters the target page cannot hold</source>
+        <translation>Отказывать файлу с символами, которых нет в целевой кодировке</translation>
+    </message>
 </context>
 </TS>

@@ -164,6 +164,10 @@ std::string groupsOf(i18n::Language l) {
                                       "Characters the target page cannot "
                                       "hold become their closest "
                                       "equivalent")),
+              check("--strict",
+                    QT_TRANSLATE_NOOP("snpln-web",
+                                      "Refuse a file with characters the "
+                                      "target page cannot hold")),
               check("--detect",
                     QT_TRANSLATE_NOOP("snpln-web",
                                       "Only detect each file's code page"))}));
