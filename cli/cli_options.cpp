@@ -135,6 +135,12 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
   auto *detect = app.add_flag(
       "-d,--detect", o.detect,
       said(QT_TRANSLATE_NOOP("snpln-cli", "Report each file's code page")));
+  app.add_flag("--repair", o.repair,
+               said(QT_TRANSLATE_NOOP(
+                   "snpln-cli",
+                   "Repair garbled text (UTF-8 read as Windows-1251 and the "
+                   "like, up to three times) into UTF-8, before every other "
+                   "operation; a file not garbled is left as it is")));
   // The names are looked up once the line is parsed (-l lists them all).
   std::optional<std::string> toName, fromName;
   auto *to = app.add_option("-t,--to", toName,
@@ -414,6 +420,9 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
           "snpln-cli", "--output does not go with standard input (-): the "
                        "result of - goes to standard output")));
   }
+  if (o.detect && o.repair)
+    return usage(said(QT_TRANSLATE_NOOP(
+        "snpln-cli", "--detect only reports and does not go with --repair")));
   if (o.exclude && o.replace && *o.exclude != *o.replace)
     return usage(said(QT_TRANSLATE_NOOP(
         "snpln-cli", "--exclude and --replace name different texts")));
@@ -446,14 +455,14 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
       *text = *decoded;
     }
   }
-  const bool any = o.detect || o.to || o.upper || o.lower || o.smart ||
-                   o.exclude || o.replace || o.optimize || o.deleteEmpty ||
-                   o.lineEnds || o.bom;
+  const bool any = o.detect || o.repair || o.to || o.upper || o.lower ||
+                   o.smart || o.exclude || o.replace || o.optimize ||
+                   o.deleteEmpty || o.lineEnds || o.bom;
   if (!any)
     return usage(said(QT_TRANSLATE_NOOP(
-        "snpln-cli", "no operation chosen: give --detect, --to, --line-ends, "
-                     "--bom, --upper, --lower, --smart, --exclude, --replace, "
-                     "--optimize or --delete-empty")));
+        "snpln-cli", "no operation chosen: give --detect, --repair, --to, "
+                     "--line-ends, --bom, --upper, --lower, --smart, "
+                     "--exclude, --replace, --optimize or --delete-empty")));
   return std::nullopt;
 }
 

@@ -28,6 +28,8 @@ inline constexpr int kExitUsage = 2;
 
 struct CliOptions {
   bool detect = false;
+  // Garbled text undone first, before every other operation.
+  bool repair = false;
   std::optional<engine::CodePage> to;
   engine::CodePage from = engine::CodePage::Auto;
   bool upper = false;

@@ -210,6 +210,7 @@ batch::RunPlan planOf(const CliOptions &o) {
   batch::RunPlan plan;
   std::vector<OperationCode> operations;
   const std::pair<bool, OperationCode> chosen[] = {
+      {o.repair, OperationCode::Repair},
       {o.upper, OperationCode::UpperCase},
       {o.lower, OperationCode::LowerCase},
       {o.smart, OperationCode::SmartCase},

@@ -1072,6 +1072,66 @@
         <translation>Файл только для чтения. Всё равно сохранить?</translation>
     </message>
     <message>
+        <source>Nothing garbled found: the file is left as it was</source>
+        <translation>Испорченного текста не найдено: файл оставлен как был</translation>
+    </message>
+    <message>
+        <source>This file is not UTF-8 text: there is nothing to repair</source>
+        <translation>Этот файл не текст в UTF-8: исправлять нечего</translation>
+    </message>
+    <message>
+        <source>The text at byte %1 cannot be repaired: the file is left as it was</source>
+        <translation>Текст в байте %1 исправить нельзя: файл оставлен как был</translation>
+    </message>
+    <message>
+        <source>%1 read as %2</source>
+        <translation>%1, прочитанный как %2</translation>
+    </message>
+    <message>
+        <source>%1, twice</source>
+        <translation>%1, дважды</translation>
+    </message>
+    <message>
+        <source>%1, three times</source>
+        <translation>%1, трижды</translation>
+    </message>
+    <message>
+        <source>%1, line by line (1 line)</source>
+        <translation>%1, построчно (1 строка)</translation>
+    </message>
+    <message>
+        <source>%1, line by line (%2 lines)</source>
+        <translation>%1, построчно (строк: %2)</translation>
+    </message>
+    <message>
+        <source>File(s) successfully repaired</source>
+        <translation>Файл(ы) успешно исправлен(ы)</translation>
+    </message>
+    <message>
+        <source>would be repaired</source>
+        <translation>будет исправлен</translation>
+    </message>
+    <message>
+        <source>Repair</source>
+        <translation>Исправление</translation>
+    </message>
+    <message>
+        <source>%1, then as %2</source>
+        <translation>%1, затем как %2</translation>
+    </message>
+    <message>
+        <source>looks like %1: --repair undoes it</source>
+        <translation>похоже на %1: --repair это исправит</translation>
+    </message>
+    <message>
+        <source>The text at line %2, column %3 (byte %1) cannot be repaired: the file is left as it was</source>
+        <translation>Текст в строке %2, столбце %3 (байт %1) исправить нельзя: файл оставлен как был</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; becomes &quot;%2&quot;</source>
+        <translation>«%1» станет «%2»</translation>
+    </message>
+    <message>
         <source>--substitute writes look-alikes</source>
         <translation>--substitute пишет похожие символы</translation>
     </message>
@@ -1227,10 +1287,6 @@
         <translation>неизвестная кодовая страница «%1» для %2: укажите %3 (snpln-cli -l перечисляет все имена)</translation>
     </message>
     <message>
-        <source>no operation chosen: give --detect, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize or --delete-empty</source>
-        <translation>операция не выбрана: укажите --detect, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize или --delete-empty</translation>
-    </message>
-    <message>
         <source>Keep each rewritten file&apos;s original beside it, under its name followed by the suffix (as it was before the run; an existing backup of that name is replaced)</source>
         <translation>Сохранять оригинал каждого переписанного файла рядом с ним, под его именем с суффиксом (каким он был до запуска; существующая копия с этим именем заменяется)</translation>
     </message>
@@ -1335,6 +1391,18 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
     <message>
         <source>Work on up to N files at once (default: one per core); the lines keep the order of the names</source>
         <translation>Обрабатывать до N файлов одновременно (по умолчанию по одному на ядро); строки идут в порядке имён</translation>
+    </message>
+    <message>
+        <source>Repair garbled text (UTF-8 read as Windows-1251 and the like, up to three times) into UTF-8, before every other operation; a file not garbled is left as it is</source>
+        <translation>Исправить испорченный текст (UTF-8, прочитанный как Windows-1251, и подобное, до трёх раз) в UTF-8 раньше всех других операций; неиспорченный файл остаётся как есть</translation>
+    </message>
+    <message>
+        <source>--detect only reports and does not go with --repair</source>
+        <translation>--detect только сообщает и не сочетается с --repair</translation>
+    </message>
+    <message>
+        <source>no operation chosen: give --detect, --repair, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize or --delete-empty</source>
+        <translation>операция не выбрана: укажите --detect, --repair, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize или --delete-empty</translation>
     </message>
     <message>
         <source>Refuse a file with a character the target page cannot hold instead of writing a fill byte: it fails at that character and stays as it was</source>
