@@ -63,10 +63,11 @@ constexpr ModeButton buttonOf(job::OperationCode operation) {
              : static_cast<ModeButton>(static_cast<std::uint8_t>(operation));
 }
 
-// Whether the window has a button for the operation (LineEnds and Bom
-// have none).
+// Whether the window has a button for the operation (LineEnds, Bom, the
+// recoding to pages without a button and Repair have none).
 constexpr bool hasButton(job::OperationCode operation) {
-  return operation != job::OperationCode::LineEnds &&
+  return operation != job::OperationCode::Repair &&
+         operation != job::OperationCode::LineEnds &&
          operation != job::OperationCode::Bom &&
          operation != job::OperationCode::RecodeToUtf16;
 }
@@ -77,7 +78,7 @@ std::optional<ModeButton> targetButton(engine::CodePage page);
 std::optional<ModeButton> sourceButton(engine::CodePage page);
 
 // The order the operations of a run apply to each file (the stage table's,
-// job/stages.h): upper case, the recoding (whatever its target), line
+// job/stages.h): repair, upper case, the recoding (whatever its target), line
 // ends, byte order mark, lower and smart case, exclusion, replacement,
 // optimization, empty lines, detection.
 const std::array<job::OperationCode, job::kOperationCount> &passOrder();

@@ -35,6 +35,7 @@ inline constexpr int kExitUsage = 2;
 // Every option of the command line (one row of the option table each).
 enum class OptionId : std::uint8_t {
   Detect,
+  Repair,
   To,
   From,
   LineEnds,
@@ -74,6 +75,8 @@ enum class OptionId : std::uint8_t {
 
 struct CliOptions {
   bool detect = false;
+  // Garbled text undone first, before every other operation.
+  bool repair = false;
   std::optional<engine::CodePage> to;
   engine::CodePage from = engine::CodePage::Auto;
   bool upper = false;

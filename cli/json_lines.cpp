@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/code_page_names.h"
+#include "engine/repair_chain.h"
 #include "engine/utf8_codec.h"
 
 namespace snpln::cli {
@@ -47,6 +48,8 @@ const char *passName(OperationCode op) {
     return "line-ends";
   case OperationCode::Bom:
     return "bom";
+  case OperationCode::Repair:
+    return "repair";
   }
   return "";
 }
@@ -120,6 +123,12 @@ const char *reasonName(MessageId id) {
     return "unreadable-directory";
   case MessageId::WalkOutOfMemory:
     return "out-of-memory";
+  case MessageId::NotGarbled:
+    return "not-garbled";
+  case MessageId::NotUtf8Text:
+    return "not-utf8";
+  case MessageId::CannotRepair:
+    return "cannot-repair";
   }
   return "";
 }
@@ -264,6 +273,24 @@ std::string jsonOfReport(const job::JobReport &r) {
     field(out, "filled", std::to_string(r.filled));
   if (failed || outcome == "canceled")
     field(out, "error", jsonString(reasonName(id)));
+  if (r.repairChain &&
+      (id == MessageId::Converted || id == MessageId::HasCoding)) {
+    // The layers innermost first, each [written, read].
+    std::string chain = "[";
+    for (std::size_t i = 0; i < r.repairChain->count; ++i) {
+      const engine::RepairLayer &layer = r.repairChain->layers[i];
+      chain += i > 0 ? ",[" : "[";
+      chain += jsonString(std::string(engine::repairPageName(layer.written)));
+      chain += ',';
+      chain += jsonString(std::string(engine::repairPageName(layer.read)));
+      chain += ']';
+    }
+    std::string repair = "{\"chain\":" + chain + "]";
+    if (r.linesRepaired)
+      repair += ",\"lines\":" + std::to_string(*r.linesRepaired);
+    // A detection notes the chain a repair would undo.
+    field(out, id == MessageId::HasCoding ? "garbled" : "repair", repair + "}");
+  }
   if (r.offset)
     field(out, "offset", std::to_string(*r.offset));
   if (r.line)

@@ -48,14 +48,40 @@ const std::vector<OptionSpec> &optionTable() {
        .valueName = nullptr,
        .kind = ValueKind::None,
        .help = QT_TRANSLATE_NOOP("snpln-cli", "Report each file's code page"),
-       .manual = "Nothing is changed.",
+       .manual = "Nothing is changed. A UTF-8 file that reads as garbled "
+                 "gets a note naming the chain --repair would undo.",
        .take = [](CliOptions &o, const std::string &, int) -> Taken {
          o.detect = true;
          return std::nullopt;
        },
-       .excludes = {To, From, LineEnds, Bom},
+       .excludes = {To, From, LineEnds, Bom, Repair},
        .operation = [](const CliOptions &) -> Operation {
          return OperationCode::Detect;
+       }},
+      {.id = Repair,
+       .group = OptionGroup::Operations,
+       .shortName = '\0',
+       .longName = "repair",
+       .valueName = nullptr,
+       .kind = ValueKind::None,
+       .help = QT_TRANSLATE_NOOP(
+           "snpln-cli", "Repair garbled text (UTF-8 read as Windows-1251 and "
+                        "the like, up to three times) into UTF-8, before every "
+                        "other operation; a file not garbled is left as it is"),
+       .manual = "Garbled text is text read in a wrong code page and saved "
+                 "again: UTF-8 read as Windows-1251, Windows-1252, Latin-1, "
+                 "KOI8-R, CP866 or ISO 8859-5; Windows-1251, KOI8-R, CP866 "
+                 "or ISO 8859-5 read as another of those pages. It is undone "
+                 "for the whole file or line by line; the later operations "
+                 "take the UTF-8 it gives. A file that no chain makes read "
+                 "clearly better is left as it is.",
+       .take = [](CliOptions &o, const std::string &, int) -> Taken {
+         o.repair = true;
+         return std::nullopt;
+       },
+       .excludes = {Detect},
+       .operation = [](const CliOptions &) -> Operation {
+         return OperationCode::Repair;
        }},
       {.id = To,
        .group = OptionGroup::Operations,

@@ -236,7 +236,7 @@ bool ChainUndo::top(char32_t c, std::uint64_t at, std::string &out) {
 bool ChainUndo::charInto(std::size_t stage, const UndoSlot &slot,
                          std::uint64_t at, std::string &out) {
   if (stage == count_) {
-    emit(slot, out);
+    writeSlot(slot, out);
     return true;
   }
   Stage &st = stages_[stage];
@@ -331,7 +331,7 @@ bool ChainUndo::mendInto(std::size_t stage, bool, std::uint64_t,
   return charInto(stage + 1, slot, at, out);
 }
 
-void ChainUndo::emit(const UndoSlot &slot, std::string &out) {
+void ChainUndo::writeSlot(const UndoSlot &slot, std::string &out) {
   if (slot.open > 0 ? opensLetters(slot) : isWordChar(slot.c)) {
     word_.push_back(slot);
     if (slot.open > 0)

@@ -137,7 +137,7 @@ private:
                 std::string &out);
   bool mendInto(std::size_t stage, bool questionMark, std::uint64_t at,
                 std::string &out);
-  void emit(const UndoSlot &slot, std::string &out);
+  void writeSlot(const UndoSlot &slot, std::string &out);
   void flushWord(std::string &out);
   // Writes the held word as the word after it (or the sign after it, 0
   // for the end) decides, then what followed it.

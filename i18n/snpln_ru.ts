@@ -1076,6 +1076,66 @@
         <translation>Файл только для чтения. Всё равно сохранить?</translation>
     </message>
     <message>
+        <source>Nothing garbled found: the file is left as it was</source>
+        <translation>Испорченного текста не найдено: файл оставлен как был</translation>
+    </message>
+    <message>
+        <source>This file is not UTF-8 text: there is nothing to repair</source>
+        <translation>Этот файл не текст в UTF-8: исправлять нечего</translation>
+    </message>
+    <message>
+        <source>The text at byte %1 cannot be repaired: the file is left as it was</source>
+        <translation>Текст в байте %1 исправить нельзя: файл оставлен как был</translation>
+    </message>
+    <message>
+        <source>%1 read as %2</source>
+        <translation>%1, прочитанный как %2</translation>
+    </message>
+    <message>
+        <source>%1, twice</source>
+        <translation>%1, дважды</translation>
+    </message>
+    <message>
+        <source>%1, three times</source>
+        <translation>%1, трижды</translation>
+    </message>
+    <message>
+        <source>%1, line by line (1 line)</source>
+        <translation>%1, построчно (1 строка)</translation>
+    </message>
+    <message>
+        <source>%1, line by line (%2 lines)</source>
+        <translation>%1, построчно (строк: %2)</translation>
+    </message>
+    <message>
+        <source>File(s) successfully repaired</source>
+        <translation>Файл(ы) успешно исправлен(ы)</translation>
+    </message>
+    <message>
+        <source>would be repaired</source>
+        <translation>будет исправлен</translation>
+    </message>
+    <message>
+        <source>Repair</source>
+        <translation>Исправление</translation>
+    </message>
+    <message>
+        <source>%1, then as %2</source>
+        <translation>%1, затем как %2</translation>
+    </message>
+    <message>
+        <source>looks like %1: --repair undoes it</source>
+        <translation>похоже на %1: --repair это исправит</translation>
+    </message>
+    <message>
+        <source>The text at line %2, column %3 (byte %1) cannot be repaired: the file is left as it was</source>
+        <translation>Текст в строке %2, столбце %3 (байт %1) исправить нельзя: файл оставлен как был</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; becomes &quot;%2&quot;</source>
+        <translation>«%1» станет «%2»</translation>
+    </message>
+    <message>
         <source>--substitute writes look-alikes</source>
         <translation>--substitute пишет похожие символы</translation>
     </message>
@@ -1209,6 +1269,10 @@
     <message>
         <source>unknown code page &quot;%1&quot; for %2: give %3 (snpln-cli -l lists every name)</source>
         <translation>неизвестная кодовая страница «%1» для %2: укажите %3 (snpln-cli -l перечисляет все имена)</translation>
+    </message>
+    <message>
+        <source></source>
+        <translation></translation>
     </message>
     <message>
         <source>The suffix of --backup (default ~)</source>
@@ -1419,6 +1483,10 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
     <message>
         <source>--from only: detect each file&apos;s page</source>
         <translation>только для --from: определять кодировку каждого файла</translation>
+    </message>
+    <message>
+        <source>Repair garbled text (UTF-8 read as Windows-1251 and the like, up to three times) into UTF-8, before every other operation; a file not garbled is left as it is</source>
+        <translation>Исправить испорченный текст (UTF-8, прочитанный как Windows-1251, и подобное, до трёх раз) в UTF-8 раньше всех других операций; неиспорченный файл остаётся как есть</translation>
     </message>
     <message>
         <source>Refuse a file with a character the target page cannot hold instead of writing a fill byte: it fails at that character and stays as it was</source>

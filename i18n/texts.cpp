@@ -1,9 +1,11 @@
 #include "i18n/texts.h"
 
 #include "engine/code_page_names.h"
+#include "engine/repair_chain.h"
 #include "engine/text_position.h"
 
 #include <cstring>
+#include <vector>
 
 // lupdate's marker: the text itself here; lupdate takes each marked text
 // into the catalogue under its context.
@@ -107,6 +109,16 @@ const char *sourceText(MessageId id) {
   case MessageId::WalkOutOfMemory:
     return QT_TRANSLATE_NOOP("snpln",
                              "Not enough memory to walk this directory");
+  case MessageId::NotGarbled:
+    return QT_TRANSLATE_NOOP(
+        "snpln", "Nothing garbled found: the file is left as it was");
+  case MessageId::NotUtf8Text:
+    return QT_TRANSLATE_NOOP(
+        "snpln", "This file is not UTF-8 text: there is nothing to repair");
+  case MessageId::CannotRepair:
+    return QT_TRANSLATE_NOOP(
+        "snpln",
+        "The text at byte %1 cannot be repaired: the file is left as it was");
   }
   return "";
 }
@@ -119,6 +131,67 @@ bool isRecode(OperationCode op) {
 }
 
 Phrase number(std::uint64_t n) { return literal(std::to_string(n)); }
+
+// The name of a page in a chain of wrong readings, as people know it.
+const char *repairPageTitle(engine::RepairPage page) {
+  switch (page) {
+  case engine::RepairPage::Utf8:
+    return "UTF-8";
+  case engine::RepairPage::Win:
+    return "Windows-1251";
+  case engine::RepairPage::Koi:
+    return "KOI8-R";
+  case engine::RepairPage::Dos:
+    return "CP866";
+  case engine::RepairPage::Iso:
+    return "ISO 8859-5";
+  case engine::RepairPage::Win1252:
+    return "Windows-1252";
+  case engine::RepairPage::Latin1:
+    return "Latin-1";
+  }
+  return "";
+}
+
+// "UTF-8 read as Windows-1251, twice", "..., then as CP866": the layers
+// in the order the readings happened (every one after the first read text
+// written in UTF-8), the same layer over again counted.
+Phrase chainPhrase(const engine::RepairChain &chain) {
+  Phrase phrase;
+  for (std::size_t i = 0; i < chain.count;) {
+    const engine::RepairLayer layer = chain.layers[i];
+    std::size_t times = 1;
+    while (i + times < chain.count && chain.layers[i + times] == layer)
+      ++times;
+    const Phrase read = literal(repairPageTitle(layer.read));
+    Phrase run = i == 0 ? say(QT_TRANSLATE_NOOP("snpln", "%1 read as %2"),
+                              {literal(repairPageTitle(layer.written)), read})
+                        : say(QT_TRANSLATE_NOOP("snpln", "%1, then as %2"),
+                              {std::move(phrase), read});
+    if (times == 2)
+      run = say(QT_TRANSLATE_NOOP("snpln", "%1, twice"), {std::move(run)});
+    else if (times > 2)
+      run =
+          say(QT_TRANSLATE_NOOP("snpln", "%1, three times"), {std::move(run)});
+    phrase = std::move(run);
+    i += times;
+  }
+  return phrase;
+}
+
+// What a repair undid: the chain, and the lines of a repair line by line.
+Phrase repairDetail(const job::JobReport &r) {
+  if (!r.repairChain)
+    return {};
+  const Phrase chain = chainPhrase(*r.repairChain);
+  if (!r.linesRepaired)
+    return chain;
+  if (*r.linesRepaired == 1)
+    return say(QT_TRANSLATE_NOOP("snpln", "%1, line by line (1 line)"),
+               {chain});
+  return say(QT_TRANSLATE_NOOP("snpln", "%1, line by line (%2 lines)"),
+             {chain, number(*r.linesRepaired)});
+}
 
 // A report line with the count of --substitute's substitutions after it.
 Phrase withSubstitutions(Phrase line, const job::JobReport &r) {
@@ -167,6 +240,8 @@ Phrase successHead(OperationCode op) {
   case OperationCode::DeleteEmpty:
     return say(QT_TRANSLATE_NOOP(
         "snpln", "From file(s) deleted excessive empty lines,"));
+  case OperationCode::Repair:
+    return say(QT_TRANSLATE_NOOP("snpln", "File(s) successfully repaired"));
   default:
     return say(sourceText(MessageId::Converted));
   }
@@ -194,6 +269,8 @@ Phrase successDetail(const job::JobReport &r, bool windowPieces) {
   case OperationCode::Optimize:
   case OperationCode::Detect:
     return {};
+  case OperationCode::Repair:
+    return repairDetail(r);
   case OperationCode::LineEnds:
     switch (r.lineEnd) {
     case engine::LineEnd::Lf:
@@ -259,6 +336,16 @@ Phrase messageText(const job::Message &m) {
   case MessageId::RecodeFirst:
     text = say(sourceText(m.id), {literal(codingName(m.page))});
     break;
+  case MessageId::CannotRepair:
+    text = m.place
+               ? say(QT_TRANSLATE_NOOP("snpln",
+                                       "The text at line %2, column %3 (byte "
+                                       "%1) cannot be repaired: the file is "
+                                       "left as it was"),
+                     {number(m.number), number(m.place->line),
+                      number(m.place->column)})
+               : say(sourceText(m.id), {number(m.number)});
+    break;
   case MessageId::LineTooLong:
   case MessageId::InvalidUtf16:
   case MessageId::OddUtf16Length:
@@ -300,6 +387,22 @@ Phrase messageText(const job::Message &m) {
   return text;
 }
 
+namespace {
+
+// A detection, with a note where the file reads as garbled.
+Phrase detectionText(const job::JobReport &r) {
+  Phrase text = messageText(r.message);
+  if (r.message.id != MessageId::HasCoding || !r.repairChain)
+    return text;
+  return join({std::move(text),
+               say(QT_TRANSLATE_NOOP("snpln", "looks like %1: --repair "
+                                              "undoes it"),
+                   {chainPhrase(*r.repairChain)})},
+              "; ");
+}
+
+} // namespace
+
 Lines messageLines(const std::string &path, const job::Message &message) {
   if (message.id == MessageId::EmptyExclude)
     return {messageText(message),
@@ -310,6 +413,8 @@ Lines messageLines(const std::string &path, const job::Message &message) {
 }
 
 Lines reportLines(const job::JobReport &r, bool hints) {
+  if (r.message.id == MessageId::HasCoding && r.repairChain)
+    return {name(r.path), detectionText(r)};
   // Characters that went to a fill byte are named with their file, also
   // where the bytes came out as they were.
   if (isRecode(r.operation) && r.filled > 0)
@@ -327,16 +432,28 @@ namespace {
 Phrase reportLineOnly(const job::JobReport &r, bool hints) {
   if (r.message.id != MessageId::Converted)
     return isRecode(r.operation) ? withFills(messageText(r.message), r, hints)
-                                 : messageText(r.message);
+                                 : detectionText(r);
   const Phrase head =
-      r.dryRun ? say(QT_TRANSLATE_NOOP("snpln", "would be converted"))
-               : successHead(r.operation);
+      !r.dryRun ? successHead(r.operation)
+      : r.operation == OperationCode::Repair
+          ? say(QT_TRANSLATE_NOOP("snpln", "would be repaired"))
+          : say(QT_TRANSLATE_NOOP("snpln", "would be converted"));
   const Phrase detail = successDetail(r, false);
   if (isRecode(r.operation)) {
     return withFills(withSubstitutions(join({head, detail}, " "), r), r, hints);
   }
   if (detail.empty())
     return withSubstitutions(head, r);
+  if (r.operation == OperationCode::Repair) {
+    Phrase line = join({head, detail}, ": ");
+    // A dry run shows a piece of what it would repair.
+    if (r.dryRun && !r.excerptBefore.empty())
+      line = join({std::move(line),
+                   say(QT_TRANSLATE_NOOP("snpln", "\"%1\" becomes \"%2\""),
+                       {literal(r.excerptBefore), literal(r.excerptAfter)})},
+                  "; ");
+    return line;
+  }
   const bool counted = r.operation == OperationCode::Exclude ||
                        r.operation == OperationCode::DeleteEmpty;
   // The empty-line head ends in its own comma.
@@ -506,7 +623,8 @@ Phrase operationTitle(OperationCode operation) {
       QT_TRANSLATE_NOOP("snpln", "Recode to UTF-8"),
       QT_TRANSLATE_NOOP("snpln", "Line ends"),
       QT_TRANSLATE_NOOP("snpln", "Byte order mark"),
-      QT_TRANSLATE_NOOP("snpln", "Recode to UTF-16")};
+      QT_TRANSLATE_NOOP("snpln", "Recode to UTF-16"),
+      QT_TRANSLATE_NOOP("snpln", "Repair")};
   const auto index = static_cast<std::size_t>(operation);
   return index < std::size(kTitles) ? say(kTitles[index]) : Phrase{};
 }

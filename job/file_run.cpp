@@ -254,7 +254,8 @@ void FileRun::fail(std::size_t at, const Message &message, JobResult result) {
   if (message.id == MessageId::InvalidUtf8 ||
       message.id == MessageId::Unrepresentable ||
       message.id == MessageId::InvalidUtf16 ||
-      message.id == MessageId::OddUtf16Length)
+      message.id == MessageId::OddUtf16Length ||
+      message.id == MessageId::CannotRepair)
     failed.offset = message.number;
   if (message.place) {
     failed.line = message.place->line;
@@ -365,6 +366,13 @@ void FileRun::placeFault(Message &fault, CodePage source) {
 }
 
 Message FileRun::badText(const EngineState &state) {
+  if (const auto *repair = std::get_if<engine::RepairState>(&state)) {
+    // The repair reads the file itself: its offset is the file's.
+    Message bad(MessageId::CannotRepair);
+    bad.number = repair->faultOffset;
+    placeFault(bad, CodePage::Utf8);
+    return bad;
+  }
   const auto *recode = std::get_if<engine::RecodeState>(&state);
   if (!recode)
     return Message(MessageId::ReadError);
@@ -589,7 +597,8 @@ FileReport FileRun::go() {
                   i > 0,
                   readsFile,
                   readsFile ? head : nullptr,
-                  readsFile ? headSize : 0};
+                  readsFile ? headSize : 0,
+                  readsFile ? &chain->file() : nullptr};
     if (op == OperationCode::Detect && i == 0)
       in.page = filePage;
     StageSetup setup = stageOf(op).settle(op, in);
@@ -597,6 +606,9 @@ FileReport FileRun::go() {
     operation.from = setup.from;
     operation.detected = setup.detected;
     operation.substituted = setup.substituted;
+    operation.repairChain = setup.garbled;
+    operation.excerptBefore = std::move(setup.excerptBefore);
+    operation.excerptAfter = std::move(setup.excerptAfter);
     settled[i].kind = setup.kind;
     switch (setup.kind) {
     case StageKind::Fails:

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/code_page.h"
+#include "engine/repair_chain.h"
 #include "job/job_request.h"
 #include "job/message.h"
 
@@ -41,6 +42,16 @@ struct JobReport {
   // The line end the LineEnds operation writes, and what the Bom one does.
   engine::LineEnd lineEnd = engine::LineEnd::Lf;
   engine::BomChange bom = engine::BomChange::Add;
+  // Repair: the chain of wrong readings undone (for a repair line by line,
+  // the one that undid most lines of the sample), and whether it went line
+  // by line, with the lines it repaired. Detection of a UTF-8 file that
+  // reads as garbled: the chain a repair would undo.
+  std::optional<engine::RepairChain> repairChain;
+  std::optional<std::uint64_t> linesRepaired;
+  // Repair: a short piece of the text as it was and as repaired (UTF-8,
+  // control characters shown as U+FFFD); empty when there is none.
+  std::string excerptBefore;
+  std::string excerptAfter;
   // A failure at a place in the file: the byte offset (from 0).
   std::optional<std::uint64_t> offset;
   // The same place as a line and a column, both from 1 (see

@@ -43,8 +43,11 @@ enum class OperationCode : std::uint8_t {
   // (RunParameters::targetCodePage): the command line's --to utf16,
   // utf16le, utf16be, mac, koi8u or cp1125.
   RecodeToUtf16 = 15,
+  // Garbled text (read in a wrong page and saved again, maybe more than
+  // once) undone to the text it was: the command line's --repair.
+  Repair = 16,
 };
-inline constexpr int kOperationCount = 16;
+inline constexpr int kOperationCount = 17;
 
 // How the texts of exclusion and replacement were given: as characters
 // (UTF-8, written into each file in its own code page) or as bytes taken

@@ -61,10 +61,16 @@ enum class MessageId : std::uint8_t {
   DirectoryDone,       // a directory's tree went through
   DirectoryUnreadable, // a directory could not be opened or listed
   WalkOutOfMemory,     // a walk could not go through its tree
+  // The repair's, under the file's name.
+  NotGarbled,   // no chain of wrong readings found: left as it was
+  NotUtf8Text,  // the text is not UTF-8, the page repaired text is in:
+                // left as it was
+  CannotRepair, // the text at offset (number) cannot be undone by the
+                // chain found: the file is left as it was
 };
 // Every id, for tables and the tests that walk them.
 inline constexpr int kMessageIdCount =
-    static_cast<int>(MessageId::WalkOutOfMemory) + 1;
+    static_cast<int>(MessageId::CannotRepair) + 1;
 
 // A message and its arguments; each id reads only those its comment names.
 struct Message {

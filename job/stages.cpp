@@ -1,6 +1,8 @@
 #include "job/stages.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 #include "engine/typed_text.h"
 #include "engine/utf16.h"
@@ -318,7 +320,101 @@ StageSetup settleDetect(OperationCode, const StageInput &in) {
   setup.message.page = *in.page;
   setup.result = JobResult::Done;
   setup.from = *in.page;
+  // A UTF-8 file, as it is: whether it reads as garbled.
+  if (*in.page == CodePage::Utf8 && in.readsFile && in.file) {
+    const engine::RepairPlan plan = engine::decideRepairOfStream(*in.file);
+    if (plan.mode != engine::RepairMode::None && plan.chainCount > 0)
+      setup.garbled = plan.chain();
+  }
   return setup;
+}
+
+// The bytes of the excerpts a repair reports, at most.
+constexpr std::size_t kExcerptBytes = 120;
+constexpr std::size_t kExcerptLines = 8;
+
+// UTF-8 text to show: control characters (C0 but TAB, C1) as U+FFFD.
+std::string shown(const std::string &text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x20 && b != '\t') {
+      out += "\xEF\xBF\xBD";
+    } else if (b == 0xC2 && i + 1 < text.size() &&
+               static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// The first of the head's first lines that the plan changes, cut after a
+// blank within kExcerptBytes, before and after.
+void takeExcerpt(const engine::RepairPlan &plan, const StageInput &in,
+                 StageSetup &setup) {
+  if (!in.head)
+    return;
+  const auto *text = reinterpret_cast<const char *>(in.head);
+  const std::string_view head(text, in.headSize);
+  std::size_t at = 0;
+  for (std::size_t n = 0; n < kExcerptLines && at < head.size(); ++n) {
+    std::size_t end = head.find('\n', at);
+    if (end == std::string_view::npos)
+      end = head.size();
+    std::string_view line = head.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == '\r')
+      line.remove_suffix(1);
+    if (line.size() > kExcerptBytes) {
+      const std::size_t blank = line.rfind(' ', kExcerptBytes);
+      if (blank == std::string_view::npos || blank == 0)
+        continue;
+      line = line.substr(0, blank);
+    }
+    const engine::RepairOutcome repaired = engine::applyRepair(
+        plan, reinterpret_cast<const std::uint8_t *>(line.data()), line.size());
+    if (repaired.fault != engine::UndoFault::None || repaired.text == line)
+      continue;
+    setup.excerptBefore = shown(std::string(line));
+    setup.excerptAfter = shown(repaired.text);
+    return;
+  }
+}
+
+// The repair decides on a sample of the file itself, so it comes first:
+// what it hands on is UTF-8, the page of the text that was garbled, and no
+// later stage detects again.
+StageSetup settleRepair(OperationCode, const StageInput &in) {
+  if (!in.readsFile || !in.file)
+    return leftOut(MessageId::NotGarbled, in.page);
+  const engine::RepairPlan plan = engine::decideRepairOfStream(*in.file);
+  switch (plan.reason) {
+  case engine::RepairReason::Garbled:
+    break;
+  case engine::RepairReason::NoText:
+    return leftOut(MessageId::EnglishOnly, in.page);
+  case engine::RepairReason::NotUtf8:
+    return leftOut(MessageId::NotUtf8Text, in.page);
+  case engine::RepairReason::NotGarbled:
+    return leftOut(MessageId::NotGarbled, in.page);
+  }
+  if (plan.mode == engine::RepairMode::None || plan.chainCount == 0)
+    return leftOut(MessageId::NotGarbled, in.page);
+  StageSetup setup = runs<engine::RepairState>(CodePage::Utf8, plan);
+  takeExcerpt(plan, in, setup);
+  return setup;
+}
+
+void repairFacts(const EngineState &state, JobReport &report) {
+  const auto *repair = std::get_if<engine::RepairState>(&state);
+  if (!repair)
+    return;
+  report.repairChain = repair->plan.chain();
+  if (repair->plan.mode == engine::RepairMode::Lines)
+    report.linesRepaired = repair->linesRepaired;
 }
 
 constexpr StageRow caseRow(OperationCode op) {
@@ -330,6 +426,8 @@ constexpr StageRow recodeRow(OperationCode op) {
 }
 
 constexpr std::array<StageRow, kOperationCount> kStages = {{
+    {OperationCode::Repair, needsKind, settleRepair, repairFacts,
+     pageAsSettled},
     caseRow(OperationCode::UpperCase),
     recodeRow(OperationCode::RecodeToWin),
     recodeRow(OperationCode::RecodeToKoi),
@@ -381,6 +479,9 @@ engine::StepResult stepEngine(engine::SliceStream &stream, EngineState &state) {
     }
     engine::StepResult operator()(engine::BomState &s) {
       return engine::bomSlice(stream, s);
+    }
+    engine::StepResult operator()(engine::RepairState &s) {
+      return engine::repairSlice(stream, s);
     }
   };
   return std::visit(Dispatch{stream}, state);

@@ -20,6 +20,7 @@
 #include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
 #include "engine/recode_slice.h"
+#include "engine/repair_slice.h"
 #include "engine/slice_stream.h"
 #include "job/job_report.h"
 #include "job/job_request.h"
@@ -28,10 +29,11 @@
 namespace snpln::job {
 
 // The state of one stage's engine.
-using EngineState = std::variant<std::monostate, engine::RecodeState,
-                                 engine::CaseState, engine::ExclusionState,
-                                 engine::OptimizeState, engine::EmptyLineState,
-                                 engine::LineEndState, engine::BomState>;
+using EngineState =
+    std::variant<std::monostate, engine::RecodeState, engine::CaseState,
+                 engine::ExclusionState, engine::OptimizeState,
+                 engine::EmptyLineState, engine::LineEndState, engine::BomState,
+                 engine::RepairState>;
 
 // One step of the engine over its stream (Finished at once for none).
 engine::StepResult stepEngine(engine::SliceStream &stream, EngineState &state);
@@ -51,6 +53,9 @@ struct StageInput {
   bool readsFile = false;
   const std::uint8_t *head = nullptr;
   std::size_t headSize = 0;
+  // The same: the file's stream, which has handed out no slice yet (a
+  // stage that decides on more than the head reads on and puts it back).
+  engine::SliceStream *file = nullptr;
 };
 
 enum class StageKind : std::uint8_t {
@@ -72,6 +77,13 @@ struct StageSetup {
   CodePage from = CodePage::Auto;
   bool detected = false;
   std::uint64_t substituted = 0;
+  // Detection of a UTF-8 file that reads as garbled: the chain --repair
+  // would undo.
+  std::optional<engine::RepairChain> garbled;
+  // Repair: the first line of the head it changes, cut short, before and
+  // after (UTF-8); empty when there is none.
+  std::string excerptBefore;
+  std::string excerptAfter;
   // Detection whose page no stage could tell beforehand: it reads the
   // chain's output instead.
   bool readsOutput = false;

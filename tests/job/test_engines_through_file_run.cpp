@@ -11,8 +11,10 @@
 #include <random>
 
 #include "engine/recode_tables.h"
+#include "engine/repair_slice.h"
 #include "job/file_run.h"
 #include "tests/support/file_runs.h"
+#include "tests/support/garbled_samples.h"
 #include "tests/support/line_engine_run.h"
 #include "tests/support/reference_line_engines.h"
 #include "tests/support/reference_text_engines.h"
@@ -440,6 +442,79 @@ TEST(EnginesThroughFileRun, Utf8ChainsAgreeWithTheReferencesAtEverySliceSize) {
       r.caseInsensitive = word.caseInsensitive;
       r.tabSize = 4;
       expectRun(r, slice, input, expected);
+    }
+  }
+}
+
+// The repair first, then operations on the UTF-8 it hands on: what one
+// pass makes is the plain repair followed by the plain references, for a
+// file garbled as a whole, one garbled line by line, and a clean one the
+// repair leaves to the others.
+TEST(EnginesThroughFileRun,
+     RepairChainsAgreeWithTheReferencesAtEverySliceSize) {
+  test::TempDir dir;
+  test::ChangeDirectory cd(dir.path());
+  using engine::RepairPage;
+  const std::string prose = test::russianProse();
+  std::string mixed;
+  bool odd = false;
+  for (std::size_t at = 0; at < prose.size();) {
+    const std::size_t end = std::min(prose.find('\n', at), prose.size() - 1);
+    const std::string line = prose.substr(at, end + 1 - at);
+    mixed +=
+        odd ? test::garble(line,
+                           test::chainOf({{RepairPage::Utf8, RepairPage::Win}}))
+                  .value_or(line)
+            : line;
+    odd = !odd;
+    at = end + 1;
+  }
+  struct Input {
+    const char *name;
+    std::string bytes;
+    bool repaired;
+  };
+  const Input inputs[] = {
+      {"one layer",
+       *test::garble(prose,
+                     test::chainOf({{RepairPage::Utf8, RepairPage::Win}})),
+       true},
+      {"two layers",
+       *test::garble(prose,
+                     test::chainOf({{RepairPage::Utf8, RepairPage::Win},
+                                    {RepairPage::Utf8, RepairPage::Dos}})),
+       true},
+      {"Windows-1251 read as KOI8-R",
+       *test::garble(prose,
+                     test::chainOf({{RepairPage::Win, RepairPage::Koi}})),
+       true},
+      {"every other line", mixed, true},
+      {"clean", prose, false},
+  };
+  for (const Input &input : inputs) {
+    const engine::RepairOutcome repaired = engine::repairText(
+        reinterpret_cast<const std::uint8_t *>(input.bytes.data()),
+        input.bytes.size());
+    ASSERT_EQ(repaired.fault, engine::UndoFault::None) << input.name;
+    ASSERT_EQ(repaired.plan.mode != engine::RepairMode::None, input.repaired)
+        << input.name;
+    std::uint64_t changed = 0;
+    const Expected expected{
+        test::referenceLineEnds(
+            test::referenceCaseUtf8(repaired.text, engine::CaseOperation::Upper,
+                                    false),
+            "\r\n", changed),
+        "with CR LF line ends"};
+    for (std::size_t slice : {1u, 2u, 3u, 7u, 64u, 8192u}) {
+      SCOPED_TRACE(std::string(input.name) + ", slice " +
+                   std::to_string(slice));
+      dir.write("f.txt", input.bytes);
+      JobRequest r;
+      r.location = dir.file("f.txt");
+      r.operations = {OperationCode::Repair, OperationCode::UpperCase,
+                      OperationCode::LineEnds};
+      r.lineEnd = engine::LineEnd::CrLf;
+      expectRun(r, slice, input.bytes, expected);
     }
   }
 }

@@ -1135,13 +1135,23 @@ TEST_F(FileRunTest, SingleByteFileStaysSingleByte) {
 }
 
 TEST(OperationTitles, AreTheWindowCaptions) {
-  const char *expected[] = {
-      "Upper case",      "Recode to WIN",    "Recode to KOI",
-      "Recode to ISO",   "Recode to DOS",    "Lower case",
-      "Smart case",      "Exclude",          "Replace",
-      "Optimize",        "Delete excessive", "Detect coding",
-      "Recode to UTF-8", "Line ends",        "Byte order mark",
-      "Recode to UTF-16"};
+  const char *expected[] = {"Upper case",
+                            "Recode to WIN",
+                            "Recode to KOI",
+                            "Recode to ISO",
+                            "Recode to DOS",
+                            "Lower case",
+                            "Smart case",
+                            "Exclude",
+                            "Replace",
+                            "Optimize",
+                            "Delete excessive",
+                            "Detect coding",
+                            "Recode to UTF-8",
+                            "Line ends",
+                            "Byte order mark",
+                            "Recode to UTF-16",
+                            "Repair"};
   static_assert(std::size(expected) == job::kOperationCount);
   for (int i = 0; i < job::kOperationCount; ++i)
     EXPECT_EQ(

@@ -126,7 +126,17 @@ struct Operation {
   const char *name;
   OperationCode op;
   std::function<void(JobRequest &)> setUp;
+  // The file's content; empty: sampleText().
+  std::string content = {};
 };
+
+// About 2000 bytes of UTF-8 read as Windows-1251 and saved as UTF-8.
+std::string garbledText() {
+  std::string text;
+  while (text.size() < 2000)
+    text += "РџСЂРёРІРµС‚, РјРёСЂ! Р­С‚Рѕ РёСЃРїРѕСЂС‡РµРЅРЅС‹Р№ С‚РµРєСЃС‚.\n";
+  return text;
+}
 
 std::vector<Operation> operations() {
   return {
@@ -165,6 +175,7 @@ std::vector<Operation> operations() {
          r.bom = engine::BomChange::Add;
          r.filePage = CodePage::Utf8;
        }},
+      {"repair", OperationCode::Repair, [](JobRequest &) {}, garbledText()},
   };
 }
 
@@ -183,8 +194,9 @@ std::string sampleText() {
 }
 
 TEST(FileRunFaults, EveryFailureLeavesTheFileAsItWas) {
-  const std::string content = sampleText();
   for (const auto &operation : operations()) {
+    const std::string content =
+        operation.content.empty() ? sampleText() : operation.content;
     for (const auto &seam : seams()) {
       SCOPED_TRACE(std::string(operation.name) + ", " + seam.name);
       test::TempDir dir;

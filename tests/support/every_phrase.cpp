@@ -97,6 +97,41 @@ std::vector<std::pair<std::string, i18n::Phrase>> everyPhrase() {
         add(label + " report", i18n::reportLine(r));
       }
   }
+  // A repair's chains (one layer, the same one twice, three different
+  // ones), whole and line by line, and a detection's note of them.
+  engine::RepairChain chains[3];
+  chains[0].count = 1;
+  chains[1].count = 2;
+  chains[2].count = 3;
+  chains[2].layers[1].read = engine::RepairPage::Win1252;
+  chains[2].layers[2].read = engine::RepairPage::Dos;
+  for (std::size_t c = 0; c < std::size(chains); ++c)
+    for (std::uint64_t lines : {0u, 1u, 7u}) {
+      job::JobReport r;
+      r.result = job::JobResult::Done;
+      r.message = job::Message(MessageId::Converted);
+      r.operation = OperationCode::Repair;
+      r.path = "/d/f.txt";
+      r.repairChain = chains[c];
+      if (lines > 0)
+        r.linesRepaired = lines;
+      const std::string label =
+          "repair " + std::to_string(c) + " lines " + std::to_string(lines);
+      add(label + " line 2", i18n::reportLines(r).line2);
+      add(label + " report", i18n::reportLine(r));
+      r.dryRun = true;
+      r.excerptBefore = "\xD0\xA0\xD1\x9F";
+      r.excerptAfter = "\xD0\x9F";
+      add(label + " dry", i18n::reportLine(r));
+      r.dryRun = false;
+      r.message = job::Message(MessageId::HasCoding);
+      r.message.page = CodePage::Utf8;
+      r.operation = OperationCode::Detect;
+      add(label + " detected", i18n::reportLine(r));
+    }
+  job::Message placed(MessageId::CannotRepair);
+  placed.place = engine::TextPosition{3, 4};
+  add("cannot repair placed", i18n::messageText(placed));
   return all;
 }
 
