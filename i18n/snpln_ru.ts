@@ -1755,5 +1755,9 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
         <source>Refuse a file with characters the target page cannot hold</source>
         <translation>Отказывать файлу с символами, которых нет в целевой кодировке</translation>
     </message>
+    <message>
+        <source>Repair garbled text first (UTF-8 read in a wrong page)</source>
+        <translation>Сначала исправить испорченный текст (UTF-8, прочитанный не в той кодировке)</translation>
+    </message>
 </context>
 </TS>

@@ -154,7 +154,11 @@ std::string groupsOf(i18n::Language l) {
   std::string out = "[";
   item(out,
        group(QT_TRANSLATE_NOOP("snpln-web", "Code page"),
-             {select("--from", QT_TRANSLATE_NOOP("snpln-web", "From"), nullptr,
+             {check("--repair",
+                    QT_TRANSLATE_NOOP("snpln-web",
+                                      "Repair garbled text first (UTF-8 "
+                                      "read in a wrong page)")),
+              select("--from", QT_TRANSLATE_NOOP("snpln-web", "From"), nullptr,
                      cli::jsonString("sources")),
               select("--to", QT_TRANSLATE_NOOP("snpln-web", "To"),
                      QT_TRANSLATE_NOOP("snpln-web", "(no recoding)"),

@@ -94,6 +94,14 @@ def generated_set():
     files["set/Папка/файл.txt"] = "Заметка: «кавычки» — тире… №5\n".encode()
     files["set/.hidden.txt"] = "Скрытый\n".encode("koi8_r")
     files["set/.git/config"] = b"[core]\n"
+    # Garbled: UTF-8 read as Windows-1251 (once, twice) and stored as
+    # UTF-8, beside a clean file.
+    clean = parts[1][:400]
+    once = clean.encode().decode("cp1251", errors="ignore")
+    files["repair/once.txt"] = once.encode()
+    files["repair/twice.txt"] = (
+        once.encode().decode("cp1251", errors="ignore").encode())
+    files["repair/clean.txt"] = clean.encode()
     for name in sorted(os.listdir(os.path.join(SOURCE, "samples"))):
         with open(os.path.join(SOURCE, "samples", name), "rb") as f:
             files["samples/" + name] = f.read()
@@ -139,6 +147,12 @@ def cases():
         ["-t", "utf16", "--lower", "--bom", "add", "samples"],
         ["--optimize", "--tab-size", "0", "set"],
         ["--with", "x", "set"], ["-d", "-t", "win", "set"], ["set"],
+        ["--repair", "repair"], ["-n", "--repair", "repair"],
+        ["--repair", "-t", "win", "--upper", "repair"], ["-d", "repair"],
+        ["-d", "--repair", "repair"],
+        ["--strict", "-t", "koi", "set/Папка", "set/win.txt"],
+        ["-t", "mac", "set/win.txt"], ["-t", "koi8u", "set/koi.txt"],
+        ["-f", "dos", "-t", "cp1125", "set/dos.txt"],
         ["-l"], ["-V"],
     ]
     return table
