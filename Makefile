@@ -42,7 +42,7 @@ DEB_BUILD ?= build/deb
 # The Debian revision of the packages: their version is VERSION-DEB_REVISION.
 DEB_REVISION ?= 1
 
-PACKAGES := cmake ninja-build g++ libgtest-dev libcli11-dev qt6-base-dev \
+PACKAGES := cmake ninja-build g++ libgtest-dev qt6-base-dev \
             qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools \
             fonts-liberation fonts-dejavu-core xvfb xauth clang libclang-rt-14-dev \
             clang-format \
@@ -55,7 +55,7 @@ DEB_PACKAGES := dpkg-dev file lintian desktop-file-utils appstream
 # zip and unzip.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 zip unzip
 WIN_BUILD ?= build/windows
-# googletest cross-built from Debian's sources, and CLI11's headers.
+# googletest cross-built from Debian's sources.
 WIN_DEPS ?= build/windows-deps
 DIST ?= build/dist
 # What make test-stress needs besides.
@@ -157,8 +157,6 @@ WIN_ENV = SNPLN_WINDOWS_PREFIX=$(abspath $(WIN_DEPS))
 WIN_TOOLCHAIN = $(abspath cmake/mingw_w64_x86_64.cmake)
 
 $(WIN_DEPS)/lib/libgtest.a: | deps-windows
-	mkdir -p $(WIN_DEPS)/include
-	ln -sfn /usr/include/CLI $(WIN_DEPS)/include/CLI
 	$(WIN_ENV) cmake -S /usr/src/googletest -B $(WIN_DEPS)/googletest -G Ninja \
 	  -DCMAKE_TOOLCHAIN_FILE=$(WIN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release \
 	  -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX=$(abspath $(WIN_DEPS))
@@ -179,14 +177,11 @@ test-windows: dist-windows
 	  $(DIST)/snpln-cli-$$(sed -n 's/^project(snpln VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-win64.zip $(JOBS)
 
 # The browser's build: its own directory (CMake's files in cmake/, the page
-# beside), CLI11's headers alone on its include path, sized for the page.
+# beside), sized for the page.
 web: deps-web
-	mkdir -p $(WEB_BUILD)/deps/include
-	ln -sfn /usr/include/CLI $(WEB_BUILD)/deps/include/CLI
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/cmake -G Ninja \
 	  -DCMAKE_BUILD_TYPE=MinSizeRel "-DCMAKE_CXX_FLAGS_MINSIZEREL=-Oz -DNDEBUG" \
 	  -DSNPLN_WERROR=ON -DSNPLN_BUILD_UI=OFF -DSNPLN_BUILD_TESTS=OFF \
-	  -DCMAKE_FIND_ROOT_PATH=$(abspath $(WEB_BUILD)/deps) \
 	  -DSNPLN_WEB_OUTPUT=$(abspath $(WEB_BUILD))
 	$(WEB_ENV) cmake --build $(WEB_BUILD)/cmake -j $(JOBS)
 

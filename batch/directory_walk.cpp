@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <memory>
 #include <new>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -102,7 +103,7 @@ bool holdsSeparator(const std::string &mask) {
 // Everything one walk passes to every level.
 struct Walk {
   const std::string &mask;
-  bool takeHidden;
+  const WalkRules &rules;
   WalkSink &sink;
   platform::FileSystem &fs;
   std::string path;
@@ -139,6 +140,20 @@ struct Walk {
       return true;
     }
     const bool filesMatch = !holdsSeparator(mask);
+    // Every name of the directory, for the backups among its files.
+    std::set<std::string> names;
+    if (!rules.backupSuffix.empty())
+      for (const platform::DirEntry &entry : *entries)
+        names.insert(entry.name);
+    const auto isBackup = [&](const platform::DirEntry &entry) {
+      if (entry.kind != platform::EntryKind::File)
+        return false;
+      for (const std::string &original :
+           platform::originalsOfBackupName(entry.name, rules.backupSuffix))
+        if (names.count(original) != 0)
+          return true;
+      return false;
+    };
     std::vector<platform::DirEntry> files;
     for (platform::DirEntry &entry : *entries) {
       if (isDotEntry(entry.name) || platform::isTemporaryName(entry.name))
@@ -152,8 +167,12 @@ struct Walk {
       if (!directory &&
           !(filesMatch && platform::matchesDosMask(entry.name, mask)))
         continue;
-      if (entry.name[0] == '.' && !takeHidden) {
+      if (entry.name[0] == '.' && !rules.takeHidden) {
         passOver(level, entry.name, PassedOver::Hidden);
+        continue;
+      }
+      if (isBackup(entry)) {
+        passOver(level, entry.name, PassedOver::Backup);
         continue;
       }
       switch (entry.kind) {
@@ -223,11 +242,19 @@ struct Walk {
 
 } // namespace
 
+WalkRules walkRulesOf(const job::RunParameters &parameters) {
+  WalkRules rules;
+  rules.takeHidden = parameters.takeHidden;
+  if (!parameters.backupSuffix.empty())
+    rules.backupSuffix = parameters.backupSuffix;
+  return rules;
+}
+
 WalkOutcome walkDirectoryTree(const std::string &directory,
-                              const std::string &mask, bool takeHidden,
+                              const std::string &mask, const WalkRules &rules,
                               WalkSink &sink, platform::FileSystem &fs,
                               const WalkHooks &hooks) {
-  Walk walk{mask, takeHidden, sink, fs, directory};
+  Walk walk{mask, rules, sink, fs, directory};
   if (!walk.path.empty() && !platform::isPathSeparator(walk.path.back()))
     walk.path += platform::kPathSeparator;
   const int openLevels = hooks.openLevels > 0 ? hooks.openLevels : kOpenLevels;

@@ -17,7 +17,9 @@
 // link (to a file or a directory, or dangling), a FIFO, a socket or a
 // device is passed over, and so is every entry whose name begins with a
 // dot (a directory such as ".git" whatever the mask, a file when the mask
-// takes it) unless `takeHidden` asks for them; the sink hears of each
+// takes it) unless WalkRules::takeHidden asks for them, and every backup
+// (a file named as a backup of another entry of its directory,
+// WalkRules::backupSuffix); the sink hears of each
 // (WalkSink::passedOver). "." and "..", and our temporary files
 // (isTemporaryName), are passed over silently. Every directory is
 // opened from its parent's open directory, and every file in its own,
@@ -36,6 +38,8 @@
 #include <string>
 
 #include "batch/run_observer.h"
+#include "job/job_request.h"
+#include "platform/backup_name.h"
 #include "platform/file_system.h"
 
 namespace snpln::batch {
@@ -46,6 +50,22 @@ enum class WalkOutcome : std::uint8_t {
   Stopped,     // the sink said stop: the rest of the tree is untouched
   OutOfMemory, // a WalkFrame could not be allocated: the tree is not done
 };
+
+// What a walk takes besides the files its mask matches.
+struct WalkRules {
+  // Names that begin with a dot are taken too.
+  bool takeHidden = false;
+  // A regular file named NAME followed by this suffix, or one of its
+  // numbered backup names (platform/backup_name.h), is a backup when NAME
+  // is an entry of the same directory: it is passed over (PassedOver::
+  // Backup). Empty: no file is.
+  std::string backupSuffix = platform::kDefaultBackupSuffix;
+};
+
+// The rules of the walks of a run with these parameters: dot names as it
+// asks, and the backups of its suffix, or of the default one where it
+// keeps none (a run never takes the backups another run kept).
+WalkRules walkRulesOf(const job::RunParameters &parameters);
 
 // What a caller may set beyond the walk's arguments.
 struct WalkHooks {
@@ -81,7 +101,7 @@ public:
 // directory closed, every frame released).
 WalkOutcome
 walkDirectoryTree(const std::string &directory, const std::string &mask,
-                  bool takeHidden, WalkSink &sink,
+                  const WalkRules &rules, WalkSink &sink,
                   platform::FileSystem &fs = platform::realFileSystem(),
                   const WalkHooks &hooks = {});
 

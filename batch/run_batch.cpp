@@ -75,15 +75,7 @@ std::size_t lastJobEntryOf(const std::vector<EntryLook> &looks) {
 
 // A directory entry: the directory's identity and the name in it. Two
 // names that lead to one entry give one place.
-struct Place {
-  platform::FileId directory;
-  std::string name;
-  // Written out: the browser's C++ library has no <=> for strings yet.
-  friend bool operator<(const Place &a, const Place &b) {
-    return a.directory != b.directory ? a.directory < b.directory
-                                      : a.name < b.name;
-  }
-};
+using Place = FilePlace;
 
 // The place of a file the user named by its path: its parent directory
 // looked up through the path, and its last name. Nothing when the path
@@ -152,6 +144,9 @@ struct Task {
   std::string path;
   std::optional<platform::FileStatus> before;
   std::optional<Place> place;
+  // Where the run found it (its directory and name), for its visited
+  // files.
+  std::optional<Place> visitPlace;
   job::FileReport report;
   std::optional<platform::FileStatus> after;
   // The file of the list's last entry: it shows every operation's end.
@@ -302,8 +297,8 @@ private:
         bool whole = true;
         for (const std::string &mask : plan_.masks) {
           const int unreadableBefore = unreadable_;
-          const WalkOutcome walk = walkDirectoryTree(
-              entry, mask, plan_.parameters.takeHidden, *this, fs_, hooks_);
+          const WalkOutcome walk =
+              walkDirectoryTree(entry, mask, walkRules_, *this, fs_, hooks_);
           outcome_.count(walk);
           if (unreadable_ != unreadableBefore)
             whole = false;
@@ -407,9 +402,14 @@ private:
       // A backup this run made is no file to work on.
       if (backups_.madeByRun(task->before->id))
         return true;
-      if (visited_.contains(*task->before))
+      task->visitPlace =
+          task->place ? task->place
+          : at.directory
+              ? std::optional<Place>(Place{at.directory->id(), at.name})
+              : placeOfPath(path, fs_);
+      if (visited_.contains(*task->before, task->visitPlace, !at.directory))
         return true;
-      visited_.add(*task->before);
+      visited_.add(*task->before, task->visitPlace, !at.directory);
     }
     ++found_;
     if (plan_.canceled()) {
@@ -668,7 +668,8 @@ private:
         if (report.operations[i].hits)
           runHits_[i] += *report.operations[i].hits;
     if (task.after)
-      visited_.add(*task.after);
+      visited_.replaced(task.before, *task.after, task.visitPlace,
+                        !task.file.location.directory);
     if (task.before && rewritten(report) &&
         std::any_of(report.operations.begin(), report.operations.end(),
                     [](const job::JobReport &operation) {
@@ -694,6 +695,7 @@ private:
   // Every file runs on the caller's thread.
   bool onCaller_ = true;
   // The walk's own (the caller's thread).
+  const WalkRules walkRules_ = walkRulesOf(plan_.parameters);
   VisitedFiles visited_;
   RunBackups backups_;
   std::set<std::string> passedOver_;

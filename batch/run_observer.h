@@ -37,6 +37,8 @@ enum class PassedOver : std::uint8_t {
   Link,    // a symbolic link, to a file or a directory: never followed
   Special, // a FIFO, a socket or a device
   Hidden,  // its name begins with a dot (taken only when asked for)
+  Backup,  // a backup (NAME followed by the backup suffix, or one of its
+           // numbered names) beside NAME itself: never taken by a walk
 };
 
 // A file handed to a worker (or started on the caller's thread).

@@ -1,442 +1,300 @@
 #include "cli/cli_options.h"
 
+#include <algorithm>
 #include <map>
 
-#include <CLI/CLI.hpp>
-
+#include "batch/run_plan.h"
 #include "cli/locale_text.h"
 #include "cli/option_suggestion.h"
+#include "cli/option_table.h"
 #include "cli/page_names.h"
-#include "i18n/texts.h"
 #include "snpln/version.h"
 
 namespace snpln::cli {
 
-// lupdate's marker: the text itself here; lupdate takes each marked text
-// into the catalogue, and the help shows it in the user's language.
-#ifndef QT_TRANSLATE_NOOP
-#define QT_TRANSLATE_NOOP(context, text) text
-#endif
-
 namespace {
 
-const char *kDescription = QT_TRANSLATE_NOOP(
-    "snpln-cli",
-    "Rewrites Russian plain-text files in place: recoding between CP866 "
-    "(dos), Windows-1251 (win), KOI8-R (koi), ISO 8859-5 (iso), Mac "
-    "Cyrillic (mac), KOI8-U (koi8u), CP1125 (cp1125), UTF-8 "
-    "(utf8) and UTF-16 (utf16, utf16le, utf16be) with "
-    "automatic detection, upper/lower/sentence case, removal and replacement "
-    "of a string, blanks to TABs, and removal of excessive empty lines.\n"
-    "Every NAME is a file, or a directory whose whole tree is taken, filtered "
-    "by --filter. Several operations go over each file in one pass, and "
-    "rewrite it once or, when one of them fails, not at all.");
-
-const char *kFooter = QT_TRANSLATE_NOOP(
-    "snpln-cli",
-    "\nA NAME of - alone is standard input; the result goes to standard "
-    "output\n(all messages then go to standard error), and nothing when "
-    "the text fails.\n"
-    "\nExamples:\n"
-    "  snpln-cli -d notes.txt                  report the code page\n"
-    "  snpln-cli -t win notes.txt              recode in place, source "
-    "detected\n"
-    "  snpln-cli -f koi -t dos --filter '*.txt' docs\n"
-    "  snpln-cli -n -v -t utf8 docs            what a recoding would do, "
-    "file by file\n"
-    "  snpln-cli -k -t utf8 --line-ends lf docs\n"
-    "                                          UTF-8 with LF line ends, "
-    "dates kept\n"
-    "  cat old.txt | snpln-cli -t win - > new.txt\n"
-    "  snpln-cli --replace colour --with color --ignore-case a.txt\n"
-    "\nExit status:\n"
-    "  0    no file failed (converted, already in the target code page, "
-    "no\n"
-    "       Cyrillic letter in it, or not text)\n"
-    "  1    a file failed, a name was not found, or a directory could not be "
-    "read\n"
-    "  2    the command line is wrong\n"
-    "  130  stopped by Ctrl-C (143 by SIGTERM, 129 by SIGHUP)\n");
-
-// The filter text is cut at blanks and TABs into masks; each names files
-// within the directories walked, so it holds no path separator.
-std::string checkFilter(const std::string &text, i18n::Language language) {
-  const auto said = [&](const char *source) {
-    return std::string(i18n::translate(language, "snpln-cli", source));
-  };
-  if (!text.empty() && text.find_first_not_of(" \t") == std::string::npos)
-    return said(QT_TRANSLATE_NOOP("snpln-cli",
-                                  "the filter holds no mask, only blanks"));
-  if (text.find('/') != std::string::npos)
-    return said(
-        QT_TRANSLATE_NOOP("snpln-cli", "a mask names files, without a '/'"));
-  return {};
+char lowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// A whole number from 1 that an int holds, in plain digits.
-std::string checkTabSize(const std::string &text, i18n::Language language) {
-  const std::string bad = i18n::fill(
-      i18n::translate(language, "snpln-cli",
-                      QT_TRANSLATE_NOOP("snpln-cli",
-                                        "\"%1\" is not a whole number from 1")),
-      {text});
-  if (text.empty() || text.size() > 9 ||
-      text.find_first_not_of("0123456789") != std::string::npos)
-    return bad;
-  return std::stoi(text) >= 1 ? std::string() : bad;
+std::string lowerAscii(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](char c) { return lowerAscii(c); });
+  return text;
 }
 
-// Thrown by -l once it is seen: the list is printed whatever else the
-// command line holds (NAME is not required then).
-struct ListRequested {};
+// The option a value is for, checked by its kind: the choice it names or
+// the number it is, else the complaint.
+std::optional<Complaint> checkValue(const OptionSpec &spec,
+                                    const std::string &value, int &number,
+                                    i18n::Language language) {
+  number = -1;
+  switch (spec.kind) {
+  case ValueKind::Choice: {
+    std::vector<std::string> names;
+    for (const OptionChoice &choice : spec.choices) {
+      if (lowerAscii(value) == choice.name) {
+        number = choice.value;
+        return std::nullopt;
+      }
+      names.emplace_back(choice.name);
+    }
+    if (const auto near = nearestOption(lowerAscii(value), names))
+      return Complaint{
+          QT_TRANSLATE_NOOP("snpln-cli",
+                            "%1 takes %2, not \"%3\"; did you mean %4?"),
+          {longNameOf(spec), alternatives(names, language), value, *near},
+          false};
+    return Complaint{QT_TRANSLATE_NOOP("snpln-cli", "%1 takes %2, not \"%3\""),
+                     {longNameOf(spec), alternatives(names, language), value}};
+  }
+  case ValueKind::Number: {
+    // Plain digits, and few enough of them for an int.
+    long long n = -1;
+    if (!value.empty() && value.size() <= 9 &&
+        value.find_first_not_of("0123456789") == std::string::npos)
+      n = std::stoll(value);
+    if (n >= spec.least && (spec.most == 0 || n <= spec.most)) {
+      number = static_cast<int>(n);
+      return std::nullopt;
+    }
+    if (spec.most == 0)
+      return Complaint{
+          QT_TRANSLATE_NOOP("snpln-cli",
+                            "%1 takes a whole number from %2, not \"%3\""),
+          {longNameOf(spec), std::to_string(spec.least), value}};
+    return Complaint{
+        QT_TRANSLATE_NOOP("snpln-cli",
+                          "%1 takes a whole number from %2 to %3, not \"%4\""),
+        {longNameOf(spec), std::to_string(spec.least),
+         std::to_string(spec.most), value}};
+  }
+  default:
+    return std::nullopt;
+  }
+}
 
-// Every long option of the app ("--to", ...).
-std::vector<std::string> longOptionsOf(const CLI::App &app) {
+// An option given without the value it needs.
+Complaint missingValue(const OptionSpec &spec, i18n::Language language) {
+  switch (spec.kind) {
+  case ValueKind::Choice: {
+    std::vector<std::string> names;
+    for (const OptionChoice &choice : spec.choices)
+      names.emplace_back(choice.name);
+    return Complaint{QT_TRANSLATE_NOOP("snpln-cli", "%1 needs a value: %2"),
+                     {longNameOf(spec), alternatives(names, language)}};
+  }
+  case ValueKind::TargetPage:
+  case ValueKind::SourcePage:
+    return Complaint{
+        QT_TRANSLATE_NOOP("snpln-cli", "%1 needs a code page: give %2 "
+                                       "(snpln-cli -l lists every name)"),
+        {longNameOf(spec),
+         alternatives(validPageNames(spec.kind == ValueKind::SourcePage),
+                      language)},
+        false};
+  default:
+    return Complaint{QT_TRANSLATE_NOOP("snpln-cli", "%1 needs a value: %2"),
+                     {longNameOf(spec), valueNameOf(spec)}};
+  }
+}
+
+std::vector<std::string> longNames() {
   std::vector<std::string> names;
-  for (const CLI::Option *option : app.get_options())
-    for (const std::string &name : option->get_lnames())
-      names.push_back("--" + name);
+  for (const OptionSpec &spec : optionTable())
+    names.push_back(longNameOf(spec));
   return names;
 }
 
-// The first argument that looks like a long option the app does not have
-// (its name without a value given with '='); empty when there is none.
-std::string unknownLongOption(const CLI::App &app, int argc, char **argv) {
-  const auto known = longOptionsOf(app);
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--")
-      break;
-    if (arg.rfind("--", 0) != 0)
-      continue;
-    const std::string name = arg.substr(0, arg.find('='));
-    if (std::find(known.begin(), known.end(), name) == known.end())
-      return name;
-  }
-  return {};
+const OptionSpec *findLong(const std::string &name) {
+  for (const OptionSpec &spec : optionTable())
+    if (name == spec.longName)
+      return &spec;
+  return nullptr;
 }
 
-} // namespace
+const OptionSpec *findShort(char name) {
+  for (const OptionSpec &spec : optionTable())
+    if (spec.shortName == name)
+      return &spec;
+  return nullptr;
+}
 
-std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
-                                std::ostream &out, std::ostream &err) {
-  o.language = i18n::languageOfEnvironment();
-  const auto said = [&](const char *source) {
-    return std::string(i18n::translate(o.language, "snpln-cli", source));
-  };
-  CLI::App app{said(kDescription), "snpln-cli"};
-  app.footer(said(kFooter));
-  app.set_version_flag("-V,--version", std::string("snpln-cli ") + kVersion);
-  app.add_flag_callback(
-      "-l,--list", [] { throw ListRequested{}; },
-      said(QT_TRANSLATE_NOOP(
-          "snpln-cli",
-          "List the code pages with every name they take, and exit")));
-  auto *detect = app.add_flag(
-      "-d,--detect", o.detect,
-      said(QT_TRANSLATE_NOOP("snpln-cli", "Report each file's code page")));
-  app.add_flag("--repair", o.repair,
-               said(QT_TRANSLATE_NOOP(
-                   "snpln-cli",
-                   "Repair garbled text (UTF-8 read as Windows-1251 and the "
-                   "like, up to three times) into UTF-8, before every other "
-                   "operation; a file not garbled is left as it is")));
-  // The names are looked up once the line is parsed (-l lists them all).
-  std::optional<std::string> toName, fromName;
-  auto *to = app.add_option("-t,--to", toName,
-                            said(QT_TRANSLATE_NOOP(
-                                "snpln-cli",
-                                "Recode to this code page: dos (cp866), win "
-                                "(cp1251), koi (koi8-r), iso (iso-8859-5), "
-                                "mac (x-mac-cyrillic), koi8u (koi8-u), "
-                                "cp1125, utf8 (utf-8), utf16 (a byte order "
-                                "mark, little-endian), utf16le or utf16be")))
-                 ->type_name("PAGE");
-  auto *from =
-      app.add_option("-f,--from", fromName,
-                     said(QT_TRANSLATE_NOOP(
-                         "snpln-cli",
-                         "The files' code page, or auto to detect it for each "
-                         "file (default): the source of --to, and the page of "
-                         "the other operations' letters and texts")))
-          ->type_name("PAGE");
-  auto *upper = app.add_flag(
-      "--upper", o.upper,
-      said(QT_TRANSLATE_NOOP("snpln-cli", "Convert to upper case")));
-  auto *lower = app.add_flag(
-      "--lower", o.lower,
-      said(QT_TRANSLATE_NOOP("snpln-cli", "Convert to lower case")));
-  auto *smart = app.add_flag(
-      "--smart", o.smart,
-      said(QT_TRANSLATE_NOOP(
-          "snpln-cli", "Sentence case: a capital at each sentence start")));
-  auto *saveUpper = app.add_flag(
-      "--save-upper", o.saveUpper,
-      said(QT_TRANSLATE_NOOP(
-          "snpln-cli",
-          "With --smart: keep letters that already are capitals")));
-  app.add_option(
-      "--exclude", o.exclude,
-      said(QT_TRANSLATE_NOOP("snpln-cli", "Remove every occurrence of TEXT")));
-  auto *replace = app.add_option(
-      "--replace", o.replace,
-      said(QT_TRANSLATE_NOOP("snpln-cli", "Replace every occurrence of TEXT")));
-  auto *with = app.add_option(
-      "--with", o.with,
-      said(QT_TRANSLATE_NOOP("snpln-cli", "The replacement (empty: remove)")));
-  app.add_flag("--left-part", o.leftPart,
-               said(QT_TRANSLATE_NOOP(
-                   "snpln-cli",
-                   "An occurrence must begin a word (not follow a letter)")));
-  app.add_flag(
-      "--right-part", o.rightPart,
-      said(QT_TRANSLATE_NOOP(
-          "snpln-cli",
-          "An occurrence must end a word (not be followed by a letter)")));
-  app.add_flag("--ignore-case", o.ignoreCase,
-               said(QT_TRANSLATE_NOOP("snpln-cli",
-                                      "Compare letters regardless of case")));
-  app.add_flag(
-      "--optimize", o.optimize,
-      said(QT_TRANSLATE_NOOP("snpln-cli",
-                             "Turn blanks that end at tab stops into TABs")));
-  app.add_option("--tab-size", o.tabSize,
-                 said(QT_TRANSLATE_NOOP(
-                     "snpln-cli",
-                     "TAB width for --optimize, a whole number from 1 (8)")))
-      ->type_name("N")
-      ->check(CLI::Validator(
-          [&o](std::string &t) { return checkTabSize(t, o.language); }, ""));
-  app.add_flag(
-      "--delete-empty", o.deleteEmpty,
-      said(QT_TRANSLATE_NOOP("snpln-cli", "Delete excessive empty lines")));
-  app.add_flag("--bytes", o.bytes,
-               said(QT_TRANSLATE_NOOP(
-                   "snpln-cli",
-                   "Take --exclude, --replace and --with byte for byte, not as "
-                   "text in the terminal's character set")));
-  app.add_option(
-         "--filter", o.filter,
-         said(QT_TRANSLATE_NOOP(
-             "snpln-cli", "Masks for files in directories, blank-separated "
-                          "(default *.*)")))
-      ->type_name("MASKS")
-      ->check(CLI::Validator(
-          [&o](std::string &t) { return checkFilter(t, o.language); }, ""));
-  auto *dryRun = app.add_flag(
-      "-n,--dry-run", o.dryRun,
-      said(QT_TRANSLATE_NOOP(
-          "snpln-cli",
-          "Run every job to its end but write nothing; each file's "
-          "line says what would happen")));
-  auto *verbose = app.add_flag(
-      "-v,--verbose", o.verbose,
-      said(QT_TRANSLATE_NOOP("snpln-cli",
-                             "One line per file: its name and outcome "
-                             "(and one per entry of a tree passed over)")));
-  auto *quiet =
-      app.add_flag("-q,--quiet", o.quiet,
-                   said(QT_TRANSLATE_NOOP("snpln-cli", "Print failures only")));
-  auto *json = app.add_flag(
-      "--json", o.json,
-      said(QT_TRANSLATE_NOOP(
-          "snpln-cli", "Print JSON Lines instead of sentences: one object "
-                       "per file and operation (the schema is in the "
-                       "README)")));
-  app.add_flag(
-      "--hidden", o.hidden,
-      said(QT_TRANSLATE_NOOP(
-          "snpln-cli",
-          "In directories, also take files and directories whose names "
-          "begin with a dot (.git and the like are passed over "
-          "otherwise)")));
-  app.add_flag("--allow-chown", o.allowChown,
-               said(QT_TRANSLATE_NOOP(
-                   "snpln-cli",
-                   "Rewrite a file even when its owner or group cannot be kept "
-                   "(another user's file): it then becomes yours, without "
-                   "set-id bits")));
-  auto *lineEnds =
-      app.add_option(
-             "--line-ends", o.lineEnds,
-             said(QT_TRANSLATE_NOOP(
-                 "snpln-cli",
-                 "Make every line end LF, CRLF or CR (CR LF, LF CR, a lone "
-                 "CR or a lone LF each count as one line end)")))
-          ->type_name("lf|crlf|cr")
-          ->transform(CLI::CheckedTransformer(
-                          std::map<std::string, engine::LineEnd>{
-                              {"lf", engine::LineEnd::Lf},
-                              {"crlf", engine::LineEnd::CrLf},
-                              {"cr", engine::LineEnd::Cr}},
-                          CLI::ignore_case)
-                          .description(""));
-  auto *bom =
-      app.add_option(
-             "--bom", o.bom,
-             said(QT_TRANSLATE_NOOP(
-                 "snpln-cli",
-                 "Add a byte order mark to each UTF-8 file (and each of "
-                 "ASCII alone), or remove the one it begins with")))
-          ->type_name("add|remove")
-          ->transform(CLI::CheckedTransformer(
-                          std::map<std::string, engine::BomChange>{
-                              {"add", engine::BomChange::Add},
-                              {"remove", engine::BomChange::Remove}},
-                          CLI::ignore_case)
-                          .description(""));
-  app.add_flag(
-      "--substitute", o.substitute,
-      said(QT_TRANSLATE_NOOP(
-          "snpln-cli",
-          "A character the target page cannot hold (in --to, in --with) "
-          "becomes its closest equivalent: quotes \", dashes -, ... for the "
-          "ellipsis, No for the numero sign, else ?")));
-  app.add_flag(
-      "--strict", o.strict,
-      said(QT_TRANSLATE_NOOP(
-          "snpln-cli", "Refuse a file with a character the target page cannot "
-                       "hold instead of writing a fill byte: it fails at that "
-                       "character and stays as it was")));
-  auto *backup = app.add_flag(
-      "-b,--backup", o.backup,
-      said(QT_TRANSLATE_NOOP(
-          "snpln-cli",
-          "Keep each rewritten file's original beside it, under its name "
-          "followed by the suffix (as it was before the run; an existing "
-          "backup of that name is replaced)")));
-  auto *suffix =
-      app.add_option("--suffix", o.backupSuffix,
-                     said(QT_TRANSLATE_NOOP(
-                         "snpln-cli", "The suffix of --backup (default ~)")))
-          ->type_name("SUFFIX");
-  auto *output =
-      app.add_option(
-             "-o,--output", o.output,
-             said(QT_TRANSLATE_NOOP(
-                 "snpln-cli", "Write the result to FILE, made once the run is "
-                              "over (never half written), and leave the one "
-                              "input file as it is")))
-          ->type_name("FILE");
-  app.add_flag(
-      "-k,--keep-date", o.keepDate,
-      said(QT_TRANSLATE_NOOP(
-          "snpln-cli", "Keep each rewritten file's access and modification "
-                       "times")));
-  app.add_option(
-         "-j,--jobs", o.jobs,
-         said(QT_TRANSLATE_NOOP(
-             "snpln-cli", "Work on up to N files at once (default: one per "
-                          "core); the lines keep the order of the names")))
-      ->type_name("N")
-      ->check(CLI::Range(1, 1024));
-  verbose->excludes(quiet);
-  json->excludes(verbose)->excludes(quiet);
-  app.add_option("NAME", o.names,
-                 said(QT_TRANSLATE_NOOP(
-                     "snpln-cli", "Files or directories; - is standard input")))
-      ->required();
-  with->needs(replace);
-  saveUpper->needs(smart);
-  detect->excludes(to)->excludes(from)->excludes(lineEnds)->excludes(bom);
-  suffix->needs(backup);
-  output->excludes(detect)->excludes(backup);
-  output->excludes(dryRun);
-  upper->excludes(lower)->excludes(smart);
-  lower->excludes(smart);
-  try {
-    app.parse(argc, argv);
-  } catch (const ListRequested &) {
-    printPageList(out);
-    return kExitSuccess;
-  } catch (const CLI::CallForHelp &e) {
-    return app.exit(e, out, err);
-  } catch (const CLI::CallForVersion &e) {
-    return app.exit(e, out, err);
-  } catch (const CLI::ParseError &e) {
-    // A mistyped long option explains any other complaint (a NAME taken
-    // for its value, a NAME missing): the nearest one is suggested.
-    const std::string unknown = unknownLongOption(app, argc, argv);
-    if (const auto near = nearestOption(unknown, longOptionsOf(app))) {
-      err << "snpln-cli: "
-          << i18n::fill(
-                 said(QT_TRANSLATE_NOOP("snpln-cli",
-                                        "unknown option %1; did you mean %2?")),
-                 {unknown, *near})
-          << "\n";
-      return kExitUsage;
+// Reads argv by the option table: the options in the order given, their
+// values taken, the names kept. Everything after "--" is a name, and so is
+// a lone "-". The first complaint is kept; reading goes on, so that -h, -V
+// or -l anywhere still answer.
+class Reader {
+public:
+  Reader(CliOptions &options) : o_(options) {}
+
+  void read(int argc, char **argv) {
+    bool namesOnly = false;
+    for (int i = 1; i < argc; ++i) {
+      const std::string arg = argv[i];
+      const auto next = [&]() -> std::optional<std::string> {
+        if (i + 1 < argc)
+          return std::string(argv[++i]);
+        return std::nullopt;
+      };
+      if (namesOnly || arg == "-" || arg.empty() || arg[0] != '-') {
+        o_.names.push_back(arg);
+      } else if (arg == "--") {
+        namesOnly = true;
+      } else if (arg.rfind("--", 0) == 0) {
+        const auto equals = arg.find('=');
+        const std::string name = arg.substr(2, equals - 2);
+        const OptionSpec *spec = findLong(name);
+        if (!spec) {
+          unknown("--" + name, true);
+          continue;
+        }
+        if (!spec->takesValue()) {
+          if (equals != std::string::npos)
+            complain(
+                Complaint{QT_TRANSLATE_NOOP("snpln-cli", "%1 takes no value"),
+                          {longNameOf(*spec)}});
+          given(*spec, {});
+          continue;
+        }
+        given(*spec, equals != std::string::npos
+                         ? std::optional(arg.substr(equals + 1))
+                         : next());
+      } else {
+        // A cluster of short options: flags, and the last one may take
+        // the rest of the word (or the next word) as its value.
+        for (std::size_t k = 1; k < arg.size(); ++k) {
+          const OptionSpec *spec = findShort(arg[k]);
+          if (!spec) {
+            unknown(std::string("-") + arg[k], false);
+            break;
+          }
+          if (!spec->takesValue()) {
+            given(*spec, {});
+            continue;
+          }
+          given(*spec,
+                k + 1 < arg.size() ? std::optional(arg.substr(k + 1)) : next());
+          break;
+        }
+      }
     }
-    app.exit(e, out, err);
-    return kExitUsage;
   }
-  auto usage = [&](const std::string &text) {
-    err << "snpln-cli: " << text << "\n"
-        << said(QT_TRANSLATE_NOOP("snpln-cli",
-                                  "Run with --help for more information."))
-        << "\n";
-    return kExitUsage;
-  };
-  // An unknown page is one line that names the valid ones.
-  const auto unknownPage = [&](const std::string &name, const char *option,
-                               bool source) {
-    err << "snpln-cli: "
-        << i18n::fill(
-               said(QT_TRANSLATE_NOOP(
-                   "snpln-cli", "unknown code page \"%1\" for %2: give %3 "
-                                "(snpln-cli -l lists every name)")),
-               {name, option, validPageNames(source)})
-        << "\n";
-    return kExitUsage;
-  };
-  if (toName) {
-    o.to = targetPageByName(*toName);
-    if (!o.to)
-      return unknownPage(*toName, "--to", false);
+
+  // -h, -V or -l, the first given.
+  std::optional<OptionId> answer;
+  std::optional<Complaint> complaint;
+  // The options in the order given, each once.
+  std::vector<OptionId> order;
+
+private:
+  void complain(Complaint c) {
+    if (!complaint)
+      complaint = std::move(c);
   }
-  if (fromName) {
-    const auto page = sourcePageByName(*fromName);
-    if (!page)
-      return unknownPage(*fromName, "--from", true);
-    o.from = *page;
+
+  void unknown(const std::string &name, bool isLong) {
+    if (isLong)
+      if (const auto near = nearestOption(name, longNames())) {
+        complain(
+            Complaint{QT_TRANSLATE_NOOP("snpln-cli",
+                                        "unknown option %1; did you mean %2?"),
+                      {name, *near},
+                      false});
+        return;
+      }
+    complain(
+        Complaint{QT_TRANSLATE_NOOP("snpln-cli", "unknown option %1"), {name}});
   }
+
+  void given(const OptionSpec &spec, const std::optional<std::string> &value) {
+    if (!spec.take) {
+      if (!answer)
+        answer = spec.id;
+      return;
+    }
+    const bool again = !o_.given.insert(spec.id).second;
+    if (!again)
+      order.push_back(spec.id);
+    if (spec.takesValue()) {
+      if (!value) {
+        complain(missingValue(spec, o_.language));
+        return;
+      }
+      if (again) {
+        complain(Complaint{
+            QT_TRANSLATE_NOOP("snpln-cli", "%1 is given more than once"),
+            {longNameOf(spec)}});
+        return;
+      }
+    }
+    int number = -1;
+    if (auto bad = checkValue(spec, value.value_or(""), number, o_.language)) {
+      complain(std::move(*bad));
+      return;
+    }
+    if (auto bad = spec.take(o_, value.value_or(""), number))
+      complain(std::move(*bad));
+  }
+
+  CliOptions &o_;
+};
+
+// The options given that do not go together, or that need another one:
+// the first such pair in the order given.
+std::optional<Complaint> checkCombinations(const CliOptions &o,
+                                           const std::vector<OptionId> &order,
+                                           i18n::Language language) {
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const OptionSpec &a = optionSpec(order[i]);
+    for (std::size_t j = i + 1; j < order.size(); ++j) {
+      const OptionSpec &b = optionSpec(order[j]);
+      const auto excludes = [](const OptionSpec &x, const OptionSpec &y) {
+        return std::find(x.excludes.begin(), x.excludes.end(), y.id) !=
+               x.excludes.end();
+      };
+      if (excludes(a, b) || excludes(b, a))
+        return Complaint{
+            QT_TRANSLATE_NOOP("snpln-cli", "%1 does not go with %2"),
+            {longNameOf(a), longNameOf(b)}};
+    }
+  }
+  for (OptionId id : order) {
+    const OptionSpec &spec = optionSpec(id);
+    if (spec.needsOneOf.empty())
+      continue;
+    std::vector<std::string> needed;
+    bool met = false;
+    for (OptionId other : spec.needsOneOf) {
+      met = met || o.given.count(other) != 0;
+      needed.push_back(longNameOf(optionSpec(other)));
+    }
+    if (!met)
+      return Complaint{QT_TRANSLATE_NOOP("snpln-cli", "%1 goes only with %2"),
+                       {longNameOf(spec), alternatives(needed, language)}};
+  }
+  return std::nullopt;
+}
+
+// What the options ask for together, once each was taken.
+std::optional<Complaint> checkRun(CliOptions &o) {
   if ((o.backup || o.output) && !platform::kNewFilesAndBackups)
-    return usage(said(QT_TRANSLATE_NOOP(
+    return Complaint{QT_TRANSLATE_NOOP(
         "snpln-cli", "--backup and --output are not available on this "
-                     "system")));
-  if (o.backup && (o.backupSuffix.empty() ||
-                   o.backupSuffix.find_first_of("/\\") != std::string::npos))
-    return usage(said(QT_TRANSLATE_NOOP(
-        "snpln-cli", "--suffix must be a text that is not empty and holds "
-                     "no '/' or '\\'")));
+                     "system")};
   if (o.output) {
-    if (o.output->empty() || *o.output == "-")
-      return usage(said(
-          QT_TRANSLATE_NOOP("snpln-cli", "--output needs the name of a file")));
     if (o.names.size() != 1)
-      return usage(said(QT_TRANSLATE_NOOP(
-          "snpln-cli", "--output goes with exactly one input file")));
+      return Complaint{QT_TRANSLATE_NOOP(
+          "snpln-cli", "--output goes with exactly one input file")};
     if (o.names.front() == "-")
-      return usage(said(QT_TRANSLATE_NOOP(
+      return Complaint{QT_TRANSLATE_NOOP(
           "snpln-cli", "--output does not go with standard input (-): the "
-                       "result of - goes to standard output")));
+                       "result of - goes to standard output")};
   }
-  if (o.detect && o.repair)
-    return usage(said(QT_TRANSLATE_NOOP(
-        "snpln-cli", "--detect only reports and does not go with --repair")));
   if (o.exclude && o.replace && *o.exclude != *o.replace)
-    return usage(said(QT_TRANSLATE_NOOP(
-        "snpln-cli", "--exclude and --replace name different texts")));
-  if ((o.exclude && o.exclude->empty()) || (o.replace && o.replace->empty())) {
-    const i18n::Lines lines =
-        i18n::messageLines("", job::Message{job::MessageId::EmptyExclude});
-    err << i18n::render(lines.line1, o.language) << ": "
-        << i18n::render(lines.line2, o.language) << "\n";
-    return kExitUsage;
-  }
-  if ((o.leftPart || o.rightPart || o.ignoreCase) && !o.exclude && !o.replace)
-    return usage(said(QT_TRANSLATE_NOOP(
-        "snpln-cli", "--left-part, --right-part and --ignore-case go with "
-                     "--exclude or --replace")));
+    return Complaint{QT_TRANSLATE_NOOP(
+        "snpln-cli", "--exclude and --replace name different texts")};
   if (!o.bytes) {
     // Typed text is characters: made UTF-8 from the terminal's character
     // set here, and written into each file in the file's own code page.
@@ -446,23 +304,60 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
         continue;
       const auto decoded = localeTextToUtf8(*text);
       if (!decoded)
-        return usage(i18n::fill(
-            said(QT_TRANSLATE_NOOP("snpln-cli",
-                                   "\"%1\" is not text in the terminal's "
-                                   "character set (--bytes takes it byte for "
-                                   "byte)")),
-            {*text}));
+        return Complaint{
+            QT_TRANSLATE_NOOP("snpln-cli",
+                              "\"%1\" is not text in the terminal's character "
+                              "set (--bytes takes it byte for byte)"),
+            {*text}};
       *text = *decoded;
     }
   }
-  const bool any = o.detect || o.repair || o.to || o.upper || o.lower ||
-                   o.smart || o.exclude || o.replace || o.optimize ||
-                   o.deleteEmpty || o.lineEnds || o.bom;
-  if (!any)
-    return usage(said(QT_TRANSLATE_NOOP(
-        "snpln-cli", "no operation chosen: give --detect, --repair, --to, "
-                     "--line-ends, --bom, --upper, --lower, --smart, "
-                     "--exclude, --replace, --optimize or --delete-empty")));
+  if (operationsOf(o).empty()) {
+    std::vector<std::string> operations;
+    for (const OptionSpec &spec : optionTable())
+      if (spec.operation)
+        operations.push_back(longNameOf(spec));
+    return Complaint{
+        QT_TRANSLATE_NOOP("snpln-cli", "no operation chosen: give %1"),
+        {alternatives(operations, o.language)}};
+  }
+  if (o.names.empty())
+    return Complaint{QT_TRANSLATE_NOOP(
+        "snpln-cli", "no NAME given: give the files or directories to work "
+                     "on (- is standard input)")};
+  return std::nullopt;
+}
+
+} // namespace
+
+std::optional<int> parseOptions(int argc, char **argv, CliOptions &o,
+                                std::ostream &out, std::ostream &err) {
+  o.language = i18n::languageOfEnvironment();
+  Reader reader(o);
+  reader.read(argc, argv);
+  if (reader.answer) {
+    switch (*reader.answer) {
+    case OptionId::Help:
+      printHelp(out, o.language);
+      break;
+    case OptionId::Version:
+      out << "snpln-cli " << kVersion << '\n';
+      break;
+    default:
+      printPageList(out, o.language);
+      break;
+    }
+    return kExitSuccess;
+  }
+  std::optional<Complaint> complaint = reader.complaint;
+  if (!complaint)
+    complaint = checkCombinations(o, reader.order, o.language);
+  if (!complaint)
+    complaint = checkRun(o);
+  if (complaint) {
+    err << complaintLines(*complaint, o.language);
+    return kExitUsage;
+  }
   return std::nullopt;
 }
 
@@ -471,14 +366,8 @@ std::optional<int> checkOutputFiles(const CliOptions &o,
                                     std::ostream &err) {
   if (!o.output || o.names.size() != 1)
     return std::nullopt;
-  const auto said = [&](const char *source) {
-    return std::string(i18n::translate(o.language, "snpln-cli", source));
-  };
   const auto usage = [&](const char *text, const std::string &name) {
-    err << "snpln-cli: " << i18n::fill(said(text), {name}) << "\n"
-        << said(QT_TRANSLATE_NOOP("snpln-cli",
-                                  "Run with --help for more information."))
-        << "\n";
+    err << complaintLines(Complaint{text, {name}}, o.language);
     return kExitUsage;
   };
   const std::string &input = o.names.front();
@@ -504,6 +393,15 @@ std::optional<int> checkOutputFiles(const CliOptions &o,
                                    "leave out --output to rewrite it in place"),
                  *o.output);
   return std::nullopt;
+}
+
+std::vector<job::OperationCode> operationsOf(const CliOptions &o) {
+  std::vector<job::OperationCode> operations;
+  for (const OptionSpec &spec : optionTable())
+    if (spec.operation && o.given.count(spec.id) != 0)
+      if (const auto operation = spec.operation(o))
+        operations.push_back(*operation);
+  return operations;
 }
 
 } // namespace snpln::cli

@@ -1,14 +1,19 @@
 // The command line of snpln-cli: which operations to run, their parameters,
 // and the names to run them over.
 //
-// parseOptions() fills CliOptions from argv. It returns nothing when the run
-// should go on, or the exit status when it is already settled (help and
-// version print on stdout and give 0; usage errors print on stderr and
-// give 2).
+// Every option is defined once, in the option table (cli/option_table.h):
+// its names, its value, its help line and manual text, how it is taken
+// and what it does not go with. parseOptions() reads argv by that table
+// and fills CliOptions. It returns nothing when the run should go on, or
+// the exit status when it is already settled (help, version and the page
+// list print on stdout and give 0; a wrong command line prints one
+// complaint in the user's language on stderr and gives 2).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +22,7 @@
 #include "engine/line_end_slice.h"
 #include "engine/optimize_slice.h"
 #include "i18n/catalogue.h"
+#include "job/job_request.h"
 #include "platform/file_system.h"
 
 namespace snpln::cli {
@@ -25,6 +31,47 @@ namespace snpln::cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+
+// Every option of the command line (one row of the option table each).
+enum class OptionId : std::uint8_t {
+  Detect,
+  Repair,
+  To,
+  From,
+  LineEnds,
+  Bom,
+  Substitute,
+  Strict,
+  Upper,
+  Lower,
+  Smart,
+  SaveUpper,
+  Exclude,
+  Replace,
+  With,
+  LeftPart,
+  RightPart,
+  IgnoreCase,
+  Bytes,
+  Optimize,
+  TabSize,
+  DeleteEmpty,
+  Filter,
+  Hidden,
+  KeepDate,
+  Backup,
+  Suffix,
+  Output,
+  AllowChown,
+  DryRun,
+  Verbose,
+  Quiet,
+  Json,
+  Jobs,
+  List,
+  Help,
+  Version,
+};
 
 struct CliOptions {
   bool detect = false;
@@ -64,6 +111,8 @@ struct CliOptions {
   bool keepDate = false;
   // A character the target page cannot hold becomes its closest equivalent.
   bool substitute = false;
+  // A single-byte file with a character the target page cannot hold fails
+  // at it instead of taking the fill byte.
   bool strict = false;
   // Every line end made this one, right after the recoding.
   std::optional<engine::LineEnd> lineEnds;
@@ -71,7 +120,8 @@ struct CliOptions {
   // recoding.
   std::optional<engine::BomChange> bom;
   // Each rewritten file's original is kept under its name followed by
-  // backupSuffix (taken once per run, as the run rewrites the file).
+  // backupSuffix (taken once per run, as the run rewrites the file; the
+  // next numbered name after the highest there when that one is taken).
   bool backup = false;
   std::string backupSuffix = "~";
   // The result of the run over its one input file goes to this file; the
@@ -80,6 +130,8 @@ struct CliOptions {
   std::vector<std::string> names;
   // How many files are worked on at once; 0: one per core.
   int jobs = 0;
+  // The options the command line gave.
+  std::set<OptionId> given;
   // The language of the help and the messages: the environment's locale's.
   i18n::Language language = i18n::Language::English;
 };
@@ -94,5 +146,9 @@ std::optional<int> parseOptions(int argc, char **argv, CliOptions &options,
 std::optional<int> checkOutputFiles(const CliOptions &options,
                                     platform::FileSystem &fs,
                                     std::ostream &err);
+
+// The operations the options choose, in the order of the option table
+// (batch::inPassOrder() puts them in pass order).
+std::vector<job::OperationCode> operationsOf(const CliOptions &options);
 
 } // namespace snpln::cli

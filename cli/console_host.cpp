@@ -208,26 +208,7 @@ void ConsoleHost::clearProgress() {
 batch::RunPlan planOf(const CliOptions &o) {
   using job::OperationCode;
   batch::RunPlan plan;
-  std::vector<OperationCode> operations;
-  const std::pair<bool, OperationCode> chosen[] = {
-      {o.repair, OperationCode::Repair},
-      {o.upper, OperationCode::UpperCase},
-      {o.lower, OperationCode::LowerCase},
-      {o.smart, OperationCode::SmartCase},
-      {o.exclude.has_value(), OperationCode::Exclude},
-      {o.replace.has_value(), OperationCode::Replace},
-      {o.optimize, OperationCode::Optimize},
-      {o.deleteEmpty, OperationCode::DeleteEmpty},
-      {o.detect, OperationCode::Detect},
-      {o.lineEnds.has_value(), OperationCode::LineEnds},
-      {o.bom.has_value(), OperationCode::Bom},
-  };
-  for (const auto &[set, operation] : chosen)
-    if (set)
-      operations.push_back(operation);
-  if (o.to)
-    if (const auto recoding = batch::recodingTo(*o.to))
-      operations.push_back(*recoding);
+  const std::vector<OperationCode> operations = operationsOf(o);
   plan.operations = batch::inPassOrder(operations);
 
   job::RunParameters &p = plan.parameters;

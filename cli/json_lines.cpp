@@ -334,6 +334,9 @@ std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why,
   case batch::PassedOver::Hidden:
     reason = "hidden";
     break;
+  case batch::PassedOver::Backup:
+    reason = "backup";
+    break;
   }
   std::string out = "{" + jsonPathField(name);
   field(out, "pass", jsonString(passName(pass)));

@@ -4,6 +4,11 @@
 
 #include "engine/code_page_names.h"
 
+// lupdate's marker: the text itself here.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(context, text) text
+#endif
+
 namespace snpln::cli {
 
 using engine::CodePage;
@@ -22,18 +27,31 @@ std::optional<CodePage> sourcePageByName(const std::string &name) {
   return engine::codePageByName(name);
 }
 
-std::string validPageNames(bool source) {
-  std::string text = source ? "auto" : "";
-  const auto namings = engine::codePageNamings();
-  for (std::size_t i = 0; i < namings.size(); ++i) {
-    if (!text.empty())
-      text += i + 1 == namings.size() ? " or " : ", ";
-    text += namings[i].name;
-  }
-  return text;
+std::vector<std::string> validPageNames(bool source) {
+  std::vector<std::string> names;
+  if (source)
+    names.push_back("auto");
+  for (const engine::CodePageNaming &naming : engine::codePageNamings())
+    names.emplace_back(naming.name);
+  return names;
 }
 
-void printPageList(std::ostream &out) {
+std::vector<std::string> everyPageName(bool source) {
+  std::vector<std::string> names;
+  for (const engine::CodePageNaming &naming : engine::codePageNamings())
+    for (std::string name : engine::acceptedNames(naming)) {
+      std::transform(name.begin(), name.end(), name.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+      });
+      if (std::find(names.begin(), names.end(), name) == names.end())
+        names.push_back(name);
+    }
+  if (source)
+    names.push_back("auto");
+  return names;
+}
+
+void printPageList(std::ostream &out, i18n::Language language) {
   const auto pad = [](std::string text, std::size_t width) {
     text.resize(std::max(text.size() + 1, width), ' ');
     return text;
@@ -55,7 +73,11 @@ void printPageList(std::ostream &out) {
         << pad(std::string(naming.standardName), 14) << also << '\n';
   }
   out << pad("auto", 9) << pad("-", 14)
-      << "--from only: detect each file's page\n";
+      << i18n::translate(language, "snpln-cli",
+                         QT_TRANSLATE_NOOP("snpln-cli",
+                                           "--from only: detect each file's "
+                                           "page"))
+      << '\n';
 }
 
 } // namespace snpln::cli

@@ -6,7 +6,8 @@
 #         -DOUTPUT=x.1.gz -P man_page.cmake
 #
 # With -DSOURCE=page.1.in -DPROJECT_VERSION=... the page is that source,
-# maintained by hand, with @PROJECT_VERSION@ filled in, instead.
+# maintained by hand, with @PROJECT_VERSION@ filled in, instead; with
+# -DOPTIONS_FILE=options.1 also @OPTIONS@, with that file's roff.
 #
 # A program that does not answer --version at once (a window that opens
 # instead) gets no page, with a warning, rather than a build that waits.
@@ -16,6 +17,9 @@ if(_plain STREQUAL OUTPUT)
 endif()
 file(REMOVE ${_plain} ${OUTPUT})
 if(SOURCE)
+  if(OPTIONS_FILE)
+    file(READ ${OPTIONS_FILE} OPTIONS)
+  endif()
   configure_file(${SOURCE} ${_plain} @ONLY)
   execute_process(COMMAND ${GZIP} -9nf ${_plain} RESULT_VARIABLE _status)
   if(NOT _status EQUAL 0)

@@ -6,7 +6,7 @@
 #
 # SNPLN_WINDOWS_PREFIX (an environment variable, so that it reaches the
 # compiler checks too) names a directory of cross-built dependencies
-# (googletest, CLI11's headers), searched beside the compiler's own root.
+# (googletest), searched beside the compiler's own root.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

@@ -1040,6 +1040,10 @@
         <translation>Новое содержимое файла на месте, но его каталог не удалось сбросить на диск</translation>
     </message>
     <message>
+        <source>Backup of a file beside it, passed over</source>
+        <translation>Резервная копия соседнего файла, пропущена</translation>
+    </message>
+    <message>
         <source>Nothing in this file would change: it is left as it was</source>
         <translation>В этом файле ничего не изменилось бы: он оставлен как был</translation>
     </message>
@@ -1139,18 +1143,6 @@
 <context>
     <name>snpln-cli</name>
     <message>
-        <source>&quot;%1&quot; is not a whole number from 1</source>
-        <translation>&quot;%1&quot; — не целое число от 1</translation>
-    </message>
-    <message>
-        <source>the filter holds no mask, only blanks</source>
-        <translation>в фильтре нет маски, одни пробелы</translation>
-    </message>
-    <message>
-        <source>a mask names files, without a &apos;/&apos;</source>
-        <translation>маска называет файлы, без &apos;/&apos;</translation>
-    </message>
-    <message>
         <source>Report each file&apos;s code page</source>
         <translation>Сообщить кодировку каждого файла</translation>
     </message>
@@ -1239,20 +1231,12 @@
         <translation>Переписать файл, даже если его владельца или группу не сохранить (файл другого пользователя): он станет вашим, без битов set-id</translation>
     </message>
     <message>
-        <source>Files or directories; - is standard input</source>
-        <translation>Файлы или каталоги; - — стандартный ввод</translation>
-    </message>
-    <message>
         <source>Run with --help for more information.</source>
         <translation>Подробнее: запустите с --help.</translation>
     </message>
     <message>
         <source>--exclude and --replace name different texts</source>
         <translation>--exclude и --replace называют разные тексты</translation>
-    </message>
-    <message>
-        <source>--left-part, --right-part and --ignore-case go with --exclude or --replace</source>
-        <translation>--left-part, --right-part и --ignore-case идут с --exclude или --replace</translation>
     </message>
     <message>
         <source>&quot;%1&quot; is not text in the terminal&apos;s character set (--bytes takes it byte for byte)</source>
@@ -1287,8 +1271,8 @@
         <translation>неизвестная кодовая страница «%1» для %2: укажите %3 (snpln-cli -l перечисляет все имена)</translation>
     </message>
     <message>
-        <source>Keep each rewritten file&apos;s original beside it, under its name followed by the suffix (as it was before the run; an existing backup of that name is replaced)</source>
-        <translation>Сохранять оригинал каждого переписанного файла рядом с ним, под его именем с суффиксом (каким он был до запуска; существующая копия с этим именем заменяется)</translation>
+        <source></source>
+        <translation></translation>
     </message>
     <message>
         <source>The suffix of --backup (default ~)</source>
@@ -1393,16 +1377,116 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
         <translation>Обрабатывать до N файлов одновременно (по умолчанию по одному на ядро); строки идут в порядке имён</translation>
     </message>
     <message>
+        <source>%1 takes %2, not &quot;%3&quot;; did you mean %4?</source>
+        <translation>%1 принимает %2, а не «%3»; может быть, %4?</translation>
+    </message>
+    <message>
+        <source>%1 takes %2, not &quot;%3&quot;</source>
+        <translation>%1 принимает %2, а не «%3»</translation>
+    </message>
+    <message>
+        <source>%1 takes a whole number from %2, not &quot;%3&quot;</source>
+        <translation>%1 принимает целое число от %2, а не «%3»</translation>
+    </message>
+    <message>
+        <source>%1 takes a whole number from %2 to %3, not &quot;%4&quot;</source>
+        <translation>%1 принимает целое число от %2 до %3, а не «%4»</translation>
+    </message>
+    <message>
+        <source>%1 needs a value: %2</source>
+        <translation>%1 требует значения: %2</translation>
+    </message>
+    <message>
+        <source>%1 needs a code page: give %2 (snpln-cli -l lists every name)</source>
+        <translation>%1 требует кодовую страницу: укажите %2 (snpln-cli -l перечисляет все имена)</translation>
+    </message>
+    <message>
+        <source>%1 takes no value</source>
+        <translation>%1 не принимает значения</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>неизвестный параметр %1</translation>
+    </message>
+    <message>
+        <source>%1 is given more than once</source>
+        <translation>%1 указан больше одного раза</translation>
+    </message>
+    <message>
+        <source>%1 does not go with %2</source>
+        <translation>%1 несовместим с %2</translation>
+    </message>
+    <message>
+        <source>%1 goes only with %2</source>
+        <translation>%1 используется только вместе с %2</translation>
+    </message>
+    <message>
+        <source>no operation chosen: give %1</source>
+        <translation>операция не выбрана: укажите %1</translation>
+    </message>
+    <message>
+        <source>no NAME given: give the files or directories to work on (- is standard input)</source>
+        <translation>не указано ИМЯ: укажите файлы или каталоги для обработки (- — стандартный ввод)</translation>
+    </message>
+    <message>
+        <source>Usage: snpln-cli [OPTION]... NAME...</source>
+        <translation>Использование: snpln-cli [ПАРАМЕТР]... ИМЯ...</translation>
+    </message>
+    <message>
+        <source>%1 needs a text to look for, not an empty one</source>
+        <translation>%1 требует текст для поиска, а не пустую строку</translation>
+    </message>
+    <message>
+        <source>--filter holds no mask, only blanks</source>
+        <translation>в --filter нет маски, одни пробелы</translation>
+    </message>
+    <message>
+        <source>--filter &quot;%1&quot;: a mask names files, without a &apos;/&apos;</source>
+        <translation>--filter «%1»: маска называет файлы, без &apos;/&apos;</translation>
+    </message>
+    <message>
+        <source>Keep each rewritten file&apos;s original beside it, under its name followed by the suffix (as it was before the run; when that name is taken, under NAME.~N~, N one more than the highest number there: nothing is replaced)</source>
+        <translation>Сохранять оригинал каждого переписанного файла рядом с ним, под его именем с суффиксом (каким он был до запуска; если это имя занято — под ИМЯ.~N~, где N на единицу больше наибольшего номера рядом: ничто не заменяется)</translation>
+    </message>
+    <message>
+        <source>Print this help and exit</source>
+        <translation>Показать эту справку и выйти</translation>
+    </message>
+    <message>
+        <source>Print the version and exit</source>
+        <translation>Показать версию и выйти</translation>
+    </message>
+    <message>
+        <source>Operations</source>
+        <translation>Операции</translation>
+    </message>
+    <message>
+        <source>Removal and replacement</source>
+        <translation>Удаление и замена</translation>
+    </message>
+    <message>
+        <source>How files are taken and kept</source>
+        <translation>Какие файлы берутся и как сохраняются</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Вывод</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Сведения</translation>
+    </message>
+    <message>
+        <source>%1 or %2</source>
+        <translation>%1 или %2</translation>
+    </message>
+    <message>
+        <source>--from only: detect each file&apos;s page</source>
+        <translation>только для --from: определять кодировку каждого файла</translation>
+    </message>
+    <message>
         <source>Repair garbled text (UTF-8 read as Windows-1251 and the like, up to three times) into UTF-8, before every other operation; a file not garbled is left as it is</source>
         <translation>Исправить испорченный текст (UTF-8, прочитанный как Windows-1251, и подобное, до трёх раз) в UTF-8 раньше всех других операций; неиспорченный файл остаётся как есть</translation>
-    </message>
-    <message>
-        <source>--detect only reports and does not go with --repair</source>
-        <translation>--detect только сообщает и не сочетается с --repair</translation>
-    </message>
-    <message>
-        <source>no operation chosen: give --detect, --repair, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize or --delete-empty</source>
-        <translation>операция не выбрана: укажите --detect, --repair, --to, --line-ends, --bom, --upper, --lower, --smart, --exclude, --replace, --optimize или --delete-empty</translation>
     </message>
     <message>
         <source>Refuse a file with a character the target page cannot hold instead of writing a fill byte: it fails at that character and stays as it was</source>

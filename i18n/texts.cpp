@@ -599,6 +599,9 @@ Phrase passedOverText(batch::PassedOver why) {
   case batch::PassedOver::Hidden:
     return say(
         QT_TRANSLATE_NOOP("snpln", "Name begins with a dot, passed over"));
+  case batch::PassedOver::Backup:
+    return say(
+        QT_TRANSLATE_NOOP("snpln", "Backup of a file beside it, passed over"));
   }
   return {};
 }

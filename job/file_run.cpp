@@ -448,9 +448,11 @@ void FileRun::commit(std::unique_ptr<StageChain> &chain, ResultSink &sink,
   const int commitError = errno;
   std::optional<std::string> backup;
   if (outcome == platform::SaveOutcome::Replaced) {
-    if (const std::string kept = save.backupName(); !kept.empty())
-      backup = backupPathOf(task_.location.path(), kept,
-                            plan_.parameters.backupSuffix);
+    if (const std::string kept = save.backupName(); !kept.empty()) {
+      const std::string reached = input_ ? input_->reachedPath() : "";
+      backup =
+          backupPathOf(reached.empty() ? task_.location.path() : reached, kept);
+    }
     report_.unflushed = save.unflushedDirectory();
     if (!plan_.parameters.dryRun)
       report_.replacement = save.replacement();
@@ -738,11 +740,11 @@ std::string displayNameOf(const std::string &path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-std::string backupPathOf(const std::string &path, const std::string &kept,
-                         const std::string &suffix) {
-  if (kept == displayNameOf(path) + suffix)
-    return path + suffix;
-  // A link led elsewhere: the backup is beside the file it leads to.
+std::string backupPathOf(const std::string &reachedAs,
+                         const std::string &kept) {
+  for (std::size_t i = reachedAs.size(); i-- > 0;)
+    if (platform::isPathSeparator(reachedAs[i]))
+      return reachedAs.substr(0, i + 1) + kept;
   return kept;
 }
 

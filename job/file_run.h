@@ -48,10 +48,12 @@ FileReport runFile(const FileTask &task, const FilePlan &plan,
 std::string displayNameOf(const std::string &path);
 
 // How a report names the backup a save kept under `kept` (a name in the
-// file's directory): the path with `suffix` after it where `kept` is the
-// path's last part with the suffix, else (a link led to a file of another
-// name) `kept` alone.
-std::string backupPathOf(const std::string &path, const std::string &kept,
-                         const std::string &suffix);
+// file's own directory): the file's real place, `reachedAs` (the path it
+// was opened by with its links followed, InputFile::reachedPath(); for a
+// file found by a walk, or opened without links, the path it is shown by),
+// with its last part replaced by `kept`. Only this system's path
+// separators cut it ('/' on POSIX, where '\\' and ':' are characters of a
+// name; '\\', '/' and ':' on Windows).
+std::string backupPathOf(const std::string &reachedAs, const std::string &kept);
 
 } // namespace snpln::job

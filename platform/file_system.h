@@ -84,6 +84,8 @@ struct FileStatus {
   std::uint32_t mode = 0; // permission bits, set-id and sticky included
   std::uint32_t owner = 0;
   std::uint32_t group = 0;
+  // How many names the file has (hard links); 0 where it is not known.
+  std::uint32_t links = 0;
 
   FileTime changed() const { return {changedSeconds, changedNanoseconds}; }
   FileTime modified() const { return {modifiedSeconds, modifiedNanoseconds}; }
@@ -167,12 +169,15 @@ struct SaveRules {
   bool ownerMayChange = false;
   // Not empty: the commit keeps the original under the file's name followed
   // by this suffix, in the file's directory (the name a link leads to, not
-  // the link's). With an exchange, the original itself is renamed there
+  // the link's); where that name is taken, under the numbered one after
+  // the highest there (platform/backup_name.h). Nothing is ever replaced: each
+  // name is claimed only while no entry has it, so that saves at once never
+  // take each other's. With an exchange, the original itself is renamed there
   // (nothing copied: owner, mode, attributes and times stay its own);
-  // without one, a hard link to it is made before the last check. An
-  // existing file of that name is replaced by a rename, never left half
-  // written. Where the backup cannot be made the file stays as it was
-  // (BackupNotKept).
+  // without one, a hard link to it is made before the last check. Where
+  // the file system can claim a name neither way, or the backup cannot be
+  // made for another reason, the file stays as it was (BackupNotKept,
+  // errno the system's reason).
   std::string backupSuffix;
   // A NewFile always flushes its directory with its commit.
   DirectoryFlush directoryFlush = DirectoryFlush::WithCommit;
@@ -220,7 +225,8 @@ public:
   // Throws the new content away; the file stays as it was.
   virtual void abandon() = 0;
   // The name, in the file's directory, under which a commit that replaced
-  // the file kept the original; empty when it kept none.
+  // the file kept the original (the backup name it claimed); empty when it
+  // kept none.
   virtual std::string backupName() const { return {}; }
   // After a commit that returned Replaced under DirectoryFlush::Later: the
   // directory whose flush it left to the caller (kept open until the last
@@ -302,6 +308,13 @@ public:
   // Whether the name it was opened by still leads to this very file (not a
   // link, not another file put there since).
   virtual bool stillNamed() { return true; }
+  // The path of the file as the links of the path it was opened by led to
+  // it: each link's text in place of the link's name (a relative one read
+  // beside the link), so that a name beside the file is that path's last
+  // part replaced. The path itself where no link was followed; empty where
+  // the file was not opened by a path (a name in an open directory, a text
+  // in memory): its location's path stands.
+  virtual std::string reachedPath() const { return {}; }
   // Begins a new version of this file, which was read as `original` (the
   // only way a file is ever replaced). The temporary file is made in the
   // directory the file was opened in; the save keeps the file's lock until
@@ -477,11 +490,14 @@ public:
 };
 
 // DOS wildcard matching as the directory search does it: '*' any run
-// (possibly empty), '?' exactly one character, ASCII letters regardless of
-// case, every other byte literal. A mask ending in ".*" also matches a name
-// that the part before ".*" matches whole, as on Windows: so "*.*" matches
-// every name, also names without a dot, and "abc.*" matches "abc". At most
-// name length x mask length steps, never exponential.
+// (possibly empty), '?' exactly one character, letters regardless of case,
+// everything else literal. A name that is valid UTF-8 is taken character by
+// character (its mask too), ASCII and Cyrillic letters folded; any other
+// name byte by byte (its code page unknown), only ASCII letters folded. A
+// mask ending in ".*" also matches a name that the part before ".*" matches
+// whole, as on Windows: so "*.*" matches every name, also names without a
+// dot, and "abc.*" matches "abc". At most name length x mask length steps,
+// never exponential.
 bool matchesDosMask(const std::string &name, const std::string &mask);
 // The same, adding the matcher's steps to `steps` (for tests of its work).
 bool matchesDosMask(const std::string &name, const std::string &mask,

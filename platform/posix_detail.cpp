@@ -51,6 +51,7 @@ FileStatus statusOf(const struct statx &st) {
   s.mode = static_cast<std::uint32_t>(st.stx_mode & 07777);
   s.owner = st.stx_uid;
   s.group = st.stx_gid;
+  s.links = st.stx_nlink;
   return s;
 }
 
@@ -136,11 +137,13 @@ bool openParent(int from, const std::string &name, FdGuard &directory,
 }
 
 bool resolvePath(int from, const std::string &name, FdGuard &directory,
-                 std::string &base) {
+                 std::string &base, std::string *reached) {
   // Symbolic links followed from the name to the file, as the system allows.
   constexpr int kMaxLinks = 40;
   if (!openParent(from, name, directory, base))
     return false;
+  if (reached)
+    *reached = name;
   std::string text(4096, '\0');
   for (int hop = 0; hop <= kMaxLinks; ++hop) {
     const ssize_t n =
@@ -149,11 +152,20 @@ bool resolvePath(int from, const std::string &name, FdGuard &directory,
       return errno == EINVAL || errno == ENOENT; // not a link, or nothing
     if (static_cast<std::size_t>(n) >= text.size())
       return false; // a link text this long names no file we can reach
+    const std::string target = text.substr(0, static_cast<std::size_t>(n));
     FdGuard next;
-    if (!openParent(directory.get(),
-                    text.substr(0, static_cast<std::size_t>(n)), next, base))
+    if (!openParent(directory.get(), target, next, base))
       return false;
     directory = std::move(next);
+    if (reached) {
+      // An absolute text stands alone; a relative one is read in the
+      // directory of the link (the path up to its last '/').
+      const auto slash = reached->rfind('/');
+      if (target.empty() || target.front() == '/' || slash == std::string::npos)
+        *reached = target;
+      else
+        *reached = reached->substr(0, slash + 1) + target;
+    }
   }
   return false; // a loop
 }

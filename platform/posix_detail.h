@@ -105,10 +105,12 @@ bool openParent(int from, const std::string &name, FdGuard &directory,
 
 // Follows the links of the path `name` (from `from`) one by one to what
 // they lead to: `directory` is the directory that holds it and `base` its
-// name there, which is not a link (or does not exist). False when a
+// name there, which is not a link (or does not exist); `reached`, when
+// given, the path of it as the links spell it (each link's text in place
+// of the link's name, a relative one beside the link). False when a
 // directory on the way cannot be opened, or the links loop.
 bool resolvePath(int from, const std::string &name, FdGuard &directory,
-                 std::string &base);
+                 std::string &base, std::string *reached = nullptr);
 
 // An open directory made from a descriptor (its identity read from it);
 // none when the descriptor cannot be looked at.

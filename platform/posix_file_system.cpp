@@ -46,11 +46,12 @@ public:
   // `opened`: the status of `fd` taken right after the open.
   PosixInputFile(FdGuard fd, const struct statx &opened,
                  std::shared_ptr<const posix::PosixDirectory> dir,
-                 std::string base, posix::SaveSeams seams, bool lockRefused)
+                 std::string base, std::string reached, posix::SaveSeams seams,
+                 bool lockRefused)
       : fd_(std::make_shared<FdGuard>(std::move(fd))),
         opened_(posix::statusOf(opened)), dir_(std::move(dir)),
-        base_(std::move(base)), seams_(std::move(seams)),
-        lockRefused_(lockRefused) {}
+        base_(std::move(base)), reached_(std::move(reached)),
+        seams_(std::move(seams)), lockRefused_(lockRefused) {}
 
   bool read(void *buffer, std::size_t size, std::size_t &got) override {
     got = 0;
@@ -159,6 +160,8 @@ public:
                                  why);
   }
 
+  std::string reachedPath() const override { return reached_; }
+
 private:
   // Shared with the saves begun from it, which hold the lock through it.
   std::shared_ptr<FdGuard> fd_;
@@ -166,6 +169,8 @@ private:
   bool openedFresh_ = true;
   std::shared_ptr<const posix::PosixDirectory> dir_;
   std::string base_;
+  // The path the links led to; empty for a name in an open directory.
+  std::string reached_;
   posix::SaveSeams seams_;
   bool lockRefused_;
   FileSize pos_ = 0;
@@ -206,6 +211,7 @@ std::unique_ptr<InputFile> PosixFileSystem::openRead(const FileLocation &at) {
   // path through its links to the directory that holds the file.
   std::shared_ptr<const posix::PosixDirectory> dir;
   std::string base;
+  std::string reached;
   if (at.directory) {
     dir = posix::directoryOf(at);
     base = at.name;
@@ -214,7 +220,7 @@ std::unique_ptr<InputFile> PosixFileSystem::openRead(const FileLocation &at) {
       return nullptr;
   } else {
     FdGuard parent;
-    if (!posix::resolvePath(AT_FDCWD, at.name, parent, base))
+    if (!posix::resolvePath(AT_FDCWD, at.name, parent, base, &reached))
       return nullptr;
     dir = posix::makeDirectory(std::move(parent));
     if (!dir)
@@ -262,8 +268,8 @@ std::unique_ptr<InputFile> PosixFileSystem::openRead(const FileLocation &at) {
     return nullptr;
   posix::SaveSeams seams{commitCheck, unnamedTemporaryFiles, exchangeRefused};
   return std::make_unique<PosixInputFile>(std::move(fd), st, std::move(dir),
-                                          std::move(base), std::move(seams),
-                                          lockRefused);
+                                          std::move(base), std::move(reached),
+                                          std::move(seams), lockRefused);
 }
 
 std::unique_ptr<DirListing> PosixFileSystem::list(const std::string &pattern) {

@@ -61,13 +61,14 @@ public:
   //      the file system refuses the exchange (EINVAL: NFS, vfat, CIFS,
   //      most FUSE file systems), renameat over the file instead;
   //   5. the old content, now under the temporary name, is removed (with
-  //      a backup suffix it is renamed to the backup name instead; where
-  //      that rename fails, the exchange is undone); fsync of the
-  //      directory (with DirectoryFlush::Later, left to the caller through
-  //      unflushedDirectory() and flushDirectory()). Without the exchange, a
-  //      backup is a hard link of the locked file under a temporary name, made
-  //      before the file is checked once more and then renamed to the backup
-  //      name.
+  //      a backup suffix it takes its backup name instead (backup_name.h),
+  //      renamed with RENAME_NOREPLACE, or linked and unlinked where the
+  //      flag is refused; where no name can be claimed, the exchange is
+  //      undone); fsync of the directory (with DirectoryFlush::Later, left
+  //      to the caller through unflushedDirectory() and flushDirectory()).
+  //      Without the exchange, a backup is a hard link of the locked file
+  //      under its backup name (linkat, which never replaces),
+  //      made before the file is checked once more.
   //
   // beginNewFile() follows a path's links as openRead() does; over a
   // regular file it begins that file's save, else a temporary file of the

@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "platform/backup_name.h"
 #include "platform/posix_detail.h"
 #include "platform/posix_file_system.h"
 
@@ -23,6 +25,38 @@ using Step = PosixFileSystem::CommitStep;
 
 // Names tried before giving up when every one is taken.
 constexpr int kNameTries = 100;
+
+// Numbered backup names tried after the first, before giving up (each
+// taken meanwhile by another run).
+constexpr unsigned kBackupNumbers = 100000;
+
+// The names of the directory `dirFd`; nothing where it cannot be read (a
+// directory we may write in but not list).
+std::optional<std::vector<std::string>> namesIn(int dirFd) {
+  const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0)
+    return std::nullopt;
+  DIR *d = ::fdopendir(fd);
+  if (d == nullptr) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  bool failed = false;
+  for (;;) {
+    errno = 0;
+    const struct dirent *e = ::readdir(d);
+    if (e == nullptr) {
+      failed = errno != 0;
+      break;
+    }
+    names.emplace_back(e->d_name);
+  }
+  ::closedir(d);
+  if (failed)
+    return std::nullopt;
+  return names;
+}
 
 // Past this much written and not yet handed to the disk, a save starts its
 // writeback (never waiting for it), so the disk works while the job goes on
@@ -396,8 +430,15 @@ private:
           return linked;
       }
       if (!allowed(Step::Rename) ||
-          ::renameat(dir, tempName_.c_str(), dir, base_.c_str()) != 0)
+          ::renameat(dir, tempName_.c_str(), dir, base_.c_str()) != 0) {
+        // No backup of a file that was not replaced.
+        const int reason = errno;
+        if (backupLinked_)
+          unlinkIfStill(dir, backupName_, original_.id);
+        backupName_.clear();
+        errno = reason;
         return SaveOutcome::WriteFailed;
+      }
     }
     tempName_.clear();
     noteReplacement();
@@ -514,22 +555,31 @@ private:
     return linkUnderTemporaryName(file_.get(), directory_->fd(), tempName_);
   }
 
-  std::string backupTarget() const { return base_ + rules_.backupSuffix; }
-
   // After the exchange: the original, now under the temporary name, takes
-  // the backup name (replacing a file there in one rename). Where it
-  // cannot, the exchange is undone and false returned (errno: why).
+  // its backup name (claimBackupName), claimed without replacing
+  // anything (RENAME_NOREPLACE; a hard link and an unlink where the file
+  // system refuses that flag). Where no name can be claimed so, the
+  // exchange is undone and false returned (errno: why).
   bool keepSwappedOut() {
     const int dir = directory_->fd();
-    const std::string backup = backupTarget();
-    struct statx there;
-    if (statusAt(dir, backup.c_str(), AT_SYMLINK_NOFOLLOW, there) &&
-        idOf(there) == original_.id) {
-      // The backup name is already a link to the original (a rename onto
-      // it would do nothing): the temporary name goes.
-      ::unlinkat(dir, tempName_.c_str(), 0);
-    } else if (!allowed(Step::Backup) ||
-               ::renameat(dir, tempName_.c_str(), dir, backup.c_str()) != 0) {
+    std::string claimed;
+    bool already = false;
+    if (!allowed(Step::Backup) ||
+        !claimBackupName(
+            [&](const std::string &backup) {
+              if (!seams_.exchangeRefused &&
+                  ::renameat2(dir, tempName_.c_str(), dir, backup.c_str(),
+                              RENAME_NOREPLACE) == 0)
+                return true;
+              if (!seams_.exchangeRefused && errno != EINVAL &&
+                  errno != ENOSYS && !notSupported(errno))
+                return false;
+              if (::linkat(dir, tempName_.c_str(), dir, backup.c_str(), 0) != 0)
+                return false;
+              ::unlinkat(dir, tempName_.c_str(), 0);
+              return true;
+            },
+            claimed, already)) {
       const int reason = errno;
       if (!allowed(Step::SwapBack) ||
           ::renameat2(dir, tempName_.c_str(), dir, base_.c_str(),
@@ -538,19 +588,36 @@ private:
       errno = reason;
       return false;
     }
+    if (already)
+      ::unlinkat(dir, tempName_.c_str(), 0); // the original is kept there
     tempName_.clear();
-    backupName_ = backup;
+    backupName_ = claimed;
     return true;
   }
 
-  // Without an exchange: a hard link to the locked file under a temporary
-  // name, then the check that the file is still the version read (so the
-  // link is of that version), then the link renamed to the backup name.
+  // Without an exchange: a hard link to the locked file under its backup
+  // name (claimBackupName; linkat never replaces), then the check that the
+  // file is still the version read, so that the backup is of that version
+  // (else the link goes again).
   SaveOutcome linkBackup() {
     const int dir = directory_->fd();
-    std::string linked;
+    const std::string self = "/proc/self/fd/" + std::to_string(lockedFd());
+    std::string claimed;
+    bool already = false;
     if (!allowed(Step::Backup) ||
-        !linkUnderTemporaryName(lockedFd(), dir, linked))
+        !claimBackupName(
+            [&](const std::string &backup) {
+              // The descriptor itself needs a privilege; its entry in /proc
+              // does not.
+              if (::linkat(lockedFd(), "", dir, backup.c_str(),
+                           AT_EMPTY_PATH) == 0)
+                return true;
+              if (errno == EEXIST)
+                return false;
+              return ::linkat(AT_FDCWD, self.c_str(), dir, backup.c_str(),
+                              AT_SYMLINK_FOLLOW) == 0;
+            },
+            claimed, already))
       return SaveOutcome::BackupNotKept;
     // The link has changed the file's change time: the rest must still be
     // the version read, under its name.
@@ -558,20 +625,63 @@ private:
     if (!swappedOutIsTheOriginal(base_) ||
         !statusAt(dir, base_.c_str(), AT_SYMLINK_NOFOLLOW, named) ||
         !S_ISREG(named.stx_mode)) {
-      unlinkIfStill(dir, linked, original_.id);
+      if (!already)
+        unlinkIfStill(dir, claimed, original_.id);
       return SaveOutcome::TargetChanged;
     }
-    const std::string backup = backupTarget();
-    if (::renameat(dir, linked.c_str(), dir, backup.c_str()) != 0) {
-      const int reason = errno;
-      unlinkIfStill(dir, linked, original_.id);
-      errno = reason;
-      return SaveOutcome::BackupNotKept;
-    }
-    // A rename onto another name of the same file leaves both.
-    unlinkIfStill(dir, linked, original_.id);
-    backupName_ = backup;
+    backupName_ = claimed;
+    backupLinked_ = !already;
     return SaveOutcome::Replaced;
+  }
+
+  // Claims a backup name with `claim` (its false with EEXIST: the name is
+  // taken, the next is tried; with any other errno: no name can be
+  // claimed): the first one, else the numbered one after the highest
+  // number of the directory's names (nextBackupNumber), else the next ones
+  // as other runs take them meanwhile. A name that leads to the original
+  // itself already (another name of it, `already`: the first, or the
+  // highest numbered one) is its backup.
+  template <class Claim>
+  bool claimBackupName(Claim claim, std::string &name, bool &already) {
+    const int dir = directory_->fd();
+    already = false;
+    const auto isOriginal = [&](const std::string &candidate) {
+      struct statx there;
+      return statusAt(dir, candidate.c_str(), AT_SYMLINK_NOFOLLOW, there) &&
+             S_ISREG(there.stx_mode) && idOf(there) == original_.id;
+    };
+    name = backupNameOf(base_, rules_.backupSuffix, 0);
+    if (claim(name))
+      return true;
+    if (errno != EEXIST)
+      return false;
+    if (isOriginal(name)) {
+      already = true;
+      return true;
+    }
+    const auto names = namesIn(dir);
+    unsigned number =
+        names ? nextBackupNumber(*names, base_, rules_.backupSuffix) : 1;
+    if (number > 1) {
+      name = backupNameOf(base_, rules_.backupSuffix, number - 1);
+      if (isOriginal(name)) {
+        already = true;
+        return true;
+      }
+    }
+    for (unsigned tries = 0; tries < kBackupNumbers; ++tries, ++number) {
+      name = backupNameOf(base_, rules_.backupSuffix, number);
+      if (claim(name))
+        return true;
+      if (errno != EEXIST)
+        return false;
+      if (isOriginal(name)) {
+        already = true;
+        return true;
+      }
+    }
+    errno = EEXIST;
+    return false;
   }
 
   // A new file takes its name, never replacing one that appeared there: a
@@ -641,6 +751,8 @@ private:
   FileSize writebackFrom_ = 0;
   bool writebackWorks_ = true;
   std::string backupName_;
+  // The backup name is a link this save made (without an exchange).
+  bool backupLinked_ = false;
   // Committed under DirectoryFlush::Later: the directory to flush.
   std::shared_ptr<const PosixDirectory> unflushed_;
   // Committed: the new file under the file's name.

@@ -215,6 +215,7 @@ bool infoOf(HANDLE h, HandleInfo &info) {
       (static_cast<std::uint64_t>(by.nFileIndexHigh) << 32) | by.nFileIndexLow;
   s.id.born = timeOf(by.ftCreationTime);
   s.size = (static_cast<FileSize>(by.nFileSizeHigh) << 32) | by.nFileSizeLow;
+  s.links = by.nNumberOfLinks;
   const FileTime modified = timeOf(basic.LastWriteTime.QuadPart);
   s.modifiedSeconds = modified.seconds;
   s.modifiedNanoseconds = modified.nanoseconds;

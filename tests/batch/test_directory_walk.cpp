@@ -243,6 +243,61 @@ TEST_F(DirectoryWalk, RegressionEveryDirectoryEnteredLinksAndDotNamesPassed) {
   EXPECT_EQ(host.passed.size(), 5u);
 }
 
+// A second run with -b took the first run's backups as files (f.txt~ made
+// f.txt~~), and two runs at once took each other's. A backup beside its
+// file is passed over, with its numbered names, for the run's suffix or
+// the default one; a name that only looks like one (no file of the name
+// before the suffix) is a file like any other.
+TEST_F(DirectoryWalk, RegressionBackupsBesideTheirFilesArePassedOver) {
+  using batch::PassedOver;
+  dir.mkdir("t");
+  dir.mkdir("t/d");
+  dir.mkdir("t/d~"); // a directory is no backup: entered
+  files({"t/f.txt", "t/f.txt~", "t/f.txt.~1~", "t/f.txt.~12~", "t/f.txt.~01~",
+         "t/alone.txt~", "t/g", "t/g.bak", "t/g.bak.3", "t/g.bak.x", "t/d~/f",
+         "t/.h", "t/.h~"});
+  struct Case {
+    const char *suffix; // "": a run that keeps no backups
+    Paths jobs;
+    std::vector<std::string> backups;
+  };
+  const Case cases[] = {
+      {"",
+       {"t/alone.txt~", "t/f.txt", "t/f.txt.~01~", "t/g", "t/g.bak",
+        "t/g.bak.3", "t/g.bak.x", "t/d~/f"},
+       {"t/f.txt.~12~", "t/f.txt.~1~", "t/f.txt~"}},
+      {"~",
+       {"t/alone.txt~", "t/f.txt", "t/f.txt.~01~", "t/g", "t/g.bak",
+        "t/g.bak.3", "t/g.bak.x", "t/d~/f"},
+       {"t/f.txt.~12~", "t/f.txt.~1~", "t/f.txt~"}},
+      {".bak",
+       {"t/alone.txt~", "t/f.txt", "t/f.txt.~01~", "t/f.txt.~12~",
+        "t/f.txt.~1~", "t/f.txt~", "t/g", "t/g.bak.x", "t/d~/f"},
+       {"t/g.bak", "t/g.bak.3"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string("suffix \"") + c.suffix + "\"");
+    host.jobs.clear();
+    host.passed.clear();
+    params.backupSuffix = c.suffix;
+    EXPECT_EQ(batch::WalkOutcome::Done, walk("t"));
+    Paths jobs = host.jobPaths();
+    std::sort(jobs.begin(), jobs.end());
+    Paths expected = c.jobs;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(jobs, expected);
+    std::vector<std::string> backups;
+    for (const auto &[path, why] : host.passed) {
+      if (why == PassedOver::Backup)
+        backups.push_back(path);
+      else
+        EXPECT_EQ(why, PassedOver::Hidden) << path;
+    }
+    std::sort(backups.begin(), backups.end());
+    EXPECT_EQ(backups, c.backups);
+  }
+}
+
 TEST_F(DirectoryWalk, PassedOverEntriesAreReportedOncePerPass) {
   SNPLN_SKIP_WITHOUT_LINKS();
   dir.mkdir("t");
@@ -467,52 +522,119 @@ namespace snpln::test {
 namespace {
 
 platform::FileStatus statusWith(std::uint64_t inode, std::int64_t born,
-                                std::int64_t changed) {
+                                std::int64_t changed, std::uint32_t links = 1,
+                                platform::FileSize size = 10) {
   platform::FileStatus s;
   s.id.device = 7;
   s.id.inode = inode;
   s.id.born = platform::FileTime{born, 0};
   s.changedSeconds = changed;
+  s.modifiedSeconds = changed;
+  s.links = links;
+  s.size = size;
   return s;
 }
 
-// A number the file system gives again to a later file is another file:
-// with a birth time always, without one when its status changed after the
-// visit.
+batch::FilePlace placeOf(const char *name) {
+  platform::FileId directory;
+  directory.device = 7;
+  directory.inode = 2;
+  return batch::FilePlace{directory, name};
+}
+
+// A place is visited once, whatever file is there now. A number the file
+// system gives again to a later file elsewhere is another file: with a
+// birth time always; without one, where change times may be whole seconds
+// (a new file made in the second of the visit has its time, its size and
+// its mode), unless it is another name of a file with several, or the user
+// named it (a link to a walked file) and its status is the one visited.
 TEST(VisitedFiles, ANumberGivenAgainIsAnotherFile) {
+  enum By : bool { Walk = false, Name = true };
   struct Case {
     const char *what;
-    platform::FileStatus visited, later;
+    platform::FileStatus visited;
+    const char *visitedAt;
+    By visitedBy;
+    platform::FileStatus later;
+    const char *laterAt; // nullptr: a place not known
+    By laterBy;
     bool same;
   };
   const Case cases[] = {
-      {"the very file", statusWith(5, 100, 200), statusWith(5, 100, 200), true},
-      {"the file, its status changed since", statusWith(5, 100, 200),
-       statusWith(5, 100, 300), true},
-      {"another number", statusWith(5, 100, 200), statusWith(6, 100, 200),
-       false},
-      {"the number, born later", statusWith(5, 100, 200),
-       statusWith(5, 250, 250), false},
-      {"no birth time, unchanged", statusWith(5, 0, 200), statusWith(5, 0, 200),
-       true},
-      {"no birth time, changed before", statusWith(5, 0, 200),
-       statusWith(5, 0, 150), true},
-      {"no birth time, changed after the visit", statusWith(5, 0, 200),
-       statusWith(5, 0, 201), false},
+      {"the very file", statusWith(5, 100, 200), "a", Walk,
+       statusWith(5, 100, 200), "a", Walk, true},
+      {"the file, its status changed since", statusWith(5, 100, 200), "a", Walk,
+       statusWith(5, 100, 300), "b", Walk, true},
+      {"another number", statusWith(5, 100, 200), "a", Walk,
+       statusWith(6, 100, 200), "b", Walk, false},
+      {"the number, born later", statusWith(5, 100, 200), "a", Walk,
+       statusWith(5, 250, 250), "b", Walk, false},
+      {"another file at the place visited", statusWith(5, 100, 200), "a", Walk,
+       statusWith(6, 250, 250), "a", Walk, true},
+      {"no birth time, the same place", statusWith(5, 0, 200), "a", Walk,
+       statusWith(5, 0, 300, 1, 99), "a", Walk, true},
+      {"no birth time, a hard link", statusWith(5, 0, 200, 2), "a", Walk,
+       statusWith(5, 0, 200, 2), "b", Walk, true},
+      {"no birth time, a hard link made since", statusWith(5, 0, 200), "a",
+       Walk, statusWith(5, 0, 201, 2), "b", Walk, true},
+      {"no birth time, the last of its links", statusWith(5, 0, 200, 2), "a",
+       Walk, statusWith(5, 0, 201, 1), "b", Walk, true},
+      {"no birth time, named, unchanged", statusWith(5, 0, 200), "a", Walk,
+       statusWith(5, 0, 200), "lk", Name, true},
+      {"no birth time, named first, unchanged", statusWith(5, 0, 200), "lk",
+       Name, statusWith(5, 0, 200), "a", Walk, true},
+      {"no birth time, named, place unknown", statusWith(5, 0, 200), "a", Walk,
+       statusWith(5, 0, 200), nullptr, Name, true},
+      {"no birth time, named, changed since", statusWith(5, 0, 200), "a", Walk,
+       statusWith(5, 0, 201), "lk", Name, false},
+      {"no birth time, a new file in the same second", statusWith(5, 0, 200),
+       "a", Walk, statusWith(5, 0, 200), "b", Walk, false},
+      {"no birth time, a new file later", statusWith(5, 0, 200), "a", Walk,
+       statusWith(5, 0, 201), "b", Walk, false},
+  };
+  for (const Case &c : cases) {
+    const auto at = [](const char *name) {
+      return name ? std::optional<batch::FilePlace>(placeOf(name))
+                  : std::nullopt;
+    };
+    batch::VisitedFiles visited;
+    EXPECT_FALSE(visited.contains(c.visited, at(c.visitedAt), c.visitedBy))
+        << c.what;
+    visited.add(c.visited, at(c.visitedAt), c.visitedBy);
+    EXPECT_TRUE(visited.contains(c.visited, at(c.visitedAt), c.visitedBy))
+        << c.what;
+    EXPECT_EQ(visited.contains(c.later, at(c.laterAt), c.laterBy), c.same)
+        << c.what;
+  }
+}
+
+// A file the pass saw replaced under its only name is gone, and its number
+// free for the next new file; a file with other names lives on under them.
+TEST(VisitedFiles, AReplacedFileIsGoneWhereNoBirthTimeTellsItApart) {
+  struct Case {
+    const char *what;
+    platform::FileStatus before;
+    bool numberFree;
+  };
+  const Case cases[] = {
+      {"one name, no birth time", statusWith(5, 0, 200), true},
+      {"two names, no birth time", statusWith(5, 0, 200, 2), false},
+      {"with a birth time", statusWith(5, 100, 200), false},
   };
   for (const Case &c : cases) {
     batch::VisitedFiles visited;
-    EXPECT_FALSE(visited.contains(c.visited)) << c.what;
-    visited.add(c.visited);
-    EXPECT_TRUE(visited.contains(c.visited)) << c.what;
-    EXPECT_EQ(visited.contains(c.later), c.same) << c.what;
+    visited.add(c.before, placeOf("a"), true);
+    const platform::FileStatus after =
+        statusWith(9, c.before.id.born.seconds, 201, 1);
+    visited.replaced(c.before, after, placeOf("a"), true);
+    EXPECT_TRUE(visited.contains(after, placeOf("a"), false)) << c.what;
+    EXPECT_TRUE(visited.contains(after, std::nullopt, true)) << c.what;
+    // Another file that got the number, elsewhere and in the same second.
+    platform::FileStatus reused = c.before;
+    reused.links = 1;
+    EXPECT_EQ(visited.contains(reused, placeOf("b"), true), !c.numberFree)
+        << c.what;
   }
-  // A later visit of the same file moves its time on.
-  batch::VisitedFiles visited;
-  visited.add(statusWith(5, 0, 200));
-  visited.add(statusWith(5, 0, 300));
-  EXPECT_TRUE(visited.contains(statusWith(5, 0, 250)));
-  EXPECT_FALSE(visited.contains(statusWith(5, 0, 301)));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <set>
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 #include "batch/directory_walk.h"
+#include "batch/run_batch.h"
 #include "cli/console_host.h"
 #include "job/file_run.h"
 #include "platform/posix_file_system.h"
@@ -635,6 +637,155 @@ TEST(HostileRuns, RegressionFilesRenameSavedDuringAWalkAreNotSkipped) {
         << order[i];
   if (reused == 0)
     GTEST_SKIP() << "this file system gave no freed number again";
+}
+
+// Where the file system keeps no birth times (FUSE, NFS; a seam hides them
+// here, and keeps times to whole seconds as such file systems do), several
+// runs at once each rewrite every file of one tree: the numbers one run's
+// commits free are given to the others' new files within the same second.
+// Before, a run took such a file for one it had visited and passed it over
+// without a line, status 0. Each run now has exactly one job per file, and
+// a file two masks lead to still gets one.
+TEST(HostileRuns, RegressionRunsAtOnceWithoutBirthTimesSkipNoFile) {
+  constexpr int kFiles = 80;
+  struct Jobs final : batch::RunObserver {
+    std::map<std::string, int> ended;
+    void fileFinished(const job::FileTask &task,
+                      const batch::FileEnd &) override {
+      ++ended[task.location.path()];
+    }
+  };
+  for (int runs : {2, 4}) {
+    SCOPED_TRACE(std::to_string(runs) + " runs at once");
+    test::TempDir dir;
+    dir.mkdir("t");
+    std::vector<std::string> paths;
+    for (int i = 0; i < kFiles; ++i) {
+      paths.push_back(dir.file("t/f" + std::to_string(100 + i)));
+      dir.write("t/f" + std::to_string(100 + i), "0123\n");
+    }
+    std::vector<Jobs> jobs(static_cast<std::size_t>(runs));
+    std::vector<std::thread> threads;
+    for (int k = 0; k < runs; ++k)
+      threads.emplace_back([&, k] {
+        platform::FaultyFileSystem fs;
+        fs.fail.hideBirthTimes = true;
+        fs.fail.wholeSecondTimes = true;
+        // Each run always has a hit: its digit, which the next one makes.
+        batch::RunPlan plan;
+        plan.operations = {OperationCode::Replace};
+        plan.parameters.searchText = std::to_string(k);
+        plan.parameters.replaceText = std::to_string((k + 1) % runs);
+        plan.parameters.typedText = job::TypedText::Bytes;
+        plan.names = {dir.file("t")};
+        // The second mask leads to every file again.
+        plan.masks = {"*.*", "f*"};
+        plan.workers = 1;
+        batch::PlainJobRunner runner(fs);
+        batch::runBatch(plan, jobs[static_cast<std::size_t>(k)], runner, fs);
+      });
+    for (std::thread &thread : threads)
+      thread.join();
+    for (int k = 0; k < runs; ++k) {
+      std::vector<std::string> missing, twice;
+      for (const std::string &path : paths) {
+        const int n = jobs[static_cast<std::size_t>(k)].ended[path];
+        if (n == 0)
+          missing.push_back(path.substr(dir.path().size() + 1));
+        if (n > 1)
+          twice.push_back(path.substr(dir.path().size() + 1));
+      }
+      EXPECT_EQ(missing, std::vector<std::string>{}) << "run " << k;
+      EXPECT_EQ(twice, std::vector<std::string>{}) << "run " << k;
+    }
+  }
+}
+
+// Runs with -b at once over one tree. Before, each took the others'
+// backups as files (chains f~~, f.b0.b1) and a second run replaced the
+// first one's backup. Now no backup is taken as a file, none is replaced,
+// and each backup a run reports holds the version that run replaced: the
+// text its own change makes out of it is the file now or another backup.
+TEST(HostileRuns, RegressionRunsAtOnceWithBackupsKeepEveryVersion) {
+  constexpr int kFiles = 30;
+  struct Jobs final : batch::RunObserver {
+    std::vector<std::string> paths;
+    std::vector<std::pair<std::string, std::string>> backups; // path, backup
+    void fileFinished(const job::FileTask &task,
+                      const batch::FileEnd &end) override {
+      paths.push_back(task.location.path());
+      if (end.report.result == JobResult::Done)
+        for (const job::JobReport &operation : end.report.operations)
+          if (operation.backup) {
+            backups.emplace_back(task.location.path(), *operation.backup);
+            break;
+          }
+    }
+  };
+  for (int runs : {2, 4}) {
+    SCOPED_TRACE(std::to_string(runs) + " runs at once");
+    test::TempDir dir;
+    dir.mkdir("t");
+    std::set<std::string> files;
+    for (int i = 0; i < kFiles; ++i) {
+      files.insert(dir.file("t/f" + std::to_string(100 + i) + ".txt"));
+      dir.write("t/f" + std::to_string(100 + i) + ".txt", "v.");
+    }
+    std::vector<Jobs> jobs(static_cast<std::size_t>(runs));
+    std::vector<std::thread> threads;
+    for (int k = 0; k < runs; ++k)
+      threads.emplace_back([&, k] {
+        // Run k writes its number after the v: "v." becomes "vk.".
+        batch::RunPlan plan;
+        plan.operations = {OperationCode::Replace};
+        plan.parameters.searchText = "v";
+        plan.parameters.replaceText = "v" + std::to_string(k);
+        plan.parameters.typedText = job::TypedText::Bytes;
+        plan.parameters.backupSuffix = "~";
+        plan.names = {dir.file("t")};
+        plan.masks = {"*.*"};
+        plan.workers = 2;
+        batch::PlainJobRunner runner(platform::realFileSystem());
+        batch::runBatch(plan, jobs[static_cast<std::size_t>(k)], runner,
+                        platform::realFileSystem());
+      });
+    for (std::thread &thread : threads)
+      thread.join();
+    std::set<std::string> reported;
+    for (int k = 0; k < runs; ++k) {
+      const Jobs &run = jobs[static_cast<std::size_t>(k)];
+      for (const std::string &path : run.paths)
+        EXPECT_EQ(files.count(path), 1u) << "run " << k << " took " << path;
+      for (const auto &reportedBackup : run.backups) {
+        const std::string &path = reportedBackup.first;
+        const std::string &backup = reportedBackup.second;
+        EXPECT_TRUE(reported.insert(backup).second)
+            << backup << " reported twice";
+        const std::string kept = dir.read(backup.substr(dir.path().size() + 1));
+        ASSERT_EQ(kept.rfind('v', 0), 0u) << backup << ": " << kept;
+        const std::string made = "v" + std::to_string(k) + kept.substr(1);
+        const bool found =
+            dir.read(path.substr(dir.path().size() + 1)) == made ||
+            std::any_of(jobs.begin(), jobs.end(), [&](const Jobs &other) {
+              return std::any_of(other.backups.begin(), other.backups.end(),
+                                 [&](const auto &b) {
+                                   return b.first == path &&
+                                          dir.read(b.second.substr(
+                                              dir.path().size() + 1)) == made;
+                                 });
+            });
+        EXPECT_TRUE(found) << "run " << k << " kept \"" << kept << "\" in "
+                           << backup << ", but made nothing of it";
+      }
+    }
+    // Every name in the tree is a file or a backup one of the runs made.
+    std::set<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(dir.file("t")))
+      names.insert(entry.path().string());
+    std::set<std::string> expected = files;
+    expected.insert(reported.begin(), reported.end());
+    EXPECT_EQ(names, expected);
+  }
 }
 
 // ------------------------------------------------ users and permissions

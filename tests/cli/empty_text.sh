@@ -1,4 +1,4 @@
-# An empty text to exclude is refused in the system's own words, status 2.
+# An empty text to look for is refused plainly, naming the option, status 2.
 printf 'x' >a.txt
 "$SNPLN" --exclude '' a.txt
 echo "status $?"

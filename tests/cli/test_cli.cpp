@@ -738,9 +738,10 @@ TEST_F(CliTest, HelpGivesExamplesAndExitStatuses) {
   const auto r = run({"--help"});
   EXPECT_EQ(r.status, 0);
   for (const char *piece :
-       {"Examples:", "Exit status:", "  130 ", "143", "-t,--to", "-f,--from",
-        "-d,--detect", "-n,--dry-run", "-v,--verbose", "-q,--quiet", "--hidden",
-        "--allow-chown", "snpln-cli -t win - > new.txt"})
+       {"Examples:", "Exit status:", "  130 ", "143", "-t, --to PAGE",
+        "-f, --from PAGE", "-d, --detect", "-n, --dry-run", "-v, --verbose",
+        "-q, --quiet", "--hidden", "--allow-chown", "--line-ends lf|crlf|cr",
+        "snpln-cli -t win - > new.txt"})
     EXPECT_NE(r.out.find(piece), std::string::npos) << piece;
 }
 

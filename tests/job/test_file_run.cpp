@@ -1166,6 +1166,34 @@ TEST(DisplayName, IsTheTextAfterTheLastSeparator) {
   EXPECT_EQ(job::displayNameOf("plain"), "plain");
 }
 
+// A backup is named by the file's real place: the path its links led to,
+// its last part replaced, cut only at this system's separators (before, a
+// name holding a '\\' lost its directory, and a file reached through a
+// link got a name that was no path to its backup).
+TEST(BackupPath, IsThePlaceTheLinksLedToWithTheBackupsName) {
+  struct Case {
+    const char *reached, *kept, *path;
+  };
+  const Case cases[] = {
+      {"t.txt", "t.txt~", "t.txt~"},
+      {"u/t.txt", "t.txt.~2~", "u/t.txt.~2~"},
+      {"lk/t.txt", "t.txt~", "lk/t.txt~"},
+      {"real/t.txt", "t.txt.bak.1", "real/t.txt.bak.1"},
+      {"/abs/dir/t.txt", "t.txt~", "/abs/dir/t.txt~"},
+      {"sub/../real/t.txt", "t.txt~", "sub/../real/t.txt~"},
+#ifdef _WIN32
+      {"u\\t.txt", "t.txt~", "u\\t.txt~"},
+      {"C:t.txt", "t.txt~", "C:t.txt~"},
+#else
+      {"u/b\\s.txt", "b\\s.txt~", "u/b\\s.txt~"},
+      {"a:b.txt", "a:b.txt~", "a:b.txt~"},
+#endif
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(job::backupPathOf(c.reached, c.kept), c.path)
+        << c.reached << " + " << c.kept;
+}
+
 // A file system with one huge file of one letter and a temporary file that
 // swallows what it is given: enough to run a job over more than 4 GiB
 // without the disk.

@@ -80,11 +80,44 @@ const Case kCases[] = {
     {"a1.txt", "a[1].txt", false},
     {"a+b", "a+b", true},
     {"a\\b", "a\\b", true},
-    // Bytes above 0x7F match only themselves (no case folding).
+    // A name that is not UTF-8 (a single-byte page's): bytes above 0x7F
+    // match only themselves (no case folding), '?' is one byte.
     {"\xCF\xF0\xE8\xE2\xE5\xF2.txt", "*.txt", true},
     {"\xCF\xF0\xE8", "\xCF\xF0\xE8", true},
     {"\xCF\xF0\xE8", "\xEF\xF0\xE8", false},
     {"\xCF", "?", true},
+    {"\xE6\xF1.txt", "??.txt", true},
+    {"\xE6\xF1.txt", "?.txt", false},
+    {"\xD0", "?", true},
+    {"\xC0\x80", "??", true},      // an overlong form is no character
+    {"\xED\xA0\x80", "???", true}, // nor a surrogate
+    // A UTF-8 name: '?' and '*' count characters, Cyrillic letters match
+    // regardless of case.
+    {"ж.txt", "?.txt", true},
+    {"ж.txt", "??.txt", false},
+    {"привет.txt", "??????.txt", true},
+    {"привет.txt", "???????.txt", false},
+    {"ПРИВЕТ.TXT", "привет.txt", true},
+    {"привет.txt", "ПРИВЕТ.*", true},
+    {"Привет", "п*т", true},
+    {"ПРИВЕТ.txt", "*т.txt", true},
+    {"ёлка", "Ёлка", true},
+    {"ЁЛКА", "ёлка", true},
+    {"ёлка", "елка", false},
+    {"Їжак", "їжак", true},
+    {"ґ", "Ґ", true},
+    {"Ѣ", "ѣ", true},
+    {"Ә", "ә", true},
+    {"Ӂ", "ӂ", true},
+    {"Ӏ", "ӏ", true},
+    {"ж", "Ж", true},
+    {"ж", "з", false},
+    {"日本.txt", "??.txt", true},
+    {"😀", "?", true},
+    {"a😀b", "a?b", true},
+    // A mask byte that is not UTF-8 matches no character of a UTF-8 name.
+    {"ж", "\xD0", false},
+    {"ж", "\xD0?", false},
 };
 
 class DosMaskTable : public ::testing::TestWithParam<Case> {};

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/backup_name.h"
 #include "platform/command_line.h"
 #include "platform/file_system.h"
 #include "tests/support/faulty_file_system.h"
@@ -692,4 +693,44 @@ TEST(RealFileSystem, IsOneInstance) {
 }
 
 } // namespace
+// The number of a numbered backup name, and the next one: one more than
+// the highest of the directory (a gap is not filled), as cp
+// --backup=numbered counts; names of other files, odd numbers and numbers
+// past the limit do not count.
+TEST(BackupNames, TheNextNumberFollowsTheHighest) {
+  struct Case {
+    std::vector<std::string> entries;
+    const char *suffix;
+    unsigned next;
+  };
+  const Case cases[] = {
+      {{}, "~", 1},
+      {{"f.txt", "f.txt~"}, "~", 1},
+      {{"f.txt.~1~"}, "~", 2},
+      {{"f.txt.~2~", "f.txt.~9~", "f.txt.~10~", "f.txt.~7~"}, "~", 11},
+      {{"f.txt.~05~", "f.txt.~~", "f.txt.~3", "f.txt.~x~", "f.txt.~3~~"},
+       "~",
+       1},
+      {{"g.txt.~8~", "f.tx.~8~", "f.txt.bak.8"}, "~", 1},
+      {{"f.txt.~1000000000~"}, "~", 1000000001},
+      {{"f.txt.~1000000001~", "f.txt.~99999999999999999999~"}, "~", 1},
+      {{"f.txt.bak", "f.txt.bak.3", "f.txt.bak.12"}, ".bak", 13},
+      {{"f.txt.~4~", "f.txt.bak.", "f.txt.bak.0"}, ".bak", 1},
+  };
+  for (const Case &c : cases) {
+    std::string listed;
+    for (const std::string &entry : c.entries)
+      listed += entry + " ";
+    EXPECT_EQ(nextBackupNumber(c.entries, "f.txt", c.suffix), c.next)
+        << listed << "with " << c.suffix;
+  }
+  // Each numbered name is the backup of its own number, and of its name.
+  for (const char *suffix : {"~", ".bak"})
+    for (const unsigned n : {1u, 9u, 10u, 123u}) {
+      const std::string name = backupNameOf("f.txt", suffix, n);
+      EXPECT_EQ(backupNumberOf(name, "f.txt", suffix), n) << name;
+      EXPECT_EQ(originalsOfBackupName(name, suffix).back(), "f.txt") << name;
+    }
+}
+
 } // namespace snpln::platform

@@ -709,48 +709,120 @@ TEST_P(SaveFileTest, ManySavesAtOnceInOneDirectory) {
   EXPECT_EQ(entriesOf(dir.path()), expected);
 }
 
-// --backup: the original, with its bytes, inode, mode and attributes, under
-// NAME~ after a commit with the exchange and without it; an older NAME~ is
-// replaced; nothing else is left.
-TEST_P(SaveFileTest, ABackupIsTheOriginalItself) {
-  for (const bool exchange : {true, false}) {
-    const std::string where = exchange ? "exchange" : "rename";
-    dir.write("f.txt", "old");
-    dir.chmod("f.txt", 0640);
-    const bool labelled =
-        ::setxattr(dir.file("f.txt").c_str(), "user.origin", "1998", 4, 0) == 0;
-    dir.write("f.txt~", "an older backup");
-    const ino_t inode = lstatOf(dir.file("f.txt")).st_ino;
-    fs.exchangeRefused = !exchange;
-    const FileStatus original = opened(dir.file("f.txt"));
-    auto out = beginSaveOf(fs, dir.file("f.txt"), original, {false, "~"});
-    ASSERT_TRUE(out) << where;
-    ASSERT_TRUE(writeAll(*out, "new"));
-    EXPECT_EQ(out->commit(), SaveOutcome::Replaced) << where;
-    fs.exchangeRefused = false;
-    EXPECT_EQ(out->backupName(), "f.txt~") << where;
-    EXPECT_EQ(dir.read("f.txt"), "new") << where;
-    EXPECT_EQ(dir.read("f.txt~"), "old") << where;
-    EXPECT_EQ(lstatOf(dir.file("f.txt~")).st_ino, inode) << where;
-    EXPECT_EQ(lstatOf(dir.file("f.txt~")).st_nlink, 1u) << where;
-    EXPECT_EQ(dir.mode("f.txt~"), 0640) << where;
-    EXPECT_EQ(dir.mode("f.txt"), 0640) << where;
-    if (labelled) {
-      char value[16] = {};
-      EXPECT_EQ(::getxattr(dir.file("f.txt~").c_str(), "user.origin", value,
-                           sizeof value),
-                4)
-          << where;
-      EXPECT_STREQ(value, "1998") << where;
+// --backup: the original, with its bytes, inode, mode and attributes,
+// under its backup name after a commit with the exchange and without it.
+// Nothing is replaced: a file, a directory or a link under NAME~ stays,
+// and the original takes the numbered name after the highest there (as
+// cp --backup=numbered does: a gap is not filled, so the newest backup has
+// the highest number).
+TEST_P(SaveFileTest, ABackupIsTheOriginalItselfUnderItsBackupName) {
+  struct Case {
+    const char *what;
+    std::string suffix;
+    std::vector<std::string> taken; // files there before; "d:" a directory
+    std::string backup;
+  };
+  const Case cases[] = {
+      {"none there", "~", {}, "f.txt~"},
+      {"an older backup", "~", {"f.txt~"}, "f.txt.~1~"},
+      {"two older ones", "~", {"f.txt~", "f.txt.~1~"}, "f.txt.~2~"},
+      {"a gap", "~", {"f.txt~", "f.txt.~2~"}, "f.txt.~3~"},
+      {"numbered ones alone", "~", {"f.txt.~4~"}, "f.txt~"},
+      {"the highest counts, not the last",
+       "~",
+       {"f.txt~", "f.txt.~9~", "f.txt.~10~", "f.txt.~7~"},
+       "f.txt.~11~"},
+      {"others' and odd numbers",
+       "~",
+       {"f.txt~", "g.txt.~8~", "f.txt.~05~", "f.txt.~x~", "f.txt.~2~~"},
+       "f.txt.~1~"},
+      {"a directory", "~", {"d:f.txt~"}, "f.txt.~1~"},
+      {"another suffix", ".bak", {"f.txt.bak", "f.txt.bak.1"}, "f.txt.bak.2"},
+      {"another suffix, a gap",
+       ".bak",
+       {"f.txt.bak", "f.txt.bak.3"},
+       "f.txt.bak.4"},
+      {"another suffix, the default's names", ".bak", {"f.txt~"}, "f.txt.bak"},
+  };
+  for (const bool exchange : {true, false})
+    for (const Case &c : cases) {
+      const std::string where =
+          std::string(c.what) + (exchange ? ", exchange" : ", rename");
+      test::removeTree(dir.path());
+      ASSERT_EQ(::mkdir(dir.path().c_str(), 0700), 0);
+      dir.write("f.txt", "old");
+      dir.chmod("f.txt", 0640);
+      const bool labelled = ::setxattr(dir.file("f.txt").c_str(), "user.origin",
+                                       "1998", 4, 0) == 0;
+      std::set<std::string> expected{"f.txt", c.backup};
+      for (const std::string &name : c.taken) {
+        if (name.rfind("d:", 0) == 0) {
+          dir.mkdir(name.substr(2));
+          expected.insert(name.substr(2));
+        } else {
+          dir.write(name, "older: " + name);
+          expected.insert(name);
+        }
+      }
+      const ino_t inode = lstatOf(dir.file("f.txt")).st_ino;
+      fs.exchangeRefused = !exchange;
+      const FileStatus original = opened(dir.file("f.txt"));
+      auto out =
+          beginSaveOf(fs, dir.file("f.txt"), original, {false, c.suffix});
+      ASSERT_TRUE(out) << where;
+      ASSERT_TRUE(writeAll(*out, "new"));
+      EXPECT_EQ(out->commit(), SaveOutcome::Replaced) << where;
+      fs.exchangeRefused = false;
+      EXPECT_EQ(out->backupName(), c.backup) << where;
+      EXPECT_EQ(dir.read("f.txt"), "new") << where;
+      EXPECT_EQ(dir.read(c.backup), "old") << where;
+      EXPECT_EQ(lstatOf(dir.file(c.backup)).st_ino, inode) << where;
+      EXPECT_EQ(lstatOf(dir.file(c.backup)).st_nlink, 1u) << where;
+      EXPECT_EQ(dir.mode(c.backup), 0640) << where;
+      EXPECT_EQ(dir.mode("f.txt"), 0640) << where;
+      for (const std::string &name : c.taken) {
+        if (name.rfind("d:", 0) != 0) {
+          EXPECT_EQ(dir.read(name), "older: " + name) << where;
+        }
+      }
+      if (labelled) {
+        char value[16] = {};
+        EXPECT_EQ(::getxattr(dir.file(c.backup).c_str(), "user.origin", value,
+                             sizeof value),
+                  4)
+            << where;
+        EXPECT_STREQ(value, "1998") << where;
+      }
+      EXPECT_EQ(entriesOf(dir.path()), expected) << where;
     }
-    EXPECT_EQ(entriesOf(dir.path()), (std::set<std::string>{"f.txt", "f.txt~"}))
-        << where;
+}
+
+// Saves of one file one after another each keep the version they replaced,
+// each under a name of its own.
+TEST_P(SaveFileTest, EachSaveKeepsTheVersionItReplaced) {
+  for (const bool exchange : {true, false}) {
+    test::removeTree(dir.path());
+    ASSERT_EQ(::mkdir(dir.path().c_str(), 0700), 0);
+    dir.write("f.txt", "v0");
+    fs.exchangeRefused = !exchange;
+    for (int v = 1; v <= 3; ++v) {
+      const FileStatus original = opened(dir.file("f.txt"));
+      auto out = beginSaveOf(fs, dir.file("f.txt"), original, {false, "~"});
+      ASSERT_TRUE(out);
+      ASSERT_TRUE(writeAll(*out, "v" + std::to_string(v)));
+      ASSERT_EQ(out->commit(), SaveOutcome::Replaced) << exchange;
+    }
+    fs.exchangeRefused = false;
+    EXPECT_EQ(dir.read("f.txt"), "v3") << exchange;
+    EXPECT_EQ(dir.read("f.txt~"), "v0") << exchange;
+    EXPECT_EQ(dir.read("f.txt.~1~"), "v1") << exchange;
+    EXPECT_EQ(dir.read("f.txt.~2~"), "v2") << exchange;
   }
 }
 
-// A backup that cannot be made (the step refused, a directory of that
-// name, a name too long) leaves the file as it was, the old backup name as
-// it was, and no temporary file.
+// A backup that cannot be made (the step refused, a name too long) leaves
+// the file as it was, the old backup name as it was, and no temporary
+// file.
 TEST_P(SaveFileTest, ABackupThatCannotBeMadeLeavesTheFileAsItWas) {
   struct Case {
     const char *what;
@@ -762,8 +834,6 @@ TEST_P(SaveFileTest, ABackupThatCannotBeMadeLeavesTheFileAsItWas) {
   const std::string tooLong(300, 'x');
   for (const Case &c : {Case{"refused", true, "~", false, true},
                         Case{"refused", false, "~", false, true},
-                        Case{"directory", true, "~", true, false},
-                        Case{"directory", false, "~", true, false},
                         Case{"too long", true, tooLong, false, false},
                         Case{"too long", false, tooLong, false, false}}) {
     const std::string where =
@@ -799,9 +869,10 @@ TEST_P(SaveFileTest, ABackupThatCannotBeMadeLeavesTheFileAsItWas) {
   }
 }
 
-// A link under the backup name is replaced itself, never followed: what it
-// leads to, outside the directory, stays as it was.
-TEST_P(SaveFileTest, ALinkUnderTheBackupNameIsReplacedNotFollowed) {
+// A link under the backup name is neither followed nor replaced: what it
+// leads to, outside the directory, stays as it was, and the original takes
+// the next name.
+TEST_P(SaveFileTest, ALinkUnderTheBackupNameIsNeitherFollowedNorReplaced) {
   for (const bool exchange : {true, false}) {
     test::removeTree(dir.path());
     ASSERT_EQ(::mkdir(dir.path().c_str(), 0700), 0);
@@ -810,21 +881,19 @@ TEST_P(SaveFileTest, ALinkUnderTheBackupNameIsReplacedNotFollowed) {
     dir.write("in/f.txt", "old");
     dir.symlink("../outside.txt", "in/f.txt~");
     fs.exchangeRefused = !exchange;
-    ASSERT_EQ(save(dir.file("in/f.txt"), "new"), SaveOutcome::Replaced);
-    fs.exchangeRefused = false;
     const FileStatus original = opened(dir.file("in/f.txt"));
     auto out = beginSaveOf(fs, dir.file("in/f.txt"), original, {false, "~"});
     ASSERT_TRUE(out);
-    ASSERT_TRUE(writeAll(*out, "newer"));
-    fs.exchangeRefused = !exchange;
+    ASSERT_TRUE(writeAll(*out, "new"));
     EXPECT_EQ(out->commit(), SaveOutcome::Replaced) << exchange;
     fs.exchangeRefused = false;
-    EXPECT_FALSE(isLink(dir.file("in/f.txt~"))) << exchange;
-    EXPECT_EQ(dir.read("in/f.txt~"), "new") << exchange;
-    EXPECT_EQ(dir.read("in/f.txt"), "newer") << exchange;
+    EXPECT_EQ(out->backupName(), "f.txt.~1~") << exchange;
+    EXPECT_TRUE(isLink(dir.file("in/f.txt~"))) << exchange;
+    EXPECT_EQ(dir.read("in/f.txt.~1~"), "old") << exchange;
+    EXPECT_EQ(dir.read("in/f.txt"), "new") << exchange;
     EXPECT_EQ(dir.read("outside.txt"), "not ours") << exchange;
     EXPECT_EQ(entriesOf(dir.file("in")),
-              (std::set<std::string>{"f.txt", "f.txt~"}))
+              (std::set<std::string>{"f.txt", "f.txt~", "f.txt.~1~"}))
         << exchange;
   }
 }

@@ -9,7 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/check.sh"
 src=$1
 build=$2
 cli=$build/cli/snpln-cli
-source "$src/cli/completion/snpln-cli.bash"
+source "$build/cli/snpln-cli.bash"
 
 # complete WORD... : the completions offered for the last word.
 complete_words() {

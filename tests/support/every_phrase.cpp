@@ -67,7 +67,7 @@ std::vector<std::pair<std::string, i18n::Phrase>> everyPhrase() {
         i18n::promptText(kind));
   for (batch::PassedOver why :
        {batch::PassedOver::Link, batch::PassedOver::Special,
-        batch::PassedOver::Hidden})
+        batch::PassedOver::Hidden, batch::PassedOver::Backup})
     add("passed over " + std::to_string(static_cast<int>(why)),
         i18n::passedOverText(why));
   for (int i = 0; i < job::kOperationCount; ++i) {

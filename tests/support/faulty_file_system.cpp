@@ -1,6 +1,7 @@
 #include "tests/support/faulty_file_system.h"
 
 #include <cerrno>
+#include <optional>
 
 namespace snpln::platform {
 
@@ -53,7 +54,12 @@ public:
       ++counts_.faults;
       return false;
     }
-    return inner_->status(result);
+    if (!inner_->status(result))
+      return false;
+    real_ = result;
+    result = fs_.shown(result);
+    shown_ = result;
+    return true;
   }
 
   LockOutcome lock() override {
@@ -67,6 +73,8 @@ public:
 
   bool stillNamed() override { return inner_->stillNamed(); }
 
+  std::string reachedPath() const override { return inner_->reachedPath(); }
+
   std::unique_ptr<SaveFile> beginSave(const FileStatus &original,
                                       const SaveRules &rules,
                                       SystemError &why) override;
@@ -77,7 +85,15 @@ private:
   FaultyFileSystem &fs_;
   FaultPlan &plan_;
   FaultCounts &counts_;
+  // The last status given out, and the inner one it was made from.
+  std::optional<FileStatus> real_, shown_;
 };
+
+bool sameStatus(const FileStatus &a, const FileStatus &b) {
+  return sameVersion(a, b) && a.accessed() == b.accessed() &&
+         a.mode == b.mode && a.owner == b.owner && a.group == b.group &&
+         a.links == b.links;
+}
 
 template <class Base> class FaultySave : public Base {
 public:
@@ -190,7 +206,9 @@ std::unique_ptr<SaveFile> FaultyInputFile::beginSave(const FileStatus &original,
     why = SystemError{5, "Input/output error"};
     return nullptr;
   }
-  auto out = inner_->beginSave(original, rules, why);
+  // The inner file system checks the file against what it gave out.
+  const bool asShown = shown_ && sameStatus(original, *shown_);
+  auto out = inner_->beginSave(asShown ? *real_ : original, rules, why);
   if (!out)
     return nullptr;
   return std::make_unique<FaultySaveFile>(std::move(out), name_, fs_);
@@ -269,7 +287,10 @@ std::optional<FileStatus> FaultyFileSystem::status(const FileLocation &at) {
     setError(fail);
     return std::nullopt;
   }
-  return inner_.status(at);
+  auto status = inner_.status(at);
+  if (status)
+    status = shown(*status);
+  return status;
 }
 
 std::shared_ptr<const Directory>
@@ -292,7 +313,22 @@ FaultyFileSystem::listDirectory(const Directory &directory,
     ++calls.faults;
     return std::nullopt;
   }
-  return inner_.listDirectory(directory, mask);
+  auto entries = inner_.listDirectory(directory, mask);
+  if (entries)
+    for (DirEntry &entry : *entries)
+      if (entry.status)
+        entry.status = shown(*entry.status);
+  return entries;
+}
+
+FileStatus FaultyFileSystem::shown(FileStatus status) const {
+  if (fail.hideBirthTimes)
+    status.id.born = FileTime{};
+  if (fail.wholeSecondTimes) {
+    status.modifiedNanoseconds = 0;
+    status.changedNanoseconds = 0;
+  }
+  return status;
 }
 
 std::unique_ptr<DirListing> FaultyFileSystem::list(const std::string &pattern) {

@@ -82,6 +82,13 @@ struct FaultPlan {
   // The system's reason (errno) that a failing openRead, status, write,
   // flush or commit leaves, as the system would; 0 leaves errno alone.
   int error = 0;
+
+  // Every status given out (status, the entries of listDirectory, the
+  // files' own) as a file system without birth times gives it (FUSE, NFS,
+  // vfat), and with change and modification times of whole seconds. A
+  // save begun from such a status is begun from the inner one.
+  bool hideBirthTimes = false;
+  bool wholeSecondTimes = false;
 };
 
 // How often each call was made, failed or not.
@@ -143,6 +150,8 @@ public:
 
   // Logs a call (and runs beforeCall); the files opened here log so too.
   void note(const std::string &entry);
+  // `status` as the plan shows it (hideBirthTimes, wholeSecondTimes).
+  FileStatus shown(FileStatus status) const;
   bool fails(bool planned, const std::string &path) const;
 
 private:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "platform/file_system.h"
@@ -29,6 +30,7 @@ public:
   }
   platform::LockOutcome lock() override { return inner_->lock(); }
   bool stillNamed() override { return inner_->stillNamed(); }
+  std::string reachedPath() const override { return inner_->reachedPath(); }
   std::unique_ptr<platform::SaveFile>
   beginSave(const platform::FileStatus &original,
             const platform::SaveRules &rules,

@@ -16,10 +16,13 @@ public:
   bool fileFound(const std::string &path,
                  const platform::FileLocation &at) override {
     const auto before = fs_.status(at);
+    std::optional<batch::FilePlace> place;
+    if (at.directory)
+      place = batch::FilePlace{at.directory->id(), at.name};
     if (before) {
-      if (pass_.visited.contains(*before))
+      if (pass_.visited.contains(*before, place, !at.directory))
         return true;
-      pass_.visited.add(*before);
+      pass_.visited.add(*before, place, !at.directory);
     }
     job::FileTask task;
     task.location = at.directory
@@ -32,7 +35,7 @@ public:
     host_.refresh();
     const job::FileReport report = host_.runJob(task, plan);
     if (const auto after = fs_.status(at))
-      pass_.visited.add(*after);
+      pass_.visited.replaced(before, *after, place, !at.directory);
     return report.result != job::JobResult::Stop;
   }
   void passedOver(const std::string &path, batch::PassedOver why) override {
@@ -63,8 +66,8 @@ walkWithHost(const std::string &directory, const std::string &mask,
              const batch::WalkHooks &hooks, WalkPass *pass) {
   WalkPass own;
   HostSink sink(operation, parameters, host, fs, pass ? *pass : own);
-  return batch::walkDirectoryTree(directory, mask, parameters.takeHidden, sink,
-                                  fs, hooks);
+  return batch::walkDirectoryTree(
+      directory, mask, batch::walkRulesOf(parameters), sink, fs, hooks);
 }
 
 } // namespace snpln::test
