@@ -35,10 +35,11 @@ constexpr ModeButtonInfo kButtons[kButtonCount] = {
     {"WIN", ButtonGroup::Recode},      {"KOI", ButtonGroup::Recode},
     {"ISO", ButtonGroup::Recode},      {"DOS", ButtonGroup::Recode},
     {"AUTO", ButtonGroup::Recode},     {"UTF8", ButtonGroup::Recode},
-    {"UTF8", ButtonGroup::Recode},
+    {"UTF8", ButtonGroup::Recode},     {"REPAIR", ButtonGroup::Repair},
 };
 
-// What selecting each button releases.
+// What selecting each button releases. Detection and repair release each
+// other: a detection run changes no file.
 constexpr std::uint32_t kReleases[kButtonCount] = {
     kCaseButtons & ~bit(ModeButton::UpperCase),
     (kToButtons & ~bit(ModeButton::ToWin)) | bit(ModeButton::Detect),
@@ -51,7 +52,7 @@ constexpr std::uint32_t kReleases[kButtonCount] = {
     0,
     0,
     0,
-    kToButtons | kFromButtons,
+    kToButtons | kFromButtons | bit(ModeButton::Repair),
     (kFromButtons & ~bit(ModeButton::FromWin)) | bit(ModeButton::Detect),
     (kFromButtons & ~bit(ModeButton::FromKoi)) | bit(ModeButton::Detect),
     (kFromButtons & ~bit(ModeButton::FromIso)) | bit(ModeButton::Detect),
@@ -59,6 +60,7 @@ constexpr std::uint32_t kReleases[kButtonCount] = {
     (kFromButtons & ~bit(ModeButton::FromAuto)) | bit(ModeButton::Detect),
     (kToButtons & ~bit(ModeButton::ToUtf8)) | bit(ModeButton::Detect),
     (kFromButtons & ~bit(ModeButton::FromUtf8)) | bit(ModeButton::Detect),
+    bit(ModeButton::Detect),
 };
 
 // The code page each To and From button stands for, in overwrite order.

@@ -1,6 +1,6 @@
-// Which of the nineteen mode buttons are down, as a plain state machine.
+// Which of the twenty mode buttons are down, as a plain state machine.
 //
-// Thirteen buttons are operations; six choose the recoding source (From
+// Fourteen buttons are operations; six choose the recoding source (From
 // WIN, KOI, ISO, DOS, UTF-8, AUTO). pressModeButton() toggles a button, lets
 // it release the buttons that conflict with it (the case group and the
 // recode groups are exclusive), writes the button's status (Selected or
@@ -25,8 +25,8 @@
 
 namespace snpln::batch {
 
-// The nineteen mode buttons. The first twelve and To UTF-8 stand for an
-// operation (buttonOf); the From buttons choose the recoding source.
+// The twenty mode buttons. The first twelve, To UTF-8 and Repair stand for
+// an operation (buttonOf); the From buttons choose the recoding source.
 enum class ModeButton : std::uint8_t {
   UpperCase,
   ToWin,
@@ -47,8 +47,9 @@ enum class ModeButton : std::uint8_t {
   FromAuto,
   ToUtf8,
   FromUtf8,
+  Repair,
 };
-inline constexpr int kButtonCount = 19;
+inline constexpr int kButtonCount = 20;
 
 // The button's place in tables of all of them.
 constexpr std::size_t indexOf(ModeButton button) {
@@ -58,16 +59,20 @@ constexpr std::size_t indexOf(ModeButton button) {
 const std::array<ModeButton, kButtonCount> &allModeButtons();
 // The button of an operation.
 constexpr ModeButton buttonOf(job::OperationCode operation) {
-  return operation == job::OperationCode::RecodeToUtf8
-             ? ModeButton::ToUtf8
-             : static_cast<ModeButton>(static_cast<std::uint8_t>(operation));
+  switch (operation) {
+  case job::OperationCode::RecodeToUtf8:
+    return ModeButton::ToUtf8;
+  case job::OperationCode::Repair:
+    return ModeButton::Repair;
+  default:
+    return static_cast<ModeButton>(static_cast<std::uint8_t>(operation));
+  }
 }
 
-// Whether the window has a button for the operation (LineEnds, Bom, the
-// recoding to pages without a button and Repair have none).
+// Whether the window has a button for the operation (LineEnds, Bom and the
+// recoding to pages without a button have none).
 constexpr bool hasButton(job::OperationCode operation) {
-  return operation != job::OperationCode::Repair &&
-         operation != job::OperationCode::LineEnds &&
+  return operation != job::OperationCode::LineEnds &&
          operation != job::OperationCode::Bom &&
          operation != job::OperationCode::RecodeToUtf16;
 }
@@ -83,7 +88,7 @@ std::optional<ModeButton> sourceButton(engine::CodePage page);
 // optimization, empty lines, detection.
 const std::array<job::OperationCode, job::kOperationCount> &passOrder();
 
-enum class ButtonGroup { Case, Exclude, Optimize, Recode };
+enum class ButtonGroup { Case, Exclude, Optimize, Recode, Repair };
 
 // One row of the button table.
 struct ModeButtonInfo {

@@ -92,6 +92,10 @@
         <source>&amp;AUTO</source>
         <translation>&amp;АВТО</translation>
     </message>
+    <message>
+        <source>Un&amp;garble</source>
+        <translation>По&amp;чинить</translation>
+    </message>
 </context>
 <context>
     <name>snpln</name>
@@ -1138,6 +1142,22 @@
     <message>
         <source>--substitute writes look-alikes</source>
         <translation>--substitute пишет похожие символы</translation>
+    </message>
+    <message>
+        <source>Selected repair garbled text mode</source>
+        <translation>Выбрано исправление искажённого текста</translation>
+    </message>
+    <message>
+        <source>Unselected repair garbled text mode</source>
+        <translation>Отменено исправление искажённого текста</translation>
+    </message>
+    <message>
+        <source>Repair garbled text</source>
+        <translation>Исправить искажённый текст</translation>
+    </message>
+    <message>
+        <source>repair garbled text (UTF-8 read in a wrong page) before the other operations</source>
+        <translation>исправить искажённый текст (UTF-8, прочитанный в чужой кодировке) до остальных операций</translation>
     </message>
 </context>
 <context>

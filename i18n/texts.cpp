@@ -538,6 +538,8 @@ Phrase statusText(const batch::Status &status) {
                          "Unselected recode to ''UTF-8'' convert file mode")},
       {QT_TRANSLATE_NOOP("snpln", "Selected source for file - ''UTF-8''"),
        QT_TRANSLATE_NOOP("snpln", "Unselected source for file - ''UTF-8''")},
+      {QT_TRANSLATE_NOOP("snpln", "Selected repair garbled text mode"),
+       QT_TRANSLATE_NOOP("snpln", "Unselected repair garbled text mode")},
   };
   const std::size_t button = batch::indexOf(status.button);
   switch (status.id) {

@@ -44,7 +44,7 @@ inline constexpr int kExit = kOk;
 // The mode buttons, in batch::ModeButton order.
 inline constexpr std::array<int, batch::kButtonCount> kModeButtons = {
     1009, 1035, 1036, 1037, 1038, 1010, 1011, 1025, 1026, 1028,
-    1029, 1054, 1030, 1031, 1032, 1033, 1034, 1039, 1040};
+    1029, 1054, 1030, 1031, 1032, 1033, 1034, 1039, 1040, 1078};
 
 // The about box (template 100).
 inline constexpr int kAboutVersion = 1001;

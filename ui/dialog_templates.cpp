@@ -70,9 +70,9 @@ std::vector<DialogTemplate> makeTemplates() {
   // directions, and the fields take the room: the file-name field grows
   // wider and taller, the filter box and the status line wider, and those
   // two keep below the file-name field. The buttons all lie above the
-  // fields. Room is kept for one more button under the Case group (10, 91,
-  // 50 x 15) and for a control of 45 x 50 beside the rows of code pages
-  // (270, 20), so either can be added without moving the rest.
+  // fields. Repair sits under the Case group, in the room kept for it;
+  // room is kept for a control of 45 x 50 beside the rows of code pages
+  // (270, 20), so it can be added without moving the rest.
   all.push_back(
       {kMainTemplate,
        "Snipline (SNPLN) v" SNPLN_VERSION_SHORT,
@@ -104,6 +104,7 @@ std::vector<DialogTemplate> makeTemplates() {
            modeButtonControl(M::UpperCase, 10, 25, 50, 15),
            modeButtonControl(M::LowerCase, 10, 40, 50, 15),
            modeButtonControl(M::SmartCase, 10, 55, 50, 15),
+           modeButtonControl(M::Repair, 10, 91, 50, 15),
            {ids::kSaveUpper, K::CheckBox,
             QT_TRANSLATE_NOOP("snpln", "Sa&ve upper"), 10, 75, 50, 10,
             kTabStop},

@@ -142,7 +142,7 @@ void MainWindow::startUp() {
   if (QComboBox *box = filterBox())
     box->setEditText(QString());
 
-  // 5. and 6. The selection (a new one has every button up) and the 25
+  // 5. and 6. The selection (a new one has every button up) and the 27
   // picture buttons.
   selection_.isButtonBusy = [this](ModeButton button) {
     return isButtonBusy(button);

@@ -97,6 +97,10 @@ const PictureSet kSets[] = {
     {"DEL", 88, 28, QT_TRANSLATE_NOOP("pictures", "&Del. empty"), "UDFX",
      kCaptionRow, QT_TRANSLATE_NOOP("snpln", "Delete excessive empty lines"),
      QT_TRANSLATE_NOOP("snpln", "delete excessive empty lines")},
+    {"REPAIR", 88, 28, QT_TRANSLATE_NOOP("pictures", "Un&garble"), "UDFX",
+     kCaptionRow, QT_TRANSLATE_NOOP("snpln", "Repair garbled text"),
+     QT_TRANSLATE_NOOP("snpln", "repair garbled text (UTF-8 read in a wrong "
+                                "page) before the other operations")},
     {"WIN", 35, 28, "WIN", "UDFX", kSmallRow, "Windows-1251", ""},
     {"KOI", 35, 28, "KOI", "UDFX", kSmallRow, "KOI8-R", ""},
     {"ISO", 35, 28, "ISO", "UDFX", kSmallRow, "ISO 8859-5", ""},

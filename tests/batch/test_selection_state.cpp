@@ -92,6 +92,8 @@ TEST(SelectionState, EachButtonTogglesWithItsSentenceAndPicture) {
        "Unselected source for file - ''Dos''"},
       {16, "AUTO", "Selected file source autodetect",
        "Unselected file source autodetect"},
+      {19, "REPAIR", "Selected repair garbled text mode",
+       "Unselected repair garbled text mode"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.index);
@@ -132,6 +134,11 @@ TEST(SelectionState, ReleaseRules) {
        {0, 2, 12, 7, 8, 9, 10},
        {0, 2, 7, 8, 9, 10, 12}},
       {"pressing a down button releases only it", {0, 7, 9, 7}, {0, 9}},
+      {"repair combines with every operation but detection",
+       {0, 1, 7, 8, 9, 10, 12, 19},
+       {0, 1, 7, 8, 9, 10, 12, 19}},
+      {"detect releases repair", {19, 0, 11}, {0, 11}},
+      {"repair releases detect", {11, 0, 19}, {0, 19}},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
@@ -269,6 +276,10 @@ TEST(SelectionState, RecodingToUtf8TakesThePlaceOfTheOtherRecodings) {
        {Op::RecodeToUtf8, Op::SmartCase, Op::Exclude, Op::Replace, Op::Optimize,
         Op::DeleteEmpty}},
       {{11, 10, 0}, {Op::UpperCase, Op::DeleteEmpty, Op::Detect}},
+      // Repair comes first, whenever it was pressed.
+      {{9, 17, 0, 19},
+       {Op::Repair, Op::UpperCase, Op::RecodeToUtf8, Op::Optimize}},
+      {{19}, {Op::Repair}},
   };
   for (const auto &c : cases) {
     const auto s = pressed(c.buttons);

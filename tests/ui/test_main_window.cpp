@@ -158,6 +158,7 @@ private slots:
         {1030, "WIN", {35, 28}},     {1031, "KOI", {35, 28}},
         {1032, "ISO", {35, 28}},     {1033, "DOS", {35, 28}},
         {1034, "AUTO", {35, 28}},    {1054, "DETECT", {104, 18}},
+        {1078, "REPAIR", {88, 28}},
     };
     for (const auto &r : rows)
       QTest::newRow(QByteArray::number(r.id).constData())
@@ -695,7 +696,7 @@ private slots:
     MainWindow w("");
     QSet<QString> names;
     const QList<PictureButton *> buttons = w.findChildren<PictureButton *>();
-    QCOMPARE(buttons.size(), 26);
+    QCOMPARE(buttons.size(), 27);
     for (PictureButton *b : buttons) {
       const QString name = b->accessibleName();
       QVERIFY2(!name.isEmpty() && name != b->caption(),
@@ -983,6 +984,9 @@ private slots:
     // One pair of brackets for the keys.
     QCOMPARE(w.pictureButton(ids::kExit)->toolTip(),
              QStringLiteral("EXIT: close the window (Esc, Alt+X)"));
+    QCOMPARE(w.modeButton(batch::ModeButton::Repair)->toolTip(),
+             QStringLiteral("Ungarble: repair garbled text (UTF-8 read in a "
+                            "wrong page) before the other operations (Alt+G)"));
     const QPalette look = w.fileNameEdit()->palette();
     QCOMPARE(look.color(QPalette::Base), look.color(QPalette::Window));
   }
@@ -1033,9 +1037,9 @@ private slots:
       keys[key] = c->objectName();
     }
     QCOMPARE(without, QStringList());
-    // 26 picture buttons and "Save upper", the ten code pages without.
-    QCOMPARE(buttons, 27);
-    QCOMPARE(keys.size(), 17);
+    // 27 picture buttons and "Save upper", the ten code pages without.
+    QCOMPARE(buttons, 28);
+    QCOMPARE(keys.size(), 18);
     setUiLanguage(QLocale::c());
   }
   void altKeysPressButtons() {
@@ -1056,6 +1060,7 @@ private slots:
         {batch::ModeButton::Exclude, Qt::Key_E},
         {batch::ModeButton::DeleteEmpty, Qt::Key_D},
         {batch::ModeButton::Detect, Qt::Key_T},
+        {batch::ModeButton::Repair, Qt::Key_G},
     };
     for (const auto &[mode, key] : pressed) {
       QTest::keyClick(&w, key, Qt::AltModifier);

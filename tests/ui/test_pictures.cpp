@@ -56,7 +56,8 @@ const Expected kExpected[] = {
     {"AUTOD", 35, 28},    {"AUTOF", 35, 28},    {"AUTOX", 35, 28},
     {"UTF8U", 35, 28},    {"UTF8D", 35, 28},    {"UTF8F", 35, 28},
     {"UTF8X", 35, 28},    {"DETECTU", 104, 18}, {"DETECTD", 104, 18},
-    {"DETECTF", 104, 18}, {"DETECTX", 104, 18},
+    {"DETECTF", 104, 18}, {"DETECTX", 104, 18}, {"REPAIRU", 88, 28},
+    {"REPAIRD", 88, 28},  {"REPAIRF", 88, 28},  {"REPAIRX", 88, 28},
 };
 
 // The relative luminance of a colour and the contrast of two, as the

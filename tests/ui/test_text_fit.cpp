@@ -517,8 +517,8 @@ private slots:
     // little smaller, at least two thirds of it (never half, as the EXIT
     // of the Russian window used to be).
     const int caption = labelPixelSize(QStringLiteral("OKU"));
-    for (const char *name :
-         {"EXITU", "COPYU", "BROWSEU", "FOLDERU", "UCASEU", "DELU", "CANCELU"})
+    for (const char *name : {"EXITU", "COPYU", "BROWSEU", "FOLDERU", "UCASEU",
+                             "DELU", "CANCELU", "REPAIRU"})
       QCOMPARE(labelPixelSize(QString::fromUtf8(name)), caption);
     QVERIFY2(caption >= 10, qPrintable(QString::number(caption)));
     const int small = labelPixelSize(QStringLiteral("AUTOU"));

@@ -30,6 +30,8 @@
 #include "i18n/texts.h"
 #include "job/file_run.h"
 #include "tests/support/file_runs.h"
+#include "tests/support/garbled_samples.h"
+#include "tests/support/russian_samples.h"
 #include "tests/ui/counting_file_system.h"
 #include "tests/ui/modal_script.h"
 #include "tests/ui/read_gate.h"
@@ -141,6 +143,19 @@ ModalScript answeringOk() {
   });
 }
 
+// Russian prose, and the same read as Windows-1251 and saved as UTF-8.
+constexpr const char kRussian[] =
+    "Мороз и солнце; день чудесный! Ещё ты дремлешь, друг прелестный, "
+    "пора, красавица, проснись: открой сомкнуты негой взоры.\n"
+    "Вечор, ты помнишь, вьюга злилась, на мутном небе мгла носилась; луна, "
+    "как бледное пятно, сквозь тучи мрачные желтела.\n";
+QByteArray garbledRussian() {
+  return QByteArray::fromStdString(
+      test::garble(kRussian, test::chainOf({{engine::RepairPage::Utf8,
+                                             engine::RepairPage::Win}}))
+          .value());
+}
+
 } // namespace
 
 class WindowRunTest : public QObject {
@@ -195,6 +210,7 @@ private slots:
     QTest::newRow("6") << 6 << "Smart case";
     QTest::newRow("10") << 10 << "Delete excessive";
     QTest::newRow("11") << 11 << "Detect coding";
+    QTest::newRow("16") << 16 << "Repair";
   }
   void progressWindowShowsTheFileUnderItsOperation() {
     QFETCH(int, operation);
@@ -704,6 +720,47 @@ private slots:
                QByteArray("OTHER\n"));
     QVERIFY(!holdsTemporaryFile(f.dir.path()));
     QVERIFY(!holdsTemporaryFile(f.dir.filePath("tree")));
+  }
+
+  // Repair through the window: a file of UTF-8 read as Windows-1251 (and
+  // saved as UTF-8 again) comes back as the text it was, before the other
+  // operations pressed with it; a clean file is left to the others.
+  void repairButtonUndoesAWrongReading_data() {
+    QTest::addColumn<QList<int>>("buttons");
+    QTest::addColumn<bool>("garbled");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray text = kRussian;
+    const QByteArray upper = QString::fromUtf8(text).toUpper().toUtf8();
+    const auto b = [](batch::ModeButton button) {
+      return static_cast<int>(button);
+    };
+    using M = batch::ModeButton;
+    QTest::newRow("repair") << QList<int>{b(M::Repair)} << true << text;
+    QTest::newRow("repair, then upper case")
+        << QList<int>{b(M::UpperCase), b(M::Repair)} << true << upper;
+    QTest::newRow("repair, then To WIN")
+        << QList<int>{b(M::Repair), b(M::ToWin)} << true
+        << QByteArray::fromStdString(
+               test::encodeInPage(text.toStdString(), engine::CodePage::Win));
+    QTest::newRow("clean text left alone")
+        << QList<int>{b(M::Repair)} << false << text;
+    QTest::newRow("clean text, upper case")
+        << QList<int>{b(M::Repair), b(M::UpperCase)} << false << upper;
+  }
+  void repairButtonUndoesAWrongReading() {
+    QFETCH(QList<int>, buttons);
+    QFETCH(bool, garbled);
+    QFETCH(QByteArray, expected);
+    Fixture f;
+    const QByteArray input = garbled ? garbledRussian() : QByteArray(kRussian);
+    writeFile("a.txt", input);
+    MainWindow w("a.txt", f.options(1));
+    for (int button : buttons)
+      w.pressModeButton(static_cast<batch::ModeButton>(button));
+    ModalScript script = answeringOk();
+    w.doIt();
+    QCOMPARE(readFile("a.txt"), expected);
+    QVERIFY(!holdsTemporaryFile(f.dir.path()));
   }
 
   // The window's run flushed each file's directory with the file's commit,
