@@ -64,6 +64,7 @@ enum class OptionId : std::uint8_t {
   Output,
   AllowChown,
   DryRun,
+  Check,
   Verbose,
   Quiet,
   Json,
@@ -96,6 +97,8 @@ struct CliOptions {
   std::string filter;
   // Every job runs to its end and writes nothing; each file gets its line.
   bool dryRun = false;
+  // --check: a dry run whose status says whether any file would change.
+  bool check = false;
   // One line per file with its outcome.
   bool verbose = false;
   // Failures only.

@@ -108,6 +108,11 @@ void ConsoleHost::runMessage(const batch::RunMessage &m) {
       printJson(*object);
     return;
   }
+  // --check names the files that would change, and failures; the rest
+  // only with -v.
+  if (options_.check && !options_.verbose &&
+      m.kind != batch::MessageKind::Failure)
+    return;
   print(m.kind == batch::MessageKind::Failure,
         i18n::messageLines(m.name, m.message));
 }
@@ -116,7 +121,7 @@ void ConsoleHost::passedOver(const std::string &name, batch::PassedOver why) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (options_.json)
     printJson(jsonOfPassedOver(name, why, firstOperation_));
-  else if (options_.verbose || options_.dryRun)
+  else if (options_.verbose || (options_.dryRun && !options_.check))
     print(false, name, say(i18n::passedOverText(why)));
 }
 
@@ -139,6 +144,13 @@ void ConsoleHost::fileFinished(const job::FileTask &task,
   if (report.result == job::JobResult::Stop && interrupted)
     stoppedByInterrupt_ = true;
   const bool failed = failedJob(report.result);
+  // A dry run's success is a change the real run would make.
+  const bool changes =
+      !failed && std::any_of(report.operations.begin(), report.operations.end(),
+                             [](const job::JobReport &operation) {
+                               return operation.succeeded();
+                             });
+  wouldChange_ = wouldChange_ || (options_.dryRun && changes);
   if (isStandardStream(task.location)) {
     standardInputRan_ = true;
     standardInputFailed_ = standardInputFailed_ || failed;
@@ -184,6 +196,9 @@ void ConsoleHost::fileFinished(const job::FileTask &task,
       operation.output.reset();
     }
     named = named || operation.backup || operation.succeeded();
+    // --check: only what would change, unless -v.
+    if (options_.check && !options_.verbose && !operation.succeeded())
+      continue;
     print(false, task.location.path(), say(i18n::reportLine(operation, true)));
   }
 }
@@ -351,6 +366,8 @@ int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
       return kExitFailure;
   }
   if (outcome.failed > 0 || outcome.stopped > 0)
+    return kExitFailure;
+  if (options.check && host.wouldChange())
     return kExitFailure;
   if (outputs && !commitOutput(*outputs, options, host))
     return kExitFailure;

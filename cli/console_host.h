@@ -11,7 +11,9 @@
 // detection; for the list's last file each operation's end); with
 // --verbose or --dry-run every file prints one line per operation, and
 // every entry of a tree the walk passes over prints a line too ("path:
-// Symbolic link, passed over"); with --quiet only failures are printed. A
+// Symbolic link, passed over"); --check prints only the lines of the
+// operations that would change a file (and failures) unless --verbose
+// is given too; with --quiet only failures are printed. A
 // file another run holds is tried again every few milliseconds; Ctrl-C
 // ends the wait like any file. With -j N the files run on up to N threads
 // and the lines still come in the order of the walk. With --json every
@@ -79,6 +81,8 @@ public:
   // Whether a job ran over standard input ("-"), and whether one failed.
   bool standardInputRan() const { return standardInputRan_; }
   bool standardInputFailed() const { return standardInputFailed_; }
+  // Whether a dry run found a file it would change.
+  bool wouldChange() const { return wouldChange_; }
 
 protected:
   // Prints one operation's report as its JSON object.
@@ -107,6 +111,7 @@ private:
   bool dataOnOutput_ = false;
   bool standardInputRan_ = false;
   bool standardInputFailed_ = false;
+  bool wouldChange_ = false;
 };
 
 // The plan the options stand for: the operations in the order they apply
@@ -115,8 +120,8 @@ batch::RunPlan planOf(const CliOptions &options);
 
 // Runs snpln-cli; returns the exit status: interruptStatus() when a signal
 // stopped the run (130 for Ctrl-C), 2 for a usage error, 1 when a file, a
-// name or a directory failed (or a job could not start its temporary file),
-// 0 otherwise.
+// name or a directory failed (or a job could not start its temporary file)
+// or, with --check, when a file would change; 0 otherwise.
 int runCli(int argc, char **argv, std::istream &in, std::ostream &out,
            std::ostream &err, bool progressOnTerminal,
            platform::FileSystem &fs = platform::realFileSystem());

@@ -48,6 +48,7 @@ const char *kFooter = QT_TRANSLATE_NOOP(
     "       Cyrillic letter in it, or not text)\n"
     "  1    a file failed, a name was not found, or a directory could not be "
     "read\n"
+    "       (with --check: also a file would change)\n"
     "  2    the command line is wrong\n"
     "  130  stopped by Ctrl-C (143 by SIGTERM, 129 by SIGHUP)\n");
 

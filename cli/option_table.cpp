@@ -550,7 +550,7 @@ const std::vector<OptionSpec> &optionTable() {
          o.output = value;
          return std::nullopt;
        },
-       .excludes = {Detect, DryRun, Backup}},
+       .excludes = {Detect, DryRun, Check, Backup}},
       {.id = AllowChown,
        .group = OptionGroup::Files,
        .shortName = '\0',
@@ -582,6 +582,25 @@ const std::vector<OptionSpec> &optionTable() {
          o.dryRun = true;
          return std::nullopt;
        }},
+      {.id = Check,
+       .group = OptionGroup::Files,
+       .shortName = '\0',
+       .longName = "check",
+       .valueName = nullptr,
+       .kind = ValueKind::None,
+       .help = QT_TRANSLATE_NOOP(
+           "snpln-cli", "Write nothing (as -n) and print a line for each "
+                        "file that would change; status 1 when any would, "
+                        "0 when none would (for commit hooks and CI)"),
+       .manual = "Files that would not change print nothing (with -v, "
+                 "their lines as -n prints them); --json prints the "
+                 "objects of -n. A file that fails is status 1 too.",
+       .take = [](CliOptions &o, const std::string &, int) -> Taken {
+         o.check = true;
+         o.dryRun = true;
+         return std::nullopt;
+       },
+       .excludes = {Detect}},
 
       // What the run prints.
       {.id = Verbose,

@@ -1349,6 +1349,7 @@ Exit status:
   0    no file failed (converted, already in the target code page, no
        Cyrillic letter in it, or not text)
   1    a file failed, a name was not found, or a directory could not be read
+       (with --check: also a file would change)
   2    the command line is wrong
   130  stopped by Ctrl-C (143 by SIGTERM, 129 by SIGHUP)
 </source>
@@ -1370,6 +1371,7 @@ Exit status:
   0    ни один файл не сбойнул (преобразован, уже в целевой кодировке,
        без русских букв или не текст)
   1    файл сбойнул, имя не найдено или каталог не читается
+       (с --check: и файл, который изменился бы)
   2    командная строка неверна
   130  остановлено Ctrl-C (143 — SIGTERM, 129 — SIGHUP)
 </translation>
@@ -1511,6 +1513,10 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
     <message>
         <source>Refuse a file with a character the target page cannot hold instead of writing a fill byte: it fails at that character and stays as it was</source>
         <translation>Отказываться от файла с символом, которого нет в целевой странице, вместо записи байта-заполнителя: обработка файла прерывается на этом символе, и он остаётся как был</translation>
+    </message>
+    <message>
+        <source>Write nothing (as -n) and print a line for each file that would change; status 1 when any would, 0 when none would (for commit hooks and CI)</source>
+        <translation>Ничего не записывать (как -n) и вывести строку для каждого файла, который изменился бы; код возврата 1, если изменился бы хоть один, и 0, если ни один (для хуков фиксации и CI)</translation>
     </message>
 </context>
 <context>
