@@ -570,24 +570,7 @@ Detection detectStream(SliceStream &stream, DetectDepth depth) {
   if (!stream.bytesAhead(head, held))
     return evidence.result(stream.fileSize == 0, depth);
   evidence.feed(head, held);
-  platform::FileSize position = stream.heldEnd();
-  if (evidence.wantsMore() && position < stream.fileSize) {
-    // Reading on past the bytes the stream holds, in blocks of its size;
-    // the input is then put back where the stream left it.
-    std::vector<std::uint8_t> buffer(kIoBlockSize);
-    while (evidence.wantsMore() && position < stream.fileSize) {
-      const std::size_t want =
-          static_cast<std::size_t>(std::min<platform::FileSize>(
-              stream.fileSize - position, buffer.size()));
-      std::size_t got = 0;
-      if (!stream.input->read(buffer.data(), want, got) || got == 0)
-        break;
-      evidence.feed(buffer.data(), got);
-      position += got;
-    }
-    if (!stream.input->seek(stream.heldEnd()))
-      stream.markFailed();
-  }
+  feedPastHeld(stream, evidence);
   return evidence.result(evidence.fed() >= stream.fileSize, depth);
 }
 

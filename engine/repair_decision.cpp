@@ -510,22 +510,7 @@ RepairPlan decideRepairOfStream(SliceStream &stream) {
   std::size_t held = 0;
   if (stream.bytesAhead(head, held) && held > 0) {
     evidence.feed(head, held);
-    platform::FileSize position = stream.heldEnd();
-    if (evidence.wantsMore() && position < stream.fileSize) {
-      std::vector<std::uint8_t> buffer(kIoBlockSize);
-      while (evidence.wantsMore() && position < stream.fileSize) {
-        const std::size_t want =
-            static_cast<std::size_t>(std::min<platform::FileSize>(
-                stream.fileSize - position, buffer.size()));
-        std::size_t got = 0;
-        if (!stream.input->read(buffer.data(), want, got) || got == 0)
-          break;
-        evidence.feed(buffer.data(), got);
-        position += got;
-      }
-      if (!stream.input->seek(stream.heldEnd()))
-        stream.markFailed();
-    }
+    feedPastHeld(stream, evidence);
   }
   const std::string &sample = evidence.sample();
   return decideRepair(reinterpret_cast<const std::uint8_t *>(sample.data()),

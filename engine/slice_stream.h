@@ -31,9 +31,11 @@
 // of the slice (`slicePos` up to `bytesRead`).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -191,6 +193,30 @@ private:
 // Finished (or WriteFailed).
 inline StepResult finishStream(SliceStream &job) {
   return job.flushOutput() ? StepResult::Finished : StepResult::WriteFailed;
+}
+
+// Feeds `evidence` (feed(bytes, size), wantsMore()) the file's bytes after
+// those the stream holds, in blocks of its size, while it wants more; the
+// input is then put back where the stream left it (else the stream is
+// marked failed). A failed read ends the feeding.
+template <class Evidence>
+void feedPastHeld(SliceStream &stream, Evidence &evidence) {
+  platform::FileSize position = stream.heldEnd();
+  if (!evidence.wantsMore() || position >= stream.fileSize)
+    return;
+  std::vector<std::uint8_t> buffer(kIoBlockSize);
+  while (evidence.wantsMore() && position < stream.fileSize) {
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<platform::FileSize>(
+            stream.fileSize - position, buffer.size()));
+    std::size_t got = 0;
+    if (!stream.input->read(buffer.data(), want, got) || got == 0)
+      break;
+    evidence.feed(buffer.data(), got);
+    position += got;
+  }
+  if (!stream.input->seek(stream.heldEnd()))
+    stream.markFailed();
 }
 
 } // namespace snpln::engine
