@@ -1159,6 +1159,26 @@
         <source>repair garbled text (UTF-8 read in a wrong page) before the other operations</source>
         <translation>исправить искажённый текст (UTF-8, прочитанный в чужой кодировке) до остальных операций</translation>
     </message>
+    <message>
+        <source>Other</source>
+        <translation>Другая</translation>
+    </message>
+    <message>
+        <source>Other page to recode fro&amp;m</source>
+        <translation>Друга&amp;я исходная кодировка</translation>
+    </message>
+    <message>
+        <source>the source is the page chosen here</source>
+        <translation>исходная кодировка — выбранная здесь</translation>
+    </message>
+    <message>
+        <source>Other page to recode i&amp;nto</source>
+        <translation>Другая це&amp;левая кодировка</translation>
+    </message>
+    <message>
+        <source>recode to the page chosen here</source>
+        <translation>перекодировать в выбранную здесь</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

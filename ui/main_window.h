@@ -114,6 +114,9 @@ public:
 
   // The window's commands, as its controls and keys call them.
   void pressModeButton(batch::ModeButton button);
+  // A page of the row's chooser taken (nullopt: its first line, "Other",
+  // gives the choice up).
+  void choosePage(batch::PageRow row, std::optional<engine::CodePage> page);
   void doIt();
   void browse();
   // Ctrl+O: BROWSE, while it is enabled.
@@ -146,6 +149,9 @@ public:
   // The status line as the batch control wrote it.
   const batch::Status &statusLine() const { return statusLine_; }
   PictureButton *modeButton(batch::ModeButton button) const;
+  // The chooser of the row's pages without a button: its first line
+  // "Other", then a line per page (choosablePages(row)).
+  QComboBox *pageChooser(batch::PageRow row) const;
   PictureButton *pictureButton(int id) const;
   QLabel *statusLabel() const;
   QPlainTextEdit *fileNameEdit() const;
@@ -207,6 +213,9 @@ private:
   void showFileList();
   void showFilters();
   void showPictures();
+  // Each chooser shows its row's choice, or its first line.
+  void showChosenPages();
+  void setUpPageChoosers();
   void showFieldLook();
   // The status line in its label, shortened to fit with the file name kept.
   void showStatus(QLabel &label) const;

@@ -12,6 +12,7 @@
 // to be looked at by eye.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -127,6 +129,21 @@ QStringList controlMisfits(QWidget &w) {
     const QSize need(metrics.horizontalAdvance(text), metrics.height());
     if (need.width() > room.width() || need.height() > room.height())
       found << misfit(w, text, need, room.size());
+  } else if (auto *combo = qobject_cast<QComboBox *>(&w);
+             combo && !combo->isEditable()) {
+    // A list to choose from: every line of it fits the closed box.
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = false;
+    option.frame = combo->hasFrame();
+    const QRect room = style->subControlRect(
+        QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+    for (int i = 0; i < combo->count(); ++i) {
+      const QString text = combo->itemText(i);
+      const QSize need(metrics.horizontalAdvance(text), metrics.height());
+      if (need.width() > room.width() || need.height() > room.height())
+        found << misfit(w, text, need, room.size());
+    }
   } else if (auto *check = qobject_cast<QCheckBox *>(&w)) {
     QStyleOptionButton option;
     option.initFrom(check);
@@ -294,6 +311,15 @@ private slots:
                           w.statusLabel()->text()));
     }
     check(w, QStringLiteral("main window, buttons down"));
+    // The page choosers, each with a page chosen.
+    for (const batch::PageRow row :
+         {batch::PageRow::Source, batch::PageRow::Target}) {
+      QComboBox *box = w.pageChooser(row);
+      QVERIFY(box && box->count() == 4);
+      w.choosePage(row, batch::choosablePages(row).back());
+      QVERIFY(box->currentIndex() > 0);
+    }
+    check(w, QStringLiteral("main window, pages chosen"));
     for (const batch::StatusId sentence :
          {batch::StatusId::NoFileName, batch::StatusId::NoOperation,
           batch::StatusId::ListCleaned, batch::StatusId::BrowseCanceled,
