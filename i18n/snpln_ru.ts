@@ -1160,6 +1160,10 @@
         <translation>исправить искажённый текст (UTF-8, прочитанный в чужой кодировке) до остальных операций</translation>
     </message>
     <message>
+        <source>shown repaired, not saved: %1</source>
+        <translation>показан исправленным, не сохранён: %1</translation>
+    </message>
+    <message>
         <source>Other</source>
         <translation>Другая</translation>
     </message>
@@ -1178,6 +1182,14 @@
     <message>
         <source>recode to the page chosen here</source>
         <translation>перекодировать в выбранную здесь</translation>
+    </message>
+    <message>
+        <source>looking for garbled text ...</source>
+        <translation>поиск испорченного текста ...</translation>
+    </message>
+    <message>
+        <source>the repaired text is only shown: DO IT writes it</source>
+        <translation>исправленный текст только показан: записывает его ВЫПОЛНИТЬ!</translation>
     </message>
 </context>
 <context>

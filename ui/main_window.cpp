@@ -534,6 +534,8 @@ void MainWindow::openPreview() {
   if (files_.fileList().empty())
     return;
   PreviewDialog preview(files_.fileList().front(), this, *fs_);
+  // In the Ungarble mode it shows what the repair would write.
+  preview.setShowRepaired(selection_.isDown(ModeButton::Repair));
   preview.run();
 }
 
