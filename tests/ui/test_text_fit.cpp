@@ -32,6 +32,7 @@
 
 #include "i18n/texts.h"
 #include "job/file_run.h"
+#include "tests/support/garbled_samples.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/about_dialog.h"
 #include "ui/description_dialog.h"
@@ -479,6 +480,34 @@ private slots:
       snpln::test::onNextModal([&](QWidget *) {
         QVERIFY(preview.editRefusal());
         check(preview, QStringLiteral("preview, UTF-16 only viewed"));
+        preview.reject();
+      });
+      preview.run();
+    }
+    {
+      // The repaired text of a garbled file under a long name, with the
+      // longest chain's words in its status.
+      const QString garbled =
+          dir_.filePath(QStringLiteral("a rather long name of a garbled "
+                                       "text file.txt"));
+      const std::string text = "Мороз и солнце; день чудесный! Ещё ты "
+                               "дремлешь, друг прелестный, пора, красавица, "
+                               "проснись: открой сомкнуты негой взоры.\n";
+      engine::RepairChain chain =
+          test::chainOf({{engine::RepairPage::Utf8, engine::RepairPage::Win}});
+      chain.layers[chain.count++] = {engine::RepairPage::Utf8,
+                                     engine::RepairPage::Win1252};
+      snpln::test::writeFile(garbled, test::garble(text, chain).value());
+      PreviewDialog preview(garbled.toStdString(), &w);
+      preview.setShowRepaired(true);
+      snpln::test::onNextModal([&](QWidget *) {
+        check(preview, QStringLiteral("preview, looking for garbled text"));
+        preview.finishRepair();
+        QVERIFY(preview.repairShown() && preview.repairShown()->repaired());
+        check(preview, QStringLiteral("preview, repaired"));
+        QVERIFY2(preview.statusField()->text().endsWith(
+                     preview.statusText().right(30)),
+                 qPrintable(preview.statusField()->text()));
         preview.reject();
       });
       preview.run();
