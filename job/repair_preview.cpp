@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "engine/repair_slice.h"
+#include "engine/text_position.h"
 
 namespace snpln::job {
 
@@ -51,7 +52,12 @@ RepairPreview previewRepair(std::string_view bytes) {
     report.result = JobResult::ReadFailed;
     report.message = Message(MessageId::CannotRepair);
     report.message.number = outcome.faultOffset;
+    report.message.place = engine::textPositionAt(
+        bytes, static_cast<std::size_t>(outcome.faultOffset),
+        engine::TextEncoding::Utf8);
     report.offset = outcome.faultOffset;
+    report.line = report.message.place->line;
+    report.column = report.message.place->column;
     preview.text = std::string(bytes);
     return preview;
   }
