@@ -1,6 +1,5 @@
 #include "ui/main_window.h"
 
-#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -73,20 +72,19 @@ static_assert(std::string_view(kBrowseFilter).starts_with(kBrowseFilterName),
 constexpr const char *kOtherPage = QT_TRANSLATE_NOOP("snpln", "Other");
 struct PageChooserText {
   batch::PageRow row;
-  int id;
   const char *name;
   const char *tip;
 };
 constexpr PageChooserText kPageChoosers[] = {
-    {batch::PageRow::Source, ids::kSourcePages,
+    {batch::PageRow::Source,
      QT_TRANSLATE_NOOP("snpln", "Other page to recode fro&m"),
      QT_TRANSLATE_NOOP("snpln", "the source is the page chosen here")},
-    {batch::PageRow::Target, ids::kTargetPages,
+    {batch::PageRow::Target,
      QT_TRANSLATE_NOOP("snpln", "Other page to recode i&nto"),
      QT_TRANSLATE_NOOP("snpln", "recode to the page chosen here")},
 };
 
-// A page's short name in a chooser's box, as the buttons name theirs.
+// A page's short name in a chooser.
 QString shortPageName(engine::CodePage page) {
   switch (page) {
   case engine::CodePage::Mac:
@@ -270,19 +268,13 @@ void MainWindow::setUpPageChoosers() {
       continue;
     box->addItem(uiText(kOtherPage));
     for (const engine::CodePage page : choosablePages(text.row)) {
+      // Short in the box, as the buttons name theirs; the tip and the
+      // screen reader name the page in full.
       const QString name = QString::fromUtf8(codePageDisplayName(page));
       box->addItem(shortPageName(page), static_cast<int>(page));
       box->setItemData(box->count() - 1, name, Qt::ToolTipRole);
       box->setItemData(box->count() - 1, name, Qt::AccessibleTextRole);
     }
-    // The open list names each page in full.
-    const QFontMetrics metrics(box->font());
-    int widest = box->width();
-    for (const engine::CodePage page : choosablePages(text.row))
-      widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(
-                                    codePageDisplayName(page))) +
-                                    metrics.height() * 2);
-    box->view()->setMinimumWidth(widest);
     const QString name = uiText(text.name);
     QString plain = name;
     plain.remove(QLatin1Char('&'));

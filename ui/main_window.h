@@ -1,11 +1,12 @@
 // The program's one window (template 102, "Snipline (SNPLN) v1.2", the
 // version from snpln/version.h).
 //
-// It owns the file list, the selection of the seventeen mode buttons, the
-// filter box and the status line, and routes every control: a mode button
-// to the selection, DOIT to the batch run, BROWSE (files), FOLDER (a
-// folder, for its whole tree), drops and CLEAR to the file list, FP to the
-// preview of the one chosen name (never a directory), COPY, F1 and
+// It owns the file list, the selection of the twenty mode buttons and the
+// two page choosers, the filter box and the status line, and routes every
+// control: a mode button or a page chooser to the selection, DOIT to the
+// batch run, BROWSE (files), FOLDER (a folder, for its whole tree), drops
+// and CLEAR to the file list, FP to the preview of the one chosen name
+// (never a directory; with Ungarble down, its text as repaired), COPY, F1 and
 // "&About snpln..." (system menu on Windows, the window's context menu
 // elsewhere) to the about box, EXIT and Esc to closing; the close box is
 // EXIT. Enter presses the focused button and does nothing anywhere else.

@@ -416,7 +416,7 @@ bool PreviewDialog::finishRepair() {
   if (result.repaired()) {
     // The text a run would write, in UTF-8; the view cannot hold a zero
     // byte.
-    std::string text = result.text;
+    std::string text = std::move(result.text);
     if (const std::size_t zero = text.find('\0'); zero != std::string::npos)
       text.resize(zero);
     viewPage_ = engine::CodePage::Utf8;
@@ -427,7 +427,7 @@ bool PreviewDialog::finishRepair() {
     editButton()->setEnabled(!editRefusal_);
     editButton()->setToolTip(editRefusal_ ? uiText(editRefusal_) : QString());
   }
-  result.text.clear(); // the view has it
+  result.text.clear(); // the view has the text
   repairShown_ = std::move(result);
   setStatus(sentenceBeforeRepair_ + QStringLiteral(" , ") + said);
   return true;

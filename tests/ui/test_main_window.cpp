@@ -1111,29 +1111,17 @@ private slots:
     QCOMPARE(w.modeButton(M::ToWin)->currentPictureName(),
              QStringLiteral("WINU"));
     QVERIFY(w.selection().isDown(M::FromDos));
-    QCOMPARE(w.selection().targetCodePage(), engine::CodePage::Mac);
     QCOMPARE(target->currentText(), QStringLiteral("MAC"));
     choose(source, engine::CodePage::KoiU);
-    QVERIFY(!w.selection().isDown(M::FromDos));
     QCOMPARE(w.modeButton(M::FromDos)->currentPictureName(),
              QStringLiteral("DOSU"));
-    QCOMPARE(w.selection().sourceCodePage(), engine::CodePage::KoiU);
-    // A button of the row, or Detect, gives the choice up.
+    // A button of the row gives the choice up (the other rules are the
+    // selection's own, tests/batch/test_selection_state.cpp).
     w.pressModeButton(M::ToKoi);
     QCOMPARE(target->currentIndex(), 0);
     QCOMPARE(source->currentText(), QStringLiteral("KOI8-U"));
-    QCOMPARE(w.selection().targetCodePage(), engine::CodePage::Koi);
-    w.pressModeButton(M::Detect);
-    QCOMPARE(source->currentIndex(), 0);
-    QVERIFY(!w.selection().chosenPage(batch::PageRow::Source));
-    // And a choice releases Detect; "Other" gives the choice up.
-    choose(source, engine::CodePage::Cp1125);
-    QVERIFY(!w.selection().isDown(M::Detect));
-    QCOMPARE(w.modeButton(M::Detect)->currentPictureName(),
-             QStringLiteral("DETECTU"));
     emit source->activated(0);
     QVERIFY(!w.selection().chosenPage(batch::PageRow::Source));
-    QVERIFY(!w.selection().anySelected());
   }
   void altKeysOpenThePageChoosers() {
     Fixture f;
