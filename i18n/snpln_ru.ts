@@ -1159,6 +1159,38 @@
         <source>repair garbled text (UTF-8 read in a wrong page) before the other operations</source>
         <translation>исправить искажённый текст (UTF-8, прочитанный в чужой кодировке) до остальных операций</translation>
     </message>
+    <message>
+        <source>shown repaired, not saved: %1</source>
+        <translation>показан исправленным, не сохранён: %1</translation>
+    </message>
+    <message>
+        <source>Other</source>
+        <translation>Другая</translation>
+    </message>
+    <message>
+        <source>Other page to recode fro&amp;m</source>
+        <translation>Друга&amp;я исходная кодировка</translation>
+    </message>
+    <message>
+        <source>the source is the page chosen here</source>
+        <translation>исходная кодировка — выбранная здесь</translation>
+    </message>
+    <message>
+        <source>Other page to recode i&amp;nto</source>
+        <translation>Другая це&amp;левая кодировка</translation>
+    </message>
+    <message>
+        <source>recode to the page chosen here</source>
+        <translation>перекодировать в выбранную здесь</translation>
+    </message>
+    <message>
+        <source>looking for garbled text ...</source>
+        <translation>поиск испорченного текста ...</translation>
+    </message>
+    <message>
+        <source>the repaired text is only shown: DO IT writes it</source>
+        <translation>исправленный текст только показан: записывает его ВЫПОЛНИТЬ!</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

@@ -479,6 +479,13 @@ Phrase reportLine(const job::JobReport &r, bool hints) {
   return line;
 }
 
+Phrase repairPreviewText(const job::JobReport &r) {
+  if (r.succeeded() && r.repairChain)
+    return say(QT_TRANSLATE_NOOP("snpln", "shown repaired, not saved: %1"),
+               {repairDetail(r)});
+  return messageText(r.message);
+}
+
 Phrase statusText(const batch::Status &status) {
   using batch::ModeButton;
   using batch::StatusId;

@@ -48,6 +48,11 @@ Lines reportLines(const job::JobReport &report, bool hints = false);
 // look-alikes instead.
 Phrase reportLine(const job::JobReport &report, bool hints = false);
 
+// What the preview says of the text a repair would write (job/
+// repair_preview.h): "shown repaired, not saved: UTF-8 read as
+// Windows-1251", or why the file would be left as it was.
+Phrase repairPreviewText(const job::JobReport &report);
+
 Phrase statusText(const batch::Status &status);
 Phrase promptText(batch::PromptKind kind);
 Phrase passedOverText(batch::PassedOver why);
