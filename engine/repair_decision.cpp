@@ -569,19 +569,22 @@ namespace {
 // (see repairLine), or nothing.
 // `twinAfter`: the chain's twin is a later chain of the plan, so the
 // chain, found on more lines, is taken where their words read alike.
-std::optional<std::string> lineUndoneBy(const RepairChain &chain,
-                                        const std::uint8_t *line,
-                                        std::size_t size, long base,
-                                        bool twinAfter) {
+// `base` is the line's fit as it stands, reckoned once, when some chain
+// undoes it (most do not undo a clean line at all).
+std::optional<std::string>
+lineUndoneBy(const RepairChain &chain, const std::uint8_t *line,
+             std::size_t size, std::optional<long> &base, bool twinAfter) {
   thread_local std::vector<char32_t> chars;
   UndoResult r = undoChain(chain, line, size);
   if (r.fault != UndoFault::None)
     return std::nullopt;
+  if (!base)
+    base = fitAsItStands(line, size, chars).score;
   const auto *p = reinterpret_cast<const std::uint8_t *>(r.text.data());
   const TextFit fit = fitAsItStands(p, r.text.size(), chars);
   // The plan's chains were found on other lines: a line needs only read
   // clearly better, however few its letters.
-  bool clears = gainClears(fit.score - base, fit.russian, chain, 1);
+  bool clears = gainClears(fit.score - *base, fit.russian, chain, 1);
   if (hasTwin(chain)) {
     const RepairChain of = twinOf(chain);
     const UndoResult t =
@@ -594,7 +597,7 @@ std::optional<std::string> lineUndoneBy(const RepairChain &chain,
       const TextFit twinFit = fitAsItStands(q, n, chars);
       const bool twinClears =
           of.count == 0 ||
-          gainClears(twinFit.score - base, twinFit.russian, of, 1);
+          gainClears(twinFit.score - *base, twinFit.russian, of, 1);
       const long margin = twinAfter ? 0 : kWordsMargin;
       clears = wordsOf(p, r.text.size()) >= wordsOf(q, n) + margin &&
                (readAsEachOther(chain.layers[0]) ? twinClears : clears);
@@ -611,9 +614,8 @@ bool repairLine(const RepairPlan &plan, const std::uint8_t *line,
                 std::size_t size, std::string &out) {
   if (!hasHighByte(line, size))
     return false;
-  thread_local std::vector<char32_t> chars;
   const bool valid = checkUtf8(line, size).stop == Utf8Status::Ok;
-  const long base = fitAsItStands(line, size, chars).score;
+  std::optional<long> base;
   for (std::uint8_t i = 0; i < plan.chainCount; ++i) {
     const RepairChain &chain = plan.chains[i];
     if (chain.storedAsRead == valid)
