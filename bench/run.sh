@@ -849,7 +849,7 @@ detection_table() {
   for mo in /usr/share/locale/uk/LC_MESSAGES/*.mo; do
     [[ -e $mo ]] && ukrainian+=(--ukrainian "$mo")
   done
-  out=$(python3 "$ROOT/bench/detect_accuracy.py" --cli "$CLI" --per "${DETECT_PER:-60}" \
+  out=$(python3 "$ROOT/bench/detect_accuracy.py" --cli "$CLI" --per "${DETECT_PER:-300}" \
     "${ukrainian[@]}" \
     /usr/share/doc/debian/FAQ/debian-faq.ru.txt.gz "$ROOT"/tests/data/russian_prose*.txt)
   echo "$out"

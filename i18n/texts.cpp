@@ -149,6 +149,8 @@ const char *repairPageTitle(engine::RepairPage page) {
     return "Windows-1252";
   case engine::RepairPage::Latin1:
     return "Latin-1";
+  case engine::RepairPage::Mac:
+    return "Mac Cyrillic";
   }
   return "";
 }
