@@ -65,12 +65,11 @@ constexpr std::uint32_t kByteOrderMark = 0xFEFF;
 // Bit i set where `test` holds for byte i of the 64 in `v`.
 template <typename Test>
 inline std::uint64_t mask64(const __m128i v[4], Test test) {
-  std::uint64_t mask = 0;
-  for (int k = 0; k < 4; ++k)
-    mask |= static_cast<std::uint64_t>(
-                static_cast<std::uint16_t>(_mm_movemask_epi8(test(v[k]))))
-            << (16 * k);
-  return mask;
+  const auto bits = [&](int k) {
+    return static_cast<std::uint64_t>(
+        static_cast<std::uint16_t>(_mm_movemask_epi8(test(v[k]))));
+  };
+  return bits(0) | bits(1) << 16 | bits(2) << 32 | bits(3) << 48;
 }
 
 // Segments from in[0] on, as long as each segment's bytes are ASCII and
@@ -142,8 +141,26 @@ std::size_t compressTwoByteSegments(const std::uint8_t *in, std::size_t length,
       }
       const std::size_t segment = start + at;
       at += end;
-      if (tabsIn == 0 && in[segment + end - 1] != kSpace)
-        continue; // unchanged
+      const bool changed = tabsIn != 0 || in[segment + end - 1] == kSpace;
+      if (run == segment && length - segment > 32) {
+        // Without a branch on the segment: its 32 bytes are stored whole
+        // (the output lies no further on than the input, so the stores and
+        // the TAB stay before in[length]'s place), and the output moves
+        // past its kept bytes and TAB, or past it all when it stays.
+        const __m128i *from = reinterpret_cast<const __m128i *>(in + segment);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(o), _mm_loadu_si128(from));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(o + 16),
+                         _mm_loadu_si128(from + 1));
+        const auto kept = static_cast<std::size_t>(
+            std::bit_width(~(blanks >> (at - end)) & span));
+        const std::size_t taken = changed ? kept : end;
+        o[taken] = kTab;
+        o += taken + (changed ? 1 : 0);
+        run = start + at;
+        continue;
+      }
+      if (!changed)
+        continue;
       const std::size_t kept =
           segment + static_cast<std::size_t>(
                         std::bit_width(~(blanks >> (at - end)) & span));
