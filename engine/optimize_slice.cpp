@@ -95,8 +95,10 @@ std::size_t compressTwoByteSegments(const std::uint8_t *in, std::size_t length,
     const std::size_t ahead = length - start;
     const std::uint8_t *window = in + start;
     if (ahead < 64) {
+      const __m128i filler = _mm_set1_epi8('x');
+      for (int k = 0; k < 4; ++k)
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(tail + 16 * k), filler);
       std::memcpy(tail, window, ahead);
-      std::memset(tail + ahead, 'x', 64 - ahead);
       window = tail;
     }
     __m128i v[4];
