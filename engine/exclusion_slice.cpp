@@ -1,8 +1,13 @@
 #include "engine/exclusion_slice.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/letters.h"
 #include "engine/utf8_codec.h"
@@ -256,50 +261,94 @@ void takeUtf8Char(ExclusionState &s, const Utf8Char &unit,
   s.previousIsLetter = isUtf8Letter(unit.code);
 }
 
-// The next place, in one slice's bytes w[0, m), of either first byte of
-// the search text. Each byte's last hit is kept, so a run of candidates
-// never scans the same bytes twice.
-class FirstByteScan {
+// The next place, in one slice's bytes w[0, m), where the whole UTF-8 form
+// of the search text's first character begins (either of its two forms
+// when case does not count). The form's first byte continues no sequence,
+// so each place found begins a unit. The last place found is kept, so a
+// run of candidates never scans the same bytes twice.
+class FirstCharScan {
 public:
-  FirstByteScan(const std::uint8_t *w, std::size_t m, std::uint8_t a,
-                std::uint8_t b)
+  struct Form {
+    std::uint8_t bytes[4] = {};
+    std::size_t size = 0;
+  };
+
+  FirstCharScan(const std::uint8_t *w, std::size_t m, const Form &a,
+                const Form &b)
       : w_(w), m_(m), a_(a), b_(b) {}
 
-  // The first position >= from holding either byte, or m.
+  // The first position >= from where a form begins whole, or m.
   std::size_t next(std::size_t from) {
-    if (nextA_ == kUnknown || nextA_ < from)
-      nextA_ = locate(a_, from);
-    if (b_ == a_)
-      return nextA_;
-    if (nextB_ == kUnknown || nextB_ < from)
-      nextB_ = locate(b_, from);
-    return std::min(nextA_, nextB_);
+    if (next_ == kUnknown || next_ < from)
+      next_ = locate(from);
+    return next_;
   }
 
 private:
-  std::size_t locate(std::uint8_t c, std::size_t from) const {
-    const auto *hit =
-        static_cast<const std::uint8_t *>(std::memchr(w_ + from, c, m_ - from));
-    return hit ? static_cast<std::size_t>(hit - w_) : m_;
+  bool formAt(const Form &form, std::size_t p) const {
+    return m_ - p >= form.size &&
+           std::memcmp(w_ + p, form.bytes, form.size) == 0;
+  }
+
+  bool eitherAt(std::size_t p) const { return formAt(a_, p) || formAt(b_, p); }
+
+  std::size_t locate(std::size_t p) const {
+#if defined(__SSE2__)
+    // Blocks of 16 places whose first two bytes match a form (a form of
+    // one byte matches on its first alone), each confirmed whole.
+    const auto pairOf = [](const Form &form, int k) {
+      return _mm_set1_epi8(
+          static_cast<char>(form.size > 1 ? form.bytes[k] : form.bytes[0]));
+    };
+    const __m128i a0 = pairOf(a_, 0), a1 = pairOf(a_, 1);
+    const __m128i b0 = pairOf(b_, 0), b1 = pairOf(b_, 1);
+    const __m128i any = _mm_set1_epi8(-1);
+    // A form of one byte matches at any second byte.
+    const __m128i aAny = a_.size > 1 ? _mm_setzero_si128() : any;
+    const __m128i bAny = b_.size > 1 ? _mm_setzero_si128() : any;
+    while (m_ - p > 16) {
+      const __m128i v0 =
+          _mm_loadu_si128(reinterpret_cast<const __m128i *>(w_ + p));
+      const __m128i v1 =
+          _mm_loadu_si128(reinterpret_cast<const __m128i *>(w_ + p + 1));
+      const __m128i hitA = _mm_and_si128(
+          _mm_cmpeq_epi8(v0, a0), _mm_or_si128(_mm_cmpeq_epi8(v1, a1), aAny));
+      const __m128i hitB = _mm_and_si128(
+          _mm_cmpeq_epi8(v0, b0), _mm_or_si128(_mm_cmpeq_epi8(v1, b1), bAny));
+      auto hits =
+          static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(hitA, hitB)));
+      while (hits != 0) {
+        const std::size_t q =
+            p + static_cast<std::size_t>(std::countr_zero(hits));
+        if (eitherAt(q))
+          return q;
+        hits &= hits - 1;
+      }
+      p += 16;
+    }
+#endif
+    for (; p < m_; ++p)
+      if (eitherAt(p))
+        return p;
+    return m_;
   }
 
   static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
   const std::uint8_t *w_;
   std::size_t m_;
-  std::uint8_t a_, b_;
-  std::size_t nextA_ = kUnknown;
-  std::size_t nextB_ = kUnknown;
+  Form a_, b_;
+  std::size_t next_ = kUnknown;
 };
 
 // Where, from unit start `from`, the units of w[from, m) stop being plain
-// bytes to copy: the first unit that may begin an occurrence (its first byte
-// is one `scan` finds and it matches the search text's first character),
+// bytes to copy: the first unit that may begin an occurrence (one `scan`
+// finds, whose character is the search text's first),
 // the first unit not yet complete, or `m`. Only for a search text that
 // begins with a character: its first bytes are ASCII or lead bytes, which
 // always begin a unit.
 std::size_t plainRunEnd(const ExclusionState &s, const std::uint8_t *w,
                         std::size_t from, std::size_t m, bool last,
-                        FirstByteScan &scan) {
+                        FirstCharScan &scan) {
   std::size_t p = from;
   while (p < m) {
     const std::size_t q = scan.next(p);
@@ -349,15 +398,15 @@ StepResult exclusionSliceUtf8(SliceStream &job, ExclusionState &state,
   // Runs of units that cannot begin an occurrence are copied at once.
   const bool skip =
       !state.searchKeys.empty() && state.searchKeys[0] < 0x80000000u;
-  std::uint8_t firstA = 0, firstB = 0;
+  FirstCharScan::Form firstA, firstB;
   if (skip) {
-    std::uint8_t bytes[4];
-    encodeUtf8(state.searchKeys[0], bytes);
-    firstA = bytes[0];
-    encodeUtf8(toLowerCodePoint(state.searchKeys[0]), bytes);
-    firstB = state.options.caseInsensitive ? bytes[0] : firstA;
+    firstA.size = encodeUtf8(state.searchKeys[0], firstA.bytes);
+    firstB = firstA;
+    if (state.options.caseInsensitive)
+      firstB.size =
+          encodeUtf8(toLowerCodePoint(state.searchKeys[0]), firstB.bytes);
   }
-  FirstByteScan scan(w, m, firstA, firstB);
+  FirstCharScan scan(w, m, firstA, firstB);
   std::size_t i = 0;
   // The unit decoded as the look-ahead of the one before, and where it is.
   Utf8Char ahead;

@@ -61,6 +61,124 @@ std::size_t compressPlainSegments(const std::uint8_t *in, std::size_t start,
 // U+FEFF, the byte order mark (or a zero-width no-break space).
 constexpr std::uint32_t kByteOrderMark = 0xFEFF;
 
+#if defined(__SSE2__)
+// Bit i set where `test` holds for byte i of the 64 in `v`.
+template <typename Test>
+inline std::uint64_t mask64(const __m128i v[4], Test test) {
+  const auto bits = [&](int k) {
+    return static_cast<std::uint64_t>(
+        static_cast<std::uint16_t>(_mm_movemask_epi8(test(v[k]))));
+  };
+  return bits(0) | bits(1) << 16 | bits(2) << 32 | bits(3) << 48;
+}
+
+// Segments from in[0] on, as long as each segment's bytes are ASCII and
+// whole two-byte sequences (leads C2..DF) and it ends before the line:
+// there each byte that continues no sequence is one character, and a
+// segment of `stop` (at most 16) characters spans at most 32 bytes. The
+// bytes of unchanged segments are copied at once, from in[run] on, when a
+// segment changes and before it returns. Returns where it stopped: a
+// segment's start, where the plain way goes on with column 0.
+std::size_t compressTwoByteSegments(const std::uint8_t *in, std::size_t length,
+                                    std::uint8_t *&o, std::size_t stop) {
+  const __m128i continuationEnd = _mm_set1_epi8(-64);
+  const __m128i leadBelow = _mm_set1_epi8(-63);
+  const __m128i leadAbove = _mm_set1_epi8(-32);
+  const __m128i tab = _mm_set1_epi8(static_cast<char>(kTab));
+  const __m128i space = _mm_set1_epi8(static_cast<char>(kSpace));
+  std::size_t start = 0;
+  std::size_t run = 0;
+  // The last bytes of the line, fewer than 64, are looked at in a copy.
+  std::uint8_t tail[64];
+  bool plain = true;
+  while (plain && start < length) {
+    const std::size_t ahead = length - start;
+    const std::uint8_t *window = in + start;
+    if (ahead < 64) {
+      const __m128i filler = _mm_set1_epi8('x');
+      for (int k = 0; k < 4; ++k)
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(tail + 16 * k), filler);
+      std::memcpy(tail, window, ahead);
+      window = tail;
+    }
+    __m128i v[4];
+    for (int k = 0; k < 4; ++k)
+      v[k] =
+          _mm_loadu_si128(reinterpret_cast<const __m128i *>(window + 16 * k));
+    // Signed: 80..BF are below -64, C2..DF are -62..-33.
+    const std::uint64_t cont = mask64(
+        v, [&](__m128i x) { return _mm_cmplt_epi8(x, continuationEnd); });
+    const std::uint64_t lead = mask64(v, [&](__m128i x) {
+      return _mm_and_si128(_mm_cmpgt_epi8(x, leadBelow),
+                           _mm_cmplt_epi8(x, leadAbove));
+    });
+    const std::uint64_t other =
+        mask64(v, [](__m128i x) { return x; }) & ~(cont | lead);
+    const std::uint64_t tabs =
+        mask64(v, [&](__m128i x) { return _mm_cmpeq_epi8(x, tab); });
+    const std::uint64_t blanks =
+        tabs | mask64(v, [&](__m128i x) { return _mm_cmpeq_epi8(x, space); });
+    // Segments while the one that follows lies within the 64 bytes.
+    std::size_t at = 0;
+    while (at <= 32) {
+      std::uint64_t starts = ~cont >> at;
+      for (std::size_t k = 1; k < stop; ++k)
+        starts &= starts - 1;
+      const auto last = static_cast<std::size_t>(std::countr_zero(starts));
+      if (last >= 31) { // not the bytes of the segment this way takes
+        plain = false;
+        break;
+      }
+      std::size_t end = last + ((lead >> (at + last)) & 1u) + 1;
+      std::uint64_t span = (std::uint64_t{1} << end) - 1;
+      const std::uint64_t tabsIn = (tabs >> at) & span;
+      if (tabsIn != 0) {
+        end = static_cast<std::size_t>(std::countr_zero(tabsIn)) + 1;
+        span = (std::uint64_t{1} << end) - 1;
+      }
+      if (at + end > ahead || ((other >> at) & span) != 0 ||
+          ((cont >> at) & span) != ((lead << 1 >> at) & span)) {
+        plain = false;
+        break;
+      }
+      const std::size_t segment = start + at;
+      at += end;
+      const bool changed = tabsIn != 0 || in[segment + end - 1] == kSpace;
+      if (run == segment && length - segment > 32) {
+        // Without a branch on the segment: its 32 bytes are stored whole
+        // (the output lies no further on than the input, so the stores and
+        // the TAB stay before in[length]'s place), and the output moves
+        // past its kept bytes and TAB, or past it all when it stays.
+        const __m128i *from = reinterpret_cast<const __m128i *>(in + segment);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(o), _mm_loadu_si128(from));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(o + 16),
+                         _mm_loadu_si128(from + 1));
+        const auto kept = static_cast<std::size_t>(
+            std::bit_width(~(blanks >> (at - end)) & span));
+        const std::size_t taken = changed ? kept : end;
+        o[taken] = kTab;
+        o += taken + (changed ? 1 : 0);
+        run = start + at;
+        continue;
+      }
+      if (!changed)
+        continue;
+      const std::size_t kept =
+          segment + static_cast<std::size_t>(
+                        std::bit_width(~(blanks >> (at - end)) & span));
+      std::memcpy(o, in + run, kept - run);
+      o += kept - run;
+      *o++ = kTab;
+      run = start + at;
+    }
+    start += at;
+  }
+  std::memcpy(o, in + run, start - run);
+  o += start - run;
+  return start;
+}
+#endif
+
 // One character (or lone byte) at a time: the segment runs from `start` to
 // the end of the character that reaches a tab stop or that is a TAB.
 std::size_t compressTabsUtf8(const std::uint8_t *in, std::size_t length,
@@ -68,6 +186,10 @@ std::size_t compressTabsUtf8(const std::uint8_t *in, std::size_t length,
   std::uint8_t *o = out;
   std::size_t column = 0; // within the current tab stop's span
   std::size_t start = 0;
+#if defined(__SSE2__)
+  if (stop <= 16)
+    start = compressTwoByteSegments(in, length, o, stop);
+#endif
   const auto endSegment = [&](std::size_t end) {
     std::size_t kept = end;
     while (kept > start && isBlank(in[kept - 1]))
@@ -78,7 +200,7 @@ std::size_t compressTabsUtf8(const std::uint8_t *in, std::size_t length,
       *o++ = kTab;
     start = end;
   };
-  std::size_t i = 0;
+  std::size_t i = start;
   while (i < length) {
     const Utf8Char unit = decodeUtf8AtEnd(in + i, length - i);
     const bool tab = in[i] == kTab;

@@ -97,7 +97,7 @@ bool SliceStream::readSlice() {
   slice = block_.data() + start;
   bytesRead = static_cast<std::size_t>(newEnd - processed);
   const std::size_t fresh = static_cast<std::size_t>(handedOut_ - processed);
-  if (std::memchr(slice + fresh, 0, bytesRead - fresh) != nullptr)
+  if (watchZeros && std::memchr(slice + fresh, 0, bytesRead - fresh) != nullptr)
     zeroByteSeen = true;
   handedOut_ = newEnd;
   return true;

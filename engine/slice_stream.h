@@ -98,6 +98,9 @@ struct SliceStream {
   platform::FileSize processed = 0;
   // Set by readSlice when a slice held a zero byte: the file is no text.
   bool zeroByteSeen = false;
+  // Whether readSlice looks for zero bytes at all: a stream that reads
+  // another stage's output need not, only the file's own bytes tell.
+  bool watchZeros = true;
 
   SliceStream() = default;
   // Reads `in` from its position, which is the file's start; `out` may be

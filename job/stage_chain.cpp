@@ -115,6 +115,7 @@ void StageChain::add(EngineState engine) {
     before.stream.writeBlock = kStageBlock;
     stage->stream = engine::SliceStream::openEnded(
         pipe.get(), nullptr, before.stream.sliceSize, kStageBlock);
+    stage->stream.watchZeros = false;
     pipes_.push_back(std::move(pipe));
   }
   stage->engine = std::move(engine);

@@ -433,6 +433,34 @@ TEST(ExclusionSliceUtf8, SliceEndsAtEveryBytePosition) {
   }
 }
 
+// Long runs of letters that share the first character's lead byte (or its
+// other case's), with the first character itself at every offset of a block
+// of 16 bytes, and cut by the end of the text: every place must be found,
+// no near miss taken.
+TEST(ExclusionSliceUtf8, FirstCharacterAtEveryOffsetOfLongRuns) {
+  const std::string filler = "нопрНОПР";
+  for (const char *search : {"мир", "Мир", "a", "€x", "😀"}) {
+    for (std::size_t offset = 0; offset < 40; ++offset) {
+      std::string text;
+      for (std::size_t i = 0; i < offset; ++i)
+        text += filler.substr((i % 4) * 2, 2);
+      text += std::string(search) + "МИР" + filler + filler + "мИр ми";
+      for (ExclusionOptions options : {kPlain, kFold, kLeft}) {
+        std::uint64_t want = 0;
+        const std::string expected =
+            referenceExclusionUtf8(text, search, "X", options, &want);
+        for (std::size_t slice : kSliceSizes) {
+          const ExclusionRun run =
+              runExclusion(text, search, "X", options, slice, kUtf8);
+          ASSERT_EQ(run.output, expected)
+              << search << " offset " << offset << " slice " << slice;
+          ASSERT_EQ(run.hits, want);
+        }
+      }
+    }
+  }
+}
+
 TEST(ExclusionSliceUtf8, MatchesReferenceOnProseAndRandomTexts) {
   std::mt19937 rng(1505);
   const std::string prose = russianProse();

@@ -417,5 +417,54 @@ TEST(OptimizeSliceUtf8, MatchesReferenceOnProseAndRandomTexts) {
   }
 }
 
+// Long lines of two-byte letters and ASCII with runs of blanks, now and then
+// a character of three or four bytes, a byte order mark or a byte that
+// starts no character: the ways through a line of two-byte text and back
+// to one character at a time, at every place of a segment.
+std::string cyrillicLine(std::mt19937 &rng, std::size_t maxLength) {
+  static const char *const kCommon[] = {
+      "ж", "Ё", "я", "п",  "р",   "Щ",        "ѕ",  "a",   "Z",  "7",
+      ",", " ", " ", "  ", "   ", "        ", "\t", " \t", "ё ", "ёж "};
+  static const char *const kRare[] = {
+      "€", "😀", "\xEF\xBB\xBF", "\xD0", "\x80", "\xC1\x81", "\xE2\x82"};
+  std::uniform_int_distribution<std::size_t> below(0, 99);
+  const std::size_t length = below(rng) * maxLength / 100;
+  std::string line;
+  while (line.size() < length) {
+    if (below(rng) == 0)
+      line += kRare[below(rng) % std::size(kRare)];
+    else
+      line += kCommon[below(rng) % std::size(kCommon)];
+  }
+  return line;
+}
+
+TEST(CompressTabsUtf8, TwoByteTextMatchesReference) {
+  std::mt19937 rng(91);
+  for (int i = 0; i < 3000; ++i) {
+    const std::string line = cyrillicLine(rng, 400);
+    for (int tabSize : kTabSizes) {
+      ASSERT_EQ(compressTabs(line, tabSize, kUtf8),
+                referenceCompressTabsUtf8(line, tabSize))
+          << "line " << testing::PrintToString(line) << " T " << tabSize;
+    }
+  }
+}
+
+TEST(OptimizeSliceUtf8, TwoByteTextMatchesReferenceAtEverySliceSize) {
+  std::mt19937 rng(92);
+  std::string text;
+  for (int i = 0; i < 300; ++i)
+    text += cyrillicLine(rng, 600) + (i % 3 == 0 ? "\r\n" : "\n");
+  for (int tabSize : {2, 4, 8, 16}) {
+    const std::string expected = referenceOptimize(text, tabSize, true).bytes;
+    for (std::size_t slice : kSliceSizes) {
+      const LineEngineRun run = runOptimize(text, tabSize, slice, kUtf8);
+      ASSERT_EQ(run.result, StepResult::Finished);
+      ASSERT_EQ(run.output, expected) << "T " << tabSize << " slice " << slice;
+    }
+  }
+}
+
 } // namespace
 } // namespace snpln::test
