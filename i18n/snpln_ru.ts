@@ -1518,6 +1518,10 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
         <source>Write nothing (as -n) and print a line for each file that would change; status 1 when any would, 0 when none would (for commit hooks and CI)</source>
         <translation>Ничего не записывать (как -n) и вывести строку для каждого файла, который изменился бы; код возврата 1, если изменился бы хоть один, и 0, если ни один (для хуков фиксации и CI)</translation>
     </message>
+    <message>
+        <source>write error: %1</source>
+        <translation>ошибка записи: %1</translation>
+    </message>
 </context>
 <context>
     <name>snpln-web</name>
