@@ -44,6 +44,15 @@ bool readWhole(std::istream &in, std::string &text) {
   return !in.bad();
 }
 
+// A detection's line with what it found of the file as it is (its line
+// ends, its mark, its neighbour page).
+i18n::Phrase withFacts(const job::JobReport &report, i18n::Phrase line) {
+  i18n::Phrase facts = i18n::detectionFacts(report);
+  if (facts.empty())
+    return line;
+  return i18n::join({std::move(line), std::move(facts)}, "; ");
+}
+
 // Whether a job that ended so failed (or was stopped).
 bool failedJob(job::JobResult result) {
   return result != job::JobResult::Done && result != job::JobResult::Skipped;
@@ -230,9 +239,11 @@ void ConsoleHost::fileFinished(const job::FileTask &task,
     return;
   }
   if (failed || (!options_.verbose && !options_.dryRun)) {
-    for (const job::JobReport &shown : end.shown)
-      print(failedJob(shown.result),
-            i18n::reportLines(withOutput(shown), true));
+    for (const job::JobReport &shown : end.shown) {
+      i18n::Lines lines = i18n::reportLines(withOutput(shown), true);
+      lines.line2 = withFacts(shown, std::move(lines.line2));
+      print(failedJob(shown.result), lines);
+    }
     if (failed)
       return;
     // Characters sent to a fill byte are never silent: a file whose
@@ -260,7 +271,8 @@ void ConsoleHost::fileFinished(const job::FileTask &task,
     // --check: only what would change, unless -v.
     if (options_.check && !options_.verbose && !operation.succeeded())
       continue;
-    print(false, task.location.path(), say(i18n::reportLine(operation, true)));
+    print(false, task.location.path(),
+          say(withFacts(operation, i18n::reportLine(operation, true))));
   }
 }
 

@@ -137,6 +137,40 @@ const char *reasonName(MessageId id) {
   return "";
 }
 
+const char *lineEndsName(engine::LineEndKinds kinds) {
+  switch (kinds) {
+  case engine::LineEndKinds::None:
+    return "none";
+  case engine::LineEndKinds::Lf:
+    return "lf";
+  case engine::LineEndKinds::CrLf:
+    return "crlf";
+  case engine::LineEndKinds::Cr:
+    return "cr";
+  case engine::LineEndKinds::LfCr:
+    return "lfcr";
+  case engine::LineEndKinds::Mixed:
+    return "mixed";
+  }
+  return "";
+}
+
+const char *markName(engine::BomKind mark) {
+  switch (mark) {
+  case engine::BomKind::None:
+    return "none";
+  case engine::BomKind::Utf8:
+    return "UTF-8";
+  case engine::BomKind::Utf16Le:
+    return "UTF-16LE";
+  case engine::BomKind::Utf16Be:
+    return "UTF-16BE";
+  case engine::BomKind::Utf32:
+    return "UTF-32";
+  }
+  return "";
+}
+
 // Appends ,"key":value.
 void field(std::string &out, const char *key, const std::string &value) {
   out += ",\"";
@@ -303,6 +337,12 @@ std::string jsonOfReport(const job::JobReport &r, const DryRunOptions &would) {
     field(out, "excerpt",
           "{\"before\":" + jsonString(r.excerptBefore) +
               ",\"after\":" + jsonString(r.excerptAfter) + "}");
+  if (r.lineEnds) {
+    field(out, "lineEnds", jsonString(lineEndsName(*r.lineEnds)));
+    field(out, "mark", jsonString(markName(r.mark)));
+  }
+  if (r.toldFrom != engine::CodePage::Auto)
+    field(out, "toldFrom", jsonString(standardName(r.toldFrom)));
   if (r.offset)
     field(out, "offset", std::to_string(*r.offset));
   if (r.line)

@@ -1159,6 +1159,42 @@
         <source>repair garbled text (UTF-8 read in a wrong page) before the other operations</source>
         <translation>исправить искажённый текст (UTF-8, прочитанный в чужой кодировке) до остальных операций</translation>
     </message>
+    <message>
+        <source>line ends %1</source>
+        <translation>концы строк %1</translation>
+    </message>
+    <message>
+        <source>no line end</source>
+        <translation>нет концов строк</translation>
+    </message>
+    <message>
+        <source>mixed line ends</source>
+        <translation>смешанные концы строк</translation>
+    </message>
+    <message>
+        <source>byte order mark %1</source>
+        <translation>метка порядка байтов %1</translation>
+    </message>
+    <message>
+        <source>no byte order mark</source>
+        <translation>без метки порядка байтов</translation>
+    </message>
+    <message>
+        <source>holds Ukrainian letters outside KOI8-R</source>
+        <translation>содержит украинские буквы вне KOI8-R</translation>
+    </message>
+    <message>
+        <source>holds Ukrainian letters outside CP866</source>
+        <translation>содержит украинские буквы вне CP866</translation>
+    </message>
+    <message>
+        <source>holds capitals and я outside Windows-1251</source>
+        <translation>содержит заглавные буквы и я вне Windows-1251</translation>
+    </message>
+    <message>
+        <source>holds quotes, dashes and Ё outside CP866</source>
+        <translation>содержит кавычки, тире и Ё вне CP866</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

@@ -48,6 +48,11 @@ Lines reportLines(const job::JobReport &report, bool hints = false);
 // look-alikes instead.
 Phrase reportLine(const job::JobReport &report, bool hints = false);
 
+// What detection found of a file as it is, for the command line's -d line:
+// its line ends, its byte order mark, and the neighbour page its page was
+// told from ("line ends CR LF; no byte order mark"); empty for a report
+// without them.
+Phrase detectionFacts(const job::JobReport &report);
 Phrase statusText(const batch::Status &status);
 Phrase promptText(batch::PromptKind kind);
 Phrase passedOverText(batch::PassedOver why);

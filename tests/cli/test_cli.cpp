@@ -521,7 +521,8 @@ TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
   // What -d prints goes back into -f.
   dir.write("k.txt", "\xF0\xD2\xC9\xD7\xC5\xD4");
   const auto detected = run({"-d", "k.txt"});
-  EXPECT_EQ(detected.out, "k.txt: This file has coding ''Koi8''\n");
+  EXPECT_EQ(detected.out, "k.txt: This file has coding ''Koi8''; no line end; "
+                          "no byte order mark\n");
   EXPECT_EQ(run({"-f", "''Koi8''", "-t", "Win1251", "k.txt"}).status, 0);
   EXPECT_EQ(dir.read("k.txt"), "\xCF\xF0\xE8\xE2\xE5\xF2");
   EXPECT_EQ(dir.read("a.txt"), "x");
@@ -531,7 +532,8 @@ TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
 TEST_F(CliTest, ShortOptionsAndCodePageNames) {
   dir.write("a.txt", kHelloWin);
   EXPECT_EQ(run({"-d", "a.txt"}).out,
-            "a.txt: This file has coding ''Win1251''\n");
+            "a.txt: This file has coding ''Win1251''; no line end; no byte "
+            "order mark\n");
   const std::pair<const char *, const char *> names[] = {
       {"cp866", "WINDOWS-1251"},
       {"IBM866", "1251"},
