@@ -133,6 +133,8 @@ const char *reasonName(MessageId id) {
     return "not-utf8";
   case MessageId::CannotRepair:
     return "cannot-repair";
+  case MessageId::Unreadable:
+    return "unreadable";
   }
   return "";
 }

@@ -57,6 +57,12 @@ void JsonSummary::runMessage(const job::Message &message) {
     ++directoriesFailed_;
     break;
   case job::MessageId::NameNotFound:
+  // --output's file, begun before the run and made once it is over.
+  case job::MessageId::NoTempFile:
+  case job::MessageId::WriteError:
+  case job::MessageId::OutputChanged:
+  case job::MessageId::OwnerNotKept:
+  case job::MessageId::AttributesNotKept:
     ++files_["failed"];
     break;
   default:

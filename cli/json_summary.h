@@ -6,13 +6,13 @@
 //
 // "files" counts each file once, under the outcome of its worst operation
 // (skipped < unchanged < detected < would-convert < converted < canceled <
-// failed), entries passed over under "skipped" and names not found under
-// "failed"; "directories" the trees done and failed; "passes", for each
-// operation of the run, the hits its files had (exclude, replace,
-// delete-empty) and the characters sent to a fill byte (recoding). A run
-// a cancel stopped adds "done" (files that came to their end) and
-// "notTouched" (files stopped whole, each as it was) from the run's own
-// count.
+// failed), entries passed over under "skipped", names not found and
+// --output's file that could not be made under "failed"; "directories" the
+// trees done and failed; "passes", for each operation of the run, the hits its
+// files had (exclude, replace, delete-empty) and the characters sent to a fill
+// byte (recoding). A run a cancel stopped adds "done" (files that came to their
+// end) and "notTouched" (files stopped whole, each as it was) from the run's
+// own count.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +33,8 @@ public:
 
   void fileEnded(const job::FileReport &report);
   void passedOver() { ++skipped_; }
-  // A message of the run: a name not found, a directory done or failed.
+  // A message of the run: a name not found, a directory done or failed,
+  // --output's file that could not be made.
   void runMessage(const job::Message &message);
 
   // The object (no newline), with the run's exit status; `outcome` is the

@@ -1195,6 +1195,10 @@
         <source>holds quotes, dashes and Ё outside CP866</source>
         <translation>содержит кавычки, тире и Ё вне CP866</translation>
     </message>
+    <message>
+        <source>Unable to read this file</source>
+        <translation>Невозможно прочитать этот файл</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

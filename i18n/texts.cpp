@@ -119,6 +119,8 @@ const char *sourceText(MessageId id) {
     return QT_TRANSLATE_NOOP(
         "snpln",
         "The text at byte %1 cannot be repaired: the file is left as it was");
+  case MessageId::Unreadable:
+    return QT_TRANSLATE_NOOP("snpln", "Unable to read this file");
   }
   return "";
 }

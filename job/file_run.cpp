@@ -307,7 +307,12 @@ bool FileRun::open(bool writes) {
     errno = 0;
     input_ = fs_.openRead(task_.location);
     if (!input_) {
-      fail(0, messageOf(MessageId::NotFound, errno), JobResult::NotFound);
+      // A file that is there but may not be read is no file not found.
+      const int why = errno;
+      if (why == EACCES || why == EPERM)
+        fail(0, messageOf(MessageId::Unreadable, why), JobResult::ReadFailed);
+      else
+        fail(0, messageOf(MessageId::NotFound, why), JobResult::NotFound);
       return false;
     }
     // Only a run that may write takes the lock: readers see one whole

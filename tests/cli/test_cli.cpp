@@ -20,6 +20,7 @@
 #endif
 #include "job/file_run.h"
 #include "snpln/version.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/forwarding_input_file.h"
 #include "tests/support/native_file_system.h"
 #include "tests/support/reference_text_engines.h"
@@ -1134,6 +1135,63 @@ TEST_F(CliTest, ArgumentTextOfEachCharacterSetBecomesUtf8) {
   EXPECT_EQ(cli::textToUtf8("\xBF\xE0\xD8", "ISO-8859-5"), privet);
   EXPECT_EQ(cli::textToUtf8(privet, "UTF-8"), privet);
   EXPECT_EQ(cli::textToUtf8("\xCF\xF0", "UTF-8"), std::nullopt);
+}
+
+// Every failure names the system's reason, in the line and as the JSON
+// errno: a file that may not be read is no file not found, and a full disk
+// says so. The file stays as it was.
+TEST_F(CliTest, FailuresCarryTheSystemsReason) {
+  const struct {
+    const char *name;
+    void (*plan)(platform::FaultPlan &);
+    std::string line;
+    std::string json;
+  } cases[] = {
+      {"read refused",
+       [](platform::FaultPlan &f) {
+         f.openRead = true;
+         f.error = EACCES;
+       },
+       "a.txt: Unable to read this file: Permission denied\n",
+       R"("error":"unreadable","errno":"EACCES"})"},
+      {"not there",
+       [](platform::FaultPlan &f) {
+         f.openRead = true;
+         f.error = ENOENT;
+       },
+       "a.txt: This file not found: No such file or directory\n",
+       R"("error":"not-found","errno":"ENOENT"})"},
+      {"disk full",
+       [](platform::FaultPlan &f) {
+         f.writeAt = 0;
+         f.error = ENOSPC;
+       },
+       "a.txt: Error writing file: No space left on device\n",
+       R"("error":"write-error","errno":"ENOSPC"})"},
+      {"disk full at the commit",
+       [](platform::FaultPlan &f) {
+         f.flush = true;
+         f.error = ENOSPC;
+       },
+       "a.txt: Error writing file: No space left on device\n",
+       R"("error":"write-error","errno":"ENOSPC"})"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    dir.write("a.txt", kHelloWin);
+    platform::FaultyFileSystem fs;
+    c.plan(fs.fail);
+    const Outcome text = run({"-t", "koi", "a.txt"}, fs);
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.err, c.line);
+    EXPECT_EQ(dir.read("a.txt"), kHelloWin);
+    const Outcome json = run({"--json", "-t", "koi", "a.txt"}, fs);
+    EXPECT_EQ(json.status, 1);
+    const std::string first = json.out.substr(0, json.out.find('\n'));
+    EXPECT_TRUE(first.ends_with(c.json)) << first;
+    EXPECT_NE(json.out.find(R"("failed":1},)"), std::string::npos) << json.out;
+    EXPECT_EQ(dir.read("a.txt"), kHelloWin);
+  }
 }
 
 } // namespace
