@@ -398,6 +398,12 @@ std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why,
   case batch::PassedOver::Backup:
     reason = "backup";
     break;
+  case batch::PassedOver::NamedAgain:
+    reason = "named-again";
+    break;
+  case batch::PassedOver::OtherLink:
+    reason = "hard-link";
+    break;
   }
   std::string out = "{\"kind\":\"skipped\"," + jsonPathField(name);
   field(out, "pass", jsonString(passName(pass)));

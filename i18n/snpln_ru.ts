@@ -1199,6 +1199,14 @@
         <source>Unable to read this file</source>
         <translation>Невозможно прочитать этот файл</translation>
     </message>
+    <message>
+        <source>Already worked on in this run, passed over</source>
+        <translation>Уже обработан в этом запуске, пропущен</translation>
+    </message>
+    <message>
+        <source>Another name (a hard link) of a file already worked on, passed over</source>
+        <translation>Другое имя (жёсткая ссылка) уже обработанного файла, пропущено</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

@@ -676,6 +676,13 @@ Phrase passedOverText(batch::PassedOver why) {
   case batch::PassedOver::Backup:
     return say(
         QT_TRANSLATE_NOOP("snpln", "Backup of a file beside it, passed over"));
+  case batch::PassedOver::NamedAgain:
+    return say(QT_TRANSLATE_NOOP("snpln",
+                                 "Already worked on in this run, passed over"));
+  case batch::PassedOver::OtherLink:
+    return say(QT_TRANSLATE_NOOP("snpln",
+                                 "Another name (a hard link) of a file "
+                                 "already worked on, passed over"));
   }
   return {};
 }
