@@ -17,7 +17,7 @@
 # make dist-windows - build/dist/snpln-cli-VERSION-win64.zip: the static
 #                  snpln-cli.exe, README, LICENSE and a Windows usage note
 # make web       - build the page (build/web: index.html, its scripts, the
-#                  core as WebAssembly inlined) with Debian's emscripten
+#                  core as WebAssembly inside) with Debian's emscripten
 # make run-web   - make web, then serve build/web on 127.0.0.1 (WEB_PORT,
 #                  8032) and print its address; Ctrl-C stops it
 # make test-web  - make web and snpln-cli, then drive the page in headless

@@ -1,7 +1,9 @@
 #include "batch/selection_state.h"
 
+#include "batch/run_plan.h"
 #include "job/stages.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace snpln::batch {
@@ -86,6 +88,17 @@ bool valid(ModeButton button) {
   return indexOf(button) < static_cast<std::size_t>(kButtonCount);
 }
 
+std::size_t indexOf(PageRow row) { return static_cast<std::size_t>(row); }
+
+// The row whose choice a button of the rows gives up, if any.
+std::optional<PageRow> rowOf(ModeButton button) {
+  if (kFromButtons & bit(button))
+    return PageRow::Source;
+  if (kToButtons & bit(button))
+    return PageRow::Target;
+  return std::nullopt;
+}
+
 } // namespace
 
 const std::array<ModeButton, kButtonCount> &allModeButtons() {
@@ -110,6 +123,19 @@ std::optional<ModeButton> sourceButton(engine::CodePage page) {
     if (b.codePage == page)
       return b.button;
   return std::nullopt;
+}
+
+const std::vector<engine::CodePage> &choosablePages(PageRow row) {
+  // The single-byte pages without a button, the same in both rows.
+  static const std::vector<CodePage> pages = [] {
+    std::vector<CodePage> without;
+    for (const CodePage page : engine::kSingleBytePages)
+      if (!sourceButton(page) && !targetButton(page))
+        without.push_back(page);
+    return without;
+  }();
+  (void)row;
+  return pages;
 }
 
 const ModeButtonInfo &modeButtonInfo(ModeButton button) {
@@ -143,6 +169,10 @@ void SelectionState::pressModeButton(ModeButton button) {
   if (!down_[index]) {
     for (ModeButton other : releasedBy(button))
       release(other, other != ModeButton::Detect);
+    if (const std::optional<PageRow> row = rowOf(button))
+      chosen_[indexOf(*row)].reset();
+    if (button == ModeButton::Detect)
+      chosen_.fill(std::nullopt);
     down_[index] = true;
     statusLine_ = Status{StatusId::Selected, button};
     if (button == ModeButton::SmartCase)
@@ -155,8 +185,31 @@ void SelectionState::pressModeButton(ModeButton button) {
   }
 }
 
+void SelectionState::choosePage(PageRow row,
+                                std::optional<engine::CodePage> page) {
+  if (indexOf(row) >= chosen_.size())
+    return;
+  if (page) {
+    const std::vector<CodePage> &pages = choosablePages(row);
+    if (std::find(pages.begin(), pages.end(), *page) == pages.end())
+      return;
+    // As a button of the row going down: the row's buttons and Detect go
+    // up (Detect whatever holds it, the others unless busy).
+    for (const ModeButton other : allModeButtons())
+      if (rowOf(other) == row)
+        release(other, true);
+    release(ModeButton::Detect, false);
+  }
+  chosen_[indexOf(row)] = page;
+}
+
+std::optional<engine::CodePage> SelectionState::chosenPage(PageRow row) const {
+  return indexOf(row) < chosen_.size() ? chosen_[indexOf(row)] : std::nullopt;
+}
+
 void SelectionState::resetSelection() {
   saveUpperEnabled_ = false;
+  chosen_.fill(std::nullopt);
   down_.fill(false);
   statusLine_ = Status{StatusId::NoActionSelected};
 }
@@ -173,6 +226,8 @@ std::string SelectionState::pictureName(ModeButton button) const {
 }
 
 bool SelectionState::anySelected() const {
+  if (chosen_[0] || chosen_[1])
+    return true;
   for (bool d : down_)
     if (d)
       return true;
@@ -185,8 +240,12 @@ const std::array<job::OperationCode, job::kOperationCount> &passOrder() {
 
 std::vector<job::OperationCode> SelectionState::operationPasses() const {
   std::vector<job::OperationCode> passes;
+  const std::optional<CodePage> target = chosenPage(PageRow::Target);
+  const std::optional<job::OperationCode> chosenRecoding =
+      target ? recodingTo(*target) : std::nullopt;
   for (job::OperationCode operation : passOrder())
-    if (hasButton(operation) && isDown(buttonOf(operation)))
+    if ((hasButton(operation) && isDown(buttonOf(operation))) ||
+        operation == chosenRecoding)
       passes.push_back(operation);
   return passes;
 }
@@ -197,6 +256,8 @@ job::OperationCode SelectionState::finalOperation() const {
 }
 
 engine::CodePage SelectionState::sourceCodePage() const {
+  if (const std::optional<CodePage> page = chosenPage(PageRow::Source))
+    return *page;
   CodePage result = CodePage::Auto;
   for (const auto &b : kSourceOrder)
     if (isDown(b.button))
@@ -205,6 +266,8 @@ engine::CodePage SelectionState::sourceCodePage() const {
 }
 
 engine::CodePage SelectionState::targetCodePage() const {
+  if (const std::optional<CodePage> page = chosenPage(PageRow::Target))
+    return *page;
   CodePage result = CodePage::Auto;
   for (const auto &b : kTargetOrder)
     if (isDown(b.button))

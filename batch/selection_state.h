@@ -90,6 +90,14 @@ const std::array<job::OperationCode, job::kOperationCount> &passOrder();
 
 enum class ButtonGroup { Case, Exclude, Optimize, Recode, Repair };
 
+// The two rows of code pages: the recoding's source (From) and its target
+// (To).
+enum class PageRow : std::uint8_t { Source, Target };
+
+// The pages a row offers beside its buttons (those without a button of
+// their own), in the order they are listed.
+const std::vector<engine::CodePage> &choosablePages(PageRow row);
+
 // One row of the button table.
 struct ModeButtonInfo {
   const char *caption; // the picture base
@@ -109,7 +117,15 @@ public:
   // The user pressed the button; values outside the enumeration are
   // ignored.
   void pressModeButton(ModeButton button);
-  // Every button up, "Sa&ve upper" disabled, "No action selected".
+  // A page of the row's chooser (one of choosablePages(row)) taken for the
+  // row, or the choice given up (nullopt). A page taken releases the row's
+  // buttons and Detect, as a button of the row does; a button of the row
+  // going down gives the row's choice up. Pages not in the list are
+  // ignored. The status line is left as it is.
+  void choosePage(PageRow row, std::optional<engine::CodePage> page);
+  std::optional<engine::CodePage> chosenPage(PageRow row) const;
+  // Every button up, no page chosen, "Sa&ve upper" disabled, "No action
+  // selected".
   void resetSelection();
 
   // The window's answer whether a button is held down or has the focus at
@@ -125,23 +141,27 @@ public:
   std::string pictureName(ModeButton button) const;
   bool saveUpperEnabled() const { return saveUpperEnabled_; }
 
+  // A button down or a page chosen.
   bool anySelected() const;
-  // The operations whose buttons are down, in the order of passOrder().
+  // The operations whose buttons are down (and the recoding to the chosen
+  // target page), in the order of passOrder().
   std::vector<job::OperationCode> operationPasses() const;
   // The last of operationPasses(), UpperCase when there is none.
   job::OperationCode finalOperation() const;
   bool detectOnly() const { return isDown(ModeButton::Detect); }
-  // Auto unless a From button is down; the later of From WIN, KOI, ISO,
-  // DOS, AUTO wins.
+  // The chosen source page, else Auto unless a From button is down; the
+  // later of From WIN, KOI, ISO, DOS, AUTO wins.
   engine::CodePage sourceCodePage() const;
-  // The later of To WIN, KOI, ISO, DOS that is down; Auto (a neutral value
-  // no detection result equals) when none is.
+  // The chosen target page, else the later of To WIN, KOI, ISO, DOS that
+  // is down; Auto (a neutral value no detection result equals) when none
+  // is.
   engine::CodePage targetCodePage() const;
 
 private:
   void release(ModeButton button, bool testBusy);
 
   std::array<bool, kButtonCount> down_{};
+  std::array<std::optional<engine::CodePage>, 2> chosen_{};
   Status statusLine_;
   bool saveUpperEnabled_ = false;
 };

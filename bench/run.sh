@@ -849,7 +849,7 @@ detection_table() {
   for mo in /usr/share/locale/uk/LC_MESSAGES/*.mo; do
     [[ -e $mo ]] && ukrainian+=(--ukrainian "$mo")
   done
-  out=$(python3 "$ROOT/bench/detect_accuracy.py" --cli "$CLI" --per "${DETECT_PER:-60}" \
+  out=$(python3 "$ROOT/bench/detect_accuracy.py" --cli "$CLI" --per "${DETECT_PER:-300}" \
     "${ukrainian[@]}" \
     /usr/share/doc/debian/FAQ/debian-faq.ru.txt.gz "$ROOT"/tests/data/russian_prose*.txt)
   echo "$out"
@@ -923,7 +923,7 @@ want english && english_whole_file
 web_row() {
   if [[ ! -x $CLI ]] || ! make -C "$ROOT" web >"$WORK/web-build.log" 2>&1; then
     echo "no snpln-cli or no page (see make web): web skipped"
-    goal "web: page KiB gzipped" "-" 300
+    goal "web: page kB gzipped" "-" 300
     goal "web: page / cli (128 MiB)" "-" 3
     goal "web: peak RSS / file" "-" 3
     return
@@ -934,9 +934,9 @@ web_row() {
   out=$(python3 "$ROOT/bench/web_bench.py" "$ROOT/build/web" "$CLI" "$shm/win.txt" "$RUNS" 2>/dev/null) || true
   rm -rf "$shm"
   echo "$out" | sed 's/^/  web /'
-  local kib cli_t page_t blob_t idle given peak file same
+  local kb cli_t page_t blob_t idle given peak file same
   median() { printf '%s\n' "$@" | sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
-  kib=$(awk '/^size total/ { print $3 }' <<<"$out")
+  kb=$(awk '/^size total/ { print $3 }' <<<"$out")
   cli_t=$(median $(awk '/^cli / { print $2 }' <<<"$out"))
   page_t=$(median $(awk '/^page / { print $2 }' <<<"$out"))
   blob_t=$(median $(awk '/^page-blob / { print $2 }' <<<"$out"))
@@ -953,7 +953,7 @@ web_row() {
   fi
   printf '%-14s page %8s  blobs %8s  cli %8s  page/cli %5s  peak over idle %s KiB\n' \
     "web ${mb}M" "$page_t" "$blob_t" "$cli_t" "$(ratio "$page_t" "$cli_t")" "$((peak - given))"
-  goal "web: page KiB gzipped" "${kib:--}" 300
+  goal "web: page kB gzipped" "${kb:--}" 300
   goal "web: page / cli (${mb} MiB)" "$(ratio "$page_t" "$cli_t")" 3
   goal "web: peak RSS / file" "$(ratio "$((peak - given))" "$file")" 3
   goal "web: peak RSS / file, input too" "$(ratio "$((peak - idle))" "$file")" -

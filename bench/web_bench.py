@@ -9,7 +9,7 @@ its idle.
 
 SOURCE is the text (on a tmpfs: /dev/shm). Prints, one per line:
   size FILE BYTES              each of the page's files, gzip -9
-  size total KIB
+  size total KB                the sum, in kilobytes (1000 bytes)
   cli SECONDS                  each run of snpln-cli
   page SECONDS                 each snpln.run(), from its call to its result
   page-blob SECONDS            the same with the page's own way (a File in,
@@ -140,12 +140,12 @@ def main():
     total = 0
     for name in sorted(os.listdir(page)):
         path = os.path.join(page, name)
-        if os.path.isfile(path) and name.endswith((".html", ".js", ".css")):
+        if os.path.isfile(path):
             with open(path, "rb") as f:
                 size = len(gzip.compress(f.read(), 9))
             total += size
             print("size %s %d" % (name, size))
-    print("size total %.0f" % (total / 1024))
+    print("size total %.1f" % (total / 1000))
 
     out = source + ".out"
     expected = None

@@ -115,14 +115,42 @@ bool isJunctionRun(const std::uint8_t *bytes, std::size_t size, CodePage page) {
   return true;
 }
 
+bool isLetterKind(Kind k) { return k == Kind::Capital || k == Kind::Small; }
+
+// The apostrophe ’ within a word, a letter on either side.
+bool isApostropheBetweenLetters(const std::uint8_t *bytes, std::size_t k,
+                                std::size_t first, std::size_t last,
+                                CodePage page) {
+  const Kinds &kinds = kindsOf(page);
+  return charsOf(page)[bytes[k]] == 0x2019 && k > first && k + 1 < last &&
+         isLetterKind(kinds[bytes[k - 1]]) && isLetterKind(kinds[bytes[k + 1]]);
+}
+
+// Whether CP866's reading of the bytes holds Є є Ї ї beside a letter:
+// those bytes are CP1125's Ґ ґ Є є, and CP866 has no і to write Ukrainian
+// with.
+bool ukrainianLettersIn866(const std::uint8_t *bytes, std::size_t size) {
+  const Kinds &kinds = kindsOf(CodePage::Dos);
+  for (std::size_t i = 0; i < size; ++i) {
+    if (bytes[i] < 0xF2 || bytes[i] > 0xF5)
+      continue;
+    if ((i > 0 && isLetterKind(kinds[bytes[i - 1]])) ||
+        (i + 1 < size && isLetterKind(kinds[bytes[i + 1]])))
+      return true;
+  }
+  return false;
+}
+
 } // namespace
 
 // A word is a run of letters and bytes above 0x7F between ASCII bytes
 // that are no letters; a quote or dash at its start and up to two quotes
 // and ellipses at its end are set aside. It reads right when what is left is
 // two Cyrillic letters or more, in small letters, capitals, or a capital and
-// small letters; a sign, a foreign letter or a Latin letter among them, a
-// capital after a small letter, or box drawing at its ends make it read wrong.
+// small letters (an apostrophe between two of them too), or Latin letters
+// between an opening and a closing quote; a sign, a foreign letter or a
+// Latin letter among Cyrillic ones, a capital after a small letter, or box
+// drawing at its ends make it read wrong.
 long wordsReadRight(const std::uint8_t *bytes, std::size_t size,
                     CodePage page) {
   if (!isSingleBytePage(page))
@@ -148,6 +176,8 @@ long wordsReadRight(const std::uint8_t *bytes, std::size_t size,
     };
     // One opening quote or dash at the start; a closing quote, an
     // ellipsis, or both at the end.
+    const bool opened = first < last && kinds[bytes[first]] == Kind::Opening;
+    const bool closed = first < last && kinds[bytes[last - 1]] == Kind::Closing;
     if (first < last && edge(bytes[first], Kind::Opening))
       ++first;
     for (int n = 0;
@@ -185,7 +215,9 @@ long wordsReadRight(const std::uint8_t *bytes, std::size_t size,
         wrong = true;
         break;
       default: // a sign or box drawing inside
-        wrong = true;
+        // but the apostrophe between letters of a Ukrainian word (п’ять)
+        if (!isApostropheBetweenLetters(bytes, k, first, last, page))
+          wrong = true;
         break;
       }
     }
@@ -210,6 +242,8 @@ long wordsReadRight(const std::uint8_t *bytes, std::size_t size,
     else if (cyrillic >= 2 || (cyrillic == 1 && latin == 0 &&
                                isOneLetterWord(charsOf(page)[bytes[first]])))
       ++score;
+    else if (cyrillic == 0 && foreign == 0 && latin >= 2 && opened && closed)
+      ++score; // a Latin name in quotes: «stable»
     i = end;
   }
   return score;
@@ -291,7 +325,11 @@ NeighbourChoice chooseNeighbour(const std::uint8_t *bytes, std::size_t size,
   case CodePage::Dos: {
     // Mac's capitals are CP866's too; the one whose words read better.
     long macWords = 0, macFit = 0;
-    const bool cp1125 = beats(CodePage::Cp1125, words, fit);
+    // CP1125 also on as many words where CP866 would read Ukrainian
+    // letters it cannot have written.
+    const bool cp1125 =
+        beats(CodePage::Cp1125, words, fit) ||
+        (words >= ownWords && ukrainianLettersIn866(bytes, size));
     const bool mac = beats(CodePage::Mac, macWords, macFit);
     if (cp1125 &&
         (!mac || words > macWords || (words == macWords && fit >= macFit)))

@@ -64,6 +64,8 @@ std::string_view repairPageName(RepairPage page) {
     return "windows-1252";
   case RepairPage::Latin1:
     return "iso-8859-1";
+  case RepairPage::Mac:
+    return "x-mac-cyrillic";
   }
   return "utf-8";
 }
@@ -78,6 +80,8 @@ CodePage codePageOf(RepairPage page) {
     return CodePage::Dos;
   case RepairPage::Iso:
     return CodePage::Iso;
+  case RepairPage::Mac:
+    return CodePage::Mac;
   case RepairPage::Utf8:
   case RepairPage::Win1252:
   case RepairPage::Latin1:

@@ -37,9 +37,10 @@
 
 namespace snpln::engine {
 
-// The pages of a chain: those a text is written in (UTF-8 and the four
-// single-byte pages) and those it is read as (also Windows-1252 and
-// Latin-1, which are tables of the repair only, not pages a file is in).
+// The pages of a chain: those a text is written in (UTF-8 and the five
+// single-byte pages Windows-1251, KOI8-R, CP866, ISO 8859-5 and Mac
+// Cyrillic) and those it is read as (also Windows-1252 and Latin-1, which
+// are tables of the repair only, not pages a file is in).
 enum class RepairPage : std::uint8_t {
   Utf8,
   Win,
@@ -48,6 +49,7 @@ enum class RepairPage : std::uint8_t {
   Iso,
   Win1252,
   Latin1,
+  Mac,
 };
 
 inline constexpr std::size_t kMaxRepairLayers = 3;
@@ -69,7 +71,7 @@ struct RepairChain {
 
 // The name of a page in a chain as the registry of character sets gives it
 // ("utf-8", "windows-1251", "windows-1252", "iso-8859-1", "koi8-r",
-// "ibm866", "iso-8859-5").
+// "ibm866", "iso-8859-5", "x-mac-cyrillic").
 std::string_view repairPageName(RepairPage page);
 // The single-byte page of a repair page; Auto for Utf8, Win1252, Latin1.
 CodePage codePageOf(RepairPage page);

@@ -1,10 +1,13 @@
 #include "engine/repair_decision.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "engine/detect_code_page.h"
+#include "engine/detect_neighbours.h"
 #include "engine/detect_utf8.h"
 #include "engine/repair_model.h"
 #include "engine/utf8_codec.h"
@@ -14,11 +17,11 @@ namespace snpln::engine {
 namespace {
 
 constexpr RepairPage kWrittenPages[] = {RepairPage::Utf8, RepairPage::Win,
-                                        RepairPage::Koi, RepairPage::Dos,
-                                        RepairPage::Iso};
-constexpr RepairPage kReadPages[] = {RepairPage::Win,     RepairPage::Koi,
-                                     RepairPage::Dos,     RepairPage::Iso,
-                                     RepairPage::Win1252, RepairPage::Latin1};
+                                        RepairPage::Koi,  RepairPage::Dos,
+                                        RepairPage::Iso,  RepairPage::Mac};
+constexpr RepairPage kReadPages[] = {
+    RepairPage::Win,     RepairPage::Koi,    RepairPage::Dos, RepairPage::Iso,
+    RepairPage::Win1252, RepairPage::Latin1, RepairPage::Mac};
 
 bool hasHighByte(const std::uint8_t *bytes, std::size_t size) {
   for (std::size_t i = 0; i < size; ++i)
@@ -41,12 +44,106 @@ TextFit fitAsItStands(const std::uint8_t *bytes, std::size_t size,
   return fitOfText(chars.data(), chars.size());
 }
 
-// A chain found on a line: what it adds to the line's fit.
+// Whether a sign glued to the front of a word of small letters makes it
+// read wrong: any but `«` (`—тарики`, `‘тарики`, `“частники`, `„ети` are
+// `Старики`, `Участники`, `Дети` in the wrong one of Windows-1251 and Mac
+// Cyrillic).
+bool gluesWrongly(char32_t sign) {
+  return sign >= 0x80 && russianLetterOf(sign) == 0 && sign != U'«' &&
+         sign != 0xA0;
+}
+
+bool isSmallRussian(char32_t c) {
+  return russianLetterOf(c) != 0 && toLowerCodePoint(c) == c;
+}
+
+// How many words of a text read as Russian or Ukrainian words, less those
+// that do not (engine/detect_neighbours.h): the characters as Mac
+// Cyrillic's bytes, which hold every letter of both; a character it lacks
+// as a sign. A word of small letters with a sign glued to its front that
+// gluesWrongly reads wrong.
+long wordsOf(const std::uint8_t *utf8, std::size_t size) {
+  thread_local std::vector<std::uint8_t> bytes;
+  bytes.clear();
+  long glued = 0;
+  char32_t before = ' ', sign = 0;
+  const ByteTable &mac = readingBytes(RepairPage::Mac);
+  constexpr std::uint8_t kSign = 0xA0; // †
+  std::size_t i = 0;
+  while (i < size) {
+    const Utf8Char c = decodeUtf8AtEnd(utf8 + i, size - i);
+    if (!c.ok()) {
+      bytes.push_back(kSign);
+      ++i;
+      continue;
+    }
+    i += c.length;
+    if (sign != 0 && isSmallRussian(c.code))
+      ++glued;
+    sign = 0;
+    const bool afterLetter =
+        russianLetterOf(before) != 0 ||
+        (before < 0x80 && std::isalnum(static_cast<unsigned char>(before)));
+    if (gluesWrongly(c.code) && !afterLetter)
+      sign = c.code;
+    before = c.code;
+    if (c.code < 0x80)
+      bytes.push_back(static_cast<std::uint8_t>(c.code));
+    else if (c.code <= 0xFFFF && mac[c.code] != 0)
+      bytes.push_back(mac[c.code]);
+    else
+      bytes.push_back(kSign);
+  }
+  return wordsReadRight(bytes.data(), bytes.size(), CodePage::Mac) - 2 * glued;
+}
+
+// A chain found on a line: what it adds to the line's fit, and how its
+// words read.
 struct Found {
   RepairChain chain;
   long gain = 0;
   std::uint32_t letters = 0;
+  long words = 0;
+  bool clears = false; // reads clearly better than the line as it stands
+  // What ranks it among the chains that clear: its gain, or, for one that
+  // clears over its twin, at least just above the twin's.
+  long rank = 0;
 };
+
+// Mac Cyrillic holds the small letters of Windows-1251 but я at the same
+// bytes, so a text written in one and read as the other differs from it
+// in a few capitals, я and signs, and a chain whose innermost layer was
+// written in Mac Cyrillic undoes to nearly what its twin written in
+// Windows-1251 does. Such a chain is taken only where its words read
+// clearly better than its twin's: its twin is the chain written in
+// Windows-1251 instead, or, for Windows-1251 and Mac Cyrillic read as each
+// other, the chain without that layer (the text as it stands when there is
+// no other). The letter statistics alone cannot tell a capital from the
+// sign at its byte well enough (`—тарики` for `Старики`).
+bool hasTwin(const RepairChain &chain) {
+  const RepairLayer &inner = chain.layers[0];
+  return chain.count > 0 &&
+         (inner.written == RepairPage::Mac ||
+          (inner.written == RepairPage::Win && inner.read == RepairPage::Mac));
+}
+
+bool readAsEachOther(const RepairLayer &layer) {
+  return (layer.written == RepairPage::Mac && layer.read == RepairPage::Win) ||
+         (layer.written == RepairPage::Win && layer.read == RepairPage::Mac);
+}
+
+RepairChain twinOf(const RepairChain &chain) {
+  RepairChain twin = chain;
+  if (readAsEachOther(chain.layers[0])) {
+    for (std::size_t i = 1; i < chain.count; ++i)
+      twin.layers[i - 1] = chain.layers[i];
+    twin.layers[chain.count - 1] = RepairLayer{};
+    --twin.count;
+  } else {
+    twin.layers[0].written = RepairPage::Win;
+  }
+  return twin;
+}
 
 // Undo order (outermost first) to the chain's order (innermost first).
 RepairChain chainOf(const std::vector<RepairLayer> &undoOrder,
@@ -135,6 +232,7 @@ private:
     f.chain = chainOf(layers, storedAsRead);
     f.gain = fit.score - base_;
     f.letters = fit.russian;
+    f.words = wordsOf(p, result.size());
     found_.push_back(f);
   }
 
@@ -200,6 +298,54 @@ bool clearlyBetter(long gain, std::uint32_t russianLetters,
   return gainClears(gain, russianLetters, chain, least);
 }
 
+namespace {
+
+// What the twin of a chain (see hasTwin) made of a line.
+struct Twin {
+  bool found = true;  // it undid the line (else the chain stands alone)
+  long words = 0;     // wordsOf its result
+  long gain = 0;      // what it adds to the line's fit
+  bool clears = true; // its result reads clearly better (or is the line)
+};
+
+Twin twinIn(const std::vector<Found> &found, const RepairChain &chain,
+            long lineWords) {
+  Twin twin;
+  const RepairChain of = twinOf(chain);
+  if (of.count == 0) {
+    twin.words = lineWords;
+    return twin;
+  }
+  const auto it = std::find_if(found.begin(), found.end(),
+                               [&](const Found &f) { return f.chain == of; });
+  if (it == found.end()) {
+    twin.found = false;
+    return twin;
+  }
+  twin.words = it->words;
+  twin.gain = it->gain;
+  twin.clears = clearlyBetter(it->gain, it->letters, it->chain);
+  return twin;
+}
+
+// Whether a chain that has a twin reads clearly better than the line as it
+// stands: its words clearly better than its twin's (whatever the letter
+// statistics say: they take a sign for a capital too readily); and, unless
+// it only undoes Windows-1251 and Mac Cyrillic read as each other over
+// what its twin undoes (which clears), clearly better by the fit as any
+// chain.
+bool clearsItsTwin(const Found &f, const Twin &twin) {
+  if (!twin.found)
+    return clearlyBetter(f.gain, f.letters, f.chain);
+  if (f.words < twin.words + kWordsMargin)
+    return false;
+  if (readAsEachOther(f.chain.layers[0]))
+    return twin.clears;
+  return clearlyBetter(f.gain, f.letters, f.chain);
+}
+
+} // namespace
+
 RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
   RepairPlan plan;
   if (!hasHighByte(sample, size)) {
@@ -220,6 +366,7 @@ RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
     std::size_t start, end;
     long base;
     std::uint32_t letters; // Russian letters as it stands
+    long words;            // wordsOf as it stands
     std::vector<Found> found;
     const Found *best = nullptr; // the best that clears, if any
   };
@@ -228,7 +375,8 @@ RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
   for (const auto &[start, end] : linesOf(sample, size)) {
     if (!hasHighByte(sample + start, end - start))
       continue;
-    LineFinding line{start, end, 0, 0, {}, nullptr};
+    LineFinding line{start, end, 0, 0, 0, {}, nullptr};
+    line.words = wordsOf(sample + start, end - start);
     const TextFit base = fitAsItStands(sample + start, end - start, chars);
     line.base = base.score;
     line.letters = base.russian;
@@ -239,9 +387,19 @@ RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
     lines.push_back(std::move(line));
   }
   for (LineFinding &line : lines) {
+    for (Found &f : line.found) {
+      f.rank = f.gain;
+      if (!hasTwin(f.chain)) {
+        f.clears = clearlyBetter(f.gain, f.letters, f.chain);
+        continue;
+      }
+      const Twin twin = twinIn(line.found, f.chain, line.words);
+      f.clears = clearsItsTwin(f, twin);
+      if (f.clears && twin.found)
+        f.rank = std::max(f.gain, twin.gain + 1);
+    }
     for (const Found &f : line.found)
-      if (clearlyBetter(f.gain, f.letters, f.chain) &&
-          (line.best == nullptr || f.gain > line.best->gain))
+      if (f.clears && (line.best == nullptr || f.rank > line.best->rank))
         line.best = &f;
   }
 
@@ -272,9 +430,8 @@ RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
   std::vector<RepairChain> candidates;
   for (const LineFinding &line : lines)
     for (const Found &f : line.found)
-      if (clearlyBetter(f.gain, f.letters, f.chain) &&
-          std::find(candidates.begin(), candidates.end(), f.chain) ==
-              candidates.end())
+      if (f.clears && std::find(candidates.begin(), candidates.end(),
+                                f.chain) == candidates.end())
         candidates.push_back(f.chain);
   bool anyWhole = false;
   RepairChain wholeChain;
@@ -283,6 +440,10 @@ RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
     bool whole = true;
     long gain = 0;
     std::uint32_t letters = 0;
+    Twin twins; // summed over the lines, for a chain that has a twin
+    Found sum;
+    sum.chain = candidate;
+    long rank = 0;
     for (const LineFinding &line : lines) {
       const auto it =
           std::find_if(line.found.begin(), line.found.end(),
@@ -295,6 +456,22 @@ RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
           whole = false;
           break;
         }
+        // Where Windows-1251 and Mac Cyrillic read as each other leave a
+        // line as the outer layers undid it, it is what the twin made.
+        if (candidate.count > 1 && readAsEachOther(candidate.layers[0])) {
+          const RepairChain of = twinOf(candidate);
+          const auto tw =
+              std::find_if(line.found.begin(), line.found.end(),
+                           [&](const Found &f) { return f.chain == of; });
+          if (tw != line.found.end()) {
+            gain += tw->gain;
+            rank += tw->gain;
+            letters += tw->letters;
+            twins.gain += tw->gain;
+            twins.words += tw->words;
+            sum.words += tw->words;
+          }
+        }
         continue;
       }
       // A line it makes clearly worse is not garbled by it.
@@ -305,13 +482,33 @@ RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
         break;
       }
       gain += it->gain;
+      rank += it->rank;
       letters += it->letters;
+      if (hasTwin(candidate)) {
+        const Twin twin = twinIn(line.found, candidate, line.words);
+        // Nor is a line whose words it makes read worse than its twin's.
+        if (twin.found && it->words < twin.words) {
+          whole = false;
+          break;
+        }
+        twins.found = twins.found && twin.found;
+        twins.words += twin.words;
+        twins.gain += twin.gain;
+        twins.clears = twins.clears && twin.clears;
+        sum.words += it->words;
+      }
     }
-    if (whole && clearlyBetter(gain, letters, candidate) &&
-        (!anyWhole || gain > wholeGain)) {
+    sum.gain = gain;
+    sum.letters = letters;
+    const bool clears = hasTwin(candidate)
+                            ? clearsItsTwin(sum, twins)
+                            : clearlyBetter(gain, letters, candidate);
+    if (hasTwin(candidate) && clears && twins.found)
+      rank = std::max(rank, twins.gain + 1);
+    if (whole && clears && (!anyWhole || rank > wholeGain)) {
       anyWhole = true;
       wholeChain = candidate;
-      wholeGain = gain;
+      wholeGain = rank;
     }
   }
   if (anyWhole) {
@@ -332,50 +529,119 @@ RepairPlan decideRepair(const std::uint8_t *sample, std::size_t size) {
     long total = 0;
     for (const LineFinding &line : lines)
       for (const Found &f : line.found)
-        if (f.chain == c && clearlyBetter(f.gain, f.letters, f.chain))
+        if (f.chain == c && f.clears)
           total += f.gain;
     others.emplace_back(total, c);
   }
   std::stable_sort(
       others.begin(), others.end(),
       [](const auto &a, const auto &b) { return a.first > b.first; });
+  constexpr std::size_t kFound = kMaxLineChains - kMaxLineTwins;
   for (const auto &t : tally)
-    if (plan.chainCount < kMaxLineChains)
+    if (plan.chainCount < kFound)
       plan.chains[plan.chainCount++] = t.first;
   for (const auto &o : others)
-    if (plan.chainCount < kMaxLineChains)
+    if (plan.chainCount < kFound)
       plan.chains[plan.chainCount++] = o.second;
+  // The twins of those written in Mac Cyrillic, where some line reads
+  // clearly better by its words in them (however few its letters).
+  const std::size_t found = plan.chainCount;
+  for (const LineFinding &line : lines)
+    for (const Found &f : line.found) {
+      if (plan.chainCount == kMaxLineChains || !hasTwin(f.chain) ||
+          readAsEachOther(f.chain.layers[0]))
+        continue;
+      const auto end = plan.chains.begin() + plan.chainCount;
+      if (std::find(plan.chains.begin(), plan.chains.begin() + found,
+                    twinOf(f.chain)) == plan.chains.begin() + found ||
+          std::find(plan.chains.begin(), end, f.chain) != end)
+        continue;
+      const Twin twin = twinIn(line.found, f.chain, line.words);
+      if (twin.found && f.words >= twin.words + kWordsMargin)
+        plan.chains[plan.chainCount++] = f.chain;
+    }
   return plan;
 }
+
+namespace {
+
+// A line undone by a chain of a plan when that makes it read clearly better
+// (see repairLine), or nothing.
+// `twinAfter`: the chain's twin is a later chain of the plan, so the
+// chain, found on more lines, is taken where their words read alike.
+// `base` is the line's fit as it stands, reckoned once, when some chain
+// undoes it (most do not undo a clean line at all).
+std::optional<std::string>
+lineUndoneBy(const RepairChain &chain, const std::uint8_t *line,
+             std::size_t size, std::optional<long> &base, bool twinAfter) {
+  thread_local std::vector<char32_t> chars;
+  UndoResult r = undoChain(chain, line, size);
+  if (r.fault != UndoFault::None)
+    return std::nullopt;
+  if (!base)
+    base = fitAsItStands(line, size, chars).score;
+  const auto *p = reinterpret_cast<const std::uint8_t *>(r.text.data());
+  const TextFit fit = fitAsItStands(p, r.text.size(), chars);
+  // The plan's chains were found on other lines: a line needs only read
+  // clearly better, however few its letters.
+  bool clears = gainClears(fit.score - *base, fit.russian, chain, 1);
+  if (hasTwin(chain)) {
+    const RepairChain of = twinOf(chain);
+    const UndoResult t =
+        of.count == 0 ? UndoResult{} : undoChain(of, line, size);
+    if (t.fault == UndoFault::None) {
+      const auto *q =
+          of.count == 0 ? line
+                        : reinterpret_cast<const std::uint8_t *>(t.text.data());
+      const std::size_t n = of.count == 0 ? size : t.text.size();
+      const TextFit twinFit = fitAsItStands(q, n, chars);
+      const bool twinClears =
+          of.count == 0 ||
+          gainClears(twinFit.score - *base, twinFit.russian, of, 1);
+      const long margin = twinAfter ? 0 : kWordsMargin;
+      clears = wordsOf(p, r.text.size()) >= wordsOf(q, n) + margin &&
+               (readAsEachOther(chain.layers[0]) ? twinClears : clears);
+    }
+  }
+  if (!clears)
+    return std::nullopt;
+  return std::move(r.text);
+}
+
+} // namespace
 
 bool repairLine(const RepairPlan &plan, const std::uint8_t *line,
                 std::size_t size, std::string &out) {
   if (!hasHighByte(line, size))
     return false;
-  thread_local std::vector<char32_t> chars;
   const bool valid = checkUtf8(line, size).stop == Utf8Status::Ok;
-  bool based = false;
-  long base = 0;
+  std::optional<long> base;
   for (std::uint8_t i = 0; i < plan.chainCount; ++i) {
     const RepairChain &chain = plan.chains[i];
     if (chain.storedAsRead == valid)
       continue; // a chain stored as read undoes only what is not UTF-8
-    UndoResult r = undoChain(chain, line, size);
-    if (r.fault != UndoFault::None)
+    const auto later = plan.chains.begin() + i + 1;
+    const auto end = plan.chains.begin() + plan.chainCount;
+    const bool twinAfter = hasTwin(chain) &&
+                           !readAsEachOther(chain.layers[0]) &&
+                           std::find(later, end, twinOf(chain)) != end;
+    auto undone = lineUndoneBy(chain, line, size, base, twinAfter);
+    if (!undone)
       continue;
-    if (!based) {
-      base = fitAsItStands(line, size, chars).score;
-      based = true;
+    // The first chain that makes the line read clearly better (the one
+    // best on most lines first) undoes it; but a later one whose twin it
+    // is, where that reads clearly better than it.
+    for (std::uint8_t j = i + 1; j < plan.chainCount; ++j) {
+      const RepairChain &other = plan.chains[j];
+      if (!hasTwin(other) || !(twinOf(other) == chain))
+        continue;
+      if (auto better = lineUndoneBy(other, line, size, base, false)) {
+        undone = std::move(better);
+        break;
+      }
     }
-    const auto *p = reinterpret_cast<const std::uint8_t *>(r.text.data());
-    const TextFit fit = fitAsItStands(p, r.text.size(), chars);
-    // The plan's chains were found on other lines: a line needs only read
-    // clearly better, however few its letters. The first chain that makes
-    // it so (the one best on most lines first) undoes it.
-    if (gainClears(fit.score - base, fit.russian, chain, 1)) {
-      out = std::move(r.text);
-      return true;
-    }
+    out = std::move(*undone);
+    return true;
   }
   return false;
 }

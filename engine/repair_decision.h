@@ -47,7 +47,12 @@ inline constexpr long kRepairGainPerLetter = 2;
 // Russian letters the result of a chain whose text was written in a
 // single-byte page must hold (one written in UTF-8: one).
 inline constexpr std::uint32_t kRepairLeastLetters = 5;
-inline constexpr std::size_t kMaxLineChains = 4;
+// The chains of a plan repaired line by line: up to kMaxLineChains less
+// kMaxLineTwins found on the lines, and up to kMaxLineTwins more written
+// in Mac Cyrillic where one of those is written in Windows-1251 (see
+// repairLine).
+inline constexpr std::size_t kMaxLineTwins = 2;
+inline constexpr std::size_t kMaxLineChains = 4 + kMaxLineTwins;
 // Lines longer than this are repaired in pieces of at most this many
 // bytes, each cut after its last ASCII byte that is no letter.
 inline constexpr std::size_t kRepairLineLimit = 65536;
@@ -120,7 +125,9 @@ RepairPlan decideRepairOfStream(SliceStream &stream);
 // One line (a piece of at most kRepairLineLimit bytes, its line end
 // included) repaired by the first of the plan's chains that makes it read
 // clearly better (however few its letters: the chains were found on other
-// lines); false when none does and `out` is left alone.
+// lines), or by a later one that differs from it only in Mac Cyrillic for
+// Windows-1251 where that reads clearly better by its words; false when
+// none does and `out` is left alone.
 bool repairLine(const RepairPlan &plan, const std::uint8_t *line,
                 std::size_t size, std::string &out);
 

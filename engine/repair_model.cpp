@@ -230,10 +230,58 @@ bool isCommonWord(std::uint32_t hash) {
   return std::binary_search(repair_model::kCommonWords, end, hash);
 }
 
+std::optional<std::vector<std::uint32_t>>
+decodeRiceSet(const std::uint8_t *code, std::size_t size, std::size_t count,
+              unsigned riceBits) {
+  if (riceBits > 31)
+    return std::nullopt;
+  std::vector<std::uint32_t> values;
+  values.reserve(count);
+  const std::size_t totalBits = size * 8;
+  std::size_t bit = 0;
+  const auto next = [&]() -> int {
+    const int b = (code[bit / 8] >> (7 - bit % 8)) & 1;
+    ++bit;
+    return b;
+  };
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint64_t quotient = 0;
+    for (;;) {
+      if (bit >= totalBits)
+        return std::nullopt;
+      if (next() == 0)
+        break;
+      ++quotient;
+    }
+    if (totalBits - bit < riceBits)
+      return std::nullopt;
+    std::uint64_t remainder = 0;
+    for (unsigned k = 0; k < riceBits; ++k)
+      remainder = (remainder << 1) | static_cast<std::uint64_t>(next());
+    value += (quotient << riceBits) | remainder;
+    if (value > 0xFFFFFFFFu || (i > 0 && value == values.back()))
+      return std::nullopt;
+    values.push_back(static_cast<std::uint32_t>(value));
+  }
+  // At most the last byte's padding, all zeros, may follow.
+  if (totalBits - bit >= 8)
+    return std::nullopt;
+  while (bit < totalBits)
+    if (next() != 0)
+      return std::nullopt;
+  return values;
+}
+
 bool isKnownWord(std::uint32_t hash) {
-  const std::uint32_t *end =
-      repair_model::kKnownWords + repair_model::kKnownWordCount;
-  return std::binary_search(repair_model::kKnownWords, end, hash);
+  // Decoded once, at the first word that asks; a set that does not decode
+  // is a fault of the build, and then no word is known.
+  static const std::vector<std::uint32_t> known =
+      decodeRiceSet(
+          repair_model::kKnownWordCode, repair_model::kKnownWordCodeSize,
+          repair_model::kKnownWordCount, repair_model::kKnownWordRiceBits)
+          .value_or(std::vector<std::uint32_t>());
+  return std::binary_search(known.begin(), known.end(), hash);
 }
 
 long fitOfWord(const std::uint8_t *letters, std::size_t count) {

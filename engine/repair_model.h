@@ -23,6 +23,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace snpln::engine {
 
@@ -34,8 +36,14 @@ inline constexpr std::size_t kSymbols = 34;
 extern const std::int8_t kTrigrams[kSymbols * kSymbols * kSymbols];
 extern const std::uint32_t kCommonWords[];
 extern const std::size_t kCommonWordCount;
-extern const std::uint32_t kKnownWords[];
+// The known words' hashes, sorted, as their gaps Golomb-Rice coded: each
+// gap's quotient by 2^kKnownWordRiceBits in unary (ones ended by a zero),
+// then its remainder in kKnownWordRiceBits bits, most significant bit
+// first.
+extern const std::uint8_t kKnownWordCode[];
+extern const std::size_t kKnownWordCodeSize;
 extern const std::size_t kKnownWordCount;
+extern const unsigned kKnownWordRiceBits;
 
 } // namespace repair_model
 
@@ -66,6 +74,13 @@ inline constexpr long kKnownWordBonus = 2000;
 // A word whose fit reaches this is a common word.
 inline constexpr long kCommonWordFit = kCommonWordBonus - 1000;
 long fitOfWord(const std::uint8_t *letters, std::size_t count);
+
+// The sorted values of a Golomb-Rice coded set (see kKnownWordCode), or
+// nothing when the code ends before `count` values or holds more than
+// padding after them.
+std::optional<std::vector<std::uint32_t>>
+decodeRiceSet(const std::uint8_t *code, std::size_t size, std::size_t count,
+              unsigned riceBits);
 
 // The 32-bit FNV-1a hash of letters 1..33, as the generator computes it.
 std::uint32_t wordHash(const std::uint8_t *letters, std::size_t count);

@@ -1204,8 +1204,40 @@
         <translation>Уже обработан в этом запуске, пропущен</translation>
     </message>
     <message>
+        <source>shown repaired, not saved: %1</source>
+        <translation>показан исправленным, не сохранён: %1</translation>
+    </message>
+    <message>
+        <source>Other</source>
+        <translation>Другая</translation>
+    </message>
+    <message>
+        <source>Other page to recode fro&amp;m</source>
+        <translation>Друга&amp;я исходная кодировка</translation>
+    </message>
+    <message>
+        <source>the source is the page chosen here</source>
+        <translation>исходная кодировка — выбранная здесь</translation>
+    </message>
+    <message>
+        <source>Other page to recode i&amp;nto</source>
+        <translation>Другая це&amp;левая кодировка</translation>
+    </message>
+    <message>
+        <source>recode to the page chosen here</source>
+        <translation>перекодировать в выбранную здесь</translation>
+    </message>
+    <message>
+        <source>looking for garbled text ...</source>
+        <translation>поиск испорченного текста ...</translation>
+    </message>
+    <message>
+        <source>the repaired text is only shown: DO IT writes it</source>
+        <translation>исправленный текст только показан: записывает его ВЫПОЛНИТЬ!</translation>
+    </message>
+    <message>
         <source>Another name (a hard link) of a file already worked on, passed over</source>
-        <translation>Другое имя (жёсткая ссылка) уже обработанного файла, пропущено</translation>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -151,6 +151,8 @@ const char *repairPageTitle(engine::RepairPage page) {
     return "Windows-1252";
   case engine::RepairPage::Latin1:
     return "Latin-1";
+  case engine::RepairPage::Mac:
+    return "Mac Cyrillic";
   }
   return "";
 }
@@ -549,6 +551,13 @@ Phrase reportLine(const job::JobReport &r, bool hints) {
                      {literal(*r.output)})},
                 "; ");
   return line;
+}
+
+Phrase repairPreviewText(const job::JobReport &r) {
+  if (r.succeeded() && r.repairChain)
+    return say(QT_TRANSLATE_NOOP("snpln", "shown repaired, not saved: %1"),
+               {repairDetail(r)});
+  return messageText(r.message);
 }
 
 Phrase statusText(const batch::Status &status) {

@@ -53,6 +53,12 @@ Phrase reportLine(const job::JobReport &report, bool hints = false);
 // told from ("line ends CR LF; no byte order mark"); empty for a report
 // without them.
 Phrase detectionFacts(const job::JobReport &report);
+
+// What the preview says of the text a repair would write (job/
+// repair_preview.h): "shown repaired, not saved: UTF-8 read as
+// Windows-1251", or why the file would be left as it was.
+Phrase repairPreviewText(const job::JobReport &report);
+
 Phrase statusText(const batch::Status &status);
 Phrase promptText(batch::PromptKind kind);
 Phrase passedOverText(batch::PassedOver why);

@@ -2,7 +2,7 @@
 // manager (tools/screenshot.sh runs it under Xvfb with openbox, so every
 // window has its frame and title bar) or offscreen (the windows alone):
 //
-//   doc_pictures SAMPLE_FILE OUTPUT_DIR
+//   doc_pictures SAMPLE_FILE OUTPUT_DIR [GARBLED_FILE]
 //
 // writes OUTPUT_DIR/prompt.png (the tab-size prompt over the main window),
 // OUTPUT_DIR/options.png (the word options), OUTPUT_DIR/progress.png (a
@@ -12,10 +12,16 @@
 // OUTPUT_DIR/main-window-ru.png (the main window under the Russian
 // catalogue), and the main window under a dark palette and maximised, in
 // English and Russian (main-window-dark.png, main-window-dark-ru.png,
-// main-window-maximized.png, main-window-maximized-ru.png). Settings go to
-// a temporary home of their own.
+// main-window-maximized.png, main-window-maximized-ru.png). With
+// GARBLED_FILE (UTF-8 text read in a wrong page and saved again), also the
+// main window with Ungarble down and the list of the other target pages
+// open (main-window-repair.png, main-window-repair-ru.png) and the preview
+// of that file showing it repaired (preview-repair.png,
+// preview-repair-ru.png). Settings go to a temporary home of their own.
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPalette>
@@ -97,7 +103,8 @@ void open(QDialog &dialog, int templateId) {
 int main(int argc, char **argv) {
   QApplication app(argc, argv);
   if (argc < 3) {
-    std::fprintf(stderr, "usage: doc_pictures SAMPLE_FILE OUTPUT_DIR\n");
+    std::fprintf(stderr,
+                 "usage: doc_pictures SAMPLE_FILE OUTPUT_DIR [GARBLED_FILE]\n");
     return 2;
   }
   QTemporaryDir home;
@@ -195,6 +202,48 @@ int main(int argc, char **argv) {
       const std::string name = std::string("main-window-maximized") + suffix;
       ok = save({&window}, out, name.c_str()) && ok;
       window.hide();
+    }
+  }
+  // Repair: the button down, a target page from the chooser (its list
+  // open), and the preview of a garbled file as the repair would write it.
+  if (argc > 3) {
+    const std::string garbled = argv[3];
+    for (const bool russian : {false, true}) {
+      ui::setUiLanguage(russian ? QLocale(QLocale::Russian, QLocale::Russia)
+                                : QLocale::c());
+      const std::string suffix = russian ? "-ru.png" : ".png";
+      {
+        ui::MainWindow window(garbled);
+        window.pressModeButton(batch::ModeButton::Repair);
+        window.choosePage(batch::PageRow::Target, engine::CodePage::Mac);
+        ui::placeDialog(window, ui::Placement::CentreOnScreen, nullptr);
+        window.show();
+        ui::waitUntilShown(window);
+        QComboBox *box = window.pageChooser(batch::PageRow::Target);
+        box->showPopup();
+        QWidget *list = box->view()->window();
+        const std::string name = "main-window-repair" + suffix;
+        ok = save({&window, list}, out, name.c_str()) && ok;
+        box->hidePopup();
+        window.hide();
+      }
+      {
+        ui::PreviewDialog preview(garbled);
+        preview.setShowRepaired(true);
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, &preview, [&] {
+          if (!preview.isVisible())
+            return;
+          poll.stop();
+          preview.finishRepair();
+          const std::string name = "preview-repair" + suffix;
+          ok = save({&preview}, out, name.c_str()) && ok;
+          preview.reject();
+        });
+        poll.start();
+        preview.run();
+      }
     }
   }
   ui::setUiLanguage(QLocale::c());

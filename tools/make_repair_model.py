@@ -13,8 +13,15 @@ million), and from those forms, case folded (ё kept apart from е):
   follows, in quarters, from the counts over the forms;
 - the forms that the trigrams alone would lose where a lost byte of
   Windows-1252 leaves a letter open (Ё, А, Н as capitals; с, э, я as small
-  letters): the 32-bit FNV-1a hash of each, sorted, so that the repair
-  knows them as words.
+  letters), written in small letters or capitalised, and in capitals
+  throughout for the forms of up to UPPER_KNOWN_MAX letters: the 32-bit
+  FNV-1a hash of each, sorted, so that the repair knows them as words.
+  Longer forms in capitals throughout are left to the trigrams: with every
+  А and Н open they would more than triple the set, for text that is
+  rarely all capitals. The set is written Golomb-Rice coded (the gaps
+  between the sorted hashes, a quotient in unary and a remainder of a fixed
+  number of bits, most significant bit first), about 19 bits a word
+  against 32; the program decodes it once, at its first use.
 
 Beside them stands a short list of the commonest Russian words (function
 words and the most frequent forms, as any frequency dictionary of Russian
@@ -44,6 +51,8 @@ FLOOR = -120
 # D0 the capitals Ё А Н, after D1 the small letters с э я.
 OPEN_CAPITALS = "ёан"
 OPEN_SMALL = "сэя"
+# The longest forms the set knows in capitals throughout.
+UPPER_KNOWN_MAX = 6
 
 COMMON = """
 и в не на я с что а по это он она они мы вы ты оно как к но из у за от о
@@ -132,13 +141,16 @@ def score(word, table):
 
 
 def open_views(word):
-    """The sets of positions left open in the ways the word is written:
-    small, capitalised, all capitals."""
+    """The sets of positions left open in the ways the word is written
+    that the set of known words serves: small, capitalised, and all
+    capitals for a short word."""
     small = [i for i, c in enumerate(word) if c in OPEN_SMALL]
     capital = ([0] if word[0] in OPEN_CAPITALS else []) + [
         i for i in small if i > 0
     ]
     upper = [i for i, c in enumerate(word) if c in OPEN_CAPITALS]
+    if len(word) > UPPER_KNOWN_MAX:
+        upper = []
     views = []
     for positions in (small, capital, upper):
         if positions and len(positions) <= 6 and positions not in views:
@@ -170,6 +182,33 @@ def needed_words(forms, table):
             if best != w and best not in forms:
                 needed.add(w)
     return needed
+
+
+def rice_code(values):
+    """The sorted distinct values as gaps, Golomb-Rice coded: the parameter
+    that codes them shortest, and the bytes."""
+    gaps = [b - a for a, b in zip([0] + values, values)]
+    best = None
+    for k in range(0, 32):
+        bits = sum((g >> k) + 1 + k for g in gaps)
+        if best is None or bits < best[1]:
+            best = (k, bits)
+    k = best[0]
+    out = bytearray()
+    acc = 0
+    n = 0
+    for g in gaps:
+        q = g >> k
+        for bit in [1] * q + [0] + [(g >> i) & 1 for i in range(k - 1, -1, -1)]:
+            acc = (acc << 1) | bit
+            n += 1
+            if n == 8:
+                out.append(acc)
+                acc = 0
+                n = 0
+    if n:
+        out.append(acc << (8 - n))
+    return k, bytes(out)
 
 
 def main():
@@ -206,17 +245,21 @@ def main():
     out.append("};")
     out.append(f"const std::size_t kCommonWordCount = {len(common_hashes)};")
     out.append("")
-    out.append(f"const std::uint32_t kKnownWords[{len(needed)}] = {{")
-    for i in range(0, len(needed), 8):
-        out.append("    " + ",".join(f"0x{h:08x}" for h in needed[i : i + 8]) + ",")
+    rice_bits, code = rice_code(needed)
+    out.append(f"const std::uint8_t kKnownWordCode[{len(code)}] = {{")
+    for i in range(0, len(code), 24):
+        out.append("    " + ",".join(str(b) for b in code[i : i + 24]) + ",")
     out.append("};")
+    out.append(f"const std::size_t kKnownWordCodeSize = {len(code)};")
     out.append(f"const std::size_t kKnownWordCount = {len(needed)};")
+    out.append(f"const unsigned kKnownWordRiceBits = {rice_bits};")
     out.append("")
     out.append("} // namespace snpln::engine::repair_model")
     with open(args.output, "w", encoding="utf-8") as f:
         f.write("\n".join(out) + "\n")
-    print(f"{args.output}: {len(forms)} forms, {len(needed)} known words, "
-          f"{len(common_hashes)} common words", file=sys.stderr)
+    print(f"{args.output}: {len(forms)} forms, {len(needed)} known words "
+          f"({len(code)} bytes coded), {len(common_hashes)} common words",
+          file=sys.stderr)
 
 
 if __name__ == "__main__":

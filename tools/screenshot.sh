@@ -3,7 +3,8 @@
 # and, with doc_pictures built, docs/{prompt,options,progress,preview,
 # save-refused,main-window-ru}.png and the main window under a dark palette
 # and maximised, in English and Russian: docs/main-window-{dark,maximized}
-# {,-ru}.png) and draws the icon files the install rules use
+# {,-ru}.png, and the repair, from samples/garbled-utf8.txt:
+# docs/{main-window-repair,preview-repair}{,-ru}.png) and draws the icon files the install rules use
 # (ui/packaging/snpln-*.png at every installed size, and
 # ui/packaging/snpln.svg).
 #
@@ -49,6 +50,7 @@ cleanup() {
 }
 trap cleanup EXIT
 cp "$root/samples/note-dos.txt" "$work/note.txt"
+cp "$root/samples/garbled-utf8.txt" "$work/garbled.txt"
 mkdir -p "$root/docs" "$work/config"
 
 # The window manager, and its first turn: it has taken the screen once the
@@ -72,9 +74,10 @@ export QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" LANG=C.UTF-8
     "$snpln" note.txt)
 echo "wrote docs/main-window.png, ui/packaging/snpln-{16,32,48,64,128,256}.png and ui/packaging/snpln.svg"
 if [[ -x "$pictures" ]]; then
-  (cd "$work" && "$pictures" note.txt "$root/docs")
-  echo "wrote docs/{prompt,options,progress,preview,save-refused,main-window-ru}.png" \
-    "and docs/main-window-{dark,maximized}{,-ru}.png"
+  (cd "$work" && "$pictures" note.txt "$root/docs" garbled.txt)
+  echo "wrote docs/{prompt,options,progress,preview,save-refused,main-window-ru}.png," \
+    "docs/main-window-{dark,maximized}{,-ru}.png" \
+    "and docs/{main-window-repair,preview-repair}{,-ru}.png"
 else
   echo "no $pictures: the other pictures need the benchmark build (make bench)" >&2
 fi

@@ -40,6 +40,9 @@ inline constexpr int kPreview = 1056;
 inline constexpr int kClear = 1071;
 inline constexpr int kFilterBox = 1076;
 inline constexpr int kFilterLabel = 1077;
+// The choosers of the pages without a button, beside the From and To rows.
+inline constexpr int kSourcePages = 1079;
+inline constexpr int kTargetPages = 1080;
 inline constexpr int kExit = kOk;
 // The mode buttons, in batch::ModeButton order.
 inline constexpr std::array<int, batch::kButtonCount> kModeButtons = {

@@ -144,9 +144,10 @@ QWidget *makeControl(const ControlTemplate &c, QDialog &dialog,
   }
   case ControlKind::Edit:
     return makeEdit(c, &dialog, rect);
-  case ControlKind::ComboBox: {
+  case ControlKind::ComboBox:
+  case ControlKind::DropDownList: {
     auto *combo = new QComboBox(&dialog);
-    combo->setEditable(true);
+    combo->setEditable(c.kind == ControlKind::ComboBox);
     combo->setInsertPolicy(QComboBox::NoInsert);
     // The template's height is the height of the open list.
     const int closed = combo->sizeHint().height();

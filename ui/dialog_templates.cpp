@@ -130,6 +130,8 @@ std::vector<DialogTemplate> makeTemplates() {
            modeButtonControl(M::FromAuto, 220, 35, 20, 15),
            modeButtonControl(M::FromUtf8, 240, 35, 20, 15),
            modeButtonControl(M::Detect, 180, 25, 60, 10),
+           {ids::kSourcePages, K::DropDownList, "", 270, 35, 45, 50, kTabStop},
+           {ids::kTargetPages, K::DropDownList, "", 270, 50, 45, 50, kTabStop},
            {ids::kFileNameLabel, K::Static,
             QT_TRANSLATE_NOOP("snpln", "Filename(s):"), 3, 112, 40, 8, kNoWrap},
            {ids::kFileName, K::Edit, "", 5, 124, 341, 12,

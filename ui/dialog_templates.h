@@ -37,7 +37,9 @@ enum class ControlKind {
   GroupBox,
   CheckBox,
   Edit,
-  ComboBox, // editable drop-down; height is the height of the open list
+  ComboBox,     // editable drop-down; height is the height of the open list
+  DropDownList, // a drop-down list to choose from, not typed in; height as
+                // ComboBox's
   ProgressBar,
   Icon,    // the program icon, sized to it
   Picture, // a named picture (caption), sized to it

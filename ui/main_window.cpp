@@ -66,6 +66,38 @@ constexpr const char *kBrowseFilterName =
 static_assert(std::string_view(kBrowseFilter).starts_with(kBrowseFilterName),
               "the first filter's name");
 
+// The choosers of the pages without a button: their first line, and for
+// each row its screen-reader name (its underlined letter the chooser's Alt
+// key) and its tip.
+constexpr const char *kOtherPage = QT_TRANSLATE_NOOP("snpln", "Other");
+struct PageChooserText {
+  batch::PageRow row;
+  const char *name;
+  const char *tip;
+};
+constexpr PageChooserText kPageChoosers[] = {
+    {batch::PageRow::Source,
+     QT_TRANSLATE_NOOP("snpln", "Other page to recode fro&m"),
+     QT_TRANSLATE_NOOP("snpln", "the source is the page chosen here")},
+    {batch::PageRow::Target,
+     QT_TRANSLATE_NOOP("snpln", "Other page to recode i&nto"),
+     QT_TRANSLATE_NOOP("snpln", "recode to the page chosen here")},
+};
+
+// A page's short name in a chooser.
+QString shortPageName(engine::CodePage page) {
+  switch (page) {
+  case engine::CodePage::Mac:
+    return QStringLiteral("MAC");
+  case engine::CodePage::KoiU:
+    return QStringLiteral("KOI8-U");
+  case engine::CodePage::Cp1125:
+    return QStringLiteral("CP1125");
+  default:
+    return QString::fromUtf8(codePageDisplayName(page));
+  }
+}
+
 std::string nameBytes(const QString &path) {
   const QByteArray bytes = QFile::encodeName(path);
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -177,6 +209,7 @@ void MainWindow::startUp() {
             PictureButton::tipText(coding, uiText(row.tip).arg(coding)));
       }
   }
+  setUpPageChoosers();
   const std::pair<int, void (MainWindow::*)()> commands[] = {
       {ids::kDoIt, &MainWindow::doIt},
       {ids::kBrowse, &MainWindow::browse},
@@ -228,6 +261,46 @@ void MainWindow::startUp() {
     doit->setFocus();
 }
 
+void MainWindow::setUpPageChoosers() {
+  for (const PageChooserText &text : kPageChoosers) {
+    QComboBox *box = pageChooser(text.row);
+    if (!box)
+      continue;
+    box->addItem(uiText(kOtherPage));
+    for (const engine::CodePage page : choosablePages(text.row)) {
+      // Short in the box, as the buttons name theirs; the tip and the
+      // screen reader name the page in full.
+      const QString name = QString::fromUtf8(codePageDisplayName(page));
+      box->addItem(shortPageName(page), static_cast<int>(page));
+      box->setItemData(box->count() - 1, name, Qt::ToolTipRole);
+      box->setItemData(box->count() - 1, name, Qt::AccessibleTextRole);
+    }
+    const QString name = uiText(text.name);
+    QString plain = name;
+    plain.remove(QLatin1Char('&'));
+    box->setAccessibleName(plain);
+    box->setToolTip(PictureButton::tipText(name, uiText(text.tip)));
+    const PageRow row = text.row;
+    connect(box, &QComboBox::activated, this, [this, box, row](int index) {
+      const QVariant page = box->itemData(index);
+      choosePage(
+          row, page.isValid()
+                   ? std::optional(static_cast<engine::CodePage>(page.toInt()))
+                   : std::nullopt);
+    });
+    // Alt and the underlined letter of its name open the list.
+    if (const QKeySequence key = QKeySequence::mnemonic(name); !key.isEmpty()) {
+      auto *shortcut = new QShortcut(key, this);
+      connect(shortcut, &QShortcut::activated, this, [box] {
+        if (!box->isEnabled())
+          return;
+        box->setFocus(Qt::ShortcutFocusReason);
+        box->showPopup();
+      });
+    }
+  }
+}
+
 int MainWindow::run() {
   // Where it was last closed, at the size it had; else centred.
   const QByteArray geometry = QByteArray::fromBase64(
@@ -246,6 +319,10 @@ PictureButton *MainWindow::pictureButton(int id) const {
 PictureButton *MainWindow::modeButton(ModeButton button) const {
   return indexOf(button) < modeButtons_.size() ? modeButtons_[indexOf(button)]
                                                : nullptr;
+}
+QComboBox *MainWindow::pageChooser(PageRow row) const {
+  return controls_.control<QComboBox>(
+      row == PageRow::Source ? ids::kSourcePages : ids::kTargetPages);
 }
 QLabel *MainWindow::statusLabel() const {
   return controls_.control<QLabel>(ids::kStatus);
@@ -274,6 +351,18 @@ void MainWindow::pressModeButton(ModeButton button) {
     if (!selection_.isDown(other))
       changed_[indexOf(other)] = true;
   setStatusLine(selection_.statusLine());
+  refresh();
+}
+
+void MainWindow::choosePage(PageRow row, std::optional<engine::CodePage> page) {
+  if (run_)
+    return;
+  const std::array<bool, kButtonCount> before = selection_.flags();
+  selection_.choosePage(row, page);
+  // The buttons it released show their pictures anew.
+  for (const ModeButton mode : allModeButtons())
+    if (before[indexOf(mode)] != selection_.isDown(mode))
+      changed_[indexOf(mode)] = true;
   refresh();
 }
 
@@ -437,6 +526,8 @@ void MainWindow::openPreview() {
   if (files_.fileList().empty())
     return;
   PreviewDialog preview(files_.fileList().front(), this, *fs_);
+  // In the Ungarble mode it shows what the repair would write.
+  preview.setShowRepaired(selection_.isDown(ModeButton::Repair));
   preview.run();
 }
 
@@ -706,8 +797,22 @@ bool MainWindow::saveUpperChecked() {
   return box && box->isChecked();
 }
 
+void MainWindow::showChosenPages() {
+  for (const PageRow row : {PageRow::Source, PageRow::Target}) {
+    QComboBox *box = pageChooser(row);
+    if (!box)
+      continue;
+    const std::optional<engine::CodePage> page = selection_.chosenPage(row);
+    const int index =
+        page ? std::max(0, box->findData(static_cast<int>(*page))) : 0;
+    if (box->currentIndex() != index)
+      box->setCurrentIndex(index);
+  }
+}
+
 void MainWindow::refresh() {
   showPictures();
+  showChosenPages();
   if (QCheckBox *box = saveUpperBox())
     box->setEnabled(selection_.saveUpperEnabled());
   showFilters();

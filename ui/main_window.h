@@ -1,11 +1,12 @@
 // The program's one window (template 102, "Snipline (SNPLN) v1.2", the
 // version from snpln/version.h).
 //
-// It owns the file list, the selection of the seventeen mode buttons, the
-// filter box and the status line, and routes every control: a mode button
-// to the selection, DOIT to the batch run, BROWSE (files), FOLDER (a
-// folder, for its whole tree), drops and CLEAR to the file list, FP to the
-// preview of the one chosen name (never a directory), COPY, F1 and
+// It owns the file list, the selection of the twenty mode buttons and the
+// two page choosers, the filter box and the status line, and routes every
+// control: a mode button or a page chooser to the selection, DOIT to the
+// batch run, BROWSE (files), FOLDER (a folder, for its whole tree), drops
+// and CLEAR to the file list, FP to the preview of the one chosen name
+// (never a directory; with Ungarble down, its text as repaired), COPY, F1 and
 // "&About snpln..." (system menu on Windows, the window's context menu
 // elsewhere) to the about box, EXIT and Esc to closing; the close box is
 // EXIT. Enter presses the focused button and does nothing anywhere else.
@@ -114,6 +115,9 @@ public:
 
   // The window's commands, as its controls and keys call them.
   void pressModeButton(batch::ModeButton button);
+  // A page of the row's chooser taken (nullopt: its first line, "Other",
+  // gives the choice up).
+  void choosePage(batch::PageRow row, std::optional<engine::CodePage> page);
   void doIt();
   void browse();
   // Ctrl+O: BROWSE, while it is enabled.
@@ -146,6 +150,9 @@ public:
   // The status line as the batch control wrote it.
   const batch::Status &statusLine() const { return statusLine_; }
   PictureButton *modeButton(batch::ModeButton button) const;
+  // The chooser of the row's pages without a button: its first line
+  // "Other", then a line per page (choosablePages(row)).
+  QComboBox *pageChooser(batch::PageRow row) const;
   PictureButton *pictureButton(int id) const;
   QLabel *statusLabel() const;
   QPlainTextEdit *fileNameEdit() const;
@@ -207,6 +214,9 @@ private:
   void showFileList();
   void showFilters();
   void showPictures();
+  // Each chooser shows its row's choice, or its first line.
+  void showChosenPages();
+  void setUpPageChoosers();
   void showFieldLook();
   // The status line in its label, shortened to fit with the file name kept.
   void showStatus(QLabel &label) const;

@@ -22,6 +22,7 @@
 
 #include "engine/detect_code_page.h"
 #include "engine/utf16.h"
+#include "i18n/texts.h"
 #include "ui/byte_text.h"
 #include "ui/byte_text_view.h"
 #include "ui/code_page_text.h"
@@ -56,6 +57,12 @@ constexpr const char *kUtf16NotWhole =
 constexpr const char *kUtf16Broken = QT_TRANSLATE_NOOP(
     "snpln", "broken UTF-16 (a lone surrogate or an odd byte): it can only be "
              "viewed");
+
+// While the repair works, and why its text may not be edited.
+constexpr const char *kRepairing =
+    QT_TRANSLATE_NOOP("snpln", "looking for garbled text ...");
+constexpr const char *kRepairedOnly = QT_TRANSLATE_NOOP(
+    "snpln", "the repaired text is only shown: DO IT writes it");
 
 // How many pieces the worker may cut ahead of the editor.
 constexpr int kPiecesAhead = 8;
@@ -119,6 +126,9 @@ PreviewDialog::PreviewDialog(std::string fileName, QWidget *owner,
           &PreviewDialog::piecesReady);
   connect(piecesWatcher_, &QFutureWatcher<std::shared_ptr<TextPiece>>::finished,
           this, &PreviewDialog::piecesReady);
+  repairWatcher_ = new QFutureWatcher<job::RepairPreview>(this);
+  connect(repairWatcher_, &QFutureWatcher<job::RepairPreview>::finished, this,
+          [this] { finishRepair(); });
   controls_ = buildDialog(*this, dialogTemplate(kPreviewTemplate));
   templateSize_ = size();
   for (QWidget *w : controls_.all()) {
@@ -305,6 +315,9 @@ bool PreviewDialog::openFile() {
                            sample, sample < bytes.size())
           .page);
 
+  // The repair works on the bytes as read, as a run's would.
+  std::string repairInput = showRepaired_ ? bytes : std::string();
+
   // A UTF-16 file is shown as its text (in UTF-8) and saved back in its
   // own form; one that would not come back byte for byte is only shown.
   const bool utf16 = engine::isUtf16Page(page);
@@ -334,6 +347,7 @@ bool PreviewDialog::openFile() {
 
   // Read whole: only now does the preview change, so a failed reload leaves
   // the text as it was.
+  dropRepair();
   opened_ = status;
   // A whole UTF-16 file is saved whole from its text.
   shownLength_ = utf16 ? size : bytes.size();
@@ -355,15 +369,67 @@ bool PreviewDialog::openFile() {
   if (refusal)
     sentence += QStringLiteral(" , ") + uiText(refusal);
   setStatus(sentence);
-  const bool fast = bytes.size() >= fastViewThreshold_;
-  if (QPlainTextEdit *text = view()) {
-    setDocumentBytes(*text->document(), fast ? std::string() : bytes, shown);
-    text->setVisible(!fast);
-  }
-  fastView_->setBytes(fast ? std::move(bytes) : std::string(), shown);
-  fastView_->setVisible(fast);
+  showBytes(std::move(bytes), shown);
   if (auto *ok = controls_.control<QPushButton>(kIdOk))
     ok->setFocus();
+  if (showRepaired_) {
+    // The file shows as it is until the repair's text is ready; it is not
+    // edited meanwhile.
+    sentenceBeforeRepair_ = sentence;
+    setStatus(sentence + QStringLiteral(" , ") + uiText(kRepairing));
+    if (editButton())
+      editButton()->setEnabled(false);
+    repair_ = QtConcurrent::run(
+        [input = std::move(repairInput)] { return job::previewRepair(input); });
+    repairWatcher_->setFuture(repair_);
+  }
+  return true;
+}
+
+void PreviewDialog::showBytes(std::string bytes, engine::CodePage page) {
+  const bool fast = bytes.size() >= fastViewThreshold_;
+  if (QPlainTextEdit *text = view()) {
+    setDocumentBytes(*text->document(), fast ? std::string() : bytes, page);
+    text->setVisible(!fast);
+  }
+  fastView_->setBytes(fast ? std::move(bytes) : std::string(), page);
+  fastView_->setVisible(fast);
+}
+
+void PreviewDialog::dropRepair() {
+  if (repair_.isValid()) {
+    repairWatcher_->setFuture(QFuture<job::RepairPreview>());
+    repair_.waitForFinished();
+    repair_ = QFuture<job::RepairPreview>();
+  }
+  repairShown_.reset();
+}
+
+bool PreviewDialog::finishRepair() {
+  if (!repair_.isValid())
+    return false;
+  repair_.waitForFinished();
+  job::RepairPreview result = repair_.result();
+  repairWatcher_->setFuture(QFuture<job::RepairPreview>());
+  repair_ = QFuture<job::RepairPreview>();
+  const QString said = shown(i18n::repairPreviewText(result.report));
+  if (result.repaired()) {
+    // The text a run would write, in UTF-8; the view cannot hold a zero
+    // byte.
+    std::string text = std::move(result.text);
+    if (const std::size_t zero = text.find('\0'); zero != std::string::npos)
+      text.resize(zero);
+    viewPage_ = engine::CodePage::Utf8;
+    editRefusal_ = kRepairedOnly;
+    showBytes(std::move(text), viewPage_);
+  }
+  if (editButton()) {
+    editButton()->setEnabled(!editRefusal_);
+    editButton()->setToolTip(editRefusal_ ? uiText(editRefusal_) : QString());
+  }
+  result.text.clear(); // the view has the text
+  repairShown_ = std::move(result);
+  setStatus(sentenceBeforeRepair_ + QStringLiteral(" , ") + said);
   return true;
 }
 
@@ -522,7 +588,7 @@ void PreviewDialog::enterEditing() {
 }
 
 void PreviewDialog::pressEdit() {
-  if (loading())
+  if (loading() || editRefusal_ || repairPending())
     return;
   if (showsFastView()) {
     startLoad();
@@ -537,7 +603,7 @@ int PreviewDialog::saveText() {
     if (text)
       text->setReadOnly(true);
     if (editButton())
-      editButton()->setEnabled(true);
+      editButton()->setEnabled(!editRefusal_ && !repairPending());
     return kSaveUnchanged;
   }
   // Checked before asking, and nothing is changed before the answer: the
@@ -761,7 +827,10 @@ void PreviewDialog::done(int result) {
   QDialog::done(result);
 }
 
-PreviewDialog::~PreviewDialog() { cancelLoad(); }
+PreviewDialog::~PreviewDialog() {
+  cancelLoad();
+  dropRepair();
+}
 
 void PreviewDialog::closeEvent(QCloseEvent *event) {
   if (!isVisible()) {

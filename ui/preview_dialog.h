@@ -44,6 +44,13 @@
 // and the other windows keep painting. The window cannot be made smaller
 // than its buttons need.
 //
+// With the repair asked for (setShowRepaired, the window's Ungarble mode),
+// the text is repaired in memory on a worker of Qt's thread pool once it
+// is read, the file shown as it is meanwhile; then the view shows the text
+// a run would write, read-only, and the status field names the chain
+// undone ("shown repaired, not saved: UTF-8 read as Windows-1251"), or
+// says why the run would leave the file as it was. Nothing is saved.
+//
 // run() answers 1 for OK, 2 for Esc, and 0 when the file could not be shown.
 #pragma once
 
@@ -60,6 +67,7 @@
 
 #include "engine/code_page.h"
 #include "job/dialog_answer.h"
+#include "job/repair_preview.h"
 #include "platform/file_system.h"
 #include "ui/code_page_text.h"
 #include "ui/control_ids.h"
@@ -136,6 +144,18 @@ public:
   static QString platformChooseSaveAs(QWidget *owner, const QString &title,
                                       const QString &suggested);
 
+  // Shows the text as the repair would write it (before run()).
+  void setShowRepaired(bool repaired) { showRepaired_ = repaired; }
+  // The repair is still working on the text.
+  bool repairPending() const { return repair_.isValid(); }
+  // Waits for the repair's worker and shows its result; false when none
+  // was pending.
+  bool finishRepair();
+  // The repair's result once shown.
+  const std::optional<job::RepairPreview> &repairShown() const {
+    return repairShown_;
+  }
+
   int run();
 
   // The three buttons.
@@ -183,6 +203,10 @@ protected:
 
 private:
   bool openFile();
+  // Gives up the repair's result, waiting for its worker.
+  void dropRepair();
+  // The view shows `bytes` in `page`, in the fast view when they are many.
+  void showBytes(std::string bytes, engine::CodePage page);
   // Begins moving the text from the fast view into the editor.
   void startLoad();
   // The loading line shown at `percent`, or hidden (negative).
@@ -234,6 +258,13 @@ private:
   QFuture<std::shared_ptr<TextPiece>> pieces_;
   QFutureWatcher<std::shared_ptr<TextPiece>> *piecesWatcher_ = nullptr;
   int nextPiece_ = 0;
+  // The repair: asked for, its worker, its result, and the status before
+  // it.
+  bool showRepaired_ = false;
+  QFuture<job::RepairPreview> repair_;
+  QFutureWatcher<job::RepairPreview> *repairWatcher_ = nullptr;
+  std::optional<job::RepairPreview> repairShown_;
+  QString sentenceBeforeRepair_;
   QWidget *loadLine_ = nullptr;
   QLabel *loadLabel_ = nullptr;
   QPushButton *loadCancel_ = nullptr;

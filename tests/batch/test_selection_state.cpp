@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -334,6 +335,141 @@ TEST(SelectionState, Utf8ButtonsFollowTheRulesOfTheirRows) {
   s.pressModeButton(ModeButton::FromUtf8);
   s.pressModeButton(ModeButton::FromUtf8);
   EXPECT_EQ("Unselected source for file - ''UTF-8''", said(s.statusLine()));
+}
+
+// The pages without a button are chosen in each row's chooser: a choice
+// and the row's buttons (and Detect) release each other, and the choice
+// reaches the run's pages and passes.
+TEST(SelectionState, ChosenPagesAndTheRowsButtonsReleaseEachOther) {
+  using batch::PageRow;
+  using Op = OperationCode;
+  EXPECT_EQ(
+      (std::vector<CodePage>{CodePage::Mac, CodePage::KoiU, CodePage::Cp1125}),
+      batch::choosablePages(PageRow::Source));
+  EXPECT_EQ(batch::choosablePages(PageRow::Source),
+            batch::choosablePages(PageRow::Target));
+  // One step: a button pressed (row unused) or a page chosen.
+  struct Step {
+    int button = -1;
+    PageRow row = PageRow::Source;
+    std::optional<CodePage> page;
+  };
+  const auto press = [](int button) { return Step{button, {}, {}}; };
+  const auto choose = [](PageRow row, std::optional<CodePage> page) {
+    return Step{-1, row, page};
+  };
+  const struct {
+    const char *what;
+    std::vector<Step> steps;
+    std::set<int> down;
+    std::optional<CodePage> source, target;
+    CodePage sourcePage, targetPage;
+    std::vector<OperationCode> passes;
+  } cases[] = {
+      {"a target page alone recodes to it",
+       {choose(PageRow::Target, CodePage::KoiU)},
+       {},
+       {},
+       CodePage::KoiU,
+       CodePage::Auto,
+       CodePage::KoiU,
+       {Op::RecodeToUtf16}},
+      {"a target page releases To WIN, not From KOI",
+       {press(1), press(13), choose(PageRow::Target, CodePage::Mac)},
+       {13},
+       {},
+       CodePage::Mac,
+       CodePage::Koi,
+       CodePage::Mac,
+       {Op::RecodeToUtf16}},
+      {"To UTF-8 gives the target page up",
+       {choose(PageRow::Target, CodePage::Cp1125), press(17)},
+       {17},
+       {},
+       {},
+       CodePage::Auto,
+       CodePage::Utf8,
+       {Op::RecodeToUtf8}},
+      {"a source page releases From DOS and AUTO, not To WIN",
+       {press(15), press(1), choose(PageRow::Source, CodePage::Cp1125)},
+       {1},
+       CodePage::Cp1125,
+       {},
+       CodePage::Cp1125,
+       CodePage::Win,
+       {Op::RecodeToWin}},
+      {"From WIN gives the source page up",
+       {choose(PageRow::Source, CodePage::Mac), press(12)},
+       {12},
+       {},
+       {},
+       CodePage::Win,
+       CodePage::Auto,
+       {}},
+      {"Detect gives both pages up",
+       {choose(PageRow::Source, CodePage::Mac),
+        choose(PageRow::Target, CodePage::KoiU), press(11)},
+       {11},
+       {},
+       {},
+       CodePage::Auto,
+       CodePage::Auto,
+       {Op::Detect}},
+      {"a page releases Detect",
+       {press(11), choose(PageRow::Source, CodePage::KoiU)},
+       {},
+       CodePage::KoiU,
+       {},
+       CodePage::KoiU,
+       CodePage::Auto,
+       {}},
+      {"both pages, with repair and upper case",
+       {press(19), press(0), choose(PageRow::Source, CodePage::KoiU),
+        choose(PageRow::Target, CodePage::Mac)},
+       {0, 19},
+       CodePage::KoiU,
+       CodePage::Mac,
+       CodePage::KoiU,
+       CodePage::Mac,
+       {Op::Repair, Op::UpperCase, Op::RecodeToUtf16}},
+      {"a choice given up leaves the buttons",
+       {press(0), choose(PageRow::Target, CodePage::Mac),
+        choose(PageRow::Target, std::nullopt)},
+       {0},
+       {},
+       {},
+       CodePage::Auto,
+       CodePage::Auto,
+       {Op::UpperCase}},
+      {"a page with a button is no choice",
+       {press(1), choose(PageRow::Target, CodePage::Koi),
+        choose(PageRow::Source, CodePage::Utf16Le)},
+       {1},
+       {},
+       {},
+       CodePage::Auto,
+       CodePage::Win,
+       {Op::RecodeToWin}},
+  };
+  for (const auto &c : cases) {
+    SelectionState s;
+    for (const Step &step : c.steps)
+      if (step.button >= 0)
+        s.pressModeButton(b(step.button));
+      else
+        s.choosePage(step.row, step.page);
+    EXPECT_EQ(c.down, downSet(s)) << c.what;
+    EXPECT_EQ(c.source, s.chosenPage(PageRow::Source)) << c.what;
+    EXPECT_EQ(c.target, s.chosenPage(PageRow::Target)) << c.what;
+    EXPECT_EQ(c.sourcePage, s.sourceCodePage()) << c.what;
+    EXPECT_EQ(c.targetPage, s.targetCodePage()) << c.what;
+    EXPECT_EQ(c.passes, s.operationPasses()) << c.what;
+    EXPECT_TRUE(s.anySelected()) << c.what;
+    s.resetSelection();
+    EXPECT_FALSE(s.chosenPage(PageRow::Source)) << c.what;
+    EXPECT_FALSE(s.chosenPage(PageRow::Target)) << c.what;
+    EXPECT_FALSE(s.anySelected()) << c.what;
+  }
 }
 
 } // namespace

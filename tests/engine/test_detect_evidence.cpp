@@ -287,6 +287,27 @@ TEST(DetectEvidence, LaterPagesOnTheirOwnEvidence) {
        CodePage::Win, CodePage::Win, NeighbourNote::None},
       {"Windows-1251 я", "моя семья", CodePage::Win, CodePage::Win,
        NeighbourNote::None},
+      // Ukrainian without і: CP866 would read its є as ї, its Є as Ї,
+      // letters it has but no Ukrainian text written in it can hold.
+      {"CP1125 with є alone", "виконується, у якому етап проходження",
+       CodePage::Cp1125, CodePage::Cp1125,
+       NeighbourNote::UkrainianOutsideCp866},
+      {"CP1125 capitals with Є alone", "НЕ ВДАЄТЬСЯ ЗНАЙТИ СИМВОЛ",
+       CodePage::Cp1125, CodePage::Cp1125,
+       NeighbourNote::UkrainianOutsideCp866},
+      // The apostrophe of a Ukrainian word is part of it (Mac's ’ is
+      // CP866's ╒ and Windows-1251's Х).
+      {"Mac capitals with an apostrophe", "ПАМ’ЯТЬ І ЧАС", CodePage::Mac,
+       CodePage::Mac, NeighbourNote::SignsOutsideCp866},
+      {"Windows-1251 with an apostrophe", "комп’ютер і м’ята", CodePage::Win,
+       CodePage::Win, NeighbourNote::None},
+      // A Latin name in quotes is a word (Mac's « » are CP866's box
+      // drawing).
+      {"Mac capitals, a Latin name in quotes",
+       "2.2. ОБНОВЛЯЮТСЯ ЛИ ПАКЕТЫ В «STABLE»?", CodePage::Mac, CodePage::Mac,
+       NeighbourNote::SignsOutsideCp866},
+      {"Windows-1251, a Latin name in quotes", "пакеты в «stable» и «testing»",
+       CodePage::Win, CodePage::Win, NeighbourNote::None},
   };
   for (const PageRow &row : rows) {
     const std::string bytes = inPage(row.utf8, row.page);

@@ -85,9 +85,20 @@ TEST(RepairChains, UndoTheDamageOfEachKind) {
        LostByte::AsQuestionMark},
       {"utf8 stored as read in 1252, lost",
        chainOf({{P::Utf8, P::Win1252}}, true), LostByte::Dropped},
+      {"utf8 as mac", chainOf({{P::Utf8, P::Mac}}), LostByte::AsControl},
+      {"mac as 1252", chainOf({{P::Mac, P::Win1252}}), LostByte::AsControl},
+      {"mac as koi8-r", chainOf({{P::Mac, P::Koi}}), LostByte::AsControl},
+      {"koi8-r as mac", chainOf({{P::Koi, P::Mac}}), LostByte::AsControl},
+      {"mac as 1251", chainOf({{P::Mac, P::Win}}), LostByte::AsControl},
+      {"1251 as mac", chainOf({{P::Win, P::Mac}}), LostByte::AsControl},
+      {"mac as 1251, then utf8 as 1252",
+       chainOf({{P::Mac, P::Win}, {P::Utf8, P::Win1252}}), LostByte::AsControl},
   };
   for (const ChainCase &c : cases) {
     SCOPED_TRACE(c.name);
+    if (!test::canGarbleWith(c.chain.layers[0].written) ||
+        !test::canGarbleWith(c.chain.layers[0].read))
+      continue; // no Mac Cyrillic in this C library
     const auto garbled = garble(text, c.chain, c.lost);
     ASSERT_TRUE(garbled.has_value());
     const RepairOutcome out = repairText(bytesOf(*garbled), garbled->size());
@@ -124,6 +135,13 @@ TEST(RepairDecision, LeavesCleanAndOtherTextAlone) {
       {"French", "Élève, où est le café ? Déjà vu.\n",
        RepairReason::NotGarbled},
       {"symbols", "Цена: 100 € — «дёшево» №5 ±2°\n", RepairReason::NotGarbled},
+      // Signs where Windows-1251 and Mac Cyrillic put capitals, glued to
+      // words: as clean text writes them.
+      {"dialogue", "—Да, —сказал он, —пора. „Так“ и “так”.\n",
+       RepairReason::NotGarbled},
+      {"quotes only", "“просто” и „так“\n", RepairReason::NotGarbled},
+      {"Ukrainian", "Її батько їде до Києва, ґанок є.\n",
+       RepairReason::NotGarbled},
   };
   for (const Case &c : cases) {
     const RepairOutcome out = repairText(bytesOf(c.text), c.text.size());
@@ -131,6 +149,24 @@ TEST(RepairDecision, LeavesCleanAndOtherTextAlone) {
         << c.name << ": chain " << describe(out.plan.chain());
     EXPECT_EQ(int(out.plan.reason), int(c.reason)) << c.name;
     EXPECT_EQ(out.text, c.text) << c.name;
+  }
+}
+
+// Mac Cyrillic read as Windows-1251 shows only in its capitals and я: a
+// short line of them is repaired, the same words clean are not.
+TEST(RepairDecision, TellsMacCyrillicFromWindows1251ByTheWords) {
+  const struct {
+    std::string text, repaired;
+  } cases[] = {
+      {"Љащеев и моЯ семьЯ\n", "Кащеев и моя семья\n"},
+      {"Кащеев и моя семья\n", "Кащеев и моя семья\n"},
+      {"—тарики говорили\n", "Старики говорили\n"},
+      {"Старики говорили\n", "Старики говорили\n"},
+  };
+  for (const auto &c : cases) {
+    const RepairOutcome out = repairText(bytesOf(c.text), c.text.size());
+    EXPECT_EQ(out.text, c.repaired)
+        << c.text << "chain: " << describe(out.plan.chain());
   }
 }
 

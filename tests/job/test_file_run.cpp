@@ -1003,6 +1003,88 @@ TEST_F(FileRunTest, Utf8WithStrayBytesIsNeverEncodedTwice) {
   EXPECT_NE(upper.find("\xE9"), std::string::npos);
 }
 
+// Where UTF-8 bytes go wrong: the offset of each byte that begins no
+// character (a byte that no sequence wants, or a lead byte cut short).
+std::vector<std::size_t> strayBytesOf(const std::string &text) {
+  std::vector<std::size_t> at;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    const std::size_t n = b < 0x80                 ? 1
+                          : b >= 0xC2 && b <= 0xDF ? 2
+                          : b >= 0xE0 && b <= 0xEF ? 3
+                          : b >= 0xF0 && b <= 0xF4 ? 4
+                                                   : 0;
+    std::size_t k = 1;
+    while (n > 1 && k < n && i + k < text.size() &&
+           (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80)
+      ++k;
+    if (n == 0 || k < n) {
+      at.push_back(i);
+      ++i;
+      continue;
+    }
+    i += n;
+  }
+  return at;
+}
+
+// The grid of almost-UTF-8: 1, 4, 10 and 20 stray bytes in excerpts of 40,
+// 100 and 300 characters of the prose, five each (seeds 1 to 72). Each is
+// detected as
+// UTF-8 and refused by recoding to UTF-8 and to Windows-1251 at its first
+// stray byte, the file kept byte for byte. The repair leaves it alone
+// unless a stray byte is a lead byte of two, which is what a character
+// whose second byte a reading lost leaves (Windows-1251 `Р` is UTF-8 `И`
+// without its 0x98).
+TEST_F(FileRunTest, AlmostUtf8GridIsUtf8AndRefusedAtTheFirstStrayByte) {
+  const std::string prose = test::allRussianProse();
+  unsigned seed = 1;
+  std::size_t leftAlone = 0;
+  for (const std::size_t chars : {40u, 100u, 300u})
+    for (const std::size_t strays : {1u, 4u, 10u, 20u}) {
+      const auto excerpts = test::excerptsOf(prose, chars, 5, seed++);
+      ASSERT_EQ(excerpts.size(), 5u);
+      for (const std::string &excerpt : excerpts) {
+        const std::string text = test::withStrayBytes(excerpt, strays, seed++);
+        const std::vector<std::size_t> strayAt = strayBytesOf(text);
+        ASSERT_FALSE(strayAt.empty());
+        const std::size_t first = strayAt.front();
+        const bool leadOfTwo =
+            std::any_of(strayAt.begin(), strayAt.end(), [&](std::size_t i) {
+              const auto b = static_cast<unsigned char>(text[i]);
+              return b >= 0xC2 && b <= 0xDF;
+            });
+        const std::string cell = std::to_string(strays) + " in " +
+                                 std::to_string(chars) + ": " + text;
+        dir.write("a.txt", text);
+        EXPECT_EQ(run(request(OperationCode::Detect, "a.txt")), JobResult::Done)
+            << cell;
+        EXPECT_EQ(lastReport.rfind("This file has coding ''UTF-8''", 0), 0u)
+            << cell << "\n"
+            << lastReport;
+        const JobResult repaired = run(request(OperationCode::Repair, "a.txt"));
+        if (!leadOfTwo) {
+          ++leftAlone;
+          EXPECT_EQ(repaired, JobResult::Skipped) << cell;
+          EXPECT_EQ(dir.read("a.txt"), text) << cell;
+        }
+        for (const CodePage target : {CodePage::Utf8, CodePage::Win}) {
+          dir.write("a.txt", text);
+          auto r = request(OperationCode::RecodeToUtf8, "a.txt");
+          r.targetCodePage = target;
+          EXPECT_EQ(run(r, 7), JobResult::ReadFailed) << cell;
+          EXPECT_EQ(report.message.id, job::MessageId::InvalidUtf8) << cell;
+          EXPECT_EQ(report.offset, first) << cell;
+          EXPECT_EQ(dir.read("a.txt"), text) << cell;
+          EXPECT_FALSE(tempLeft()) << cell;
+        }
+      }
+    }
+  // Most stray bytes a single-byte editor leaves begin no sequence.
+  EXPECT_GE(leftAlone, 20u);
+}
+
 // A character the target lacks went to a fill byte with status 0 and a
 // word only under -v. The count is in every report (also where the bytes
 // came out as they were), strict refuses the file at the first such

@@ -23,6 +23,8 @@ const char *libraryName(RepairPage page) {
     return "CP866";
   case RepairPage::Iso:
     return "ISO-8859-5";
+  case RepairPage::Mac:
+    return "MAC-CYRILLIC";
   case RepairPage::Win1252:
   case RepairPage::Latin1:
     break;
@@ -66,13 +68,16 @@ Reading makeReading(RepairPage page) {
   // the control U+0098 all the same.
   if (page == RepairPage::Win)
     r[0x98] = 0;
+  // Mac Cyrillic as browsers read it: the C library has ¤ at FF.
+  if (page == RepairPage::Mac)
+    r[0xFF] = 0x20AC;
   return r;
 }
 
 const Reading &readingOf(RepairPage page) {
-  static const std::array<Reading, 7> readings = [] {
-    std::array<Reading, 7> all{};
-    for (unsigned p = 0; p < 7; ++p)
+  static const std::array<Reading, 8> readings = [] {
+    std::array<Reading, 8> all{};
+    for (unsigned p = 0; p < 8; ++p)
       all[p] = makeReading(static_cast<RepairPage>(p));
     return all;
   }();
@@ -124,6 +129,12 @@ std::optional<std::string> garble(const std::string &utf8,
     text = std::move(next);
   }
   return text;
+}
+
+bool canGarbleWith(RepairPage page) {
+  if (page == RepairPage::Win1252 || page == RepairPage::Latin1)
+    return true;
+  return convertText("\xD1\x8F", "UTF-8", libraryName(page)).has_value();
 }
 
 engine::RepairChain chainOf(std::initializer_list<engine::RepairLayer> layers,

@@ -27,6 +27,11 @@ std::optional<std::string> garble(const std::string &utf8,
                                   const engine::RepairChain &chain,
                                   LostByte lost = LostByte::AsControl);
 
+// Whether the C library here converts `page` (Windows' own converter has
+// no Mac Cyrillic as browsers read it): a chain through a page it lacks
+// cannot be made.
+bool canGarbleWith(engine::RepairPage page);
+
 // A chain from its layers, innermost first.
 engine::RepairChain chainOf(std::initializer_list<engine::RepairLayer> layers,
                             bool storedAsRead = false);

@@ -3,6 +3,7 @@
 // answered, files rewritten on disk, Esc on a message stopping a run, the
 // file list sources, the filter history across a restart, the about box
 // and the preview.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -1040,7 +1041,103 @@ private slots:
     // 27 picture buttons and "Save upper", the ten code pages without.
     QCOMPARE(buttons, 28);
     QCOMPARE(keys.size(), 18);
+    // The page choosers' keys, from the underlined letters of their names,
+    // are taken by no button either.
+    for (const auto row : {batch::PageRow::Source, batch::PageRow::Target}) {
+      const QString tip = w.pageChooser(row)->toolTip();
+      const qsizetype open = tip.lastIndexOf(QStringLiteral("(Alt+"));
+      QVERIFY2(open > 0 && tip.endsWith(QLatin1Char(')')), qPrintable(tip));
+      const QString key = tip.mid(open + 1, tip.size() - open - 2);
+      QVERIFY2(!keys.contains(key),
+               qPrintable(key + ": " + keys[key] + " and a page chooser"));
+      keys[key] = tip;
+    }
+    QCOMPARE(keys.size(), 20);
     setUiLanguage(QLocale::c());
+  }
+  // The choosers of the pages without a button end the From and To rows:
+  // a page chosen releases the row's buttons (their pictures up), a button
+  // of the row pressed gives the choice up, and the run would take the
+  // page. Each has its screen-reader name and its tip; Alt and its key
+  // open its list.
+  void pageChoosersAndTheRowsButtonsReleaseEachOther() {
+    Fixture f;
+    MainWindow w("a.txt");
+    QComboBox *source = w.pageChooser(batch::PageRow::Source);
+    QComboBox *target = w.pageChooser(batch::PageRow::Target);
+    QVERIFY(source && target);
+    QCOMPARE(source->accessibleName(),
+             QStringLiteral("Other page to recode from"));
+    QCOMPARE(target->accessibleName(),
+             QStringLiteral("Other page to recode into"));
+    QCOMPARE(source->toolTip(),
+             QStringLiteral("Other page to recode from: the source is the "
+                            "page chosen here (Alt+M)"));
+    QCOMPARE(target->toolTip(),
+             QStringLiteral("Other page to recode into: recode to the page "
+                            "chosen here (Alt+N)"));
+    for (QComboBox *box : {source, target}) {
+      QStringList lines;
+      for (int i = 0; i < box->count(); ++i)
+        lines << box->itemText(i) + QLatin1Char('=') +
+                     box->itemData(i, Qt::AccessibleTextRole).toString();
+      QCOMPARE(lines, (QStringList{"Other=", "MAC=Mac Cyrillic",
+                                   "KOI8-U=KOI8-U", "CP1125=CP1125"}));
+      QVERIFY(!box->isEditable());
+      QCOMPARE(box->currentIndex(), 0);
+    }
+    // Nothing else moved: the choosers lie right of the Recode group, left
+    // of EXIT and COPY, each in its row.
+    const QRect group = w.controls().control(ids::kRecodeGroup)->geometry();
+    const QRect fromRow = w.modeButton(batch::ModeButton::FromUtf8)->geometry();
+    const QRect toRow = w.modeButton(batch::ModeButton::ToUtf8)->geometry();
+    QVERIFY(source->geometry().left() > group.right());
+    QVERIFY(source->geometry().right() <
+            w.pictureButton(ids::kExit)->geometry().left());
+    QVERIFY(source->geometry().top() >= fromRow.top());
+    QVERIFY(source->geometry().bottom() < toRow.top());
+    QVERIFY(target->geometry().top() >= toRow.top());
+
+    using M = batch::ModeButton;
+    const auto choose = [&](QComboBox *box, engine::CodePage page) {
+      const int index = box->findData(static_cast<int>(page));
+      QVERIFY(index > 0);
+      emit box->activated(index);
+    };
+    w.pressModeButton(M::ToWin);
+    w.pressModeButton(M::FromDos);
+    choose(target, engine::CodePage::Mac);
+    QVERIFY(!w.selection().isDown(M::ToWin));
+    QCOMPARE(w.modeButton(M::ToWin)->currentPictureName(),
+             QStringLiteral("WINU"));
+    QVERIFY(w.selection().isDown(M::FromDos));
+    QCOMPARE(target->currentText(), QStringLiteral("MAC"));
+    choose(source, engine::CodePage::KoiU);
+    QCOMPARE(w.modeButton(M::FromDos)->currentPictureName(),
+             QStringLiteral("DOSU"));
+    // A button of the row gives the choice up (the other rules are the
+    // selection's own, tests/batch/test_selection_state.cpp).
+    w.pressModeButton(M::ToKoi);
+    QCOMPARE(target->currentIndex(), 0);
+    QCOMPARE(source->currentText(), QStringLiteral("KOI8-U"));
+    emit source->activated(0);
+    QVERIFY(!w.selection().chosenPage(batch::PageRow::Source));
+  }
+  void altKeysOpenThePageChoosers() {
+    Fixture f;
+    MainWindow w("a.txt");
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    for (const auto &[row, key] :
+         {std::pair{batch::PageRow::Source, Qt::Key_M},
+          std::pair{batch::PageRow::Target, Qt::Key_N}}) {
+      QComboBox *box = w.pageChooser(row);
+      QTest::keyClick(&w, key, Qt::AltModifier);
+      QTRY_VERIFY_WITH_TIMEOUT(box->view()->isVisible(), 10000);
+      box->hidePopup();
+      QTRY_VERIFY_WITH_TIMEOUT(box->hasFocus(), 10000);
+    }
   }
   void altKeysPressButtons() {
     Fixture f;

@@ -34,6 +34,7 @@
 
 #include "engine/line_io.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/garbled_samples.h"
 #include "tests/support/memory_file.h"
 #include "tests/support/russian_samples.h"
 #include "tests/ui/modal_script.h"
@@ -1653,6 +1654,100 @@ private slots:
     QVERIFY2(reason.startsWith(russianHead + QStringLiteral(": ")),
              qPrintable(reason));
     QVERIFY2(reason.size() > russianHead.size() + 3, qPrintable(reason));
+  }
+
+  // In the Ungarble mode the preview shows the text the repair would write,
+  // worked out off the window's thread, and names the chain undone; a file
+  // that is not garbled is shown as it is, with the reason. Nothing is
+  // saved, and the repaired text is not edited.
+  void repairModeShowsTheRepairedText_data() {
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("said"); // the status's end
+    QTest::addColumn<bool>("editable");
+    QTest::addColumn<qulonglong>("fastFrom"); // the fast view's threshold
+    const std::string text =
+        "Мороз и солнце; день чудесный! Ещё ты дремлешь, друг прелестный, "
+        "пора, красавица, проснись: открой сомкнуты негой взоры.\n"
+        "Вечор, ты помнишь, вьюга злилась, на мутном небе мгла носилась.\n";
+    const QString plain = QString::fromStdString(text);
+    const auto garbled = [&text](std::size_t layers) {
+      std::vector<engine::RepairLayer> chain(
+          layers, {engine::RepairPage::Utf8, engine::RepairPage::Win});
+      engine::RepairChain c = test::chainOf({chain[0]});
+      for (std::size_t i = 1; i < layers; ++i)
+        c.layers[c.count++] = chain[i];
+      return QByteArray::fromStdString(test::garble(text, c).value());
+    };
+    const qulonglong never = PreviewDialog::kDefaultFastViewThreshold;
+    QTest::newRow("UTF-8 read as Windows-1251")
+        << true << garbled(1) << plain
+        << "shown repaired, not saved: UTF-8 read as Windows-1251" << false
+        << never;
+    QTest::newRow("twice, in the fast view")
+        << true << garbled(2) << plain
+        << "shown repaired, not saved: UTF-8 read as Windows-1251, twice"
+        << false << qulonglong{16};
+    QTest::newRow("clean UTF-8")
+        << true << QByteArray::fromStdString(text) << plain
+        << "Nothing garbled found: the file is left as it was" << true << never;
+    QTest::newRow("Windows-1251")
+        << true
+        << QByteArray::fromStdString(
+               test::encodeInPage(text, engine::CodePage::Win))
+        << plain << "This file is not UTF-8 text: there is nothing to repair"
+        << true << never;
+    QTest::newRow("no Cyrillic")
+        << true << QByteArray("plain English text\n")
+        << QStringLiteral("plain English text\n")
+        << "This file consist of english symbols only" << true << never;
+    QTest::newRow("not asked")
+        << false << garbled(1) << QString::fromUtf8(garbled(1)) << "" << true
+        << never;
+  }
+  void repairModeShowsTheRepairedText() {
+    QFETCH(bool, asked);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, shown);
+    QFETCH(QString, said);
+    QFETCH(bool, editable);
+    QFETCH(qulonglong, fastFrom);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("garbled.txt");
+    writeFile(path, file.toStdString());
+    PreviewDialog preview(path.toStdString());
+    preview.setShowRepaired(asked);
+    preview.setFastViewThreshold(fastFrom);
+    bool checked = false;
+    snpln::test::onNextModal([&](QWidget *) {
+      // Whether or not the worker's end was seen already, it is now.
+      preview.finishRepair();
+      QVERIFY(!preview.repairPending());
+      QCOMPARE(preview.repairShown().has_value(), asked);
+      const QString text =
+          preview.showsFastView()
+              ? QString::fromUtf8(preview.fastView()->bytes().data(),
+                                  qsizetype(preview.fastView()->bytes().size()))
+              : preview.view()->toPlainText();
+      QCOMPARE(text, shown);
+      QCOMPARE(preview.showsFastView(),
+               qulonglong(shown.toUtf8().size()) >= fastFrom);
+      QVERIFY2(preview.statusText().endsWith(said),
+               qPrintable(preview.statusText()));
+      QCOMPARE(preview.editButton()->isEnabled(), editable);
+      if (!editable)
+        QCOMPARE(
+            preview.editButton()->toolTip(),
+            QStringLiteral("the repaired text is only shown: DO IT writes it"));
+      preview.pressEdit();
+      QCOMPARE(preview.view()->isReadOnly(), !editable);
+      checked = true;
+      preview.reject();
+    });
+    QCOMPARE(preview.run(), int(kIdCancel));
+    QVERIFY(checked);
+    QCOMPARE(readFile(path), file);
   }
 
   // However small the window is made, OK, Edit and Save stay whole inside it.

@@ -12,6 +12,7 @@
 // to be looked at by eye.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,6 +32,7 @@
 
 #include "i18n/texts.h"
 #include "job/file_run.h"
+#include "tests/support/garbled_samples.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/about_dialog.h"
 #include "ui/description_dialog.h"
@@ -127,6 +130,21 @@ QStringList controlMisfits(QWidget &w) {
     const QSize need(metrics.horizontalAdvance(text), metrics.height());
     if (need.width() > room.width() || need.height() > room.height())
       found << misfit(w, text, need, room.size());
+  } else if (auto *combo = qobject_cast<QComboBox *>(&w);
+             combo && !combo->isEditable()) {
+    // A list to choose from: every line of it fits the closed box.
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = false;
+    option.frame = combo->hasFrame();
+    const QRect room = style->subControlRect(
+        QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+    for (int i = 0; i < combo->count(); ++i) {
+      const QString text = combo->itemText(i);
+      const QSize need(metrics.horizontalAdvance(text), metrics.height());
+      if (need.width() > room.width() || need.height() > room.height())
+        found << misfit(w, text, need, room.size());
+    }
   } else if (auto *check = qobject_cast<QCheckBox *>(&w)) {
     QStyleOptionButton option;
     option.initFrom(check);
@@ -294,6 +312,15 @@ private slots:
                           w.statusLabel()->text()));
     }
     check(w, QStringLiteral("main window, buttons down"));
+    // The page choosers, each with a page chosen.
+    for (const batch::PageRow row :
+         {batch::PageRow::Source, batch::PageRow::Target}) {
+      QComboBox *box = w.pageChooser(row);
+      QVERIFY(box && box->count() == 4);
+      w.choosePage(row, batch::choosablePages(row).back());
+      QVERIFY(box->currentIndex() > 0);
+    }
+    check(w, QStringLiteral("main window, pages chosen"));
     for (const batch::StatusId sentence :
          {batch::StatusId::NoFileName, batch::StatusId::NoOperation,
           batch::StatusId::ListCleaned, batch::StatusId::BrowseCanceled,
@@ -453,6 +480,34 @@ private slots:
       snpln::test::onNextModal([&](QWidget *) {
         QVERIFY(preview.editRefusal());
         check(preview, QStringLiteral("preview, UTF-16 only viewed"));
+        preview.reject();
+      });
+      preview.run();
+    }
+    {
+      // The repaired text of a garbled file under a long name, with the
+      // longest chain's words in its status.
+      const QString garbled =
+          dir_.filePath(QStringLiteral("a rather long name of a garbled "
+                                       "text file.txt"));
+      const std::string text = "Мороз и солнце; день чудесный! Ещё ты "
+                               "дремлешь, друг прелестный, пора, красавица, "
+                               "проснись: открой сомкнуты негой взоры.\n";
+      engine::RepairChain chain =
+          test::chainOf({{engine::RepairPage::Utf8, engine::RepairPage::Win}});
+      chain.layers[chain.count++] = {engine::RepairPage::Utf8,
+                                     engine::RepairPage::Win1252};
+      snpln::test::writeFile(garbled, test::garble(text, chain).value());
+      PreviewDialog preview(garbled.toStdString(), &w);
+      preview.setShowRepaired(true);
+      snpln::test::onNextModal([&](QWidget *) {
+        check(preview, QStringLiteral("preview, looking for garbled text"));
+        preview.finishRepair();
+        QVERIFY(preview.repairShown() && preview.repairShown()->repaired());
+        check(preview, QStringLiteral("preview, repaired"));
+        QVERIFY2(preview.statusField()->text().endsWith(
+                     preview.statusText().right(30)),
+                 qPrintable(preview.statusField()->text()));
         preview.reject();
       });
       preview.run();

@@ -763,6 +763,95 @@ private slots:
     QVERIFY(!holdsTemporaryFile(f.dir.path()));
   }
 
+  // The choosers of the pages without a button: what is chosen there is
+  // the run's source (as -f) or target (as -t), alone or with the other
+  // row's buttons, and the file comes out in it.
+  void pageChoosersReachTheRun_data() {
+    QTest::addColumn<int>("source"); // CodePage, Auto: none chosen
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QList<int>>("buttons");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("expected");
+    using engine::CodePage;
+    using M = batch::ModeButton;
+    const std::string text =
+        std::string(kRussian) + "Їжак і єнот, Євген і Ірина.\n";
+    const auto in = [&text](CodePage page) {
+      return QByteArray::fromStdString(
+          page == CodePage::Utf8 ? text : test::encodeInPage(text, page));
+    };
+    const auto b = [](M button) { return static_cast<int>(button); };
+    const auto p = [](CodePage page) { return static_cast<int>(page); };
+    QTest::newRow("to Mac Cyrillic from detected UTF-8")
+        << p(CodePage::Auto) << p(CodePage::Mac) << QList<int>{}
+        << in(CodePage::Utf8) << in(CodePage::Mac);
+    QTest::newRow("from KOI8-U to UTF-8")
+        << p(CodePage::KoiU) << p(CodePage::Auto) << QList<int>{b(M::ToUtf8)}
+        << in(CodePage::KoiU) << in(CodePage::Utf8);
+    QTest::newRow("from CP1125 to KOI8-U")
+        << p(CodePage::Cp1125) << p(CodePage::KoiU) << QList<int>{}
+        << in(CodePage::Cp1125) << in(CodePage::KoiU);
+    QTest::newRow("from Windows-1251 to CP1125, then upper case")
+        << p(CodePage::Auto) << p(CodePage::Cp1125)
+        << QList<int>{b(M::FromWin), b(M::UpperCase)} << in(CodePage::Win)
+        << QByteArray::fromStdString(test::encodeInPage(
+               QString::fromStdString(text).toUpper().toStdString(),
+               CodePage::Cp1125));
+  }
+  void pageChoosersReachTheRun() {
+    QFETCH(int, source);
+    QFETCH(int, target);
+    QFETCH(QList<int>, buttons);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, expected);
+    Fixture f;
+    writeFile("a.txt", input);
+    MainWindow w("a.txt", f.options(1));
+    for (int button : buttons)
+      w.pressModeButton(static_cast<batch::ModeButton>(button));
+    // Chosen as the user does: a line of the chooser's list activated.
+    for (const auto &[row, page] : {std::pair{batch::PageRow::Source, source},
+                                    std::pair{batch::PageRow::Target, target}})
+      if (page != static_cast<int>(engine::CodePage::Auto)) {
+        QComboBox *box = w.pageChooser(row);
+        QVERIFY(box);
+        const int index = box->findData(page);
+        QVERIFY(index > 0);
+        emit box->activated(index);
+        QCOMPARE(box->currentIndex(), index);
+      }
+    ModalScript script = answeringOk();
+    w.doIt();
+    QCOMPARE(readFile("a.txt"), expected);
+    // The run reset the selection, the choosers with it.
+    QCOMPARE(w.pageChooser(batch::PageRow::Source)->currentIndex(), 0);
+    QCOMPARE(w.pageChooser(batch::PageRow::Target)->currentIndex(), 0);
+  }
+
+  // A recoding that sends characters to a fill byte says so in its final
+  // message, with the count.
+  void finalMessageCountsTheFills() {
+    Fixture f;
+    // «Ёлки» — №5, 10 €… in Windows-1251: KOI8-R has no «, », —, №, €, ….
+    const QByteArray input("\xAB\xA8\xEB\xEA\xE8\xBB \x97 \xB9"
+                           "5, 10 \x88\x85 \xEF\xF0\xE8\xE2\xE5\xF2\n");
+    writeFile("a.txt", input);
+    MainWindow w("a.txt", f.options(1));
+    w.pressModeButton(batch::ModeButton::FromWin);
+    w.pressModeButton(batch::ModeButton::ToKoi);
+    ModalScript script([](QWidget *dialog) {
+      if (auto *message = qobject_cast<MessageDialog *>(dialog))
+        message->done(QDialog::Accepted);
+    });
+    w.doIt();
+    QCOMPARE(script.log.size(), 1);
+    QVERIFY2(script.log.front().contains(
+                 QStringLiteral("6 characters had no equivalent in the "
+                                "target page")),
+             qPrintable(script.log.front()));
+    QVERIFY(readFile("a.txt") != input);
+  }
+
   // The window's run flushed each file's directory with the file's commit,
   // once a file, where the command line leaves the flushes to the run, a
   // directory at a time: the window's runner now hands them back too.

@@ -18,10 +18,13 @@ logs every request, and:
     folder of 1000 files;
   - opens the page in Russian and switches it to English;
   - checks that no request left the page after it loaded (the browser's
-    network log and the server's), and that the page may not connect.
+    network log and the server's), and that the page may not connect;
+  - checks that the page's files (every file directly in PAGE_DIR) come to
+    at most PAGE_GZIP_LIMIT bytes, each compressed with gzip -9.
 Prints one line per check that failed; the status is 0 when none did.
 """
 import base64
+import gzip
 import json
 import os
 import shlex
@@ -536,6 +539,32 @@ def check_no_connection(driver, log, loaded):
                 "network: requests after the load (server's log)")
 
 
+# What the page's files may come to, each gzipped at its best: 300 kB.
+PAGE_GZIP_LIMIT = 300000
+
+
+def page_gzip_sizes(page):
+    """{name: bytes gzipped} of every file directly in the page's folder."""
+    sizes = {}
+    for name in sorted(os.listdir(page)):
+        path = os.path.join(page, name)
+        if os.path.isfile(path):
+            with open(path, "rb") as f:
+                sizes[name] = len(gzip.compress(f.read(), 9))
+    return sizes
+
+
+def check_page_size(page):
+    sizes = page_gzip_sizes(page)
+    total = sum(sizes.values())
+    check(total <= PAGE_GZIP_LIMIT,
+          "size: the page's files gzipped, at most %d bytes" % PAGE_GZIP_LIMIT,
+          "%d bytes: %s" % (total, ", ".join(
+              "%s %d" % item for item in sizes.items())))
+    print("page gzipped: %d bytes (%s)" % (
+        total, ", ".join("%s %d" % item for item in sizes.items())))
+
+
 def open_page(driver, address, log):
     driver.get(address)
     state = driver.execute_async(
@@ -558,6 +587,7 @@ def main():
     page, cli = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     work = tempfile.mkdtemp(prefix="snpln-web-")
     server = driver = None
+    check_page_size(page)
     try:
         files = generated_set()
         log = os.path.join(work, "server.log")
