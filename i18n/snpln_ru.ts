@@ -1237,7 +1237,7 @@
     </message>
     <message>
         <source>Another name (a hard link) of a file already worked on, passed over</source>
-        <translation type="unfinished"></translation>
+        <translation>Другое имя (жёсткая ссылка) уже обработанного файла, пропущено</translation>
     </message>
 </context>
 <context>
