@@ -407,8 +407,15 @@ private:
           : at.directory
               ? std::optional<Place>(Place{at.directory->id(), at.name})
               : placeOfPath(path, fs_);
-      if (visited_.contains(*task->before, task->visitPlace, !at.directory))
+      if (visited_.contains(*task->before, task->visitPlace, !at.directory)) {
+        // Said with -v: a name given again, another link of a file done
+        // (a walk under a second mask meets its entries again: silently).
+        if (!visited_.visitedAt(task->visitPlace))
+          passedOver(path, PassedOver::OtherLink);
+        else if (!at.directory)
+          passedOver(path, PassedOver::NamedAgain);
         return true;
+      }
       visited_.add(*task->before, task->visitPlace, !at.directory);
     }
     ++found_;

@@ -39,6 +39,10 @@ enum class PassedOver : std::uint8_t {
   Hidden,  // its name begins with a dot (taken only when asked for)
   Backup,  // a backup (NAME followed by the backup suffix, or one of its
            // numbered names) beside NAME itself: never taken by a walk
+  // A file the run already worked on: a name given again (or a file named
+  // and also in a tree given), or another name of it (a hard link).
+  NamedAgain,
+  OtherLink,
 };
 
 // A file handed to a worker (or started on the caller's thread).

@@ -43,6 +43,10 @@ public:
   // for nothing any more.
   bool contains(const platform::FileStatus &status,
                 const std::optional<FilePlace> &place, bool named) const;
+  // Whether a file was visited at `place` itself.
+  bool visitedAt(const std::optional<FilePlace> &place) const {
+    return place && places_.count(*place) != 0;
+  }
   // Records a visit of the file as `status` describes it now, at `place`.
   void add(const platform::FileStatus &status,
            const std::optional<FilePlace> &place, bool named);

@@ -1,6 +1,7 @@
 #include "cli/console_host.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <new>
 #include <optional>
@@ -16,6 +17,7 @@ namespace snpln::cli {
 
 std::atomic<bool> interrupted{false};
 std::atomic<int> interruptSignal{0};
+std::atomic<bool> textLossReported{false};
 
 namespace {
 
@@ -40,6 +42,15 @@ bool readWhole(std::istream &in, std::string &text) {
     return false;
   }
   return !in.bad();
+}
+
+// A detection's line with what it found of the file as it is (its line
+// ends, its mark, its neighbour page).
+i18n::Phrase withFacts(const job::JobReport &report, i18n::Phrase line) {
+  i18n::Phrase facts = i18n::detectionFacts(report);
+  if (facts.empty())
+    return line;
+  return i18n::join({std::move(line), std::move(facts)}, "; ");
 }
 
 // Whether a job that ended so failed (or was stopped).
@@ -68,20 +79,74 @@ int interruptStatus() {
 ConsoleHost::ConsoleHost(const CliOptions &options, std::ostream &out,
                          std::ostream &err, bool progressOnTerminal)
     : options_(options), out_(out), err_(err),
-      progressOnTerminal_(progressOnTerminal) {}
+      progressOnTerminal_(progressOnTerminal),
+      summary_(batch::inPassOrder(operationsOf(options))) {}
 
 std::string ConsoleHost::say(const i18n::Phrase &phrase) const {
   return i18n::render(phrase, options_.language);
 }
 
-void ConsoleHost::printJson(const std::string &object) {
+void ConsoleHost::write(bool failure, const std::string &line) {
+  if (dataOnOutput_ && holding_) {
+    held_.push_back(Held{failure, line});
+    return;
+  }
   clearProgress();
-  std::ostream &stream = dataOnOutput_ ? err_ : out_;
-  stream << object << '\n' << std::flush;
+  std::ostream &stream = failure || dataOnOutput_ ? err_ : out_;
+  stream << line << '\n' << std::flush;
+  if (!stream)
+    lost_ = true;
 }
 
+void ConsoleHost::printJson(const std::string &object) { write(false, object); }
+
 void ConsoleHost::printReport(const job::JobReport &report) {
-  printJson(jsonOfReport(report));
+  printJson(
+      jsonOfReport(report, DryRunOptions{options_.backup, options_.keepDate}));
+}
+
+void ConsoleHost::printSummary(const std::string &object) {
+  write(false, object);
+}
+
+void ConsoleHost::textDelivered(int lostWith) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  holding_ = false;
+  std::vector<Held> held = std::move(held_);
+  held_.clear();
+  if (lostWith != 0 && heldReport_ && options_.json) {
+    // The file's objects said what became of the text; it never arrived.
+    job::FileReport &report = *heldReport_;
+    job::JobReport lost;
+    lost.path = report.path;
+    lost.operation = report.operations.empty()
+                         ? firstOperation_
+                         : report.operations.front().operation;
+    lost.result = job::JobResult::WriteFailed;
+    lost.message = job::Message(job::MessageId::WriteError);
+    lost.message.systemError = lostWith;
+    report.result = job::JobResult::WriteFailed;
+    report.operations.assign(1, lost);
+    report.failedAt = 0;
+    held.clear();
+    held.push_back(Held{true, jsonOfReport(lost)});
+    textLossReported = true;
+  }
+  if (heldReport_)
+    summary_.fileEnded(*heldReport_);
+  heldReport_.reset();
+  for (const Held &line : held)
+    if (lostWith == 0 || line.failure)
+      write(line.failure, line.line);
+}
+
+int ConsoleHost::finishRun(int status, const batch::RunOutcome *outcome) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (options_.json)
+    printSummary(summary_.object(status, outcome));
+  if (lost_ && status == kExitSuccess)
+    return kExitFailure;
+  return status;
 }
 
 void ConsoleHost::print(bool failure, const i18n::Lines &lines) {
@@ -92,18 +157,17 @@ void ConsoleHost::print(bool failure, const std::string &line1,
                         const std::string &line2) {
   if (options_.quiet && !failure)
     return;
-  clearProgress();
   std::string text = line1;
   if (!line1.empty() && !line2.empty())
     text += ": ";
   text += line2;
-  std::ostream &stream = failure || dataOnOutput_ ? err_ : out_;
-  stream << text << '\n' << std::flush;
+  write(failure, text);
 }
 
 void ConsoleHost::runMessage(const batch::RunMessage &m) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (options_.json) {
+    summary_.runMessage(m.message);
     if (const auto object = jsonOfMessage(m.name, m.message, m.pass))
       printJson(*object);
     return;
@@ -119,9 +183,10 @@ void ConsoleHost::runMessage(const batch::RunMessage &m) {
 
 void ConsoleHost::passedOver(const std::string &name, batch::PassedOver why) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (options_.json)
+  if (options_.json) {
+    summary_.passedOver();
     printJson(jsonOfPassedOver(name, why, firstOperation_));
-  else if (options_.verbose || (options_.dryRun && !options_.check))
+  } else if (options_.verbose || (options_.dryRun && !options_.check))
     print(false, name, say(i18n::passedOverText(why)));
 }
 
@@ -161,6 +226,11 @@ void ConsoleHost::fileFinished(const job::FileTask &task,
     return operation;
   };
   if (options_.json) {
+    // Standard input's file is counted once its text is delivered.
+    if (holding_)
+      heldReport_ = report;
+    else
+      summary_.fileEnded(report);
     if (const job::JobReport *failure = report.failure())
       printReport(withOutput(*failure));
     else
@@ -169,9 +239,11 @@ void ConsoleHost::fileFinished(const job::FileTask &task,
     return;
   }
   if (failed || (!options_.verbose && !options_.dryRun)) {
-    for (const job::JobReport &shown : end.shown)
-      print(failedJob(shown.result),
-            i18n::reportLines(withOutput(shown), true));
+    for (const job::JobReport &shown : end.shown) {
+      i18n::Lines lines = i18n::reportLines(withOutput(shown), true);
+      lines.line2 = withFacts(shown, std::move(lines.line2));
+      print(failedJob(shown.result), lines);
+    }
     if (failed)
       return;
     // Characters sent to a fill byte are never silent: a file whose
@@ -199,7 +271,8 @@ void ConsoleHost::fileFinished(const job::FileTask &task,
     // --check: only what would change, unless -v.
     if (options_.check && !options_.verbose && !operation.succeeded())
       continue;
-    print(false, task.location.path(), say(i18n::reportLine(operation, true)));
+    print(false, task.location.path(),
+          say(withFacts(operation, i18n::reportLine(operation, true))));
   }
 }
 
@@ -302,23 +375,25 @@ int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
     return *status;
 
   // "-" reads standard input whole; the run rewrites it like a file and
-  // the result goes to standard output at the end.
+  // the result goes to standard output at the end (not for a dry run nor
+  // detection, which answer there instead).
   const bool standardInput =
       std::find(options.names.begin(), options.names.end(),
                 std::string(kStandardStreamName)) != options.names.end();
+  const bool delivers = standardInput && !options.dryRun && !options.detect;
   std::optional<StandardInputFileSystem> streams;
   if (standardInput) {
     std::string text;
     const bool read = readWhole(in, text);
     if (interrupted)
-      return interruptStatus();
+      return host.finishRun(interruptStatus(), nullptr);
     if (!read) {
       err << kStandardStreamName << ": "
           << i18n::render(
                  i18n::messageText(job::Message{job::MessageId::ReadError}),
                  options.language)
           << '\n';
-      return kExitFailure;
+      return host.finishRun(kExitFailure, nullptr);
     }
     streams.emplace(diskFs, std::move(text));
   }
@@ -326,8 +401,14 @@ int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
   plan.cancel = &interrupted;
   if (!plan.operations.empty())
     host.setFirstOperation(plan.operations.front());
-  if (standardInput)
+  if (delivers) {
     host.keepOutputForData();
+#ifndef _WIN32
+    // A reader that goes before the whole text arrived is a write error
+    // like any other (status 1, its line), not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+  }
   // --output: FILE's state is taken and its new content begun before the
   // run; the run's result goes there, and FILE gets it once the run is
   // over.
@@ -341,7 +422,7 @@ int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
       message.systemError = why.code;
       host.runMessage(batch::RunMessage{
           batch::MessageKind::Failure, std::nullopt, *options.output, message});
-      return kExitFailure;
+      return host.finishRun(kExitFailure, nullptr);
     }
   }
   platform::FileSystem &fs =
@@ -354,24 +435,30 @@ int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
     plan.workers = 1;
   batch::PlainJobRunner runner(fs);
   const batch::RunOutcome outcome = batch::runBatch(plan, host, runner, fs);
-  if (host.stoppedByInterrupt())
-    return interruptStatus();
-  if (streams && host.standardInputRan() && !host.standardInputFailed() &&
-      !options.dryRun && !plan.parameters.detectOnly) {
+  if (host.stoppedByInterrupt()) {
+    host.textDelivered(0);
+    return host.finishRun(interruptStatus(), &outcome);
+  }
+  if (delivers && host.standardInputRan() && !host.standardInputFailed()) {
     const std::string &text = streams->content();
+    errno = 0;
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.flush();
     // The stream keeps why it failed; the caller says so.
-    if (!out)
-      return kExitFailure;
+    if (!out) {
+      host.textDelivered(errno != 0 ? errno : EIO);
+      return host.finishRun(kExitFailure, &outcome);
+    }
   }
+  host.textDelivered(0);
+  int status = kExitSuccess;
   if (outcome.failed > 0 || outcome.stopped > 0)
-    return kExitFailure;
-  if (options.check && host.wouldChange())
-    return kExitFailure;
-  if (outputs && !commitOutput(*outputs, options, host))
-    return kExitFailure;
-  return kExitSuccess;
+    status = kExitFailure;
+  else if (options.check && host.wouldChange())
+    status = kExitFailure;
+  else if (outputs && !commitOutput(*outputs, options, host))
+    status = kExitFailure;
+  return host.finishRun(status, &outcome);
 }
 
 } // namespace snpln::cli

@@ -19,13 +19,19 @@
 // and the lines still come in the order of the walk. With --json every
 // file prints one JSON object per operation (one, for the operation that
 // failed, when it failed), every entry passed over and every failed name
-// or directory one (cli/json_lines.h), and nothing else is printed but the
-// progress on a terminal.
+// or directory one (cli/json_lines.h), each directory done one, and the
+// run ends with its summary (cli/json_summary.h); nothing else is printed
+// but the progress on a terminal. The objects go to the output stream
+// unless it carries standard input's text. While standard input's text is
+// on its way, what the run says is held: it is printed once the text is
+// delivered, and a text that could not be delivered drops every word of
+// success. A line or object that could not be written fails the run.
 #pragma once
 
 #include <atomic>
 #include <istream>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -34,6 +40,7 @@
 #include "batch/run_observer.h"
 #include "batch/run_plan.h"
 #include "cli/cli_options.h"
+#include "cli/json_summary.h"
 #include "i18n/catalogue.h"
 #include "i18n/texts.h"
 #include "platform/file_system.h"
@@ -47,6 +54,9 @@ extern std::atomic<bool> interrupted;
 // The first of those signals that arrived (0: none).
 extern std::atomic<int> interruptSignal;
 void installInterruptHandler();
+// Set when --json reported standard input's text as lost in an object of
+// its own: the final "write error" line is then left out of the stream.
+extern std::atomic<bool> textLossReported;
 // The exit status of a run the signal stopped: 128 + its number (130 for
 // Ctrl-C, 143 for SIGTERM, 129 for SIGHUP).
 int interruptStatus();
@@ -76,8 +86,15 @@ public:
   // Whether Ctrl-C stopped a job.
   bool stoppedByInterrupt() const { return stoppedByInterrupt_; }
   // The output stream carries standard input's text: every message goes to
-  // the error stream.
-  void keepOutputForData() { dataOnOutput_ = true; }
+  // the error stream, held until the text is delivered.
+  void keepOutputForData() { dataOnOutput_ = holding_ = true; }
+  // The text is delivered (0), or could not be (the system's reason): the
+  // held lines are printed, or only the failures among them (with --json,
+  // an object saying that the text was lost instead of the file's).
+  void textDelivered(int lostWith);
+  // The run is over with `status`: with --json its summary is printed.
+  // Returns the status, 1 when a line or object could not be written.
+  int finishRun(int status, const batch::RunOutcome *outcome);
   // Whether a job ran over standard input ("-"), and whether one failed.
   bool standardInputRan() const { return standardInputRan_; }
   bool standardInputFailed() const { return standardInputFailed_; }
@@ -87,12 +104,15 @@ public:
 protected:
   // Prints one operation's report as its JSON object.
   virtual void printReport(const job::JobReport &report);
+  // Prints the run's summary object.
+  virtual void printSummary(const std::string &object);
 
 private:
   void clearProgress();
   void print(bool failure, const std::string &line1, const std::string &line2);
   void print(bool failure, const i18n::Lines &lines);
   void printJson(const std::string &object);
+  void write(bool failure, const std::string &line);
   std::string say(const i18n::Phrase &phrase) const;
 
   const CliOptions &options_;
@@ -109,9 +129,20 @@ private:
   bool progressShown_ = false;
   bool stoppedByInterrupt_ = false;
   bool dataOnOutput_ = false;
+  bool holding_ = false;
   bool standardInputRan_ = false;
   bool standardInputFailed_ = false;
   bool wouldChange_ = false;
+  // A line or object that did not reach its stream.
+  bool lost_ = false;
+  JsonSummary summary_;
+  // Standard input's report, while its text is on its way.
+  struct Held {
+    bool failure;
+    std::string line;
+  };
+  std::vector<Held> held_;
+  std::optional<job::FileReport> heldReport_;
 };
 
 // The plan the options stand for: the operations in the order they apply

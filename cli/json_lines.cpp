@@ -19,6 +19,8 @@ bool validUtf8(const std::string &text) {
                         text.size());
 }
 
+} // namespace
+
 const char *passName(OperationCode op) {
   switch (op) {
   case OperationCode::UpperCase:
@@ -53,6 +55,8 @@ const char *passName(OperationCode op) {
   }
   return "";
 }
+
+namespace {
 
 // The machine word of a message: the reason a file was left as it was, or
 // the kind of its failure.
@@ -129,6 +133,42 @@ const char *reasonName(MessageId id) {
     return "not-utf8";
   case MessageId::CannotRepair:
     return "cannot-repair";
+  case MessageId::Unreadable:
+    return "unreadable";
+  }
+  return "";
+}
+
+const char *lineEndsName(engine::LineEndKinds kinds) {
+  switch (kinds) {
+  case engine::LineEndKinds::None:
+    return "none";
+  case engine::LineEndKinds::Lf:
+    return "lf";
+  case engine::LineEndKinds::CrLf:
+    return "crlf";
+  case engine::LineEndKinds::Cr:
+    return "cr";
+  case engine::LineEndKinds::LfCr:
+    return "lfcr";
+  case engine::LineEndKinds::Mixed:
+    return "mixed";
+  }
+  return "";
+}
+
+const char *markName(engine::BomKind mark) {
+  switch (mark) {
+  case engine::BomKind::None:
+    return "none";
+  case engine::BomKind::Utf8:
+    return "UTF-8";
+  case engine::BomKind::Utf16Le:
+    return "UTF-16LE";
+  case engine::BomKind::Utf16Be:
+    return "UTF-16BE";
+  case engine::BomKind::Utf32:
+    return "UTF-32";
   }
   return "";
 }
@@ -238,23 +278,26 @@ std::string jsonPathField(const std::string &name) {
   return "\"path_bytes\":" + jsonString(base64(name));
 }
 
-std::string jsonOfReport(const job::JobReport &r) {
-  std::string out = "{" + jsonPathField(r.path);
+const char *outcomeName(const job::JobReport &r) {
+  const MessageId id = r.message.id;
+  if (r.result == job::JobResult::Stop && id == MessageId::Canceled)
+    return "canceled";
+  if (r.result != job::JobResult::Done && r.result != job::JobResult::Skipped)
+    return "failed";
+  if (id == MessageId::Converted)
+    return r.dryRun ? "would-convert" : "converted";
+  if (id == MessageId::HasCoding)
+    return "detected";
+  return "unchanged";
+}
+
+std::string jsonOfReport(const job::JobReport &r, const DryRunOptions &would) {
+  std::string out = "{\"kind\":\"file\"," + jsonPathField(r.path);
   field(out, "pass", jsonString(passName(r.operation)));
   const bool failed =
       r.result != job::JobResult::Done && r.result != job::JobResult::Skipped;
   const MessageId id = r.message.id;
-  std::string outcome;
-  if (r.result == job::JobResult::Stop && id == MessageId::Canceled)
-    outcome = "canceled";
-  else if (failed)
-    outcome = "failed";
-  else if (id == MessageId::Converted)
-    outcome = r.dryRun ? "would-convert" : "converted";
-  else if (id == MessageId::HasCoding)
-    outcome = "detected";
-  else
-    outcome = "unchanged";
+  const std::string outcome = outcomeName(r);
   field(out, "outcome", jsonString(outcome));
   if (!failed && id != MessageId::Converted && id != MessageId::HasCoding)
     field(out, "reason", jsonString(reasonName(id)));
@@ -291,6 +334,17 @@ std::string jsonOfReport(const job::JobReport &r) {
     // A detection notes the chain a repair would undo.
     field(out, id == MessageId::HasCoding ? "garbled" : "repair", repair + "}");
   }
+  // A dry run's repair shows a piece of what it would repair.
+  if (r.dryRun && id == MessageId::Converted && !r.excerptBefore.empty())
+    field(out, "excerpt",
+          "{\"before\":" + jsonString(r.excerptBefore) +
+              ",\"after\":" + jsonString(r.excerptAfter) + "}");
+  if (r.lineEnds) {
+    field(out, "lineEnds", jsonString(lineEndsName(*r.lineEnds)));
+    field(out, "mark", jsonString(markName(r.mark)));
+  }
+  if (r.toldFrom != engine::CodePage::Auto)
+    field(out, "toldFrom", jsonString(standardName(r.toldFrom)));
   if (r.offset)
     field(out, "offset", std::to_string(*r.offset));
   if (r.line)
@@ -318,6 +372,13 @@ std::string jsonOfReport(const job::JobReport &r) {
     name("backup", *r.backup);
   if (r.output && !failed)
     name("output", *r.output);
+  // What -b and -k would do with the change a dry run found.
+  if (r.dryRun && id == MessageId::Converted) {
+    if (would.backup)
+      field(out, "wouldKeepBackup", "true");
+    if (would.keepDate)
+      field(out, "wouldKeepDate", "true");
+  }
   return out + "}";
 }
 
@@ -337,8 +398,14 @@ std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why,
   case batch::PassedOver::Backup:
     reason = "backup";
     break;
+  case batch::PassedOver::NamedAgain:
+    reason = "named-again";
+    break;
+  case batch::PassedOver::OtherLink:
+    reason = "hard-link";
+    break;
   }
-  std::string out = "{" + jsonPathField(name);
+  std::string out = "{\"kind\":\"skipped\"," + jsonPathField(name);
   field(out, "pass", jsonString(passName(pass)));
   field(out, "outcome", "\"skipped\"");
   field(out, "reason", jsonString(reason));
@@ -348,10 +415,14 @@ std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why,
 std::optional<std::string>
 jsonOfMessage(const std::string &name, const job::Message &message,
               std::optional<job::OperationCode> pass) {
+  bool directory = false;
   switch (message.id) {
-  case MessageId::NameNotFound:
+  case MessageId::DirectoryDone:
   case MessageId::DirectoryUnreadable:
   case MessageId::WalkOutOfMemory:
+    directory = true;
+    break;
+  case MessageId::NameNotFound:
   // --output's file, begun before the run and made once it is over.
   case MessageId::NoTempFile:
   case MessageId::WriteError:
@@ -362,9 +433,15 @@ jsonOfMessage(const std::string &name, const job::Message &message,
   default:
     return std::nullopt;
   }
-  std::string out = "{" + jsonPathField(name);
+  std::string out = std::string("{\"kind\":") +
+                    (directory ? "\"directory\"," : "\"file\",") +
+                    jsonPathField(name);
   if (pass)
     field(out, "pass", jsonString(passName(*pass)));
+  if (message.id == MessageId::DirectoryDone) {
+    field(out, "outcome", "\"done\"");
+    return out + "}";
+  }
   field(out, "outcome", "\"failed\"");
   field(out, "error", jsonString(reasonName(message.id)));
   if (message.systemError != 0)

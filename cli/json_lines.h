@@ -1,6 +1,8 @@
 // snpln-cli --json: one JSON object per line for each file and operation
-// (one for a file that failed), each entry of a tree passed over and each
-// name or directory that failed.
+// (one for a file that failed), each entry of a tree passed over, each
+// name that failed and each directory done or failed, then the run's
+// summary (cli/json_summary.h). Every object begins with its `kind`:
+// "file", "skipped", "directory", "summary".
 // Fields that do not apply are absent; the schema is in the README.
 #pragma once
 
@@ -30,14 +32,27 @@ std::string jsonString(const std::string &text);
 std::string jsonPathField(const std::string &name);
 std::string base64(const std::string &bytes);
 
+// The name of an operation in the objects' "pass": "recode", "upper", ...
+const char *passName(job::OperationCode operation);
+
+// A report's "outcome": "converted", "would-convert", "detected",
+// "unchanged", "failed" or "canceled".
+const char *outcomeName(const job::JobReport &report);
+
+// What the options of a real run would add to a dry run's change.
+struct DryRunOptions {
+  bool backup = false;   // -b: the original kept as a backup
+  bool keepDate = false; // -k: the times kept
+};
+
 // The object of a job's end (no newline).
-std::string jsonOfReport(const job::JobReport &report);
+std::string jsonOfReport(const job::JobReport &report,
+                         const DryRunOptions &would = {});
 // The object of an entry the walk passed over, filed under `pass`.
 std::string jsonOfPassedOver(const std::string &name, batch::PassedOver why,
                              job::OperationCode pass);
-// The object of a run's message about a name (not found, unreadable
-// directory, a walk out of memory); nothing for messages that report no
-// failure (a directory done).
+// The object of a run's message about a name (not found) or a directory
+// (done, unreadable, a walk out of memory); nothing for the other messages.
 std::optional<std::string>
 jsonOfMessage(const std::string &name, const job::Message &message,
               std::optional<job::OperationCode> pass = std::nullopt);

@@ -47,9 +47,11 @@ int main(int argc, char **argv) {
   int status = runCli(argc, argv, in, out, std::cerr, errorOnTerminal);
   out.flush();
   // A report or a text that did not reach standard output in full fails
-  // the run, whatever became of the files.
+  // the run, whatever became of the files (with --json, standard input's
+  // lost text has its object already).
   if (output.error() != 0) {
-    std::cerr << writeErrorLine(output.error()) << '\n';
+    if (!textLossReported)
+      std::cerr << writeErrorLine(output.error()) << '\n';
     if (status == kExitSuccess)
       status = kExitFailure;
   }

@@ -11,6 +11,9 @@
 #endif
 
 #include "cli/console_host.h"
+#include "cli/option_table.h"
+#include "i18n/catalogue.h"
+#include "i18n/phrase.h"
 
 namespace snpln::cli {
 
@@ -131,7 +134,11 @@ int DescriptorOutput::sync() {
 }
 
 std::string writeErrorLine(int error) {
-  return std::string("snpln-cli: write error: ") + std::strerror(error);
+  return "snpln-cli: " +
+         i18n::fill(
+             i18n::translate(i18n::languageOfEnvironment(), "snpln-cli",
+                             QT_TRANSLATE_NOOP("snpln-cli", "write error: %1")),
+             {std::strerror(error)});
 }
 
 } // namespace snpln::cli

@@ -1160,6 +1160,50 @@
         <translation>исправить искажённый текст (UTF-8, прочитанный в чужой кодировке) до остальных операций</translation>
     </message>
     <message>
+        <source>line ends %1</source>
+        <translation>концы строк %1</translation>
+    </message>
+    <message>
+        <source>no line end</source>
+        <translation>нет концов строк</translation>
+    </message>
+    <message>
+        <source>mixed line ends</source>
+        <translation>смешанные концы строк</translation>
+    </message>
+    <message>
+        <source>byte order mark %1</source>
+        <translation>метка порядка байтов %1</translation>
+    </message>
+    <message>
+        <source>no byte order mark</source>
+        <translation>без метки порядка байтов</translation>
+    </message>
+    <message>
+        <source>holds Ukrainian letters outside KOI8-R</source>
+        <translation>содержит украинские буквы вне KOI8-R</translation>
+    </message>
+    <message>
+        <source>holds Ukrainian letters outside CP866</source>
+        <translation>содержит украинские буквы вне CP866</translation>
+    </message>
+    <message>
+        <source>holds capitals and я outside Windows-1251</source>
+        <translation>содержит заглавные буквы и я вне Windows-1251</translation>
+    </message>
+    <message>
+        <source>holds quotes, dashes and Ё outside CP866</source>
+        <translation>содержит кавычки, тире и Ё вне CP866</translation>
+    </message>
+    <message>
+        <source>Unable to read this file</source>
+        <translation>Невозможно прочитать этот файл</translation>
+    </message>
+    <message>
+        <source>Already worked on in this run, passed over</source>
+        <translation>Уже обработан в этом запуске, пропущен</translation>
+    </message>
+    <message>
         <source>shown repaired, not saved: %1</source>
         <translation>показан исправленным, не сохранён: %1</translation>
     </message>
@@ -1190,6 +1234,10 @@
     <message>
         <source>the repaired text is only shown: DO IT writes it</source>
         <translation>исправленный текст только показан: записывает его ВЫПОЛНИТЬ!</translation>
+    </message>
+    <message>
+        <source>Another name (a hard link) of a file already worked on, passed over</source>
+        <translation>Другое имя (жёсткая ссылка) уже обработанного файла, пропущено</translation>
     </message>
 </context>
 <context>
@@ -1549,6 +1597,10 @@ Every NAME is a file, or a directory whose whole tree is taken, filtered by --fi
     <message>
         <source>Write nothing (as -n) and print a line for each file that would change; status 1 when any would, 0 when none would (for commit hooks and CI)</source>
         <translation>Ничего не записывать (как -n) и вывести строку для каждого файла, который изменился бы; код возврата 1, если изменился бы хоть один, и 0, если ни один (для хуков фиксации и CI)</translation>
+    </message>
+    <message>
+        <source>write error: %1</source>
+        <translation>ошибка записи: %1</translation>
     </message>
 </context>
 <context>

@@ -119,6 +119,8 @@ const char *sourceText(MessageId id) {
     return QT_TRANSLATE_NOOP(
         "snpln",
         "The text at byte %1 cannot be repaired: the file is left as it was");
+  case MessageId::Unreadable:
+    return QT_TRANSLATE_NOOP("snpln", "Unable to read this file");
   }
   return "";
 }
@@ -405,6 +407,76 @@ Phrase detectionText(const job::JobReport &r) {
 
 } // namespace
 
+Phrase detectionFacts(const job::JobReport &r) {
+  if (!r.lineEnds)
+    return {};
+  std::vector<Phrase> facts;
+  const auto lineEnds = [](const char *ends) {
+    return say(QT_TRANSLATE_NOOP("snpln", "line ends %1"), {literal(ends)});
+  };
+  switch (*r.lineEnds) {
+  case engine::LineEndKinds::None:
+    facts.push_back(say(QT_TRANSLATE_NOOP("snpln", "no line end")));
+    break;
+  case engine::LineEndKinds::Lf:
+    facts.push_back(lineEnds("LF"));
+    break;
+  case engine::LineEndKinds::CrLf:
+    facts.push_back(lineEnds("CR LF"));
+    break;
+  case engine::LineEndKinds::Cr:
+    facts.push_back(lineEnds("CR"));
+    break;
+  case engine::LineEndKinds::LfCr:
+    facts.push_back(lineEnds("LF CR"));
+    break;
+  case engine::LineEndKinds::Mixed:
+    facts.push_back(say(QT_TRANSLATE_NOOP("snpln", "mixed line ends")));
+    break;
+  }
+  const char *mark = nullptr;
+  switch (r.mark) {
+  case engine::BomKind::None:
+    break;
+  case engine::BomKind::Utf8:
+    mark = "UTF-8";
+    break;
+  case engine::BomKind::Utf16Le:
+    mark = "UTF-16LE";
+    break;
+  case engine::BomKind::Utf16Be:
+    mark = "UTF-16BE";
+    break;
+  case engine::BomKind::Utf32:
+    mark = "UTF-32";
+    break;
+  }
+  facts.push_back(mark ? say(QT_TRANSLATE_NOOP("snpln", "byte order mark %1"),
+                             {literal(mark)})
+                       : say(QT_TRANSLATE_NOOP("snpln", "no byte order mark")));
+  switch (r.neighbourNote) {
+  case engine::NeighbourNote::None:
+    break;
+  case engine::NeighbourNote::UkrainianOutsideKoi8R:
+    facts.push_back(say(
+        QT_TRANSLATE_NOOP("snpln", "holds Ukrainian letters outside KOI8-R")));
+    break;
+  case engine::NeighbourNote::UkrainianOutsideCp866:
+    facts.push_back(say(
+        QT_TRANSLATE_NOOP("snpln", "holds Ukrainian letters outside CP866")));
+    break;
+  case engine::NeighbourNote::CapitalsOutsideWindows1251:
+    facts.push_back(say(QT_TRANSLATE_NOOP(
+        "snpln", "holds capitals and я outside Windows-1251")));
+    break;
+  case engine::NeighbourNote::SignsOutsideCp866:
+    facts.push_back(say(QT_TRANSLATE_NOOP(
+        "snpln", "holds quotes, dashes and Ё outside CP866")));
+    break;
+  }
+  return join(std::move(facts), "; ");
+}
+
 Lines messageLines(const std::string &path, const job::Message &message) {
   if (message.id == MessageId::EmptyExclude)
     return {messageText(message),
@@ -613,6 +685,13 @@ Phrase passedOverText(batch::PassedOver why) {
   case batch::PassedOver::Backup:
     return say(
         QT_TRANSLATE_NOOP("snpln", "Backup of a file beside it, passed over"));
+  case batch::PassedOver::NamedAgain:
+    return say(QT_TRANSLATE_NOOP("snpln",
+                                 "Already worked on in this run, passed over"));
+  case batch::PassedOver::OtherLink:
+    return say(QT_TRANSLATE_NOOP("snpln",
+                                 "Another name (a hard link) of a file "
+                                 "already worked on, passed over"));
   }
   return {};
 }

@@ -48,6 +48,12 @@ Lines reportLines(const job::JobReport &report, bool hints = false);
 // look-alikes instead.
 Phrase reportLine(const job::JobReport &report, bool hints = false);
 
+// What detection found of a file as it is, for the command line's -d line:
+// its line ends, its byte order mark, and the neighbour page its page was
+// told from ("line ends CR LF; no byte order mark"); empty for a report
+// without them.
+Phrase detectionFacts(const job::JobReport &report);
+
 // What the preview says of the text a repair would write (job/
 // repair_preview.h): "shown repaired, not saved: UTF-8 read as
 // Windows-1251", or why the file would be left as it was.

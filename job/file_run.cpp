@@ -12,6 +12,8 @@
 
 #include "engine/code_page_chars.h"
 #include "engine/detect_code_page.h"
+#include "engine/line_end_census.h"
+#include "engine/slice_stream.h"
 #include "engine/text_position.h"
 #include "job/stage_chain.h"
 #include "job/stages.h"
@@ -215,6 +217,9 @@ public:
 private:
   bool open(bool writes);
   engine::DetectDepth detectDepth() const;
+  // Reads the whole file for the line ends it uses; false when a read
+  // failed (errno says why).
+  bool takeCensus(std::optional<CodePage> page, JobReport &report);
   void fail(std::size_t at, const Message &message, JobResult result);
   // Every operation left as it was for one reason (a file that is no
   // text).
@@ -273,13 +278,41 @@ void FileRun::leftAsItWas(MessageId why) {
   }
 }
 
+bool FileRun::takeCensus(std::optional<CodePage> page, JobReport &report) {
+  engine::LineUnits units = engine::LineUnits::Bytes;
+  if (page == CodePage::Utf16Le || page == CodePage::Utf16)
+    units = engine::LineUnits::Utf16Le;
+  else if (page == CodePage::Utf16Be)
+    units = engine::LineUnits::Utf16Be;
+  engine::LineEndCensus census(units);
+  std::vector<std::uint8_t> block(engine::kIoBlockSize);
+  platform::FileSize offset = 0;
+  for (;;) {
+    std::size_t got = 0;
+    errno = 0;
+    if (!input_->readAt(offset, block.data(), block.size(), got))
+      return false;
+    if (got == 0)
+      break;
+    census.add(block.data(), got);
+    offset += got;
+  }
+  report.lineEnds = census.result();
+  return true;
+}
+
 bool FileRun::open(bool writes) {
   bool reopened = false;
   for (;;) {
     errno = 0;
     input_ = fs_.openRead(task_.location);
     if (!input_) {
-      fail(0, messageOf(MessageId::NotFound, errno), JobResult::NotFound);
+      // A file that is there but may not be read is no file not found.
+      const int why = errno;
+      if (why == EACCES || why == EPERM)
+        fail(0, messageOf(MessageId::Unreadable, why), JobResult::ReadFailed);
+      else
+        fail(0, messageOf(MessageId::NotFound, why), JobResult::NotFound);
       return false;
     }
     // Only a run that may write takes the lock: readers see one whole
@@ -603,6 +636,20 @@ FileReport FileRun::go() {
       in.page = filePage;
     StageSetup setup = stageOf(op).settle(op, in);
     JobReport &operation = report_.operations[i];
+    if (op == OperationCode::Detect && i == 0 &&
+        setup.message.id == MessageId::HasCoding) {
+      // The file as it is: its line ends, its mark, its neighbour.
+      if (!takeCensus(filePage, operation)) {
+        fail(i, messageOf(MessageId::ReadError, errno), JobResult::ReadFailed);
+        return std::move(report_);
+      }
+      if (found.ignoredMark == engine::BomKind::None)
+        operation.mark = engine::bomKindOf(head, headSize);
+      if (!known) {
+        operation.toldFrom = found.neighbour;
+        operation.neighbourNote = found.note;
+      }
+    }
     operation.from = setup.from;
     operation.detected = setup.detected;
     operation.substituted = setup.substituted;

@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "engine/code_page.h"
+#include "engine/detect_neighbours.h"
+#include "engine/line_end_census.h"
 #include "engine/repair_chain.h"
+#include "engine/utf16.h"
 #include "job/job_request.h"
 #include "job/message.h"
 
@@ -52,6 +55,14 @@ struct JobReport {
   // control characters shown as U+FFFD); empty when there is none.
   std::string excerptBefore;
   std::string excerptAfter;
+  // Detection of the file as it is: the line ends it uses and the byte
+  // order mark it opens with (none where the text after it does not bear
+  // it out); where the page found shares its bytes with a neighbour, that
+  // page and why the text was told from it.
+  std::optional<engine::LineEndKinds> lineEnds;
+  engine::BomKind mark = engine::BomKind::None;
+  engine::CodePage toldFrom = engine::CodePage::Auto;
+  engine::NeighbourNote neighbourNote = engine::NeighbourNote::None;
   // A failure at a place in the file: the byte offset (from 0).
   std::optional<std::uint64_t> offset;
   // The same place as a line and a column, both from 1 (see

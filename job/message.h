@@ -67,10 +67,12 @@ enum class MessageId : std::uint8_t {
                 // left as it was
   CannotRepair, // the text at offset (number) cannot be undone by the
                 // chain found: the file is left as it was
+  // The file is there but may not be read (systemError: EACCES, EPERM).
+  Unreadable,
 };
 // Every id, for tables and the tests that walk them.
 inline constexpr int kMessageIdCount =
-    static_cast<int>(MessageId::CannotRepair) + 1;
+    static_cast<int>(MessageId::Unreadable) + 1;
 
 // A message and its arguments; each id reads only those its comment names.
 struct Message {

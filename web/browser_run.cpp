@@ -104,6 +104,12 @@ protected:
     words_.set(i18n::reportLine(report));
     ConsoleHost::printReport(report);
   }
+  // The summary has no words of its own: the page counts its list.
+  void printSummary(const std::string &object) override {
+    words_.english.clear();
+    words_.russian.clear();
+    ConsoleHost::printSummary(object);
+  }
 
 private:
   const RunEvents &events_;

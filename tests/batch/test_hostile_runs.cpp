@@ -145,7 +145,10 @@ TEST(HostileRuns, RegressionALinkPlantedInATreeIsPassedOver) {
            ": Processing this directory and its subdirectories is "
            "completed\n"},
       {{"-d", top},
-       top + "/a.txt: This file has coding ''UTF-8''\n" + top +
+       top +
+           "/a.txt: This file has coding ''UTF-8''; no line end; no byte "
+           "order mark\n" +
+           top +
            ": Processing this directory and its subdirectories is "
            "completed\n"},
       {{"-n", "-v", "--upper", top},
@@ -818,11 +821,11 @@ TEST(HostileRuns, RegressionATreeWithReadOnlyAndDotDirectoriesIsReadWhole) {
   const std::string t = work.file("t");
   const std::string done =
       t + ": Processing this directory and its subdirectories is completed\n";
-  const std::string report =
-      t + "/plain/p.txt: This file has coding ''Win1251''\n" + t +
-      "/ro/a.txt: This file has coding ''Win1251''\n" + t +
-      "/ro/deeper/b.txt: This file has coding ''Win1251''\n" + t +
-      "/wt/w.txt: This file has coding ''Win1251''\n";
+  const std::string win =
+      ": This file has coding ''Win1251''; no line end; no byte order mark\n";
+  const std::string report = t + "/plain/p.txt" + win + t + "/ro/a.txt" + win +
+                             t + "/ro/deeper/b.txt" + win + t + "/wt/w.txt" +
+                             win;
   const auto expected = sortedLines(report + done);
 
   const test::ChildOutcome detect = cliAsOther({"-d", t});

@@ -442,7 +442,8 @@ TEST(ParallelRun, RefusedDirectoryFlushFailsExactlyTheFilesOfThatDirectory) {
     for (const char *name : {"t/a/f0.txt", "t/a/f1.txt", "t/a/f2.txt",
                              "t/b/f0.txt", "t/b/f1.txt", "t/c.txt"}) {
       EXPECT_EQ(dir.read(name), "dog\n") << name;
-      const std::string line = "{\"path\":\"" + std::string(name) + "\"";
+      const std::string line =
+          "{\"kind\":\"file\",\"path\":\"" + std::string(name) + "\"";
       const auto at = r.out.find(line);
       ASSERT_NE(at, std::string::npos) << name << " in " << r.out;
       const std::string object = r.out.substr(at, r.out.find('\n', at) - at);

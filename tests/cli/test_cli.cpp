@@ -20,6 +20,7 @@
 #endif
 #include "job/file_run.h"
 #include "snpln/version.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/forwarding_input_file.h"
 #include "tests/support/native_file_system.h"
 #include "tests/support/reference_text_engines.h"
@@ -521,7 +522,8 @@ TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
   // What -d prints goes back into -f.
   dir.write("k.txt", "\xF0\xD2\xC9\xD7\xC5\xD4");
   const auto detected = run({"-d", "k.txt"});
-  EXPECT_EQ(detected.out, "k.txt: This file has coding ''Koi8''\n");
+  EXPECT_EQ(detected.out, "k.txt: This file has coding ''Koi8''; no line end; "
+                          "no byte order mark\n");
   EXPECT_EQ(run({"-f", "''Koi8''", "-t", "Win1251", "k.txt"}).status, 0);
   EXPECT_EQ(dir.read("k.txt"), "\xCF\xF0\xE8\xE2\xE5\xF2");
   EXPECT_EQ(dir.read("a.txt"), "x");
@@ -531,7 +533,8 @@ TEST_F(CliTest, ListVersionUnknownPagesAndSuggestionsGoldenTranscripts) {
 TEST_F(CliTest, ShortOptionsAndCodePageNames) {
   dir.write("a.txt", kHelloWin);
   EXPECT_EQ(run({"-d", "a.txt"}).out,
-            "a.txt: This file has coding ''Win1251''\n");
+            "a.txt: This file has coding ''Win1251''; no line end; no byte "
+            "order mark\n");
   const std::pair<const char *, const char *> names[] = {
       {"cp866", "WINDOWS-1251"},
       {"IBM866", "1251"},
@@ -876,7 +879,7 @@ TEST_F(CliTest, StandardInputGivesTheInPlaceResultOnStandardOutput) {
     std::vector<std::string> options;
     std::string input;
     int status;
-    bool written; // standard output holds the text
+    bool written; // standard output holds the text (else the report)
   };
   const Case cases[] = {
       {{"-t", "win"}, kHelloDos, 0, true},
@@ -909,16 +912,24 @@ TEST_F(CliTest, StandardInputGivesTheInPlaceResultOnStandardOutput) {
     const auto piped = run(args, platform::realFileSystem(), c.input);
     EXPECT_EQ(piped.status, c.status) << piped.err;
     EXPECT_EQ(piped.status, inPlace.status);
-    EXPECT_EQ(piped.out, c.written ? dir.read("f.txt") : "");
     if (c.status != 0) {
       EXPECT_EQ(dir.read("f.txt"), c.input);
     }
-    // Every message of the in-place run, on standard error, under "-".
-    std::string expected = inPlace.out + inPlace.err;
-    for (auto at = expected.find("f.txt"); at != std::string::npos;
-         at = expected.find("f.txt", at))
-      expected.replace(at, 5, "-");
-    EXPECT_EQ(piped.err.size(), expected.size()) << piped.err << expected;
+    // Every message of the in-place run under "-": on standard error while
+    // standard output carries the text, else where the in-place run put it.
+    const auto under = [](std::string text) {
+      for (auto at = text.find("f.txt"); at != std::string::npos;
+           at = text.find("f.txt", at))
+        text.replace(at, 5, "-");
+      return text;
+    };
+    if (c.written) {
+      EXPECT_EQ(piped.out, dir.read("f.txt"));
+      EXPECT_EQ(piped.err, under(inPlace.out + inPlace.err));
+    } else {
+      EXPECT_EQ(piped.out, under(inPlace.out));
+      EXPECT_EQ(piped.err, under(inPlace.err));
+    }
   }
   // "./-" names a file.
   dir.write("-", kHelloDos);
@@ -1124,6 +1135,63 @@ TEST_F(CliTest, ArgumentTextOfEachCharacterSetBecomesUtf8) {
   EXPECT_EQ(cli::textToUtf8("\xBF\xE0\xD8", "ISO-8859-5"), privet);
   EXPECT_EQ(cli::textToUtf8(privet, "UTF-8"), privet);
   EXPECT_EQ(cli::textToUtf8("\xCF\xF0", "UTF-8"), std::nullopt);
+}
+
+// Every failure names the system's reason, in the line and as the JSON
+// errno: a file that may not be read is no file not found, and a full disk
+// says so. The file stays as it was.
+TEST_F(CliTest, FailuresCarryTheSystemsReason) {
+  const struct {
+    const char *name;
+    void (*plan)(platform::FaultPlan &);
+    std::string line;
+    std::string json;
+  } cases[] = {
+      {"read refused",
+       [](platform::FaultPlan &f) {
+         f.openRead = true;
+         f.error = EACCES;
+       },
+       "a.txt: Unable to read this file: Permission denied\n",
+       R"("error":"unreadable","errno":"EACCES"})"},
+      {"not there",
+       [](platform::FaultPlan &f) {
+         f.openRead = true;
+         f.error = ENOENT;
+       },
+       "a.txt: This file not found: No such file or directory\n",
+       R"("error":"not-found","errno":"ENOENT"})"},
+      {"disk full",
+       [](platform::FaultPlan &f) {
+         f.writeAt = 0;
+         f.error = ENOSPC;
+       },
+       "a.txt: Error writing file: No space left on device\n",
+       R"("error":"write-error","errno":"ENOSPC"})"},
+      {"disk full at the commit",
+       [](platform::FaultPlan &f) {
+         f.flush = true;
+         f.error = ENOSPC;
+       },
+       "a.txt: Error writing file: No space left on device\n",
+       R"("error":"write-error","errno":"ENOSPC"})"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    dir.write("a.txt", kHelloWin);
+    platform::FaultyFileSystem fs;
+    c.plan(fs.fail);
+    const Outcome text = run({"-t", "koi", "a.txt"}, fs);
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.err, c.line);
+    EXPECT_EQ(dir.read("a.txt"), kHelloWin);
+    const Outcome json = run({"--json", "-t", "koi", "a.txt"}, fs);
+    EXPECT_EQ(json.status, 1);
+    const std::string first = json.out.substr(0, json.out.find('\n'));
+    EXPECT_TRUE(first.ends_with(c.json)) << first;
+    EXPECT_NE(json.out.find(R"("failed":1},)"), std::string::npos) << json.out;
+    EXPECT_EQ(dir.read("a.txt"), kHelloWin);
+  }
 }
 
 } // namespace

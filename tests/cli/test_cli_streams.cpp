@@ -151,11 +151,9 @@ TEST_F(CliStreams, AFullStandardOutputFailsTheRun) {
        {"--from", "win", "--upper", "w.txt"},
        "\xCF\xD0\xC8\xC2\xC5\xD2, \xCC\xC8\xD0",
        full},
-      // The messages of a filter go to standard error.
-      {"the text of standard input",
-       {"--upper", "-"},
-       "",
-       "File(s) successfully converted: with upper case\n" + full},
+      // A filter's success is said only once its text is delivered: a
+      // text that never arrived has only its write error.
+      {"the text of standard input", {"--upper", "-"}, "", full},
   };
   for (const auto &c : cases) {
     dir.write("w.txt", kHelloWin);

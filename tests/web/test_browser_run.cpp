@@ -252,7 +252,7 @@ TEST(BrowserRun, OptionsThatMeanNothingOverThePagesFilesAreRefused) {
   // One worker is what the page has anyway.
   const Outcome one = inBrowser(tree, {"-j", "1", "--upper", "top.txt"});
   EXPECT_EQ(one.status, 0) << one.messages;
-  EXPECT_EQ(one.objects.size(), 1u);
+  EXPECT_EQ(one.objects.size(), 2u); // the file's and the summary
 }
 
 TEST(BrowserRun, TheRefusalAndTheWordsFollowTheLocale) {
@@ -285,6 +285,7 @@ TEST(BrowserRun, TheRefusalAndTheWordsFollowTheLocale) {
        "Файл содержит только английские символы"},
       {"File or directory not found: No such file or directory",
        "Файл или каталог не найден: No such file or directory"},
+      {"", ""}, // the summary
   };
   EXPECT_EQ(words, expected);
 }
@@ -302,9 +303,9 @@ TEST(BrowserRun, TellsEachFilesStartAndProgress) {
       inBrowser(makeTree(), {"--upper", "-t", "utf8", "prose/sub"}, events);
   EXPECT_EQ(page.status, 0) << page.messages;
   const std::vector<std::pair<std::string, std::size_t>> expected = {
-      {R"({"path":"prose/sub/deep.htm","pass":"upper","outcome":"canceled","error":"canceled"})",
+      {R"({"kind":"file","path":"prose/sub/deep.htm","pass":"upper","outcome":"canceled","error":"canceled"})",
        1},
-      {R"({"path":"prose/sub/mixed.txt","pass":"upper","outcome":"canceled","error":"canceled"})",
+      {R"({"kind":"file","path":"prose/sub/mixed.txt","pass":"upper","outcome":"canceled","error":"canceled"})",
        2},
   };
   EXPECT_EQ(started, expected);

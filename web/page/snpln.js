@@ -571,6 +571,12 @@
   }
 
   function noteReport(object, words) {
+    // The list shows files, entries passed over and directories that
+    // failed; the run's summary, a directory done and any kind a later
+    // version adds are not rows of it.
+    if (!['file', 'skipped', 'directory'].includes(object.kind) ||
+        object.outcome === 'done')
+      return;
     const result = resultFor(object.path || object.path_bytes);
     const li = result.li;
     const before = outcomeRank.indexOf(li.dataset.outcome || '');
