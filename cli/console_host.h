@@ -14,8 +14,10 @@
 // Symbolic link, passed over"); --check prints only the lines of the
 // operations that would change a file (and failures) unless --verbose
 // is given too; with --quiet only failures are printed. A
-// file another run holds is tried again every few milliseconds; Ctrl-C
-// ends the wait like any file. With -j N the files run on up to N threads
+// file another program holds is tried again every few milliseconds while
+// the other files go on (with -j 1, once the others have run); --verbose
+// prints "Waiting for NAME: in use by another program" once per wait.
+// Nothing skips such a file: Ctrl-C ends the wait like any file. With -j N the files run on up to N threads
 // and the lines still come in the order of the walk. With --json every
 // file prints one JSON object per operation (one, for the operation that
 // failed, when it failed), every entry passed over and every failed name
@@ -66,6 +68,7 @@ public:
                     const batch::FileEnd &end) override;
   void passedOver(const std::string &name, batch::PassedOver why) override;
   void runMessage(const batch::RunMessage &message) override;
+  void fileWaiting(const batch::FileWait &wait) override;
 
   // The operation the objects of entries passed over are filed under (the
   // plan's first).

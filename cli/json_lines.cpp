@@ -129,6 +129,8 @@ const char *reasonName(MessageId id) {
     return "not-utf8";
   case MessageId::CannotRepair:
     return "cannot-repair";
+  case MessageId::HeldSkipped:
+    return "held-skipped";
   }
   return "";
 }

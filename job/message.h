@@ -67,10 +67,12 @@ enum class MessageId : std::uint8_t {
                 // left as it was
   CannotRepair, // the text at offset (number) cannot be undone by the
                 // chain found: the file is left as it was
+  // Another program held the file and the user skipped it: left as it was.
+  HeldSkipped,
 };
 // Every id, for tables and the tests that walk them.
 inline constexpr int kMessageIdCount =
-    static_cast<int>(MessageId::CannotRepair) + 1;
+    static_cast<int>(MessageId::HeldSkipped) + 1;
 
 // A message and its arguments; each id reads only those its comment names.
 struct Message {

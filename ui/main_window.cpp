@@ -351,8 +351,20 @@ batch::RunOutcome MainWindow::runPlan(batch::RunPlan &plan,
   run_ = &run;
   holdControls(true);
   const batch::RunOutcome outcome = run.run(plan, fs, walkHooks);
+  const bool canceled = run.canceled();
   holdControls(false);
   run_ = nullptr;
+  // The progress window has gone: the closing words come after it. A
+  // canceled run says how much was done; a run of several files gives
+  // its totals.
+  if (canceled && outcome.end == batch::RunEnd::Stopped) {
+    MessageDialog message(shown(i18n::canceledText(outcome)), QString(), this);
+    message.run();
+  } else if (outcome.found > 1 && !closeAfterRun_) {
+    const i18n::Lines totals = i18n::totalsLines(outcome);
+    MessageDialog message(shown(totals.line1), shown(totals.line2), this);
+    message.run();
+  }
   return outcome;
 }
 
@@ -687,7 +699,8 @@ job::DialogAnswer MainWindow::showMessage(MessageKind, const std::string &name,
 void MainWindow::fileStarted(const batch::FileStart &start) {
   // During a run the status line counts the files and names the one
   // started last.
-  batch::Status status(batch::StatusId::RunningFile);
+  batch::Status status(start.allFound ? batch::StatusId::RunningFileOfAll
+                                      : batch::StatusId::RunningFile);
   status.count = start.number;
   status.found = start.found;
   status.name = start.task.location.path();
