@@ -361,8 +361,12 @@ private:
               job::Message{job::MessageId::DirectoryDone});
         continue;
       }
-      if (!hand(entry, platform::FileLocation(entry), i == lastEntry_))
+      if (!hand(entry, platform::FileLocation(entry), i == lastEntry_)) {
+        // Stopped at the list's last name: every file was found.
+        if (i + 1 == names.size())
+          outcome_.walkEnded = true;
         return false;
+      }
     }
     return true;
   }

@@ -20,6 +20,7 @@
 #include <QShortcut>
 #include <QUrl>
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -355,12 +356,18 @@ batch::RunOutcome MainWindow::runPlan(batch::RunPlan &plan,
   holdControls(false);
   run_ = nullptr;
   // The progress window has gone: the closing words come after it. A
-  // canceled run says how much was done; a run of several files gives
-  // its totals.
-  if (canceled && outcome.end == batch::RunEnd::Stopped) {
+  // canceled run says how much was done; a run of several files that
+  // rewrites gives its totals.
+  if (closeAfterRun_) {
+    // EXIT during the run: the window goes without more words.
+  } else if (canceled && outcome.end == batch::RunEnd::Stopped) {
     MessageDialog message(shown(i18n::canceledText(outcome)), QString(), this);
     message.run();
-  } else if (outcome.found > 1 && !closeAfterRun_) {
+  } else if (outcome.found > 1 &&
+             std::any_of(plan.operations.begin(), plan.operations.end(),
+                         [](job::OperationCode operation) {
+                           return operation != job::OperationCode::Detect;
+                         })) {
     const i18n::Lines totals = i18n::totalsLines(outcome);
     MessageDialog message(shown(totals.line1), shown(totals.line2), this);
     message.run();
