@@ -1185,11 +1185,11 @@
     </message>
     <message>
         <source>left as they were: %1</source>
-        <translation>оставлено как было: %1</translation>
+        <translation>оставлено: %1</translation>
     </message>
     <message>
         <source>characters sent to a fill byte: %1</source>
-        <translation>символов заменено байтом-заполнителем: %1</translation>
+        <translation>заменено заполнителем: %1</translation>
     </message>
     <message>
         <source>%1: %2 found</source>

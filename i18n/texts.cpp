@@ -606,6 +606,11 @@ Phrase canceledText(const batch::RunOutcome &outcome) {
       {number(outcome.done), number(outcome.notTouched)});
 }
 
+Lines canceledLines(const batch::RunOutcome &outcome) {
+  return Lines{messageText(job::Message(MessageId::RunCanceled)),
+               canceledText(outcome)};
+}
+
 Lines totalsLines(const batch::RunOutcome &outcome) {
   Lines lines;
   lines.line1 =

@@ -56,6 +56,8 @@ Phrase waitText(const batch::FileWait &wait);
 // A canceled run's summary: "Canceled: 1234 files done, 3766 not touched"
 // (or "... not reached" when the walk had not ended).
 Phrase canceledText(const batch::RunOutcome &outcome);
+// The same in a message window: "Operation canceled" over the counts.
+Lines canceledLines(const batch::RunOutcome &outcome);
 // A run's totals in a message window's two lines: the files converted,
 // unchanged (nothing would change) and failed; then those left as they
 // were for another reason, the characters sent to a fill byte, and each

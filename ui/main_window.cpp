@@ -361,7 +361,8 @@ batch::RunOutcome MainWindow::runPlan(batch::RunPlan &plan,
   if (closeAfterRun_) {
     // EXIT during the run: the window goes without more words.
   } else if (canceled && outcome.end == batch::RunEnd::Stopped) {
-    MessageDialog message(shown(i18n::canceledText(outcome)), QString(), this);
+    const i18n::Lines lines = i18n::canceledLines(outcome);
+    MessageDialog message(shown(lines.line1), shown(lines.line2), this);
     message.run();
   } else if (outcome.found > 1 &&
              std::any_of(plan.operations.begin(), plan.operations.end(),

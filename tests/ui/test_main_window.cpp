@@ -451,8 +451,8 @@ private slots:
       if (escapeAt < 0)
         expected << QStringLiteral("message: b.txt") + report;
       else
-        expected << QStringLiteral(
-            "message: Canceled: 1 files done, 1 not touched / ");
+        expected << QStringLiteral("message: Operation canceled / Canceled: 1 "
+                                   "files done, 1 not touched");
       QCOMPARE(log, expected);
       QCOMPARE(status(w), QStringLiteral("No action selected"));
     }

@@ -409,11 +409,11 @@ private slots:
     QVERIFY(f.fs.busyLocks > 0);
     if (cancel) {
       QVERIFY(shownWhileWaiting);
-      QCOMPARE(script.log,
-               (QStringList{
-                   QStringLiteral("message: held.txt / Operation canceled"),
-                   QStringLiteral(
-                       "message: Canceled: 0 files done, 1 not touched / ")}));
+      QCOMPARE(
+          script.log,
+          (QStringList{QStringLiteral("message: held.txt / Operation canceled"),
+                       QStringLiteral("message: Operation canceled / Canceled: "
+                                      "0 files done, 1 not touched")}));
       release();
     } else {
       QCOMPARE(script.log, QStringList{QStringLiteral(
@@ -494,8 +494,9 @@ private slots:
     w.doIt();
     ::close(fd);
 
-    QCOMPARE(waitLine, QStringLiteral(
-                           "Waiting for d01/f001.txt: in use by another program"));
+    QCOMPARE(
+        waitLine,
+        QStringLiteral("Waiting for d01/f001.txt: in use by another program"));
     QVERIFY(skipShown);
     // The whole run counted once the walk has ended.
     QVERIFY2(status.startsWith(QStringLiteral("File 11 of 11: '")) ||
@@ -507,16 +508,16 @@ private slots:
       QCOMPARE(readFile(name), QByteArray("TEXT\n"));
     if (skip)
       QCOMPARE(script.log,
-               (QStringList{QStringLiteral(
-                                "message: tree / Processing this directory "
-                                "and its subdirectories is completed"),
-                            QStringLiteral("message: Files converted: 10, "
-                                           "unchanged: 0, failed: 0 / left as "
-                                           "they were: 1")}));
+               (QStringList{
+                   QStringLiteral("message: tree / Processing this directory "
+                                  "and its subdirectories is completed"),
+                   QStringLiteral("message: Files converted: 10, "
+                                  "unchanged: 0, failed: 0 / left as "
+                                  "they were: 1")}));
     else
       QCOMPARE(script.log.last(),
-               QStringLiteral(
-                   "message: Canceled: 10 files done, 1 not touched / "));
+               QStringLiteral("message: Operation canceled / Canceled: 10 "
+                              "files done, 1 not touched"));
     QVERIFY(!holdsTemporaryFile(f.dir.filePath("tree/d01")));
     QVERIFY(!w.currentRun());
   }
@@ -630,8 +631,8 @@ private slots:
     // After the run the window says what the cancel left (EXIT closes it
     // without a word).
     if (how != QLatin1String("EXIT"))
-      log << QStringLiteral(
-          "message: Canceled: 0 files done, 1 not touched / ");
+      log << QStringLiteral("message: Operation canceled / Canceled: 0 files "
+                            "done, 1 not touched");
     QCOMPARE(script.log, log);
     QVERIFY(readFile("big.txt") == text);
     QCOMPARE(QFile::permissions("big.txt"), before);
@@ -745,11 +746,11 @@ private slots:
     QCOMPARE(shown, (QStringList{QStringLiteral("b-big.txt"),
                                  QStringLiteral("a-mid.txt")}));
     QCOMPARE(script.log,
-             (QStringList{QStringLiteral(
-                              "message: tree / Processing this directory and "
-                              "its subdirectories is completed"),
-                          QStringLiteral("message: Files converted: 8, "
-                                         "unchanged: 0, failed: 0 / ")}));
+             (QStringList{
+                 QStringLiteral("message: tree / Processing this directory and "
+                                "its subdirectories is completed"),
+                 QStringLiteral("message: Files converted: 8, "
+                                "unchanged: 0, failed: 0 / ")}));
     QVERIFY(readFile("tree/a-mid.txt") == mid.toUpper());
     QVERIFY(readFile("tree/b-big.txt") == big.toUpper());
     for (int i = 0; i < 6; ++i)
@@ -889,11 +890,11 @@ private slots:
     });
     w.doIt();
     QCOMPARE(script.log,
-             (QStringList{QStringLiteral(
-                              "message: tree / Processing this directory and "
-                              "its subdirectories is completed"),
-                          QStringLiteral("message: Files converted: 4, "
-                                         "unchanged: 0, failed: 0 / ")}));
+             (QStringList{
+                 QStringLiteral("message: tree / Processing this directory and "
+                                "its subdirectories is completed"),
+                 QStringLiteral("message: Files converted: 4, "
+                                "unchanged: 0, failed: 0 / ")}));
     for (const QString &name : names)
       QCOMPARE(readFile(name), ("text of " + name.toUtf8() + "\n").toUpper());
     // Both directories flushed by the run, never more than once a file.
