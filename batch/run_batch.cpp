@@ -508,14 +508,14 @@ private:
   bool canceled() const { return stopped_ || plan_.canceled(); }
 
   void tellStart(const Task &task, bool again = false) {
-    FileStart start{
-        task.file,
-        firstOperation().value_or(job::OperationCode::UpperCase),
-        job::displayNameOf(task.path),
-        task.number,
-        found_,
-        task.before ? std::optional<std::uint64_t>(task.before->size)
-                    : std::nullopt};
+    FileStart start{task.file,
+                    firstOperation().value_or(job::OperationCode::UpperCase),
+                    job::displayNameOf(task.path),
+                    task.number,
+                    found_,
+                    task.before
+                        ? std::optional<std::uint64_t>(task.before->size)
+                        : std::nullopt};
     start.allFound = outcome_.walkEnded;
     start.again = again;
     observer_.fileStarted(start);
@@ -678,11 +678,9 @@ private:
               std::all_of(slots_.begin(), slots_.end(), [](const Slot &s) {
                 return !s.task || s.task->done || s.task->held;
               });
-          const bool asideReady =
-              std::any_of(aside_.begin(), aside_.end(),
-                          [](const std::shared_ptr<Task> &t) {
-                            return t->done;
-                          });
+          const bool asideReady = std::any_of(
+              aside_.begin(), aside_.end(),
+              [](const std::shared_ptr<Task> &t) { return t->done; });
           return slotsReady || asideReady || !news_.empty();
         });
       }

@@ -29,8 +29,7 @@ bool nothingWouldChange(const job::FileReport &report) {
   return report.result == job::JobResult::Skipped &&
          std::any_of(report.operations.begin(), report.operations.end(),
                      [](const job::JobReport &operation) {
-                       return operation.message.id ==
-                              job::MessageId::Identical;
+                       return operation.message.id == job::MessageId::Identical;
                      });
 }
 

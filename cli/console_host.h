@@ -17,12 +17,12 @@
 // file another program holds is tried again every few milliseconds while
 // the other files go on (with -j 1, once the others have run); --verbose
 // prints "Waiting for NAME: in use by another program" once per wait.
-// Nothing skips such a file: Ctrl-C ends the wait like any file. With -j N the files run on up to N threads
-// and the lines still come in the order of the walk. With --json every
-// file prints one JSON object per operation (one, for the operation that
-// failed, when it failed), every entry passed over and every failed name
-// or directory one (cli/json_lines.h), and nothing else is printed but the
-// progress on a terminal.
+// Nothing skips such a file: Ctrl-C ends the wait like any file. With -j N the
+// files run on up to N threads and the lines still come in the order of the
+// walk. With --json every file prints one JSON object per operation (one, for
+// the operation that failed, when it failed), every entry passed over and every
+// failed name or directory one (cli/json_lines.h), and nothing else is printed
+// but the progress on a terminal.
 #pragma once
 
 #include <atomic>

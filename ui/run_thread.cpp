@@ -292,7 +292,7 @@ void RunThread::drawStatus() {
   if (!observer_)
     return;
   job::FileTask task;
-  batch::FileStart start{task, job::OperationCode::UpperCase, {}, 0, 0,
+  batch::FileStart start{task,        job::OperationCode::UpperCase, {}, 0, 0,
                          std::nullopt};
   std::string path;
   if (observer_->takeLatest(start, path)) {

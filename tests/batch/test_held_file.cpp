@@ -258,8 +258,8 @@ TEST_F(HeldFile, CancelBeforeTheWalkEndsCountsTheFoundFilesNotReached) {
 TEST(RunTotals, CountConvertedUnchangedAndEachOperationsHits) {
   test::TempDir dir;
   dir.mkdir("t");
-  dir.write("t/lower.txt", "\xd0\xb0 b \xd0\xb0\n");  // "а b а"
-  dir.write("t/upper.txt", "\xd0\x91 B\n");           // "Б B"
+  dir.write("t/lower.txt", "\xd0\xb0 b \xd0\xb0\n"); // "а b а"
+  dir.write("t/upper.txt", "\xd0\x91 B\n");          // "Б B"
   batch::RunPlan plan;
   plan.operations = {job::OperationCode::UpperCase};
   plan.names = {dir.file("t")};
@@ -278,9 +278,9 @@ TEST(RunTotals, CountConvertedUnchangedAndEachOperationsHits) {
   plan.parameters.searchText = "B";
   outcome = batch::runBatch(plan, r, runner);
   EXPECT_EQ(2u, outcome.converted);
-  EXPECT_EQ(std::vector<batch::OperationHits>(
-                {{job::OperationCode::Exclude, 2}}),
-            outcome.hits);
+  EXPECT_EQ(
+      std::vector<batch::OperationHits>({{job::OperationCode::Exclude, 2}}),
+      outcome.hits);
 }
 
 } // namespace
