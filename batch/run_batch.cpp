@@ -529,30 +529,30 @@ private:
   // worker sets it aside until the other files have run, then waits for
   // it; several let it wait on its worker, its compute turn given to the
   // others, while the files after it are told without it.
-  job::HeldAnswer held(Task &task, bool held) {
+  job::HeldAnswer held(Task &task, bool isHeld) {
     const FileWait wait{task.number, task.waitName,
                         WaitReason::HeldByOtherProgram};
     if (onCaller_) {
       if (!retrying_)
         return job::HeldAnswer::SetAside;
-      if (held && !task.waitTold) {
+      if (isHeld && !task.waitTold) {
         task.waitTold = true;
         observer_.fileWaiting(wait);
-      } else if (!held && task.waitTold) {
+      } else if (!isHeld && task.waitTold) {
         task.waitTold = false;
         observer_.fileWaitEnded(wait);
       }
-      return held && skipped(task) ? job::HeldAnswer::Skip
-                                   : job::HeldAnswer::Wait;
+      return isHeld && skipped(task) ? job::HeldAnswer::Skip
+                                     : job::HeldAnswer::Wait;
     }
     bool begun = false;
     bool ended = false;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      if (held && !task.held) {
+      if (isHeld && !task.held) {
         task.held = begun = true;
         news_.push_back(WaitNews{wait, true});
-      } else if (!held && task.held) {
+      } else if (!isHeld && task.held) {
         task.held = false;
         ended = true;
         news_.push_back(WaitNews{wait, false});
@@ -566,8 +566,8 @@ private:
       ended_.notify_all();
       turns_.acquire();
     }
-    return held && skipped(task) ? job::HeldAnswer::Skip
-                                 : job::HeldAnswer::Wait;
+    return isHeld && skipped(task) ? job::HeldAnswer::Skip
+                                   : job::HeldAnswer::Wait;
   }
 
   // One worker: the files another program held while the others ran, run
@@ -663,9 +663,9 @@ private:
   }
 
   // Waits until every file handed out has ended, and tells every slot (the
-  // directories flushed first, in as few flushes as they allow).
-  // A file that waits for another program is told once it has ended,
-  // after the files behind it.
+  // directories flushed first, in as few flushes as they allow); a file
+  // that waits for another program is told once it has ended, after the
+  // files behind it.
   void drain() {
     for (;;) {
       {
@@ -714,9 +714,6 @@ private:
     return firstOwing;
   }
 
-  // Tells the slots from the first that may be told (`force`: every one
-  // that is ready). The directories of the files among them that were
-  // replaced are flushed first, each once.
   // Under mutex_: the file's hold on its place and identity let go.
   void letGo(const Task &task) {
     if (task.place)
@@ -738,6 +735,11 @@ private:
     news.clear();
   }
 
+  // Tells the waits begun or ended, then the slots from the first that
+  // may be told (`force`: every one that is ready), a file that waits for
+  // another program taken out of their order, and every such file that
+  // has ended since. The directories of the files among them that were
+  // replaced are flushed first, each once.
   void deliverReady(bool force = false) {
     for (;;) {
       std::vector<Slot> told;
@@ -832,14 +834,14 @@ private:
     return shown;
   }
 
-  void deliver(const std::shared_ptr<Task> &held) {
-    Task &task = *held;
+  void deliver(const std::shared_ptr<Task> &told) {
+    Task &task = *told;
     if (task.dropped)
       return;
     job::FileReport &report = task.report;
     if (report.setAside) {
       // Run again once the other files have run.
-      setAside_.push_back(held);
+      setAside_.push_back(told);
       return;
     }
     if (task.unflushed) {
