@@ -525,15 +525,16 @@ private:
     return plan_.skips && plan_.skips->skipped(task.number);
   }
 
-  // A file another program holds (`held`), or whose wait has ended. One
+  // A file another program holds (`isHeld`), or whose wait has ended. One
   // worker sets it aside until the other files have run, then waits for
-  // it; several let it wait on its worker, its compute turn given to the
+  // it (the list's last name at once); several let it wait on its worker, its compute turn given to the
   // others, while the files after it are told without it.
   job::HeldAnswer held(Task &task, bool isHeld) {
     const FileWait wait{task.number, task.waitName,
                         WaitReason::HeldByOtherProgram};
     if (onCaller_) {
-      if (!retrying_)
+      // The list's last name has no file after it to go on with.
+      if (!retrying_ && !task.last)
         return job::HeldAnswer::SetAside;
       if (isHeld && !task.waitTold) {
         task.waitTold = true;

@@ -390,6 +390,9 @@ private slots:
       RunThread *run = w.currentRun();
       if (!run || f.fs.busyLocks == 0)
         return false;
+      // The wait shows the progress window at once.
+      if (cancel && !run->shownWait())
+        return false;
       if (!cancel) {
         // The other run goes on and ends.
         release();
