@@ -527,8 +527,9 @@ private:
 
   // A file another program holds (`isHeld`), or whose wait has ended. One
   // worker sets it aside until the other files have run, then waits for
-  // it (the list's last name at once); several let it wait on its worker, its compute turn given to the
-  // others, while the files after it are told without it.
+  // it (the list's last name at once); several let it wait on its worker,
+  // its compute turn given to the others, while the files after it are
+  // told without it.
   job::HeldAnswer held(Task &task, bool isHeld) {
     const FileWait wait{task.number, task.waitName,
                         WaitReason::HeldByOtherProgram};

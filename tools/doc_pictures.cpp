@@ -227,8 +227,7 @@ int main(int argc, char **argv) {
       canceled.walkEnded = true;
       canceled.settleLeft();
       const i18n::Lines lines = i18n::canceledLines(canceled);
-      ui::MessageDialog message(ui::shown(lines.line1),
-                                ui::shown(lines.line2));
+      ui::MessageDialog message(ui::shown(lines.line1), ui::shown(lines.line2));
       open(message, ui::kMessageTemplate);
       ok = save({&message}, out, ("run-canceled" + suffix).c_str()) && ok;
       message.hide();
@@ -242,8 +241,7 @@ int main(int argc, char **argv) {
       totals.filled = 17;
       totals.hits = {{job::OperationCode::Replace, 1921}};
       const i18n::Lines lines = i18n::totalsLines(totals);
-      ui::MessageDialog message(ui::shown(lines.line1),
-                                ui::shown(lines.line2));
+      ui::MessageDialog message(ui::shown(lines.line1), ui::shown(lines.line2));
       open(message, ui::kMessageTemplate);
       ok = save({&message}, out, ("run-totals" + suffix).c_str()) && ok;
       message.hide();
