@@ -158,10 +158,44 @@ struct Task {
   bool dropped = false;
   // Its directory could not be flushed after the save: the system's reason.
   std::optional<platform::SystemError> unflushed;
+  // Its place among the files of the run, and its name below the chosen
+  // directory it was found in.
+  std::size_t number = 0;
+  std::string waitName;
+  // Another program holds it and its run waits for it (under the run's
+  // mutex): the files after it are told without waiting for its end.
+  bool held = false;
+  // One worker: its wait was told (the caller's thread).
+  bool waitTold = false;
 
   // The file was replaced and its directory still waits for its flush.
   bool flushOwed() const { return done && !dropped && report.unflushed; }
   bool stops() const { return done && report.result == job::JobResult::Stop; }
+};
+
+// The path of a file found below `root` (a directory of the list) without
+// that directory: what the user knows the file by inside the folder they
+// chose.
+std::string belowRoot(const std::string &path, const std::string &root) {
+  if (root.empty() || path.size() <= root.size() ||
+      path.compare(0, root.size(), root) != 0)
+    return path;
+  std::size_t from = root.size();
+  if (from > 0 && path[from - 1] != '/' &&
+      !platform::isPathSeparator(path[from - 1])) {
+    if (path[from] != '/' && !platform::isPathSeparator(path[from]))
+      return path;
+  }
+  while (from < path.size() &&
+         (path[from] == '/' || platform::isPathSeparator(path[from])))
+    ++from;
+  return from < path.size() ? path.substr(from) : path;
+}
+
+// A wait begun or ended on a worker, told on the caller's thread.
+struct WaitNews {
+  FileWait wait;
+  bool begun = false;
 };
 
 // One event in the order of the walk: a file's end (once it has ended) or
@@ -242,10 +276,18 @@ public:
                     });
     onCaller_ = workers_ == 1 || detectionAlone ||
                 (looks_.size() == 1 && !looks_.front().directory());
-    const bool goesOn = overTheList();
+    bool goesOn = overTheList();
+    if (goesOn) {
+      outcome_.walkEnded = true;
+      observer_.allFound(found_);
+    }
     drain();
+    if (goesOn && !stopped_)
+      goesOn = runSetAside();
     if (!goesOn || stopped_)
       outcome_.end = RunEnd::Stopped;
+    outcome_.found = found_;
+    outcome_.settleLeft();
     return outcome_;
   }
 
@@ -295,6 +337,7 @@ private:
       // that is a link to one is followed.
       if (look.directory()) {
         bool whole = true;
+        root_ = entry;
         for (const std::string &mask : plan_.masks) {
           const int unreadableBefore = unreadable_;
           const WalkOutcome walk =
@@ -302,21 +345,28 @@ private:
           outcome_.count(walk);
           if (unreadable_ != unreadableBefore)
             whole = false;
-          if (walk == WalkOutcome::Stopped)
+          if (walk == WalkOutcome::Stopped) {
+            root_.clear();
             return false;
+          }
           if (walk == WalkOutcome::OutOfMemory) {
             say(MessageKind::Failure, entry,
                 job::Message{job::MessageId::WalkOutOfMemory});
             whole = false;
           }
         }
+        root_.clear();
         if (whole)
           say(MessageKind::Info, entry,
               job::Message{job::MessageId::DirectoryDone});
         continue;
       }
-      if (!hand(entry, platform::FileLocation(entry), i == lastEntry_))
+      if (!hand(entry, platform::FileLocation(entry), i == lastEntry_)) {
+        // Stopped at the list's last name: every file was found.
+        if (i + 1 == names.size())
+          outcome_.walkEnded = true;
         return false;
+      }
     }
     return true;
   }
@@ -384,6 +434,7 @@ private:
       file.directoryFlush = platform::DirectoryFlush::Later;
     task->path = path;
     task->last = last;
+    task->waitName = at.directory ? belowRoot(path, root_) : path;
     // A name that leads nowhere is the file's run to report. A walked file
     // was looked at by its listing just now.
     task->before = at.seen ? at.seen : fs_.status(at);
@@ -419,6 +470,7 @@ private:
       visited_.add(*task->before, task->visitPlace, !at.directory);
     }
     ++found_;
+    task->number = found_;
     if (plan_.canceled()) {
       // Stopped before it began: the file is as it was.
       task->report = canceledBeforeStart(filePlan_, path);
@@ -429,11 +481,7 @@ private:
       drain();
       return false;
     }
-    observer_.fileStarted(FileStart{
-        file, firstOperation().value_or(job::OperationCode::UpperCase),
-        job::displayNameOf(path), found_, found_,
-        task->before ? std::optional<std::uint64_t>(task->before->size)
-                     : std::nullopt});
+    tellStart(*task);
     Slot slot;
     slot.task = task;
     if (onCaller_) {
@@ -466,9 +514,99 @@ private:
 
   bool canceled() const { return stopped_ || plan_.canceled(); }
 
+  void tellStart(const Task &task, bool again = false) {
+    FileStart start{task.file,
+                    firstOperation().value_or(job::OperationCode::UpperCase),
+                    job::displayNameOf(task.path),
+                    task.number,
+                    found_,
+                    task.before
+                        ? std::optional<std::uint64_t>(task.before->size)
+                        : std::nullopt};
+    start.allFound = outcome_.walkEnded;
+    start.again = again;
+    observer_.fileStarted(start);
+  }
+
+  bool skipped(const Task &task) const {
+    return plan_.skips && plan_.skips->skipped(task.number);
+  }
+
+  // A file another program holds (`isHeld`), or whose wait has ended. One
+  // worker sets it aside until the other files have run, then waits for
+  // it (the list's last name at once); several let it wait on its worker,
+  // its compute turn given to the others, while the files after it are
+  // told without it.
+  job::HeldAnswer held(Task &task, bool isHeld) {
+    const FileWait wait{task.number, task.waitName,
+                        WaitReason::HeldByOtherProgram};
+    if (onCaller_) {
+      // The list's last name has no file after it to go on with.
+      if (!retrying_ && !task.last)
+        return job::HeldAnswer::SetAside;
+      if (isHeld && !task.waitTold) {
+        task.waitTold = true;
+        observer_.fileWaiting(wait);
+      } else if (!isHeld && task.waitTold) {
+        task.waitTold = false;
+        observer_.fileWaitEnded(wait);
+      }
+      return isHeld && skipped(task) ? job::HeldAnswer::Skip
+                                     : job::HeldAnswer::Wait;
+    }
+    bool begun = false;
+    bool ended = false;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (isHeld && !task.held) {
+        task.held = begun = true;
+        news_.push_back(WaitNews{wait, true});
+      } else if (!isHeld && task.held) {
+        task.held = false;
+        ended = true;
+        news_.push_back(WaitNews{wait, false});
+      }
+    }
+    if (begun) {
+      turns_.release();
+      ended_.notify_all();
+    }
+    if (ended) {
+      ended_.notify_all();
+      turns_.acquire();
+    }
+    return isHeld && skipped(task) ? job::HeldAnswer::Skip
+                                   : job::HeldAnswer::Wait;
+  }
+
+  // One worker: the files another program held while the others ran, run
+  // again (waiting for each while it is held), in the order they were
+  // found. False when the run stops here.
+  bool runSetAside() {
+    retrying_ = true;
+    std::vector<std::shared_ptr<Task>> again;
+    again.swap(setAside_);
+    for (const std::shared_ptr<Task> &task : again) {
+      if (canceled())
+        return false;
+      task->report = {};
+      task->after.reset();
+      tellStart(*task, true);
+      runTask(*task);
+      Slot slot;
+      slot.task = task;
+      slots_.push_back(std::move(slot));
+      deliverReady(true);
+      if (stopped_)
+        return false;
+    }
+    return true;
+  }
+
   void runTask(Task &task) {
     job::JobControl control;
     control.canceled = [this] { return canceled(); };
+    control.held = [this, &task](bool isHeld) { return held(task, isHeld); };
     if (!onCaller_)
       control.waitingForDisk = [this](bool waiting) {
         if (waiting)
@@ -526,22 +664,33 @@ private:
     bool all = false;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      ended_.wait(lock,
-                  [this, &all] { return deliverable(false, all) > 0 || all; });
+      ended_.wait(lock, [this, &all] {
+        return deliverable(false, all) > 0 || all || !news_.empty();
+      });
     }
     deliverReady(all);
   }
 
   // Waits until every file handed out has ended, and tells every slot (the
-  // directories flushed first, in as few flushes as they allow).
+  // directories flushed first, in as few flushes as they allow); a file
+  // that waits for another program is told once it has ended, after the
+  // files behind it.
   void drain() {
-    while (!slots_.empty()) {
+    for (;;) {
       {
         std::unique_lock<std::mutex> lock(mutex_);
+        if (slots_.empty() && aside_.empty() && news_.empty())
+          return;
         ended_.wait(lock, [this] {
-          return std::all_of(slots_.begin(), slots_.end(), [](const Slot &s) {
-            return !s.task || s.task->done;
-          });
+          const bool slotsReady =
+              !slots_.empty() &&
+              std::all_of(slots_.begin(), slots_.end(), [](const Slot &s) {
+                return !s.task || s.task->done || s.task->held;
+              });
+          const bool asideReady = std::any_of(
+              aside_.begin(), aside_.end(),
+              [](const std::shared_ptr<Task> &t) { return t->done; });
+          return slotsReady || asideReady || !news_.empty();
         });
       }
       deliverReady(true);
@@ -558,7 +707,9 @@ private:
     std::size_t firstOwing = slots_.size();
     bool stops = false;
     for (const Slot &slot : slots_) {
-      if (slot.task && !slot.task->done)
+      // A file that waits for another program does not hold up the files
+      // behind it: it is taken out of their order.
+      if (slot.task && !slot.task->done && !slot.task->held)
         break;
       if (slot.task && slot.task->flushOwed() && owing++ == 0)
         firstOwing = ready;
@@ -572,36 +723,75 @@ private:
     return firstOwing;
   }
 
-  // Tells the slots from the first that may be told (`force`: every one
-  // that is ready). The directories of the files among them that were
+  // Under mutex_: the file's hold on its place and identity let go.
+  void letGo(const Task &task) {
+    if (task.place)
+      placesRunning_.erase(*task.place);
+    if (task.queued && task.before)
+      idsRunning_.erase(task.before->id);
+    if (task.queued)
+      --running_;
+  }
+
+  // Tells every wait begun or ended since the last look.
+  void tellNews(std::deque<WaitNews> &news) {
+    for (const WaitNews &item : news) {
+      if (item.begun)
+        observer_.fileWaiting(item.wait);
+      else
+        observer_.fileWaitEnded(item.wait);
+    }
+    news.clear();
+  }
+
+  // Tells the waits begun or ended, then the slots from the first that
+  // may be told (`force`: every one that is ready), a file that waits for
+  // another program taken out of their order, and every such file that
+  // has ended since. The directories of the files among them that were
   // replaced are flushed first, each once.
   void deliverReady(bool force = false) {
     for (;;) {
       std::vector<Slot> told;
+      std::deque<WaitNews> news;
       {
         std::lock_guard<std::mutex> lock(mutex_);
+        news.swap(news_);
         bool all = false;
         const std::size_t count = deliverable(force, all);
-        if (count == 0)
-          return;
         for (std::size_t i = 0; i < count; ++i) {
           Slot &slot = slots_.front();
-          if (slot.task && slot.task->place)
-            placesRunning_.erase(*slot.task->place);
-          if (slot.task && slot.task->queued && slot.task->before)
-            idsRunning_.erase(slot.task->before->id);
-          if (slot.task && slot.task->queued)
-            --running_;
+          if (slot.task && !slot.task->done) {
+            // Held by another program: told when it ends.
+            aside_.push_back(std::move(slot.task));
+            slots_.pop_front();
+            continue;
+          }
+          if (slot.task)
+            letGo(*slot.task);
           told.push_back(std::move(slot));
           slots_.pop_front();
         }
+        for (auto it = aside_.begin(); it != aside_.end();) {
+          if (!(*it)->done) {
+            ++it;
+            continue;
+          }
+          letGo(**it);
+          Slot slot;
+          slot.task = std::move(*it);
+          told.push_back(std::move(slot));
+          it = aside_.erase(it);
+        }
+        if (count == 0 && told.empty() && news.empty())
+          return;
       }
+      tellNews(news);
       flushDirectoriesOf(told);
       for (Slot &slot : told) {
         if (slot.event)
           slot.event();
         else if (slot.task)
-          deliver(*slot.task);
+          deliver(slot.task);
       }
     }
   }
@@ -653,10 +843,16 @@ private:
     return shown;
   }
 
-  void deliver(Task &task) {
+  void deliver(const std::shared_ptr<Task> &told) {
+    Task &task = *told;
     if (task.dropped)
       return;
     job::FileReport &report = task.report;
+    if (report.setAside) {
+      // Run again once the other files have run.
+      setAside_.push_back(told);
+      return;
+    }
     if (task.unflushed) {
       // In place, but not known to survive a power cut: no success.
       job::Message unflushed(job::MessageId::DirectoryNotFlushed);
@@ -669,7 +865,7 @@ private:
         operation.message = unflushed;
       }
     }
-    outcome_.count(report.result);
+    outcome_.count(report);
     if (!report.failed())
       for (std::size_t i = 0; i < report.operations.size(); ++i)
         if (report.operations[i].hits)
@@ -708,6 +904,12 @@ private:
   std::set<std::string> passedOver_;
   int unreadable_ = 0;
   std::size_t found_ = 0;
+  // The directory of the list being walked.
+  std::string root_;
+  // One worker: the files set aside while another program held them, and
+  // whether they are being run again.
+  std::vector<std::shared_ptr<Task>> setAside_;
+  bool retrying_ = false;
   // Each operation's hits over the files told so far.
   std::vector<std::uint64_t> runHits_;
   // Held while a file's progress is told (files run on several threads).
@@ -718,6 +920,10 @@ private:
   std::condition_variable ended_;
   std::deque<Slot> slots_;
   std::deque<std::shared_ptr<Task>> queue_;
+  // Files taken out of the order of the walk while they wait for another
+  // program, told once they end.
+  std::vector<std::shared_ptr<Task>> aside_;
+  std::deque<WaitNews> news_;
   std::set<Place> placesRunning_;
   // The files (as they were handed over) not yet told.
   std::set<platform::FileId> idsRunning_;

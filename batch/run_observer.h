@@ -59,6 +59,10 @@ struct FileStart {
   // The file's size when known (the largest running file gets the
   // progress window).
   std::optional<std::uint64_t> size;
+  // The walk has ended: `found` is every file of the run.
+  bool allFound = false;
+  // A file set aside while another program held it, started again.
+  bool again = false;
 };
 
 // How a file's run ended, and what the run shows of it.
@@ -69,6 +73,21 @@ struct FileEnd {
   // operation's outcome, a success counting the hits of every file of the
   // run. A window shows each as a message; a console prints them.
   std::vector<job::JobReport> shown;
+};
+
+// Why a file's run waits.
+enum class WaitReason : std::uint8_t {
+  HeldByOtherProgram, // another program holds the file (its lock)
+};
+
+// A file whose run waits while the others go on.
+struct FileWait {
+  // Its place among the files of the run (FileStart::number).
+  std::size_t number = 0;
+  // Its path below the chosen directory it was found in (a name the user
+  // gave: as given).
+  std::string name;
+  WaitReason why = WaitReason::HeldByOtherProgram;
 };
 
 // A message of the run itself (not of a file): a name not found, a
@@ -102,6 +121,13 @@ public:
     (void)why;
   }
   virtual void runMessage(const RunMessage &message) { (void)message; }
+  // A file's run began to wait (the others go on), and the wait ended (the
+  // file goes on, or was skipped or cancelled), each once per wait.
+  virtual void fileWaiting(const FileWait &wait) { (void)wait; }
+  virtual void fileWaitEnded(const FileWait &wait) { (void)wait; }
+  // The walk has gone through every name: the run has `files` files
+  // (every later FileStart::found says so too).
+  virtual void allFound(std::size_t files) { (void)files; }
 };
 
 // Runs one file's run to its end on the calling thread: a worker's when

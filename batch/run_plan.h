@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <cstddef>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,24 @@
 #include "job/job_request.h"
 
 namespace snpln::batch {
+
+// The waits the user has cut short (Skip): the files, by their number in
+// the run (FileWait::number), to leave as they are. Safe from any thread.
+class WaitSkips {
+public:
+  void skip(std::size_t number) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    skipped_.insert(number);
+  }
+  bool skipped(std::size_t number) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return skipped_.count(number) != 0;
+  }
+
+private:
+  mutable std::mutex mutex_;
+  std::set<std::size_t> skipped_;
+};
 
 struct RunPlan {
   // The operations, in the order they apply to each file (passOrder()).
@@ -38,6 +58,10 @@ struct RunPlan {
   // job is cancelled at its next slice, each file left whole, and no other
   // job starts. Null: never.
   const std::atomic<bool> *cancel = nullptr;
+  // The waiting files the user skipped (null: none is ever skipped: a
+  // file another program holds is waited for until it is free or the run
+  // is cancelled).
+  const WaitSkips *skips = nullptr;
 
   bool canceled() const { return cancel && cancel->load(); }
 };

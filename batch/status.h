@@ -25,9 +25,11 @@ enum class StatusId : std::uint8_t {
   // During a run: the run of file `count` of the `found` the run has found
   // so far, `name`, has started.
   RunningFile,
+  // The same once the walk has ended: `found` is every file of the run.
+  RunningFileOfAll,
 };
 inline constexpr int kStatusIdCount =
-    static_cast<int>(StatusId::RunningFile) + 1;
+    static_cast<int>(StatusId::RunningFileOfAll) + 1;
 
 struct Status {
   Status() = default;

@@ -122,7 +122,7 @@ public:
   int result() const {
     if (outcome.stopped > 0)
       return 4;
-    return outcome.done == 1 && outcome.failed == 0 ? 7 : 0;
+    return outcome.succeeded == 1 && outcome.failed == 0 ? 7 : 0;
   }
 };
 

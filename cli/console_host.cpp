@@ -190,6 +190,14 @@ void ConsoleHost::passedOver(const std::string &name, batch::PassedOver why) {
     print(false, name, say(i18n::passedOverText(why)));
 }
 
+void ConsoleHost::fileWaiting(const batch::FileWait &wait) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!options_.verbose || options_.json)
+    return;
+  clearProgress();
+  print(false, say(i18n::waitText(wait)), std::string());
+}
+
 void ConsoleHost::fileStarted(const batch::FileStart &start) {
   std::lock_guard<std::mutex> lock(mutex_);
   // The progress shown is that of the file started last.

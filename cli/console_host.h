@@ -14,16 +14,18 @@
 // Symbolic link, passed over"); --check prints only the lines of the
 // operations that would change a file (and failures) unless --verbose
 // is given too; with --quiet only failures are printed. A
-// file another run holds is tried again every few milliseconds; Ctrl-C
-// ends the wait like any file. With -j N the files run on up to N threads
-// and the lines still come in the order of the walk. With --json every
-// file prints one JSON object per operation (one, for the operation that
-// failed, when it failed), every entry passed over and every failed name
-// or directory one (cli/json_lines.h), each directory done one, and the
-// run ends with its summary (cli/json_summary.h); nothing else is printed
-// but the progress on a terminal. The objects go to the output stream
-// unless it carries standard input's text. While standard input's text is
-// on its way, what the run says is held: it is printed once the text is
+// file another program holds is tried again every few milliseconds while
+// the other files go on (with -j 1, once the others have run); --verbose
+// prints "Waiting for NAME: in use by another program" once per wait.
+// Nothing skips such a file: Ctrl-C ends the wait like any file. With -j N
+// the files run on up to N threads and the lines still come in the order
+// of the walk. With --json every file prints one JSON object per operation
+// (one, for the operation that failed, when it failed), every entry passed over
+// and every failed name or directory one (cli/json_lines.h), each directory
+// done one, and the run ends with its summary (cli/json_summary.h); nothing
+// else is printed but the progress on a terminal. The objects go to the output
+// stream unless it carries standard input's text. While standard input's text
+// is on its way, what the run says is held: it is printed once the text is
 // delivered, and a text that could not be delivered drops every word of
 // success. A line or object that could not be written fails the run.
 #pragma once
@@ -76,6 +78,7 @@ public:
                     const batch::FileEnd &end) override;
   void passedOver(const std::string &name, batch::PassedOver why) override;
   void runMessage(const batch::RunMessage &message) override;
+  void fileWaiting(const batch::FileWait &wait) override;
 
   // The operation the objects of entries passed over are filed under (the
   // plan's first).

@@ -135,6 +135,8 @@ const char *reasonName(MessageId id) {
     return "cannot-repair";
   case MessageId::Unreadable:
     return "unreadable";
+  case MessageId::HeldSkipped:
+    return "held-skipped";
   }
   return "";
 }

@@ -106,9 +106,11 @@ std::string JsonSummary::object(int status,
   out += '}';
   // A stopped run: what came to its end and what stayed as it was.
   if (outcome && outcome->end == batch::RunEnd::Stopped) {
-    out += ",\"done\":" +
-           std::to_string(outcome->done + outcome->unchanged + outcome->failed);
-    out += ",\"notTouched\":" + std::to_string(outcome->stopped);
+    out += ",\"done\":" + std::to_string(outcome->done);
+    if (outcome->walkEnded)
+      out += ",\"notTouched\":" + std::to_string(outcome->notTouched);
+    else
+      out += ",\"notReached\":" + std::to_string(outcome->notReached);
   }
   out += ",\"status\":" + std::to_string(status);
   return out + '}';

@@ -1239,6 +1239,46 @@
         <source>Another name (a hard link) of a file already worked on, passed over</source>
         <translation>Другое имя (жёсткая ссылка) уже обработанного файла, пропущено</translation>
     </message>
+    <message>
+        <source>In use by another program: skipped, the file is left as it was</source>
+        <translation>Занят другой программой: пропущен, файл оставлен как был</translation>
+    </message>
+    <message>
+        <source>File %1 of %2: &apos;%3&apos;</source>
+        <translation>Файл %1 из %2: &apos;%3&apos;</translation>
+    </message>
+    <message>
+        <source>Waiting for %1: in use by another program</source>
+        <translation>Ожидание %1: занят другой программой</translation>
+    </message>
+    <message>
+        <source>Canceled: %1 files done, %2 not reached</source>
+        <translation>Отменено: обработано файлов: %1, не достигнуто: %2</translation>
+    </message>
+    <message>
+        <source>Canceled: %1 files done, %2 not touched</source>
+        <translation>Отменено: обработано файлов: %1, не тронуто: %2</translation>
+    </message>
+    <message>
+        <source>Files converted: %1, unchanged: %2, failed: %3</source>
+        <translation>Файлов преобразовано: %1, без изменений: %2, с ошибкой: %3</translation>
+    </message>
+    <message>
+        <source>left as they were: %1</source>
+        <translation>оставлено: %1</translation>
+    </message>
+    <message>
+        <source>characters sent to a fill byte: %1</source>
+        <translation>заменено заполнителем: %1</translation>
+    </message>
+    <message>
+        <source>%1: %2 found</source>
+        <translation>%1: найдено %2</translation>
+    </message>
+    <message>
+        <source>&amp;Skip</source>
+        <translation>&amp;Пропустить</translation>
+    </message>
 </context>
 <context>
     <name>snpln-cli</name>

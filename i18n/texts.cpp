@@ -121,6 +121,9 @@ const char *sourceText(MessageId id) {
         "The text at byte %1 cannot be repaired: the file is left as it was");
   case MessageId::Unreadable:
     return QT_TRANSLATE_NOOP("snpln", "Unable to read this file");
+  case MessageId::HeldSkipped:
+    return QT_TRANSLATE_NOOP("snpln", "In use by another program: skipped, "
+                                      "the file is left as it was");
   }
   return "";
 }
@@ -657,8 +660,60 @@ Phrase statusText(const batch::Status &status) {
   case StatusId::RunningFile:
     return say(QT_TRANSLATE_NOOP("snpln", "File %1 of %2 found so far: '%3'"),
                {number(status.count), number(status.found), name(status.name)});
+  case StatusId::RunningFileOfAll:
+    return say(QT_TRANSLATE_NOOP("snpln", "File %1 of %2: '%3'"),
+               {number(status.count), number(status.found), name(status.name)});
   }
   return {};
+}
+
+Phrase waitText(const batch::FileWait &wait) {
+  switch (wait.why) {
+  case batch::WaitReason::HeldByOtherProgram:
+    return say(
+        QT_TRANSLATE_NOOP("snpln", "Waiting for %1: in use by another program"),
+        {name(wait.name)});
+  }
+  return {};
+}
+
+Phrase canceledText(const batch::RunOutcome &outcome) {
+  if (!outcome.walkEnded)
+    return say(
+        QT_TRANSLATE_NOOP("snpln", "Canceled: %1 files done, %2 not reached"),
+        {number(outcome.done), number(outcome.notReached)});
+  return say(
+      QT_TRANSLATE_NOOP("snpln", "Canceled: %1 files done, %2 not touched"),
+      {number(outcome.done), number(outcome.notTouched)});
+}
+
+Lines canceledLines(const batch::RunOutcome &outcome) {
+  return Lines{messageText(job::Message(MessageId::RunCanceled)),
+               canceledText(outcome)};
+}
+
+Lines totalsLines(const batch::RunOutcome &outcome) {
+  Lines lines;
+  lines.line1 =
+      say(QT_TRANSLATE_NOOP("snpln",
+                            "Files converted: %1, unchanged: %2, failed: %3"),
+          {number(outcome.converted),
+           number(static_cast<std::uint64_t>(outcome.unchanged)),
+           number(static_cast<std::uint64_t>(outcome.failed))});
+  std::vector<Phrase> details;
+  if (outcome.skipped > 0)
+    details.push_back(
+        say(QT_TRANSLATE_NOOP("snpln", "left as they were: %1"),
+            {number(static_cast<std::uint64_t>(outcome.skipped))}));
+  if (outcome.filled > 0)
+    details.push_back(
+        say(QT_TRANSLATE_NOOP("snpln", "characters sent to a fill byte: %1"),
+            {number(outcome.filled)}));
+  for (const batch::OperationHits &hits : outcome.hits)
+    details.push_back(say(QT_TRANSLATE_NOOP("snpln", "%1: %2 found"),
+                          {operationTitle(hits.operation), number(hits.hits)}));
+  lines.line2 = join(std::move(details), "; ");
+  return lines;
 }
 
 Phrase promptText(batch::PromptKind kind) {

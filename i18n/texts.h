@@ -5,8 +5,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "batch/batch_host.h"
+#include "batch/run_outcome.h"
 #include "batch/selection_state.h"
 #include "batch/status.h"
 #include "engine/code_page.h"
@@ -60,6 +62,18 @@ Phrase detectionFacts(const job::JobReport &report);
 Phrase repairPreviewText(const job::JobReport &report);
 
 Phrase statusText(const batch::Status &status);
+// A file that waits: "Waiting for d01/f001.txt: in use by another program".
+Phrase waitText(const batch::FileWait &wait);
+// A canceled run's summary: "Canceled: 1234 files done, 3766 not touched"
+// (or "... not reached" when the walk had not ended).
+Phrase canceledText(const batch::RunOutcome &outcome);
+// The same in a message window: "Operation canceled" over the counts.
+Lines canceledLines(const batch::RunOutcome &outcome);
+// A run's totals in a message window's two lines: the files converted,
+// unchanged (nothing would change) and failed; then those left as they
+// were for another reason, the characters sent to a fill byte, and each
+// operation's hits.
+Lines totalsLines(const batch::RunOutcome &outcome);
 Phrase promptText(batch::PromptKind kind);
 Phrase passedOverText(batch::PassedOver why);
 // The progress window's caption of an operation ("Upper case", ...).

@@ -216,6 +216,9 @@ public:
 
 private:
   bool open(bool writes);
+  // Takes our runs' lock, asking the run while another program holds it.
+  // False when the file's run ends here (its report says why).
+  bool takeLock();
   engine::DetectDepth detectDepth() const;
   // Reads the whole file for the line ends it uses; false when a read
   // failed (errno says why).
@@ -320,13 +323,8 @@ bool FileRun::open(bool writes) {
     // rename.
     if (!writes)
       return true;
-    while (input_->lock() == platform::LockOutcome::Busy) {
-      if (asks(control_)) {
-        fail(0, Message(MessageId::Canceled), JobResult::Stop);
-        return false;
-      }
-      std::this_thread::sleep_for(kLockRetry);
-    }
+    if (!takeLock())
+      return false;
     if (input_->stillNamed())
       return true;
     // The run that held the lock has replaced the file meanwhile: its new
@@ -337,6 +335,39 @@ bool FileRun::open(bool writes) {
     }
     reopened = true;
   }
+}
+
+bool FileRun::takeLock() {
+  bool waited = false;
+  // However the wait ends, the run hears of it once.
+  const auto waitEnded = [&] {
+    if (waited && control_.held)
+      control_.held(false);
+  };
+  while (input_->lock() == platform::LockOutcome::Busy) {
+    if (asks(control_)) {
+      waitEnded();
+      fail(0, Message(MessageId::Canceled), JobResult::Stop);
+      return false;
+    }
+    const HeldAnswer answer =
+        control_.held ? control_.held(true) : HeldAnswer::Wait;
+    waited = true;
+    if (answer == HeldAnswer::SetAside) {
+      waitEnded();
+      report_.setAside = true;
+      leftAsItWas(MessageId::HeldSkipped);
+      return false;
+    }
+    if (answer == HeldAnswer::Skip) {
+      waitEnded();
+      leftAsItWas(MessageId::HeldSkipped);
+      return false;
+    }
+    std::this_thread::sleep_for(kLockRetry);
+  }
+  waitEnded();
+  return true;
 }
 
 engine::DetectDepth FileRun::detectDepth() const {

@@ -105,6 +105,9 @@ struct FileReport {
   // A rewrite: the new file's status, where the save knew it without a
   // look by name.
   std::optional<platform::FileStatus> replacement;
+  // Another program held the file and the run set it aside
+  // (HeldAnswer::SetAside): nothing was read or written; it is to run again.
+  bool setAside = false;
 
   bool failed() const { return failedAt.has_value(); }
   // The report of the operation that failed; null when none did.

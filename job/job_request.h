@@ -148,6 +148,15 @@ struct FileTask {
       platform::DirectoryFlush::WithCommit;
 };
 
+// What a run answers a file that another program holds (its lock is taken
+// elsewhere).
+enum class HeldAnswer : std::uint8_t {
+  Wait,     // try the lock again after a while
+  SetAside, // end the file's run now, as it was, to be run again later
+            // (FileReport::setAside)
+  Skip,     // end it as it was at the user's word (MessageId::HeldSkipped)
+};
+
 // What a running file may ask of its run; each may be empty.
 struct JobControl {
   // Whether the file is to stop at its next step (left whole).
@@ -158,6 +167,11 @@ struct JobControl {
   // (the save's commit and its flushes) and (false) after: a run that
   // works on several files may let another one compute meanwhile.
   std::function<void(bool)> waitingForDisk;
+  // Asked (true) each time the file is found held by another program,
+  // before it waits kLockRetry; told (false) once when such a wait has
+  // ended, however it ended (its answer then counts for nothing). Empty:
+  // the file waits until the lock comes or the run is cancelled.
+  std::function<HeldAnswer(bool held)> held;
 };
 
 } // namespace snpln::job

@@ -69,10 +69,12 @@ enum class MessageId : std::uint8_t {
                 // chain found: the file is left as it was
   // The file is there but may not be read (systemError: EACCES, EPERM).
   Unreadable,
+  // Another program held the file and the user skipped it: left as it was.
+  HeldSkipped,
 };
 // Every id, for tables and the tests that walk them.
 inline constexpr int kMessageIdCount =
-    static_cast<int>(MessageId::Unreadable) + 1;
+    static_cast<int>(MessageId::HeldSkipped) + 1;
 
 // A message and its arguments; each id reads only those its comment names.
 struct Message {

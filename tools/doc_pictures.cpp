@@ -12,7 +12,10 @@
 // OUTPUT_DIR/main-window-ru.png (the main window under the Russian
 // catalogue), and the main window under a dark palette and maximised, in
 // English and Russian (main-window-dark.png, main-window-dark-ru.png,
-// main-window-maximized.png, main-window-maximized-ru.png). With
+// main-window-maximized.png, main-window-maximized-ru.png), and a run's
+// words in both languages: a file waiting for another program
+// (run-waiting.png), a canceled run's counts (run-canceled.png) and a
+// finished run's totals (run-totals.png), each also as -ru.png. With
 // GARBLED_FILE (UTF-8 text read in a wrong page and saved again), also the
 // main window with Ungarble down and the list of the other target pages
 // open (main-window-repair.png, main-window-repair-ru.png) and the preview
@@ -40,6 +43,7 @@
 #include "ui/exclude_options_dialog.h"
 #include "ui/input_dialog.h"
 #include "ui/main_window.h"
+#include "ui/message_dialog.h"
 #include "ui/preview_dialog.h"
 #include "ui/run_progress_window.h"
 #include "ui/save_refused_dialog.h"
@@ -202,6 +206,52 @@ int main(int argc, char **argv) {
       const std::string name = std::string("main-window-maximized") + suffix;
       ok = save({&window}, out, name.c_str()) && ok;
       window.hide();
+    }
+  }
+  // A run that speaks: a file that waits for another program, a canceled
+  // run's counts and a finished run's totals, in English and Russian.
+  for (const bool russian : {false, true}) {
+    ui::setUiLanguage(russian ? QLocale(QLocale::Russian, QLocale::Russia)
+                              : QLocale::c());
+    const std::string suffix = russian ? "-ru.png" : ".png";
+    {
+      ui::RunProgressWindow progress;
+      progress.showFile(
+          ui::shown(i18n::operationTitle(job::OperationCode::UpperCase)),
+          QStringLiteral("f002.txt"), 37);
+      batch::FileWait wait;
+      wait.name = "d01/f001.txt";
+      progress.showWait(ui::shown(i18n::waitText(wait)));
+      open(progress, ui::kProgressTemplate);
+      ok = save({&progress}, out, ("run-waiting" + suffix).c_str()) && ok;
+      progress.hide();
+    }
+    {
+      batch::RunOutcome canceled;
+      canceled.end = batch::RunEnd::Stopped;
+      canceled.found = 5000;
+      canceled.done = 1234;
+      canceled.walkEnded = true;
+      canceled.settleLeft();
+      const i18n::Lines lines = i18n::canceledLines(canceled);
+      ui::MessageDialog message(ui::shown(lines.line1), ui::shown(lines.line2));
+      open(message, ui::kMessageTemplate);
+      ok = save({&message}, out, ("run-canceled" + suffix).c_str()) && ok;
+      message.hide();
+    }
+    {
+      batch::RunOutcome totals;
+      totals.end = batch::RunEnd::Completed;
+      totals.converted = 4712;
+      totals.unchanged = 281;
+      totals.failed = 2;
+      totals.filled = 17;
+      totals.hits = {{job::OperationCode::Replace, 1921}};
+      const i18n::Lines lines = i18n::totalsLines(totals);
+      ui::MessageDialog message(ui::shown(lines.line1), ui::shown(lines.line2));
+      open(message, ui::kMessageTemplate);
+      ok = save({&message}, out, ("run-totals" + suffix).c_str()) && ok;
+      message.hide();
     }
   }
   // Repair: the button down, a target page from the chooser (its list

@@ -3,8 +3,10 @@
 # and, with doc_pictures built, docs/{prompt,options,progress,preview,
 # save-refused,main-window-ru}.png and the main window under a dark palette
 # and maximised, in English and Russian: docs/main-window-{dark,maximized}
-# {,-ru}.png, and the repair, from samples/garbled-utf8.txt:
-# docs/{main-window-repair,preview-repair}{,-ru}.png) and draws the icon files the install rules use
+# {,-ru}.png; the repair, from samples/garbled-utf8.txt:
+# docs/{main-window-repair,preview-repair}{,-ru}.png; a run's wait line,
+# cancel summary and totals: docs/run-{waiting,canceled,totals}{,-ru}.png)
+# and draws the icon files the install rules use
 # (ui/packaging/snpln-*.png at every installed size, and
 # ui/packaging/snpln.svg).
 #
@@ -76,8 +78,9 @@ echo "wrote docs/main-window.png, ui/packaging/snpln-{16,32,48,64,128,256}.png a
 if [[ -x "$pictures" ]]; then
   (cd "$work" && "$pictures" note.txt "$root/docs" garbled.txt)
   echo "wrote docs/{prompt,options,progress,preview,save-refused,main-window-ru}.png," \
-    "docs/main-window-{dark,maximized}{,-ru}.png" \
-    "and docs/{main-window-repair,preview-repair}{,-ru}.png"
+    "docs/main-window-{dark,maximized}{,-ru}.png," \
+    "docs/{main-window-repair,preview-repair}{,-ru}.png" \
+    "and docs/run-{waiting,canceled,totals}{,-ru}.png"
 else
   echo "no $pictures: the other pictures need the benchmark build (make bench)" >&2
 fi

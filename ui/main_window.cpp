@@ -20,6 +20,7 @@
 #include <QShortcut>
 #include <QUrl>
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -440,8 +441,27 @@ batch::RunOutcome MainWindow::runPlan(batch::RunPlan &plan,
   run_ = &run;
   holdControls(true);
   const batch::RunOutcome outcome = run.run(plan, fs, walkHooks);
+  const bool canceled = run.canceled();
   holdControls(false);
   run_ = nullptr;
+  // The progress window has gone: the closing words come after it. A
+  // canceled run says how much was done; a run of several files that
+  // rewrites gives its totals.
+  if (closeAfterRun_) {
+    // EXIT during the run: the window goes without more words.
+  } else if (canceled && outcome.end == batch::RunEnd::Stopped) {
+    const i18n::Lines lines = i18n::canceledLines(outcome);
+    MessageDialog message(shown(lines.line1), shown(lines.line2), this);
+    message.run();
+  } else if (outcome.found > 1 &&
+             std::any_of(plan.operations.begin(), plan.operations.end(),
+                         [](job::OperationCode operation) {
+                           return operation != job::OperationCode::Detect;
+                         })) {
+    const i18n::Lines totals = i18n::totalsLines(outcome);
+    MessageDialog message(shown(totals.line1), shown(totals.line2), this);
+    message.run();
+  }
   return outcome;
 }
 
@@ -778,7 +798,8 @@ job::DialogAnswer MainWindow::showMessage(MessageKind, const std::string &name,
 void MainWindow::fileStarted(const batch::FileStart &start) {
   // During a run the status line counts the files and names the one
   // started last.
-  batch::Status status(batch::StatusId::RunningFile);
+  batch::Status status(start.allFound ? batch::StatusId::RunningFileOfAll
+                                      : batch::StatusId::RunningFile);
   status.count = start.number;
   status.found = start.found;
   status.name = start.task.location.path();

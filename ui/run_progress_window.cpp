@@ -1,6 +1,7 @@
 #include "ui/run_progress_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
@@ -22,6 +23,53 @@ RunProgressWindow::RunProgressWindow(QWidget *owner) : QDialog(owner) {
             &RunProgressWindow::cancelRequested);
   }
   placeDialog(*this, dialogTemplate(kProgressTemplate).placement, owner);
+  plainSize_ = size();
+  wait_ = new QLabel(this);
+  wait_->setObjectName(QStringLiteral("waitLine"));
+  wait_->setWordWrap(true);
+  wait_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  wait_->hide();
+  skip_ = new QPushButton(QCoreApplication::translate("snpln", "&Skip"), this);
+  skip_->setObjectName(QStringLiteral("skipButton"));
+  skip_->setAutoDefault(false);
+  skip_->hide();
+  connect(skip_, &QPushButton::clicked, this,
+          &RunProgressWindow::skipRequested);
+}
+
+QString RunProgressWindow::waitText() const { return wait_->text(); }
+
+void RunProgressWindow::showWait(const QString &text) {
+  waitShown_ = true;
+  wait_->setText(text);
+  placeWait();
+  wait_->show();
+  skip_->show();
+}
+
+void RunProgressWindow::endWait() {
+  if (!waitShown_)
+    return;
+  waitShown_ = false;
+  wait_->hide();
+  skip_->hide();
+  setFixedSize(plainSize_);
+}
+
+// The wait line under the window's own controls, as wide as they are,
+// and Skip under it, the window grown to hold both.
+void RunProgressWindow::placeWait() {
+  const int margin = fontMetrics().height() / 2;
+  const int width = plainSize_.width() - 2 * margin;
+  const QRect line = fontMetrics().boundingRect(
+      QRect(0, 0, width, 10000), Qt::TextWordWrap | Qt::AlignLeft,
+      wait_->text());
+  wait_->setGeometry(margin, plainSize_.height(), width, line.height() + 2);
+  const QSize button = skip_->sizeHint();
+  const int buttonTop = wait_->geometry().bottom() + margin;
+  skip_->setGeometry((plainSize_.width() - button.width()) / 2, buttonTop,
+                     button.width(), button.height());
+  setFixedSize(plainSize_.width(), buttonTop + button.height() + margin);
 }
 
 void RunProgressWindow::showFile(const QString &title, const QString &name,

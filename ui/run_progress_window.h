@@ -6,10 +6,15 @@
 // window's EXIT stays in reach.
 // CANCEL, Esc, Enter (CANCEL has the focus) and the close box only ask for
 // the run to be cancelled (cancelRequested()); the window goes when the
-// run has ended.
+// run has ended. While a file waits for another program the window names
+// it ("Waiting for d01/f001.txt: in use by another program", wrapped under
+// the bar) and offers Skip beside CANCEL (skipRequested()).
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QSize>
 #include <QString>
 
 #include "ui/control_ids.h"
@@ -35,11 +40,19 @@ public:
   QString shownName() const { return name_; }
   int percent() const { return percent_; }
 
+  // Shows the wait line `text` and Skip; endWait() takes them away.
+  void showWait(const QString &text);
+  void endWait();
+  bool waitShown() const { return waitShown_; }
+  QString waitText() const;
+  QPushButton *skipButton() const { return skip_; }
+
   // Hides the window for good: the run has ended.
   void finish();
 
 signals:
   void cancelRequested();
+  void skipRequested();
 
 public slots:
   void reject() override;
@@ -49,7 +62,13 @@ protected:
   void closeEvent(QCloseEvent *event) override;
 
 private:
+  void placeWait();
+
   DialogControls controls_;
+  QLabel *wait_ = nullptr;
+  QPushButton *skip_ = nullptr;
+  QSize plainSize_;
+  bool waitShown_ = false;
   QString name_;
   int percent_ = -1;
   bool finished_ = false;

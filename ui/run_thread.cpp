@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
@@ -31,26 +32,51 @@ public:
     {
       std::lock_guard<std::mutex> lock(sizesMutex_);
       starts_[&start.task] =
-          Start{start.size.value_or(0), start.operation, start.displayName};
+          Start{start.size.value_or(0), start.operation, start.displayName,
+                start.task.location.path(), start.again};
     }
-    // The status line shows the latest start: the window takes it when it
-    // looks (RunThread::look), so however fast files start it is drawn at
-    // most once a look, and a start costs no call to the window's thread.
     std::lock_guard<std::mutex> lock(statusMutex_);
-    latest_ = Latest{start.number, start.found, start.task.location.path()};
+    found_ = std::max(found_, start.found);
+    allFound_ = allFound_ || start.allFound;
+  }
+
+  void allFound(std::size_t files) override {
+    std::lock_guard<std::mutex> lock(statusMutex_);
+    found_ = std::max(found_, files);
+    allFound_ = true;
+    statusFresh_ = statusFresh_ || latest_.number != 0;
+  }
+
+  // A worker takes a file: the status line shows the latest one. The
+  // window takes it when it looks (RunThread::look), so however fast
+  // files start it is drawn at most once a look, and a start costs no
+  // call to the window's thread.
+  void taken(const std::string &path, bool again) {
+    std::lock_guard<std::mutex> lock(statusMutex_);
+    if (!again)
+      ++taken_;
+    latest_ = Latest{taken_, path};
     statusFresh_ = true;
   }
 
   // The latest start not yet drawn, taken once.
-  bool takeLatest(std::size_t &number, std::size_t &found, std::string &path) {
+  bool takeLatest(batch::FileStart &start, std::string &path) {
     std::lock_guard<std::mutex> lock(statusMutex_);
     if (!statusFresh_)
       return false;
     statusFresh_ = false;
-    number = latest_.number;
-    found = latest_.found;
-    path = std::move(latest_.path);
+    start.number = latest_.number;
+    start.found = std::max(found_, latest_.number);
+    start.allFound = allFound_;
+    path = latest_.path;
     return true;
+  }
+
+  void fileWaiting(const batch::FileWait &wait) override {
+    run_.post([this, wait] { run_.waitBegan(wait); });
+  }
+  void fileWaitEnded(const batch::FileWait &wait) override {
+    run_.post([this, wait] { run_.waitEnded(wait); });
   }
 
   void passedOver(const std::string &name, batch::PassedOver why) override {
@@ -97,6 +123,8 @@ public:
     std::uint64_t size = 0;
     job::OperationCode operation = job::OperationCode::UpperCase;
     std::string displayName;
+    std::string path;
+    bool again = false;
   };
   Start takeStart(const job::FileTask &task) {
     std::lock_guard<std::mutex> lock(sizesMutex_);
@@ -111,7 +139,6 @@ public:
 private:
   struct Latest {
     std::size_t number = 0;
-    std::size_t found = 0;
     std::string path;
   };
 
@@ -121,6 +148,10 @@ private:
   std::mutex statusMutex_;
   Latest latest_;
   bool statusFresh_ = false;
+  // Files taken by the workers, files found, and whether the walk ended.
+  std::size_t taken_ = 0;
+  std::size_t found_ = 0;
+  bool allFound_ = false;
   std::mutex sizesMutex_;
   std::map<const job::FileTask *, Start> starts_;
 };
@@ -141,6 +172,7 @@ public:
   job::FileReport runJob(const job::FileTask &task, const job::FilePlan &plan,
                          const job::JobControl &control) override {
     Observer::Start start = observer_.takeStart(task);
+    observer_.taken(start.path, start.again);
     RunningFile file;
     file.operation = start.operation;
     file.displayName = std::move(start.displayName);
@@ -190,6 +222,38 @@ RunThread::~RunThread() {
 
 void RunThread::cancel() { cancel_ = true; }
 
+void RunThread::skipWait() {
+  if (wait_)
+    skips_.skip(wait_->number);
+}
+
+RunProgressWindow &RunThread::progress() {
+  if (!window_) {
+    window_ = new RunProgressWindow(owner_);
+    connect(window_.data(), &RunProgressWindow::cancelRequested, this,
+            &RunThread::cancel);
+    connect(window_.data(), &RunProgressWindow::skipRequested, this,
+            &RunThread::skipWait);
+  }
+  return *window_;
+}
+
+void RunThread::waitBegan(const batch::FileWait &wait) {
+  wait_ = wait;
+  RunProgressWindow &window = progress();
+  window.showWait(shown(i18n::waitText(wait)));
+  if (!window.isVisible())
+    window.show();
+}
+
+void RunThread::waitEnded(const batch::FileWait &wait) {
+  if (!wait_ || wait_->number != wait.number)
+    return;
+  wait_.reset();
+  if (window_)
+    window_->endWait();
+}
+
 void RunThread::post(std::function<void()> call) {
   std::lock_guard<std::mutex> lock(postMutex_);
   if (!abandoned_)
@@ -228,12 +292,12 @@ void RunThread::drawStatus() {
   if (!observer_)
     return;
   job::FileTask task;
-  std::size_t number = 0, found = 0;
+  batch::FileStart start{task,        job::OperationCode::UpperCase, {}, 0, 0,
+                         std::nullopt};
   std::string path;
-  if (observer_->takeLatest(number, found, path)) {
+  if (observer_->takeLatest(start, path)) {
     task.location = std::move(path);
-    host_.fileStarted(batch::FileStart{
-        task, job::OperationCode::UpperCase, {}, number, found, std::nullopt});
+    host_.fileStarted(start);
   }
 }
 
@@ -243,9 +307,7 @@ void RunThread::look() {
   if (!window_) {
     if (!largest || !files_.anyRunningFor(clock_.now(), showDelayMs_))
       return;
-    window_ = new RunProgressWindow(owner_);
-    connect(window_.data(), &RunProgressWindow::cancelRequested, this,
-            &RunThread::cancel);
+    progress();
   }
   // Between two files the window keeps the last one it showed.
   if (largest)
@@ -260,6 +322,8 @@ batch::RunOutcome RunThread::run(batch::RunPlan &plan, platform::FileSystem &fs,
   cancel_ = false;
   running_ = true;
   plan.cancel = &cancel_;
+  plan.skips = &skips_;
+  wait_.reset();
   Observer observer(*this);
   observer_ = &observer;
   Runner runner(*this, observer, fs);

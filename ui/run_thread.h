@@ -20,7 +20,12 @@
 //    the run ends;
 //  - cancel() (CANCEL, Esc, EXIT) sets the plan's cancel flag: every
 //    running file stops at its next step, left whole, none starts. After a
-//    stop, at most one report (the first canceled file's) is shown.
+//    stop, at most one report (the first canceled file's) is shown;
+//  - a file that waits for another program shows the progress window at
+//    once with the wait line and Skip (skipWait()), the files after it
+//    going on; the line goes when the wait ends;
+//  - the status line counts the files as the workers take them, of the
+//    files found so far, or of every file once the walk has ended.
 //
 // The clock is read on the workers too (a job's start), so its source must
 // be safe to call from any thread (the real one is).
@@ -35,6 +40,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "batch/batch_host.h"
@@ -72,6 +78,10 @@ public:
                         const batch::WalkHooks &walkHooks = {});
 
   bool running() const { return running_; }
+  // Leaves the file whose wait the progress window shows as it is.
+  void skipWait();
+  // The wait the progress window shows (none: nothing waits).
+  const std::optional<batch::FileWait> &shownWait() const { return wait_; }
   // Asks every job to stop at its next slice; nothing further starts.
   void cancel();
   bool canceled() const { return cancel_.load(); }
@@ -95,6 +105,10 @@ private:
   job::DialogAnswer ask(std::function<job::DialogAnswer()> call);
   // The status line brought up to the latest start not yet drawn.
   void drawStatus();
+  void waitBegan(const batch::FileWait &wait);
+  void waitEnded(const batch::FileWait &wait);
+  // The progress window, made (not shown) when there is none.
+  RunProgressWindow &progress();
 
   batch::BatchHost &host_;
   QWidget *owner_;
@@ -102,6 +116,8 @@ private:
   int showDelayMs_ = kDefaultShowDelayMs;
   bool running_ = false;
   std::atomic<bool> cancel_{false};
+  batch::WaitSkips skips_;
+  std::optional<batch::FileWait> wait_;
   RunningFiles files_;
   QPointer<RunProgressWindow> window_;
   QTimer lookTimer_;

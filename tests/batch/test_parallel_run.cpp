@@ -255,6 +255,66 @@ TEST(ParallelRun, CtrlCStopsEveryWorkerWithEachFileWhole) {
   EXPECT_EQ(dir.names("t").size(), 12u);
 }
 
+// One file's lock held elsewhere for its first `busy` tries.
+class HeldLockFileSystem : public test::NativeFileSystem {
+public:
+  HeldLockFileSystem(std::string name, int busy)
+      : name_(std::move(name)), busy_(busy) {}
+  std::unique_ptr<platform::InputFile>
+  openRead(const platform::FileLocation &at) override {
+    struct File : test::ForwardingInputFile {
+      using ForwardingInputFile::ForwardingInputFile;
+      HeldLockFileSystem *owner = nullptr;
+      platform::LockOutcome lock() override {
+        if (owner->busy_.fetch_sub(1) > 0)
+          return platform::LockOutcome::Busy;
+        return inner_->lock();
+      }
+    };
+    auto inner = test::NativeFileSystem::openRead(at);
+    if (!inner || at.path().find(name_) == std::string::npos)
+      return inner;
+    auto file = std::make_unique<File>(std::move(inner));
+    file->owner = this;
+    return file;
+  }
+
+private:
+  std::string name_;
+  std::atomic<int> busy_;
+};
+
+// -v names a held file once per wait, by its path below the named
+// directory; without -v nothing is said; nothing is skipped either way.
+TEST(ParallelRun, VerboseSaysOnceThatAHeldFileWaits) {
+  const std::string wait =
+      "Waiting for d/held.txt: in use by another program\n";
+  for (const char *workers : {"1", "3"})
+    for (const bool verbose : {true, false}) {
+      SCOPED_TRACE(std::string(workers) + (verbose ? " -v" : ""));
+      test::TempDir dir;
+      test::ChangeDirectory cd(dir.path());
+      dir.mkdir("t");
+      dir.mkdir("t/d");
+      dir.write("t/d/held.txt", "held\n");
+      for (int i = 0; i < 5; ++i)
+        dir.write("t/f" + std::to_string(i), "free\n");
+      HeldLockFileSystem files("held.txt", 3);
+      std::vector<std::string> args = {"-j", workers, "--upper", "t"};
+      if (verbose)
+        args.insert(args.begin(), "-v");
+      const Outcome r = runCli(args, files);
+      EXPECT_EQ(r.status, 0) << r.err;
+      const auto at = r.out.find(wait);
+      EXPECT_EQ(verbose, at != std::string::npos) << r.out;
+      if (at != std::string::npos) {
+        EXPECT_EQ(r.out.find(wait, at + 1), std::string::npos) << r.out;
+      }
+      EXPECT_EQ(dir.read("t/d/held.txt"), "HELD\n");
+      EXPECT_EQ(dir.read("t/f4"), "FREE\n");
+    }
+}
+
 // The closing line of an exclusion or a replacement counts the hits of
 // every file of the pass, not the last file's alone.
 TEST(ParallelRun, RegressionClosingLineCountedOnlyTheLastFilesHits) {

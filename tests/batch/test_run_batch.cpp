@@ -542,7 +542,7 @@ TEST_F(RunBatch, RegressionWalkOutOfMemoryIsAFailureNotCompleted) {
   EXPECT_EQ(host.jobMessages.size(), 1u);
   EXPECT_EQ(batch::RunEnd::Completed, outcome.end);
   EXPECT_EQ(1, outcome.failed);
-  EXPECT_EQ(1, outcome.done);
+  EXPECT_EQ(1u, outcome.done);
 }
 
 TEST_F(RunBatch, DisplayNameAndSaveUpperPerFile) {

@@ -216,15 +216,22 @@ TEST(JsonSummary, CountsEachFileUnderItsWorstOutcome) {
             "\"canceled\":1,\"failed\":2},\"directories\":{\"done\":1,"
             "\"failed\":1},\"passes\":{\"recode\":{\"filled\":6},"
             "\"replace\":{\"hits\":5}},\"status\":1}");
-  // A stopped run says what came to its end and what stayed as it was.
+  // A stopped run says what came to its end and what stayed as it was:
+  // not touched once the walk had ended, not reached while it went on.
   batch::RunOutcome stopped;
   stopped.end = batch::RunEnd::Stopped;
-  stopped.done = 2;
-  stopped.unchanged = 1;
-  stopped.failed = 1;
-  stopped.stopped = 1;
-  const std::string object = summary.object(130, &stopped);
+  stopped.found = 5;
+  stopped.done = 4;
+  stopped.walkEnded = true;
+  stopped.settleLeft();
+  std::string object = summary.object(130, &stopped);
   EXPECT_NE(object.find(",\"done\":4,\"notTouched\":1,\"status\":130}"),
+            std::string::npos)
+      << object;
+  stopped.walkEnded = false;
+  stopped.settleLeft();
+  object = summary.object(130, &stopped);
+  EXPECT_NE(object.find(",\"done\":4,\"notReached\":1,\"status\":130}"),
             std::string::npos)
       << object;
 }

@@ -296,9 +296,11 @@ private slots:
     MainWindow w("a.txt b.txt");
     clickMode(w, batch::ModeButton::UpperCase);
     const QStringList log = runWith(w, {});
-    QCOMPARE(log, QStringList{QStringLiteral(
-                      "message: File(s) successfully converted / with upper "
-                      "case")});
+    QCOMPARE(log, (QStringList{
+                      QStringLiteral("message: File(s) successfully converted "
+                                     "/ with upper case"),
+                      QStringLiteral("message: Files converted: 2, unchanged: "
+                                     "0, failed: 0 / ")}));
     QCOMPARE(readFile(f.path("a.txt")), QByteArray("HELLO\r\n"));
     QCOMPARE(readFile(f.path("b.txt")), QByteArray("WORLD \xC0\xC1\n"));
     QCOMPARE(status(w), QStringLiteral("No action selected"));
@@ -381,12 +383,18 @@ private slots:
       clickId(dialog, 1);
     });
     click(w, ids::kDoIt);
-    QCOMPARE(during,
-             QStringList{QStringLiteral("File 2 of 2 found so far: 'b.txt'")});
-    QCOMPARE(script.log.last(),
+    // Both names were found before the second file started: the count is
+    // of the whole run.
+    QCOMPARE(during, (QStringList{QStringLiteral("File 2 of 2: 'b.txt'"),
+                                  QStringLiteral("File 2 of 2: 'b.txt'")}));
+    QCOMPARE(script.log.at(script.log.size() - 2),
              QStringLiteral("message: From file(s) successfully excluded "
                             "given string / and replaced with received "
                             "string, Nr. of hits: 3"));
+    // The run's totals come last.
+    QCOMPARE(script.log.last(),
+             QStringLiteral("message: Files converted: 2, unchanged: 0, "
+                            "failed: 0 / Replace: 3 found"));
     QCOMPARE(readFile(f.path("a.txt")), QByteArray("dog dog\n"));
     QCOMPARE(status(w), QStringLiteral("No action selected"));
   }
@@ -443,6 +451,9 @@ private slots:
       QStringList expected{QStringLiteral("message: a.txt") + report};
       if (escapeAt < 0)
         expected << QStringLiteral("message: b.txt") + report;
+      else
+        expected << QStringLiteral("message: Operation canceled / Canceled: 1 "
+                                   "files done, 1 not touched");
       QCOMPARE(log, expected);
       QCOMPARE(status(w), QStringLiteral("No action selected"));
     }

@@ -54,6 +54,31 @@ using namespace snpln::ui;
 
 namespace {
 
+// A canceled run of a large tree, before or after its walk had ended.
+batch::RunOutcome canceledRun(bool walkEnded) {
+  batch::RunOutcome outcome;
+  outcome.end = batch::RunEnd::Stopped;
+  outcome.found = 7654321;
+  outcome.done = 1234567;
+  outcome.walkEnded = walkEnded;
+  outcome.settleLeft();
+  return outcome;
+}
+
+// A run's totals with every part there is and large counts.
+batch::RunOutcome largestTotals() {
+  batch::RunOutcome outcome;
+  outcome.end = batch::RunEnd::Completed;
+  outcome.converted = 1234567;
+  outcome.unchanged = 1234567;
+  outcome.skipped = 123456;
+  outcome.failed = 12345;
+  outcome.filled = 1234567;
+  outcome.hits = {{job::OperationCode::Replace, 1234567},
+                  {job::OperationCode::DeleteEmpty, 1234567}};
+  return outcome;
+}
+
 QString withoutMnemonic(QString text) {
   text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
   text.remove(QLatin1Char('&'));
@@ -330,6 +355,18 @@ private slots:
                qPrintable(w.statusLabel()->toolTip() + " is cut to " +
                           w.statusLabel()->text()));
     }
+    // The run's count, with a name of a tree's usual length.
+    for (const batch::StatusId sentence :
+         {batch::StatusId::RunningFile, batch::StatusId::RunningFileOfAll}) {
+      batch::Status counting(sentence);
+      counting.count = 1234567;
+      counting.found = 7654321;
+      counting.name = "d01/f001.txt";
+      w.setStatusLine(counting);
+      QVERIFY2(w.statusLabel()->toolTip().isEmpty(),
+               qPrintable(w.statusLabel()->toolTip() + " is cut to " +
+                          w.statusLabel()->text()));
+    }
 
     int n = 0;
     for (const batch::PromptKind kind :
@@ -412,6 +449,10 @@ private slots:
         i18n::messageLines("", job::Message(MessageId::EmptyExclude)),
         said(MessageId::NameNotFound),
         said(MessageId::DirectoryDone),
+        said(MessageId::HeldSkipped),
+        i18n::canceledLines(canceledRun(true)),
+        i18n::canceledLines(canceledRun(false)),
+        i18n::totalsLines(largestTotals()),
     };
     for (const i18n::Lines &lines : messages) {
       MessageDialog message(shown(lines.line1), shown(lines.line2), &w);
@@ -433,6 +474,19 @@ private slots:
           shown(i18n::operationTitle(job::OperationCode::RecodeToUtf8)),
           QString::fromStdString(job::displayNameOf(path)), 50);
       check(progress, QStringLiteral("progress"));
+      // A file that waits, its line wrapped under the bar, and Skip.
+      for (const char *name :
+           {"d01/f001.txt", "документы/2024/квартальный отчёт.txt"}) {
+        batch::FileWait wait;
+        wait.name = name;
+        progress.showWait(shown(i18n::waitText(wait)));
+        QVERIFY(progress.skipButton()->isVisibleTo(&progress));
+        check(progress, QStringLiteral("progress, waiting for %1")
+                            .arg(QString::fromUtf8(name)));
+      }
+      progress.endWait();
+      QVERIFY(!progress.skipButton()->isVisibleTo(&progress));
+      check(progress, QStringLiteral("progress after the wait"));
     }
     for (const SaveQuestion question :
          {SaveQuestion::Modified, SaveQuestion::ReadOnly}) {

@@ -20,6 +20,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <csignal>
@@ -386,6 +390,9 @@ private slots:
       RunThread *run = w.currentRun();
       if (!run || f.fs.busyLocks == 0)
         return false;
+      // The wait shows the progress window at once.
+      if (cancel && !run->shownWait())
+        return false;
       if (!cancel) {
         // The other run goes on and ends.
         release();
@@ -405,8 +412,11 @@ private slots:
     QVERIFY(f.fs.busyLocks > 0);
     if (cancel) {
       QVERIFY(shownWhileWaiting);
-      QCOMPARE(script.log, QStringList{QStringLiteral(
-                               "message: held.txt / Operation canceled")});
+      QCOMPARE(
+          script.log,
+          (QStringList{QStringLiteral("message: held.txt / Operation canceled"),
+                       QStringLiteral("message: Operation canceled / Canceled: "
+                                      "0 files done, 1 not touched")}));
       release();
     } else {
       QCOMPARE(script.log, QStringList{QStringLiteral(
@@ -427,6 +437,94 @@ private slots:
   // ended) and leaves the file whole, its mode kept, no temporary file,
   // the controls as they were and the focus on DOIT; EXIT also closes the
   // window, but only after the run.
+  // A file another program holds (a flock taken by the test) waits alone:
+  // the progress window comes at once with the wait line, the path below
+  // the chosen folder, and Skip; the other files are done meanwhile
+  // (one worker: before the held one is tried again). Skip leaves it as
+  // it is and the totals count it; CANCEL ends the run with the counts.
+  void aHeldFileWaitsWithSkipAndCancel_data() {
+    QTest::addColumn<int>("workers");
+    QTest::addColumn<bool>("skip");
+    for (const int workers : {1, 3})
+      for (const bool skip : {true, false})
+        QTest::newRow(qPrintable(QStringLiteral("%1 workers, %2")
+                                     .arg(workers)
+                                     .arg(skip ? "Skip" : "CANCEL")))
+            << workers << skip;
+  }
+  void aHeldFileWaitsWithSkipAndCancel() {
+    QFETCH(int, workers);
+    QFETCH(bool, skip);
+    Fixture f;
+    QVERIFY(QDir().mkpath("tree/d01"));
+    QVERIFY(QDir().mkpath("tree/d02"));
+    writeFile("tree/d01/f001.txt", "held\n");
+    QStringList others;
+    for (int i = 0; i < 10; ++i) {
+      others << QStringLiteral("tree/d02/f%1.txt").arg(i);
+      writeFile(others.last(), "text\n");
+    }
+    const int fd = ::open("tree/d01/f001.txt", O_RDONLY | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::flock(fd, LOCK_EX), 0);
+    MainWindow w("tree", f.options(workers));
+    w.pressModeButton(batch::ModeButton::UpperCase);
+    QString waitLine, status;
+    bool skipShown = false;
+    whilePolling([&] {
+      RunThread *run = w.currentRun();
+      if (!run || !run->shownWait())
+        return false;
+      // Every other file is rewritten before the wait is answered.
+      for (const QString &name : others)
+        if (readFile(name) != "TEXT\n")
+          return false;
+      RunProgressWindow *window = run->progressWindow();
+      if (!window || !window->isVisible() || !window->waitShown())
+        return false;
+      run->look();
+      waitLine = window->waitText();
+      skipShown = window->skipButton()->isVisible();
+      status = w.statusLabel()->text();
+      if (skip)
+        QTest::mouseClick(window->skipButton(), Qt::LeftButton);
+      else
+        QTest::mouseClick(window->controls().control(kIdCancel),
+                          Qt::LeftButton);
+      return true;
+    });
+    ModalScript script = answeringOk();
+    w.doIt();
+    ::close(fd);
+
+    QCOMPARE(
+        waitLine,
+        QStringLiteral("Waiting for d01/f001.txt: in use by another program"));
+    QVERIFY(skipShown);
+    // The whole run counted once the walk has ended.
+    QVERIFY2(status.startsWith(QStringLiteral("File 11 of 11: '")) ||
+                 workers > 1,
+             qPrintable(status));
+    QVERIFY2(status.contains(QStringLiteral(" of 11")), qPrintable(status));
+    QCOMPARE(readFile("tree/d01/f001.txt"), QByteArray("held\n"));
+    for (const QString &name : others)
+      QCOMPARE(readFile(name), QByteArray("TEXT\n"));
+    if (skip)
+      QCOMPARE(script.log,
+               (QStringList{
+                   QStringLiteral("message: tree / Processing this directory "
+                                  "and its subdirectories is completed"),
+                   QStringLiteral("message: Files converted: 10, "
+                                  "unchanged: 0, failed: 0 / left as "
+                                  "they were: 1")}));
+    else
+      QCOMPARE(script.log.last(),
+               QStringLiteral("message: Operation canceled / Canceled: 10 "
+                              "files done, 1 not touched"));
+    QVERIFY(!holdsTemporaryFile(f.dir.filePath("tree/d01")));
+    QVERIFY(!w.currentRun());
+  }
+
   void windowLivesWhileAJobRuns_data() {
     QTest::addColumn<int>("workers");
     QTest::addColumn<QString>("how");
@@ -532,8 +630,13 @@ private slots:
     QCOMPARE(acceptedWhileHeld, 0);
     QCOMPARE(shownName, QStringLiteral("big.txt"));
     QCOMPARE(shownTitle, QStringLiteral("Upper case"));
-    QCOMPARE(script.log, QStringList{QStringLiteral(
-                             "message: big.txt / Operation canceled")});
+    QStringList log{QStringLiteral("message: big.txt / Operation canceled")};
+    // After the run the window says what the cancel left (EXIT closes it
+    // without a word).
+    if (how != QLatin1String("EXIT"))
+      log << QStringLiteral("message: Operation canceled / Canceled: 0 files "
+                            "done, 1 not touched");
+    QCOMPARE(script.log, log);
     QVERIFY(readFile("big.txt") == text);
     QCOMPARE(QFile::permissions("big.txt"), before);
     QVERIFY(!holdsTemporaryFile(f.dir.path()));
@@ -646,9 +749,11 @@ private slots:
     QCOMPARE(shown, (QStringList{QStringLiteral("b-big.txt"),
                                  QStringLiteral("a-mid.txt")}));
     QCOMPARE(script.log,
-             QStringList{QStringLiteral(
-                 "message: tree / Processing this directory and its "
-                 "subdirectories is completed")});
+             (QStringList{
+                 QStringLiteral("message: tree / Processing this directory and "
+                                "its subdirectories is completed"),
+                 QStringLiteral("message: Files converted: 8, "
+                                "unchanged: 0, failed: 0 / ")}));
     QVERIFY(readFile("tree/a-mid.txt") == mid.toUpper());
     QVERIFY(readFile("tree/b-big.txt") == big.toUpper());
     for (int i = 0; i < 6; ++i)
@@ -877,9 +982,11 @@ private slots:
     });
     w.doIt();
     QCOMPARE(script.log,
-             QStringList{QStringLiteral(
-                 "message: tree / Processing this directory and its "
-                 "subdirectories is completed")});
+             (QStringList{
+                 QStringLiteral("message: tree / Processing this directory and "
+                                "its subdirectories is completed"),
+                 QStringLiteral("message: Files converted: 4, "
+                                "unchanged: 0, failed: 0 / ")}));
     for (const QString &name : names)
       QCOMPARE(readFile(name), ("text of " + name.toUtf8() + "\n").toUpper());
     // Both directories flushed by the run, never more than once a file.
