@@ -426,8 +426,12 @@ int runOptions(const CliOptions &options, ConsoleHost &host, std::istream &in,
                     options.keepDate, options.allowChown);
     platform::SystemError why;
     if (!outputs->begin(why)) {
-      job::Message message(job::MessageId::NoTempFile);
-      message.systemError = why.code;
+      // FILE's name holding something else than a regular file is
+      // EEXIST (the file system's contract).
+      job::Message message(why.code == EEXIST ? job::MessageId::OutputNotRegular
+                                              : job::MessageId::OutputNotMade);
+      if (why.code != EEXIST)
+        message.systemError = why.code;
       host.runMessage(batch::RunMessage{
           batch::MessageKind::Failure, std::nullopt, *options.output, message});
       return host.finishRun(kExitFailure, nullptr);

@@ -137,6 +137,10 @@ const char *reasonName(MessageId id) {
     return "unreadable";
   case MessageId::HeldSkipped:
     return "held-skipped";
+  case MessageId::OutputNotMade:
+    return "output-not-made";
+  case MessageId::OutputNotRegular:
+    return "output-not-regular";
   }
   return "";
 }
@@ -426,6 +430,8 @@ jsonOfMessage(const std::string &name, const job::Message &message,
     break;
   case MessageId::NameNotFound:
   // --output's file, begun before the run and made once it is over.
+  case MessageId::OutputNotMade:
+  case MessageId::OutputNotRegular:
   case MessageId::NoTempFile:
   case MessageId::WriteError:
   case MessageId::OutputChanged:

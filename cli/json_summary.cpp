@@ -59,6 +59,8 @@ void JsonSummary::runMessage(const job::Message &message) {
   case job::MessageId::NameNotFound:
   // --output's file, begun before the run and made once it is over.
   case job::MessageId::NoTempFile:
+  case job::MessageId::OutputNotMade:
+  case job::MessageId::OutputNotRegular:
   case job::MessageId::WriteError:
   case job::MessageId::OutputChanged:
   case job::MessageId::OwnerNotKept:

@@ -1240,6 +1240,14 @@
         <translation>Другое имя (жёсткая ссылка) уже обработанного файла, пропущено</translation>
     </message>
     <message>
+        <source>Unable to make the output file</source>
+        <translation>Не удалось создать выходной файл</translation>
+    </message>
+    <message>
+        <source>The output is not a regular file: nothing is written to it</source>
+        <translation>Выходной файл не является обычным файлом: в него ничего не записано</translation>
+    </message>
+    <message>
         <source>In use by another program: skipped, the file is left as it was</source>
         <translation>Занят другой программой: пропущен, файл оставлен как был</translation>
     </message>

@@ -121,6 +121,11 @@ const char *sourceText(MessageId id) {
         "The text at byte %1 cannot be repaired: the file is left as it was");
   case MessageId::Unreadable:
     return QT_TRANSLATE_NOOP("snpln", "Unable to read this file");
+  case MessageId::OutputNotMade:
+    return QT_TRANSLATE_NOOP("snpln", "Unable to make the output file");
+  case MessageId::OutputNotRegular:
+    return QT_TRANSLATE_NOOP("snpln", "The output is not a regular file: "
+                                      "nothing is written to it");
   case MessageId::HeldSkipped:
     return QT_TRANSLATE_NOOP("snpln", "In use by another program: skipped, "
                                       "the file is left as it was");

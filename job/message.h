@@ -71,10 +71,15 @@ enum class MessageId : std::uint8_t {
   Unreadable,
   // Another program held the file and the user skipped it: left as it was.
   HeldSkipped,
+  // --output: FILE could not be begun (systemError), or its name holds
+  // something other than a regular file (a FIFO, a device, a socket); the
+  // run wrote nothing.
+  OutputNotMade,
+  OutputNotRegular,
 };
 // Every id, for tables and the tests that walk them.
 inline constexpr int kMessageIdCount =
-    static_cast<int>(MessageId::HeldSkipped) + 1;
+    static_cast<int>(MessageId::OutputNotRegular) + 1;
 
 // A message and its arguments; each id reads only those its comment names.
 struct Message {

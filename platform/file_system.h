@@ -461,7 +461,8 @@ public:
   // they lead to, as openRead follows them). A new file takes `mode`'s
   // permission bits (limited by the umask); `rules` apply to replacing an
   // existing one. Nothing, with the system's reason in `why`, when the
-  // name's directory cannot be opened, the name is not a regular file, or
+  // name's directory cannot be opened, the name is not a regular file
+  // (EISDIR for a directory, EEXIST for anything else), or
   // no temporary file can be made there; always nothing where the system
   // offers no such file (see kNewFilesAndBackups).
   virtual std::unique_ptr<NewFile> beginNewFile(const FileLocation &at,

@@ -26,3 +26,10 @@ for args in "-o dir --upper a.txt" "-o x --upper dir" "-o a.txt --upper a.txt" \
   echo "status $?"
 done
 ls
+# -o names its own failures: a FIFO is no file to write, a missing folder
+# has the system's reason; the input stays as it is.
+mkfifo fifo
+"$SNPLN" -o fifo -t koi a.txt
+echo "status $?"
+"$SNPLN" -o nowhere/o.txt -t koi a.txt --json
+echo "status $?"
