@@ -62,7 +62,8 @@ TEST(LineEndCensus, EachPieceSizeAgreesWithTheWholeText) {
       SCOPED_TRACE(testing::PrintToString(c.text) + " units " +
                    std::to_string(static_cast<int>(units)));
       EXPECT_EQ(lineEndKindsOf(bytes.data(), bytes.size(), units), c.kinds);
-      for (const std::size_t piece : {1, 2, 3, 7, 64, 8192}) {
+      for (const std::size_t piece :
+           std::initializer_list<std::size_t>{1, 2, 3, 7, 64, 8192}) {
         LineEndCensus census(units);
         for (std::size_t at = 0; at < bytes.size(); at += piece)
           census.add(bytes.data() + at, std::min(piece, bytes.size() - at));
