@@ -287,8 +287,13 @@ private:
 // -v names a held file once per wait, by its path below the named
 // directory; without -v nothing is said; nothing is skipped either way.
 TEST(ParallelRun, VerboseSaysOnceThatAHeldFileWaits) {
+#ifdef _WIN32
+  const std::string wait =
+      "Waiting for d\\held.txt: in use by another program\n";
+#else
   const std::string wait =
       "Waiting for d/held.txt: in use by another program\n";
+#endif
   for (const char *workers : {"1", "3"})
     for (const bool verbose : {true, false}) {
       SCOPED_TRACE(std::string(workers) + (verbose ? " -v" : ""));
