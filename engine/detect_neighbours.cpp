@@ -235,8 +235,16 @@ long wordsReadRight(const std::uint8_t *bytes, std::size_t size,
       wrong = true;
       nonsense = isJunctionRun(bytes + i, end - i, page);
     }
+    // An empty pair of guillemets: a placeholder whose text was left out
+    // (`«%s»` in a message catalogue), as much a word as the capitals at
+    // its bytes in another page (Mac's « » are Windows-1251's ЗИ).
+    const bool emptyQuotes = end == i + 2 &&
+                             charsOf(page)[bytes[i]] == 0x00AB &&
+                             charsOf(page)[bytes[i + 1]] == 0x00BB;
     if (nonsense)
       score -= 2;
+    else if (emptyQuotes)
+      ++score;
     else if (wrong)
       --score;
     else if (cyrillic >= 2 || (cyrillic == 1 && latin == 0 &&

@@ -308,6 +308,22 @@ TEST(DetectEvidence, LaterPagesOnTheirOwnEvidence) {
        NeighbourNote::SignsOutsideCp866},
       {"Windows-1251, a Latin name in quotes", "пакеты в «stable» и «testing»",
        CodePage::Win, CodePage::Win, NeighbourNote::None},
+      // Mac's « » are Windows-1251's З И: a pair left empty (a catalogue's
+      // «%s» without its %s) reads there as the capitals ЗИ, a word.
+      {"Mac Ukrainian, an empty «»", "у символів «» передбачено лише для призн",
+       CodePage::Mac, CodePage::Mac, NeighbourNote::CapitalsOutsideWindows1251},
+      {"Mac Ukrainian, an empty «» after a capital",
+       "я )\nПристрій «» неможливо розблокувати, ", CodePage::Mac,
+       CodePage::Mac, NeighbourNote::CapitalsOutsideWindows1251},
+      {"Mac Ukrainian, a word in «»", "код операції «додати»: у заміні немає",
+       CodePage::Mac, CodePage::Mac, NeighbourNote::SignsOutsideCp866},
+      {"Windows-1251, an empty «»", "параметр «» не задан, его пропустили",
+       CodePage::Win, CodePage::Win, NeighbourNote::None},
+      {"Windows-1251, the capitals ЗИ", "шифр ЗИ и код ЗИЛ указаны в паспорте",
+       CodePage::Win, CodePage::Win, NeighbourNote::None},
+      {"Windows-1251 Ukrainian, the capitals ЗИ",
+       "позначка ЗИ стоїть у кожному рядку", CodePage::Win, CodePage::Win,
+       NeighbourNote::None},
   };
   for (const PageRow &row : rows) {
     const std::string bytes = inPage(row.utf8, row.page);
