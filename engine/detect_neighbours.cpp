@@ -126,16 +126,19 @@ bool isApostropheBetweenLetters(const std::uint8_t *bytes, std::size_t k,
          isLetterKind(kinds[bytes[k - 1]]) && isLetterKind(kinds[bytes[k + 1]]);
 }
 
-// Whether CP866's reading of the bytes holds Є є Ї ї beside a letter:
-// those bytes are CP1125's Ґ ґ Є є, and CP866 has no і to write Ukrainian
-// with.
+// Whether CP866's reading of the bytes holds Є є Ї ї beside a letter or
+// as a word of its own: those bytes are CP1125's Ґ ґ Є є (`є` alone is a
+// Ukrainian word, CP866's `ї` alone none), and CP866 has no і to write
+// Ukrainian with.
 bool ukrainianLettersIn866(const std::uint8_t *bytes, std::size_t size) {
   const Kinds &kinds = kindsOf(CodePage::Dos);
   for (std::size_t i = 0; i < size; ++i) {
     if (bytes[i] < 0xF2 || bytes[i] > 0xF5)
       continue;
-    if ((i > 0 && isLetterKind(kinds[bytes[i - 1]])) ||
-        (i + 1 < size && isLetterKind(kinds[bytes[i + 1]])))
+    const Kind before = i > 0 ? kinds[bytes[i - 1]] : Kind::Separator;
+    const Kind after = i + 1 < size ? kinds[bytes[i + 1]] : Kind::Separator;
+    if (isLetterKind(before) || isLetterKind(after) ||
+        (before == Kind::Separator && after == Kind::Separator))
       return true;
   }
   return false;

@@ -61,7 +61,9 @@ struct NeighbourChoice {
 // spaces do. Of the words of one letter only the Ukrainian і and є count
 // (as right), a foreign letter or box drawing alone between words (outside
 // frames, which are set aside before) as wrong; signs alone count neither
-// way.
+// way, but an empty pair of guillemets `«»` (a placeholder whose text was
+// left out) counts as right, as the capitals at its bytes in another page
+// would.
 long wordsReadRight(const std::uint8_t *bytes, std::size_t size, CodePage page);
 // One page reads clearly better than another by this many words: one word
 // that reads right in it and wrong in the other.

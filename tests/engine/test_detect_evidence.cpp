@@ -295,6 +295,16 @@ TEST(DetectEvidence, LaterPagesOnTheirOwnEvidence) {
       {"CP1125 capitals with Є alone", "НЕ ВДАЄТЬСЯ ЗНАЙТИ СИМВОЛ",
        CodePage::Cp1125, CodePage::Cp1125,
        NeighbourNote::UkrainianOutsideCp866},
+      // The word є alone, which CP866 reads as ї, no word.
+      {"CP1125, the word є", "в є .\n\nШлях до тимчасового файла виведен",
+       CodePage::Cp1125, CodePage::Cp1125,
+       NeighbourNote::UkrainianOutsideCp866},
+      {"CP1125, the word є between small letters",
+       "икими для двобайтового поля\nзначення є н", CodePage::Cp1125,
+       CodePage::Cp1125, NeighbourNote::UkrainianOutsideCp866},
+      {"CP1125, the word є first", "є у списку використання для SSH!\nВилучен",
+       CodePage::Cp1125, CodePage::Cp1125,
+       NeighbourNote::UkrainianOutsideCp866},
       // The apostrophe of a Ukrainian word is part of it (Mac's ’ is
       // CP866's ╒ and Windows-1251's Х).
       {"Mac capitals with an apostrophe", "ПАМ’ЯТЬ І ЧАС", CodePage::Mac,
