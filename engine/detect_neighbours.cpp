@@ -265,7 +265,10 @@ namespace {
 // The fit of a reading to the letter frequencies (engine/letter_frequencies.h)
 // with Ukrainian і, which it scores as an unlikely sign, about as common as
 // а (it is in Ukrainian). The rarer Ukrainian letters stay unlikely: Mac's
-// Є is Windows-1251's ё.
+// Є is Windows-1251's ё. So does a lone « or » (Mac's ї is Windows-1251's
+// »), but an empty pair `«»`, a placeholder whose text was left out, fits
+// as two common letters would: the capitals ЗИ at its bytes in
+// Windows-1251 would otherwise fit better than Mac's reading of it.
 long fitWithUkrainian(const std::uint8_t *bytes, std::size_t size,
                       CodePage page) {
   const CharTable &chars = charsOf(page);
@@ -273,6 +276,9 @@ long fitWithUkrainian(const std::uint8_t *bytes, std::size_t size,
   for (std::size_t i = 0; i < size; ++i)
     if (chars[bytes[i]] == 0x0456 || chars[bytes[i]] == 0x0406)
       score += 48;
+    else if (chars[bytes[i]] == 0x00BB && i > 0 &&
+             chars[bytes[i - 1]] == 0x00AB)
+      score += 96;
   return score;
 }
 
