@@ -76,12 +76,100 @@ const std::array<std::uint8_t, 256> &utf8LookBackClasses() {
   return table;
 }
 
+// A case map that moves the letters of one range of ASCII and of one range
+// of 0xC0..0xFF by a fixed step each and leaves every other byte of those
+// halves as it is (Windows-1251 and KOI8-R both ways), as told from its
+// table; `usable` is false for any other map.
+struct ShiftMap {
+  bool usable = false;
+  std::uint8_t asciiFrom = 0, asciiSpan = 0, asciiStep = 0;
+  std::uint8_t highFrom = 0, highSpan = 0, highStep = 0;
+};
+
+// The changed bytes of table[from, to): one range, one step; false when
+// they are not.
+bool shiftRange(const std::array<std::uint8_t, 256> &table, unsigned from,
+                unsigned to, std::uint8_t &first, std::uint8_t &span,
+                std::uint8_t &step) {
+  unsigned lo = to, hi = from;
+  for (unsigned c = from; c < to; ++c)
+    if (table[c] != c) {
+      lo = std::min(lo, c);
+      hi = std::max(hi, c);
+    }
+  first = span = step = 0;
+  if (lo == to)
+    return true;
+  step = static_cast<std::uint8_t>(table[lo] - lo);
+  for (unsigned c = from; c < to; ++c) {
+    const bool inside = c >= lo && c <= hi;
+    if (table[c] != static_cast<std::uint8_t>(inside ? c + step : c))
+      return false;
+  }
+  first = static_cast<std::uint8_t>(lo);
+  span = static_cast<std::uint8_t>(hi - lo);
+  return true;
+}
+
+ShiftMap shiftMapOf(const std::array<std::uint8_t, 256> &table) {
+  ShiftMap m;
+  m.usable =
+      shiftRange(table, 0x00, 0x80, m.asciiFrom, m.asciiSpan, m.asciiStep) &&
+      shiftRange(table, 0xC0, 0x100, m.highFrom, m.highSpan, m.highStep);
+  return m;
+}
+
 // A page's case map over a whole slice into `out`, four independent
-// lookups at a time.
+// lookups at a time; a map of fixed steps sixteen bytes at a time, with
+// the bytes of 0x80..0xBF among them looked up.
 void mapSlice(const std::uint8_t *bytes, std::uint8_t *out, std::size_t size,
               const std::array<std::uint8_t, 256> &table) {
   const std::uint8_t *t = table.data();
   std::size_t i = 0;
+#if defined(__SSE2__)
+  static thread_local const std::uint8_t *known = nullptr;
+  static thread_local ShiftMap shift;
+  if (known != t) {
+    shift = shiftMapOf(table);
+    known = t;
+  }
+  if (shift.usable) {
+    const auto splat = [](std::uint8_t b) {
+      return _mm_set1_epi8(static_cast<char>(b));
+    };
+    // x - from <= span, unsigned.
+    const auto within = [](__m128i v, __m128i from, __m128i span) {
+      const __m128i d = _mm_sub_epi8(v, from);
+      return _mm_cmpeq_epi8(_mm_max_epu8(d, span), span);
+    };
+    const __m128i aFrom = splat(shift.asciiFrom),
+                  aSpan = splat(shift.asciiSpan),
+                  aStep = splat(shift.asciiStep);
+    const __m128i hFrom = splat(shift.highFrom), hSpan = splat(shift.highSpan),
+                  hStep = splat(shift.highStep);
+    const __m128i below = splat(0xC0);
+    const __m128i top = splat(0x80);
+    for (; i + 16 <= size; i += 16) {
+      const __m128i v =
+          _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + i));
+      // 0x80..0xBF: bytes the steps do not describe.
+      const __m128i middle =
+          _mm_andnot_si128(_mm_cmpeq_epi8(_mm_max_epu8(v, below), v),
+                           _mm_cmpeq_epi8(_mm_max_epu8(v, top), v));
+      const __m128i step =
+          _mm_or_si128(_mm_and_si128(within(v, aFrom, aSpan), aStep),
+                       _mm_and_si128(within(v, hFrom, hSpan), hStep));
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i),
+                       _mm_add_epi8(v, step));
+      // The few bytes the steps do not describe (Ё, ё, signs): looked up.
+      for (unsigned rest = static_cast<unsigned>(_mm_movemask_epi8(middle));
+           rest != 0; rest &= rest - 1) {
+        const std::size_t k = i + static_cast<unsigned>(std::countr_zero(rest));
+        out[k] = t[bytes[k]];
+      }
+    }
+  }
+#endif
   for (; i + 4 <= size; i += 4) {
     const std::uint8_t a = t[bytes[i]], b = t[bytes[i + 1]],
                        c = t[bytes[i + 2]], d = t[bytes[i + 3]];

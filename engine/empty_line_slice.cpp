@@ -39,13 +39,36 @@ bool isBlankLine(const std::uint8_t *bytes, std::size_t length) {
 
 StepResult emptyLineSlice(SliceStream &job, EmptyLineState &state) {
   LineBuffer &line = state.line;
-  return lineStep(job, line, [&] {
+  if (job.atEnd()) {
+    const StepResult flushed = flushLines(job, line);
+    return flushed == StepResult::Continue ? finishStream(job) : flushed;
+  }
+  std::size_t budget = 0;
+  do {
+    // A text line always stays as it is: the text lines ahead in the slice
+    // go out in one piece.
+    StepResult r = StepResult::Continue;
+    const std::size_t lines = copyTextLines(job, line, budget, r);
+    if (r != StepResult::Continue)
+      return r;
+    for (std::size_t i = 0; i < lines && i < 2; ++i)
+      decideLine(state, false);
+    if (job.atEnd() || budget >= kLineStepBudget)
+      break;
+    // The next line the plain way: an empty one, or one across the slice.
+    r = readLine(job, line);
+    if (r != StepResult::Continue)
+      return r;
+    budget += line.length;
     if (!decideLine(state, isBlankLine(line.data, line.length))) {
       ++state.hitCount;
-      return StepResult::Continue;
+      continue;
     }
-    return writeLine(job, line, line.data, line.length); // as read
-  });
+    r = writeLine(job, line, line.data, line.length); // as read
+    if (r != StepResult::Continue)
+      return r;
+  } while (!job.atEnd() && budget < kLineStepBudget);
+  return StepResult::Continue;
 }
 
 } // namespace snpln::engine

@@ -47,6 +47,10 @@ struct LineBuffer {
   // line yet writes CR LF.
   std::uint8_t lineEnd[2] = {0x0D, 0x0A};
   std::size_t lineEndLength = 2;
+  // The longest line read (at most kLineLimit): a stage that stands for
+  // one on a longer form of the text (single-byte text to be recoded to
+  // UTF-8 afterwards) refuses lines sooner.
+  std::size_t limit = kLineLimit;
   StreamBytes bytes; // kLineLimit bytes, not cleared
   // Bit i of lineEnds[i / 64] is set when byte i of the slice that starts
   // at file offset `mappedSliceStart` is a CR or LF; words below
@@ -65,8 +69,19 @@ void mapLineEnds(const std::uint8_t *bytes, std::size_t size,
                  std::uint64_t *words);
 
 // Continue (a line is complete, or the file is used up; the line may be
-// empty), ReadFailed or LineTooLong. Call only while !job.atEnd().
+// empty), ReadFailed or LineTooLong (longer than line.limit). Call only while
+// !job.atEnd().
 StepResult readLine(SliceStream &job, LineBuffer &line);
+
+// Text lines from slicePos on, handed to the output in one piece, line
+// ends and all, and consumed: each holds a byte that is neither a blank
+// (SPACE, TAB) nor a line end, lies in the slice together with the
+// byte after its line end's first byte and is no longer than line.limit;
+// they stop once they total kLineStepBudget bytes with `budget` (which
+// grows by their lengths, line ends not counted). How many were taken
+// (none: nothing changed); `result` is Continue or WriteFailed.
+std::size_t copyTextLines(SliceStream &job, LineBuffer &line,
+                          std::size_t &budget, StepResult &result);
 
 // Room for one line of up to kLineLimit bytes and its line end at the end
 // of the stream's output. Write the line there, then call commitLine with

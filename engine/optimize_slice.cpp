@@ -299,8 +299,8 @@ inline std::size_t keptOf(unsigned bits) {
 // transforms, trailing blanks removed, each with its line end, at `o` (room
 // for the `size` bytes and 17 more) and moves `o` past them; adds their
 // lengths to `budget`. Returns the bytes consumed, and sets `stuck` when it
-// stopped at a line it could not take: the caller reads that one the plain
-// way.
+// stopped at a line it could not take (one longer than `limit` among
+// them): the caller reads that one the plain way.
 //
 // Each turn loads the 16 bytes from the current segment's start and
 // stores them whole at the output; the segment is the bytes before the
@@ -309,7 +309,8 @@ inline std::size_t keptOf(unsigned bits) {
 // non-blank one and a TAB; any other stays as it is.
 std::size_t compressLinesInPlace(const std::uint8_t *in, std::size_t size,
                                  std::uint8_t *&o, std::size_t stop,
-                                 std::size_t &budget, bool &stuck) {
+                                 std::size_t &budget, bool &stuck,
+                                 std::size_t limit) {
   const __m128i space = _mm_set1_epi8(static_cast<char>(kSpace));
   const __m128i tab = _mm_set1_epi8(static_cast<char>(kTab));
   const __m128i cr = _mm_set1_epi8(static_cast<char>(kCr));
@@ -318,7 +319,7 @@ std::size_t compressLinesInPlace(const std::uint8_t *in, std::size_t size,
   std::uint8_t *lineOut = o; // where the current line's transform begins
   std::size_t lineStart = 0;
   std::size_t pos = 0;
-  while (size - pos >= 16 && pos - lineStart <= kLineLimit) {
+  while (size - pos >= 16 && pos - lineStart <= limit) {
     const __m128i v =
         _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + pos));
     _mm_storeu_si128(reinterpret_cast<__m128i *>(o), v);
@@ -359,7 +360,7 @@ std::size_t compressLinesInPlace(const std::uint8_t *in, std::size_t size,
       continue;
     }
     const std::size_t end = pos + first;
-    if (end + 1 >= size || end - lineStart > kLineLimit)
+    if (end + 1 >= size || end - lineStart > limit)
       break;
     o += kept;
     while (o > lineOut && isBlank(o[-1]))
@@ -387,7 +388,8 @@ std::size_t compressLinesInPlace(const std::uint8_t *in, std::size_t size,
 // line grows, and the stores past a line's end reach 17 bytes at most. A
 // used-up slice is followed by the next one. Continue, ReadFailed or
 // WriteFailed.
-StepResult fastLines(SliceStream &job, std::size_t stop, std::size_t &budget) {
+StepResult fastLines(SliceStream &job, std::size_t stop, std::size_t &budget,
+                     std::size_t limit) {
   while (budget < kLineStepBudget && !job.atEnd()) {
     if (job.slicePos == job.bytesRead && !job.readSlice())
       return StepResult::ReadFailed;
@@ -396,7 +398,7 @@ StepResult fastLines(SliceStream &job, std::size_t stop, std::size_t &budget) {
     std::uint8_t *o = out;
     bool stuck = false;
     const std::size_t at = compressLinesInPlace(job.slice + job.slicePos, size,
-                                                o, stop, budget, stuck);
+                                                o, stop, budget, stuck, limit);
     job.slicePos += at;
     job.processed += at;
     if (!job.commitOutput(static_cast<std::size_t>(o - out)))
@@ -431,7 +433,7 @@ StepResult optimizeSlice(SliceStream &job, OptimizeState &state) {
     const std::size_t stop = static_cast<std::size_t>(state.tabSize);
     std::size_t budget = 0;
     for (;;) {
-      const StepResult fast = fastLines(job, stop, budget);
+      const StepResult fast = fastLines(job, stop, budget, line.limit);
       if (fast != StepResult::Continue)
         return fast;
       if (job.atEnd() || budget >= kLineStepBudget)

@@ -227,8 +227,28 @@ private:
   // Every operation left as it was for one reason (a file that is no
   // text).
   void leftAsItWas(MessageId why);
-  void chainFailed(const StageChain &chain, const ResultSink &sink);
+  // How a run of the file's stages ended: reported, or to be run again in
+  // the plan's order (runStages).
+  enum class StagesEnd : std::uint8_t { Reported, InPlanOrder };
+  // The stages from the file's start (`file`, which has handed out no
+  // slice), settled and run as one chain, committed once or not at all.
+  // With `mayReorder` a recoding of single-byte text to UTF-8 goes after
+  // the stages that give the same text on its other side; a failure whose
+  // place that order would change asks for the plan's order instead.
+  StagesEnd runStages(engine::SliceStream file, bool mayReorder);
+  struct Built {
+    std::size_t operation = 0;
+    EngineState engine;
+  };
+  bool moveRecodingLast(std::vector<Built> &built) const;
+  // False when the failure would lie elsewhere in the plan's order.
+  bool chainFailed(const StageChain &chain, const ResultSink &sink,
+                   bool reordered);
   std::size_t operationOfStage(std::size_t stage) const;
+  // The operations of the chain's first and last stages in the plan's
+  // order: the one that reads the file and the one that writes.
+  std::size_t firstRunning() const;
+  std::size_t lastRunning() const;
   Message badText(const EngineState &state);
   void placeFault(Message &fault, CodePage source);
   // Commits the sink's save (the chain and the file closed once it has
@@ -246,6 +266,14 @@ private:
   platform::FileStatus original_;
   // The operation of each stage of the chain.
   std::vector<std::size_t> stageOperations_;
+  // What detection found before any stage: the page the run knows, the
+  // page the stages start from, the file's own, whether it is UTF-16.
+  std::optional<CodePage> known_;
+  std::optional<CodePage> start_;
+  std::optional<CodePage> filePage_;
+  engine::Detection found_;
+  bool utf16_ = false;
+  int percent_ = -1;
 };
 
 void FileRun::fail(std::size_t at, const Message &message, JobResult result) {
@@ -454,40 +482,64 @@ Message FileRun::badText(const EngineState &state) {
   return bad;
 }
 
-void FileRun::chainFailed(const StageChain &chain, const ResultSink &sink) {
+std::size_t FileRun::firstRunning() const {
+  return stageOperations_.empty() ? 0
+                                  : *std::min_element(stageOperations_.begin(),
+                                                      stageOperations_.end());
+}
+
+std::size_t FileRun::lastRunning() const {
+  return stageOperations_.empty() ? 0
+                                  : *std::max_element(stageOperations_.begin(),
+                                                      stageOperations_.end());
+}
+
+bool FileRun::chainFailed(const StageChain &chain, const ResultSink &sink,
+                          bool reordered) {
   const StageChain::Failure failure =
       chain.failure().value_or(StageChain::Failure{});
   if (failure.notText) {
     // A zero byte past the sample: the file is no text after all.
     leftAsItWas(MessageId::NotText);
-    return;
+    return true;
   }
-  const std::size_t at = operationOfStage(failure.stage);
+  std::size_t at = operationOfStage(failure.stage);
   if (sink.failure()) {
     const Message &why = *sink.failure();
-    fail(at, why,
+    fail(reordered ? lastRunning() : at, why,
          why.id == MessageId::ReadError ? JobResult::ReadFailed
                                         : JobResult::WriteFailed);
-    return;
+    return true;
+  }
+  if (reordered) {
+    // The file is read by the first stage and written by the last in
+    // either order; any other failure is a stage's own, at its own place.
+    if (failure.result == engine::StepResult::ReadFailed && failure.stage == 0)
+      at = firstRunning();
+    else if (failure.result == engine::StepResult::WriteFailed &&
+             failure.stage + 1 == chain.size())
+      at = lastRunning();
+    else
+      return false;
   }
   switch (failure.result) {
   case engine::StepResult::WriteFailed:
     fail(at, messageOf(MessageId::WriteError, failure.systemError),
          JobResult::WriteFailed);
-    return;
+    return true;
   case engine::StepResult::LineTooLong: {
     Message tooLong(MessageId::LineTooLong);
     tooLong.number = engine::kLineLimit;
     fail(at, tooLong, JobResult::ReadFailed);
-    return;
+    return true;
   }
   case engine::StepResult::BadText:
     fail(at, badText(chain.engine(failure.stage)), JobResult::ReadFailed);
-    return;
+    return true;
   default:
     fail(at, messageOf(MessageId::ReadError, failure.systemError),
          JobResult::ReadFailed);
-    return;
+    return true;
   }
 }
 
@@ -604,45 +656,101 @@ FileReport FileRun::go() {
   engine::SliceStream file(input_.get(), nullptr, original_.size,
                            plan_.sliceSize);
   const engine::DetectDepth depth = detectDepth();
-  engine::Detection found = engine::detectStream(file, depth);
-  std::optional<CodePage> known = task_.page;
-  if (!known && p.sourceCodePage == CodePage::Auto &&
-      found.unmarkedUtf16 != CodePage::Auto) {
+  found_ = engine::detectStream(file, depth);
+  known_ = task_.page;
+  if (!known_ && p.sourceCodePage == CodePage::Auto &&
+      found_.unmarkedUtf16 != CodePage::Auto) {
     // UTF-16 without a byte order mark: its zero bytes are text, in the
     // byte order detection read, as with a mark.
-    found.kind = engine::TextKind::Text;
-    found.page = found.unmarkedUtf16;
+    found_.kind = engine::TextKind::Text;
+    found_.page = found_.unmarkedUtf16;
   }
-  if (!known && p.sourceCodePage != CodePage::Auto)
-    known = p.sourceCodePage;
+  if (!known_ && p.sourceCodePage != CodePage::Auto)
+    known_ = p.sourceCodePage;
   // A file known to be UTF-16 is text, zero bytes and all; one opening
   // with a UTF-16 mark is no text in another page either.
-  const bool utf16 =
-      known ? engine::isUtf16Page(*known) : engine::isUtf16Page(found.page);
-  if ((found.kind == engine::TextKind::Binary && !utf16) ||
-      (known && !utf16 && engine::isUtf16Page(found.page))) {
+  utf16_ =
+      known_ ? engine::isUtf16Page(*known_) : engine::isUtf16Page(found_.page);
+  if ((found_.kind == engine::TextKind::Binary && !utf16_) ||
+      (known_ && !utf16_ && engine::isUtf16Page(found_.page))) {
     leftAsItWas(MessageId::NotText);
     return std::move(report_);
   }
+  // The page of the text as each stage gets it: the known one, else what
+  // detection chose (a page it did not choose is not known).
+  start_ = known_;
+  if (!start_ &&
+      (depth == engine::DetectDepth::Page || found_.page != CodePage::Auto))
+    start_ = found_.page;
+  // What the file is in while nothing has changed it.
+  report_.page = start_;
+  filePage_ = task_.page ? task_.page : std::optional<CodePage>(found_.page);
+
+  if (runStages(std::move(file), true) == StagesEnd::Reported)
+    return std::move(report_);
+  // Once more from the file's start, every stage where the plan puts it.
+  errno = 0;
+  if (!input_->seek(0)) {
+    fail(firstRunning(), messageOf(MessageId::ReadError, errno),
+         JobResult::ReadFailed);
+    return std::move(report_);
+  }
+  runStages(engine::SliceStream(input_.get(), nullptr, original_.size,
+                                plan_.sliceSize),
+            false);
+  return std::move(report_);
+}
+
+bool FileRun::moveRecodingLast(std::vector<Built> &built) const {
+  for (std::size_t r = 0; r < built.size(); ++r) {
+    const auto *recode = std::get_if<engine::RecodeState>(&built[r].engine);
+    if (!recode)
+      continue;
+    if (!engine::isSingleBytePage(recode->source) ||
+        recode->target != CodePage::Utf8)
+      return false;
+    const CodePage source = recode->source;
+    // The stages after it, each settled anew on the single-byte text.
+    std::vector<EngineState> before;
+    for (std::size_t k = r + 1; k < built.size(); ++k) {
+      const OperationCode op = plan_.operations[built[k].operation];
+      if (!commutesWithUtf8Recoding(op, plan_.parameters, source))
+        break;
+      const StageInput in{plan_, source, !known_, true, false, nullptr, 0};
+      StageSetup setup = stageOf(op).settle(op, in);
+      if (setup.kind != StageKind::Runs)
+        break;
+      if (auto *lines = std::get_if<engine::OptimizeState>(&setup.engine))
+        lines->line.limit = kLineLimitBeforeUtf8;
+      if (auto *lines = std::get_if<engine::EmptyLineState>(&setup.engine))
+        lines->line.limit = kLineLimitBeforeUtf8;
+      before.push_back(std::move(setup.engine));
+    }
+    if (before.empty())
+      return false;
+    Built recoding = std::move(built[r]);
+    for (std::size_t k = 0; k < before.size(); ++k) {
+      built[r + k].operation = built[r + k + 1].operation;
+      built[r + k].engine = std::move(before[k]);
+    }
+    built[r + before.size()] = std::move(recoding);
+    return true;
+  }
+  return false;
+}
+
+FileRun::StagesEnd FileRun::runStages(engine::SliceStream file,
+                                      bool mayReorder) {
+  const RunParameters &p = plan_.parameters;
   const std::uint8_t *head = nullptr;
   std::size_t headSize = 0;
   errno = 0;
   if (!file.bytesAhead(head, headSize)) {
     fail(0, messageOf(MessageId::ReadError, errno), JobResult::ReadFailed);
-    return std::move(report_);
+    return StagesEnd::Reported;
   }
-  // The page of the text as each stage gets it: the known one, else what
-  // detection chose (a page it did not choose is not known).
-  std::optional<CodePage> page = known;
-  if (!page &&
-      (depth == engine::DetectDepth::Page || found.page != CodePage::Auto))
-    page = found.page;
-  const std::optional<CodePage> start = page;
-  // What the file is in while nothing has changed it.
-  report_.page = start;
-  const std::optional<CodePage> filePage =
-      task_.page ? task_.page : std::optional<CodePage>(found.page);
-
+  stageOperations_.clear();
+  std::optional<CodePage> page = start_;
   auto chain = std::make_unique<StageChain>(std::move(file));
   const std::size_t count = plan_.operations.size();
   // How each stage settled, and the page it hands on.
@@ -651,34 +759,35 @@ FileReport FileRun::go() {
     std::optional<CodePage> after;
   };
   std::vector<Settled> settled(count);
+  std::vector<Built> built;
   std::optional<std::size_t> readsOutput;
   bool readsFile = true;
   for (std::size_t i = 0; i < count; ++i) {
     const OperationCode op = plan_.operations[i];
     StageInput in{plan_,
                   page,
-                  !known,
+                  !known_,
                   i > 0,
                   readsFile,
                   readsFile ? head : nullptr,
                   readsFile ? headSize : 0,
                   readsFile ? &chain->file() : nullptr};
     if (op == OperationCode::Detect && i == 0)
-      in.page = filePage;
+      in.page = filePage_;
     StageSetup setup = stageOf(op).settle(op, in);
     JobReport &operation = report_.operations[i];
     if (op == OperationCode::Detect && i == 0 &&
         setup.message.id == MessageId::HasCoding) {
       // The file as it is: its line ends, its mark, its neighbour.
-      if (!takeCensus(filePage, operation)) {
+      if (!takeCensus(filePage_, operation)) {
         fail(i, messageOf(MessageId::ReadError, errno), JobResult::ReadFailed);
-        return std::move(report_);
+        return StagesEnd::Reported;
       }
-      if (found.ignoredMark == engine::BomKind::None)
+      if (found_.ignoredMark == engine::BomKind::None)
         operation.mark = engine::bomKindOf(head, headSize);
-      if (!known) {
-        operation.toldFrom = found.neighbour;
-        operation.neighbourNote = found.note;
+      if (!known_) {
+        operation.toldFrom = found_.neighbour;
+        operation.neighbourNote = found_.note;
       }
     }
     operation.from = setup.from;
@@ -691,7 +800,7 @@ FileReport FileRun::go() {
     switch (setup.kind) {
     case StageKind::Fails:
       fail(i, setup.message, setup.result);
-      return std::move(report_);
+      return StagesEnd::Reported;
     case StageKind::LeftOut:
     case StageKind::Reports:
       operation.result = setup.result;
@@ -700,22 +809,29 @@ FileReport FileRun::go() {
         readsOutput = i;
       break;
     case StageKind::Runs:
-      chain->add(std::move(setup.engine));
-      stageOperations_.push_back(i);
+      built.push_back({i, std::move(setup.engine)});
       readsFile = false;
       break;
     }
     settled[i].after = setup.pageAfter;
     page = setup.pageAfter;
   }
-  if (chain->empty()) {
+  if (built.empty()) {
     report_.page = page;
     settleResult();
-    return std::move(report_);
+    return StagesEnd::Reported;
+  }
+  const bool reordered = mayReorder && moveRecodingLast(built);
+  // Where each operation's engine stands in the chain.
+  std::vector<std::size_t> stageOfOperation(count, 0);
+  for (Built &stage : built) {
+    stageOfOperation[stage.operation] = chain->size();
+    stageOperations_.push_back(stage.operation);
+    chain->add(std::move(stage.engine));
   }
 
   // The chain, from one read of the file into one save at most.
-  chain->zeroBytesAreText(utf16);
+  chain->zeroBytesAreText(utf16_);
   ResultSink sink(
       *input_, original_.size,
       [&](Message &why) -> std::unique_ptr<platform::SaveFile> {
@@ -736,42 +852,45 @@ FileReport FileRun::go() {
   if (readsOutput)
     sink.evidence = &evidence;
   chain->setOutput(sink);
-  int percent = -1;
   engine::StepResult stepped = engine::StepResult::Continue;
   while (stepped == engine::StepResult::Continue) {
     if (asks(control_)) {
       fail(0, Message(MessageId::Canceled), JobResult::Stop);
-      return std::move(report_);
+      return StagesEnd::Reported;
     }
     stepped = chain->step();
     const int now = percentOf(chain->file().processed, original_.size);
-    if (now != percent && control_.progress)
+    // A run again in the plan's order goes on from where the first stood.
+    if (now > percent_ && control_.progress)
       control_.progress(now);
-    percent = now;
+    percent_ = std::max(percent_, now);
   }
-  const std::size_t last = stageOperations_.back();
+  const std::size_t last = lastRunning();
   bool identical = false;
   if (stepped != engine::StepResult::Finished) {
-    chainFailed(*chain, sink);
-    return std::move(report_);
+    if (chainFailed(*chain, sink, reordered))
+      return StagesEnd::Reported;
+    // What this order wrote goes: the plan's order writes it all anew.
+    if (platform::SaveFile *begun = sink.save())
+      begun->abandon();
+    return StagesEnd::InPlanOrder;
   }
   if (!sink.finish(identical)) {
     const Message &why = *sink.failure();
     fail(last, why,
          why.id == MessageId::ReadError ? JobResult::ReadFailed
                                         : JobResult::WriteFailed);
-    return std::move(report_);
+    return StagesEnd::Reported;
   }
 
   // What each stage did, and the page the text is in after it.
-  std::optional<CodePage> after = start;
-  std::size_t stage = 0;
+  std::optional<CodePage> after = start_;
   for (std::size_t i = 0; i < count; ++i) {
     const OperationCode op = plan_.operations[i];
     const StageRow &row = stageOf(op);
     JobReport &operation = report_.operations[i];
     if (settled[i].kind == StageKind::Runs) {
-      const EngineState &state = chain->engine(stage++);
+      const EngineState &state = chain->engine(stageOfOperation[i]);
       operation.result = JobResult::Done;
       operation.message = Message(MessageId::Converted);
       row.facts(state, operation);
@@ -785,7 +904,7 @@ FileReport FileRun::go() {
       std::optional<CodePage> seen = after;
       if (i == readsOutput)
         seen = evidence.result(true).page;
-      StageInput in{plan_, seen, !known, true, false, nullptr, 0};
+      StageInput in{plan_, seen, !known_, true, false, nullptr, 0};
       const StageSetup setup = row.settle(op, in);
       operation.result = setup.result;
       operation.message = setup.message;
@@ -798,12 +917,12 @@ FileReport FileRun::go() {
   if (!identical) {
     commit(chain, sink, last);
     if (report_.failed())
-      return std::move(report_);
+      return StagesEnd::Reported;
   }
   // A dry run changes nothing.
-  report_.page = p.dryRun ? start : after;
+  report_.page = plan_.parameters.dryRun ? start_ : after;
   settleResult();
-  return std::move(report_);
+  return StagesEnd::Reported;
 }
 
 } // namespace

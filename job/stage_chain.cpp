@@ -123,8 +123,11 @@ void StageChain::add(EngineState engine) {
 }
 
 void StageChain::setOutput(platform::OutputFile &output) {
-  if (!stages_.empty())
-    stages_.back()->stream.temp = &output;
+  if (stages_.empty())
+    return;
+  // The chain's output goes to a file: in the blocks a file is written in.
+  stages_.back()->stream.temp = &output;
+  stages_.back()->stream.writeBlock = engine::kIoBlockSize;
 }
 
 EngineState &StageChain::engine(std::size_t stage) {

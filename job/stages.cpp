@@ -508,4 +508,27 @@ const std::array<OperationCode, kOperationCount> &stageOrder() {
 
 bool isRecoding(OperationCode op) { return stageOf(op).settle == settleRecode; }
 
+bool commutesWithUtf8Recoding(OperationCode operation, const RunParameters &p,
+                              CodePage source) {
+  if (!engine::isSingleBytePage(source))
+    return false;
+  switch (operation) {
+  case OperationCode::LineEnds:
+  case OperationCode::Optimize:
+  case OperationCode::DeleteEmpty:
+    return true;
+  case OperationCode::Exclude:
+  case OperationCode::Replace:
+    // Characters matched as they are, both texts whole in the page (a
+    // text the page lacks would be a different stage there: nothing to
+    // find, or a substitute).
+    return p.typedText == TypedText::Characters && !p.leftPartOfWord &&
+           !p.rightPartOfWord && !p.caseInsensitive &&
+           engine::typedTextIn(p.searchText, source).has_value() &&
+           engine::typedTextIn(p.replaceText, source).has_value();
+  default:
+    return false;
+  }
+}
+
 } // namespace snpln::job

@@ -18,6 +18,7 @@
 #include "engine/empty_line_slice.h"
 #include "engine/exclusion_slice.h"
 #include "engine/line_end_slice.h"
+#include "engine/line_io.h"
 #include "engine/optimize_slice.h"
 #include "engine/recode_slice.h"
 #include "engine/repair_slice.h"
@@ -111,5 +112,20 @@ const StageRow &stageOf(OperationCode operation);
 const std::array<OperationCode, kOperationCount> &stageOrder();
 
 bool isRecoding(OperationCode operation);
+
+// Whether the stage of `operation`, run on the single-byte text in
+// `source` that a recoding to UTF-8 would otherwise hand it, gives the very
+// text it gives there once that is recoded: every byte of a single-byte
+// page is a character of its own in UTF-8, and the stage matches, counts
+// and keeps characters alike in both (line ends, blanks and columns, empty
+// lines, a plain replacement both of whose texts the page holds). Case and
+// word tests are not among them: UTF-8 knows other letters.
+bool commutesWithUtf8Recoding(OperationCode operation,
+                              const RunParameters &parameters, CodePage source);
+
+// The longest line a line engine takes when it stands before a recoding to
+// UTF-8 in its stead: a character of a single-byte page is at most three
+// bytes in UTF-8, so a line it takes is one it would take there too.
+inline constexpr std::size_t kLineLimitBeforeUtf8 = engine::kLineLimit / 3;
 
 } // namespace snpln::job

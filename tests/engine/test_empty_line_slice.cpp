@@ -153,6 +153,43 @@ TEST(EmptyLineSlice, LineOf30000BytesPassesAndOneMoreIsTooLong) {
             StepResult::LineTooLong);
 }
 
+// Behind text lines, which go out many at a time, at every slice size: the
+// longest line passes and one byte more fails, for either limit, in both
+// line engines.
+TEST(LineEngines, LimitHoldsBehindTextLines) {
+  struct Case {
+    std::size_t limit;
+    int shifts; // the long line at as many offsets into 16-byte blocks
+  };
+  for (const Case c : {Case{engine::kLineLimit, 1}, Case{100, 16}})
+    for (int shift = 0; shift < c.shifts; ++shift) {
+      std::string head(static_cast<std::size_t>(shift), 'p');
+      for (int i = 0; i < 40; ++i)
+        head += "text " + std::to_string(i) + (i % 2 ? "\r\n" : "\n");
+      const std::string longest(c.limit, 'w');
+      // Text lines after it too, so that its line end lies among them.
+      const std::string ok = head + longest + "\r\n" + head;
+      const std::string tooLong = head + longest + "w\r\n" + head;
+      for (std::size_t slice : kSliceSizes) {
+        SCOPED_TRACE("limit " + std::to_string(c.limit) + " shift " +
+                     std::to_string(shift) + " slice " + std::to_string(slice));
+        const LineEngineRun kept = runDeleteEmpty(ok, slice, c.limit);
+        EXPECT_EQ(kept.result, StepResult::Finished);
+        EXPECT_EQ(kept.output, ok);
+        EXPECT_EQ(runDeleteEmpty(tooLong, slice, c.limit).result,
+                  StepResult::LineTooLong);
+        EXPECT_EQ(
+            runOptimize(ok, 8, slice, engine::TextEncoding::SingleByte, c.limit)
+                .result,
+            StepResult::Finished);
+        EXPECT_EQ(runOptimize(tooLong, 8, slice,
+                              engine::TextEncoding::SingleByte, c.limit)
+                      .result,
+                  StepResult::LineTooLong);
+      }
+    }
+}
+
 TEST(EmptyLineSlice, ReadOrWriteFailureAnywhereIsReported) {
   std::mt19937 rng(17);
   std::string text;

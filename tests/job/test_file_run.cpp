@@ -7,11 +7,13 @@
 #include <cstring>
 #include <functional>
 #include <optional>
+#include <random>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/typed_text.h"
 #include "i18n/catalogue.h"
 #include "i18n/texts.h"
 #include "job/file_run.h"
@@ -1214,6 +1216,129 @@ TEST_F(FileRunTest, SingleByteFileStaysSingleByte) {
   EXPECT_EQ(run(request(OperationCode::LowerCase, "w.txt")), JobResult::Done);
   EXPECT_EQ(file.page, CodePage::Win);
   EXPECT_EQ(dir.read("w.txt"), "\xEF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0");
+}
+
+// A text of `lines` lines in a single-byte page for the chain's order:
+// letters of the page, the search text and near misses of it, runs of
+// blanks, indented and empty lines, every kind of line end, and now and then
+// a line past a third of the line limit (or, with `tooLong`, one whose UTF-8
+// passes the limit).
+std::string chainText(std::mt19937 &rng, CodePage page, int lines,
+                      bool tooLong) {
+  const std::string search = *engine::typedTextIn("мир", page);
+  const auto pick = [&](std::size_t n) {
+    return static_cast<std::size_t>(rng() % n);
+  };
+  const char *const ends[] = {"\r\n", "\n", "\r", "\n\r", "\r\n\r\n"};
+  std::string text;
+  for (int line = 0; line < lines; ++line) {
+    if (pick(8) == 0)
+      text += std::string(pick(3), ' ');
+    const std::size_t words = pick(20) == 0 ? 0 : 1 + pick(12);
+    for (std::size_t w = 0; w < words; ++w) {
+      switch (pick(6)) {
+      case 0:
+        text += search.substr(0, 1 + pick(search.size()));
+        break;
+      case 1:
+        text += search.substr(0, 1) + search;
+        break;
+      default:
+        for (std::size_t k = 1 + pick(8); k > 0; --k)
+          text += static_cast<char>(pick(3) == 0 ? 'a' + pick(26)
+                                                 : 0x80 + pick(128));
+      }
+      text += pick(4) == 0 ? std::string(1 + pick(9), ' ')
+                           : std::string(pick(6) == 0 ? "\t" : " ");
+    }
+    if (line == lines / 2 && pick(2) == 0)
+      text += std::string(tooLong ? 16000 : 10000 + pick(2000), '\xE0');
+    text += ends[pick(std::size(ends))];
+  }
+  return text;
+}
+
+// Recoding single-byte text to UTF-8 runs after the stages that follow it
+// where they give the same text either side of it, and a line too long for
+// that order makes the file's run go again in the plan's: the file, its
+// report and each operation's facts are those of the operations run one
+// by one, in every page, order and slice size.
+TEST_F(FileRunTest, ChainGivesWhatTheOperationsGiveOneByOne) {
+  using Op = OperationCode;
+  const std::vector<std::vector<Op>> plans = {
+      {Op::UpperCase, Op::RecodeToUtf8, Op::LineEnds, Op::Replace, Op::Optimize,
+       Op::DeleteEmpty},
+      {Op::RecodeToUtf8, Op::Optimize},
+      {Op::RecodeToUtf8, Op::DeleteEmpty, Op::Exclude},
+      {Op::RecodeToUtf8, Op::Replace, Op::LowerCase, Op::Optimize},
+      {Op::RecodeToUtf8, Op::Bom, Op::Optimize, Op::DeleteEmpty},
+  };
+  std::mt19937 rng(3011);
+  int round = 0;
+  for (const CodePage page : engine::kSingleBytePages)
+    for (const std::vector<Op> &plan : plans)
+      for (const std::size_t slice : {std::size_t{7}, std::size_t{8192}}) {
+        const bool tooLong = ++round % 9 == 0;
+        const std::string text = chainText(rng, page, 80, tooLong);
+        SCOPED_TRACE("page " + std::to_string(static_cast<int>(page)) +
+                     ", plan of " + std::to_string(plan.size()) + ", slice " +
+                     std::to_string(slice) +
+                     (tooLong ? ", a line too long" : ""));
+        JobRequest r;
+        r.targetCodePage = CodePage::Utf8;
+        r.lineEnd = engine::LineEnd::CrLf;
+        r.bom = engine::BomChange::Add;
+        r.typedText = job::TypedText::Characters;
+        r.searchText = "мир";
+        r.replaceText = "«МИР»";
+        r.location = dir.file("f.txt");
+        // One by one, each on the page the one before left.
+        dir.write("f.txt", text);
+        std::vector<job::JobReport> alone;
+        bool failed = false;
+        CodePage now = page;
+        for (const Op op : plan) {
+          r.operations = {op};
+          r.sourceCodePage = now;
+          const job::FileReport one = test::runRequest(r, slice);
+          alone.push_back(one.operations.at(0));
+          if ((failed = one.failed()))
+            break;
+          if (op == Op::RecodeToUtf8)
+            now = CodePage::Utf8;
+        }
+        const std::string oneByOne = dir.read("f.txt");
+        // All at once.
+        dir.write("f.txt", text);
+        r.operations = plan;
+        r.sourceCodePage = page;
+        const job::FileReport chain = test::runRequest(r, slice);
+        if (failed) {
+          ASSERT_TRUE(chain.failure());
+          EXPECT_EQ(chain.failure()->operation, alone.back().operation);
+          EXPECT_EQ(chain.failure()->message.id, alone.back().message.id)
+              << test::reportLineOf(*chain.failure());
+          EXPECT_TRUE(dir.read("f.txt") == text) << "the file was changed";
+          EXPECT_FALSE(tempLeft());
+          continue;
+        }
+        ASSERT_FALSE(chain.failure()) << test::reportLineOf(*chain.failure());
+        EXPECT_TRUE(dir.read("f.txt") == oneByOne)
+            << "the chain's text differs from the operations' one by one";
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+          const job::JobReport &got = chain.operations.at(i);
+          EXPECT_EQ(got.hits, alone[i].hits) << test::reportLineOf(got);
+          EXPECT_EQ(got.filled, alone[i].filled) << test::reportLineOf(got);
+          // Alone, an operation that changes nothing leaves the file
+          // as it was; in the chain the file changes all the same.
+          if (alone[i].message.id != job::MessageId::Identical) {
+            EXPECT_EQ(got.result, alone[i].result)
+                << test::reportLineOf(got) << " | "
+                << test::reportLineOf(alone[i]);
+          }
+        }
+        EXPECT_EQ(chain.page, CodePage::Utf8);
+      }
 }
 
 TEST(OperationTitles, AreTheWindowCaptions) {

@@ -14,6 +14,7 @@
 #endif
 
 #include "engine/slice_stream.h"
+#include "engine/typed_text.h"
 #include "job/file_run.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/file_runs.h"
@@ -378,6 +379,13 @@ TEST(FileRunFaults, AFailureAtAnyStageLeavesTheFileWhole) {
     r.typedText = job::TypedText::Characters;
   };
   const auto none = [](JobRequest &) {};
+  // The same prose in Windows-1251 to UTF-8, whose later stages run before
+  // the recoding; and a line whose UTF-8 only is too long.
+  const std::string win = *engine::typedTextIn(prose, CodePage::Win);
+  const auto fromWin = [](JobRequest &r) {
+    r.sourceCodePage = CodePage::Win;
+    r.targetCodePage = CodePage::Utf8;
+  };
   struct Case {
     const char *name;
     std::string content;
@@ -471,6 +479,30 @@ TEST(FileRunFaults, AFailureAtAnyStageLeavesTheFileWhole) {
        Op::Optimize,
        job::MessageId::LineTooLong,
        std::nullopt},
+      {"a line too long in UTF-8 alone",
+       win + std::string(16000, '\xE0') + "\r\n",
+       {Op::RecodeToUtf8, Op::Optimize},
+       fromWin,
+       noFault,
+       Op::Optimize,
+       job::MessageId::LineTooLong,
+       std::nullopt},
+      {"a read error under stages moved before a recoding",
+       win,
+       {Op::UpperCase, Op::RecodeToUtf8, Op::LineEnds, Op::Optimize},
+       fromWin,
+       readFault,
+       Op::UpperCase,
+       job::MessageId::ReadError,
+       std::nullopt},
+      {"a full disk under stages moved before a recoding",
+       win,
+       {Op::RecodeToUtf8, Op::LineEnds, Op::Optimize},
+       fromWin,
+       fullDisk,
+       Op::Optimize,
+       job::MessageId::WriteError,
+       std::nullopt},
       {"a read error under three stages",
        prose,
        {Op::UpperCase, Op::LineEnds, Op::Optimize},
@@ -554,6 +586,31 @@ TEST(FileRunFaults, ThreeOperationsMakeOneTemporaryFileAndOneCommit) {
   EXPECT_EQ(again.result, JobResult::Skipped);
   EXPECT_EQ(fs.calls.beginSave, 1);
   EXPECT_EQ(fs.calls.commits, 1);
+  EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
+
+  // A line longer than a third of the limit, which the stages before a
+  // recoding to UTF-8 refuse, after more text than a block: the file is
+  // run again in the plan's order, and the first temporary file is thrown
+  // away.
+  std::string head, wantHead;
+  while (head.size() < 200000) {
+    head += "\xF0\xF2\r\n";
+    wantHead += "ПР\r\n";
+  }
+  const std::string line(12000, '\xF0');
+  dir.write("f.txt", head + line + "        x\r\n");
+  r.operations = {OperationCode::RecodeToUtf8, OperationCode::Optimize};
+  r.sourceCodePage = CodePage::Koi;
+  const job::FileReport twice = test::runRequest(r, 8192, fs);
+  EXPECT_EQ(twice.result, JobResult::Done);
+  std::string want = wantHead;
+  for (int i = 0; i < 12000; ++i)
+    want += "П";
+  EXPECT_TRUE(dir.read("f.txt") == want + "\tx\r\n");
+  EXPECT_EQ(fs.calls.openRead, 3);
+  EXPECT_EQ(fs.calls.beginSave, 3);
+  EXPECT_EQ(fs.calls.abandons, 1);
+  EXPECT_EQ(fs.calls.commits, 2);
   EXPECT_EQ(dir.names(), std::vector<std::string>{"f.txt"});
 }
 

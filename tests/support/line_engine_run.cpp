@@ -31,16 +31,19 @@ LineEngineRun drive(const std::string &bytes, std::size_t sliceSize,
 } // namespace
 
 LineEngineRun runOptimize(const std::string &bytes, int tabSize,
-                          std::size_t sliceSize,
-                          engine::TextEncoding encoding) {
+                          std::size_t sliceSize, engine::TextEncoding encoding,
+                          std::size_t lineLimit) {
   engine::OptimizeState state(tabSize, encoding);
+  state.line.limit = lineLimit;
   return drive(bytes, sliceSize, [&](engine::SliceStream &stream) {
     return engine::optimizeSlice(stream, state);
   });
 }
 
-LineEngineRun runDeleteEmpty(const std::string &bytes, std::size_t sliceSize) {
+LineEngineRun runDeleteEmpty(const std::string &bytes, std::size_t sliceSize,
+                             std::size_t lineLimit) {
   engine::EmptyLineState state;
+  state.line.limit = lineLimit;
   LineEngineRun run = drive(bytes, sliceSize, [&](engine::SliceStream &stream) {
     return engine::emptyLineSlice(stream, state);
   });

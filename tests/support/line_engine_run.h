@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/line_end_slice.h"
+#include "engine/line_io.h"
 #include "engine/slice_stream.h"
 #include "engine/text_encoding.h"
 
@@ -23,10 +24,13 @@ struct LineEngineRun {
 // Steps until a step returns anything but Continue. A step that keeps
 // returning Continue after the whole file has been used up ends the run with
 // result Continue, which callers treat as a fault.
+// `lineLimit` is the engine's longest line.
 LineEngineRun
 runOptimize(const std::string &bytes, int tabSize, std::size_t sliceSize,
-            engine::TextEncoding encoding = engine::TextEncoding::SingleByte);
-LineEngineRun runDeleteEmpty(const std::string &bytes, std::size_t sliceSize);
+            engine::TextEncoding encoding = engine::TextEncoding::SingleByte,
+            std::size_t lineLimit = engine::kLineLimit);
+LineEngineRun runDeleteEmpty(const std::string &bytes, std::size_t sliceSize,
+                             std::size_t lineLimit = engine::kLineLimit);
 // `hits` is the number of line ends changed.
 LineEngineRun runLineEnds(const std::string &bytes, engine::LineEnd target,
                           std::size_t sliceSize,
