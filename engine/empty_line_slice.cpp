@@ -1,5 +1,8 @@
 #include "engine/empty_line_slice.h"
 
+#include <bit>
+#include <cstring>
+
 namespace snpln::engine {
 
 namespace {
@@ -37,6 +40,60 @@ bool isBlankLine(const std::uint8_t *bytes, std::size_t length) {
   return true;
 }
 
+namespace {
+
+// The lines that lie whole in the slice from slicePos on, each together
+// with the byte after its line end's first byte, decided as they come; the
+// lines that stay go out as they were read, as many at a time as stand
+// together. Stops before a line longer than line.limit (the plain way
+// reports it) and once the lines total kLineStepBudget bytes with
+// `budget`. Continue or WriteFailed.
+StepResult wholeLines(SliceStream &job, EmptyLineState &state,
+                      std::size_t &budget) {
+  LineBuffer &line = state.line;
+  std::size_t run = job.slicePos; // the lines from here on stay
+  const auto keep = [&](std::size_t to) {
+    const std::size_t size = to - run;
+    if (size == 0)
+      return true;
+    std::memcpy(job.outputSpace(size), job.slice + run, size);
+    return job.commitOutput(size);
+  };
+  if (job.slicePos >= job.bytesRead)
+    return StepResult::Continue;
+  const std::uint64_t *words = mapSliceLineEnds(job, line);
+  const std::size_t wordCount = (job.bytesRead + 63) / 64;
+  const std::uint8_t *bytes = job.slice;
+  while (budget < kLineStepBudget) {
+    const std::size_t start = job.slicePos;
+    // The first line end from `start` on.
+    std::size_t w = start / 64;
+    std::uint64_t word = words[w] & (~std::uint64_t{0} << (start % 64));
+    while (word == 0 && ++w < wordCount)
+      word = words[w];
+    if (word == 0)
+      break;
+    const std::size_t end =
+        w * 64 + static_cast<std::size_t>(std::countr_zero(word));
+    if (end + 1 >= job.bytesRead || end - start > line.limit)
+      break;
+    const std::size_t next =
+        end + (bytes[end + 1] == lineEndPartner(bytes[end]) ? 2 : 1);
+    job.processed += next - start;
+    job.slicePos = next;
+    budget += end - start;
+    if (!decideLine(state, isBlankLine(bytes + start, end - start))) {
+      ++state.hitCount;
+      if (!keep(start))
+        return StepResult::WriteFailed;
+      run = next;
+    }
+  }
+  return keep(job.slicePos) ? StepResult::Continue : StepResult::WriteFailed;
+}
+
+} // namespace
+
 StepResult emptyLineSlice(SliceStream &job, EmptyLineState &state) {
   LineBuffer &line = state.line;
   if (job.atEnd()) {
@@ -45,17 +102,13 @@ StepResult emptyLineSlice(SliceStream &job, EmptyLineState &state) {
   }
   std::size_t budget = 0;
   do {
-    // A text line always stays as it is: the text lines ahead in the slice
-    // go out in one piece.
-    StepResult r = StepResult::Continue;
-    const std::size_t lines = copyTextLines(job, line, budget, r);
+    StepResult r = wholeLines(job, state, budget);
     if (r != StepResult::Continue)
       return r;
-    for (std::size_t i = 0; i < lines && i < 2; ++i)
-      decideLine(state, false);
     if (job.atEnd() || budget >= kLineStepBudget)
       break;
-    // The next line the plain way: an empty one, or one across the slice.
+    // The next line the plain way: one across the slice's end, or too
+    // long.
     r = readLine(job, line);
     if (r != StepResult::Continue)
       return r;

@@ -3,6 +3,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "engine/line_io.h"
 #include "engine/utf16.h"
 
@@ -29,6 +33,13 @@ public:
       length_ = 1;
       break;
     }
+  }
+  // Whether a line end read as `first` (and `second`, or 0) is already
+  // the one asked for.
+  bool keeps(std::uint8_t first, std::uint8_t second) const {
+    const std::size_t read = second == 0 ? 1 : 2;
+    return read == length_ && first == end_[0] &&
+           (read == 1 || second == end_[1]);
   }
   // One line end that was read as `first` (and `second` when it had two
   // bytes, else 0).
@@ -65,6 +76,41 @@ private:
 };
 
 bool isLineEndUnit(std::uint16_t unit) { return unit == kCr || unit == kLf; }
+
+// Whether every line end of bytes[0, count) is `target` already, read as
+// the engine reads them, given that no byte before them waits and that the
+// last one is no CR or LF: LF alone (no CR at all), CR alone (no LF at
+// all), or CR LF (every CR followed by LF and every LF after a CR).
+bool keepsEveryLineEnd(const std::uint8_t *bytes, std::size_t count,
+                       LineEnd target) {
+  if (target == LineEnd::Lf)
+    return std::memchr(bytes, kCr, count) == nullptr;
+  if (target == LineEnd::Cr)
+    return std::memchr(bytes, kLf, count) == nullptr;
+  std::size_t i = 0;
+  bool crBefore = false; // the byte before bytes[i] is a CR
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8(static_cast<char>(kCr));
+  const __m128i lf = _mm_set1_epi8(static_cast<char>(kLf));
+  for (; i + 16 <= count; i += 16) {
+    const __m128i v =
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + i));
+    const auto crs =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+    const auto lfs =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+    if (((crs << 1 | (crBefore ? 1u : 0u)) & 0xFFFFu) != lfs)
+      return false;
+    crBefore = (crs >> 15 & 1u) != 0;
+  }
+#endif
+  for (; i < count; ++i) {
+    if ((bytes[i] == kLf) != crBefore)
+      return false;
+    crBefore = bytes[i] == kCr;
+  }
+  return !crBefore;
+}
 
 // The UTF-16 step: as the bytes step, a unit at a time.
 StepResult lineEndSliceUtf16(SliceStream &job, LineEndState &state) {
@@ -175,6 +221,16 @@ StepResult lineEndSlice(SliceStream &job, LineEndState &state) {
     }
     state.pending = 0;
   }
+  // A slice whose every line end is the one asked for already, and whose
+  // last byte ends no line, goes out as it is.
+  if (i == 0 && writer.position() == state.out.data() && count > 0 &&
+      !isLineEndByte(in[count - 1]) &&
+      keepsEveryLineEnd(in, count, state.target)) {
+    job.slicePos = count;
+    job.processed += count;
+    return job.writeAll(in, count) ? StepResult::Continue
+                                   : StepResult::WriteFailed;
+  }
   // Where the slice's CR and LF bytes lie, a bit per byte, so the runs
   // between them are found a word at a time.
   const std::size_t words = (count + 63) / 64;
@@ -191,28 +247,36 @@ StepResult lineEndSlice(SliceStream &job, LineEndState &state) {
     }
     return w * 64 + static_cast<std::size_t>(std::countr_zero(word));
   };
+  // Bytes from `run` on go out as they are, up to a line end to change.
+  std::size_t run = i;
+  std::size_t upTo = count;
   while (i < count) {
-    // The run of other bytes up to the next CR or LF, copied whole.
     const std::size_t j = nextLineEnd(i);
-    writer.copy(in + i, j - i);
     if (j == count)
       break;
     const std::uint8_t first = in[j];
     if (j + 1 == count) {
       state.pending = first; // its partner may open the next slice
+      upTo = j;
       break;
     }
     const std::uint8_t next = in[j + 1];
-    if (isLineEndByte(next) && next != first) {
-      writer.end(first, next);
-      i = j + 2;
-    } else {
-      writer.end(first, 0);
-      i = j + 1;
-    }
+    const std::uint8_t second = isLineEndByte(next) && next != first ? next : 0;
+    i = j + (second != 0 ? 2 : 1);
+    if (writer.keeps(first, second))
+      continue;
+    writer.copy(in + run, j - run);
+    writer.end(first, second);
+    run = i;
   }
   job.slicePos = count;
   job.processed += count;
+  // A slice whose line ends all stay goes out straight from where it was
+  // read.
+  if (writer.position() == state.out.data())
+    return job.writeAll(in + run, upTo - run) ? StepResult::Continue
+                                              : StepResult::WriteFailed;
+  writer.copy(in + run, upTo - run);
   return flushOut() ? StepResult::Continue : StepResult::WriteFailed;
 }
 

@@ -73,15 +73,9 @@ void mapLineEnds(const std::uint8_t *bytes, std::size_t size,
 // !job.atEnd().
 StepResult readLine(SliceStream &job, LineBuffer &line);
 
-// Text lines from slicePos on, handed to the output in one piece, line
-// ends and all, and consumed: each holds a byte that is neither a blank
-// (SPACE, TAB) nor a line end, lies in the slice together with the
-// byte after its line end's first byte and is no longer than line.limit;
-// they stop once they total kLineStepBudget bytes with `budget` (which
-// grows by their lengths, line ends not counted). How many were taken
-// (none: nothing changed); `result` is Continue or WriteFailed.
-std::size_t copyTextLines(SliceStream &job, LineBuffer &line,
-                          std::size_t &budget, StepResult &result);
+// The map of the slice's CR and LF bytes from the word of slicePos on (bit
+// i of word i / 64 for slice byte i), made whole; readLine goes on with it.
+const std::uint64_t *mapSliceLineEnds(SliceStream &job, LineBuffer &line);
 
 // Room for one line of up to kLineLimit bytes and its line end at the end
 // of the stream's output. Write the line there, then call commitLine with

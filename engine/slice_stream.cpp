@@ -129,6 +129,10 @@ bool SliceStream::writeOut(const std::uint8_t *data, std::size_t size) {
 bool SliceStream::writeAll(const std::uint8_t *data, std::size_t size) {
   if (size == 0)
     return true;
+  // A piece of a good part of a block goes on at once, after what the
+  // output holds, without a copy of its own.
+  if (size >= writeBlock / 8)
+    return flushOutput() && writeOut(data, size);
   std::memcpy(outputSpace(size), data, size);
   return commitOutput(size);
 }

@@ -148,8 +148,9 @@ struct SliceStream {
   // held bytes could not put it back): every later read fails.
   void markFailed() { failed_ = true; }
 
-  // Hands `size` bytes to the output; they reach `temp` in blocks. A write
-  // that fails or is short is a failure.
+  // Hands `size` bytes to the output; they reach `temp` in blocks (a piece
+  // of at least an eighth of a block at once, after what the output
+  // holds). A write that fails or is short is a failure.
   bool writeAll(const std::uint8_t *data, std::size_t size);
   // Room for `size` bytes at the end of the output, to be filled and then
   // added with commitOutput (at most `size` of them). Valid until the next
