@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "engine/code_page_chars.h"
 #include "engine/letters.h"
 #include "engine/utf8_codec.h"
 
@@ -76,6 +77,12 @@ const std::array<std::uint8_t, 256> &utf8LookBackClasses() {
   return table;
 }
 
+// The byte of ё in `page` (Ё with `capital`), 0 where it has none.
+std::uint8_t yoOf(CodePage page, bool capital) {
+  const int byte = byteOfChar(capital ? U'Ё' : U'ё', page);
+  return byte < 0 ? 0 : static_cast<std::uint8_t>(byte);
+}
+
 // A case map that moves the letters of one range of ASCII and of one range
 // of 0xC0..0xFF by a fixed step each and leaves every other byte of those
 // halves as it is (Windows-1251 and KOI8-R both ways), as told from its
@@ -84,6 +91,10 @@ struct ShiftMap {
   bool usable = false;
   std::uint8_t asciiFrom = 0, asciiSpan = 0, asciiStep = 0;
   std::uint8_t highFrom = 0, highSpan = 0, highStep = 0;
+  // One byte of 0x80..0xBF more the map changes (Ё or ё, frequent in
+  // Russian), and what it becomes; where there is none, a byte the steps
+  // give anyway.
+  std::uint8_t extra = 0, extraTo = 0;
 };
 
 // The changed bytes of table[from, to): one range, one step; false when
@@ -111,27 +122,34 @@ bool shiftRange(const std::array<std::uint8_t, 256> &table, unsigned from,
   return true;
 }
 
-ShiftMap shiftMapOf(const std::array<std::uint8_t, 256> &table) {
+ShiftMap shiftMapOf(const std::array<std::uint8_t, 256> &table,
+                    std::uint8_t extra) {
   ShiftMap m;
   m.usable =
       shiftRange(table, 0x00, 0x80, m.asciiFrom, m.asciiSpan, m.asciiStep) &&
       shiftRange(table, 0xC0, 0x100, m.highFrom, m.highSpan, m.highStep);
+  if (extra < 0x80 || extra >= 0xC0)
+    extra = 0; // NUL: no letter, left as it is
+  m.extra = extra;
+  m.extraTo = table[extra];
   return m;
 }
 
 // A page's case map over a whole slice into `out`, four independent
 // lookups at a time; a map of fixed steps sixteen bytes at a time, with
-// the bytes of 0x80..0xBF among them looked up.
+// `extra` among them and the other bytes of 0x80..0xBF looked up.
 void mapSlice(const std::uint8_t *bytes, std::uint8_t *out, std::size_t size,
-              const std::array<std::uint8_t, 256> &table) {
+              const std::array<std::uint8_t, 256> &table, std::uint8_t extra) {
   const std::uint8_t *t = table.data();
   std::size_t i = 0;
 #if defined(__SSE2__)
   static thread_local const std::uint8_t *known = nullptr;
+  static thread_local std::uint8_t knownExtra = 0;
   static thread_local ShiftMap shift;
-  if (known != t) {
-    shift = shiftMapOf(table);
+  if (known != t || knownExtra != extra) {
+    shift = shiftMapOf(table, extra);
     known = t;
+    knownExtra = extra;
   }
   if (shift.usable) {
     const auto splat = [](std::uint8_t b) {
@@ -149,18 +167,23 @@ void mapSlice(const std::uint8_t *bytes, std::uint8_t *out, std::size_t size,
                   hStep = splat(shift.highStep);
     const __m128i below = splat(0xC0);
     const __m128i top = splat(0x80);
+    const __m128i extraFrom = splat(shift.extra);
+    const __m128i extraTo = splat(shift.extraTo);
     for (; i + 16 <= size; i += 16) {
       const __m128i v =
           _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + i));
-      // 0x80..0xBF: bytes the steps do not describe.
-      const __m128i middle =
-          _mm_andnot_si128(_mm_cmpeq_epi8(_mm_max_epu8(v, below), v),
-                           _mm_cmpeq_epi8(_mm_max_epu8(v, top), v));
+      // 0x80..0xBF but `extra`: bytes the steps do not describe.
+      const __m128i isExtra = _mm_cmpeq_epi8(v, extraFrom);
+      const __m128i middle = _mm_andnot_si128(
+          _mm_or_si128(_mm_cmpeq_epi8(_mm_max_epu8(v, below), v), isExtra),
+          _mm_cmpeq_epi8(_mm_max_epu8(v, top), v));
       const __m128i step =
           _mm_or_si128(_mm_and_si128(within(v, aFrom, aSpan), aStep),
                        _mm_and_si128(within(v, hFrom, hSpan), hStep));
+      const __m128i shifted = _mm_add_epi8(v, step);
       _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i),
-                       _mm_add_epi8(v, step));
+                       _mm_or_si128(_mm_and_si128(isExtra, extraTo),
+                                    _mm_andnot_si128(isExtra, shifted)));
       // The few bytes the steps do not describe (Ё, ё, signs): looked up.
       for (unsigned rest = static_cast<unsigned>(_mm_movemask_epi8(middle));
            rest != 0; rest &= rest - 1) {
@@ -589,9 +612,9 @@ StepResult caseSlice(SliceStream &job, CaseState &state) {
   const PageLetters &letters = lettersOf(state.page);
 
   if (state.operation == CaseOperation::Upper) {
-    mapSlice(orig, bytes, size, letters.upper);
+    mapSlice(orig, bytes, size, letters.upper, yoOf(state.page, false));
   } else if (state.operation == CaseOperation::Lower) {
-    mapSlice(orig, bytes, size, letters.lower);
+    mapSlice(orig, bytes, size, letters.lower, yoOf(state.page, true));
   } else {
     const auto &classes = classesOf(state.page);
     const auto isSmallLetter = [&](std::uint8_t c) {
