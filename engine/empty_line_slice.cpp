@@ -64,7 +64,7 @@ StepResult wholeLines(SliceStream &job, EmptyLineState &state,
   const std::uint64_t *words = mapSliceLineEnds(job, line);
   const std::size_t wordCount = (job.bytesRead + 63) / 64;
   const std::uint8_t *bytes = job.slice;
-  while (budget < kLineStepBudget) {
+  while (budget < kLineStepBudget && job.slicePos < job.bytesRead) {
     const std::size_t start = job.slicePos;
     // The first line end from `start` on.
     std::size_t w = start / 64;
