@@ -62,7 +62,13 @@ public:
       if (s_.matchPos == 1) {
         const std::size_t p = nextCandidate(i);
         if (p > i) {
-          append(bytes_ + i, p - i);
+          // A long run with nothing before it waiting goes on as it is.
+          if (s_.output.empty() && p - i >= kPlainRun) {
+            if (!job_.writeAll(bytes_ + i, p - i))
+              return StepResult::WriteFailed;
+          } else {
+            append(bytes_ + i, p - i);
+          }
           s_.previousByte = bytes_[p - 1];
           i = p;
           if (!flushIfFull())
@@ -197,6 +203,8 @@ private:
   bool flushIfFull() { return flushOutputIfFull(job_, s_); }
 
   static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+  // Runs without a candidate at least this long skip the output buffer.
+  static constexpr std::size_t kPlainRun = 4096;
 
   SliceStream &job_;
   ExclusionState &s_;
@@ -334,6 +342,8 @@ private:
   }
 
   static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+  // Runs without a candidate at least this long skip the output buffer.
+  static constexpr std::size_t kPlainRun = 4096;
   const std::uint8_t *w_;
   std::size_t m_;
   Form a_, b_;
