@@ -214,6 +214,15 @@ int main(int argc, char **argv) {
     ui::setUiLanguage(russian ? QLocale(QLocale::Russian, QLocale::Russia)
                               : QLocale::c());
     const std::string suffix = russian ? "-ru.png" : ".png";
+    // A run's last message, its two lines as the window shows them.
+    const auto saveMessage = [&](const i18n::Lines &lines,
+                                 const std::string &name) {
+      ui::MessageDialog message(ui::shown(lines.line1), ui::shown(lines.line2));
+      open(message, ui::kMessageTemplate);
+      const bool saved = save({&message}, out, (name + suffix).c_str());
+      message.hide();
+      return saved;
+    };
     {
       ui::RunProgressWindow progress;
       progress.showFile(
@@ -233,11 +242,7 @@ int main(int argc, char **argv) {
       canceled.done = 1234;
       canceled.walkEnded = true;
       canceled.settleLeft();
-      const i18n::Lines lines = i18n::canceledLines(canceled);
-      ui::MessageDialog message(ui::shown(lines.line1), ui::shown(lines.line2));
-      open(message, ui::kMessageTemplate);
-      ok = save({&message}, out, ("run-canceled" + suffix).c_str()) && ok;
-      message.hide();
+      ok = saveMessage(i18n::canceledLines(canceled), "run-canceled") && ok;
     }
     {
       batch::RunOutcome totals;
@@ -247,11 +252,7 @@ int main(int argc, char **argv) {
       totals.failed = 2;
       totals.filled = 17;
       totals.hits = {{job::OperationCode::Replace, 1921}};
-      const i18n::Lines lines = i18n::totalsLines(totals);
-      ui::MessageDialog message(ui::shown(lines.line1), ui::shown(lines.line2));
-      open(message, ui::kMessageTemplate);
-      ok = save({&message}, out, ("run-totals" + suffix).c_str()) && ok;
-      message.hide();
+      ok = saveMessage(i18n::totalsLines(totals), "run-totals") && ok;
     }
   }
   // Repair: the button down, a target page from the chooser (its list
