@@ -342,8 +342,6 @@ private:
   }
 
   static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
-  // Runs without a candidate at least this long skip the output buffer.
-  static constexpr std::size_t kPlainRun = 4096;
   const std::uint8_t *w_;
   std::size_t m_;
   Form a_, b_;
