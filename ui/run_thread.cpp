@@ -32,8 +32,8 @@ public:
     {
       std::lock_guard<std::mutex> lock(sizesMutex_);
       starts_[&start.task] =
-          Start{start.size.value_or(0), start.operation, start.displayName,
-                start.task.location.path(), start.again};
+          Start{start.size.value_or(0),     start.operation, start.displayName,
+                start.task.location.path(), start.again,     start.number};
     }
     std::lock_guard<std::mutex> lock(statusMutex_);
     found_ = std::max(found_, start.found);
@@ -47,15 +47,21 @@ public:
     statusFresh_ = statusFresh_ || latest_.number != 0;
   }
 
-  // A worker takes a file: the status line shows the latest one. The
-  // window takes it when it looks (RunThread::look), so however fast
-  // files start it is drawn at most once a look, and a start costs no
-  // call to the window's thread.
-  void taken(const std::string &path, bool again) {
+  // A worker takes a file: the status line shows the latest one (of files
+  // two workers take at once, the later in the run's order, so that the
+  // name is the count's file; a file set aside and started again is the
+  // latest whatever its place). The window takes it when it looks
+  // (RunThread::look), so however fast files start it is drawn at most
+  // once a look, and a start costs no call to the window's thread.
+  void taken(const std::string &path, std::size_t place, bool again) {
     std::lock_guard<std::mutex> lock(statusMutex_);
     if (!again)
       ++taken_;
-    latest_ = Latest{taken_, path};
+    latest_.number = taken_;
+    if (again || place >= latestPlace_) {
+      latestPlace_ = place;
+      latest_.path = path;
+    }
     statusFresh_ = true;
   }
 
@@ -125,6 +131,7 @@ public:
     std::string displayName;
     std::string path;
     bool again = false;
+    std::size_t place = 0; // in the run's order, from 1
   };
   Start takeStart(const job::FileTask &task) {
     std::lock_guard<std::mutex> lock(sizesMutex_);
@@ -147,6 +154,7 @@ private:
   bool silenced_ = false;
   std::mutex statusMutex_;
   Latest latest_;
+  std::size_t latestPlace_ = 0; // the place of latest_'s file
   bool statusFresh_ = false;
   // Files taken by the workers, files found, and whether the walk ended.
   std::size_t taken_ = 0;
@@ -172,7 +180,7 @@ public:
   job::FileReport runJob(const job::FileTask &task, const job::FilePlan &plan,
                          const job::JobControl &control) override {
     Observer::Start start = observer_.takeStart(task);
-    observer_.taken(start.path, start.again);
+    observer_.taken(start.path, start.place, start.again);
     RunningFile file;
     file.operation = start.operation;
     file.displayName = std::move(start.displayName);
