@@ -1,6 +1,5 @@
 #include "engine/empty_line_slice.h"
 
-#include <bit>
 #include <cstring>
 
 namespace snpln::engine {
@@ -59,22 +58,10 @@ StepResult wholeLines(SliceStream &job, EmptyLineState &state,
     std::memcpy(job.outputSpace(size), job.slice + run, size);
     return job.commitOutput(size);
   };
-  if (job.slicePos >= job.bytesRead)
-    return StepResult::Continue;
-  const std::uint64_t *words = mapSliceLineEnds(job, line);
-  const std::size_t wordCount = (job.bytesRead + 63) / 64;
   const std::uint8_t *bytes = job.slice;
   while (budget < kLineStepBudget && job.slicePos < job.bytesRead) {
     const std::size_t start = job.slicePos;
-    // The first line end from `start` on.
-    std::size_t w = start / 64;
-    std::uint64_t word = words[w] & (~std::uint64_t{0} << (start % 64));
-    while (word == 0 && ++w < wordCount)
-      word = words[w];
-    if (word == 0)
-      break;
-    const std::size_t end =
-        w * 64 + static_cast<std::size_t>(std::countr_zero(word));
+    const std::size_t end = nextLineEnd(job, line);
     if (end + 1 >= job.bytesRead || end - start > line.limit)
       break;
     const std::size_t next =

@@ -39,13 +39,6 @@ void mapLineEnds(const std::uint8_t *bytes, std::size_t size,
   }
 }
 
-namespace {
-
-// The index of the first CR or LF in the slice at or after slicePos, or
-// bytesRead. The slice is mapped as the searches reach into it, a few words
-// at a time from the word of the first search on (searches only move
-// forward through a slice), so a slice whose lines are mostly read another
-// way costs only the part searched.
 std::size_t nextLineEnd(const SliceStream &job, LineBuffer &line) {
   constexpr std::size_t kWordsPerMap = 4;
   const platform::FileSize sliceStart = job.processed - job.slicePos;
@@ -75,6 +68,8 @@ std::size_t nextLineEnd(const SliceStream &job, LineBuffer &line) {
   }
   return w * 64 + static_cast<std::size_t>(std::countr_zero(word));
 }
+
+namespace {
 
 // Makes sure an unhandled byte is in the slice. False with `result` set when
 // the file is used up (Continue) or the read failed (ReadFailed).
@@ -144,24 +139,6 @@ StepResult readLine(SliceStream &job, LineBuffer &line) {
     }
     return StepResult::Continue;
   }
-}
-
-const std::uint64_t *mapSliceLineEnds(SliceStream &job, LineBuffer &line) {
-  const platform::FileSize sliceStart = job.processed - job.slicePos;
-  const std::size_t wordCount = (job.bytesRead + 63) / 64;
-  if (line.mappedSliceStart != sliceStart) {
-    line.mappedSliceStart = sliceStart;
-    if (line.lineEnds.size() < wordCount)
-      line.lineEnds.resize(wordCount);
-    line.mappedWords = job.slicePos / 64;
-  }
-  if (line.mappedWords < wordCount) {
-    const std::size_t from = line.mappedWords * 64;
-    mapLineEnds(job.slice + from, job.bytesRead - from,
-                line.lineEnds.data() + line.mappedWords);
-    line.mappedWords = wordCount;
-  }
-  return line.lineEnds.data();
 }
 
 StepResult commitLine(SliceStream &job, LineBuffer &line, std::size_t length) {

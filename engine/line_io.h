@@ -73,9 +73,12 @@ void mapLineEnds(const std::uint8_t *bytes, std::size_t size,
 // !job.atEnd().
 StepResult readLine(SliceStream &job, LineBuffer &line);
 
-// The map of the slice's CR and LF bytes from the word of slicePos on (bit
-// i of word i / 64 for slice byte i), made whole; readLine goes on with it.
-const std::uint64_t *mapSliceLineEnds(SliceStream &job, LineBuffer &line);
+// The index of the first CR or LF in the slice at or after slicePos
+// (which is inside the slice), or bytesRead. The slice is mapped as the
+// searches reach into it, a few words at a time from the word of the first
+// search on (searches only move forward through a slice), so a slice whose
+// lines are mostly read another way costs only the part searched.
+std::size_t nextLineEnd(const SliceStream &job, LineBuffer &line);
 
 // Room for one line of up to kLineLimit bytes and its line end at the end
 // of the stream's output. Write the line there, then call commitLine with
